@@ -1,0 +1,63 @@
+# Tockwell: `make run` sets up, builds and starts the program; `make test` sets up, builds and
+# runs every test.
+JOBS      ?= $(shell nproc)
+BUILD     ?= build
+CMAKE_GEN := -G Ninja
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test test-asan fuzz bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) $(CMAKE_GEN)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/app/tockwell ]; then exec $(BUILD)/app/tockwell $(ARGS); \
+	else echo "Tockwell is built, but there is no program to start yet."; fi
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTOCKWELL_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Each libFuzzer target runs for FUZZ_SECONDS from its seed corpus in tests/fuzz/corpus/<name>.
+fuzz: deps
+	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DTOCKWELL_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	@set -e; for f in build-fuzz/tests/fuzz/fuzz_*; do \
+	  [ -x $$f ] || continue; name=$$(basename $$f); \
+	  mkdir -p build-fuzz/corpus/$$name; \
+	  seeds=tests/fuzz/corpus/$$name; [ -d $$seeds ] || seeds=; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	      build-fuzz/corpus/$$name $$seeds; \
+	done
+
+bench: deps
+	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTOCKWELL_BENCH=ON \
+	  -DTOCKWELL_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	@mkdir -p build-bench/results
+	@set -e; for b in build-bench/bench/bench_*; do \
+	  [ -x $$b ] || continue; name=$$(basename $$b); \
+	  echo "== $$name"; \
+	  $$b --benchmark_out=build-bench/results/$$name.json --benchmark_out_format=json; \
+	done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz build-bench

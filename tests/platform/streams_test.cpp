@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "platform/classes.h"
+#include "testutil.h"
+
+TEST(MemoryStream, WritesReadsAndSeeks) {
+    TMemoryStream m;
+    m.WriteValue<int32_t>(0x01020304);
+    m.WriteBuffer("abc", 3);
+    EXPECT_EQ(m.Size(), 7);
+    EXPECT_EQ(m.AsString().substr(0, 4), std::string("\x04\x03\x02\x01", 4)); // little-endian
+    m.SetPosition(0);
+    EXPECT_EQ(m.ReadValue<int32_t>(), 0x01020304);
+    EXPECT_EQ(m.Remaining(), 3);
+    char buf[8];
+    EXPECT_THROW(m.ReadBuffer(buf, 4), EReadError); // short read raises
+    m.SetPosition(10);                              // past the end: reads nothing
+    EXPECT_EQ(m.Read(buf, 1), 0);
+    EXPECT_EQ(m.Remaining(), 0);
+    EXPECT_THROW(m.Seek(-1, TSeekOrigin::soBeginning), EStreamError);
+}
+
+TEST(FileStream, RoundTripAndOpenFailures) {
+    TempDir dir;
+    {
+        TFileStream f(dir.File("a.bin"), fmCreate);
+        f.WriteBuffer("hello", 5);
+    }
+    TMemoryStream m;
+    m.LoadFromFile(dir.File("a.bin"));
+    EXPECT_EQ(m.AsString(), "hello");
+    EXPECT_THROW(TFileStream(dir.File("missing"), fmOpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(dir.File("no/such/dir/x"), fmCreate), EFCreateError);
+    EXPECT_THROW(TFileStream(dir.Path().string(), fmOpenRead), EFOpenError);
+}
+
+TEST(StringList, TextSplitsEveryLineBreakAndJoinsWithCrLf) {
+    TStringList l;
+    l.SetText("a\r\nb\nc\rd\r\n");
+    ASSERT_EQ(l.Count(), 4);
+    EXPECT_EQ(l[3], "d");
+    EXPECT_EQ(l.Text(), "a\r\nb\r\nc\r\nd\r\n");
+    EXPECT_EQ(l.IndexOf("B"), 1);
+    l.CaseSensitive = true;
+    EXPECT_EQ(l.IndexOf("B"), -1);
+    l.SetText("");
+    EXPECT_EQ(l.Count(), 0);
+    EXPECT_EQ(l.Text(), "");
+}

@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "platform/sysutils.h"
+
+TEST(SysUtils, IntegerTexts) {
+    EXPECT_EQ(StrToInt(" -42 "), -42);
+    EXPECT_EQ(StrToInt("+7"), 7);
+    EXPECT_THROW(StrToInt("4x"), EConvertError);
+    EXPECT_THROW(StrToInt("2147483648"), EConvertError);
+    EXPECT_EQ(StrToIntDef("", 5), 5);
+    try {
+        StrToInt("abc");
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message, "'abc' is not a valid integer value");
+    }
+}
+
+TEST(SysUtils, CaseMappingCoversNonAsciiLetters) {
+    EXPECT_EQ(LowerCase("MÄRZ"), "mÄrz"); // ASCII only
+    EXPECT_EQ(Utf8LowerCase("MÄRZ"), "märz");
+    EXPECT_EQ(Utf8LowerCase("ЯНВАРЬ"), "январь");
+    EXPECT_EQ(Utf8UpperCase("straße"), "STRAßE");
+    EXPECT_TRUE(AnsiSameText("Март", "МАРТ"));
+    EXPECT_EQ(Utf8LowerCase(std::string("A\xff" "B")), std::string("a\xff" "b")); // stray byte kept
+    EXPECT_EQ(Utf8Length("März"), 4u);
+}
+
+TEST(SysUtils, TrimAndReplace) {
+    EXPECT_EQ(Trim("\t a b \r\n"), "a b");
+    EXPECT_EQ(ReplaceText("a,b,,c", ",", ", "), "a, b, , c");
+    EXPECT_EQ(ReplaceText("abc", "", "x"), "abc");
+    EXPECT_EQ(Format("%d-%s", 3, "x"), "3-x");
+}

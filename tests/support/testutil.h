@@ -1,0 +1,44 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, a fixed clock, paths of test data.
+
+#include <filesystem>
+#include <string>
+
+#include "platform/datetime.h"
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Fixes Now() for its lifetime; Set() moves it.
+class FixedClock {
+public:
+    explicit FixedClock(TDateTime now);
+    ~FixedClock();
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+    void Set(TDateTime now) { now_ = now; }
+    void Advance(TDateTime span) { now_ += span; }
+    TDateTime Get() const { return now_; }
+
+private:
+    TDateTime now_;
+};
+
+// Absolute path of a file in the source tree, e.g. SourcePath("tests/core/data/x.xml").
+std::string SourcePath(const std::string& relative);
+// Absolute path below the shared folder beside the checkout (../shared).
+std::string SharedPath(const std::string& relative);
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
