@@ -12,6 +12,31 @@
 
 namespace {
 
+// Sets (or unsets, for nullptr) an environment variable for the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        hadOld_ = old != nullptr;
+        if (old)
+            old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (hadOld_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_, old_;
+    bool hadOld_;
+};
+
 const std::string kOld = "<old>complete old content</old>\n";
 const std::string kNew = "<new>complete new content, somewhat longer</new>\n";
 
@@ -282,16 +307,13 @@ TEST(FileHelpers, VersionIsCutBeforeTheThirdDot) {
 TEST(FileHelpers, DocumentsFolderIsTheXdgOne) {
     TempDir home;
     std::string h = home.Path().string();
-    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    setenv("HOME", h.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (h + "/cfg").c_str(), 1);
+    ScopedEnv envHome("HOME", h.c_str());
+    ScopedEnv envConfig("XDG_CONFIG_HOME", (h + "/cfg").c_str());
     ForceDirectories(h + "/cfg");
     WriteFileBytes(h + "/cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     EXPECT_EQ(MyDocumentsPath(), h + "/Docs");
     EXPECT_EQ(SpecialFolderPath(CSIDL_PERSONAL), h + "/Docs");
     EXPECT_EQ(SpecialFolderPath(0x1A), "");
-    setenv("HOME", oldHome.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(FileHelpers, OpenWithShellReportsAnEmptyTarget) {

@@ -16,10 +16,10 @@ namespace {
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
+        const char* old = std::getenv(name);
+        hadOld_ = old != nullptr;
+        if (old)
             old_ = old;
-        else
-            hadOld_ = false;
         if (value)
             setenv(name, value, 1);
         else
@@ -34,7 +34,7 @@ public:
 
 private:
     std::string name_, old_;
-    bool hadOld_ = true;
+    bool hadOld_;
 };
 
 bool WaitForFile(const std::string& name) {
