@@ -1,6 +1,7 @@
 #include "core/filehelpers.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/classes.h"
@@ -39,6 +40,9 @@ void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
         throw Exception("Can not override file: " + quoted);
 
     const bool hadTarget = FileExists(targetFile);
+    struct stat st;
+    if (hadTarget && ::stat(targetFile.c_str(), &st) == 0)
+        ::chmod(newFile.c_str(), st.st_mode & 07777); // a private file stays private
     const bool keepBackup = hadTarget && !backupExt.empty();
     const std::string backup = targetFile + backupExt;
     bool movedAside = false;

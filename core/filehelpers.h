@@ -26,8 +26,9 @@ struct TSafeReplaceSteps {
 // target as targetFile + backupExt (an older backup is replaced; no backup is made when
 // backupExt is empty, and it is removed again when deleteBackup). newFile is flushed to the
 // disk, the backup is made as a hard link (moving the target aside only where links are not
-// possible), newFile is renamed over the target in one step and the folder is flushed, so the
-// target name holds the whole old or the whole new file at every moment.
+// possible), newFile takes the target's permissions and is renamed over it in one step, and
+// the folder is flushed, so the target name holds the whole old or the whole new file at
+// every moment.
 // Raises "Can not write file : \"<targetFile>\"" when newFile is missing or cannot be flushed
 // or moved in, "Can not override file: \"<targetFile>\"" when an existing target cannot be
 // replaced; the target then still holds the old file.
