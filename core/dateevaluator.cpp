@@ -1,7 +1,6 @@
 #include "core/dateevaluator.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "core/datetokenizer.h"
 #include "platform/sysutils.h"

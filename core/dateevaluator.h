@@ -11,8 +11,6 @@
 #include "core/datetokenizer.h"
 #include "platform/datetime.h"
 
-class TDateParser;
-
 struct TPhraseToken {
     std::string Text; // upper-cased for keywords; the minutes for an assembled time
     TTokenKind Kind;
