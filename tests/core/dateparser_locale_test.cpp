@@ -69,3 +69,18 @@ TEST(ParsePhraseLocale, SettingsFromTheCLibrary) {
     if (tested == 0)
         GTEST_SKIP() << "none of the locales is installed";
 }
+
+// The process-wide table follows the locale settings it was built from at start-up.
+TEST(ParsePhraseLocale, ProcessWideTableFromLocaleSettings) {
+    const TFormatSettings saved = LocaleSettings();
+    SetLocaleSettings(GermanSettings());
+    InitDateKeywords();
+    TParsedPhrase r = ParsePhrase("Zahnarzt 5. März", Wed);
+    TDateTime field = ParseDateTimeText("24.12.2026 18:00");
+    SetLocaleSettings(saved);
+    InitDateKeywords();
+    EXPECT_EQ(r.Title, "Zahnarzt");
+    EXPECT_EQ(Show(r.FirstDate), Show(At(2027, 3, 5)));
+    EXPECT_EQ(Show(field), Show(At(2026, 12, 24, 18)));
+    EXPECT_EQ(ParsePhrase("Zahnarzt 5. März", Wed).FirstDate, 0); // English again
+}
