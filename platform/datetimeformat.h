@@ -14,6 +14,7 @@
 //                                               the pattern also holds a day number)
 //   yy yyyy     year                h hh n nn s ss z zzz   hour, minute, second, msec
 //   m mm right after h/hh are minutes; h/hh count 12 hours when am/pm, a/p or ampm follow
+//   (ampm only when the settings have designators: 24-hour locales keep 0..23)
 //   am/pm a/p   "am"/"pm" or "a"/"p" in the case written
 //   ampm        TimeAMString/TimePMString
 //   t tt        ShortTimeFormat/LongTimeFormat
