@@ -1,0 +1,89 @@
+#pragma once
+// Locale settings and helpers shared by the date text tests: US, GB and ISO date orders,
+// German and Russian names, given as injected settings (no installed locale needed).
+
+#include <cstdio>
+#include <string>
+
+#include "platform/datetime.h"
+#include "platform/formatsettings.h"
+
+inline TFormatSettings UsSettings() {
+    return EnglishFormatSettings();
+} // M/d/yyyy, 12-hour
+
+inline TFormatSettings GbSettings() {
+    TFormatSettings fs = EnglishFormatSettings();
+    fs.ShortDateFormat = "dd/MM/yyyy";
+    fs.ShortTimeFormat = "hh:nn";
+    fs.LongTimeFormat = "hh:nn:ss";
+    fs.TimeAMString = "am";
+    fs.TimePMString = "pm";
+    fs.FirstDayOfWeek = 0;
+    return fs;
+}
+
+inline TFormatSettings IsoSettings() { // year, month, day
+    TFormatSettings fs = GbSettings();
+    fs.ShortDateFormat = "yyyy-MM-dd";
+    fs.DateSeparator = "-";
+    return fs;
+}
+
+inline TFormatSettings GermanSettings() {
+    TFormatSettings fs;
+    fs.DateSeparator = ".";
+    fs.DecimalSeparator = ",";
+    fs.ThousandSeparator = ".";
+    fs.ListSeparator = ";";
+    fs.ShortDateFormat = "dd/MM/yyyy";
+    fs.LongDateFormat = "dddd, d. MMMM yyyy";
+    fs.ShortTimeFormat = "hh:nn";
+    fs.LongTimeFormat = "hh:nn:ss";
+    fs.TimeAMString = fs.TimePMString = "";
+    fs.LongMonthNames = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
+                         "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+    fs.GenitiveMonthNames = fs.LongMonthNames;
+    fs.ShortMonthNames = {"Jan", "Feb", "Mär", "Apr", "Mai", "Jun",
+                          "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+    fs.ShortGenitiveMonthNames = fs.ShortMonthNames;
+    fs.LongDayNames = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
+                       "Donnerstag", "Freitag", "Samstag"};
+    fs.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
+    fs.FirstDayOfWeek = 0;
+    return fs;
+}
+
+inline TFormatSettings RussianSettings() {
+    TFormatSettings fs = GermanSettings();
+    fs.ThousandSeparator = " ";
+    fs.LongDateFormat = "d MMMM yyyy";
+    fs.LongMonthNames = {"январь", "февраль", "март",     "апрель",  "май",    "июнь",
+                         "июль",   "август",  "сентябрь", "октябрь", "ноябрь", "декабрь"};
+    fs.GenitiveMonthNames = {"января", "февраля", "марта",    "апреля",  "мая",    "июня",
+                             "июля",   "августа", "сентября", "октября", "ноября", "декабря"};
+    fs.ShortMonthNames = {"янв", "фев", "мар", "апр", "май", "июн",
+                          "июл", "авг", "сен", "окт", "ноя", "дек"};
+    fs.ShortGenitiveMonthNames = fs.ShortMonthNames;
+    fs.LongDayNames = {"воскресенье", "понедельник", "вторник", "среда",
+                       "четверг",     "пятница",     "суббота"};
+    fs.ShortDayNames = {"вс", "пн", "вт", "ср", "чт", "пт", "сб"};
+    return fs;
+}
+
+inline TDateTime At(int y, int m, int d, int h = 0, int n = 0, int s = 0) {
+    return EncodeDateTime(y, m, d, h, n, s, 0);
+}
+
+// "yyyy-mm-dd hh:nn:ss" (or "0"), for readable comparisons independent of the formatter.
+inline std::string Show(TDateTime v) {
+    if (v == 0)
+        return "0";
+    if (!(v > -693594 && v < 2958466))
+        return "out of range";
+    int y, mo, d, h, mi, s, ms;
+    DecodeDateTime(v, y, mo, d, h, mi, s, ms);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
+    return buf;
+}
