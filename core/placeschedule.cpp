@@ -1,0 +1,191 @@
+#include "core/placeschedule.h"
+
+#include <cmath>
+
+#include "platform/sysutils.h"
+
+namespace {
+
+const char* const DayCodes[DaysPerWeek] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+
+void CheckDay(int day) {
+    if (day < 0 || day >= DaysPerWeek)
+        throw Exception(Format("Day index out of range: %d", day));
+}
+
+void CheckIndex(int index, int count, const char* what) {
+    if (index < 0 || index >= count)
+        throw Exception(Format("%s index out of range: %d", what, index));
+}
+
+// Minutes since midnight of a time of day, seconds ignored; 24:00 gives 0.
+int MinuteOfDay(TDateTime time) {
+    TTimeParts t = DecodeTime(time);
+    return (t.Hour * 60 + t.Minute) % (24 * 60);
+}
+
+} // namespace
+
+TTaskPlaceOpenCloseSchedule::TTaskPlaceOpenCloseSchedule() {
+    SetAllOpen();
+}
+
+bool TTaskPlaceOpenCloseSchedule::IsOpen(TDateTime dateTime, bool checkTime) const {
+    // Serials outside the calendar (years 1..9999) belong to no weekday.
+    if (!std::isfinite(dateTime) || dateTime < -693593.0 || dateTime >= 2958466.0)
+        return false;
+    const auto& day = grid_[DayOfWeek(dateTime) - 1];
+    if (checkTime)
+        return day[MinuteOfDay(dateTime) / 5] != 0;
+    for (uint8_t b : day)
+        if (b)
+            return true;
+    return false;
+}
+
+bool TTaskPlaceOpenCloseSchedule::GetSlot(int day, int slot) const {
+    CheckDay(day);
+    CheckIndex(slot, SlotsPerDay, "Slot");
+    return grid_[day][slot] != 0;
+}
+
+void TTaskPlaceOpenCloseSchedule::SetSlot(int day, int slot, bool open) {
+    CheckDay(day);
+    CheckIndex(slot, SlotsPerDay, "Slot");
+    grid_[day][slot] = open ? 1 : 0;
+}
+
+bool TTaskPlaceOpenCloseSchedule::GetCell(int day, int cell) const {
+    CheckDay(day);
+    CheckIndex(cell, CellsPerDay, "Cell");
+    const auto& d = grid_[day];
+    return d[cell * 3] || d[cell * 3 + 1] || d[cell * 3 + 2];
+}
+
+void TTaskPlaceOpenCloseSchedule::SetCell(int day, int cell, bool open) {
+    CheckDay(day);
+    CheckIndex(cell, CellsPerDay, "Cell");
+    for (int i = 0; i < 3; ++i)
+        grid_[day][cell * 3 + i] = open ? 1 : 0;
+}
+
+void TTaskPlaceOpenCloseSchedule::SetRange(int day, bool open, TDateTime startTime,
+                                           TDateTime endTime) {
+    CheckDay(day);
+    if (startTime > endTime && endTime > 0)
+        std::swap(startTime, endTime);
+    int first = MinuteOfDay(startTime) / 5;
+    int endMinute = MinuteOfDay(endTime);
+    // Only an end of exactly midnight is the end of the day; 00:05 ends after slot 0.
+    int last = endMinute == 0 ? SlotsPerDay - 1 : (endMinute - 1) / 5;
+    for (int s = first; s <= last; ++s)
+        grid_[day][s] = open ? 1 : 0;
+}
+
+void TTaskPlaceOpenCloseSchedule::SetAllOpen() {
+    for (auto& d : grid_)
+        d.fill(1);
+}
+
+void TTaskPlaceOpenCloseSchedule::SetAllClosed() {
+    for (auto& d : grid_)
+        d.fill(0);
+}
+
+void TTaskPlaceOpenCloseSchedule::InvertAll() {
+    for (auto& d : grid_)
+        for (auto& b : d)
+            b ^= 1;
+}
+
+TDateTime TTaskPlaceOpenCloseSchedule::SlotStartTime(int slot) {
+    CheckIndex(slot, SlotsPerDay, "Slot");
+    return EncodeTime(slot / 12, (slot % 12) * 5, 0, 0);
+}
+
+TDateTime TTaskPlaceOpenCloseSchedule::SlotEndTime(int slot) {
+    CheckIndex(slot, SlotsPerDay, "Slot");
+    return slot == SlotsPerDay - 1 ? 1.0 : SlotStartTime(slot + 1);
+}
+
+void TTaskPlaceOpenCloseSchedule::WriteToStream(TStream& stream, int version) const {
+    if (version < 2)
+        return;
+    bool active = version >= 5;
+    stream.WriteValue<uint8_t>(active ? 1 : 0);
+    if (!active)
+        return;
+    stream.WriteValue<int32_t>(OpenHoursGridSize);
+    for (const auto& d : grid_)
+        stream.WriteBuffer(d.data(), SlotsPerDay);
+}
+
+void TTaskPlaceOpenCloseSchedule::ReadFromStream(TStream& stream, int version) {
+    if (version < 2)
+        return;
+    if (stream.ReadValue<uint8_t>() == 0)
+        return;
+    if (version < 5)
+        throw Exception("Invalid KVZ data file format. Format Version<5, however "
+                        "TTaskPlaceOpenCloseSchedule.Active = TRUE.");
+    if (stream.ReadValue<int32_t>() != OpenHoursGridSize)
+        throw Exception("Invalid stream: SizeOf PlaceCalendar Array inconsistent");
+    if (stream.Remaining() < OpenHoursGridSize)
+        throw EReadError("Stream read error");
+    TOpenHoursGrid grid;
+    for (auto& d : grid) {
+        stream.ReadBuffer(d.data(), SlotsPerDay);
+        for (auto& b : d)
+            b = b ? 1 : 0;
+    }
+    grid_ = grid;
+}
+
+std::vector<TTimeRange> TTaskPlaceOpenCloseSchedule::MergedRanges() const {
+    // Runs of open slots, day by day; a run never crosses midnight.
+    std::vector<TTimeRange> runs;
+    for (int day = 0; day < DaysPerWeek; ++day) {
+        int start = -1;
+        for (int slot = 0; slot <= SlotsPerDay; ++slot) {
+            bool open = slot < SlotsPerDay && grid_[day][slot];
+            if (open && start < 0)
+                start = slot;
+            else if (!open && start >= 0) {
+                TTimeRange r;
+                r.DayIndex = day;
+                r.StartTime = SlotStartTime(start);
+                r.EndTime = SlotEndTime(slot - 1);
+                runs.push_back(r);
+                start = -1;
+            }
+        }
+    }
+    // Take the last run, gather every earlier run with the same times in front of its days.
+    std::vector<TTimeRange> merged;
+    while (!runs.empty()) {
+        TTimeRange r = runs.back();
+        runs.pop_back();
+        r.Days = DayIndexToCode(r.DayIndex);
+        for (int i = static_cast<int>(runs.size()) - 1; i >= 0; --i) {
+            if (runs[i].StartTime == r.StartTime && runs[i].EndTime == r.EndTime) {
+                r.Days = DayIndexToCode(runs[i].DayIndex) + " " + r.Days;
+                runs.erase(runs.begin() + i);
+            }
+        }
+        merged.push_back(r);
+    }
+    return merged;
+}
+
+std::string TTaskPlaceOpenCloseSchedule::DayIndexToCode(int index) {
+    return index >= 0 && index <= 5 ? DayCodes[index] : DayCodes[6];
+}
+
+int TTaskPlaceOpenCloseSchedule::DayCodeToIndex(std::string_view code) {
+    std::string c = Trim(UpperCase(code));
+    for (int i = 0; i < DaysPerWeek; ++i)
+        if (c == DayCodes[i])
+            return i;
+    throw Exception("Can not decode day of week: " + std::string(code) +
+                    ". The following codes are supported: SU, MO, TU, WE, TH, FR, SA.");
+}
