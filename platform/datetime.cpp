@@ -1,5 +1,6 @@
 #include "platform/datetime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <sys/time.h>
@@ -31,15 +32,23 @@ struct Stamp {
     int64_t msec;
 };
 
+// Serials beyond this many days (about 27 million years) are held at it, and values that
+// are not numbers count as 0, so that decoding never overflows.
+constexpr double MaxSerial = 1e10;
+
 Stamp ToStamp(TDateTime value) {
+    if (!std::isfinite(value))
+        value = 0;
+    value = std::clamp(value, -MaxSerial, MaxSerial);
     // Negative serials keep their fraction as the time of day counted forward.
     double whole = std::trunc(value);
     double frac = std::fabs(value - whole);
     int64_t ms = std::llround(frac * MSecsPerDay);
     int64_t day = static_cast<int64_t>(whole);
     if (ms >= static_cast<int64_t>(MSecsPerDay)) {
+        // Rounded up to the next midnight: the next calendar day on either side of the epoch.
         ms -= static_cast<int64_t>(MSecsPerDay);
-        day += value < 0 ? -1 : 1;
+        day += 1;
     }
     return {day + DateDelta, ms};
 }
@@ -48,6 +57,17 @@ TDateTime FromStamp(int64_t day, int64_t msec) {
     double whole = static_cast<double>(day - DateDelta);
     double frac = static_cast<double>(msec) / MSecsPerDay;
     return whole < 0 ? whole - frac : whole + frac;
+}
+
+// Plain addition moves whole days while the value stays on one side of the epoch; across
+// it the time of day would turn around (-0.25 is 06:00, 0.75 is 18:00), so the day and the
+// time are shifted apart.
+TDateTime ShiftDays(TDateTime value, int64_t days) {
+    TDateTime sum = value + static_cast<double>(days);
+    if ((value < 0) == (sum < 0))
+        return sum;
+    Stamp s = ToStamp(value);
+    return FromStamp(s.day + days, s.msec);
 }
 
 void CivilFromDayNumber(int64_t n, int& y, int& m, int& d) {
@@ -261,14 +281,15 @@ int WeeksInYear(int isoYear) {
 TDateTime IncMonth(TDateTime value, int months) {
     TDateParts p = DecodeDate(value);
     int64_t total = static_cast<int64_t>(p.Year) * 12 + (p.Month - 1) + months;
+    total = std::clamp<int64_t>(total, 12, 9999 * 12 + 11); // held within 0001-01..9999-12
     int y = static_cast<int>(total / 12);
     int m = static_cast<int>(total % 12) + 1;
     return ClampedDate(y, m, p.Day, value);
 }
 
 TDateTime IncYear(TDateTime value, int years) { return IncMonth(value, years * 12); }
-TDateTime IncWeek(TDateTime value, int weeks) { return value + weeks * 7.0; }
-TDateTime IncDay(TDateTime value, int days) { return value + days; }
+TDateTime IncWeek(TDateTime value, int weeks) { return ShiftDays(value, weeks * int64_t{7}); }
+TDateTime IncDay(TDateTime value, int days) { return ShiftDays(value, days); }
 TDateTime IncHour(TDateTime value, int64_t hours) {
     return FromTotalMs(TotalMs(value) + hours * 3600000);
 }

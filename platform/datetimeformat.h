@@ -7,15 +7,33 @@
 #include "platform/datetime.h"
 #include "platform/formatsettings.h"
 
-// Formats value with a pattern of the runtime's language: "yyyy-mm-dd", "hh:nn:ss",
-// "c", "t", "tt", "ddddd", "dddddd", "dddd", "mmmm", 'yyyy-mm-dd"T"hh:nn:ss', "am/pm" etc.
-// "m"/"mm" after "h"/"hh" mean minutes. An empty pattern means "c".
+// Formats value with a pattern of the runtime's language (letters in any case):
+//   d dd        day number          ddd dddd    short/long weekday name
+//   ddddd       ShortDateFormat     dddddd      LongDateFormat
+//   m mm        month number        mmm mmmm    short/long month name (in-date form when
+//                                               the pattern also holds a day number)
+//   yy yyyy     year                h hh n nn s ss z zzz   hour, minute, second, msec
+//   m mm right after h/hh are minutes; h/hh count 12 hours when am/pm, a/p or ampm follow
+//   am/pm a/p   "am"/"pm" or "a"/"p" in the case written
+//   ampm        TimeAMString/TimePMString
+//   t tt        ShortTimeFormat/LongTimeFormat
+//   c           ShortDateFormat, then " " and LongTimeFormat unless the time is midnight
+//   / :         DateSeparator, TimeSeparator
+//   "x" 'x'     literal text; any other character is copied
+// An empty pattern means "c".
 std::string FormatDateTime(std::string_view format, TDateTime value,
                            const TFormatSettings& fs = LocaleSettings());
+std::string DateToStr(TDateTime value, const TFormatSettings& fs = LocaleSettings());     // "ddddd"
+std::string TimeToStr(TDateTime value, const TFormatSettings& fs = LocaleSettings());     // "tt"
+std::string DateTimeToStr(TDateTime value, const TFormatSettings& fs = LocaleSettings()); // "c"
 
 // Reads a date, a time, or a date followed by a time, in the settings' short date order
-// and separators. Failure: EConvertError "'<text>' is not a valid date" / "... time" /
-// "... date and time".
+// (the first of d, m, y in ShortDateFormat) and separators; blanks around the parts are
+// allowed. A date of two numbers is in the current year (from Now()); a year of one or two
+// digits is placed by TwoDigitYearCenturyWindow. A time is h[:n[:s[<decimal>fraction]]]
+// with an optional AM/PM designator (the settings' or English "AM"/"PM", any case) before
+// or after it. Failure: EConvertError "'<text>' is not a valid date" / "... time" /
+// "... date and time". StrToDateTime also accepts a time alone.
 TDateTime StrToDate(std::string_view text, const TFormatSettings& fs = LocaleSettings());
 TDateTime StrToTime(std::string_view text, const TFormatSettings& fs = LocaleSettings());
 TDateTime StrToDateTime(std::string_view text, const TFormatSettings& fs = LocaleSettings());
@@ -26,9 +44,11 @@ bool TryStrToTime(std::string_view text, TDateTime& value,
 bool TryStrToDateTime(std::string_view text, TDateTime& value,
                       const TFormatSettings& fs = LocaleSettings());
 
-// General float text of at most 15 significant digits with the settings' decimal separator.
+// General float text: at most 15 significant digits with the settings' decimal separator,
+// exponent form ("1E-5", "1.5E20") below 0.0001 and from 1E15 on; "NAN", "INF", "-INF".
 std::string FloatToStr(double value, const TFormatSettings& fs = LocaleSettings());
-// Reads a decimal number with the settings' decimal separator; EConvertError
+// Reads a decimal number (blanks around it, optional sign, digits with the settings'
+// decimal separator, optional exponent "E-5"); no thousand separators. EConvertError
 // "'<text>' is not a valid floating point value".
 double StrToFloat(std::string_view text, const TFormatSettings& fs = LocaleSettings());
 bool TryStrToFloat(std::string_view text, double& value,
