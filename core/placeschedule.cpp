@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/datetimeformat.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -22,6 +23,16 @@ void CheckIndex(int index, int count, const char* what) {
 int MinuteOfDay(TDateTime time) {
     TTimeParts t = DecodeTime(time);
     return (t.Hour * 60 + t.Minute) % (24 * 60);
+}
+
+// "hh:mm" of a time of day; 24:00 is written 00:00.
+std::string HourMinuteText(TDateTime time) {
+    int64_t minutes = std::llround(TimeOf(time) * MinsPerDay) % (24 * 60);
+    return Format("%02d:%02d", static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
+}
+
+bool IsMidnight(TDateTime time) {
+    return TimeOf(time) == 0;
 }
 
 } // namespace
@@ -188,4 +199,41 @@ int TTaskPlaceOpenCloseSchedule::DayCodeToIndex(std::string_view code) {
             return i;
     throw Exception("Can not decode day of week: " + std::string(code) +
                     ". The following codes are supported: SU, MO, TU, WE, TH, FR, SA.");
+}
+
+void TTaskPlaceOpenCloseSchedule::WriteXml(IXMLNode node) const {
+    auto ranges = MergedRanges();
+    if (ranges.empty()) {
+        node.AddChild("AlwaysClosed");
+        return;
+    }
+    // Open round the clock all week: an empty element.
+    if (ranges.size() == 1 && Trim(ranges[0].Days) == "SU MO TU WE TH FR SA" &&
+        IsMidnight(ranges[0].StartTime) && IsMidnight(ranges[0].EndTime))
+        return;
+    for (auto r = ranges.rbegin(); r != ranges.rend(); ++r) {
+        IXMLNode open = node.AddChild("Open");
+        open.SetAttribute("Days", r->Days);
+        open.SetAttribute("StartTime", HourMinuteText(r->StartTime));
+        open.SetAttribute("EndTime", HourMinuteText(r->EndTime));
+    }
+}
+
+std::string TTaskPlaceOpenCloseSchedule::DayOpenHoursText(const TTimeRange& range) {
+    if (IsMidnight(range.StartTime) && IsMidnight(range.EndTime))
+        return "Always open";
+    return FormatDateTime("t", range.StartTime) + "-" + FormatDateTime("t", range.EndTime);
+}
+
+std::string TTaskPlaceOpenCloseSchedule::OpenHoursText(bool multiline) const {
+    auto ranges = MergedRanges();
+    if (ranges.empty())
+        return "Always closed";
+    std::string text = "Open hours:";
+    for (auto r = ranges.rbegin(); r != ranges.rend(); ++r) {
+        if (multiline)
+            text += "\n\r";
+        text += r->Days + ": " + DayOpenHoursText(*r) + " ";
+    }
+    return text;
 }
