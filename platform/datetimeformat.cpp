@@ -316,9 +316,14 @@ bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTime& date) {
         return false;
     DateOrder order = DateOrderOf(fs.ShortDateFormat);
     int y, m, d, yearLength;
-    if (sc.Separator(fs.DateSeparator)) {
-        if (!sc.Number(n3, l3))
+    bool third = sc.Separator(fs.DateSeparator);
+    if (third && !sc.Number(n3, l3)) {
+        sc.Blanks();
+        if (!sc.AtEnd())
             return false;
+        third = false; // "5.3." : a day and a month with a closing separator
+    }
+    if (third) {
         switch (order) {
         case DateOrder::MDY:
             y = n3, yearLength = l3, m = n1, d = n2;
