@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/fixedformats.h"
 #include "platform/datetimeformat.h"
 #include "platform/sysutils.h"
 
@@ -216,6 +217,53 @@ void TTaskPlaceOpenCloseSchedule::WriteXml(IXMLNode node) const {
         open.SetAttribute("Days", r->Days);
         open.SetAttribute("StartTime", HourMinuteText(r->StartTime));
         open.SetAttribute("EndTime", HourMinuteText(r->EndTime));
+    }
+}
+
+void TTaskPlaceOpenCloseSchedule::ReadXml(IXMLNode node, bool lowerCaseNames,
+                                          const TScheduleReadQuery& query) {
+    const char* daysName = lowerCaseNames ? "days" : "Days";
+    const char* startName = lowerCaseNames ? "startTime" : "StartTime";
+    const char* endName = lowerCaseNames ? "endTime" : "EndTime";
+    if (node.FindChild(lowerCaseNames ? "alwaysClosed" : "AlwaysClosed")) {
+        SetAllClosed();
+        return;
+    }
+    std::vector<TTimeRange> ranges;
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        IXMLNode child = node.Child(i);
+        if (!SameText(child.NodeName(), "open"))
+            continue;
+        try {
+            TTimeRange r;
+            r.Days = Trim(child.Attribute(daysName));
+            r.StartTime = FixedTextToDateTime(child.Attribute(startName));
+            r.EndTime = FixedTextToDateTime(child.Attribute(endName));
+            ranges.push_back(r);
+        } catch (const Exception& e) {
+            std::string question = "Error reading place Open/Close schedule XML: " + e.Message +
+                                   ". Continue reading XML?";
+            if (!query || !query(question))
+                throw;
+        }
+    }
+    if (ranges.empty()) {
+        SetAllOpen();
+        return;
+    }
+    SetAllClosed();
+    for (const auto& r : ranges) {
+        // Codes are split at every single blank; an empty piece is an (unknown) code too.
+        size_t from = 0;
+        for (;;) {
+            size_t blank = r.Days.find(' ', from);
+            std::string code =
+                r.Days.substr(from, blank == std::string::npos ? blank : blank - from);
+            SetRange(DayCodeToIndex(code), true, r.StartTime, r.EndTime);
+            if (blank == std::string::npos)
+                break;
+            from = blank + 1;
+        }
     }
 }
 

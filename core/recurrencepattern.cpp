@@ -3,6 +3,8 @@
 #include <cmath>
 #include <random>
 
+#include "core/fixedformats.h"
+
 namespace {
 
 const char* const MakerWebSite = "https://www.fernhollow.com";
@@ -232,4 +234,73 @@ void TRecurrencePattern::ReadFromStream(TStream& stream) {
         if (stream.ReadValue<uint8_t>() != 0)
             GetSchedule().ReadFromStream(stream, INT32_MAX);
     }
+}
+
+// ---- XML element -----------------------------------------------------------------------
+
+void TRecurrencePattern::WriteXml(IXMLNode node) const {
+    node.SetAttribute("RecurrenceType", IntToStr(recurrenceType_));
+    TDateTime startDay = GetPatternStartDay();
+    node.SetAttribute("PatternStartDate",
+                      std::isfinite(startDay) ? Format("%.0f", startDay) : std::string("0"));
+    node.SetAttribute("PatternEndDate", FloatToXmlText(patternEndDate_));
+    node.SetAttribute("Occurrences", IntToStr(occurrences_));
+    node.SetAttribute("Interval", IntToStr(interval_));
+    node.SetAttribute("PatternInstance", IntToStr(patternInstance_));
+    node.SetAttribute("DayOfWeekMask", IntToStr(dayOfWeekMask_));
+    node.SetAttribute("DayOfMonth", IntToStr(dayOfMonth_));
+    node.SetAttribute("MonthOfYear", IntToStr(monthOfYear_));
+    node.SetAttribute("UseCompletionDate", BoolToXmlText(useCompletionDate_));
+    node.SetAttribute("GeneratedCount", IntToStr(generatedCount_));
+    node.SetAttribute("HourlyDelta", FloatToXmlText(hourlyDelta_));
+    if (hourlyDeltaRandomTo_ != 0)
+        node.SetAttribute("HourlyDeltaRandomTo", FloatToXmlText(hourlyDeltaRandomTo_));
+    if (schedule_)
+        schedule_->WriteXml(node.AddChild("Hours"));
+}
+
+namespace {
+
+// An integer attribute that must fit in a byte field; out of range raises rather than wraps.
+int ByteValue(const std::string& text, const char* field) {
+    int v = StrToInt(text);
+    if (v < 0 || v > 255)
+        throw TExRecurrencePattern(std::string(field) + " out of range");
+    return v;
+}
+
+} // namespace
+
+void TRecurrencePattern::ReadXml(IXMLNode node, const TScheduleReadQuery& query) {
+    auto read = [&](const char* name, const std::function<void(const std::string&)>& apply) {
+        std::string text = Trim(node.Attribute(name));
+        if (!text.empty())
+            apply(text);
+    };
+    auto number = [](const std::string& text) { return Finite(XmlTextToFloat(text, 0), 0); };
+    read("RecurrenceType", [&](const std::string& t) {
+        SetRecurrenceType(static_cast<TRecurrenceType>(ByteValue(t, "RecurrenceType")));
+    });
+    read("PatternStartDate", [&](const std::string& t) { SetPatternStartDate(number(t)); });
+    read("PatternEndDate", [&](const std::string& t) { SetPatternEndDate(number(t)); });
+    read("Occurrences", [&](const std::string& t) { SetOccurrences(StrToInt(t)); });
+    // Steps that would not move are taken as single steps, so older files still open.
+    read("Interval", [&](const std::string& t) { SetInterval(std::max(StrToInt(t), 1)); });
+    read("PatternInstance", [&](const std::string& t) { SetPatternInstance(StrToInt(t)); });
+    read("DayOfWeekMask", [&](const std::string& t) {
+        SetDayOfWeekMask(static_cast<TDayOfWeekMask>(ByteValue(t, "DayOfWeekMask")));
+    });
+    read("DayOfMonth", [&](const std::string& t) { SetDayOfMonth(StrToInt(t)); });
+    read("MonthOfYear", [&](const std::string& t) { SetMonthOfYear(StrToInt(t)); });
+    read("UseCompletionDate",
+         [&](const std::string& t) { SetUseCompletionDate(XmlTextToBool(t)); });
+    read("GeneratedCount", [&](const std::string& t) { generatedCount_ = StrToInt(t); });
+    read("HourlyDelta", [&](const std::string& t) {
+        TDateTime delta = number(t);
+        SetHourlyDelta(delta > 0 ? delta : OneHour);
+    });
+    read("HourlyDeltaRandomTo",
+         [&](const std::string& t) { SetHourlyDeltaRandomTo(std::max(number(t), 0.0)); });
+    if (IXMLNode hours = node.FindChild("Hours"))
+        GetSchedule().ReadXml(hours, false, query);
 }
