@@ -1,5 +1,7 @@
 #include "testutil.h"
 
+#include "platform/registrystore.h"
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -29,6 +31,12 @@ TempDir::~TempDir() {
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path_, ec);
 }
+
+TempRegistry::TempRegistry() { SetRegistryStoreFolder(Folder()); }
+
+TempRegistry::~TempRegistry() { SetRegistryStoreFolder({}); }
+
+std::string TempRegistry::Folder() const { return dir_.File("config/Tockwell"); }
 
 FixedClock::FixedClock(TDateTime now) : now_(now) {
     SetClock([this] { return now_; });
