@@ -6,6 +6,10 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) // test discovery runs without the test environment
+        return RUN_ALL_TESTS();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
     app.setApplicationName("Tockwell");
     app.setFont(QFont("DejaVu Sans", 9));
