@@ -4,6 +4,8 @@
 // counted against a field count so that a reader can skip fields a newer writer added.
 // All values little-endian. `count` is the caller's field count: writers add one per tagged
 // value or segment, readers take one off per field consumed.
+// Reading past the end raises EReadError, and so does a length or count that is negative or
+// larger than the bytes that remain (checked before anything is allocated).
 
 #include <cstdint>
 #include <string>
@@ -19,8 +21,7 @@ enum TStreamTypeTag : uint8_t {
     sttInt64 = 4,   // 8-byte value
 };
 
-// int32 byte length, then the bytes. Reading checks the length against what remains
-// (EReadError) before allocating.
+// int32 byte length, then the bytes (the empty string is four zero bytes).
 void WriteStreamString(TStream& stream, const std::string& s);
 std::string ReadStreamString(TStream& stream);
 
@@ -31,7 +32,7 @@ void ReadIntegerList(TStream& stream, std::vector<int32_t>& list);
 // int64 size of sub, then all of sub from its start; count + 1.
 void WriteTaggedSubStream(TStream& stream, TStream& sub, int& count);
 // count < 1: false, nothing read. Otherwise count - 1, sub emptied and filled with the
-// segment's bytes, positioned at its start; true.
+// segment's bytes, positioned at its start; true. The outer stream ends up after the segment.
 bool ReadTaggedSubStream(TStream& stream, TMemoryStream& sub, int& count);
 
 void WriteTypeTag(TStream& stream, uint8_t tag, int& count);
@@ -42,7 +43,8 @@ void WriteTaggedBool(TStream& stream, bool value, int& count);
 bool ReadTypeTag(TStream& stream, uint8_t expected, int& count, bool strict);
 // When ReadTypeTag(sttBoolean) is true, reads one byte into value; otherwise value keeps.
 void ReadTaggedBool(TStream& stream, bool& value, int& count, bool strict);
-// Skips the value of a tag; a tag above 4 raises "Stream error: unexpected parameter type".
+// Skips the value of a tag; a tag above 4 raises Exception("Stream error: unexpected
+// parameter type").
 void SkipTaggedValue(TStream& stream, uint8_t tag);
 // count > 0: reads a tag, skips its value, count - 1.
 void SkipNextTaggedValue(TStream& stream, int& count);

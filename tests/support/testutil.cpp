@@ -1,5 +1,7 @@
 #include "testutil.h"
 
+#include "platform/registrystore.h"
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -30,11 +32,25 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
+TempRegistry::TempRegistry() {
+    SetRegistryStoreFolder(Folder());
+}
+
+TempRegistry::~TempRegistry() {
+    SetRegistryStoreFolder({});
+}
+
+std::string TempRegistry::Folder() const {
+    return dir_.File("config/Tockwell");
+}
+
 FixedClock::FixedClock(TDateTime now) : now_(now) {
     SetClock([this] { return now_; });
 }
 
-FixedClock::~FixedClock() { SetClock({}); }
+FixedClock::~FixedClock() {
+    SetClock({});
+}
 
 std::string SourcePath(const std::string& relative) {
     return (fs::path(TOCKWELL_SOURCE_DIR) / relative).string();

@@ -20,6 +20,21 @@ private:
     std::filesystem::path path_;
 };
 
+// Points the settings store (the registry stand-in) at a private folder for its lifetime.
+class TempRegistry {
+public:
+    TempRegistry();
+    ~TempRegistry();
+    TempRegistry(const TempRegistry&) = delete;
+    TempRegistry& operator=(const TempRegistry&) = delete;
+    // The store's folder (not created until the first write) and its file.
+    std::string Folder() const;
+    std::string FileName() const { return Folder() + "/registry"; }
+
+private:
+    TempDir dir_;
+};
+
 // Fixes Now() for its lifetime; Set() moves it.
 class FixedClock {
 public:

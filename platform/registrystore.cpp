@@ -1,0 +1,591 @@
+#include "platform/registrystore.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// ---- names and paths ----
+
+std::string Fold(std::string_view name) {
+    return Utf8LowerCase(name);
+}
+
+std::string ParentPath(std::string_view path) {
+    size_t sep = path.rfind('\\');
+    return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep));
+}
+
+// ---- escaping ----
+
+// Length of the valid UTF-8 sequence of two or more bytes starting at s[i], or 0.
+size_t Utf8SequenceLength(std::string_view s, size_t i) {
+    auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = at(i);
+    size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0)
+            lo = 0xA0;
+        if (c == 0xED)
+            hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        if (c == 0xF4)
+            hi = 0x8F;
+    } else
+        return 0;
+    if (i + n > s.size() || at(i + 1) < lo || at(i + 1) > hi)
+        return 0;
+    for (size_t k = 2; k < n; ++k)
+        if ((at(i + k) & 0xC0) != 0x80)
+            return 0;
+    return n;
+}
+
+const char kHex[] = "0123456789abcdef";
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Appends s with every control byte, DEL, byte outside valid UTF-8 and byte in `extra` escaped:
+// by named(c) when that gives a text, else by `escape` and two hex digits.
+void AppendEscaped(std::string& out, std::string_view s, const char* escape, std::string_view extra,
+                   const char* (*named)(unsigned char)) {
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) {
+            if (size_t n = Utf8SequenceLength(s, i)) {
+                out.append(s.substr(i, n));
+                i += n;
+                continue;
+            }
+        } else if (c >= 0x20 && c != 0x7F && extra.find(char(c)) == std::string_view::npos) {
+            out += char(c);
+            ++i;
+            continue;
+        }
+        if (const char* e = named(c)) {
+            out += e;
+        } else {
+            out += escape;
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+        ++i;
+    }
+}
+
+const char* QuoteEscape(unsigned char c) {
+    switch (c) {
+    case '\\':
+        return "\\\\";
+    case '"':
+        return "\\\"";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    case '\t':
+        return "\\t";
+    default:
+        return nullptr;
+    }
+}
+
+const char* NoNamedEscape(unsigned char) {
+    return nullptr;
+}
+
+std::string Quote(std::string_view s) {
+    std::string out = "\"";
+    AppendEscaped(out, s, "\\x", "\\\"", QuoteEscape);
+    return out + "\"";
+}
+
+std::string EscapeKeyPath(std::string_view path) {
+    std::string out;
+    AppendEscaped(out, path, "%", "%[]", NoNamedEscape);
+    return out;
+}
+
+// Reads a quoted text starting at s[i] (the opening quote); i ends after the closing quote.
+bool Unquote(std::string_view s, size_t& i, std::string& out) {
+    if (i >= s.size() || s[i] != '"')
+        return false;
+    out.clear();
+    for (++i; i < s.size(); ++i) {
+        char c = s[i];
+        if (c == '"') {
+            ++i;
+            return true;
+        }
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++i >= s.size())
+            return false;
+        switch (s[i]) {
+        case '\\':
+        case '"':
+            out += s[i];
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'x': {
+            int h = i + 2 < s.size() ? HexDigit(s[i + 1]) : -1;
+            int l = h >= 0 ? HexDigit(s[i + 2]) : -1;
+            if (l < 0)
+                return false;
+            out += char(h * 16 + l);
+            i += 2;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
+bool UnescapeKeyPath(std::string_view s, std::string& out) {
+    out.clear();
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '%') {
+            out += s[i];
+            continue;
+        }
+        int h = i + 2 < s.size() ? HexDigit(s[i + 1]) : -1;
+        int l = h >= 0 ? HexDigit(s[i + 2]) : -1;
+        if (l < 0)
+            return false;
+        out += char(h * 16 + l);
+        i += 2;
+    }
+    return true;
+}
+
+std::string IntegerData(int32_t v) {
+    auto u = static_cast<uint32_t>(v);
+    return {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
+}
+
+int32_t DataInteger(std::string_view d) {
+    uint32_t u = 0;
+    for (int k = 3; k >= 0; --k)
+        u = (u << 8) | static_cast<unsigned char>(d[k]);
+    return static_cast<int32_t>(u);
+}
+
+// Reads the part after "name"= of a value line.
+bool ParseValueData(std::string_view s, TRegDataType& type, std::string& data) {
+    if (!s.empty() && s[0] == '"') {
+        size_t i = 0;
+        type = rdString;
+        return Unquote(s, i, data) && i == s.size();
+    }
+    if (s.starts_with("int:")) {
+        s.remove_prefix(4);
+        int32_t v = 0;
+        auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+        if (s.empty() || ec != std::errc() || p != s.data() + s.size())
+            return false;
+        type = rdInteger;
+        data = IntegerData(v);
+        return true;
+    }
+    if (s.starts_with("hex:")) {
+        s.remove_prefix(4);
+        if (s.size() % 2)
+            return false;
+        data.clear();
+        for (size_t i = 0; i < s.size(); i += 2) {
+            int h = HexDigit(s[i]), l = HexDigit(s[i + 1]);
+            if (h < 0 || l < 0)
+                return false;
+            data += char(h * 16 + l);
+        }
+        type = rdBinary;
+        return true;
+    }
+    return false;
+}
+
+// ---- files ----
+
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& file, int err) {
+    throw ERegistryException("Cannot " + what + " the settings file \"" + file +
+                             "\": " + std::strerror(err));
+}
+
+// Reads a whole regular file. Gives false with errno set when it cannot (ENOENT: missing).
+bool ReadWholeFile(const std::string& name, std::string& out) {
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (!S_ISREG(st.st_mode))
+        err = EISDIR;
+    out.clear();
+    char buf[65536];
+    while (err == 0) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0)
+            break;
+        if (n > 0)
+            out.append(buf, static_cast<size_t>(n));
+        else if (errno != EINTR)
+            err = errno;
+    }
+    ::close(fd);
+    errno = err;
+    return err == 0;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Creates the folder and its missing parents with mode 0700.
+void MakeFolders(const std::string& folder) {
+    struct stat st;
+    if (folder.empty() || ::stat(folder.c_str(), &st) == 0)
+        return;
+    size_t sep = folder.find_last_of('/');
+    if (sep != std::string::npos && sep > 0)
+        MakeFolders(folder.substr(0, sep));
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        throw ERegistryException("Cannot create the settings folder \"" + folder +
+                                 "\": " + std::strerror(errno));
+}
+
+void SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// An exclusive flock on the store's lock file for the object's lifetime.
+class TStoreLock {
+public:
+    explicit TStoreLock(const std::string& name) {
+        fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0)
+            RaiseFileError("lock", name, errno);
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                int err = errno;
+                ::close(fd_);
+                RaiseFileError("lock", name, err);
+            }
+        }
+    }
+    ~TStoreLock() { ::close(fd_); } // closing releases the lock
+    TStoreLock(const TStoreLock&) = delete;
+    TStoreLock& operator=(const TStoreLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// Writes data to a new file (mode 0600) and syncs it; removes it on failure.
+void WriteNewFile(const std::string& temp, std::string_view data) {
+    ::unlink(temp.c_str()); // a leftover of an interrupted write
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        RaiseFileError("write", temp, errno);
+    bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        RaiseFileError("write", temp, err ? err : EIO);
+    }
+}
+
+std::mutex& FolderMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::string& FolderOverride() {
+    static std::string folder;
+    return folder;
+}
+
+} // namespace
+
+// ---- keys and the tree ----
+
+const TRegistryValue* TRegistryKeyData::FindValue(std::string_view name) const {
+    std::string folded = Fold(name);
+    for (const auto& v : Values)
+        if (Fold(v.Name) == folded)
+            return &v;
+    return nullptr;
+}
+
+bool TRegistryKeyData::SetValue(std::string_view name, TRegDataType type, std::string data) {
+    if (auto* v = const_cast<TRegistryValue*>(FindValue(name))) {
+        if (v->DataType == type && v->Data == data)
+            return false;
+        v->DataType = type;
+        v->Data = std::move(data);
+        return true;
+    }
+    Values.push_back({std::string(name), type, std::move(data)});
+    return true;
+}
+
+bool TRegistryKeyData::DeleteValue(std::string_view name) {
+    const TRegistryValue* v = FindValue(name);
+    if (!v)
+        return false;
+    Values.erase(Values.begin() + (v - Values.data()));
+    return true;
+}
+
+std::string NormalizeKeyPath(std::string_view path) {
+    std::string out;
+    size_t i = 0;
+    while (i <= path.size()) {
+        size_t sep = path.find('\\', i);
+        if (sep == std::string_view::npos)
+            sep = path.size();
+        if (sep > i) {
+            if (!out.empty())
+                out += '\\';
+            out.append(path.substr(i, sep - i));
+        }
+        i = sep + 1;
+    }
+    return out;
+}
+
+TRegistryHive::TRegistryHive() {
+    keys_[""].Path = "";
+}
+
+const TRegistryKeyData* TRegistryHive::FindKey(std::string_view path) const {
+    auto it = keys_.find(Fold(NormalizeKeyPath(path)));
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+TRegistryKeyData* TRegistryHive::FindKey(std::string_view path) {
+    return const_cast<TRegistryKeyData*>(std::as_const(*this).FindKey(path));
+}
+
+TRegistryKeyData& TRegistryHive::CreateKey(std::string_view path) {
+    std::string norm = NormalizeKeyPath(path);
+    std::string folded = Fold(norm);
+    auto it = keys_.find(folded);
+    if (it != keys_.end())
+        return it->second;
+    TRegistryKeyData& parent = CreateKey(ParentPath(norm));
+    // The parent keeps the case it was created with.
+    size_t sep = norm.rfind('\\');
+    std::string name = sep == std::string::npos ? norm : norm.substr(sep + 1);
+    TRegistryKeyData& key = keys_[folded];
+    key.Path = parent.Path.empty() ? name : parent.Path + "\\" + name;
+    return key;
+}
+
+bool TRegistryHive::DeleteKey(std::string_view path) {
+    std::string folded = Fold(NormalizeKeyPath(path));
+    auto it = keys_.find(folded);
+    if (folded.empty() || it == keys_.end())
+        return false;
+    keys_.erase(it);
+    // Subkeys sort together after the prefix (not right after the key: "a b" < "a\\b").
+    std::string prefix = folded + "\\";
+    for (it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix);)
+        it = keys_.erase(it);
+    return true;
+}
+
+std::string TRegistryHive::Serialize() const {
+    std::string out = "; Tockwell settings. Values: \"name\"=\"text\", \"name\"=int:<number>, "
+                      "\"name\"=hex:<bytes>.\n";
+    for (const auto& [folded, key] : keys_) {
+        if (folded.empty() && key.Values.empty())
+            continue;
+        out += "\n[" + EscapeKeyPath(key.Path) + "]\n";
+        for (const auto& v : key.Values) {
+            out += Quote(v.Name) + "=";
+            if (v.DataType == rdInteger && v.Data.size() == 4) {
+                out += "int:" + std::to_string(DataInteger(v.Data));
+            } else if (v.DataType == rdBinary) {
+                out += "hex:";
+                for (unsigned char c : v.Data) {
+                    out += kHex[c >> 4];
+                    out += kHex[c & 15];
+                }
+            } else {
+                out += Quote(v.Data);
+            }
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+TRegistryHive TRegistryHive::Parse(std::string_view text, int* badLines) {
+    TRegistryHive hive;
+    int bad = 0;
+    TRegistryKeyData* key = nullptr;
+    std::string name, data, path;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty() || line[0] == ';' || line[0] == '#')
+            continue;
+        if (line[0] == '[') {
+            key = nullptr;
+            if (line.size() >= 2 && line.back() == ']' &&
+                UnescapeKeyPath(line.substr(1, line.size() - 2), path))
+                key = &hive.CreateKey(path);
+            else
+                ++bad;
+            continue;
+        }
+        size_t i = 0;
+        TRegDataType type;
+        if (key && Unquote(line, i, name) && i < line.size() && line[i] == '=' &&
+            ParseValueData(line.substr(i + 1), type, data))
+            key->SetValue(name, type, data);
+        else
+            ++bad;
+    }
+    if (badLines)
+        *badLines = bad;
+    return hive;
+}
+
+// ---- the store ----
+
+TRegistryStore::TRegistryStore(std::string folder) : folder_(std::move(folder)) {}
+
+TRegistryHive TRegistryStore::Load() const {
+    std::string text;
+    if (!ReadWholeFile(FileName(), text))
+        return {};
+    return TRegistryHive::Parse(text);
+}
+
+void TRegistryStore::Update(const std::function<bool(TRegistryHive&)>& change) {
+    MakeFolders(folder_);
+    TStoreLock lock(folder_ + "/registry.lock");
+
+    // Write through a symbolic link to where the file really is.
+    std::string file = FileName();
+    struct stat st;
+    if (::lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(file.c_str(), nullptr)) {
+            file = real;
+            std::free(real);
+        }
+    }
+
+    std::string text;
+    if (!ReadWholeFile(file, text)) {
+        if (errno != ENOENT)
+            RaiseFileError("read", file, errno);
+        text.clear();
+    }
+    int bad = 0;
+    TRegistryHive hive = TRegistryHive::Parse(text, &bad);
+    if (!change(hive))
+        return;
+
+    std::string dir = file.substr(0, file.find_last_of('/'));
+    if (bad > 0) // keep what could not be read before it is dropped
+        WriteNewFile(dir + "/registry.bad", text);
+    std::string temp = file + ".tmp";
+    WriteNewFile(temp, hive.Serialize());
+    try {
+        if (BeforeReplace)
+            BeforeReplace();
+    } catch (...) {
+        ::unlink(temp.c_str());
+        throw;
+    }
+    if (::rename(temp.c_str(), file.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        RaiseFileError("replace", file, err);
+    }
+    SyncFolder(dir);
+}
+
+std::string RegistryStoreFolder() {
+    {
+        std::lock_guard<std::mutex> guard(FolderMutex());
+        if (!FolderOverride().empty())
+            return FolderOverride();
+    }
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+        return std::string(xdg) + "/Tockwell";
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && h[0])
+        home = h;
+    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        home = pw->pw_dir;
+    return home + "/.config/Tockwell";
+}
+
+void SetRegistryStoreFolder(std::string folder) {
+    std::lock_guard<std::mutex> guard(FolderMutex());
+    FolderOverride() = std::move(folder);
+}

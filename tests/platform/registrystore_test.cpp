@@ -1,0 +1,386 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/registrystore.h"
+#include "testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string AllBytes() {
+    std::string s;
+    for (int c = 0; c < 256; ++c)
+        s += static_cast<char>(c);
+    return s;
+}
+
+int32_t AsInteger(const TRegistryValue& v) {
+    uint32_t u = 0;
+    for (int k = 3; k >= 0; --k)
+        u = (u << 8) | static_cast<unsigned char>(v.Data[k]);
+    return static_cast<int32_t>(u);
+}
+
+std::string IntegerBytes(int32_t v) {
+    std::string s(4, '\0');
+    for (int k = 0; k < 4; ++k)
+        s[k] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * k)) & 0xFF);
+    return s;
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+bool IsValidUtf8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = s[i];
+        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+// Runs fn in a child process; gives its exit status (0 when fn returned normally).
+template <class Fn> pid_t Spawn(Fn fn) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int rc = 0;
+        try {
+            fn();
+        } catch (...) {
+            rc = 3;
+        }
+        ::_exit(rc);
+    }
+    return pid;
+}
+
+int WaitFor(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(RegistryHive, TextRoundTripKeepsEveryByte) {
+    TRegistryHive hive;
+    std::string oddKey = std::string("we[ir]d %20 \"key\"\t\x01 \xC3\xA9 \xFF", 24);
+    TRegistryKeyData& k = hive.CreateKey("Software\\" + oddKey + "\\Sub");
+    k.SetValue("", rdString, "default value");
+    k.SetValue("quote\"back\\slash=eq\nnl\r\x7F", rdString, "line1\r\nline2\t\"q\" \\ \x02");
+    k.SetValue("utf8", rdString, "Grüße, Привет, 日本");
+    k.SetValue("invalid utf8", rdString, std::string("\xC0\xAF\xED\xA0\x80\xF5 \xE2\x82", 10));
+    k.SetValue("all bytes", rdBinary, AllBytes());
+    k.SetValue("empty bin", rdBinary, "");
+    k.SetValue("empty str", rdString, "");
+    k.SetValue("min", rdInteger, IntegerBytes(INT32_MIN));
+    k.SetValue("max", rdInteger, IntegerBytes(INT32_MAX));
+    hive.CreateKey("").SetValue("at root", rdInteger, IntegerBytes(-1));
+    hive.CreateKey("Empty\\Leaf");
+
+    std::string text = hive.Serialize();
+    EXPECT_TRUE(IsValidUtf8(text));
+    for (char c : text) // control bytes other than the line ends are always escaped
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << int(c);
+
+    int bad = -1;
+    TRegistryHive back = TRegistryHive::Parse(text, &bad);
+    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(back.Serialize(), text);
+    const TRegistryKeyData* r = back.FindKey("software\\" + oddKey + "\\SUB");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->Path, "Software\\" + oddKey + "\\Sub");
+    ASSERT_EQ(r->Values.size(), k.Values.size());
+    for (size_t i = 0; i < k.Values.size(); ++i) {
+        EXPECT_EQ(r->Values[i].Name, k.Values[i].Name);
+        EXPECT_EQ(r->Values[i].DataType, k.Values[i].DataType);
+        EXPECT_EQ(r->Values[i].Data, k.Values[i].Data) << k.Values[i].Name;
+    }
+    EXPECT_EQ(AsInteger(*back.FindKey("")->FindValue("AT ROOT")), -1);
+    EXPECT_NE(back.FindKey("empty\\leaf"), nullptr);
+    EXPECT_NE(back.FindKey("Software"), nullptr); // parents exist
+}
+
+TEST(RegistryHive, FileIsReadableText) {
+    TRegistryHive hive;
+    TRegistryKeyData& k = hive.CreateKey("Software\\Fernhollow\\Tockwell\\Settings");
+    k.SetValue("RunMinimized", rdInteger, IntegerBytes(1));
+    k.SetValue("LatestDataFile", rdString, "/home/me/Tockwell/TockwellDB.tock");
+    k.SetValue("SMTPPwd", rdBinary, "\x0a\x1b\x2c");
+    std::string text = hive.Serialize();
+    EXPECT_NE(text.find("\n[Software\\Fernhollow\\Tockwell\\Settings]\n"
+                        "\"RunMinimized\"=int:1\n"
+                        "\"LatestDataFile\"=\"/home/me/Tockwell/TockwellDB.tock\"\n"
+                        "\"SMTPPwd\"=hex:0a1b2c\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(RegistryHive, UnreadableLinesAreSkippedAndCounted) {
+    std::string text = "\"before any key\"=int:1\n"
+                       "[Good]\r\n"
+                       "\"a\"=int:5\r\n"
+                       "\"big\"=int:99999999999\n"
+                       "\"odd hex\"=hex:abc\n"
+                       "\"bad hex\"=hex:zz\n"
+                       "\"open=\"text\n"
+                       "\"escape\"=\"\\q\"\n"
+                       "\"trailing\"=\"x\" junk\n"
+                       "no quotes=int:1\n"
+                       "  \"indented\"=int:1\n"
+                       "[Bad%zz]\n"
+                       "\"under bad key\"=int:2\n"
+                       "[Open\n"
+                       "; comment\n"
+                       "# comment\n"
+                       "\n"
+                       "[Good\\Child]\n"
+                       "\"b\"=\"ok\"\n"
+                       "\"B\"=\"last wins\"";
+    int bad = 0;
+    TRegistryHive hive = TRegistryHive::Parse(text, &bad);
+    EXPECT_EQ(bad, 12);
+    ASSERT_NE(hive.FindKey("good"), nullptr);
+    ASSERT_EQ(hive.FindKey("good")->Values.size(), 1u);
+    EXPECT_EQ(AsInteger(hive.FindKey("good")->Values[0]), 5);
+    const TRegistryKeyData* child = hive.FindKey("Good\\Child");
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(child->Values.size(), 1u);
+    EXPECT_EQ(child->Values[0].Name, "b"); // name as first written, data as last written
+    EXPECT_EQ(child->Values[0].Data, "last wins");
+    EXPECT_EQ(hive.KeyCount(), 3); // root, Good, Good\Child
+}
+
+TEST(RegistryHive, KeysAndValuesIgnoreCaseAndDeleteWholeSubtrees) {
+    TRegistryHive hive;
+    hive.CreateKey("\\Software\\\\Tockwell\\").SetValue("Value", rdInteger, IntegerBytes(1));
+    hive.CreateKey("SOFTWARE\\TOCKWELL\\Settings");
+    hive.CreateKey("Software\\TockwellX");
+    hive.CreateKey("Software\\Tockwell X");
+    EXPECT_EQ(hive.FindKey("software\\tockwell\\settings")->Path,
+              "Software\\Tockwell\\Settings"); // parents keep their first case
+    TRegistryKeyData* k = hive.FindKey("SOFTWARE\\tockwell");
+    ASSERT_NE(k, nullptr);
+    EXPECT_NE(k->FindValue("VALUE"), nullptr);
+    EXPECT_FALSE(k->SetValue("vALUE", rdInteger, IntegerBytes(1))); // unchanged
+    EXPECT_TRUE(k->SetValue("vALUE", rdString, "now a string"));
+    EXPECT_EQ(k->Values.size(), 1u);
+    EXPECT_EQ(k->Values[0].Name, "Value");
+    EXPECT_TRUE(k->DeleteValue("value"));
+    EXPECT_FALSE(k->DeleteValue("value"));
+
+    EXPECT_EQ(NormalizeKeyPath("\\A\\\\B\\"), "A\\B");
+    EXPECT_EQ(NormalizeKeyPath("\\"), "");
+    EXPECT_TRUE(hive.DeleteKey("software\\tockwell"));
+    EXPECT_EQ(hive.FindKey("Software\\Tockwell\\Settings"), nullptr);
+    EXPECT_NE(hive.FindKey("Software\\TockwellX"), nullptr); // siblings sharing a prefix stay
+    EXPECT_NE(hive.FindKey("Software\\Tockwell X"), nullptr);
+    EXPECT_FALSE(hive.DeleteKey("Software\\Tockwell"));
+    EXPECT_FALSE(hive.DeleteKey("")); // the root stays
+    EXPECT_NE(hive.FindKey(""), nullptr);
+}
+
+TEST(RegistryStore, LoadCreatesNothingAndUpdateCreatesPrivateFiles) {
+    TempDir dir;
+    std::string folder = dir.File("cfg/Tockwell");
+    TRegistryStore store(folder);
+    EXPECT_EQ(store.Load().KeyCount(), 1);
+    EXPECT_FALSE(fs::exists(dir.File("cfg")));
+
+    mode_t old = ::umask(0); // the modes must not depend on the umask
+    store.Update([](TRegistryHive& h) {
+        h.CreateKey("A").SetValue("v", rdString, "x");
+        return true;
+    });
+    ::umask(old);
+    EXPECT_EQ(ModeOf(folder), 0700u);
+    EXPECT_EQ(ModeOf(store.FileName()), 0600u);
+    EXPECT_EQ(ModeOf(folder + "/registry.lock"), 0600u);
+    EXPECT_FALSE(fs::exists(store.FileName() + ".tmp"));
+
+    // A fresh object reading the file sees the value (as after a restart).
+    TRegistryStore again(folder);
+    EXPECT_EQ(again.Load().FindKey("a")->FindValue("V")->Data, "x");
+
+    // An update that changes nothing leaves the file alone.
+    struct stat before {
+    }, after{};
+    ::stat(store.FileName().c_str(), &before);
+    again.Update([](TRegistryHive& h) { return h.CreateKey("A").SetValue("v", rdString, "x"); });
+    ::stat(store.FileName().c_str(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+TEST(RegistryStore, FailedReplaceLeavesTheOldFile) {
+    TempDir dir;
+    TRegistryStore store(dir.File("Tockwell"));
+    store.Update([](TRegistryHive& h) {
+        h.CreateKey("K").SetValue("v", rdString, "old");
+        return true;
+    });
+    std::string oldText = ReadFileBytes(store.FileName());
+
+    // A failure after the temporary file is written and before it replaces the store.
+    store.BeforeReplace = [] { throw ERegistryException("simulated crash"); };
+    EXPECT_THROW(store.Update([](TRegistryHive& h) {
+        h.CreateKey("K").SetValue("v", rdString, "new");
+        return true;
+    }),
+                 ERegistryException);
+    EXPECT_EQ(ReadFileBytes(store.FileName()), oldText);
+    EXPECT_FALSE(fs::exists(store.FileName() + ".tmp"));
+
+    // A change that raises writes nothing either.
+    store.BeforeReplace = nullptr;
+    EXPECT_THROW(store.Update([](TRegistryHive& h) -> bool {
+        h.CreateKey("K").SetValue("v", rdString, "half done");
+        throw Exception("change failed");
+    }),
+                 Exception);
+    EXPECT_EQ(ReadFileBytes(store.FileName()), oldText);
+
+    // A temporary file left by a process that died before renaming is ignored by readers and
+    // replaced by the next writer.
+    WriteFileBytes(store.FileName() + ".tmp", "[K]\n\"v\"=\"from a crashed writer\n");
+    EXPECT_EQ(store.Load().FindKey("K")->FindValue("v")->Data, "old");
+    store.Update([](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, "new"); });
+    EXPECT_EQ(TRegistryStore(dir.File("Tockwell")).Load().FindKey("K")->FindValue("v")->Data,
+              "new");
+    EXPECT_FALSE(fs::exists(store.FileName() + ".tmp"));
+}
+
+TEST(RegistryStore, WriterKilledAtAnyMomentLeavesAWholeFile) {
+    TempDir dir;
+    std::string folder = dir.File("Tockwell");
+    TRegistryStore store(folder);
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 15; ++round) {
+        pid_t pid = Spawn([&] {
+            TRegistryStore s(folder);
+            for (int i = 0;; ++i)
+                s.Update([&](TRegistryHive& h) {
+                    TRegistryKeyData& k = h.CreateKey("Crash");
+                    k.SetValue("a", rdInteger, IntegerBytes(i));
+                    k.SetValue("b", rdString, std::to_string(i) + std::string(i % 500, 'x'));
+                    return true;
+                });
+        });
+        ::usleep(std::uniform_int_distribution<int>(500, 20000)(rng));
+        ::kill(pid, SIGKILL);
+        WaitFor(pid);
+        if (!fs::exists(store.FileName()))
+            continue;
+        int bad = -1;
+        TRegistryHive h = TRegistryHive::Parse(ReadFileBytes(store.FileName()), &bad);
+        EXPECT_EQ(bad, 0);
+        const TRegistryKeyData* k = h.FindKey("Crash");
+        ASSERT_NE(k, nullptr);
+        int a = AsInteger(*k->FindValue("a"));
+        EXPECT_EQ(k->FindValue("b")->Data, std::to_string(a) + std::string(a % 500, 'x'));
+    }
+}
+
+TEST(RegistryStore, ConcurrentWritersLoseNothing) {
+    TempDir dir;
+    std::string folder = dir.File("Tockwell");
+    auto writer = [&](const std::string& prefix) {
+        return Spawn([&, prefix] {
+            TRegistryStore s(folder);
+            for (int i = 0; i < 60; ++i)
+                s.Update([&](TRegistryHive& h) {
+                    return h.CreateKey("Shared\\" + prefix)
+                        .SetValue(prefix + std::to_string(i), rdInteger, IntegerBytes(i));
+                });
+        });
+    };
+    pid_t a = writer("A"), b = writer("B"), c = writer("C");
+    EXPECT_EQ(WaitFor(a), 0);
+    EXPECT_EQ(WaitFor(b), 0);
+    EXPECT_EQ(WaitFor(c), 0);
+    TRegistryHive h = TRegistryStore(folder).Load();
+    for (const char* p : {"A", "B", "C"}) {
+        const TRegistryKeyData* k = h.FindKey(std::string("shared\\") + p);
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(k->Values.size(), 60u) << p;
+    }
+}
+
+TEST(RegistryStore, DamagedOrUnreadableFiles) {
+    TempDir dir;
+    TRegistryStore store(dir.File("Tockwell"));
+    fs::create_directories(store.Folder());
+    std::string damaged = "[K]\n\"kept\"=int:7\nthis line is damaged\n";
+    WriteFileBytes(store.FileName(), damaged);
+    EXPECT_EQ(store.Load().FindKey("K")->Values.size(), 1u);
+    store.Update([](TRegistryHive& h) { return h.CreateKey("K").SetValue("new", rdString, ""); });
+    EXPECT_EQ(ReadFileBytes(store.Folder() + "/registry.bad"), damaged); // nothing lost
+    EXPECT_EQ(store.Load().FindKey("K")->Values.size(), 2u);
+
+    // A store file that cannot be read is never overwritten.
+    TRegistryStore other(dir.File("Other"));
+    fs::create_directories(other.FileName()); // a folder where the file should be
+    EXPECT_EQ(other.Load().KeyCount(), 1);
+    EXPECT_THROW(other.Update([](TRegistryHive& h) {
+        h.CreateKey("K");
+        return true;
+    }),
+                 ERegistryException);
+    EXPECT_TRUE(fs::is_directory(other.FileName()));
+}
+
+TEST(RegistryStore, WritesThroughASymbolicLink) {
+    TempDir dir;
+    TRegistryStore store(dir.File("Tockwell"));
+    fs::create_directories(store.Folder());
+    fs::create_directories(dir.File("dotfiles"));
+    WriteFileBytes(dir.File("dotfiles/registry"), "[K]\n");
+    fs::create_symlink(dir.File("dotfiles/registry"), store.FileName());
+    store.Update([](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, "x"); });
+    EXPECT_TRUE(fs::is_symlink(store.FileName()));
+    EXPECT_NE(ReadFileBytes(dir.File("dotfiles/registry")).find("\"v\"=\"x\""), std::string::npos);
+}
+
+TEST(RegistryStore, FolderComesFromTheOverrideThenXdgThenHome) {
+    auto saveEnv = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v ? std::optional<std::string>(v) : std::nullopt;
+    };
+    auto restoreEnv = [](const char* name, const std::optional<std::string>& v) {
+        if (v)
+            ::setenv(name, v->c_str(), 1);
+        else
+            ::unsetenv(name);
+    };
+    auto xdg = saveEnv("XDG_CONFIG_HOME"), home = saveEnv("HOME");
+    SetRegistryStoreFolder({});
+    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(RegistryStoreFolder(), "/tmp/xdg/Tockwell");
+    ::setenv("XDG_CONFIG_HOME", "relative/path", 1); // not absolute: ignored
+    EXPECT_EQ(RegistryStoreFolder(), "/home/someone/.config/Tockwell");
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(RegistryStoreFolder(), "/home/someone/.config/Tockwell");
+    SetRegistryStoreFolder("/tmp/override");
+    EXPECT_EQ(RegistryStoreFolder(), "/tmp/override");
+    SetRegistryStoreFolder({});
+    restoreEnv("XDG_CONFIG_HOME", xdg);
+    restoreEnv("HOME", home);
+}
