@@ -95,8 +95,9 @@ TEST_F(PaintTest, SelectedWeekendAndNeighbourDays) {
 
 TEST_F(PaintTest, CellDrawReplacesTheNumbers) {
     int before = 0, cells = 0, inMonth = 0;
-    cal.OnBeforeCellDraw = [&](QObject*, TCellCanvas&, TDateTime, bool, bool, bool,
-                               const QRect&) { ++before; };
+    cal.OnBeforeCellDraw = [&](QObject*, TCellCanvas&, TDateTime, bool, bool, bool, const QRect&) {
+        ++before;
+    };
     cal.OnCellDraw = [&](QObject* sender, TCellCanvas& c, TDateTime, bool, bool, bool in,
                          const QRect& r) {
         EXPECT_EQ(sender, &cal);
