@@ -97,15 +97,16 @@ void TCalendarInput::MouseMove(int x, int y, Qt::MouseButtons buttons) {
     int xp = x - l.WeekColWidth;
     ButtonHint.clear();
     DateHint.clear();
-    bool enabled = cal_.Enable();
-    if (enabled && (cal_.ShowMonthSelector() || cal_.ShowYearSelector())) {
+    if (!cal_.Enable())
+        return;
+    if (cal_.ShowMonthSelector() || cal_.ShowYearSelector()) {
         bool hot = InCaption(xp, y);
         if (hot != HotCaption) {
             HotCaption = hot;
             RepaintCaption();
         }
     }
-    if (enabled && cal_.ShowGotoToday()) {
+    if (cal_.ShowGotoToday()) {
         QFontMetrics fm(cal_.font());
         int tw =
             fm.horizontalAdvance(QString::fromStdString(FormatDateTime(cal_.TodayFormat(), Now())));
@@ -128,8 +129,7 @@ void TCalendarInput::MouseMove(int x, int y, Qt::MouseButtons buttons) {
             cal_.update();
         }
     }
-    if (enabled)
-        TrackButtons(x, y, l);
+    TrackButtons(x, y, l);
     if (y > l.DayAreaTop()) {
         if (LastDown != FarAway && (buttons & Qt::LeftButton))
             LastDown = QPoint(xp, y);
@@ -149,7 +149,7 @@ void TCalendarInput::MouseMove(int x, int y, Qt::MouseButtons buttons) {
         }
         HoverCol = col;
         HoverRow = row;
-        if (enabled && LeftHeld && date != DragEnd && m.DateInRange(date)) {
+        if (LeftHeld && date != DragEnd && m.DateInRange(date)) {
             m.Dates.BeginUpdate();
             if (DragEnd != -1)
                 m.Dates.DeleteRange(DragEnd, Anchor);
