@@ -17,6 +17,11 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 } // namespace
 
+// The sound back end (GStreamer, PulseAudio, GLib) keeps allocations for the process's life.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libpulse\nleak:libglib\nleak:libgstreamer\nleak:libgobject\n";
+}
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) // test discovery runs without the test environment
