@@ -80,6 +80,8 @@ public:
     // Raises OnDefaultSelect.
     virtual void DefaultSelect();
 
+    // OnChange follows every change of Down (the group's releases included); OnHint may
+    // change the tool tip (cell 1: over the drop-down strip, else 0).
     TNotifyEvent OnClick, OnDblClick, OnChange, OnDefaultSelect, OnDropChanged;
     TMouseEvent OnMouseDown, OnMouseMove, OnMouseUp;
     TDropChangingEvent OnDropChanging;
