@@ -1,5 +1,6 @@
 #include "platform/registrystore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -13,17 +14,6 @@
 #include <utility>
 
 namespace {
-
-// ---- names and paths ----
-
-std::string Fold(std::string_view name) {
-    return Utf8LowerCase(name);
-}
-
-std::string ParentPath(std::string_view path) {
-    size_t sep = path.rfind('\\');
-    return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep));
-}
 
 // ---- escaping ----
 
@@ -55,6 +45,25 @@ size_t Utf8SequenceLength(std::string_view s, size_t i) {
         if ((at(i + k) & 0xC0) != 0x80)
             return 0;
     return n;
+}
+
+// The case-folded form names are compared by. Only valid UTF-8 is mapped, so that no byte
+// sequence can fold into a path separator.
+std::string Fold(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size();) {
+        char c = name[i];
+        size_t n = static_cast<unsigned char>(c) < 0x80 ? 0 : Utf8SequenceLength(name, i);
+        if (n == 0) {
+            out += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+            ++i;
+        } else {
+            out += Utf8LowerCase(name.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
 }
 
 const char kHex[] = "0123456789abcdef";
@@ -362,31 +371,38 @@ std::string& FolderOverride() {
 
 // ---- keys and the tree ----
 
-const TRegistryValue* TRegistryKeyData::FindValue(std::string_view name) const {
+int TRegistryKeyData::IndexOf(std::string_view name) const {
     std::string folded = Fold(name);
-    for (const auto& v : Values)
-        if (Fold(v.Name) == folded)
-            return &v;
-    return nullptr;
+    for (size_t i = 0; i < Values.size(); ++i)
+        if (Fold(Values[i].Name) == folded)
+            return static_cast<int>(i);
+    return -1;
+}
+
+const TRegistryValue* TRegistryKeyData::FindValue(std::string_view name) const {
+    int i = IndexOf(name);
+    return i < 0 ? nullptr : &Values[i];
 }
 
 bool TRegistryKeyData::SetValue(std::string_view name, TRegDataType type, std::string data) {
-    if (auto* v = const_cast<TRegistryValue*>(FindValue(name))) {
-        if (v->DataType == type && v->Data == data)
-            return false;
-        v->DataType = type;
-        v->Data = std::move(data);
+    int i = IndexOf(name);
+    if (i < 0) {
+        Values.push_back({std::string(name), type, std::move(data)});
         return true;
     }
-    Values.push_back({std::string(name), type, std::move(data)});
+    TRegistryValue& v = Values[i];
+    if (v.DataType == type && v.Data == data)
+        return false;
+    v.DataType = type;
+    v.Data = std::move(data);
     return true;
 }
 
 bool TRegistryKeyData::DeleteValue(std::string_view name) {
-    const TRegistryValue* v = FindValue(name);
-    if (!v)
+    int i = IndexOf(name);
+    if (i < 0)
         return false;
-    Values.erase(Values.begin() + (v - Values.data()));
+    Values.erase(Values.begin() + i);
     return true;
 }
 
@@ -423,16 +439,22 @@ TRegistryKeyData* TRegistryHive::FindKey(std::string_view path) {
 TRegistryKeyData& TRegistryHive::CreateKey(std::string_view path) {
     std::string norm = NormalizeKeyPath(path);
     std::string folded = Fold(norm);
-    auto it = keys_.find(folded);
-    if (it != keys_.end())
+    if (auto it = keys_.find(folded); it != keys_.end())
         return it->second;
-    TRegistryKeyData& parent = CreateKey(ParentPath(norm));
-    // The parent keeps the case it was created with.
-    size_t sep = norm.rfind('\\');
-    std::string name = sep == std::string::npos ? norm : norm.substr(sep + 1);
-    TRegistryKeyData& key = keys_[folded];
-    key.Path = parent.Path.empty() ? name : parent.Path + "\\" + name;
-    return key;
+    // Walk down from the root; existing parents keep the case they were created with.
+    TRegistryKeyData* key = &keys_.at("");
+    size_t start = 0;
+    while (start < norm.size()) {
+        size_t sep = std::min(norm.find('\\', start), norm.size());
+        std::string_view name = std::string_view(norm).substr(start, sep - start);
+        auto [it, added] = keys_.try_emplace(Fold(norm.substr(0, sep)));
+        if (added)
+            it->second.Path =
+                key->Path.empty() ? std::string(name) : key->Path + "\\" + std::string(name);
+        key = &it->second;
+        start = sep + 1;
+    }
+    return *key;
 }
 
 bool TRegistryHive::DeleteKey(std::string_view path) {

@@ -49,6 +49,8 @@ struct TRegistryKeyData {
     bool SetValue(std::string_view name, TRegDataType type, std::string data);
     // False when there was no such value.
     bool DeleteValue(std::string_view name);
+    // Position of the value of that name in Values, or -1.
+    int IndexOf(std::string_view name) const;
 };
 
 // Splits a key path on '\', drops empty names and joins the rest with '\'

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "core/registrymanager.h"
 #include "testutil.h"
@@ -181,32 +179,4 @@ TEST(RegistryManager, BinaryStringsUpTo1024Bytes) {
     EXPECT_THROW(m.ReadBinaryString("Big"), ERegistryException);
     m.WriteStringValue("Text", "abc");
     EXPECT_THROW(m.ReadBinaryString("Text"), ERegistryException);
-}
-
-TEST(RegistryManager, TwoProcessesWritingAtOnceKeepBothValues) {
-    TempRegistry temp;
-    auto child = [&](const char* name) {
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            int rc = 0;
-            try {
-                for (int i = 0; i < 40; ++i)
-                    WriteRegistryString(kSettings, std::string(name) + std::to_string(i), name);
-            } catch (...) {
-                rc = 1;
-            }
-            ::_exit(rc);
-        }
-        return pid;
-    };
-    pid_t a = child("First"), b = child("Second");
-    for (pid_t pid : {a, b}) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    for (int i = 0; i < 40; ++i) {
-        EXPECT_EQ(ReadRegistryString(kSettings, "First" + std::to_string(i), ""), "First");
-        EXPECT_EQ(ReadRegistryString(kSettings, "Second" + std::to_string(i), ""), "Second");
-    }
 }

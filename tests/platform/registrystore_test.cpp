@@ -196,6 +196,18 @@ TEST(RegistryHive, KeysAndValuesIgnoreCaseAndDeleteWholeSubtrees) {
     EXPECT_FALSE(hive.DeleteKey("Software\\Tockwell"));
     EXPECT_FALSE(hive.DeleteKey("")); // the root stays
     EXPECT_NE(hive.FindKey(""), nullptr);
+
+    // An overlong encoding of '\\' in a name is not a separator, even after case folding.
+    hive.CreateKey("a\\b").SetValue("v", rdString, "two keys");
+    hive.CreateKey("A\xC1\x9C"
+                   "b")
+        .SetValue("v", rdString, "one key");
+    EXPECT_EQ(hive.FindKey("a\\b")->FindValue("v")->Data, "two keys");
+    EXPECT_EQ(hive.FindKey("a\xC1\x9C"
+                           "B")
+                  ->FindValue("v")
+                  ->Data,
+              "one key");
 }
 
 TEST(RegistryStore, LoadCreatesNothingAndUpdateCreatesPrivateFiles) {
