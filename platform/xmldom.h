@@ -3,24 +3,45 @@
 // Elements only: readers never see the white space, comments or processing instructions
 // between them.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
-class TXMLDocument;
+#include "platform/sysutils.h"
 
-// A handle to one element of a TXMLDocument; copies refer to the same element. A null node
-// (IsNull) is what lookups give when nothing is found; it must not be used otherwise.
+namespace pugi {
+struct xml_node_struct;
+}
+
+class TXMLDocument;
+struct TXMLStorage; // a parsed document, its source buffer and its walk caches
+
+// Parse failures raise EXMLDocError with the parser's message and position; so does any use
+// of a null node. Offset is the byte offset of a parse error in the source (-1 otherwise).
+class EXMLDocError : public Exception {
+public:
+    explicit EXMLDocError(std::string message, int64_t offset = -1)
+        : Exception(std::move(message)), Offset(offset) {}
+    int64_t Offset;
+};
+
+// A handle to one element of a TXMLDocument; copies refer to the same element. A handle keeps
+// the tree it came from alive, so it never dangles: after the document is cleared or reloaded
+// it still refers to the old, detached tree. A null node (IsNull) is what lookups give when
+// nothing is found; every other use of it raises EXMLDocError.
 class IXMLNode {
 public:
     IXMLNode() = default;
-    bool IsNull() const;
+    bool IsNull() const { return node_ == nullptr; }
     explicit operator bool() const { return !IsNull(); }
+    // True when both handles name the same element (or both are null).
+    bool operator==(const IXMLNode& other) const { return node_ == other.node_; }
 
     std::string NodeName() const;
-    // Appends a child element and returns it.
+    // Appends a child element and returns it; an empty name raises EXMLDocError.
     IXMLNode AddChild(const std::string& name);
-    int ChildCount() const;                        // child elements only
-    IXMLNode Child(int index) const;               // 0-based; null when out of range
+    int ChildCount() const;                            // child elements only
+    IXMLNode Child(int index) const;                   // 0-based; null when out of range
     IXMLNode FindChild(const std::string& name) const; // first child of that name, or null
 
     // An absent attribute reads as the empty text; setting creates or replaces.
@@ -28,18 +49,21 @@ public:
     bool HasAttribute(const std::string& name) const;
     void SetAttribute(const std::string& name, const std::string& value);
 
-    // The text content of an element that holds only text.
+    // The text content of an element that holds only text (all its text and CDATA pieces
+    // joined). Line breaks read back as LF, as XML requires. Setting replaces every text
+    // piece; the empty text leaves none.
     std::string Text() const;
     void SetText(const std::string& text);
 
 private:
     friend class TXMLDocument;
-    struct Impl;
-    std::shared_ptr<Impl> impl_;
-};
+    IXMLNode(std::shared_ptr<TXMLStorage> doc, pugi::xml_node_struct* node)
+        : doc_(std::move(doc)), node_(node) {}
+    pugi::xml_node_struct* Checked() const;
 
-// Parse failures raise EXMLDocError (an Exception) with the parser's message and position.
-class EXMLDocError;
+    std::shared_ptr<TXMLStorage> doc_;
+    pugi::xml_node_struct* node_ = nullptr;
+};
 
 class TXMLDocument {
 public:
@@ -48,18 +72,21 @@ public:
     TXMLDocument(const TXMLDocument&) = delete;
     TXMLDocument& operator=(const TXMLDocument&) = delete;
 
-    void Clear();                          // empty document, no root
-    bool Active() const;                   // a root element exists
-    void LoadFromText(const std::string& xml);    // raises EXMLDocError
+    void Clear();        // empty document, no root
+    bool Active() const; // a root element exists
+    // Parse a whole document; on failure the document is left empty and EXMLDocError is
+    // raised ("<parser message> at line L, column C (offset O)"). More than one root element
+    // is an error.
+    void LoadFromText(const std::string& xml);
     void LoadFromFile(const std::string& fileName); // raises EXMLDocError / EFOpenError
-    IXMLNode DocumentElement() const;      // null when there is none
+    IXMLNode DocumentElement() const;               // null when there is none
     // Starts a document with the declaration <?xml version="1.0" encoding="UTF-8"?> and an
     // empty root element of the given name; returns the root.
     IXMLNode CreateRoot(const std::string& name);
-    std::string SaveToText() const;        // UTF-8, indented
+    // UTF-8, indented by two blanks, LF line ends, always beginning with the declaration.
+    std::string SaveToText() const;
     void SaveToFile(const std::string& fileName) const; // raises EFCreateError / EWriteError
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<TXMLStorage> storage_;
 };

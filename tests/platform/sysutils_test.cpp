@@ -22,7 +22,10 @@ TEST(SysUtils, CaseMappingCoversNonAsciiLetters) {
     EXPECT_EQ(Utf8LowerCase("ЯНВАРЬ"), "январь");
     EXPECT_EQ(Utf8UpperCase("straße"), "STRAßE");
     EXPECT_TRUE(AnsiSameText("Март", "МАРТ"));
-    EXPECT_EQ(Utf8LowerCase(std::string("A\xff" "B")), std::string("a\xff" "b")); // stray byte kept
+    EXPECT_EQ(Utf8LowerCase(std::string("A\xff"
+                                        "B")),
+              std::string("a\xff"
+                          "b")); // stray byte kept
     EXPECT_EQ(Utf8Length("März"), 4u);
 }
 

@@ -1,0 +1,145 @@
+#include "core/filehelpers.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+#include "platform/classes.h"
+#include "platform/fileutils.h"
+#include "platform/shell.h"
+#include "platform/sysutils.h"
+
+#ifndef TOCKWELL_VERSION
+#define TOCKWELL_VERSION ""
+#endif
+
+TSafeReplaceSteps TSafeReplaceSteps::System() {
+    TSafeReplaceSteps s;
+    s.SyncFile = [](const std::string& f) { return ::SyncFile(f); };
+    s.HardLink = [](const std::string& existing, const std::string& newName) {
+        return ::link(existing.c_str(), newName.c_str()) == 0;
+    };
+    s.Rename = [](const std::string& from, const std::string& to) { return RenameFile(from, to); };
+    s.Delete = [](const std::string& f) { return DeleteFile(f); };
+    s.SyncFolder = [](const std::string& d) { return ::SyncFolder(d); };
+    return s;
+}
+
+void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
+                     const std::string& backupExt, bool deleteBackup) {
+    SafeReplaceFile(newFile, targetFile, backupExt, deleteBackup, TSafeReplaceSteps::System());
+}
+
+void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
+                     const std::string& backupExt, bool deleteBackup,
+                     const TSafeReplaceSteps& steps) {
+    const std::string quoted = "\"" + targetFile + "\"";
+    if (targetFile.empty() || !FileExists(newFile) || !steps.SyncFile(newFile))
+        throw Exception("Can not write file : " + quoted);
+    if (DirectoryExists(targetFile))
+        throw Exception("Can not override file: " + quoted);
+
+    const bool hadTarget = FileExists(targetFile);
+    const bool keepBackup = hadTarget && !backupExt.empty();
+    const std::string backup = targetFile + backupExt;
+    bool movedAside = false;
+    if (keepBackup) {
+        steps.Delete(backup); // may be missing
+        // A link keeps the target in place; only where links are impossible (FAT, some
+        // network shares) is the target moved aside for the moment of the swap.
+        if (!steps.HardLink(targetFile, backup))
+            movedAside = steps.Rename(targetFile, backup);
+    }
+    if (!steps.Rename(newFile, targetFile)) {
+        if (movedAside)
+            steps.Rename(backup, targetFile);
+        throw Exception((hadTarget ? "Can not override file: " : "Can not write file : ") + quoted);
+    }
+    if (keepBackup && deleteBackup)
+        steps.Delete(backup);
+    if (!steps.SyncFolder(ExtractFileDir(targetFile)))
+        throw Exception("Can not write file : " + quoted);
+}
+
+void SafeWriteFile(const std::string& targetFile,
+                   const std::function<void(const std::string& tempFile)>& write,
+                   const std::string& tempExt, const std::string& backupExt, bool deleteBackup) {
+    if (tempExt.empty())
+        throw Exception("Can not write file : \"" + targetFile + "\"");
+    const std::string temp = targetFile + tempExt;
+    DeleteFileOrRaise(temp);
+    try {
+        write(temp);
+        SafeReplaceFile(temp, targetFile, backupExt, deleteBackup);
+    } catch (...) {
+        DeleteFile(temp);
+        throw;
+    }
+}
+
+void SafeWriteFileBytes(const std::string& targetFile, std::string_view bytes,
+                        const std::string& tempExt, const std::string& backupExt,
+                        bool deleteBackup) {
+    SafeWriteFile(
+        targetFile,
+        [bytes](const std::string& temp) {
+            TFileStream f(temp, fmCreate);
+            f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        },
+        tempExt, backupExt, deleteBackup);
+}
+
+void DeleteFileOrRaise(const std::string& fileName) {
+    if (!fileName.empty() && FileExists(fileName) && !DeleteFile(fileName))
+        throw Exception("Can not delete file: " + fileName);
+}
+
+std::string IncludeTrailingBackslashText(std::string_view path) {
+    return IncludeTrailingPathDelimiter(path);
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    if (name.empty())
+        return std::string(folder);
+    std::string s = IncludeTrailingBackslashText(folder);
+    if (!s.empty() && name.front() == '/')
+        name.remove_prefix(1); // one separator, not two
+    s += name;
+    return s;
+}
+
+std::string SpecialFolderPath(int csidl) {
+    if (csidl == CSIDL_PERSONAL)
+        return DocumentsFolder();
+    return {};
+}
+
+std::string MyDocumentsPath() {
+    return SpecialFolderPath(CSIDL_PERSONAL);
+}
+
+std::string VersionText(std::string_view version, bool full) {
+    std::string s;
+    for (char c : version)
+        if (c == ',')
+            s += '.';
+        else if (c != ' ')
+            s += c;
+    if (!full) {
+        size_t dot = std::string::npos;
+        for (int i = 0; i < 3; ++i) {
+            dot = s.find('.', dot == std::string::npos ? 0 : dot + 1);
+            if (dot == std::string::npos)
+                return s;
+        }
+        s.resize(dot);
+    }
+    return s;
+}
+
+std::string GetOwnFileVersion(bool full) {
+    return VersionText(TOCKWELL_VERSION, full);
+}
+
+bool OpenWithShell(const std::string& target) {
+    return ShellOpen(target);
+}

@@ -1,0 +1,171 @@
+#include "platform/fileutils.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+bool StatMode(const std::string& name, mode_t& mode) {
+    struct stat st;
+    if (name.empty() || ::stat(name.c_str(), &st) != 0)
+        return false;
+    mode = st.st_mode;
+    return true;
+}
+
+bool SyncPath(const std::string& name, int flags, bool folder) {
+    if (name.empty())
+        return false;
+    int fd;
+    do
+        fd = ::open(name.c_str(), flags | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    int rc = ::fsync(fd);
+    int err = errno;
+    ::close(fd);
+    // Some file systems cannot flush a folder; that is no failure of ours.
+    return rc == 0 || (folder && (err == EINVAL || err == ENOTSUP || err == EROFS));
+}
+
+} // namespace
+
+bool FileExists(const std::string& fileName) {
+    mode_t m;
+    return StatMode(fileName, m) && !S_ISDIR(m);
+}
+
+bool DirectoryExists(const std::string& dir) {
+    mode_t m;
+    return StatMode(dir, m) && S_ISDIR(m);
+}
+
+bool ForceDirectories(const std::string& dir) {
+    if (dir.empty())
+        return false;
+    std::string path = ExcludeTrailingPathDelimiter(dir);
+    if (DirectoryExists(path))
+        return true;
+    std::string parent = ExtractFileDir(path);
+    if (!parent.empty() && parent != path && !ForceDirectories(parent))
+        return false;
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return true;
+    return errno == EEXIST && DirectoryExists(path);
+}
+
+bool DeleteFile(const std::string& fileName) {
+    return !fileName.empty() && ::unlink(fileName.c_str()) == 0;
+}
+
+bool RenameFile(const std::string& oldName, const std::string& newName) {
+    return !oldName.empty() && !newName.empty() && ::rename(oldName.c_str(), newName.c_str()) == 0;
+}
+
+std::string ExtractFilePath(std::string_view fileName) {
+    size_t slash = fileName.rfind('/');
+    return slash == std::string_view::npos ? std::string()
+                                           : std::string(fileName.substr(0, slash + 1));
+}
+
+std::string ExtractFileDir(std::string_view fileName) {
+    size_t slash = fileName.rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return std::string(fileName.substr(0, slash == 0 ? 1 : slash));
+}
+
+std::string ExtractFileName(std::string_view fileName) {
+    size_t slash = fileName.rfind('/');
+    return std::string(slash == std::string_view::npos ? fileName : fileName.substr(slash + 1));
+}
+
+std::string ExtractFileExt(std::string_view fileName) {
+    size_t dot = fileName.rfind('.');
+    size_t slash = fileName.rfind('/');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return {};
+    return std::string(fileName.substr(dot));
+}
+
+std::string ChangeFileExt(std::string_view fileName, std::string_view extension) {
+    std::string ext = ExtractFileExt(fileName);
+    std::string s(fileName.substr(0, fileName.size() - ext.size()));
+    s += extension;
+    return s;
+}
+
+std::string IncludeTrailingPathDelimiter(std::string_view path) {
+    std::string s(path);
+    if (!s.empty() && s.back() != '/')
+        s += '/';
+    return s;
+}
+
+std::string ExcludeTrailingPathDelimiter(std::string_view path) {
+    std::string s(path);
+    if (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+std::string GetCurrentDir() {
+    std::vector<char> buf(4096);
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+        if (errno != ERANGE || buf.size() > (1u << 20))
+            return {};
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+std::string ExpandFileName(std::string_view fileName) {
+    if (fileName.empty())
+        return {};
+    std::string full;
+    if (fileName.front() != '/') {
+        full = GetCurrentDir();
+        if (full.empty())
+            return std::string(fileName);
+        full += '/';
+    }
+    full += fileName;
+
+    std::vector<std::string_view> parts;
+    std::string_view rest = full;
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::string_view part = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string out;
+    for (std::string_view p : parts) {
+        out += '/';
+        out += p;
+    }
+    bool trailing = fileName.ends_with('/') || fileName.ends_with("/.") ||
+                    fileName.ends_with("/..") || fileName == "." || fileName == "..";
+    if (out.empty() || trailing)
+        out += '/';
+    return out;
+}
+
+bool SyncFile(const std::string& fileName) {
+    return SyncPath(fileName, O_RDONLY, false);
+}
+
+bool SyncFolder(const std::string& dir) {
+    return SyncPath(dir.empty() ? std::string(".") : dir, O_RDONLY | O_DIRECTORY, true);
+}

@@ -1,0 +1,46 @@
+#pragma once
+// File and folder routines over POSIX. Paths use '/'; names compare case-sensitively.
+// None of them raises: failures come back as false or as the empty text.
+
+#include <string>
+#include <string_view>
+
+// True when the name exists and is not a folder (links are followed).
+bool FileExists(const std::string& fileName);
+// True when the name is an existing folder (links are followed).
+bool DirectoryExists(const std::string& dir);
+// Creates the folder and every missing folder above it; true when the folder exists
+// afterwards. The empty name gives false.
+bool ForceDirectories(const std::string& dir);
+// Removes a file (not a folder); false when it is missing or cannot be removed.
+bool DeleteFile(const std::string& fileName);
+// Renames a file or folder; an existing file under newName is replaced (POSIX rename).
+bool RenameFile(const std::string& oldName, const std::string& newName);
+
+// The folder part with its trailing '/' ("" when there is none): "/a/b.txt" -> "/a/".
+std::string ExtractFilePath(std::string_view fileName);
+// The folder part without a trailing '/' (except for the root "/"): "/a/b.txt" -> "/a".
+std::string ExtractFileDir(std::string_view fileName);
+// The part after the last '/': "/a/b.txt" -> "b.txt".
+std::string ExtractFileName(std::string_view fileName);
+// The extension with its dot, taken from the name part only: "/a.d/b.txt" -> ".txt",
+// "/a.d/b" -> "".
+std::string ExtractFileExt(std::string_view fileName);
+// Replaces the extension (or appends one): ChangeFileExt("a/b.txt", ".bak") -> "a/b.bak".
+std::string ChangeFileExt(std::string_view fileName, std::string_view extension);
+// Appends '/' unless the text is empty or already ends with it.
+std::string IncludeTrailingPathDelimiter(std::string_view path);
+// Removes one trailing '/' unless the path is the root "/".
+std::string ExcludeTrailingPathDelimiter(std::string_view path);
+// An absolute name: relative names are taken from the current folder; "." and ".." parts and
+// repeated '/' are removed without looking at the disk (links are not resolved). A trailing
+// '/' is kept; the empty name stays empty.
+std::string ExpandFileName(std::string_view fileName);
+// The current folder ("" when it cannot be found).
+std::string GetCurrentDir();
+
+// Flushes a file's data, or a folder's entries (after a rename or create in it), to the disk.
+// False when it cannot be opened or the flush fails; file systems that cannot flush a folder
+// count as success. The empty folder name means the current folder.
+bool SyncFile(const std::string& fileName);
+bool SyncFolder(const std::string& dir);

@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <unistd.h>
+
+#include "core/filehelpers.h"
+#include "platform/classes.h"
+#include "platform/fileutils.h"
+#include "platform/shell.h"
+#include "testutil.h"
+
+namespace {
+
+const std::string kOld = "<old>complete old content</old>\n";
+const std::string kNew = "<new>complete new content, somewhat longer</new>\n";
+
+std::string Content(const std::string& name) {
+    return FileExists(name) ? ReadFileBytes(name) : "-";
+}
+
+// A target with an old content (and an older backup) and a new file beside it; the steps
+// check before and after each call that the old or the new content is reachable: under the
+// target name, or - only while the target is moved aside where links fail - under the backup
+// name. One call ("Rename:2" = the second rename) can be made to fail.
+struct TReplaceCase {
+    TempDir dir;
+    std::string target = dir.File("data.tock");
+    std::string temp = target + TempFileExt;
+    std::string backup = target + BackupFileExt;
+    std::string fail;
+    std::map<std::string, int> calls;
+    bool movedAside = false;
+
+    explicit TReplaceCase(bool withTarget = true) {
+        if (withTarget) {
+            WriteFileBytes(target, kOld);
+            WriteFileBytes(backup, "older backup");
+        }
+        WriteFileBytes(temp, kNew);
+    }
+
+    void CheckInvariant() {
+        std::string t = Content(target);
+        if (t == kOld || t == kNew)
+            return;
+        if (t == "-" && movedAside && Content(backup) == kOld)
+            return;
+        if (t == "-" && !movedAside && Content(backup) != kOld)
+            return; // there never was a target (no-target case)
+        ADD_FAILURE() << "target holds \"" << t << "\"";
+    }
+
+    template <class F> auto Wrap(const std::string& name, F real) {
+        return [this, name, real](const auto&... args) {
+            CheckInvariant();
+            std::string call = name + ":" + std::to_string(++calls[name]);
+            bool ok = call != fail && real(args...);
+            CheckInvariant();
+            return ok;
+        };
+    }
+
+    TSafeReplaceSteps Steps() {
+        TSafeReplaceSteps real = TSafeReplaceSteps::System();
+        TSafeReplaceSteps s;
+        s.SyncFile = Wrap("SyncFile", real.SyncFile);
+        s.HardLink = Wrap("HardLink", real.HardLink);
+        s.Delete = Wrap("Delete", real.Delete);
+        s.SyncFolder = Wrap("SyncFolder", real.SyncFolder);
+        s.Rename = [this, real](const std::string& from, const std::string& to) {
+            CheckInvariant();
+            std::string call = "Rename:" + std::to_string(++calls["Rename"]);
+            bool ok = call != fail && real.Rename(from, to);
+            if (ok && from == target)
+                movedAside = true;
+            if (ok && to == target)
+                movedAside = false;
+            CheckInvariant();
+            return ok;
+        };
+        return s;
+    }
+
+    // Runs the replace; gives the message raised, or "" when none.
+    std::string Run(bool deleteBackup = false) { return Run(Steps(), deleteBackup); }
+    std::string Run(const TSafeReplaceSteps& steps, bool deleteBackup = false) {
+        try {
+            SafeReplaceFile(temp, target, BackupFileExt, deleteBackup, steps);
+        } catch (const Exception& e) {
+            return e.Message;
+        }
+        return {};
+    }
+};
+
+} // namespace
+
+TEST(SafeReplaceFile, WithoutTargetTheNewFileTakesTheName) {
+    TReplaceCase c(false);
+    EXPECT_EQ(c.Run(), "");
+    EXPECT_EQ(Content(c.target), kNew);
+    EXPECT_FALSE(FileExists(c.temp));
+    EXPECT_FALSE(FileExists(c.backup)); // no backup is made
+}
+
+TEST(SafeReplaceFile, KeepsTheOldTargetAsBackup) {
+    TReplaceCase c;
+    EXPECT_EQ(c.Run(), "");
+    EXPECT_EQ(Content(c.target), kNew);
+    EXPECT_EQ(Content(c.backup), kOld); // the older backup was replaced
+    EXPECT_FALSE(FileExists(c.temp));
+    EXPECT_EQ(c.calls["Rename"], 1); // linked, not moved aside
+
+    TReplaceCase d;
+    EXPECT_EQ(d.Run(true), "");
+    EXPECT_EQ(Content(d.target), kNew);
+    EXPECT_FALSE(FileExists(d.backup));
+
+    // The system steps, and no backup at all for an empty extension.
+    TReplaceCase e;
+    SafeReplaceFile(e.temp, e.target, "", false);
+    EXPECT_EQ(Content(e.target), kNew);
+    EXPECT_EQ(Content(e.backup), "older backup");
+}
+
+TEST(SafeReplaceFile, AFailingStepLeavesTheOldOrTheNewFile) {
+    const std::string wr = "Can not write file : \"", ov = "Can not override file: \"";
+    struct Step {
+        const char* fail;
+        bool raises;
+        const char* message; // prefix
+        const std::string& target;
+        const char* backup; // "old", "older", "none"
+    };
+    const Step steps[] = {
+        {"SyncFile:1", true, "w", kOld, "older"}, // new file not flushed: nothing touched
+        {"Delete:1", false, "", kNew, "old"},     // old backup stays: moved aside instead
+        {"HardLink:1", false, "", kNew, "old"},   // no links here: moved aside
+        {"Rename:1", true, "o", kOld, "old"},     // swap fails: target untouched
+        {"SyncFolder:1", true, "w", kNew, "old"}, // swapped but not flushed: reported
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.fail);
+        TReplaceCase c;
+        c.fail = s.fail;
+        std::string msg = c.Run();
+        if (s.raises) {
+            std::string prefix = *s.message == 'w' ? wr : ov;
+            EXPECT_EQ(msg, prefix + c.target + "\"");
+        } else {
+            EXPECT_EQ(msg, "");
+        }
+        EXPECT_EQ(Content(c.target), s.target);
+        std::string b = Content(c.backup);
+        EXPECT_EQ(b, std::string(s.backup) == "old"     ? kOld
+                     : std::string(s.backup) == "older" ? std::string("older backup")
+                                                        : std::string("-"));
+    }
+
+    // Links impossible and the swap fails: the target is moved back.
+    {
+        TReplaceCase e;
+        auto steps = e.Steps();
+        steps.HardLink = [](const std::string&, const std::string&) { return false; };
+        e.fail = "Rename:2";
+        EXPECT_EQ(e.Run(steps), ov + e.target + "\"");
+        EXPECT_EQ(Content(e.target), kOld);
+        EXPECT_EQ(Content(e.temp), kNew);
+    }
+    // Links impossible and moving aside fails too: replaced without a backup.
+    {
+        TReplaceCase e;
+        auto steps = e.Steps();
+        steps.HardLink = [](const std::string&, const std::string&) { return false; };
+        e.fail = "Rename:1";
+        EXPECT_EQ(e.Run(steps), "");
+        EXPECT_EQ(Content(e.target), kNew);
+        EXPECT_FALSE(FileExists(e.backup));
+    }
+
+    // No target and the swap fails.
+    TReplaceCase n(false);
+    n.fail = "Rename:1";
+    EXPECT_EQ(n.Run(), wr + n.target + "\"");
+    EXPECT_FALSE(FileExists(n.target));
+}
+
+TEST(SafeReplaceFile, RefusesAMissingNewFileOrAFolderTarget) {
+    TReplaceCase c;
+    DeleteFile(c.temp);
+    EXPECT_EQ(c.Run(), "Can not write file : \"" + c.target + "\"");
+    EXPECT_EQ(Content(c.target), kOld);
+    EXPECT_EQ(Content(c.backup), "older backup"); // nothing was touched
+
+    TReplaceCase d(false);
+    ASSERT_TRUE(ForceDirectories(d.target));
+    EXPECT_EQ(d.Run(), "Can not override file: \"" + d.target + "\"");
+    EXPECT_TRUE(DirectoryExists(d.target));
+}
+
+TEST(SafeWriteFile, WritesBesideTheTargetAndCleansUpOnFailure) {
+    TempDir dir;
+    std::string target = dir.File("db.tock");
+    WriteFileBytes(target + TempFileExt, "left over from a crash");
+    SafeWriteFileBytes(target, kOld);
+    EXPECT_EQ(Content(target), kOld);
+    EXPECT_FALSE(FileExists(target + TempFileExt));
+    SafeWriteFileBytes(target, kNew);
+    EXPECT_EQ(Content(target), kNew);
+    EXPECT_EQ(Content(target + BackupFileExt), kOld);
+
+    // The writer fails half-way: the target and its backup stay, the partial file goes.
+    EXPECT_THROW(SafeWriteFile(target,
+                               [](const std::string& temp) {
+                                   WriteFileBytes(temp, "partial");
+                                   throw EWriteError("disk full");
+                               }),
+                 EWriteError);
+    EXPECT_EQ(Content(target), kNew);
+    EXPECT_EQ(Content(target + BackupFileExt), kOld);
+    EXPECT_FALSE(FileExists(target + TempFileExt));
+
+    // A writer that names the temporary file: it is what the callback receives.
+    std::string seen;
+    SafeWriteFile(target, [&](const std::string& temp) {
+        seen = temp;
+        WriteFileBytes(temp, "x");
+    });
+    EXPECT_EQ(seen, target + TempFileExt);
+
+    // A missing folder: the stream's own error, nothing created.
+    EXPECT_THROW(SafeWriteFileBytes(dir.File("no/such/db.tock"), "x"), EFCreateError);
+    EXPECT_FALSE(DirectoryExists(dir.File("no")));
+}
+
+TEST(DeleteFileOrRaise, RaisesOnlyForAFileThatStays) {
+    TempDir dir;
+    EXPECT_NO_THROW(DeleteFileOrRaise(""));
+    EXPECT_NO_THROW(DeleteFileOrRaise(dir.File("missing")));
+    WriteFileBytes(dir.File("f"), "x");
+    DeleteFileOrRaise(dir.File("f"));
+    EXPECT_FALSE(FileExists(dir.File("f")));
+
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may delete in a read-only folder";
+    ASSERT_TRUE(ForceDirectories(dir.File("ro")));
+    WriteFileBytes(dir.File("ro/f"), "x");
+    chmod(dir.File("ro").c_str(), 0555);
+    try {
+        DeleteFileOrRaise(dir.File("ro/f"));
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Can not delete file: " + dir.File("ro/f"));
+    }
+}
+
+TEST(FileHelpers, JoinPathPutsOneSeparator) {
+    EXPECT_EQ(JoinPath("/data", "/x.tock"), "/data/x.tock");
+    EXPECT_EQ(JoinPath("/data/", "x.tock"), "/data/x.tock");
+    EXPECT_EQ(JoinPath("/data/", "/x.tock"), "/data/x.tock");
+    EXPECT_EQ(JoinPath("", "x"), "x");
+    EXPECT_EQ(JoinPath("", "/x"), "/x");
+    EXPECT_EQ(JoinPath("/data", ""), "/data");
+    EXPECT_EQ(IncludeTrailingBackslashText(""), "");
+    EXPECT_EQ(IncludeTrailingBackslashText("/a"), "/a/");
+    EXPECT_EQ(IncludeTrailingBackslashText("/a/"), "/a/");
+}
+
+TEST(FileHelpers, VersionIsCutBeforeTheThirdDot) {
+    EXPECT_EQ(VersionText("1.0.4.89", false), "1.0.4");
+    EXPECT_EQ(VersionText("1.0.4.89", true), "1.0.4.89");
+    EXPECT_EQ(VersionText("1, 0, 4, 89", false), "1.0.4");
+    EXPECT_EQ(VersionText("1.0", false), "1.0");
+    EXPECT_EQ(VersionText("1.0.4", false), "1.0.4");
+    EXPECT_EQ(VersionText("", false), "");
+    std::string full = GetOwnFileVersion(true);
+    EXPECT_NE(full.find('.'), std::string::npos) << full;
+    EXPECT_EQ(GetOwnFileVersion(false), VersionText(full, false));
+}
+
+TEST(FileHelpers, DocumentsFolderIsTheXdgOne) {
+    TempDir home;
+    std::string h = home.Path().string();
+    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", h.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (h + "/cfg").c_str(), 1);
+    ForceDirectories(h + "/cfg");
+    WriteFileBytes(h + "/cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    EXPECT_EQ(MyDocumentsPath(), h + "/Docs");
+    EXPECT_EQ(SpecialFolderPath(CSIDL_PERSONAL), h + "/Docs");
+    EXPECT_EQ(SpecialFolderPath(0x1A), "");
+    setenv("HOME", oldHome.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(FileHelpers, OpenWithShellReportsAnEmptyTarget) {
+    EXPECT_FALSE(OpenWithShell(""));
+}

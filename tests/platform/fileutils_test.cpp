@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include "platform/fileutils.h"
+#include "testutil.h"
+
+TEST(FileUtils, NameParts) {
+    EXPECT_EQ(ExtractFilePath("/a/b.txt"), "/a/");
+    EXPECT_EQ(ExtractFilePath("b.txt"), "");
+    EXPECT_EQ(ExtractFileDir("/a/b.txt"), "/a");
+    EXPECT_EQ(ExtractFileDir("/b.txt"), "/");
+    EXPECT_EQ(ExtractFileDir("b.txt"), "");
+    EXPECT_EQ(ExtractFileName("/a/b.txt"), "b.txt");
+    EXPECT_EQ(ExtractFileName("/a/"), "");
+    EXPECT_EQ(ExtractFileExt("/a.d/b.tar.gz"), ".gz");
+    EXPECT_EQ(ExtractFileExt("/a.d/b"), ""); // a dot in the folder is no extension
+    EXPECT_EQ(ExtractFileExt("/a/.bak"), ".bak");
+    EXPECT_EQ(ChangeFileExt("/a.d/b.txt", ".bak"), "/a.d/b.bak");
+    EXPECT_EQ(ChangeFileExt("/a.d/b", ".bak"), "/a.d/b.bak");
+    EXPECT_EQ(ChangeFileExt("/a/b.txt", ""), "/a/b");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter(""), "");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter("/a/"), "/a");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter("/"), "/");
+}
+
+TEST(FileUtils, ExpandFileNameIsAbsoluteAndLexicallyClean) {
+    std::string cwd = GetCurrentDir();
+    ASSERT_FALSE(cwd.empty());
+    EXPECT_EQ(ExpandFileName("/a/./b//c/../d"), "/a/b/d");
+    EXPECT_EQ(ExpandFileName("/a/b/"), "/a/b/");
+    EXPECT_EQ(ExpandFileName("/.."), "/");
+    EXPECT_EQ(ExpandFileName("/a/.."), "/");
+    EXPECT_EQ(ExpandFileName("x.tock"), ExpandFileName(cwd) + "/x.tock");
+    EXPECT_EQ(ExpandFileName("./sub/../x"), ExpandFileName(cwd) + "/x");
+    EXPECT_EQ(ExpandFileName(""), "");
+}
+
+TEST(FileUtils, CreatesRenamesDeletesAndSyncs) {
+    TempDir dir;
+    std::string deep = dir.File("a/b/c");
+    EXPECT_FALSE(DirectoryExists(deep));
+    EXPECT_TRUE(ForceDirectories(deep + "/"));
+    EXPECT_TRUE(DirectoryExists(deep));
+    EXPECT_TRUE(ForceDirectories(deep)); // already there
+    EXPECT_FALSE(ForceDirectories(""));
+    EXPECT_FALSE(FileExists(deep)); // a folder is no file
+
+    WriteFileBytes(dir.File("f"), "1");
+    EXPECT_TRUE(FileExists(dir.File("f")));
+    EXPECT_FALSE(DirectoryExists(dir.File("f")));
+    EXPECT_FALSE(ForceDirectories(dir.File("f/sub"))); // a file stands in the way
+
+    WriteFileBytes(dir.File("g"), "2");
+    EXPECT_TRUE(RenameFile(dir.File("f"), dir.File("g"))); // replaces g
+    EXPECT_EQ(ReadFileBytes(dir.File("g")), "1");
+    EXPECT_FALSE(FileExists(dir.File("f")));
+    EXPECT_FALSE(RenameFile(dir.File("f"), dir.File("h")));
+
+    EXPECT_TRUE(SyncFile(dir.File("g")));
+    EXPECT_TRUE(SyncFolder(dir.Path().string()));
+    EXPECT_FALSE(SyncFile(dir.File("missing")));
+    EXPECT_FALSE(SyncFolder(dir.File("missing")));
+
+    EXPECT_FALSE(DeleteFile(deep)); // not a folder
+    EXPECT_TRUE(DeleteFile(dir.File("g")));
+    EXPECT_FALSE(DeleteFile(dir.File("g")));
+    EXPECT_FALSE(DeleteFile(""));
+}
