@@ -35,7 +35,8 @@ public:
     int LowSpeedTime = 15;
 
     // Sends the message to its recipients, the sender address as the envelope sender.
-    // Raises ESMTPError when the host or port is unusable, there is no recipient, or the
-    // connection, TLS, login or any command fails or the time runs out.
+    // Raises ESMTPError, before connecting, when the host, port or sender address is unusable
+    // or there is no recipient; afterwards when the connection, TLS, login or any command
+    // fails or the time runs out.
     void Send(const TMailMessage& message) const;
 };
