@@ -27,6 +27,7 @@ std::vector<TLocalEntry> ReadLocalEntries(const TBytes& zip) {
         TLocalEntry e;
         e.Flags = uint16_t(Get(zip, pos + 6, 2));
         e.Method = uint16_t(Get(zip, pos + 8, 2));
+        e.DosDateTime = Get(zip, pos + 10, 4);
         e.Crc = Get(zip, pos + 14, 4);
         e.CompressedSize = Get(zip, pos + 18, 4);
         e.UncompressedSize = Get(zip, pos + 22, 4);

@@ -10,7 +10,7 @@
 struct TLocalEntry {
     std::string Name;
     uint16_t Flags = 0, Method = 0;
-    uint32_t Crc = 0, CompressedSize = 0, UncompressedSize = 0;
+    uint32_t DosDateTime = 0, Crc = 0, CompressedSize = 0, UncompressedSize = 0;
     TBytes Data; // the entry's compressed bytes
 };
 
