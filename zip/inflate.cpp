@@ -462,8 +462,9 @@ private:
                 if (size_t(oend_ - op_) < len)
                     TooLong();
             }
+            const uint8_t* from = op_ - d;
             for (size_t i = 0; i < len; ++i)
-                op_[i] = op_[i - d];
+                op_[i] = from[i];
             op_ += len;
         }
     }
