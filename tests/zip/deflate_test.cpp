@@ -111,7 +111,12 @@ TEST(Deflate, SizesComparableToZlibAndTheObjectIsReusable) {
 }
 
 TEST(Deflate, InputsOfFourGibibytesAreRefused) {
-    for (int level : {0, 1}) {
+#if defined(__SANITIZE_ADDRESS__)
+    const std::vector<int> levels = {0}; // compressing 4 GiB under the sanitizers takes minutes
+#else
+    const std::vector<int> levels = {0, 1};
+#endif
+    for (int level : levels) {
         TDeflater d(level);
         TZeroInput src;
         TCountOutput dst;
