@@ -50,8 +50,8 @@ public:
     // tree present). compressedSize chooses the distance table's lookup width.
     TExploder(uint16_t flags, uint64_t compressedSize);
     // Decodes until uncompressedSize bytes are written; returns that count. Trees whose
-    // lengths do not fill their codes exactly and distances before the first byte raise
-    // EFatalUnzipError.
+    // lengths do not fill their codes exactly raise EFatalUnzipError; a match from before the
+    // first byte yields zero bytes (as PKZIP and Info-ZIP read it).
     uint64_t Decode(IZipInput& in, IZipOutput& out, uint64_t uncompressedSize);
 
 private:
