@@ -1,0 +1,84 @@
+#pragma once
+// Message boxes and the application's error box, behind an interface that tests replace.
+// Boxes are modal and run on the GUI thread.
+
+#include <exception>
+#include <memory>
+#include <string>
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+
+enum TMsgDlgBtn {
+    mbYes,
+    mbNo,
+    mbOK,
+    mbCancel,
+    mbAbort,
+    mbRetry,
+    mbIgnore,
+    mbAll,
+    mbNoToAll,
+    mbYesToAll,
+    mbHelp,
+    mbClose
+};
+
+// A set of buttons: bit n stands for TMsgDlgBtn n.
+using TMsgDlgButtons = unsigned;
+constexpr TMsgDlgButtons Buttons(TMsgDlgBtn b) {
+    return 1u << b;
+}
+constexpr TMsgDlgButtons mbYesNo = Buttons(mbYes) | Buttons(mbNo);
+constexpr TMsgDlgButtons mbYesNoCancel = mbYesNo | Buttons(mbCancel);
+constexpr TMsgDlgButtons mbOKCancel = Buttons(mbOK) | Buttons(mbCancel);
+constexpr TMsgDlgButtons mbAbortRetryIgnore =
+    Buttons(mbAbort) | Buttons(mbRetry) | Buttons(mbIgnore);
+
+// The answer of a box: the button pressed.
+enum TModalResult {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
+    mrNoToAll = 9,
+    mrYesToAll = 10,
+    mrClose = 11,
+};
+
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    // Shows text with the icon of type and the given buttons under caption; returns the button
+    // pressed, or mrCancel (mrNo when there is no Cancel button) when the box is closed.
+    virtual int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                           TMsgDlgButtons buttons) = 0;
+    // The application's error box: an error icon, an OK button, the message as given.
+    virtual void ErrorBox(const std::string& message) = 0;
+};
+
+// The boxes in use (Qt's by default). SetMessageBoxes replaces them (null restores Qt's) and
+// returns the ones replaced.
+IMessageBoxes& MessageBoxes();
+std::shared_ptr<IMessageBoxes> SetMessageBoxes(std::shared_ptr<IMessageBoxes> boxes);
+
+// A box captioned by its type ("Warning", "Error", "Information", "Confirm"; the application's
+// name for mtCustom), as the classic message dialog shows it.
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
+
+// Shows an exception that reached the event loop in the application's error box: its message,
+// with a full stop added unless it ends in one (or in another punctuation mark).
+void ShowException(const std::exception& e);
+void ShowException(const std::string& message);
+
+// Boxes shown with QMessageBox, parented to the active window.
+class TQtMessageBoxes : public IMessageBoxes {
+public:
+    int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                   TMsgDlgButtons buttons) override;
+    void ErrorBox(const std::string& message) override;
+};

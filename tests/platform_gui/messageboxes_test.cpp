@@ -1,0 +1,79 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "fakemessageboxes.h"
+#include "platform/gui/application.h"
+#include "platform/gui/messageboxes.h"
+#include "platform/gui/windowmessages.h"
+#include "platform/sysutils.h"
+
+TEST(MessageBoxes, DialogsAreCaptionedByTheirKindAndAnswered) {
+    FakeMessageBoxesGuard boxes;
+    boxes->Answers = {mrNo, mrYes};
+    EXPECT_EQ(MessageDlg("Delete?", mtConfirmation, mbYesNo), mrNo);
+    EXPECT_EQ(MessageDlg("Invalid day. Should be in [1..31]", mtError, Buttons(mbOK)), mrYes);
+    EXPECT_EQ(MessageDlg("Note", mtCustom, Buttons(mbOK)), mrOk);
+    ASSERT_EQ(boxes->Boxes.size(), 3u);
+    EXPECT_EQ(boxes->Boxes[0].caption, "Confirm");
+    EXPECT_EQ(boxes->Boxes[0].buttons, Buttons(mbYes) | Buttons(mbNo));
+    EXPECT_EQ(boxes->Boxes[1].caption, "Error");
+    EXPECT_EQ(boxes->Boxes[1].type, mtError);
+    EXPECT_EQ(boxes->Boxes[2].caption, "Tockwell");
+}
+
+TEST(MessageBoxes, ExceptionsGetAFullStop) {
+    FakeMessageBoxesGuard boxes;
+    ShowException(Exception("Invalide snooze time"));
+    ShowException(std::string("Clipboard error."));
+    ShowException(std::string("Continue?"));
+    ShowException(std::string(""));
+    EXPECT_EQ(boxes->Errors, (std::vector<std::string>{"Invalide snooze time.", "Clipboard error.",
+                                                       "Continue?", ""}));
+}
+
+namespace {
+
+class Thrower : public QObject {
+protected:
+    void customEvent(QEvent* e) override {
+        if (TMessageEvent* m = AsMessage(e)) {
+            if (m->WParam == 1)
+                throw Exception("Can not play reminder sound: broken");
+            throw 7;
+        }
+    }
+};
+
+} // namespace
+
+TEST(MessageBoxes, ExceptionsReachingTheEventLoopShowTheErrorBox) {
+    ASSERT_NE(qobject_cast<TApplication*>(qApp), nullptr);
+    FakeMessageBoxesGuard boxes;
+    Thrower t;
+    PostWindowMessage(&t, WM_HIDE_TO_TRAY, 1);
+    PostWindowMessage(&t, WM_HIDE_TO_TRAY, 2);
+    ProcessPendingMessages(); // does not throw
+    EXPECT_EQ(boxes->Errors,
+              (std::vector<std::string>{"Can not play reminder sound: broken.", "Unknown error."}));
+    bool ran = false;
+    CallGuarded([&] {
+        ran = true;
+        throw Exception("x");
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(boxes->Errors.back(), "x.");
+}
+
+TEST(MessageBoxes, RealBoxAnswersWithThePressedButton) {
+    // The Qt box, answered by a timer that presses its No button.
+    SetMessageBoxes(nullptr);
+    QTimer::singleShot(50, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w))
+                box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(MessageDlg("Really?", mtConfirmation, mbYesNo), mrNo);
+}
