@@ -25,9 +25,9 @@ QImage DrawProgramIcon(int size, int frame) {
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    // Drawn on a 32 x 32 grid.
-    p.scale(size / 32.0, size / 32.0);
-    p.translate(16, 17);
+    // Drawn on a 34 x 34 grid, so that the tilted frames keep their bells inside.
+    p.scale(size / 34.0, size / 34.0);
+    p.translate(17, 18);
     p.rotate(kFrameTilt[std::clamp(frame, 0, int(kFrameTilt.size()) - 1)]);
 
     const QColor rim(0x2F, 0x4F, 0x7F), bell(0xD9, 0x3F, 0x2F), face(0xFB, 0xFB, 0xF7);
