@@ -133,12 +133,17 @@ void TCoolTrayIcon::SetWantEnterExitEvents(bool value) {
 QIcon TCoolTrayIcon::ShownIcon() {
     if (!icon_.isNull() || !InitIcon())
         return icon_;
-    static const QIcon fallback = ProgramIcon();
-    return fallback;
+    if (defaultIcon_.isNull())
+        defaultIcon_ = ProgramIcon();
+    return defaultIcon_;
 }
 
 bool TCoolTrayIcon::TrayAvailable() {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool TCoolTrayIcon::CanShowMessages() const {
+    return TrayAvailable() && QSystemTrayIcon::supportsMessages();
 }
 
 bool TCoolTrayIcon::CanHideToTray() const {
@@ -184,7 +189,7 @@ bool TCoolTrayIcon::ModifyIcon() {
         }
         return ok;
     }
-    if (!ok || !QSystemTrayIcon::supportsMessages())
+    if (!iconVisible_ || !CanShowMessages())
         return false;
     tray_->showMessage(data_.InfoTitle, data_.Info, MessageIconOf(data_.InfoIcon), data_.TimeoutMs);
     balloonShown_ = true;

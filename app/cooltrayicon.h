@@ -157,6 +157,8 @@ public:
 protected:
     // May the program icon stand in for an empty Icon.
     virtual bool InitIcon() { return true; }
+    // True when the tray can show balloons.
+    virtual bool CanShowMessages() const;
     // Puts the icon into the tray, takes it out, updates it. True when the tray took it.
     virtual bool ShowIcon();
     virtual bool HideIcon();
@@ -189,6 +191,7 @@ private:
     TTrayIconData data_;
 
     QIcon icon_;
+    QIcon defaultIcon_; // the program icon, drawn when first needed
     std::vector<QIcon> iconList_;
     int iconIndex_ = 0;
     bool cycleIcons_ = false;

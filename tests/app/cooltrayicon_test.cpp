@@ -147,3 +147,39 @@ TEST(ProgramIcons, DrawnClockWithRockingFrames) {
         for (int f = 0; f < 4; ++f)
             DrawProgramIcon(128, f).save(QString("%1/icon-%2.png").arg(dir).arg(f));
 }
+
+namespace {
+// A tray icon whose desktop shows balloons.
+class TBalloonTrayIcon : public TCoolTrayIcon {
+protected:
+    bool CanShowMessages() const override { return true; }
+};
+} // namespace
+
+TEST(CoolTrayIcon, BalloonShownHiddenTimedOutAndClicked) {
+    TBalloonTrayIcon icon;
+    std::vector<std::string> log;
+    icon.OnBalloonHintShow = [&](TCoolTrayIcon&) { log.push_back("show"); };
+    icon.OnBalloonHintHide = [&](TCoolTrayIcon&) { log.push_back("hide"); };
+    icon.OnBalloonHintTimeout = [&](TCoolTrayIcon&) { log.push_back("timeout"); };
+    icon.OnBalloonHintClick = [&](TCoolTrayIcon&) { log.push_back("click"); };
+    // Not while the icon is not in the tray.
+    EXPECT_FALSE(icon.ShowBalloonHint("Tockwell", "text", bitInfo, 10));
+    icon.SetIconVisible(true);
+    EXPECT_TRUE(icon.ShowBalloonHint("Tockwell", "text", bitInfo, 10));
+    // A new balloon replaces the shown one; hiding ends it; the events come from the queue.
+    EXPECT_TRUE(icon.ShowBalloonHint("Tockwell added", "text", bitInfo, 10));
+    icon.HideBalloonHint();
+    EXPECT_TRUE(log.empty());
+    Spin(20);
+    EXPECT_EQ(log, (std::vector<std::string>{"show", "hide", "show", "hide"}));
+
+    log.clear();
+    icon.ShowBalloonHint("Tockwell", "text", bitInfo, 0);
+    EXPECT_TRUE(WaitFor([&] { return log.size() == 2; }, 1000));
+    EXPECT_EQ(log, (std::vector<std::string>{"show", "timeout"}));
+    icon.HideBalloonHint(); // timed out: nothing to hide
+    emit icon.Tray()->messageClicked();
+    Spin(20);
+    EXPECT_EQ(log, (std::vector<std::string>{"show", "timeout", "click"}));
+}
