@@ -93,7 +93,7 @@ void KeepFormInWorkArea(QWidget* form, bool wholeForm, int margin) {
         form->move(p);
 }
 
-void StartFormDragMove(QWidget* control) {
+void StartFormDragMove(QWidget* control, std::optional<QPoint> grabPos) {
     if (!control)
         return;
     QWidget* window = control->window();
@@ -102,7 +102,7 @@ void StartFormDragMove(QWidget* control) {
     if (QWindow* handle = window->windowHandle())
         if (handle->startSystemMove())
             return;
-    new TDragMover(window, QCursor::pos() - window->pos());
+    new TDragMover(window, grabPos.value_or(QCursor::pos()) - window->pos());
 }
 
 void SetEnabledRecursive(QWidget* control, bool enabled) {

@@ -8,6 +8,7 @@
 
 #include <QFontMetrics>
 #include <QRect>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -23,8 +24,9 @@ void KeepFormInWorkArea(QWidget* form, bool wholeForm, int margin);
 QPoint KeptInWorkArea(const QRect& bounds, const QRect& workArea, bool wholeForm, int margin);
 
 // Lets the window of control follow the mouse until the left button is released. Call from a
-// mouse-press handler. Uses the window system's move when it offers one.
-void StartFormDragMove(QWidget* control);
+// mouse-press handler; grabPos is where the button went down (global; default: the cursor's
+// position). Uses the window system's move when it offers one.
+void StartFormDragMove(QWidget* control, std::optional<QPoint> grabPos = std::nullopt);
 
 // Sets Enabled of control and of each of its direct child widgets (one level).
 void SetEnabledRecursive(QWidget* control, bool enabled);

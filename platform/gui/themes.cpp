@@ -79,6 +79,8 @@ void DrawToolButtonFace(QPainter& p, const QRect& rect, TThemeState state, bool 
                         bool checked) {
     bool pressed = state == TThemeState::Pressed || checked;
     if (themesOn && ThemeStyle()) {
+        if (flat && !pressed && state != TThemeState::Hot)
+            return;
         QStyleOptionToolButton opt;
         InitOption(opt, rect, state);
         if (flat)

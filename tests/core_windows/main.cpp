@@ -1,0 +1,31 @@
+// Test entry: the window tests need a running application object.
+#include <QFont>
+#include <gtest/gtest.h>
+
+#include "platform/gui/application.h"
+
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+
+// Drops the offscreen platform's notes on what it cannot do (window opacity, raise).
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith("This plugin does not support"))
+        return;
+    defaultHandler(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) // test discovery runs without the test environment
+        return RUN_ALL_TESTS();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultHandler = qInstallMessageHandler(QuietHandler);
+    TApplication app(argc, argv);
+    app.setApplicationName("Tockwell");
+    app.setFont(QFont("DejaVu Sans", 9));
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,102 @@
+// Renders the alert windows and checks what breaks visibly: size, text, glyphs, icon.
+// With TOCKWELL_SHOTS set to a folder the images are saved there for a look.
+#include <QPixmap>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "alerttestutil.h"
+#include "core/windows/transparentmsgbox.h"
+#include "platform/gui/qtcolors.h"
+#include "platform/gui/themes.h"
+#include "testutil.h"
+
+namespace {
+
+void Save(const QImage& img, const char* name) {
+    QByteArray dir = qgetenv("TOCKWELL_SHOTS");
+    if (!dir.isEmpty())
+        img.save(QString::fromUtf8(dir) + "/" + name);
+}
+
+int CountColor(const QImage& img, const QRect& area, auto pred) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += pred(QColor(img.pixel(x, y)));
+    return n;
+}
+
+bool Bluish(const QColor& c) {
+    return c.blue() > 150 && c.red() < 120 && c.green() < 120;
+}
+
+} // namespace
+
+TEST(Screenshots, DesktopAlertThemedAndClassic) {
+    TempRegistry registry;
+    for (bool themed : {true, false}) {
+        bool was = ThemesEnabled();
+        SetThemesEnabled(themed);
+        TTranspMsgBoxManager manager;
+        manager.AddMessage("Dentist appointment at 10:30 - bring the insurance card and the "
+                           "letter from the clinic",
+                           nullptr, nullptr);
+        TTransparentMsgBox* box = manager.Current();
+        QImage img = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        Save(img, themed ? "alert-themed.png" : "alert-classic.png");
+        EXPECT_EQ(img.size(), QSize(327, 67));
+        // The message is written in blue inside its label, on two lines.
+        QRect text = box->lbMessage->geometry();
+        EXPECT_GT(CountColor(img, text, Bluish), 100);
+        EXPECT_GT(CountColor(img, text.adjusted(0, 16, 0, 0), Bluish), 40);
+        EXPECT_EQ(CountColor(img, QRect(1, 48, 34, 17), Bluish), 0); // below the icon
+        // The close cross and the icon are drawn.
+        QRect cross = box->sbClose->geometry();
+        EXPECT_GT(CountColor(img, cross, [](QColor c) { return c == QColor(64, 64, 64); }), 8);
+        QRect icon = box->Image1->geometry();
+        EXPECT_GT(CountColor(img, icon, [](QColor c) { return c.blue() > c.red() + 40; }), 10);
+        // The top band shades from the caption colour.
+        EXPECT_EQ(QColor(img.pixel(1, 3)), ColorToQColor(clActiveCaption));
+        SetThemesEnabled(was);
+    }
+}
+
+TEST(Screenshots, SpeedButtons) {
+    bool was = ThemesEnabled();
+    QImage sheet(4 * 70, 2 * 30, QImage::Format_RGB32);
+    sheet.fill(ColorToQColor(clBtnFace));
+    int row = 0;
+    for (bool themed : {true, false}) {
+        SetThemesEnabled(themed);
+        QWidget parent;
+        parent.resize(280, 30);
+        parent.setPalette(SystemPalette());
+        parent.setAutoFillBackground(true);
+        const char* captions[] = {"&Open", "Down", "Drop", "Off"};
+        for (int i = 0; i < 4; ++i) {
+            auto* b = new TSpeedButtonEnh(&parent);
+            b->setGeometry(i * 70 + 4, 4, 62, 22);
+            b->SetCaption(captions[i]);
+            if (i == 1) {
+                b->SetGroupIndex(1);
+                b->SetDown(true);
+            }
+            if (i == 2)
+                b->SetDropDownWidth(12);
+            if (i == 3)
+                b->setEnabled(false);
+        }
+        QImage img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QPainter p(&sheet);
+        p.drawImage(0, row * 30, img);
+        // Every button shows its caption in dark ink (the disabled one in grey).
+        for (int i = 0; i < 4; ++i) {
+            QRect face(i * 70 + 10, 8, 50, 14);
+            int ink = CountColor(img, face, [](QColor c) { return c.value() < 140; });
+            EXPECT_GT(ink, 10) << "button " << i << (themed ? " themed" : " classic");
+        }
+        ++row;
+    }
+    Save(sheet, "speedbuttons.png");
+    SetThemesEnabled(was);
+}
