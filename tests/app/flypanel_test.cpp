@@ -1,4 +1,5 @@
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -141,4 +142,21 @@ TEST(FlyPanelController, LayoutCollapseAndExpand) {
     EXPECT_EQ(form.size(), QSize(400, 300));
     EXPECT_EQ(content->geometry(), QRect(3, 22, 388, 294 - 22 - 30 - 3));
     EXPECT_EQ(fc.ExpandedHeight(&form), 300);
+}
+
+TEST(FlyPanelController, MouseOverTheBandsShowsTheSizingCursor) {
+    TFlyPanelController fc;
+    QWidget form;
+    form.setGeometry(100, 100, 200, 100);
+    auto move = [&](QPoint local) {
+        QMouseEvent e(QEvent::MouseMove, local, form.mapToGlobal(local), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        return fc.HandleMouse(&form, &e, true, true);
+    };
+    EXPECT_TRUE(move({1, 50}));
+    EXPECT_EQ(form.cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_TRUE(move({199, 99}));
+    EXPECT_EQ(form.cursor().shape(), Qt::SizeFDiagCursor);
+    EXPECT_FALSE(move({100, 50}));
+    EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
 }
