@@ -10,7 +10,7 @@
 
 enum TListDuplicates : uint8_t {
     dupIgnore = 0, // Add of an item equal to one present inserts nothing
-    dupAccept = 1, // equal items are kept, the newest after the others
+    dupAccept = 1, // equal items are kept, the newest before the others
 };
 
 template <class T> class TListSorted {
