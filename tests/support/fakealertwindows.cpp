@@ -41,7 +41,6 @@ void FakeRemindersWindow::AddOrUpdateReminder(const IReminderAwareItemPtr& item,
     item->GetReminder().SetPlacedToReminderWnd(true);
     if (select)
         Selected = item;
-    ++RefreshCount;
 }
 
 bool FakeRemindersWindow::RemoveReminderRow(const IReminderAwareItemPtr& item) {

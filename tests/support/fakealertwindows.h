@@ -51,7 +51,7 @@ public:
     std::string SoundFile = "Tockwell.wav";
     std::string PlayError; // when set, PlayReminderSound raises with it
     int ShowCount = 0;
-    int RefreshCount = 0;
+    int RefreshCount = 0; // RefreshRows calls (one per processing pass)
     TReminderItemEvent OnOpenReminder, OnReminderDismissed, OnReminderSnoozed;
 };
 
