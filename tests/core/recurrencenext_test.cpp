@@ -189,6 +189,9 @@ TEST(NextOccurrence, HourlyHeldToOpenHours) {
     s.SetRange(1, false, 0, EncodeTime(8, 0, 0, 0));  // Monday until 08:00
     ASSERT_EQ(DayOfWeek(At(2024, 3, 9)), 7);
     EXPECT_TIME(Dismiss(p, 0, At(2024, 3, 9, 17, 30)), At(2024, 3, 11, 8, 0));
+    // The week wraps from Saturday (day 6) to Sunday (day 0): 00:50, 01:05 .. 10:05.
+    s.SetRange(0, true, EncodeTime(10, 0, 0, 0), 0);
+    EXPECT_TIME(Dismiss(p, 0, At(2024, 3, 9, 23, 50)), At(2024, 3, 10, 10, 5));
     // Steps always count from the reference: further steps give the same time.
     EXPECT_TIME(p.NextOccurrence(false, true, 0, At(2024, 3, 9, 16, 0), 3), At(2024, 3, 9, 17));
 
