@@ -84,9 +84,12 @@ bool TReminderManager::ProcessReminders(TDateTime now) {
         TPassGuard guard(inPass_);
         lastProcess_ = Now();
         const std::vector<IReminderAwareItemPtr> snapshot = items_;
+        const uint64_t version = listVersion_;
         for (const IReminderAwareItemPtr& item : snapshot) {
-            // Earlier reminders' actions and events may have removed this one meanwhile.
-            if (IndexOf(item) < 0 || item->IsRemoved() || !item->HasReminder())
+            // Earlier reminders' events may have taken this one off the list meanwhile.
+            if (listVersion_ != version && IndexOf(item) < 0)
+                continue;
+            if (item->IsRemoved() || !item->HasReminder())
                 continue;
             try {
                 if (item->GetReminder().CheckAlert(item, now))
@@ -108,6 +111,7 @@ bool TReminderManager::ProcessReminders(TDateTime now) {
 
 void TReminderManager::RebuildList(IReminderAwareDatabase& db, TDateTime horizon) {
     items_.clear();
+    ++listVersion_;
     horizon_ = horizon;
     db.ForEachItem([&](const IReminderAwareItemPtr& item) {
         if (!item || item->IsRemoved() || !item->HasReminder())
@@ -121,6 +125,7 @@ void TReminderManager::RebuildList(IReminderAwareDatabase& db, TDateTime horizon
 
 void TReminderManager::Clear() {
     items_.clear();
+    ++listVersion_;
     lastRebuild_ = 0;
     if (auto window = RemindersWindow())
         window->RemoveAllRows();
@@ -135,8 +140,10 @@ int TReminderManager::IndexOf(const IReminderAwareItemPtr& item) const {
 
 bool TReminderManager::RemoveReminder(const IReminderAwareItemPtr& item) {
     const int index = IndexOf(item);
-    if (index >= 0)
+    if (index >= 0) {
         items_.erase(items_.begin() + index);
+        ++listVersion_;
+    }
     if (auto window = RemindersWindow())
         window->RemoveReminderRow(item);
     return index >= 0;
@@ -162,6 +169,7 @@ bool TReminderManager::ReminderChanged(const IReminderAwareItemPtr& item, TDateT
     bool added = false;
     if (IndexOf(item) < 0) {
         items_.push_back(item);
+        ++listVersion_;
         added = true;
     }
     if (!inPass_)

@@ -6,6 +6,7 @@
 // A pass never starts inside another pass (an event handler or a modal alert's nested event
 // loop asking for one is refused), and each pass walks a copy of the short list.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -90,6 +91,7 @@ private:
     TDateTime lastProcess_ = 0;
     int lookAheadNMin_ = 60;
     bool inPass_ = false;
+    uint64_t listVersion_ = 0; // counts changes of items_
     // Lets the window's event handlers find out whether the manager still exists.
     std::shared_ptr<TReminderManager*> self_;
 };

@@ -1,5 +1,8 @@
 #include "core/tockwelldb.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/datetimeformat.h"
 #include "platform/sysutils.h"
 
@@ -27,14 +30,25 @@ constexpr const char* HintLineBreak = "\n\r";
 
 // ---- TSortedTockwelDB ---------------------------------------------------------------------
 
+TDateTime TSortedTockwelDB::Key(const TTockwellItem& item) {
+    const TDateTime next = item.NextAlertDateTime();
+    return std::isnan(next) ? 0 : next;
+}
+
 int TSortedTockwelDB::Compare(const TTockwellItemPtr& a, const TTockwellItemPtr& b) const {
-    return CompareValues(a->NextAlertDateTime(), b->NextAlertDateTime());
+    return CompareValues(Key(*a), Key(*b));
+}
+
+void TSortedTockwelDB::Assign(const std::vector<TTockwellItemPtr>& items) {
+    items_.assign(items.rbegin(), items.rend());
+    std::stable_sort(
+        items_.begin(), items_.end(),
+        [](const TTockwellItemPtr& a, const TTockwellItemPtr& b) { return Key(*a) < Key(*b); });
 }
 
 int TSortedTockwelDB::FindFirstAtOrAfter(TDateTime t) const {
     int index = 0;
-    FindBy([t](const TTockwellItemPtr& x) { return CompareValues(x->NextAlertDateTime(), t); },
-           index);
+    FindBy([t](const TTockwellItemPtr& x) { return CompareValues(Key(*x), t); }, index);
     return index;
 }
 
@@ -67,9 +81,11 @@ TTockwellItemPtr TTockwellDB::NewItem(const std::string& caption, TDateTime date
 }
 
 void TTockwellDB::Add(const TTockwellItemPtr& item) {
-    if (!item || IndexOf(item) >= 0)
+    if (!item || item->Owner() == this)
         return;
-    item->MarkAdded();
+    if (item->Owner())
+        throw Exception("The reminder belongs to another database.");
+    item->MarkAdded(this);
     item->OnDelete = [this](const IReminderAwareItemPtr& entry) { Remove(entry); };
     items_.push_back(item);
 }
@@ -88,6 +104,8 @@ int TTockwellDB::IndexOf(const IReminderAwareItemPtr& item) const {
 }
 
 bool TTockwellDB::Remove(const IReminderAwareItemPtr& item) {
+    if (!item || !item->GetObject() || item->GetObject()->Owner() != this)
+        return false;
     const int index = IndexOf(item);
     if (index < 0)
         return false;
@@ -119,19 +137,20 @@ void TTockwellDB::Clear() {
 
 void TTockwellDB::RebuildIndexes() {
     ReminderDays.Clear();
-    AlertIndex.Clear();
-    for (const TTockwellItemPtr& item : items_) {
+    for (const TTockwellItemPtr& item : items_)
         if (item->HasReminder())
             ReminderDays.AddDate(item->NextAlertDateTime());
-        AlertIndex.Add(item);
-    }
+    AlertIndex.Assign(items_);
 }
 
 TTockwellItemPtr TTockwellDB::GetNextAlertItem() const {
-    for (const TTockwellItemPtr& item : AlertIndex)
-        if (item->NextAlertDateTime() != 0)
-            return item;
-    return nullptr;
+    // Keys run: before 1899-12-30, none (0), after; the first that is not 0.
+    if (AlertIndex.Empty())
+        return nullptr;
+    if (TSortedTockwelDB::Key(*AlertIndex.Items(0)) != 0)
+        return AlertIndex.Items(0);
+    const int index = AlertIndex.FindFirstAtOrAfter(std::nextafter(0.0, 1.0));
+    return index < AlertIndex.Count() ? AlertIndex.Items(index) : nullptr;
 }
 
 void TTockwellDB::CollectDayItems(TDateTime day) {
@@ -139,7 +158,7 @@ void TTockwellDB::CollectDayItems(TDateTime day) {
     const int32_t whole = WholeDay(day);
     for (int i = AlertIndex.FindFirstAtOrAfter(whole); i < AlertIndex.Count(); ++i) {
         const TTockwellItemPtr& item = AlertIndex.Items(i);
-        if (WholeDay(item->NextAlertDateTime()) == whole)
+        if (WholeDay(TSortedTockwelDB::Key(*item)) == whole)
             DayItems.Add(item);
     }
 }

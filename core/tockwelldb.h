@@ -17,10 +17,16 @@
 
 // Entries in ascending order of their reminder's NextAlertDateTime; an entry without a
 // reminder counts as having none (0), so it sorts with the entries without a next alert.
-// Equal keys are all kept.
+// Equal keys are all kept, the one added last first.
 class TSortedTockwelDB : public TListSorted<TTockwellItemPtr> {
 public:
     TSortedTockwelDB() { Duplicates = dupAccept; }
+    // The sort key: the reminder's next alert; 0 without a reminder or for a value that is
+    // not a number.
+    static TDateTime Key(const TTockwellItem& item);
+    // Replaces the content with items in the order Add would give them one by one, in
+    // O(n log n).
+    void Assign(const std::vector<TTockwellItemPtr>& items);
     // The index of the first entry whose next alert is at or after t (Count() when none).
     int FindFirstAtOrAfter(TDateTime t) const;
     // Deletes the entry by identity (the keys may have moved since it was added); true when
@@ -44,7 +50,8 @@ public:
     // when date is not 0, SetReminderState(active). Not added.
     static TTockwellItemPtr NewItem(const std::string& caption, TDateTime date);
     // Appends the entry (no longer IsRemoved) and sets its OnDelete to remove it again. An
-    // entry already in this database is not added twice.
+    // entry already in this database is not added twice; one held by another database
+    // raises Exception.
     void Add(const TTockwellItemPtr& item);
     // NewItem followed by Add.
     TTockwellItemPtr AddNew(const std::string& caption, TDateTime date);

@@ -27,7 +27,13 @@ TDateTime TTockwellItem::NextAlertDateTime() const {
     return reminder_ ? reminder_->GetNextAlertDateTime() : 0;
 }
 
+void TTockwellItem::MarkAdded(const TTockwellDB* owner) {
+    owner_ = owner;
+    removed_ = false;
+}
+
 void TTockwellItem::MarkRemoved() {
+    owner_ = nullptr;
     removed_ = true;
     OnDelete = nullptr;
 }

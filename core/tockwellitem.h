@@ -12,6 +12,8 @@
 #include "platform/datetime.h"
 #include "platform/xmldom.h"
 
+class TTockwellDB;
+
 class TTockwellItem : public IReminderAwareItem,
                       public std::enable_shared_from_this<TTockwellItem> {
 public:
@@ -38,10 +40,8 @@ public:
     // NextAlertDateTime of the reminder; 0 without one.
     TDateTime NextAlertDateTime() const;
 
-    // Called by the database: the entry left it (deleted, cleared, database freed): OnDelete
-    // is cleared and IsRemoved() is true until it is added again.
-    void MarkRemoved();
-    void MarkAdded() { removed_ = false; }
+    // The database that holds the entry, or nullptr.
+    const TTockwellDB* Owner() const { return owner_; }
 
     // ---- Persistent forms ---------------------------------------------------------------
     // Caption and Notes (int32 length + bytes each), Created and Updated (8-byte floats),
@@ -64,7 +64,14 @@ public:
     TReminderItemEvent OnDelete;
 
 private:
+    friend class TTockwellDB;
+    // Called by the database when the entry joins it, and when it leaves (deleted, cleared,
+    // database freed): OnDelete is cleared and IsRemoved() is true until it is added again.
+    void MarkAdded(const TTockwellDB* owner);
+    void MarkRemoved();
+
     std::unique_ptr<TReminderItem> reminder_;
+    const TTockwellDB* owner_ = nullptr;
     bool removed_ = false;
 };
 

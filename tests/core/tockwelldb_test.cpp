@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/sortedlists.h"
 #include "core/tockwelldb.h"
 #include "core/tockwelloptions.h"
@@ -92,6 +94,28 @@ TEST(SortedLists, AlertIndexKeepsEqualKeysAndFindsTheFirst) {
     EXPECT_FALSE(index.Remove(bare.get()));
 }
 
+TEST(SortedLists, AlertIndexRebuiltAtOnceMatchesOneByOne) {
+    std::vector<TTockwellItemPtr> items;
+    const double keys[] = {7, 3, 0, 7, -2, std::numeric_limits<double>::quiet_NaN(), 3, 7, 1};
+    int n = 0;
+    for (double key : keys) {
+        auto item = std::make_shared<TTockwellItem>();
+        item->Caption = std::to_string(n++);
+        item->GetReminder().SetNextAlertDateTime(key);
+        items.push_back(item);
+    }
+    items.push_back(std::make_shared<TTockwellItem>()); // no reminder
+    items.back()->Caption = "bare";
+
+    TSortedTockwelDB oneByOne, atOnce;
+    for (const auto& item : items)
+        oneByOne.Add(item);
+    atOnce.Assign(items);
+    EXPECT_EQ(Captions(atOnce), Captions(oneByOne));
+    EXPECT_EQ(Captions(atOnce),
+              (std::vector<std::string>{"4", "bare", "5", "2", "8", "6", "1", "7", "3", "0"}));
+}
+
 TEST(ReminderDatabase, HolidaysWorkdaysAndColours) {
     TTockwellDB db;
     const TDateTime day = At(2024, 7, 3, 15, 30); // a Wednesday
@@ -161,6 +185,12 @@ TEST(ReminderDatabase, NewEntriesAndIndexes) {
     active->GetReminder().Dismiss();
     db.RebuildIndexes();
     EXPECT_EQ(db.GetNextAlertItem(), nullptr);
+
+    // An entry belongs to one database.
+    TTockwellDB other;
+    EXPECT_THROW(other.Add(early), Exception);
+    EXPECT_FALSE(other.Remove(early));
+    EXPECT_EQ(db.IndexOf(early), 2);
 }
 
 TEST(ReminderDatabase, DayHints) {
