@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/productinfo.h"
+#include "core/mailer.h"
 #include "core/reminderitem.h"
 #include "core/taggedstream.h"
 #include "platform/fileutils.h"
@@ -107,7 +107,7 @@ void TAlertActShowAlertWnd::Execute(const IReminderAwareItemPtr& item) {
 void TAlertActSendEmail::Execute(const IReminderAwareItemPtr& item) {
     TAlertAction::Execute(item);
     if (Enabled)
-        SendAlertMail(MailerSettingsKey, Emails, item->GetCaption(), item->GetNotes());
+        SendAlertMail(SMTPSettingsKey, Emails, item->GetCaption(), item->GetNotes());
 }
 
 void TAlertActSendEmail::SaveToStream(TStream& stream) const {

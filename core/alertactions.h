@@ -66,7 +66,7 @@ public:
 };
 
 // Kind 2: sends the caption as subject and the notes as body to Emails (SendAlertMail with
-// MailerSettingsKey); the mailer's failures raise.
+// SMTPSettingsKey); the mailer's failures raise.
 class TAlertActSendEmail : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akSendEmail;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "core/mailer.h"
 #include "platform/shell.h"
 #include "platform/sysutils.h"
 
@@ -29,9 +30,10 @@ TSendMailFunc& MailSlot() {
     return slot;
 }
 
-void DefaultSendMail(const std::string&, const std::string&, const std::string&,
-                     const std::string&) {
-    throw Exception("Can not send e-mail: no mailer is available.");
+void DefaultSendMail(const std::string& keyPath, const std::string& recipients,
+                     const std::string& subject, const std::string& body) {
+    TMailer mailer(keyPath, true);
+    mailer.Send(recipients, subject, body);
 }
 
 } // namespace

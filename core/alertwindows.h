@@ -122,7 +122,8 @@ void SetRunProgramFunc(TRunProgramFunc run);
 bool RunAlertProgram(const std::string& commandLine);
 
 // Sends one plain-text e-mail with the SMTP account stored under keyPath; raises Exception
-// with the mailer's message on any failure. An empty function restores the default.
+// with the mailer's message on any failure. The default sends it with a TMailer
+// (core/mailer.h); an empty function restores it.
 using TSendMailFunc = std::function<void(const std::string& keyPath, const std::string& recipients,
                                          const std::string& subject, const std::string& body)>;
 void SetSendMailFunc(TSendMailFunc send);

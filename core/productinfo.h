@@ -11,9 +11,6 @@ inline constexpr const char* TockwellWebAddress = "https://tockwell.org/";
 inline constexpr const char* TockwellSettingsKey = "Software\\Fernhollow\\Tockwell\\Settings";
 inline constexpr const char* ReminderSettingsKey =
     "Software\\Fernhollow\\Tockwell\\Settings\\Reminder";
-// Where the e-mail alert's mailer reads its SMTP account.
-inline constexpr const char* MailerSettingsKey =
-    "Software\\Fernhollow\\Tockwell\\Settings\\SMTPSettings";
 
 // "This file was created with newer version of Tockwell. Please download new version of
 // application from <web address> to read this file."

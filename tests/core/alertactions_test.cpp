@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/alertactions.h"
-#include "core/productinfo.h"
+#include "core/mailer.h"
 #include "core/reminderitem.h"
 #include "core/tockwelldb.h"
 #include "core/tockwellitem.h"
@@ -192,7 +192,7 @@ TEST(AlertActions, ExecuteActsOnlyWhenEnabled) {
     EXPECT_EQ(opened, item);
 
     ASSERT_EQ(env.Mails.size(), 1u);
-    EXPECT_EQ(env.Mails[0].KeyPath, MailerSettingsKey);
+    EXPECT_EQ(env.Mails[0].KeyPath, SMTPSettingsKey);
     EXPECT_EQ(env.Mails[0].Recipients, "me@example.org");
     EXPECT_EQ(env.Mails[0].Subject, "Call \"Bob\"");
     EXPECT_EQ(env.Mails[0].Body, "about the car");
@@ -253,4 +253,18 @@ TEST(AlertActions, QueuedActionsShowFailuresAndSkipRemovedEntries) {
     TQueuedAlertAction{item, akActivateReminderWnd}.Run();
     EXPECT_TRUE(env.Window->Rows.empty());
     TQueuedAlertAction{nullptr, akActivateReminderWnd}.Run(); // nothing, no crash
+}
+
+TEST(AlertActions, MailWithoutAnAccountFailsWithTheMailersMessage) {
+    TempRegistry registry; // no SMTP settings stored
+    FakeAlertEnvironment env;
+    SetSendMailFunc(nullptr); // the real mailer
+    auto item = Entry("Invoice");
+    auto& mail = item->GetReminder().Action<TAlertActSendEmail>();
+    mail.Enabled = true;
+    mail.Emails = "me@example.org";
+    EXPECT_THROW(mail.Execute(item), Exception);
+    TQueuedAlertAction{item, akSendEmail}.Run();
+    ASSERT_EQ(env.Dialogs->Errors.size(), 1u);
+    EXPECT_FALSE(env.Dialogs->Errors[0].empty());
 }
