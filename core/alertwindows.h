@@ -65,7 +65,8 @@ public:
     // When item has no row: its reminder's state becomes dismissed (SetReminderState(2)) and
     // the window's OnReminderDismissed is raised.
     virtual void DismissIfNotListed(const IReminderAwareItemPtr& item) = 0;
-    // Rewrites the due texts of all rows and the details of the selected one.
+    // Deletes the rows of entries that IsRemoved() (as RemoveReminderRow does), then rewrites
+    // the due texts of all rows and the details of the selected one.
     virtual void RefreshRows() = 0;
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;

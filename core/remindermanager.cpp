@@ -1,6 +1,7 @@
 #include "core/remindermanager.h"
 
 #include <exception>
+#include <vector>
 
 #include "core/alertwindows.h"
 #include "core/reminderitem.h"
@@ -99,6 +100,11 @@ bool TReminderManager::ProcessReminders(TDateTime now) {
                     firstError = std::current_exception();
             }
         }
+        // Entries deleted from their database since the last pass leave the list.
+        const size_t before = items_.size();
+        std::erase_if(items_, [](const IReminderAwareItemPtr& item) { return item->IsRemoved(); });
+        if (items_.size() != before)
+            ++listVersion_;
         if (auto window = RemindersWindow())
             window->RefreshRows();
         if (fired && OnAfterFire)

@@ -31,7 +31,8 @@ public:
     // (false) inside a pass.
     bool CheckReminders(IReminderAwareDatabase& db);
     // One pass at now: every listed entry that is still listed and in its database is asked
-    // (CheckAlert); then the window refreshes its rows and, when any fired, OnAfterFire runs.
+    // (CheckAlert); entries removed from their database leave the list; then the window
+    // refreshes its rows and, when any fired, OnAfterFire runs.
     // Refused (false) inside a pass. A reminder that raises does not stop the pass; the first
     // such error is raised again at its end.
     bool ProcessReminders(TDateTime now);

@@ -209,6 +209,13 @@ TEST(ReminderManager, DeletionWhileActionsAreQueued) {
     e.env.Window->Posted.clear();
     EXPECT_TRUE(weak.expired()); // nothing points at it any more
     EXPECT_EQ(e.manager.IndexOf(other), 0);
+
+    // Deleted straight from the database (no RemoveReminder): its row goes with the next pass.
+    other->Delete();
+    EXPECT_TRUE(e.env.Window->HasReminderRow(other));
+    e.Tick(10 * OneSecond);
+    EXPECT_FALSE(e.env.Window->HasReminderRow(other));
+    EXPECT_EQ(e.manager.Count(), 0);
 }
 
 TEST(ReminderManager, OpeningAnotherFileLeavesNoOldEntryBehind) {

@@ -71,6 +71,13 @@ void FakeRemindersWindow::DismissIfNotListed(const IReminderAwareItemPtr& item) 
         OnReminderDismissed(item);
 }
 
+void FakeRemindersWindow::RefreshRows() {
+    ++RefreshCount;
+    for (size_t i = Rows.size(); i-- > 0;)
+        if (Rows[i]->IsRemoved())
+            RemoveReminderRow(Rows[i]);
+}
+
 void FakeRemindersWindow::OpenReminder(const IReminderAwareItemPtr& item) {
     if (item && OnOpenReminder)
         OnOpenReminder(item);

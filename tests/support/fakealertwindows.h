@@ -23,7 +23,7 @@ public:
     bool RemoveReminderRow(const IReminderAwareItemPtr& item) override;
     void RemoveAllRows() override;
     void DismissIfNotListed(const IReminderAwareItemPtr& item) override;
-    void RefreshRows() override { ++RefreshCount; }
+    void RefreshRows() override;
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     void PlayReminderSound(const std::string& fileName) override;
     void StopReminderSound(const std::string& fileName) override;
