@@ -1,7 +1,8 @@
 #pragma once
 // Deflate compressor (RFC 1951): hash-chained LZ77 over a 32 KiB window, a greedy loop for
 // levels 1-3 and a lazy loop for 4-9, and per block the smallest of stored, fixed-code and
-// dynamic-code coding. Level 0 stores. An entry that deflate cannot shrink is stored whole.
+// dynamic-code coding. Level 0 stores. A one-block entry that deflate cannot shrink is stored
+// whole.
 
 #include <cstdint>
 #include <memory>
