@@ -48,13 +48,6 @@ void CheckTextLength(const std::string& s, const char* what) {
         throw EZipError(Format("The %s is longer than 65,535 bytes", what));
 }
 
-uint16_t NameFlags(const TZipHeaderInfo& h) {
-    bool utf8 =
-        !IsPlainAscii(h.Path()) || !IsPlainAscii(h.FileName()) || !IsPlainAscii(h.Comment());
-    return utf8 ? static_cast<uint16_t>(h.Flags | zfUtf8)
-                : static_cast<uint16_t>(h.Flags & ~zfUtf8);
-}
-
 // Reads exactly count bytes or restores the position and fails.
 bool ReadExact(TStream& stream, void* buffer, int64_t count, int64_t restore) {
     if (count == 0)
@@ -65,17 +58,17 @@ bool ReadExact(TStream& stream, void* buffer, int64_t count, int64_t restore) {
     return false;
 }
 
-bool ReadText(TStream& stream, uint16_t length, bool utf8, int64_t restore, std::string& out) {
+bool ReadRaw(TStream& stream, uint16_t length, int64_t restore, std::string& out) {
     std::string raw(length, '\0');
     if (!ReadExact(stream, raw.data(), length, restore))
         return false;
-    out = DecodeZipText(raw, utf8);
+    out = std::move(raw);
     return true;
 }
 
-void SetStoredName(TZipHeaderInfo& h, std::string name) {
-    std::replace(name.begin(), name.end(), '\\', '/');
-    h.SetFullName(name);
+void SetUtf8Flag(TZipHeaderInfo& h, bool utf8) {
+    h.Flags =
+        utf8 ? static_cast<uint16_t>(h.Flags | zfUtf8) : static_cast<uint16_t>(h.Flags & ~zfUtf8);
 }
 
 int CompareNoCaseThenExact(const std::string& a, const std::string& b) {
@@ -121,6 +114,8 @@ void TZipHeaderInfo::SetFileName(std::string name) {
     if (path_.size() + name.size() > static_cast<size_t>(MaxZipCommentLength))
         throw EZipError("The entry name is longer than 65,535 bytes");
     fileName_ = std::move(name);
+    hasRawName_ = false;
+    rawName_.clear();
 }
 
 void TZipHeaderInfo::SetPath(std::string path) {
@@ -129,6 +124,8 @@ void TZipHeaderInfo::SetPath(std::string path) {
     if (path.size() + fileName_.size() > static_cast<size_t>(MaxZipCommentLength))
         throw EZipError("The entry name is longer than 65,535 bytes");
     path_ = std::move(path);
+    hasRawName_ = false;
+    rawName_.clear();
 }
 
 void TZipHeaderInfo::SetFullName(const std::string& name) {
@@ -140,9 +137,51 @@ void TZipHeaderInfo::SetFullName(const std::string& name) {
     SetFileName(std::move(file));
 }
 
+void TZipHeaderInfo::SetStoredName(std::string stored, bool utf8) {
+    std::string name = DecodeZipText(stored, utf8);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    size_t slash = name.rfind('/');
+    path_ = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+    fileName_ = slash == std::string::npos ? name : name.substr(slash + 1);
+    rawName_ = std::move(stored);
+    hasRawName_ = true;
+}
+
 void TZipHeaderInfo::SetComment(std::string comment) {
     CheckTextLength(comment, "entry comment");
     comment_ = std::move(comment);
+    hasRawComment_ = false;
+    rawComment_.clear();
+}
+
+void TZipHeaderInfo::SetStoredComment(std::string stored, bool utf8) {
+    comment_ = DecodeZipText(stored, utf8);
+    rawComment_ = std::move(stored);
+    hasRawComment_ = true;
+}
+
+TZipHeaderInfo::TStoredTexts TZipHeaderInfo::StoredTexts() const {
+    std::string name = FullName();
+    // Fresh texts say UTF-8 exactly when they need it; stored bytes keep the entry's flag.
+    bool flag = hasRawName_ || hasRawComment_ ? (Flags & zfUtf8) != 0
+                                              : !IsPlainAscii(name) || !IsPlainAscii(comment_);
+    auto fits = [flag](bool raw, const std::string& text) {
+        return raw || flag || IsPlainAscii(text);
+    };
+    TStoredTexts t;
+    if (fits(hasRawName_, name) && fits(hasRawComment_, comment_)) {
+        t.Name = hasRawName_ ? rawName_ : name;
+        t.Comment = hasRawComment_ ? rawComment_ : comment_;
+        t.Utf8 = flag;
+    } else {
+        t.Name = std::move(name);
+        t.Comment = comment_;
+        t.Utf8 = true;
+    }
+    if (t.Name.size() > size_t(MaxZipCommentLength))
+        throw EZipError("The entry name is longer than 65,535 bytes");
+    CheckTextLength(t.Comment, "entry comment");
+    return t;
 }
 
 // ---- TEndCentral ----------------------------------------------------------------------
@@ -163,8 +202,9 @@ void TEndCentral::SetComment(std::string comment) {
 // ---- Writing --------------------------------------------------------------------------
 
 void WriteLocalHeader(TStream& stream, TZipHeaderInfo& h) {
+    TZipHeaderInfo::TStoredTexts texts = h.StoredTexts();
     h.LocalHeaderOffset = PositionOf(stream);
-    h.Flags = NameFlags(h);
+    SetUtf8Flag(h, texts.Utf8);
     TRecord r;
     r.U32(LocalHeaderSignature);
     r.U16(h.VersionNeeded);
@@ -174,15 +214,16 @@ void WriteLocalHeader(TStream& stream, TZipHeaderInfo& h) {
     r.U32(h.CRC);
     r.U32(h.CompressedSize);
     r.U32(h.UncompressedSize);
-    r.U16(h.FileNameLength());
+    r.U16(static_cast<uint16_t>(texts.Name.size()));
     r.U16(0);
-    r.Text(h.FullName());
+    r.Text(texts.Name);
     r.WriteTo(stream);
 }
 
 void WriteCentralEntry(TStream& stream, TZipHeaderInfo& h) {
+    TZipHeaderInfo::TStoredTexts texts = h.StoredTexts();
     PositionOf(stream);
-    h.Flags = NameFlags(h);
+    SetUtf8Flag(h, texts.Utf8);
     TRecord r;
     r.U32(CentralHeaderSignature);
     r.U16(h.VersionMadeBy);
@@ -193,15 +234,15 @@ void WriteCentralEntry(TStream& stream, TZipHeaderInfo& h) {
     r.U32(h.CRC);
     r.U32(h.CompressedSize);
     r.U32(h.UncompressedSize);
-    r.U16(h.FileNameLength());
+    r.U16(static_cast<uint16_t>(texts.Name.size()));
     r.U16(0);
-    r.U16(h.CommentLength());
+    r.U16(static_cast<uint16_t>(texts.Comment.size()));
     r.U16(h.DiskNumberStart);
     r.U16(h.InternalAttributes);
     r.U32(h.ExternalAttributes);
     r.U32(h.LocalHeaderOffset);
-    r.Text(h.FullName());
-    r.Text(h.Comment());
+    r.Text(texts.Name);
+    r.Text(texts.Comment);
     r.WriteTo(stream);
 }
 
@@ -235,7 +276,7 @@ bool ReadLocalHeader(TStream& stream, TZipHeaderInfo& h) {
     }
     uint16_t flags = Get16(b + 6);
     std::string name;
-    if (!ReadText(stream, Get16(b + 26), (flags & zfUtf8) != 0, start, name))
+    if (!ReadRaw(stream, Get16(b + 26), start, name))
         return false;
     TZipHeaderInfo r;
     r.VersionMadeBy = 0;
@@ -251,7 +292,7 @@ bool ReadLocalHeader(TStream& stream, TZipHeaderInfo& h) {
     r.InternalAttributes = 0;
     r.ExternalAttributes = 0;
     r.LocalHeaderOffset = static_cast<uint32_t>(start);
-    SetStoredName(r, std::move(name));
+    r.SetStoredName(std::move(name), (flags & zfUtf8) != 0);
     h = std::move(r);
     return true;
 }
@@ -271,14 +312,14 @@ bool ReadCentralEntry(TStream& stream, TZipHeaderInfo& h) {
     bool utf8 = (flags & zfUtf8) != 0;
     uint16_t extra = Get16(b + 30);
     std::string name, comment;
-    if (!ReadText(stream, Get16(b + 28), utf8, start, name))
+    if (!ReadRaw(stream, Get16(b + 28), start, name))
         return false;
     if (stream.Remaining() < extra) {
         stream.SetPosition(start);
         return false;
     }
     stream.Seek(extra, TSeekOrigin::soCurrent);
-    if (!ReadText(stream, Get16(b + 32), utf8, start, comment))
+    if (!ReadRaw(stream, Get16(b + 32), start, comment))
         return false;
     TZipHeaderInfo r;
     r.VersionMadeBy = Get16(b + 4);
@@ -295,8 +336,8 @@ bool ReadCentralEntry(TStream& stream, TZipHeaderInfo& h) {
     r.ExternalAttributes = Get32(b + 38);
     r.LocalHeaderOffset = Get32(b + 42);
     r.CentralRecordPosition = static_cast<uint32_t>(start);
-    SetStoredName(r, std::move(name));
-    r.SetComment(std::move(comment));
+    r.SetStoredName(std::move(name), utf8);
+    r.SetStoredComment(std::move(comment), utf8);
     h = std::move(r);
     return true;
 }

@@ -84,16 +84,34 @@ public:
     void SetPath(std::string path);
     // Splits at the last '/'.
     void SetFullName(const std::string& name);
-    // Bytes of the stored name (path and file name, UTF-8).
+    // The name as an archive stores it: decoded (bit 11 and valid UTF-8, else code page 437),
+    // backslashes taken as '/'. The stored bytes are kept and written again unchanged while
+    // the name is not set anew.
+    void SetStoredName(std::string stored, bool utf8);
+    // Bytes of the stored name (the stored bytes, else the UTF-8 text).
     uint16_t FileNameLength() const {
-        return static_cast<uint16_t>(path_.size() + fileName_.size());
+        return static_cast<uint16_t>(hasRawName_ ? rawName_.size()
+                                                 : path_.size() + fileName_.size());
     }
 
     const std::string& Comment() const { return comment_; }
     // An empty text means no comment; more than 65,535 bytes raise EZipError.
     void SetComment(std::string comment);
+    // The comment as stored (decoded like the name; the bytes are kept likewise).
+    void SetStoredComment(std::string stored, bool utf8);
     bool HasComment() const { return !comment_.empty(); }
-    uint16_t CommentLength() const { return static_cast<uint16_t>(comment_.size()); }
+    uint16_t CommentLength() const {
+        return static_cast<uint16_t>(hasRawComment_ ? rawComment_.size() : comment_.size());
+    }
+
+    // The name and comment bytes to write and whether they need flag bit 11: stored bytes
+    // where kept, UTF-8 text elsewhere; when the two cannot share the entry's flag, both as
+    // UTF-8 with the flag. Raises EZipError when a text exceeds 65,535 bytes.
+    struct TStoredTexts {
+        std::string Name, Comment;
+        bool Utf8;
+    };
+    TStoredTexts StoredTexts() const;
 
     bool Encrypted() const { return (Flags & zfEncrypted) != 0; }
     bool HasDataDescriptor() const { return (Flags & zfDataDescriptor) != 0; }
@@ -104,6 +122,8 @@ private:
     std::string fileName_;
     std::string path_;
     std::string comment_;
+    std::string rawName_, rawComment_;
+    bool hasRawName_ = false, hasRawComment_ = false;
 };
 using TZipHeaderPtr = std::shared_ptr<TZipHeaderInfo>;
 
@@ -142,9 +162,10 @@ private:
 // Readers never raise: on failure they leave the stream where it was and return false.
 
 // Sets LocalHeaderOffset to the position, then writes the 30 bytes and the name (extra field
-// length 0). Sets or clears flag bit 11 by the name.
+// length 0). Sets or clears flag bit 11 as StoredTexts says.
 void WriteLocalHeader(TStream& stream, TZipHeaderInfo& header);
-// The 46 bytes, the name and the comment (extra field length 0). Sets or clears flag bit 11.
+// The 46 bytes, the name and the comment (extra field length 0). Sets or clears flag bit 11
+// as StoredTexts says.
 void WriteCentralEntry(TStream& stream, TZipHeaderInfo& header);
 // The 22 bytes and the archive comment.
 void WriteEndCentral(TStream& stream, const TEndCentral& end);

@@ -166,6 +166,25 @@ TEST(ZipRecords, ForeignNamesExtraFieldsAndComments) {
     EXPECT_EQ(DecodeZipText("\x82t\xe9", true), "étΘ");
     EXPECT_EQ(DecodeZipText("caf\xc3\xa9", true), "café");
     EXPECT_EQ(DecodeZipText("caf\xc3\xa9", false), "caf├⌐");
+    // Kept names and comments are written back as they were stored.
+    TMemoryStream again;
+    s.SetPosition(0);
+    ASSERT_TRUE(ReadCentralEntry(s, c));
+    c.ExtraFieldLength = 0;
+    WriteCentralEntry(again, c);
+    EXPECT_EQ(again.AsString(), CentralEntry("dir\\\x81"
+                                             "ber.txt",
+                                             0, "", "note"));
+    c.SetComment("ünïcode"); // a new text that needs UTF-8: the name goes as UTF-8 too
+    TMemoryStream fresh;
+    WriteCentralEntry(fresh, c);
+    EXPECT_TRUE(c.Flags & zfUtf8);
+    fresh.SetPosition(0);
+    TZipHeaderInfo d;
+    ASSERT_TRUE(ReadCentralEntry(fresh, d));
+    EXPECT_EQ(d.FullName(), "dir/über.txt");
+    EXPECT_EQ(d.Comment(), "ünïcode");
+
     // An extra field that runs past the end fails the read.
     std::string cut = CentralEntry("a", 0, std::string(50, 'x'), "");
     TMemoryStream t(cut.substr(0, cut.size() - 10));
