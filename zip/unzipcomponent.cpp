@@ -343,10 +343,19 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         DoAll = false;
     totalBytes_ = 0;
     doneBytes_ = 0;
+    // Into a stream goes one entry: the one of exactly that name, else the first the mask
+    // selects.
+    int exact = -1;
+    for (int i = 0; streamTarget && exact < 0 && i < view.Count(); ++i)
+        if (view.Header(i)->FullName() == FilesList[0])
+            exact = i;
     int selected = 0;
     for (int i = 0; i < view.Count(); ++i) {
         TZipHeaderInfo& e = *view.Header(i);
-        e.Selected = SelectEntry(e) && (!streamTarget || selected == 0);
+        if (exact >= 0)
+            e.Selected = i == exact;
+        else
+            e.Selected = SelectEntry(e) && (!streamTarget || selected == 0);
         if (e.Selected) {
             ++selected;
             totalBytes_ += e.UncompressedSize;

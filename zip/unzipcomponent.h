@@ -127,7 +127,8 @@ public:
     // Extracts the entries FilesList selects (all with DoAll) below DestDir; returns how many
     // were extracted. Raises as described at the top and EUserCanceled on a cancel.
     int UnZip();
-    // Extracts the entry named entryName (a mask, as in FilesList) into dest; returns 1.
+    // Extracts the entry named entryName into dest (the entry of exactly that name, else the
+    // first one it selects as a mask, as in FilesList); returns 1 (0 when an event skipped it).
     // Raises EZipError when the archive has no such entry, and for every failed entry.
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 

@@ -109,3 +109,21 @@ std::string Listing(const std::map<std::string, std::string>& files) {
              Format("%08x", ZipCrc32(0, bytes.data(), bytes.size())) + "\n";
     return s;
 }
+
+std::map<std::string, std::string>
+ReadAllInMemory(const std::string& bytes, const std::string& password, TIncompleteZipMode mode) {
+    TMemoryStream image(bytes);
+    TMemoryUnZip unzip(image);
+    unzip.Password = password;
+    unzip.IncompleteZipMode = mode;
+    std::map<std::string, std::string> entries;
+    for (int i = 0; i < unzip.Count(); ++i) {
+        TZipHeaderPtr e = unzip.Entry(i);
+        if (e->FileName().empty())
+            continue;
+        TMemoryStream out;
+        unzip.UnzipEntryToStream(out, e->FullName());
+        entries[e->FullName()] = out.AsString();
+    }
+    return entries;
+}

@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "zip/unzipcomponent.h"
+
 // Exit code and standard output (with standard error) of a shell command.
 struct TCommandResult {
     int ExitCode = -1;
@@ -29,3 +31,17 @@ std::string Listing(const std::map<std::string, std::string>& files);
 // Text of n bytes that compresses well, and pseudo-random bytes with repeated stretches.
 std::string SampleText(size_t n);
 std::string SampleBinary(size_t n, uint32_t seed);
+
+// A reader over an archive held in memory (the in-memory road, opened up for tests).
+class TMemoryUnZip : public TSuperUnZip {
+public:
+    explicit TMemoryUnZip(TStream& image) {
+        memory_ = {&image, true};
+        zipName_ = "ZIPSTREAM";
+    }
+};
+// Lists the archive in bytes and extracts every file entry into memory: name -> content.
+// Raises what the reader raises.
+std::map<std::string, std::string> ReadAllInMemory(const std::string& bytes,
+                                                   const std::string& password = "",
+                                                   TIncompleteZipMode mode = izAssumeMulti);
