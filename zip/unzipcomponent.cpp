@@ -83,8 +83,7 @@ private:
 } // namespace
 
 TSuperUnZip::TBusyGuard::TBusyGuard(TSuperUnZip& owner) : owner_(owner) {
-    if (owner_.busy_)
-        throw EZipError("The zip component is busy with another operation");
+    owner_.CheckNotBusy();
     owner_.busy_ = true;
 }
 
@@ -93,9 +92,15 @@ TSuperUnZip::~TSuperUnZip() = default;
 
 // ---- Properties -----------------------------------------------------------------------
 
+void TSuperUnZip::CheckNotBusy() const {
+    if (busy_)
+        throw EZipError("The zip component is busy with another operation");
+}
+
 void TSuperUnZip::SetZipName(const std::string& name) {
     if (name == zipName_)
         return;
+    CheckNotBusy();
     if (!name.empty() && name.back() == '?')
         throw EZipError("Choosing the zip file in a dialog is not available; give its name");
     zipName_ = name;
@@ -117,6 +122,7 @@ void TSuperUnZip::SetRootDir(const std::string& dir) {
 }
 
 void TSuperUnZip::SetSortMode(TZipSortMode mode) {
+    CheckNotBusy();
     sortMode_ = mode;
     if (loaded_)
         BuildSortedView();

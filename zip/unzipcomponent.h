@@ -68,6 +68,7 @@ public:
     const std::string& RootDir() const { return rootDir_; }
     void SetRootDir(const std::string& dir);
     // Order of the indexed entry operations below; changing it rebuilds the sorted view.
+    // Changing the name or the order while an operation runs raises EZipError.
     TZipSortMode SortMode() const { return sortMode_; }
     void SetSortMode(TZipSortMode mode);
 
@@ -144,6 +145,9 @@ protected:
     void BuildSortedView();
     void DropLoaded();
     void CheckCancel();
+    // Raises EZipError while an operation runs (an event handler may not start another one,
+    // change the archive name or the sort mode).
+    void CheckNotBusy() const;
     // Marks the component busy for a scope; raises EZipError when it already is.
     class TBusyGuard {
     public:

@@ -123,6 +123,7 @@ int TSuperZip::ZipStreamEntry(TStream& source, const std::string& entryName) {
     source.SetPosition(0);
     FilesList.Clear();
     FilesList.Add(entryName);
+    totalBytes_ = source.Size();
     int added = ZipLoop();
     CloseArchive();
     return added;
@@ -189,6 +190,7 @@ int TSuperZip::ZipLoop() {
     KeepZipOpen = true;
     sortMode_ = TZipSortMode::ByNone;
     sorted_.reset();
+    doneBytes_ = 0;
 
     const bool inMemory = memory_.Stream != nullptr;
     if (inMemory && memory_.Extract)

@@ -59,6 +59,10 @@ bool ReadExact(TStream& stream, void* buffer, int64_t count, int64_t restore) {
 }
 
 bool ReadRaw(TStream& stream, uint16_t length, int64_t restore, std::string& out) {
+    if (stream.Remaining() < length) {
+        stream.SetPosition(restore);
+        return false;
+    }
     std::string raw(length, '\0');
     if (!ReadExact(stream, raw.data(), length, restore))
         return false;

@@ -64,7 +64,13 @@ TEST(ZipComponent, ZipsAndUnzipsAFolder) {
     zip.OnEndZip = [&](TSuperZip&, const std::string& name, uint32_t usize, uint32_t, int64_t) {
         ended.push_back(ZipExtractFileName(name) + ":" + std::to_string(usize));
     };
+    int zipTotal = -1;
+    zip.OnTotalPercentDone = [&](TSuperUnZip&, int p) {
+        EXPECT_GE(p, zipTotal);
+        zipTotal = p;
+    };
     EXPECT_EQ(f.ZipAll(zip), 5);
+    EXPECT_EQ(zipTotal, 100);
     EXPECT_EQ(ended.size(), 5u);
     EXPECT_EQ(ended[0], "Grüße.txt:15");
 
@@ -85,6 +91,10 @@ TEST(ZipComponent, ZipsAndUnzipsAFolder) {
     unzip.OnTotalPercentDone = [&](TSuperUnZip&, int p) {
         EXPECT_GE(p, lastTotal);
         lastTotal = p;
+    };
+    unzip.OnEndUnZip = [](TSuperUnZip& z, int, const std::string&) {
+        EXPECT_THROW(z.SetSortMode(TZipSortMode::ByName), EZipError); // busy
+        EXPECT_THROW(z.UnZip(), EZipError);
     };
     EXPECT_EQ(f.UnzipAll(unzip), 5);
     EXPECT_EQ(starts, 5);
@@ -330,8 +340,8 @@ TEST(ZipComponent, CommentsAreWrittenBack) {
 TEST(ZipComponent, RefusesNamesThatLeaveTheDestination) {
     TempDir dir;
     std::string out = dir.File("out");
-    for (const char* name :
-         {"../evil.txt", "a/../../evil.txt", "/tmp/evil.txt", "C:/evil.txt", "sub/.."}) {
+    for (const char* name : {"../evil.txt", "a/../../evil.txt", "/tmp/evil.txt", "C:/evil.txt",
+                             "sub/..", "..\\evil.txt", "\\\\server\\share\\evil.txt"}) {
         std::string archive = dir.File("evil.zip");
         ASSERT_EQ(RunOracle(ShellQuote(std::string("names")) + " " + ShellQuote(archive) +
                             " ok.txt " + ShellQuote(name))
