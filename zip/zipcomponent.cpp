@@ -254,8 +254,12 @@ std::string TSuperZip::StoredPath(const std::string& dir) const {
     if (!storePaths_)
         return {};
     std::string d = dir;
-    if (relativePaths_ && !rootDir_.empty() && d.compare(0, rootDir_.size(), rootDir_) == 0)
-        d.erase(0, rootDir_.size());
+    if (relativePaths_ && !rootDir_.empty()) {
+        // Only a folder that really lies below RootDir loses it; others are stored whole.
+        std::string root = ZipIncludeTrailingSlash(AbsoluteName(rootDir_));
+        if (d.compare(0, root.size(), root) == 0)
+            d.erase(0, root.size());
+    }
     d = std::filesystem::path(d).lexically_normal().string();
     size_t start = d.find_first_not_of('/');
     d = start == std::string::npos ? std::string() : d.substr(start);

@@ -103,6 +103,30 @@ TEST(ZipComponent, ZipsAndUnzipsAFolder) {
     EXPECT_EQ(Listing(ReadTree(f.out)), Listing(f.files));
 }
 
+TEST(ZipComponent, StoredPaths) {
+    TZipFixture f;
+    auto stored = [&](bool storePaths, bool relative, const std::string& root) {
+        fs::remove(f.zipName);
+        TSuperZip zip;
+        zip.SetZipName(f.zipName);
+        zip.SetStorePaths(storePaths);
+        zip.SetRelativePaths(relative);
+        zip.SetRootDir(root);
+        zip.Recurse = true;
+        zip.FilesList.Add(f.src + "/sub/*.bin");
+        zip.Zip();
+        return zip.FileName(0);
+    };
+    EXPECT_EQ(stored(false, false, ""), "nested.bin");
+    EXPECT_EQ(stored(true, false, ""), f.src.substr(1) + "/sub/dir/nested.bin");
+    EXPECT_EQ(stored(true, true, f.src + "/sub"), "dir/nested.bin");
+    EXPECT_EQ(stored(true, true, "/elsewhere"), f.src.substr(1) + "/sub/dir/nested.bin");
+    fs::path old = fs::current_path();
+    fs::current_path(f.dir.Path());
+    EXPECT_EQ(stored(true, true, "src"), "sub/dir/nested.bin"); // a relative root
+    fs::current_path(old);
+}
+
 TEST(ZipComponent, MasksSelectEntries) {
     TZipFixture f;
     f.ZipAll();
