@@ -69,53 +69,13 @@ TDateTime FixedTextToDateTime(std::string_view text) {
 std::string FloatToXmlText(double value) {
     if (!std::isfinite(value))
         return "0";
-    // Round to 9 decimals first (exact decimal rounding of the binary value) ...
+    // Round to 9 decimals first (exact decimal rounding of the binary value), then write the
+    // result's 15 significant digits without an exponent.
     char fixed[400];
-    auto r1 = std::to_chars(fixed, fixed + sizeof fixed, value, std::chars_format::fixed, 9);
+    auto r = std::to_chars(fixed, fixed + sizeof fixed, value, std::chars_format::fixed, 9);
     double rounded = 0;
-    std::from_chars(fixed, r1.ptr, rounded);
-    if (rounded == 0)
-        return "0";
-    // ... then keep 15 significant digits and write them without an exponent.
-    char sci[40];
-    auto r2 = std::to_chars(sci, sci + sizeof sci, rounded, std::chars_format::scientific, 14);
-    std::string_view s(sci, static_cast<size_t>(r2.ptr - sci));
-    bool negative = s[0] == '-';
-    if (negative)
-        s.remove_prefix(1);
-    size_t ePos = s.find('e');
-    std::string digits;
-    for (char c : s.substr(0, ePos))
-        if (c != '.')
-            digits += c;
-    std::string_view ex = s.substr(ePos + 1);
-    if (!ex.empty() && ex[0] == '+')
-        ex.remove_prefix(1);
-    int exponent = 0;
-    std::from_chars(ex.data(), ex.data() + ex.size(), exponent);
-
-    std::string intPart, fracPart;
-    if (exponent >= 0) {
-        size_t intLen = static_cast<size_t>(exponent) + 1;
-        if (digits.size() <= intLen) {
-            intPart = digits + std::string(intLen - digits.size(), '0');
-        } else {
-            intPart = digits.substr(0, intLen);
-            fracPart = digits.substr(intLen);
-        }
-    } else {
-        intPart = "0";
-        fracPart = std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
-    }
-    if (fracPart.size() > 9)
-        fracPart.resize(9); // only zeros: the value was rounded to 9 decimals
-    while (!fracPart.empty() && fracPart.back() == '0')
-        fracPart.pop_back();
-    std::string out = negative ? "-" : "";
-    out += intPart;
-    if (!fracPart.empty())
-        out += "." + fracPart;
-    return out;
+    std::from_chars(fixed, r.ptr, rounded);
+    return FloatToFixedText(rounded, ".");
 }
 
 double XmlTextToFloat(std::string_view text, double def) {

@@ -4,10 +4,9 @@
 #include <random>
 
 #include "core/fixedformats.h"
+#include "core/productinfo.h"
 
 namespace {
-
-const char* const MakerWebSite = "https://www.fernhollow.com";
 
 // Whole days of a serial (the time of day dropped, towards zero as the serials count).
 TDateTime WholeDays(TDateTime value) {
@@ -203,10 +202,7 @@ void TRecurrencePattern::ReadFromStream(TStream& stream) {
     Reset(0);
     int32_t version = stream.ReadValue<int32_t>();
     if (version > RecurrencePatternVersion)
-        throw TExRecurrencePattern(
-            std::string("This file was created with newer version of Tockwell. Please "
-                        "download new version of application from ") +
-            MakerWebSite + " to read this file. (RecurrencePattern object)");
+        throw TExRecurrencePattern(NewerVersionMessage() + " (RecurrencePattern object)");
     recurrenceType_ = static_cast<TRecurrenceType>(stream.ReadValue<int32_t>() & 0xFF);
     patternStartDate_ = Finite(stream.ReadValue<double>(), 0);
     patternEndDate_ = Finite(stream.ReadValue<double>(), 0);

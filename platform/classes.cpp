@@ -190,7 +190,9 @@ TStringList::TStringList(std::initializer_list<std::string> items) {
         Add(s);
 }
 
-int TStringList::Add(std::string text) { return AddObject(std::move(text), {}); }
+int TStringList::Add(std::string text) {
+    return AddObject(std::move(text), {});
+}
 
 int TStringList::AddObject(std::string text, std::any object) {
     items_.push_back({std::move(text), std::move(object)});
@@ -201,9 +203,13 @@ void TStringList::Insert(int index, std::string text) {
     items_.insert(items_.begin() + index, Item{std::move(text), {}});
 }
 
-void TStringList::Delete(int index) { items_.erase(items_.begin() + index); }
+void TStringList::Delete(int index) {
+    items_.erase(items_.begin() + index);
+}
 
-void TStringList::Exchange(int a, int b) { std::swap(items_.at(a), items_.at(b)); }
+void TStringList::Exchange(int a, int b) {
+    std::swap(items_.at(a), items_.at(b));
+}
 
 int TStringList::IndexOf(std::string_view text) const {
     for (int i = 0; i < Count(); ++i)

@@ -128,12 +128,20 @@ TDateTime Now() {
     return f ? f() : SystemNow();
 }
 
-TDateTime Date() { return DateOf(Now()); }
-TDateTime Time() { return TimeOf(Now()); }
+TDateTime Date() {
+    return DateOf(Now());
+}
+TDateTime Time() {
+    return TimeOf(Now());
+}
 
-void SetClock(TClockFunc clock) { ClockFunc() = std::move(clock); }
+void SetClock(TClockFunc clock) {
+    ClockFunc() = std::move(clock);
+}
 
-bool IsLeapYear(int year) { return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0);
+}
 
 int DaysInAMonth(int year, int month) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -142,7 +150,9 @@ int DaysInAMonth(int year, int month) {
     return days[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
-int DaysInAYear(int year) { return IsLeapYear(year) ? 366 : 365; }
+int DaysInAYear(int year) {
+    return IsLeapYear(year) ? 366 : 365;
+}
 
 bool IsValidDate(int year, int month, int day) {
     return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
@@ -221,23 +231,41 @@ void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec) {
     msec = p.MilliSecond;
 }
 
-void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min,
-                    int& sec, int& msec) {
+void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min, int& sec,
+                    int& msec) {
     DecodeDate(value, year, month, day);
     DecodeTime(value, hour, min, sec, msec);
 }
 
-TDateTime DateOf(TDateTime value) { return FromStamp(ToStamp(value).day, 0); }
+TDateTime DateOf(TDateTime value) {
+    return FromStamp(ToStamp(value).day, 0);
+}
 
-TDateTime TimeOf(TDateTime value) { return ToStamp(value).msec / MSecsPerDay; }
+TDateTime TimeOf(TDateTime value) {
+    return ToStamp(value).msec / MSecsPerDay;
+}
 
-int YearOf(TDateTime value) { return DecodeDate(value).Year; }
-int MonthOf(TDateTime value) { return DecodeDate(value).Month; }
-int DayOf(TDateTime value) { return DecodeDate(value).Day; }
-int HourOf(TDateTime value) { return DecodeTime(value).Hour; }
-int MinuteOf(TDateTime value) { return DecodeTime(value).Minute; }
-int SecondOf(TDateTime value) { return DecodeTime(value).Second; }
-int MilliSecondOf(TDateTime value) { return DecodeTime(value).MilliSecond; }
+int YearOf(TDateTime value) {
+    return DecodeDate(value).Year;
+}
+int MonthOf(TDateTime value) {
+    return DecodeDate(value).Month;
+}
+int DayOf(TDateTime value) {
+    return DecodeDate(value).Day;
+}
+int HourOf(TDateTime value) {
+    return DecodeTime(value).Hour;
+}
+int MinuteOf(TDateTime value) {
+    return DecodeTime(value).Minute;
+}
+int SecondOf(TDateTime value) {
+    return DecodeTime(value).Second;
+}
+int MilliSecondOf(TDateTime value) {
+    return DecodeTime(value).MilliSecond;
+}
 
 int DayOfWeek(TDateTime value) {
     // Day 1 (0001-01-01) was a Monday, day 7 a Sunday.
@@ -287,9 +315,15 @@ TDateTime IncMonth(TDateTime value, int months) {
     return ClampedDate(y, m, p.Day, value);
 }
 
-TDateTime IncYear(TDateTime value, int years) { return IncMonth(value, years * 12); }
-TDateTime IncWeek(TDateTime value, int weeks) { return ShiftDays(value, weeks * int64_t{7}); }
-TDateTime IncDay(TDateTime value, int days) { return ShiftDays(value, days); }
+TDateTime IncYear(TDateTime value, int years) {
+    return IncMonth(value, years * 12);
+}
+TDateTime IncWeek(TDateTime value, int weeks) {
+    return ShiftDays(value, weeks * int64_t{7});
+}
+TDateTime IncDay(TDateTime value, int days) {
+    return ShiftDays(value, days);
+}
 TDateTime IncHour(TDateTime value, int64_t hours) {
     return FromTotalMs(TotalMs(value) + hours * 3600000);
 }
@@ -304,9 +338,15 @@ int64_t MilliSecondsBetween(TDateTime a, TDateTime b) {
     int64_t d = TotalMs(a) - TotalMs(b);
     return d < 0 ? -d : d;
 }
-int64_t SecondsBetween(TDateTime a, TDateTime b) { return MilliSecondsBetween(a, b) / 1000; }
-int64_t MinutesBetween(TDateTime a, TDateTime b) { return MilliSecondsBetween(a, b) / 60000; }
-int64_t HoursBetween(TDateTime a, TDateTime b) { return MilliSecondsBetween(a, b) / 3600000; }
+int64_t SecondsBetween(TDateTime a, TDateTime b) {
+    return MilliSecondsBetween(a, b) / 1000;
+}
+int64_t MinutesBetween(TDateTime a, TDateTime b) {
+    return MilliSecondsBetween(a, b) / 60000;
+}
+int64_t HoursBetween(TDateTime a, TDateTime b) {
+    return MilliSecondsBetween(a, b) / 3600000;
+}
 int64_t DaysBetween(TDateTime a, TDateTime b) {
     return MilliSecondsBetween(a, b) / static_cast<int64_t>(MSecsPerDay);
 }
@@ -334,4 +374,6 @@ TDateTime RecodeTime(TDateTime value, int hour, int min, int sec, int msec) {
     return d < 0 ? d - t : d + t;
 }
 
-bool SameDate(TDateTime a, TDateTime b) { return ToStamp(a).day == ToStamp(b).day; }
+bool SameDate(TDateTime a, TDateTime b) {
+    return ToStamp(a).day == ToStamp(b).day;
+}

@@ -19,18 +19,18 @@ constexpr TDateTime OneMillisecond = 1.0 / MSecsPerDay;
 
 // ---- The clock ------------------------------------------------------------------------
 // Every reading of "now" goes through this one clock, so tests can fix it.
-TDateTime Now();                   // date and time
-TDateTime Date();                  // whole days of Now()
-TDateTime Time();                  // time of day of Now()
-TDateTime SystemNow();             // the real local wall clock, whatever the clock is set to
+TDateTime Now();       // date and time
+TDateTime Date();      // whole days of Now()
+TDateTime Time();      // time of day of Now()
+TDateTime SystemNow(); // the real local wall clock, whatever the clock is set to
 using TClockFunc = std::function<TDateTime()>;
-void SetClock(TClockFunc clock);   // an empty function restores SystemNow
+void SetClock(TClockFunc clock); // an empty function restores SystemNow
 
 // ---- Calendar -------------------------------------------------------------------------
 bool IsLeapYear(int year);
-int DaysInAMonth(int year, int month);   // 28..31
-int DaysInAYear(int year);               // 365 or 366
-bool IsValidDate(int year, int month, int day);      // year 1..9999
+int DaysInAMonth(int year, int month);                  // 28..31
+int DaysInAYear(int year);                              // 365 or 366
+bool IsValidDate(int year, int month, int day);         // year 1..9999
 bool IsValidTime(int hour, int min, int sec, int msec); // 24:00:00.000 is valid
 
 // Raise EConvertError "Invalid argument to date encode" / "... time encode".
@@ -50,8 +50,8 @@ TDateParts DecodeDate(TDateTime value);
 TTimeParts DecodeTime(TDateTime value);
 void DecodeDate(TDateTime value, int& year, int& month, int& day);
 void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec);
-void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min,
-                    int& sec, int& msec);
+void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min, int& sec,
+                    int& msec);
 
 TDateTime DateOf(TDateTime value); // midnight of its day
 TDateTime TimeOf(TDateTime value); // time of day, 0 <= t < 1
@@ -64,13 +64,13 @@ int MinuteOf(TDateTime value);
 int SecondOf(TDateTime value);
 int MilliSecondOf(TDateTime value);
 
-int DayOfWeek(TDateTime value);      // 1 = Sunday .. 7 = Saturday
-int DayOfTheWeek(TDateTime value);   // ISO: 1 = Monday .. 7 = Sunday
-int DayOfTheYear(TDateTime value);   // 1..366
+int DayOfWeek(TDateTime value);    // 1 = Sunday .. 7 = Saturday
+int DayOfTheWeek(TDateTime value); // ISO: 1 = Monday .. 7 = Sunday
+int DayOfTheYear(TDateTime value); // 1..366
 // ISO 8601 week number (1..53); isoYear receives the year that week belongs to.
 int WeekOfTheYear(TDateTime value);
 int WeekOfTheYear(TDateTime value, int& isoYear);
-int WeeksInYear(int isoYear);        // 52 or 53
+int WeeksInYear(int isoYear); // 52 or 53
 
 // Month and year steps keep the time of day and clamp the day to the target month's length
 // (Jan 31 + 1 month = Feb 28/29).

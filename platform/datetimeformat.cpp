@@ -462,6 +462,63 @@ TDateTime StrToDateTime(std::string_view text, const TFormatSettings& fs) {
 
 // ---- Numbers --------------------------------------------------------------------------
 
+namespace {
+
+// A finite non-zero value's 15 significant digits (trailing zeros dropped), its sign and
+// its decimal exponent.
+struct TDecimalDigits {
+    bool negative;
+    std::string digits;
+    int exponent;
+};
+
+TDecimalDigits SignificantDigits(double value) {
+    char buf[40];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
+    TDecimalDigits d{sci[0] == '-', {}, 0};
+    if (d.negative)
+        sci.remove_prefix(1);
+    size_t ePos = sci.find('e');
+    for (char c : sci.substr(0, ePos))
+        if (IsDigit(c))
+            d.digits += c;
+    std::string_view ex = sci.substr(ePos + 1);
+    if (!ex.empty() && ex[0] == '+')
+        ex.remove_prefix(1);
+    std::from_chars(ex.data(), ex.data() + ex.size(), d.exponent);
+    while (d.digits.size() > 1 && d.digits.back() == '0')
+        d.digits.pop_back();
+    return d;
+}
+
+std::string PlainDecimal(const TDecimalDigits& d, std::string_view decimalSeparator) {
+    std::string out = d.negative ? "-" : "";
+    if (d.exponent >= 0) {
+        size_t intLen = static_cast<size_t>(d.exponent) + 1;
+        if (d.digits.size() <= intLen) {
+            out += d.digits + std::string(intLen - d.digits.size(), '0');
+        } else {
+            out += d.digits.substr(0, intLen);
+            out += decimalSeparator;
+            out += d.digits.substr(intLen);
+        }
+    } else {
+        out += "0";
+        out += decimalSeparator;
+        out += std::string(static_cast<size_t>(-d.exponent - 1), '0') + d.digits;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string FloatToFixedText(double value, std::string_view decimalSeparator) {
+    if (!std::isfinite(value) || value == 0)
+        return "0";
+    return PlainDecimal(SignificantDigits(value), decimalSeparator);
+}
+
 std::string FloatToStr(double value, const TFormatSettings& fs) {
     if (std::isnan(value))
         return "NAN";
@@ -469,43 +526,14 @@ std::string FloatToStr(double value, const TFormatSettings& fs) {
         return value > 0 ? "INF" : "-INF";
     if (value == 0)
         return "0";
-    // 15 significant digits: d.dddddddddddddde+XX
-    char buf[40];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
-    bool negative = sci[0] == '-';
-    if (negative)
-        sci.remove_prefix(1);
-    size_t ePos = sci.find('e');
-    std::string digits;
-    for (char c : sci.substr(0, ePos))
-        if (IsDigit(c))
-            digits += c;
-    int exponent = 0;
-    std::string_view ex = sci.substr(ePos + 1);
-    if (!ex.empty() && ex[0] == '+')
-        ex.remove_prefix(1);
-    std::from_chars(ex.data(), ex.data() + ex.size(), exponent);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-
-    std::string out = negative ? "-" : "";
-    if (exponent >= 15 || exponent < -4) {
-        out += digits[0];
-        if (digits.size() > 1)
-            out += fs.DecimalSeparator + digits.substr(1);
-        out += "E" + std::to_string(exponent);
-    } else if (exponent >= 0) {
-        size_t intLen = static_cast<size_t>(exponent) + 1;
-        if (digits.size() <= intLen) {
-            out += digits + std::string(intLen - digits.size(), '0');
-        } else {
-            out += digits.substr(0, intLen) + fs.DecimalSeparator + digits.substr(intLen);
-        }
-    } else {
-        out += "0" + fs.DecimalSeparator + std::string(static_cast<size_t>(-exponent - 1), '0') +
-               digits;
-    }
+    TDecimalDigits d = SignificantDigits(value);
+    if (d.exponent < 15 && d.exponent >= -4)
+        return PlainDecimal(d, fs.DecimalSeparator);
+    std::string out = d.negative ? "-" : "";
+    out += d.digits[0];
+    if (d.digits.size() > 1)
+        out += fs.DecimalSeparator + d.digits.substr(1);
+    out += "E" + std::to_string(d.exponent);
     return out;
 }
 

@@ -48,6 +48,9 @@ bool TryStrToDateTime(std::string_view text, TDateTime& value,
 // General float text: at most 15 significant digits with the settings' decimal separator,
 // exponent form ("1E-5", "1.5E20") below 0.0001 and from 1E15 on; "NAN", "INF", "-INF".
 std::string FloatToStr(double value, const TFormatSettings& fs = LocaleSettings());
+// The value in plain decimal form (never an exponent) with at most 15 significant digits,
+// trailing zeros dropped; "0" for 0 and for values that are not finite.
+std::string FloatToFixedText(double value, std::string_view decimalSeparator);
 // Reads a decimal number (blanks around it, optional sign, digits with the settings'
 // decimal separator, optional exponent "E-5"); no thousand separators. EConvertError
 // "'<text>' is not a valid floating point value".

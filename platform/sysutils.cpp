@@ -33,9 +33,15 @@ std::string Format(const char* fmt, ...) {
 }
 
 namespace {
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
 
 locale_t Utf8Locale() {
     static locale_t loc = [] {
@@ -156,7 +162,9 @@ int CompareText(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
+bool SameText(std::string_view a, std::string_view b) {
+    return CompareText(a, b) == 0;
+}
 
 bool AnsiSameText(std::string_view a, std::string_view b) {
     return Utf8LowerCase(a) == Utf8LowerCase(b);
@@ -187,7 +195,9 @@ bool ContainsText(std::string_view haystack, std::string_view needle) {
     return LowerCase(haystack).find(LowerCase(needle)) != std::string::npos;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 bool TryStrToInt64(std::string_view text, int64_t& value) {
     std::string t = Trim(text);

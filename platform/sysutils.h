@@ -48,7 +48,8 @@ public:
 // A failed operating-system call; ErrorCode holds errno.
 class EOSError : public Exception {
 public:
-    EOSError(std::string message, int errorCode) : Exception(std::move(message)), ErrorCode(errorCode) {}
+    EOSError(std::string message, int errorCode)
+        : Exception(std::move(message)), ErrorCode(errorCode) {}
     int ErrorCode;
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/datetime.h"
+#include "localesamples.h"
 #include "platform/formatsettings.h"
 
 inline TFormatSettings UsSettings() {
@@ -27,47 +28,6 @@ inline TFormatSettings IsoSettings() { // year, month, day
     TFormatSettings fs = GbSettings();
     fs.ShortDateFormat = "yyyy-MM-dd";
     fs.DateSeparator = "-";
-    return fs;
-}
-
-inline TFormatSettings GermanSettings() {
-    TFormatSettings fs;
-    fs.DateSeparator = ".";
-    fs.DecimalSeparator = ",";
-    fs.ThousandSeparator = ".";
-    fs.ListSeparator = ";";
-    fs.ShortDateFormat = "dd/MM/yyyy";
-    fs.LongDateFormat = "dddd, d. MMMM yyyy";
-    fs.ShortTimeFormat = "hh:nn";
-    fs.LongTimeFormat = "hh:nn:ss";
-    fs.TimeAMString = fs.TimePMString = "";
-    fs.LongMonthNames = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
-                         "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
-    fs.GenitiveMonthNames = fs.LongMonthNames;
-    fs.ShortMonthNames = {"Jan", "Feb", "Mär", "Apr", "Mai", "Jun",
-                          "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
-    fs.ShortGenitiveMonthNames = fs.ShortMonthNames;
-    fs.LongDayNames = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
-                       "Donnerstag", "Freitag", "Samstag"};
-    fs.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
-    fs.FirstDayOfWeek = 0;
-    return fs;
-}
-
-inline TFormatSettings RussianSettings() {
-    TFormatSettings fs = GermanSettings();
-    fs.ThousandSeparator = " ";
-    fs.LongDateFormat = "d MMMM yyyy";
-    fs.LongMonthNames = {"январь", "февраль", "март",     "апрель",  "май",    "июнь",
-                         "июль",   "август",  "сентябрь", "октябрь", "ноябрь", "декабрь"};
-    fs.GenitiveMonthNames = {"января", "февраля", "марта",    "апреля",  "мая",    "июня",
-                             "июля",   "августа", "сентября", "октября", "ноября", "декабря"};
-    fs.ShortMonthNames = {"янв", "фев", "мар", "апр", "май", "июн",
-                          "июл", "авг", "сен", "окт", "ноя", "дек"};
-    fs.ShortGenitiveMonthNames = fs.ShortMonthNames;
-    fs.LongDayNames = {"воскресенье", "понедельник", "вторник", "среда",
-                       "четверг",     "пятница",     "суббота"};
-    fs.ShortDayNames = {"вс", "пн", "вт", "ср", "чт", "пт", "сб"};
     return fs;
 }
 

@@ -13,31 +13,6 @@
 
 namespace {
 
-// Sets (or unsets, for nullptr) an environment variable for the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        hadOld_ = old != nullptr;
-        if (old)
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (hadOld_)
-            setenv(name_.c_str(), old_.c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_, old_;
-    bool hadOld_;
-};
-
 const std::string kOld = "<old>complete old content</old>\n";
 const std::string kNew = "<new>complete new content, somewhat longer</new>\n";
 

@@ -270,7 +270,7 @@ TEST(RecurrencePattern, ReadsOlderRecordsAndRefusesNewerOnes) {
     v5.SetPosition(0);
     EXPECT_EQ(MessageOf([&] { p.ReadFromStream(v5); }),
               "This file was created with newer version of Tockwell. Please download new "
-              "version of application from https://www.fernhollow.com to read this file. "
+              "version of application from https://tockwell.org/ to read this file. "
               "(RecurrencePattern object)");
 }
 

@@ -12,31 +12,6 @@
 
 namespace {
 
-// Sets (or unsets, for nullptr) an environment variable for the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        hadOld_ = old != nullptr;
-        if (old)
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (hadOld_)
-            setenv(name_.c_str(), old_.c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_, old_;
-    bool hadOld_;
-};
-
 bool WaitForFile(const std::string& name) {
     for (int i = 0; i < 500 && !FileExists(name); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

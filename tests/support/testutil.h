@@ -55,5 +55,18 @@ std::string SourcePath(const std::string& relative);
 // Absolute path below the shared folder beside the checkout (../shared).
 std::string SharedPath(const std::string& relative);
 
+// Sets (or unsets, for nullptr) an environment variable for its lifetime.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_, old_;
+    bool hadOld_;
+};
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

@@ -1,0 +1,291 @@
+// Throughput of the zip codecs against zlib on a fixed corpus: generated text, a generated
+// data file of 10,000 reminders, and a compiled program (this benchmark itself).
+// Names: <operation>/<tockwell|zlib>/<corpus>. After the run the ratios are printed.
+
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "zip/crc32.h"
+#include "zip/deflate.h"
+#include "zip/inflate.h"
+
+namespace {
+
+using TBytes = std::vector<uint8_t>;
+
+TBytes MakeText(size_t n) {
+    static const char* words[] = {
+        "the",    "reminder", "alert",    "snooze",  "meeting",  "tomorrow", "call",   "dentist",
+        "weekly", "report",   "project",  "review",  "lunch",    "with",     "and",    "at",
+        "of",     "Tockwell", "calendar", "on",      "monday",   "friday",   "send",   "email",
+        "to",     "a",        "in",       "notes",   "deadline", "invoice",  "plants", "water",
+        "renew",  "passport", "morning",  "evening", "is",       "for",      "by",     "from"};
+    std::mt19937 rng(42);
+    std::string s;
+    while (s.size() < n) {
+        int len = 5 + int(rng() % 14);
+        for (int i = 0; i < len; ++i) {
+            s += words[rng() % (sizeof words / sizeof *words)];
+            s += (rng() % 11 == 0) ? ", " : " ";
+        }
+        s += ".\n";
+    }
+    s.resize(n);
+    return TBytes(s.begin(), s.end());
+}
+
+// A binary data file of 10,000 reminders: tagged fields, captions, notes, times, actions.
+TBytes MakeReminders() {
+    std::mt19937 rng(7);
+    TBytes b;
+    auto put32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(uint8_t(v >> (8 * i)));
+    };
+    auto putDouble = [&](double d) {
+        uint8_t raw[8];
+        std::memcpy(raw, &d, 8);
+        b.push_back(5); // type tag
+        b.insert(b.end(), raw, raw + 8);
+    };
+    auto putStr = [&](const std::string& s) {
+        b.push_back(7);
+        put32(uint32_t(s.size()));
+        b.insert(b.end(), s.begin(), s.end());
+    };
+    static const char* verbs[] = {"Call", "Pay", "Buy", "Renew", "Book", "Send", "Check", "Water"};
+    static const char* things[] = {
+        "mother",        "the rent",      "milk and bread", "passport",      "dentist appointment",
+        "weekly report", "car insurance", "the plants",     "train tickets", "invoice 2026-"};
+    static const char* notes[] = {"",
+                                  "Bring the documents.",
+                                  "Room 4.12, second floor.",
+                                  "Ask about last month's invoice and the new contract terms.",
+                                  "See https://example.org/agenda for the details",
+                                  "Remember: the office closes early on Fridays."};
+    put32(0x4B434F54); // file tag and version
+    put32(3);
+    for (int i = 0; i < 10000; ++i) {
+        put32(4); // record version
+        std::string cap = std::string(verbs[rng() % 8]) + " " + things[rng() % 10];
+        if (rng() % 3 == 0) {
+            cap += ' ';
+            cap += std::to_string(rng() % 1000);
+        }
+        putStr(cap);
+        putStr(notes[rng() % 6]);
+        double created = 45000.0 + (rng() % 2000000) / 1440.0;
+        putDouble(created);
+        putDouble(created + (rng() % 5000) / 1440.0);
+        putDouble(created + (rng() % 90));
+        b.push_back(1);
+        b.push_back(uint8_t(rng() % 3)); // state
+        b.push_back(uint8_t(rng() % 2)); // snooze
+        put32(rng() % 4 == 0 ? 5 : 0);
+        for (int a = 0; a < 7; ++a) { // alert actions
+            b.push_back(uint8_t(rng() % 2));
+            if (a == 2)
+                putStr(rng() % 4 == 0 ? "someone@example.org" : "");
+            if (a == 5)
+                putStr("Tockwell.wav");
+        }
+        b.push_back(uint8_t(rng() % 6)); // recurrence kind
+        put32(rng() % 7);
+    }
+    return b;
+}
+
+TBytes ReadSelf() {
+    std::ifstream f("/proc/self/exe", std::ios::binary);
+    return TBytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+const std::map<std::string, TBytes>& Corpus() {
+    static const std::map<std::string, TBytes> corpus = {
+        {"text", MakeText(4 << 20)}, {"reminders", MakeReminders()}, {"program", ReadSelf()}};
+    return corpus;
+}
+
+TBytes ZlibDeflate(const TBytes& in, int level) {
+    z_stream z{};
+    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    TBytes out(deflateBound(&z, in.size()));
+    z.next_in = const_cast<uint8_t*>(in.data());
+    z.avail_in = unsigned(in.size());
+    z.next_out = out.data();
+    z.avail_out = unsigned(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+class TInput : public IZipInput {
+public:
+    explicit TInput(const TBytes& d) : d_(d) {}
+    size_t Read(uint8_t* buf, size_t max) override {
+        size_t n = std::min(max, d_.size() - pos_);
+        std::memcpy(buf, d_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+
+private:
+    const TBytes& d_;
+    size_t pos_ = 0;
+};
+class TOutput : public IZipOutput {
+public:
+    explicit TOutput(TBytes& d) : d_(d) {}
+    void Write(const uint8_t* buf, size_t n) override {
+        std::memcpy(d_.data() + pos_, buf, n);
+        pos_ += n;
+    }
+    size_t pos_ = 0;
+
+private:
+    TBytes& d_;
+};
+
+void InflateOurs(benchmark::State& st, const std::string& name) {
+    const TBytes& in = Corpus().at(name);
+    TBytes z = ZlibDeflate(in, 6), out(in.size());
+    TInflater inf;
+    for (auto _ : st) {
+        TInput src(z);
+        TOutput dst(out);
+        benchmark::DoNotOptimize(inf.Inflate(src, dst, in.size()));
+    }
+    if (out != in)
+        st.SkipWithError("inflate result differs");
+    st.SetBytesProcessed(int64_t(st.iterations() * in.size()));
+}
+
+void InflateZlib(benchmark::State& st, const std::string& name) {
+    const TBytes& in = Corpus().at(name);
+    TBytes z = ZlibDeflate(in, 6), out(in.size());
+    for (auto _ : st) {
+        z_stream s{};
+        inflateInit2(&s, -15);
+        s.next_in = z.data();
+        s.avail_in = unsigned(z.size());
+        s.next_out = out.data();
+        s.avail_out = unsigned(out.size());
+        benchmark::DoNotOptimize(inflate(&s, Z_FINISH));
+        inflateEnd(&s);
+    }
+    if (out != in)
+        st.SkipWithError("inflate result differs");
+    st.SetBytesProcessed(int64_t(st.iterations() * in.size()));
+}
+
+void DeflateOurs(benchmark::State& st, const std::string& name, int level) {
+    const TBytes& in = Corpus().at(name);
+    TBytes out(in.size() + in.size() / 100 + 1024);
+    TDeflater d(level);
+    size_t size = 0;
+    for (auto _ : st) {
+        TInput src(in);
+        TOutput dst(out);
+        size = d.Compress(src, dst).OutSize;
+    }
+    st.counters["size"] = double(size);
+    st.SetBytesProcessed(int64_t(st.iterations() * in.size()));
+}
+
+void DeflateZlib(benchmark::State& st, const std::string& name, int level) {
+    const TBytes& in = Corpus().at(name);
+    size_t size = 0;
+    for (auto _ : st)
+        size = ZlibDeflate(in, level).size();
+    st.counters["size"] = double(size);
+    st.SetBytesProcessed(int64_t(st.iterations() * in.size()));
+}
+
+void CrcOurs(benchmark::State& st, const std::string& name) {
+    const TBytes& in = Corpus().at(name);
+    for (auto _ : st)
+        benchmark::DoNotOptimize(ZipCrc32(0, in.data(), in.size()));
+    st.SetBytesProcessed(int64_t(st.iterations() * in.size()));
+}
+
+void CrcZlib(benchmark::State& st, const std::string& name) {
+    const TBytes& in = Corpus().at(name);
+    for (auto _ : st)
+        benchmark::DoNotOptimize(crc32(0, in.data(), unsigned(in.size())));
+    st.SetBytesProcessed(int64_t(st.iterations() * in.size()));
+}
+
+// Prints, after the usual table, each tockwell/zlib pair as a ratio.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            if (r.error_occurred)
+                continue;
+            TResult& res = results_[r.benchmark_name()];
+            res.time = r.GetAdjustedRealTime();
+            auto it = r.counters.find("size");
+            res.size = it == r.counters.end() ? 0 : double(it->second);
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nRatios (tockwell / zlib): time > 1 means slower; throughput is its "
+                    "inverse\n");
+        for (const auto& [name, ours] : results_) {
+            size_t a = name.find("/tockwell/");
+            if (a == std::string::npos)
+                continue;
+            std::string other = name.substr(0, a) + "/zlib/" + name.substr(a + 10);
+            auto it = results_.find(other);
+            if (it == results_.end())
+                continue;
+            double t = ours.time / it->second.time;
+            std::printf("  %-32s throughput %.2fx zlib, time %.2fx", name.c_str(), 1 / t, t);
+            if (ours.size > 0 && it->second.size > 0)
+                std::printf(", size %.4fx (%.0f vs %.0f)", ours.size / it->second.size, ours.size,
+                            it->second.size);
+            std::printf("\n");
+        }
+    }
+
+private:
+    struct TResult {
+        double time = 0, size = 0;
+    };
+    std::map<std::string, TResult> results_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (const char* c : {"text", "reminders", "program"}) {
+        std::string n = c;
+        benchmark::RegisterBenchmark(("inflate/tockwell/" + n).c_str(), InflateOurs, n);
+        benchmark::RegisterBenchmark(("inflate/zlib/" + n).c_str(), InflateZlib, n);
+        benchmark::RegisterBenchmark(("deflate6/tockwell/" + n).c_str(), DeflateOurs, n, 6);
+        benchmark::RegisterBenchmark(("deflate6/zlib/" + n).c_str(), DeflateZlib, n, 6);
+        benchmark::RegisterBenchmark(("deflate1/tockwell/" + n).c_str(), DeflateOurs, n, 1);
+        benchmark::RegisterBenchmark(("deflate1/zlib/" + n).c_str(), DeflateZlib, n, 1);
+        benchmark::RegisterBenchmark(("deflate9/tockwell/" + n).c_str(), DeflateOurs, n, 9);
+        benchmark::RegisterBenchmark(("deflate9/zlib/" + n).c_str(), DeflateZlib, n, 9);
+        benchmark::RegisterBenchmark(("crc32/tockwell/" + n).c_str(), CrcOurs, n);
+        benchmark::RegisterBenchmark(("crc32/zlib/" + n).c_str(), CrcZlib, n);
+    }
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,85 @@
+#include "core/alertwindows.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "core/mailer.h"
+#include "platform/shell.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+std::shared_ptr<IRemindersWindow>& WindowSlot() {
+    static std::shared_ptr<IRemindersWindow> slot;
+    return slot;
+}
+std::shared_ptr<IDesktopAlertQueue>& QueueSlot() {
+    static std::shared_ptr<IDesktopAlertQueue> slot;
+    return slot;
+}
+std::shared_ptr<IAlertDialogs>& DialogsSlot() {
+    static std::shared_ptr<IAlertDialogs> slot;
+    return slot;
+}
+TRunProgramFunc& RunSlot() {
+    static TRunProgramFunc slot;
+    return slot;
+}
+TSendMailFunc& MailSlot() {
+    static TSendMailFunc slot;
+    return slot;
+}
+
+void DefaultSendMail(const std::string& keyPath, const std::string& recipients,
+                     const std::string& subject, const std::string& body) {
+    TMailer mailer(keyPath, true);
+    mailer.Send(recipients, subject, body);
+}
+
+} // namespace
+
+std::shared_ptr<IRemindersWindow> RemindersWindow() {
+    return WindowSlot();
+}
+void SetRemindersWindow(std::shared_ptr<IRemindersWindow> window) {
+    WindowSlot() = std::move(window);
+}
+std::shared_ptr<IDesktopAlertQueue> DesktopAlertQueue() {
+    return QueueSlot();
+}
+void SetDesktopAlertQueue(std::shared_ptr<IDesktopAlertQueue> queue) {
+    QueueSlot() = std::move(queue);
+}
+std::shared_ptr<IAlertDialogs> AlertDialogs() {
+    return DialogsSlot();
+}
+void SetAlertDialogs(std::shared_ptr<IAlertDialogs> dialogs) {
+    DialogsSlot() = std::move(dialogs);
+}
+
+void ShowAlertError(const std::string& text) {
+    if (auto dialogs = AlertDialogs())
+        dialogs->ShowErrorBox(text);
+    else
+        std::fprintf(stderr, "Tockwell: %s\n", text.c_str());
+}
+
+void SetRunProgramFunc(TRunProgramFunc run) {
+    RunSlot() = std::move(run);
+}
+bool RunAlertProgram(const std::string& commandLine) {
+    if (RunSlot())
+        return RunSlot()(commandLine);
+    return RunCommandLine(commandLine);
+}
+
+void SetSendMailFunc(TSendMailFunc send) {
+    MailSlot() = std::move(send);
+}
+void SendAlertMail(const std::string& keyPath, const std::string& recipients,
+                   const std::string& subject, const std::string& body) {
+    if (MailSlot())
+        MailSlot()(keyPath, recipients, subject, body);
+    else
+        DefaultSendMail(keyPath, recipients, subject, body);
+}

@@ -1,0 +1,129 @@
+#pragma once
+// Lists kept in ascending order by a comparison each descendant supplies, with binary search
+// for lookup and insertion: whole-day sets (TSortedDates) and custom day colours
+// (TCustomDateColorList). The database's alert index builds on them too.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/datetime.h"
+
+enum TListDuplicates : uint8_t {
+    dupIgnore = 0, // Add of an item equal to one present inserts nothing
+    dupAccept = 1, // equal items are kept, the newest before the others
+};
+
+template <class T> class TListSorted {
+public:
+    virtual ~TListSorted() = default;
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    bool Empty() const { return items_.empty(); }
+    // index 0 .. Count() - 1, else std::out_of_range.
+    const T& Items(int index) const { return items_.at(index); }
+    typename std::vector<T>::const_iterator begin() const { return items_.begin(); }
+    typename std::vector<T>::const_iterator end() const { return items_.end(); }
+
+    // Binary search. True when an equal item exists; index is then its position (with
+    // dupAccept the first of the equal items), otherwise the insertion point.
+    bool Find(const T& item, int& index) const {
+        return FindBy([&](const T& x) { return Compare(x, item); }, index);
+    }
+    // Inserts item in order and returns its index; -1 (nothing inserted) when an equal item
+    // exists and Duplicates is dupIgnore.
+    int Add(T item) {
+        int index = 0;
+        if (Find(item, index) && Duplicates != dupAccept)
+            return -1;
+        items_.insert(items_.begin() + index, std::move(item));
+        return index;
+    }
+    // The index Find gives for an equal item, else -1.
+    int IndexOf(const T& item) const {
+        int index = 0;
+        return Find(item, index) ? index : -1;
+    }
+    // index 0 .. Count() - 1, else std::out_of_range.
+    void Delete(int index) {
+        (void)items_.at(index);
+        items_.erase(items_.begin() + index);
+    }
+    void Clear() { items_.clear(); }
+
+    uint8_t Duplicates = dupIgnore;
+
+protected:
+    // Negative when a sorts before b, 0 when equal, positive after.
+    virtual int Compare(const T& a, const T& b) const = 0;
+
+    // The binary search over cmp(x), which compares item x with the sought key.
+    template <class F> bool FindBy(F cmp, int& index) const {
+        int l = 0;
+        int h = Count() - 1;
+        bool found = false;
+        while (l <= h) {
+            const int i = l + (h - l) / 2;
+            const int c = cmp(items_[i]);
+            if (c < 0) {
+                l = i + 1;
+            } else {
+                h = i - 1;
+                if (c == 0) {
+                    found = true;
+                    if (Duplicates != dupAccept)
+                        l = i;
+                }
+            }
+        }
+        index = l;
+        return found;
+    }
+
+    std::vector<T> items_;
+};
+
+// -1, 0 or 1 as a is below, equal to or above b.
+template <class T> int CompareValues(const T& a, const T& b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// 32-bit values in ascending signed order, each once.
+class TListSortedPointers : public TListSorted<int32_t> {
+protected:
+    int Compare(const int32_t& a, const int32_t& b) const override { return CompareValues(a, b); }
+};
+
+// The whole-day number of a date (its integral part); 0 for values that are not a number or
+// do not fit in 32 bits.
+int32_t WholeDay(TDateTime date);
+
+// Whole-day numbers, each once.
+class TSortedDates : public TListSortedPointers {
+public:
+    // Adds the whole day of date; its index, or -1 when present.
+    int AddDate(TDateTime date) { return Add(WholeDay(date)); }
+    bool HasDate(TDateTime date) const { return IndexOf(WholeDay(date)) >= 0; }
+    // Deletes the whole day of date when present.
+    void RemoveDate(TDateTime date);
+};
+
+// A colour for one day: Date holds whole days only.
+struct TDateColor {
+    TDateColor(TDateTime date, int32_t color) : Date(WholeDay(date)), Color(color) {}
+    TDateTime Date;
+    int32_t Color; // a 32-bit colour value ($00BBGGRR, or a system colour)
+};
+
+// Custom day colours in date order, one per day.
+class TCustomDateColorList : public TListSorted<TDateColor> {
+public:
+    // The index of the day's colour, or -1.
+    int IndexOfDate(TDateTime date) const { return IndexOf(TDateColor(date, 0)); }
+    // Replaces the colour of an existing entry.
+    void SetColor(int index, int32_t color) { items_.at(index).Color = color; }
+
+protected:
+    int Compare(const TDateColor& a, const TDateColor& b) const override {
+        return CompareValues(a.Date, b.Date);
+    }
+};

@@ -1,0 +1,112 @@
+#pragma once
+// The reminder database: the entries, the default alert settings new reminders copy, the
+// user's holidays and workdays, custom day colours and the display options, with two derived
+// indexes for the calendar and the caption (the days that carry a next alert, and the
+// entries ordered by next alert). The data file readers and writers fill and read it.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/reminderaware.h"
+#include "core/reminderitem.h"
+#include "core/sortedlists.h"
+#include "core/tockwellitem.h"
+#include "core/tockwelloptions.h"
+#include "platform/datetime.h"
+
+// Entries in ascending order of their reminder's NextAlertDateTime; an entry without a
+// reminder counts as having none (0), so it sorts with the entries without a next alert.
+// Equal keys are all kept, the one added last first.
+class TSortedTockwelDB : public TListSorted<TTockwellItemPtr> {
+public:
+    TSortedTockwelDB() { Duplicates = dupAccept; }
+    // The sort key: the reminder's next alert; 0 without a reminder or for a value that is
+    // not a number.
+    static TDateTime Key(const TTockwellItem& item);
+    // Replaces the content with items in the order Add would give them one by one, in
+    // O(n log n).
+    void Assign(const std::vector<TTockwellItemPtr>& items);
+    // The index of the first entry whose next alert is at or after t (Count() when none).
+    int FindFirstAtOrAfter(TDateTime t) const;
+    // Deletes the entry by identity (the keys may have moved since it was added); true when
+    // it was there.
+    bool Remove(const TTockwellItem* item);
+
+protected:
+    int Compare(const TTockwellItemPtr& a, const TTockwellItemPtr& b) const override;
+};
+
+class TTockwellDB : public IReminderAwareDatabase {
+public:
+    TTockwellDB();
+    // Every entry still held elsewhere is marked removed.
+    ~TTockwellDB() override;
+    TTockwellDB(const TTockwellDB&) = delete;
+    TTockwellDB& operator=(const TTockwellDB&) = delete;
+
+    // ---- Entries ------------------------------------------------------------------------
+    // A new entry with the caption whose reminder gets SetReminderDateTimeIfChanged(date) and,
+    // when date is not 0, SetReminderState(active). Not added.
+    static TTockwellItemPtr NewItem(const std::string& caption, TDateTime date);
+    // Appends the entry (no longer IsRemoved) and sets its OnDelete to remove it again. An
+    // entry already in this database is not added twice; one held by another database
+    // raises Exception.
+    void Add(const TTockwellItemPtr& item);
+    // NewItem followed by Add.
+    TTockwellItemPtr AddNew(const std::string& caption, TDateTime date);
+    int Count() const { return static_cast<int>(items_.size()); }
+    // index 0 .. Count() - 1, else std::out_of_range.
+    const TTockwellItemPtr& GetItem(int index) const { return items_.at(index); }
+    IReminderAwareItemPtr GetItemIntf(int index) const { return items_.at(index); }
+    int IndexOf(const IReminderAwareItemPtr& item) const;
+    // Takes the entry out of the list and of both entry indexes and marks it removed; true
+    // when it was there. The entry's own Delete() ends here.
+    bool Remove(const IReminderAwareItemPtr& item);
+    // Calls proc with each entry present when the walk began, skipping those removed since.
+    void ForEachItem(const TReminderItemEvent& proc) override;
+    // Empties the entry list (entries marked removed) and the indexes. Holidays, workdays,
+    // colours, default alert settings and options stay.
+    void Clear();
+
+    // ---- Indexes ------------------------------------------------------------------------
+    // ReminderDays := the whole day of each reminder's next alert (day 0 for none);
+    // AlertIndex := every entry by next alert. Call after any change that may move one.
+    void RebuildIndexes();
+    // The entry with the earliest next alert that is not 0; null when there is none.
+    TTockwellItemPtr GetNextAlertItem() const;
+    // DayItems := the entries of AlertIndex whose next alert falls on day.
+    void CollectDayItems(TDateTime day);
+    // False when no reminder falls on the day. Otherwise hint := up to maxLines lines
+    // "<short time> - <caption, cut to 30 characters plus "...">" separated by "\n\r",
+    // then "\n\r..." when more entries fall on the day; true.
+    bool GetDayHint(TDateTime date, std::string& hint, int maxLines);
+
+    // ---- Days and colours (every date is reduced to its whole day) ----------------------
+    void SetHoliday(TDateTime date); // also leaves Workdays
+    void SetWorkday(TDateTime date); // also leaves Holidays
+    void RemoveHoliday(TDateTime date) { Holidays.RemoveDate(date); }
+    void RemoveWorkday(TDateTime date) { Workdays.RemoveDate(date); }
+    void ClearHolidaysWorkdays();
+    // In Holidays, or weekendIsHoliday and a Saturday or Sunday.
+    bool IsHoliday(TDateTime date, bool weekendIsHoliday) const;
+    // In Workdays, or weekdayIsWorkday and Monday to Friday.
+    bool IsWorkday(TDateTime date, bool weekdayIsWorkday) const;
+    bool HasRemindersOnDay(TDateTime date) const { return ReminderDays.HasDate(date); }
+    void SetDateColor(int32_t color, TDateTime date); // replaces or adds
+    bool GetDateColor(int32_t& color, TDateTime date) const;
+    void RemoveDateColor(TDateTime date);
+    void ClearDateColors() { CustomColors.Clear(); }
+
+    TSortedDates Holidays;
+    TSortedDates Workdays;
+    TSortedDates ReminderDays;   // derived (RebuildIndexes)
+    TSortedTockwelDB AlertIndex; // derived (RebuildIndexes)
+    TCustomDateColorList CustomColors;
+    TReminderItem DefaultAlertSettings;
+    TSortedTockwelDB DayItems; // filled by CollectDayItems
+    TTockwellOptions DBSettings;
+
+private:
+    std::vector<TTockwellItemPtr> items_;
+};

@@ -1,0 +1,182 @@
+#include "platform/smtpclient.h"
+
+#include <cctype>
+#include <cstring>
+#include <curl/curl.h>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+namespace {
+
+struct TCurlDeleter {
+    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using TCurlPtr = std::unique_ptr<CURL, TCurlDeleter>;
+using TUrlPtr = std::unique_ptr<CURLU, TCurlDeleter>;
+using TSlistPtr = std::unique_ptr<curl_slist, TCurlDeleter>;
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct TUpload {
+    std::string_view data;
+    size_t pos = 0;
+};
+
+size_t ReadUpload(char* buffer, size_t size, size_t count, void* user) {
+    auto* up = static_cast<TUpload*>(user);
+    size_t n = std::min(size * count, up->data.size() - up->pos);
+    std::memcpy(buffer, up->data.data() + up->pos, n);
+    up->pos += n;
+    return n;
+}
+
+// The server's replies as they arrive; the last complete one (its lines joined by blanks)
+// is kept with its code. The reply to QUIT, which follows any failure, is not kept.
+struct TReplies {
+    std::string partial; // bytes of an unfinished line
+    std::string current; // lines of an unfinished multi-line reply
+    std::string last;
+    int lastCode = 0;
+    bool quitting = false;
+
+    void Sent(std::string_view data) {
+        if (data.size() >= 4 && data.substr(0, 4) == "QUIT")
+            quitting = true;
+    }
+
+    void Feed(std::string_view data) {
+        if (quitting)
+            return;
+        partial.append(data);
+        size_t nl;
+        while ((nl = partial.find('\n')) != std::string::npos) {
+            std::string line = partial.substr(0, nl);
+            partial.erase(0, nl + 1);
+            while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+                line.pop_back();
+            if (line.size() < 3 || !std::isdigit(static_cast<unsigned char>(line[0])) ||
+                !std::isdigit(static_cast<unsigned char>(line[1])) ||
+                !std::isdigit(static_cast<unsigned char>(line[2])))
+                continue;
+            if (current.empty())
+                current = line;
+            else if (line.size() > 4)
+                current += " " + line.substr(4);
+            if (line.size() == 3 || line[3] != '-') {
+                last = std::move(current);
+                lastCode = std::stoi(line.substr(0, 3));
+                current.clear();
+            }
+        }
+    }
+};
+
+// Server replies come as CURLINFO_HEADER_IN, our commands as CURLINFO_HEADER_OUT (of which
+// only the command name is looked at; credentials are never kept).
+int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    auto* replies = static_cast<TReplies*>(user);
+    if (type == CURLINFO_HEADER_IN)
+        replies->Feed(std::string_view(data, size));
+    else if (type == CURLINFO_HEADER_OUT)
+        replies->Sent(std::string_view(data, size));
+    return 0;
+}
+
+[[noreturn]] void Fail(const std::string& message) {
+    throw ESMTPError(message, 0, 0);
+}
+
+template <class T> void SetOption(CURL* curl, CURLoption option, T value) {
+    CURLcode rc = curl_easy_setopt(curl, option, value);
+    if (rc != CURLE_OK)
+        throw ESMTPError(std::string("SMTP set-up failed: ") + curl_easy_strerror(rc), rc, 0);
+}
+
+} // namespace
+
+void TSMTPClient::Send(const TMailMessage& message) const {
+    std::string host = Trim(Host);
+    if (host.empty())
+        Fail("SMTP server is not configured.");
+    if (Port < 1 || Port > 65535)
+        Fail("Invalid SMTP port: " + IntToStr(Port));
+    std::string sender = CleanAddress(message.From.Address);
+    if (sender.empty())
+        Fail("The sender's e-mail address is not set.");
+
+    InitCurlOnce();
+    TCurlPtr curl(curl_easy_init());
+    TUrlPtr url(curl_url());
+    if (!curl || !url)
+        Fail("SMTP set-up failed: out of memory");
+
+    // The URL is built part by part, so nothing in the host name can reach its other parts.
+    std::string urlHost =
+        host.find(':') != std::string::npos && host[0] != '[' ? "[" + host + "]" : host;
+    if (curl_url_set(url.get(), CURLUPART_SCHEME, Port == 465 ? "smtps" : "smtp", 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_HOST, urlHost.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_PORT, std::to_string(Port).c_str(), 0) != CURLUE_OK)
+        Fail("Invalid SMTP server name: " + host);
+
+    TSlistPtr recipients;
+    for (const std::string& r : message.Recipients) {
+        std::string address = CleanAddress(r);
+        if (address.empty())
+            continue;
+        curl_slist* grown = curl_slist_append(recipients.get(), ("<" + address + ">").c_str());
+        if (!grown)
+            Fail("SMTP set-up failed: out of memory");
+        recipients.release();
+        recipients.reset(grown);
+    }
+    if (!recipients)
+        Fail("No recipient address given.");
+
+    std::string text = message.ComposeText(MailAgent);
+    TUpload upload{text};
+    TReplies replies;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    std::string from = "<" + sender + ">";
+
+    CURL* c = curl.get();
+    SetOption(c, CURLOPT_ERRORBUFFER, errorBuffer);
+    SetOption(c, CURLOPT_CURLU, url.get());
+    SetOption(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    SetOption(c, CURLOPT_NOSIGNAL, 1L);
+    SetOption(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+    SetOption(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectTimeout));
+    SetOption(c, CURLOPT_TIMEOUT_MS, static_cast<long>(Timeout));
+    if (LowSpeedTime > 0) {
+        SetOption(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        SetOption(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(LowSpeedTime));
+    }
+    if (AuthType != satNone && !Username.empty()) {
+        SetOption(c, CURLOPT_USERNAME, Username.c_str());
+        SetOption(c, CURLOPT_PASSWORD, Password.c_str());
+    }
+    SetOption(c, CURLOPT_MAIL_FROM, from.c_str());
+    SetOption(c, CURLOPT_MAIL_RCPT, recipients.get());
+    SetOption(c, CURLOPT_UPLOAD, 1L);
+    SetOption(c, CURLOPT_READFUNCTION, &ReadUpload);
+    SetOption(c, CURLOPT_READDATA, &upload);
+    SetOption(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(text.size()));
+    SetOption(c, CURLOPT_DEBUGFUNCTION, &OnDebug);
+    SetOption(c, CURLOPT_DEBUGDATA, &replies);
+    SetOption(c, CURLOPT_VERBOSE, 1L); // feeds OnDebug; nothing is printed
+
+    CURLcode rc = curl_easy_perform(c);
+    if (rc == CURLE_OK)
+        return;
+    std::string reason = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
+        reason.pop_back();
+    if (replies.lastCode >= 400)
+        reason += ": " + replies.last;
+    throw ESMTPError(reason, rc, replies.lastCode);
+}

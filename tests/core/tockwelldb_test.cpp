@@ -1,0 +1,383 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "core/sortedlists.h"
+#include "core/tockwelldb.h"
+#include "core/tockwelloptions.h"
+#include "fakealertwindows.h"
+#include "platform/datetimeformat.h"
+#include "testutil.h"
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
+    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
+}
+
+std::vector<std::string> Captions(const TSortedTockwelDB& list) {
+    std::vector<std::string> out;
+    for (const auto& item : list)
+        out.push_back(item->Caption);
+    return out;
+}
+
+std::vector<std::string> Lines(const std::string& hint) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t pos; (pos = hint.find("\n\r", start)) != std::string::npos; start = pos + 2)
+        out.push_back(hint.substr(start, pos - start));
+    out.push_back(hint.substr(start));
+    return out;
+}
+
+} // namespace
+
+TEST(SortedLists, FindAddAndDuplicates) {
+    TSortedDates days;
+    int index = -1;
+    EXPECT_FALSE(days.Find(5, index));
+    EXPECT_EQ(index, 0);
+
+    EXPECT_EQ(days.AddDate(45000.75), 0);
+    EXPECT_EQ(days.AddDate(44000), 0);
+    EXPECT_EQ(days.AddDate(45000.1), -1); // the same day
+    EXPECT_EQ(days.Count(), 2);
+    EXPECT_TRUE(days.HasDate(45000.99));
+    EXPECT_EQ(days.IndexOf(45000), 1);
+    EXPECT_FALSE(days.Find(44500, index));
+    EXPECT_EQ(index, 1); // insertion point
+    days.RemoveDate(45000.5);
+    days.RemoveDate(1); // absent: nothing
+    EXPECT_EQ(days.Count(), 1);
+
+    // Signed order, so dates before 1899-12-30 sort first.
+    TListSortedPointers values;
+    for (int v : {3, -7, 2000000000, 0, -2000000000})
+        values.Add(v);
+    std::vector<int32_t> sorted(values.begin(), values.end());
+    EXPECT_EQ(sorted, (std::vector<int32_t>{-2000000000, -7, 0, 3, 2000000000}));
+
+    EXPECT_EQ(WholeDay(-1.25), -1);
+    EXPECT_EQ(WholeDay(1e300), 0);
+    EXPECT_EQ(WholeDay(std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+TEST(SortedLists, AlertIndexKeepsEqualKeysAndFindsTheFirst) {
+    TSortedTockwelDB index;
+    auto make = [](const std::string& caption, TDateTime next) {
+        auto item = std::make_shared<TTockwellItem>();
+        item->Caption = caption;
+        item->GetReminder().SetNextAlertDateTime(next);
+        return item;
+    };
+    index.Add(make("b1", 10));
+    index.Add(make("c", 20));
+    index.Add(make("b2", 10));
+    index.Add(make("a", 5));
+    index.Add(make("b3", 10));
+    // Equal keys: each new one goes before the others (Find gives the first equal).
+    EXPECT_EQ(Captions(index), (std::vector<std::string>{"a", "b3", "b2", "b1", "c"}));
+    int at = -1;
+    EXPECT_TRUE(index.Find(make("probe", 10), at));
+    EXPECT_EQ(at, 1);
+    EXPECT_EQ(index.FindFirstAtOrAfter(10), 1);
+    EXPECT_EQ(index.FindFirstAtOrAfter(11), 4);
+    EXPECT_EQ(index.FindFirstAtOrAfter(21), 5);
+
+    // An entry without a reminder sorts as one without a next alert; nothing is created.
+    auto bare = std::make_shared<TTockwellItem>();
+    bare->Caption = "none";
+    EXPECT_EQ(index.Add(bare), 0);
+    EXPECT_FALSE(bare->HasReminder());
+    EXPECT_TRUE(index.Remove(bare.get()));
+    EXPECT_FALSE(index.Remove(bare.get()));
+}
+
+TEST(SortedLists, AlertIndexRebuiltAtOnceMatchesOneByOne) {
+    std::vector<TTockwellItemPtr> items;
+    const double keys[] = {7, 3, 0, 7, -2, std::numeric_limits<double>::quiet_NaN(), 3, 7, 1};
+    int n = 0;
+    for (double key : keys) {
+        auto item = std::make_shared<TTockwellItem>();
+        item->Caption = std::to_string(n++);
+        item->GetReminder().SetNextAlertDateTime(key);
+        items.push_back(item);
+    }
+    items.push_back(std::make_shared<TTockwellItem>()); // no reminder
+    items.back()->Caption = "bare";
+
+    TSortedTockwelDB oneByOne, atOnce;
+    for (const auto& item : items)
+        oneByOne.Add(item);
+    atOnce.Assign(items);
+    EXPECT_EQ(Captions(atOnce), Captions(oneByOne));
+    EXPECT_EQ(Captions(atOnce),
+              (std::vector<std::string>{"4", "bare", "5", "2", "8", "6", "1", "7", "3", "0"}));
+}
+
+TEST(ReminderDatabase, HolidaysWorkdaysAndColours) {
+    TTockwellDB db;
+    const TDateTime day = At(2024, 7, 3, 15, 30); // a Wednesday
+    db.SetHoliday(day);
+    db.SetHoliday(DateOf(day));
+    EXPECT_EQ(db.Holidays.Count(), 1);
+    EXPECT_TRUE(db.IsHoliday(DateOf(day) + 0.9, false));
+    db.SetWorkday(day); // moves it
+    EXPECT_EQ(db.Holidays.Count(), 0);
+    EXPECT_TRUE(db.IsWorkday(day, false));
+    db.RemoveWorkday(day);
+    EXPECT_FALSE(db.IsWorkday(day, false));
+    EXPECT_TRUE(db.IsWorkday(day, true));
+    EXPECT_FALSE(db.IsHoliday(day, true));
+    EXPECT_TRUE(db.IsHoliday(At(2024, 7, 6), true)); // Saturday
+    EXPECT_TRUE(db.IsHoliday(At(2024, 7, 7), true)); // Sunday
+    EXPECT_FALSE(db.IsWorkday(At(2024, 7, 7), true));
+
+    int32_t color = 0;
+    EXPECT_FALSE(db.GetDateColor(color, day));
+    db.SetDateColor(0x00FF00, day);
+    db.SetDateColor(0x0000FF, DateOf(day) + 0.1);
+    EXPECT_EQ(db.CustomColors.Count(), 1);
+    EXPECT_TRUE(db.GetDateColor(color, day));
+    EXPECT_EQ(color, 0x0000FF);
+    EXPECT_EQ(db.CustomColors.Items(0).Date, DateOf(day));
+    db.RemoveDateColor(day);
+    EXPECT_FALSE(db.GetDateColor(color, day));
+
+    // Clear keeps the days and colours.
+    db.SetHoliday(day);
+    db.SetDateColor(1, day);
+    db.Clear();
+    EXPECT_EQ(db.Holidays.Count(), 1);
+    EXPECT_EQ(db.CustomColors.Count(), 1);
+    db.ClearHolidaysWorkdays();
+    db.ClearDateColors();
+    EXPECT_EQ(db.Holidays.Count() + db.CustomColors.Count(), 0);
+}
+
+TEST(ReminderDatabase, NewEntriesAndIndexes) {
+    FixedClock clock(At(2024, 7, 1, 8, 0));
+    TTockwellDB db;
+    auto active = db.AddNew("active", At(2024, 7, 3, 9, 0));
+    EXPECT_EQ(active->GetReminder().GetReminderState(), rsActive);
+    EXPECT_EQ(active->GetReminder().GetNextAlertDateTime(), At(2024, 7, 3, 9, 0));
+    EXPECT_EQ(active->Created, Now());
+    EXPECT_EQ(active->Updated, Now());
+    auto undated = db.AddNew("undated", 0);
+    auto early = db.AddNew("early", At(2024, 7, 2, 18, 0));
+    auto bare = std::make_shared<TTockwellItem>();
+    bare->Caption = "no reminder";
+    db.Add(bare);
+    db.Add(bare); // once only
+    EXPECT_EQ(db.Count(), 4);
+
+    EXPECT_EQ(db.GetNextAlertItem(), nullptr); // indexes not built yet
+    db.RebuildIndexes();
+    EXPECT_EQ(db.GetNextAlertItem(), early);
+    EXPECT_TRUE(db.HasRemindersOnDay(At(2024, 7, 3)));
+    EXPECT_TRUE(db.HasRemindersOnDay(0)); // the undated entry
+    EXPECT_FALSE(db.HasRemindersOnDay(At(2024, 7, 4)));
+    EXPECT_EQ(db.AlertIndex.Count(), 4);
+    EXPECT_FALSE(bare->HasReminder());
+
+    early->GetReminder().Dismiss();
+    active->GetReminder().Dismiss();
+    db.RebuildIndexes();
+    EXPECT_EQ(db.GetNextAlertItem(), nullptr);
+
+    // An entry belongs to one database.
+    TTockwellDB other;
+    EXPECT_THROW(other.Add(early), Exception);
+    EXPECT_FALSE(other.Remove(early));
+    EXPECT_EQ(db.IndexOf(early), 2);
+}
+
+TEST(ReminderDatabase, DayHints) {
+    SetLocaleSettings(EnglishFormatSettings());
+    TTockwellDB db;
+    const std::string thirty(30, 'x');
+    db.AddNew("second", At(2024, 7, 3, 10, 0));
+    db.AddNew(thirty, At(2024, 7, 3, 9, 0));
+    db.AddNew(thirty + "y", At(2024, 7, 3, 11, 0));
+    db.AddNew("fourth", At(2024, 7, 3, 12, 0));
+    db.AddNew("fifth", At(2024, 7, 3, 13, 0));
+    db.AddNew("next day", At(2024, 7, 4, 0, 0));
+    db.AddNew("Über äöü ÄÖÜ ß — long enough to cut", At(2024, 7, 5, 8, 0));
+    db.RebuildIndexes();
+
+    std::string hint;
+    EXPECT_FALSE(db.GetDayHint(At(2024, 7, 6), hint, 3));
+    ASSERT_TRUE(db.GetDayHint(At(2024, 7, 3, 17, 0), hint, 3));
+    EXPECT_EQ(db.DayItems.Count(), 5);
+    EXPECT_EQ(Lines(hint), (std::vector<std::string>{"9:00 AM - " + thirty, "10:00 AM - second",
+                                                     "11:00 AM - " + thirty + "...", "..."}));
+    ASSERT_TRUE(db.GetDayHint(At(2024, 7, 3), hint, 5));
+    EXPECT_EQ(Lines(hint).size(), 5u);
+    ASSERT_TRUE(db.GetDayHint(At(2024, 7, 4), hint, 3));
+    EXPECT_EQ(hint, "12:00 AM - next day");
+    // Captions are cut by characters, not bytes.
+    ASSERT_TRUE(db.GetDayHint(At(2024, 7, 5), hint, 3));
+    EXPECT_EQ(hint, "8:00 AM - Über äöü ÄÖÜ ß — long enough t..."); // 30 characters kept
+}
+
+TEST(ReminderDatabase, DeletingAnEntryLeavesNothingBehind) {
+    FakeAlertEnvironment env;
+    TTockwellDB db;
+    auto a = db.AddNew("a", At(2024, 7, 3, 9, 0));
+    auto b = db.AddNew("b", At(2024, 7, 3, 10, 0));
+    db.RebuildIndexes();
+    db.CollectDayItems(At(2024, 7, 3));
+    ASSERT_EQ(db.DayItems.Count(), 2);
+
+    std::weak_ptr<TTockwellItem> weak = a;
+    a->Delete();
+    EXPECT_EQ(db.Count(), 1);
+    EXPECT_TRUE(a->IsRemoved());
+    EXPECT_EQ(Captions(db.AlertIndex), std::vector<std::string>{"b"});
+    EXPECT_EQ(Captions(db.DayItems), std::vector<std::string>{"b"});
+    EXPECT_EQ(db.GetNextAlertItem(), b);
+    a->Delete(); // a second delete does nothing
+    EXPECT_EQ(db.Count(), 1);
+    a.reset();
+    EXPECT_TRUE(weak.expired()); // the database kept no reference
+
+    // Entries held elsewhere after Clear or the database's end are marked removed.
+    auto held = db.GetItem(0);
+    db.Clear();
+    EXPECT_TRUE(held->IsRemoved());
+    EXPECT_EQ(db.AlertIndex.Count() + db.DayItems.Count() + db.Count(), 0);
+    TTockwellItemPtr survivor;
+    {
+        TTockwellDB other;
+        survivor = other.AddNew("x", 0);
+    }
+    EXPECT_TRUE(survivor->IsRemoved());
+    survivor->Delete(); // its database is gone: nothing happens
+    // Adding again brings it back.
+    db.Add(survivor);
+    EXPECT_FALSE(survivor->IsRemoved());
+    survivor->Delete();
+    EXPECT_EQ(db.Count(), 0);
+}
+
+TEST(ReminderDatabase, WalkSkipsEntriesDeletedDuringIt) {
+    TTockwellDB db;
+    auto a = db.AddNew("a", 0);
+    auto b = db.AddNew("b", 0);
+    auto c = db.AddNew("c", 0);
+    std::vector<std::string> seen;
+    db.ForEachItem([&](const IReminderAwareItemPtr& item) {
+        seen.push_back(item->GetCaption());
+        if (item == a) {
+            b->Delete();
+            db.AddNew("d", 0);
+        }
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(db.Count(), 3);
+}
+
+TEST(ReminderDatabase, EntryForms) {
+    TTockwellItem item;
+    item.Caption = "Zahnarzt <10:00> & \"Ärger\"";
+    item.Notes = "line 1\nline 2";
+    item.Created = At(2024, 1, 2, 3, 4);
+    item.Updated = At(2024, 2, 3, 4, 5);
+    item.GetReminder().SetReminderDateTime(true, At(2024, 3, 4, 5, 6));
+    item.GetReminder().Action<TAlertActRunApp>().Enabled = true;
+
+    TXMLDocument doc;
+    IXMLNode reminders = doc.CreateRoot("Reminders");
+    IXMLNode node = item.SaveToXML(reminders);
+    std::vector<std::string> names;
+    for (int i = 0; i < node.ChildCount(); ++i)
+        names.push_back(node.Child(i).NodeName());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Caption", "Notes", "Created", "Updated", "Alerts"}));
+    EXPECT_EQ(node.FindChild("Created").Text(), "2024-01-02T03:04:00");
+
+    TXMLDocument reread;
+    reread.LoadFromText(doc.SaveToText());
+    TTockwellItem back;
+    back.LoadFromXML(reread.DocumentElement().Child(0));
+    EXPECT_EQ(back.Caption, item.Caption);
+    EXPECT_EQ(back.Notes, item.Notes);
+    EXPECT_EQ(back.Created, item.Created);
+    EXPECT_EQ(back.Updated, item.Updated);
+    EXPECT_TRUE(back.GetReminder().GetAction(akRunApp).Enabled);
+    EXPECT_EQ(back.GetReminder().GetReminderState(), rsActive);
+
+    // Empty notes write no element and read back empty.
+    TTockwellItem quiet;
+    quiet.Caption = "q";
+    TXMLDocument doc2;
+    IXMLNode n2 = quiet.SaveToXML(doc2.CreateRoot("Reminders"));
+    EXPECT_TRUE(n2.FindChild("Notes").IsNull());
+    back.LoadFromXML(n2);
+    EXPECT_EQ(back.Notes, "");
+
+    // The binary entry carries a reminder record even when the entry has none.
+    TMemoryStream stream;
+    quiet.SaveToStream(stream);
+    EXPECT_FALSE(quiet.HasReminder());
+    item.SaveToStream(stream);
+    stream.SetPosition(0);
+    TTockwellItem s1, s2;
+    s1.LoadFromStream(stream);
+    s2.LoadFromStream(stream);
+    EXPECT_EQ(stream.Position(), stream.Size());
+    EXPECT_EQ(s1.Caption, "q");
+    EXPECT_TRUE(s1.HasReminder());
+    EXPECT_EQ(s2.Notes, item.Notes);
+    EXPECT_EQ(s2.Updated, item.Updated);
+    EXPECT_EQ(s2.GetReminder().GetReminderDateTime(), At(2024, 3, 4, 5, 6));
+}
+
+TEST(Options, XmlFormAndRunMinimized) {
+    TTockwellOptions options;
+    TXMLDocument doc;
+    IXMLNode node = doc.CreateRoot("DBSettings");
+    options.SaveToXML(node);
+    ASSERT_EQ(node.ChildCount(), 2);
+    EXPECT_EQ(node.Child(0).NodeName(), "AppHotKey");
+    EXPECT_EQ(node.Child(0).Text(), "40");
+    EXPECT_EQ(node.Child(1).NodeName(), "AppHotKeyShifts");
+    EXPECT_EQ(node.Child(1).Text(), "8");
+
+    TTockwellOptions changed;
+    changed.HotKeyActive = false;
+    changed.AppHotKey = 112;
+    changed.ShowNextAlertInCaption = false;
+    changed.BlinkAlertInCaption = false;
+    changed.CloseAfterCreateNewReminder = false;
+    TXMLDocument doc2;
+    IXMLNode n2 = doc2.CreateRoot("DBSettings");
+    changed.SaveToXML(n2);
+    EXPECT_EQ(n2.ChildCount(), 6);
+    TTockwellOptions back;
+    back.LoadFromXML(n2);
+    EXPECT_FALSE(back.HotKeyActive);
+    EXPECT_EQ(back.AppHotKey, 112);
+    EXPECT_FALSE(back.ShowNextAlertInCaption);
+    EXPECT_FALSE(back.BlinkAlertInCaption);
+    EXPECT_FALSE(back.CloseAfterCreateNewReminder);
+
+    // A missing HotKeyActive turns the hot key on; the others keep their values.
+    back.LoadFromXML(node);
+    EXPECT_TRUE(back.HotKeyActive);
+    EXPECT_FALSE(back.BlinkAlertInCaption);
+    EXPECT_EQ(back.AppHotKey, 40);
+
+    TempRegistry registry;
+    TTockwellOptions a;
+    a.LoadRunMinimized();
+    EXPECT_FALSE(a.RunMinimized);
+    a.RunMinimized = true;
+    a.SaveRunMinimized();
+    TTockwellOptions b;
+    b.LoadRunMinimized();
+    EXPECT_TRUE(b.RunMinimized);
+    EXPECT_GE(b.FirstDayOfWeek, 1);
+    EXPECT_LE(b.FirstDayOfWeek, 7);
+}

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+
+#include "codectestutil.h"
+#include "zip/deflate.h"
+#include "zip/inflate.h"
+#include "zip/ziperrors.h"
+
+TEST(Deflate, EveryLevelInflatesWithZlibAndOurs) {
+    const std::vector<TBytes> inputs = {ToBytes("a"),
+                                        ToBytes("hello hello hello hello"),
+                                        TextBytes(300000, 11),
+                                        RecordBytes(200000, 12),
+                                        RandomBytes(100000, 13),
+                                        SkewedBytes(400000, 14),
+                                        TBytes(200000, 0)};
+    for (const TBytes& in : inputs)
+        for (int level = 0; level <= 9; ++level) {
+            uint16_t method = 0;
+            TBytes z = OurDeflate(in, level, &method);
+            TBytes back;
+            if (method == 8) {
+                ASSERT_TRUE(ZlibInflateRaw(z, back)) << in.size() << " level " << level;
+                ASSERT_EQ(back, in) << in.size() << " level " << level;
+                ASSERT_EQ(OurInflate(z, in.size()), in);
+            } else {
+                ASSERT_EQ(method, 0);
+                ASSERT_EQ(z, in);
+            }
+        }
+}
+
+namespace {
+
+// Zeros without end (a source of 4 GiB and more) and an output that keeps only a count.
+class TZeroInput : public IZipInput {
+public:
+    size_t Read(uint8_t* buf, size_t max) override {
+        std::memset(buf, 0, max);
+        return max;
+    }
+};
+class TCountOutput : public IZipOutput {
+public:
+    void Write(const uint8_t*, size_t n) override { Count += n; }
+    uint64_t Count = 0;
+};
+
+TDeflateResult Compress1(const TBytes& in, int level, TBytes* out = nullptr) {
+    TDeflater d(level);
+    TMemInput src(in, false, 5000); // the compressor must cope with short reads
+    TMemOutput dst;
+    TDeflateResult r = d.Compress(src, dst);
+    EXPECT_EQ(r.OutSize, dst.Data.size());
+    EXPECT_EQ(r.InSize, in.size());
+    EXPECT_EQ(r.Crc, crc32(0, in.data(), unsigned(in.size())));
+    if (out)
+        *out = dst.Data;
+    return r;
+}
+
+} // namespace
+
+TEST(Deflate, ResultFlagsMethodAndTextDetection) {
+    const TBytes text = TextBytes(50000, 3), bin = RandomBytes(20000, 4);
+    // Speed bits of the general purpose flags: 4 for levels 1-2, 2 for levels 8-9.
+    const uint16_t speed[10] = {0, 4, 4, 0, 0, 0, 0, 0, 2, 2};
+    for (int level = 0; level <= 9; ++level) {
+        TDeflateResult r = Compress1(text, level);
+        EXPECT_EQ(r.Method, level == 0 ? 0 : 8) << level;
+        EXPECT_EQ(r.Flags, speed[level]) << level;
+        EXPECT_EQ(r.InternalAttributes, 1) << level;
+        TBytes z;
+        r = Compress1(bin, level, &z);
+        EXPECT_EQ(r.InternalAttributes, 0) << level;
+        // Random data in one block cannot shrink: it is stored whole, as it stands.
+        EXPECT_EQ(r.Method, 0) << level;
+        EXPECT_EQ(z, bin);
+        EXPECT_EQ(r.Flags, 0);
+    }
+    // An empty input is stored with size 0.
+    TDeflateResult e = Compress1(TBytes{}, 6);
+    EXPECT_EQ(e.Method, 0);
+    EXPECT_EQ(e.OutSize, 0u);
+    // Random data over several blocks stays deflated, in stored blocks, and barely grows.
+    TBytes z;
+    const TBytes big = RandomBytes(300000, 5);
+    TDeflateResult r = Compress1(big, 6, &z);
+    EXPECT_EQ(r.Method, 8);
+    EXPECT_LT(z.size(), big.size() + big.size() / 1000);
+    TBytes back;
+    ASSERT_TRUE(ZlibInflateRaw(z, back));
+    EXPECT_EQ(back, big);
+    EXPECT_THROW(TDeflater(10), EZipError);
+    EXPECT_THROW(TDeflater(-1), EZipError);
+}
+
+TEST(Deflate, SizesComparableToZlibAndTheObjectIsReusable) {
+    TDeflater d(6);
+    for (const TBytes& in :
+         {TextBytes(400000, 7), RecordBytes(400000, 8), SkewedBytes(400000, 9)}) {
+        TMemInput src(in, false);
+        TMemOutput dst;
+        d.Compress(src, dst);
+        const size_t ref = ZlibDeflateRaw(in, 6).size();
+        EXPECT_LT(double(dst.Data.size()), ref * 1.01);
+        EXPECT_EQ(OurInflate(dst.Data), in);
+    }
+}
+
+TEST(Deflate, InputsOfFourGibibytesAreRefused) {
+#if defined(__SANITIZE_ADDRESS__)
+    const std::vector<int> levels = {0}; // compressing 4 GiB under the sanitizers takes minutes
+#else
+    const std::vector<int> levels = {0, 1};
+#endif
+    for (int level : levels) {
+        TDeflater d(level);
+        TZeroInput src;
+        TCountOutput dst;
+        EXPECT_THROW(d.Compress(src, dst), EZipError) << level;
+    }
+}
