@@ -290,13 +290,19 @@ TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
     Preload(db);
     const std::string good = Saved(source);
 
-    // The container: a flipped byte in the deflate data, a renamed entry, a cut archive.
+    // The container: a flipped byte in the deflate data, a wrong checksum, a renamed entry,
+    // a cut archive.
     for (size_t at : {size_t(34 + 30 + 7 + 40), good.size() / 2}) {
         std::string damaged = good;
         damaged[at] = char(damaged[at] ^ 0x5A);
         EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, damaged).rfind("Invalid file format: ", 0),
                   0u);
     }
+    std::string badCrc = good;
+    const size_t central = 34 + Get<uint32_t>(good, good.size() - 22 + 16);
+    badCrc[central + 16] = char(badCrc[central + 16] ^ 1);
+    EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, badCrc),
+              "Invalid file format: CRC error in \"ZIPDATA\": the entry is damaged");
     std::string renamed = good;
     for (size_t at = 0; (at = renamed.find("ZIPDATA", at)) != std::string::npos;)
         renamed[at + 6] = 'B';
