@@ -78,7 +78,10 @@ std::string FloatToXmlText(double value) {
     return FloatToFixedText(rounded, ".");
 }
 
-double XmlTextToFloat(std::string_view text, double def) {
+namespace {
+
+// The text as XmlTextToFloat reads it: blanks gone, ',' taken as '.'.
+std::string NormalizedFloatText(std::string_view text) {
     std::string t;
     t.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -97,8 +100,21 @@ double XmlTextToFloat(std::string_view text, double def) {
         }
         t += c == ',' ? '.' : static_cast<char>(c);
     }
+    return t;
+}
+
+} // namespace
+
+double XmlTextToFloat(std::string_view text, double def) {
     double value;
-    return TryStrToFloat(t, value, Fixed()) ? value : def;
+    return TryStrToFloat(NormalizedFloatText(text), value, Fixed()) ? value : def;
+}
+
+double XmlTextToFloatChecked(std::string_view text) {
+    double value;
+    if (!TryStrToFloat(NormalizedFloatText(text), value, Fixed()))
+        throw EConvertError("'" + Trim(text) + "' is not a valid floating point value");
+    return value;
 }
 
 std::string BoolToXmlText(bool value) {

@@ -32,6 +32,9 @@ std::string FloatToXmlText(double value);
 // Trims, removes every blank, takes ',' as the decimal point and reads the number (exponent
 // form accepted); text that is not a number gives def.
 double XmlTextToFloat(std::string_view text, double def);
+// The same reading; text that is not a number raises EConvertError
+// "'<text>' is not a valid floating point value".
+double XmlTextToFloatChecked(std::string_view text);
 
 // Boolean texts: written "-1" (true) and "0" (false).
 std::string BoolToXmlText(bool value);

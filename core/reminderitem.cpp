@@ -242,7 +242,7 @@ void TReminderItem::LoadFromXML(IXMLNode node, const TScheduleReadQuery& query) 
     auto readFloat = [&](const char* name, TDateTime& field) {
         const std::string t = text(name);
         if (!t.empty())
-            field = XmlTextToFloat(t, 0);
+            field = XmlTextToFloatChecked(t);
     };
     auto readBool = [&](const char* name, bool& field) {
         const std::string t = text(name);

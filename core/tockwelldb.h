@@ -98,6 +98,21 @@ public:
     void RemoveDateColor(TDateTime date);
     void ClearDateColors() { CustomColors.Clear(); }
 
+    // ---- XML data file (xmldatafile.cpp) ------------------------------------------------
+    // Appends "DefaultAlertSettings", "HolidaysWorkdays", "CustomColors", "Reminders" and
+    // "DBSettings" to root, then stores RunMinimized in the settings store
+    // (ERegistryException when it cannot be written).
+    void SaveToXML(IXMLNode root) const;
+    // Reads a document written by SaveToXML. A root not named "Tockwell-xml" (letter case
+    // ignored) raises ExXMLFormatError "Invalid Tockwell XML format." and changes nothing.
+    // Otherwise the entries are cleared and each section present is read: the default alert
+    // settings and the day and colour lists are replaced, the entries appended, the options
+    // applied; RunMinimized comes from the settings store and the indexes are rebuilt. A value
+    // that cannot be read costs only its own day, colour, entry field or option: the rest is
+    // read on, and at the end ExXMLFormatError names what could not be read. query answers
+    // a bad open-hours element of a place schedule (none: it counts as such a value).
+    void LoadFromXML(IXMLNode root, const TScheduleReadQuery& query = {});
+
     TSortedDates Holidays;
     TSortedDates Workdays;
     TSortedDates ReminderDays;   // derived (RebuildIndexes)

@@ -1,0 +1,453 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/datafileerrors.h"
+#include "core/xmldatafile.h"
+#include "fakealertwindows.h"
+#include "testutil.h"
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return EncodeDateTime(y, mo, d, h, mi, s, 0);
+}
+
+// Fresh settings store and alert fakes for every test.
+class XmlDataFile : public ::testing::Test {
+protected:
+    TempRegistry registry;
+    FakeAlertEnvironment env;
+    TempDir dir;
+    FixedClock clock{At(2024, 3, 15, 12)};
+};
+
+// A database with every kind of content the file carries.
+void Fill(TTockwellDB& db) {
+    db.SetHoliday(At(2024, 12, 25));
+    db.SetHoliday(At(2025, 1, 1, 13)); // the time of day is dropped
+    db.SetWorkday(At(2024, 12, 28));
+    db.SetDateColor(255, At(2024, 3, 8));
+    db.SetDateColor(static_cast<int32_t>(0xFF000008), At(2024, 5, 1)); // a system colour
+
+    TReminderItem& defaults = db.DefaultAlertSettings;
+    defaults.Action<TAlertActShowAlertWnd>().Enabled = true;
+    defaults.Action<TAlertActPlaySound>().Enabled = true;
+    defaults.Action<TAlertActPlaySound>().SetStoredAudioFile("chime.wav");
+    defaults.SetAutoAlert(true, 5 * OneMinute);
+    defaults.SetMaxAutoAlertCount(4);
+
+    // Every action, with their texts; repetition without a limit.
+    auto all = db.AddNew("Zahnarzt <10:00> & \"Ärger\"", At(2024, 3, 20, 10));
+    all->Notes = "line 1\nline 2\tend";
+    all->Created = At(2024, 1, 2, 3, 4, 5);
+    all->Updated = At(2024, 2, 3, 4, 5, 6);
+    TReminderItem& r = all->GetReminder();
+    for (int kind = 0; kind < AlertKindCount; ++kind)
+        r.GetAction(kind).Enabled = true;
+    r.Action<TAlertActSendEmail>().Emails = "a@example.org; b@example.org";
+    r.Action<TAlertActRunApp>().AppPath = "/usr/bin/xmessage \"hi\"";
+    r.Action<TAlertActPlaySound>().SetStoredAudioFile("/home/u/ding.wav");
+    r.SetAutoAlert(true, OneHour / 4);
+    r.SetLimitAutoAlertCount(false);
+    r.SetAutoAlertIndex(2);
+    r.SetSnoozed(true);
+    r.SetNextAlertDateTime(At(2024, 3, 20, 10, 45));
+
+    // An hourly recurrence held to a place's hours, listed in the reminders window.
+    auto hourly = db.AddNew("Water the plants", At(2024, 3, 16, 9));
+    hourly->Created = hourly->Updated = At(2024, 3, 1, 8);
+    TReminderItem& h = hourly->GetReminder();
+    h.SetPlacedToReminderWnd(true);
+    h.SetLatestAlertDateTime(At(2024, 3, 15, 9));
+    TRecurrencePattern& p = h.RecurrencePattern();
+    p.SetRecurrenceType(rtHourly);
+    p.SetPatternStartDay(At(2024, 3, 1));
+    p.SetHourlyDelta(2 * OneHour);
+    p.SetHourlyDeltaRandomTo(3 * OneHour);
+    p.SetOccurrences(40);
+    p.SetGeneratedCount(7);
+    TTaskPlaceOpenCloseSchedule& hours = p.GetSchedule();
+    hours.SetAllClosed();
+    for (int day = 1; day <= 5; ++day)
+        hours.SetRange(day, true, 9 * OneHour, 17.5 * OneHour);
+    hours.SetRange(6, true, 10 * OneHour, 12 * OneHour);
+
+    // Monthly on the last Friday until an end date; dismissed; no notes.
+    auto monthly = db.AddNew("Pay rent", At(2024, 3, 29, 8));
+    monthly->Created = monthly->Updated = At(2024, 2, 1);
+    TRecurrencePattern& m = monthly->GetReminder().RecurrencePattern();
+    m.SetRecurrenceType(rtMonthNth);
+    m.SetDayOfWeekMask(DayOfWeekBit(6));
+    m.SetPatternInstance(5);
+    m.SetInterval(2);
+    m.SetPatternStartDay(At(2024, 1, 1));
+    m.SetPatternEndDate(At(2025, 6, 30));
+    m.SetUseCompletionDate(true);
+    monthly->GetReminder().SetReminderState(rsInactive);
+    monthly->GetReminder().SetNextAlertDateTime(0);
+
+    // Yearly, and an entry whose reminder is at its defaults.
+    auto yearly = db.AddNew("Birthday", At(2024, 7, 14, 9));
+    yearly->Created = yearly->Updated = At(2023, 7, 1);
+    TRecurrencePattern& y = yearly->GetReminder().RecurrencePattern();
+    y.SetRecurrenceType(rtYearly);
+    y.SetMonthOfYear(7);
+    y.SetDayOfMonth(14);
+    y.SetPatternStartDay(At(2024, 1, 1));
+    auto plain = db.AddNew("", 0);
+    plain->Created = plain->Updated = At(2024, 3, 15, 12);
+
+    db.DBSettings.HotKeyActive = false;
+    db.DBSettings.AppHotKey = 112;
+    db.DBSettings.AppHotKeyShifts = 3;
+    db.DBSettings.ShowNextAlertInCaption = false;
+    db.DBSettings.BlinkAlertInCaption = false;
+    db.DBSettings.CloseAfterCreateNewReminder = false;
+    db.DBSettings.RunMinimized = true;
+}
+
+void ExpectSamePattern(TRecurrencePattern& a, TRecurrencePattern& b) {
+    EXPECT_EQ(a.GetRecurrenceType(), b.GetRecurrenceType());
+    EXPECT_EQ(a.GetDayOfMonth(), b.GetDayOfMonth());
+    EXPECT_EQ(a.GetMonthOfYear(), b.GetMonthOfYear());
+    EXPECT_EQ(a.GetPatternInstance(), b.GetPatternInstance());
+    EXPECT_EQ(a.GetInterval(), b.GetInterval());
+    EXPECT_EQ(a.GetDayOfWeekMask(), b.GetDayOfWeekMask());
+    EXPECT_EQ(a.GetOccurrences(), b.GetOccurrences());
+    EXPECT_EQ(a.GetPatternEndDate(), b.GetPatternEndDate());
+    EXPECT_EQ(a.GetPatternStartDay(), b.GetPatternStartDay());
+    EXPECT_EQ(a.GetUseCompletionDate(), b.GetUseCompletionDate());
+    EXPECT_EQ(a.GetGeneratedCount(), b.GetGeneratedCount());
+    EXPECT_NEAR(a.GetHourlyDelta(), b.GetHourlyDelta(), 1e-9);
+    EXPECT_NEAR(a.GetHourlyDeltaRandomTo(), b.GetHourlyDeltaRandomTo(), 1e-9);
+    ASSERT_EQ(a.HasSchedule(), b.HasSchedule());
+    if (a.HasSchedule()) {
+        EXPECT_TRUE(a.GetSchedule() == b.GetSchedule());
+    }
+}
+
+void ExpectSameReminder(TReminderItem& a, TReminderItem& b) {
+    EXPECT_NEAR(a.GetReminderDateTime(), b.GetReminderDateTime(), 1e-9);
+    EXPECT_NEAR(a.GetNextAlertDateTime(), b.GetNextAlertDateTime(), 1e-9);
+    EXPECT_EQ(a.GetSnoozed(), b.GetSnoozed());
+    EXPECT_EQ(a.GetIsAutoAlertEnabled(), b.GetIsAutoAlertEnabled());
+    EXPECT_NEAR(a.GetAutoAlertDelta(), b.GetAutoAlertDelta(), 1e-9);
+    EXPECT_EQ(a.GetLimitAutoAlertCount(), b.GetLimitAutoAlertCount());
+    EXPECT_EQ(a.GetMaxAutoAlertCount(), b.GetMaxAutoAlertCount());
+    EXPECT_EQ(a.GetAutoAlertIndex(), b.GetAutoAlertIndex());
+    EXPECT_EQ(a.GetReminderState(), b.GetReminderState());
+    EXPECT_EQ(a.GetPlacedToReminderWnd(), b.GetPlacedToReminderWnd());
+    EXPECT_NEAR(a.GetLatestAlertDateTime(), b.GetLatestAlertDateTime(), 1e-9);
+    for (int kind = 0; kind < AlertKindCount; ++kind)
+        EXPECT_EQ(a.GetAction(kind).Enabled, b.GetAction(kind).Enabled) << "kind " << kind;
+    EXPECT_EQ(a.Action<TAlertActSendEmail>().Emails, b.Action<TAlertActSendEmail>().Emails);
+    EXPECT_EQ(a.Action<TAlertActRunApp>().AppPath, b.Action<TAlertActRunApp>().AppPath);
+    EXPECT_EQ(a.Action<TAlertActPlaySound>().StoredAudioFile(),
+              b.Action<TAlertActPlaySound>().StoredAudioFile());
+    ASSERT_EQ(a.HasRecurrencePattern(), b.HasRecurrencePattern());
+    if (a.HasRecurrencePattern())
+        ExpectSamePattern(a.RecurrencePattern(), b.RecurrencePattern());
+}
+
+void ExpectSameDatabase(TTockwellDB& a, TTockwellDB& b) {
+    EXPECT_EQ(std::vector<int32_t>(a.Holidays.begin(), a.Holidays.end()),
+              std::vector<int32_t>(b.Holidays.begin(), b.Holidays.end()));
+    EXPECT_EQ(std::vector<int32_t>(a.Workdays.begin(), a.Workdays.end()),
+              std::vector<int32_t>(b.Workdays.begin(), b.Workdays.end()));
+    ASSERT_EQ(a.CustomColors.Count(), b.CustomColors.Count());
+    for (int i = 0; i < a.CustomColors.Count(); ++i) {
+        EXPECT_EQ(a.CustomColors.Items(i).Date, b.CustomColors.Items(i).Date);
+        EXPECT_EQ(a.CustomColors.Items(i).Color, b.CustomColors.Items(i).Color);
+    }
+    ExpectSameReminder(a.DefaultAlertSettings, b.DefaultAlertSettings);
+    ASSERT_EQ(a.Count(), b.Count());
+    for (int i = 0; i < a.Count(); ++i) {
+        SCOPED_TRACE("entry " + std::to_string(i));
+        const TTockwellItemPtr& x = a.GetItem(i);
+        const TTockwellItemPtr& y = b.GetItem(i);
+        EXPECT_EQ(x->Caption, y->Caption);
+        EXPECT_EQ(x->Notes, y->Notes);
+        EXPECT_EQ(x->Created, y->Created);
+        EXPECT_EQ(x->Updated, y->Updated);
+        ExpectSameReminder(x->GetReminder(), y->GetReminder());
+    }
+    const TTockwellOptions &o = a.DBSettings, &p = b.DBSettings;
+    EXPECT_EQ(o.HotKeyActive, p.HotKeyActive);
+    EXPECT_EQ(o.AppHotKey, p.AppHotKey);
+    EXPECT_EQ(o.AppHotKeyShifts, p.AppHotKeyShifts);
+    EXPECT_EQ(o.ShowNextAlertInCaption, p.ShowNextAlertInCaption);
+    EXPECT_EQ(o.BlinkAlertInCaption, p.BlinkAlertInCaption);
+    EXPECT_EQ(o.CloseAfterCreateNewReminder, p.CloseAfterCreateNewReminder);
+    EXPECT_EQ(o.RunMinimized, p.RunMinimized);
+}
+
+// The names of the element's children, in order.
+std::vector<std::string> ChildNames(IXMLNode node) {
+    std::vector<std::string> names;
+    for (int i = 0; i < node.ChildCount(); ++i)
+        names.push_back(node.Child(i).NodeName());
+    return names;
+}
+
+// The attribute names of the first start tag "<element " found from pos, in order.
+std::vector<std::string> AttributeNames(const std::string& xml, const std::string& element,
+                                        size_t pos = 0) {
+    std::vector<std::string> names;
+    size_t at = xml.find("<" + element + " ", pos);
+    if (at == std::string::npos)
+        return names;
+    const size_t end = xml.find('>', at);
+    for (size_t eq; (eq = xml.find("=\"", at)) < end; at = xml.find('"', eq + 2) + 1) {
+        size_t start = xml.find_last_of(" \n", eq) + 1;
+        names.push_back(xml.substr(start, eq - start));
+    }
+    return names;
+}
+
+// Lets db read a document given as text.
+void LoadText(TTockwellDB& db, const std::string& xml) {
+    TXMLDocument doc;
+    doc.LoadFromText(xml);
+    db.LoadFromXML(doc.DocumentElement());
+}
+
+// The message of the ExXMLFormatError f raises ("" when it raises none).
+std::string FormatError(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ExXMLFormatError& e) {
+        return e.Message;
+    }
+    return {};
+}
+
+const std::string Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+} // namespace
+
+TEST_F(XmlDataFile, RoundTripKeepsEveryField) {
+    TTockwellDB db;
+    Fill(db);
+    const std::string file = dir.File("data.tock");
+    SaveXMLDataFile(db, file);
+    EXPECT_EQ(std::system(("xmllint --noout '" + file + "'").c_str()), 0);
+
+    TTockwellDB back;
+    LoadXMLDataFile(back, file);
+    ExpectSameDatabase(db, back);
+    // The indexes were rebuilt: the earliest pending alert is the hourly one.
+    ASSERT_NE(back.GetNextAlertItem(), nullptr);
+    EXPECT_EQ(back.GetNextAlertItem()->Caption, "Water the plants");
+    EXPECT_TRUE(back.HasRemindersOnDay(At(2024, 7, 14)));
+
+    // Written again it is the same document; the previous one is kept as the backup.
+    const std::string first = ReadFileBytes(file);
+    back.GetItem(0)->Caption = "changed";
+    SaveXMLDataFile(back, file);
+    EXPECT_EQ(ReadFileBytes(file + ".bak"), first);
+    EXPECT_NE(ReadFileBytes(file), first);
+    EXPECT_FALSE(std::filesystem::exists(file + ".~TockwellTmp~"));
+    back.GetItem(0)->Caption = db.GetItem(0)->Caption;
+    TXMLDocument doc;
+    BuildXMLDataFile(back, doc);
+    EXPECT_EQ(doc.SaveToText(), first);
+
+    // A failed save leaves the file as it was.
+    EXPECT_THROW(SaveXMLDataFile(back, dir.File("missing/data.tock")), Exception);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+}
+
+TEST_F(XmlDataFile, DocumentNamesAndOrder) {
+    TTockwellDB db;
+    Fill(db);
+    TXMLDocument doc;
+    BuildXMLDataFile(db, doc);
+    const std::string xml = doc.SaveToText();
+    EXPECT_EQ(xml.rfind(Declaration, 0), 0u);
+
+    IXMLNode root = doc.DocumentElement();
+    EXPECT_EQ(root.NodeName(), "Tockwell-xml");
+    EXPECT_EQ(AttributeNames(xml, "Tockwell-xml"), std::vector<std::string>{"ver"});
+    EXPECT_EQ(root.Attribute("ver"), "1.0");
+    EXPECT_EQ(ChildNames(root),
+              (std::vector<std::string>{"DefaultAlertSettings", "HolidaysWorkdays", "CustomColors",
+                                        "Reminders", "DBSettings"}));
+
+    IXMLNode days = root.FindChild("HolidaysWorkdays");
+    EXPECT_EQ(ChildNames(days), (std::vector<std::string>{"Holidays", "Workdays"}));
+    EXPECT_EQ(ChildNames(days.FindChild("Holidays")), (std::vector<std::string>{"h", "h"}));
+    EXPECT_EQ(days.FindChild("Holidays").Child(1).Attribute("d"), "2025-01-01T00:00:00");
+    EXPECT_EQ(days.FindChild("Workdays").Child(0).Attribute("d"), "2024-12-28T00:00:00");
+    IXMLNode colors = root.FindChild("CustomColors");
+    EXPECT_EQ(ChildNames(colors), (std::vector<std::string>{"cc", "cc"}));
+    EXPECT_EQ(AttributeNames(xml, "cc"), (std::vector<std::string>{"d", "c"}));
+    EXPECT_EQ(colors.Child(0).Attribute("d"), "2024-03-08T00:00:00");
+    EXPECT_EQ(colors.Child(0).Attribute("c"), "255");
+    EXPECT_EQ(colors.Child(1).Attribute("c"), "-16777208");
+
+    IXMLNode reminders = root.FindChild("Reminders");
+    ASSERT_EQ(reminders.ChildCount(), 5);
+    IXMLNode first = reminders.Child(0);
+    EXPECT_EQ(ChildNames(first),
+              (std::vector<std::string>{"Caption", "Notes", "Created", "Updated", "Alerts"}));
+    EXPECT_EQ(first.FindChild("Created").Text(), "2024-01-02T03:04:05");
+    EXPECT_EQ(ChildNames(reminders.Child(2)),
+              (std::vector<std::string>{"Caption", "Created", "Updated", "Alerts"}));
+    const std::vector<std::string> reminderAttributes = {
+        "ReminderDateTime",   "NextAlertDateTime", "Snoozed",
+        "IsAutoAlertEnabled", "AutoAlertDelta",    "LimitAutoAlertCount",
+        "MaxAutoAlertCount",  "AutoAlertIndex",    "ReminderState"};
+    EXPECT_EQ(AttributeNames(xml, "DefaultAlertSettings"), reminderAttributes);
+    EXPECT_EQ(AttributeNames(xml, "Alerts"), reminderAttributes);
+    std::vector<std::string> placed = reminderAttributes;
+    placed.insert(placed.end(), {"PlacedToReminderWnd", "LatestAlertDateTime"});
+    EXPECT_EQ(AttributeNames(xml, "Alerts", xml.find("Water the plants")), placed);
+
+    IXMLNode alerts = first.FindChild("Alerts");
+    EXPECT_EQ(ChildNames(alerts), std::vector<std::string>(7, "Alert"));
+    for (int kind = 0; kind < 7; ++kind)
+        EXPECT_EQ(alerts.Child(kind).Attribute("AlertType"), std::to_string(kind));
+    EXPECT_EQ(alerts.Child(2).Attribute("Emails"), "a@example.org; b@example.org");
+    EXPECT_EQ(alerts.Child(5).Attribute("AudioFile"), "/home/u/ding.wav");
+    EXPECT_EQ(alerts.Attribute("ReminderState"), "1");
+    EXPECT_EQ(alerts.Attribute("Snoozed"), "-1");
+    EXPECT_EQ(alerts.Attribute("AutoAlertDelta"), "0.010416667");
+    IXMLNode hourly = reminders.Child(1).FindChild("Alerts");
+    EXPECT_EQ(ChildNames(hourly), (std::vector<std::string>{"Alert", "R"}));
+    EXPECT_EQ(ChildNames(hourly.FindChild("R")), std::vector<std::string>{"Hours"});
+
+    EXPECT_EQ(ChildNames(root.FindChild("DBSettings")),
+              (std::vector<std::string>{"HotKeyActive", "AppHotKey", "AppHotKeyShifts",
+                                        "ShowNextAlertInCaption", "BlinkAlertInCaption",
+                                        "CloseAfterCreateNewReminder"}));
+
+    // An empty database: empty day and colour sections, options at their defaults.
+    TTockwellDB empty;
+    TXMLDocument emptyDoc;
+    BuildXMLDataFile(empty, emptyDoc);
+    IXMLNode emptyRoot = emptyDoc.DocumentElement();
+    EXPECT_EQ(emptyRoot.FindChild("HolidaysWorkdays").ChildCount(), 0);
+    EXPECT_EQ(emptyRoot.FindChild("CustomColors").ChildCount(), 0);
+    EXPECT_EQ(emptyRoot.FindChild("Reminders").ChildCount(), 0);
+    EXPECT_EQ(ChildNames(emptyRoot.FindChild("DBSettings")),
+              (std::vector<std::string>{"AppHotKey", "AppHotKeyShifts"}));
+    EXPECT_EQ(ChildNames(emptyRoot.FindChild("DefaultAlertSettings")),
+              std::vector<std::string>{"Alert"});
+}
+
+TEST_F(XmlDataFile, ForeignRootChangesNothing) {
+    TTockwellDB db;
+    Fill(db);
+    EXPECT_EQ(FormatError([&] { LoadText(db, "<Tockwell><Reminders/></Tockwell>"); }),
+              "Invalid Tockwell XML format.");
+    EXPECT_EQ(db.Count(), 5);
+    EXPECT_EQ(db.Holidays.Count(), 2);
+    EXPECT_FALSE(db.DBSettings.HotKeyActive);
+
+    // A file that is no XML at all is not a format error: another reader may try it.
+    const std::string file = dir.File("binary.tock");
+    WriteFileBytes(file, std::string("TockwellDataFile\x01\0\0\0", 20));
+    EXPECT_THROW(LoadXMLDataFile(db, file), EXMLDocError);
+    EXPECT_THROW(LoadXMLDataFile(db, dir.File("absent.tock")), EFOpenError);
+    EXPECT_EQ(db.Count(), 5);
+
+    // The root's name in capitals is accepted; an empty document keeps defaults and options.
+    LoadText(db, "<TOCKWELL-XML ver='9.9'/>");
+    EXPECT_EQ(db.Count(), 0);
+    EXPECT_EQ(db.Holidays.Count(), 2);
+    EXPECT_TRUE(db.DefaultAlertSettings.GetAction(akPlaySound).Enabled);
+    EXPECT_EQ(db.DBSettings.AppHotKey, 112);
+    EXPECT_FALSE(db.DBSettings.HotKeyActive);
+    EXPECT_FALSE(db.DBSettings.RunMinimized); // nothing stored it
+}
+
+TEST_F(XmlDataFile, SectionsReplaceWhatAnotherFileLeft) {
+    TTockwellDB db;
+    Fill(db);
+    LoadText(db, R"(<Tockwell-xml>
+      <DefaultAlertSettings ReminderDateTime="0"><Alert AlertType="3" AppPath=" run "/>
+      </DefaultAlertSettings>
+      <HolidaysWorkdays><Holidays><x d="2024-06-01T10:00:00"/><h d="1899-12-30T00:00:00"/>
+        <h d=""/><h/></Holidays></HolidaysWorkdays>
+      <CustomColors/>
+      <Reminders><reminderitem><Caption>a</Caption></reminderitem><Other/>
+        <ReminderItem/></Reminders>
+      <DBSettings><AppHotKey>65</AppHotKey></DBSettings>
+    </Tockwell-xml>)");
+    // The file's defaults only: nothing of the previous ones stays enabled.
+    TReminderItem& d = db.DefaultAlertSettings;
+    for (int kind = 0; kind < AlertKindCount; ++kind)
+        EXPECT_EQ(d.GetAction(kind).Enabled, kind == akRunApp) << kind;
+    EXPECT_EQ(d.Action<TAlertActRunApp>().AppPath, "run");
+    EXPECT_FALSE(d.GetIsAutoAlertEnabled());
+    EXPECT_EQ(d.GetMaxAutoAlertCount(), 3);
+    // Days: any element name, time dropped, day 0 and empty texts skipped; no workdays left.
+    EXPECT_EQ(std::vector<int32_t>(db.Holidays.begin(), db.Holidays.end()),
+              std::vector<int32_t>{static_cast<int32_t>(At(2024, 6, 1))});
+    EXPECT_EQ(db.Workdays.Count(), 0);
+    EXPECT_EQ(db.CustomColors.Count(), 0);
+    // Entries: names compared without case, others ignored, an empty element kept as new.
+    ASSERT_EQ(db.Count(), 2);
+    EXPECT_EQ(db.GetItem(0)->Caption, "a");
+    EXPECT_EQ(db.GetItem(1)->Created, At(2024, 3, 15, 12));
+    // Options: a missing HotKeyActive turns the hot key on, the others keep their values.
+    EXPECT_TRUE(db.DBSettings.HotKeyActive);
+    EXPECT_EQ(db.DBSettings.AppHotKey, 65);
+    EXPECT_EQ(db.DBSettings.AppHotKeyShifts, 3);
+    EXPECT_FALSE(db.DBSettings.BlinkAlertInCaption);
+}
+
+TEST_F(XmlDataFile, UnreadableValuesCostOnlyThemselves) {
+    TTockwellDB db;
+    const std::string message = FormatError([&] {
+        LoadText(db, R"(<Tockwell-xml>
+          <HolidaysWorkdays><Holidays><h d="2024-13-01T00:00:00"/><h d="2024-12-24T00:00:00"/>
+          </Holidays></HolidaysWorkdays>
+          <CustomColors>
+            <cc d="2024-01-01T00:00:00" c=""/><cc d="" c="5"/><cc c="6"/>
+            <cc d="2024-01-02T00:00:00" c="red"/>
+            <cc d="2024-01-03T00:00:00" c="4278190088"/>
+            <cc d="2024-01-03T00:00:00" c="7"/>
+            <cc d="2024-01-04T00:00:00" c=" -1 "/>
+          </CustomColors>
+          <Reminders>
+            <ReminderItem><Caption>one</Caption><Alerts ReminderDateTime="45371.5"/></ReminderItem>
+            <ReminderItem><Caption>two</Caption>
+              <Alerts ReminderDateTime="45372.5" NextAlertDateTime="4537x" ReminderState="1"/>
+            </ReminderItem>
+            <ReminderItem><Caption>three</Caption><Created>yesterday</Created>
+              <Alerts MaxAutoAlertCount="x3"/></ReminderItem>
+            <ReminderItem><Caption>four</Caption><Alerts><Alert AlertType="9"/></Alerts>
+            </ReminderItem>
+            <ReminderItem><Caption>five</Caption><Alerts NextAlertDateTime="45373,25"/>
+            </ReminderItem>
+          </Reminders>
+          <DBSettings><AppHotKey>70</AppHotKey></DBSettings>
+        </Tockwell-xml>)");
+    });
+    // Everything readable was read: the good day, the colours after the empty attributes and
+    // the bad one, all five entries and the options.
+    EXPECT_EQ(db.Holidays.Count(), 1);
+    ASSERT_EQ(db.CustomColors.Count(), 2);
+    EXPECT_EQ(db.CustomColors.Items(0).Color, static_cast<int32_t>(0xFF000008)); // first kept
+    EXPECT_EQ(db.CustomColors.Items(1).Color, -1);
+    ASSERT_EQ(db.Count(), 5);
+    EXPECT_EQ(db.GetItem(0)->GetReminder().GetReminderDateTime(), 45371.5);
+    // The bad number leaves its field as it was instead of clearing the alert.
+    EXPECT_EQ(db.GetItem(1)->Caption, "two");
+    EXPECT_EQ(db.GetItem(1)->GetReminder().GetReminderDateTime(), 45372.5);
+    EXPECT_EQ(db.GetItem(2)->Caption, "three");
+    EXPECT_EQ(db.GetItem(4)->GetReminder().GetNextAlertDateTime(), 45373.25);
+    EXPECT_EQ(db.DBSettings.AppHotKey, 70);
+    // The error names each place.
+    for (const char* part : {"Holiday 1: ", "Custom colour 4: 'red' is not a valid colour value",
+                             "Reminder 2 \"two\": '4537x' is not a valid floating point value",
+                             "Reminder 3 \"three\": ", "Reminder 4 \"four\": Internal error"})
+        EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;
+    EXPECT_EQ(message.find("Reminder 5"), std::string::npos);
+}
