@@ -99,6 +99,16 @@ int RunTockwell(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
     QStringList params = app.arguments().mid(1);
     const bool quit = params.removeAll(QStringLiteral("--quit")) > 0;
+    // A termination signal closes the main window; one that comes while the window is being
+    // made closes it as soon as it exists.
+    QPointer<TfrmMain> mainForm;
+    bool terminate = false;
+    TTerminationSignals terminationSignals([&] {
+        if (mainForm)
+            mainForm->Exit();
+        else
+            terminate = true;
+    });
 
     // One instance per user.
     TSingleInstance instance("tockwell");
@@ -120,13 +130,13 @@ int RunTockwell(int argc, char** argv) {
     }
 
     TUnitInitialization unit;
-    QPointer<TfrmMain> mainForm;
     instance.OnRequest = [&mainForm](const std::string& request) {
         return AnswerInstanceRequest(mainForm.data(), request);
     };
     TfrmMain form(params);
     mainForm = &form;
     form.OnClosed = [] { QCoreApplication::quit(); };
-    TTerminationSignals terminationSignals([&form] { form.Exit(); });
+    if (terminate)
+        form.Exit();
     return app.exec();
 }
