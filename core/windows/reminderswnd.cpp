@@ -1,5 +1,6 @@
 #include "core/windows/reminderswnd.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -120,9 +121,8 @@ TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
     connect(btnSnooze, &QPushButton::clicked, this,
             [this] { CallGuarded([this] { btnSnoozeClick(); }); });
 
-    // Key preview: the window sees every key of its controls first.
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    // Key preview: the window sees every key of its controls before they do.
+    qApp->installEventFilter(this);
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = screen->availableGeometry();
@@ -204,13 +204,22 @@ void TfrmRemindersWnd::cbSnoozeTimeKeyDown(int key) {
 }
 
 bool TfrmRemindersWnd::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::FocusOut)
+        return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    // Keys of the combo box's drop-down list belong to the list.
+    // Keys of the combo box's drop-down list (a window of its own) belong to the list.
     if (!widget || widget->window() != this)
-        return QWidget::eventFilter(watched, e);
+        return false;
     const bool inCombo = widget == cbSnoozeTime || widget->parentWidget() == cbSnoozeTime;
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
+        // A key that a control left unhandled goes on to its parents: preview it once.
+        if (key == previewedKey_ && key->timestamp() == previewedTime_ && previewedOn_ &&
+            widget->isAncestorOf(previewedOn_))
+            return false;
+        previewedKey_ = key;
+        previewedTime_ = key->timestamp();
+        previewedOn_ = widget;
         bool handled = false;
         CallGuarded([&] {
             FormKeyDown(key->key(), key->modifiers());
@@ -223,19 +232,13 @@ bool TfrmRemindersWnd::eventFilter(QObject* watched, QEvent* e) {
         });
         return handled;
     }
-    if (e->type() == QEvent::FocusOut && widget == cbSnoozeTime) {
+    if (widget == cbSnoozeTime) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
         // Leaving for another control of the window, not for the drop-down or another window.
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
             CallGuarded([this] { cbSnoozeTimeExit(); });
     }
-    return QWidget::eventFilter(watched, e);
-}
-
-void TfrmRemindersWnd::keyPressEvent(QKeyEvent* e) {
-    FormKeyDown(e->key(), e->modifiers());
-    if (e->key() != Qt::Key_Escape)
-        QWidget::keyPressEvent(e);
+    return false;
 }
 
 // ---- Rows -------------------------------------------------------------------------------

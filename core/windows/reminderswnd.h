@@ -7,6 +7,7 @@
 // Each row holds a reference to its entry; an entry taken out of its database gets no row,
 // and its row goes at the next RefreshRows.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -145,7 +146,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     void customEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -153,6 +153,11 @@ private:
     void FormCreate();
     QTreeWidgetItem* Row(int index) const;
     void SelectRow(int index);
+
+    // The key last previewed, to tell its way up through the parents from a new key.
+    const QEvent* previewedKey_ = nullptr;
+    quint64 previewedTime_ = 0;
+    QPointer<QWidget> previewedOn_;
 
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;

@@ -12,6 +12,7 @@
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
 #include "core/windows/alertwindowsetup.h"
+#include "core/windows/altkeyrepaint.h"
 #include "core/windows/transparentmsgbox.h"
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
@@ -384,4 +385,20 @@ TEST(AlertWindowSetup, InstallsAndFreesTheProcessWideObjects) {
     EXPECT_EQ(DesktopAlertQueue(), nullptr);
     EXPECT_EQ(AlertDialogs(), nullptr);
     EXPECT_EQ(TranspMsgBoxManager(), nullptr);
+}
+
+TEST_F(RemindersWnd, AltKeysOfItsControlsAskForARepaint) {
+    struct Main : QObject {
+        void customEvent(QEvent* e) override { repaints += HandleRepaintControlsMessage(e); }
+        int repaints = 0;
+    } main;
+    SetMainWindowHandle(&main);
+    SetIsVistaWithThemes(true);
+    QKeyEvent alt(QEvent::KeyPress, Qt::Key_D, Qt::AltModifier);
+    QApplication::sendEvent(wnd->cbSnoozeTime->lineEdit(), &alt);
+    QApplication::sendEvent(wnd->lvReminders, &alt);
+    QCoreApplication::sendPostedEvents(&main);
+    SetIsVistaWithThemes(false);
+    SetMainWindowHandle(nullptr);
+    EXPECT_EQ(main.repaints, 2);
 }
