@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -26,8 +27,10 @@
 #include "core/registrymanager.h"
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
+#include "core/windows/alertwindowsetup.h"
 #include "core/windows/altkeyrepaint.h"
 #include "core/windows/speedbuttonenh.h"
+#include "core/windows/transparentmsgbox.h"
 #include "core/windows/windowposition.h"
 #include "platform/datetimeformat.h"
 #include "platform/gui/application.h"
@@ -301,8 +304,18 @@ void TfrmMain::CreateTrayIcon() {
 }
 
 void TfrmMain::HookRemindersWindowSound() {
-    // The reminders window's start and stop of an alert sound enable and disable
-    // actStopPlayingSound.
+    TfrmRemindersWnd* window = frmRemindersWnd();
+    if (!window)
+        return;
+    QPointer<QAction> action = actStopPlayingSound;
+    window->SetOnStartPlayingAlertSound([action](TfrmRemindersWnd&) {
+        if (action)
+            action->setEnabled(true);
+    });
+    window->SetOnStopPlayingAlertSound([action](TfrmRemindersWnd&) {
+        if (action)
+            action->setEnabled(false);
+    });
 }
 
 void TfrmMain::LayoutPanels() {
@@ -400,7 +413,9 @@ void TfrmMain::FormActivate() {
 }
 
 void TfrmMain::ApplicationDeactivate() {
-    // The desktop alert on screen loses its highlight with the application.
+    // The desktop alert on screen fades out with the application's activation.
+    if (TTranspMsgBoxManager* alerts = TranspMsgBoxManager())
+        alerts->DeactivateCurrent();
 }
 
 void TfrmMain::DisplayChanged() {

@@ -11,6 +11,7 @@
 #include "app/frmmain.h"
 #include "core/fixedformats.h"
 #include "core/registrymanager.h"
+#include "core/windows/alertwindowsetup.h"
 #include "platform/gui/application.h"
 #include "platform/gui/singleinstance.h"
 #include "platform/gui/windowmessages.h"
@@ -64,11 +65,14 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-// The process-wide objects the engine calls: the fixed text formats of data files and the
-// windows the alerts drive. Undone at the end of the run.
+// The process-wide set-up before the main window: the fixed text formats of data files, and
+// the reminders window and desktop-alert queue that the alerts drive (freed at the end).
 class TUnitInitialization {
 public:
     TUnitInitialization() { InitFixedFormatSettings(); }
+
+private:
+    TAlertWindowsScope alertWindows_;
 };
 
 } // namespace

@@ -13,11 +13,13 @@
 #include "core/alertactions.h"
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
+#include "core/windows/alertwindowsetup.h"
 #include "core/xmldatafile.h"
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/fileutils.h"
 #include "platform/gui/formhelpers.h"
+#include "platform/gui/soundplayer.h"
 #include "platform/gui/windowmessages.h"
 #include "testutil.h"
 
@@ -40,6 +42,22 @@ protected:
             if (auto* action = m->PayloadAs<TQueuedAlertAction>())
                 action->Run();
     }
+};
+
+// Plays nothing; playing lasts until stopped.
+class SilentPlayer : public ISoundPlayer {
+public:
+    void Play(const std::string& fileName) override {
+        file_ = fileName;
+        playing_ = true;
+    }
+    bool Playing() const override { return playing_; }
+    void Stop() override { playing_ = false; }
+    std::string FileName() const override { return file_; }
+
+private:
+    bool playing_ = false;
+    std::string file_;
 };
 
 // The main window with its hint refreshes and alert-action runs written down.
@@ -152,6 +170,25 @@ TEST_F(MainWindowTest, AfterFireRunsBothRemindersActionsInOrderThenSavesOnce) {
         EXPECT_TRUE(r.GetPlacedToReminderWnd());
         EXPECT_NE(r.GetLatestAlertDateTime(), 0);
     }
+}
+
+TEST_F(MainWindowTest, WithTheRealRemindersWindow) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<SilentPlayer>(); });
+    TfrmMain form(QStringList{QString::fromStdString(file)});
+    form.SystemTimer().stop();
+    TTockwellItemPtr item = AddReminder(form.DB(), "Listed", Now() + kSecond);
+    Tick(form, 1);
+    TfrmRemindersWnd* reminders = frmRemindersWnd();
+    ASSERT_EQ(reminders->RowCount(), 1);
+    EXPECT_EQ(reminders->RowItem(0), item);
+
+    // The reminders window's sound enables "Stop playing sound", which stops it.
+    EXPECT_FALSE(form.actStopPlayingSound->isEnabled());
+    reminders->PlayReminderSound(SourcePath("resources/Tockwell.wav"));
+    EXPECT_TRUE(form.actStopPlayingSound->isEnabled());
+    form.actStopPlayingSound->trigger();
+    EXPECT_FALSE(reminders->SoundPlayer()->Playing());
+    EXPECT_FALSE(form.actStopPlayingSound->isEnabled());
 }
 
 TEST_F(MainWindowTest, TickInsideANestedEventLoopIsSkipped) {
