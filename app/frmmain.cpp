@@ -33,6 +33,7 @@
 #include "core/windows/transparentmsgbox.h"
 #include "core/windows/windowposition.h"
 #include "platform/datetimeformat.h"
+#include "platform/fileutils.h"
 #include "platform/gui/application.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/paintbox.h"
@@ -74,7 +75,6 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     // 1. State, caption and the application's activation events.
     setWindowTitle(QStringLiteral("Tockwell"));
     setWindowIcon(ProgramIcon());
-    setAttribute(Qt::WA_DeleteOnClose, false);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 CallGuarded([&] {
@@ -121,8 +121,7 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     // 10. The calendar group and the today label.
     SetupCalendarGroup();
     RefreshTodayLabel();
-    // 11. Balloon lifetime; the data file starts in XML.
-    balloonLifetime_ = 3;
+    // 11. The balloon lifetime (balloonLifetime_) is 3 seconds; the data file starts in XML.
     // 12. The system timer.
     tmTockwellSystemTimer = new QTimer(this);
     tmTockwellSystemTimer->setInterval(kSystemTimerMs);
@@ -136,8 +135,10 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     // 14. Today in the calendar; the layout, which shows the window unless RunMinimized.
     GoToToday();
     LoadLayoutSettings();
-    // 15. The data file: the command line's, else the last one used, else the default.
-    std::string fileName = params.isEmpty() ? std::string() : params.first().toStdString();
+    // 15. The data file: the command line's (taken from the current folder), else the last one
+    // used, else the default.
+    std::string fileName =
+        params.isEmpty() ? std::string() : ExpandFileName(params.first().toStdString());
     if (fileName.empty())
         fileName = ReadRegistryString(TockwellSettingsKey, "LatestDataFile", "");
     dataFile_->SetFileName(fileName);
@@ -164,7 +165,8 @@ TfrmMain::~TfrmMain() {
         SetMainWindowHandle(nullptr);
     tmTodayIndicator.reset();
     tmCaptionBlink.reset();
-    // The reminders window outlives the manager: unhook it first.
+    // The manager goes before the database it lists; the reminders window, which outlives
+    // both, no longer reaches the manager's handlers.
     dataFile_.reset();
     manager_.reset();
     pnlCaption->SetCaptionPainter(nullptr);
