@@ -192,15 +192,20 @@ void TReminderItem::LoadFromStream(TStream& stream) {
     const int32_t version = stream.ReadValue<int32_t>();
     if (version > ReminderItemVersion)
         throw Exception(NewerVersionMessage());
-    reminderDateTime_ = stream.ReadValue<double>();
-    nextAlertDateTime_ = stream.ReadValue<double>();
-    snoozed_ = stream.ReadValue<uint8_t>() != 0;
-    isAutoAlertEnabled_ = stream.ReadValue<uint8_t>() != 0;
-    autoAlertDelta_ = stream.ReadValue<double>();
-    limitAutoAlertCount_ = stream.ReadValue<uint8_t>() != 0;
-    maxAutoAlertCount_ = stream.ReadValue<int32_t>();
-    autoAlertIndex_ = stream.ReadValue<int32_t>();
-    reminderState_ = static_cast<uint8_t>(stream.ReadValue<int32_t>());
+    try {
+        reminderDateTime_ = stream.ReadValue<double>();
+        nextAlertDateTime_ = stream.ReadValue<double>();
+        snoozed_ = stream.ReadValue<uint8_t>() != 0;
+        isAutoAlertEnabled_ = stream.ReadValue<uint8_t>() != 0;
+        autoAlertDelta_ = stream.ReadValue<double>();
+        limitAutoAlertCount_ = stream.ReadValue<uint8_t>() != 0;
+        maxAutoAlertCount_ = stream.ReadValue<int32_t>();
+        autoAlertIndex_ = stream.ReadValue<int32_t>();
+        reminderState_ = static_cast<uint8_t>(stream.ReadValue<int32_t>());
+    } catch (...) {
+        DropInvalidRepetition(); // what was read stays, a repetition without interval not
+        throw;
+    }
     DropInvalidRepetition();
     for (int kind = 0; kind < AlertKindCount; ++kind)
         GetAction(kind).LoadFromStream(stream);
@@ -255,19 +260,24 @@ void TReminderItem::LoadFromXML(IXMLNode node, const TScheduleReadQuery& query) 
             field = StrToInt(t);
     };
 
-    readFloat("ReminderDateTime", reminderDateTime_);
-    readFloat("NextAlertDateTime", nextAlertDateTime_);
-    readBool("Snoozed", snoozed_);
-    readBool("IsAutoAlertEnabled", isAutoAlertEnabled_);
-    readFloat("AutoAlertDelta", autoAlertDelta_);
-    readBool("LimitAutoAlertCount", limitAutoAlertCount_);
-    readInt("MaxAutoAlertCount", maxAutoAlertCount_);
-    readInt("AutoAlertIndex", autoAlertIndex_);
-    int state = reminderState_;
-    readInt("ReminderState", state);
-    reminderState_ = static_cast<uint8_t>(state);
-    readBool("PlacedToReminderWnd", placedToReminderWnd_);
-    readFloat("LatestAlertDateTime", latestAlertDateTime_);
+    try {
+        readFloat("ReminderDateTime", reminderDateTime_);
+        readFloat("NextAlertDateTime", nextAlertDateTime_);
+        readBool("Snoozed", snoozed_);
+        readBool("IsAutoAlertEnabled", isAutoAlertEnabled_);
+        readFloat("AutoAlertDelta", autoAlertDelta_);
+        readBool("LimitAutoAlertCount", limitAutoAlertCount_);
+        readInt("MaxAutoAlertCount", maxAutoAlertCount_);
+        readInt("AutoAlertIndex", autoAlertIndex_);
+        int state = reminderState_;
+        readInt("ReminderState", state);
+        reminderState_ = static_cast<uint8_t>(state);
+        readBool("PlacedToReminderWnd", placedToReminderWnd_);
+        readFloat("LatestAlertDateTime", latestAlertDateTime_);
+    } catch (...) {
+        DropInvalidRepetition(); // what was read stays, a repetition without interval not
+        throw;
+    }
     DropInvalidRepetition();
 
     GetAction(akActivateReminderWnd).Enabled = false;

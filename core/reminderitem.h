@@ -83,16 +83,16 @@ public:
     // The record, version 2. Reading refuses a version above 2 with Exception
     // (NewerVersionMessage), keeping what it read before; a version below 2 ends after the
     // actions. EReadError on a short stream. Repetition read with an interval not above 0
-    // is switched off.
+    // is switched off, also when reading stops early.
     void SaveToStream(TStream& stream) const;
     void LoadFromStream(TStream& stream);
     // Attributes, one "Alert" child per enabled action, and "R" for the pattern, into node
     // (the "Alerts" or "DefaultAlertSettings" element).
     void SaveToXML(IXMLNode node) const;
     // Applies the attributes present, disables kind 0, then loads "R" and each "Alert" child
-    // (names without regard to case). A bad Boolean or integer raises EConvertError; an
-    // "AlertType" outside 0..6 raises as GetAction does. Repetition with an interval not
-    // above 0 is switched off.
+    // (names without regard to case). A bad number or Boolean raises EConvertError, keeping
+    // what was read before; an "AlertType" outside 0..6 raises as GetAction does. Repetition
+    // with an interval not above 0 is switched off, also when reading stops early.
     void LoadFromXML(IXMLNode node, const TScheduleReadQuery& query = {});
 
     // ---- Fields -------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/datetimeformat.h"
 #include "platform/sysutils.h"
@@ -66,8 +67,14 @@ bool TSortedTockwelDB::Remove(const TTockwellItem* item) {
 TTockwellDB::TTockwellDB() = default;
 
 TTockwellDB::~TTockwellDB() {
-    for (const TTockwellItemPtr& item : items_)
+    for (const TTockwellItemPtr& item : *items_)
         item->MarkRemoved();
+}
+
+TTockwellDB::TItemList& TTockwellDB::MutableItems() {
+    if (items_.use_count() > 1)
+        items_ = std::make_shared<TItemList>(*items_);
+    return *items_;
 }
 
 TTockwellItemPtr TTockwellDB::NewItem(const std::string& caption, TDateTime date) {
@@ -87,7 +94,7 @@ void TTockwellDB::Add(const TTockwellItemPtr& item) {
         throw Exception("The reminder belongs to another database.");
     item->MarkAdded(this);
     item->OnDelete = [this](const IReminderAwareItemPtr& entry) { Remove(entry); };
-    items_.push_back(item);
+    MutableItems().push_back(item);
 }
 
 TTockwellItemPtr TTockwellDB::AddNew(const std::string& caption, TDateTime date) {
@@ -98,7 +105,7 @@ TTockwellItemPtr TTockwellDB::AddNew(const std::string& caption, TDateTime date)
 
 int TTockwellDB::IndexOf(const IReminderAwareItemPtr& item) const {
     for (int i = 0; i < Count(); ++i)
-        if (static_cast<IReminderAwareItem*>(items_[i].get()) == item.get())
+        if (static_cast<IReminderAwareItem*>((*items_)[i].get()) == item.get())
             return i;
     return -1;
 }
@@ -109,8 +116,9 @@ bool TTockwellDB::Remove(const IReminderAwareItemPtr& item) {
     const int index = IndexOf(item);
     if (index < 0)
         return false;
-    const TTockwellItemPtr entry = items_[index];
-    items_.erase(items_.begin() + index);
+    const TTockwellItemPtr entry = (*items_)[index];
+    TItemList& items = MutableItems();
+    items.erase(items.begin() + index);
     AlertIndex.Remove(entry.get());
     DayItems.Remove(entry.get());
     entry->MarkRemoved();
@@ -118,16 +126,16 @@ bool TTockwellDB::Remove(const IReminderAwareItemPtr& item) {
 }
 
 void TTockwellDB::ForEachItem(const TReminderItemEvent& proc) {
-    const std::vector<TTockwellItemPtr> snapshot = items_;
-    for (const TTockwellItemPtr& item : snapshot)
+    const std::shared_ptr<const TItemList> list = items_;
+    for (const TTockwellItemPtr& item : *list)
         if (!item->IsRemoved())
             proc(item);
 }
 
 void TTockwellDB::Clear() {
-    const std::vector<TTockwellItemPtr> old = std::move(items_);
-    items_.clear();
-    for (const TTockwellItemPtr& item : old)
+    const std::shared_ptr<const TItemList> old =
+        std::exchange(items_, std::make_shared<TItemList>());
+    for (const TTockwellItemPtr& item : *old)
         item->MarkRemoved();
     DayItems.Clear();
     RebuildIndexes();
@@ -137,10 +145,10 @@ void TTockwellDB::Clear() {
 
 void TTockwellDB::RebuildIndexes() {
     ReminderDays.Clear();
-    for (const TTockwellItemPtr& item : items_)
+    for (const TTockwellItemPtr& item : *items_)
         if (item->HasReminder())
             ReminderDays.AddDate(item->NextAlertDateTime());
-    AlertIndex.Assign(items_);
+    AlertIndex.Assign(*items_);
 }
 
 TTockwellItemPtr TTockwellDB::GetNextAlertItem() const {

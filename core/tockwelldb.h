@@ -55,15 +55,18 @@ public:
     void Add(const TTockwellItemPtr& item);
     // NewItem followed by Add.
     TTockwellItemPtr AddNew(const std::string& caption, TDateTime date);
-    int Count() const { return static_cast<int>(items_.size()); }
-    // index 0 .. Count() - 1, else std::out_of_range.
-    const TTockwellItemPtr& GetItem(int index) const { return items_.at(index); }
-    IReminderAwareItemPtr GetItemIntf(int index) const { return items_.at(index); }
+    int Count() const { return static_cast<int>(items_->size()); }
+    // index 0 .. Count() - 1, else std::out_of_range. The reference lasts until the next
+    // change of the list.
+    const TTockwellItemPtr& GetItem(int index) const { return items_->at(index); }
+    IReminderAwareItemPtr GetItemIntf(int index) const { return items_->at(index); }
     int IndexOf(const IReminderAwareItemPtr& item) const;
     // Takes the entry out of the list and of both entry indexes and marks it removed; true
     // when it was there. The entry's own Delete() ends here.
     bool Remove(const IReminderAwareItemPtr& item);
     // Calls proc with each entry present when the walk began, skipping those removed since.
+    // The walk holds the list it began with; a change during the walk gives the database a
+    // copy of its own, so walks cost no copy unless the list changes meanwhile.
     void ForEachItem(const TReminderItemEvent& proc) override;
     // Empties the entry list (entries marked removed) and the indexes. Holidays, workdays,
     // colours, default alert settings and options stay.
@@ -137,5 +140,9 @@ public:
     TTockwellOptions DBSettings;
 
 private:
-    std::vector<TTockwellItemPtr> items_;
+    using TItemList = std::vector<TTockwellItemPtr>;
+    // The list to change: copied first while a walk holds it.
+    TItemList& MutableItems();
+
+    std::shared_ptr<TItemList> items_ = std::make_shared<TItemList>();
 };

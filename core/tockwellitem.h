@@ -16,6 +16,11 @@ class TTockwellDB;
 
 class TTockwellItem : public IReminderAwareItem,
                       public std::enable_shared_from_this<TTockwellItem> {
+    // First, so that a walk over many entries finds them in the cache line it reads anyway.
+    std::unique_ptr<TReminderItem> reminder_;
+    const TTockwellDB* owner_ = nullptr;
+    bool removed_ = false;
+
 public:
     // Created and Updated := Now(); no reminder yet.
     TTockwellItem();
@@ -69,10 +74,6 @@ private:
     // database freed): OnDelete is cleared and IsRemoved() is true until it is added again.
     void MarkAdded(const TTockwellDB* owner);
     void MarkRemoved();
-
-    std::unique_ptr<TReminderItem> reminder_;
-    const TTockwellDB* owner_ = nullptr;
-    bool removed_ = false;
 };
 
 using TTockwellItemPtr = std::shared_ptr<TTockwellItem>;

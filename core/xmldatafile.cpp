@@ -104,7 +104,7 @@ void TTockwellDB::SaveToXML(IXMLNode root) const {
     }
 
     IXMLNode reminders = root.AddChild("Reminders");
-    for (const TTockwellItemPtr& item : items_)
+    for (const TTockwellItemPtr& item : *items_)
         item->SaveToXML(reminders);
 
     DBSettings.SaveToXML(root.AddChild("DBSettings"));

@@ -195,6 +195,16 @@ TEST(ReminderItem, RepetitionNeedsAPositiveInterval) {
     fromXml.LoadFromXML(node);
     EXPECT_FALSE(fromXml.GetIsAutoAlertEnabled());
 
+    // Also when reading stops at a bad value or a short stream after the flag.
+    node.SetAttribute("AutoAlertDelta", "0.5x");
+    TReminderItem stopped;
+    EXPECT_THROW(stopped.LoadFromXML(node), EConvertError);
+    EXPECT_FALSE(stopped.GetIsAutoAlertEnabled());
+    TMemoryStream shortRecord(bytes.substr(0, 4 + 8 + 8 + 1 + 1 + 4));
+    EXPECT_THROW(stopped.LoadFromStream(shortRecord), EReadError);
+    EXPECT_FALSE(stopped.GetIsAutoAlertEnabled());
+    node.SetAttribute("AutoAlertDelta", "-0.5");
+
     FakeAlertEnvironment env;
     auto item = Due(At(2024, 1, 1));
     item->GetReminder().LoadFromXML(node);
@@ -453,4 +463,9 @@ TEST(ReminderItem, XmlPartialElementsAndErrors) {
     EXPECT_THROW(r.LoadFromXML(bad.DocumentElement()), EConvertError);
     bad.LoadFromText("<Alerts Snoozed='maybe'/>");
     EXPECT_THROW(r.LoadFromXML(bad.DocumentElement()), EConvertError);
+    // A number that cannot be read is an error, not a silent 0 (which clears the alert).
+    bad.LoadFromText("<Alerts NextAlertDateTime='45001.5a'/>");
+    r.SetNextAlertDateTime(45001.5);
+    EXPECT_THROW(r.LoadFromXML(bad.DocumentElement()), EConvertError);
+    EXPECT_EQ(r.GetNextAlertDateTime(), 45001.5);
 }

@@ -1,11 +1,20 @@
 // Renders the alert windows and checks what breaks visibly: size, text, glyphs, icon.
 // With TOCKWELL_SHOTS set to a folder the images are saved there for a look.
+#include <QGuiApplication>
+#include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTreeWidget>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include "alerttestutil.h"
+#include "core/tockwelldb.h"
+#include "core/windows/reminderswnd.h"
 #include "core/windows/transparentmsgbox.h"
+#include "fakealertwindows.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 #include "testutil.h"
@@ -99,4 +108,69 @@ TEST(Screenshots, SpeedButtons) {
     }
     Save(sheet, "speedbuttons.png");
     SetThemesEnabled(was);
+}
+
+TEST(Screenshots, RemindersWindow) {
+    TempRegistry registry;
+    FakeAlertEnvironment env;
+    const TDateTime t0 = EncodeDateTime(2024, 3, 4, 9, 0, 0, 0);
+    FixedClock clock(t0);
+    TTockwellDB db;
+    auto wnd = std::make_shared<TfrmRemindersWnd>();
+    SetRemindersWindow(wnd);
+    for (const char* caption : {"Dentist appointment", "Call the plumber", "Pay the rent"}) {
+        TTockwellItemPtr item = db.AddNew(caption, t0);
+        item->GetReminder().CheckAlert(item, t0);
+    }
+    wnd->ProcessPendingAlertActions();
+    db.GetItem(0)->GetReminder().SetNextAlertDateTime(t0 + 1);
+    clock.Set(t0 + 25 * OneMinute);
+    wnd->lvReminders->setCurrentItem(wnd->lvReminders->topLevelItem(0));
+    wnd->RefreshRows();
+
+    // On a real display (xvfb-run with QT_QPA_PLATFORM=xcb) the screen itself is captured.
+    QImage img;
+    if (QGuiApplication::platformName() == "xcb") {
+        wnd->ShowAndActivate();
+        for (int i = 0; i < 20; ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(10);
+        }
+        QRect r = wnd->geometry();
+        img = wnd->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+    } else {
+        img = wnd->grab().toImage();
+    }
+    img = img.convertToFormat(QImage::Format_RGB32);
+    Save(img, "reminders.png");
+    ASSERT_EQ(img.size(), QSize(459, 296));
+    // Text is what differs clearly from the background at the area's top-left corner.
+    auto ink = [&](QRect area) {
+        const QColor bg(img.pixel(area.topLeft()));
+        return CountColor(img, area, [&](QColor c) {
+            return std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) +
+                       std::abs(c.blue() - bg.blue()) >
+                   200;
+        });
+    };
+    EXPECT_GT(ink(wnd->lbTaskCaption->geometry()), 60); // bold caption
+    EXPECT_GT(ink(wnd->lbTaskDue->geometry()), 40);
+    EXPECT_GT(ink(wnd->lbNextAlert->geometry()), 40);
+    EXPECT_GT(ink(wnd->btnDismiss->geometry().adjusted(3, 3, -3, -3)), 20);
+    EXPECT_GT(ink(wnd->btnSnooze->geometry().adjusted(3, 3, -3, -3)), 20);
+    // Three rows with their due texts, and nothing below the last row.
+    QTreeWidget* lv = wnd->lvReminders;
+    const QPoint origin = lv->viewport()->mapTo(wnd.get(), QPoint(0, 0));
+    for (int row = 0; row < 3; ++row) {
+        QRect subject = lv->visualItemRect(lv->topLevelItem(row)).translated(origin);
+        subject.setWidth(270);
+        QRect due = subject.translated(280, 0);
+        due.setWidth(110);
+        EXPECT_GT(ink(subject), 30) << "row " << row;
+        EXPECT_GT(ink(due), 30) << "row " << row;
+    }
+    QRect below = lv->visualItemRect(lv->topLevelItem(2)).translated(origin);
+    below.moveTop(below.bottom() + 4);
+    EXPECT_EQ(ink(below), 0);
+    wnd->hide();
 }

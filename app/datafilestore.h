@@ -1,0 +1,82 @@
+#pragma once
+// The main window's data file: which file holds the database, the format it was read in, and
+// reading it and writing it safely after every change. XML is the default format; a file that
+// is not XML is read as binary and written back as binary. Failures reach the user as error
+// boxes; a failed save offers the save dialog. GUI thread only.
+//
+// A file that exists but cannot be read is never written over: the database is saved to an
+// unused name beside it instead, and the error box names that file.
+
+#include <functional>
+#include <string>
+
+class TReminderManager;
+class TTockwellDB;
+
+class TDataFileStore {
+public:
+    // Works on db; manager's short list is emptied whenever another file is opened.
+    TDataFileStore(TTockwellDB& db, TReminderManager& manager);
+
+    // The data file's name; "" until one is chosen.
+    const std::string& FileName() const { return fileName_; }
+    // Sets the name (nothing is read or written).
+    void SetFileName(const std::string& fileName);
+    // True when the file was read as XML or is new: saves write XML.
+    bool XMLMode() const { return xmlMode_; }
+    // Where saves go while FileName() is a file that could not be read; "" otherwise.
+    const std::string& SaveRedirect() const { return redirect_; }
+
+    // Reads FileName() (the default file when empty) into the emptied database: as XML, and
+    // when that fails for any reason but a foreign root element, as binary. A missing file
+    // leaves the database empty (the first save creates it). A file that cannot be read is
+    // reported in an error box ("Error opening data file ..."), keeps its name and is
+    // protected from saves (SaveRedirect). The database's indexes are rebuilt and the name is
+    // stored as "LatestDataFile". True when the file was read or is new.
+    bool Open();
+    // Writes the whole database to FileName() (the default file when empty; SaveRedirect()
+    // while set) through a temporary file, keeping the previous file as ".bak" unless
+    // deleteBackup; then stores the name as "LatestDataFile". On failure shows the error box
+    // and asks for another file (OnAskSaveFileName), which becomes the current file, until a
+    // save succeeds or the user cancels. A save asked for while a failing one waits for the
+    // user returns at once: the waiting save writes the whole database. True when written.
+    bool Save(bool deleteBackup = false);
+    // Saves to fileName, which becomes the current file; the format stays.
+    bool SaveAs(const std::string& fileName);
+
+    // Writes the database to fileName in the current format, replacing the file. Raises the
+    // writer's exception.
+    void WriteDataFile(const std::string& fileName);
+    // Reads an XML data file. ExXMLFormatError for a foreign root element; the parser's or
+    // reader's exception otherwise.
+    void LoadXML(const std::string& fileName);
+    // Reads a binary data file; ExInvalidFileFormat for a file that is not one.
+    void LoadBinary(const std::string& fileName);
+    // Writes the binary form to fileName.
+    void SaveBinary(const std::string& fileName);
+    // Empties the manager's short list (and the reminders window) and the database.
+    void NewDataFile();
+
+    // "TockwellDB.tock" in a "Tockwell" folder under the user's documents folder (not created
+    // here), or in the program's folder when there is no documents folder.
+    static std::string DefaultDataFile();
+    // A name beside fileName that no file has: "<name> (2)<ext>", "<name> (3)<ext>", ...
+    static std::string UnusedNameBeside(const std::string& fileName);
+
+    // Asks for another file to save to, starting from current; "" when the user cancels.
+    // Defaults to the save dialog shown with top-most windows lowered.
+    std::function<std::string(const std::string& current)> OnAskSaveFileName;
+
+private:
+    bool TrySave(const std::string& target, bool deleteBackup);
+
+    TTockwellDB& db_;
+    TReminderManager& manager_;
+    std::string fileName_;
+    std::string redirect_;
+    bool xmlMode_ = true;
+    bool saving_ = false;
+};
+
+// The save dialog for data files; "" when cancelled.
+std::string AskDataFileName(const std::string& current);

@@ -1,0 +1,146 @@
+#include "app/startup.h"
+
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/frmmain.h"
+#include "core/fixedformats.h"
+#include "core/registrymanager.h"
+#include "core/windows/alertwindowsetup.h"
+#include "platform/gui/application.h"
+#include "platform/gui/singleinstance.h"
+#include "platform/gui/windowmessages.h"
+
+namespace {
+
+// The signal handler's only way out: the write end of a socket pair that the event loop
+// watches. Set while RunTockwell runs.
+int terminationPipe[2] = {-1, -1};
+
+extern "C" void OnTerminationSignal(int) {
+    char c = 1;
+    if (terminationPipe[1] >= 0)
+        (void)!::write(terminationPipe[1], &c, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP close the main window as the Exit command does, so the program
+// ends through its normal path. Restores the default handlers at the end.
+class TTerminationSignals {
+public:
+    explicit TTerminationSignals(std::function<void()> onSignal) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0)
+            return;
+        notifier_ = std::make_unique<QSocketNotifier>(terminationPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [onSignal] {
+            char buffer[16];
+            (void)!::read(terminationPipe[0], buffer, sizeof buffer);
+            CallGuarded(onSignal);
+        });
+        struct sigaction sa {};
+        sa.sa_handler = OnTerminationSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+            ::sigaction(sig, &sa, nullptr);
+    }
+    ~TTerminationSignals() {
+        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(sig, SIG_DFL);
+        notifier_.reset();
+        for (int& fd : terminationPipe) {
+            if (fd >= 0)
+                ::close(fd);
+            fd = -1;
+        }
+    }
+    TTerminationSignals(const TTerminationSignals&) = delete;
+    TTerminationSignals& operator=(const TTerminationSignals&) = delete;
+
+private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// The process-wide set-up before the main window: the fixed text formats of data files, and
+// the reminders window and desktop-alert queue that the alerts drive (freed at the end).
+class TUnitInitialization {
+public:
+    TUnitInitialization() { InitFixedFormatSettings(); }
+
+private:
+    TAlertWindowsScope alertWindows_;
+};
+
+} // namespace
+
+std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request) {
+    if (request == ActivateRequest) {
+        if (!form)
+            return StartingAnswer;
+        SendWindowMessage(form, WM_ACTIVATE_INSTANCE);
+        return DoneAnswer;
+    }
+    if (request == QuitRequest) {
+        if (!form)
+            return StartingAnswer;
+        // Closed after the answer went out: closing ends the event loop.
+        QTimer::singleShot(0, form, [f = QPointer<TfrmMain>(form)] {
+            if (f)
+                f->Exit();
+        });
+        return DoneAnswer;
+    }
+    return UnknownAnswer;
+}
+
+int RunTockwell(int argc, char** argv) {
+    TApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Tockwell"));
+    app.setQuitOnLastWindowClosed(false);
+    QStringList params = app.arguments().mid(1);
+    const bool quit = params.removeAll(QStringLiteral("--quit")) > 0;
+    // A termination signal closes the main window; one that comes while the window is being
+    // made closes it as soon as it exists.
+    QPointer<TfrmMain> mainForm;
+    bool terminate = false;
+    TTerminationSignals terminationSignals([&] {
+        if (mainForm)
+            mainForm->Exit();
+        else
+            terminate = true;
+    });
+
+    // One instance per user.
+    TSingleInstance instance("tockwell");
+    bool first = true;
+    try {
+        first = instance.TryLock();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Tockwell: cannot check for a running instance: %s\n", e.what());
+    }
+    if (quit) {
+        if (first)
+            return 0; // nothing runs
+        return instance.SendRequest(QuitRequest, InstanceAnswerTimeoutMs) ? 0 : 1;
+    }
+    if (!first && !RegistryValueExists(DebugSettingsKey, AllowMultipleInstancesValue)) {
+        if (!instance.SendRequest(ActivateRequest, InstanceAnswerTimeoutMs))
+            std::fprintf(stderr, "Tockwell is already running but does not answer.\n");
+        return 0;
+    }
+
+    TUnitInitialization unit;
+    instance.OnRequest = [&mainForm](const std::string& request) {
+        return AnswerInstanceRequest(mainForm.data(), request);
+    };
+    TfrmMain form(params);
+    mainForm = &form;
+    form.OnClosed = [] { QCoreApplication::quit(); };
+    if (terminate)
+        form.Exit();
+    return app.exec();
+}

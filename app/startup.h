@@ -1,0 +1,32 @@
+#pragma once
+// The program's main block: one instance per user (a later start hands its request to the
+// running one and ends), the engine's process-wide set-up, the main window and the event loop.
+//
+// Command line: tockwell [data file] [--quit]. "--quit" asks the running instance to exit and
+// starts nothing.
+
+#include <string>
+
+class TfrmMain;
+
+// What a later start asks the running instance, and the running instance's answers.
+inline constexpr char ActivateRequest[] = "activate"; // show the main window, expanded
+inline constexpr char QuitRequest[] = "quit";         // the Exit command
+inline constexpr char DoneAnswer[] = "ok";
+inline constexpr char StartingAnswer[] = "starting"; // the main window does not exist yet
+inline constexpr char UnknownAnswer[] = "unknown";
+
+// How long a later start waits for the running instance's answer, in milliseconds.
+inline constexpr int InstanceAnswerTimeoutMs = 5000;
+
+// The settings key and value that let several instances run at once (only its existence
+// counts).
+inline constexpr char DebugSettingsKey[] = "Software\\Fernhollow\\Tockwell\\Settings\\Debug";
+inline constexpr char AllowMultipleInstancesValue[] = "AllowMultipleInstances";
+
+// Answers a later start's request on the main window (null while it is being created):
+// "activate" shows it expanded and active; "quit" closes it once the answer is on its way.
+std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request);
+
+// The whole program with main's arguments; returns the exit code.
+int RunTockwell(int argc, char** argv);

@@ -1,0 +1,128 @@
+#include "core/remindertreefilter.h"
+
+#include <cmath>
+
+#include "core/datetexts.h"
+#include "core/sortedlists.h"
+#include "platform/datetimeformat.h"
+
+namespace {
+
+constexpr int DayGroupLast = 8; // groups 0..8 are single days
+constexpr int NextWeekGroup = 9;
+constexpr int ThisMonthGroup = 10;
+constexpr int NextMonthGroup = 11;
+constexpr int LaterGroup = 12;
+constexpr int DismissedGroup = 13;
+
+const TReminderTreeItem* AsReminder(const TFilterTreeItem& item) {
+    return dynamic_cast<const TReminderTreeItem*>(&item);
+}
+
+TDateTime FirstOfMonth(TDateTime day) {
+    int y, m, d;
+    DecodeDate(day, y, m, d);
+    return EncodeDate(y, m, 1);
+}
+
+TDateTime LastOfMonth(TDateTime day) {
+    int y, m, d;
+    DecodeDate(day, y, m, d);
+    return EncodeDate(y, m, DaysInAMonth(y, m));
+}
+
+} // namespace
+
+// ---- TReminderTreeItem --------------------------------------------------------------------
+
+std::string TReminderTreeItem::GetCaption() const {
+    return Data ? Data->Caption : std::string();
+}
+
+void TReminderTreeItem::SetCaption(const std::string& caption) {
+    if (Data)
+        Data->Caption = caption;
+}
+
+TDateTime TReminderTreeItem::NextAlertDateTime() const {
+    return Data ? Data->NextAlertDateTime() : 0;
+}
+
+TDateTime TReminderTreeItem::ReminderDateTime() const {
+    const TReminderItem* reminder = Data ? Data->FindReminder() : nullptr;
+    return reminder ? reminder->GetReminderDateTime() : 0;
+}
+
+int TReminderTreeItem::Compare(const TFilterTreeItem& other) const {
+    const TReminderTreeItem* o = AsReminder(other);
+    if (!o)
+        return 0;
+    return CompareValues(TrimTimePrecision(true, true, ReminderDateTime()),
+                         TrimTimePrecision(true, true, o->ReminderDateTime()));
+}
+
+// ---- TReminderTreeGroup -------------------------------------------------------------------
+
+int TReminderTreeGroup::Compare(const TFilterTreeItem& other) const {
+    const TReminderTreeGroup* o = dynamic_cast<const TReminderTreeGroup*>(&other);
+    if (!o)
+        return TFilterTreeGroup::Compare(other);
+    const int byStart = CompareValues(StartDate, o->StartDate);
+    return byStart != 0 ? byStart : CompareValues(EndDate, o->EndDate);
+}
+
+void TReminderTreeGroup::InitFromItem(const TFilterTreeItem& item) {
+    const TReminderTreeItem* reminder = AsReminder(item);
+    const TDateTime next = reminder ? reminder->NextAlertDateTime() : 0;
+    const TDateTime today = Date();
+    const TDateTime weekStart = today - (DayOfTheWeek(today) - 1); // Monday
+    GroupIndex = DateGroupIndex(next);
+    StartDate = WholeDay(next);
+    if (GroupIndex <= DayGroupLast) {
+        EndDate = StartDate;
+        SetCaption(RelativeDayName(rdoToday | rdoTomorrow | rdoYesterday | rdoWeekdayNames, false,
+                                   true, StartDate));
+        return;
+    }
+    switch (GroupIndex) {
+    case NextWeekGroup:
+        StartDate = weekStart + 7;
+        EndDate = StartDate + 6;
+        SetCaption("Next Week");
+        break;
+    case ThisMonthGroup:
+        StartDate = weekStart + 14;
+        EndDate = LastOfMonth(StartDate);
+        SetCaption("This Month (" + FormatDateTime("mmmm", EndDate) + ")");
+        break;
+    case NextMonthGroup:
+        StartDate = IncMonth(FirstOfMonth(today), 1);
+        EndDate = LastOfMonth(StartDate);
+        SetCaption("Next Month (" + FormatDateTime("mmmm", EndDate) + ")");
+        break;
+    case LaterGroup:
+        StartDate = IncMonth(FirstOfMonth(today), 2);
+        EndDate = LaterEndDate;
+        SetCaption("Later");
+        break;
+    case DismissedGroup:
+    default:
+        StartDate = 0;
+        EndDate = today - 1;
+        SetCaption("Dismissed");
+        break;
+    }
+}
+
+bool TReminderTreeGroup::Accepts(const TFilterTreeItem& item) const {
+    const TReminderTreeItem* reminder = AsReminder(item);
+    return reminder && GroupIndex >= 0 &&
+           DateGroupIndex(reminder->NextAlertDateTime()) == GroupIndex;
+}
+
+TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry) {
+    TFilterTreeItemPtr item = std::make_unique<TReminderTreeItem>(entry);
+    if (TFilterTreeItem* group = tree.FindGroupFor(item))
+        return group;
+    return tree.AddGroup(std::make_unique<TReminderTreeGroup>(), std::move(item));
+}

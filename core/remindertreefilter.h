@@ -1,0 +1,59 @@
+#pragma once
+// The reminders list's tree: reminder entries grouped by the date range of their next alert
+// (today, tomorrow, the later days of this week, next week, later this month, next month,
+// later, and "Dismissed" for none or a past one), as seen from Now(). Groups sort by their
+// start date, reminders within a group by reminder time.
+
+#include <climits>
+
+#include "core/tockwellitem.h"
+#include "core/treefilter.h"
+#include "platform/datetime.h"
+
+// One reminder entry in the tree.
+class TReminderTreeItem : public TFilterTreeObject {
+public:
+    explicit TReminderTreeItem(TTockwellItemPtr entry) : Data(std::move(entry)) {}
+
+    // The entry's caption ("" without an entry); setting changes the entry's caption.
+    std::string GetCaption() const override;
+    void SetCaption(const std::string& caption) override;
+    // By the reminder time with seconds and milliseconds dropped: -1, 0 or 1 (0 against
+    // anything that is not a reminder).
+    int Compare(const TFilterTreeItem& other) const override;
+
+    // The reminder's next alert and reminder time; 0 without entry or reminder.
+    TDateTime NextAlertDateTime() const;
+    TDateTime ReminderDateTime() const;
+
+    TTockwellItemPtr Data; // the entry the node stands for
+};
+
+// A date range of the tree. StartDate and EndDate are whole days.
+class TReminderTreeGroup : public TFilterTreeGroup {
+public:
+    // By StartDate, then by EndDate (so a one-day group sorts before a week that starts on
+    // the same day): -1, 0 or 1.
+    int Compare(const TFilterTreeItem& other) const override;
+    // Takes the date group of the reminder's next alert (DateGroupIndex) and sets the range
+    // and caption: one day (0 today .. 8 the last day of this week) named by its relative
+    // name and date; 9 "Next Week" (Monday to Sunday); 10 "This Month (<month>)" from the
+    // Monday after next week to the month's end; 11 "Next Month (<month>)"; 12 "Later" (the
+    // first of the month after next on, EndDate LaterEndDate); 13 "Dismissed" (StartDate 0 to
+    // yesterday).
+    void InitFromItem(const TFilterTreeItem& item) override;
+    // A reminder whose next alert falls in the same date group. The ranges of "tomorrow" and
+    // "Next Week", and of "Next Week" and "Next Month", can share days; the date group keeps
+    // each reminder in its own range whatever the order of filing.
+    bool Accepts(const TFilterTreeItem& item) const override;
+
+    static constexpr TDateTime LaterEndDate = INT_MAX;
+
+    TDateTime StartDate = 0;
+    TDateTime EndDate = 0;
+    int GroupIndex = -1; // DateGroupIndex of the range; -1 before InitFromItem
+};
+
+// Wraps entry in a TReminderTreeItem and files it under the first group that accepts it,
+// opening a TReminderTreeGroup for it when none does. Returns the group.
+TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry);

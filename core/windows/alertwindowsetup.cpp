@@ -1,0 +1,55 @@
+#include "core/windows/alertwindowsetup.h"
+
+#include <QCoreApplication>
+
+#include "core/windows/transparentmsgbox.h"
+#include "platform/gui/messageboxes.h"
+#include "platform/gui/topmosts.h"
+
+namespace {
+
+// Keeps the stay-on-top windows lowered for its lifetime.
+class TTopMostsLowered {
+public:
+    TTopMostsLowered() { NormalizeTopMosts(); }
+    ~TTopMostsLowered() { RestoreTopMosts(); }
+    TTopMostsLowered(const TTopMostsLowered&) = delete;
+    TTopMostsLowered& operator=(const TTopMostsLowered&) = delete;
+};
+
+} // namespace
+
+void TDesktopAlertQueue::AddMessage(const std::string& text, IReminderAwareItemPtr item,
+                                    TReminderItemEvent click) {
+    manager_.AddMessage(text, std::move(item), std::move(click));
+}
+
+void TMessageBoxAlertDialogs::ShowModalMessage(const std::string& text) {
+    TTopMostsLowered lowered;
+    MessageBoxes().MessageBox(text, QCoreApplication::applicationName().toStdString(),
+                              mtInformation, Buttons(mbOK));
+}
+
+void TMessageBoxAlertDialogs::ShowErrorBox(const std::string& text) {
+    MessageBoxes().ErrorBox(text);
+}
+
+void InitAlertWindows(TSoundPlayerFactory soundPlayerFactory) {
+    DoneAlertWindows();
+    InitTranspMsgBoxManager();
+    SetDesktopAlertQueue(std::make_shared<TDesktopAlertQueue>(*TranspMsgBoxManager()));
+    SetRemindersWindow(
+        std::shared_ptr<TfrmRemindersWnd>(new TfrmRemindersWnd(std::move(soundPlayerFactory))));
+    SetAlertDialogs(std::make_shared<TMessageBoxAlertDialogs>());
+}
+
+void DoneAlertWindows() {
+    SetAlertDialogs(nullptr);
+    SetRemindersWindow(nullptr);
+    SetDesktopAlertQueue(nullptr);
+    DoneTranspMsgBoxManager();
+}
+
+TfrmRemindersWnd* frmRemindersWnd() {
+    return dynamic_cast<TfrmRemindersWnd*>(RemindersWindow().get());
+}

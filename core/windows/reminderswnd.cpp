@@ -1,0 +1,475 @@
+#include "core/windows/reminderswnd.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <cmath>
+
+#include "core/durationtexts.h"
+#include "core/reminderitem.h"
+#include "core/windows/altkeyrepaint.h"
+#include "platform/datetimeformat.h"
+#include "platform/fileutils.h"
+#include "platform/gui/application.h"
+#include "platform/gui/soundplayer.h"
+#include "platform/gui/windowmessages.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+constexpr int ClientWidth = 459, ClientHeight = 296;
+
+const char* const SnoozeTimes[] = {"5 minutes", "10 minutes", "15 minutes", "20 minutes", "1 hour",
+                                   "2 hours",   "4 hours",    "8 hours",    "1 day",      "2 days",
+                                   "3 days",    "4 days",     "1 week",     "2 weeks"};
+
+// A row of the list: caption, due text, and the entry it stands for.
+class TReminderRow : public QTreeWidgetItem {
+public:
+    explicit TReminderRow(IReminderAwareItemPtr item) : Item(std::move(item)) {}
+    IReminderAwareItemPtr Item;
+};
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      playerFactory_(std::move(soundPlayerFactory)) {
+    setObjectName("frmRemindersWnd");
+    setWindowTitle("Tockwell - Reminders");
+    setFixedSize(ClientWidth, ClientHeight);
+    // Hiding this window never ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    lbTaskCaption = new QLabel(this);
+    lbTaskCaption->setObjectName("lbTaskCaption");
+    lbTaskCaption->setGeometry(8, 8, 443, 17);
+    QFont bold = lbTaskCaption->font();
+    bold.setBold(true);
+    lbTaskCaption->setFont(bold);
+    lbTaskDue = new QLabel(this);
+    lbTaskDue->setObjectName("lbTaskDue");
+    lbTaskDue->setGeometry(8, 28, 443, 15);
+    lbNextAlert = new QLabel(this);
+    lbNextAlert->setObjectName("lbNextAlert");
+    lbNextAlert->setGeometry(8, 44, 443, 15);
+
+    lvReminders = new QTreeWidget(this);
+    lvReminders->setObjectName("lvReminders");
+    lvReminders->setGeometry(8, 64, 443, 148);
+    lvReminders->setColumnCount(2);
+    lvReminders->setHeaderLabels({"Subject", "Due in"});
+    lvReminders->setColumnWidth(0, 280);
+    lvReminders->setColumnWidth(1, 120);
+    lvReminders->header()->setSectionsClickable(false);
+    lvReminders->header()->setSectionsMovable(false);
+    lvReminders->header()->setStretchLastSection(false);
+    lvReminders->setRootIsDecorated(false);
+    lvReminders->setItemsExpandable(false);
+    lvReminders->setUniformRowHeights(true);
+    lvReminders->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvReminders->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvReminders->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    btnOpenTask = new QPushButton("&Open Item", this);
+    btnOpenTask->setObjectName("btnOpenTask");
+    btnOpenTask->setGeometry(8, 218, 90, 25);
+    btnDismiss = new QPushButton("&Dismiss", this);
+    btnDismiss->setObjectName("btnDismiss");
+    btnDismiss->setGeometry(361, 218, 90, 25);
+
+    lbSnoozeTime = new QLabel("&Remind again in:", this);
+    lbSnoozeTime->setObjectName("lbSnoozeTime");
+    lbSnoozeTime->setGeometry(8, 248, 200, 15);
+    cbSnoozeTime = new QComboBox(this);
+    cbSnoozeTime->setObjectName("cbSnoozeTime");
+    cbSnoozeTime->setGeometry(8, 265, 345, 23);
+    cbSnoozeTime->setEditable(true);
+    cbSnoozeTime->setInsertPolicy(QComboBox::NoInsert);
+    cbSnoozeTime->setMaxVisibleItems(20);
+    cbSnoozeTime->setToolTip("Select lead time");
+    for (const char* text : SnoozeTimes)
+        cbSnoozeTime->addItem(text);
+    lbSnoozeTime->setBuddy(cbSnoozeTime);
+    btnSnooze = new QPushButton("&Snooze", this);
+    btnSnooze->setObjectName("btnSnooze");
+    btnSnooze->setGeometry(361, 264, 90, 25);
+
+    connect(lvReminders, &QTreeWidget::itemSelectionChanged, this,
+            [this] { CallGuarded([this] { lvRemindersChange(); }); });
+    connect(lvReminders, &QTreeWidget::itemDoubleClicked, this,
+            [this] { CallGuarded([this] { btnOpenTaskClick(); }); });
+    connect(btnOpenTask, &QPushButton::clicked, this,
+            [this] { CallGuarded([this] { btnOpenTaskClick(); }); });
+    connect(btnDismiss, &QPushButton::clicked, this,
+            [this] { CallGuarded([this] { btnDismissClick(); }); });
+    connect(btnSnooze, &QPushButton::clicked, this,
+            [this] { CallGuarded([this] { btnSnoozeClick(); }); });
+
+    // Key preview: the window sees every key of its controls before they do.
+    qApp->installEventFilter(this);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(ClientWidth / 2, ClientHeight / 2));
+    }
+    FormCreate();
+}
+
+TfrmRemindersWnd::~TfrmRemindersWnd() {
+    // The player goes before the options (FormDestroy); rows release their entries with the
+    // list.
+    player_.reset();
+    Options.reset();
+}
+
+void TfrmRemindersWnd::FormCreate() {
+    OnOpenReminder = nullptr;
+    OnReminderDismissed = nullptr;
+    OnReminderSnoozed = nullptr;
+    cbSnoozeTime->setEditText("10 minutes");
+    Options = std::make_unique<TReminderOptions>(ReminderOptionsKey);
+    lvRemindersChange();
+}
+
+// ---- Message 2025 -----------------------------------------------------------------------
+
+void TfrmRemindersWnd::PostAlertAction(const TQueuedAlertAction& action) {
+    PostWindowMessage(this, WM_RUN_ALERT_ACTION, action.Kind, 0, action);
+}
+
+void TfrmRemindersWnd::ProcessPendingAlertActions() {
+    ProcessPendingMessages(this, WM_RUN_ALERT_ACTION);
+}
+
+void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
+    action.Run();
+}
+
+void TfrmRemindersWnd::customEvent(QEvent* e) {
+    if (TMessageEvent* m = AsMessage(e, WM_RUN_ALERT_ACTION)) {
+        if (const auto* action = m->PayloadAs<TQueuedAlertAction>()) {
+            const TQueuedAlertAction copy = *action; // the event may go while it runs
+            WMRunAlertAction(copy);
+        }
+        return;
+    }
+    QWidget::customEvent(e);
+}
+
+// ---- Window -----------------------------------------------------------------------------
+
+void TfrmRemindersWnd::ShowAndActivate() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    lvReminders->setFocus();
+}
+
+void TfrmRemindersWnd::closeEvent(QCloseEvent* e) {
+    // FormClose: the window is only hidden.
+    e->accept();
+    hide();
+}
+
+void TfrmRemindersWnd::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
+    HandleAltKeyForRepaint(this, key, shift);
+    if (key == Qt::Key_Escape)
+        close();
+}
+
+void TfrmRemindersWnd::cbSnoozeTimeKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        cbSnoozeTimeExit();
+        btnSnoozeClick();
+    }
+}
+
+bool TfrmRemindersWnd::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::FocusOut)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Keys of the combo box's drop-down list (a window of its own) belong to the list.
+    if (!widget || widget->window() != this)
+        return false;
+    const bool inCombo = widget == cbSnoozeTime || widget->parentWidget() == cbSnoozeTime;
+    if (e->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        // A key that a control left unhandled goes on to its parents: preview it once.
+        if (key == previewedKey_ && key->timestamp() == previewedTime_ && previewedOn_ &&
+            widget->isAncestorOf(previewedOn_))
+            return false;
+        previewedKey_ = key;
+        previewedTime_ = key->timestamp();
+        previewedOn_ = widget;
+        bool handled = false;
+        CallGuarded([&] {
+            FormKeyDown(key->key(), key->modifiers());
+            if (key->key() == Qt::Key_Escape) {
+                handled = true;
+            } else if (inCombo && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+                handled = true; // no default button, no item added
+                cbSnoozeTimeKeyDown(key->key());
+            }
+        });
+        return handled;
+    }
+    if (widget == cbSnoozeTime) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        // Leaving for another control of the window, not for the drop-down or another window.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            CallGuarded([this] { cbSnoozeTimeExit(); });
+    }
+    return false;
+}
+
+// ---- Rows -------------------------------------------------------------------------------
+
+QTreeWidgetItem* TfrmRemindersWnd::Row(int index) const {
+    return lvReminders->topLevelItem(index);
+}
+
+int TfrmRemindersWnd::RowCount() const {
+    return lvReminders->topLevelItemCount();
+}
+
+IReminderAwareItemPtr TfrmRemindersWnd::RowItem(int index) const {
+    auto* row = static_cast<TReminderRow*>(Row(index));
+    return row ? row->Item : nullptr;
+}
+
+int TfrmRemindersWnd::FindReminderRow(const IReminderAwareItemPtr& item) const {
+    if (!item)
+        return -1;
+    for (int i = 0; i < RowCount(); ++i)
+        if (static_cast<TReminderRow*>(Row(i))->Item == item)
+            return i;
+    return -1;
+}
+
+int TfrmRemindersWnd::SelectedRow() const {
+    const QList<QTreeWidgetItem*> selected = lvReminders->selectedItems();
+    return selected.isEmpty() ? -1 : lvReminders->indexOfTopLevelItem(selected.first());
+}
+
+IReminderAwareItemPtr TfrmRemindersWnd::GetSelectedReminder() const {
+    return RowItem(SelectedRow());
+}
+
+void TfrmRemindersWnd::SelectRow(int index) {
+    QTreeWidgetItem* row = Row(index);
+    if (!row)
+        return;
+    lvReminders->setCurrentItem(row);
+    row->setSelected(true);
+    lvReminders->scrollToItem(row);
+}
+
+void TfrmRemindersWnd::AddOrUpdateReminder(const IReminderAwareItemPtr& item, bool select,
+                                           bool addIfMissing) {
+    if (!item || item->IsRemoved())
+        return;
+    int index = FindReminderRow(item);
+    if (index < 0) {
+        if (!addIfMissing)
+            return;
+        lvReminders->addTopLevelItem(new TReminderRow(item));
+        index = RowCount() - 1;
+    }
+    Row(index)->setText(0, Q(item->GetCaption()));
+    item->GetReminder().SetPlacedToReminderWnd(true);
+    if (select)
+        SelectRow(index);
+    RefreshRows();
+}
+
+bool TfrmRemindersWnd::RemoveReminderRow(const IReminderAwareItemPtr& item) {
+    const int index = FindReminderRow(item);
+    if (index < 0)
+        return false;
+    DeleteRow(index);
+    return true;
+}
+
+void TfrmRemindersWnd::RemoveAllRows() {
+    while (RowCount() > 0)
+        DeleteRow(RowCount() - 1);
+}
+
+void TfrmRemindersWnd::DeleteRow(int index) {
+    if (index < 0 || index >= RowCount())
+        return;
+    const IReminderAwareItemPtr item = RowItem(index);
+    if (item->HasReminder())
+        item->GetReminder().SetPlacedToReminderWnd(false);
+    if (index == SelectedRow())
+        SelectNeighbourRow(index);
+    delete lvReminders->takeTopLevelItem(index);
+    lvRemindersChange();
+    CloseIfEmpty();
+}
+
+void TfrmRemindersWnd::SelectNeighbourRow(int index) {
+    const int neighbour = index + 1 < RowCount() ? index + 1 : index - 1;
+    if (neighbour >= 0)
+        SelectRow(neighbour);
+    else
+        lvReminders->clearSelection();
+}
+
+void TfrmRemindersWnd::CloseIfEmpty() {
+    if (RowCount() == 0)
+        close();
+}
+
+void TfrmRemindersWnd::RefreshRows() {
+    for (int i = RowCount(); i-- > 0;)
+        if (i < RowCount() && RowItem(i)->IsRemoved())
+            DeleteRow(i);
+    const TDateTime now = Now();
+    for (int i = 0; i < RowCount(); ++i)
+        Row(i)->setText(1, Q(GetDueText(RowItem(i), now)));
+    UpdateDetails();
+}
+
+std::string TfrmRemindersWnd::GetDueText(const IReminderAwareItemPtr& item, TDateTime time) const {
+    if (!item || !item->HasReminder())
+        return {};
+    if (time == 0)
+        time = Now();
+    return FormatDueIn(time, item->GetReminder().GetLatestAlertDateTime());
+}
+
+void TfrmRemindersWnd::UpdateDetails() {
+    const int index = SelectedRow();
+    if (index < 0) {
+        ClearDetails();
+        return;
+    }
+    const IReminderAwareItemPtr item = RowItem(index);
+    lbTaskCaption->setText(Row(index)->text(0));
+    lbTaskDue->setText(Q("Due in: " + GetDueText(item, 0)));
+    const TDateTime next = item->HasReminder() ? item->GetReminder().GetNextAlertDateTime() : 0;
+    lbNextAlert->setText(next != 0 ? Q("Next alert: " + FormatAlertTime(next)) : QString());
+}
+
+void TfrmRemindersWnd::ClearDetails() {
+    lbTaskCaption->clear();
+    lbTaskDue->setText("No reminders selected");
+    lbNextAlert->clear();
+}
+
+std::string TfrmRemindersWnd::FormatAlertTime(TDateTime dateTime) {
+    if (std::floor(dateTime) == std::floor(Now()))
+        return FormatDateTime("t", dateTime);
+    return FormatDateTime("dddddd ", dateTime) + FormatDateTime(" t", dateTime);
+}
+
+// ---- User actions -----------------------------------------------------------------------
+
+void TfrmRemindersWnd::lvRemindersChange() {
+    UpdateDetails();
+    const bool selected = SelectedRow() >= 0;
+    btnOpenTask->setEnabled(selected);
+    btnDismiss->setEnabled(selected);
+    btnSnooze->setEnabled(selected);
+    cbSnoozeTime->setEnabled(selected);
+}
+
+void TfrmRemindersWnd::btnOpenTaskClick() {
+    if (IReminderAwareItemPtr item = GetSelectedReminder())
+        OpenReminder(item);
+}
+
+void TfrmRemindersWnd::OpenReminder(const IReminderAwareItemPtr& item) {
+    if (item && !item->IsRemoved() && OnOpenReminder)
+        OnOpenReminder(item);
+}
+
+void TfrmRemindersWnd::btnDismissClick() {
+    const IReminderAwareItemPtr item = GetSelectedReminder();
+    if (!item)
+        return;
+    if (item->IsRemoved()) { // deleted meanwhile: only its row goes
+        DeleteRow(FindReminderRow(item));
+        return;
+    }
+    item->GetReminder().Dismiss();
+    // The dismissal may have changed the rows (its handlers run first); find the row again.
+    DeleteRow(FindReminderRow(item));
+    if (OnReminderDismissed)
+        OnReminderDismissed(item);
+}
+
+void TfrmRemindersWnd::btnSnoozeClick() {
+    const IReminderAwareItemPtr item = GetSelectedReminder();
+    if (!item)
+        return;
+    const TDateTime delay = ParseDuration(cbSnoozeTime->currentText().toStdString(), false);
+    if (delay == 0)
+        throw Exception("Invalide snooze time");
+    if (item->IsRemoved()) {
+        DeleteRow(FindReminderRow(item));
+        return;
+    }
+    item->GetReminder().Snooze(delay);
+    DeleteRow(FindReminderRow(item));
+    if (OnReminderSnoozed)
+        OnReminderSnoozed(item);
+}
+
+void TfrmRemindersWnd::cbSnoozeTimeExit() {
+    const TDateTime value = ParseDuration(cbSnoozeTime->currentText().toStdString(), false);
+    cbSnoozeTime->setEditText(Q(FormatDuration(true, true, false, false, value)));
+}
+
+void TfrmRemindersWnd::DismissIfNotListed(const IReminderAwareItemPtr& item) {
+    if (!item || HasReminderRow(item))
+        return;
+    item->GetReminder().SetReminderState(rsDismissed);
+    if (OnReminderDismissed)
+        OnReminderDismissed(item);
+}
+
+// ---- Sound ------------------------------------------------------------------------------
+
+void TfrmRemindersWnd::PlayReminderSound(const std::string& fileName) {
+    if (!player_)
+        player_ = playerFactory_ ? playerFactory_() : std::make_unique<TQtSoundPlayer>();
+    if (fileName.empty() || !FileExists(fileName))
+        return;
+    try {
+        player_->Play(fileName);
+    } catch (const std::exception& e) {
+        const std::string message = e.what();
+        const std::string prefix = SoundErrorMessage("");
+        throw Exception(message.rfind(prefix, 0) == 0 ? message : SoundErrorMessage(message));
+    }
+    if (OnStartPlayingAlertSound)
+        OnStartPlayingAlertSound(*this);
+}
+
+void TfrmRemindersWnd::StopReminderSound(const std::string& fileName) {
+    if (player_ && player_->Playing() && (fileName.empty() || fileName == player_->FileName()))
+        player_->Stop();
+    if (OnStopPlayingAlertSound)
+        OnStopPlayingAlertSound(*this);
+}

@@ -1,0 +1,164 @@
+#pragma once
+// The reminders window: lists the reminders that fired and lets the user open, dismiss or
+// snooze them. It is also the alert dispatcher (posted WM_RUN_ALERT_ACTION messages run the
+// alert actions on the GUI thread) and the player of alert sounds. One process-wide instance
+// lives from start-up to exit (core/windows/alertwindowsetup.h); closing it only hides it.
+//
+// Each row holds a reference to its entry; an entry taken out of its database gets no row,
+// and its row goes at the next RefreshRows.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/alertwindows.h"
+#include "platform/datetime.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class ISoundPlayer;
+
+inline constexpr const char* ReminderOptionsKey =
+    "Software\\Fernhollow\\Tockwell\\Settings\\Reminder";
+
+// The reminder options: the default sound of the sound alert and the settings key they
+// belong to.
+class TReminderOptions {
+public:
+    explicit TReminderOptions(std::string registryKey)
+        : SoundFile("Tockwell.wav"), RegistryKey(std::move(registryKey)) {}
+    std::string SoundFile;
+    std::string RegistryKey;
+};
+
+// Makes the sound player on first use (the window's is TQtSoundPlayer unless given one).
+using TSoundPlayerFactory = std::function<std::unique_ptr<ISoundPlayer>()>;
+
+class TfrmRemindersWnd : public QWidget, public IRemindersWindow {
+    Q_OBJECT
+public:
+    using TNotifyEvent = std::function<void(TfrmRemindersWnd& sender)>;
+
+    // A hidden top-level window with its own taskbar button, centred on the screen.
+    explicit TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory = {});
+    ~TfrmRemindersWnd() override;
+
+    // Components.
+    QLabel* lbTaskCaption;
+    QLabel* lbTaskDue;
+    QLabel* lbNextAlert;
+    QTreeWidget* lvReminders; // columns "Subject" and "Due in"
+    QPushButton* btnOpenTask;
+    QPushButton* btnDismiss;
+    QLabel* lbSnoozeTime; // "&Remind again in:"
+    QComboBox* cbSnoozeTime;
+    QPushButton* btnSnooze;
+
+    std::unique_ptr<TReminderOptions> Options;
+
+    // ---- IRemindersWindow ---------------------------------------------------------------
+    // Posts WM_RUN_ALERT_ACTION carrying the action; it runs when the message is delivered.
+    void PostAlertAction(const TQueuedAlertAction& action) override;
+    void ShowAndActivate() override;
+    int RowCount() const override;
+    bool HasReminderRow(const IReminderAwareItemPtr& item) const override {
+        return FindReminderRow(item) >= 0;
+    }
+    void AddOrUpdateReminder(const IReminderAwareItemPtr& item, bool select,
+                             bool addIfMissing) override;
+    bool RemoveReminderRow(const IReminderAwareItemPtr& item) override;
+    void RemoveAllRows() override;
+    void DismissIfNotListed(const IReminderAwareItemPtr& item) override;
+    void RefreshRows() override;
+    // Raises OnOpenReminder for an entry still in its database.
+    void OpenReminder(const IReminderAwareItemPtr& item) override;
+    // A file that does not exist (or "") plays nothing; otherwise plays it and raises
+    // OnStartPlayingAlertSound. Raises Exception "Can not play reminder sound: <reason>".
+    void PlayReminderSound(const std::string& fileName) override;
+    // Stops the sound playing unless fileName is not empty and differs from its file (exact
+    // comparison); raises OnStopPlayingAlertSound in every case.
+    void StopReminderSound(const std::string& fileName) override;
+    std::string DefaultSoundFile() const override { return Options->SoundFile; }
+    void SetOnOpenReminder(TReminderItemEvent handler) override {
+        OnOpenReminder = std::move(handler);
+    }
+    void SetOnReminderDismissed(TReminderItemEvent handler) override {
+        OnReminderDismissed = std::move(handler);
+    }
+    void SetOnReminderSnoozed(TReminderItemEvent handler) override {
+        OnReminderSnoozed = std::move(handler);
+    }
+    void SetOnStartPlayingAlertSound(TNotifyEvent handler) {
+        OnStartPlayingAlertSound = std::move(handler);
+    }
+    void SetOnStopPlayingAlertSound(TNotifyEvent handler) {
+        OnStopPlayingAlertSound = std::move(handler);
+    }
+
+    // Delivers now the alert actions posted to this window, in posting order.
+    void ProcessPendingAlertActions();
+    // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION).
+    void WMRunAlertAction(const TQueuedAlertAction& action);
+
+    // ---- Rows ---------------------------------------------------------------------------
+    // Index of item's row, -1 when none.
+    int FindReminderRow(const IReminderAwareItemPtr& item) const;
+    // The entry of row index (0 .. RowCount() - 1), else null.
+    IReminderAwareItemPtr RowItem(int index) const;
+    // The selected row's index, -1 when none.
+    int SelectedRow() const;
+    // For a valid index: the reminder loses PlacedToReminderWnd, a selected row passes its
+    // selection to its neighbour, the row goes, and the window hides when none is left.
+    void DeleteRow(int index);
+    // Selects row index + 1, or index - 1 for the last row; nothing when that is below 0.
+    void SelectNeighbourRow(int index);
+    void CloseIfEmpty();
+    // The due-in text of item at time (0 = now) from the moment it fired:
+    // "12 min overdue", "now", "" without a reminder or alert time.
+    std::string GetDueText(const IReminderAwareItemPtr& item, TDateTime time) const;
+    void UpdateDetails();
+    void ClearDetails();
+    // The short time on today's date, else the long date, two blanks and the short time.
+    static std::string FormatAlertTime(TDateTime dateTime);
+    IReminderAwareItemPtr GetSelectedReminder() const;
+
+    // ---- Handlers -----------------------------------------------------------------------
+    void lvRemindersChange();
+    void btnOpenTaskClick();
+    void btnDismissClick();
+    // Raises Exception "Invalide snooze time" when the snooze text reads as no time.
+    void btnSnoozeClick();
+    // Rewrites the snooze text as the duration it reads as ("90m" -> "1 hour, 30 min").
+    void cbSnoozeTimeExit();
+    void cbSnoozeTimeKeyDown(int key);
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+
+    TReminderItemEvent OnOpenReminder, OnReminderDismissed, OnReminderSnoozed;
+    TNotifyEvent OnStartPlayingAlertSound, OnStopPlayingAlertSound;
+
+    // The sound player, once made.
+    ISoundPlayer* SoundPlayer() const { return player_.get(); }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void customEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void FormCreate();
+    QTreeWidgetItem* Row(int index) const;
+    void SelectRow(int index);
+
+    // The key last previewed, to tell its way up through the parents from a new key.
+    const QEvent* previewedKey_ = nullptr;
+    quint64 previewedTime_ = 0;
+    QPointer<QWidget> previewedOn_;
+
+    TSoundPlayerFactory playerFactory_;
+    std::unique_ptr<ISoundPlayer> player_;
+};

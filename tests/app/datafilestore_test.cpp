@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "app/datafilestore.h"
+#include "core/productinfo.h"
+#include "core/registrymanager.h"
+#include "core/remindermanager.h"
+#include "core/tockwelldb.h"
+#include "core/xmldatafile.h"
+#include "fakealertwindows.h"
+#include "fakemessageboxes.h"
+#include "platform/fileutils.h"
+#include "testutil.h"
+
+namespace {
+
+class DataFileStoreTest : public ::testing::Test {
+protected:
+    std::string Latest() const {
+        return ReadRegistryString(TockwellSettingsKey, "LatestDataFile", "<none>");
+    }
+    int SavedCount(const std::string& fileName) const {
+        TTockwellDB db;
+        LoadXMLDataFile(db, fileName);
+        return db.Count();
+    }
+
+    TempRegistry registry;
+    TempDir home;
+    ScopedEnv homeEnv{"HOME", home.Path().c_str()};
+    ScopedEnv configEnv{"XDG_CONFIG_HOME", home.File(".config").c_str()};
+    FakeAlertEnvironment env;
+    FakeMessageBoxesGuard boxes;
+    TTockwellDB db;
+    TReminderManager manager;
+    TDataFileStore store{db, manager};
+    std::vector<std::string> asked; // the save dialog's starting names
+    std::string answer;             // what the save dialog gives
+    void SetUp() override {
+        store.OnAskSaveFileName = [this](const std::string& current) {
+            asked.push_back(current);
+            return answer;
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(DataFileStoreTest, FirstStartCreatesTheDefaultFileAtTheFirstSaveAndKeepsABackup) {
+    const std::string folder = home.File("Documents/Tockwell");
+    const std::string fileName = folder + "/TockwellDB.tock";
+    EXPECT_EQ(TDataFileStore::DefaultDataFile(), fileName);
+
+    EXPECT_TRUE(store.Open());
+    EXPECT_EQ(store.FileName(), fileName);
+    EXPECT_TRUE(store.XMLMode());
+    EXPECT_FALSE(DirectoryExists(folder)); // nothing until the first change
+    EXPECT_EQ(Latest(), fileName);
+
+    db.AddNew("One", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(ReadFileBytes(fileName).rfind("<?xml", 0), 0u);
+    EXPECT_EQ(SavedCount(fileName), 1);
+    EXPECT_FALSE(FileExists(fileName + ".bak"));
+
+    db.AddNew("Two", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(fileName), 2);
+    EXPECT_EQ(SavedCount(fileName + ".bak"), 1); // the previous version
+    EXPECT_FALSE(FileExists(fileName + ".~TockwellTmp~"));
+    EXPECT_TRUE(boxes->Boxes.empty());
+
+    // Opened again: read as XML.
+    TTockwellDB other;
+    TReminderManager otherManager;
+    TDataFileStore reopened(other, otherManager);
+    reopened.SetFileName(fileName);
+    EXPECT_TRUE(reopened.Open());
+    EXPECT_EQ(other.Count(), 2);
+    EXPECT_TRUE(reopened.XMLMode());
+}
+
+TEST_F(DataFileStoreTest, AFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
+    struct Case {
+        std::string content, message;
+    };
+    const std::vector<Case> cases = {
+        // A foreign root: the XML error stands, the binary reader is not tried.
+        {"<?xml version=\"1.0\"?><Other/>", "Invalid Tockwell XML format."},
+        // Neither XML nor binary.
+        {"just some text", "Invalid file format"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        boxes->Boxes.clear();
+        const std::string fileName = home.File("data.tock");
+        for (const char* name : {"data.tock", "data (2).tock", "data (3).tock"})
+            DeleteFile(home.File(name));
+        WriteFileBytes(fileName, c.content);
+        WriteFileBytes(home.File("data (2).tock"), "someone else's file");
+
+        store.SetFileName(fileName);
+        EXPECT_FALSE(store.Open());
+        const std::string redirect = home.File("data (3).tock");
+        ASSERT_EQ(boxes->Boxes.size(), 1u);
+        EXPECT_EQ(boxes->Boxes[0].type, mtError);
+        EXPECT_EQ(boxes->Boxes[0].text, "Error opening data file \"" + fileName +
+                                            "\" :" + c.message +
+                                            "\n\nThis file is left unchanged. Changes will be "
+                                            "saved to \"" +
+                                            redirect + "\".");
+        // The name stays (and is what the next start tries again).
+        EXPECT_EQ(store.FileName(), fileName);
+        EXPECT_EQ(store.SaveRedirect(), redirect);
+        EXPECT_EQ(Latest(), fileName);
+
+        db.AddNew("New", 0);
+        EXPECT_TRUE(store.Save());
+        EXPECT_EQ(ReadFileBytes(fileName), c.content);
+        EXPECT_FALSE(FileExists(fileName + ".bak"));
+        EXPECT_EQ(ReadFileBytes(home.File("data (2).tock")), "someone else's file");
+        EXPECT_EQ(SavedCount(redirect), 1);
+        EXPECT_EQ(store.FileName(), redirect);
+        EXPECT_EQ(store.SaveRedirect(), "");
+        EXPECT_EQ(Latest(), redirect);
+    }
+}
+
+TEST_F(DataFileStoreTest, AFailedSaveOffersAnotherFile) {
+    // A file where the data file's folder should be: the folder cannot be created.
+    const std::string blocker = home.File("blocker");
+    WriteFileBytes(blocker, "x");
+    const std::string fileName = blocker + "/db.tock";
+    store.SetFileName(fileName);
+    db.AddNew("Kept", 0);
+
+    // Cancelled: nothing is saved, the name stays.
+    EXPECT_FALSE(store.Save());
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text, "Error to save data file \"" + fileName +
+                                        "\". Error creating folder: " + blocker +
+                                        " Press OK and select another data file to save to.");
+    EXPECT_EQ(asked, std::vector<std::string>{fileName});
+    EXPECT_EQ(store.FileName(), fileName);
+
+    // A save asked for while the dialog is open returns at once: the waiting save writes all.
+    const std::string other = home.File("elsewhere/other.tock");
+    answer = other;
+    store.OnAskSaveFileName = [&](const std::string& current) {
+        asked.push_back(current);
+        EXPECT_FALSE(store.Save());
+        return answer;
+    };
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(store.FileName(), other);
+    EXPECT_EQ(SavedCount(other), 1);
+    EXPECT_EQ(Latest(), other);
+}
+
+TEST_F(DataFileStoreTest, SaveToAReadOnlyFolder) {
+    // root writes into any folder of its own: it gets one where nobody can create files.
+    const bool root = ::geteuid() == 0;
+    const std::string folder = root ? "/proc/self" : home.File("readonly");
+    if (!root) {
+        ForceDirectories(folder);
+        ::chmod(folder.c_str(), 0555);
+    }
+    store.SetFileName(folder + "/db.tock");
+    answer = home.File("writable.tock");
+    EXPECT_TRUE(store.Save());
+    if (!root)
+        ::chmod(folder.c_str(), 0755);
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text.rfind("Error to save data file \"" + folder + "/db.tock\". ", 0),
+              0u);
+    EXPECT_FALSE(FileExists(folder + "/db.tock"));
+    EXPECT_EQ(store.FileName(), answer);
+    EXPECT_TRUE(FileExists(answer));
+}

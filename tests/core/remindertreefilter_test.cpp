@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/remindertreefilter.h"
+#include "core/tockwelldb.h"
+#include "testutil.h"
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return EncodeDateTime(y, mo, d, h, mi, s, 0);
+}
+
+// An entry due at `due`, with its next alert at `next`.
+TTockwellItemPtr Entry(const std::string& caption, TDateTime due, TDateTime next) {
+    TTockwellItemPtr item = TTockwellDB::NewItem(caption, due);
+    item->GetReminder().SetNextAlertDateTime(next);
+    return item;
+}
+
+TTockwellItemPtr Entry(const std::string& caption, TDateTime due) {
+    return Entry(caption, due, due);
+}
+
+// Each group as "<caption>: <item captions>", in sorted order.
+std::vector<std::string> Tree(const TFilterTreeManager& tree) {
+    std::vector<std::string> out;
+    for (const TFilterTreeItemPtr& group : tree.Root.Children) {
+        std::string line = group->GetCaption() + ":";
+        for (const TFilterTreeItemPtr& item : group->Children)
+            line += " " + item->GetCaption();
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<std::string> Fill(const std::vector<TTockwellItemPtr>& entries) {
+    TFilterTreeManager tree;
+    for (const TTockwellItemPtr& entry : entries)
+        AddReminderToTree(tree, entry);
+    return Tree(tree);
+}
+
+const TReminderTreeGroup& GroupAt(const TFilterTreeManager& tree, int index) {
+    return dynamic_cast<const TReminderTreeGroup&>(*tree.Root.Children.Items(index));
+}
+
+} // namespace
+
+TEST(ReminderTreeFilter, GroupsAcrossTheYearEnd) {
+    FixedClock clock(At(2024, 12, 27, 15)); // a Friday; next week runs Dec 30 to Jan 5
+    const std::vector<TTockwellItemPtr> entries = {
+        Entry("jan10", At(2025, 1, 10, 9)),    Entry("jan3", At(2025, 1, 3, 9)),
+        Entry("dec27b", At(2024, 12, 27, 18)), Entry("dec27a", At(2024, 12, 27, 8, 30)),
+        Entry("dec29", At(2024, 12, 29)),      Entry("dec28", At(2024, 12, 28, 7)),
+        Entry("dec30", At(2024, 12, 30, 12)),  Entry("feb1", At(2025, 2, 1)),
+        Entry("old", At(2024, 12, 20), 0),     Entry("missed", At(2024, 12, 26, 9)),
+        Entry("far", At(2031, 5, 5, 5)),       Entry("dec31", At(2024, 12, 31, 23, 59)),
+    };
+    const std::vector<std::string> expected = {
+        "Dismissed: old missed",
+        "today (12/27/2024): dec27a dec27b",
+        "tomorrow (12/28/2024): dec28",
+        "Sunday (12/29/2024): dec29",
+        "Next Week: dec30 dec31 jan3",
+        "Next Month (January): jan10",
+        "Later: feb1 far",
+    };
+    EXPECT_EQ(Fill(entries), expected);
+    // The order in which reminders are filed does not move any of them.
+    EXPECT_EQ(Fill({entries.rbegin(), entries.rend()}), expected);
+
+    TFilterTreeManager tree;
+    for (const TTockwellItemPtr& entry : entries)
+        AddReminderToTree(tree, entry);
+    ASSERT_EQ(tree.Groups.size(), 7u);
+    EXPECT_EQ(tree.Groups[0]->GetCaption(), "Next Month (January)"); // creation order
+    const TReminderTreeGroup& dismissed = GroupAt(tree, 0);
+    EXPECT_EQ(dismissed.StartDate, 0);
+    EXPECT_EQ(dismissed.EndDate, At(2024, 12, 26));
+    const TReminderTreeGroup& nextWeek = GroupAt(tree, 4);
+    EXPECT_EQ(nextWeek.StartDate, At(2024, 12, 30));
+    EXPECT_EQ(nextWeek.EndDate, At(2025, 1, 5));
+    const TReminderTreeGroup& nextMonth = GroupAt(tree, 5);
+    EXPECT_EQ(nextMonth.StartDate, At(2025, 1, 1));
+    EXPECT_EQ(nextMonth.EndDate, At(2025, 1, 31));
+    const TReminderTreeGroup& later = GroupAt(tree, 6);
+    EXPECT_EQ(later.StartDate, At(2025, 2, 1));
+    EXPECT_EQ(later.EndDate, TReminderTreeGroup::LaterEndDate);
+    // A reminder's caption is its entry's.
+    TFilterTreeItem& first = *dismissed.Children.Items(0);
+    first.SetCaption("renamed");
+    EXPECT_EQ(entries[8]->Caption, "renamed");
+    EXPECT_FALSE(first.IsGroup());
+    EXPECT_TRUE(dismissed.IsGroup());
+
+    tree.Clear();
+    EXPECT_TRUE(tree.Groups.empty());
+    EXPECT_EQ(tree.Root.Children.Count(), 0);
+}
+
+TEST(ReminderTreeFilter, SundayTomorrowAndLaterThisMonth) {
+    // On a Sunday tomorrow is the first day of next week: it keeps its own group, sorted
+    // before the week.
+    FixedClock clock(At(2024, 12, 29, 10));
+    EXPECT_EQ(Fill({Entry("wed", At(2025, 1, 1, 9)), Entry("mon", At(2024, 12, 30, 9)),
+                    Entry("mon2", At(2024, 12, 30, 8))}),
+              (std::vector<std::string>{"tomorrow (12/30/2024): mon2 mon", "Next Week: wed"}));
+
+    // Early in the month: later this month starts the Monday after next week.
+    clock.Set(At(2024, 12, 3, 10)); // Tuesday; next week Dec 9 to 15
+    TFilterTreeManager tree;
+    for (const TTockwellItemPtr& entry :
+         {Entry("xmas", At(2024, 12, 25)), Entry("dec16", At(2024, 12, 16)),
+          Entry("dec15", At(2024, 12, 15)), Entry("jan", At(2025, 1, 31, 23)),
+          Entry("thu", At(2024, 12, 5))})
+        AddReminderToTree(tree, entry);
+    EXPECT_EQ(Tree(tree), (std::vector<std::string>{"Thursday (12/5/2024): thu", "Next Week: dec15",
+                                                    "This Month (December): dec16 xmas",
+                                                    "Next Month (January): jan"}));
+    const TReminderTreeGroup& month = GroupAt(tree, 2);
+    EXPECT_EQ(month.StartDate, At(2024, 12, 16));
+    EXPECT_EQ(month.EndDate, At(2024, 12, 31));
+}
+
+TEST(ReminderTreeFilter, ItemsSortByReminderTimeToTheMinute) {
+    FixedClock clock(At(2024, 3, 15, 8));
+    // Next alerts on the same day; reminder times differ (a snoozed one, seconds).
+    TTockwellItemPtr a = Entry("a", At(2024, 3, 15, 11, 0, 59), At(2024, 3, 15, 9));
+    TTockwellItemPtr b = Entry("b", At(2024, 3, 15, 11, 0, 1), At(2024, 3, 15, 12));
+    TTockwellItemPtr c = Entry("c", At(2024, 3, 15, 10, 59, 59), At(2024, 3, 15, 13));
+    TTockwellItemPtr none = std::make_shared<TTockwellItem>(); // no reminder: no next alert
+    none->Caption = "none";
+    // a and b are equal to the minute: the one filed later comes first.
+    EXPECT_EQ(Fill({a, b, c, none}),
+              (std::vector<std::string>{"Dismissed: none", "today (3/15/2024): c b a"}));
+}

@@ -1,0 +1,404 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "core/alertactions.h"
+#include "core/remindermanager.h"
+#include "core/tockwelldb.h"
+#include "core/windows/alertwindowsetup.h"
+#include "core/windows/altkeyrepaint.h"
+#include "core/windows/transparentmsgbox.h"
+#include "fakealertwindows.h"
+#include "fakemessageboxes.h"
+#include "platform/datetimeformat.h"
+#include "platform/gui/soundplayer.h"
+#include "platform/gui/topmosts.h"
+#include "testutil.h"
+
+namespace {
+
+const TDateTime T0 = EncodeDateTime(2024, 3, 4, 9, 0, 0, 0);
+
+class FakeSoundPlayer : public ISoundPlayer {
+public:
+    void Play(const std::string& fileName) override {
+        file_ = fileName;
+        if (!Error.empty())
+            throw Exception(Error);
+        Plays.push_back(fileName);
+        playing_ = true;
+    }
+    bool Playing() const override { return playing_; }
+    void Stop() override {
+        playing_ = false;
+        ++Stops;
+    }
+    std::string FileName() const override { return file_; }
+
+    std::vector<std::string> Plays;
+    int Stops = 0;
+    std::string Error;
+
+private:
+    bool playing_ = false;
+    std::string file_;
+};
+
+// The real window installed as the engine's reminders window, over the fakes of everything
+// else; entries live in a database, Now() is fixed at T0.
+class RemindersWnd : public testing::Test {
+protected:
+    RemindersWnd() {
+        wnd = std::shared_ptr<TfrmRemindersWnd>(new TfrmRemindersWnd([this] {
+            auto p = std::make_unique<FakeSoundPlayer>();
+            player = p.get();
+            return p;
+        }));
+        SetRemindersWindow(wnd);
+        wnd->SetOnOpenReminder([this](const IReminderAwareItemPtr& i) { Log("open", i); });
+        wnd->SetOnReminderDismissed([this](const IReminderAwareItemPtr& i) { Log("dismiss", i); });
+        wnd->SetOnReminderSnoozed([this](const IReminderAwareItemPtr& i) { Log("snooze", i); });
+    }
+    void Log(const std::string& what, const IReminderAwareItemPtr& item) {
+        events.push_back(what + " " + item->GetCaption());
+    }
+    // A due entry fired at T0 and listed through its queued actions.
+    TTockwellItemPtr Fire(const std::string& caption) {
+        TTockwellItemPtr item = db.AddNew(caption, T0);
+        item->GetReminder().CheckAlert(item, T0);
+        wnd->ProcessPendingAlertActions();
+        return item;
+    }
+    std::string Text(QWidget* w) const {
+        if (auto* l = qobject_cast<QLabel*>(w))
+            return l->text().toStdString();
+        return qobject_cast<QComboBox*>(w)->currentText().toStdString();
+    }
+    void Select(int row) { wnd->lvReminders->setCurrentItem(wnd->lvReminders->topLevelItem(row)); }
+    void Key(QWidget* w, int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    }
+
+    TempRegistry registry;
+    FakeAlertEnvironment env;
+    FixedClock clock{T0};
+    TTockwellDB db;
+    std::shared_ptr<TfrmRemindersWnd> wnd;
+    FakeSoundPlayer* player = nullptr;
+    std::vector<std::string> events;
+};
+
+} // namespace
+
+TEST_F(RemindersWnd, StartsHiddenWithItsComponents) {
+    EXPECT_EQ(wnd->windowTitle(), "Tockwell - Reminders");
+    EXPECT_EQ(wnd->size(), QSize(459, 296));
+    EXPECT_FALSE(wnd->isVisible());
+    EXPECT_FALSE(wnd->testAttribute(Qt::WA_QuitOnClose));
+    EXPECT_FALSE(wnd->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(wnd->lbTaskCaption->font().bold());
+    EXPECT_EQ(Text(wnd->lbTaskDue), "No reminders selected");
+    QTreeWidgetItem* header = wnd->lvReminders->headerItem();
+    EXPECT_EQ(header->text(0), "Subject");
+    EXPECT_EQ(header->text(1), "Due in");
+    EXPECT_EQ(wnd->lvReminders->columnWidth(0), 280);
+    EXPECT_EQ(wnd->lvReminders->columnWidth(1), 120);
+    EXPECT_FALSE(wnd->lvReminders->header()->sectionsClickable());
+    EXPECT_EQ(wnd->btnOpenTask->text(), "&Open Item");
+    EXPECT_EQ(wnd->btnDismiss->text(), "&Dismiss");
+    EXPECT_EQ(wnd->btnSnooze->text(), "&Snooze");
+    EXPECT_EQ(wnd->lbSnoozeTime->text(), "&Remind again in:");
+    EXPECT_EQ(wnd->lbSnoozeTime->buddy(), wnd->cbSnoozeTime);
+    for (QWidget* w : {(QWidget*)wnd->btnOpenTask, (QWidget*)wnd->btnDismiss,
+                       (QWidget*)wnd->btnSnooze, (QWidget*)wnd->cbSnoozeTime})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    QComboBox* cb = wnd->cbSnoozeTime;
+    EXPECT_TRUE(cb->isEditable());
+    EXPECT_EQ(Text(cb), "10 minutes");
+    EXPECT_EQ(cb->toolTip(), "Select lead time");
+    EXPECT_EQ(cb->maxVisibleItems(), 20);
+    ASSERT_EQ(cb->count(), 14);
+    EXPECT_EQ(cb->itemText(0), "5 minutes");
+    EXPECT_EQ(cb->itemText(4), "1 hour");
+    EXPECT_EQ(cb->itemText(13), "2 weeks");
+    EXPECT_EQ(wnd->Options->SoundFile, "Tockwell.wav");
+    EXPECT_EQ(wnd->Options->RegistryKey, "Software\\Fernhollow\\Tockwell\\Settings\\Reminder");
+    EXPECT_EQ(DefaultSoundFile(), "Tockwell.wav");
+}
+
+TEST_F(RemindersWnd, PostedActionsRunInOrderOnlyWhenProcessed) {
+    TTockwellItemPtr a = db.AddNew("Alpha", T0), b = db.AddNew("Beta", T0);
+    a->GetReminder().CheckAlert(a, T0);
+    b->GetReminder().CheckAlert(b, T0);
+    EXPECT_EQ(wnd->RowCount(), 0);
+    EXPECT_FALSE(wnd->isVisible());
+    wnd->ProcessPendingAlertActions();
+    ASSERT_EQ(wnd->RowCount(), 2);
+    EXPECT_EQ(wnd->RowItem(0), a);
+    EXPECT_EQ(wnd->RowItem(1), b);
+    EXPECT_TRUE(wnd->isVisible());
+    EXPECT_EQ(wnd->SelectedRow(), 1); // each listing selects its row
+    EXPECT_TRUE(a->GetReminder().GetPlacedToReminderWnd());
+
+    // A second alert of the same reminder refreshes and selects its row only.
+    wnd->PostAlertAction({a, akActivateReminderWnd});
+    wnd->PostAlertAction({a, akActivateReminderWnd});
+    EXPECT_EQ(wnd->SelectedRow(), 1);
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(wnd->RowCount(), 2);
+    EXPECT_EQ(wnd->SelectedRow(), 0);
+
+    // The main window's wiring: after a pass that fired, the actions run at once.
+    TReminderManager manager;
+    manager.OnAfterFire = [this] { wnd->ProcessPendingAlertActions(); };
+    TTockwellItemPtr c = db.AddNew("Gamma", T0);
+    EXPECT_TRUE(manager.ReminderChanged(c));
+    EXPECT_EQ(wnd->RowCount(), 3);
+    EXPECT_EQ(wnd->RowItem(2), c);
+    wnd->close();
+    EXPECT_FALSE(wnd->isVisible());
+    EXPECT_EQ(wnd->RowCount(), 3); // closing only hides
+}
+
+TEST_F(RemindersWnd, DueTextsAndDetails) {
+    TTockwellItemPtr a = Fire("Dentist");
+    EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(0), "Dentist");
+    EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "now");
+    clock.Set(T0 + 12 * OneMinute);
+    wnd->RefreshRows();
+    EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "12 min overdue");
+    EXPECT_EQ(Text(wnd->lbTaskCaption), "Dentist");
+    EXPECT_EQ(Text(wnd->lbTaskDue), "Due in: 12 min overdue");
+    EXPECT_EQ(Text(wnd->lbNextAlert), "");
+    a->GetReminder().SetNextAlertDateTime(T0 + OneHour);
+    wnd->UpdateDetails();
+    EXPECT_EQ(Text(wnd->lbNextAlert),
+              "Next alert: " + TfrmRemindersWnd::FormatAlertTime(T0 + OneHour));
+    EXPECT_EQ(TfrmRemindersWnd::FormatAlertTime(T0 + OneHour), FormatDateTime("t", T0 + OneHour));
+    EXPECT_EQ(TfrmRemindersWnd::FormatAlertTime(T0 + 1),
+              FormatDateTime("dddddd", T0 + 1) + "  " + FormatDateTime("t", T0 + 1));
+    a->SetCaption("Dentist (moved)");
+    wnd->UpdateReminderRow(a);
+    EXPECT_EQ(Text(wnd->lbTaskCaption), "Dentist (moved)");
+    EXPECT_TRUE(wnd->btnSnooze->isEnabled());
+}
+
+TEST_F(RemindersWnd, DismissAndSnoozeMoveTheSelectionAndCloseWhenEmpty) {
+    TTockwellItemPtr a = Fire("A"), b = Fire("B"), c = Fire("C");
+    Select(1);
+    wnd->btnDismissClick(); // a middle row: the next one is selected
+    EXPECT_EQ(b->GetReminder().GetReminderState(), rsDismissed);
+    EXPECT_FALSE(b->GetReminder().GetPlacedToReminderWnd());
+    ASSERT_EQ(wnd->RowCount(), 2);
+    EXPECT_EQ(wnd->GetSelectedReminder(), c);
+
+    for (const char* bad : {"0", ""}) {
+        wnd->cbSnoozeTime->setEditText(bad);
+        try {
+            wnd->btnSnoozeClick();
+            ADD_FAILURE() << "no error for '" << bad << "'";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, "Invalide snooze time");
+        }
+        EXPECT_EQ(wnd->RowCount(), 2);
+    }
+    wnd->cbSnoozeTime->setEditText("1.5h"); // the last row: the one above is selected
+    wnd->btnSnoozeClick();
+    EXPECT_DOUBLE_EQ(c->GetReminder().GetNextAlertDateTime(), T0 + 90 * OneMinute);
+    EXPECT_TRUE(c->GetReminder().GetSnoozed());
+    EXPECT_EQ(c->GetReminder().GetReminderState(), rsActive);
+    EXPECT_EQ(wnd->GetSelectedReminder(), a);
+    EXPECT_EQ(events, (std::vector<std::string>{"dismiss B", "snooze C"}));
+
+    // Enter in the snooze box reformats the text and snoozes the last row: the window hides.
+    wnd->cbSnoozeTime->setEditText("90m");
+    Key(wnd->cbSnoozeTime->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(Text(wnd->cbSnoozeTime), "1 hour, 30 min");
+    EXPECT_EQ(wnd->cbSnoozeTime->count(), 14); // nothing added to the list
+    EXPECT_EQ(wnd->RowCount(), 0);
+    EXPECT_FALSE(wnd->isVisible());
+    EXPECT_EQ(Text(wnd->lbTaskDue), "No reminders selected");
+    EXPECT_FALSE(wnd->btnDismiss->isEnabled());
+    EXPECT_EQ(events.back(), "snooze A");
+
+    // Esc hides; open goes to the handler.
+    TTockwellItemPtr d = Fire("D");
+    EXPECT_TRUE(wnd->isVisible());
+    wnd->btnOpenTask->click();
+    EXPECT_EQ(events.back(), "open D");
+    Key(wnd->lvReminders, Qt::Key_Escape);
+    EXPECT_FALSE(wnd->isVisible());
+    EXPECT_EQ(wnd->RowCount(), 1);
+}
+
+TEST_F(RemindersWnd, DismissIfNotListed) {
+    TTockwellItemPtr listed = Fire("Listed");
+    TTockwellItemPtr other = db.AddNew("Other", T0);
+    wnd->DismissIfNotListed(listed);
+    EXPECT_EQ(listed->GetReminder().GetReminderState(), rsActive);
+    wnd->DismissIfNotListed(other);
+    EXPECT_EQ(other->GetReminder().GetReminderState(), rsDismissed);
+    EXPECT_EQ(events, std::vector<std::string>{"dismiss Other"});
+}
+
+TEST_F(RemindersWnd, DeletedEntriesLoseTheirRowsAndQueuedActions) {
+    TTockwellItemPtr a = Fire("A"), b = Fire("B");
+    db.Remove(a);
+    EXPECT_EQ(wnd->RowCount(), 2);
+    wnd->RefreshRows();
+    ASSERT_EQ(wnd->RowCount(), 1);
+    EXPECT_EQ(wnd->RowItem(0), b);
+    wnd->AddOrUpdateReminder(a, true, true);
+    EXPECT_EQ(wnd->RowCount(), 1);
+    wnd->OpenReminder(a);
+    EXPECT_TRUE(events.empty());
+
+    // A queued action keeps its entry alive and does nothing once the entry is gone.
+    TTockwellItemPtr c = db.AddNew("C", T0);
+    c->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    c->GetReminder().CheckAlert(c, T0);
+    std::weak_ptr<TTockwellItem> weak = c;
+    db.Remove(c);
+    c.reset();
+    EXPECT_FALSE(weak.expired());
+    wnd->ProcessPendingAlertActions();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(wnd->RowCount(), 1);
+    EXPECT_TRUE(env.Dialogs->Modal.empty());
+
+    // The last row going hides the window.
+    db.Clear();
+    wnd->RefreshRows();
+    EXPECT_EQ(wnd->RowCount(), 0);
+    EXPECT_FALSE(wnd->isVisible());
+}
+
+TEST_F(RemindersWnd, PlaysAndStopsSounds) {
+    int starts = 0, stops = 0;
+    wnd->SetOnStartPlayingAlertSound([&](TfrmRemindersWnd&) { ++starts; });
+    wnd->SetOnStopPlayingAlertSound([&](TfrmRemindersWnd&) { ++stops; });
+    wnd->StopReminderSound(""); // no player yet: only the event
+    EXPECT_EQ(stops, 1);
+    wnd->PlayReminderSound("/nonexistent/sound.wav");
+    wnd->PlayReminderSound("");
+    ASSERT_NE(player, nullptr);
+    EXPECT_TRUE(player->Plays.empty());
+    EXPECT_EQ(starts, 0);
+
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    wnd->PlayReminderSound(wav);
+    EXPECT_EQ(player->Plays, std::vector<std::string>{wav});
+    EXPECT_EQ(starts, 1);
+    wnd->StopReminderSound(SourcePath("resources/Other.wav")); // another sound: keeps playing
+    EXPECT_TRUE(player->Playing());
+    EXPECT_EQ(stops, 2);
+    wnd->StopReminderSound(wav);
+    EXPECT_FALSE(player->Playing());
+    EXPECT_EQ(stops, 3);
+
+    player->Error = "Can not play reminder sound: device busy";
+    EXPECT_THROW(
+        try { wnd->PlayReminderSound(wav); } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, "Can not play reminder sound: device busy");
+            throw;
+        },
+        Exception);
+    player->Error = "no device";
+    EXPECT_THROW(
+        try { wnd->PlayReminderSound(wav); } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, "Can not play reminder sound: no device");
+            throw;
+        },
+        Exception);
+
+    // Through the sound alert the failure reaches the error box.
+    TTockwellItemPtr a = db.AddNew("Ring", T0);
+    auto& sound = a->GetReminder().Action<TAlertActPlaySound>();
+    sound.Enabled = true;
+    sound.SetStoredAudioFile(wav);
+    a->GetReminder().CheckAlert(a, T0);
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(env.Dialogs->Errors,
+              std::vector<std::string>{"Can not play reminder sound: no device"});
+}
+
+TEST_F(RemindersWnd, DesktopAlertsOpenTheReminderWhenClicked) {
+    TTranspMsgBoxManager manager;
+    SetDesktopAlertQueue(std::make_shared<TDesktopAlertQueue>(manager));
+    TTockwellItemPtr a = db.AddNew("Call Kim", T0);
+    a->GetReminder().GetAction(akShowAlertWnd).Enabled = true;
+    a->GetReminder().CheckAlert(a, T0);
+    wnd->ProcessPendingAlertActions();
+    TTransparentMsgBox* box = manager.Current();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->lbMessage->text(), "Call Kim");
+    EXPECT_EQ(box->Item, a);
+    ASSERT_TRUE(box->Click);
+    box->lbMessageClick();
+    EXPECT_EQ(events, std::vector<std::string>{"open Call Kim"});
+    SetDesktopAlertQueue(nullptr);
+}
+
+TEST(AlertDialogs, ModalMessageLowersTopMostsAndErrorsUseTheErrorBox) {
+    struct LevelBoxes : FakeMessageBoxes {
+        int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                       TMsgDlgButtons buttons) override {
+            levelDuring = TopMostLevel();
+            return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
+        }
+        int levelDuring = -1;
+    };
+    auto boxes = std::make_shared<LevelBoxes>();
+    auto previous = SetMessageBoxes(boxes);
+    TMessageBoxAlertDialogs dialogs;
+    dialogs.ShowModalMessage("\"Pay rent\"");
+    EXPECT_EQ(boxes->levelDuring, 1);
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text, "\"Pay rent\"");
+    EXPECT_EQ(boxes->Boxes[0].type, mtInformation);
+    EXPECT_EQ(boxes->Boxes[0].buttons, Buttons(mbOK));
+    EXPECT_EQ(TopMostLevel(), 0);
+    dialogs.ShowErrorBox("Can not run application");
+    EXPECT_EQ(boxes->Errors, std::vector<std::string>{"Can not run application"});
+    SetMessageBoxes(previous);
+}
+
+TEST(AlertWindowSetup, InstallsAndFreesTheProcessWideObjects) {
+    TempRegistry registry;
+    {
+        TAlertWindowsScope scope([] { return std::make_unique<FakeSoundPlayer>(); });
+        ASSERT_NE(frmRemindersWnd(), nullptr);
+        EXPECT_EQ(RemindersWindow().get(), static_cast<IRemindersWindow*>(frmRemindersWnd()));
+        EXPECT_NE(dynamic_cast<TDesktopAlertQueue*>(DesktopAlertQueue().get()), nullptr);
+        EXPECT_NE(dynamic_cast<TMessageBoxAlertDialogs*>(AlertDialogs().get()), nullptr);
+        EXPECT_NE(TranspMsgBoxManager(), nullptr);
+        EXPECT_FALSE(frmRemindersWnd()->isVisible());
+    }
+    EXPECT_EQ(frmRemindersWnd(), nullptr);
+    EXPECT_EQ(DesktopAlertQueue(), nullptr);
+    EXPECT_EQ(AlertDialogs(), nullptr);
+    EXPECT_EQ(TranspMsgBoxManager(), nullptr);
+}
+
+TEST_F(RemindersWnd, AltKeysOfItsControlsAskForARepaint) {
+    struct Main : QObject {
+        void customEvent(QEvent* e) override { repaints += HandleRepaintControlsMessage(e); }
+        int repaints = 0;
+    } main;
+    SetMainWindowHandle(&main);
+    SetIsVistaWithThemes(true);
+    QKeyEvent alt(QEvent::KeyPress, Qt::Key_D, Qt::AltModifier);
+    QApplication::sendEvent(wnd->cbSnoozeTime->lineEdit(), &alt);
+    QApplication::sendEvent(wnd->lvReminders, &alt);
+    QCoreApplication::sendPostedEvents(&main);
+    SetIsVistaWithThemes(false);
+    SetMainWindowHandle(nullptr);
+    EXPECT_EQ(main.repaints, 2);
+}
