@@ -4,6 +4,7 @@
 #include <QString>
 #include <exception>
 
+#include "core/binarydatafile.h"
 #include "core/datafileerrors.h"
 #include "core/filehelpers.h"
 #include "core/productinfo.h"
@@ -11,6 +12,7 @@
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
+#include "platform/classes.h"
 #include "platform/fileutils.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/topmosts.h"
@@ -81,14 +83,14 @@ void TDataFileStore::LoadXML(const std::string& fileName) {
     });
 }
 
-void TDataFileStore::LoadBinary(const std::string&) {
-    // The binary reader takes this place; until then no file reads as binary.
-    throw ExInvalidFileFormat("Invalid file format");
+void TDataFileStore::LoadBinary(const std::string& fileName) {
+    LoadBinaryDataFile(db_, fileName);
 }
 
-void TDataFileStore::SaveBinary(const std::string&) {
-    // The binary writer takes this place; nothing is read as binary before it does.
-    throw Exception("The binary data file format cannot be written.");
+void TDataFileStore::SaveBinary(const std::string& fileName) {
+    TFileStream file(fileName, fmCreate);
+    db_.SaveToStream(file, "", 1);
+    file.Sync();
 }
 
 void TDataFileStore::WriteDataFile(const std::string& fileName) {

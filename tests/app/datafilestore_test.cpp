@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/datafilestore.h"
+#include "core/binarydatafile.h"
 #include "core/productinfo.h"
 #include "core/registrymanager.h"
 #include "core/remindermanager.h"
@@ -81,6 +82,28 @@ TEST_F(DataFileStoreTest, FirstStartCreatesTheDefaultFileAtTheFirstSaveAndKeepsA
     EXPECT_TRUE(reopened.Open());
     EXPECT_EQ(other.Count(), 2);
     EXPECT_TRUE(reopened.XMLMode());
+}
+
+TEST_F(DataFileStoreTest, ABinaryFileOpensAfterTheXMLReaderAndSavesBackAsBinary) {
+    const std::string fileName = home.File("binary.tock");
+    {
+        TTockwellDB source;
+        source.AddNew("Binary one", 0);
+        SaveBinaryDataFile(source, fileName);
+    }
+    store.SetFileName(fileName);
+    EXPECT_TRUE(store.Open());
+    EXPECT_FALSE(store.XMLMode());
+    ASSERT_EQ(db.Count(), 1);
+    EXPECT_EQ(db.GetItem(0)->Caption, "Binary one");
+
+    db.AddNew("Binary two", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(ReadFileBytes(fileName).rfind("TockwellDataFile", 0), 0u);
+    TTockwellDB reread;
+    LoadBinaryDataFile(reread, fileName);
+    EXPECT_EQ(reread.Count(), 2);
+    EXPECT_TRUE(boxes->Boxes.empty());
 }
 
 TEST_F(DataFileStoreTest, AFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
