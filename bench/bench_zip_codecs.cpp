@@ -1,5 +1,6 @@
-// Throughput of the zip codecs against zlib on a fixed corpus: generated text, a generated
-// data file of 10,000 reminders, and a compiled program (this benchmark itself).
+// Throughput of the zip codecs against zlib on a fixed corpus: generated text, the plain
+// payload of a binary data file of 10,000 generated reminders, and a compiled program (this
+// benchmark itself).
 // Names: <operation>/<tockwell|zlib>/<corpus>. After the run the ratios are printed.
 
 #include <benchmark/benchmark.h>
@@ -14,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "core/alertactions.h"
+#include "core/binarydatafile.h"
+#include "platform/datetime.h"
 #include "zip/crc32.h"
 #include "zip/deflate.h"
 #include "zip/inflate.h"
@@ -43,25 +47,12 @@ TBytes MakeText(size_t n) {
     return TBytes(s.begin(), s.end());
 }
 
-// A binary data file of 10,000 reminders: tagged fields, captions, notes, times, actions.
+// The plain payload of a binary data file (what it zips) holding 10,000 generated reminders:
+// captions, notes, times, alert actions, some recurrences, a few with place hours, holidays
+// and colours.
 TBytes MakeReminders() {
+    SetClock([] { return 45366.5; });
     std::mt19937 rng(7);
-    TBytes b;
-    auto put32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(uint8_t(v >> (8 * i)));
-    };
-    auto putDouble = [&](double d) {
-        uint8_t raw[8];
-        std::memcpy(raw, &d, 8);
-        b.push_back(5); // type tag
-        b.insert(b.end(), raw, raw + 8);
-    };
-    auto putStr = [&](const std::string& s) {
-        b.push_back(7);
-        put32(uint32_t(s.size()));
-        b.insert(b.end(), s.begin(), s.end());
-    };
     static const char* verbs[] = {"Call", "Pay", "Buy", "Renew", "Book", "Send", "Check", "Water"};
     static const char* things[] = {
         "mother",        "the rent",      "milk and bread", "passport",      "dentist appointment",
@@ -72,36 +63,45 @@ TBytes MakeReminders() {
                                   "Ask about last month's invoice and the new contract terms.",
                                   "See https://example.org/agenda for the details",
                                   "Remember: the office closes early on Fridays."};
-    put32(0x4B434F54); // file tag and version
-    put32(3);
+    TTockwellDB db;
     for (int i = 0; i < 10000; ++i) {
-        put32(4); // record version
         std::string cap = std::string(verbs[rng() % 8]) + " " + things[rng() % 10];
-        if (rng() % 3 == 0) {
-            cap += ' ';
-            cap += std::to_string(rng() % 1000);
+        if (rng() % 3 == 0)
+            cap += " " + std::to_string(rng() % 1000);
+        const TDateTime created = 45000.0 + (rng() % 2000000) / 1440.0;
+        TTockwellItemPtr item = db.AddNew(cap, created + (rng() % 90) + (rng() % 96) / 96.0);
+        item->Notes = notes[rng() % 6];
+        item->Created = created;
+        item->Updated = created + (rng() % 5000) / 1440.0;
+        TReminderItem& r = item->GetReminder();
+        for (int kind = 1; kind < AlertKindCount; ++kind)
+            r.GetAction(kind).Enabled = rng() % 4 == 0;
+        if (rng() % 4 == 0)
+            r.Action<TAlertActSendEmail>().Emails = "someone@example.org";
+        if (rng() % 3 == 0)
+            r.SetAutoAlert(true, 5 * OneMinute);
+        if (rng() % 5 == 0) {
+            TRecurrencePattern& p = r.RecurrencePattern();
+            p.Reset(created);
+            p.SetRecurrenceType(TRecurrenceType(rng() % 3));
+            p.SetDayOfWeekMask(DayOfWeekBit(2 + int(rng() % 5)));
+            if (rng() % 10 == 0) {
+                p.SetRecurrenceType(rtHourly);
+                p.SetHourlyDelta(2 * OneHour);
+                p.GetSchedule().SetAllClosed();
+                for (int day = 1; day <= 5; ++day)
+                    p.GetSchedule().SetRange(day, true, 9 * OneHour, 17 * OneHour);
+            }
         }
-        putStr(cap);
-        putStr(notes[rng() % 6]);
-        double created = 45000.0 + (rng() % 2000000) / 1440.0;
-        putDouble(created);
-        putDouble(created + (rng() % 5000) / 1440.0);
-        putDouble(created + (rng() % 90));
-        b.push_back(1);
-        b.push_back(uint8_t(rng() % 3)); // state
-        b.push_back(uint8_t(rng() % 2)); // snooze
-        put32(rng() % 4 == 0 ? 5 : 0);
-        for (int a = 0; a < 7; ++a) { // alert actions
-            b.push_back(uint8_t(rng() % 2));
-            if (a == 2)
-                putStr(rng() % 4 == 0 ? "someone@example.org" : "");
-            if (a == 5)
-                putStr("Tockwell.wav");
-        }
-        b.push_back(uint8_t(rng() % 6)); // recurrence kind
-        put32(rng() % 7);
     }
-    return b;
+    for (int day = 0; day < 40; ++day)
+        db.SetHoliday(45300 + 9 * day);
+    for (int day = 0; day < 20; ++day)
+        db.SetDateColor(int32_t(rng() & 0xFFFFFF), 45300 + 7 * day);
+    TMemoryStream payload;
+    WriteDataFilePayload(db, payload);
+    SetClock({});
+    return payload.Bytes();
 }
 
 TBytes ReadSelf() {

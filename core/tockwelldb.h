@@ -116,6 +116,20 @@ public:
     // a bad open-hours element of a place schedule (none: it counts as such a value).
     void LoadFromXML(IXMLNode root, const TScheduleReadQuery& query = {});
 
+    // ---- Binary data file (core/binarydatafile.h) ---------------------------------------
+    // Writes the binary form at stream's position, zipped with password (empty: none) and
+    // headed by version; then stores RunMinimized in the registry.
+    void SaveToStream(TStream& stream, const std::string& password, int32_t version) const;
+    // Reads the binary form from stream's position. The entries are appended to the list;
+    // the default alert settings, both day lists and the colours are replaced (a payload
+    // with fewer segments leaves the rest as it was); then RunMinimized is read from the
+    // registry and the indexes are rebuilt. Everything is read and checked before the
+    // database changes: on any failure it is left as it was. Raises ExInvalidFileFormat (not the
+    // magic, or a damaged payload), ExNewerVersionOfFile (version 2 or higher), ExPasswordNeeded
+    // (protected, no password), EReadError (short or inconsistent data), Exception (a bad option
+    // tag, a newer reminder or recurrence record).
+    void LoadFromStream(TStream& stream, const std::string& password);
+
     TSortedDates Holidays;
     TSortedDates Workdays;
     TSortedDates ReminderDays;   // derived (RebuildIndexes)

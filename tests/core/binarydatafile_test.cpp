@@ -1,0 +1,352 @@
+#include "core/binarydatafile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/alertactions.h"
+#include "core/datafileerrors.h"
+#include "core/productinfo.h"
+#include "core/registrymanager.h"
+#include "testutil.h"
+#include "zip/zipstream.h"
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
+    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
+}
+
+const std::string Umlaut = "Zahnarzt \xC3\xBC\x62\x65rmorgen \xE2\x82\xAC"; // "übermorgen €"
+
+// A database with every kind of content: defaults, entries with all seven actions and their
+// settings, an hourly recurrence held to place hours, holidays, workdays and colours.
+void Fill(TTockwellDB& db) {
+    db.DefaultAlertSettings.SetAutoAlert(true, 5 * OneMinute);
+    db.DefaultAlertSettings.GetAction(akShowAlertWnd).Enabled = true;
+
+    TTockwellItemPtr plain = db.AddNew("Call mother", At(2024, 5, 6, 9, 30));
+    plain->Notes = "Line one\r\nLine two";
+
+    TTockwellItemPtr rich = db.AddNew(Umlaut, At(2024, 5, 7, 8));
+    rich->Notes = Umlaut + " notes";
+    rich->Created = At(2024, 1, 2, 3, 4);
+    rich->Updated = At(2024, 2, 3, 4, 5);
+    TReminderItem& r = rich->GetReminder();
+    r.SetSnoozed(true);
+    r.SetAutoAlert(true, 15 * OneMinute);
+    r.SetLimitAutoAlertCount(false);
+    r.SetMaxAutoAlertCount(9);
+    r.SetAutoAlertIndex(2);
+    r.SetPlacedToReminderWnd(true);
+    r.SetLatestAlertDateTime(At(2024, 5, 7, 7));
+    for (int kind = 0; kind < AlertKindCount; ++kind)
+        r.GetAction(kind).Enabled = true;
+    r.Action<TAlertActSendEmail>().Emails = "a@b.c; d@e.f";
+    r.Action<TAlertActRunApp>().AppPath = "/usr/bin/xmessage hello";
+    r.Action<TAlertActPlaySound>().SetStoredAudioFile("/home/u/ding.wav");
+    TRecurrencePattern& p = r.RecurrencePattern();
+    p.Reset(At(2024, 5, 7));
+    p.SetRecurrenceType(rtHourly);
+    p.SetHourlyDelta(2 * OneHour);
+    p.SetHourlyDeltaRandomTo(3 * OneHour);
+    p.GetSchedule().SetAllClosed();
+    p.GetSchedule().SetRange(2, true, 9 * OneHour, 17 * OneHour);
+
+    db.AddNew("", 0); // an entry without alert
+
+    db.SetHoliday(At(2024, 12, 25));
+    db.SetHoliday(At(2024, 12, 26));
+    db.SetWorkday(At(2024, 12, 28));
+    db.SetDateColor(0x00FF8000, At(2024, 6, 1));
+    db.SetDateColor(static_cast<int32_t>(0xFF000008), At(2024, 6, 2)); // a system colour
+}
+
+std::string Saved(const TTockwellDB& db, const std::string& password = "", int32_t version = 1) {
+    TMemoryStream s;
+    db.SaveToStream(s, password, version);
+    return s.AsString();
+}
+
+std::string Payload(const TTockwellDB& db) {
+    TMemoryStream s;
+    WriteDataFilePayload(db, s);
+    return s.AsString();
+}
+
+// What a load may change, as bytes.
+std::string State(const TTockwellDB& db) {
+    return Payload(db);
+}
+
+template <class T> void Put(std::string& s, T v) {
+    s.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+template <class T> T Get(const std::string& s, size_t at) {
+    T v;
+    std::memcpy(&v, s.data() + at, sizeof v);
+    return v;
+}
+
+// A file around a plain payload, zipped with password, with the given option block.
+std::string FileOf(const std::string& plain, const std::string& password = "",
+                   const std::string& options = std::string("\x01\x00\x00\x00\x02\x00", 6)) {
+    TMemoryStream z(plain);
+    CompressStream(z, password);
+    std::string f = "TockwellDataFile";
+    Put<int32_t>(f, 1);
+    f += options;
+    Put<int64_t>(f, z.Size());
+    return f + z.AsString();
+}
+
+void Load(TTockwellDB& db, const std::string& file, const std::string& password = "") {
+    TMemoryStream s(file);
+    db.LoadFromStream(s, password);
+}
+
+template <class E> std::string LoadFailure(TTockwellDB& db, const std::string& file) {
+    const std::string before = State(db);
+    const int count = db.Count();
+    try {
+        Load(db, file);
+    } catch (const E& e) {
+        EXPECT_EQ(State(db), before) << e.Message;
+        EXPECT_EQ(db.Count(), count);
+        return e.Message;
+    }
+    ADD_FAILURE() << "loaded";
+    return {};
+}
+
+// A database that already holds something of every kind.
+void Preload(TTockwellDB& db) {
+    db.AddNew("already here", At(2023, 1, 1));
+    db.SetHoliday(At(2023, 1, 6));
+    db.SetWorkday(At(2023, 1, 7));
+    db.SetDateColor(0x123456, At(2024, 6, 1));
+    db.SetDateColor(0x654321, At(2023, 2, 2));
+}
+
+} // namespace
+
+TEST(BinaryDataFile, RoundTripsEveryKindOfContentAndRunMinimized) {
+    TempRegistry registry;
+    FixedClock clock(At(2024, 5, 1, 12));
+    TTockwellDB db;
+    Fill(db);
+    db.DBSettings.RunMinimized = true;
+    const std::string file = Saved(db);
+    EXPECT_TRUE(ReadRegistryBool(TockwellSettingsKey, "RunMinimized", false));
+
+    // Header: magic, version 1, one option (tagged Boolean, not protected), payload length.
+    EXPECT_EQ(file.substr(0, 16), "TockwellDataFile");
+    EXPECT_EQ(Get<int32_t>(file, 16), 1);
+    EXPECT_EQ(Get<int32_t>(file, 20), 1);
+    EXPECT_EQ(file.substr(24, 2), std::string("\x02\x00", 2));
+    EXPECT_EQ(Get<int64_t>(file, 26), int64_t(file.size()) - 34);
+    TMemoryStream zipped(file.substr(34));
+    DecompressStream(zipped, "");
+    const std::string plain = zipped.AsString();
+    EXPECT_EQ(plain, Payload(db));
+    EXPECT_EQ(Get<int32_t>(plain, 0), 3);
+    EXPECT_NE(plain.find(Umlaut), std::string::npos); // captions are UTF-8 bytes
+
+    TTockwellDB back;
+    back.DBSettings.RunMinimized = false;
+    Load(back, file);
+    EXPECT_EQ(Payload(back), Payload(db));
+    EXPECT_TRUE(back.DBSettings.RunMinimized);
+    ASSERT_EQ(back.Count(), 3);
+    EXPECT_EQ(back.GetItem(1)->Caption, Umlaut);
+    EXPECT_EQ(back.GetItem(0)->Owner(), &back);
+    TReminderItem& r = back.GetItem(1)->GetReminder();
+    EXPECT_EQ(r.Action<TAlertActRunApp>().AppPath, "/usr/bin/xmessage hello");
+    ASSERT_TRUE(r.HasRecurrencePattern() && r.RecurrencePattern().HasSchedule());
+    EXPECT_TRUE(r.RecurrencePattern().GetSchedule().IsOpen(At(2024, 5, 7, 10), true)); // Tuesday
+    EXPECT_FALSE(r.RecurrencePattern().GetSchedule().IsOpen(At(2024, 5, 7, 18), true));
+    int32_t color = 0;
+    EXPECT_TRUE(back.GetDateColor(color, At(2024, 6, 2)));
+    EXPECT_EQ(color, static_cast<int32_t>(0xFF000008));
+    EXPECT_TRUE(back.DefaultAlertSettings.GetIsAutoAlertEnabled());
+    EXPECT_TRUE(back.IsHoliday(At(2024, 12, 26), false));
+    EXPECT_TRUE(back.IsWorkday(At(2024, 12, 28), false));
+
+    // With a password the flag is set and the same password reads it.
+    const std::string locked = Saved(db, "secret");
+    EXPECT_EQ(locked[25], '\x01');
+    TTockwellDB unlocked;
+    Load(unlocked, locked, "secret");
+    EXPECT_EQ(Payload(unlocked), Payload(db));
+
+    // An empty database: segment 1 is a reminder record and a count 0, then two empty lists
+    // and a colour count 0.
+    TTockwellDB empty;
+    const std::string e = Payload(empty);
+    TMemoryStream record;
+    empty.DefaultAlertSettings.SaveToStream(record);
+    EXPECT_EQ(Get<int64_t>(e, 4), record.Size() + 4);
+    const size_t days = 4 + 8 + size_t(record.Size()) + 4;
+    EXPECT_EQ(e.substr(days), std::string("\x08\0\0\0\0\0\0\0"
+                                          "\0\0\0\0\0\0\0\0"
+                                          "\x04\0\0\0\0\0\0\0"
+                                          "\0\0\0\0",
+                                          28));
+
+    // Through a file, and another program's setting is read back on load.
+    TempDir dir;
+    SaveBinaryDataFile(db, dir.File("data.tock"));
+    WriteRegistryBool(TockwellSettingsKey, "RunMinimized", false);
+    TTockwellDB fromFile;
+    fromFile.DBSettings.RunMinimized = true;
+    LoadBinaryDataFile(fromFile, dir.File("data.tock"));
+    EXPECT_EQ(Payload(fromFile), Payload(db));
+    EXPECT_FALSE(fromFile.DBSettings.RunMinimized);
+    SaveBinaryDataFile(empty, dir.File("data.tock")); // the previous file is kept
+    EXPECT_EQ(ReadFileBytes(dir.File("data.tock.bak")), file);
+    EXPECT_THROW(LoadBinaryDataFile(fromFile, dir.File("missing.tock")), EFOpenError);
+}
+
+TEST(BinaryDataFile, RefusalsComeBeforeAnythingIsRead) {
+    TempRegistry registry;
+    TTockwellDB source;
+    Fill(source);
+    TTockwellDB db;
+    Preload(db);
+
+    EXPECT_EQ(LoadFailure<ExPasswordNeeded>(db, Saved(source, "secret")), "");
+    EXPECT_EQ(LoadFailure<ExNewerVersionOfFile>(db, Saved(source, "", 2)), NewerVersionMessage());
+    EXPECT_EQ(NewerVersionMessage(), "This file was created with newer version of Tockwell. "
+                                     "Please download new version of application from " +
+                                         std::string(TockwellWebAddress) + " to read this file.");
+
+    std::string wrongCase = Saved(source);
+    wrongCase[12] = 'f'; // "TockwellDatafile"
+    EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, wrongCase), "Invalid file format");
+    EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, "<?xml"), "Invalid file format");
+    EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, ""), "Invalid file format");
+
+    // The option must be a tagged Boolean; further options of a newer writer are skipped.
+    const std::string plain = Payload(source);
+    const std::string badTag("\x01\x00\x00\x00\x00\x01\x00\x00\x00", 9);
+    EXPECT_EQ(LoadFailure<Exception>(db, FileOf(plain, "", badTag)),
+              "Stream error: unexpected parameter type");
+    std::string more("\x03\x00\x00\x00\x02\x00", 6);
+    more += std::string("\x03\x02\x00\x00\x00hi", 7) + std::string("\x00\x07\x00\x00\x00", 5);
+    TTockwellDB extended;
+    Load(extended, FileOf(plain, "", more));
+    EXPECT_EQ(Payload(extended), plain);
+}
+
+TEST(BinaryDataFile, SegmentCountDecidesWhatIsLoaded) {
+    TempRegistry registry;
+    TTockwellDB source;
+    Fill(source);
+    std::string plain = Payload(source);
+
+    // One segment: entries and defaults only; the day lists and colours stay.
+    TTockwellDB db;
+    Preload(db);
+    std::string one = plain;
+    one[0] = 1;
+    Load(db, FileOf(one));
+    ASSERT_EQ(db.Count(), 4);
+    EXPECT_EQ(db.GetItem(0)->Caption, "already here");
+    EXPECT_EQ(db.GetItem(2)->Caption, Umlaut);
+    EXPECT_TRUE(db.DefaultAlertSettings.GetIsAutoAlertEnabled());
+    EXPECT_TRUE(db.IsHoliday(At(2023, 1, 6), false));
+    EXPECT_FALSE(db.IsHoliday(At(2024, 12, 25), false));
+    EXPECT_EQ(db.CustomColors.Count(), 2);
+
+    // No segment: nothing changes.
+    const std::string before = State(db);
+    std::string none = plain;
+    none[0] = 0;
+    Load(db, FileOf(none));
+    EXPECT_EQ(State(db), before);
+
+    // All three: the day lists and the colours are replaced.
+    TTockwellDB all;
+    Preload(all);
+    std::string five = plain;
+    five[0] = 5; // more segments than present: the three there are read, the rest ignored
+    Load(all, FileOf(five));
+    EXPECT_FALSE(all.IsHoliday(At(2023, 1, 6), false));
+    EXPECT_FALSE(all.IsWorkday(At(2023, 1, 7), false));
+    EXPECT_EQ(std::vector<int32_t>(all.Holidays.begin(), all.Holidays.end()),
+              std::vector<int32_t>(source.Holidays.begin(), source.Holidays.end()));
+    int32_t color = 0;
+    EXPECT_TRUE(all.GetDateColor(color, At(2024, 6, 1)));
+    EXPECT_EQ(color, 0x00FF8000);
+    EXPECT_FALSE(all.GetDateColor(color, At(2023, 2, 2)));
+    EXPECT_EQ(all.CustomColors.Count(), 2);
+}
+
+TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
+    TempRegistry registry;
+    TTockwellDB source;
+    Fill(source);
+    TTockwellDB db;
+    Preload(db);
+    const std::string good = Saved(source);
+
+    // The container: a flipped byte in the deflate data, a wrong checksum, a renamed entry,
+    // a cut archive.
+    for (size_t at : {size_t(34 + 30 + 7 + 40), good.size() / 2}) {
+        std::string damaged = good;
+        damaged[at] = char(damaged[at] ^ 0x5A);
+        EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, damaged).rfind("Invalid file format: ", 0),
+                  0u);
+    }
+    std::string badCrc = good;
+    const size_t central = 34 + Get<uint32_t>(good, good.size() - 22 + 16);
+    badCrc[central + 16] = char(badCrc[central + 16] ^ 1);
+    EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, badCrc),
+              "Invalid file format: CRC error in \"ZIPDATA\": the entry is damaged");
+    std::string renamed = good;
+    for (size_t at = 0; (at = renamed.find("ZIPDATA", at)) != std::string::npos;)
+        renamed[at + 6] = 'B';
+    EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, renamed),
+              "Invalid file format: The zip archive has no entry named \"ZIPDATA\"");
+    std::string cut = good.substr(0, good.size() - 30);
+    const int64_t shorter = int64_t(cut.size()) - 34;
+    std::memcpy(cut.data() + 26, &shorter, 8);
+    EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, cut),
+              "Invalid file format: Incomplete Zip File");
+
+    // A sound container around a damaged payload: the last entry is cut short, so even the
+    // entries read before it are not taken.
+    const std::string plain = Payload(source);
+    std::string shortEntries = plain;
+    const int64_t l1 = Get<int64_t>(plain, 4);
+    shortEntries.erase(size_t(4 + 8 + l1 - 5), 5);
+    const int64_t l1short = l1 - 5;
+    std::memcpy(shortEntries.data() + 4, &l1short, 8);
+    EXPECT_FALSE(LoadFailure<EReadError>(db, FileOf(shortEntries)).empty());
+
+    // Counts beyond what remains are refused before anything is allocated.
+    std::string hugeColors = plain;
+    hugeColors.replace(hugeColors.size() - 4 - 2 * 12, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+    EXPECT_FALSE(LoadFailure<EReadError>(db, FileOf(hugeColors)).empty());
+    std::string hugePayload = good;
+    const int64_t huge = INT64_MAX;
+    std::memcpy(hugePayload.data() + 26, &huge, 8);
+    EXPECT_FALSE(LoadFailure<EReadError>(db, hugePayload).empty());
+}
+
+TEST(BinaryDataFile, TruncatedFilesAlwaysRaise) {
+    TempRegistry registry;
+    TTockwellDB source;
+    Fill(source);
+    const std::string file = Saved(source);
+    TTockwellDB db;
+    for (size_t n = 0; n < file.size(); ++n) {
+        EXPECT_THROW(Load(db, file.substr(0, n)), Exception) << n;
+        ASSERT_EQ(db.Count(), 0) << n;
+    }
+    const std::string plain = Payload(source);
+    for (size_t n = 0; n < plain.size(); n += 7) {
+        EXPECT_THROW(Load(db, FileOf(plain.substr(0, n))), Exception) << n;
+        ASSERT_EQ(db.Count(), 0) << n;
+    }
+}

@@ -1,0 +1,230 @@
+// The reader on unusual and damaged archives: recovery from a missing or misplaced directory,
+// refusals, legacy methods, and damage of every kind, which must raise one of the library's
+// exceptions (or read the right data), never crash or hang.
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+
+#include "legacyencoders.h"
+#include "testutil.h"
+#include "zip/crc32.h"
+#include "zip/zipcomponent.h"
+#include "ziplocal.h"
+#include "ziptestutil.h"
+
+namespace {
+
+const std::map<std::string, std::string>& SmallFiles() {
+    static const std::map<std::string, std::string> files = {
+        {"a.txt", SampleText(3000)},
+        {"b.bin", SampleBinary(800, 5)},
+        {"c/empty", ""},
+    };
+    return files;
+}
+
+// The bytes of an archive of files written by our writer.
+std::string MakeArchive(const std::map<std::string, std::string>& files, int level = 6,
+                        const std::string& password = "") {
+    TempDir dir;
+    WriteSampleFiles(dir.File("src"), files);
+    TSuperZip zip;
+    zip.SetZipName(dir.File("x.zip"));
+    zip.SetPackLevel(level);
+    zip.Password = password;
+    zip.SetRootDir(dir.File("src"));
+    zip.SetRelativePaths(true);
+    zip.FilesList.Add(dir.File("src") + "/*");
+    zip.Zip();
+    return ReadFileBytes(dir.File("x.zip"));
+}
+
+void Put16(std::string& s, size_t at, uint16_t v) {
+    s[at] = char(v);
+    s[at + 1] = char(v >> 8);
+}
+void Put32(std::string& s, size_t at, uint32_t v) {
+    Put16(s, at, uint16_t(v));
+    Put16(s, at + 2, uint16_t(v >> 16));
+}
+
+// Reads damaged bytes: either one of the library's exceptions, or entries whose content is one
+// of the originals (a damaged name or date can still read right). Anything else fails the test.
+void ReadDamaged(const std::string& bytes, const std::string& password = "") {
+    std::set<std::string> contents;
+    for (const auto& [name, content] : SmallFiles())
+        contents.insert(content);
+    for (TIncompleteZipMode mode : {izAssumeMulti, izAssumeBad}) {
+        try {
+            for (const auto& [name, content] : ReadAllInMemory(bytes, password, mode))
+                EXPECT_TRUE(contents.count(content)) << name;
+        } catch (const Exception&) {
+        }
+    }
+}
+
+struct TArchiveMap {
+    std::vector<size_t> Locals, Centrals;
+    size_t End = 0;
+};
+
+TArchiveMap MapArchive(const std::string& bytes) {
+    TArchiveMap m;
+    for (size_t i = 0; i + 4 <= bytes.size(); ++i) {
+        uint32_t sig = uint32_t(uint8_t(bytes[i])) | uint32_t(uint8_t(bytes[i + 1])) << 8 |
+                       uint32_t(uint8_t(bytes[i + 2])) << 16 |
+                       uint32_t(uint8_t(bytes[i + 3])) << 24;
+        if (sig == LocalHeaderSignature)
+            m.Locals.push_back(i);
+        else if (sig == CentralHeaderSignature)
+            m.Centrals.push_back(i);
+        else if (sig == EndCentralSignature)
+            m.End = i;
+    }
+    return m;
+}
+
+} // namespace
+
+TEST(ZipReader, RecoversFromAMissingOrMisplacedDirectory) {
+    std::string archive = MakeArchive(SmallFiles());
+    std::map<std::string, std::string> files = SmallFiles();
+    EXPECT_EQ(ReadAllInMemory(archive), files);
+
+    // Without its end record: an incomplete archive, unless told to read the local headers.
+    std::string cut = archive.substr(0, MapArchive(archive).End);
+    try {
+        ReadAllInMemory(cut);
+        FAIL();
+    } catch (const EIncompleteZip& e) {
+        EXPECT_STREQ(e.what(), "Incomplete Zip File");
+    }
+    EXPECT_EQ(ReadAllInMemory(cut, "", izAssumeBad), files);
+    TMemoryStream image(cut);
+    TMemoryUnZip asked(image);
+    asked.OnInCompleteZip = [](TSuperUnZip&, TIncompleteZipMode& mode) { mode = izAssumeBad; };
+    EXPECT_EQ(asked.Count(), 3);
+
+    // Bytes in front (a self-extractor's stub) shift every offset: the local headers are found
+    // by scanning and the directory read where they end.
+    EXPECT_EQ(ReadAllInMemory(std::string(1000, 'S') + archive), files);
+    // Bytes after the end record do not hide it.
+    EXPECT_EQ(ReadAllInMemory(archive + "trailing bytes"), files);
+}
+
+TEST(ZipReader, RefusesZip64AndSpannedArchives) {
+    std::string archive = MakeArchive(SmallFiles());
+    TArchiveMap m = MapArchive(archive);
+    auto message = [](const std::string& bytes) {
+        try {
+            ReadAllInMemory(bytes);
+        } catch (const EZipError& e) {
+            return std::string(e.what());
+        }
+        return std::string("read");
+    };
+    std::string locator = "PK\x06\x07" + std::string(16, '\0');
+    EXPECT_EQ(message(archive.substr(0, m.End) + locator + archive.substr(m.End)),
+              "Zip64 archives are not supported");
+    std::string z64 = archive;
+    Put32(z64, m.Centrals[1] + 20, 0xFFFFFFFF);
+    EXPECT_EQ(message(z64), "Zip64 archives are not supported");
+    std::string spanned = archive;
+    Put16(spanned, m.End + 4, 1);
+    EXPECT_EQ(message(spanned), "Archives spanning several disks are not supported");
+    std::string disk = archive;
+    Put16(disk, m.Centrals[0] + 34, 2);
+    EXPECT_EQ(message(disk), "Archives spanning several disks are not supported");
+}
+
+TEST(ZipReader, ReadsLegacyMethodsAndRefusesUnknownOnes) {
+    TBytes data = ToBytes(SampleText(20000));
+    std::string plain(data.begin(), data.end());
+    uint32_t crc = ZipCrc32(0, data.data(), data.size());
+    auto read = [&](uint16_t method, uint16_t flags, const TBytes& packed) {
+        TBytes zip = MakeZip("legacy.txt", method, flags, packed, crc, uint32_t(data.size()));
+        return ReadAllInMemory(std::string(zip.begin(), zip.end()))["legacy.txt"];
+    };
+    EXPECT_EQ(read(1, 0, ShrinkForTest(data, 300)), plain);
+    EXPECT_EQ(read(6, 0x0006, ImplodeForTest(data, true, true)), plain);
+    EXPECT_EQ(read(6, 0, ImplodeForTest(data, false, false)), plain);
+    try {
+        read(9, 0, data);
+        FAIL();
+    } catch (const EZipError& e) {
+        EXPECT_STREQ(e.what(), "Unknown Compression Method");
+    }
+    // Sizes that the method cannot produce are refused before anything is decoded.
+    TBytes zip = MakeZip("big", 8, 0, TBytes(10, 0), 0, 0xFFFFFFF0u);
+    EXPECT_THROW(ReadAllInMemory(std::string(zip.begin(), zip.end())), EZipError);
+    zip = MakeZip("stored", 0, 0, TBytes(10, 0), 0, 11);
+    EXPECT_THROW(ReadAllInMemory(std::string(zip.begin(), zip.end())), EZipError);
+}
+
+TEST(ZipDamage, TruncatedArchivesRaise) {
+    for (const std::string& archive :
+         {MakeArchive(SmallFiles()), MakeArchive(SmallFiles(), 0, "pw")}) {
+        for (size_t n = 0; n < archive.size(); ++n) {
+            SCOPED_TRACE(n);
+            ReadDamaged(archive.substr(0, n), "pw");
+        }
+    }
+}
+
+TEST(ZipDamage, FlippedBitsRaiseOrReadRight) {
+    for (const std::string& archive :
+         {MakeArchive(SmallFiles()), MakeArchive(SmallFiles(), 9, "pw")}) {
+        TArchiveMap m = MapArchive(archive);
+        std::set<size_t> headerBytes;
+        for (size_t at : m.Locals)
+            for (size_t i = at; i < at + LocalHeaderSize; ++i)
+                headerBytes.insert(i);
+        for (size_t at : m.Centrals)
+            for (size_t i = at; i < at + CentralHeaderSize; ++i)
+                headerBytes.insert(i);
+        for (size_t i = m.End; i < archive.size(); ++i)
+            headerBytes.insert(i);
+        for (size_t i = 0; i < archive.size(); ++i) {
+            for (int bit = 0; bit < 8; ++bit) {
+                if (!headerBytes.count(i) && bit != int(i % 8))
+                    continue; // data bytes: one bit each
+                std::string damaged = archive;
+                damaged[i] = char(damaged[i] ^ (1 << bit));
+                SCOPED_TRACE(std::to_string(i) + ":" + std::to_string(bit));
+                ReadDamaged(damaged, "pw");
+            }
+        }
+    }
+}
+
+TEST(ZipDamage, AbsurdSizesAndCountsRaise) {
+    std::string archive = MakeArchive(SmallFiles());
+    TArchiveMap m = MapArchive(archive);
+    const uint32_t values[] = {0, 1, 0x7FFF, 0xFFFF, 0x7FFFFFFF, 0xFFFFFFFE, 0xFFFFFFFF};
+    struct Field {
+        size_t offset;
+        int width;
+    };
+    std::vector<Field> fields;
+    for (size_t at : m.Locals)
+        for (Field f : {Field{18, 4}, Field{22, 4}, Field{26, 2}, Field{28, 2}})
+            fields.push_back({at + f.offset, f.width});
+    for (size_t at : m.Centrals)
+        for (Field f :
+             {Field{20, 4}, Field{24, 4}, Field{28, 2}, Field{30, 2}, Field{32, 2}, Field{42, 4}})
+            fields.push_back({at + f.offset, f.width});
+    for (Field f : {Field{8, 2}, Field{10, 2}, Field{12, 4}, Field{16, 4}, Field{20, 2}})
+        fields.push_back({m.End + f.offset, f.width});
+    for (const Field& f : fields) {
+        for (uint32_t v : values) {
+            std::string damaged = archive;
+            if (f.width == 2)
+                Put16(damaged, f.offset, uint16_t(v));
+            else
+                Put32(damaged, f.offset, v);
+            SCOPED_TRACE(std::to_string(f.offset) + "=" + std::to_string(v));
+            ReadDamaged(damaged);
+        }
+    }
+}

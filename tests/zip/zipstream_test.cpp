@@ -1,0 +1,174 @@
+#include "zip/zipstream.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "testutil.h"
+#include "zip/zipcomponent.h"
+#include "ziptestutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint16_t Get16(const std::string& s, size_t at) {
+    return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8);
+}
+uint32_t Get32(const std::string& s, size_t at) {
+    return Get16(s, at) | uint32_t(Get16(s, at + 2)) << 16;
+}
+void Put16(std::string& s, size_t at, uint16_t v) {
+    s[at] = char(v);
+    s[at + 1] = char(v >> 8);
+}
+void Put32(std::string& s, size_t at, uint32_t v) {
+    Put16(s, at, uint16_t(v));
+    Put16(s, at + 2, uint16_t(v >> 16));
+}
+
+// Where the one central entry of an archive starts.
+size_t CentralOf(const std::string& archive) {
+    TMemoryStream s(archive);
+    TEndCentral end;
+    EXPECT_TRUE(FindEndCentral(s, end));
+    return end.CentralOffset;
+}
+
+std::string Compressed(const std::string& content, const std::string& password = "") {
+    TMemoryStream s(content);
+    CompressStream(s, password);
+    return s.AsString();
+}
+
+std::string Decompressed(const std::string& archive, const std::string& password = "") {
+    TMemoryStream s(archive);
+    DecompressStream(s, password);
+    EXPECT_EQ(s.Position(), 0);
+    return s.AsString();
+}
+
+template <class E> std::string FailureOf(const std::string& archive, const std::string& pw = "") {
+    TMemoryStream s(archive);
+    try {
+        DecompressStream(s, pw);
+    } catch (const E& e) {
+        EXPECT_EQ(s.AsString(), archive); // the stream keeps its content
+        return e.Message;
+    }
+    ADD_FAILURE() << "no exception";
+    return {};
+}
+
+} // namespace
+
+TEST(ZipStream, RoundTripsEmptySmallAndLargeStreams) {
+    std::string large = SampleText(3000000) + SampleBinary(2000000, 9);
+    for (const std::string& content : {std::string(), std::string("x"), large}) {
+        TMemoryStream s(content);
+        CompressStream(s, "");
+        EXPECT_EQ(s.Position(), 0);
+        EXPECT_EQ(Decompressed(s.AsString()), content);
+        EXPECT_EQ(Decompressed(Compressed(content, "pass word"), "pass word"), content);
+    }
+    TMemoryStream empty;
+    DecompressStream(empty, "");
+    EXPECT_EQ(empty.Size(), 0);
+}
+
+TEST(ZipStream, ArchiveHoldsOneEntryDatedTodayAtMidnight) {
+    FixedClock clock(EncodeDateTime(2024, 3, 15, 14, 30, 10, 0));
+    std::string text = SampleText(5000);
+    for (const std::string& content : {std::string(), text}) {
+        std::string a = Compressed(content);
+        TMemoryStream s(a);
+        TZipHeaderInfo local, central;
+        ASSERT_TRUE(ReadLocalHeader(s, local));
+        TEndCentral end;
+        ASSERT_TRUE(FindEndCentral(s, end));
+        EXPECT_EQ(end.TotalEntries, 1);
+        s.SetPosition(end.CentralOffset);
+        ASSERT_TRUE(ReadCentralEntry(s, central));
+        for (const TZipHeaderInfo* h : {&local, &central}) {
+            EXPECT_EQ(h->FullName(), "ZIPDATA");
+            EXPECT_EQ(h->Flags, 0);
+            EXPECT_EQ(h->UncompressedSize, content.size());
+            EXPECT_EQ(h->Date(), EncodeDate(2024, 3, 15));
+            EXPECT_EQ(h->Method, content.empty() ? 0 : 8);
+            EXPECT_EQ(h->VersionNeeded, 20);
+        }
+        EXPECT_EQ(central.VersionMadeBy, 20);
+        EXPECT_EQ(central.ExternalAttributes, 0x20u);
+        if (!content.empty()) {
+            EXPECT_EQ(central.InternalAttributes, 1); // text
+        }
+        EXPECT_EQ(central.LocalHeaderOffset, 0u);
+        EXPECT_EQ(s.Position() + EndCentralSize, int64_t(a.size()));
+        if (content.empty()) {
+            EXPECT_EQ(central.CompressedSize, 0u);
+        }
+
+        // With a password: bit 0 and twelve more bytes.
+        std::string p = Compressed(content, "secret");
+        EXPECT_EQ(Get16(p, 6), zfEncrypted);
+        EXPECT_EQ(Get32(p, 18), central.CompressedSize + 12);
+        EXPECT_EQ(Get32(p, CentralOf(p) + 20), central.CompressedSize + 12);
+    }
+}
+
+TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
+    std::string content = SampleText(20000);
+    std::string good = Compressed(content);
+    std::string locked = Compressed(content, "right");
+
+    EXPECT_EQ(FailureOf<EZipError>(locked, "wrong"), "Wrong password for \"ZIPDATA\"");
+    EXPECT_EQ(FailureOf<EZipError>(locked), "Wrong password for \"ZIPDATA\"");
+
+    std::string renamed = good;
+    for (size_t at : {size_t(30), CentralOf(good) + 46})
+        renamed[at + 6] = 'B';
+    EXPECT_EQ(FailureOf<EZipError>(renamed), "The zip archive has no entry named \"ZIPDATA\"");
+
+    std::string badCrc = good;
+    Put32(badCrc, CentralOf(good) + 16, Get32(good, 14) ^ 1);
+    EXPECT_EQ(FailureOf<EZipError>(badCrc), "CRC error in \"ZIPDATA\": the entry is damaged");
+
+    std::string unknown = good;
+    Put16(unknown, CentralOf(good) + 10, 99);
+    EXPECT_EQ(FailureOf<EZipError>(unknown), "Unknown Compression Method");
+
+    std::string damaged = good;
+    for (size_t at = 40; at < 60; ++at)
+        damaged[at] = char(0xFF);
+    EXPECT_FALSE(FailureOf<EZipError>(damaged).empty());
+
+    EXPECT_EQ(FailureOf<EIncompleteZip>("not an archive at all"), "Incomplete Zip File");
+}
+
+TEST(ZipStream, NeverTouchesTheFileSystem) {
+    TempDir dir;
+    fs::path old = fs::current_path();
+    fs::current_path(dir.Path());
+    // A file named like the in-memory archive, holding an archive of its own.
+    std::string stray = Compressed("from the disk");
+    WriteFileBytes("ZIPSTREAM", stray);
+    std::string a = Compressed("from memory");
+    EXPECT_EQ(Decompressed(a), "from memory");
+    fs::current_path(old);
+    EXPECT_EQ(ReadFileBytes(dir.File("ZIPSTREAM")), stray);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+}
+
+TEST(ZipStream, ComponentGetsItsNameBackWhateverHappens) {
+    TSuperZip zip;
+    zip.SetZipName("/nowhere/kept.zip");
+    TMemoryStream source(std::string("payload")), archive, back;
+    zip.CompressToStream(source, archive);
+    EXPECT_EQ(zip.ZipName(), "/nowhere/kept.zip");
+    zip.ExtractToStream(archive, back);
+    EXPECT_EQ(back.AsString(), "payload");
+    EXPECT_EQ(zip.ZipName(), "/nowhere/kept.zip");
+    TMemoryStream junk(std::string("junk")), out;
+    EXPECT_THROW(zip.ExtractToStream(junk, out), EIncompleteZip);
+    EXPECT_EQ(zip.ZipName(), "/nowhere/kept.zip");
+    EXPECT_THROW(zip.Count(), EFOpenError); // back on its own (missing) archive
+}

@@ -1,0 +1,129 @@
+#include "ziptestutil.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+#include "platform/sysutils.h"
+#include "testutil.h"
+#include "zip/crc32.h"
+
+namespace fs = std::filesystem;
+
+TCommandResult RunCommand(const std::string& command) {
+    TCommandResult r;
+    std::string full = command + " 2>&1";
+    FILE* pipe = ::popen(full.c_str(), "r");
+    if (!pipe)
+        return r;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        r.Output.append(buf.data(), n);
+    int status = ::pclose(pipe);
+    r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+bool HaveTool(const std::string& program) {
+    return RunCommand("command -v " + ShellQuote(program) + " >/dev/null").ExitCode == 0;
+}
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+TCommandResult RunOracle(const std::string& args) {
+    return RunCommand("/usr/bin/python3 " + ShellQuote(SourcePath("tests/zip/ziporacle.py")) + " " +
+                      args);
+}
+
+std::string SampleText(size_t n) {
+    static const char* words[] = {"remind", "me",  "to",  "call",  "the",    "dentist", "tomorrow",
+                                  "at",     "ten", "and", "water", "plants", "every",   "friday"};
+    std::string s;
+    uint32_t x = 7;
+    while (s.size() < n) {
+        x = x * 1103515245u + 12345u;
+        s += words[(x >> 16) % 14];
+        s += (x >> 8) % 11 == 0 ? ".\n" : " ";
+    }
+    s.resize(n);
+    return s;
+}
+
+std::string SampleBinary(size_t n, uint32_t seed) {
+    std::string s;
+    uint32_t x = seed;
+    while (s.size() < n) {
+        x = x * 1664525u + 1013904223u;
+        if ((x >> 28) == 0 && s.size() > 300) {
+            size_t from = (x >> 4) % (s.size() - 260);
+            s += s.substr(from, 3 + (x >> 12) % 255); // a repeated stretch
+        } else {
+            s += static_cast<char>(x >> 24);
+        }
+    }
+    s.resize(n);
+    return s;
+}
+
+std::map<std::string, std::string> SampleFiles() {
+    return {
+        {"notes.txt", SampleText(30000)},
+        {"data.bin", SampleBinary(50000, 1)},
+        {"empty.dat", ""},
+        {"Grüße.txt", "non-ASCII name\n"},
+        {"sub/dir/nested.bin", SampleBinary(3000, 2)},
+    };
+}
+
+void WriteSampleFiles(const std::string& folder, const std::map<std::string, std::string>& files) {
+    for (const auto& [name, bytes] : files) {
+        fs::path p = fs::path(folder) / name;
+        fs::create_directories(p.parent_path());
+        WriteFileBytes(p.string(), bytes);
+    }
+}
+
+std::map<std::string, std::string> ReadTree(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), folder).string()] = ReadFileBytes(e.path().string());
+    return files;
+}
+
+std::string Listing(const std::map<std::string, std::string>& files) {
+    std::string s;
+    for (const auto& [name, bytes] : files)
+        s += name + " " + std::to_string(bytes.size()) + " " +
+             Format("%08x", ZipCrc32(0, bytes.data(), bytes.size())) + "\n";
+    return s;
+}
+
+std::map<std::string, std::string>
+ReadAllInMemory(const std::string& bytes, const std::string& password, TIncompleteZipMode mode) {
+    TMemoryStream image(bytes);
+    TMemoryUnZip unzip(image);
+    unzip.Password = password;
+    unzip.IncompleteZipMode = mode;
+    std::map<std::string, std::string> entries;
+    for (int i = 0; i < unzip.Count(); ++i) {
+        TZipHeaderPtr e = unzip.Entry(i);
+        if (e->FileName().empty())
+            continue;
+        TMemoryStream out;
+        unzip.UnzipEntryToStream(out, e->FullName());
+        entries[e->FullName()] = out.AsString();
+    }
+    return entries;
+}

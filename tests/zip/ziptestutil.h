@@ -1,0 +1,47 @@
+#pragma once
+// Helpers of the archive component tests: sample content, and the independent oracles
+// (Info-ZIP zip/unzip, 7z, Python's zipfile) run as commands.
+
+#include <map>
+#include <string>
+
+#include "zip/unzipcomponent.h"
+
+// Exit code and standard output (with standard error) of a shell command.
+struct TCommandResult {
+    int ExitCode = -1;
+    std::string Output;
+};
+TCommandResult RunCommand(const std::string& command);
+// True when the program is on the PATH.
+bool HaveTool(const std::string& program);
+// Single-quoted for the shell.
+std::string ShellQuote(const std::string& s);
+// Runs tests/zip/ziporacle.py with the arguments (already quoted).
+TCommandResult RunOracle(const std::string& args);
+
+// Sample files by relative name: text, binary with runs, empty, a non-ASCII name, nested.
+std::map<std::string, std::string> SampleFiles();
+// Writes the files below folder.
+void WriteSampleFiles(const std::string& folder, const std::map<std::string, std::string>& files);
+// Every file below folder by relative name.
+std::map<std::string, std::string> ReadTree(const std::string& folder);
+// "name size crc" of each file, one a line, sorted: a short form to compare trees by.
+std::string Listing(const std::map<std::string, std::string>& files);
+// Text of n bytes that compresses well, and pseudo-random bytes with repeated stretches.
+std::string SampleText(size_t n);
+std::string SampleBinary(size_t n, uint32_t seed);
+
+// A reader over an archive held in memory (the in-memory road, opened up for tests).
+class TMemoryUnZip : public TSuperUnZip {
+public:
+    explicit TMemoryUnZip(TStream& image) {
+        memory_ = {&image, true};
+        zipName_ = "ZIPSTREAM";
+    }
+};
+// Lists the archive in bytes and extracts every file entry into memory: name -> content.
+// Raises what the reader raises.
+std::map<std::string, std::string> ReadAllInMemory(const std::string& bytes,
+                                                   const std::string& password = "",
+                                                   TIncompleteZipMode mode = izAssumeMulti);

@@ -1,0 +1,575 @@
+#include "zip/unzipcomponent.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "zip/legacydecoders.h"
+#include "zip/wildcard.h"
+#include "zip/zipcrypto.h"
+#include "zip/zipentrystreams.h"
+#include "zip/zipnames.h"
+
+namespace {
+
+[[noreturn]] void Damaged(const std::string& what) {
+    throw EZipError("The zip archive is damaged: " + what);
+}
+
+[[noreturn]] void RefuseZip64() {
+    throw EZipError("Zip64 archives are not supported");
+}
+
+[[noreturn]] void RefuseSpanned() {
+    throw EZipError("Archives spanning several disks are not supported");
+}
+
+bool IsKnownMethod(uint16_t method) {
+    return method <= 6 || method == 8;
+}
+
+// The most output one byte of each method's data can give (deflate: 258 bytes from two bits).
+uint64_t MaxExpansion(uint16_t method) {
+    switch (method) {
+    case 0:
+        return 1;
+    case 1:
+        return 8192;
+    case 8:
+        return 1032;
+    default:
+        return 1024;
+    }
+}
+
+void SetFileTime(const std::string& fileName, TDateTime when) {
+    if (when == 0)
+        return;
+    int y, mo, d, h, mi, s, ms;
+    DecodeDateTime(when, y, mo, d, h, mi, s, ms);
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
+    std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1))
+        return;
+    timespec times[2] = {{t, 0}, {t, 0}};
+    ::utimensat(AT_FDCWD, fileName.c_str(), times, 0);
+}
+
+// Removes a temporary file unless released.
+class TTempFile {
+public:
+    explicit TTempFile(std::string name) : name_(std::move(name)) {}
+    ~TTempFile() {
+        if (!name_.empty())
+            ::unlink(name_.c_str());
+    }
+    const std::string& Name() const { return name_; }
+    void Release() { name_.clear(); }
+
+private:
+    std::string name_;
+};
+
+} // namespace
+
+TSuperUnZip::TBusyGuard::TBusyGuard(TSuperUnZip& owner) : owner_(owner) {
+    owner_.CheckNotBusy();
+    owner_.busy_ = true;
+}
+
+TSuperUnZip::TSuperUnZip() = default;
+TSuperUnZip::~TSuperUnZip() = default;
+
+// ---- Properties -----------------------------------------------------------------------
+
+void TSuperUnZip::CheckNotBusy() const {
+    if (busy_)
+        throw EZipError("The zip component is busy with another operation");
+}
+
+void TSuperUnZip::SetZipName(const std::string& name) {
+    if (name == zipName_)
+        return;
+    CheckNotBusy();
+    if (!name.empty() && name.back() == '?')
+        throw EZipError("Choosing the zip file in a dialog is not available; give its name");
+    zipName_ = name;
+    DropLoaded();
+}
+
+void TSuperUnZip::SetDestDir(const std::string& dir) {
+    if (dir == "?")
+        throw EZipError("Choosing the destination folder in a dialog is not available; give "
+                        "its name");
+    std::string d = dir;
+    while (d.size() > 1 && d.back() == '/')
+        d.pop_back();
+    destDir_ = d;
+}
+
+void TSuperUnZip::SetRootDir(const std::string& dir) {
+    rootDir_ = ZipIncludeTrailingSlash(dir);
+}
+
+void TSuperUnZip::SetSortMode(TZipSortMode mode) {
+    CheckNotBusy();
+    sortMode_ = mode;
+    if (loaded_)
+        BuildSortedView();
+}
+
+void TSuperUnZip::DropLoaded() {
+    sorted_.reset();
+    entries_.reset();
+    readDate_ = 0;
+    loaded_ = false;
+    endCentral_.Reset();
+    zipStream_.reset();
+}
+
+void TSuperUnZip::BuildSortedView() {
+    sorted_.reset();
+    if (!entries_ || sortMode_ == TZipSortMode::ByNone)
+        return;
+    auto view = std::make_unique<TSortedZip>(sortMode_, dupAccept);
+    view->SetCapacity(entries_->Count());
+    for (int i = 0; i < entries_->Count(); ++i)
+        view->Add(entries_->Items(i));
+    sorted_ = std::move(view);
+}
+
+void TSuperUnZip::CheckCancel() {
+    if (DoProcessMessages && cancel_) {
+        cancel_ = false;
+        throw EUserCanceled("User Aborted Operation");
+    }
+}
+
+// ---- Entry access ---------------------------------------------------------------------
+
+int TSuperUnZip::Count() {
+    if (!loaded_) {
+        OpenArchive();
+        CloseArchive();
+    }
+    return (sorted_ ? *sorted_ : *entries_).Count();
+}
+
+TZipHeaderPtr TSuperUnZip::Entry(int index) {
+    Count();
+    return (sorted_ ? *sorted_ : *entries_).Header(index);
+}
+
+std::string TSuperUnZip::FileName(int index) {
+    return Entry(index)->FullName();
+}
+TDateTime TSuperUnZip::FileDate(int index) {
+    return Entry(index)->Date();
+}
+std::string TSuperUnZip::FileComment(int index) {
+    return Entry(index)->Comment();
+}
+
+void TSuperUnZip::SetFileComment(int index, const std::string& comment) {
+    Entry(index)->SetComment(comment);
+    endCentral_.Changed = true;
+}
+
+std::string TSuperUnZip::ZipComment() {
+    Count();
+    return endCentral_.Comment();
+}
+
+void TSuperUnZip::SetZipComment(const std::string& comment) {
+    Count();
+    endCentral_.SetComment(comment);
+    endCentral_.Changed = true;
+}
+
+// ---- Opening --------------------------------------------------------------------------
+
+void TSuperUnZip::OpenArchive() {
+    if (!zipStream_) {
+        if (memory_.Stream) {
+            zipStream_ = std::make_unique<TLFNFileStream>(*memory_.Stream, true);
+        } else {
+            if (zipName_.empty())
+                throw EZipError("No zip file name is set");
+            zipStream_ = std::make_unique<TLFNFileStream>(zipName_, fmOpenRead);
+        }
+    }
+    if (!loaded_ || readDate_ != Date())
+        ReadCentralDirectory();
+}
+
+void TSuperUnZip::CloseArchive() {
+    if (!KeepZipOpen)
+        zipStream_.reset();
+}
+
+void TSuperUnZip::ReadCentralDirectory() {
+    TStream& s = *zipStream_;
+    sorted_.reset();
+    entries_.reset();
+    loaded_ = false;
+    readDate_ = Date();
+    auto list = std::make_unique<TSortedZip>(TZipSortMode::ByNone, dupAccept);
+    TEndCentral end;
+    if (!FindEndCentral(s, end)) {
+        TIncompleteZipMode mode = IncompleteZipMode;
+        if (OnInCompleteZip)
+            OnInCompleteZip(*this, mode);
+        if (mode == izAssumeMulti)
+            throw EIncompleteZip("Incomplete Zip File");
+        ScanLocalHeaders(*list);
+        end.CentralOffset = static_cast<uint32_t>(s.Position());
+        end.TotalEntries = end.EntriesThisDisk = static_cast<uint16_t>(list->Count());
+    } else {
+        if (HasZip64Locator(s, end) || end.TotalEntries == 0xFFFF ||
+            end.CentralSize == 0xFFFFFFFF || end.CentralOffset == 0xFFFFFFFF)
+            RefuseZip64();
+        if (end.ThisDisk != 0 || end.CentralStartDisk != 0 ||
+            end.EntriesThisDisk != end.TotalEntries)
+            RefuseSpanned();
+        bool scanned = false;
+        uint8_t sig[4] = {};
+        uint64_t centralEnd = uint64_t(end.CentralOffset) + end.CentralSize;
+        if (centralEnd <= end.RecordPosition) {
+            s.SetPosition(end.CentralOffset);
+            s.Read(sig, 4);
+        }
+        if (end.TotalEntries > 0 && (centralEnd > end.RecordPosition ||
+                                     (sig[0] | sig[1] << 8 | sig[2] << 16 |
+                                      uint32_t(sig[3]) << 24) != CentralHeaderSignature)) {
+            // Offsets that do not fit (data before the archive): find the entries by their
+            // local headers, then read the central directory where they end.
+            ScanLocalHeaders(*list);
+            scanned = true;
+        } else {
+            s.SetPosition(end.CentralOffset);
+        }
+        for (int i = 0; i < end.TotalEntries; ++i) {
+            auto h = std::make_shared<TZipHeaderInfo>();
+            if (!ReadCentralEntry(s, *h) || s.Position() > end.RecordPosition)
+                Damaged("its central directory is cut short");
+            if (h->CompressedSize == 0xFFFFFFFF || h->UncompressedSize == 0xFFFFFFFF ||
+                h->LocalHeaderOffset == 0xFFFFFFFF)
+                RefuseZip64();
+            if (h->DiskNumberStart != 0)
+                RefuseSpanned();
+            int at = scanned ? list->IndexOfName(h->FullName()) : -1;
+            if (at >= 0) {
+                h->LocalHeaderOffset = list->Header(at)->LocalHeaderOffset;
+                list->Delete(at);
+            }
+            list->Add(std::move(h));
+        }
+    }
+    entries_ = std::move(list);
+    endCentral_ = std::move(end);
+    loaded_ = true;
+    BuildSortedView();
+}
+
+void TSuperUnZip::ScanLocalHeaders(TSortedZip& list) {
+    TStream& s = *zipStream_;
+    const uint8_t* data = zipStream_->Memory();
+    int64_t size = s.Size();
+    int64_t pos = 0;
+    for (; pos + 4 <= size; ++pos) {
+        if (pos % 10240 == 0)
+            CheckCancel();
+        if (data[pos] == 'P' && data[pos + 1] == 'K' && data[pos + 2] == 3 && data[pos + 3] == 4)
+            break;
+    }
+    while (pos + LocalHeaderSize <= size) {
+        s.SetPosition(pos);
+        auto h = std::make_shared<TZipHeaderInfo>();
+        if (!ReadLocalHeader(s, *h))
+            break;
+        int64_t next = s.Position() + h->ExtraFieldLength + int64_t(h->CompressedSize);
+        list.Add(std::move(h));
+        if (next > size)
+            break;
+        pos = next;
+    }
+    s.SetPosition(pos > size ? size : pos);
+}
+
+// ---- Extraction -----------------------------------------------------------------------
+
+int TSuperUnZip::UnZip() {
+    TBusyGuard busy(*this);
+    cancel_ = false;
+    return ExtractLoop(nullptr);
+}
+
+int TSuperUnZip::UnzipEntryToStream(TStream& dest, const std::string& entryName) {
+    TBusyGuard busy(*this);
+    cancel_ = false;
+    FilesList.Clear();
+    FilesList.Add(entryName);
+    return ExtractLoop(&dest);
+}
+
+bool TSuperUnZip::SelectEntry(const TZipHeaderInfo& e) const {
+    if (e.FileName().empty())
+        return RecreateDirs && DoAll;
+    if (DoAll)
+        return true;
+    for (int i = 0; i < FilesList.Count(); ++i) {
+        std::string mask = FilesList[i];
+        std::replace(mask.begin(), mask.end(), '\\', '/');
+        bool whole = mask.find('/') != std::string::npos;
+        if (MatchesMask(mask, whole ? e.FullName() : e.FileName()))
+            return true;
+    }
+    return false;
+}
+
+int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
+    struct TCloser {
+        TSuperUnZip& owner;
+        ~TCloser() { owner.CloseArchive(); }
+    } closer{*this};
+    OpenArchive();
+    TSortedZip& view = sorted_ ? *sorted_ : *entries_;
+    bool saveDoAll = DoAll;
+    if (streamTarget)
+        DoAll = false;
+    totalBytes_ = 0;
+    doneBytes_ = 0;
+    // Into a stream goes one entry: the one of exactly that name, else the first the mask
+    // selects.
+    int exact = -1;
+    for (int i = 0; streamTarget && exact < 0 && i < view.Count(); ++i)
+        if (view.Header(i)->FullName() == FilesList[0])
+            exact = i;
+    int selected = 0;
+    for (int i = 0; i < view.Count(); ++i) {
+        TZipHeaderInfo& e = *view.Header(i);
+        if (exact >= 0)
+            e.Selected = i == exact;
+        else
+            e.Selected = SelectEntry(e) && (!streamTarget || selected == 0);
+        if (e.Selected) {
+            ++selected;
+            totalBytes_ += e.UncompressedSize;
+        }
+    }
+    DoAll = saveDoAll;
+    if (streamTarget && selected == 0)
+        throw EZipError("The zip archive has no entry named \"" + FilesList.Join(", ") + "\"");
+    bool stop = false;
+    if (OnStartUnZipInfo)
+        OnStartUnZipInfo(*this, selected, totalBytes_, stop);
+    if (stop || selected == 0)
+        return 0;
+    int extracted = 0;
+    for (int i = 0; i < view.Count(); ++i) {
+        if (!view.Header(i)->Selected)
+            continue;
+        TEntryResult r;
+        do
+            r = ExtractEntry(i, streamTarget);
+        while (r == TEntryResult::Retry);
+        if (r == TEntryResult::Extracted)
+            ++extracted;
+    }
+    return extracted;
+}
+
+std::string TSuperUnZip::TargetFolder(const TZipHeaderInfo& e) const {
+    std::string dir = destDir_.empty() ? std::string(".") : destDir_;
+    if (!RecreateDirs || e.Path().empty())
+        return ZipIncludeTrailingSlash(dir);
+    std::string path = e.Path();
+    if (!rootDir_.empty() && path.compare(0, rootDir_.size(), rootDir_) == 0)
+        path.erase(0, rootDir_.size());
+    return ZipIncludeTrailingSlash(dir) + path;
+}
+
+uint64_t TSuperUnZip::EntryDataStart(const TZipHeaderInfo& e) {
+    TStream& s = *zipStream_;
+    uint64_t size = static_cast<uint64_t>(s.Size());
+    TZipHeaderInfo local;
+    if (uint64_t(e.LocalHeaderOffset) + LocalHeaderSize > size)
+        Damaged("the entry \"" + e.FullName() + "\" lies outside the archive");
+    s.SetPosition(e.LocalHeaderOffset);
+    if (!ReadLocalHeader(s, local))
+        Damaged("the local header of \"" + e.FullName() + "\" is missing");
+    uint64_t start = static_cast<uint64_t>(s.Position()) + local.ExtraFieldLength;
+    if (start + e.CompressedSize > size)
+        Damaged("the data of \"" + e.FullName() + "\" runs past the end of the archive");
+    return start;
+}
+
+bool TSuperUnZip::AskNewPassword(int index, TSkipReason reason, const std::string& name) {
+    if (OnBadPassword) {
+        std::string newPassword = Password;
+        OnBadPassword(*this, index, newPassword);
+        if (newPassword != Password) {
+            Password = newPassword;
+            return true;
+        }
+    }
+    if (OnSkippingFile)
+        OnSkippingFile(*this, reason, index);
+    else if (!OnBadPassword)
+        throw EZipError("Wrong password for \"" + name + "\"");
+    return false;
+}
+
+void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, uint64_t dataStart, TZipCrypto* crypto,
+                              TStream& target, uint32_t& crc, uint64_t& size) {
+    uint64_t dataSize = e.CompressedSize;
+    if (crypto) {
+        dataStart += TZipCrypto::HeaderSize;
+        dataSize -= TZipCrypto::HeaderSize;
+    }
+    zipStream_->SetPosition(static_cast<int64_t>(dataStart));
+    TZipEntryInput in(*zipStream_, dataSize, crypto, [this] { CheckCancel(); });
+    int64_t done = doneBytes_;
+    TZipEntryOutput out(target, e.UncompressedSize, [&](uint64_t total) {
+        if (OnFilePercentDone)
+            OnFilePercentDone(*this, ZipPercentage(int64_t(total), e.UncompressedSize));
+        if (OnTotalPercentDone)
+            OnTotalPercentDone(*this, ZipPercentage(done + int64_t(total), totalBytes_));
+    });
+    ZipDecodeEntry(e.Method, e.Flags, dataSize, e.UncompressedSize, in, out);
+    out.Finish();
+    crc = out.Crc();
+    size = out.Total();
+}
+
+void TSuperUnZip::FinishTargetFile(const TZipHeaderInfo& e, const std::string& fileName) {
+    if (RetainAttributes) {
+        uint32_t unixMode = e.ExternalAttributes >> 16;
+        struct stat st;
+        if ((e.VersionMadeBy >> 8) == 3 && S_ISREG(unixMode)) {
+            ::chmod(fileName.c_str(), unixMode & 0777);
+        } else if ((e.ExternalAttributes & 0x01) && ::stat(fileName.c_str(), &st) == 0) {
+            ::chmod(fileName.c_str(), st.st_mode & 0555);
+        }
+    }
+    SetFileTime(fileName, e.Date());
+}
+
+TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTarget) {
+    TSortedZip& view = sorted_ ? *sorted_ : *entries_;
+    const TZipHeaderInfo e = *view.Header(index);
+    const std::string name = e.FullName();
+    if (!streamTarget && !IsSafeEntryName(name))
+        throw EZipError("Refusing to extract \"" + name +
+                        "\": the name leads outside the destination folder");
+    if (e.FileName().empty()) {
+        if (!streamTarget && RecreateDirs) {
+            ZipForceDirectories(TargetFolder(e));
+            bool skip = false;
+            if (OnStartUnZip)
+                OnStartUnZip(*this, index, name, skip);
+        }
+        return TEntryResult::Extracted;
+    }
+    if (!IsKnownMethod(e.Method))
+        throw EZipError("Unknown Compression Method");
+    uint64_t dataStart = EntryDataStart(e);
+    uint64_t dataSize = e.CompressedSize;
+    std::unique_ptr<TZipCrypto> crypto;
+    if (e.Encrypted()) {
+        if (dataSize < TZipCrypto::HeaderSize)
+            Damaged("the entry \"" + name + "\" is too short for its encryption header");
+        dataSize -= TZipCrypto::HeaderSize;
+        TZipCrypto::THeader header;
+        zipStream_->SetPosition(static_cast<int64_t>(dataStart));
+        zipStream_->ReadBuffer(header.data(), TZipCrypto::HeaderSize);
+        crypto = std::make_unique<TZipCrypto>();
+        uint8_t check = TZipCrypto::CheckByte(e.Flags, e.CRC, e.DateTime);
+        if (!crypto->CheckHeader(Password, header.data(), check))
+            return AskNewPassword(index, srBadPassword, name) ? TEntryResult::Retry
+                                                              : TEntryResult::Skipped;
+    }
+    if (e.Method == 0 ? dataSize != e.UncompressedSize
+                      : e.UncompressedSize > dataSize * MaxExpansion(e.Method) + 1024)
+        Damaged("the entry \"" + name + "\" declares more data than it holds");
+
+    std::string fileName;
+    if (!streamTarget) {
+        std::string folder = TargetFolder(e);
+        ZipForceDirectories(folder);
+        fileName = folder + e.FileName();
+        struct stat st;
+        if (::lstat(fileName.c_str(), &st) == 0) {
+            bool overwrite = OverwriteMode == TUZOverwriteMode::Always;
+            if (OverwriteMode == TUZOverwriteMode::Prompt && OnPromptForOverwrite)
+                OnPromptForOverwrite(*this, overwrite, index, fileName);
+            if (!overwrite) {
+                if (OnSkippingFile)
+                    OnSkippingFile(*this, srNoOverwrite, index);
+                return TEntryResult::Skipped;
+            }
+        }
+    }
+    bool skip = false;
+    if (OnStartUnZip)
+        OnStartUnZip(*this, index, name, skip);
+    if (skip)
+        return TEntryResult::Skipped;
+
+    uint32_t crc = 0;
+    uint64_t size = 0;
+    std::string failure;
+    std::unique_ptr<TTempFile> temp;
+    int64_t streamStart = 0;
+    try {
+        if (streamTarget) {
+            streamStart = streamTarget->Position();
+            DecodeEntry(e, dataStart, crypto.get(), *streamTarget, crc, size);
+        } else {
+            temp = std::make_unique<TTempFile>(ZipCreateTempBeside(fileName));
+            TFileStream out(temp->Name(), fmOpenWrite);
+            DecodeEntry(e, dataStart, crypto.get(), out, crc, size);
+        }
+    } catch (const EFatalUnzipError& ex) {
+        failure = ex.Message;
+    } catch (const EZipError& ex) {
+        failure = ex.Message;
+    }
+    if (failure.empty() && crc == e.CRC && size == e.UncompressedSize) {
+        if (temp) {
+            FinishTargetFile(e, temp->Name());
+            if (::rename(temp->Name().c_str(), fileName.c_str()) != 0)
+                RaiseLastOSError("Cannot create file \"" + fileName + "\"");
+            temp->Release();
+        }
+        doneBytes_ += static_cast<int64_t>(size);
+        if (OnEndUnZip)
+            OnEndUnZip(*this, index, name);
+        return TEntryResult::Extracted;
+    }
+    temp.reset();
+    if (streamTarget) {
+        streamTarget->SetSize(streamStart);
+        streamTarget->SetPosition(streamStart);
+    }
+    if (e.Encrypted())
+        return AskNewPassword(index, srBadPassword, name) ? TEntryResult::Retry
+                                                          : TEntryResult::Skipped;
+    if (OnBadCRC) {
+        OnBadCRC(*this, crc, e.CRC, index);
+        return TEntryResult::Skipped;
+    }
+    if (!failure.empty())
+        throw EZipError("Cannot extract \"" + name + "\": " + failure);
+    throw EZipError("CRC error in \"" + name + "\": the entry is damaged");
+}

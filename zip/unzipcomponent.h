@@ -1,0 +1,192 @@
+#pragma once
+// TSuperUnZip: reads a zip archive's central directory and extracts the entries that match a
+// list of masks into files below a destination folder, or one entry into a stream.
+//
+// Sizes and CRCs come from the central directory (so entries written with a data descriptor
+// read correctly); every offset and size is checked against the archive before it is used.
+// Extraction refuses entry names that would leave the destination folder ("..", absolute
+// names, drive letters). A failed entry (wrong password, CRC mismatch, damaged data) goes to
+// its event when one is assigned (OnBadPassword / OnSkippingFile, OnBadCRC); without one it
+// raises EZipError (or the decoder's EFatalUnzipError). Archives of 4 GiB or more, Zip64
+// archives and archives spanning several disks raise EZipError.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/classes.h"
+#include "platform/datetime.h"
+#include "zip/ziperrors.h"
+#include "zip/zipfileutils.h"
+#include "zip/ziprecords.h"
+
+class TSuperUnZip;
+class TZipCrypto;
+
+using TStartUnZipInfoEvent =
+    std::function<void(TSuperUnZip& Sender, int NumFiles, int64_t TotalBytes, bool& StopNow)>;
+using TPercentDoneEvent = std::function<void(TSuperUnZip& Sender, int Percent)>;
+using TStartUnZipEvent =
+    std::function<void(TSuperUnZip& Sender, int FileIndex, const std::string& FName, bool& Skip)>;
+using TEndUnZipEvent =
+    std::function<void(TSuperUnZip& Sender, int FileIndex, const std::string& FName)>;
+using TPromptForOverwriteEvent =
+    std::function<void(TSuperUnZip& Sender, bool& OverWriteIt, int FileIndex, std::string& FName)>;
+using TSkippingFileEvent =
+    std::function<void(TSuperUnZip& Sender, TSkipReason Reason, int FileIndex)>;
+using TBadPasswordEvent =
+    std::function<void(TSuperUnZip& Sender, int FileIndex, std::string& NewPassword)>;
+using TBadCRCEvent =
+    std::function<void(TSuperUnZip& Sender, uint32_t CalcCRC, uint32_t StoredCRC, int FileIndex)>;
+using TInCompleteZipEvent =
+    std::function<void(TSuperUnZip& Sender, TIncompleteZipMode& IncompleteMode)>;
+
+class TSuperUnZip {
+public:
+    TSuperUnZip();
+    virtual ~TSuperUnZip();
+    TSuperUnZip(const TSuperUnZip&) = delete;
+    TSuperUnZip& operator=(const TSuperUnZip&) = delete;
+
+    // Always 210.
+    int ThisVersion() const { return 210; }
+    void SetThisVersion(int) {}
+
+    const std::string& ZipName() const { return zipName_; }
+    // Ignored when equal to the current name (ASCII case ignored). Otherwise stores it and drops
+    // everything loaded (entries, end record, archive stream). A name ending in '?' (choose the
+    // archive with a dialog) raises EZipError: there is no dialog here.
+    virtual void SetZipName(const std::string& name);
+    // The destination folder, kept without a trailing '/' ("" is the current folder; "?"
+    // raises EZipError as for ZipName).
+    const std::string& DestDir() const { return destDir_; }
+    void SetDestDir(const std::string& dir);
+    // Leading folder removed from stored paths when extracting with RecreateDirs; kept with a
+    // trailing '/'.
+    const std::string& RootDir() const { return rootDir_; }
+    void SetRootDir(const std::string& dir);
+    // Order of the indexed entry operations below; changing it rebuilds the sorted view.
+    // Changing the name or the order while an operation runs raises EZipError.
+    TZipSortMode SortMode() const { return sortMode_; }
+    void SetSortMode(TZipSortMode mode);
+
+    bool RecreateDirs = false;
+    TUZOverwriteMode OverwriteMode = TUZOverwriteMode::Prompt;
+    // Masks (or names) of the entries to extract: without '/' against the file name, with one
+    // against path and file name; ASCII case ignored.
+    TStringList FilesList;
+    bool DoAll = false;
+    TIncompleteZipMode IncompleteZipMode = izAssumeMulti;
+    bool KeepZipOpen = false;
+    // Honour the cancel request during long work (there are no window messages to pump).
+    bool DoProcessMessages = true;
+    // Give extracted files the stored permission bits (Unix archives) or make them read-only
+    // (the DOS read-only attribute).
+    bool RetainAttributes = true;
+    std::string Password;
+
+    TStartUnZipInfoEvent OnStartUnZipInfo;
+    TPercentDoneEvent OnFilePercentDone;
+    TPercentDoneEvent OnTotalPercentDone;
+    TStartUnZipEvent OnStartUnZip;
+    TEndUnZipEvent OnEndUnZip;
+    // Without a handler, Prompt keeps the existing file (there is no message box here).
+    TPromptForOverwriteEvent OnPromptForOverwrite;
+    TSkippingFileEvent OnSkippingFile;
+    TBadPasswordEvent OnBadPassword;
+    TBadCRCEvent OnBadCRC;
+    TInCompleteZipEvent OnInCompleteZip;
+
+    // Asks the running operation to stop with EUserCanceled "User Aborted Operation" (honoured
+    // while DoProcessMessages is set; cleared when honoured). Safe from any thread.
+    void Cancel() { cancel_ = true; }
+    bool CancelRequested() const { return cancel_; }
+    bool Busy() const { return busy_; }
+
+    // Indexed entry operations over the sorted view; they read the directory when none is
+    // loaded. Index out of range: EListError "Index %d is out of range".
+    int Count();
+    std::string FileName(int index); // path and file name
+    TDateTime FileDate(int index);   // 0 when the stored date is not a date
+    TZipHeaderPtr Entry(int index);
+    std::string FileComment(int index);
+    // Marks the directory as changed; the writer puts the change into the archive.
+    void SetFileComment(int index, const std::string& comment);
+    std::string ZipComment();
+    void SetZipComment(const std::string& comment);
+
+    // Opens the archive (creating the archive stream when none is open) and reads its central
+    // directory when none is loaded or the date changed since it was read. Raises EFOpenError,
+    // EIncompleteZip "Incomplete Zip File" (no end record with izAssumeMulti) and EZipError for
+    // damaged, spanned, Zip64 or 4 GiB archives.
+    void OpenArchive();
+    // Drops the archive stream unless KeepZipOpen.
+    void CloseArchive();
+
+    // Extracts the entries FilesList selects (all with DoAll) below DestDir; returns how many
+    // were extracted. Raises as described at the top and EUserCanceled on a cancel.
+    int UnZip();
+    // Extracts the entry named entryName into dest (the entry of exactly that name, else the
+    // first one it selects as a mask, as in FilesList); returns 1 (0 when an event skipped it).
+    // Raises EZipError when the archive has no such entry, and for every failed entry.
+    int UnzipEntryToStream(TStream& dest, const std::string& entryName);
+
+protected:
+    // What the in-memory road sets for the duration of one call (see TSuperZip).
+    struct TMemoryArchive {
+        TStream* Stream = nullptr; // the caller's stream, not owned
+        bool Extract = false;      // read from Stream (true) or write into it (false)
+    };
+
+    void ReadCentralDirectory();
+    void ScanLocalHeaders(TSortedZip& list);
+    void BuildSortedView();
+    void DropLoaded();
+    void CheckCancel();
+    // Raises EZipError while an operation runs (an event handler may not start another one,
+    // change the archive name or the sort mode).
+    void CheckNotBusy() const;
+    // Marks the component busy for a scope; raises EZipError when it already is.
+    class TBusyGuard {
+    public:
+        explicit TBusyGuard(TSuperUnZip& owner);
+        ~TBusyGuard() { owner_.busy_ = false; }
+
+    private:
+        TSuperUnZip& owner_;
+    };
+
+    std::string zipName_;
+    std::string destDir_;
+    std::string rootDir_;
+    TZipSortMode sortMode_ = TZipSortMode::ByNone;
+
+    // The archive image, its entries in physical order and the sorted view over them.
+    std::unique_ptr<TLFNFileStream> zipStream_;
+    std::unique_ptr<TSortedZip> entries_;
+    std::unique_ptr<TSortedZip> sorted_;
+    TEndCentral endCentral_;
+    bool loaded_ = false;
+    TDateTime readDate_ = 0;
+    TMemoryArchive memory_;
+
+    std::atomic<bool> cancel_{false};
+    bool busy_ = false;
+    // Bytes of the running operation: all of it and done so far (progress events).
+    int64_t totalBytes_ = 0;
+    int64_t doneBytes_ = 0;
+
+private:
+    enum class TEntryResult { Extracted, Skipped, Retry };
+    int ExtractLoop(TStream* streamTarget);
+    TEntryResult ExtractEntry(int index, TStream* streamTarget);
+    bool SelectEntry(const TZipHeaderInfo& entry) const;
+    std::string TargetFolder(const TZipHeaderInfo& entry) const;
+    uint64_t EntryDataStart(const TZipHeaderInfo& entry);
+    bool AskNewPassword(int index, TSkipReason reason, const std::string& name);
+    void DecodeEntry(const TZipHeaderInfo& entry, uint64_t dataStart, TZipCrypto* crypto,
+                     TStream& target, uint32_t& crc, uint64_t& size);
+    void FinishTargetFile(const TZipHeaderInfo& entry, const std::string& fileName);
+};
