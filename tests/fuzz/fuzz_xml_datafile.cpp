@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "core/xmldatafile.h"
@@ -14,16 +15,23 @@
 
 namespace {
 
+// A fixed clock, and a private settings store for the run, removed at exit: RunMinimized
+// never reaches the real settings.
+struct TFuzzSetup {
+    TFuzzSetup() {
+        SetClock([] { return 45366.5; });
+        char pattern[] = "/tmp/fuzz_xml_datafile.XXXXXX";
+        if (!mkdtemp(pattern))
+            std::abort();
+        path = pattern;
+        SetRegistryStoreFolder(path);
+    }
+    ~TFuzzSetup() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
 void Setup() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    char folder[] = "/tmp/fuzz_xml_datafile.XXXXXX";
-    if (!mkdtemp(folder))
-        std::abort();
-    SetRegistryStoreFolder(folder); // RunMinimized never reaches the real settings
-    SetClock([] { return 45366.5; });
+    static TFuzzSetup setup;
 }
 
 std::string Write(const TTockwellDB& db) {
