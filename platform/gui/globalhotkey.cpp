@@ -283,29 +283,51 @@ bool TGlobalHotKey::HandleEvent(const void* xcbEvent) {
 bool TGlobalHotKey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t" || grabs_.empty())
         return false;
-    return HandleEvent(message);
+    // The press goes on to Qt as well, which takes the server time from it: a window
+    // activated because of the press then asks for the focus with that time.
+    HandleEvent(message);
+    return false;
 }
+
+namespace {
+
+// The window manager's _NET_ACTIVE_WINDOW; nullopt when the root window does not have it (no
+// window manager that follows EWMH).
+std::optional<uint32_t> NetActiveWindow(xcb_connection_t* c) {
+    const xcb_atom_t active = Atom(c, "_NET_ACTIVE_WINDOW");
+    if (active == XCB_ATOM_NONE)
+        return std::nullopt;
+    auto reply = Reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, RootOf(c), active, XCB_ATOM_WINDOW, 0, 1), nullptr));
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+        return std::nullopt;
+    uint32_t window = 0;
+    std::memcpy(&window, xcb_get_property_value(reply.get()), sizeof window);
+    return window;
+}
+
+} // namespace
 
 uint32_t ActiveDesktopWindow() {
     xcb_connection_t* c = ApplicationConnection();
     if (!c)
         return 0;
-    const xcb_atom_t active = Atom(c, "_NET_ACTIVE_WINDOW");
-    if (active == XCB_ATOM_NONE)
-        return 0;
-    auto reply = Reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, RootOf(c), active, XCB_ATOM_WINDOW, 0, 1), nullptr));
-    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
-        return 0;
-    uint32_t window = 0;
-    std::memcpy(&window, xcb_get_property_value(reply.get()), sizeof window);
-    return window;
+    if (std::optional<uint32_t> window = NetActiveWindow(c))
+        return *window;
+    // Without a window manager: the window that has the keyboard focus.
+    auto focus = Reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? focus->focus : 0;
 }
 
 bool ActivateDesktopWindow(uint32_t window) {
     xcb_connection_t* c = ApplicationConnection();
     if (!c || window == 0)
         return false;
+    if (!NetActiveWindow(c)) {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        return true;
+    }
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;

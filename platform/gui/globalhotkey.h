@@ -79,8 +79,10 @@ private:
     std::vector<TGrab> grabs_;
 };
 
-// The desktop's active window (the window manager's _NET_ACTIVE_WINDOW) on the application's
-// X connection; 0 when it is unknown or there is no X11 display.
+// The desktop's active window on the application's X connection: the window manager's
+// _NET_ACTIVE_WINDOW, or without such a window manager the window with the keyboard focus; 0
+// when it is unknown or there is no X11 display.
 uint32_t ActiveDesktopWindow();
-// Asks the window manager to activate the window; false without an X11 display or for 0.
+// Activates the window (through the window manager, or by giving it the keyboard focus where
+// there is none); false without an X11 display or for 0.
 bool ActivateDesktopWindow(uint32_t window);
