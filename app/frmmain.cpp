@@ -590,7 +590,9 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
             CallGuarded([&] { used = CaptionMouseEvent(watched, e); });
         return used;
     }
-    auto* label = qobject_cast<QLabel*>(watched);
+    const bool labelEvent = e->type() == QEvent::Enter || e->type() == QEvent::Leave ||
+                            e->type() == QEvent::MouseButtonRelease;
+    auto* label = labelEvent ? qobject_cast<QLabel*>(watched) : nullptr;
     if (label && label->parentWidget() == pnlButtons) {
         if (e->type() == QEvent::Enter || e->type() == QEvent::Leave) {
             QFont font = label->font();
