@@ -390,6 +390,7 @@ void TfrmMain::ApplyToSelection(TDayOperation operation, TColor color) {
             return;
     }
     ApplyDayOperation(*db_, operation, days, color);
+    UpdateStatusBar();
     if (db_->DBSettings.CustomColorsEnabled) {
         RepaintCalendar();
         SaveDataFile();

@@ -569,13 +569,14 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
             return false;
         auto* key = static_cast<QKeyEvent*>(e);
         if (e == previewedKey_ && key->timestamp() == previewedTime_ && previewedOn_ &&
-            widget->isAncestorOf(previewedOn_))
+            widget != previewedOn_ && widget->isAncestorOf(previewedOn_))
             return false;
-        previewedKey_ = e;
-        previewedTime_ = key->timestamp();
-        previewedOn_ = widget;
         bool used = false;
         CallGuarded([&] { used = FormKeyDown(key->key(), key->modifiers()); });
+        // A key the window used goes no further; one it left may come again from a parent.
+        previewedKey_ = used ? nullptr : e;
+        previewedTime_ = key->timestamp();
+        previewedOn_ = widget;
         return used;
     }
     if (watched == pnlControl && e->type() == QEvent::Resize) {
