@@ -458,6 +458,7 @@ void TfrmMain::tmTockwellSystemTimerTimer() {
         RefreshAll();
         tickCount_ = 0;
         RefreshTodayLabel();
+        UpdateStatusBar(); // its distance from today may have changed
     }
     if (CaptionNotificationShown()) {
         UpdateNearestAlertHint();

@@ -3,8 +3,13 @@
 // entry) with a gradient caption bar, the calendar panel, a button panel with the today and
 // navigation labels and the console, and a status line; a tray icon stands for it while it is
 // hidden. Its creation builds the engine (reminder manager, database, data file, timers); its
-// 2000 ms timer drives the due check. The program's window messages 2024-2029 arrive as posted
-// events. GUI thread only.
+// 2000 ms timer drives the due check. The program's window messages 2024-2029 and WM_HOTKEY
+// arrive as posted events. GUI thread only.
+//
+// The window's code is shared out by subject: frmmain.cpp (creation, tick, messages, showing,
+// data file), calendarview.cpp (calendar, status line, day commands), captionnotification.cpp
+// (nearest alert, blinking, tray, hot key), mainlayout.cpp (collapse, console, months, stored
+// layout) and mainmenus.cpp (actions and menus).
 
 #include <QPointer>
 #include <QStringList>
