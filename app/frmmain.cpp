@@ -16,12 +16,14 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/calendarview.h"
 #include "app/cooltrayicon.h"
 #include "app/datafilestore.h"
 #include "app/flypanelcontroller.h"
 #include "app/gradientcaption.h"
 #include "app/programicons.h"
 #include "app/simpletimer.h"
+#include "controls/calendar/calendargroup.h"
 #include "core/alertwindows.h"
 #include "core/productinfo.h"
 #include "core/registrymanager.h"
@@ -36,6 +38,7 @@
 #include "platform/fileutils.h"
 #include "platform/gui/application.h"
 #include "platform/gui/formhelpers.h"
+#include "platform/gui/globalhotkey.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/windowmessages.h"
@@ -44,9 +47,7 @@ namespace {
 
 constexpr int kSystemTimerMs = 2000;
 constexpr int kRefreshEveryNTicks = 15;
-constexpr int kMinExpandedSize = 150;
 constexpr int kWorkAreaMargin = 50;
-constexpr int kBalloonSeconds = 10;
 
 // The window's flags: a borderless, stay-on-top tool window, which has no taskbar entry.
 constexpr Qt::WindowFlags kMainWindowFlags =
@@ -96,6 +97,7 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     // 5. The reminder manager and the fly-out panel controller on the caption bar.
     manager_ = std::make_unique<TReminderManager>();
     FlyPanel = std::make_unique<TFlyPanelController>();
+    hotKey_ = std::make_unique<TGlobalHotKey>(this);
     CreateComponents();
     pnlCaption->SetCaptionPainter(FlyPanel.get());
     // 6. The manager's events and settings.
@@ -145,6 +147,8 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     OpenDataFile();
     // 16. The check mark of "Blink in caption".
     actCaptionStopBllinking->setChecked(db_->DBSettings.BlinkAlertInCaption);
+    // Keys of the window come before those of its controls.
+    qApp->installEventFilter(this);
 
     for (QScreen* screen : QGuiApplication::screens())
         connect(screen, &QScreen::availableGeometryChanged, this, [this] { DisplayChanged(); });
@@ -159,7 +163,9 @@ TfrmMain::~TfrmMain() {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "Tockwell: %s\n", e.what());
     }
+    qApp->removeEventFilter(this);
     UnregisterHotKey();
+    hotKey_.reset();
     FreeHelpHook();
     if (MainWindowHandle() == this)
         SetMainWindowHandle(nullptr);
@@ -196,6 +202,9 @@ void TfrmMain::CreateComponents() {
     auto* captionRow = new QHBoxLayout(pnlCaption);
     captionRow->setContentsMargins(8, 2, 6, 2);
     lbCaptionNotification = new QLabel(QStringLiteral("Tockwell"), pnlCaption);
+    lbCaptionNotification->setMinimumWidth(1);
+    lbCaptionNotification->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lbCaptionNotification->setMouseTracking(true);
     captionRow->addWidget(lbCaptionNotification, 1);
     sbDropDown = new TSpeedButtonEnh(pnlCaption);
     sbDropDown->setFixedSize(16, 16);
@@ -206,11 +215,12 @@ void TfrmMain::CreateComponents() {
     pnlCaption->installEventFilter(this);
     lbCaptionNotification->installEventFilter(this);
 
+    // The calendar group fills the control panel (and then fits itself to whole months).
     pnlControl = new QWidget(pnlContainer);
-    CalendarGroup = new QWidget(pnlControl);
+    CalendarGroup = new TAgendaCalendarGroup(pnlControl);
     CalendarGroup->setObjectName(QStringLiteral("CalendarGroup"));
-    CalendarGroup->setGeometry(0, 0, 182, 150);
     pnlControl->resize(CalendarGroup->size());
+    pnlControl->installEventFilter(this);
 
     pnlButtons = new QWidget(pnlContainer);
     auto* buttons = new QVBoxLayout(pnlButtons);
@@ -219,11 +229,16 @@ void TfrmMain::CreateComponents() {
     auto* navigation = new QHBoxLayout;
     lbToday = GreyLabel(QString(), pnlButtons);
     lbToday->setToolTip(QStringLiteral("Goto today"));
+    imgTodayEvents = new QLabel(pnlButtons);
+    imgTodayEvents->setPixmap(QPixmap::fromImage(DrawProgramIcon(14)));
+    imgTodayEvents->setCursor(Qt::PointingHandCursor);
+    imgTodayEvents->hide();
     lbPriorWeek = GreyLabel(QStringLiteral("-w"), pnlButtons);
     lbPriorDay = GreyLabel(QStringLiteral("-d"), pnlButtons);
     lbNextDay = GreyLabel(QStringLiteral("+d"), pnlButtons);
     lbNextWeek = GreyLabel(QStringLiteral("+w"), pnlButtons);
     navigation->addWidget(lbToday);
+    navigation->addWidget(imgTodayEvents);
     navigation->addStretch(1);
     for (QLabel* l : {lbPriorWeek, lbPriorDay, lbNextDay, lbNextWeek})
         navigation->addWidget(l);
@@ -236,48 +251,53 @@ void TfrmMain::CreateComponents() {
     lbStatusBar = GreyLabel(QString(), pnlButtons);
     buttons->addWidget(lbStatusBar);
     pnlButtons->setFixedHeight(pnlButtons->sizeHint().height());
+    // The labels act as links: underlined under the mouse, a click runs them.
+    for (QLabel* l :
+         {lbToday, imgTodayEvents, lbPriorWeek, lbPriorDay, lbNextDay, lbNextWeek, lbConsole}) {
+        l->installEventFilter(this);
+        l->setCursor(Qt::PointingHandCursor);
+    }
 
-    CreateMenus();
+    CreateMainMenus(this);
+    ConnectCommands();
 }
 
-void TfrmMain::CreateMenus() {
-    actShowCalendar = new QAction(QStringLiteral("Show calendar"), this);
-    connect(actShowCalendar, &QAction::triggered, this,
-            [this] { CallGuarded([this] { ShowMainWindow(true, true); }); });
-    actRemindersWindow = new QAction(QStringLiteral("Reminders window..."), this);
-    connect(actRemindersWindow, &QAction::triggered, this,
-            [this] { CallGuarded([this] { manager_->ShowRemindersWindow(); }); });
-    actHide = new QAction(QStringLiteral("Hide"), this);
-    connect(actHide, &QAction::triggered, this, [this] { CallGuarded([this] { HideToTray(); }); });
-    actExit = new QAction(QStringLiteral("Exit"), this);
-    connect(actExit, &QAction::triggered, this, [this] { CallGuarded([this] { Exit(); }); });
-    actStopPlayingSound = new QAction(QStringLiteral("Stop playing sound"), this);
-    connect(actStopPlayingSound, &QAction::triggered, this, [] {
-        CallGuarded([] {
-            if (auto window = RemindersWindow())
-                window->StopReminderSound({});
-        });
+void TfrmMain::ConnectCommands() {
+    auto on = [this](QAction* action, auto handler) {
+        connect(action, &QAction::triggered, this, [handler] { CallGuarded(handler); });
+    };
+    on(actShowCalendar, [this] { ShowMainWindow(true, true); });
+    on(ActAddReminder, [this] { AddReminderCommand(); });
+    on(actCollapseExpand, [this] {
+        if (isVisible())
+            SetCollapsed(!Collapsed());
+        else
+            ShowMainWindow(true, true);
     });
-    actCaptionStopBllinking = new QAction(QStringLiteral("Blink in caption"), this);
-    actCaptionStopBllinking->setCheckable(true);
+    on(actHide, [this] { HideToTray(); });
+    on(actRemindersWindow, [this] { manager_->ShowRemindersWindow(); });
+    on(actExit, [this] { Exit(); });
+    on(actStopPlayingSound, [] {
+        if (auto window = RemindersWindow())
+            window->StopReminderSound({});
+    });
     connect(actCaptionStopBllinking, &QAction::toggled, this,
             [this](bool checked) { db_->DBSettings.BlinkAlertInCaption = checked; });
+    on(actMarkHoliday, [this] { ApplyToSelection(doMarkHoliday); });
+    on(actMarkWorkday, [this] { ApplyToSelection(doMarkWorkday); });
+    on(actResetSelection, [this] { ApplyToSelection(doResetSelection); });
+    on(actResetAll, [this] { ApplyToSelection(doResetAll); });
+    on(actSetCustomColor, [this] { ApplyToSelection(doSetCustomColor); });
+    on(actRemoveCustomColor, [this] { ApplyToSelection(doRemoveCustomColor); });
+    on(actRemoveAllCustomColors, [this] { ApplyToSelection(doRemoveAllCustomColors); });
+    on(actEnableCustomColors,
+       [this] { SetCustomColorsEnabled(!db_->DBSettings.CustomColorsEnabled); });
+    on(actAddColumn, [this] { ChangeMonthColumns(1); });
+    on(actRemoveColumn, [this] { ChangeMonthColumns(-1); });
+    on(actAddRow, [this] { ChangeMonthRows(1); });
+    on(acrRemoveRow, [this] { ChangeMonthRows(-1); });
+    on(actOpenCloseConsoleShortcut, [this] { ShowConsole(!ConsoleShown()); });
 
-    pmnuTray = new QMenu(this);
-    pmnuTray->addAction(actShowCalendar);
-    pmnuTray->setDefaultAction(actShowCalendar);
-    pmnuTray->addAction(actRemindersWindow);
-    pmnuTray->addAction(actStopPlayingSound);
-    pmnuTray->addSeparator();
-    pmnuTray->addAction(actExit);
-
-    pmnuDownArrow = new QMenu(this);
-    pmnuDownArrow->addAction(actHide);
-    pmnuDownArrow->addAction(actRemindersWindow);
-    pmnuDownArrow->addAction(actStopPlayingSound);
-    pmnuDownArrow->addAction(actCaptionStopBllinking);
-    pmnuDownArrow->addSeparator();
-    pmnuDownArrow->addAction(actExit);
     sbDropDown->OnDropChanged = [this](TSpeedButtonEnh& sender) {
         if (!sender.DroppedDown())
             return;
@@ -294,6 +314,10 @@ void TfrmMain::CreateTrayIcon() {
     CoolTrayIcon_->SetPopupMenu(pmnuTray);
     CoolTrayIcon_->SetHint("Tockwell");
     CoolTrayIcon_->OnClick = [this](TCoolTrayIcon&) { ShowMainWindow(true, true); };
+    CoolTrayIcon_->OnDblClick = [this](TCoolTrayIcon&) {
+        ShowMainWindow(true, true);
+        AddReminderCommand();
+    };
     CoolTrayIcon_->OnMouseMove = [this](TCoolTrayIcon&, Qt::KeyboardModifiers, int, int) {
         CoolTrayIconMouseMove();
     };
@@ -318,16 +342,6 @@ void TfrmMain::HookRemindersWindowSound() {
         if (action)
             action->setEnabled(false);
     });
-}
-
-void TfrmMain::LayoutPanels() {
-    // The form is sized round the calendar; the controller then places the panels in it.
-    if (!Collapsed())
-        resize(FlyPanel->Geometry.FittedClientSize(CalendarGroup->size(), pnlButtons->height(),
-                                                   pnlCaption->height()));
-    FlyPanel->Layout(this, pnlCaption, pnlContainer, pnlControl, pnlButtons);
-    if (!Collapsed())
-        setMinimumSize(kMinExpandedSize, kMinExpandedSize);
 }
 
 // ---- Showing and hiding ---------------------------------------------------------------------
@@ -356,23 +370,6 @@ void TfrmMain::ShowMainWindow(bool expand, bool activate) {
     FocusConsoleOrCalendar();
 }
 
-void TfrmMain::HideToTray() {
-    if (!CoolTrayIcon_->CanHideToTray()) {
-        // Without a tray there would be no way back: minimise to a taskbar entry instead.
-        SetTaskbarEntry(true);
-        showMinimized();
-        return;
-    }
-    hide();
-    if (!stillRunningBalloonShown_) {
-        stillRunningBalloonShown_ = true;
-        CoolTrayIcon_->ShowBalloonHint("Tockwell still running in tray",
-                                       "Click on tray icon to open Tockwell", bitInfo,
-                                       kBalloonSeconds);
-        balloonStart_ = Now();
-    }
-}
-
 void TfrmMain::SetTaskbarEntry(bool value) {
     if (value == taskbarEntry_)
         return;
@@ -383,22 +380,6 @@ void TfrmMain::SetTaskbarEntry(bool value) {
     setGeometry(bounds);
     if (visible && !value)
         show();
-}
-
-bool TfrmMain::Collapsed() const {
-    return FlyPanel && FlyPanel->Collapsed();
-}
-
-void TfrmMain::SetCollapsed(bool collapse) {
-    tmTodayIndicator->Stop(true);
-    PostWindowMessage(this, WM_STOP_TODAY_INDICATOR);
-    if (collapse == Collapsed())
-        return;
-    if (collapse)
-        setMinimumSize(0, 0);
-    FlyPanel->ToggleCollapse(this, pnlCaption, pnlControl, pnlButtons);
-    if (!collapse)
-        setMinimumSize(kMinExpandedSize, kMinExpandedSize);
 }
 
 void TfrmMain::Exit() {
@@ -423,32 +404,6 @@ void TfrmMain::ApplicationDeactivate() {
 void TfrmMain::DisplayChanged() {
     if (isVisible())
         KeepFormInWorkArea(this, false, kWorkAreaMargin);
-}
-
-// ---- Layout settings ------------------------------------------------------------------------
-
-void TfrmMain::LoadLayoutSettings() {
-    ++layoutLoading_;
-    const bool collapsed = ReadRegistryBool(TockwellSettingsKey, "Collapsed", false);
-    if (!LoadWindowPosition(this, TockwellSettingsKey, {})) {
-        QRect area = WorkAreaOf(this);
-        move(area.right() + 1 - frameGeometry().width(),
-             area.bottom() + 1 - frameGeometry().height());
-    }
-    KeepFormInWorkArea(this, false, kWorkAreaMargin);
-    ShowConsole(ReadRegistryBool(TockwellSettingsKey, "ShowConsole", true));
-    if (!db_->DBSettings.RunMinimized) {
-        if (collapsed)
-            SetCollapsed(true);
-        ShowMainWindow(false, true);
-    }
-    --layoutLoading_;
-}
-
-void TfrmMain::SaveLayoutSettings() {
-    SaveWindowPosition(TockwellSettingsKey, x(), y(), width(), FlyPanel->ExpandedHeight(this), {});
-    WriteRegistryBool(TockwellSettingsKey, "Collapsed", Collapsed());
-    WriteRegistryBool(TockwellSettingsKey, "ShowConsole", !edConsole->isHidden());
 }
 
 // ---- Data file ------------------------------------------------------------------------------
@@ -477,10 +432,13 @@ void TfrmMain::SaveDataFileAs(const std::string& fileName) {
 }
 
 void TfrmMain::ApplyOptions() {
-    if (db_->DBSettings.HotKeyActive)
-        UpdateHotKey(true);
+    const TTockwellOptions& options = db_->DBSettings;
+    CalendarGroup->SetStartDay(options.FirstDayOfWeek);
     RefreshTodayLabel();
-    actCaptionStopBllinking->setChecked(db_->DBSettings.BlinkAlertInCaption);
+    // An active hot key is registered again in any case; an inactive one goes.
+    UpdateHotKey(options.HotKeyActive);
+    actEnableCustomColors->setChecked(options.CustomColorsEnabled);
+    actCaptionStopBllinking->setChecked(options.BlinkAlertInCaption);
 }
 
 // ---- The tick and the manager's events ------------------------------------------------------
@@ -500,6 +458,7 @@ void TfrmMain::tmTockwellSystemTimerTimer() {
         RefreshAll();
         tickCount_ = 0;
         RefreshTodayLabel();
+        UpdateStatusBar(); // its distance from today may have changed
     }
     if (CaptionNotificationShown()) {
         UpdateNearestAlertHint();
@@ -526,10 +485,6 @@ void TfrmMain::ManagerReminderChanged(const IReminderAwareItemPtr&) {
 
 void TfrmMain::ManagerEditReminder(const IReminderAwareItemPtr& item) {
     EditReminderAndShow(item, true, true, false);
-}
-
-bool TfrmMain::CaptionNotificationShown() const {
-    return !lbCaptionNotification->toolTip().isEmpty();
 }
 
 void TfrmMain::RefreshTodayLabel() {
@@ -559,6 +514,10 @@ void TfrmMain::customEvent(QEvent* e) {
         break;
     case WM_HIDE_TO_TRAY:
         HideToTray();
+        break;
+    case WM_HOTKEY:
+        if (m->WParam == AppHotKeyId)
+            HotKeyPressed();
         break;
     default:
         QWidget::customEvent(e);
@@ -603,23 +562,55 @@ void TfrmMain::keyPressEvent(QKeyEvent* e) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
-    const bool caption = watched == pnlCaption || watched == lbCaptionNotification;
-    if (caption &&
-        (e->type() == QEvent::MouseButtonDblClick || e->type() == QEvent::MouseButtonPress)) {
-        auto* m = static_cast<QMouseEvent*>(e);
-        if (m->button() == Qt::LeftButton) {
-            // A double click toggles the collapse state; a press drags the window.
-            if (e->type() == QEvent::MouseButtonDblClick)
-                CallGuarded([this] { SetCollapsed(!Collapsed()); });
-            else
-                StartFormDragMove(this, m->globalPosition().toPoint());
+    if (e->type() == QEvent::KeyPress) {
+        // Key preview: the window's keys before its controls see them, each key once (a key
+        // that a control leaves unhandled goes on to its parents).
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != this)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (e == previewedKey_ && key->timestamp() == previewedTime_ && previewedOn_ &&
+            widget != previewedOn_ && widget->isAncestorOf(previewedOn_))
+            return false;
+        bool used = false;
+        CallGuarded([&] { used = FormKeyDown(key->key(), key->modifiers()); });
+        // A key the window used goes no further; one it left may come again from a parent.
+        previewedKey_ = used ? nullptr : e;
+        previewedTime_ = key->timestamp();
+        previewedOn_ = widget;
+        return used;
+    }
+    if (watched == pnlControl && e->type() == QEvent::Resize) {
+        CalendarGroup->setGeometry(pnlControl->rect());
+        return false;
+    }
+    if (watched == pnlCaption || watched == lbCaptionNotification) {
+        bool used = false;
+        if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick ||
+            e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonRelease ||
+            e->type() == QEvent::ContextMenu)
+            CallGuarded([&] { used = CaptionMouseEvent(watched, e); });
+        return used;
+    }
+    const bool labelEvent = e->type() == QEvent::Enter || e->type() == QEvent::Leave ||
+                            e->type() == QEvent::MouseButtonRelease;
+    auto* label = labelEvent ? qobject_cast<QLabel*>(watched) : nullptr;
+    if (label && label->parentWidget() == pnlButtons) {
+        if (e->type() == QEvent::Enter || e->type() == QEvent::Leave) {
+            QFont font = label->font();
+            font.setUnderline(e->type() == QEvent::Enter);
+            label->setFont(font);
+        } else if (e->type() == QEvent::MouseButtonRelease &&
+                   static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton &&
+                   label->rect().contains(static_cast<QMouseEvent*>(e)->position().toPoint())) {
+            CallGuarded([&] { LabelClick(label); });
             return true;
         }
     }
     return QWidget::eventFilter(watched, e);
 }
 
-// ---- Steps that the calendar, console, list window, help and hot key fill in ----------------
+// ---- Steps that the console, list window and help fill in ---------------------------------
 
 void TfrmMain::CreateHelpHook() {
     // The help hook on Tockwell.chm beside the program.
@@ -627,15 +618,6 @@ void TfrmMain::CreateHelpHook() {
 
 void TfrmMain::FreeHelpHook() {
     // Frees the help hook and closes the help windows.
-}
-
-void TfrmMain::SetupCalendarGroup() {
-    // First weekday, before-cell-draw handler, one row of months, pop-up menu, today style 2,
-    // weekend colour TFlyPanelController::WeekendColor, keyboard multi-select.
-}
-
-void TfrmMain::GoToToday() {
-    // The calendar goes to today (selected).
 }
 
 void TfrmMain::SetupListWindow() {
@@ -646,57 +628,11 @@ void TfrmMain::RefreshListWindow() {
     // Refreshes the reminders list window.
 }
 
-void TfrmMain::ShowConsole(bool) {
-    // Shows or hides the console and grows or shrinks the window by its height.
-}
-
-void TfrmMain::FocusConsoleOrCalendar() {
-    // Focuses the console when it is shown, else the calendar.
-}
-
-void TfrmMain::UpdateHotKey(bool) {
-    // Registers the options' global hot key.
-}
-
-void TfrmMain::UnregisterHotKey() {
-    // Unregisters the global hot key.
-}
-
-void TfrmMain::tmTodayIndicatorTimer() {
-    // Opens the nearest reminder after a click on the caption notification.
-    tmTodayIndicator->Stop(true);
-}
-
-void TfrmMain::tmCaptionBlinkTimer() {
-    // One step of the caption notification's blinking.
-    tmCaptionBlink->Stop(true);
-}
-
-void TfrmMain::CoolTrayIconMouseMove() {
-    // Brings the tray hint up to date.
-}
-
-void TfrmMain::CoolTrayIconBalloonHintHide() {
-    // The balloon of an added reminder is gone.
-}
-
-void TfrmMain::CoolTrayIconBalloonHintClick() {
-    // Shows the window and opens the balloon's reminder.
+void TfrmMain::AddReminderCommand() {
+    // "Add Reminder...": a reminder from the console's text on the selected day.
 }
 
 bool TfrmMain::EditReminderAndShow(const IReminderAwareItemPtr&, bool, bool, bool) {
     // Edits the reminder in the reminder setup dialog.
     return false;
-}
-
-void TfrmMain::RefreshAll() {
-    // Takes the nearest alert into the today indicator, the tray hint and the caption.
-}
-
-void TfrmMain::UpdateNearestAlertHint() {
-    // Rewrites the hints of the nearest alert.
-}
-
-void TfrmMain::UpdateCaptionBlink() {
-    // Starts a blink burst of the caption notification when one is due.
 }

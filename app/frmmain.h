@@ -3,16 +3,26 @@
 // entry) with a gradient caption bar, the calendar panel, a button panel with the today and
 // navigation labels and the console, and a status line; a tray icon stands for it while it is
 // hidden. Its creation builds the engine (reminder manager, database, data file, timers); its
-// 2000 ms timer drives the due check. The program's window messages 2024-2029 arrive as posted
-// events. GUI thread only.
+// 2000 ms timer drives the due check. The program's window messages 2024-2029 and WM_HOTKEY
+// arrive as posted events. GUI thread only.
+//
+// The window's code is shared out by subject: frmmain.cpp (creation, tick, messages, showing,
+// data file), calendarview.cpp (calendar, status line, day commands), captionnotification.cpp
+// (nearest alert, blinking, tray, hot key), mainlayout.cpp (collapse, console, months, stored
+// layout) and mainmenus.cpp (actions and menus).
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/calendarview.h"
+#include "app/mainmenus.h"
 #include "core/reminderaware.h"
+#include "platform/colors.h"
 #include "platform/datetime.h"
 
 class QAction;
@@ -20,9 +30,11 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QTimer;
+class TAgendaCalendarGroup;
 class TCoolTrayIcon;
 class TDataFileStore;
 class TFlyPanelController;
+class TGlobalHotKey;
 class TGradientCaption;
 class TPaintBox;
 class TReminderManager;
@@ -30,7 +42,10 @@ class TSimpleTimer;
 class TSpeedButtonEnh;
 class TTockwellDB;
 
-class TfrmMain : public QWidget {
+// The id of the program's global hot key.
+constexpr int AppHotKeyId = 0xB000;
+
+class TfrmMain : public QWidget, public TMainMenus {
     Q_OBJECT
 public:
     // Builds the window and the engine, loads the layout (showing the window unless
@@ -47,11 +62,51 @@ public:
     // Hides the window to the tray; the first time in a run a balloon says that the program
     // still runs. Without a tray to come back by, the window is minimised to a taskbar entry.
     void HideToTray();
-    // Collapses the window to its caption bar or expands it again.
-    void SetCollapsed(bool collapse);
-    bool Collapsed() const;
     // The Exit command: hides and closes the window, which ends the program.
     void Exit();
+
+    // ---- Layout (mainlayout.cpp) ----------------------------------------------------------
+    // Collapses the window to its caption bar or expands it again; stops a pending open of
+    // the nearest reminder either way.
+    void SetCollapsed(bool collapse);
+    bool Collapsed() const;
+    // Shows or hides the console below the calendar; the window grows or shrinks by its
+    // height.
+    void ShowConsole(bool show);
+    bool ConsoleShown() const;
+    // Adds (delta 1) or removes (-1) a column or row of months: the window grows or shrinks by
+    // one month and stays inside the work area. Only while the window is active; a removal
+    // only while at least one and a half months remain.
+    void ChangeMonthColumns(int delta);
+    void ChangeMonthRows(int delta);
+
+    // ---- Calendar view (calendarview.cpp) -------------------------------------------------
+    // Selects date; its month becomes visible (with forceFirstMonth always the first shown,
+    // otherwise only when not shown yet). Nothing when date is selected already.
+    void GoToDate(bool forceFirstMonth, TDateTime date);
+    void GoToToday();
+    // Runs the operation on the selected days after its confirmation, then repaints the
+    // calendar and saves the data file (or turns custom colours on, which does both). color
+    // is the colour of doSetCustomColor; clNone asks for it with the colour dialog.
+    void ApplyToSelection(TDayOperation operation, TColor color = clNone);
+    // Turns the custom day colours on or off, repaints the calendar and saves the data file.
+    void SetCustomColorsEnabled(bool enabled);
+    TAgendaCalendarGroup& Calendar() { return *CalendarGroup; }
+    QLabel& StatusBar() { return *lbStatusBar; }
+
+    // ---- Caption notification, tray hints, hot key (captionnotification.cpp) --------------
+    // The balloon after adding a reminder: its date, the time until it and its caption.
+    void ShowAddedBalloon(const IReminderAwareItemPtr& item);
+    // Registers the options' global hot key unless it is registered already (force: again).
+    void UpdateHotKey(bool force);
+    // A press of the global hot key: brings the window up, or, while it is active after an
+    // earlier press, puts things back as they were before that press.
+    void HotKeyPressed();
+    TGlobalHotKey& HotKey() { return *hotKey_; }
+    QLabel& CaptionNotification() { return *lbCaptionNotification; }
+    // The nearest alert that the hints show (0 without one).
+    TDateTime NearestAlertTime() const { return nearestTime_; }
+    bool TodayIndicatorShown() const;
 
     // ---- Data file ------------------------------------------------------------------------
     // Opens the data file named by the data file's name (the default file when empty) and
@@ -94,21 +149,25 @@ public:
     // Called when the window has closed: the program ends.
     std::function<void()> OnClosed;
 
-    // Commands available before the menus are complete.
-    QAction* actShowCalendar;
-    QAction* actRemindersWindow;
-    QAction* actHide;
-    QAction* actExit;
-    QAction* actStopPlayingSound;
-    QAction* actCaptionStopBllinking;
-
 protected:
-    // Hint and caption refreshes of the nearest alert.
+    // Takes the nearest alert into the today indicator, the tray hint and the caption.
     virtual void RefreshAll();
+    // Rewrites the hints of the nearest alert and the caption notification.
     virtual void UpdateNearestAlertHint();
+    // Starts a blink burst of the caption notification when one is due.
     virtual void UpdateCaptionBlink();
+    // One step of a blink burst (the blink timer's tick).
+    void tmCaptionBlinkTimer();
+    // Opens the nearest reminder after a click on the caption notification.
+    void tmTodayIndicatorTimer();
+    TSimpleTimer& CaptionBlinkTimer() { return *tmCaptionBlink; }
+    TSimpleTimer& TodayIndicatorTimer() { return *tmTodayIndicator; }
     // Runs the alert actions queued for the reminders window (message 2025), and only them.
     virtual void RunPendingAlertActions();
+    // Asks for a day colour with the colour dialog; false when cancelled.
+    virtual bool ChooseDayColor(TColor& color);
+    // The window is the one the user works in (hot key, month columns and rows).
+    virtual bool WindowIsActive() const;
 
     void customEvent(QEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -121,7 +180,7 @@ protected:
 
 private:
     void CreateComponents();
-    void CreateMenus();
+    void ConnectCommands();
     void CreateTrayIcon();
     void HookRemindersWindowSound();
     void LayoutPanels();
@@ -137,24 +196,42 @@ private:
     void ApplyOptions();
     void LoadLayoutSettings();
     void SaveLayoutSettings();
+    // The window's keys, seen before its controls; true when used.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    // A click on one of the button panel's labels.
+    void LabelClick(QLabel* label);
 
-    // Steps whose windows and commands come with the calendar, the console, the list window,
-    // the help and the hot key.
-    void CreateHelpHook();
-    void FreeHelpHook();
+    // Calendar view (calendarview.cpp).
     void SetupCalendarGroup();
-    void GoToToday();
-    void SetupListWindow();
-    void RefreshListWindow();
-    void ShowConsole(bool show);
-    void FocusConsoleOrCalendar();
-    void UpdateHotKey(bool force);
-    void UnregisterHotKey();
-    void tmTodayIndicatorTimer();
-    void tmCaptionBlinkTimer();
+    void CalendarBeforeCellDraw(TDateTime day, TColor& fontColor);
+    void CalendarGetDateHint(TDateTime day, bool& isEvent);
+    void CalendarGetDateHintString(TDateTime day, bool& isEvent, std::string& hint);
+    void CalendarMouseDown(QObject* sender, Qt::MouseButton button, int x, int y);
+    void CalendarKeyDown(int& key, Qt::KeyboardModifiers shift);
+    void MoveSelection(int days);
+    void MoveSelectionByMonths(int months);
+    void UpdateStatusBar();
+    void RepaintCalendar();
+    std::vector<TDateTime> SelectedDays();
+
+    // Caption notification and tray (captionnotification.cpp).
+    void RefreshNearestAlert(const std::string& dueText);
+    void SetTodayIndicatorVisible(bool visible);
+    void OpenNearestReminder();
+    // Mouse and context-menu events of the caption bar and its notification; true when used.
+    bool CaptionMouseEvent(QObject* watched, QEvent* e);
     void CoolTrayIconMouseMove();
     void CoolTrayIconBalloonHintHide();
     void CoolTrayIconBalloonHintClick();
+    void UnregisterHotKey();
+
+    // Steps whose windows come with the console, the list window and the help.
+    void CreateHelpHook();
+    void FreeHelpHook();
+    void SetupListWindow();
+    void RefreshListWindow();
+    void FocusConsoleOrCalendar();
+    void AddReminderCommand();
     bool EditReminderAndShow(const IReminderAwareItemPtr& item, bool showDialog, bool updateAfter,
                              bool isNew);
 
@@ -165,6 +242,7 @@ private:
     std::unique_ptr<TFlyPanelController> FlyPanel;
     std::unique_ptr<TSimpleTimer> tmTodayIndicator;
     std::unique_ptr<TSimpleTimer> tmCaptionBlink;
+    std::unique_ptr<TGlobalHotKey> hotKey_;
 
     // Components (owned by their Qt parents).
     TPaintBox* pnlContainer = nullptr;
@@ -172,9 +250,10 @@ private:
     QLabel* lbCaptionNotification = nullptr;
     TSpeedButtonEnh* sbDropDown = nullptr;
     QWidget* pnlControl = nullptr;
-    QWidget* CalendarGroup = nullptr; // the place of the month calendar group
+    TAgendaCalendarGroup* CalendarGroup = nullptr;
     QWidget* pnlButtons = nullptr;
     QLabel* lbToday = nullptr;
+    QLabel* imgTodayEvents = nullptr; // the today-events indicator
     QLabel* lbPriorDay = nullptr;
     QLabel* lbPriorWeek = nullptr;
     QLabel* lbNextDay = nullptr;
@@ -182,8 +261,6 @@ private:
     QLabel* lbConsole = nullptr;
     QLineEdit* edConsole = nullptr;
     QLabel* lbStatusBar = nullptr;
-    QMenu* pmnuTray = nullptr;
-    QMenu* pmnuDownArrow = nullptr;
     TCoolTrayIcon* CoolTrayIcon_ = nullptr;
     QTimer* tmTockwellSystemTimer = nullptr;
 
@@ -192,7 +269,30 @@ private:
     TDateTime balloonStart_ = 0;
     int balloonLifetime_ = 3; // seconds
     bool stillRunningBalloonShown_ = false;
+    IReminderAwareItemPtr balloonItem_; // the reminder a click on the balloon opens
     bool taskbarEntry_ = false;
     bool closing_ = false;
     int layoutLoading_ = 0;
+    bool daySelected_ = false; // a day was picked in the calendar
+
+    // The nearest alert.
+    IReminderAwareItemPtr nearestItem_;
+    TDateTime nearestTime_ = 0;
+    std::string nearestCaption_;
+    // The caption notification's blinking.
+    std::string savedCaption_;
+    int blinkCount_ = 0;
+    TDateTime lastBlink_ = 0;
+    // A press on the caption notification waiting for the double-click time.
+    bool captionPressed_ = false;
+    QPoint captionPressPos_;
+    // The global hot key: what is registered, and what the first press found.
+    bool hotKeyRegistered_ = false;
+    uint16_t hotKeyCode_ = 0, hotKeyShifts_ = 0;
+    bool hotKeyKept_ = false, keptVisible_ = false;
+    uint32_t keptForeground_ = 0;
+    // The key event last previewed, so that a key passed on to the parents is seen once.
+    const QEvent* previewedKey_ = nullptr;
+    quint64 previewedTime_ = 0;
+    QPointer<QWidget> previewedOn_;
 };

@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, TickChecksEveryTenSecondsAndRefreshesEveryFifteenth) {
     // First start: shown in the bottom-right corner of the work area, sized round the calendar.
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.frameGeometry().bottomRight(), WorkAreaOf(&form).bottomRight());
-    EXPECT_LT(form.width(), 300);
+    EXPECT_EQ(form.width(), 362 + 2 * (3 + 3));
     EXPECT_EQ(form.Manager().GetCheckEveryNSeconds(), 9);
     EXPECT_EQ(form.Manager().GetRebuildReminderListEverNMin(), 30);
     EXPECT_EQ(form.Manager().GetProcessDBForRemindersDueNextNMinutes(), 60);

@@ -1,0 +1,120 @@
+#include "app/mainmenus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+namespace {
+
+QAction* Action(QWidget* owner, const char* caption, bool enabled = true,
+                const QKeySequence& shortcut = {}) {
+    auto* action = new QAction(QString::fromUtf8(caption), owner);
+    action->setEnabled(enabled);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+        owner->addAction(action);
+    }
+    return action;
+}
+
+} // namespace
+
+void TMainMenus::CreateMainMenus(QWidget* owner) {
+    // Commands that lead only to windows of their own come with those windows; until then
+    // they are shown disabled.
+    constexpr bool later = false;
+    actShowCalendar = Action(owner, "Show calendar");
+    ActAddReminder = Action(owner, "Add Reminder...", later, QKeySequence(Qt::Key_Insert));
+    actCollapseExpand = Action(owner, "Collapse/Expand");
+    actHide = Action(owner, "Hide");
+    actRemindersWindow = Action(owner, "Reminders window...");
+    actRemindersManager = Action(owner, "Manage reminders...", later, QKeySequence(Qt::Key_F6));
+    actRemindersManagerFilter = Action(owner, "Manage reminders...", later);
+    actStopPlayingSound = Action(owner, "Stop playing sound");
+    actOptions = Action(owner, "Options...", later);
+    actHelp = Action(owner, "Help...", later);
+    actAbout = Action(owner, "About...", later);
+    actExit = Action(owner, "Exit");
+    actCaptionStopBllinking = Action(owner, "Blink in caption");
+    actCaptionStopBllinking->setCheckable(true);
+    actCaptionDismissReminder = Action(owner, "Dismiss", later);
+    mnuSnooze5min = Action(owner, "Snooze 5 minutes", later);
+    mnuSnooze10min = Action(owner, "Snooze 10 minutes", later);
+    mnuSnooze15min = Action(owner, "Snooze 15 minutes", later);
+    mnuSnooze20min = Action(owner, "Snooze 20 minutes", later);
+    mnuSnooze30min = Action(owner, "Snooze 30 minutes", later);
+
+    actMarkHoliday = Action(owner, "Mark as Holiday");
+    actMarkWorkday = Action(owner, "Mark as Workday");
+    actResetSelection = Action(owner, "Reset selection to default...");
+    actResetAll = Action(owner, "Reset all to default...");
+    actSetCustomColor = Action(owner, "Set custom color...");
+    actRemoveCustomColor = Action(owner, "Remove custom color...");
+    actEnableCustomColors = Action(owner, "Enable custom colors");
+    actEnableCustomColors->setCheckable(true);
+    actRemoveAllCustomColors = Action(owner, "Remove all custom colors...");
+
+    actAddColumn = Action(owner, "Add month column", true, QKeySequence(Qt::ALT | Qt::Key_Right));
+    actRemoveColumn =
+        Action(owner, "Remove month column", true, QKeySequence(Qt::ALT | Qt::Key_Left));
+    actAddRow = Action(owner, "Add month row");
+    acrRemoveRow = Action(owner, "Remove month row");
+    actOpenCloseConsoleShortcut = Action(owner, "Console");
+
+    pmnuTray = new QMenu(owner);
+    pmnuTray->addAction(actShowCalendar);
+    pmnuTray->setDefaultAction(actShowCalendar);
+    pmnuTray->addAction(ActAddReminder);
+    pmnuTray->addAction(actCollapseExpand);
+    pmnuTray->addSeparator();
+    pmnuTray->addAction(actRemindersWindow);
+    pmnuTray->addAction(actRemindersManager);
+    pmnuTray->addAction(actStopPlayingSound);
+    pmnuTray->addSeparator();
+    pmnuTray->addAction(actOptions);
+    pmnuTray->addAction(actHelp);
+    pmnuTray->addAction(actAbout);
+    pmnuTray->addSeparator();
+    pmnuTray->addAction(actExit);
+
+    pmnuDownArrow = new QMenu(owner);
+    pmnuDownArrow->addAction(ActAddReminder);
+    pmnuDownArrow->addAction(actHide);
+    pmnuDownArrow->addAction(actCollapseExpand);
+    pmnuDownArrow->addSeparator();
+    pmnuDownArrow->addAction(actRemindersWindow);
+    pmnuDownArrow->addAction(actRemindersManager);
+    pmnuDownArrow->addAction(actStopPlayingSound);
+    pmnuDownArrow->addSeparator();
+    pmnuDownArrow->addAction(actOptions);
+    pmnuDownArrow->addAction(actHelp);
+    pmnuDownArrow->addAction(actAbout);
+    pmnuDownArrow->addSeparator();
+    pmnuDownArrow->addAction(actExit);
+
+    pmnuCalendar = new QMenu(owner);
+    pmnuCalendar->addAction(ActAddReminder);
+    pmnuCalendar->addAction(actRemindersManagerFilter);
+    pmnuCalendar->addSeparator();
+    QMenu* days = pmnuCalendar->addMenu(QStringLiteral("Holidays && Workdays"));
+    days->addAction(actMarkHoliday);
+    days->addAction(actMarkWorkday);
+    days->addSeparator();
+    days->addAction(actResetSelection);
+    days->addAction(actResetAll);
+    QMenu* colors = pmnuCalendar->addMenu(QStringLiteral("Day colors"));
+    colors->addAction(actSetCustomColor);
+    colors->addAction(actRemoveCustomColor);
+    colors->addSeparator();
+    colors->addAction(actEnableCustomColors);
+    colors->addAction(actRemoveAllCustomColors);
+
+    pmnuCaptionMenu = new QMenu(owner);
+    pmnuCaptionMenu->addAction(actCaptionDismissReminder);
+    for (QAction* snooze :
+         {mnuSnooze5min, mnuSnooze10min, mnuSnooze15min, mnuSnooze20min, mnuSnooze30min})
+        pmnuCaptionMenu->addAction(snooze);
+    pmnuCaptionMenu->addSeparator();
+    pmnuCaptionMenu->addAction(actCaptionStopBllinking);
+}

@@ -1,0 +1,194 @@
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/captionnotification.h"
+#include "app/cooltrayicon.h"
+#include "core/productinfo.h"
+#include "mainwindowfixture.h"
+#include "platform/datetimeformat.h"
+#include "platform/gui/globalhotkey.h"
+#include "platform/gui/windowmessages.h"
+
+namespace {
+
+constexpr TDateTime kSecond = 1.0 / 86400, kMinute = 1.0 / 1440;
+
+std::string Text(QLabel& label) {
+    return label.text().toStdString();
+}
+
+class CaptionNotificationTest : public MainWindowFixture {
+protected:
+    TTockwellDB db;
+    // Runs the blink timer's ticks until the burst ends; the number of dark phases.
+    int RunBurst(TOpenMain& form) {
+        int dark = 0;
+        for (int i = 0; i < 20 && form.CaptionBlinkTimer().Enabled(); ++i) {
+            form.tmCaptionBlinkTimer();
+            dark += form.CaptionNotification().text().isEmpty();
+        }
+        return dark;
+    }
+};
+
+} // namespace
+
+TEST(CaptionNotificationRules, LeadTimesTextsAndBlinkSteps) {
+    const TDateTime now = EncodeDateTime(2024, 3, 14, 12, 0, 0, 0);
+    EXPECT_TRUE(AlertIsNear(now, now + 1));
+    EXPECT_TRUE(AlertIsNear(now, now - 3)); // past alerts count
+    EXPECT_FALSE(AlertIsNear(now, now + 1 + kSecond));
+    EXPECT_FALSE(AlertIsNear(now, 0));
+
+    TTockwellOptions options;
+    EXPECT_TRUE(CaptionShowsAlert(options, now, now + 9 * kMinute));
+    EXPECT_TRUE(CaptionShowsAlert(options, now, now + 10 * kMinute + 18 * kSecond));
+    EXPECT_FALSE(CaptionShowsAlert(options, now, now + 10 * kMinute + 19 * kSecond));
+    EXPECT_FALSE(CaptionShowsAlert(options, now, now + 20 * kMinute));
+    options.ShowNextAlertInCaption = false;
+    EXPECT_FALSE(CaptionShowsAlert(options, now, now + kMinute));
+
+    EXPECT_EQ(NearestAlertDueText(now, now + 9 * kMinute), "9 min");
+    EXPECT_EQ(NearestAlertDueText(now, now + 65 * kMinute), "1 hour, 5 min");
+    EXPECT_EQ(NearestAlertDueText(now, now + 20 * kSecond), "a few sec");
+    EXPECT_EQ(NearestAlertDueText(now, now - kMinute), "a few sec");
+    const TDateTime at = now + 9 * kMinute;
+    EXPECT_EQ(NearestAlertHint("9 min", at, std::string(31, 'x')),
+              "Nearest alert:\n\rin 9 min\n\r" + FormatDateTime("t", at) + " - " +
+                  std::string(30, 'x') + "...");
+    EXPECT_EQ(TrayHint(""), std::string("Tockwell\n\r") + TockwellWebAddress);
+    EXPECT_EQ(TrayHint("Nearest alert:"), "Tockwell\n\rNearest alert:");
+    EXPECT_EQ(CaptionNotificationText("9 min", "Call"), "in 9 min: Call");
+    EXPECT_EQ(AddedBalloonText(now, now + 2.5 / 24, "Call"),
+              FormatDateTime("ddddd, t", now + 2.5 / 24) + "\n\rin 2 hours, 30 min\n\rCall");
+    EXPECT_EQ(AddedBalloonText(now, now - 1, "Old"),
+              FormatDateTime("ddddd, t", now - 1) + "\n\rOld");
+
+    // A burst: four dark phases of 400 ms between light ones of 600 ms, ending in the light.
+    std::string text = "in 9 min: Call", saved;
+    int count = options.BlinkCount;
+    std::vector<unsigned> steps;
+    for (unsigned next = 1; next != 0 && steps.size() < 20;)
+        steps.push_back(next = BlinkStep(text, saved, count, options));
+    EXPECT_EQ(steps, (std::vector<unsigned>{400, 600, 400, 600, 400, 600, 400, 600, 0}));
+    EXPECT_EQ(text, "in 9 min: Call");
+}
+
+TEST_F(CaptionNotificationTest, NearAlertInCaptionFarOneInHintsRefreshedEveryFifteenTicks) {
+    db.AddNew("Later", Now() + 20 * kMinute);
+    auto form = Open(&db);
+    // 20 minutes ahead: the indicator and the tray hint, not the caption.
+    EXPECT_TRUE(form->TodayIndicatorShown());
+    EXPECT_EQ(Text(form->CaptionNotification()), "Tockwell");
+    EXPECT_EQ(form->CoolTrayIcon().Hint(), "Tockwell\n\rNearest alert:\n\rin 20 min\n\r" +
+                                               FormatDateTime("t", form->NearestAlertTime()) +
+                                               " - Later");
+
+    // Ten minutes on, it is within the lead time, but the caption follows only at the 15th
+    // tick; a hidden window comes up collapsed with it, without taking the focus.
+    clock.Advance(10 * kMinute);
+    Tick(*form, 14);
+    EXPECT_EQ(Text(form->CaptionNotification()), "Tockwell");
+    form->hide();
+    Tick(*form, 1);
+    EXPECT_EQ(Text(form->CaptionNotification()), "in 10 min: Later");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->Collapsed());
+    EXPECT_FALSE(form->isActiveWindow());
+    EXPECT_EQ(form->CaptionNotification().toolTip().toStdString(),
+              "Nearest alert:\nin 10 min\n" + FormatDateTime("t", form->NearestAlertTime()) +
+                  " - Later");
+
+    // Gone from the database: the next refresh clears everything.
+    form->DB().Clear();
+    form->DB().RebuildIndexes();
+    Tick(*form, 15);
+    EXPECT_FALSE(form->TodayIndicatorShown());
+    EXPECT_EQ(form->NearestAlertTime(), 0);
+    EXPECT_EQ(Text(form->CaptionNotification()), "Tockwell");
+    EXPECT_EQ(form->CoolTrayIcon().Hint(), TrayHint(""));
+}
+
+TEST_F(CaptionNotificationTest, CaptionBlinksInBurstsAMinuteApart) {
+    db.AddNew("Soon", Now() + 9 * kMinute);
+    auto form = Open(&db);
+    EXPECT_EQ(Text(form->CaptionNotification()), "in 9 min: Soon");
+    EXPECT_FALSE(form->CaptionBlinkTimer().Enabled());
+
+    Tick(*form, 1);
+    ASSERT_TRUE(form->CaptionBlinkTimer().Enabled());
+    EXPECT_EQ(form->CaptionBlinkTimer().Interval(), 600u);
+    form->tmCaptionBlinkTimer();
+    EXPECT_EQ(Text(form->CaptionNotification()), "");
+    EXPECT_EQ(form->CaptionBlinkTimer().Interval(), 400u);
+    // A refresh in the dark phase waits for the light one.
+    clock.Advance(30 * kSecond);
+    Tick(*form, 1);
+    EXPECT_EQ(Text(form->CaptionNotification()), "");
+    form->tmCaptionBlinkTimer();
+    EXPECT_EQ(Text(form->CaptionNotification()), "in 8 min: Soon");
+    EXPECT_EQ(RunBurst(*form), 3);
+    EXPECT_EQ(Text(form->CaptionNotification()), "in 8 min: Soon");
+
+    // The next burst comes a minute after the last one began.
+    Tick(*form, 1);
+    EXPECT_FALSE(form->CaptionBlinkTimer().Enabled());
+    clock.Advance(40 * kSecond);
+    Tick(*form, 1);
+    EXPECT_TRUE(form->CaptionBlinkTimer().Enabled());
+    EXPECT_EQ(RunBurst(*form), 4);
+
+    // "Blink in caption" off: no more bursts.
+    form->actCaptionStopBllinking->trigger();
+    EXPECT_FALSE(form->DB().DBSettings.BlinkAlertInCaption);
+    clock.Advance(kMinute);
+    Tick(*form, 1);
+    EXPECT_FALSE(form->CaptionBlinkTimer().Enabled());
+}
+
+TEST_F(CaptionNotificationTest, CaptionClicksBalloonsAndHotKeyPresses) {
+    db.AddNew("Soon", Now() + 5 * kMinute);
+    auto form = Open(&db);
+    QLabel& caption = form->CaptionNotification();
+
+    // A press on the notification waits the double-click time to open the reminder; a double
+    // click collapses the window instead.
+    QTest::mousePress(&caption, Qt::LeftButton);
+    EXPECT_TRUE(form->TodayIndicatorTimer().Enabled());
+    EXPECT_EQ(form->TodayIndicatorTimer().Interval(),
+              unsigned(QApplication::doubleClickInterval()));
+    QTest::mouseDClick(&caption, Qt::LeftButton);
+    EXPECT_FALSE(form->TodayIndicatorTimer().Enabled());
+    EXPECT_TRUE(form->Collapsed());
+
+    // The balloon of an added reminder goes after 3 seconds.
+    form->ShowAddedBalloon(form->DB().GetItemIntf(0));
+    EXPECT_EQ(form->CoolTrayIcon().Data().InfoTitle, "Tockwell added");
+    EXPECT_NE(form->BalloonStart(), 0);
+    Tick(*form, 1);
+    EXPECT_NE(form->BalloonStart(), 0);
+    Tick(*form, 1);
+    EXPECT_EQ(form->BalloonStart(), 0);
+    EXPECT_TRUE(form->CoolTrayIcon().Data().Info.isEmpty());
+
+    // Offscreen there is no X server: the hot key is not registered, and nobody is told.
+    form->UpdateHotKey(true);
+    EXPECT_FALSE(form->HotKey().Registered(AppHotKeyId));
+    EXPECT_TRUE(boxes->Errors.empty());
+
+    // A first press brings the hidden window up expanded; a second one, while it is active,
+    // collapses it and hides it again.
+    form->hide();
+    form->Active = false;
+    SendWindowMessage(form.get(), WM_HOTKEY, AppHotKeyId);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->Collapsed());
+    SendWindowMessage(form.get(), WM_HOTKEY, AppHotKeyId + 1); // not ours
+    form->Active = true;
+    SendWindowMessage(form.get(), WM_HOTKEY, AppHotKeyId);
+    EXPECT_TRUE(form->Collapsed());
+    EXPECT_FALSE(form->isVisible());
+}

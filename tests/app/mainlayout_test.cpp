@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "app/mainlayout.h"
+#include "core/productinfo.h"
+#include "core/registrymanager.h"
+#include "mainwindowfixture.h"
+#include "platform/gui/formhelpers.h"
+
+TEST(MainLayoutRules, MonthStepsAndTheWorkArea) {
+    EXPECT_EQ(MonthStep(360, 180, 1), 180);
+    EXPECT_EQ(MonthStep(360, 180, -1), -180);
+    EXPECT_EQ(MonthStep(270, 180, -1), -180);
+    EXPECT_EQ(MonthStep(269, 180, -1), 0); // less than one and a half months stay
+    EXPECT_EQ(MonthStep(900, 180, 0), 0);
+    EXPECT_EQ(ClampedToWorkArea(QSize(100000, 300), QSize(1024, 740)), QSize(1024, 300));
+    EXPECT_EQ(ClampedToWorkArea(QSize(400, 300), QSize(100, 100)), QSize(150, 150));
+}
+
+class MainLayoutTest : public MainWindowFixture {};
+
+TEST_F(MainLayoutTest, LayoutIsStoredAndComesBackCollapsed) {
+    int expandedHeight = 0, consoleHeight = 0;
+    QPoint position;
+    {
+        auto form = Open();
+        // First start: console shown, in the bottom-right corner.
+        EXPECT_TRUE(form->ConsoleShown());
+        EXPECT_EQ(form->frameGeometry().bottomRight(), WorkAreaOf(form.get()).bottomRight());
+        const int height = form->height();
+        form->ShowConsole(false);
+        consoleHeight = height - form->height();
+        EXPECT_GT(consoleHeight, 10);
+        form->ChangeMonthColumns(1);
+        EXPECT_EQ(form->Calendar().ColCount(), 3);
+        EXPECT_EQ(form->width(), 3 * 180 + 2 + 12);
+        expandedHeight = form->height();
+        form->move(40, 30);
+        position = form->pos();
+        form->SetCollapsed(true);
+        EXPECT_LT(form->height(), 40);
+    }
+    EXPECT_TRUE(ReadRegistryBool(TockwellSettingsKey, "Collapsed", false));
+    EXPECT_FALSE(ReadRegistryBool(TockwellSettingsKey, "ShowConsole", true));
+
+    auto form = Open();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->Collapsed());
+    EXPECT_FALSE(form->ConsoleShown());
+    EXPECT_EQ(form->pos(), position);
+    EXPECT_EQ(form->Calendar().ColCount(), 3);
+    form->SetCollapsed(false);
+    EXPECT_EQ(form->height(), expandedHeight);
+    form->ShowConsole(true);
+    EXPECT_EQ(form->height(), expandedHeight + consoleHeight);
+
+    // Month columns and rows: down to one column, never less; only while active.
+    form->ChangeMonthColumns(-1);
+    form->ChangeMonthColumns(-1);
+    EXPECT_EQ(form->Calendar().ColCount(), 1);
+    form->ChangeMonthColumns(-1);
+    EXPECT_EQ(form->Calendar().ColCount(), 1);
+    form->ChangeMonthRows(1);
+    EXPECT_EQ(form->Calendar().RowCount(), 2);
+    form->Active = false;
+    form->ChangeMonthRows(-1);
+    EXPECT_EQ(form->Calendar().RowCount(), 2);
+    form->Active = true;
+    form->ChangeMonthRows(-1);
+    EXPECT_EQ(form->Calendar().RowCount(), 1);
+    // With the console shown the window is taller than one and a half months, the calendar
+    // is not: the last row stays.
+    ASSERT_GT(form->height(), 270);
+    form->ChangeMonthRows(-1);
+    EXPECT_EQ(form->Calendar().RowCount(), 1);
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The main window under test: its protected steps opened up, the window's activity and the
+// colour dialog's answer set by the test, and a fixture with a private settings store, data
+// file, fake alert windows and message boxes, and a fixed clock.
+
+#include <QImage>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+
+#include "app/frmmain.h"
+#include "app/simpletimer.h"
+#include "controls/calendar/calendargroup.h"
+#include "core/tockwelldb.h"
+#include "core/xmldatafile.h"
+#include "fakealertwindows.h"
+#include "fakemessageboxes.h"
+#include "testutil.h"
+
+class TOpenMain : public TfrmMain {
+public:
+    using TfrmMain::CaptionBlinkTimer;
+    using TfrmMain::RefreshAll;
+    using TfrmMain::TfrmMain;
+    using TfrmMain::tmCaptionBlinkTimer;
+    using TfrmMain::tmTodayIndicatorTimer;
+    using TfrmMain::TodayIndicatorTimer;
+
+    bool Active = true;                // what WindowIsActive answers
+    std::optional<TColor> DialogColor; // the colour dialog's choice; none: cancelled
+    int DialogCount = 0;
+
+protected:
+    bool WindowIsActive() const override { return Active; }
+    bool ChooseDayColor(TColor& color) override {
+        ++DialogCount;
+        if (!DialogColor)
+            return false;
+        color = *DialogColor;
+        return true;
+    }
+};
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    static constexpr TDateTime kSecond = 1.0 / 86400;
+    static constexpr TDateTime kMinute = 1.0 / 1440;
+
+    // The window on the fixture's data file (written from db first when given), its timer
+    // stopped so that only Tick moves it.
+    std::unique_ptr<TOpenMain> Open(const TTockwellDB* db = nullptr) {
+        if (db)
+            SaveXMLDataFile(*db, file);
+        auto form = std::make_unique<TOpenMain>(QStringList{QString::fromStdString(file)});
+        form->SystemTimer().stop();
+        return form;
+    }
+    // The data file as saved last.
+    std::unique_ptr<TTockwellDB> Saved() {
+        auto db = std::make_unique<TTockwellDB>();
+        LoadXMLDataFile(*db, file);
+        return db;
+    }
+    // Ticks n times, moving the clock 2 seconds before each.
+    void Tick(TfrmMain& form, int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.Advance(2 * kSecond);
+            form.tmTockwellSystemTimerTimer();
+        }
+    }
+
+    TempRegistry registry;
+    TempDir dir;
+    FakeAlertEnvironment env;
+    FakeMessageBoxesGuard boxes;
+    // Thursday, 14 March 2024, noon.
+    FixedClock clock{EncodeDateTime(2024, 3, 14, 12, 0, 0, 0)};
+    std::string file = dir.File("db.tock");
+};

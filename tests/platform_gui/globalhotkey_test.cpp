@@ -1,0 +1,156 @@
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+#include <xcb/xcb.h>
+
+#include "platform/gui/globalhotkey.h"
+#include "platform/gui/windowmessages.h"
+
+namespace {
+
+constexpr int kId = 0xB000;
+
+// Records the hot-key messages it receives.
+class Receiver : public QObject {
+public:
+    std::vector<intptr_t> Ids;
+
+protected:
+    void customEvent(QEvent* e) override {
+        if (TMessageEvent* m = AsMessage(e, WM_HOTKEY))
+            Ids.push_back(m->WParam);
+    }
+};
+
+// A virtual X server of the test's own, ended with the test.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+            return;
+        server_.start("Xvfb",
+                      {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x200x24"});
+        if (!server_.waitForStarted(5000))
+            return;
+        QByteArray number;
+        while (!number.contains('\n') && server_.waitForReadyRead(10000))
+            number += server_.readAllStandardOutput();
+        if (number.trimmed().isEmpty())
+            return;
+        Name = ":" + number.trimmed().toStdString();
+    }
+    ~VirtualDisplay() {
+        if (server_.state() != QProcess::NotRunning) {
+            server_.terminate();
+            server_.waitForFinished(5000);
+        }
+    }
+    // A new connection to the server (null when there is none).
+    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> Connect() const {
+        xcb_connection_t* c = Name.empty() ? nullptr : xcb_connect(Name.c_str(), nullptr);
+        if (c && xcb_connection_has_error(c)) {
+            xcb_disconnect(c);
+            c = nullptr;
+        }
+        return {c, &xcb_disconnect};
+    }
+    // Types keys on the server with xdotool; false when xdotool is missing or failed.
+    bool Type(const QString& keys) const {
+        if (QStandardPaths::findExecutable("xdotool").isEmpty())
+            return false;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", QString::fromStdString(Name));
+        p.setProcessEnvironment(env);
+        p.start("xdotool", {"key", keys});
+        return p.waitForFinished(5000) && p.exitCode() == 0;
+    }
+    std::string Name;
+
+private:
+    QProcess server_;
+};
+
+// Hands the connection's events to the hot key until one was a hot-key press.
+bool WaitForPress(xcb_connection_t* c, TGlobalHotKey& hotKey) {
+    for (int i = 0; i < 200; ++i) {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+            const bool pressed = hotKey.HandleEvent(e);
+            std::free(e);
+            if (pressed)
+                return true;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(GlobalHotKey, VirtualKeysAndModifierFlagsMapToXKeys) {
+    // The default: Win + Down arrow.
+    EXPECT_EQ(VirtualKeyToX11(40, MOD_WIN), (TX11Key{0xff54, 64}));
+    EXPECT_EQ(VirtualKeyToX11('A', MOD_CONTROL | MOD_SHIFT), (TX11Key{'a', 4 | 1}));
+    EXPECT_EQ(VirtualKeyToX11('7', MOD_ALT), (TX11Key{'7', 8}));
+    EXPECT_EQ(VirtualKeyToX11(0x7B, MOD_ALT | MOD_WIN), (TX11Key{0xffc9, 8 | 64})); // F12
+    EXPECT_EQ(VirtualKeyToX11(0x87, 0), (TX11Key{0xffd5, 0}));                      // F24
+    EXPECT_EQ(VirtualKeyToX11(0x65, 0), (TX11Key{0xffb5, 0}));                      // keypad 5
+    EXPECT_EQ(VirtualKeyToX11(0x24, 0), (TX11Key{0xff50, 0}));                      // Home
+    EXPECT_EQ(VirtualKeyToX11(0xDE, 0), (TX11Key{'\'', 0}));
+    EXPECT_EQ(VirtualKeyToX11(0x20, 0x4000), (TX11Key{' ', 0})); // unknown flags ignored
+    EXPECT_EQ(VirtualKeyToX11(0, MOD_WIN), std::nullopt);
+    EXPECT_EQ(VirtualKeyToX11(0x10, 0), std::nullopt); // Shift alone is no hot key
+}
+
+TEST(GlobalHotKey, WithoutAnXDisplayRegisteringFailsQuietly) {
+    Receiver receiver;
+    TGlobalHotKey hotKey(&receiver); // the offscreen platform has no X connection
+    EXPECT_FALSE(hotKey.Available());
+    EXPECT_FALSE(hotKey.Register(kId, MOD_WIN, 40));
+    EXPECT_FALSE(hotKey.Registered(kId));
+    hotKey.Unregister(kId);
+    EXPECT_EQ(ActiveDesktopWindow(), 0u);
+    EXPECT_FALSE(ActivateDesktopWindow(42));
+}
+
+TEST(GlobalHotKey, GrabsOnTheServerAndASecondClientFailsQuietly) {
+    VirtualDisplay display;
+    auto first = display.Connect(), second = display.Connect();
+    if (!first || !second)
+        GTEST_SKIP() << "needs Xvfb";
+    Receiver receiver;
+    auto desktop = std::make_unique<TGlobalHotKey>(&receiver, first.get());
+    TGlobalHotKey program(&receiver, second.get());
+    ASSERT_TRUE(desktop->Available());
+
+    // The desktop holds Win+Down: the program's grab fails and leaves nothing behind.
+    EXPECT_TRUE(desktop->Register(1, MOD_WIN, 40));
+    EXPECT_FALSE(program.Register(kId, MOD_WIN, 40));
+    EXPECT_FALSE(program.Registered(kId));
+    EXPECT_TRUE(program.Register(kId + 1, MOD_WIN | MOD_SHIFT, 40)); // another combination
+    EXPECT_FALSE(program.Register(kId, 0, 0xFF));                    // no X key
+
+    // Once the desktop lets it go, the program gets it.
+    desktop.reset();
+    EXPECT_TRUE(program.Register(kId, MOD_WIN, 40));
+    EXPECT_TRUE(program.Registered(kId));
+
+    // A press reaches the receiver as WM_HOTKEY with the id, also with NumLock on.
+    if (!display.Type("super+Down"))
+        GTEST_SKIP() << "needs xdotool to press keys";
+    ASSERT_TRUE(WaitForPress(second.get(), program));
+    ASSERT_TRUE(display.Type("Num_Lock"));
+    ASSERT_TRUE(display.Type("super+Down"));
+    ASSERT_TRUE(WaitForPress(second.get(), program));
+    QCoreApplication::sendPostedEvents(&receiver);
+    EXPECT_EQ(receiver.Ids, (std::vector<intptr_t>{kId, kId}));
+
+    // Unregistered, a press is no longer the program's.
+    program.Unregister(kId);
+    ASSERT_TRUE(display.Type("super+Down"));
+    EXPECT_FALSE(WaitForPress(second.get(), program));
+}
