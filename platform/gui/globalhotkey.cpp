@@ -217,7 +217,9 @@ void TGlobalHotKey::Ungrab(uint8_t keyCode, uint16_t modifiers, size_t variants)
     std::vector<uint16_t> locks = LockVariants();
     for (size_t i = 0; i < variants && i < locks.size(); ++i)
         xcb_ungrab_key(connection_, keyCode, root_, uint16_t(modifiers | locks[i]));
-    xcb_flush(connection_);
+    // A round trip: the key is free on the server when this returns, so another client (or a
+    // new registration) asking for it next cannot be refused by a late ungrab.
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 bool TGlobalHotKey::Register(int id, uint16_t modifiers, uint16_t virtualKey) {
