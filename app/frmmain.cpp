@@ -569,15 +569,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
         if (!widget || widget->window() != this)
             return false;
         auto* key = static_cast<QKeyEvent*>(e);
-        if (e == previewedKey_ && key->timestamp() == previewedTime_ && previewedOn_ &&
-            widget != previewedOn_ && widget->isAncestorOf(previewedOn_))
+        if (keyPreview_.SeenBefore(widget, key))
             return false;
         bool used = false;
         CallGuarded([&] { used = FormKeyDown(key->key(), key->modifiers()); });
-        // A key the window used goes no further; one it left may come again from a parent.
-        previewedKey_ = used ? nullptr : e;
-        previewedTime_ = key->timestamp();
-        previewedOn_ = widget;
+        keyPreview_.Record(widget, key, used);
         return used;
     }
     if (watched == pnlControl && e->type() == QEvent::Resize) {

@@ -24,6 +24,7 @@
 #include "core/reminderaware.h"
 #include "platform/colors.h"
 #include "platform/datetime.h"
+#include "platform/gui/keypreview.h"
 
 class QAction;
 class QLabel;
@@ -291,8 +292,5 @@ private:
     uint16_t hotKeyCode_ = 0, hotKeyShifts_ = 0;
     bool hotKeyKept_ = false, keptVisible_ = false;
     uint32_t keptForeground_ = 0;
-    // The key event last previewed, so that a key passed on to the parents is seen once.
-    const QEvent* previewedKey_ = nullptr;
-    quint64 previewedTime_ = 0;
-    QPointer<QWidget> previewedOn_;
+    TKeyPreview keyPreview_;
 };

@@ -214,12 +214,8 @@ bool TfrmRemindersWnd::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
         // A key that a control left unhandled goes on to its parents: preview it once.
-        if (key == previewedKey_ && key->timestamp() == previewedTime_ && previewedOn_ &&
-            widget->isAncestorOf(previewedOn_))
+        if (keyPreview_.SeenBefore(widget, key))
             return false;
-        previewedKey_ = key;
-        previewedTime_ = key->timestamp();
-        previewedOn_ = widget;
         bool handled = false;
         CallGuarded([&] {
             FormKeyDown(key->key(), key->modifiers());
@@ -230,6 +226,7 @@ bool TfrmRemindersWnd::eventFilter(QObject* watched, QEvent* e) {
                 cbSnoozeTimeKeyDown(key->key());
             }
         });
+        keyPreview_.Record(widget, key, false);
         return handled;
     }
     if (widget == cbSnoozeTime) {

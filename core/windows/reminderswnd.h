@@ -15,6 +15,7 @@
 
 #include "core/alertwindows.h"
 #include "platform/datetime.h"
+#include "platform/gui/keypreview.h"
 
 class QComboBox;
 class QLabel;
@@ -154,10 +155,7 @@ private:
     QTreeWidgetItem* Row(int index) const;
     void SelectRow(int index);
 
-    // The key last previewed, to tell its way up through the parents from a new key.
-    const QEvent* previewedKey_ = nullptr;
-    quint64 previewedTime_ = 0;
-    QPointer<QWidget> previewedOn_;
+    TKeyPreview keyPreview_;
 
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
