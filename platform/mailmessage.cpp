@@ -1,7 +1,6 @@
 #include "platform/mailmessage.h"
 
 #include <cctype>
-#include <ctime>
 #include <optional>
 
 #include "platform/charsets.h"
@@ -271,17 +270,9 @@ std::string FormatMailDate(TDateTime local) {
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int y, mo, d, h, mi, s, ms;
     DecodeDateTime(local, y, mo, d, h, mi, s, ms);
-    std::tm t{};
-    t.tm_year = y - 1900;
-    t.tm_mon = mo - 1;
-    t.tm_mday = d;
-    t.tm_hour = h;
-    t.tm_min = mi;
-    t.tm_sec = s;
-    t.tm_isdst = -1;
     std::string zone = "-0000";
-    if (std::mktime(&t) != static_cast<std::time_t>(-1)) {
-        long offset = t.tm_gmtoff / 60;
+    if (std::optional<TZonedTime> placed = PlaceLocalTime(local)) {
+        long offset = placed->UtcOffset / 60;
         char sign = offset < 0 ? '-' : '+';
         if (offset < 0)
             offset = -offset;
