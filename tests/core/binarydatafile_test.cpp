@@ -13,10 +13,6 @@
 
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
-}
-
 const std::string Umlaut = "Zahnarzt \xC3\xBC\x62\x65rmorgen \xE2\x82\xAC"; // "übermorgen €"
 
 // A database with every kind of content: defaults, entries with all seven actions and their

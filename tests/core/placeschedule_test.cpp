@@ -26,15 +26,6 @@ std::string Runs(const TTaskPlaceOpenCloseSchedule& s, int day) {
     return out;
 }
 
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return "(nothing raised)";
-}
-
 } // namespace
 
 TEST(PlaceSchedule, NewScheduleIsAlwaysOpenAndCellsCoverThreeSlots) {

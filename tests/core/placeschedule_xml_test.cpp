@@ -21,13 +21,6 @@ std::string HoursXml(const TTaskPlaceOpenCloseSchedule& s) {
     return text.substr(text.find("<Hours"));
 }
 
-// Parses an element and hands it to f.
-template <class F> void WithElement(const std::string& xml, F f) {
-    TXMLDocument doc;
-    doc.LoadFromText(xml);
-    f(doc.DocumentElement());
-}
-
 TTaskPlaceOpenCloseSchedule HoursFrom(const std::string& xml, bool lowerCase = false,
                                       const TScheduleReadQuery& query = {}) {
     TTaskPlaceOpenCloseSchedule s;
@@ -39,15 +32,6 @@ TTaskPlaceOpenCloseSchedule ThroughXml(const TTaskPlaceOpenCloseSchedule& s) {
     TXMLDocument doc;
     s.WriteXml(doc.CreateRoot("Hours"));
     return HoursFrom(doc.SaveToText());
-}
-
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return "(nothing raised)";
 }
 
 TTaskPlaceOpenCloseSchedule OfficeHours() {

@@ -7,15 +7,6 @@
 
 namespace {
 
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const TExRecurrencePattern& e) {
-        return e.Message;
-    }
-    return "(nothing raised)";
-}
-
 // A pattern with every field away from its default, and a schedule.
 void Fill(TRecurrencePattern& p) {
     p.Reset(EncodeDate(2024, 3, 14));
@@ -85,22 +76,30 @@ TEST(RecurrencePattern, DefaultsComeFromTheGivenDateOrNow) {
 TEST(RecurrencePattern, SettersCheckRangesAndKeepTheOldValue) {
     TRecurrencePattern p;
     p.Reset(EncodeDate(2024, 3, 14));
-    EXPECT_EQ(MessageOf([&] { p.SetDayOfMonth(0); }), "DayOfMonth out of range");
-    EXPECT_EQ(MessageOf([&] { p.SetDayOfMonth(32); }), "DayOfMonth out of range");
-    EXPECT_EQ(MessageOf([&] { p.SetDayOfMonth(256 + 5); }), "DayOfMonth out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetDayOfMonth(0); }),
+              "DayOfMonth out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetDayOfMonth(32); }),
+              "DayOfMonth out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetDayOfMonth(256 + 5); }),
+              "DayOfMonth out of range");
     EXPECT_EQ(p.GetDayOfMonth(), 14);
-    EXPECT_EQ(MessageOf([&] { p.SetMonthOfYear(13); }), "MonthOfYear out of range");
-    EXPECT_EQ(MessageOf([&] { p.SetPatternInstance(6); }), "PatternInstance out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetMonthOfYear(13); }),
+              "MonthOfYear out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetPatternInstance(6); }),
+              "PatternInstance out of range");
     p.SetPatternInstance(5);
     EXPECT_EQ(p.GetPatternInstance(), 5);
     // Steps that would not move are refused.
-    EXPECT_EQ(MessageOf([&] { p.SetInterval(0); }), "Interval out of range");
-    EXPECT_EQ(MessageOf([&] { p.SetInterval(-2); }), "Interval out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetInterval(0); }), "Interval out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetInterval(-2); }), "Interval out of range");
     EXPECT_EQ(p.GetInterval(), 1);
-    EXPECT_EQ(MessageOf([&] { p.SetHourlyDelta(0); }), "HourlyDelta out of range");
-    EXPECT_EQ(MessageOf([&] { p.SetHourlyDelta(-OneHour); }), "HourlyDelta out of range");
-    EXPECT_EQ(MessageOf([&] { p.SetHourlyDelta(std::nan("")); }), "HourlyDelta out of range");
-    EXPECT_EQ(MessageOf([&] { p.SetHourlyDeltaRandomTo(-OneHour); }),
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetHourlyDelta(0); }),
+              "HourlyDelta out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetHourlyDelta(-OneHour); }),
+              "HourlyDelta out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetHourlyDelta(std::nan("")); }),
+              "HourlyDelta out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.SetHourlyDeltaRandomTo(-OneHour); }),
               "HourlyDeltaRandomTo out of range");
     EXPECT_EQ(p.GetHourlyDelta(), OneHour);
 
@@ -221,7 +220,7 @@ TEST(RecurrencePattern, ReadsOlderRecordsAndRefusesNewerOnes) {
     EXPECT_FALSE(p.HasSchedule());
     // Its out-of-range day is refused when copied.
     TRecurrencePattern q;
-    EXPECT_EQ(MessageOf([&] { q.Assign(p); }), "DayOfMonth out of range");
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { q.Assign(p); }), "DayOfMonth out of range");
 
     // Version 3 adds flag B and the hourly step (0 here: read as one hour) and options.
     TMemoryStream v3 = OldRecord(3);
@@ -268,7 +267,7 @@ TEST(RecurrencePattern, ReadsOlderRecordsAndRefusesNewerOnes) {
     TMemoryStream v5;
     v5.WriteValue<int32_t>(5);
     v5.SetPosition(0);
-    EXPECT_EQ(MessageOf([&] { p.ReadFromStream(v5); }),
+    EXPECT_EQ(MessageOf<TExRecurrencePattern>([&] { p.ReadFromStream(v5); }),
               "This file was created with newer version of Tockwell. Please download new "
               "version of application from https://tockwell.org/ to read this file. "
               "(RecurrencePattern object)");

@@ -11,22 +11,6 @@ TDateTime T(int h, int m) {
     return EncodeTime(h, m, 0, 0);
 }
 
-// Parses an element and hands it to f.
-template <class F> void WithElement(const std::string& xml, F f) {
-    TXMLDocument doc;
-    doc.LoadFromText(xml);
-    f(doc.DocumentElement());
-}
-
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return "(nothing raised)";
-}
-
 } // namespace
 
 namespace {

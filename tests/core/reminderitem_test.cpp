@@ -8,13 +8,6 @@
 
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
-}
-
-#define EXPECT_TIME(actual, expected)                                                              \
-    EXPECT_EQ(MilliSecondsBetween((actual), (expected)), 0) << (actual) << " vs " << (expected)
-
 TTockwellItemPtr Due(TDateTime when) {
     auto item = std::make_shared<TTockwellItem>();
     item->Caption = "Dentist";

@@ -9,10 +9,6 @@
 
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, s, 0);
-}
-
 const TDateTime T0 = At(2024, 3, 4, 9, 0);
 
 // The main window's wiring: events first, then 30, 60 and 9; after a pass that fired, the

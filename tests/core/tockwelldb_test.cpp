@@ -11,10 +11,6 @@
 
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
-}
-
 std::vector<std::string> Captions(const TSortedTockwelDB& list) {
     std::vector<std::string> out;
     for (const auto& item : list)

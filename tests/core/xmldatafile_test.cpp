@@ -13,10 +13,6 @@
 
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, s, 0);
-}
-
 // Fresh settings store and alert fakes for every test.
 class XmlDataFile : public ::testing::Test {
 protected:
