@@ -11,21 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint16_t Get16(const std::string& s, size_t at) {
-    return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8);
-}
-uint32_t Get32(const std::string& s, size_t at) {
-    return Get16(s, at) | uint32_t(Get16(s, at + 2)) << 16;
-}
-void Put16(std::string& s, size_t at, uint16_t v) {
-    s[at] = char(v);
-    s[at + 1] = char(v >> 8);
-}
-void Put32(std::string& s, size_t at, uint32_t v) {
-    Put16(s, at, uint16_t(v));
-    Put16(s, at + 2, uint16_t(v >> 16));
-}
-
 // Where the one central entry of an archive starts.
 size_t CentralOf(const std::string& archive) {
     TMemoryStream s(archive);
