@@ -100,6 +100,7 @@ TEST(ZipStream, ArchiveHoldsOneEntryDatedTodayAtMidnight) {
     }
 }
 
+// A renamed entry, a wrong CRC and a cut archive: see the binary data file test.
 TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
     std::string content = SampleText(20000);
     std::string good = Compressed(content);
@@ -107,15 +108,6 @@ TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
 
     EXPECT_EQ(FailureOf<EZipError>(locked, "wrong"), "Wrong password for \"ZIPDATA\"");
     EXPECT_EQ(FailureOf<EZipError>(locked), "Wrong password for \"ZIPDATA\"");
-
-    std::string renamed = good;
-    for (size_t at : {size_t(30), CentralOf(good) + 46})
-        renamed[at + 6] = 'B';
-    EXPECT_EQ(FailureOf<EZipError>(renamed), "The zip archive has no entry named \"ZIPDATA\"");
-
-    std::string badCrc = good;
-    Put32(badCrc, CentralOf(good) + 16, Get32(good, 14) ^ 1);
-    EXPECT_EQ(FailureOf<EZipError>(badCrc), "CRC error in \"ZIPDATA\": the entry is damaged");
 
     std::string unknown = good;
     Put16(unknown, CentralOf(good) + 10, 99);
@@ -125,8 +117,6 @@ TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
     for (size_t at = 40; at < 60; ++at)
         damaged[at] = char(0xFF);
     EXPECT_FALSE(FailureOf<EZipError>(damaged).empty());
-
-    EXPECT_EQ(FailureOf<EIncompleteZip>("not an archive at all"), "Incomplete Zip File");
 }
 
 TEST(ZipStream, NeverTouchesTheFileSystem) {
