@@ -17,9 +17,9 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 
+#include "bench/benchdata.h"
 #include "core/remindermanager.h"
 #include "core/xmldatafile.h"
 #include "platform/registrystore.h"
@@ -28,7 +28,7 @@ extern char** environ;
 
 namespace {
 
-constexpr TDateTime BaseTime = 45366.5; // 2024-03-15 12:00
+constexpr TDateTime BaseTime = BenchNow;
 
 // Files go to a memory file system where there is one, so a save's flush to the disk does
 // not time the disk.
@@ -49,101 +49,6 @@ std::string DataFile(int n) {
     return WorkFolder() + "/reminders-" + std::to_string(n) + ".tock";
 }
 
-// n reminders with captions, notes, every action kind, repetition, states and recurrence
-// patterns of every type (some hourly ones held to a place's hours), due around BaseTime.
-void Generate(TTockwellDB& db, int n, uint32_t seed) {
-    static const char* verbs[] = {"Call", "Pay", "Buy", "Renew", "Book", "Send", "Check", "Water"};
-    static const char* things[] = {
-        "mother",        "the rent",      "milk and bread", "passport",      "dentist appointment",
-        "weekly report", "car insurance", "the plants",     "train tickets", "invoice 2026"};
-    static const char* notes[] = {"",
-                                  "",
-                                  "Bring the documents.",
-                                  "Room 4.12, second floor.",
-                                  "Ask about last month's invoice & the new contract terms.",
-                                  "See <https://example.org/agenda> for the details"};
-    std::mt19937 rng(seed);
-    auto pick = [&](int k) { return static_cast<int>(rng() % static_cast<uint32_t>(k)); };
-    for (int i = 0; i < n; ++i) {
-        std::string caption = std::string(verbs[pick(8)]) + " " + things[pick(10)];
-        if (pick(3) == 0)
-            caption += " " + std::to_string(pick(1000));
-        const bool recurring = pick(5) < 2;
-        TDateTime due = BaseTime - 180 + pick(540 * 96) / 96.0; // quarter hours
-        if (due < BaseTime && recurring)
-            due = BaseTime + pick(30 * 96) / 96.0; // moved on to its next occurrence
-        TTockwellItemPtr item = db.AddNew(caption, due);
-        item->Notes = notes[pick(6)];
-        item->Created = std::floor((due - 1 - pick(90)) * SecsPerDay) / SecsPerDay;
-        item->Updated = item->Created + pick(86400) / SecsPerDay;
-
-        TReminderItem& r = item->GetReminder();
-        // Past reminders fired: dismissed, or waiting to be acknowledged; a few were missed.
-        if (due < BaseTime) {
-            if (pick(2) == 0)
-                r.Dismiss();
-            else if (pick(100) != 0)
-                r.SetNextAlertDateTime(0);
-        }
-        for (int kind = 1; kind < AlertKindCount; ++kind)
-            r.GetAction(kind).Enabled = pick(4) == 0;
-        if (r.GetAction(akSendEmail).Enabled)
-            r.Action<TAlertActSendEmail>().Emails = "someone@example.org, other@example.org";
-        if (r.GetAction(akRunApp).Enabled)
-            r.Action<TAlertActRunApp>().AppPath = "/usr/bin/notify-send \"Reminder\"";
-        if (pick(3) == 0)
-            r.Action<TAlertActPlaySound>().SetStoredAudioFile("chime.wav");
-        if (pick(4) == 0) {
-            r.SetAutoAlert(true, (1 + pick(30)) * OneMinute);
-            r.SetLimitAutoAlertCount(pick(2) == 0);
-        }
-        if (!recurring)
-            continue;
-        TRecurrencePattern& p = r.RecurrencePattern();
-        p.SetPatternStartDay(due);
-        switch (pick(6)) {
-        case 0:
-            p.SetRecurrenceType(rtDaily);
-            p.SetInterval(1 + pick(3));
-            break;
-        case 1:
-            p.SetRecurrenceType(rtWeekly);
-            p.SetDayOfWeekMask(static_cast<TDayOfWeekMask>((1 + pick(127)) << 1));
-            break;
-        case 2:
-            p.SetRecurrenceType(rtMonthly);
-            p.SetDayOfMonth(1 + pick(28));
-            p.SetOccurrences(12);
-            break;
-        case 3:
-            p.SetRecurrenceType(rtMonthNth);
-            p.SetDayOfWeekMask(DayOfWeekBit(2 + pick(5)));
-            p.SetPatternInstance(1 + pick(5));
-            break;
-        case 4:
-            p.SetRecurrenceType(rtYearly);
-            p.SetMonthOfYear(1 + pick(12));
-            p.SetDayOfMonth(1 + pick(28));
-            p.SetPatternEndDate(due + 3650);
-            break;
-        default:
-            p.SetRecurrenceType(rtHourly);
-            p.SetHourlyDelta((1 + pick(4)) * OneHour);
-            if (pick(2) == 0) {
-                TTaskPlaceOpenCloseSchedule& hours = p.GetSchedule();
-                hours.SetAllClosed();
-                for (int day = 1; day <= 5; ++day)
-                    hours.SetRange(day, true, 9 * OneHour, 17.5 * OneHour);
-            }
-            break;
-        }
-    }
-    db.SetHoliday(BaseTime + 10);
-    db.SetWorkday(BaseTime + 12);
-    db.SetDateColor(255, BaseTime + 3);
-    db.RebuildIndexes();
-}
-
 // The generated database of n reminders and its data file, made once.
 TTockwellDB& Database(int n) {
     static std::map<int, std::unique_ptr<TTockwellDB>> dbs;
@@ -152,7 +57,7 @@ TTockwellDB& Database(int n) {
         // As the program has it: loaded from its file.
         {
             TTockwellDB generated;
-            Generate(generated, n, static_cast<uint32_t>(n));
+            GenerateReminders(generated, n, static_cast<uint32_t>(n));
             SaveXMLDataFile(generated, DataFile(n));
         }
         db = std::make_unique<TTockwellDB>();

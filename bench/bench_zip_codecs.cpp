@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "core/alertactions.h"
+#include "bench/benchdata.h"
 #include "core/binarydatafile.h"
 #include "platform/datetime.h"
 #include "zip/crc32.h"
@@ -47,53 +47,13 @@ TBytes MakeText(size_t n) {
     return TBytes(s.begin(), s.end());
 }
 
-// The plain payload of a binary data file (what it zips) holding 10,000 generated reminders:
-// captions, notes, times, alert actions, some recurrences, a few with place hours, holidays
-// and colours.
+// The plain payload of a binary data file (what it zips) holding 10,000 generated reminders,
+// with some more holidays and date colours.
 TBytes MakeReminders() {
-    SetClock([] { return 45366.5; });
-    std::mt19937 rng(7);
-    static const char* verbs[] = {"Call", "Pay", "Buy", "Renew", "Book", "Send", "Check", "Water"};
-    static const char* things[] = {
-        "mother",        "the rent",      "milk and bread", "passport",      "dentist appointment",
-        "weekly report", "car insurance", "the plants",     "train tickets", "invoice 2026-"};
-    static const char* notes[] = {"",
-                                  "Bring the documents.",
-                                  "Room 4.12, second floor.",
-                                  "Ask about last month's invoice and the new contract terms.",
-                                  "See https://example.org/agenda for the details",
-                                  "Remember: the office closes early on Fridays."};
+    SetClock([] { return BenchNow; });
     TTockwellDB db;
-    for (int i = 0; i < 10000; ++i) {
-        std::string cap = std::string(verbs[rng() % 8]) + " " + things[rng() % 10];
-        if (rng() % 3 == 0)
-            cap += " " + std::to_string(rng() % 1000);
-        const TDateTime created = 45000.0 + (rng() % 2000000) / 1440.0;
-        TTockwellItemPtr item = db.AddNew(cap, created + (rng() % 90) + (rng() % 96) / 96.0);
-        item->Notes = notes[rng() % 6];
-        item->Created = created;
-        item->Updated = created + (rng() % 5000) / 1440.0;
-        TReminderItem& r = item->GetReminder();
-        for (int kind = 1; kind < AlertKindCount; ++kind)
-            r.GetAction(kind).Enabled = rng() % 4 == 0;
-        if (rng() % 4 == 0)
-            r.Action<TAlertActSendEmail>().Emails = "someone@example.org";
-        if (rng() % 3 == 0)
-            r.SetAutoAlert(true, 5 * OneMinute);
-        if (rng() % 5 == 0) {
-            TRecurrencePattern& p = r.RecurrencePattern();
-            p.Reset(created);
-            p.SetRecurrenceType(TRecurrenceType(rng() % 3));
-            p.SetDayOfWeekMask(DayOfWeekBit(2 + int(rng() % 5)));
-            if (rng() % 10 == 0) {
-                p.SetRecurrenceType(rtHourly);
-                p.SetHourlyDelta(2 * OneHour);
-                p.GetSchedule().SetAllClosed();
-                for (int day = 1; day <= 5; ++day)
-                    p.GetSchedule().SetRange(day, true, 9 * OneHour, 17 * OneHour);
-            }
-        }
-    }
+    GenerateReminders(db, 10000, 7);
+    std::mt19937 rng(7);
     for (int day = 0; day < 40; ++day)
         db.SetHoliday(45300 + 9 * day);
     for (int day = 0; day < 20; ++day)

@@ -137,11 +137,14 @@ TFileStream::~TFileStream() {
         ::close(fd_);
 }
 
-int64_t TFileStream::Read(void* buffer, int64_t count) {
+namespace {
+
+// Repeats a read or write of count bytes (step(done) moves the next part) until all moved,
+// a step moves nothing or fails; an interrupted step is tried again. Returns the bytes moved.
+template <class F> int64_t Repeat(int64_t count, F step) {
     int64_t done = 0;
-    auto* p = static_cast<char*>(buffer);
     while (done < count) {
-        ssize_t n = ::read(fd_, p + done, static_cast<size_t>(count - done));
+        ssize_t n = step(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -151,18 +154,20 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
     return done;
 }
 
+} // namespace
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    auto* p = static_cast<char*>(buffer);
+    return Repeat(count, [&](int64_t done) {
+        return ::read(fd_, p + done, static_cast<size_t>(count - done));
+    });
+}
+
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
-    int64_t done = 0;
     auto* p = static_cast<const char*>(buffer);
-    while (done < count) {
-        ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
+    return Repeat(count, [&](int64_t done) {
+        return ::write(fd_, p + done, static_cast<size_t>(count - done));
+    });
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {

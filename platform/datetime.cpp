@@ -139,6 +139,23 @@ void SetClock(TClockFunc clock) {
     ClockFunc() = std::move(clock);
 }
 
+std::optional<TZonedTime> PlaceLocalTime(TDateTime local) {
+    int y, mo, d, h, mi, s, ms;
+    DecodeDateTime(local, y, mo, d, h, mi, s, ms);
+    std::tm t{};
+    t.tm_year = y - 1900;
+    t.tm_mon = mo - 1;
+    t.tm_mday = d;
+    t.tm_hour = h;
+    t.tm_min = mi;
+    t.tm_sec = s;
+    t.tm_isdst = -1;
+    std::time_t seconds = std::mktime(&t);
+    if (seconds == static_cast<std::time_t>(-1))
+        return std::nullopt;
+    return TZonedTime{seconds, t.tm_gmtoff};
+}
+
 bool IsLeapYear(int year) {
     return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0);
 }

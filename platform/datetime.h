@@ -4,7 +4,9 @@
 // midnight (-1.25 is 1899-12-29 06:00). Decoding rounds to the nearest millisecond.
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <optional>
 
 using TDateTime = double;
 
@@ -25,6 +27,14 @@ TDateTime Time();      // time of day of Now()
 TDateTime SystemNow(); // the real local wall clock, whatever the clock is set to
 using TClockFunc = std::function<TDateTime()>;
 void SetClock(TClockFunc clock); // an empty function restores SystemNow
+
+// A local date-time placed in the system's time zone: seconds since 1970-01-01 UTC and the
+// zone's offset east of UTC then (seconds). Nothing when the C library cannot place it.
+struct TZonedTime {
+    std::time_t Unix;
+    long UtcOffset;
+};
+std::optional<TZonedTime> PlaceLocalTime(TDateTime local);
 
 // ---- Calendar -------------------------------------------------------------------------
 bool IsLeapYear(int year);

@@ -1,13 +1,12 @@
 #include "platform/formatsettings.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <memory>
 #include <vector>
 
+#include "platform/charsets.h"
 #include "platform/datetime.h"
 #include "platform/sysutils.h"
 
@@ -332,37 +331,6 @@ struct LocaleDeleter {
 };
 using LocalePtr = std::unique_ptr<std::remove_pointer_t<locale_t>, LocaleDeleter>;
 
-struct IconvCloser {
-    iconv_t cd = reinterpret_cast<iconv_t>(-1);
-    ~IconvCloser() {
-        if (cd != reinterpret_cast<iconv_t>(-1))
-            iconv_close(cd);
-    }
-};
-
-// Converts text of the locale's code set to UTF-8; bytes that do not convert are dropped.
-std::string ToUtf8(const char* text, iconv_t cd) {
-    std::string in = text ? text : "";
-    if (cd == reinterpret_cast<iconv_t>(-1) || in.empty())
-        return in;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    std::string out(in.size() * 4 + 8, '\0');
-    char* src = in.data();
-    size_t srcLeft = in.size();
-    char* dst = out.data();
-    size_t dstLeft = out.size();
-    while (srcLeft > 0) {
-        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1))
-            break;
-        if (errno != EILSEQ && errno != EINVAL)
-            break;
-        ++src; // skip a byte that has no UTF-8 form
-        --srcLeft;
-    }
-    out.resize(out.size() - dstLeft);
-    return out;
-}
-
 } // namespace
 
 const TFormatSettings& EnglishFormatSettings() {
@@ -384,10 +352,13 @@ bool ReadCLocaleData(const std::string& localeName, TCLocaleData& data) {
         return false;
     locale_t l = loc.get();
     std::string codeset = nl_langinfo_l(CODESET, l);
-    IconvCloser conv;
-    if (codeset != "UTF-8" && codeset != "ANSI_X3.4-1968")
-        conv.cd = iconv_open("UTF-8", codeset.c_str());
-    auto get = [&](nl_item item) { return ToUtf8(nl_langinfo_l(item, l), conv.cd); };
+    const bool convert = codeset != "UTF-8" && codeset != "ANSI_X3.4-1968";
+    // Text of the locale's code set in UTF-8; bytes that do not convert are dropped.
+    auto get = [&](nl_item item) {
+        const char* text = nl_langinfo_l(item, l);
+        std::string in = text ? text : "";
+        return convert ? ConvertCharset(in, "UTF-8", codeset, "").value_or(in) : in;
+    };
 
     TCLocaleData d;
     for (int i = 0; i < 7; ++i) {

@@ -1,11 +1,9 @@
 #include "platform/mailmessage.h"
 
 #include <cctype>
-#include <cerrno>
-#include <ctime>
-#include <iconv.h>
 #include <optional>
 
+#include "platform/charsets.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -15,92 +13,6 @@ constexpr size_t kFoldAt = 78;       // preferred longest header line
 constexpr size_t kLongestWord = 76;  // longer words go out as encoded words
 constexpr size_t kQpLine = 76;       // longest quoted-printable line, soft break included
 constexpr size_t kLongestLine = 998; // longest line SMTP carries
-
-bool IsAsciiText(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
-// Valid UTF-8 with every malformed sequence replaced by U+FFFD.
-std::string ValidUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        bool ok = len != 0 && i + len <= s.size();
-        uint32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        for (size_t k = 1; ok && k < len; ++k) {
-            unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            ok = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (ok && len > 1) {
-            static constexpr uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-            ok = cp >= minimum[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-        }
-        if (ok) {
-            out.append(s.substr(i, len));
-            i += len;
-        } else {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        }
-    }
-    return out;
-}
-
-class TIconv {
-public:
-    TIconv(const std::string& to, const char* from) : cd_(::iconv_open(to.c_str(), from)) {}
-    ~TIconv() {
-        if (ok())
-            ::iconv_close(cd_);
-    }
-    TIconv(const TIconv&) = delete;
-    TIconv& operator=(const TIconv&) = delete;
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return cd_; }
-
-private:
-    iconv_t cd_;
-};
-
-// UTF-8 text in the character set, or nothing when iconv does not know the set or a
-// character has no exact counterpart in it.
-std::optional<std::string> ConvertExactly(std::string_view utf8, const std::string& charset) {
-    TIconv cd(charset, "UTF-8");
-    if (!cd.ok())
-        return std::nullopt;
-    std::string out(utf8.size() * 2 + 16, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size(), done = 0;
-    bool flushing = false;
-    for (;;) {
-        char* op = out.data() + done;
-        size_t outLeft = out.size() - done;
-        size_t rc = flushing ? ::iconv(cd.get(), nullptr, nullptr, &op, &outLeft)
-                             : ::iconv(cd.get(), &in, &inLeft, &op, &outLeft);
-        int err = errno;
-        done = out.size() - outLeft;
-        if (rc == static_cast<size_t>(-1)) {
-            if (err != E2BIG)
-                return std::nullopt; // unmappable, malformed or cut short
-            out.resize(out.size() * 2);
-            continue;
-        }
-        if (rc != 0)
-            return std::nullopt; // approximated ("irreversible") conversions
-        if (flushing)
-            break;
-        flushing = true;
-    }
-    out.resize(done);
-    return out;
-}
 
 // A character-set name that can stand in a MIME parameter as a token (and, having no '/',
 // cannot smuggle iconv options in).
@@ -252,7 +164,7 @@ std::string EncodedWords(std::string_view utf8) {
 // Whether one-line text can stand as it is in an unstructured header: ASCII, nothing that
 // reads as an encoded word, and no word too long to fold.
 bool PlainHeaderText(std::string_view s) {
-    if (!IsAsciiText(s) || s.find("=?") != std::string_view::npos)
+    if (!IsPlainAscii(s) || s.find("=?") != std::string_view::npos)
         return false;
     size_t word = 0;
     for (char c : s) {
@@ -358,17 +270,9 @@ std::string FormatMailDate(TDateTime local) {
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int y, mo, d, h, mi, s, ms;
     DecodeDateTime(local, y, mo, d, h, mi, s, ms);
-    std::tm t{};
-    t.tm_year = y - 1900;
-    t.tm_mon = mo - 1;
-    t.tm_mday = d;
-    t.tm_hour = h;
-    t.tm_min = mi;
-    t.tm_sec = s;
-    t.tm_isdst = -1;
     std::string zone = "-0000";
-    if (std::mktime(&t) != static_cast<std::time_t>(-1)) {
-        long offset = t.tm_gmtoff / 60;
+    if (std::optional<TZonedTime> placed = PlaceLocalTime(local)) {
+        long offset = placed->UtcOffset / 60;
         char sign = offset < 0 ? '-' : '+';
         if (offset < 0)
             offset = -offset;
@@ -386,8 +290,8 @@ std::string TMailMessage::ComposeText(const std::string& mailAgent) const {
     if (IsCharsetToken(charset)) {
         // Only sets that keep ASCII (and so line breaks) as it is.
         const std::string probe = "Az09 .=\r\n";
-        if (ConvertExactly(probe, charset) == probe)
-            converted = ConvertExactly(body, charset);
+        if (ConvertCharset(probe, charset, "UTF-8") == probe)
+            converted = ConvertCharset(body, charset, "UTF-8");
     }
     if (converted)
         body = std::move(*converted);

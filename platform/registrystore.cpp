@@ -78,6 +78,18 @@ int HexDigit(char c) {
     return -1;
 }
 
+// Appends the byte that the two hex digits after s[i] give and moves i to the second digit;
+// false when they are not two hex digits.
+bool AppendHexByte(std::string_view s, size_t& i, std::string& out) {
+    int h = i + 2 < s.size() ? HexDigit(s[i + 1]) : -1;
+    int l = h >= 0 ? HexDigit(s[i + 2]) : -1;
+    if (l < 0)
+        return false;
+    out += char(h * 16 + l);
+    i += 2;
+    return true;
+}
+
 // Appends s with every control byte, DEL, byte outside valid UTF-8 and byte in `extra` escaped:
 // by named(c) when that gives a text, else by `escape` and two hex digits.
 void AppendEscaped(std::string& out, std::string_view s, const char* escape, std::string_view extra,
@@ -170,15 +182,10 @@ bool Unquote(std::string_view s, size_t& i, std::string& out) {
         case 't':
             out += '\t';
             break;
-        case 'x': {
-            int h = i + 2 < s.size() ? HexDigit(s[i + 1]) : -1;
-            int l = h >= 0 ? HexDigit(s[i + 2]) : -1;
-            if (l < 0)
+        case 'x':
+            if (!AppendHexByte(s, i, out))
                 return false;
-            out += char(h * 16 + l);
-            i += 2;
             break;
-        }
         default:
             return false;
         }
@@ -193,12 +200,8 @@ bool UnescapeKeyPath(std::string_view s, std::string& out) {
             out += s[i];
             continue;
         }
-        int h = i + 2 < s.size() ? HexDigit(s[i + 1]) : -1;
-        int l = h >= 0 ? HexDigit(s[i + 2]) : -1;
-        if (l < 0)
+        if (!AppendHexByte(s, i, out))
             return false;
-        out += char(h * 16 + l);
-        i += 2;
     }
     return true;
 }

@@ -84,6 +84,36 @@ const TStaticTables& Static() {
     return t;
 }
 
+// Walks the code lengths len[0..maxCode] in the runs the bit-length tree codes (up to 138
+// zeros, up to 6 repeats of the length before, else up to 7 equal lengths) and calls
+// visit(length, count, length before, whether the run is long enough for a repeat code).
+template <class F> void ForEachLengthRun(const std::vector<uint16_t>& len, int maxCode, F visit) {
+    int prevLen = -1, nextLen = len[0], count = 0, maxCount = 7, minCount = 4;
+    if (nextLen == 0) {
+        maxCount = 138;
+        minCount = 3;
+    }
+    for (int n = 0; n <= maxCode; ++n) {
+        int curLen = nextLen;
+        nextLen = n + 1 <= maxCode ? len[size_t(n + 1)] : 0xFFFF;
+        if (++count < maxCount && curLen == nextLen)
+            continue;
+        visit(curLen, count, prevLen, count >= minCount);
+        count = 0;
+        prevLen = curLen;
+        if (nextLen == 0) {
+            maxCount = 138;
+            minCount = 3;
+        } else if (curLen == nextLen) {
+            maxCount = 6;
+            minCount = 3;
+        } else {
+            maxCount = 7;
+            minCount = 4;
+        }
+    }
+}
+
 } // namespace
 
 void TDeflateTrees::TTree::Resize(int n) {
@@ -304,18 +334,8 @@ void TDeflateTrees::GenCodes(TTree& t) {
 }
 
 void TDeflateTrees::ScanTree(TTree& t, int maxCode) {
-    int prevLen = -1, nextLen = t.len[0], count = 0, maxCount = 7, minCount = 4;
-    if (nextLen == 0) {
-        maxCount = 138;
-        minCount = 3;
-    }
-    t.len[size_t(maxCode + 1)] = 0xFFFF; // guard
-    for (int n = 0; n <= maxCode; ++n) {
-        int curLen = nextLen;
-        nextLen = t.len[size_t(n + 1)];
-        if (++count < maxCount && curLen == nextLen)
-            continue;
-        if (count < minCount) {
+    ForEachLengthRun(t.len, maxCode, [this](int curLen, int count, int prevLen, bool repeat) {
+        if (!repeat) {
             bltree_.freq[size_t(curLen)] += uint32_t(count);
         } else if (curLen != 0) {
             if (curLen != prevLen)
@@ -326,19 +346,7 @@ void TDeflateTrees::ScanTree(TTree& t, int maxCode) {
         } else {
             ++bltree_.freq[RepZ11_138];
         }
-        count = 0;
-        prevLen = curLen;
-        if (nextLen == 0) {
-            maxCount = 138;
-            minCount = 3;
-        } else if (curLen == nextLen) {
-            maxCount = 6;
-            minCount = 3;
-        } else {
-            maxCount = 7;
-            minCount = 4;
-        }
-    }
+    });
 }
 
 void TDeflateTrees::SendBlCode(int c) {
@@ -349,17 +357,8 @@ void TDeflateTrees::SendBlCode(int c) {
 }
 
 void TDeflateTrees::SendTree(TTree& t, int maxCode) {
-    int prevLen = -1, nextLen = t.len[0], count = 0, maxCount = 7, minCount = 4;
-    if (nextLen == 0) {
-        maxCount = 138;
-        minCount = 3;
-    }
-    for (int n = 0; n <= maxCode; ++n) {
-        int curLen = nextLen;
-        nextLen = n + 1 <= maxCode ? t.len[size_t(n + 1)] : 0xFFFF;
-        if (++count < maxCount && curLen == nextLen)
-            continue;
-        if (count < minCount) {
+    ForEachLengthRun(t.len, maxCode, [this](int curLen, int count, int prevLen, bool repeat) {
+        if (!repeat) {
             do
                 SendBlCode(curLen);
             while (--count != 0);
@@ -377,19 +376,7 @@ void TDeflateTrees::SendTree(TTree& t, int maxCode) {
             SendBlCode(RepZ11_138);
             SendBits(uint32_t(count - 11), 7);
         }
-        count = 0;
-        prevLen = curLen;
-        if (nextLen == 0) {
-            maxCount = 138;
-            minCount = 3;
-        } else if (curLen == nextLen) {
-            maxCount = 6;
-            minCount = 3;
-        } else {
-            maxCount = 7;
-            minCount = 4;
-        }
-    }
+    });
 }
 
 int TDeflateTrees::BuildBlTree() {

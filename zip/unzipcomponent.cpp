@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,19 +47,10 @@ uint64_t MaxExpansion(uint16_t method) {
 void SetFileTime(const std::string& fileName, TDateTime when) {
     if (when == 0)
         return;
-    int y, mo, d, h, mi, s, ms;
-    DecodeDateTime(when, y, mo, d, h, mi, s, ms);
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1))
+    std::optional<TZonedTime> placed = PlaceLocalTime(when);
+    if (!placed)
         return;
+    const std::time_t t = placed->Unix;
     timespec times[2] = {{t, 0}, {t, 0}};
     ::utimensat(AT_FDCWD, fileName.c_str(), times, 0);
 }

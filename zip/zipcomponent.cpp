@@ -147,7 +147,7 @@ private:
 
 // The in-memory road: the component works on the caller's stream under the name "ZIPSTREAM"
 // for one call and is put back on its own archive name afterwards, whatever happens.
-void TSuperZip::CompressToStream(TStream& source, TStream& dest) {
+void TSuperZip::OnMemoryArchive(TStream& archive, bool extract, const std::function<void()>& work) {
     std::string saved = zipName_;
     SetZipName("ZIPSTREAM");
     TScopeExit restore([this, saved] {
@@ -156,21 +156,16 @@ void TSuperZip::CompressToStream(TStream& source, TStream& dest) {
         zipName_ = saved;
     });
     DropLoaded();
-    memory_ = {&dest, false};
-    ZipStreamEntry(source, "ZIPDATA");
+    memory_ = {&archive, extract};
+    work();
+}
+
+void TSuperZip::CompressToStream(TStream& source, TStream& dest) {
+    OnMemoryArchive(dest, false, [&] { ZipStreamEntry(source, "ZIPDATA"); });
 }
 
 void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
-    std::string saved = zipName_;
-    SetZipName("ZIPSTREAM");
-    TScopeExit restore([this, saved] {
-        memory_ = {};
-        DropLoaded();
-        zipName_ = saved;
-    });
-    DropLoaded();
-    memory_ = {&source, true};
-    UnzipEntryToStream(dest, "ZIPDATA");
+    OnMemoryArchive(source, true, [&] { UnzipEntryToStream(dest, "ZIPDATA"); });
 }
 
 // ---- The zip loop ---------------------------------------------------------------------

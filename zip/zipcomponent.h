@@ -83,6 +83,9 @@ private:
     bool AddEntry(const std::string& listName, TNewArchive& out);
     void CopyEntry(const TZipHeaderInfo& entry, TNewArchive& out);
     int CarryOver(TNewArchive& out);
+    // Runs work with archive (read when extract, else written) as the archive in place of
+    // ZipName; ZipName and the loaded directory are restored afterwards, however work ends.
+    void OnMemoryArchive(TStream& archive, bool extract, const std::function<void()>& work);
 
     int packLevel_ = 6;
     bool storePaths_ = false;

@@ -6,10 +6,8 @@
 #include <string>
 #include <string_view>
 
-// True when every byte is below 0x80.
-bool IsPlainAscii(std::string_view s);
-// True for well-formed UTF-8 (no overlong forms, surrogates or code points above U+10FFFF).
-bool IsValidUtf8(std::string_view s);
+#include "platform/charsets.h" // IsPlainAscii, IsValidUtf8
+
 // Each byte of code page 437 as UTF-8 (bytes below 0x80 stay as they are).
 std::string Cp437ToUtf8(std::string_view s);
 

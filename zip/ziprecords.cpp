@@ -75,6 +75,52 @@ void SetUtf8Flag(TZipHeaderInfo& h, bool utf8) {
         utf8 ? static_cast<uint16_t>(h.Flags | zfUtf8) : static_cast<uint16_t>(h.Flags & ~zfUtf8);
 }
 
+// Reads the fixed part of a record that starts with signature into b, or restores the
+// position and fails.
+bool ReadFixed(TStream& stream, uint8_t* b, int size, uint32_t signature, int64_t start) {
+    if (start >= MaxZipArchiveSize || !ReadExact(stream, b, size, start))
+        return false;
+    if (Get32(b) == signature)
+        return true;
+    stream.SetPosition(start);
+    return false;
+}
+
+// The fields local header and central entry share, from the version needed on (p) up to the
+// name length.
+void ReadSharedFields(const uint8_t* p, TZipHeaderInfo& r) {
+    r.VersionNeeded = Get16(p);
+    r.Flags = Get16(p + 2);
+    r.Method = Get16(p + 4);
+    r.DateTime = Get32(p + 6);
+    r.CRC = Get32(p + 10);
+    r.CompressedSize = Get32(p + 14);
+    r.UncompressedSize = Get32(p + 18);
+}
+
+// Checks the position and the texts, sets flag bit 11 as the texts need and starts a record
+// with signature and, where the entry's version made by goes (central), that version.
+TZipHeaderInfo::TStoredTexts BeginEntryRecord(TStream& stream, TZipHeaderInfo& h, TRecord& r,
+                                              uint32_t signature) {
+    TZipHeaderInfo::TStoredTexts texts = h.StoredTexts();
+    PositionOf(stream);
+    SetUtf8Flag(h, texts.Utf8);
+    r.U32(signature);
+    if (signature == CentralHeaderSignature)
+        r.U16(h.VersionMadeBy);
+    // The fields local header and central entry share, up to the extra field length (0).
+    r.U16(h.VersionNeeded);
+    r.U16(h.Flags);
+    r.U16(h.Method);
+    r.U32(h.DateTime);
+    r.U32(h.CRC);
+    r.U32(h.CompressedSize);
+    r.U32(h.UncompressedSize);
+    r.U16(static_cast<uint16_t>(texts.Name.size()));
+    r.U16(0);
+    return texts;
+}
+
 int CompareNoCaseThenExact(const std::string& a, const std::string& b) {
     int c = CompareText(a, b);
     if (c != 0)
@@ -206,40 +252,16 @@ void TEndCentral::SetComment(std::string comment) {
 // ---- Writing --------------------------------------------------------------------------
 
 void WriteLocalHeader(TStream& stream, TZipHeaderInfo& h) {
-    TZipHeaderInfo::TStoredTexts texts = h.StoredTexts();
-    h.LocalHeaderOffset = PositionOf(stream);
-    SetUtf8Flag(h, texts.Utf8);
     TRecord r;
-    r.U32(LocalHeaderSignature);
-    r.U16(h.VersionNeeded);
-    r.U16(h.Flags);
-    r.U16(h.Method);
-    r.U32(h.DateTime);
-    r.U32(h.CRC);
-    r.U32(h.CompressedSize);
-    r.U32(h.UncompressedSize);
-    r.U16(static_cast<uint16_t>(texts.Name.size()));
-    r.U16(0);
+    TZipHeaderInfo::TStoredTexts texts = BeginEntryRecord(stream, h, r, LocalHeaderSignature);
+    h.LocalHeaderOffset = PositionOf(stream);
     r.Text(texts.Name);
     r.WriteTo(stream);
 }
 
 void WriteCentralEntry(TStream& stream, TZipHeaderInfo& h) {
-    TZipHeaderInfo::TStoredTexts texts = h.StoredTexts();
-    PositionOf(stream);
-    SetUtf8Flag(h, texts.Utf8);
     TRecord r;
-    r.U32(CentralHeaderSignature);
-    r.U16(h.VersionMadeBy);
-    r.U16(h.VersionNeeded);
-    r.U16(h.Flags);
-    r.U16(h.Method);
-    r.U32(h.DateTime);
-    r.U32(h.CRC);
-    r.U32(h.CompressedSize);
-    r.U32(h.UncompressedSize);
-    r.U16(static_cast<uint16_t>(texts.Name.size()));
-    r.U16(0);
+    TZipHeaderInfo::TStoredTexts texts = BeginEntryRecord(stream, h, r, CentralHeaderSignature);
     r.U16(static_cast<uint16_t>(texts.Comment.size()));
     r.U16(h.DiskNumberStart);
     r.U16(h.InternalAttributes);
@@ -269,55 +291,31 @@ void WriteEndCentral(TStream& stream, const TEndCentral& e) {
 
 bool ReadLocalHeader(TStream& stream, TZipHeaderInfo& h) {
     int64_t start = stream.Position();
-    if (start >= MaxZipArchiveSize)
-        return false;
     uint8_t b[LocalHeaderSize];
-    if (!ReadExact(stream, b, LocalHeaderSize, start))
-        return false;
-    if (Get32(b) != LocalHeaderSignature) {
-        stream.SetPosition(start);
-        return false;
-    }
-    uint16_t flags = Get16(b + 6);
     std::string name;
-    if (!ReadRaw(stream, Get16(b + 26), start, name))
+    if (!ReadFixed(stream, b, LocalHeaderSize, LocalHeaderSignature, start) ||
+        !ReadRaw(stream, Get16(b + 26), start, name))
         return false;
     TZipHeaderInfo r;
+    ReadSharedFields(b + 4, r);
     r.VersionMadeBy = 0;
-    r.VersionNeeded = Get16(b + 4);
-    r.Flags = flags;
-    r.Method = Get16(b + 8);
-    r.DateTime = Get32(b + 10);
-    r.CRC = Get32(b + 14);
-    r.CompressedSize = Get32(b + 18);
-    r.UncompressedSize = Get32(b + 22);
     r.ExtraFieldLength = Get16(b + 28);
-    r.DiskNumberStart = 0;
     r.InternalAttributes = 0;
     r.ExternalAttributes = 0;
     r.LocalHeaderOffset = static_cast<uint32_t>(start);
-    r.SetStoredName(std::move(name), (flags & zfUtf8) != 0);
+    r.SetStoredName(std::move(name), (r.Flags & zfUtf8) != 0);
     h = std::move(r);
     return true;
 }
 
 bool ReadCentralEntry(TStream& stream, TZipHeaderInfo& h) {
     int64_t start = stream.Position();
-    if (start >= MaxZipArchiveSize)
-        return false;
     uint8_t b[CentralHeaderSize];
-    if (!ReadExact(stream, b, CentralHeaderSize, start))
-        return false;
-    if (Get32(b) != CentralHeaderSignature) {
-        stream.SetPosition(start);
-        return false;
-    }
-    uint16_t flags = Get16(b + 8);
-    bool utf8 = (flags & zfUtf8) != 0;
-    uint16_t extra = Get16(b + 30);
     std::string name, comment;
-    if (!ReadRaw(stream, Get16(b + 28), start, name))
+    if (!ReadFixed(stream, b, CentralHeaderSize, CentralHeaderSignature, start) ||
+        !ReadRaw(stream, Get16(b + 28), start, name))
         return false;
+    uint16_t extra = Get16(b + 30);
     if (stream.Remaining() < extra) {
         stream.SetPosition(start);
         return false;
@@ -327,19 +325,14 @@ bool ReadCentralEntry(TStream& stream, TZipHeaderInfo& h) {
         return false;
     TZipHeaderInfo r;
     r.VersionMadeBy = Get16(b + 4);
-    r.VersionNeeded = Get16(b + 6);
-    r.Flags = flags;
-    r.Method = Get16(b + 10);
-    r.DateTime = Get32(b + 12);
-    r.CRC = Get32(b + 16);
-    r.CompressedSize = Get32(b + 20);
-    r.UncompressedSize = Get32(b + 24);
+    ReadSharedFields(b + 6, r);
     r.ExtraFieldLength = extra;
     r.DiskNumberStart = Get16(b + 34);
     r.InternalAttributes = Get16(b + 36);
     r.ExternalAttributes = Get32(b + 38);
     r.LocalHeaderOffset = Get32(b + 42);
     r.CentralRecordPosition = static_cast<uint32_t>(start);
+    bool utf8 = (r.Flags & zfUtf8) != 0;
     r.SetStoredName(std::move(name), utf8);
     r.SetStoredComment(std::move(comment), utf8);
     h = std::move(r);

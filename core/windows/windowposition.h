@@ -5,13 +5,11 @@
 
 #include <string>
 
+#include "core/windowposition.h"
+
 class QWidget;
 
-// Writes the four integers, creating the key. Raises ERegistryException when they cannot be
-// written.
-void SaveWindowPosition(const std::string& key, int left, int top, int width, int height,
-                        const std::string& prefix);
-// Writes the form's position and size as above.
+// Writes the form's position and size with the engine's SaveWindowPosition (core/windowposition.h).
 void SaveWindowPosition(QWidget* form, const std::string& key, const std::string& prefix);
 
 // Reads the four integers; when all exist with width >= 1 and height > 0, moves and sizes

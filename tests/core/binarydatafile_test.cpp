@@ -8,59 +8,11 @@
 #include "core/datafileerrors.h"
 #include "core/productinfo.h"
 #include "core/registrymanager.h"
+#include "sampledata.h"
 #include "testutil.h"
 #include "zip/zipstream.h"
 
 namespace {
-
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
-}
-
-const std::string Umlaut = "Zahnarzt \xC3\xBC\x62\x65rmorgen \xE2\x82\xAC"; // "übermorgen €"
-
-// A database with every kind of content: defaults, entries with all seven actions and their
-// settings, an hourly recurrence held to place hours, holidays, workdays and colours.
-void Fill(TTockwellDB& db) {
-    db.DefaultAlertSettings.SetAutoAlert(true, 5 * OneMinute);
-    db.DefaultAlertSettings.GetAction(akShowAlertWnd).Enabled = true;
-
-    TTockwellItemPtr plain = db.AddNew("Call mother", At(2024, 5, 6, 9, 30));
-    plain->Notes = "Line one\r\nLine two";
-
-    TTockwellItemPtr rich = db.AddNew(Umlaut, At(2024, 5, 7, 8));
-    rich->Notes = Umlaut + " notes";
-    rich->Created = At(2024, 1, 2, 3, 4);
-    rich->Updated = At(2024, 2, 3, 4, 5);
-    TReminderItem& r = rich->GetReminder();
-    r.SetSnoozed(true);
-    r.SetAutoAlert(true, 15 * OneMinute);
-    r.SetLimitAutoAlertCount(false);
-    r.SetMaxAutoAlertCount(9);
-    r.SetAutoAlertIndex(2);
-    r.SetPlacedToReminderWnd(true);
-    r.SetLatestAlertDateTime(At(2024, 5, 7, 7));
-    for (int kind = 0; kind < AlertKindCount; ++kind)
-        r.GetAction(kind).Enabled = true;
-    r.Action<TAlertActSendEmail>().Emails = "a@b.c; d@e.f";
-    r.Action<TAlertActRunApp>().AppPath = "/usr/bin/xmessage hello";
-    r.Action<TAlertActPlaySound>().SetStoredAudioFile("/home/u/ding.wav");
-    TRecurrencePattern& p = r.RecurrencePattern();
-    p.Reset(At(2024, 5, 7));
-    p.SetRecurrenceType(rtHourly);
-    p.SetHourlyDelta(2 * OneHour);
-    p.SetHourlyDeltaRandomTo(3 * OneHour);
-    p.GetSchedule().SetAllClosed();
-    p.GetSchedule().SetRange(2, true, 9 * OneHour, 17 * OneHour);
-
-    db.AddNew("", 0); // an entry without alert
-
-    db.SetHoliday(At(2024, 12, 25));
-    db.SetHoliday(At(2024, 12, 26));
-    db.SetWorkday(At(2024, 12, 28));
-    db.SetDateColor(0x00FF8000, At(2024, 6, 1));
-    db.SetDateColor(static_cast<int32_t>(0xFF000008), At(2024, 6, 2)); // a system colour
-}
 
 std::string Saved(const TTockwellDB& db, const std::string& password = "", int32_t version = 1) {
     TMemoryStream s;
@@ -72,11 +24,6 @@ std::string Payload(const TTockwellDB& db) {
     TMemoryStream s;
     WriteDataFilePayload(db, s);
     return s.AsString();
-}
-
-// What a load may change, as bytes.
-std::string State(const TTockwellDB& db) {
-    return Payload(db);
 }
 
 template <class T> void Put(std::string& s, T v) {
@@ -106,12 +53,12 @@ void Load(TTockwellDB& db, const std::string& file, const std::string& password 
 }
 
 template <class E> std::string LoadFailure(TTockwellDB& db, const std::string& file) {
-    const std::string before = State(db);
+    const std::string before = Payload(db);
     const int count = db.Count();
     try {
         Load(db, file);
     } catch (const E& e) {
-        EXPECT_EQ(State(db), before) << e.Message;
+        EXPECT_EQ(Payload(db), before) << e.Message;
         EXPECT_EQ(db.Count(), count);
         return e.Message;
     }
@@ -134,8 +81,7 @@ TEST(BinaryDataFile, RoundTripsEveryKindOfContentAndRunMinimized) {
     TempRegistry registry;
     FixedClock clock(At(2024, 5, 1, 12));
     TTockwellDB db;
-    Fill(db);
-    db.DBSettings.RunMinimized = true;
+    FillSampleDatabase(db);
     const std::string file = Saved(db);
     EXPECT_TRUE(ReadRegistryBool(TockwellSettingsKey, "RunMinimized", false));
 
@@ -150,27 +96,13 @@ TEST(BinaryDataFile, RoundTripsEveryKindOfContentAndRunMinimized) {
     const std::string plain = zipped.AsString();
     EXPECT_EQ(plain, Payload(db));
     EXPECT_EQ(Get<int32_t>(plain, 0), 3);
-    EXPECT_NE(plain.find(Umlaut), std::string::npos); // captions are UTF-8 bytes
+    EXPECT_NE(plain.find(db.GetItem(0)->Caption), std::string::npos); // UTF-8 bytes
 
     TTockwellDB back;
-    back.DBSettings.RunMinimized = false;
     Load(back, file);
-    EXPECT_EQ(Payload(back), Payload(db));
+    ExpectSameDatabase(db, back);
     EXPECT_TRUE(back.DBSettings.RunMinimized);
-    ASSERT_EQ(back.Count(), 3);
-    EXPECT_EQ(back.GetItem(1)->Caption, Umlaut);
     EXPECT_EQ(back.GetItem(0)->Owner(), &back);
-    TReminderItem& r = back.GetItem(1)->GetReminder();
-    EXPECT_EQ(r.Action<TAlertActRunApp>().AppPath, "/usr/bin/xmessage hello");
-    ASSERT_TRUE(r.HasRecurrencePattern() && r.RecurrencePattern().HasSchedule());
-    EXPECT_TRUE(r.RecurrencePattern().GetSchedule().IsOpen(At(2024, 5, 7, 10), true)); // Tuesday
-    EXPECT_FALSE(r.RecurrencePattern().GetSchedule().IsOpen(At(2024, 5, 7, 18), true));
-    int32_t color = 0;
-    EXPECT_TRUE(back.GetDateColor(color, At(2024, 6, 2)));
-    EXPECT_EQ(color, static_cast<int32_t>(0xFF000008));
-    EXPECT_TRUE(back.DefaultAlertSettings.GetIsAutoAlertEnabled());
-    EXPECT_TRUE(back.IsHoliday(At(2024, 12, 26), false));
-    EXPECT_TRUE(back.IsWorkday(At(2024, 12, 28), false));
 
     // With a password the flag is set and the same password reads it.
     const std::string locked = Saved(db, "secret");
@@ -210,7 +142,7 @@ TEST(BinaryDataFile, RoundTripsEveryKindOfContentAndRunMinimized) {
 TEST(BinaryDataFile, RefusalsComeBeforeAnythingIsRead) {
     TempRegistry registry;
     TTockwellDB source;
-    Fill(source);
+    FillSampleDatabase(source);
     TTockwellDB db;
     Preload(db);
 
@@ -241,7 +173,7 @@ TEST(BinaryDataFile, RefusalsComeBeforeAnythingIsRead) {
 TEST(BinaryDataFile, SegmentCountDecidesWhatIsLoaded) {
     TempRegistry registry;
     TTockwellDB source;
-    Fill(source);
+    FillSampleDatabase(source);
     std::string plain = Payload(source);
 
     // One segment: entries and defaults only; the day lists and colours stay.
@@ -250,42 +182,36 @@ TEST(BinaryDataFile, SegmentCountDecidesWhatIsLoaded) {
     std::string one = plain;
     one[0] = 1;
     Load(db, FileOf(one));
-    ASSERT_EQ(db.Count(), 4);
+    ASSERT_EQ(db.Count(), 1 + source.Count());
     EXPECT_EQ(db.GetItem(0)->Caption, "already here");
-    EXPECT_EQ(db.GetItem(2)->Caption, Umlaut);
+    EXPECT_EQ(db.GetItem(1)->Caption, source.GetItem(0)->Caption);
     EXPECT_TRUE(db.DefaultAlertSettings.GetIsAutoAlertEnabled());
     EXPECT_TRUE(db.IsHoliday(At(2023, 1, 6), false));
     EXPECT_FALSE(db.IsHoliday(At(2024, 12, 25), false));
     EXPECT_EQ(db.CustomColors.Count(), 2);
 
     // No segment: nothing changes.
-    const std::string before = State(db);
+    const std::string before = Payload(db);
     std::string none = plain;
     none[0] = 0;
     Load(db, FileOf(none));
-    EXPECT_EQ(State(db), before);
+    EXPECT_EQ(Payload(db), before);
 
-    // All three: the day lists and the colours are replaced.
+    // More segments than present: the three there are read, replacing days and colours.
     TTockwellDB all;
     Preload(all);
     std::string five = plain;
-    five[0] = 5; // more segments than present: the three there are read, the rest ignored
+    five[0] = 5;
     Load(all, FileOf(five));
-    EXPECT_FALSE(all.IsHoliday(At(2023, 1, 6), false));
-    EXPECT_FALSE(all.IsWorkday(At(2023, 1, 7), false));
-    EXPECT_EQ(std::vector<int32_t>(all.Holidays.begin(), all.Holidays.end()),
-              std::vector<int32_t>(source.Holidays.begin(), source.Holidays.end()));
-    int32_t color = 0;
-    EXPECT_TRUE(all.GetDateColor(color, At(2024, 6, 1)));
-    EXPECT_EQ(color, 0x00FF8000);
-    EXPECT_FALSE(all.GetDateColor(color, At(2023, 2, 2)));
-    EXPECT_EQ(all.CustomColors.Count(), 2);
+    all.Clear();
+    source.Clear();
+    ExpectSameDatabase(all, source);
 }
 
 TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
     TempRegistry registry;
     TTockwellDB source;
-    Fill(source);
+    FillSampleDatabase(source);
     TTockwellDB db;
     Preload(db);
     const std::string good = Saved(source);
@@ -337,7 +263,7 @@ TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
 TEST(BinaryDataFile, TruncatedFilesAlwaysRaise) {
     TempRegistry registry;
     TTockwellDB source;
-    Fill(source);
+    FillSampleDatabase(source);
     const std::string file = Saved(source);
     TTockwellDB db;
     for (size_t n = 0; n < file.size(); ++n) {

@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/datetime.h"
 #include "localesamples.h"
+#include "platform/datetime.h"
 #include "platform/formatsettings.h"
+#include "testutil.h"
 
 inline TFormatSettings UsSettings() {
     return EnglishFormatSettings();
@@ -29,10 +30,6 @@ inline TFormatSettings IsoSettings() { // year, month, day
     fs.ShortDateFormat = "yyyy-MM-dd";
     fs.DateSeparator = "-";
     return fs;
-}
-
-inline TDateTime At(int y, int m, int d, int h = 0, int n = 0, int s = 0) {
-    return EncodeDateTime(y, m, d, h, n, s, 0);
 }
 
 // "yyyy-mm-dd hh:nn:ss" (or "0"), for readable comparisons independent of the formatter.

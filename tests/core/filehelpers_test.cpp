@@ -55,32 +55,23 @@ struct TReplaceCase {
     template <class F> auto Wrap(const std::string& name, F real) {
         return [this, name, real](const auto&... args) {
             CheckInvariant();
-            std::string call = name + ":" + std::to_string(++calls[name]);
-            bool ok = call != fail && real(args...);
+            bool ok = name + ":" + std::to_string(++calls[name]) != fail && real(args...);
+            if (ok && name == "Rename")
+                Renamed(args...);
             CheckInvariant();
             return ok;
         };
     }
+    void Renamed(const std::string& from, const std::string& to) {
+        movedAside = from == target || (movedAside && to != target);
+    }
+    void Renamed(const std::string&) {}
 
     TSafeReplaceSteps Steps() {
         TSafeReplaceSteps real = TSafeReplaceSteps::System();
-        TSafeReplaceSteps s;
-        s.SyncFile = Wrap("SyncFile", real.SyncFile);
-        s.HardLink = Wrap("HardLink", real.HardLink);
-        s.Delete = Wrap("Delete", real.Delete);
-        s.SyncFolder = Wrap("SyncFolder", real.SyncFolder);
-        s.Rename = [this, real](const std::string& from, const std::string& to) {
-            CheckInvariant();
-            std::string call = "Rename:" + std::to_string(++calls["Rename"]);
-            bool ok = call != fail && real.Rename(from, to);
-            if (ok && from == target)
-                movedAside = true;
-            if (ok && to == target)
-                movedAside = false;
-            CheckInvariant();
-            return ok;
-        };
-        return s;
+        return {Wrap("SyncFile", real.SyncFile), Wrap("HardLink", real.HardLink),
+                Wrap("Rename", real.Rename), Wrap("Delete", real.Delete),
+                Wrap("SyncFolder", real.SyncFolder)};
     }
 
     // Runs the replace; gives the message raised, or "" when none.
@@ -127,36 +118,27 @@ TEST(SafeReplaceFile, KeepsTheOldTargetAsBackup) {
 
 TEST(SafeReplaceFile, AFailingStepLeavesTheOldOrTheNewFile) {
     const std::string wr = "Can not write file : \"", ov = "Can not override file: \"";
+    const std::string older = "older backup";
     struct Step {
         const char* fail;
-        bool raises;
-        const char* message; // prefix
+        const std::string* message; // the prefix raised, nullptr for none
         const std::string& target;
-        const char* backup; // "old", "older", "none"
+        const std::string& backup;
     };
     const Step steps[] = {
-        {"SyncFile:1", true, "w", kOld, "older"}, // new file not flushed: nothing touched
-        {"Delete:1", false, "", kNew, "old"},     // old backup stays: moved aside instead
-        {"HardLink:1", false, "", kNew, "old"},   // no links here: moved aside
-        {"Rename:1", true, "o", kOld, "old"},     // swap fails: target untouched
-        {"SyncFolder:1", true, "w", kNew, "old"}, // swapped but not flushed: reported
+        {"SyncFile:1", &wr, kOld, older},    // new file not flushed: nothing touched
+        {"Delete:1", nullptr, kNew, kOld},   // old backup stays: moved aside instead
+        {"HardLink:1", nullptr, kNew, kOld}, // no links here: moved aside
+        {"Rename:1", &ov, kOld, kOld},       // swap fails: target untouched
+        {"SyncFolder:1", &wr, kNew, kOld},   // swapped but not flushed: reported
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.fail);
         TReplaceCase c;
         c.fail = s.fail;
-        std::string msg = c.Run();
-        if (s.raises) {
-            std::string prefix = *s.message == 'w' ? wr : ov;
-            EXPECT_EQ(msg, prefix + c.target + "\"");
-        } else {
-            EXPECT_EQ(msg, "");
-        }
+        EXPECT_EQ(c.Run(), s.message ? *s.message + c.target + "\"" : "");
         EXPECT_EQ(Content(c.target), s.target);
-        std::string b = Content(c.backup);
-        EXPECT_EQ(b, std::string(s.backup) == "old"     ? kOld
-                     : std::string(s.backup) == "older" ? std::string("older backup")
-                                                        : std::string("-"));
+        EXPECT_EQ(Content(c.backup), s.backup);
     }
 
     // Links impossible and the swap fails: the target is moved back.
@@ -269,9 +251,6 @@ TEST(FileHelpers, JoinPathPutsOneSeparator) {
     EXPECT_EQ(JoinPath("", "x"), "x");
     EXPECT_EQ(JoinPath("", "/x"), "/x");
     EXPECT_EQ(JoinPath("/data", ""), "/data");
-    EXPECT_EQ(IncludeTrailingBackslashText(""), "");
-    EXPECT_EQ(IncludeTrailingBackslashText("/a"), "/a/");
-    EXPECT_EQ(IncludeTrailingBackslashText("/a/"), "/a/");
 }
 
 TEST(FileHelpers, VersionIsCutBeforeTheThirdDot) {
@@ -286,15 +265,9 @@ TEST(FileHelpers, VersionIsCutBeforeTheThirdDot) {
     EXPECT_EQ(GetOwnFileVersion(false), VersionText(full, false));
 }
 
-TEST(FileHelpers, DocumentsFolderIsTheXdgOne) {
-    TempDir home;
-    std::string h = home.Path().string();
-    ScopedEnv envHome("HOME", h.c_str());
-    ScopedEnv envConfig("XDG_CONFIG_HOME", (h + "/cfg").c_str());
-    ForceDirectories(h + "/cfg");
-    WriteFileBytes(h + "/cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
-    EXPECT_EQ(MyDocumentsPath(), h + "/Docs");
-    EXPECT_EQ(SpecialFolderPath(CSIDL_PERSONAL), h + "/Docs");
+TEST(FileHelpers, DocumentsIsTheOnlyKnownShellFolder) {
+    EXPECT_EQ(MyDocumentsPath(), DocumentsFolder());
+    EXPECT_EQ(SpecialFolderPath(CSIDL_PERSONAL), DocumentsFolder());
     EXPECT_EQ(SpecialFolderPath(0x1A), "");
 }
 

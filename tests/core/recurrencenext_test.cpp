@@ -7,14 +7,6 @@
 
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
-}
-
-// Compares to the millisecond, as the date routines decode.
-#define EXPECT_TIME(actual, expected)                                                              \
-    EXPECT_EQ(MilliSecondsBetween((actual), (expected)), 0) << (actual) << " vs " << (expected)
-
 // Dismissal as the reminder does it: count, force a step, one step, completed "now".
 TDateTime Dismiss(TRecurrencePattern& p, TDateTime due, TDateTime now) {
     return p.NextOccurrence(true, true, due, now, 1);

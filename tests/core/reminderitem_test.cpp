@@ -4,16 +4,10 @@
 #include "core/reminderitem.h"
 #include "core/tockwellitem.h"
 #include "fakealertwindows.h"
+#include "sampledata.h"
 #include "testutil.h"
 
 namespace {
-
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
-}
-
-#define EXPECT_TIME(actual, expected)                                                              \
-    EXPECT_EQ(MilliSecondsBetween((actual), (expected)), 0) << (actual) << " vs " << (expected)
 
 TTockwellItemPtr Due(TDateTime when) {
     auto item = std::make_shared<TTockwellItem>();
@@ -47,36 +41,6 @@ void Fill(TReminderItem& r) {
     p.SetOccurrences(12);
 }
 
-void ExpectSame(TReminderItem& a, TReminderItem& b) {
-    EXPECT_EQ(a.GetReminderDateTime(), b.GetReminderDateTime());
-    EXPECT_EQ(a.GetNextAlertDateTime(), b.GetNextAlertDateTime());
-    EXPECT_EQ(a.GetSnoozed(), b.GetSnoozed());
-    EXPECT_EQ(a.GetIsAutoAlertEnabled(), b.GetIsAutoAlertEnabled());
-    EXPECT_EQ(a.GetAutoAlertDelta(), b.GetAutoAlertDelta());
-    EXPECT_EQ(a.GetLimitAutoAlertCount(), b.GetLimitAutoAlertCount());
-    EXPECT_EQ(a.GetMaxAutoAlertCount(), b.GetMaxAutoAlertCount());
-    EXPECT_EQ(a.GetAutoAlertIndex(), b.GetAutoAlertIndex());
-    EXPECT_EQ(a.GetReminderState(), b.GetReminderState());
-    EXPECT_EQ(a.GetPlacedToReminderWnd(), b.GetPlacedToReminderWnd());
-    EXPECT_EQ(a.GetLatestAlertDateTime(), b.GetLatestAlertDateTime());
-    for (int kind = 0; kind < AlertKindCount; ++kind)
-        EXPECT_EQ(a.GetAction(kind).Enabled, b.GetAction(kind).Enabled) << kind;
-    EXPECT_EQ(a.Action<TAlertActSendEmail>().Emails, b.Action<TAlertActSendEmail>().Emails);
-    EXPECT_EQ(a.Action<TAlertActRunApp>().AppPath, b.Action<TAlertActRunApp>().AppPath);
-    EXPECT_EQ(a.Action<TAlertActPlaySound>().StoredAudioFile(),
-              b.Action<TAlertActPlaySound>().StoredAudioFile());
-    ASSERT_EQ(a.HasRecurrencePattern(), b.HasRecurrencePattern());
-    if (a.HasRecurrencePattern()) {
-        TRecurrencePattern& p = a.RecurrencePattern();
-        TRecurrencePattern& q = b.RecurrencePattern();
-        EXPECT_EQ(p.GetRecurrenceType(), q.GetRecurrenceType());
-        EXPECT_EQ(p.GetPatternStartDate(), q.GetPatternStartDate());
-        EXPECT_EQ(p.GetPatternInstance(), q.GetPatternInstance());
-        EXPECT_EQ(p.GetDayOfWeekMask(), q.GetDayOfWeekMask());
-        EXPECT_EQ(p.GetOccurrences(), q.GetOccurrences());
-    }
-}
-
 std::vector<TAlertKind> Kinds(const std::vector<TQueuedAlertAction>& actions) {
     std::vector<TAlertKind> kinds;
     for (const auto& a : actions)
@@ -86,15 +50,9 @@ std::vector<TAlertKind> Kinds(const std::vector<TQueuedAlertAction>& actions) {
 
 } // namespace
 
-TEST(ReminderItem, ConstructionAndActionsText) {
+TEST(ReminderItem, ActionsText) {
     TReminderItem r;
-    EXPECT_EQ(r.Actions().Count(), 7);
-    for (int kind = 0; kind < AlertKindCount; ++kind)
-        EXPECT_EQ(r.Actions().Items(kind).ActionKind(), kind);
-    EXPECT_EQ(r.GetMaxAutoAlertCount(), 3);
-    EXPECT_TRUE(r.GetLimitAutoAlertCount());
     EXPECT_EQ(r.GetReminderState(), rsInactive);
-    EXPECT_FALSE(r.HasRecurrencePattern());
     EXPECT_EQ(r.GetActionsText(), "Reminders window");
     EXPECT_THROW(r.GetAction(7), Exception);
     EXPECT_THROW(r.GetAction(-1), Exception);
@@ -346,7 +304,7 @@ TEST(ReminderItem, StreamRecordRoundTrip) {
     TReminderItem back;
     back.LoadFromStream(stream);
     EXPECT_EQ(stream.Position(), stream.Size());
-    ExpectSame(r, back);
+    ExpectSameReminder(r, back);
 
     // Without a pattern, the flag byte is 0 and loading drops an existing pattern.
     TReminderItem plain;
@@ -422,14 +380,7 @@ TEST(ReminderItem, XmlRoundTrip) {
     reread.LoadFromText(doc.SaveToText());
     TReminderItem back;
     back.LoadFromXML(reread.DocumentElement());
-    // Times survive to the 9 decimals of the float text (well below a millisecond).
-    EXPECT_TIME(back.GetReminderDateTime(), r.GetReminderDateTime());
-    EXPECT_TIME(back.GetNextAlertDateTime(), r.GetNextAlertDateTime());
-    back.SetReminderDateTimeValue(r.GetReminderDateTime());
-    back.SetNextAlertDateTime(r.GetNextAlertDateTime());
-    back.SetLatestAlertDateTime(r.GetLatestAlertDateTime());
-    back.SetAutoAlertDelta(r.GetAutoAlertDelta());
-    ExpectSame(r, back);
+    ExpectSameReminder(r, back);
 
     // Defaults write no PlacedToReminderWnd and only the window action.
     TReminderItem plain;

@@ -9,10 +9,6 @@
 
 namespace {
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, s, 0);
-}
-
 // An entry due at `due`, with its next alert at `next`.
 TTockwellItemPtr Entry(const std::string& caption, TDateTime due, TDateTime next) {
     TTockwellItemPtr item = TTockwellDB::NewItem(caption, due);

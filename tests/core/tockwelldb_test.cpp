@@ -4,16 +4,11 @@
 
 #include "core/sortedlists.h"
 #include "core/tockwelldb.h"
-#include "core/tockwelloptions.h"
 #include "fakealertwindows.h"
 #include "platform/datetimeformat.h"
 #include "testutil.h"
 
 namespace {
-
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0) {
-    return EncodeDateTime(y, mo, d, h, mi, 0, 0);
-}
 
 std::vector<std::string> Captions(const TSortedTockwelDB& list) {
     std::vector<std::string> out;
@@ -278,46 +273,10 @@ TEST(ReminderDatabase, WalkSkipsEntriesDeletedDuringIt) {
     EXPECT_EQ(db.Count(), 3);
 }
 
-TEST(ReminderDatabase, EntryForms) {
-    TTockwellItem item;
-    item.Caption = "Zahnarzt <10:00> & \"Ärger\"";
-    item.Notes = "line 1\nline 2";
-    item.Created = At(2024, 1, 2, 3, 4);
-    item.Updated = At(2024, 2, 3, 4, 5);
-    item.GetReminder().SetReminderDateTime(true, At(2024, 3, 4, 5, 6));
-    item.GetReminder().Action<TAlertActRunApp>().Enabled = true;
-
-    TXMLDocument doc;
-    IXMLNode reminders = doc.CreateRoot("Reminders");
-    IXMLNode node = item.SaveToXML(reminders);
-    std::vector<std::string> names;
-    for (int i = 0; i < node.ChildCount(); ++i)
-        names.push_back(node.Child(i).NodeName());
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"Caption", "Notes", "Created", "Updated", "Alerts"}));
-    EXPECT_EQ(node.FindChild("Created").Text(), "2024-01-02T03:04:00");
-
-    TXMLDocument reread;
-    reread.LoadFromText(doc.SaveToText());
-    TTockwellItem back;
-    back.LoadFromXML(reread.DocumentElement().Child(0));
-    EXPECT_EQ(back.Caption, item.Caption);
-    EXPECT_EQ(back.Notes, item.Notes);
-    EXPECT_EQ(back.Created, item.Created);
-    EXPECT_EQ(back.Updated, item.Updated);
-    EXPECT_TRUE(back.GetReminder().GetAction(akRunApp).Enabled);
-    EXPECT_EQ(back.GetReminder().GetReminderState(), rsActive);
-
-    // Empty notes write no element and read back empty.
-    TTockwellItem quiet;
+TEST(ReminderDatabase, AnEntryWithoutReminderStillWritesARecord) {
+    TTockwellItem quiet, item;
     quiet.Caption = "q";
-    TXMLDocument doc2;
-    IXMLNode n2 = quiet.SaveToXML(doc2.CreateRoot("Reminders"));
-    EXPECT_TRUE(n2.FindChild("Notes").IsNull());
-    back.LoadFromXML(n2);
-    EXPECT_EQ(back.Notes, "");
-
-    // The binary entry carries a reminder record even when the entry has none.
+    item.Notes = "after";
     TMemoryStream stream;
     quiet.SaveToStream(stream);
     EXPECT_FALSE(quiet.HasReminder());
@@ -328,56 +287,5 @@ TEST(ReminderDatabase, EntryForms) {
     s2.LoadFromStream(stream);
     EXPECT_EQ(stream.Position(), stream.Size());
     EXPECT_EQ(s1.Caption, "q");
-    EXPECT_TRUE(s1.HasReminder());
-    EXPECT_EQ(s2.Notes, item.Notes);
-    EXPECT_EQ(s2.Updated, item.Updated);
-    EXPECT_EQ(s2.GetReminder().GetReminderDateTime(), At(2024, 3, 4, 5, 6));
-}
-
-TEST(Options, XmlFormAndRunMinimized) {
-    TTockwellOptions options;
-    TXMLDocument doc;
-    IXMLNode node = doc.CreateRoot("DBSettings");
-    options.SaveToXML(node);
-    ASSERT_EQ(node.ChildCount(), 2);
-    EXPECT_EQ(node.Child(0).NodeName(), "AppHotKey");
-    EXPECT_EQ(node.Child(0).Text(), "40");
-    EXPECT_EQ(node.Child(1).NodeName(), "AppHotKeyShifts");
-    EXPECT_EQ(node.Child(1).Text(), "8");
-
-    TTockwellOptions changed;
-    changed.HotKeyActive = false;
-    changed.AppHotKey = 112;
-    changed.ShowNextAlertInCaption = false;
-    changed.BlinkAlertInCaption = false;
-    changed.CloseAfterCreateNewReminder = false;
-    TXMLDocument doc2;
-    IXMLNode n2 = doc2.CreateRoot("DBSettings");
-    changed.SaveToXML(n2);
-    EXPECT_EQ(n2.ChildCount(), 6);
-    TTockwellOptions back;
-    back.LoadFromXML(n2);
-    EXPECT_FALSE(back.HotKeyActive);
-    EXPECT_EQ(back.AppHotKey, 112);
-    EXPECT_FALSE(back.ShowNextAlertInCaption);
-    EXPECT_FALSE(back.BlinkAlertInCaption);
-    EXPECT_FALSE(back.CloseAfterCreateNewReminder);
-
-    // A missing HotKeyActive turns the hot key on; the others keep their values.
-    back.LoadFromXML(node);
-    EXPECT_TRUE(back.HotKeyActive);
-    EXPECT_FALSE(back.BlinkAlertInCaption);
-    EXPECT_EQ(back.AppHotKey, 40);
-
-    TempRegistry registry;
-    TTockwellOptions a;
-    a.LoadRunMinimized();
-    EXPECT_FALSE(a.RunMinimized);
-    a.RunMinimized = true;
-    a.SaveRunMinimized();
-    TTockwellOptions b;
-    b.LoadRunMinimized();
-    EXPECT_TRUE(b.RunMinimized);
-    EXPECT_GE(b.FirstDayOfWeek, 1);
-    EXPECT_LE(b.FirstDayOfWeek, 7);
+    EXPECT_EQ(s2.Notes, "after");
 }

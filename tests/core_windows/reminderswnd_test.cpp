@@ -50,16 +50,6 @@ private:
     std::string file_;
 };
 
-// The message of the Exception that f raises ("" when none).
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return {};
-}
-
 // The real window installed as the engine's reminders window, over the fakes of everything
 // else; entries live in a database, Now() is fixed at T0.
 class RemindersWnd : public testing::Test {
@@ -107,38 +97,19 @@ protected:
 
 } // namespace
 
-TEST_F(RemindersWnd, StartsHiddenWithItsComponents) {
-    EXPECT_EQ(wnd->windowTitle(), "Tockwell - Reminders");
-    EXPECT_EQ(wnd->size(), QSize(459, 296));
+TEST_F(RemindersWnd, StartsHiddenWithNothingSelected) {
     EXPECT_FALSE(wnd->isVisible());
     EXPECT_FALSE(wnd->testAttribute(Qt::WA_QuitOnClose));
-    EXPECT_FALSE(wnd->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(wnd->lbTaskCaption->font().bold());
     EXPECT_EQ(Text(wnd->lbTaskDue), "No reminders selected");
-    QTreeWidgetItem* header = wnd->lvReminders->headerItem();
-    EXPECT_EQ(header->text(0), "Subject");
-    EXPECT_EQ(header->text(1), "Due in");
-    EXPECT_EQ(wnd->lvReminders->columnWidth(0), 280);
-    EXPECT_EQ(wnd->lvReminders->columnWidth(1), 120);
-    EXPECT_EQ(wnd->btnOpenTask->text(), "&Open Item");
-    EXPECT_EQ(wnd->btnDismiss->text(), "&Dismiss");
-    EXPECT_EQ(wnd->btnSnooze->text(), "&Snooze");
-    EXPECT_EQ(wnd->lbSnoozeTime->text(), "&Remind again in:");
-    EXPECT_EQ(wnd->lbSnoozeTime->buddy(), wnd->cbSnoozeTime);
     for (QWidget* w : {(QWidget*)wnd->btnOpenTask, (QWidget*)wnd->btnDismiss,
                        (QWidget*)wnd->btnSnooze, (QWidget*)wnd->cbSnoozeTime})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     QComboBox* cb = wnd->cbSnoozeTime;
-    EXPECT_TRUE(cb->isEditable());
     EXPECT_EQ(Text(cb), "10 minutes");
-    EXPECT_EQ(cb->toolTip(), "Select lead time");
-    EXPECT_EQ(cb->maxVisibleItems(), 20);
     ASSERT_EQ(cb->count(), 14);
-    EXPECT_EQ(cb->itemText(0), "5 minutes");
     EXPECT_EQ(cb->itemText(13), "2 weeks");
     EXPECT_EQ(wnd->Options->SoundFile, "Tockwell.wav");
     EXPECT_EQ(wnd->Options->RegistryKey, "Software\\Fernhollow\\Tockwell\\Settings\\Reminder");
-    EXPECT_EQ(DefaultSoundFile(), "Tockwell.wav");
 }
 
 TEST_F(RemindersWnd, PostedActionsRunInOrderOnlyWhenProcessed) {
@@ -209,7 +180,7 @@ TEST_F(RemindersWnd, DismissAndSnoozeMoveTheSelectionAndCloseWhenEmpty) {
 
     for (const char* bad : {"0", ""}) {
         wnd->cbSnoozeTime->setEditText(bad);
-        EXPECT_EQ(ErrorOf([&] { wnd->btnSnoozeClick(); }), "Invalide snooze time") << bad;
+        EXPECT_EQ(MessageOf([&] { wnd->btnSnoozeClick(); }), "Invalide snooze time") << bad;
         EXPECT_EQ(wnd->RowCount(), 2);
     }
     wnd->cbSnoozeTime->setEditText("1.5h"); // the last row: the one above is selected
@@ -307,9 +278,9 @@ TEST_F(RemindersWnd, PlaysAndStopsSounds) {
     EXPECT_EQ(stops, 3);
 
     player->Error = "Can not play reminder sound: device busy";
-    EXPECT_EQ(ErrorOf([&] { wnd->PlayReminderSound(wav); }), player->Error);
+    EXPECT_EQ(MessageOf([&] { wnd->PlayReminderSound(wav); }), player->Error);
     player->Error = "no device";
-    EXPECT_EQ(ErrorOf([&] { wnd->PlayReminderSound(wav); }),
+    EXPECT_EQ(MessageOf([&] { wnd->PlayReminderSound(wav); }),
               "Can not play reminder sound: no device");
 
     // Through the sound alert the failure reaches the error box.

@@ -1,10 +1,9 @@
 #!/usr/bin/python3
 """Writes the seed corpus of fuzz_inflate: raw deflate streams made by zlib (first byte
 below 200 selects inflate) and plain bytes for the legacy decoders (first byte 200-255)."""
-import os
 import zlib
 
-here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "fuzz_inflate")
+from seedtools import write_seeds
 
 
 def raw(data, level, wbits=-15, strategy=zlib.Z_DEFAULT_STRATEGY):
@@ -25,7 +24,4 @@ seeds = {
     "shrink": bytes([201]) + text[:300],
     "implode": bytes([206]) + text[:300],
 }
-os.makedirs(here, exist_ok=True)
-for name, data in seeds.items():
-    with open(os.path.join(here, name), "wb") as f:
-        f.write(data)
+write_seeds("fuzz_inflate", seeds)

@@ -1,12 +1,9 @@
 #!/usr/bin/python3
 """Writes the seed corpus of fuzz_recurrence_pattern: a few pattern records of every
 version, each after the flag byte and the due and reference dates the target reads first."""
-import os
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "corpus", "fuzz_recurrence_pattern")
-os.makedirs(OUT, exist_ok=True)
+from seedtools import write_seeds
 
 DUE = 45365.375  # 2024-03-14 09:00
 REF = 45366.5
@@ -27,14 +24,15 @@ def record(version, rtype, schedule=False, interval=1, delta=1 / 24, random_to=0
     return b
 
 
-def seed(name, flags, body):
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(struct.pack("<Bdd", flags, DUE, REF) + body)
+def seed(flags, body):
+    return struct.pack("<Bdd", flags, DUE, REF) + body
 
 
-seed("weekly_v1", 0b00111, record(1, 1))
-seed("daily_v2", 0b01011, record(2, 0, interval=3))
-seed("monthly_v3", 0b00111, record(3, 2))
-seed("nth_v4", 0b10011, record(4, 3))
-seed("hourly_schedule_v4", 0b00111, record(4, 7, schedule=True, random_to=3 / 24))
-seed("yearly_v4", 0b00111, record(4, 5, interval=4))
+write_seeds("fuzz_recurrence_pattern", {
+    "weekly_v1": seed(0b00111, record(1, 1)),
+    "daily_v2": seed(0b01011, record(2, 0, interval=3)),
+    "monthly_v3": seed(0b00111, record(3, 2)),
+    "nth_v4": seed(0b10011, record(4, 3)),
+    "hourly_schedule_v4": seed(0b00111, record(4, 7, schedule=True, random_to=3 / 24)),
+    "yearly_v4": seed(0b00111, record(4, 5, interval=4)),
+})

@@ -1,26 +1,12 @@
 #!/usr/bin/python3
 """Writes the seed corpus of fuzz_tagged_stream: plan length, plan bytes, then a tagged block."""
-import os
 import struct
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "fuzz_tagged_stream")
+from seedtools import i32, i64, text as s, write_seeds
 
 # Plan op codes, as in fuzz_tagged_stream.cpp.
 TAG_LENIENT, TAG_STRICT, BOOL_LENIENT, BOOL_STRICT = 0, 5, 10, 11
 STRING, INT_LIST, SEGMENT, SKIP, COUNT = 12, 13, 14, 15, 16
-
-
-def i32(v):
-    return struct.pack("<i", v)
-
-
-def i64(v):
-    return struct.pack("<q", v)
-
-
-def s(text):
-    b = text.encode("utf-8")
-    return i32(len(b)) + b
 
 
 def tag(t, payload=b""):
@@ -32,7 +18,6 @@ def seed(plan, stream):
 
 
 def main():
-    os.makedirs(OUT, exist_ok=True)
     every = (tag(0, i32(-7)) + tag(1, struct.pack("<d", 0.5)) + tag(2, b"\x01")
              + tag(3, s("Grüße")) + tag(4, i64(1 << 40)))
     nested_inner = i32(2) + tag(2, b"\x00") + tag(3, s("inner"))
@@ -52,9 +37,7 @@ def main():
                              i32(0) + i32(0x7FFFFFFF) + i32(-1) + i64(-1)),
         "truncated": seed([TAG_STRICT + 3], i32(1) + tag(3, i32(100) + b"short")),
     }
-    for name, data in seeds.items():
-        with open(os.path.join(OUT, name), "wb") as f:
-            f.write(data)
+    write_seeds("fuzz_tagged_stream", seeds)
 
 
 if __name__ == "__main__":

@@ -9,7 +9,8 @@ import subprocess
 import tempfile
 import zipfile
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "fuzz_zip_reader")
+from seedtools import write_seeds
+
 TEXT = b"remind me to call the dentist tomorrow at ten " * 8
 
 
@@ -44,7 +45,6 @@ def archive(method, streamed=False, comment=b"", folders=False):
 
 
 def main():
-    os.makedirs(OUT, exist_ok=True)
     seeds = {
         "stored": archive(zipfile.ZIP_STORED),
         "deflated": archive(zipfile.ZIP_DEFLATED),
@@ -60,10 +60,8 @@ def main():
                            cwd=tmp, check=True)
             with open(os.path.join(tmp, "locked.zip"), "rb") as f:
                 seeds["encrypted"] = f.read()
-    for name, data in seeds.items():
-        with open(os.path.join(OUT, name), "wb") as f:
-            f.write(data)
-    print(f"wrote {len(seeds)} seeds to {OUT}")
+    out = write_seeds("fuzz_zip_reader", seeds)
+    print(f"wrote {len(seeds)} seeds to {out}")
 
 
 if __name__ == "__main__":

@@ -17,15 +17,6 @@ const TFormatSettings& En() {
 // Wednesday 2025-03-05 15:07:09.042
 const TDateTime Sample = EncodeDateTime(2025, 3, 5, 15, 7, 9, 42);
 
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EConvertError& e) {
-        return e.Message;
-    }
-    return "(no error)";
-}
-
 } // namespace
 
 TEST(FormatDateTime, EnglishPatterns) {
@@ -111,7 +102,8 @@ TEST(StrToDate, EnglishOrderAndYears) {
     EXPECT_FALSE(TryStrToDate("", v, En()));
     EXPECT_FALSE(TryStrToDate("3/5/12345678901", v, En()));
     EXPECT_EQ(v, 123);
-    EXPECT_EQ(ErrorOf([] { StrToDate("13/5/2025", En()); }), "'13/5/2025' is not a valid date");
+    EXPECT_EQ(MessageOf<EConvertError>([] { StrToDate("13/5/2025", En()); }),
+              "'13/5/2025' is not a valid date");
 }
 
 TEST(StrToDate, OtherOrdersAndSeparators) {
@@ -151,7 +143,8 @@ TEST(StrToTime, DesignatorsAndParts) {
     EXPECT_FALSE(TryStrToTime("10:60", v, en));
     EXPECT_FALSE(TryStrToTime("10:", v, en));
     EXPECT_FALSE(TryStrToTime("10:30 x", v, en));
-    EXPECT_EQ(ErrorOf([] { StrToTime("10:60", En()); }), "'10:60' is not a valid time");
+    EXPECT_EQ(MessageOf<EConvertError>([] { StrToTime("10:60", En()); }),
+              "'10:60' is not a valid time");
 
     // A 24-hour locale still understands the English designators; a locale's own designator
     // is matched without regard to case.
@@ -173,7 +166,7 @@ TEST(StrToDateTime, DateTimeOrTimeAlone) {
     EXPECT_DOUBLE_EQ(StrToDateTime("3/5/2025", en), EncodeDate(2025, 3, 5));
     EXPECT_DOUBLE_EQ(StrToDateTime("10:30", en), EncodeTime(10, 30, 0, 0));
     EXPECT_DOUBLE_EQ(StrToDateTime("12/29/1899 6:00", en), -1.25);
-    EXPECT_EQ(ErrorOf([] { StrToDateTime("3/5/2025 x", En()); }),
+    EXPECT_EQ(MessageOf<EConvertError>([] { StrToDateTime("3/5/2025 x", En()); }),
               "'3/5/2025 x' is not a valid date and time");
     EXPECT_THROW(StrToDateTime("tomorrow", en), EConvertError);
     TDateTime v;
@@ -239,7 +232,7 @@ TEST(FloatText, Reading) {
         EXPECT_FALSE(TryStrToFloat(bad, v, en)) << bad;
     EXPECT_EQ(v, 7);
     EXPECT_FALSE(TryStrToFloat("1.5", v, GermanSettings()));
-    EXPECT_EQ(ErrorOf([] { StrToFloat("1,5", En()); }),
+    EXPECT_EQ(MessageOf<EConvertError>([] { StrToFloat("1,5", En()); }),
               "'1,5' is not a valid floating point value");
     // Every value written reads back exactly to 15 digits.
     for (double x : {1.0 / 3, -123.456, 6.02214076e23, 1.1574074074074e-5, 45000.5123456789})

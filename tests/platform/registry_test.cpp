@@ -11,15 +11,6 @@ namespace {
 
 const std::string kSettings = "Software\\Fernhollow\\Tockwell\\Settings";
 
-template <class Fn> std::string RaisedMessage(Fn fn) {
-    try {
-        fn();
-    } catch (const ERegistryException& e) {
-        return e.Message;
-    }
-    return "(nothing raised)";
-}
-
 } // namespace
 
 TEST(Registry, OpenResolvesPathsAndKeepsTheCaseOfCreation) {
@@ -76,11 +67,16 @@ TEST(Registry, TypedValuesAndTheirFailures) {
     EXPECT_EQ(reg.GetDataSize("Bin"), 4);
     EXPECT_EQ(reg.GetDataSize("Nope"), -1);
 
-    EXPECT_EQ(RaisedMessage([&] { reg.ReadInteger("Nope"); }), "Failed to get data for 'Nope'");
-    EXPECT_EQ(RaisedMessage([&] { reg.ReadString("Nope"); }), "Failed to get data for 'Nope'");
-    EXPECT_EQ(RaisedMessage([&] { reg.ReadInteger("Str"); }), "Invalid data type for 'Str'");
-    EXPECT_EQ(RaisedMessage([&] { reg.ReadBool("Bin"); }), "Invalid data type for 'Bin'");
-    EXPECT_EQ(RaisedMessage([&] { reg.ReadString("Int"); }), "Invalid data type for 'Int'");
+    EXPECT_EQ(MessageOf<ERegistryException>([&] { reg.ReadInteger("Nope"); }),
+              "Failed to get data for 'Nope'");
+    EXPECT_EQ(MessageOf<ERegistryException>([&] { reg.ReadString("Nope"); }),
+              "Failed to get data for 'Nope'");
+    EXPECT_EQ(MessageOf<ERegistryException>([&] { reg.ReadInteger("Str"); }),
+              "Invalid data type for 'Str'");
+    EXPECT_EQ(MessageOf<ERegistryException>([&] { reg.ReadBool("Bin"); }),
+              "Invalid data type for 'Bin'");
+    EXPECT_EQ(MessageOf<ERegistryException>([&] { reg.ReadString("Int"); }),
+              "Invalid data type for 'Int'");
     EXPECT_EQ(reg.ReadBinaryData("Nope", buf, 4), 0); // missing binary: nothing, no error
     EXPECT_THROW(reg.ReadBinaryData("Bin", buf, 3), ERegistryException); // too large
     EXPECT_THROW(reg.ReadBinaryData("Str", buf, 4), ERegistryException); // another type
@@ -96,7 +92,7 @@ TEST(Registry, WritesNeedAWritableOpenKey) {
     TempRegistry temp;
     TRegistry reg;
     EXPECT_FALSE(reg.ValueExists("X"));
-    EXPECT_EQ(RaisedMessage([&] { reg.WriteInteger("X", 1); }),
+    EXPECT_EQ(MessageOf<ERegistryException>([&] { reg.WriteInteger("X", 1); }),
               "Failed to set data for 'X': no key is open");
 
     TRegistry writer;

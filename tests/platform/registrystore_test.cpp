@@ -3,12 +3,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/charsets.h"
 #include "platform/registrystore.h"
 #include "testutil.h"
 
@@ -41,20 +41,6 @@ mode_t ModeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st.st_mode & 07777;
-}
-
-bool IsValidUtf8(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = s[i];
-        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
 }
 
 // Runs fn in a child process; gives its exit status (0 when fn returned normally).
@@ -371,20 +357,8 @@ TEST(RegistryStore, WritesThroughASymbolicLink) {
 }
 
 TEST(RegistryStore, FolderComesFromTheOverrideThenXdgThenHome) {
-    auto saveEnv = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v ? std::optional<std::string>(v) : std::nullopt;
-    };
-    auto restoreEnv = [](const char* name, const std::optional<std::string>& v) {
-        if (v)
-            ::setenv(name, v->c_str(), 1);
-        else
-            ::unsetenv(name);
-    };
-    auto xdg = saveEnv("XDG_CONFIG_HOME"), home = saveEnv("HOME");
+    ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg"), home("HOME", "/home/someone");
     SetRegistryStoreFolder({});
-    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
-    ::setenv("HOME", "/home/someone", 1);
     EXPECT_EQ(RegistryStoreFolder(), "/tmp/xdg/Tockwell");
     ::setenv("XDG_CONFIG_HOME", "relative/path", 1); // not absolute: ignored
     EXPECT_EQ(RegistryStoreFolder(), "/home/someone/.config/Tockwell");
@@ -393,6 +367,4 @@ TEST(RegistryStore, FolderComesFromTheOverrideThenXdgThenHome) {
     SetRegistryStoreFolder("/tmp/override");
     EXPECT_EQ(RegistryStoreFolder(), "/tmp/override");
     SetRegistryStoreFolder({});
-    restoreEnv("XDG_CONFIG_HOME", xdg);
-    restoreEnv("HOME", home);
 }

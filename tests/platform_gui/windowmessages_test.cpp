@@ -31,18 +31,6 @@ private:
 
 } // namespace
 
-TEST(WindowMessages, NumbersAreTheProgramsOwn) {
-    EXPECT_EQ(WM_HIDE_TASKBAR_WINDOW, 2024);
-    EXPECT_EQ(WM_RUN_ALERT_ACTION, 2025);
-    EXPECT_EQ(WM_STOP_TODAY_INDICATOR, 2025);
-    EXPECT_EQ(WM_UPDATE_DATE_TEXT, 2026);
-    EXPECT_EQ(WM_ACTIVATE_INSTANCE, 2027);
-    EXPECT_EQ(WM_REPAINT_CONTROLS, 2028);
-    EXPECT_EQ(WM_HIDE_TO_TRAY, 2029);
-    EXPECT_NE(MessageEventType(2025), MessageEventType(2026));
-    EXPECT_GE(MessageEventType(2024), QEvent::User);
-}
-
 TEST(WindowMessages, PostedMessagesRunLaterAndInOrder) {
     std::vector<std::string> log;
     Recorder a("a", log), b("b", log);

@@ -1,10 +1,14 @@
 #pragma once
-// Helpers shared by the tests: temporary folders, a fixed clock, paths of test data.
+// Helpers shared by the tests: temporary folders, a fixed clock, paths of test data, dates,
+// raised messages and parsed XML elements.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/datetime.h"
+#include "platform/sysutils.h"
+#include "platform/xmldom.h"
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -70,3 +74,29 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// A local date-time without milliseconds.
+inline TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return EncodeDateTime(y, mo, d, h, mi, s, 0);
+}
+
+// Equal to the millisecond, as the date routines decode.
+#define EXPECT_TIME(actual, expected)                                                              \
+    EXPECT_EQ(MilliSecondsBetween((actual), (expected)), 0) << (actual) << " vs " << (expected)
+
+// The message of the E that f raises; "(nothing raised)" when it raises nothing.
+template <class E = Exception, class F> std::string MessageOf(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message;
+    }
+    return "(nothing raised)";
+}
+
+// Parses xml and hands its document element to f.
+template <class F> void WithElement(const std::string& xml, F f) {
+    TXMLDocument doc;
+    doc.LoadFromText(xml);
+    f(doc.DocumentElement());
+}

@@ -40,15 +40,6 @@ std::string MakeArchive(const std::map<std::string, std::string>& files, int lev
     return ReadFileBytes(dir.File("x.zip"));
 }
 
-void Put16(std::string& s, size_t at, uint16_t v) {
-    s[at] = char(v);
-    s[at + 1] = char(v >> 8);
-}
-void Put32(std::string& s, size_t at, uint32_t v) {
-    Put16(s, at, uint16_t(v));
-    Put16(s, at + 2, uint16_t(v >> 16));
-}
-
 // Reads damaged bytes: either one of the library's exceptions, or entries whose content is one
 // of the originals (a damaged name or date can still read right). Anything else fails the test.
 void ReadDamaged(const std::string& bytes, const std::string& password = "") {
@@ -72,9 +63,7 @@ struct TArchiveMap {
 TArchiveMap MapArchive(const std::string& bytes) {
     TArchiveMap m;
     for (size_t i = 0; i + 4 <= bytes.size(); ++i) {
-        uint32_t sig = uint32_t(uint8_t(bytes[i])) | uint32_t(uint8_t(bytes[i + 1])) << 8 |
-                       uint32_t(uint8_t(bytes[i + 2])) << 16 |
-                       uint32_t(uint8_t(bytes[i + 3])) << 24;
+        uint32_t sig = Get32(bytes, i);
         if (sig == LocalHeaderSignature)
             m.Locals.push_back(i);
         else if (sig == CentralHeaderSignature)

@@ -43,6 +43,20 @@ std::string PythonListing(const std::string& archive, const std::string& passwor
     return s;
 }
 
+// Runs another writer's command (ARCHIVE standing for the archive's name) in folder src.
+TCommandResult RunWriter(const std::string& command, const std::string& src,
+                         const std::string& archive) {
+    std::string c = command;
+    c.replace(c.find("ARCHIVE"), 7, ShellQuote(archive));
+    return RunCommand("cd " + ShellQuote(src) + " && " + c);
+}
+
+const std::string& Oracle() {
+    static const std::string oracle =
+        "/usr/bin/python3 " + ShellQuote(SourcePath("tests/zip/ziporacle.py"));
+    return oracle;
+}
+
 } // namespace
 
 TEST(ZipInterop, ArchivesWeWritePassTheOracles) {
@@ -121,17 +135,14 @@ TEST(ZipInterop, ReadsArchivesOfOtherWriters) {
     producers.push_back({"7z-store", "7z a -tzip -mx=0 ARCHIVE . >/dev/null", ""});
     producers.push_back({"7z-p", "7z a -tzip -mem=ZipCrypto -pkey ARCHIVE . >/dev/null", "key"});
     producers.push_back({"zip-pipe", "cat notes.txt | zip -q -fd ARCHIVE -", ""});
-    std::string oracle = "/usr/bin/python3 " + ShellQuote(SourcePath("tests/zip/ziporacle.py"));
-    producers.push_back({"python-stream", oracle + " stream ARCHIVE deflated .", ""});
-    producers.push_back({"python-stream-stored", oracle + " stream ARCHIVE stored .", ""});
-    producers.push_back({"python-cp437", oracle + " cp437 ARCHIVE", ""});
+    producers.push_back({"python-stream", Oracle() + " stream ARCHIVE deflated .", ""});
+    producers.push_back({"python-stream-stored", Oracle() + " stream ARCHIVE stored .", ""});
+    producers.push_back({"python-cp437", Oracle() + " cp437 ARCHIVE", ""});
 
     for (const auto& p : producers) {
         SCOPED_TRACE(p.name);
         std::string archive = dir.File(p.name + ".zip");
-        std::string command = p.command;
-        command.replace(command.find("ARCHIVE"), 7, ShellQuote(archive));
-        TCommandResult made = RunCommand("cd " + ShellQuote(src) + " && " + command);
+        TCommandResult made = RunWriter(p.command, src, archive);
         ASSERT_EQ(made.ExitCode, 0) << made.Output;
 
         std::string out = dir.File("out-" + p.name);
@@ -160,18 +171,15 @@ TEST(ZipInterop, UpdatesKeepForeignEntriesIntact) {
     std::string src = dir.File("src");
     auto files = SampleFiles();
     WriteSampleFiles(src, files);
-    std::string oracle = "/usr/bin/python3 " + ShellQuote(SourcePath("tests/zip/ziporacle.py"));
     // Info-ZIP's local extra fields are longer than its central ones; Python's streamed
     // entries carry data descriptors; 7z's encrypted entries need their own check bytes.
     for (const std::string& command :
-         std::vector<std::string>{"zip -q -r ARCHIVE .", oracle + " stream ARCHIVE deflated .",
+         std::vector<std::string>{"zip -q -r ARCHIVE .", Oracle() + " stream ARCHIVE deflated .",
                                   "7z a -tzip -mem=ZipCrypto -pkey ARCHIVE . >/dev/null"}) {
         SCOPED_TRACE(command);
         std::string archive = dir.File("update.zip");
         fs::remove(archive);
-        std::string c = command;
-        c.replace(c.find("ARCHIVE"), 7, ShellQuote(archive));
-        ASSERT_EQ(RunCommand("cd " + ShellQuote(src) + " && " + c).ExitCode, 0);
+        ASSERT_EQ(RunWriter(command, src, archive).ExitCode, 0);
         bool locked = command.find("-pkey") != std::string::npos;
         std::string before = PythonListing(archive, locked ? "key" : "");
 

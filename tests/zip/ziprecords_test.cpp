@@ -56,11 +56,6 @@ std::string EndRecord(uint16_t entries, uint32_t size, uint32_t offset,
 
 TEST(ZipRecords, HeaderFieldsAndNames) {
     TZipHeaderInfo h;
-    EXPECT_EQ(h.VersionMadeBy, 20);
-    EXPECT_EQ(h.Method, 8);
-    EXPECT_EQ(h.CRC, 0xFFFFFFFFu);
-    EXPECT_EQ(h.InternalAttributes, 1);
-    EXPECT_EQ(h.ExternalAttributes, 0x20u);
     h.SetPath("docs/sub");
     EXPECT_EQ(h.Path(), "docs/sub/");
     h.SetFileName("a.txt");
@@ -68,15 +63,8 @@ TEST(ZipRecords, HeaderFieldsAndNames) {
     h.SetFullName("x/y/z.bin");
     EXPECT_EQ(h.Path(), "x/y/");
     EXPECT_EQ(h.FileName(), "z.bin");
-    h.SetComment("hello");
-    EXPECT_TRUE(h.HasComment());
-    EXPECT_EQ(h.CommentLength(), 5);
-    h.SetComment("");
-    EXPECT_FALSE(h.HasComment());
     EXPECT_THROW(h.SetFileName(std::string(70000, 'a')), EZipError);
-    h.Flags = zfEncrypted | zfDataDescriptor;
-    EXPECT_TRUE(h.Encrypted());
-    EXPECT_TRUE(h.HasDataDescriptor());
+    EXPECT_THROW(h.SetComment(std::string(70000, 'a')), EZipError);
 }
 
 TEST(ZipRecords, DosDates) {
@@ -193,7 +181,6 @@ TEST(ZipRecords, ForeignNamesExtraFieldsAndComments) {
 
 TEST(ZipRecords, FindsTheEndRecord) {
     TEndCentral e;
-    EXPECT_EQ(e.Signature, EndCentralSignature);
     TMemoryStream tiny(std::string(21, '\0'));
     EXPECT_FALSE(FindEndCentral(tiny, e));
 
@@ -232,9 +219,6 @@ TEST(ZipRecords, FindsTheEndRecord) {
     EXPECT_EQ(out.Size(), EndCentralSize + 12);
     ASSERT_TRUE(FindEndCentral(out, e));
     EXPECT_EQ(e.Comment(), "archive note");
-    e.Reset();
-    EXPECT_EQ(e.TotalEntries, 0);
-    EXPECT_FALSE(e.HasComment());
 }
 
 TEST(ZipRecords, SortModes) {
@@ -283,8 +267,4 @@ TEST(ZipNames, SafeNames) {
     for (const char* bad : {"", "../x", "a/../../x", "a/..", "..", "/etc/passwd", "C:/x", "c:x"})
         EXPECT_FALSE(IsSafeEntryName(bad)) << bad;
     EXPECT_FALSE(IsSafeEntryName(std::string("a\0b", 3)));
-    EXPECT_TRUE(IsValidUtf8("Grüße"));
-    EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));     // overlong
-    EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80")); // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xe2\x82"));     // cut short
 }

@@ -11,21 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint16_t Get16(const std::string& s, size_t at) {
-    return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8);
-}
-uint32_t Get32(const std::string& s, size_t at) {
-    return Get16(s, at) | uint32_t(Get16(s, at + 2)) << 16;
-}
-void Put16(std::string& s, size_t at, uint16_t v) {
-    s[at] = char(v);
-    s[at + 1] = char(v >> 8);
-}
-void Put32(std::string& s, size_t at, uint32_t v) {
-    Put16(s, at, uint16_t(v));
-    Put16(s, at + 2, uint16_t(v >> 16));
-}
-
 // Where the one central entry of an archive starts.
 size_t CentralOf(const std::string& archive) {
     TMemoryStream s(archive);
@@ -115,6 +100,7 @@ TEST(ZipStream, ArchiveHoldsOneEntryDatedTodayAtMidnight) {
     }
 }
 
+// A renamed entry, a wrong CRC and a cut archive: see the binary data file test.
 TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
     std::string content = SampleText(20000);
     std::string good = Compressed(content);
@@ -122,15 +108,6 @@ TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
 
     EXPECT_EQ(FailureOf<EZipError>(locked, "wrong"), "Wrong password for \"ZIPDATA\"");
     EXPECT_EQ(FailureOf<EZipError>(locked), "Wrong password for \"ZIPDATA\"");
-
-    std::string renamed = good;
-    for (size_t at : {size_t(30), CentralOf(good) + 46})
-        renamed[at + 6] = 'B';
-    EXPECT_EQ(FailureOf<EZipError>(renamed), "The zip archive has no entry named \"ZIPDATA\"");
-
-    std::string badCrc = good;
-    Put32(badCrc, CentralOf(good) + 16, Get32(good, 14) ^ 1);
-    EXPECT_EQ(FailureOf<EZipError>(badCrc), "CRC error in \"ZIPDATA\": the entry is damaged");
 
     std::string unknown = good;
     Put16(unknown, CentralOf(good) + 10, 99);
@@ -140,8 +117,6 @@ TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
     for (size_t at = 40; at < 60; ++at)
         damaged[at] = char(0xFF);
     EXPECT_FALSE(FailureOf<EZipError>(damaged).empty());
-
-    EXPECT_EQ(FailureOf<EIncompleteZip>("not an archive at all"), "Incomplete Zip File");
 }
 
 TEST(ZipStream, NeverTouchesTheFileSystem) {

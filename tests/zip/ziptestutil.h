@@ -45,3 +45,19 @@ public:
 std::map<std::string, std::string> ReadAllInMemory(const std::string& bytes,
                                                    const std::string& password = "",
                                                    TIncompleteZipMode mode = izAssumeMulti);
+
+// Little-endian fields of archive bytes, read and overwritten in place.
+inline uint16_t Get16(const std::string& s, size_t at) {
+    return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8);
+}
+inline uint32_t Get32(const std::string& s, size_t at) {
+    return Get16(s, at) | uint32_t(Get16(s, at + 2)) << 16;
+}
+inline void Put16(std::string& s, size_t at, uint16_t v) {
+    s[at] = char(v);
+    s[at + 1] = char(v >> 8);
+}
+inline void Put32(std::string& s, size_t at, uint32_t v) {
+    Put16(s, at, uint16_t(v));
+    Put16(s, at + 2, uint16_t(v >> 16));
+}
