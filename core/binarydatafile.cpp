@@ -129,7 +129,7 @@ void TTockwellDB::SaveToStream(TStream& stream, const std::string& password,
     stream.WriteValue<int64_t>(payload.Size());
     stream.CopyFrom(payload, 0);
 
-    DBSettings.SaveRunMinimized();
+    DBSettings.TrySaveRunMinimized();
 }
 
 void TTockwellDB::LoadFromStream(TStream& stream, const std::string& password) {

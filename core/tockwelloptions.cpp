@@ -16,6 +16,15 @@ void TTockwellOptions::SaveRunMinimized() const {
     WriteRegistryBool(TockwellSettingsKey, "RunMinimized", RunMinimized);
 }
 
+bool TTockwellOptions::TrySaveRunMinimized() const noexcept {
+    try {
+        SaveRunMinimized();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 void TTockwellOptions::SaveToXML(IXMLNode node) const {
     if (!HotKeyActive)
         node.AddChild("HotKeyActive").SetText("0");

@@ -19,6 +19,10 @@ public:
     // ERegistryException when the store cannot be written.
     void LoadRunMinimized();
     void SaveRunMinimized() const;
+    // SaveRunMinimized for the data file writers: a settings store that cannot be written
+    // must not keep the data file from being saved, so its failure only gives false (the
+    // stored value stays as it was).
+    bool TrySaveRunMinimized() const noexcept;
 
     // Children of the "DBSettings" element: "HotKeyActive" (only when False, "0"),
     // "AppHotKey", "AppHotKeyShifts" (decimal), "ShowNextAlertInCaption",

@@ -108,7 +108,7 @@ void TTockwellDB::SaveToXML(IXMLNode root) const {
         item->SaveToXML(reminders);
 
     DBSettings.SaveToXML(root.AddChild("DBSettings"));
-    DBSettings.SaveRunMinimized();
+    DBSettings.TrySaveRunMinimized();
 }
 
 void TTockwellDB::LoadFromXML(IXMLNode root, const TScheduleReadQuery& query) {

@@ -284,3 +284,22 @@ TEST_F(XmlDataFile, UnreadableValuesCostOnlyThemselves) {
         EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;
     EXPECT_EQ(message.find("Reminder 5"), std::string::npos);
 }
+
+TEST_F(XmlDataFile, AnUnwritableSettingsStoreDoesNotKeepTheDataFileFromBeingSaved) {
+    // The store's folder is a file: every settings write fails.
+    std::filesystem::create_directories(std::filesystem::path(registry.Folder()).parent_path());
+    WriteFileBytes(registry.Folder(), "not a folder");
+    TTockwellDB db;
+    db.AddNew("Kept", 0);
+    db.DBSettings.RunMinimized = true;
+
+    const std::string xml = dir.File("data.tock"), binary = dir.File("data.bin");
+    SaveXMLDataFile(db, xml);
+    TMemoryStream stream;
+    db.SaveToStream(stream, "", 1);
+
+    TTockwellDB reread;
+    LoadXMLDataFile(reread, xml);
+    ASSERT_EQ(reread.Count(), 1);
+    EXPECT_GT(stream.Size(), 16);
+}
