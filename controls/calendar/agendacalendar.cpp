@@ -147,22 +147,6 @@ void TAgendaCalendar::ApplyColorPreset(int Preset) {
     colorPreset_ = Preset;
 }
 
-void TAgendaCalendar::ThemeAdapt() {
-    ApplyColorPreset(SchemeToPreset(CurrentColorScheme()));
-}
-
-void TAgendaCalendar::ApplyStyle(int Style) {
-    int preset = StyleToPreset(Style);
-    if (preset >= 0)
-        ApplyColorPreset(preset);
-}
-
-void TAgendaCalendar::SetAutoThemeAdapt(bool v) {
-    autoThemeAdapt_ = v;
-    if (v)
-        ThemeAdapt();
-}
-
 // ---- Events and repainting ----------------------------------------------------------------
 
 bool TAgendaCalendar::IsEventDay(TDateTime Date, TEventProp*& Event) {
@@ -389,7 +373,7 @@ void TAgendaCalendar::leaveEvent(QEvent*) {
 void TAgendaCalendar::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange)
         update();
-    if (e->type() == QEvent::StyleChange && autoThemeAdapt_)
+    if (e->type() == QEvent::StyleChange && AutoThemeAdapt())
         ThemeAdapt();
     TCustomCalendarPanel::changeEvent(e);
 }

@@ -187,13 +187,9 @@ public:
 
     // ---- Colour presets -------------------------------------------------------------------
     // Sets the look of preset 0..10 (other numbers are ignored) and remembers the number.
-    void ApplyColorPreset(int Preset);
+    void ApplyColorPreset(int Preset) override;
     int ColorPreset() const { return colorPreset_; }
     // Applies the preset of the current colour scheme (CurrentColorScheme).
-    void ThemeAdapt();
-    void ApplyStyle(int Style) override;
-    bool AutoThemeAdapt() const { return autoThemeAdapt_; }
-    void SetAutoThemeAdapt(bool v);
 
     // ---- Extension points -----------------------------------------------------------------
     // Whether date is an event day (OnGetDateHint, the Events collection, OnGetEventProp);
@@ -286,7 +282,7 @@ private:
     bool showSelection_ = true, showToday_ = false, showWeeks_ = false, showGotoToday_ = false;
     bool showMonthSelector_ = true, showYearSelector_ = true, enable_ = true;
     bool eventHints_ = false, weekSelect_ = false, allDaySelect_ = false, ownerDraw_ = true;
-    bool caption3D_ = false, borderXP_ = true, autoThemeAdapt_ = false;
+    bool caption3D_ = false, borderXP_ = true;
     int colorPreset_ = -1;
     int updateLock_ = 0;
     QCursor savedCursor_; // restored when the pointer leaves a hot spot

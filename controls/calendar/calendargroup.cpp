@@ -639,22 +639,6 @@ void TAgendaCalendarGroup::ApplyColorPreset(int Preset) {
         c->ApplyColorPreset(Preset);
 }
 
-void TAgendaCalendarGroup::ThemeAdapt() {
-    ApplyColorPreset(SchemeToPreset(CurrentColorScheme()));
-}
-
-void TAgendaCalendarGroup::ApplyStyle(int Style) {
-    int preset = StyleToPreset(Style);
-    if (preset >= 0)
-        ApplyColorPreset(preset);
-}
-
-void TAgendaCalendarGroup::SetAutoThemeAdapt(bool v) {
-    autoThemeAdapt_ = v;
-    if (v)
-        ThemeAdapt();
-}
-
 // ---- Qt events ----------------------------------------------------------------------------------
 
 void TAgendaCalendarGroup::paintEvent(QPaintEvent*) {
@@ -691,7 +675,7 @@ void TAgendaCalendarGroup::resizeEvent(QResizeEvent* e) {
 void TAgendaCalendarGroup::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange && !calendars_.empty())
         BuildCalendars();
-    if (e->type() == QEvent::StyleChange && autoThemeAdapt_)
+    if (e->type() == QEvent::StyleChange && AutoThemeAdapt())
         ThemeAdapt();
     TCustomCalendarPanel::changeEvent(e);
 }

@@ -125,8 +125,6 @@ public:
     TNameOfDays& NameOfDays() { return nameOfDays_; }
     TNameOfMonths& NameOfMonths() { return nameOfMonths_; }
     TYearStartAt& YearStartAt() { return yearStartAt_; }
-    bool AutoThemeAdapt() const { return autoThemeAdapt_; }
-    void SetAutoThemeAdapt(bool v);
     std::string Version() const { return "1.7.2.0"; }
 
     // Copies the look and behaviour into every calendar.
@@ -137,10 +135,8 @@ public:
     void BuildCalendars();
 
     // Sets preset 0..10 on the group and its calendars.
-    void ApplyColorPreset(int Preset);
+    void ApplyColorPreset(int Preset) override;
     int ColorPreset() const { return colorPreset_; }
-    void ThemeAdapt();
-    void ApplyStyle(int Style) override;
 
     // ---- Events (Sender: the calendar unless said) ----------------------------------------
     TCellDrawEvent OnBeforeCellDraw, OnCellDraw;
@@ -203,7 +199,6 @@ private:
     bool multiSelect_ = false, keyboardMultiSelect_ = false, showSelection_ = true;
     bool showToday_ = false, showWeeks_ = false, eventHints_ = false, weekSelect_ = false;
     bool allDaySelect_ = false, showMonthSelector_ = true, showYearSelector_ = true;
-    bool autoThemeAdapt_ = false;
     TBevelCut calBevelInner_ = bvNone, calBevelOuter_ = bvRaised;
     TBorderStyle calBorderStyle_ = bsNone;
     int calBorderWidth_ = 1, calBevelWidth_ = 1;

@@ -85,3 +85,19 @@ int StyleToPreset(int style) {
     int s = style & 0x7F;
     return s < 8 ? map[s] : -1;
 }
+
+void IStyledComponent::ApplyStyle(int Style) {
+    int preset = StyleToPreset(Style);
+    if (preset >= 0)
+        ApplyColorPreset(preset);
+}
+
+void IStyledComponent::ThemeAdapt() {
+    ApplyColorPreset(SchemeToPreset(CurrentColorScheme()));
+}
+
+void IStyledComponent::SetAutoThemeAdapt(bool v) {
+    autoThemeAdapt_ = v;
+    if (v)
+        ThemeAdapt();
+}

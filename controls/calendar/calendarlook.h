@@ -165,9 +165,20 @@ int SchemeToPreset(int scheme);
 // 5 -> 10, 6 -> 0, 7 -> 8; -1 for other styles.
 int StyleToPreset(int style);
 
-// Components that take one of the numbered styles.
+// Components that take one of the numbered styles. They supply ApplyColorPreset; styles and
+// the desktop's colour scheme are turned into presets here.
 class IStyledComponent {
 public:
     virtual ~IStyledComponent() = default;
-    virtual void ApplyStyle(int Style) = 0;
+    virtual void ApplyColorPreset(int Preset) = 0;
+    // The preset of the style (StyleToPreset); other styles change nothing.
+    virtual void ApplyStyle(int Style);
+    // The preset of the current colour scheme (SchemeToPreset).
+    void ThemeAdapt();
+    bool AutoThemeAdapt() const { return autoThemeAdapt_; }
+    // Switching it on adapts at once.
+    void SetAutoThemeAdapt(bool v);
+
+private:
+    bool autoThemeAdapt_ = false;
 };
