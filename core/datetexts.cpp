@@ -16,14 +16,6 @@ bool InDateRange(TDateTime v) {
     return v >= FirstValidDay && v < EndValidDay;
 }
 
-std::string ReplaceAll(std::string s, const std::string& from) {
-    if (from.empty())
-        return s;
-    for (size_t p = s.find(from); p != std::string::npos; p = s.find(from, p))
-        s.erase(p, from.size());
-    return s;
-}
-
 // The (ISO year, ISO week) of a day, as one comparable number.
 int IsoWeekKey(TDateTime day) {
     int isoYear = 0;
@@ -80,7 +72,7 @@ TDateTime TrimTimePrecision(bool dropSeconds, bool dropMilliseconds, TDateTime v
 std::string LocaleTimeFormatNoSeconds(const TFormatSettings& fs) {
     std::string format = fs.LongTimeFormat;
     for (const char* seconds : {"ss", "SS", "s", "S"})
-        format = ReplaceAll(format, fs.TimeSeparator + seconds);
+        format = ReplaceText(format, fs.TimeSeparator + seconds, "");
     return format;
 }
 

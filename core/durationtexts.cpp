@@ -31,20 +31,12 @@ double Frac(double v) {
     return v - std::trunc(v);
 }
 
-std::string ReplaceAll(std::string s, const std::string& from, const std::string& to) {
-    if (from.empty())
-        return s;
-    for (size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
-        s.replace(p, from.size(), to);
-    return s;
-}
-
 } // namespace
 
 TDateTime ParseDuration(std::string_view text, bool allowSeconds, const TFormatSettings& fs) {
     const std::string& dec = fs.DecimalSeparator;
     // A decimal separator followed by a blank ends a sentence, it is no decimal point.
-    std::string s = ReplaceAll(LowerCase(Trim(text)), dec + " ", "  ");
+    std::string s = ReplaceText(LowerCase(Trim(text)), dec + " ", "  ");
     if (s.empty())
         return 0;
 

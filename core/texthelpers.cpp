@@ -43,20 +43,6 @@ std::string ExtractToken(std::string_view text, std::string_view delimiter, int 
     return std::string(text.substr(start, end == std::string_view::npos ? end : end - start));
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view oldText, std::string_view newText) {
-    if (oldText.empty() || oldText == newText)
-        return std::string(text);
-    std::string s;
-    size_t pos = 0;
-    for (size_t hit; (hit = text.find(oldText, pos)) != std::string_view::npos;) {
-        s.append(text.substr(pos, hit - pos));
-        s.append(newText);
-        pos = hit + oldText.size();
-    }
-    s.append(text.substr(pos));
-    return s;
-}
-
 std::string TruncateWithEllipsis(std::string_view text, int maxLen) {
     if (maxLen < 0)
         return std::string(text);

@@ -1,5 +1,5 @@
 #pragma once
-// Small text routines the program shares: tokens, replacing, shortening, list lookup and the
+// Small text routines the program shares: tokens, shortening, list lookup and the
 // reversible scrambling of stored credentials. Texts are UTF-8; positions count bytes unless
 // a routine says characters.
 
@@ -18,9 +18,6 @@ int TokenCount(std::string_view text, std::string_view delimiter);
 // The n-th piece (from 1) between delimiters; pieces between adjacent delimiters are empty, and
 // so is a piece beyond the last one. An empty delimiter makes the whole text piece 1.
 std::string ExtractToken(std::string_view text, std::string_view delimiter, int n);
-// Every occurrence of oldText replaced by newText, left to right without overlaps; an empty
-// oldText (or oldText equal to newText) changes nothing.
-std::string ReplaceAll(std::string_view text, std::string_view oldText, std::string_view newText);
 
 // The first maxLen characters (code points, so no character is cut in two), followed by "..."
 // when text was longer; maxLen < 0 gives text unchanged.

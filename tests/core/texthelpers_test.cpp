@@ -28,16 +28,6 @@ TEST(TextHelpers, TokensSplitAtEveryDelimiter) {
     EXPECT_EQ(joined, text);
 }
 
-TEST(TextHelpers, ReplaceAllReplacesLeftToRightAndTerminates) {
-    EXPECT_EQ(ReplaceAll("a-b-c", "-", "+"), "a+b+c");
-    EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
-    EXPECT_EQ(ReplaceAll("aXa", "a", "aa"), "aaXaa"); // the new text is not searched again
-    EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
-    EXPECT_EQ(ReplaceAll("abc", "b", "b"), "abc");
-    EXPECT_EQ(ReplaceAll("abc", "b", ""), "ac");
-    EXPECT_EQ(ReplaceAll("", "b", "x"), "");
-}
-
 TEST(TextHelpers, TruncateWithEllipsisCountsCharacters) {
     EXPECT_EQ(TruncateWithEllipsis("abcdef", 3), "abc...");
     EXPECT_EQ(TruncateWithEllipsis("abcdef", 6), "abcdef");

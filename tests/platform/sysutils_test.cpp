@@ -33,5 +33,10 @@ TEST(SysUtils, TrimAndReplace) {
     EXPECT_EQ(Trim("\t a b \r\n"), "a b");
     EXPECT_EQ(ReplaceText("a,b,,c", ",", ", "), "a, b, , c");
     EXPECT_EQ(ReplaceText("abc", "", "x"), "abc");
+    EXPECT_EQ(ReplaceText("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(ReplaceText("aXa", "a", "aa"), "aaXaa"); // the new text is not searched again
+    EXPECT_EQ(ReplaceText("abc", "b", "b"), "abc");
+    EXPECT_EQ(ReplaceText("abc", "b", ""), "ac");
+    EXPECT_EQ(ReplaceText("", "b", "x"), "");
     EXPECT_EQ(Format("%d-%s", 3, "x"), "3-x");
 }
