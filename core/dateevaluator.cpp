@@ -2,21 +2,14 @@
 
 #include <charconv>
 
+#include "core/datetexts.h"
 #include "core/datetokenizer.h"
 #include "platform/sysutils.h"
 
 namespace {
 
-// Serials of 0001-01-01 and of the day after 9999-12-31.
-constexpr double FirstValidDay = -693593;
-constexpr double EndValidDay = 2958466;
-
-bool InDateRange(TDateTime v) {
-    return v >= FirstValidDay && v < EndValidDay;
-}
-
 void RequireDateRange(TDateTime v) {
-    if (!InDateRange(v))
+    if (!InCalendarRange(v))
         throw EConvertError("Date out of range");
 }
 
@@ -29,18 +22,13 @@ int NumberOf(const std::string& digits) {
     return value;
 }
 
-// A date (whole days) with a time of day, as the serial counts them.
-TDateTime Combine(TDateTime date, TDateTime time) {
-    return date < 0 ? date - time : date + time;
-}
-
 // The day y-m-d at value's time of day; EConvertError when the day does not exist.
 TDateTime WithDate(int year, int month, int day, TDateTime value) {
-    return Combine(EncodeDate(year, month, day), TimeOf(value));
+    return ComposeDateTime(EncodeDate(year, month, day), TimeOf(value));
 }
 
 TDateTime AtHour(TDateTime value, int hour) {
-    return Combine(DateOf(value), EncodeTime(hour, 0, 0, 0));
+    return ComposeDateTime(DateOf(value), EncodeTime(hour, 0, 0, 0));
 }
 
 } // namespace
@@ -214,13 +202,13 @@ bool TDateTimeEvaluator::ApplyTimeSeparator(TDateParser& parser) {
     TakeBackDateMark(); // the hour number set no date
     if (twoDigitNumber) {
         const int minutes = NumberOf(parser.TokenText());
-        current_ = Combine(day, EncodeTime(hour, minutes, 0, 0));
+        current_ = ComposeDateTime(day, EncodeTime(hour, minutes, 0, 0));
         tokens_[separator].Kind = tkTime;
         tokens_[separator].Text = parser.TokenText();
         return true;
     }
     // The hour stands alone; the token just read is processed in the separator's place.
-    current_ = Combine(day, EncodeTime(hour, 0, 0, 0));
+    current_ = ComposeDateTime(day, EncodeTime(hour, 0, 0, 0));
     tokens_.pop_back();
     return false;
 }
@@ -356,7 +344,7 @@ TDateTime TDateTimeEvaluator::PmDesignator() {
 
 TDateTime TDateTimeEvaluator::Today() {
     ++dateMarks_;
-    return timeGiven_ ? Combine(DateOf(baseDate_), TimeOf(current_)) : baseDate_;
+    return timeGiven_ ? ComposeDateTime(DateOf(baseDate_), TimeOf(current_)) : baseDate_;
 }
 
 TDateTime TDateTimeEvaluator::Tomorrow() {

@@ -8,14 +8,6 @@
 
 namespace {
 
-// Serials of 0001-01-01 and of the day after 9999-12-31.
-constexpr double FirstValidDay = -693593;
-constexpr double EndValidDay = 2958466;
-
-bool InDateRange(TDateTime v) {
-    return v >= FirstValidDay && v < EndValidDay;
-}
-
 // The (ISO year, ISO week) of a day, as one comparable number.
 int IsoWeekKey(TDateTime day) {
     int isoYear = 0;
@@ -45,6 +37,14 @@ bool IsDigit(char c) {
 
 } // namespace
 
+bool InCalendarRange(TDateTime value) {
+    return value >= FirstCalendarDay && value < EndOfCalendar;
+}
+
+TDateTime ComposeDateTime(TDateTime day, TDateTime time) {
+    return day < 0 ? day - time : day + time;
+}
+
 TDateTime TimePart(TDateTime value) {
     return std::fabs(value - std::trunc(value));
 }
@@ -54,7 +54,7 @@ bool HasTimePart(TDateTime value) {
 }
 
 TDateTime TrimTimePrecision(bool dropSeconds, bool dropMilliseconds, TDateTime value) {
-    if (!InDateRange(value))
+    if (!InCalendarRange(value))
         return value;
     int y, mo, d, h, mi, s, ms;
     DecodeDateTime(value, y, mo, d, h, mi, s, ms);
@@ -66,7 +66,7 @@ TDateTime TrimTimePrecision(bool dropSeconds, bool dropMilliseconds, TDateTime v
     TDateTime time;
     if (!TryEncodeDate(y, mo, d, result) || !TryEncodeTime(h, mi, s, ms, time))
         return value;
-    return result < 0 ? result - time : result + time;
+    return ComposeDateTime(result, time);
 }
 
 std::string LocaleTimeFormatNoSeconds(const TFormatSettings& fs) {
@@ -89,7 +89,7 @@ int CountDigits(std::string_view text) {
 
 std::string RelativeDayName(int options, bool addTime, bool addDate, TDateTime date,
                             const TFormatSettings& fs) {
-    if (date == 0 || !InDateRange(date))
+    if (date == 0 || !InCalendarRange(date))
         return "";
     double d = std::trunc(date);
     double today = std::trunc(Now());
@@ -111,10 +111,8 @@ std::string RelativeDayName(int options, bool addTime, bool addDate, TDateTime d
 
 int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date) {
     double t = std::trunc(Now());
-    if (!(date >= FirstValidDay))
-        return values.Earlier;
-    if (!(date < EndValidDay))
-        return values.Later;
+    if (!InCalendarRange(date))
+        return date > 0 ? values.Later : values.Earlier; // no number: earlier
     double d = std::trunc(date);
     if (d < t)
         return values.Earlier;

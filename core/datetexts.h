@@ -9,6 +9,16 @@
 #include "platform/datetime.h"
 #include "platform/formatsettings.h"
 
+// The serials of 0001-01-01 and of the day after 9999-12-31: the calendar the date routines
+// cover.
+constexpr TDateTime FirstCalendarDay = -693593;
+constexpr TDateTime EndOfCalendar = 2958466;
+// True when value is a serial of the years 1..9999 (false for a value that is no number).
+bool InCalendarRange(TDateTime value);
+// A whole day and a time of day (0..1) as one serial; before 1899-12-30 the time still counts
+// forward from the day's midnight.
+TDateTime ComposeDateTime(TDateTime day, TDateTime time);
+
 // Value minus its whole days: the time of day (for dates before 1899-12-30 as well), 0..1.
 TDateTime TimePart(TDateTime value);
 // True when the time of day is above 1e-13 day.

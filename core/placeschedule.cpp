@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/datetexts.h"
 #include "core/fixedformats.h"
 #include "platform/datetimeformat.h"
 #include "platform/sysutils.h"
@@ -44,7 +45,7 @@ TTaskPlaceOpenCloseSchedule::TTaskPlaceOpenCloseSchedule() {
 
 bool TTaskPlaceOpenCloseSchedule::IsOpen(TDateTime dateTime, bool checkTime) const {
     // Serials outside the calendar (years 1..9999) belong to no weekday.
-    if (!std::isfinite(dateTime) || dateTime < -693593.0 || dateTime >= 2958466.0)
+    if (!InCalendarRange(dateTime))
         return false;
     const auto& day = grid_[DayOfWeek(dateTime) - 1];
     if (checkTime)

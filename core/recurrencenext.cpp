@@ -5,29 +5,17 @@
 #include <climits>
 #include <cmath>
 
+#include "core/datetexts.h"
 #include "core/recurrencepattern.h"
 
 namespace {
 
-// Serials of the calendar the date routines cover: 0001-01-01 .. 9999-12-31.
-constexpr TDateTime FirstCalendarDay = -693593.0;
-constexpr TDateTime BeyondCalendar = 2958466.0; // 10000-01-01
 constexpr int64_t MaxYear = 9999;
 // More minutes than the calendar holds; spans are clamped to it before converting.
 constexpr double MaxSpanMinutes = 6.0e9;
 
-bool InCalendar(TDateTime value) {
-    return std::isfinite(value) && value >= FirstCalendarDay && value < BeyondCalendar;
-}
-
 TDateTime WholeDays(TDateTime value) {
     return std::trunc(value);
-}
-
-// A whole day and a time of day put together (serials before the epoch count the time
-// forward from their midnight too).
-TDateTime Compose(TDateTime day, TDateTime time) {
-    return day < 0 ? day - time : day + time;
 }
 
 void CheckMonth(int month) {
@@ -35,11 +23,11 @@ void CheckMonth(int month) {
         throw TExRecurrencePattern("MonthOfYear out of range");
 }
 
-// The first day of the month `months` after year/month; BeyondCalendar past year 9999.
+// The first day of the month `months` after year/month; EndOfCalendar past year 9999.
 TDateTime AddMonthsToFirst(int year, int month, int64_t months, int& newYear, int& newMonth) {
     int64_t total = int64_t(year) * 12 + (month - 1) + months;
     if (total / 12 > MaxYear || total < 12)
-        return BeyondCalendar;
+        return EndOfCalendar;
     newYear = static_cast<int>(total / 12);
     newMonth = static_cast<int>(total % 12) + 1;
     return EncodeDate(newYear, newMonth, 1);
@@ -56,8 +44,8 @@ TDateTime DayOrLastDay(int year, int month, int day) {
 TDateTime AddMonthsClamped(TDateTime date, int64_t months) {
     TDateParts p = DecodeDate(date);
     int y = 0, m = 0;
-    if (AddMonthsToFirst(p.Year, p.Month, months, y, m) >= BeyondCalendar)
-        return BeyondCalendar;
+    if (AddMonthsToFirst(p.Year, p.Month, months, y, m) >= EndOfCalendar)
+        return EndOfCalendar;
     return DayOrLastDay(y, m, p.Day);
 }
 
@@ -89,7 +77,7 @@ TDateTime TRecurrencePattern::NextWeekly(TDateTime date, bool forceStep) const {
             date = date - 6 + 7.0 * interval_; // the Sunday opening the week Interval weeks on
         else
             date += 1;
-    } while (InCalendar(date) && !IsDayInMask(date));
+    } while (InCalendarRange(date) && !IsDayInMask(date));
     return date;
 }
 
@@ -102,8 +90,8 @@ TDateTime TRecurrencePattern::NextByDayOfMonth(TDateTime date, bool yearly, bool
     TDateTime candidate = DayOrLastDay(p.Year, month, dayOfMonth_);
     if (candidate < date || (forceStep && candidate == date)) {
         int y = 0, m = 0;
-        if (AddMonthsToFirst(p.Year, month, step, y, m) >= BeyondCalendar)
-            return BeyondCalendar;
+        if (AddMonthsToFirst(p.Year, month, step, y, m) >= EndOfCalendar)
+            return EndOfCalendar;
         candidate = DayOrLastDay(y, yearly ? monthOfYear_ : m, dayOfMonth_);
     }
     return candidate;
@@ -117,8 +105,8 @@ TDateTime TRecurrencePattern::NextByNthWeekday(TDateTime date, bool yearly, bool
     if (candidate < date || (forceStep && candidate == date)) {
         int y = 0, m = 0;
         int64_t step = yearly ? int64_t(interval_) * 12 : interval_;
-        if (AddMonthsToFirst(p.Year, month, step, y, m) >= BeyondCalendar)
-            return BeyondCalendar;
+        if (AddMonthsToFirst(p.Year, month, step, y, m) >= EndOfCalendar)
+            return EndOfCalendar;
         candidate = NthWeekdayInMonth(y, m);
     }
     return candidate;
@@ -193,12 +181,12 @@ TDateTime TRecurrencePattern::StepOnce(TDateTime date, TDateTime& keptTime, bool
     case rtHourly: {
         TDateTime t = hourlyDeltaRandomTo_ == 0 ? referenceDate + hourlyDelta_
                                                 : RandomHourlyDelta(referenceDate, random);
-        if (!InCalendar(t))
-            return BeyondCalendar;
+        if (!InCalendarRange(t))
+            return EndOfCalendar;
         if (schedule_) {
             t = AdvanceToOpenHours(t);
             if (t == 0) // closed all week: no further occurrence
-                return BeyondCalendar;
+                return EndOfCalendar;
         }
         keptTime = TimeOf(t);
         return t;
@@ -216,13 +204,13 @@ TDateTime TRecurrencePattern::NextOccurrence(bool count, bool forceStep, TDateTi
     if (useCompletionDate_) {
         base = referenceDate;
         bool dueHasTime = std::fabs(dueDate - std::trunc(dueDate)) >= 1e-13;
-        keptTime = dueHasTime && InCalendar(base) ? TimeOf(base) : 0;
+        keptTime = dueHasTime && InCalendarRange(base) ? TimeOf(base) : 0;
     } else {
         base = dueDate;
-        keptTime = InCalendar(base) ? TimeOf(base) : 0;
+        keptTime = InCalendarRange(base) ? TimeOf(base) : 0;
     }
     // A starting point outside the calendar has no next occurrence.
-    if (!InCalendar(base))
+    if (!InCalendarRange(base))
         return 0;
     TDateTime date = WholeDays(base);
     if (steps <= 0)
@@ -234,9 +222,9 @@ TDateTime TRecurrencePattern::NextOccurrence(bool count, bool forceStep, TDateTi
         date = StepOnce(date, keptTime, forceStep, referenceDate, random);
         // A step past year 9999 or a place that never opens ends the pattern, as does the end
         // test; the step is then not counted.
-        bool ended = !InCalendar(date);
+        bool ended = !InCalendarRange(date);
         if (!ended) {
-            date = Compose(WholeDays(date), keptTime);
+            date = ComposeDateTime(WholeDays(date), keptTime);
             ended = IsPastEnd(date);
         }
         if (ended) {
