@@ -12,34 +12,35 @@ TRegistryManager::TRegistryManager(const std::string& key, HKEY rootKey, bool re
         OpenKey(key, true);
 }
 
-bool TRegistryManager::ReadBoolDef(const std::string& name, bool def) const {
-    std::string full = ValueNamePrefix + name;
+namespace {
+
+// Runs read on the value named full when it exists; a read that fails is ignored.
+template <class Read> void ReadIfPresent(const TRegistry& reg, const std::string& full, Read read) {
     try {
-        if (ValueExists(full))
-            return ReadBool(full);
+        if (reg.ValueExists(full))
+            read(full);
     } catch (const Exception&) {
     }
+}
+
+} // namespace
+
+bool TRegistryManager::ReadBoolDef(const std::string& name, bool def) const {
+    ReadIfPresent(*this, ValueNamePrefix + name, [&](const std::string& n) { def = ReadBool(n); });
     return def;
 }
 
 int TRegistryManager::ReadIntegerDef(const std::string& name, int def) const {
-    std::string full = ValueNamePrefix + name;
-    try {
-        if (ValueExists(full))
-            return ReadInteger(full);
-    } catch (const Exception&) {
-    }
+    ReadIfPresent(*this, ValueNamePrefix + name,
+                  [&](const std::string& n) { def = ReadInteger(n); });
     return def;
 }
 
 std::string TRegistryManager::ReadStringDef(const std::string& name, const std::string& def) const {
-    std::string full = ValueNamePrefix + name;
-    try {
-        if (ValueExists(full))
-            return ReadString(full);
-    } catch (const Exception&) {
-    }
-    return def;
+    std::string value = def;
+    ReadIfPresent(*this, ValueNamePrefix + name,
+                  [&](const std::string& n) { value = ReadString(n); });
+    return value;
 }
 
 void TRegistryManager::ReadBoolValue(const std::string& name, bool& value) const {
@@ -55,12 +56,8 @@ void TRegistryManager::ReadStringValue(const std::string& name, std::string& val
 }
 
 void TRegistryManager::ReadStringsValue(const std::string& name, TStringList& strings) const {
-    std::string full = ValueNamePrefix + name;
-    try {
-        if (ValueExists(full))
-            strings.SetText(ReadString(full));
-    } catch (const Exception&) {
-    }
+    ReadIfPresent(*this, ValueNamePrefix + name,
+                  [&](const std::string& n) { strings.SetText(ReadString(n)); });
 }
 
 std::string TRegistryManager::ReadBinaryString(const std::string& name) const {
@@ -83,7 +80,7 @@ void TRegistryManager::WriteStringValue(const std::string& name, const std::stri
 
 void TRegistryManager::WriteStringsValue(const std::string& name, TStringList& strings,
                                          int maxCount) {
-    if (maxCount > 0 && maxCount < strings.Count())
+    if (maxCount > 0)
         for (int i = strings.Count() - 1; i >= maxCount; --i)
             strings.Delete(i);
     WriteStringValue(name, strings.Text());
@@ -98,39 +95,27 @@ void TRegistryManager::WriteBinaryString(const std::string& name, const std::str
 }
 
 bool ReadRegistryBool(const std::string& key, const std::string& name, bool def) {
-    TRegistryManager reg(key, HKEY_CURRENT_USER, true);
-    bool value = def;
-    reg.ReadBoolValue(name, value);
-    return value;
+    return TRegistryManager(key, HKEY_CURRENT_USER, true).ReadBoolDef(name, def);
 }
 
 void WriteRegistryBool(const std::string& key, const std::string& name, bool value) {
-    TRegistryManager reg(key, HKEY_CURRENT_USER, false);
-    reg.WriteBoolValue(name, value);
+    TRegistryManager(key, HKEY_CURRENT_USER, false).WriteBoolValue(name, value);
 }
 
 std::string ReadRegistryString(const std::string& key, const std::string& name,
                                const std::string& def) {
-    TRegistryManager reg(key, HKEY_CURRENT_USER, true);
-    std::string value = def;
-    reg.ReadStringValue(name, value);
-    return value;
+    return TRegistryManager(key, HKEY_CURRENT_USER, true).ReadStringDef(name, def);
 }
 
 void WriteRegistryString(const std::string& key, const std::string& name,
                          const std::string& value) {
-    TRegistryManager reg(key, HKEY_CURRENT_USER, false);
-    reg.WriteStringValue(name, value);
+    TRegistryManager(key, HKEY_CURRENT_USER, false).WriteStringValue(name, value);
 }
 
 int ReadRegistryInteger(const std::string& key, const std::string& name, int def) {
-    TRegistryManager reg(key, HKEY_CURRENT_USER, true);
-    int value = def;
-    reg.ReadIntegerValue(name, value);
-    return value;
+    return TRegistryManager(key, HKEY_CURRENT_USER, true).ReadIntegerDef(name, def);
 }
 
 bool RegistryValueExists(const std::string& key, const std::string& name) {
-    TRegistryManager reg(key, HKEY_CURRENT_USER, true);
-    return reg.ValueExists(name);
+    return TRegistryManager(key, HKEY_CURRENT_USER, true).ValueExists(name);
 }
