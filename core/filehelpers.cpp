@@ -97,14 +97,10 @@ void DeleteFileOrRaise(const std::string& fileName) {
         throw Exception("Can not delete file: " + fileName);
 }
 
-std::string IncludeTrailingBackslashText(std::string_view path) {
-    return IncludeTrailingPathDelimiter(path);
-}
-
 std::string JoinPath(std::string_view folder, std::string_view name) {
     if (name.empty())
         return std::string(folder);
-    std::string s = IncludeTrailingBackslashText(folder);
+    std::string s = IncludeTrailingPathDelimiter(folder);
     if (!s.empty() && name.front() == '/')
         name.remove_prefix(1); // one separator, not two
     s += name;

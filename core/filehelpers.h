@@ -55,8 +55,6 @@ void SafeWriteFileBytes(const std::string& targetFile, std::string_view bytes,
 // "Can not delete file: <fileName>".
 void DeleteFileOrRaise(const std::string& fileName);
 
-// path with '/' appended unless it is empty or already ends with '/'.
-std::string IncludeTrailingBackslashText(std::string_view path);
 // folder and name joined by one '/': JoinPath("/data", "x") and JoinPath("/data/", "/x") give
 // "/data/x"; an empty folder gives name, an empty name gives folder.
 std::string JoinPath(std::string_view folder, std::string_view name);
