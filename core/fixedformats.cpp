@@ -27,8 +27,8 @@ TFormatSettings MakeFixed() {
     return fs;
 }
 
-TFormatSettings& Fixed() {
-    static TFormatSettings fixed = MakeFixed();
+const TFormatSettings& Fixed() {
+    static const TFormatSettings fixed = MakeFixed();
     return fixed;
 }
 
@@ -39,7 +39,7 @@ const TFormatSettings& FixedFormatSettings() {
 }
 
 void InitFixedFormatSettings() {
-    Fixed() = MakeFixed();
+    Fixed();
 }
 
 std::string DateTimeToXmlText(bool emptyForZero, TDateTime value) {
@@ -52,12 +52,8 @@ TDateTime XmlTextToDateTime(std::string_view text) {
     std::string t = Trim(text);
     if (t.empty())
         return 0;
-    std::string spaced = t;
-    for (char& c : spaced)
-        if (c == 'T')
-            c = ' ';
     TDateTime value;
-    if (!TryStrToDateTime(spaced, value, Fixed()))
+    if (!TryStrToDateTime(ReplaceText(t, "T", " "), value, Fixed()))
         throw EConvertError("'" + t + "' is not a valid date and time");
     return value;
 }

@@ -12,7 +12,7 @@
 // short and long time "hh:nn:ss", decimal separator '.', everything else empty or zero.
 // Built on first use; the user's locale settings are never changed.
 const TFormatSettings& FixedFormatSettings();
-// Fills the fixed settings; called once at start-up (FixedFormatSettings works without it).
+// Builds the fixed settings; called once at start-up (FixedFormatSettings works without it).
 void InitFixedFormatSettings();
 
 // '2009-03-14T08:05:00'; the empty text for exactly 0 when emptyForZero is set.
