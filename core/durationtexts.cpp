@@ -159,8 +159,7 @@ std::string FormatDuration(bool useDays, bool useWeeks, bool approximate, bool s
         if (plural)
             s += PluralSuffix(count);
     };
-    if (weeks != 0)
-        s = std::to_string(weeks) + " week" + PluralSuffix(weeks);
+    add(weeks, "week", true);
     add(days, "day", true);
     add(hours, "hour", true);
     add(minutes, "min", false);
