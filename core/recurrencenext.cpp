@@ -203,8 +203,7 @@ TDateTime TRecurrencePattern::NextOccurrence(bool count, bool forceStep, TDateTi
     TDateTime keptTime;
     if (useCompletionDate_) {
         base = referenceDate;
-        bool dueHasTime = std::fabs(dueDate - std::trunc(dueDate)) >= 1e-13;
-        keptTime = dueHasTime && InCalendarRange(base) ? TimeOf(base) : 0;
+        keptTime = HasTimePart(dueDate) && InCalendarRange(base) ? TimeOf(base) : 0;
     } else {
         base = dueDate;
         keptTime = InCalendarRange(base) ? TimeOf(base) : 0;

@@ -44,8 +44,7 @@ void TRecurrencePattern::Reset(TDateTime date) {
     useCompletionDate_ = false;
     hourlyDelta_ = OneHour;
     hourlyDeltaRandomTo_ = 0;
-    SetModeFlagA(true);
-    modeFlagB_ = false;
+    SetModeFlagA(true); // clears B
     byteOption_ = 0;
     choiceOption_ = 0;
     TDateTime d = date == 0 ? Now() : date;
