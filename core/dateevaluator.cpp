@@ -1,7 +1,5 @@
 #include "core/dateevaluator.h"
 
-#include <charconv>
-
 #include "core/datetexts.h"
 #include "core/datetokenizer.h"
 #include "platform/sysutils.h"
@@ -11,15 +9,6 @@ namespace {
 void RequireDateRange(TDateTime v) {
     if (!InCalendarRange(v))
         throw EConvertError("Date out of range");
-}
-
-// The value of a number token; EConvertError beyond 32 bits.
-int NumberOf(const std::string& digits) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc() || end != digits.data() + digits.size())
-        throw EConvertError("'" + digits + "' is not a valid integer value");
-    return value;
 }
 
 // The day y-m-d at value's time of day; EConvertError when the day does not exist.
@@ -129,7 +118,7 @@ void TDateTimeEvaluator::Evaluate(std::string_view text) {
 
 void TDateTimeEvaluator::ApplyNumber() {
     const size_t index = CurrentIndex();
-    const int n = NumberOf(tokens_[index].Text);
+    const int n = StrToInt(tokens_[index].Text);
     const TDateOrder& order = keywords_.DateOrder();
     TDateParts now = DecodeDate(current_);
     const int daysInMonth = DaysInAMonth(now.Year, now.Month);
@@ -145,7 +134,7 @@ void TDateTimeEvaluator::ApplyNumber() {
             // The earlier day number (<= 12) becomes the month and this one the day, unless
             // that month lacks this day: then this number is a plain day.
             const TPhraseToken& earlier = tokens_[static_cast<size_t>(ambiguousDayToken_)];
-            int month = NumberOf(earlier.Text);
+            int month = StrToInt(earlier.Text);
             if (n <= DaysInAMonth(YearOf(earlier.Value), month)) {
                 current_ = SetDay(SetMonth(earlier.Value, month), n);
                 expectedPart_ = TDatePart::Year;
@@ -187,7 +176,7 @@ bool TDateTimeEvaluator::ApplyTimeSeparator(TDateParser& parser) {
         tokens_.pop_back();
         if (!twoDigitNumber)
             return false;
-        current_ = IncSecond(current_, NumberOf(parser.TokenText()));
+        current_ = IncSecond(current_, StrToInt(parser.TokenText()));
         return true;
     }
     if (!before || before->Kind != tkNumber || !DigitsBelow(before->Text, 24)) {
@@ -196,12 +185,12 @@ bool TDateTimeEvaluator::ApplyTimeSeparator(TDateParser& parser) {
         return false;
     }
 
-    const int hour = NumberOf(before->Text);
+    const int hour = StrToInt(before->Text);
     const TDateTime day = DateOf(before->Value);
     timeGiven_ = true;
     TakeBackDateMark(); // the hour number set no date
     if (twoDigitNumber) {
-        const int minutes = NumberOf(parser.TokenText());
+        const int minutes = StrToInt(parser.TokenText());
         current_ = ComposeDateTime(day, EncodeTime(hour, minutes, 0, 0));
         tokens_[separator].Kind = tkTime;
         tokens_[separator].Text = parser.TokenText();
@@ -310,7 +299,7 @@ TDateTime TDateTimeEvaluator::Increment(TTimeUnit unit) {
     if (!before)
         return Add(current_, unit, 1);
     if (before->Kind == tkNumber)
-        return Add(before->Value, unit, NumberOf(before->Text));
+        return Add(before->Value, unit, StrToInt(before->Text));
     return Add(before->Value, unit, 1);
 }
 
@@ -321,7 +310,7 @@ TDateTime TDateTimeEvaluator::AmDesignator() {
         return HourOf(current_) >= 12 ? IncHour(current_, -12) : current_;
     if (before->Kind == tkNumber && DigitsBelow(before->Text, 13)) {
         TakeBackDateMark();
-        int hour = NumberOf(before->Text);
+        int hour = StrToInt(before->Text);
         return AtHour(before->Value, hour == 12 ? 0 : hour);
     }
     return current_;
@@ -334,7 +323,7 @@ TDateTime TDateTimeEvaluator::PmDesignator() {
         return HourOf(current_) < 12 ? IncHour(current_, 12) : current_;
     if (before->Kind == tkNumber && DigitsBelow(before->Text, 24)) {
         TakeBackDateMark();
-        int hour = NumberOf(before->Text);
+        int hour = StrToInt(before->Text);
         if (hour == 12)
             hour = 0;
         return AtHour(before->Value, hour < 12 ? hour + 12 : hour);
@@ -379,7 +368,7 @@ TDateTime TDateTimeEvaluator::MonthName(int month) {
     const bool dayNumber = before && before->Kind == tkNumber && !yearBeforeMonth;
     int n = 0, monthLength = 0;
     if (dayNumber) {
-        n = NumberOf(before->Text);
+        n = StrToInt(before->Text);
         monthLength = DaysInAMonth(YearOf(before->Value), month);
     }
     if (dayNumber && n >= monthLength) {
