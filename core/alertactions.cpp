@@ -31,10 +31,6 @@ std::string NamePart(const std::string& path) {
     return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
-void WriteEnabled(TStream& stream, bool enabled) {
-    stream.WriteValue<uint8_t>(enabled ? 1 : 0);
-}
-
 void ReminderWindowOpen(const IReminderAwareItemPtr& item) {
     if (auto window = RemindersWindow())
         window->OpenReminder(item);
@@ -58,14 +54,16 @@ void TQueuedAlertAction::Run() const {
 
 // ---- TAlertAction -------------------------------------------------------------------------
 
-void TAlertAction::Execute(const IReminderAwareItemPtr&) {}
-
 void TAlertAction::SaveToStream(TStream& stream) const {
-    WriteEnabled(stream, Enabled);
+    stream.WriteValue<uint8_t>(Enabled ? 1 : 0);
+    if (const std::string* text = TextField().Value)
+        WriteStreamString(stream, *text);
 }
 
 void TAlertAction::LoadFromStream(TStream& stream) {
     Enabled = stream.ReadValue<uint8_t>() != 0;
+    if (std::string* text = MutableText())
+        *text = ReadStreamString(stream);
 }
 
 IXMLNode TAlertAction::SaveToXML(IXMLNode parent) const {
@@ -73,150 +71,57 @@ IXMLNode TAlertAction::SaveToXML(IXMLNode parent) const {
         return {};
     IXMLNode node = parent.AddChild("Alert");
     node.SetAttribute("AlertType", IntToStr(ActionKind()));
+    const TTextField text = TextField();
+    if (text.Value && (text.WriteEmpty || !text.Value->empty()))
+        node.SetAttribute(text.Attribute, *text.Value);
     return node;
 }
 
-void TAlertAction::LoadFromXML(IXMLNode) {
+void TAlertAction::LoadFromXML(IXMLNode node) {
     Enabled = true;
+    if (std::string* text = MutableText())
+        *text = Trim(node.Attribute(TextField().Attribute));
 }
 
 void TAlertAction::Assign(const TAlertAction& source) {
     Enabled = source.Enabled;
+    std::string* text = MutableText();
+    if (text && source.ActionKind() == ActionKind())
+        *text = *source.TextField().Value;
 }
 
 // ---- Kinds --------------------------------------------------------------------------------
 
-void TAlertActActivateReminderWnd::Execute(const IReminderAwareItemPtr& item) {
-    TAlertAction::Execute(item);
-    if (!Enabled)
-        return;
+void TAlertActActivateReminderWnd::Act(const IReminderAwareItemPtr& item) {
     if (auto window = RemindersWindow()) {
         window->ShowAndActivate();
         window->AddOrUpdateReminder(item, true, true);
     }
 }
 
-void TAlertActShowAlertWnd::Execute(const IReminderAwareItemPtr& item) {
-    TAlertAction::Execute(item);
-    if (!Enabled)
-        return;
+void TAlertActShowAlertWnd::Act(const IReminderAwareItemPtr& item) {
     if (auto queue = DesktopAlertQueue())
         queue->AddMessage(item->GetCaption(), item, ReminderWindowOpen);
 }
 
-void TAlertActSendEmail::Execute(const IReminderAwareItemPtr& item) {
-    TAlertAction::Execute(item);
-    if (Enabled)
-        SendAlertMail(SMTPSettingsKey, Emails, item->GetCaption(), item->GetNotes());
+void TAlertActSendEmail::Act(const IReminderAwareItemPtr& item) {
+    SendAlertMail(SMTPSettingsKey, Emails, item->GetCaption(), item->GetNotes());
 }
 
-void TAlertActSendEmail::SaveToStream(TStream& stream) const {
-    TAlertAction::SaveToStream(stream);
-    WriteStreamString(stream, Emails);
-}
-
-void TAlertActSendEmail::LoadFromStream(TStream& stream) {
-    TAlertAction::LoadFromStream(stream);
-    Emails = ReadStreamString(stream);
-}
-
-IXMLNode TAlertActSendEmail::SaveToXML(IXMLNode parent) const {
-    IXMLNode node = TAlertAction::SaveToXML(parent);
-    if (node)
-        node.SetAttribute("Emails", Emails);
-    return node;
-}
-
-void TAlertActSendEmail::LoadFromXML(IXMLNode node) {
-    TAlertAction::LoadFromXML(node);
-    Emails = Trim(node.Attribute("Emails"));
-}
-
-void TAlertActSendEmail::Assign(const TAlertAction& source) {
-    TAlertAction::Assign(source);
-    if (auto* other = dynamic_cast<const TAlertActSendEmail*>(&source))
-        Emails = other->Emails;
-}
-
-void TAlertActRunApp::Execute(const IReminderAwareItemPtr& item) {
-    TAlertAction::Execute(item);
-    if (!Enabled)
-        return;
+void TAlertActRunApp::Act(const IReminderAwareItemPtr& item) {
     if (!RunAlertProgram(AppPath))
         ShowAlertError(Format("Reminder error in task \"%s\". Can not run application: \"%s\"",
                               item->GetCaption().c_str(), AppPath.c_str()));
 }
 
-void TAlertActRunApp::SaveToStream(TStream& stream) const {
-    TAlertAction::SaveToStream(stream);
-    WriteStreamString(stream, AppPath);
-}
-
-void TAlertActRunApp::LoadFromStream(TStream& stream) {
-    TAlertAction::LoadFromStream(stream);
-    AppPath = ReadStreamString(stream);
-}
-
-IXMLNode TAlertActRunApp::SaveToXML(IXMLNode parent) const {
-    IXMLNode node = TAlertAction::SaveToXML(parent);
-    if (node)
-        node.SetAttribute("AppPath", AppPath);
-    return node;
-}
-
-void TAlertActRunApp::LoadFromXML(IXMLNode node) {
-    TAlertAction::LoadFromXML(node);
-    AppPath = Trim(node.Attribute("AppPath"));
-}
-
-void TAlertActRunApp::Assign(const TAlertAction& source) {
-    TAlertAction::Assign(source);
-    if (auto* other = dynamic_cast<const TAlertActRunApp*>(&source))
-        AppPath = other->AppPath;
-}
-
-void TAlertActShowModalDialog::Execute(const IReminderAwareItemPtr& item) {
-    TAlertAction::Execute(item);
-    if (!Enabled)
-        return;
+void TAlertActShowModalDialog::Act(const IReminderAwareItemPtr& item) {
     if (auto dialogs = AlertDialogs())
         dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
 }
 
-void TAlertActPlaySound::Execute(const IReminderAwareItemPtr& item) {
-    TAlertAction::Execute(item);
-    if (!Enabled)
-        return;
+void TAlertActPlaySound::Act(const IReminderAwareItemPtr&) {
     if (auto window = RemindersWindow())
         window->PlayReminderSound(FullSoundPath());
-}
-
-void TAlertActPlaySound::SaveToStream(TStream& stream) const {
-    TAlertAction::SaveToStream(stream);
-    WriteStreamString(stream, audioFile_);
-}
-
-void TAlertActPlaySound::LoadFromStream(TStream& stream) {
-    TAlertAction::LoadFromStream(stream);
-    audioFile_ = ReadStreamString(stream);
-}
-
-IXMLNode TAlertActPlaySound::SaveToXML(IXMLNode parent) const {
-    IXMLNode node = TAlertAction::SaveToXML(parent);
-    if (node && !audioFile_.empty())
-        node.SetAttribute("AudioFile", audioFile_);
-    return node;
-}
-
-void TAlertActPlaySound::LoadFromXML(IXMLNode node) {
-    TAlertAction::LoadFromXML(node);
-    audioFile_ = Trim(node.Attribute("AudioFile"));
-}
-
-void TAlertActPlaySound::Assign(const TAlertAction& source) {
-    TAlertAction::Assign(source);
-    if (auto* other = dynamic_cast<const TAlertActPlaySound*>(&source))
-        audioFile_ = other->audioFile_;
 }
 
 std::string TAlertActPlaySound::GetAudioFile() const {

@@ -24,26 +24,46 @@ public:
     TAlertAction& operator=(const TAlertAction&) = delete;
 
     virtual TAlertKind ActionKind() const = 0;
-    // Acts on item when Enabled (the base does nothing). Failures raise; the caller
+    // Acts on item when Enabled (Act); otherwise nothing. Failures raise; the caller
     // (TQueuedAlertAction::Run) shows them.
-    virtual void Execute(const IReminderAwareItemPtr& item);
+    void Execute(const IReminderAwareItemPtr& item) {
+        if (Enabled)
+            Act(item);
+    }
     // The display text ("Reminders window", "Send e-mail to: a@b", ...).
     virtual std::string GetDescription() const { return {}; }
 
     // Enabled as one byte; kinds with a text field then write it as int32 length + bytes.
     // Reading raises EReadError on a short stream or a length beyond its end.
-    virtual void SaveToStream(TStream& stream) const;
-    virtual void LoadFromStream(TStream& stream);
-    // Only when enabled: appends <Alert AlertType="kind" ...> to parent and returns it;
-    // otherwise writes nothing and returns a null node.
-    virtual IXMLNode SaveToXML(IXMLNode parent) const;
-    // The element enables the action; text fields take their trimmed attribute ("" when
+    void SaveToStream(TStream& stream) const;
+    void LoadFromStream(TStream& stream);
+    // Only when enabled: appends <Alert AlertType="kind" ...> to parent, with the text field's
+    // attribute, and returns it; otherwise writes nothing and returns a null node.
+    IXMLNode SaveToXML(IXMLNode parent) const;
+    // The element enables the action; a text field takes its trimmed attribute ("" when
     // absent).
-    virtual void LoadFromXML(IXMLNode node);
+    void LoadFromXML(IXMLNode node);
     // Copies Enabled, and the text field from an action of the same kind.
-    virtual void Assign(const TAlertAction& source);
+    void Assign(const TAlertAction& source);
 
     bool Enabled = false;
+
+protected:
+    // What the enabled action does (the base: nothing).
+    virtual void Act(const IReminderAwareItemPtr& /*item*/) {}
+
+    // The text field of the kinds that have one: the stored text, its XML attribute, and
+    // whether an empty text still writes the attribute.
+    struct TTextField {
+        const std::string* Value = nullptr;
+        const char* Attribute = nullptr;
+        bool WriteEmpty = true;
+    };
+    virtual TTextField TextField() const { return {}; }
+
+private:
+    // The text field to read into (null for kinds without one).
+    std::string* MutableText() { return const_cast<std::string*>(TextField().Value); }
 };
 
 // Kind 0, enabled from construction: shows the reminders window and lists the entry there.
@@ -52,8 +72,10 @@ public:
     TAlertActActivateReminderWnd() { Enabled = true; }
     static constexpr TAlertKind Kind = akActivateReminderWnd;
     TAlertKind ActionKind() const override { return Kind; }
-    void Execute(const IReminderAwareItemPtr& item) override;
     std::string GetDescription() const override { return "Reminders window"; }
+
+protected:
+    void Act(const IReminderAwareItemPtr& item) override;
 };
 
 // Kind 1: queues a desktop alert with the caption; clicking it opens the reminder.
@@ -61,8 +83,10 @@ class TAlertActShowAlertWnd : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akShowAlertWnd;
     TAlertKind ActionKind() const override { return Kind; }
-    void Execute(const IReminderAwareItemPtr& item) override;
     std::string GetDescription() const override { return "Desktop alert"; }
+
+protected:
+    void Act(const IReminderAwareItemPtr& item) override;
 };
 
 // Kind 2: sends the caption as subject and the notes as body to Emails (SendAlertMail with
@@ -71,15 +95,13 @@ class TAlertActSendEmail : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akSendEmail;
     TAlertKind ActionKind() const override { return Kind; }
-    void Execute(const IReminderAwareItemPtr& item) override;
     std::string GetDescription() const override { return "Send e-mail to: " + Emails; }
-    void SaveToStream(TStream& stream) const override;
-    void LoadFromStream(TStream& stream) override;
-    IXMLNode SaveToXML(IXMLNode parent) const override;
-    void LoadFromXML(IXMLNode node) override;
-    void Assign(const TAlertAction& source) override;
 
     std::string Emails;
+
+protected:
+    void Act(const IReminderAwareItemPtr& item) override;
+    TTextField TextField() const override { return {&Emails, "Emails"}; }
 };
 
 // Kind 3: starts AppPath as a command line (RunAlertProgram). When it cannot be started an
@@ -88,15 +110,13 @@ class TAlertActRunApp : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akRunApp;
     TAlertKind ActionKind() const override { return Kind; }
-    void Execute(const IReminderAwareItemPtr& item) override;
     std::string GetDescription() const override { return "Run application: " + AppPath; }
-    void SaveToStream(TStream& stream) const override;
-    void LoadFromStream(TStream& stream) override;
-    IXMLNode SaveToXML(IXMLNode parent) const override;
-    void LoadFromXML(IXMLNode node) override;
-    void Assign(const TAlertAction& source) override;
 
     std::string AppPath;
+
+protected:
+    void Act(const IReminderAwareItemPtr& item) override;
+    TTextField TextField() const override { return {&AppPath, "AppPath"}; }
 };
 
 // Kind 4: a modal message box with the caption in double quotes.
@@ -104,8 +124,10 @@ class TAlertActShowModalDialog : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akShowModalDialog;
     TAlertKind ActionKind() const override { return Kind; }
-    void Execute(const IReminderAwareItemPtr& item) override;
     std::string GetDescription() const override { return "Modal dialog"; }
+
+protected:
+    void Act(const IReminderAwareItemPtr& item) override;
 };
 
 // Kind 5: plays the sound file through the reminders window.
@@ -115,13 +137,7 @@ class TAlertActPlaySound : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akPlaySound;
     TAlertKind ActionKind() const override { return Kind; }
-    void Execute(const IReminderAwareItemPtr& item) override;
     std::string GetDescription() const override { return "Play sound"; }
-    void SaveToStream(TStream& stream) const override;
-    void LoadFromStream(TStream& stream) override;
-    IXMLNode SaveToXML(IXMLNode parent) const override;
-    void LoadFromXML(IXMLNode node) override;
-    void Assign(const TAlertAction& source) override;
 
     // The stored name, or the default sound when it is empty.
     std::string GetAudioFile() const;
@@ -133,6 +149,10 @@ public:
     void SetStoredAudioFile(std::string value) { audioFile_ = std::move(value); }
     // The existing file to play: ResolveSoundFile(GetAudioFile()).
     std::string FullSoundPath() const;
+
+protected:
+    void Act(const IReminderAwareItemPtr& item) override;
+    TTextField TextField() const override { return {&audioFile_, "AudioFile", false}; }
 
 private:
     std::string audioFile_;

@@ -28,7 +28,7 @@ void WriteDataFilePayload(const TTockwellDB& db, TStream& payload);
 // Writes db as a binary data file, no password, version 1, safely: written to fileName +
 // ".~TockwellTmp~" and swapped in, the previous file kept as fileName + ".bak"
 // (SafeWriteFile). The folder must exist. On failure (EFCreateError, EWriteError, the safe
-// replace's messages, ERegistryException) fileName is unchanged.
+// replace's messages) fileName is unchanged.
 void SaveBinaryDataFile(const TTockwellDB& db, const std::string& fileName);
 // Reads the binary file into db with no password; raises as TTockwellDB::LoadFromStream and
 // EFOpenError when the file cannot be opened.

@@ -33,34 +33,18 @@ void TReminderManager::HookWindow() {
     auto window = RemindersWindow();
     if (!window)
         return;
-    const std::weak_ptr<TReminderManager*> weak = self_;
-    window->SetOnOpenReminder([weak](const IReminderAwareItemPtr& item) {
-        if (auto self = weak.lock())
-            (*self)->DoEditReminder(item);
-    });
-    window->SetOnReminderDismissed([weak](const IReminderAwareItemPtr& item) {
-        if (auto self = weak.lock())
-            (*self)->DoReminderDismissed(item);
-    });
-    window->SetOnReminderSnoozed([weak](const IReminderAwareItemPtr& item) {
-        if (auto self = weak.lock())
-            (*self)->DoReminderSnoozed(item);
-    });
-}
-
-void TReminderManager::DoEditReminder(const IReminderAwareItemPtr& item) {
-    if (OnEditReminder)
-        OnEditReminder(item);
-}
-
-void TReminderManager::DoReminderDismissed(const IReminderAwareItemPtr& item) {
-    if (OnReminderDismissed)
-        OnReminderDismissed(item);
-}
-
-void TReminderManager::DoReminderSnoozed(const IReminderAwareItemPtr& item) {
-    if (OnReminderSnoozed)
-        OnReminderSnoozed(item);
+    // Each window event raises the manager's matching event while the manager exists.
+    auto forward = [weak = std::weak_ptr<TReminderManager*>(self_)](
+                       TReminderItemEvent TReminderManager::*event) {
+        return [weak, event](const IReminderAwareItemPtr& item) {
+            if (auto self = weak.lock())
+                if (const TReminderItemEvent& handler = (*self)->*event)
+                    handler(item);
+        };
+    };
+    window->SetOnOpenReminder(forward(&TReminderManager::OnEditReminder));
+    window->SetOnReminderDismissed(forward(&TReminderManager::OnReminderDismissed));
+    window->SetOnReminderSnoozed(forward(&TReminderManager::OnReminderSnoozed));
 }
 
 // ---- Passes -------------------------------------------------------------------------------

@@ -79,9 +79,6 @@ public:
     TReminderItemEvent OnReminderSnoozed;   // snoozed in the reminders window
 
 private:
-    void DoEditReminder(const IReminderAwareItemPtr& item);
-    void DoReminderDismissed(const IReminderAwareItemPtr& item);
-    void DoReminderSnoozed(const IReminderAwareItemPtr& item);
     void HookWindow();
 
     std::vector<IReminderAwareItemPtr> items_;

@@ -4,27 +4,13 @@
 #include <cmath>
 #include <utility>
 
+#include "core/texthelpers.h"
 #include "platform/datetimeformat.h"
 #include "platform/sysutils.h"
 
 namespace {
 
-// The first count code points of UTF-8 text.
-std::string Utf8Prefix(const std::string& text, size_t count) {
-    size_t pos = 0;
-    size_t seen = 0;
-    while (pos < text.size()) {
-        if ((static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80) {
-            if (seen == count)
-                break;
-            ++seen;
-        }
-        ++pos;
-    }
-    return text.substr(0, pos);
-}
-
-constexpr size_t HintCaptionLength = 30;
+constexpr int HintCaptionLength = 30;
 constexpr const char* HintLineBreak = "\n\r";
 
 } // namespace
@@ -180,12 +166,10 @@ bool TTockwellDB::GetDayHint(TDateTime date, std::string& hint, int maxLines) {
     for (const TTockwellItemPtr& item : DayItems) {
         if (lines >= maxLines)
             break;
-        std::string caption = item->Caption;
-        if (Utf8Length(caption) > HintCaptionLength)
-            caption = Utf8Prefix(caption, HintCaptionLength) + "...";
         if (lines > 0)
             hint += HintLineBreak;
-        hint += FormatDateTime("t", item->NextAlertDateTime()) + " - " + caption;
+        hint += FormatDateTime("t", item->NextAlertDateTime()) + " - " +
+                TruncateWithEllipsis(item->Caption, HintCaptionLength);
         ++lines;
     }
     if (DayItems.Count() > maxLines) {

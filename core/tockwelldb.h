@@ -103,8 +103,8 @@ public:
 
     // ---- XML data file (xmldatafile.cpp) ------------------------------------------------
     // Appends "DefaultAlertSettings", "HolidaysWorkdays", "CustomColors", "Reminders" and
-    // "DBSettings" to root, then stores RunMinimized in the settings store
-    // (ERegistryException when it cannot be written).
+    // "DBSettings" to root, then stores RunMinimized in the settings store when it can
+    // (TrySaveRunMinimized: a store that cannot be written does not fail the save).
     void SaveToXML(IXMLNode root) const;
     // Reads a document written by SaveToXML. A root not named "Tockwell-xml" (letter case
     // ignored) raises ExXMLFormatError "Invalid Tockwell XML format." and changes nothing.
@@ -118,7 +118,8 @@ public:
 
     // ---- Binary data file (core/binarydatafile.h) ---------------------------------------
     // Writes the binary form at stream's position, zipped with password (empty: none) and
-    // headed by version; then stores RunMinimized in the registry.
+    // headed by version; then stores RunMinimized in the settings store when it can
+    // (TrySaveRunMinimized).
     void SaveToStream(TStream& stream, const std::string& password, int32_t version) const;
     // Reads the binary form from stream's position. The entries are appended to the list;
     // the default alert settings, both day lists and the colours are replaced (a payload

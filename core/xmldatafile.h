@@ -20,7 +20,7 @@ void BuildXMLDataFile(const TTockwellDB& db, TXMLDocument& doc);
 // Writes db as an XML data file under fileName safely: the document is built, written to
 // fileName + ".~TockwellTmp~" and swapped in, the previous file kept as fileName + ".bak"
 // (SafeWriteFile). The folder must exist. On failure (Exception family: EFCreateError,
-// EWriteError, the safe replace's messages, ERegistryException) fileName is unchanged.
+// EWriteError, the safe replace's messages) fileName is unchanged.
 void SaveXMLDataFile(const TTockwellDB& db, const std::string& fileName);
 
 // Reads the XML data file fileName into db (TTockwellDB::LoadFromXML). A file that cannot

@@ -293,7 +293,7 @@ TEST_F(XmlDataFile, AnUnwritableSettingsStoreDoesNotKeepTheDataFileFromBeingSave
     db.AddNew("Kept", 0);
     db.DBSettings.RunMinimized = true;
 
-    const std::string xml = dir.File("data.tock"), binary = dir.File("data.bin");
+    const std::string xml = dir.File("data.tock");
     SaveXMLDataFile(db, xml);
     TMemoryStream stream;
     db.SaveToStream(stream, "", 1);
@@ -302,4 +302,9 @@ TEST_F(XmlDataFile, AnUnwritableSettingsStoreDoesNotKeepTheDataFileFromBeingSave
     LoadXMLDataFile(reread, xml);
     ASSERT_EQ(reread.Count(), 1);
     EXPECT_GT(stream.Size(), 16);
+    stream.SetPosition(0);
+    TTockwellDB fromStream;
+    fromStream.LoadFromStream(stream, "");
+    ASSERT_EQ(fromStream.Count(), 1);
+    EXPECT_EQ(fromStream.GetItem(0)->Caption, "Kept");
 }
