@@ -438,13 +438,9 @@ void TSpeedButtonEnh::PaintDropDownStrip(QPainter& p, const QRect& strip) {
     if (state_ == bsDisabled)
         return;
     // A downward triangle, one pixel lower and to the right while dropped down.
-    int w = strip.width() >= 12 ? 7 : 5;
-    int h = (w + 1) / 2;
-    int x = strip.left() + (strip.width() - w) / 2 + (droppedDown_ ? 1 : 0);
-    int y = strip.top() + (strip.height() - h) / 2 + (droppedDown_ ? 1 : 0);
-    QColor c = ColorToQColor(dropDownArrowColor_, Qt::black);
-    for (int i = 0; i < h; ++i)
-        p.fillRect(x + i, y + i, w - 2 * i, 1, c);
+    int shift = droppedDown_ ? 1 : 0;
+    DrawDownArrow(p, strip.translated(shift, shift), ColorToQColor(dropDownArrowColor_, Qt::black),
+                  strip.width() >= 12 ? 7 : 5);
 }
 
 void TSpeedButtonEnh::paintEvent(QPaintEvent*) {
