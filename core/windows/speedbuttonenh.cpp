@@ -349,14 +349,14 @@ QImage TSpeedButtonEnh::StateImage(TButtonState state) const {
 
 void TSpeedButtonEnh::DrawGlyphAndCaption(QPainter& p, const QRect& client, QPoint offset) {
     QImage image = StateImage(state_);
-    QSize glyphSize = image.isNull() ? QSize(0, 0) : image.size();
+    QSize glyphSize = image.size(); // 0 x 0 without a glyph
     QString caption = QString::fromStdString(caption_);
-    QRect textBounds(0, 0, client.width(), 0);
-    if (!caption.isEmpty())
+    QSize textSize(0, 0);
+    if (!caption.isEmpty()) {
+        QRect textBounds(0, 0, client.width(), 0);
         DrawText(p, caption, textBounds, DT_CALCRECT | DT_SINGLELINE);
-    else
-        textBounds = QRect();
-    QSize textSize = caption.isEmpty() ? QSize(0, 0) : textBounds.size();
+        textSize = textBounds.size();
+    }
 
     // Glyph and caption side by side (or stacked), centred across the other direction.
     bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
