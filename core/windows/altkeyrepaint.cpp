@@ -10,13 +10,9 @@
 
 namespace {
 
-// Only Windows 6 and later with visual styles need the repaint; this system never does.
-bool ComputeIsVistaWithThemes() {
-    return false;
-}
-
 bool& VistaFlag() {
-    static bool flag = ComputeIsVistaWithThemes();
+    // Only Windows 6 and later with visual styles need the repaint; this system never does.
+    static bool flag = false;
     return flag;
 }
 
@@ -62,8 +58,7 @@ bool HandleRepaintControlsMessage(QEvent* e) {
 }
 
 void RepaintFormControls(QWidget* form) {
-    if (form)
-        RepaintButtons(form);
+    RepaintButtons(form); // nothing for null
 }
 
 void RepaintButtons(QWidget* control) {

@@ -139,9 +139,6 @@ TfrmRemindersWnd::~TfrmRemindersWnd() {
 }
 
 void TfrmRemindersWnd::FormCreate() {
-    OnOpenReminder = nullptr;
-    OnReminderDismissed = nullptr;
-    OnReminderSnoozed = nullptr;
     cbSnoozeTime->setEditText("10 minutes");
     Options = std::make_unique<TReminderOptions>(ReminderOptionsKey);
     lvRemindersChange();
@@ -401,19 +398,22 @@ void TfrmRemindersWnd::OpenReminder(const IReminderAwareItemPtr& item) {
         OnOpenReminder(item);
 }
 
-void TfrmRemindersWnd::btnDismissClick() {
-    const IReminderAwareItemPtr item = GetSelectedReminder();
-    if (!item)
-        return;
-    if (item->IsRemoved()) { // deleted meanwhile: only its row goes
-        DeleteRow(FindReminderRow(item));
-        return;
-    }
-    item->GetReminder().Dismiss();
-    // The dismissal may have changed the rows (its handlers run first); find the row again.
+void TfrmRemindersWnd::SettleReminder(const IReminderAwareItemPtr& item,
+                                      const std::function<void(TReminderItem&)>& change,
+                                      const TReminderItemEvent& done) {
+    const bool removed = item->IsRemoved(); // deleted meanwhile: only its row goes
+    if (!removed)
+        change(item->GetReminder());
+    // The change may have changed the rows (its handlers run first); find the row again.
     DeleteRow(FindReminderRow(item));
-    if (OnReminderDismissed)
-        OnReminderDismissed(item);
+    if (!removed && done)
+        done(item);
+}
+
+void TfrmRemindersWnd::btnDismissClick() {
+    if (const IReminderAwareItemPtr item = GetSelectedReminder())
+        SettleReminder(
+            item, [](TReminderItem& r) { r.Dismiss(); }, OnReminderDismissed);
 }
 
 void TfrmRemindersWnd::btnSnoozeClick() {
@@ -423,14 +423,8 @@ void TfrmRemindersWnd::btnSnoozeClick() {
     const TDateTime delay = ParseDuration(cbSnoozeTime->currentText().toStdString(), false);
     if (delay == 0)
         throw Exception("Invalide snooze time");
-    if (item->IsRemoved()) {
-        DeleteRow(FindReminderRow(item));
-        return;
-    }
-    item->GetReminder().Snooze(delay);
-    DeleteRow(FindReminderRow(item));
-    if (OnReminderSnoozed)
-        OnReminderSnoozed(item);
+    SettleReminder(
+        item, [delay](TReminderItem& r) { r.Snooze(delay); }, OnReminderSnoozed);
 }
 
 void TfrmRemindersWnd::cbSnoozeTimeExit() {

@@ -23,6 +23,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ISoundPlayer;
+class TReminderItem;
 
 inline constexpr const char* ReminderOptionsKey =
     "Software\\Fernhollow\\Tockwell\\Settings\\Reminder";
@@ -154,6 +155,11 @@ private:
     void FormCreate();
     QTreeWidgetItem* Row(int index) const;
     void SelectRow(int index);
+    // The user's answer to item's reminder: change runs on it (unless the entry was deleted
+    // meanwhile), its row goes, and done is raised when change ran.
+    void SettleReminder(const IReminderAwareItemPtr& item,
+                        const std::function<void(TReminderItem&)>& change,
+                        const TReminderItemEvent& done);
 
     TKeyPreview keyPreview_;
 

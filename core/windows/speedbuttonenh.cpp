@@ -349,14 +349,14 @@ QImage TSpeedButtonEnh::StateImage(TButtonState state) const {
 
 void TSpeedButtonEnh::DrawGlyphAndCaption(QPainter& p, const QRect& client, QPoint offset) {
     QImage image = StateImage(state_);
-    QSize glyphSize = image.isNull() ? QSize(0, 0) : image.size();
+    QSize glyphSize = image.size(); // 0 x 0 without a glyph
     QString caption = QString::fromStdString(caption_);
-    QRect textBounds(0, 0, client.width(), 0);
-    if (!caption.isEmpty())
+    QSize textSize(0, 0);
+    if (!caption.isEmpty()) {
+        QRect textBounds(0, 0, client.width(), 0);
         DrawText(p, caption, textBounds, DT_CALCRECT | DT_SINGLELINE);
-    else
-        textBounds = QRect();
-    QSize textSize = caption.isEmpty() ? QSize(0, 0) : textBounds.size();
+        textSize = textBounds.size();
+    }
 
     // Glyph and caption side by side (or stacked), centred across the other direction.
     bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
@@ -438,13 +438,9 @@ void TSpeedButtonEnh::PaintDropDownStrip(QPainter& p, const QRect& strip) {
     if (state_ == bsDisabled)
         return;
     // A downward triangle, one pixel lower and to the right while dropped down.
-    int w = strip.width() >= 12 ? 7 : 5;
-    int h = (w + 1) / 2;
-    int x = strip.left() + (strip.width() - w) / 2 + (droppedDown_ ? 1 : 0);
-    int y = strip.top() + (strip.height() - h) / 2 + (droppedDown_ ? 1 : 0);
-    QColor c = ColorToQColor(dropDownArrowColor_, Qt::black);
-    for (int i = 0; i < h; ++i)
-        p.fillRect(x + i, y + i, w - 2 * i, 1, c);
+    int shift = droppedDown_ ? 1 : 0;
+    DrawDownArrow(p, strip.translated(shift, shift), ColorToQColor(dropDownArrowColor_, Qt::black),
+                  strip.width() >= 12 ? 7 : 5);
 }
 
 void TSpeedButtonEnh::paintEvent(QPaintEvent*) {

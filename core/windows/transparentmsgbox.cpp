@@ -61,6 +61,12 @@ QPixmap AlertIcon() {
     return pm;
 }
 
+void SetUnderline(QLabel* label, bool on) {
+    QFont f = label->font();
+    f.setUnderline(on);
+    label->setFont(f);
+}
+
 QPixmap TopBand(int width) {
     QPixmap pm(std::max(width, 1), 6);
     QPainter p(&pm);
@@ -145,16 +151,7 @@ TTransparentMsgBox::~TTransparentMsgBox() {
 }
 
 void TTransparentMsgBox::FormCreate() {
-    FadeInStep = 32;
-    FadeOutStep = 8;
-    MaxAlpha = 240;
-    ShowTicks = 40;
-    State = fsFadeIn;
-    TickCount = 0;
-    Item.reset();
-    Click = nullptr;
-    Busy = 0;
-    HandleTopMosts = true;
+    // The fields start with the values given in the class.
     OnActivate = [this] { OnWndEnter(); };
     OnDeactivate = [this] { OnWndLeave(); };
     PlaceWindow();
@@ -257,17 +254,14 @@ void TTransparentMsgBox::FormClick() {
 }
 
 void TTransparentMsgBox::lbMessageMouseEnter() {
-    if (Click) {
-        QFont f = font();
-        f.setUnderline(true);
-        lbMessage->setFont(f);
-    }
+    if (Click)
+        SetUnderline(lbMessage, true);
     OnWndEnter();
 }
 
 void TTransparentMsgBox::lbMessageMouseLeave() {
     if (Click)
-        lbMessage->setFont(font());
+        SetUnderline(lbMessage, false);
     OnWndLeave();
 }
 
@@ -280,12 +274,10 @@ void TTransparentMsgBox::lbMessageClick() {
     ++holding_;
     if (HandleTopMosts)
         RestoreTopMosts();
-    try {
+    CallGuarded([this] {
         TAlertClickEvent click = Click;
         click(Item);
-    } catch (...) {
-        HandleException(std::current_exception());
-    }
+    });
     if (!self)
         return;
     if (HandleTopMosts)
@@ -304,15 +296,11 @@ void TTransparentMsgBox::lbCloseMouseDown() {
 }
 
 void TTransparentMsgBox::lbCloseMouseEnter() {
-    QFont f = lbClose->font();
-    f.setUnderline(true);
-    lbClose->setFont(f);
+    SetUnderline(lbClose, true);
 }
 
 void TTransparentMsgBox::lbCloseMouseLeave() {
-    QFont f = lbClose->font();
-    f.setUnderline(false);
-    lbClose->setFont(f);
+    SetUnderline(lbClose, false);
 }
 
 void TTransparentMsgBox::pbEffortPaint(QPainter& canvas) {

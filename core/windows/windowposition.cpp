@@ -14,7 +14,7 @@ bool LoadWindowPosition(QWidget* form, const std::string& key, const std::string
     if (!form)
         return false;
     try {
-        TRegistryManager reg(key, HKEY_CURRENT_USER, true, prefix);
+        TRegistryManager reg(key, HKEY_CURRENT_USER, true);
         int values[4];
         const char* names[4] = {"WndPosLeft", "WndPosTop", "WndPosWidth", "WndPosHeight"};
         for (int i = 0; i < 4; ++i) {

@@ -213,10 +213,9 @@ std::vector<uint16_t> TGlobalHotKey::LockVariants() const {
     return variants;
 }
 
-void TGlobalHotKey::Ungrab(uint8_t keyCode, uint16_t modifiers, size_t variants) {
-    std::vector<uint16_t> locks = LockVariants();
-    for (size_t i = 0; i < variants && i < locks.size(); ++i)
-        xcb_ungrab_key(connection_, keyCode, root_, uint16_t(modifiers | locks[i]));
+void TGlobalHotKey::Ungrab(uint8_t keyCode, uint16_t modifiers) {
+    for (uint16_t lock : LockVariants())
+        xcb_ungrab_key(connection_, keyCode, root_, uint16_t(modifiers | lock));
     // A round trip: the key is free on the server when this returns, so another client (or a
     // new registration) asking for it next cannot be refused by a late ungrab.
     std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
@@ -234,9 +233,8 @@ bool TGlobalHotKey::Register(int id, uint16_t modifiers, uint16_t virtualKey) {
         return false;
     // Every variant is asked for with a checked request, so that a key held by another client
     // comes back here as an error (BadAccess) instead of going to the event queue.
-    std::vector<uint16_t> locks = LockVariants();
     std::vector<xcb_void_cookie_t> cookies;
-    for (uint16_t lock : locks)
+    for (uint16_t lock : LockVariants())
         cookies.push_back(xcb_grab_key_checked(connection_, 1, root_,
                                                uint16_t(key->Modifiers | lock), keyCode,
                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
@@ -245,7 +243,7 @@ bool TGlobalHotKey::Register(int id, uint16_t modifiers, uint16_t virtualKey) {
         if (auto error = Reply(xcb_request_check(connection_, cookie)))
             ok = false;
     if (!ok) {
-        Ungrab(keyCode, key->Modifiers, locks.size());
+        Ungrab(keyCode, key->Modifiers);
         return false;
     }
     grabs_.push_back({id, keyCode, key->Modifiers});
@@ -258,7 +256,7 @@ void TGlobalHotKey::Unregister(int id) {
     if (it == grabs_.end())
         return;
     if (connection_)
-        Ungrab(it->KeyCode, it->Modifiers, LockVariants().size());
+        Ungrab(it->KeyCode, it->Modifiers);
     grabs_.erase(it);
 }
 
@@ -293,10 +291,13 @@ bool TGlobalHotKey::nativeEventFilter(const QByteArray& eventType, void* message
 
 namespace {
 
-// The window manager's _NET_ACTIVE_WINDOW; nullopt when the root window does not have it (no
-// window manager that follows EWMH).
-std::optional<uint32_t> NetActiveWindow(xcb_connection_t* c) {
-    const xcb_atom_t active = Atom(c, "_NET_ACTIVE_WINDOW");
+xcb_atom_t NetActiveWindowAtom(xcb_connection_t* c) {
+    return Atom(c, "_NET_ACTIVE_WINDOW");
+}
+
+// The window manager's _NET_ACTIVE_WINDOW (active is its atom); nullopt when the root window
+// does not have it (no window manager that follows EWMH).
+std::optional<uint32_t> NetActiveWindow(xcb_connection_t* c, xcb_atom_t active) {
     if (active == XCB_ATOM_NONE)
         return std::nullopt;
     auto reply = Reply(xcb_get_property_reply(
@@ -314,7 +315,7 @@ uint32_t ActiveDesktopWindow() {
     xcb_connection_t* c = ApplicationConnection();
     if (!c)
         return 0;
-    if (std::optional<uint32_t> window = NetActiveWindow(c))
+    if (std::optional<uint32_t> window = NetActiveWindow(c, NetActiveWindowAtom(c)))
         return *window;
     // Without a window manager: the window that has the keyboard focus.
     auto focus = Reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
@@ -325,7 +326,8 @@ bool ActivateDesktopWindow(uint32_t window) {
     xcb_connection_t* c = ApplicationConnection();
     if (!c || window == 0)
         return false;
-    if (!NetActiveWindow(c)) {
+    const xcb_atom_t active = NetActiveWindowAtom(c);
+    if (!NetActiveWindow(c, active)) {
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
         xcb_flush(c);
         return true;
@@ -334,7 +336,7 @@ bool ActivateDesktopWindow(uint32_t window) {
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = window;
-    message.type = Atom(c, "_NET_ACTIVE_WINDOW");
+    message.type = active;
     message.data.data32[0] = 2; // asked for by the user, through a tool
     message.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(c, 0, RootOf(c),

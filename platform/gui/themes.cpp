@@ -100,11 +100,12 @@ void DrawToolButtonFace(QPainter& p, const QRect& rect, TThemeState state, bool 
     }
 }
 
-void DrawDownArrow(QPainter& p, const QRect& rect, const QColor& color) {
-    int x = rect.left() + (rect.width() - 7) / 2;
-    int y = rect.top() + (rect.height() - 4) / 2;
-    for (int i = 0; i < 4; ++i)
-        p.fillRect(x + i, y + i, 7 - 2 * i, 1, color);
+void DrawDownArrow(QPainter& p, const QRect& rect, const QColor& color, int width) {
+    int height = (width + 1) / 2;
+    int x = rect.left() + (rect.width() - width) / 2;
+    int y = rect.top() + (rect.height() - height) / 2;
+    for (int i = 0; i < height; ++i)
+        p.fillRect(x + i, y + i, width - 2 * i, 1, color);
 }
 
 void DrawComboDropDown(QPainter& p, const QRect& rect, TThemeState state) {

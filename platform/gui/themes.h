@@ -35,8 +35,9 @@ void DrawEditFrame(QPainter& p, const QRect& rect, TThemeState state);
 // A check box (checked: 0 off, 1 on, 2 grey) or radio button centred in rect.
 void DrawCheckBox(QPainter& p, const QRect& rect, int checked, TThemeState state);
 void DrawRadioButton(QPainter& p, const QRect& rect, bool checked, TThemeState state);
-// A small downward arrow (7 x 4 pixels) centred in rect, in colour.
-void DrawDownArrow(QPainter& p, const QRect& rect, const QColor& color);
+// A small downward arrow, width pixels wide and (width + 1) / 2 high (7 x 4 by default),
+// centred in rect, in colour.
+void DrawDownArrow(QPainter& p, const QRect& rect, const QColor& color, int width = 7);
 // The themed background of an information panel (tool-tip face); classic: the info colour
 // with a window-frame border.
 void DrawInfoPanel(QPainter& p, const QRect& rect);

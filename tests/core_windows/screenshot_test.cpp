@@ -15,8 +15,8 @@
 #include "core/windows/reminderswnd.h"
 #include "core/windows/transparentmsgbox.h"
 #include "fakealertwindows.h"
+#include "gui/guitestutil.h"
 #include "platform/gui/qtcolors.h"
-#include "platform/gui/themes.h"
 #include "testutil.h"
 
 namespace {
@@ -25,14 +25,6 @@ void Save(const QImage& img, const char* name) {
     QByteArray dir = qgetenv("TOCKWELL_SHOTS");
     if (!dir.isEmpty())
         img.save(QString::fromUtf8(dir) + "/" + name);
-}
-
-int CountColor(const QImage& img, const QRect& area, auto pred) {
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += pred(QColor(img.pixel(x, y)));
-    return n;
 }
 
 bool Bluish(const QColor& c) {
@@ -44,8 +36,7 @@ bool Bluish(const QColor& c) {
 TEST(Screenshots, DesktopAlertThemedAndClassic) {
     TempRegistry registry;
     for (bool themed : {true, false}) {
-        bool was = ThemesEnabled();
-        SetThemesEnabled(themed);
+        ThemesGuard themes(themed);
         TTranspMsgBoxManager manager;
         manager.AddMessage("Dentist appointment at 10:30 - bring the insurance card and the "
                            "letter from the clinic",
@@ -56,27 +47,25 @@ TEST(Screenshots, DesktopAlertThemedAndClassic) {
         EXPECT_EQ(img.size(), QSize(327, 67));
         // The message is written in blue inside its label, on two lines.
         QRect text = box->lbMessage->geometry();
-        EXPECT_GT(CountColor(img, text, Bluish), 100);
-        EXPECT_GT(CountColor(img, text.adjusted(0, 16, 0, 0), Bluish), 40);
-        EXPECT_EQ(CountColor(img, QRect(1, 48, 34, 17), Bluish), 0); // below the icon
+        EXPECT_GT(CountPixels(img, text, Bluish), 100);
+        EXPECT_GT(CountPixels(img, text.adjusted(0, 16, 0, 0), Bluish), 40);
+        EXPECT_EQ(CountPixels(img, QRect(1, 48, 34, 17), Bluish), 0); // below the icon
         // The close cross and the icon are drawn.
         QRect cross = box->sbClose->geometry();
-        EXPECT_GT(CountColor(img, cross, [](QColor c) { return c == QColor(64, 64, 64); }), 8);
+        EXPECT_GT(CountPixels(img, cross, [](QColor c) { return c == QColor(64, 64, 64); }), 8);
         QRect icon = box->Image1->geometry();
-        EXPECT_GT(CountColor(img, icon, [](QColor c) { return c.blue() > c.red() + 40; }), 10);
+        EXPECT_GT(CountPixels(img, icon, [](QColor c) { return c.blue() > c.red() + 40; }), 10);
         // The top band shades from the caption colour.
         EXPECT_EQ(QColor(img.pixel(1, 3)), ColorToQColor(clActiveCaption));
-        SetThemesEnabled(was);
     }
 }
 
 TEST(Screenshots, SpeedButtons) {
-    bool was = ThemesEnabled();
     QImage sheet(4 * 70, 2 * 30, QImage::Format_RGB32);
     sheet.fill(ColorToQColor(clBtnFace));
     int row = 0;
     for (bool themed : {true, false}) {
-        SetThemesEnabled(themed);
+        ThemesGuard themes(themed);
         QWidget parent;
         parent.resize(280, 30);
         parent.setPalette(SystemPalette());
@@ -101,13 +90,12 @@ TEST(Screenshots, SpeedButtons) {
         // Every button shows its caption in dark ink (the disabled one in grey).
         for (int i = 0; i < 4; ++i) {
             QRect face(i * 70 + 10, 8, 50, 14);
-            int ink = CountColor(img, face, [](QColor c) { return c.value() < 140; });
+            int ink = CountPixels(img, face, [](QColor c) { return c.value() < 140; });
             EXPECT_GT(ink, 10) << "button " << i << (themed ? " themed" : " classic");
         }
         ++row;
     }
     Save(sheet, "speedbuttons.png");
-    SetThemesEnabled(was);
 }
 
 TEST(Screenshots, RemindersWindow) {
@@ -147,7 +135,7 @@ TEST(Screenshots, RemindersWindow) {
     // Text is what differs clearly from the background at the area's top-left corner.
     auto ink = [&](QRect area) {
         const QColor bg(img.pixel(area.topLeft()));
-        return CountColor(img, area, [&](QColor c) {
+        return CountPixels(img, area, [&](QColor c) {
             return std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) +
                        std::abs(c.blue() - bg.blue()) >
                    200;

@@ -5,8 +5,8 @@
 
 #include "alerttestutil.h"
 #include "core/windows/speedbuttonenh.h"
+#include "gui/guitestutil.h"
 #include "platform/gui/qtcolors.h"
-#include "platform/gui/themes.h"
 
 namespace {
 
@@ -24,23 +24,6 @@ struct Group {
         }
     }
 };
-
-class ClassicLook {
-public:
-    ClassicLook() : was_(ThemesEnabled()) { SetThemesEnabled(false); }
-    ~ClassicLook() { SetThemesEnabled(was_); }
-
-private:
-    bool was_;
-};
-
-int InkPixels(const QImage& img, QColor background) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += QColor(img.pixel(x, y)) != background;
-    return n;
-}
 
 QImage Render(QWidget* w) {
     QImage img(w->size(), QImage::Format_RGB32);
@@ -173,14 +156,14 @@ TEST(SpeedButton, DropDownStrip) {
 }
 
 TEST(SpeedButton, FlatBorderOnlyWhileHovered) {
-    ClassicLook classic;
+    ThemesGuard classic(false);
     QWidget parent;
     parent.resize(40, 40);
     auto* b = new TSpeedButtonEnh(&parent);
     b->setGeometry(5, 5, 23, 22);
     b->SetFlat(true);
     QImage idle = Render(b);
-    EXPECT_EQ(InkPixels(idle, Qt::white), 0); // no glyph, no caption, no border
+    EXPECT_EQ(CountInk(idle, Qt::white), 0); // no glyph, no caption, no border
     QEnterEvent enter(QPointF(5, 5), QPointF(10, 10), QPointF(10, 10));
     QApplication::sendEvent(b, &enter);
     EXPECT_TRUE(b->MouseInControl());
@@ -197,7 +180,7 @@ TEST(SpeedButton, FlatBorderOnlyWhileHovered) {
 }
 
 TEST(SpeedButton, GlyphStates) {
-    ClassicLook classic;
+    ThemesGuard classic(false);
     // A strip of two 8 x 8 images on a magenta background: red (up) and green (disabled).
     QImage strip(16, 8, QImage::Format_RGB32);
     strip.fill(QColor(255, 0, 255));
@@ -211,24 +194,17 @@ TEST(SpeedButton, GlyphStates) {
     b.SetTransparent(false);
     b.SetGlyph(strip);
     b.SetNumGlyphs(2);
-    auto count = [](const QImage& img, QColor c) {
-        int n = 0;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x)
-                n += QColor(img.pixel(x, y)) == c;
-        return n;
-    };
     QImage up = Render(&b);
-    EXPECT_EQ(count(up, Qt::red), 16);
-    EXPECT_EQ(count(up, QColor(255, 0, 255)), 0); // the transparent colour is left out
+    EXPECT_EQ(CountColor(up, Qt::red), 16);
+    EXPECT_EQ(CountColor(up, QColor(255, 0, 255)), 0); // the transparent colour is left out
     b.setEnabled(false);
     QImage disabled = Render(&b);
-    EXPECT_EQ(count(disabled, Qt::red), 0);
-    EXPECT_EQ(count(disabled, Qt::green), 16);
+    EXPECT_EQ(CountColor(disabled, Qt::red), 0);
+    EXPECT_EQ(CountColor(disabled, Qt::green), 16);
     // One image only: the disabled look is made from it (no red left).
     b.SetNumGlyphs(1);
     b.SetGlyph(strip.copy(0, 0, 8, 8));
-    EXPECT_EQ(count(Render(&b), Qt::red), 0);
+    EXPECT_EQ(CountColor(Render(&b), Qt::red), 0);
     b.setEnabled(true);
     // Pressed: the glyph moves one pixel right and down.
     QImage before = Render(&b);

@@ -2,6 +2,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include "gui/guitestutil.h"
 #include "platform/gui/canvas.h"
 #include "platform/gui/qtcolors.h"
 
@@ -15,15 +16,6 @@ QImage Blank(int w, int h, QColor c = Qt::magenta) {
 
 QColor At(const QImage& img, int x, int y) {
     return QColor(img.pixel(x, y));
-}
-
-int CountInk(const QImage& img, QColor background) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (At(img, x, y) != background)
-                ++n;
-    return n;
 }
 
 } // namespace

@@ -3,19 +3,11 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "gui/guitestutil.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 
 namespace {
-
-class ThemesGuard {
-public:
-    explicit ThemesGuard(bool on) : was_(ThemesEnabled()) { SetThemesEnabled(on); }
-    ~ThemesGuard() { SetThemesEnabled(was_); }
-
-private:
-    bool was_;
-};
 
 QImage Render(bool themed, const std::function<void(QPainter&, const QRect&)>& draw) {
     ThemesGuard g(themed);
@@ -27,12 +19,7 @@ QImage Render(bool themed, const std::function<void(QPainter&, const QRect&)>& d
 }
 
 int Changed(const QImage& img) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (QColor(img.pixel(x, y)) != QColor(Qt::magenta))
-                ++n;
-    return n;
+    return CountInk(img, Qt::magenta);
 }
 
 } // namespace

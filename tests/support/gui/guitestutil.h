@@ -1,0 +1,43 @@
+#pragma once
+// Helpers of the window tests: counting the pixels of a rendered image, and switching themed
+// drawing for a scope.
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+#include "platform/gui/themes.h"
+
+// The pixels of area whose colour satisfies pred; without an area, those of the whole image.
+template <class Pred> int CountPixels(const QImage& img, const QRect& area, Pred pred) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += bool(pred(QColor(img.pixel(x, y))));
+    return n;
+}
+template <class Pred> int CountPixels(const QImage& img, Pred pred) {
+    return CountPixels(img, img.rect(), pred);
+}
+
+// The pixels of the image in color.
+inline int CountColor(const QImage& img, const QColor& color) {
+    return CountPixels(img, [&](const QColor& c) { return c == color; });
+}
+
+// The pixels of the image that differ from the background.
+inline int CountInk(const QImage& img, const QColor& background) {
+    return CountPixels(img, [&](const QColor& c) { return c != background; });
+}
+
+// Themed drawing switched on or off for its lifetime.
+class ThemesGuard {
+public:
+    explicit ThemesGuard(bool on) : was_(ThemesEnabled()) { SetThemesEnabled(on); }
+    ~ThemesGuard() { SetThemesEnabled(was_); }
+    ThemesGuard(const ThemesGuard&) = delete;
+    ThemesGuard& operator=(const ThemesGuard&) = delete;
+
+private:
+    bool was_;
+};
