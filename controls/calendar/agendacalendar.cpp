@@ -262,8 +262,8 @@ std::unique_ptr<QMenu> TAgendaCalendar::CreateYearMenu() {
         QAction* a = menu->addAction(QString::number(year));
         a->setData(16 + i);
         TDateTime date = 0;
-        bool valid = TryEncodeDate(
-            year, p.Month, std::min(p.Day, TCalendarModel::DaysInMonth(p.Month, year)), date);
+        bool valid =
+            TryEncodeDate(year, p.Month, std::min(p.Day, DaysInAMonth(year, p.Month)), date);
         a->setEnabled(valid && model_.DateInRange(date));
     }
     return menu;
@@ -280,8 +280,7 @@ void TAgendaCalendar::MenuCommand(int id) {
         int year = id + p.Year - 20;
         if (year < 1 || year > 9999)
             return;
-        model_.MoveTo(
-            EncodeDate(year, p.Month, std::min(p.Day, TCalendarModel::DaysInMonth(p.Month, year))));
+        model_.MoveTo(EncodeDate(year, p.Month, std::min(p.Day, DaysInAMonth(year, p.Month))));
         update();
         DoYearChange(old, model_.SelectedDate());
     }

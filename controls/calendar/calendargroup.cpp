@@ -606,7 +606,7 @@ void TAgendaCalendarGroup::CalendarKeyOutOfMonth(TAgendaCalendar* calendar, int 
         }
         if (year < 1)
             return;
-        int last = TCalendarModel::DaysInMonth(month, year);
+        int last = DaysInAMonth(year, month);
         if (index == 0)
             SetGroupDate(last, month, year);
         else

@@ -67,7 +67,7 @@ void TCalendarModel::ChangeMonth(int Delta) {
     int month = total - year * 12 + 1;
     if (year < 1 || year > 9999)
         return;
-    TDateTime date = EncodeDate(year, month, std::min(p.Day, DaysInMonth(month, year)));
+    TDateTime date = EncodeDate(year, month, std::min(p.Day, DaysInAMonth(year, month)));
     if (!DateInRange(date)) {
         if (MinDate.InUse() && date < MinDate.Date())
             date = MinDate.Date();
@@ -102,19 +102,11 @@ int TCalendarModel::Lead() const {
     return lead < 0 ? lead + 7 : lead;
 }
 
-int TCalendarModel::DaysInMonth(int Month, int Year) {
-    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (Month < 1 || Month > 12)
-        return 0;
-    bool leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
-    return days[Month - 1] + (Month == 2 && leap ? 1 : 0);
-}
-
 TCellDay TCalendarModel::CellDay(int col, int row) const {
     TDateTime first = FirstOfMonth();
     int k = (row - 1) * 7 + col; // 1-based cell index
     int lead = Lead();
-    int dim = DaysInMonth(ShownMonth(), ShownYear());
+    int dim = DaysInAMonth(ShownYear(), ShownMonth());
     TCellDay cell;
     cell.Date = first + (k - lead - 1);
     cell.Month = k <= lead         ? TCellMonth::Previous
@@ -152,7 +144,7 @@ bool TCalendarModel::MonthInRange(TDateTime date) const {
     }
     if (MaxDate.InUse()) {
         TDateParts p = DecodeDate(MaxDate.Date());
-        if (EncodeDate(p.Year, p.Month, DaysInMonth(p.Month, p.Year)) < day)
+        if (EncodeDate(p.Year, p.Month, DaysInAMonth(p.Year, p.Month)) < day)
             return false;
     }
     return true;
@@ -164,7 +156,7 @@ TDateTime TCalendarModel::MonthBoundary(int Delta) const {
     int month = total - year * 12 + 1;
     if (year < 1 || year > 9999)
         return 0;
-    return EncodeDate(year, month, Delta >= 0 ? 1 : DaysInMonth(month, year));
+    return EncodeDate(year, month, Delta >= 0 ? 1 : DaysInAMonth(year, month));
 }
 
 TDateTime TCalendarModel::YearShifted(int Delta) const {
@@ -172,7 +164,7 @@ TDateTime TCalendarModel::YearShifted(int Delta) const {
     int year = p.Year + Delta;
     if (year < 1 || year > 9999)
         return 0;
-    return EncodeDate(year, p.Month, std::min(p.Day, DaysInMonth(p.Month, year)));
+    return EncodeDate(year, p.Month, std::min(p.Day, DaysInAMonth(year, p.Month)));
 }
 
 bool TCalendarModel::IsSelectable(TDateTime date) const {
@@ -197,7 +189,7 @@ TDateTime TCalendarModel::YearStart(int year, int day, int month) const {
         --year;
     month = std::clamp(month, 1, 12);
     year = std::clamp(year, 1, 9999);
-    return EncodeDate(year, month, std::clamp(day, 1, DaysInMonth(month, year)));
+    return EncodeDate(year, month, std::clamp(day, 1, DaysInAMonth(year, month)));
 }
 
 int TCalendarModel::WeekNumber(int row) const {

@@ -80,7 +80,6 @@ public:
     TDateTime FirstOfMonth() const;
     // Cells of the previous month before day 1 (0..6).
     int Lead() const;
-    static int DaysInMonth(int Month, int Year);
     // The day of cell (col 1..7, row 1..6).
     TCellDay CellDay(int col, int row) const;
     // The cell of date's day (rows below 1 or above 6 for days off the grid).
