@@ -17,11 +17,6 @@ int FloorDiv(int a, int b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
-TDateTime ISOWeekOneMonday(int year) {
-    TDateTime jan4 = EncodeDate(year, 1, 4);
-    return jan4 - (DayOfTheWeek(jan4) - 1);
-}
-
 } // namespace
 
 TCalendarModel::TCalendarModel(ISelDateOwner* owner) : Dates(owner), Events(owner) {
@@ -195,17 +190,12 @@ TDateTime TCalendarModel::YearStart(int year, int day, int month) const {
 int TCalendarModel::WeekNumber(int row) const {
     TDateTime ref = WeekReferenceDay(row);
     int y = ShownYear();
-    TDateTime start, next, prev;
-    if (YearStartAt.ISOWeekNumber() && y > 1 && y < 9999) {
-        start = ISOWeekOneMonday(y);
-        next = ISOWeekOneMonday(y + 1);
-        prev = ISOWeekOneMonday(y - 1);
-    } else {
-        const TYearStartAt& s = YearStartAt;
-        start = YearStart(y, s.StartDay(), s.StartMonth());
-        next = YearStart(y + 1, s.NextYearStartDay(), s.NextYearStartMonth());
-        prev = YearStart(y - 1, s.PrevYearStartDay(), s.PrevYearStartMonth());
-    }
+    if (YearStartAt.ISOWeekNumber() && y > 1 && y < 9999)
+        return WeekOfTheYear(ref);
+    const TYearStartAt& s = YearStartAt;
+    TDateTime start = YearStart(y, s.StartDay(), s.StartMonth());
+    TDateTime next = YearStart(y + 1, s.NextYearStartDay(), s.NextYearStartMonth());
+    TDateTime prev = YearStart(y - 1, s.PrevYearStartDay(), s.PrevYearStartMonth());
     TDateTime from = ref < start ? prev : ref >= next ? next : start;
     return FloorDiv(int(std::lround(ref - from)), 7) + 1;
 }
