@@ -58,12 +58,11 @@ void TCalendarInput::TrackButtons(int x, int y, const TCalendarLayout& l) {
         bool allowed;
         const std::string* hint;
     };
-    auto ok = [&](TDateTime d) { return d != 0 && m.DateInRange(d); };
     Button all[] = {
-        {TBrowseButton::PrevMonth, &HotPrevMonth, ok(m.MonthBoundary(-1)), &look.HintPrevMonth},
-        {TBrowseButton::NextMonth, &HotNextMonth, ok(m.MonthBoundary(1)), &look.HintNextMonth},
-        {TBrowseButton::PrevYear, &HotPrevYear, ok(m.YearShifted(-1)), &look.HintPrevYear},
-        {TBrowseButton::NextYear, &HotNextYear, ok(m.YearShifted(1)), &look.HintNextYear},
+        {TBrowseButton::PrevMonth, &HotPrevMonth, m.CanChangeMonth(-1), &look.HintPrevMonth},
+        {TBrowseButton::NextMonth, &HotNextMonth, m.CanChangeMonth(1), &look.HintNextMonth},
+        {TBrowseButton::PrevYear, &HotPrevYear, m.CanChangeYear(-1), &look.HintPrevYear},
+        {TBrowseButton::NextYear, &HotNextYear, m.CanChangeYear(1), &look.HintNextYear},
     };
     for (Button& b : all) {
         TBrowseZone zone = BrowseZone(b.which, l, buttons);

@@ -12,6 +12,12 @@ int MonthIndex(TDateTime date) {
     return p.Year * 12 + p.Month - 1;
 }
 
+// Whether the month Delta months from date's lies within years 1..9999.
+bool MonthExists(TDateTime date, int64_t Delta) {
+    int64_t total = MonthIndex(date) + Delta;
+    return total >= 12 && total < 10000 * 12;
+}
+
 // Floor division for possibly negative numbers.
 int FloorDiv(int a, int b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
@@ -56,27 +62,20 @@ void TCalendarModel::SetDateParts(int Day, int Month, int Year) {
 }
 
 void TCalendarModel::ChangeMonth(int Delta) {
-    TDateParts p = DecodeDate(displayDate_);
-    int total = p.Year * 12 + (p.Month - 1) + Delta;
-    int year = FloorDiv(total, 12);
-    int month = total - year * 12 + 1;
-    if (year < 1 || year > 9999)
+    if (!MonthExists(displayDate_, Delta))
         return;
-    TDateTime date = EncodeDate(year, month, std::min(p.Day, DaysInAMonth(year, month)));
-    if (!DateInRange(date)) {
-        if (MinDate.InUse() && date < MinDate.Date())
-            date = MinDate.Date();
-        else if (MaxDate.InUse() && date > MaxDate.Date())
-            date = MaxDate.Date();
-    }
+    TDateTime date = IncMonth(displayDate_, Delta);
+    if (MinDate.InUse() && date < MinDate.Date())
+        date = MinDate.Date();
+    else if (MaxDate.InUse() && date > MaxDate.Date())
+        date = MaxDate.Date();
     MoveTo(date);
 }
 
 bool TCalendarModel::ChangeYear(int Delta) {
-    TDateTime date = YearShifted(Delta);
-    if (date == 0 || !DateInRange(date))
+    if (!CanChangeYear(Delta))
         return false;
-    MoveTo(date);
+    MoveTo(*YearShifted(Delta));
     return true;
 }
 
@@ -145,21 +144,27 @@ bool TCalendarModel::MonthInRange(TDateTime date) const {
     return true;
 }
 
-TDateTime TCalendarModel::MonthBoundary(int Delta) const {
-    int total = ShownYear() * 12 + (ShownMonth() - 1) + Delta;
-    int year = FloorDiv(total, 12);
-    int month = total - year * 12 + 1;
-    if (year < 1 || year > 9999)
-        return 0;
-    return EncodeDate(year, month, Delta >= 0 ? 1 : DaysInAMonth(year, month));
+std::optional<TDateTime> TCalendarModel::MonthBoundary(int Delta) const {
+    if (!MonthExists(displayDate_, Delta))
+        return std::nullopt;
+    TDateTime first = IncMonth(FirstOfMonth(), Delta);
+    return Delta >= 0 ? first : first + DaysInAMonth(YearOf(first), MonthOf(first)) - 1;
 }
 
-TDateTime TCalendarModel::YearShifted(int Delta) const {
-    TDateParts p = DecodeDate(displayDate_);
-    int year = p.Year + Delta;
-    if (year < 1 || year > 9999)
-        return 0;
-    return EncodeDate(year, p.Month, std::min(p.Day, DaysInAMonth(year, p.Month)));
+std::optional<TDateTime> TCalendarModel::YearShifted(int Delta) const {
+    if (!MonthExists(displayDate_, int64_t{Delta} * 12))
+        return std::nullopt;
+    return IncYear(displayDate_, Delta);
+}
+
+bool TCalendarModel::CanChangeMonth(int Delta) const {
+    std::optional<TDateTime> date = MonthBoundary(Delta);
+    return date && DateInRange(*date);
+}
+
+bool TCalendarModel::CanChangeYear(int Delta) const {
+    std::optional<TDateTime> date = YearShifted(Delta);
+    return date && DateInRange(*date);
 }
 
 bool TCalendarModel::IsSelectable(TDateTime date) const {

@@ -164,14 +164,13 @@ void TCalendarPainter::PaintBrowseButtons() {
     const TCalGlyphs& g = cal_.Glyphs();
     const TCalendarBrowsers& b = cal_.Browsers();
     int bw = cal_.BorderWidth(), wcw = l_.WeekColWidth, w = cal_.width();
-    auto allowed = [&](TDateTime d) { return d != 0 && m.DateInRange(d); };
     auto color = [&](bool hot, bool ok) {
         return !ok ? look.InActiveColor : hot ? look.SelectColor : look.CaptionTextColor;
     };
     bool pm = !g.PrevMonth().isNull(), py = !g.PrevYear().isNull();
     bool nm = !g.NextMonth().isNull(), ny = !g.NextYear().isNull();
     if (b.PrevMonth()) {
-        TColor c = color(in.HotPrevMonth, allowed(m.MonthBoundary(-1)));
+        TColor c = color(in.HotPrevMonth, m.CanChangeMonth(-1));
         int x0 = wcw + (b.PrevYear() && !pm ? 20 : 0);
         if (!pm) {
             if (!py || !b.PrevYear()) {
@@ -187,7 +186,7 @@ void TCalendarPainter::PaintBrowseButtons() {
         }
     }
     if (b.NextMonth()) {
-        TColor c = color(in.HotNextMonth, allowed(m.MonthBoundary(1)));
+        TColor c = color(in.HotNextMonth, m.CanChangeMonth(1));
         int o = b.NextYear() ? 25 : 5;
         if (!nm) {
             if (!ny || !b.NextYear()) {
@@ -203,7 +202,7 @@ void TCalendarPainter::PaintBrowseButtons() {
         }
     }
     if (b.PrevYear()) {
-        TColor c = color(in.HotPrevYear, allowed(m.YearShifted(-1)));
+        TColor c = color(in.HotPrevYear, m.CanChangeYear(-1));
         if (!py) {
             for (int d : {0, 5})
                 Triangle({wcw + d + 10, bw + 3}, {wcw + d + 5, bw + 8}, {wcw + d + 10, bw + 13}, c);
@@ -212,7 +211,7 @@ void TCalendarPainter::PaintBrowseButtons() {
         }
     }
     if (b.NextYear()) {
-        TColor c = color(in.HotNextYear, allowed(m.YearShifted(1)));
+        TColor c = color(in.HotNextYear, m.CanChangeYear(1));
         if (!ny) {
             for (int d : {0, 5})
                 Triangle({w - d - 10, bw + 3}, {w - d - 10, bw + 13}, {w - d - 5, bw + 8}, c);

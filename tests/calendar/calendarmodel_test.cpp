@@ -106,7 +106,13 @@ TEST(CalendarModel, MonthAndYearSteps) {
     EXPECT_EQ(lim.DisplayDate(), D(2024, 4, 25));
     EXPECT_EQ(lim.MonthBoundary(-1), D(2024, 3, 31));
     EXPECT_EQ(lim.MonthBoundary(1), D(2024, 5, 1));
-    EXPECT_FALSE(lim.DateInRange(lim.MonthBoundary(-1)));
+    EXPECT_FALSE(lim.CanChangeMonth(-1));
+    EXPECT_TRUE(lim.CanChangeMonth(1));
+    EXPECT_FALSE(lim.CanChangeYear(-1));
+    // The year before 1900-12-30 is day 0 of the date scale, a day like any other.
+    Model early(D(1900, 12, 30));
+    EXPECT_TRUE(early.ChangeYear(-1));
+    EXPECT_EQ(early.DisplayDate(), D(1899, 12, 30));
 }
 
 TEST(CalendarModel, LimitsAndSelectableDays) {
