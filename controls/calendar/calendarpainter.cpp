@@ -258,11 +258,11 @@ void TCalendarPainter::PaintHeader(int textHeight) {
         p_.fillRect(cw, lineY, 1, h - 2 - lineY, TextQ(look.LineColor));
         if (look.Line3D)
             p_.fillRect(cw + 1, lineY, 1, h - 2 - lineY, Qt::white);
-        PaintWeekNumbers(lineY);
+        PaintWeekNumbers();
     }
 }
 
-void TCalendarPainter::PaintWeekNumbers(int) {
+void TCalendarPainter::PaintWeekNumbers() {
     const TCalendarAppearance& look = cal_.Appearance();
     int cw = l_.CellWidth, ch = l_.CellHeight;
     Text(QString::fromStdString(look.WeekName),
@@ -334,10 +334,9 @@ void TCalendarPainter::PaintCell(int col, int row) {
     const TCalendarAppearance& look = cal_.Appearance();
     const TCalendarInput& in = cal_.Input();
     TCellDay cell = m.CellDay(col, row);
-    if ((cell.Month == TCellMonth::Previous && !m.ShowDaysBefore) ||
-        (cell.Month == TCellMonth::Next && !m.ShowDaysAfter))
-        return;
     TDateTime day = cell.Date;
+    if (!m.IsSelectable(day))
+        return;
     QRect rect = l_.CellRect(col, row);
     bool inMonth = cell.Month == TCellMonth::Shown;
     bool selected = cal_.ShowSelection() && m.Dates.Contains(day);
@@ -384,21 +383,14 @@ void TCalendarPainter::PaintCell(int col, int row) {
             hoverFrame();
         }
         frame3D();
-    } else if (cell.Month == TCellMonth::Next) {
-        color = look.InversColor;
-        if (selected) {
-            FillRect(p_, rect, look.DateSelectColor);
-            color = look.SelectFontColor;
-        }
-        hoverFrame();
-        eventLook();
-        if (!inRange)
-            color = look.InActiveColor;
     } else {
+        // A neighbour month's day; a selected one of the next month is written in the select
+        // font colour.
         if (selected)
             FillRect(p_, rect, look.DateSelectColor);
         hoverFrame();
-        color = look.InversColor;
+        color =
+            selected && cell.Month == TCellMonth::Next ? look.SelectFontColor : look.InversColor;
         eventLook();
         if (!inRange)
             color = look.InActiveColor;
