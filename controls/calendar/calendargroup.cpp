@@ -63,6 +63,16 @@ TCalendarAppearance GroupAppearance() {
     return a;
 }
 
+// A calendar's handler that hands the call to the group's event target, read when the
+// calendar fires (the group outlives its calendars).
+template <class... Args>
+std::function<void(Args...)> PassOn(const std::function<void(Args...)>& target) {
+    return [&target](Args... args) {
+        if (target)
+            target(args...);
+    };
+}
+
 void NextMonth(int& month, int& year) {
     if (++month > 12) {
         month = 1;
@@ -179,60 +189,22 @@ void TAgendaCalendarGroup::BuildCalendars() {
 }
 
 void TAgendaCalendarGroup::HookCalendar(TAgendaCalendar* c) {
-    c->OnCellDraw = [this](QObject* s, TCellCanvas& cv, TDateTime d, bool sel, bool mk, bool in,
-                           const QRect& r) {
-        if (OnCellDraw)
-            OnCellDraw(s, cv, d, sel, mk, in, r);
-    };
-    c->OnBeforeCellDraw = [this](QObject* s, TCellCanvas& cv, TDateTime d, bool sel, bool mk,
-                                 bool in, const QRect& r) {
-        if (OnBeforeCellDraw)
-            OnBeforeCellDraw(s, cv, d, sel, mk, in, r);
-    };
+    c->OnCellDraw = PassOn(OnCellDraw);
+    c->OnBeforeCellDraw = PassOn(OnBeforeCellDraw);
     c->OnDblClick = [this](QObject*) {
         if (OnDblClick)
             OnDblClick(this);
     };
-    c->OnMonthSelect = [this](QObject* s) {
-        if (OnMonthSelect)
-            OnMonthSelect(s);
-    };
-    c->OnGetDateHint = [this](QObject* s, TDateTime d, bool& e) {
-        if (OnGetDateHint)
-            OnGetDateHint(s, d, e);
-    };
-    c->OnGetDateHintString = [this](QObject* s, TDateTime d, bool& e, std::string& h) {
-        if (OnGetDateHintString)
-            OnGetDateHintString(s, d, e, h);
-    };
-    c->OnDateChange = [this](QObject* s, TDateTime a, TDateTime b) {
-        if (OnDateChange)
-            OnDateChange(s, a, b);
-    };
-    c->OnCancelledChange = [this](QObject* s, TDateTime d) {
-        if (OnCancelledChange)
-            OnCancelledChange(s, d);
-    };
-    c->OnAllDaySelect = [this](QObject* s) {
-        if (OnAllDaySelect)
-            OnAllDaySelect(s);
-    };
-    c->OnKeyPress = [this](QObject* s, QChar& k) {
-        if (OnKeyPress)
-            OnKeyPress(s, k);
-    };
-    c->OnMouseMove = [this](QObject* s, Qt::KeyboardModifiers m, int x, int y) {
-        if (OnMouseMove)
-            OnMouseMove(s, m, x, y);
-    };
-    c->OnMouseDown = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
-        if (OnMouseDown)
-            OnMouseDown(s, b, m, x, y);
-    };
-    c->OnMouseUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
-        if (OnMouseUp)
-            OnMouseUp(s, b, m, x, y);
-    };
+    c->OnMonthSelect = PassOn(OnMonthSelect);
+    c->OnGetDateHint = PassOn(OnGetDateHint);
+    c->OnGetDateHintString = PassOn(OnGetDateHintString);
+    c->OnDateChange = PassOn(OnDateChange);
+    c->OnCancelledChange = PassOn(OnCancelledChange);
+    c->OnAllDaySelect = PassOn(OnAllDaySelect);
+    c->OnKeyPress = PassOn(OnKeyPress);
+    c->OnMouseMove = PassOn(OnMouseMove);
+    c->OnMouseDown = PassOn(OnMouseDown);
+    c->OnMouseUp = PassOn(OnMouseUp);
     c->OnDaySelect = [this, c](QObject*, TDateTime d) { CalendarDaySelect(c, d); };
     c->OnDayChange = [this, c](QObject*, TDateTime, TDateTime b) { CalendarDayChange(c, b); };
     c->OnMonthChange = [this, c](QObject*, TDateTime a, TDateTime b) {
