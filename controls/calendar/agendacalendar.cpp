@@ -136,12 +136,10 @@ void TAgendaCalendar::SetMultiSelect(bool v) {
 }
 
 void TAgendaCalendar::ApplyColorPreset(int Preset) {
-    const TCalendarColorPreset* row = CalendarColorPreset(Preset);
-    if (!row)
-        return;
     TCalendarAppearance look = look_;
     TColor color = Color();
-    ApplyPresetTo(*row, look, color);
+    if (!ApplyColorPresetTo(Preset, look, color))
+        return;
     SetColor(color);
     SetAppearance(look);
     colorPreset_ = Preset;

@@ -597,12 +597,10 @@ void TAgendaCalendarGroup::CalendarKeyOutOfMonth(TAgendaCalendar* calendar, int 
 // ---- Presets ----------------------------------------------------------------------------------
 
 void TAgendaCalendarGroup::ApplyColorPreset(int Preset) {
-    const TCalendarColorPreset* row = CalendarColorPreset(Preset);
-    if (!row)
-        return;
     TCalendarAppearance look = look_;
     TColor color = Color();
-    ApplyPresetTo(*row, look, color);
+    if (!ApplyColorPresetTo(Preset, look, color))
+        return;
     colorPreset_ = Preset;
     look_ = look;
     SetColor(color);
