@@ -81,7 +81,7 @@ void TCalendarPainter::Paint() {
 
 void TCalendarPainter::PaintBackground(const QRect& inner) {
     const TEnhImage& picture = cal_.Background();
-    if (!picture.Empty() && !picture.Picture().isNull()) {
+    if (!picture.Picture().isNull()) {
         int pw = picture.Width(), ph = picture.Height();
         int right = std::max(inner.left(), inner.right() + 1 - pw);
         int bottom = std::max(inner.top(), inner.bottom() + 1 - ph);
