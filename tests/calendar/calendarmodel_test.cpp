@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "calendartestutil.h"
 #include "controls/calendar/calendarlayout.h"
 #include "controls/calendar/calendarmodel.h"
 #include "fakemessageboxes.h"
@@ -11,10 +12,6 @@
 #include "testutil.h"
 
 namespace {
-
-TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
-}
 
 // A model showing date (selected alone).
 struct Model : TCalendarModel {
@@ -265,7 +262,7 @@ TEST(CalendarModel, WeekNumbersFromPlainYearStarts) {
     // A year start of 31 February is cut to the month's end instead of failing.
     dec.YearStartAt.SetStartMonth(2);
     dec.YearStartAt.SetStartDay(31);
-    EXPECT_GT(dec.WeekNumber(1), 0);
+    EXPECT_EQ(dec.WeekNumber(1), 40); // 2 December is day 277 after 28 February
 }
 
 TEST(CalendarLayout, CellsAndBrowseZones) {
