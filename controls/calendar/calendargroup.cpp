@@ -73,11 +73,11 @@ std::function<void(Args...)> PassOn(const std::function<void(Args...)>& target) 
     };
 }
 
-void NextMonth(int& month, int& year) {
-    if (++month > 12) {
-        month = 1;
-        ++year;
-    }
+// Moves month (1..12) and year on by delta months (back when negative).
+void AddMonths(int& month, int& year, int delta) {
+    int total = year * 12 + (month - 1) + delta;
+    year = total / 12 - (total % 12 < 0);
+    month = total - year * 12 + 1;
 }
 
 } // namespace
@@ -168,7 +168,7 @@ void TAgendaCalendarGroup::BuildCalendars() {
             cal->setGeometry(inset + (col - 1) * calendarWidth_,
                              inset + (row - 1) * calendarHeight_, calendarWidth_, calendarHeight_);
             cal->SetDate(EncodeDate(year, month, 1));
-            NextMonth(month, year);
+            AddMonths(month, year, 1);
             cal->SetOwnerDraw(bool(OnCellDraw));
             cal->SetEventHints(eventHints_);
             cal->Dates().Clear();
@@ -372,7 +372,7 @@ void TAgendaCalendarGroup::ApplyMonths() {
         c->SetDate(EncodeDate(year, month, 1));
         c->YearStartAt().RefreshISOStarts(year);
         c->Dates().Clear();
-        NextMonth(month, year);
+        AddMonths(month, year, 1);
     }
     for (auto& c : calendars_) {
         c->ResetUpdate();
@@ -530,11 +530,8 @@ void TAgendaCalendarGroup::CalendarMonthChange(TAgendaCalendar* calendar, TDateT
     day_ = p.Day;
     month_ = p.Month;
     year_ = p.Year;
-    int month = p.Month - std::max(0, IndexOf(calendar)), year = p.Year;
-    while (month < 1) {
-        month += 12;
-        --year;
-    }
+    int month = p.Month, year = p.Year;
+    AddMonths(month, year, -std::max(0, IndexOf(calendar)));
     startMonth_ = month;
     startYear_ = year;
     ApplyMonths();
@@ -572,10 +569,7 @@ void TAgendaCalendarGroup::CalendarKeyOutOfMonth(TAgendaCalendar* calendar, int 
         return;
     int month = calendar->Model().ShownMonth(), year = calendar->Model().ShownYear();
     if (key == Qt::Key_Left || key == Qt::Key_Up) {
-        if (--month < 1) {
-            month = 12;
-            --year;
-        }
+        AddMonths(month, year, -1);
         if (year < 1)
             return;
         int last = DaysInAMonth(year, month);
@@ -584,7 +578,7 @@ void TAgendaCalendarGroup::CalendarKeyOutOfMonth(TAgendaCalendar* calendar, int 
         else
             MoveIntoCalendar(calendars_[size_t(index - 1)].get(), EncodeDate(year, month, last));
     } else if (key == Qt::Key_Right || key == Qt::Key_Down) {
-        NextMonth(month, year);
+        AddMonths(month, year, 1);
         if (year > 9999)
             return;
         if (index == CalendarCount() - 1)
