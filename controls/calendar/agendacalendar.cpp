@@ -136,12 +136,10 @@ void TAgendaCalendar::SetMultiSelect(bool v) {
 }
 
 void TAgendaCalendar::ApplyColorPreset(int Preset) {
-    const TCalendarColorPreset* row = CalendarColorPreset(Preset);
-    if (!row)
-        return;
     TCalendarAppearance look = look_;
     TColor color = Color();
-    ApplyPresetTo(*row, look, color);
+    if (!ApplyColorPresetTo(Preset, look, color))
+        return;
     SetColor(color);
     SetAppearance(look);
     colorPreset_ = Preset;
@@ -256,32 +254,26 @@ std::unique_ptr<QMenu> TAgendaCalendar::CreateMonthMenu() {
 
 std::unique_ptr<QMenu> TAgendaCalendar::CreateYearMenu() {
     auto menu = std::make_unique<QMenu>();
-    TDateParts p = DecodeDate(model_.DisplayDate());
+    int year = model_.ShownYear();
     for (int i = 0; i < 10; ++i) {
-        int year = p.Year - 4 + i;
-        QAction* a = menu->addAction(QString::number(year));
+        QAction* a = menu->addAction(QString::number(year - 4 + i));
         a->setData(16 + i);
-        TDateTime date = 0;
-        bool valid = TryEncodeDate(
-            year, p.Month, std::min(p.Day, TCalendarModel::DaysInMonth(p.Month, year)), date);
-        a->setEnabled(valid && model_.DateInRange(date));
+        a->setEnabled(model_.CanChangeYear(i - 4));
     }
     return menu;
 }
 
 void TAgendaCalendar::MenuCommand(int id) {
     TDateTime old = model_.SelectedDate();
-    TDateParts p = DecodeDate(model_.DisplayDate());
     if (id >= 1 && id <= 12) {
-        model_.MoveTo(EncodeDate(p.Year, id, 1));
+        model_.MoveTo(EncodeDate(model_.ShownYear(), id, 1));
         update();
         DoMonthChange(old, model_.SelectedDate());
     } else if (id >= 15 && id <= 25) {
-        int year = id + p.Year - 20;
-        if (year < 1 || year > 9999)
+        std::optional<TDateTime> date = model_.YearShifted(id - 20);
+        if (!date)
             return;
-        model_.MoveTo(
-            EncodeDate(year, p.Month, std::min(p.Day, TCalendarModel::DaysInMonth(p.Month, year))));
+        model_.MoveTo(*date);
         update();
         DoYearChange(old, model_.SelectedDate());
     }

@@ -189,7 +189,6 @@ public:
     // Sets the look of preset 0..10 (other numbers are ignored) and remembers the number.
     void ApplyColorPreset(int Preset) override;
     int ColorPreset() const { return colorPreset_; }
-    // Applies the preset of the current colour scheme (CurrentColorScheme).
 
     // ---- Extension points -----------------------------------------------------------------
     // Whether date is an event day (OnGetDateHint, the Events collection, OnGetEventProp);

@@ -63,11 +63,21 @@ TCalendarAppearance GroupAppearance() {
     return a;
 }
 
-void NextMonth(int& month, int& year) {
-    if (++month > 12) {
-        month = 1;
-        ++year;
-    }
+// A calendar's handler that hands the call to the group's event target, read when the
+// calendar fires (the group outlives its calendars).
+template <class... Args>
+std::function<void(Args...)> PassOn(const std::function<void(Args...)>& target) {
+    return [&target](Args... args) {
+        if (target)
+            target(args...);
+    };
+}
+
+// Moves month (1..12) and year on by delta months (back when negative).
+void AddMonths(int& month, int& year, int delta) {
+    int total = year * 12 + (month - 1) + delta;
+    year = total / 12 - (total % 12 < 0);
+    month = total - year * 12 + 1;
 }
 
 } // namespace
@@ -158,7 +168,7 @@ void TAgendaCalendarGroup::BuildCalendars() {
             cal->setGeometry(inset + (col - 1) * calendarWidth_,
                              inset + (row - 1) * calendarHeight_, calendarWidth_, calendarHeight_);
             cal->SetDate(EncodeDate(year, month, 1));
-            NextMonth(month, year);
+            AddMonths(month, year, 1);
             cal->SetOwnerDraw(bool(OnCellDraw));
             cal->SetEventHints(eventHints_);
             cal->Dates().Clear();
@@ -179,60 +189,22 @@ void TAgendaCalendarGroup::BuildCalendars() {
 }
 
 void TAgendaCalendarGroup::HookCalendar(TAgendaCalendar* c) {
-    c->OnCellDraw = [this](QObject* s, TCellCanvas& cv, TDateTime d, bool sel, bool mk, bool in,
-                           const QRect& r) {
-        if (OnCellDraw)
-            OnCellDraw(s, cv, d, sel, mk, in, r);
-    };
-    c->OnBeforeCellDraw = [this](QObject* s, TCellCanvas& cv, TDateTime d, bool sel, bool mk,
-                                 bool in, const QRect& r) {
-        if (OnBeforeCellDraw)
-            OnBeforeCellDraw(s, cv, d, sel, mk, in, r);
-    };
+    c->OnCellDraw = PassOn(OnCellDraw);
+    c->OnBeforeCellDraw = PassOn(OnBeforeCellDraw);
     c->OnDblClick = [this](QObject*) {
         if (OnDblClick)
             OnDblClick(this);
     };
-    c->OnMonthSelect = [this](QObject* s) {
-        if (OnMonthSelect)
-            OnMonthSelect(s);
-    };
-    c->OnGetDateHint = [this](QObject* s, TDateTime d, bool& e) {
-        if (OnGetDateHint)
-            OnGetDateHint(s, d, e);
-    };
-    c->OnGetDateHintString = [this](QObject* s, TDateTime d, bool& e, std::string& h) {
-        if (OnGetDateHintString)
-            OnGetDateHintString(s, d, e, h);
-    };
-    c->OnDateChange = [this](QObject* s, TDateTime a, TDateTime b) {
-        if (OnDateChange)
-            OnDateChange(s, a, b);
-    };
-    c->OnCancelledChange = [this](QObject* s, TDateTime d) {
-        if (OnCancelledChange)
-            OnCancelledChange(s, d);
-    };
-    c->OnAllDaySelect = [this](QObject* s) {
-        if (OnAllDaySelect)
-            OnAllDaySelect(s);
-    };
-    c->OnKeyPress = [this](QObject* s, QChar& k) {
-        if (OnKeyPress)
-            OnKeyPress(s, k);
-    };
-    c->OnMouseMove = [this](QObject* s, Qt::KeyboardModifiers m, int x, int y) {
-        if (OnMouseMove)
-            OnMouseMove(s, m, x, y);
-    };
-    c->OnMouseDown = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
-        if (OnMouseDown)
-            OnMouseDown(s, b, m, x, y);
-    };
-    c->OnMouseUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
-        if (OnMouseUp)
-            OnMouseUp(s, b, m, x, y);
-    };
+    c->OnMonthSelect = PassOn(OnMonthSelect);
+    c->OnGetDateHint = PassOn(OnGetDateHint);
+    c->OnGetDateHintString = PassOn(OnGetDateHintString);
+    c->OnDateChange = PassOn(OnDateChange);
+    c->OnCancelledChange = PassOn(OnCancelledChange);
+    c->OnAllDaySelect = PassOn(OnAllDaySelect);
+    c->OnKeyPress = PassOn(OnKeyPress);
+    c->OnMouseMove = PassOn(OnMouseMove);
+    c->OnMouseDown = PassOn(OnMouseDown);
+    c->OnMouseUp = PassOn(OnMouseUp);
     c->OnDaySelect = [this, c](QObject*, TDateTime d) { CalendarDaySelect(c, d); };
     c->OnDayChange = [this, c](QObject*, TDateTime, TDateTime b) { CalendarDayChange(c, b); };
     c->OnMonthChange = [this, c](QObject*, TDateTime a, TDateTime b) {
@@ -400,7 +372,7 @@ void TAgendaCalendarGroup::ApplyMonths() {
         c->SetDate(EncodeDate(year, month, 1));
         c->YearStartAt().RefreshISOStarts(year);
         c->Dates().Clear();
-        NextMonth(month, year);
+        AddMonths(month, year, 1);
     }
     for (auto& c : calendars_) {
         c->ResetUpdate();
@@ -558,11 +530,8 @@ void TAgendaCalendarGroup::CalendarMonthChange(TAgendaCalendar* calendar, TDateT
     day_ = p.Day;
     month_ = p.Month;
     year_ = p.Year;
-    int month = p.Month - std::max(0, IndexOf(calendar)), year = p.Year;
-    while (month < 1) {
-        month += 12;
-        --year;
-    }
+    int month = p.Month, year = p.Year;
+    AddMonths(month, year, -std::max(0, IndexOf(calendar)));
     startMonth_ = month;
     startYear_ = year;
     ApplyMonths();
@@ -600,19 +569,16 @@ void TAgendaCalendarGroup::CalendarKeyOutOfMonth(TAgendaCalendar* calendar, int 
         return;
     int month = calendar->Model().ShownMonth(), year = calendar->Model().ShownYear();
     if (key == Qt::Key_Left || key == Qt::Key_Up) {
-        if (--month < 1) {
-            month = 12;
-            --year;
-        }
+        AddMonths(month, year, -1);
         if (year < 1)
             return;
-        int last = TCalendarModel::DaysInMonth(month, year);
+        int last = DaysInAMonth(year, month);
         if (index == 0)
             SetGroupDate(last, month, year);
         else
             MoveIntoCalendar(calendars_[size_t(index - 1)].get(), EncodeDate(year, month, last));
     } else if (key == Qt::Key_Right || key == Qt::Key_Down) {
-        NextMonth(month, year);
+        AddMonths(month, year, 1);
         if (year > 9999)
             return;
         if (index == CalendarCount() - 1)
@@ -625,12 +591,10 @@ void TAgendaCalendarGroup::CalendarKeyOutOfMonth(TAgendaCalendar* calendar, int 
 // ---- Presets ----------------------------------------------------------------------------------
 
 void TAgendaCalendarGroup::ApplyColorPreset(int Preset) {
-    const TCalendarColorPreset* row = CalendarColorPreset(Preset);
-    if (!row)
-        return;
     TCalendarAppearance look = look_;
     TColor color = Color();
-    ApplyPresetTo(*row, look, color);
+    if (!ApplyColorPresetTo(Preset, look, color))
+        return;
     colorPreset_ = Preset;
     look_ = look;
     SetColor(color);

@@ -82,43 +82,43 @@ public:
 
     // ---- Behaviour and look (copied into every calendar) ----------------------------------
     int StartDay() const { return startDay_; }
-    void SetStartDay(int v) { StoreAndUpdate(startDay_, std::clamp(v, 1, 7)); }
+    void SetStartDay(int v) { Store(startDay_, std::clamp(v, 1, 7)); }
     bool MultiSelect() const { return multiSelect_; }
-    void SetMultiSelect(bool v) { StoreAndUpdate(multiSelect_, v); }
+    void SetMultiSelect(bool v) { Store(multiSelect_, v); }
     bool KeyboardMultiSelect() const { return keyboardMultiSelect_; }
-    void SetKeyboardMultiSelect(bool v) { StoreAndUpdate(keyboardMultiSelect_, v); }
+    void SetKeyboardMultiSelect(bool v) { Store(keyboardMultiSelect_, v); }
     bool ShowSelection() const { return showSelection_; }
-    void SetShowSelection(bool v) { StoreAndUpdate(showSelection_, v); }
+    void SetShowSelection(bool v) { Store(showSelection_, v); }
     bool ShowToday() const { return showToday_; }
-    void SetShowToday(bool v) { StoreAndUpdate(showToday_, v); }
+    void SetShowToday(bool v) { Store(showToday_, v); }
     bool ShowWeeks() const { return showWeeks_; }
-    void SetShowWeeks(bool v) { StoreAndUpdate(showWeeks_, v); }
+    void SetShowWeeks(bool v) { Store(showWeeks_, v); }
     bool EventHints() const { return eventHints_; }
-    void SetEventHints(bool v) { StoreAndUpdate(eventHints_, v); }
+    void SetEventHints(bool v) { Store(eventHints_, v); }
     bool WeekSelect() const { return weekSelect_; }
-    void SetWeekSelect(bool v) { StoreAndUpdate(weekSelect_, v); }
+    void SetWeekSelect(bool v) { Store(weekSelect_, v); }
     bool AllDaySelect() const { return allDaySelect_; }
-    void SetAllDaySelect(bool v) { StoreAndUpdate(allDaySelect_, v); }
+    void SetAllDaySelect(bool v) { Store(allDaySelect_, v); }
     bool ShowMonthSelector() const { return showMonthSelector_; }
-    void SetShowMonthSelector(bool v) { StoreAndUpdate(showMonthSelector_, v); }
+    void SetShowMonthSelector(bool v) { Store(showMonthSelector_, v); }
     bool ShowYearSelector() const { return showYearSelector_; }
-    void SetShowYearSelector(bool v) { StoreAndUpdate(showYearSelector_, v); }
+    void SetShowYearSelector(bool v) { Store(showYearSelector_, v); }
     TBevelCut CalendarBevelInner() const { return calBevelInner_; }
-    void SetCalendarBevelInner(TBevelCut v) { StoreAndUpdate(calBevelInner_, v); }
+    void SetCalendarBevelInner(TBevelCut v) { Store(calBevelInner_, v); }
     TBevelCut CalendarBevelOuter() const { return calBevelOuter_; }
-    void SetCalendarBevelOuter(TBevelCut v) { StoreAndUpdate(calBevelOuter_, v); }
+    void SetCalendarBevelOuter(TBevelCut v) { Store(calBevelOuter_, v); }
     TBorderStyle CalendarBorderStyle() const { return calBorderStyle_; }
-    void SetCalendarBorderStyle(TBorderStyle v) { StoreAndUpdate(calBorderStyle_, v); }
+    void SetCalendarBorderStyle(TBorderStyle v) { Store(calBorderStyle_, v); }
     int CalendarBorderWidth() const { return calBorderWidth_; }
-    void SetCalendarBorderWidth(int v) { StoreAndUpdate(calBorderWidth_, std::max(0, v)); }
+    void SetCalendarBorderWidth(int v) { Store(calBorderWidth_, std::max(0, v)); }
     int CalendarBevelWidth() const { return calBevelWidth_; }
-    void SetCalendarBevelWidth(int v) { StoreAndUpdate(calBevelWidth_, std::max(1, v)); }
+    void SetCalendarBevelWidth(int v) { Store(calBevelWidth_, std::max(1, v)); }
     const QFont& DayFont() const { return dayFont_; }
-    void SetDayFont(const QFont& v) { StoreAndUpdate(dayFont_, v); }
+    void SetDayFont(const QFont& v) { Store(dayFont_, v); }
     const QFont& WeekFont() const { return weekFont_; }
-    void SetWeekFont(const QFont& v) { StoreAndUpdate(weekFont_, v); }
+    void SetWeekFont(const QFont& v) { Store(weekFont_, v); }
     TBackGroundPosition BackgroundPosition() const { return backgroundPosition_; }
-    void SetBackgroundPosition(TBackGroundPosition v) { StoreAndUpdate(backgroundPosition_, v); }
+    void SetBackgroundPosition(TBackGroundPosition v) { Store(backgroundPosition_, v); }
     TEnhImage& Background() { return background_; }
     TCalGlyphs& Glyphs() { return glyphs_; }
     TCalendarBrowsers& Browsers() { return browsers_; }
@@ -161,12 +161,6 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
-    template <class T> void StoreAndUpdate(T& field, const T& v) {
-        if (field == v)
-            return;
-        field = v;
-        UpdateCalendars();
-    }
     int IndexOf(const TAgendaCalendar* calendar) const;
     QSize ExactSize() const;
     void PlaceSplitters();

@@ -14,11 +14,6 @@ namespace {
 
 constexpr QPoint FarAway{32767, 32767};
 
-int MonthIndex(TDateTime date) {
-    TDateParts p = DecodeDate(date);
-    return p.Year * 12 + p.Month - 1;
-}
-
 // Multi-line hints separate their lines with "\n\r".
 QString HintText(const std::string& text) {
     QString s = QString::fromStdString(ReplaceText(text, "\n\r", "\n"));
@@ -58,12 +53,11 @@ void TCalendarInput::TrackButtons(int x, int y, const TCalendarLayout& l) {
         bool allowed;
         const std::string* hint;
     };
-    auto ok = [&](TDateTime d) { return d != 0 && m.DateInRange(d); };
     Button all[] = {
-        {TBrowseButton::PrevMonth, &HotPrevMonth, ok(m.MonthBoundary(-1)), &look.HintPrevMonth},
-        {TBrowseButton::NextMonth, &HotNextMonth, ok(m.MonthBoundary(1)), &look.HintNextMonth},
-        {TBrowseButton::PrevYear, &HotPrevYear, ok(m.YearShifted(-1)), &look.HintPrevYear},
-        {TBrowseButton::NextYear, &HotNextYear, ok(m.YearShifted(1)), &look.HintNextYear},
+        {TBrowseButton::PrevMonth, &HotPrevMonth, m.CanChangeMonth(-1), &look.HintPrevMonth},
+        {TBrowseButton::NextMonth, &HotNextMonth, m.CanChangeMonth(1), &look.HintNextMonth},
+        {TBrowseButton::PrevYear, &HotPrevYear, m.CanChangeYear(-1), &look.HintPrevYear},
+        {TBrowseButton::NextYear, &HotNextYear, m.CanChangeYear(1), &look.HintNextYear},
     };
     for (Button& b : all) {
         TBrowseZone zone = BrowseZone(b.which, l, buttons);
@@ -133,7 +127,8 @@ void TCalendarInput::MouseMove(int x, int y, Qt::MouseButtons buttons) {
     if (y > l.DayAreaTop()) {
         if (LastDown != FarAway && (buttons & Qt::LeftButton))
             LastDown = QPoint(xp, y);
-        TDateTime date = m.DayAt(l.ColumnAt(xp), l.RowAt(y)).Date;
+        int col = l.ColumnAt(xp), row = l.RowAt(y);
+        TDateTime date = m.DayAt(col, row).Date;
         if (date != HoverDate) {
             if (HoverDate != 0)
                 cal_.RepaintDate(HoverDate);
@@ -142,7 +137,6 @@ void TCalendarInput::MouseMove(int x, int y, Qt::MouseButtons buttons) {
         }
         if (TSelDateItem* item = m.Events.FindDate(date))
             DateHint = item->Hint();
-        int col = l.ColumnAt(xp), row = l.RowAt(y);
         if ((col != HoverCol || row != HoverRow) && HintShowing) {
             QToolTip::hideText();
             HintShowing = false;
@@ -372,8 +366,7 @@ bool TCalendarInput::KeyDown(int key, Qt::KeyboardModifiers shift) {
     bool page = key == Qt::Key_PageUp || key == Qt::Key_PageDown;
     if (!arrow && !select && !page)
         return false;
-    int shown = MonthIndex(display), target = MonthIndex(next);
-    if ((target > shown && !m.ShowDaysAfter) || (target < shown && !m.ShowDaysBefore)) {
+    if (!m.IsSelectable(next)) {
         if (cal_.OnKeyOutOfMonth)
             cal_.OnKeyOutOfMonth(&cal_, key);
         if (cal_.OnCancelledChange)

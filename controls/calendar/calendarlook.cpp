@@ -4,6 +4,18 @@
 
 namespace {
 
+// One row of the colour presets. Color is clNone where the preset leaves the control's colour.
+struct TCalendarColorPreset {
+    TColor GradientStartColor, GradientEndColor;
+    TColor MonthGradientStartColor, MonthGradientEndColor;
+    TColor InActiveColor, DateSelectColor, DateHoverColor, DateDownColor, SelectFontColor;
+    bool Line3D;
+    TColor Color;
+    bool BothVertical; // both gradient directions become gdVertical
+};
+
+constexpr int CalendarPresetCount = 11;
+
 constexpr TColor C(uint32_t bits) {
     return ColorValue(bits);
 }
@@ -36,13 +48,10 @@ void TCalGlyphs::Assign(const TCalGlyphs& source) {
         OnChange();
 }
 
-const TCalendarColorPreset* CalendarColorPreset(int preset) {
+bool ApplyColorPresetTo(int preset, TCalendarAppearance& look, TColor& color) {
     if (preset < 0 || preset >= CalendarPresetCount)
-        return nullptr;
-    return &Presets[preset];
-}
-
-void ApplyPresetTo(const TCalendarColorPreset& p, TCalendarAppearance& look, TColor& color) {
+        return false;
+    const TCalendarColorPreset& p = Presets[preset];
     look.GradientStartColor = p.GradientStartColor;
     look.GradientEndColor = p.GradientEndColor;
     look.MonthGradientStartColor = p.MonthGradientStartColor;
@@ -59,6 +68,7 @@ void ApplyPresetTo(const TCalendarColorPreset& p, TCalendarAppearance& look, TCo
         look.GradientDirection = gdVertical;
         look.MonthGradientDirection = gdVertical;
     }
+    return true;
 }
 
 int CurrentColorScheme() {

@@ -139,21 +139,9 @@ private:
     QImage nextMonth_, prevMonth_, nextYear_, prevYear_;
 };
 
-// One row of the colour presets. Color is clNone where the preset leaves the control's colour.
-struct TCalendarColorPreset {
-    TColor GradientStartColor, GradientEndColor;
-    TColor MonthGradientStartColor, MonthGradientEndColor;
-    TColor InActiveColor, DateSelectColor, DateHoverColor, DateDownColor, SelectFontColor;
-    bool Line3D;
-    TColor Color;
-    bool BothVertical; // both gradient directions become gdVertical
-};
-
-constexpr int CalendarPresetCount = 11;
-// Preset 0..10; nullptr for another number.
-const TCalendarColorPreset* CalendarColorPreset(int preset);
-// Applies preset row p to an appearance (and to color when the row sets it).
-void ApplyPresetTo(const TCalendarColorPreset& p, TCalendarAppearance& look, TColor& color);
+// Applies colour preset 0..10 to an appearance (and to color where the preset sets one);
+// false, changing nothing, for another number.
+bool ApplyColorPresetTo(int preset, TCalendarAppearance& look, TColor& color);
 
 // The colour scheme: 0 any other scheme, 1 "NormalColor", 2 "HomeStead", 3 "Metallic", 4 not
 // themed. There are no desktop colour schemes to ask here: the answer is fixed, 0 while the

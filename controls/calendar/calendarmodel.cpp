@@ -12,14 +12,15 @@ int MonthIndex(TDateTime date) {
     return p.Year * 12 + p.Month - 1;
 }
 
+// Whether the month Delta months from date's lies within years 1..9999.
+bool MonthExists(TDateTime date, int64_t Delta) {
+    int64_t total = MonthIndex(date) + Delta;
+    return total >= 12 && total < 10000 * 12;
+}
+
 // Floor division for possibly negative numbers.
 int FloorDiv(int a, int b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
-}
-
-TDateTime ISOWeekOneMonday(int year) {
-    TDateTime jan4 = EncodeDate(year, 1, 4);
-    return jan4 - (DayOfTheWeek(jan4) - 1);
 }
 
 } // namespace
@@ -61,27 +62,20 @@ void TCalendarModel::SetDateParts(int Day, int Month, int Year) {
 }
 
 void TCalendarModel::ChangeMonth(int Delta) {
-    TDateParts p = DecodeDate(displayDate_);
-    int total = p.Year * 12 + (p.Month - 1) + Delta;
-    int year = FloorDiv(total, 12);
-    int month = total - year * 12 + 1;
-    if (year < 1 || year > 9999)
+    if (!MonthExists(displayDate_, Delta))
         return;
-    TDateTime date = EncodeDate(year, month, std::min(p.Day, DaysInMonth(month, year)));
-    if (!DateInRange(date)) {
-        if (MinDate.InUse() && date < MinDate.Date())
-            date = MinDate.Date();
-        else if (MaxDate.InUse() && date > MaxDate.Date())
-            date = MaxDate.Date();
-    }
+    TDateTime date = IncMonth(displayDate_, Delta);
+    if (MinDate.InUse() && date < MinDate.Date())
+        date = MinDate.Date();
+    else if (MaxDate.InUse() && date > MaxDate.Date())
+        date = MaxDate.Date();
     MoveTo(date);
 }
 
 bool TCalendarModel::ChangeYear(int Delta) {
-    TDateTime date = YearShifted(Delta);
-    if (date == 0 || !DateInRange(date))
+    if (!CanChangeYear(Delta))
         return false;
-    MoveTo(date);
+    MoveTo(*YearShifted(Delta));
     return true;
 }
 
@@ -102,19 +96,11 @@ int TCalendarModel::Lead() const {
     return lead < 0 ? lead + 7 : lead;
 }
 
-int TCalendarModel::DaysInMonth(int Month, int Year) {
-    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (Month < 1 || Month > 12)
-        return 0;
-    bool leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
-    return days[Month - 1] + (Month == 2 && leap ? 1 : 0);
-}
-
 TCellDay TCalendarModel::CellDay(int col, int row) const {
     TDateTime first = FirstOfMonth();
     int k = (row - 1) * 7 + col; // 1-based cell index
     int lead = Lead();
-    int dim = DaysInMonth(ShownMonth(), ShownYear());
+    int dim = DaysInAMonth(ShownYear(), ShownMonth());
     TCellDay cell;
     cell.Date = first + (k - lead - 1);
     cell.Month = k <= lead         ? TCellMonth::Previous
@@ -152,27 +138,33 @@ bool TCalendarModel::MonthInRange(TDateTime date) const {
     }
     if (MaxDate.InUse()) {
         TDateParts p = DecodeDate(MaxDate.Date());
-        if (EncodeDate(p.Year, p.Month, DaysInMonth(p.Month, p.Year)) < day)
+        if (EncodeDate(p.Year, p.Month, DaysInAMonth(p.Year, p.Month)) < day)
             return false;
     }
     return true;
 }
 
-TDateTime TCalendarModel::MonthBoundary(int Delta) const {
-    int total = ShownYear() * 12 + (ShownMonth() - 1) + Delta;
-    int year = FloorDiv(total, 12);
-    int month = total - year * 12 + 1;
-    if (year < 1 || year > 9999)
-        return 0;
-    return EncodeDate(year, month, Delta >= 0 ? 1 : DaysInMonth(month, year));
+std::optional<TDateTime> TCalendarModel::MonthBoundary(int Delta) const {
+    if (!MonthExists(displayDate_, Delta))
+        return std::nullopt;
+    TDateTime first = IncMonth(FirstOfMonth(), Delta);
+    return Delta >= 0 ? first : first + DaysInAMonth(YearOf(first), MonthOf(first)) - 1;
 }
 
-TDateTime TCalendarModel::YearShifted(int Delta) const {
-    TDateParts p = DecodeDate(displayDate_);
-    int year = p.Year + Delta;
-    if (year < 1 || year > 9999)
-        return 0;
-    return EncodeDate(year, p.Month, std::min(p.Day, DaysInMonth(p.Month, year)));
+std::optional<TDateTime> TCalendarModel::YearShifted(int Delta) const {
+    if (!MonthExists(displayDate_, int64_t{Delta} * 12))
+        return std::nullopt;
+    return IncYear(displayDate_, Delta);
+}
+
+bool TCalendarModel::CanChangeMonth(int Delta) const {
+    std::optional<TDateTime> date = MonthBoundary(Delta);
+    return date && DateInRange(*date);
+}
+
+bool TCalendarModel::CanChangeYear(int Delta) const {
+    std::optional<TDateTime> date = YearShifted(Delta);
+    return date && DateInRange(*date);
 }
 
 bool TCalendarModel::IsSelectable(TDateTime date) const {
@@ -197,23 +189,18 @@ TDateTime TCalendarModel::YearStart(int year, int day, int month) const {
         --year;
     month = std::clamp(month, 1, 12);
     year = std::clamp(year, 1, 9999);
-    return EncodeDate(year, month, std::clamp(day, 1, DaysInMonth(month, year)));
+    return EncodeDate(year, month, std::clamp(day, 1, DaysInAMonth(year, month)));
 }
 
 int TCalendarModel::WeekNumber(int row) const {
     TDateTime ref = WeekReferenceDay(row);
     int y = ShownYear();
-    TDateTime start, next, prev;
-    if (YearStartAt.ISOWeekNumber() && y > 1 && y < 9999) {
-        start = ISOWeekOneMonday(y);
-        next = ISOWeekOneMonday(y + 1);
-        prev = ISOWeekOneMonday(y - 1);
-    } else {
-        const TYearStartAt& s = YearStartAt;
-        start = YearStart(y, s.StartDay(), s.StartMonth());
-        next = YearStart(y + 1, s.NextYearStartDay(), s.NextYearStartMonth());
-        prev = YearStart(y - 1, s.PrevYearStartDay(), s.PrevYearStartMonth());
-    }
+    if (YearStartAt.ISOWeekNumber() && y > 1 && y < 9999)
+        return WeekOfTheYear(ref);
+    const TYearStartAt& s = YearStartAt;
+    TDateTime start = YearStart(y, s.StartDay(), s.StartMonth());
+    TDateTime next = YearStart(y + 1, s.NextYearStartDay(), s.NextYearStartMonth());
+    TDateTime prev = YearStart(y - 1, s.PrevYearStartDay(), s.PrevYearStartMonth());
     TDateTime from = ref < start ? prev : ref >= next ? next : start;
     return FloorDiv(int(std::lround(ref - from)), 7) + 1;
 }

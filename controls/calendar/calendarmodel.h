@@ -6,6 +6,7 @@
 // Dates are TDateTime; whole days are kept (times are dropped where a day is stored). The grid
 // has columns 1..7 (the first is StartDay) and rows 1..6 and shows the display date's month.
 
+#include <optional>
 #include <string>
 
 #include "controls/calendar/calendarparts.h"
@@ -80,7 +81,6 @@ public:
     TDateTime FirstOfMonth() const;
     // Cells of the previous month before day 1 (0..6).
     int Lead() const;
-    static int DaysInMonth(int Month, int Year);
     // The day of cell (col 1..7, row 1..6).
     TCellDay CellDay(int col, int row) const;
     // The cell of date's day (rows below 1 or above 6 for days off the grid).
@@ -94,10 +94,16 @@ public:
     bool DateInRange(TDateTime date) const;
     // The same with MinDate's month start and MaxDate's month end.
     bool MonthInRange(TDateTime date) const;
-    // The first (Delta >= 0) or last (Delta < 0) day of the month Delta months from the shown.
-    TDateTime MonthBoundary(int Delta) const;
-    // The display date Delta years on, the day cut to the month's length.
-    TDateTime YearShifted(int Delta) const;
+    // The first (Delta >= 0) or last (Delta < 0) day of the month Delta months from the shown;
+    // none outside years 1..9999.
+    std::optional<TDateTime> MonthBoundary(int Delta) const;
+    // The display date Delta years on, the day cut to the month's length; none outside years
+    // 1..9999.
+    std::optional<TDateTime> YearShifted(int Delta) const;
+    // Whether the browse buttons may step: MonthBoundary(Delta), respectively
+    // YearShifted(Delta), is a day within MinDate..MaxDate.
+    bool CanChangeMonth(int Delta) const;
+    bool CanChangeYear(int Delta) const;
     // A day may be selected when it lies in the shown month, or before it with
     // ShowDaysBefore, or after it with ShowDaysAfter (years and months compared).
     bool IsSelectable(TDateTime date) const;

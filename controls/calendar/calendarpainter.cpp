@@ -81,7 +81,7 @@ void TCalendarPainter::Paint() {
 
 void TCalendarPainter::PaintBackground(const QRect& inner) {
     const TEnhImage& picture = cal_.Background();
-    if (!picture.Empty() && !picture.Picture().isNull()) {
+    if (!picture.Picture().isNull()) {
         int pw = picture.Width(), ph = picture.Height();
         int right = std::max(inner.left(), inner.right() + 1 - pw);
         int bottom = std::max(inner.top(), inner.bottom() + 1 - ph);
@@ -164,14 +164,13 @@ void TCalendarPainter::PaintBrowseButtons() {
     const TCalGlyphs& g = cal_.Glyphs();
     const TCalendarBrowsers& b = cal_.Browsers();
     int bw = cal_.BorderWidth(), wcw = l_.WeekColWidth, w = cal_.width();
-    auto allowed = [&](TDateTime d) { return d != 0 && m.DateInRange(d); };
     auto color = [&](bool hot, bool ok) {
         return !ok ? look.InActiveColor : hot ? look.SelectColor : look.CaptionTextColor;
     };
     bool pm = !g.PrevMonth().isNull(), py = !g.PrevYear().isNull();
     bool nm = !g.NextMonth().isNull(), ny = !g.NextYear().isNull();
     if (b.PrevMonth()) {
-        TColor c = color(in.HotPrevMonth, allowed(m.MonthBoundary(-1)));
+        TColor c = color(in.HotPrevMonth, m.CanChangeMonth(-1));
         int x0 = wcw + (b.PrevYear() && !pm ? 20 : 0);
         if (!pm) {
             if (!py || !b.PrevYear()) {
@@ -187,7 +186,7 @@ void TCalendarPainter::PaintBrowseButtons() {
         }
     }
     if (b.NextMonth()) {
-        TColor c = color(in.HotNextMonth, allowed(m.MonthBoundary(1)));
+        TColor c = color(in.HotNextMonth, m.CanChangeMonth(1));
         int o = b.NextYear() ? 25 : 5;
         if (!nm) {
             if (!ny || !b.NextYear()) {
@@ -203,7 +202,7 @@ void TCalendarPainter::PaintBrowseButtons() {
         }
     }
     if (b.PrevYear()) {
-        TColor c = color(in.HotPrevYear, allowed(m.YearShifted(-1)));
+        TColor c = color(in.HotPrevYear, m.CanChangeYear(-1));
         if (!py) {
             for (int d : {0, 5})
                 Triangle({wcw + d + 10, bw + 3}, {wcw + d + 5, bw + 8}, {wcw + d + 10, bw + 13}, c);
@@ -212,7 +211,7 @@ void TCalendarPainter::PaintBrowseButtons() {
         }
     }
     if (b.NextYear()) {
-        TColor c = color(in.HotNextYear, allowed(m.YearShifted(1)));
+        TColor c = color(in.HotNextYear, m.CanChangeYear(1));
         if (!ny) {
             for (int d : {0, 5})
                 Triangle({w - d - 10, bw + 3}, {w - d - 10, bw + 13}, {w - d - 5, bw + 8}, c);
@@ -259,11 +258,11 @@ void TCalendarPainter::PaintHeader(int textHeight) {
         p_.fillRect(cw, lineY, 1, h - 2 - lineY, TextQ(look.LineColor));
         if (look.Line3D)
             p_.fillRect(cw + 1, lineY, 1, h - 2 - lineY, Qt::white);
-        PaintWeekNumbers(lineY);
+        PaintWeekNumbers();
     }
 }
 
-void TCalendarPainter::PaintWeekNumbers(int) {
+void TCalendarPainter::PaintWeekNumbers() {
     const TCalendarAppearance& look = cal_.Appearance();
     int cw = l_.CellWidth, ch = l_.CellHeight;
     Text(QString::fromStdString(look.WeekName),
@@ -335,10 +334,9 @@ void TCalendarPainter::PaintCell(int col, int row) {
     const TCalendarAppearance& look = cal_.Appearance();
     const TCalendarInput& in = cal_.Input();
     TCellDay cell = m.CellDay(col, row);
-    if ((cell.Month == TCellMonth::Previous && !m.ShowDaysBefore) ||
-        (cell.Month == TCellMonth::Next && !m.ShowDaysAfter))
-        return;
     TDateTime day = cell.Date;
+    if (!m.IsSelectable(day))
+        return;
     QRect rect = l_.CellRect(col, row);
     bool inMonth = cell.Month == TCellMonth::Shown;
     bool selected = cal_.ShowSelection() && m.Dates.Contains(day);
@@ -385,21 +383,14 @@ void TCalendarPainter::PaintCell(int col, int row) {
             hoverFrame();
         }
         frame3D();
-    } else if (cell.Month == TCellMonth::Next) {
-        color = look.InversColor;
-        if (selected) {
-            FillRect(p_, rect, look.DateSelectColor);
-            color = look.SelectFontColor;
-        }
-        hoverFrame();
-        eventLook();
-        if (!inRange)
-            color = look.InActiveColor;
     } else {
+        // A neighbour month's day; a selected one of the next month is written in the select
+        // font colour.
         if (selected)
             FillRect(p_, rect, look.DateSelectColor);
         hoverFrame();
-        color = look.InversColor;
+        color =
+            selected && cell.Month == TCellMonth::Next ? look.SelectFontColor : look.InversColor;
         eventLook();
         if (!inRange)
             color = look.InActiveColor;

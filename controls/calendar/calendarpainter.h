@@ -32,7 +32,7 @@ private:
     void PaintBrowseButtons();
     void PaintCaption();
     void PaintHeader(int textHeight);
-    void PaintWeekNumbers(int lineY);
+    void PaintWeekNumbers();
     void PaintCell(int col, int row);
     void PaintTodayFrame(int col, int row);
     void PaintTodayLine();

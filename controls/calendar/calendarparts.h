@@ -20,7 +20,7 @@ public:
     void SetMonth(int v) { Store(month_, v); }
     void SetYear(int v) { Store(year_, v); }
     void SetUse(bool v) { Store(use_, v); }
-    // Sets the three parts from date (and Use when given).
+    // Sets the three parts from date (Use is left as it is).
     void SetDate(TDateTime date);
     // True while Use is set and Year/Month/Day form a valid date.
     bool InUse() const;

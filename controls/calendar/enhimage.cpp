@@ -47,23 +47,15 @@ void TEnhImage::SaveToStream(TStream& target) const {
 void TEnhImage::Assign(const TEnhImage* source) {
     if (source == this)
         return;
-    empty_ = true;
-    picture_ = QImage();
-    if (!source || source->empty_) {
-        bytes_.clear();
-        if (OnChange)
-            OnChange();
-        return;
-    }
-    bytes_ = source->bytes_;
-    empty_ = false;
-    picture_ = source->picture_;
+    empty_ = !source || source->empty_;
+    bytes_ = empty_ ? std::string() : source->bytes_;
+    picture_ = empty_ ? QImage() : source->picture_;
     if (OnChange)
         OnChange();
 }
 
 void TEnhImage::Draw(QPainter& painter, const QRect& rect) const {
-    if (empty_ || picture_.isNull() || rect.isEmpty())
+    if (picture_.isNull() || rect.isEmpty())
         return;
     painter.drawImage(rect, picture_);
 }

@@ -16,8 +16,8 @@ public:
     // True after construction and after Assign from nothing or from an empty image.
     bool Empty() const { return empty_; }
     // The picture's size in pixels (96 per inch); 0 without a picture.
-    int Width() const { return picture_.isNull() ? 0 : picture_.width(); }
-    int Height() const { return picture_.isNull() ? 0 : picture_.height(); }
+    int Width() const { return picture_.width(); }
+    int Height() const { return picture_.height(); }
     // The decoded picture (null when there is none).
     const QImage& Picture() const { return picture_; }
     // The stored file bytes, unchanged.

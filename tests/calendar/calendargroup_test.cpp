@@ -10,10 +10,6 @@
 
 namespace {
 
-TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
-}
-
 // A group set up as the main window sets it: two months, no splitters, multi-select.
 struct GroupTest : ::testing::Test {
     FixedClock clock{D(2024, 5, 15) + 0.4};

@@ -12,10 +12,6 @@
 
 namespace {
 
-TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
-}
-
 // A calendar whose pop-up menus answer from a queue instead of opening.
 class TestCalendar : public TAgendaCalendar {
 public:

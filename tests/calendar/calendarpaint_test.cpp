@@ -1,5 +1,4 @@
 // A month rendered into an image, checked at a few pixel positions of the layout.
-#include <QBuffer>
 #include <gtest/gtest.h>
 
 #include "calendartestutil.h"
@@ -9,10 +8,6 @@
 #include "testutil.h"
 
 namespace {
-
-TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
-}
 
 // May 2024 (1 May is a Wednesday; with Sunday first the month leads by three cells), today
 // the 15th.
@@ -158,11 +153,7 @@ TEST_F(PaintTest, PresetsBackgroundAndThemes) {
     // A stretched background picture replaces the gradients.
     QImage red(4, 4, QImage::Format_RGB32);
     red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
-    cal.Background().LoadFromBytes(png.toStdString());
+    cal.Background().LoadFromBytes(EncodeImage(red, "PNG"));
     cal.SetBackgroundPosition(bpStretched);
     QImage image = Render(cal, "background");
     QRect day = Cell(D(2024, 5, 9));

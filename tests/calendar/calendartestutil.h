@@ -1,15 +1,31 @@
 #pragma once
-// Helpers of the calendar tests: pinned fonts (DejaVu Sans, 11 pixels, no antialiasing, so
-// text pixels have exactly the text colour), rendering into an image, pixel counts.
+// Helpers of the calendar tests: dates by their parts, images as file bytes, pinned fonts
+// (DejaVu Sans, 11 pixels, no antialiasing, so text pixels have exactly the text colour),
+// rendering into an image, pixel counts.
 
+#include <QBuffer>
 #include <QColor>
 #include <QImage>
 #include <QWidget>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "controls/calendar/agendacalendar.h"
 #include "platform/gui/qtcolors.h"
+
+inline TDateTime D(int y, int m, int d) {
+    return EncodeDate(y, m, d);
+}
+
+// image written in format ("PNG", "JPG" ...) as the bytes of a file.
+inline std::string EncodeImage(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format));
+    return bytes.toStdString();
+}
 
 inline QFont PinnedFont() {
     QFont f = CalendarDefaultFont();

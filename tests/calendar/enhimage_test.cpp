@@ -1,21 +1,13 @@
 // The image that keeps its file bytes: formats Qt reads, bad bytes, round trips and Assign.
-#include <QBuffer>
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include "calendartestutil.h"
 #include "controls/calendar/enhimage.h"
 #include "platform/classes.h"
 #include "testutil.h"
 
 namespace {
-
-std::string Encode(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format));
-    return bytes.toStdString();
-}
 
 // A 1 x 1 GIF (89a, one white pixel).
 const std::string Gif1x1("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00"
@@ -39,7 +31,7 @@ TEST(EnhImage, ReadsWhatQtReadsAndKeepsTheBytes) {
 
     QImage picture(37, 21, QImage::Format_RGB32);
     picture.fill(Qt::blue);
-    std::string jpeg = Encode(picture, "JPG");
+    std::string jpeg = EncodeImage(picture, "JPG");
     TMemoryStream source(jpeg);
     source.SetPosition(5);
     image.LoadFromStream(source); // the whole stream, from its start
@@ -86,7 +78,7 @@ TEST(EnhImage, UnreadableBytesRaiseAndDrawNothing) {
     // A PNG cut short is recognised but yields no picture.
     QImage picture(64, 64, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    expectError(Encode(picture, "PNG").substr(0, 40), "Could not load image");
+    expectError(EncodeImage(picture, "PNG").substr(0, 40), "Could not load image");
 
     QImage target(10, 10, QImage::Format_RGB32);
     target.fill(Qt::white);
