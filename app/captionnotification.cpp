@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr TDateTime kSecond = 1.0 / 86400;
 constexpr int kHintCaptionLength = 30;
 constexpr int kBalloonSeconds = 10;
 const char* const kLineBreak = "\n\r";
@@ -39,7 +38,7 @@ bool AlertIsNear(TDateTime now, TDateTime time) {
 
 bool CaptionShowsAlert(const TTockwellOptions& options, TDateTime now, TDateTime time) {
     return options.ShowNextAlertInCaption && time != 0 &&
-           time <= now + options.CaptionLeadTime + 18 * kSecond;
+           time <= now + options.CaptionLeadTime + 18 * OneSecond;
 }
 
 std::string NearestAlertDueText(TDateTime now, TDateTime time) {
@@ -133,7 +132,7 @@ void TfrmMain::UpdateNearestAlertHint() {
 
 void TfrmMain::RefreshNearestAlert(const std::string& dueText) {
     const TTockwellOptions& options = db_->DBSettings;
-    if (dueText.empty() || !CaptionShowsAlert(options, Now(), nearestTime_)) {
+    if (!CaptionShowsAlert(options, Now(), nearestTime_)) {
         lbCaptionNotification->setText(QStringLiteral("Tockwell"));
         lbCaptionNotification->setToolTip(QString());
         lbCaptionNotification->unsetCursor();
@@ -174,7 +173,7 @@ void TfrmMain::UpdateCaptionBlink() {
     if (!options.BlinkAlertInCaption || tmCaptionBlink->Enabled() || !CaptionNotificationShown())
         return;
     const TDateTime now = Now();
-    if (lastBlink_ != 0 && (now - lastBlink_) < options.BlinkEveryNSeconds * kSecond)
+    if (lastBlink_ != 0 && (now - lastBlink_) < options.BlinkEveryNSeconds * OneSecond)
         return;
     blinkCount_ = options.BlinkCount;
     tmCaptionBlink->SetInterval(unsigned(options.BlinkOnMs));

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr TDateTime kSecond = 1.0 / 86400;
-
 // The fake reminders window, queueing its alert actions as the real one does: as posted
 // messages 2025 that run when delivered.
 class PostingRemindersWindow : public QObject, public FakeRemindersWindow {
@@ -90,7 +88,7 @@ protected:
     // Ticks n times, moving the clock 2 seconds before each.
     void Tick(TfrmMain& form, int n) {
         for (int i = 0; i < n; ++i) {
-            clock.Advance(2 * kSecond);
+            clock.Advance(2 * OneSecond);
             form.tmTockwellSystemTimerTimer();
         }
     }
@@ -141,8 +139,8 @@ TEST_F(MainWindowTest, TickChecksEveryTenSecondsAndRefreshesEveryFifteenth) {
 TEST_F(MainWindowTest, AfterFireRunsBothRemindersActionsInOrderThenSavesOnce) {
     TTestMain form(QStringList{QString::fromStdString(file)});
     form.SystemTimer().stop();
-    TTockwellItemPtr first = AddReminder(form.DB(), "First", Now() + kSecond, {akShowAlertWnd});
-    TTockwellItemPtr second = AddReminder(form.DB(), "Second", Now() + kSecond, {akShowAlertWnd});
+    TTockwellItemPtr first = AddReminder(form.DB(), "First", Now() + OneSecond, {akShowAlertWnd});
+    TTockwellItemPtr second = AddReminder(form.DB(), "Second", Now() + OneSecond, {akShowAlertWnd});
     // A message for the main window itself waits: the after-fire handler runs alert actions
     // only.
     PostWindowMessage(&form, WM_HIDE_TO_TRAY);
@@ -176,7 +174,7 @@ TEST_F(MainWindowTest, WithTheRealRemindersWindow) {
     TAlertWindowsScope alertWindows([] { return std::make_unique<SilentPlayer>(); });
     TfrmMain form(QStringList{QString::fromStdString(file)});
     form.SystemTimer().stop();
-    TTockwellItemPtr item = AddReminder(form.DB(), "Listed", Now() + kSecond);
+    TTockwellItemPtr item = AddReminder(form.DB(), "Listed", Now() + OneSecond);
     Tick(form, 1);
     TfrmRemindersWnd* reminders = frmRemindersWnd();
     ASSERT_EQ(reminders->RowCount(), 1);
@@ -194,7 +192,7 @@ TEST_F(MainWindowTest, WithTheRealRemindersWindow) {
 TEST_F(MainWindowTest, TickInsideANestedEventLoopIsSkipped) {
     TTestMain form(QStringList{QString::fromStdString(file)});
     form.SystemTimer().stop();
-    AddReminder(form.DB(), "Modal", Now() + kSecond, {akShowModalDialog});
+    AddReminder(form.DB(), "Modal", Now() + OneSecond, {akShowModalDialog});
     int nested = 0;
     env.Dialogs->DuringModal = [&] {
         // The modal box's event loop delivers timer ticks.
