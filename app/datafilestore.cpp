@@ -1,6 +1,7 @@
 #include "app/datafilestore.h"
 
 #include <QFileDialog>
+#include <QScopedValueRollback>
 #include <QString>
 #include <exception>
 
@@ -37,12 +38,6 @@ std::string MessageOf(std::exception_ptr error) {
 void StoreLatestDataFile(const std::string& fileName) {
     WriteRegistryString(TockwellSettingsKey, kLatestDataFile, fileName);
 }
-
-struct TFlagGuard {
-    explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TFlagGuard() { flag_ = false; }
-    bool& flag_;
-};
 
 } // namespace
 
@@ -157,7 +152,7 @@ bool TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
 bool TDataFileStore::Save(bool deleteBackup) {
     if (saving_)
         return false;
-    TFlagGuard guard(saving_);
+    const QScopedValueRollback guard(saving_, true);
     for (;;) {
         if (fileName_.empty())
             fileName_ = DefaultDataFile();

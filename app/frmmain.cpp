@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -55,12 +56,6 @@ constexpr Qt::WindowFlags kMainWindowFlags =
 // The same window while it stands in the taskbar (minimised without a tray).
 constexpr Qt::WindowFlags kTaskbarWindowFlags =
     Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-
-struct TFlagGuard {
-    explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TFlagGuard() { flag_ = false; }
-    bool& flag_;
-};
 
 QLabel* GreyLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -448,7 +443,7 @@ void TfrmMain::tmTockwellSystemTimerTimer() {
     // goes on ticking; such a tick must not start another check.
     if (inTick_)
         return;
-    TFlagGuard guard(inTick_);
+    const QScopedValueRollback guard(inTick_, true);
     manager_->CheckReminders(*db_);
     if (balloonStart_ != 0 && SecondsBetween(Now(), balloonStart_) >= balloonLifetime_) {
         balloonStart_ = 0;
