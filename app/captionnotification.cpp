@@ -300,23 +300,15 @@ void TfrmMain::CoolTrayIconBalloonHintClick() {
 
 void TfrmMain::UpdateHotKey(bool force) {
     const TTockwellOptions& options = db_->DBSettings;
-    if (hotKeyRegistered_ && hotKeyCode_ == options.AppHotKey &&
-        hotKeyShifts_ == options.AppHotKeyShifts && options.HotKeyActive && !force)
+    if (!force && options.HotKeyActive && hotKey_->Registered(AppHotKeyId) &&
+        hotKeyCode_ == options.AppHotKey && hotKeyShifts_ == options.AppHotKeyShifts)
         return;
-    UnregisterHotKey();
+    hotKey_->Unregister(AppHotKeyId);
     if (options.HotKeyActive && options.AppHotKey != 0 &&
         hotKey_->Register(AppHotKeyId, options.AppHotKeyShifts, options.AppHotKey)) {
-        hotKeyRegistered_ = true;
         hotKeyCode_ = options.AppHotKey;
         hotKeyShifts_ = options.AppHotKeyShifts;
     }
-}
-
-void TfrmMain::UnregisterHotKey() {
-    if (hotKey_)
-        hotKey_->Unregister(AppHotKeyId);
-    hotKeyRegistered_ = false;
-    hotKeyCode_ = hotKeyShifts_ = 0;
 }
 
 bool TfrmMain::WindowIsActive() const {

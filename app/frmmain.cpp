@@ -159,8 +159,7 @@ TfrmMain::~TfrmMain() {
         std::fprintf(stderr, "Tockwell: %s\n", e.what());
     }
     qApp->removeEventFilter(this);
-    UnregisterHotKey();
-    hotKey_.reset();
+    hotKey_.reset(); // releases the hot key
     FreeHelpHook();
     if (MainWindowHandle() == this)
         SetMainWindowHandle(nullptr);

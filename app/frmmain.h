@@ -224,7 +224,6 @@ private:
     void CoolTrayIconMouseMove();
     void CoolTrayIconBalloonHintHide();
     void CoolTrayIconBalloonHintClick();
-    void UnregisterHotKey();
 
     // Steps whose windows come with the console, the list window and the help.
     void CreateHelpHook();
@@ -287,8 +286,7 @@ private:
     // A press on the caption notification waiting for the double-click time.
     bool captionPressed_ = false;
     QPoint captionPressPos_;
-    // The global hot key: what is registered, and what the first press found.
-    bool hotKeyRegistered_ = false;
+    // The global hot key: the key registered last, and what the first press found.
     uint16_t hotKeyCode_ = 0, hotKeyShifts_ = 0;
     bool hotKeyKept_ = false, keptVisible_ = false;
     uint32_t keptForeground_ = 0;
