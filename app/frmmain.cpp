@@ -302,7 +302,7 @@ void TfrmMain::ConnectCommands() {
 
 void TfrmMain::CreateTrayIcon() {
     CoolTrayIcon_ = new TCoolTrayIcon(this);
-    CoolTrayIcon_->SetIcon(ProgramIcon());
+    CoolTrayIcon_->SetIcon(windowIcon());
     CoolTrayIcon_->SetIconIndex(0);
     CoolTrayIcon_->SetCycleInterval(0);
     CoolTrayIcon_->SetPopupMenu(pmnuTray);
@@ -412,7 +412,8 @@ void TfrmMain::OpenDataFile() {
 bool TfrmMain::OpenOtherDataFile(const std::string& fileName) {
     dataFile_->SetFileName(fileName);
     OpenDataFile();
-    return dataFile_->SaveRedirect().empty() && !dataFile_->FileName().empty();
+    // A file that could not be read has its saves redirected.
+    return dataFile_->SaveRedirect().empty();
 }
 
 void TfrmMain::SaveDataFile(bool deleteBackup) {
@@ -421,8 +422,8 @@ void TfrmMain::SaveDataFile(bool deleteBackup) {
 }
 
 void TfrmMain::SaveDataFileAs(const std::string& fileName) {
-    dataFile_->SetFileName(fileName);
-    SaveDataFile(false);
+    dataFile_->SaveAs(fileName);
+    RefreshAll();
 }
 
 void TfrmMain::ApplyOptions() {
@@ -482,8 +483,8 @@ void TfrmMain::ManagerEditReminder(const IReminderAwareItemPtr& item) {
 }
 
 void TfrmMain::RefreshTodayLabel() {
-    lbToday->setText(QString::fromStdString(FormatDateTime(
-        db_ ? db_->DBSettings.TodayLabelFormat : TTockwellOptions().TodayLabelFormat, Date())));
+    lbToday->setText(
+        QString::fromStdString(FormatDateTime(db_->DBSettings.TodayLabelFormat, Date())));
 }
 
 // ---- Window messages and input --------------------------------------------------------------
