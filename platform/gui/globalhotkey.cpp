@@ -213,10 +213,9 @@ std::vector<uint16_t> TGlobalHotKey::LockVariants() const {
     return variants;
 }
 
-void TGlobalHotKey::Ungrab(uint8_t keyCode, uint16_t modifiers, size_t variants) {
-    std::vector<uint16_t> locks = LockVariants();
-    for (size_t i = 0; i < variants && i < locks.size(); ++i)
-        xcb_ungrab_key(connection_, keyCode, root_, uint16_t(modifiers | locks[i]));
+void TGlobalHotKey::Ungrab(uint8_t keyCode, uint16_t modifiers) {
+    for (uint16_t lock : LockVariants())
+        xcb_ungrab_key(connection_, keyCode, root_, uint16_t(modifiers | lock));
     // A round trip: the key is free on the server when this returns, so another client (or a
     // new registration) asking for it next cannot be refused by a late ungrab.
     std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
@@ -245,7 +244,7 @@ bool TGlobalHotKey::Register(int id, uint16_t modifiers, uint16_t virtualKey) {
         if (auto error = Reply(xcb_request_check(connection_, cookie)))
             ok = false;
     if (!ok) {
-        Ungrab(keyCode, key->Modifiers, locks.size());
+        Ungrab(keyCode, key->Modifiers);
         return false;
     }
     grabs_.push_back({id, keyCode, key->Modifiers});
@@ -258,7 +257,7 @@ void TGlobalHotKey::Unregister(int id) {
     if (it == grabs_.end())
         return;
     if (connection_)
-        Ungrab(it->KeyCode, it->Modifiers, LockVariants().size());
+        Ungrab(it->KeyCode, it->Modifiers);
     grabs_.erase(it);
 }
 

@@ -69,7 +69,8 @@ private:
     };
     // The modifier masks each grab is made with: none, CapsLock, NumLock and both.
     std::vector<uint16_t> LockVariants() const;
-    void Ungrab(uint8_t keyCode, uint16_t modifiers, size_t variants);
+    // Releases the key in every lock variant and waits until the server has freed it.
+    void Ungrab(uint8_t keyCode, uint16_t modifiers);
 
     QPointer<QObject> receiver_;
     xcb_connection_t* connection_ = nullptr;
