@@ -44,12 +44,12 @@ protected:
 
 class MainWindowFixture : public ::testing::Test {
 protected:
-    // The window on the fixture's data file (written from db first when given), its timer
-    // stopped so that only Tick moves it.
-    std::unique_ptr<TOpenMain> Open(const TTockwellDB* db = nullptr) {
+    // The window (a Form) on the fixture's data file (written from db first when given), its
+    // timer stopped so that only Tick moves it.
+    template <class Form = TOpenMain> std::unique_ptr<Form> Open(const TTockwellDB* db = nullptr) {
         if (db)
             SaveXMLDataFile(*db, file);
-        auto form = std::make_unique<TOpenMain>(QStringList{QString::fromStdString(file)});
+        auto form = std::make_unique<Form>(QStringList{QString::fromStdString(file)});
         form->SystemTimer().stop();
         return form;
     }
