@@ -139,14 +139,13 @@ bool TDataFileStore::Open() {
     return ok;
 }
 
-bool TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
+void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
     const std::string folder = ExtractFileDir(target);
     if (!folder.empty() && !ForceDirectories(folder))
         throw Exception("Error creating folder: " + folder);
     SafeWriteFile(
         target, [this](const std::string& temp) { WriteDataFile(temp); }, TempFileExt,
         BackupFileExt, deleteBackup);
-    return true;
 }
 
 bool TDataFileStore::Save(bool deleteBackup) {
