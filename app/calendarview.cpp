@@ -348,8 +348,7 @@ void TfrmMain::MoveSelectionByMonths(int months) {
 void TfrmMain::UpdateStatusBar() {
     const std::vector<TDateTime> days = SelectedDays();
     lbStatusBar->setText(QString::fromStdString(SelectionStatusText(days, Date())));
-    const std::string hint = SelectionStatusHint(*db_, days);
-    lbStatusBar->setToolTip(QString::fromStdString(hint).replace(QStringLiteral("\n\r"), "\n"));
+    lbStatusBar->setToolTip(HintToolTip(SelectionStatusHint(*db_, days)));
 }
 
 void TfrmMain::RepaintCalendar() {

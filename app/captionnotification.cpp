@@ -23,11 +23,6 @@ constexpr int kHintCaptionLength = 30;
 constexpr int kBalloonSeconds = 10;
 const char* const kLineBreak = "\n\r";
 
-// A hint text as a tooltip: its lines separated by "\n\r".
-QString ToolTip(const std::string& hint) {
-    return QString::fromStdString(hint).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-}
-
 } // namespace
 
 // ---- Rules ----------------------------------------------------------------------------------
@@ -125,7 +120,7 @@ void TfrmMain::UpdateNearestAlertHint() {
         due = NearestAlertDueText(Now(), nearestTime_);
         hint = NearestAlertHint(due, nearestTime_, nearestCaption_);
     }
-    imgTodayEvents->setToolTip(ToolTip(hint));
+    imgTodayEvents->setToolTip(HintToolTip(hint));
     CoolTrayIcon_->SetHint(TrayHint(hint));
     RefreshNearestAlert(due);
 }
@@ -153,7 +148,7 @@ void TfrmMain::RefreshNearestAlert(const std::string& dueText) {
     else
         lbCaptionNotification->setText(text);
     lbCaptionNotification->setToolTip(
-        ToolTip(NearestAlertHint(dueText, nearestTime_, nearestCaption_)));
+        HintToolTip(NearestAlertHint(dueText, nearestTime_, nearestCaption_)));
     lbCaptionNotification->setCursor(Qt::PointingHandCursor);
 }
 

@@ -67,6 +67,10 @@ QLabel* GreyLabel(const QString& text, QWidget* parent) {
 
 } // namespace
 
+QString HintToolTip(const std::string& hint) {
+    return QString::fromStdString(hint).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+}
+
 TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlags) {
     // 1. State, caption and the application's activation events.
     setWindowTitle(QStringLiteral("Tockwell"));

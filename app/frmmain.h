@@ -46,6 +46,9 @@ class TTockwellDB;
 // The id of the program's global hot key.
 constexpr int AppHotKeyId = 0xB000;
 
+// A hint text, its lines separated by "\n\r", as a tooltip.
+QString HintToolTip(const std::string& hint);
+
 class TfrmMain : public QWidget, public TMainMenus {
     Q_OBJECT
 public:
