@@ -22,6 +22,7 @@
 #include "app/datafilestore.h"
 #include "app/flypanelcontroller.h"
 #include "app/gradientcaption.h"
+#include "app/mainlayout.h"
 #include "app/programicons.h"
 #include "app/simpletimer.h"
 #include "controls/calendar/calendargroup.h"
@@ -48,7 +49,6 @@ namespace {
 
 constexpr int kSystemTimerMs = 2000;
 constexpr int kRefreshEveryNTicks = 15;
-constexpr int kWorkAreaMargin = 50;
 
 // The window's flags: a borderless, stay-on-top tool window, which has no taskbar entry.
 constexpr Qt::WindowFlags kMainWindowFlags =
@@ -364,7 +364,7 @@ void TfrmMain::ShowMainWindow(bool expand, bool activate) {
     }
     if (expand && Collapsed())
         SetCollapsed(false);
-    KeepFormInWorkArea(this, true, kWorkAreaMargin);
+    KeepFormInWorkArea(this, true, WorkAreaMargin);
     FocusConsoleOrCalendar();
 }
 
@@ -401,7 +401,7 @@ void TfrmMain::ApplicationDeactivate() {
 
 void TfrmMain::DisplayChanged() {
     if (isVisible())
-        KeepFormInWorkArea(this, false, kWorkAreaMargin);
+        KeepFormInWorkArea(this, false, WorkAreaMargin);
 }
 
 // ---- Data file ------------------------------------------------------------------------------
