@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <cmath>
-#include <cstdio>
 
 #include "app/flypanelcontroller.h"
 #include "app/frmmain.h"
@@ -25,12 +24,6 @@ struct TTopMostsLowered {
     TTopMostsLowered(const TTopMostsLowered&) = delete;
     TTopMostsLowered& operator=(const TTopMostsLowered&) = delete;
 };
-
-std::string Format(const char* format, long long n) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, n);
-    return buffer;
-}
 
 bool IsWeekend(TDateTime day) {
     const int weekday = DayOfWeek(day); // 1 = Sunday
@@ -63,7 +56,7 @@ bool DayFontColor(const TTockwellDB& db, TDateTime day, TColor& color) {
 
 std::string SelectionStatusText(const std::vector<TDateTime>& days, TDateTime today) {
     if (days.size() != 1)
-        return Format("Days selected: %lld", static_cast<long long>(days.size()));
+        return "Days selected: " + std::to_string(days.size());
     const TDateTime day = std::trunc(days.front());
     std::string text = FormatDateTime("ddddd ", day);
     const TDateTime distance = day - std::trunc(today);
@@ -76,12 +69,12 @@ std::string SelectionStatusText(const std::vector<TDateTime>& days, TDateTime to
 std::string SelectionStatusHint(const TTockwellDB& db, const std::vector<TDateTime>& days) {
     if (days.size() < 2)
         return {};
-    long long holidays = 0;
+    size_t holidays = 0;
     for (TDateTime day : days)
         if (db.Holidays.HasDate(day) || (!db.Workdays.HasDate(day) && IsWeekend(day)))
             ++holidays;
-    const long long workdays = static_cast<long long>(days.size()) - holidays;
-    return Format("Workdays: %lld", workdays) + "\n\r" + Format("Holidays: %lld", holidays);
+    return "Workdays: " + std::to_string(days.size() - holidays) +
+           "\n\rHolidays: " + std::to_string(holidays);
 }
 
 std::pair<std::string, std::string> DayOperationQuestions(TDayOperation operation) {
@@ -355,8 +348,7 @@ void TfrmMain::MoveSelectionByMonths(int months) {
 void TfrmMain::UpdateStatusBar() {
     const std::vector<TDateTime> days = SelectedDays();
     lbStatusBar->setText(QString::fromStdString(SelectionStatusText(days, Date())));
-    const std::string hint = SelectionStatusHint(*db_, days);
-    lbStatusBar->setToolTip(QString::fromStdString(hint).replace(QStringLiteral("\n\r"), "\n"));
+    lbStatusBar->setToolTip(HintToolTip(SelectionStatusHint(*db_, days)));
 }
 
 void TfrmMain::RepaintCalendar() {

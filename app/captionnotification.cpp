@@ -19,15 +19,9 @@
 
 namespace {
 
-constexpr TDateTime kSecond = 1.0 / 86400;
 constexpr int kHintCaptionLength = 30;
 constexpr int kBalloonSeconds = 10;
 const char* const kLineBreak = "\n\r";
-
-// A hint text as a tooltip: its lines separated by "\n\r".
-QString ToolTip(const std::string& hint) {
-    return QString::fromStdString(hint).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-}
 
 } // namespace
 
@@ -39,7 +33,7 @@ bool AlertIsNear(TDateTime now, TDateTime time) {
 
 bool CaptionShowsAlert(const TTockwellOptions& options, TDateTime now, TDateTime time) {
     return options.ShowNextAlertInCaption && time != 0 &&
-           time <= now + options.CaptionLeadTime + 18 * kSecond;
+           time <= now + options.CaptionLeadTime + 18 * OneSecond;
 }
 
 std::string NearestAlertDueText(TDateTime now, TDateTime time) {
@@ -126,14 +120,14 @@ void TfrmMain::UpdateNearestAlertHint() {
         due = NearestAlertDueText(Now(), nearestTime_);
         hint = NearestAlertHint(due, nearestTime_, nearestCaption_);
     }
-    imgTodayEvents->setToolTip(ToolTip(hint));
+    imgTodayEvents->setToolTip(HintToolTip(hint));
     CoolTrayIcon_->SetHint(TrayHint(hint));
     RefreshNearestAlert(due);
 }
 
 void TfrmMain::RefreshNearestAlert(const std::string& dueText) {
     const TTockwellOptions& options = db_->DBSettings;
-    if (dueText.empty() || !CaptionShowsAlert(options, Now(), nearestTime_)) {
+    if (!CaptionShowsAlert(options, Now(), nearestTime_)) {
         lbCaptionNotification->setText(QStringLiteral("Tockwell"));
         lbCaptionNotification->setToolTip(QString());
         lbCaptionNotification->unsetCursor();
@@ -154,7 +148,7 @@ void TfrmMain::RefreshNearestAlert(const std::string& dueText) {
     else
         lbCaptionNotification->setText(text);
     lbCaptionNotification->setToolTip(
-        ToolTip(NearestAlertHint(dueText, nearestTime_, nearestCaption_)));
+        HintToolTip(NearestAlertHint(dueText, nearestTime_, nearestCaption_)));
     lbCaptionNotification->setCursor(Qt::PointingHandCursor);
 }
 
@@ -174,7 +168,7 @@ void TfrmMain::UpdateCaptionBlink() {
     if (!options.BlinkAlertInCaption || tmCaptionBlink->Enabled() || !CaptionNotificationShown())
         return;
     const TDateTime now = Now();
-    if (lastBlink_ != 0 && (now - lastBlink_) < options.BlinkEveryNSeconds * kSecond)
+    if (lastBlink_ != 0 && (now - lastBlink_) < options.BlinkEveryNSeconds * OneSecond)
         return;
     blinkCount_ = options.BlinkCount;
     tmCaptionBlink->SetInterval(unsigned(options.BlinkOnMs));
@@ -301,23 +295,15 @@ void TfrmMain::CoolTrayIconBalloonHintClick() {
 
 void TfrmMain::UpdateHotKey(bool force) {
     const TTockwellOptions& options = db_->DBSettings;
-    if (hotKeyRegistered_ && hotKeyCode_ == options.AppHotKey &&
-        hotKeyShifts_ == options.AppHotKeyShifts && options.HotKeyActive && !force)
+    if (!force && options.HotKeyActive && hotKey_->Registered(AppHotKeyId) &&
+        hotKeyCode_ == options.AppHotKey && hotKeyShifts_ == options.AppHotKeyShifts)
         return;
-    UnregisterHotKey();
+    hotKey_->Unregister(AppHotKeyId);
     if (options.HotKeyActive && options.AppHotKey != 0 &&
         hotKey_->Register(AppHotKeyId, options.AppHotKeyShifts, options.AppHotKey)) {
-        hotKeyRegistered_ = true;
         hotKeyCode_ = options.AppHotKey;
         hotKeyShifts_ = options.AppHotKeyShifts;
     }
-}
-
-void TfrmMain::UnregisterHotKey() {
-    if (hotKey_)
-        hotKey_->Unregister(AppHotKeyId);
-    hotKeyRegistered_ = false;
-    hotKeyCode_ = hotKeyShifts_ = 0;
 }
 
 bool TfrmMain::WindowIsActive() const {

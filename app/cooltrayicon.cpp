@@ -396,9 +396,13 @@ void TCoolTrayIcon::ExitTimerTick() {
     }
 }
 
+int TCoolTrayIcon::NextIconIndex() const {
+    return iconIndex_ + 1 < int(iconList_.size()) ? iconIndex_ + 1 : 0;
+}
+
 void TCoolTrayIcon::CycleTimerTick() {
     CycleIcon();
-    SetIconIndex(iconIndex_ + 1 < int(iconList_.size()) ? iconIndex_ + 1 : 0);
+    SetIconIndex(NextIconIndex());
 }
 
 void TCoolTrayIcon::Click() {
@@ -413,7 +417,7 @@ void TCoolTrayIcon::DblClick() {
 
 void TCoolTrayIcon::CycleIcon() {
     if (OnCycle)
-        OnCycle(*this, iconIndex_ + 1 < int(iconList_.size()) ? iconIndex_ + 1 : 0);
+        OnCycle(*this, NextIconIndex());
 }
 
 void TCoolTrayIcon::MouseDown(Qt::MouseButton button) {

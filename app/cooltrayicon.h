@@ -185,6 +185,8 @@ private:
     void PostTrayMessage(TTrayMessage msg);
     bool OwnBalloons() const;
     QIcon ShownIcon();
+    // The index after IconIndex in IconList, wrapping to 0.
+    int NextIconIndex() const;
 
     QPointer<QWidget> owner_;
     QSystemTrayIcon* tray_; // child of this object

@@ -1,6 +1,7 @@
 #include "app/datafilestore.h"
 
 #include <QFileDialog>
+#include <QScopedValueRollback>
 #include <QString>
 #include <exception>
 
@@ -37,12 +38,6 @@ std::string MessageOf(std::exception_ptr error) {
 void StoreLatestDataFile(const std::string& fileName) {
     WriteRegistryString(TockwellSettingsKey, kLatestDataFile, fileName);
 }
-
-struct TFlagGuard {
-    explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TFlagGuard() { flag_ = false; }
-    bool& flag_;
-};
 
 } // namespace
 
@@ -144,20 +139,19 @@ bool TDataFileStore::Open() {
     return ok;
 }
 
-bool TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
+void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
     const std::string folder = ExtractFileDir(target);
     if (!folder.empty() && !ForceDirectories(folder))
         throw Exception("Error creating folder: " + folder);
     SafeWriteFile(
         target, [this](const std::string& temp) { WriteDataFile(temp); }, TempFileExt,
         BackupFileExt, deleteBackup);
-    return true;
 }
 
 bool TDataFileStore::Save(bool deleteBackup) {
     if (saving_)
         return false;
-    TFlagGuard guard(saving_);
+    const QScopedValueRollback guard(saving_, true);
     for (;;) {
         if (fileName_.empty())
             fileName_ = DefaultDataFile();

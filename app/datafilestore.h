@@ -68,7 +68,8 @@ public:
     std::function<std::string(const std::string& current)> OnAskSaveFileName;
 
 private:
-    bool TrySave(const std::string& target, bool deleteBackup);
+    // Writes the database to target (creating its folder); raises on failure.
+    void TrySave(const std::string& target, bool deleteBackup);
 
     TTockwellDB& db_;
     TReminderManager& manager_;

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "app/datafilestore.h"
 #include "app/flypanelcontroller.h"
 #include "app/gradientcaption.h"
+#include "app/mainlayout.h"
 #include "app/programicons.h"
 #include "app/simpletimer.h"
 #include "controls/calendar/calendargroup.h"
@@ -47,7 +49,6 @@ namespace {
 
 constexpr int kSystemTimerMs = 2000;
 constexpr int kRefreshEveryNTicks = 15;
-constexpr int kWorkAreaMargin = 50;
 
 // The window's flags: a borderless, stay-on-top tool window, which has no taskbar entry.
 constexpr Qt::WindowFlags kMainWindowFlags =
@@ -55,12 +56,6 @@ constexpr Qt::WindowFlags kMainWindowFlags =
 // The same window while it stands in the taskbar (minimised without a tray).
 constexpr Qt::WindowFlags kTaskbarWindowFlags =
     Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-
-struct TFlagGuard {
-    explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TFlagGuard() { flag_ = false; }
-    bool& flag_;
-};
 
 QLabel* GreyLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -71,6 +66,10 @@ QLabel* GreyLabel(const QString& text, QWidget* parent) {
 }
 
 } // namespace
+
+QString HintToolTip(const std::string& hint) {
+    return QString::fromStdString(hint).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+}
 
 TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlags) {
     // 1. State, caption and the application's activation events.
@@ -164,8 +163,7 @@ TfrmMain::~TfrmMain() {
         std::fprintf(stderr, "Tockwell: %s\n", e.what());
     }
     qApp->removeEventFilter(this);
-    UnregisterHotKey();
-    hotKey_.reset();
+    hotKey_.reset(); // releases the hot key
     FreeHelpHook();
     if (MainWindowHandle() == this)
         SetMainWindowHandle(nullptr);
@@ -308,7 +306,7 @@ void TfrmMain::ConnectCommands() {
 
 void TfrmMain::CreateTrayIcon() {
     CoolTrayIcon_ = new TCoolTrayIcon(this);
-    CoolTrayIcon_->SetIcon(ProgramIcon());
+    CoolTrayIcon_->SetIcon(windowIcon());
     CoolTrayIcon_->SetIconIndex(0);
     CoolTrayIcon_->SetCycleInterval(0);
     CoolTrayIcon_->SetPopupMenu(pmnuTray);
@@ -366,7 +364,7 @@ void TfrmMain::ShowMainWindow(bool expand, bool activate) {
     }
     if (expand && Collapsed())
         SetCollapsed(false);
-    KeepFormInWorkArea(this, true, kWorkAreaMargin);
+    KeepFormInWorkArea(this, true, WorkAreaMargin);
     FocusConsoleOrCalendar();
 }
 
@@ -403,7 +401,7 @@ void TfrmMain::ApplicationDeactivate() {
 
 void TfrmMain::DisplayChanged() {
     if (isVisible())
-        KeepFormInWorkArea(this, false, kWorkAreaMargin);
+        KeepFormInWorkArea(this, false, WorkAreaMargin);
 }
 
 // ---- Data file ------------------------------------------------------------------------------
@@ -418,7 +416,8 @@ void TfrmMain::OpenDataFile() {
 bool TfrmMain::OpenOtherDataFile(const std::string& fileName) {
     dataFile_->SetFileName(fileName);
     OpenDataFile();
-    return dataFile_->SaveRedirect().empty() && !dataFile_->FileName().empty();
+    // A file that could not be read has its saves redirected.
+    return dataFile_->SaveRedirect().empty();
 }
 
 void TfrmMain::SaveDataFile(bool deleteBackup) {
@@ -427,8 +426,8 @@ void TfrmMain::SaveDataFile(bool deleteBackup) {
 }
 
 void TfrmMain::SaveDataFileAs(const std::string& fileName) {
-    dataFile_->SetFileName(fileName);
-    SaveDataFile(false);
+    dataFile_->SaveAs(fileName);
+    RefreshAll();
 }
 
 void TfrmMain::ApplyOptions() {
@@ -448,7 +447,7 @@ void TfrmMain::tmTockwellSystemTimerTimer() {
     // goes on ticking; such a tick must not start another check.
     if (inTick_)
         return;
-    TFlagGuard guard(inTick_);
+    const QScopedValueRollback guard(inTick_, true);
     manager_->CheckReminders(*db_);
     if (balloonStart_ != 0 && SecondsBetween(Now(), balloonStart_) >= balloonLifetime_) {
         balloonStart_ = 0;
@@ -488,8 +487,8 @@ void TfrmMain::ManagerEditReminder(const IReminderAwareItemPtr& item) {
 }
 
 void TfrmMain::RefreshTodayLabel() {
-    lbToday->setText(QString::fromStdString(FormatDateTime(
-        db_ ? db_->DBSettings.TodayLabelFormat : TTockwellOptions().TodayLabelFormat, Date())));
+    lbToday->setText(
+        QString::fromStdString(FormatDateTime(db_->DBSettings.TodayLabelFormat, Date())));
 }
 
 // ---- Window messages and input --------------------------------------------------------------

@@ -46,6 +46,9 @@ class TTockwellDB;
 // The id of the program's global hot key.
 constexpr int AppHotKeyId = 0xB000;
 
+// A hint text, its lines separated by "\n\r", as a tooltip.
+QString HintToolTip(const std::string& hint);
+
 class TfrmMain : public QWidget, public TMainMenus {
     Q_OBJECT
 public:
@@ -224,7 +227,6 @@ private:
     void CoolTrayIconMouseMove();
     void CoolTrayIconBalloonHintHide();
     void CoolTrayIconBalloonHintClick();
-    void UnregisterHotKey();
 
     // Steps whose windows come with the console, the list window and the help.
     void CreateHelpHook();
@@ -287,8 +289,7 @@ private:
     // A press on the caption notification waiting for the double-click time.
     bool captionPressed_ = false;
     QPoint captionPressPos_;
-    // The global hot key: what is registered, and what the first press found.
-    bool hotKeyRegistered_ = false;
+    // The global hot key: the key registered last, and what the first press found.
     uint16_t hotKeyCode_ = 0, hotKeyShifts_ = 0;
     bool hotKeyKept_ = false, keptVisible_ = false;
     uint32_t keptForeground_ = 0;

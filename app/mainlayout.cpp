@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int kMinExpandedSize = 150;
-constexpr int kWorkAreaMargin = 50;
 
 } // namespace
 
@@ -97,7 +96,7 @@ void TfrmMain::ChangeMonthColumns(int delta) {
     if (step == 0)
         return;
     resize(width() + step, height());
-    KeepFormInWorkArea(this, true, kWorkAreaMargin);
+    KeepFormInWorkArea(this, true, WorkAreaMargin);
 }
 
 void TfrmMain::ChangeMonthRows(int delta) {
@@ -107,7 +106,7 @@ void TfrmMain::ChangeMonthRows(int delta) {
     if (step == 0)
         return;
     resize(width(), height() + step);
-    KeepFormInWorkArea(this, true, kWorkAreaMargin);
+    KeepFormInWorkArea(this, true, WorkAreaMargin);
 }
 
 void TfrmMain::LoadLayoutSettings() {
@@ -128,7 +127,7 @@ void TfrmMain::LoadLayoutSettings() {
         move(area.right() + 1 - frameGeometry().width(),
              area.bottom() + 1 - frameGeometry().height());
     }
-    KeepFormInWorkArea(this, false, kWorkAreaMargin);
+    KeepFormInWorkArea(this, false, WorkAreaMargin);
     ShowConsole(ReadRegistryBool(TockwellSettingsKey, ShowConsoleValue, true));
     if (!db_->DBSettings.RunMinimized) {
         if (collapsed)

@@ -9,6 +9,9 @@
 inline constexpr const char* CollapsedValue = "Collapsed";     // Boolean, default False
 inline constexpr const char* ShowConsoleValue = "ShowConsole"; // Boolean, default True
 
+// The margin (pixels) with which the window is kept inside the work area (KeepFormInWorkArea).
+inline constexpr int WorkAreaMargin = 50;
+
 // Pixels by which a window grows for a month column or row more (delta 1) or less (-1), given
 // the size of its calendar area in that direction: monthSize to add; -monthSize to remove, but
 // only while the area holds at least one and a half months; 0 otherwise.

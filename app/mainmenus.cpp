@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QWidget>
+#include <initializer_list>
 
 namespace {
 
@@ -16,6 +17,16 @@ QAction* Action(QWidget* owner, const char* caption, bool enabled = true,
         owner->addAction(action);
     }
     return action;
+}
+
+// Adds the actions to menu in turn; a null stands for a separator.
+void AddActions(QMenu* menu, std::initializer_list<QAction*> actions) {
+    for (QAction* action : actions) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
 }
 
 } // namespace
@@ -62,59 +73,26 @@ void TMainMenus::CreateMainMenus(QWidget* owner) {
     acrRemoveRow = Action(owner, "Remove month row");
     actOpenCloseConsoleShortcut = Action(owner, "Console");
 
+    // The tray's menu and the caption's drop-down menu share most of their items.
     pmnuTray = new QMenu(owner);
-    pmnuTray->addAction(actShowCalendar);
+    AddActions(pmnuTray, {actShowCalendar, ActAddReminder, actCollapseExpand});
     pmnuTray->setDefaultAction(actShowCalendar);
-    pmnuTray->addAction(ActAddReminder);
-    pmnuTray->addAction(actCollapseExpand);
-    pmnuTray->addSeparator();
-    pmnuTray->addAction(actRemindersWindow);
-    pmnuTray->addAction(actRemindersManager);
-    pmnuTray->addAction(actStopPlayingSound);
-    pmnuTray->addSeparator();
-    pmnuTray->addAction(actOptions);
-    pmnuTray->addAction(actHelp);
-    pmnuTray->addAction(actAbout);
-    pmnuTray->addSeparator();
-    pmnuTray->addAction(actExit);
-
     pmnuDownArrow = new QMenu(owner);
-    pmnuDownArrow->addAction(ActAddReminder);
-    pmnuDownArrow->addAction(actHide);
-    pmnuDownArrow->addAction(actCollapseExpand);
-    pmnuDownArrow->addSeparator();
-    pmnuDownArrow->addAction(actRemindersWindow);
-    pmnuDownArrow->addAction(actRemindersManager);
-    pmnuDownArrow->addAction(actStopPlayingSound);
-    pmnuDownArrow->addSeparator();
-    pmnuDownArrow->addAction(actOptions);
-    pmnuDownArrow->addAction(actHelp);
-    pmnuDownArrow->addAction(actAbout);
-    pmnuDownArrow->addSeparator();
-    pmnuDownArrow->addAction(actExit);
+    AddActions(pmnuDownArrow, {ActAddReminder, actHide, actCollapseExpand});
+    for (QMenu* menu : {pmnuTray, pmnuDownArrow})
+        AddActions(menu, {nullptr, actRemindersWindow, actRemindersManager, actStopPlayingSound,
+                          nullptr, actOptions, actHelp, actAbout, nullptr, actExit});
 
     pmnuCalendar = new QMenu(owner);
-    pmnuCalendar->addAction(ActAddReminder);
-    pmnuCalendar->addAction(actRemindersManagerFilter);
-    pmnuCalendar->addSeparator();
-    QMenu* days = pmnuCalendar->addMenu(QStringLiteral("Holidays && Workdays"));
-    days->addAction(actMarkHoliday);
-    days->addAction(actMarkWorkday);
-    days->addSeparator();
-    days->addAction(actResetSelection);
-    days->addAction(actResetAll);
-    QMenu* colors = pmnuCalendar->addMenu(QStringLiteral("Day colors"));
-    colors->addAction(actSetCustomColor);
-    colors->addAction(actRemoveCustomColor);
-    colors->addSeparator();
-    colors->addAction(actEnableCustomColors);
-    colors->addAction(actRemoveAllCustomColors);
+    AddActions(pmnuCalendar, {ActAddReminder, actRemindersManagerFilter, nullptr});
+    AddActions(pmnuCalendar->addMenu(QStringLiteral("Holidays && Workdays")),
+               {actMarkHoliday, actMarkWorkday, nullptr, actResetSelection, actResetAll});
+    AddActions(pmnuCalendar->addMenu(QStringLiteral("Day colors")),
+               {actSetCustomColor, actRemoveCustomColor, nullptr, actEnableCustomColors,
+                actRemoveAllCustomColors});
 
     pmnuCaptionMenu = new QMenu(owner);
-    pmnuCaptionMenu->addAction(actCaptionDismissReminder);
-    for (QAction* snooze :
-         {mnuSnooze5min, mnuSnooze10min, mnuSnooze15min, mnuSnooze20min, mnuSnooze30min})
-        pmnuCaptionMenu->addAction(snooze);
-    pmnuCaptionMenu->addSeparator();
-    pmnuCaptionMenu->addAction(actCaptionStopBllinking);
+    AddActions(pmnuCaptionMenu,
+               {actCaptionDismissReminder, mnuSnooze5min, mnuSnooze10min, mnuSnooze15min,
+                mnuSnooze20min, mnuSnooze30min, nullptr, actCaptionStopBllinking});
 }

@@ -1,5 +1,6 @@
 #include "app/simpletimer.h"
 
+#include <QScopedValueRollback>
 #include <QTimerEvent>
 #include <memory>
 
@@ -48,11 +49,7 @@ void TSimpleTimerHandler::timerEvent(QTimerEvent* e) {
     auto it = timers_.find(e->timerId());
     if (it == timers_.end())
         return;
-    ++dispatching_;
-    struct Guard {
-        TSimpleTimerHandler* h;
-        ~Guard() { --h->dispatching_; }
-    } guard{this};
+    const QScopedValueRollback guard(dispatching_, dispatching_ + 1);
     it->second->Tick();
 }
 

@@ -55,12 +55,16 @@ std::string TSingleInstance::RuntimeFolder() {
     return folder;
 }
 
+std::string TSingleInstance::FileName(const char* ext) const {
+    return (folder_.empty() ? RuntimeFolder() : folder_) + "/" + name_ + ext;
+}
+
 std::string TSingleInstance::LockFileName() const {
-    return (folder_.empty() ? RuntimeFolder() : folder_) + "/" + name_ + ".lock";
+    return FileName(".lock");
 }
 
 std::string TSingleInstance::SocketName() const {
-    return (folder_.empty() ? RuntimeFolder() : folder_) + "/" + name_ + ".socket";
+    return FileName(".socket");
 }
 
 bool TSingleInstance::TryLock() {

@@ -51,6 +51,8 @@ public:
     static constexpr int MaxRequestBytes = 4096;
 
 private:
+    // "<folder>/<name><ext>".
+    std::string FileName(const char* ext) const;
     void AcceptConnections();
 
     std::string name_;

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr TDateTime kSecond = 1.0 / 86400, kMinute = 1.0 / 1440;
-
 std::string Text(QLabel& label) {
     return label.text().toStdString();
 }
@@ -40,22 +38,22 @@ TEST(CaptionNotificationRules, LeadTimesTextsAndBlinkSteps) {
     const TDateTime now = EncodeDateTime(2024, 3, 14, 12, 0, 0, 0);
     EXPECT_TRUE(AlertIsNear(now, now + 1));
     EXPECT_TRUE(AlertIsNear(now, now - 3)); // past alerts count
-    EXPECT_FALSE(AlertIsNear(now, now + 1 + kSecond));
+    EXPECT_FALSE(AlertIsNear(now, now + 1 + OneSecond));
     EXPECT_FALSE(AlertIsNear(now, 0));
 
     TTockwellOptions options;
-    EXPECT_TRUE(CaptionShowsAlert(options, now, now + 9 * kMinute));
-    EXPECT_TRUE(CaptionShowsAlert(options, now, now + 10 * kMinute + 18 * kSecond));
-    EXPECT_FALSE(CaptionShowsAlert(options, now, now + 10 * kMinute + 19 * kSecond));
-    EXPECT_FALSE(CaptionShowsAlert(options, now, now + 20 * kMinute));
+    EXPECT_TRUE(CaptionShowsAlert(options, now, now + 9 * OneMinute));
+    EXPECT_TRUE(CaptionShowsAlert(options, now, now + 10 * OneMinute + 18 * OneSecond));
+    EXPECT_FALSE(CaptionShowsAlert(options, now, now + 10 * OneMinute + 19 * OneSecond));
+    EXPECT_FALSE(CaptionShowsAlert(options, now, now + 20 * OneMinute));
     options.ShowNextAlertInCaption = false;
-    EXPECT_FALSE(CaptionShowsAlert(options, now, now + kMinute));
+    EXPECT_FALSE(CaptionShowsAlert(options, now, now + OneMinute));
 
-    EXPECT_EQ(NearestAlertDueText(now, now + 9 * kMinute), "9 min");
-    EXPECT_EQ(NearestAlertDueText(now, now + 65 * kMinute), "1 hour, 5 min");
-    EXPECT_EQ(NearestAlertDueText(now, now + 20 * kSecond), "a few sec");
-    EXPECT_EQ(NearestAlertDueText(now, now - kMinute), "a few sec");
-    const TDateTime at = now + 9 * kMinute;
+    EXPECT_EQ(NearestAlertDueText(now, now + 9 * OneMinute), "9 min");
+    EXPECT_EQ(NearestAlertDueText(now, now + 65 * OneMinute), "1 hour, 5 min");
+    EXPECT_EQ(NearestAlertDueText(now, now + 20 * OneSecond), "a few sec");
+    EXPECT_EQ(NearestAlertDueText(now, now - OneMinute), "a few sec");
+    const TDateTime at = now + 9 * OneMinute;
     EXPECT_EQ(NearestAlertHint("9 min", at, std::string(31, 'x')),
               "Nearest alert:\n\rin 9 min\n\r" + FormatDateTime("t", at) + " - " +
                   std::string(30, 'x') + "...");
@@ -78,7 +76,7 @@ TEST(CaptionNotificationRules, LeadTimesTextsAndBlinkSteps) {
 }
 
 TEST_F(CaptionNotificationTest, NearAlertInCaptionFarOneInHintsRefreshedEveryFifteenTicks) {
-    db.AddNew("Later", Now() + 20 * kMinute);
+    db.AddNew("Later", Now() + 20 * OneMinute);
     auto form = Open(&db);
     // 20 minutes ahead: the indicator and the tray hint, not the caption.
     EXPECT_TRUE(form->TodayIndicatorShown());
@@ -89,7 +87,7 @@ TEST_F(CaptionNotificationTest, NearAlertInCaptionFarOneInHintsRefreshedEveryFif
 
     // Ten minutes on, it is within the lead time, but the caption follows only at the 15th
     // tick; a hidden window comes up collapsed with it, without taking the focus.
-    clock.Advance(10 * kMinute);
+    clock.Advance(10 * OneMinute);
     Tick(*form, 14);
     EXPECT_EQ(Text(form->CaptionNotification()), "Tockwell");
     form->hide();
@@ -113,7 +111,7 @@ TEST_F(CaptionNotificationTest, NearAlertInCaptionFarOneInHintsRefreshedEveryFif
 }
 
 TEST_F(CaptionNotificationTest, CaptionBlinksInBurstsAMinuteApart) {
-    db.AddNew("Soon", Now() + 9 * kMinute);
+    db.AddNew("Soon", Now() + 9 * OneMinute);
     auto form = Open(&db);
     EXPECT_EQ(Text(form->CaptionNotification()), "in 9 min: Soon");
     EXPECT_FALSE(form->CaptionBlinkTimer().Enabled());
@@ -125,7 +123,7 @@ TEST_F(CaptionNotificationTest, CaptionBlinksInBurstsAMinuteApart) {
     EXPECT_EQ(Text(form->CaptionNotification()), "");
     EXPECT_EQ(form->CaptionBlinkTimer().Interval(), 400u);
     // A refresh in the dark phase waits for the light one.
-    clock.Advance(30 * kSecond);
+    clock.Advance(30 * OneSecond);
     Tick(*form, 1);
     EXPECT_EQ(Text(form->CaptionNotification()), "");
     form->tmCaptionBlinkTimer();
@@ -136,7 +134,7 @@ TEST_F(CaptionNotificationTest, CaptionBlinksInBurstsAMinuteApart) {
     // The next burst comes a minute after the last one began.
     Tick(*form, 1);
     EXPECT_FALSE(form->CaptionBlinkTimer().Enabled());
-    clock.Advance(40 * kSecond);
+    clock.Advance(40 * OneSecond);
     Tick(*form, 1);
     EXPECT_TRUE(form->CaptionBlinkTimer().Enabled());
     EXPECT_EQ(RunBurst(*form), 4);
@@ -144,13 +142,13 @@ TEST_F(CaptionNotificationTest, CaptionBlinksInBurstsAMinuteApart) {
     // "Blink in caption" off: no more bursts.
     form->actCaptionStopBllinking->trigger();
     EXPECT_FALSE(form->DB().DBSettings.BlinkAlertInCaption);
-    clock.Advance(kMinute);
+    clock.Advance(OneMinute);
     Tick(*form, 1);
     EXPECT_FALSE(form->CaptionBlinkTimer().Enabled());
 }
 
 TEST_F(CaptionNotificationTest, CaptionClicksBalloonsAndHotKeyPresses) {
-    db.AddNew("Soon", Now() + 5 * kMinute);
+    db.AddNew("Soon", Now() + 5 * OneMinute);
     auto form = Open(&db);
     QLabel& caption = form->CaptionNotification();
 

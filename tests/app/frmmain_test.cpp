@@ -17,6 +17,7 @@
 #include "core/xmldatafile.h"
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
+#include "mainwindowfixture.h"
 #include "platform/fileutils.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/soundplayer.h"
@@ -24,8 +25,6 @@
 #include "testutil.h"
 
 namespace {
-
-constexpr TDateTime kSecond = 1.0 / 86400;
 
 // The fake reminders window, queueing its alert actions as the real one does: as posted
 // messages 2025 that run when delivered.
@@ -74,9 +73,13 @@ protected:
     }
 };
 
-class MainWindowTest : public ::testing::Test {
+// Just before midnight, the reminders window queueing its alert actions as posted messages.
+class MainWindowTest : public MainWindowFixture {
 protected:
-    void SetUp() override { SetRemindersWindow(window); }
+    void SetUp() override {
+        clock.Set(EncodeDateTime(2024, 3, 14, 23, 59, 31, 0));
+        SetRemindersWindow(window);
+    }
 
     // A reminder due at `due` with the given actions enabled besides the reminders window's.
     TTockwellItemPtr AddReminder(TTockwellDB& db, const std::string& caption, TDateTime due,
@@ -87,86 +90,70 @@ protected:
         return item;
     }
 
-    // Ticks n times, moving the clock 2 seconds before each.
-    void Tick(TfrmMain& form, int n) {
-        for (int i = 0; i < n; ++i) {
-            clock.Advance(2 * kSecond);
-            form.tmTockwellSystemTimerTimer();
-        }
-    }
-
-    TempRegistry registry;
-    TempDir dir;
-    FakeAlertEnvironment env;
     std::shared_ptr<PostingRemindersWindow> window = std::make_shared<PostingRemindersWindow>();
-    FakeMessageBoxesGuard boxes;
-    FixedClock clock{EncodeDateTime(2024, 3, 14, 23, 59, 31, 0)};
-    std::string file = dir.File("db.tock");
 };
 
 } // namespace
 
 TEST_F(MainWindowTest, TickChecksEveryTenSecondsAndRefreshesEveryFifteenth) {
-    TTestMain form(QStringList{QString::fromStdString(file)});
-    form.SystemTimer().stop();
-    EXPECT_EQ(form.SystemTimer().interval(), 2000);
+    auto form = Open<TTestMain>();
+    EXPECT_EQ(form->SystemTimer().interval(), 2000);
     // First start: shown in the bottom-right corner of the work area, sized round the calendar.
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.frameGeometry().bottomRight(), WorkAreaOf(&form).bottomRight());
-    EXPECT_EQ(form.width(), 362 + 2 * (3 + 3));
-    EXPECT_EQ(form.Manager().GetCheckEveryNSeconds(), 9);
-    EXPECT_EQ(form.Manager().GetRebuildReminderListEverNMin(), 30);
-    EXPECT_EQ(form.Manager().GetProcessDBForRemindersDueNextNMinutes(), 60);
-    const QString yesterday = form.TodayLabel().text();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->frameGeometry().bottomRight(), WorkAreaOf(form.get()).bottomRight());
+    EXPECT_EQ(form->width(), 362 + 2 * (3 + 3));
+    EXPECT_EQ(form->Manager().GetCheckEveryNSeconds(), 9);
+    EXPECT_EQ(form->Manager().GetRebuildReminderListEverNMin(), 30);
+    EXPECT_EQ(form->Manager().GetProcessDBForRemindersDueNextNMinutes(), 60);
+    const QString yesterday = form->TodayLabel().text();
 
     // Passes at the 1st, 6th, 11th ... tick: every 10 seconds with a 2-second tick.
     std::vector<int> passes;
     for (int tick = 1; tick <= 30; ++tick) {
         const int before = window->RefreshCount;
-        Tick(form, 1);
+        Tick(*form, 1);
         if (window->RefreshCount != before)
             passes.push_back(tick);
         // The clock passes midnight at the 15th tick, and the today label follows then.
         if (tick == 14) {
-            EXPECT_EQ(form.TodayLabel().text(), yesterday);
+            EXPECT_EQ(form->TodayLabel().text(), yesterday);
         } else if (tick == 15) {
-            EXPECT_NE(form.TodayLabel().text(), yesterday);
+            EXPECT_NE(form->TodayLabel().text(), yesterday);
         }
     }
     EXPECT_EQ(passes, (std::vector<int>{1, 6, 11, 16, 21, 26}));
-    EXPECT_EQ(form.Log, (std::vector<std::string>{"refresh", "refresh"}));
-    EXPECT_EQ(form.TickCount(), 0);
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"refresh", "refresh"}));
+    EXPECT_EQ(form->TickCount(), 0);
 }
 
 TEST_F(MainWindowTest, AfterFireRunsBothRemindersActionsInOrderThenSavesOnce) {
-    TTestMain form(QStringList{QString::fromStdString(file)});
-    form.SystemTimer().stop();
-    TTockwellItemPtr first = AddReminder(form.DB(), "First", Now() + kSecond, {akShowAlertWnd});
-    TTockwellItemPtr second = AddReminder(form.DB(), "Second", Now() + kSecond, {akShowAlertWnd});
+    auto form = Open<TTestMain>();
+    TTockwellItemPtr first = AddReminder(form->DB(), "First", Now() + OneSecond, {akShowAlertWnd});
+    TTockwellItemPtr second =
+        AddReminder(form->DB(), "Second", Now() + OneSecond, {akShowAlertWnd});
     // A message for the main window itself waits: the after-fire handler runs alert actions
     // only.
-    PostWindowMessage(&form, WM_HIDE_TO_TRAY);
-    form.Log.clear();
+    PostWindowMessage(form.get(), WM_HIDE_TO_TRAY);
+    form->Log.clear();
 
-    Tick(form, 1);
+    Tick(*form, 1);
 
     // The actions, then the save (which refreshes the hints).
-    EXPECT_EQ(form.Log, (std::vector<std::string>{"actions", "refresh"}));
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"actions", "refresh"}));
     ASSERT_EQ(env.Alerts->Messages.size(), 2u);
     EXPECT_EQ(env.Alerts->Messages[0].Item, first);
     EXPECT_EQ(env.Alerts->Messages[1].Item, second);
     EXPECT_EQ(window->Rows, (std::vector<IReminderAwareItemPtr>{first, second}));
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.HasTaskbarEntry());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->HasTaskbarEntry());
 
     // One save, after the actions: the file records both as listed, and there is no backup.
     ASSERT_TRUE(FileExists(file));
     EXPECT_FALSE(FileExists(file + ".bak"));
-    TTockwellDB saved;
-    LoadXMLDataFile(saved, file);
-    ASSERT_EQ(saved.Count(), 2);
+    const auto saved = Saved();
+    ASSERT_EQ(saved->Count(), 2);
     for (int i = 0; i < 2; ++i) {
-        const TReminderItem& r = saved.GetItem(i)->GetReminder();
+        const TReminderItem& r = saved->GetItem(i)->GetReminder();
         EXPECT_TRUE(r.GetPlacedToReminderWnd());
         EXPECT_NE(r.GetLatestAlertDateTime(), 0);
     }
@@ -174,68 +161,65 @@ TEST_F(MainWindowTest, AfterFireRunsBothRemindersActionsInOrderThenSavesOnce) {
 
 TEST_F(MainWindowTest, WithTheRealRemindersWindow) {
     TAlertWindowsScope alertWindows([] { return std::make_unique<SilentPlayer>(); });
-    TfrmMain form(QStringList{QString::fromStdString(file)});
-    form.SystemTimer().stop();
-    TTockwellItemPtr item = AddReminder(form.DB(), "Listed", Now() + kSecond);
-    Tick(form, 1);
+    auto form = Open<TfrmMain>();
+    TTockwellItemPtr item = AddReminder(form->DB(), "Listed", Now() + OneSecond);
+    Tick(*form, 1);
     TfrmRemindersWnd* reminders = frmRemindersWnd();
     ASSERT_EQ(reminders->RowCount(), 1);
     EXPECT_EQ(reminders->RowItem(0), item);
 
     // The reminders window's sound enables "Stop playing sound", which stops it.
-    EXPECT_FALSE(form.actStopPlayingSound->isEnabled());
+    EXPECT_FALSE(form->actStopPlayingSound->isEnabled());
     reminders->PlayReminderSound(SourcePath("resources/Tockwell.wav"));
-    EXPECT_TRUE(form.actStopPlayingSound->isEnabled());
-    form.actStopPlayingSound->trigger();
+    EXPECT_TRUE(form->actStopPlayingSound->isEnabled());
+    form->actStopPlayingSound->trigger();
     EXPECT_FALSE(reminders->SoundPlayer()->Playing());
-    EXPECT_FALSE(form.actStopPlayingSound->isEnabled());
+    EXPECT_FALSE(form->actStopPlayingSound->isEnabled());
 }
 
 TEST_F(MainWindowTest, TickInsideANestedEventLoopIsSkipped) {
-    TTestMain form(QStringList{QString::fromStdString(file)});
-    form.SystemTimer().stop();
-    AddReminder(form.DB(), "Modal", Now() + kSecond, {akShowModalDialog});
+    auto form = Open<TTestMain>();
+    AddReminder(form->DB(), "Modal", Now() + OneSecond, {akShowModalDialog});
     int nested = 0;
     env.Dialogs->DuringModal = [&] {
         // The modal box's event loop delivers timer ticks.
         ++nested;
-        Tick(form, 3);
+        Tick(*form, 3);
     };
-    Tick(form, 1);
+    Tick(*form, 1);
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
-    EXPECT_EQ(form.TickCount(), 1);
-    EXPECT_EQ(form.Log, (std::vector<std::string>{"actions", "refresh"}));
+    EXPECT_EQ(form->TickCount(), 1);
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"actions", "refresh"}));
 }
 
 TEST_F(MainWindowTest, WithoutATrayHidingMinimisesToTheTaskbar) {
-    TfrmMain form(QStringList{QString::fromStdString(file)});
-    form.SystemTimer().stop();
-    ASSERT_FALSE(form.CoolTrayIcon().CanHideToTray()); // the offscreen platform has no tray
-    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    auto form = Open<TfrmMain>();
+    ASSERT_FALSE(form->CoolTrayIcon().CanHideToTray()); // the offscreen platform has no tray
+    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
 
-    SendWindowMessage(&form, WM_HIDE_TO_TRAY);
-    EXPECT_TRUE(form.HasTaskbarEntry());
-    EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Window);
-    EXPECT_EQ(form.BalloonStart(), 0);
+    SendWindowMessage(form.get(), WM_HIDE_TO_TRAY);
+    EXPECT_TRUE(form->HasTaskbarEntry());
+    EXPECT_EQ(form->windowFlags() & Qt::WindowType_Mask, Qt::Window);
+    EXPECT_EQ(form->BalloonStart(), 0);
 
     // Shown again (what a second start asks for): expanded, and a tool window again.
-    form.SetCollapsed(true);
-    EXPECT_EQ(AnswerInstanceRequest(&form, ActivateRequest), DoneAnswer);
-    QCoreApplication::sendPostedEvents(&form);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.Collapsed());
-    EXPECT_FALSE(form.HasTaskbarEntry());
-    EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    form->SetCollapsed(true);
+    EXPECT_EQ(AnswerInstanceRequest(form.get(), ActivateRequest), DoneAnswer);
+    QCoreApplication::sendPostedEvents(form.get());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->Collapsed());
+    EXPECT_FALSE(form->HasTaskbarEntry());
+    EXPECT_EQ(form->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
 
     // Asked to quit: the window closes once the answer is out, and the program ends.
     bool closed = false;
-    form.OnClosed = [&] { closed = true; };
+    form->OnClosed = [&] { closed = true; };
     EXPECT_EQ(AnswerInstanceRequest(nullptr, QuitRequest), StartingAnswer);
-    EXPECT_EQ(AnswerInstanceRequest(&form, "dance"), UnknownAnswer);
-    EXPECT_EQ(AnswerInstanceRequest(&form, QuitRequest), DoneAnswer);
-    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(AnswerInstanceRequest(form.get(), "dance"), UnknownAnswer);
+    EXPECT_EQ(AnswerInstanceRequest(form.get(), QuitRequest), DoneAnswer);
+    EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(WaitFor([&] { return closed; }, 2000));
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form->isVisible());
 }

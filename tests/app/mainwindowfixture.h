@@ -44,15 +44,12 @@ protected:
 
 class MainWindowFixture : public ::testing::Test {
 protected:
-    static constexpr TDateTime kSecond = 1.0 / 86400;
-    static constexpr TDateTime kMinute = 1.0 / 1440;
-
-    // The window on the fixture's data file (written from db first when given), its timer
-    // stopped so that only Tick moves it.
-    std::unique_ptr<TOpenMain> Open(const TTockwellDB* db = nullptr) {
+    // The window (a Form) on the fixture's data file (written from db first when given), its
+    // timer stopped so that only Tick moves it.
+    template <class Form = TOpenMain> std::unique_ptr<Form> Open(const TTockwellDB* db = nullptr) {
         if (db)
             SaveXMLDataFile(*db, file);
-        auto form = std::make_unique<TOpenMain>(QStringList{QString::fromStdString(file)});
+        auto form = std::make_unique<Form>(QStringList{QString::fromStdString(file)});
         form->SystemTimer().stop();
         return form;
     }
@@ -65,7 +62,7 @@ protected:
     // Ticks n times, moving the clock 2 seconds before each.
     void Tick(TfrmMain& form, int n) {
         for (int i = 0; i < n; ++i) {
-            clock.Advance(2 * kSecond);
+            clock.Advance(2 * OneSecond);
             form.tmTockwellSystemTimerTimer();
         }
     }
