@@ -7,45 +7,18 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
+#include "platform/charsets.h"
+#include "platform/fileutils.h"
+#include "platform/shell.h"
+
 namespace {
 
 // ---- escaping ----
-
-// Length of the valid UTF-8 sequence of two or more bytes starting at s[i], or 0.
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char c = at(i);
-    size_t n;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-        n = 2;
-    else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0)
-            lo = 0xA0;
-        if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0)
-            lo = 0x90;
-        if (c == 0xF4)
-            hi = 0x8F;
-    } else
-        return 0;
-    if (i + n > s.size() || at(i + 1) < lo || at(i + 1) > hi)
-        return 0;
-    for (size_t k = 2; k < n; ++k)
-        if ((at(i + k) & 0xC0) != 0x80)
-            return 0;
-    return n;
-}
 
 // The case-folded form names are compared by. Only valid UTF-8 is mapped, so that no byte
 // sequence can fold into a path separator.
@@ -54,7 +27,7 @@ std::string Fold(std::string_view name) {
     out.reserve(name.size());
     for (size_t i = 0; i < name.size();) {
         char c = name[i];
-        size_t n = static_cast<unsigned char>(c) < 0x80 ? 0 : Utf8SequenceLength(name, i);
+        size_t n = static_cast<unsigned char>(c) < 0x80 ? 0 : Utf8SequenceAt(name, i);
         if (n == 0) {
             out += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
             ++i;
@@ -97,7 +70,7 @@ void AppendEscaped(std::string& out, std::string_view s, const char* escape, std
     for (size_t i = 0; i < s.size();) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         if (c >= 0x80) {
-            if (size_t n = Utf8SequenceLength(s, i)) {
+            if (size_t n = Utf8SequenceAt(s, i)) {
                 out.append(s.substr(i, n));
                 i += n;
                 continue;
@@ -309,14 +282,6 @@ void MakeFolders(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         throw ERegistryException("Cannot create the settings folder \"" + folder +
                                  "\": " + std::strerror(errno));
-}
-
-void SyncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // An exclusive flock on the store's lock file for the object's lifetime.
@@ -602,12 +567,7 @@ std::string RegistryStoreFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && xdg[0] == '/')
         return std::string(xdg) + "/Tockwell";
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && h[0])
-        home = h;
-    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-        home = pw->pw_dir;
-    return home + "/.config/Tockwell";
+    return HomeFolder() + "/.config/Tockwell";
 }
 
 void SetRegistryStoreFolder(std::string folder) {
