@@ -39,7 +39,12 @@ std::string Fold(std::string_view name) {
     return out;
 }
 
-const char kHex[] = "0123456789abcdef";
+// Appends the byte as two lower-case hex digits.
+void AppendHex(std::string& out, unsigned char c) {
+    static constexpr char digits[] = "0123456789abcdef";
+    out += digits[c >> 4];
+    out += digits[c & 15];
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -84,8 +89,7 @@ void AppendEscaped(std::string& out, std::string_view s, const char* escape, std
             out += e;
         } else {
             out += escape;
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            AppendHex(out, c);
         }
         ++i;
     }
@@ -179,18 +183,6 @@ bool UnescapeKeyPath(std::string_view s, std::string& out) {
     return true;
 }
 
-std::string IntegerData(int32_t v) {
-    auto u = static_cast<uint32_t>(v);
-    return {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
-}
-
-int32_t DataInteger(std::string_view d) {
-    uint32_t u = 0;
-    for (int k = 3; k >= 0; --k)
-        u = (u << 8) | static_cast<unsigned char>(d[k]);
-    return static_cast<int32_t>(u);
-}
-
 // Reads the part after "name"= of a value line.
 bool ParseValueData(std::string_view s, TRegDataType& type, std::string& data) {
     if (!s.empty() && s[0] == '"') {
@@ -205,7 +197,7 @@ bool ParseValueData(std::string_view s, TRegDataType& type, std::string& data) {
         if (s.empty() || ec != std::errc() || p != s.data() + s.size())
             return false;
         type = rdInteger;
-        data = IntegerData(v);
+        data = RegistryIntegerData(v);
         return true;
     }
     if (s.starts_with("hex:")) {
@@ -339,6 +331,18 @@ std::string& FolderOverride() {
 
 // ---- keys and the tree ----
 
+std::string RegistryIntegerData(int32_t value) {
+    auto u = static_cast<uint32_t>(value);
+    return {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
+}
+
+int32_t RegistryDataInteger(std::string_view data) {
+    uint32_t u = 0;
+    for (int k = 3; k >= 0; --k)
+        u = (u << 8) | static_cast<unsigned char>(data[k]);
+    return static_cast<int32_t>(u);
+}
+
 int TRegistryKeyData::IndexOf(std::string_view name) const {
     std::string folded = Fold(name);
     for (size_t i = 0; i < Values.size(); ++i)
@@ -448,13 +452,11 @@ std::string TRegistryHive::Serialize() const {
         for (const auto& v : key.Values) {
             out += Quote(v.Name) + "=";
             if (v.DataType == rdInteger && v.Data.size() == 4) {
-                out += "int:" + std::to_string(DataInteger(v.Data));
+                out += "int:" + std::to_string(RegistryDataInteger(v.Data));
             } else if (v.DataType == rdBinary) {
                 out += "hex:";
-                for (unsigned char c : v.Data) {
-                    out += kHex[c >> 4];
-                    out += kHex[c & 15];
-                }
+                for (unsigned char c : v.Data)
+                    AppendHex(out, c);
             } else {
                 out += Quote(v.Data);
             }
