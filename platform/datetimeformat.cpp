@@ -433,7 +433,7 @@ bool TryStrToDateTime(std::string_view text, TDateTime& value, const TFormatSett
     Scanner sc(text);
     TDateTime d, t = 0;
     if (ScanDate(sc, fs, d) && (sc.AtEnd() || (ScanTime(sc, fs, t) && sc.AtEnd()))) {
-        value = d >= 0 ? d + t : d - t;
+        value = ComposeDateTime(d, t);
         return true;
     }
     return TryStrToTime(text, value, fs);
