@@ -593,6 +593,6 @@ bool TryStrToFloat(std::string_view text, double& value, const TFormatSettings& 
 double StrToFloat(std::string_view text, const TFormatSettings& fs) {
     double v;
     if (!TryStrToFloat(text, v, fs))
-        throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+        Invalid(text, "floating point value");
     return v;
 }
