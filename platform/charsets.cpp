@@ -8,26 +8,6 @@
 
 namespace {
 
-// The length of the well-formed UTF-8 sequence at s[i], 0 when there is none.
-size_t Utf8SequenceAt(std::string_view s, size_t i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80)
-        return 1;
-    size_t len = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size())
-        return 0;
-    uint32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-    for (size_t k = 1; k < len; ++k) {
-        unsigned char cc = static_cast<unsigned char>(s[i + k]);
-        if ((cc & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    static constexpr uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    bool ok = cp >= minimum[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-    return ok ? len : 0;
-}
-
 class TIconv {
 public:
     TIconv(const std::string& to, const std::string& from)
@@ -60,6 +40,25 @@ size_t SkipLength(const char* in, size_t left, bool fromUtf8) {
 }
 
 } // namespace
+
+size_t Utf8SequenceAt(std::string_view s, size_t i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80)
+        return 1;
+    size_t len = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > s.size())
+        return 0;
+    uint32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+    for (size_t k = 1; k < len; ++k) {
+        unsigned char cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    static constexpr uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    bool ok = cp >= minimum[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    return ok ? len : 0;
+}
 
 bool IsPlainAscii(std::string_view s) {
     for (unsigned char c : s)

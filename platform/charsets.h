@@ -1,12 +1,16 @@
 #pragma once
 // Character sets: checks of UTF-8 text, and conversions between sets over iconv.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 // True when no byte is above 0x7F.
 bool IsPlainAscii(std::string_view s);
+// The length (1 to 4) of the well-formed UTF-8 sequence that starts at s[i] (i < s.size()),
+// 0 when none does.
+size_t Utf8SequenceAt(std::string_view s, size_t i);
 // True when s is well-formed UTF-8 (no overlong forms, surrogates or code points above
 // U+10FFFF).
 bool IsValidUtf8(std::string_view s);

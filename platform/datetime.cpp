@@ -54,9 +54,8 @@ Stamp ToStamp(TDateTime value) {
 }
 
 TDateTime FromStamp(int64_t day, int64_t msec) {
-    double whole = static_cast<double>(day - DateDelta);
-    double frac = static_cast<double>(msec) / MSecsPerDay;
-    return whole < 0 ? whole - frac : whole + frac;
+    return ComposeDateTime(static_cast<double>(day - DateDelta),
+                           static_cast<double>(msec) / MSecsPerDay);
 }
 
 // Plain addition moves whole days while the value stays on one side of the epoch; across
@@ -105,9 +104,7 @@ TDateTime ClampedDate(int y, int m, int d, TDateTime timeSource) {
         d = dim;
     if (d < 1)
         d = 1;
-    TDateTime date = EncodeDate(y, m, d);
-    TDateTime t = TimeOf(timeSource);
-    return date < 0 ? date - t : date + t;
+    return ComposeDateTime(EncodeDate(y, m, d), TimeOf(timeSource));
 }
 
 } // namespace
@@ -212,9 +209,11 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec) {
 }
 
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int sec, int msec) {
-    TDateTime d = EncodeDate(year, month, day);
-    TDateTime t = EncodeTime(hour, min, sec, msec);
-    return d < 0 ? d - t : d + t;
+    return ComposeDateTime(EncodeDate(year, month, day), EncodeTime(hour, min, sec, msec));
+}
+
+TDateTime ComposeDateTime(TDateTime date, TDateTime time) {
+    return date < 0 ? date - time : date + time;
 }
 
 TDateParts DecodeDate(TDateTime value) {
@@ -386,9 +385,7 @@ TDateTime RecodeDay(TDateTime value, int day) {
 }
 
 TDateTime RecodeTime(TDateTime value, int hour, int min, int sec, int msec) {
-    TDateTime d = DateOf(value);
-    TDateTime t = EncodeTime(hour, min, sec, msec);
-    return d < 0 ? d - t : d + t;
+    return ComposeDateTime(DateOf(value), EncodeTime(hour, min, sec, msec));
 }
 
 bool SameDate(TDateTime a, TDateTime b) {

@@ -47,6 +47,9 @@ bool IsValidTime(int hour, int min, int sec, int msec); // 24:00:00.000 is valid
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int min, int sec, int msec);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int sec, int msec);
+// A whole day and a time of day (a fraction of a day) put together; before the epoch the time
+// still counts forward from midnight (ComposeDateTime(-1, 0.25) is -1.25).
+TDateTime ComposeDateTime(TDateTime date, TDateTime time);
 bool TryEncodeDate(int year, int month, int day, TDateTime& value);
 bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& value);
 

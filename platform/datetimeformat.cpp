@@ -433,7 +433,7 @@ bool TryStrToDateTime(std::string_view text, TDateTime& value, const TFormatSett
     Scanner sc(text);
     TDateTime d, t = 0;
     if (ScanDate(sc, fs, d) && (sc.AtEnd() || (ScanTime(sc, fs, t) && sc.AtEnd()))) {
-        value = d >= 0 ? d + t : d - t;
+        value = ComposeDateTime(d, t);
         return true;
     }
     return TryStrToTime(text, value, fs);
@@ -593,6 +593,6 @@ bool TryStrToFloat(std::string_view text, double& value, const TFormatSettings& 
 double StrToFloat(std::string_view text, const TFormatSettings& fs) {
     double v;
     if (!TryStrToFloat(text, v, fs))
-        throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+        Invalid(text, "floating point value");
     return v;
 }

@@ -4,6 +4,7 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/charsets.h"
@@ -33,6 +34,10 @@ TFormatSettings& CurrentLocaleSettings() {
 }
 
 // ---- strftime patterns ----------------------------------------------------------------
+
+// The C locale's D_FMT and T_FMT, for data that has none.
+constexpr std::string_view kCDateFormat = "%m/%d/%y";
+constexpr std::string_view kCTimeFormat = "%H:%M:%S";
 
 // One piece of a parsed strftime pattern: a field with its category, or literal text.
 struct FmtItem {
@@ -145,10 +150,10 @@ void ParseStrftime(std::string_view fmt, const TCLocaleData& data, std::vector<F
             expand("%Y-%m-%d", "");
             break;
         case 'x':
-            expand(data.DateFormat, "%m/%d/%y");
+            expand(data.DateFormat, kCDateFormat);
             break;
         case 'X':
-            expand(data.TimeFormat, "%H:%M:%S");
+            expand(data.TimeFormat, kCTimeFormat);
             break;
         case 'c':
             expand(data.DateTimeFormat, "%a %b %e %H:%M:%S %Y");
@@ -186,15 +191,24 @@ std::string SeparatorOf(const std::vector<FmtItem>& items, std::string_view kind
     return {};
 }
 
+// The locale's date (D_FMT) and time (T_FMT) patterns, parsed.
+struct DateAndTime {
+    std::vector<FmtItem> Date, Time;
+};
+
+DateAndTime ParseDateAndTime(const TCLocaleData& data) {
+    DateAndTime f;
+    ParseStrftime(data.DateFormat.empty() ? kCDateFormat : data.DateFormat, data, f.Date, 0);
+    ParseStrftime(data.TimeFormat.empty() ? kCTimeFormat : data.TimeFormat, data, f.Time, 0);
+    return f;
+}
+
 struct Separators {
     std::string Date, Time;
 };
 
-Separators SeparatorsOf(const TCLocaleData& data) {
-    std::vector<FmtItem> d, t;
-    ParseStrftime(data.DateFormat.empty() ? "%m/%d/%y" : data.DateFormat, data, d, 0);
-    ParseStrftime(data.TimeFormat.empty() ? "%H:%M:%S" : data.TimeFormat, data, t, 0);
-    Separators s{SeparatorOf(d, "DMY"), SeparatorOf(t, "hns")};
+Separators SeparatorsOf(const DateAndTime& formats) {
+    Separators s{SeparatorOf(formats.Date, "DMY"), SeparatorOf(formats.Time, "hns")};
     if (s.Date.empty())
         s.Date = "/";
     if (s.Time.empty())
@@ -391,7 +405,7 @@ bool ReadCLocaleData(const std::string& localeName, TCLocaleData& data) {
 std::string StrftimeToPattern(const std::string& strftimeFormat, const TCLocaleData& data) {
     std::vector<FmtItem> items;
     ParseStrftime(strftimeFormat, data, items, 0);
-    return Render(items, SeparatorsOf(data));
+    return Render(items, SeparatorsOf(ParseDateAndTime(data)));
 }
 
 TFormatSettings FormatSettingsFromCLocaleData(const TCLocaleData& data) {
@@ -411,20 +425,17 @@ TFormatSettings FormatSettingsFromCLocaleData(const TCLocaleData& data) {
         fs.ShortMonthNames[i] = pick(data.AbAltMonths[i], fs.ShortGenitiveMonthNames[i]);
     }
 
-    Separators seps = SeparatorsOf(data);
+    DateAndTime formats = ParseDateAndTime(data);
+    Separators seps = SeparatorsOf(formats);
     fs.DateSeparator = seps.Date;
     fs.TimeSeparator = seps.Time;
-
-    std::vector<FmtItem> date, time;
-    ParseStrftime(data.DateFormat.empty() ? "%m/%d/%y" : data.DateFormat, data, date, 0);
-    ParseStrftime(data.TimeFormat.empty() ? "%H:%M:%S" : data.TimeFormat, data, time, 0);
-    fs.ShortDateFormat = Render(date, seps);
+    fs.ShortDateFormat = Render(formats.Date, seps);
     fs.LongDateFormat = LongDateFrom(data, seps, fs.ShortDateFormat);
-    fs.LongTimeFormat = Render(time, seps);
-    fs.ShortTimeFormat = WithoutSeconds(time, seps);
+    fs.LongTimeFormat = Render(formats.Time, seps);
+    fs.ShortTimeFormat = WithoutSeconds(formats.Time, seps);
 
     bool twelveHour = false;
-    for (const FmtItem& it : time)
+    for (const FmtItem& it : formats.Time)
         twelveHour = twelveHour || it.Kind == 'p';
     fs.TimeAMString = twelveHour ? pick(data.AmString, "AM") : "";
     fs.TimePMString = twelveHour ? pick(data.PmString, "PM") : "";

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/charsets.h"
+#include "platform/datetimeformat.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -265,11 +266,6 @@ std::string NewMessageId(std::string_view senderAddress, TDateTime now, uint64_t
 }
 
 std::string FormatMailDate(TDateTime local) {
-    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    int y, mo, d, h, mi, s, ms;
-    DecodeDateTime(local, y, mo, d, h, mi, s, ms);
     std::string zone = "-0000";
     if (std::optional<TZonedTime> placed = PlaceLocalTime(local)) {
         long offset = placed->UtcOffset / 60;
@@ -278,8 +274,7 @@ std::string FormatMailDate(TDateTime local) {
             offset = -offset;
         zone = Format("%c%02ld%02ld", sign, offset / 60, offset % 60);
     }
-    return Format("%s, %02d %s %04d %02d:%02d:%02d %s", days[DayOfWeek(local) - 1], d,
-                  months[mo - 1], y, h, mi, s, zone.c_str());
+    return FormatDateTime("ddd, dd mmm yyyy hh:nn:ss ", local, EnglishFormatSettings()) + zone;
 }
 
 std::string TMailMessage::ComposeText(const std::string& mailAgent) const {

@@ -18,11 +18,6 @@ namespace {
                              (reason.empty() ? "" : ": " + reason));
 }
 
-std::string IntegerBytes(int32_t v) {
-    auto u = static_cast<uint32_t>(v);
-    return {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
-}
-
 } // namespace
 
 TRegistry::TRegistry() : store_(RegistryStoreFolder()) {}
@@ -155,10 +150,7 @@ int TRegistry::ReadInteger(const std::string& name) const {
         RaiseGetFailed(name);
     if (v.DataType != rdInteger || v.Data.size() != 4)
         RaiseInvalidType(name);
-    uint32_t u = 0;
-    for (int k = 3; k >= 0; --k)
-        u = (u << 8) | static_cast<unsigned char>(v.Data[k]);
-    return static_cast<int32_t>(u);
+    return RegistryDataInteger(v.Data);
 }
 
 bool TRegistry::ReadBool(const std::string& name) const {
@@ -207,7 +199,7 @@ void TRegistry::WriteValue(const std::string& name, TRegDataType type, std::stri
 }
 
 void TRegistry::WriteInteger(const std::string& name, int value) {
-    WriteValue(name, rdInteger, IntegerBytes(value));
+    WriteValue(name, rdInteger, RegistryIntegerData(value));
 }
 
 void TRegistry::WriteBool(const std::string& name, bool value) {

@@ -7,45 +7,18 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
+#include "platform/charsets.h"
+#include "platform/fileutils.h"
+#include "platform/shell.h"
+
 namespace {
 
 // ---- escaping ----
-
-// Length of the valid UTF-8 sequence of two or more bytes starting at s[i], or 0.
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char c = at(i);
-    size_t n;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-        n = 2;
-    else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0)
-            lo = 0xA0;
-        if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0)
-            lo = 0x90;
-        if (c == 0xF4)
-            hi = 0x8F;
-    } else
-        return 0;
-    if (i + n > s.size() || at(i + 1) < lo || at(i + 1) > hi)
-        return 0;
-    for (size_t k = 2; k < n; ++k)
-        if ((at(i + k) & 0xC0) != 0x80)
-            return 0;
-    return n;
-}
 
 // The case-folded form names are compared by. Only valid UTF-8 is mapped, so that no byte
 // sequence can fold into a path separator.
@@ -54,7 +27,7 @@ std::string Fold(std::string_view name) {
     out.reserve(name.size());
     for (size_t i = 0; i < name.size();) {
         char c = name[i];
-        size_t n = static_cast<unsigned char>(c) < 0x80 ? 0 : Utf8SequenceLength(name, i);
+        size_t n = static_cast<unsigned char>(c) < 0x80 ? 0 : Utf8SequenceAt(name, i);
         if (n == 0) {
             out += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
             ++i;
@@ -66,7 +39,12 @@ std::string Fold(std::string_view name) {
     return out;
 }
 
-const char kHex[] = "0123456789abcdef";
+// Appends the byte as two lower-case hex digits.
+void AppendHex(std::string& out, unsigned char c) {
+    static constexpr char digits[] = "0123456789abcdef";
+    out += digits[c >> 4];
+    out += digits[c & 15];
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -97,7 +75,7 @@ void AppendEscaped(std::string& out, std::string_view s, const char* escape, std
     for (size_t i = 0; i < s.size();) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         if (c >= 0x80) {
-            if (size_t n = Utf8SequenceLength(s, i)) {
+            if (size_t n = Utf8SequenceAt(s, i)) {
                 out.append(s.substr(i, n));
                 i += n;
                 continue;
@@ -111,8 +89,7 @@ void AppendEscaped(std::string& out, std::string_view s, const char* escape, std
             out += e;
         } else {
             out += escape;
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            AppendHex(out, c);
         }
         ++i;
     }
@@ -206,18 +183,6 @@ bool UnescapeKeyPath(std::string_view s, std::string& out) {
     return true;
 }
 
-std::string IntegerData(int32_t v) {
-    auto u = static_cast<uint32_t>(v);
-    return {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
-}
-
-int32_t DataInteger(std::string_view d) {
-    uint32_t u = 0;
-    for (int k = 3; k >= 0; --k)
-        u = (u << 8) | static_cast<unsigned char>(d[k]);
-    return static_cast<int32_t>(u);
-}
-
 // Reads the part after "name"= of a value line.
 bool ParseValueData(std::string_view s, TRegDataType& type, std::string& data) {
     if (!s.empty() && s[0] == '"') {
@@ -232,7 +197,7 @@ bool ParseValueData(std::string_view s, TRegDataType& type, std::string& data) {
         if (s.empty() || ec != std::errc() || p != s.data() + s.size())
             return false;
         type = rdInteger;
-        data = IntegerData(v);
+        data = RegistryIntegerData(v);
         return true;
     }
     if (s.starts_with("hex:")) {
@@ -311,14 +276,6 @@ void MakeFolders(const std::string& folder) {
                                  "\": " + std::strerror(errno));
 }
 
-void SyncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // An exclusive flock on the store's lock file for the object's lifetime.
 class TStoreLock {
 public:
@@ -373,6 +330,18 @@ std::string& FolderOverride() {
 } // namespace
 
 // ---- keys and the tree ----
+
+std::string RegistryIntegerData(int32_t value) {
+    auto u = static_cast<uint32_t>(value);
+    return {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
+}
+
+int32_t RegistryDataInteger(std::string_view data) {
+    uint32_t u = 0;
+    for (int k = 3; k >= 0; --k)
+        u = (u << 8) | static_cast<unsigned char>(data[k]);
+    return static_cast<int32_t>(u);
+}
 
 int TRegistryKeyData::IndexOf(std::string_view name) const {
     std::string folded = Fold(name);
@@ -483,13 +452,11 @@ std::string TRegistryHive::Serialize() const {
         for (const auto& v : key.Values) {
             out += Quote(v.Name) + "=";
             if (v.DataType == rdInteger && v.Data.size() == 4) {
-                out += "int:" + std::to_string(DataInteger(v.Data));
+                out += "int:" + std::to_string(RegistryDataInteger(v.Data));
             } else if (v.DataType == rdBinary) {
                 out += "hex:";
-                for (unsigned char c : v.Data) {
-                    out += kHex[c >> 4];
-                    out += kHex[c & 15];
-                }
+                for (unsigned char c : v.Data)
+                    AppendHex(out, c);
             } else {
                 out += Quote(v.Data);
             }
@@ -602,12 +569,7 @@ std::string RegistryStoreFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && xdg[0] == '/')
         return std::string(xdg) + "/Tockwell";
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && h[0])
-        home = h;
-    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-        home = pw->pw_dir;
-    return home + "/.config/Tockwell";
+    return HomeFolder() + "/.config/Tockwell";
 }
 
 void SetRegistryStoreFolder(std::string folder) {

@@ -15,6 +15,7 @@
 // replace it atomically (temporary file with mode 0600, fsync, rename, fsync of the folder),
 // so concurrent processes lose none of each other's values and a crash leaves the old file.
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -37,6 +38,11 @@ struct TRegistryValue {
     TRegDataType DataType = rdUnknown;
     std::string Data;
 };
+
+// The data of an integer value (its 4 bytes, little-endian), and the integer of such data
+// (data of 4 bytes).
+std::string RegistryIntegerData(int32_t value);
+int32_t RegistryDataInteger(std::string_view data);
 
 // One key: its path as first created ("" for the root) and its values in creation order.
 struct TRegistryKeyData {

@@ -133,6 +133,8 @@ TEST(DateTime, TimeParts) {
     EXPECT_THROW(EncodeDate(10000, 1, 1), EConvertError);
     // -1.25 is 1899-12-29 06:00: the fraction counts forward from midnight.
     EXPECT_EQ(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0), -1.25);
+    EXPECT_EQ(ComposeDateTime(-1, 0.25), -1.25);
+    EXPECT_EQ(ComposeDateTime(2, 0.25), 2.25);
     EXPECT_EQ(DateOf(-1.25), -1.0);
     EXPECT_EQ(TimeOf(-1.25), 0.25);
     EXPECT_EQ(DateOf(-0.5), 0.0); // 1899-12-30 12:00

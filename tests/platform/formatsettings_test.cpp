@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "localesamples.h"
 #include "platform/datetimeformat.h"
 #include "platform/formatsettings.h"
 
@@ -7,17 +8,22 @@ namespace {
 
 const TDateTime Sample = EncodeDateTime(2025, 3, 5, 15, 7, 9, 0); // a Wednesday
 
+// The names of settings as the C library holds them: in-date month forms as its months,
+// stand-alone forms as its alternative months.
+TCLocaleData NamesOf(const TFormatSettings& fs) {
+    TCLocaleData d;
+    d.Days = fs.LongDayNames;
+    d.AbDays = fs.ShortDayNames;
+    d.Months = fs.GenitiveMonthNames;
+    d.AbMonths = fs.ShortGenitiveMonthNames;
+    d.AltMonths = fs.LongMonthNames;
+    d.AbAltMonths = fs.ShortMonthNames;
+    return d;
+}
+
 // Locale data as glibc 2.36 holds it for de_DE, ru_RU and en_US (the parts that matter).
 TCLocaleData GermanData() {
-    TCLocaleData d;
-    d.Days = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
-    d.AbDays = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
-    d.Months = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
-                "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
-    d.AltMonths = d.Months;
-    d.AbMonths = {"Jan", "Feb", "Mär", "Apr", "Mai", "Jun",
-                  "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
-    d.AbAltMonths = d.AbMonths;
+    TCLocaleData d = NamesOf(GermanSettings());
     d.DateFormat = "%d.%m.%Y";
     d.TimeFormat = "%T";
     d.DateTimeFormat = "%a %d %b %Y %T %Z";
@@ -29,17 +35,8 @@ TCLocaleData GermanData() {
 }
 
 TCLocaleData RussianData() {
-    TCLocaleData d;
+    TCLocaleData d = NamesOf(RussianSettings());
     d.Days = {"Воскресенье", "Понедельник", "Вторник", "Среда", "Четверг", "Пятница", "Суббота"};
-    d.AbDays = {"Вс", "Пн", "Вт", "Ср", "Чт", "Пт", "Сб"};
-    d.Months = {"января", "февраля", "марта",    "апреля",  "мая",    "июня",
-                "июля",   "августа", "сентября", "октября", "ноября", "декабря"};
-    d.AltMonths = {"Январь", "Февраль", "Март",     "Апрель",  "Май",    "Июнь",
-                   "Июль",   "Август",  "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
-    d.AbMonths = {"янв", "фев", "мар", "апр", "мая", "июн",
-                  "июл", "авг", "сен", "окт", "ноя", "дек"};
-    d.AbAltMonths = {"янв", "фев", "мар", "апр", "май", "июн",
-                     "июл", "авг", "сен", "окт", "ноя", "дек"};
     d.DateFormat = "%d.%m.%Y";
     d.TimeFormat = "%T";
     d.DateTimeFormat = "%a %d %b %Y %T";
@@ -51,12 +48,7 @@ TCLocaleData RussianData() {
 }
 
 TCLocaleData UsData() {
-    TCLocaleData d;
-    const TFormatSettings& en = EnglishFormatSettings();
-    d.Days = en.LongDayNames;
-    d.AbDays = en.ShortDayNames;
-    d.Months = d.AltMonths = en.LongMonthNames;
-    d.AbMonths = d.AbAltMonths = en.ShortMonthNames;
+    TCLocaleData d = NamesOf(EnglishFormatSettings());
     d.DateFormat = "%m/%d/%Y";
     d.TimeFormat = "%r";
     d.TimeFormatAmPm = "%I:%M:%S %p";

@@ -23,20 +23,6 @@ std::string AllBytes() {
     return s;
 }
 
-int32_t AsInteger(const TRegistryValue& v) {
-    uint32_t u = 0;
-    for (int k = 3; k >= 0; --k)
-        u = (u << 8) | static_cast<unsigned char>(v.Data[k]);
-    return static_cast<int32_t>(u);
-}
-
-std::string IntegerBytes(int32_t v) {
-    std::string s(4, '\0');
-    for (int k = 0; k < 4; ++k)
-        s[k] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * k)) & 0xFF);
-    return s;
-}
-
 mode_t ModeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
@@ -77,9 +63,9 @@ TEST(RegistryHive, TextRoundTripKeepsEveryByte) {
     k.SetValue("all bytes", rdBinary, AllBytes());
     k.SetValue("empty bin", rdBinary, "");
     k.SetValue("empty str", rdString, "");
-    k.SetValue("min", rdInteger, IntegerBytes(INT32_MIN));
-    k.SetValue("max", rdInteger, IntegerBytes(INT32_MAX));
-    hive.CreateKey("").SetValue("at root", rdInteger, IntegerBytes(-1));
+    k.SetValue("min", rdInteger, RegistryIntegerData(INT32_MIN));
+    k.SetValue("max", rdInteger, RegistryIntegerData(INT32_MAX));
+    hive.CreateKey("").SetValue("at root", rdInteger, RegistryIntegerData(-1));
     hive.CreateKey("Empty\\Leaf");
 
     std::string text = hive.Serialize();
@@ -100,15 +86,17 @@ TEST(RegistryHive, TextRoundTripKeepsEveryByte) {
         EXPECT_EQ(r->Values[i].DataType, k.Values[i].DataType);
         EXPECT_EQ(r->Values[i].Data, k.Values[i].Data) << k.Values[i].Name;
     }
-    EXPECT_EQ(AsInteger(*back.FindKey("")->FindValue("AT ROOT")), -1);
+    EXPECT_EQ(RegistryDataInteger(back.FindKey("")->FindValue("AT ROOT")->Data), -1);
     EXPECT_NE(back.FindKey("empty\\leaf"), nullptr);
     EXPECT_NE(back.FindKey("Software"), nullptr); // parents exist
 }
 
 TEST(RegistryHive, FileIsReadableText) {
+    EXPECT_EQ(RegistryIntegerData(0x01020304), "\x04\x03\x02\x01"); // little-endian
+    EXPECT_EQ(RegistryDataInteger("\xFE\xFF\xFF\xFF"), -2);
     TRegistryHive hive;
     TRegistryKeyData& k = hive.CreateKey("Software\\Fernhollow\\Tockwell\\Settings");
-    k.SetValue("RunMinimized", rdInteger, IntegerBytes(1));
+    k.SetValue("RunMinimized", rdInteger, RegistryIntegerData(1));
     k.SetValue("LatestDataFile", rdString, "/home/me/Tockwell/TockwellDB.tock");
     k.SetValue("SMTPPwd", rdBinary, "\x0a\x1b\x2c");
     std::string text = hive.Serialize();
@@ -146,7 +134,7 @@ TEST(RegistryHive, UnreadableLinesAreSkippedAndCounted) {
     EXPECT_EQ(bad, 12);
     ASSERT_NE(hive.FindKey("good"), nullptr);
     ASSERT_EQ(hive.FindKey("good")->Values.size(), 1u);
-    EXPECT_EQ(AsInteger(hive.FindKey("good")->Values[0]), 5);
+    EXPECT_EQ(RegistryDataInteger(hive.FindKey("good")->Values[0].Data), 5);
     const TRegistryKeyData* child = hive.FindKey("Good\\Child");
     ASSERT_NE(child, nullptr);
     ASSERT_EQ(child->Values.size(), 1u);
@@ -157,7 +145,7 @@ TEST(RegistryHive, UnreadableLinesAreSkippedAndCounted) {
 
 TEST(RegistryHive, KeysAndValuesIgnoreCaseAndDeleteWholeSubtrees) {
     TRegistryHive hive;
-    hive.CreateKey("\\Software\\\\Tockwell\\").SetValue("Value", rdInteger, IntegerBytes(1));
+    hive.CreateKey("\\Software\\\\Tockwell\\").SetValue("Value", rdInteger, RegistryIntegerData(1));
     hive.CreateKey("SOFTWARE\\TOCKWELL\\Settings");
     hive.CreateKey("Software\\TockwellX");
     hive.CreateKey("Software\\Tockwell X");
@@ -166,7 +154,7 @@ TEST(RegistryHive, KeysAndValuesIgnoreCaseAndDeleteWholeSubtrees) {
     TRegistryKeyData* k = hive.FindKey("SOFTWARE\\tockwell");
     ASSERT_NE(k, nullptr);
     EXPECT_NE(k->FindValue("VALUE"), nullptr);
-    EXPECT_FALSE(k->SetValue("vALUE", rdInteger, IntegerBytes(1))); // unchanged
+    EXPECT_FALSE(k->SetValue("vALUE", rdInteger, RegistryIntegerData(1))); // unchanged
     EXPECT_TRUE(k->SetValue("vALUE", rdString, "now a string"));
     EXPECT_EQ(k->Values.size(), 1u);
     EXPECT_EQ(k->Values[0].Name, "Value");
@@ -276,7 +264,7 @@ TEST(RegistryStore, WriterKilledAtAnyMomentLeavesAWholeFile) {
             for (int i = 0;; ++i)
                 s.Update([&](TRegistryHive& h) {
                     TRegistryKeyData& k = h.CreateKey("Crash");
-                    k.SetValue("a", rdInteger, IntegerBytes(i));
+                    k.SetValue("a", rdInteger, RegistryIntegerData(i));
                     k.SetValue("b", rdString, std::to_string(i) + std::string(i % 500, 'x'));
                     return true;
                 });
@@ -291,7 +279,7 @@ TEST(RegistryStore, WriterKilledAtAnyMomentLeavesAWholeFile) {
         EXPECT_EQ(bad, 0);
         const TRegistryKeyData* k = h.FindKey("Crash");
         ASSERT_NE(k, nullptr);
-        int a = AsInteger(*k->FindValue("a"));
+        int a = RegistryDataInteger(k->FindValue("a")->Data);
         EXPECT_EQ(k->FindValue("b")->Data, std::to_string(a) + std::string(a % 500, 'x'));
     }
 }
@@ -305,7 +293,7 @@ TEST(RegistryStore, ConcurrentWritersLoseNothing) {
             for (int i = 0; i < 60; ++i)
                 s.Update([&](TRegistryHive& h) {
                     return h.CreateKey("Shared\\" + prefix)
-                        .SetValue(prefix + std::to_string(i), rdInteger, IntegerBytes(i));
+                        .SetValue(prefix + std::to_string(i), rdInteger, RegistryIntegerData(i));
                 });
         });
     };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sysutils.h"
+#include "testutil.h"
 
 TEST(SysUtils, IntegerTexts) {
     EXPECT_EQ(StrToInt(" -42 "), -42);
@@ -8,12 +9,8 @@ TEST(SysUtils, IntegerTexts) {
     EXPECT_THROW(StrToInt("4x"), EConvertError);
     EXPECT_THROW(StrToInt("2147483648"), EConvertError);
     EXPECT_EQ(StrToIntDef("", 5), 5);
-    try {
-        StrToInt("abc");
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message, "'abc' is not a valid integer value");
-    }
+    EXPECT_EQ(MessageOf<EConvertError>([] { StrToInt("abc"); }),
+              "'abc' is not a valid integer value");
 }
 
 TEST(SysUtils, CaseMappingCoversNonAsciiLetters) {

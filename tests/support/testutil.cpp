@@ -33,17 +33,29 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-TempRegistry::TempRegistry() { SetRegistryStoreFolder(Folder()); }
+TempRegistry::TempRegistry() {
+    SetRegistryStoreFolder(Folder());
+}
 
-TempRegistry::~TempRegistry() { SetRegistryStoreFolder({}); }
+TempRegistry::~TempRegistry() {
+    SetRegistryStoreFolder({});
+}
 
-std::string TempRegistry::Folder() const { return dir_.File("config/Tockwell"); }
+std::string TempRegistry::Folder() const {
+    return dir_.File("config/Tockwell");
+}
+
+std::string TempRegistry::FileName() const {
+    return TRegistryStore(Folder()).FileName();
+}
 
 FixedClock::FixedClock(TDateTime now) : now_(now) {
     SetClock([this] { return now_; });
 }
 
-FixedClock::~FixedClock() { SetClock({}); }
+FixedClock::~FixedClock() {
+    SetClock({});
+}
 
 std::string SourcePath(const std::string& relative) {
     return (fs::path(TOCKWELL_SOURCE_DIR) / relative).string();

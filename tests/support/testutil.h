@@ -33,7 +33,7 @@ public:
     TempRegistry& operator=(const TempRegistry&) = delete;
     // The store's folder (not created until the first write) and its file.
     std::string Folder() const;
-    std::string FileName() const { return Folder() + "/registry"; }
+    std::string FileName() const;
 
 private:
     TempDir dir_;
