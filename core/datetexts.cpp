@@ -41,10 +41,6 @@ bool InCalendarRange(TDateTime value) {
     return value >= FirstCalendarDay && value < EndOfCalendar;
 }
 
-TDateTime ComposeDateTime(TDateTime day, TDateTime time) {
-    return day < 0 ? day - time : day + time;
-}
-
 TDateTime TimePart(TDateTime value) {
     return std::fabs(value - std::trunc(value));
 }

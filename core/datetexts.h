@@ -15,9 +15,6 @@ constexpr TDateTime FirstCalendarDay = -693593;
 constexpr TDateTime EndOfCalendar = 2958466;
 // True when value is a serial of the years 1..9999 (false for a value that is no number).
 bool InCalendarRange(TDateTime value);
-// A whole day and a time of day (0..1) as one serial; before 1899-12-30 the time still counts
-// forward from the day's midnight.
-TDateTime ComposeDateTime(TDateTime day, TDateTime time);
 
 // Value minus its whole days: the time of day (for dates before 1899-12-30 as well), 0..1.
 TDateTime TimePart(TDateTime value);
