@@ -17,14 +17,6 @@
 
 namespace {
 
-// Lowers the application's stay-on-top windows while a box or dialog is open.
-struct TTopMostsLowered {
-    TTopMostsLowered() { NormalizeTopMosts(); }
-    ~TTopMostsLowered() { RestoreTopMosts(); }
-    TTopMostsLowered(const TTopMostsLowered&) = delete;
-    TTopMostsLowered& operator=(const TTopMostsLowered&) = delete;
-};
-
 bool IsWeekend(TDateTime day) {
     const int weekday = DayOfWeek(day); // 1 = Sunday
     return weekday == 1 || weekday == 7;

@@ -183,10 +183,9 @@ bool TDataFileStore::SaveAs(const std::string& fileName) {
 }
 
 std::string AskDataFileName(const std::string& current) {
-    NormalizeTopMosts();
+    TTopMostsLowered lowered;
     QString name = QFileDialog::getSaveFileName(
         nullptr, QStringLiteral("Save data file as"), QString::fromStdString(current),
         QStringLiteral("Tockwell data files (*.tock);;All files (*)"));
-    RestoreTopMosts();
     return name.toStdString();
 }

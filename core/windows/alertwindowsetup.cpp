@@ -6,19 +6,6 @@
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/topmosts.h"
 
-namespace {
-
-// Keeps the stay-on-top windows lowered for its lifetime.
-class TTopMostsLowered {
-public:
-    TTopMostsLowered() { NormalizeTopMosts(); }
-    ~TTopMostsLowered() { RestoreTopMosts(); }
-    TTopMostsLowered(const TTopMostsLowered&) = delete;
-    TTopMostsLowered& operator=(const TTopMostsLowered&) = delete;
-};
-
-} // namespace
-
 void TDesktopAlertQueue::AddMessage(const std::string& text, IReminderAwareItemPtr item,
                                     TReminderItemEvent click) {
     manager_.AddMessage(text, std::move(item), std::move(click));

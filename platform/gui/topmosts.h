@@ -10,3 +10,12 @@ void NormalizeTopMosts();
 void RestoreTopMosts();
 // The nesting depth: 0 when the windows are as they were.
 int TopMostLevel();
+
+// NormalizeTopMosts for the lifetime of the object.
+class TTopMostsLowered {
+public:
+    TTopMostsLowered() { NormalizeTopMosts(); }
+    ~TTopMostsLowered() { RestoreTopMosts(); }
+    TTopMostsLowered(const TTopMostsLowered&) = delete;
+    TTopMostsLowered& operator=(const TTopMostsLowered&) = delete;
+};
