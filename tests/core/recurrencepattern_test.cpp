@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/recurrencepattern.h"
+#include "sampledata.h"
 #include "testutil.h"
 
 namespace {
@@ -32,21 +33,7 @@ void Fill(TRecurrencePattern& p) {
 
 // Every field the XML element carries; withStreamOnly adds those only the stream keeps.
 void ExpectSame(TRecurrencePattern& a, TRecurrencePattern& b, bool withStreamOnly) {
-    EXPECT_EQ(a.GetRecurrenceType(), b.GetRecurrenceType());
-    EXPECT_EQ(a.GetPatternEndDate(), b.GetPatternEndDate());
-    EXPECT_EQ(a.GetOccurrences(), b.GetOccurrences());
-    EXPECT_EQ(a.GetInterval(), b.GetInterval());
-    EXPECT_EQ(a.GetPatternInstance(), b.GetPatternInstance());
-    EXPECT_EQ(a.GetDayOfWeekMask(), b.GetDayOfWeekMask());
-    EXPECT_EQ(a.GetDayOfMonth(), b.GetDayOfMonth());
-    EXPECT_EQ(a.GetMonthOfYear(), b.GetMonthOfYear());
-    EXPECT_EQ(a.GetUseCompletionDate(), b.GetUseCompletionDate());
-    EXPECT_EQ(a.GetGeneratedCount(), b.GetGeneratedCount());
-    EXPECT_NEAR(a.GetHourlyDelta(), b.GetHourlyDelta(), 1e-9);
-    EXPECT_NEAR(a.GetHourlyDeltaRandomTo(), b.GetHourlyDeltaRandomTo(), 1e-9);
-    ASSERT_EQ(a.HasSchedule(), b.HasSchedule());
-    if (a.HasSchedule())
-        EXPECT_EQ(a.GetSchedule(), b.GetSchedule());
+    ExpectSamePattern(a, b);
     if (withStreamOnly) {
         EXPECT_EQ(a.GetPatternStartDate(), b.GetPatternStartDate());
         EXPECT_EQ(a.GetModeFlags(), b.GetModeFlags());
