@@ -413,18 +413,17 @@ bool TSuperZip::AddEntry(const std::string& listName, TNewArchive& out) {
     if (!deflater_)
         deflater_ = std::make_unique<TDeflater>(packLevel_);
     deflater_->SetLevel(packLevel_);
+    // The compressor refuses inputs of 4 GiB or more.
     TDeflateResult result = deflater_->Compress(in, data);
-    if (in.Total() >= uint64_t(MaxZipArchiveSize))
-        throw EZipError("Entries of 4 GiB or more are not supported");
-    if (crypto && in.Crc() != plainCrc)
+    if (crypto && result.Crc != plainCrc)
         throw EZipError("\"" + listName + "\" changed while it was being compressed");
-    doneBytes_ += static_cast<int64_t>(in.Total());
+    doneBytes_ += static_cast<int64_t>(result.InSize);
 
     h->Method = result.Method;
     h->Flags = static_cast<uint16_t>(h->Flags | result.Flags | (crypto ? zfEncrypted : 0));
     h->InternalAttributes = result.InternalAttributes;
-    h->CRC = in.Crc();
-    h->UncompressedSize = static_cast<uint32_t>(in.Total());
+    h->CRC = result.Crc;
+    h->UncompressedSize = static_cast<uint32_t>(result.InSize);
     uint64_t compressed = data.Total() + (crypto ? TZipCrypto::HeaderSize : 0);
     if (compressed >= uint64_t(MaxZipArchiveSize))
         throw EZipError("Entries of 4 GiB or more are not supported");
