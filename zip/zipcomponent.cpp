@@ -70,9 +70,7 @@ TSuperZip::TSuperZip() {
 TSuperZip::~TSuperZip() = default;
 
 void TSuperZip::SetPackLevel(int level) {
-    if (level < 0 || level > 9)
-        throw EZipError(Format("Invalid compression level %d", level));
-    packLevel_ = level;
+    deflater_.SetLevel(level);
 }
 
 void TSuperZip::SetStorePaths(bool value) {
@@ -410,11 +408,8 @@ bool TSuperZip::AddEntry(const std::string& listName, TNewArchive& out) {
             OnTotalPercentDone(*this, ZipPercentage(doneBefore + int64_t(total), totalBytes_));
     });
     TZipArchiveOutput data(s, crypto.get(), [this] { CheckCancel(); });
-    if (!deflater_)
-        deflater_ = std::make_unique<TDeflater>(packLevel_);
-    deflater_->SetLevel(packLevel_);
     // The compressor refuses inputs of 4 GiB or more.
-    TDeflateResult result = deflater_->Compress(in, data);
+    TDeflateResult result = deflater_.Compress(in, data);
     if (crypto && result.Crc != plainCrc)
         throw EZipError("\"" + listName + "\" changed while it was being compressed");
     doneBytes_ += static_cast<int64_t>(result.InSize);
