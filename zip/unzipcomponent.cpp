@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/fileutils.h"
 #include "zip/legacydecoders.h"
 #include "zip/wildcard.h"
 #include "zip/zipcrypto.h"
@@ -108,7 +109,7 @@ void TSuperUnZip::SetDestDir(const std::string& dir) {
 }
 
 void TSuperUnZip::SetRootDir(const std::string& dir) {
-    rootDir_ = ZipIncludeTrailingSlash(dir);
+    rootDir_ = IncludeTrailingPathDelimiter(dir);
 }
 
 void TSuperUnZip::SetSortMode(TZipSortMode mode) {
@@ -382,11 +383,11 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
 std::string TSuperUnZip::TargetFolder(const TZipHeaderInfo& e) const {
     std::string dir = destDir_.empty() ? std::string(".") : destDir_;
     if (!RecreateDirs || e.Path().empty())
-        return ZipIncludeTrailingSlash(dir);
+        return IncludeTrailingPathDelimiter(dir);
     std::string path = e.Path();
     if (!rootDir_.empty() && path.compare(0, rootDir_.size(), rootDir_) == 0)
         path.erase(0, rootDir_.size());
-    return ZipIncludeTrailingSlash(dir) + path;
+    return IncludeTrailingPathDelimiter(dir) + path;
 }
 
 uint64_t TSuperUnZip::EntryDataStart(const TZipHeaderInfo& e) {

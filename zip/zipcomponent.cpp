@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <random>
 
+#include "platform/fileutils.h"
 #include "zip/crc32.h"
 #include "zip/wildcard.h"
 #include "zip/zipentrystreams.h"
@@ -249,7 +250,7 @@ std::string TSuperZip::StoredPath(const std::string& dir) const {
     std::string d = dir;
     if (relativePaths_ && !rootDir_.empty()) {
         // Only a folder that really lies below RootDir loses it; others are stored whole.
-        std::string root = ZipIncludeTrailingSlash(AbsoluteName(rootDir_));
+        std::string root = IncludeTrailingPathDelimiter(AbsoluteName(rootDir_));
         if (d.compare(0, root.size(), root) == 0)
             d.erase(0, root.size());
     }
@@ -258,11 +259,11 @@ std::string TSuperZip::StoredPath(const std::string& dir) const {
     d = start == std::string::npos ? std::string() : d.substr(start);
     if (d == ".")
         d.clear();
-    return ZipIncludeTrailingSlash(d);
+    return IncludeTrailingPathDelimiter(d);
 }
 
 std::string TSuperZip::StoredNameOf(const std::string& listName) const {
-    return StoredPath(ZipExtractFilePath(listName)) + ZipExtractFileName(listName);
+    return StoredPath(ExtractFilePath(listName)) + ExtractFileName(listName);
 }
 
 void TSuperZip::ExpandFilesList() {
@@ -294,7 +295,7 @@ void TSuperZip::ExpandFilesList() {
         keep(full, static_cast<int64_t>(std::filesystem::file_size(full, ec)));
     }
     for (const std::string& mask : masks) {
-        TDirSearch search(ZipExtractFilePath(mask), Recurse, ZipExtractFileName(mask));
+        TDirSearch search(ExtractFilePath(mask), Recurse, ExtractFileName(mask));
         while (auto found = search.Next())
             keep(found->FullName, found->Size);
     }

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/fileutils.h"
 #include "zip/wildcard.h"
 #include "zip/ziperrors.h"
 #include "zip/ziprecords.h"
@@ -127,7 +128,7 @@ void ReplaceFileContent(const std::string& fileName, const uint8_t* data, size_t
 // ---- Directory walk -------------------------------------------------------------------
 
 TSearchData::TSearchData(std::string directory, std::string mask)
-    : directory_(ZipIncludeTrailingSlash(directory)), mask_(std::move(mask)) {
+    : directory_(IncludeTrailingPathDelimiter(directory)), mask_(std::move(mask)) {
     std::error_code ec;
     fs::directory_iterator it(directory_.empty() ? "." : directory_, ec);
     if (ec) {
@@ -220,29 +221,8 @@ bool ZipFileExists(const std::string& fileName) {
     return !fileName.empty() && fs::is_regular_file(fileName, ec);
 }
 
-bool ZipDirectoryExists(const std::string& dir) {
-    std::error_code ec;
-    return !dir.empty() && fs::is_directory(dir, ec);
-}
-
-std::string ZipExtractFilePath(const std::string& fileName) {
-    size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
-
-std::string ZipExtractFileName(const std::string& fileName) {
-    size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-}
-
-std::string ZipIncludeTrailingSlash(const std::string& dir) {
-    if (dir.empty() || dir.back() == '/')
-        return dir;
-    return dir + '/';
-}
-
 std::string ZipCurrentDir() {
     std::error_code ec;
     fs::path p = fs::current_path(ec);
-    return ec ? std::string("./") : ZipIncludeTrailingSlash(p.string());
+    return ec ? std::string("./") : IncludeTrailingPathDelimiter(p.string());
 }
