@@ -1,9 +1,9 @@
 #include "zip/ziprecords.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
+#include "zip/zipfileutils.h"
 #include "zip/zipnames.h"
 
 namespace {
@@ -407,10 +407,7 @@ bool HasZip64Locator(TStream& stream, const TEndCentral& end) {
 // ---- TSortedZip -----------------------------------------------------------------------
 
 int CompressionRate(const TZipHeaderInfo& h) {
-    if (h.UncompressedSize < 1)
-        return 0;
-    double rate = std::round(double(h.CompressedSize) * 100.0 / double(h.UncompressedSize));
-    return rate > 100 ? 100 : static_cast<int>(rate);
+    return ZipPercentage(h.CompressedSize, h.UncompressedSize);
 }
 
 int TSortedZip::Compare(const TZipObject& ao, const TZipObject& bo) const {
