@@ -43,8 +43,9 @@ uint32_t PositionOf(TStream& stream) {
     return static_cast<uint32_t>(pos);
 }
 
-void CheckTextLength(const std::string& s, const char* what) {
-    if (s.size() > static_cast<size_t>(MaxZipCommentLength))
+// Names and comments are stored with 16-bit lengths.
+void CheckTextLength(size_t length, const char* what) {
+    if (length > static_cast<size_t>(MaxZipCommentLength))
         throw EZipError(Format("The %s is longer than 65,535 bytes", what));
 }
 
@@ -161,8 +162,7 @@ uint32_t DateTimeToDosDateTime(TDateTime value) {
 // ---- TZipHeaderInfo -------------------------------------------------------------------
 
 void TZipHeaderInfo::SetFileName(std::string name) {
-    if (path_.size() + name.size() > static_cast<size_t>(MaxZipCommentLength))
-        throw EZipError("The entry name is longer than 65,535 bytes");
+    CheckTextLength(path_.size() + name.size(), "entry name");
     fileName_ = std::move(name);
     hasRawName_ = false;
     rawName_.clear();
@@ -171,8 +171,7 @@ void TZipHeaderInfo::SetFileName(std::string name) {
 void TZipHeaderInfo::SetPath(std::string path) {
     if (!path.empty() && path.back() != '/')
         path += '/';
-    if (path.size() + fileName_.size() > static_cast<size_t>(MaxZipCommentLength))
-        throw EZipError("The entry name is longer than 65,535 bytes");
+    CheckTextLength(path.size() + fileName_.size(), "entry name");
     path_ = std::move(path);
     hasRawName_ = false;
     rawName_.clear();
@@ -198,7 +197,7 @@ void TZipHeaderInfo::SetStoredName(std::string stored, bool utf8) {
 }
 
 void TZipHeaderInfo::SetComment(std::string comment) {
-    CheckTextLength(comment, "entry comment");
+    CheckTextLength(comment.size(), "entry comment");
     comment_ = std::move(comment);
     hasRawComment_ = false;
     rawComment_.clear();
@@ -228,9 +227,8 @@ TZipHeaderInfo::TStoredTexts TZipHeaderInfo::StoredTexts() const {
         t.Comment = comment_;
         t.Utf8 = true;
     }
-    if (t.Name.size() > size_t(MaxZipCommentLength))
-        throw EZipError("The entry name is longer than 65,535 bytes");
-    CheckTextLength(t.Comment, "entry comment");
+    CheckTextLength(t.Name.size(), "entry name");
+    CheckTextLength(t.Comment.size(), "entry comment");
     return t;
 }
 
@@ -245,7 +243,7 @@ void TEndCentral::Reset() {
 }
 
 void TEndCentral::SetComment(std::string comment) {
-    CheckTextLength(comment, "archive comment");
+    CheckTextLength(comment.size(), "archive comment");
     comment_ = std::move(comment);
 }
 
