@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/fileutils.h"
 #include "zip/zipfileutils.h"
 #include "zip/zipnames.h"
 
@@ -178,20 +179,16 @@ void TZipHeaderInfo::SetPath(std::string path) {
 }
 
 void TZipHeaderInfo::SetFullName(const std::string& name) {
-    size_t slash = name.rfind('/');
-    std::string path = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-    std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
     fileName_.clear();
-    SetPath(std::move(path));
-    SetFileName(std::move(file));
+    SetPath(ExtractFilePath(name));
+    SetFileName(ExtractFileName(name));
 }
 
 void TZipHeaderInfo::SetStoredName(std::string stored, bool utf8) {
     std::string name = DecodeZipText(stored, utf8);
     std::replace(name.begin(), name.end(), '\\', '/');
-    size_t slash = name.rfind('/');
-    path_ = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-    fileName_ = slash == std::string::npos ? name : name.substr(slash + 1);
+    path_ = ExtractFilePath(name);
+    fileName_ = ExtractFileName(name);
     rawName_ = std::move(stored);
     hasRawName_ = true;
 }
