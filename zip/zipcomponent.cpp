@@ -327,20 +327,7 @@ int TSuperZip::CarryOver(TNewArchive& out) {
 }
 
 void TSuperZip::CopyEntry(const TZipHeaderInfo& entry, TNewArchive& out) {
-    uint64_t dataStart;
-    {
-        // The data follows the old local header's own name and extra field.
-        TStream& old = *zipStream_;
-        TZipHeaderInfo local;
-        old.SetPosition(entry.LocalHeaderOffset);
-        if (!ReadLocalHeader(old, local))
-            throw EZipError("The zip archive is damaged: the local header of \"" +
-                            entry.FullName() + "\" is missing");
-        dataStart = static_cast<uint64_t>(old.Position()) + local.ExtraFieldLength;
-        if (dataStart + entry.CompressedSize > static_cast<uint64_t>(old.Size()))
-            throw EZipError("The zip archive is damaged: the data of \"" + entry.FullName() +
-                            "\" runs past the end of the archive");
-    }
+    const uint64_t dataStart = EntryDataStart(entry);
     auto h = std::make_shared<TZipHeaderInfo>(entry);
     h->ExtraFieldLength = 0;
     h->Selected = false;
