@@ -421,13 +421,8 @@ bool TSuperUnZip::AskNewPassword(int index, TSkipReason reason, const std::strin
     return false;
 }
 
-void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, uint64_t dataStart, TZipCrypto* crypto,
-                              TStream& target, uint32_t& crc, uint64_t& size) {
-    uint64_t dataSize = e.CompressedSize;
-    if (crypto) {
-        dataStart += TZipCrypto::HeaderSize;
-        dataSize -= TZipCrypto::HeaderSize;
-    }
+void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, uint64_t dataStart, uint64_t dataSize,
+                              TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size) {
     zipStream_->SetPosition(static_cast<int64_t>(dataStart));
     TZipEntryInput in(*zipStream_, dataSize, crypto, [this] { CheckCancel(); });
     int64_t done = doneBytes_;
@@ -480,10 +475,11 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
     if (e.Encrypted()) {
         if (dataSize < TZipCrypto::HeaderSize)
             Damaged("the entry \"" + name + "\" is too short for its encryption header");
-        dataSize -= TZipCrypto::HeaderSize;
         TZipCrypto::THeader header;
         zipStream_->SetPosition(static_cast<int64_t>(dataStart));
         zipStream_->ReadBuffer(header.data(), TZipCrypto::HeaderSize);
+        dataStart += TZipCrypto::HeaderSize;
+        dataSize -= TZipCrypto::HeaderSize;
         crypto = std::make_unique<TZipCrypto>();
         uint8_t check = TZipCrypto::CheckByte(e.Flags, e.CRC, e.DateTime);
         if (!crypto->CheckHeader(Password, header.data(), check))
@@ -525,11 +521,11 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
     try {
         if (streamTarget) {
             streamStart = streamTarget->Position();
-            DecodeEntry(e, dataStart, crypto.get(), *streamTarget, crc, size);
+            DecodeEntry(e, dataStart, dataSize, crypto.get(), *streamTarget, crc, size);
         } else {
             temp = std::make_unique<TTempFile>(ZipCreateTempBeside(fileName));
             TFileStream out(temp->Name(), fmOpenWrite);
-            DecodeEntry(e, dataStart, crypto.get(), out, crc, size);
+            DecodeEntry(e, dataStart, dataSize, crypto.get(), out, crc, size);
         }
     } catch (const EFatalUnzipError& ex) {
         failure = ex.Message;

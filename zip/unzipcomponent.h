@@ -189,7 +189,8 @@ private:
     bool SelectEntry(const TZipHeaderInfo& entry) const;
     std::string TargetFolder(const TZipHeaderInfo& entry) const;
     bool AskNewPassword(int index, TSkipReason reason, const std::string& name);
-    void DecodeEntry(const TZipHeaderInfo& entry, uint64_t dataStart, TZipCrypto* crypto,
-                     TStream& target, uint32_t& crc, uint64_t& size);
+    // Decodes the dataSize bytes at dataStart (past any encryption header) into target.
+    void DecodeEntry(const TZipHeaderInfo& entry, uint64_t dataStart, uint64_t dataSize,
+                     TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size);
     void FinishTargetFile(const TZipHeaderInfo& entry, const std::string& fileName);
 };
