@@ -153,12 +153,12 @@ int TSuperUnZip::Count() {
         OpenArchive();
         CloseArchive();
     }
-    return (sorted_ ? *sorted_ : *entries_).Count();
+    return View().Count();
 }
 
 TZipHeaderPtr TSuperUnZip::Entry(int index) {
     Count();
-    return (sorted_ ? *sorted_ : *entries_).Header(index);
+    return View().Header(index);
 }
 
 std::string TSuperUnZip::FileName(int index) {
@@ -334,7 +334,7 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         ~TCloser() { owner.CloseArchive(); }
     } closer{*this};
     OpenArchive();
-    TSortedZip& view = sorted_ ? *sorted_ : *entries_;
+    TSortedZip& view = View();
     bool saveDoAll = DoAll;
     if (streamTarget)
         DoAll = false;
@@ -452,7 +452,7 @@ void TSuperUnZip::FinishTargetFile(const TZipHeaderInfo& e, const std::string& f
 }
 
 TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTarget) {
-    TSortedZip& view = sorted_ ? *sorted_ : *entries_;
+    TSortedZip& view = View();
     const TZipHeaderInfo e = *view.Header(index);
     const std::string name = e.FullName();
     if (!streamTarget && !IsSafeEntryName(name))

@@ -183,6 +183,8 @@ protected:
     int64_t doneBytes_ = 0;
 
 private:
+    // The sorted view, or the entries in physical order under ByNone (loaded entries only).
+    TSortedZip& View() const { return sorted_ ? *sorted_ : *entries_; }
     enum class TEntryResult { Extracted, Skipped, Retry };
     int ExtractLoop(TStream* streamTarget);
     TEntryResult ExtractEntry(int index, TStream* streamTarget);
