@@ -50,11 +50,7 @@ TLFNFileStream::TLFNFileStream(std::string fileName, unsigned mode)
     if (mode == fmCreate)
         return;
     TFileStream file(fileName_, fmOpenRead);
-    int64_t size = file.Size();
-    CheckArchiveSize(size);
-    SetSize(size);
-    file.ReadBuffer(Memory(), size);
-    SetPosition(0);
+    Load(file);
 }
 
 TLFNFileStream::TLFNFileStream(TStream& image, bool read) : writable_(!read), image_(&image) {
@@ -62,10 +58,14 @@ TLFNFileStream::TLFNFileStream(TStream& image, bool read) : writable_(!read), im
     if (!read)
         return;
     image.SetPosition(0);
-    int64_t size = image.Size();
+    Load(image);
+}
+
+void TLFNFileStream::Load(TStream& source) {
+    int64_t size = source.Size();
     CheckArchiveSize(size);
     SetSize(size);
-    image.ReadBuffer(Memory(), size);
+    source.ReadBuffer(Memory(), size);
     SetPosition(0);
 }
 

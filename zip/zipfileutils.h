@@ -36,6 +36,9 @@ public:
     bool Writable() const { return writable_; }
 
 private:
+    // Copies in all of source (standing at its start) and goes back to position 0.
+    void Load(TStream& source);
+
     std::string fileName_;
     unsigned mode_ = fmOpenRead;
     bool writable_ = false;
