@@ -34,6 +34,18 @@ uint32_t StreamCrc(TStream& source) {
     return crc;
 }
 
+// Runs a clean-up when the scope ends, however it ends.
+class TScopeExit {
+public:
+    explicit TScopeExit(std::function<void()> f) : f_(std::move(f)) {}
+    ~TScopeExit() { f_(); }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+    std::function<void()> f_;
+};
+
 void WriteDataDescriptor(TStream& out, const TZipHeaderInfo& h) {
     uint32_t values[4] = {DataDescriptorSignature, h.CRC, h.CompressedSize, h.UncompressedSize};
     for (uint32_t v : values) {
@@ -90,15 +102,12 @@ void TSuperZip::SetRelativePaths(bool value) {
 
 void TSuperZip::SetZipName(const std::string& name) {
     if (name != zipName_ && loaded_ && endCentral_.Changed) {
-        TStringList saved = FilesList;
-        FilesList.Clear();
-        try {
+        {
+            TStringList saved = FilesList;
+            FilesList.Clear();
+            TScopeExit restore([&] { FilesList = saved; });
             ZipLoop();
-        } catch (...) {
-            FilesList = saved;
-            throw;
         }
-        FilesList = saved;
         endCentral_.Changed = false;
     }
     TSuperUnZip::SetZipName(name);
@@ -115,10 +124,8 @@ int TSuperZip::Zip() {
 
 int TSuperZip::ZipStreamEntry(TStream& source, const std::string& entryName) {
     cancel_ = false;
-    struct TSourceGuard {
-        TStream*& slot;
-        ~TSourceGuard() { slot = nullptr; }
-    } guard{streamSource_ = &source};
+    streamSource_ = &source;
+    TScopeExit forget([this] { streamSource_ = nullptr; });
     source.SetPosition(0);
     FilesList.Clear();
     FilesList.Add(entryName);
@@ -127,22 +134,6 @@ int TSuperZip::ZipStreamEntry(TStream& source, const std::string& entryName) {
     CloseArchive();
     return added;
 }
-
-namespace {
-
-// Runs a clean-up when the scope ends, however it ends.
-class TScopeExit {
-public:
-    explicit TScopeExit(std::function<void()> f) : f_(std::move(f)) {}
-    ~TScopeExit() { f_(); }
-    TScopeExit(const TScopeExit&) = delete;
-    TScopeExit& operator=(const TScopeExit&) = delete;
-
-private:
-    std::function<void()> f_;
-};
-
-} // namespace
 
 // The in-memory road: the component works on the caller's stream under the name "ZIPSTREAM"
 // for one call and is put back on its own archive name afterwards, whatever happens.
@@ -171,16 +162,11 @@ void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
 
 int TSuperZip::ZipLoop() {
     TBusyGuard busy(*this);
-    struct TRestore {
-        TSuperZip& z;
-        TZipSortMode sortMode;
-        bool keepOpen;
-        ~TRestore() {
-            z.KeepZipOpen = keepOpen;
-            z.sortMode_ = sortMode;
-            z.BuildSortedView();
-        }
-    } restore{*this, sortMode_, KeepZipOpen};
+    TScopeExit restore([this, sortMode = sortMode_, keepOpen = KeepZipOpen] {
+        KeepZipOpen = keepOpen;
+        sortMode_ = sortMode;
+        BuildSortedView();
+    });
     KeepZipOpen = true;
     sortMode_ = TZipSortMode::ByNone;
     sorted_.reset();
