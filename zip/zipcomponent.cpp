@@ -1,5 +1,6 @@
 #include "zip/zipcomponent.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -290,18 +291,20 @@ void TSuperZip::ExpandFilesList() {
 
 int TSuperZip::CarryOver(TNewArchive& out) {
     int replaced = 0;
+    // The stored names of FilesList, worked out once and kept in step with it.
+    std::vector<std::string> stored;
+    for (int j = 0; j < FilesList.Count(); ++j)
+        stored.push_back(StoredNameOf(FilesList[j]));
     TSortedZip& old = *entries_;
     for (int i = 0; i < old.Count(); ++i) {
         TZipHeaderPtr e = old.Header(i);
-        int nameIndex = -1;
-        for (int j = 0; j < FilesList.Count() && nameIndex < 0; ++j)
-            if (StoredNameOf(FilesList[j]) == e->FullName())
-                nameIndex = j;
-        bool replace = false;
-        if (nameIndex >= 0) {
-            replace = streamSource_ || ZipAction == zaReplace || e->Date() < Date();
+        auto match = std::find(stored.begin(), stored.end(), e->FullName());
+        if (match != stored.end()) {
+            const bool replace = streamSource_ || ZipAction == zaReplace || e->Date() < Date();
+            const int nameIndex = static_cast<int>(match - stored.begin());
             std::string listName = FilesList[nameIndex];
             FilesList.Delete(nameIndex);
+            stored.erase(match);
             if (replace && AddEntry(listName, out)) {
                 ++replaced;
                 continue;
