@@ -175,24 +175,19 @@ std::optional<TFoundFile> TDirSearch::Next() {
                 levels_.back()->FindNext();
             continue;
         }
-        if (e->IsDirectory) {
-            if (recurse_ && e->Name[0] != '.') {
-                levels_.push_back(
-                    std::make_unique<TSearchData>(level.Directory() + e->Name, mask_));
-                continue;
-            }
-            level.FindNext();
+        if (e->IsDirectory && recurse_ && e->Name[0] != '.') {
+            // The folder's own level comes first; this one moves on when that one is used up.
+            levels_.push_back(std::make_unique<TSearchData>(level.Directory() + e->Name, mask_));
             continue;
         }
+        level.FindNext(); // e stays valid: the level's entries do not change
+        if (e->IsDirectory)
+            continue;
         std::string test = e->Name;
         if (test.find('.') == std::string::npos)
             test += '.';
-        if (MatchesMask(mask_, test)) {
-            TFoundFile found{e->Name, level.Directory() + e->Name, e->Size};
-            level.FindNext();
-            return found;
-        }
-        level.FindNext();
+        if (MatchesMask(mask_, test))
+            return TFoundFile{e->Name, level.Directory() + e->Name, e->Size};
     }
     return std::nullopt;
 }
