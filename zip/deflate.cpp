@@ -343,9 +343,8 @@ TDeflateResult CopyStored(IZipInput& in, IZipOutput& out) {
 } // namespace
 
 TDeflateResult TDeflater::Compress(IZipInput& in, IZipOutput& out) {
-    result_ = TDeflateResult{};
     if (level_ == 0)
-        return result_ = CopyStored(in, out);
+        return CopyStored(in, out);
     if (!state_)
         state_ = std::make_unique<TState>();
     TState& s = *state_;
@@ -363,5 +362,5 @@ TDeflateResult TDeflater::Compress(IZipInput& in, IZipOutput& out) {
     r.InSize = s.inTotal;
     r.OutSize = s.trees.OutTotal();
     s.src = nullptr;
-    return result_ = r;
+    return r;
 }

@@ -44,13 +44,9 @@ public:
     // allocated on first use and kept for the next entry.
     TDeflateResult Compress(IZipInput& in, IZipOutput& out);
 
-    // The result of the last Compress (zeroed before the first).
-    const TDeflateResult& Result() const { return result_; }
-
     struct TState; // matcher, trees and bit writer (deflate.cpp)
 
 private:
     int level_;
-    TDeflateResult result_;
     std::unique_ptr<TState> state_;
 };

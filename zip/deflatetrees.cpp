@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "zip/deflateformat.h"
 #include "zip/ziperrors.h"
 
 namespace {
@@ -14,12 +15,7 @@ constexpr int Rep3_6 = 16, RepZ3_10 = 17, RepZ11_138 = 18;
 constexpr uint64_t SizeLimit = uint64_t(1) << 32;
 constexpr size_t OutBufSize = 1 << 16;
 
-constexpr uint8_t ExtraLBits[LengthCodes] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                             2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint8_t ExtraDBits[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                    6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 constexpr uint8_t ExtraBlBits[19] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 7};
-constexpr uint8_t BlOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
 unsigned Reverse(unsigned code, int len) {
     unsigned r = 0;
@@ -41,7 +37,7 @@ struct TStaticTables {
         int length = 0, code;
         for (code = 0; code < LengthCodes - 1; ++code) {
             baseLength[code] = uint16_t(length);
-            for (int n = 0; n < (1 << ExtraLBits[code]); ++n)
+            for (int n = 0; n < (1 << DeflateLengthExtraBits[code]); ++n)
                 lengthCode[length++] = uint8_t(code);
         }
         baseLength[LengthCodes - 1] = 0;
@@ -49,18 +45,18 @@ struct TStaticTables {
         int dist = 0;
         for (code = 0; code < 16; ++code) {
             baseDist[code] = uint16_t(dist);
-            for (int n = 0; n < (1 << ExtraDBits[code]); ++n)
+            for (int n = 0; n < (1 << DeflateDistanceExtraBits[code]); ++n)
                 distCode[dist++] = uint8_t(code);
         }
         dist >>= 7;
         for (; code < 30; ++code) {
             baseDist[code] = uint16_t(dist << 7);
-            for (int n = 0; n < (1 << (ExtraDBits[code] - 7)); ++n)
+            for (int n = 0; n < (1 << (DeflateDistanceExtraBits[code] - 7)); ++n)
                 distCode[256 + dist++] = uint8_t(code);
         }
         uint16_t count[16] = {};
         for (int n = 0; n < 288; ++n) {
-            ltreeLen[n] = n < 144 ? 8 : n < 256 ? 9 : n < 280 ? 7 : 8;
+            ltreeLen[n] = uint16_t(DeflateFixedLiteralLength(n));
             ++count[ltreeLen[n]];
         }
         uint16_t next[16] = {};
@@ -128,13 +124,13 @@ TDeflateTrees::TDeflateTrees() {
     ltree_.Resize(HeapSize);
     ltree_.elems = LCodes;
     ltree_.staticLen = st.ltreeLen;
-    ltree_.extraBits = ExtraLBits;
+    ltree_.extraBits = DeflateLengthExtraBits;
     ltree_.extraBase = Literals + 1;
     ltree_.maxLength = MaxBits;
     dtree_.Resize(2 * DCodes + 1);
     dtree_.elems = DCodes;
     dtree_.staticLen = st.dtreeLen;
-    dtree_.extraBits = ExtraDBits;
+    dtree_.extraBits = DeflateDistanceExtraBits;
     dtree_.extraBase = 0;
     dtree_.maxLength = MaxBits;
     bltree_.Resize(2 * BlCodes + 1);
@@ -187,7 +183,7 @@ bool TDeflateTrees::TallyMatch(unsigned dist, unsigned length) {
         // End the block early when it already compresses to less than half.
         uint64_t outLength = uint64_t(lastLit_) * 8;
         for (int d = 0; d < DCodes; ++d)
-            outLength += uint64_t(dtree_.freq[size_t(d)]) * (5 + ExtraDBits[d]);
+            outLength += uint64_t(dtree_.freq[size_t(d)]) * (5 + DeflateDistanceExtraBits[d]);
         outLength >>= 3;
         if (lastDist_ < lastLit_ / 2 && outLength < blockInput_ / 2)
             return true;
@@ -385,7 +381,7 @@ int TDeflateTrees::BuildBlTree() {
     BuildTree(bltree_);
     int maxBlIndex;
     for (maxBlIndex = BlCodes - 1; maxBlIndex >= 3; --maxBlIndex)
-        if (bltree_.len[BlOrder[maxBlIndex]] != 0)
+        if (bltree_.len[DeflateCodeLengthOrder[maxBlIndex]] != 0)
             break;
     optLen_ += 3 * (uint64_t(maxBlIndex) + 1) + 5 + 5 + 4;
     return maxBlIndex;
@@ -396,7 +392,7 @@ void TDeflateTrees::SendAllTrees(int lcodes, int dcodes, int blcodes) {
     SendBits(uint32_t(dcodes - 1), 5);
     SendBits(uint32_t(blcodes - 4), 4);
     for (int rank = 0; rank < blcodes; ++rank)
-        SendBits(bltree_.len[BlOrder[rank]], 3);
+        SendBits(bltree_.len[DeflateCodeLengthOrder[rank]], 3);
     SendTree(ltree_, lcodes - 1);
     SendTree(dtree_, dcodes - 1);
 }
@@ -416,9 +412,9 @@ void TDeflateTrees::CompressBlock(const uint16_t* lcode, const uint16_t* llen,
         // Length code, length extra, distance code and distance extra: at most 48 bits.
         uint64_t bits = lcode[sym];
         unsigned n = llen[sym];
-        if (ExtraLBits[code]) {
+        if (DeflateLengthExtraBits[code]) {
             bits |= uint64_t(lc - st.baseLength[code]) << n;
-            n += ExtraLBits[code];
+            n += DeflateLengthExtraBits[code];
         }
         const unsigned d = dist - 1;
         code = st.DCode(d);
@@ -427,8 +423,8 @@ void TDeflateTrees::CompressBlock(const uint16_t* lcode, const uint16_t* llen,
         SendBits(uint32_t(bits), std::min(n, 32u));
         if (n > 32)
             SendBits(uint32_t(bits >> 32), n - 32);
-        if (ExtraDBits[code])
-            SendBits(d - st.baseDist[code], ExtraDBits[code]);
+        if (DeflateDistanceExtraBits[code])
+            SendBits(d - st.baseDist[code], DeflateDistanceExtraBits[code]);
     }
     SendBits(lcode[EndBlock], llen[EndBlock]);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "zip/deflateformat.h"
 #include "zip/huffmantable.h"
 #include "zip/ziperrors.h"
 
@@ -21,14 +22,9 @@ constexpr size_t FastIn = 24;              // input the fast loop needs per symb
 
 constexpr uint16_t LenBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr uint8_t LenExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 constexpr uint16_t DistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
                                    33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                    1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr uint8_t DistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                   6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-constexpr uint8_t PreOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
 inline uint64_t Mask(unsigned n) {
     return (uint64_t(1) << n) - 1;
@@ -60,16 +56,16 @@ struct TInflater::TState {
             litLeaves[s] = Leaf(s, 0, Literal);
         litLeaves[256] = Leaf(0, 0, EndOfBlock);
         for (uint32_t s = 257; s < 286; ++s)
-            litLeaves[s] = Leaf(LenBase[s - 257], LenExtra[s - 257], 0);
+            litLeaves[s] = Leaf(LenBase[s - 257], DeflateLengthExtraBits[s - 257], 0);
         litLeaves[286] = litLeaves[287] = Leaf(0, 0, Invalid);
         for (uint32_t s = 0; s < 30; ++s)
-            distLeaves[s] = Leaf(DistBase[s], DistExtra[s], 0);
+            distLeaves[s] = Leaf(DistBase[s], DeflateDistanceExtraBits[s], 0);
         distLeaves[30] = distLeaves[31] = Leaf(0, 0, Invalid);
         for (uint32_t s = 0; s < 19; ++s)
             preLeaves[s] = Leaf(s, 0, 0);
         uint8_t lens[288];
         for (int s = 0; s < 288; ++s)
-            lens[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+            lens[s] = uint8_t(DeflateFixedLiteralLength(s));
         Build(lens, 288, litLeaves, LitBits, false, fixedLit);
         std::memset(lens, 5, 32);
         Build(lens, 32, distLeaves, DistBits, false, fixedDist);
@@ -264,7 +260,7 @@ private:
             Corrupt("too many length or distance codes");
         uint8_t preLens[19] = {};
         for (unsigned i = 0; i < npre; ++i)
-            preLens[PreOrder[i]] = uint8_t(Bits(3));
+            preLens[DeflateCodeLengthOrder[i]] = uint8_t(Bits(3));
         if (huff::Build(preLens, 19, st_.preLeaves, PreBits, false, st_.pre) !=
             huff::TBuildResult::Ok)
             Corrupt("bad code lengths code");

@@ -361,6 +361,8 @@ void ReadTree(TBitReader& br, int count, const uint32_t* leaves, int mainBits,
 
 uint64_t TExploder::Decode(IZipInput& in, IZipOutput& out, uint64_t uncompressedSize) {
     CheckSize(uncompressedSize);
+    if (uncompressedSize == 0)
+        return 0;
     const bool bigDict = flags_ & 0x0002;
     const bool litTree = flags_ & 0x0004;
     const unsigned lowBits = bigDict ? 7 : 6;
@@ -371,8 +373,6 @@ uint64_t TExploder::Decode(IZipInput& in, IZipOutput& out, uint64_t uncompressed
         leaves[s] = huff::Leaf(s, 0, 0);
     TBitReader br(in);
     std::vector<uint32_t> lit, len, dist;
-    if (uncompressedSize == 0)
-        return 0;
     if (litTree)
         ReadTree(br, 256, leaves, 9, lit);
     ReadTree(br, 64, leaves, 7, len);

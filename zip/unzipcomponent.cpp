@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/fileutils.h"
 #include "zip/legacydecoders.h"
 #include "zip/wildcard.h"
 #include "zip/zipcrypto.h"
@@ -108,7 +109,7 @@ void TSuperUnZip::SetDestDir(const std::string& dir) {
 }
 
 void TSuperUnZip::SetRootDir(const std::string& dir) {
-    rootDir_ = ZipIncludeTrailingSlash(dir);
+    rootDir_ = IncludeTrailingPathDelimiter(dir);
 }
 
 void TSuperUnZip::SetSortMode(TZipSortMode mode) {
@@ -152,12 +153,12 @@ int TSuperUnZip::Count() {
         OpenArchive();
         CloseArchive();
     }
-    return (sorted_ ? *sorted_ : *entries_).Count();
+    return View().Count();
 }
 
 TZipHeaderPtr TSuperUnZip::Entry(int index) {
     Count();
-    return (sorted_ ? *sorted_ : *entries_).Header(index);
+    return View().Header(index);
 }
 
 std::string TSuperUnZip::FileName(int index) {
@@ -333,7 +334,7 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         ~TCloser() { owner.CloseArchive(); }
     } closer{*this};
     OpenArchive();
-    TSortedZip& view = sorted_ ? *sorted_ : *entries_;
+    TSortedZip& view = View();
     bool saveDoAll = DoAll;
     if (streamTarget)
         DoAll = false;
@@ -382,11 +383,11 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
 std::string TSuperUnZip::TargetFolder(const TZipHeaderInfo& e) const {
     std::string dir = destDir_.empty() ? std::string(".") : destDir_;
     if (!RecreateDirs || e.Path().empty())
-        return ZipIncludeTrailingSlash(dir);
+        return IncludeTrailingPathDelimiter(dir);
     std::string path = e.Path();
     if (!rootDir_.empty() && path.compare(0, rootDir_.size(), rootDir_) == 0)
         path.erase(0, rootDir_.size());
-    return ZipIncludeTrailingSlash(dir) + path;
+    return IncludeTrailingPathDelimiter(dir) + path;
 }
 
 uint64_t TSuperUnZip::EntryDataStart(const TZipHeaderInfo& e) {
@@ -420,13 +421,8 @@ bool TSuperUnZip::AskNewPassword(int index, TSkipReason reason, const std::strin
     return false;
 }
 
-void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, uint64_t dataStart, TZipCrypto* crypto,
-                              TStream& target, uint32_t& crc, uint64_t& size) {
-    uint64_t dataSize = e.CompressedSize;
-    if (crypto) {
-        dataStart += TZipCrypto::HeaderSize;
-        dataSize -= TZipCrypto::HeaderSize;
-    }
+void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, uint64_t dataStart, uint64_t dataSize,
+                              TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size) {
     zipStream_->SetPosition(static_cast<int64_t>(dataStart));
     TZipEntryInput in(*zipStream_, dataSize, crypto, [this] { CheckCancel(); });
     int64_t done = doneBytes_;
@@ -456,7 +452,7 @@ void TSuperUnZip::FinishTargetFile(const TZipHeaderInfo& e, const std::string& f
 }
 
 TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTarget) {
-    TSortedZip& view = sorted_ ? *sorted_ : *entries_;
+    TSortedZip& view = View();
     const TZipHeaderInfo e = *view.Header(index);
     const std::string name = e.FullName();
     if (!streamTarget && !IsSafeEntryName(name))
@@ -479,10 +475,11 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
     if (e.Encrypted()) {
         if (dataSize < TZipCrypto::HeaderSize)
             Damaged("the entry \"" + name + "\" is too short for its encryption header");
-        dataSize -= TZipCrypto::HeaderSize;
         TZipCrypto::THeader header;
         zipStream_->SetPosition(static_cast<int64_t>(dataStart));
         zipStream_->ReadBuffer(header.data(), TZipCrypto::HeaderSize);
+        dataStart += TZipCrypto::HeaderSize;
+        dataSize -= TZipCrypto::HeaderSize;
         crypto = std::make_unique<TZipCrypto>();
         uint8_t check = TZipCrypto::CheckByte(e.Flags, e.CRC, e.DateTime);
         if (!crypto->CheckHeader(Password, header.data(), check))
@@ -524,11 +521,11 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
     try {
         if (streamTarget) {
             streamStart = streamTarget->Position();
-            DecodeEntry(e, dataStart, crypto.get(), *streamTarget, crc, size);
+            DecodeEntry(e, dataStart, dataSize, crypto.get(), *streamTarget, crc, size);
         } else {
             temp = std::make_unique<TTempFile>(ZipCreateTempBeside(fileName));
             TFileStream out(temp->Name(), fmOpenWrite);
-            DecodeEntry(e, dataStart, crypto.get(), out, crc, size);
+            DecodeEntry(e, dataStart, dataSize, crypto.get(), out, crc, size);
         }
     } catch (const EFatalUnzipError& ex) {
         failure = ex.Message;

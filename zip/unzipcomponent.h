@@ -145,6 +145,10 @@ protected:
     void BuildSortedView();
     void DropLoaded();
     void CheckCancel();
+    // Where the entry's data starts in the archive stream: after its local header's own name
+    // and extra field. Raises EZipError when the header is missing or the data runs past the
+    // end of the archive.
+    uint64_t EntryDataStart(const TZipHeaderInfo& entry);
     // Raises EZipError while an operation runs (an event handler may not start another one,
     // change the archive name or the sort mode).
     void CheckNotBusy() const;
@@ -179,14 +183,16 @@ protected:
     int64_t doneBytes_ = 0;
 
 private:
+    // The sorted view, or the entries in physical order under ByNone (loaded entries only).
+    TSortedZip& View() const { return sorted_ ? *sorted_ : *entries_; }
     enum class TEntryResult { Extracted, Skipped, Retry };
     int ExtractLoop(TStream* streamTarget);
     TEntryResult ExtractEntry(int index, TStream* streamTarget);
     bool SelectEntry(const TZipHeaderInfo& entry) const;
     std::string TargetFolder(const TZipHeaderInfo& entry) const;
-    uint64_t EntryDataStart(const TZipHeaderInfo& entry);
     bool AskNewPassword(int index, TSkipReason reason, const std::string& name);
-    void DecodeEntry(const TZipHeaderInfo& entry, uint64_t dataStart, TZipCrypto* crypto,
-                     TStream& target, uint32_t& crc, uint64_t& size);
+    // Decodes the dataSize bytes at dataStart (past any encryption header) into target.
+    void DecodeEntry(const TZipHeaderInfo& entry, uint64_t dataStart, uint64_t dataSize,
+                     TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size);
     void FinishTargetFile(const TZipHeaderInfo& entry, const std::string& fileName);
 };

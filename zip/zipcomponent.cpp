@@ -1,8 +1,10 @@
 #include "zip/zipcomponent.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
+#include "platform/fileutils.h"
 #include "zip/crc32.h"
 #include "zip/wildcard.h"
 #include "zip/zipentrystreams.h"
@@ -32,6 +34,18 @@ uint32_t StreamCrc(TStream& source) {
     source.SetPosition(0);
     return crc;
 }
+
+// Runs a clean-up when the scope ends, however it ends.
+class TScopeExit {
+public:
+    explicit TScopeExit(std::function<void()> f) : f_(std::move(f)) {}
+    ~TScopeExit() { f_(); }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+    std::function<void()> f_;
+};
 
 void WriteDataDescriptor(TStream& out, const TZipHeaderInfo& h) {
     uint32_t values[4] = {DataDescriptorSignature, h.CRC, h.CompressedSize, h.UncompressedSize};
@@ -70,9 +84,7 @@ TSuperZip::TSuperZip() {
 TSuperZip::~TSuperZip() = default;
 
 void TSuperZip::SetPackLevel(int level) {
-    if (level < 0 || level > 9)
-        throw EZipError(Format("Invalid compression level %d", level));
-    packLevel_ = level;
+    deflater_.SetLevel(level);
 }
 
 void TSuperZip::SetStorePaths(bool value) {
@@ -91,15 +103,12 @@ void TSuperZip::SetRelativePaths(bool value) {
 
 void TSuperZip::SetZipName(const std::string& name) {
     if (name != zipName_ && loaded_ && endCentral_.Changed) {
-        TStringList saved = FilesList;
-        FilesList.Clear();
-        try {
+        {
+            TStringList saved = FilesList;
+            FilesList.Clear();
+            TScopeExit restore([&] { FilesList = saved; });
             ZipLoop();
-        } catch (...) {
-            FilesList = saved;
-            throw;
         }
-        FilesList = saved;
         endCentral_.Changed = false;
     }
     TSuperUnZip::SetZipName(name);
@@ -116,10 +125,8 @@ int TSuperZip::Zip() {
 
 int TSuperZip::ZipStreamEntry(TStream& source, const std::string& entryName) {
     cancel_ = false;
-    struct TSourceGuard {
-        TStream*& slot;
-        ~TSourceGuard() { slot = nullptr; }
-    } guard{streamSource_ = &source};
+    streamSource_ = &source;
+    TScopeExit forget([this] { streamSource_ = nullptr; });
     source.SetPosition(0);
     FilesList.Clear();
     FilesList.Add(entryName);
@@ -128,22 +135,6 @@ int TSuperZip::ZipStreamEntry(TStream& source, const std::string& entryName) {
     CloseArchive();
     return added;
 }
-
-namespace {
-
-// Runs a clean-up when the scope ends, however it ends.
-class TScopeExit {
-public:
-    explicit TScopeExit(std::function<void()> f) : f_(std::move(f)) {}
-    ~TScopeExit() { f_(); }
-    TScopeExit(const TScopeExit&) = delete;
-    TScopeExit& operator=(const TScopeExit&) = delete;
-
-private:
-    std::function<void()> f_;
-};
-
-} // namespace
 
 // The in-memory road: the component works on the caller's stream under the name "ZIPSTREAM"
 // for one call and is put back on its own archive name afterwards, whatever happens.
@@ -172,16 +163,11 @@ void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
 
 int TSuperZip::ZipLoop() {
     TBusyGuard busy(*this);
-    struct TRestore {
-        TSuperZip& z;
-        TZipSortMode sortMode;
-        bool keepOpen;
-        ~TRestore() {
-            z.KeepZipOpen = keepOpen;
-            z.sortMode_ = sortMode;
-            z.BuildSortedView();
-        }
-    } restore{*this, sortMode_, KeepZipOpen};
+    TScopeExit restore([this, sortMode = sortMode_, keepOpen = KeepZipOpen] {
+        KeepZipOpen = keepOpen;
+        sortMode_ = sortMode;
+        BuildSortedView();
+    });
     KeepZipOpen = true;
     sortMode_ = TZipSortMode::ByNone;
     sorted_.reset();
@@ -251,7 +237,7 @@ std::string TSuperZip::StoredPath(const std::string& dir) const {
     std::string d = dir;
     if (relativePaths_ && !rootDir_.empty()) {
         // Only a folder that really lies below RootDir loses it; others are stored whole.
-        std::string root = ZipIncludeTrailingSlash(AbsoluteName(rootDir_));
+        std::string root = IncludeTrailingPathDelimiter(AbsoluteName(rootDir_));
         if (d.compare(0, root.size(), root) == 0)
             d.erase(0, root.size());
     }
@@ -260,11 +246,11 @@ std::string TSuperZip::StoredPath(const std::string& dir) const {
     d = start == std::string::npos ? std::string() : d.substr(start);
     if (d == ".")
         d.clear();
-    return ZipIncludeTrailingSlash(d);
+    return IncludeTrailingPathDelimiter(d);
 }
 
 std::string TSuperZip::StoredNameOf(const std::string& listName) const {
-    return StoredPath(ZipExtractFilePath(listName)) + ZipExtractFileName(listName);
+    return StoredPath(ExtractFilePath(listName)) + ExtractFileName(listName);
 }
 
 void TSuperZip::ExpandFilesList() {
@@ -296,7 +282,7 @@ void TSuperZip::ExpandFilesList() {
         keep(full, static_cast<int64_t>(std::filesystem::file_size(full, ec)));
     }
     for (const std::string& mask : masks) {
-        TDirSearch search(ZipExtractFilePath(mask), Recurse, ZipExtractFileName(mask));
+        TDirSearch search(ExtractFilePath(mask), Recurse, ExtractFileName(mask));
         while (auto found = search.Next())
             keep(found->FullName, found->Size);
     }
@@ -305,18 +291,20 @@ void TSuperZip::ExpandFilesList() {
 
 int TSuperZip::CarryOver(TNewArchive& out) {
     int replaced = 0;
+    // The stored names of FilesList, worked out once and kept in step with it.
+    std::vector<std::string> stored;
+    for (int j = 0; j < FilesList.Count(); ++j)
+        stored.push_back(StoredNameOf(FilesList[j]));
     TSortedZip& old = *entries_;
     for (int i = 0; i < old.Count(); ++i) {
         TZipHeaderPtr e = old.Header(i);
-        int nameIndex = -1;
-        for (int j = 0; j < FilesList.Count() && nameIndex < 0; ++j)
-            if (StoredNameOf(FilesList[j]) == e->FullName())
-                nameIndex = j;
-        bool replace = false;
-        if (nameIndex >= 0) {
-            replace = streamSource_ || ZipAction == zaReplace || e->Date() < Date();
+        auto match = std::find(stored.begin(), stored.end(), e->FullName());
+        if (match != stored.end()) {
+            const bool replace = streamSource_ || ZipAction == zaReplace || e->Date() < Date();
+            const int nameIndex = static_cast<int>(match - stored.begin());
             std::string listName = FilesList[nameIndex];
             FilesList.Delete(nameIndex);
+            stored.erase(match);
             if (replace && AddEntry(listName, out)) {
                 ++replaced;
                 continue;
@@ -328,20 +316,7 @@ int TSuperZip::CarryOver(TNewArchive& out) {
 }
 
 void TSuperZip::CopyEntry(const TZipHeaderInfo& entry, TNewArchive& out) {
-    uint64_t dataStart;
-    {
-        // The data follows the old local header's own name and extra field.
-        TStream& old = *zipStream_;
-        TZipHeaderInfo local;
-        old.SetPosition(entry.LocalHeaderOffset);
-        if (!ReadLocalHeader(old, local))
-            throw EZipError("The zip archive is damaged: the local header of \"" +
-                            entry.FullName() + "\" is missing");
-        dataStart = static_cast<uint64_t>(old.Position()) + local.ExtraFieldLength;
-        if (dataStart + entry.CompressedSize > static_cast<uint64_t>(old.Size()))
-            throw EZipError("The zip archive is damaged: the data of \"" + entry.FullName() +
-                            "\" runs past the end of the archive");
-    }
+    const uint64_t dataStart = EntryDataStart(entry);
     auto h = std::make_shared<TZipHeaderInfo>(entry);
     h->ExtraFieldLength = 0;
     h->Selected = false;
@@ -410,21 +385,17 @@ bool TSuperZip::AddEntry(const std::string& listName, TNewArchive& out) {
             OnTotalPercentDone(*this, ZipPercentage(doneBefore + int64_t(total), totalBytes_));
     });
     TZipArchiveOutput data(s, crypto.get(), [this] { CheckCancel(); });
-    if (!deflater_)
-        deflater_ = std::make_unique<TDeflater>(packLevel_);
-    deflater_->SetLevel(packLevel_);
-    TDeflateResult result = deflater_->Compress(in, data);
-    if (in.Total() >= uint64_t(MaxZipArchiveSize))
-        throw EZipError("Entries of 4 GiB or more are not supported");
-    if (crypto && in.Crc() != plainCrc)
+    // The compressor refuses inputs of 4 GiB or more.
+    TDeflateResult result = deflater_.Compress(in, data);
+    if (crypto && result.Crc != plainCrc)
         throw EZipError("\"" + listName + "\" changed while it was being compressed");
-    doneBytes_ += static_cast<int64_t>(in.Total());
+    doneBytes_ += static_cast<int64_t>(result.InSize);
 
     h->Method = result.Method;
     h->Flags = static_cast<uint16_t>(h->Flags | result.Flags | (crypto ? zfEncrypted : 0));
     h->InternalAttributes = result.InternalAttributes;
-    h->CRC = in.Crc();
-    h->UncompressedSize = static_cast<uint32_t>(in.Total());
+    h->CRC = result.Crc;
+    h->UncompressedSize = static_cast<uint32_t>(result.InSize);
     uint64_t compressed = data.Total() + (crypto ? TZipCrypto::HeaderSize : 0);
     if (compressed >= uint64_t(MaxZipArchiveSize))
         throw EZipError("Entries of 4 GiB or more are not supported");

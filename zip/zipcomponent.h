@@ -8,8 +8,6 @@
 // The in-memory road (CompressToStream, ExtractToStream) works on the caller's streams only
 // and never touches the file system.
 
-#include <memory>
-
 #include "zip/deflate.h"
 #include "zip/unzipcomponent.h"
 #include "zip/zipcrypto.h"
@@ -31,7 +29,7 @@ public:
     ~TSuperZip() override;
 
     // Deflate level 0-9 (default 6); other values raise EZipError.
-    int PackLevel() const { return packLevel_; }
+    int PackLevel() const { return deflater_.Level(); }
     void SetPackLevel(int level);
     // Masks are searched in the folders below theirs too.
     bool Recurse = false;
@@ -87,9 +85,8 @@ private:
     // ZipName; ZipName and the loaded directory are restored afterwards, however work ends.
     void OnMemoryArchive(TStream& archive, bool extract, const std::function<void()>& work);
 
-    int packLevel_ = 6;
     bool storePaths_ = false;
     bool relativePaths_ = false;
     TStream* streamSource_ = nullptr; // ZipStreamEntry's source, not owned
-    std::unique_ptr<TDeflater> deflater_;
+    TDeflater deflater_;              // holds the pack level; keeps its buffers from entry to entry
 };

@@ -76,7 +76,6 @@ size_t TZipSourceInput::Read(uint8_t* buf, size_t max) {
     int64_t n = source_.Read(buf, static_cast<int64_t>(max));
     if (n <= 0)
         return 0;
-    crc_.Update(buf, static_cast<size_t>(n));
     total_ += static_cast<uint64_t>(n);
     if (afterRead_)
         afterRead_(total_);

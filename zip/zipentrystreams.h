@@ -2,7 +2,8 @@
 // The buffered streams between the archive components and the codecs: decoders read an
 // entry's compressed bytes (16,000 at a time, decrypted in place) and write decoded bytes
 // (flushed 16,000 at a time with CRC-32 and progress); the compressor reads its source (with
-// CRC-32 and progress) and writes compressed bytes (encrypted) to the archive.
+// progress; the compressor keeps the CRC-32 itself) and writes compressed bytes (encrypted) to
+// the archive.
 
 #include <cstdint>
 #include <functional>
@@ -58,20 +59,18 @@ private:
     TZipCrc32 crc_;
 };
 
-// The compressor's source: reads until the stream ends (Read then returns 0), with CRC-32.
+// The compressor's source: reads until the stream ends (Read then returns 0).
 class TZipSourceInput : public IZipInput {
 public:
     // afterRead gets the total read so far after every read.
     TZipSourceInput(TStream& source, std::function<void(uint64_t total)> afterRead = {});
     size_t Read(uint8_t* buf, size_t max) override;
     uint64_t Total() const { return total_; }
-    uint32_t Crc() const { return crc_.Value(); }
 
 private:
     TStream& source_;
     std::function<void(uint64_t)> afterRead_;
     uint64_t total_ = 0;
-    TZipCrc32 crc_;
 };
 
 // The compressor's output: encrypted when crypto is given, then written to the archive.

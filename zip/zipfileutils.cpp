@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/fileutils.h"
 #include "zip/wildcard.h"
 #include "zip/ziperrors.h"
 #include "zip/ziprecords.h"
@@ -49,11 +50,7 @@ TLFNFileStream::TLFNFileStream(std::string fileName, unsigned mode)
     if (mode == fmCreate)
         return;
     TFileStream file(fileName_, fmOpenRead);
-    int64_t size = file.Size();
-    CheckArchiveSize(size);
-    SetSize(size);
-    file.ReadBuffer(Memory(), size);
-    SetPosition(0);
+    Load(file);
 }
 
 TLFNFileStream::TLFNFileStream(TStream& image, bool read) : writable_(!read), image_(&image) {
@@ -61,10 +58,14 @@ TLFNFileStream::TLFNFileStream(TStream& image, bool read) : writable_(!read), im
     if (!read)
         return;
     image.SetPosition(0);
-    int64_t size = image.Size();
+    Load(image);
+}
+
+void TLFNFileStream::Load(TStream& source) {
+    int64_t size = source.Size();
     CheckArchiveSize(size);
     SetSize(size);
-    image.ReadBuffer(Memory(), size);
+    source.ReadBuffer(Memory(), size);
     SetPosition(0);
 }
 
@@ -127,7 +128,7 @@ void ReplaceFileContent(const std::string& fileName, const uint8_t* data, size_t
 // ---- Directory walk -------------------------------------------------------------------
 
 TSearchData::TSearchData(std::string directory, std::string mask)
-    : directory_(ZipIncludeTrailingSlash(directory)), mask_(std::move(mask)) {
+    : directory_(IncludeTrailingPathDelimiter(directory)), mask_(std::move(mask)) {
     std::error_code ec;
     fs::directory_iterator it(directory_.empty() ? "." : directory_, ec);
     if (ec) {
@@ -174,24 +175,19 @@ std::optional<TFoundFile> TDirSearch::Next() {
                 levels_.back()->FindNext();
             continue;
         }
-        if (e->IsDirectory) {
-            if (recurse_ && e->Name[0] != '.') {
-                levels_.push_back(
-                    std::make_unique<TSearchData>(level.Directory() + e->Name, mask_));
-                continue;
-            }
-            level.FindNext();
+        if (e->IsDirectory && recurse_ && e->Name[0] != '.') {
+            // The folder's own level comes first; this one moves on when that one is used up.
+            levels_.push_back(std::make_unique<TSearchData>(level.Directory() + e->Name, mask_));
             continue;
         }
+        level.FindNext(); // e stays valid: the level's entries do not change
+        if (e->IsDirectory)
+            continue;
         std::string test = e->Name;
         if (test.find('.') == std::string::npos)
             test += '.';
-        if (MatchesMask(mask_, test)) {
-            TFoundFile found{e->Name, level.Directory() + e->Name, e->Size};
-            level.FindNext();
-            return found;
-        }
-        level.FindNext();
+        if (MatchesMask(mask_, test))
+            return TFoundFile{e->Name, level.Directory() + e->Name, e->Size};
     }
     return std::nullopt;
 }
@@ -220,29 +216,8 @@ bool ZipFileExists(const std::string& fileName) {
     return !fileName.empty() && fs::is_regular_file(fileName, ec);
 }
 
-bool ZipDirectoryExists(const std::string& dir) {
-    std::error_code ec;
-    return !dir.empty() && fs::is_directory(dir, ec);
-}
-
-std::string ZipExtractFilePath(const std::string& fileName) {
-    size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
-
-std::string ZipExtractFileName(const std::string& fileName) {
-    size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-}
-
-std::string ZipIncludeTrailingSlash(const std::string& dir) {
-    if (dir.empty() || dir.back() == '/')
-        return dir;
-    return dir + '/';
-}
-
 std::string ZipCurrentDir() {
     std::error_code ec;
     fs::path p = fs::current_path(ec);
-    return ec ? std::string("./") : ZipIncludeTrailingSlash(p.string());
+    return ec ? std::string("./") : IncludeTrailingPathDelimiter(p.string());
 }

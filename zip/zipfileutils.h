@@ -36,6 +36,9 @@ public:
     bool Writable() const { return writable_; }
 
 private:
+    // Copies in all of source (standing at its start) and goes back to position 0.
+    void Load(TStream& source);
+
     std::string fileName_;
     unsigned mode_ = fmOpenRead;
     bool writable_ = false;
@@ -108,11 +111,5 @@ int ZipPercentage(int64_t done, int64_t total);
 // Creates a folder and its parents; raises EFCreateError when that fails.
 void ZipForceDirectories(const std::string& dir);
 bool ZipFileExists(const std::string& fileName); // a file or a link to one
-bool ZipDirectoryExists(const std::string& dir);
-// The folder part of a path with its trailing '/' ("" for a bare name), and the name part.
-std::string ZipExtractFilePath(const std::string& fileName);
-std::string ZipExtractFileName(const std::string& fileName);
-// dir followed by '/' unless empty or already ending in one.
-std::string ZipIncludeTrailingSlash(const std::string& dir);
 // The process's current folder with a trailing '/'.
 std::string ZipCurrentDir();

@@ -1,9 +1,10 @@
 #include "zip/ziprecords.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
+#include "platform/fileutils.h"
+#include "zip/zipfileutils.h"
 #include "zip/zipnames.h"
 
 namespace {
@@ -43,8 +44,9 @@ uint32_t PositionOf(TStream& stream) {
     return static_cast<uint32_t>(pos);
 }
 
-void CheckTextLength(const std::string& s, const char* what) {
-    if (s.size() > static_cast<size_t>(MaxZipCommentLength))
+// Names and comments are stored with 16-bit lengths.
+void CheckTextLength(size_t length, const char* what) {
+    if (length > static_cast<size_t>(MaxZipCommentLength))
         throw EZipError(Format("The %s is longer than 65,535 bytes", what));
 }
 
@@ -161,8 +163,7 @@ uint32_t DateTimeToDosDateTime(TDateTime value) {
 // ---- TZipHeaderInfo -------------------------------------------------------------------
 
 void TZipHeaderInfo::SetFileName(std::string name) {
-    if (path_.size() + name.size() > static_cast<size_t>(MaxZipCommentLength))
-        throw EZipError("The entry name is longer than 65,535 bytes");
+    CheckTextLength(path_.size() + name.size(), "entry name");
     fileName_ = std::move(name);
     hasRawName_ = false;
     rawName_.clear();
@@ -171,34 +172,29 @@ void TZipHeaderInfo::SetFileName(std::string name) {
 void TZipHeaderInfo::SetPath(std::string path) {
     if (!path.empty() && path.back() != '/')
         path += '/';
-    if (path.size() + fileName_.size() > static_cast<size_t>(MaxZipCommentLength))
-        throw EZipError("The entry name is longer than 65,535 bytes");
+    CheckTextLength(path.size() + fileName_.size(), "entry name");
     path_ = std::move(path);
     hasRawName_ = false;
     rawName_.clear();
 }
 
 void TZipHeaderInfo::SetFullName(const std::string& name) {
-    size_t slash = name.rfind('/');
-    std::string path = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-    std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
     fileName_.clear();
-    SetPath(std::move(path));
-    SetFileName(std::move(file));
+    SetPath(ExtractFilePath(name));
+    SetFileName(ExtractFileName(name));
 }
 
 void TZipHeaderInfo::SetStoredName(std::string stored, bool utf8) {
     std::string name = DecodeZipText(stored, utf8);
     std::replace(name.begin(), name.end(), '\\', '/');
-    size_t slash = name.rfind('/');
-    path_ = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-    fileName_ = slash == std::string::npos ? name : name.substr(slash + 1);
+    path_ = ExtractFilePath(name);
+    fileName_ = ExtractFileName(name);
     rawName_ = std::move(stored);
     hasRawName_ = true;
 }
 
 void TZipHeaderInfo::SetComment(std::string comment) {
-    CheckTextLength(comment, "entry comment");
+    CheckTextLength(comment.size(), "entry comment");
     comment_ = std::move(comment);
     hasRawComment_ = false;
     rawComment_.clear();
@@ -228,9 +224,8 @@ TZipHeaderInfo::TStoredTexts TZipHeaderInfo::StoredTexts() const {
         t.Comment = comment_;
         t.Utf8 = true;
     }
-    if (t.Name.size() > size_t(MaxZipCommentLength))
-        throw EZipError("The entry name is longer than 65,535 bytes");
-    CheckTextLength(t.Comment, "entry comment");
+    CheckTextLength(t.Name.size(), "entry name");
+    CheckTextLength(t.Comment.size(), "entry comment");
     return t;
 }
 
@@ -245,7 +240,7 @@ void TEndCentral::Reset() {
 }
 
 void TEndCentral::SetComment(std::string comment) {
-    CheckTextLength(comment, "archive comment");
+    CheckTextLength(comment.size(), "archive comment");
     comment_ = std::move(comment);
 }
 
@@ -407,10 +402,7 @@ bool HasZip64Locator(TStream& stream, const TEndCentral& end) {
 // ---- TSortedZip -----------------------------------------------------------------------
 
 int CompressionRate(const TZipHeaderInfo& h) {
-    if (h.UncompressedSize < 1)
-        return 0;
-    double rate = std::round(double(h.CompressedSize) * 100.0 / double(h.UncompressedSize));
-    return rate > 100 ? 100 : static_cast<int>(rate);
+    return ZipPercentage(h.CompressedSize, h.UncompressedSize);
 }
 
 int TSortedZip::Compare(const TZipObject& ao, const TZipObject& bo) const {

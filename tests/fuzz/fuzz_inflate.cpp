@@ -64,8 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // Legacy methods 0-6 with the implode flag combinations.
             const uint16_t method = uint16_t(mode % 7);
             const uint16_t flags = uint16_t((mode / 7) % 4 * 2);
-            ZipDecodeEntry(method, flags, method == 0 ? size : size, method == 0 ? size : limit, in,
-                           out);
+            ZipDecodeEntry(method, flags, size, method == 0 ? size : limit, in, out);
         }
     } catch (const EFatalUnzipError&) {
     } catch (const EZipError&) {

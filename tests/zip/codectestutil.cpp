@@ -19,6 +19,27 @@ size_t TMemInput::Read(uint8_t* buf, size_t max) {
     return n;
 }
 
+void TBitPack::Bits(uint32_t v, int count) {
+    for (int i = 0; i < count; ++i) {
+        acc_ |= ((v >> i) & 1u) << n_;
+        if (++n_ == 8) {
+            out_.push_back(uint8_t(acc_));
+            acc_ = 0;
+            n_ = 0;
+        }
+    }
+}
+
+void TBitPack::Align() {
+    if (n_)
+        Bits(0, 8 - n_);
+}
+
+TBytes TBitPack::Done() {
+    Align();
+    return out_;
+}
+
 TBytes ZlibDeflateRaw(const TBytes& in, int level, int windowBits, int strategy, size_t flushEvery,
                       int flush) {
     z_stream z{};

@@ -33,6 +33,19 @@ public:
     TBytes Data;
 };
 
+// Packs bits least significant first, as deflate and the older methods read them.
+class TBitPack {
+public:
+    void Bits(uint32_t v, int count); // the low count bits of v
+    void Align();                     // zero bits up to a whole byte
+    TBytes Done();                    // Align, then the bytes
+
+private:
+    TBytes out_;
+    uint32_t acc_ = 0;
+    int n_ = 0;
+};
+
 // zlib raw deflate (negative window bits) with the given level, window bits (9-15),
 // strategy and, every flushEvery input bytes, the given flush (Z_NO_FLUSH for none).
 TBytes ZlibDeflateRaw(const TBytes& in, int level, int windowBits = 15, int strategy = 0,

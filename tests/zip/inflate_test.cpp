@@ -28,31 +28,6 @@ TEST(Inflate, DecodesZlibAtEveryLevelWindowAndStrategy) {
 
 namespace {
 
-// LSB-first bit packing for hand-made streams.
-struct TBitPack {
-    TBytes out;
-    uint32_t acc = 0;
-    int n = 0;
-    void Bits(uint32_t v, int count) {
-        for (int i = 0; i < count; ++i) {
-            acc |= ((v >> i) & 1u) << n;
-            if (++n == 8) {
-                out.push_back(uint8_t(acc));
-                acc = 0;
-                n = 0;
-            }
-        }
-    }
-    void Align() {
-        if (n)
-            Bits(0, 8 - n);
-    }
-    TBytes Done() {
-        Align();
-        return out;
-    }
-};
-
 std::string InflateError(const TBytes& z, uint64_t max = UINT64_MAX) {
     try {
         OurInflate(z, max);

@@ -154,21 +154,10 @@ TEST(LegacyDecoders, BadShrinkCodesAreRefused) {
     };
     // 9-bit codes, least significant bit first.
     auto pack = [](std::initializer_list<unsigned> codes) {
-        TBytes b;
-        uint32_t acc = 0;
-        int n = 0;
-        for (unsigned c : codes) {
-            acc |= c << n;
-            n += 9;
-            while (n >= 8) {
-                b.push_back(uint8_t(acc));
-                acc >>= 8;
-                n -= 8;
-            }
-        }
-        if (n)
-            b.push_back(uint8_t(acc));
-        return b;
+        TBitPack p;
+        for (unsigned c : codes)
+            p.Bits(c, 9);
+        return p.Done();
     };
     EXPECT_THROW(decode(pack({'a', 300}), 10), EFatalUnzipError);    // not defined yet
     EXPECT_THROW(decode(pack({300}), 10), EFatalUnzipError);         // first code not a byte

@@ -7,30 +7,6 @@
 
 namespace {
 
-class TBitWriter {
-public:
-    void Bits(uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) {
-            cur_ |= ((v >> i) & 1u) << cnt_;
-            if (++cnt_ == 8) {
-                Out.push_back(uint8_t(cur_));
-                cur_ = 0;
-                cnt_ = 0;
-            }
-        }
-    }
-    void Finish() {
-        if (cnt_)
-            Out.push_back(uint8_t(cur_));
-        cur_ = cnt_ = 0;
-    }
-    TBytes Out;
-
-private:
-    uint32_t cur_ = 0;
-    int cnt_ = 0;
-};
-
 // Huffman code lengths (at most 16 bits) for the given counts; every symbol gets a code.
 std::vector<int> CodeLengths(std::vector<uint64_t> freq) {
     const size_t n = freq.size();
@@ -85,7 +61,7 @@ struct TSfCode {
             code <<= 1;
         }
     }
-    void Put(TBitWriter& w, size_t s) const { w.Bits(bits[s], len[s]); }
+    void Put(TBitPack& w, size_t s) const { w.Bits(bits[s], len[s]); }
 };
 
 void PutTree(TBytes& out, const std::vector<int>& len) {
@@ -173,7 +149,7 @@ TBytes ImplodeForTest(const TBytes& data, bool bigDictionary, bool literalTree) 
     PutTree(out, lenL);
     PutTree(out, distL);
     TSfCode litC(literalTree ? litL : std::vector<int>(256, 8)), lenC(lenL), distC(distL);
-    TBitWriter w;
+    TBitPack w;
     for (const TToken& t : toks) {
         if (!t.len) {
             w.Bits(1, 1);
@@ -191,8 +167,8 @@ TBytes ImplodeForTest(const TBytes& data, bool bigDictionary, bool literalTree) 
         if (l >= 63)
             w.Bits(uint32_t(l - 63), 8);
     }
-    w.Finish();
-    out.insert(out.end(), w.Out.begin(), w.Out.end());
+    const TBytes bits = w.Done();
+    out.insert(out.end(), bits.begin(), bits.end());
     return out;
 }
 
@@ -204,7 +180,7 @@ TBytes ShrinkForTest(const TBytes& data, int clearEvery, TShrinkStats* stats) {
     for (unsigned c = 0; c < 256; ++c)
         parent[c] = Bogus;
     TShrinkStats st;
-    TBitWriter w;
+    TBitPack w;
     if (data.empty())
         return {};
     int codeSize = 9;
@@ -303,9 +279,8 @@ TBytes ShrinkForTest(const TBytes& data, int clearEvery, TShrinkStats* stats) {
         oldCode = code;
         pos += len;
     }
-    w.Finish();
     st.MaxCodeSize = codeSize;
     if (stats)
         *stats = st;
-    return w.Out;
+    return w.Done();
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "platform/fileutils.h"
 #include "testutil.h"
 #include "zip/crc32.h"
 #include "zip/zipcrypto.h"
@@ -62,7 +63,7 @@ TEST(ZipComponent, ZipsAndUnzipsAFolder) {
     TSuperZip zip;
     std::vector<std::string> ended;
     zip.OnEndZip = [&](TSuperZip&, const std::string& name, uint32_t usize, uint32_t, int64_t) {
-        ended.push_back(ZipExtractFileName(name) + ":" + std::to_string(usize));
+        ended.push_back(ExtractFileName(name) + ":" + std::to_string(usize));
     };
     int zipTotal = -1;
     zip.OnTotalPercentDone = [&](TSuperUnZip&, int p) {

@@ -41,9 +41,14 @@ std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
+const std::string& OracleCommand() {
+    static const std::string command =
+        "/usr/bin/python3 " + ShellQuote(SourcePath("tests/zip/ziporacle.py"));
+    return command;
+}
+
 TCommandResult RunOracle(const std::string& args) {
-    return RunCommand("/usr/bin/python3 " + ShellQuote(SourcePath("tests/zip/ziporacle.py")) + " " +
-                      args);
+    return RunCommand(OracleCommand() + " " + args);
 }
 
 std::string SampleText(size_t n) {

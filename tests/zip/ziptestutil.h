@@ -17,6 +17,8 @@ TCommandResult RunCommand(const std::string& command);
 bool HaveTool(const std::string& program);
 // Single-quoted for the shell.
 std::string ShellQuote(const std::string& s);
+// The command that runs tests/zip/ziporacle.py, for arguments to follow.
+const std::string& OracleCommand();
 // Runs tests/zip/ziporacle.py with the arguments (already quoted).
 TCommandResult RunOracle(const std::string& args);
 
