@@ -71,9 +71,10 @@ void SafeWriteFile(const std::string& targetFile,
     // A symbolic link stays: the file it leads to is replaced, with the temporary file and
     // the backup beside that file.
     const std::string target = ResolveFileLinks(targetFile);
+    const int linkError = errno;
     if (tempExt.empty() || target.empty())
         throw Exception("Can not write file : \"" + targetFile + "\"" +
-                        (target.empty() ? std::string(". ") + std::strerror(errno) : ""));
+                        (target.empty() ? std::string(". ") + std::strerror(linkError) : ""));
     const std::string temp = target + tempExt;
     DeleteFileOrRaise(temp);
     try {
