@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QScopedValueRollback>
 #include <QString>
+#include <cstdio>
 #include <exception>
 
 #include "core/binarydatafile.h"
@@ -35,14 +36,41 @@ std::string MessageOf(std::exception_ptr error) {
     }
 }
 
-void StoreLatestDataFile(const std::string& fileName) {
-    WriteRegistryString(TockwellSettingsKey, kLatestDataFile, fileName);
+// True when the file's first bytes are those of an XML document: '<' after an optional
+// UTF-8 byte order mark and blanks. A binary data file begins with its magic text instead.
+bool BeginsAsXML(const std::string& fileName) {
+    std::string head;
+    try {
+        TFileStream file(fileName, fmOpenRead);
+        head.resize(256);
+        head.resize(static_cast<size_t>(file.Read(head.data(), 256)));
+    } catch (const std::exception&) {
+        return false;
+    }
+    size_t i = head.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (i < head.size() &&
+           (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n'))
+        ++i;
+    return i < head.size() && head[i] == '<';
 }
 
 } // namespace
 
+void TDataFileStore::StoreLatestDataFile() {
+    // The settings store may be unwritable; that costs the setting, not the data file.
+    try {
+        WriteRegistryString(TockwellSettingsKey, kLatestDataFile, fileName_);
+    } catch (...) {
+        if (OnSettingsError)
+            OnSettingsError(MessageOf(std::current_exception()));
+    }
+}
+
 TDataFileStore::TDataFileStore(TTockwellDB& db, TReminderManager& manager)
-    : OnAskSaveFileName(AskDataFileName), db_(db), manager_(manager) {}
+    : OnAskSaveFileName(AskDataFileName), OnSettingsError([](const std::string& message) {
+          std::fprintf(stderr, "Tockwell: %s\n", message.c_str());
+      }),
+      db_(db), manager_(manager) {}
 
 void TDataFileStore::SetFileName(const std::string& fileName) {
     fileName_ = fileName;
@@ -107,12 +135,19 @@ bool TDataFileStore::Open() {
     NewDataFile();
     if (FileExists(fileName_)) {
         std::exception_ptr error;
+        bool tryBinary = false;
         try {
             LoadXML(fileName_);
             xmlMode_ = true;
         } catch (const ExXMLFormatError&) {
             error = std::current_exception();
         } catch (...) {
+            error = std::current_exception();
+            // A damaged XML file is reported by the XML parser, not as a bad binary file.
+            tryBinary = !BeginsAsXML(fileName_);
+        }
+        if (tryBinary) {
+            error = nullptr;
             try {
                 LoadBinary(fileName_);
                 xmlMode_ = false;
@@ -135,7 +170,7 @@ bool TDataFileStore::Open() {
         xmlMode_ = true;
     }
     db_.RebuildIndexes();
-    StoreLatestDataFile(fileName_);
+    StoreLatestDataFile();
     return ok;
 }
 
@@ -159,12 +194,14 @@ bool TDataFileStore::Save(bool deleteBackup) {
         std::exception_ptr error;
         try {
             TrySave(target, deleteBackup);
-            fileName_ = target;
-            redirect_.clear();
-            StoreLatestDataFile(fileName_);
-            return true;
         } catch (...) {
             error = std::current_exception();
+        }
+        if (!error) {
+            fileName_ = target;
+            redirect_.clear();
+            StoreLatestDataFile();
+            return true;
         }
         MessageDlg("Error to save data file \"" + target + "\". " + MessageOf(error) +
                        " Press OK and select another data file to save to.",

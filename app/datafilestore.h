@@ -32,7 +32,8 @@ public:
     // leaves the database empty (the first save creates it). A file that cannot be read is
     // reported in an error box ("Error opening data file ..."), keeps its name and is
     // protected from saves (SaveRedirect). The database's indexes are rebuilt and the name is
-    // stored as "LatestDataFile". True when the file was read or is new.
+    // stored as "LatestDataFile". True when the file was read or is new. A file that begins as
+    // XML is read as XML only: its parser error (with line and column) is the one reported.
     bool Open();
     // Writes the whole database to FileName() (the default file when empty; SaveRedirect()
     // while set) through a temporary file, keeping the previous file as ".bak" unless
@@ -66,8 +67,13 @@ public:
     // Asks for another file to save to, starting from current; "" when the user cancels.
     // Defaults to the save dialog shown with top-most windows lowered.
     std::function<std::string(const std::string& current)> OnAskSaveFileName;
+    // Told why "LatestDataFile" could not be stored; the open or save itself goes on.
+    // Defaults to a line on stderr.
+    std::function<void(const std::string& message)> OnSettingsError;
 
 private:
+    // Stores FileName() as "LatestDataFile"; a failure goes to OnSettingsError.
+    void StoreLatestDataFile();
     // Writes the database to target (creating its folder); raises on failure.
     void TrySave(const std::string& target, bool deleteBackup);
 

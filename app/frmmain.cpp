@@ -41,6 +41,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/globalhotkey.h"
+#include "platform/gui/messageboxes.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/windowmessages.h"
@@ -115,8 +116,13 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     HookRemindersWindowSound();
     // 8. The database and its options.
     db_ = std::make_unique<TTockwellDB>();
+    if (std::string error = TRegistryStore(RegistryStoreFolder()).CheckReadable(); !error.empty())
+        SettingsStoreError(error);
     db_->DBSettings.LoadRunMinimized();
     dataFile_ = std::make_unique<TDataFileStore>(*db_, *manager_);
+    dataFile_->OnSettingsError = [this](const std::string& message) {
+        SettingsStoreError(message);
+    };
     // 9. The reminders list window.
     SetupListWindow();
     // 10. The calendar group and the today label.
@@ -428,6 +434,18 @@ void TfrmMain::SaveDataFile(bool deleteBackup) {
 void TfrmMain::SaveDataFileAs(const std::string& fileName) {
     dataFile_->SaveAs(fileName);
     RefreshAll();
+}
+
+void TfrmMain::SettingsStoreError(const std::string& message) {
+    std::fprintf(stderr, "Tockwell: %s\n", message.c_str());
+    if (settingsErrorShown_)
+        return;
+    settingsErrorShown_ = true;
+    const std::string text = "Tockwell cannot use its settings file.\n\n" + message +
+                             "\n\nTockwell goes on with default settings and does not keep "
+                             "changes to them. Reminders still fire and are saved in the data "
+                             "file.";
+    QTimer::singleShot(0, this, [text] { MessageDlg(text, mtWarning, Buttons(mbOK)); });
 }
 
 void TfrmMain::ApplyOptions() {

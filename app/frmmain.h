@@ -123,6 +123,10 @@ public:
     // Saves to fileName, which becomes the current file; the format stays.
     void SaveDataFileAs(const std::string& fileName);
     TDataFileStore& DataFile() { return *dataFile_; }
+    // A settings store that cannot be read or written: the first time in a run a warning box
+    // (shown once the event loop runs) names the file and the reason; every time a line goes
+    // to stderr. The program goes on with default settings.
+    void SettingsStoreError(const std::string& message);
 
     // ---- Engine ---------------------------------------------------------------------------
     // The 2000 ms tick: the manager's due check, the tray balloon's lifetime, every 15th tick
@@ -275,6 +279,7 @@ private:
     IReminderAwareItemPtr balloonItem_; // the reminder a click on the balloon opens
     bool taskbarEntry_ = false;
     bool closing_ = false;
+    bool settingsErrorShown_ = false;
     int layoutLoading_ = 0;
     bool daySelected_ = false; // a day was picked in the calendar
 

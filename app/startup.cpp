@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -75,6 +76,11 @@ private:
     TAlertWindowsScope alertWindows_;
 };
 
+extern "C" void AbandonWindowsAtExit() {
+    if (QCoreApplication::instance())
+        AbandonAlertWindows();
+}
+
 } // namespace
 
 std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request) {
@@ -98,6 +104,9 @@ std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request) {
 }
 
 int RunTockwell(int argc, char** argv) {
+    // Past a file-size limit a write fails (EFBIG) and the save reports it, instead of the
+    // signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tockwell"));
     app.setQuitOnLastWindowClosed(false);
@@ -134,6 +143,12 @@ int RunTockwell(int argc, char** argv) {
     }
 
     TUnitInitialization unit;
+    // Qt ends the program with exit() when the display connection breaks. The process-wide
+    // windows then stay as they are: destroyed among the statics, after statics of Qt and of
+    // ours that they use, they would crash. (On every other way out they go with `unit`,
+    // before the application object.) The data file was saved after every change.
+    static const bool exitHookSet = std::atexit(AbandonWindowsAtExit) == 0;
+    (void)exitHookSet;
     instance.OnRequest = [&mainForm](const std::string& request) {
         return AnswerInstanceRequest(mainForm.data(), request);
     };

@@ -1,6 +1,7 @@
 #include "core/filehelpers.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,13 +68,18 @@ void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
 void SafeWriteFile(const std::string& targetFile,
                    const std::function<void(const std::string& tempFile)>& write,
                    const std::string& tempExt, const std::string& backupExt, bool deleteBackup) {
-    if (tempExt.empty())
-        throw Exception("Can not write file : \"" + targetFile + "\"");
-    const std::string temp = targetFile + tempExt;
+    // A symbolic link stays: the file it leads to is replaced, with the temporary file and
+    // the backup beside that file.
+    const std::string target = ResolveFileLinks(targetFile);
+    const int linkError = errno;
+    if (tempExt.empty() || target.empty())
+        throw Exception("Can not write file : \"" + targetFile + "\"" +
+                        (target.empty() ? std::string(". ") + std::strerror(linkError) : ""));
+    const std::string temp = target + tempExt;
     DeleteFileOrRaise(temp);
     try {
         write(temp);
-        SafeReplaceFile(temp, targetFile, backupExt, deleteBackup);
+        SafeReplaceFile(temp, target, backupExt, deleteBackup);
     } catch (...) {
         DeleteFile(temp);
         throw;

@@ -41,7 +41,9 @@ void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
 // Writes targetFile safely: removes a left-over targetFile + tempExt (DeleteFileOrRaise), lets
 // write() create the whole new file under that name, then SafeReplaceFile swaps it in. On any
 // failure the temporary file is removed, the target is left as it was and the exception
-// passes on.
+// passes on. A targetFile that is a symbolic link is written through: the file it leads to
+// (ResolveFileLinks) is replaced, with the temporary file and the backup beside it, and the
+// link stays; a link loop raises "Can not write file : ..." with the reason.
 void SafeWriteFile(const std::string& targetFile,
                    const std::function<void(const std::string& tempFile)>& write,
                    const std::string& tempExt = TempFileExt,

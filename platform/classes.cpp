@@ -23,9 +23,23 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
         throw EReadError("Stream read error");
 }
 
-void TStream::WriteBuffer(const void* buffer, int64_t count) {
-    if (count < 0 || (count > 0 && Write(buffer, count) != count))
+namespace {
+
+// "Stream write error", followed by the system's reason when errno holds one.
+[[noreturn]] void RaiseWriteError(int err) {
+    if (err == 0)
         throw EWriteError("Stream write error");
+    throw EWriteError(std::string("Stream write error: ") + std::strerror(err));
+}
+
+} // namespace
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+    if (count < 0)
+        RaiseWriteError(0);
+    errno = 0;
+    if (count > 0 && Write(buffer, count) != count)
+        RaiseWriteError(errno);
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
@@ -182,7 +196,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TFileStream::SetSize(int64_t size) {
     if (::ftruncate(fd_, size) != 0)
-        throw EWriteError("Stream write error");
+        RaiseWriteError(errno);
 }
 
 void TFileStream::Sync() {

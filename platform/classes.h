@@ -15,7 +15,7 @@ enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 // A seekable byte stream. Read/Write move as much as they can and return the count;
 // ReadBuffer/WriteBuffer move all or raise (EReadError "Stream read error",
-// EWriteError "Stream write error").
+// EWriteError "Stream write error", followed by ": <the system's reason>" when it gave one).
 class TStream {
 public:
     virtual ~TStream() = default;

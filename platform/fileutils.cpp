@@ -1,6 +1,7 @@
 #include "platform/fileutils.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,6 +161,26 @@ std::string ExpandFileName(std::string_view fileName) {
     if (out.empty() || trailing)
         out += '/';
     return out;
+}
+
+std::string ResolveFileLinks(const std::string& fileName) {
+    std::string name = fileName;
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat st;
+        if (name.empty() || ::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return name;
+        char buf[PATH_MAX];
+        ssize_t n = ::readlink(name.c_str(), buf, sizeof buf);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof buf) {
+            if (n >= 0)
+                errno = n == 0 ? ENOENT : ENAMETOOLONG;
+            return {};
+        }
+        std::string target(buf, static_cast<size_t>(n));
+        name = target.front() == '/' ? target : ExtractFilePath(name) + target;
+    }
+    errno = ELOOP;
+    return {};
 }
 
 bool SyncFile(const std::string& fileName) {

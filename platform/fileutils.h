@@ -38,6 +38,11 @@ std::string ExcludeTrailingPathDelimiter(std::string_view path);
 std::string ExpandFileName(std::string_view fileName);
 // The current folder ("" when it cannot be found).
 std::string GetCurrentDir();
+// The name a file is really written under: while fileName is a symbolic link, its target
+// (a relative target taken from the link's folder), also when the last target does not exist
+// yet; fileName itself when it is no link. "" with errno ELOOP after 40 links (a loop), or
+// with the errno of a link that cannot be read.
+std::string ResolveFileLinks(const std::string& fileName);
 
 // Flushes a file's data, or a folder's entries (after a rename or create in it), to the disk.
 // False when it cannot be opened or the flush fails; file systems that cannot flush a folder

@@ -300,12 +300,14 @@ private:
 };
 
 // Writes data to a new file (mode 0600) and syncs it; removes it on failure.
-void WriteNewFile(const std::string& temp, std::string_view data) {
+void WriteNewFile(const std::string& temp, std::string_view data,
+                  const std::function<bool(int fd)>& sync) {
     ::unlink(temp.c_str()); // a leftover of an interrupted write
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         RaiseFileError("write", temp, errno);
-    bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+    errno = 0;
+    bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, data) && sync(fd);
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -506,7 +508,22 @@ TRegistryHive TRegistryHive::Parse(std::string_view text, int* badLines) {
 
 // ---- the store ----
 
+TRegistryStoreSteps TRegistryStoreSteps::System() {
+    TRegistryStoreSteps s;
+    s.SyncFile = [](int fd) { return ::fsync(fd) == 0; };
+    s.SyncFolder = [](const std::string& dir) { return ::SyncFolder(dir); };
+    return s;
+}
+
 TRegistryStore::TRegistryStore(std::string folder) : folder_(std::move(folder)) {}
+
+std::string TRegistryStore::CheckReadable() const {
+    std::string file = ResolveFileLinks(FileName());
+    std::string text;
+    if (!file.empty() && (ReadWholeFile(file, text) || errno == ENOENT))
+        return {};
+    return "Cannot read the settings file \"" + FileName() + "\": " + std::strerror(errno);
+}
 
 TRegistryHive TRegistryStore::Load() const {
     std::string text;
@@ -519,15 +536,11 @@ void TRegistryStore::Update(const std::function<bool(TRegistryHive&)>& change) {
     MakeFolders(folder_);
     TStoreLock lock(folder_ + "/registry.lock");
 
-    // Write through a symbolic link to where the file really is.
-    std::string file = FileName();
-    struct stat st;
-    if (::lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(file.c_str(), nullptr)) {
-            file = real;
-            std::free(real);
-        }
-    }
+    // Write through a symbolic link (also one to a file not made yet) to where the file
+    // really is; the link stays.
+    std::string file = ResolveFileLinks(FileName());
+    if (file.empty())
+        RaiseFileError("read", FileName(), errno);
 
     std::string text;
     if (!ReadWholeFile(file, text)) {
@@ -542,9 +555,9 @@ void TRegistryStore::Update(const std::function<bool(TRegistryHive&)>& change) {
 
     std::string dir = file.substr(0, file.find_last_of('/'));
     if (bad > 0) // keep what could not be read before it is dropped
-        WriteNewFile(dir + "/registry.bad", text);
+        WriteNewFile(dir + "/registry.bad", text, Steps.SyncFile);
     std::string temp = file + ".tmp";
-    WriteNewFile(temp, hive.Serialize());
+    WriteNewFile(temp, hive.Serialize(), Steps.SyncFile);
     try {
         if (BeforeReplace)
             BeforeReplace();
@@ -557,7 +570,9 @@ void TRegistryStore::Update(const std::function<bool(TRegistryHive&)>& change) {
         ::unlink(temp.c_str());
         RaiseFileError("replace", file, err);
     }
-    SyncFolder(dir);
+    errno = 0;
+    if (!Steps.SyncFolder(dir))
+        RaiseFileError("write", file, errno ? errno : EIO);
 }
 
 std::string RegistryStoreFolder() {

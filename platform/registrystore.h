@@ -85,6 +85,14 @@ private:
     std::map<std::string, TRegistryKeyData> keys_; // by case-folded path
 };
 
+// The flushes of TRegistryStore::Update, each true on success (errno tells why not).
+// System() gives the real ones; tests replace one to make it fail.
+struct TRegistryStoreSteps {
+    std::function<bool(int fd)> SyncFile;                   // a written file's data
+    std::function<bool(const std::string& dir)> SyncFolder; // the folder after the rename
+    static TRegistryStoreSteps System();
+};
+
 // The store file in a folder. Several objects, threads and processes may use one folder.
 class TRegistryStore {
 public:
@@ -96,12 +104,20 @@ public:
     // The tree as the file holds it now. A missing, unreadable or partly unreadable file gives
     // what can be read (an empty tree at worst); nothing is created.
     TRegistryHive Load() const;
+    // "" when the file can be read or does not exist; otherwise why it cannot be read
+    // ("Cannot read the settings file \"<file>\": <reason>").
+    std::string CheckReadable() const;
     // Under the lock: re-reads the file, lets change edit the tree and, when change returns
     // true, replaces the file atomically. Creates the folder (mode 0700) when missing. A file
-    // that had unreadable lines is first copied to registry.bad. Raises ERegistryException
-    // when the file cannot be read or written (the old file then stays as it was); exceptions
-    // from change pass through and nothing is written.
+    // that had unreadable lines is first copied to registry.bad. A store file that is a
+    // symbolic link is written through: the temporary file lies beside the link's target,
+    // which is replaced, and the link stays. Raises ERegistryException when the file cannot
+    // be read or written, or a flush (Steps) fails (before the rename the old file then stays
+    // as it was); exceptions from change pass through and nothing is written.
     void Update(const std::function<bool(TRegistryHive&)>& change);
+
+    // The flushes Update makes.
+    TRegistryStoreSteps Steps = TRegistryStoreSteps::System();
 
     // Called after the temporary file is complete and synced, just before it replaces the
     // store file; an exception from it aborts the write. Lets tests simulate a crash there.

@@ -1,6 +1,7 @@
 #include "core/windows/alertwindowsetup.h"
 
 #include <QCoreApplication>
+#include <vector>
 
 #include "core/windows/transparentmsgbox.h"
 #include "platform/gui/messageboxes.h"
@@ -35,6 +36,17 @@ void DoneAlertWindows() {
     SetRemindersWindow(nullptr);
     SetDesktopAlertQueue(nullptr);
     DoneTranspMsgBoxManager();
+}
+
+void AbandonAlertWindows() {
+    static auto* kept = new std::vector<std::shared_ptr<void>>; // reachable: no leak to report
+    kept->push_back(AlertDialogs());
+    kept->push_back(RemindersWindow());
+    kept->push_back(DesktopAlertQueue());
+    SetAlertDialogs(nullptr);
+    SetRemindersWindow(nullptr);
+    SetDesktopAlertQueue(nullptr);
+    AbandonTranspMsgBoxManager();
 }
 
 TfrmRemindersWnd* frmRemindersWnd() {

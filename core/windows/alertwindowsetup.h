@@ -39,6 +39,10 @@ public:
 void InitAlertWindows(TSoundPlayerFactory soundPlayerFactory = {});
 // Uninstalls and frees them (before the application object goes); safe to call twice.
 void DoneAlertWindows();
+// Uninstalls them without freeing them, for a process that ends by exit() while the
+// application object still exists (Qt's end when the display connection breaks): destroyed
+// among the statics, windows would reach Qt's already destroyed ones.
+void AbandonAlertWindows();
 // The reminders window installed by InitAlertWindows, or null.
 TfrmRemindersWnd* frmRemindersWnd();
 

@@ -161,3 +161,6 @@ private:
 TTranspMsgBoxManager* TranspMsgBoxManager();
 void InitTranspMsgBoxManager();
 void DoneTranspMsgBoxManager();
+// Lets go of the queue without freeing it, for a process that ends by exit() while the
+// application object still exists: its windows must not be destroyed after Qt's statics.
+void AbandonTranspMsgBoxManager();

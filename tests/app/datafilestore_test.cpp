@@ -1,3 +1,5 @@
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -48,7 +50,53 @@ protected:
     }
 };
 
+const std::string kTruncatedXML =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Tockwell-xml ver=\"1.0\">\n  <Reminders>";
+
 } // namespace
+
+TEST_F(DataFileStoreTest, AnUnusableSettingsStoreCostsOnlyTheSetting) {
+    // The settings file is a folder: it can be neither read nor written.
+    ForceDirectories(registry.FileName());
+    std::vector<std::string> errors;
+    store.OnSettingsError = [&](const std::string& message) { errors.push_back(message); };
+    const std::string fileName = home.File("db.tock");
+    store.SetFileName(fileName);
+    EXPECT_TRUE(store.Open());
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("\"" + registry.FileName() + "\""), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(std::strerror(EISDIR)), std::string::npos) << errors[0];
+
+    // Saving works and is not reported as failed.
+    db.AddNew("Kept", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(fileName), 1);
+    EXPECT_TRUE(boxes->Boxes.empty());
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(errors.size(), 2u);
+}
+
+TEST_F(DataFileStoreTest, ASymbolicLinkedDataFileIsSavedThroughTheLink) {
+    const std::string real = home.File("synced/db.tock"), link = home.File("db.tock");
+    ForceDirectories(home.File("synced"));
+    {
+        TTockwellDB first;
+        first.AddNew("First", 0);
+        SaveXMLDataFile(first, real);
+    }
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    store.SetFileName(link);
+    EXPECT_TRUE(store.Open());
+    db.AddNew("Second", 0);
+    EXPECT_TRUE(store.Save());
+    struct stat st;
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(SavedCount(real), 2);
+    EXPECT_EQ(SavedCount(real + ".bak"), 1);
+    EXPECT_FALSE(FileExists(link + ".bak"));
+    EXPECT_EQ(store.FileName(), link);
+}
 
 TEST_F(DataFileStoreTest, FirstStartCreatesTheDefaultFileAtTheFirstSaveAndKeepsABackup) {
     const std::string folder = home.File("Documents/Tockwell");
@@ -115,6 +163,12 @@ TEST_F(DataFileStoreTest, AFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
         {"<?xml version=\"1.0\"?><Other/>", "Invalid Tockwell XML format."},
         // Neither XML nor binary.
         {"just some text", "Invalid file format"},
+        // Damaged XML: the parser's error with its place, not the binary reader's.
+        {kTruncatedXML, "Error in XML file \"" + home.File("data.tock") +
+                            "\": Start-end tags mismatch at line 3, column 13 (offset 76)"},
+        {"\xEF\xBB\xBF\n  <Tockwell-xml ver=\"1.0\"><Reminders></Tockwell-xml>",
+         "Error in XML file \"" + home.File("data.tock") +
+             "\": Start-end tags mismatch at line 2, column 40 (offset 43)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -222,4 +224,28 @@ TEST_F(MainWindowTest, WithoutATrayHidingMinimisesToTheTaskbar) {
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(WaitFor([&] { return closed; }, 2000));
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainWindowTest, AnUnusableSettingsStoreIsReportedOnceAndRemindersGoOn) {
+    // The settings file is a folder: nothing can be read from or written to it.
+    ASSERT_TRUE(ForceDirectories(registry.FileName()));
+    std::unique_ptr<TTestMain> form;
+    ASSERT_NO_THROW(form = Open<TTestMain>());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].type, mtWarning);
+    EXPECT_NE(
+        boxes->Boxes[0].text.find("\"" + registry.FileName() + "\": " + std::strerror(EISDIR)),
+        std::string::npos)
+        << boxes->Boxes[0].text;
+
+    // A due reminder fires and is saved; the store's failures on the way show nothing more.
+    AddReminder(form->DB(), "Due", Now() + OneSecond);
+    Tick(*form, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    ASSERT_EQ(Saved()->Count(), 1);
+    EXPECT_NE(Saved()->GetItem(0)->GetReminder().GetLatestAlertDateTime(), 0);
+    EXPECT_NO_THROW(form.reset()); // the layout cannot be stored either
+    EXPECT_TRUE(DirectoryExists(registry.FileName()));
 }

@@ -1,9 +1,11 @@
 // The program itself, started under a virtual X server with a home of its own.
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,6 +13,7 @@
 
 #include "app/startup.h"
 #include "apptestutil.h"
+#include "core/alertwindows.h"
 #include "core/registrymanager.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
@@ -34,7 +37,201 @@ IXMLNode ReminderAlerts(TXMLDocument& doc, const std::string& fileName) {
     return reminders.Child(0).FindChild("Alerts");
 }
 
+// A home of the program's own under a temporary folder, and the environment to start it in
+// (the test's platform, no display).
+struct TProgramHome {
+    TempDir dir;
+    std::string home = dir.File("home"), run = dir.File("run");
+    std::string settingsFile = home + "/.config/Tockwell/registry";
+    std::string dataFile = dir.File("due.tock");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+
+    TProgramHome() {
+        ForceDirectories(home);
+        ::mkdir(run.c_str(), 0700);
+        env.insert("HOME", QString::fromStdString(home));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/.config"));
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
+        env.remove("DISPLAY");
+        env.insert(
+            "LSAN_OPTIONS",
+            QString::fromStdString("suppressions=" + SourcePath("tests/app/program.lsan.supp")));
+    }
+    // A data file with one reminder, due a minute ago, that also shows a desktop alert.
+    void WriteDueReminder() const {
+        TTockwellDB db;
+        db.AddNew("Due now", Now() - 1.0 / 1440)->GetReminder().GetAction(akShowAlertWnd).Enabled =
+            true;
+        SaveXMLDataFile(db, dataFile);
+    }
+    // True once the data file records that the reminder fired.
+    bool Fired() const {
+        TXMLDocument doc;
+        IXMLNode alerts = ReminderAlerts(doc, dataFile);
+        return alerts && !alerts.Attribute("LatestAlertDateTime").empty();
+    }
+    // The data file reads back whole with its one reminder.
+    bool DataFileWhole() const {
+        try {
+            TTockwellDB db;
+            LoadXMLDataFile(db, dataFile);
+            return db.Count() == 1;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+};
+
+const std::string kProgram = std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell";
+
+// An X server of the test's own (Xvfb, which picks a free display); stopped with the object.
+class TXServer {
+public:
+    explicit TXServer(const TempDir& dir) : displayFile_(dir.File("display")) {
+        server_.start("sh", {"-c",
+                             "exec Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 "
+                             "3>\"$0\" 2>/dev/null",
+                             QString::fromStdString(displayFile_)});
+        WaitFor(
+            [&] {
+                std::string text = FileExists(displayFile_) ? ReadFileBytes(displayFile_) : "";
+                if (text.find('\n') != std::string::npos)
+                    display_ = ":" + text.substr(0, text.find('\n'));
+                return !display_.empty() || server_.state() == QProcess::NotRunning;
+            },
+            10000);
+    }
+    ~TXServer() { Kill(); }
+    // ":N", or "" when the server did not start.
+    const std::string& Display() const { return display_; }
+    // Ends the server, as a crash or a logout would.
+    void Kill() {
+        if (server_.state() != QProcess::NotRunning) {
+            server_.kill();
+            server_.waitForFinished(5000);
+        }
+    }
+
+private:
+    std::string displayFile_, display_;
+    QProcess server_;
+};
+
 } // namespace
+
+TEST(Program, EndsWithoutACrashWhenTheDisplayGoesOrOnTermination) {
+    if (!FileExists(kProgram) || std::system("command -v Xvfb >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs the program and Xvfb";
+    TProgramHome h;
+    h.WriteDueReminder();
+    QProcessEnvironment env = h.env;
+    env.remove("QT_QPA_PLATFORM");
+
+    // The X server goes while the reminders window and a desktop alert are up.
+    {
+        TXServer x(h.dir);
+        ASSERT_FALSE(x.Display().empty());
+        env.insert("DISPLAY", QString::fromStdString(x.Display()));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        EXPECT_TRUE(WaitFor([&] { return h.Fired(); }, 30000));
+        Spin(1000); // the alert windows show
+        ASSERT_EQ(program.state(), QProcess::Running);
+        x.Kill();
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_TRUE(h.DataFileWhole()) << ReadFileBytes(h.dataFile);
+    }
+
+    // A termination signal (as at logout) ends it the clean way.
+    {
+        TXServer x(h.dir);
+        ASSERT_FALSE(x.Display().empty());
+        env.insert("DISPLAY", QString::fromStdString(x.Display()));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return FileExists(h.settingsFile) &&
+                       ReadFileBytes(h.settingsFile).find("LatestDataFile") != std::string::npos;
+            },
+            10000));
+        Spin(500);
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(h.DataFileWhole()) << ReadFileBytes(h.dataFile);
+    }
+}
+
+TEST(Program, RunsOnWithAnUnusableSettingsStoreOrPastTheFileSizeLimit) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+
+    // The settings file is a folder: reminders still fire and are saved.
+    {
+        TProgramHome h;
+        h.WriteDueReminder();
+        ForceDirectories(h.settingsFile);
+        QProcess program;
+        program.setProcessEnvironment(h.env);
+        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        std::string errors;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                errors += program.readAllStandardError().toStdString();
+                return h.Fired() || program.state() == QProcess::NotRunning;
+            },
+            30000));
+        EXPECT_TRUE(h.DataFileWhole());
+        EXPECT_NE(errors.find("Cannot read the settings file \"" + h.settingsFile + "\""),
+                  std::string::npos)
+            << errors;
+        ASSERT_EQ(program.state(), QProcess::Running) << errors;
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(DirectoryExists(h.settingsFile));
+    }
+
+    // Under a file-size limit smaller than any file it writes, every write fails with its
+    // reason, and the program runs on; the data file stays as it was, with no temporary file.
+    {
+        TProgramHome h;
+        h.WriteDueReminder();
+        const std::string before = ReadFileBytes(h.dataFile);
+        QProcess program;
+        program.setProcessEnvironment(h.env);
+        program.setChildProcessModifier([] {
+            rlimit limit{64, 64};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        std::string errors;
+        WaitFor(
+            [&] {
+                errors += program.readAllStandardError().toStdString();
+                return program.state() == QProcess::NotRunning;
+            },
+            8000); // the reminder fires at the first tick and its save fails
+        EXPECT_EQ(program.state(), QProcess::Running);
+        EXPECT_NE(errors.find(std::strerror(EFBIG)), std::string::npos) << errors;
+        EXPECT_EQ(ReadFileBytes(h.dataFile), before);
+        EXPECT_FALSE(FileExists(h.dataFile + ".~TockwellTmp~"));
+        program.kill(); // an error box waits for the user
+        program.waitForFinished(5000);
+    }
+}
 
 TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     const std::string program = std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell";
@@ -134,6 +331,9 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     EXPECT_NE(ReadFileBytes(settingsFile).find("\"WndPosLeft\""), std::string::npos);
+    TTockwellDB saved; // the data file is whole
+    EXPECT_NO_THROW(LoadXMLDataFile(saved, fileName));
+    EXPECT_EQ(saved.Count(), 1);
 
     // With nothing running, --quit starts nothing.
     QProcess idle;

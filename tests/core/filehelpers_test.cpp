@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -225,6 +227,42 @@ TEST(SafeWriteFile, WritesBesideTheTargetAndCleansUpOnFailure) {
     // A missing folder: the stream's own error, nothing created.
     EXPECT_THROW(SafeWriteFileBytes(dir.File("no/such/db.tock"), "x"), EFCreateError);
     EXPECT_FALSE(DirectoryExists(dir.File("no")));
+}
+
+TEST(SafeWriteFile, WritesThroughSymbolicLinksAndKeepsThem) {
+    TempDir dir;
+    ASSERT_TRUE(ForceDirectories(dir.File("synced")));
+    const std::string real = dir.File("synced/db.tock"), link = dir.File("db.tock");
+    WriteFileBytes(real, kOld);
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+
+    SafeWriteFileBytes(link, kNew);
+    struct stat st;
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(Content(real), kNew);
+    EXPECT_EQ(Content(real + BackupFileExt), kOld); // the backup lies beside the real file
+    EXPECT_FALSE(FileExists(link + BackupFileExt));
+    EXPECT_FALSE(FileExists(link + TempFileExt));
+    EXPECT_FALSE(FileExists(real + TempFileExt));
+
+    // A relative link to a relative link to a file not made yet: the file is created there.
+    ASSERT_EQ(::symlink("synced/second.tock", dir.File("first.tock").c_str()), 0);
+    ASSERT_EQ(::symlink("new.tock", dir.File("synced/second.tock").c_str()), 0);
+    SafeWriteFileBytes(dir.File("first.tock"), kNew);
+    EXPECT_EQ(Content(dir.File("synced/new.tock")), kNew);
+    ASSERT_EQ(::lstat(dir.File("first.tock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // A loop is refused with its reason, and nothing is written.
+    ASSERT_EQ(::symlink("loop-b", dir.File("loop-a").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-a", dir.File("loop-b").c_str()), 0);
+    std::string message = MessageOf([&] { SafeWriteFileBytes(dir.File("loop-a"), kNew); });
+    EXPECT_NE(message.find("Can not write file : \"" + dir.File("loop-a") + "\""),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find(std::strerror(ELOOP)), std::string::npos) << message;
+    EXPECT_FALSE(FileExists(dir.File("loop-a") + TempFileExt));
 }
 
 TEST(DeleteFileOrRaise, RaisesOnlyForAFileThatStays) {

@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/fileutils.h"
 #include "testutil.h"
@@ -66,4 +68,21 @@ TEST(FileUtils, CreatesRenamesDeletesAndSyncs) {
     EXPECT_TRUE(DeleteFile(dir.File("g")));
     EXPECT_FALSE(DeleteFile(dir.File("g")));
     EXPECT_FALSE(DeleteFile(""));
+}
+
+TEST(FileUtils, ResolveFileLinksFollowsEveryLinkToTheLastName) {
+    TempDir dir;
+    const std::string file = dir.File("file");
+    EXPECT_EQ(ResolveFileLinks(file), file); // missing: the name itself
+    WriteFileBytes(file, "x");
+    EXPECT_EQ(ResolveFileLinks(file), file);
+    ASSERT_EQ(::symlink(file.c_str(), dir.File("abs").c_str()), 0);
+    ASSERT_EQ(::symlink("abs", dir.File("rel").c_str()), 0);
+    EXPECT_EQ(ResolveFileLinks(dir.File("rel")), file);
+    ASSERT_EQ(::symlink("../gone", dir.File("dangling").c_str()), 0);
+    EXPECT_EQ(ResolveFileLinks(dir.File("dangling")), dir.File("../gone"));
+    ASSERT_EQ(::symlink("self", dir.File("self").c_str()), 0);
+    errno = 0;
+    EXPECT_EQ(ResolveFileLinks(dir.File("self")), "");
+    EXPECT_EQ(errno, ELOOP);
 }

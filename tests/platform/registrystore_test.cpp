@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
@@ -342,6 +344,67 @@ TEST(RegistryStore, WritesThroughASymbolicLink) {
     store.Update([](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, "x"); });
     EXPECT_TRUE(fs::is_symlink(store.FileName()));
     EXPECT_NE(ReadFileBytes(dir.File("dotfiles/registry")).find("\"v\"=\"x\""), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.File("dotfiles/registry.tmp")));
+
+    // A relative link to a file not made yet: the file is made there, the link stays.
+    TRegistryStore fresh(dir.File("Fresh"));
+    fs::create_directories(fresh.Folder());
+    fs::create_symlink("../dotfiles/fresh", fresh.FileName());
+    fresh.Update([](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, "y"); });
+    EXPECT_TRUE(fs::is_symlink(fresh.FileName()));
+    EXPECT_NE(ReadFileBytes(dir.File("dotfiles/fresh")).find("\"v\"=\"y\""), std::string::npos);
+    EXPECT_EQ(fresh.CheckReadable(), "");
+
+    // A link loop can be neither read nor written, and says so.
+    TRegistryStore loop(dir.File("Loop"));
+    fs::create_directories(loop.Folder());
+    fs::create_symlink("registry", loop.FileName());
+    EXPECT_NE(loop.CheckReadable().find(std::strerror(ELOOP)), std::string::npos);
+    EXPECT_THROW(loop.Update([](TRegistryHive& h) {
+        h.CreateKey("K");
+        return true;
+    }),
+                 ERegistryException);
+    EXPECT_TRUE(fs::is_symlink(loop.FileName()));
+}
+
+TEST(RegistryStore, AFailedFlushFailsTheWrite) {
+    TempDir dir;
+    TRegistryStore store(dir.File("Tockwell"));
+    store.Update([](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, "old"); });
+    const std::string oldText = ReadFileBytes(store.FileName());
+    auto change = [](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, "new"); };
+
+    // The new file's data cannot be flushed: it never replaces the old one.
+    store.Steps.SyncFile = [](int) {
+        errno = EIO;
+        return false;
+    };
+    std::string message = MessageOf<ERegistryException>([&] { store.Update(change); });
+    EXPECT_NE(message.find(std::strerror(EIO)), std::string::npos) << message;
+    EXPECT_EQ(ReadFileBytes(store.FileName()), oldText);
+    EXPECT_FALSE(fs::exists(store.FileName() + ".tmp"));
+
+    // The folder cannot be flushed after the rename: the write is not reported as done.
+    store.Steps = TRegistryStoreSteps::System();
+    store.Steps.SyncFolder = [](const std::string&) {
+        errno = EIO;
+        return false;
+    };
+    EXPECT_THROW(store.Update(change), ERegistryException);
+
+    store.Steps = TRegistryStoreSteps::System();
+    EXPECT_NO_THROW(store.Update(
+        [](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, "last"); }));
+}
+
+TEST(RegistryStore, CheckReadableNamesTheFileAndTheReason) {
+    TempDir dir;
+    TRegistryStore store(dir.File("Tockwell"));
+    EXPECT_EQ(store.CheckReadable(), ""); // missing is fine
+    fs::create_directories(store.FileName());
+    EXPECT_EQ(store.CheckReadable(), "Cannot read the settings file \"" + store.FileName() +
+                                         "\": " + std::strerror(EISDIR));
 }
 
 TEST(RegistryStore, FolderComesFromTheOverrideThenXdgThenHome) {

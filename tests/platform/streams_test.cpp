@@ -1,4 +1,10 @@
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/classes.h"
 #include "testutil.h"
@@ -46,4 +52,36 @@ TEST(StringList, TextSplitsEveryLineBreakAndJoinsWithCrLf) {
     l.SetText("");
     EXPECT_EQ(l.Count(), 0);
     EXPECT_EQ(l.Text(), "");
+}
+
+TEST(FileStream, WriteErrorsCarryTheSystemsReason) {
+    // A full disk.
+    TFileStream full("/dev/full", fmOpenWrite);
+    const char data[100] = {};
+    EXPECT_EQ(MessageOf<EWriteError>([&] { full.WriteBuffer(data, sizeof data); }),
+              std::string("Stream write error: ") + std::strerror(ENOSPC));
+
+    // Past the file-size limit, with the limit's signal ignored (as the program does): the
+    // write fails with its reason instead of the signal ending the process.
+    TempDir dir;
+    const std::string fileName = dir.File("big");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::string message;
+        try {
+            TFileStream f(fileName, fmCreate);
+            std::string big(4000, 'x');
+            f.WriteBuffer(big.data(), static_cast<int64_t>(big.size()));
+        } catch (const EWriteError& e) {
+            message = e.Message;
+        }
+        ::_exit(message == std::string("Stream write error: ") + std::strerror(EFBIG) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
