@@ -1,5 +1,7 @@
 #include "core/dateevaluator.h"
 
+#include <cctype>
+
 #include "core/datetexts.h"
 #include "core/datetokenizer.h"
 #include "platform/sysutils.h"
@@ -18,6 +20,39 @@ TDateTime WithDate(int year, int month, int day, TDateTime value) {
 
 TDateTime AtHour(TDateTime value, int hour) {
     return ComposeDateTime(DateOf(value), EncodeTime(hour, 0, 0, 0));
+}
+
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+bool IsWordChar(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || u == '\'' || u >= 0x80;
+}
+
+// The title followed by the date part without its quote characters. A quote that stood
+// between two words leaves a blank, so the words never run together (call mom"tomorrow"
+// gives "call mom tomorrow"); blanks before the date part shrink to one, and text typed right
+// after the title ("call mom!") stays attached.
+std::string JoinTitle(const std::string& title, std::string_view typed) {
+    std::string rest;
+    char prev = title.empty() ? ' ' : title.back();
+    for (size_t i = 0; i < typed.size(); ++i) {
+        if (typed[i] != '"') {
+            rest += typed[i];
+            prev = typed[i];
+            continue;
+        }
+        const char next = i + 1 < typed.size() ? typed[i + 1] : ' ';
+        if (IsWordChar(prev) && IsWordChar(next)) {
+            rest += ' ';
+            prev = ' ';
+        }
+    }
+    if (!rest.empty() && IsBlank(rest.front()))
+        return Trim(title + " " + Trim(rest));
+    return Trim(title + rest);
 }
 
 } // namespace
@@ -72,9 +107,8 @@ void TDateTimeEvaluator::Evaluate(std::string_view text) {
     TDateParser parser(keywords_);
     parser.SetText(text.substr(split));
     if (parser.IsEnd()) {
-        // No date words: the rest (without its quote characters) stays with the title as
-        // typed, so "call mom!" keeps its "!" where it was.
-        title_ = Trim(title + parser.Text());
+        // No date words: the rest stays with the title.
+        title_ = JoinTitle(title, text.substr(split));
         return;
     }
     title_ = title;

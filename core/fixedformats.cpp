@@ -74,6 +74,10 @@ std::string FloatToXmlText(double value) {
     return FloatToFixedText(rounded, ".");
 }
 
+TDateTime HeldInterval(TDateTime span) {
+    return span > 0 && span < OneSecond ? OneSecond : span;
+}
+
 namespace {
 
 // The text as XmlTextToFloat reads it: blanks gone, ',' taken as '.'.

@@ -29,6 +29,10 @@ TDateTime FixedTextToDateTime(std::string_view text);
 // decimal point, no exponent, no trailing zeros: one hour is "0.041666667", one second
 // "0.000011574", 0 is "0". Values that are not numbers are written as "0".
 std::string FloatToXmlText(double value);
+// The data files keep intervals to the second: a positive interval shorter than one second
+// (which 9 decimals of a day could write as "0") is read as one second; others stay as they are.
+TDateTime HeldInterval(TDateTime span);
+
 // Trims, removes every blank, takes ',' as the decimal point and reads the number (exponent
 // form accepted); text that is not a number gives def.
 double XmlTextToFloat(std::string_view text, double def);

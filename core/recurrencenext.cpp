@@ -152,13 +152,22 @@ TDateTime TRecurrencePattern::RandomHourlyDelta(TDateTime referenceDate,
 }
 
 TDateTime TRecurrencePattern::AdvanceToOpenHours(TDateTime t) const {
-    if (!schedule_)
+    if (!schedule_ || schedule_->IsOpen(t, true))
         return t;
-    // Quarter-hour points over eight days: the first and 768 further.
-    for (int i = 0; i <= 768; ++i) {
-        TDateTime x = t + i / 96.0;
-        if (schedule_->IsOpen(x, true))
-            return x;
+    if (!InCalendarRange(t))
+        return 0;
+    // Walk the grid's slots after t's own, once round the week; the answer is the start of
+    // the first open one, so even a single five-minute opening is found.
+    const TDateTime midnight = DateOf(t);
+    const int day = DayOfWeek(t) - 1;
+    const int slot = static_cast<int>(std::llround(TimeOf(t) * MSecsPerDay) / 60000) / 5;
+    for (int k = slot + 1; k < slot + OpenHoursGridSize; ++k) {
+        if (!schedule_->GetSlot((day + k / SlotsPerDay) % DaysPerWeek, k % SlotsPerDay))
+            continue;
+        const TDateTime x =
+            ComposeDateTime(midnight + k / SlotsPerDay,
+                            TTaskPlaceOpenCloseSchedule::SlotStartTime(k % SlotsPerDay));
+        return InCalendarRange(x) ? x : 0;
     }
     return 0;
 }

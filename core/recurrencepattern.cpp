@@ -219,13 +219,13 @@ void TRecurrencePattern::ReadFromStream(TStream& stream) {
         modeFlagB_ = stream.ReadValue<uint8_t>() != 0;
     if (version >= 3) {
         TDateTime delta = stream.ReadValue<double>();
-        hourlyDelta_ = std::isfinite(delta) && delta > 0 ? delta : OneHour;
+        hourlyDelta_ = std::isfinite(delta) && delta > 0 ? HeldInterval(delta) : OneHour;
         byteOption_ = stream.ReadValue<uint8_t>();
         choiceOption_ = stream.ReadValue<int32_t>();
     }
     if (version >= 4) {
         TDateTime randomTo = stream.ReadValue<double>();
-        hourlyDeltaRandomTo_ = std::isfinite(randomTo) && randomTo > 0 ? randomTo : 0;
+        hourlyDeltaRandomTo_ = std::isfinite(randomTo) && randomTo > 0 ? HeldInterval(randomTo) : 0;
         if (stream.ReadValue<uint8_t>() != 0)
             GetSchedule().ReadFromStream(stream, INT32_MAX);
     }
@@ -292,10 +292,11 @@ void TRecurrencePattern::ReadXml(IXMLNode node, const TScheduleReadQuery& query)
     read("GeneratedCount", [&](const std::string& t) { generatedCount_ = StrToInt(t); });
     read("HourlyDelta", [&](const std::string& t) {
         TDateTime delta = number(t);
-        SetHourlyDelta(delta > 0 ? delta : OneHour);
+        SetHourlyDelta(delta > 0 ? HeldInterval(delta) : OneHour);
     });
-    read("HourlyDeltaRandomTo",
-         [&](const std::string& t) { SetHourlyDeltaRandomTo(std::max(number(t), 0.0)); });
+    read("HourlyDeltaRandomTo", [&](const std::string& t) {
+        SetHourlyDeltaRandomTo(HeldInterval(std::max(number(t), 0.0)));
+    });
     if (IXMLNode hours = node.FindChild("Hours"))
         GetSchedule().ReadXml(hours, false, query);
 }

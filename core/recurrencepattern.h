@@ -142,8 +142,9 @@ public:
     TDateTime NthWeekdayInMonth(int year, int month) const;
     // referenceDate plus HourlyDelta .. HourlyDeltaRandomTo, in whole minutes, at random.
     TDateTime RandomHourlyDelta(TDateTime referenceDate, const TRandomFunc& random) const;
-    // The first quarter-hour point from t on (eight days at most) in an open slot of the
-    // schedule; t without a schedule; 0 when nothing is open.
+    // The first moment from t on that lies in an open five-minute slot of the schedule: t
+    // itself, or the start of the first open slot after it; t without a schedule; 0 when no
+    // slot of the week is open (or the answer lies past the calendar's end).
     TDateTime AdvanceToOpenHours(TDateTime t) const;
 
     // ---- Persistent forms ---------------------------------------------------------------

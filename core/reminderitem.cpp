@@ -197,7 +197,7 @@ void TReminderItem::LoadFromStream(TStream& stream) {
         nextAlertDateTime_ = stream.ReadValue<double>();
         snoozed_ = stream.ReadValue<uint8_t>() != 0;
         isAutoAlertEnabled_ = stream.ReadValue<uint8_t>() != 0;
-        autoAlertDelta_ = stream.ReadValue<double>();
+        autoAlertDelta_ = HeldInterval(stream.ReadValue<double>());
         limitAutoAlertCount_ = stream.ReadValue<uint8_t>() != 0;
         maxAutoAlertCount_ = stream.ReadValue<int32_t>();
         autoAlertIndex_ = stream.ReadValue<int32_t>();
@@ -266,6 +266,7 @@ void TReminderItem::LoadFromXML(IXMLNode node, const TScheduleReadQuery& query) 
         readBool("Snoozed", snoozed_);
         readBool("IsAutoAlertEnabled", isAutoAlertEnabled_);
         readFloat("AutoAlertDelta", autoAlertDelta_);
+        autoAlertDelta_ = HeldInterval(autoAlertDelta_);
         readBool("LimitAutoAlertCount", limitAutoAlertCount_);
         readInt("MaxAutoAlertCount", maxAutoAlertCount_);
         readInt("AutoAlertIndex", autoAlertIndex_);

@@ -250,10 +250,20 @@ TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
     std::memcpy(shortEntries.data() + 4, &l1short, 8);
     EXPECT_FALSE(LoadFailure<EReadError>(db, FileOf(shortEntries)).empty());
 
-    // Counts beyond what remains are refused before anything is allocated.
+    // Counts beyond what remains are refused before anything is allocated or read.
+    const std::string badLength = "Stream read error: invalid length";
     std::string hugeColors = plain;
     hugeColors.replace(hugeColors.size() - 4 - 2 * 12, 4, std::string("\xFF\xFF\xFF\x7F", 4));
-    EXPECT_FALSE(LoadFailure<EReadError>(db, FileOf(hugeColors)).empty());
+    EXPECT_EQ(LoadFailure<EReadError>(db, FileOf(hugeColors)), badLength);
+    TMemoryStream defaults;
+    source.DefaultAlertSettings.SaveToStream(defaults);
+    const size_t entryCount = 4 + 8 + size_t(defaults.Size());
+    ASSERT_EQ(Get<int32_t>(plain, entryCount), source.Count());
+    for (int32_t count : {INT32_MAX, -1}) {
+        std::string hugeEntries = plain;
+        std::memcpy(hugeEntries.data() + entryCount, &count, 4);
+        EXPECT_EQ(LoadFailure<EReadError>(db, FileOf(hugeEntries)), badLength) << count;
+    }
     std::string hugePayload = good;
     const int64_t huge = INT64_MAX;
     std::memcpy(hugePayload.data() + 26, &huge, 8);

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "core/dateparser.h"
+#include "core/datetokenizer.h"
 #include "datetestsettings.h"
 #include "testutil.h"
 
@@ -56,6 +57,10 @@ TEST(ParsePhrase, SameResultInEveryDateOrder) {
         {"", Wed, "", 0},
         {"\"meet at 5\" tomorrow", Wed, "meet at 5", At(2026, 5, 14)},
         {"remember \"the milk\"", Wed, "remember the milk", 0},
+        {"call mom\"tomorrow\"", Wed, "call mom tomorrow", 0},
+        {"call mom   \"tomorrow\"  ", Wed, "call mom tomorrow", 0},
+        {"call mom \"to\"\"morrow\"!", Wed, "call mom to morrow!", 0},
+        {"call mom\"\"", Wed, "call mom", 0},
         {"in 2 hours", Wed, "", At(2026, 5, 13, 11)},
         {"in 3 days", Wed, "", At(2026, 5, 16)},
         {"after 3 days", Wed, "", At(2026, 5, 16)},
@@ -119,6 +124,42 @@ TEST(ParsePhrase, KeepsTimesAloneInTheFuture) {
     for (Order order : {Order::DMY, Order::MDY, Order::YMD})
         for (const PhraseCase& c : cases)
             Check(order, c);
+}
+
+// Hours run below 24, minutes below 60 and twelve-hour clock hours up to 12: a number at the
+// limit is no time part, however many leading zeros it has.
+TEST(ParsePhrase, HourAndMinuteNumbersAtTheirLimits) {
+    EXPECT_TRUE(DigitsBelow("23", 24));
+    EXPECT_FALSE(DigitsBelow("24", 24));
+    EXPECT_TRUE(DigitsBelow("0059", 60));
+    EXPECT_FALSE(DigitsBelow("60", 60));
+    EXPECT_TRUE(DigitsBelow("12", 13));
+    EXPECT_FALSE(DigitsBelow("013", 13));
+    EXPECT_FALSE(DigitsBelow("", 24));
+    EXPECT_FALSE(DigitsBelow("99999999999999999999999", 24));
+    // Only an hour number is followed by a time separator token.
+    auto kinds = [](const char* text) {
+        TDateParser parser(Table(Order::DMY));
+        std::string k;
+        for (parser.SetText(text); !parser.IsEnd(); parser.NextToken())
+            k += std::to_string(parser.TokenKind());
+        return k;
+    };
+    EXPECT_EQ(kinds("23:30"), "040");
+    EXPECT_EQ(kinds("24:30"), "00");
+
+    const PhraseCase cases[] = {
+        {"23:30", Wed, "", At(2026, 5, 13, 23, 30)},
+        {"24:30", Wed, "", At(2026, 5, 30)}, // day 24, then day 30: no time
+        {"10:59", Wed, "", At(2026, 5, 13, 10, 59)},
+        {"10:60", Wed, "", At(2060, 5, 13, 10)}, // 10 o'clock, then the year 60
+        {"12 am", Wed, "", At(2026, 5, 14)},
+        {"13 am", Wed, "", At(2026, 5, 13, 9)}, // the 13th; "am" keeps the time
+        {"23 pm", Wed, "", At(2026, 5, 13, 23)},
+        {"24 pm", Wed, "", At(2026, 5, 24, 9)},
+    };
+    for (const PhraseCase& c : cases)
+        Check(Order::DMY, c);
 }
 
 TEST(ParsePhrase, DayMonthYearNumbersAndMonthNames) {

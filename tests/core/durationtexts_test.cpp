@@ -73,6 +73,11 @@ TEST(FormatDuration, WritesSpans) {
         {true, true, true, false, Span(1, 13, 0), "2 days"},
         {true, true, true, false, Span(1, 11, 0), "1 day"},
         {true, true, true, false, Span(0, 2, 31), "3 hours"},
+        {true, true, true, false, Span(0, 2, 30), "2 hours"}, // the limits themselves
+        {true, true, true, false, Span(0, 2, 30, 30), "2 hours"},
+        {true, true, true, false, Span(1, 12, 0), "2 days"},
+        {true, true, true, false, Span(1, 11, 59), "1 day"},
+        {true, true, true, false, Span(0, 0, 45), "45 min"},
         {true, true, true, false, Span(15, 20, 0), "2 weeks"},
         {true, true, true, true, Span(0, 0, 0, 40), "40 sec"},
         {true, true, false, false, Span(14, 2, 0), "2 weeks, 2 hours"},

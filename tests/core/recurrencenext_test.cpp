@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "core/recurrencepattern.h"
+#include "platform/datetimeformat.h"
 #include "testutil.h"
 
 namespace {
@@ -168,11 +170,11 @@ TEST(NextOccurrence, HourlyHeldToOpenHours) {
     // Without a schedule: reference plus the step, the due date unused.
     EXPECT_EQ(Dismiss(p, At(2020, 1, 1), At(2024, 3, 4, 7, 20)), At(2024, 3, 4, 8, 20));
 
-    // Closed until 09:00 every day: 07:20 + 1h = 08:20, then quarter hours to 09:05.
+    // Closed until 09:00 every day: 07:20 + 1h = 08:20, held to the 09:00 opening.
     auto& s = p.GetSchedule();
     for (int d = 0; d < DaysPerWeek; ++d)
         s.SetRange(d, false, 0, EncodeTime(9, 0, 0, 0));
-    EXPECT_TIME(Dismiss(p, 0, At(2024, 3, 4, 7, 20)), At(2024, 3, 4, 9, 5));
+    EXPECT_TIME(Dismiss(p, 0, At(2024, 3, 4, 7, 20)), At(2024, 3, 4, 9, 0));
 
     // Saturday evening to Monday morning: Sunday closed, Saturday closed from 18:00.
     s.SetAllOpen();
@@ -181,9 +183,9 @@ TEST(NextOccurrence, HourlyHeldToOpenHours) {
     s.SetRange(1, false, 0, EncodeTime(8, 0, 0, 0));  // Monday until 08:00
     ASSERT_EQ(DayOfWeek(At(2024, 3, 9)), 7);
     EXPECT_TIME(Dismiss(p, 0, At(2024, 3, 9, 17, 30)), At(2024, 3, 11, 8, 0));
-    // The week wraps from Saturday (day 6) to Sunday (day 0): 00:50, 01:05 .. 10:05.
+    // The week wraps from Saturday (day 6) to Sunday (day 0): 00:50 is held to 10:00.
     s.SetRange(0, true, EncodeTime(10, 0, 0, 0), 0);
-    EXPECT_TIME(Dismiss(p, 0, At(2024, 3, 9, 23, 50)), At(2024, 3, 10, 10, 5));
+    EXPECT_TIME(Dismiss(p, 0, At(2024, 3, 9, 23, 50)), At(2024, 3, 10, 10, 0));
     // Steps always count from the reference: further steps give the same time.
     EXPECT_TIME(p.NextOccurrence(false, true, 0, At(2024, 3, 9, 16, 0), 3), At(2024, 3, 9, 17));
 
@@ -195,6 +197,57 @@ TEST(NextOccurrence, HourlyHeldToOpenHours) {
     EXPECT_EQ(p.GetGeneratedCount(), before);
     p.FreeSchedule();
     EXPECT_EQ(p.AdvanceToOpenHours(At(2024, 3, 9, 12)), At(2024, 3, 9, 12));
+}
+
+// The walk against the grid itself: from any moment, the answer is the first moment that the
+// grid has open (checked minute by minute), and 0 only for a week without an open slot.
+TEST(NextOccurrence, OpenHoursWalkFindsEveryOpeningOfTheGrid) {
+    TRecurrencePattern p;
+    MakePattern(p, rtHourly, At(2024, 3, 4));
+    auto& s = p.GetSchedule();
+    const TDateTime monday = At(2024, 3, 4);
+    ASSERT_EQ(DayOfWeek(monday), 2);
+    auto checkFrom = [&](TDateTime t) {
+        const TDateTime r = p.AdvanceToOpenHours(t);
+        ASSERT_NE(r, 0) << DateTimeToStr(t);
+        ASSERT_TRUE(s.IsOpen(r, true)) << DateTimeToStr(t) << " -> " << DateTimeToStr(r);
+        ASSERT_GE(r, t);
+        ASSERT_LT(r - t, 7.0);
+        for (TDateTime x = t; x < r - OneSecond; x += OneMinute)
+            ASSERT_FALSE(s.IsOpen(x, true)) << DateTimeToStr(t) << " passes " << DateTimeToStr(x);
+    };
+
+    // A single five-minute opening, Wednesday 10:05-10:10, from points all round the week.
+    s.SetAllClosed();
+    s.SetRange(3, true, EncodeTime(10, 5, 0, 0), EncodeTime(10, 10, 0, 0));
+    for (TDateTime t = monday + 13 * OneSecond; t < monday + 8; t += 37 * OneMinute + OneSecond)
+        checkFrom(t);
+    EXPECT_TIME(p.AdvanceToOpenHours(At(2024, 3, 6, 10, 4, 59)), At(2024, 3, 6, 10, 5));
+    EXPECT_TIME(p.AdvanceToOpenHours(At(2024, 3, 6, 10, 7, 30)), At(2024, 3, 6, 10, 7, 30));
+    EXPECT_TIME(p.AdvanceToOpenHours(At(2024, 3, 6, 10, 10)), At(2024, 3, 13, 10, 5));
+
+    // One open slot anywhere in the week, the week's first and last among them, is found
+    // from every start; only a grid with nothing open gives 0.
+    for (int day = 0; day < DaysPerWeek; ++day)
+        for (int slot : {0, 1, 143, 286, 287}) {
+            s.SetAllClosed();
+            s.SetSlot(day, slot, true);
+            for (TDateTime t = monday; t < monday + 7; t += 5 * OneHour + 7 * OneMinute)
+                checkFrom(t);
+        }
+    s.SetAllClosed();
+    for (TDateTime t = monday; t < monday + 7; t += OneHour)
+        EXPECT_EQ(p.AdvanceToOpenHours(t), 0);
+
+    // Sparse random grids (fixed seed).
+    std::mt19937 gen(12);
+    for (int round = 0; round < 20; ++round) {
+        s.SetAllClosed();
+        for (int i = 0; i < 1 + round % 4; ++i)
+            s.SetSlot(gen() % DaysPerWeek, gen() % SlotsPerDay, true);
+        for (int i = 0; i < 20; ++i)
+            checkFrom(monday + (gen() % 1000000) / 100000.0);
+    }
 }
 
 TEST(NextOccurrence, HourlyRandomSpreadIsInjectedAndBounded) {

@@ -2,6 +2,7 @@
 
 #include "core/productinfo.h"
 #include "core/reminderitem.h"
+#include "core/tockwelldb.h"
 #include "core/tockwellitem.h"
 #include "fakealertwindows.h"
 #include "sampledata.h"
@@ -233,6 +234,44 @@ TEST(ReminderItem, DismissAdvancesARecurringReminder) {
     unused.RecurrencePattern().SetRecurrenceType(rtDaily);
     unused.Dismiss();
     EXPECT_EQ(unused.GetReminderState(), rsDismissed);
+}
+
+// Setting a date that is already set changes nothing on an active reminder, but makes any
+// other active again; new entries and XML reminders without a state start active by it.
+TEST(ReminderItem, SettingTheSameDateAgainActivatesWhatIsNotActive) {
+    FakeAlertEnvironment env;
+    FixedClock clock(At(2024, 1, 10, 9, 0));
+    const TDateTime due = At(2024, 1, 10, 12, 0);
+
+    TReminderItem r;
+    r.SetReminderDateTime(true, due);
+    r.SetAutoAlertIndex(2);
+    r.Snooze(OneHour);
+    r.SetReminderDateTimeIfChanged(due); // active, same date: the snooze stays
+    EXPECT_EQ(r.GetAutoAlertIndex(), 2);
+    EXPECT_TIME(r.GetNextAlertDateTime(), At(2024, 1, 10, 10, 0));
+
+    r.Dismiss();
+    ASSERT_EQ(r.GetReminderState(), rsDismissed);
+    r.SetReminderDateTimeIfChanged(due);
+    EXPECT_EQ(r.GetReminderState(), rsActive);
+    EXPECT_TIME(r.GetNextAlertDateTime(), due);
+    EXPECT_EQ(r.GetAutoAlertIndex(), 0);
+
+    r.SetAutoAlertIndex(1);
+    r.SetReminderDateTimeIfChanged(due + 1); // active, another date
+    EXPECT_EQ(r.GetAutoAlertIndex(), 0);
+    EXPECT_TIME(r.GetNextAlertDateTime(), due + 1);
+
+    EXPECT_EQ(TTockwellDB::NewItem("undated", 0)->GetReminder().GetReminderState(), rsActive);
+    TTockwellDB db;
+    TXMLDocument doc;
+    doc.LoadFromText("<Tockwell-xml><Reminders><ReminderItem><Caption>x</Caption>"
+                     "<Alerts ReminderDateTime=\"45301.5\"/></ReminderItem></Reminders>"
+                     "</Tockwell-xml>");
+    db.LoadFromXML(doc.DocumentElement());
+    ASSERT_EQ(db.Count(), 1);
+    EXPECT_EQ(db.GetItem(0)->GetReminder().GetReminderState(), rsActive);
 }
 
 TEST(ReminderItem, SnoozeAndTheAlertSound) {

@@ -61,10 +61,6 @@ std::string SourcePath(const std::string& relative) {
     return (fs::path(TOCKWELL_SOURCE_DIR) / relative).string();
 }
 
-std::string SharedPath(const std::string& relative) {
-    return (fs::path(TOCKWELL_SHARED_DIR) / relative).string();
-}
-
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)

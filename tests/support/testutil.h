@@ -56,8 +56,6 @@ private:
 
 // Absolute path of a file in the source tree, e.g. SourcePath("tests/core/data/x.xml").
 std::string SourcePath(const std::string& relative);
-// Absolute path below the shared folder beside the checkout (../shared).
-std::string SharedPath(const std::string& relative);
 
 // Sets (or unsets, for nullptr) an environment variable for its lifetime.
 class ScopedEnv {

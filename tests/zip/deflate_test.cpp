@@ -34,14 +34,21 @@ TEST(Deflate, EveryLevelInflatesWithZlibAndOurs) {
 
 namespace {
 
-// Zeros without end (a source of 4 GiB and more) and an output that keeps only a count.
+// A given number of zero bytes, made as they are read (4 GiB and more without the memory).
 class TZeroInput : public IZipInput {
 public:
+    explicit TZeroInput(uint64_t size) : left_(size) {}
     size_t Read(uint8_t* buf, size_t max) override {
-        std::memset(buf, 0, max);
-        return max;
+        const size_t n = size_t(std::min<uint64_t>(max, left_));
+        std::memset(buf, 0, n);
+        left_ -= n;
+        return n;
     }
+
+private:
+    uint64_t left_;
 };
+// An output that keeps only a count.
 class TCountOutput : public IZipOutput {
 public:
     void Write(const uint8_t*, size_t n) override { Count += n; }
@@ -116,10 +123,16 @@ TEST(Deflate, InputsOfFourGibibytesAreRefused) {
 #else
     const std::vector<int> levels = {0, 1};
 #endif
+    constexpr uint64_t limit = uint64_t(1) << 32;
     for (int level : levels) {
         TDeflater d(level);
-        TZeroInput src;
+        TZeroInput exactly(limit);
         TCountOutput dst;
-        EXPECT_THROW(d.Compress(src, dst), EZipError) << level;
+        EXPECT_THROW(d.Compress(exactly, dst), EZipError) << level;
+        TZeroInput below(limit - 1);
+        TCountOutput kept;
+        const TDeflateResult r = d.Compress(below, kept);
+        EXPECT_EQ(r.InSize, limit - 1) << level;
+        EXPECT_EQ(r.OutSize, kept.Count) << level;
     }
 }

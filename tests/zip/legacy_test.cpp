@@ -20,8 +20,9 @@ TBytes Decode(const TLocalEntry& e) {
     return out.Data;
 }
 
-TBytes ReadShared(const std::string& name) {
-    return ToBytes(ReadFileBytes(SharedPath("testdata/legacy-zip/" + name)));
+// The sample archives made by an early PKZIP (tests/zip/data, see its README and LICENSE).
+TBytes ReadSample(const std::string& name) {
+    return ToBytes(ReadFileBytes(SourcePath("tests/zip/data/" + name)));
 }
 
 // What Info-ZIP unzip extracts from a one-entry archive (empty when it fails).
@@ -64,7 +65,7 @@ TEST(LegacyDecoders, EveryEntryOfTheSampleArchivesDecodesToItsCrc) {
                            {"reduce3.zip", 4}, {"reduce4.zip", 5}, {"implode.zip", 6}};
     int implodeKinds = 0;
     for (const TCase& c : cases) {
-        const std::vector<TLocalEntry> entries = ReadLocalEntries(ReadShared(c.file));
+        const std::vector<TLocalEntry> entries = ReadLocalEntries(ReadSample(c.file));
         ASSERT_GE(entries.size(), 3u) << c.file;
         int withMethod = 0;
         for (const TLocalEntry& e : entries) {
@@ -139,7 +140,7 @@ TEST(LegacyDecoders, ShrinkWithPartialClearsAndThirteenBitCodes) {
 
 TEST(LegacyDecoders, ReducedSamplesUseTheEscapeByteAsALiteral) {
     for (const char* f : {"reduce1.zip", "reduce4.zip"})
-        for (const TLocalEntry& e : ReadLocalEntries(ReadShared(f)))
+        for (const TLocalEntry& e : ReadLocalEntries(ReadSample(f)))
             if (e.Method >= 2 && e.Method <= 5 && e.Name == "TEST.EXE") {
                 const TBytes data = Decode(e);
                 EXPECT_NE(std::count(data.begin(), data.end(), 144), 0);

@@ -217,3 +217,47 @@ TEST(ZipDamage, AbsurdSizesAndCountsRaise) {
         }
     }
 }
+
+// An entry whose sizes reach past the end of the archive is refused as such before any of it
+// is read, also when a CRC handler would take a damaged entry's failure; data that ends right
+// at the archive's end is read (and here fails its CRC).
+TEST(ZipDamage, DataRunningPastTheEndIsRefusedWithItsOwnMessage) {
+    const std::string pastEnd =
+        "The zip archive is damaged: the data of \"a.txt\" runs past the end of the archive";
+    const std::string original = MakeArchive({{"a.txt", SampleText(3000)}}, 0);
+    const TArchiveMap m = MapArchive(original);
+    ASSERT_EQ(m.Centrals.size(), 1u);
+    const size_t start =
+        m.Locals[0] + 30 + Get16(original, m.Locals[0] + 26) + Get16(original, m.Locals[0] + 28);
+    const uint32_t toEnd = uint32_t(original.size() - start);
+    for (uint32_t size : {toEnd + 1, toEnd + 1000, uint32_t(0xFFFFFFFE), toEnd}) {
+        std::string archive = original;
+        for (size_t at : {m.Locals[0] + 18, m.Centrals[0] + 20}) {
+            Put32(archive, at, size);
+            Put32(archive, at + 4, size);
+        }
+        for (bool handler : {false, true}) {
+            SCOPED_TRACE(std::to_string(size) + (handler ? " with a CRC handler" : ""));
+            TMemoryStream image(archive);
+            TMemoryUnZip unzip(image);
+            int badCrc = 0;
+            if (handler)
+                unzip.OnBadCRC = [&](TSuperUnZip&, uint32_t, uint32_t, int) { ++badCrc; };
+            TMemoryStream out;
+            std::string message;
+            try {
+                unzip.UnzipEntryToStream(out, "a.txt");
+            } catch (const EZipError& e) {
+                message = e.Message;
+            }
+            EXPECT_EQ(out.Size(), 0);
+            if (size == toEnd) {
+                EXPECT_EQ(message, handler ? "" : "CRC error in \"a.txt\": the entry is damaged");
+                EXPECT_EQ(badCrc, handler ? 1 : 0);
+            } else {
+                EXPECT_EQ(message, pastEnd);
+                EXPECT_EQ(badCrc, 0);
+            }
+        }
+    }
+}

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/recurrencepattern.h"
+#include "core/xmldatafile.h"
+#include "fakealertwindows.h"
+#include "tests/fuzz/xmldatafilecheck.h"
+#include "testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class XmlRoundTrip : public ::testing::Test {
+protected:
+    TempRegistry registry;
+    FakeAlertEnvironment env;
+    FixedClock clock{At(2024, 3, 15, 12)};
+};
+
+void Load(TTockwellDB& db, const std::string& xml) {
+    TXMLDocument doc;
+    doc.LoadFromText(xml);
+    db.LoadFromXML(doc.DocumentElement());
+}
+
+} // namespace
+
+// The fuzz target's check over its seed corpus: whatever a seed loads writes a document that
+// reads back and writes again unchanged.
+TEST_F(XmlRoundTrip, EverySeedOfTheFuzzCorpusWritesAStableDocument) {
+    std::vector<fs::path> seeds;
+    for (const auto& entry :
+         fs::directory_iterator(SourcePath("tests/fuzz/corpus/fuzz_xml_datafile")))
+        if (entry.is_regular_file())
+            seeds.push_back(entry.path());
+    std::sort(seeds.begin(), seeds.end());
+    ASSERT_GE(seeds.size(), 5u);
+    for (const fs::path& seed : seeds)
+        EXPECT_EQ(xmlcheck::CheckXmlDataFileRoundTrip(ReadFileBytes(seed.string())), "")
+            << seed.filename();
+}
+
+// Intervals shorter than the written precision were accepted, written as "0" and then
+// refused (or read as "off"); they are now held at one second, which the file keeps.
+TEST_F(XmlRoundTrip, IntervalsBelowOneSecondAreHeldAtOneSecond) {
+    const std::string xml =
+        "<Tockwell-xml><DefaultAlertSettings IsAutoAlertEnabled=\"-1\" AutoAlertDelta=\"1e-12\"/>"
+        "<Reminders><ReminderItem><Caption>c</Caption><Alerts IsAutoAlertEnabled=\"-1\" "
+        "AutoAlertDelta=\".0000000001\"><R RecurrenceType=\"7\" HourlyDelta=\".0000000001\" "
+        "HourlyDeltaRandomTo=\"0.0000004\"/></Alerts></ReminderItem></Reminders></Tockwell-xml>";
+    TTockwellDB first, second;
+    Load(first, xml);
+    Load(second, xmlcheck::WriteXmlDataFile(first));
+    for (TTockwellDB* db : {&first, &second}) {
+        SCOPED_TRACE(db == &first ? "loaded" : "reloaded");
+        EXPECT_TRUE(db->DefaultAlertSettings.GetIsAutoAlertEnabled());
+        EXPECT_DOUBLE_EQ(db->DefaultAlertSettings.GetAutoAlertDelta(), OneSecond);
+        ASSERT_EQ(db->Count(), 1);
+        TReminderItem& r = db->GetItem(0)->GetReminder();
+        EXPECT_TRUE(r.GetIsAutoAlertEnabled());
+        EXPECT_DOUBLE_EQ(r.GetAutoAlertDelta(), OneSecond);
+        ASSERT_TRUE(r.HasRecurrencePattern());
+        EXPECT_DOUBLE_EQ(r.RecurrencePattern().GetHourlyDelta(), OneSecond);
+        EXPECT_DOUBLE_EQ(r.RecurrencePattern().GetHourlyDeltaRandomTo(), OneSecond);
+    }
+}
+
+// The binary record keeps the same rule, so either file form holds what the other can write.
+TEST_F(XmlRoundTrip, BinaryRecordsHoldShortIntervalsAtOneSecondToo) {
+    TReminderItem a;
+    a.SetAutoAlert(true, 1e-10);
+    a.RecurrencePattern().SetRecurrenceType(rtHourly);
+    a.RecurrencePattern().SetHourlyDelta(1e-10);
+    a.RecurrencePattern().SetHourlyDeltaRandomTo(2e-10);
+    TMemoryStream s;
+    a.SaveToStream(s);
+    s.SetPosition(0);
+    TReminderItem b;
+    b.LoadFromStream(s);
+    EXPECT_TRUE(b.GetIsAutoAlertEnabled());
+    EXPECT_DOUBLE_EQ(b.GetAutoAlertDelta(), OneSecond);
+    EXPECT_DOUBLE_EQ(b.RecurrencePattern().GetHourlyDelta(), OneSecond);
+    EXPECT_DOUBLE_EQ(b.RecurrencePattern().GetHourlyDeltaRandomTo(), OneSecond);
+}
