@@ -100,6 +100,10 @@ public:
                 return !display_.empty() || server_.state() == QProcess::NotRunning;
             },
             10000);
+        // A client started at once can still be refused on a busy machine: wait until the
+        // server's socket takes a connection.
+        if (!display_.empty() && !WaitFor([&] { return Accepts(); }, 10000))
+            display_.clear();
     }
     ~TXServer() { Kill(); }
     // ":N", or "" when the server did not start.
@@ -113,6 +117,19 @@ public:
     }
 
 private:
+    bool Accepts() const {
+        const std::string path = "/tmp/.X11-unix/X" + display_.substr(1);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address),
+                                             sizeof(address)) == 0;
+        if (fd >= 0)
+            close(fd);
+        return ok;
+    }
+
     std::string displayFile_, display_;
     QProcess server_;
 };
