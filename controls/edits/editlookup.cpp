@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "controls/edits/enhedit.h"
@@ -108,8 +107,6 @@ TListHintWindow::TListHintWindow(TEnhEdit& edit)
     : QFrame(&edit, Qt::Popup | Qt::FramelessWindowHint), edit_(edit) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
     list_ = new QListWidget(this);
     list_->setObjectName("ListControl");
     list_->setFrameShape(QFrame::NoFrame);
@@ -119,7 +116,11 @@ TListHintWindow::TListHintWindow(TEnhEdit& edit)
     f.setPixelSize(10);
     list_->setFont(f);
     list_->viewport()->installEventFilter(this);
-    layout->addWidget(list_);
+}
+
+void TListHintWindow::resizeEvent(QResizeEvent* e) {
+    QFrame::resizeEvent(e);
+    list_->setGeometry(rect().adjusted(1, 1, -1, -1));
 }
 
 void TListHintWindow::keyPressEvent(QKeyEvent* e) {
