@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QSizeGrip>
 #include <algorithm>
 
 #include "controls/edits/enhedit.h"
@@ -116,11 +117,16 @@ TListHintWindow::TListHintWindow(TEnhEdit& edit)
     f.setPixelSize(10);
     list_->setFont(f);
     list_->viewport()->installEventFilter(this);
+    // The bottom-right corner resizes the window.
+    grip_ = new QSizeGrip(this);
+    grip_->resize(10, 10);
 }
 
 void TListHintWindow::resizeEvent(QResizeEvent* e) {
     QFrame::resizeEvent(e);
     list_->setGeometry(rect().adjusted(1, 1, -1, -1));
+    grip_->move(width() - grip_->width(), height() - grip_->height());
+    grip_->raise();
 }
 
 void TListHintWindow::keyPressEvent(QKeyEvent* e) {

@@ -104,4 +104,5 @@ protected:
 private:
     TEnhEdit& edit_;
     QListWidget* list_;
+    QWidget* grip_;
 };

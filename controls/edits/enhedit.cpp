@@ -303,7 +303,8 @@ void TEnhEdit::ApplyColors() {
     shownColor_ = back;
     shownFontColor_ = fore;
     QPalette pal = palette();
-    pal.setColor(QPalette::Base, ColorToQColor(back, pal.color(QPalette::Base)));
+    pal.setColor(QPalette::Base, transparent_ ? QColor(Qt::transparent)
+                                              : ColorToQColor(back, pal.color(QPalette::Base)));
     pal.setColor(QPalette::Text, ColorToQColor(fore, pal.color(QPalette::Text)));
     setPalette(pal);
 }
@@ -373,6 +374,9 @@ void TEnhEdit::SetLabelCaption(const std::string& v) {
     if (!label_) {
         label_ = new QLabel(parentWidget());
         label_->setBuddy(this);
+        label_->setAutoFillBackground(!labelTransparent_);
+        if (labelParentFont_)
+            label_->setFont(font());
         label_->installEventFilter(this);
         label_->setVisible(isVisibleTo(parentWidget() ? parentWidget() : this));
     }
@@ -390,9 +394,39 @@ void TEnhEdit::SetLabelMargin(int m) {
     PlaceLabel();
 }
 
+void TEnhEdit::SetLabelFont(const QFont& f) {
+    labelFont_ = f;
+    labelParentFont_ = false;
+    if (label_)
+        label_->setFont(f);
+    PlaceLabel();
+}
+
+void TEnhEdit::SetLabelParentFont(bool v) {
+    labelParentFont_ = v;
+    if (label_)
+        label_->setFont(v ? font() : labelFont_);
+    PlaceLabel();
+}
+
+void TEnhEdit::SetLabelTransparent(bool v) {
+    labelTransparent_ = v;
+    if (label_)
+        label_->setAutoFillBackground(!v);
+}
+
+void TEnhEdit::SetTransparent(bool v) {
+    transparent_ = v;
+    setAttribute(Qt::WA_TranslucentBackground, v);
+    ApplyColors();
+    update();
+}
+
 void TEnhEdit::PlaceLabel() {
     if (!label_)
         return;
+    if (!labelParentFont_ && label_->font() != labelFont_)
+        label_->setFont(labelFont_);
     QSize size(label_->fontMetrics().horizontalAdvance(label_->text()),
                label_->sizeHint().height());
     label_->setGeometry(LabelRect(labelPosition_, geometry(), size, labelMargin_));
@@ -425,7 +459,7 @@ void TEnhEdit::Change() {
         SetError(!IsValid(Text()));
     if (showURL_)
         SetURLLook(IsURL(ValueOf(text(), typing_)));
-    if (Transparent)
+    if (transparent_)
         update();
     if (!swallowChange_ && OnChange)
         OnChange(this);
@@ -645,6 +679,11 @@ void TEnhEdit::changeEvent(QEvent* e) {
         PlaceLabel();
         label_->setVisible(isVisible());
     } else if (e->type() == QEvent::FontChange && label_) {
+        if (labelParentFont_) {
+            QFont f = font();
+            f.setUnderline(false); // the address look underlines the edit only
+            label_->setFont(f);
+        }
         PlaceLabel();
     }
 }

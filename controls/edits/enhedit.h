@@ -136,7 +136,9 @@ public:
     TColor FlatLineColor = clBlack;
     bool FlatParentColor = true;
     bool SoftBorder = false;
-    bool Transparent = false;
+    bool Transparent() const { return transparent_; }
+    // The parent's background shows through the edit.
+    void SetTransparent(bool v);
     int ErrorMarkerPos = 0, ErrorMarkerLen = 0;
     const std::string& EmptyText() const { return emptyText_; }
     void SetEmptyText(const std::string& v);
@@ -152,6 +154,13 @@ public:
     int LabelMargin() const { return labelMargin_; }
     void SetLabelMargin(int m);
     bool LabelAlwaysEnabled = false;
+    // The label's own font, used unless LabelParentFont: then it follows the edit's font.
+    const QFont& LabelFont() const { return labelFont_; }
+    void SetLabelFont(const QFont& f);
+    bool LabelParentFont() const { return labelParentFont_; }
+    void SetLabelParentFont(bool v);
+    bool LabelTransparent() const { return labelTransparent_; }
+    void SetLabelTransparent(bool v);
     QLabel* Label() const { return label_; }
     void PlaceLabel();
 
@@ -277,6 +286,8 @@ private:
     QPointer<QLabel> label_;
     TLabelPosition labelPosition_ = lpLeftTop;
     int labelMargin_ = 4;
+    QFont labelFont_;
+    bool labelParentFont_ = true, labelTransparent_ = false, transparent_ = false;
     TLookupSettings lookup_;
     TPersistence persistence_;
     QPointer<TListHintWindow> lookupWindow_;

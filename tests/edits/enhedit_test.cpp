@@ -8,6 +8,7 @@
 #include "controls/edits/enhedit.h"
 #include "edittestutil.h"
 #include "platform/gui/qtcolors.h"
+#include "testutil.h"
 
 namespace {
 
@@ -265,4 +266,42 @@ TEST_F(EditFixture, EnterAndReturnIsTab) {
     edit->ReturnIsTab = true;
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_TRUE(other->hasFocus());
+}
+
+TEST_F(EditFixture, PrecisionRewritesNumbersButKeepsWords) {
+    edit->SetText("2.5");
+    edit->SetPrecision(2);
+    EXPECT_EQ(edit->Text(), "2.50");
+    edit->SetText("two and a half");
+    edit->SetPrecision(3);
+    EXPECT_EQ(edit->Text(), "two and a half");
+    // Types without a precision ignore it.
+    edit->SetEditType(etNumeric);
+    edit->SetPrecision(4);
+    EXPECT_EQ(edit->Precision(), 0);
+}
+
+TEST_F(EditFixture, UnwritableSettingsDoNotStopTheEditGoingAway) {
+    TempDir dir;
+    auto* e = new TEnhEdit(&host);
+    e->setObjectName("edName");
+    e->Persistence().Enable = true;
+    e->Persistence().Key = dir.Path().string(); // a folder, not a file
+    e->Persistence().Section = "S";
+    e->SetText("typed");
+    EXPECT_THROW(e->SavePersist(), Exception);
+    delete e; // saving fails again, quietly
+    SUCCEED();
+}
+
+TEST_F(EditFixture, LabelFontAndParentFont) {
+    edit->SetLabelCaption("Label");
+    QFont big = edit->font();
+    big.setPixelSize(20);
+    edit->SetLabelFont(big);
+    EXPECT_EQ(edit->Label()->font().pixelSize(), 20);
+    int wide = edit->Label()->width();
+    edit->SetLabelParentFont(true);
+    EXPECT_LT(edit->Label()->width(), wide);
+    EXPECT_EQ(edit->Label()->geometry().right(), edit->x() - 4 - 1);
 }
