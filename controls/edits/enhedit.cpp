@@ -700,7 +700,9 @@ bool TEnhEdit::event(QEvent* e) {
 }
 
 bool TEnhEdit::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == label_.data()) {
+    // A label being destroyed is no longer a QLabel: qobject_cast leaves it out.
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (label && label == label_) {
         if (e->type() == QEvent::MouseButtonRelease && OnLabelClick)
             OnLabelClick(this);
         else if (e->type() == QEvent::MouseButtonDblClick && OnLabelDblClick)
