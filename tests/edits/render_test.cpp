@@ -98,3 +98,30 @@ TEST(EditRender, SheetOfTheControls) {
     }
     picker->CloseUp();
 }
+
+TEST(EditRender, OpenLookupList) {
+    Host host;
+    auto* edit = new TEnhEdit(&host);
+    edit->setGeometry(20, 20, 160, 21);
+    edit->show();
+    edit->Lookup().Enabled = true;
+    for (const char* s : {"Amsterdam", "Ankara", "Antwerp", "Athens", "Austin", "Berlin"})
+        edit->Lookup().DisplayList.Add(s);
+    edit->setFocus();
+    QTest::keyClicks(edit, "A");
+    QTest::keyClick(edit, Qt::Key_N);
+    ASSERT_TRUE(edit->LookupShown());
+    QImage list = edit->LookupWindow()->grab().toImage();
+    EXPECT_EQ(list.height(), 2 * 12 + 4);
+    const char* dir = std::getenv("TOCKWELL_RENDER_DIR");
+    if (dir) {
+        QImage sheet(220, 80, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        QPainter p(&sheet);
+        p.drawImage(0, 0, host.grab(QRect(0, 0, 220, 45)).toImage());
+        QPoint at = edit->LookupWindow()->pos() - host.mapToGlobal(QPoint(0, 0));
+        p.drawImage(at, list);
+        p.end();
+        Scaled(sheet).save(QString(dir) + "/edits_lookup.png");
+    }
+}
