@@ -1,0 +1,155 @@
+#include "platform/inifile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/fileutils.h"
+#include "platform/sysutils.h"
+
+int TCustomIniFile::ReadInteger(const std::string& section, const std::string& ident, int def) {
+    return StrToIntDef(Trim(ReadString(section, ident, "")), def);
+}
+
+void TCustomIniFile::WriteInteger(const std::string& section, const std::string& ident, int value) {
+    WriteString(section, ident, IntToStr(value));
+}
+
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+    std::ifstream in(fileName_, std::ios::binary);
+    if (!in)
+        return;
+    std::ostringstream text;
+    text << in.rdbuf();
+    Parse(text.str());
+}
+
+TIniFile::Section* TIniFile::Find(const std::string& section) {
+    for (Section& s : sections_)
+        if (SameText(s.Name, section))
+            return &s;
+    return nullptr;
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
+                                 const std::string& def) {
+    if (Section* s = Find(section))
+        for (const auto& [name, value] : s->Values)
+            if (SameText(name, ident))
+                return value;
+    return def;
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& ident,
+                           const std::string& value) {
+    // Line breaks would split the entry; they are written as blanks.
+    std::string v = value;
+    for (char& c : v)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    Section* s = Find(section);
+    if (!s) {
+        sections_.push_back({section, {}});
+        s = &sections_.back();
+    }
+    dirty_ = true;
+    for (auto& [name, old] : s->Values)
+        if (SameText(name, ident)) {
+            old = v;
+            return;
+        }
+    s->Values.emplace_back(ident, v);
+}
+
+std::string TIniFile::Serialize() const {
+    std::string out;
+    for (const Section& s : sections_) {
+        out += "[" + s.Name + "]\n";
+        for (const auto& [name, value] : s.Values)
+            out += name + "=" + value + "\n";
+        out += "\n";
+    }
+    return out;
+}
+
+void TIniFile::Parse(const std::string& text) {
+    sections_.clear();
+    std::istringstream in(text);
+    std::string line;
+    Section* current = nullptr;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::string t = Trim(line);
+        if (t.empty() || t[0] == ';' || t[0] == '#')
+            continue;
+        if (t.front() == '[' && t.back() == ']') {
+            std::string name = Trim(t.substr(1, t.size() - 2));
+            current = Find(name);
+            if (!current) {
+                sections_.push_back({name, {}});
+                current = &sections_.back();
+            }
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (!current || eq == std::string::npos)
+            continue;
+        std::string name = Trim(line.substr(0, eq));
+        std::string value = line.substr(eq + 1);
+        bool found = false;
+        for (auto& [n, v] : current->Values)
+            if (SameText(n, name)) {
+                v = value;
+                found = true;
+            }
+        if (!found)
+            current->Values.emplace_back(name, value);
+    }
+}
+
+void TIniFile::UpdateFile() {
+    if (!dirty_)
+        return;
+    size_t slash = fileName_.rfind('/');
+    if (slash != std::string::npos && slash > 0)
+        ForceDirectories(fileName_.substr(0, slash));
+    std::string temp = fileName_ + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw EFCreateError("Cannot create file \"" + fileName_ + "\"");
+        out << Serialize();
+        out.flush();
+        if (!out)
+            throw EWriteError("Cannot write file \"" + fileName_ + "\"");
+    }
+    if (std::rename(temp.c_str(), fileName_.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        throw EWriteError("Cannot write file \"" + fileName_ + "\"");
+    }
+    dirty_ = false;
+}
+
+std::string TRegistryIniFile::ReadString(const std::string& section, const std::string& ident,
+                                         const std::string& def) {
+    TRegistry reg;
+    if (!reg.OpenKeyReadOnly("\\" + key_ + "\\" + section) || !reg.ValueExists(ident))
+        return def;
+    if (reg.GetDataType(ident) == rdInteger)
+        return IntToStr(reg.ReadInteger(ident));
+    if (reg.GetDataType(ident) != rdString)
+        return def;
+    return reg.ReadString(ident);
+}
+
+void TRegistryIniFile::WriteString(const std::string& section, const std::string& ident,
+                                   const std::string& value) {
+    TRegistry reg;
+    if (!reg.OpenKey("\\" + key_ + "\\" + section, true))
+        throw ERegistryException("Failed to set data for '" + ident + "'");
+    reg.WriteString(ident, value);
+}

@@ -1,0 +1,307 @@
+// The enhanced edit as a widget: value, prefix and suffix, typing through keys, cue text,
+// label, validation colours, Esc, paste rules and the address look.
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "controls/edits/enhedit.h"
+#include "edittestutil.h"
+#include "platform/gui/qtcolors.h"
+#include "testutil.h"
+
+namespace {
+
+struct EditFixture : ::testing::Test {
+    Host host;
+    TEnhEdit* edit = new TEnhEdit(&host);
+    TEnhEdit* other = new TEnhEdit(&host);
+    void SetUp() override {
+        edit->setGeometry(100, 20, 150, 21);
+        other->setGeometry(100, 60, 150, 21);
+        edit->SetFormatSettings(EnglishFormatSettings());
+        edit->show();
+        other->show();
+    }
+    void Focus() {
+        edit->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(edit->hasFocus());
+    }
+    void Leave() { other->setFocus(Qt::TabFocusReason); }
+    QColor Background() const { return edit->palette().color(QPalette::Base); }
+};
+
+// Mid-grey pixels inside the frame (the cue text, antialiased).
+int GreyPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x) {
+            QColor c(image.pixel(x, y));
+            if (c.red() == c.green() && c.green() == c.blue() && c.red() >= 0x60 && c.red() <= 0xB0)
+                ++n;
+        }
+    return n;
+}
+
+} // namespace
+
+TEST_F(EditFixture, EmptyValuesAndCueText) {
+    EXPECT_EQ(edit->Version(), "2.7.0.2");
+    edit->SetEmptyText("None");
+    edit->SetText("");
+    EXPECT_EQ(edit->Text(), "");
+    EXPECT_GT(GreyPixels(Render(*edit, "edit_cue")), 10);
+    Focus();
+    EXPECT_EQ(GreyPixels(Render(*edit)), 0);
+    Leave();
+    edit->SetEditType(etNumeric);
+    edit->SetText("");
+    EXPECT_EQ(edit->Text(), "0");
+}
+
+TEST_F(EditFixture, PrefixAndSuffixKeepTheValue) {
+    edit->SetEditType(etNumeric);
+    edit->SetPrefix("$");
+    edit->SetText("12");
+    EXPECT_EQ(edit->WindowText(), "$12");
+    EXPECT_EQ(edit->Text(), "12");
+    Focus();
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Home);
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    QTest::keyClick(edit, Qt::Key_Left);
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->WindowText(), "$12");
+    edit->SetSuffix(" kg");
+    EXPECT_EQ(edit->WindowText(), "$12 kg");
+    QTest::keyClick(edit, Qt::Key_End);
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    QTest::keyClick(edit, Qt::Key_Right);
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->WindowText(), "$12 kg");
+    // The prefix changes, the value stays.
+    edit->SetPrefix("EUR ");
+    EXPECT_EQ(edit->WindowText(), "EUR 12 kg");
+    EXPECT_EQ(edit->Text(), "12");
+}
+
+TEST_F(EditFixture, FloatPrecisionWhileTypingAndLeaving) {
+    edit->SetEditType(etFloat);
+    edit->SetPrecision(2);
+    edit->SetValueAsFloat(3);
+    EXPECT_EQ(edit->Text(), "3.00");
+    EXPECT_TRUE(edit->Modified());
+    Focus();
+    edit->setCursorPosition(4);
+    QTest::keyClick(edit, Qt::Key_5);
+    EXPECT_EQ(edit->Text(), "3.00");
+    edit->selectAll();
+    QTest::keyClicks(edit, "3.1");
+    EXPECT_EQ(edit->Text(), "3.1");
+    Leave();
+    EXPECT_EQ(edit->Text(), "3.10");
+    EXPECT_DOUBLE_EQ(edit->ValueAsFloat(), 3.1);
+}
+
+TEST_F(EditFixture, MoneyGroupsWhileTyping) {
+    edit->SetEditType(etMoney);
+    edit->SetPrecision(2);
+    edit->SetText("");
+    Focus();
+    edit->clear();
+    QTest::keyClicks(edit, "1234567");
+    EXPECT_EQ(edit->Text(), "1,234,567");
+    EXPECT_EQ(edit->cursorPosition(), 9);
+    EXPECT_DOUBLE_EQ(edit->ValueAsFloat(), 1234567);
+}
+
+TEST_F(EditFixture, SignAndCaseThroughKeys) {
+    edit->SetEditType(etNumeric);
+    edit->SetText("5");
+    Focus();
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Minus);
+    EXPECT_EQ(edit->Text(), "5");
+    edit->SetSigned(true);
+    QTest::keyClick(edit, Qt::Key_Minus);
+    EXPECT_EQ(edit->Text(), "-5");
+    EXPECT_TRUE(edit->Modified());
+    edit->SetEditType(etMixedCase);
+    edit->SetText("");
+    QTest::keyClicks(edit, "mary o'hara");
+    EXPECT_EQ(edit->Text(), "Mary O'hara");
+}
+
+TEST_F(EditFixture, PasteFollowsTheType) {
+    edit->SetEditType(etNumeric);
+    edit->SetText("1");
+    Focus();
+    QTest::keyClick(edit, Qt::Key_End);
+    EXPECT_FALSE(edit->PasteText("2a"));
+    EXPECT_TRUE(edit->PasteText("23"));
+    EXPECT_EQ(edit->Text(), "123");
+    edit->SetEditType(etAlphaNumeric);
+    EXPECT_FALSE(edit->PasteText("a-b"));
+    edit->SetEditType(etString);
+    EXPECT_TRUE(edit->PasteText(" any, text!"));
+    EXPECT_EQ(edit->Text(), "123 any, text!");
+    std::string offered;
+    edit->OnClipboardPaste = [&](QObject*, const std::string& v, bool& allow) {
+        offered = v;
+        allow = false;
+    };
+    edit->selectAll();
+    EXPECT_FALSE(edit->PasteText("x"));
+    EXPECT_EQ(offered, "x");
+    EXPECT_EQ(edit->Text(), "123 any, text!");
+    // The clipboard shortcut goes through the same rules.
+    edit->OnClipboardPaste = nullptr;
+    edit->SetEditType(etNumeric);
+    edit->SetText("7");
+    QApplication::clipboard()->setText("z");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->Text(), "7");
+}
+
+TEST(EditLabel, PlacementTable) {
+    QRect e(100, 50, 80, 20);
+    QSize l(30, 14);
+    EXPECT_EQ(LabelRect(lpLeftTop, e, l, 4), QRect(66, 50, 30, 14));
+    EXPECT_EQ(LabelRect(lpLeftCenter, e, l, 4), QRect(66, 53, 30, 14));
+    EXPECT_EQ(LabelRect(lpLeftBottom, e, l, 4), QRect(66, 56, 30, 14));
+    EXPECT_EQ(LabelRect(lpTopLeft, e, l, 4), QRect(100, 32, 30, 14));
+    EXPECT_EQ(LabelRect(lpBottomLeft, e, l, 4), QRect(100, 74, 30, 14));
+    EXPECT_EQ(LabelRect(lpLeftTopLeft, e, l, 4), QRect(96, 50, 30, 14));
+    EXPECT_EQ(LabelRect(lpLeftCenterLeft, e, l, 4), QRect(96, 53, 30, 14));
+    EXPECT_EQ(LabelRect(lpLeftBottomLeft, e, l, 4), QRect(96, 56, 30, 14));
+    EXPECT_EQ(LabelRect(lpTopCenter, e, l, 4), QRect(125, 32, 30, 14));
+    EXPECT_EQ(LabelRect(lpBottomCenter, e, l, 4), QRect(125, 74, 30, 14));
+}
+
+TEST_F(EditFixture, LabelFollowsTheEdit) {
+    int clicks = 0;
+    edit->OnLabelClick = [&](QObject* sender) {
+        EXPECT_EQ(sender, edit);
+        ++clicks;
+    };
+    edit->SetLabelCaption("Name:");
+    ASSERT_TRUE(edit->Label());
+    EXPECT_EQ(edit->Label()->parentWidget(), &host);
+    EXPECT_EQ(edit->Label()->geometry().right(), 100 - 4 - 1);
+    edit->move(150, 30);
+    EXPECT_EQ(edit->Label()->geometry().right(), 150 - 4 - 1);
+    EXPECT_EQ(edit->Label()->y(), 30);
+    edit->SetLabelPosition(lpTopLeft);
+    EXPECT_EQ(edit->Label()->x(), 150);
+    EXPECT_LT(edit->Label()->geometry().bottom(), 30 - 4);
+    edit->setEnabled(false);
+    EXPECT_FALSE(edit->Label()->isEnabled());
+    edit->setEnabled(true);
+    edit->setVisible(false);
+    EXPECT_FALSE(edit->Label()->isVisible());
+    edit->setVisible(true);
+    QTest::mouseClick(edit->Label(), Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(EditFixture, ErrorColoursFollowValidation) {
+    edit->SetShowError(true);
+    edit->Loaded();
+    edit->OnValueValidate = [](QObject*, const std::string& v, bool& ok) { ok = v != "bad"; };
+    QColor normal = Background();
+    Focus();
+    QTest::keyClicks(edit, "bad");
+    EXPECT_TRUE(edit->Error());
+    EXPECT_EQ(Background(), ColorToQColor(edit->ErrorColor));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_FALSE(edit->Error());
+    EXPECT_EQ(Background(), normal);
+    // A validator that asks again is answered without recursion.
+    edit->OnValueValidate = [this](QObject*, const std::string& v, bool& ok) {
+        ok = edit->IsValid(v);
+    };
+    EXPECT_TRUE(edit->IsValid("x"));
+}
+
+TEST_F(EditFixture, EscRestoresTheTextAtFocusEntry) {
+    edit->SetText("before");
+    Focus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "after");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(edit->Text(), "before");
+    EXPECT_FALSE(edit->Modified());
+    EXPECT_EQ(edit->selectedText(), "before");
+}
+
+TEST_F(EditFixture, AddressLookAndClick) {
+    edit->SetShowURL(true);
+    edit->SetText("mailto:someone@example.org");
+    EXPECT_TRUE(edit->URLLook());
+    EXPECT_TRUE(edit->font().underline());
+    std::string clicked;
+    edit->OnURLClick = [&](QObject*, const std::string& url, bool& show) {
+        clicked = url;
+        show = false; // nothing is opened during the test
+    };
+    Focus();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(clicked, "mailto:someone@example.org");
+    edit->SelectAll();
+    EXPECT_EQ(edit->selectedText(), "someone@example.org");
+    edit->SetText("plain");
+    EXPECT_FALSE(edit->URLLook());
+}
+
+TEST_F(EditFixture, EnterAndReturnIsTab) {
+    Focus();
+    std::vector<QChar> pressed;
+    edit->OnKeyPress = [&](QObject*, QChar& c) { pressed.push_back(c); };
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(pressed.size(), 1u);
+    EXPECT_EQ(pressed[0], QChar(13));
+    EXPECT_EQ(edit->Text(), "");
+    edit->ReturnIsTab = true;
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(other->hasFocus());
+}
+
+TEST_F(EditFixture, PrecisionRewritesNumbersButKeepsWords) {
+    edit->SetText("2.5");
+    edit->SetPrecision(2);
+    EXPECT_EQ(edit->Text(), "2.50");
+    edit->SetText("two and a half");
+    edit->SetPrecision(3);
+    EXPECT_EQ(edit->Text(), "two and a half");
+    // Types without a precision ignore it.
+    edit->SetEditType(etNumeric);
+    edit->SetPrecision(4);
+    EXPECT_EQ(edit->Precision(), 0);
+}
+
+TEST_F(EditFixture, UnwritableSettingsDoNotStopTheEditGoingAway) {
+    TempDir dir;
+    auto* e = new TEnhEdit(&host);
+    e->setObjectName("edName");
+    e->Persistence().Enable = true;
+    e->Persistence().Key = dir.Path().string(); // a folder, not a file
+    e->Persistence().Section = "S";
+    e->SetText("typed");
+    EXPECT_THROW(e->SavePersist(), Exception);
+    delete e; // saving fails again, quietly
+    SUCCEED();
+}
+
+TEST_F(EditFixture, LabelFontAndParentFont) {
+    edit->SetLabelCaption("Label");
+    QFont big = edit->font();
+    big.setPixelSize(20);
+    edit->SetLabelFont(big);
+    EXPECT_EQ(edit->Label()->font().pixelSize(), 20);
+    int wide = edit->Label()->width();
+    edit->SetLabelParentFont(true);
+    EXPECT_LT(edit->Label()->width(), wide);
+    EXPECT_EQ(edit->Label()->geometry().right(), edit->x() - 4 - 1);
+}
