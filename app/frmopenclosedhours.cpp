@@ -17,7 +17,7 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent, int 
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QString::fromUtf8(name));
     b->setAutoDefault(false);
-    b->setGeometry(6, top, ButtonsWidth - 12, 25);
+    b->setGeometry(3, top, ButtonsWidth - 6, 25);
     return b;
 }
 

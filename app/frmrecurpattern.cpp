@@ -1,0 +1,941 @@
+#include "app/frmrecurpattern.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "app/frmopenclosedhours.h"
+#include "core/datetexts.h"
+#include "core/durationtexts.h"
+#include "core/windows/altkeyrepaint.h"
+#include "platform/formatsettings.h"
+#include "platform/gui/messageboxes.h"
+#include "platform/gui/qtdatetime.h"
+
+namespace {
+
+constexpr const char* DurationItems[] = {"10 min",   "15 min", "30 min",  "1 hour",
+                                         "1h 15min", "1h 30m", "2 hours", "4 hours",
+                                         "8 hours",  "1d 12h", "3d"};
+constexpr const char* InstanceItems[] = {"first", "second", "third", "fourth", "last"};
+constexpr int HoursTextLength = 80;
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QRadioButton* Radio(const char* caption, QWidget* parent) {
+    return new QRadioButton(QString::fromUtf8(caption), parent);
+}
+
+QLineEdit* NumberEdit(const char* text, QWidget* parent) {
+    auto* e = new QLineEdit(QString::fromUtf8(text), parent);
+    e->setFixedWidth(40);
+    return e;
+}
+
+QComboBox* DropDown(QWidget* parent) {
+    auto* c = new QComboBox(parent);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return c;
+}
+
+QComboBox* DurationCombo(const char* text, QWidget* parent) {
+    auto* c = new QComboBox(parent);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* item : DurationItems)
+        c->addItem(QString::fromUtf8(item));
+    c->setEditText(QString::fromUtf8(text));
+    c->setMinimumWidth(110);
+    return c;
+}
+
+QLabel* Text(const char* caption, QWidget* parent) {
+    return new QLabel(QString::fromUtf8(caption), parent);
+}
+
+// One row of controls, left-aligned.
+QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* w : widgets)
+        row->addWidget(w);
+    row->addStretch(1);
+    return row;
+}
+
+int ReadInt(const QLineEdit* edit) {
+    return StrToInt(edit->text().toStdString());
+}
+
+TDateTime ReadDuration(const QComboBox* combo) {
+    return ParseDuration(combo->currentText().toStdString(), false);
+}
+
+std::string DurationText(TDateTime span) {
+    return FormatDuration(true, false, false, false, span);
+}
+
+// Raised by the checks on OK; the faulty control is set before.
+class ERecurrenceInput : public Exception {
+public:
+    using Exception::Exception;
+};
+
+} // namespace
+
+TDayOfWeekMask WeekdayListMask(int index) {
+    switch (index) {
+    case 0:
+        return 254;
+    case 1:
+        return 124;
+    case 2:
+        return 130;
+    default:
+        return index >= 3 && index <= 9 ? DayOfWeekBit(index - 2) : 254;
+    }
+}
+
+int WeekdayListIndex(TDayOfWeekMask mask) {
+    switch (mask) {
+    case 254:
+        return 0;
+    case 124:
+        return 1;
+    case 130:
+        return 2;
+    default:
+        for (int day = 1; day <= 7; ++day)
+            if (mask & DayOfWeekBit(day))
+                return day + 2;
+        return 3;
+    }
+}
+
+// ---- Creation -------------------------------------------------------------------------------
+
+TfrmTaskRecurPattern::TfrmTaskRecurPattern(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmTaskRecurPattern"));
+    setWindowTitle(QStringLiteral("Reminder Recurrence"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    CreateComponents();
+    FillLists();
+    ConnectHandlers();
+}
+
+TfrmTaskRecurPattern::~TfrmTaskRecurPattern() = default;
+
+void TfrmTaskRecurPattern::CreateComponents() {
+    auto* main = new QVBoxLayout(this);
+
+    // The pattern: type radios on the left, the type's page on the right.
+    gbPattern = new QGroupBox(QStringLiteral("&Recurrence pattern "), this);
+    auto* patternRow = new QHBoxLayout(gbPattern);
+    auto* types = new QVBoxLayout;
+    rbHourly = Radio("&Hourly", gbPattern);
+    rbDaily = Radio("&Daily", gbPattern);
+    rbWeekly = Radio("&Weekly", gbPattern);
+    rbMonthly = Radio("&Monthly", gbPattern);
+    rbYearly = Radio("&Yearly", gbPattern);
+    rbDaily->setChecked(true);
+    for (QRadioButton* r : {rbHourly, rbDaily, rbWeekly, rbMonthly, rbYearly})
+        types->addWidget(r);
+    types->addStretch(1);
+    patternRow->addLayout(types);
+    auto* separator = new QFrame(gbPattern);
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    patternRow->addWidget(separator);
+    nbPatternPages = new QStackedWidget(gbPattern);
+    patternRow->addWidget(nbPatternPages, 1);
+
+    // Hourly.
+    pgHourly = new QWidget;
+    {
+        auto* l = new QVBoxLayout(pgHourly);
+        rgHourly = Radio("E&very", pgHourly);
+        rgHourly->setChecked(true);
+        cbHourly = DurationCombo("1 hour", pgHourly);
+        l->addLayout(Row({rgHourly, cbHourly}));
+        rgHourlyRandom = Radio("&Random from", pgHourly);
+        cbHourlyRand1 = DurationCombo("1 hour", pgHourly);
+        auto* to = Text("&to", pgHourly);
+        cbHourlyRand2 = DurationCombo("2 hours", pgHourly);
+        to->setBuddy(cbHourlyRand2);
+        l->addLayout(Row({rgHourlyRandom, cbHourlyRand1, to, cbHourlyRand2}));
+        cbOpenCloseHours = new QCheckBox(QStringLiteral("&Consider open closed hours"), pgHourly);
+        l->addWidget(cbOpenCloseHours);
+        pnlOpenCloseHours = new QWidget(pgHourly);
+        auto* hours = new QVBoxLayout(pnlOpenCloseHours);
+        hours->setContentsMargins(20, 0, 0, 0);
+        Button1 = new QPushButton(QStringLiteral("&Open && closed hours..."), pnlOpenCloseHours);
+        Button1->setAutoDefault(false);
+        hours->addLayout(Row({Button1}));
+        lbOpenCloseText = new QLabel(pnlOpenCloseHours);
+        lbOpenCloseText->setWordWrap(true);
+        lbOpenCloseText->setCursor(Qt::PointingHandCursor);
+        lbOpenCloseText->setStyleSheet(QStringLiteral("color: blue"));
+        lbOpenCloseText->installEventFilter(this);
+        hours->addWidget(lbOpenCloseText);
+        l->addWidget(pnlOpenCloseHours);
+        l->addStretch(1);
+    }
+
+    // Daily.
+    pgDaily = new QWidget;
+    {
+        auto* l = new QVBoxLayout(pgDaily);
+        rbEveryD = Radio("E&very", pgDaily);
+        rbEveryD->setChecked(true);
+        edIntervalD = NumberEdit("1", pgDaily);
+        l->addLayout(Row({rbEveryD, edIntervalD, Text("day(s)", pgDaily)}));
+        rbEveryWeekD = Radio("&Every weekday", pgDaily);
+        l->addWidget(rbEveryWeekD);
+        rbRegenD = Radio("Re&generate new task", pgDaily);
+        edIntervalDc = NumberEdit("1", pgDaily);
+        l->addLayout(
+            Row({rbRegenD, edIntervalDc, Text("day(s) after each task is completed", pgDaily)}));
+        l->addStretch(1);
+    }
+
+    // Weekly.
+    pgWeekly = new QWidget;
+    {
+        auto* l = new QVBoxLayout(pgWeekly);
+        rbEveryW = Radio("Re&cur every ", pgWeekly);
+        rbEveryW->setChecked(true);
+        edIntervalW = NumberEdit("1", pgWeekly);
+        l->addLayout(Row({rbEveryW, edIntervalW, Text("week(s) on", pgWeekly)}));
+        auto* days = new QGridLayout;
+        days->setContentsMargins(20, 0, 0, 0);
+        static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                      "Thursday", "Friday", "Saturday"};
+        // Monday first, as a working week reads.
+        for (int i = 0; i < 7; ++i) {
+            cbWeekDays[i] = new QCheckBox(QString::fromUtf8(names[i]), pgWeekly);
+            int pos = (i + 6) % 7;
+            days->addWidget(cbWeekDays[i], pos / 4, pos % 4);
+        }
+        l->addLayout(days);
+        rbRegenW = Radio("Re&generate new task", pgWeekly);
+        edIntervalWc = NumberEdit("1", pgWeekly);
+        l->addLayout(
+            Row({rbRegenW, edIntervalWc, Text("week(s) after each task is completed", pgWeekly)}));
+        l->addStretch(1);
+    }
+
+    // Monthly.
+    pgMonthly = new QWidget;
+    {
+        auto* l = new QVBoxLayout(pgMonthly);
+        rbDay = Radio("D&ay", pgMonthly);
+        rbDay->setChecked(true);
+        edDayOfMonthM = NumberEdit("1", pgMonthly);
+        edIntervalM = NumberEdit("1", pgMonthly);
+        l->addLayout(Row({rbDay, edDayOfMonthM, Text("of every", pgMonthly), edIntervalM,
+                          Text("month(s)", pgMonthly)}));
+        rbTheM = Radio("Th&e", pgMonthly);
+        cbInstanceM = DropDown(pgMonthly);
+        cbWeekDaysMaskM = DropDown(pgMonthly);
+        edIntervalMi = NumberEdit("1", pgMonthly);
+        l->addLayout(Row({rbTheM, cbInstanceM, cbWeekDaysMaskM, Text("of every", pgMonthly),
+                          edIntervalMi, Text("month(s)", pgMonthly)}));
+        rbRegenM = Radio("Re&generate new task", pgMonthly);
+        edIntervalMc = NumberEdit("1", pgMonthly);
+        l->addLayout(Row(
+            {rbRegenM, edIntervalMc, Text("month(s) after each task is completed", pgMonthly)}));
+        l->addStretch(1);
+    }
+
+    // Yearly.
+    pgYearly = new QWidget;
+    {
+        auto* l = new QVBoxLayout(pgYearly);
+        rbEveryY = Radio("E&very", pgYearly);
+        rbEveryY->setChecked(true);
+        cbMonthOfYear = DropDown(pgYearly);
+        edDayOfMonthY = NumberEdit("1", pgYearly);
+        l->addLayout(Row({rbEveryY, cbMonthOfYear, edDayOfMonthY}));
+        rbTheY = Radio("Th&e", pgYearly);
+        cbInstanceY = DropDown(pgYearly);
+        cbWeekDaysMaskY = DropDown(pgYearly);
+        cbMonthOfYeari = DropDown(pgYearly);
+        l->addLayout(
+            Row({rbTheY, cbInstanceY, cbWeekDaysMaskY, Text("of", pgYearly), cbMonthOfYeari}));
+        rbRegenY = Radio("Re&generate new task", pgYearly);
+        edIntervalYc = NumberEdit("1", pgYearly);
+        l->addLayout(
+            Row({rbRegenY, edIntervalYc, Text("years(s) after each task is completed", pgYearly)}));
+        l->addStretch(1);
+    }
+    for (QWidget* page : {pgHourly, pgDaily, pgWeekly, pgMonthly, pgYearly})
+        nbPatternPages->addWidget(page);
+    pgHourly->setObjectName(QStringLiteral("pgHourly"));
+    pgDaily->setObjectName(QStringLiteral("pgDaily"));
+    pgWeekly->setObjectName(QStringLiteral("pgWeekly"));
+    pgMonthly->setObjectName(QStringLiteral("pgMonthly"));
+    pgYearly->setObjectName(QStringLiteral("pgYearly"));
+    main->addWidget(gbPattern);
+
+    // The next occurrence.
+    auto* gbNext = new QGroupBox(QStringLiteral("Next occurrence"), this);
+    auto* dueLabel = Text("Date and ti&me:", gbNext);
+    dtDueDate = new QDateEdit(gbNext);
+    dtDueDate->setDisplayFormat(LocaleDateEditFormat());
+    dtDueDate->setCalendarPopup(true);
+    dtDueTime = new QTimeEdit(gbNext);
+    dtDueTime->setDisplayFormat(LocaleTimeEditFormat());
+    dueLabel->setBuddy(dtDueDate);
+    auto* nextRow = Row({dueLabel, dtDueDate, dtDueTime});
+    gbNext->setLayout(nextRow);
+    main->addWidget(gbNext);
+
+    // The end.
+    auto* gbEnd = new QGroupBox(QStringLiteral(" End occurrences "), this);
+    auto* end = new QGridLayout(gbEnd);
+    rbNoEndDate = Radio("N&o end date", gbEnd);
+    rbNoEndDate->setChecked(true);
+    rbEndAfter = Radio("End a&fter", gbEnd);
+    edStopOccurrences = NumberEdit("10", gbEnd);
+    rbEndBy = Radio("End &by", gbEnd);
+    dtpEndDate = new QDateEdit(gbEnd);
+    dtpEndDate->setDisplayFormat(LocaleDateEditFormat());
+    dtpEndDate->setCalendarPopup(true);
+    end->addWidget(rbNoEndDate, 0, 0);
+    end->addWidget(rbEndAfter, 1, 0);
+    end->addLayout(Row({edStopOccurrences, Text("occurrences", gbEnd)}), 1, 1);
+    end->addWidget(rbEndBy, 2, 0);
+    end->addLayout(Row({dtpEndDate}), 2, 1);
+    end->setColumnStretch(1, 1);
+    main->addWidget(gbEnd);
+
+    // The buttons.
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnRemoveRecurrence = new QPushButton(QStringLiteral("Remove Rec&urrence"), this);
+    btnAdvancedOptions = new QPushButton(QStringLiteral("Advanced options..."), this);
+    btnAdvancedOptions->hide();
+    for (QPushButton* b : {btnCancel, btnRemoveRecurrence, btnAdvancedOptions})
+        b->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* b : {btnOK, btnCancel, btnRemoveRecurrence, btnAdvancedOptions})
+        buttons->addWidget(b);
+    main->addLayout(buttons);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmTaskRecurPattern::FillLists() {
+    const TFormatSettings& fs = LocaleSettings();
+    for (QComboBox* c : {cbInstanceM, cbInstanceY}) {
+        for (const char* item : InstanceItems)
+            c->addItem(QString::fromUtf8(item));
+    }
+    for (QComboBox* c : {cbWeekDaysMaskM, cbWeekDaysMaskY}) {
+        c->addItems(
+            {QStringLiteral("day"), QStringLiteral("weekday"), QStringLiteral("weekend day")});
+        for (const std::string& name : fs.LongDayNames)
+            c->addItem(Q(name));
+    }
+    for (QComboBox* c : {cbMonthOfYear, cbMonthOfYeari})
+        for (const std::string& name : fs.LongMonthNames)
+            c->addItem(Q(name));
+}
+
+void TfrmTaskRecurPattern::ConnectHandlers() {
+    for (QRadioButton* r : {rbHourly, rbDaily, rbWeekly, rbMonthly, rbYearly})
+        connect(r, &QRadioButton::clicked, this, [this] { TypeClick(); });
+
+    auto edit = [this](QLineEdit* e, QRadioButton* radio) {
+        connect(e, &QLineEdit::textChanged, this, [this, radio] { ChangedFor(radio); });
+    };
+    auto list = [this](QComboBox* c, QRadioButton* radio) {
+        connect(c, &QComboBox::currentIndexChanged, this, [this, radio] { ChangedFor(radio); });
+    };
+    edit(edIntervalD, rbEveryD);
+    edit(edIntervalDc, rbRegenD);
+    edit(edIntervalW, rbEveryW);
+    edit(edIntervalWc, rbRegenW);
+    edit(edDayOfMonthM, rbDay);
+    edit(edIntervalM, rbDay);
+    list(cbInstanceM, rbTheM);
+    list(cbWeekDaysMaskM, rbTheM);
+    edit(edIntervalMi, rbTheM);
+    edit(edIntervalMc, rbRegenM);
+    list(cbMonthOfYear, rbEveryY);
+    edit(edDayOfMonthY, rbEveryY);
+    list(cbInstanceY, rbTheY);
+    list(cbWeekDaysMaskY, rbTheY);
+    list(cbMonthOfYeari, rbTheY);
+    edit(edIntervalYc, rbRegenY);
+    edit(edStopOccurrences, rbEndAfter);
+
+    for (QRadioButton* r : {rbEveryD, rbEveryWeekD, rbEveryW, rbDay, rbTheM, rbEveryY, rbTheY})
+        connect(r, &QRadioButton::clicked, this, [this] { ChangedFor(nullptr); });
+    for (QCheckBox* c : cbWeekDays)
+        connect(c, &QCheckBox::clicked, this, [this] { ChangedFor(nullptr); });
+    for (QRadioButton* r : {rbRegenD, rbRegenW, rbRegenM, rbRegenY})
+        connect(r, &QRadioButton::clicked, this, [this] { RegenClick(); });
+    connect(dtpEndDate, &QDateEdit::dateChanged, this, [this] {
+        if (updating_ == 0)
+            rbEndBy->setChecked(true);
+    });
+    connect(cbHourly, &QComboBox::editTextChanged, this, [this] {
+        if (updating_ == 0)
+            rgHourly->setChecked(true);
+    });
+    for (QComboBox* c : {cbHourlyRand1, cbHourlyRand2})
+        connect(c, &QComboBox::editTextChanged, this, [this] {
+            if (updating_ == 0)
+                rgHourlyRandom->setChecked(true);
+        });
+    for (QComboBox* c : {cbHourly, cbHourlyRand1, cbHourlyRand2}) {
+        c->lineEdit()->installEventFilter(this);
+        connect(c, &QComboBox::activated, this, [this, c] {
+            FormatDurationCombo(c);
+            btnOK->setDefault(true);
+        });
+    }
+    connect(cbOpenCloseHours, &QCheckBox::toggled, this, [this] {
+        if (updating_ == 0)
+            UpdateHoursPanel();
+    });
+    // The end radios change which end controls apply.
+    for (QRadioButton* r : {rbNoEndDate, rbEndAfter, rbEndBy})
+        connect(r, &QRadioButton::toggled, this, [this] {
+            if (updating_ == 0)
+                UpdateEndControls();
+        });
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnRemoveRecurrence, &QPushButton::clicked, this,
+            [this] { btnRemoveRecurrenceClick(); });
+}
+
+// ---- Loading --------------------------------------------------------------------------------
+
+void TfrmTaskRecurPattern::Prepare(const TRecurrencePattern& pattern, TDateTime dueDate) {
+    pattern_.Assign(pattern);
+    dueDate_ = dueDate;
+    if (!pattern_.IsStartDateEmpty())
+        pattern_.SetPatternStartDate(dueDate);
+    else
+        pattern_.Reset(dueDate);
+    newPattern_ = pattern_.IsStartDateEmpty();
+    if (newPattern_) {
+        TDateTime due = dueDate == 0 ? Date() : dueDate;
+        ++updating_;
+        SetPickers(due);
+        rbWeekly->setChecked(true);
+        --updating_;
+        TypeClick();
+    } else {
+        LoadFromPattern(pattern_);
+    }
+    UpdateHoursPanel();
+    if (pattern_.HasSchedule())
+        UpdateHoursLabel();
+}
+
+void TfrmTaskRecurPattern::SetPickers(TDateTime dateTime) {
+    ++updating_;
+    dtDueDate->setDate(ToQDate(dateTime));
+    dtDueTime->setTime(ToQTime(dateTime));
+    dtDueTime->setEnabled(HasTimePart(dateTime));
+    --updating_;
+}
+
+TDateTime TfrmTaskRecurPattern::PickedDueDate() const {
+    TDateTime time = dtDueTime->isEnabled() ? FromQTime(dtDueTime->time()) : 0;
+    return FromQDate(dtDueDate->date()) + time;
+}
+
+void TfrmTaskRecurPattern::SeedFromDate(TDateTime date) {
+    ++updating_;
+    const QString day = QString::number(DayOf(date));
+    edDayOfMonthM->setText(day);
+    edDayOfMonthY->setText(day);
+    cbMonthOfYear->setCurrentIndex(MonthOf(date) - 1);
+    cbMonthOfYeari->setCurrentIndex(MonthOf(date) - 1);
+    const int dow = DayOfWeek(date); // 1 = Sunday
+    for (int i = 0; i < 7; ++i)
+        cbWeekDays[i]->setChecked(i + 1 == dow);
+    cbWeekDaysMaskM->setCurrentIndex(dow + 2);
+    cbWeekDaysMaskY->setCurrentIndex(dow + 2);
+    const int week = (DayOf(date) - 1) / 7; // 0 = first .. 4 = fifth (the last)
+    cbInstanceM->setCurrentIndex(week);
+    cbInstanceY->setCurrentIndex(week);
+    --updating_;
+}
+
+void TfrmTaskRecurPattern::LoadFromPattern(const TRecurrencePattern& p) {
+    ++updating_;
+    SetPickers(p.GetPatternStartDate());
+    if (p.GetOccurrences() != -1) {
+        edStopOccurrences->setText(QString::number(p.GetOccurrences()));
+        rbEndAfter->setChecked(true);
+    }
+    if (p.GetPatternEndDate() != 0) {
+        rbEndBy->setChecked(true);
+        dtpEndDate->setDate(ToQDate(p.GetPatternEndDate()));
+    }
+    const int today = DayOfWeek(Date());
+    for (int i = 0; i < 7; ++i)
+        cbWeekDays[i]->setChecked(i + 1 == today);
+    const QString interval = QString::number(p.GetInterval());
+    const bool regen = p.GetUseCompletionDate();
+    switch (p.GetRecurrenceType()) {
+    case rtDaily:
+        rbDaily->setChecked(true);
+        (regen ? rbRegenD : rbEveryD)->setChecked(true);
+        (regen ? edIntervalDc : edIntervalD)->setText(interval);
+        break;
+    case rtWeekly:
+        if (regen) {
+            rbWeekly->setChecked(true);
+            rbRegenW->setChecked(true);
+            edIntervalWc->setText(interval);
+        } else if (p.GetDayOfWeekMask() == 124 && p.GetInterval() == 1) {
+            rbDaily->setChecked(true);
+            rbEveryWeekD->setChecked(true);
+        } else {
+            rbWeekly->setChecked(true);
+            rbEveryW->setChecked(true);
+            edIntervalW->setText(interval);
+            for (int i = 0; i < 7; ++i)
+                cbWeekDays[i]->setChecked(p.GetDayOfWeekMask() & DayOfWeekBit(i + 1));
+        }
+        break;
+    case rtMonthly:
+        rbMonthly->setChecked(true);
+        if (regen) {
+            rbRegenM->setChecked(true);
+            edIntervalMc->setText(interval);
+        } else {
+            rbDay->setChecked(true);
+            edDayOfMonthM->setText(QString::number(p.GetDayOfMonth()));
+            edIntervalM->setText(interval);
+        }
+        break;
+    case rtMonthNth:
+        rbMonthly->setChecked(true);
+        rbTheM->setChecked(true);
+        cbWeekDaysMaskM->setCurrentIndex(WeekdayListIndex(p.GetDayOfWeekMask()));
+        cbInstanceM->setCurrentIndex(p.GetPatternInstance() - 1);
+        edIntervalMi->setText(interval);
+        break;
+    case rtYearly:
+        rbYearly->setChecked(true);
+        if (regen) {
+            rbRegenY->setChecked(true);
+            edIntervalYc->setText(interval);
+        } else {
+            rbEveryY->setChecked(true);
+            edDayOfMonthY->setText(QString::number(p.GetDayOfMonth()));
+            cbMonthOfYear->setCurrentIndex(p.GetMonthOfYear() - 1);
+        }
+        break;
+    case rtYearNth:
+        rbYearly->setChecked(true);
+        rbTheY->setChecked(true);
+        cbWeekDaysMaskY->setCurrentIndex(WeekdayListIndex(p.GetDayOfWeekMask()));
+        cbInstanceY->setCurrentIndex(p.GetPatternInstance() - 1);
+        cbMonthOfYeari->setCurrentIndex(p.GetMonthOfYear() - 1);
+        break;
+    case rtHourly: {
+        rbHourly->setChecked(true);
+        (p.GetHourlyDeltaRandomTo() != 0 ? rgHourlyRandom : rgHourly)->setChecked(true);
+        const QString delta = Q(DurationText(p.GetHourlyDelta()));
+        cbHourly->setEditText(delta);
+        cbHourlyRand1->setEditText(delta);
+        if (p.GetHourlyDeltaRandomTo() != 0)
+            cbHourlyRand2->setEditText(Q(DurationText(p.GetHourlyDeltaRandomTo())));
+        break;
+    }
+    default:
+        break;
+    }
+    ShowTypePage();
+    --updating_;
+    if (p.GetPatternEndDate() == 0)
+        RecomputeEndDate();
+    UpdateEndControls();
+    ++updating_;
+    cbOpenCloseHours->setChecked(p.HasSchedule());
+    --updating_;
+}
+
+// ---- Building -------------------------------------------------------------------------------
+
+TRecurrenceType TfrmTaskRecurPattern::TypeFromRadios() const {
+    if (rbHourly->isChecked())
+        return rtHourly;
+    if (rbWeekly->isChecked())
+        return rtWeekly;
+    if (rbMonthly->isChecked())
+        return rbTheM->isChecked() ? rtMonthNth : rtMonthly;
+    if (rbYearly->isChecked())
+        return rbTheY->isChecked() ? rtYearNth : rtYearly;
+    return rtDaily;
+}
+
+void TfrmTaskRecurPattern::BuildPattern(TRecurrencePattern& p) {
+    // The stored options and the schedule survive the reset.
+    const int modeFlags = p.GetModeFlags();
+    const uint8_t byteOption = p.GetByteOption();
+    const int choiceOption = p.GetChoiceOption();
+    std::unique_ptr<TTaskPlaceOpenCloseSchedule> schedule;
+    if (p.HasSchedule()) {
+        schedule = std::make_unique<TTaskPlaceOpenCloseSchedule>();
+        schedule->Assign(p.GetSchedule());
+    }
+    p.Reset(0);
+    p.SetModeFlags(modeFlags);
+    p.SetByteOption(byteOption);
+    p.SetChoiceOption(choiceOption);
+    // Checked without hours set yet: the place counts as always open until they are.
+    if (cbOpenCloseHours->isChecked()) {
+        TTaskPlaceOpenCloseSchedule& hours = p.GetSchedule();
+        if (schedule)
+            hours.Assign(*schedule);
+    }
+
+    const TRecurrenceType type = TypeFromRadios();
+    p.SetRecurrenceType(type);
+    faulty_ = dtDueDate;
+    p.SetPatternStartDate(PickedDueDate());
+    p.SetInterval(1);
+    p.SetUseCompletionDate(false);
+
+    if (rbEndAfter->isChecked()) {
+        faulty_ = edStopOccurrences;
+        p.SetOccurrences(ReadInt(edStopOccurrences));
+    } else if (rbEndBy->isChecked() && rbEndBy->isEnabled()) {
+        faulty_ = dtpEndDate;
+        p.SetPatternEndDate(FromQDate(dtpEndDate->date()));
+    }
+    auto interval = [&](QLineEdit* e) {
+        faulty_ = e;
+        p.SetInterval(ReadInt(e));
+    };
+    switch (type) {
+    case rtDaily:
+        if (rbEveryWeekD->isChecked()) {
+            p.SetRecurrenceType(rtWeekly);
+            p.SetDayOfWeekMask(124);
+        } else if (rbRegenD->isChecked()) {
+            interval(edIntervalDc);
+            p.SetUseCompletionDate(true);
+        } else {
+            interval(edIntervalD);
+        }
+        break;
+    case rtWeekly:
+        if (rbRegenW->isChecked()) {
+            interval(edIntervalWc);
+            p.SetUseCompletionDate(true);
+        } else {
+            interval(edIntervalW);
+            TDayOfWeekMask mask = 0;
+            for (int i = 0; i < 7; ++i)
+                if (cbWeekDays[i]->isChecked())
+                    mask |= DayOfWeekBit(i + 1);
+            faulty_ = cbWeekDays[1];
+            if (mask == 0)
+                throw ERecurrenceInput("Choose at least one day of the week");
+            p.SetDayOfWeekMask(mask);
+        }
+        break;
+    case rtMonthly:
+        if (rbRegenM->isChecked()) {
+            interval(edIntervalMc);
+            p.SetUseCompletionDate(true);
+        } else {
+            faulty_ = edDayOfMonthM;
+            p.SetDayOfMonth(ReadInt(edDayOfMonthM));
+            interval(edIntervalM);
+        }
+        break;
+    case rtMonthNth:
+        p.SetDayOfWeekMask(WeekdayListMask(cbWeekDaysMaskM->currentIndex()));
+        p.SetPatternInstance(cbInstanceM->currentIndex() + 1);
+        interval(edIntervalMi);
+        break;
+    case rtYearly:
+        if (rbRegenY->isChecked()) {
+            interval(edIntervalYc);
+            p.SetUseCompletionDate(true);
+        } else {
+            faulty_ = edDayOfMonthY;
+            p.SetDayOfMonth(ReadInt(edDayOfMonthY));
+            p.SetMonthOfYear(cbMonthOfYear->currentIndex() + 1);
+        }
+        break;
+    case rtYearNth:
+        p.SetDayOfWeekMask(WeekdayListMask(cbWeekDaysMaskY->currentIndex()));
+        p.SetPatternInstance(cbInstanceY->currentIndex() + 1);
+        p.SetMonthOfYear(cbMonthOfYeari->currentIndex() + 1);
+        break;
+    case rtHourly:
+        if (rgHourlyRandom->isChecked()) {
+            faulty_ = cbHourlyRand1;
+            p.SetHourlyDelta(ReadDuration(cbHourlyRand1));
+            faulty_ = cbHourlyRand2;
+            p.SetHourlyDeltaRandomTo(ReadDuration(cbHourlyRand2));
+        } else {
+            faulty_ = cbHourly;
+            p.SetHourlyDelta(ReadDuration(cbHourly));
+            p.SetHourlyDeltaRandomTo(0);
+        }
+        p.SetUseCompletionDate(true);
+        break;
+    default:
+        break;
+    }
+    // The start moves to the pattern's first date on or after it.
+    if (!p.GetUseCompletionDate() && p.GetRecurrenceType() != rtDaily) {
+        faulty_ = dtDueDate;
+        p.SetPatternStartDate(
+            p.NextOccurrence(false, false, p.GetPatternStartDate(), p.GetPatternStartDate(), 1));
+    }
+    p.SetGeneratedCount(1);
+    faulty_ = nullptr;
+}
+
+void TfrmTaskRecurPattern::RecomputeEndDate() {
+    if (rbEndBy->isChecked())
+        return;
+    try {
+        TRecurrencePattern temp;
+        BuildPattern(temp);
+        int n = ReadInt(edStopOccurrences);
+        TDateTime start = temp.GetPatternStartDay();
+        TDateTime end = temp.NextOccurrence(false, true, start, start, n - 1);
+        if (end != 0) {
+            ++updating_;
+            dtpEndDate->setDate(ToQDate(end));
+            --updating_;
+        }
+    } catch (const std::exception&) {
+        // Half-typed values are checked on OK.
+    }
+    faulty_ = nullptr;
+    UpdateEndControls();
+}
+
+// ---- Control state --------------------------------------------------------------------------
+
+void TfrmTaskRecurPattern::ShowTypePage() {
+    QWidget* page = pgDaily;
+    if (rbHourly->isChecked())
+        page = pgHourly;
+    else if (rbWeekly->isChecked())
+        page = pgWeekly;
+    else if (rbMonthly->isChecked())
+        page = pgMonthly;
+    else if (rbYearly->isChecked())
+        page = pgYearly;
+    nbPatternPages->setCurrentWidget(page);
+}
+
+void TfrmTaskRecurPattern::TypeClick() {
+    ShowTypePage();
+    SeedFromDate(FromQDate(dtDueDate->date()));
+    if (updating_ == 0)
+        RecomputeEndDate();
+    UpdateEndControls();
+}
+
+void TfrmTaskRecurPattern::UpdateEndControls() {
+    if (rbHourly->isChecked()) {
+        rbEndBy->setEnabled(false);
+        dtpEndDate->setEnabled(false);
+        return;
+    }
+    bool regen = (rbDaily->isChecked() && rbRegenD->isChecked()) ||
+                 (rbWeekly->isChecked() && rbRegenW->isChecked()) ||
+                 (rbMonthly->isChecked() && rbRegenM->isChecked()) ||
+                 (rbYearly->isChecked() && rbRegenY->isChecked());
+    rbEndBy->setEnabled(!regen);
+    dtpEndDate->setEnabled(rbEndBy->isEnabled());
+}
+
+void TfrmTaskRecurPattern::ChangedFor(QRadioButton* radio) {
+    if (updating_ > 0)
+        return;
+    if (radio)
+        radio->setChecked(true);
+    RecomputeEndDate();
+}
+
+void TfrmTaskRecurPattern::RegenClick() {
+    if (updating_ > 0)
+        return;
+    if (rbEndBy->isChecked())
+        rbNoEndDate->setChecked(true);
+    RecomputeEndDate();
+}
+
+void TfrmTaskRecurPattern::UpdateHoursPanel() {
+    const bool on = cbOpenCloseHours->isChecked();
+    pnlOpenCloseHours->setEnabled(on);
+    Button1->setEnabled(on);
+    lbOpenCloseText->setEnabled(on);
+}
+
+QString TfrmTaskRecurPattern::HoursLabelText() const {
+    if (!pattern_.HasSchedule())
+        return {};
+    QString text = Q(const_cast<TRecurrencePattern&>(pattern_).GetSchedule().OpenHoursText(false));
+    if (text.size() > HoursTextLength)
+        text = text.left(HoursTextLength) + QStringLiteral("...");
+    return text;
+}
+
+void TfrmTaskRecurPattern::UpdateHoursLabel() {
+    lbOpenCloseText->setText(HoursLabelText());
+}
+
+void TfrmTaskRecurPattern::FormatDurationCombo(QComboBox* combo) {
+    combo->setEditText(Q(DurationText(ReadDuration(combo))));
+}
+
+bool TfrmTaskRecurPattern::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == lbOpenCloseText) {
+        QFont font = lbOpenCloseText->font();
+        switch (e->type()) {
+        case QEvent::Enter:
+        case QEvent::Leave:
+            font.setUnderline(e->type() == QEvent::Enter);
+            lbOpenCloseText->setFont(font);
+            break;
+        case QEvent::MouseButtonRelease:
+            if (pattern_.HasSchedule()) {
+                QString text = Q(pattern_.GetSchedule().OpenHoursText(true));
+                text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+                MessageDlg(text.toStdString(), mtInformation, Buttons(mbOK));
+            }
+            return true;
+        default:
+            break;
+        }
+        return false;
+    }
+    for (QComboBox* c : {cbHourly, cbHourlyRand1, cbHourlyRand2}) {
+        if (watched != c->lineEdit())
+            continue;
+        if (e->type() == QEvent::FocusOut) {
+            FormatDurationCombo(c);
+            btnOK->setDefault(true);
+        } else if (e->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(e);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                FormatDurationCombo(c);
+                c->lineEdit()->selectAll();
+                return true;
+            }
+            // While typing a span, Enter must not close the dialog.
+            btnOK->setDefault(false);
+        }
+    }
+    return false;
+}
+
+void TfrmTaskRecurPattern::keyPressEvent(QKeyEvent* e) {
+    HandleAltKeyForRepaint(this, e->key(), e->modifiers());
+    QDialog::keyPressEvent(e);
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+void TfrmTaskRecurPattern::ShowInvalid(const std::string& message) {
+    MessageBoxes().ErrorBox("The recurrence pattern is not valid: \"" + message + "\"");
+    if (faulty_) {
+        faulty_->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(faulty_))
+            edit->selectAll();
+    }
+}
+
+void TfrmTaskRecurPattern::btnOKClick() {
+    const TDateTime due = PickedDueDate();
+    TRecurrencePattern built;
+    try {
+        faulty_ = dtpEndDate;
+        if (rbEndBy->isChecked() && rbEndBy->isEnabled() &&
+            FromQDate(dtpEndDate->date()) < FromQDate(dtDueDate->date()))
+            throw ERecurrenceInput("The end date lies before the due date of the next occurrence");
+        faulty_ = edStopOccurrences;
+        if (rbEndAfter->isChecked() && StrToIntDef(edStopOccurrences->text().toStdString(), 0) < 1)
+            throw ERecurrenceInput("The number of occurrences must be at least 1");
+        built.Assign(pattern_);
+        BuildPattern(built);
+        // A pattern that never occurs would be stored without a next alert.
+        if (built.GetPatternStartDate() == 0) {
+            faulty_ = rbEndAfter->isChecked() ? static_cast<QWidget*>(edStopOccurrences)
+                      : rbEndBy->isChecked()  ? static_cast<QWidget*>(dtpEndDate)
+                                              : static_cast<QWidget*>(dtDueDate);
+            throw ERecurrenceInput("The pattern has no occurrence on or after the due date");
+        }
+        if (built.HasSchedule() && built.GetSchedule().OpenHoursText(false) == "Always closed") {
+            faulty_ = Button1;
+            throw ERecurrenceInput("The place is never open, so the reminder would never recur");
+        }
+    } catch (const std::exception& e) {
+        ShowInvalid(e.what());
+        return;
+    }
+    pattern_.Assign(built);
+    if (std::abs(pattern_.GetPatternStartDate() - due) * SecsPerDay >= 1) {
+        const std::string question =
+            "The specified Due Date for the next occurrence of this task does not match the "
+            "recurrence pattern you have specified.\n\r\n\rAdjust Due Date automatically "
+            "according to the pattern?\n\r\n\rClick \"Yes\" to adjust automatically\n\rClick "
+            "\"No\" to correct manually";
+        if (MessageDlg(question, mtWarning, mbYesNo) == mrYes) {
+            SetPickers(pattern_.GetPatternStartDate());
+            MessageDlg("Due Date has been adjusted. Please verify and accept changes.",
+                       mtInformation, Buttons(mbOK));
+        }
+        return;
+    }
+    accept();
+}
+
+void TfrmTaskRecurPattern::btnRemoveRecurrenceClick() {
+    if (MessageDlg("Remove recurrence?", mtConfirmation, mbYesNo) != mrYes)
+        return;
+    pattern_.Reset(0);
+    done(RecurrenceRemovedResult);
+}
+
+void TfrmTaskRecurPattern::Button1Click() {
+    if (ShowOpenClosedHoursDialog(pattern_.GetSchedule(), this))
+        UpdateHoursLabel();
+}
+
+bool ShowRecurrenceDialog(TRecurrencePattern& pattern, TDateTime dueDate, QWidget* parent) {
+    TfrmTaskRecurPattern dialog(parent);
+    dialog.Prepare(pattern, dueDate);
+    if (dialog.exec() == QDialog::Rejected)
+        return false;
+    pattern.Assign(dialog.Pattern());
+    return true;
+}
