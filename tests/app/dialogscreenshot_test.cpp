@@ -10,6 +10,7 @@
 #include "app/frmopenclosedhours.h"
 #include "app/frmradiochoice.h"
 #include "app/frmrecurpattern.h"
+#include "app/frmtockwelloptions.h"
 #include "testutil.h"
 
 namespace {
@@ -65,5 +66,23 @@ TEST(DialogScreenshots, HoursChoiceAndRecurrence) {
         if (type == recur.rbHourly)
             recur.cbOpenCloseHours->setChecked(true);
         Save(recur, ("recurrence-" + type->text().remove('&').toLower() + ".png").toUtf8());
+    }
+}
+
+TEST(DialogScreenshots, OptionsPages) {
+    TempRegistry registry;
+    TTockwellOptionsWnd options;
+    for (const char* page :
+         {"Behaviour", "E-mail Account", "Data File", "General Application Options"}) {
+        ASSERT_TRUE(options.SelectSheet(page));
+        QString name = QString("options-") + page + ".png";
+        Save(options, name.replace(' ', '-').toUtf8());
+        ExpectButtonsInside(options);
+        for (QWidget* w : options.CurrentSheet()->findChildren<QWidget*>())
+            if (w->isVisibleTo(&options)) {
+                EXPECT_LE(w->mapTo(&options, QPoint(w->width(), w->height())).y(),
+                          options.pnlBottom->y())
+                    << page << ": " << w->metaObject()->className();
+            }
     }
 }
