@@ -69,6 +69,7 @@ int ShowRadioChoice(const std::string& caption, const std::string& message,
     dialog.setWindowTitle(QString::fromStdString(caption));
     dialog.lbMessage->setText(QString::fromStdString(message));
     dialog.HelpContext = helpContext;
+    dialog.setProperty("HelpContext", helpContext);
     dialog.rbRadioButton0->setText(QString::fromStdString(choice0));
     dialog.rbRadioButton1->setText(QString::fromStdString(choice1));
     (defaultIndex == 1 ? dialog.rbRadioButton1 : dialog.rbRadioButton0)->setChecked(true);

@@ -32,6 +32,8 @@ constexpr const char* DurationItems[] = {"10 min",   "15 min", "30 min",  "1 hou
                                          "8 hours",  "1d 12h", "3d"};
 constexpr const char* InstanceItems[] = {"first", "second", "third", "fourth", "last"};
 constexpr int HoursTextLength = 80;
+// The most occurrences the end date is worked out for while the user types.
+constexpr int MaxCountedOccurrences = 100000;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -131,6 +133,7 @@ int WeekdayListIndex(TDayOfWeekMask mask) {
 TfrmTaskRecurPattern::TfrmTaskRecurPattern(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmTaskRecurPattern"));
     setWindowTitle(QStringLiteral("Reminder Recurrence"));
+    setProperty("HelpContext", RecurrenceHelpContext);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     CreateComponents();
     FillLists();
@@ -726,8 +729,11 @@ void TfrmTaskRecurPattern::RecomputeEndDate() {
         TRecurrencePattern temp;
         BuildPattern(temp);
         int n = ReadInt(edStopOccurrences);
+        // Each keystroke recomputes: a count typed by mistake must not hold the dialog up.
         TDateTime start = temp.GetPatternStartDay();
-        TDateTime end = temp.NextOccurrence(false, true, start, start, n - 1);
+        TDateTime end = n >= 1 && n <= MaxCountedOccurrences
+                            ? temp.NextOccurrence(false, true, start, start, n - 1)
+                            : 0;
         if (end != 0) {
             ++updating_;
             dtpEndDate->setDate(ToQDate(end));

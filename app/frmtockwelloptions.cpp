@@ -33,6 +33,7 @@ void SetOptionsHost(IOptionsHost* host) {
 TTockwellOptionsWnd::TTockwellOptionsWnd(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TockwellOptionsWnd"));
     setWindowTitle(QStringLiteral("Options"));
+    setProperty("HelpContext", OptionsHelpContext);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     resize(559, 367);
 

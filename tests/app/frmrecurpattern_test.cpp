@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -245,6 +246,13 @@ TEST(RecurrenceDialog, EndDateFollowsTheOccurrenceCount) {
     t.d.edStopOccurrences->setText("3");
     EXPECT_EQ(FromQDate(t.d.dtpEndDate->date()), At(2024, 3, 27));
     EXPECT_TRUE(t.d.rbEndAfter->isChecked());
+    // A huge count typed in passing is not stepped through; the end date stays.
+    QElapsedTimer timer;
+    timer.start();
+    t.d.edStopOccurrences->setText("2000000000");
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(FromQDate(t.d.dtpEndDate->date()), At(2024, 3, 27));
+    t.d.edStopOccurrences->setText("3");
 
     // Choosing "regenerate" while "End by" is checked falls back to no end.
     t.d.rbEndBy->setChecked(true);
@@ -356,8 +364,21 @@ TEST(RecurrenceDialog, ShowHandsBackOnOkOnlyAndRemovesOnRequest) {
     });
     EXPECT_TRUE(ShowRecurrenceDialog(p, Due));
     ASSERT_TRUE(p.HasSchedule());
+    EXPECT_EQ(p.GetRecurrenceType(), rtHourly);
     EXPECT_TRUE(p.GetSchedule().GetCell(2, 0));
     EXPECT_FALSE(p.GetSchedule().GetCell(2, 1));
+
+    // Holding to the hours without editing them keeps the choice (always open so far).
+    TRecurrencePattern fresh;
+    Pattern(fresh, rtDaily);
+    OnModal<TfrmTaskRecurPattern>([](TfrmTaskRecurPattern& d) {
+        d.rbHourly->click();
+        d.cbOpenCloseHours->setChecked(true);
+        d.btnOK->click();
+    });
+    EXPECT_TRUE(ShowRecurrenceDialog(fresh, Due));
+    ASSERT_TRUE(fresh.HasSchedule());
+    EXPECT_TRUE(fresh.GetSchedule().GetCell(4, 50));
 
     boxes->Answers = {mrYes};
     OnModal<TfrmTaskRecurPattern>([](TfrmTaskRecurPattern& d) { d.btnRemoveRecurrence->click(); });
