@@ -806,10 +806,10 @@ void TfrmTaskRecurPattern::UpdateHoursPanel() {
     lbOpenCloseText->setEnabled(on);
 }
 
-QString TfrmTaskRecurPattern::HoursLabelText() const {
+QString TfrmTaskRecurPattern::HoursLabelText() {
     if (!pattern_.HasSchedule())
         return {};
-    QString text = Q(const_cast<TRecurrencePattern&>(pattern_).GetSchedule().OpenHoursText(false));
+    QString text = Q(pattern_.GetSchedule().OpenHoursText(false));
     if (text.size() > HoursTextLength)
         text = text.left(HoursTextLength) + QStringLiteral("...");
     return text;

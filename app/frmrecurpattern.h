@@ -64,7 +64,7 @@ public:
     // Seeds every page from date's day, month, weekday and week of the month.
     void SeedFromDate(TDateTime date);
     // The hours label's text: the schedule's summary cut to 80 characters.
-    QString HoursLabelText() const;
+    QString HoursLabelText();
 
     // OK: validates, builds the pattern, asks to adjust the due date when it is not an
     // occurrence, and closes only when all is well.

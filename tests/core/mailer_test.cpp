@@ -3,14 +3,8 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <filesystem>
 #include <netinet/in.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/mailer.h"
@@ -18,10 +12,6 @@
 #include "core/texthelpers.h"
 #include "smtptestserver.h"
 #include "testutil.h"
-
-extern char** environ;
-
-namespace fs = std::filesystem;
 
 namespace {
 
