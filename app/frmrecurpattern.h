@@ -3,7 +3,8 @@
 // reminder's recurrence pattern: its type and the parameters of each type, the date and time
 // of the next occurrence, the end of the recurrence and, for hourly patterns, the place's
 // open and closed hours. It works on a copy of the pattern; validation on OK keeps the dialog
-// open and puts the focus on the offending control.
+// open and puts the focus on the offending control. frmrecurpatternform.cpp creates and wires
+// the controls; frmrecurpattern.cpp loads, builds and checks the pattern.
 
 #include <QDialog>
 #include <array>
