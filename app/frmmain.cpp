@@ -159,9 +159,12 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
         connect(screen, &QScreen::availableGeometryChanged, this, [this] { DisplayChanged(); });
     connect(qApp, &QGuiApplication::screenAdded, this, [this] { DisplayChanged(); });
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] { DisplayChanged(); });
+    SetOptionsHost(this);
 }
 
 TfrmMain::~TfrmMain() {
+    if (OptionsHost() == this)
+        SetOptionsHost(nullptr);
     tmTockwellSystemTimer->stop();
     try {
         SaveLayoutSettings();
@@ -281,6 +284,7 @@ void TfrmMain::ConnectCommands() {
     on(actHide, [this] { HideToTray(); });
     on(actRemindersWindow, [this] { manager_->ShowRemindersWindow(); });
     on(actExit, [this] { Exit(); });
+    on(actOptions, [this] { OptionsCommand(); });
     on(actStopPlayingSound, [] {
         if (auto window = RemindersWindow())
             window->StopReminderSound({});

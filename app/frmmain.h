@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/calendarview.h"
+#include "app/frmtockwelloptions.h"
 #include "app/mainmenus.h"
 #include "core/reminderaware.h"
 #include "platform/colors.h"
@@ -49,7 +50,7 @@ constexpr int AppHotKeyId = 0xB000;
 // A hint text, its lines separated by "\n\r", as a tooltip.
 QString HintToolTip(const std::string& hint);
 
-class TfrmMain : public QWidget, public TMainMenus {
+class TfrmMain : public QWidget, public TMainMenus, public IOptionsHost {
     Q_OBJECT
 public:
     // Builds the window and the engine, loads the layout (showing the window unless
@@ -127,6 +128,17 @@ public:
     // (shown once the event loop runs) names the file and the reason; every time a line goes
     // to stderr. The program goes on with default settings.
     void SettingsStoreError(const std::string& message);
+
+    // ---- Options (mainoptions.cpp) --------------------------------------------------------
+    // The "Options..." command: the options dialog; a change is applied and saved.
+    void OptionsCommand();
+    TTockwellOptions& Options() override;
+    void ApplyOptionsAndSave() override;
+    std::string CurrentDataFileName() override;
+    std::string AskOpenDataFileName() override;
+    std::string AskSaveDataFileName() override;
+    bool SwitchDataFile(const std::string& fileName) override;
+    bool SaveDataFileTo(const std::string& fileName) override;
 
     // ---- Engine ---------------------------------------------------------------------------
     // The 2000 ms tick: the manager's due check, the tray balloon's lifetime, every 15th tick

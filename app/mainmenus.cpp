@@ -43,7 +43,7 @@ void TMainMenus::CreateMainMenus(QWidget* owner) {
     actRemindersManager = Action(owner, "Manage reminders...", later, QKeySequence(Qt::Key_F6));
     actRemindersManagerFilter = Action(owner, "Manage reminders...", later);
     actStopPlayingSound = Action(owner, "Stop playing sound");
-    actOptions = Action(owner, "Options...", later);
+    actOptions = Action(owner, "Options...");
     actHelp = Action(owner, "Help...", later);
     actAbout = Action(owner, "About...", later);
     actExit = Action(owner, "Exit");

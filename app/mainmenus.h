@@ -2,7 +2,7 @@
 // The main window's commands and menus: the actions with their captions, shortcuts and check
 // marks, and the tray, drop-down, calendar and caption menus built from them. The window
 // connects the actions to its handlers; commands whose windows come later (adding reminders,
-// the reminders list, options, help, about, the caption's dismiss and snooze) are there but
+// the reminders list, help, about, the caption's dismiss and snooze) are there but
 // disabled.
 
 class QAction;

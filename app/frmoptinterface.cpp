@@ -1,0 +1,145 @@
+#include "app/frmoptinterface.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/frmtockwelloptions.h"
+#include "core/tockwelloptions.h"
+#include "platform/gui/hotkeyedit.h"
+
+namespace {
+
+QLabel* Section(const char* caption, QWidget* parent) {
+    auto* l = new QLabel(QString::fromUtf8(caption), parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+const TOptionsSheetRegistrar registrar(
+    GeneralOptionsGroup, "Behaviour",
+    [](TTockwellOptionsWnd* owner, QWidget* parent) {
+        return new TfrmOptionsInterface(owner, parent);
+    },
+    1);
+
+} // namespace
+
+TfrmOptionsInterface::TfrmOptionsInterface(TTockwellOptionsWnd* owner, QWidget* parent,
+                                           TTockwellOptions* options)
+    : TOptionsSheetBase(owner, parent), options_(options) {
+    setObjectName(QStringLiteral("frmOptionsInterface"));
+    lbSheetBaseLabel->hide();
+    if (!options_) {
+        if (IOptionsHost* host = OptionsHost()) {
+            options_ = &host->Options();
+        } else {
+            ownOptions_ = std::make_unique<TTockwellOptions>();
+            options_ = ownOptions_.get();
+        }
+    }
+
+    auto* l = new QVBoxLayout(this);
+    l->addWidget(Section("General Options", this));
+    cbRunMinimized = new QCheckBox(QStringLiteral("Run minimized to tray"), this);
+    l->addWidget(cbRunMinimized);
+
+    l->addWidget(Section("Hotkey", this));
+    cbHotKeyActive = new QCheckBox(QStringLiteral("Key shortcut to open Tockwell"), this);
+    l->addWidget(cbHotKeyActive);
+    gbShortCut = new QGroupBox(this);
+    auto* keys = new QGridLayout(gbShortCut);
+    hcHotKey = new THotKeyEdit(gbShortCut);
+    hcHotKey->setObjectName(QStringLiteral("hcHotKey"));
+    hcHotKey->SetHotKey(0x71); // F2
+    cbAltKey = new QCheckBox(QStringLiteral("Alt"), gbShortCut);
+    cbShiftKey = new QCheckBox(QStringLiteral("Shift"), gbShortCut);
+    cbCtrlKey = new QCheckBox(QStringLiteral("Ctrl"), gbShortCut);
+    cbWinKey = new QCheckBox(QStringLiteral("Windows"), gbShortCut);
+    keys->addWidget(cbCtrlKey, 0, 0);
+    keys->addWidget(cbAltKey, 0, 1);
+    keys->addWidget(cbShiftKey, 0, 2);
+    keys->addWidget(cbWinKey, 0, 3);
+    keys->addWidget(hcHotKey, 1, 0, 1, 4);
+    l->addWidget(gbShortCut);
+
+    l->addWidget(Section("Advanced Options", this));
+    cbShowNextAlertInCaption = new QCheckBox(
+        QStringLiteral("Show next reminder in Tockwell caption 10 minutes in advance"), this);
+    cbBlinkInCaption =
+        new QCheckBox(QStringLiteral("Next reminder is blinking in Tockwell caption"), this);
+    cbBlinkInCaption->setContentsMargins(16, 0, 0, 0);
+    cbCloseAfterCreateReminder =
+        new QCheckBox(QStringLiteral("Hide after creating new reminder"), this);
+    for (QCheckBox* c : {cbShowNextAlertInCaption, cbBlinkInCaption, cbCloseAfterCreateReminder})
+        l->addWidget(c);
+    l->addStretch(1);
+
+    LoadOptions();
+    for (QCheckBox* c : {cbRunMinimized, cbAltKey, cbShiftKey, cbCtrlKey, cbWinKey,
+                         cbBlinkInCaption, cbCloseAfterCreateReminder})
+        connect(c, &QCheckBox::toggled, this, [this] { Changed(); });
+    for (QCheckBox* c : {cbHotKeyActive, cbShowNextAlertInCaption})
+        connect(c, &QCheckBox::toggled, this, [this] {
+            UpdateEnabling();
+            Changed();
+        });
+    hcHotKey->OnChange = [this](THotKeyEdit&) { Changed(); };
+}
+
+TfrmOptionsInterface::~TfrmOptionsInterface() = default;
+
+void TfrmOptionsInterface::LoadOptions() {
+    ++Loading;
+    const TTockwellOptions& o = *options_;
+    cbRunMinimized->setChecked(o.RunMinimized);
+    cbHotKeyActive->setChecked(o.HotKeyActive);
+    hcHotKey->SetHotKey(o.AppHotKey);
+    cbAltKey->setChecked(o.AppHotKeyShifts & HotKeyAltBit);
+    cbShiftKey->setChecked(o.AppHotKeyShifts & HotKeyShiftBit);
+    cbCtrlKey->setChecked(o.AppHotKeyShifts & HotKeyCtrlBit);
+    cbWinKey->setChecked(o.AppHotKeyShifts & HotKeyWinBit);
+    cbShowNextAlertInCaption->setChecked(o.ShowNextAlertInCaption);
+    cbBlinkInCaption->setChecked(o.BlinkAlertInCaption);
+    cbCloseAfterCreateReminder->setChecked(o.CloseAfterCreateNewReminder);
+    UpdateEnabling();
+    --Loading;
+}
+
+void TfrmOptionsInterface::UpdateEnabling() {
+    const bool hotKey = cbHotKeyActive->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(gbShortCut), static_cast<QWidget*>(hcHotKey),
+                       static_cast<QWidget*>(cbAltKey), static_cast<QWidget*>(cbShiftKey),
+                       static_cast<QWidget*>(cbCtrlKey), static_cast<QWidget*>(cbWinKey)})
+        w->setEnabled(hotKey);
+    cbBlinkInCaption->setEnabled(cbShowNextAlertInCaption->isChecked());
+}
+
+void TfrmOptionsInterface::Save() {
+    if (!Modified())
+        return;
+    TTockwellOptions& o = *options_;
+    o.RunMinimized = cbRunMinimized->isChecked();
+    o.CloseAfterCreateNewReminder = cbCloseAfterCreateReminder->isChecked();
+    o.HotKeyActive = cbHotKeyActive->isChecked();
+    o.AppHotKey = hcHotKey->HotKey();
+    uint16_t shifts = 0;
+    if (cbAltKey->isChecked())
+        shifts |= HotKeyAltBit;
+    if (cbShiftKey->isChecked())
+        shifts |= HotKeyShiftBit;
+    if (cbCtrlKey->isChecked())
+        shifts |= HotKeyCtrlBit;
+    if (cbWinKey->isChecked())
+        shifts |= HotKeyWinBit;
+    o.AppHotKeyShifts = shifts;
+    o.BlinkAlertInCaption = cbBlinkInCaption->isChecked();
+    o.ShowNextAlertInCaption = cbShowNextAlertInCaption->isChecked();
+    if (IOptionsHost* host = OptionsHost(); host && options_ == &host->Options())
+        host->ApplyOptionsAndSave();
+    SetModified(false);
+}

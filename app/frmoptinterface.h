@@ -1,0 +1,50 @@
+#pragma once
+// TfrmOptionsInterface: the "Behaviour" options page: start-up, the global hot key and the
+// caption notification. It works on the options of the main window's data file.
+
+#include <memory>
+
+#include "app/optionssheetbase.h"
+
+class QCheckBox;
+class QGroupBox;
+class THotKeyEdit;
+class TTockwellOptions;
+
+// The hot key's modifier bits as the options store them.
+constexpr uint16_t HotKeyAltBit = 1;
+constexpr uint16_t HotKeyCtrlBit = 2;
+constexpr uint16_t HotKeyShiftBit = 4;
+constexpr uint16_t HotKeyWinBit = 8;
+
+class TfrmOptionsInterface : public TOptionsSheetBase {
+    Q_OBJECT
+public:
+    // Loads from options, or from the host's options when null (defaults without a host).
+    TfrmOptionsInterface(TTockwellOptionsWnd* owner, QWidget* parent,
+                         TTockwellOptions* options = nullptr);
+    ~TfrmOptionsInterface() override;
+
+    // When modified: writes the options, lets the main window apply them (the hot key is
+    // registered again) and save the data file.
+    void Save() override;
+
+    QCheckBox* cbRunMinimized;
+    QCheckBox* cbHotKeyActive;
+    QGroupBox* gbShortCut;
+    THotKeyEdit* hcHotKey;
+    QCheckBox* cbAltKey;
+    QCheckBox* cbShiftKey;
+    QCheckBox* cbCtrlKey;
+    QCheckBox* cbWinKey;
+    QCheckBox* cbShowNextAlertInCaption;
+    QCheckBox* cbBlinkInCaption;
+    QCheckBox* cbCloseAfterCreateReminder;
+
+private:
+    void LoadOptions();
+    void UpdateEnabling();
+
+    TTockwellOptions* options_;
+    std::unique_ptr<TTockwellOptions> ownOptions_;
+};

@@ -1,0 +1,53 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/frmoptinterface.h"
+#include "app/frmtockwelloptions.h"
+#include "dialogtestutil.h"
+#include "mainwindowfixture.h"
+#include "platform/gui/globalhotkey.h"
+#include "platform/gui/hotkeyedit.h"
+
+using MainOptionsTest = MainWindowFixture;
+
+TEST_F(MainOptionsTest, OptionsCommandAppliesTheHotKeyAndSaves) {
+    auto form = Open();
+    EXPECT_EQ(OptionsHost(), form.get());
+    ASSERT_TRUE(form->actOptions->isEnabled());
+
+    OnModal<TTockwellOptionsWnd>([](TTockwellOptionsWnd& w) {
+        auto* page = dynamic_cast<TfrmOptionsInterface*>(w.CurrentSheet());
+        ASSERT_NE(page, nullptr);
+        page->hcHotKey->setFocus();
+        QTest::keyClick(page->hcHotKey, Qt::Key_F7);
+        page->cbWinKey->setChecked(false);
+        page->cbCtrlKey->setChecked(true);
+        page->cbAltKey->setChecked(true);
+        page->cbCloseAfterCreateReminder->setChecked(false);
+        w.btnOK->click();
+    });
+    form->actOptions->trigger();
+    EXPECT_EQ(form->DB().DBSettings.AppHotKey, 0x76);
+    EXPECT_EQ(form->DB().DBSettings.AppHotKeyShifts, 1 | 2);
+    auto saved = Saved();
+    EXPECT_EQ(saved->DBSettings.AppHotKey, 0x76);
+    EXPECT_EQ(saved->DBSettings.AppHotKeyShifts, 1 | 2);
+    EXPECT_FALSE(saved->DBSettings.CloseAfterCreateNewReminder);
+    // On an X server the new key is grabbed at once.
+    if (form->HotKey().Available()) {
+        EXPECT_TRUE(form->HotKey().Registered(AppHotKeyId));
+    }
+
+    // Cancel leaves the options as they are.
+    OnModal<TTockwellOptionsWnd>([](TTockwellOptionsWnd& w) {
+        dynamic_cast<TfrmOptionsInterface*>(w.CurrentSheet())->cbHotKeyActive->click();
+        w.btnCancel->click();
+    });
+    form->actOptions->trigger();
+    EXPECT_TRUE(form->DB().DBSettings.HotKeyActive);
+
+    form.reset();
+    EXPECT_EQ(OptionsHost(), nullptr);
+}
