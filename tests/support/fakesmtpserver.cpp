@@ -152,6 +152,10 @@ void TFakeSmtpServer::Serve(int fd) {
             }
             if (ok && !c.clientClosed && line == ".") {
                 ++messages_;
+                if (how_ == TSmtpMisbehaviour::None) {
+                    ok = c.Send("250 OK queued\r\n");
+                    continue;
+                }
                 // Stalls: reads whatever comes and never answers.
                 while (c.ReadLine(line)) {
                 }

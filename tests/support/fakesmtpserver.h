@@ -1,6 +1,6 @@
 #pragma once
-// An SMTP server on 127.0.0.1 that misbehaves in one chosen way, for the tests of what a
-// stalled or broken mail server may do to the program. Each connection is served on a thread
+// An SMTP server on 127.0.0.1 that misbehaves in one chosen way (or not at all), for the tests of
+// what a stalled or broken mail server may do to the program. Each connection is served on a thread
 // of its own; the destructor drops every connection and joins the threads at once.
 
 #include <atomic>
@@ -9,6 +9,7 @@
 #include <vector>
 
 enum class TSmtpMisbehaviour {
+    None,            // takes every message ("250") and answers QUIT
     StallAfterData,  // takes the whole message, then never answers again (QUIT included)
     Garbage,         // greets, then answers every command with a line that is no reply
     CloseMidSession, // greets and answers EHLO, then hangs up on MAIL FROM
