@@ -31,7 +31,8 @@ public:
     std::string MailAgent;     // the "X-Mailer" header
     int ConnectTimeout = 5000; // ms to set up the connection
     // ms for the whole session, the closing of the connection included, so that a stalled
-    // server cannot hold the caller longer
+    // server cannot hold the caller longer (a session that waits for a reply may be ended
+    // up to a second before)
     int Timeout = 30000;
     // A session that moves less than a byte a second for this long also fails (seconds).
     int LowSpeedTime = 15;

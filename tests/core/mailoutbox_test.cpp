@@ -81,7 +81,7 @@ TEST(MailOutbox, OutcomesComeBackThroughThePostedCallsOnly) {
                 [&](const std::string& error) { outcomes.push_back("stalled: " + error); });
     outbox.Send(FinishedMail(good.Port(), 1500),
                 [&](const std::string& error) { outcomes.push_back("good: " + error); });
-    EXPECT_LT(SecondsSince(start), 0.2); // neither waits for its server
+    EXPECT_LT(SecondsSince(start), 0.5); // neither waits for its server
     EXPECT_EQ(outbox.Pending(), 2);
 
     ASSERT_TRUE(WaitUntil([&] { return gui.Posted() == 1; }, 3000));
@@ -115,7 +115,7 @@ TEST(MailOutbox, FreeingTheOutboxAbandonsTheSendsInProgress) {
         ASSERT_TRUE(WaitUntil([&] { return stalled.Messages() == 1; }, 3000));
         start = Clock::now();
     } // freed while the server stalls
-    EXPECT_LT(SecondsSince(start), 0.1);
+    EXPECT_LT(SecondsSince(start), 0.5);
     EXPECT_TRUE(watch.expired()); // the handler went with the outbox, on this thread
 
     // The send's thread still ends the session within its time, and posts nothing.
