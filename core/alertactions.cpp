@@ -105,7 +105,11 @@ void TAlertActShowAlertWnd::Act(const IReminderAwareItemPtr& item) {
 }
 
 void TAlertActSendEmail::Act(const IReminderAwareItemPtr& item) {
-    SendAlertMail(SMTPSettingsKey, Emails, item->GetCaption(), item->GetNotes());
+    SendAlertMail(SMTPSettingsKey, Emails, item->GetCaption(), item->GetNotes(),
+                  [](const std::string& error) {
+                      if (!error.empty())
+                          ShowAlertError(error);
+                  });
 }
 
 void TAlertActRunApp::Act(const IReminderAwareItemPtr& item) {

@@ -90,7 +90,8 @@ protected:
 };
 
 // Kind 2: sends the caption as subject and the notes as body to Emails (SendAlertMail with
-// SMTPSettingsKey); the mailer's failures raise.
+// SMTPSettingsKey). The send ends later, off the GUI thread; a failure then shows its message
+// in an error box (ShowAlertError).
 class TAlertActSendEmail : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akSendEmail;

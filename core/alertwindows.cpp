@@ -21,6 +21,10 @@ std::shared_ptr<IAlertDialogs>& DialogsSlot() {
     static std::shared_ptr<IAlertDialogs> slot;
     return slot;
 }
+std::shared_ptr<IMailOutbox>& OutboxSlot() {
+    static std::shared_ptr<IMailOutbox> slot;
+    return slot;
+}
 TRunProgramFunc& RunSlot() {
     static TRunProgramFunc slot;
     return slot;
@@ -31,9 +35,21 @@ TSendMailFunc& MailSlot() {
 }
 
 void DefaultSendMail(const std::string& keyPath, const std::string& recipients,
-                     const std::string& subject, const std::string& body) {
-    TMailer mailer(keyPath, true);
-    mailer.Send(recipients, subject, body);
+                     const std::string& subject, const std::string& body, TMailDoneEvent done) {
+    auto mailer = std::make_unique<TMailer>(keyPath, true);
+    mailer->Compose(recipients, subject, body);
+    if (auto outbox = MailOutbox()) {
+        outbox->Send(std::move(mailer), std::move(done));
+        return;
+    }
+    std::string error;
+    try {
+        mailer->SMTP.Send(mailer->Message);
+    } catch (const std::exception& e) {
+        error = *e.what() ? e.what() : "The e-mail could not be sent.";
+    }
+    if (done)
+        done(error);
 }
 
 } // namespace
@@ -57,6 +73,13 @@ void SetAlertDialogs(std::shared_ptr<IAlertDialogs> dialogs) {
     DialogsSlot() = std::move(dialogs);
 }
 
+std::shared_ptr<IMailOutbox> MailOutbox() {
+    return OutboxSlot();
+}
+void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox) {
+    OutboxSlot() = std::move(outbox);
+}
+
 void ShowAlertError(const std::string& text) {
     if (auto dialogs = AlertDialogs())
         dialogs->ShowErrorBox(text);
@@ -77,9 +100,9 @@ void SetSendMailFunc(TSendMailFunc send) {
     MailSlot() = std::move(send);
 }
 void SendAlertMail(const std::string& keyPath, const std::string& recipients,
-                   const std::string& subject, const std::string& body) {
+                   const std::string& subject, const std::string& body, TMailDoneEvent done) {
     if (MailSlot())
-        MailSlot()(keyPath, recipients, subject, body);
+        MailSlot()(keyPath, recipients, subject, body, std::move(done));
     else
-        DefaultSendMail(keyPath, recipients, subject, body);
+        DefaultSendMail(keyPath, recipients, subject, body, std::move(done));
 }

@@ -1,9 +1,10 @@
 #pragma once
 // What the engine calls in windows, as small interfaces the window code implements: the
 // reminders window (alert dispatcher, rows, sound), the desktop-alert queue, message and
-// error boxes. Also the engine's other outward calls that tests replace: starting a program
-// and sending an e-mail. The program installs the real objects at start-up; tests install
-// fakes (tests/support/fakealertwindows.h). Everything here runs on the GUI thread.
+// error boxes, the outbox that sends e-mails off the GUI thread. Also the engine's other
+// outward calls that tests replace: starting a program and sending an e-mail. The program
+// installs the real objects at start-up; tests install fakes
+// (tests/support/fakealertwindows.h). Everything here is called on the GUI thread.
 
 #include <cstdint>
 #include <functional>
@@ -104,6 +105,22 @@ public:
     virtual void ShowErrorBox(const std::string& text) = 0;
 };
 
+class TMailer;
+
+// The outcome of a send, given on the GUI thread: "" when the server took the message, else
+// the failure's message.
+using TMailDoneEvent = std::function<void(const std::string& error)>;
+
+// Sends finished e-mails away from the GUI thread, so that a slow server holds nothing up.
+class IMailOutbox {
+public:
+    virtual ~IMailOutbox() = default;
+    // Takes mail over (settings loaded, message composed) and sends its Message with its SMTP
+    // client. done runs later on the GUI thread, unless the outbox is freed first: freeing it
+    // abandons the sends in progress.
+    virtual void Send(std::unique_ptr<TMailer> mail, TMailDoneEvent done) = 0;
+};
+
 // The process-wide objects. Null until set; the engine skips what it would ask of a missing
 // window (a missing dialogs object writes errors to stderr).
 std::shared_ptr<IRemindersWindow> RemindersWindow();
@@ -112,6 +129,8 @@ std::shared_ptr<IDesktopAlertQueue> DesktopAlertQueue();
 void SetDesktopAlertQueue(std::shared_ptr<IDesktopAlertQueue> queue);
 std::shared_ptr<IAlertDialogs> AlertDialogs();
 void SetAlertDialogs(std::shared_ptr<IAlertDialogs> dialogs);
+std::shared_ptr<IMailOutbox> MailOutbox();
+void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox);
 
 // Shows text in the error box of AlertDialogs(), or on stderr without one.
 void ShowAlertError(const std::string& text);
@@ -122,11 +141,13 @@ using TRunProgramFunc = std::function<bool(const std::string& commandLine)>;
 void SetRunProgramFunc(TRunProgramFunc run);
 bool RunAlertProgram(const std::string& commandLine);
 
-// Sends one plain-text e-mail with the SMTP account stored under keyPath; raises Exception
-// with the mailer's message on any failure. The default sends it with a TMailer
-// (core/mailer.h); an empty function restores it.
-using TSendMailFunc = std::function<void(const std::string& keyPath, const std::string& recipients,
-                                         const std::string& subject, const std::string& body)>;
+// Sends one plain-text e-mail with the SMTP account stored under keyPath; done (when set)
+// gets the outcome. The default makes the message now with a TMailer (core/mailer.h) and
+// hands it to MailOutbox(), or sends it at once when there is none; an empty function
+// restores it.
+using TSendMailFunc =
+    std::function<void(const std::string& keyPath, const std::string& recipients,
+                       const std::string& subject, const std::string& body, TMailDoneEvent done)>;
 void SetSendMailFunc(TSendMailFunc send);
 void SendAlertMail(const std::string& keyPath, const std::string& recipients,
-                   const std::string& subject, const std::string& body);
+                   const std::string& subject, const std::string& body, TMailDoneEvent done);

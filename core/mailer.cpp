@@ -56,13 +56,18 @@ void TMailer::SaveSettings() {
     reg.WriteStringValue("CharSet", Message.CharSet);
 }
 
-void TMailer::Send(std::string_view recipients, const std::string& subject,
-                   const std::string& body) {
+void TMailer::Compose(std::string_view recipients, const std::string& subject,
+                      const std::string& body) {
     Message.Recipients = SplitRecipients(recipients);
     Message.Subject = subject;
     Message.Body = body;
     Message.Date = Now();
     Message.MsgId = NewMessageId(Message.From.Address, Message.Date, Random ? Random() : 0);
+}
+
+void TMailer::Send(std::string_view recipients, const std::string& subject,
+                   const std::string& body) {
+    Compose(recipients, subject, body);
     SMTP.Send(Message);
 }
 

@@ -36,8 +36,11 @@ public:
     // name and character set under KeyPath, creating it. Raises ERegistryException when the
     // key cannot be written or a credential exceeds 1024 bytes.
     void SaveSettings();
-    // Sends body with the subject to every address of recipients (SplitRecipients), dated
-    // Now(). Raises ESMTPError on any failure, carrying the server's reply when it sent one.
+    // Makes Message the mail of body with the subject to every address of recipients
+    // (SplitRecipients), dated Now(), with a new identifier.
+    void Compose(std::string_view recipients, const std::string& subject, const std::string& body);
+    // Compose, then sends Message with SMTP. Raises ESMTPError on any failure, carrying the
+    // server's reply when it sent one.
     void Send(std::string_view recipients, const std::string& subject, const std::string& body);
 };
 

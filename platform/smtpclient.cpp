@@ -1,11 +1,16 @@
 #include "platform/smtpclient.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -36,9 +41,11 @@ size_t ReadUpload(char* buffer, size_t size, size_t count, void* user) {
     return n;
 }
 
-// The server's replies as they arrive; the last complete one (its lines joined by blanks)
-// is kept with its code. The reply to QUIT, which follows any failure, is not kept.
+// The server's replies as they arrive; the last complete one (its lines joined by blanks, at
+// most MaxKept bytes of them) is kept with its code. The reply to QUIT, which follows any
+// failure, is not kept.
 struct TReplies {
+    static constexpr size_t MaxKept = 512;
     std::string partial; // bytes of an unfinished line
     std::string current; // lines of an unfinished multi-line reply
     std::string last;
@@ -65,9 +72,9 @@ struct TReplies {
                 !std::isdigit(static_cast<unsigned char>(line[2])))
                 continue;
             if (current.empty())
-                current = line;
-            else if (line.size() > 4)
-                current += " " + line.substr(4);
+                current = line.substr(0, MaxKept);
+            else if (line.size() > 4 && current.size() < MaxKept)
+                current += " " + line.substr(4, MaxKept - current.size());
             if (line.size() == 3 || line[3] != '-') {
                 last = std::move(current);
                 lastCode = std::stoi(line.substr(0, 3));
@@ -86,6 +93,40 @@ int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
     else if (type == CURLINFO_HEADER_OUT)
         replies->Sent(std::string_view(data, size));
     return 0;
+}
+
+// Ends the session once its time is up. libcurl's own time-out does not cover its blocking
+// waits for a reply (to the message's end, to QUIT), where it checks progress only about once
+// a second; so this check ends the session up to that second early, and shuts the session's
+// sockets down so that nothing more waits for the server.
+struct TDeadline {
+    std::chrono::steady_clock::time_point at;
+    bool passed = false;
+    std::vector<curl_socket_t> sockets; // open now
+};
+
+curl_socket_t OnOpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+    curl_socket_t fd =
+        ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (fd != CURL_SOCKET_BAD)
+        static_cast<TDeadline*>(user)->sockets.push_back(fd);
+    return fd;
+}
+
+int OnCloseSocket(void* user, curl_socket_t fd) {
+    auto& sockets = static_cast<TDeadline*>(user)->sockets;
+    sockets.erase(std::remove(sockets.begin(), sockets.end(), fd), sockets.end());
+    return ::close(fd);
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* deadline = static_cast<TDeadline*>(user);
+    if (std::chrono::steady_clock::now() < deadline->at)
+        return 0;
+    deadline->passed = true;
+    for (curl_socket_t fd : deadline->sockets)
+        ::shutdown(fd, SHUT_RDWR);
+    return 1;
 }
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -143,6 +184,10 @@ void TSMTPClient::Send(const TMailMessage& message) const {
     TReplies replies;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     std::string from = "<" + sender + ">";
+    const long timeout = std::max(Timeout, 1);
+    const long margin = std::min(1000L, timeout / 2);
+    TDeadline deadline;
+    deadline.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout - margin);
 
     CURL* c = curl.get();
     SetOption(c, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -151,7 +196,18 @@ void TSMTPClient::Send(const TMailMessage& message) const {
     SetOption(c, CURLOPT_NOSIGNAL, 1L);
     SetOption(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
     SetOption(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectTimeout));
-    SetOption(c, CURLOPT_TIMEOUT_MS, static_cast<long>(Timeout));
+    SetOption(c, CURLOPT_TIMEOUT_MS, timeout);
+    SetOption(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, (timeout + 999) / 1000);
+    SetOption(c, CURLOPT_NOPROGRESS, 0L);
+    SetOption(c, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    SetOption(c, CURLOPT_XFERINFODATA, &deadline);
+    SetOption(c, CURLOPT_OPENSOCKETFUNCTION, &OnOpenSocket);
+    SetOption(c, CURLOPT_OPENSOCKETDATA, &deadline);
+    SetOption(c, CURLOPT_CLOSESOCKETFUNCTION, &OnCloseSocket);
+    SetOption(c, CURLOPT_CLOSESOCKETDATA, &deadline);
+    // The connection is closed before the call returns (and within its time), not kept for
+    // a later cleanup that could wait for the server again.
+    SetOption(c, CURLOPT_FORBID_REUSE, 1L);
     if (LowSpeedTime > 0) {
         SetOption(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
         SetOption(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(LowSpeedTime));
@@ -174,6 +230,12 @@ void TSMTPClient::Send(const TMailMessage& message) const {
     if (rc == CURLE_OK)
         return;
     std::string reason = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
+    if (rc == CURLE_RECV_ERROR && errorBuffer[0]) // "response reading failed" alone says little
+        reason = std::string(curl_easy_strerror(rc)) + ": " + errorBuffer;
+    if (rc == CURLE_ABORTED_BY_CALLBACK && deadline.passed) {
+        rc = CURLE_OPERATION_TIMEDOUT;
+        reason = "SMTP session timed out: the server did not answer in time";
+    }
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
         reason.pop_back();
     if (replies.lastCode >= 400)

@@ -30,7 +30,10 @@ public:
     std::string Password;
     std::string MailAgent;     // the "X-Mailer" header
     int ConnectTimeout = 5000; // ms to set up the connection
-    int Timeout = 30000;       // ms for the whole session, so a stalled server cannot hang us
+    // ms for the whole session, the closing of the connection included, so that a stalled
+    // server cannot hold the caller longer (a session that waits for a reply may be ended
+    // up to a second before)
+    int Timeout = 30000;
     // A session that moves less than a byte a second for this long also fails (seconds).
     int LowSpeedTime = 15;
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <vector>
 
+#include "core/mailoutbox.h"
 #include "core/windows/transparentmsgbox.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/topmosts.h"
@@ -22,6 +23,15 @@ void TMessageBoxAlertDialogs::ShowErrorBox(const std::string& text) {
     MessageBoxes().ErrorBox(text);
 }
 
+std::shared_ptr<IMailOutbox> MakeMailOutbox() {
+    // The outcomes are queued calls on an object of the GUI thread; freeing the outbox frees
+    // it, which drops the calls still queued.
+    auto receiver = std::make_shared<QObject>();
+    return std::make_shared<TBackgroundMailOutbox>([receiver](std::function<void()> call) {
+        QMetaObject::invokeMethod(receiver.get(), std::move(call), Qt::QueuedConnection);
+    });
+}
+
 void InitAlertWindows(TSoundPlayerFactory soundPlayerFactory) {
     DoneAlertWindows();
     InitTranspMsgBoxManager();
@@ -29,9 +39,11 @@ void InitAlertWindows(TSoundPlayerFactory soundPlayerFactory) {
     SetRemindersWindow(
         std::shared_ptr<TfrmRemindersWnd>(new TfrmRemindersWnd(std::move(soundPlayerFactory))));
     SetAlertDialogs(std::make_shared<TMessageBoxAlertDialogs>());
+    SetMailOutbox(MakeMailOutbox());
 }
 
 void DoneAlertWindows() {
+    SetMailOutbox(nullptr); // abandons the sends in progress
     SetAlertDialogs(nullptr);
     SetRemindersWindow(nullptr);
     SetDesktopAlertQueue(nullptr);

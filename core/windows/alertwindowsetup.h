@@ -31,13 +31,18 @@ public:
     void ShowErrorBox(const std::string& text) override;
 };
 
+// The engine's mail outbox: sends on threads of their own, outcomes as queued calls to the
+// GUI thread (the thread that calls this).
+std::shared_ptr<IMailOutbox> MakeMailOutbox();
+
 // Creates the desktop-alert queue (TranspMsgBoxManager) and the hidden reminders window and
-// installs them, with the alert dialogs, as the engine's RemindersWindow(),
-// DesktopAlertQueue() and AlertDialogs(). Call once the application object exists and before
-// the main window is made; a second call first frees what the first made. soundPlayerFactory
-// replaces the Qt sound player (tests).
+// installs them, with the alert dialogs and the mail outbox, as the engine's
+// RemindersWindow(), DesktopAlertQueue(), AlertDialogs() and MailOutbox(). Call once the
+// application object exists and before the main window is made; a second call first frees
+// what the first made. soundPlayerFactory replaces the Qt sound player (tests).
 void InitAlertWindows(TSoundPlayerFactory soundPlayerFactory = {});
-// Uninstalls and frees them (before the application object goes); safe to call twice.
+// Uninstalls and frees them (before the application object goes), abandoning the e-mails
+// being sent; safe to call twice.
 void DoneAlertWindows();
 // Uninstalls them without freeing them, for a process that ends by exit() while the
 // application object still exists (Qt's end when the display connection breaks): destroyed

@@ -47,7 +47,7 @@ void Setup() {
     SetRemindersWindow(std::make_shared<RunningWindow>());
     SetRunProgramFunc([](const std::string&) { return false; });
     SetSendMailFunc([](const std::string&, const std::string&, const std::string&,
-                       const std::string&) { throw Exception("no mail"); });
+                       const std::string&, TMailDoneEvent done) { done("no mail"); });
     SetClock([] { return 45366.5; });
 }
 

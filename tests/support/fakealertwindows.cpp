@@ -131,10 +131,11 @@ FakeAlertEnvironment::FakeAlertEnvironment(std::string programFolder) {
         return RunResult;
     });
     SetSendMailFunc([this](const std::string& keyPath, const std::string& recipients,
-                           const std::string& subject, const std::string& body) {
+                           const std::string& subject, const std::string& body,
+                           TMailDoneEvent done) {
         Mails.push_back({keyPath, recipients, subject, body});
-        if (!MailError.empty())
-            throw Exception(MailError);
+        if (done)
+            done(MailError);
     });
 }
 

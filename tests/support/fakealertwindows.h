@@ -80,7 +80,8 @@ public:
 
 // Installs fresh fakes for its lifetime: the reminders window, the desktop-alert queue, the
 // dialogs, a program runner that records command lines and starts nothing (its result is
-// RunResult), a mailer that records messages (raising MailError when set), and programFolder
+// RunResult), a mailer that records messages and ends each send at once (failing with
+// MailError when set), and programFolder
 // as the program's folder for sound files. Restores the defaults at the end.
 class FakeAlertEnvironment {
 public:
