@@ -591,7 +591,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                             e->type() == QEvent::MouseButtonRelease;
     auto* label = labelEvent ? qobject_cast<QLabel*>(watched) : nullptr;
     if (label && label->parentWidget() == pnlButtons) {
-        if (e->type() == QEvent::Enter || e->type() == QEvent::Leave) {
+        const bool navigation = label == lbToday || label == lbPriorWeek || label == lbPriorDay ||
+                                label == lbNextDay || label == lbNextWeek;
+        if ((e->type() == QEvent::Enter || e->type() == QEvent::Leave) && navigation) {
+            // Only the navigation labels underline under the mouse.
             QFont font = label->font();
             font.setUnderline(e->type() == QEvent::Enter);
             label->setFont(font);

@@ -121,6 +121,8 @@ void TfrmMain::LoadLayoutSettings() {
         CalendarGroup->SetColCount(std::max(1, content.width() / CalendarGroup->CalendarWidth()));
         CalendarGroup->SetRowCount(std::max(1, content.height() / CalendarGroup->CalendarHeight()));
         LayoutPanels();
+        // Rebuilding the months dropped the selection: today is selected at every start.
+        GoToToday();
     } else {
         // First start: the bottom-right corner of the work area.
         QRect area = WorkAreaOf(this);

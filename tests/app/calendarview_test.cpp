@@ -232,6 +232,15 @@ TEST_F(CalendarViewTest, SingleDayStatusAndNavigationKeys) {
     QTest::keyClick(group.Calendar(0), Qt::Key_Home);
     EXPECT_EQ(group.GetDate(), D(14));
 
+    // Under the mouse the navigation labels underline, the status line does not.
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&form->TodayLabel(), &enter);
+    EXPECT_TRUE(form->TodayLabel().font().underline());
+    QCoreApplication::sendEvent(&form->TodayLabel(), &leave);
+    EXPECT_FALSE(form->TodayLabel().font().underline());
+    QCoreApplication::sendEvent(&form->StatusBar(), &enter);
+    EXPECT_FALSE(form->StatusBar().font().underline());
+
     // Escape collapses the window, and hides a collapsed one.
     QTest::keyClick(cal, Qt::Key_Escape);
     EXPECT_TRUE(form->Collapsed());

@@ -1,9 +1,11 @@
+#include <QLabel>
 #include <gtest/gtest.h>
 
 #include "app/mainlayout.h"
 #include "core/productinfo.h"
 #include "core/registrymanager.h"
 #include "mainwindowfixture.h"
+#include "platform/datetimeformat.h"
 #include "platform/gui/formhelpers.h"
 
 TEST(MainLayoutRules, MonthStepsAndTheWorkArea) {
@@ -48,6 +50,10 @@ TEST_F(MainLayoutTest, LayoutIsStoredAndComesBackCollapsed) {
     EXPECT_FALSE(form->ConsoleShown());
     EXPECT_EQ(form->pos(), position);
     EXPECT_EQ(form->Calendar().ColCount(), 3);
+    // Today is selected on this start too, and stays so at the next refresh of the status.
+    EXPECT_EQ(form->Calendar().GetDate(), Date());
+    Tick(*form, 15);
+    EXPECT_EQ(form->StatusBar().text().toStdString(), FormatDateTime("ddddd ", Date()));
     form->SetCollapsed(false);
     EXPECT_EQ(form->height(), expandedHeight);
     form->ShowConsole(true);
