@@ -181,6 +181,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // Tab and Shift+Tab: the calendars in order, then the console, and round again.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void CreateComponents();
