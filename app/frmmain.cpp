@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <utility>
 
 #include "app/calendarview.h"
 #include "app/cooltrayicon.h"
@@ -352,11 +353,18 @@ void TfrmMain::ShowMainWindow(bool expand, bool activate) {
     PostWindowMessage(this, WM_HIDE_TASKBAR_WINDOW);
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    // Out of the taskbar before showing: that makes a new native window, which would not have
+    // the activation asked for below.
+    SetTaskbarEntry(false);
     if (activate) {
         show();
         raise();
-        if (!ModalDialogOpen())
+        if (!ModalDialogOpen()) {
             activateWindow();
+            // Also as the user's own request, which the window manager lets take the focus
+            // from another program's window.
+            ActivateDesktopWindow(uint32_t(winId()), std::exchange(activationTime_, 0));
+        }
     } else {
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         show();

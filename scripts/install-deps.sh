@@ -16,7 +16,7 @@ PACKAGES=(
   fonts-dejavu-core
   # tests, benchmarks and fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libxml2-utils
-  xvfb xauth xdotool python3 python3-aiosmtpd python3-dateutil p7zip-full zip unzip
+  xvfb xauth xdotool openbox python3 python3-aiosmtpd python3-dateutil p7zip-full zip unzip
   clang libclang-rt-14-dev
 )
 
