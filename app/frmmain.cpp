@@ -44,6 +44,7 @@
 #include "platform/gui/globalhotkey.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
+#include "platform/gui/uifont.h"
 #include "platform/gui/windowmessages.h"
 
 namespace {
@@ -182,6 +183,7 @@ TfrmMain::~TfrmMain() {
 // ---- Components -----------------------------------------------------------------------------
 
 void TfrmMain::CreateComponents() {
+    setFont(TahomaFont()); // the form's 8-point Tahoma
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ColorToQColor(FlyPanel->WindowColor));
     setPalette(pal);

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QFontInfo>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -247,4 +248,19 @@ TEST_F(CalendarViewTest, SingleDayStatusAndNavigationKeys) {
     EXPECT_TRUE(form->isVisible());
     QTest::keyClick(form.get(), Qt::Key_Escape);
     EXPECT_TRUE(form->HasTaskbarEntry()); // no tray offscreen: minimised instead
+}
+
+TEST_F(CalendarViewTest, StatusTextsFitTheStatusLineOfTheNarrowestWindow) {
+    auto form = Open();
+    EXPECT_EQ(QFontInfo(form->StatusBar().font()).family(), "Tahoma");
+    EXPECT_EQ(form->StatusBar().font().pixelSize(), 11);
+    while (form->Calendar().ColCount() > 1)
+        form->ChangeMonthColumns(-1);
+    const QFontMetrics metrics(form->StatusBar().font());
+    const int width = form->StatusBar().contentsRect().width();
+    std::vector<std::string> texts{"Days selected: 366"};
+    for (double distance : {1.0, 45.0, 400.0, 1000.0, -45.0, -400.0, -1000.0, 3000.0})
+        texts.push_back(SelectionStatusText({D(14) + distance}, D(14)));
+    for (const std::string& text : texts)
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(text)), width) << text;
 }
