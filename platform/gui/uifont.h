@@ -1,8 +1,9 @@
 #pragma once
 // The windows' font: a font with Tahoma's metrics, the face whose sizes the windows' pixel
 // layouts were made for (day names, captions and status texts fit their boxes with it). The
-// program carries one in its resources (Wine's Tahoma, from the Debian package fonts-wine,
-// when the build found it); else a "Tahoma" that fontconfig knows is taken; else DejaVu Sans.
+// program carries one in its resources (the regular face of Wine's Tahoma, from the Debian
+// package fonts-wine, when the build found it; bold is drawn from it); else a "Tahoma" that
+// fontconfig knows is taken; else DejaVu Sans.
 
 #include <QFont>
 #include <QString>
