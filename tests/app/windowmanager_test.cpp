@@ -149,11 +149,11 @@ protected:
         WaitFor([&] { return (window = session.WindowOf(program.processId())) != 0; }, 15000);
         return window;
     }
-    bool WaitForActive(unsigned long window) {
-        const bool active = WaitFor([&] { return session.Active() == window; }, 5000);
-        if (!active)
-            std::printf("active %lu, expected %lu\n", session.Active(), window);
-        return active;
+    ::testing::AssertionResult WaitForActive(unsigned long window) {
+        if (WaitFor([&] { return session.Active() == window; }, 5000))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "active window " << session.Active() << ", expected " << window;
     }
 
     TempDir dir;
