@@ -212,15 +212,15 @@ bool TfrmMain::CaptionMouseEvent(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonPress:
         if (m->button() != Qt::LeftButton)
             return false;
+        // The window's move starts once the mouse has moved with the button held: a window
+        // manager's move would take the second click of a double click.
+        captionPressed_ = true;
+        captionPressPos_ = pos;
         if (watched == lbCaptionNotification && CaptionNotificationShown()) {
             // The nearest reminder opens after the double-click time, unless a double click or
             // a drag comes first.
-            captionPressed_ = true;
-            captionPressPos_ = pos;
             tmTodayIndicator->SetInterval(unsigned(QApplication::doubleClickInterval()));
             tmTodayIndicator->Start();
-        } else {
-            StartFormDragMove(this, pos);
         }
         return true;
     case QEvent::MouseMove:
@@ -307,8 +307,12 @@ void TfrmMain::UpdateHotKey(bool force) {
 }
 
 bool TfrmMain::WindowIsActive() const {
-    return QGuiApplication::applicationState() == Qt::ApplicationActive && isVisible() &&
-           isActiveWindow();
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive || !isVisible() ||
+        !isActiveWindow())
+        return false;
+    // Qt tells of a lost focus only a moment later; the desktop knows at once.
+    const uint32_t active = ActiveDesktopWindow();
+    return active == 0 || active == uint32_t(winId());
 }
 
 void TfrmMain::HotKeyPressed() {
@@ -319,11 +323,12 @@ void TfrmMain::HotKeyPressed() {
             setVisible(keptVisible_);
         }
         if (keptForeground_ != 0)
-            ActivateDesktopWindow(keptForeground_);
+            ActivateDesktopWindow(keptForeground_, hotKey_->LastPressTime());
         return;
     }
     keptVisible_ = isVisible();
     keptForeground_ = ActiveDesktopWindow();
     hotKeyKept_ = true;
+    activationTime_ = hotKey_->LastPressTime();
     ShowMainWindow(true, true);
 }

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <utility>
 
 #include "app/calendarview.h"
 #include "app/cooltrayicon.h"
@@ -44,6 +45,7 @@
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
+#include "platform/gui/uifont.h"
 #include "platform/gui/windowmessages.h"
 
 namespace {
@@ -190,6 +192,7 @@ TfrmMain::~TfrmMain() {
 // ---- Components -----------------------------------------------------------------------------
 
 void TfrmMain::CreateComponents() {
+    setFont(TahomaFont()); // the form's 8-point Tahoma
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ColorToQColor(FlyPanel->WindowColor));
     setPalette(pal);
@@ -362,11 +365,18 @@ void TfrmMain::ShowMainWindow(bool expand, bool activate) {
     PostWindowMessage(this, WM_HIDE_TASKBAR_WINDOW);
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    // Out of the taskbar before showing: that makes a new native window, which would not have
+    // the activation asked for below.
+    SetTaskbarEntry(false);
     if (activate) {
         show();
         raise();
-        if (!ModalDialogOpen())
+        if (!ModalDialogOpen()) {
             activateWindow();
+            // Also as the user's own request, which the window manager lets take the focus
+            // from another program's window.
+            ActivateDesktopWindow(uint32_t(winId()), std::exchange(activationTime_, 0));
+        }
     } else {
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         show();
@@ -613,7 +623,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                             e->type() == QEvent::MouseButtonRelease;
     auto* label = labelEvent ? qobject_cast<QLabel*>(watched) : nullptr;
     if (label && label->parentWidget() == pnlButtons) {
-        if (e->type() == QEvent::Enter || e->type() == QEvent::Leave) {
+        const bool navigation = label == lbToday || label == lbPriorWeek || label == lbPriorDay ||
+                                label == lbNextDay || label == lbNextWeek;
+        if ((e->type() == QEvent::Enter || e->type() == QEvent::Leave) && navigation) {
+            // Only the navigation labels underline under the mouse.
             QFont font = label->font();
             font.setUnderline(e->type() == QEvent::Enter);
             label->setFont(font);

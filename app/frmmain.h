@@ -197,6 +197,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // Tab and Shift+Tab: the calendars in order, then the console, and round again.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void CreateComponents();
@@ -303,12 +305,15 @@ private:
     std::string savedCaption_;
     int blinkCount_ = 0;
     TDateTime lastBlink_ = 0;
-    // A press on the caption notification waiting for the double-click time.
+    // A press on the caption bar waiting for a drag (on the notification also for the
+    // double-click time).
     bool captionPressed_ = false;
     QPoint captionPressPos_;
     // The global hot key: the key registered last, and what the first press found.
     uint16_t hotKeyCode_ = 0, hotKeyShifts_ = 0;
     bool hotKeyKept_ = false, keptVisible_ = false;
     uint32_t keptForeground_ = 0;
+    // The X time stamp of the user action that shows the window next (0: none known).
+    uint32_t activationTime_ = 0;
     TKeyPreview keyPreview_;
 };

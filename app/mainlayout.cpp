@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <algorithm>
+#include <vector>
 
 #include "app/flypanelcontroller.h"
 #include "app/frmmain.h"
@@ -89,6 +90,23 @@ void TfrmMain::FocusConsoleOrCalendar() {
         CalendarGroup->setFocus();
 }
 
+bool TfrmMain::focusNextPrevChild(bool next) {
+    std::vector<QWidget*> chain;
+    for (int i = 0; i < CalendarGroup->CalendarCount(); ++i)
+        chain.push_back(CalendarGroup->Calendar(i));
+    chain.push_back(edConsole);
+    std::erase_if(chain, [this](QWidget* w) { return !w->isVisibleTo(this); });
+    if (chain.empty())
+        return QWidget::focusNextPrevChild(next);
+    const int count = int(chain.size());
+    const auto at = std::find(chain.begin(), chain.end(), focusWidget());
+    int target = next ? 0 : count - 1; // from elsewhere: the first (last) of the chain
+    if (at != chain.end())
+        target = (int(at - chain.begin()) + (next ? 1 : count - 1)) % count;
+    chain[size_t(target)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 void TfrmMain::ChangeMonthColumns(int delta) {
     if (!WindowIsActive() || Collapsed())
         return;
@@ -121,6 +139,8 @@ void TfrmMain::LoadLayoutSettings() {
         CalendarGroup->SetColCount(std::max(1, content.width() / CalendarGroup->CalendarWidth()));
         CalendarGroup->SetRowCount(std::max(1, content.height() / CalendarGroup->CalendarHeight()));
         LayoutPanels();
+        // Rebuilding the months dropped the selection: today is selected at every start.
+        GoToToday();
     } else {
         // First start: the bottom-right corner of the work area.
         QRect area = WorkAreaOf(this);

@@ -13,10 +13,10 @@ PACKAGES=(
   # sound back end (WAV and MP3 decoders for Qt Multimedia's GStreamer plugin)
   gstreamer1.0-plugins-good gstreamer1.0-libav
   # fonts the windows and their render tests use
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-wine
   # tests, benchmarks and fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libxml2-utils
-  xvfb xauth xdotool python3 python3-aiosmtpd python3-dateutil p7zip-full zip unzip
+  xvfb xauth xdotool openbox python3 python3-aiosmtpd python3-dateutil p7zip-full zip unzip
   clang libclang-rt-14-dev
 )
 

@@ -11,12 +11,11 @@
 #include "controls/calendar/calendarinput.h"
 #include "controls/calendar/calendarpainter.h"
 #include "platform/gui/canvas.h"
+#include "platform/gui/uifont.h"
 #include "platform/sysutils.h"
 
 QFont CalendarDefaultFont() {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(11);
-    return font;
+    return TahomaFont(11);
 }
 
 // ---- TCustomCalendarPanel -----------------------------------------------------------------

@@ -4,8 +4,9 @@
 // model (dates, selection, limits, grid mapping) is TCalendarModel; painting is
 // TCalendarPainter; mouse, keys, menus and hints are TCalendarInput.
 //
-// The default fonts are DejaVu Sans at 11 pixels, the size the layout numbers are made for
-// (a 180 x 180 calendar has 24 x 23 pixel cells below a 16 pixel grid top).
+// The default fonts are the Tahoma-metric font at 11 pixels (8 points at 96 dpi), the face and
+// size the layout numbers are made for (a 180 x 180 calendar has 24 x 23 pixel cells below a
+// 16 pixel grid top); see platform/gui/uifont.h.
 
 #include <QCursor>
 #include <QFont>
@@ -287,5 +288,5 @@ private:
     QCursor savedCursor_; // restored when the pointer leaves a hot spot
 };
 
-// The calendar's default font: DejaVu Sans at 11 pixels.
+// The calendar's default font: the Tahoma-metric font at 11 pixels.
 QFont CalendarDefaultFont();

@@ -69,7 +69,9 @@ void TCalendarInput::TrackButtons(int x, int y, const TCalendarLayout& l) {
                 cal_.setCursor(Qt::PointingHandCursor);
             ButtonHint = *b.hint;
             bool next = b.which == TBrowseButton::NextMonth || b.which == TBrowseButton::NextYear;
-            HintPoint = QPoint(next ? zone.Right : zone.Left, -8);
+            // Qt hangs a tip a cursor's height below the point it is given; from the foot of
+            // the button the tip stays clear of the mouse, which would take it away at once.
+            HintPoint = QPoint(next ? zone.Right : zone.Left, zone.Height);
             if (cal_.ShowWeeks())
                 HintPoint.rx() += cal_.width() / 8;
         } else if (*b.hot) {

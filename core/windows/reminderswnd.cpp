@@ -20,6 +20,7 @@
 #include "platform/datetimeformat.h"
 #include "platform/fileutils.h"
 #include "platform/gui/application.h"
+#include "platform/gui/formhelpers.h"
 #include "platform/gui/soundplayer.h"
 #include "platform/gui/windowmessages.h"
 #include "platform/sysutils.h"
@@ -359,7 +360,9 @@ void TfrmRemindersWnd::UpdateDetails() {
         return;
     }
     const IReminderAwareItemPtr item = RowItem(index);
-    lbTaskCaption->setText(Row(index)->text(0));
+    // A caption longer than the label ends in "..." instead of being cut mid-letter.
+    lbTaskCaption->setText(Q(EllipsizeToWidth(
+        Row(index)->text(0).toStdString(), lbTaskCaption->width(), lbTaskCaption->fontMetrics())));
     lbTaskDue->setText(Q("Due in: " + GetDueText(item, 0)));
     const TDateTime next = item->HasReminder() ? item->GetReminder().GetNextAlertDateTime() : 0;
     lbNextAlert->setText(next != 0 ? Q("Next alert: " + FormatAlertTime(next)) : QString());

@@ -273,6 +273,7 @@ bool TGlobalHotKey::HandleEvent(const void* xcbEvent) {
         uint16_t(press->state & kModifierBits & ~(numLockMask_ | XCB_MOD_MASK_LOCK));
     for (const TGrab& g : grabs_) {
         if (g.KeyCode == press->detail && g.Modifiers == state) {
+            lastPressTime_ = press->time;
             PostWindowMessage(receiver_, WM_HOTKEY, g.Id);
             return true;
         }
@@ -322,13 +323,16 @@ uint32_t ActiveDesktopWindow() {
     return focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? focus->focus : 0;
 }
 
-bool ActivateDesktopWindow(uint32_t window) {
-    xcb_connection_t* c = ApplicationConnection();
+bool ActivateDesktopWindow(uint32_t window, uint32_t time) {
+    return ActivateDesktopWindow(ApplicationConnection(), window, time);
+}
+
+bool ActivateDesktopWindow(xcb_connection_t* c, uint32_t window, uint32_t time) {
     if (!c || window == 0)
         return false;
     const xcb_atom_t active = NetActiveWindowAtom(c);
     if (!NetActiveWindow(c, active)) {
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, time);
         xcb_flush(c);
         return true;
     }
@@ -337,8 +341,10 @@ bool ActivateDesktopWindow(uint32_t window) {
     message.format = 32;
     message.window = window;
     message.type = active;
-    message.data.data32[0] = 2; // asked for by the user, through a tool
-    message.data.data32[1] = XCB_CURRENT_TIME;
+    // Source 2: asked for by the user, which window managers honour also when another
+    // window has the focus.
+    message.data.data32[0] = 2;
+    message.data.data32[1] = time;
     xcb_send_event(c, 0, RootOf(c),
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&message));

@@ -58,6 +58,9 @@ public:
     bool Registered(int id) const;
     // One event of the connection: a press of a grabbed key posts WM_HOTKEY and returns true.
     bool HandleEvent(const void* xcbEvent);
+    // The X server's time stamp of the last press handled (0 before the first): a window
+    // brought up by the press asks for the focus with it.
+    uint32_t LastPressTime() const { return lastPressTime_; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -78,12 +81,16 @@ private:
     bool filtering_ = false;
     uint16_t numLockMask_ = 0;
     std::vector<TGrab> grabs_;
+    uint32_t lastPressTime_ = 0;
 };
 
 // The desktop's active window on the application's X connection: the window manager's
 // _NET_ACTIVE_WINDOW, or without such a window manager the window with the keyboard focus; 0
 // when it is unknown or there is no X11 display.
 uint32_t ActiveDesktopWindow();
-// Activates the window (through the window manager, or by giving it the keyboard focus where
-// there is none); false without an X11 display or for 0.
-bool ActivateDesktopWindow(uint32_t window);
+// Activates and raises the window (through the window manager, or by giving it the keyboard
+// focus where there is none); false without an X11 display or for 0. The request counts as
+// the user's own; time is the X time stamp of the user action behind it (0: the current time).
+bool ActivateDesktopWindow(uint32_t window, uint32_t time = 0);
+// The same on connection c (the application's above).
+bool ActivateDesktopWindow(xcb_connection_t* c, uint32_t window, uint32_t time);

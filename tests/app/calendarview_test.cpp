@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QFontInfo>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -232,10 +233,34 @@ TEST_F(CalendarViewTest, SingleDayStatusAndNavigationKeys) {
     QTest::keyClick(group.Calendar(0), Qt::Key_Home);
     EXPECT_EQ(group.GetDate(), D(14));
 
+    // Under the mouse the navigation labels underline, the status line does not.
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&form->TodayLabel(), &enter);
+    EXPECT_TRUE(form->TodayLabel().font().underline());
+    QCoreApplication::sendEvent(&form->TodayLabel(), &leave);
+    EXPECT_FALSE(form->TodayLabel().font().underline());
+    QCoreApplication::sendEvent(&form->StatusBar(), &enter);
+    EXPECT_FALSE(form->StatusBar().font().underline());
+
     // Escape collapses the window, and hides a collapsed one.
     QTest::keyClick(cal, Qt::Key_Escape);
     EXPECT_TRUE(form->Collapsed());
     EXPECT_TRUE(form->isVisible());
     QTest::keyClick(form.get(), Qt::Key_Escape);
     EXPECT_TRUE(form->HasTaskbarEntry()); // no tray offscreen: minimised instead
+}
+
+TEST_F(CalendarViewTest, StatusTextsFitTheStatusLineOfTheNarrowestWindow) {
+    auto form = Open();
+    EXPECT_EQ(QFontInfo(form->StatusBar().font()).family(), "Tahoma");
+    EXPECT_EQ(form->StatusBar().font().pixelSize(), 11);
+    while (form->Calendar().ColCount() > 1)
+        form->ChangeMonthColumns(-1);
+    const QFontMetrics metrics(form->StatusBar().font());
+    const int width = form->StatusBar().contentsRect().width();
+    std::vector<std::string> texts{"Days selected: 366"};
+    for (double distance : {1.0, 45.0, 400.0, 1000.0, -45.0, -400.0, -1000.0, 3000.0})
+        texts.push_back(SelectionStatusText({D(14) + distance}, D(14)));
+    for (const std::string& text : texts)
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(text)), width) << text;
 }

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -184,6 +185,9 @@ TEST_F(CaptionNotificationTest, CaptionClicksBalloonsAndHotKeyPresses) {
     SendWindowMessage(form.get(), WM_HOTKEY, AppHotKeyId);
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->Collapsed());
+    // Active, with the console focused.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
     SendWindowMessage(form.get(), WM_HOTKEY, AppHotKeyId + 1); // not ours
     form->Active = true;
     SendWindowMessage(form.get(), WM_HOTKEY, AppHotKeyId);

@@ -1,9 +1,14 @@
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/mainlayout.h"
 #include "core/productinfo.h"
 #include "core/registrymanager.h"
 #include "mainwindowfixture.h"
+#include "platform/datetimeformat.h"
 #include "platform/gui/formhelpers.h"
 
 TEST(MainLayoutRules, MonthStepsAndTheWorkArea) {
@@ -48,6 +53,10 @@ TEST_F(MainLayoutTest, LayoutIsStoredAndComesBackCollapsed) {
     EXPECT_FALSE(form->ConsoleShown());
     EXPECT_EQ(form->pos(), position);
     EXPECT_EQ(form->Calendar().ColCount(), 3);
+    // Today is selected on this start too, and stays so at the next refresh of the status.
+    EXPECT_EQ(form->Calendar().GetDate(), Date());
+    Tick(*form, 15);
+    EXPECT_EQ(form->StatusBar().text().toStdString(), FormatDateTime("ddddd ", Date()));
     form->SetCollapsed(false);
     EXPECT_EQ(form->height(), expandedHeight);
     form->ShowConsole(true);
@@ -72,4 +81,34 @@ TEST_F(MainLayoutTest, LayoutIsStoredAndComesBackCollapsed) {
     ASSERT_GT(form->height(), 270);
     form->ChangeMonthRows(-1);
     EXPECT_EQ(form->Calendar().RowCount(), 1);
+}
+
+TEST_F(MainLayoutTest, TabWalksTheCalendarsAndTheConsoleInTurn) {
+    auto form = Open();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    TAgendaCalendarGroup& group = form->Calendar();
+    ASSERT_EQ(group.CalendarCount(), 2);
+    QWidget* first = group.Calendar(0);
+    QWidget* second = group.Calendar(1);
+    QWidget* console = QApplication::focusWidget();
+    ASSERT_TRUE(qobject_cast<QLineEdit*>(console)); // shown with the console focused
+
+    auto press = [](int key, Qt::KeyboardModifiers shift = {}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), shift);
+        return QApplication::focusWidget();
+    };
+    EXPECT_EQ(press(Qt::Key_Tab), first);
+    EXPECT_EQ(press(Qt::Key_Tab), second);
+    EXPECT_EQ(press(Qt::Key_Tab), console);
+    EXPECT_EQ(press(Qt::Key_Tab), first);
+    EXPECT_EQ(press(Qt::Key_Backtab, Qt::ShiftModifier), console);
+    EXPECT_EQ(press(Qt::Key_Backtab, Qt::ShiftModifier), second);
+    EXPECT_EQ(press(Qt::Key_Backtab, Qt::ShiftModifier), first);
+
+    // Without the console the calendars take turns.
+    form->ShowConsole(false);
+    EXPECT_EQ(QApplication::focusWidget(), first);
+    EXPECT_EQ(press(Qt::Key_Tab), second);
+    EXPECT_EQ(press(Qt::Key_Tab), first);
 }

@@ -256,6 +256,20 @@ TEST_F(InputTest, HoverHintsAndTheTodayLine) {
     EXPECT_TRUE(cal.Input().HotNextMonth);
     EXPECT_EQ(cal.Input().ButtonHint, "Next Month");
     EXPECT_EQ(cal.cursor().shape(), Qt::PointingHandCursor);
+    // The button's tip shows clear of the mouse (a tip under the mouse would go at once).
+    cal.SetHintPrevMonth("Previous Month");
+    const QPoint low(30, 13);
+    QTest::mouseMove(&cal, low);
+    QHelpEvent buttonHelp(QEvent::ToolTip, low, cal.mapToGlobal(low));
+    QApplication::sendEvent(&cal, &buttonHelp);
+    EXPECT_TRUE(QToolTip::text().contains("Previous Month"));
+    int tips = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "qtooltip_label" && w->isVisible()) {
+            ++tips;
+            EXPECT_FALSE(w->geometry().contains(cal.mapToGlobal(low)));
+        }
+    EXPECT_EQ(tips, 1);
     QTest::mouseMove(&cal, QPoint(90, 100));
     EXPECT_FALSE(cal.Input().HotNextMonth);
     EXPECT_NE(cal.cursor().shape(), Qt::PointingHandCursor);

@@ -159,3 +159,39 @@ TEST_F(PaintTest, PresetsBackgroundAndThemes) {
     QRect day = Cell(D(2024, 5, 9));
     EXPECT_EQ(Pixel(image, day.left() + 1, day.top() + 1), QColor(Qt::red));
 }
+
+TEST_F(PaintTest, DayNamesAndCaptionsFitTheirBoxesInTheTahomaMetricFont) {
+    // The carried Tahoma-metric face is the calendar's font (the renders above are drawn in
+    // it).
+    EXPECT_EQ(QFontInfo(CalendarDefaultFont()).family(), "Tahoma");
+    EXPECT_EQ(CalendarDefaultFont().pixelSize(), 11); // 8 points at 96 dpi
+    const TCalendarLayout l = cal.Layout();
+    ASSERT_EQ(l.CellWidth, 24);
+
+    // Every day name within its column; drawn, the names stand apart (no ink where two
+    // columns meet).
+    const QFontMetrics days(CalendarDefaultFont());
+    for (int i = 1; i <= 7; ++i) {
+        const QString name = QString::fromStdString(cal.NameOfDays().Name(i));
+        EXPECT_LE(days.horizontalAdvance(name), l.CellWidth) << name.toStdString();
+    }
+    const QImage image = Render(cal, "daynames");
+    const int nameTop = l.CellHeight - 6, nameBottom = l.CellHeight + days.height() - 6;
+    for (int c = 1; c < 7; ++c) {
+        const int edge = c * l.CellWidth + l.WeekColWidth;
+        EXPECT_EQ(CountColor(image, QRect(edge - 1, nameTop, 2, nameBottom - nameTop), Qt::black),
+                  0)
+            << "between columns " << c << " and " << c + 1;
+    }
+
+    // Every month's caption between the browse buttons.
+    const TBrowseButtons buttons = cal.BrowseButtons();
+    const int left = BrowseZone(TBrowseButton::PrevMonth, l, buttons).Right;
+    const int right = cal.width() - 30; // the next-month button's zone starts here
+    for (int month = 1; month <= 12; ++month) {
+        cal.SetDate(D(2028, month, 1));
+        const TCaptionSpans spans = cal.CaptionSpans();
+        EXPECT_GE(spans.TextLeft + l.WeekColWidth, left) << month;
+        EXPECT_LE(spans.TextRight + l.WeekColWidth, right) << month;
+    }
+}

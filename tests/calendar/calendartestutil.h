@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the calendar tests: dates by their parts, images as file bytes, pinned fonts
-// (DejaVu Sans, 11 pixels, no antialiasing, so text pixels have exactly the text colour),
+// (the calendar's Tahoma-metric font, 11 pixels, no antialiasing, so text pixels have exactly
+// the text colour),
 // rendering into an image, pixel counts.
 
 #include <QBuffer>

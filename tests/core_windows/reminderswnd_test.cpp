@@ -167,6 +167,14 @@ TEST_F(RemindersWnd, DueTextsAndDetails) {
     wnd->UpdateReminderRow(a);
     EXPECT_EQ(Text(wnd->lbTaskCaption), "Dentist (moved)");
     EXPECT_TRUE(wnd->btnSnooze->isEnabled());
+    // A caption wider than the label ends in "...", within the label.
+    a->SetCaption(std::string(200, 'W') + " end");
+    wnd->UpdateReminderRow(a);
+    const QString shown = wnd->lbTaskCaption->text();
+    EXPECT_TRUE(shown.startsWith("WWW") && shown.endsWith("...")) << shown.toStdString();
+    EXPECT_LE(wnd->lbTaskCaption->fontMetrics().horizontalAdvance(shown),
+              wnd->lbTaskCaption->width());
+    EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(0).size(), 204);
 }
 
 TEST_F(RemindersWnd, DismissAndSnoozeMoveTheSelectionAndCloseWhenEmpty) {

@@ -2,6 +2,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -143,14 +144,76 @@ TEST(GlobalHotKey, GrabsOnTheServerAndASecondClientFailsQuietly) {
     if (!display.Type("super+Down"))
         GTEST_SKIP() << "needs xdotool to press keys";
     ASSERT_TRUE(WaitForPress(second.get(), program));
+    const uint32_t pressTime = program.LastPressTime();
+    EXPECT_NE(pressTime, 0u);
     ASSERT_TRUE(display.Type("Num_Lock"));
     ASSERT_TRUE(display.Type("super+Down"));
     ASSERT_TRUE(WaitForPress(second.get(), program));
     QCoreApplication::sendPostedEvents(&receiver);
     EXPECT_EQ(receiver.Ids, (std::vector<intptr_t>{kId, kId}));
+    EXPECT_GT(program.LastPressTime(), pressTime); // the server's time of the later press
 
     // Unregistered, a press is no longer the program's.
     program.Unregister(kId);
     ASSERT_TRUE(display.Type("super+Down"));
     EXPECT_FALSE(WaitForPress(second.get(), program));
+}
+
+TEST(GlobalHotKey, ActivationIsAskedOfTheWindowManagerAsTheUsersOwn) {
+    VirtualDisplay display;
+    auto manager = display.Connect(), program = display.Connect();
+    if (!manager || !program)
+        GTEST_SKIP() << "needs Xvfb";
+    xcb_connection_t* wm = manager.get();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(wm)).data->root;
+    auto atom = [&](const char* name) {
+        auto* reply = xcb_intern_atom_reply(
+            wm, xcb_intern_atom(wm, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply->atom;
+        std::free(reply);
+        return a;
+    };
+    const xcb_atom_t active = atom("_NET_ACTIVE_WINDOW");
+
+    // The program's window, mapped.
+    xcb_connection_t* c = program.get();
+    const xcb_window_t window = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, 0, 0, 50, 50, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(c, window);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+
+    // Without a window manager the window takes the keyboard focus itself.
+    EXPECT_TRUE(ActivateDesktopWindow(c, window, XCB_CURRENT_TIME));
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    auto* focus = xcb_get_input_focus_reply(wm, xcb_get_input_focus(wm), nullptr);
+    ASSERT_TRUE(focus);
+    EXPECT_EQ(focus->focus, window);
+    std::free(focus);
+
+    // A window manager (one that publishes _NET_ACTIVE_WINDOW) is asked, as for the user
+    // (source 2), with the time stamp of the user's action.
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    xcb_change_window_attributes(wm, root, XCB_CW_EVENT_MASK, &mask);
+    const uint32_t none = 0;
+    xcb_change_property(wm, XCB_PROP_MODE_REPLACE, root, active, XCB_ATOM_WINDOW, 32, 1, &none);
+    std::free(xcb_get_input_focus_reply(wm, xcb_get_input_focus(wm), nullptr));
+    EXPECT_TRUE(ActivateDesktopWindow(c, window, 4321));
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    bool asked = false;
+    for (int i = 0; i < 200 && !asked; ++i) {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(wm)) {
+            if ((e->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+                auto* m = reinterpret_cast<xcb_client_message_event_t*>(e);
+                asked = m->type == active;
+                EXPECT_EQ(m->window, window);
+                EXPECT_EQ(m->data.data32[0], 2u);
+                EXPECT_EQ(m->data.data32[1], 4321u);
+            }
+            std::free(e);
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(ActivateDesktopWindow(c, 0, 4321));
 }
