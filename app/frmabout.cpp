@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/programicons.h"
 #include "core/filehelpers.h"
@@ -62,7 +63,6 @@ TAboutDlg::TAboutDlg(QWidget* parent)
     Image1 = new QLabel(this);
     Image1->setPixmap(QPixmap::fromImage(DrawProgramIcon(64)));
     Image1->setGeometry(16, 16, 64, 64);
-    Image1->setAttribute(Qt::WA_TranslucentBackground);
     Image1->installEventFilter(this);
 
     lbName = new QLabel(QStringLiteral("Tockwell"), this);
@@ -85,7 +85,8 @@ TAboutDlg::TAboutDlg(QWidget* parent)
         link->installEventFilter(this);
 
     button1_ = new QPushButton(QStringLiteral("Close"), this);
-    button1_->setGeometry(301, 158, 75, 25);
+    const int closeWidth = std::max(75, button1_->sizeHint().width());
+    button1_->setGeometry(376 - closeWidth, 158, closeWidth, 25);
     button1_->setDefault(true);
     connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
     Button2 = new QPushButton(QStringLiteral("Credits..."), this);
@@ -213,17 +214,18 @@ bool TAboutDlg::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     auto* mouse = static_cast<QMouseEvent*>(e);
-    auto* label = qobject_cast<QLabel*>(watched);
+    auto* label =
+        watched == lbURL_ || watched == lbSupportEMail_ ? static_cast<QLabel*>(watched) : nullptr;
+    // A press on a link is the link's: it does not drag the box.
+    if (e->type() == QEvent::MouseButtonPress && label)
+        return true;
     if (e->type() == QEvent::MouseButtonRelease && label && mouse->button() == Qt::LeftButton &&
         label->rect().contains(mouse->position().toPoint())) {
-        if (watched == lbURL_) {
+        if (label == lbURL_)
             lbURLClick();
-            return true;
-        }
-        if (watched == lbSupportEMail_) {
+        else
             lbSupportEMailClick();
-            return true;
-        }
+        return true;
     }
     return QWidget::eventFilter(watched, e);
 }

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "core/filehelpers.h"
 #include "core/windows/altkeyrepaint.h"
@@ -13,7 +14,12 @@ namespace {
 
 constexpr int kMargin = 12;
 constexpr int kButtonHeight = 25;
-constexpr int kButtonBottom = 8; // space below the buttons
+constexpr int kButtonBottom = 6; // space below the buttons
+
+// A button of at least width pixels that is wide enough for its text.
+int ButtonWidth(const QPushButton* button, int width) {
+    return std::max(width, button->sizeHint().width());
+}
 
 } // namespace
 
@@ -27,7 +33,7 @@ TfrmOpenURLConfirm::TfrmOpenURLConfirm(QWidget* parent) : QDialog(parent) {
         this);
     lbMessage_->setWordWrap(true);
     lbMessage_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lbMessage_->setGeometry(kMargin, 10, FormWidth - 2 * kMargin, 44);
+    lbMessage_->setGeometry(kMargin, 8, FormWidth - 2 * kMargin, 46);
 
     pnlURL_ = new QWidget(this);
     pnlURL_->setGeometry(0, 56, FormWidth, UrlPanelHeight);
@@ -35,6 +41,8 @@ TfrmOpenURLConfirm::TfrmOpenURLConfirm(QWidget* parent) : QDialog(parent) {
     lbURLToOpen->setGeometry(kMargin, 2, 200, 18);
     memURL_ = new QPlainTextEdit(pnlURL_);
     memURL_->setReadOnly(true);
+    memURL_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    memURL_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memURL_->setGeometry(kMargin, 22, FormWidth - 2 * kMargin, 84);
 
     btnShowURL_ = new QPushButton(QStringLiteral("Hide &URL <<"), this);
@@ -51,9 +59,11 @@ TfrmOpenURLConfirm::TfrmOpenURLConfirm(QWidget* parent) : QDialog(parent) {
 void TfrmOpenURLConfirm::resizeEvent(QResizeEvent* e) {
     // The buttons keep to the bottom edge.
     const int y = height() - kButtonBottom - kButtonHeight;
-    btnShowURL_->setGeometry(kMargin, y, 95, kButtonHeight);
-    btnCancel_->setGeometry(width() - kMargin - 75, y, 75, kButtonHeight);
-    button1_->setGeometry(width() - kMargin - 75 - 6 - 85, y, 85, kButtonHeight);
+    btnShowURL_->setGeometry(kMargin, y, ButtonWidth(btnShowURL_, 95), kButtonHeight);
+    const int okWidth = ButtonWidth(btnCancel_, 75);
+    btnCancel_->setGeometry(width() - kMargin - okWidth, y, okWidth, kButtonHeight);
+    const int copyWidth = ButtonWidth(button1_, 85);
+    button1_->setGeometry(btnCancel_->x() - 6 - copyWidth, y, copyWidth, kButtonHeight);
     QDialog::resizeEvent(e);
 }
 
