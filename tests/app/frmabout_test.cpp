@@ -219,3 +219,14 @@ TEST(AboutDlg, RenderedTextFitsAndLinksAreBlue) {
     for (QPushButton* b : dlg.findChildren<QPushButton*>())
         EXPECT_LE(b->sizeHint().width(), b->width()) << b->text().toStdString();
 }
+
+TEST(AboutDlg, AnOwnerThatGoesFirstIsLeftAlone) {
+    ThemesGuard themes(false);
+    auto owner = std::make_unique<QWidget>();
+    TAboutDlg* box = ShowAbout(owner.get(), false);
+    EXPECT_FALSE(owner->isEnabled());
+    owner.reset();
+    box->Button1Click(); // closes without touching the owner that is gone
+    EXPECT_EQ(AboutDlg(), nullptr);
+    FlushDeletes();
+}

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QTest>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -8,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/frmabout.h"
+#include "app/frmopenurlconfirm.h"
 #include "app/helpsystem.h"
 #include "core/filehelpers.h"
 #include "fakemessageboxes.h"
@@ -349,4 +353,33 @@ TEST_F(MainHelpTest, TheDropDownMenuHasTheOnlineLinksBetweenHelpAndAbout) {
     // The tray menu has help and about, without the links.
     EXPECT_EQ(form->pmnuTray->actions().indexOf(form->actAbout),
               form->pmnuTray->actions().indexOf(form->actHelp) + 1);
+}
+
+TEST_F(MainHelpTest, AboutShowsTheBoxAndTheOnlineLinksGoThroughTheOpenLinkDialog) {
+    FakeShell shell;
+    auto form = Open();
+    form->actAbout->trigger();
+    QPointer<TAboutDlg> box = AboutDlg();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(form->isEnabled());
+    box->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull());
+
+    for (auto [action, url] :
+         {std::pair{form->actWebSite, "https://tockwell.org/"},
+          std::pair{form->actCheckForUpdates, "https://tockwell.org/download/"}}) {
+        std::string shown;
+        QTimer::singleShot(0, [&] {
+            if (auto* dlg = qobject_cast<TfrmOpenURLConfirm*>(QApplication::activeModalWidget())) {
+                shown = dlg->memURL().toPlainText().toStdString();
+                dlg->accept();
+            }
+        });
+        shell.Opened.clear();
+        action->trigger();
+        EXPECT_EQ(shell.Opened, std::vector<std::string>{url});
+        EXPECT_EQ(shown, url);
+    }
 }
