@@ -209,25 +209,27 @@ void TAboutDlg::mousePressEvent(QMouseEvent* e) {
 }
 
 bool TAboutDlg::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::MouseButtonPress && watched == Image1) {
-        mousePressEvent(static_cast<QMouseEvent*>(e));
-        return true;
-    }
+    if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, e);
     auto* mouse = static_cast<QMouseEvent*>(e);
+    if (watched == Image1) {
+        if (e->type() == QEvent::MouseButtonPress)
+            mousePressEvent(mouse);
+        return e->type() == QEvent::MouseButtonPress;
+    }
     auto* label =
         watched == lbURL_ || watched == lbSupportEMail_ ? static_cast<QLabel*>(watched) : nullptr;
+    if (!label)
+        return QWidget::eventFilter(watched, e);
     // A press on a link is the link's: it does not drag the box.
-    if (e->type() == QEvent::MouseButtonPress && label)
-        return true;
-    if (e->type() == QEvent::MouseButtonRelease && label && mouse->button() == Qt::LeftButton &&
+    if (e->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
         label->rect().contains(mouse->position().toPoint())) {
         if (label == lbURL_)
             lbURLClick();
         else
             lbSupportEMailClick();
-        return true;
     }
-    return QWidget::eventFilter(watched, e);
+    return true;
 }
 
 TAboutDlg* ShowAbout(QWidget* disableWindow, bool stayOnTop) {

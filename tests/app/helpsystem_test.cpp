@@ -383,3 +383,17 @@ TEST_F(MainHelpTest, AboutShowsTheBoxAndTheOnlineLinksGoThroughTheOpenLinkDialog
         EXPECT_EQ(shown, url);
     }
 }
+
+TEST(HelpSystem, LogErrorShowsTheTextAndLogsItInDebugMode) {
+    TestProgram program;
+    TempDir state;
+    FakeMessageBoxesGuard boxes;
+    const TSystemInfo system = SampleSystem();
+    THelpSystemScope scope({program.Program(), "/debug"}, program.Program(), state.File("log"),
+                           &system);
+    LogError("Cannot open %s (%d)", "the page", 7);
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text, "Cannot open the page (7)");
+    const std::string text = ReadFileBytes(state.File("log") + "/HHDebug.txt");
+    EXPECT_NE(text.find(" Cannot open the page (7)\n"), std::string::npos) << text;
+}
