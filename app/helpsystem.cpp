@@ -137,6 +137,8 @@ std::vector<std::string> DebugLogHeader(const THelpEnvironment& env, const TSyst
     lines.push_back("! Qt: " + system.QtVersion);
     lines.push_back("! Help: " + env.HelpFolder +
                     (HelpInstalled(env.HelpFolder) ? " (installed)" : " (not installed)"));
+    lines.push_back("! Help pages open in the desktop's web browser: there is no HTML Help, "
+                    "browser control or service pack to report.");
     lines.push_back(separator);
     return lines;
 }

@@ -242,24 +242,34 @@ TEST(HelpSystem, TheLogHoldsItsHeaderAndEveryStepInDebugModeOnly) {
         QTest::keyClick(dialog.edit, Qt::Key_F1);
     }
     const std::vector<std::string> lines = Lines(ReadFileBytes(logFile));
-    ASSERT_GE(lines.size(), 20u);
+    ASSERT_GE(lines.size(), 21u);
     const std::string separator(78, '=');
-    std::vector<std::string> header(lines.begin(), lines.begin() + 19);
-    EXPECT_EQ(
-        header,
-        (std::vector<std::string>{
-            separator, "! Log File: " + logFile, "! Date: 2026-12-07 09:30:15",
-            "! OS: Debian GNU/Linux 12 (bookworm)", "! Kernel: Linux 6.1.0-13-amd64 #1 SMP x86_64",
-            "! Locale: en_GB (English, United Kingdom)", "! Decimal separator: \".\"",
-            "! Program: " + program.Program() + ", version " + GetOwnFileVersion(true),
-            "! Parameters: 1", "!   1: -debug", "! Command line: " + program.Program() + " -debug",
-            "! Run folder: " + GetCurrentDir(), "! Module name: tockwell",
-            "! Module folder: " + program.dir.Path().string() + "/",
-            "! Module path: " + program.Program(), "! Module version: " + GetOwnFileVersion(true),
-            "! Qt: 6.4.2 (running 6.4.2)", "! Help: " + program.Help() + " (installed)",
-            separator}));
+    std::vector<std::string> header(lines.begin(), lines.begin() + 20);
+    EXPECT_EQ(header,
+              (std::vector<std::string>{
+                  separator,
+                  "! Log File: " + logFile,
+                  "! Date: 2026-12-07 09:30:15",
+                  "! OS: Debian GNU/Linux 12 (bookworm)",
+                  "! Kernel: Linux 6.1.0-13-amd64 #1 SMP x86_64",
+                  "! Locale: en_GB (English, United Kingdom)",
+                  "! Decimal separator: \".\"",
+                  "! Program: " + program.Program() + ", version " + GetOwnFileVersion(true),
+                  "! Parameters: 1",
+                  "!   1: -debug",
+                  "! Command line: " + program.Program() + " -debug",
+                  "! Run folder: " + GetCurrentDir(),
+                  "! Module name: tockwell",
+                  "! Module folder: " + program.dir.Path().string() + "/",
+                  "! Module path: " + program.Program(),
+                  "! Module version: " + GetOwnFileVersion(true),
+                  "! Qt: 6.4.2 (running 6.4.2)",
+                  "! Help: " + program.Help() + " (installed)",
+                  "! Help pages open in the desktop's web browser: there is no HTML Help, browser "
+                  "control or service pack to report.",
+                  separator}));
     const std::string stamp = "2026-12-07 09:30:15.000 ";
-    const std::vector<std::string> steps(lines.begin() + 19, lines.end());
+    const std::vector<std::string> steps(lines.begin() + 20, lines.end());
     EXPECT_EQ(steps, (std::vector<std::string>{
                          stamp + "THookHelpSystem.Create(\"" + program.Help() + "\",\"\", 0)",
                          stamp + "THookHelpSystem.HelpHook([HELP_CONTEXT], 1005)",
