@@ -23,6 +23,7 @@
 #include "app/datafilestore.h"
 #include "app/flypanelcontroller.h"
 #include "app/gradientcaption.h"
+#include "app/helpsystem.h"
 #include "app/mainlayout.h"
 #include "app/programicons.h"
 #include "app/simpletimer.h"
@@ -308,6 +309,7 @@ void TfrmMain::ConnectCommands() {
     on(actAddRow, [this] { ChangeMonthRows(1); });
     on(acrRemoveRow, [this] { ChangeMonthRows(-1); });
     on(actOpenCloseConsoleShortcut, [this] { ShowConsole(!ConsoleShown()); });
+    ConnectHelpCommands();
 
     sbDropDown->OnDropChanged = [this](TSpeedButtonEnh& sender) {
         if (!sender.DroppedDown())
@@ -643,11 +645,13 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
 // ---- Steps that the console, list window and help fill in ---------------------------------
 
 void TfrmMain::CreateHelpHook() {
-    // The help hook on Tockwell.chm beside the program.
+    // The help hook on the help pages beside the program.
+    helpHook_ =
+        std::make_unique<THookHelpSystem>(HelpEnvironment().HelpFolder, "", HostTypeHtmlHelp);
 }
 
 void TfrmMain::FreeHelpHook() {
-    // Frees the help hook and closes the help windows.
+    helpHook_.reset();
 }
 
 void TfrmMain::SetupListWindow() {

@@ -38,6 +38,7 @@ class TDataFileStore;
 class TFlyPanelController;
 class TGlobalHotKey;
 class TGradientCaption;
+class THookHelpSystem;
 class TPaintBox;
 class TReminderManager;
 class TSimpleTimer;
@@ -249,6 +250,8 @@ private:
     // Steps whose windows come with the console, the list window and the help.
     void CreateHelpHook();
     void FreeHelpHook();
+    // "Help...", "About..." and the maker's online links (mainhelp.cpp).
+    void ConnectHelpCommands();
     void SetupListWindow();
     void RefreshListWindow();
     void FocusConsoleOrCalendar();
@@ -264,6 +267,7 @@ private:
     std::unique_ptr<TSimpleTimer> tmTodayIndicator;
     std::unique_ptr<TSimpleTimer> tmCaptionBlink;
     std::unique_ptr<TGlobalHotKey> hotKey_;
+    std::unique_ptr<THookHelpSystem> helpHook_;
 
     // Components (owned by their Qt parents).
     TPaintBox* pnlContainer = nullptr;

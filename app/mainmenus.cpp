@@ -44,8 +44,10 @@ void TMainMenus::CreateMainMenus(QWidget* owner) {
     actRemindersManagerFilter = Action(owner, "Manage reminders...", later);
     actStopPlayingSound = Action(owner, "Stop playing sound");
     actOptions = Action(owner, "Options...");
-    actHelp = Action(owner, "Help...", later);
-    actAbout = Action(owner, "About...", later);
+    actHelp = Action(owner, "Help...");
+    actAbout = Action(owner, "About...");
+    actWebSite = Action(owner, "Tockwell home page...");
+    actCheckForUpdates = Action(owner, "Check for updates...");
     actExit = Action(owner, "Exit");
     actCaptionStopBllinking = Action(owner, "Blink in caption");
     actCaptionStopBllinking->setCheckable(true);
@@ -79,9 +81,16 @@ void TMainMenus::CreateMainMenus(QWidget* owner) {
     pmnuTray->setDefaultAction(actShowCalendar);
     pmnuDownArrow = new QMenu(owner);
     AddActions(pmnuDownArrow, {ActAddReminder, actHide, actCollapseExpand});
-    for (QMenu* menu : {pmnuTray, pmnuDownArrow})
+    // The drop-down menu has the maker's online links between help and about.
+    mnuOnlineLinks = new QMenu(QStringLiteral("Tockwell on the Web"), owner);
+    AddActions(mnuOnlineLinks, {actWebSite, actCheckForUpdates});
+    for (QMenu* menu : {pmnuTray, pmnuDownArrow}) {
         AddActions(menu, {nullptr, actRemindersWindow, actRemindersManager, actStopPlayingSound,
-                          nullptr, actOptions, actHelp, actAbout, nullptr, actExit});
+                          nullptr, actOptions, actHelp});
+        if (menu == pmnuDownArrow)
+            menu->addMenu(mnuOnlineLinks);
+        AddActions(menu, {actAbout, nullptr, actExit});
+    }
 
     pmnuCalendar = new QMenu(owner);
     AddActions(pmnuCalendar, {ActAddReminder, actRemindersManagerFilter, nullptr});

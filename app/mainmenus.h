@@ -25,6 +25,8 @@ struct TMainMenus {
     QAction* actOptions = nullptr;                // "Options..."
     QAction* actHelp = nullptr;                   // "Help..."
     QAction* actAbout = nullptr;                  // "About..."
+    QAction* actWebSite = nullptr;                // the maker's web site (drop-down menu)
+    QAction* actCheckForUpdates = nullptr;        // the maker's download page (drop-down menu)
     QAction* actExit = nullptr;                   // "Exit"
     QAction* actCaptionStopBllinking = nullptr;   // "Blink in caption" (check item)
     QAction* actCaptionDismissReminder = nullptr; // "Dismiss"
@@ -54,4 +56,5 @@ struct TMainMenus {
     QMenu* pmnuDownArrow = nullptr;
     QMenu* pmnuCalendar = nullptr;
     QMenu* pmnuCaptionMenu = nullptr;
+    QMenu* mnuOnlineLinks = nullptr; // "Tockwell on the Web"
 };

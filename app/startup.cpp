@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/frmmain.h"
+#include "app/helpsystem.h"
 #include "core/fixedformats.h"
 #include "core/registrymanager.h"
 #include "core/windows/alertwindowsetup.h"
@@ -143,6 +144,12 @@ int RunTockwell(int argc, char** argv) {
     }
 
     TUnitInitialization unit;
+    // The help system's debug log; its switches are not data file names.
+    std::vector<std::string> commandLine;
+    for (const QString& arg : app.arguments())
+        commandLine.push_back(arg.toStdString());
+    THelpSystemScope helpSystem(commandLine);
+    params.removeIf([](const QString& p) { return IsDebugSwitch(p.toStdString()); });
     // Qt ends the program with exit() when the display connection breaks. The process-wide
     // windows then stay as they are: destroyed among the statics, after statics of Qt and of
     // ours that they use, they would crash. (On every other way out they go with `unit`,

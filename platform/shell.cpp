@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/fileutils.h"
 
@@ -100,6 +101,15 @@ std::string DocumentsFolder() {
     if (!found.empty())
         return ExcludeTrailingPathDelimiter(found);
     return IncludeTrailingPathDelimiter(home) + "Documents";
+}
+
+std::string StateFolder() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        return ExcludeTrailingPathDelimiter(state);
+    std::string home = HomeFolder();
+    if (home.empty())
+        return {};
+    return IncludeTrailingPathDelimiter(home) + ".local/state";
 }
 
 std::optional<std::vector<std::string>> SplitCommandLine(std::string_view s) {
@@ -199,10 +209,25 @@ bool RunCommandLine(std::string_view commandLine) {
     return StartProgram(*argv);
 }
 
+namespace {
+
+TShellOpener& ShellOpener() {
+    static TShellOpener opener;
+    return opener;
+}
+
+} // namespace
+
+TShellOpener SetShellOpener(TShellOpener opener) {
+    return std::exchange(ShellOpener(), std::move(opener));
+}
+
 bool ShellOpen(const std::string& target) {
     if (target.empty()) {
         errno = EINVAL;
         return false;
     }
+    if (const TShellOpener& opener = ShellOpener())
+        return opener(target);
     return StartProgram({"xdg-open", target});
 }

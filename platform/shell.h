@@ -3,6 +3,7 @@
 // other programs. Programs are started directly (never through a shell) and not waited for;
 // they are reaped in the background so none is left as a zombie.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ std::string HomeFolder();
 // The user's documents folder: XDG_DOCUMENTS_DIR from $XDG_CONFIG_HOME/user-dirs.dirs
 // (default ~/.config), else ~/Documents. Not checked for existence; "" without a home folder.
 std::string DocumentsFolder();
+// The user's folder for state such as logs: $XDG_STATE_HOME when it is an absolute path, else
+// ~/.local/state. Not checked for existence; "" without a home folder.
+std::string StateFolder();
 
 // Splits a command line into the program and its arguments the way a POSIX shell splits
 // words: blanks separate; 'single quotes' keep everything; "double quotes" keep everything
@@ -34,3 +38,9 @@ bool RunCommandLine(std::string_view commandLine);
 // Opens a file, folder or URL with the desktop's default application (xdg-open) without
 // waiting; false when the opener cannot be started or the target is empty.
 bool ShellOpen(const std::string& target);
+
+// What ShellOpen hands a (non-empty) target to: true when it was started.
+using TShellOpener = std::function<bool(const std::string& target)>;
+// Replaces the opener behind ShellOpen (tests record targets instead of starting a browser);
+// null restores xdg-open. Returns the opener replaced (null for xdg-open). GUI thread only.
+TShellOpener SetShellOpener(TShellOpener opener);

@@ -359,3 +359,27 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     ASSERT_TRUE(idle.waitForFinished(10000));
     EXPECT_EQ(idle.exitCode(), 0);
 }
+
+TEST(Program, TheDebugSwitchStartsTheLogAndIsNoDataFileName) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+    TProgramHome h;
+    h.WriteDueReminder();
+    const std::string log = h.home + "/.local/state/Tockwell/HHDebug.txt";
+    QProcess program;
+    program.setProcessEnvironment(h.env);
+    // The switch comes first; the data file is still the first of the other parameters.
+    program.start(QString::fromStdString(kProgram),
+                  {QStringLiteral("-debug"), QString::fromStdString(h.dataFile)});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    EXPECT_TRUE(
+        WaitFor([&] { return h.Fired() || program.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_TRUE(h.Fired());
+    EXPECT_FALSE(FileExists(h.dir.File("-debug")));
+    const std::string text = FileExists(log) ? ReadFileBytes(log) : "";
+    EXPECT_NE(text.find("! Log File: " + log + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("!   1: -debug\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("THookHelpSystem.Create(\""), std::string::npos) << text;
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(10000));
+}

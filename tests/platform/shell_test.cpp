@@ -93,3 +93,27 @@ TEST(Shell, StartsProgramsOrReportsWhyNot) {
     EXPECT_FALSE(StartProgram({}));
     EXPECT_FALSE(ShellOpen(""));
 }
+
+TEST(Shell, StateFolderFollowsXdgStateHome) {
+    ScopedEnv envHome("HOME", "/home/ann");
+    ScopedEnv envState("XDG_STATE_HOME", nullptr);
+    EXPECT_EQ(StateFolder(), "/home/ann/.local/state");
+    ScopedEnv relative("XDG_STATE_HOME", "state"); // not absolute: ignored
+    EXPECT_EQ(StateFolder(), "/home/ann/.local/state");
+    ScopedEnv absolute("XDG_STATE_HOME", "/var/lib/ann/");
+    EXPECT_EQ(StateFolder(), "/var/lib/ann");
+}
+
+TEST(Shell, AnInstalledOpenerReceivesTargetsUntilRemoved) {
+    std::vector<std::string> opened;
+    TShellOpener previous = SetShellOpener([&](const std::string& target) {
+        opened.push_back(target);
+        return target != "fail:";
+    });
+    EXPECT_FALSE(previous);
+    EXPECT_TRUE(ShellOpen("https://tockwell.org/"));
+    EXPECT_FALSE(ShellOpen("fail:"));
+    EXPECT_FALSE(ShellOpen("")); // never handed on
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://tockwell.org/", "fail:"}));
+    EXPECT_TRUE(SetShellOpener(nullptr));
+}
