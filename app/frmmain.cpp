@@ -254,6 +254,7 @@ void TfrmMain::CreateComponents() {
     buttons->addWidget(lbConsole);
     edConsole = new QLineEdit(pnlButtons);
     edConsole->hide();
+    SetupConsole();
     buttons->addWidget(edConsole);
     lbStatusBar = GreyLabel(QString(), pnlButtons);
     buttons->addWidget(lbStatusBar);
@@ -305,6 +306,7 @@ void TfrmMain::ConnectCommands() {
     on(actAddRow, [this] { ChangeMonthRows(1); });
     on(acrRemoveRow, [this] { ChangeMonthRows(-1); });
     on(actOpenCloseConsoleShortcut, [this] { ShowConsole(!ConsoleShown()); });
+    ConnectReminderCommands();
 
     sbDropDown->OnDropChanged = [this](TSpeedButtonEnh& sender) {
         if (!sender.DroppedDown())
@@ -627,7 +629,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
-// ---- Steps that the console, list window and help fill in ---------------------------------
+// ---- Steps that the list window and help fill in ---------------------------------
 
 void TfrmMain::CreateHelpHook() {
     // The help hook on Tockwell.chm beside the program.
@@ -643,13 +645,4 @@ void TfrmMain::SetupListWindow() {
 
 void TfrmMain::RefreshListWindow() {
     // Refreshes the reminders list window.
-}
-
-void TfrmMain::AddReminderCommand() {
-    // "Add Reminder...": a reminder from the console's text on the selected day.
-}
-
-bool TfrmMain::EditReminderAndShow(const IReminderAwareItemPtr&, bool, bool, bool) {
-    // Edits the reminder in the reminder setup dialog.
-    return false;
 }
