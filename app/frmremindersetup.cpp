@@ -221,7 +221,9 @@ void TReminderSetupDlg::ShowAlerts(bool show) {
     pnlAlertsSummary->setVisible(!show);
     pnlAlerts->setVisible(show);
     btnAlerts->setText(show ? QStringLiteral("&Advanced <<") : QStringLiteral("&Advanced >>"));
-    adjustSize();
+    setFixedHeight(pnlTop->maximumHeight() +
+                   (show ? pnlAlerts->maximumHeight() : pnlAlertsSummary->maximumHeight()) +
+                   pnlButtons->maximumHeight());
     if (show && isVisible()) {
         // Moved up so that the bottom stays inside the work area.
         const QRect area = screen() ? screen()->availableGeometry() : QRect();

@@ -25,7 +25,7 @@ constexpr int kTopPanelHeight = 112;
 constexpr int kSummaryPanelHeight = 40;
 constexpr int kAlertsPanelHeight = 279;
 constexpr int kButtonPanelHeight = 33;
-constexpr int kDialogWidth = 440;
+constexpr int kDialogWidth = 500;
 
 constexpr const char* IntervalItems[] = {"5 min",  "10 min", "15 min",  "20 min",
                                          "30 min", "1 hour", "2 hours", "3 hours"};
@@ -45,7 +45,8 @@ QCheckBox* Check(const char* caption, QWidget* parent) {
 QLabel* LinkLabel(QWidget* parent) {
     auto* l = new QLabel(parent);
     QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, Qt::blue);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        pal.setColor(group, QPalette::WindowText, Qt::blue);
     l->setPalette(pal);
     l->setCursor(Qt::PointingHandCursor);
     return l;
@@ -83,7 +84,6 @@ void TReminderSetupDlg::CreateComponents() {
     auto* form = new QVBoxLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
     form->setSpacing(0);
-    form->setSizeConstraint(QLayout::SetFixedSize);
 
     // Top panel: time, caption, notes.
     pnlTop = new QWidget(this);
@@ -102,6 +102,7 @@ void TReminderSetupDlg::CreateComponents() {
     edCaption = new QLineEdit(pnlTop);
     memNotes = new QPlainTextEdit(pnlTop);
     memNotes->setTabChangesFocus(true);
+    memNotes->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     top->addWidget(Label("&Time:", dtReminderDateTime, pnlTop), 0, 0);
     auto* timeRow = new QHBoxLayout;
     timeRow->addWidget(dtReminderDateTime);
