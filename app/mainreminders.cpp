@@ -1,5 +1,6 @@
 // The main window's console and the paths that add, edit, snooze and dismiss reminders.
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -122,6 +123,12 @@ bool TfrmMain::EditReminderAndShow(const IReminderAwareItemPtr& item, bool showD
     if (!item)
         return false;
     if (showDialog) {
+        // One setup dialog at a time: the tray still takes clicks while one is open.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* open = qobject_cast<TReminderSetupDlg*>(w); open && open->isVisible()) {
+                open->activateWindow();
+                return false;
+            }
         bool saveAsDefault = false;
         if (!RunReminderSetupDialog(item, isNew, saveAsDefault))
             return false;

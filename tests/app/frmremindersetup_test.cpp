@@ -1,7 +1,9 @@
 // The reminder setup dialog: its texts, its OK checks, the copy written back only on OK, the
 // defaults, dismissal and the recent recipients.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -313,11 +315,18 @@ TEST_F(ReminderSetupTest, DismissingARecurringReminderBothWays) {
 TEST_F(ReminderSetupTest, DateFieldReformatsOnEnterAndASecondEnterConfirms) {
     auto d = Dialog(Entry());
     d->show();
-    d->dtReminderDateTime->setText("tomorrow 3pm");
-    d->DateFieldConfirmKey();
+    // Typed, the first Enter reformats; the second confirms.
+    d->dtReminderDateTime->setFocus();
+    d->dtReminderDateTime->selectAll();
+    for (QChar c : QStringLiteral("tomorrow 3pm")) {
+        QKeyEvent key(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(d->dtReminderDateTime, &key);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(d->dtReminderDateTime, &enter);
     EXPECT_EQ(d->dtReminderDateTime->text().toStdString(), FormatReminderDate(At(2024, 3, 15, 15)));
     EXPECT_NE(d->result(), QDialog::Accepted);
-    d->DateFieldConfirmKey();
+    QApplication::sendEvent(d->dtReminderDateTime, &enter);
     EXPECT_EQ(d->result(), QDialog::Accepted);
 
     // A day without time: today gets now + 10 minutes, another day now's time.

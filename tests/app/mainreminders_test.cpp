@@ -157,8 +157,11 @@ TEST_F(MainRemindersTest, EditSnoozeAndDismissReachTheDataFile) {
 
     // Edited through the real dialog, its alerts kept as defaults.
     WriteRegistryBool(ReminderSettingsKey, "DoNotAskToStoreDefaultAlerts", true);
-    OnModal<TReminderSetupDlg>([](TReminderSetupDlg& d) {
+    TDialogMain* main = form.get();
+    OnModal<TReminderSetupDlg>([main](TReminderSetupDlg& d) {
         EXPECT_EQ(d.windowTitle(), "Setup Reminder");
+        // A second dialog does not open over it (the tray still takes clicks).
+        EXPECT_FALSE(main->EditReminderAndShow(main->DB().GetItemIntf(0), true, true, false));
         d.edCaption->setText("Standup meeting");
         d.cbShowAlertWnd->setChecked(true);
         d.cbSaveAsDefault->setChecked(true);

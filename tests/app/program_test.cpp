@@ -424,7 +424,7 @@ TEST(Program, PhrasesTypedIntoTheConsoleAreSavedWithAndWithoutTheDialog) {
     ASSERT_FALSE(main.isEmpty());
     Spin(500); // the window settles with the console focused
 
-    // Enter opens the dialog on the phrase; Enter in its time field confirms it.
+    // Enter opens the dialog on the phrase; Ctrl+Enter anywhere in it confirms it.
     xdotool({"windowfocus", "--sync", main});
     xdotool({"type", "--delay", "30", "dentist friday 9am"});
     xdotool({"key", "Return"});
@@ -434,7 +434,8 @@ TEST(Program, PhrasesTypedIntoTheConsoleAreSavedWithAndWithoutTheDialog) {
     ASSERT_FALSE(dialog.isEmpty());
     Spin(300);
     xdotool({"windowfocus", "--sync", dialog});
-    xdotool({"key", "Return"});
+    xdotool({"key", "Tab"});
+    xdotool({"key", "ctrl+Return"});
     if (!savedCount(1))
         finish();
     ASSERT_EQ(db.Count(), 1) << ReadFileBytes(dataFile);
