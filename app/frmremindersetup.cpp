@@ -186,6 +186,14 @@ void TReminderSetupDlg::DateFieldConfirmKey() {
         btnOK->click();
 }
 
+void TReminderSetupDlg::DateFieldNavigateKey(bool dropDown) {
+    DateFieldExit();
+    dtReminderDateTime->selectAll();
+    dateChanged_ = false;
+    if (dropDown)
+        dtReminderDateTime->ClickButton();
+}
+
 void TReminderSetupDlg::ApplyPickedDay() {
     const TDateTime day = dtReminderDateTime->Date();
     if (day == 0)

@@ -93,9 +93,12 @@ public:
     void sbPlayClick();
     // The date field's exit handling: parse, default time, reformat, time-difference label.
     void DateFieldExit();
-    // Enter, Up, Down or Alt+Down in the date field: exit handling, then a second press
-    // without typing in between confirms (clicks OK).
+    // Enter in the date field: exit handling with the text selected; a second Enter without
+    // typing in between confirms (clicks OK).
     void DateFieldConfirmKey();
+    // Up, Down or Alt+Down (dropDown) in the date field: exit handling with the text
+    // selected, then Alt+Down drops the calendar. They never confirm the dialog.
+    void DateFieldNavigateKey(bool dropDown);
     // The picked day with the kept time of day, into the text.
     void ApplyPickedDay();
     void ShowAlerts(bool show);

@@ -288,11 +288,7 @@ void TReminderSetupDlg::ConnectHandlers() {
             CallGuarded([this] { DateFieldConfirmKey(); });
         } else if (key == Qt::Key_Up || key == Qt::Key_Down) {
             key = 0;
-            CallGuarded([this, alt] {
-                DateFieldConfirmKey();
-                if (alt)
-                    dtReminderDateTime->ClickButton();
-            });
+            CallGuarded([this, alt] { DateFieldNavigateKey(alt); });
         } else if (key == Qt::Key_Escape) {
             key = 0;
             btnCancel->click();

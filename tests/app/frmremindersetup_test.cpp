@@ -315,6 +315,13 @@ TEST_F(ReminderSetupTest, DismissingARecurringReminderBothWays) {
 TEST_F(ReminderSetupTest, DateFieldReformatsOnEnterAndASecondEnterConfirms) {
     auto d = Dialog(Entry());
     d->show();
+    // Up and Down reformat but never confirm.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(d->dtReminderDateTime, &down);
+    QApplication::sendEvent(d->dtReminderDateTime, &down);
+    EXPECT_NE(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(d->isVisible());
+
     // Typed, the first Enter reformats; the second confirms.
     d->dtReminderDateTime->setFocus();
     d->dtReminderDateTime->selectAll();
