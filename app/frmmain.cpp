@@ -258,6 +258,7 @@ void TfrmMain::CreateComponents() {
     buttons->addWidget(lbConsole);
     edConsole = new QLineEdit(pnlButtons);
     edConsole->hide();
+    SetupConsole();
     buttons->addWidget(edConsole);
     lbStatusBar = GreyLabel(QString(), pnlButtons);
     buttons->addWidget(lbStatusBar);
@@ -310,6 +311,7 @@ void TfrmMain::ConnectCommands() {
     on(acrRemoveRow, [this] { ChangeMonthRows(-1); });
     on(actOpenCloseConsoleShortcut, [this] { ShowConsole(!ConsoleShown()); });
     ConnectHelpCommands();
+    ConnectReminderCommands();
 
     sbDropDown->OnDropChanged = [this](TSpeedButtonEnh& sender) {
         if (!sender.DroppedDown())
@@ -642,7 +644,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
-// ---- Steps that the console, list window and help fill in ---------------------------------
+// ---- Help and the steps that the list window fills in -------------------------------------
 
 void TfrmMain::CreateHelpHook() {
     // The help hook on the help pages beside the program.
@@ -660,13 +662,4 @@ void TfrmMain::SetupListWindow() {
 
 void TfrmMain::RefreshListWindow() {
     // Refreshes the reminders list window.
-}
-
-void TfrmMain::AddReminderCommand() {
-    // "Add Reminder...": a reminder from the console's text on the selected day.
-}
-
-bool TfrmMain::EditReminderAndShow(const IReminderAwareItemPtr&, bool, bool, bool) {
-    // Edits the reminder in the reminder setup dialog.
-    return false;
 }

@@ -9,7 +9,8 @@
 // The window's code is shared out by subject: frmmain.cpp (creation, tick, messages, showing,
 // data file), calendarview.cpp (calendar, status line, day commands), captionnotification.cpp
 // (nearest alert, blinking, tray, hot key), mainlayout.cpp (collapse, console, months, stored
-// layout) and mainmenus.cpp (actions and menus).
+// layout), mainmenus.cpp (actions and menus) and mainreminders.cpp (console, adding, editing,
+// snoozing and dismissing reminders).
 
 #include <QPointer>
 #include <QStringList>
@@ -130,6 +131,31 @@ public:
     // to stderr. The program goes on with default settings.
     void SettingsStoreError(const std::string& message);
 
+    // ---- Console and reminders (mainreminders.cpp) ----------------------------------------
+    // The console's phrase: a date alone moves the calendar there and shows the date; with
+    // a title it adds a reminder (with the setup dialog when showDialog). A phrase without
+    // date falls on the selected day; without time, on DefaultReminderTime.
+    void ProcessConsole(bool showDialog);
+    // Adds a reminder with subject at date (a past date becomes now + 10 minutes) and the
+    // default alerts; with showDialog the user sets it up first. Then saved, the "added"
+    // balloon shown, the console cleared and, with CloseAfterCreateNewReminder, the window
+    // hidden to the tray. False (nothing added) when the dialog was cancelled.
+    bool AddReminder(const std::string& subject, bool showDialog, TDateTime date);
+    // Edits item in the setup dialog (with showDialog); with updateAfter then ReminderChanged.
+    // False when cancelled. With "Save as default alerts" the database's default alerts
+    // take the reminder's.
+    bool EditReminderAndShow(const IReminderAwareItemPtr& item, bool showDialog, bool updateAfter,
+                             bool isNew);
+    // After a change of item: the manager re-evaluates it, the views refresh, the data file
+    // is saved.
+    void ReminderChanged(const IReminderAwareItemPtr& item);
+    // The time of day a reminder on date gets: now's, plus 10 minutes on today.
+    TDateTime DefaultReminderTime(TDateTime date) const;
+    // The caption menu's commands on the nearest reminder (nothing without one).
+    void SnoozeNearestReminder(int minutes);
+    void DismissNearestReminder();
+    QLineEdit& Console() { return *edConsole; }
+
     // ---- Options (mainoptions.cpp) --------------------------------------------------------
     // The "Options..." command: the options dialog; a change is applied and saved.
     void OptionsCommand();
@@ -187,6 +213,9 @@ protected:
     virtual void RunPendingAlertActions();
     // Asks for a day colour with the colour dialog; false when cancelled.
     virtual bool ChooseDayColor(TColor& color);
+    // Runs the reminder setup dialog on item; true on OK.
+    virtual bool RunReminderSetupDialog(const IReminderAwareItemPtr& item, bool isNew,
+                                        bool& saveAsDefault);
     // The window is the one the user works in (hot key, month columns and rows).
     virtual bool WindowIsActive() const;
 
@@ -255,9 +284,13 @@ private:
     void SetupListWindow();
     void RefreshListWindow();
     void FocusConsoleOrCalendar();
+
+    // Console and reminders (mainreminders.cpp).
+    void SetupConsole();
+    void ConnectReminderCommands();
+    // The console's keys; true when used.
+    bool ConsoleKeyDown(int key, Qt::KeyboardModifiers shift);
     void AddReminderCommand();
-    bool EditReminderAndShow(const IReminderAwareItemPtr& item, bool showDialog, bool updateAfter,
-                             bool isNew);
 
     // The engine (owned for the window's lifetime).
     std::unique_ptr<TReminderManager> manager_;

@@ -36,7 +36,7 @@ void TMainMenus::CreateMainMenus(QWidget* owner) {
     // they are shown disabled.
     constexpr bool later = false;
     actShowCalendar = Action(owner, "Show calendar");
-    ActAddReminder = Action(owner, "Add Reminder...", later, QKeySequence(Qt::Key_Insert));
+    ActAddReminder = Action(owner, "Add Reminder...", true, QKeySequence(Qt::Key_Insert));
     actCollapseExpand = Action(owner, "Collapse/Expand");
     actHide = Action(owner, "Hide");
     actRemindersWindow = Action(owner, "Reminders window...");
@@ -51,12 +51,12 @@ void TMainMenus::CreateMainMenus(QWidget* owner) {
     actExit = Action(owner, "Exit");
     actCaptionStopBllinking = Action(owner, "Blink in caption");
     actCaptionStopBllinking->setCheckable(true);
-    actCaptionDismissReminder = Action(owner, "Dismiss", later);
-    mnuSnooze5min = Action(owner, "Snooze 5 minutes", later);
-    mnuSnooze10min = Action(owner, "Snooze 10 minutes", later);
-    mnuSnooze15min = Action(owner, "Snooze 15 minutes", later);
-    mnuSnooze20min = Action(owner, "Snooze 20 minutes", later);
-    mnuSnooze30min = Action(owner, "Snooze 30 minutes", later);
+    actCaptionDismissReminder = Action(owner, "Dismiss");
+    mnuSnooze5min = Action(owner, "Snooze 5 minutes");
+    mnuSnooze10min = Action(owner, "Snooze 10 minutes");
+    mnuSnooze15min = Action(owner, "Snooze 15 minutes");
+    mnuSnooze20min = Action(owner, "Snooze 20 minutes");
+    mnuSnooze30min = Action(owner, "Snooze 30 minutes");
 
     actMarkHoliday = Action(owner, "Mark as Holiday");
     actMarkWorkday = Action(owner, "Mark as Workday");

@@ -10,7 +10,10 @@
 #include "app/frmopenclosedhours.h"
 #include "app/frmradiochoice.h"
 #include "app/frmrecurpattern.h"
+#include "app/frmremindersetup.h"
 #include "app/frmtockwelloptions.h"
+#include "core/tockwelldb.h"
+#include "fakealertwindows.h"
 #include "testutil.h"
 
 namespace {
@@ -85,4 +88,31 @@ TEST(DialogScreenshots, OptionsPages) {
                     << page << ": " << w->metaObject()->className();
             }
     }
+}
+
+TEST(DialogScreenshots, ReminderSetup) {
+    TempRegistry registry;
+    FakeAlertEnvironment env;
+    FixedClock clock(At(2024, 3, 13, 10, 7));
+    TTockwellItemPtr item = TTockwellDB::NewItem("Call mom", At(2024, 3, 14, 10));
+    item->SetNotes("Ask about the weekend.");
+    TReminderItem& r = item->GetReminder();
+    r.GetAction(akShowAlertWnd).Enabled = true;
+    r.GetAction(akPlaySound).Enabled = true;
+    r.SetAutoAlert(true, 10 * OneMinute);
+    TReminderSetupDlg setup;
+    setup.Load(item, false);
+    Save(setup, "remindersetup-summary.png");
+    ExpectButtonsInside(setup);
+    setup.btnAlerts->click();
+    Save(setup, "remindersetup-alerts.png");
+    ExpectButtonsInside(setup);
+    // Every visible control lies inside its panel.
+    for (QWidget* panel : {setup.pnlTop, setup.pnlAlerts, setup.pnlButtons})
+        for (QWidget* w : panel->findChildren<QWidget*>()) {
+            if (w->isVisibleTo(&setup) && w->parentWidget() == panel) {
+                EXPECT_TRUE(panel->rect().contains(w->geometry()))
+                    << w->metaObject()->className() << " " << w->objectName().toStdString();
+            }
+        }
 }

@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "apptestutil.h"
 #include "core/alertwindows.h"
+#include "core/dateparser.h"
 #include "core/registrymanager.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
@@ -382,4 +383,101 @@ TEST(Program, TheDebugSwitchStartsTheLogAndIsNoDataFileName) {
     EXPECT_NE(text.find("THookHelpSystem.Create(\""), std::string::npos) << text;
     program.terminate();
     ASSERT_TRUE(program.waitForFinished(10000));
+}
+
+TEST(Program, PhrasesTypedIntoTheConsoleAreSavedWithAndWithoutTheDialog) {
+    if (!FileExists(kProgram) || std::system("command -v Xvfb >/dev/null 2>&1") != 0 ||
+        std::system("command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs the program, Xvfb and xdotool";
+    TProgramHome h;
+    const std::string dataFile = h.dir.File("new.tock");
+    {
+        TTockwellDB db; // the window stays up after each reminder
+        db.DBSettings.CloseAfterCreateNewReminder = false;
+        SaveXMLDataFile(db, dataFile);
+    }
+    TXServer x(h.dir);
+    ASSERT_FALSE(x.Display().empty());
+    QProcessEnvironment env = h.env;
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("DISPLAY", QString::fromStdString(x.Display()));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QString::fromStdString(kProgram), {QString::fromStdString(dataFile)});
+    ASSERT_TRUE(program.waitForStarted(10000));
+
+    // xdotool on the test's display; its output.
+    auto xdotool = [&](const QStringList& args) {
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start("xdotool", args);
+        tool.waitForFinished(10000);
+        return tool.readAllStandardOutput().trimmed();
+    };
+    auto findWindow = [&](const QString& title) {
+        QByteArray window;
+        WaitFor(
+            [&] {
+                window = xdotool({"search", "--onlyvisible", "--name", title}).split('\n')[0];
+                return !window.isEmpty();
+            },
+            20000);
+        return window;
+    };
+    TTockwellDB db;
+    auto savedCount = [&](int count) {
+        return WaitFor(
+            [&] {
+                try {
+                    db.Clear();
+                    LoadXMLDataFile(db, dataFile);
+                    return db.Count() == count;
+                } catch (const std::exception&) {
+                    return false;
+                }
+            },
+            20000);
+    };
+    auto finish = [&] {
+        program.terminate();
+        program.waitForFinished(10000);
+    };
+
+    const QByteArray main = findWindow("^Tockwell$");
+    ASSERT_FALSE(main.isEmpty());
+    Spin(500); // the window settles with the console focused
+
+    // Enter opens the dialog on the phrase; Ctrl+Enter anywhere in it confirms it.
+    xdotool({"windowfocus", "--sync", main});
+    xdotool({"type", "--delay", "30", "dentist friday 9am"});
+    xdotool({"key", "Return"});
+    const QByteArray dialog = findWindow("^New Reminder$");
+    if (dialog.isEmpty())
+        finish();
+    ASSERT_FALSE(dialog.isEmpty());
+    Spin(300);
+    xdotool({"windowfocus", "--sync", dialog});
+    xdotool({"key", "Tab"});
+    xdotool({"key", "ctrl+Return"});
+    if (!savedCount(1))
+        finish();
+    ASSERT_EQ(db.Count(), 1) << ReadFileBytes(dataFile);
+    EXPECT_EQ(db.GetItem(0)->Caption, "dentist");
+
+    // Ctrl+Enter adds at once.
+    Spin(300);
+    xdotool({"windowfocus", "--sync", main});
+    const std::string phrase = "call mom tomorrow 10 am";
+    xdotool({"type", "--delay", "30", QString::fromStdString(phrase)});
+    xdotool({"key", "ctrl+Return"});
+    const bool saved = savedCount(2);
+    finish();
+    ASSERT_TRUE(saved) << ReadFileBytes(dataFile);
+    const TParsedPhrase expected = ParsePhrase(phrase);
+    EXPECT_EQ(expected.Title, "call mom");
+    TTockwellItemPtr added = db.GetItem(0)->Caption == "call mom" ? db.GetItem(0) : db.GetItem(1);
+    EXPECT_EQ(added->Caption, expected.Title);
+    EXPECT_NEAR(added->GetReminder().GetReminderDateTime(), expected.FirstDate, OneSecond);
+    EXPECT_TRUE(added->GetReminder().IsActive());
 }
