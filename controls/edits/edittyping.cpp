@@ -18,7 +18,7 @@ bool IsDigit(QChar c) {
 }
 
 bool IsNumericType(TEnhEditType t) {
-    return t == etNumeric || t == etFloat || t == etMoney;
+    return t == etNumeric || IsFloatType(t);
 }
 
 // The integer digits of a value: characters before the decimal separator, thousand
@@ -446,8 +446,7 @@ QString FormatNumber(double value, int precision, bool grouped, const TTypingSet
 
 QString NormalizeValue(const QString& v, const TTypingSettings& s) {
     QString r = v;
-    bool numeric = s.EditType == etNumeric || s.EditType == etFloat || s.EditType == etMoney ||
-                   s.EditType == etHex;
+    bool numeric = IsNumericType(s.EditType) || s.EditType == etHex;
     if (r.isEmpty() && numeric)
         r = "0";
     if (s.Precision >= 1 && !r.isEmpty()) {

@@ -19,8 +19,6 @@
 #include "platform/shell.h"
 #include "platform/sysutils.h"
 
-namespace {
-
 Qt::Alignment AlignmentOf(TEditAlign a) {
     switch (a) {
     case eaRight:
@@ -31,6 +29,8 @@ Qt::Alignment AlignmentOf(TEditAlign a) {
         return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
+
+namespace {
 
 // Runs f with flag set, restoring it afterwards (also on exceptions).
 template <class F> void WithFlag(bool& flag, F&& f) {
@@ -207,7 +207,7 @@ void TEnhEdit::SetEditType(TEnhEditType t) {
         return;
     typing_.EditType = t;
     setEchoMode(t == etPassword ? QLineEdit::Password : QLineEdit::Normal);
-    if (t != etString && t != etFloat && t != etMoney)
+    if (t != etString && !IsFloatType(t))
         typing_.Precision = 0;
     // A value that does not fit the new type is left for the user to correct.
 }
@@ -228,7 +228,7 @@ void TEnhEdit::SetSuffix(const std::string& v) {
 
 void TEnhEdit::SetPrecision(int v) {
     TEnhEditType t = typing_.EditType;
-    if ((t != etString && t != etFloat && t != etMoney) || v == typing_.Precision)
+    if ((t != etString && !IsFloatType(t)) || v == typing_.Precision)
         return;
     typing_.Precision = v;
     QString value = ValueOf(text(), typing_);

@@ -21,6 +21,8 @@
 #include <QLabel>
 
 enum TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
+// The Qt alignment of a; eaDefault aligns left. Always vertically centred.
+Qt::Alignment AlignmentOf(TEditAlign a);
 enum TLabelPosition {
     lpLeftTop,
     lpLeftCenter,

@@ -9,25 +9,6 @@
 #include "platform/shell.h"
 #include "platform/sysutils.h"
 
-namespace {
-
-Qt::Alignment AlignmentOf(TEditAlign a) {
-    switch (a) {
-    case eaRight:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case eaCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-
-bool IsFloatType(TEnhEditType t) {
-    return t == etFloat || t == etMoney;
-}
-
-} // namespace
-
 // ---- Clipboard -----------------------------------------------------------------------------
 
 void TEnhEdit::CopyToClipboard() {
