@@ -12,14 +12,6 @@
 
 namespace {
 
-QLabel* Section(const char* caption, QWidget* parent) {
-    auto* l = new QLabel(QString::fromUtf8(caption), parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
 const TOptionsSheetRegistrar registrar(
     GeneralOptionsGroup, "Behaviour",
     [](TTockwellOptionsWnd* owner, QWidget* parent) {
@@ -44,11 +36,11 @@ TfrmOptionsInterface::TfrmOptionsInterface(TTockwellOptionsWnd* owner, QWidget* 
     }
 
     auto* l = new QVBoxLayout(this);
-    l->addWidget(Section("General Options", this));
+    l->addWidget(Section(QStringLiteral("General Options")));
     cbRunMinimized = new QCheckBox(QStringLiteral("Run minimized to tray"), this);
     l->addWidget(cbRunMinimized);
 
-    l->addWidget(Section("Hotkey", this));
+    l->addWidget(Section(QStringLiteral("Hotkey")));
     cbHotKeyActive = new QCheckBox(QStringLiteral("Key shortcut to open Tockwell"), this);
     l->addWidget(cbHotKeyActive);
     gbShortCut = new QGroupBox(this);
@@ -67,7 +59,7 @@ TfrmOptionsInterface::TfrmOptionsInterface(TTockwellOptionsWnd* owner, QWidget* 
     keys->addWidget(hcHotKey, 1, 0, 1, 4);
     l->addWidget(gbShortCut);
 
-    l->addWidget(Section("Advanced Options", this));
+    l->addWidget(Section(QStringLiteral("Advanced Options")));
     cbShowNextAlertInCaption = new QCheckBox(
         QStringLiteral("Show next reminder in Tockwell caption 10 minutes in advance"), this);
     cbBlinkInCaption =

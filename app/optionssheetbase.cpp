@@ -102,3 +102,11 @@ void TOptionsSheetBase::Changed() {
     if (Loading == 0)
         SetModified(true);
 }
+
+QLabel* TOptionsSheetBase::Section(const QString& caption) {
+    auto* l = new QLabel(caption, this);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}

@@ -81,6 +81,8 @@ public:
 protected:
     // Reports an edit unless the page is loading.
     void Changed();
+    // A new bold caption on this page that heads a group of fields.
+    QLabel* Section(const QString& caption);
     // Above 0 while the page fills its controls: edits are not reported then.
     int Loading = 0;
 
