@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/frmrecurpattern.h"
+#include "app/helpsystem.h"
 #include "platform/formatsettings.h"
 #include "platform/gui/qtdatetime.h"
 
@@ -75,7 +76,7 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
 TfrmTaskRecurPattern::TfrmTaskRecurPattern(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmTaskRecurPattern"));
     setWindowTitle(QStringLiteral("Reminder Recurrence"));
-    setProperty("HelpContext", RecurrenceHelpContext);
+    SetHelpContext(this, HelpContextRecurrence);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     CreateComponents();
     FillLists();
