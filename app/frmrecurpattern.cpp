@@ -484,11 +484,8 @@ bool TfrmTaskRecurPattern::eventFilter(QObject* watched, QEvent* e) {
             lbOpenCloseText->setFont(font);
             break;
         case QEvent::MouseButtonRelease:
-            if (pattern_.HasSchedule()) {
-                QString text = Q(pattern_.GetSchedule().OpenHoursText(true));
-                text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-                MessageDlg(text.toStdString(), mtInformation, Buttons(mbOK));
-            }
+            if (pattern_.HasSchedule())
+                ShowOpenHoursText(pattern_.GetSchedule());
             return true;
         default:
             break;
