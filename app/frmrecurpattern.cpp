@@ -547,7 +547,9 @@ void TfrmTaskRecurPattern::btnOKClick() {
                                               : static_cast<QWidget*>(dtDueDate);
             throw ERecurrenceInput("The pattern has no occurrence on or after the due date");
         }
-        if (built.HasSchedule() && built.GetSchedule().OpenHoursText(false) == "Always closed") {
+        TTaskPlaceOpenCloseSchedule neverOpen;
+        neverOpen.SetAllClosed();
+        if (built.HasSchedule() && built.GetSchedule() == neverOpen) {
             faulty_ = Button1;
             throw ERecurrenceInput("The place is never open, so the reminder would never recur");
         }
