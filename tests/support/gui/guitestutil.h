@@ -21,6 +21,14 @@ inline QImage Render(QWidget& w, const std::string& name = {}) {
     return image;
 }
 
+// Saves img as name in the folder that TOCKWELL_SHOTS names, for a look; nothing when it is
+// not set.
+inline void SaveShot(const QImage& img, const char* name) {
+    const QByteArray dir = qgetenv("TOCKWELL_SHOTS");
+    if (!dir.isEmpty())
+        img.save(QString::fromUtf8(dir) + "/" + name);
+}
+
 // The pixels of area whose colour satisfies pred; without an area, those of the whole image.
 template <class Pred> int CountPixels(const QImage& img, const QRect& area, Pred pred) {
     int n = 0;
