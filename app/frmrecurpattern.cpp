@@ -87,7 +87,6 @@ int WeekdayListIndex(TDayOfWeekMask mask) {
 
 void TfrmTaskRecurPattern::Prepare(const TRecurrencePattern& pattern, TDateTime dueDate) {
     pattern_.Assign(pattern);
-    dueDate_ = dueDate;
     if (!pattern_.IsStartDateEmpty())
         pattern_.SetPatternStartDate(dueDate);
     else

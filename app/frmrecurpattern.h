@@ -122,7 +122,6 @@ private:
     void ShowInvalid(const std::string& message);
 
     TRecurrencePattern pattern_;
-    TDateTime dueDate_ = 0;
     bool newPattern_ = false;
     int updating_ = 0;
     QWidget* faulty_ = nullptr;
