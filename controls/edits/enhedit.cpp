@@ -214,14 +214,12 @@ void TEnhEdit::SetEditType(TEnhEditType t) {
 
 void TEnhEdit::SetPrefix(const std::string& v) {
     QString value = ValueOf(text(), typing_);
-    prefix_ = v;
     typing_.Prefix = QString::fromStdString(v);
     setText(typing_.Prefix + value + typing_.Suffix);
 }
 
 void TEnhEdit::SetSuffix(const std::string& v) {
     QString value = ValueOf(text(), typing_);
-    suffix_ = v;
     typing_.Suffix = QString::fromStdString(v);
     setText(typing_.Prefix + value + typing_.Suffix);
 }
@@ -300,8 +298,6 @@ void TEnhEdit::ApplyColors() {
         fore = URLColor;
     else if (focused && FocusFontColor != clNone)
         fore = FocusFontColor;
-    shownColor_ = back;
-    shownFontColor_ = fore;
     QPalette pal = palette();
     pal.setColor(QPalette::Base, transparent_ ? QColor(Qt::transparent)
                                               : ColorToQColor(back, pal.color(QPalette::Base)));

@@ -185,7 +185,7 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
     }
     TValueSpan v = ValueSpan(text(), typing_);
     int caret = cursorPosition();
-    if (!suffix_.empty()) {
+    if (!typing_.Suffix.isEmpty()) {
         if (key == Qt::Key_Right && caret >= v.End && !shift) {
             e->accept();
             return;
@@ -203,7 +203,7 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
             return;
         }
     }
-    if (!prefix_.empty()) {
+    if (!typing_.Prefix.isEmpty()) {
         if (key == Qt::Key_Left && caret <= v.Start && !shift) {
             setCursorPosition(v.Start);
             e->accept();
