@@ -78,6 +78,7 @@ TEST_F(ButtonFixture, LayoutGrowsToTheFontAndSpansTheInnerHeight) {
     EXPECT_EQ(b.right(), edit->width() - 3);
     EXPECT_EQ(b.top(), 2);
     EXPECT_EQ(b.bottom(), edit->height() - 3);
+    EXPECT_EQ(edit->RightInset(), 17); // the text stops before the button
     edit->SetButtonWidth(24);
     EXPECT_EQ(edit->ButtonPart()->width(), 24);
     EXPECT_EQ(edit->RightInset(), 25);
