@@ -8,6 +8,7 @@
 
 #include "app/frmtockwelloptions.h"
 #include "core/tockwelloptions.h"
+#include "platform/gui/globalhotkey.h"
 #include "platform/gui/hotkeyedit.h"
 
 namespace {
@@ -91,10 +92,8 @@ void TfrmOptionsInterface::LoadOptions() {
     cbRunMinimized->setChecked(o.RunMinimized);
     cbHotKeyActive->setChecked(o.HotKeyActive);
     hcHotKey->SetHotKey(o.AppHotKey);
-    cbAltKey->setChecked(o.AppHotKeyShifts & HotKeyAltBit);
-    cbShiftKey->setChecked(o.AppHotKeyShifts & HotKeyShiftBit);
-    cbCtrlKey->setChecked(o.AppHotKeyShifts & HotKeyCtrlBit);
-    cbWinKey->setChecked(o.AppHotKeyShifts & HotKeyWinBit);
+    for (auto [box, bit] : ModifierBoxes())
+        box->setChecked(o.AppHotKeyShifts & bit);
     cbShowNextAlertInCaption->setChecked(o.ShowNextAlertInCaption);
     cbBlinkInCaption->setChecked(o.BlinkAlertInCaption);
     cbCloseAfterCreateReminder->setChecked(o.CloseAfterCreateNewReminder);
@@ -102,12 +101,15 @@ void TfrmOptionsInterface::LoadOptions() {
     --Loading;
 }
 
+std::array<std::pair<QCheckBox*, uint16_t>, 4> TfrmOptionsInterface::ModifierBoxes() const {
+    return {{{cbAltKey, MOD_ALT},
+             {cbCtrlKey, MOD_CONTROL},
+             {cbShiftKey, MOD_SHIFT},
+             {cbWinKey, MOD_WIN}}};
+}
+
 void TfrmOptionsInterface::UpdateEnabling() {
-    const bool hotKey = cbHotKeyActive->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(gbShortCut), static_cast<QWidget*>(hcHotKey),
-                       static_cast<QWidget*>(cbAltKey), static_cast<QWidget*>(cbShiftKey),
-                       static_cast<QWidget*>(cbCtrlKey), static_cast<QWidget*>(cbWinKey)})
-        w->setEnabled(hotKey);
+    gbShortCut->setEnabled(cbHotKeyActive->isChecked()); // the key and its modifiers with it
     cbBlinkInCaption->setEnabled(cbShowNextAlertInCaption->isChecked());
 }
 
@@ -120,14 +122,9 @@ void TfrmOptionsInterface::Save() {
     o.HotKeyActive = cbHotKeyActive->isChecked();
     o.AppHotKey = hcHotKey->HotKey();
     uint16_t shifts = 0;
-    if (cbAltKey->isChecked())
-        shifts |= HotKeyAltBit;
-    if (cbShiftKey->isChecked())
-        shifts |= HotKeyShiftBit;
-    if (cbCtrlKey->isChecked())
-        shifts |= HotKeyCtrlBit;
-    if (cbWinKey->isChecked())
-        shifts |= HotKeyWinBit;
+    for (auto [box, bit] : ModifierBoxes())
+        if (box->isChecked())
+            shifts |= bit;
     o.AppHotKeyShifts = shifts;
     o.BlinkAlertInCaption = cbBlinkInCaption->isChecked();
     o.ShowNextAlertInCaption = cbShowNextAlertInCaption->isChecked();
