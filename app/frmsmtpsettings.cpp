@@ -115,12 +115,8 @@ void TOptSMTPsettings::Save() {
 void TOptSMTPsettings::Button1Click() {
     try {
         Save();
-    } catch (const EOptionsField& e) {
-        ShowException(e);
-        e.Field->setFocus();
-        return;
     } catch (const std::exception& e) {
-        ShowException(e);
+        ShowOptionsError(e);
         return;
     }
     TMailer mailer(keyPath_, true);

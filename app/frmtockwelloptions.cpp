@@ -203,9 +203,7 @@ bool TTockwellOptionsWnd::ApplyChanges() {
             for (QTreeWidgetItemIterator it(tvOptions); *it; ++it)
                 if (items_.at((*it)->data(0, Qt::UserRole).toInt()).Sheet == item.Sheet)
                     tvOptions->setCurrentItem(*it);
-            ShowException(e);
-            if (auto* field = dynamic_cast<const EOptionsField*>(&e); field && field->Field)
-                field->Field->setFocus();
+            ShowOptionsError(e);
             return false;
         }
     }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "app/frmtockwelloptions.h"
+#include "platform/gui/messageboxes.h"
 
 namespace {
 
@@ -79,6 +80,12 @@ void UnregisterOptionsSheet(const std::string& name) {
     }
     if (sheets.empty())
         std::vector<TSheetEntry>().swap(sheets);
+}
+
+void ShowOptionsError(const std::exception& e) {
+    ShowException(e);
+    if (auto* field = dynamic_cast<const EOptionsField*>(&e); field && field->Field)
+        field->Field->setFocus();
 }
 
 TOptionsSheetBase::TOptionsSheetBase(TTockwellOptionsWnd* owner, QWidget* parent)

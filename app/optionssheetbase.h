@@ -63,6 +63,9 @@ public:
     QWidget* Field;
 };
 
+// Shows e in an error box; the field of an EOptionsField then gets the focus.
+void ShowOptionsError(const std::exception& e);
+
 class TOptionsSheetBase : public QWidget {
     Q_OBJECT
 public:
