@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <QtGlobal>
-#include <cerrno>
 #include <fcntl.h>
 #include <fstream>
 #include <map>
@@ -101,13 +100,6 @@ void TDLogFile::Log(const std::string& line) {
         ::open(fileName_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
-    for (size_t done = 0; done < text.size();) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
+    WriteAll(fd, text); // a failed write skips the line, as a file that cannot be opened does
     ::close(fd);
 }

@@ -18,6 +18,7 @@
 
 namespace {
 
+// The open box; the pointer clears itself when the box is deleted.
 QPointer<TAboutDlg>& TheAboutDlg() {
     static QPointer<TAboutDlg> dlg;
     return dlg;
@@ -99,21 +100,15 @@ TAboutDlg::TAboutDlg(QWidget* parent)
     SetAlphaBlendValue(240);
 }
 
-TAboutDlg::~TAboutDlg() {
-    if (TheAboutDlg() == this)
-        TheAboutDlg() = nullptr;
-}
-
 void TAboutDlg::SetAlphaBlendValue(int alpha) {
     alpha_ = alpha;
-    setWindowOpacity(alphaBlend_ ? alpha / double(FullAlpha) : 1.0);
+    setWindowOpacity(alpha / double(FullAlpha));
 }
 
 void TAboutDlg::StartFade(QWidget* disableWindow) {
     disableWindow_ = disableWindow;
     timer1_->stop();
     fadeState_ = fsFadingIn;
-    alphaBlend_ = true;
     SetAlphaBlendValue(0);
     setAttribute(Qt::WA_ShowWithoutActivating, true);
     show();
@@ -126,7 +121,6 @@ void TAboutDlg::StartFade(QWidget* disableWindow) {
 void TAboutDlg::StartFadeOut() {
     timer1_->stop();
     fadeState_ = fsFadingOut;
-    alphaBlend_ = true;
     SetAlphaBlendValue(FullAlpha);
     timer1_->start();
 }

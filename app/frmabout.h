@@ -23,7 +23,6 @@ public:
     enum TFadeState { fsFadingIn = 0, fsFadingOut = 1, fsHolding = 2 };
 
     explicit TAboutDlg(QWidget* parent = nullptr);
-    ~TAboutDlg() override;
 
     // Shows the box without activating it and starts the fade-in; disableWindow (may be null)
     // stays disabled until the box closes.
@@ -37,7 +36,6 @@ public:
     void lbSupportEMailClick();
 
     int AlphaBlendValue() const { return alpha_; }
-    bool AlphaBlend() const { return alphaBlend_; }
     TFadeState FadeState() const { return fadeState_; }
     int TickCount() const { return tickCount_; }
     QTimer& Timer1() { return *timer1_; }
@@ -59,7 +57,6 @@ private:
     QPointer<QWidget> disableWindow_;
     TFadeState fadeState_ = fsFadingIn;
     int alpha_ = 240;
-    bool alphaBlend_ = true;
     int tickCount_ = 0;
     bool closed_ = false;
 

@@ -65,14 +65,18 @@ TfrmOpenClosedHrs::TfrmOpenClosedHrs(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmOpenClosedHrs::btnExplainPlaceHousClick() {
-    QString text = QString::fromStdString(schedule_.OpenHoursText(true));
-    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    MessageDlg(text.toStdString(), mtInformation, Buttons(mbOK));
+    ShowOpenHoursText(schedule_);
 }
 
 void TfrmOpenClosedHrs::keyPressEvent(QKeyEvent* e) {
     HandleAltKeyForRepaint(this, e->key(), e->modifiers());
     QDialog::keyPressEvent(e);
+}
+
+void ShowOpenHoursText(const TTaskPlaceOpenCloseSchedule& schedule) {
+    QString text = QString::fromStdString(schedule.OpenHoursText(true));
+    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    MessageDlg(text.toStdString(), mtInformation, Buttons(mbOK));
 }
 
 bool ShowOpenClosedHoursDialog(TTaskPlaceOpenCloseSchedule& schedule, QWidget* parent) {

@@ -44,5 +44,8 @@ private:
     TOpenClosedPlaces* grid_;
 };
 
+// The schedule's summary, one line per day, in an information box.
+void ShowOpenHoursText(const TTaskPlaceOpenCloseSchedule& schedule);
+
 // Edits schedule in the dialog; on OK schedule takes the edited hours. True on OK.
 bool ShowOpenClosedHoursDialog(TTaskPlaceOpenCloseSchedule& schedule, QWidget* parent = nullptr);

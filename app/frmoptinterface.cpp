@@ -8,17 +8,10 @@
 
 #include "app/frmtockwelloptions.h"
 #include "core/tockwelloptions.h"
+#include "platform/gui/globalhotkey.h"
 #include "platform/gui/hotkeyedit.h"
 
 namespace {
-
-QLabel* Section(const char* caption, QWidget* parent) {
-    auto* l = new QLabel(QString::fromUtf8(caption), parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
 
 const TOptionsSheetRegistrar registrar(
     GeneralOptionsGroup, "Behaviour",
@@ -44,11 +37,11 @@ TfrmOptionsInterface::TfrmOptionsInterface(TTockwellOptionsWnd* owner, QWidget* 
     }
 
     auto* l = new QVBoxLayout(this);
-    l->addWidget(Section("General Options", this));
+    l->addWidget(Section(QStringLiteral("General Options")));
     cbRunMinimized = new QCheckBox(QStringLiteral("Run minimized to tray"), this);
     l->addWidget(cbRunMinimized);
 
-    l->addWidget(Section("Hotkey", this));
+    l->addWidget(Section(QStringLiteral("Hotkey")));
     cbHotKeyActive = new QCheckBox(QStringLiteral("Key shortcut to open Tockwell"), this);
     l->addWidget(cbHotKeyActive);
     gbShortCut = new QGroupBox(this);
@@ -67,7 +60,7 @@ TfrmOptionsInterface::TfrmOptionsInterface(TTockwellOptionsWnd* owner, QWidget* 
     keys->addWidget(hcHotKey, 1, 0, 1, 4);
     l->addWidget(gbShortCut);
 
-    l->addWidget(Section("Advanced Options", this));
+    l->addWidget(Section(QStringLiteral("Advanced Options")));
     cbShowNextAlertInCaption = new QCheckBox(
         QStringLiteral("Show next reminder in Tockwell caption 10 minutes in advance"), this);
     cbBlinkInCaption =
@@ -99,10 +92,8 @@ void TfrmOptionsInterface::LoadOptions() {
     cbRunMinimized->setChecked(o.RunMinimized);
     cbHotKeyActive->setChecked(o.HotKeyActive);
     hcHotKey->SetHotKey(o.AppHotKey);
-    cbAltKey->setChecked(o.AppHotKeyShifts & HotKeyAltBit);
-    cbShiftKey->setChecked(o.AppHotKeyShifts & HotKeyShiftBit);
-    cbCtrlKey->setChecked(o.AppHotKeyShifts & HotKeyCtrlBit);
-    cbWinKey->setChecked(o.AppHotKeyShifts & HotKeyWinBit);
+    for (auto [box, bit] : ModifierBoxes())
+        box->setChecked(o.AppHotKeyShifts & bit);
     cbShowNextAlertInCaption->setChecked(o.ShowNextAlertInCaption);
     cbBlinkInCaption->setChecked(o.BlinkAlertInCaption);
     cbCloseAfterCreateReminder->setChecked(o.CloseAfterCreateNewReminder);
@@ -110,12 +101,15 @@ void TfrmOptionsInterface::LoadOptions() {
     --Loading;
 }
 
+std::array<std::pair<QCheckBox*, uint16_t>, 4> TfrmOptionsInterface::ModifierBoxes() const {
+    return {{{cbAltKey, MOD_ALT},
+             {cbCtrlKey, MOD_CONTROL},
+             {cbShiftKey, MOD_SHIFT},
+             {cbWinKey, MOD_WIN}}};
+}
+
 void TfrmOptionsInterface::UpdateEnabling() {
-    const bool hotKey = cbHotKeyActive->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(gbShortCut), static_cast<QWidget*>(hcHotKey),
-                       static_cast<QWidget*>(cbAltKey), static_cast<QWidget*>(cbShiftKey),
-                       static_cast<QWidget*>(cbCtrlKey), static_cast<QWidget*>(cbWinKey)})
-        w->setEnabled(hotKey);
+    gbShortCut->setEnabled(cbHotKeyActive->isChecked()); // the key and its modifiers with it
     cbBlinkInCaption->setEnabled(cbShowNextAlertInCaption->isChecked());
 }
 
@@ -128,14 +122,9 @@ void TfrmOptionsInterface::Save() {
     o.HotKeyActive = cbHotKeyActive->isChecked();
     o.AppHotKey = hcHotKey->HotKey();
     uint16_t shifts = 0;
-    if (cbAltKey->isChecked())
-        shifts |= HotKeyAltBit;
-    if (cbShiftKey->isChecked())
-        shifts |= HotKeyShiftBit;
-    if (cbCtrlKey->isChecked())
-        shifts |= HotKeyCtrlBit;
-    if (cbWinKey->isChecked())
-        shifts |= HotKeyWinBit;
+    for (auto [box, bit] : ModifierBoxes())
+        if (box->isChecked())
+            shifts |= bit;
     o.AppHotKeyShifts = shifts;
     o.BlinkAlertInCaption = cbBlinkInCaption->isChecked();
     o.ShowNextAlertInCaption = cbShowNextAlertInCaption->isChecked();

@@ -2,7 +2,10 @@
 // TfrmOptionsInterface: the "Behaviour" options page: start-up, the global hot key and the
 // caption notification. It works on the options of the main window's data file.
 
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "app/optionssheetbase.h"
 
@@ -10,12 +13,6 @@ class QCheckBox;
 class QGroupBox;
 class THotKeyEdit;
 class TTockwellOptions;
-
-// The hot key's modifier bits as the options store them.
-constexpr uint16_t HotKeyAltBit = 1;
-constexpr uint16_t HotKeyCtrlBit = 2;
-constexpr uint16_t HotKeyShiftBit = 4;
-constexpr uint16_t HotKeyWinBit = 8;
 
 class TfrmOptionsInterface : public TOptionsSheetBase {
     Q_OBJECT
@@ -44,6 +41,8 @@ public:
 private:
     void LoadOptions();
     void UpdateEnabling();
+    // The modifier boxes with their bits in the stored shifts (the hot key's MOD_ flags).
+    std::array<std::pair<QCheckBox*, uint16_t>, 4> ModifierBoxes() const;
 
     TTockwellOptions* options_;
     std::unique_ptr<TTockwellOptions> ownOptions_;

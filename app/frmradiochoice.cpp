@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include "core/windows/altkeyrepaint.h"
+#include "platform/gui/helprequests.h"
 
 TRadioChoice::TRadioChoice(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("RadioChoice"));
@@ -68,8 +69,7 @@ int ShowRadioChoice(const std::string& caption, const std::string& message,
     TRadioChoice dialog(parent);
     dialog.setWindowTitle(QString::fromStdString(caption));
     dialog.lbMessage->setText(QString::fromStdString(message));
-    dialog.HelpContext = helpContext;
-    dialog.setProperty("HelpContext", helpContext);
+    SetHelpContext(&dialog, helpContext);
     dialog.rbRadioButton0->setText(QString::fromStdString(choice0));
     dialog.rbRadioButton1->setText(QString::fromStdString(choice1));
     (defaultIndex == 1 ? dialog.rbRadioButton1 : dialog.rbRadioButton0)->setChecked(true);

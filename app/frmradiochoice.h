@@ -24,7 +24,6 @@ public:
     QPushButton* btnOK;
     QPushButton* btnCancel;
     QCheckBox* cbDoNotAskAgain;
-    int HelpContext = 0;
 
     // The index of the checked answer (0 or 1), -1 when neither is checked.
     int CheckedIndex() const;

@@ -26,6 +26,9 @@ namespace {
 constexpr int HoursTextLength = 80;
 // The most occurrences the end date is worked out for while the user types.
 constexpr int MaxCountedOccurrences = 100000;
+// Saturday with Sunday, and Monday to Friday.
+constexpr TDayOfWeekMask WeekendMask = DayOfWeekBit(1) | DayOfWeekBit(7);
+constexpr TDayOfWeekMask WorkdayMask = DayOfWeekBits & ~WeekendMask;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -54,23 +57,23 @@ public:
 TDayOfWeekMask WeekdayListMask(int index) {
     switch (index) {
     case 0:
-        return 254;
+        return DayOfWeekBits;
     case 1:
-        return 124;
+        return WorkdayMask;
     case 2:
-        return 130;
+        return WeekendMask;
     default:
-        return index >= 3 && index <= 9 ? DayOfWeekBit(index - 2) : 254;
+        return index >= 3 && index <= 9 ? DayOfWeekBit(index - 2) : DayOfWeekBits;
     }
 }
 
 int WeekdayListIndex(TDayOfWeekMask mask) {
     switch (mask) {
-    case 254:
+    case DayOfWeekBits:
         return 0;
-    case 124:
+    case WorkdayMask:
         return 1;
-    case 130:
+    case WeekendMask:
         return 2;
     default:
         for (int day = 1; day <= 7; ++day)
@@ -84,7 +87,6 @@ int WeekdayListIndex(TDayOfWeekMask mask) {
 
 void TfrmTaskRecurPattern::Prepare(const TRecurrencePattern& pattern, TDateTime dueDate) {
     pattern_.Assign(pattern);
-    dueDate_ = dueDate;
     if (!pattern_.IsStartDateEmpty())
         pattern_.SetPatternStartDate(dueDate);
     else
@@ -163,7 +165,7 @@ void TfrmTaskRecurPattern::LoadFromPattern(const TRecurrencePattern& p) {
             rbWeekly->setChecked(true);
             rbRegenW->setChecked(true);
             edIntervalWc->setText(interval);
-        } else if (p.GetDayOfWeekMask() == 124 && p.GetInterval() == 1) {
+        } else if (p.GetDayOfWeekMask() == WorkdayMask && p.GetInterval() == 1) {
             rbDaily->setChecked(true);
             rbEveryWeekD->setChecked(true);
         } else {
@@ -290,7 +292,7 @@ void TfrmTaskRecurPattern::BuildPattern(TRecurrencePattern& p) {
     case rtDaily:
         if (rbEveryWeekD->isChecked()) {
             p.SetRecurrenceType(rtWeekly);
-            p.SetDayOfWeekMask(124);
+            p.SetDayOfWeekMask(WorkdayMask);
         } else if (rbRegenD->isChecked()) {
             interval(edIntervalDc);
             p.SetUseCompletionDate(true);
@@ -481,11 +483,8 @@ bool TfrmTaskRecurPattern::eventFilter(QObject* watched, QEvent* e) {
             lbOpenCloseText->setFont(font);
             break;
         case QEvent::MouseButtonRelease:
-            if (pattern_.HasSchedule()) {
-                QString text = Q(pattern_.GetSchedule().OpenHoursText(true));
-                text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-                MessageDlg(text.toStdString(), mtInformation, Buttons(mbOK));
-            }
+            if (pattern_.HasSchedule())
+                ShowOpenHoursText(pattern_.GetSchedule());
             return true;
         default:
             break;
@@ -547,7 +546,9 @@ void TfrmTaskRecurPattern::btnOKClick() {
                                               : static_cast<QWidget*>(dtDueDate);
             throw ERecurrenceInput("The pattern has no occurrence on or after the due date");
         }
-        if (built.HasSchedule() && built.GetSchedule().OpenHoursText(false) == "Always closed") {
+        TTaskPlaceOpenCloseSchedule neverOpen;
+        neverOpen.SetAllClosed();
+        if (built.HasSchedule() && built.GetSchedule() == neverOpen) {
             faulty_ = Button1;
             throw ERecurrenceInput("The place is never open, so the reminder would never recur");
         }

@@ -25,8 +25,6 @@ class QWidget;
 
 // The dialog's results besides Accepted and Rejected: "Remove Recurrence" ends with this.
 constexpr int RecurrenceRemovedResult = 3;
-// The dialog's help topic (its "HelpContext" property).
-constexpr int RecurrenceHelpContext = 1007;
 
 // The weekday list's masks: "day", "weekday", "weekend day", then one day each from Sunday.
 TDayOfWeekMask WeekdayListMask(int index);
@@ -124,7 +122,6 @@ private:
     void ShowInvalid(const std::string& message);
 
     TRecurrencePattern pattern_;
-    TDateTime dueDate_ = 0;
     bool newPattern_ = false;
     int updating_ = 0;
     QWidget* faulty_ = nullptr;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/frmrecurpattern.h"
+#include "app/helpsystem.h"
 #include "platform/formatsettings.h"
 #include "platform/gui/qtdatetime.h"
 
@@ -75,7 +76,7 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
 TfrmTaskRecurPattern::TfrmTaskRecurPattern(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmTaskRecurPattern"));
     setWindowTitle(QStringLiteral("Reminder Recurrence"));
-    setProperty("HelpContext", RecurrenceHelpContext);
+    SetHelpContext(this, HelpContextRecurrence);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     CreateComponents();
     FillLists();
@@ -167,11 +168,10 @@ void TfrmTaskRecurPattern::CreateComponents() {
         l->addLayout(Row({rbEveryW, edIntervalW, Text("week(s) on", pgWeekly)}));
         auto* days = new QGridLayout;
         days->setContentsMargins(20, 0, 0, 0);
-        static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                      "Thursday", "Friday", "Saturday"};
+        const auto& names = EnglishFormatSettings().LongDayNames;
         // Monday first, as a working week reads.
         for (int i = 0; i < 7; ++i) {
-            cbWeekDays[i] = new QCheckBox(QString::fromUtf8(names[i]), pgWeekly);
+            cbWeekDays[i] = new QCheckBox(Q(names[i]), pgWeekly);
             int pos = (i + 6) % 7;
             days->addWidget(cbWeekDays[i], pos / 4, pos % 4);
         }

@@ -15,14 +15,6 @@
 
 namespace {
 
-QLabel* Section(const QString& caption, QWidget* parent) {
-    auto* l = new QLabel(caption, parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
 QLineEdit* Edit(QFormLayout* form, const char* caption, QWidget* parent) {
     auto* e = new QLineEdit(parent);
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
@@ -48,15 +40,15 @@ TOptSMTPsettings::TOptSMTPsettings(TTockwellOptionsWnd* owner, QWidget* parent, 
     lbSheetBaseLabel->hide();
     // One form, so that the labels of all sections line up.
     auto* form = new QFormLayout(this);
-    form->addRow(Section(QStringLiteral("User Information (appears in field \"from\")"), this));
+    form->addRow(Section(QStringLiteral("User Information (appears in field \"from\")")));
     edNameFrom = Edit(form, "&Your Name: ", this);
     edEMailFrom = Edit(form, "&E-mail Address", this);
-    form->addRow(Section(QStringLiteral("Server"), this));
+    form->addRow(Section(QStringLiteral("Server")));
     EdHost = Edit(form, "&SMTP Server", this);
     edPort = Edit(form, "P&ort", this);
     edPort->setText(QStringLiteral("25"));
     edPort->setMaximumWidth(80);
-    form->addRow(Section(QStringLiteral("Logon Information"), this));
+    form->addRow(Section(QStringLiteral("Logon Information")));
     edUserName = Edit(form, "&User Name: ", this);
     edPassword = Edit(form, "&Password", this);
     edPassword->setEchoMode(QLineEdit::Password);
@@ -123,12 +115,8 @@ void TOptSMTPsettings::Save() {
 void TOptSMTPsettings::Button1Click() {
     try {
         Save();
-    } catch (const EOptionsField& e) {
-        ShowException(e);
-        e.Field->setFocus();
-        return;
     } catch (const std::exception& e) {
-        ShowException(e);
+        ShowOptionsError(e);
         return;
     }
     TMailer mailer(keyPath_, true);

@@ -13,6 +13,7 @@
 #include <map>
 #include <numeric>
 
+#include "app/helpsystem.h"
 #include "core/windows/altkeyrepaint.h"
 #include "platform/gui/messageboxes.h"
 
@@ -33,7 +34,7 @@ void SetOptionsHost(IOptionsHost* host) {
 TTockwellOptionsWnd::TTockwellOptionsWnd(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TockwellOptionsWnd"));
     setWindowTitle(QStringLiteral("Options"));
-    setProperty("HelpContext", OptionsHelpContext);
+    SetHelpContext(this, HelpContextOptions);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     resize(559, 367);
 
@@ -202,9 +203,7 @@ bool TTockwellOptionsWnd::ApplyChanges() {
             for (QTreeWidgetItemIterator it(tvOptions); *it; ++it)
                 if (items_.at((*it)->data(0, Qt::UserRole).toInt()).Sheet == item.Sheet)
                     tvOptions->setCurrentItem(*it);
-            ShowException(e);
-            if (auto* field = dynamic_cast<const EOptionsField*>(&e); field && field->Field)
-                field->Field->setFocus();
+            ShowOptionsError(e);
             return false;
         }
     }

@@ -16,9 +16,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TTockwellOptions;
 
-// The dialog's help topic (its "HelpContext" property).
-constexpr int OptionsHelpContext = 1057;
-
 // What the option pages need of the main window.
 class IOptionsHost {
 public:

@@ -17,12 +17,18 @@ namespace {
 constexpr char HelpIndexPage[] = "index.html";
 constexpr char DebugLogName[] = "HHDebug.txt";
 
-THelpEnvironment DefaultEnvironment() {
+// The help pages of the program in moduleFolder.
+std::string HelpFolderOf(const std::string& moduleFolder) {
+    return moduleFolder + "help";
+}
+
+// The environment of the program file modulePath, without debug mode or command line.
+THelpEnvironment DefaultEnvironment(const std::string& modulePath = ProgramFileName()) {
     THelpEnvironment env;
-    env.ModulePath = ProgramFileName();
-    env.ModuleName = ExtractFileName(env.ModulePath);
-    env.ModuleFolder = ExtractFilePath(env.ModulePath);
-    env.HelpFolder = env.ModuleFolder + "help";
+    env.ModulePath = modulePath;
+    env.ModuleName = ExtractFileName(modulePath);
+    env.ModuleFolder = ExtractFilePath(modulePath);
+    env.HelpFolder = HelpFolderOf(env.ModuleFolder);
     env.LogFolder = DefaultLogFolder();
     return env;
 }
@@ -54,7 +60,7 @@ std::string QuotedArgs(const std::vector<std::string>& args) {
 } // namespace
 
 std::string DefaultHelpFolder() {
-    return ProgramFolder() + "help";
+    return HelpFolderOf(ProgramFolder());
 }
 
 std::string DefaultLogFolder() {
@@ -77,13 +83,7 @@ bool IsDebugMode(const std::string& moduleFolder, const std::vector<std::string>
 
 void InitHelpSystem(const std::vector<std::string>& commandLine, const std::string& modulePath,
                     const std::string& logFolder, const TSystemInfo* system) {
-    THelpEnvironment env = DefaultEnvironment();
-    if (!modulePath.empty()) {
-        env.ModulePath = modulePath;
-        env.ModuleName = ExtractFileName(modulePath);
-        env.ModuleFolder = ExtractFilePath(modulePath);
-        env.HelpFolder = env.ModuleFolder + "help";
-    }
+    THelpEnvironment env = DefaultEnvironment(modulePath.empty() ? ProgramFileName() : modulePath);
     if (!logFolder.empty())
         env.LogFolder = logFolder;
     env.CommandLine = commandLine;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "app/frmtockwelloptions.h"
+#include "platform/gui/messageboxes.h"
 
 namespace {
 
@@ -81,6 +82,12 @@ void UnregisterOptionsSheet(const std::string& name) {
         std::vector<TSheetEntry>().swap(sheets);
 }
 
+void ShowOptionsError(const std::exception& e) {
+    ShowException(e);
+    if (auto* field = dynamic_cast<const EOptionsField*>(&e); field && field->Field)
+        field->Field->setFocus();
+}
+
 TOptionsSheetBase::TOptionsSheetBase(TTockwellOptionsWnd* owner, QWidget* parent)
     : QWidget(parent), owner_(owner) {
     setObjectName(QStringLiteral("OptionsSheetBase"));
@@ -101,4 +108,12 @@ void TOptionsSheetBase::SetModified(bool value) {
 void TOptionsSheetBase::Changed() {
     if (Loading == 0)
         SetModified(true);
+}
+
+QLabel* TOptionsSheetBase::Section(const QString& caption) {
+    auto* l = new QLabel(caption, this);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
 }

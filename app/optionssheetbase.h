@@ -63,6 +63,9 @@ public:
     QWidget* Field;
 };
 
+// Shows e in an error box; the field of an EOptionsField then gets the focus.
+void ShowOptionsError(const std::exception& e);
+
 class TOptionsSheetBase : public QWidget {
     Q_OBJECT
 public:
@@ -81,6 +84,8 @@ public:
 protected:
     // Reports an edit unless the page is loading.
     void Changed();
+    // A new bold caption on this page that heads a group of fields.
+    QLabel* Section(const QString& caption);
     // Above 0 while the page fills its controls: edits are not reported then.
     int Loading = 0;
 

@@ -183,6 +183,18 @@ std::string ResolveFileLinks(const std::string& fileName) {
     return {};
 }
 
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
 bool SyncFile(const std::string& fileName) {
     return SyncPath(fileName, O_RDONLY, false);
 }

@@ -44,6 +44,10 @@ std::string GetCurrentDir();
 // with the errno of a link that cannot be read.
 std::string ResolveFileLinks(const std::string& fileName);
 
+// Writes all of data to the open file fd, going on after interruptions; false when a write
+// fails (errno tells why) or writes nothing.
+bool WriteAll(int fd, std::string_view data);
+
 // Flushes a file's data, or a folder's entries (after a rename or create in it), to the disk.
 // False when it cannot be opened or the flush fails; file systems that cannot flush a folder
 // count as success. The empty folder name means the current folder.

@@ -34,6 +34,22 @@ TIniFile::Section* TIniFile::Find(const std::string& section) {
     return nullptr;
 }
 
+TIniFile::Section& TIniFile::FindOrAdd(const std::string& section) {
+    if (Section* s = Find(section))
+        return *s;
+    sections_.push_back({section, {}});
+    return sections_.back();
+}
+
+void TIniFile::Section::Set(const std::string& ident, const std::string& value) {
+    for (auto& [name, old] : Values)
+        if (SameText(name, ident)) {
+            old = value;
+            return;
+        }
+    Values.emplace_back(ident, value);
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
                                  const std::string& def) {
     if (Section* s = Find(section))
@@ -50,18 +66,8 @@ void TIniFile::WriteString(const std::string& section, const std::string& ident,
     for (char& c : v)
         if (c == '\n' || c == '\r')
             c = ' ';
-    Section* s = Find(section);
-    if (!s) {
-        sections_.push_back({section, {}});
-        s = &sections_.back();
-    }
+    FindOrAdd(section).Set(ident, v);
     dirty_ = true;
-    for (auto& [name, old] : s->Values)
-        if (SameText(name, ident)) {
-            old = v;
-            return;
-        }
-    s->Values.emplace_back(ident, v);
 }
 
 std::string TIniFile::Serialize() const {
@@ -87,36 +93,20 @@ void TIniFile::Parse(const std::string& text) {
         if (t.empty() || t[0] == ';' || t[0] == '#')
             continue;
         if (t.front() == '[' && t.back() == ']') {
-            std::string name = Trim(t.substr(1, t.size() - 2));
-            current = Find(name);
-            if (!current) {
-                sections_.push_back({name, {}});
-                current = &sections_.back();
-            }
+            current = &FindOrAdd(Trim(t.substr(1, t.size() - 2)));
             continue;
         }
         size_t eq = line.find('=');
         if (!current || eq == std::string::npos)
             continue;
-        std::string name = Trim(line.substr(0, eq));
-        std::string value = line.substr(eq + 1);
-        bool found = false;
-        for (auto& [n, v] : current->Values)
-            if (SameText(n, name)) {
-                v = value;
-                found = true;
-            }
-        if (!found)
-            current->Values.emplace_back(name, value);
+        current->Set(Trim(line.substr(0, eq)), line.substr(eq + 1));
     }
 }
 
 void TIniFile::UpdateFile() {
     if (!dirty_)
         return;
-    size_t slash = fileName_.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        ForceDirectories(fileName_.substr(0, slash));
+    ForceDirectories(ExtractFileDir(fileName_));
     std::string temp = fileName_ + ".tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);

@@ -52,8 +52,12 @@ private:
     struct Section {
         std::string Name;
         std::vector<std::pair<std::string, std::string>> Values;
+        // Replaces the value of that name, or appends it.
+        void Set(const std::string& ident, const std::string& value);
     };
     Section* Find(const std::string& section);
+    // The section of that name, appended when missing.
+    Section& FindOrAdd(const std::string& section);
     std::string fileName_;
     std::vector<Section> sections_;
     bool dirty_ = false;

@@ -251,18 +251,6 @@ bool ReadWholeFile(const std::string& name, std::string& out) {
     return err == 0;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
 // Creates the folder and its missing parents with mode 0700.
 void MakeFolders(const std::string& folder) {
     struct stat st;

@@ -75,14 +75,10 @@ QPoint DropDownPosition(QPoint below, QSize popup, QSize picker, const QRect& wo
 // ---- Pop-up --------------------------------------------------------------------------------
 
 TDatePickerPopup::TDatePickerPopup(TAgendaDatePicker& picker)
-    : QFrame(&picker, Qt::Popup | Qt::FramelessWindowHint), picker_(picker) {
+    : QFrame(&picker, Qt::Popup | Qt::FramelessWindowHint) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void TDatePickerPopup::hideEvent(QHideEvent* e) {
-    QFrame::hideEvent(e);
 }
 
 // ---- Picker --------------------------------------------------------------------------------
@@ -209,10 +205,7 @@ void TAgendaDatePicker::CalendarKeyPress(QChar& key) {
 }
 
 void TAgendaDatePicker::ApplyStyle(int style) {
-    static const int presets[8] = {2, 4, 3, 5, 9, 10, 0, 8};
-    int s = style & 0x7F;
-    if (s < 8)
-        calendar_->ApplyColorPreset(presets[s]);
+    calendar_->ApplyStyle(style);
 }
 
 void TAgendaDatePicker::Change() {

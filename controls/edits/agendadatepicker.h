@@ -33,12 +33,6 @@ class TDatePickerPopup : public QFrame {
     Q_OBJECT
 public:
     explicit TDatePickerPopup(TAgendaDatePicker& picker);
-
-protected:
-    void hideEvent(QHideEvent* e) override;
-
-private:
-    TAgendaDatePicker& picker_;
 };
 
 class TAgendaDatePicker : public TEnhEditBtn {
@@ -90,7 +84,6 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
 
 private:
-    friend class TDatePickerPopup;
     void CalendarDaySelect(TDateTime date);
     void CalendarKeyPress(QChar& key);
     // Steps the date part under the caret by amount (+1 or -1).

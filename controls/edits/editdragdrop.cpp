@@ -185,7 +185,6 @@ bool TEditDropTarget::DropText(QPoint pt, const std::string& text, bool ctrl) {
         t.truncate(cut);
     bool whole = t.size() == QString::fromStdString(text).size();
     int at = edit_.CharAt(pt);
-    TValueSpan v = ValueSpan(edit_.text(), edit_.TypingSettings());
     if (edit_.DragStartedHere() && edit_.hasSelectedText()) {
         int start = edit_.selectionStart(), end = start + edit_.selectionLength();
         if (at >= start && at <= end) {
@@ -204,9 +203,9 @@ bool TEditDropTarget::DropText(QPoint pt, const std::string& text, bool ctrl) {
             movedInside_ = true;
         }
     }
-    at = std::clamp(at, v.Start,
-                    std::max(v.Start, static_cast<int>(edit_.text().size()) -
-                                          static_cast<int>(edit_.Suffix().size())));
+    // Between the prefix and the suffix (positions count UTF-16 units, as the text does).
+    TValueSpan v = ValueSpan(edit_.text(), edit_.TypingSettings());
+    at = std::clamp(at, v.Start, v.End);
     edit_.SetDropCaret(-1);
     edit_.setCursorPosition(at);
     edit_.insert(t);

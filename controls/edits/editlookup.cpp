@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/edits/enhedit.h"
+#include "platform/fileutils.h"
 #include "platform/inifile.h"
 #include "platform/registrystore.h"
 #include "platform/shell.h"
@@ -54,12 +55,7 @@ bool LearnHistory(TLookupSettings& l, const std::string& text) {
 std::string PersistenceFileName(const TPersistence& p) {
     std::string key = p.Key;
     if (key.empty()) {
-        std::string program = ProgramFileName();
-        size_t slash = program.rfind('/');
-        std::string name = slash == std::string::npos ? program : program.substr(slash + 1);
-        size_t dot = name.rfind('.');
-        if (dot != std::string::npos && dot > 0)
-            name.resize(dot);
+        const std::string name = ChangeFileExt(ExtractFileName(ProgramFileName()), "");
         key = (name.empty() ? "tockwell" : name) + ".ini";
     }
     if (key.front() == '/')

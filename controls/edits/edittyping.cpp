@@ -1,6 +1,7 @@
 #include "controls/edits/edittyping.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -17,8 +18,17 @@ bool IsDigit(QChar c) {
     return c >= '0' && c <= '9';
 }
 
+bool IsHexLetter(QChar c) {
+    return (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// An ASCII letter or digit.
+bool IsAlphaNumeric(QChar c) {
+    return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 bool IsNumericType(TEnhEditType t) {
-    return t == etNumeric || t == etFloat || t == etMoney;
+    return t == etNumeric || IsFloatType(t);
 }
 
 // The integer digits of a value: characters before the decimal separator, thousand
@@ -280,15 +290,13 @@ TTypeResult TypeChar(const TEditState& st, TTypedKey key, const TTypingSettings&
         }
         break;
     case etHex:
-        if (control || ch == '-' || IsDigit(ch) || (ch >= 'A' && ch <= 'F') ||
-            (ch >= 'a' && ch <= 'f'))
+        if (control || ch == '-' || IsDigit(ch) || IsHexLetter(ch))
             r = Insert(st, ch);
         else
             return Drop(st);
         break;
     case etAlphaNumeric:
-        if (backspace || ch == QChar(chEnter) || IsDigit(ch) || (ch >= 'A' && ch <= 'Z') ||
-            (ch >= 'a' && ch <= 'z'))
+        if (backspace || ch == QChar(chEnter) || IsAlphaNumeric(ch))
             r = Insert(st, ch);
         else
             return Drop(st);
@@ -328,8 +336,7 @@ TValueKind ClassifyValue(const QString& value, const TTypingSettings& s) {
                 flt = false;
             lastSep = i;
         }
-        bool hexLetter = (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-        if (!digit && c != '-' && !hexLetter)
+        if (!digit && c != '-' && !IsHexLetter(c))
             hex = false;
     }
     if (integer)
@@ -446,16 +453,11 @@ QString FormatNumber(double value, int precision, bool grouped, const TTypingSet
 
 QString NormalizeValue(const QString& v, const TTypingSettings& s) {
     QString r = v;
-    bool numeric = s.EditType == etNumeric || s.EditType == etFloat || s.EditType == etMoney ||
-                   s.EditType == etHex;
+    bool numeric = IsNumericType(s.EditType) || s.EditType == etHex;
     if (r.isEmpty() && numeric)
         r = "0";
-    if (s.Precision >= 1 && !r.isEmpty()) {
-        if (s.EditType == etMoney)
-            r = FormatNumber(NumberOfText(r, s), s.Precision, true, s);
-        else if (s.EditType == etFloat)
-            r = FormatNumber(NumberOfText(r, s), s.Precision, false, s);
-    }
+    if (s.Precision >= 1 && !r.isEmpty() && IsFloatType(s.EditType))
+        r = FormatNumber(NumberOfText(r, s), s.Precision, s.EditType == etMoney, s);
     if (s.EditType == etHex)
         r = r.toUpper();
     return r;
@@ -463,12 +465,6 @@ QString NormalizeValue(const QString& v, const TTypingSettings& s) {
 
 std::optional<QString> PasteValue(const QString& wouldBe, const QString& pasted,
                                   const TTypingSettings& s) {
-    auto onlyAlnum = [](const QString& t) {
-        for (QChar c : t)
-            if (!IsDigit(c) && !(c >= 'A' && c <= 'Z') && !(c >= 'a' && c <= 'z'))
-                return false;
-        return true;
-    };
     switch (s.EditType) {
     case etString:
     case etPassword:
@@ -501,7 +497,7 @@ std::optional<QString> PasteValue(const QString& wouldBe, const QString& pasted,
     case etMixedCase:
         return MixedCase(wouldBe);
     case etAlphaNumeric:
-        if (!onlyAlnum(wouldBe))
+        if (!std::all_of(wouldBe.begin(), wouldBe.end(), IsAlphaNumeric))
             return std::nullopt;
         return wouldBe;
     case etValidChars:

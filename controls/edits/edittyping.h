@@ -24,6 +24,11 @@ enum TEnhEditType {
     etValidChars
 };
 
+// The types whose value carries decimals (Precision applies to them).
+inline bool IsFloatType(TEnhEditType t) {
+    return t == etFloat || t == etMoney;
+}
+
 // The kind of a value text (integer wins over float, float over hexadecimal).
 enum TValueKind { vkInteger, vkFloat, vkHex, vkOther };
 

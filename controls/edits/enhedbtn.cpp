@@ -159,20 +159,16 @@ TEnhEditBtn::TEnhEditBtn(QWidget* parent) : TEnhEdit(parent) {
     button_->FocusControl = this;
     button_->OnClick = [this](QObject*) { ClickButton(); };
     button_->Button()->CaptionFont = font();
-    SetRightInset(18);
     ResizeButton();
 }
 
 void TEnhEditBtn::SetButtonStyle(TButtonStyle s) {
-    buttonStyle_ = s;
     button_->Button()->Style = s;
     button_->Button()->update();
 }
 
 void TEnhEditBtn::SetButtonWidth(int w) {
     buttonWidth_ = w;
-    button_->ButtonWidth = w;
-    SetRightInset(w + 1);
     ResizeButton();
 }
 
@@ -205,6 +201,7 @@ int TEnhEditBtn::MinHeight() const {
 }
 
 void TEnhEditBtn::ResizeButton() {
+    SetRightInset(buttonWidth_ + 1);
     int minHeight = MinHeight();
     if (height() < minHeight) {
         resize(width(), minHeight); // lays out again through the resize event
@@ -219,7 +216,6 @@ void TEnhEditBtn::ResizeButton() {
     else
         r = QRect(w - buttonWidth_ - 2, 0, buttonWidth_, h - 2);
     button_->setGeometry(r);
-    SetRightInset(buttonWidth_ + 1);
     update();
 }
 

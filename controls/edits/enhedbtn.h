@@ -58,7 +58,6 @@ class TEditButton : public QWidget {
 public:
     explicit TEditButton(QWidget* parent = nullptr);
     TEnhSpeedButton* Button() const { return button_; }
-    int ButtonWidth = 16;
     QPointer<QWidget> FocusControl;
     TNotifyEvent OnClick;
 
@@ -76,7 +75,7 @@ public:
     explicit TEnhEditBtn(QWidget* parent = nullptr);
 
     TEditButton* ButtonPart() const { return button_; }
-    TButtonStyle ButtonStyle() const { return buttonStyle_; }
+    TButtonStyle ButtonStyle() const { return button_->Button()->Style; }
     void SetButtonStyle(TButtonStyle s);
     int ButtonWidth() const { return buttonWidth_; }
     // Sets the button's width and the text's right inset, and lays the button out again.
@@ -120,7 +119,6 @@ protected:
 private:
     void UpdateButtonLook();
     TEditButton* button_;
-    TButtonStyle buttonStyle_ = bsButton;
     int buttonWidth_ = 16;
     std::string buttonHint_;
 };

@@ -19,8 +19,6 @@
 #include "platform/shell.h"
 #include "platform/sysutils.h"
 
-namespace {
-
 Qt::Alignment AlignmentOf(TEditAlign a) {
     switch (a) {
     case eaRight:
@@ -31,6 +29,8 @@ Qt::Alignment AlignmentOf(TEditAlign a) {
         return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
+
+namespace {
 
 // Runs f with flag set, restoring it afterwards (also on exceptions).
 template <class F> void WithFlag(bool& flag, F&& f) {
@@ -207,28 +207,26 @@ void TEnhEdit::SetEditType(TEnhEditType t) {
         return;
     typing_.EditType = t;
     setEchoMode(t == etPassword ? QLineEdit::Password : QLineEdit::Normal);
-    if (t != etString && t != etFloat && t != etMoney)
+    if (t != etString && !IsFloatType(t))
         typing_.Precision = 0;
     // A value that does not fit the new type is left for the user to correct.
 }
 
 void TEnhEdit::SetPrefix(const std::string& v) {
     QString value = ValueOf(text(), typing_);
-    prefix_ = v;
     typing_.Prefix = QString::fromStdString(v);
     setText(typing_.Prefix + value + typing_.Suffix);
 }
 
 void TEnhEdit::SetSuffix(const std::string& v) {
     QString value = ValueOf(text(), typing_);
-    suffix_ = v;
     typing_.Suffix = QString::fromStdString(v);
     setText(typing_.Prefix + value + typing_.Suffix);
 }
 
 void TEnhEdit::SetPrecision(int v) {
     TEnhEditType t = typing_.EditType;
-    if ((t != etString && t != etFloat && t != etMoney) || v == typing_.Precision)
+    if ((t != etString && !IsFloatType(t)) || v == typing_.Precision)
         return;
     typing_.Precision = v;
     QString value = ValueOf(text(), typing_);
@@ -300,8 +298,6 @@ void TEnhEdit::ApplyColors() {
         fore = URLColor;
     else if (focused && FocusFontColor != clNone)
         fore = FocusFontColor;
-    shownColor_ = back;
-    shownFontColor_ = fore;
     QPalette pal = palette();
     pal.setColor(QPalette::Base, transparent_ ? QColor(Qt::transparent)
                                               : ColorToQColor(back, pal.color(QPalette::Base)));

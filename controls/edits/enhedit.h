@@ -21,6 +21,8 @@
 #include <QLabel>
 
 enum TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
+// The Qt alignment of a; eaDefault aligns left. Always vertically centred.
+Qt::Alignment AlignmentOf(TEditAlign a);
 enum TLabelPosition {
     lpLeftTop,
     lpLeftCenter,
@@ -70,8 +72,8 @@ public:
 
     TEnhEditType EditType() const { return typing_.EditType; }
     void SetEditType(TEnhEditType t);
-    const std::string& Prefix() const { return prefix_; }
-    const std::string& Suffix() const { return suffix_; }
+    std::string Prefix() const { return typing_.Prefix.toStdString(); }
+    std::string Suffix() const { return typing_.Suffix.toStdString(); }
     void SetPrefix(const std::string& v);
     void SetSuffix(const std::string& v);
     int Precision() const { return typing_.Precision; }
@@ -272,13 +274,11 @@ private:
     void StartDrag();
 
     TTypingSettings typing_;
-    std::string prefix_, suffix_, emptyText_;
+    std::string emptyText_;
     bool canUndo_ = true, showError_ = false, showURL_ = false, urlLook_ = false;
     bool error_ = false, hot_ = false, flat_ = false, loaded_ = false;
     bool validating_ = false, swallowChange_ = false;
     TColor color_ = clWindow, fontColor_ = clWindowText;
-    TColor normalColor_ = clWindow, normalFontColor_ = clWindowText;
-    TColor shownColor_ = clWindow, shownFontColor_ = clWindowText;
     TEditAlign editAlign_ = eaLeft, alignBeforeFocus_ = eaLeft;
     int leftInset_ = 0, rightInset_ = 0;
     int focusWidthAdded_ = 0;

@@ -9,25 +9,6 @@
 #include "platform/shell.h"
 #include "platform/sysutils.h"
 
-namespace {
-
-Qt::Alignment AlignmentOf(TEditAlign a) {
-    switch (a) {
-    case eaRight:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case eaCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-
-bool IsFloatType(TEnhEditType t) {
-    return t == etFloat || t == etMoney;
-}
-
-} // namespace
-
 // ---- Clipboard -----------------------------------------------------------------------------
 
 void TEnhEdit::CopyToClipboard() {
@@ -204,7 +185,7 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
     }
     TValueSpan v = ValueSpan(text(), typing_);
     int caret = cursorPosition();
-    if (!suffix_.empty()) {
+    if (!typing_.Suffix.isEmpty()) {
         if (key == Qt::Key_Right && caret >= v.End && !shift) {
             e->accept();
             return;
@@ -222,7 +203,7 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
             return;
         }
     }
-    if (!prefix_.empty()) {
+    if (!typing_.Prefix.isEmpty()) {
         if (key == Qt::Key_Left && caret <= v.Start && !shift) {
             setCursorPosition(v.Start);
             e->accept();

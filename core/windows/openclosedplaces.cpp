@@ -36,9 +36,6 @@ constexpr std::array<uint8_t, TOpenClosedPlaces::Rows> ClosedGreys = {
     0x85, 0x84, 0x83, 0x80, 0x7C, 0x7A, 0x76, 0x72, 0x6E, 0x6A, 0x67, 0x64, 0x62, 0x5E, 0x5C, 0x59,
     0x56, 0x54, 0x51, 0x4F, 0x4C, 0x4B, 0x49, 0x48, 0x47, 0x46, 0x46, 0x46, 0x46, 0x46, 0x45, 0x46};
 
-constexpr std::array<const char*, 7> EnglishDayNames = {
-    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-
 TDateTime RowStartTime(int row) {
     return EncodeTime(row / 4, (row % 4) * 15, 0, 0);
 }
@@ -91,7 +88,7 @@ std::string TOpenClosedPlaces::CellTimeText(int row) {
 }
 
 std::string TOpenClosedPlaces::CellHint(int column, int row, TDateTime now) const {
-    std::string hint = EnglishDayNames[ColumnDay(column)];
+    std::string hint = EnglishFormatSettings().LongDayNames[ColumnDay(column)];
     if (IsCurrentCell(column, row, now))
         hint += " (Now)";
     hint += "\r\n" + CellTimeText(row) + "\r\n";
@@ -229,7 +226,7 @@ void TOpenClosedPlaces::mouseMoveEvent(QMouseEvent* e) {
     if (!anchor_.Valid()) {
         // The drag began outside the grid: it starts at the first cell entered.
         StartDrag(pos);
-    } else if (cell.Valid() && !(cell == current_)) {
+    } else if (cell.Valid() && cell != current_) {
         current_ = cell;
         update();
     }

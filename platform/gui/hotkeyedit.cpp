@@ -7,8 +7,9 @@
 
 namespace {
 
-// Keys whose virtual-key code is not a simple offset from a Qt key range.
-constexpr std::array<std::pair<int, uint16_t>, 30> NamedKeys = {{
+// Keys whose virtual-key code is not a simple offset from a Qt key range (the keypad's are
+// mapped apart: their Qt keys need the keypad modifier).
+constexpr std::array<std::pair<int, uint16_t>, 28> NamedKeys = {{
     {Qt::Key_Backspace, 0x08}, {Qt::Key_Return, 0x0D},       {Qt::Key_Enter, 0x0D},
     {Qt::Key_Pause, 0x13},     {Qt::Key_Space, 0x20},        {Qt::Key_PageUp, 0x21},
     {Qt::Key_PageDown, 0x22},  {Qt::Key_End, 0x23},          {Qt::Key_Home, 0x24},
@@ -18,7 +19,7 @@ constexpr std::array<std::pair<int, uint16_t>, 30> NamedKeys = {{
     {Qt::Key_Comma, 0xBC},     {Qt::Key_Minus, 0xBD},        {Qt::Key_Period, 0xBE},
     {Qt::Key_Slash, 0xBF},     {Qt::Key_QuoteLeft, 0xC0},    {Qt::Key_BracketLeft, 0xDB},
     {Qt::Key_Backslash, 0xDC}, {Qt::Key_BracketRight, 0xDD}, {Qt::Key_Apostrophe, 0xDE},
-    {Qt::Key_Asterisk, 0x6A},  {Qt::Key_Plus, 0x6B},         {Qt::Key_Clear, 0x0C},
+    {Qt::Key_Clear, 0x0C},
 }};
 
 } // namespace
@@ -49,7 +50,7 @@ uint16_t QtKeyToVirtualKey(int key, Qt::KeyboardModifiers modifiers) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return static_cast<uint16_t>(0x70 + key - Qt::Key_F1);
     for (auto [qt, vk] : NamedKeys)
-        if (qt == key && vk != 0x6A && vk != 0x6B) // * and + only from the keypad
+        if (qt == key)
             return vk;
     return 0;
 }

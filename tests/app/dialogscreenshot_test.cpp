@@ -14,15 +14,15 @@
 #include "app/frmtockwelloptions.h"
 #include "core/tockwelldb.h"
 #include "fakealertwindows.h"
+#include "gui/guitestutil.h"
 #include "testutil.h"
 
 namespace {
 
+// Shows w and saves its picture (SaveShot).
 void Save(QWidget& w, const char* name) {
     w.show();
-    QByteArray dir = qgetenv("TOCKWELL_SHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromUtf8(dir) + "/" + name);
+    SaveShot(w.grab().toImage(), name);
 }
 
 // Every visible button lies inside the dialog.

@@ -188,15 +188,10 @@ TEST(OpenURLConfirm, OpensFirstThenOffersTheAddressForCopying) {
 // Renders both windows: every label's text fits its label, and the links are drawn in blue.
 // With TOCKWELL_SHOTS set to a folder the images are saved there for a look.
 TEST(AboutDlg, RenderedTextFitsAndLinksAreBlue) {
-    auto save = [](const QImage& img, const char* name) {
-        QByteArray dir = qgetenv("TOCKWELL_SHOTS");
-        if (!dir.isEmpty())
-            img.save(QString::fromUtf8(dir) + "/" + name);
-    };
     TAboutDlg* box = ShowAbout(nullptr, false);
     TickUntilStopped(box);
     QImage img = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    save(img, "about.png");
+    SaveShot(img, "about.png");
     for (QLabel* label : box->findChildren<QLabel*>()) {
         if (label->pixmap().isNull()) {
             EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
@@ -211,9 +206,9 @@ TEST(AboutDlg, RenderedTextFitsAndLinksAreBlue) {
     TfrmOpenURLConfirm dlg;
     dlg.memURL().setPlainText("https://tockwell.org/download/");
     dlg.show();
-    save(dlg.grab().toImage(), "openurl-shown.png");
+    SaveShot(dlg.grab().toImage(), "openurl-shown.png");
     dlg.btnShowURLClick();
-    save(dlg.grab().toImage(), "openurl-hidden.png");
+    SaveShot(dlg.grab().toImage(), "openurl-hidden.png");
     EXPECT_LT(dlg.lbMessage().geometry().bottom(), dlg.btnShowURL().y());
     EXPECT_LE(dlg.lbMessage().heightForWidth(dlg.lbMessage().width()), dlg.lbMessage().height());
     for (QPushButton* b : dlg.findChildren<QPushButton*>())

@@ -12,6 +12,8 @@
 
 #include "app/frmabout.h"
 #include "app/frmopenurlconfirm.h"
+#include "app/frmrecurpattern.h"
+#include "app/frmtockwelloptions.h"
 #include "app/helpsystem.h"
 #include "core/filehelpers.h"
 #include "fakemessageboxes.h"
@@ -160,6 +162,13 @@ TEST(HelpSystem, TheHookTakesContextsAndPopupPositionsAndGivesBackTheHandler) {
     EXPECT_TRUE(ApplicationHelpContext(1005));
     EXPECT_EQ(before, std::vector<int>{HELP_CONTEXT});
     SetApplicationHelpHandler(previous);
+}
+
+TEST(HelpSystem, TheDialogsCarryTheContextsOfTheirPages) {
+    TfrmTaskRecurPattern recurrence;
+    TTockwellOptionsWnd options;
+    EXPECT_EQ(HelpPageOf(HelpContextOf(&recurrence)), "recurrence.html");
+    EXPECT_EQ(HelpPageOf(HelpContextOf(&options)), "options.html");
 }
 
 TEST(HelpSystem, HelpPathsAndCommandNames) {

@@ -284,8 +284,11 @@ TEST(HotKeyEdit, TakesOneKeyInTheVirtualKeyCoding) {
     EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_7, Qt::KeypadModifier), 0x67);
     EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Slash), 0xBF);
     EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Shift), 0);
+    EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Asterisk), 0); // * and + only from the keypad
+    EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Plus, Qt::KeypadModifier), 0x6B);
     EXPECT_EQ(VirtualKeyName(40), "Down");
     EXPECT_EQ(VirtualKeyName(0x67), "Num 7");
+    EXPECT_EQ(VirtualKeyName(0x6A), "Num *");
     EXPECT_EQ(VirtualKeyName(0), "");
 
     THotKeyEdit edit;

@@ -21,69 +21,10 @@
 #include "platform/fileutils.h"
 #include "platform/registrystore.h"
 #include "platform/xmldom.h"
+#include "programtestutil.h"
 #include "testutil.h"
 
 namespace {
-
-// The reminder element's attributes in the data file, or a null node.
-IXMLNode ReminderAlerts(TXMLDocument& doc, const std::string& fileName) {
-    try {
-        doc.LoadFromFile(fileName);
-    } catch (const std::exception&) {
-        return {};
-    }
-    IXMLNode reminders = doc.DocumentElement().FindChild("Reminders");
-    if (!reminders || reminders.ChildCount() == 0)
-        return {};
-    return reminders.Child(0).FindChild("Alerts");
-}
-
-// A home of the program's own under a temporary folder, and the environment to start it in
-// (the test's platform, no display).
-struct TProgramHome {
-    TempDir dir;
-    std::string home = dir.File("home"), run = dir.File("run");
-    std::string settingsFile = home + "/.config/Tockwell/registry";
-    std::string dataFile = dir.File("due.tock");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-
-    TProgramHome() {
-        ForceDirectories(home);
-        ::mkdir(run.c_str(), 0700);
-        env.insert("HOME", QString::fromStdString(home));
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/.config"));
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
-        env.remove("DISPLAY");
-        env.insert(
-            "LSAN_OPTIONS",
-            QString::fromStdString("suppressions=" + SourcePath("tests/app/program.lsan.supp")));
-    }
-    // A data file with one reminder, due a minute ago, that also shows a desktop alert.
-    void WriteDueReminder() const {
-        TTockwellDB db;
-        db.AddNew("Due now", Now() - 1.0 / 1440)->GetReminder().GetAction(akShowAlertWnd).Enabled =
-            true;
-        SaveXMLDataFile(db, dataFile);
-    }
-    // True once the data file records that the reminder fired.
-    bool Fired() const {
-        TXMLDocument doc;
-        IXMLNode alerts = ReminderAlerts(doc, dataFile);
-        return alerts && !alerts.Attribute("LatestAlertDateTime").empty();
-    }
-    // The data file reads back whole with its one reminder.
-    bool DataFileWhole() const {
-        try {
-            TTockwellDB db;
-            LoadXMLDataFile(db, dataFile);
-            return db.Count() == 1;
-        } catch (const std::exception&) {
-            return false;
-        }
-    }
-};
-
-const std::string kProgram = std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell";
 
 // An X server of the test's own (Xvfb, which picks a free display); stopped with the object.
 class TXServer {
@@ -144,17 +85,21 @@ TEST(Program, EndsWithoutACrashWhenTheDisplayGoesOrOnTermination) {
     h.WriteDueReminder();
     QProcessEnvironment env = h.env;
     env.remove("QT_QPA_PLATFORM");
+    // Starts the program on the data file on x's display; false when it did not start.
+    auto start = [&](QProcess& program, const TXServer& x) {
+        env.insert("DISPLAY", QString::fromStdString(x.Display()));
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
+        return program.waitForStarted(10000);
+    };
 
     // The X server goes while the reminders window and a desktop alert are up.
     {
         TXServer x(h.dir);
         ASSERT_FALSE(x.Display().empty());
-        env.insert("DISPLAY", QString::fromStdString(x.Display()));
         QProcess program;
-        program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
-        ASSERT_TRUE(program.waitForStarted(10000));
+        ASSERT_TRUE(start(program, x));
         EXPECT_TRUE(WaitFor([&] { return h.Fired(); }, 30000));
         Spin(1000); // the alert windows show
         ASSERT_EQ(program.state(), QProcess::Running);
@@ -168,12 +113,8 @@ TEST(Program, EndsWithoutACrashWhenTheDisplayGoesOrOnTermination) {
     {
         TXServer x(h.dir);
         ASSERT_FALSE(x.Display().empty());
-        env.insert("DISPLAY", QString::fromStdString(x.Display()));
         QProcess program;
-        program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
-        ASSERT_TRUE(program.waitForStarted(10000));
+        ASSERT_TRUE(start(program, x));
         EXPECT_TRUE(WaitFor(
             [&] {
                 return FileExists(h.settingsFile) &&
@@ -252,14 +193,14 @@ TEST(Program, RunsOnWithAnUnusableSettingsStoreOrPastTheFileSizeLimit) {
 }
 
 TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
-    const std::string program = std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell";
-    if (!FileExists(program) || std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+    if (!FileExists(kProgram) || std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "needs the program and xvfb-run";
     TempRegistry registry; // the test's own writes
     TempDir dir;
     const std::string home = dir.File("home"), run = dir.File("run");
-    ForceDirectories(home);
-    ::mkdir(run.c_str(), 0700);
+    QProcessEnvironment env =
+        ProgramEnvironment(QProcessEnvironment::systemEnvironment(), home, run);
+    env.remove("DISPLAY");
     // A socket file left by a crashed instance does not keep the program out.
     {
         int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -278,13 +219,6 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
         SaveXMLDataFile(db, fileName);
     }
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", QString::fromStdString(home));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/.config"));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
-    env.remove("DISPLAY");
-    env.insert("LSAN_OPTIONS",
-               QString::fromStdString("suppressions=" + SourcePath("tests/app/program.lsan.supp")));
     QProcessEnvironment displayEnv = env;
     displayEnv.remove("QT_QPA_PLATFORM");
     env.insert("QT_QPA_PLATFORM", "offscreen"); // the later starts need no screen
@@ -292,7 +226,7 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     QProcess first;
     first.setProcessEnvironment(displayEnv);
     first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    first.start("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", QString::fromStdString(program),
+    first.start("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", QString::fromStdString(kProgram),
                              QString::fromStdString(fileName)});
     ASSERT_TRUE(first.waitForStarted(10000));
 
@@ -311,7 +245,7 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     // A second start hands over to the first and ends at once.
     QProcess second;
     second.setProcessEnvironment(env);
-    second.start(QString::fromStdString(program), {});
+    second.start(QString::fromStdString(kProgram), {});
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
@@ -326,7 +260,7 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     const std::string anotherFile = dir.File("another.tock");
     QProcess another;
     another.setProcessEnvironment(env);
-    another.start(QString::fromStdString(program), {QString::fromStdString(anotherFile)});
+    another.start(QString::fromStdString(kProgram), {QString::fromStdString(anotherFile)});
     EXPECT_TRUE(WaitFor(
         [&] {
             return ReadFileBytes(settingsFile).find("\"LatestDataFile\"=\"" + anotherFile) !=
@@ -342,7 +276,7 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     // Asked to quit, the first ends cleanly: it writes its layout on the way out.
     QProcess quit;
     quit.setProcessEnvironment(env);
-    quit.start(QString::fromStdString(program), {"--quit"});
+    quit.start(QString::fromStdString(kProgram), {"--quit"});
     ASSERT_TRUE(quit.waitForFinished(10000));
     EXPECT_EQ(quit.exitCode(), 0);
     ASSERT_TRUE(first.waitForFinished(15000));
@@ -356,7 +290,7 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     // With nothing running, --quit starts nothing.
     QProcess idle;
     idle.setProcessEnvironment(env);
-    idle.start(QString::fromStdString(program), {"--quit"});
+    idle.start(QString::fromStdString(kProgram), {"--quit"});
     ASSERT_TRUE(idle.waitForFinished(10000));
     EXPECT_EQ(idle.exitCode(), 0);
 }

@@ -5,7 +5,6 @@
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/stat.h>
 
 #include "apptestutil.h"
 #include "core/alertactions.h"
@@ -16,41 +15,20 @@
 #include "fakesmtpserver.h"
 #include "platform/fileutils.h"
 #include "platform/registrystore.h"
-#include "platform/xmldom.h"
+#include "programtestutil.h"
 #include "testutil.h"
 
-namespace {
-
-// The saved "LatestAlertDateTime" of the n-th reminder of the data file ("" when unknown).
-std::string SavedLatestAlert(const std::string& fileName, int n) {
-    TXMLDocument doc;
-    try {
-        doc.LoadFromFile(fileName);
-        IXMLNode reminders = doc.DocumentElement().FindChild("Reminders");
-        if (!reminders || reminders.ChildCount() <= n)
-            return {};
-        IXMLNode alerts = reminders.Child(n).FindChild("Alerts");
-        return alerts ? alerts.Attribute("LatestAlertDateTime") : std::string();
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
-} // namespace
-
 TEST(ProgramMail, AStalledMailServerHoldsUpNeitherRemindersNorQuitting) {
-    const std::string program = std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell";
-    if (!FileExists(program))
+    if (!FileExists(kProgram))
         GTEST_SKIP() << "needs the program";
     TempRegistry registry;
-    TempDir dir;
-    const std::string home = dir.File("home"), run = dir.File("run");
-    ForceDirectories(home);
-    ::mkdir(run.c_str(), 0700);
+    TProgramHome h;
+    QProcessEnvironment env = h.env;
+    env.insert("QT_QPA_PLATFORM", "offscreen");
     TFakeSmtpServer server(TSmtpMisbehaviour::StallAfterData);
 
     // The program's account points at the server.
-    SetRegistryStoreFolder(home + "/.config/Tockwell");
+    SetRegistryStoreFolder(h.home + "/.config/Tockwell");
     {
         TMailer account(SMTPSettingsKey);
         account.SMTP.Host = "127.0.0.1";
@@ -61,7 +39,7 @@ TEST(ProgramMail, AStalledMailServerHoldsUpNeitherRemindersNorQuitting) {
     SetRegistryStoreFolder(registry.Folder());
 
     // A reminder that mails, due a minute ago, and one without mail, due a little later.
-    const std::string fileName = dir.File("mail.tock");
+    const std::string fileName = h.dir.File("mail.tock");
     {
         TTockwellDB db;
         auto mail = db.AddNew("Mail me", Now() - 1.0 / 1440);
@@ -71,19 +49,10 @@ TEST(ProgramMail, AStalledMailServerHoldsUpNeitherRemindersNorQuitting) {
         SaveXMLDataFile(db, fileName);
     }
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", QString::fromStdString(home));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/.config"));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
-    env.remove("DISPLAY");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LSAN_OPTIONS",
-               QString::fromStdString("suppressions=" + SourcePath("tests/app/program.lsan.supp")));
-
     QProcess first;
     first.setProcessEnvironment(env);
     first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    first.start(QString::fromStdString(program), {QString::fromStdString(fileName)});
+    first.start(QString::fromStdString(kProgram), {QString::fromStdString(fileName)});
     ASSERT_TRUE(first.waitForStarted(10000));
 
     // The mail goes out and the server stalls after it.
@@ -97,7 +66,7 @@ TEST(ProgramMail, AStalledMailServerHoldsUpNeitherRemindersNorQuitting) {
     // Asked to quit, it ends at once, without waiting for the server.
     QProcess quit;
     quit.setProcessEnvironment(env);
-    quit.start(QString::fromStdString(program), {"--quit"});
+    quit.start(QString::fromStdString(kProgram), {"--quit"});
     ASSERT_TRUE(quit.waitForFinished(10000));
     EXPECT_EQ(quit.exitCode(), 0);
     QElapsedTimer took;

@@ -10,13 +10,10 @@
 
 #include "apptestutil.h"
 #include "platform/fileutils.h"
+#include "programtestutil.h"
 #include "testutil.h"
 
 namespace {
-
-QString Program() {
-    return QString::fromStdString(std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell");
-}
 
 // Where a window is and how big.
 struct TWindowBox {
@@ -103,17 +100,9 @@ public:
     // Starts the program with a home of its own (one instance per home) on the display.
     void Start(QProcess& program, const std::string& home, const QStringList& args = {}) const {
         ForceDirectories(home + "/.config");
-        ::mkdir((home + "/run").c_str(), 0700);
-        QProcessEnvironment env = env_;
-        env.insert("HOME", QString::fromStdString(home));
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/.config"));
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home + "/run"));
-        env.insert(
-            "LSAN_OPTIONS",
-            QString::fromStdString("suppressions=" + SourcePath("tests/app/program.lsan.supp")));
-        program.setProcessEnvironment(env);
+        program.setProcessEnvironment(ProgramEnvironment(env_, home, home + "/run"));
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(Program(), args);
+        program.start(QString::fromStdString(kProgram), args);
     }
 
     std::string Missing; // the tools that are not installed

@@ -15,6 +15,8 @@
 #include "controls/calendar/agendacalendar.h"
 #include "platform/gui/qtcolors.h"
 
+#include "gui/guitestutil.h"
+
 inline TDateTime D(int y, int m, int d) {
     return EncodeDate(y, m, d);
 }
@@ -39,16 +41,6 @@ inline void PinFonts(TAgendaCalendar& c) {
     c.setFont(PinnedFont());
     c.SetDayFont(PinnedFont());
     c.SetWeekFont(PinnedFont());
-}
-
-// The widget drawn into an image; with TOCKWELL_RENDER_DIR set it is also saved there as
-// <name>.png for a look.
-inline QImage Render(QWidget& w, const std::string& name = {}) {
-    QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const char* dir = std::getenv("TOCKWELL_RENDER_DIR");
-    if (dir && !name.empty())
-        image.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
-    return image;
 }
 
 inline QColor Pixel(const QImage& image, int x, int y) {

@@ -8,21 +8,11 @@
 #include "core/mailer.h"
 #include "core/mailoutbox.h"
 #include "fakesmtpserver.h"
+#include "testutil.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-    const auto start = Clock::now();
-    while (!done() && SecondsSince(start) * 1000 < ms)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
 
 // Stands in for the GUI thread's queue: the outbox posts calls into it from its threads, and
 // the test runs them on its own thread.

@@ -21,12 +21,6 @@
 
 namespace {
 
-void Save(const QImage& img, const char* name) {
-    QByteArray dir = qgetenv("TOCKWELL_SHOTS");
-    if (!dir.isEmpty())
-        img.save(QString::fromUtf8(dir) + "/" + name);
-}
-
 bool Bluish(const QColor& c) {
     return c.blue() > 150 && c.red() < 120 && c.green() < 120;
 }
@@ -43,7 +37,7 @@ TEST(Screenshots, DesktopAlertThemedAndClassic) {
                            nullptr, nullptr);
         TTransparentMsgBox* box = manager.Current();
         QImage img = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        Save(img, themed ? "alert-themed.png" : "alert-classic.png");
+        SaveShot(img, themed ? "alert-themed.png" : "alert-classic.png");
         EXPECT_EQ(img.size(), QSize(327, 67));
         // The message is written in blue inside its label, on two lines.
         QRect text = box->lbMessage->geometry();
@@ -95,7 +89,7 @@ TEST(Screenshots, SpeedButtons) {
         }
         ++row;
     }
-    Save(sheet, "speedbuttons.png");
+    SaveShot(sheet, "speedbuttons.png");
 }
 
 TEST(Screenshots, RemindersWindow) {
@@ -130,7 +124,7 @@ TEST(Screenshots, RemindersWindow) {
         img = wnd->grab().toImage();
     }
     img = img.convertToFormat(QImage::Format_RGB32);
-    Save(img, "reminders.png");
+    SaveShot(img, "reminders.png");
     ASSERT_EQ(img.size(), QSize(459, 296));
     // Text is what differs clearly from the background at the area's top-left corner.
     auto ink = [&](QRect area) {

@@ -161,6 +161,21 @@ TEST_F(DragFixture, PartialAndRefusedDropsReportACopy) {
     EXPECT_EQ(DropOn(*b, whole, 0), Qt::IgnoreAction);
 }
 
+TEST_F(DragFixture, DropsLandBetweenPrefixAndSuffix) {
+    // A suffix of characters longer than a byte in UTF-8.
+    b->SetPrefix("\xE2\x84\x96 "); // "No "
+    b->SetSuffix(" \xE2\x82\xAC"); // " EUR"
+    b->SetText("12");
+    QMimeData digit;
+    digit.setText("3");
+    DropOn(*b, digit, 4); // at the end of the value
+    EXPECT_EQ(b->Text(), "123");
+    DropOn(*b, digit, 7); // inside the suffix: at the value's end
+    EXPECT_EQ(b->Text(), "1233");
+    DropOn(*b, digit, 0); // inside the prefix: at the value's start
+    EXPECT_EQ(b->Text(), "31233");
+}
+
 TEST(EditDragData, FormatsOfTheDataObject) {
     TSourceDataObject data("h\xC3\xA9", "");
     EXPECT_TRUE(data.QueryGetData(CF_TEXT));

@@ -146,6 +146,10 @@ TEST_F(LookupFixture, HistoryIsStoredAndReadBack) {
         delete e; // saves
     }
     EXPECT_EQ(ini, registry.Folder() + "/edits.ini");
+    EXPECT_EQ(PersistenceFileName({}), registry.Folder() + "/test_edits.ini"); // the program's
+    TPersistence absolute;
+    absolute.Key = "/etc/x.ini";
+    EXPECT_EQ(PersistenceFileName(absolute), "/etc/x.ini");
     std::string text = FileText(ini);
     EXPECT_NE(text.find("[Form1]"), std::string::npos);
     EXPECT_NE(text.find("edCity=Oslo"), std::string::npos);

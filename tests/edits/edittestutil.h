@@ -1,16 +1,15 @@
 #pragma once
-// Helpers of the edit tests: a shown host window, date settings of three date orders, and
-// rendering into an image (saved under TOCKWELL_RENDER_DIR for a look when that is set).
+// Helpers of the edit tests: a shown host window and date settings of three date orders.
 
 #include <QApplication>
 #include <QImage>
 #include <QTest>
 #include <QWidget>
-#include <cstdlib>
-#include <string>
 
 #include "platform/datetime.h"
 #include "platform/formatsettings.h"
+
+#include "gui/guitestutil.h"
 
 inline TDateTime D(int y, int m, int d) {
     return EncodeDate(y, m, d);
@@ -46,11 +45,3 @@ public:
         (void)QTest::qWaitForWindowExposed(this);
     }
 };
-
-inline QImage Render(QWidget& w, const std::string& name = {}) {
-    QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const char* dir = std::getenv("TOCKWELL_RENDER_DIR");
-    if (dir && !name.empty())
-        image.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
-    return image;
-}

@@ -22,13 +22,6 @@ struct ButtonFixture : ::testing::Test {
     }
 };
 
-// Restores the themes switch.
-struct ThemesSwitch {
-    bool old = ThemesEnabled();
-    explicit ThemesSwitch(bool on) { SetThemesEnabled(on); }
-    ~ThemesSwitch() { SetThemesEnabled(old); }
-};
-
 } // namespace
 
 TEST_F(ButtonFixture, ClickFiresAndFocusesTheEdit) {
@@ -85,6 +78,7 @@ TEST_F(ButtonFixture, LayoutGrowsToTheFontAndSpansTheInnerHeight) {
     EXPECT_EQ(b.right(), edit->width() - 3);
     EXPECT_EQ(b.top(), 2);
     EXPECT_EQ(b.bottom(), edit->height() - 3);
+    EXPECT_EQ(edit->RightInset(), 17); // the text stops before the button
     edit->SetButtonWidth(24);
     EXPECT_EQ(edit->ButtonPart()->width(), 24);
     EXPECT_EQ(edit->RightInset(), 25);
@@ -101,11 +95,11 @@ TEST_F(ButtonFixture, HintOnlyWhenSet) {
 TEST(ThemeLibrary, EntryPointsAnswerNotAvailableWhenOff) {
     ASSERT_TRUE(LoadThemeLibrary());
     {
-        ThemesSwitch off(false);
+        ThemesGuard off(false);
         EXPECT_FALSE(IsThemeActive());
         EXPECT_FALSE(OpenThemeData(nullptr, "combobox"));
     }
-    ThemesSwitch on(true);
+    ThemesGuard on(true);
     EXPECT_TRUE(IsThemeActive());
     HTHEME theme = OpenThemeData(nullptr, "combobox");
     ASSERT_TRUE(theme);
@@ -128,7 +122,7 @@ TEST_F(ButtonFixture, DropDownLooksThemedAndClassic) {
     TEnhSpeedButton* b = edit->ButtonPart()->Button();
     QImage classic, themed;
     {
-        ThemesSwitch off(false);
+        ThemesGuard off(false);
         classic = Render(*edit, "editbtn_dropdown_classic");
         QImage button = b->grab().toImage().convertToFormat(QImage::Format_RGB32);
         // The light inner border at the top and left, the face line outside it.
@@ -137,7 +131,7 @@ TEST_F(ButtonFixture, DropDownLooksThemedAndClassic) {
         EXPECT_EQ(QColor(button.pixel(0, 3)), ColorToQColor(clBtnFace));
     }
     {
-        ThemesSwitch on(true);
+        ThemesGuard on(true);
         themed = Render(*edit, "editbtn_dropdown_themed");
     }
     EXPECT_NE(classic, themed);
@@ -147,10 +141,10 @@ TEST_F(ButtonFixture, PushButtonWithCaptionRenders) {
     edit->SetButtonStyle(bsButton);
     edit->SetButtonWidth(40);
     edit->SetButtonCaption("...");
-    ThemesSwitch on(true);
+    ThemesGuard on(true);
     QImage image = Render(*edit, "editbtn_button_themed");
     EXPECT_FALSE(image.isNull());
-    ThemesSwitch off(false);
+    ThemesGuard off(false);
     edit->SetFlat(true);
     edit->SetEtched(true);
     Render(*edit, "editbtn_button_flat_classic");

@@ -21,7 +21,6 @@ QImage Scaled(const QImage& image) {
 
 TEST(EditRender, SheetOfTheControls) {
     FixedClock clock(D(2026, 3, 15) + 0.5);
-    bool themes = ThemesEnabled();
     Host host;
     host.resize(460, 330);
 
@@ -56,20 +55,22 @@ TEST(EditRender, SheetOfTheControls) {
     picker->SetDate(D(2026, 3, 20));
 
     QImage top = host.grab(QRect(0, 0, 460, 70)).toImage();
-    SetThemesEnabled(false);
-    auto* classic = new TEnhEditBtn(&host);
-    classic->setGeometry(90, 70, 160, 21);
-    classic->SetButtonStyle(bsDropDown);
-    classic->SetText("classic drop-down");
-    classic->show();
-    auto* classicPush = new TEnhEditBtn(&host);
-    classicPush->setGeometry(270, 70, 170, 21);
-    classicPush->SetButtonWidth(30);
-    classicPush->SetButtonCaption("...");
-    classicPush->SetText("classic button");
-    classicPush->show();
-    QImage middle = host.grab(QRect(0, 70, 460, 25)).toImage();
-    SetThemesEnabled(themes);
+    QImage middle;
+    {
+        ThemesGuard themesOff(false);
+        auto* classic = new TEnhEditBtn(&host);
+        classic->setGeometry(90, 70, 160, 21);
+        classic->SetButtonStyle(bsDropDown);
+        classic->SetText("classic drop-down");
+        classic->show();
+        auto* classicPush = new TEnhEditBtn(&host);
+        classicPush->setGeometry(270, 70, 170, 21);
+        classicPush->SetButtonWidth(30);
+        classicPush->SetButtonCaption("...");
+        classicPush->SetText("classic button");
+        classicPush->show();
+        middle = host.grab(QRect(0, 70, 460, 25)).toImage();
+    }
 
     picker->DropDown();
     ASSERT_TRUE(picker->PopupShown());

@@ -1,10 +1,12 @@
 #pragma once
 // Helpers shared by the tests: temporary folders, a fixed clock, paths of test data, dates,
-// raised messages and parsed XML elements.
+// raised messages, parsed XML elements, and waiting on other threads.
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/datetime.h"
 #include "platform/sysutils.h"
@@ -97,4 +99,18 @@ template <class F> void WithElement(const std::string& xml, F f) {
     TXMLDocument doc;
     doc.LoadFromText(xml);
     f(doc.DocumentElement());
+}
+
+// Seconds of the steady clock since start.
+inline double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Sleeps in steps of 5 ms until done() holds or ms milliseconds have passed; returns done().
+// For work on other threads: no event loop runs meanwhile.
+template <class Pred> bool WaitUntil(Pred done, int ms) {
+    const auto start = std::chrono::steady_clock::now();
+    while (!done() && SecondsSince(start) * 1000 < ms)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
 }

@@ -1,12 +1,33 @@
 #pragma once
-// Helpers of the window tests: counting the pixels of a rendered image, and switching themed
-// drawing for a scope.
+// Helpers of the window tests: rendering a widget, counting the pixels of a rendered image, and
+// switching themed drawing for a scope.
 
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QWidget>
+#include <cstdlib>
+#include <string>
 
 #include "platform/gui/themes.h"
+
+// The widget drawn into an image; with TOCKWELL_RENDER_DIR set it is also saved there as
+// <name>.png for a look.
+inline QImage Render(QWidget& w, const std::string& name = {}) {
+    QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const char* dir = std::getenv("TOCKWELL_RENDER_DIR");
+    if (dir && !name.empty())
+        image.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
+    return image;
+}
+
+// Saves img as name in the folder that TOCKWELL_SHOTS names, for a look; nothing when it is
+// not set.
+inline void SaveShot(const QImage& img, const char* name) {
+    const QByteArray dir = qgetenv("TOCKWELL_SHOTS");
+    if (!dir.isEmpty())
+        img.save(QString::fromUtf8(dir) + "/" + name);
+}
 
 // The pixels of area whose colour satisfies pred; without an area, those of the whole image.
 template <class Pred> int CountPixels(const QImage& img, const QRect& area, Pred pred) {

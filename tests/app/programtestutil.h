@@ -1,0 +1,85 @@
+#pragma once
+// Helpers of the tests that start the program itself: where it is, the environment of a home
+// of its own, and what its data file records.
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <string>
+#include <sys/stat.h>
+
+#include "core/alertwindows.h"
+#include "core/tockwelldb.h"
+#include "core/xmldatafile.h"
+#include "platform/fileutils.h"
+#include "platform/xmldom.h"
+#include "testutil.h"
+
+// The program's binary in the build tree.
+inline const std::string kProgram = std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell";
+
+// base with HOME at home, the settings under home/.config and the runtime folder at run (both
+// folders are created), and the program's leak-check suppressions.
+inline QProcessEnvironment ProgramEnvironment(QProcessEnvironment base, const std::string& home,
+                                              const std::string& run) {
+    ForceDirectories(home);
+    ::mkdir(run.c_str(), 0700);
+    base.insert("HOME", QString::fromStdString(home));
+    base.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/.config"));
+    base.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
+    base.insert("LSAN_OPTIONS", QString::fromStdString("suppressions=" +
+                                                       SourcePath("tests/app/program.lsan.supp")));
+    return base;
+}
+
+// The "Alerts" element of the data file's n-th reminder, or a null node (also when the file
+// does not load).
+inline IXMLNode ReminderAlerts(TXMLDocument& doc, const std::string& fileName, int n = 0) {
+    try {
+        doc.LoadFromFile(fileName);
+    } catch (const std::exception&) {
+        return {};
+    }
+    IXMLNode reminders = doc.DocumentElement().FindChild("Reminders");
+    if (!reminders || reminders.ChildCount() <= n)
+        return {};
+    return reminders.Child(n).FindChild("Alerts");
+}
+
+// The saved "LatestAlertDateTime" of the data file's n-th reminder ("" when unknown).
+inline std::string SavedLatestAlert(const std::string& fileName, int n = 0) {
+    TXMLDocument doc;
+    IXMLNode alerts = ReminderAlerts(doc, fileName, n);
+    return alerts ? alerts.Attribute("LatestAlertDateTime") : std::string();
+}
+
+// A home of the program's own under a temporary folder, and the environment to start it in
+// (the test's platform, no display).
+struct TProgramHome {
+    TempDir dir;
+    std::string home = dir.File("home"), run = dir.File("run");
+    std::string settingsFile = home + "/.config/Tockwell/registry";
+    std::string dataFile = dir.File("due.tock");
+    QProcessEnvironment env =
+        ProgramEnvironment(QProcessEnvironment::systemEnvironment(), home, run);
+
+    TProgramHome() { env.remove("DISPLAY"); }
+    // A data file with one reminder, due a minute ago, that also shows a desktop alert.
+    void WriteDueReminder() const {
+        TTockwellDB db;
+        db.AddNew("Due now", Now() - 1.0 / 1440)->GetReminder().GetAction(akShowAlertWnd).Enabled =
+            true;
+        SaveXMLDataFile(db, dataFile);
+    }
+    // True once the data file records that the reminder fired.
+    bool Fired() const { return !SavedLatestAlert(dataFile).empty(); }
+    // The data file reads back whole with its one reminder.
+    bool DataFileWhole() const {
+        try {
+            TTockwellDB db;
+            LoadXMLDataFile(db, dataFile);
+            return db.Count() == 1;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+};
