@@ -4,6 +4,8 @@ JOBS      ?= $(shell nproc)
 BUILD     ?= build
 CMAKE_GEN := -G Ninja
 FUZZ_SECONDS ?= 60
+# The machine may be busy: each benchmark runs three times and the figures are the medians.
+BENCH_ARGS ?= --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 .PHONY: all deps build program run test test-asan fuzz bench format clean
 
@@ -56,7 +58,8 @@ bench: deps
 	@set -e; for b in build-bench/bench/bench_*; do \
 	  [ -x $$b ] || continue; name=$$(basename $$b); \
 	  echo "== $$name"; \
-	  $$b --benchmark_out=build-bench/results/$$name.json --benchmark_out_format=json; \
+	  $$b --benchmark_out=build-bench/results/$$name.json --benchmark_out_format=json \
+	      $(BENCH_ARGS); \
 	done
 
 format:
