@@ -58,7 +58,45 @@ TDateTime XmlTextToDateTime(std::string_view text) {
     return value;
 }
 
+namespace {
+
+// "h:mm", "hh:mm" or "hh:mm:ss" of a valid time, nothing around it: the value that the
+// general scan gives for it, read directly (place hours hold thousands of these).
+bool TryPlainTime(std::string_view t, TDateTime& value) {
+    auto digit = [&](size_t i) { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
+    auto two = [&](size_t i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
+    size_t i = 0;
+    int hour = 0;
+    if (digit(0) && digit(1)) {
+        hour = two(0);
+        i = 2;
+    } else if (digit(0)) {
+        hour = t[0] - '0';
+        i = 1;
+    } else {
+        return false;
+    }
+    if (i >= t.size() || t[i] != ':' || !digit(i + 1) || !digit(i + 2))
+        return false;
+    const int minute = two(i + 1);
+    i += 3;
+    int second = 0;
+    if (i < t.size()) {
+        if (t[i] != ':' || !digit(i + 1) || !digit(i + 2) || i + 3 != t.size())
+            return false;
+        second = two(i + 1);
+    }
+    if (hour > 23 || minute > 59 || second > 59)
+        return false;
+    return TryEncodeTime(hour, minute, second, 0, value);
+}
+
+} // namespace
+
 TDateTime FixedTextToDateTime(std::string_view text) {
+    TDateTime value;
+    if (TryPlainTime(text, value))
+        return value;
     return StrToDateTime(Trim(text), Fixed());
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "core/fixedformats.h"
@@ -59,6 +60,26 @@ TEST(FixedFormats, DateTimeTexts) {
     EXPECT_DOUBLE_EQ(FixedTextToDateTime("2024-01-02 23:59:59"),
                      EncodeDateTime(2024, 1, 2, 23, 59, 59, 0));
     EXPECT_THROW(FixedTextToDateTime("9.30"), EConvertError);
+}
+
+// Plain times are read without the general scan: the same values, bit for bit, and what is
+// not a plain valid time still goes through it.
+TEST(FixedFormats, PlainTimesReadAsTheGeneralScanReadsThem) {
+    auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
+    for (int h = 0; h < 24; ++h)
+        for (int m = 0; m < 60; ++m)
+            for (const std::string& text : {std::to_string(h) + ":" + two(m), two(h) + ":" + two(m),
+                                            two(h) + ":" + two(m) + ":" + two((h * 7 + m) % 60)}) {
+                const TDateTime general = StrToDateTime(text, FixedFormatSettings());
+                const TDateTime read = FixedTextToDateTime(text);
+                ASSERT_EQ(std::memcmp(&read, &general, sizeof read), 0) << text;
+            }
+    for (const char* text : {"24:00", "23:60", "7:5", "12:00:60", "12:00:", "1:00 "})
+        EXPECT_EQ(
+            MessageOf<EConvertError>([&] { FixedTextToDateTime(text); }),
+            MessageOf<EConvertError>([&] { StrToDateTime(Trim(text), FixedFormatSettings()); }))
+            << text;
+    EXPECT_DOUBLE_EQ(FixedTextToDateTime(" 1:00 "), OneHour);
 }
 
 TEST(FixedFormats, DateTimeTextRoundTrip) {
