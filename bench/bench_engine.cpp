@@ -171,7 +171,7 @@ void Rebuild(benchmark::State& state, int n) {
     state.counters["entries"] = n;
 }
 
-// The index build after one next alert moved (the walk and the sort), as after a change.
+// The index build after one next alert moved (the walk and the merge), as after a change.
 void IndexAfterChange(benchmark::State& state, int n) {
     TTockwellDB& db = Generated(n);
     TReminderItem& moved = db.GetItem(n / 2)->GetReminder();
@@ -293,7 +293,7 @@ public:
         Ratio("rebuild/100000", "rebuild/10000", "rebuild 100,000 / 10,000", 12);
         Ratio("process/100000", "process/1000", "pass in 100,000 / in 1,000", 1.5);
 
-        std::printf("\nCost per entry (ns)     rebuild   index sort after a change\n");
+        std::printf("\nCost per entry (ns)     rebuild   index after a change\n");
         for (int n : RebuildSizes) {
             const std::string s = "/" + std::to_string(n);
             const double rebuild = Time("rebuild" + s), index = Time("index" + s);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include "core/texthelpers.h"
@@ -143,8 +144,12 @@ bool TTockwellDB::RebuildIndexes() {
     // flat array and compares it with the last build's; entries further on are prefetched.
     const TItemList& items = *items_;
     const size_t n = items.size();
-    bool unchanged = indexedVersion_ == listVersion_ && indexedKeys_.size() == n &&
-                     static_cast<size_t>(AlertIndex.Count()) == n;
+    const bool sameList = indexedVersion_ == listVersion_ && indexedKeys_.size() == n &&
+                          static_cast<size_t>(AlertIndex.Count()) == n;
+    // The positions whose key moved, while few enough to merge into the sorted index.
+    const size_t mergeLimit = n / 16;
+    std::vector<uint32_t> moved;
+    bool resort = !sameList;
     indexedKeys_.resize(n);
     indexedHasReminder_.resize(n);
     constexpr size_t Ahead = 16;
@@ -158,21 +163,45 @@ bool TTockwellDB::RebuildIndexes() {
         const TDateTime key = TSortedTockwelDB::Key(item);
         const bool hasReminder = item.HasReminder();
         // Keys are never NaN, so == tells a moved key (0 and -0 sort the same).
-        if (unchanged && !(indexedKeys_[i] == key && indexedHasReminder_[i] == hasReminder))
-            unchanged = false;
+        if (!resort && !(indexedKeys_[i] == key && indexedHasReminder_[i] == hasReminder)) {
+            if (moved.size() < mergeLimit)
+                moved.push_back(static_cast<uint32_t>(i));
+            else
+                resort = true;
+        }
         indexedKeys_[i] = key;
         indexedHasReminder_[i] = hasReminder;
     }
     indexedVersion_ = listVersion_;
-    if (unchanged)
+    if (!resort && moved.empty())
         return false;
 
     std::vector<TAlertIndexEntry> entries;
     entries.reserve(n);
-    for (size_t i = 0; i < n; ++i)
-        entries.emplace_back(indexedKeys_[i], items[i].get(), static_cast<uint32_t>(i),
-                             indexedHasReminder_[i] != 0);
-    std::sort(entries.begin(), entries.end(), TSortedTockwelDB::Before);
+    if (resort) {
+        for (size_t i = 0; i < n; ++i)
+            entries.emplace_back(indexedKeys_[i], items[i].get(), static_cast<uint32_t>(i),
+                                 indexedHasReminder_[i] != 0);
+        std::sort(entries.begin(), entries.end(), TSortedTockwelDB::Before);
+    } else {
+        // A few keys moved: the rest of the index stays in order; the moved ones are sorted
+        // on their own and merged in.
+        std::vector<uint8_t> isMoved(n, 0);
+        std::vector<TAlertIndexEntry> changed;
+        changed.reserve(moved.size());
+        for (uint32_t i : moved) {
+            isMoved[i] = 1;
+            changed.emplace_back(indexedKeys_[i], items[i].get(), i, indexedHasReminder_[i] != 0);
+        }
+        std::sort(changed.begin(), changed.end(), TSortedTockwelDB::Before);
+        std::vector<TAlertIndexEntry> kept;
+        kept.reserve(n - moved.size());
+        for (const TAlertIndexEntry& entry : AlertIndex)
+            if (entry.Order < n && !isMoved[entry.Order])
+                kept.push_back(entry);
+        std::merge(kept.begin(), kept.end(), changed.begin(), changed.end(),
+                   std::back_inserter(entries), TSortedTockwelDB::Before);
+    }
 
     // The days follow from the sorted keys; entries without a reminder add none.
     std::vector<int32_t> days;

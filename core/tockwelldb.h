@@ -97,8 +97,8 @@ public:
     // ReminderDays := the whole day of each reminder's next alert (day 0 for none);
     // AlertIndex := every entry by next alert. Call after any change that may move one
     // (entries added or deleted are noticed without). One pass reads every entry's next
-    // alert; the index is sorted again only when a next alert or the list changed since the
-    // last build. True when it was sorted.
+    // alert; the index changes only when a next alert or the list changed since the last
+    // build: a few moved entries are merged in, more have it sorted anew. True when it changed.
     bool RebuildIndexes();
     // The reminder manager's short list: appends to out, in list order, every entry whose
     // next alert is not 0 and at or before horizon. Taken from the alert index (rebuilt first

@@ -339,6 +339,47 @@ TEST(ReminderDatabase, AlertIndexFollowsChangesAndSortsOnlyAfterOne) {
     EXPECT_EQ(db.ReminderDays.Count(), 1);
 }
 
+// A few moved keys are merged into the index; many have it sorted anew. Either way it is the
+// order a sort of the current keys gives (equal keys: the one added last first), and the day
+// list follows.
+TEST(ReminderDatabase, AlertIndexAfterFewOrManyMovedKeys) {
+    TTockwellDB db;
+    const TDateTime base = At(2024, 7, 1);
+    for (int i = 0; i < 200; ++i)
+        db.AddNew(std::to_string(i), i % 7 == 0 ? 0 : base + (i * 37 % 50) / 4.0);
+    db.RebuildIndexes();
+    auto expectSorted = [&] {
+        std::vector<std::pair<TDateTime, int>> expected; // key, then the later entry first
+        std::vector<int32_t> days;
+        for (int i = 0; i < db.Count(); ++i) {
+            expected.emplace_back(db.GetItem(i)->NextAlertDateTime(), -i);
+            days.push_back(WholeDay(db.GetItem(i)->NextAlertDateTime()));
+        }
+        std::sort(expected.begin(), expected.end());
+        std::sort(days.begin(), days.end());
+        days.erase(std::unique(days.begin(), days.end()), days.end());
+        std::vector<std::string> captions;
+        for (const auto& e : expected)
+            captions.push_back(std::to_string(-e.second));
+        EXPECT_EQ(Captions(db.AlertIndex), captions);
+        EXPECT_EQ(std::vector<int32_t>(db.ReminderDays.begin(), db.ReminderDays.end()), days);
+    };
+    expectSorted();
+    // Three moved: to the front, to the back, and onto a key others have.
+    db.GetItem(150)->GetReminder().SetNextAlertDateTime(base - 3);
+    db.GetItem(3)->GetReminder().SetNextAlertDateTime(base + 40);
+    db.GetItem(4)->GetReminder().SetNextAlertDateTime(db.GetItem(10)->NextAlertDateTime());
+    EXPECT_TRUE(db.RebuildIndexes());
+    expectSorted();
+    EXPECT_EQ(db.GetNextAlertItem(), db.GetItem(150));
+    // Most moved.
+    for (int i = 0; i < db.Count(); i += 2)
+        db.GetItem(i)->GetReminder().SetNextAlertDateTime(base + 100 - i / 8.0);
+    EXPECT_TRUE(db.RebuildIndexes());
+    expectSorted();
+    EXPECT_FALSE(db.RebuildIndexes());
+}
+
 // The manager's short list comes from the index, in list order. Entries added since the last
 // build are taken in, and one whose next alert was cleared or moved beyond the horizon since
 // (a reminder that fired) is left out.
