@@ -32,34 +32,6 @@ const TFormatSettings& Fixed() {
     return fixed;
 }
 
-} // namespace
-
-const TFormatSettings& FixedFormatSettings() {
-    return Fixed();
-}
-
-void InitFixedFormatSettings() {
-    Fixed();
-}
-
-std::string DateTimeToXmlText(bool emptyForZero, TDateTime value) {
-    if (emptyForZero && value == 0)
-        return {};
-    return FormatDateTime("yyyy-mm-dd\"T\"hh:nn:ss", value, Fixed());
-}
-
-TDateTime XmlTextToDateTime(std::string_view text) {
-    std::string t = Trim(text);
-    if (t.empty())
-        return 0;
-    TDateTime value;
-    if (!TryStrToDateTime(ReplaceText(t, "T", " "), value, Fixed()))
-        throw EConvertError("'" + t + "' is not a valid date and time");
-    return value;
-}
-
-namespace {
-
 // "h:mm", "hh:mm" or "hh:mm:ss" of a valid time, nothing around it: the value that the
 // general scan gives for it, read directly (place hours hold thousands of these).
 bool TryPlainTime(std::string_view t, TDateTime& value) {
@@ -91,7 +63,54 @@ bool TryPlainTime(std::string_view t, TDateTime& value) {
     return TryEncodeTime(hour, minute, second, 0, value);
 }
 
+// "yyyy-mm-ddThh:nn:ss" (or a blank for the "T") of a valid date and time, nothing around
+// it: what the general scan gives for it, read directly (two in every reminder entry).
+bool TryPlainDateTime(std::string_view t, TDateTime& value) {
+    if (t.size() != 19 || t[4] != '-' || t[7] != '-' || (t[10] != 'T' && t[10] != ' '))
+        return false;
+    int number[3] = {0, 0, 0};
+    const size_t starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+    for (int part = 0; part < 3; ++part)
+        for (size_t i = starts[part]; i < starts[part] + lengths[part]; ++i) {
+            if (t[i] < '0' || t[i] > '9')
+                return false;
+            number[part] = number[part] * 10 + (t[i] - '0');
+        }
+    TDateTime date, time;
+    if (!TryEncodeDate(number[0], number[1], number[2], date) || !TryPlainTime(t.substr(11), time))
+        return false;
+    value = ComposeDateTime(date, time);
+    return true;
+}
+
 } // namespace
+
+const TFormatSettings& FixedFormatSettings() {
+    return Fixed();
+}
+
+void InitFixedFormatSettings() {
+    Fixed();
+}
+
+std::string DateTimeToXmlText(bool emptyForZero, TDateTime value) {
+    if (emptyForZero && value == 0)
+        return {};
+    return FormatDateTime("yyyy-mm-dd\"T\"hh:nn:ss", value, Fixed());
+}
+
+TDateTime XmlTextToDateTime(std::string_view text) {
+    TDateTime plain;
+    if (TryPlainDateTime(text, plain))
+        return plain;
+    std::string t = Trim(text);
+    if (t.empty())
+        return 0;
+    TDateTime value;
+    if (!TryStrToDateTime(ReplaceText(t, "T", " "), value, Fixed()))
+        throw EConvertError("'" + t + "' is not a valid date and time");
+    return value;
+}
 
 TDateTime FixedTextToDateTime(std::string_view text) {
     TDateTime value;

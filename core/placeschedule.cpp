@@ -96,8 +96,17 @@ void TTaskPlaceOpenCloseSchedule::SetRange(int day, bool open, TDateTime startTi
     int endMinute = MinuteOfDay(endTime);
     // Only an end of exactly midnight is the end of the day; 00:05 ends after slot 0.
     int last = endMinute == 0 ? SlotsPerDay - 1 : (endMinute - 1) / 5;
-    for (int s = first; s <= last; ++s)
-        grid_[day][s] = open;
+    if (first > last)
+        return;
+    // Slots first .. last as a mask: all ones, cut to the run's length, moved to its start.
+    std::bitset<SlotsPerDay> run;
+    run.set();
+    run >>= SlotsPerDay - (last - first + 1);
+    run <<= first;
+    if (open)
+        grid_[day] |= run;
+    else
+        grid_[day] &= ~run;
 }
 
 void TTaskPlaceOpenCloseSchedule::SetAllOpen() {

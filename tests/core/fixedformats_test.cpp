@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -80,6 +81,29 @@ TEST(FixedFormats, PlainTimesReadAsTheGeneralScanReadsThem) {
             MessageOf<EConvertError>([&] { StrToDateTime(Trim(text), FixedFormatSettings()); }))
             << text;
     EXPECT_DOUBLE_EQ(FixedTextToDateTime(" 1:00 "), OneHour);
+
+    // Date and time texts as the data file writes them, over the whole calendar.
+    uint32_t seed = 12345;
+    auto next = [&](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+    };
+    for (int n = 0; n < 20000; ++n) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", 1 + next(9999),
+                      1 + next(12), 1 + next(n % 10 == 0 ? 31 : 28), n % 3 ? 'T' : ' ', next(24),
+                      next(60), next(60));
+        std::string general = text;
+        general[10] = ' ';
+        TDateTime expected = 0;
+        const bool valid = TryStrToDateTime(general, expected, FixedFormatSettings());
+        if (!valid) {
+            EXPECT_THROW(XmlTextToDateTime(text), EConvertError) << text;
+            continue;
+        }
+        const TDateTime read = XmlTextToDateTime(text);
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
+    }
 }
 
 TEST(FixedFormats, DateTimeTextRoundTrip) {
