@@ -22,7 +22,7 @@
 struct TAlertIndexEntry {
     TAlertIndexEntry() = default;
     // Key := TSortedTockwelDB::Key(*item); item must not be null.
-    TAlertIndexEntry(const TTockwellItemPtr& item); // NOLINT: converts implicitly
+    TAlertIndexEntry(const TTockwellItemPtr& item); // implicit: Add(item) takes an entry
     TAlertIndexEntry(TDateTime key, TTockwellItem* item, uint32_t order, bool hasReminder)
         : Key(key), Item(item), Order(order), HasReminder(hasReminder) {}
     TTockwellItem* operator->() const { return Item; }
