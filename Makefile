@@ -1,11 +1,13 @@
-# Tockwell: `make run` sets up, builds and starts the program; `make test` sets up, builds and
-# runs every test.
+# Tockwell: `make run` sets up, builds only the program (and what it links) and starts it;
+# `make test` sets up, builds everything, tests included, and runs every test.
 JOBS      ?= $(shell nproc)
 BUILD     ?= build
 CMAKE_GEN := -G Ninja
 FUZZ_SECONDS ?= 60
+# The machine may be busy: each benchmark runs three times and the figures are the medians.
+BENCH_ARGS ?= --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
-.PHONY: all deps build run test test-asan fuzz bench format clean
+.PHONY: all deps build program run test test-asan fuzz bench format clean
 
 all: build
 
@@ -18,7 +20,10 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+program: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target tockwell
+
+run: program
 	@if [ -x $(BUILD)/app/tockwell ]; then exec $(BUILD)/app/tockwell $(ARGS); \
 	else echo "Tockwell is built, but there is no program to start yet."; fi
 
@@ -53,7 +58,8 @@ bench: deps
 	@set -e; for b in build-bench/bench/bench_*; do \
 	  [ -x $$b ] || continue; name=$$(basename $$b); \
 	  echo "== $$name"; \
-	  $$b --benchmark_out=build-bench/results/$$name.json --benchmark_out_format=json; \
+	  $$b --benchmark_out=build-bench/results/$$name.json --benchmark_out_format=json \
+	      $(BENCH_ARGS); \
 	done
 
 format:

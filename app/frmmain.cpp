@@ -152,9 +152,11 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     if (fileName.empty())
         fileName = ReadRegistryString(TockwellSettingsKey, "LatestDataFile", "");
     dataFile_->SetFileName(fileName);
-    OpenDataFile();
-    // 16. The check mark of "Blink in caption".
-    actCaptionStopBllinking->setChecked(db_->DBSettings.BlinkAlertInCaption);
+    // 16. The file is read once the window has painted itself; with it the check mark of
+    // "Blink in caption" (OpenPendingDataFile).
+    openPending_ = true;
+    QTimer::singleShot(isVisible() ? StartupOpenWaitMs : 0, this,
+                       [this] { CallGuarded([this] { OpenPendingDataFile(); }); });
     // Keys of the window come before those of its controls.
     qApp->installEventFilter(this);
 
@@ -437,7 +439,16 @@ void TfrmMain::OpenDataFile() {
     RefreshAll();
 }
 
+void TfrmMain::OpenPendingDataFile() {
+    if (!openPending_)
+        return;
+    openPending_ = false;
+    OpenDataFile();
+    actCaptionStopBllinking->setChecked(db_->DBSettings.BlinkAlertInCaption);
+}
+
 bool TfrmMain::OpenOtherDataFile(const std::string& fileName) {
+    openPending_ = false;
     dataFile_->SetFileName(fileName);
     OpenDataFile();
     // A file that could not be read has its saves redirected.
@@ -445,6 +456,8 @@ bool TfrmMain::OpenOtherDataFile(const std::string& fileName) {
 }
 
 void TfrmMain::SaveDataFile(bool deleteBackup) {
+    // Never write the file over before it was read.
+    OpenPendingDataFile();
     dataFile_->Save(deleteBackup);
     RefreshAll();
 }
@@ -574,6 +587,16 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
     tmTockwellSystemTimer->stop();
     if (OnClosed)
         QTimer::singleShot(0, this, [this] { OnClosed(); });
+}
+
+bool TfrmMain::event(QEvent* e) {
+    const bool result = QWidget::event(e);
+    if (e->type() == QEvent::Paint && openPending_ && !openQueued_) {
+        // Queued: it runs once this paint has gone to the screen.
+        openQueued_ = true;
+        QTimer::singleShot(0, this, [this] { CallGuarded([this] { OpenPendingDataFile(); }); });
+    }
+    return result;
 }
 
 void TfrmMain::paintEvent(QPaintEvent*) {

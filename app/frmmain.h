@@ -119,6 +119,13 @@ public:
     // Opens the data file named by the data file's name (the default file when empty) and
     // applies what it holds to the window: options, the reminders window, the hints.
     void OpenDataFile();
+    // True from the window's creation until its data file is opened: after the window's
+    // first paint (so that a large file does not keep an unpainted window on the screen), at
+    // once when it starts hidden, and after StartupOpenWaitMs when no paint comes.
+    bool DataFileOpenPending() const { return openPending_; }
+    // Opens the data file named at creation now when that is still pending.
+    void OpenPendingDataFile();
+    static constexpr int StartupOpenWaitMs = 1000;
     // Switches to fileName; true when it was read or is new.
     bool OpenOtherDataFile(const std::string& fileName);
     // Writes the database safely (see TDataFileStore::Save), then refreshes the hints.
@@ -222,6 +229,7 @@ protected:
     void customEvent(QEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -324,6 +332,8 @@ private:
 
     int tickCount_ = 0;
     bool inTick_ = false;
+    bool openPending_ = false; // the data file named at creation is not open yet
+    bool openQueued_ = false;  // its open follows the first paint
     TDateTime balloonStart_ = 0;
     int balloonLifetime_ = 3; // seconds
     bool stillRunningBalloonShown_ = false;

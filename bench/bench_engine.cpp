@@ -1,8 +1,10 @@
 // The reminder engine at scale: saving and loading generated databases of 10,000 and 100,000
-// reminders (mixed recurrence and actions) as XML data files, timed against `xmllint
-// --noout` parsing the same file; the reminder manager's rebuild and processing pass; and
-// the memory a loaded reminder entry costs. After the run the ratios are printed.
-// Names: <operation>/<reminders>.
+// reminders as XML data files, timed against `xmllint --noout` parsing the same file, for two
+// corpora ("mixed": as a user's file tends to be; "full": every field filled); the reminder
+// manager's rebuild (1,000 to 300,000 entries), the index sort after a change and the
+// processing pass; and the memory a loaded database costs. After the run the ratios and the
+// rebuild's cost per entry are printed; with --benchmark_repetitions they use the medians.
+// Names: <operation>/<corpus>/<reminders> for the data files, <operation>/<reminders> else.
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -20,6 +22,7 @@
 #include <string>
 
 #include "bench/benchdata.h"
+#include "core/binarydatafile.h"
 #include "core/remindermanager.h"
 #include "core/xmldatafile.h"
 #include "platform/registrystore.h"
@@ -45,31 +48,33 @@ const std::string& WorkFolder() {
     return folder;
 }
 
-std::string DataFile(int n) {
-    return WorkFolder() + "/reminders-" + std::to_string(n) + ".tock";
+std::string DataFile(TBenchCorpus corpus, int n, const char* ext = ".tock") {
+    return WorkFolder() + "/reminders-" + CorpusName(corpus) + "-" + std::to_string(n) + ext;
 }
 
-// The generated database of n reminders and its data file, made once.
-TTockwellDB& Database(int n) {
-    static std::map<int, std::unique_ptr<TTockwellDB>> dbs;
-    auto& db = dbs[n];
+// The generated database of n reminders and its data files (XML, and binary with the
+// extension ".bin"), made once.
+TTockwellDB& Database(TBenchCorpus corpus, int n) {
+    static std::map<std::pair<TBenchCorpus, int>, std::unique_ptr<TTockwellDB>> dbs;
+    auto& db = dbs[{corpus, n}];
     if (!db) {
         // As the program has it: loaded from its file.
         {
             TTockwellDB generated;
-            GenerateReminders(generated, n, static_cast<uint32_t>(n));
-            SaveXMLDataFile(generated, DataFile(n));
+            GenerateReminders(generated, n, static_cast<uint32_t>(n), corpus);
+            SaveXMLDataFile(generated, DataFile(corpus, n));
+            SaveBinaryDataFile(generated, DataFile(corpus, n, ".bin"));
         }
         db = std::make_unique<TTockwellDB>();
-        LoadXMLDataFile(*db, DataFile(n));
+        LoadXMLDataFile(*db, DataFile(corpus, n));
     }
     return *db;
 }
 
 // ---- XML data file ----
 
-void Save(benchmark::State& state, int n) {
-    TTockwellDB& db = Database(n);
+void Save(benchmark::State& state, TBenchCorpus corpus, int n) {
+    TTockwellDB& db = Database(corpus, n);
     const std::string file = WorkFolder() + "/save.tock";
     for (auto _ : state) {
         TXMLDocument doc;
@@ -79,18 +84,18 @@ void Save(benchmark::State& state, int n) {
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(file));
 }
 
-void SafeSave(benchmark::State& state, int n) {
-    TTockwellDB& db = Database(n);
+void SafeSave(benchmark::State& state, TBenchCorpus corpus, int n) {
+    TTockwellDB& db = Database(corpus, n);
     const std::string file = WorkFolder() + "/safe-save.tock";
     for (auto _ : state)
         SaveXMLDataFile(db, file);
 }
 
-void Load(benchmark::State& state, int n) {
-    Database(n);
+void Load(benchmark::State& state, TBenchCorpus corpus, int n) {
+    Database(corpus, n);
     for (auto _ : state) {
         auto db = std::make_unique<TTockwellDB>();
-        LoadXMLDataFile(*db, DataFile(n));
+        LoadXMLDataFile(*db, DataFile(corpus, n));
         if (db->Count() != n)
             state.SkipWithError("wrong entry count");
         state.PauseTiming();
@@ -100,9 +105,9 @@ void Load(benchmark::State& state, int n) {
 }
 
 // xmllint parsing the same file, started as a process.
-void XmlLint(benchmark::State& state, int n) {
-    Database(n);
-    std::string file = DataFile(n);
+void XmlLint(benchmark::State& state, TBenchCorpus corpus, int n) {
+    Database(corpus, n);
+    std::string file = DataFile(corpus, n);
     char arg0[] = "xmllint", arg1[] = "--noout";
     char* argv[] = {arg0, arg1, file.data(), nullptr};
     for (auto _ : state) {
@@ -120,14 +125,67 @@ void XmlLint(benchmark::State& state, int n) {
     }
 }
 
+// The whole load as a process, as xmllint is timed: this program started to load the file,
+// free the database and end.
+void LoadProcess(benchmark::State& state, TBenchCorpus corpus, int n) {
+    Database(corpus, n);
+    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string file = DataFile(corpus, n);
+    char option[] = "--load";
+    char* argv[] = {self.data(), option, file.data(), nullptr};
+    for (auto _ : state) {
+        pid_t pid;
+        if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ) != 0) {
+            state.SkipWithError("the load process cannot be started");
+            break;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the load process failed");
+            break;
+        }
+    }
+}
+
 // ---- Reminder manager ----
 
+// The mixed corpus of n entries, generated in memory in list order (as a load allocates it).
+TTockwellDB& Generated(int n) {
+    static std::map<int, std::unique_ptr<TTockwellDB>> dbs;
+    auto& db = dbs[n];
+    if (!db) {
+        db = std::make_unique<TTockwellDB>();
+        GenerateReminders(*db, n, static_cast<uint32_t>(n));
+    }
+    return *db;
+}
+
+// The timer's rebuild of the short list: a walk over every entry's next alert.
 void Rebuild(benchmark::State& state, int n) {
-    TTockwellDB& db = Database(n);
+    TTockwellDB& db = Generated(n);
     TReminderManager manager;
     for (auto _ : state)
         manager.RebuildList(db, BaseTime + OneHour);
     state.counters["listed"] = manager.Count();
+    state.counters["entries"] = n;
+}
+
+// The index build after one next alert moved (the walk and the merge), as after a change.
+void IndexAfterChange(benchmark::State& state, int n) {
+    TTockwellDB& db = Generated(n);
+    TReminderItem& moved = db.GetItem(n / 2)->GetReminder();
+    const TDateTime next = moved.GetNextAlertDateTime();
+    int sorted = 0;
+    for (auto _ : state) {
+        moved.SetNextAlertDateTime(moved.GetNextAlertDateTime() == next ? next + 1 : next);
+        sorted += db.RebuildIndexes() ? 1 : 0;
+    }
+    moved.SetNextAlertDateTime(next);
+    db.RebuildIndexes();
+    if (sorted != state.iterations())
+        state.SkipWithError("the index was not sorted after a change");
+    state.counters["entries"] = n;
 }
 
 // A pass over the same short list (100 reminders due within the hour, none yet due) in a
@@ -163,77 +221,151 @@ size_t HeapBytes() {
     return m.uordblks + m.hblkhd;
 }
 
-// In a fresh process: loads the file, prints the peak resident growth during the load and
-// the heap the database keeps afterwards, both in bytes per entry.
-int MemoryProbe(const std::string& file) {
+// In a fresh process: loads the file (XML, or binary when binary is set), then prints the
+// resident size while idle after the load (kB), the peak resident growth during the load and
+// the heap the database keeps afterwards (both in bytes per entry), and the entry count.
+int MemoryProbe(const std::string& file, bool binary) {
     const long rss = StatusKb("VmRSS");
     const size_t heap = HeapBytes();
     TTockwellDB db;
-    LoadXMLDataFile(db, file);
+    if (binary)
+        LoadBinaryDataFile(db, file);
+    else
+        LoadXMLDataFile(db, file);
     const double n = db.Count();
-    std::printf("%.0f %.0f %d\n", (StatusKb("VmHWM") - rss) * 1024.0 / n, (HeapBytes() - heap) / n,
-                db.Count());
+    std::printf("%ld %.0f %.0f %d\n", StatusKb("VmRSS"), (StatusKb("VmHWM") - rss) * 1024.0 / n,
+                (HeapBytes() - heap) / n, db.Count());
     return 0;
+}
+
+struct TProbe {
+    long idleKb = 0;
+    double peak = 0, kept = 0;
+    int count = 0;
+};
+
+bool RunProbe(const std::string& file, bool binary, TProbe& probe) {
+    const std::string command = std::filesystem::read_symlink("/proc/self/exe").string() +
+                                " --memory-probe " + (binary ? "bin " : "xml ") + file;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return false;
+    const bool ok = std::fscanf(p, "%ld %lf %lf %d", &probe.idleKb, &probe.peak, &probe.kept,
+                                &probe.count) == 4;
+    return pclose(p) == 0 && ok;
 }
 
 // ---- Report ----
 
+// The usual table, then the ratios and the rebuild's cost per entry. With repetitions each
+// figure is the median of the repetitions; without, the one run's.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (!r.error_occurred)
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
+        for (const Run& r : runs) {
+            if (r.error_occurred)
+                continue;
+            const double seconds =
+                r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
+            const std::string& name = r.run_name.function_name;
+            if (r.run_type == Run::RT_Aggregate) {
+                if (r.aggregate_name == "median")
+                    medians_[name] = seconds;
+            } else {
+                runs_[name] = seconds;
+            }
+        }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\nRatios (time / time; goals in brackets)\n");
-        for (int n : {10000, 100000}) {
-            const std::string s = "/" + std::to_string(n);
-            Ratio("load" + s, "xmllint" + s, "load / xmllint parse" + s, 1.5);
-            Ratio("save" + s, "xmllint" + s, "save / xmllint parse" + s, 2.0);
-            Ratio("safe_save" + s, "xmllint" + s, "safe save / xmllint parse" + s, 0);
-        }
+        for (const char* corpus : {"mixed", "full"})
+            for (int n : {10000, 100000}) {
+                const std::string s = std::string("/") + corpus + "/" + std::to_string(n);
+                const bool full = std::string(corpus) == "full";
+                Ratio("load" + s, "xmllint" + s, "load / xmllint parse" + s, full ? 0.7 : 1.5);
+                Ratio("load_process" + s, "xmllint" + s, "load process / xmllint" + s,
+                      full ? 0.7 : 0);
+                Ratio("save" + s, "xmllint" + s, "save / xmllint parse" + s, 2.0);
+                Ratio("safe_save" + s, "xmllint" + s, "safe save / xmllint parse" + s, 0);
+            }
         Ratio("rebuild/100000", "rebuild/10000", "rebuild 100,000 / 10,000", 12);
         Ratio("process/100000", "process/1000", "pass in 100,000 / in 1,000", 1.5);
+
+        std::printf("\nCost per entry (ns)     rebuild   index after a change\n");
+        for (int n : RebuildSizes) {
+            const std::string s = "/" + std::to_string(n);
+            const double rebuild = Time("rebuild" + s), index = Time("index" + s);
+            if (rebuild < 0 && index < 0)
+                continue;
+            std::printf("  %7d entries    %10s   %10s\n", n, PerEntry(rebuild, n).c_str(),
+                        PerEntry(index, n).c_str());
+        }
     }
 
+    static constexpr int RebuildSizes[] = {1000, 3000, 10000, 30000, 100000, 300000};
+
 private:
+    static std::string PerEntry(double seconds, int n) {
+        char text[32] = "-";
+        if (seconds >= 0)
+            std::snprintf(text, sizeof text, "%.2f", seconds * 1e9 / n);
+        return text;
+    }
+    // Seconds; -1 when the benchmark did not run.
+    double Time(const std::string& name) const {
+        if (auto m = medians_.find(name); m != medians_.end())
+            return m->second;
+        auto r = runs_.find(name);
+        return r == runs_.end() ? -1 : r->second;
+    }
     void Ratio(const std::string& a, const std::string& b, const std::string& what, double goal) {
-        auto x = times_.find(a), y = times_.find(b);
-        if (x == times_.end() || y == times_.end())
+        const double x = Time(a), y = Time(b);
+        if (x < 0 || y <= 0)
             return;
-        const double r = x->second / y->second;
-        std::printf("  %-34s %6.2f", what.c_str(), r);
+        const double r = x / y;
+        std::printf("  %-40s %6.2f", what.c_str(), r);
         if (goal > 0)
             std::printf("  (<= %.1f: %s)", goal, r <= goal ? "met" : "NOT met");
         std::printf("\n");
     }
-    std::map<std::string, double> times_;
+    std::map<std::string, double> medians_, runs_;
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--memory-probe") == 0) {
+    if (argc == 3 && std::strcmp(argv[1], "--load") == 0) {
         SetRegistryStoreFolder(std::filesystem::path(argv[2]).parent_path().string());
-        return MemoryProbe(argv[2]);
+        TTockwellDB db;
+        LoadXMLDataFile(db, argv[2]);
+        return db.Count() > 0 ? 0 : 1;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--memory-probe") == 0) {
+        SetRegistryStoreFolder(std::filesystem::path(argv[3]).parent_path().string());
+        return MemoryProbe(argv[3], std::strcmp(argv[2], "bin") == 0);
     }
     SetRegistryStoreFolder(WorkFolder()); // RunMinimized stays out of the real settings
 
     using benchmark::RegisterBenchmark;
-    for (int n : {10000, 100000}) {
-        const int it = n == 10000 ? 20 : 5;
-        const std::string s = "/" + std::to_string(n);
-        using TBench = void (*)(benchmark::State&, int);
-        const std::pair<const char*, TBench> runs[] = {
-            {"xmllint", XmlLint}, {"load", Load}, {"save", Save}, {"safe_save", SafeSave}};
-        for (const auto& [name, fn] : runs)
-            RegisterBenchmark((name + s).c_str(), fn, n)->Iterations(it)->UseRealTime();
-    }
-    for (int n : {10000, 100000})
+    for (TBenchCorpus corpus : {TBenchCorpus::Mixed, TBenchCorpus::Full})
+        for (int n : {10000, 100000}) {
+            const int it = n == 10000 ? 20 : 5;
+            const std::string s = std::string("/") + CorpusName(corpus) + "/" + std::to_string(n);
+            using TBench = void (*)(benchmark::State&, TBenchCorpus, int);
+            const std::pair<const char*, TBench> runs[] = {{"xmllint", XmlLint},
+                                                           {"load", Load},
+                                                           {"load_process", LoadProcess},
+                                                           {"save", Save},
+                                                           {"safe_save", SafeSave}};
+            for (const auto& [name, fn] : runs)
+                RegisterBenchmark((name + s).c_str(), fn, corpus, n)->Iterations(it)->UseRealTime();
+        }
+    for (int n : TRatioReporter::RebuildSizes) {
         RegisterBenchmark(("rebuild/" + std::to_string(n)).c_str(), Rebuild, n);
+        RegisterBenchmark(("index/" + std::to_string(n)).c_str(), IndexAfterChange, n);
+    }
     for (int n : {1000, 100000})
         RegisterBenchmark(("process/" + std::to_string(n)).c_str(), Process, n);
 
@@ -241,18 +373,22 @@ int main(int argc, char** argv) {
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    // Memory per entry, measured in a fresh process loading the 100,000-reminder file.
-    Database(100000);
-    const std::string command = std::filesystem::read_symlink("/proc/self/exe").string() +
-                                " --memory-probe " + DataFile(100000);
-    if (FILE* probe = popen(command.c_str(), "r")) {
-        double peak = 0, kept = 0;
-        int count = 0;
-        if (std::fscanf(probe, "%lf %lf %d", &peak, &kept, &count) == 3)
-            std::printf("  memory per entry (%d loaded): peak %.0f bytes during the load, "
-                        "%.0f bytes kept by the database\n",
-                        count, peak, kept);
-        pclose(probe);
+    // Memory, measured in fresh processes loading the 100,000-reminder files.
+    std::printf("\nMemory with 100,000 reminders (fresh process each)\n");
+    for (TBenchCorpus corpus : {TBenchCorpus::Mixed, TBenchCorpus::Full}) {
+        Database(corpus, 100000);
+        TProbe xml, bin;
+        if (!RunProbe(DataFile(corpus, 100000), false, xml) ||
+            !RunProbe(DataFile(corpus, 100000, ".bin"), true, bin))
+            continue;
+        std::printf("  %-5s idle resident after the load: XML %.1f MB, binary %.1f MB "
+                    "(XML / binary %.2f; goal <= 1.10: %s)\n",
+                    CorpusName(corpus), xml.idleKb / 1024.0, bin.idleKb / 1024.0,
+                    double(xml.idleKb) / bin.idleKb,
+                    xml.idleKb <= 1.10 * bin.idleKb ? "met" : "NOT met");
+        std::printf("        per entry: XML load peak %.0f bytes, binary load peak %.0f bytes; "
+                    "kept by the database %.0f bytes\n",
+                    xml.peak, bin.peak, xml.kept);
     }
     benchmark::Shutdown();
     std::filesystem::remove_all(WorkFolder());

@@ -191,9 +191,14 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
-            if (r.error_occurred)
+            // With repetitions the median stands for the benchmark; other aggregates do not.
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            if (r.error_occurred || (r.run_type == Run::RT_Aggregate && !median))
                 continue;
-            TResult& res = results_[r.benchmark_name()];
+            TResult& res = results_[r.run_name.function_name];
+            if (res.fromMedian && !median)
+                continue;
+            res.fromMedian = median;
             res.time = r.GetAdjustedRealTime();
             auto it = r.counters.find("size");
             res.size = it == r.counters.end() ? 0 : double(it->second);
@@ -223,6 +228,7 @@ public:
 private:
     struct TResult {
         double time = 0, size = 0;
+        bool fromMedian = false;
     };
     std::map<std::string, TResult> results_;
 };

@@ -4,7 +4,12 @@
 #include <random>
 #include <string>
 
-void GenerateReminders(TTockwellDB& db, int n, uint32_t seed) {
+const char* CorpusName(TBenchCorpus corpus) {
+    return corpus == TBenchCorpus::Full ? "full" : "mixed";
+}
+
+void GenerateReminders(TTockwellDB& db, int n, uint32_t seed, TBenchCorpus corpus) {
+    const bool full = corpus == TBenchCorpus::Full;
     static const char* verbs[] = {"Call", "Pay", "Buy", "Renew", "Book", "Send", "Check", "Water"};
     static const char* things[] = {
         "mother",        "the rent",      "milk and bread", "passport",      "dentist appointment",
@@ -21,12 +26,12 @@ void GenerateReminders(TTockwellDB& db, int n, uint32_t seed) {
         std::string caption = std::string(verbs[pick(8)]) + " " + things[pick(10)];
         if (pick(3) == 0)
             caption += " " + std::to_string(pick(1000));
-        const bool recurring = pick(5) < 2;
+        const bool recurring = full || pick(5) < 2;
         TDateTime due = BenchNow - 180 + pick(540 * 96) / 96.0; // quarter hours
         if (due < BenchNow && recurring)
             due = BenchNow + pick(30 * 96) / 96.0; // moved on to its next occurrence
         TTockwellItemPtr item = db.AddNew(caption, due);
-        item->Notes = notes[pick(6)];
+        item->Notes = notes[full ? 2 + pick(4) : pick(6)];
         item->Created = std::floor((due - 1 - pick(90)) * SecsPerDay) / SecsPerDay;
         item->Updated = item->Created + pick(86400) / SecsPerDay;
 
@@ -39,14 +44,16 @@ void GenerateReminders(TTockwellDB& db, int n, uint32_t seed) {
                 r.SetNextAlertDateTime(0);
         }
         for (int kind = 1; kind < AlertKindCount; ++kind)
-            r.GetAction(kind).Enabled = pick(4) == 0;
+            r.GetAction(kind).Enabled = full || pick(4) == 0;
         if (r.GetAction(akSendEmail).Enabled)
             r.Action<TAlertActSendEmail>().Emails = "someone@example.org, other@example.org";
         if (r.GetAction(akRunApp).Enabled)
             r.Action<TAlertActRunApp>().AppPath = "/usr/bin/notify-send \"Reminder\"";
-        if (pick(3) == 0)
-            r.Action<TAlertActPlaySound>().SetStoredAudioFile("chime.wav");
-        if (pick(4) == 0) {
+        if (full || pick(3) == 0)
+            r.Action<TAlertActPlaySound>().SetStoredAudioFile(full ? "/home/user/Sounds/chime "
+                                                                     "and bell.wav"
+                                                                   : "chime.wav");
+        if (full || pick(4) == 0) {
             r.SetAutoAlert(true, (1 + pick(30)) * OneMinute);
             r.SetLimitAutoAlertCount(pick(2) == 0);
         }
@@ -54,6 +61,17 @@ void GenerateReminders(TTockwellDB& db, int n, uint32_t seed) {
             continue;
         TRecurrencePattern& p = r.RecurrencePattern();
         p.SetPatternStartDay(due);
+        if (full) {
+            // Every pattern held to a place's hours: weekdays with a lunch break, Saturday
+            // mornings.
+            TTaskPlaceOpenCloseSchedule& hours = p.GetSchedule();
+            hours.SetAllClosed();
+            for (int day = 1; day <= 5; ++day) {
+                hours.SetRange(day, true, (8 + pick(2)) * OneHour, 12 * OneHour);
+                hours.SetRange(day, true, 13 * OneHour, (17 + pick(3) * 0.5) * OneHour);
+            }
+            hours.SetRange(6, true, 9 * OneHour, 12.5 * OneHour);
+        }
         switch (pick(6)) {
         case 0:
             p.SetRecurrenceType(rtDaily);

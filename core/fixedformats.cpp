@@ -32,6 +32,57 @@ const TFormatSettings& Fixed() {
     return fixed;
 }
 
+// "h:mm", "hh:mm" or "hh:mm:ss" of a valid time, nothing around it: the value that the
+// general scan gives for it, read directly (place hours hold thousands of these).
+bool TryPlainTime(std::string_view t, TDateTime& value) {
+    auto digit = [&](size_t i) { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
+    auto two = [&](size_t i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
+    size_t i = 0;
+    int hour = 0;
+    if (digit(0) && digit(1)) {
+        hour = two(0);
+        i = 2;
+    } else if (digit(0)) {
+        hour = t[0] - '0';
+        i = 1;
+    } else {
+        return false;
+    }
+    if (i >= t.size() || t[i] != ':' || !digit(i + 1) || !digit(i + 2))
+        return false;
+    const int minute = two(i + 1);
+    i += 3;
+    int second = 0;
+    if (i < t.size()) {
+        if (t[i] != ':' || !digit(i + 1) || !digit(i + 2) || i + 3 != t.size())
+            return false;
+        second = two(i + 1);
+    }
+    if (hour > 23 || minute > 59 || second > 59)
+        return false;
+    return TryEncodeTime(hour, minute, second, 0, value);
+}
+
+// "yyyy-mm-ddThh:nn:ss" (or a blank for the "T") of a valid date and time, nothing around
+// it: what the general scan gives for it, read directly (two in every reminder entry).
+bool TryPlainDateTime(std::string_view t, TDateTime& value) {
+    if (t.size() != 19 || t[4] != '-' || t[7] != '-' || (t[10] != 'T' && t[10] != ' '))
+        return false;
+    int number[3] = {0, 0, 0};
+    const size_t starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+    for (int part = 0; part < 3; ++part)
+        for (size_t i = starts[part]; i < starts[part] + lengths[part]; ++i) {
+            if (t[i] < '0' || t[i] > '9')
+                return false;
+            number[part] = number[part] * 10 + (t[i] - '0');
+        }
+    TDateTime date, time;
+    if (!TryEncodeDate(number[0], number[1], number[2], date) || !TryPlainTime(t.substr(11), time))
+        return false;
+    value = ComposeDateTime(date, time);
+    return true;
+}
+
 } // namespace
 
 const TFormatSettings& FixedFormatSettings() {
@@ -49,6 +100,9 @@ std::string DateTimeToXmlText(bool emptyForZero, TDateTime value) {
 }
 
 TDateTime XmlTextToDateTime(std::string_view text) {
+    TDateTime plain;
+    if (TryPlainDateTime(text, plain))
+        return plain;
     std::string t = Trim(text);
     if (t.empty())
         return 0;
@@ -59,6 +113,9 @@ TDateTime XmlTextToDateTime(std::string_view text) {
 }
 
 TDateTime FixedTextToDateTime(std::string_view text) {
+    TDateTime value;
+    if (TryPlainTime(text, value))
+        return value;
     return StrToDateTime(Trim(text), Fixed());
 }
 

@@ -49,23 +49,28 @@ bool TTaskPlaceOpenCloseSchedule::IsOpen(TDateTime dateTime, bool checkTime) con
         return false;
     const auto& day = grid_[DayOfWeek(dateTime) - 1];
     if (checkTime)
-        return day[MinuteOfDay(dateTime) / 5] != 0;
-    for (uint8_t b : day)
-        if (b)
-            return true;
-    return false;
+        return day[MinuteOfDay(dateTime) / 5];
+    return day.any();
+}
+
+TOpenHoursGrid TTaskPlaceOpenCloseSchedule::Grid() const {
+    TOpenHoursGrid grid;
+    for (int day = 0; day < DaysPerWeek; ++day)
+        for (int slot = 0; slot < SlotsPerDay; ++slot)
+            grid[day][slot] = grid_[day][slot] ? 1 : 0;
+    return grid;
 }
 
 bool TTaskPlaceOpenCloseSchedule::GetSlot(int day, int slot) const {
     CheckDay(day);
     CheckIndex(slot, SlotsPerDay, "Slot");
-    return grid_[day][slot] != 0;
+    return grid_[day][slot];
 }
 
 void TTaskPlaceOpenCloseSchedule::SetSlot(int day, int slot, bool open) {
     CheckDay(day);
     CheckIndex(slot, SlotsPerDay, "Slot");
-    grid_[day][slot] = open ? 1 : 0;
+    grid_[day][slot] = open;
 }
 
 bool TTaskPlaceOpenCloseSchedule::GetCell(int day, int cell) const {
@@ -79,7 +84,7 @@ void TTaskPlaceOpenCloseSchedule::SetCell(int day, int cell, bool open) {
     CheckDay(day);
     CheckIndex(cell, CellsPerDay, "Cell");
     for (int i = 0; i < 3; ++i)
-        grid_[day][cell * 3 + i] = open ? 1 : 0;
+        grid_[day][cell * 3 + i] = open;
 }
 
 void TTaskPlaceOpenCloseSchedule::SetRange(int day, bool open, TDateTime startTime,
@@ -91,24 +96,32 @@ void TTaskPlaceOpenCloseSchedule::SetRange(int day, bool open, TDateTime startTi
     int endMinute = MinuteOfDay(endTime);
     // Only an end of exactly midnight is the end of the day; 00:05 ends after slot 0.
     int last = endMinute == 0 ? SlotsPerDay - 1 : (endMinute - 1) / 5;
-    for (int s = first; s <= last; ++s)
-        grid_[day][s] = open ? 1 : 0;
+    if (first > last)
+        return;
+    // Slots first .. last as a mask: all ones, cut to the run's length, moved to its start.
+    std::bitset<SlotsPerDay> run;
+    run.set();
+    run >>= SlotsPerDay - (last - first + 1);
+    run <<= first;
+    if (open)
+        grid_[day] |= run;
+    else
+        grid_[day] &= ~run;
 }
 
 void TTaskPlaceOpenCloseSchedule::SetAllOpen() {
     for (auto& d : grid_)
-        d.fill(1);
+        d.set();
 }
 
 void TTaskPlaceOpenCloseSchedule::SetAllClosed() {
     for (auto& d : grid_)
-        d.fill(0);
+        d.reset();
 }
 
 void TTaskPlaceOpenCloseSchedule::InvertAll() {
     for (auto& d : grid_)
-        for (auto& b : d)
-            b ^= 1;
+        d.flip();
 }
 
 TDateTime TTaskPlaceOpenCloseSchedule::SlotStartTime(int slot) {
@@ -129,7 +142,7 @@ void TTaskPlaceOpenCloseSchedule::WriteToStream(TStream& stream, int version) co
     if (!active)
         return;
     stream.WriteValue<int32_t>(OpenHoursGridSize);
-    for (const auto& d : grid_)
+    for (const auto& d : Grid())
         stream.WriteBuffer(d.data(), SlotsPerDay);
 }
 
@@ -145,11 +158,12 @@ void TTaskPlaceOpenCloseSchedule::ReadFromStream(TStream& stream, int version) {
         throw Exception("Invalid stream: SizeOf PlaceCalendar Array inconsistent");
     if (stream.Remaining() < OpenHoursGridSize)
         throw EReadError("Stream read error");
-    TOpenHoursGrid grid;
+    TOpenHoursBits grid;
     for (auto& d : grid) {
-        stream.ReadBuffer(d.data(), SlotsPerDay);
-        for (auto& b : d)
-            b = b ? 1 : 0;
+        std::array<uint8_t, SlotsPerDay> bytes;
+        stream.ReadBuffer(bytes.data(), SlotsPerDay);
+        for (int slot = 0; slot < SlotsPerDay; ++slot)
+            d[slot] = bytes[slot] != 0;
     }
     grid_ = grid;
 }
@@ -195,6 +209,9 @@ std::string TTaskPlaceOpenCloseSchedule::DayIndexToCode(int index) {
 }
 
 int TTaskPlaceOpenCloseSchedule::DayCodeToIndex(std::string_view code) {
+    for (int i = 0; i < DaysPerWeek; ++i) // as written
+        if (code == DayCodes[i])
+            return i;
     std::string c = Trim(UpperCase(code));
     for (int i = 0; i < DaysPerWeek; ++i)
         if (c == DayCodes[i])

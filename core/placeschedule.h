@@ -5,6 +5,7 @@
 // the pattern's "Hours" element.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,9 @@ constexpr int OpenHoursGridSize = DaysPerWeek * SlotsPerDay;
 
 // Day-major grid, one byte per slot: 1 open, 0 closed.
 using TOpenHoursGrid = std::array<std::array<uint8_t, SlotsPerDay>, DaysPerWeek>;
+// The same grid as the schedule holds it, one bit per slot (every hourly reminder of a large
+// file may carry one).
+using TOpenHoursBits = std::array<std::bitset<SlotsPerDay>, DaysPerWeek>;
 
 // One open interval of one or more days, used to build and read the XML form and the
 // summary texts. EndTime 1.0 stands for 24:00.
@@ -55,7 +59,7 @@ public:
     void SetAllClosed();
     void InvertAll();
     void Assign(const TTaskPlaceOpenCloseSchedule& source) { grid_ = source.grid_; }
-    const TOpenHoursGrid& Grid() const { return grid_; }
+    TOpenHoursGrid Grid() const; // a copy, one byte per slot
     bool operator==(const TTaskPlaceOpenCloseSchedule& other) const = default;
 
     static TDateTime SlotStartTime(int slot); // time of day
@@ -90,5 +94,5 @@ public:
     static int DayCodeToIndex(std::string_view code);
 
 private:
-    TOpenHoursGrid grid_;
+    TOpenHoursBits grid_;
 };

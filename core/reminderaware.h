@@ -7,6 +7,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/datetime.h"
 
 class TReminderItem;
 class TTockwellItem;
@@ -42,4 +45,7 @@ public:
     // Calls proc with every entry in list order. proc may add or delete entries: the walk
     // covers the entries present when it began.
     virtual void ForEachItem(const TReminderItemEvent& proc) = 0;
+    // Appends to out every entry whose reminder has a next alert other than 0 at or before
+    // horizon, in list order. The default walks ForEachItem.
+    virtual void CollectDue(TDateTime horizon, std::vector<IReminderAwareItemPtr>& out);
 };

@@ -108,6 +108,8 @@ public:
     void SetReminderDateTimeValue(TDateTime value) { reminderDateTime_ = value; }
     // 0 = no further alert.
     TDateTime GetNextAlertDateTime() const { return nextAlertDateTime_; }
+    // Where the next alert is held, for prefetching in walks over many reminders.
+    const TDateTime& NextAlertDateTimeRef() const { return nextAlertDateTime_; }
     void SetNextAlertDateTime(TDateTime value) { nextAlertDateTime_ = value; }
     bool GetLimitAutoAlertCount() const { return limitAutoAlertCount_; }
     void SetLimitAutoAlertCount(bool value) { limitAutoAlertCount_ = value; }

@@ -103,13 +103,7 @@ void TReminderManager::RebuildList(IReminderAwareDatabase& db, TDateTime horizon
     items_.clear();
     ++listVersion_;
     horizon_ = horizon;
-    db.ForEachItem([&](const IReminderAwareItemPtr& item) {
-        if (!item || item->IsRemoved() || !item->HasReminder())
-            return;
-        const TDateTime next = item->GetReminder().GetNextAlertDateTime();
-        if (next != 0 && next <= horizon)
-            items_.push_back(item);
-    });
+    db.CollectDue(horizon, items_);
     lastRebuild_ = Now();
 }
 

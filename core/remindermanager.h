@@ -36,7 +36,8 @@ public:
     // Refused (false) inside a pass. A reminder that raises does not stop the pass; the first
     // such error is raised again at its end.
     bool ProcessReminders(TDateTime now);
-    // Lists every entry whose reminder has a next alert other than 0 at or before horizon.
+    // Lists every entry whose reminder has a next alert other than 0 at or before horizon, in
+    // the database's order (IReminderAwareDatabase::CollectDue).
     void RebuildList(IReminderAwareDatabase& db, TDateTime horizon);
     // Empties the short list (the next check rebuilds) and removes every row of the reminders
     // window: another data file is opened.

@@ -4,6 +4,7 @@
 // (TCustomDateColorList). The database's alert index builds on them too.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/datetime.h"
@@ -49,6 +50,9 @@ public:
         items_.erase(items_.begin() + index);
     }
     void Clear() { items_.clear(); }
+    // Replaces the content with items, which the caller has already put in this list's order
+    // (each once unless dupAccept); the order is not checked.
+    void AssignOrdered(std::vector<T> items) { items_ = std::move(items); }
 
     uint8_t Duplicates = dupIgnore;
 

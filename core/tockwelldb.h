@@ -4,6 +4,7 @@
 // indexes for the calendar and the caption (the days that carry a next alert, and the
 // entries ordered by next alert). The data file readers and writers fill and read it.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,26 +16,46 @@
 #include "core/tockwelloptions.h"
 #include "platform/datetime.h"
 
-// Entries in ascending order of their reminder's NextAlertDateTime; an entry without a
-// reminder counts as having none (0), so it sorts with the entries without a next alert.
-// Equal keys are all kept, the one added last first.
-class TSortedTockwelDB : public TListSorted<TTockwellItemPtr> {
+// One alert index entry: an entry with its sort key as it was when it joined the index, and
+// its position in the database list at the last index build. Holds no reference: the
+// database takes an entry out of its indexes when the entry leaves it.
+struct TAlertIndexEntry {
+    TAlertIndexEntry() = default;
+    // Key := TSortedTockwelDB::Key(*item); item must not be null.
+    TAlertIndexEntry(const TTockwellItemPtr& item); // implicit: Add(item) takes an entry
+    TAlertIndexEntry(TDateTime key, TTockwellItem* item, uint32_t order, bool hasReminder)
+        : Key(key), Item(item), Order(order), HasReminder(hasReminder) {}
+    TTockwellItem* operator->() const { return Item; }
+
+    TDateTime Key = 0;
+    TTockwellItem* Item = nullptr;
+    uint32_t Order = 0;
+    bool HasReminder = false; // the entry had a reminder when it joined
+};
+
+// Entries in ascending order of their reminder's NextAlertDateTime, as it was when they were
+// added; an entry without a reminder counts as having none (0), so it sorts with the entries
+// without a next alert. Equal keys are all kept, the one added last first.
+class TSortedTockwelDB : public TListSorted<TAlertIndexEntry> {
 public:
     TSortedTockwelDB() { Duplicates = dupAccept; }
     // The sort key: the reminder's next alert; 0 without a reminder or for a value that is
     // not a number.
     static TDateTime Key(const TTockwellItem& item);
+    // Orders entries as the index keeps them: by Key, a later Order (added later) first.
+    static bool Before(const TAlertIndexEntry& a, const TAlertIndexEntry& b) {
+        return a.Key < b.Key || (a.Key == b.Key && a.Order > b.Order);
+    }
     // Replaces the content with items in the order Add would give them one by one, in
-    // O(n log n).
+    // O(n log n); Order is each item's position in items.
     void Assign(const std::vector<TTockwellItemPtr>& items);
     // The index of the first entry whose next alert is at or after t (Count() when none).
     int FindFirstAtOrAfter(TDateTime t) const;
-    // Deletes the entry by identity (the keys may have moved since it was added); true when
-    // it was there.
+    // Deletes the entry by identity; true when it was there.
     bool Remove(const TTockwellItem* item);
 
 protected:
-    int Compare(const TTockwellItemPtr& a, const TTockwellItemPtr& b) const override;
+    int Compare(const TAlertIndexEntry& a, const TAlertIndexEntry& b) const override;
 };
 
 class TTockwellDB : public IReminderAwareDatabase {
@@ -74,8 +95,17 @@ public:
 
     // ---- Indexes ------------------------------------------------------------------------
     // ReminderDays := the whole day of each reminder's next alert (day 0 for none);
-    // AlertIndex := every entry by next alert. Call after any change that may move one.
-    void RebuildIndexes();
+    // AlertIndex := every entry by next alert. Call after any change that may move one
+    // (entries added or deleted are noticed without). One pass reads every entry's next
+    // alert; the index changes only when a next alert or the list changed since the last
+    // build: a few moved entries are merged in, more have it sorted anew. True when it changed.
+    bool RebuildIndexes();
+    // The reminder manager's short list: appends to out, in list order, every entry whose
+    // next alert is not 0 and at or before horizon. Taken from the alert index (rebuilt first
+    // when entries were added or deleted since), so it relies on RebuildIndexes after any
+    // change that moves a next alert earlier; one that moved later or was cleared is checked
+    // and left out.
+    void CollectDue(TDateTime horizon, std::vector<IReminderAwareItemPtr>& out) override;
     // The entry with the earliest next alert that is not 0; null when there is none.
     TTockwellItemPtr GetNextAlertItem() const;
     // DayItems := the entries of AlertIndex whose next alert falls on day.
@@ -146,4 +176,10 @@ private:
     TItemList& MutableItems();
 
     std::shared_ptr<TItemList> items_ = std::make_shared<TItemList>();
+    // Counts additions and removals, so that an index build can tell whether the list moved.
+    uint64_t listVersion_ = 0;
+    // What the last index build saw: the list version and each entry's key by list position.
+    uint64_t indexedVersion_ = UINT64_MAX;
+    std::vector<TDateTime> indexedKeys_;
+    std::vector<uint8_t> indexedHasReminder_;
 };

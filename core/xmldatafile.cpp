@@ -5,6 +5,7 @@
 
 #include "core/filehelpers.h"
 #include "core/fixedformats.h"
+#include "platform/memory.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -194,6 +195,11 @@ void SaveXMLDataFile(const TTockwellDB& db, const std::string& fileName) {
 
 void LoadXMLDataFile(TTockwellDB& db, const std::string& fileName,
                      const TScheduleReadQuery& query) {
+    // The document is many times the size of the database it fills: once it is gone its
+    // pages go back to the system, also when the load fails.
+    struct TReleaseAfterwards {
+        ~TReleaseAfterwards() { ReleaseFreeMemory(); }
+    } release;
     TXMLDocument doc;
     doc.LoadFromFile(fileName);
     db.LoadFromXML(doc.DocumentElement(), query);

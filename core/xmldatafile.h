@@ -26,6 +26,7 @@ void SaveXMLDataFile(const TTockwellDB& db, const std::string& fileName);
 // Reads the XML data file fileName into db (TTockwellDB::LoadFromXML). A file that cannot
 // be opened (EFOpenError) or is not well-formed XML (EXMLDocError) raises before db changes:
 // another reader may try it. ExXMLFormatError is final: a foreign root (db unchanged), or
-// values that could not be read (everything else was loaded).
+// values that could not be read (everything else was loaded). The parsed document is freed
+// and the free heap pages returned to the system before it returns (ReleaseFreeMemory).
 void LoadXMLDataFile(TTockwellDB& db, const std::string& fileName,
                      const TScheduleReadQuery& query = {});

@@ -30,6 +30,11 @@ struct TXMLStorage {
     std::unique_ptr<char[]> buffer; // parsed in place; the tree points into it
     pugi::xml_document doc;
     std::array<TChildCursor, 8> cursors; // most recently used first
+    // Readers ask for an element's attributes mostly in the order they stand: the next search
+    // on the same element starts after the attribute found last (attributes are never
+    // removed, so the hint stays valid).
+    pugi::xml_node_struct* attributeNode = nullptr;
+    pugi::xml_attribute attributeHint;
 
     TChildCursor* FindCursor(pugi::xml_node_struct* parent) {
         for (auto& c : cursors)
@@ -222,15 +227,28 @@ IXMLNode IXMLNode::Child(int index) const {
 }
 
 IXMLNode IXMLNode::FindChild(const std::string& name) const {
+    return FindChild(name.c_str());
+}
+
+IXMLNode IXMLNode::FindChild(const char* name) const {
     pugi::xml_node parent(Checked());
     for (pugi::xml_node e = FirstElement(parent); e; e = NextElement(e))
-        if (name == e.name())
+        if (std::strcmp(name, e.name()) == 0)
             return IXMLNode(doc_, e.internal_object());
     return {};
 }
 
 std::string IXMLNode::Attribute(const std::string& name) const {
-    return pugi::xml_node(Checked()).attribute(name.c_str()).value();
+    return Attribute(name.c_str());
+}
+
+std::string IXMLNode::Attribute(const char* name) const {
+    pugi::xml_node n(Checked());
+    if (doc_->attributeNode != node_) {
+        doc_->attributeNode = node_;
+        doc_->attributeHint = n.first_attribute();
+    }
+    return n.attribute(name, doc_->attributeHint).value();
 }
 
 bool IXMLNode::HasAttribute(const std::string& name) const {

@@ -43,9 +43,11 @@ public:
     int ChildCount() const;                            // child elements only
     IXMLNode Child(int index) const;                   // 0-based; null when out of range
     IXMLNode FindChild(const std::string& name) const; // first child of that name, or null
+    IXMLNode FindChild(const char* name) const;
 
     // An absent attribute reads as the empty text; setting creates or replaces.
     std::string Attribute(const std::string& name) const;
+    std::string Attribute(const char* name) const; // the same without a name copy
     bool HasAttribute(const std::string& name) const;
     void SetAttribute(const std::string& name, const std::string& value);
 

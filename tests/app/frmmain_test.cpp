@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 #include <cerrno>
@@ -72,6 +73,21 @@ protected:
     void RunPendingAlertActions() override {
         Log.push_back("actions");
         TfrmMain::RunPendingAlertActions();
+    }
+};
+
+// The main window noting whether its data file was still unread when it first painted.
+class TPaintWatchingMain : public TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+    int Paints = 0;
+    bool PendingAtFirstPaint = false;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        if (Paints++ == 0)
+            PendingAtFirstPaint = DataFileOpenPending();
+        TfrmMain::paintEvent(e);
     }
 };
 
@@ -248,4 +264,34 @@ TEST_F(MainWindowTest, AnUnusableSettingsStoreIsReportedOnceAndRemindersGoOn) {
     EXPECT_NE(Saved()->GetItem(0)->GetReminder().GetLatestAlertDateTime(), 0);
     EXPECT_NO_THROW(form.reset()); // the layout cannot be stored either
     EXPECT_TRUE(DirectoryExists(registry.FileName()));
+}
+
+TEST_F(MainWindowTest, TheWindowPaintsBeforeItsDataFileIsRead) {
+    TTockwellDB stored;
+    stored.AddNew("Stored", Now() + OneHour);
+    SaveXMLDataFile(stored, file);
+    {
+        TPaintWatchingMain form(QStringList{QString::fromStdString(file)});
+        form.SystemTimer().stop();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(form.DataFileOpenPending());
+        EXPECT_EQ(form.DB().Count(), 0);
+        QElapsedTimer waited;
+        waited.start();
+        while (form.DataFileOpenPending() && waited.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_FALSE(form.DataFileOpenPending());
+        EXPECT_GE(form.Paints, 1);
+        EXPECT_TRUE(form.PendingAtFirstPaint);
+        ASSERT_EQ(form.DB().Count(), 1);
+        EXPECT_EQ(form.DB().GetItem(0)->Caption, "Stored");
+    }
+    // A save asked for before the file was read reads it first: nothing stored is lost.
+    TfrmMain form(QStringList{QString::fromStdString(file)});
+    form.SystemTimer().stop();
+    ASSERT_TRUE(form.DataFileOpenPending());
+    form.SaveDataFile();
+    EXPECT_FALSE(form.DataFileOpenPending());
+    ASSERT_EQ(Saved()->Count(), 1);
+    EXPECT_EQ(Saved()->GetItem(0)->Caption, "Stored");
 }

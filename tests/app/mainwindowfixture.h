@@ -51,6 +51,10 @@ protected:
             SaveXMLDataFile(*db, file);
         auto form = std::make_unique<Form>(QStringList{QString::fromStdString(file)});
         form->SystemTimer().stop();
+        // The file is read after the first paint; the tests start with it read.
+        form->OpenPendingDataFile();
+        if constexpr (requires { form->Log.clear(); })
+            form->Log.clear();
         return form;
     }
     // The data file as saved last.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "core/fixedformats.h"
@@ -59,6 +61,49 @@ TEST(FixedFormats, DateTimeTexts) {
     EXPECT_DOUBLE_EQ(FixedTextToDateTime("2024-01-02 23:59:59"),
                      EncodeDateTime(2024, 1, 2, 23, 59, 59, 0));
     EXPECT_THROW(FixedTextToDateTime("9.30"), EConvertError);
+}
+
+// Plain times are read without the general scan: the same values, bit for bit, and what is
+// not a plain valid time still goes through it.
+TEST(FixedFormats, PlainTimesReadAsTheGeneralScanReadsThem) {
+    auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
+    for (int h = 0; h < 24; ++h)
+        for (int m = 0; m < 60; ++m)
+            for (const std::string& text : {std::to_string(h) + ":" + two(m), two(h) + ":" + two(m),
+                                            two(h) + ":" + two(m) + ":" + two((h * 7 + m) % 60)}) {
+                const TDateTime general = StrToDateTime(text, FixedFormatSettings());
+                const TDateTime read = FixedTextToDateTime(text);
+                ASSERT_EQ(std::memcmp(&read, &general, sizeof read), 0) << text;
+            }
+    for (const char* text : {"24:00", "23:60", "7:5", "12:00:60", "12:00:", "1:00 "})
+        EXPECT_EQ(
+            MessageOf<EConvertError>([&] { FixedTextToDateTime(text); }),
+            MessageOf<EConvertError>([&] { StrToDateTime(Trim(text), FixedFormatSettings()); }))
+            << text;
+    EXPECT_DOUBLE_EQ(FixedTextToDateTime(" 1:00 "), OneHour);
+
+    // Date and time texts as the data file writes them, over the whole calendar.
+    uint32_t seed = 12345;
+    auto next = [&](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+    };
+    for (int n = 0; n < 20000; ++n) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", 1 + next(9999),
+                      1 + next(12), 1 + next(n % 10 == 0 ? 31 : 28), n % 3 ? 'T' : ' ', next(24),
+                      next(60), next(60));
+        std::string general = text;
+        general[10] = ' ';
+        TDateTime expected = 0;
+        const bool valid = TryStrToDateTime(general, expected, FixedFormatSettings());
+        if (!valid) {
+            EXPECT_THROW(XmlTextToDateTime(text), EConvertError) << text;
+            continue;
+        }
+        const TDateTime read = XmlTextToDateTime(text);
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
+    }
 }
 
 TEST(FixedFormats, DateTimeTextRoundTrip) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "core/sortedlists.h"
@@ -60,10 +61,12 @@ TEST(SortedLists, FindAddAndDuplicates) {
 
 TEST(SortedLists, AlertIndexKeepsEqualKeysAndFindsTheFirst) {
     TSortedTockwelDB index;
-    auto make = [](const std::string& caption, TDateTime next) {
+    std::vector<TTockwellItemPtr> held; // the index holds no references
+    auto make = [&](const std::string& caption, TDateTime next) {
         auto item = std::make_shared<TTockwellItem>();
         item->Caption = caption;
         item->GetReminder().SetNextAlertDateTime(next);
+        held.push_back(item);
         return item;
     };
     index.Add(make("b1", 10));
@@ -288,4 +291,128 @@ TEST(ReminderDatabase, AnEntryWithoutReminderStillWritesARecord) {
     EXPECT_EQ(stream.Position(), stream.Size());
     EXPECT_EQ(s1.Caption, "q");
     EXPECT_EQ(s2.Notes, "after");
+}
+
+// The index is sorted only when a key or the list moved; every rebuild leaves it in the order
+// of the keys as they are then.
+TEST(ReminderDatabase, AlertIndexFollowsChangesAndSortsOnlyAfterOne) {
+    TTockwellDB db;
+    auto keysInOrder = [&] {
+        std::vector<TDateTime> keys;
+        for (const auto& entry : db.AlertIndex) {
+            EXPECT_EQ(entry.Key, TSortedTockwelDB::Key(*entry.Item)) << entry->Caption;
+            keys.push_back(entry.Key);
+        }
+        EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+        return keys.size();
+    };
+    auto a = db.AddNew("a", At(2024, 7, 3, 9, 0));
+    auto b = db.AddNew("b", At(2024, 7, 1, 9, 0));
+    auto c = db.AddNew("c", At(2024, 7, 2, 9, 0));
+    EXPECT_TRUE(db.RebuildIndexes());
+    EXPECT_EQ(Captions(db.AlertIndex), (std::vector<std::string>{"b", "c", "a"}));
+    EXPECT_FALSE(db.RebuildIndexes()); // nothing moved: no sort
+
+    // A moved next alert is found by the next rebuild, also the day list's.
+    b->GetReminder().SetNextAlertDateTime(At(2024, 7, 9, 9, 0));
+    EXPECT_TRUE(db.RebuildIndexes());
+    EXPECT_EQ(Captions(db.AlertIndex), (std::vector<std::string>{"c", "a", "b"}));
+    EXPECT_EQ(keysInOrder(), 3u);
+    EXPECT_FALSE(db.HasRemindersOnDay(At(2024, 7, 1)));
+    EXPECT_TRUE(db.HasRemindersOnDay(At(2024, 7, 9)));
+    EXPECT_FALSE(db.RebuildIndexes());
+
+    // The last entry replaced by one with the same key: the keys by position are as before,
+    // but the index must name the new entry, not the removed one.
+    db.Remove(c);
+    auto d = db.AddNew("d", At(2024, 7, 2, 9, 0));
+    EXPECT_TRUE(db.RebuildIndexes());
+    EXPECT_EQ(Captions(db.AlertIndex), (std::vector<std::string>{"d", "a", "b"}));
+    EXPECT_EQ(db.GetNextAlertItem(), d);
+
+    // Equal keys (all three now): the one added last first, as Add gives them one by one.
+    a->GetReminder().SetNextAlertDateTime(At(2024, 7, 2, 9, 0));
+    b->GetReminder().SetNextAlertDateTime(At(2024, 7, 2, 9, 0));
+    EXPECT_TRUE(db.RebuildIndexes());
+    EXPECT_EQ(Captions(db.AlertIndex), (std::vector<std::string>{"d", "b", "a"}));
+    EXPECT_EQ(keysInOrder(), 3u);
+    EXPECT_EQ(db.ReminderDays.Count(), 1);
+}
+
+// A few moved keys are merged into the index; many have it sorted anew. Either way it is the
+// order a sort of the current keys gives (equal keys: the one added last first), and the day
+// list follows.
+TEST(ReminderDatabase, AlertIndexAfterFewOrManyMovedKeys) {
+    TTockwellDB db;
+    const TDateTime base = At(2024, 7, 1);
+    for (int i = 0; i < 200; ++i)
+        db.AddNew(std::to_string(i), i % 7 == 0 ? 0 : base + (i * 37 % 50) / 4.0);
+    db.RebuildIndexes();
+    auto expectSorted = [&] {
+        std::vector<std::pair<TDateTime, int>> expected; // key, then the later entry first
+        std::vector<int32_t> days;
+        for (int i = 0; i < db.Count(); ++i) {
+            expected.emplace_back(db.GetItem(i)->NextAlertDateTime(), -i);
+            days.push_back(WholeDay(db.GetItem(i)->NextAlertDateTime()));
+        }
+        std::sort(expected.begin(), expected.end());
+        std::sort(days.begin(), days.end());
+        days.erase(std::unique(days.begin(), days.end()), days.end());
+        std::vector<std::string> captions;
+        for (const auto& e : expected)
+            captions.push_back(std::to_string(-e.second));
+        EXPECT_EQ(Captions(db.AlertIndex), captions);
+        EXPECT_EQ(std::vector<int32_t>(db.ReminderDays.begin(), db.ReminderDays.end()), days);
+    };
+    expectSorted();
+    // Three moved: to the front, to the back, and onto a key others have.
+    db.GetItem(150)->GetReminder().SetNextAlertDateTime(base - 3);
+    db.GetItem(3)->GetReminder().SetNextAlertDateTime(base + 40);
+    db.GetItem(4)->GetReminder().SetNextAlertDateTime(db.GetItem(10)->NextAlertDateTime());
+    EXPECT_TRUE(db.RebuildIndexes());
+    expectSorted();
+    EXPECT_EQ(db.GetNextAlertItem(), db.GetItem(150));
+    // Most moved.
+    for (int i = 0; i < db.Count(); i += 2)
+        db.GetItem(i)->GetReminder().SetNextAlertDateTime(base + 100 - i / 8.0);
+    EXPECT_TRUE(db.RebuildIndexes());
+    expectSorted();
+    EXPECT_FALSE(db.RebuildIndexes());
+}
+
+// The manager's short list comes from the index, in list order. Entries added since the last
+// build are taken in, and one whose next alert was cleared or moved beyond the horizon since
+// (a reminder that fired) is left out.
+TEST(ReminderDatabase, DueEntriesInListOrderFromTheIndex) {
+    TTockwellDB db;
+    const TDateTime now = At(2024, 7, 3, 9, 0);
+    auto late = db.AddNew("late", now + 50 * OneMinute);
+    auto beyond = db.AddNew("beyond", now + 2 * OneHour);
+    db.AddNew("none", 0);
+    auto early = db.AddNew("early", now - OneHour);
+    db.AddNew("before 1899", -5);
+    db.Add(std::make_shared<TTockwellItem>()); // no reminder
+    db.RebuildIndexes();
+    late->GetReminder().SetNextAlertDateTime(0);
+    early->GetReminder().SetNextAlertDateTime(now + 3 * OneHour);
+    auto added = db.AddNew("added", now + 10 * OneMinute);
+
+    auto due = [&] {
+        std::vector<IReminderAwareItemPtr> items;
+        db.CollectDue(now + OneHour, items);
+        std::vector<std::string> captions;
+        for (const auto& item : items)
+            captions.push_back(item->GetCaption());
+        return captions;
+    };
+    EXPECT_EQ(due(), (std::vector<std::string>{"before 1899", "added"}));
+    EXPECT_FALSE(db.RebuildIndexes()); // the addition had the index rebuilt
+    EXPECT_EQ(db.GetNextAlertItem()->Caption, "before 1899");
+
+    beyond->GetReminder().SetNextAlertDateTime(now + 5 * OneMinute);
+    EXPECT_TRUE(db.RebuildIndexes());
+    EXPECT_EQ(due(), (std::vector<std::string>{"beyond", "before 1899", "added"}));
+    db.Remove(beyond);
+    EXPECT_EQ(due(), (std::vector<std::string>{"before 1899", "added"}));
+    EXPECT_EQ(added.use_count(), 2); // the database and added: the walk kept none
 }

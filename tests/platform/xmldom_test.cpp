@@ -137,6 +137,24 @@ TEST(XMLDocument, AttributesReadEmptyWhenAbsentAndAreReplacedInPlace) {
     EXPECT_THROW(root.AddChild(""), EXMLDocError);
 }
 
+// Lookups in any order, on elements in turn and after attributes were added, find each
+// attribute (the search starts where the last one ended).
+TEST(XMLDocument, AttributesFoundInAnyOrder) {
+    TXMLDocument doc;
+    doc.LoadFromText("<r><a x=\"1\" y=\"2\" z=\"3\"/><b y=\"4\" x=\"5\"/></r>");
+    IXMLNode a = doc.DocumentElement().Child(0), b = doc.DocumentElement().Child(1);
+    std::string seen;
+    for (const char* name : {"x", "y", "z", "x", "z", "y", "w", "y", "x", "z", "z"})
+        seen += a.Attribute(name) + ",";
+    EXPECT_EQ(seen, "1,2,3,1,3,2,,2,1,3,3,");
+    EXPECT_EQ(a.Attribute("y") + b.Attribute("y") + a.Attribute("z") + b.Attribute("x") +
+                  b.Attribute("z") + a.Attribute(std::string("x")),
+              "2435"
+              "1");
+    b.SetAttribute("w", "6");
+    EXPECT_EQ(b.Attribute("x") + b.Attribute("w") + b.Attribute("y"), "564");
+}
+
 TEST(XMLDocument, MalformedDocumentsRaiseWithPositionAndLeaveNothing) {
     struct Case {
         const char* text;

@@ -1,0 +1,13 @@
+#include "platform/memory.h"
+
+#include <cstdlib> // defines __GLIBC__ with the GNU C library
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+void ReleaseFreeMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
