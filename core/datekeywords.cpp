@@ -6,18 +6,6 @@
 #include "core/dateevaluator.h"
 #include "platform/sysutils.h"
 
-TDateOrder DetermineDateOrder(std::string_view shortDateFormat) {
-    std::string f = LowerCase(shortDateFormat);
-    size_t d = f.find('d'), m = f.find('m'), y = f.find('y');
-    if (d == std::string::npos || m == std::string::npos || y == std::string::npos)
-        return {TDatePart::Day, TDatePart::Month, TDatePart::Year};
-    std::array<std::pair<size_t, TDatePart>, 3> parts{
-        {{d, TDatePart::Day}, {m, TDatePart::Month}, {y, TDatePart::Year}}};
-    std::sort(parts.begin(), parts.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    return {parts[0].second, parts[1].second, parts[2].second};
-}
-
 namespace {
 size_t IndexIn(const TDateOrder& order, TDatePart part) {
     return static_cast<size_t>(std::find(order.begin(), order.end(), part) - order.begin());

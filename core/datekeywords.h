@@ -12,14 +12,8 @@
 #include <vector>
 
 #include "platform/datetime.h"
+#include "platform/datetimeformat.h"
 #include "platform/formatsettings.h"
-
-enum class TDatePart { Day, Month, Year };
-using TDateOrder = std::array<TDatePart, 3>;
-
-// The order of the first "d", "m" and "y" (any case) in a short date format: "M/d/yyyy"
-// gives month, day, year. Day, month, year when one of them is missing.
-TDateOrder DetermineDateOrder(std::string_view shortDateFormat);
 
 // The part after part in the order, the first part after the last one.
 TDatePart NextExpected(const TDateOrder& order, TDatePart part);

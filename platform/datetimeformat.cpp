@@ -1,5 +1,6 @@
 #include "platform/datetimeformat.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -595,4 +596,30 @@ double StrToFloat(std::string_view text, const TFormatSettings& fs) {
     if (!TryStrToFloat(text, v, fs))
         Invalid(text, "floating point value");
     return v;
+}
+
+TDateOrder DetermineDateOrder(std::string_view shortDateFormat) {
+    TDateOrder order{};
+    size_t found = 0;
+    bool seen[3] = {false, false, false};
+    char quote = 0;
+    for (char c : shortDateFormat) {
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+            continue;
+        }
+        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const int part = lower == 'd' ? 0 : lower == 'm' ? 1 : lower == 'y' ? 2 : -1;
+        if (part < 0 || seen[part])
+            continue;
+        seen[part] = true;
+        order[found++] = static_cast<TDatePart>(part);
+        if (found == order.size())
+            return order;
+    }
+    return {TDatePart::Day, TDatePart::Month, TDatePart::Year};
 }

@@ -1,11 +1,19 @@
 #pragma once
 // Formatting and reading of date, time and number texts with a TFormatSettings.
 
+#include <array>
 #include <string>
 #include <string_view>
 
 #include "platform/datetime.h"
 #include "platform/formatsettings.h"
+
+// The order in which a short date format writes day, month and year: the first "d", "m" and
+// "y" (any case) outside quoted text; "M/d/yyyy" gives month, day, year. Day, month, year when
+// one of them is missing.
+enum class TDatePart { Day, Month, Year };
+using TDateOrder = std::array<TDatePart, 3>;
+TDateOrder DetermineDateOrder(std::string_view shortDateFormat);
 
 // Formats value with a pattern of the runtime's language (letters in any case):
 //   d dd        day number          ddd dddd    short/long weekday name

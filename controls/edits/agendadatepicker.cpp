@@ -10,40 +10,6 @@
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 
-std::array<TDatePart, 3> DatePartOrder(const std::string& fmt) {
-    std::array<TDatePart, 3> order{};
-    int n = 0;
-    bool seen[3] = {false, false, false};
-    bool quoted = false;
-    for (char c : fmt) {
-        if (c == '"' || c == '\'') {
-            quoted = !quoted;
-            continue;
-        }
-        if (quoted)
-            continue;
-        char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        TDatePart part;
-        if (u == 'D')
-            part = dpDay;
-        else if (u == 'M')
-            part = dpMonth;
-        else if (u == 'Y')
-            part = dpYear;
-        else
-            continue;
-        if (seen[part])
-            continue;
-        if (n == 3)
-            break;
-        seen[part] = true;
-        order[n++] = part;
-    }
-    if (n != 3)
-        return {dpMonth, dpDay, dpYear};
-    return order;
-}
-
 int DatePartIndexAt(const QString& text, int caret, const QString& separator) {
     if (separator.isEmpty())
         return 0;
@@ -226,7 +192,7 @@ void TAgendaDatePicker::Change() {
 void TAgendaDatePicker::StepPart(int amount) {
     int caret = cursorPosition();
     QString sep = QString::fromStdString(format_.DateSeparator);
-    std::array<TDatePart, 3> order = DatePartOrder(format_.ShortDateFormat);
+    const TDateOrder order = DetermineDateOrder(format_.ShortDateFormat);
     TDatePart part = order[DatePartIndexAt(text(), caret, sep)];
     TDateTime date = Date();
     if (date == 0) {
@@ -238,16 +204,16 @@ void TAgendaDatePicker::StepPart(int amount) {
     calendar_->SetDate(date);
     TDateTime next = date;
     switch (part) {
-    case dpDay:
+    case TDatePart::Day:
         next = date + amount;
         if (!calendar_->Model().DateInRange(next))
             next = date;
         break;
-    case dpMonth:
+    case TDatePart::Month:
         calendar_->ChangeMonth(amount);
         next = calendar_->GetDate();
         break;
-    case dpYear:
+    case TDatePart::Year:
         calendar_->ChangeYear(amount);
         next = calendar_->GetDate();
         break;

@@ -11,11 +11,6 @@
 #include "controls/calendar/agendacalendar.h"
 #include "controls/edits/enhedbtn.h"
 
-enum TDatePart { dpDay, dpMonth, dpYear };
-
-// The order of day, month and year in a short date format ("M/d/yyyy": month, day, year).
-// A format that names a part twice or misses one gives month, day, year.
-std::array<TDatePart, 3> DatePartOrder(const std::string& shortDateFormat);
 // Which part (0..2) the caret stands in: the number of separators before it, at most 2.
 int DatePartIndexAt(const QString& text, int caret, const QString& separator);
 // A text of nothing but blanks and date separators (the empty mask), or empty.

@@ -37,6 +37,9 @@ TEST(DateKeywords, DateOrderFromShortDateFormat) {
     EXPECT_EQ(DetermineDateOrder("dd.MM.yyyy"), (TDateOrder{P::Day, P::Month, P::Year}));
     EXPECT_EQ(DetermineDateOrder("yyyy-MM-dd"), (TDateOrder{P::Year, P::Month, P::Day}));
     EXPECT_EQ(DetermineDateOrder("MMMM yyyy"), (TDateOrder{P::Day, P::Month, P::Year}));
+    // Quoted text is no part of the order.
+    EXPECT_EQ(DetermineDateOrder("\"Day\" d/M/yy"), (TDateOrder{P::Day, P::Month, P::Year}));
+    EXPECT_EQ(DetermineDateOrder("'yr' M/d/yyyy"), (TDateOrder{P::Month, P::Day, P::Year}));
     const TDateOrder ymd{P::Year, P::Month, P::Day};
     EXPECT_EQ(NextExpected(ymd, P::Day), P::Year);
     EXPECT_EQ(NextExpected(ymd, P::Year), P::Month);
