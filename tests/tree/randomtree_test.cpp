@@ -171,8 +171,9 @@ public:
             }
             int gotTop = -1;
             ASSERT_EQ(tree_.GetNodeAt(0, y, false, gotTop), expect) << "y " << y;
-            if (expect)
+            if (expect) {
                 ASSERT_EQ(gotTop, expectTop);
+            }
         }
     }
 
