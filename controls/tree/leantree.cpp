@@ -51,6 +51,7 @@ TBaseLeanTree::~TBaseLeanTree() {
 }
 
 bool TBaseLeanTree::event(QEvent* e) {
+    HandOffAcquire(e);
     if (e->type() == TChangeStateEvent::EventType()) {
         auto* ev = static_cast<TChangeStateEvent*>(e);
         ApplyCacheResult(ev->Generation, std::move(ev->Cache), ev->Enter.Contains(tsUseCache));

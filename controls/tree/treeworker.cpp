@@ -90,8 +90,9 @@ void TWorkerThread::Execute() {
             leave |= tsValidationNeeded;
         }
         // The tree stays alive while it is current: its destructor waits in RemoveTree.
-        QCoreApplication::postEvent(
-            tree, new TChangeStateEvent(enter, leave, generation, std::move(cache)));
+        auto* event = new TChangeStateEvent(enter, leave, generation, std::move(cache));
+        HandOffRelease(event);
+        QCoreApplication::postEvent(tree, event);
 
         lock.lock();
         current_ = nullptr;
