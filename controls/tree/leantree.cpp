@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "controls/tree/nodepool.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treeworker.h"
 #include "platform/gui/qtcolors.h"
@@ -19,7 +20,8 @@ using enum TLTSelectionOption;
 using enum TLTPaintOption;
 using enum TLTAutoOption;
 
-TBaseLeanTree::TBaseLeanTree(QWidget* parent) : QAbstractScrollArea(parent) {
+TBaseLeanTree::TBaseLeanTree(QWidget* parent)
+    : QAbstractScrollArea(parent), FPool(std::make_unique<TNodePool>()) {
     InitRootNode();
     FOptions = std::make_unique<TCustomLeanTreeOptions>(this);
     FColors = std::make_unique<TLTColors>(this);

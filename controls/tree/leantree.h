@@ -18,6 +18,7 @@
 #include "controls/tree/treetypes.h"
 
 class TLTHeader;
+class TNodePool;
 class QTimer;
 
 // One mark of the position cache.
@@ -274,6 +275,9 @@ public:
     virtual void DoInitChildren(PLeanNode Node, uint32_t& ChildCount);
     virtual void DoInitNode(PLeanNode Parent, PLeanNode Node, TLeanNodeInitStates& InitStates);
     virtual void DoFreeNode(PLeanNode Node);
+    // Whether freeing a node has to be reported (OnFreeNode, or a descendant's DoFreeNode);
+    // when not, Clear drops all nodes at once.
+    virtual bool NeedsFreeNotification() const { return bool(OnFreeNode); }
     virtual bool DoExpanding(PLeanNode Node);
     virtual bool DoCollapsing(PLeanNode Node);
     virtual bool DoChecking(PLeanNode Node, TCheckState& NewCheckState);
@@ -393,6 +397,7 @@ private:
     std::unique_ptr<TLTColors> FColors;
     std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
     std::unique_ptr<TLTHeader> FHeader;
+    std::unique_ptr<TNodePool> FPool;
 };
 
 // The tree that owns Node (walks up to the hidden root). Fails for nil.

@@ -1,6 +1,7 @@
 // Node operations: update brackets, initialisation on first use, deletion, linking and
 // unlinking, expanding and collapsing.
 #include "controls/tree/leantree.h"
+#include "controls/tree/nodepool.h"
 
 using enum TLeanTreeState;
 using enum TLTMiscOption;
@@ -240,7 +241,19 @@ void TBaseLeanTree::Clear() {
     FDropTargetNode = nullptr;
     FLastChangedNode = nullptr;
     FLastStructureChangeNode = nullptr;
-    DeleteChildren(FRoot, true);
+    if (!NeedsFreeNotification() && FRoot->ChildCount > 0) {
+        // Nobody is told about single nodes: drop them all with their blocks.
+        InvalidateCache();
+        FRoot->FirstChild = FRoot->LastChild = nullptr;
+        FRoot->ChildCount = 0;
+        FRoot->TotalCount = 1;
+        FRoot->TotalHeight = FRoot->NodeHeight;
+        FRoot->States &= ~vsHasChildren;
+        FPool->ReleaseAll();
+        StructureChange(nullptr, crChildDeleted);
+    } else {
+        DeleteChildren(FRoot, true);
+    }
     FVisibleCount = 0;
     FOffsetX = FOffsetY = 0;
     EndUpdate();

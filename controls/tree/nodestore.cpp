@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/nodepool.h"
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 
@@ -70,10 +71,8 @@ PLeanNode TBaseLeanTree::MakeNewNode() {
         if (FNodeDataSize < 0)
             FNodeDataSize = 0;
     }
-    size_t size = sizeof(TLeanNode) + FInternalDataSize + size_t(std::max(FNodeDataSize, 0));
-    auto node = static_cast<PLeanNode>(std::calloc(1, size));
-    if (!node)
-        throw std::bad_alloc();
+    FPool->SetNodeSize(sizeof(TLeanNode) + FInternalDataSize + size_t(std::max(FNodeDataSize, 0)));
+    auto node = static_cast<PLeanNode>(FPool->Allocate());
     node->TotalCount = 1;
     node->TotalHeight = FDefaultNodeHeight;
     node->NodeHeight = uint16_t(FDefaultNodeHeight);
@@ -83,7 +82,7 @@ PLeanNode TBaseLeanTree::MakeNewNode() {
 }
 
 void TBaseLeanTree::FreeNodeMemory(PLeanNode Node) {
-    std::free(Node);
+    FPool->Free(Node);
 }
 
 void* TBaseLeanTree::GetNodeData(PLeanNode Node) const {

@@ -1,0 +1,52 @@
+// The tree's node allocator.
+#include "controls/tree/nodepool.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+void TNodePool::SetNodeSize(size_t size) {
+    size = (size + 7) & ~size_t(7);
+    if (size == nodeSize_ || live_ > 0)
+        return;
+    ReleaseAll();
+    nodeSize_ = size;
+}
+
+void* TNodePool::Allocate() {
+    void* p;
+    if (freeList_) {
+        p = freeList_;
+        std::memcpy(&freeList_, p, sizeof(void*));
+    } else {
+        if (size_t(end_ - next_) < nodeSize_) {
+            size_t bytes = std::max(BlockBytes, nodeSize_);
+            char* block = static_cast<char*>(std::malloc(bytes));
+            if (!block)
+                throw std::bad_alloc();
+            blocks_.push_back(block);
+            next_ = block;
+            end_ = block + bytes;
+        }
+        p = next_;
+        next_ += nodeSize_;
+    }
+    std::memset(p, 0, nodeSize_);
+    ++live_;
+    return p;
+}
+
+void TNodePool::Free(void* node) {
+    std::memcpy(node, &freeList_, sizeof(void*));
+    freeList_ = node;
+    --live_;
+}
+
+void TNodePool::ReleaseAll() {
+    for (char* b : blocks_)
+        std::free(b);
+    blocks_.clear();
+    next_ = end_ = nullptr;
+    freeList_ = nullptr;
+    live_ = 0;
+}
