@@ -230,6 +230,15 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
     PLeanNode node = info.HitNode;
     bool mainColumn = !FHeader->UseColumns() || info.HitColumn == FHeader->MainColumn();
     int offset = X - columnLeft, right = columnRight - columnLeft;
+    // Right-to-left columns are the mirror image: measure from the right edge, alignment
+    // swapped.
+    if (FHeader->UseColumns() && cols.IsValidColumn(info.HitColumn) &&
+        cols.Items(info.HitColumn).BiDiMode() != bdLeftToRight) {
+        offset = right - 1 - offset;
+        align = align == taLeftJustify    ? taRightJustify
+                : align == taRightJustify ? taLeftJustify
+                                          : taCenter;
+    }
     int indent =
         mainColumn ? int(GetNodeLevel(node) + (HasPaint(toShowRoot) ? 1 : 0)) * int(FIndent) : 0;
     if (offset < indent) {

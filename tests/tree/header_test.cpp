@@ -150,6 +150,34 @@ TEST_F(HeaderTest, HeaderSitsAboveTheViewport) {
     EXPECT_EQ(tree.Header().VisibleHeight(), 0);
 }
 
+TEST_F(HeaderTest, HitTestsInColumns) {
+    tree.LabelWidth = 30;
+    tree.SetRootNodeCount(2);
+    tree.SetChildCount(tree.GetFirstNoInit(), 1);
+    tree.Header().SetMainColumn(1);
+    int indent = int(tree.Indent()), margin = tree.Margin();
+    // Column 1 spans x 20..140; the top-level row's button sits in its first indent.
+    THitInfo hit = tree.GetHitTestInfoAt(20 + 5, 5, true);
+    EXPECT_EQ(hit.HitNode, tree.GetFirstNoInit());
+    EXPECT_EQ(hit.HitColumn, 1);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemButton));
+    hit = tree.GetHitTestInfoAt(20 + indent + margin + 5, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemLabel));
+    hit = tree.GetHitTestInfoAt(20 + indent + margin + 50, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemRight));
+    // No button for a node without children: the indent.
+    hit = tree.GetHitTestInfoAt(20 + 5, 18 + 5, true);
+    EXPECT_EQ(hit.HitNode, tree.GetFirstNoInit()->NextSibling);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemIndent));
+    // Mirrored for a right-to-left column.
+    Cols().Items(1).SetBiDiMode(bdRightToLeft);
+    hit = tree.GetHitTestInfoAt(140 - 5, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemButton));
+    hit = tree.GetHitTestInfoAt(30, 100, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiNowhere));
+    EXPECT_EQ(hit.HitNode, nullptr);
+}
+
 TEST_F(HeaderTest, StreamRoundTripAndOlderVersions) {
     Cols().Items(1).SetText("Next Alert Time");
     Cols().Items(2).SetAlignment(taRightJustify);
