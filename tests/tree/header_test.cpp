@@ -151,6 +151,7 @@ TEST_F(HeaderTest, HeaderSitsAboveTheViewport) {
 }
 
 TEST_F(HeaderTest, HitTestsInColumns) {
+    tree.show(); // lays out the viewport
     tree.LabelWidth = 30;
     tree.SetRootNodeCount(2);
     tree.SetChildCount(tree.GetFirstNoInit(), 1);
