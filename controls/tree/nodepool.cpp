@@ -1,6 +1,7 @@
 // The tree's node allocator.
 #include "controls/tree/nodepool.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -21,12 +22,17 @@ void* TNodePool::Allocate() {
     } else {
         if (size_t(end_ - next_) < nodeSize_) {
             size_t bytes = std::max(BlockBytes, nodeSize_);
-            char* block = static_cast<char*>(std::malloc(bytes));
-            if (!block)
-                throw std::bad_alloc();
-            blocks_.push_back(block);
-            next_ = block;
-            end_ = block + bytes;
+            if (next_ && current_ + 1 < blocks_.size()) {
+                ++current_; // a block kept by Reset
+            } else {
+                char* block = static_cast<char*>(std::malloc(bytes));
+                if (!block)
+                    throw std::bad_alloc();
+                blocks_.push_back(block);
+                current_ = blocks_.size() - 1;
+            }
+            next_ = blocks_[current_];
+            end_ = next_ + bytes;
         }
         p = next_;
         next_ += nodeSize_;
@@ -42,10 +48,22 @@ void TNodePool::Free(void* node) {
     --live_;
 }
 
+void TNodePool::Reset() {
+    current_ = 0;
+    next_ = end_ = nullptr;
+    if (!blocks_.empty()) {
+        next_ = blocks_[0];
+        end_ = next_ + std::max(BlockBytes, nodeSize_);
+    }
+    freeList_ = nullptr;
+    live_ = 0;
+}
+
 void TNodePool::ReleaseAll() {
     for (char* b : blocks_)
         std::free(b);
     blocks_.clear();
+    current_ = 0;
     next_ = end_ = nullptr;
     freeList_ = nullptr;
     live_ = 0;

@@ -21,6 +21,8 @@ public:
     void* Allocate();
     // Returns one node for reuse.
     void Free(void* node);
+    // Forgets every node at once (all become invalid); the blocks are kept for the next nodes.
+    void Reset();
     // Releases every block: all nodes of the pool become invalid at once.
     void ReleaseAll();
     size_t LiveCount() const { return live_; }
@@ -28,6 +30,7 @@ public:
 private:
     static constexpr size_t BlockBytes = 1 << 20;
     std::vector<char*> blocks_;
+    size_t current_ = 0; // index of the block next_ points into
     char* next_ = nullptr;
     char* end_ = nullptr;
     void* freeList_ = nullptr;
