@@ -5,6 +5,24 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
+
+namespace {
+
+// A block aligned to the huge-page size where the kernel offers huge pages on request: a
+// large tree then costs one page fault per 2 MiB instead of one per 4 KiB.
+char* NewBlock(size_t bytes) {
+    constexpr size_t Huge = size_t(2) << 20;
+    if (bytes % Huge == 0) {
+        void* p = std::aligned_alloc(Huge, bytes);
+        if (p)
+            madvise(p, bytes, MADV_HUGEPAGE);
+        return static_cast<char*>(p);
+    }
+    return static_cast<char*>(std::malloc(bytes));
+}
+
+} // namespace
 
 void TNodePool::SetNodeSize(size_t size) {
     size = (size + 7) & ~size_t(7);
@@ -25,7 +43,7 @@ void* TNodePool::Allocate() {
             if (next_ && current_ + 1 < blocks_.size()) {
                 ++current_; // a block kept by Reset
             } else {
-                char* block = static_cast<char*>(std::malloc(bytes));
+                char* block = NewBlock(bytes);
                 if (!block)
                     throw std::bad_alloc();
                 blocks_.push_back(block);

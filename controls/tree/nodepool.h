@@ -28,7 +28,7 @@ public:
     size_t LiveCount() const { return live_; }
 
 private:
-    static constexpr size_t BlockBytes = 1 << 20;
+    static constexpr size_t BlockBytes = size_t(2) << 20;
     std::vector<char*> blocks_;
     size_t current_ = 0; // index of the block next_ points into
     char* next_ = nullptr;
