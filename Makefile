@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 # The machine may be busy: each benchmark runs three times and the figures are the medians.
 BENCH_ARGS ?= --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
-.PHONY: all deps build program run test test-asan fuzz bench format clean
+.PHONY: all deps build program run test test-asan test-tsan fuzz bench format clean
 
 all: build
 
@@ -35,6 +35,15 @@ test-asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The tree-list control's tests (its worker thread) under ThreadSanitizer. Qt is not
+# instrumented: tests/tree/tsan.supp silences reports that lie wholly inside Qt.
+test-tsan: deps
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTOCKWELL_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target test_tree
+	cd build-tsan && QT_QPA_PLATFORM=offscreen TZ=UTC \
+	  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tree/tsan.supp" \
+	  tests/test_tree
 
 # Each libFuzzer target runs for FUZZ_SECONDS from its seed corpus in tests/fuzz/corpus/<name>.
 fuzz: deps
@@ -66,4 +75,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz build-bench
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench

@@ -1,0 +1,404 @@
+#pragma once
+// TBaseLeanTree: a virtual tree-list control whose nodes hold no content of their own. The
+// host supplies everything through events; each node is one allocation with the tree's links,
+// counts and heights followed by NodeDataSize host bytes. The node store itself is the model:
+// totals per subtree make the row at a position and the position of a row cheap to find.
+//
+// Node operations run on the GUI thread. A process-wide worker thread builds the position
+// cache (a mark every CacheThreshold visible nodes) and hands it back through a posted event.
+// Node arguments: nullptr stands for the root where an operation says so ("nil = root").
+
+#include <QAbstractScrollArea>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "controls/tree/treeevents.h"
+#include "controls/tree/treeoptions.h"
+#include "controls/tree/treetypes.h"
+
+class TLTHeader;
+class TNodePool;
+class QTimer;
+
+// One mark of the position cache.
+struct TCacheEntry {
+    PLeanNode Node;
+    uint32_t AbsoluteTop; // sum of the heights of the visible rows above Node
+};
+constexpr uint32_t CacheThreshold = 2000;
+
+class TBaseLeanTree : public QAbstractScrollArea, public TLeanTreeEvents {
+public:
+    explicit TBaseLeanTree(QWidget* parent = nullptr);
+    ~TBaseLeanTree() override;
+    TBaseLeanTree(const TBaseLeanTree&) = delete;
+    TBaseLeanTree& operator=(const TBaseLeanTree&) = delete;
+
+    // ---- properties (nodestore.cpp) ----
+    PLeanNode RootNode() const { return FRoot; }
+    uint32_t RootNodeCount() const { return FRoot->ChildCount; }
+    void SetRootNodeCount(uint32_t value);
+    uint32_t TotalCount() const { return FRoot->TotalCount - 1; }
+    uint32_t VisibleCount() const { return FVisibleCount; }
+    int NodeDataSize() const { return FNodeDataSize; }
+    // Values below -1 become -1 (ask OnGetNodeDataSize when the first node is made); a change
+    // clears the tree and makes the old number of top-level nodes again.
+    void SetNodeDataSize(int value);
+    uint32_t DefaultNodeHeight() const { return FDefaultNodeHeight; }
+    void SetDefaultNodeHeight(uint32_t value); // 0 becomes 18
+    uint32_t Indent() const { return FIndent; }
+    void SetIndent(uint32_t value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int value);
+    int TextMargin() const { return FTextMargin; }
+    void SetTextMargin(int value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    uint32_t AnimationDuration() const { return FAnimationDuration; }
+    void SetAnimationDuration(uint32_t value); // non-zero switches toAnimatedToggle on
+    uint32_t ChangeDelay = 0;                  // milliseconds before OnChange fires
+    uint8_t SelectionBlendFactor = 128;
+    TLTNodeAlignment NodeAlignment() const { return FNodeAlignment; }
+    void SetNodeAlignment(TLTNodeAlignment value);
+    TLeanTreeStates TreeStates() const { return FStates; }
+    TCustomLeanTreeOptions& TreeOptions() { return *FOptions; }
+    TLTColors& Colors() { return *FColors; }
+    TScrollBarOptions& ScrollBarOptions() { return *FScrollBarOptions; }
+    TLTHeader& Header() { return *FHeader; }
+    int OffsetX() const { return FOffsetX; }
+    int OffsetY() const { return FOffsetY; }
+    void SetOffsetX(int value);
+    void SetOffsetY(int value);
+    // Moves the scroll offsets (each at most 0); fires OnScroll when they moved.
+    bool DoSetOffsetXY(QPoint value);
+    int InternalDataSize() const { return FInternalDataSize; }
+
+    // ---- node store (nodestore.cpp) ----
+    // Grows or shrinks Node's children to NewCount (nil = root); nothing under toReadOnly.
+    void SetChildCount(PLeanNode Node, uint32_t NewCount);
+    uint32_t ChildCount(PLeanNode Node) const { return (Node ? Node : FRoot)->ChildCount; }
+    // Height of Node's row: 0 for nil and the root; measured once with toVariableNodeHeight.
+    uint32_t GetNodeHeight(PLeanNode Node);
+    void SetNodeHeight(PLeanNode Node, uint32_t Value);
+    bool GetFullyVisible(PLeanNode Node) const;
+    bool HasVisibleParents(PLeanNode Node) const;
+    bool GetVisible(PLeanNode Node); // nil = root; initialises the node first
+    bool GetSelected(PLeanNode Node) const { return Node && (Node->States & vsSelected); }
+    void SetSelected(PLeanNode Node, bool Value);
+    PLeanNode FocusedNode() const { return FFocusedNode; }
+    void SetFocusedNode(PLeanNode Node);
+    TColumnIndex FocusedColumn() const { return FFocusedColumn; }
+    void SetFocusedColumn(TColumnIndex Column);
+    TCheckState GetCheckState(PLeanNode Node) const { return TCheckState(Node->CheckState); }
+    void SetCheckState(PLeanNode Node, TCheckState Value);
+    void SetCheckType(PLeanNode Node, TCheckType Value);
+    bool GetDisabled(PLeanNode Node) const { return Node && (Node->States & vsDisabled); }
+    void SetDisabled(PLeanNode Node, bool Value);
+    bool GetExpanded(PLeanNode Node) const { return Node && (Node->States & vsExpanded); }
+    void SetExpanded(PLeanNode Node, bool Value);
+    // Tree order: negative when Node1 comes first, 0 for the same node, positive after.
+    int CompareNodePositions(PLeanNode Node1, PLeanNode Node2) const;
+    bool IsFirstVisibleChild(PLeanNode Parent, PLeanNode Node) const;
+    bool IsLastVisibleChild(PLeanNode Parent, PLeanNode Node) const;
+    bool HasVisibleNextSibling(PLeanNode Node) const;
+    // Address of Node's host bytes; nil for nil and the root.
+    void* GetNodeData(PLeanNode Node) const;
+    template <typename T> T* GetNodeData(PLeanNode Node) const {
+        return static_cast<T*>(GetNodeData(Node));
+    }
+    // Reserves Size bytes (rounded up to 8) in every node before the host's data; returns the
+    // offset of the area inside a node. Fails once nodes exist.
+    size_t AllocateInternalDataArea(size_t Size);
+
+    // ---- tree states, cache, worker (treecache.cpp) ----
+    void DoStateChange(TLeanTreeStates Enter, TLeanTreeStates Leave = {});
+    void InvalidateCache();
+    virtual void ValidateCache();
+    // Stops a running or queued validation of this tree and waits until the worker has left it.
+    void InterruptValidation();
+    bool UsesCache() const { return FStates.Contains(TLeanTreeState::tsUseCache); }
+    const std::vector<TCacheEntry>& PositionCache() const { return FPositionCache; }
+    // Last mark not after Node (tree order), or not below Position; {nullptr, 0} when empty.
+    TCacheEntry FindInPositionCache(PLeanNode Node) const;
+    TCacheEntry FindInPositionCache(uint32_t Position) const;
+    uint32_t CalculateCacheEntryCount() const;
+    // Builds the cache on the calling thread into Cache; false when stopped or empty. The
+    // worker calls it; tests and benchmarks may too (GUI thread, no worker queued).
+    bool BuildPositionCache(std::vector<TCacheEntry>& Cache, const std::atomic<bool>* Stop) const;
+
+    // ---- node operations (nodeoperations.cpp, nodemove.cpp) ----
+    void BeginUpdate();
+    void EndUpdate();
+    uint32_t UpdateCount() const { return FUpdateCount; }
+    virtual void ReinitNode(PLeanNode Node, bool Recursive);
+    virtual void ReinitChildren(PLeanNode Node, bool Recursive);
+    virtual void ResetNode(PLeanNode Node);
+    void InitAllChildren(PLeanNode Node, bool Recursive);
+    void DeleteNode(PLeanNode Node, bool Reindex = true);
+    void DeleteChildren(PLeanNode Node, bool ResetHasChildren = false);
+    virtual void DeleteSelectedNodes();
+    virtual void Clear();
+    void ToggleNode(PLeanNode Node);
+    virtual void FullExpand(PLeanNode Node = nullptr);
+    virtual void FullCollapse(PLeanNode Node = nullptr);
+    void MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    void MoveTo(PLeanNode Source, TBaseLeanTree* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    void MeasureItemHeight(QPainter* Canvas, PLeanNode Node);
+    void RepaintNode(PLeanNode Node);
+    void CancelCutOrCopy();
+    // Adds a node before/after Node or as its first/last child (nil = root); returns it.
+    PLeanNode InsertNode(PLeanNode Node, TLTNodeAttachMode Mode);
+    PLeanNode AddChild(PLeanNode Parent) { return InsertNode(Parent, amAddChildLast); }
+
+    // ---- iteration (treeiteration.cpp) ----
+    PLeanNode GetFirst();
+    PLeanNode GetFirstNoInit() const;
+    PLeanNode GetFirstChild(PLeanNode Node);
+    PLeanNode GetFirstInitialized() const;
+    PLeanNode GetFirstSelected();
+    PLeanNode GetFirstCutCopy();
+    PLeanNode GetFirstVisible();
+    PLeanNode GetFirstVisibleNoInit() const;
+    PLeanNode GetFirstVisibleChild(PLeanNode Node);
+    PLeanNode GetLastChild(PLeanNode Node);
+    PLeanNode GetLastChildNoInit(PLeanNode Node) const;
+    PLeanNode GetLast(PLeanNode Node = nullptr);
+    PLeanNode GetLastNoInit(PLeanNode Node = nullptr) const;
+    PLeanNode GetLastVisibleChild(PLeanNode Node);
+    PLeanNode GetLastVisibleChildNoInit(PLeanNode Node) const;
+    PLeanNode GetLastVisible(PLeanNode Node = nullptr);
+    PLeanNode GetLastVisibleNoInit(PLeanNode Node = nullptr) const;
+    PLeanNode GetNext(PLeanNode Node);
+    PLeanNode GetNextNoInit(PLeanNode Node) const;
+    PLeanNode GetNextInitialized(PLeanNode Node) const;
+    PLeanNode GetNextSelected(PLeanNode Node);
+    PLeanNode GetNextCutCopy(PLeanNode Node);
+    PLeanNode GetNextSibling(PLeanNode Node);
+    PLeanNode GetNextVisible(PLeanNode Node);
+    PLeanNode GetNextVisibleNoInit(PLeanNode Node) const;
+    PLeanNode GetNextVisibleSibling(PLeanNode Node);
+    PLeanNode GetNextVisibleSiblingNoInit(PLeanNode Node) const;
+    PLeanNode GetPrevious(PLeanNode Node);
+    PLeanNode GetPreviousNoInit(PLeanNode Node) const;
+    PLeanNode GetPreviousSibling(PLeanNode Node);
+    PLeanNode GetPreviousVisible(PLeanNode Node);
+    PLeanNode GetPreviousVisibleNoInit(PLeanNode Node) const;
+    PLeanNode GetPreviousVisibleSibling(PLeanNode Node);
+    PLeanNode GetPreviousVisibleSiblingNoInit(PLeanNode Node) const;
+    PLeanNode GetVisibleParent(PLeanNode Node) const;
+    // For a node that is not shown: the node that holds its place in the display order.
+    PLeanNode HiddenPlace(PLeanNode Node, bool& Collapsed) const;
+    bool HasAsParent(PLeanNode Node, PLeanNode PotentialParent) const;
+    uint32_t GetNodeLevel(PLeanNode Node) const;
+    // Number of nodes before Node in tree order (0 for the first node, nil and the root).
+    uint32_t AbsoluteIndex(PLeanNode Node) const;
+    int GetLevelDifference(PLeanNode Node1, PLeanNode Node2) const;
+    virtual uint32_t CountVisibleChildren(PLeanNode Node) const;
+    virtual void DetermineHiddenChildrenFlag(PLeanNode Node);
+    void DetermineHiddenChildrenFlagAllNodes();
+    // Nodes in tree order; Resolve leaves out the descendants of listed nodes.
+    std::vector<PLeanNode> GetSortedSelection(bool Resolve) const;
+    std::vector<PLeanNode> GetSortedCutCopySet(bool Resolve) const;
+
+    // ---- lookup (treelookup.cpp) ----
+    // The visible row at vertical position Y (tree coordinates unless Relative); NodeTop gets
+    // its top. Nil below the last row; negative Y counts as 0.
+    PLeanNode GetNodeAt(int X, int Y, bool Relative, int& NodeTop);
+    PLeanNode GetNodeAt(int X, int Y);
+    THitInfo GetHitTestInfoAt(int X, int Y, bool Relative);
+    QRect GetDisplayRect(PLeanNode Node, TColumnIndex Column, bool TextOnly,
+                         bool Unclipped = false);
+    int GetMaxColumnWidth(TColumnIndex Column);
+    virtual int GetMaxRightExtent();
+    int RangeX() const { return FRangeX; }
+    int RangeY() const { return int(FRoot->TotalHeight) - int(FRoot->NodeHeight); }
+
+    // ---- selection (treeselection.cpp) ----
+    uint32_t SelectedCount() const { return FSelectionCount; }
+    PLeanNode RangeAnchor() const { return FRangeAnchor; }
+    virtual void AddToSelection(PLeanNode Node);
+    virtual void AddNodesToSelection(std::vector<PLeanNode>& Nodes, bool ForceInsert);
+    virtual void RemoveFromSelection(PLeanNode Node);
+    virtual void InternalRemoveFromSelection(PLeanNode Node);
+    virtual void InternalClearSelection();
+    void ClearSelection();
+    virtual void SelectNodes(PLeanNode StartNode, PLeanNode EndNode, bool AddOnly);
+    virtual void UnselectNodes(PLeanNode StartNode, PLeanNode EndNode);
+    virtual void ToggleSelection(PLeanNode StartNode, PLeanNode EndNode);
+    void SelectAll(bool VisibleOnly);
+    // Binary search by address over [LowBound, HighBound] (negative: the whole array); Index
+    // gets the position found or the insert position.
+    virtual bool FindNodeInSelection(PLeanNode Node, int& Index, int LowBound, int HighBound) const;
+    virtual void ResetRangeAnchor();
+    virtual void DoFocusNode(PLeanNode Node, bool Ask);
+    virtual void SetFocusedNodeAndColumn(PLeanNode Node, TColumnIndex Column);
+    virtual void Change(PLeanNode Node);
+    virtual void StructureChange(PLeanNode Node, TChangeReason Reason);
+
+    // ---- check boxes, click and rubber-band selection (checkselection.cpp) ----
+    // Changes Node's check state with tri-state tracking; false when refused.
+    bool DoCheckClick(PLeanNode Node, TCheckState NewCheckState);
+    static TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState);
+    virtual bool CheckParentCheckState(PLeanNode Node, TCheckState NewCheckState);
+    void HandleClickSelection(PLeanNode LastFocused, PLeanNode NewNode, TShiftState Shift,
+                              bool DragPending);
+    // Rubber band: Rect and OldRect in tree coordinates; Toggle inverts instead of setting.
+    bool HandleDrawSelection(QRect Rect, QRect OldRect, bool Toggle);
+
+    // ---- invalidation and scrolling (leantree.cpp) ----
+    void InvalidateNode(PLeanNode Node);
+    void InvalidateToBottom(PLeanNode Node);
+    void InvalidateColumn(TColumnIndex Column);
+    void InvalidateTree();
+    virtual void UpdateScrollBars(bool DoRepaint);
+    bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
+    PLeanNode TopNode();
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void UpdateHeaderRect();
+    bool IsLoading() const { return FLoading; }
+    bool IsDestroying() const { return FDestroying; }
+    // The options' reactions (called by the option objects).
+    void OptionsChanged(TLTOptionKind Kind, uint32_t OldBits, uint32_t NewBits);
+    void ScrollBarOptionsChanged();
+    bool HasPaint(TLTPaintOption o) const { return FOptions->PaintOptions().Contains(o); }
+    bool HasAuto(TLTAutoOption o) const { return FOptions->AutoOptions().Contains(o); }
+    bool HasSelection(TLTSelectionOption o) const {
+        return FOptions->SelectionOptions().Contains(o);
+    }
+    bool HasMisc(TLTMiscOption o) const { return FOptions->MiscOptions().Contains(o); }
+
+    // ---- event dispatchers (treeevents.cpp) ----
+    virtual void DoChange(PLeanNode Node);
+    virtual void DoStructureChange(PLeanNode Node, TChangeReason Reason);
+    virtual void DoInitChildren(PLeanNode Node, uint32_t& ChildCount);
+    virtual void DoInitNode(PLeanNode Parent, PLeanNode Node, TLeanNodeInitStates& InitStates);
+    virtual void DoFreeNode(PLeanNode Node);
+    // Whether freeing a node has to be reported (OnFreeNode, or a descendant's DoFreeNode);
+    // when not, Clear drops all nodes at once.
+    virtual bool NeedsFreeNotification() const { return bool(OnFreeNode); }
+    virtual bool DoExpanding(PLeanNode Node);
+    virtual bool DoCollapsing(PLeanNode Node);
+    virtual bool DoChecking(PLeanNode Node, TCheckState& NewCheckState);
+    virtual void DoExpanded(PLeanNode Node);
+    virtual void DoCollapsed(PLeanNode Node);
+    virtual void DoChecked(PLeanNode Node);
+    virtual void DoResetNode(PLeanNode Node);
+    virtual bool DoNodeMoving(PLeanNode Node, PLeanNode Target);
+    virtual void DoNodeMoved(PLeanNode Node);
+    virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
+                                 TColumnIndex NewColumn);
+    virtual void DoFocusChanged(PLeanNode Node, TColumnIndex Column);
+    virtual QMenu* DoGetPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
+    virtual void DoHeaderClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X,
+                               int Y);
+    virtual void DoHeaderDblClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift,
+                                  int X, int Y);
+    virtual void DoHeaderMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void DoHeaderMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void DoHeaderMouseMove(TShiftState Shift, int X, int Y);
+    virtual void DoColumnResize(TColumnIndex Column);
+    virtual bool DoHeaderDragging(TColumnIndex Column);
+    virtual void DoHeaderDragged(TColumnIndex Column, int OldPosition);
+    virtual void DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition);
+    virtual void DoMeasureItem(QPainter* Canvas, PLeanNode Node, int& NodeHeight);
+    virtual int DoGetNodeDataSize();
+    virtual void DoUpdating(TLTUpdateState State);
+    virtual void DoScroll(int DeltaX, int DeltaY);
+    virtual bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column);
+    virtual int DoCompareNodes(PLeanNode Node1, PLeanNode Node2, TColumnIndex Column);
+    virtual int DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
+                                bool& Ghosted);
+    // Width of Node's label in Column (0 here; descendants measure their text).
+    virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
+
+protected:
+    // ---- node store internals ----
+    void InitRootNode(size_t OldSize = 0);
+    PLeanNode MakeNewNode();
+    void FreeNodeMemory(PLeanNode Node);
+    void AdjustTotalCount(PLeanNode Node, int64_t Value, bool Relative);
+    void AdjustTotalHeight(PLeanNode Node, int64_t Value, bool Relative);
+    virtual void InitNode(PLeanNode Node);
+    virtual void InitChildren(PLeanNode Node);
+    void InitIfNeeded(PLeanNode Node) {
+        if (!(Node->States & vsInitialized))
+            InitNode(Node);
+    }
+    virtual void InternalConnectNode(PLeanNode Node, PLeanNode Destination, TLTNodeAttachMode Mode,
+                                     TBaseLeanTree* Target);
+    virtual void InternalDisconnectNode(PLeanNode Node, bool KeepFocus, bool Reindex = true);
+    // Copies Source's subtree into new nodes attached to Destination in Target.
+    PLeanNode CopySubtreeTo(PLeanNode Source, TBaseLeanTree* Target, PLeanNode Destination,
+                            TLTNodeAttachMode Mode);
+    bool InternalAddToSelection(std::vector<PLeanNode>& Nodes, bool ForceInsert);
+    void PackSelection();
+    // Stops the worker before a change of anything it reads (links, heights, state bits).
+    void StopValidation() {
+        if (FCacheQueued)
+            InterruptValidation();
+    }
+
+    // ---- Qt integration ----
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    // Paints the visible rows (a plain row painter; descendants draw their content).
+    virtual void PaintTree(QPainter& p, const QRect& area);
+
+private:
+    friend class TWorkerThread;
+    friend class TLTHeader;
+    friend class TLeanTreeColumns;
+    friend class TCacheResultEvent;
+    friend struct TTreeInvariants;
+    void ApplyCacheResult(uint64_t Generation, std::vector<TCacheEntry>&& Cache, bool Ok);
+    void PostChangeNotice(bool Structure, PLeanNode Node, TChangeReason Reason);
+    void CollectNodesInBand(const QRect& R, std::vector<PLeanNode>& Out);
+    int NodeContentLeft(PLeanNode Node) const;
+
+    PLeanNode FRoot = nullptr;
+    uint32_t FDefaultNodeHeight = 18;
+    uint32_t FIndent = 18;
+    int FMargin = 4;
+    int FTextMargin = 4;
+    TAlignment FAlignment = taLeftJustify;
+    uint32_t FAnimationDuration = 200;
+    TLTNodeAlignment FNodeAlignment = naProportional;
+    uint32_t FUpdateCount = 0;
+    int FNodeDataSize = -1;
+    size_t FInternalDataSize = 0;
+    TLeanTreeStates FStates;
+    PLeanNode FFocusedNode = nullptr;
+    TColumnIndex FFocusedColumn = NoColumn;
+    uint32_t FVisibleCount = 0;
+    std::vector<TCacheEntry> FPositionCache;
+    uint32_t FStartIndex = 0;
+    bool FCacheQueued = false;     // the worker may be walking this tree
+    uint64_t FCacheGeneration = 0; // bumped by every interruption; stale results are dropped
+    std::atomic<bool> FStopFlag{false};
+    std::vector<PLeanNode> FSelection; // address order; low bit set = marked for removal
+    uint32_t FSelectionCount = 0;
+    PLeanNode FRangeAnchor = nullptr;
+    int FLastSelectionLevel = -1;
+    int FCheckPropagationCount = 0;
+    PLeanNode FDropTargetNode = nullptr;
+    PLeanNode FLastChangedNode = nullptr;
+    PLeanNode FLastStructureChangeNode = nullptr;
+    TChangeReason FLastStructureChangeReason = crIgnore;
+    int FOffsetX = 0, FOffsetY = 0, FRangeX = 0;
+    bool FLoading = false, FDestroying = false;
+    bool FSilentFree = false; // nodes moved to another tree leave without OnFreeNode
+    QTimer* FChangeTimer = nullptr;
+    QTimer* FStructureChangeTimer = nullptr;
+    std::unique_ptr<TCustomLeanTreeOptions> FOptions;
+    std::unique_ptr<TLTColors> FColors;
+    std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
+    std::unique_ptr<TLTHeader> FHeader;
+    std::unique_ptr<TNodePool> FPool;
+};
+
+// The tree that owns Node (walks up to the hidden root). Fails for nil.
+TBaseLeanTree* TreeFromNode(PLeanNode Node);

@@ -1,0 +1,177 @@
+#pragma once
+// The tree's columns: TLeanTreeColumn describes one, TLeanTreeColumns (owned by the header)
+// holds them, keeps the display order apart from the collection order, computes left edges,
+// finds the column at a point and fits the auto-size column to the client width.
+// Column index -1 means no column; -2 an invalid column (nothing found).
+
+#include <QRect>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/tree/treetypes.h"
+#include "platform/classes.h"
+#include "platform/colors.h"
+
+class TLTHeader;
+class TLeanTreeColumns;
+
+enum class TLTColumnOption {
+    coAllowClick,
+    coDraggable,
+    coEnabled,
+    coParentBidiMode,
+    coParentColor,
+    coResizable,
+    coShowDropMark,
+    coVisible,
+    coAutoSpring,
+    coFixed
+};
+using TLTColumnOptions = TFlags<TLTColumnOption, uint16_t>;
+enum TLeanTreeColumnStyle { vsText, vsOwnerDraw };
+enum TLTHeaderColumnLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+class TLeanTreeColumn {
+public:
+    explicit TLeanTreeColumn(TLeanTreeColumns* owner);
+
+    int Index() const;
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& value);
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& value) { hint_ = value; }
+    int Left() const { return left_; }
+    int Width() const { return width_; }
+    // Clamped to [MinWidth, MaxWidth]; fires the tree's OnColumnResize when it changed.
+    void SetWidth(int value);
+    uint32_t Position() const { return position_; }
+    // Moves the column in the display order (clamped to the last position).
+    void SetPosition(uint32_t value);
+    int MinWidth() const { return minWidth_; }
+    void SetMinWidth(int value); // 0..MaxWidth
+    int MaxWidth() const { return maxWidth_; }
+    void SetMaxWidth(int value); // at least MinWidth
+    TLeanTreeColumnStyle Style = vsText;
+    int ImageIndex = -1;
+    TBiDiMode BiDiMode() const { return bidi_; }
+    void SetBiDiMode(TBiDiMode value);
+    TLTHeaderColumnLayout Layout = blGlyphLeft;
+    int Margin() const { return margin_; }
+    void SetMargin(int value); // negative becomes 4
+    int Spacing = 4;
+    TLTColumnOptions Options() const { return options_; }
+    void SetOptions(TLTColumnOptions value);
+    int Tag = 0;
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
+    int LastWidth() const { return lastWidth_; }
+    float SpringRest = 0;
+
+    bool Visible() const { return options_.Contains(TLTColumnOption::coVisible); }
+    // Text, or "Column <index>" when the text holds a character above 255.
+    std::string GetDisplayName() const;
+    // The header rectangle of the column, moved right by Left.
+    QRect GetRect() const;
+    // Left plus the tree's horizontal offset (not for a visible fixed column).
+    int GetLeft() const;
+    void RestoreLastWidth();
+    void Assign(const TLeanTreeColumn& source);
+    bool Equals(const TLeanTreeColumn& other) const;
+    // The column's stream record; Version is the header stream's (-1: without version).
+    // Reading raises EReadError on a short or damaged record.
+    void LoadFromStream(TStream& Stream, int Version);
+    void SaveToStream(TStream& Stream) const;
+
+private:
+    friend class TLeanTreeColumns;
+    void Changed();
+    TLeanTreeColumns* owner_;
+    std::string text_, hint_;
+    int left_ = 0;
+    int width_ = 50;
+    uint32_t position_ = 0;
+    int minWidth_ = 10;
+    int maxWidth_ = 10000;
+    TBiDiMode bidi_ = bdLeftToRight;
+    int margin_ = 4;
+    TLTColumnOptions options_{TLTColumnOption::coAllowClick,   TLTColumnOption::coDraggable,
+                              TLTColumnOption::coEnabled,      TLTColumnOption::coParentBidiMode,
+                              TLTColumnOption::coParentColor,  TLTColumnOption::coResizable,
+                              TLTColumnOption::coShowDropMark, TLTColumnOption::coVisible};
+    TAlignment alignment_ = taLeftJustify;
+    int lastWidth_ = 50;
+    TColor color_ = clWindow;
+};
+
+class TLeanTreeColumns {
+public:
+    explicit TLeanTreeColumns(TLTHeader* header);
+    ~TLeanTreeColumns();
+    TLTHeader* Header() const { return header_; }
+
+    int Count() const { return int(items_.size()); }
+    TLeanTreeColumn& Items(int index) { return *items_.at(size_t(index)); }
+    const TLeanTreeColumn& Items(int index) const { return *items_.at(size_t(index)); }
+    TLeanTreeColumn& Add();
+    // Deletes one column; references to it (hover, pressed, main, sort, auto-size) are fixed.
+    void Delete(int index);
+    void Clear();
+    void Assign(const TLeanTreeColumns& source);
+    // Count, the records and the display order. Loading replaces every column.
+    void LoadFromStream(TStream& Stream, int Version);
+    void SaveToStream(TStream& Stream) const;
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+
+    // Recomputes Position and Left from the position array (Left sums visible widths).
+    void UpdatePositions(bool Force = false);
+    void InitializePositionArray();
+    void AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosition);
+    void Update(TLeanTreeColumn* Item);
+    const std::vector<int>& PositionToIndex() const { return positionToIndex_; }
+
+    TColumnIndex GetFirstVisibleColumn() const;
+    TColumnIndex GetLastVisibleColumn() const;
+    TColumnIndex GetNextColumn(TColumnIndex Column) const;
+    TColumnIndex GetNextVisibleColumn(TColumnIndex Column) const;
+    TColumnIndex GetPreviousColumn(TColumnIndex Column) const;
+    TColumnIndex GetPreviousVisibleColumn(TColumnIndex Column) const;
+    std::vector<TColumnIndex> GetVisibleColumns() const;
+    int GetVisibleFixedWidth() const;
+    bool IsValidColumn(TColumnIndex Column) const { return Column >= 0 && Column < Count(); }
+    // The column displayed at position p; -1 beyond the array.
+    TColumnIndex ColumnFromPosition(uint32_t Position) const;
+    // The column under P (client coordinates, tree area below the header); -2 when none.
+    TColumnIndex ColumnFromPosition(QPoint P, bool Relative = true) const;
+    TColumnIndex GetColumnAndBounds(QPoint P, int& Left, int& Right, bool Relative = true) const;
+    // Right edge of the last visible column; 0 without columns.
+    int TotalWidth() const;
+    // Bounds of Column; for -1 the whole client width.
+    void GetColumnBounds(TColumnIndex Column, int& Left, int& Right) const;
+    // Fits the auto-size column to the client width (see the header's AutoSizeIndex).
+    void AdjustAutoSize(TColumnIndex CurrentIndex, bool Force = false);
+    void AnimatedResize(TColumnIndex Column, int NewWidth);
+    // Header click handling: P in header coordinates.
+    void HandleClick(QPoint P, TMouseButton Button, bool DblClick, bool Force, TShiftState Shift);
+    bool AdjustHoverColumn(QPoint P);
+    bool AdjustDownColumn(QPoint P);
+
+    TColumnIndex HoverIndex = NoColumn;
+    TColumnIndex DownIndex = NoColumn;
+    TColumnIndex TrackIndex = NoColumn;
+    TColumnIndex ClickIndex = NoColumn;
+    TColumnIndex DropTarget = NoColumn;
+    bool DropBefore = false;
+
+private:
+    friend class TLeanTreeColumn;
+    void RemoveReferences(int index);
+    TLTHeader* header_;
+    std::vector<std::unique_ptr<TLeanTreeColumn>> items_;
+    std::vector<int> positionToIndex_;
+    int updateCount_ = 0;
+    bool clearing_ = false;
+};

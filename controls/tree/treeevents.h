@@ -1,0 +1,172 @@
+#pragma once
+// The tree's events: one std::function per event with the names and argument lists the host
+// knows. "var" arguments are references the handler may change. An event is assigned when the
+// function is not empty. The tree fires them through its Do<Event> dispatchers.
+
+#include <QPoint>
+#include <QRect>
+#include <functional>
+
+#include "controls/tree/treetypes.h"
+#include "platform/colors.h"
+
+class QPainter;
+class QMenu;
+class TLTHeader;
+class TLeanTreeColumn;
+
+enum TItemEraseAction { eaColor, eaDefault, eaNone };
+
+using TLTChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTStructureChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TChangeReason Reason)>;
+using TLTInitChildrenEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, uint32_t& ChildCount)>;
+using TLTInitNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode ParentNode,
+                                            PLeanNode Node, TLeanNodeInitStates& InitialStates)>;
+using TLTFreeNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTGetImageEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TLTImageKind Kind,
+                       TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
+using TLTHotNodeChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode)>;
+using TLTChangingEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, bool& Allowed)>;
+using TLTCheckChangingEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node,
+                                                 TCheckState& NewState, bool& Allowed)>;
+using TLTNodeMovingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, PLeanNode Target, bool& Allowed)>;
+using TLTNodeMovedEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTEditChangingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, bool& Allowed)>;
+using TLTEditCancelEvent = std::function<void(TBaseLeanTree* Sender, TColumnIndex Column)>;
+using TLTEditChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column)>;
+using TLTFocusChangingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode,
+                       TColumnIndex OldColumn, TColumnIndex NewColumn, bool& Allowed)>;
+using TLTFocusChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column)>;
+using TLTPopupEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column,
+                                         const QPoint& P, bool& AskParent, QMenu*& PopupMenu)>;
+using TLTHelpContextEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node,
+                                               TColumnIndex Column, int& HelpContext)>;
+using TLTHeaderClickEvent = std::function<void(
+    TLTHeader* Sender, TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TLTHeaderMouseEvent =
+    std::function<void(TLTHeader* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TLTHeaderMouseMoveEvent =
+    std::function<void(TLTHeader* Sender, TShiftState Shift, int X, int Y)>;
+using TLTColumnClickEvent =
+    std::function<void(TBaseLeanTree* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TLTHeaderNotifyEvent = std::function<void(TLTHeader* Sender, TColumnIndex Column)>;
+using TLTGetHeaderCursorEvent = std::function<void(TLTHeader* Sender, Qt::CursorShape& Cursor)>;
+using TLTPaintEvent = std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas)>;
+using TLTAfterItemPaintEvent = std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas,
+                                                  PLeanNode Node, QRect ItemRect)>;
+using TLTBeforeItemPaintEvent =
+    std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas, PLeanNode Node,
+                       QRect ItemRect, bool& CustomDraw)>;
+using TLTBeforeItemEraseEvent =
+    std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas, PLeanNode Node,
+                       QRect ItemRect, TColor& ItemColor, TItemEraseAction& EraseAction)>;
+using TLTAfterItemEraseEvent = std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas,
+                                                  PLeanNode Node, QRect ItemRect)>;
+using TLTCellPaintEvent = std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas,
+                                             PLeanNode Node, TColumnIndex Column, QRect CellRect)>;
+using TLTHeaderPaintEvent =
+    std::function<void(TLTHeader* Sender, QPainter& HeaderCanvas, TLeanTreeColumn* Column, QRect R,
+                       bool Hover, bool Pressed, TLTDropMarkMode DropMark)>;
+using TLTBackgroundPaintEvent =
+    std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas, QRect R, bool& Handled)>;
+using TLTMeasureItemEvent = std::function<void(TBaseLeanTree* Sender, QPainter* TargetCanvas,
+                                               PLeanNode Node, int& NodeHeight)>;
+using TLTDragAllowedEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, bool& Allowed)>;
+using TLTHeaderDraggedEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, int OldPosition)>;
+using TLTHeaderDraggedOutEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, QPoint DropPosition)>;
+using TLTHeaderDraggingEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, bool& Allowed)>;
+using TLTGetNodeDataSizeEvent = std::function<void(TBaseLeanTree* Sender, int& NodeDataSize)>;
+using TLTKeyActionEvent =
+    std::function<void(TBaseLeanTree* Sender, int& CharCode, TShiftState& Shift, bool& DoDefault)>;
+using TLTScrollEvent = std::function<void(TBaseLeanTree* Sender, int DeltaX, int DeltaY)>;
+using TLTUpdatingEvent = std::function<void(TBaseLeanTree* Sender, TLTUpdateState State)>;
+using TLTGetCursorEvent = std::function<void(TBaseLeanTree* Sender, Qt::CursorShape& Cursor)>;
+using TLTStateChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, TLeanTreeStates Enter, TLeanTreeStates Leave)>;
+using TLTGetCellIsEmptyEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, bool& IsEmpty)>;
+using TLTScrollbarShowEvent = std::function<void(TBaseLeanTree* Sender, int Bar, bool Show)>;
+using TLTCompareEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node1, PLeanNode Node2,
+                                           TColumnIndex Column, int& Result)>;
+using TLTIncrementalSearchEvent = std::function<void(
+    TBaseLeanTree* Sender, PLeanNode Node, const std::u16string& SearchText, int& Result)>;
+using TLTGetButtonBitmapEvent = std::function<void(TBaseLeanTree* Sender, class QImage& Bitmap)>;
+
+// The event fields of a tree.
+struct TLeanTreeEvents {
+    TLTChangeEvent OnChange;
+    TLTStructureChangeEvent OnStructureChange;
+    TLTInitChildrenEvent OnInitChildren;
+    TLTInitNodeEvent OnInitNode;
+    TLTFreeNodeEvent OnFreeNode;
+    TLTGetImageEvent OnGetImageIndex;
+    TLTHotNodeChangeEvent OnHotChange;
+    TLTChangingEvent OnExpanding;
+    TLTChangingEvent OnCollapsing;
+    TLTCheckChangingEvent OnChecking;
+    TLTChangeEvent OnExpanded;
+    TLTChangeEvent OnCollapsed;
+    TLTChangeEvent OnChecked;
+    TLTChangeEvent OnResetNode;
+    TLTNodeMovingEvent OnNodeMoving;
+    TLTNodeMovedEvent OnNodeMoved;
+    TLTNodeMovingEvent OnNodeCopying;
+    TLTNodeMovedEvent OnNodeCopied;
+    TLTEditChangingEvent OnEditing;
+    TLTEditCancelEvent OnEditCancelled;
+    TLTEditChangeEvent OnEdited;
+    TLTFocusChangingEvent OnFocusChanging;
+    TLTFocusChangeEvent OnFocusChanged;
+    TLTPopupEvent OnGetPopupMenu;
+    TLTHelpContextEvent OnGetHelpContext;
+    TLTHeaderClickEvent OnHeaderClick;
+    TLTHeaderClickEvent OnHeaderDblClick;
+    TLTHeaderMouseEvent OnHeaderMouseDown;
+    TLTHeaderMouseEvent OnHeaderMouseUp;
+    TLTHeaderMouseMoveEvent OnHeaderMouseMove;
+    TLTColumnClickEvent OnColumnClick;
+    TLTColumnClickEvent OnColumnDblClick;
+    TLTHeaderNotifyEvent OnColumnResize;
+    TLTGetHeaderCursorEvent OnGetHeaderCursor;
+    TLTPaintEvent OnAfterPaint;
+    TLTPaintEvent OnBeforePaint;
+    TLTAfterItemPaintEvent OnAfterItemPaint;
+    TLTBeforeItemPaintEvent OnBeforeItemPaint;
+    TLTBeforeItemEraseEvent OnBeforeItemErase;
+    TLTAfterItemEraseEvent OnAfterItemErase;
+    TLTCellPaintEvent OnAfterCellPaint;
+    TLTCellPaintEvent OnBeforeCellPaint;
+    TLTHeaderPaintEvent OnHeaderDraw;
+    TLTBackgroundPaintEvent OnPaintBackground;
+    TLTMeasureItemEvent OnMeasureItem;
+    TLTDragAllowedEvent OnDragAllowed;
+    TLTHeaderDraggedEvent OnHeaderDragged;
+    TLTHeaderDraggedOutEvent OnHeaderDraggedOut;
+    TLTHeaderDraggingEvent OnHeaderDragging;
+    TLTGetNodeDataSizeEvent OnGetNodeDataSize;
+    TLTKeyActionEvent OnKeyAction;
+    TLTScrollEvent OnScroll;
+    TLTUpdatingEvent OnUpdating;
+    TLTGetCursorEvent OnGetCursor;
+    TLTStateChangeEvent OnStateChange;
+    TLTGetCellIsEmptyEvent OnGetCellIsEmpty;
+    TLTScrollbarShowEvent OnShowScrollbar;
+    TLTCompareEvent OnCompareNodes;
+    TLTIncrementalSearchEvent OnIncrementalSearch;
+    // Hooks on the button bitmaps, called after the tree has built them.
+    TLTGetButtonBitmapEvent OnGetPlusBitmap;
+    TLTGetButtonBitmapEvent OnGetMinusBitmap;
+};

@@ -1,0 +1,484 @@
+// The tree's column header: properties, the area above the viewport, mouse rules (resize,
+// auto-fit, column drag, hot tracking, clicks) and painting.
+#include "controls/tree/treeheader.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "controls/tree/leantree.h"
+#include "controls/tree/treehelpers.h"
+#include "platform/gui/qtcolors.h"
+#include "platform/gui/themes.h"
+
+using enum TLTHeaderOption;
+using enum TLTColumnOption;
+using enum THeaderState;
+using enum TLTSelectionOption;
+
+namespace {
+
+TShiftState ShiftFrom(Qt::KeyboardModifiers m) {
+    TShiftState s;
+    if (m & Qt::ShiftModifier)
+        s |= TShiftStateMember::ssShift;
+    if (m & Qt::ControlModifier)
+        s |= TShiftStateMember::ssCtrl;
+    if (m & Qt::AltModifier)
+        s |= TShiftStateMember::ssAlt;
+    return s;
+}
+
+TMouseButton ButtonFrom(Qt::MouseButton b) {
+    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+
+// The widget in the scroll area's top margin; it hands its events to the header.
+class THeaderArea : public QWidget {
+public:
+    THeaderArea(TLTHeader* header, QWidget* parent) : QWidget(parent), header_(header) {
+        setMouseTracking(true);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        QPainter p(this);
+        header_->Paint(p, e->rect());
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        header_->MousePress(e->position().toPoint(), ButtonFrom(e->button()),
+                            ShiftFrom(e->modifiers()));
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        header_->MouseMove(e->position().toPoint(), ShiftFrom(e->modifiers()),
+                           e->buttons() & Qt::LeftButton);
+        TColumnIndex split =
+            header_->Options().Contains(hoColumnResize) && header_->States().Empty()
+                ? header_->DetermineSplitterIndex(e->position().toPoint())
+                : InvalidColumn;
+        Qt::CursorShape cursor = split >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor;
+        if (auto& ev = header_->Tree()->OnGetHeaderCursor)
+            ev(header_, cursor);
+        if (header_->States().Empty() || header_->States().Contains(hsTracking))
+            setCursor(cursor);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        header_->MouseRelease(e->position().toPoint(), e->globalPosition().toPoint(),
+                              ButtonFrom(e->button()), ShiftFrom(e->modifiers()));
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        header_->DoubleClick(e->position().toPoint(), ButtonFrom(e->button()),
+                             ShiftFrom(e->modifiers()));
+    }
+    void leaveEvent(QEvent*) override { header_->MouseLeave(); }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() != Qt::Key_Escape || !header_->CancelMouseAction())
+            QWidget::keyPressEvent(e);
+    }
+    void focusOutEvent(QFocusEvent*) override { header_->CancelMouseAction(); }
+
+private:
+    TLTHeader* header_;
+};
+
+} // namespace
+
+TLTHeader::TLTHeader(TBaseLeanTree* owner)
+    : tree_(owner), columns_(std::make_unique<TLeanTreeColumns>(this)) {
+    area_ = new THeaderArea(this, owner);
+    area_->hide();
+    Font = owner->font();
+}
+
+TLTHeader::~TLTHeader() = default;
+
+bool TLTHeader::UseColumns() const {
+    return options_.Contains(hoVisible) && columns_->Count() > 0;
+}
+
+int TLTHeader::VisibleHeight() const {
+    return options_.Contains(hoVisible) ? height_ : 0;
+}
+
+void TLTHeader::SetHeight(int value) {
+    if (value != height_) {
+        height_ = value;
+        if (!tree_->IsLoading())
+            RecalculateHeader();
+    }
+}
+
+void TLTHeader::SetOptions(TLTHeaderOptions value) {
+    TLTHeaderOptions changed = value ^ options_;
+    if (changed.Empty())
+        return;
+    options_ = value;
+    if (changed.Contains(hoAutoResize) && columns_->Count() > 0) {
+        columns_->AdjustAutoSize(InvalidColumn);
+        tree_->UpdateScrollBars(false);
+        if (value.Contains(hoAutoResize))
+            tree_->InvalidateTree();
+    }
+    if (!tree_->IsLoading() && changed.Contains(hoVisible))
+        RecalculateHeader();
+    Invalidate(nullptr);
+    tree_->InvalidateTree();
+}
+
+void TLTHeader::SetStyle(TLTHeaderStyle value) {
+    if (value != style_) {
+        style_ = value;
+        Invalidate(nullptr);
+    }
+}
+
+void TLTHeader::SetBackground(TColor value) {
+    if (value != background_) {
+        background_ = value;
+        Invalidate(nullptr);
+    }
+}
+
+void TLTHeader::SetAutoSizeIndex(TColumnIndex value) {
+    if (value != autoSizeIndex_) {
+        autoSizeIndex_ = value;
+        if (options_.Contains(hoAutoResize))
+            columns_->AdjustAutoSize(InvalidColumn);
+    }
+}
+
+void TLTHeader::SetMainColumn(TColumnIndex value) {
+    if (columns_->Count() == 0)
+        value = NoColumn;
+    else
+        value = std::clamp(value, 0, columns_->Count() - 1);
+    if (value == mainColumn_)
+        return;
+    mainColumn_ = value;
+    if (!tree_->IsLoading()) {
+        if (!tree_->HasSelection(toExtendedFocus))
+            tree_->FFocusedColumn = value;
+        tree_->InvalidateTree();
+    }
+}
+
+void TLTHeader::SetSortColumn(TColumnIndex value) {
+    value = std::clamp(value, -1, columns_->Count() - 1);
+    if (value == sortColumn_)
+        return;
+    if (columns_->IsValidColumn(sortColumn_))
+        Invalidate(&columns_->Items(sortColumn_));
+    sortColumn_ = value;
+    if (columns_->IsValidColumn(sortColumn_))
+        Invalidate(&columns_->Items(sortColumn_));
+}
+
+void TLTHeader::SetSortDirection(TSortDirection value) {
+    if (value != sortDirection_) {
+        sortDirection_ = value;
+        if (columns_->IsValidColumn(sortColumn_))
+            Invalidate(&columns_->Items(sortColumn_));
+    }
+}
+
+void TLTHeader::RecalculateHeader() {
+    tree_->UpdateHeaderRect();
+}
+
+TColumnIndex TLTHeader::DetermineSplitterIndex(QPoint P) {
+    auto visible = columns_->GetVisibleColumns();
+    for (auto it = visible.rbegin(); it != visible.rend(); ++it) {
+        TLeanTreeColumn& c = columns_->Items(*it);
+        int right = c.GetLeft() + c.Width();
+        if (P.x() > right - 3 && P.x() < right + 5) {
+            if (!c.Options().Contains(coResizable))
+                return InvalidColumn;
+            columns_->TrackIndex = *it;
+            trackLeft_ = c.GetLeft();
+            return *it;
+        }
+    }
+    return InvalidColumn;
+}
+
+void TLTHeader::Invalidate(TLeanTreeColumn* Column) {
+    if (!area_->isVisible())
+        return;
+    if (!Column)
+        area_->update();
+    else
+        area_->update(QRect(Column->GetLeft(), 0, Column->Width(), height_));
+}
+
+void TLTHeader::AutoFitColumns(bool Animated) {
+    for (TColumnIndex i : columns_->GetVisibleColumns()) {
+        TLeanTreeColumn& c = columns_->Items(i);
+        if (!c.Options().Contains(coResizable))
+            continue;
+        int w = tree_->GetMaxColumnWidth(i);
+        if (Animated)
+            columns_->AnimatedResize(i, w);
+        else
+            c.SetWidth(w);
+    }
+}
+
+void TLTHeader::RestoreColumns() {
+    for (int p = columns_->Count() - 1; p >= 0; --p) {
+        TLeanTreeColumn& c = columns_->Items(columns_->ColumnFromPosition(uint32_t(p)));
+        if (c.Visible() && c.Options().Contains(coResizable))
+            c.RestoreLastWidth();
+    }
+}
+
+void TLTHeader::ResizeColumns() {
+    int width = tree_->ClientWidth();
+    int delta = width - lastHeaderWidth_;
+    if (options_.Contains(hoAutoSpring) && lastHeaderWidth_ > 0 && delta != 0) {
+        int count = 0;
+        for (int i = 0; i < columns_->Count(); ++i) {
+            const auto& c = columns_->Items(i);
+            if (c.Visible() && c.Options().Contains(coAutoSpring))
+                ++count;
+        }
+        if (count > 0) {
+            float share = float(std::abs(delta)) / float(count);
+            float remaining = float(std::abs(delta));
+            for (int i = 0; i < columns_->Count() && remaining >= 0; ++i) {
+                auto& c = columns_->Items(i);
+                if (!c.Visible() || !c.Options().Contains(coAutoSpring))
+                    continue;
+                float value = c.SpringRest + share;
+                if (value >= 1) {
+                    int whole = int(value);
+                    c.SetWidth(c.Width() + (delta > 0 ? whole : -whole));
+                }
+                c.SpringRest = value - std::floor(value);
+                remaining -= share;
+            }
+        }
+    }
+    lastHeaderWidth_ = width;
+}
+
+void TLTHeader::Assign(const TLTHeader& source) {
+    autoSizeIndex_ = source.autoSizeIndex_;
+    background_ = source.background_;
+    columns_->Assign(*source.columns_);
+    Font = source.Font;
+    height_ = source.height_;
+    mainColumn_ = source.mainColumn_;
+    ParentFont = source.ParentFont;
+    PopupMenu = source.PopupMenu;
+    sortColumn_ = source.sortColumn_;
+    sortDirection_ = source.sortDirection_;
+    style_ = source.style_;
+    SetOptions(source.options_);
+    RecalculateHeader();
+}
+
+void TLTHeader::MousePress(QPoint P, TMouseButton Button, TShiftState Shift) {
+    tree_->DoHeaderMouseDown(Button, Shift, P.x(), P.y());
+    if (Button != mbLeft)
+        return;
+    if (options_.Contains(hoColumnResize) && DetermineSplitterIndex(P) >= 0) {
+        columns_->HoverIndex = NoColumn;
+        trackStart_ = P;
+        states_ |= hsTrackPending;
+        return;
+    }
+    columns_->AdjustDownColumn(P);
+    TColumnIndex down = columns_->DownIndex;
+    if (options_.Contains(hoDrag) && down >= 0 &&
+        columns_->Items(down).Options().Contains(coDraggable)) {
+        dragStart_ = P;
+        states_ |= hsDragPending;
+    }
+}
+
+void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
+    if (states_.Contains(hsTrackPending)) {
+        states_ -= hsTrackPending;
+        states_ |= hsTracking;
+    }
+    if (states_.Contains(hsTracking)) {
+        if (columns_->IsValidColumn(columns_->TrackIndex))
+            columns_->Items(columns_->TrackIndex).SetWidth(P.x() - trackLeft_);
+        return;
+    }
+    if (states_.Contains(hsDragPending)) {
+        QPoint d = P - dragStart_;
+        if (tree_->DoHeaderDragging(columns_->DownIndex) &&
+            (std::abs(d.x()) > QApplication::startDragDistance() ||
+             std::abs(d.y()) > QApplication::startDragDistance())) {
+            states_ -= hsDragPending;
+            states_ |= hsDragging;
+            columns_->HoverIndex = NoColumn;
+            columns_->TrackIndex = columns_->DownIndex; // the dragged column
+            columns_->DownIndex = NoColumn;
+            Invalidate(nullptr);
+        }
+        return;
+    }
+    if (states_.Contains(hsDragging)) {
+        int l, r;
+        TColumnIndex target = columns_->GetColumnAndBounds(QPoint(P.x(), 0), l, r);
+        bool before = target >= 0 && P.x() < (l + r) / 2;
+        if (target != columns_->DropTarget || before != columns_->DropBefore) {
+            columns_->DropTarget = target;
+            columns_->DropBefore = before;
+            Invalidate(nullptr);
+        }
+        return;
+    }
+    tree_->DoHeaderMouseMove(Shift, P.x(), P.y());
+    if (options_.Contains(hoHotTrack))
+        columns_->AdjustHoverColumn(P);
+    if (LeftDown)
+        columns_->AdjustDownColumn(P);
+}
+
+void TLTHeader::MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShiftState Shift) {
+    if (Button == mbRight) {
+        columns_->HandleClick(P, mbRight, false, true, Shift);
+        tree_->DoHeaderMouseUp(mbRight, Shift, P.x(), P.y());
+        columns_->DownIndex = columns_->TrackIndex = NoColumn;
+        if (PopupMenu) {
+            columns_->HoverIndex = NoColumn;
+            PopupMenu->popup(Global);
+        }
+        return;
+    }
+    if (Button == mbMiddle) {
+        columns_->HandleClick(P, mbMiddle, false, true, Shift);
+        tree_->DoHeaderMouseUp(mbMiddle, Shift, P.x(), P.y());
+        columns_->DownIndex = NoColumn;
+        return;
+    }
+    if (states_.Contains(hsDragging)) {
+        TColumnIndex dragged = columns_->TrackIndex;
+        TColumnIndex target = columns_->DropTarget;
+        if (target >= 0 && target != dragged && columns_->IsValidColumn(dragged) &&
+            tree_->rect().contains(tree_->mapFromGlobal(Global))) {
+            TLeanTreeColumn& c = columns_->Items(dragged);
+            uint32_t old = c.Position(), tp = columns_->Items(target).Position();
+            uint32_t pos;
+            if (columns_->DropBefore)
+                pos = old > tp ? tp : tp - 1;
+            else
+                pos = old > tp ? tp + 1 : tp;
+            c.SetPosition(pos);
+            tree_->DoHeaderDragged(dragged, int(old));
+        } else if (columns_->IsValidColumn(dragged)) {
+            tree_->DoHeaderDraggedOut(dragged, Global);
+        }
+        columns_->DropTarget = NoColumn;
+    } else if (!states_.Intersects({hsTracking, hsTrackPending})) {
+        columns_->HandleClick(P, mbLeft, false, false, Shift);
+    }
+    tree_->DoHeaderMouseUp(mbLeft, Shift, P.x(), P.y());
+    columns_->TrackIndex = columns_->DownIndex = NoColumn;
+    states_ -= {hsDragging, hsDragPending, hsTracking, hsTrackPending};
+    Invalidate(nullptr);
+}
+
+void TLTHeader::DoubleClick(QPoint P, TMouseButton Button, TShiftState Shift) {
+    TColumnIndex split = options_.Contains(hoDblClickResize) && options_.Contains(hoColumnResize)
+                             ? DetermineSplitterIndex(P)
+                             : InvalidColumn;
+    if (split >= 0) {
+        TLeanTreeColumn& c = columns_->Items(split);
+        columns_->AnimatedResize(split, std::max(c.MinWidth(), tree_->GetMaxColumnWidth(split)));
+        columns_->ClickIndex = NoColumn;
+    } else {
+        columns_->HandleClick(P, Button, true, true, Shift);
+    }
+    if (columns_->ClickIndex >= 0)
+        tree_->DoHeaderDblClick(columns_->ClickIndex, Button, Shift | TShiftStateMember::ssDouble,
+                                P.x(), P.y());
+}
+
+void TLTHeader::MouseLeave() {
+    if (!states_.Empty())
+        return;
+    columns_->HoverIndex = columns_->ClickIndex = columns_->DownIndex = NoColumn;
+    Invalidate(nullptr);
+}
+
+bool TLTHeader::CancelMouseAction() {
+    if (states_.Contains(hsDragging)) {
+        states_ -= {hsDragging, hsDragPending};
+        columns_->DropTarget = NoColumn;
+        Invalidate(nullptr);
+        return true;
+    }
+    if (states_.Intersects({hsTracking, hsTrackPending})) {
+        states_ -= {hsTracking, hsTrackPending};
+        return true;
+    }
+    return false;
+}
+
+void TLTHeader::Paint(QPainter& p, const QRect& r) {
+    QRect all(0, 0, area_->width(), height_);
+    // Background right of the last column.
+    int right = columns_->TotalWidth() + tree_->OffsetX();
+    QRect rest(right, 0, std::max(0, all.width() - right), height_);
+    if (style_ == hsXPStyle)
+        p.fillRect(rest, QColor(235, 234, 219));
+    else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
+        DrawHeaderItem(p, rest, TThemeState::Normal);
+    else
+        p.fillRect(rest, ColorToQColor(background_));
+    p.setFont(Font);
+    for (TColumnIndex i : columns_->GetVisibleColumns()) {
+        TLeanTreeColumn& c = columns_->Items(i);
+        QRect cell(c.GetLeft(), 0, c.Width(), height_);
+        if (!cell.intersects(r))
+            continue;
+        bool down = i == columns_->DownIndex || i == columns_->ClickIndex;
+        bool hover = i == columns_->HoverIndex && c.Options().Contains(coAllowClick);
+        TLTDropMarkMode mark =
+            i == columns_->DropTarget ? (columns_->DropBefore ? dmmLeft : dmmRight) : dmmNone;
+        if (tree_->OnHeaderDraw && options_.Contains(hoOwnerDraw)) {
+            tree_->OnHeaderDraw(this, p, &c, cell, hover, down, mark);
+            continue;
+        }
+        if (style_ == hsXPStyle)
+            DrawXPButton(p, cell, true, down, hover);
+        else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
+            DrawHeaderItem(p, cell,
+                           down    ? TThemeState::Pressed
+                           : hover ? TThemeState::Hot
+                                   : TThemeState::Normal);
+        else
+            DrawHeaderEdge(p, cell, style_, down, hover);
+        QRect text = cell.adjusted(c.Margin(), 0, -c.Margin(), 0);
+        if (down)
+            text.translate(1, 1);
+        QString s = ShortenString(p.fontMetrics(), QString::fromStdString(c.Text()), text.width());
+        int align = Qt::AlignVCenter | (c.Alignment() == taRightJustify ? Qt::AlignRight
+                                        : c.Alignment() == taCenter     ? Qt::AlignHCenter
+                                                                        : Qt::AlignLeft);
+        bool enabled = c.Options().Contains(coEnabled);
+        if (!enabled) {
+            p.setPen(ColorToQColor(clBtnHighlight));
+            p.drawText(text.translated(1, 1), align, s);
+            p.setPen(ColorToQColor(clBtnShadow));
+        } else {
+            p.setPen(hover && options_.Contains(hoHotTrack)
+                         ? ColorToQColor(tree_->Colors().Get(TLTColors::HeaderHotColor))
+                         : ColorToQColor(clBtnText));
+        }
+        p.drawText(text, align, s);
+        if (mark != dmmNone) {
+            p.setPen(ColorToQColor(tree_->Colors().Get(TLTColors::DropMarkColor)));
+            int x = mark == dmmLeft ? cell.left() : cell.right();
+            p.drawLine(x, cell.top(), x, cell.bottom());
+        }
+    }
+}

@@ -1,0 +1,123 @@
+#pragma once
+// TLTHeader: the tree's column header. It owns the columns, lives in the area above the
+// viewport (the scroll area's top margin) and handles column resizing with the mouse,
+// double-click auto-fit, dragging columns to new positions, hot tracking and clicks.
+// Mouse positions given to it are header coordinates: x as in the viewport, y from the
+// header's top.
+
+#include <QFont>
+#include <QWidget>
+#include <memory>
+
+#include "controls/tree/treecolumns.h"
+
+class TBaseLeanTree;
+class QMenu;
+
+enum class TLTHeaderOption {
+    hoAutoResize,
+    hoColumnResize,
+    hoDblClickResize,
+    hoDrag,
+    hoHotTrack,
+    hoOwnerDraw,
+    hoRestrictDrag,
+    hoShowHint,
+    hoShowImages,
+    hoShowSortGlyphs,
+    hoVisible,
+    hoAutoSpring
+};
+using TLTHeaderOptions = TFlags<TLTHeaderOption, uint16_t>;
+enum TLTHeaderStyle { hsThickButtons, hsFlatButtons, hsPlates, hsXPStyle };
+
+// Header mouse states (bits of the header state).
+enum class THeaderState {
+    hsAutoSizing,
+    hsDragging,
+    hsDragPending,
+    hsLoading,
+    hsTracking,
+    hsTrackPending
+};
+using THeaderStates = TFlags<THeaderState, uint8_t>;
+
+class TLTHeader {
+public:
+    explicit TLTHeader(TBaseLeanTree* owner);
+    ~TLTHeader();
+    TBaseLeanTree* Tree() const { return tree_; }
+    TLeanTreeColumns& Columns() { return *columns_; }
+    const TLeanTreeColumns& Columns() const { return *columns_; }
+    QWidget* Area() const { return area_; }
+
+    int Height() const { return height_; }
+    void SetHeight(int value);
+    TLTHeaderOptions Options() const { return options_; }
+    void SetOptions(TLTHeaderOptions value);
+    TLTHeaderStyle Style() const { return style_; }
+    void SetStyle(TLTHeaderStyle value);
+    TColor Background() const { return background_; }
+    void SetBackground(TColor value);
+    TColumnIndex AutoSizeIndex() const { return autoSizeIndex_; }
+    void SetAutoSizeIndex(TColumnIndex value);
+    // -1 while there are no columns; written clamped to the columns.
+    TColumnIndex MainColumn() const { return columns_->Count() ? mainColumn_ : NoColumn; }
+    void SetMainColumn(TColumnIndex value);
+    TColumnIndex SortColumn() const { return sortColumn_; }
+    void SetSortColumn(TColumnIndex value); // clamped to [-1, count - 1]
+    TSortDirection SortDirection() const { return sortDirection_; }
+    void SetSortDirection(TSortDirection value);
+    QFont Font;
+    TColor FontColor = clWindowText;
+    bool ParentFont = false;
+    QMenu* PopupMenu = nullptr;
+    THeaderStates States() const { return states_; }
+
+    // The header shows columns: visible and with at least one column.
+    bool UseColumns() const;
+    // The header's height when shown, else 0.
+    int VisibleHeight() const;
+    void RecalculateHeader();
+    // Finds the resizable column whose split zone holds P (header coordinates); -2 when none.
+    TColumnIndex DetermineSplitterIndex(QPoint P);
+    void Invalidate(TLeanTreeColumn* Column);
+    void AutoFitColumns(bool Animated);
+    void RestoreColumns();
+    // Spreads the change of the header's width over the spring columns (hoAutoSpring).
+    void ResizeColumns();
+    void Assign(const TLTHeader& source);
+    // The header stream (marker -1, version 3, columns, settings, font); a stream without the
+    // marker is read as version -1. Reading raises EReadError on damaged data.
+    void LoadFromStream(TStream& Stream);
+    void SaveToStream(TStream& Stream) const;
+
+    // Mouse and key handling of the header area (header coordinates; Global for drops).
+    void MousePress(QPoint P, TMouseButton Button, TShiftState Shift);
+    void MouseMove(QPoint P, TShiftState Shift, bool LeftDown);
+    void MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShiftState Shift);
+    void DoubleClick(QPoint P, TMouseButton Button, TShiftState Shift);
+    void MouseLeave();
+    // Escape or focus loss: ends a column drag or width tracking. True when consumed.
+    bool CancelMouseAction();
+    void Paint(QPainter& p, const QRect& r);
+
+private:
+    friend class TLeanTreeColumns;
+    friend class TLeanTreeColumn;
+    TBaseLeanTree* tree_;
+    std::unique_ptr<TLeanTreeColumns> columns_;
+    QWidget* area_ = nullptr;
+    int height_ = 17;
+    TLTHeaderOptions options_{TLTHeaderOption::hoColumnResize, TLTHeaderOption::hoDrag};
+    THeaderStates states_;
+    int trackLeft_ = 0;
+    QPoint trackStart_, dragStart_;
+    TLTHeaderStyle style_ = hsThickButtons;
+    TColor background_ = clBtnFace;
+    TColumnIndex autoSizeIndex_ = NoColumn;
+    TColumnIndex mainColumn_ = NoColumn;
+    TColumnIndex sortColumn_ = NoColumn;
+    TSortDirection sortDirection_ = sdAscending;
+    int lastHeaderWidth_ = 0;
+};

@@ -1,0 +1,252 @@
+// Columns and header: positions, widths, auto-size, moves, references on deletion, and the
+// header's mouse rules (resize, double-click fit, column drag, clicks).
+#include "controls/tree/treeheader.h"
+#include "treetestutil.h"
+
+namespace {
+
+using enum TLTHeaderOption;
+using enum TLTColumnOption;
+
+class HeaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.resize(400, 200);
+        tree.Header().SetOptions({hoColumnResize, hoDrag, hoVisible, hoDblClickResize});
+        for (int w : {20, 120, 100, 20}) {
+            TLeanTreeColumn& c = tree.Header().Columns().Add();
+            c.SetWidth(w);
+        }
+    }
+    TLeanTreeColumns& Cols() { return tree.Header().Columns(); }
+    TTestTree tree;
+};
+
+TEST_F(HeaderTest, PositionsAndLeftEdges) {
+    EXPECT_EQ(Cols().Count(), 4);
+    EXPECT_EQ(Cols().Items(2).Left(), 140);
+    EXPECT_EQ(Cols().TotalWidth(), 260);
+    Cols().Items(1).SetOptions(Cols().Items(1).Options() - coVisible);
+    EXPECT_EQ(Cols().Items(2).Left(), 20);
+    EXPECT_EQ(Cols().GetNextVisibleColumn(0), 2);
+    EXPECT_EQ(Cols().GetPreviousVisibleColumn(2), 0);
+    EXPECT_EQ(Cols().ColumnFromPosition(QPoint(30, 5)), 2);
+    EXPECT_EQ(Cols().ColumnFromPosition(QPoint(500, 5)), InvalidColumn);
+    EXPECT_EQ(Cols().ColumnFromPosition(QPoint(-1, 5)), InvalidColumn);
+    Cols().Items(1).SetOptions(Cols().Items(1).Options() | coVisible);
+    // Moving a column changes the display order only.
+    Cols().Items(3).SetPosition(0);
+    EXPECT_EQ(Cols().PositionToIndex(), (std::vector<int>{3, 0, 1, 2}));
+    EXPECT_EQ(Cols().Items(0).Left(), 20);
+    EXPECT_EQ(Cols().GetFirstVisibleColumn(), 3);
+    Cols().Items(3).SetPosition(99);
+    EXPECT_EQ(Cols().Items(3).Position(), 3u);
+}
+
+TEST_F(HeaderTest, WidthLimitsAndAutoSize) {
+    TLeanTreeColumn& c = Cols().Items(1);
+    c.SetMaxWidth(200);
+    c.SetWidth(500);
+    EXPECT_EQ(c.Width(), 200);
+    c.SetMinWidth(300); // above MaxWidth: limited
+    EXPECT_EQ(c.MinWidth(), 200);
+    c.SetMargin(-1);
+    EXPECT_EQ(c.Margin(), 4);
+    int resized = 0;
+    tree.OnColumnResize = [&](TLTHeader*, TColumnIndex) { ++resized; };
+    tree.Header().SetAutoSizeIndex(2);
+    tree.Header().SetOptions(tree.Header().Options() | hoAutoResize);
+    int client = tree.ClientWidth();
+    EXPECT_EQ(Cols().TotalWidth(), client);
+    EXPECT_GT(resized, 0);
+    Cols().Items(2).SetMaxWidth(50);
+    Cols().AdjustAutoSize(InvalidColumn, true);
+    EXPECT_EQ(Cols().Items(2).Width(), 50); // never beyond MaxWidth
+}
+
+TEST_F(HeaderTest, DeletingColumnsFixesReferences) {
+    tree.Header().SetMainColumn(1);
+    tree.Header().SetSortColumn(3);
+    Cols().Delete(1);
+    EXPECT_EQ(tree.Header().MainColumn(), 0);
+    EXPECT_EQ(tree.Header().SortColumn(), 2);
+    tree.Header().SetSortColumn(-7);
+    EXPECT_EQ(tree.Header().SortColumn(), -1);
+    tree.Header().SetSortColumn(40);
+    EXPECT_EQ(tree.Header().SortColumn(), 2);
+    Cols().Clear();
+    EXPECT_EQ(tree.Header().MainColumn(), NoColumn);
+}
+
+TEST_F(HeaderTest, DisplayNames) {
+    Cols().Items(2).SetText("Next Alert Time");
+    EXPECT_EQ(Cols().Items(2).GetDisplayName(), "Next Alert Time");
+    Cols().Items(2).SetText("\xC4\x80 wide");
+    EXPECT_EQ(Cols().Items(2).GetDisplayName(), "Column 2");
+}
+
+TEST_F(HeaderTest, ResizeWithTheMouse) {
+    // The split zone of column 1 lies around its right edge at x = 140.
+    EXPECT_EQ(tree.Header().DetermineSplitterIndex(QPoint(139, 5)), 1);
+    EXPECT_EQ(tree.Header().DetermineSplitterIndex(QPoint(137, 5)), InvalidColumn);
+    tree.Header().MousePress(QPoint(140, 5), mbLeft, {});
+    tree.Header().MouseMove(QPoint(180, 5), {}, true);
+    EXPECT_EQ(Cols().Items(1).Width(), 160);
+    tree.Header().MouseRelease(QPoint(180, 5), tree.mapToGlobal(QPoint(180, 5)), mbLeft, {});
+    EXPECT_TRUE(tree.Header().States().Empty());
+    // A column without coResizable has no split zone.
+    Cols().Items(1).SetOptions(Cols().Items(1).Options() - coResizable);
+    EXPECT_EQ(tree.Header().DetermineSplitterIndex(QPoint(180, 5)), InvalidColumn);
+}
+
+TEST_F(HeaderTest, DoubleClickFitsTheContent) {
+    tree.LabelWidth = 60;
+    tree.SetRootNodeCount(3);
+    tree.Header().SetMainColumn(1);
+    int fit = tree.GetMaxColumnWidth(1);
+    EXPECT_EQ(fit, int(tree.Indent()) + tree.Margin() + 60); // top level, with the root indent
+    tree.Header().DoubleClick(QPoint(140, 5), mbLeft, {});
+    EXPECT_EQ(Cols().Items(1).Width(), fit);
+}
+
+TEST_F(HeaderTest, ClicksAndColumnDrags) {
+    std::vector<TColumnIndex> clicks;
+    tree.OnHeaderClick = [&](TLTHeader*, TColumnIndex c, TMouseButton, TShiftState, int, int) {
+        clicks.push_back(c);
+    };
+    QPoint global = tree.mapToGlobal(QPoint(60, 5));
+    tree.Header().MousePress(QPoint(60, 5), mbLeft, {});
+    tree.Header().MouseRelease(QPoint(60, 5), global, mbLeft, {});
+    EXPECT_EQ(clicks, (std::vector<TColumnIndex>{1}));
+    // Drag column 1 onto the right half of column 2: it follows column 2.
+    int dragged = -1, oldPosition = -1;
+    tree.OnHeaderDragged = [&](TLTHeader*, TColumnIndex c, int old) {
+        dragged = c;
+        oldPosition = old;
+    };
+    tree.Header().MousePress(QPoint(60, 5), mbLeft, {});
+    tree.Header().MouseMove(QPoint(90, 5), {}, true);
+    tree.Header().MouseMove(QPoint(220, 5), {}, true);
+    EXPECT_EQ(Cols().DropTarget, 2);
+    EXPECT_FALSE(Cols().DropBefore);
+    tree.Header().MouseRelease(QPoint(220, 5), tree.mapToGlobal(QPoint(220, 5)), mbLeft, {});
+    EXPECT_EQ(dragged, 1);
+    EXPECT_EQ(oldPosition, 1);
+    EXPECT_EQ(Cols().PositionToIndex(), (std::vector<int>{0, 2, 1, 3}));
+    EXPECT_EQ(clicks.size(), 1u); // a drag is no click
+    // Escape ends a drag without moving.
+    tree.Header().MousePress(QPoint(10, 5), mbLeft, {});
+    tree.Header().MouseMove(QPoint(40, 5), {}, true);
+    EXPECT_TRUE(tree.Header().CancelMouseAction());
+    EXPECT_EQ(Cols().PositionToIndex(), (std::vector<int>{0, 2, 1, 3}));
+}
+
+TEST_F(HeaderTest, HeaderSitsAboveTheViewport) {
+    tree.show();
+    EXPECT_EQ(tree.Header().Area()->height(), 17);
+    EXPECT_EQ(tree.Header().Area()->geometry().bottom() + 1, tree.viewport()->geometry().top());
+    tree.Header().SetOptions(tree.Header().Options() - hoVisible);
+    EXPECT_FALSE(tree.Header().Area()->isVisible());
+    EXPECT_EQ(tree.Header().VisibleHeight(), 0);
+}
+
+TEST_F(HeaderTest, HitTestsInColumns) {
+    tree.show(); // lays out the viewport
+    tree.LabelWidth = 30;
+    tree.SetRootNodeCount(2);
+    tree.SetChildCount(tree.GetFirstNoInit(), 1);
+    tree.Header().SetMainColumn(1);
+    int indent = int(tree.Indent()), margin = tree.Margin();
+    // Column 1 spans x 20..140; the top-level row's button sits in its first indent.
+    THitInfo hit = tree.GetHitTestInfoAt(20 + 5, 5, true);
+    EXPECT_EQ(hit.HitNode, tree.GetFirstNoInit());
+    EXPECT_EQ(hit.HitColumn, 1);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemButton));
+    hit = tree.GetHitTestInfoAt(20 + indent + margin + 5, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemLabel));
+    hit = tree.GetHitTestInfoAt(20 + indent + margin + 50, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemRight));
+    // No button for a node without children: the indent.
+    hit = tree.GetHitTestInfoAt(20 + 5, 18 + 5, true);
+    EXPECT_EQ(hit.HitNode, tree.GetFirstNoInit()->NextSibling);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemIndent));
+    // Mirrored for a right-to-left column.
+    Cols().Items(1).SetBiDiMode(bdRightToLeft);
+    hit = tree.GetHitTestInfoAt(140 - 5, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemButton));
+    hit = tree.GetHitTestInfoAt(30, 100, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiNowhere));
+    EXPECT_EQ(hit.HitNode, nullptr);
+}
+
+TEST_F(HeaderTest, StreamRoundTripAndOlderVersions) {
+    Cols().Items(1).SetText("Next Alert Time");
+    Cols().Items(2).SetAlignment(taRightJustify);
+    Cols().Items(3).SetPosition(0);
+    tree.Header().SetMainColumn(1);
+    tree.Header().SetSortColumn(2);
+    tree.Header().SetSortDirection(sdDescending);
+    tree.Header().Font.setPixelSize(11);
+    TMemoryStream stream;
+    tree.Header().SaveToStream(stream);
+    TTestTree other;
+    stream.SetPosition(0);
+    other.Header().LoadFromStream(stream);
+    TLeanTreeColumns& copy = other.Header().Columns();
+    ASSERT_EQ(copy.Count(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(copy.Items(i).Equals(Cols().Items(i))) << i;
+    EXPECT_EQ(copy.PositionToIndex(), Cols().PositionToIndex());
+    EXPECT_EQ(other.Header().MainColumn(), 1);
+    EXPECT_EQ(other.Header().SortColumn(), 2);
+    EXPECT_EQ(other.Header().SortDirection(), sdDescending);
+    EXPECT_EQ(other.Header().Font.pixelSize(), 11);
+    EXPECT_EQ(other.Header().Options(), tree.Header().Options());
+
+    // Without the marker: version -1, no tag, alignment, colour, main or sort column; the
+    // options of a version below 2 move bits 4 to 6 up by one.
+    TMemoryStream old;
+    old.WriteValue<int32_t>(1); // one column
+    old.WriteValue<int32_t>(1);
+    old.WriteValue<char16_t>(u'A');
+    old.WriteValue<int32_t>(0);
+    for (int32_t v : {80, 10, 10000, 0, -1, 0, 4, 4, 0})
+        old.WriteValue<int32_t>(v);
+    old.WriteValue<int32_t>(0x1F); // options: bits 0 to 4
+    old.WriteValue<int32_t>(0);    // position array
+    for (int32_t v : {-1, int32_t(clBtnFace), 17, 0x408, 0, 0, -11})
+        old.WriteValue<int32_t>(v);
+    old.WriteValue<int32_t>(0); // empty font name
+    old.WriteValue<int32_t>(0);
+    old.WriteValue<int32_t>(0);
+    old.SetPosition(0);
+    TTestTree third;
+    third.Header().LoadFromStream(old);
+    ASSERT_EQ(third.Header().Columns().Count(), 1);
+    EXPECT_EQ(third.Header().Columns().Items(0).Text(), "A");
+    EXPECT_EQ(third.Header().Columns().Items(0).Options().Bits(), 0x2F);
+    EXPECT_EQ(third.Header().Columns().Items(0).Width(), 80);
+    EXPECT_EQ(old.Remaining(), 0);
+}
+
+TEST_F(HeaderTest, DamagedStreamsRaiseAndKeepTheHeaderUsable) {
+    TMemoryStream stream;
+    tree.Header().SaveToStream(stream);
+    std::string bytes(reinterpret_cast<const char*>(stream.Memory()), size_t(stream.Size()));
+    for (size_t cut = 0; cut < bytes.size(); cut += 7) {
+        TMemoryStream part(std::string_view(bytes).substr(0, cut));
+        TTestTree t;
+        EXPECT_THROW(t.Header().LoadFromStream(part), EReadError) << cut;
+        t.Header().Columns().Add(); // still usable
+        EXPECT_TRUE(t.Header().States().Empty());
+    }
+    TMemoryStream huge;
+    huge.WriteValue<int32_t>(-1);
+    huge.WriteValue<int32_t>(3);
+    huge.WriteValue<int32_t>(0x7FFFFFFF); // column count far beyond the data
+    huge.SetPosition(0);
+    TTestTree t;
+    EXPECT_THROW(t.Header().LoadFromStream(huge), EReadError);
+}
+
+} // namespace
