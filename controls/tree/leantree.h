@@ -5,7 +5,7 @@
 // totals per subtree make the row at a position and the position of a row cheap to find.
 //
 // Node operations run on the GUI thread. A process-wide worker thread builds the position
-// cache (a mark every CacheThreshold visible nodes) and hands it back through a posted event.
+// cache (a mark every CacheMarkSpacing visible nodes) and hands it back through a posted event.
 // Node arguments: nullptr stands for the root where an operation says so ("nil = root").
 
 #include <QAbstractScrollArea>
@@ -26,7 +26,10 @@ struct TCacheEntry {
     PLeanNode Node;
     uint32_t AbsoluteTop; // sum of the heights of the visible rows above Node
 };
+// Trees with more visible rows than this keep a position cache.
 constexpr uint32_t CacheThreshold = 2000;
+// Rows between two marks of the cache: a look-up walks at most half of them.
+constexpr uint32_t CacheMarkSpacing = 8;
 
 class TBaseLeanTree : public QAbstractScrollArea, public TLeanTreeEvents {
 public:

@@ -76,7 +76,7 @@ void TBaseLeanTree::ApplyCacheResult(uint64_t Generation, std::vector<TCacheEntr
 uint32_t TBaseLeanTree::CalculateCacheEntryCount() const {
     if (FVisibleCount < 2)
         return 0;
-    return (FVisibleCount + CacheThreshold - 1) / CacheThreshold;
+    return (FVisibleCount + CacheMarkSpacing - 1) / CacheMarkSpacing;
 }
 
 bool TBaseLeanTree::BuildPositionCache(std::vector<TCacheEntry>& Cache,
@@ -95,7 +95,7 @@ bool TBaseLeanTree::BuildPositionCache(std::vector<TCacheEntry>& Cache,
             stopped = true;
             break;
         }
-        if (count % CacheThreshold == 0)
+        if (count % CacheMarkSpacing == 0)
             Cache.push_back({node, top});
         last = node;
         lastTop = top;

@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(PositionCache, MarksEveryThresholdRowsPlusTheLast) {
+TEST(PositionCache, MarksEverySpacingRowsPlusTheLast) {
     TTestTree t;
     t.SetRootNodeCount(CacheThreshold);
     ASSERT_TRUE(WaitForCache(t));
@@ -16,10 +16,12 @@ TEST(PositionCache, MarksEveryThresholdRowsPlusTheLast) {
     t.SetRootNodeCount(CacheThreshold + 1);
     ASSERT_TRUE(WaitForCache(t));
     const auto& c = t.PositionCache();
-    ASSERT_EQ(c.size(), 3u);
+    const size_t marks = (CacheThreshold + CacheMarkSpacing) / CacheMarkSpacing;
+    ASSERT_EQ(c.size(), marks + 1);
     EXPECT_EQ(c[0].Node, t.GetFirstNoInit());
-    EXPECT_EQ(c[1].AbsoluteTop, CacheThreshold * 18);
-    EXPECT_EQ(c[2].Node, t.RootNode()->LastChild);
+    EXPECT_EQ(c[1].AbsoluteTop, CacheMarkSpacing * 18);
+    EXPECT_EQ(c[marks - 1].AbsoluteTop, (marks - 1) * CacheMarkSpacing * 18);
+    EXPECT_EQ(c[marks].Node, t.RootNode()->LastChild);
     EXPECT_TREE_VALID(t);
 }
 
