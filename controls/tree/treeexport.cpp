@@ -100,7 +100,20 @@ const QString& CellText(const TExportRow& r, size_t i) {
     return i < r.Cells.size() ? r.Cells[i] : empty;
 }
 
+// A generous guess of an export's size: PerUnit output units per text unit plus PerCell for
+// every cell and PerRow for every row. Room reserved but not written costs next to nothing.
+size_t EstimateSize(const TExportContent& c, size_t PerUnit, size_t PerCell, size_t PerRow) {
+    size_t units = 0, cells = 0;
+    for (const auto& r : c.Rows) {
+        cells += r.Cells.size() + r.Level;
+        for (const QString& t : r.Cells)
+            units += size_t(t.size());
+    }
+    return 4096 + units * PerUnit + cells * PerCell + c.Rows.size() * PerRow;
+}
+
 template <typename Buffer> void WriteText(Buffer& out, const TExportContent& c, char16_t sep) {
+    out.Reserve(EstimateSize(c, sizeof(out.AsString()[0]) == 1 ? 2 : 1, 2, 2 + DeepestLevel(c)));
     const uint32_t L = DeepestLevel(c);
     const size_t columns = std::max<size_t>(1, c.Columns.size());
     const size_t main = c.Columns.empty() ? 0 : std::min(c.MainColumn, columns - 1);
@@ -293,13 +306,25 @@ void TRtfWriter::Run(const TExportFont& f, const QString& text) {
         lastSize_ = f.Size;
     }
     body_.Add(' ');
-    // Each UTF-16 unit as a signed 16-bit value; characters above U+FFFF become their pair.
+    // Printable ASCII as it is; every other UTF-16 unit as a signed 16-bit \u value with a
+    // '?' for readers without Unicode (characters above U+FFFF become their pair).
     char buf[16];
-    for (QChar ch : text) {
-        int v = int16_t(ch.unicode());
-        int n = std::snprintf(buf, sizeof buf, "\\u%d\\'3f", v);
+    qsizetype start = 0;
+    const QChar* units = text.constData();
+    auto flushPlain = [&](qsizetype end) {
+        for (qsizetype k = start; k < end; ++k)
+            body_.Add(char(units[k].unicode()));
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char16_t c = units[i].unicode();
+        if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}')
+            continue;
+        flushPlain(i);
+        start = i + 1;
+        int n = std::snprintf(buf, sizeof buf, "\\u%d\\'3f", int(int16_t(c)));
         body_.Add(std::string_view(buf, size_t(n)));
     }
+    flushPlain(text.size());
     if (f.Underline)
         body_.Add(std::string_view("\\ul0"));
     if (f.Italic)
@@ -327,16 +352,36 @@ std::string RtfFontName(const QString& name) {
 
 std::string TRtfWriter::Write() {
     const auto cols = EffectiveColumns(content_);
-    const size_t main =
-        content_.Columns.empty() ? 0 : std::min(content_.MainColumn, cols.size() - 1);
+    const bool hasColumns = !content_.Columns.empty();
+    const size_t main = hasColumns ? std::min(content_.MainColumn, cols.size() - 1) : 0;
     const int ppi = content_.PixelsPerInch > 0 ? content_.PixelsPerInch : 96;
-    body_.Add(std::string_view("\\uc1\\trowd\\trgaph70"));
+    // The font and colour tables come first: collect them in the order the runs use them.
+    auto collect = [&](const TExportFont& f) {
+        FontIndex(f.Name);
+        ColorIndex(f.Color);
+    };
+    if (hasColumns)
+        collect(content_.HeaderFont);
+    collect(content_.Font);
+    for (const TExportFont& f : content_.CellFonts)
+        collect(f);
+    body_.Reserve(EstimateSize(content_, 2, 30, 8));
+    body_.Add(std::string_view("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl"));
+    for (size_t i = 0; i < fonts_.size(); ++i)
+        body_.Add(std::string_view(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}"));
+    body_.Add(std::string_view("}{\\colortbl;"));
+    for (TColor c : colors_) {
+        uint32_t rgb = GetRGBColor(c);
+        body_.Add(std::string_view(Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF,
+                                          (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF)));
+    }
+    body_.Add(std::string_view("}\\uc1\\trowd\\trgaph70"));
     long sum = 0;
     for (const auto& col : cols) {
         sum += col.Width;
         body_.Add(std::string_view(Printf("\\cellx%ld", std::lround(sum * 1440.0 / ppi))));
     }
-    if (!content_.Columns.empty()) {
+    if (hasColumns) {
         for (const auto& col : cols) {
             body_.Add(std::string_view("\\pard\\intbl"));
             Align(col.Alignment);
@@ -358,22 +403,8 @@ std::string TRtfWriter::Write() {
         }
         body_.Add(std::string_view("\\row"));
     }
-    body_.Add(std::string_view("\\pard\\par"));
-
-    std::string doc = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl";
-    for (size_t i = 0; i < fonts_.size(); ++i)
-        doc += Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}";
-    doc += "}{\\colortbl;";
-    for (TColor c : colors_) {
-        uint32_t rgb = GetRGBColor(c);
-        doc +=
-            Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-    }
-    doc += "}";
-    doc.reserve(doc.size() + body_.AsString().size() + 1);
-    doc += body_.AsString();
-    doc += "}";
-    return doc;
+    body_.Add(std::string_view("\\pard\\par}"));
+    return body_.Take();
 }
 
 } // namespace
@@ -381,13 +412,13 @@ std::string TRtfWriter::Write() {
 std::string ContentToText(const TExportContent& Content, char16_t Separator) {
     TBufferedString out;
     WriteText(out, Content, Separator);
-    return out.AsString();
+    return out.Take();
 }
 
 std::u16string ContentToUnicode(const TExportContent& Content, char16_t Separator) {
     TWideBufferedString out;
     WriteText(out, Content, Separator);
-    return out.AsString();
+    return out.Take();
 }
 
 std::string ContentToHTML(const TExportContent& Content, const QString& Caption) {
@@ -399,7 +430,8 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
     const std::string padding = Printf("padding-left:%dpx;padding-right:%dpx;", c.Margin, c.Margin);
     const std::string lineStyle = c.SolidLines ? "solid" : "dotted";
     TBufferedString out;
-    auto add = [&](const std::string& s) { out.Add(std::string_view(s)); };
+    out.Reserve(EstimateSize(c, 2, 110, 40));
+    auto add = [&](std::string_view s) { out.Add(s); };
 
     add("<style type=\"text/css\">\r\n");
     add(".default{" + FontCss(c.Font, '"') + "}\r\n");
@@ -442,29 +474,41 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
         add("</tr>\r\n");
     }
 
+    // What every cell of a column carries after its height, and the main column's indent cells.
+    std::vector<std::string> cellAttributes;
+    for (const auto& col : cols)
+        cellAttributes.push_back(AlignAttributes(col) +
+                                 (!col.ParentColor && hasColumns
+                                      ? " bgcolor=\"" + HtmlColor(col.Color) + "\""
+                                      : std::string()));
+    const TExportColumn& mainCol = cols[main];
+    const bool plainIndent = mainCol.ParentColor || !hasColumns;
+    const std::string indentTail =
+        plainIndent ? std::string() : " bgcolor=\"" + HtmlColor(mainCol.Color) + "\">&nbsp;</td>";
     for (const auto& r : c.Rows) {
         add(" <tr class=\"default\">");
+        const std::string height = Printf(" height=\"%dpx\"", r.Height);
         for (size_t i = 0; i < cols.size(); ++i) {
-            const TExportColumn& col = cols[i];
             if (i == main) {
                 for (uint32_t l = 0; l < r.Level; ++l) {
-                    if (col.ParentColor || !hasColumns)
-                        add(l == 0 ? Printf(" <td height=\"%dpx\">&nbsp;</td>", r.Height)
-                                   : std::string(" <td>&nbsp;</td>"));
-                    else
-                        add(Printf("<td class=\"noborder\" width=\"%d\" height=\"%dpx\"", c.Indent,
-                                   r.Height) +
-                            " bgcolor=\"" + HtmlColor(col.Color) + "\">&nbsp;</td>");
+                    if (plainIndent) {
+                        if (l == 0)
+                            add(" <td" + height + ">&nbsp;</td>");
+                        else
+                            add(" <td>&nbsp;</td>");
+                    } else {
+                        add(Printf("<td class=\"noborder\" width=\"%d\"", c.Indent) + height);
+                        add(indentTail);
+                    }
                 }
             }
             add(" <td class=\"normalborder\"");
             if (const TExportFont* f = CellFont(c, r, i))
                 add(" style=\"" + FontCss(*f, '\'') + "\"");
-            add(Printf(" height=\"%dpx\"", r.Height) + AlignAttributes(col));
+            add(height);
+            add(cellAttributes[i]);
             if (i == main && r.Level < L)
                 add(Printf(" colspan=\"%u\"", L - r.Level + 1));
-            if (!col.ParentColor && hasColumns)
-                add(" bgcolor=\"" + HtmlColor(col.Color) + "\"");
             add(">");
             AppendEscaped(out, CellText(r, i));
             add("</td>");
@@ -472,7 +516,7 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
         add(" </tr>\r\n");
     }
     add("</table>");
-    return out.AsString();
+    return out.Take();
 }
 
 std::string HTMLDocument(const std::string& Fragment) {

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 #include <string>
+#include <utility>
 
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treetypes.h"
@@ -62,6 +63,10 @@ public:
         Add(std::basic_string_view<CharT>(crlf, 2));
     }
     const std::basic_string<CharT>& AsString() const { return buffer_; }
+    // Makes room for at least Size units in all (an estimate saves the growth steps).
+    void Reserve(size_t Size) { buffer_.reserve(Size); }
+    // Hands the text over without a copy; the buffer is empty afterwards.
+    std::basic_string<CharT> Take() { return std::exchange(buffer_, {}); }
 
 private:
     std::basic_string<CharT> buffer_;
