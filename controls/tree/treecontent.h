@@ -1,0 +1,27 @@
+#pragma once
+// Gathers what a tree's export writes (treeexport.h): the visible columns, the nodes of a render
+// source with their levels and cell texts, and the tree's look.
+
+#include <functional>
+
+#include "controls/tree/treeexport.h"
+
+class TBaseLeanTree;
+
+// Which nodes an export covers.
+enum TLTRenderSource {
+    rsAll = 0,
+    rsInitialized = 1,
+    rsSelected = 2,
+    rsCutCopySet = 3,
+    rsVisible = 4
+};
+
+// The cell text of Node in Column (NoColumn for a tree without columns).
+using TLTCellTextGetter = std::function<QString(PLeanNode Node, TColumnIndex Column)>;
+
+// The content of Source's nodes in tree order: per node its level, height and the texts of the
+// visible columns in display order (one text without columns); the tree's and header's fonts,
+// colours, margin, indent, grid lines, client width and resolution.
+TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
+                                   const TLTCellTextGetter& GetText);
