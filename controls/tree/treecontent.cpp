@@ -2,6 +2,7 @@
 #include "controls/tree/treecontent.h"
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treeclipboard.h"
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 #include "platform/gui/qtcolors.h"
@@ -89,4 +90,24 @@ TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
     c.ClientWidth = Tree.ClientWidth();
     c.PixelsPerInch = Tree.logicalDpiX();
     return c;
+}
+
+bool ContentToClipboard(int Format, const TExportContent& Content, char16_t ListSeparator,
+                        QByteArray& Data) {
+    const std::string name = ClipboardFormatName(Format);
+    std::string bytes;
+    if (Format == CF_TEXT || Format == CF_UNICODETEXT)
+        bytes = ContentToText(Content, u'\t');
+    else if (name == CFSTR_CSV)
+        bytes = ContentToText(Content, ListSeparator);
+    else if (name == CFSTR_RTF || name == CFSTR_RTFNOOBJS)
+        bytes = ContentToRTF(Content);
+    else if (name == CFSTR_HTML)
+        bytes = HTMLDocument(ContentToHTML(Content, QString()));
+    else
+        return false;
+    if (bytes.empty())
+        return false;
+    Data = QByteArray(bytes.data(), qsizetype(bytes.size()));
+    return true;
 }

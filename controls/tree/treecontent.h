@@ -2,6 +2,7 @@
 // Gathers what a tree's export writes (treeexport.h): the visible columns, the nodes of a render
 // source with their levels and cell texts, and the tree's look.
 
+#include <QByteArray>
 #include <functional>
 
 #include "controls/tree/treeexport.h"
@@ -25,3 +26,9 @@ using TLTCellTextGetter = std::function<QString(PLeanNode Node, TColumnIndex Col
 // colours, margin, indent, grid lines, client width and resolution.
 TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
                                    const TLTCellTextGetter& GetText);
+
+// Renders Content in a clipboard format as its MIME type carries it: "Plain text" and "Unicode
+// text" UTF-8 with tabs, "CSV" UTF-8 with ListSeparator, both RTF formats, "HTML Format" a whole
+// document. False for other formats and for an empty result.
+bool ContentToClipboard(int Format, const TExportContent& Content, char16_t ListSeparator,
+                        QByteArray& Data);

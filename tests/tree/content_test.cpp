@@ -1,5 +1,6 @@
 // A tree's export content: the render sources, levels, visible columns in display order, and the
 // CSV of a small tree end to end.
+#include "controls/tree/treeclipboard.h"
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treecontent.h"
 #include "controls/tree/treeheader.h"
@@ -90,6 +91,27 @@ TEST_F(ContentTest, VisibleColumnsInDisplayOrderAndCsv) {
     EXPECT_EQ(ContentToText(c, u','), "\"Due, at\",Name,\r\n"
                                       "\"7,00\",\"Plan \"\"A\"\"\",\r\n"
                                       "\"8,00\",,\"sub\nitem\"\r\n");
+}
+
+TEST_F(ContentTest, ClipboardRenderings) {
+    TExportContent c = GatherExportContent(tree, rsAll, Getter());
+    auto render = [&](std::string_view name) {
+        QByteArray data;
+        int fmt = 0;
+        EXPECT_NE(TClipboardFormatList::FindFormat(name, fmt), nullptr) << name;
+        return ContentToClipboard(fmt, c, u';', data) ? data : QByteArray("(none)");
+    };
+    EXPECT_EQ(render("Plain text"), "0:-1\t\t\r\n\t1:-1\t\r\n\t\t2:-1\r\n\t3:-1\t\r\n4:-1\t\t\r\n");
+    EXPECT_EQ(render("Unicode text"), render("Plain text"));
+    EXPECT_TRUE(render("CSV").startsWith("0:-1;;\r\n;1:-1;\r\n"));
+    EXPECT_TRUE(render("Rich Text Format").startsWith("{\\rtf1"));
+    EXPECT_EQ(render("Rich Text Format Without Objects"), render("Rich Text Format"));
+    QByteArray html = render("HTML Format");
+    EXPECT_TRUE(html.startsWith("<!DOCTYPE HTML"));
+    EXPECT_TRUE(html.endsWith("</html>"));
+    EXPECT_EQ(render("Lean Tree Data"), "(none)");
+    c.Rows.clear();
+    EXPECT_EQ(render("Plain text"), "(none)");
 }
 
 } // namespace
