@@ -44,23 +44,43 @@ const TExportContent& Content(int n) {
 
 void ExportText(benchmark::State& state, int n) {
     const TExportContent& c = Content(n);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ContentToText(c, u'\t'));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToText(c, u'\t');
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
 }
 void ExportHtml(benchmark::State& state, int n) {
     const TExportContent& c = Content(n);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ContentToHTML(c, QString()));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToHTML(c, QString());
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
 }
 void ExportRtf(benchmark::State& state, int n) {
     const TExportContent& c = Content(n);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ContentToRTF(c));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToRTF(c);
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
 }
 void ExportCsv(benchmark::State& state, int n) {
     const TExportContent& c = Content(n);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ContentToText(c, u','));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToText(c, u',');
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
 }
 
 class TRatioReporter : public benchmark::ConsoleReporter {
