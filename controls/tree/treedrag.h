@@ -54,8 +54,8 @@ public:
     bool DropTargetHelperSupported() const { return false; }
     bool IsDropTarget() const { return isDropTarget_; }
 
-    // Drag source side: a QDrag (parented to the tree) carrying DataObject and, when Image is
-    // prepared, its picture and hot spot. The caller runs exec().
+    // Drag source side: a QDrag carrying DataObject and, when Image is prepared, its picture
+    // and hot spot. Parented to the tree; the caller runs exec() and then deletes it.
     QDrag* PrepareDrag(std::unique_ptr<QMimeData> DataObject, const class TLTDragImage* Image);
 
     // The tree's handlers of the drop target steps (Source: the tree the data comes from, nil
