@@ -6,11 +6,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "app/frmmain.h"
 #include "app/helpsystem.h"
+#include "controls/tree/treeclipboard.h"
 #include "core/fixedformats.h"
 #include "core/registrymanager.h"
 #include "core/windows/alertwindowsetup.h"
@@ -111,6 +113,9 @@ int RunTockwell(int argc, char** argv) {
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tockwell"));
     app.setQuitOnLastWindowClosed(false);
+    // The trees' references to each other carry a random token of this process.
+    std::random_device entropy;
+    InitializeTreeReferenceToken([&] { return (uint64_t(entropy()) << 32) | entropy(); });
     QStringList params = app.arguments().mid(1);
     const bool quit = params.removeAll(QStringLiteral("--quit")) > 0;
     // A termination signal closes the main window; one that comes while the window is being

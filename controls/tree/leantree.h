@@ -17,6 +17,16 @@
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treetypes.h"
 
+// ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
+#include "controls/tree/treeclipboard.h"
+class TLTDragManager;
+class TLTDragImage;
+struct TLTDragObjectsDeleter {
+    void operator()(TLTDragManager* p) const;
+    void operator()(TLTDragImage* p) const;
+};
+// ---- end of clipboard, drag and drop ----
+
 class TLTHeader;
 class TNodePool;
 class QTimer;
@@ -401,6 +411,34 @@ private:
     std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
     std::unique_ptr<TLTHeader> FHeader;
     std::unique_ptr<TNodePool> FPool;
+
+    // ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
+public:
+    // The class whose clipboard formats the tree offers; descendants return their own.
+    virtual const TLTTreeClass& LeanTreeClass() const { return BaseLeanTreeClass; }
+    TClipboardFormats& ClipboardFormats() { return FClipboardFormats; }
+    // Process-unique id of this tree (never reused), named by its tree references.
+    uint64_t TreeId() const { return FTreeRegistration.Id(); }
+    // The registered formats for the tree's class, filtered by ClipboardFormats when that is
+    // not empty, then whatever OnGetUserClipboardFormats adds.
+    virtual std::vector<int> GetNativeClipboardFormats();
+    // Renders Format into Data for a data object; false when the tree cannot. The base tree
+    // renders "Lean Tree Data" through WriteClipboardNodes.
+    virtual bool RenderOLEData(int Format, bool ForClipboard, QByteArray& Data);
+    // Writes the node stream of the nodes being transferred (marked for cut or copy when
+    // ForClipboard, else the selection); false when there is none.
+    virtual bool WriteClipboardNodes(QByteArray& Data, bool ForClipboard);
+    // The tree's drag manager and drag image, made on first use.
+    TLTDragManager& DragManager();
+    TLTDragImage& DragImage();
+    std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)> OnGetUserClipboardFormats;
+
+private:
+    TClipboardFormats FClipboardFormats{this};
+    TLTTreeRegistration FTreeRegistration{this};
+    std::unique_ptr<TLTDragManager, TLTDragObjectsDeleter> FDragManager;
+    std::unique_ptr<TLTDragImage, TLTDragObjectsDeleter> FDragImage;
+    // ---- end of clipboard, drag and drop ----
 };
 
 // The tree that owns Node (walks up to the hidden root). Fails for nil.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/tree/treeexport.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 
@@ -77,17 +78,11 @@ QString ShortenString(const QFontMetrics& Metrics, const QString& S, int Width) 
     if (Metrics.horizontalAdvance(S) <= Width)
         return S;
     const QString ellipsis = QStringLiteral("...");
-    int room = Width - Metrics.horizontalAdvance(ellipsis);
-    // Bisection on the number of characters kept.
-    int lo = 0, hi = int(S.size());
-    while (lo < hi) {
-        int mid = (lo + hi + 1) / 2;
-        if (Metrics.horizontalAdvance(S.left(mid)) <= room)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return S.left(lo) + ellipsis;
+    if (Width <= 0)
+        return ellipsis;
+    // Cut between characters only (see the measuring overload).
+    return ShortenString([&](QStringView t) { return Metrics.horizontalAdvance(t.toString()); }, S,
+                         Width);
 }
 
 QRect OrderRect(const QRect& R) {

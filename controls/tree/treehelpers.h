@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 #include <string>
+#include <utility>
 
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treetypes.h"
@@ -47,19 +48,25 @@ void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down
 void DrawCheckImage(QPainter& p, const QRect& r, TCheckType Type, TCheckState State, bool Enabled,
                     bool Hot);
 
-// A growable text buffer; grows in 4096-unit steps and always by enough for the text added.
+// A growable text buffer; its capacity at least doubles when it grows (linear time overall).
 template <typename CharT> class TBasicBufferedString {
 public:
     void Add(std::basic_string_view<CharT> s) {
         if (buffer_.size() + s.size() > buffer_.capacity())
-            buffer_.reserve(buffer_.capacity() + std::max<size_t>(4096, s.size()));
+            buffer_.reserve(std::max(2 * buffer_.capacity(),
+                                     buffer_.size() + std::max<size_t>(4096, s.size())));
         buffer_.append(s);
     }
+    void Add(CharT c) { Add(std::basic_string_view<CharT>(&c, 1)); }
     void AddNewLine() {
         const CharT crlf[] = {CharT('\r'), CharT('\n')};
         Add(std::basic_string_view<CharT>(crlf, 2));
     }
     const std::basic_string<CharT>& AsString() const { return buffer_; }
+    // Makes room for at least Size units in all (an estimate saves the growth steps).
+    void Reserve(size_t Size) { buffer_.reserve(Size); }
+    // Hands the text over without a copy; the buffer is empty afterwards.
+    std::basic_string<CharT> Take() { return std::exchange(buffer_, {}); }
 
 private:
     std::basic_string<CharT> buffer_;

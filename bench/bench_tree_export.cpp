@@ -1,0 +1,134 @@
+// The text trees' exports at scale: 10,000 and 100,000 text nodes (two columns, levels 0 to 3,
+// mixed texts with separators, quotes and non-ASCII characters) written as text, HTML, RTF and
+// CSV. The time must grow linearly: after the run the ratio 100,000 / 10,000 is printed for
+// each format (goal <= 12).
+// Names: tree/export_<format>/lean/<nodes>.
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "controls/tree/treeexport.h"
+
+namespace {
+
+TExportContent MakeContent(int n) {
+    TExportContent c;
+    c.Columns = {{QStringLiteral("Reminder")}, {QStringLiteral("Due"), taRightJustify}};
+    c.MainColumn = 0;
+    c.Rows.reserve(size_t(n));
+    const QString samples[] = {
+        QStringLiteral("Call the dentist"), QStringLiteral("Pay rent, \"now\""),
+        QString::fromUtf8("Caf\xC3\xA9 <with> Jos\xC3\xA9"), QStringLiteral("Water the plants")};
+    for (int i = 0; i < n; ++i) {
+        TExportRow r;
+        r.Level = uint32_t(i % 4);
+        r.Cells = {samples[i % 4] + QString::number(i),
+                   QStringLiteral("2026-12-%1 09:30").arg(1 + i % 28)};
+        c.Rows.push_back(std::move(r));
+    }
+    return c;
+}
+
+const TExportContent& Content(int n) {
+    static std::map<int, TExportContent> contents;
+    auto it = contents.find(n);
+    if (it == contents.end())
+        it = contents.emplace(n, MakeContent(n)).first;
+    return it->second;
+}
+
+void ExportText(benchmark::State& state, int n) {
+    const TExportContent& c = Content(n);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToText(c, u'\t');
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
+}
+void ExportHtml(benchmark::State& state, int n) {
+    const TExportContent& c = Content(n);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToHTML(c, QString());
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
+}
+void ExportRtf(benchmark::State& state, int n) {
+    const TExportContent& c = Content(n);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToRTF(c);
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
+}
+void ExportCsv(benchmark::State& state, int n) {
+    const TExportContent& c = Content(n);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto out = ContentToText(c, u',');
+        bytes = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["bytes"] = double(bytes);
+}
+
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (!r.error_occurred && r.run_type == Run::RT_Aggregate &&
+                r.aggregate_name == "median")
+                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nRatios (time / time, fastest of the repetitions; goals in brackets)\n");
+        for (const char* f : {"text", "html", "rtf", "csv"}) {
+            const std::string base = std::string("tree/export_") + f + "/lean/";
+            auto a = times_.find(base + "100000"), b = times_.find(base + "10000");
+            if (a == times_.end() || b == times_.end())
+                continue;
+            const double r = a->second / b->second;
+            std::printf("  export %-5s 100,000 / 10,000 %6.2f  (<= 12: %s)\n", f, r,
+                        r <= 12 ? "met" : "NOT met");
+        }
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // system colours come from the palette
+    using TBench = void (*)(benchmark::State&, int);
+    const std::pair<const char*, TBench> runs[] = {
+        {"text", ExportText}, {"html", ExportHtml}, {"rtf", ExportRtf}, {"csv", ExportCsv}};
+    for (const auto& [name, fn] : runs)
+        for (int n : {10000, 100000})
+            benchmark::RegisterBenchmark(
+                ("tree/export_" + std::string(name) + "/lean/" + std::to_string(n)).c_str(), fn, n)
+                ->Repetitions(10)
+                ->DisplayAggregatesOnly(true)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,560 @@
+// The export writers: text, Unicode text, HTML and RTF; and ShortenString.
+#include "controls/tree/treeexport.h"
+
+#include <QTextBoundaryFinder>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "controls/tree/treehelpers.h"
+
+namespace {
+
+// ---- output sinks: UTF-8 (char) and UTF-16 (char16_t) ----
+
+void AppendUtf8(TBufferedString& out, QStringView s) {
+    char buf[256];
+    size_t n = 0;
+    auto flush = [&] {
+        out.Add(std::string_view(buf, n));
+        n = 0;
+    };
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (n > sizeof(buf) - 4)
+            flush();
+        uint32_t c = s[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+        else if (QChar::isSurrogate(c))
+            c = 0xFFFD; // a lone half is no character
+        if (c < 0x80) {
+            buf[n++] = char(c);
+        } else if (c < 0x800) {
+            buf[n++] = char(0xC0 | (c >> 6));
+            buf[n++] = char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            buf[n++] = char(0xE0 | (c >> 12));
+            buf[n++] = char(0x80 | ((c >> 6) & 0x3F));
+            buf[n++] = char(0x80 | (c & 0x3F));
+        } else {
+            buf[n++] = char(0xF0 | (c >> 18));
+            buf[n++] = char(0x80 | ((c >> 12) & 0x3F));
+            buf[n++] = char(0x80 | ((c >> 6) & 0x3F));
+            buf[n++] = char(0x80 | (c & 0x3F));
+        }
+    }
+    flush();
+}
+
+void AppendText(TBufferedString& out, QStringView s) {
+    AppendUtf8(out, s);
+}
+void AppendText(TWideBufferedString& out, QStringView s) {
+    out.Add(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())));
+}
+
+template <typename Buffer> void AppendChar(Buffer& out, char16_t c) {
+    AppendText(out, QStringView(&c, 1));
+}
+
+template <typename Buffer> void AppendRepeated(Buffer& out, char16_t c, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        AppendChar(out, c);
+}
+
+// A cell as RFC 4180 wants it: quoted when it holds the separator, a quote or a line break.
+template <typename Buffer> void AppendField(Buffer& out, const QString& text, char16_t sep) {
+    bool quote = false;
+    for (QChar ch : text) {
+        char16_t c = ch.unicode();
+        if (c == sep || c == u'"' || c == u'\r' || c == u'\n') {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote) {
+        AppendText(out, text);
+        return;
+    }
+    AppendChar(out, u'"');
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == u'"') {
+            AppendText(out, QStringView(text).mid(start, i + 1 - start));
+            AppendChar(out, u'"');
+            start = i + 1;
+        }
+    AppendText(out, QStringView(text).mid(start));
+    AppendChar(out, u'"');
+}
+
+uint32_t DeepestLevel(const TExportContent& c) {
+    uint32_t l = 0;
+    for (const auto& r : c.Rows)
+        l = std::max(l, r.Level);
+    return l;
+}
+
+const QString& CellText(const TExportRow& r, size_t i) {
+    static const QString empty;
+    return i < r.Cells.size() ? r.Cells[i] : empty;
+}
+
+// A generous guess of an export's size: PerUnit output units per text unit plus PerCell for
+// every cell and PerRow for every row. Room reserved but not written costs next to nothing.
+size_t EstimateSize(const TExportContent& c, size_t PerUnit, size_t PerCell, size_t PerRow) {
+    size_t units = 0, cells = 0;
+    for (const auto& r : c.Rows) {
+        cells += r.Cells.size() + r.Level;
+        for (const QString& t : r.Cells)
+            units += size_t(t.size());
+    }
+    return 4096 + units * PerUnit + cells * PerCell + c.Rows.size() * PerRow;
+}
+
+template <typename Buffer> void WriteText(Buffer& out, const TExportContent& c, char16_t sep) {
+    out.Reserve(EstimateSize(c, sizeof(out.AsString()[0]) == 1 ? 2 : 1, 2, 2 + DeepestLevel(c)));
+    const uint32_t L = DeepestLevel(c);
+    const size_t columns = std::max<size_t>(1, c.Columns.size());
+    const size_t main = c.Columns.empty() ? 0 : std::min(c.MainColumn, columns - 1);
+    if (!c.Columns.empty()) {
+        for (size_t i = 0; i < columns; ++i) {
+            AppendField(out, c.Columns[i].Text, sep);
+            if (i == main)
+                AppendRepeated(out, sep, L);
+            if (i + 1 < columns)
+                AppendChar(out, sep);
+        }
+        out.AddNewLine();
+    }
+    for (const auto& r : c.Rows) {
+        for (size_t i = 0; i < columns; ++i) {
+            if (i == main) {
+                AppendRepeated(out, sep, r.Level);
+                AppendField(out, CellText(r, i), sep);
+                AppendRepeated(out, sep, L - r.Level);
+            } else {
+                AppendField(out, CellText(r, i), sep);
+            }
+            if (i + 1 < columns)
+                AppendChar(out, sep);
+        }
+        out.AddNewLine();
+    }
+}
+
+// ---- HTML ----
+
+std::string Printf(const char* fmt, auto... args) {
+    char buf[128];
+    int n = std::snprintf(buf, sizeof buf, fmt, args...);
+    return std::string(buf, size_t(std::clamp(n, 0, int(sizeof buf) - 1)));
+}
+
+std::string HtmlColor(TColor c) {
+    uint32_t rgb = GetRGBColor(c);
+    return Printf("#%02X%02X%02X", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+// Text for element content and double-quoted attribute values.
+void AppendEscaped(TBufferedString& out, QStringView s) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char* rep = nullptr;
+        switch (s[i].unicode()) {
+        case u'&':
+            rep = "&amp;";
+            break;
+        case u'<':
+            rep = "&lt;";
+            break;
+        case u'>':
+            rep = "&gt;";
+            break;
+        case u'"':
+            rep = "&quot;";
+            break;
+        case u'\'':
+            rep = "&#39;";
+            break;
+        default:
+            continue;
+        }
+        AppendUtf8(out, s.mid(start, i - start));
+        out.Add(std::string_view(rep));
+        start = i + 1;
+    }
+    AppendUtf8(out, s.mid(start));
+}
+
+// A font name as a CSS string in Quote; characters that could end the string, the attribute
+// or the style element are written as CSS escapes.
+std::string CssFontName(const QString& name, char quote) {
+    TBufferedString out;
+    out.Add(quote);
+    for (QChar ch : name) {
+        char16_t c = ch.unicode();
+        if (c == u'"' || c == u'\'' || c == u'\\' || c == u'<' || c == u'>' || c == u'&' ||
+            c < 0x20)
+            out.Add(std::string_view(Printf("\\%X ", unsigned(c))));
+        else
+            AppendUtf8(out, QStringView(&ch, 1));
+    }
+    out.Add(quote);
+    return out.AsString();
+}
+
+std::string FontCss(const TExportFont& f, char quote) {
+    std::string s = "font:";
+    if (f.Underline)
+        s += " underline";
+    if (f.Italic)
+        s += " italic";
+    if (f.Bold)
+        s += " bold";
+    s += Printf(" %dpt ", f.Size) + CssFontName(f.Name, quote) + ";color:" + HtmlColor(f.Color) +
+         ";";
+    return s;
+}
+
+std::string AlignAttributes(const TExportColumn& col) {
+    std::string s;
+    if (col.RightToLeft)
+        s += " dir=\"rtl\"";
+    s += col.Alignment == taRightJustify ? " align=\"right\""
+         : col.Alignment == taCenter     ? " align=\"center\""
+                                         : " align=\"left\"";
+    return s;
+}
+
+const TExportFont* CellFont(const TExportContent& c, const TExportRow& r, size_t i) {
+    if (i < r.Fonts.size() && r.Fonts[i] >= 0 && size_t(r.Fonts[i]) < c.CellFonts.size())
+        return &c.CellFonts[size_t(r.Fonts[i])];
+    return nullptr;
+}
+
+// The columns to write: the visible ones, or one standing for the tree without columns.
+std::vector<TExportColumn> EffectiveColumns(const TExportContent& c) {
+    if (!c.Columns.empty())
+        return c.Columns;
+    TExportColumn col;
+    col.Alignment = c.Alignment;
+    col.Width = c.ClientWidth;
+    return {col};
+}
+
+// ---- RTF ----
+
+class TRtfWriter {
+public:
+    explicit TRtfWriter(const TExportContent& c) : content_(c) {}
+    std::string Write();
+
+private:
+    void Run(const TExportFont& f, const QString& text);
+    int FontIndex(const QString& name);
+    int ColorIndex(TColor c);
+    void Align(TAlignment a) {
+        if (a == taRightJustify)
+            body_.Add(std::string_view("\\qr"));
+        else if (a == taCenter)
+            body_.Add(std::string_view("\\qc"));
+    }
+    const TExportContent& content_;
+    TBufferedString body_;
+    std::vector<QString> fonts_;
+    std::vector<TColor> colors_;
+    int lastFont_ = -1, lastColor_ = -1, lastSize_ = -1;
+};
+
+int TRtfWriter::FontIndex(const QString& name) {
+    auto it = std::find(fonts_.begin(), fonts_.end(), name);
+    if (it != fonts_.end())
+        return int(it - fonts_.begin());
+    fonts_.push_back(name);
+    return int(fonts_.size()) - 1;
+}
+
+int TRtfWriter::ColorIndex(TColor c) {
+    uint32_t rgb = GetRGBColor(c);
+    for (size_t i = 0; i < colors_.size(); ++i)
+        if (GetRGBColor(colors_[i]) == rgb)
+            return int(i);
+    colors_.push_back(c);
+    return int(colors_.size()) - 1;
+}
+
+void TRtfWriter::Run(const TExportFont& f, const QString& text) {
+    if (f.Underline)
+        body_.Add(std::string_view("\\ul"));
+    if (f.Italic)
+        body_.Add(std::string_view("\\i"));
+    if (f.Bold)
+        body_.Add(std::string_view("\\b"));
+    int fi = FontIndex(f.Name);
+    if (fi != lastFont_) {
+        body_.Add(std::string_view(Printf("\\f%d", fi)));
+        lastFont_ = fi;
+    }
+    int ci = ColorIndex(f.Color);
+    if (ci != lastColor_) {
+        body_.Add(std::string_view(Printf("\\cf%d", ci + 1)));
+        lastColor_ = ci;
+    }
+    if (f.Size != lastSize_) {
+        body_.Add(std::string_view(Printf("\\fs%d", 2 * f.Size)));
+        lastSize_ = f.Size;
+    }
+    body_.Add(' ');
+    // Printable ASCII as it is; every other UTF-16 unit as a signed 16-bit \u value with a
+    // '?' for readers without Unicode (characters above U+FFFF become their pair).
+    char buf[16];
+    qsizetype start = 0;
+    const QChar* units = text.constData();
+    auto flushPlain = [&](qsizetype end) {
+        for (qsizetype k = start; k < end; ++k)
+            body_.Add(char(units[k].unicode()));
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char16_t c = units[i].unicode();
+        if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}')
+            continue;
+        flushPlain(i);
+        start = i + 1;
+        int n = std::snprintf(buf, sizeof buf, "\\u%d\\'3f", int(int16_t(c)));
+        body_.Add(std::string_view(buf, size_t(n)));
+    }
+    flushPlain(text.size());
+    if (f.Underline)
+        body_.Add(std::string_view("\\ul0"));
+    if (f.Italic)
+        body_.Add(std::string_view("\\i0"));
+    if (f.Bold)
+        body_.Add(std::string_view("\\b0"));
+}
+
+// A font name for the font table: ASCII as is, the rest as \u escapes, no group characters.
+std::string RtfFontName(const QString& name) {
+    std::string s;
+    for (QChar ch : name) {
+        char16_t c = ch.unicode();
+        if (c == u'\\' || c == u'{' || c == u'}')
+            s += '\\', s += char(c);
+        else if (c == u';' || c < 0x20)
+            continue;
+        else if (c < 0x80)
+            s += char(c);
+        else
+            s += Printf("\\u%d\\'3f", int(int16_t(c)));
+    }
+    return s;
+}
+
+std::string TRtfWriter::Write() {
+    const auto cols = EffectiveColumns(content_);
+    const bool hasColumns = !content_.Columns.empty();
+    const size_t main = hasColumns ? std::min(content_.MainColumn, cols.size() - 1) : 0;
+    const int ppi = content_.PixelsPerInch > 0 ? content_.PixelsPerInch : 96;
+    // The font and colour tables come first: collect them in the order the runs use them.
+    auto collect = [&](const TExportFont& f) {
+        FontIndex(f.Name);
+        ColorIndex(f.Color);
+    };
+    if (hasColumns)
+        collect(content_.HeaderFont);
+    collect(content_.Font);
+    for (const TExportFont& f : content_.CellFonts)
+        collect(f);
+    body_.Reserve(EstimateSize(content_, 2, 30, 8));
+    body_.Add(std::string_view("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl"));
+    for (size_t i = 0; i < fonts_.size(); ++i)
+        body_.Add(std::string_view(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}"));
+    body_.Add(std::string_view("}{\\colortbl;"));
+    for (TColor c : colors_) {
+        uint32_t rgb = GetRGBColor(c);
+        body_.Add(std::string_view(Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF,
+                                          (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF)));
+    }
+    body_.Add(std::string_view("}\\uc1\\trowd\\trgaph70"));
+    long sum = 0;
+    for (const auto& col : cols) {
+        sum += col.Width;
+        body_.Add(std::string_view(Printf("\\cellx%ld", std::lround(sum * 1440.0 / ppi))));
+    }
+    if (hasColumns) {
+        for (const auto& col : cols) {
+            body_.Add(std::string_view("\\pard\\intbl"));
+            Align(col.Alignment);
+            Run(content_.HeaderFont, col.Text);
+            body_.Add(std::string_view("\\cell"));
+        }
+        body_.Add(std::string_view("\\row"));
+    }
+    for (const auto& r : content_.Rows) {
+        for (size_t i = 0; i < cols.size(); ++i) {
+            body_.Add(std::string_view("\\pard\\intbl"));
+            Align(cols[i].Alignment);
+            if (i == main)
+                for (uint32_t l = 0; l < r.Level; ++l)
+                    body_.Add(std::string_view("\\tab"));
+            const TExportFont* f = CellFont(content_, r, i);
+            Run(f ? *f : content_.Font, CellText(r, i));
+            body_.Add(std::string_view("\\cell"));
+        }
+        body_.Add(std::string_view("\\row"));
+    }
+    body_.Add(std::string_view("\\pard\\par}"));
+    return body_.Take();
+}
+
+} // namespace
+
+std::string ContentToText(const TExportContent& Content, char16_t Separator) {
+    TBufferedString out;
+    WriteText(out, Content, Separator);
+    return out.Take();
+}
+
+std::u16string ContentToUnicode(const TExportContent& Content, char16_t Separator) {
+    TWideBufferedString out;
+    WriteText(out, Content, Separator);
+    return out.Take();
+}
+
+std::string ContentToHTML(const TExportContent& Content, const QString& Caption) {
+    const TExportContent& c = Content;
+    const auto cols = EffectiveColumns(c);
+    const bool hasColumns = !c.Columns.empty();
+    const size_t main = hasColumns ? std::min(c.MainColumn, cols.size() - 1) : 0;
+    const uint32_t L = DeepestLevel(c);
+    const std::string padding = Printf("padding-left:%dpx;padding-right:%dpx;", c.Margin, c.Margin);
+    const std::string lineStyle = c.SolidLines ? "solid" : "dotted";
+    TBufferedString out;
+    out.Reserve(EstimateSize(c, 2, 110, 40));
+    auto add = [&](std::string_view s) { out.Add(s); };
+
+    add("<style type=\"text/css\">\r\n");
+    add(".default{" + FontCss(c.Font, '"') + "}\r\n");
+    add(".header{" + FontCss(c.HeaderFont, '"') + "}\r\n");
+    if (c.HorzGridLines)
+        add(".noborder{border-style:" + lineStyle +
+            "; border-bottom:1;border-left:0;border-right:0; border-top:0;" + padding + "}\r\n");
+    else
+        add(".noborder{border-style:none;" + padding + "}\r\n");
+    add(".normalborder {border-top:none; border-left:none; " +
+        (c.VertGridLines ? "border-right:1 " + lineStyle + ";"
+                         : std::string("border-right:none;")) +
+        (c.HorzGridLines ? "border-bottom:1 " + lineStyle + ";"
+                         : std::string("border-bottom:none;")) +
+        padding + "}\r\n");
+    add("</style>\r\n");
+
+    add("<table class=\"default\" style=\"" + padding + "\" bgcolor=\"" + HtmlColor(c.Color) +
+        "\"");
+    if (!Caption.isEmpty()) {
+        add(" caption=\"");
+        AppendEscaped(out, Caption);
+        add("\"");
+    }
+    if (c.BorderWidth >= 0)
+        add(Printf(" border=\"%d\" frame=\"box\"", c.BorderWidth + 1));
+    add(Printf(" cellspacing=\"0\" cellpadding=\"%d\">\r\n", c.Margin));
+
+    if (hasColumns) {
+        add("<tr class=\"header\" style=\"" + padding + "\">");
+        for (size_t i = 0; i < cols.size(); ++i) {
+            add(Printf("<th height=\"%dpx\"", c.HeaderHeight) + AlignAttributes(cols[i]));
+            if (i == main && L > 0)
+                add(Printf(" colspan=\"%u\"", L + 1));
+            add(" bgcolor=\"" + HtmlColor(c.HeaderColor) + "\"" +
+                Printf(" width=\"%dpx\">", cols[i].Width));
+            AppendEscaped(out, cols[i].Text);
+            add("</th>");
+        }
+        add("</tr>\r\n");
+    }
+
+    // What every cell of a column carries after its height, and the main column's indent cells.
+    std::vector<std::string> cellAttributes;
+    for (const auto& col : cols)
+        cellAttributes.push_back(AlignAttributes(col) +
+                                 (!col.ParentColor && hasColumns
+                                      ? " bgcolor=\"" + HtmlColor(col.Color) + "\""
+                                      : std::string()));
+    const TExportColumn& mainCol = cols[main];
+    const bool plainIndent = mainCol.ParentColor || !hasColumns;
+    const std::string indentTail =
+        plainIndent ? std::string() : " bgcolor=\"" + HtmlColor(mainCol.Color) + "\">&nbsp;</td>";
+    for (const auto& r : c.Rows) {
+        add(" <tr class=\"default\">");
+        const std::string height = Printf(" height=\"%dpx\"", r.Height);
+        for (size_t i = 0; i < cols.size(); ++i) {
+            if (i == main) {
+                for (uint32_t l = 0; l < r.Level; ++l) {
+                    if (plainIndent) {
+                        if (l == 0)
+                            add(" <td" + height + ">&nbsp;</td>");
+                        else
+                            add(" <td>&nbsp;</td>");
+                    } else {
+                        add(Printf("<td class=\"noborder\" width=\"%d\"", c.Indent) + height);
+                        add(indentTail);
+                    }
+                }
+            }
+            add(" <td class=\"normalborder\"");
+            if (const TExportFont* f = CellFont(c, r, i))
+                add(" style=\"" + FontCss(*f, '\'') + "\"");
+            add(height);
+            add(cellAttributes[i]);
+            if (i == main && r.Level < L)
+                add(Printf(" colspan=\"%u\"", L - r.Level + 1));
+            add(">");
+            AppendEscaped(out, CellText(r, i));
+            add("</td>");
+        }
+        add(" </tr>\r\n");
+    }
+    add("</table>");
+    return out.Take();
+}
+
+std::string HTMLDocument(const std::string& Fragment) {
+    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n"
+           "<html><head><META http-equiv=Content-Type content=\"text/html; charset=utf-8\">"
+           "</head><body><!--StartFragment-->" +
+           Fragment + "<!--EndFragment--></body></html>";
+}
+
+std::string ContentToRTF(const TExportContent& Content) {
+    return TRtfWriter(Content).Write();
+}
+
+QString ShortenString(const TTextMeasure& Measure, const QString& S, int Width, bool RightToLeft) {
+    if (S.isEmpty() || Width <= 0 || Measure(S) <= Width)
+        return S;
+    const QString ellipsis = QStringLiteral("...");
+    const int room = Width - Measure(ellipsis);
+    // Cut positions: the boundaries between characters.
+    std::vector<qsizetype> cuts;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, S);
+    for (qsizetype p = finder.toNextBoundary(); p > 0; p = finder.toNextBoundary())
+        cuts.push_back(p);
+    cuts.pop_back(); // the end of the text: the whole text does not fit
+    // Halving over the number of characters kept: prefixes (or suffixes) grow with it.
+    auto part = [&](size_t k) {
+        if (k == 0)
+            return QStringView();
+        return RightToLeft ? QStringView(S).mid(cuts[cuts.size() - k])
+                           : QStringView(S).left(cuts[k - 1]);
+    };
+    size_t lo = 0, hi = cuts.size();
+    while (lo < hi) {
+        size_t mid = (lo + hi + 1) / 2;
+        if (Measure(part(mid)) <= room)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return RightToLeft ? ellipsis + part(lo).toString() : part(lo).toString() + ellipsis;
+}

@@ -1,0 +1,190 @@
+// The drag manager's steps and the drag image: the picture's transparency and fade, moves
+// under a restriction, and the pictures of dragged nodes and header columns.
+#include <QDrag>
+#include <QPainter>
+
+#include "controls/tree/treecolumns.h"
+#include "controls/tree/treedrag.h"
+#include "controls/tree/treeheader.h"
+#include "treetestutil.h"
+
+namespace {
+
+TEST(TreeDrag, QueryContinueDrag) {
+    EXPECT_EQ(TLTDragManager::QueryContinueDrag(true, Qt::LeftButton), dqCancel);
+    EXPECT_EQ(TLTDragManager::QueryContinueDrag(false, Qt::LeftButton | Qt::RightButton), dqCancel);
+    EXPECT_EQ(TLTDragManager::QueryContinueDrag(false, Qt::RightButton), dqContinue);
+    EXPECT_EQ(TLTDragManager::QueryContinueDrag(false, Qt::NoButton), dqDrop);
+}
+
+TEST(TreeDrag, ManagerFindsTheSourceTree) {
+    uint64_t seed = 42;
+    InitializeTreeReferenceToken([&] { return seed++ * 0x9E3779B97F4A7C15ull; });
+    TTestTree source, target;
+    TLTDragManager& manager = target.DragManager();
+    EXPECT_EQ(&manager, &target.DragManager());
+    std::vector<TBaseLeanTree*> seen;
+    manager.OnDragEnter = [&](TBaseLeanTree* s, const QMimeData*, TLTDragInfo& info) {
+        seen.push_back(s);
+        info.Effect = Qt::MoveAction;
+        return true;
+    };
+    manager.OnDragOver = [&](TBaseLeanTree* s, TLTDragInfo&) { seen.push_back(s); };
+    manager.OnDragDrop = [&](TBaseLeanTree* s, const QMimeData*, TLTDragInfo&) {
+        seen.push_back(s);
+        return true;
+    };
+    std::unique_ptr<QMimeData> data = source.DragManager().CreateDataObject();
+    TLTDragInfo info{Qt::NoModifier, Qt::LeftButton, QPoint(5, 5), Qt::MoveAction};
+    EXPECT_TRUE(manager.DragEnter(data.get(), info));
+    EXPECT_EQ(info.Effect, Qt::MoveAction);
+    EXPECT_TRUE(manager.IsDropTarget());
+    EXPECT_EQ(manager.DragSource(), &source);
+    EXPECT_EQ(manager.DataObject(), data.get());
+    manager.DragOver(info);
+    EXPECT_TRUE(manager.Drop(data.get(), info));
+    EXPECT_FALSE(manager.IsDropTarget());
+    EXPECT_EQ(manager.DataObject(), nullptr);
+    EXPECT_EQ(seen, (std::vector<TBaseLeanTree*>{&source, &source, &source}));
+
+    // Foreign data has no source tree.
+    QMimeData foreign;
+    foreign.setText("x");
+    manager.DragEnter(&foreign, info);
+    EXPECT_EQ(manager.DragSource(), nullptr);
+    manager.DragLeave();
+    EXPECT_FALSE(manager.IsDropTarget());
+
+    // The host may make the data object.
+    source.DragManager().OnCreateDataObject = [](TBaseLeanTree*) {
+        auto d = std::make_unique<QMimeData>();
+        d->setText("host");
+        return d;
+    };
+    EXPECT_EQ(source.DragManager().CreateDataObject()->text(), "host");
+}
+
+QImage Solid(QSize size, QColor color) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(color);
+    return img;
+}
+
+TEST(TreeDrag, PictureTransparencyAndFade) {
+    TLTDragImage image;
+    image.PrepareDrag(Solid({40, 20}, QColor(200, 100, 50)), QPoint(10, 10), QPoint(15, 12));
+    ASSERT_TRUE(image.Prepared());
+    EXPECT_FALSE(image.Visible()); // shown by the owner when the drag starts
+    const QImage& plain = image.Picture();
+    EXPECT_EQ(plain.format(), QImage::Format_ARGB32_Premultiplied);
+    QRgb px = qUnpremultiply(plain.pixel(0, 0));
+    EXPECT_EQ(qAlpha(px), 128);
+    EXPECT_NEAR(qRed(px), 200, 3);
+    EXPECT_NEAR(qBlue(px), 50, 3);
+    EXPECT_EQ(image.HotSpot(), QPoint(5, 2));
+
+    // The tree's fade: opaque in the middle, fading toward the edges.
+    TLTDragImage faded;
+    faded.SetTreeDefaults();
+    faded.PrepareDrag(Solid({40, 20}, Qt::blue), QPoint(0, 0), QPoint(0, 0));
+    EXPECT_EQ(qAlpha(faded.Picture().pixel(20, 10)), 255);
+    EXPECT_LT(qAlpha(faded.Picture().pixel(0, 0)), 40);
+    EXPECT_LT(qAlpha(faded.Picture().pixel(0, 10)), qAlpha(faded.Picture().pixel(10, 10)));
+
+    // The colour key is see-through; the header's bias darkens.
+    TLTDragImage keyed;
+    keyed.ColorKey = RGB(0, 255, 0);
+    QImage two = Solid({10, 10}, Qt::green);
+    two.setPixel(5, 5, qRgb(255, 0, 0));
+    keyed.PrepareDrag(two, QPoint(0, 0), QPoint(0, 0));
+    EXPECT_EQ(qAlpha(keyed.Picture().pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(keyed.Picture().pixel(5, 5)), 128);
+    TLTDragImage header;
+    header.SetHeaderDefaults();
+    header.PrepareDrag(Solid({10, 10}, QColor(100, 100, 100)), QPoint(0, 0), QPoint(0, 0));
+    EXPECT_EQ(qAlpha(header.Picture().pixel(1, 1)), 140);
+    EXPECT_NEAR(qRed(qUnpremultiply(header.Picture().pixel(1, 1))), 50, 3);
+
+    image.EndDrag();
+    EXPECT_FALSE(image.Prepared());
+    image.PrepareDrag(QImage(), QPoint(), QPoint());
+    EXPECT_FALSE(image.Prepared());
+}
+
+TEST(TreeDrag, MovesFollowTheMouseWithinTheRestriction) {
+    TLTDragImage image;
+    image.MoveRestriction = dmrHorizontalOnly;
+    image.PrepareDrag(Solid({30, 10}, Qt::red), QPoint(100, 50), QPoint(110, 55));
+    image.ShowDragImage();
+    ASSERT_TRUE(image.Visible());
+    EXPECT_FALSE(image.WillMove(QPoint(110, 90)));
+    EXPECT_FALSE(image.DragTo(QPoint(110, 90)));
+    EXPECT_EQ(image.GetDragImageRect(), QRect(100, 50, 30, 10));
+    EXPECT_TRUE(image.WillMove(QPoint(120, 90)));
+    EXPECT_TRUE(image.DragTo(QPoint(120, 90)));
+    EXPECT_EQ(image.GetDragImageRect(), QRect(110, 50, 30, 10));
+    image.HideDragImage();
+    EXPECT_TRUE(image.GetDragImageRect().isEmpty());
+    EXPECT_FALSE(image.WillMove(QPoint(200, 90)));
+    // The overlay paints only while visible.
+    QImage canvas = Solid({200, 100}, Qt::white);
+    {
+        QPainter p(&canvas);
+        image.Paint(p);
+    }
+    EXPECT_EQ(canvas.pixel(115, 55), qRgb(255, 255, 255));
+    image.ShowDragImage();
+    {
+        QPainter p(&canvas);
+        image.Paint(p);
+    }
+    EXPECT_NE(canvas.pixel(115, 55), qRgb(255, 255, 255));
+}
+
+TEST(TreeDrag, PicturesOfNodesAndColumns) {
+    TTestTree tree;
+    tree.resize(300, 200);
+    tree.SetRootNodeCount(100);
+    std::vector<PLeanNode> nodes{tree.GetFirst(), tree.GetNext(tree.GetNext(tree.GetFirst())),
+                                 tree.GetLast()}; // the last one lies below the window
+    QPoint at;
+    QImage plain = CreateNodesDragPicture(tree, nodes, {}, at);
+    ASSERT_FALSE(plain.isNull());
+    EXPECT_EQ(at, QPoint(0, 0));
+    EXPECT_EQ(plain.height(), 3 * 18);
+    EXPECT_EQ(plain.width(), tree.ClientWidth());
+
+    int calls = 0;
+    QImage painted = CreateNodesDragPicture(
+        tree, nodes,
+        [&](TBaseLeanTree& t, QPainter& p, const QRect& area, const std::vector<PLeanNode>& n) {
+            ++calls;
+            EXPECT_EQ(&t, &tree);
+            EXPECT_EQ(area.height(), 3 * 18);
+            EXPECT_EQ(n.size(), 3u);
+            p.fillRect(QRect(QPoint(0, 0), area.size()), Qt::red);
+        },
+        at);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(painted.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_TRUE(CreateNodesDragPicture(tree, {tree.GetLast()}, {}, at).isNull());
+
+    // A header column as the header paints it, handed to QDrag with its hot spot.
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    tree.Header().Columns().Add().SetWidth(80);
+    tree.Header().Columns().Add().SetWidth(60);
+    QImage column = CreateColumnDragPicture(tree, 1, at);
+    ASSERT_FALSE(column.isNull());
+    EXPECT_EQ(column.size(), QSize(60, tree.Header().Height()));
+    EXPECT_EQ(at, QPoint(80, 0));
+    EXPECT_TRUE(CreateColumnDragPicture(tree, 5, at).isNull());
+    TLTDragImage& image = tree.DragImage();
+    image.PrepareDrag(column, at, at + QPoint(7, 3));
+    QDrag* drag = tree.DragManager().PrepareDrag(tree.DragManager().CreateDataObject(), &image);
+    EXPECT_EQ(drag->pixmap().size(), QSize(60, tree.Header().Height()));
+    EXPECT_EQ(drag->hotSpot(), QPoint(7, 3));
+    EXPECT_NE(dynamic_cast<TLTDataObject*>(drag->mimeData()), nullptr);
+    delete drag;
+}
+
+} // namespace

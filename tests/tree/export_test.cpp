@@ -1,0 +1,304 @@
+// The export writers against a small tree with awkward cells: text and CSV (read back with
+// Python's csv module), Unicode text, HTML (parsed by xmllint), RTF (read back by a small
+// reader); ShortenString's cuts; the buffer's growth.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sys/wait.h>
+
+#include "controls/tree/treeexport.h"
+#include "controls/tree/treehelpers.h"
+#include "testutil.h"
+
+namespace {
+
+const QString Smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600, a surrogate pair
+
+// Name (main), Note, Size; levels 0, 1, 2, 0.
+TExportContent AwkwardTree() {
+    TExportContent c;
+    c.Columns = {{QStringLiteral("Name")},
+                 {QStringLiteral("Note \"q\"")},
+                 {QStringLiteral("Size"), taRightJustify}};
+    c.MainColumn = 0;
+    c.Rows = {{0, 18, {"Plain", "a,b", "1"}, {}},
+              {1, 18, {"He said \"hi\"", "<b>&", "2"}, {}},
+              {2, 18, {"two\r\nlines", Smile + " smile", "3"}, {}},
+              {0, 18, {"x", "", "4"}, {}}};
+    return c;
+}
+
+struct TCommandResult {
+    int ExitCode = -1;
+    std::string Output;
+};
+
+TCommandResult RunCommand(const std::string& command) {
+    TCommandResult r;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return r;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        r.Output.append(buf.data(), n);
+    int status = ::pclose(pipe);
+    r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Python's csv reading of a file: one line per row, fields joined by '|', "\n" for line breaks.
+std::string ReadCsvWithPython(const std::string& path) {
+    std::string script =
+        "import csv,sys\n"
+        "rows=list(csv.reader(open(sys.argv[1],newline='',encoding='utf-8')))\n"
+        "print('\\n'.join('|'.join(f.replace('\\r\\n','<NL>') for f in r) for r in rows))\n";
+    TempDir dir;
+    WriteFile(dir.File("read.py"), script);
+    TCommandResult r =
+        RunCommand("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + dir.File("read.py") + " " + path);
+    EXPECT_EQ(r.ExitCode, 0) << r.Output;
+    return r.Output;
+}
+
+TEST(TreeExport, CsvIsRfc4180AndReadsBackWithPython) {
+    TExportContent c = AwkwardTree();
+    std::string csv = ContentToText(c, u',');
+    EXPECT_EQ(csv, "Name,,,\"Note \"\"q\"\"\",Size\r\n"
+                   "Plain,,,\"a,b\",1\r\n"
+                   ",\"He said \"\"hi\"\"\",,<b>&,2\r\n"
+                   ",,\"two\r\nlines\"," +
+                       Smile.toStdString() +
+                       " smile,3\r\n"
+                       "x,,,,4\r\n");
+    TempDir dir;
+    WriteFile(dir.File("t.csv"), csv);
+    EXPECT_EQ(ReadCsvWithPython(dir.File("t.csv")), "Name|||Note \"q\"|Size\n"
+                                                    "Plain|||a,b|1\n"
+                                                    "|He said \"hi\"||<b>&|2\n"
+                                                    "||two<NL>lines|" +
+                                                        Smile.toStdString() +
+                                                        " smile|3\n"
+                                                        "x||||4\n");
+
+    // The main column last: the header row still has as many fields as the data rows.
+    std::swap(c.Columns[0], c.Columns[2]);
+    for (auto& r : c.Rows)
+        std::swap(r.Cells[0], r.Cells[2]);
+    c.MainColumn = 2;
+    WriteFile(dir.File("last.csv"), ContentToText(c, u','));
+    std::string back = ReadCsvWithPython(dir.File("last.csv"));
+    EXPECT_EQ(back.substr(0, back.find('\n')), "Size|Note \"q\"|Name||");
+    size_t start = 0;
+    for (size_t end; (end = back.find('\n', start)) != std::string::npos; start = end + 1)
+        EXPECT_EQ(std::count(back.begin() + long(start), back.begin() + long(end), '|'), 4);
+}
+
+TEST(TreeExport, TextAndUnicodeWithTabs) {
+    TExportContent c = AwkwardTree();
+    std::string text = ContentToText(c, u'\t');
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "Name\t\t\t\"Note \"\"q\"\"\"\tSize");
+    EXPECT_NE(text.find("\r\n\t\"He said \"\"hi\"\"\"\t\t<b>&\t2\r\n"), std::string::npos);
+    std::u16string wide = ContentToUnicode(c, u'\t');
+    EXPECT_EQ(QString::fromStdU16String(wide).toStdString(), text);
+
+    // Without columns: one line per node, indented by one separator per level.
+    TExportContent plain;
+    plain.Rows = {{0, 18, {"root"}, {}}, {1, 18, {"child"}, {}}, {0, 18, {"a;b"}, {}}};
+    EXPECT_EQ(ContentToText(plain, u';'), "root;\r\n;child\r\n\"a;b\";\r\n");
+}
+
+// ---- HTML ----
+
+std::string XPath(const std::string& file, const std::string& expr) {
+    TCommandResult r = RunCommand("xmllint --html --xpath '" + expr + "' " + file);
+    if (!r.Output.empty() && r.Output.back() == '\n')
+        r.Output.pop_back();
+    return r.Output;
+}
+
+TEST(TreeExport, HtmlIsEscapedAndParses) {
+    TExportContent c = AwkwardTree();
+    c.Font.Name = QStringLiteral("My \"Font\"");
+    c.CellFonts = {TExportFont{QStringLiteral("Bold's"), 10, true}};
+    c.Rows[3].Fonts = {0};
+    c.Columns[1].ParentColor = false;
+    c.Columns[1].Color = RGB(0x12, 0x34, 0x56);
+    c.BorderWidth = 1;
+    std::string fragment = ContentToHTML(c, QStringLiteral("Cap \"1\" <&>"));
+    EXPECT_NE(fragment.find("&lt;b&gt;&amp;"), std::string::npos);
+    EXPECT_NE(fragment.find("He said &quot;hi&quot;"), std::string::npos);
+    EXPECT_EQ(fragment.find("<b>"), std::string::npos);
+    EXPECT_NE(fragment.find(Smile.toStdString()), std::string::npos);
+
+    TempDir dir;
+    std::string file = dir.File("t.html");
+    WriteFile(file, HTMLDocument(fragment));
+    TCommandResult lint = RunCommand("xmllint --html --noout " + file);
+    EXPECT_EQ(lint.ExitCode, 0) << lint.Output;
+    EXPECT_EQ(lint.Output, "");
+    EXPECT_EQ(XPath(file, "string(//table/@caption)"), "Cap \"1\" <&>");
+    EXPECT_EQ(XPath(file, "string(//table/@bgcolor)"), "#FFFFFF");
+    EXPECT_EQ(XPath(file, "string(//table/@border)"), "2");
+    // The deepest node is at level 2: the main column's header spans three cells.
+    EXPECT_EQ(XPath(file, "string(//th[1]/@colspan)"), "3");
+    EXPECT_EQ(XPath(file, "string(//th[2])"), "Note \"q\"");
+    EXPECT_EQ(XPath(file, "string(//th[3]/@align)"), "right");
+    EXPECT_EQ(XPath(file, "count(//tr)"), "5");
+    EXPECT_EQ(XPath(file, "string(//tr[3]/td[@class=\"normalborder\"][1])"), "He said \"hi\"");
+    EXPECT_EQ(XPath(file, "string(//tr[3]/td[@class=\"normalborder\"][2])"), "<b>&");
+    EXPECT_EQ(XPath(file, "string(//tr[3]/td[@class=\"normalborder\"][2]/@bgcolor)"), "#123456");
+    EXPECT_EQ(XPath(file, "string(//tr[3]/td[@class=\"normalborder\"][1]/@colspan)"), "2");
+    EXPECT_EQ(XPath(file, "count(//tr[4]/td)"), "5"); // two indent cells, three cells
+    // The font names stay inside their CSS strings.
+    EXPECT_NE(XPath(file, "string(//style)").find(".default{font: 9pt \"My \\22 Font\\22 \";"),
+              std::string::npos);
+    EXPECT_EQ(XPath(file, "string(//tr[5]/td[1]/@style)"),
+              "font: bold 10pt 'Bold\\27 s';color:#000000;");
+}
+
+// ---- RTF ----
+
+// Reads the cells of an RTF table: rows of cells, each cell's text in UTF-16; tabs kept.
+std::vector<std::vector<std::u16string>> ReadRtfTable(const std::string& rtf) {
+    std::vector<std::vector<std::u16string>> rows;
+    std::vector<std::u16string> row;
+    std::u16string cell;
+    int skipDepth = -1, depth = 0, fallback = 0;
+    size_t i = 0;
+    auto skipFallback = [&] {
+        if (fallback > 0) {
+            --fallback;
+            return true;
+        }
+        return false;
+    };
+    while (i < rtf.size()) {
+        char ch = rtf[i];
+        if (ch == '{') {
+            ++depth, ++i;
+            if (rtf.compare(i, 8, "\\fonttbl") == 0 || rtf.compare(i, 9, "\\colortbl") == 0)
+                skipDepth = depth;
+            continue;
+        }
+        if (ch == '}') {
+            if (depth == skipDepth)
+                skipDepth = -1;
+            --depth, ++i;
+            continue;
+        }
+        if (ch == '\\') {
+            ++i;
+            if (rtf[i] == '\'') { // \'hh
+                i += 3;
+                if (!skipFallback() && skipDepth < 0)
+                    cell += char16_t(std::stoi(rtf.substr(i - 2, 2), nullptr, 16));
+                continue;
+            }
+            if (!isalpha(uint8_t(rtf[i]))) {
+                if (skipDepth < 0 && !skipFallback())
+                    cell += char16_t(rtf[i]);
+                ++i;
+                continue;
+            }
+            size_t start = i;
+            while (i < rtf.size() && isalpha(uint8_t(rtf[i])))
+                ++i;
+            std::string word = rtf.substr(start, i - start);
+            size_t numStart = i;
+            if (i < rtf.size() && rtf[i] == '-')
+                ++i;
+            while (i < rtf.size() && isdigit(uint8_t(rtf[i])))
+                ++i;
+            std::string num = rtf.substr(numStart, i - numStart);
+            if (i < rtf.size() && rtf[i] == ' ')
+                ++i; // the delimiter
+            if (skipDepth >= 0)
+                continue;
+            if (word == "u") {
+                int v = std::stoi(num);
+                cell += char16_t(v < 0 ? v + 65536 : v);
+                fallback = 1;
+            } else if (word == "tab") {
+                cell += u'\t';
+            } else if (word == "cell") {
+                row.push_back(cell), cell.clear();
+            } else if (word == "row") {
+                rows.push_back(row), row.clear();
+            }
+            continue;
+        }
+        if (ch != '\r' && ch != '\n' && skipDepth < 0 && !skipFallback())
+            cell += char16_t(uint8_t(ch));
+        ++i;
+    }
+    return rows;
+}
+
+TEST(TreeExport, RtfReadsBackWithSignedUnicodeAndOneBlank) {
+    TExportContent c = AwkwardTree();
+    std::string rtf = ContentToRTF(c);
+    EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl{\\f0 ", 0), 0u);
+    EXPECT_NE(rtf.find("\\cellx750\\cellx1500\\cellx2250"), std::string::npos);
+    // U+1F600 as its surrogate pair, each unit a signed 16-bit value.
+    EXPECT_NE(rtf.find("\\u-10179\\'3f\\u-8704\\'3f"), std::string::npos);
+    auto rows = ReadRtfTable(rtf);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0], (std::vector<std::u16string>{u"Name", u"Note \"q\"", u"Size"}));
+    EXPECT_EQ(rows[1], (std::vector<std::u16string>{u"Plain", u"a,b", u"1"}));
+    EXPECT_EQ(rows[2], (std::vector<std::u16string>{u"\tHe said \"hi\"", u"<b>&", u"2"}));
+    EXPECT_EQ(rows[3][0], u"\t\ttwo\r\nlines");
+    EXPECT_EQ(rows[3][1], Smile.toStdU16String() + u" smile");
+    EXPECT_EQ(rows[4], (std::vector<std::u16string>{u"x", u"", u"4"}));
+}
+
+// ---- ShortenString ----
+
+// Ten pixels per UTF-16 unit: a surrogate pair is twenty.
+int UnitWidth(QStringView s) {
+    return int(s.size()) * 10;
+}
+
+TEST(TreeExport, ShortenStringCutsBetweenCharacters) {
+    QString s = "ab" + Smile + "cdef";                   // 80 pixels
+    EXPECT_EQ(ShortenString(UnitWidth, s, 60), "ab..."); // room for three units: not "ab\xD83D"
+    EXPECT_EQ(ShortenString(UnitWidth, s, 70), "ab" + Smile + "...");
+    EXPECT_EQ(ShortenString(UnitWidth, s, 60, true), "...def");
+    EXPECT_EQ(ShortenString(UnitWidth, "xyz" + Smile, 40, true), "..."); // not the low half
+    EXPECT_EQ(ShortenString(UnitWidth, s, 1000), s);
+    EXPECT_EQ(ShortenString(UnitWidth, s, 0), s);
+    EXPECT_EQ(ShortenString(UnitWidth, QString(), 10), QString());
+    // A combining accent stays with its letter.
+    QString accent = QString::fromUtf8("xe\xCC\x81yzw");
+    EXPECT_EQ(ShortenString(UnitWidth, accent, 50), "x...");
+    EXPECT_EQ(ShortenString(UnitWidth, "abcdef", 50), "ab...");
+
+    // The font-measured version never leaves half a pair either.
+    QFontMetrics m{QFont()};
+    QString smiles = Smile + Smile + Smile + Smile + Smile + Smile;
+    for (int w = 1; w < m.horizontalAdvance(smiles); ++w) {
+        QString r = ShortenString(m, smiles, w);
+        ASSERT_TRUE(r.endsWith("..."));
+        ASSERT_EQ((r.size() - 3) % 2, 0) << w;
+    }
+}
+
+TEST(TreeExport, BufferGrowsGeometrically) {
+    TBufferedString b;
+    size_t growths = 0, capacity = b.AsString().capacity();
+    for (int i = 0; i < 2000000; ++i) {
+        b.Add('x');
+        if (b.AsString().capacity() != capacity)
+            ++growths, capacity = b.AsString().capacity();
+    }
+    EXPECT_EQ(b.AsString().size(), 2000000u);
+    EXPECT_LE(growths, 20u);
+}
+
+} // namespace
