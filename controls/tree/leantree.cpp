@@ -88,6 +88,7 @@ void TBaseLeanTree::resizeEvent(QResizeEvent* e) {
         FHeader->Columns().AdjustAutoSize(InvalidColumn);
     FHeader->ResizeColumns();
     UpdateScrollBars(true);
+    UpdateEditBounds();
     DoStateChange({}, tsSizing);
 }
 

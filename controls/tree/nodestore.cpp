@@ -172,6 +172,8 @@ void TBaseLeanTree::SetChildCount(PLeanNode Node, uint32_t NewCount) {
         for (PLeanNode child : fresh)
             GetNodeHeight(child);
         InvalidateCache();
+        if (FUpdateCount == 0 && HasAuto(toAutoSort))
+            Sort(Node, FHeader->SortColumn(), FHeader->SortDirection(), true);
     } else {
         BeginUpdate();
         for (int64_t i = 0; i < -delta; ++i)
@@ -306,6 +308,7 @@ void TBaseLeanTree::SetNodeHeight(PLeanNode Node, uint32_t Value) {
             UpdateScrollBars(true);
         }
     }
+    UpdateEditBounds();
 }
 
 bool TBaseLeanTree::GetFullyVisible(PLeanNode Node) const {
