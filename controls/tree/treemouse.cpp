@@ -417,6 +417,7 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
         if (!IsMouseSelecting()) {
             HandleHotTrack(p.x(), p.y());
             QAbstractScrollArea::mouseMoveEvent(e);
+            e->accept(); // the tree tracks the mouse itself
         } else if (!FStates.Contains(tsScrolling) && CalculateSelectionRect(p.x(), p.y())) {
             if (HandleDrawSelection(FNewSelRect, FLastSelRect, toggle))
                 InvalidateTree();
