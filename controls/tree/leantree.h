@@ -19,6 +19,7 @@
 #include "controls/tree/treetypes.h"
 
 class TLTHeader;
+class TMemoryStream;
 class TNodePool;
 class QTimer;
 
@@ -104,7 +105,12 @@ public:
     bool IsLastVisibleChild(PLeanNode Parent, PLeanNode Node) const;
     bool HasVisibleNextSibling(PLeanNode Node) const;
     // Address of Node's host bytes; nil for nil and the root.
-    void* GetNodeData(PLeanNode Node) const;
+    void* GetNodeData(PLeanNode Node) const {
+        if (!Node || Node == FRoot)
+            return nullptr;
+        LTAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
+        return reinterpret_cast<char*>(Node) + sizeof(TLeanNode) + FInternalDataSize;
+    }
     template <typename T> T* GetNodeData(PLeanNode Node) const {
         return static_cast<T*>(GetNodeData(Node));
     }
@@ -295,6 +301,12 @@ public:
     // all or nothing. Returns the number of top-level nodes added.
     uint32_t AddFromStream(TStream& Stream, PLeanNode Node);
     virtual void WriteNode(TStream& Stream, PLeanNode Node);
+    // Writes what follows Node's base chunk (which holds the children) into the writer's
+    // buffer: the host's user chunk. Descendants add chunks of their own after it.
+    virtual void WriteChunks(TMemoryStream& Stream, PLeanNode Node);
+    // A chunk of another type inside Node's node chunk; Stream holds its bytes. Descendants
+    // read their own chunks; false means skipped (the default).
+    virtual bool ReadChunk(TStream& Stream, int Version, PLeanNode Node, uint32_t ChunkType);
     virtual void DoSaveNode(PLeanNode Node, TStream& Stream);
     virtual void DoLoadNode(PLeanNode Node, TStream& Stream);
     virtual void DoNodeCopied(PLeanNode Node);
@@ -524,6 +536,8 @@ private:
     // Node streams: reads a stream's nodes as the last children of Target, all or nothing.
     friend struct TNodeStreamBuilder;
     uint32_t ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst);
+    // Writes First's subtree, and with Siblings those of the siblings after it.
+    void WriteNodes(TStream& Stream, PLeanNode First, bool Siblings);
     QTimer* FChangeTimer = nullptr;
     QTimer* FStructureChangeTimer = nullptr;
     std::unique_ptr<TCustomLeanTreeOptions> FOptions;

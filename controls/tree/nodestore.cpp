@@ -85,13 +85,6 @@ void TBaseLeanTree::FreeNodeMemory(PLeanNode Node) {
     FPool->Free(Node);
 }
 
-void* TBaseLeanTree::GetNodeData(PLeanNode Node) const {
-    if (!Node || Node == FRoot)
-        return nullptr;
-    LTAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
-    return reinterpret_cast<char*>(Node) + sizeof(TLeanNode) + FInternalDataSize;
-}
-
 size_t TBaseLeanTree::AllocateInternalDataArea(size_t Size) {
     if (FRoot->ChildCount > 0)
         throw EAssertionFailed("Internal data allocation must be done before any node is created.");

@@ -1,6 +1,7 @@
 // Node streams: the tree written as chunks (node, base data with the children, host data) and
-// read back. A stream is checked in full before the tree changes; the nodes are then built,
-// and a failure while building (the host's data) removes every node added.
+// read back. A stream is checked in full before the tree changes; the nodes are then built
+// apart from the tree and join it at the end, so a failure while building (the host's data)
+// adds nothing.
 #include <limits>
 
 #include "controls/tree/leantree.h"
@@ -11,16 +12,6 @@ using enum TLTSelectionOption;
 using namespace NodeStream;
 
 namespace {
-
-void FinishChunk(TStream& s, int64_t start) {
-    int64_t end = s.Position();
-    int64_t size = end - start - int64_t(ChunkHeaderSize);
-    if (size > std::numeric_limits<int32_t>::max())
-        throw EWriteError("Stream write error");
-    s.Seek(start + 4, TSeekOrigin::soBeginning);
-    s.WriteValue<int32_t>(int32_t(size));
-    s.Seek(end, TSeekOrigin::soBeginning);
-}
 
 void Put32(uint8_t* p, uint32_t v) {
     std::memcpy(p, &v, 4);
@@ -43,11 +34,39 @@ void TBaseLeanTree::DoNodeCopied(PLeanNode Node) {
         OnNodeCopied(this, Node);
 }
 
-void TBaseLeanTree::WriteNode(TStream& Stream, PLeanNode Node) {
-    LTAssert(Node && Node != FRoot, "Node must neither be nil nor the root node.");
+void TBaseLeanTree::WriteChunks(TMemoryStream& Stream, PLeanNode Node) {
+    // Calls on the buffer are qualified: they need no virtual dispatch.
+    TMemoryStream& s = Stream;
+    int64_t userStart = s.TMemoryStream::Seek(0, TSeekOrigin::soCurrent);
+    const uint32_t user[2] = {UserChunk, 0};
+    s.TMemoryStream::Write(user, sizeof user);
+    DoSaveNode(Node, s);
+    int64_t end = s.TMemoryStream::Seek(0, TSeekOrigin::soCurrent);
+    int64_t size = end - userStart - int64_t(ChunkHeaderSize);
+    if (size == 0) {
+        // The host wrote nothing: no empty user chunk.
+        if (s.TMemoryStream::Size() == end)
+            s.TMemoryStream::SetSize(userStart);
+        s.TMemoryStream::Seek(userStart, TSeekOrigin::soBeginning);
+    } else {
+        if (size < 0 || size > std::numeric_limits<int32_t>::max())
+            throw EWriteError("Stream write error");
+        int32_t v = int32_t(size);
+        std::memcpy(s.Memory() + userStart + 4, &v, 4);
+    }
+}
+
+void TBaseLeanTree::WriteNodes(TStream& Stream, PLeanNode First, bool Siblings) {
+    // The chunks are built in memory, where their sizes are filled in: at the end of a memory
+    // stream directly, else in a buffer that goes to Stream in large pieces between top-level
+    // nodes.
+    TMemoryStream local;
+    auto* memory = dynamic_cast<TMemoryStream*>(&Stream);
+    bool direct = memory && memory->Position() == memory->Size();
+    TMemoryStream& buffer = direct ? *memory : local;
     struct Frame {
         PLeanNode node;
-        int64_t nodeStart;
+        int64_t start;
         PLeanNode next; // next child to write
     };
     std::vector<Frame> stack;
@@ -70,68 +89,88 @@ void TBaseLeanTree::WriteNode(TStream& Stream, PLeanNode Node) {
         d[10] = n->Align;
         d[11] = n->CheckState;
         d[12] = n->CheckType;
-        int64_t start = Stream.Position();
-        Stream.WriteBuffer(b, sizeof b);
+        int64_t start = buffer.TMemoryStream::Seek(0, TSeekOrigin::soCurrent);
+        buffer.TMemoryStream::Write(b, sizeof b);
         stack.push_back({n, start, n->FirstChild});
     };
-    open(Node);
-    while (!stack.empty()) {
-        Frame& f = stack.back();
-        if (f.next) {
-            PLeanNode c = f.next;
-            f.next = c->NextSibling;
-            open(c); // f is not used after this
-            continue;
+    auto patch = [&](int64_t start) {
+        int64_t size = buffer.TMemoryStream::Seek(0, TSeekOrigin::soCurrent) - start -
+                       int64_t(ChunkHeaderSize);
+        if (size > std::numeric_limits<int32_t>::max())
+            throw EWriteError("Stream write error");
+        int32_t v = int32_t(size);
+        std::memcpy(buffer.Memory() + start + 4, &v, 4);
+    };
+    for (PLeanNode top = First; top; top = Siblings ? top->NextSibling : nullptr) {
+        open(top);
+        while (!stack.empty()) {
+            Frame& f = stack.back();
+            if (f.next) {
+                PLeanNode c = f.next;
+                f.next = c->NextSibling;
+                open(c); // f is not used after this
+                continue;
+            }
+            PLeanNode n = f.node;
+            int64_t start = f.start;
+            stack.pop_back();
+            patch(start + int64_t(ChunkHeaderSize)); // the base chunk, children included
+            WriteChunks(buffer, n);
+            patch(start);
         }
-        PLeanNode n = f.node;
-        int64_t nodeStart = f.nodeStart;
-        stack.pop_back();
-        FinishChunk(Stream, nodeStart + int64_t(ChunkHeaderSize)); // the base chunk
-        int64_t userStart = Stream.Position();
-        const uint32_t user[2] = {UserChunk, 0};
-        Stream.WriteBuffer(user, sizeof user);
-        DoSaveNode(n, Stream);
-        if (Stream.Position() == userStart + int64_t(ChunkHeaderSize)) {
-            // The host wrote nothing: no empty user chunk. Only a stream that ends here is
-            // cut; inside a longer one the next write covers the header.
-            if (Stream.Size() == userStart + int64_t(ChunkHeaderSize))
-                Stream.SetSize(userStart);
-            Stream.Seek(userStart, TSeekOrigin::soBeginning);
-        } else {
-            FinishChunk(Stream, userStart);
+        if (!direct && buffer.TMemoryStream::Size() >= (1 << 16)) {
+            Stream.WriteBuffer(buffer.Memory(), buffer.TMemoryStream::Size());
+            buffer.TMemoryStream::SetSize(0);
         }
-        FinishChunk(Stream, nodeStart);
     }
+    if (!direct)
+        Stream.WriteBuffer(buffer.Memory(), buffer.TMemoryStream::Size());
+}
+
+void TBaseLeanTree::WriteNode(TStream& Stream, PLeanNode Node) {
+    LTAssert(Node && Node != FRoot, "Node must neither be nil nor the root node.");
+    WriteNodes(Stream, Node, false);
 }
 
 void TBaseLeanTree::SaveToStream(TStream& Stream, PLeanNode Node) {
     WriteHeader(Stream);
     if (Node && Node != FRoot) {
         Stream.WriteValue<uint32_t>(1);
-        WriteNode(Stream, Node);
+        WriteNodes(Stream, Node, false);
         return;
     }
     Stream.WriteValue<uint32_t>(FRoot->ChildCount);
-    for (PLeanNode c = FRoot->FirstChild; c; c = c->NextSibling)
-        WriteNode(Stream, c);
+    WriteNodes(Stream, FRoot->FirstChild, true);
 }
 
-// Builds the parsed nodes. A top-level node is linked to the target once its subtree is
-// complete; until then it hangs below the target by its parent link only.
+bool TBaseLeanTree::ReadChunk(TStream&, int, PLeanNode, uint32_t) {
+    return false;
+}
+
+// Builds the parsed nodes. The top-level nodes form a chain of their own below the target
+// (reached through their parent links only) that joins the target's children once the whole
+// stream is read; until then the tree itself is unchanged.
 struct TNodeStreamBuilder {
     using Handle = PLeanNode;
     TBaseLeanTree& tree;
     PLeanNode target;
     bool multi;
+    int version;
     std::vector<PLeanNode> selected;
-    std::vector<PLeanNode> added;
-    PLeanNode current = nullptr;
+    PLeanNode first = nullptr, last = nullptr; // the chain of top-level nodes
+    uint32_t count = 0;
 
     Handle BeginNode(Handle parent) {
         PLeanNode n = tree.MakeNewNode();
         if (!parent) {
             n->Parent = target;
-            current = n;
+            n->Index = target->ChildCount + count++;
+            n->PrevSibling = last;
+            if (last)
+                last->NextSibling = n;
+            else
+                first = n;
+            last = n;
             return n;
         }
         n->Parent = parent;
@@ -171,11 +210,20 @@ struct TNodeStreamBuilder {
         }
     }
 
+    void OtherChunk(Handle n, uint32_t type, const uint8_t* data, size_t size) {
+        TByteViewStream view(data, size);
+        try {
+            tree.ReadChunk(view, version, n, type);
+        } catch (const EStreamError&) {
+            FailCorrupt();
+        }
+    }
+
     void EndNode(Handle n) {
-        uint64_t count = 1, heights = 0;
+        uint64_t total = 1, heights = 0;
         bool anyVisible = false;
         for (PLeanNode c = n->FirstChild; c; c = c->NextSibling) {
-            count += c->TotalCount;
+            total += c->TotalCount;
             if (c->States & vsVisible) {
                 heights += c->TotalHeight;
                 anyVisible = true;
@@ -187,34 +235,60 @@ struct TNodeStreamBuilder {
             n->States &= ~vsAllChildrenHidden;
         else
             n->States |= vsAllChildrenHidden;
-        n->TotalCount = uint32_t(count);
+        n->TotalCount = uint32_t(total);
         n->TotalHeight = uint32_t(n->NodeHeight + ((n->States & vsExpanded) ? heights : 0));
-        if (n == current) {
-            current = nullptr;
-            tree.InternalConnectNode(n, target, amAddChildLast, &tree);
-            added.push_back(n);
-        }
     }
 
-    // Removes every node built so far.
-    void Rollback() {
-        if (current) {
-            std::vector<PLeanNode> all{current}, stack{current};
-            while (!stack.empty()) {
-                PLeanNode n = stack.back();
-                stack.pop_back();
-                for (PLeanNode c = n->FirstChild; c; c = c->NextSibling) {
-                    all.push_back(c);
-                    stack.push_back(c);
-                }
-            }
-            for (auto it = all.rbegin(); it != all.rend(); ++it)
-                tree.DoFreeNode(*it);
-            current = nullptr;
+    // Joins the chain to the target's children and brings the counts up to date.
+    void Finish() {
+        if (!first)
+            return;
+        tree.StopValidation();
+        uint64_t total = 0, heights = 0;
+        for (PLeanNode n = first; n; n = n->NextSibling) {
+            total += n->TotalCount;
+            if (n->States & vsVisible)
+                heights += n->TotalHeight;
         }
-        for (auto it = added.rbegin(); it != added.rend(); ++it)
-            tree.DeleteNode(*it);
-        added.clear();
+        first->PrevSibling = target->LastChild;
+        if (target->LastChild)
+            target->LastChild->NextSibling = first;
+        else
+            target->FirstChild = first;
+        target->LastChild = last;
+        target->ChildCount += count;
+        target->States |= vsHasChildren;
+        tree.AdjustTotalCount(target, int64_t(total), true);
+        if (target->States & vsExpanded)
+            tree.AdjustTotalHeight(target, int64_t(heights), true);
+        if ((target->States & vsExpanded) &&
+            (target == tree.FRoot || tree.GetFullyVisible(target))) {
+            uint32_t rows = 0;
+            for (PLeanNode n = first; n; n = n->NextSibling)
+                if (n->States & vsVisible)
+                    rows += 1 + tree.CountVisibleChildren(n);
+            tree.FVisibleCount += rows;
+        }
+        if (target != tree.FRoot)
+            tree.DetermineHiddenChildrenFlag(target);
+        first = last = nullptr;
+    }
+
+    // Frees every node built so far; the tree never saw them.
+    void Rollback() {
+        std::vector<PLeanNode> all, stack;
+        for (PLeanNode n = first; n; n = n->NextSibling)
+            stack.push_back(n);
+        while (!stack.empty()) {
+            PLeanNode n = stack.back();
+            stack.pop_back();
+            all.push_back(n);
+            for (PLeanNode c = n->FirstChild; c; c = c->NextSibling)
+                stack.push_back(c);
+        }
+        for (auto it = all.rbegin(); it != all.rend(); ++it)
+            tree.DoFreeNode(*it);
+        first = last = nullptr;
     }
 };
 
@@ -263,7 +337,7 @@ uint32_t TBaseLeanTree::ReadStreamNodes(TStream& Stream, PLeanNode Target, bool 
         Target = FRoot;
     }
     BeginUpdate();
-    TNodeStreamBuilder builder{*this, Target, HasSelection(toMultiSelect), {}, {}};
+    TNodeStreamBuilder builder{*this, Target, HasSelection(toMultiSelect), version, {}};
     size_t used;
     try {
         used = Parse(data + pos, size - pos, version, count, builder);
@@ -272,12 +346,14 @@ uint32_t TBaseLeanTree::ReadStreamNodes(TStream& Stream, PLeanNode Target, bool 
         EndUpdate();
         throw;
     }
+    uint32_t added = builder.count;
+    builder.Finish();
     if (!builder.selected.empty())
         AddNodesToSelection(builder.selected, true);
     DoNodeCopied(nullptr);
     EndUpdate();
     Stream.Seek(start + int64_t(pos + used), TSeekOrigin::soBeginning);
-    return uint32_t(builder.added.size());
+    return added;
 }
 
 void TBaseLeanTree::LoadFromStream(TStream& Stream) {

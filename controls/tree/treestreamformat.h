@@ -6,7 +6,7 @@
 //   count:    top-level nodes that follow (unsigned 32; version 2 only, version 1 nodes run
 //             to the end of the stream)
 //   chunk:    type (unsigned 32), size (signed 32: bytes after this 8-byte header)
-//   node:     chunk 1 holding a base chunk, a user chunk and chunks of other types (skipped)
+//   node:     chunk 1 holding a base chunk, a user chunk and chunks of other types
 //   base:     chunk 2: child count (u32), node height (u32), states (u16), align, check
 //             state, check type (u8 each), reserved (u32); version 1: states and the rest
 //             one byte each (13 bytes); then the child count's node chunks
@@ -68,7 +68,9 @@ inline uint32_t GetU32(const uint8_t* p) {
 // Parses Count top-level nodes (version 1: nodes until Size) from Data[0, Size). Returns the
 // bytes used. Sink: Handle BeginNode(Handle Parent) (Parent empty for a top-level node),
 // BaseData(Handle, const TBaseData&), UserData(Handle, const uint8_t*, size_t),
-// EndNode(Handle). Fails with the stream errors; the sink sees only checked data.
+// OtherChunk(Handle, uint32_t Type, const uint8_t*, size_t) (a chunk of another type, which
+// the sink may skip), EndNode(Handle). Fails with the stream errors; the sink sees only checked
+// data.
 template <class Sink>
 size_t Parse(const uint8_t* Data, size_t Size, int Version, uint64_t Count, Sink& sink) {
     using Handle = typename Sink::Handle;
@@ -167,9 +169,13 @@ size_t Parse(const uint8_t* Data, size_t Size, int Version, uint64_t Count, Sink
                     f.childrenLeft = b.ChildCount;
                     continue;
                 }
-                if (type == UserChunk && size > 0)
-                    sink.UserData(f.handle, Data + pos, size);
-                pos = end; // unknown chunks are skipped
+                if (type == UserChunk) {
+                    if (size > 0)
+                        sink.UserData(f.handle, Data + pos, size);
+                } else {
+                    sink.OtherChunk(f.handle, type, Data + pos, size);
+                }
+                pos = end;
                 continue;
             }
             sink.EndNode(f.handle);
@@ -195,6 +201,7 @@ struct TCountingSink {
         Heights += b.NodeHeight;
     }
     void UserData(Handle, const uint8_t*, size_t) {}
+    void OtherChunk(Handle, uint32_t, const uint8_t*, size_t) {}
     void EndNode(Handle) {}
 };
 

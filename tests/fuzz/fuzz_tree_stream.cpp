@@ -33,6 +33,7 @@ struct TBuildSink {
         nodes[size_t(h - 1)].announced = b.ChildCount;
     }
     void UserData(Handle, const uint8_t*, size_t size) { userBytes += size; }
+    void OtherChunk(Handle, uint32_t, const uint8_t*, size_t size) { userBytes += size; }
     void EndNode(Handle h) {
         TNode& n = nodes[size_t(h - 1)];
         if (n.children != n.announced || n.ended)
