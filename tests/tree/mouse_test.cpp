@@ -71,6 +71,14 @@ TEST_F(MouseTest, ClicksAtEveryHitPosition) {
     Click(right);
     EXPECT_EQ(tree.FocusedNode(), Top(3));
     EXPECT_EQ(tree.SelectedCount(), 1u);
+    // Left of a right-aligned label: still a label click.
+    tree.SetAlignment(taRightJustify);
+    QPoint left(30, 4 * RowH + 9);
+    ASSERT_TRUE(HitAt(left).Contains(hiOnItemLeft));
+    Click(left);
+    EXPECT_EQ(tree.FocusedNode(), Top(4));
+    tree.SetAlignment(taLeftJustify);
+    Click(right);
     // Nowhere (below the last row): a single-selection tree keeps its selection.
     QPoint below(30, 8 * RowH + 9);
     ASSERT_TRUE(HitAt(below).Contains(hiNowhere));

@@ -306,6 +306,79 @@ TEST_F(StreamTest, MalformedStreamsAreRefusedAndChangeNothing) {
     EXPECT_TREE_VALID(other);
 }
 
+TEST_F(StreamTest, MendsOfTheWriterAndReader) {
+    // An uninitialised node with children (written without initialising) keeps them.
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() - toInitOnSave);
+    tree.SetRootNodeCount(2);
+    PLeanNode second = tree.GetFirstNoInit()->NextSibling;
+    tree.SetChildCount(second, 3);
+    ASSERT_FALSE(second->States & vsInitialized);
+    TMemoryStream s;
+    tree.SaveToStream(s);
+    s.SetPosition(0);
+    other.LoadFromStream(s);
+    EXPECT_EQ(other.TotalCount(), 5u);
+    EXPECT_TREE_VALID(other);
+    // Transient state bits in a stream do not survive: the node can still be toggled.
+    std::string busy = NodeChunk(
+        BaseChunk(1, vsVisible | vsHasChildren | vsToggling | vsClearing | 0x8000, Leaf()));
+    TMemoryStream s2(Stream(1, busy));
+    other.LoadFromStream(s2);
+    PLeanNode n = other.GetFirst();
+    EXPECT_EQ(n->States & (vsToggling | vsClearing | 0x8000), 0);
+    other.ToggleNode(n);
+    EXPECT_TRUE(other.GetExpanded(n));
+    EXPECT_TREE_VALID(other);
+    // An expanded node without children is read as collapsed.
+    TMemoryStream s3(Stream(1, NodeChunk(BaseChunk(0, vsVisible | vsExpanded, {}))));
+    other.LoadFromStream(s3);
+    EXPECT_FALSE(other.GetExpanded(other.GetFirst()));
+    EXPECT_TREE_VALID(other);
+    // Heights that would overflow the tree's totals are refused.
+    std::string tall = NodeChunk(BaseChunk(0, vsVisible, {}, 65535));
+    std::string many;
+    for (int i = 0; i < 33000; ++i)
+        many += tall;
+    ExpectRefused(Stream(33000, many), 2006);
+}
+
+TEST_F(StreamTest, DamagedStreamsLoadWholeOrNotAtAll) {
+    std::mt19937 rng(23);
+    BuildRandom(tree, rng, 60);
+    TMemoryStream good;
+    tree.SaveToStream(good);
+    std::string bytes = good.AsString();
+    other.SetRootNodeCount(2);
+    for (int round = 0; round < 3000; ++round) {
+        std::string bad = bytes;
+        int edits = 1 + int(rng() % 4);
+        for (int e = 0; e < edits && bad.size() > 17; ++e) {
+            size_t at = 16 + rng() % (bad.size() - 16);
+            switch (rng() % 3) {
+            case 0:
+                bad[at] = char(rng());
+                break;
+            case 1:
+                bad[at] ^= char(1 << (rng() % 8));
+                break;
+            default:
+                bad.resize(at);
+                break;
+            }
+        }
+        std::vector<std::string> before = Signature(other);
+        TMemoryStream s(bad);
+        try {
+            other.LoadFromStream(s);
+        } catch (const ELeanTreeError& e) {
+            ASSERT_GE(e.HelpContext, 2002);
+            ASSERT_LE(e.HelpContext, 2006);
+            ASSERT_EQ(FirstDifference(Signature(other), before), "");
+        }
+        EXPECT_TREE_VALID(other);
+    }
+}
+
 TEST_F(StreamTest, HostDataThatFailsAddsNothing) {
     tree.SetRootNodeCount(2);
     int i = 1;
