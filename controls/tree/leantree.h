@@ -301,6 +301,9 @@ public:
     // all or nothing. Returns the number of top-level nodes added.
     uint32_t AddFromStream(TStream& Stream, PLeanNode Node);
     virtual void WriteNode(TStream& Stream, PLeanNode Node);
+    // Moves Stream past the node chunk at its position (2005 when none starts there, 2004 when
+    // the stream ends inside it).
+    virtual void SkipNode(TStream& Stream);
     // Writes what follows Node's base chunk (which holds the children) into the writer's
     // buffer: the host's user chunk. Descendants add chunks of their own after it.
     virtual void WriteChunks(TMemoryStream& Stream, PLeanNode Node);

@@ -143,6 +143,20 @@ void TBaseLeanTree::SaveToStream(TStream& Stream, PLeanNode Node) {
     WriteNodes(Stream, FRoot->FirstChild, true);
 }
 
+void TBaseLeanTree::SkipNode(TStream& Stream) {
+    uint32_t header[2];
+    if (Stream.Read(header, sizeof header) != int64_t(sizeof header))
+        FailShort();
+    if (header[0] != NodeChunk)
+        FailAnchor();
+    int32_t size = int32_t(header[1]);
+    if (size < 0)
+        FailCorrupt();
+    if (size > Stream.Remaining())
+        FailShort();
+    Stream.Seek(size, TSeekOrigin::soCurrent);
+}
+
 bool TBaseLeanTree::ReadChunk(TStream&, int, PLeanNode, uint32_t) {
     return false;
 }

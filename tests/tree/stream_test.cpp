@@ -236,6 +236,15 @@ TEST_F(StreamTest, FormatDetails) {
     other.LoadFromStream(sel);
     EXPECT_EQ(other.SelectedCount(), 2u);
     EXPECT_TREE_VALID(other);
+    // Skipping a node moves past its chunk, children and host data included.
+    TMemoryStream skip;
+    tree.SaveToStream(skip);
+    skip.SetPosition(16);
+    tree.SkipNode(skip);
+    tree.SkipNode(skip);
+    tree.SkipNode(skip);
+    EXPECT_EQ(skip.Position(), skip.Size());
+    EXPECT_THROW(tree.SkipNode(skip), ELeanTreeError);
     // Nothing under toReadOnly.
     uint32_t count = other.RootNodeCount();
     other.TreeOptions().SetMiscOptions(other.TreeOptions().MiscOptions() | toReadOnly);
