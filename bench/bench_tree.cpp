@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <unistd.h>
 
 #include "controls/tree/leantree.h"
 
@@ -258,6 +259,7 @@ void ClearLean(benchmark::State& st) {
         st.PauseTiming();
         auto t = NewLean();
         t->SetRootNodeCount(Million);
+        WaitForCache(*t); // the worker is idle: Clear is measured, not an interruption
         st.ResumeTiming();
         t->Clear();
         st.PauseTiming();
@@ -291,9 +293,14 @@ TFigures MeasureFigures() {
     TFigures f;
     auto t = NewLean();
     malloc_trim(0);
-    auto used = [] {
-        struct mallinfo2 m = mallinfo2();
-        return m.uordblks + m.hblkhd; // heap and mapped blocks
+    auto used = [] { // resident bytes of the process
+        long pages = 0, resident = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+                resident = 0;
+            std::fclose(f);
+        }
+        return size_t(resident) * size_t(sysconf(_SC_PAGESIZE));
     };
     size_t before = used();
     t->SetRootNodeCount(Million);

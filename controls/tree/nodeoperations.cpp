@@ -257,7 +257,7 @@ void TBaseLeanTree::Clear() {
         FRoot->TotalCount = 1;
         FRoot->TotalHeight = FRoot->NodeHeight;
         FRoot->States &= ~vsHasChildren;
-        FPool->ReleaseAll();
+        FPool->Reset(); // the blocks stay for the next nodes; the tree's end releases them
         StructureChange(nullptr, crChildDeleted);
     } else {
         DeleteChildren(FRoot, true);

@@ -1,9 +1,37 @@
 // The tree's node allocator.
 #include "controls/tree/nodepool.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
+
+namespace {
+
+constexpr size_t FirstBlock = size_t(64) << 10;
+constexpr size_t LastBlock = size_t(8) << 20;
+constexpr size_t HugePage = size_t(2) << 20;
+
+// bytes (a multiple of HugePage) on a huge-page boundary: a larger mapping is trimmed.
+char* MapAligned(size_t bytes) {
+    size_t total = bytes + HugePage;
+    void* p = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        return nullptr;
+    auto start = reinterpret_cast<uintptr_t>(p);
+    uintptr_t aligned = (start + HugePage - 1) & ~(HugePage - 1);
+    if (aligned > start)
+        munmap(p, aligned - start);
+    size_t tail = start + total - (aligned + bytes);
+    if (tail)
+        munmap(reinterpret_cast<void*>(aligned + bytes), tail);
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+    return reinterpret_cast<char*>(aligned);
+}
+
+} // namespace
 
 void TNodePool::SetNodeSize(size_t size) {
     size = (size + 7) & ~size_t(7);
@@ -13,21 +41,31 @@ void TNodePool::SetNodeSize(size_t size) {
     nodeSize_ = size;
 }
 
+void TNodePool::NextBlock() {
+    if (next_ && current_ + 1 < blocks_.size()) {
+        ++current_; // a block kept by Reset
+    } else {
+        size_t bytes = blocks_.empty() ? FirstBlock : std::min(blocks_.back().bytes * 2, LastBlock);
+        bytes = std::max(bytes, nodeSize_);
+        TBlock b{nullptr, bytes, bytes % HugePage == 0};
+        b.data = b.mapped ? MapAligned(bytes) : static_cast<char*>(std::malloc(bytes));
+        if (!b.data)
+            throw std::bad_alloc();
+        blocks_.push_back(b);
+        current_ = blocks_.size() - 1;
+    }
+    next_ = blocks_[current_].data;
+    end_ = next_ + blocks_[current_].bytes;
+}
+
 void* TNodePool::Allocate() {
     void* p;
     if (freeList_) {
         p = freeList_;
         std::memcpy(&freeList_, p, sizeof(void*));
     } else {
-        if (size_t(end_ - next_) < nodeSize_) {
-            size_t bytes = std::max(BlockBytes, nodeSize_);
-            char* block = static_cast<char*>(std::malloc(bytes));
-            if (!block)
-                throw std::bad_alloc();
-            blocks_.push_back(block);
-            next_ = block;
-            end_ = block + bytes;
-        }
+        if (size_t(end_ - next_) < nodeSize_)
+            NextBlock();
         p = next_;
         next_ += nodeSize_;
     }
@@ -42,10 +80,26 @@ void TNodePool::Free(void* node) {
     --live_;
 }
 
+void TNodePool::Reset() {
+    current_ = 0;
+    next_ = end_ = nullptr;
+    if (!blocks_.empty()) {
+        next_ = blocks_[0].data;
+        end_ = next_ + blocks_[0].bytes;
+    }
+    freeList_ = nullptr;
+    live_ = 0;
+}
+
 void TNodePool::ReleaseAll() {
-    for (char* b : blocks_)
-        std::free(b);
+    for (const TBlock& b : blocks_) {
+        if (b.mapped)
+            munmap(b.data, b.bytes);
+        else
+            std::free(b.data);
+    }
     blocks_.clear();
+    current_ = 0;
     next_ = end_ = nullptr;
     freeList_ = nullptr;
     live_ = 0;

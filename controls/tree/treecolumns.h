@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/tree/treetypes.h"
+#include "platform/classes.h"
 #include "platform/colors.h"
 
 class TLTHeader;
@@ -79,6 +80,10 @@ public:
     void RestoreLastWidth();
     void Assign(const TLeanTreeColumn& source);
     bool Equals(const TLeanTreeColumn& other) const;
+    // The column's stream record; Version is the header stream's (-1: without version).
+    // Reading raises EReadError on a short or damaged record.
+    void LoadFromStream(TStream& Stream, int Version);
+    void SaveToStream(TStream& Stream) const;
 
 private:
     friend class TLeanTreeColumns;
@@ -115,6 +120,9 @@ public:
     void Delete(int index);
     void Clear();
     void Assign(const TLeanTreeColumns& source);
+    // Count, the records and the display order. Loading replaces every column.
+    void LoadFromStream(TStream& Stream, int Version);
+    void SaveToStream(TStream& Stream) const;
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
 

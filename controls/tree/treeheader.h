@@ -69,6 +69,7 @@ public:
     TSortDirection SortDirection() const { return sortDirection_; }
     void SetSortDirection(TSortDirection value);
     QFont Font;
+    TColor FontColor = clWindowText;
     bool ParentFont = false;
     QMenu* PopupMenu = nullptr;
     THeaderStates States() const { return states_; }
@@ -86,6 +87,10 @@ public:
     // Spreads the change of the header's width over the spring columns (hoAutoSpring).
     void ResizeColumns();
     void Assign(const TLTHeader& source);
+    // The header stream (marker -1, version 3, columns, settings, font); a stream without the
+    // marker is read as version -1. Reading raises EReadError on damaged data.
+    void LoadFromStream(TStream& Stream);
+    void SaveToStream(TStream& Stream) const;
 
     // Mouse and key handling of the header area (header coordinates; Global for drops).
     void MousePress(QPoint P, TMouseButton Button, TShiftState Shift);

@@ -27,9 +27,46 @@ PLeanNode TBaseLeanTree::GetNodeAt(int, int Y, bool Relative, int& NodeTop) {
     PLeanNode node;
     int64_t top;
     if (UsesCache() && !FPositionCache.empty()) {
-        TCacheEntry e = FindInPositionCache(uint32_t(std::min<int64_t>(y, UINT32_MAX)));
-        node = e.Node ? e.Node : GetFirstVisibleNoInit();
-        top = e.Node ? e.AbsoluteTop : 0;
+        const auto& c = FPositionCache;
+        auto it = std::upper_bound(c.begin(), c.end(), y, [](int64_t v, const TCacheEntry& e) {
+            return v < int64_t(e.AbsoluteTop);
+        });
+        node = it == c.begin() ? GetFirstVisibleNoInit() : (it - 1)->Node;
+        top = it == c.begin() ? 0 : (it - 1)->AbsoluteTop;
+        // Closer to the next mark: walk back from there, skipping whole subtrees before it
+        // and entering a subtree from its end, so that only rows between y and the mark
+        // are passed.
+        if (it != c.end() && it != c.begin() && int64_t(it->AbsoluteTop) - y < y - top) {
+            PLeanNode parent = it->Node->Parent, s = it->Node->PrevSibling;
+            int64_t end = it->AbsoluteTop; // rows from here on lie after y
+            for (;;) {
+                while (s && !(s->States & vsVisible))
+                    s = s->PrevSibling;
+                if (!s) {
+                    if (parent == FRoot)
+                        break; // cannot happen for a sound cache; the forward walk decides
+                    end -= parent->NodeHeight;
+                    if (y >= end) {
+                        NodeTop = int(end + (Relative ? FOffsetY : 0));
+                        return parent;
+                    }
+                    s = parent->PrevSibling;
+                    parent = parent->Parent;
+                    continue;
+                }
+                int64_t start = end - s->TotalHeight;
+                if (y < start) {
+                    end = start;
+                    s = s->PrevSibling;
+                } else if ((s->States & vsExpanded) && s->LastChild) {
+                    parent = s;
+                    s = s->LastChild;
+                } else {
+                    NodeTop = int(start + (Relative ? FOffsetY : 0));
+                    return s;
+                }
+            }
+        }
     } else {
         node = GetFirstVisibleNoInit();
         top = 0;
@@ -193,6 +230,15 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
     PLeanNode node = info.HitNode;
     bool mainColumn = !FHeader->UseColumns() || info.HitColumn == FHeader->MainColumn();
     int offset = X - columnLeft, right = columnRight - columnLeft;
+    // Right-to-left columns are the mirror image: measure from the right edge, alignment
+    // swapped.
+    if (FHeader->UseColumns() && cols.IsValidColumn(info.HitColumn) &&
+        cols.Items(info.HitColumn).BiDiMode() != bdLeftToRight) {
+        offset = right - 1 - offset;
+        align = align == taLeftJustify    ? taRightJustify
+                : align == taRightJustify ? taLeftJustify
+                                          : taCenter;
+    }
     int indent =
         mainColumn ? int(GetNodeLevel(node) + (HasPaint(toShowRoot) ? 1 : 0)) * int(FIndent) : 0;
     if (offset < indent) {

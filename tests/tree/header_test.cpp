@@ -150,4 +150,103 @@ TEST_F(HeaderTest, HeaderSitsAboveTheViewport) {
     EXPECT_EQ(tree.Header().VisibleHeight(), 0);
 }
 
+TEST_F(HeaderTest, HitTestsInColumns) {
+    tree.show(); // lays out the viewport
+    tree.LabelWidth = 30;
+    tree.SetRootNodeCount(2);
+    tree.SetChildCount(tree.GetFirstNoInit(), 1);
+    tree.Header().SetMainColumn(1);
+    int indent = int(tree.Indent()), margin = tree.Margin();
+    // Column 1 spans x 20..140; the top-level row's button sits in its first indent.
+    THitInfo hit = tree.GetHitTestInfoAt(20 + 5, 5, true);
+    EXPECT_EQ(hit.HitNode, tree.GetFirstNoInit());
+    EXPECT_EQ(hit.HitColumn, 1);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemButton));
+    hit = tree.GetHitTestInfoAt(20 + indent + margin + 5, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemLabel));
+    hit = tree.GetHitTestInfoAt(20 + indent + margin + 50, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemRight));
+    // No button for a node without children: the indent.
+    hit = tree.GetHitTestInfoAt(20 + 5, 18 + 5, true);
+    EXPECT_EQ(hit.HitNode, tree.GetFirstNoInit()->NextSibling);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemIndent));
+    // Mirrored for a right-to-left column.
+    Cols().Items(1).SetBiDiMode(bdRightToLeft);
+    hit = tree.GetHitTestInfoAt(140 - 5, 5, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiOnItemButton));
+    hit = tree.GetHitTestInfoAt(30, 100, true);
+    EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiNowhere));
+    EXPECT_EQ(hit.HitNode, nullptr);
+}
+
+TEST_F(HeaderTest, StreamRoundTripAndOlderVersions) {
+    Cols().Items(1).SetText("Next Alert Time");
+    Cols().Items(2).SetAlignment(taRightJustify);
+    Cols().Items(3).SetPosition(0);
+    tree.Header().SetMainColumn(1);
+    tree.Header().SetSortColumn(2);
+    tree.Header().SetSortDirection(sdDescending);
+    tree.Header().Font.setPixelSize(11);
+    TMemoryStream stream;
+    tree.Header().SaveToStream(stream);
+    TTestTree other;
+    stream.SetPosition(0);
+    other.Header().LoadFromStream(stream);
+    TLeanTreeColumns& copy = other.Header().Columns();
+    ASSERT_EQ(copy.Count(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(copy.Items(i).Equals(Cols().Items(i))) << i;
+    EXPECT_EQ(copy.PositionToIndex(), Cols().PositionToIndex());
+    EXPECT_EQ(other.Header().MainColumn(), 1);
+    EXPECT_EQ(other.Header().SortColumn(), 2);
+    EXPECT_EQ(other.Header().SortDirection(), sdDescending);
+    EXPECT_EQ(other.Header().Font.pixelSize(), 11);
+    EXPECT_EQ(other.Header().Options(), tree.Header().Options());
+
+    // Without the marker: version -1, no tag, alignment, colour, main or sort column; the
+    // options of a version below 2 move bits 4 to 6 up by one.
+    TMemoryStream old;
+    old.WriteValue<int32_t>(1); // one column
+    old.WriteValue<int32_t>(1);
+    old.WriteValue<char16_t>(u'A');
+    old.WriteValue<int32_t>(0);
+    for (int32_t v : {80, 10, 10000, 0, -1, 0, 4, 4, 0})
+        old.WriteValue<int32_t>(v);
+    old.WriteValue<int32_t>(0x1F); // options: bits 0 to 4
+    old.WriteValue<int32_t>(0);    // position array
+    for (int32_t v : {-1, int32_t(clBtnFace), 17, 0x408, 0, 0, -11})
+        old.WriteValue<int32_t>(v);
+    old.WriteValue<int32_t>(0); // empty font name
+    old.WriteValue<int32_t>(0);
+    old.WriteValue<int32_t>(0);
+    old.SetPosition(0);
+    TTestTree third;
+    third.Header().LoadFromStream(old);
+    ASSERT_EQ(third.Header().Columns().Count(), 1);
+    EXPECT_EQ(third.Header().Columns().Items(0).Text(), "A");
+    EXPECT_EQ(third.Header().Columns().Items(0).Options().Bits(), 0x2F);
+    EXPECT_EQ(third.Header().Columns().Items(0).Width(), 80);
+    EXPECT_EQ(old.Remaining(), 0);
+}
+
+TEST_F(HeaderTest, DamagedStreamsRaiseAndKeepTheHeaderUsable) {
+    TMemoryStream stream;
+    tree.Header().SaveToStream(stream);
+    std::string bytes(reinterpret_cast<const char*>(stream.Memory()), size_t(stream.Size()));
+    for (size_t cut = 0; cut < bytes.size(); cut += 7) {
+        TMemoryStream part(std::string_view(bytes).substr(0, cut));
+        TTestTree t;
+        EXPECT_THROW(t.Header().LoadFromStream(part), EReadError) << cut;
+        t.Header().Columns().Add(); // still usable
+        EXPECT_TRUE(t.Header().States().Empty());
+    }
+    TMemoryStream huge;
+    huge.WriteValue<int32_t>(-1);
+    huge.WriteValue<int32_t>(3);
+    huge.WriteValue<int32_t>(0x7FFFFFFF); // column count far beyond the data
+    huge.SetPosition(0);
+    TTestTree t;
+    EXPECT_THROW(t.Header().LoadFromStream(huge), EReadError);
+}
+
 } // namespace

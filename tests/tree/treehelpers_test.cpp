@@ -2,6 +2,7 @@
 // option objects' reactions.
 #include <QFont>
 
+#include "controls/tree/nodepool.h"
 #include "controls/tree/treehelpers.h"
 #include "treetestutil.h"
 
@@ -73,6 +74,28 @@ TEST(TreeHelpers, RectanglesColoursAndBuffers) {
     w.Add(big);
     w.Add(u"y");
     EXPECT_EQ(w.AsString().size(), 10001u);
+}
+
+TEST(NodePool, ReusesFreedNodesAndKeptBlocks) {
+    TNodePool pool;
+    pool.SetNodeSize(68);
+    EXPECT_EQ(pool.NodeSize(), 72u);
+    std::vector<void*> nodes;
+    for (int i = 0; i < 30000; ++i) // more than one block
+        nodes.push_back(pool.Allocate());
+    EXPECT_EQ(pool.LiveCount(), 30000u);
+    pool.Free(nodes[5]);
+    EXPECT_EQ(pool.Allocate(), nodes[5]);
+    pool.SetNodeSize(100); // ignored while nodes live
+    EXPECT_EQ(pool.NodeSize(), 72u);
+    pool.Reset();
+    void* again = pool.Allocate();
+    EXPECT_EQ(again, nodes[0]);
+    EXPECT_EQ(static_cast<char*>(again)[10], 0); // zero-filled
+    for (int i = 1; i < 30000; ++i)
+        EXPECT_EQ(pool.Allocate(), nodes[size_t(i)]);
+    pool.ReleaseAll();
+    EXPECT_EQ(pool.LiveCount(), 0u);
 }
 
 TEST(TreeOptions, DefaultsAndReactions) {
