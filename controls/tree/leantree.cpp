@@ -37,6 +37,7 @@ TBaseLeanTree::TBaseLeanTree(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     resize(200, 100);
     viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true); // hot tracking follows the mouse without a button
     TWorkerThread::AddThreadReference();
 }
 

@@ -41,6 +41,12 @@ protected:
         return n;
     }
     THitPositions HitAt(QPoint p) { return tree.GetHitTestInfoAt(p.x(), p.y(), true).HitPositions; }
+    // A move delivered directly (no cursor position involved).
+    void Move(QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(p), tree.viewport()->mapToGlobal(QPointF(p)),
+                         Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(tree.viewport(), &move);
+    }
     void Click(QPoint p, Qt::KeyboardModifiers m = {}) {
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, m, p);
     }
@@ -161,23 +167,21 @@ TEST_F(MouseTest, DoubleClicksToggleOnlyWhenAsked) {
 TEST_F(MouseTest, HotTrackingAndRubberBand) {
     std::vector<std::pair<PLeanNode, PLeanNode>> changes;
     tree.OnHotChange = [&](TBaseLeanTree*, PLeanNode o, PLeanNode n) { changes.push_back({o, n}); };
-    QTest::mouseMove(tree.viewport(), Label(2));
+    Move(Label(2));
     EXPECT_EQ(tree.HotNode(), Top(2));
-    QTest::mouseMove(tree.viewport(), Button(2));
+    Move(Button(2));
     EXPECT_EQ(tree.HotNode(), nullptr);
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(changes[1].first, Top(2));
     // Deleting the hot node leaves no dangling hot node.
-    QTest::mouseMove(tree.viewport(), Label(4));
+    Move(Label(4));
     tree.DeleteNode(Top(4));
     EXPECT_EQ(tree.HotNode(), nullptr);
     // A band drawn from the indentation over rows 1 to 3 selects them.
     tree.TreeOptions().SetSelectionOptions({toMultiSelect});
     QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, Button(1));
     EXPECT_TRUE(tree.IsMouseSelecting());
-    QMouseEvent move(QEvent::MouseMove, QPointF(40, 3 * RowH + 9), QPointF(), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(tree.viewport(), &move);
+    Move(QPoint(40, 3 * RowH + 9), Qt::LeftButton);
     QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, QPoint(40, 3 * RowH + 9));
     EXPECT_FALSE(tree.IsMouseSelecting());
     EXPECT_EQ(tree.SelectedCount(), 3u);
