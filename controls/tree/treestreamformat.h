@@ -38,7 +38,7 @@ constexpr size_t BaseDataSizeV1 = 13;
 constexpr uint16_t Version = 2;
 constexpr size_t MaxNesting = 4096; // node levels a stream may hold
 
-// The Part's stream errors.
+// The stream errors (ELeanTreeError with the code as help context).
 [[noreturn]] void FailFormat();  // 2002
 [[noreturn]] void FailVersion(); // 2003
 [[noreturn]] void FailShort();   // 2004
