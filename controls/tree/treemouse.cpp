@@ -118,6 +118,9 @@ void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitIn
         return;
     }
 
+    // A deferred clearing whose release never came is stale: a new press decides afresh
+    // (instead of failing on "pending and direct clearance" inside an input handler).
+    DoStateChange({}, tsClearPending);
     if ((FRoot->ChildCount > 0 && shiftEmpty) || FSelectionCount == 0) {
         PLeanNode level = node ? node : GetLastVisibleNoInit();
         FLastSelectionLevel = level ? int(GetNodeLevel(level)) : -1;
@@ -129,7 +132,7 @@ void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitIn
     bool emptyClick = !labelHit && !cellHit && !rowDrag && multi && shiftEmpty;
     bool hitClear =
         anyHit && (!nodeSelected || (!autoDrag && !rightPopup)) && (shiftEmpty || !multi);
-    if ((emptyClick || hitClear) && !FStates.Contains(tsClearPending)) {
+    if (emptyClick || hitClear) {
         if (node && (nodeSelected || (alt && HitInfo.HitColumn == FHeader->MainColumn()))) {
             uint32_t before = FSelectionCount;
             InternalClearSelection();

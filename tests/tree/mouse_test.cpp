@@ -140,6 +140,22 @@ TEST_F(MouseTest, ModifierClicksAndDeferredClearing) {
     EXPECT_TREE_VALID(tree);
 }
 
+TEST_F(MouseTest, AStaleDeferredClearingGivesWayToAClick) {
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    tree.DragMode = dmAutomatic;
+    Click(Label(1));
+    Click(Label(2), Qt::ShiftModifier);
+    // The press defers the clearing; its release never comes.
+    THitInfo hit = tree.GetHitTestInfoAt(Label(2).x(), Label(2).y(), true);
+    tree.HandleMouseDown({mbLeft, {}, Label(2)}, hit);
+    ASSERT_TRUE(tree.TreeStates().Contains(TLeanTreeState::tsClearPending));
+    hit = tree.GetHitTestInfoAt(Label(4).x(), Label(4).y(), true);
+    EXPECT_NO_THROW(tree.HandleMouseDown({mbLeft, {}, Label(4)}, hit));
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    EXPECT_TRUE(tree.GetSelected(Top(4)));
+    EXPECT_TREE_VALID(tree);
+}
+
 TEST_F(MouseTest, DoubleClicksToggleOnlyWhenAsked) {
     tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() - toToggleOnDblClick);
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, Label(0));
