@@ -37,6 +37,7 @@ TBaseLeanTree::TBaseLeanTree(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     resize(200, 100);
     viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true); // hot tracking follows the mouse without a button
     TWorkerThread::AddThreadReference();
 }
 
@@ -88,6 +89,7 @@ void TBaseLeanTree::resizeEvent(QResizeEvent* e) {
         FHeader->Columns().AdjustAutoSize(InvalidColumn);
     FHeader->ResizeColumns();
     UpdateScrollBars(true);
+    UpdateEditBounds();
     DoStateChange({}, tsSizing);
 }
 

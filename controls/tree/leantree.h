@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/tree/treeevents.h"
+#include "controls/tree/treeinput.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treetypes.h"
 
@@ -28,6 +29,7 @@ struct TLTDragObjectsDeleter {
 // ---- end of clipboard, drag and drop ----
 
 class TLTHeader;
+class TMemoryStream;
 class TNodePool;
 class QTimer;
 
@@ -116,7 +118,12 @@ public:
     bool IsLastVisibleChild(PLeanNode Parent, PLeanNode Node) const;
     bool HasVisibleNextSibling(PLeanNode Node) const;
     // Address of Node's host bytes; nil for nil and the root.
-    void* GetNodeData(PLeanNode Node) const;
+    void* GetNodeData(PLeanNode Node) const {
+        if (!Node || Node == FRoot)
+            return nullptr;
+        LTAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
+        return reinterpret_cast<char*>(Node) + sizeof(TLeanNode) + FInternalDataSize;
+    }
     template <typename T> T* GetNodeData(PLeanNode Node) const {
         return static_cast<T*>(GetNodeData(Node));
     }
@@ -226,6 +233,101 @@ public:
     virtual int GetMaxRightExtent();
     int RangeX() const { return FRangeX; }
     int RangeY() const { return int(FRoot->TotalHeight) - int(FRoot->NodeHeight); }
+
+    // ---- mouse handling and incremental search (treemouse.cpp, treesearch.cpp) ----
+    // Mouse handlers: Message carries the buttons, keys and position (client coordinates),
+    // HitInfo the hit test at that position.
+    virtual void HandleMouseDown(const TLTMouseMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleMouseUp(const TLTMouseMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleMouseDblClick(const TLTMouseMessage& Message, const THitInfo& HitInfo);
+    // Makes the node under (X, Y) (client coordinates) the hot node.
+    virtual void HandleHotTrack(int X, int Y);
+    // Moves the far corner of the selection rectangle to (X, Y) (client); true when it changed.
+    virtual bool CalculateSelectionRect(int X, int Y);
+    // Starts an OLE drag now (Immediate) or once the mouse moved Threshold pixels (negative:
+    // the system's drag distance).
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    bool IsMouseSelecting() const;
+    PLeanNode HotNode() const { return FCurrentHotNode; }
+    QRect SelectionRect() const { return FNewSelRect; }
+    // Starts the drag of the selected nodes from P (client); here it only ends the states
+    // that wait for a drag.
+    virtual void DoDragging(QPoint P);
+    virtual bool DoDragAllowed(PLeanNode Node, TColumnIndex Column);
+    virtual void DoHotChange(PLeanNode OldNode, PLeanNode NewNode);
+    virtual void DoColumnClick(TColumnIndex Column, TShiftState Shift);
+    virtual void DoColumnDblClick(TColumnIndex Column, TShiftState Shift);
+    TLTDragType DragType = dtOLE;
+    TLTDragMode DragMode = dmManual;
+
+    // Incremental search with one typed character (UTF-16 code unit; 8 is backspace, 0 only
+    // restarts the time-out). Time is the key's time stamp in milliseconds: a key that comes
+    // IncrementalSearchTimeout or more after the previous one starts a new search.
+    virtual void HandleIncrementalSearch(char16_t CharCode, uint64_t Time);
+    // Ends a running search: the buffer is emptied (the search timer's expiry).
+    void StopIncrementalSearch();
+    // 0 when Node matches Text; the default compares nothing and matches no node.
+    virtual int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text);
+    const std::u16string& SearchBuffer() const { return FSearchBuffer; }
+    bool SearchTimerActive() const;
+    TLTIncrementalSearch IncrementalSearch = isNone;
+    TLTSearchDirection IncrementalSearchDirection = sdForward;
+    TLTSearchStart IncrementalSearchStart = ssFocusedNode;
+    uint32_t IncrementalSearchTimeout = 1000; // milliseconds
+
+    // ---- editing (treeediting.cpp) ----
+    // Starts editing Node's Column (-1 without columns); true when an edit runs afterwards.
+    // Fails an assertion for a nil node or an invalid column.
+    virtual bool EditNode(PLeanNode Node, TColumnIndex Column);
+    virtual bool CanEdit(PLeanNode Node, TColumnIndex Column);
+    // Accepts (EndEditNode) or cancels (CancelEditNode) a pending or running edit; true when
+    // none is left. A link that refuses keeps the edit open (false).
+    bool EndEditNode();
+    bool CancelEditNode();
+    bool IsEditing() const { return FStates.Contains(TLeanTreeState::tsEditing); }
+    TColumnIndex EditColumn() const { return FEditColumn; }
+    const std::shared_ptr<ILTEditLink>& EditLink() const { return FEditLink; }
+    // Moves the editor over the focused node's cell.
+    virtual void UpdateEditBounds();
+    bool EditTimerActive() const;
+    // The edit timer's expiry: opens the editor (DoEdit).
+    void EditTimerExpired();
+    uint32_t EditDelay = 1000; // milliseconds
+    TLTCreateEditorEvent OnCreateEditor;
+
+    // ---- sorting (treesort.cpp) ----
+    // Sorts Node's children (nil = root) by OnCompareNodes, stable; with DoInit the children
+    // are initialised first. Nothing when a running edit cannot be ended.
+    virtual void Sort(PLeanNode Node, TColumnIndex Column, TSortDirection Direction,
+                      bool DoInit = true);
+    // Sorts every initialised level; Column -2 sorts nothing.
+    void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+
+    // ---- node streams (treestream.cpp) ----
+    // Writes Node with its subtree (nil: every top-level node) in the node stream format.
+    virtual void SaveToStream(TStream& Stream, PLeanNode Node = nullptr);
+    // Replaces the tree with the nodes in Stream. A malformed stream raises ELeanTreeError
+    // (codes 2002 to 2006) and leaves the tree unchanged; nothing under toReadOnly.
+    virtual void LoadFromStream(TStream& Stream);
+    virtual void LoadFromFile(const std::string& FileName);
+    // Adds the nodes in Stream (after its header) as the last children of Node (nil = root);
+    // all or nothing. Returns the number of top-level nodes added.
+    uint32_t AddFromStream(TStream& Stream, PLeanNode Node);
+    virtual void WriteNode(TStream& Stream, PLeanNode Node);
+    // Moves Stream past the node chunk at its position (2005 when none starts there, 2004 when
+    // the stream ends inside it).
+    virtual void SkipNode(TStream& Stream);
+    // Writes what follows Node's base chunk (which holds the children) into the writer's
+    // buffer: the host's user chunk. Descendants add chunks of their own after it.
+    virtual void WriteChunks(TMemoryStream& Stream, PLeanNode Node);
+    // A chunk of another type inside Node's node chunk; Stream holds its bytes. Descendants
+    // read their own chunks; false means skipped (the default).
+    virtual bool ReadChunk(TStream& Stream, int Version, PLeanNode Node, uint32_t ChunkType);
+    virtual void DoSaveNode(PLeanNode Node, TStream& Stream);
+    virtual void DoLoadNode(PLeanNode Node, TStream& Stream);
+    virtual void DoNodeCopied(PLeanNode Node);
+    TLTSaveNodeEvent OnSaveNode;
+    TLTSaveNodeEvent OnLoadNode;
 
     // ---- selection (treeselection.cpp) ----
     uint32_t SelectedCount() const { return FSelectionCount; }
@@ -353,6 +455,28 @@ protected:
             InterruptValidation();
     }
 
+    // ---- mouse handling and incremental search: Qt input (treemouse.cpp) ----
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+    // A search that finds nothing beeps.
+    virtual void Beep();
+
+    // ---- editing internals (treeediting.cpp) ----
+    virtual void DoEdit();
+    virtual std::shared_ptr<ILTEditLink> DoCreateEditor(PLeanNode Node, TColumnIndex Column);
+    virtual bool DoEndEdit();
+    virtual bool DoCancelEdit();
+    // Drops a pending edit (edit timer stopped, tsEditPending left).
+    void DropPendingEdit();
+    // Ends a running edit for good before its node goes away: cancelled, and released even
+    // when the link refuses.
+    void AbandonEdit();
+
     // ---- Qt integration ----
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
@@ -404,6 +528,32 @@ private:
     int FOffsetX = 0, FOffsetY = 0, FRangeX = 0;
     bool FLoading = false, FDestroying = false;
     bool FSilentFree = false; // nodes moved to another tree leave without OnFreeNode
+    // Mouse handling and incremental search.
+    PLeanNode FCurrentHotNode = nullptr;
+    PLeanNode FCheckNode = nullptr;
+    TCheckState FPendingCheckState = csUncheckedNormal;
+    QPoint FLastClickPos;
+    int FDragThreshold = 5;
+    QRect FLastSelRect, FNewSelRect;
+    TColumnIndex FSelRectStartColumn = NoColumn;
+    std::u16string FSearchBuffer;
+    PLeanNode FLastSearchNode = nullptr;
+    uint64_t FLastSearchTime = 0;
+    bool FSearchTimeKnown = false;
+    QTimer* FSearchTimer = nullptr;
+    QTimer* SearchTimer();
+    // Editing.
+    std::shared_ptr<ILTEditLink> FEditLink;
+    TColumnIndex FEditColumn = NoColumn;
+    QTimer* FEditTimer = nullptr;
+    QTimer* EditTimer();
+    bool FEditEnding = false;
+    void HandleCheckPress(PLeanNode Node);
+    // Node streams: reads a stream's nodes as the last children of Target, all or nothing.
+    friend struct TNodeStreamBuilder;
+    uint32_t ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst);
+    // Writes First's subtree, and with Siblings those of the siblings after it.
+    void WriteNodes(TStream& Stream, PLeanNode First, bool Siblings);
     QTimer* FChangeTimer = nullptr;
     QTimer* FStructureChangeTimer = nullptr;
     std::unique_ptr<TCustomLeanTreeOptions> FOptions;

@@ -2,6 +2,7 @@
 // unlinking, expanding and collapsing.
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
+#include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
 using enum TLTMiscOption;
@@ -28,6 +29,8 @@ void TBaseLeanTree::EndUpdate() {
     if (FDestroying)
         return;
     if (FUpdateCount == 0 && FStates.Contains(tsUpdating)) {
+        if (HasAuto(toAutoSort))
+            SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
         if (FStates.Contains(tsUpdateHiddenChildrenNeeded)) {
             DetermineHiddenChildrenFlagAllNodes();
             DoStateChange({}, tsUpdateHiddenChildrenNeeded);
@@ -109,6 +112,7 @@ void TBaseLeanTree::ResetNode(PLeanNode Node) {
         Clear();
         return;
     }
+    CancelEditNode();
     DoResetNode(Node);
     DeleteChildren(Node, false);
     StopValidation();
@@ -232,6 +236,8 @@ void TBaseLeanTree::DeleteSelectedNodes() {
 void TBaseLeanTree::Clear() {
     if (HasMisc(toReadOnly) && !FDestroying)
         return;
+    if (FDestroying || (IsEditing() && !DoEndEdit()))
+        AbandonEdit();
     BeginUpdate();
     InterruptValidation();
     DoStateChange({}, {tsCutPending, tsCopyPending});
@@ -241,6 +247,8 @@ void TBaseLeanTree::Clear() {
     FDropTargetNode = nullptr;
     FLastChangedNode = nullptr;
     FLastStructureChangeNode = nullptr;
+    FCurrentHotNode = FCheckNode = FLastSearchNode = nullptr;
+    DoStateChange({}, tsMouseCheckPending);
     if (!NeedsFreeNotification() && FRoot->ChildCount > 0) {
         // Nobody is told about single nodes: drop them all with their blocks.
         InvalidateCache();
@@ -342,6 +350,7 @@ void TBaseLeanTree::InternalDisconnectNode(PLeanNode Node, bool KeepFocus, bool 
     LTAssert(Node && Node != FRoot, "Node must neither be nil nor the root node.");
     StopValidation();
     if (Node == FFocusedNode && !KeepFocus) {
+        AbandonEdit(); // the edited node goes away
         DoFocusNode(nullptr, false);
         DoFocusChanged(FFocusedNode, FFocusedColumn);
     }

@@ -85,13 +85,6 @@ void TBaseLeanTree::FreeNodeMemory(PLeanNode Node) {
     FPool->Free(Node);
 }
 
-void* TBaseLeanTree::GetNodeData(PLeanNode Node) const {
-    if (!Node || Node == FRoot)
-        return nullptr;
-    LTAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
-    return reinterpret_cast<char*>(Node) + sizeof(TLeanNode) + FInternalDataSize;
-}
-
 size_t TBaseLeanTree::AllocateInternalDataArea(size_t Size) {
     if (FRoot->ChildCount > 0)
         throw EAssertionFailed("Internal data allocation must be done before any node is created.");
@@ -172,6 +165,8 @@ void TBaseLeanTree::SetChildCount(PLeanNode Node, uint32_t NewCount) {
         for (PLeanNode child : fresh)
             GetNodeHeight(child);
         InvalidateCache();
+        if (FUpdateCount == 0 && HasAuto(toAutoSort))
+            Sort(Node, FHeader->SortColumn(), FHeader->SortDirection(), true);
     } else {
         BeginUpdate();
         for (int64_t i = 0; i < -delta; ++i)
@@ -306,6 +301,7 @@ void TBaseLeanTree::SetNodeHeight(PLeanNode Node, uint32_t Value) {
             UpdateScrollBars(true);
         }
     }
+    UpdateEditBounds();
 }
 
 bool TBaseLeanTree::GetFullyVisible(PLeanNode Node) const {

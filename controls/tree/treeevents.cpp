@@ -45,6 +45,14 @@ void TBaseLeanTree::DoFreeNode(PLeanNode Node) {
         FLastStructureChangeNode = nullptr;
     if (FDropTargetNode == Node)
         FDropTargetNode = nullptr;
+    if (FCurrentHotNode == Node)
+        FCurrentHotNode = nullptr;
+    if (FLastSearchNode == Node)
+        FLastSearchNode = nullptr;
+    if (FCheckNode == Node) {
+        FCheckNode = nullptr;
+        DoStateChange({}, tsMouseCheckPending);
+    }
     FreeNodeMemory(Node);
 }
 
@@ -176,6 +184,7 @@ void TBaseLeanTree::DoColumnResize(TColumnIndex Column) {
         }
         FHeader->Invalidate(&FHeader->Columns().Items(Column));
     }
+    UpdateEditBounds();
     if (OnColumnResize)
         OnColumnResize(FHeader.get(), Column);
 }
@@ -215,6 +224,7 @@ void TBaseLeanTree::DoUpdating(TLTUpdateState State) {
 }
 
 void TBaseLeanTree::DoScroll(int DeltaX, int DeltaY) {
+    UpdateEditBounds();
     if (OnScroll)
         OnScroll(this, DeltaX, DeltaY);
 }

@@ -276,6 +276,9 @@ void TBaseLeanTree::ResetRangeAnchor() {
 void TBaseLeanTree::DoFocusNode(PLeanNode Node, bool Ask) {
     if (Node == FRoot)
         Node = nullptr;
+    // A running edit ends first; when it cannot, the focus stays.
+    if (Node != FFocusedNode && FStates.Intersects({tsEditing, tsEditPending}) && !EndEditNode())
+        return;
     if (Node != FFocusedNode) {
         if (Ask && !DoFocusChanging(FFocusedNode, Node, FFocusedColumn, FFocusedColumn))
             return;

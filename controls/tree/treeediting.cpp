@@ -1,0 +1,347 @@
+// Editing: when an edit may start, how the host's edit link is obtained, placed, begun, ended
+// and cancelled, and the line-edit link.
+#include "controls/tree/treeediting.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include "controls/tree/treeheader.h"
+
+using enum TLeanTreeState;
+using enum TLTMiscOption;
+using enum TLTPaintOption;
+using enum TLTSelectionOption;
+using enum TLTAutoOption;
+
+QTimer* TBaseLeanTree::EditTimer() {
+    if (!FEditTimer) {
+        FEditTimer = new QTimer(this);
+        FEditTimer->setSingleShot(true);
+        connect(FEditTimer, &QTimer::timeout, this, [this] { EditTimerExpired(); });
+    }
+    return FEditTimer;
+}
+
+bool TBaseLeanTree::EditTimerActive() const {
+    return FEditTimer && FEditTimer->isActive();
+}
+
+void TBaseLeanTree::EditTimerExpired() {
+    if (FEditTimer)
+        FEditTimer->stop();
+    DoEdit();
+}
+
+void TBaseLeanTree::DropPendingEdit() {
+    if (FEditTimer)
+        FEditTimer->stop();
+    DoStateChange({}, tsEditPending);
+}
+
+bool TBaseLeanTree::EditNode(PLeanNode Node, TColumnIndex Column) {
+    LTAssert(Node != nullptr, "Node must not be nil.");
+    LTAssert(Column >= NoColumn && (Column < FHeader->Columns().Count() || Column == NoColumn),
+             "Column must be a valid column index (-1 if no header is shown).");
+    if (IsEditing())
+        return true;
+    if (HasMisc(toReadOnly))
+        return false;
+    SetFocusedNode(Node);
+    if (FFocusedNode != Node || !CanEdit(Node, Column))
+        return false;
+    FEditColumn = Column;
+    InitIfNeeded(Node);
+    DoEdit();
+    return IsEditing();
+}
+
+bool TBaseLeanTree::CanEdit(PLeanNode Node, TColumnIndex Column) {
+    bool allowed = HasMisc(toEditable) && isEnabled() && !HasMisc(toReadOnly);
+    if (OnEditing)
+        OnEditing(this, Node, Column, allowed);
+    return allowed;
+}
+
+void TBaseLeanTree::DoEdit() {
+    DropPendingEdit();
+    if (!FFocusedNode || (FFocusedNode->States & vsDisabled) || HasMisc(toReadOnly) || FEditLink)
+        return;
+    FEditLink = DoCreateEditor(FFocusedNode, FEditColumn);
+    if (!FEditLink)
+        return;
+    DoStateChange(tsEditing, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending,
+                              tsDrawSelecting, tsMouseCheckPending, tsOLEDragging, tsOLEDragPending,
+                              tsScrolling, tsScrollPending});
+    try {
+        ScrollIntoView(FFocusedNode, HasSelection(toCenterScrollIntoView),
+                       !HasAuto(toDisableAutoscrollOnFocus));
+        if (FEditLink->PrepareEdit(this, FFocusedNode, FEditColumn)) {
+            UpdateEditBounds();
+            InvalidateNode(FFocusedNode);
+            if (!FEditLink->BeginEdit())
+                DoStateChange({}, tsEditing);
+        } else {
+            DoStateChange({}, tsEditing);
+        }
+    } catch (...) {
+        DoStateChange({}, tsEditing);
+        FEditLink.reset();
+        throw;
+    }
+    if (!IsEditing())
+        FEditLink.reset();
+}
+
+std::shared_ptr<ILTEditLink> TBaseLeanTree::DoCreateEditor(PLeanNode Node, TColumnIndex Column) {
+    std::shared_ptr<ILTEditLink> link;
+    if (OnCreateEditor) {
+        OnCreateEditor(this, Node, Column, link);
+        if (!link)
+            throw ELeanTreeError("Edit link must not be nil.", 2000);
+    }
+    return link;
+}
+
+bool TBaseLeanTree::DoEndEdit() {
+    DropPendingEdit();
+    // A request that arrives while the link is ending or cancelling (say, the editor losing
+    // the focus as it hides) is refused: the running one decides.
+    if (!IsEditing() || FEditEnding)
+        return false;
+    FEditEnding = true;
+    bool result;
+    try {
+        result = FEditLink->EndEdit();
+    } catch (...) {
+        FEditEnding = false;
+        throw;
+    }
+    FEditEnding = false;
+    if (result) {
+        DoStateChange({}, tsEditing);
+        FEditLink.reset();
+        if (OnEdited)
+            OnEdited(this, FFocusedNode, FEditColumn);
+    }
+    return result;
+}
+
+bool TBaseLeanTree::DoCancelEdit() {
+    DropPendingEdit();
+    if (!IsEditing() || FEditEnding)
+        return false;
+    FEditEnding = true;
+    bool result;
+    try {
+        result = FEditLink->CancelEdit();
+    } catch (...) {
+        FEditEnding = false;
+        throw;
+    }
+    FEditEnding = false;
+    if (result) {
+        DoStateChange({}, tsEditing);
+        FEditLink.reset();
+        if (OnEditCancelled)
+            OnEditCancelled(this, FEditColumn);
+    }
+    return result;
+}
+
+void TBaseLeanTree::AbandonEdit() {
+    DropPendingEdit();
+    if (!IsEditing() || FEditEnding)
+        return;
+    FEditEnding = true;
+    try {
+        FEditLink->CancelEdit();
+    } catch (...) {
+        // The edit ends regardless: its node is going away.
+    }
+    FEditEnding = false;
+    DoStateChange({}, tsEditing);
+    FEditLink.reset();
+    if (OnEditCancelled && !FDestroying)
+        OnEditCancelled(this, FEditColumn);
+}
+
+bool TBaseLeanTree::EndEditNode() {
+    if (IsEditing())
+        return DoEndEdit();
+    DropPendingEdit(); // a pending edit is simply dropped
+    return true;
+}
+
+bool TBaseLeanTree::CancelEditNode() {
+    if (IsEditing())
+        return DoCancelEdit();
+    DropPendingEdit();
+    return true;
+}
+
+void TBaseLeanTree::UpdateEditBounds() {
+    if (!IsEditing() || !FFocusedNode || !FEditLink)
+        return;
+    bool multiline = FFocusedNode->States & vsMultiline;
+    QRect r = GetDisplayRect(FFocusedNode, FEditColumn, !multiline, true);
+    if (HasMisc(toGridExtensions)) {
+        auto& cols = FHeader->Columns();
+        if (FHeader->UseColumns() && cols.IsValidColumn(FEditColumn)) {
+            const auto& c = cols.Items(FEditColumn);
+            if (c.BiDiMode() != bdLeftToRight)
+                r.setRight(c.GetLeft() + c.Width() - 1);
+            else
+                r.setLeft(c.GetLeft());
+        } else {
+            r.setLeft(FOffsetX);
+        }
+    }
+    if (HasPaint(toShowHorzGridLines))
+        r.setBottom(r.bottom() - 1);
+    FEditLink->SetBounds(r);
+}
+
+// ---- the line-edit link ----
+
+TLTEdit::TLTEdit(TBaseLeanTree* tree, bool autoAccept)
+    : QLineEdit(tree->viewport()), tree_(tree), autoAccept_(autoAccept) {
+    setFrame(true);
+}
+
+void TLTEdit::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (tree_ && !Stopped) {
+            QPointer<TBaseLeanTree> tree = tree_;
+            tree->EndEditNode();
+            if (tree && !tree->IsEditing())
+                tree->setFocus();
+        }
+        e->accept();
+        return;
+    case Qt::Key_Escape:
+        if (tree_ && !Stopped) {
+            QPointer<TBaseLeanTree> tree = tree_;
+            tree->CancelEditNode();
+            if (tree && !tree->IsEditing())
+                tree->setFocus();
+        }
+        e->accept();
+        return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        e->accept(); // swallowed
+        return;
+    default:
+        QLineEdit::keyPressEvent(e);
+    }
+}
+
+void TLTEdit::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    // A popup (the edit's own menu) takes the focus only for a moment.
+    if (Stopped || !tree_ || e->reason() == Qt::PopupFocusReason || !tree_->IsEditing())
+        return;
+    if (autoAccept_)
+        tree_->EndEditNode();
+    else
+        tree_->CancelEditNode();
+}
+
+TLTLineEditLink::~TLTLineEditLink() {
+    Release();
+}
+
+void TLTLineEditLink::Release() {
+    if (edit_) {
+        edit_->Stopped = true;
+        edit_->hide();
+        edit_->deleteLater(); // it may be inside one of its own handlers
+        edit_ = nullptr;
+    }
+}
+
+bool TLTLineEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIndex Column) {
+    if (!Tree || !Node)
+        return false;
+    Release();
+    tree_ = Tree;
+    node_ = Node;
+    column_ = Column;
+    stopped_ = false;
+    edit_ = new TLTEdit(Tree, AutoAcceptEditChange);
+    edit_->hide();
+    original_ = OnGetText ? OnGetText(Node, Column) : std::string();
+    edit_->setText(QString::fromStdString(original_));
+    return true;
+}
+
+bool TLTLineEditLink::BeginEdit() {
+    if (stopped_ || !edit_)
+        return false;
+    edit_->show();
+    edit_->selectAll();
+    edit_->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+bool TLTLineEditLink::EndEdit() {
+    if (stopped_)
+        return true; // ended before: nothing is committed twice
+    stopped_ = true;
+    std::string text = edit_ ? edit_->text().toStdString() : original_;
+    // Hidden before the host hears of it, so the focus moving away ends nothing more.
+    if (edit_) {
+        edit_->Stopped = true;
+        edit_->hide();
+    }
+    if (text != original_ && OnNewText)
+        OnNewText(node_, column_, text);
+    return true;
+}
+
+bool TLTLineEditLink::CancelEdit() {
+    if (!stopped_) {
+        stopped_ = true;
+        if (edit_) {
+            edit_->Stopped = true;
+            edit_->hide();
+        }
+    }
+    return true;
+}
+
+QRect TLTLineEditLink::GetBounds() const {
+    return edit_ ? edit_->geometry() : QRect();
+}
+
+void TLTLineEditLink::ProcessMessage(QEvent* Event) {
+    if (edit_ && Event)
+        QCoreApplication::sendEvent(edit_, Event);
+}
+
+void TLTLineEditLink::SetBounds(QRect R) {
+    if (stopped_ || !edit_ || !tree_)
+        return;
+    int client = tree_->ClientWidth();
+    bool rtl = false;
+    auto& cols = tree_->Header().Columns();
+    if (tree_->Header().UseColumns() && cols.IsValidColumn(column_))
+        rtl = cols.Items(column_).BiDiMode() != bdLeftToRight;
+    if (R.left() < 0)
+        R.setLeft(0);
+    if (R.width() < MinWidth) {
+        if (rtl)
+            R.setLeft(R.right() + 1 - MinWidth);
+        else
+            R.setWidth(MinWidth);
+    }
+    if (R.right() >= client)
+        R.setRight(client - 1);
+    // Clamping must not undo the minimum: move the left edge back instead.
+    if (R.width() < MinWidth)
+        R.setLeft(std::max(0, R.right() + 1 - MinWidth));
+    edit_->setGeometry(R);
+}

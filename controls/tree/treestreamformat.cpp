@@ -1,0 +1,61 @@
+// The node stream's header and errors, and the byte view stream.
+#include "controls/tree/treestreamformat.h"
+
+namespace NodeStream {
+
+void FailFormat() {
+    throw ELeanTreeError("Unable to load tree structure, the format is wrong.", 2002);
+}
+void FailVersion() {
+    throw ELeanTreeError("Unable to load tree structure, the version is unknown.", 2003);
+}
+void FailShort() {
+    throw ELeanTreeError("Unable to load tree structure, not enough data available.", 2004);
+}
+void FailAnchor() {
+    throw ELeanTreeError("Stream data corrupt. A node's anchor chunk is missing.", 2005);
+}
+void FailCorrupt() {
+    throw ELeanTreeError("Stream data corrupt. Unexpected data after node's end position.", 2006);
+}
+
+void WriteHeader(TStream& Stream) {
+    const uint16_t units[6] = {0x2045, u'V', u'T', Version, u' ', 0x2046};
+    Stream.WriteBuffer(units, sizeof units);
+}
+
+int ReadHeader(const uint8_t* Data) {
+    uint16_t u[6];
+    std::memcpy(u, Data, sizeof u);
+    if (u[0] != 0x2045 || u[1] != u'V' || u[2] != u'T' || u[5] != 0x2046)
+        FailFormat();
+    if (u[3] == 0 || u[3] > Version)
+        FailVersion();
+    return u[3];
+}
+
+} // namespace NodeStream
+
+int64_t TByteViewStream::Read(void* buffer, int64_t count) {
+    if (count <= 0 || pos_ >= size_)
+        return 0;
+    int64_t n = std::min(count, size_ - pos_);
+    std::memcpy(buffer, data_ + pos_, size_t(n));
+    pos_ += n;
+    return n;
+}
+
+int64_t TByteViewStream::Seek(int64_t offset, TSeekOrigin origin) {
+    int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                   : origin == TSeekOrigin::soCurrent ? pos_
+                                                      : size_;
+    int64_t p = base + offset;
+    if (p < 0)
+        throw EStreamError("Stream seek error");
+    pos_ = p;
+    return p;
+}
+
+void TByteViewStream::SetSize(int64_t) {
+    throw EStreamError("Stream is read-only");
+}

@@ -1,0 +1,324 @@
+// Mouse handling through real clicks at every hit position (button, indent, check box, label,
+// right of the label, nowhere), selection by click, deferred clearing for a drag, double
+// clicks, hot tracking and the rubber band; and the incremental search.
+#include <QTest>
+
+#include "controls/tree/treeheader.h"
+#include "treetestutil.h"
+
+namespace {
+
+using enum TLTMiscOption;
+using enum TLTSelectionOption;
+using enum TLTPaintOption;
+using enum THitPosition;
+
+// Level 0 rows: button in [0, 18), margin [18, 22), check box [22, 40) when shown, then the
+// 40 pixels of the label. Rows are 18 pixels high.
+constexpr int RowH = 18;
+QPoint Button(int row) {
+    return {9, row * RowH + 9};
+}
+QPoint Label(int row, bool check = false) {
+    return {(check ? 40 : 22) + 10, row * RowH + 9};
+}
+
+class MouseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.resize(300, 300);
+        tree.LabelWidth = 40;
+        tree.SetRootNodeCount(6);
+        tree.SetChildCount(tree.GetFirst(), 3); // row 0 has children (collapsed)
+        tree.show();
+        tree.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&tree));
+    }
+    PLeanNode Top(int i) {
+        PLeanNode n = tree.GetFirst();
+        while (i-- > 0)
+            n = n->NextSibling;
+        return n;
+    }
+    THitPositions HitAt(QPoint p) { return tree.GetHitTestInfoAt(p.x(), p.y(), true).HitPositions; }
+    // A move delivered directly (no cursor position involved).
+    void Move(QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(p), tree.viewport()->mapToGlobal(QPointF(p)),
+                         Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(tree.viewport(), &move);
+    }
+    void Click(QPoint p, Qt::KeyboardModifiers m = {}) {
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, m, p);
+    }
+    TTestTree tree;
+};
+
+TEST_F(MouseTest, ClicksAtEveryHitPosition) {
+    // Button: toggles, focus and selection stay as they were.
+    ASSERT_TRUE(HitAt(Button(0)).Contains(hiOnItemButton));
+    Click(Button(0));
+    EXPECT_TRUE(tree.GetExpanded(Top(0)));
+    EXPECT_EQ(tree.FocusedNode(), nullptr);
+    EXPECT_EQ(tree.SelectedCount(), 0u);
+    Click(Button(0));
+    EXPECT_FALSE(tree.GetExpanded(Top(0)));
+    // Indent of a leaf: nothing is focused or selected.
+    ASSERT_TRUE(HitAt(Button(1)).Contains(hiOnItemIndent));
+    Click(Button(1));
+    EXPECT_EQ(tree.FocusedNode(), nullptr);
+    // Label: focus and selection.
+    ASSERT_TRUE(HitAt(Label(2)).Contains(hiOnItemLabel));
+    Click(Label(2));
+    EXPECT_EQ(tree.FocusedNode(), Top(2));
+    EXPECT_TRUE(tree.GetSelected(Top(2)));
+    // Right of the label text.
+    QPoint right(22 + 40 + 30, 3 * RowH + 9);
+    ASSERT_TRUE(HitAt(right).Contains(hiOnItemRight));
+    Click(right);
+    EXPECT_EQ(tree.FocusedNode(), Top(3));
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    // Left of a right-aligned label: still a label click.
+    tree.SetAlignment(taRightJustify);
+    QPoint left(30, 4 * RowH + 9);
+    ASSERT_TRUE(HitAt(left).Contains(hiOnItemLeft));
+    Click(left);
+    EXPECT_EQ(tree.FocusedNode(), Top(4));
+    tree.SetAlignment(taLeftJustify);
+    Click(right);
+    // Nowhere (below the last row): a single-selection tree keeps its selection.
+    QPoint below(30, 8 * RowH + 9);
+    ASSERT_TRUE(HitAt(below).Contains(hiNowhere));
+    Click(below);
+    EXPECT_EQ(tree.FocusedNode(), Top(3));
+    // ... a multi-selection tree clears it.
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    Click(Label(1));
+    Click(below);
+    EXPECT_EQ(tree.SelectedCount(), 0u);
+    EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(MouseTest, CheckBoxTakesEffectOnRelease) {
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | toCheckSupport);
+    for (int i = 0; i < 3; ++i)
+        tree.SetCheckType(Top(i), ctCheckBox);
+    QPoint box(30, RowH + 9);
+    ASSERT_TRUE(HitAt(box).Contains(hiOnItemCheckbox));
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(Top(1)->CheckState, csUncheckedPressed);
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(Top(1)->CheckState, csCheckedNormal);
+    EXPECT_EQ(tree.FocusedNode(), nullptr); // a check click does not focus
+    // Released on another row: the state shows normal again and does not change.
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(Top(1)->CheckState, csCheckedPressed);
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, box + QPoint(0, 2 * RowH));
+    EXPECT_EQ(Top(1)->CheckState, csCheckedNormal);
+    // A label click beside a check box.
+    Click(Label(2, true));
+    EXPECT_EQ(tree.FocusedNode(), Top(2));
+    EXPECT_EQ(Top(2)->CheckState, csUncheckedNormal);
+}
+
+TEST_F(MouseTest, ModifierClicksAndDeferredClearing) {
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    Click(Label(1));
+    Click(Label(3), Qt::ShiftModifier);
+    EXPECT_EQ(tree.SelectedCount(), 3u);
+    Click(Label(2), Qt::ControlModifier);
+    EXPECT_FALSE(tree.GetSelected(Top(2)));
+    EXPECT_EQ(tree.SelectedCount(), 2u);
+    // With a drag possible, pressing a selected node keeps the selection until release.
+    tree.DragMode = dmAutomatic;
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, Label(3));
+    EXPECT_EQ(tree.SelectedCount(), 2u);
+    EXPECT_TRUE(tree.TreeStates().Contains(TLeanTreeState::tsClearPending));
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, Label(3));
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    EXPECT_TRUE(tree.GetSelected(Top(3)));
+    EXPECT_EQ(tree.FocusedNode(), Top(3));
+    EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(MouseTest, AStaleDeferredClearingGivesWayToAClick) {
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    tree.DragMode = dmAutomatic;
+    Click(Label(1));
+    Click(Label(2), Qt::ShiftModifier);
+    // The press defers the clearing; its release never comes.
+    THitInfo hit = tree.GetHitTestInfoAt(Label(2).x(), Label(2).y(), true);
+    tree.HandleMouseDown({mbLeft, {}, Label(2)}, hit);
+    ASSERT_TRUE(tree.TreeStates().Contains(TLeanTreeState::tsClearPending));
+    hit = tree.GetHitTestInfoAt(Label(4).x(), Label(4).y(), true);
+    EXPECT_NO_THROW(tree.HandleMouseDown({mbLeft, {}, Label(4)}, hit));
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    EXPECT_TRUE(tree.GetSelected(Top(4)));
+    EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(MouseTest, DoubleClicksToggleOnlyWhenAsked) {
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() - toToggleOnDblClick);
+    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, Label(0));
+    EXPECT_FALSE(tree.GetExpanded(Top(0)));
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | toToggleOnDblClick);
+    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, Label(0));
+    EXPECT_TRUE(tree.GetExpanded(Top(0)));
+    // Columns: a click and a double click on a cell tell the column.
+    TColumnIndex clicked = -5, dblClicked = -5;
+    tree.OnColumnClick = [&](TBaseLeanTree*, TColumnIndex c, TShiftState) { clicked = c; };
+    tree.OnColumnDblClick = [&](TBaseLeanTree*, TColumnIndex c, TShiftState) { dblClicked = c; };
+    tree.Header().Columns().Add();
+    tree.Header().Columns().Add();
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    THitInfo hit = tree.GetHitTestInfoAt(70, 9, true);
+    EXPECT_EQ(hit.HitColumn, 1);
+    TLTMouseMessage m{mbLeft, {}, {70, 9}};
+    tree.HandleMouseDown(m, hit);
+    tree.HandleMouseUp(m, hit);
+    EXPECT_EQ(clicked, 1);
+    tree.HandleMouseDblClick(m, hit);
+    EXPECT_EQ(dblClicked, 1);
+}
+
+TEST_F(MouseTest, HotTrackingAndRubberBand) {
+    std::vector<std::pair<PLeanNode, PLeanNode>> changes;
+    tree.OnHotChange = [&](TBaseLeanTree*, PLeanNode o, PLeanNode n) { changes.push_back({o, n}); };
+    Move(Label(2));
+    EXPECT_EQ(tree.HotNode(), Top(2));
+    Move(Button(2));
+    EXPECT_EQ(tree.HotNode(), nullptr);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].first, Top(2));
+    // Deleting the hot node leaves no dangling hot node.
+    Move(Label(4));
+    tree.DeleteNode(Top(4));
+    EXPECT_EQ(tree.HotNode(), nullptr);
+    // A band drawn from the indentation over rows 1 to 3 selects them.
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, Button(1));
+    EXPECT_TRUE(tree.IsMouseSelecting());
+    Move(QPoint(40, 3 * RowH + 9), Qt::LeftButton);
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, QPoint(40, 3 * RowH + 9));
+    EXPECT_FALSE(tree.IsMouseSelecting());
+    EXPECT_EQ(tree.SelectedCount(), 3u);
+    EXPECT_TRUE(tree.GetSelected(Top(2)));
+    EXPECT_TREE_VALID(tree);
+}
+
+// ---- incremental search ----
+
+class SearchTree : public TTestTree {
+public:
+    int beeps = 0;
+
+protected:
+    void Beep() override { ++beeps; }
+};
+
+class SearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* names[] = {"apple", "banana", "berry", "cherry", "blue", "apricot"};
+        tree.SetRootNodeCount(6);
+        int i = 0;
+        for (PLeanNode n = tree.GetFirst(); n; n = n->NextSibling)
+            tree.Data(n) = i++;
+        tree.OnIncrementalSearch = [names](TBaseLeanTree* t, PLeanNode n, const std::u16string& s,
+                                           int& r) {
+            std::string name = names[*t->GetNodeData<int>(n)];
+            std::u16string w(name.begin(), name.end());
+            r = w.compare(0, s.size(), s) == 0 ? 0 : 1;
+        };
+        tree.IncrementalSearch = isAll;
+    }
+    int Focused() { return tree.FocusedNode() ? tree.Data(tree.FocusedNode()) : -1; }
+    void Type(const char16_t* s, uint64_t& t) {
+        for (; *s; ++s)
+            tree.HandleIncrementalSearch(*s, t += 100);
+    }
+    SearchTree tree;
+};
+
+TEST_F(SearchTest, TypingFindsRepeatingCyclesBackspaceShortens) {
+    uint64_t t = 1000;
+    Type(u"b", t);
+    EXPECT_EQ(Focused(), 1);
+    EXPECT_TRUE(tree.GetSelected(tree.FocusedNode()));
+    Type(u"e", t);
+    EXPECT_EQ(Focused(), 2); // "be"
+    EXPECT_EQ(tree.SearchBuffer(), u"be");
+    tree.HandleIncrementalSearch(8, t += 100); // "b", from the node after the focused one
+    EXPECT_EQ(tree.SearchBuffer(), u"b");
+    EXPECT_EQ(Focused(), 4);
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    // The same letter again cycles through the nodes that start with it.
+    tree.StopIncrementalSearch();
+    Type(u"b", t);
+    EXPECT_EQ(Focused(), 1);
+    Type(u"b", t);
+    EXPECT_EQ(Focused(), 2);
+    Type(u"b", t);
+    EXPECT_EQ(Focused(), 4);
+    EXPECT_EQ(tree.SearchBuffer(), u"b");
+    EXPECT_EQ(tree.beeps, 0);
+    // Backwards.
+    tree.StopIncrementalSearch();
+    tree.IncrementalSearchDirection = sdBackward;
+    Type(u"a", t);
+    EXPECT_EQ(Focused(), 0);
+    Type(u"a", t);
+    EXPECT_EQ(Focused(), 5);
+}
+
+TEST_F(SearchTest, TheBufferIsForgottenAfterTheTimeout) {
+    tree.IncrementalSearchTimeout = 1000;
+    tree.HandleIncrementalSearch(u'c', 5000);
+    EXPECT_EQ(Focused(), 3);
+    EXPECT_TRUE(tree.SearchTimerActive());
+    tree.HandleIncrementalSearch(u'h', 5999); // within the time-out: "ch"
+    EXPECT_EQ(tree.SearchBuffer(), u"ch");
+    tree.HandleIncrementalSearch(u'a', 7000); // after it: a new search for "a"
+    EXPECT_EQ(tree.SearchBuffer(), u"a");
+    EXPECT_EQ(Focused(), 5);
+    tree.StopIncrementalSearch(); // the timer's expiry
+    EXPECT_TRUE(tree.SearchBuffer().empty());
+    EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsIncrementalSearching));
+}
+
+TEST_F(SearchTest, NoMatchEndsAfterOneRound) {
+    uint64_t t = 0;
+    Type(u"z", t);
+    EXPECT_EQ(tree.beeps, 1);
+    EXPECT_EQ(tree.FocusedNode(), nullptr);
+    // Every node hidden: the search stops in every mode.
+    for (PLeanNode n = tree.GetFirst(); n; n = n->NextSibling)
+        n->States &= ~vsVisible;
+    for (TLTIncrementalSearch mode : {isAll, isVisibleOnly, isInitializedOnly}) {
+        tree.StopIncrementalSearch();
+        tree.IncrementalSearch = mode;
+        Type(u"q", t);
+        Type(u"q", t);
+    }
+    EXPECT_EQ(tree.beeps, 7);
+    // With a start node that is not part of the walk (hidden), too.
+    tree.StopIncrementalSearch();
+    tree.IncrementalSearch = isVisibleOnly;
+    tree.IncrementalSearchStart = ssLastHit;
+    Type(u"x", t);
+    EXPECT_EQ(tree.beeps, 8);
+}
+
+TEST_F(SearchTest, KeysReachTheSearch) {
+    tree.show();
+    tree.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tree));
+    QTest::keyClicks(&tree, "ch");
+    EXPECT_EQ(Focused(), 3);
+    EXPECT_EQ(tree.SearchBuffer(), u"ch");
+    tree.IncrementalSearch = isNone;
+    tree.StopIncrementalSearch();
+    QTest::keyClicks(&tree, "a");
+    EXPECT_EQ(Focused(), 3);
+}
+
+} // namespace
