@@ -541,7 +541,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 PaintSelectionRectangle(c, 0, band, rowRect);
         }
         top += h;
-        node = GetNextVisible(node);
+        node = GetNextVisibleNoInit(node); // initialised when its row is reached
     }
     if (top <= Window.bottom()) {
         QRect rest(Window.left(), std::max(top, Window.top()), Window.width(),
