@@ -528,6 +528,7 @@ private:
     QPoint FPanningStart; // client coordinates
     QWidget* FPanningWindow = nullptr;
     TLTPanningImage FPanningCursor = piMoveAll;
+    int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
     bool FScrollWired = WireScrollBars();
 
     // ---- hints ----

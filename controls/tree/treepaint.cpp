@@ -528,8 +528,13 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     DoPaintNode(info);
                 if (node == FFocusedNode && focused && PaintOptions.Contains(poDrawFocusRect) &&
                     (isMain || HasSelection(toFullRowSelect) || col == FFocusedColumn) &&
-                    !label.isEmpty())
-                    DrawDottedFrame(c, label, palette().color(QPalette::WindowText));
+                    !label.isEmpty()) {
+                    // Inverting dots, visible on any fill.
+                    c.save();
+                    c.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+                    DrawDottedFrame(c, label, Qt::white);
+                    c.restore();
+                }
                 if (OnAfterCellPaint)
                     OnAfterCellPaint(this, c, node, col, cell);
                 if (col >= 0)

@@ -201,13 +201,19 @@ void TBaseLeanTree::wheelEvent(QWheelEvent* e) {
     QPoint angle = e->angleDelta();
     int delta = angle.y() ? angle.y() : angle.x();
     bool shift = e->modifiers() & Qt::ShiftModifier;
+    // A notch is 120; finer wheels and touch pads send parts of one, which scroll their share
+    // in pixels (the remainder kept for the next) instead of rounding down to nothing.
     if (RangeY() <= ClientHeight()) {
         int step = shift ? ClientWidth() : int(FIndent);
-        SetOffsetX(FOffsetX + delta * step / 120);
+        int64_t total = int64_t(delta) * step + FWheelRemainderX;
+        FWheelRemainderX = int(total % 120);
+        SetOffsetX(FOffsetX + int(total / 120));
     } else {
         int rowHeight = int(FDefaultNodeHeight);
         int lines = shift ? ClientHeight() / rowHeight : QApplication::wheelScrollLines();
-        SetOffsetY(FOffsetY + delta * lines / 120 * rowHeight);
+        int64_t total = int64_t(delta) * lines * rowHeight + FWheelRemainderY;
+        FWheelRemainderY = int(total % 120);
+        SetOffsetY(FOffsetY + int(total / 120));
     }
     e->accept();
 }

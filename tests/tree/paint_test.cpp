@@ -183,7 +183,7 @@ TEST_F(PaintTest, FocusRectangleAroundTheFocusedLabel) {
     Focus();
     tree.SetFocusedNode(rows[4]);
     QImage img = Render();
-    QColor ink = tree.palette().color(QPalette::WindowText);
+    QColor ink(Qt::black); // white inverted
     int top = 4 * h;
     int dots = CountColor(img.copy(22, top, 40, 1), ink);
     EXPECT_GE(dots, 15); // every other pixel of the top edge
@@ -191,9 +191,17 @@ TEST_F(PaintTest, FocusRectangleAroundTheFocusedLabel) {
     EXPECT_GE(CountColor(img.copy(22, top + 1, 1, h - 2), ink), 6); // the left edge
     EXPECT_EQ(CountColor(img.copy(22, 3 * h, 40, h), ink), 0);      // not on other rows
 
+    // On a selected label the dots invert the selection colour.
+    tree.SetSelected(rows[4], true);
+    img = Render();
+    QColor sel = ColorToQColor(clHighlight);
+    QColor inverted(255 - sel.red(), 255 - sel.green(), 255 - sel.blue());
+    EXPECT_GE(CountColor(img.copy(22, top, 40, 1), inverted), 15);
+
     tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toHideFocusRect);
     img = Render();
-    EXPECT_EQ(CountColor(img.copy(22, top, 40, 1), ink), 0);
+    EXPECT_EQ(CountColor(img.copy(22, top, 40, 1), inverted), 0);
+    EXPECT_EQ(CountColor(img.copy(22, top, 40, 1), sel), 40);
 }
 
 TEST_F(PaintTest, GridLinesAndCheckBoxes) {

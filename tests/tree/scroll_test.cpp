@@ -82,6 +82,11 @@ TEST_F(ScrollTest, WheelScrollsLinesPagesOrSideways) {
     EXPECT_EQ(tree.OffsetY(), 0);
     Wheel(-120, Qt::ShiftModifier); // a page of whole rows
     EXPECT_EQ(tree.OffsetY(), -(ch / 18) * 18);
+    // Parts of a notch (fine wheels, touch pads) add up to what a notch does.
+    tree.SetOffsetY(0);
+    for (int i = 0; i < 4; ++i)
+        Wheel(-30);
+    EXPECT_EQ(tree.OffsetY(), -lines * 18);
 
     // Content no higher than the client: the wheel scrolls sideways by the indent.
     tree.SetRootNodeCount(2);
