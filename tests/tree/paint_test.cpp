@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "controls/tree/treeheader.h"
 #include "gui/guitestutil.h"
 #include "platform/gui/qtcolors.h"
 #include "treetestutil.h"
@@ -272,6 +273,32 @@ TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     };
     Render(QRect(0, 0, 300, 200), {poDrawSelection, poSelectedOnly});
     EXPECT_EQ(painted, std::vector<PLeanNode>(rows.begin(), rows.begin() + 3));
+}
+
+TEST_F(PaintTest, ColumnsGetTheirColoursGridLinesAndHorizontalScroll) {
+    using enum TLTHeaderOption;
+    tree.Header().SetOptions({hoVisible});
+    for (int w : {120, 100}) {
+        TLeanTreeColumn& c = tree.Header().Columns().Add();
+        c.SetWidth(w);
+    }
+    TLeanTreeColumn& second = tree.Header().Columns().Items(1);
+    second.SetOptions(second.Options() - TLTColumnOption::coParentColor);
+    second.SetColor(clYellow);
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toShowVertGridLines);
+    tree.Colors().Set(TLTColors::GridLineColor, clRed);
+    tree.UpdateScrollBars(true);
+    QImage img = Render();
+    int y = 4 * h + 5;
+    EXPECT_EQ(At(img, 119, y), QColor(Qt::red)); // the first cell's last pixel column
+    EXPECT_EQ(At(img, 150, y), Q(clYellow));     // the coloured column
+    EXPECT_EQ(At(img, 219, y), QColor(Qt::red)); // its own grid line
+    EXPECT_EQ(At(img, 250, y), Q(clWindow));     // right of the last column
+    EXPECT_EQ(At(img, 150, 150), Q(clYellow));   // the column's strip below the rows
+    // The same tree rectangle moved: the window's left edge now lies inside column 1.
+    img = Render(QRect(100, 0, 200, 200));
+    EXPECT_EQ(At(img, 19, y), QColor(Qt::red));
+    EXPECT_EQ(At(img, 50, y), Q(clYellow));
 }
 
 // A flat tree of 100,000 uninitialised rows with its position cache.
