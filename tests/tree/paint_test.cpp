@@ -180,6 +180,17 @@ TEST_F(PaintTest, HiddenSelectionAndTheUnfocusedColour) {
     EXPECT_EQ(At(img, lx, ly), Q(clWindow));
 }
 
+TEST_F(PaintTest, TheCellBeingEditedShowsNoSelection) {
+    Focus();
+    tree.SetFocusedNode(rows[3]);
+    tree.SetSelected(rows[3], true);
+    int lx = 18 + 4 + 20, ly = 3 * h + h / 2;
+    EXPECT_EQ(At(Render(), lx, ly), Q(clHighlight));
+    tree.DoStateChange(TLeanTreeState::tsEditing);
+    EXPECT_EQ(At(Render(), lx, ly), Q(clWindow));
+    tree.DoStateChange({}, TLeanTreeState::tsEditing);
+}
+
 TEST_F(PaintTest, FocusRectangleAroundTheFocusedLabel) {
     Focus();
     tree.SetFocusedNode(rows[4]);
