@@ -1,4 +1,5 @@
 // Hints: which hint shows in each mode, where the window goes, and its animations.
+#include <QKeyEvent>
 #include <QTest>
 
 #include "controls/tree/treehint.h"
@@ -120,6 +121,26 @@ TEST_F(HintTest, FadeAndSlideEndAtTheFullWindow) {
     };
     w->ActivateHint(QRect(QPoint(140, 100), r.size()), data.DefaultHint, desktop);
     EXPECT_FALSE(tree.TreeStates().Contains(tsInAnimation));
+}
+
+TEST_F(HintTest, KeysReachTheTreeWhileAHintFades) {
+    tree.SetRootNodeCount(100);
+    tree.UpdateScrollBars(true);
+    tree.setFocus();
+    tree.SetAnimationDuration(30);
+    tree.HintAnimation = hatFade;
+    bool sent = false;
+    tree.OnStateChange = [&](TBaseLeanTree* t, TLeanTreeStates enter, TLeanTreeStates) {
+        if (enter.Contains(tsInAnimation) && !sent) {
+            sent = true;
+            QCoreApplication::postEvent(
+                t, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier));
+        }
+    };
+    tree.Hint = "Fading";
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(tree.OffsetY(), -tree.ClientHeight()); // handled during the animation
 }
 
 } // namespace
