@@ -25,10 +25,13 @@ namespace {
 
 constexpr int ViewWidth = 800, ViewHeight = 600;
 
-// Row labels as both controls show them.
+// Row labels as both controls show them; zero-padded, so that every viewport draws the same
+// amount of text wherever it lies.
 QString Label(int parent, int child) {
-    return child < 0 ? QStringLiteral("Group %1").arg(parent)
-                     : QStringLiteral("Item %1.%2").arg(parent).arg(child);
+    return child < 0 ? QStringLiteral("Group %1").arg(parent, 4, 10, QChar('0'))
+                     : QStringLiteral("Item %1.%2")
+                           .arg(parent, 4, 10, QChar('0'))
+                           .arg(child, 3, 10, QChar('0'));
 }
 
 // The lean tree with a text painter: node data holds the parent and child numbers.
@@ -54,7 +57,7 @@ public:
         };
         SetRootNodeCount(uint32_t(parents));
         FullExpand();
-        labelWidth_ = QFontMetrics(font()).horizontalAdvance("Item 999.999");
+        labelWidth_ = QFontMetrics(font()).horizontalAdvance("Item 0999.999");
     }
     int DoGetNodeWidth(PLeanNode, TColumnIndex, QPainter*) override { return labelWidth_; }
     void DoPaintNode(TLTPaintInfo& info) override {
