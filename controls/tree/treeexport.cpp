@@ -100,20 +100,7 @@ const QString& CellText(const TExportRow& r, size_t i) {
     return i < r.Cells.size() ? r.Cells[i] : empty;
 }
 
-// A generous guess of an export's size: PerUnit output units per text unit plus PerCell for
-// every cell and PerRow for every row. Room reserved but not written costs next to nothing.
-size_t EstimateSize(const TExportContent& c, size_t PerUnit, size_t PerCell, size_t PerRow) {
-    size_t units = 0, cells = 0;
-    for (const auto& r : c.Rows) {
-        cells += r.Cells.size() + r.Level;
-        for (const QString& t : r.Cells)
-            units += size_t(t.size());
-    }
-    return 4096 + units * PerUnit + cells * PerCell + c.Rows.size() * PerRow;
-}
-
 template <typename Buffer> void WriteText(Buffer& out, const TExportContent& c, char16_t sep) {
-    out.Reserve(EstimateSize(c, sizeof(out.AsString()[0]) == 1 ? 2 : 1, 2, 2 + DeepestLevel(c)));
     const uint32_t L = DeepestLevel(c);
     const size_t columns = std::max<size_t>(1, c.Columns.size());
     const size_t main = c.Columns.empty() ? 0 : std::min(c.MainColumn, columns - 1);
@@ -365,7 +352,6 @@ std::string TRtfWriter::Write() {
     collect(content_.Font);
     for (const TExportFont& f : content_.CellFonts)
         collect(f);
-    body_.Reserve(EstimateSize(content_, 2, 30, 8));
     body_.Add(std::string_view("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl"));
     for (size_t i = 0; i < fonts_.size(); ++i)
         body_.Add(std::string_view(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}"));
@@ -430,7 +416,6 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
     const std::string padding = Printf("padding-left:%dpx;padding-right:%dpx;", c.Margin, c.Margin);
     const std::string lineStyle = c.SolidLines ? "solid" : "dotted";
     TBufferedString out;
-    out.Reserve(EstimateSize(c, 2, 110, 40));
     auto add = [&](std::string_view s) { out.Add(s); };
 
     add("<style type=\"text/css\">\r\n");
@@ -485,9 +470,14 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
     const bool plainIndent = mainCol.ParentColor || !hasColumns;
     const std::string indentTail =
         plainIndent ? std::string() : " bgcolor=\"" + HtmlColor(mainCol.Color) + "\">&nbsp;</td>";
+    std::string height; // rows mostly share one height: format it when it changes
+    int lastHeight = -1;
     for (const auto& r : c.Rows) {
         add(" <tr class=\"default\">");
-        const std::string height = Printf(" height=\"%dpx\"", r.Height);
+        if (height.empty() || r.Height != lastHeight) {
+            height = Printf(" height=\"%dpx\"", r.Height);
+            lastHeight = r.Height;
+        }
         for (size_t i = 0; i < cols.size(); ++i) {
             if (i == main) {
                 for (uint32_t l = 0; l < r.Level; ++l) {

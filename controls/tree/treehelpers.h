@@ -10,6 +10,7 @@
 #include <QString>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treetypes.h"
@@ -48,28 +49,69 @@ void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down
 void DrawCheckImage(QPainter& p, const QRect& r, TCheckType Type, TCheckState State, bool Enabled,
                     bool Hot);
 
-// A growable text buffer; its capacity at least doubles when it grows (linear time overall).
+// A growable text buffer for large outputs. The text is written into blocks of a fixed size
+// that are put together once, in a string of exactly the text's length, when the text is
+// asked for: no estimate, no copying while it grows, and the result takes one allocation of
+// its own size (room reserved but never written would cost fresh pages on large exports).
 template <typename CharT> class TBasicBufferedString {
 public:
+    static constexpr size_t BlockSize = 32768; // units; small enough to stay in the heap
+
     void Add(std::basic_string_view<CharT> s) {
-        if (buffer_.size() + s.size() > buffer_.capacity())
-            buffer_.reserve(std::max(2 * buffer_.capacity(),
-                                     buffer_.size() + std::max<size_t>(4096, s.size())));
-        buffer_.append(s);
+        while (s.size() > block_.capacity() - block_.size()) {
+            const size_t n = block_.capacity() - block_.size();
+            block_.append(s.substr(0, n));
+            s.remove_prefix(n);
+            NewBlock();
+        }
+        block_.append(s);
     }
-    void Add(CharT c) { Add(std::basic_string_view<CharT>(&c, 1)); }
+    void Add(CharT c) {
+        if (block_.size() == block_.capacity())
+            NewBlock();
+        block_.push_back(c);
+    }
     void AddNewLine() {
         const CharT crlf[] = {CharT('\r'), CharT('\n')};
         Add(std::basic_string_view<CharT>(crlf, 2));
     }
-    const std::basic_string<CharT>& AsString() const { return buffer_; }
-    // Makes room for at least Size units in all (an estimate saves the growth steps).
-    void Reserve(size_t Size) { buffer_.reserve(Size); }
-    // Hands the text over without a copy; the buffer is empty afterwards.
-    std::basic_string<CharT> Take() { return std::exchange(buffer_, {}); }
+    // The text so far, put together (valid until the next Add).
+    const std::basic_string<CharT>& AsString() {
+        Join();
+        return block_;
+    }
+    size_t Size() const { return written_ + block_.size(); }
+    // Hands the text over (exactly its length); the buffer is empty afterwards.
+    std::basic_string<CharT> Take() {
+        Join();
+        written_ = 0;
+        return std::exchange(block_, {});
+    }
 
 private:
-    std::basic_string<CharT> buffer_;
+    void NewBlock() {
+        if (!block_.empty()) {
+            written_ += block_.size();
+            full_.push_back(std::move(block_));
+        }
+        block_ = {};
+        block_.reserve(BlockSize);
+    }
+    void Join() {
+        if (full_.empty())
+            return;
+        std::basic_string<CharT> all;
+        all.reserve(Size());
+        for (const auto& b : full_)
+            all.append(b);
+        all.append(block_);
+        full_.clear();
+        written_ = 0;
+        block_ = std::move(all);
+    }
+    std::vector<std::basic_string<CharT>> full_; // filled blocks, in order
+    std::basic_string<CharT> block_;             // the block being written
+    size_t written_ = 0;                         // units in full_
 };
 using TBufferedString = TBasicBufferedString<char>;
 using TWideBufferedString = TBasicBufferedString<char16_t>;

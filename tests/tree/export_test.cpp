@@ -289,16 +289,35 @@ TEST(TreeExport, ShortenStringCutsBetweenCharacters) {
     }
 }
 
-TEST(TreeExport, BufferGrowsGeometrically) {
+TEST(TreeExport, BufferKeepsTextAcrossBlocksAndHandsOverExactSize) {
+    // Pieces from one unit to several blocks, so that some straddle block boundaries.
     TBufferedString b;
-    size_t growths = 0, capacity = b.AsString().capacity();
-    for (int i = 0; i < 2000000; ++i) {
-        b.Add('x');
-        if (b.AsString().capacity() != capacity)
-            ++growths, capacity = b.AsString().capacity();
+    std::string expected;
+    size_t length = 1;
+    for (int i = 0; i < 400; ++i) {
+        std::string piece(length, char('a' + i % 26));
+        if (i % 3 == 0)
+            b.Add(piece[0]), expected += piece[0];
+        else
+            b.Add(std::string_view(piece)), expected += piece;
+        length = (length * 7 + 13) % (3 * TBufferedString::BlockSize);
+        ASSERT_EQ(b.Size(), expected.size());
     }
-    EXPECT_EQ(b.AsString().size(), 2000000u);
-    EXPECT_LE(growths, 20u);
+    ASSERT_GT(expected.size(), 20 * TBufferedString::BlockSize);
+    EXPECT_EQ(b.AsString(), expected);
+    b.AddNewLine(); // writing goes on after the text was put together
+    expected += "\r\n";
+    std::string taken = b.Take();
+    EXPECT_EQ(taken, expected);
+    EXPECT_EQ(taken.capacity(), taken.size()); // no room reserved beyond the text
+    EXPECT_EQ(b.Size(), 0u);
+    EXPECT_TRUE(b.Take().empty());
+
+    // Two million single units take a linear time (a fixed increment would not).
+    TWideBufferedString w;
+    for (int i = 0; i < 2000000; ++i)
+        w.Add(u'x');
+    EXPECT_EQ(w.Take(), std::u16string(2000000, u'x'));
 }
 
 } // namespace
