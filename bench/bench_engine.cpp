@@ -22,6 +22,7 @@
 #include <string>
 
 #include "bench/benchdata.h"
+#include "benchreport.h"
 #include "core/binarydatafile.h"
 #include "core/remindermanager.h"
 #include "core/xmldatafile.h"
@@ -257,81 +258,56 @@ bool RunProbe(const std::string& file, bool binary, TProbe& probe) {
 
 // ---- Report ----
 
-// The usual table, then the ratios and the rebuild's cost per entry. With repetitions each
-// figure is the median of the repetitions; without, the one run's.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.error_occurred)
-                continue;
-            const double seconds =
-                r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
-            const std::string& name = r.run_name.function_name;
-            if (r.run_type == Run::RT_Aggregate) {
-                if (r.aggregate_name == "median")
-                    medians_[name] = seconds;
-            } else {
-                runs_[name] = seconds;
-            }
+constexpr int RebuildSizes[] = {1000, 3000, 10000, 30000, 100000, 300000};
+
+std::string PerEntry(double seconds, int n) {
+    char text[32] = "-";
+    if (seconds >= 0)
+        std::snprintf(text, sizeof text, "%.2f", seconds * 1e9 / n);
+    return text;
+}
+
+// Prints the time ratio a / b with its goal (none when goal <= 0); nothing when either is
+// missing.
+void PrintRatio(const TTimesReporter& times, const std::string& a, const std::string& b,
+                const std::string& what, double goal) {
+    const double x = times.Time(a), y = times.Time(b);
+    if (x < 0 || y <= 0)
+        return;
+    const double r = x / y;
+    std::printf("  %-40s %6.2f", what.c_str(), r);
+    if (goal > 0)
+        std::printf("  (<= %.1f: %s)", goal, r <= goal ? "met" : "NOT met");
+    std::printf("\n");
+}
+
+// After the table: the ratios and the rebuild's cost per entry.
+void PrintSummary(const TTimesReporter& times) {
+    std::printf("\nRatios (time / time; goals in brackets)\n");
+    for (const char* corpus : {"mixed", "full"})
+        for (int n : {10000, 100000}) {
+            const std::string s = std::string("/") + corpus + "/" + std::to_string(n);
+            const bool full = std::string(corpus) == "full";
+            PrintRatio(times, "load" + s, "xmllint" + s, "load / xmllint parse" + s,
+                       full ? 0.7 : 1.5);
+            PrintRatio(times, "load_process" + s, "xmllint" + s, "load process / xmllint" + s,
+                       full ? 0.7 : 0);
+            PrintRatio(times, "save" + s, "xmllint" + s, "save / xmllint parse" + s, 2.0);
+            PrintRatio(times, "safe_save" + s, "xmllint" + s, "safe save / xmllint parse" + s, 0);
         }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nRatios (time / time; goals in brackets)\n");
-        for (const char* corpus : {"mixed", "full"})
-            for (int n : {10000, 100000}) {
-                const std::string s = std::string("/") + corpus + "/" + std::to_string(n);
-                const bool full = std::string(corpus) == "full";
-                Ratio("load" + s, "xmllint" + s, "load / xmllint parse" + s, full ? 0.7 : 1.5);
-                Ratio("load_process" + s, "xmllint" + s, "load process / xmllint" + s,
-                      full ? 0.7 : 0);
-                Ratio("save" + s, "xmllint" + s, "save / xmllint parse" + s, 2.0);
-                Ratio("safe_save" + s, "xmllint" + s, "safe save / xmllint parse" + s, 0);
-            }
-        Ratio("rebuild/100000", "rebuild/10000", "rebuild 100,000 / 10,000", 12);
-        Ratio("process/100000", "process/1000", "pass in 100,000 / in 1,000", 1.5);
+    PrintRatio(times, "rebuild/100000", "rebuild/10000", "rebuild 100,000 / 10,000", 12);
+    PrintRatio(times, "process/100000", "process/1000", "pass in 100,000 / in 1,000", 1.5);
 
-        std::printf("\nCost per entry (ns)     rebuild   index after a change\n");
-        for (int n : RebuildSizes) {
-            const std::string s = "/" + std::to_string(n);
-            const double rebuild = Time("rebuild" + s), index = Time("index" + s);
-            if (rebuild < 0 && index < 0)
-                continue;
-            std::printf("  %7d entries    %10s   %10s\n", n, PerEntry(rebuild, n).c_str(),
-                        PerEntry(index, n).c_str());
-        }
+    std::printf("\nCost per entry (ns)     rebuild   index after a change\n");
+    for (int n : RebuildSizes) {
+        const std::string s = "/" + std::to_string(n);
+        const double rebuild = times.Time("rebuild" + s), index = times.Time("index" + s);
+        if (rebuild < 0 && index < 0)
+            continue;
+        std::printf("  %7d entries    %10s   %10s\n", n, PerEntry(rebuild, n).c_str(),
+                    PerEntry(index, n).c_str());
     }
-
-    static constexpr int RebuildSizes[] = {1000, 3000, 10000, 30000, 100000, 300000};
-
-private:
-    static std::string PerEntry(double seconds, int n) {
-        char text[32] = "-";
-        if (seconds >= 0)
-            std::snprintf(text, sizeof text, "%.2f", seconds * 1e9 / n);
-        return text;
-    }
-    // Seconds; -1 when the benchmark did not run.
-    double Time(const std::string& name) const {
-        if (auto m = medians_.find(name); m != medians_.end())
-            return m->second;
-        auto r = runs_.find(name);
-        return r == runs_.end() ? -1 : r->second;
-    }
-    void Ratio(const std::string& a, const std::string& b, const std::string& what, double goal) {
-        const double x = Time(a), y = Time(b);
-        if (x < 0 || y <= 0)
-            return;
-        const double r = x / y;
-        std::printf("  %-40s %6.2f", what.c_str(), r);
-        if (goal > 0)
-            std::printf("  (<= %.1f: %s)", goal, r <= goal ? "met" : "NOT met");
-        std::printf("\n");
-    }
-    std::map<std::string, double> medians_, runs_;
-};
+}
 
 } // namespace
 
@@ -362,7 +338,7 @@ int main(int argc, char** argv) {
             for (const auto& [name, fn] : runs)
                 RegisterBenchmark((name + s).c_str(), fn, corpus, n)->Iterations(it)->UseRealTime();
         }
-    for (int n : TRatioReporter::RebuildSizes) {
+    for (int n : RebuildSizes) {
         RegisterBenchmark(("rebuild/" + std::to_string(n)).c_str(), Rebuild, n);
         RegisterBenchmark(("index/" + std::to_string(n)).c_str(), IndexAfterChange, n);
     }
@@ -370,7 +346,7 @@ int main(int argc, char** argv) {
         RegisterBenchmark(("process/" + std::to_string(n)).c_str(), Process, n);
 
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimesReporter reporter(PrintSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     // Memory, measured in fresh processes loading the 100,000-reminder files.

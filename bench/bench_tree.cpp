@@ -15,6 +15,7 @@
 #include <random>
 #include <unistd.h>
 
+#include "benchreport.h"
 #include "controls/tree/leantree.h"
 
 namespace {
@@ -317,42 +318,14 @@ TFigures MeasureFigures() {
     return f;
 }
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    explicit TRatioReporter(TFigures f) : figures_(f) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (!r.error_occurred && r.run_type == Run::RT_Aggregate &&
-                r.aggregate_name == "median")
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-            else if (!r.error_occurred && r.run_type == Run::RT_Iteration &&
-                     !times_.count(r.run_name.function_name))
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nRatios (lean / qtreeview, median time): goal <= 1.00\n");
-        for (const auto& [name, ours] : times_) {
-            size_t a = name.find("/lean/");
-            if (a == std::string::npos)
-                continue;
-            auto it = times_.find(name.substr(0, a) + "/qtreeview/" + name.substr(a + 6));
-            if (it == times_.end())
-                continue;
-            double ratio = ours / it->second;
-            std::printf("  %-36s %.3fx %s\n", name.c_str(), ratio, ratio <= 1.0 ? "" : "(over)");
-        }
-        std::printf("Bytes per node beyond the host's bytes: %.1f (goal <= 80)\n",
-                    figures_.bytesPerNode);
-        std::printf("Synchronous position-cache build, 1,000,000 visible rows: %.1f ms\n",
-                    figures_.syncBuildMs);
-    }
-
-private:
-    TFigures figures_;
-    std::map<std::string, double> times_;
-};
+// After the table: the lean/QTreeView ratios and the memory and cache figures.
+void PrintSummary(const TTimesReporter& times, const TFigures& figures) {
+    PrintPairRatios(times, "lean", "qtreeview", 1.0);
+    std::printf("Bytes per node beyond the host's bytes: %.1f (goal <= 80)\n",
+                figures.bytesPerNode);
+    std::printf("Synchronous position-cache build, 1,000,000 visible rows: %.1f ms\n",
+                figures.syncBuildMs);
+}
 
 } // namespace
 
@@ -381,7 +354,8 @@ int main(int argc, char** argv) {
     reg("tree/clear/lean/1000000", ClearLean)->Iterations(2);
     reg("tree/clear/qtreeview/1000000", ClearPeer)->Iterations(2);
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter(MeasureFigures());
+    const TFigures figures = MeasureFigures();
+    TTimesReporter reporter([&figures](const TTimesReporter& t) { PrintSummary(t, figures); });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -18,6 +18,7 @@
 #include <numeric>
 #include <random>
 
+#include "benchreport.h"
 #include "controls/tree/leantree.h"
 #include "platform/classes.h"
 
@@ -288,34 +289,6 @@ void ReadPeer(benchmark::State& st) {
     }
 }
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (!r.error_occurred && r.run_type == Run::RT_Aggregate &&
-                r.aggregate_name == "median")
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nRatios (lean / qtreeview, median time): goal <= 1.00\n");
-        for (const auto& [name, ours] : times_) {
-            size_t a = name.find("/lean/");
-            if (a == std::string::npos)
-                continue;
-            auto it = times_.find(name.substr(0, a) + "/qtreeview/" + name.substr(a + 6));
-            if (it == times_.end())
-                continue;
-            double ratio = ours / it->second;
-            std::printf("  %-36s %.3fx %s\n", name.c_str(), ratio, ratio <= 1.0 ? "" : "(over)");
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -337,7 +310,8 @@ int main(int argc, char** argv) {
     reg("tree/read/lean/1000000", ReadLean)->Iterations(3);
     reg("tree/read/qtreeview/1000000", ReadPeer)->Iterations(3);
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimesReporter reporter(
+        [](const TTimesReporter& t) { PrintPairRatios(t, "lean", "qtreeview", 1.0); });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

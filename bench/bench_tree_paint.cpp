@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "benchreport.h"
 #include "controls/tree/leantree.h"
 
 namespace {
@@ -191,38 +192,15 @@ void ScrollPages(benchmark::State& st, bool lean) {
     st.counters["pages"] = pages;
 }
 
-// Prints, after the usual table, each lean/qtreeview pair as a ratio.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (!r.error_occurred && r.aggregate_name.empty())
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-            else if (!r.error_occurred && r.aggregate_name == "median")
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nRatios (lean / qtreeview): time > 1 means slower\n");
-        for (const auto& [name, ours] : times_) {
-            size_t a = name.find("/lean/");
-            if (a == std::string::npos)
-                continue;
-            auto it = times_.find(name.substr(0, a) + "/qtreeview/" + name.substr(a + 6));
-            if (it != times_.end())
-                std::printf("  %-36s %.3fx\n", name.c_str(), ours / it->second);
-        }
-        auto top = times_.find("tree/paint_top/lean/1000000");
-        auto end = times_.find("tree/paint_end/lean/1000000");
-        if (top != times_.end() && end != times_.end())
-            std::printf("  lean painting end / top: %.3fx (flat in the row count when near 1)\n",
-                        end->second / top->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
+// After the table: the lean/QTreeView ratios and whether painting stays flat in the row count.
+void PrintSummary(const TTimesReporter& times) {
+    PrintPairRatios(times, "lean", "qtreeview", 1.0);
+    const double top = times.Time("tree/paint_top/lean/1000000"),
+                 end = times.Time("tree/paint_end/lean/1000000");
+    if (top > 0 && end > 0)
+        std::printf("  lean painting end / top: %.3fx (flat in the row count when near 1)\n",
+                    end / top);
+}
 
 } // namespace
 
@@ -244,7 +222,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("tree/scroll_pages/qtreeview/10000", ScrollPages, false)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimesReporter reporter(PrintSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/benchdata.h"
+#include "benchreport.h"
 #include "core/binarydatafile.h"
 #include "platform/datetime.h"
 #include "zip/crc32.h"
@@ -185,53 +186,21 @@ void CrcZlib(benchmark::State& st, const std::string& name) {
     st.SetBytesProcessed(int64_t(st.iterations() * in.size()));
 }
 
-// Prints, after the usual table, each tockwell/zlib pair as a ratio.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            // With repetitions the median stands for the benchmark; other aggregates do not.
-            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
-            if (r.error_occurred || (r.run_type == Run::RT_Aggregate && !median))
-                continue;
-            TResult& res = results_[r.run_name.function_name];
-            if (res.fromMedian && !median)
-                continue;
-            res.fromMedian = median;
-            res.time = r.GetAdjustedRealTime();
-            auto it = r.counters.find("size");
-            res.size = it == r.counters.end() ? 0 : double(it->second);
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nRatios (tockwell / zlib): time > 1 means slower; throughput is its "
-                    "inverse\n");
-        for (const auto& [name, ours] : results_) {
-            size_t a = name.find("/tockwell/");
-            if (a == std::string::npos)
-                continue;
-            std::string other = name.substr(0, a) + "/zlib/" + name.substr(a + 10);
-            auto it = results_.find(other);
-            if (it == results_.end())
-                continue;
-            double t = ours.time / it->second.time;
+// After the table: each tockwell/zlib pair as a ratio, with the output sizes where counted.
+void PrintSummary(const TTimesReporter& times) {
+    std::printf("\nRatios (tockwell / zlib): time > 1 means slower; throughput is its inverse\n");
+    times.ForEachPair(
+        "/tockwell/", "/zlib/", [&times](const std::string& name, double ours, double zlib) {
+            const double t = ours / zlib;
             std::printf("  %-32s throughput %.2fx zlib, time %.2fx", name.c_str(), 1 / t, t);
-            if (ours.size > 0 && it->second.size > 0)
-                std::printf(", size %.4fx (%.0f vs %.0f)", ours.size / it->second.size, ours.size,
-                            it->second.size);
+            const std::string other = name.substr(0, name.find("/tockwell/")) + "/zlib/" +
+                                      name.substr(name.find("/tockwell/") + 10);
+            const double a = times.Counter(name, "size"), b = times.Counter(other, "size");
+            if (a > 0 && b > 0)
+                std::printf(", size %.4fx (%.0f vs %.0f)", a / b, a, b);
             std::printf("\n");
-        }
-    }
-
-private:
-    struct TResult {
-        double time = 0, size = 0;
-        bool fromMedian = false;
-    };
-    std::map<std::string, TResult> results_;
-};
+        });
+}
 
 } // namespace
 
@@ -250,7 +219,7 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("crc32/zlib/" + n).c_str(), CrcZlib, n);
     }
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimesReporter reporter(PrintSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -1,0 +1,89 @@
+#pragma once
+// The benchmarks' report: Google Benchmark's usual table, then a summary worked out from the
+// times, mostly ratios against a peer measured in the same run.
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Keeps one time per benchmark (by its function name): with repetitions the chosen aggregate
+// ("median" unless told otherwise), else the one run's; then runs the summary after the table.
+class TTimesReporter : public benchmark::ConsoleReporter {
+public:
+    using TSummary = std::function<void(const TTimesReporter&)>;
+    explicit TTimesReporter(TSummary summary, std::string aggregate = "median")
+        : summary_(std::move(summary)), aggregate_(std::move(aggregate)) {}
+
+    // Seconds the benchmark name took; negative when it did not run.
+    double Time(const std::string& name) const {
+        auto it = results_.find(name);
+        return it == results_.end() ? -1 : it->second.seconds;
+    }
+    // The benchmark's counter, 0 when it has none.
+    double Counter(const std::string& name, const std::string& counter) const {
+        auto it = results_.find(name);
+        if (it == results_.end())
+            return 0;
+        auto c = it->second.counters.find(counter);
+        return c == it->second.counters.end() ? 0 : double(c->second);
+    }
+    // Calls each(name, ours, peer) for every benchmark whose name holds ours and that has a
+    // twin with peer in its place (times in seconds), in name order.
+    void ForEachPair(const std::string& ours, const std::string& peer,
+                     const std::function<void(const std::string&, double, double)>& each) const {
+        for (const auto& [name, result] : results_) {
+            const size_t at = name.find(ours);
+            if (at == std::string::npos)
+                continue;
+            const double other = Time(name.substr(0, at) + peer + name.substr(at + ours.size()));
+            if (other > 0)
+                each(name, result.seconds, other);
+        }
+    }
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            const bool chosen = r.run_type == Run::RT_Aggregate && r.aggregate_name == aggregate_;
+            if (r.error_occurred || (r.run_type == Run::RT_Aggregate && !chosen))
+                continue;
+            TResult& result = results_[r.run_name.function_name];
+            if (result.fromAggregate && !chosen)
+                continue; // a repetition after its aggregate: the aggregate stands
+            result.fromAggregate = chosen;
+            result.seconds =
+                r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
+            result.counters = r.counters;
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        if (summary_)
+            summary_(*this);
+    }
+
+private:
+    struct TResult {
+        double seconds = 0;
+        benchmark::UserCounters counters;
+        bool fromAggregate = false;
+    };
+    TSummary summary_;
+    std::string aggregate_;
+    std::map<std::string, TResult> results_;
+};
+
+// Prints each ours/peer pair's time ratio under a heading, marking those over goal.
+inline void PrintPairRatios(const TTimesReporter& times, const std::string& ours,
+                            const std::string& peer, double goal) {
+    std::printf("\nRatios (%s / %s, time): goal <= %.2f\n", ours.c_str(), peer.c_str(), goal);
+    times.ForEachPair(
+        "/" + ours + "/", "/" + peer + "/", [goal](const std::string& name, double a, double b) {
+            const double ratio = a / b;
+            std::printf("  %-40s %.3fx %s\n", name.c_str(), ratio, ratio <= goal ? "" : "(over)");
+        });
+}
