@@ -1,6 +1,5 @@
 // TBaseLeanTree as a Qt widget: construction and destruction, the private state-change
-// event, invalidation, scroll bars and offsets, the header's place, option reactions and a
-// plain row painter.
+// event, invalidation, scroll bars and offsets, the header's place and option reactions.
 #include "controls/tree/leantree.h"
 
 #include <QPaintEvent>
@@ -260,40 +259,4 @@ void TBaseLeanTree::OptionsChanged(TLTOptionKind Kind, uint32_t OldBits, uint32_
     case TLTOptionKind::Animation:
         break;
     }
-}
-
-void TBaseLeanTree::paintEvent(QPaintEvent* e) {
-    QPainter p(viewport());
-    DoStateChange(tsPainting);
-    PaintTree(p, e->rect());
-    DoStateChange({}, tsPainting);
-}
-
-void TBaseLeanTree::PaintTree(QPainter& p, const QRect& area) {
-    bool handled = false;
-    if (OnPaintBackground)
-        OnPaintBackground(this, p, area, handled);
-    if (!handled)
-        p.fillRect(area, ColorToQColor(clWindow));
-    if (OnBeforePaint)
-        OnBeforePaint(this, p);
-    int top;
-    PLeanNode node = GetNodeAt(0, area.top(), true, top);
-    QColor selection = ColorToQColor(FColors->Get(hasFocus() ? TLTColors::FocusedSelectionColor
-                                                             : TLTColors::UnfocusedSelectionColor));
-    while (node && top < area.bottom() + 1) {
-        QRect row(0, top, std::max(ClientWidth(), FRangeX), int(node->NodeHeight));
-        if (node->States & vsSelected)
-            p.fillRect(row, selection);
-        if (node == FFocusedNode && hasFocus() && !HasPaint(toHideFocusRect)) {
-            p.setPen(Qt::DotLine);
-            p.drawRect(row.adjusted(0, 0, -1, -1));
-        }
-        if (OnAfterItemPaint)
-            OnAfterItemPaint(this, p, node, row);
-        top += node->NodeHeight;
-        node = GetNextVisible(node);
-    }
-    if (OnAfterPaint)
-        OnAfterPaint(this, p);
 }

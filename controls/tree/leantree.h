@@ -10,12 +10,16 @@
 
 #include <QAbstractScrollArea>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "controls/tree/treeevents.h"
 #include "controls/tree/treeinput.h"
+#include "controls/tree/treehinttypes.h"
 #include "controls/tree/treeoptions.h"
+#include "controls/tree/treepainthelpers.h"
+#include "controls/tree/treescrolltypes.h"
 #include "controls/tree/treetypes.h"
 
 // ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
@@ -32,6 +36,7 @@ class TLTHeader;
 class TMemoryStream;
 class TNodePool;
 class QTimer;
+class TLeanTreeHintWindow;
 
 // One mark of the position cache.
 struct TCacheEntry {
@@ -428,6 +433,106 @@ public:
     // Width of Node's label in Column (0 here; descendants measure their text).
     virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
 
+    // ---- button bitmaps, tree lines and painting helpers (treepaint.cpp) ----
+    TLTButtonStyle ButtonStyle() const { return FButtonStyle; }
+    void SetButtonStyle(TLTButtonStyle Value);
+    TLTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
+    void SetButtonFillMode(TLTButtonFillMode Value);
+    TLTLineStyle LineStyle() const { return FLineStyle; }
+    void SetLineStyle(TLTLineStyle Value);
+    TLTLineMode LineMode() const { return FLineMode; }
+    void SetLineMode(TLTLineMode Value);
+    TLTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
+    void SetDrawSelectionMode(TLTDrawSelectionMode Value);
+    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
+    void SetSelectionCurveRadius(int Value); // negative becomes 0
+    // The control's background colour (clWindow by default).
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    // The background picture, shown with toShowBackground (tiled, or static at the offsets).
+    const QImage& Background() const { return FBackground; }
+    void SetBackground(const QImage& Value);
+    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
+    void SetBackgroundOffsetX(int Value);
+    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    void SetBackgroundOffsetY(int Value);
+    // The 9 x 9 button bitmaps (built on first use and whenever their look may change).
+    const QImage& PlusBitmap();
+    const QImage& MinusBitmap();
+    // Rebuilds the buttons (then OnGetPlusBitmap and OnGetMinusBitmap run) and the line brush.
+    void PrepareBitmaps(bool NeedButtons, bool NeedLines);
+    // The line pattern in force (the host's for lsCustomStyle).
+    const TLTLinePattern& LinePattern() const { return FLinePattern; }
+    // Expands Node's collapsed ancestors and scrolls its row to the top. Nothing for nil.
+    void SetTopNode(PLeanNode Node);
+    // Lets the host change the 8 pattern rows of lsCustomStyle (they start dotted).
+    std::function<void(TBaseLeanTree* Sender, TLTLinePattern& Bits)> OnGetLineStyle;
+
+    // ---- painting (treepaint.cpp) ----
+    // Draws the tree rectangle Window (tree coordinates) with its top-left corner at Target of
+    // TargetCanvas. Only the rows meeting Window are visited (the first found by position).
+    void PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Target,
+                   TLTInternalPaintOptions PaintOptions);
+    virtual void PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize);
+    virtual void PaintNodeButton(QPainter& Canvas, PLeanNode Node, bool RightToLeft,
+                                 const QRect& CellRect, int ButtonX, int ButtonY);
+    virtual void PaintCheckImage(const TLTPaintInfo& PaintInfo);
+    // The cell content (nothing here; descendants draw their text).
+    virtual void DoPaintNode(TLTPaintInfo& PaintInfo);
+    // The rubber band's share of Rect (tree coordinates) that lies in VisibleRect.
+    virtual void PaintSelectionRectangle(QPainter& Canvas, int StartX, const QRect& Rect,
+                                         const QRect& VisibleRect);
+    // One-pixel lines with the current line brush, both ends included.
+    virtual void DrawHorizontalLine(QPainter& Canvas, int Left, int Right, int Y);
+    virtual void DrawVerticalLine(QPainter& Canvas, int Top, int Bottom, int X);
+    // The rubber band in tree coordinates while one is drawn, else an empty rectangle.
+    virtual QRect CurrentSelectionRect() const { return {}; }
+    // The line types of Node's row, one per indentation level (DetermineLineImageAndSelectLevel).
+    std::vector<TLTLineType> DetermineLineImage(PLeanNode Node) const;
+
+    // ---- scrolling, auto-scroll and wheel panning (treescroll.cpp) ----
+    // Applies one scroll bar code to the offset of Bar; TrackPos for the thumb codes.
+    void HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, int TrackPos = 0);
+    uint32_t AutoScrollDelay = 1000; // milliseconds in an edge zone before scrolling starts
+    uint32_t AutoScrollInterval = 1; // milliseconds between scroll steps
+    virtual bool CanAutoScroll() const;
+    // Directions for the client point (X, Y); NowMs is the time in milliseconds.
+    virtual TLTScrollDirections DetermineScrollDirections(int X, int Y, uint64_t NowMs);
+    // Stores the directions and arms or stops the scroll timer.
+    virtual void DoAutoScroll(int X, int Y, uint64_t NowMs);
+    // One scroll step for the mouse at Cursor (client coordinates).
+    virtual void DoTimerScroll(QPoint Cursor);
+    // What a tick of the scroll timer does (tests call it in place of the timer).
+    void ScrollTimerTick(QPoint Cursor);
+    bool ScrollTimerActive() const;
+    int ScrollTimerInterval() const;
+    TLTScrollDirections ScrollDirections() const { return FScrollDirections; }
+    // Wheel panning around Position (client coordinates).
+    virtual void StartWheelPanning(QPoint Position);
+    virtual void StopWheelPanning();
+    virtual void AdjustPanningCursor(int X, int Y);
+    TLTPanningImage PanningCursor() const { return FPanningCursor; }
+    QWidget* PanningWindow() const { return FPanningWindow; }
+    // Runs Callback(Step, StepSize) over Steps in Duration milliseconds; false stops it.
+    virtual void Animate(uint32_t Steps, uint32_t Duration,
+                         const std::function<bool(uint32_t Step, uint32_t StepSize)>& Callback);
+
+    // ---- hints (treehint.cpp) ----
+    TLTHintMode HintMode = hmDefault;
+    TLTHintAnimationType HintAnimation = hatSystemDefault;
+    QString Hint; // the control's own hint text
+    // The effective hint animation (the system default resolved).
+    virtual TLTHintAnimationType DoGetAnimationType();
+    virtual QString DoGetNodeHint(PLeanNode Node, TColumnIndex Column,
+                                  TLTTooltipLineBreakStyle& LineBreakStyle);
+    virtual QString DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
+                                     TLTTooltipLineBreakStyle& LineBreakStyle);
+    // Decides and shows the hint for the client point P; false when none shows.
+    bool ShowHintAt(QPoint P);
+    void CancelHint();
+    // The hint window (made on first use; owned by the tree).
+    TLeanTreeHintWindow* HintWindow();
+
 protected:
     // ---- node store internals ----
     void InitRootNode(size_t OldSize = 0);
@@ -482,8 +587,9 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
-    // Paints the visible rows (a plain row painter; descendants draw their content).
-    virtual void PaintTree(QPainter& p, const QRect& area);
+    // ---- scrolling and hints: wheel, middle button and tool-tip events ----
+    void wheelEvent(QWheelEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
 
 private:
     friend class TWorkerThread;
@@ -589,6 +695,41 @@ private:
     std::unique_ptr<TLTDragManager, TLTDragObjectsDeleter> FDragManager;
     std::unique_ptr<TLTDragImage, TLTDragObjectsDeleter> FDragImage;
     // ---- end of clipboard, drag and drop ----
+
+    // ---- button bitmaps, tree lines and painting ----
+    void ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, bool Selected, bool Focused,
+                   const QRect& Window);
+    void PaintBackgroundArea(QPainter& Canvas, const QRect& R);
+    TLTButtonStyle FButtonStyle = bsRectangle;
+    TLTButtonFillMode FButtonFillMode = fmTreeColor;
+    TLTLineStyle FLineStyle = lsDotted;
+    TLTLineMode FLineMode = lmNormal;
+    TLTDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
+    int FSelectionCurveRadius = 0;
+    TColor FColor = clWindow;
+    QImage FBackground;
+    int FBackgroundOffsetX = 0, FBackgroundOffsetY = 0;
+    QImage FPlusBM, FMinusBM;
+    bool FButtonsValid = false, FButtonsThemed = false;
+    TLTLinePattern FLinePattern = DottedLinePattern;
+    QBrush FLineBrush;
+    bool FLinesValid = false;
+
+    // ---- scrolling ----
+    bool WireScrollBars(); // makes the scroll timer and maps the bars' actions to scroll codes
+    void OnScrollTimer();
+    TLTScrollDirections FScrollDirections = 0;
+    uint64_t FDirectionsSince = 0; // when the mouse entered an edge zone, 0 when not
+    QTimer* FScrollTimer = nullptr;
+    QPoint FPanningStart; // client coordinates
+    QWidget* FPanningWindow = nullptr;
+    TLTPanningImage FPanningCursor = piMoveAll;
+    int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
+    bool FScrollWired = WireScrollBars();
+
+    // ---- hints ----
+    TLeanTreeHintWindow* FHintWindow = nullptr;
+    QRect FLastHintRect;
 };
 
 // The tree that owns Node (walks up to the hidden root). Fails for nil.

@@ -1,0 +1,294 @@
+// The hint window and the tree's side of hints: which hint shows where, in which mode.
+#include "controls/tree/treehint.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include "controls/tree/leantree.h"
+#include "controls/tree/treeheader.h"
+#include "platform/gui/qtcolors.h"
+
+using enum TLeanTreeState;
+using enum TLTPaintOption;
+using enum THitPosition;
+
+namespace {
+
+// Set while a hint window is being destroyed: animation steps stop.
+bool HintWindowDestroying = false;
+
+} // namespace
+
+TLeanTreeHintWindow::TLeanTreeHintWindow(TBaseLeanTree* Tree)
+    : QWidget(Tree, Qt::ToolTip | Qt::FramelessWindowHint), FTree(Tree) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    HintWindowDestroying = false;
+}
+
+TLeanTreeHintWindow::~TLeanTreeHintWindow() {
+    HintWindowDestroying = true;
+}
+
+QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
+                                        const TLTHintData& AData) {
+    FTree->DoStateChange(tsCancelHintAnimation);
+    FHintData = AData;
+    FHintData.Tree = FTree;
+    bool tooltip = FTree->HintMode == hmTooltip && AData.Node;
+    auto& cols = FTree->Header().Columns();
+    if (cols.IsValidColumn(AData.Column)) {
+        FHintData.BidiMode = cols.Items(AData.Column).BiDiMode();
+        FHintData.Alignment = cols.Items(AData.Column).Alignment();
+    } else {
+        FHintData.BidiMode = bdLeftToRight;
+        FHintData.Alignment = FTree->Alignment();
+    }
+    if (FHintData.BidiMode != bdLeftToRight && FHintData.Alignment != taCenter)
+        FHintData.Alignment = FHintData.Alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+    setFont(tooltip ? FTree->font() : QApplication::font("QTipLabel"));
+    QFontMetrics fm(font());
+    FTextHeight = fm.height();
+    QString text =
+        !AData.DefaultHint.isEmpty()      ? AData.DefaultHint
+        : !AHint.isEmpty() && !AData.Node ? AHint
+        : tooltip
+            ? FTree->DoGetNodeTooltip(AData.Node, AData.Column, FHintData.LineBreakStyle)
+            : (AData.Node ? FTree->DoGetNodeHint(AData.Node, AData.Column, FHintData.LineBreakStyle)
+                          : AHint);
+    FHintData.HintText = text;
+    if (text.isEmpty())
+        return QRect();
+    if (tooltip) {
+        if (FHintData.LineBreakStyle == hlbDefault)
+            FHintData.LineBreakStyle =
+                (AData.Node->States & vsMultiline) ? hlbForceMultiLine : hlbForceSingleLine;
+        QRect r;
+        if (FHintData.LineBreakStyle == hlbForceSingleLine) {
+            r = FTree->GetDisplayRect(AData.Node, AData.Column, true, true);
+            if (FTree->HasPaint(toShowHorzGridLines))
+                r.setBottom(r.bottom() - 1);
+        } else {
+            r = FTree->GetDisplayRect(AData.Node, AData.Column, true, false);
+            QRect measured = fm.boundingRect(QRect(0, 0, std::max(1, r.width()), 100000),
+                                             Qt::TextWordWrap, text);
+            r.setHeight(measured.height());
+            r.setWidth(r.width() + FTree->TextMargin());
+            QRect client(-3, -3, FTree->ClientWidth() + 6, FTree->ClientHeight() + 6);
+            if (int(AData.Node->NodeHeight) + 2 >= measured.height() && client.contains(r))
+                return QRect();
+        }
+        r.adjust(-1, -1, 1, 1);
+        return QRect(-1, -1, r.width(), r.height());
+    }
+    int flags = FHintData.LineBreakStyle == hlbForceSingleLine ? 0 : Qt::TextWordWrap;
+    QRect measured = fm.boundingRect(QRect(0, 0, MaxWidth, 100000), flags, text);
+    return QRect(0, 0, std::min(MaxWidth, measured.width()) + 2 * FTree->TextMargin() + 2,
+                 measured.height() + 6);
+}
+
+void TLeanTreeHintWindow::ActivateHint(QRect Rect, const QString&, const QRect& Desktop) {
+    if (Rect.isEmpty()) {
+        hide();
+        return;
+    }
+    bool wasAnimating = FTree->TreeStates().Contains(tsInAnimation);
+    if (wasAnimating)
+        FTree->DoStateChange({}, tsInAnimation);
+    if (Rect.bottom() > Desktop.bottom())
+        Rect.moveBottom(Desktop.bottom());
+    if (Rect.right() > Desktop.right())
+        Rect.moveRight(Desktop.right());
+    if (Rect.left() < Desktop.left())
+        Rect.moveLeft(Desktop.left());
+    FFinalRect = Rect;
+    FTree->DoStateChange({}, tsCancelHintAnimation);
+    TLTHintAnimationType kind = FTree->DoGetAnimationType();
+    uint32_t duration = FTree->AnimationDuration();
+    if (kind == hatFade && duration > 0) {
+        setWindowOpacity(0);
+        setGeometry(Rect);
+        show();
+        FTree->Animate(255, 2 * duration,
+                       [this](uint32_t step, uint32_t) { return AnimationStep(step, true); });
+        setWindowOpacity(1);
+    } else if (kind == hatSlide && duration > 0) {
+        setWindowOpacity(1);
+        setGeometry(QRect(Rect.topLeft(), QSize(Rect.width(), 1)));
+        show();
+        FTree->Animate(uint32_t(Rect.height()), duration,
+                       [this](uint32_t step, uint32_t) { return AnimationStep(step, false); });
+    } else {
+        setWindowOpacity(1);
+        setGeometry(Rect);
+        show();
+        update();
+    }
+    if (isVisible())
+        setGeometry(FFinalRect);
+    if (wasAnimating && !HintWindowDestroying)
+        FTree->DoStateChange(tsInAnimation);
+}
+
+bool TLeanTreeHintWindow::AnimationStep(uint32_t Step, bool Fade) {
+    if (HintWindowDestroying || !isVisible() || FTree->TreeStates().Contains(tsCancelHintAnimation))
+        return false;
+    if (Fade)
+        setWindowOpacity(qreal(Step) / 255);
+    else
+        setGeometry(QRect(FFinalRect.topLeft(), QSize(FFinalRect.width(), int(Step))));
+    return true;
+}
+
+void TLeanTreeHintWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QRect r = rect();
+    // The content is laid out for the final size; a slide shows its top part.
+    QRect full(0, 0, FFinalRect.width() ? FFinalRect.width() : r.width(),
+               FFinalRect.height() ? FFinalRect.height() : r.height());
+    p.fillRect(r, ColorToQColor(clInfoBk));
+    p.setPen(Qt::black);
+    p.drawRect(full.adjusted(0, 0, -1, -1));
+    bool tooltip = FTree->HintMode == hmTooltip && FHintData.Node;
+    if (tooltip) {
+        TLTPaintInfo info;
+        info.Canvas = &p;
+        info.Node = FHintData.Node;
+        info.Column = FHintData.Column;
+        info.BidiMode = FHintData.BidiMode;
+        info.Alignment = FHintData.Alignment;
+        info.CellRect = full.adjusted(1, 1, -1, -1);
+        info.ContentRect = info.CellRect;
+        info.NodeWidth = info.CellRect.width();
+        FTree->DoPaintNode(info);
+        return;
+    }
+    p.setPen(ColorToQColor(clInfoText));
+    int flags = 0;
+    if (FHintData.BidiMode != bdLeftToRight)
+        flags |= Qt::AlignRight;
+    if (FHintData.LineBreakStyle == hlbForceMultiLine || FHintData.LineBreakStyle == hlbDefault)
+        flags |= Qt::TextWordWrap;
+    int margin = FTree->TextMargin();
+    QRect text = full.adjusted(margin, 3, -margin, -3);
+    if (!(flags & Qt::TextWordWrap) || text.height() <= FTextHeight)
+        flags |= Qt::AlignVCenter;
+    p.drawText(text, flags, FHintData.HintText);
+}
+
+void TLeanTreeHintWindow::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    FHintData = TLTHintData();
+    HintWindowDestroying = false;
+}
+
+// ---- the tree's side ----
+
+TLTHintAnimationType TBaseLeanTree::DoGetAnimationType() {
+    if (HintAnimation != hatSystemDefault)
+        return HintAnimation;
+    if (!QApplication::isEffectEnabled(Qt::UI_AnimateTooltip))
+        return hatNone;
+    return QApplication::isEffectEnabled(Qt::UI_FadeTooltip) ? hatFade : hatSlide;
+}
+
+QString TBaseLeanTree::DoGetNodeHint(PLeanNode, TColumnIndex,
+                                     TLTTooltipLineBreakStyle& LineBreakStyle) {
+    LineBreakStyle = hlbDefault;
+    return Hint;
+}
+
+QString TBaseLeanTree::DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
+                                        TLTTooltipLineBreakStyle& LineBreakStyle) {
+    return DoGetNodeHint(Node, Column, LineBreakStyle);
+}
+
+TLeanTreeHintWindow* TBaseLeanTree::HintWindow() {
+    if (!FHintWindow)
+        FHintWindow = new TLeanTreeHintWindow(this);
+    return FHintWindow;
+}
+
+void TBaseLeanTree::CancelHint() {
+    if (FHintWindow && FHintWindow->isVisible()) {
+        DoStateChange(tsCancelHintAnimation);
+        FHintWindow->hide();
+    }
+    DoStateChange({}, tsHint);
+}
+
+bool TBaseLeanTree::ShowHintAt(QPoint P) {
+    if (!FLastHintRect.isEmpty() && FLastHintRect.contains(P))
+        return FStates.Contains(tsHint);
+    auto hide = [this] {
+        FLastHintRect = QRect();
+        CancelHint();
+        return false;
+    };
+    if (QWidget::mouseGrabber() || FStates.Intersects({tsOLEDragPending, tsVCLDragPending}))
+        return hide();
+    THitInfo hit = GetHitTestInfoAt(P.x(), P.y(), true);
+    if (FStates.Contains(tsEditing) && hit.HitNode == FFocusedNode)
+        return hide();
+    TLTHintData data;
+    data.Tree = this;
+    QRect cursorRect(0, 0, ClientWidth(), ClientHeight());
+    QString defaultHint;
+    bool show = false;
+    if (HintMode == hmDefault) {
+        defaultHint = Hint;
+        show = !Hint.isEmpty();
+    } else if (hit.HitNode && (hit.HitColumn >= NoColumn)) {
+        int left = 0, right = ClientWidth();
+        auto& cols = FHeader->Columns();
+        if (FHeader->UseColumns() && cols.IsValidColumn(hit.HitColumn)) {
+            left = cols.Items(hit.HitColumn).GetLeft();
+            right = left + cols.Items(hit.HitColumn).Width();
+            if (HasAuto(TLTAutoOption::toAutoSpanColumns))
+                for (TColumnIndex n = cols.GetNextVisibleColumn(hit.HitColumn);
+                     n >= 0 && DoGetCellIsEmpty(hit.HitNode, n); n = cols.GetNextVisibleColumn(n))
+                    right = cols.Items(n).GetLeft() + cols.Items(n).Width();
+        }
+        QRect row = GetDisplayRect(hit.HitNode, NoColumn, false);
+        cursorRect = QRect(left, row.top(), right - left, row.height());
+        data.Node = hit.HitNode;
+        data.Column = FHeader->UseColumns() ? hit.HitColumn : NoColumn;
+        if (HintMode == hmTooltip) {
+            if (hit.HitNode->States & vsMultiline) {
+                show = true;
+            } else {
+                QRect text = GetDisplayRect(hit.HitNode, data.Column, true, true);
+                QRect bounds(left, 0, right - left, ClientHeight());
+                bounds &= QRect(0, 0, ClientWidth(), ClientHeight());
+                show = !text.isEmpty() && !bounds.contains(text);
+            }
+        } else {
+            show = true;
+        }
+    } else if (HintMode == hmHintAndDefault && !Hint.isEmpty()) {
+        defaultHint = Hint;
+        show = true;
+    }
+    if (!show)
+        return hide();
+    TLeanTreeHintWindow* w = HintWindow();
+    data.DefaultHint = defaultHint;
+    QScreen* screen = this->screen();
+    QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    QRect r = w->CalcHintRect(std::max(1, desktop.width() / 2), defaultHint, data);
+    if (r.isEmpty())
+        return hide();
+    QPoint at;
+    if (HintMode == hmTooltip && data.Node) {
+        QRect text = GetDisplayRect(data.Node, data.Column, true, true);
+        at = viewport()->mapToGlobal(text.topLeft()) + r.topLeft();
+    } else {
+        at = viewport()->mapToGlobal(P) + QPoint(0, 20); // below the mouse pointer
+    }
+    w->ActivateHint(QRect(at, r.size()), defaultHint, desktop);
+    FLastHintRect = cursorRect;
+    DoStateChange(tsHint);
+    return true;
+}

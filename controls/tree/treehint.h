@@ -1,0 +1,35 @@
+#pragma once
+// TLeanTreeHintWindow: the tree's own frameless tool-tip window. It shows an ordinary hint
+// (hint font and colours) or, in the tooltip mode, the full content of a cut-off cell drawn
+// where the cell lies; it can fade in (window opacity) or slide open (window geometry).
+
+#include <QWidget>
+
+#include "controls/tree/treehinttypes.h"
+
+class TLeanTreeHintWindow : public QWidget {
+public:
+    explicit TLeanTreeHintWindow(TBaseLeanTree* Tree);
+    ~TLeanTreeHintWindow() override;
+
+    // The window's rectangle for AData (origin (0, 0), or (-1, -1) for a tooltip); empty when
+    // no hint is needed (no text, or a multi-line cell that fits). Stops a running animation.
+    QRect CalcHintRect(int MaxWidth, const QString& AHint, const TLTHintData& AData);
+    // Shows the window at Rect (screen coordinates) kept inside Desktop, animated as the tree
+    // says; an empty Rect hides it.
+    void ActivateHint(QRect Rect, const QString& AHint, const QRect& Desktop);
+    const TLTHintData& HintData() const { return FHintData; }
+    // The geometry the window ends at after its animation.
+    QRect FinalRect() const { return FFinalRect; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    bool AnimationStep(uint32_t Step, bool Fade);
+    TBaseLeanTree* FTree;
+    TLTHintData FHintData;
+    int FTextHeight = 0;
+    QRect FFinalRect;
+};

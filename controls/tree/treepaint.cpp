@@ -1,0 +1,562 @@
+// Painting of the tree: the paint event, PaintTree over the rows that meet a rectangle, and
+// the per-cell painters (lines, buttons, check images, selection, focus rectangle, grid lines,
+// background picture), plus the properties that change the look.
+#include <QPaintEvent>
+#include <algorithm>
+
+#include "controls/tree/leantree.h"
+#include "controls/tree/treeheader.h"
+#include "controls/tree/treehelpers.h"
+#include "platform/gui/qtcolors.h"
+#include "platform/gui/themes.h"
+
+using enum TLeanTreeState;
+using enum TLTPaintOption;
+using enum TLTSelectionOption;
+using enum TLTMiscOption;
+using enum TLTAutoOption;
+using enum TLTInternalPaintOption;
+
+namespace {
+
+constexpr int CheckImageSize = 16;
+
+QColor Q(TColor c) {
+    return ColorToQColor(c);
+}
+
+} // namespace
+
+// ---- properties ----
+
+void TBaseLeanTree::SetButtonStyle(TLTButtonStyle Value) {
+    if (FButtonStyle == Value)
+        return;
+    FButtonStyle = Value;
+    PrepareBitmaps(true, false);
+    InvalidateTree();
+}
+
+void TBaseLeanTree::SetButtonFillMode(TLTButtonFillMode Value) {
+    if (FButtonFillMode == Value)
+        return;
+    FButtonFillMode = Value;
+    PrepareBitmaps(true, false);
+    InvalidateTree();
+}
+
+void TBaseLeanTree::SetLineStyle(TLTLineStyle Value) {
+    if (FLineStyle == Value)
+        return;
+    FLineStyle = Value;
+    PrepareBitmaps(false, true);
+    InvalidateTree();
+}
+
+void TBaseLeanTree::SetLineMode(TLTLineMode Value) {
+    if (FLineMode != Value) {
+        FLineMode = Value;
+        InvalidateTree();
+    }
+}
+
+void TBaseLeanTree::SetDrawSelectionMode(TLTDrawSelectionMode Value) {
+    FDrawSelectionMode = Value;
+}
+
+void TBaseLeanTree::SetSelectionCurveRadius(int Value) {
+    Value = std::max(0, Value);
+    if (FSelectionCurveRadius != Value) {
+        FSelectionCurveRadius = Value;
+        InvalidateTree();
+    }
+}
+
+void TBaseLeanTree::SetColor(TColor Value) {
+    if (FColor == Value)
+        return;
+    FColor = Value;
+    PrepareBitmaps(true, true); // the buttons may be filled with the tree's colour
+    InvalidateTree();
+}
+
+void TBaseLeanTree::SetBackground(const QImage& Value) {
+    FBackground = Value.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    InvalidateTree();
+}
+
+void TBaseLeanTree::SetBackgroundOffsetX(int Value) {
+    if (FBackgroundOffsetX != Value) {
+        FBackgroundOffsetX = Value;
+        InvalidateTree();
+    }
+}
+
+void TBaseLeanTree::SetBackgroundOffsetY(int Value) {
+    if (FBackgroundOffsetY != Value) {
+        FBackgroundOffsetY = Value;
+        InvalidateTree();
+    }
+}
+
+// ---- bitmaps and lines ----
+
+void TBaseLeanTree::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
+    if (NeedButtons) {
+        bool themed = HasPaint(toThemeAware) && ThemesEnabled();
+        if (themed) {
+            FMinusBM = MakeThemedButton(true);
+            FPlusBM = MakeThemedButton(false);
+        } else {
+            QColor fill;
+            switch (FButtonFillMode) {
+            case fmTreeColor:
+                fill = Q(FColor);
+                break;
+            case fmWindowColor:
+            case fmShaded: // the shaded face: a window-coloured box
+                fill = Q(clWindow);
+                break;
+            case fmTransparent:
+                break;
+            }
+            QColor frame = Q(FColors->Get(TLTColors::TreeLineColor));
+            QColor ink = palette().color(QPalette::WindowText);
+            FMinusBM = MakeClassicButton(true, FButtonStyle, fill, frame, ink);
+            FPlusBM = MakeClassicButton(false, FButtonStyle, fill, frame, ink);
+        }
+        FButtonsThemed = themed;
+        FButtonsValid = true;
+        if (OnGetPlusBitmap)
+            OnGetPlusBitmap(this, FPlusBM);
+        if (OnGetMinusBitmap)
+            OnGetMinusBitmap(this, FMinusBM);
+    }
+    if (NeedLines) {
+        FLinePattern = FLineStyle == lsSolid ? SolidLinePattern : DottedLinePattern;
+        if (FLineStyle == lsCustomStyle && OnGetLineStyle)
+            OnGetLineStyle(this, FLinePattern);
+        FLineBrush = MakeLineBrush(FLinePattern, Q(FColors->Get(TLTColors::TreeLineColor)));
+        FLinesValid = true;
+    }
+}
+
+const QImage& TBaseLeanTree::PlusBitmap() {
+    if (!FButtonsValid)
+        PrepareBitmaps(true, false);
+    return FPlusBM;
+}
+
+const QImage& TBaseLeanTree::MinusBitmap() {
+    if (!FButtonsValid)
+        PrepareBitmaps(true, false);
+    return FMinusBM;
+}
+
+void TBaseLeanTree::SetTopNode(PLeanNode Node) {
+    if (!Node || Node == FRoot)
+        return;
+    for (PLeanNode p = Node->Parent; p != FRoot; p = p->Parent)
+        if (!(p->States & vsExpanded))
+            ToggleNode(p);
+    QRect r = GetDisplayRect(Node, FHeader->UseColumns() ? FHeader->MainColumn() : NoColumn, false);
+    SetOffsetY(FOffsetY - r.top());
+}
+
+std::vector<TLTLineType> TBaseLeanTree::DetermineLineImage(PLeanNode Node) const {
+    std::vector<PLeanNode> chain;
+    for (PLeanNode n = Node; n != FRoot; n = n->Parent)
+        chain.push_back(n);
+    std::reverse(chain.begin(), chain.end());
+    if (!HasPaint(toShowRoot))
+        chain.erase(chain.begin());
+    std::vector<TLTLineType> result(chain.size(), ltNone);
+    for (size_t i = 0; i + 1 < chain.size(); ++i)
+        result[i] = HasVisibleNextSibling(chain[i]) ? ltTopDown : ltNone;
+    if (!chain.empty()) {
+        bool next = HasVisibleNextSibling(Node);
+        bool firstTop = Node->Parent == FRoot && GetPreviousVisibleSiblingNoInit(Node) == nullptr;
+        if (firstTop)
+            result.back() = next ? ltBottomRight : ltRight;
+        else
+            result.back() = next ? ltTopDownRight : ltTopRight;
+    }
+    return result;
+}
+
+// ---- painting ----
+
+void TBaseLeanTree::paintEvent(QPaintEvent* e) {
+    QPainter p(viewport());
+    QRect update = e->rect();
+    PaintTree(p, update.translated(-FOffsetX, -FOffsetY), update.topLeft(), AllPaintOptions);
+}
+
+void TBaseLeanTree::DrawHorizontalLine(QPainter& Canvas, int Left, int Right, int Y) {
+    if (Right < Left)
+        std::swap(Left, Right);
+    Canvas.fillRect(QRect(Left, Y, Right - Left + 1, 1), Canvas.brush());
+}
+
+void TBaseLeanTree::DrawVerticalLine(QPainter& Canvas, int Top, int Bottom, int X) {
+    if (Bottom < Top)
+        std::swap(Top, Bottom);
+    Canvas.fillRect(QRect(X, Top, 1, Bottom - Top + 1), Canvas.brush());
+}
+
+void TBaseLeanTree::PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize) {
+    QPainter& c = *PaintInfo.Canvas;
+    const QRect& cell = PaintInfo.CellRect;
+    bool rtl = PaintInfo.BidiMode != bdLeftToRight;
+    int indent = int(FIndent);
+    int cy = cell.top() + cell.height() / 2;
+    c.setBrush(FLineMode == lmBands ? QBrush(Q(FColors->Get(TLTColors::GridLineColor)))
+                                    : FLineBrush);
+    for (int i = 0; i < IndentSize && i < int(PaintInfo.LineImage.size()); ++i) {
+        TLTLineType t = PaintInfo.LineImage[size_t(i)];
+        int x0 = rtl ? cell.right() + 1 - (i + 1) * indent : cell.left() + i * indent;
+        int x1 = x0 + indent - 1;
+        int cx = x0 + indent / 2;
+        int hl = rtl ? x0 : cx, hr = rtl ? cx : x1; // the horizontal arm toward the content
+        if (FLineMode == lmBands) {
+            // Bands: a line along each level's leading edge.
+            if (t == ltTopDown || t == ltTopDownRight || t == ltLeft || t == ltTopRight ||
+                t == ltRight || t == ltBottomRight)
+                DrawVerticalLine(c, cell.top(), cell.bottom(), rtl ? x1 : x0);
+            continue;
+        }
+        switch (t) {
+        case ltTopDown:
+            DrawVerticalLine(c, cell.top(), cell.bottom(), cx);
+            break;
+        case ltTopDownRight:
+            DrawVerticalLine(c, cell.top(), cell.bottom(), cx);
+            DrawHorizontalLine(c, hl, hr, cy);
+            break;
+        case ltTopRight:
+            DrawVerticalLine(c, cell.top(), cy, cx);
+            DrawHorizontalLine(c, hl, hr, cy);
+            break;
+        case ltBottomRight:
+            DrawVerticalLine(c, cy, cell.bottom(), cx);
+            DrawHorizontalLine(c, hl, hr, cy);
+            break;
+        case ltRight:
+            DrawHorizontalLine(c, hl, hr, cy);
+            break;
+        case ltLeft:
+            DrawVerticalLine(c, cell.top(), cell.bottom(), rtl ? x1 : x0);
+            break;
+        case ltLeftBottom:
+            DrawVerticalLine(c, cell.top(), cell.bottom(), rtl ? x1 : x0);
+            DrawHorizontalLine(c, x0, x1, cell.bottom());
+            break;
+        case ltNone:
+            break;
+        }
+    }
+}
+
+void TBaseLeanTree::PaintNodeButton(QPainter& Canvas, PLeanNode Node, bool RightToLeft,
+                                    const QRect& CellRect, int ButtonX, int ButtonY) {
+    const QImage& bm = (Node->States & vsExpanded) ? MinusBitmap() : PlusBitmap();
+    int x = RightToLeft ? CellRect.right() + 1 - ButtonX - bm.width() : CellRect.left() + ButtonX;
+    Canvas.drawImage(x, CellRect.top() + ButtonY, bm);
+}
+
+void TBaseLeanTree::PaintCheckImage(const TLTPaintInfo& PaintInfo) {
+    PLeanNode n = PaintInfo.Node;
+    QRect r(PaintInfo.CellRect.left() + PaintInfo.CheckX, PaintInfo.CellRect.top(), CheckImageSize,
+            PaintInfo.CellRect.height());
+    DrawCheckImage(*PaintInfo.Canvas, r, TCheckType(n->CheckType), TCheckState(n->CheckState),
+                   !(n->States & vsDisabled), false);
+}
+
+void TBaseLeanTree::DoPaintNode(TLTPaintInfo&) {}
+
+void TBaseLeanTree::PaintSelectionRectangle(QPainter& Canvas, int, const QRect& Rect,
+                                            const QRect& VisibleRect) {
+    QRect r = OrderRect(Rect) & VisibleRect;
+    if (r.isEmpty())
+        return;
+    if (FDrawSelectionMode == smBlendedRectangle || HasPaint(toThemeAware)) {
+        BlendRect(Canvas, r, Q(FColors->Get(TLTColors::SelectionRectangleBlendColor)),
+                  SelectionBlendFactor);
+        Canvas.setPen(Q(FColors->Get(TLTColors::SelectionRectangleBorderColor)));
+        Canvas.setBrush(Qt::NoBrush);
+        Canvas.drawRect(OrderRect(Rect).adjusted(0, 0, -1, -1));
+    } else {
+        Canvas.save();
+        Canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        DrawDottedFrame(Canvas, OrderRect(Rect), Qt::white);
+        Canvas.restore();
+    }
+}
+
+void TBaseLeanTree::PaintBackgroundArea(QPainter& Canvas, const QRect& R) {
+    if (R.isEmpty())
+        return;
+    bool handled = false;
+    if (OnPaintBackground)
+        OnPaintBackground(this, Canvas, R, handled);
+    if (handled)
+        return;
+    if (HasPaint(toShowBackground) && !FBackground.isNull()) {
+        if (HasPaint(toStaticBackground))
+            PaintStaticBackground(
+                Canvas, R, FBackground,
+                QPoint(FBackgroundOffsetX - FOffsetX, FBackgroundOffsetY - FOffsetY), Q(FColor));
+        else
+            PaintTiledBackground(Canvas, R, FBackground, FBackgroundOffsetX, FBackgroundOffsetY);
+        return;
+    }
+    Canvas.fillRect(R, Q(FColor));
+    if (!FHeader->UseColumns())
+        return;
+    auto& cols = FHeader->Columns();
+    for (TColumnIndex c : cols.GetVisibleColumns()) {
+        const auto& col = cols.Items(c);
+        QRect strip(col.GetLeft() - FOffsetX, R.top(), col.Width(), R.height());
+        if (!col.Options().Contains(TLTColumnOption::coParentColor))
+            Canvas.fillRect(strip & R, Q(col.Color()));
+        if (HasPaint(toShowVertGridLines))
+            Canvas.fillRect(QRect(strip.right(), R.top(), 1, R.height()) & R,
+                            Q(FColors->Get(TLTColors::GridLineColor)));
+    }
+}
+
+void TBaseLeanTree::ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, bool Selected,
+                              bool Focused, const QRect& Window) {
+    TColor color = FColor;
+    TItemEraseAction action = eaDefault;
+    if (OnBeforeItemErase)
+        OnBeforeItemErase(this, Canvas, Node, R, color, action);
+    if (action == eaColor) {
+        Canvas.fillRect(R, Q(color));
+    } else if (action == eaDefault) {
+        if (HasPaint(toShowBackground) && !FBackground.isNull()) {
+            PaintBackgroundArea(Canvas, R);
+        } else if (Selected && HasSelection(toFullRowSelect) && !HasPaint(toUseBlendedSelection)) {
+            Canvas.fillRect(R, Q(FColor));
+            QRect band(std::min(0, Window.left()), R.top(),
+                       std::max({ClientWidth(), FRangeX, Window.right() + 1}) -
+                           std::min(0, Window.left()),
+                       R.height() - (HasPaint(toShowHorzGridLines) ? 1 : 0));
+            auto fill =
+                Focused ? TLTColors::FocusedSelectionColor : TLTColors::UnfocusedSelectionColor;
+            auto border = Focused ? TLTColors::FocusedSelectionBorderColor
+                                  : TLTColors::UnfocusedSelectionBorderColor;
+            Canvas.setPen(Q(FColors->Get(border)));
+            Canvas.setBrush(Q(FColors->Get(fill)));
+            if (FSelectionCurveRadius > 0) {
+                Canvas.setRenderHint(QPainter::Antialiasing, true);
+                Canvas.drawRoundedRect(QRectF(band).adjusted(0.5, 0.5, -0.5, -0.5),
+                                       FSelectionCurveRadius, FSelectionCurveRadius);
+                Canvas.setRenderHint(QPainter::Antialiasing, false);
+            } else {
+                Canvas.drawRect(band.adjusted(0, 0, -1, -1));
+            }
+        } else {
+            Canvas.fillRect(R, Q(color));
+        }
+    }
+    if (OnAfterItemErase)
+        OnAfterItemErase(this, Canvas, Node, R);
+}
+
+void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Target,
+                              TLTInternalPaintOptions PaintOptions) {
+    if (Window.isEmpty())
+        return;
+    DoStateChange(tsPainting);
+    if (OnBeforePaint)
+        OnBeforePaint(this, TargetCanvas);
+    bool themed = HasPaint(toThemeAware) && ThemesEnabled();
+    if (!FButtonsValid || FButtonsThemed != themed)
+        PrepareBitmaps(true, false);
+    if (!FLinesValid)
+        PrepareBitmaps(false, true);
+    bool focused = hasFocus();
+    if (HasPaint(toAlwaysHideSelection) || (HasPaint(toHideSelection) && !focused))
+        PaintOptions -= poDrawSelection;
+    if (HasPaint(toHideFocusRect))
+        PaintOptions -= poDrawFocusRect;
+
+    QPainter& c = TargetCanvas;
+    c.save();
+    c.translate(Target - Window.topLeft()); // from here on, tree coordinates
+    c.setClipRect(Window, Qt::IntersectClip);
+    c.setRenderHint(QPainter::Antialiasing, false);
+    QRect band = OrderRect(CurrentSelectionRect());
+    bool drawBand = FStates.Intersects({tsDrawSelecting, tsDrawSelPending}) && !band.isEmpty() &&
+                    band.intersects(Window);
+
+    auto& cols = FHeader->Columns();
+    bool useColumns = FHeader->UseColumns();
+    std::vector<TColumnIndex> columns =
+        useColumns ? cols.GetVisibleColumns() : std::vector<TColumnIndex>{NoColumn};
+    TColumnIndex mainColumn = useColumns ? FHeader->MainColumn() : NoColumn;
+    bool checkSupport = HasMisc(toCheckSupport);
+    int showRoot = HasPaint(toShowRoot) ? 1 : 0;
+    int fullWidth = std::max({ClientWidth(), FRangeX, Window.right() + 1});
+    QColor gridColor = Q(FColors->Get(TLTColors::GridLineColor));
+    auto selColor = Q(FColors->Get(focused ? TLTColors::FocusedSelectionColor
+                                           : TLTColors::UnfocusedSelectionColor));
+    auto selBorder = Q(FColors->Get(focused ? TLTColors::FocusedSelectionBorderColor
+                                            : TLTColors::UnfocusedSelectionBorderColor));
+
+    int top = 0;
+    PLeanNode node = GetNodeAt(0, Window.top(), false, top);
+    TLTPaintInfo info;
+    info.Canvas = &c;
+    while (node && top <= Window.bottom()) {
+        InitIfNeeded(node);
+        if (HasMisc(toVariableNodeHeight) && !(node->States & vsHeightMeasured))
+            MeasureItemHeight(&c, node);
+        int h = int(node->NodeHeight);
+        bool paint = !PaintOptions.Contains(poSelectedOnly);
+        for (PLeanNode a = node; !paint && a != FRoot; a = a->Parent)
+            paint = a->States & vsSelected;
+        QRect rowRect(Window.left(), top, Window.width(), h);
+        bool custom = false;
+        if (paint && OnBeforeItemPaint)
+            OnBeforeItemPaint(this, c, node, rowRect, custom);
+        if (paint && !custom) {
+            bool selected = (node->States & vsSelected) && PaintOptions.Contains(poDrawSelection);
+            ItemErase(c, node, rowRect, selected, focused, Window);
+            int level = int(GetNodeLevel(node)) + showRoot;
+            info.Node = node;
+            info.LineImage = DetermineLineImage(node);
+            for (TColumnIndex col : columns) {
+                int left = 0, width = fullWidth;
+                TBiDiMode bidi = bdLeftToRight;
+                TAlignment align = FAlignment;
+                if (col >= 0) {
+                    const auto& column = cols.Items(col);
+                    left = column.GetLeft() - FOffsetX;
+                    width = column.Width();
+                    bidi = column.BiDiMode();
+                    align = column.Alignment();
+                    if (PaintOptions.Contains(poMainOnly) && col != mainColumn)
+                        continue;
+                }
+                if (left > Window.right())
+                    break;
+                if (left + width <= Window.left())
+                    continue;
+                bool isMain = col == mainColumn;
+                info.Column = col;
+                info.BidiMode = bidi;
+                info.Alignment = align;
+                info.PaintOptions = PaintOptions;
+                bool editing =
+                    FStates.Contains(tsEditing) && node == FFocusedNode && col == FFocusedColumn;
+                if (editing)
+                    info.PaintOptions -= poDrawSelection;
+                QRect cell(left, top, width, h);
+                if (col >= 0) {
+                    c.save();
+                    c.setClipRect(cell, Qt::IntersectClip);
+                }
+                if (PaintOptions.Contains(poGridLines)) {
+                    if (HasPaint(toShowHorzGridLines)) {
+                        int gl = cell.left();
+                        if (FLineMode == lmBands && isMain)
+                            gl += level * int(FIndent);
+                        c.fillRect(QRect(gl, cell.bottom(), cell.right() - gl + 1, 1), gridColor);
+                        cell.setBottom(cell.bottom() - 1);
+                    }
+                    bool autoLast = FHeader->Options().Contains(TLTHeaderOption::hoAutoResize) &&
+                                    col == FHeader->AutoSizeIndex();
+                    if (col >= 0 && HasPaint(toShowVertGridLines) && !autoLast) {
+                        c.fillRect(QRect(cell.right(), cell.top(), 1, cell.height() + 1),
+                                   gridColor);
+                        cell.setRight(cell.right() - 1);
+                    }
+                }
+                info.CellRect = cell;
+                if (col >= 0 && PaintOptions.Contains(poColumnColor) &&
+                    !cols.Items(col).Options().Contains(TLTColumnOption::coParentColor) &&
+                    !(selected && HasSelection(toFullRowSelect)))
+                    c.fillRect(cell, Q(cols.Items(col).Color()));
+                info.NodeWidth = DoGetNodeWidth(node, col, &c);
+                int contentLeft = isMain ? NodeContentLeft(node) : FMargin;
+                bool rtl = bidi != bdLeftToRight;
+                info.ContentRect = rtl ? cell.adjusted(0, 0, -contentLeft, 0)
+                                       : cell.adjusted(contentLeft, 0, 0, 0);
+                info.CheckX = -1;
+                if (isMain && checkSupport && node->CheckType != ctNone)
+                    info.CheckX = level * int(FIndent) + FMargin;
+                // Selection and focus cover the label, or the whole row under full-row select.
+                QRect label = info.ContentRect;
+                if (!HasSelection(toFullRowSelect) || col >= 0) {
+                    if (rtl)
+                        label.setLeft(std::max(label.left(), label.right() + 1 - info.NodeWidth));
+                    else
+                        label.setWidth(std::min(label.width(), info.NodeWidth));
+                }
+                if (HasSelection(toFullRowSelect))
+                    label = cell;
+                if ((node->States & vsSelected) && info.PaintOptions.Contains(poDrawSelection)) {
+                    if (HasPaint(toUseBlendedSelection)) {
+                        BlendRect(c, label, selColor, SelectionBlendFactor);
+                        c.setPen(selBorder);
+                        c.setBrush(Qt::NoBrush);
+                        c.drawRect(label.adjusted(0, 0, -1, -1));
+                    } else if (!HasSelection(toFullRowSelect) && !label.isEmpty()) {
+                        c.setPen(selBorder);
+                        c.setBrush(selColor);
+                        c.drawRect(label.adjusted(0, 0, -1, -1));
+                    }
+                }
+                if (isMain) {
+                    int lineLevels = int(info.LineImage.size());
+                    info.ButtonX =
+                        (lineLevels - 1) * int(FIndent) + int(FIndent) / 2 - ButtonSize / 2;
+                    info.ButtonY = (cell.height() - ButtonSize) / 2;
+                    if (HasPaint(toShowTreeLines) || FLineMode == lmBands)
+                        PaintTreeLines(info, lineLevels);
+                    bool button =
+                        HasPaint(toShowButtons) && (node->States & vsHasChildren) &&
+                        !((node->States & vsAllChildrenHidden) && HasAuto(toAutoHideButtons));
+                    if (button && lineLevels > 0)
+                        PaintNodeButton(c, node, rtl, cell, info.ButtonX, info.ButtonY);
+                    if (info.CheckX >= 0)
+                        PaintCheckImage(info);
+                }
+                if (!editing)
+                    DoPaintNode(info);
+                if (node == FFocusedNode && focused && PaintOptions.Contains(poDrawFocusRect) &&
+                    (isMain || HasSelection(toFullRowSelect) || col == FFocusedColumn) &&
+                    !label.isEmpty()) {
+                    // Inverting dots, visible on any fill.
+                    c.save();
+                    c.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+                    DrawDottedFrame(c, label, Qt::white);
+                    c.restore();
+                }
+                if (OnAfterCellPaint)
+                    OnAfterCellPaint(this, c, node, col, cell);
+                if (col >= 0)
+                    c.restore();
+            }
+            if (OnAfterItemPaint)
+                OnAfterItemPaint(this, c, node, rowRect);
+            if (drawBand)
+                PaintSelectionRectangle(c, 0, band, rowRect);
+        }
+        top += h;
+        node = GetNextVisibleNoInit(node); // initialised when its row is reached
+    }
+    if (top <= Window.bottom()) {
+        QRect rest(Window.left(), std::max(top, Window.top()), Window.width(),
+                   Window.bottom() + 1 - std::max(top, Window.top()));
+        PaintBackgroundArea(c, rest);
+        if (drawBand)
+            PaintSelectionRectangle(c, 0, band, rest);
+    }
+    c.restore();
+    DoStateChange({}, tsPainting);
+    if (OnAfterPaint)
+        OnAfterPaint(this, TargetCanvas);
+}

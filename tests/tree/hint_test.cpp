@@ -1,0 +1,125 @@
+// Hints: which hint shows in each mode, where the window goes, and its animations.
+#include <QTest>
+
+#include "controls/tree/treehint.h"
+#include "treetestutil.h"
+
+namespace {
+
+using enum TLeanTreeState;
+
+class HintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.resize(300, 200);
+        tree.LabelWidth = 40;
+        tree.SetRootNodeCount(3);
+        tree.Hint = "Plain hint";
+        tree.HintAnimation = hatNone;
+        tree.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    }
+    QWidget* Window() { return tree.HintWindow(); }
+    TTestTree tree;
+};
+
+TEST_F(HintTest, DefaultModeShowsTheControlsHintBelowThePointer) {
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    EXPECT_TRUE(Window()->isVisible());
+    EXPECT_TRUE(tree.TreeStates().Contains(tsHint));
+    EXPECT_EQ(tree.HintWindow()->HintData().HintText, "Plain hint");
+    QPoint p = tree.viewport()->mapToGlobal(QPoint(50, 10));
+    EXPECT_EQ(Window()->geometry().topLeft(), p + QPoint(0, 20));
+    // Width: the text, the margins on both sides and the frame; height: text + 6.
+    QFontMetrics fm(Window()->font());
+    EXPECT_EQ(Window()->height(), fm.height() + 6);
+    EXPECT_GE(Window()->width(), fm.horizontalAdvance("Plain hint") + 2 * tree.TextMargin());
+
+    tree.CancelHint();
+    EXPECT_FALSE(Window()->isVisible());
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+
+    tree.Hint.clear();
+    EXPECT_FALSE(tree.ShowHintAt(QPoint(60, 30)));
+}
+
+TEST_F(HintTest, NodeHintsFollowTheMode) {
+    tree.HintMode = hmHint;
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 20))); // row 1
+    EXPECT_EQ(tree.HintWindow()->HintData().Node, tree.GetFirstNoInit()->NextSibling);
+    // Inside the same row nothing changes; below the rows hmHint shows nothing.
+    EXPECT_TRUE(tree.ShowHintAt(QPoint(120, 30)));
+    EXPECT_FALSE(tree.ShowHintAt(QPoint(50, 150)));
+    EXPECT_FALSE(Window()->isVisible());
+    tree.HintMode = hmHintAndDefault;
+    EXPECT_TRUE(tree.ShowHintAt(QPoint(50, 160)));
+    EXPECT_EQ(tree.HintWindow()->HintData().HintText, "Plain hint");
+}
+
+TEST_F(HintTest, TooltipOnlyForACutOffCellAndDrawnWhereItLies) {
+    tree.HintMode = hmTooltip;
+    EXPECT_FALSE(tree.ShowHintAt(QPoint(50, 10))); // the label fits
+    tree.LabelWidth = 400;                         // now it runs past the client area
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    QRect text = tree.GetDisplayRect(tree.GetFirstNoInit(), NoColumn, true, true);
+    QRect g = Window()->geometry();
+    EXPECT_EQ(g.topLeft(), tree.viewport()->mapToGlobal(text.topLeft()) - QPoint(1, 1));
+    EXPECT_EQ(g.size(), text.size() + QSize(2, 2));
+}
+
+TEST_F(HintTest, WindowStaysOnTheDesktop) {
+    auto* w = tree.HintWindow();
+    TLTHintData data;
+    data.DefaultHint = "Some hint text";
+    QRect r = w->CalcHintRect(200, data.DefaultHint, data);
+    ASSERT_FALSE(r.isEmpty());
+    QRect desktop(0, 0, 800, 600);
+    w->ActivateHint(QRect(QPoint(780, 590), r.size()), data.DefaultHint, desktop);
+    EXPECT_EQ(w->geometry().bottom(), 599);
+    EXPECT_EQ(w->geometry().right(), 799);
+    w->ActivateHint(QRect(QPoint(-30, 10), r.size()), data.DefaultHint, desktop);
+    EXPECT_EQ(w->geometry().left(), 0);
+    EXPECT_EQ(w->geometry().top(), 10);
+    w->ActivateHint(QRect(), data.DefaultHint, desktop);
+    EXPECT_FALSE(w->isVisible());
+    // No text, no window.
+    data.DefaultHint.clear();
+    tree.Hint.clear();
+    EXPECT_TRUE(w->CalcHintRect(200, QString(), data).isEmpty());
+}
+
+TEST_F(HintTest, FadeAndSlideEndAtTheFullWindow) {
+    tree.SetAnimationDuration(20);
+    auto* w = tree.HintWindow();
+    TLTHintData data;
+    data.DefaultHint = "Animated";
+    QRect r = w->CalcHintRect(200, data.DefaultHint, data);
+    QRect desktop(0, 0, 800, 600);
+    int heights = 0;
+    tree.HintAnimation = hatSlide;
+    tree.OnStateChange = [&](TBaseLeanTree*, TLeanTreeStates enter, TLeanTreeStates) {
+        if (enter.Contains(tsInAnimation))
+            ++heights;
+    };
+    w->ActivateHint(QRect(QPoint(100, 100), r.size()), data.DefaultHint, desktop);
+    EXPECT_EQ(heights, 1);
+    EXPECT_EQ(w->geometry(), QRect(QPoint(100, 100), r.size()));
+    EXPECT_FALSE(tree.TreeStates().Contains(tsInAnimation));
+
+    tree.HintAnimation = hatFade;
+    w->ActivateHint(QRect(QPoint(120, 100), r.size()), data.DefaultHint, desktop);
+    EXPECT_EQ(heights, 2);
+    EXPECT_DOUBLE_EQ(w->windowOpacity(), 1.0);
+    EXPECT_EQ(w->geometry(), QRect(QPoint(120, 100), r.size()));
+
+    // A cancelled animation still leaves the window whole.
+    tree.HintAnimation = hatSlide;
+    tree.OnStateChange = [&](TBaseLeanTree* t, TLeanTreeStates enter, TLeanTreeStates) {
+        if (enter.Contains(tsInAnimation))
+            t->CancelHint();
+    };
+    w->ActivateHint(QRect(QPoint(140, 100), r.size()), data.DefaultHint, desktop);
+    EXPECT_FALSE(tree.TreeStates().Contains(tsInAnimation));
+}
+
+} // namespace

@@ -1,0 +1,321 @@
+// Painting: offscreen renders checked at the pixels that show real breakage (selection fills,
+// buttons, tree lines, focus rectangle, grid lines, background), and the rows painted being
+// exactly those that meet the update rectangle.
+#include <QApplication>
+#include <QTest>
+
+#include "gui/guitestutil.h"
+#include "platform/gui/qtcolors.h"
+#include "treetestutil.h"
+
+namespace {
+
+using enum TLTPaintOption;
+using enum TLTSelectionOption;
+using enum TLTMiscOption;
+using enum TLTInternalPaintOption;
+
+QColor Q(TColor c) {
+    return ColorToQColor(c);
+}
+
+// Within 2 per channel (blending rounds).
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) <= 2 && std::abs(a.green() - b.green()) <= 2 &&
+           std::abs(a.blue() - b.blue()) <= 2;
+}
+
+class PaintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.LabelWidth = 40;
+        tree.resize(300, 200);
+        tree.SetRootNodeCount(3);
+        PLeanNode first = tree.GetFirstNoInit();
+        tree.SetChildCount(first, 2);
+        tree.SetChildCount(first->NextSibling, 2); // stays collapsed
+        tree.ToggleNode(first);
+        rows = ShownRows(tree); // 0: parent (expanded), 1-2: children, 3: parent, 4: leaf
+    }
+    // Renders the tree rectangle Window at (0, 0) of a new image.
+    QImage Render(QRect window = QRect(0, 0, 300, 200),
+                  TLTInternalPaintOptions options = AllPaintOptions) {
+        QImage img(window.size(), QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::magenta);
+        QPainter p(&img);
+        tree.PaintTree(p, window, QPoint(0, 0), options);
+        return img;
+    }
+    QColor At(const QImage& img, int x, int y) { return QColor(img.pixel(x, y)); }
+    void Focus() {
+        tree.show();
+        QApplication::setActiveWindow(&tree);
+        tree.setFocus();
+        QTest::qWait(1);
+        ASSERT_TRUE(tree.hasFocus());
+    }
+    ThemesGuard classic{false};
+    TTestTree tree;
+    std::vector<PLeanNode> rows;
+    const int h = 18; // row height
+};
+
+TEST_F(PaintTest, TreeLinesAreDottedAndFollowTheLevels) {
+    QImage img = Render();
+    QColor line = Q(clBtnShadow), bg = Q(clWindow);
+    // Row 1 (first child): the parent's level continues (x = 9) and its own level joins at
+    // x = 27; both vertical lines alternate ink and background.
+    int inkOuter = 0, inkInner = 0;
+    for (int y = h; y < 2 * h; ++y) {
+        inkOuter += At(img, 9, y) == line;
+        inkInner += At(img, 27, y) == line;
+        EXPECT_TRUE(At(img, 9, y) == line || At(img, 9, y) == bg);
+    }
+    EXPECT_EQ(inkOuter, h / 2);
+    EXPECT_EQ(inkInner, h / 2);
+    // The last child's row ends its vertical line at the middle of the row.
+    int below = 0;
+    for (int y = 2 * h + h / 2 + 1; y < 3 * h; ++y)
+        below += At(img, 27, y) == line;
+    EXPECT_EQ(below, 0);
+    // The leaf at the top level draws its horizontal arm toward the content.
+    int arm = 0;
+    for (int x = 10; x < 18; ++x)
+        arm += At(img, x, 4 * h + h / 2) == line;
+    EXPECT_GE(arm, 3);
+
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowTreeLines);
+    img = Render();
+    EXPECT_EQ(CountColor(img.copy(27, h, 1, h), line), 0);
+}
+
+TEST_F(PaintTest, SolidAndCustomLinePatterns) {
+    tree.SetLineStyle(lsSolid);
+    QImage img = Render();
+    QColor line = Q(clBtnShadow);
+    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), h);
+    tree.OnGetLineStyle = [](TBaseLeanTree*, TLTLinePattern& bits) { bits.fill(0); };
+    tree.SetLineStyle(lsCustomStyle);
+    img = Render();
+    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), 0);
+}
+
+TEST_F(PaintTest, ClassicButtonsShowPlusAndMinus) {
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowTreeLines);
+    QImage img = Render();
+    QColor frame = Q(clBtnShadow), ink = tree.palette().color(QPalette::WindowText);
+    QColor face = Q(clWindow);
+    // Button of row 0 (expanded: minus) at x 5..13, y 4..12 (centred in 18 pixels).
+    int bx = 5, by = (h - ButtonSize) / 2;
+    EXPECT_EQ(At(img, bx, by), frame);
+    EXPECT_EQ(At(img, bx + 8, by + 8), frame);
+    EXPECT_EQ(At(img, bx + 4, by + 4), ink);  // the bar
+    EXPECT_EQ(At(img, bx + 4, by + 2), face); // no vertical bar: minus
+    // Row 3 is collapsed: plus.
+    EXPECT_EQ(At(img, bx + 4, 3 * h + by + 2), ink);
+    EXPECT_EQ(At(img, bx + 4, 3 * h + by + 4), ink);
+    // A leaf has no button.
+    EXPECT_EQ(At(img, bx, 4 * h + by), face);
+
+    // Transparent fill: only the frame and the sign; the row colour shows through.
+    tree.SetColor(clYellow);
+    tree.SetButtonFillMode(fmTransparent);
+    img = Render();
+    EXPECT_EQ(At(img, bx + 2, by + 2), Q(clYellow));
+    EXPECT_EQ(At(img, bx, by), frame);
+
+    // The host repaints the bitmap after every rebuild.
+    tree.OnGetPlusBitmap = [](TBaseLeanTree*, QImage& bm) { bm.fill(Qt::red); };
+    tree.SetColor(clWindow); // rebuilds the buttons
+    img = Render();
+    EXPECT_EQ(At(img, bx + 1, 3 * h + by + 1), QColor(Qt::red));
+    EXPECT_EQ(At(img, bx + 1, by + 1), face); // the minus is untouched
+}
+
+TEST_F(PaintTest, ThemedButtonsComeFromTheStyle) {
+    ThemesGuard themed(true);
+    QImage classic = MakeClassicButton(false, bsRectangle, Q(clWindow), Q(clBtnShadow), Qt::black);
+    QImage img = Render();
+    QImage plus = img.copy(5, 3 * h + (h - ButtonSize) / 2, ButtonSize, ButtonSize);
+    EXPECT_GT(CountInk(plus, Q(clWindow)), 3); // something is drawn
+    EXPECT_NE(plus.convertToFormat(QImage::Format_RGB32),
+              classic.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(PaintTest, SelectionFillsPlainAndBlended) {
+    Focus();
+    tree.SetSelected(rows[3], true);
+    QColor sel = Q(clHighlight), bg = Q(clWindow);
+    // Label of row 3 (level 0 with root lines): from 18 + margin 4 to 40 pixels on.
+    int lx = 18 + 4 + 20, ly = 3 * h + h / 2;
+    QImage img = Render();
+    EXPECT_EQ(At(img, lx, ly), sel);
+    EXPECT_EQ(At(img, 18 + 4 + 45, ly), bg); // right of the label
+
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toUseBlendedSelection);
+    tree.SelectionBlendFactor = 128;
+    img = Render();
+    QColor expected(bg.red() + (sel.red() - bg.red()) * 128 / 255,
+                    bg.green() + (sel.green() - bg.green()) * 128 / 255,
+                    bg.blue() + (sel.blue() - bg.blue()) * 128 / 255);
+    EXPECT_TRUE(Near(At(img, lx, ly), expected)) << At(img, lx, ly).name().toStdString();
+
+    // Full-row selection fills the row across the client width.
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toUseBlendedSelection);
+    tree.TreeOptions().SetSelectionOptions({toFullRowSelect});
+    tree.SetSelected(rows[3], true);
+    img = Render();
+    EXPECT_EQ(At(img, 250, ly), sel);
+    EXPECT_EQ(At(img, 250, ly + h), bg);
+}
+
+TEST_F(PaintTest, HiddenSelectionAndTheUnfocusedColour) {
+    tree.SetSelected(rows[3], true);
+    int lx = 18 + 4 + 20, ly = 3 * h + h / 2;
+    QImage img = Render(); // not focused
+    EXPECT_EQ(At(img, lx, ly), Q(clBtnFace));
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toHideSelection);
+    img = Render();
+    EXPECT_EQ(At(img, lx, ly), Q(clWindow));
+}
+
+TEST_F(PaintTest, FocusRectangleAroundTheFocusedLabel) {
+    Focus();
+    tree.SetFocusedNode(rows[4]);
+    QImage img = Render();
+    QColor ink(Qt::black); // white inverted
+    int top = 4 * h;
+    int dots = CountColor(img.copy(22, top, 40, 1), ink);
+    EXPECT_GE(dots, 15); // every other pixel of the top edge
+    EXPECT_LE(dots, 25);
+    EXPECT_GE(CountColor(img.copy(22, top + 1, 1, h - 2), ink), 6); // the left edge
+    EXPECT_EQ(CountColor(img.copy(22, 3 * h, 40, h), ink), 0);      // not on other rows
+
+    // On a selected label the dots invert the selection colour.
+    tree.SetSelected(rows[4], true);
+    img = Render();
+    QColor sel = ColorToQColor(clHighlight);
+    QColor inverted(255 - sel.red(), 255 - sel.green(), 255 - sel.blue());
+    EXPECT_GE(CountColor(img.copy(22, top, 40, 1), inverted), 15);
+
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toHideFocusRect);
+    img = Render();
+    EXPECT_EQ(CountColor(img.copy(22, top, 40, 1), inverted), 0);
+    EXPECT_EQ(CountColor(img.copy(22, top, 40, 1), sel), 40);
+}
+
+TEST_F(PaintTest, GridLinesAndCheckBoxes) {
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toShowHorzGridLines);
+    tree.Colors().Set(TLTColors::GridLineColor, clRed);
+    QImage img = Render();
+    EXPECT_EQ(At(img, 200, h - 1), QColor(Qt::red));
+    EXPECT_EQ(At(img, 200, h - 2), Q(clWindow));
+
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | toCheckSupport);
+    tree.SetCheckType(rows[4], ctCheckBox);
+    tree.SetCheckState(rows[4], csCheckedNormal);
+    img = Render();
+    // The check image sits between the indentation and the label: x 22..37.
+    EXPECT_GT(CountInk(img.copy(22, 4 * h, 16, h - 1), Q(clWindow)), 20);
+    EXPECT_EQ(CountInk(img.copy(22, 3 * h, 16, h - 1), Q(clWindow)), 0);
+}
+
+TEST_F(PaintTest, HostPaintingAndBackground) {
+    // A row the host paints itself gets nothing from the tree.
+    tree.SetSelected(rows[1], true);
+    tree.OnBeforeItemPaint = [&](TBaseLeanTree*, QPainter& p, PLeanNode n, QRect r, bool& custom) {
+        if (n == rows[1]) {
+            p.fillRect(r, Qt::green);
+            custom = true;
+        }
+    };
+    QImage img = Render();
+    EXPECT_EQ(CountColor(img.copy(0, h, 300, h), QColor(Qt::green)), 300 * h);
+    tree.OnBeforeItemPaint = nullptr;
+
+    // Below the last row: the tiled picture, lined up with the tree origin.
+    QImage pic(4, 4, QImage::Format_ARGB32_Premultiplied);
+    pic.fill(Qt::blue);
+    pic.setPixelColor(0, 0, Qt::yellow);
+    tree.SetBackground(pic);
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toShowBackground);
+    img = Render();
+    EXPECT_EQ(At(img, 100, 100), QColor(Qt::yellow));
+    EXPECT_EQ(At(img, 101, 100), QColor(Qt::blue));
+    tree.SetBackgroundOffsetX(1);
+    img = Render();
+    EXPECT_EQ(At(img, 101, 100), QColor(Qt::yellow));
+    // Static: the picture once at the offsets, the tree colour elsewhere.
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toStaticBackground);
+    img = Render();
+    EXPECT_EQ(At(img, 1, 0), QColor(Qt::yellow));
+    EXPECT_EQ(At(img, 100, 100), Q(clWindow));
+
+    // An empty tree paints only the background, which the host may take over.
+    tree.Clear();
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowBackground);
+    bool asked = false;
+    tree.OnPaintBackground = [&](TBaseLeanTree*, QPainter& p, QRect r, bool& handled) {
+        p.fillRect(r, Qt::cyan);
+        handled = asked = true;
+    };
+    img = Render();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(CountColor(img, QColor(Qt::cyan)), 300 * 200);
+}
+
+TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
+    tree.SetSelected(rows[0], true);
+    std::vector<PLeanNode> painted;
+    tree.OnBeforeItemPaint = [&](TBaseLeanTree*, QPainter&, PLeanNode n, QRect, bool&) {
+        painted.push_back(n);
+    };
+    Render(QRect(0, 0, 300, 200), {poDrawSelection, poSelectedOnly});
+    EXPECT_EQ(painted, std::vector<PLeanNode>(rows.begin(), rows.begin() + 3));
+}
+
+// A flat tree of 100,000 uninitialised rows with its position cache.
+class BigPaintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.resize(300, 200);
+        tree.OnInitNode = [&](TBaseLeanTree*, PLeanNode, PLeanNode, TLeanNodeInitStates&) {
+            ++inits;
+        };
+        tree.SetRootNodeCount(100000);
+        ASSERT_TRUE(WaitForCache(tree));
+        tree.OnBeforeItemPaint = [&](TBaseLeanTree*, QPainter&, PLeanNode n, QRect, bool&) {
+            painted.push_back(n);
+        };
+    }
+    TTestTree tree;
+    int inits = 0;
+    std::vector<PLeanNode> painted;
+};
+
+TEST_F(BigPaintTest, OnlyTheRowsInTheUpdateRectangleArePainted) {
+    QImage img(300, 200, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    // Tree rows 50,000 to 50,010: the rectangle starts inside row 50,000 and ends inside
+    // row 50,010.
+    QRect window(0, 18 * 50000 + 5, 300, 18 * 10 + 3);
+    tree.PaintTree(p, window, QPoint(0, 0), AllPaintOptions);
+    ASSERT_EQ(painted.size(), 11u);
+    EXPECT_EQ(tree.AbsoluteIndex(painted.front()), 50000u);
+    EXPECT_EQ(tree.AbsoluteIndex(painted.back()), 50010u);
+    // Nothing above was visited: only the painted rows were initialised.
+    EXPECT_EQ(inits, 11);
+
+    // Through the widget: an update of a band of the viewport paints the rows it meets.
+    painted.clear();
+    tree.SetOffsetY(-18 * 70000);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    QApplication::processEvents();
+    painted.clear();
+    tree.viewport()->repaint(QRect(0, 36, 300, 18));
+    ASSERT_EQ(painted.size(), 1u);
+    EXPECT_EQ(tree.AbsoluteIndex(painted.front()), 70002u);
+}
+
+} // namespace

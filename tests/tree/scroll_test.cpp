@@ -1,0 +1,196 @@
+// Scrolling: the scroll bar codes, keys and the wheel, auto-scroll at the edges with the timer
+// driven by hand, and wheel panning with its cursor images.
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "treetestutil.h"
+
+namespace {
+
+using enum TLeanTreeState;
+using enum TLTAutoOption;
+
+class ScrollTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.resize(300, 200);
+        tree.SetRootNodeCount(1000); // 18,000 pixels high
+        tree.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+        tree.UpdateScrollBars(true);
+        ch = tree.ClientHeight();
+    }
+    void Wheel(int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QPoint p(50, 50);
+        QWheelEvent e(p, tree.viewport()->mapToGlobal(p), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tree.viewport(), &e);
+    }
+    TTestTree tree;
+    int ch = 0;
+};
+
+TEST_F(ScrollTest, ScrollCodesMoveTheOffset) {
+    tree.HandleScrollCode(Qt::Vertical, scLineDown);
+    EXPECT_EQ(tree.OffsetY(), -20);
+    tree.HandleScrollCode(Qt::Vertical, scPageDown);
+    EXPECT_EQ(tree.OffsetY(), -20 - ch);
+    tree.HandleScrollCode(Qt::Vertical, scLineUp);
+    tree.HandleScrollCode(Qt::Vertical, scPageUp);
+    EXPECT_EQ(tree.OffsetY(), 0);
+    tree.HandleScrollCode(Qt::Vertical, scLineUp); // clamped at the top
+    EXPECT_EQ(tree.OffsetY(), 0);
+    tree.HandleScrollCode(Qt::Vertical, scBottom);
+    EXPECT_EQ(tree.OffsetY(), ch - 18000);
+    tree.HandleScrollCode(Qt::Vertical, scThumbTrack, 500);
+    EXPECT_EQ(tree.OffsetY(), -500);
+    EXPECT_TRUE(tree.TreeStates().Contains(tsThumbTracking));
+    tree.HandleScrollCode(Qt::Vertical, scEndScroll);
+    EXPECT_FALSE(tree.TreeStates().Contains(tsThumbTracking));
+    tree.HandleScrollCode(Qt::Vertical, scTop);
+    EXPECT_EQ(tree.OffsetY(), 0);
+    EXPECT_EQ(tree.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(ScrollTest, BarActionsAndKeysGoThroughTheCodes) {
+    tree.ScrollBarOptions().VerticalIncrement = 7;
+    tree.UpdateScrollBars(true);
+    tree.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(tree.OffsetY(), -7);
+    tree.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(tree.OffsetY(), ch - 18000);
+    EXPECT_EQ(tree.verticalScrollBar()->value(), 18000 - ch);
+    tree.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(tree.OffsetY(), 0);
+
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_PageDown);
+    EXPECT_EQ(tree.OffsetY(), -ch);
+    QTest::keyClick(&tree, Qt::Key_Down);
+    EXPECT_EQ(tree.OffsetY(), -ch - 7);
+    QTest::keyClick(&tree, Qt::Key_PageUp);
+    EXPECT_EQ(tree.OffsetY(), -7);
+}
+
+TEST_F(ScrollTest, WheelScrollsLinesPagesOrSideways) {
+    int lines = QApplication::wheelScrollLines();
+    Wheel(-120);
+    EXPECT_EQ(tree.OffsetY(), -lines * 18);
+    Wheel(120);
+    EXPECT_EQ(tree.OffsetY(), 0);
+    Wheel(-120, Qt::ShiftModifier); // a page of whole rows
+    EXPECT_EQ(tree.OffsetY(), -(ch / 18) * 18);
+    // Parts of a notch (fine wheels, touch pads) add up to what a notch does.
+    tree.SetOffsetY(0);
+    for (int i = 0; i < 4; ++i)
+        Wheel(-30);
+    EXPECT_EQ(tree.OffsetY(), -lines * 18);
+
+    // Content no higher than the client: the wheel scrolls sideways by the indent.
+    tree.SetRootNodeCount(2);
+    tree.LabelWidth = 2000;
+    tree.UpdateScrollBars(true);
+    ASSERT_GT(tree.RangeX(), tree.ClientWidth());
+    Wheel(-240);
+    EXPECT_EQ(tree.OffsetY(), 0);
+    EXPECT_EQ(tree.OffsetX(), -2 * int(tree.Indent()));
+}
+
+TEST_F(ScrollTest, AutoScrollWaitsForTheDelayAndStepsOnTheTimer) {
+    tree.DoStateChange(tsDrawSelecting); // a rubber band is being drawn
+    int x = 100, bottom = ch - 3;
+    // Without toAutoScroll nothing happens.
+    tree.DoAutoScroll(x, bottom, 1000);
+    EXPECT_FALSE(tree.ScrollTimerActive());
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() | toAutoScroll);
+
+    // At the top there is nothing to scroll up to.
+    tree.DoAutoScroll(x, 2, 1000);
+    EXPECT_EQ(tree.ScrollDirections(), 0);
+    EXPECT_FALSE(tree.ScrollTimerActive());
+
+    tree.DoAutoScroll(x, bottom, 1000);
+    EXPECT_EQ(tree.ScrollDirections(), sdDown);
+    EXPECT_TRUE(tree.TreeStates().Contains(tsScrollPending));
+    EXPECT_TRUE(tree.ScrollTimerActive());
+    EXPECT_EQ(tree.ScrollTimerInterval(), 1000); // not before the delay
+    EXPECT_EQ(tree.OffsetY(), 0);
+
+    tree.ScrollTimerTick(QPoint(x, bottom)); // the delay has passed
+    EXPECT_TRUE(tree.TreeStates().Contains(tsScrolling));
+    EXPECT_FALSE(tree.TreeStates().Contains(tsScrollPending));
+    EXPECT_EQ(tree.ScrollTimerInterval(), int(tree.AutoScrollInterval));
+    EXPECT_EQ(tree.OffsetY(), -20);
+    // Below the client area the step grows with the distance.
+    tree.ScrollTimerTick(QPoint(x, ch - 1 + 3));
+    EXPECT_EQ(tree.OffsetY(), -20 - 60);
+
+    // Leaving the edge zone stops it.
+    tree.DoAutoScroll(x, ch / 2, 3000);
+    EXPECT_FALSE(tree.ScrollTimerActive());
+    EXPECT_FALSE(tree.TreeStates().Intersects({tsScrolling, tsScrollPending}));
+
+    // Back into the top zone after part of the delay: the timer waits only the rest.
+    tree.DoAutoScroll(x, 2, 5000);
+    tree.DoAutoScroll(x, ch / 2, 5100); // out again, the time is forgotten
+    tree.DoAutoScroll(x, 2, 6000);
+    EXPECT_EQ(tree.ScrollTimerInterval(), 1000);
+    tree.ScrollTimerTick(QPoint(x, 2));
+    tree.ScrollTimerTick(QPoint(x, 2));
+    tree.ScrollTimerTick(QPoint(x, 2));
+    tree.ScrollTimerTick(QPoint(x, 2));
+    EXPECT_EQ(tree.OffsetY(), 0);
+    EXPECT_EQ(tree.ScrollDirections(), 0); // the top ended the upward direction
+}
+
+TEST_F(ScrollTest, WheelPanningScrollsByTheDistanceFromTheStart) {
+    QPoint start(100, 100);
+    QTest::mousePress(tree.viewport(), Qt::MiddleButton, {}, start);
+    ASSERT_TRUE(tree.TreeStates().Contains(tsWheelPanning));
+    ASSERT_NE(tree.PanningWindow(), nullptr);
+    EXPECT_TRUE(tree.PanningWindow()->isVisible());
+    EXPECT_EQ(tree.PanningCursor(), piMoveNS); // only vertical scrolling is possible
+    QTest::mouseRelease(tree.viewport(), Qt::MiddleButton, {}, start);
+    EXPECT_TRUE(tree.TreeStates().Contains(tsWheelPanning)); // a click keeps panning
+
+    tree.AdjustPanningCursor(100, 130);
+    EXPECT_EQ(tree.PanningCursor(), piMoveS);
+    tree.AdjustPanningCursor(160, 130); // no horizontal range: still south
+    EXPECT_EQ(tree.PanningCursor(), piMoveS);
+    tree.AdjustPanningCursor(104, 95); // inside the dead zone
+    EXPECT_EQ(tree.PanningCursor(), piMoveNS);
+
+    tree.ScrollTimerTick(QPoint(100, 130));
+    EXPECT_EQ(tree.OffsetY(), -(30 - 8));
+    tree.ScrollTimerTick(QPoint(100, 105)); // dead zone: no step
+    EXPECT_EQ(tree.OffsetY(), -(30 - 8));
+
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, start); // any click ends it
+    EXPECT_FALSE(tree.TreeStates().Intersects({tsWheelPanning, tsWheelScrolling}));
+    EXPECT_EQ(tree.PanningWindow(), nullptr);
+    EXPECT_FALSE(tree.ScrollTimerActive());
+}
+
+TEST(PanningImages, AreRoundWithArrows) {
+    for (int k = piMoveAll; k <= piMoveSW; ++k) {
+        QImage img = PanningImage(TLTPanningImage(k));
+        ASSERT_EQ(img.size(), QSize(32, 32));
+        EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);     // outside the plate
+        EXPECT_EQ(qAlpha(img.pixel(16, 16)), 255); // the centre dot
+    }
+    EXPECT_NE(PanningImage(piMoveN), PanningImage(piMoveS));
+}
+
+TEST_F(ScrollTest, TopNodeExpandsItsParents) {
+    PLeanNode n = tree.GetFirstNoInit()->NextSibling->NextSibling;
+    tree.SetChildCount(n, 3);
+    PLeanNode child = n->LastChild;
+    tree.SetTopNode(child);
+    EXPECT_TRUE(tree.GetExpanded(n));
+    EXPECT_EQ(tree.TopNode(), child);
+    EXPECT_EQ(tree.OffsetY(), -18 * 5); // rows: 3 parents, then the children
+}
+
+} // namespace
