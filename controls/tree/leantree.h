@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "controls/tree/treeevents.h"
-#include "controls/tree/treeinput.h"
 #include "controls/tree/treehinttypes.h"
+#include "controls/tree/treeinput.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
 #include "controls/tree/treescrolltypes.h"
@@ -367,7 +367,7 @@ public:
     bool HandleDrawSelection(QRect Rect, QRect OldRect, bool Toggle);
 
     // ---- invalidation and scrolling (leantree.cpp) ----
-    void InvalidateNode(PLeanNode Node);
+    virtual void InvalidateNode(PLeanNode Node);
     void InvalidateToBottom(PLeanNode Node);
     void InvalidateColumn(TColumnIndex Column);
     void InvalidateTree();
@@ -534,6 +534,8 @@ public:
     TLeanTreeHintWindow* HintWindow();
 
 protected:
+    // Left of Node's content (after indentation, margin and check image) in its cell, pixels.
+    int NodeContentLeft(PLeanNode Node) const;
     // ---- node store internals ----
     void InitRootNode(size_t OldSize = 0);
     PLeanNode MakeNewNode();
@@ -600,7 +602,6 @@ private:
     void ApplyCacheResult(uint64_t Generation, std::vector<TCacheEntry>&& Cache, bool Ok);
     void PostChangeNotice(bool Structure, PLeanNode Node, TChangeReason Reason);
     void CollectNodesInBand(const QRect& R, std::vector<PLeanNode>& Out);
-    int NodeContentLeft(PLeanNode Node) const;
 
     PLeanNode FRoot = nullptr;
     uint32_t FDefaultNodeHeight = 18;
