@@ -301,10 +301,6 @@ void TBaseLeanTree::BeginDrag(bool Immediate, int Threshold) {
     }
 }
 
-void TBaseLeanTree::DoDragging(QPoint) {
-    DoStateChange({}, {tsOLEDragPending, tsClearPending, tsEditPending});
-}
-
 bool TBaseLeanTree::DoDragAllowed(PLeanNode Node, TColumnIndex Column) {
     bool allowed = false;
     if (OnDragAllowed)
