@@ -52,29 +52,16 @@ bool TBaseLeanTree::WriteClipboardNodes(QByteArray& Data, bool ForClipboard) {
 
 bool TBaseLeanTree::InsertClipboardNodes(const QByteArray& Data, PLeanNode TargetNode,
                                          TLTNodeAttachMode Mode, bool FromThisTree) {
-    // A byte count, then that many bytes of whole node chunks.
-    if (Data.size() < 4)
+    const uint8_t* chunks = nullptr;
+    size_t n = 0;
+    uint32_t count = ClipboardNodeChunks(reinterpret_cast<const uint8_t*>(Data.constData()),
+                                         size_t(Data.size()), chunks, n);
+    if (count == 0)
         return false;
-    const auto* p = reinterpret_cast<const uint8_t*>(Data.constData());
-    uint32_t n = GetU32(p);
-    if (n == 0 || n > size_t(Data.size()) - 4)
-        return false;
-    p += 4;
-    uint32_t count = 0;
-    for (size_t pos = 0; pos < n;) {
-        if (n - pos < ChunkHeaderSize || GetU32(p + pos) != NodeChunk)
-            return false;
-        int32_t size;
-        std::memcpy(&size, p + pos + 4, 4);
-        if (size < 0 || size_t(size) > n - pos - ChunkHeaderSize)
-            return false;
-        pos += ChunkHeaderSize + size_t(size);
-        ++count;
-    }
     TMemoryStream stream;
     WriteHeader(stream);
     stream.WriteValue<uint32_t>(count);
-    stream.Write(p, n);
+    stream.Write(chunks, int64_t(n));
     stream.Seek(0, TSeekOrigin::soBeginning);
 
     PLeanNode parent =
