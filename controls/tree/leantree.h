@@ -570,6 +570,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    // ---- focus, fonts, colours, enabling (treemessages.cpp) ----
+    void focusInEvent(QFocusEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    // Repaints what the focus shows: the whole tree, or with toGhostedIfUnfocused and no
+    // selection only the focused node. Gaining it also stops timers of a drag that ended.
+    void FocusChanged(bool Gained);
 
     // A search that finds nothing beeps.
     virtual void Beep();
