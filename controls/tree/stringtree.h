@@ -134,8 +134,7 @@ protected:
 
 private:
     uint32_t& CachedWidth(PLeanNode Node) const {
-        return *reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(Node) + sizeof(TLeanNode) +
-                                            FTextWidthOffset);
+        return *reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(Node) + FTextWidthOffset);
     }
     void UpdateFontMetrics();
     // Sets the text font and colour of a cell for TextType.
@@ -145,7 +144,7 @@ private:
 
     QString FDefaultText = QStringLiteral("Node");
     TLTStringOptions FStringOptions = DefaultStringOptions;
-    size_t FTextWidthOffset = 0;
+    size_t FTextWidthOffset = 0; // of the cached width, from the node's start
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FFontChanged = false; // OnPaintText changed the font

@@ -70,6 +70,7 @@ TEST(StringTree, TextsAndMeasuredWidths) {
 
     int margin = tree.TextMargin();
     EXPECT_EQ(tree.DoGetNodeWidth(a, NoColumn, nullptr), Width(tree.font(), "alpha") + 2 * margin);
+    EXPECT_EQ(*tree.GetNodeData<int>(a), 0); // the cached width lives outside the host's bytes
     // The width is cached until the node is invalidated or gets a new text.
     tree.texts[0] = "a much longer text";
     EXPECT_EQ(tree.DoGetNodeWidth(a, NoColumn, nullptr), Width(tree.font(), "alpha") + 2 * margin);
