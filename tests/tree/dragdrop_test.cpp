@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
+#include <QPainter>
 #include <QTest>
 
 #include "controls/tree/treeclipboard.h"
 #include "controls/tree/treedrag.h"
 #include "platform/classes.h"
+#include "platform/gui/qtcolors.h"
 #include "treetestutil.h"
 
 namespace {
@@ -255,6 +257,16 @@ TEST_F(DragDropTest, DropModesEffectsAndAutoExpand) {
     info.Pt = QPoint(row.right() - 2, row.bottom() - 1);
     a.DragOver(nullptr, info, 10);
     EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmBelow);
+    {
+        // The drop mark: a line at the bottom of the target row.
+        QImage img(300, 400, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&img);
+        a.PaintTree(p, QRect(0, 0, 300, 400), QPoint(0, 0), AllPaintOptions);
+        p.end();
+        QColor mark = ColorToQColor(a.Colors().Get(TLTColors::DropMarkColor));
+        EXPECT_EQ(img.pixelColor(row.center().x(), row.bottom()).rgb(), mark.rgb());
+        EXPECT_NE(img.pixelColor(row.center().x(), row.top()).rgb(), mark.rgb());
+    }
     a.LabelWidth = 40;
     info.Pt = QPoint(label.left() + 2, row.center().y());
     a.DragOver(nullptr, info, 20);
