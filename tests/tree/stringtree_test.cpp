@@ -7,6 +7,7 @@
 
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treecolumns.h"
+#include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
 #include "platform/classes.h"
 #include "treetestutil.h"
@@ -319,6 +320,55 @@ TEST(StringTree, ExportsFromARealTree) {
     // Nothing to render: no data.
     tree.ClearSelection();
     EXPECT_TRUE(std::make_unique<TLTDataObject>(&tree, false)->data(MimePlainText).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// Two string trees side by side during a drag from the left one to the right one: the right
+// shows the drop mark below its second row. With TREE_SCREENSHOT set the picture is saved there
+// with "-strings" before the extension.
+TEST(StringTree, TwoTreesDuringADragOnScreen) {
+    QWidget window;
+    window.resize(520, 220);
+    TTextTree left, right;
+    for (TTextTree* t : {&left, &right}) {
+        t->setParent(&window);
+        t->TreeOptions().SetSelectionOptions({TLTSelectionOption::toMultiSelect});
+        t->OnDragOver = [](TBaseLeanTree*, TBaseLeanTree*, Qt::KeyboardModifiers,
+                           TBaseLeanTree::TDragState, QPoint, TBaseLeanTree::TDropMode,
+                           Qt::DropAction&, bool& accept) { accept = true; };
+    }
+    left.setGeometry(0, 0, 250, 220);
+    right.setGeometry(270, 0, 250, 220);
+    for (const char* s : {"Pay the rent", "Call the dentist about a very long appointment text",
+                          "Water the plants"})
+        left.Add(nullptr, s);
+    PLeanNode group = right.Add(nullptr, "Weekly");
+    right.Add(group, "Bins out");
+    right.Add(nullptr, "Renew passport");
+    right.FullExpand();
+    left.SetSelected(left.GetFirst(), true);
+    window.show();
+    std::unique_ptr<QMimeData> data = left.BeginOLEDrag();
+    QRect row = right.GetDisplayRect(right.GetNext(right.GetFirst()), NoColumn, false);
+    TLTDragInfo info;
+    info.Allowed = Qt::CopyAction | Qt::MoveAction;
+    info.Pt = QPoint(row.right() - 4, row.bottom() - 2);
+    ASSERT_TRUE(right.DragEnter(&left, data.get(), info));
+    right.DragOver(&left, info, 1);
+    EXPECT_EQ(right.LastDropMode(), TBaseLeanTree::dmBelow);
+    QImage shot = window.grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    if (!qEnvironmentVariableIsEmpty("TREE_SCREENSHOT")) {
+        QString path = qEnvironmentVariable("TREE_SCREENSHOT");
+        path.insert(path.lastIndexOf('.'), "-strings");
+        shot.save(path);
+    }
+    right.DragLeave();
+    left.EndOLEDrag(Qt::IgnoreAction);
+    EXPECT_EQ(left.TotalCount(), 3u);
 }
 
 } // namespace
