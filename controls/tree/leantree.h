@@ -431,6 +431,9 @@ public:
     virtual int DoCompareNodes(PLeanNode Node1, PLeanNode Node2, TColumnIndex Column);
     virtual int DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
                                 bool& Ghosted);
+    // The header's main column changed: a running edit is cancelled; descendants forget what
+    // they measured for the old one.
+    virtual void MainColumnChanged();
     // Width of Node's label in Column (0 here; descendants measure their text).
     virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
 

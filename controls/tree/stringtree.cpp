@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPointer>
 #include <cstring>
 #include <limits>
 
@@ -54,6 +55,11 @@ void TCustomLeanStringTree::changeEvent(QEvent* e) {
 void TCustomLeanStringTree::ClearCachedWidths() {
     for (PLeanNode n = GetFirstNoInit(); n; n = GetNextNoInit(n))
         CachedWidth(n) = 0;
+}
+
+void TCustomLeanStringTree::MainColumnChanged() {
+    TBaseLeanTree::MainColumnChanged();
+    ClearCachedWidths();
 }
 
 // ---- texts ----
@@ -340,5 +346,30 @@ bool TStringEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
     Edit()->setAlignment(align == taRightJustify ? Qt::AlignRight
                          : align == taCenter     ? Qt::AlignHCenter
                                                  : Qt::AlignLeft);
+    // A single-line editor grows with its text (reached through the tree: the editor may
+    // outlive this link).
+    if (!(Node->States & vsMultiline)) {
+        QPointer<TCustomLeanStringTree> owner = tree;
+        TLTEdit* edit = Edit();
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [owner, edit, Node, rtl] {
+            if (!owner || edit->Stopped)
+                return;
+            auto* link = dynamic_cast<TStringEditLink*>(owner->EditLink().get());
+            if (!link || link->Edit() != edit)
+                return;
+            QMargins m = edit->textMargins();
+            int width = edit->fontMetrics().horizontalAdvance(edit->text()) +
+                        2 * owner->TextMargin() + m.left() + m.right() + 8;
+            QRect r = link->GetBounds();
+            if (width <= r.width())
+                return;
+            owner->InvalidateNode(Node);
+            if (rtl)
+                r.setLeft(r.right() + 1 - width);
+            else
+                r.setWidth(width);
+            link->SetBounds(r);
+        });
+    }
     return true;
 }

@@ -119,6 +119,7 @@ public:
     void InvalidateNode(PLeanNode Node) override;
     void WriteChunks(TMemoryStream& Stream, PLeanNode Node) override;
     bool ReadChunk(TStream& Stream, int Version, PLeanNode Node, uint32_t ChunkType) override;
+    void MainColumnChanged() override;
     // Forgets every node's measured text width (after a font or main column change).
     void ClearCachedWidths();
 

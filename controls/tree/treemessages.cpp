@@ -47,3 +47,8 @@ void TBaseLeanTree::changeEvent(QEvent* e) {
         break;
     }
 }
+
+void TBaseLeanTree::MainColumnChanged() {
+    if (IsEditing())
+        CancelEditNode();
+}

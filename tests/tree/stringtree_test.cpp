@@ -94,6 +94,14 @@ TEST(StringTree, TextsAndMeasuredWidths) {
     EXPECT_EQ(tree.DoGetNodeWidth(a, NoColumn, nullptr), Width(big, "b") + 2 * margin);
     EXPECT_EQ(tree.EllipsisWidth(), Width(big, "..."));
     EXPECT_EQ(tree.TextHeight(), QFontMetrics(big).height());
+    // A new main column forgets the measured widths.
+    tree.Header().Columns().Add();
+    tree.Header().Columns().Add();
+    tree.texts[0] = "wider than before";
+    EXPECT_EQ(tree.DoGetNodeWidth(a, 0, nullptr), Width(big, "b") + 2 * margin);
+    tree.Header().SetMainColumn(1);
+    tree.Header().SetMainColumn(0);
+    EXPECT_EQ(tree.DoGetNodeWidth(a, 0, nullptr), Width(big, "wider than before") + 2 * margin);
     // Empty cells.
     tree.texts[0].clear();
     EXPECT_TRUE(tree.DoGetCellIsEmpty(a, NoColumn));
@@ -207,6 +215,12 @@ TEST_F(StringTreeInteraction, EditingGoesThroughTheStringEditLink) {
     EXPECT_EQ(link->Edit()->text(), "Banana");
     EXPECT_GE(link->GetBounds().width(), TLTLineEditLink::MinWidth);
     EXPECT_LE(link->GetBounds().right(), tree.ClientWidth());
+    // The editor grows with its text, never past the client area.
+    int before = link->GetBounds().width();
+    QTest::keyClicks(link->Edit(), "a rather long text that needs more room than the cell has");
+    EXPECT_GT(link->GetBounds().width(), before);
+    EXPECT_LE(link->GetBounds().right(), tree.ClientWidth());
+    link->Edit()->clear();
     QTest::keyClicks(link->Edit(), "Kiwi ");
     link->Edit()->insert(QString::fromUtf8("\xc3\xa9"));
     QTest::keyClick(link->Edit(), Qt::Key_Return);
