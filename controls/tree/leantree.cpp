@@ -37,6 +37,7 @@ TBaseLeanTree::TBaseLeanTree(QWidget* parent)
     resize(200, 100);
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true); // hot tracking follows the mouse without a button
+    viewport()->setAcceptDrops(HasMisc(TLTMiscOption::toAcceptOLEDrop));
     TWorkerThread::AddThreadReference();
 }
 
@@ -255,6 +256,8 @@ void TBaseLeanTree::OptionsChanged(TLTOptionKind Kind, uint32_t OldBits, uint32_
     case TLTOptionKind::Misc:
         if (changed & bit(toCheckSupport))
             InvalidateTree();
+        if (changed & bit(toAcceptOLEDrop))
+            viewport()->setAcceptDrops(NewBits & bit(toAcceptOLEDrop));
         break;
     case TLTOptionKind::Animation:
         break;

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "controls/tree/treeevents.h"
-#include "controls/tree/treeinput.h"
 #include "controls/tree/treehinttypes.h"
+#include "controls/tree/treeinput.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
 #include "controls/tree/treescrolltypes.h"
@@ -25,6 +25,7 @@
 // ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
 #include "controls/tree/treeclipboard.h"
 class TLTDragManager;
+struct TLTDragInfo;
 class TLTDragImage;
 struct TLTDragObjectsDeleter {
     void operator()(TLTDragManager* p) const;
@@ -367,7 +368,7 @@ public:
     bool HandleDrawSelection(QRect Rect, QRect OldRect, bool Toggle);
 
     // ---- invalidation and scrolling (leantree.cpp) ----
-    void InvalidateNode(PLeanNode Node);
+    virtual void InvalidateNode(PLeanNode Node);
     void InvalidateToBottom(PLeanNode Node);
     void InvalidateColumn(TColumnIndex Column);
     void InvalidateTree();
@@ -430,6 +431,9 @@ public:
     virtual int DoCompareNodes(PLeanNode Node1, PLeanNode Node2, TColumnIndex Column);
     virtual int DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
                                 bool& Ghosted);
+    // The header's main column changed: a running edit is cancelled; descendants forget what
+    // they measured for the old one.
+    virtual void MainColumnChanged();
     // Width of Node's label in Column (0 here; descendants measure their text).
     virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
 
@@ -534,6 +538,8 @@ public:
     TLeanTreeHintWindow* HintWindow();
 
 protected:
+    // Left of Node's content (after indentation, margin and check image) in its cell, pixels.
+    int NodeContentLeft(PLeanNode Node) const;
     // ---- node store internals ----
     void InitRootNode(size_t OldSize = 0);
     PLeanNode MakeNewNode();
@@ -567,6 +573,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    // ---- focus, fonts, colours, enabling (treemessages.cpp) ----
+    void focusInEvent(QFocusEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    // Repaints what the focus shows: the whole tree, or with toGhostedIfUnfocused and no
+    // selection only the focused node. Gaining it also stops timers of a drag that ended.
+    void FocusChanged(bool Gained);
 
     // A search that finds nothing beeps.
     virtual void Beep();
@@ -600,7 +612,6 @@ private:
     void ApplyCacheResult(uint64_t Generation, std::vector<TCacheEntry>&& Cache, bool Ok);
     void PostChangeNotice(bool Structure, PLeanNode Node, TChangeReason Reason);
     void CollectNodesInBand(const QRect& R, std::vector<PLeanNode>& Out);
-    int NodeContentLeft(PLeanNode Node) const;
 
     PLeanNode FRoot = nullptr;
     uint32_t FDefaultNodeHeight = 18;
@@ -688,6 +699,86 @@ public:
     TLTDragManager& DragManager();
     TLTDragImage& DragImage();
     std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)> OnGetUserClipboardFormats;
+
+    // ---- drag source, drop target and clipboard data (treedragdrop.cpp) ----
+    // Where a drop lands relative to the drop target node.
+    enum TDropMode { dmNowhere, dmAbove, dmOnNode, dmBelow };
+    enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+    PLeanNode DropTargetNode() const { return FDropTargetNode; }
+    TDropMode LastDropMode() const { return FLastDropMode; }
+    // The effects a drag from this tree allows; none allows copy, move and link.
+    Qt::DropActions DragOperations = Qt::CopyAction | Qt::MoveAction;
+    uint32_t AutoExpandDelay = 1000; // milliseconds over a collapsed node before it opens
+    TLTNodeAttachMode DefaultPasteMode = amAddChildLast;
+    // Puts a data object of this tree on the clipboard and marks the selected nodes (sorted,
+    // descendants of selected nodes and disabled nodes left out) for copy or cut.
+    virtual void CopyToClipboard();
+    virtual void CutToClipboard();
+    // Inserts the clipboard's nodes at the focused node by DefaultPasteMode: moved directly when
+    // they were cut in a live tree of this process, else read from the node stream (all or
+    // nothing). False when nothing was inserted; ELeanTreeError 2007 without a clipboard.
+    virtual bool PasteFromClipboard();
+    // Deletes the nodes marked for a cut (after a paste elsewhere) and leaves the cut state.
+    void FinishCutOrCopy();
+    // Inserts DataObject's nodes at TargetNode (nil = root) by Mode. Optimized: Source (a live
+    // tree of this process) moves its cut set or drag selection itself. False when the data
+    // holds no tree nodes, the stream is damaged (nothing is added) or under toReadOnly.
+    bool ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataObject, PLeanNode TargetNode,
+                        TLTNodeAttachMode Mode, bool Optimized);
+    // ProcessOLEData at the drop target node by the last drop mode; Optimized for a move
+    // between trees of this process. Effect becomes none after a direct move.
+    bool ProcessDrop(TBaseLeanTree* Source, const QMimeData* DataObject, Qt::DropAction& Effect);
+    // The effect for the keys: Shift moves, Ctrl copies, Alt or Ctrl+Shift links (when allowed);
+    // else a move within this tree and a copy from elsewhere.
+    virtual Qt::DropAction SuggestDropEffect(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys,
+                                             QPoint Pt, Qt::DropActions Allowed);
+    // The steps of a drag over this tree (client coordinates; NowMs for auto-scrolling).
+    bool DragEnter(TBaseLeanTree* Source, const QMimeData* DataObject, TLTDragInfo& Info);
+    void DragOver(TBaseLeanTree* Source, TLTDragInfo& Info, uint64_t NowMs);
+    void DragLeave();
+    bool DragDrop(TBaseLeanTree* Source, const QMimeData* DataObject, TLTDragInfo& Info);
+    // Opens the drop target node when it is collapsed (the expand timer's expiry).
+    virtual void DoDragExpand();
+    bool ExpandTimerActive() const;
+    // A drag from this tree in two halves around QDrag::exec: BeginOLEDrag takes the drag
+    // selection and makes the data object, EndOLEDrag deletes the dragged nodes after a move
+    // with toAutoDeleteMovedNodes (those a target moved away are not deleted again).
+    std::unique_ptr<QMimeData> BeginOLEDrag();
+    void EndOLEDrag(Qt::DropAction Result);
+    const std::vector<PLeanNode>& DragSelection() const { return FDragSelection; }
+    // Host events: OnDragOver decides whether a drop is accepted (refused without it), OnDragDrop
+    // takes it (ProcessDrop does the usual).
+    std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source, Qt::KeyboardModifiers Keys,
+                       TDragState State, QPoint Pt, TDropMode Mode, Qt::DropAction& Effect,
+                       bool& Accept)>
+        OnDragOver;
+    std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source, const QMimeData* DataObject,
+                       Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
+                       TDropMode Mode)>
+        OnDragDrop;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    virtual bool DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys, TDragState State,
+                            QPoint Pt, TDropMode Mode, Qt::DropAction& Effect);
+    virtual void DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
+                            Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
+                            TDropMode Mode);
+
+private:
+    void SetCutOrCopy(bool Cut);
+    TDropMode DropModeAt(QPoint Pt, PLeanNode& Node);
+    // Reads "Lean Tree Data" into TargetNode by Mode; false for damaged data (nothing added).
+    bool InsertClipboardNodes(const QByteArray& Data, PLeanNode TargetNode, TLTNodeAttachMode Mode,
+                              bool FromThisTree);
+    TDropMode FLastDropMode = dmNowhere;
+    std::vector<PLeanNode> FDragSelection;
+    QTimer* FExpandTimer = nullptr;
+    QTimer* ExpandTimer();
+    uint64_t FDragNow = 0;
 
 private:
     TClipboardFormats FClipboardFormats{this};

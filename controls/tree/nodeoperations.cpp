@@ -245,6 +245,7 @@ void TBaseLeanTree::Clear() {
     FFocusedNode = nullptr;
     FRangeAnchor = nullptr;
     FDropTargetNode = nullptr;
+    FDragSelection.clear();
     FLastChangedNode = nullptr;
     FLastStructureChangeNode = nullptr;
     FCurrentHotNode = FCheckNode = FLastSearchNode = nullptr;

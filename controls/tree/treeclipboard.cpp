@@ -214,10 +214,6 @@ bool TBaseLeanTree::RenderOLEData(int Format, bool ForClipboard, QByteArray& Dat
     return false;
 }
 
-bool TBaseLeanTree::WriteClipboardNodes(QByteArray&, bool) {
-    return false; // trees without a node stream writer transfer nothing
-}
-
 // ---- TLTDataObject ----
 
 TLTDataObject::TLTDataObject(TBaseLeanTree* Owner, bool ForClipboard)

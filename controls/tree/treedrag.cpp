@@ -21,8 +21,21 @@ void TLTDragObjectsDeleter::operator()(TLTDragImage* p) const {
 }
 
 TLTDragManager& TBaseLeanTree::DragManager() {
-    if (!FDragManager)
+    if (!FDragManager) {
         FDragManager.reset(new TLTDragManager(this));
+        FDragManager->OnDragEnter = [this](TBaseLeanTree* Source, const QMimeData* Data,
+                                           TLTDragInfo& Info) {
+            return DragEnter(Source, Data, Info);
+        };
+        FDragManager->OnDragOver = [this](TBaseLeanTree* Source, TLTDragInfo& Info) {
+            DragOver(Source, Info, FDragNow);
+        };
+        FDragManager->OnDragLeave = [this] { DragLeave(); };
+        FDragManager->OnDragDrop = [this](TBaseLeanTree* Source, const QMimeData* Data,
+                                          TLTDragInfo& Info) {
+            return DragDrop(Source, Data, Info);
+        };
+    }
     return *FDragManager;
 }
 

@@ -45,6 +45,8 @@ void TBaseLeanTree::DoFreeNode(PLeanNode Node) {
         FLastStructureChangeNode = nullptr;
     if (FDropTargetNode == Node)
         FDropTargetNode = nullptr;
+    if (!FDragSelection.empty())
+        std::erase(FDragSelection, Node);
     if (FCurrentHotNode == Node)
         FCurrentHotNode = nullptr;
     if (FLastSearchNode == Node)

@@ -159,6 +159,7 @@ void TLTHeader::SetMainColumn(TColumnIndex value) {
     if (value == mainColumn_)
         return;
     mainColumn_ = value;
+    tree_->MainColumnChanged();
     if (!tree_->IsLoading()) {
         if (!tree_->HasSelection(toExtendedFocus))
             tree_->FFocusedColumn = value;

@@ -2,6 +2,7 @@
 // clicks, expanding and collapsing, pending edits, the rubber band and drag starts; hot
 // tracking; and the Qt input events that feed them.
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -301,10 +302,6 @@ void TBaseLeanTree::BeginDrag(bool Immediate, int Threshold) {
     }
 }
 
-void TBaseLeanTree::DoDragging(QPoint) {
-    DoStateChange({}, {tsOLEDragPending, tsClearPending, tsEditPending});
-}
-
 bool TBaseLeanTree::DoDragAllowed(PLeanNode Node, TColumnIndex Column) {
     bool allowed = false;
     if (OnDragAllowed)
@@ -448,6 +445,20 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
 void TBaseLeanTree::keyPressEvent(QKeyEvent* e) {
     Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
                                                    Qt::AltModifier | Qt::MetaModifier);
+    // The standard edit keys: copy, and unless read-only cut and paste.
+    if (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut) ||
+        e->matches(QKeySequence::Paste)) {
+        if (e->matches(QKeySequence::Copy))
+            CopyToClipboard();
+        else if (!HasMisc(TLTMiscOption::toReadOnly)) {
+            if (e->matches(QKeySequence::Cut))
+                CutToClipboard();
+            else if (QApplication::clipboard()->mimeData())
+                PasteFromClipboard();
+        }
+        e->accept();
+        return;
+    }
     if (e->key() == Qt::Key_F2 && mods == Qt::NoModifier && FFocusedNode) {
         if (CanEdit(FFocusedNode, FFocusedColumn)) {
             FEditColumn = FFocusedColumn;
@@ -493,4 +504,5 @@ void TBaseLeanTree::focusOutEvent(QFocusEvent* e) {
         FEditTimer->stop();
     DoStateChange({}, {tsEditPending, tsLeftButtonDown, tsMiddleButtonDown, tsOLEDragPending,
                        tsRightButtonDown, tsScrolling, tsScrollPending, tsVCLDragPending});
+    FocusChanged(false);
 }

@@ -542,6 +542,20 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
             }
             if (OnAfterItemPaint)
                 OnAfterItemPaint(this, c, node, rowRect);
+            // Where a drag would drop: a frame around the target row, or a line above or
+            // below it.
+            if (node == FDropTargetNode && PaintOptions.Contains(poDrawDropMark) &&
+                FLastDropMode != dmNowhere) {
+                QColor mark = Q(FColors->Get(TLTColors::DropMarkColor));
+                if (FLastDropMode == dmOnNode || !HasPaint(toShowDropmark)) {
+                    c.setPen(Q(FColors->Get(TLTColors::DropTargetBorderColor)));
+                    c.setBrush(Qt::NoBrush);
+                    c.drawRect(rowRect.adjusted(0, 0, -1, -1));
+                } else {
+                    int y = FLastDropMode == dmAbove ? rowRect.top() : rowRect.bottom() - 1;
+                    c.fillRect(QRect(rowRect.left(), y, rowRect.width(), 2), mark);
+                }
+            }
             if (drawBand)
                 PaintSelectionRectangle(c, 0, band, rowRect);
         }

@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treedrag.h"
 #include "controls/tree/treehint.h"
 
 using enum TLeanTreeState;
@@ -227,7 +228,8 @@ bool TBaseLeanTree::CanAutoScroll() const {
     if (FHeader && FStates.Contains(tsSizing))
         return false;
     return wheel ||
-           FStates.Intersects({tsDrawSelPending, tsDrawSelecting, tsOLEDragging, tsVCLDragging});
+           FStates.Intersects({tsDrawSelPending, tsDrawSelecting, tsOLEDragging, tsVCLDragging}) ||
+           (FDragManager && FDragManager->IsDropTarget());
 }
 
 TLTScrollDirections TBaseLeanTree::DetermineScrollDirections(int X, int Y, uint64_t Now) {

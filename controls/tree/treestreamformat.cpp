@@ -59,3 +59,27 @@ int64_t TByteViewStream::Seek(int64_t offset, TSeekOrigin origin) {
 void TByteViewStream::SetSize(int64_t) {
     throw EStreamError("Stream is read-only");
 }
+
+uint32_t NodeStream::ClipboardNodeChunks(const uint8_t* Data, size_t Size, const uint8_t*& Chunks,
+                                         size_t& ChunksSize) {
+    if (!Data || Size < 4)
+        return 0;
+    uint32_t n = GetU32(Data);
+    if (n == 0 || n > Size - 4)
+        return 0;
+    const uint8_t* p = Data + 4;
+    uint32_t count = 0;
+    for (size_t pos = 0; pos < n;) {
+        if (n - pos < ChunkHeaderSize || GetU32(p + pos) != NodeChunk)
+            return 0;
+        int32_t size;
+        std::memcpy(&size, p + pos + 4, 4);
+        if (size < 0 || size_t(size) > n - pos - ChunkHeaderSize || count == UINT32_MAX)
+            return 0;
+        pos += ChunkHeaderSize + size_t(size);
+        ++count;
+    }
+    Chunks = p;
+    ChunksSize = n;
+    return count;
+}

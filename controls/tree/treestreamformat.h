@@ -50,6 +50,12 @@ void WriteHeader(TStream& Stream);
 // Checks the 12 bytes at Data; returns the version (1 or 2). Fails 2002 or 2003.
 int ReadHeader(const uint8_t* Data);
 
+// The framing of pasted or dropped tree data: a byte count N (unsigned 32), then N bytes of
+// whole top-level node chunks (each then to be parsed in full). Returns the number of node
+// chunks, with Chunks and ChunksSize set to them; 0 when the framing is broken or empty.
+uint32_t ClipboardNodeChunks(const uint8_t* Data, size_t Size, const uint8_t*& Chunks,
+                             size_t& ChunksSize);
+
 struct TBaseData {
     uint32_t ChildCount = 0;
     uint32_t NodeHeight = 0;

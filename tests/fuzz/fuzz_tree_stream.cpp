@@ -45,6 +45,21 @@ struct TBuildSink {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The same bytes as pasted tree data: the framing, then the node chunks it admits.
+    try {
+        const uint8_t* chunks = nullptr;
+        size_t chunksSize = 0;
+        uint32_t count = NodeStream::ClipboardNodeChunks(data, size, chunks, chunksSize);
+        if (count) {
+            if (chunks != data + 4 || chunksSize > size - 4)
+                __builtin_trap();
+            TBuildSink built;
+            NodeStream::Parse(chunks, chunksSize, NodeStream::Version, count, built);
+        }
+    } catch (const ELeanTreeError& e) {
+        if (e.HelpContext < 2002 || e.HelpContext > 2006)
+            __builtin_trap();
+    }
     try {
         if (size < NodeStream::HeaderSize)
             return 0;

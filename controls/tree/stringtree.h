@@ -1,0 +1,157 @@
+#pragma once
+// TCustomLeanStringTree: the tree-list control for text. Every cell has a normal and an
+// optional static text that the host supplies through OnGetText (DefaultText without one); the
+// tree measures and paints them (shortened with "..." when they do not fit, word-wrapped on
+// multi-line nodes), edits them in place through TStringEditLink, searches them incrementally,
+// carries the main column's text in node streams (the captions chunk) and exports the content
+// as text, Unicode text, CSV, HTML and RTF for the clipboard and drag and drop.
+// TLeanStringTree is the control the windows use.
+
+#include <QFont>
+#include <QString>
+
+#include "controls/tree/leantree.h"
+#include "controls/tree/treecontent.h"
+#include "controls/tree/treeediting.h"
+
+enum TVSTTextType { ttNormal = 0, ttStatic = 1 };
+
+enum class TLTStringOption { toSaveCaptions, toShowStaticText, toAutoAcceptEditChange };
+using TLTStringOptions = TFlags<TLTStringOption>;
+constexpr TLTStringOptions DefaultStringOptions{TLTStringOption::toSaveCaptions,
+                                                TLTStringOption::toAutoAcceptEditChange};
+
+// The node stream chunk that holds a node's main column text (UTF-16).
+constexpr uint32_t CaptionChunk = 3;
+
+class TCustomLeanStringTree;
+
+using TLTPaintText =
+    std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas, PLeanNode Node,
+                       TColumnIndex Column, TVSTTextType TextType)>;
+using TVSTGetTextEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column,
+                       TVSTTextType TextType, QString& CellText)>;
+using TVSTGetHintEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column,
+                       TLTTooltipLineBreakStyle& LineBreakStyle, QString& HintText)>;
+using TVSTNewTextEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node,
+                                            TColumnIndex Column, const QString& NewText)>;
+using TVSTShortenStringEvent = std::function<void(
+    TBaseLeanTree* Sender, QPainter* TargetCanvas, PLeanNode Node, TColumnIndex Column,
+    const QString& S, int TextSpace, bool RightToLeft, QString& Result, bool& Done)>;
+
+// The edit link of the string tree: a line editor over the cell, fed with the cell's text and
+// committing through DoNewText. Prepares edits on string trees only.
+class TStringEditLink : public TLTLineEditLink {
+public:
+    bool PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIndex Column) override;
+};
+
+class TCustomLeanStringTree : public TBaseLeanTree {
+public:
+    explicit TCustomLeanStringTree(QWidget* parent = nullptr);
+    ~TCustomLeanStringTree() override;
+
+    const TLTTreeClass& LeanTreeClass() const override { return CustomLeanStringTreeClass; }
+
+    // The text of a cell without one from OnGetText ("Node" by default).
+    const QString& DefaultText() const { return FDefaultText; }
+    void SetDefaultText(const QString& Value);
+    TLTStringOptions StringOptions() const { return FStringOptions; }
+    void SetStringOptions(TLTStringOptions Value); // a change of toShowStaticText repaints
+    bool HasString(TLTStringOption o) const { return FStringOptions.Contains(o); }
+
+    // The cell's normal text (initialises Node first). Fails an assertion for nil.
+    QString Text(PLeanNode Node, TColumnIndex Column);
+    // Hands Text to the host as the cell's new text (OnNewText).
+    void SetText(PLeanNode Node, TColumnIndex Column, const QString& Text);
+    // Height of a text line and width of "..." in the tree's font (pixels).
+    int TextHeight() const { return FTextHeight; }
+    int EllipsisWidth() const { return FEllipsisWidth; }
+    // The font, the text rectangle (client coordinates) and the text of a cell, for an editor.
+    virtual void GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
+                             QString& Text);
+
+    // ---- text, measuring, painting (stringtree.cpp, stringtreepaint.cpp) ----
+    virtual QString DoGetText(PLeanNode Node, TColumnIndex Column, TVSTTextType TextType);
+    virtual void DoNewText(PLeanNode Node, TColumnIndex Column, const QString& Text);
+    // OnPaintText: the host may change Canvas's font and pen before the text is drawn.
+    virtual void DoPaintText(QPainter& Canvas, PLeanNode Node, TColumnIndex Column,
+                             TVSTTextType TextType);
+    // S cut to Width pixels with "..." (OnShortenString first).
+    virtual QString DoShortenString(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
+                                    const QString& S, int Width, bool RightToLeft);
+    // Draws Text into R with Qt alignment and text flags.
+    virtual void DrawCellText(QPainter& Canvas, const QRect& R, const QString& Text, int Flags);
+    // Width of Text in Canvas's font (the tree's font without a canvas), pixels.
+    virtual int MeasureTextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
+                                 const QString& Text);
+    // Width of the cell's text with the host's font (OnPaintText) plus 2 x TextMargin.
+    virtual int CalculateTextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
+                                   const QString& Text);
+    // Height of S (the cell's text when empty) word-wrapped to the cell's text width, in the
+    // tree's font (Canvas's when given), for multi-line nodes in OnMeasureItem.
+    virtual int ComputeNodeHeight(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
+                                  QString S = {});
+
+    // ---- exports (stringtree.cpp) ----
+    TExportContent GatherContent(TLTRenderSource Source);
+    std::string ContentToText(TLTRenderSource Source, char16_t Separator);
+    std::u16string ContentToUnicode(TLTRenderSource Source, char16_t Separator);
+    std::string ContentToHTML(TLTRenderSource Source, const QString& Caption = {});
+    std::string ContentToRTF(TLTRenderSource Source);
+    // Renders a clipboard format (text, Unicode text, CSV with the locale's list separator,
+    // both RTF formats, HTML); false for other formats and empty results.
+    bool ContentToClipboard(int Format, TLTRenderSource Source, QByteArray& Data);
+    bool RenderOLEData(int Format, bool ForClipboard, QByteArray& Data) override;
+
+    // ---- overrides ----
+    int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas) override;
+    void DoPaintNode(TLTPaintInfo& PaintInfo) override;
+    bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column) override;
+    int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) override;
+    QString DoGetNodeHint(PLeanNode Node, TColumnIndex Column,
+                          TLTTooltipLineBreakStyle& LineBreakStyle) override;
+    QString DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
+                             TLTTooltipLineBreakStyle& LineBreakStyle) override;
+    void ReinitNode(PLeanNode Node, bool Recursive) override;
+    void InvalidateNode(PLeanNode Node) override;
+    void WriteChunks(TMemoryStream& Stream, PLeanNode Node) override;
+    bool ReadChunk(TStream& Stream, int Version, PLeanNode Node, uint32_t ChunkType) override;
+    void MainColumnChanged() override;
+    // Forgets every node's measured text width (after a font or main column change).
+    void ClearCachedWidths();
+
+    TLTPaintText OnPaintText;
+    TVSTGetTextEvent OnGetText;
+    TVSTGetHintEvent OnGetHint;
+    TVSTNewTextEvent OnNewText;
+    TVSTShortenStringEvent OnShortenString;
+
+protected:
+    std::shared_ptr<ILTEditLink> DoCreateEditor(PLeanNode Node, TColumnIndex Column) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    uint32_t& CachedWidth(PLeanNode Node) const {
+        return *reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(Node) + FTextWidthOffset);
+    }
+    void UpdateFontMetrics();
+    // Sets the text font and colour of a cell for TextType.
+    void PrepareTextFont(QPainter& Canvas, PLeanNode Node, TColumnIndex Column);
+    void PaintNormalText(TLTPaintInfo& PaintInfo, const QString& Text);
+    void PaintStaticText(TLTPaintInfo& PaintInfo, const QString& Text);
+
+    QString FDefaultText = QStringLiteral("Node");
+    TLTStringOptions FStringOptions = DefaultStringOptions;
+    size_t FTextWidthOffset = 0; // of the cached width, from the node's start
+    int FTextHeight = 0;
+    int FEllipsisWidth = 0;
+    bool FFontChanged = false; // OnPaintText changed the font
+};
+
+class TLeanStringTree : public TCustomLeanStringTree {
+public:
+    using TCustomLeanStringTree::TCustomLeanStringTree;
+};

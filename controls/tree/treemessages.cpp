@@ -1,0 +1,54 @@
+// The tree's reactions to focus, font, colour and enabling changes: what shows the focus is
+// repainted, and the button and line bitmaps follow the font and the palette.
+#include <QEvent>
+#include <QFocusEvent>
+#include <QTimer>
+
+#include "controls/tree/leantree.h"
+#include "controls/tree/treeheader.h"
+
+using enum TLeanTreeState;
+
+void TBaseLeanTree::FocusChanged(bool Gained) {
+    if (!Gained && FExpandTimer)
+        FExpandTimer->stop();
+    if (FSelectionCount == 0 && HasPaint(TLTPaintOption::toGhostedIfUnfocused)) {
+        if (FFocusedNode)
+            InvalidateNode(FFocusedNode);
+    } else {
+        InvalidateTree();
+    }
+}
+
+void TBaseLeanTree::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    FocusChanged(true);
+}
+
+void TBaseLeanTree::changeEvent(QEvent* e) {
+    QAbstractScrollArea::changeEvent(e);
+    switch (e->type()) {
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+        if (!IsLoading()) {
+            PrepareBitmaps(true, true);
+            InvalidateTree();
+        }
+        // A header that takes the tree's font follows it.
+        if (e->type() == QEvent::FontChange && FHeader && FHeader->ParentFont) {
+            FHeader->Font = font();
+            FHeader->Invalidate(nullptr);
+        }
+        break;
+    case QEvent::EnabledChange:
+        InvalidateTree();
+        break;
+    default:
+        break;
+    }
+}
+
+void TBaseLeanTree::MainColumnChanged() {
+    if (IsEditing())
+        CancelEditNode();
+}
