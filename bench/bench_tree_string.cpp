@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "benchreport.h"
 #include "controls/tree/stringtree.h"
 
 namespace {
@@ -197,31 +198,6 @@ void CopyPaste(benchmark::State& st) {
     }
 }
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (!r.error_occurred && (r.aggregate_name.empty() || r.aggregate_name == "median"))
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nRatios (lean / qtreewidget): time > 1 means slower\n");
-        for (const auto& [name, ours] : times_) {
-            size_t a = name.find("/lean/");
-            if (a == std::string::npos)
-                continue;
-            auto it = times_.find(name.substr(0, a) + "/qtreewidget/" + name.substr(a + 6));
-            if (it != times_.end())
-                std::printf("  %-36s %.3fx\n", name.c_str(), ours / it->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -243,7 +219,8 @@ int main(int argc, char** argv) {
     reg("tree/string_sort/qtreewidget/1000000", SortWidget, benchmark::kMillisecond, 1);
     reg("tree/copy_paste/lean/100000", CopyPaste, benchmark::kMillisecond, 2);
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimesReporter reporter(
+        [](const TTimesReporter& t) { PrintPairRatios(t, "lean", "qtreewidget", 1.0); });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
