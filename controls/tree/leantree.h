@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "controls/tree/treeevents.h"
-#include "controls/tree/treeinput.h"
 #include "controls/tree/treehinttypes.h"
+#include "controls/tree/treeinput.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
 #include "controls/tree/treescrolltypes.h"
@@ -485,8 +485,10 @@ public:
     // One-pixel lines with the current line brush, both ends included.
     virtual void DrawHorizontalLine(QPainter& Canvas, int Left, int Right, int Y);
     virtual void DrawVerticalLine(QPainter& Canvas, int Top, int Bottom, int X);
-    // The rubber band in tree coordinates while one is drawn, else an empty rectangle.
-    virtual QRect CurrentSelectionRect() const { return {}; }
+    // The rubber band in tree coordinates while the mouse selects, else an empty rectangle.
+    virtual QRect CurrentSelectionRect() const {
+        return IsMouseSelecting() ? FNewSelRect : QRect();
+    }
     // The line types of Node's row, one per indentation level (DetermineLineImageAndSelectLevel).
     std::vector<TLTLineType> DetermineLineImage(PLeanNode Node) const;
 
