@@ -212,7 +212,7 @@ bool TBaseLeanTree::HandleDrawSelection(QRect Rect, QRect OldRect, bool Toggle) 
         top = t;
     }
     for (PLeanNode n : rows) {
-        int content = NodeContentLeft(n);
+        int content = TextOffset(n, main, true);
         int w = DoGetNodeWidth(n, main, nullptr);
         int left;
         if (rtl)

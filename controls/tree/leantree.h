@@ -16,6 +16,7 @@
 
 #include "controls/tree/treeevents.h"
 #include "controls/tree/treehinttypes.h"
+#include "controls/tree/treeimages.h"
 #include "controls/tree/treeinput.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
@@ -489,10 +490,31 @@ public:
     // One-pixel lines with the current line brush, both ends included.
     virtual void DrawHorizontalLine(QPainter& Canvas, int Left, int Right, int Y);
     virtual void DrawVerticalLine(QPainter& Canvas, int Top, int Bottom, int X);
-    // The rubber band in tree coordinates while one is drawn, else an empty rectangle.
-    virtual QRect CurrentSelectionRect() const { return {}; }
+    // The rubber band in tree coordinates while the mouse selects, else an empty rectangle.
+    virtual QRect CurrentSelectionRect() const {
+        return IsMouseSelecting() ? FNewSelRect : QRect();
+    }
     // The line types of Node's row, one per indentation level (DetermineLineImageAndSelectLevel).
     std::vector<TLTLineType> DetermineLineImage(PLeanNode Node) const;
+
+    // ---- state and normal images (treeimages.cpp) ----
+    // The lists the rows' images come from (shared; nil for none). A change repaints the tree.
+    const std::shared_ptr<TLTImageList>& Images() const { return FImages.List(); }
+    void SetImages(std::shared_ptr<TLTImageList> Value);
+    const std::shared_ptr<TLTImageList>& StateImages() const { return FStateImages.List(); }
+    void SetStateImages(std::shared_ptr<TLTImageList> Value);
+    // Node's image of Kind in Column from OnGetImageIndexEx, else DoGetImageIndex; the index
+    // is -1 when the list in force has no such image.
+    TLTImageInfo GetImageIndexInfo(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column);
+    // Node's state and normal image in Column (the selected image first for a selected node),
+    // ghosted as the paint options ask.
+    void GetNodeImages(PLeanNode Node, TColumnIndex Column, TLTImageInfo& State,
+                       TLTImageInfo& Normal);
+    // Pixels from the cell's leading edge to Node's label in Column: indentation, margin and
+    // check box (main column), then the state and normal images.
+    int TextOffset(PLeanNode Node, TColumnIndex Column, bool MainColumn);
+    // Draws one of the cell's images at its place (mirrored in right-to-left cells).
+    virtual void PaintImage(const TLTPaintInfo& PaintInfo, const TLTImageInfo& Image);
 
     // ---- scrolling, auto-scroll and wheel panning (treescroll.cpp) ----
     // Applies one scroll bar code to the offset of Bar; TrackPos for the thumb codes.
@@ -805,6 +827,13 @@ private:
     TLTLinePattern FLinePattern = DottedLinePattern;
     QBrush FLineBrush;
     bool FLinesValid = false;
+
+    // ---- images ----
+    void ImagesChanged();
+    // Fills PaintInfo's state and normal image with their places from ImagesLeft on.
+    void PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft);
+    TLTImageLink FImages{[this] { ImagesChanged(); }};
+    TLTImageLink FStateImages{[this] { ImagesChanged(); }};
 
     // ---- scrolling ----
     bool WireScrollBars(); // makes the scroll timer and maps the bars' actions to scroll codes

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <functional>
+#include <memory>
 
 #include "controls/tree/treetypes.h"
 #include "platform/colors.h"
@@ -14,6 +15,7 @@ class QPainter;
 class QMenu;
 class TLTHeader;
 class TLeanTreeColumn;
+class TLTImageList;
 
 enum TItemEraseAction { eaColor, eaDefault, eaNone };
 
@@ -28,6 +30,10 @@ using TLTFreeNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Nod
 using TLTGetImageEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TLTImageKind Kind,
                        TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
+// As TLTGetImageEvent; a list set in ImageList is used in place of the tree's.
+using TLTGetImageExEvent = std::function<void(
+    TBaseLeanTree* Sender, PLeanNode Node, TLTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+    int& ImageIndex, std::shared_ptr<TLTImageList>& ImageList)>;
 using TLTHotNodeChangeEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode)>;
 using TLTChangingEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, bool& Allowed)>;
@@ -112,7 +118,8 @@ struct TLeanTreeEvents {
     TLTInitChildrenEvent OnInitChildren;
     TLTInitNodeEvent OnInitNode;
     TLTFreeNodeEvent OnFreeNode;
-    TLTGetImageEvent OnGetImageIndex;
+    TLTGetImageEvent OnGetImageIndex; // not asked when OnGetImageIndexEx is assigned
+    TLTGetImageExEvent OnGetImageIndexEx;
     TLTHotNodeChangeEvent OnHotChange;
     TLTChangingEvent OnExpanding;
     TLTChangingEvent OnCollapsing;

@@ -151,7 +151,7 @@ QRect TBaseLeanTree::GetDisplayRect(PLeanNode Node, TColumnIndex Column, bool Te
     QRect r(QPoint(left, top), QPoint(right - 1, top + int(Node->NodeHeight) - 1));
     if (!TextOnly)
         return r;
-    int offset = mainColumn ? NodeContentLeft(Node) : FMargin;
+    int offset = TextOffset(Node, Column, mainColumn);
     TAlignment align = useColumns ? cols.Items(Column).Alignment() : FAlignment;
     bool rtl = useColumns && cols.Items(Column).BiDiMode() != bdLeftToRight;
     if (rtl) {
@@ -258,6 +258,18 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
             info.HitPositions |= hiOnItemCheckbox;
         return info;
     }
+    TLTImageInfo state, normal;
+    GetNodeImages(node, info.HitColumn, state, normal);
+    edge += state.Room();
+    if (offset < edge) {
+        info.HitPositions |= hiOnStateIcon;
+        return info;
+    }
+    edge += normal.Room();
+    if (offset < edge) {
+        info.HitPositions |= hiOnNormalIcon;
+        return info;
+    }
     int w = DoGetNodeWidth(node, info.HitColumn, nullptr);
     if (w <= right - edge) {
         if (align == taRightJustify && offset < right - w)
@@ -279,7 +291,7 @@ int TBaseLeanTree::GetMaxColumnWidth(TColumnIndex Column) {
     bool main = !FHeader->UseColumns() || Column == FHeader->MainColumn();
     int result = 0;
     for (PLeanNode n = GetFirstVisible(); n; n = GetNextVisible(n)) {
-        int w = (main ? NodeContentLeft(n) : FMargin) + DoGetNodeWidth(n, Column, nullptr);
+        int w = TextOffset(n, Column, main) + DoGetNodeWidth(n, Column, nullptr);
         result = std::max(result, w);
     }
     return result + (HasPaint(toShowVertGridLines) ? 1 : 0);
@@ -289,9 +301,13 @@ int TBaseLeanTree::GetMaxRightExtent() {
     int top;
     PLeanNode n = GetNodeAt(0, 0, true, top);
     int result = 0;
+    int images = 0; // the room of each list in use
+    for (const auto* list : {&StateImages(), &Images()})
+        if (*list)
+            images += (*list)->Width() + 2;
     while (n && top < height()) {
-        result =
-            std::max(result, NodeContentLeft(n) - FMargin + DoGetNodeWidth(n, NoColumn, nullptr));
+        result = std::max(result, NodeContentLeft(n) - FMargin + images +
+                                      DoGetNodeWidth(n, NoColumn, nullptr));
         top += n->NodeHeight;
         n = GetNextVisibleNoInit(n);
     }

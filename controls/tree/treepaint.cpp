@@ -480,7 +480,9 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     !(selected && HasSelection(toFullRowSelect)))
                     c.fillRect(cell, Q(cols.Items(col).Color()));
                 info.NodeWidth = DoGetNodeWidth(node, col, &c);
-                int contentLeft = isMain ? NodeContentLeft(node) : FMargin;
+                int imagesLeft = isMain ? NodeContentLeft(node) : FMargin;
+                PlaceNodeImages(info, imagesLeft);
+                int contentLeft = imagesLeft + info.StateImage.Room() + info.NormalImage.Room();
                 bool rtl = bidi != bdLeftToRight;
                 info.ContentRect = rtl ? cell.adjusted(0, 0, -contentLeft, 0)
                                        : cell.adjusted(contentLeft, 0, 0, 0);
@@ -524,6 +526,8 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     if (info.CheckX >= 0)
                         PaintCheckImage(info);
                 }
+                PaintImage(info, info.StateImage);
+                PaintImage(info, info.NormalImage);
                 if (!editing)
                     DoPaintNode(info);
                 if (node == FFocusedNode && focused && PaintOptions.Contains(poDrawFocusRect) &&

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "controls/tree/treeimages.h"
 #include "controls/tree/treetypes.h"
 #include "platform/colors.h"
 
@@ -85,7 +86,8 @@ struct TLTPaintInfo {
     QRect CellRect;    // tree coordinates
     QRect ContentRect; // the cell without margin, indentation and check image
     int NodeWidth = 0;
-    int CheckX = -1; // left of the check image in the cell, -1 without one
+    int CheckX = -1;                      // left of the check image in the cell, -1 without one
+    TLTImageInfo StateImage, NormalImage; // index -1 when the row has none
     int ButtonX = 0; // button offset from the cell's left edge (or right for right-to-left)
     int ButtonY = 0; // from the cell's top
     TLTInternalPaintOptions PaintOptions;

@@ -75,19 +75,32 @@ void TBaseLeanTree::Sort(PLeanNode Node, TColumnIndex Column, TSortDirection Dir
         InitAllChildren(Node, false);
     if (Node->ChildCount > 1) {
         StopValidation();
-        std::vector<PLeanNode> nodes;
-        nodes.reserve(Node->ChildCount);
-        for (PLeanNode c = Node->FirstChild; c; c = c->NextSibling)
-            nodes.push_back(c);
+        // The siblings are gathered from both ends at once: two independent chains of loads
+        // take about half the time of one when the nodes lie scattered in memory.
+        size_t count = Node->ChildCount;
+        std::vector<PLeanNode> nodes(count);
+        PLeanNode front = Node->FirstChild, back = Node->LastChild;
+        for (size_t i = 0, j = count - 1; i < j; ++i, --j) {
+            nodes[i] = front;
+            nodes[j] = back;
+            front = front->NextSibling;
+            back = back->PrevSibling;
+        }
+        if (count % 2)
+            nodes[count / 2] = front;
         std::vector<PLeanNode> work(nodes);
         TSorter sorter{*this, Column, Direction == sdAscending,
                        sizeof(TLeanNode) + FInternalDataSize};
         sorter.SplitMerge(work.data(), nodes.data(), nodes.size());
 
         // The links, the indexes and the last child follow the new order.
+        constexpr size_t Ahead = 16; // the nodes lie scattered: fetch them early for writing
         PLeanNode prev = nullptr;
         uint32_t index = 0;
-        for (PLeanNode n : nodes) {
+        for (size_t i = 0; i < count; ++i) {
+            if (i + Ahead < count)
+                __builtin_prefetch(nodes[i + Ahead], 1);
+            PLeanNode n = nodes[i];
             n->PrevSibling = prev;
             if (prev)
                 prev->NextSibling = n;

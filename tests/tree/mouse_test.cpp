@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "controls/tree/treeheader.h"
+#include "platform/gui/qtcolors.h"
 #include "treetestutil.h"
 
 namespace {
@@ -203,6 +204,37 @@ TEST_F(MouseTest, HotTrackingAndRubberBand) {
     EXPECT_EQ(tree.SelectedCount(), 3u);
     EXPECT_TRUE(tree.GetSelected(Top(2)));
     EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(MouseTest, RubberBandIsPaintedWhileDragging) {
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    tree.SetDrawSelectionMode(smBlendedRectangle);
+    auto render = [&] {
+        QImage img(300, 300, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&img);
+        tree.PaintTree(p, QRect(0, 0, 300, 300), QPoint(0, 0), AllPaintOptions);
+        return img;
+    };
+    QColor border = ColorToQColor(tree.Colors().Get(TLTColors::SelectionRectangleBorderColor));
+    QColor window = ColorToQColor(clWindow);
+    // From the indentation of row 1 to the right of row 3's label (tree lines off, so the
+    // indentation is plain background).
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowTreeLines);
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, Button(1));
+    Move(QPoint(80, 3 * RowH + 9), Qt::LeftButton);
+    ASSERT_TRUE(tree.IsMouseSelecting());
+    EXPECT_EQ(tree.CurrentSelectionRect().normalized(), QRect(QPoint(9, 27), QPoint(80, 63)));
+    QImage img = render();
+    EXPECT_EQ(QColor(img.pixel(9, 40)), border);   // left edge
+    EXPECT_EQ(QColor(img.pixel(80, 40)), border);  // right edge
+    EXPECT_EQ(QColor(img.pixel(40, 27)), border);  // top edge, over row 1
+    EXPECT_NE(QColor(img.pixel(14, 50)), window);  // the inside is blended
+    EXPECT_EQ(QColor(img.pixel(100, 50)), window); // outside untouched
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, QPoint(80, 3 * RowH + 9));
+    EXPECT_TRUE(tree.CurrentSelectionRect().isEmpty());
+    img = render();
+    EXPECT_EQ(QColor(img.pixel(9, 40)), window);
+    EXPECT_EQ(QColor(img.pixel(14, 50)), window);
 }
 
 // ---- incremental search ----
