@@ -27,11 +27,13 @@
 namespace {
 
 // An X server of the test's own (Xvfb, which picks a free display); stopped with the object.
+// It never resets: by default the server starts over whenever its last client leaves (an
+// xdotool call), and a program connecting just then is refused.
 class TXServer {
 public:
     explicit TXServer(const TempDir& dir) : displayFile_(dir.File("display")) {
         server_.start("sh", {"-c",
-                             "exec Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 "
+                             "exec Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 "
                              "3>\"$0\" 2>/dev/null",
                              QString::fromStdString(displayFile_)});
         WaitFor(
@@ -42,8 +44,7 @@ public:
                 return !display_.empty() || server_.state() == QProcess::NotRunning;
             },
             10000);
-        // A client started at once can still be refused on a busy machine: wait until the
-        // server's socket takes a connection.
+        // Wait until the server's socket takes connections.
         if (!display_.empty() && !WaitFor([&] { return Accepts(); }, 10000))
             display_.clear();
     }

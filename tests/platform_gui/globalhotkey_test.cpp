@@ -33,8 +33,8 @@ public:
     VirtualDisplay() {
         if (QStandardPaths::findExecutable("Xvfb").isEmpty())
             return;
-        server_.start("Xvfb",
-                      {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x200x24"});
+        server_.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0",
+                               "320x200x24"});
         if (!server_.waitForStarted(5000))
             return;
         QByteArray number;
