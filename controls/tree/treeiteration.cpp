@@ -16,6 +16,17 @@ PLeanNode NextAfterSubtree(PLeanNode Node, PLeanNode Root) {
     return nullptr;
 }
 
+// The last node of the chain from n that next(node) walks down (children of children), or
+// nullptr when n is nullptr.
+template <class TNext> PLeanNode Deepest(PLeanNode n, TNext next) {
+    PLeanNode last = nullptr;
+    while (n) {
+        last = n;
+        n = next(n);
+    }
+    return last;
+}
+
 } // namespace
 
 PLeanNode TBaseLeanTree::GetFirst() {
@@ -98,21 +109,11 @@ PLeanNode TBaseLeanTree::GetLastChildNoInit(PLeanNode Node) const {
 }
 
 PLeanNode TBaseLeanTree::GetLast(PLeanNode Node) {
-    PLeanNode n = GetLastChild(Node), last = nullptr;
-    while (n) {
-        last = n;
-        n = GetLastChild(n);
-    }
-    return last;
+    return Deepest(GetLastChild(Node), [this](PLeanNode n) { return GetLastChild(n); });
 }
 
 PLeanNode TBaseLeanTree::GetLastNoInit(PLeanNode Node) const {
-    PLeanNode n = GetLastChildNoInit(Node), last = nullptr;
-    while (n) {
-        last = n;
-        n = GetLastChildNoInit(n);
-    }
-    return last;
+    return Deepest(GetLastChildNoInit(Node), [this](PLeanNode n) { return GetLastChildNoInit(n); });
 }
 
 PLeanNode TBaseLeanTree::GetLastVisibleChild(PLeanNode Node) {
@@ -141,21 +142,13 @@ PLeanNode TBaseLeanTree::GetLastVisibleChildNoInit(PLeanNode Node) const {
 }
 
 PLeanNode TBaseLeanTree::GetLastVisible(PLeanNode Node) {
-    PLeanNode n = GetLastVisibleChild(Node), last = nullptr;
-    while (n) {
-        last = n;
-        n = GetLastVisibleChild(n);
-    }
-    return last;
+    return Deepest(GetLastVisibleChild(Node),
+                   [this](PLeanNode n) { return GetLastVisibleChild(n); });
 }
 
 PLeanNode TBaseLeanTree::GetLastVisibleNoInit(PLeanNode Node) const {
-    PLeanNode n = GetLastVisibleChildNoInit(Node), last = nullptr;
-    while (n) {
-        last = n;
-        n = GetLastVisibleChildNoInit(n);
-    }
-    return last;
+    return Deepest(GetLastVisibleChildNoInit(Node),
+                   [this](PLeanNode n) { return GetLastVisibleChildNoInit(n); });
 }
 
 PLeanNode TBaseLeanTree::GetNext(PLeanNode Node) {
