@@ -23,6 +23,26 @@ inline PLeanNode Marked(PLeanNode p) {
     return reinterpret_cast<PLeanNode>(reinterpret_cast<uintptr_t>(p) | 1);
 }
 
+// Turns StartNode..EndNode into a range of rows in display order: a nil start is the first
+// row, a hidden start the row before its place (or the first), a hidden end the row before
+// its place. False when no row is left.
+bool VisibleRowRange(TBaseLeanTree& Tree, PLeanNode& StartNode, PLeanNode& EndNode) {
+    if (!StartNode)
+        StartNode = Tree.GetFirstVisible();
+    else if (!Tree.GetFullyVisible(StartNode)) {
+        StartNode = Tree.GetPreviousVisible(StartNode);
+        if (!StartNode)
+            StartNode = Tree.GetFirstVisible();
+    }
+    if (!Tree.GetFullyVisible(EndNode))
+        EndNode = Tree.GetPreviousVisible(EndNode);
+    if (!StartNode || !EndNode)
+        return false;
+    if (Tree.CompareNodePositions(StartNode, EndNode) > 0)
+        std::swap(StartNode, EndNode);
+    return true;
+}
+
 } // namespace
 
 bool TBaseLeanTree::FindNodeInSelection(PLeanNode Node, int& Index, int LowBound,
@@ -164,20 +184,8 @@ void TBaseLeanTree::ClearSelection() {
 
 void TBaseLeanTree::SelectNodes(PLeanNode StartNode, PLeanNode EndNode, bool AddOnly) {
     LTAssert(EndNode != nullptr, "EndNode must not be nil!");
-    if (!StartNode)
-        StartNode = GetFirstVisible();
-    else if (!GetFullyVisible(StartNode)) {
-        StartNode = GetPreviousVisible(StartNode);
-        if (!StartNode)
-            StartNode = GetFirstVisible();
-    }
-    // A hidden end node has no row; the range ends at the row before its place.
-    if (!GetFullyVisible(EndNode))
-        EndNode = GetPreviousVisible(EndNode);
-    if (!StartNode || !EndNode)
+    if (!VisibleRowRange(*this, StartNode, EndNode))
         return;
-    if (CompareNodePositions(StartNode, EndNode) > 0)
-        std::swap(StartNode, EndNode);
     PLeanNode anchor = FRangeAnchor;
     if (!AddOnly)
         InternalClearSelection();
@@ -191,19 +199,8 @@ void TBaseLeanTree::SelectNodes(PLeanNode StartNode, PLeanNode EndNode, bool Add
 
 void TBaseLeanTree::UnselectNodes(PLeanNode StartNode, PLeanNode EndNode) {
     LTAssert(EndNode != nullptr, "EndNode must not be nil!");
-    if (!StartNode)
-        StartNode = GetFirstVisible();
-    else if (!GetFullyVisible(StartNode)) {
-        StartNode = GetPreviousVisible(StartNode);
-        if (!StartNode)
-            StartNode = GetFirstVisible();
-    }
-    if (!GetFullyVisible(EndNode))
-        EndNode = GetPreviousVisible(EndNode);
-    if (!StartNode || !EndNode)
+    if (!VisibleRowRange(*this, StartNode, EndNode))
         return;
-    if (CompareNodePositions(StartNode, EndNode) > 0)
-        std::swap(StartNode, EndNode);
     for (PLeanNode n = StartNode; n; n = n == EndNode ? nullptr : GetNextVisible(n))
         InternalRemoveFromSelection(n);
     PackSelection();
@@ -215,19 +212,8 @@ void TBaseLeanTree::UnselectNodes(PLeanNode StartNode, PLeanNode EndNode) {
 
 void TBaseLeanTree::ToggleSelection(PLeanNode StartNode, PLeanNode EndNode) {
     LTAssert(EndNode != nullptr, "EndNode must not be nil!");
-    if (!StartNode)
-        StartNode = GetFirstVisible();
-    else if (!GetFullyVisible(StartNode)) {
-        StartNode = GetPreviousVisible(StartNode);
-        if (!StartNode)
-            StartNode = GetFirstVisible();
-    }
-    if (!GetFullyVisible(EndNode))
-        EndNode = GetPreviousVisible(EndNode);
-    if (!StartNode || !EndNode)
+    if (!VisibleRowRange(*this, StartNode, EndNode))
         return;
-    if (CompareNodePositions(StartNode, EndNode) > 0)
-        std::swap(StartNode, EndNode);
     std::vector<PLeanNode> cache;
     auto toggle = [&](PLeanNode n) {
         if (n->States & vsSelected)
