@@ -294,6 +294,7 @@ void TfrmTockwellDatabaseList::DeleteSelected() {
 bool TfrmTockwellDatabaseList::TreeKey(int key, Qt::KeyboardModifiers shift) {
     if (LTV->IsEditing())
         return false;
+    shift &= ~Qt::KeypadModifier;
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == Qt::NoModifier) {
         OpenCommand();
         return true;

@@ -1,7 +1,9 @@
 // The reminders list window: filling and grouping by range, the range rules, deleting with
 // its confirmations, and its events reaching the main window and the data file.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 #include <string>
@@ -10,6 +12,7 @@
 #include "app/frmdatabaselist.h"
 #include "controls/tree/stringtree.h"
 #include "core/tockwelldb.h"
+#include "gui/guitestutil.h"
 #include "mainwindowfixture.h"
 
 namespace {
@@ -292,4 +295,41 @@ TEST_F(DatabaseListMainTest, DeletedRemindersAreGoneFromTheSavedDataFile) {
     // The main window's refresh after the change lists what is left.
     list.Refresh();
     EXPECT_EQ(Rows(list), (std::vector<std::string>{"today (3/14/2024)", "  a"}));
+}
+
+TEST_F(DatabaseListTest, KeysOpenDeleteAndHide) {
+    FakeMessageBoxesGuard boxes;
+    std::vector<std::string> opened;
+    window.OnOpenReminder = [&](const IReminderAwareItemPtr& item) {
+        opened.push_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption);
+    };
+    window.SelectPredefinedRange(prToday);
+    window.show();
+    window.LTV->SetFocusedNode(NodeOf(window, "todayLate"));
+    window.LTV->SetSelected(NodeOf(window, "todayLate"), true);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window.LTV, &enter);
+    EXPECT_EQ(opened, std::vector<std::string>{"todayLate"});
+    boxes->Answers = {mrNo};
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(window.LTV, &del);
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window.LTV, &escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(DatabaseListShot, AFewHundredReminders) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    TTockwellDB db;
+    for (int i = 0; i < 300; ++i)
+        db.Add(Entry("Reminder number " + std::to_string(i) +
+                         (i % 7 == 0 ? " with a longer text" : ""),
+                     i % 50 == 0 ? 0 : At(2024, 12, 26) + i * 0.37));
+    TfrmTockwellDatabaseList window;
+    window.SetDatabase(&db);
+    window.Refresh();
+    window.show();
+    EXPECT_GT(window.LTV->RootNodeCount(), 5u);
+    SaveShot(window.grab().toImage(), "databaselist.png");
 }
