@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -20,12 +21,27 @@
 #include "core/datetexts.h"
 #include "core/durationtexts.h"
 #include "core/tockwelldb.h"
+#include "core/windows/altkeyrepaint.h"
 #include "platform/datetimeformat.h"
 #include "platform/gui/messageboxes.h"
 
 namespace {
 
 constexpr QRgb GroupColor = 0x3768B9; // blue-grey
+
+// The tree's expand (plus) and collapse (minus) button: a 9 x 9 box in the group colour.
+QImage ExpandButtonImage(bool plus) {
+    QImage image(9, 9, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setPen(QColor(GroupColor));
+    p.drawRect(0, 0, 8, 8);
+    p.setPen(Qt::black);
+    p.drawLine(2, 4, 6, 4);
+    if (plus)
+        p.drawLine(4, 2, 4, 6);
+    return image;
+}
 
 } // namespace
 
@@ -175,6 +191,11 @@ void TfrmTockwellDatabaseList::SetupTree() {
         askParent = false;
         menu = PopupMenu;
     };
+    // The buttons of imgButtonPlus and imgButtonMinus.
+    LTV->OnGetPlusBitmap = [](TBaseLeanTree*, QImage& bitmap) { bitmap = ExpandButtonImage(true); };
+    LTV->OnGetMinusBitmap = [](TBaseLeanTree*, QImage& bitmap) {
+        bitmap = ExpandButtonImage(false);
+    };
     LTV->installEventFilter(this);
     LTV->viewport()->installEventFilter(this);
 }
@@ -313,6 +334,7 @@ bool TfrmTockwellDatabaseList::TreeKey(int key, Qt::KeyboardModifiers shift) {
 bool TfrmTockwellDatabaseList::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
+        HandleAltKeyForRepaint(this, key->key(), key->modifiers());
         if (watched == LTV)
             return TreeKey(key->key(), key->modifiers());
         return PickerEvent(watched, key->key(), key->modifiers());
@@ -330,6 +352,7 @@ bool TfrmTockwellDatabaseList::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TfrmTockwellDatabaseList::keyPressEvent(QKeyEvent* e) {
+    HandleAltKeyForRepaint(this, e->key(), e->modifiers());
     if (e->key() == Qt::Key_Escape) {
         hide();
         return;
