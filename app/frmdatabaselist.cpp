@@ -344,8 +344,11 @@ bool TfrmTockwellDatabaseList::eventFilter(QObject* watched, QEvent* e) {
             lastPressOnButton_ = LTV->GetHitTestInfoAt(p.x(), p.y(), true)
                                      .HitPositions.Contains(THitPosition::hiOnItemButton);
         } else if (e->type() == QEvent::MouseButtonDblClick) {
-            if (!lastPressOnButton_)
+            // A reminder opens; a group keeps the tree's own double-click handling.
+            if (!lastPressOnButton_ && NodeReminder(LTV->FocusedNode())) {
                 OpenCommand();
+                return true;
+            }
         }
     }
     return QWidget::eventFilter(watched, e);

@@ -441,6 +441,8 @@ void TfrmMain::OpenDataFile() {
     ApplyOptions();
     manager_->ShowFiredReminders(*db_);
     RefreshAll();
+    // The list window must not keep showing the entries of the file before.
+    RefreshListWindow();
 }
 
 void TfrmMain::OpenPendingDataFile() {
