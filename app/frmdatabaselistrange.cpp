@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/frmdatabaselist.h"
 #include "controls/edits/agendadatepicker.h"
@@ -212,7 +214,23 @@ void TfrmTockwellDatabaseList::PickerExit(TAgendaDatePicker* picker) {
 void TfrmTockwellDatabaseList::PickerDaySelect(TAgendaDatePicker* picker) {
     if (rangeUpdating_ != 0)
         return;
-    PickerExit(picker);
+    // Several days picked: the range from the earliest to the latest.
+    std::vector<TDateTime> days;
+    const TSelDateItems& dates = picker->Calendar().Dates();
+    for (int i = 0; i < dates.Count(); ++i)
+        if (dates[i]->Date() > 0)
+            days.push_back(std::trunc(dates[i]->Date()));
+    if (days.size() < 2) {
+        PickerExit(picker);
+        return;
+    }
+    const auto [first, last] = std::minmax_element(days.begin(), days.end());
+    {
+        TRangeUpdate update(rangeUpdating_);
+        dtpFrom->SetDate(*first);
+        dtpTo->SetDate(*last);
+    }
+    RangeCheck(picker);
 }
 
 void TfrmTockwellDatabaseList::RangeCheck(TAgendaDatePicker* changed) {
