@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 #include <string>
@@ -332,4 +333,36 @@ TEST(DatabaseListShot, AFewHundredReminders) {
     window.show();
     EXPECT_GT(window.LTV->RootNodeCount(), 5u);
     SaveShot(window.grab().toImage(), "databaselist.png");
+}
+
+TEST_F(DatabaseListTest, ADoubleClickOpensAReminderButNotAfterAPressOnAnExpandButton) {
+    std::vector<std::string> opened;
+    window.OnOpenReminder = [&](const IReminderAwareItemPtr& item) {
+        opened.push_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption);
+    };
+    window.SelectPredefinedRange(prToday);
+    window.show();
+    auto click = [&](QPoint p, QEvent::Type type) {
+        QMouseEvent e(type, p, window.LTV->viewport()->mapToGlobal(p), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.LTV->viewport(), &e);
+    };
+    const QPoint onText = window.LTV->GetDisplayRect(NodeOf(window, "today"), 1, true).center();
+    click(onText, QEvent::MouseButtonPress);
+    click(onText, QEvent::MouseButtonRelease);
+    click(onText, QEvent::MouseButtonDblClick);
+    EXPECT_EQ(opened, std::vector<std::string>{"today"});
+
+    // The group's expand button: the press toggles the group, the double-click opens nothing.
+    PLeanNode group = window.LTV->GetFirst();
+    const QRect row = window.LTV->GetDisplayRect(group, 1, false);
+    QPoint onButton;
+    for (int x = 0; x < row.left() + 40 && onButton.isNull(); ++x)
+        if (window.LTV->GetHitTestInfoAt(x, row.center().y(), true)
+                .HitPositions.Contains(THitPosition::hiOnItemButton))
+            onButton = QPoint(x, row.center().y());
+    ASSERT_FALSE(onButton.isNull());
+    click(onButton, QEvent::MouseButtonPress);
+    click(onButton, QEvent::MouseButtonDblClick);
+    EXPECT_EQ(opened.size(), 1u);
 }
