@@ -1,4 +1,5 @@
 #include "app/frmmain.h"
+#include "app/frmdatabaselist.h"
 
 #include <QAction>
 #include <QApplication>
@@ -185,6 +186,7 @@ TfrmMain::~TfrmMain() {
     tmCaptionBlink.reset();
     // The manager goes before the database it lists; the reminders window, which outlives
     // both, no longer reaches the manager's handlers.
+    listWindow_.reset();
     dataFile_.reset();
     manager_.reset();
     pnlCaption->SetCaptionPainter(nullptr);
@@ -290,6 +292,8 @@ void TfrmMain::ConnectCommands() {
     });
     on(actHide, [this] { HideToTray(); });
     on(actRemindersWindow, [this] { manager_->ShowRemindersWindow(); });
+    on(actRemindersManager, [this] { ShowListWindow(false); });
+    on(actRemindersManagerFilter, [this] { ShowListWindow(true); });
     on(actExit, [this] { Exit(); });
     on(actOptions, [this] { OptionsCommand(); });
     on(actStopPlayingSound, [] {
@@ -437,6 +441,8 @@ void TfrmMain::OpenDataFile() {
     ApplyOptions();
     manager_->ShowFiredReminders(*db_);
     RefreshAll();
+    // The list window must not keep showing the entries of the file before.
+    RefreshListWindow();
 }
 
 void TfrmMain::OpenPendingDataFile() {
@@ -680,9 +686,37 @@ void TfrmMain::FreeHelpHook() {
 }
 
 void TfrmMain::SetupListWindow() {
-    // The reminders list window gets the database and its open, new and delete events.
+    listWindow_ = std::make_unique<TfrmTockwellDatabaseList>();
+    listWindow_->SetDatabase(db_.get());
+    listWindow_->OnOpenReminder = [this](const IReminderAwareItemPtr& item) {
+        CallGuarded([&] { EditReminderAndShow(item, true, true, false); });
+    };
+    listWindow_->OnNewReminder = [this] { CallGuarded([this] { AddReminderCommand(); }); };
+    listWindow_->OnDeleteReminder = [this](const IReminderAwareItemPtr& item) {
+        manager_->RemoveReminder(item);
+    };
+    listWindow_->OnRemindersDeleted = [this] {
+        CallGuarded([this] {
+            SaveDataFile();
+            RefreshAll();
+        });
+    };
 }
 
 void TfrmMain::RefreshListWindow() {
-    // Refreshes the reminders list window.
+    if (listWindow_)
+        listWindow_->Refresh();
+}
+
+void TfrmMain::ShowListWindow(bool filtered) {
+    if (filtered) {
+        TDateTime day = DateOf(CalendarGroup->GetDate());
+        if (day == 0)
+            day = Date();
+        listWindow_->SetDateRange(day, day);
+    }
+    listWindow_->Refresh();
+    listWindow_->show();
+    listWindow_->raise();
+    listWindow_->activateWindow();
 }

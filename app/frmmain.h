@@ -45,6 +45,7 @@ class TReminderManager;
 class TSimpleTimer;
 class TSpeedButtonEnh;
 class TTockwellDB;
+class TfrmTockwellDatabaseList;
 
 // The id of the program's global hot key.
 constexpr int AppHotKeyId = 0xB000;
@@ -190,6 +191,10 @@ public:
 
     TReminderManager& Manager() { return *manager_; }
     TTockwellDB& DB() { return *db_; }
+    // The reminders list window (created with the main window, hidden until asked for).
+    TfrmTockwellDatabaseList& ListWindow() { return *listWindow_; }
+    // Shows the reminders list window, refreshed; filtered: limited to the calendar's day.
+    void ShowListWindow(bool filtered);
     TCoolTrayIcon& CoolTrayIcon() { return *CoolTrayIcon_; }
     QTimer& SystemTimer() { return *tmTockwellSystemTimer; }
     QLabel& TodayLabel() { return *lbToday; }
@@ -309,6 +314,7 @@ private:
     std::unique_ptr<TSimpleTimer> tmCaptionBlink;
     std::unique_ptr<TGlobalHotKey> hotKey_;
     std::unique_ptr<THookHelpSystem> helpHook_;
+    std::unique_ptr<TfrmTockwellDatabaseList> listWindow_; // the reminders list window
 
     // Components (owned by their Qt parents).
     TPaintBox* pnlContainer = nullptr;

@@ -32,16 +32,13 @@ void AddActions(QMenu* menu, std::initializer_list<QAction*> actions) {
 } // namespace
 
 void TMainMenus::CreateMainMenus(QWidget* owner) {
-    // Commands that lead only to windows of their own come with those windows; until then
-    // they are shown disabled.
-    constexpr bool later = false;
     actShowCalendar = Action(owner, "Show calendar");
     ActAddReminder = Action(owner, "Add Reminder...", true, QKeySequence(Qt::Key_Insert));
     actCollapseExpand = Action(owner, "Collapse/Expand");
     actHide = Action(owner, "Hide");
     actRemindersWindow = Action(owner, "Reminders window...");
-    actRemindersManager = Action(owner, "Manage reminders...", later, QKeySequence(Qt::Key_F6));
-    actRemindersManagerFilter = Action(owner, "Manage reminders...", later);
+    actRemindersManager = Action(owner, "Manage reminders...", true, QKeySequence(Qt::Key_F6));
+    actRemindersManagerFilter = Action(owner, "Manage reminders...");
     actStopPlayingSound = Action(owner, "Stop playing sound");
     actOptions = Action(owner, "Options...");
     actHelp = Action(owner, "Help...");

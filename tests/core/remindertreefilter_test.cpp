@@ -133,3 +133,36 @@ TEST(ReminderTreeFilter, ItemsSortByReminderTimeToTheMinute) {
     EXPECT_EQ(Fill({a, b, c, none}),
               (std::vector<std::string>{"Dismissed: none", "today (3/15/2024): c b a"}));
 }
+
+TEST(ReminderTreeFilter, OtherYearEndsGiveEachReminderOneGroup) {
+    // Wednesday 26 December 2018: next week runs Dec 31 to Jan 6.
+    FixedClock clock(At(2018, 12, 26, 10));
+    const std::vector<TTockwellItemPtr> late2018 = {
+        Entry("dec30", At(2018, 12, 30, 9)), Entry("dec31", At(2018, 12, 31, 9)),
+        Entry("jan6", At(2019, 1, 6, 23)),   Entry("jan7", At(2019, 1, 7)),
+        Entry("jan31", At(2019, 1, 31)),     Entry("feb1", At(2019, 2, 1)),
+    };
+    EXPECT_EQ(Fill(late2018),
+              (std::vector<std::string>{"Sunday (12/30/2018): dec30", "Next Week: dec31 jan6",
+                                        "Next Month (January): jan7 jan31", "Later: feb1"}));
+
+    // Tuesday 1 January 2019: yesterday is dismissed; the month's rest after next week is
+    // "This Month (January)".
+    clock.Set(At(2019, 1, 1, 8));
+    EXPECT_EQ(Fill({Entry("dec31", At(2018, 12, 31, 22)), Entry("jan1", At(2019, 1, 1, 20)),
+                    Entry("jan2", At(2019, 1, 2, 1)), Entry("jan6", At(2019, 1, 6)),
+                    Entry("jan7", At(2019, 1, 7)), Entry("jan14", At(2019, 1, 14)),
+                    Entry("jan31", At(2019, 1, 31, 23)), Entry("feb1", At(2019, 2, 1)),
+                    Entry("mar1", At(2019, 3, 1))}),
+              (std::vector<std::string>{"Dismissed: dec31", "today (1/1/2019): jan1",
+                                        "tomorrow (1/2/2019): jan2", "Sunday (1/6/2019): jan6",
+                                        "Next Week: jan7", "This Month (January): jan14 jan31",
+                                        "Next Month (February): feb1", "Later: mar1"}));
+
+    // Seen from Monday 30 December 2024, January's first days are this week's weekdays.
+    clock.Set(At(2024, 12, 30, 9));
+    EXPECT_EQ(Fill({Entry("jan2", At(2025, 1, 2, 9)), Entry("jan5", At(2025, 1, 5, 9)),
+                    Entry("jan6", At(2025, 1, 6, 9))}),
+              (std::vector<std::string>{"Thursday (1/2/2025): jan2", "Sunday (1/5/2025): jan5",
+                                        "Next Week: jan6"}));
+}

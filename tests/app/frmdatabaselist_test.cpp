@@ -1,0 +1,368 @@
+// The reminders list window: filling and grouping by range, the range rules, deleting with
+// its confirmations, and its events reaching the main window and the data file.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "app/frmdatabaselist.h"
+#include "controls/tree/stringtree.h"
+#include "core/tockwelldb.h"
+#include "gui/guitestutil.h"
+#include "mainwindowfixture.h"
+
+namespace {
+
+TTockwellItemPtr Entry(const std::string& caption, TDateTime next) {
+    TTockwellItemPtr item = TTockwellDB::NewItem(caption, next != 0 ? next : At(2024, 12, 1));
+    item->GetReminder().SetNextAlertDateTime(next);
+    return item;
+}
+
+// The tree's rows: groups as "<caption>", reminders as "  <caption>" (children of collapsed
+// groups too).
+std::vector<std::string> Rows(TfrmTockwellDatabaseList& w) {
+    std::vector<std::string> out;
+    for (PLeanNode n = w.LTV->GetFirst(); n; n = w.LTV->GetNext(n)) {
+        const std::string text = w.LTV->Text(n, 1).toStdString();
+        out.push_back(n->Parent == w.LTV->RootNode() ? text : "  " + text);
+    }
+    return out;
+}
+
+// The reminder node of the given caption.
+PLeanNode NodeOf(TfrmTockwellDatabaseList& w, const std::string& caption) {
+    for (PLeanNode n = w.LTV->GetFirst(); n; n = w.LTV->GetNext(n))
+        if (w.NodeReminder(n) && w.LTV->Text(n, 1).toStdString() == caption)
+            return n;
+    return nullptr;
+}
+
+class DatabaseListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Friday 27 December 2024; the week runs Monday 23 to Sunday 29 December.
+        for (auto [caption, next] : std::initializer_list<std::pair<const char*, TDateTime>>{
+                 {"dismissed", 0},
+                 {"missed", At(2024, 12, 26, 9)},
+                 {"today", At(2024, 12, 27, 18)},
+                 {"todayLate", At(2024, 12, 27, 23, 59)},
+                 {"tomorrow", At(2024, 12, 28, 0)},
+                 {"sunday", At(2024, 12, 29, 10)},
+                 {"monday", At(2024, 12, 30, 0)},
+                 {"newYear", At(2025, 1, 1, 9)},
+                 {"jan10", At(2025, 1, 10, 9)},
+                 {"feb", At(2025, 2, 3, 9)}})
+            db.Add(Entry(caption, next));
+        window.SetDatabase(&db);
+    }
+
+    FixedClock clock{At(2024, 12, 27, 15)};
+    TTockwellDB db;
+    TfrmTockwellDatabaseList window;
+};
+
+} // namespace
+
+TEST_F(DatabaseListTest, EveryPredefinedRangeListsItsDaysInDateGroups) {
+    window.SelectPredefinedRange(prAll);
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{
+                                "Dismissed", "  dismissed", "  missed", "today (12/27/2024)",
+                                "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow",
+                                "Sunday (12/29/2024)", "  sunday", "Next Week", "  monday",
+                                "  newYear", "Next Month (January)", "  jan10", "Later", "  feb"}));
+    // Dismissed starts collapsed, the others expanded.
+    PLeanNode first = window.LTV->GetFirst();
+    EXPECT_FALSE(window.LTV->GetExpanded(first));
+    EXPECT_TRUE(window.LTV->GetExpanded(window.LTV->GetNextSibling(first)));
+
+    // Every range other than "All" has a From date: no dismissed reminders, and missed ones
+    // only when the range starts before today.
+    const std::pair<TPredefinedRange, std::vector<std::string>> ranges[] = {
+        {prToday, {"today (12/27/2024)", "  today", "  todayLate"}},
+        {prTomorrow, {"tomorrow (12/28/2024)", "  tomorrow"}},
+        {prNext7Days,
+         {"today (12/27/2024)", "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow",
+          "Sunday (12/29/2024)", "  sunday", "Next Week", "  monday", "  newYear"}},
+        {prThisWeek, // from Monday: the missed one of Thursday too
+         {"Dismissed", "  missed", "today (12/27/2024)", "  today", "  todayLate",
+          "tomorrow (12/28/2024)", "  tomorrow", "Sunday (12/29/2024)", "  sunday"}},
+        {prNextWeek, {"Next Week", "  monday", "  newYear"}},
+        {prThisMonth,
+         {"Dismissed", "  missed", "today (12/27/2024)", "  today", "  todayLate",
+          "tomorrow (12/28/2024)", "  tomorrow", "Sunday (12/29/2024)", "  sunday", "Next Week",
+          "  monday"}},
+        {prNextMonth, {"Next Week", "  newYear", "Next Month (January)", "  jan10"}},
+    };
+    for (const auto& [range, rows] : ranges) {
+        window.SelectPredefinedRange(range);
+        EXPECT_EQ(Rows(window), rows) << "range " << range;
+        EXPECT_TRUE(window.rgPredefinedRange->isChecked());
+        EXPECT_EQ(window.cbPredefinedRange->currentIndex(), range);
+    }
+    TDateTime from = 0, to = 0;
+    PredefinedRangeDates(prNextMonth, At(2024, 12, 27, 15), from, to);
+    EXPECT_EQ(from, At(2025, 1, 1));
+    EXPECT_EQ(to, At(2025, 1, 31));
+    PredefinedRangeDates(prThisWeek, At(2024, 12, 29), from, to); // a Sunday
+    EXPECT_EQ(from, At(2024, 12, 23));
+    EXPECT_EQ(to, At(2024, 12, 29));
+}
+
+TEST_F(DatabaseListTest, AToDateIncludesItsWholeDayButNotTheNextMidnight) {
+    EXPECT_TRUE(InDateRange(At(2024, 12, 27, 23, 59, 59), At(2024, 12, 27), At(2024, 12, 27)));
+    EXPECT_FALSE(InDateRange(At(2024, 12, 28), At(2024, 12, 27), At(2024, 12, 27)));
+    EXPECT_TRUE(InDateRange(0, 0, At(2024, 12, 27)));
+    EXPECT_FALSE(InDateRange(0, At(2024, 12, 27), 0));
+
+    window.SetDateRange(0, At(2024, 12, 27));
+    window.Refresh();
+    EXPECT_EQ(Rows(window),
+              (std::vector<std::string>{"Dismissed", "  dismissed", "  missed",
+                                        "today (12/27/2024)", "  today", "  todayLate"}));
+    EXPECT_TRUE(window.rgCustomRange->isChecked());
+    EXPECT_EQ(window.cbPredefinedRange->currentIndex(), -1);
+}
+
+TEST_F(DatabaseListTest, AFromAfterToMovesToAndAToBeforeFromMovesFrom) {
+    window.SetDateRange(At(2024, 12, 27), At(2024, 12, 29));
+    window.SetPickerDate(false, At(2025, 1, 1));
+    EXPECT_EQ(window.FromDate(), At(2025, 1, 1));
+    EXPECT_EQ(window.ToDate(), At(2025, 1, 1));
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{"Next Week", "  newYear"}));
+
+    window.SetPickerDate(true, At(2024, 12, 28));
+    EXPECT_EQ(window.FromDate(), At(2024, 12, 28));
+    EXPECT_EQ(window.ToDate(), At(2024, 12, 28));
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{"tomorrow (12/28/2024)", "  tomorrow"}));
+
+    // Emptying one end leaves the other alone.
+    window.SetPickerDate(false, 0);
+    EXPECT_EQ(window.FromDate(), 0);
+    EXPECT_EQ(window.ToDate(), At(2024, 12, 28));
+    EXPECT_TRUE(window.rgCustomRange->isChecked());
+}
+
+TEST_F(DatabaseListTest, DeleteAsksOnceForOneAndTwiceForSeveralAndFocusesTheNeighbour) {
+    FakeMessageBoxesGuard boxes;
+    std::vector<std::string> deletedEvents;
+    int deletedCalls = 0;
+    window.OnDeleteReminder = [&](const IReminderAwareItemPtr& item) {
+        deletedEvents.push_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption);
+        window.Refresh(); // held back while the nodes are deleted
+    };
+    window.OnRemindersDeleted = [&] { ++deletedCalls; };
+    window.SelectPredefinedRange(prAll);
+
+    // "No" keeps everything.
+    window.LTV->SetSelected(NodeOf(window, "sunday"), true);
+    boxes->Answers = {mrNo};
+    window.DeleteCommand();
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text, "Delete selected reminder?");
+    EXPECT_EQ(db.Count(), 10);
+
+    // One reminder, the only one of its group: the group row stays, the focus on it.
+    boxes->Answers = {mrYes};
+    window.DeleteCommand();
+    EXPECT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(db.Count(), 9);
+    EXPECT_EQ(deletedEvents, std::vector<std::string>{"sunday"});
+    EXPECT_EQ(deletedCalls, 1);
+    ASSERT_NE(window.LTV->FocusedNode(), nullptr);
+    EXPECT_EQ(window.LTV->Text(window.LTV->FocusedNode(), 1), "Sunday (12/29/2024)");
+
+    // Several: the second question names the count; "No" there keeps them.
+    window.LTV->ClearSelection();
+    window.LTV->SetSelected(NodeOf(window, "todayLate"), true);
+    window.LTV->SetSelected(NodeOf(window, "tomorrow"), true);
+    window.LTV->SetSelected(NodeOf(window, "monday"), true);
+    boxes->Answers = {mrYes, mrNo};
+    window.DeleteCommand();
+    ASSERT_EQ(boxes->Boxes.size(), 4u);
+    EXPECT_EQ(boxes->Boxes[3].text, "You selected 3 reminders. Do you wish to delete them?");
+    EXPECT_EQ(db.Count(), 9);
+
+    boxes->Answers = {mrYes, mrYes};
+    deletedEvents.clear();
+    window.DeleteCommand();
+    EXPECT_EQ(db.Count(), 6);
+    EXPECT_EQ(deletedEvents, (std::vector<std::string>{"monday", "tomorrow", "todayLate"}));
+    // The first selected reminder's previous sibling.
+    EXPECT_EQ(window.LTV->FocusedNode(), NodeOf(window, "today"));
+    EXPECT_EQ(window.LTV->SelectedCount(), 1u);
+    for (int i = 0; i < db.Count(); ++i)
+        for (const char* gone : {"sunday", "todayLate", "tomorrow", "monday"})
+            EXPECT_NE(db.GetItem(i)->Caption, gone);
+
+    // Groups alone are not reminders: nothing is asked.
+    window.LTV->ClearSelection();
+    window.LTV->SetSelected(window.LTV->GetFirst(), true);
+    window.DeleteCommand();
+    EXPECT_EQ(boxes->Boxes.size(), 6u);
+}
+
+// ---- through the main window -------------------------------------------------------------
+
+namespace {
+
+class TListMain : public TOpenMain {
+public:
+    using TOpenMain::TOpenMain;
+    std::vector<std::pair<std::string, bool>> Dialogs; // caption, isNew
+
+protected:
+    bool RunReminderSetupDialog(const IReminderAwareItemPtr& item, bool isNew, bool&) override {
+        Dialogs.emplace_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption, isNew);
+        return false;
+    }
+};
+
+class DatabaseListMainTest : public MainWindowFixture {
+protected:
+    std::unique_ptr<TListMain> OpenMain() {
+        TTockwellDB db;
+        for (auto [caption, next] :
+             std::initializer_list<std::pair<const char*, TDateTime>>{{"a", At(2024, 3, 14, 13)},
+                                                                      {"b", At(2024, 3, 14, 14)},
+                                                                      {"c", At(2024, 3, 14, 15)},
+                                                                      {"d", At(2024, 3, 20, 9)}})
+            db.Add(Entry(caption, next));
+        return Open<TListMain>(&db);
+    }
+    std::vector<std::string> SavedCaptions() {
+        auto db = Saved();
+        std::vector<std::string> out;
+        for (int i = 0; i < db->Count(); ++i)
+            out.push_back(db->GetItem(i)->Caption);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(DatabaseListMainTest, TheCommandsOpenTheWindowAndItsEventsReachTheMainWindow) {
+    auto form = OpenMain();
+    TfrmTockwellDatabaseList& list = form->ListWindow();
+    EXPECT_FALSE(list.isVisible());
+    ASSERT_TRUE(form->actRemindersManager->isEnabled());
+    ASSERT_TRUE(form->actRemindersManagerFilter->isEnabled());
+    form->actRemindersManager->trigger();
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_TRUE(list.isWindow());
+    EXPECT_EQ(Rows(list).size(), 6u); // today with a, b, c; Wednesday with d
+    list.close();
+    EXPECT_FALSE(list.isVisible());
+
+    // Open: the focused reminder goes to the setup dialog; a group opens nothing.
+    list.LTV->SetFocusedNode(NodeOf(list, "b"));
+    list.OpenCommand();
+    list.LTV->SetFocusedNode(list.LTV->GetFirst());
+    list.OpenCommand();
+    // Add: a new reminder.
+    list.NewCommand();
+    ASSERT_EQ(form->Dialogs.size(), 2u);
+    EXPECT_EQ(form->Dialogs[0], (std::pair<std::string, bool>{"b", false}));
+    EXPECT_TRUE(form->Dialogs[1].second);
+
+    // The filtered command limits the list to the calendar's day.
+    form->Calendar().SetDate(At(2024, 3, 20));
+    form->actRemindersManagerFilter->trigger();
+    EXPECT_EQ(list.FromDate(), At(2024, 3, 20));
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"Next Week", "  d"}));
+}
+
+TEST_F(DatabaseListMainTest, DeletedRemindersAreGoneFromTheSavedDataFile) {
+    auto form = OpenMain();
+    TfrmTockwellDatabaseList& list = form->ListWindow();
+    form->actRemindersManager->trigger();
+    list.LTV->SetSelected(NodeOf(list, "b"), true);
+    list.LTV->SetSelected(NodeOf(list, "c"), true);
+    boxes->Answers = {mrYes, mrYes};
+    list.DeleteCommand();
+    EXPECT_EQ(SavedCaptions(), (std::vector<std::string>{"a", "d"}));
+    EXPECT_EQ(list.LTV->FocusedNode(), NodeOf(list, "a"));
+
+    list.LTV->ClearSelection();
+    list.LTV->SetSelected(NodeOf(list, "d"), true);
+    boxes->Answers = {mrYes};
+    list.DeleteCommand();
+    EXPECT_EQ(SavedCaptions(), std::vector<std::string>{"a"});
+    // The main window's refresh after the change lists what is left.
+    list.Refresh();
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"today (3/14/2024)", "  a"}));
+}
+
+TEST_F(DatabaseListTest, KeysOpenDeleteAndHide) {
+    FakeMessageBoxesGuard boxes;
+    std::vector<std::string> opened;
+    window.OnOpenReminder = [&](const IReminderAwareItemPtr& item) {
+        opened.push_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption);
+    };
+    window.SelectPredefinedRange(prToday);
+    window.show();
+    window.LTV->SetFocusedNode(NodeOf(window, "todayLate"));
+    window.LTV->SetSelected(NodeOf(window, "todayLate"), true);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window.LTV, &enter);
+    EXPECT_EQ(opened, std::vector<std::string>{"todayLate"});
+    boxes->Answers = {mrNo};
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(window.LTV, &del);
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window.LTV, &escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(DatabaseListShot, AFewHundredReminders) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    TTockwellDB db;
+    for (int i = 0; i < 300; ++i)
+        db.Add(Entry("Reminder number " + std::to_string(i) +
+                         (i % 7 == 0 ? " with a longer text" : ""),
+                     i % 50 == 0 ? 0 : At(2024, 12, 26) + i * 0.37));
+    TfrmTockwellDatabaseList window;
+    window.SetDatabase(&db);
+    window.Refresh();
+    window.show();
+    EXPECT_GT(window.LTV->RootNodeCount(), 5u);
+    SaveShot(window.grab().toImage(), "databaselist.png");
+}
+
+TEST_F(DatabaseListTest, ADoubleClickOpensAReminderButNotAfterAPressOnAnExpandButton) {
+    std::vector<std::string> opened;
+    window.OnOpenReminder = [&](const IReminderAwareItemPtr& item) {
+        opened.push_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption);
+    };
+    window.SelectPredefinedRange(prToday);
+    window.show();
+    auto click = [&](QPoint p, QEvent::Type type) {
+        QMouseEvent e(type, p, window.LTV->viewport()->mapToGlobal(p), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.LTV->viewport(), &e);
+    };
+    const QPoint onText = window.LTV->GetDisplayRect(NodeOf(window, "today"), 1, true).center();
+    click(onText, QEvent::MouseButtonPress);
+    click(onText, QEvent::MouseButtonRelease);
+    click(onText, QEvent::MouseButtonDblClick);
+    EXPECT_EQ(opened, std::vector<std::string>{"today"});
+
+    // The group's expand button: the press toggles the group, the double-click opens nothing.
+    PLeanNode group = window.LTV->GetFirst();
+    const QRect row = window.LTV->GetDisplayRect(group, 1, false);
+    QPoint onButton;
+    for (int x = 0; x < row.left() + 40 && onButton.isNull(); ++x)
+        if (window.LTV->GetHitTestInfoAt(x, row.center().y(), true)
+                .HitPositions.Contains(THitPosition::hiOnItemButton))
+            onButton = QPoint(x, row.center().y());
+    ASSERT_FALSE(onButton.isNull());
+    click(onButton, QEvent::MouseButtonPress);
+    click(onButton, QEvent::MouseButtonDblClick);
+    EXPECT_EQ(opened.size(), 1u);
+}

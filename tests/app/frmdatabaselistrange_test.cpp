@@ -1,0 +1,39 @@
+// The reminders list window's date pickers: typed text and days picked in the calendar.
+// Apart from the tree's tests: the edit and tree headers do not mix.
+#include <gtest/gtest.h>
+
+#include "app/frmdatabaselist.h"
+#include "controls/calendar/agendacalendar.h"
+#include "controls/edits/agendadatepicker.h"
+#include "core/tockwelldb.h"
+#include "testutil.h"
+
+TEST(DatabaseListPickers, TypedTextAndPickedDaysSetTheRange) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    TTockwellDB db;
+    TfrmTockwellDatabaseList window;
+    window.SetDatabase(&db);
+
+    // Leaving a picker: its text becomes the formatted day; no day empties it.
+    window.dtpFrom->setText("1/5/2025");
+    window.PickerExit(window.dtpFrom);
+    EXPECT_EQ(window.FromDate(), At(2025, 1, 5));
+    EXPECT_EQ(window.dtpFrom->text().toStdString(), "1/5/2025");
+    window.dtpTo->setText("12/30/2024");
+    window.PickerExit(window.dtpTo); // To before From moves From
+    EXPECT_EQ(window.FromDate(), At(2024, 12, 30));
+    window.dtpFrom->setText("no date here");
+    window.PickerExit(window.dtpFrom);
+    EXPECT_EQ(window.FromDate(), 0);
+    EXPECT_EQ(window.ToDate(), At(2024, 12, 30));
+
+    // Several days picked in a calendar: From the earliest, To the latest.
+    TSelDateItems& days = window.dtpFrom->Calendar().Dates(); // From is empty
+    days.Clear();
+    days.AddDate(At(2025, 1, 9));
+    days.AddDate(At(2025, 1, 3));
+    days.AddDate(At(2025, 1, 6));
+    window.dtpFrom->OnDaySelect(window.dtpFrom, At(2025, 1, 6));
+    EXPECT_EQ(window.FromDate(), At(2025, 1, 3));
+    EXPECT_EQ(window.ToDate(), At(2025, 1, 9));
+}
