@@ -43,6 +43,11 @@ void TBaseLeanTree::changeEvent(QEvent* e) {
     case QEvent::EnabledChange:
         InvalidateTree();
         break;
+    case QEvent::ActivationChange:
+        // Another window or application took over: nothing may stay half done.
+        if (!isActiveWindow())
+            CancelMode();
+        break;
     default:
         break;
     }
