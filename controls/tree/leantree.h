@@ -426,6 +426,18 @@ public:
     // Renders the visible rows from First to Last (in display order, either way round).
     QImage PaintToImage(PLeanNode First, PLeanNode Last, bool WithHeader = false);
 
+    // ---- keyboard (treekeys.cpp) ----
+    // One key press (Qt key code): navigation, Ctrl scrolling, expanding and collapsing,
+    // Space checking, select all and the menu key. False when the key is not the tree's (it
+    // then goes to the incremental search or the parent).
+    virtual bool HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers);
+    // OnKeyAction may change the key or cancel it (false).
+    virtual bool DoKeyAction(int& Key, TShiftState& Shift);
+    // Shows the menu DoGetPopupMenu gives for Node and Column at Position (client).
+    virtual void DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
+    // The tree takes Tab and Shift+Tab instead of moving the focus to the next control.
+    bool WantTabs = false;
+
     // ---- event dispatchers (treeevents.cpp) ----
     virtual void DoChange(PLeanNode Node);
     virtual void DoStructureChange(PLeanNode Node, TChangeReason Reason);
@@ -608,6 +620,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    bool focusNextPrevChild(bool Next) override;
     void focusOutEvent(QFocusEvent* e) override;
     // ---- focus, fonts, colours, enabling (treemessages.cpp) ----
     void focusInEvent(QFocusEvent* e) override;

@@ -479,6 +479,10 @@ void TBaseLeanTree::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    if (HandleKeyDown(e->key(), mods)) {
+        e->accept();
+        return;
+    }
     bool searching = FStates.Contains(tsIncrementalSearching);
     QString text = e->text();
     if (IncrementalSearch != isNone && !(mods & (Qt::ControlModifier | Qt::AltModifier)) &&
