@@ -333,10 +333,11 @@ void TBaseLeanTree::contextMenuEvent(QContextMenuEvent* e) {
     DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending});
     if (FStates.Contains(tsPopupMenuShown))
         return;
-    QPoint p = viewport()->mapFrom(this, e->pos());
     if (e->reason() == QContextMenuEvent::Keyboard) {
         HandleKeyDown(Qt::Key_Menu, Qt::NoModifier);
     } else {
+        // Mouse menus come through the viewport, in its coordinates.
+        QPoint p = e->pos();
         THitInfo hit = GetHitTestInfoAt(p.x(), p.y(), true);
         DoPopupMenu(hit.HitNode, hit.HitColumn, p);
     }
