@@ -418,6 +418,8 @@ public:
     virtual Qt::CursorShape DoGetCursor(QPoint P);
     // Applies DoGetCursor to the viewport (not while panning).
     void UpdateCursor(QPoint P);
+    // The mouse left the client area: the hot node is given up (OnHotChange to nil) and repainted.
+    void MouseLeft();
     Qt::CursorShape Cursor = Qt::ArrowCursor;
     Qt::CursorShape HotCursor = Qt::PointingHandCursor;
     // Renders Window (tree coordinates; empty: the whole tree, at least the client width) into

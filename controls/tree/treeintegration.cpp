@@ -208,6 +208,17 @@ void TBaseLeanTree::UpdateCursor(QPoint P) {
         viewport()->setCursor(c);
 }
 
+void TBaseLeanTree::MouseLeft() {
+    if (PLeanNode old = FCurrentHotNode) {
+        DoHotChange(old, nullptr);
+        FCurrentHotNode = nullptr;
+        InvalidateNode(old);
+    }
+    if (!FStates.Intersects({tsWheelPanning, tsWheelScrolling}) &&
+        viewport()->cursor().shape() != Cursor)
+        viewport()->setCursor(Cursor);
+}
+
 QImage TBaseLeanTree::PaintToImage(QRect Window, bool WithHeader) {
     if (Window.isEmpty())
         Window = QRect(0, 0, std::max({RangeX(), GetMaxRightExtent(), ClientWidth(), 1}),

@@ -187,6 +187,16 @@ TEST(IntegrationTest, CursorShowsTheHandOverTheHotNode) {
     QTest::mouseMove(vp, QPoint(31, 80)); // below the rows: no hot node
     EXPECT_EQ(tree.HotNode(), nullptr);
     EXPECT_EQ(vp->cursor().shape(), Qt::ArrowCursor);
+    // Leaving the client area gives the hot node up and reports it.
+    QTest::mouseMove(vp, QPoint(31, 23));
+    ASSERT_NE(tree.HotNode(), nullptr);
+    PLeanNode reported = tree.HotNode();
+    tree.OnHotChange = [&](TBaseLeanTree*, PLeanNode, PLeanNode n) { reported = n; };
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(vp, &leave);
+    EXPECT_EQ(tree.HotNode(), nullptr);
+    EXPECT_EQ(reported, nullptr);
+    EXPECT_EQ(vp->cursor().shape(), Qt::ArrowCursor);
     tree.OnGetCursor = [](TBaseLeanTree*, Qt::CursorShape& c) { c = Qt::WaitCursor; };
     QTest::mouseMove(vp, QPoint(30, 5));
     EXPECT_EQ(vp->cursor().shape(), Qt::WaitCursor);
@@ -221,6 +231,24 @@ TEST(IntegrationTest, PaintToImageRendersTheTreeLikeTheScreen) {
     tree.SetRootNodeCount(2000);
     EXPECT_TRUE(tree.PaintToImage().isNull());
     EXPECT_TRUE(tree.PaintToImage(nullptr, last).isNull());
+}
+
+TEST(IntegrationTest, LosingTheFocusStopsPanningAndAutoScrolling) {
+    TTestTree tree;
+    tree.resize(200, 100);
+    tree.SetRootNodeCount(100);
+    QWidget other;
+    tree.show();
+    QApplication::setActiveWindow(&tree);
+    tree.setFocus();
+    QTest::qWait(1);
+    tree.StartWheelPanning(QPoint(50, 50));
+    ASSERT_TRUE(tree.TreeStates().Contains(tsWheelPanning));
+    tree.DoAutoScroll(50, 99, 1);
+    tree.clearFocus();
+    EXPECT_FALSE(tree.TreeStates().Intersects({tsWheelPanning, tsWheelScrolling}));
+    EXPECT_FALSE(tree.ScrollTimerActive());
+    EXPECT_EQ(tree.PanningWindow(), nullptr);
 }
 
 } // namespace
