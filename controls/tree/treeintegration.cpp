@@ -107,7 +107,7 @@ void TBaseLeanTree::Assign(const TBaseLeanTree& Source) {
     SetSelectionCurveRadius(Source.FSelectionCurveRadius);
     FScrollBarOptions->Assign(*Source.FScrollBarOptions);
     FOptions->Assign(*Source.FOptions);
-    FClipboardFormats = Source.FClipboardFormats;
+    FClipboardFormats.Assign(Source.FClipboardFormats.Names()); // names this class accepts
     FHeader->Assign(*Source.FHeader);
     EndUpdate();
     InvalidateTree();

@@ -68,6 +68,15 @@ TEST(IntegrationTest, AssignCopiesSettingsButNoNodes) {
     EXPECT_TREE_VALID(target);
     target.Assign(target); // itself: nothing
     EXPECT_EQ(target.Indent(), 30u);
+    // The copied format list still belongs to the target (it outlives the source).
+    {
+        auto temp = std::make_unique<TTestTree>();
+        temp->ClipboardFormats().Assign({QStringLiteral("Lean Tree Data")});
+        target.Assign(*temp);
+    }
+    EXPECT_EQ(target.ClipboardFormats().Names(), QStringList{"Lean Tree Data"});
+    target.ClipboardFormats().Clear();
+    EXPECT_EQ(target.ClipboardFormats().Add(QStringLiteral("Lean Tree Data")), 0);
 }
 
 TEST(IntegrationTest, ChangeScaleScalesHeightsHeaderAndPixelFonts) {
