@@ -59,7 +59,10 @@ public:
 
     // ---- properties (nodestore.cpp) ----
     PLeanNode RootNode() const { return FRoot; }
-    uint32_t RootNodeCount() const { return FRoot->ChildCount; }
+    uint32_t RootNodeCount() const {
+        return FStates.Contains(TLeanTreeState::tsNeedRootCountUpdate) ? FLoadedRootCount
+                                                                       : FRoot->ChildCount;
+    }
     void SetRootNodeCount(uint32_t value);
     uint32_t TotalCount() const { return FRoot->TotalCount - 1; }
     uint32_t VisibleCount() const { return FVisibleCount; }
@@ -391,6 +394,53 @@ public:
     }
     bool HasMisc(TLTMiscOption o) const { return FOptions->MiscOptions().Contains(o); }
 
+    // ---- control integration, cancel mode, cursor and printing (treeintegration.cpp) ----
+    // Loading of stored settings: between BeginLoading and Loaded a root node count is only
+    // recorded (the nodes present stay as they are); Loaded makes that many top-level nodes,
+    // also under toReadOnly, and recalculates the header.
+    void BeginLoading();
+    virtual void Loaded();
+    // Copies Source's settings (options, colours, heights, margins, styles, delays, header and
+    // its columns); not its nodes, node data size or events. Nothing for itself.
+    virtual void Assign(const TBaseLeanTree& Source);
+    // Scales sizes from D to M dots per inch with toAutoChangeScale (while loading only when a
+    // scale is pending): DefaultNodeHeight, the header height, column widths and pixel-sized
+    // fonts, rounded to the nearest pixel. Nothing when M equals D or either is not positive.
+    virtual void ChangeScale(int M, int D);
+    // Index of Node's check image in a check image list: -1 without a check box; otherwise
+    // radio buttons 1-8, check boxes 9-16 (unchecked, then checked), mixed 21-24, each four as
+    // normal, hot, pressed, disabled. Disabled for a disabled node or control.
+    int GetCheckImage(PLeanNode Node) const;
+    // Ends every pending mouse action: drags waiting to start, the rubber band, auto-scrolling,
+    // auto-expansion, wheel panning, a pending edit, the search and header tracking.
+    virtual void CancelMode();
+    // The cursor for the client point P: HotCursor over the hot node with toHotTrack, else
+    // Cursor; OnGetCursor may change it. The header area sets its own (split) cursor.
+    virtual Qt::CursorShape DoGetCursor(QPoint P);
+    // Applies DoGetCursor to the viewport (not while panning).
+    void UpdateCursor(QPoint P);
+    // The mouse left the client area: the hot node is given up (OnHotChange to nil) and repainted.
+    void MouseLeft();
+    Qt::CursorShape Cursor = Qt::ArrowCursor;
+    Qt::CursorShape HotCursor = Qt::PointingHandCursor;
+    // Renders Window (tree coordinates; empty: the whole tree, at least the client width) into
+    // a new image through the tree painting. Null image when an extent exceeds 32767 pixels.
+    QImage PaintToImage(QRect Window = {}, bool WithHeader = false);
+    // Renders the visible rows from First to Last (in display order, either way round).
+    QImage PaintToImage(PLeanNode First, PLeanNode Last, bool WithHeader = false);
+
+    // ---- keyboard (treekeys.cpp) ----
+    // One key press (Qt key code): navigation, Ctrl scrolling, expanding and collapsing,
+    // Space checking, select all and the menu key. False when the key is not the tree's (it
+    // then goes to the incremental search or the parent).
+    virtual bool HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers);
+    // OnKeyAction may change the key or cancel it (false).
+    virtual bool DoKeyAction(int& Key, TShiftState& Shift);
+    // Shows the menu DoGetPopupMenu gives for Node and Column at Position (client).
+    virtual void DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
+    // The tree takes Tab and Shift+Tab instead of moving the focus to the next control.
+    bool WantTabs = false;
+
     // ---- event dispatchers (treeevents.cpp) ----
     virtual void DoChange(PLeanNode Node);
     virtual void DoStructureChange(PLeanNode Node, TChangeReason Reason);
@@ -594,6 +644,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    bool focusNextPrevChild(bool Next) override;
     void focusOutEvent(QFocusEvent* e) override;
     // ---- focus, fonts, colours, enabling (treemessages.cpp) ----
     void focusInEvent(QFocusEvent* e) override;
@@ -666,7 +719,8 @@ private:
     TChangeReason FLastStructureChangeReason = crIgnore;
     int FOffsetX = 0, FOffsetY = 0, FRangeX = 0;
     bool FLoading = false, FDestroying = false;
-    bool FSilentFree = false; // nodes moved to another tree leave without OnFreeNode
+    uint32_t FLoadedRootCount = 0; // root count recorded while loading
+    bool FSilentFree = false;      // nodes moved to another tree leave without OnFreeNode
     // Mouse handling and incremental search.
     PLeanNode FCurrentHotNode = nullptr;
     PLeanNode FCheckNode = nullptr;

@@ -183,7 +183,8 @@ void TBaseLeanTree::SetChildCount(PLeanNode Node, uint32_t NewCount) {
 
 void TBaseLeanTree::SetRootNodeCount(uint32_t value) {
     if (FLoading) {
-        FRoot->ChildCount = value;
+        // The nodes are made by Loaded; the count of those present must stay true meanwhile.
+        FLoadedRootCount = value;
         DoStateChange(tsNeedRootCountUpdate);
         return;
     }

@@ -10,8 +10,14 @@
 using enum TLeanTreeState;
 
 void TBaseLeanTree::FocusChanged(bool Gained) {
-    if (!Gained && FExpandTimer)
-        FExpandTimer->stop();
+    if (!Gained) {
+        if (FExpandTimer)
+            FExpandTimer->stop();
+        // Panning and auto-scrolling follow the mouse of a focused tree only.
+        StopWheelPanning();
+        if (FScrollTimer && !FStates.Intersects({tsOLEDragging, tsVCLDragging}) && !FDropTargetNode)
+            FScrollTimer->stop();
+    }
     if (FSelectionCount == 0 && HasPaint(TLTPaintOption::toGhostedIfUnfocused)) {
         if (FFocusedNode)
             InvalidateNode(FFocusedNode);
@@ -42,6 +48,19 @@ void TBaseLeanTree::changeEvent(QEvent* e) {
         break;
     case QEvent::EnabledChange:
         InvalidateTree();
+        break;
+    case QEvent::StyleChange:
+        // A new style may bring or drop themed painting.
+        if (HasPaint(TLTPaintOption::toThemeAware))
+            DoStateChange(tsUseThemes);
+        if (!IsLoading())
+            PrepareBitmaps(true, true);
+        InvalidateTree();
+        break;
+    case QEvent::ActivationChange:
+        // Another window or application took over: nothing may stay half done.
+        if (!isActiveWindow())
+            CancelMode();
         break;
     default:
         break;

@@ -416,6 +416,7 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
         }
         if (!IsMouseSelecting()) {
             HandleHotTrack(p.x(), p.y());
+            UpdateCursor(p);
             QAbstractScrollArea::mouseMoveEvent(e);
             e->accept(); // the tree tracks the mouse itself
         } else if (!FStates.Contains(tsScrolling) && CalculateSelectionRect(p.x(), p.y())) {
@@ -475,6 +476,10 @@ void TBaseLeanTree::keyPressEvent(QKeyEvent* e) {
         } else {
             CancelEditNode();
         }
+        e->accept();
+        return;
+    }
+    if (HandleKeyDown(e->key(), mods)) {
         e->accept();
         return;
     }

@@ -269,7 +269,7 @@ void TBaseLeanTree::PaintCheckImage(const TLTPaintInfo& PaintInfo) {
     QRect r(PaintInfo.CellRect.left() + PaintInfo.CheckX, PaintInfo.CellRect.top(), CheckImageSize,
             PaintInfo.CellRect.height());
     DrawCheckImage(*PaintInfo.Canvas, r, TCheckType(n->CheckType), TCheckState(n->CheckState),
-                   !(n->States & vsDisabled), false);
+                   !(n->States & vsDisabled) && isEnabled(), n == FCurrentHotNode);
 }
 
 void TBaseLeanTree::DoPaintNode(TLTPaintInfo&) {}

@@ -453,6 +453,7 @@ bool TBaseLeanTree::viewportEvent(QEvent* e) {
             FScrollTimer->stop();
             DoStateChange({}, {tsScrolling, tsScrollPending});
         }
+        MouseLeft();
         break;
     default:
         break;

@@ -134,7 +134,7 @@ TEST_F(HintTest, KeysReachTheTreeWhileAHintFades) {
         if (enter.Contains(tsInAnimation) && !sent) {
             sent = true;
             QCoreApplication::postEvent(
-                t, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier));
+                t, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::ControlModifier));
         }
     };
     tree.Hint = "Fading";

@@ -66,12 +66,14 @@ TEST_F(ScrollTest, BarActionsAndKeysGoThroughTheCodes) {
     EXPECT_EQ(tree.OffsetY(), 0);
 
     tree.setFocus();
-    QTest::keyClick(&tree, Qt::Key_PageDown);
+    // With Ctrl the keys scroll the view (pages, default rows) and leave the focus alone.
+    QTest::keyClick(&tree, Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(tree.OffsetY(), -ch);
-    QTest::keyClick(&tree, Qt::Key_Down);
-    EXPECT_EQ(tree.OffsetY(), -ch - 7);
-    QTest::keyClick(&tree, Qt::Key_PageUp);
-    EXPECT_EQ(tree.OffsetY(), -7);
+    QTest::keyClick(&tree, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(tree.OffsetY(), -ch - 18);
+    QTest::keyClick(&tree, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(tree.OffsetY(), -18);
+    EXPECT_EQ(tree.FocusedNode(), nullptr);
 }
 
 TEST_F(ScrollTest, WheelScrollsLinesPagesOrSideways) {
