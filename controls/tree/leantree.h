@@ -663,6 +663,10 @@ protected:
     virtual std::shared_ptr<ILTEditLink> DoCreateEditor(PLeanNode Node, TColumnIndex Column);
     virtual bool DoEndEdit();
     virtual bool DoCancelEdit();
+    // Asks the link to end (accept) or cancel the running edit; when it agrees the edit is
+    // over and the link released. False when there is no edit, one is ending already, or the
+    // link refuses.
+    bool FinishEdit(bool accept);
     // Drops a pending edit (edit timer stopped, tsEditPending left).
     void DropPendingEdit();
     // Ends a running edit for good before its node goes away: cancelled, and released even

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "controls/tree/treeheader.h"
@@ -103,50 +104,38 @@ std::shared_ptr<ILTEditLink> TBaseLeanTree::DoCreateEditor(PLeanNode Node, TColu
     return link;
 }
 
-bool TBaseLeanTree::DoEndEdit() {
+bool TBaseLeanTree::FinishEdit(bool accept) {
     DropPendingEdit();
     // A request that arrives while the link is ending or cancelling (say, the editor losing
     // the focus as it hides) is refused: the running one decides.
     if (!IsEditing() || FEditEnding)
         return false;
-    FEditEnding = true;
     bool result;
-    try {
-        result = FEditLink->EndEdit();
-    } catch (...) {
-        FEditEnding = false;
-        throw;
+    {
+        QScopedValueRollback ending(FEditEnding, true);
+        result = accept ? FEditLink->EndEdit() : FEditLink->CancelEdit();
     }
-    FEditEnding = false;
     if (result) {
         DoStateChange({}, tsEditing);
         FEditLink.reset();
-        if (OnEdited)
-            OnEdited(this, FFocusedNode, FEditColumn);
     }
     return result;
 }
 
-bool TBaseLeanTree::DoCancelEdit() {
-    DropPendingEdit();
-    if (!IsEditing() || FEditEnding)
+bool TBaseLeanTree::DoEndEdit() {
+    if (!FinishEdit(true))
         return false;
-    FEditEnding = true;
-    bool result;
-    try {
-        result = FEditLink->CancelEdit();
-    } catch (...) {
-        FEditEnding = false;
-        throw;
-    }
-    FEditEnding = false;
-    if (result) {
-        DoStateChange({}, tsEditing);
-        FEditLink.reset();
-        if (OnEditCancelled)
-            OnEditCancelled(this, FEditColumn);
-    }
-    return result;
+    if (OnEdited)
+        OnEdited(this, FFocusedNode, FEditColumn);
+    return true;
+}
+
+bool TBaseLeanTree::DoCancelEdit() {
+    if (!FinishEdit(false))
+        return false;
+    if (OnEditCancelled)
+        OnEditCancelled(this, FEditColumn);
+    return true;
 }
 
 void TBaseLeanTree::AbandonEdit() {
