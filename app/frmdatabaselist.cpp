@@ -15,9 +15,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/reminderlistimages.h"
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treeimages.h"
 #include "core/datetexts.h"
 #include "core/durationtexts.h"
 #include "core/tockwelldb.h"
@@ -174,6 +176,12 @@ void TfrmTockwellDatabaseList::SetupTree() {
                 text = QString::fromStdString("in " + (span.empty() ? "a few sec" : span));
             }
         }
+    };
+    LTV->SetImages(ReminderListImages());
+    LTV->OnGetImageIndex = [this](TBaseLeanTree*, PLeanNode node, TLTImageKind kind,
+                                  TColumnIndex column, bool&, int& index) {
+        if (kind == ikNormal || kind == ikSelected)
+            index = ReminderListImageIndex(NodeObject(node), column);
     };
     LTV->OnPaintText = [this](TBaseLeanTree*, QPainter& canvas, PLeanNode node, TColumnIndex,
                               TVSTTextType) {

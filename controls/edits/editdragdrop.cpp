@@ -58,9 +58,9 @@ bool RichTextEnabled() {
 }
 
 QString FormatMimeType(int cf) {
-    if (cf == CF_TEXT || cf == CF_UNICODETEXT)
+    if (cf == EditCF::Text || cf == EditCF::UnicodeText)
         return "text/plain";
-    if (cf == CF_HDROP)
+    if (cf == EditCF::HDrop)
         return "text/uri-list";
     if (cf == kRichTextFormat)
         return "text/rtf";
@@ -74,7 +74,7 @@ TEnumFormats::TEnumFormats(const QMimeData* data) : data_(data) {}
 bool TEnumFormats::HasFormat(int cf) const {
     if (!data_)
         return false;
-    if (cf == CF_HDROP) {
+    if (cf == EditCF::HDrop) {
         for (const QUrl& url : data_->urls())
             if (url.isLocalFile())
                 return true;
@@ -87,7 +87,7 @@ bool TEnumFormats::HasFormat(int cf) const {
 std::string TEnumFormats::Text(int cf) const {
     if (!HasFormat(cf))
         return {};
-    if (cf == CF_TEXT || cf == CF_UNICODETEXT)
+    if (cf == EditCF::Text || cf == EditCF::UnicodeText)
         return data_->text().toStdString();
     if (cf == kRichTextFormat)
         return data_->data("text/rtf").toStdString();
@@ -142,7 +142,7 @@ void TEEDropTarget::Drop(QDropEvent* e) {
     if (RichTextEnabled() && formats.HasRTF())
         tookAll = DropRTF(pt, formats.Text(RichTextFormat()), ctrl) && tookAll;
     else if (formats.HasText())
-        tookAll = DropText(pt, formats.Text(CF_TEXT), ctrl) && tookAll;
+        tookAll = DropText(pt, formats.Text(EditCF::Text), ctrl) && tookAll;
     if (formats.HasFiles() && formats.ReadFileNames())
         tookAll = DropFiles(pt, formats.FileNames(), ctrl) && tookAll;
     TDropEffect effect = EffectFor(true, ctrl);
@@ -230,18 +230,19 @@ TSourceDataObject::TSourceDataObject(const std::string& text, const std::string&
 }
 
 bool TSourceDataObject::QueryGetData(int cf) const {
-    return cf == CF_TEXT || cf == CF_UNICODETEXT || (cf == RichTextFormat() && RichTextEnabled());
+    return cf == EditCF::Text || cf == EditCF::UnicodeText ||
+           (cf == RichTextFormat() && RichTextEnabled());
 }
 
 std::optional<QByteArray> TSourceDataObject::GetData(int cf) const {
     if (!QueryGetData(cf))
         return std::nullopt;
-    if (cf == CF_TEXT) {
+    if (cf == EditCF::Text) {
         QByteArray b(text_.data(), static_cast<qsizetype>(text_.size()));
         b.append('\0');
         return b;
     }
-    if (cf == CF_UNICODETEXT) {
+    if (cf == EditCF::UnicodeText) {
         QString u = QString::fromStdString(text_);
         QByteArray b(reinterpret_cast<const char*>(u.utf16()), u.size() * 2);
         b.append(2, '\0');
@@ -251,7 +252,7 @@ std::optional<QByteArray> TSourceDataObject::GetData(int cf) const {
 }
 
 bool TSourceEnumFormatEtc::Next(int n, std::vector<int>& formats) {
-    static const int list[3] = {CF_TEXT, CF_UNICODETEXT, kRichTextFormat};
+    static const int list[3] = {EditCF::Text, EditCF::UnicodeText, kRichTextFormat};
     int filled = 0;
     while (filled < n && pos_ < 3) {
         formats.push_back(list[pos_++]);

@@ -21,9 +21,12 @@ class QDragMoveEvent;
 class QDropEvent;
 class TEnhEdit;
 
-constexpr int CF_TEXT = 1;
-constexpr int CF_UNICODETEXT = 13;
-constexpr int CF_HDROP = 15;
+// The classic format numbers, scoped so that other clipboard code may use the bare names.
+namespace EditCF {
+inline constexpr int Text = 1;
+inline constexpr int UnicodeText = 13;
+inline constexpr int HDrop = 15;
+} // namespace EditCF
 // The number the rich-text format is known by; fixed here (no clipboard registration).
 int RichTextFormat();
 // Whether rich text is accepted on drops and served by the data object; always false.
@@ -37,10 +40,10 @@ public:
     explicit TEnumFormats(const QMimeData* data);
     // The object offers the format (files: at least one local-file URL).
     bool HasFormat(int cf) const;
-    bool HasText() const { return HasFormat(CF_TEXT); }
+    bool HasText() const { return HasFormat(EditCF::Text); }
     bool HasRTF() const { return HasFormat(RichTextFormat()); }
-    bool HasFiles() const { return HasFormat(CF_HDROP); }
-    // The text of CF_TEXT or the rich-text format (UTF-8); empty when not offered.
+    bool HasFiles() const { return HasFormat(EditCF::HDrop); }
+    // The text of EditCF::Text or the rich-text format (UTF-8); empty when not offered.
     std::string Text(int cf) const;
     // Fills FileNames() with the local files offered; false when there are none.
     bool ReadFileNames();
@@ -121,7 +124,7 @@ public:
     TSourceDataObject(const std::string& text, const std::string& rtf);
     // Whether the format can be served (text and Unicode text; rich text only with the switch).
     bool QueryGetData(int cf) const;
-    // The data of a format: CF_TEXT the text and a zero byte, CF_UNICODETEXT the text in
+    // The data of a format: EditCF::Text the text and a zero byte, EditCF::UnicodeText the text in
     // UTF-16 and a zero character; none for anything else.
     std::optional<QByteArray> GetData(int cf) const;
     const std::string& SourceText() const { return text_; }

@@ -21,9 +21,9 @@
 
 Qt::Alignment AlignmentOf(TEditAlign a) {
     switch (a) {
-    case eaRight:
+    case TEditAlign::eaRight:
         return Qt::AlignRight | Qt::AlignVCenter;
-    case eaCenter:
+    case TEditAlign::eaCenter:
         return Qt::AlignHCenter | Qt::AlignVCenter;
     default:
         return Qt::AlignLeft | Qt::AlignVCenter;

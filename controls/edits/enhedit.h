@@ -20,7 +20,7 @@
 
 #include <QLabel>
 
-enum TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
+enum class TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
 // The Qt alignment of a; eaDefault aligns left. Always vertically centred.
 Qt::Alignment AlignmentOf(TEditAlign a);
 enum TLabelPosition {
@@ -132,7 +132,7 @@ public:
     int FocusWidthInc = 0;
     TEditAlign EditAlign() const { return editAlign_; }
     void SetEditAlign(TEditAlign a);
-    TEditAlign FocusAlign = eaDefault;
+    TEditAlign FocusAlign = TEditAlign::eaDefault;
     bool Flat() const { return flat_; }
     virtual void SetFlat(bool v);
     TColor FlatLineColor = clBlack;
@@ -279,7 +279,7 @@ private:
     bool error_ = false, hot_ = false, flat_ = false, loaded_ = false;
     bool validating_ = false, swallowChange_ = false;
     TColor color_ = clWindow, fontColor_ = clWindowText;
-    TEditAlign editAlign_ = eaLeft, alignBeforeFocus_ = eaLeft;
+    TEditAlign editAlign_ = TEditAlign::eaLeft, alignBeforeFocus_ = TEditAlign::eaLeft;
     int leftInset_ = 0, rightInset_ = 0;
     int focusWidthAdded_ = 0;
     std::string focusText_;

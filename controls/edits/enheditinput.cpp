@@ -314,7 +314,7 @@ void TEnhEdit::focusInEvent(QFocusEvent* e) {
         resize(width() + FocusWidthInc, height());
     }
     alignBeforeFocus_ = editAlign_;
-    if (FocusAlign != eaDefault && FocusAlign != editAlign_)
+    if (FocusAlign != TEditAlign::eaDefault && FocusAlign != editAlign_)
         setAlignment(AlignmentOf(FocusAlign));
     update();
     if (OnEnter)

@@ -323,10 +323,14 @@ TEST_F(DatabaseListTest, KeysOpenDeleteAndHide) {
 TEST(DatabaseListShot, AFewHundredReminders) {
     FixedClock clock(At(2024, 12, 27, 15));
     TTockwellDB db;
-    for (int i = 0; i < 300; ++i)
-        db.Add(Entry("Reminder number " + std::to_string(i) +
-                         (i % 7 == 0 ? " with a longer text" : ""),
-                     i % 50 == 0 ? 0 : At(2024, 12, 26) + i * 0.37));
+    for (int i = 0; i < 300; ++i) {
+        TTockwellItemPtr entry = Entry("Reminder number " + std::to_string(i) +
+                                           (i % 7 == 0 ? " with a longer text" : ""),
+                                       i % 50 == 0 ? 0 : At(2024, 12, 26) + i * 0.37);
+        if (i % 3 == 0)
+            entry->GetReminder().RecurrencePattern();
+        db.Add(entry);
+    }
     TfrmTockwellDatabaseList window;
     window.SetDatabase(&db);
     window.Refresh();
@@ -365,4 +369,31 @@ TEST_F(DatabaseListTest, ADoubleClickOpensAReminderButNotAfterAPressOnAnExpandBu
     click(onButton, QEvent::MouseButtonPress);
     click(onButton, QEvent::MouseButtonDblClick);
     EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(DatabaseListTest, RowsAskForTheImageOfTheirKindOfReminder) {
+    TTockwellItemPtr recurring = Entry("recurring", At(2024, 12, 27, 20));
+    recurring->GetReminder().RecurrencePattern();
+    db.Add(recurring);
+    window.Refresh();
+    ASSERT_TRUE(window.LTV->Images());
+    EXPECT_EQ(window.LTV->Images()->Count(), 3);
+    EXPECT_EQ(window.LTV->Images()->Width(), 16);
+
+    // Reminder column, then repeat column; the other columns show none.
+    auto images = [this](PLeanNode node) {
+        std::vector<int> out;
+        for (TColumnIndex column = 0; column < 5; ++column)
+            out.push_back(window.LTV->GetImageIndexInfo(node, ikNormal, column).Index);
+        return out;
+    };
+    EXPECT_EQ(images(NodeOf(window, "recurring")), (std::vector<int>{-1, 1, -1, -1, 0}));
+    EXPECT_EQ(images(NodeOf(window, "today")), (std::vector<int>{-1, 1, -1, -1, -1}));
+    EXPECT_EQ(images(NodeOf(window, "dismissed")), (std::vector<int>{-1, 2, -1, -1, -1}));
+    PLeanNode selected = NodeOf(window, "recurring");
+    window.LTV->SetSelected(selected, true);
+    EXPECT_EQ(window.LTV->GetImageIndexInfo(selected, ikSelected, 4).Index, 0);
+    EXPECT_EQ(window.LTV->GetImageIndexInfo(selected, ikState, 1).Index, -1);
+    for (PLeanNode n = window.LTV->GetFirst(); n; n = window.LTV->GetNextSibling(n))
+        EXPECT_EQ(images(n), (std::vector<int>(5, -1))) << window.LTV->Text(n, 1).toStdString();
 }

@@ -178,12 +178,12 @@ TEST_F(DragFixture, DropsLandBetweenPrefixAndSuffix) {
 
 TEST(EditDragData, FormatsOfTheDataObject) {
     TSourceDataObject data("h\xC3\xA9", "");
-    EXPECT_TRUE(data.QueryGetData(CF_TEXT));
-    EXPECT_TRUE(data.QueryGetData(CF_UNICODETEXT));
+    EXPECT_TRUE(data.QueryGetData(EditCF::Text));
+    EXPECT_TRUE(data.QueryGetData(EditCF::UnicodeText));
     EXPECT_FALSE(data.QueryGetData(RichTextFormat()));
     EXPECT_FALSE(data.GetData(RichTextFormat()));
-    EXPECT_EQ(*data.GetData(CF_TEXT), QByteArray("h\xC3\xA9\0", 4));
-    QByteArray wide = *data.GetData(CF_UNICODETEXT);
+    EXPECT_EQ(*data.GetData(EditCF::Text), QByteArray("h\xC3\xA9\0", 4));
+    QByteArray wide = *data.GetData(EditCF::UnicodeText);
     ASSERT_EQ(wide.size(), 6);
     EXPECT_EQ(wide[2], '\xE9');
     EXPECT_EQ(wide[4], '\0');
@@ -192,13 +192,13 @@ TEST(EditDragData, FormatsOfTheDataObject) {
     EXPECT_TRUE(formats.HasText());
     EXPECT_FALSE(formats.HasFiles());
     EXPECT_FALSE(formats.HasRTF());
-    EXPECT_EQ(formats.Text(CF_TEXT), "h\xC3\xA9");
+    EXPECT_EQ(formats.Text(EditCF::Text), "h\xC3\xA9");
 
     TSourceEnumFormatEtc e;
     std::vector<int> got;
     EXPECT_TRUE(e.Next(2, got));
     EXPECT_FALSE(e.Next(2, got));
-    EXPECT_EQ(got, (std::vector<int>{CF_TEXT, CF_UNICODETEXT, RichTextFormat()}));
+    EXPECT_EQ(got, (std::vector<int>{EditCF::Text, EditCF::UnicodeText, RichTextFormat()}));
     e.Reset();
     EXPECT_TRUE(e.Skip(3));
     EXPECT_FALSE(e.Skip(1));
