@@ -46,45 +46,28 @@ const TExportContent& Content(int n) {
     return it->second;
 }
 
-void ExportText(benchmark::State& state, int n) {
+// Times one export of n nodes; the output size is reported as a counter.
+template <class TExport> void Export(benchmark::State& state, int n, TExport exportContent) {
     const TExportContent& c = Content(n);
     size_t bytes = 0;
     for (auto _ : state) {
-        auto out = ContentToText(c, u'\t');
+        auto out = exportContent(c);
         bytes = out.size();
         benchmark::DoNotOptimize(out);
     }
     state.counters["bytes"] = double(bytes);
+}
+void ExportText(benchmark::State& state, int n) {
+    Export(state, n, [](const TExportContent& c) { return ContentToText(c, u'\t'); });
 }
 void ExportHtml(benchmark::State& state, int n) {
-    const TExportContent& c = Content(n);
-    size_t bytes = 0;
-    for (auto _ : state) {
-        auto out = ContentToHTML(c, QString());
-        bytes = out.size();
-        benchmark::DoNotOptimize(out);
-    }
-    state.counters["bytes"] = double(bytes);
+    Export(state, n, [](const TExportContent& c) { return ContentToHTML(c, QString()); });
 }
 void ExportRtf(benchmark::State& state, int n) {
-    const TExportContent& c = Content(n);
-    size_t bytes = 0;
-    for (auto _ : state) {
-        auto out = ContentToRTF(c);
-        bytes = out.size();
-        benchmark::DoNotOptimize(out);
-    }
-    state.counters["bytes"] = double(bytes);
+    Export(state, n, [](const TExportContent& c) { return ContentToRTF(c); });
 }
 void ExportCsv(benchmark::State& state, int n) {
-    const TExportContent& c = Content(n);
-    size_t bytes = 0;
-    for (auto _ : state) {
-        auto out = ContentToText(c, u',');
-        bytes = out.size();
-        benchmark::DoNotOptimize(out);
-    }
-    state.counters["bytes"] = double(bytes);
+    Export(state, n, [](const TExportContent& c) { return ContentToText(c, u','); });
 }
 
 // After the table: how each export grows from 10,000 to 100,000 nodes.

@@ -2,11 +2,14 @@
 
 #include "platform/registrystore.h"
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -93,4 +96,34 @@ ScopedEnv::~ScopedEnv() {
         setenv(name_.c_str(), old_.c_str(), 1);
     else
         unsetenv(name_.c_str());
+}
+
+TCommandResult RunCommand(const std::string& command) {
+    TCommandResult r;
+    std::string full = command + " 2>&1";
+    FILE* pipe = ::popen(full.c_str(), "r");
+    if (!pipe)
+        return r;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        r.Output.append(buf.data(), n);
+    int status = ::pclose(pipe);
+    r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+bool HaveTool(const std::string& program) {
+    return RunCommand("command -v " + ShellQuote(program) + " >/dev/null").ExitCode == 0;
+}
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
 }

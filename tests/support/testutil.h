@@ -114,3 +114,14 @@ template <class Pred> bool WaitUntil(Pred done, int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return done();
 }
+
+// Exit code and standard output (with standard error) of a shell command.
+struct TCommandResult {
+    int ExitCode = -1;
+    std::string Output;
+};
+TCommandResult RunCommand(const std::string& command);
+// True when the program is on the PATH.
+bool HaveTool(const std::string& program);
+// Single-quoted for the shell.
+std::string ShellQuote(const std::string& s);

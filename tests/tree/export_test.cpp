@@ -30,25 +30,6 @@ TExportContent AwkwardTree() {
     return c;
 }
 
-struct TCommandResult {
-    int ExitCode = -1;
-    std::string Output;
-};
-
-TCommandResult RunCommand(const std::string& command) {
-    TCommandResult r;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return r;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        r.Output.append(buf.data(), n);
-    int status = ::pclose(pipe);
-    r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -5,18 +5,9 @@
 #include <map>
 #include <string>
 
+#include "testutil.h"
 #include "zip/unzipcomponent.h"
 
-// Exit code and standard output (with standard error) of a shell command.
-struct TCommandResult {
-    int ExitCode = -1;
-    std::string Output;
-};
-TCommandResult RunCommand(const std::string& command);
-// True when the program is on the PATH.
-bool HaveTool(const std::string& program);
-// Single-quoted for the shell.
-std::string ShellQuote(const std::string& s);
 // The command that runs tests/zip/ziporacle.py, for arguments to follow.
 const std::string& OracleCommand();
 // Runs tests/zip/ziporacle.py with the arguments (already quoted).
