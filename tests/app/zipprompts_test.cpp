@@ -6,7 +6,7 @@
 
 #include "fakemessageboxes.h"
 
-TEST(ZipPrompts, BoxesAndFilter) {
+TEST(QtZipPrompts, BoxesAndFilter) {
     FakeMessageBoxesGuard boxes;
     TQtZipPrompts prompts;
     boxes->Answers = {mrYes, mrNo};
