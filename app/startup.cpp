@@ -12,6 +12,7 @@
 
 #include "app/frmmain.h"
 #include "app/helpsystem.h"
+#include "app/zipprompts.h"
 #include "controls/tree/treeclipboard.h"
 #include "core/fixedformats.h"
 #include "core/registrymanager.h"
@@ -69,14 +70,16 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-// The process-wide set-up before the main window: the fixed text formats of data files, and
-// the reminders window and desktop-alert queue that the alerts drive (freed at the end).
+// The process-wide set-up before the main window: the fixed text formats of data files, the
+// reminders window and desktop-alert queue that the alerts drive (freed at the end), and the
+// zip library's boxes.
 class TUnitInitialization {
 public:
     TUnitInitialization() { InitFixedFormatSettings(); }
 
 private:
     TAlertWindowsScope alertWindows_;
+    TZipPromptsScope zipPrompts_;
 };
 
 extern "C" void AbandonWindowsAtExit() {

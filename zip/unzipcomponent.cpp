@@ -12,6 +12,7 @@
 #include "zip/zipcrypto.h"
 #include "zip/zipentrystreams.h"
 #include "zip/zipnames.h"
+#include "zip/zipprompts.h"
 
 namespace {
 
@@ -71,7 +72,38 @@ private:
     std::string name_;
 };
 
+constexpr const char* ZipFileFilter =
+    "Zip Files (*.ZIP)|*.zip|SFX Files (*.EXE)|*.exe|All Files (*.*)|*.*";
+
 } // namespace
+
+class TSuperUnZip::TSpanReader : public TStream {
+public:
+    explicit TSpanReader(TSuperUnZip& owner) : owner_(owner) {}
+    // Reads from the current disk and, when it ends before count bytes, from the next ones
+    // (up to the last); fewer bytes only at the last disk's end.
+    int64_t Read(void* buffer, int64_t count) override {
+        auto* out = static_cast<uint8_t*>(buffer);
+        int64_t done = 0;
+        for (;;) {
+            done += owner_.zipStream_->Read(out + done, count - done);
+            if (done == count || owner_.currentDisk_ + 1 >= owner_.numberOfDisks_)
+                return done;
+            owner_.AskForDisk(owner_.currentDisk_ + 1);
+        }
+    }
+    int64_t Write(const void*, int64_t) override {
+        throw EZipError("The archive is open for reading only");
+    }
+    // Positions within the current disk.
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        return owner_.zipStream_->Seek(offset, origin);
+    }
+    void SetSize(int64_t) override { throw EZipError("The archive is open for reading only"); }
+
+private:
+    TSuperUnZip& owner_;
+};
 
 TSuperUnZip::TBusyGuard::TBusyGuard(TSuperUnZip& owner) : owner_(owner) {
     owner_.CheckNotBusy();
@@ -92,17 +124,27 @@ void TSuperUnZip::SetZipName(const std::string& name) {
     if (name == zipName_)
         return;
     CheckNotBusy();
-    if (!name.empty() && name.back() == '?')
-        throw EZipError("Choosing the zip file in a dialog is not available; give its name");
-    zipName_ = name;
+    std::string chosen = name;
+    if (!name.empty() && name.back() == '?') {
+        std::string folder = ExtractFilePath(name);
+        chosen = ZipChooseFile("Open a Zip File", ZipFileFilter,
+                               !folder.empty() && DirectoryExists(folder) ? folder : "/");
+        if (chosen.empty())
+            throw EUserCanceled("User canceled setting zip file name.");
+    }
+    zipName_ = chosen;
     DropLoaded();
 }
 
 void TSuperUnZip::SetDestDir(const std::string& dir) {
-    if (dir == "?")
-        throw EZipError("Choosing the destination folder in a dialog is not available; give "
-                        "its name");
     std::string d = dir;
+    if (dir == "?") {
+        d = ZipChooseFolder("Choose a Destination Folder",
+                            !destDir_.empty() && DirectoryExists(destDir_) ? destDir_
+                                                                           : ZipCurrentDir());
+        if (d.empty())
+            throw EUserCanceled("User canceled setting destination folder.");
+    }
     while (d.size() > 1 && d.back() == '/')
         d.pop_back();
     destDir_ = d;
@@ -126,6 +168,8 @@ void TSuperUnZip::DropLoaded() {
     loaded_ = false;
     endCentral_.Reset();
     zipStream_.reset();
+    currentDisk_ = 0;
+    numberOfDisks_ = 1;
 }
 
 void TSuperUnZip::BuildSortedView() {
@@ -199,7 +243,7 @@ void TSuperUnZip::OpenArchive() {
             zipStream_ = std::make_unique<TLFNFileStream>(zipName_, fmOpenRead);
         }
     }
-    if (!loaded_ || readDate_ != Date())
+    if (!loaded_ || (!Spanned() && readDate_ != Date()))
         ReadCentralDirectory();
 }
 
@@ -214,6 +258,8 @@ void TSuperUnZip::ReadCentralDirectory() {
     entries_.reset();
     loaded_ = false;
     readDate_ = Date();
+    currentDisk_ = 0;
+    numberOfDisks_ = 1;
     auto list = std::make_unique<TSortedZip>(TZipSortMode::ByNone, dupAccept);
     TEndCentral end;
     if (!FindEndCentral(s, end)) {
@@ -226,11 +272,18 @@ void TSuperUnZip::ReadCentralDirectory() {
         end.CentralOffset = static_cast<uint32_t>(s.Position());
         end.TotalEntries = end.EntriesThisDisk = static_cast<uint16_t>(list->Count());
     } else {
-        if (HasZip64Locator(s, end) || end.TotalEntries == 0xFFFF ||
+        if (HasZip64Locator(s, end) || end.TotalEntries == 0xFFFF || end.ThisDisk == 0xFFFF ||
             end.CentralSize == 0xFFFFFFFF || end.CentralOffset == 0xFFFFFFFF)
             RefuseZip64();
-        if (end.ThisDisk != 0 || end.CentralStartDisk != 0 ||
-            end.EntriesThisDisk != end.TotalEntries)
+        if (end.ThisDisk != 0) {
+            ReadSpannedDirectory(end, *list);
+            entries_ = std::move(list);
+            endCentral_ = std::move(end);
+            loaded_ = true;
+            BuildSortedView();
+            return;
+        }
+        if (end.CentralStartDisk != 0 || end.EntriesThisDisk != end.TotalEntries)
             RefuseSpanned();
         bool scanned = false;
         uint8_t sig[4] = {};
@@ -270,6 +323,62 @@ void TSuperUnZip::ReadCentralDirectory() {
     endCentral_ = std::move(end);
     loaded_ = true;
     BuildSortedView();
+}
+
+void TSuperUnZip::ReadSpannedDirectory(const TEndCentral& end, TSortedZip& list) {
+    if (memory_.Stream)
+        RefuseSpanned();
+    if (end.CentralStartDisk > end.ThisDisk)
+        Damaged("its end record names a disk after the last one");
+    numberOfDisks_ = end.ThisDisk + 1;
+    currentDisk_ = end.ThisDisk;
+    if (end.CentralStartDisk != currentDisk_)
+        AskForDisk(end.CentralStartDisk);
+    if (end.CentralOffset > zipStream_->Size())
+        Damaged("its central directory lies outside the disk");
+    // The directory may go on over the following disks: gather it first.
+    zipStream_->SetPosition(end.CentralOffset);
+    TSpanReader reader(*this);
+    TMemoryStream central;
+    std::vector<uint8_t> chunk(65536);
+    for (uint64_t left = end.CentralSize; left > 0;) {
+        int64_t want = static_cast<int64_t>(std::min<uint64_t>(left, chunk.size()));
+        if (reader.Read(chunk.data(), want) != want)
+            Damaged("its central directory is cut short");
+        central.WriteBuffer(chunk.data(), want);
+        left -= static_cast<uint64_t>(want);
+    }
+    central.SetPosition(0);
+    for (int i = 0; i < end.TotalEntries; ++i) {
+        auto h = std::make_shared<TZipHeaderInfo>();
+        if (!ReadCentralEntry(central, *h))
+            Damaged("its central directory is cut short");
+        if (h->CompressedSize == 0xFFFFFFFF || h->UncompressedSize == 0xFFFFFFFF ||
+            h->LocalHeaderOffset == 0xFFFFFFFF || h->DiskNumberStart == 0xFFFF)
+            RefuseZip64();
+        if (h->DiskNumberStart > end.ThisDisk)
+            Damaged("the entry \"" + h->FullName() + "\" lies on a disk after the last one");
+        list.Add(std::move(h));
+    }
+}
+
+void TSuperUnZip::AskForDisk(int disk) {
+    zipStream_.reset();
+    for (;;) {
+        std::string name;
+        if (OnGetNextDisk)
+            OnGetNextDisk(*this, disk + 1, name);
+        if (name.empty())
+            throw EUserCanceled("User canceled loading new disk.");
+        if (ZipFileExists(name)) {
+            zipStream_ = std::make_unique<TLFNFileStream>(name, fmOpenRead);
+            zipName_ = name;
+            currentDisk_ = disk;
+            readDate_ = Date();
+            return;
+        }
+        CheckCancel();
+    }
 }
 
 void TSuperUnZip::ScanLocalHeaders(TSortedZip& list) {
@@ -334,6 +443,18 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         ~TCloser() { owner.CloseArchive(); }
     } closer{*this};
     OpenArchive();
+    // A split archive is read in its physical order, so that each disk is asked for once.
+    std::unique_ptr<TSortedZip> sortedView;
+    if (Spanned())
+        sortedView = std::move(sorted_);
+    struct TViewRestorer {
+        TSuperUnZip& owner;
+        std::unique_ptr<TSortedZip>& view;
+        ~TViewRestorer() {
+            if (view)
+                owner.sorted_ = std::move(view);
+        }
+    } restoreView{*this, sortedView};
     TSortedZip& view = View();
     bool saveDoAll = DoAll;
     if (streamTarget)
@@ -421,10 +542,37 @@ bool TSuperUnZip::AskNewPassword(int index, TSkipReason reason, const std::strin
     return false;
 }
 
-void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, uint64_t dataStart, uint64_t dataSize,
+TStream& TSuperUnZip::SeekEntryData(const TZipHeaderInfo& e, TSpanReader& spanned) {
+    if (!Spanned()) {
+        zipStream_->SetPosition(static_cast<int64_t>(EntryDataStart(e)));
+        return *zipStream_;
+    }
+    if (e.DiskNumberStart != currentDisk_)
+        AskForDisk(e.DiskNumberStart);
+    auto missing = [&e] { Damaged("the local header of \"" + e.FullName() + "\" is missing"); };
+    if (e.LocalHeaderOffset > zipStream_->Size())
+        missing();
+    // The header may go on into the next disk, as the data may.
+    zipStream_->SetPosition(e.LocalHeaderOffset);
+    std::string bytes(LocalHeaderSize, '\0');
+    if (spanned.Read(bytes.data(), LocalHeaderSize) != LocalHeaderSize)
+        missing();
+    const size_t fixed = bytes.size();
+    bytes.resize(fixed + (uint8_t(bytes[26]) | uint8_t(bytes[27]) << 8) +
+                 (uint8_t(bytes[28]) | uint8_t(bytes[29]) << 8));
+    const int64_t rest = static_cast<int64_t>(bytes.size() - fixed);
+    if (spanned.Read(bytes.data() + fixed, rest) != rest)
+        missing();
+    TMemoryStream header(bytes);
+    TZipHeaderInfo local;
+    if (!ReadLocalHeader(header, local))
+        missing();
+    return spanned;
+}
+
+void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, TStream& source, uint64_t dataSize,
                               TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size) {
-    zipStream_->SetPosition(static_cast<int64_t>(dataStart));
-    TZipEntryInput in(*zipStream_, dataSize, crypto, [this] { CheckCancel(); });
+    TZipEntryInput in(source, dataSize, crypto, [this] { CheckCancel(); });
     int64_t done = doneBytes_;
     TZipEntryOutput out(target, e.UncompressedSize, [&](uint64_t total) {
         if (OnFilePercentDone)
@@ -455,6 +603,7 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
     TSortedZip& view = View();
     const TZipHeaderInfo e = *view.Header(index);
     const std::string name = e.FullName();
+    lastSkip_.clear();
     if (!streamTarget && !IsSafeEntryName(name))
         throw EZipError("Refusing to extract \"" + name +
                         "\": the name leads outside the destination folder");
@@ -467,18 +616,22 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
         }
         return TEntryResult::Extracted;
     }
-    if (!IsKnownMethod(e.Method))
-        throw EZipError("Unknown Compression Method");
-    uint64_t dataStart = EntryDataStart(e);
+    if (!IsKnownMethod(e.Method)) {
+        // Nothing can be done with it: said once, before any question about it.
+        lastSkip_ = "Unknown Compression Method";
+        ZipShowError(lastSkip_, "Zip Error");
+        return TEntryResult::Skipped;
+    }
+    TSpanReader spanned(*this);
+    TStream& source = SeekEntryData(e, spanned);
     uint64_t dataSize = e.CompressedSize;
     std::unique_ptr<TZipCrypto> crypto;
     if (e.Encrypted()) {
         if (dataSize < TZipCrypto::HeaderSize)
             Damaged("the entry \"" + name + "\" is too short for its encryption header");
         TZipCrypto::THeader header;
-        zipStream_->SetPosition(static_cast<int64_t>(dataStart));
-        zipStream_->ReadBuffer(header.data(), TZipCrypto::HeaderSize);
-        dataStart += TZipCrypto::HeaderSize;
+        if (source.Read(header.data(), TZipCrypto::HeaderSize) != TZipCrypto::HeaderSize)
+            throw EFatalUnzipError("Premature end of file reached");
         dataSize -= TZipCrypto::HeaderSize;
         crypto = std::make_unique<TZipCrypto>();
         uint8_t check = TZipCrypto::CheckByte(e.Flags, e.CRC, e.DateTime);
@@ -498,8 +651,13 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
         struct stat st;
         if (::lstat(fileName.c_str(), &st) == 0) {
             bool overwrite = OverwriteMode == TUZOverwriteMode::Always;
-            if (OverwriteMode == TUZOverwriteMode::Prompt && OnPromptForOverwrite)
-                OnPromptForOverwrite(*this, overwrite, index, fileName);
+            if (OverwriteMode == TUZOverwriteMode::Prompt) {
+                if (OnPromptForOverwrite)
+                    OnPromptForOverwrite(*this, overwrite, index, fileName);
+                else
+                    overwrite =
+                        ZipAskYesNo("Replace existing file " + name + "?", "File Exists Alert");
+            }
             if (!overwrite) {
                 if (OnSkippingFile)
                     OnSkippingFile(*this, srNoOverwrite, index);
@@ -521,11 +679,11 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
     try {
         if (streamTarget) {
             streamStart = streamTarget->Position();
-            DecodeEntry(e, dataStart, dataSize, crypto.get(), *streamTarget, crc, size);
+            DecodeEntry(e, source, dataSize, crypto.get(), *streamTarget, crc, size);
         } else {
             temp = std::make_unique<TTempFile>(ZipCreateTempBeside(fileName));
             TFileStream out(temp->Name(), fmOpenWrite);
-            DecodeEntry(e, dataStart, dataSize, crypto.get(), out, crc, size);
+            DecodeEntry(e, source, dataSize, crypto.get(), out, crc, size);
         }
     } catch (const EFatalUnzipError& ex) {
         failure = ex.Message;

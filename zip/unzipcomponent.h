@@ -7,8 +7,15 @@
 // Extraction refuses entry names that would leave the destination folder ("..", absolute
 // names, drive letters). A failed entry (wrong password, CRC mismatch, damaged data) goes to
 // its event when one is assigned (OnBadPassword / OnSkippingFile, OnBadCRC); without one it
-// raises EZipError (or the decoder's EFatalUnzipError). Archives of 4 GiB or more, Zip64
-// archives and archives spanning several disks raise EZipError.
+// raises EZipError (or the decoder's EFatalUnzipError). An entry of an unknown compression
+// method is shown in the "Zip Error" box and skipped. Archives of 4 GiB or more and Zip64
+// archives raise EZipError.
+//
+// An archive split over several files ("disks": .z01, .z02, ... and last the one holding the
+// central directory, named as ZipName) is read from ZipName on: each time another disk is
+// needed, OnGetNextDisk is asked for its file name, which then becomes ZipName.
+//
+// Questions, boxes and file choices go through ZipPrompts() (zip/zipprompts.h).
 
 #include <atomic>
 #include <cstdint>
@@ -42,6 +49,8 @@ using TBadCRCEvent =
     std::function<void(TSuperUnZip& Sender, uint32_t CalcCRC, uint32_t StoredCRC, int FileIndex)>;
 using TInCompleteZipEvent =
     std::function<void(TSuperUnZip& Sender, TIncompleteZipMode& IncompleteMode)>;
+using TGetNextDiskEvent =
+    std::function<void(TSuperUnZip& Sender, int NextDisk, std::string& FName)>;
 
 class TSuperUnZip {
 public:
@@ -55,12 +64,15 @@ public:
     void SetThisVersion(int) {}
 
     const std::string& ZipName() const { return zipName_; }
-    // Ignored when equal to the current name (ASCII case ignored). Otherwise stores it and drops
-    // everything loaded (entries, end record, archive stream). A name ending in '?' (choose the
-    // archive with a dialog) raises EZipError: there is no dialog here.
+    // Ignored when equal to the current name. Otherwise stores it and drops everything loaded
+    // (entries, end record, archive stream). A name ending in '?' asks for the archive in the
+    // "Open a Zip File" dialog, starting in that name's folder when it exists, else in "/";
+    // cancelling raises EUserCanceled "User canceled setting zip file name.".
     virtual void SetZipName(const std::string& name);
-    // The destination folder, kept without a trailing '/' ("" is the current folder; "?"
-    // raises EZipError as for ZipName).
+    // The destination folder, kept without a trailing '/' ("" is the current folder). "?" asks
+    // for it in a folder dialog, starting in the current DestDir when that exists, else in the
+    // current folder; cancelling raises EUserCanceled "User canceled setting destination
+    // folder." and keeps DestDir.
     const std::string& DestDir() const { return destDir_; }
     void SetDestDir(const std::string& dir);
     // Leading folder removed from stored paths when extracting with RecreateDirs; kept with a
@@ -92,18 +104,29 @@ public:
     TPercentDoneEvent OnTotalPercentDone;
     TStartUnZipEvent OnStartUnZip;
     TEndUnZipEvent OnEndUnZip;
-    // Without a handler, Prompt keeps the existing file (there is no message box here).
+    // Without a handler, Prompt asks "Replace existing file <entry name>?" in a Yes/No box
+    // captioned "File Exists Alert"; No keeps the file.
     TPromptForOverwriteEvent OnPromptForOverwrite;
     TSkippingFileEvent OnSkippingFile;
     TBadPasswordEvent OnBadPassword;
     TBadCRCEvent OnBadCRC;
     TInCompleteZipEvent OnInCompleteZip;
+    // The file of disk NextDisk (counted from 1) of a split archive: FName comes empty and
+    // goes back as the file's name. An empty answer (or no handler) raises EUserCanceled "User
+    // canceled loading new disk."; a name that does not exist is asked for again (a cancel
+    // request ends that with "User Aborted Operation").
+    TGetNextDiskEvent OnGetNextDisk;
 
     // Asks the running operation to stop with EUserCanceled "User Aborted Operation" (honoured
     // while DoProcessMessages is set; cleared when honoured). Safe from any thread.
     void Cancel() { cancel_ = true; }
     bool CancelRequested() const { return cancel_; }
     bool Busy() const { return busy_; }
+
+    // The disk (counted from 0) whose file is ZipName, and how many disks the loaded archive
+    // has (1 for an archive in one file).
+    int CurrentDisk() const { return currentDisk_; }
+    int NumberOfDisks() const { return numberOfDisks_; }
 
     // Indexed entry operations over the sorted view; they read the directory when none is
     // loaded. Index out of range: EListError "Index %d is out of range".
@@ -118,9 +141,10 @@ public:
     void SetZipComment(const std::string& comment);
 
     // Opens the archive (creating the archive stream when none is open) and reads its central
-    // directory when none is loaded or the date changed since it was read. Raises EFOpenError,
-    // EIncompleteZip "Incomplete Zip File" (no end record with izAssumeMulti) and EZipError for
-    // damaged, spanned, Zip64 or 4 GiB archives.
+    // directory when none is loaded or the date changed since it was read (a split archive's
+    // is read once). Raises EFOpenError, EIncompleteZip "Incomplete Zip File" (no end record
+    // with izAssumeMulti), EZipError for damaged, Zip64 or 4 GiB archives and for split ones
+    // held in memory, and what asking for a disk raises (OnGetNextDisk).
     void OpenArchive();
     // Drops the archive stream unless KeepZipOpen.
     void CloseArchive();
@@ -129,7 +153,8 @@ public:
     // were extracted. Raises as described at the top and EUserCanceled on a cancel.
     int UnZip();
     // Extracts the entry named entryName into dest (the entry of exactly that name, else the
-    // first one it selects as a mask, as in FilesList); returns 1 (0 when an event skipped it).
+    // first one it selects as a mask, as in FilesList); returns 1 (0 when it was skipped: by an
+    // event, or for an unknown compression method).
     // Raises EZipError when the archive has no such entry, and for every failed entry.
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 
@@ -141,6 +166,14 @@ protected:
     };
 
     void ReadCentralDirectory();
+    // Reads the central directory of a split archive (end: its end record, read from the last
+    // disk) into list.
+    void ReadSpannedDirectory(const TEndCentral& end, TSortedZip& list);
+    // Replaces the archive stream by disk's file (disk counted from 0), asked of OnGetNextDisk.
+    void AskForDisk(int disk);
+    bool Spanned() const { return numberOfDisks_ > 1; }
+    // Reads on from the archive stream's position through the following disks.
+    class TSpanReader;
     void ScanLocalHeaders(TSortedZip& list);
     void BuildSortedView();
     void DropLoaded();
@@ -174,7 +207,11 @@ protected:
     TEndCentral endCentral_;
     bool loaded_ = false;
     TDateTime readDate_ = 0;
+    int currentDisk_ = 0;
+    int numberOfDisks_ = 1;
     TMemoryArchive memory_;
+    // Why the last entry was skipped when no event said so ("" otherwise).
+    std::string lastSkip_;
 
     std::atomic<bool> cancel_{false};
     bool busy_ = false;
@@ -191,8 +228,13 @@ private:
     bool SelectEntry(const TZipHeaderInfo& entry) const;
     std::string TargetFolder(const TZipHeaderInfo& entry) const;
     bool AskNewPassword(int index, TSkipReason reason, const std::string& name);
-    // Decodes the dataSize bytes at dataStart (past any encryption header) into target.
-    void DecodeEntry(const TZipHeaderInfo& entry, uint64_t dataStart, uint64_t dataSize,
+    // Positions the archive at the entry's data (asking for its disk when it lies on another)
+    // and returns the stream to read it from. Raises EZipError when its local header is
+    // missing or, in one file, the data runs past the end of the archive.
+    TStream& SeekEntryData(const TZipHeaderInfo& entry, TSpanReader& spanned);
+    // Decodes the dataSize bytes at source's position (past any encryption header) into
+    // target.
+    void DecodeEntry(const TZipHeaderInfo& entry, TStream& source, uint64_t dataSize,
                      TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size);
     void FinishTargetFile(const TZipHeaderInfo& entry, const std::string& fileName);
 };

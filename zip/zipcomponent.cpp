@@ -156,7 +156,12 @@ void TSuperZip::CompressToStream(TStream& source, TStream& dest) {
 }
 
 void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
-    OnMemoryArchive(source, true, [&] { UnzipEntryToStream(dest, "ZIPDATA"); });
+    OnMemoryArchive(source, true, [&] {
+        // The caller relies on getting the data or an exception, never nothing.
+        if (UnzipEntryToStream(dest, "ZIPDATA") == 0)
+            throw EZipError(lastSkip_.empty() ? "The entry \"ZIPDATA\" was not extracted"
+                                              : lastSkip_);
+    });
 }
 
 // ---- The zip loop ---------------------------------------------------------------------
@@ -181,6 +186,8 @@ int TSuperZip::ZipLoop() {
     const bool update = !inMemory && (zipStream_ || ZipFileExists(zipName_));
     if (update) {
         OpenArchive();
+        if (Spanned())
+            throw EZipError("Archives split over several disks cannot be updated");
     } else {
         entries_.reset();
         loaded_ = false;

@@ -60,7 +60,8 @@ public:
     // it or updating it, and returns how many entries were added or replaced. A named file that
     // does not exist goes to OnNoSuchFile. Raises EUserCanceled "User canceled Zip operation."
     // when OnStartZipInfo stops, "User Aborted Operation" on a cancel, EZipError for archives
-    // reaching 4 GiB or 65,535 entries, and the stream exceptions of reading and writing.
+    // reaching 4 GiB or 65,535 entries and for split archives, and the stream exceptions of reading
+    // and writing.
     int Zip();
     // Adds source (from its start) as the entry entryName; an entry of that name is replaced.
     // Returns 1 (0 when an event skipped it).
@@ -69,7 +70,8 @@ public:
     // Replaces dest's content by an archive holding all of source as the one entry "ZIPDATA".
     void CompressToStream(TStream& source, TStream& dest);
     // Writes the entry "ZIPDATA" of the archive that source holds into dest. Raises EZipError
-    // when there is no such entry, the password is wrong or the data is damaged.
+    // when there is no such entry, the password is wrong, the data is damaged or the entry is
+    // skipped (its compression method unknown: "Unknown Compression Method", after its box).
     void ExtractToStream(TStream& source, TStream& dest);
 
 private:

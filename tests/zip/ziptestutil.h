@@ -2,11 +2,15 @@
 // Helpers of the archive component tests: sample content, and the independent oracles
 // (Info-ZIP zip/unzip, 7z, Python's zipfile) run as commands.
 
+#include <deque>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "testutil.h"
 #include "zip/unzipcomponent.h"
+#include "zip/zipprompts.h"
 
 // The command that runs tests/zip/ziporacle.py, for arguments to follow.
 const std::string& OracleCommand();
@@ -54,3 +58,56 @@ inline void Put32(std::string& s, size_t at, uint32_t v) {
     Put16(s, at, uint16_t(v));
     Put16(s, at + 2, uint16_t(v >> 16));
 }
+
+// Prompts that record what they are asked and answer from queues (No and cancel when empty).
+class TFakeZipPrompts : public IZipPrompts {
+public:
+    struct TAsked {
+        std::string Kind;    // "yesno", "error", "file" or "folder"
+        std::string Text;    // the text, or the dialog's title
+        std::string Caption; // the caption, the file filter or the start folder
+    };
+    std::vector<TAsked> Asked;
+    std::deque<bool> Answers;
+    std::deque<std::string> Choices;
+
+    bool AskYesNo(const std::string& text, const std::string& caption) override {
+        Asked.push_back({"yesno", text, caption});
+        return Next(Answers, false);
+    }
+    void ShowError(const std::string& text, const std::string& caption) override {
+        Asked.push_back({"error", text, caption});
+    }
+    std::string ChooseFile(const std::string& title, const std::string& filter,
+                           const std::string& startFolder) override {
+        Asked.push_back({"file", title, filter + " in " + startFolder});
+        return Next(Choices, std::string());
+    }
+    std::string ChooseFolder(const std::string& title, const std::string& startFolder) override {
+        Asked.push_back({"folder", title, startFolder});
+        return Next(Choices, std::string());
+    }
+
+private:
+    template <class T> static T Next(std::deque<T>& queue, T none) {
+        if (queue.empty())
+            return none;
+        T v = queue.front();
+        queue.pop_front();
+        return v;
+    }
+};
+
+// Installs a fresh TFakeZipPrompts for its lifetime.
+class TFakeZipPromptsGuard {
+public:
+    TFakeZipPromptsGuard() : previous_(SetZipPrompts(fake_)) {}
+    ~TFakeZipPromptsGuard() { SetZipPrompts(previous_); }
+    TFakeZipPromptsGuard(const TFakeZipPromptsGuard&) = delete;
+    TFakeZipPromptsGuard& operator=(const TFakeZipPromptsGuard&) = delete;
+    TFakeZipPrompts* operator->() { return fake_.get(); }
+
+private:
+    std::shared_ptr<TFakeZipPrompts> fake_ = std::make_shared<TFakeZipPrompts>();
+    std::shared_ptr<IZipPrompts> previous_;
+};
