@@ -644,6 +644,10 @@ public:
                                   TLTTooltipLineBreakStyle& LineBreakStyle);
     virtual QString DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
                                      TLTTooltipLineBreakStyle& LineBreakStyle);
+    // The hint of a cell that the tree draws itself: its rectangle (origin (0, 0)), empty for
+    // a text hint (the default), and its painting into R of Canvas (nothing here).
+    virtual QRect DoGetHintSize(PLeanNode Node, TColumnIndex Column);
+    virtual void DoDrawHint(QPainter& Canvas, PLeanNode Node, const QRect& R, TColumnIndex Column);
     // Decides and shows the hint for the client point P; false when none shows.
     bool ShowHintAt(QPoint P);
     void CancelHint();
