@@ -26,6 +26,7 @@ TBaseLeanTree::TBaseLeanTree(QWidget* parent)
     FColors = std::make_unique<TLTColors>(this);
     FScrollBarOptions = std::make_unique<TScrollBarOptions>(this);
     FHeader = std::make_unique<TLTHeader>(this);
+    FCheckImages.Set(GetCheckImageListFor(FCheckImageKind));
     FChangeTimer = new QTimer(this);
     FChangeTimer->setSingleShot(true);
     connect(FChangeTimer, &QTimer::timeout, this, [this] { DoChange(FLastChangedNode); });

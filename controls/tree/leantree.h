@@ -9,11 +9,14 @@
 // Node arguments: nullptr stands for the root where an operation says so ("nil = root").
 
 #include <QAbstractScrollArea>
+#include <QMenu>
+#include <QPointer>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "controls/tree/treecheckimages.h"
 #include "controls/tree/treeevents.h"
 #include "controls/tree/treehinttypes.h"
 #include "controls/tree/treeimages.h"
@@ -408,8 +411,9 @@ public:
     // fonts, rounded to the nearest pixel. Nothing when M equals D or either is not positive.
     virtual void ChangeScale(int M, int D);
     // Index of Node's check image in a check image list: -1 without a check box; otherwise
-    // radio buttons 1-8, check boxes 9-16 (unchecked, then checked), mixed 21-24, each four as
-    // normal, hot, pressed, disabled. Disabled for a disabled node or control.
+    // radio buttons 1-8, check boxes 9-16 (unchecked, then checked), buttons 17-20, mixed
+    // 21-24, each four as normal, hot, pressed, disabled. Disabled for a disabled node or
+    // control.
     int GetCheckImage(PLeanNode Node) const;
     // Ends every pending mouse action: drags waiting to start, the rubber band, auto-scrolling,
     // auto-expansion, wheel panning, a pending edit, the search and header tracking.
@@ -436,8 +440,13 @@ public:
     virtual bool HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers);
     // OnKeyAction may change the key or cancel it (false).
     virtual bool DoKeyAction(int& Key, TShiftState& Shift);
-    // Shows the menu DoGetPopupMenu gives for Node and Column at Position (client).
+    // Shows the menu DoGetPopupMenu gives for Node and Column at Position (client), else the
+    // tree's own PopupMenu.
     virtual void DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
+    // Whether a menu would show for Node and Column at Position: the tree's own, else the
+    // host's (DoGetPopupMenu).
+    bool HasPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
+    QPointer<QMenu> PopupMenu; // the tree's own menu (owned elsewhere)
     // The tree takes Tab and Shift+Tab instead of moving the focus to the next control.
     bool WantTabs = false;
 
@@ -531,7 +540,19 @@ public:
     virtual void PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize);
     virtual void PaintNodeButton(QPainter& Canvas, PLeanNode Node, bool RightToLeft,
                                  const QRect& CellRect, int ButtonX, int ButtonY);
+    // Node's check image from CheckImages at PaintInfo.CheckX from the cell's leading edge (the
+    // right one in right-to-left cells).
     virtual void PaintCheckImage(const TLTPaintInfo& PaintInfo);
+    // Where a drop above or below Node lands: a bar with arrow ends in DropMarkColor along the
+    // top or bottom edge of R (the row, tree coordinates). Nothing for the other drop modes.
+    virtual void PaintDropMark(QPainter& Canvas, PLeanNode Node, const QRect& R);
+    // Column spanning: with toAutoSpanColumns a left-to-right cell (PaintInfo.CellRect) grows
+    // over the following visible columns whose cells are empty, up to a non-empty or a
+    // right-to-left one. NextNonEmpty gets the first visible column after the cell (-1: none).
+    virtual void AdjustPaintCellRect(TLTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty);
+    // Whether a selected row shows its selection in Column: the focused column (the main one
+    // while none is focused), every column under toFullRowSelect, the one cell without columns.
+    bool IsSelectionColumn(TColumnIndex Column) const;
     // The cell content (nothing here; descendants draw their text).
     virtual void DoPaintNode(TLTPaintInfo& PaintInfo);
     // The rubber band's share of Rect (tree coordinates) that lies in VisibleRect.
@@ -565,6 +586,26 @@ public:
     int TextOffset(PLeanNode Node, TColumnIndex Column, bool MainColumn);
     // Draws one of the cell's images at its place (mirrored in right-to-left cells).
     virtual void PaintImage(const TLTPaintInfo& PaintInfo, const TLTImageInfo& Image);
+    // Whether Node has an image of Kind in Column (the host gives an index above -1).
+    bool HasImage(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column);
+
+    // ---- check images (treeimages.cpp) ----
+    // The look of the check boxes; a change repaints the tree (not during an update).
+    TCheckImageKind CheckImageKind() const { return FCheckImageKind; }
+    void SetCheckImageKind(TCheckImageKind Value);
+    // The host's check images, in force with ckCustom (laid out as CheckImageCount describes).
+    const std::shared_ptr<TLTImageList>& CustomCheckImages() const {
+        return FCustomCheckImages.List();
+    }
+    void SetCustomCheckImages(std::shared_ptr<TLTImageList> Value);
+    // The list the check boxes are drawn from; nil (no check boxes shown) for ckCustom without
+    // CustomCheckImages.
+    const std::shared_ptr<TLTImageList>& CheckImages() const { return FCheckImages.List(); }
+    // The process-wide list of Kind; nil for ckCustom.
+    virtual std::shared_ptr<TLTImageList> GetCheckImageListFor(TCheckImageKind Kind) const;
+    // Pixels Node's check box takes before its images: the check list's width + 2 with
+    // toCheckSupport and a check type, else 0.
+    int CheckImageRoom(PLeanNode Node) const;
 
     // ---- scrolling, auto-scroll and wheel panning (treescroll.cpp) ----
     // Applies one scroll bar code to the offset of Bar; TrackPos for the thumb codes.
@@ -603,6 +644,10 @@ public:
                                   TLTTooltipLineBreakStyle& LineBreakStyle);
     virtual QString DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
                                      TLTTooltipLineBreakStyle& LineBreakStyle);
+    // The hint of a cell that the tree draws itself: its rectangle (origin (0, 0)), empty for
+    // a text hint (the default), and its painting into R of Canvas (nothing here).
+    virtual QRect DoGetHintSize(PLeanNode Node, TColumnIndex Column);
+    virtual void DoDrawHint(QPainter& Canvas, PLeanNode Node, const QRect& R, TColumnIndex Column);
     // Decides and shows the hint for the client point P; false when none shows.
     bool ShowHintAt(QPoint P);
     void CancelHint();
@@ -892,6 +937,9 @@ private:
     void PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft);
     TLTImageLink FImages{[this] { ImagesChanged(); }};
     TLTImageLink FStateImages{[this] { ImagesChanged(); }};
+    TCheckImageKind FCheckImageKind = ckLightCheck;
+    TLTImageLink FCustomCheckImages{[this] { ImagesChanged(); }};
+    TLTImageLink FCheckImages{[this] { ImagesChanged(); }};
 
     // ---- scrolling ----
     bool WireScrollBars(); // makes the scroll timer and maps the bars' actions to scroll codes

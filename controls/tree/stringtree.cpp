@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPointer>
+#include <QTextDocument>
 #include <cstring>
 #include <limits>
 
@@ -337,18 +338,25 @@ bool TStringEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
     QRect r;
     QString text;
     tree->GetTextInfo(Node, Column, f, r, text);
-    Edit()->setFont(f);
+    Editor()->setFont(f);
     auto& cols = tree->Header().Columns();
     bool realColumn = tree->Header().UseColumns() && cols.IsValidColumn(Column);
     TAlignment align = realColumn ? cols.Items(Column).Alignment() : tree->Alignment();
     bool rtl = realColumn && cols.Items(Column).BiDiMode() != bdLeftToRight;
-    Edit()->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-    Edit()->setAlignment(align == taRightJustify ? Qt::AlignRight
+    Editor()->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+    Qt::Alignment flag = align == taRightJustify ? Qt::AlignRight
                          : align == taCenter     ? Qt::AlignHCenter
-                                                 : Qt::AlignLeft);
+                                                 : Qt::AlignLeft;
+    if (TLTMultiLineEdit* memo = MultiLineEdit()) {
+        QTextOption option = memo->document()->defaultTextOption();
+        option.setAlignment(flag);
+        memo->document()->setDefaultTextOption(option);
+    } else {
+        Edit()->setAlignment(flag);
+    }
     // A single-line editor grows with its text (reached through the tree: the editor may
     // outlive this link).
-    if (!(Node->States & vsMultiline)) {
+    if (Edit()) {
         QPointer<TCustomLeanStringTree> owner = tree;
         TLTEdit* edit = Edit();
         QObject::connect(edit, &QLineEdit::textChanged, edit, [owner, edit, Node, rtl] {

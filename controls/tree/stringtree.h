@@ -138,8 +138,9 @@ private:
         return *reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(Node) + FTextWidthOffset);
     }
     void UpdateFontMetrics();
-    // Sets the text font and colour of a cell for TextType.
-    void PrepareTextFont(QPainter& Canvas, PLeanNode Node, TColumnIndex Column);
+    // Sets the text font and colour of a cell (the selection text colour where the selection
+    // or the drop target is drawn).
+    void PrepareTextFont(QPainter& Canvas, const TLTPaintInfo& PaintInfo);
     void PaintNormalText(TLTPaintInfo& PaintInfo, const QString& Text);
     void PaintStaticText(TLTPaintInfo& PaintInfo, const QString& Text);
 

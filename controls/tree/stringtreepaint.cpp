@@ -1,9 +1,12 @@
 // TCustomLeanStringTree painting: the normal text (shortened with "..." or word-wrapped on
 // multi-line nodes) and the static text after it.
 #include <QPainter>
+#include <QTextLayout>
+#include <vector>
 
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treecolumns.h"
+#include "controls/tree/treeexport.h"
 #include "controls/tree/treeheader.h"
 #include "platform/gui/qtcolors.h"
 
@@ -13,6 +16,51 @@ int AlignFlag(TAlignment a) {
     return a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
 }
 
+// Text as a word-wrapped block Width x Height shows it in Font: whole lines only (at least
+// one); when lines are left over, the last shown line ends in "...". The text itself when it
+// fits, else the lines shown, joined by line feeds.
+QString FitWrappedText(const QFont& Font, const QString& Text, int Width, int Height) {
+    Width = std::max(1, Width);
+    QFontMetrics fm(Font);
+    int lineCount = std::max(1, (Height + fm.leading()) / std::max(1, fm.lineSpacing()));
+    QString laid = Text;
+    laid.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(laid, Font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    std::vector<std::pair<int, int>> lines; // start and length of each line
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(Width);
+        lines.emplace_back(line.textStart(), line.textLength());
+        if (int(lines.size()) > lineCount)
+            break;
+    }
+    layout.endLayout();
+    if (int(lines.size()) <= lineCount)
+        return Text;
+    auto lineText = [&](size_t i, int length) {
+        QString t = laid.mid(lines[i].first, length);
+        t.replace(QChar::LineSeparator, QLatin1Char(' '));
+        while (!t.isEmpty() && t.back().isSpace())
+            t.chop(1);
+        return t;
+    };
+    QStringList shown;
+    for (size_t i = 0; i + 1 < size_t(lineCount); ++i)
+        shown.push_back(lineText(i, lines[i].second));
+    // The last line: what follows of its paragraph, cut to leave room for "...".
+    size_t last = size_t(lineCount) - 1;
+    int end = int(laid.indexOf(QChar::LineSeparator, lines[last].first));
+    QString rest = lineText(last, (end < 0 ? int(laid.size()) : end) - lines[last].first);
+    auto measure = [&fm](QStringView t) { return fm.horizontalAdvance(t.toString()); };
+    QString withEllipsis = rest + QStringLiteral("...");
+    shown.push_back(measure(withEllipsis) <= Width ? withEllipsis
+                                                   : ShortenString(measure, rest, Width));
+    return shown.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 void TCustomLeanStringTree::DrawCellText(QPainter& Canvas, const QRect& R, const QString& Text,
@@ -20,19 +68,25 @@ void TCustomLeanStringTree::DrawCellText(QPainter& Canvas, const QRect& R, const
     Canvas.drawText(R, Flags, Text);
 }
 
-void TCustomLeanStringTree::PrepareTextFont(QPainter& Canvas, PLeanNode Node, TColumnIndex Column) {
+void TCustomLeanStringTree::PrepareTextFont(QPainter& Canvas, const TLTPaintInfo& PaintInfo) {
+    PLeanNode node = PaintInfo.Node;
     QFont f = font();
     QColor color = ColorToQColor(clWindowText);
-    if (HasPaint(TLTPaintOption::toHotTrack) && Node == HotNode()) {
+    if (HasPaint(TLTPaintOption::toHotTrack) && node == HotNode()) {
         f.setUnderline(true);
         color = ColorToQColor(Colors().Get(TLTColors::HotColor));
     }
-    bool focusedColumn =
-        Column == FocusedColumn() || HasSelection(TLTSelectionOption::toFullRowSelect);
-    if (focusedColumn && (Node->States & vsSelected) &&
-        (hasFocus() || HasPaint(TLTPaintOption::toPopupMode)))
-        color = ColorToQColor(clHighlightText);
-    if ((Node->States & vsDisabled) || !isEnabled())
+    // Selection colours only where the selection (or the drop target) is drawn.
+    bool selected = node->States & vsSelected;
+    if (PaintInfo.PaintOptions.Contains(TLTInternalPaintOption::poDrawSelection) &&
+        IsSelectionColumn(PaintInfo.Column)) {
+        bool highlight = node == DropTargetNode()
+                             ? LastDropMode() == dmOnNode || selected
+                             : selected && (hasFocus() || HasPaint(TLTPaintOption::toPopupMode));
+        if (highlight)
+            color = ColorToQColor(clHighlightText);
+    }
+    if ((node->States & vsDisabled) || !isEnabled())
         color = ColorToQColor(Colors().Get(TLTColors::DisabledColor));
     Canvas.setFont(f);
     Canvas.setPen(color);
@@ -43,7 +97,7 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     PLeanNode node = PaintInfo.Node;
     bool rtl = PaintInfo.BidiMode != bdLeftToRight;
     QRect r = PaintInfo.ContentRect.adjusted(TextMargin(), 0, -TextMargin(), 0);
-    PrepareTextFont(c, node, PaintInfo.Column);
+    PrepareTextFont(c, PaintInfo);
     FFontChanged = false;
     DoPaintText(c, node, PaintInfo.Column, ttNormal);
     if ((node->States & vsDisabled) || !isEnabled())
@@ -57,8 +111,10 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     int flags = 0;
     QString shown = Text;
     if (node->States & vsMultiline) {
-        flags = AlignFlag(PaintInfo.Alignment) | Qt::AlignVCenter | Qt::TextWordWrap;
-        // No end ellipsis for wrapped text in Qt: the lines that do not fit are clipped.
+        // Wrapped from the top; only whole lines show, the last of them ending in "..." when
+        // the text goes on.
+        flags = AlignFlag(PaintInfo.Alignment) | Qt::AlignTop | Qt::TextWordWrap;
+        shown = FitWrappedText(c.font(), Text, r.width(), r.height());
         c.save();
         c.setClipRect(r, Qt::IntersectClip);
         DrawCellText(c, r, shown, flags);
@@ -80,7 +136,7 @@ void TCustomLeanStringTree::PaintStaticText(TLTPaintInfo& PaintInfo, const QStri
     QPainter& c = *PaintInfo.Canvas;
     PLeanNode node = PaintInfo.Node;
     bool rtl = PaintInfo.BidiMode != bdLeftToRight;
-    PrepareTextFont(c, node, PaintInfo.Column);
+    PrepareTextFont(c, PaintInfo);
     DoPaintText(c, node, PaintInfo.Column, ttStatic);
     if ((node->States & vsDisabled) || !isEnabled())
         c.setPen(ColorToQColor(Colors().Get(TLTColors::DisabledColor)));

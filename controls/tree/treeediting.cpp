@@ -191,19 +191,38 @@ void TBaseLeanTree::UpdateEditBounds() {
     FEditLink->SetBounds(r);
 }
 
-// ---- the line-edit link ----
+// ---- the editors ----
 
-TLTEdit::TLTEdit(TBaseLeanTree* tree, bool autoAccept)
-    : QLineEdit(tree->viewport()), tree_(tree), autoAccept_(autoAccept) {
-    setFrame(true);
+template <typename TBase>
+TLTEditor<TBase>::TLTEditor(TBaseLeanTree* Tree, bool AutoAccept)
+    : TBase(Tree->viewport()), tree_(Tree), autoAccept_(AutoAccept) {}
+
+template <typename TBase> bool TLTEditor<TBase>::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        e->accept(); // every key is the editor's
+        return true;
+    }
+    if (e->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            e->accept(); // swallowed: neither a tab character nor a focus move
+            return true;
+        }
+    }
+    return TBase::event(e);
 }
 
-void TLTEdit::keyPressEvent(QKeyEvent* e) {
+template <typename TBase> void TLTEditor<TBase>::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (MultiLine && !(e->modifiers() & Qt::ControlModifier)) {
+            TBase::keyPressEvent(e); // a new line
+            return;
+        }
         if (tree_ && !Stopped) {
             QPointer<TBaseLeanTree> tree = tree_;
+            tree->InvalidateNode(tree->FocusedNode());
             tree->EndEditNode();
             if (tree && !tree->IsEditing())
                 tree->setFocus();
@@ -219,17 +238,24 @@ void TLTEdit::keyPressEvent(QKeyEvent* e) {
         }
         e->accept();
         return;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        e->accept(); // swallowed
-        return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (!MultiLine) {
+            QKeyEvent moved(e->type(), e->key() == Qt::Key_Up ? Qt::Key_Left : Qt::Key_Right,
+                            e->modifiers(), e->text(), e->isAutoRepeat(), e->count());
+            TBase::keyPressEvent(&moved);
+            e->setAccepted(moved.isAccepted());
+            return;
+        }
+        break;
     default:
-        QLineEdit::keyPressEvent(e);
+        break;
     }
+    TBase::keyPressEvent(e);
 }
 
-void TLTEdit::focusOutEvent(QFocusEvent* e) {
-    QLineEdit::focusOutEvent(e);
+template <typename TBase> void TLTEditor<TBase>::focusOutEvent(QFocusEvent* e) {
+    TBase::focusOutEvent(e);
     // A popup (the edit's own menu) takes the focus only for a moment.
     if (Stopped || !tree_ || e->reason() == Qt::PopupFocusReason || !tree_->IsEditing())
         return;
@@ -239,17 +265,58 @@ void TLTEdit::focusOutEvent(QFocusEvent* e) {
         tree_->CancelEditNode();
 }
 
+template class TLTEditor<QLineEdit>;
+template class TLTEditor<QPlainTextEdit>;
+
+TLTEdit::TLTEdit(TBaseLeanTree* Tree, bool AutoAccept) : TLTEditor(Tree, AutoAccept) {
+    setFrame(true);
+}
+
+TLTMultiLineEdit::TLTMultiLineEdit(TBaseLeanTree* Tree, bool AutoAccept)
+    : TLTEditor(Tree, AutoAccept) {
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setTabChangesFocus(false);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+}
+
+// ---- the line-edit link ----
+
 TLTLineEditLink::~TLTLineEditLink() {
     Release();
 }
 
-void TLTLineEditLink::Release() {
-    if (edit_) {
+QWidget* TLTLineEditLink::Editor() const {
+    if (edit_)
+        return edit_;
+    return memo_;
+}
+
+QString TLTLineEditLink::EditorText() const {
+    if (edit_)
+        return edit_->text();
+    if (memo_)
+        return memo_->text();
+    return QString::fromStdString(original_);
+}
+
+void TLTLineEditLink::StopEditor() {
+    if (edit_)
         edit_->Stopped = true;
-        edit_->hide();
-        edit_->deleteLater(); // it may be inside one of its own handlers
-        edit_ = nullptr;
+    if (memo_)
+        memo_->Stopped = true;
+    if (QWidget* w = Editor())
+        w->hide();
+}
+
+void TLTLineEditLink::Release() {
+    if (QWidget* w = Editor()) {
+        StopEditor();
+        w->deleteLater(); // it may be inside one of its own handlers
     }
+    edit_ = nullptr;
+    memo_ = nullptr;
 }
 
 bool TLTLineEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIndex Column) {
@@ -260,19 +327,29 @@ bool TLTLineEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
     node_ = Node;
     column_ = Column;
     stopped_ = false;
-    edit_ = new TLTEdit(Tree, AutoAcceptEditChange);
-    edit_->hide();
     original_ = OnGetText ? OnGetText(Node, Column) : std::string();
-    edit_->setText(QString::fromStdString(original_));
+    QString text = QString::fromStdString(original_);
+    if (Node->States & vsMultiline) {
+        memo_ = new TLTMultiLineEdit(Tree, AutoAcceptEditChange);
+        memo_->setPlainText(text);
+    } else {
+        edit_ = new TLTEdit(Tree, AutoAcceptEditChange);
+        edit_->setText(text);
+    }
+    Editor()->hide();
     return true;
 }
 
 bool TLTLineEditLink::BeginEdit() {
-    if (stopped_ || !edit_)
+    QWidget* w = Editor();
+    if (stopped_ || !w)
         return false;
-    edit_->show();
-    edit_->selectAll();
-    edit_->setFocus(Qt::OtherFocusReason);
+    w->show();
+    if (edit_)
+        edit_->selectAll();
+    else
+        memo_->selectAll();
+    w->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -280,12 +357,9 @@ bool TLTLineEditLink::EndEdit() {
     if (stopped_)
         return true; // ended before: nothing is committed twice
     stopped_ = true;
-    std::string text = edit_ ? edit_->text().toStdString() : original_;
+    std::string text = EditorText().toStdString();
     // Hidden before the host hears of it, so the focus moving away ends nothing more.
-    if (edit_) {
-        edit_->Stopped = true;
-        edit_->hide();
-    }
+    StopEditor();
     if (text != original_ && OnNewText)
         OnNewText(node_, column_, text);
     return true;
@@ -294,25 +368,24 @@ bool TLTLineEditLink::EndEdit() {
 bool TLTLineEditLink::CancelEdit() {
     if (!stopped_) {
         stopped_ = true;
-        if (edit_) {
-            edit_->Stopped = true;
-            edit_->hide();
-        }
+        StopEditor();
     }
     return true;
 }
 
 QRect TLTLineEditLink::GetBounds() const {
-    return edit_ ? edit_->geometry() : QRect();
+    QWidget* w = Editor();
+    return w ? w->geometry() : QRect();
 }
 
 void TLTLineEditLink::ProcessMessage(QEvent* Event) {
-    if (edit_ && Event)
-        QCoreApplication::sendEvent(edit_, Event);
+    if (QWidget* w = Editor(); w && Event)
+        QCoreApplication::sendEvent(w, Event);
 }
 
 void TLTLineEditLink::SetBounds(QRect R) {
-    if (stopped_ || !edit_ || !tree_)
+    QWidget* w = Editor();
+    if (stopped_ || !w || !tree_)
         return;
     int client = tree_->ClientWidth();
     bool rtl = false;
@@ -332,5 +405,5 @@ void TLTLineEditLink::SetBounds(QRect R) {
     // Clamping must not undo the minimum: move the left edge back instead.
     if (R.width() < MinWidth)
         R.setLeft(std::max(0, R.right() + 1 - MinWidth));
-    edit_->setGeometry(R);
+    w->setGeometry(R);
 }

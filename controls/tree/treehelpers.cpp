@@ -154,29 +154,3 @@ void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
     }
 }
-
-void DrawCheckImage(QPainter& p, const QRect& r, TCheckType Type, TCheckState State, bool Enabled,
-                    bool Hot) {
-    bool pressed =
-        State == csUncheckedPressed || State == csCheckedPressed || State == csMixedPressed;
-    TThemeState ts = !Enabled  ? TThemeState::Disabled
-                     : pressed ? TThemeState::Pressed
-                     : Hot     ? TThemeState::Hot
-                               : TThemeState::Normal;
-    int checked = (State == csCheckedNormal || State == csCheckedPressed) ? 1
-                  : (State == csMixedNormal || State == csMixedPressed)   ? 2
-                                                                          : 0;
-    switch (Type) {
-    case ctNone:
-        break;
-    case ctRadioButton:
-        DrawRadioButton(p, r, checked == 1, ts);
-        break;
-    case ctButton:
-        DrawButtonFace(p, r, pressed ? TThemeState::Pressed : ts);
-        break;
-    default:
-        DrawCheckBox(p, r, checked, ts);
-        break;
-    }
-}

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by every tree: alpha blending of 32-bit images, text shortening, rectangle
-// ordering, colour conversion, the drawn header faces and check images, and growable text
-// buffers for the text exports.
+// ordering, colour conversion, the drawn header faces, and growable text buffers for the text
+// exports.
 
 #include <QFontMetrics>
 #include <QImage>
@@ -45,9 +45,6 @@ uint32_t GetRGBColor(TColor Value);
 void DrawXPButton(QPainter& p, const QRect& r, bool DrawSplitter, bool Down, bool Hover);
 // The classic beveled header faces of the thick, flat and plate styles.
 void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down, bool Hover);
-// A node's check image (check box, tri-state box or radio button) centred in r.
-void DrawCheckImage(QPainter& p, const QRect& r, TCheckType Type, TCheckState State, bool Enabled,
-                    bool Hot);
 
 // A growable text buffer for large outputs. The text is written into blocks of a fixed size
 // that are put together once, in a string of exactly the text's length, when the text is

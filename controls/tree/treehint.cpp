@@ -37,6 +37,8 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
     FTree->DoStateChange(tsCancelHintAnimation);
     FHintData = AData;
     FHintData.Tree = FTree;
+    if (AData.Node && !AData.HintRect.isEmpty())
+        return AData.HintRect; // a cell the tree draws itself
     bool tooltip = FTree->HintMode == hmTooltip && AData.Node;
     auto& cols = FTree->Header().Columns();
     if (cols.IsValidColumn(AData.Column)) {
@@ -151,6 +153,10 @@ void TLeanTreeHintWindow::paintEvent(QPaintEvent*) {
     p.fillRect(r, ColorToQColor(clInfoBk));
     p.setPen(Qt::black);
     p.drawRect(full.adjusted(0, 0, -1, -1));
+    if (FHintData.Node && !FHintData.HintRect.isEmpty()) {
+        FTree->DoDrawHint(p, FHintData.Node, full, FHintData.Column);
+        return;
+    }
     bool tooltip = FTree->HintMode == hmTooltip && FHintData.Node;
     if (tooltip) {
         TLTPaintInfo info;
@@ -199,6 +205,12 @@ QString TBaseLeanTree::DoGetNodeHint(PLeanNode, TColumnIndex,
     LineBreakStyle = hlbDefault;
     return Hint;
 }
+
+QRect TBaseLeanTree::DoGetHintSize(PLeanNode, TColumnIndex) {
+    return QRect();
+}
+
+void TBaseLeanTree::DoDrawHint(QPainter&, PLeanNode, const QRect&, TColumnIndex) {}
 
 QString TBaseLeanTree::DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
                                         TLTTooltipLineBreakStyle& LineBreakStyle) {
@@ -255,6 +267,7 @@ bool TBaseLeanTree::ShowHintAt(QPoint P) {
         cursorRect = QRect(left, row.top(), right - left, row.height());
         data.Node = hit.HitNode;
         data.Column = FHeader->UseColumns() ? hit.HitColumn : NoColumn;
+        data.HintRect = DoGetHintSize(data.Node, data.Column);
         if (HintMode == hmTooltip) {
             if (hit.HitNode->States & vsMultiline) {
                 show = true;

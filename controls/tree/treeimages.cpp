@@ -165,3 +165,47 @@ void TBaseLeanTree::PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft) {
         x += img->Room();
     }
 }
+
+bool TBaseLeanTree::HasImage(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column) {
+    bool ghosted = false;
+    int index = -1;
+    if (OnGetImageIndexEx) {
+        std::shared_ptr<TLTImageList> list;
+        OnGetImageIndexEx(this, Node, Kind, Column, ghosted, index, list);
+    } else {
+        index = DoGetImageIndex(Node, Kind, Column, ghosted);
+    }
+    return index > -1;
+}
+
+// ---- check images ----
+
+std::shared_ptr<TLTImageList> TBaseLeanTree::GetCheckImageListFor(TCheckImageKind Kind) const {
+    return CheckImageListFor(Kind);
+}
+
+void TBaseLeanTree::SetCheckImageKind(TCheckImageKind Value) {
+    if (FCheckImageKind == Value)
+        return;
+    FCheckImageKind = Value;
+    auto list = GetCheckImageListFor(Value);
+    FCheckImages.Set(list ? list : FCustomCheckImages.List());
+    ImagesChanged();
+}
+
+void TBaseLeanTree::SetCustomCheckImages(std::shared_ptr<TLTImageList> Value) {
+    if (FCustomCheckImages.List() == Value)
+        return;
+    FCustomCheckImages.Set(Value);
+    if (FCheckImageKind == ckCustom) {
+        FCheckImages.Set(std::move(Value));
+        ImagesChanged();
+    }
+}
+
+int TBaseLeanTree::CheckImageRoom(PLeanNode Node) const {
+    const auto& list = FCheckImages.List();
+    if (!list || !HasMisc(TLTMiscOption::toCheckSupport) || !Node || Node->CheckType == ctNone)
+        return 0;
+    return list->Width() + 2;
+}

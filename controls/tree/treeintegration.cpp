@@ -105,6 +105,8 @@ void TBaseLeanTree::Assign(const TBaseLeanTree& Source) {
     SetNodeAlignment(Source.FNodeAlignment);
     SelectionBlendFactor = Source.SelectionBlendFactor;
     SetSelectionCurveRadius(Source.FSelectionCurveRadius);
+    SetCustomCheckImages(Source.CustomCheckImages());
+    SetCheckImageKind(Source.FCheckImageKind);
     FScrollBarOptions->Assign(*Source.FScrollBarOptions);
     FOptions->Assign(*Source.FOptions);
     FClipboardFormats.Assign(Source.FClipboardFormats.Names()); // names this class accepts
@@ -157,6 +159,8 @@ int TBaseLeanTree::GetCheckImage(PLeanNode Node) const {
     int band;
     if (Node->CheckType == ctRadioButton)
         band = checked ? 5 : 1;
+    else if (Node->CheckType == ctButton)
+        band = 17;
     else
         band = mixed ? 21 : checked ? 13 : 9;
     if ((Node->States & vsDisabled) || !isEnabled())

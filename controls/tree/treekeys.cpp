@@ -58,8 +58,15 @@ bool TBaseLeanTree::DoKeyAction(int& Key, TShiftState& Shift) {
     return doDefault;
 }
 
+bool TBaseLeanTree::HasPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position) {
+    return PopupMenu || DoGetPopupMenu(Node, Column, Position);
+}
+
 void TBaseLeanTree::DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position) {
-    if (QMenu* menu = DoGetPopupMenu(Node, Column, Position)) {
+    QMenu* menu = DoGetPopupMenu(Node, Column, Position);
+    if (!menu)
+        menu = PopupMenu;
+    if (menu) {
         DoStateChange(tsPopupMenuShown);
         menu->popup(viewport()->mapToGlobal(Position));
     }

@@ -9,12 +9,6 @@ using enum TLTPaintOption;
 using enum TLTMiscOption;
 using enum THitPosition;
 
-namespace {
-
-constexpr int CheckImageSize = 16;
-
-} // namespace
-
 PLeanNode TBaseLeanTree::GetNodeAt(int X, int Y) {
     int top;
     return GetNodeAt(X, Y, true, top);
@@ -120,10 +114,7 @@ static int64_t NodeTopOf(const TBaseLeanTree& tree, PLeanNode Node) {
 
 int TBaseLeanTree::NodeContentLeft(PLeanNode Node) const {
     int indent = int(GetNodeLevel(Node) + (HasPaint(toShowRoot) ? 1 : 0)) * int(FIndent);
-    int left = indent + FMargin;
-    if (HasMisc(toCheckSupport) && Node->CheckType != ctNone)
-        left += CheckImageSize + 2;
-    return left;
+    return indent + FMargin + CheckImageRoom(Node);
 }
 
 QRect TBaseLeanTree::GetDisplayRect(PLeanNode Node, TColumnIndex Column, bool TextOnly,
@@ -250,9 +241,9 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
         return info;
     }
     int edge = indent + FMargin;
-    bool check = mainColumn && HasMisc(toCheckSupport) && node->CheckType != ctNone;
-    if (check)
-        edge += CheckImageSize + 2;
+    int checkRoom = mainColumn ? CheckImageRoom(node) : 0;
+    bool check = checkRoom > 0;
+    edge += checkRoom;
     if (offset < edge) {
         if (check)
             info.HitPositions |= hiOnItemCheckbox;

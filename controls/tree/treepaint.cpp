@@ -19,8 +19,6 @@ using enum TLTInternalPaintOption;
 
 namespace {
 
-constexpr int CheckImageSize = 16;
-
 QColor Q(TColor c) {
     return ColorToQColor(c);
 }
@@ -265,14 +263,63 @@ void TBaseLeanTree::PaintNodeButton(QPainter& Canvas, PLeanNode Node, bool Right
 }
 
 void TBaseLeanTree::PaintCheckImage(const TLTPaintInfo& PaintInfo) {
-    PLeanNode n = PaintInfo.Node;
-    QRect r(PaintInfo.CellRect.left() + PaintInfo.CheckX, PaintInfo.CellRect.top(), CheckImageSize,
-            PaintInfo.CellRect.height());
-    DrawCheckImage(*PaintInfo.Canvas, r, TCheckType(n->CheckType), TCheckState(n->CheckState),
-                   !(n->States & vsDisabled) && isEnabled(), n == FCurrentHotNode);
+    const auto& list = FCheckImages.List();
+    int index = GetCheckImage(PaintInfo.Node);
+    if (!list || index < 0 || PaintInfo.CheckX < 0)
+        return;
+    const QRect& cell = PaintInfo.CellRect;
+    int x = PaintInfo.BidiMode != bdLeftToRight
+                ? cell.right() + 1 - PaintInfo.CheckX - list->Width()
+                : cell.left() + PaintInfo.CheckX;
+    list->Draw(*PaintInfo.Canvas, x, cell.top() + (cell.height() - list->Height()) / 2, index,
+               false);
+}
+
+void TBaseLeanTree::PaintDropMark(QPainter& Canvas, PLeanNode, const QRect& R) {
+    if ((FLastDropMode != dmAbove && FLastDropMode != dmBelow) || R.width() < 2)
+        return;
+    // A two-pixel bar along the edge, widening to six pixels at both ends.
+    QColor mark = Q(FColors->Get(TLTColors::DropMarkColor));
+    bool above = FLastDropMode == dmAbove;
+    auto strip = [&](int x, int width, int height) {
+        height = std::min(height, R.height());
+        int y = above ? R.top() : R.bottom() + 1 - height;
+        Canvas.fillRect(QRect(x, y, width, height), mark);
+    };
+    strip(R.left(), R.width(), 2);
+    int ends = std::min(4, R.width() / 2);
+    for (int i = 0; i < ends; ++i) {
+        strip(R.left() + i, 1, 6 - i);
+        strip(R.right() - i, 1, 6 - i);
+    }
+}
+
+void TBaseLeanTree::AdjustPaintCellRect(TLTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty) {
+    auto& cols = FHeader->Columns();
+    NextNonEmpty = cols.IsValidColumn(PaintInfo.Column)
+                       ? cols.GetNextVisibleColumn(PaintInfo.Column)
+                       : NoColumn;
+    if (!HasAuto(toAutoSpanColumns) || !FHeader->UseColumns() ||
+        !cols.IsValidColumn(PaintInfo.Column) || PaintInfo.BidiMode != bdLeftToRight)
+        return;
+    while (NextNonEmpty >= 0) {
+        const auto& next = cols.Items(NextNonEmpty);
+        if (next.BiDiMode() != bdLeftToRight || !DoGetCellIsEmpty(PaintInfo.Node, NextNonEmpty))
+            break;
+        PaintInfo.CellRect.setWidth(PaintInfo.CellRect.width() + next.Width());
+        NextNonEmpty = cols.GetNextVisibleColumn(NextNonEmpty);
+    }
 }
 
 void TBaseLeanTree::DoPaintNode(TLTPaintInfo&) {}
+
+bool TBaseLeanTree::IsSelectionColumn(TColumnIndex Column) const {
+    if (!FHeader->UseColumns() || HasSelection(toFullRowSelect) || Column == FFocusedColumn)
+        return true;
+    auto& cols = FHeader->Columns();
+    bool focusShown = cols.IsValidColumn(FFocusedColumn) && cols.Items(FFocusedColumn).Visible();
+    return !focusShown && Column == FHeader->MainColumn();
+}
 
 void TBaseLeanTree::PaintSelectionRectangle(QPainter& Canvas, int, const QRect& Rect,
                                             const QRect& VisibleRect) {
@@ -377,6 +424,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
     if (!FLinesValid)
         PrepareBitmaps(false, true);
     bool focused = hasFocus();
+    bool selFocused = focused || HasPaint(toPopupMode); // selection drawn as focused
     if (HasPaint(toAlwaysHideSelection) || (HasPaint(toHideSelection) && !focused))
         PaintOptions -= poDrawSelection;
     if (HasPaint(toHideFocusRect))
@@ -396,14 +444,15 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
     std::vector<TColumnIndex> columns =
         useColumns ? cols.GetVisibleColumns() : std::vector<TColumnIndex>{NoColumn};
     TColumnIndex mainColumn = useColumns ? FHeader->MainColumn() : NoColumn;
-    bool checkSupport = HasMisc(toCheckSupport);
+    bool checkImages = HasMisc(toCheckSupport) && FCheckImages.List();
+    bool spanning = useColumns && HasAuto(toAutoSpanColumns);
     int showRoot = HasPaint(toShowRoot) ? 1 : 0;
     int fullWidth = std::max({ClientWidth(), FRangeX, Window.right() + 1});
     QColor gridColor = Q(FColors->Get(TLTColors::GridLineColor));
-    auto selColor = Q(FColors->Get(focused ? TLTColors::FocusedSelectionColor
-                                           : TLTColors::UnfocusedSelectionColor));
-    auto selBorder = Q(FColors->Get(focused ? TLTColors::FocusedSelectionBorderColor
-                                            : TLTColors::UnfocusedSelectionBorderColor));
+    auto selColor = Q(FColors->Get(selFocused ? TLTColors::FocusedSelectionColor
+                                              : TLTColors::UnfocusedSelectionColor));
+    auto selBorder = Q(FColors->Get(selFocused ? TLTColors::FocusedSelectionBorderColor
+                                               : TLTColors::UnfocusedSelectionBorderColor));
 
     int top = 0;
     PLeanNode node = GetNodeAt(0, Window.top(), false, top);
@@ -423,11 +472,17 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
             OnBeforeItemPaint(this, c, node, rowRect, custom);
         if (paint && !custom) {
             bool selected = (node->States & vsSelected) && PaintOptions.Contains(poDrawSelection);
-            ItemErase(c, node, rowRect, selected, focused, Window);
+            ItemErase(c, node, rowRect, selected, selFocused, Window);
             int level = int(GetNodeLevel(node)) + showRoot;
+            // The drop target (on the node, or selected) is highlighted in its own colours.
+            bool dropTarget = node == FDropTargetNode &&
+                              (FLastDropMode == dmOnNode || (node->States & vsSelected));
             info.Node = node;
             info.LineImage = DetermineLineImage(node);
+            std::vector<char> spanned; // columns that a cell on their left extends over
             for (TColumnIndex col : columns) {
+                if (col >= 0 && size_t(col) < spanned.size() && spanned[size_t(col)])
+                    continue;
                 int left = 0, width = fullWidth;
                 TBiDiMode bidi = bdLeftToRight;
                 TAlignment align = FAlignment;
@@ -442,13 +497,23 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 }
                 if (left > Window.right())
                     break;
-                if (left + width <= Window.left())
-                    continue;
                 bool isMain = col == mainColumn;
                 info.Column = col;
                 info.BidiMode = bidi;
                 info.Alignment = align;
                 info.PaintOptions = PaintOptions;
+                if (spanning && col >= 0) {
+                    info.CellRect = QRect(left, top, width, h);
+                    TColumnIndex next = NoColumn;
+                    AdjustPaintCellRect(info, next);
+                    width = info.CellRect.width();
+                    spanned.resize(size_t(cols.Count()));
+                    for (TColumnIndex n = cols.GetNextVisibleColumn(col); n >= 0 && n != next;
+                         n = cols.GetNextVisibleColumn(n))
+                        spanned[size_t(n)] = 1;
+                }
+                if (left + width <= Window.left())
+                    continue;
                 bool editing =
                     FStates.Contains(tsEditing) && node == FFocusedNode && col == FFocusedColumn;
                 if (editing)
@@ -479,6 +544,8 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     !cols.Items(col).Options().Contains(TLTColumnOption::coParentColor) &&
                     !(selected && HasSelection(toFullRowSelect)))
                     c.fillRect(cell, Q(cols.Items(col).Color()));
+                if (OnBeforeCellPaint)
+                    OnBeforeCellPaint(this, c, node, col, cell);
                 info.NodeWidth = DoGetNodeWidth(node, col, &c);
                 int imagesLeft = isMain ? NodeContentLeft(node) : FMargin;
                 PlaceNodeImages(info, imagesLeft);
@@ -487,7 +554,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 info.ContentRect = rtl ? cell.adjusted(0, 0, -contentLeft, 0)
                                        : cell.adjusted(contentLeft, 0, 0, 0);
                 info.CheckX = -1;
-                if (isMain && checkSupport && node->CheckType != ctNone)
+                if (isMain && checkImages && GetCheckImage(node) >= 0)
                     info.CheckX = level * int(FIndent) + FMargin;
                 // Selection and focus cover the label, or the whole row under full-row select.
                 QRect label = info.ContentRect;
@@ -499,15 +566,21 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 }
                 if (HasSelection(toFullRowSelect))
                     label = cell;
-                if ((node->States & vsSelected) && info.PaintOptions.Contains(poDrawSelection)) {
+                bool highlight = (node->States & vsSelected) || dropTarget;
+                if (highlight && info.PaintOptions.Contains(poDrawSelection) &&
+                    IsSelectionColumn(col)) {
+                    QColor fill =
+                        dropTarget ? Q(FColors->Get(TLTColors::DropTargetColor)) : selColor;
+                    QColor frame =
+                        dropTarget ? Q(FColors->Get(TLTColors::DropTargetBorderColor)) : selBorder;
                     if (HasPaint(toUseBlendedSelection)) {
-                        BlendRect(c, label, selColor, SelectionBlendFactor);
-                        c.setPen(selBorder);
+                        BlendRect(c, label, fill, SelectionBlendFactor);
+                        c.setPen(frame);
                         c.setBrush(Qt::NoBrush);
                         c.drawRect(label.adjusted(0, 0, -1, -1));
-                    } else if (!HasSelection(toFullRowSelect) && !label.isEmpty()) {
-                        c.setPen(selBorder);
-                        c.setBrush(selColor);
+                    } else if ((dropTarget || !HasSelection(toFullRowSelect)) && !label.isEmpty()) {
+                        c.setPen(frame);
+                        c.setBrush(fill);
                         c.drawRect(label.adjusted(0, 0, -1, -1));
                     }
                 }
@@ -546,20 +619,9 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
             }
             if (OnAfterItemPaint)
                 OnAfterItemPaint(this, c, node, rowRect);
-            // Where a drag would drop: a frame around the target row, or a line above or
-            // below it.
-            if (node == FDropTargetNode && PaintOptions.Contains(poDrawDropMark) &&
-                FLastDropMode != dmNowhere) {
-                QColor mark = Q(FColors->Get(TLTColors::DropMarkColor));
-                if (FLastDropMode == dmOnNode || !HasPaint(toShowDropmark)) {
-                    c.setPen(Q(FColors->Get(TLTColors::DropTargetBorderColor)));
-                    c.setBrush(Qt::NoBrush);
-                    c.drawRect(rowRect.adjusted(0, 0, -1, -1));
-                } else {
-                    int y = FLastDropMode == dmAbove ? rowRect.top() : rowRect.bottom() - 1;
-                    c.fillRect(QRect(rowRect.left(), y, rowRect.width(), 2), mark);
-                }
-            }
+            if (node == FDropTargetNode && HasPaint(toShowDropmark) &&
+                PaintOptions.Contains(poDrawDropMark))
+                PaintDropMark(c, node, QRect(0, top, fullWidth, h));
             if (drawBand)
                 PaintSelectionRectangle(c, 0, band, rowRect);
         }

@@ -1,6 +1,6 @@
 // In-place editing: when an edit may start, the line-edit link's commit and cancel by Enter,
-// Escape and focus loss (never twice, never after Escape), its bounds, the delayed start by
-// mouse, and edits that end because their node goes away.
+// Escape and focus loss (never twice, never after Escape), the editors' keys, its bounds, the
+// delayed start by mouse, and edits that end because their node goes away.
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -131,6 +131,44 @@ TEST_F(EditingTest, FocusLossAcceptsOrCancels) {
     EXPECT_FALSE(tree.IsEditing());
     EXPECT_EQ(commits.size(), 1u);
     EXPECT_EQ(cancelled, 1);
+}
+
+TEST_F(EditingTest, EditorKeysOnSingleAndMultiLineNodes) {
+    // A single-line node: Up and Down move like Left and Right, Tab stays in the editor.
+    ASSERT_TRUE(tree.EditNode(Row(1), NoColumn));
+    TLTEdit* edit = Editor();
+    ASSERT_TRUE(edit);
+    edit->setCursorPosition(3);
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->cursorPosition(), 2);
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(edit->cursorPosition(), 4);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_TRUE(tree.IsEditing());
+    EXPECT_TRUE(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(tree.IsEditing());
+
+    // A multi-line node: Enter starts a line, Tab adds nothing, Ctrl+Enter ends the edit.
+    Row(2)->States |= vsMultiline;
+    ASSERT_TRUE(tree.EditNode(Row(2), NoColumn));
+    EXPECT_FALSE(created.back()->Edit());
+    TLTMultiLineEdit* memo = created.back()->MultiLineEdit();
+    ASSERT_TRUE(memo);
+    EXPECT_TRUE(memo->hasFocus());
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, "x");
+    QTest::keyClick(memo, Qt::Key_Tab);
+    QTest::keyClick(memo, Qt::Key_Up); // a line up, not a character back
+    QTest::keyClicks(memo, "y");
+    EXPECT_TRUE(tree.IsEditing());
+    EXPECT_EQ(memo->text(), "nyode 2\nx");
+    QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_FALSE(tree.IsEditing());
+    EXPECT_EQ(commits, std::vector<std::string>{"2=nyode 2\nx"});
+    EXPECT_TRUE(tree.hasFocus());
 }
 
 TEST_F(EditingTest, EditorKeepsItsMinimumWidthInsideTheClient) {

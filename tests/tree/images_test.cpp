@@ -150,6 +150,11 @@ TEST_F(ImagesTest, TheExtendedEventTakesPrecedenceAndMayNameAList) {
     EXPECT_EQ(QColor(img.pixel(22, 18 + 9)), QColor(Qt::blue));
     EXPECT_EQ(tree.GetDisplayRect(rows[2], NoColumn, true).left(), 22 + 22);
     EXPECT_TRUE(HitAt(22, 0).Contains(hiOnItemLabel)); // row 0 has none now
+    EXPECT_TRUE(tree.HasImage(rows[2], ikNormal, NoColumn));
+    EXPECT_FALSE(tree.HasImage(rows[0], ikNormal, NoColumn));
+    tree.OnGetImageIndexEx = nullptr;
+    EXPECT_TRUE(tree.HasImage(rows[0], ikState, NoColumn));
+    EXPECT_FALSE(tree.HasImage(rows[2], ikNormal, NoColumn));
 }
 
 TEST_F(ImagesTest, ListsAreSharedAndScaled) {

@@ -155,6 +155,17 @@ TEST_F(KeysTest, TheContextMenuIsAskedForTheNodeUnderTheMouse) {
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(asked, Top(2));
     menu.close();
+    // Whether a menu would show: the host's, else the tree's own.
+    EXPECT_TRUE(tree.HasPopupMenu(Top(1), NoColumn, p));
+    tree.OnGetPopupMenu = nullptr;
+    EXPECT_FALSE(tree.HasPopupMenu(Top(1), NoColumn, p));
+    QMenu own;
+    tree.PopupMenu = &own;
+    EXPECT_TRUE(tree.HasPopupMenu(Top(1), NoColumn, p));
+    tree.DoStateChange({}, TLeanTreeStates{TLeanTreeState::tsPopupMenuShown});
+    Key(Qt::Key_Menu);
+    EXPECT_TRUE(own.isVisible());
+    own.close();
 }
 
 TEST_F(KeysTest, WantTabsKeepsTabInTheTree) {

@@ -312,6 +312,93 @@ TEST_F(PaintTest, ColumnsGetTheirColoursGridLinesAndHorizontalScroll) {
     EXPECT_EQ(At(img, 50, y), Q(clYellow));
 }
 
+TEST_F(PaintTest, CellsSpanOverEmptyNeighboursAndTheHostSeesEachCell) {
+    using enum TLTHeaderOption;
+    tree.Header().SetOptions({hoVisible});
+    auto& cols = tree.Header().Columns();
+    for (TColor c : {clAqua, clYellow, clLime}) {
+        TLeanTreeColumn& col = cols.Add();
+        col.SetWidth(cols.Count() == 1 ? 100 : 60);
+        col.SetOptions(col.Options() - TLTColumnOption::coParentColor);
+        col.SetColor(c);
+    }
+    // Row 0: the middle cell is empty; row 1: the last one.
+    tree.OnGetCellIsEmpty = [&](TBaseLeanTree*, PLeanNode n, TColumnIndex c, bool& empty) {
+        empty = (n == rows[0] && c == 1) || (n == rows[1] && c == 2);
+    };
+    std::vector<std::pair<TColumnIndex, int>> cells; // of row 0: column and width
+    tree.OnBeforeCellPaint = [&](TBaseLeanTree*, QPainter&, PLeanNode n, TColumnIndex c, QRect r) {
+        if (n == rows[0])
+            cells.emplace_back(c, r.width());
+    };
+    int y0 = h / 2, y1 = h + h / 2;
+    QImage img = Render();
+    EXPECT_EQ(At(img, 130, y0), Q(clYellow)); // no spanning without the option
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() |
+                                      TLTAutoOption::toAutoSpanColumns);
+    cells.clear();
+    img = Render();
+    EXPECT_EQ(At(img, 130, y0), Q(clAqua)); // the first cell covers the empty middle one
+    EXPECT_EQ(At(img, 190, y0), Q(clLime));
+    EXPECT_EQ(At(img, 130, y1), Q(clYellow));
+    EXPECT_EQ(At(img, 190, y1), Q(clYellow)); // the middle cell covers the empty last one
+    using Cell = std::pair<TColumnIndex, int>;
+    EXPECT_EQ(cells, (std::vector<Cell>{{0, 160}, {2, 60}}));
+    // A right-to-left cell is never covered.
+    cols.Items(1).SetBiDiMode(bdRightToLeft);
+    img = Render();
+    EXPECT_EQ(At(img, 130, y0), Q(clYellow));
+}
+
+TEST_F(PaintTest, CheckImageKindsAndTheirPlace) {
+    // Each kind has a look of its own, and its images tell the states apart.
+    std::vector<QImage> checked;
+    for (TCheckImageKind k : {ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP,
+                              ckSystem, ckSystemFlat}) {
+        auto list = tree.GetCheckImageListFor(k);
+        ASSERT_TRUE(list);
+        ASSERT_EQ(list->Count(), CheckImageCount);
+        for (auto [a, b] : {std::pair{9, 13}, {13, 16}, {13, 21}, {1, 5}, {9, 17}})
+            EXPECT_NE(list->Image(a), list->Image(b)) << k << ": " << a << " " << b;
+        for (const QImage& other : checked)
+            EXPECT_NE(list->Image(13), other) << k;
+        checked.push_back(list->Image(13));
+    }
+    EXPECT_FALSE(tree.GetCheckImageListFor(ckCustom));
+
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | toCheckSupport);
+    tree.SetCheckType(rows[4], ctCheckBox);
+    tree.SetCheckState(rows[4], csCheckedNormal);
+    QRect box(22, 4 * h, 16, h - 1);
+    QImage light = Render().copy(box);
+    tree.SetCheckImageKind(ckDarkCheck);
+    QImage dark = Render().copy(box);
+    EXPECT_NE(light, dark);
+    EXPECT_GT(CountColor(dark, QColor(0x80, 0x80, 0x80)), 20); // the dark face
+    // ckCustom draws the host's images; without them no check box shows or takes room.
+    int label = tree.GetDisplayRect(rows[4], NoColumn, true).left();
+    tree.SetCheckImageKind(ckCustom);
+    EXPECT_EQ(tree.GetDisplayRect(rows[4], NoColumn, true).left(), label - 18);
+    EXPECT_EQ(CountInk(Render().copy(box), Q(clWindow)), 0);
+    auto custom = std::make_shared<TLTImageList>(16, 16);
+    QImage green(16, 16, QImage::Format_ARGB32);
+    green.fill(Qt::green);
+    for (int i = 0; i < CheckImageCount; ++i)
+        custom->Add(green);
+    tree.SetCustomCheckImages(custom);
+    EXPECT_EQ(CountColor(Render().copy(box), QColor(Qt::green)), 16 * 16);
+
+    // In a right-to-left cell the check box sits as far from the right edge.
+    tree.SetCheckImageKind(ckLightCheck);
+    tree.Header().SetOptions({TLTHeaderOption::hoVisible});
+    TLeanTreeColumn& col = tree.Header().Columns().Add();
+    col.SetWidth(300);
+    col.SetBiDiMode(bdRightToLeft);
+    QImage img = Render();
+    EXPECT_GT(CountInk(img.copy(300 - 22 - 16, 4 * h, 16, h - 1), Q(clWindow)), 20);
+    EXPECT_EQ(CountInk(img.copy(22, 4 * h, 16, h - 1), Q(clWindow)), 0);
+}
+
 // A flat tree of 100,000 uninitialised rows with its position cache.
 class BigPaintTest : public ::testing::Test {
 protected:
