@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QToolButton>
 #include <algorithm>
 
@@ -29,6 +28,7 @@
 #include "platform/datetimeformat.h"
 #include "platform/fileutils.h"
 #include "platform/gui/application.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/windowmessages.h"
 #include "platform/sysutils.h"
@@ -67,6 +67,7 @@ TReminderSetupDlg::TReminderSetupDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Setup Reminder"));
     setProperty("HelpContext", ReminderSetupHelpContext);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PlaceDialog(this, TDialogPosition::ScreenCentre);
     CreateComponents();
     ConnectHandlers();
     dtReminderDateTime->Calendar().SetStartDay(LocaleSettings().FirstDayOfWeek + 1);
@@ -232,16 +233,8 @@ void TReminderSetupDlg::ShowAlerts(bool show) {
     setFixedHeight(pnlTop->maximumHeight() +
                    (show ? pnlAlerts->maximumHeight() : pnlAlertsSummary->maximumHeight()) +
                    pnlButtons->maximumHeight());
-    if (show && isVisible()) {
-        // Moved up so that the bottom stays inside the work area.
-        const QRect area = screen() ? screen()->availableGeometry() : QRect();
-        const QRect frame = frameGeometry();
-        if (area.isValid() && frame.bottom() > area.bottom()) {
-            const int top = frame.top() - (frame.bottom() - area.bottom());
-            if (top > 0)
-                move(x(), y() - (frame.top() - top));
-        }
-    }
+    if (show && isVisible())
+        KeepDialogInWorkArea(this); // moved up so that the bottom stays inside the work area
 }
 
 void TReminderSetupDlg::btnAlertsClick() {

@@ -357,6 +357,18 @@ TEST(EmailPage, LoadsAndSavesTheAccountWithAuthentication) {
     EXPECT_EQ(TMailer(SMTPSettingsKey, true).SMTP.Port, 2525);
 }
 
+TEST(OptionsDialog, SizedForItsWidestPageAtCreation) {
+    Options o;
+    o.wnd.SelectSheet("Behaviour");
+    QApplication::processEvents();
+    const QSize first = o.wnd.size();
+    for (const char* page : {"E-mail Account", "Data File", "Behaviour"}) {
+        o.wnd.SelectSheet(page);
+        QApplication::processEvents();
+        EXPECT_EQ(o.wnd.size(), first) << page;
+    }
+}
+
 TEST(OptionsDialog, BadPortKeepsTheDialogOpenWithTheFieldFocused) {
     Options o;
     o.wnd.SelectSheet("E-mail Account");
