@@ -343,6 +343,11 @@ std::optional<TReminderSetupValues> TReminderSetupDlg::ReadValues() {
         Fail("The repetition limit must be a whole number.", edMaxAutoAlertCount);
         return std::nullopt;
     }
+    // The limit's fields can be edited only while the repetition is on.
+    if (v.AutoAlertEnabled && v.LimitAutoAlertCount && v.MaxAutoAlertCount < 1) {
+        Fail("The repetition limit must be at least 1.", edMaxAutoAlertCount);
+        return std::nullopt;
+    }
     const QCheckBox* boxes[] = {cbActivateRemindWnd, cbShowAlertWnd, cbSentEmail,    cbRunApp,
                                 cbModalDialog,       cbPlaySound,    cbAnimateInTray};
     for (int kind = 0; kind < AlertKindCount; ++kind)

@@ -349,6 +349,24 @@ TEST_F(ReminderSetupTest, DateFieldReformatsOnEnterAndASecondEnterConfirms) {
     EXPECT_EQ(d->lbTimeDifference->text(), "in ~ 2 weeks");
 }
 
+TEST_F(ReminderSetupTest, ALimitBelowOneIsRefusedAndNothingWritten) {
+    TTockwellItemPtr item = Entry();
+    auto d = Dialog(item);
+    d->show();
+    d->cbIsAutoAlertEnabled->setChecked(true);
+    d->cbLimitAutoAlertCount->setChecked(true);
+    for (const char* count : {"-5", "0"}) {
+        d->edMaxAutoAlertCount->setText(count);
+        EXPECT_FALSE(PassesOK(*d));
+        EXPECT_EQ(LastBox(), "The repetition limit must be at least 1.");
+        EXPECT_EQ(d->focusWidget(), d->edMaxAutoAlertCount);
+    }
+    EXPECT_EQ(item->GetReminder().GetMaxAutoAlertCount(), 3);
+    EXPECT_FALSE(item->GetReminder().GetIsAutoAlertEnabled());
+    d->edMaxAutoAlertCount->setText("1");
+    EXPECT_TRUE(PassesOK(*d));
+}
+
 TEST_F(ReminderSetupTest, OpensCentredOnTheScreen) {
     QWidget owner;
     owner.setGeometry(10, 10, 200, 100);
