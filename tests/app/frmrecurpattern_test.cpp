@@ -15,6 +15,7 @@
 #include "app/frmrecurpattern.h"
 #include "dialogtestutil.h"
 #include "fakemessageboxes.h"
+#include "platform/datetimeformat.h"
 #include "platform/gui/qtdatetime.h"
 #include "sampledata.h"
 #include "testutil.h"
@@ -385,4 +386,32 @@ TEST(RecurrenceDialog, ShowHandsBackOnOkOnlyAndRemovesOnRequest) {
     EXPECT_TRUE(ShowRecurrenceDialog(p, Due));
     EXPECT_TRUE(p.IsStartDateEmpty());
     EXPECT_EQ(boxes->Boxes.back().text, "Remove recurrence?");
+}
+
+TEST(RecurrenceDialog, DateAndTimeShowTheProgramsShortFormats) {
+    const TFormatSettings saved = LocaleSettings();
+    TFormatSettings german = saved;
+    german.ShortDateFormat = "dd/mm/yyyy";
+    german.DateSeparator = ".";
+    german.ShortTimeFormat = "hh:nn";
+    german.TimeAMString = german.TimePMString = "";
+    TFormatSettings us = saved;
+    us.ShortDateFormat = "M/d/yyyy";
+    us.DateSeparator = "/";
+    us.ShortTimeFormat = "h:mm AMPM";
+    us.TimeAMString = "AM";
+    us.TimePMString = "PM";
+    const TDateTime due = At(2026, 12, 18, 15, 0);
+    for (const TFormatSettings& fs : {german, us}) {
+        SetLocaleSettings(fs);
+        TRecurrencePattern p;
+        Pattern(p, rtDaily, due);
+        Dialog t(p, due);
+        EXPECT_EQ(t.d.dtDueDate->text().toStdString(), FormatDateTime("ddddd", due));
+        EXPECT_EQ(t.d.dtDueTime->text().toStdString(), FormatDateTime("t", due));
+        EXPECT_EQ(t.d.dtpEndDate->displayFormat(), t.d.dtDueDate->displayFormat());
+    }
+    SetLocaleSettings(saved);
+    EXPECT_EQ(QtDateTimeFormat("dd/mm/yy 'at' hh:nn:ss", german),
+              "dd'.'MM'.'yyyy' at 'HH':'mm':'ss");
 }
