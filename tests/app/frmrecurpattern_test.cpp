@@ -388,6 +388,33 @@ TEST(RecurrenceDialog, ShowHandsBackOnOkOnlyAndRemovesOnRequest) {
     EXPECT_EQ(boxes->Boxes.back().text, "Remove recurrence?");
 }
 
+TEST(RecurrenceDialog, AnIntervalBeyondTheCalendarIsRefused) {
+    TRecurrencePattern p;
+    Pattern(p, rtDaily);
+    Dialog t(p);
+    t.d.edIntervalD->setText("99999999");
+    EXPECT_FALSE(t.Ok());
+    EXPECT_NE(t.LastError().find("would not recur before the end of the calendar"),
+              std::string::npos)
+        << t.LastError();
+    EXPECT_EQ(t.d.focusWidget(), t.d.edIntervalD);
+    // Weekly, from a due day that is not one of the pattern's days.
+    t.d.rbWeekly->click();
+    for (QCheckBox* c : t.d.cbWeekDays)
+        c->setChecked(false);
+    t.d.cbWeekDays[1]->setChecked(true); // Monday; the due day is a Wednesday
+    t.d.edIntervalW->setText("99999999");
+    EXPECT_FALSE(t.Ok());
+    EXPECT_EQ(t.d.focusWidget(), t.d.edIntervalW);
+    EXPECT_EQ(t.boxes->Errors.size(), 2u);
+    // From the due day itself, 400,000 weeks on still lies within the calendar.
+    t.d.cbWeekDays[1]->setChecked(false);
+    t.d.cbWeekDays[3]->setChecked(true);
+    t.d.edIntervalW->setText("400000");
+    EXPECT_TRUE(t.Ok()) << t.LastError();
+    EXPECT_EQ(t.d.Pattern().GetInterval(), 400000);
+}
+
 TEST(RecurrenceDialog, DateAndTimeShowTheProgramsShortFormats) {
     const TFormatSettings saved = LocaleSettings();
     TFormatSettings german = saved;
