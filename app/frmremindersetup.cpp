@@ -81,7 +81,14 @@ TReminderSetupDlg::TReminderSetupDlg(QWidget* parent) : QDialog(parent) {
     };
 }
 
-TReminderSetupDlg::~TReminderSetupDlg() = default;
+TReminderSetupDlg::~TReminderSetupDlg() {
+    // A dialog freed while shown (the program ending during its modal loop) is hidden by
+    // the base class, which moves the focus out of the date field: its handlers must not
+    // reach this part of the dialog, gone by then.
+    dtReminderDateTime->OnExit = nullptr;
+    dtReminderDateTime->OnChange = nullptr;
+    dtReminderDateTime->OnKeyDown = nullptr;
+}
 
 void TReminderSetupDlg::LoadRecentEmails() {
     TRegistryManager reg(SMTPSettingsKey, HKEY_CURRENT_USER, true);
