@@ -24,7 +24,9 @@ program: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target tockwell
 
 run: program
-	@if [ -x $(BUILD)/app/tockwell ]; then exec $(BUILD)/app/tockwell $(ARGS); \
+	@if [ -x $(BUILD)/app/tockwell ]; then \
+	  echo "Starting Tockwell; end it with Exit in its menu, Ctrl+C here, or $(BUILD)/app/tockwell --quit"; \
+	  exec $(BUILD)/app/tockwell $(ARGS); \
 	else echo "Tockwell is built, but there is no program to start yet."; fi
 
 test: build

@@ -36,6 +36,16 @@ std::string MessageOf(std::exception_ptr error) {
     }
 }
 
+// text ending in a full stop (unless it ends a sentence already), so that what follows it
+// stands apart.
+std::string AsSentence(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n'))
+        text.pop_back();
+    if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?')
+        text += '.';
+    return text;
+}
+
 // True when the file's first bytes are those of an XML document: '<' after an optional
 // UTF-8 byte order mark and blanks. A binary data file begins with its magic text instead.
 bool BeginsAsXML(const std::string& fileName) {
@@ -203,8 +213,8 @@ bool TDataFileStore::Save(bool deleteBackup) {
             StoreLatestDataFile();
             return true;
         }
-        MessageDlg("Error to save data file \"" + target + "\". " + MessageOf(error) +
-                       " Press OK and select another data file to save to.",
+        MessageDlg("Error to save data file \"" + target + "\". " + AsSentence(MessageOf(error)) +
+                       "\n\nPress OK and select another data file to save to.",
                    mtError, Buttons(mbOK));
         std::string other = OnAskSaveFileName ? OnAskSaveFileName(target) : std::string();
         if (other.empty())

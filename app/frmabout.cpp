@@ -12,6 +12,7 @@
 #include "core/filehelpers.h"
 #include "core/productinfo.h"
 #include "core/windows/altkeyrepaint.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/themes.h"
@@ -59,6 +60,7 @@ TAboutDlg::TAboutDlg(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("About  Fernhollow - Tockwell"));
     setFixedSize(392, 196);
+    PlaceDialog(this);
     setAutoFillBackground(true);
 
     Image1 = new QLabel(this);

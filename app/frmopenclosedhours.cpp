@@ -6,6 +6,7 @@
 
 #include "core/windows/altkeyrepaint.h"
 #include "core/windows/openclosedplaces.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/messageboxes.h"
 
 namespace {
@@ -27,6 +28,7 @@ TfrmOpenClosedHrs::TfrmOpenClosedHrs(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmOpenClosedHrs"));
     setWindowTitle(QStringLiteral("Active hours"));
     setFixedSize(ClientWidth, ClientHeight);
+    PlaceDialog(this);
 
     const int bodyHeight = ClientHeight - DaysHeight;
     pnlPlHrDays = new QWidget(this);

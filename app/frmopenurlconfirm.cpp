@@ -8,6 +8,7 @@
 
 #include "core/filehelpers.h"
 #include "core/windows/altkeyrepaint.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/formhelpers.h"
 
 namespace {
@@ -26,6 +27,7 @@ int ButtonWidth(const QPushButton* button, int width) {
 TfrmOpenURLConfirm::TfrmOpenURLConfirm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Open URL in the Internet browser"));
     setFixedSize(FormWidth, FormHeight);
+    PlaceDialog(this);
 
     lbMessage_ = new QLabel(
         QStringLiteral("Your Internet browser should open a web page with further instructions. "

@@ -2,20 +2,20 @@
 
 #include <QCheckBox>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 #include "core/windows/altkeyrepaint.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/helprequests.h"
 
 TRadioChoice::TRadioChoice(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("RadioChoice"));
     setFixedSize(427, 114);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PlaceDialog(this, TDialogPosition::ScreenCentre);
 
     lbMessage = new QLabel(this);
     lbMessage->setObjectName(QStringLiteral("lbMessage"));
@@ -78,8 +78,6 @@ int ShowRadioChoice(const std::string& caption, const std::string& message,
         dialog.btnOK->setAutoDefault(false);
     }
     dialog.cbDoNotAskAgain->setVisible(showDoNotAsk);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     doNotAsk = dialog.cbDoNotAskAgain->isChecked();

@@ -273,6 +273,7 @@ void TfrmTaskRecurPattern::BuildPattern(TRecurrencePattern& p) {
     const TRecurrenceType type = TypeFromRadios();
     p.SetRecurrenceType(type);
     faulty_ = dtDueDate;
+    stepField_ = dtDueDate;
     p.SetPatternStartDate(PickedDueDate());
     p.SetInterval(1);
     p.SetUseCompletionDate(false);
@@ -285,7 +286,7 @@ void TfrmTaskRecurPattern::BuildPattern(TRecurrencePattern& p) {
         p.SetPatternEndDate(FromQDate(dtpEndDate->date()));
     }
     auto interval = [&](QLineEdit* e) {
-        faulty_ = e;
+        faulty_ = stepField_ = e;
         p.SetInterval(ReadInt(e));
     };
     switch (type) {
@@ -348,12 +349,12 @@ void TfrmTaskRecurPattern::BuildPattern(TRecurrencePattern& p) {
         break;
     case rtHourly:
         if (rgHourlyRandom->isChecked()) {
-            faulty_ = cbHourlyRand1;
+            faulty_ = stepField_ = cbHourlyRand1;
             p.SetHourlyDelta(ReadDuration(cbHourlyRand1));
             faulty_ = cbHourlyRand2;
             p.SetHourlyDeltaRandomTo(ReadDuration(cbHourlyRand2));
         } else {
-            faulty_ = cbHourly;
+            faulty_ = stepField_ = cbHourly;
             p.SetHourlyDelta(ReadDuration(cbHourly));
             p.SetHourlyDeltaRandomTo(0);
         }
@@ -539,18 +540,23 @@ void TfrmTaskRecurPattern::btnOKClick() {
             throw ERecurrenceInput("The number of occurrences must be at least 1");
         built.Assign(pattern_);
         BuildPattern(built);
+        TTaskPlaceOpenCloseSchedule neverOpen;
+        neverOpen.SetAllClosed();
+        if (built.HasSchedule() && built.GetSchedule() == neverOpen) {
+            faulty_ = Button1;
+            throw ERecurrenceInput("The place is never open, so the reminder would never recur");
+        }
+        if (!RecursWithinCalendar(built, due)) {
+            faulty_ = stepField_;
+            throw ERecurrenceInput("The interval is so large that the reminder would not "
+                                   "recur before the end of the calendar (year 9999)");
+        }
         // A pattern that never occurs would be stored without a next alert.
         if (built.GetPatternStartDate() == 0) {
             faulty_ = rbEndAfter->isChecked() ? static_cast<QWidget*>(edStopOccurrences)
                       : rbEndBy->isChecked()  ? static_cast<QWidget*>(dtpEndDate)
                                               : static_cast<QWidget*>(dtDueDate);
             throw ERecurrenceInput("The pattern has no occurrence on or after the due date");
-        }
-        TTaskPlaceOpenCloseSchedule neverOpen;
-        neverOpen.SetAllClosed();
-        if (built.HasSchedule() && built.GetSchedule() == neverOpen) {
-            faulty_ = Button1;
-            throw ERecurrenceInput("The place is never open, so the reminder would never recur");
         }
     } catch (const std::exception& e) {
         ShowInvalid(e.what());
@@ -583,6 +589,18 @@ void TfrmTaskRecurPattern::btnRemoveRecurrenceClick() {
 void TfrmTaskRecurPattern::Button1Click() {
     if (ShowOpenClosedHoursDialog(pattern_.GetSchedule(), this))
         UpdateHoursLabel();
+}
+
+bool RecursWithinCalendar(const TRecurrencePattern& pattern, TDateTime dueDate) {
+    TRecurrencePattern endless;
+    endless.Assign(pattern);
+    endless.SetPatternEndDate(0);
+    endless.SetOccurrences(-1);
+    const auto lowest = [](int64_t) -> int64_t { return 0; };
+    TDateTime first = endless.GetPatternStartDate();
+    if (first == 0) // the end came before the first occurrence: find it without the end
+        first = endless.NextOccurrence(false, false, dueDate, dueDate, 1, lowest);
+    return first != 0 && endless.NextOccurrence(false, true, first, first, 1, lowest) != 0;
 }
 
 bool ShowRecurrenceDialog(TRecurrencePattern& pattern, TDateTime dueDate, QWidget* parent) {

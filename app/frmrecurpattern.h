@@ -125,7 +125,13 @@ private:
     bool newPattern_ = false;
     int updating_ = 0;
     QWidget* faulty_ = nullptr;
+    QWidget* stepField_ = nullptr; // the field of the last built pattern's step
 };
+
+// Whether pattern (as BuildPattern made it from dueDate) comes round at least once more
+// before the calendar's end, its end conditions set aside: false when its step is so large
+// that no occurrence after the first falls within the calendar (year 9999).
+bool RecursWithinCalendar(const TRecurrencePattern& pattern, TDateTime dueDate);
 
 // Edits pattern for a reminder due at dueDate. Unless cancelled, pattern takes the dialog's
 // pattern and the result is true; after "Remove Recurrence" its start date is empty, which

@@ -16,6 +16,7 @@
 #include "app/frmrecurpattern.h"
 #include "app/helpsystem.h"
 #include "platform/formatsettings.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/qtdatetime.h"
 
 namespace {
@@ -78,6 +79,7 @@ TfrmTaskRecurPattern::TfrmTaskRecurPattern(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Reminder Recurrence"));
     SetHelpContext(this, HelpContextRecurrence);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PlaceDialog(this);
     CreateComponents();
     FillLists();
     ConnectHandlers();

@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QToolButton>
 #include <algorithm>
 
@@ -29,6 +28,7 @@
 #include "platform/datetimeformat.h"
 #include "platform/fileutils.h"
 #include "platform/gui/application.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/windowmessages.h"
 #include "platform/sysutils.h"
@@ -67,6 +67,7 @@ TReminderSetupDlg::TReminderSetupDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Setup Reminder"));
     setProperty("HelpContext", ReminderSetupHelpContext);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PlaceDialog(this, TDialogPosition::ScreenCentre);
     CreateComponents();
     ConnectHandlers();
     dtReminderDateTime->Calendar().SetStartDay(LocaleSettings().FirstDayOfWeek + 1);
@@ -80,7 +81,14 @@ TReminderSetupDlg::TReminderSetupDlg(QWidget* parent) : QDialog(parent) {
     };
 }
 
-TReminderSetupDlg::~TReminderSetupDlg() = default;
+TReminderSetupDlg::~TReminderSetupDlg() {
+    // A dialog freed while shown (the program ending during its modal loop) is hidden by
+    // the base class, which moves the focus out of the date field: its handlers must not
+    // reach this part of the dialog, gone by then.
+    dtReminderDateTime->OnExit = nullptr;
+    dtReminderDateTime->OnChange = nullptr;
+    dtReminderDateTime->OnKeyDown = nullptr;
+}
 
 void TReminderSetupDlg::LoadRecentEmails() {
     TRegistryManager reg(SMTPSettingsKey, HKEY_CURRENT_USER, true);
@@ -232,16 +240,8 @@ void TReminderSetupDlg::ShowAlerts(bool show) {
     setFixedHeight(pnlTop->maximumHeight() +
                    (show ? pnlAlerts->maximumHeight() : pnlAlertsSummary->maximumHeight()) +
                    pnlButtons->maximumHeight());
-    if (show && isVisible()) {
-        // Moved up so that the bottom stays inside the work area.
-        const QRect area = screen() ? screen()->availableGeometry() : QRect();
-        const QRect frame = frameGeometry();
-        if (area.isValid() && frame.bottom() > area.bottom()) {
-            const int top = frame.top() - (frame.bottom() - area.bottom());
-            if (top > 0)
-                move(x(), y() - (frame.top() - top));
-        }
-    }
+    if (show && isVisible())
+        KeepDialogInWorkArea(this); // moved up so that the bottom stays inside the work area
 }
 
 void TReminderSetupDlg::btnAlertsClick() {
@@ -348,6 +348,11 @@ std::optional<TReminderSetupValues> TReminderSetupDlg::ReadValues() {
     v.LimitAutoAlertCount = cbLimitAutoAlertCount->isChecked();
     if (!TryStrToInt(Trim(S(edMaxAutoAlertCount->text())), v.MaxAutoAlertCount)) {
         Fail("The repetition limit must be a whole number.", edMaxAutoAlertCount);
+        return std::nullopt;
+    }
+    // The limit's fields can be edited only while the repetition is on.
+    if (v.AutoAlertEnabled && v.LimitAutoAlertCount && v.MaxAutoAlertCount < 1) {
+        Fail("The repetition limit must be at least 1.", edMaxAutoAlertCount);
         return std::nullopt;
     }
     const QCheckBox* boxes[] = {cbActivateRemindWnd, cbShowAlertWnd, cbSentEmail,    cbRunApp,

@@ -7,10 +7,15 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <atomic>
 
 #include "core/mailer.h"
 #include "core/registrymanager.h"
+#include "core/windows/alertwindowsetup.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/messageboxes.h"
 
 namespace {
@@ -119,16 +124,55 @@ void TOptSMTPsettings::Button1Click() {
         ShowOptionsError(e);
         return;
     }
-    TMailer mailer(keyPath_, true);
+    auto mail = std::make_unique<TMailer>(keyPath_, true);
     bool ok = false;
     const QString to = QInputDialog::getText(
         this, QStringLiteral("Test message"), QStringLiteral("Send test email to this address:"),
-        QLineEdit::Normal, QString::fromStdString(mailer.Message.From.Address), &ok);
+        QLineEdit::Normal, QString::fromStdString(mail->Message.From.Address), &ok);
     if (!ok)
         return;
     try {
-        mailer.Send(to.toStdString(), TestMessageSubject, TestMessageBody);
+        mail->Compose(to.toStdString(), TestMessageSubject, TestMessageBody);
     } catch (const std::exception& e) {
         ShowException(e);
+        return;
     }
+    SendTestMessage(std::move(mail), to);
+}
+
+void TOptSMTPsettings::SendTestMessage(std::unique_ptr<TMailer> mail, const QString& to) {
+    // The session runs on the outbox's thread; the dialog stays responsive and can be
+    // cancelled, which ends the session.
+    struct TSending {
+        QPointer<QProgressDialog> box;
+        bool done = false;
+        std::string error;
+    };
+    auto sending = std::make_shared<TSending>();
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    mail->SMTP.Cancel = cancel;
+    QProgressDialog box(QStringLiteral("Sending the test message to %1...").arg(to),
+                        QStringLiteral("Cancel"), 0, 0, this);
+    box.setWindowTitle(QStringLiteral("Test message"));
+    box.setMinimumDuration(0);
+    box.setAutoClose(false);
+    box.setAutoReset(false);
+    PlaceDialog(&box);
+    sending->box = &box;
+    if (!outbox_)
+        outbox_ = MakeMailOutbox();
+    outbox_->Send(std::move(mail), [sending](const std::string& error) {
+        sending->done = true;
+        sending->error = error;
+        if (sending->box)
+            sending->box->accept();
+    });
+    if (!sending->done)
+        box.exec();
+    if (!sending->done) { // cancelled: the session ends, its outcome is dropped
+        cancel->store(true);
+        return;
+    }
+    if (!sending->error.empty())
+        ShowException(sending->error);
 }

@@ -2,12 +2,16 @@
 // TOptSMTPsettings: the "E-mail Account" options page: the SMTP account the e-mail alerts are
 // sent with (kept under the mailer's settings key), and a test message through it.
 
+#include <memory>
+
 #include "app/optionssheetbase.h"
 
+class IMailOutbox;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class TMailer;
 
 class TOptSMTPsettings : public TOptionsSheetBase {
     Q_OBJECT
@@ -21,7 +25,8 @@ public:
     // on edPort and nothing is written. The store's failures are raised as they come.
     void Save() override;
     // "Send test message": saves, asks for the address (preset to the sender's) and sends the
-    // test message through the mailer; failures are shown in error boxes.
+    // test message off the GUI thread (a mail outbox of the page's own) while a box with
+    // Cancel waits for it; Cancel ends the session. Failures are shown in error boxes.
     void Button1Click();
 
     static std::string DefaultKeyPath();
@@ -38,7 +43,9 @@ public:
 
 private:
     void LoadSettings();
+    void SendTestMessage(std::unique_ptr<TMailer> mail, const QString& to);
     std::string keyPath_;
+    std::shared_ptr<IMailOutbox> outbox_; // made for the first test message
 };
 
 // The test message.

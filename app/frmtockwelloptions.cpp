@@ -15,6 +15,7 @@
 
 #include "app/helpsystem.h"
 #include "core/windows/altkeyrepaint.h"
+#include "platform/gui/dialogplacement.h"
 #include "platform/gui/messageboxes.h"
 
 namespace {
@@ -36,6 +37,7 @@ TTockwellOptionsWnd::TTockwellOptionsWnd(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Options"));
     SetHelpContext(this, HelpContextOptions);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PlaceDialog(this);
     resize(559, 367);
 
     auto* main = new QHBoxLayout(this);
@@ -89,6 +91,22 @@ TTockwellOptionsWnd::TTockwellOptionsWnd(QWidget* parent) : QDialog(parent) {
     tvOptions->resizeColumnToContents(0);
     tvOptions->setFixedWidth(
         std::max(174, tvOptions->columnWidth(0) + 2 * tvOptions->frameWidth() + 4));
+    FitWidestSheet();
+}
+
+void TTockwellOptionsWnd::FitWidestSheet() {
+    // Each page is made once, off screen and without an owner, to measure it; the pages
+    // shown later are made afresh when first selected.
+    QSize widest;
+    QWidget probe;
+    for (const TOptionItem& item : items_) {
+        std::unique_ptr<TOptionsSheetBase> sheet(item.SheetClass
+                                                     ? item.SheetClass(nullptr, &probe)
+                                                     : new TOptionsSheetBase(nullptr, &probe));
+        widest = widest.expandedTo(sheet->minimumSizeHint()).expandedTo(sheet->sizeHint());
+    }
+    pnlOptionsSheet->setMinimumSize(widest);
+    resize(size().expandedTo(sizeHint()));
 }
 
 TTockwellOptionsWnd::~TTockwellOptionsWnd() = default;

@@ -85,6 +85,9 @@ private:
         TOptionsSheetBase* Sheet = nullptr; // owned by pnlOptionsSheet
     };
     void BuildTree();
+    // Gives the page area the size of the largest page, so that choosing a page never
+    // widens the dialog.
+    void FitWidestSheet();
     void tvOptionsChange(QTreeWidgetItem* node);
 
     std::vector<TOptionItem> items_;

@@ -191,6 +191,11 @@ std::string HelpPageOf(int context) {
     }
 }
 
+std::string HelpPageFile(const std::string& path, int context) {
+    const std::string page = JoinPath(path, HelpPageOf(context));
+    return FileExists(page) ? page : JoinPath(path, HelpIndexPage);
+}
+
 int ShowContext(int hostType, const std::string& path, int context) {
     LogDebug("ShowContext(\"%s\", %d)", path.c_str(), context);
     int result = HelpShown;
@@ -201,9 +206,7 @@ int ShowContext(int hostType, const std::string& path, int context) {
     } else if (!HelpInstalled(path)) {
         result = HelpNotInstalled;
     } else {
-        std::string page = JoinPath(path, HelpPageOf(context));
-        if (!FileExists(page))
-            page = JoinPath(path, HelpIndexPage);
+        const std::string page = HelpPageFile(path, context);
         const std::string url = QUrl::fromLocalFile(QString::fromStdString(page))
                                     .toString(QUrl::FullyEncoded)
                                     .toStdString();
@@ -228,7 +231,7 @@ int HHHelpContext(const std::string& helpFile, int context, const std::string& w
     return ShowContext(hostType, path, context);
 }
 
-std::string HHErrorMessage(int result, const std::string& helpFile) {
+std::string HHErrorMessage(int result, const std::string& helpFile, int context) {
     switch (result) {
     case HelpShown:
         return {};
@@ -240,16 +243,18 @@ std::string HHErrorMessage(int result, const std::string& helpFile) {
     case HelpHHMissing:
         return "System file HH.EXE was not found in the Windows folder.";
     case HelpBrowserFailed:
-        return "Could not start the web browser to show Tockwell Help.";
+        return "Could not start the web browser to show Tockwell Help.\n\nTo read it, open "
+               "this page in a web browser:\n" +
+               HelpPageFile(BuildHelpPath(helpFile, "", "", 0), context);
     default:
         return "Unknown error returned by HHHelpContext";
     }
 }
 
-void HHShowError(int result, const std::string& helpFile) {
+void HHShowError(int result, const std::string& helpFile, int context) {
     if (result == HelpShown)
         return;
-    const std::string message = HHErrorMessage(result, helpFile);
+    const std::string message = HHErrorMessage(result, helpFile, context);
     LogDebug("HHShowError(%d), \"%s\"", result, message.c_str());
     MessageBoxes().MessageBox(message, "Tockwell", mtWarning, Buttons(mbOK));
 }
@@ -276,7 +281,7 @@ bool THookHelpSystem::HelpHook(int command, intptr_t data, bool& callHelp) {
     case HELP_CONTEXT:
     case HELP_CONTEXTPOPUP: {
         const int result = HHHelpContext(helpFile_, static_cast<int>(data), window_, hostType_);
-        HHShowError(result, helpFile_);
+        HHShowError(result, helpFile_, static_cast<int>(data));
         callHelp = false;
         return result == HelpShown;
     }

@@ -97,6 +97,9 @@ std::string BuildHelpPath(const std::string& helpFile, const std::string& topic,
 // The page of a help context in the help folder: its file name ("index.html" for contexts
 // without a page of their own).
 std::string HelpPageOf(int context);
+// The file that shows context from the help folder path: its page, or the index page when
+// that page is missing.
+std::string HelpPageFile(const std::string& path, int context);
 
 // Shows context of the help in path (a help folder) with the viewer of hostType; returns one
 // of the results above. Host type 0 opens the context's page (the index when that page is
@@ -106,10 +109,11 @@ int ShowContext(int hostType, const std::string& path, int context);
 int HHHelpContext(const std::string& helpFile, int context, const std::string& window,
                   int hostType);
 // The message of a non-zero result; helpFile names the help folder in the message that the
-// help is not installed.
-std::string HHErrorMessage(int result, const std::string& helpFile);
+// help is not installed; when the browser could not be started, the message names the file
+// of context's page, so that the user can open it by hand.
+std::string HHErrorMessage(int result, const std::string& helpFile, int context = HelpContextIndex);
 // Shows the message of a non-zero result in a warning box titled "Tockwell"; nothing for 0.
-void HHShowError(int result, const std::string& helpFile);
+void HHShowError(int result, const std::string& helpFile, int context = HelpContextIndex);
 
 // Takes over the application's help requests while it lives: HELP_CONTEXT and
 // HELP_CONTEXTPOPUP show the context (HHHelpContext, HHShowError) and count as handled;

@@ -31,12 +31,24 @@ void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
     SafeReplaceFile(newFile, targetFile, backupExt, deleteBackup, TSafeReplaceSteps::System());
 }
 
+namespace {
+
+// The failure of a step, with the system's reason when the step left one in errno.
+[[noreturn]] void RaiseStepFailure(const std::string& what, const std::string& quoted, int err) {
+    throw Exception(what + quoted + (err ? std::string(". ") + std::strerror(err) : ""));
+}
+
+} // namespace
+
 void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
                      const std::string& backupExt, bool deleteBackup,
                      const TSafeReplaceSteps& steps) {
     const std::string quoted = "\"" + targetFile + "\"";
-    if (targetFile.empty() || !FileExists(newFile) || !steps.SyncFile(newFile))
+    if (targetFile.empty() || !FileExists(newFile))
         throw Exception("Can not write file : " + quoted);
+    errno = 0;
+    if (!steps.SyncFile(newFile))
+        RaiseStepFailure("Can not write file : ", quoted, errno);
     if (DirectoryExists(targetFile))
         throw Exception("Can not override file: " + quoted);
 
@@ -54,15 +66,19 @@ void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
         if (!steps.HardLink(targetFile, backup))
             movedAside = steps.Rename(targetFile, backup);
     }
+    errno = 0;
     if (!steps.Rename(newFile, targetFile)) {
+        const int err = errno;
         if (movedAside)
             steps.Rename(backup, targetFile);
-        throw Exception((hadTarget ? "Can not override file: " : "Can not write file : ") + quoted);
+        RaiseStepFailure(hadTarget ? "Can not override file: " : "Can not write file : ", quoted,
+                         err);
     }
     if (keepBackup && deleteBackup)
         steps.Delete(backup);
+    errno = 0;
     if (!steps.SyncFolder(ExtractFileDir(targetFile)))
-        throw Exception("Can not write file : " + quoted);
+        RaiseStepFailure("Can not write file : ", quoted, errno);
 }
 
 void SafeWriteFile(const std::string& targetFile,

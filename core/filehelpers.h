@@ -31,7 +31,8 @@ struct TSafeReplaceSteps {
 // every moment.
 // Raises "Can not write file : \"<targetFile>\"" when newFile is missing or cannot be flushed
 // or moved in, "Can not override file: \"<targetFile>\"" when an existing target cannot be
-// replaced; the target then still holds the old file.
+// replaced; the target then still holds the old file. A failed flush or move adds ". " and
+// the system's reason when the step gave one (errno).
 void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
                      const std::string& backupExt, bool deleteBackup);
 void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,

@@ -195,6 +195,27 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+int WriteNewFile(const std::string& fileName, std::string_view data, unsigned mode,
+                 const std::function<bool(int fd)>& sync) {
+    ::unlink(fileName.c_str()); // a leftover of an interrupted write, or a planted link
+    int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                    static_cast<mode_t>(mode));
+    if (fd < 0)
+        return errno;
+    errno = 0;
+    bool ok =
+        ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, data) && (!sync || sync(fd));
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok)
+        return 0;
+    ::unlink(fileName.c_str());
+    return err ? err : EIO;
+}
+
 bool SyncFile(const std::string& fileName) {
     return SyncPath(fileName, O_RDONLY, false);
 }

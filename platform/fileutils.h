@@ -2,6 +2,7 @@
 // File and folder routines over POSIX. Paths use '/'; names compare case-sensitively.
 // None of them raises: failures come back as false or as the empty text.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,13 @@ std::string ResolveFileLinks(const std::string& fileName);
 // Writes all of data to the open file fd, going on after interruptions; false when a write
 // fails (errno tells why) or writes nothing.
 bool WriteAll(int fd, std::string_view data);
+
+// Creates fileName afresh with permission bits mode, writes all of data and lets sync flush
+// it (an empty sync skips the flush). Never writes through a link: a leftover file or link
+// under that name is removed first and the create is exclusive, so one planted meanwhile
+// makes it fail. 0 on success; otherwise the errno of the failing step, the file removed.
+int WriteNewFile(const std::string& fileName, std::string_view data, unsigned mode,
+                 const std::function<bool(int fd)>& sync);
 
 // Flushes a file's data, or a folder's entries (after a rename or create in it), to the disk.
 // False when it cannot be opened or the flush fails; file systems that cannot flush a folder

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -28,35 +29,42 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
 }
 
 TIniFile::Section* TIniFile::Find(const std::string& section) {
-    for (Section& s : sections_)
-        if (SameText(s.Name, section))
-            return &s;
-    return nullptr;
+    auto it = sectionIndex_.find(LowerCase(section));
+    return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 TIniFile::Section& TIniFile::FindOrAdd(const std::string& section) {
     if (Section* s = Find(section))
         return *s;
-    sections_.push_back({section, {}});
+    sectionIndex_.emplace(LowerCase(section), sections_.size());
+    sections_.push_back({section, {}, {}});
     return sections_.back();
 }
 
 void TIniFile::Section::Set(const std::string& ident, const std::string& value) {
-    for (auto& [name, old] : Values)
-        if (SameText(name, ident)) {
-            old = value;
-            return;
-        }
-    Values.emplace_back(ident, value);
+    auto [it, added] = Index.emplace(LowerCase(ident), Values.size());
+    if (added)
+        Values.emplace_back(ident, value);
+    else
+        Values[it->second].second = value;
+}
+
+const std::string* TIniFile::Section::Get(const std::string& ident) const {
+    auto it = Index.find(LowerCase(ident));
+    return it == Index.end() ? nullptr : &Values[it->second].second;
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
                                  const std::string& def) {
     if (Section* s = Find(section))
-        for (const auto& [name, value] : s->Values)
-            if (SameText(name, ident))
-                return value;
+        if (const std::string* value = s->Get(ident))
+            return *value;
     return def;
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& ident) {
+    Section* s = Find(section);
+    return s && s->Get(ident);
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& ident,
@@ -83,6 +91,7 @@ std::string TIniFile::Serialize() const {
 
 void TIniFile::Parse(const std::string& text) {
     sections_.clear();
+    sectionIndex_.clear();
     std::istringstream in(text);
     std::string line;
     Section* current = nullptr;
@@ -107,19 +116,13 @@ void TIniFile::UpdateFile() {
     if (!dirty_)
         return;
     ForceDirectories(ExtractFileDir(fileName_));
-    std::string temp = fileName_ + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw EFCreateError("Cannot create file \"" + fileName_ + "\"");
-        out << Serialize();
-        out.flush();
-        if (!out)
-            throw EWriteError("Cannot write file \"" + fileName_ + "\"");
-    }
+    const std::string temp = fileName_ + ".tmp";
+    if (int err = WriteNewFile(temp, Serialize(), 0600, [](int fd) { return ::fsync(fd) == 0; }))
+        throw EFCreateError("Cannot create file \"" + fileName_ + "\": " + std::strerror(err));
     if (std::rename(temp.c_str(), fileName_.c_str()) != 0) {
+        const int err = errno;
         ::unlink(temp.c_str());
-        throw EWriteError("Cannot write file \"" + fileName_ + "\"");
+        throw EWriteError("Cannot write file \"" + fileName_ + "\": " + std::strerror(err));
     }
     dirty_ = false;
 }
@@ -134,6 +137,11 @@ std::string TRegistryIniFile::ReadString(const std::string& section, const std::
     if (reg.GetDataType(ident) != rdString)
         return def;
     return reg.ReadString(ident);
+}
+
+bool TRegistryIniFile::ValueExists(const std::string& section, const std::string& ident) {
+    TRegistry reg;
+    return reg.OpenKeyReadOnly("\\" + key_ + "\\" + section) && reg.ValueExists(ident);
 }
 
 void TRegistryIniFile::WriteString(const std::string& section, const std::string& ident,

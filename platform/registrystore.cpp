@@ -290,21 +290,8 @@ private:
 // Writes data to a new file (mode 0600) and syncs it; removes it on failure.
 void WriteNewFile(const std::string& temp, std::string_view data,
                   const std::function<bool(int fd)>& sync) {
-    ::unlink(temp.c_str()); // a leftover of an interrupted write
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        RaiseFileError("write", temp, errno);
-    errno = 0;
-    bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, data) && sync(fd);
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        RaiseFileError("write", temp, err ? err : EIO);
-    }
+    if (int err = ::WriteNewFile(temp, data, 0600, sync))
+        RaiseFileError("write", temp, err);
 }
 
 std::mutex& FolderMutex() {

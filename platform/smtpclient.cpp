@@ -102,6 +102,8 @@ int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
 struct TDeadline {
     std::chrono::steady_clock::time_point at;
     bool passed = false;
+    const std::atomic<bool>* cancel = nullptr; // set from another thread: end now
+    bool cancelled = false;
     std::vector<curl_socket_t> sockets; // open now
 };
 
@@ -121,9 +123,12 @@ int OnCloseSocket(void* user, curl_socket_t fd) {
 
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* deadline = static_cast<TDeadline*>(user);
-    if (std::chrono::steady_clock::now() < deadline->at)
+    if (deadline->cancel && deadline->cancel->load())
+        deadline->cancelled = true;
+    else if (std::chrono::steady_clock::now() < deadline->at)
         return 0;
-    deadline->passed = true;
+    else
+        deadline->passed = true;
     for (curl_socket_t fd : deadline->sockets)
         ::shutdown(fd, SHUT_RDWR);
     return 1;
@@ -188,6 +193,9 @@ void TSMTPClient::Send(const TMailMessage& message) const {
     const long margin = std::min(1000L, timeout / 2);
     TDeadline deadline;
     deadline.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout - margin);
+    deadline.cancel = Cancel.get();
+    if (deadline.cancel && deadline.cancel->load())
+        Fail("Sending was cancelled.");
 
     CURL* c = curl.get();
     SetOption(c, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -232,6 +240,8 @@ void TSMTPClient::Send(const TMailMessage& message) const {
     std::string reason = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
     if (rc == CURLE_RECV_ERROR && errorBuffer[0]) // "response reading failed" alone says little
         reason = std::string(curl_easy_strerror(rc)) + ": " + errorBuffer;
+    if (deadline.cancelled)
+        throw ESMTPError("Sending was cancelled.", rc, replies.lastCode);
     if (rc == CURLE_ABORTED_BY_CALLBACK && deadline.passed) {
         rc = CURLE_OPERATION_TIMEDOUT;
         reason = "SMTP session timed out: the server did not answer in time";

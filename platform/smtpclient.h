@@ -2,6 +2,8 @@
 // An SMTP client over libcurl: one call makes the whole session (connect, greet, STARTTLS
 // when the server offers it, log in when asked to, send one message, quit).
 
+#include <atomic>
+#include <memory>
 #include <string>
 
 #include "platform/mailmessage.h"
@@ -36,10 +38,13 @@ public:
     int Timeout = 30000;
     // A session that moves less than a byte a second for this long also fails (seconds).
     int LowSpeedTime = 15;
+    // When set, another thread may set the flag to end the session: it stops within about a
+    // second (its sockets shut down) and fails with "Sending was cancelled.".
+    std::shared_ptr<std::atomic<bool>> Cancel;
 
     // Sends the message to its recipients, the sender address as the envelope sender.
     // Raises ESMTPError, before connecting, when the host, port or sender address is unusable
     // or there is no recipient; afterwards when the connection, TLS, login or any command
-    // fails or the time runs out.
+    // fails, the time runs out or the session is cancelled.
     void Send(const TMailMessage& message) const;
 };

@@ -255,6 +255,18 @@ bool IXMLNode::HasAttribute(const std::string& name) const {
     return static_cast<bool>(pugi::xml_node(Checked()).attribute(name.c_str()));
 }
 
+namespace {
+
+// The text pugixml takes as a C string: without its NUL characters, which XML cannot hold
+// and which would end the text there.
+std::string WithoutNul(const std::string& text) {
+    std::string kept = text;
+    std::erase(kept, '\0');
+    return kept;
+}
+
+} // namespace
+
 void IXMLNode::SetAttribute(const std::string& name, const std::string& value) {
     pugi::xml_node n(Checked());
     if (name.empty())
@@ -262,7 +274,7 @@ void IXMLNode::SetAttribute(const std::string& name, const std::string& value) {
     pugi::xml_attribute a = n.attribute(name.c_str());
     if (!a)
         a = n.append_attribute(name.c_str());
-    a.set_value(value.c_str());
+    a.set_value(WithoutNul(value).c_str());
 }
 
 std::string IXMLNode::Text() const {
@@ -282,8 +294,9 @@ void IXMLNode::SetText(const std::string& text) {
             n.remove_child(c);
         c = next;
     }
-    if (!text.empty())
-        n.prepend_child(pugi::node_pcdata).set_value(text.c_str());
+    const std::string kept = WithoutNul(text);
+    if (!kept.empty())
+        n.prepend_child(pugi::node_pcdata).set_value(kept.c_str());
 }
 
 // ---- TXMLDocument ----

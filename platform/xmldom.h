@@ -45,7 +45,8 @@ public:
     IXMLNode FindChild(const std::string& name) const; // first child of that name, or null
     IXMLNode FindChild(const char* name) const;
 
-    // An absent attribute reads as the empty text; setting creates or replaces.
+    // An absent attribute reads as the empty text; setting creates or replaces. XML cannot
+    // hold NUL: setting an attribute or the text drops its NUL characters and keeps the rest.
     std::string Attribute(const std::string& name) const;
     std::string Attribute(const char* name) const; // the same without a name copy
     bool HasAttribute(const std::string& name) const;

@@ -8,8 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   # libraries
   libpugixml-dev libcurl4-openssl-dev qt6-base-dev qt6-multimedia-dev libgl-dev
-  # the global hot key on X11
-  libxcb1-dev x11proto-dev
+  # the global hot key on X11; keyboard maps, which Qt's CMake files look for
+  libxcb1-dev x11proto-dev libxkbcommon-dev
   # sound back end (WAV and MP3 decoders for Qt Multimedia's GStreamer plugin)
   gstreamer1.0-plugins-good gstreamer1.0-libav
   # fonts the windows and their render tests use

@@ -55,6 +55,8 @@ TAgendaDatePicker::TAgendaDatePicker(QWidget* parent) : TEnhEditBtn(parent) {
     popup_ = new TDatePickerPopup(*this);
     calendar_ = new TAgendaCalendar(popup_);
     calendar_->setObjectName(objectName() + "cal_");
+    // Rows start on the locale's first weekday (0 = Monday there, 1 = Monday here).
+    calendar_->SetStartDay(format_.FirstDayOfWeek + 1);
     calendar_->resize(180, 180);
     calendar_->setMinimumSize(180, 180);
     popup_->layout()->addWidget(calendar_);

@@ -33,6 +33,7 @@ public:
 class TAgendaDatePicker : public TEnhEditBtn {
     Q_OBJECT
 public:
+    // The calendar's rows start on the first weekday of LocaleSettings().
     explicit TAgendaDatePicker(QWidget* parent = nullptr);
     ~TAgendaDatePicker() override;
 

@@ -74,8 +74,13 @@ std::string LoadPersistValues(TCustomIniFile& ini, const std::string& section,
     if (l.Enabled && l.History) {
         int count = ini.ReadInteger(section, "LOOKUPCOUNT", 0);
         for (int i = 1; i <= count; ++i) {
-            std::string value = ini.ReadString(section, "LOOKUPVAL" + IntToStr(i), "");
-            std::string shown = ini.ReadString(section, "LOOKUPDISPL" + IntToStr(i), "");
+            const std::string valueName = "LOOKUPVAL" + IntToStr(i);
+            const std::string shownName = "LOOKUPDISPL" + IntToStr(i);
+            // The stored count is bounded by the entries present: they end at the first gap.
+            if (!ini.ValueExists(section, valueName) && !ini.ValueExists(section, shownName))
+                break;
+            std::string value = ini.ReadString(section, valueName, "");
+            std::string shown = ini.ReadString(section, shownName, "");
             if (!value.empty())
                 l.ValueList.Add(value);
             if (!shown.empty())

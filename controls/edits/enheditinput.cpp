@@ -93,7 +93,8 @@ TEditState TEnhEdit::State() const {
 }
 
 void TEnhEdit::ApplyState(const TEditState& st) {
-    setText(st.Text);
+    if (st.Text != text())
+        setText(st.Text);
     if (st.SelLength > 0)
         setSelection(st.SelStart, st.SelLength);
     else
@@ -115,7 +116,9 @@ void TEnhEdit::HandleChar(QKeyEvent* e, QChar ch) {
         return;
     TTypedKey key{ch, (e->modifiers() & Qt::ControlModifier) != 0,
                   (e->modifiers() & Qt::KeypadModifier) != 0};
-    TTypeResult r = TypeChar(State(), key, typing_);
+    TTypingSettings s = typing_;
+    s.MaxLength = maxLength() < 32767 ? maxLength() : 0; // 32767: QLineEdit's "no limit"
+    TTypeResult r = TypeChar(State(), key, s);
     bool modified = isModified();
     switch (r.Action) {
     case taDrop:
@@ -128,8 +131,10 @@ void TEnhEdit::HandleChar(QKeyEvent* e, QChar ch) {
         modified = modified || isModified();
         break;
     case taSet:
+        // A rule that only moves the caret (a decimal separator typed where the value has
+        // one) leaves the text, and so the modified state, as it was.
+        modified = modified || r.State.Text != text();
         ApplyState(r.State);
-        modified = true;
         break;
     }
     SetModified(modified || r.Modified);

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gui/dialogplacement.h"
+
 namespace {
 
 std::shared_ptr<IMessageBoxes>& Current() {
@@ -90,6 +92,7 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
                                 TMsgDlgType type, TMsgDlgButtons buttons) {
     QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
+    PlaceDialog(&box);
     std::vector<std::pair<QAbstractButton*, TModalResult>> map;
     for (const ButtonInfo& b : ButtonTable)
         if (buttons & Buttons(b.button)) {
@@ -110,5 +113,6 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
 void TQtMessageBoxes::ErrorBox(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()),
                     QString::fromStdString(message), QMessageBox::Ok, QApplication::activeWindow());
+    PlaceDialog(&box);
     box.exec();
 }

@@ -219,7 +219,7 @@ TEST_F(DataFileStoreTest, AFailedSaveOffersAnotherFile) {
     ASSERT_EQ(boxes->Boxes.size(), 1u);
     EXPECT_EQ(boxes->Boxes[0].text, "Error to save data file \"" + fileName +
                                         "\". Error creating folder: " + blocker +
-                                        " Press OK and select another data file to save to.");
+                                        ".\n\nPress OK and select another data file to save to.");
     EXPECT_EQ(asked, std::vector<std::string>{fileName});
     EXPECT_EQ(store.FileName(), fileName);
 

@@ -15,6 +15,7 @@
 #include "app/frmrecurpattern.h"
 #include "dialogtestutil.h"
 #include "fakemessageboxes.h"
+#include "platform/datetimeformat.h"
 #include "platform/gui/qtdatetime.h"
 #include "sampledata.h"
 #include "testutil.h"
@@ -385,4 +386,59 @@ TEST(RecurrenceDialog, ShowHandsBackOnOkOnlyAndRemovesOnRequest) {
     EXPECT_TRUE(ShowRecurrenceDialog(p, Due));
     EXPECT_TRUE(p.IsStartDateEmpty());
     EXPECT_EQ(boxes->Boxes.back().text, "Remove recurrence?");
+}
+
+TEST(RecurrenceDialog, AnIntervalBeyondTheCalendarIsRefused) {
+    TRecurrencePattern p;
+    Pattern(p, rtDaily);
+    Dialog t(p);
+    t.d.edIntervalD->setText("99999999");
+    EXPECT_FALSE(t.Ok());
+    EXPECT_NE(t.LastError().find("would not recur before the end of the calendar"),
+              std::string::npos)
+        << t.LastError();
+    EXPECT_EQ(t.d.focusWidget(), t.d.edIntervalD);
+    // Weekly, from a due day that is not one of the pattern's days.
+    t.d.rbWeekly->click();
+    for (QCheckBox* c : t.d.cbWeekDays)
+        c->setChecked(false);
+    t.d.cbWeekDays[1]->setChecked(true); // Monday; the due day is a Wednesday
+    t.d.edIntervalW->setText("99999999");
+    EXPECT_FALSE(t.Ok());
+    EXPECT_EQ(t.d.focusWidget(), t.d.edIntervalW);
+    EXPECT_EQ(t.boxes->Errors.size(), 2u);
+    // From the due day itself, 400,000 weeks on still lies within the calendar.
+    t.d.cbWeekDays[1]->setChecked(false);
+    t.d.cbWeekDays[3]->setChecked(true);
+    t.d.edIntervalW->setText("400000");
+    EXPECT_TRUE(t.Ok()) << t.LastError();
+    EXPECT_EQ(t.d.Pattern().GetInterval(), 400000);
+}
+
+TEST(RecurrenceDialog, DateAndTimeShowTheProgramsShortFormats) {
+    const TFormatSettings saved = LocaleSettings();
+    TFormatSettings german = saved;
+    german.ShortDateFormat = "dd/mm/yyyy";
+    german.DateSeparator = ".";
+    german.ShortTimeFormat = "hh:nn";
+    german.TimeAMString = german.TimePMString = "";
+    TFormatSettings us = saved;
+    us.ShortDateFormat = "M/d/yyyy";
+    us.DateSeparator = "/";
+    us.ShortTimeFormat = "h:mm AMPM";
+    us.TimeAMString = "AM";
+    us.TimePMString = "PM";
+    const TDateTime due = At(2026, 12, 18, 15, 0);
+    for (const TFormatSettings& fs : {german, us}) {
+        SetLocaleSettings(fs);
+        TRecurrencePattern p;
+        Pattern(p, rtDaily, due);
+        Dialog t(p, due);
+        EXPECT_EQ(t.d.dtDueDate->text().toStdString(), FormatDateTime("ddddd", due));
+        EXPECT_EQ(t.d.dtDueTime->text().toStdString(), FormatDateTime("t", due));
+        EXPECT_EQ(t.d.dtpEndDate->displayFormat(), t.d.dtDueDate->displayFormat());
+    }
+    SetLocaleSettings(saved);
+    EXPECT_EQ(QtDateTimeFormat("dd/mm/yy 'at' hh:nn:ss", german),
+              "dd'.'MM'.'yyyy' at 'HH':'mm':'ss");
 }

@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "app/frmradiochoice.h"
@@ -345,4 +347,35 @@ TEST_F(ReminderSetupTest, DateFieldReformatsOnEnterAndASecondEnterConfirms) {
     d->DateFieldExit();
     EXPECT_EQ(d->dtReminderDateTime->text().toStdString(), FormatReminderDate(At(2024, 4, 2, 12)));
     EXPECT_EQ(d->lbTimeDifference->text(), "in ~ 2 weeks");
+}
+
+TEST_F(ReminderSetupTest, ALimitBelowOneIsRefusedAndNothingWritten) {
+    TTockwellItemPtr item = Entry();
+    auto d = Dialog(item);
+    d->show();
+    d->cbIsAutoAlertEnabled->setChecked(true);
+    d->cbLimitAutoAlertCount->setChecked(true);
+    for (const char* count : {"-5", "0"}) {
+        d->edMaxAutoAlertCount->setText(count);
+        EXPECT_FALSE(PassesOK(*d));
+        EXPECT_EQ(LastBox(), "The repetition limit must be at least 1.");
+        EXPECT_EQ(d->focusWidget(), d->edMaxAutoAlertCount);
+    }
+    EXPECT_EQ(item->GetReminder().GetMaxAutoAlertCount(), 3);
+    EXPECT_FALSE(item->GetReminder().GetIsAutoAlertEnabled());
+    d->edMaxAutoAlertCount->setText("1");
+    EXPECT_TRUE(PassesOK(*d));
+}
+
+TEST_F(ReminderSetupTest, OpensCentredOnTheScreen) {
+    QWidget owner;
+    owner.setGeometry(10, 10, 200, 100);
+    owner.show();
+    TReminderSetupDlg d(&owner);
+    d.Load(Entry(), false);
+    d.show();
+    QApplication::processEvents();
+    const QRect area = d.screen()->availableGeometry();
+    EXPECT_LE(std::abs(d.frameGeometry().center().x() - area.center().x()), 1);
+    EXPECT_TRUE(area.contains(d.frameGeometry())) << d.frameGeometry().height();
 }

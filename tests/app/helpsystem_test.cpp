@@ -123,7 +123,9 @@ TEST(HelpSystem, MissingHelpOrBrowserIsReportedInAWarning) {
     shell.Result = false;
     EXPECT_FALSE(ApplicationHelpContext(HelpContextOptions));
     ASSERT_EQ(boxes->Boxes.size(), 2u);
-    EXPECT_EQ(boxes->Boxes[1].text, "Could not start the web browser to show Tockwell Help.");
+    EXPECT_EQ(boxes->Boxes[1].text, "Could not start the web browser to show Tockwell Help."
+                                    "\n\nTo read it, open this page in a web browser:\n" +
+                                        program.Help() + "/options.html");
 
     // The Windows viewers are not there.
     EXPECT_EQ(HHHelpContext(program.Help(), 1005, "main", HostTypeKeyHH), HelpKeyHHMissing);

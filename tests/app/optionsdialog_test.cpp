@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -18,6 +19,7 @@
 #include "core/tockwelloptions.h"
 #include "dialogtestutil.h"
 #include "fakemessageboxes.h"
+#include "fakesmtpserver.h"
 #include "platform/gui/hotkeyedit.h"
 #include "smtptestserver.h"
 #include "testutil.h"
@@ -357,6 +359,18 @@ TEST(EmailPage, LoadsAndSavesTheAccountWithAuthentication) {
     EXPECT_EQ(TMailer(SMTPSettingsKey, true).SMTP.Port, 2525);
 }
 
+TEST(OptionsDialog, SizedForItsWidestPageAtCreation) {
+    Options o;
+    o.wnd.SelectSheet("Behaviour");
+    QApplication::processEvents();
+    const QSize first = o.wnd.size();
+    for (const char* page : {"E-mail Account", "Data File", "Behaviour"}) {
+        o.wnd.SelectSheet(page);
+        QApplication::processEvents();
+        EXPECT_EQ(o.wnd.size(), first) << page;
+    }
+}
+
 TEST(OptionsDialog, BadPortKeepsTheDialogOpenWithTheFieldFocused) {
     Options o;
     o.wnd.SelectSheet("E-mail Account");
@@ -424,4 +438,29 @@ TEST_F(EmailPageServer, TestMessageReachesARealServer) {
     page.Button1Click();
     ASSERT_EQ(boxes_->Errors.size(), 1u);
     EXPECT_EQ(server.Received(), 1);
+}
+
+// A server that holds the session: the dialog runs on while the message is sent, and Cancel
+// ends the session at once instead of after the client's 30 s.
+TEST_F(EmailPageServer, TestMessageGoesOffTheGuiThreadAndCancelEndsIt) {
+    TFakeSmtpServer server(TSmtpMisbehaviour::StallAfterData);
+    TOptSMTPsettings page(nullptr, nullptr);
+    page.EdHost->setText("127.0.0.1");
+    page.edPort->setText(QString::number(server.Port()));
+    page.edEMailFrom->setText("me@example.org");
+    page.cbAuthentication->setChecked(false);
+    OnModal<QInputDialog>([](QInputDialog& d) { d.accept(); });
+    bool waited = false;
+    OnModal<QProgressDialog>([&](QProgressDialog& d) {
+        EXPECT_EQ(d.labelText(), "Sending the test message to me@example.org...");
+        waited = WaitUntil([&] { return server.Messages() == 1; }, 10000);
+        d.cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    page.Button1Click();
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(WaitUntil([&] { return server.ClosedByClient() == 1; }, 5000));
+    EXPECT_LT(SecondsSince(start), 15.0);
+    QTest::qWait(300); // the cancelled session's outcome comes back and is dropped
+    EXPECT_TRUE(boxes_->Errors.empty());
 }

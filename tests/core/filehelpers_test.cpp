@@ -56,11 +56,16 @@ struct TReplaceCase {
 
     template <class F> auto Wrap(const std::string& name, F real) {
         return [this, name, real](const auto&... args) {
+            // The checks leave errno as the step leaves it: failures report it.
+            int err = errno;
             CheckInvariant();
+            errno = err;
             bool ok = name + ":" + std::to_string(++calls[name]) != fail && real(args...);
+            err = errno;
             if (ok && name == "Rename")
                 Renamed(args...);
             CheckInvariant();
+            errno = err;
             return ok;
         };
     }
@@ -162,6 +167,24 @@ TEST(SafeReplaceFile, AFailingStepLeavesTheOldOrTheNewFile) {
         EXPECT_EQ(e.Run(steps), "");
         EXPECT_EQ(Content(e.target), kNew);
         EXPECT_FALSE(FileExists(e.backup));
+    }
+
+    // A flush that fails says why.
+    {
+        TReplaceCase e;
+        auto steps = e.Steps();
+        steps.SyncFolder = [](const std::string&) {
+            errno = ENOSPC;
+            return false;
+        };
+        EXPECT_EQ(e.Run(steps), wr + e.target + "\". " + std::strerror(ENOSPC));
+        TReplaceCase f;
+        steps = f.Steps();
+        steps.SyncFile = [](const std::string&) {
+            errno = EIO;
+            return false;
+        };
+        EXPECT_EQ(f.Run(steps), wr + f.target + "\". " + std::strerror(EIO));
     }
 
     // No target and the swap fails.

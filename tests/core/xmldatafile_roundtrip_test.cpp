@@ -87,3 +87,25 @@ TEST_F(XmlRoundTrip, BinaryRecordsHoldShortIntervalsAtOneSecondToo) {
     EXPECT_DOUBLE_EQ(b.RecurrencePattern().GetHourlyDelta(), OneSecond);
     EXPECT_DOUBLE_EQ(b.RecurrencePattern().GetHourlyDeltaRandomTo(), OneSecond);
 }
+
+// XML cannot hold NUL: a note held one and lost everything after it. Only the NULs go; the
+// binary form keeps them.
+TEST_F(XmlRoundTrip, NulCharactersAreDroppedAndTheRestKept) {
+    using namespace std::string_literals;
+    TTockwellDB db;
+    TTockwellItemPtr item = db.AddNew("cap\0tion"s, At(2024, 3, 16, 9));
+    item->Notes = "first\0second\0\0third"s;
+    TTockwellDB back;
+    Load(back, xmlcheck::WriteXmlDataFile(db));
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.GetItem(0)->Caption, "caption");
+    EXPECT_EQ(back.GetItem(0)->Notes, "firstsecondthird");
+
+    TMemoryStream s;
+    db.SaveToStream(s, "", 1);
+    s.SetPosition(0);
+    TTockwellDB binary;
+    binary.LoadFromStream(s, "");
+    ASSERT_EQ(binary.Count(), 1);
+    EXPECT_EQ(binary.GetItem(0)->Notes, "first\0second\0\0third"s);
+}

@@ -77,6 +77,18 @@ TEST_F(PickerFixture, DateProperty) {
     EXPECT_EQ(picker->Version(), "1.6.0.0");
 }
 
+TEST_F(PickerFixture, CalendarStartsOnTheLocalesFirstWeekday) {
+    const TFormatSettings saved = LocaleSettings();
+    for (int first : {0, 6}) { // Monday, Sunday
+        TFormatSettings fs = saved;
+        fs.FirstDayOfWeek = first;
+        SetLocaleSettings(fs);
+        TAgendaDatePicker other(&host);
+        EXPECT_EQ(other.Calendar().StartDay(), first + 1);
+    }
+    SetLocaleSettings(saved);
+}
+
 TEST_F(PickerFixture, UpAndDownStepThePartUnderTheCaretInEveryOrder) {
     picker->setFocus();
     Use(UsDates(), D(2026, 1, 31));               // 1/31/2026

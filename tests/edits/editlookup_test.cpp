@@ -2,6 +2,7 @@
 // text and lists (INI file and registry store).
 #include <QListWidget>
 #include <QTest>
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -199,4 +200,17 @@ TEST_F(LookupFixture, ListsInTheRegistryStore) {
     EXPECT_EQ(back.DisplayList[1], "three");
     EXPECT_EQ(back.ValueList.Count(), 3);
     EXPECT_EQ(LoadPersistValues(reg, "Dlg", "edMissing", back), "@");
+}
+
+TEST(EditLookupRules, StoredCountIsBoundedByTheEntriesPresent) {
+    TIniFile ini("");
+    ini.Parse("[Dlg]\nLOOKUPCOUNT=2147483647\nLOOKUPDISPL1=one\nLOOKUPVAL1=1\nLOOKUPDISPL2=two\n");
+    TLookupSettings l;
+    l.Enabled = l.History = true;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(LoadPersistValues(ini, "Dlg", "edNumber", l), "@");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_EQ(l.DisplayList.Count(), 2);
+    EXPECT_EQ(l.DisplayList[1], "two");
+    EXPECT_EQ(l.ValueList.Count(), 1);
 }

@@ -183,6 +183,23 @@ TEST(EditTyping, LengthLimitAndTabOnFullLength) {
     EXPECT_FALSE(TypeChar(Parse("1|"), {'2'}, s).PostTab);
 }
 
+TEST(EditTyping, MaxLengthTakesTheLastCharacterExactly) {
+    TTypingSettings s = Of(etString);
+    s.MaxLength = 3;
+    Check(s,
+          {{"ab|", 'c', "abc|"},
+           {"abc|", 'd', "dropped"},
+           {"a[bc]", 'd', "ad|"}, // replacing a selection does not grow the text
+           {"abc|", chBackspace, "ab|"}},
+          "max length 3");
+    // The decimal separator typed where the value has one only moves the caret.
+    TTypingSettings f = Of(etFloat);
+    f.Precision = 2;
+    TTypeResult r = TypeChar(Parse("3|.14"), {'.'}, f);
+    EXPECT_EQ(Show(r.State), "3.|14");
+    EXPECT_FALSE(r.Modified);
+}
+
 TEST(EditTyping, ExcelStyleKeypadDecimal) {
     TTypingSettings s = Of(etFloat);
     s.Precision = 2;

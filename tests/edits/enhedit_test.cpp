@@ -105,6 +105,27 @@ TEST_F(EditFixture, FloatPrecisionWhileTypingAndLeaving) {
     EXPECT_DOUBLE_EQ(edit->ValueAsFloat(), 3.1);
 }
 
+TEST_F(EditFixture, SeparatorJumpLeavesTheEditUnmodified) {
+    edit->SetEditType(etFloat);
+    edit->SetPrecision(2);
+    edit->ShowModified = true;
+    edit->SetText("3.14");
+    Focus();
+    edit->setCursorPosition(1);
+    QTest::keyClick(edit, Qt::Key_Period);
+    EXPECT_EQ(edit->Text(), "3.14");
+    EXPECT_EQ(edit->cursorPosition(), 2);
+    EXPECT_FALSE(edit->Modified());
+    EXPECT_NE(edit->palette().color(QPalette::Text), ColorToQColor(edit->ModifiedColor));
+    // Typing up to MaxLength takes the last character and nothing beyond it.
+    edit->SetEditType(etString);
+    edit->setMaxLength(4);
+    edit->SetText("");
+    QTest::keyClicks(edit, "abcde");
+    EXPECT_EQ(edit->Text(), "abcd");
+    EXPECT_TRUE(edit->Modified());
+}
+
 TEST_F(EditFixture, MoneyGroupsWhileTyping) {
     edit->SetEditType(etMoney);
     edit->SetPrecision(2);

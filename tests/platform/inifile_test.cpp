@@ -1,4 +1,8 @@
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/inifile.h"
 #include "testutil.h"
@@ -30,4 +34,37 @@ TEST(IniFile, UnwritableFileRaises) {
     TIniFile ini(dir.File("x.ini/"));
     ini.WriteString("S", "a", "b");
     EXPECT_THROW(ini.UpdateFile(), EStreamError);
+}
+
+TEST(IniFile, ManyKeysParseInLinearTime) {
+    // 60,000 names in one section: a name-by-name search per line took minutes.
+    std::string text = "[Lookup]\n";
+    for (int i = 0; i < 60000; ++i)
+        text += "LOOKUPVAL" + std::to_string(i) + "=v" + std::to_string(i) + "\n";
+    TIniFile ini("");
+    const auto start = std::chrono::steady_clock::now();
+    ini.Parse(text);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(ini.ReadString("lookup", "lookupval59999", ""), "v59999");
+    EXPECT_TRUE(ini.ValueExists("LOOKUP", "LookupVal0"));
+    EXPECT_FALSE(ini.ValueExists("Lookup", "LOOKUPVAL60000"));
+    EXPECT_FALSE(ini.ValueExists("Other", "LOOKUPVAL0"));
+}
+
+TEST(IniFile, SaveNeverWritesThroughAPlantedLink) {
+    TempDir dir;
+    const std::string name = dir.File("x.ini");
+    const std::string victim = dir.File("victim");
+    WriteFileBytes(victim, "keep");
+    ASSERT_EQ(::symlink(victim.c_str(), (name + ".tmp").c_str()), 0);
+    TIniFile ini(name);
+    ini.WriteString("S", "a", "b");
+    ini.UpdateFile();
+    EXPECT_EQ(ReadFileBytes(victim), "keep");
+    EXPECT_EQ(ReadFileBytes(name), "[S]\na=b\n\n");
+    struct stat st;
+    ASSERT_EQ(::lstat(name.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_FALSE(std::filesystem::exists(name + ".tmp"));
 }
