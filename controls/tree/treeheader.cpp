@@ -191,10 +191,17 @@ void TLTHeader::RecalculateHeader() {
 }
 
 TColumnIndex TLTHeader::DetermineSplitterIndex(QPoint P) {
-    auto visible = columns_->GetVisibleColumns();
-    for (auto it = visible.rbegin(); it != visible.rend(); ++it) {
+    // The fixed columns first (they lie over the others), then from the last column leftwards;
+    // a scrolling column's edge counts only where it shows.
+    int areaLeft, areaRight;
+    columns_->GetScrolledArea(areaLeft, areaRight);
+    auto order = columns_->GetPaintOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
         TLeanTreeColumn& c = columns_->Items(*it);
         int right = c.GetLeft() + c.Width();
+        if (columns_->GetColumnPlace(*it) == TColumnPlace::cpScrolled &&
+            (right < areaLeft || right > areaRight))
+            continue;
         if (P.x() > right - 3 && P.x() < right + 5) {
             if (!c.Options().Contains(coResizable))
                 return InvalidColumn;
@@ -427,7 +434,12 @@ bool TLTHeader::CancelMouseAction() {
 void TLTHeader::Paint(QPainter& p, const QRect& r) {
     QRect all(0, 0, area_->width(), height_);
     // Background right of the last column.
-    int right = columns_->TotalWidth() + tree_->OffsetX();
+    std::vector<TColumnIndex> order = columns_->GetPaintOrder();
+    int right = 0;
+    for (TColumnIndex i : order) {
+        const TLeanTreeColumn& c = columns_->Items(i);
+        right = std::max(right, c.GetLeft() + c.Width());
+    }
     QRect rest(right, 0, std::max(0, all.width() - right), height_);
     if (style_ == hsXPStyle)
         p.fillRect(rest, QColor(235, 234, 219));
@@ -436,50 +448,65 @@ void TLTHeader::Paint(QPainter& p, const QRect& r) {
     else
         p.fillRect(rest, ColorToQColor(background_));
     p.setFont(Font);
-    for (TColumnIndex i : columns_->GetVisibleColumns()) {
+    // Scrolling columns show only between the fixed ones, which are painted last.
+    int areaLeft, areaRight;
+    columns_->GetScrolledArea(areaLeft, areaRight);
+    QRect scrolled(areaLeft, 0, areaRight - areaLeft, height_);
+    for (TColumnIndex i : order) {
         TLeanTreeColumn& c = columns_->Items(i);
         QRect cell(c.GetLeft(), 0, c.Width(), height_);
-        if (!cell.intersects(r))
+        QRect clip = cell;
+        if (columns_->GetColumnPlace(i) == TColumnPlace::cpScrolled)
+            clip &= scrolled;
+        if (!clip.intersects(r))
             continue;
-        bool down = i == columns_->DownIndex || i == columns_->ClickIndex;
-        bool hover = i == columns_->HoverIndex && c.Options().Contains(coAllowClick);
-        TLTDropMarkMode mark =
-            i == columns_->DropTarget ? (columns_->DropBefore ? dmmLeft : dmmRight) : dmmNone;
-        if (tree_->OnHeaderDraw && options_.Contains(hoOwnerDraw)) {
-            tree_->OnHeaderDraw(this, p, &c, cell, hover, down, mark);
-            continue;
-        }
-        if (style_ == hsXPStyle)
-            DrawXPButton(p, cell, true, down, hover);
-        else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
-            DrawHeaderItem(p, cell,
-                           down    ? TThemeState::Pressed
-                           : hover ? TThemeState::Hot
-                                   : TThemeState::Normal);
-        else
-            DrawHeaderEdge(p, cell, style_, down, hover);
-        QRect text = cell.adjusted(c.Margin(), 0, -c.Margin(), 0);
-        if (down)
-            text.translate(1, 1);
-        QString s = ShortenString(p.fontMetrics(), QString::fromStdString(c.Text()), text.width());
-        int align = Qt::AlignVCenter | (c.Alignment() == taRightJustify ? Qt::AlignRight
-                                        : c.Alignment() == taCenter     ? Qt::AlignHCenter
-                                                                        : Qt::AlignLeft);
-        bool enabled = c.Options().Contains(coEnabled);
-        if (!enabled) {
-            p.setPen(ColorToQColor(clBtnHighlight));
-            p.drawText(text.translated(1, 1), align, s);
-            p.setPen(ColorToQColor(clBtnShadow));
-        } else {
-            p.setPen(hover && options_.Contains(hoHotTrack)
-                         ? ColorToQColor(tree_->Colors().Get(TLTColors::HeaderHotColor))
-                         : ColorToQColor(clBtnText));
-        }
-        p.drawText(text, align, s);
-        if (mark != dmmNone) {
-            p.setPen(ColorToQColor(tree_->Colors().Get(TLTColors::DropMarkColor)));
-            int x = mark == dmmLeft ? cell.left() : cell.right();
-            p.drawLine(x, cell.top(), x, cell.bottom());
-        }
+        p.save();
+        p.setClipRect(clip, Qt::IntersectClip);
+        PaintCell(p, c, cell);
+        p.restore();
+    }
+}
+
+void TLTHeader::PaintCell(QPainter& p, TLeanTreeColumn& c, const QRect& cell) {
+    TColumnIndex i = c.Index();
+    bool down = i == columns_->DownIndex || i == columns_->ClickIndex;
+    bool hover = i == columns_->HoverIndex && c.Options().Contains(coAllowClick);
+    TLTDropMarkMode mark =
+        i == columns_->DropTarget ? (columns_->DropBefore ? dmmLeft : dmmRight) : dmmNone;
+    if (tree_->OnHeaderDraw && options_.Contains(hoOwnerDraw)) {
+        tree_->OnHeaderDraw(this, p, &c, cell, hover, down, mark);
+        return;
+    }
+    if (style_ == hsXPStyle)
+        DrawXPButton(p, cell, true, down, hover);
+    else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
+        DrawHeaderItem(p, cell,
+                       down    ? TThemeState::Pressed
+                       : hover ? TThemeState::Hot
+                               : TThemeState::Normal);
+    else
+        DrawHeaderEdge(p, cell, style_, down, hover);
+    QRect text = cell.adjusted(c.Margin(), 0, -c.Margin(), 0);
+    if (down)
+        text.translate(1, 1);
+    QString s = ShortenString(p.fontMetrics(), QString::fromStdString(c.Text()), text.width());
+    int align = Qt::AlignVCenter | (c.Alignment() == taRightJustify ? Qt::AlignRight
+                                    : c.Alignment() == taCenter     ? Qt::AlignHCenter
+                                                                    : Qt::AlignLeft);
+    bool enabled = c.Options().Contains(coEnabled);
+    if (!enabled) {
+        p.setPen(ColorToQColor(clBtnHighlight));
+        p.drawText(text.translated(1, 1), align, s);
+        p.setPen(ColorToQColor(clBtnShadow));
+    } else {
+        p.setPen(hover && options_.Contains(hoHotTrack)
+                     ? ColorToQColor(tree_->Colors().Get(TLTColors::HeaderHotColor))
+                     : ColorToQColor(clBtnText));
+    }
+    p.drawText(text, align, s);
+    if (mark != dmmNone) {
+        p.setPen(ColorToQColor(tree_->Colors().Get(TLTColors::DropMarkColor)));
+        int x = mark == dmmLeft ? cell.left() : cell.right();
+        p.drawLine(x, cell.top(), x, cell.bottom());
     }
 }

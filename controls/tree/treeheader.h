@@ -100,11 +100,14 @@ public:
     void MouseLeave();
     // Escape or focus loss: ends a column drag or width tracking. True when consumed.
     bool CancelMouseAction();
+    // Paints the header cells meeting r (header coordinates): the scrolling columns clipped to
+    // the room between the fixed ones, then the fixed ones.
     void Paint(QPainter& p, const QRect& r);
 
 private:
     friend class TLeanTreeColumns;
     friend class TLeanTreeColumn;
+    void PaintCell(QPainter& p, TLeanTreeColumn& Column, const QRect& Cell);
     TBaseLeanTree* tree_;
     std::unique_ptr<TLeanTreeColumns> columns_;
     QWidget* area_ = nullptr;
