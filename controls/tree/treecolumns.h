@@ -4,6 +4,7 @@
 // finds the column at a point and fits the auto-size column to the client width.
 // Column index -1 means no column; -2 an invalid column (nothing found).
 
+#include <QFontMetrics>
 #include <QRect>
 #include <memory>
 #include <string>
@@ -36,6 +37,14 @@ enum TLTHeaderColumnLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBotto
 // first scrolling column stay at the left, fixed columns after the last one stay at the right
 // end of the client area; every other column (a fixed one between scrolling ones too) scrolls.
 enum class TColumnPlace { cpScrolled, cpFixedLeft, cpFixedRight };
+
+// The places of a header cell's pieces (header coordinates): the top-left corners of the
+// column image and of the sort glyph (when they are used), and the rectangle of the text.
+struct THeaderLayout {
+    QPoint GlyphPos;
+    QPoint SortGlyphPos;
+    QRect TextBounds;
+};
 
 class TLeanTreeColumn {
 public:
@@ -83,6 +92,13 @@ public:
     // Where the column shows, in client coordinates: Left plus the tree's horizontal offset for
     // a scrolling column; a fixed column stays in place (see TColumnPlace).
     int GetLeft() const;
+    // Lays out the header cell Client: the column image of the header's Images (UseHeaderGlyph)
+    // beside, above or below the text by Layout with Spacing between, the block placed by
+    // Alignment Margin from the edges, and the sort glyph (UseSortGlyph) Spacing after it;
+    // mirrored for right-to-left reading. The text bounds shrink to what is left when the text
+    // does not fit (the caller shortens the text to them).
+    THeaderLayout ComputeHeaderLayout(const QFontMetrics& Metrics, const QRect& Client,
+                                      bool UseHeaderGlyph, bool UseSortGlyph) const;
     void RestoreLastWidth();
     void Assign(const TLeanTreeColumn& source);
     bool Equals(const TLeanTreeColumn& other) const;

@@ -1,23 +1,24 @@
 // The tree's column header: properties, the area above the viewport, mouse rules (resize,
-// auto-fit, column drag, hot tracking, clicks) and painting.
+// auto-fit, column drag, hot tracking, clicks, hints).
 #include "controls/tree/treeheader.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 #include "controls/tree/leantree.h"
-#include "controls/tree/treehelpers.h"
-#include "platform/gui/qtcolors.h"
-#include "platform/gui/themes.h"
+#include "controls/tree/treehint.h"
 
 using enum TLTHeaderOption;
 using enum TLTColumnOption;
 using enum THeaderState;
 using enum TLTSelectionOption;
+using enum TLeanTreeState;
 
 namespace {
 
@@ -60,7 +61,7 @@ protected:
             header_->Options().Contains(hoColumnResize) && header_->States().Empty()
                 ? header_->DetermineSplitterIndex(e->position().toPoint())
                 : InvalidColumn;
-        Qt::CursorShape cursor = split >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor;
+        Qt::CursorShape cursor = split >= 0 ? Qt::SplitHCursor : header_->Tree()->Cursor;
         if (auto& ev = header_->Tree()->OnGetHeaderCursor)
             ev(header_, cursor);
         if (header_->States().Empty() || header_->States().Contains(hsTracking))
@@ -88,7 +89,10 @@ private:
 } // namespace
 
 TLTHeader::TLTHeader(TBaseLeanTree* owner)
-    : tree_(owner), columns_(std::make_unique<TLeanTreeColumns>(this)) {
+    : tree_(owner), columns_(std::make_unique<TLeanTreeColumns>(this)), images_([this] {
+          if (!tree_->IsDestroying())
+              Invalidate(nullptr);
+      }) {
     area_ = new THeaderArea(this, owner);
     area_->hide();
     Font = owner->font();
@@ -132,6 +136,13 @@ void TLTHeader::SetOptions(TLTHeaderOptions value) {
 void TLTHeader::SetStyle(TLTHeaderStyle value) {
     if (value != style_) {
         style_ = value;
+        Invalidate(nullptr);
+    }
+}
+
+void TLTHeader::SetImages(std::shared_ptr<TLTImageList> Value) {
+    if (Value != images_.List()) {
+        images_.Set(std::move(Value));
         Invalidate(nullptr);
     }
 }
@@ -280,6 +291,7 @@ void TLTHeader::Assign(const TLTHeader& source) {
     Font = source.Font;
     height_ = source.height_;
     mainColumn_ = source.mainColumn_;
+    images_.Set(source.Images());
     ParentFont = source.ParentFont;
     PopupMenu = source.PopupMenu;
     sortColumn_ = source.sortColumn_;
@@ -290,6 +302,8 @@ void TLTHeader::Assign(const TLTHeader& source) {
 }
 
 void TLTHeader::MousePress(QPoint P, TMouseButton Button, TShiftState Shift) {
+    HideColumnHint();
+    tree_->CancelHint();
     tree_->DoHeaderMouseDown(Button, Shift, P.x(), P.y());
     if (Button != mbLeft)
         return;
@@ -348,6 +362,42 @@ void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
         columns_->AdjustHoverColumn(P);
     if (LeftDown)
         columns_->AdjustDownColumn(P);
+    else if (options_.Contains(hoShowHint))
+        ShowColumnHint(P);
+}
+
+void TLTHeader::ShowColumnHint(QPoint P) {
+    TColumnIndex column = columns_->ColumnFromPosition(P);
+    if (column == hintColumn_)
+        return;
+    hintColumn_ = column;
+    QString hint = column >= 0 ? QString::fromStdString(columns_->Items(column).Hint()) : QString();
+    if (hint.isEmpty()) {
+        tree_->CancelHint();
+        return;
+    }
+    TLTHintData data;
+    data.Tree = tree_;
+    data.Column = column;
+    data.DefaultHint = hint;
+    TLeanTreeHintWindow* window = tree_->HintWindow();
+    QScreen* screen = area_->screen();
+    QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    QRect r = window->CalcHintRect(std::max(1, desktop.width() / 2), hint, data);
+    if (r.isEmpty()) {
+        tree_->CancelHint();
+        return;
+    }
+    QPoint at = area_->mapToGlobal(P) + QPoint(0, 20); // below the mouse pointer
+    window->ActivateHint(QRect(at, r.size()), hint, desktop);
+    tree_->DoStateChange(tsHint);
+}
+
+void TLTHeader::HideColumnHint() {
+    if (hintColumn_ != NoColumn) {
+        hintColumn_ = NoColumn;
+        tree_->CancelHint();
+    }
 }
 
 void TLTHeader::MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShiftState Shift) {
@@ -411,6 +461,7 @@ void TLTHeader::DoubleClick(QPoint P, TMouseButton Button, TShiftState Shift) {
 }
 
 void TLTHeader::MouseLeave() {
+    HideColumnHint();
     if (!states_.Empty())
         return;
     columns_->HoverIndex = columns_->ClickIndex = columns_->DownIndex = NoColumn;
@@ -429,84 +480,4 @@ bool TLTHeader::CancelMouseAction() {
         return true;
     }
     return false;
-}
-
-void TLTHeader::Paint(QPainter& p, const QRect& r) {
-    QRect all(0, 0, area_->width(), height_);
-    // Background right of the last column.
-    std::vector<TColumnIndex> order = columns_->GetPaintOrder();
-    int right = 0;
-    for (TColumnIndex i : order) {
-        const TLeanTreeColumn& c = columns_->Items(i);
-        right = std::max(right, c.GetLeft() + c.Width());
-    }
-    QRect rest(right, 0, std::max(0, all.width() - right), height_);
-    if (style_ == hsXPStyle)
-        p.fillRect(rest, QColor(235, 234, 219));
-    else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
-        DrawHeaderItem(p, rest, TThemeState::Normal);
-    else
-        p.fillRect(rest, ColorToQColor(background_));
-    p.setFont(Font);
-    // Scrolling columns show only between the fixed ones, which are painted last.
-    int areaLeft, areaRight;
-    columns_->GetScrolledArea(areaLeft, areaRight);
-    QRect scrolled(areaLeft, 0, areaRight - areaLeft, height_);
-    for (TColumnIndex i : order) {
-        TLeanTreeColumn& c = columns_->Items(i);
-        QRect cell(c.GetLeft(), 0, c.Width(), height_);
-        QRect clip = cell;
-        if (columns_->GetColumnPlace(i) == TColumnPlace::cpScrolled)
-            clip &= scrolled;
-        if (!clip.intersects(r))
-            continue;
-        p.save();
-        p.setClipRect(clip, Qt::IntersectClip);
-        PaintCell(p, c, cell);
-        p.restore();
-    }
-}
-
-void TLTHeader::PaintCell(QPainter& p, TLeanTreeColumn& c, const QRect& cell) {
-    TColumnIndex i = c.Index();
-    bool down = i == columns_->DownIndex || i == columns_->ClickIndex;
-    bool hover = i == columns_->HoverIndex && c.Options().Contains(coAllowClick);
-    TLTDropMarkMode mark =
-        i == columns_->DropTarget ? (columns_->DropBefore ? dmmLeft : dmmRight) : dmmNone;
-    if (tree_->OnHeaderDraw && options_.Contains(hoOwnerDraw)) {
-        tree_->OnHeaderDraw(this, p, &c, cell, hover, down, mark);
-        return;
-    }
-    if (style_ == hsXPStyle)
-        DrawXPButton(p, cell, true, down, hover);
-    else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
-        DrawHeaderItem(p, cell,
-                       down    ? TThemeState::Pressed
-                       : hover ? TThemeState::Hot
-                               : TThemeState::Normal);
-    else
-        DrawHeaderEdge(p, cell, style_, down, hover);
-    QRect text = cell.adjusted(c.Margin(), 0, -c.Margin(), 0);
-    if (down)
-        text.translate(1, 1);
-    QString s = ShortenString(p.fontMetrics(), QString::fromStdString(c.Text()), text.width());
-    int align = Qt::AlignVCenter | (c.Alignment() == taRightJustify ? Qt::AlignRight
-                                    : c.Alignment() == taCenter     ? Qt::AlignHCenter
-                                                                    : Qt::AlignLeft);
-    bool enabled = c.Options().Contains(coEnabled);
-    if (!enabled) {
-        p.setPen(ColorToQColor(clBtnHighlight));
-        p.drawText(text.translated(1, 1), align, s);
-        p.setPen(ColorToQColor(clBtnShadow));
-    } else {
-        p.setPen(hover && options_.Contains(hoHotTrack)
-                     ? ColorToQColor(tree_->Colors().Get(TLTColors::HeaderHotColor))
-                     : ColorToQColor(clBtnText));
-    }
-    p.drawText(text, align, s);
-    if (mark != dmmNone) {
-        p.setPen(ColorToQColor(tree_->Colors().Get(TLTColors::DropMarkColor)));
-        int x = mark == dmmLeft ? cell.left() : cell.right();
-        p.drawLine(x, cell.top(), x, cell.bottom());
-    }
 }

@@ -10,9 +10,15 @@
 #include <memory>
 
 #include "controls/tree/treecolumns.h"
+#include "controls/tree/treeevents.h"
+#include "controls/tree/treeimages.h"
 
 class TBaseLeanTree;
 class QMenu;
+class QPainter;
+
+// The sort glyph's size in the header (an arrow drawn in code).
+inline constexpr QSize SortGlyphSize{9, 6};
 
 enum class TLTHeaderOption {
     hoAutoResize,
@@ -73,6 +79,9 @@ public:
     bool ParentFont = false;
     QMenu* PopupMenu = nullptr;
     THeaderStates States() const { return states_; }
+    // The column images (hoShowImages; each column's ImageIndex). A change repaints the header.
+    const std::shared_ptr<TLTImageList>& Images() const { return images_.List(); }
+    void SetImages(std::shared_ptr<TLTImageList> Value);
 
     // The header shows columns: visible and with at least one column.
     bool UseColumns() const;
@@ -107,10 +116,18 @@ public:
 private:
     friend class TLeanTreeColumns;
     friend class TLeanTreeColumn;
-    void PaintCell(QPainter& p, TLeanTreeColumn& Column, const QRect& Cell);
+    // One cell: face, image, text, sort glyph and drop mark (or the host's painting).
+    void PaintColumn(QPainter& p, TLeanTreeColumn& Column, const QRect& Cell, bool Advanced,
+                     bool Last);
+    void PaintBackground(QPainter& p, const QRect& Rest, bool Advanced);
+    // Shows the hint of the column under P (hoShowHint); hides it where there is none.
+    void ShowColumnHint(QPoint P);
+    void HideColumnHint();
     TBaseLeanTree* tree_;
     std::unique_ptr<TLeanTreeColumns> columns_;
     QWidget* area_ = nullptr;
+    TLTImageLink images_;
+    TColumnIndex hintColumn_ = NoColumn;
     int height_ = 17;
     TLTHeaderOptions options_{TLTHeaderOption::hoColumnResize, TLTHeaderOption::hoDrag};
     THeaderStates states_;

@@ -1,6 +1,10 @@
 // Columns and header: positions, widths, auto-size, moves, references on deletion, and the
 // header's mouse rules (resize, double-click fit, column drag, clicks).
+#include <QApplication>
+#include <QMouseEvent>
+
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehint.h"
 #include "treetestutil.h"
 
 namespace {
@@ -247,6 +251,25 @@ TEST_F(HeaderTest, DamagedStreamsRaiseAndKeepTheHeaderUsable) {
     huge.SetPosition(0);
     TTestTree t;
     EXPECT_THROW(t.Header().LoadFromStream(huge), EReadError);
+}
+
+// Mouse events straight to the header area (QTest keeps no button state across moves).
+void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
+    Qt::MouseButton b = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), b, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST_F(HeaderTest, ColumnHintsShowOverTheHeader) {
+    tree.show();
+    tree.Header().SetOptions(tree.Header().Options() | hoShowHint);
+    Cols().Items(1).SetHint("When the reminder alerts next");
+    QWidget* area = tree.Header().Area();
+    SendMouse(area, QEvent::MouseMove, QPoint(60, 5), Qt::NoButton);
+    ASSERT_TRUE(tree.HintWindow()->isVisible());
+    EXPECT_EQ(tree.HintWindow()->HintData().HintText, "When the reminder alerts next");
+    SendMouse(area, QEvent::MouseMove, QPoint(200, 5), Qt::NoButton); // a column without one
+    EXPECT_FALSE(tree.HintWindow()->isVisible());
 }
 
 } // namespace
