@@ -1,5 +1,5 @@
 // The tree's column header: properties, the area above the viewport, mouse rules (resize,
-// auto-fit, column drag, hot tracking, clicks, hints).
+// auto-fit, column drag with its picture, hot tracking, clicks, hints).
 #include "controls/tree/treeheader.h"
 
 #include <QApplication>
@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treedrag.h"
 #include "controls/tree/treehint.h"
 
 using enum TLTHeaderOption;
@@ -51,6 +52,11 @@ protected:
         header_->Paint(p, e->rect());
     }
     void mousePressEvent(QMouseEvent* e) override {
+        // The header never takes the focus itself: a press focuses the tree, which hands
+        // Escape and its focus loss back to the header.
+        TBaseLeanTree* tree = header_->Tree();
+        if ((tree->focusPolicy() & Qt::ClickFocus) && tree->isEnabled() && !tree->hasFocus())
+            tree->setFocus(Qt::MouseFocusReason);
         header_->MousePress(e->position().toPoint(), ButtonFrom(e->button()),
                             ShiftFrom(e->modifiers()));
     }
@@ -76,11 +82,27 @@ protected:
                              ShiftFrom(e->modifiers()));
     }
     void leaveEvent(QEvent*) override { header_->MouseLeave(); }
-    void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() != Qt::Key_Escape || !header_->CancelMouseAction())
-            QWidget::keyPressEvent(e);
+
+private:
+    TLTHeader* header_;
+};
+
+// Covers the tree while a column is dragged and shows the column's picture; the mouse passes
+// through to the header below.
+class TDragImageOverlay : public QWidget {
+public:
+    TDragImageOverlay(TLTHeader* header, QWidget* parent) : QWidget(parent), header_(header) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
     }
-    void focusOutEvent(QFocusEvent*) override { header_->CancelMouseAction(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.translate(header_->Area()->pos()); // the image lies in header coordinates
+        header_->DragImage().Paint(p);
+    }
 
 private:
     TLTHeader* header_;
@@ -89,12 +111,16 @@ private:
 } // namespace
 
 TLTHeader::TLTHeader(TBaseLeanTree* owner)
-    : tree_(owner), columns_(std::make_unique<TLeanTreeColumns>(this)), images_([this] {
+    : tree_(owner), columns_(std::make_unique<TLeanTreeColumns>(this)),
+      dragImage_(std::make_unique<TLTDragImage>()), images_([this] {
           if (!tree_->IsDestroying())
               Invalidate(nullptr);
       }) {
     area_ = new THeaderArea(this, owner);
     area_->hide();
+    dragOverlay_ = new TDragImageOverlay(this, owner);
+    dragOverlay_->hide();
+    dragImage_->SetHeaderDefaults();
     Font = owner->font();
 }
 
@@ -187,6 +213,7 @@ void TLTHeader::SetSortColumn(TColumnIndex value) {
     sortColumn_ = value;
     if (columns_->IsValidColumn(sortColumn_))
         Invalidate(&columns_->Items(sortColumn_));
+    AutoSort();
 }
 
 void TLTHeader::SetSortDirection(TSortDirection value) {
@@ -194,7 +221,14 @@ void TLTHeader::SetSortDirection(TSortDirection value) {
         sortDirection_ = value;
         if (columns_->IsValidColumn(sortColumn_))
             Invalidate(&columns_->Items(sortColumn_));
+        AutoSort();
     }
+}
+
+void TLTHeader::AutoSort() {
+    if (tree_->HasAuto(TLTAutoOption::toAutoSort) && tree_->UpdateCount() == 0 &&
+        !tree_->IsLoading() && !states_.Contains(hsLoading))
+        tree_->SortTree(sortColumn_, sortDirection_, true);
 }
 
 void TLTHeader::RecalculateHeader() {
@@ -304,6 +338,12 @@ void TLTHeader::Assign(const TLTHeader& source) {
 void TLTHeader::MousePress(QPoint P, TMouseButton Button, TShiftState Shift) {
     HideColumnHint();
     tree_->CancelHint();
+    swallowRelease_ = false;
+    // A press in the header ends the tree's auto-scrolling and a pending edit.
+    if (tree_->FScrollTimer)
+        tree_->FScrollTimer->stop();
+    tree_->DoStateChange({}, {tsScrolling, tsScrollPending});
+    tree_->DropPendingEdit();
     tree_->DoHeaderMouseDown(Button, Shift, P.x(), P.y());
     if (Button != mbLeft)
         return;
@@ -322,7 +362,36 @@ void TLTHeader::MousePress(QPoint P, TMouseButton Button, TShiftState Shift) {
     }
 }
 
+void TLTHeader::StartColumnDrag(QPoint P) {
+    states_ -= hsDragPending;
+    states_ |= hsDragging;
+    TColumnIndex dragged = columns_->DownIndex;
+    columns_->HoverIndex = NoColumn;
+    columns_->TrackIndex = dragged; // the dragged column
+    columns_->DownIndex = NoColumn;
+    Invalidate(nullptr);
+    // The picture of the column's cell as it looks unpressed, held where it was pressed.
+    QPoint at;
+    QImage picture = CreateColumnDragPicture(*tree_, dragged, at);
+    dragImage_->MoveRestriction = options_.Contains(hoRestrictDrag) ? dmrHorizontalOnly : dmrNone;
+    dragImage_->PrepareDrag(picture, at, dragStart_);
+    dragImage_->ShowDragImage();
+    dragImage_->DragTo(P);
+    dragOverlay_->setGeometry(tree_->rect());
+    dragOverlay_->show();
+    dragOverlay_->raise();
+    dragOverlay_->update();
+}
+
+void TLTHeader::EndColumnDrag() {
+    dragImage_->HideDragImage();
+    dragImage_->EndDrag();
+    dragOverlay_->hide();
+}
+
 void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
+    if (swallowRelease_ && LeftDown)
+        return;
     if (states_.Contains(hsTrackPending)) {
         states_ -= hsTrackPending;
         states_ |= hsTracking;
@@ -336,17 +405,15 @@ void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
         QPoint d = P - dragStart_;
         if (tree_->DoHeaderDragging(columns_->DownIndex) &&
             (std::abs(d.x()) > QApplication::startDragDistance() ||
-             std::abs(d.y()) > QApplication::startDragDistance())) {
-            states_ -= hsDragPending;
-            states_ |= hsDragging;
-            columns_->HoverIndex = NoColumn;
-            columns_->TrackIndex = columns_->DownIndex; // the dragged column
-            columns_->DownIndex = NoColumn;
-            Invalidate(nullptr);
-        }
+             std::abs(d.y()) > QApplication::startDragDistance()))
+            StartColumnDrag(P);
         return;
     }
     if (states_.Contains(hsDragging)) {
+        QRect old = dragImage_->GetDragImageRect();
+        if (dragImage_->DragTo(P))
+            dragOverlay_->update(
+                old.united(dragImage_->GetDragImageRect()).translated(area_->pos()));
         int l, r;
         TColumnIndex target = columns_->GetColumnAndBounds(QPoint(P.x(), 0), l, r);
         bool before = target >= 0 && P.x() < (l + r) / 2;
@@ -417,7 +484,16 @@ void TLTHeader::MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShif
         columns_->DownIndex = NoColumn;
         return;
     }
+    if (swallowRelease_) {
+        // The action this button started was cancelled: no click, no drop.
+        swallowRelease_ = false;
+        tree_->DoHeaderMouseUp(mbLeft, Shift, P.x(), P.y());
+        columns_->TrackIndex = columns_->DownIndex = NoColumn;
+        Invalidate(nullptr);
+        return;
+    }
     if (states_.Contains(hsDragging)) {
+        EndColumnDrag();
         TColumnIndex dragged = columns_->TrackIndex;
         TColumnIndex target = columns_->DropTarget;
         if (target >= 0 && target != dragged && columns_->IsValidColumn(dragged) &&
@@ -470,13 +546,18 @@ void TLTHeader::MouseLeave() {
 
 bool TLTHeader::CancelMouseAction() {
     if (states_.Contains(hsDragging)) {
+        EndColumnDrag();
         states_ -= {hsDragging, hsDragPending};
         columns_->DropTarget = NoColumn;
+        columns_->TrackIndex = NoColumn;
+        swallowRelease_ = true;
         Invalidate(nullptr);
         return true;
     }
     if (states_.Intersects({hsTracking, hsTrackPending})) {
         states_ -= {hsTracking, hsTrackPending};
+        columns_->TrackIndex = NoColumn;
+        swallowRelease_ = true;
         return true;
     }
     return false;
