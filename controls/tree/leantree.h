@@ -474,6 +474,8 @@ public:
     virtual bool DoHeaderDragging(TColumnIndex Column);
     virtual void DoHeaderDragged(TColumnIndex Column, int OldPosition);
     virtual void DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition);
+    // The cursor over the header (the split cursor over a split zone); the host may change it.
+    virtual void DoGetHeaderCursor(Qt::CursorShape& Cursor);
     virtual void DoHeaderDraw(QPainter& Canvas, TLeanTreeColumn* Column, QRect R, bool Hover,
                               bool Pressed, TLTDropMarkMode DropMark);
     virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,

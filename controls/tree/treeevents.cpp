@@ -208,6 +208,11 @@ void TBaseLeanTree::DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition)
         OnHeaderDraggedOut(FHeader.get(), Column, DropPosition);
 }
 
+void TBaseLeanTree::DoGetHeaderCursor(Qt::CursorShape& Cursor) {
+    if (OnGetHeaderCursor)
+        OnGetHeaderCursor(FHeader.get(), Cursor);
+}
+
 void TBaseLeanTree::DoHeaderDraw(QPainter& Canvas, TLeanTreeColumn* Column, QRect R, bool Hover,
                                  bool Pressed, TLTDropMarkMode DropMark) {
     if (OnHeaderDraw)

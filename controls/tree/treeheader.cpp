@@ -68,8 +68,7 @@ protected:
                 ? header_->DetermineSplitterIndex(e->position().toPoint())
                 : InvalidColumn;
         Qt::CursorShape cursor = split >= 0 ? Qt::SplitHCursor : header_->Tree()->Cursor;
-        if (auto& ev = header_->Tree()->OnGetHeaderCursor)
-            ev(header_, cursor);
+        header_->Tree()->DoGetHeaderCursor(cursor);
         if (header_->States().Empty() || header_->States().Contains(hsTracking))
             setCursor(cursor);
     }
