@@ -483,6 +483,14 @@ public:
     virtual bool DoHeaderDragging(TColumnIndex Column);
     virtual void DoHeaderDragged(TColumnIndex Column, int OldPosition);
     virtual void DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition);
+    // The cursor over the header (the split cursor over a split zone); the host may change it.
+    virtual void DoGetHeaderCursor(Qt::CursorShape& Cursor);
+    virtual void DoHeaderDraw(QPainter& Canvas, TLeanTreeColumn* Column, QRect R, bool Hover,
+                              bool Pressed, TLTDropMarkMode DropMark);
+    virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,
+                                           THeaderPaintElements& Elements);
+    virtual void DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo,
+                                      const THeaderPaintElements& Elements);
     virtual void DoMeasureItem(QPainter* Canvas, PLeanNode Node, int& NodeHeight);
     virtual int DoGetNodeDataSize();
     virtual void DoUpdating(TLTUpdateState State);

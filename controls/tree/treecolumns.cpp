@@ -162,9 +162,7 @@ QRect TLeanTreeColumn::GetRect() const {
 }
 
 int TLeanTreeColumn::GetLeft() const {
-    if (Visible() && options_.Contains(coFixed))
-        return left_;
-    return left_ + owner_->header_->tree_->OffsetX();
+    return left_ + owner_->GetDisplayShift(Index());
 }
 
 void TLeanTreeColumn::RestoreLastWidth() {
@@ -405,19 +403,130 @@ TColumnIndex TLeanTreeColumns::ColumnFromPosition(uint32_t Position) const {
     return Position < positionToIndex_.size() ? positionToIndex_[Position] : NoColumn;
 }
 
+namespace {
+
+constexpr int FarRight = 1 << 28; // beyond any client area
+
+TColumnPlace PlaceAt(int FirstScrolled, int LastScrolled, int Position, bool Fixed) {
+    if (!Fixed)
+        return TColumnPlace::cpScrolled;
+    if (FirstScrolled < 0 || Position < FirstScrolled)
+        return TColumnPlace::cpFixedLeft;
+    return Position > LastScrolled ? TColumnPlace::cpFixedRight : TColumnPlace::cpScrolled;
+}
+
+} // namespace
+
+TLeanTreeColumns::TFixedGroups TLeanTreeColumns::GetFixedGroups() const {
+    TFixedGroups g;
+    for (size_t p = 0; p < positionToIndex_.size(); ++p) {
+        const TLeanTreeColumn& c = *items_[size_t(positionToIndex_[p])];
+        if (c.Visible() && !c.options_.Contains(coFixed)) {
+            if (g.FirstScrolled < 0)
+                g.FirstScrolled = int(p);
+            g.LastScrolled = int(p);
+        }
+    }
+    for (size_t p = 0; p < positionToIndex_.size(); ++p) {
+        const TLeanTreeColumn& c = *items_[size_t(positionToIndex_[p])];
+        if (!c.Visible())
+            continue;
+        switch (PlaceAt(g.FirstScrolled, g.LastScrolled, int(p), c.options_.Contains(coFixed))) {
+        case TColumnPlace::cpFixedLeft:
+            g.LeftWidth += c.width_;
+            break;
+        case TColumnPlace::cpFixedRight:
+            if (g.RightStart < 0)
+                g.RightStart = c.left_;
+            break;
+        case TColumnPlace::cpScrolled:
+            break;
+        }
+    }
+    if (g.RightStart >= 0) {
+        // Pinned to the client's right end while the columns are wider than the client, but
+        // never over the fixed columns on the left.
+        int client = header_->tree_->ClientWidth();
+        g.RightShift = std::min(0, std::max(client - TotalWidth(), g.LeftWidth - g.RightStart));
+    }
+    return g;
+}
+
+TColumnPlace TLeanTreeColumns::GetColumnPlace(TColumnIndex Column) const {
+    if (!IsValidColumn(Column))
+        return TColumnPlace::cpScrolled;
+    const TLeanTreeColumn& c = *items_[size_t(Column)];
+    if (!c.Visible() || !c.options_.Contains(coFixed))
+        return TColumnPlace::cpScrolled;
+    TFixedGroups g = GetFixedGroups();
+    return PlaceAt(g.FirstScrolled, g.LastScrolled, int(c.position_), true);
+}
+
+int TLeanTreeColumns::GetDisplayShift(TColumnIndex Column) const {
+    switch (GetColumnPlace(Column)) {
+    case TColumnPlace::cpFixedLeft:
+        return 0;
+    case TColumnPlace::cpFixedRight:
+        return GetFixedGroups().RightShift;
+    case TColumnPlace::cpScrolled:
+        break;
+    }
+    return header_->tree_->OffsetX();
+}
+
+void TLeanTreeColumns::GetScrolledArea(int& Left, int& Right) const {
+    TFixedGroups g = GetFixedGroups();
+    Left = g.LeftWidth;
+    Right = g.RightStart >= 0 ? g.RightStart + g.RightShift : FarRight;
+}
+
+std::vector<TColumnIndex> TLeanTreeColumns::GetPaintOrder() const {
+    TFixedGroups g = GetFixedGroups();
+    std::vector<TColumnIndex> scrolled, fixed;
+    for (size_t p = 0; p < positionToIndex_.size(); ++p) {
+        int i = positionToIndex_[p];
+        const TLeanTreeColumn& c = *items_[size_t(i)];
+        if (!c.Visible())
+            continue;
+        bool isFixed = PlaceAt(g.FirstScrolled, g.LastScrolled, int(p),
+                               c.options_.Contains(coFixed)) != TColumnPlace::cpScrolled;
+        (isFixed ? fixed : scrolled).push_back(i);
+    }
+    scrolled.insert(scrolled.end(), fixed.begin(), fixed.end());
+    return scrolled;
+}
+
 TColumnIndex TLeanTreeColumns::GetColumnAndBounds(QPoint P, int& Left, int& Right,
                                                   bool Relative) const {
     Left = Right = 0;
     if (P.x() < 0 || P.y() < 0)
         return InvalidColumn;
-    int offset = 0;
-    if (Relative && P.x() >= GetVisibleFixedWidth())
-        offset = header_->tree_->OffsetX();
-    for (int i : positionToIndex_) {
+    TFixedGroups g = GetFixedGroups();
+    int offset = Relative ? header_->tree_->OffsetX() : 0;
+    int areaLeft = g.LeftWidth,
+        areaRight = g.RightStart >= 0 ? g.RightStart + g.RightShift : FarRight;
+    for (size_t p = 0; p < positionToIndex_.size(); ++p) {
+        int i = positionToIndex_[p];
         const TLeanTreeColumn& c = *items_[size_t(i)];
         if (!c.Visible())
             continue;
-        int l = c.left_ + (c.options_.Contains(coFixed) ? 0 : offset);
+        int l = c.left_;
+        if (Relative) {
+            // Columns where they show; scrolling ones only between the fixed groups.
+            switch (
+                PlaceAt(g.FirstScrolled, g.LastScrolled, int(p), c.options_.Contains(coFixed))) {
+            case TColumnPlace::cpFixedLeft:
+                break;
+            case TColumnPlace::cpFixedRight:
+                l += g.RightShift;
+                break;
+            case TColumnPlace::cpScrolled:
+                if (P.x() < areaLeft || P.x() >= areaRight)
+                    continue;
+                l += offset;
+                break;
+            }
+        }
         int r = l + c.width_;
         if (r > P.x() && l <= P.x()) {
             Left = l;

@@ -4,6 +4,7 @@
 // finds the column at a point and fits the auto-size column to the client width.
 // Column index -1 means no column; -2 an invalid column (nothing found).
 
+#include <QFontMetrics>
 #include <QRect>
 #include <memory>
 #include <string>
@@ -31,6 +32,19 @@ enum class TLTColumnOption {
 using TLTColumnOptions = TFlags<TLTColumnOption, uint16_t>;
 enum TLeanTreeColumnStyle { vsText, vsOwnerDraw };
 enum TLTHeaderColumnLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+// Where a visible column shows when the tree scrolls horizontally: fixed columns before the
+// first scrolling column stay at the left, fixed columns after the last one stay at the right
+// end of the client area; every other column (a fixed one between scrolling ones too) scrolls.
+enum class TColumnPlace { cpScrolled, cpFixedLeft, cpFixedRight };
+
+// The places of a header cell's pieces (header coordinates): the top-left corners of the
+// column image and of the sort glyph (when they are used), and the rectangle of the text.
+struct THeaderLayout {
+    QPoint GlyphPos;
+    QPoint SortGlyphPos;
+    QRect TextBounds;
+};
 
 class TLeanTreeColumn {
 public:
@@ -75,8 +89,16 @@ public:
     std::string GetDisplayName() const;
     // The header rectangle of the column, moved right by Left.
     QRect GetRect() const;
-    // Left plus the tree's horizontal offset (not for a visible fixed column).
+    // Where the column shows, in client coordinates: Left plus the tree's horizontal offset for
+    // a scrolling column; a fixed column stays in place (see TColumnPlace).
     int GetLeft() const;
+    // Lays out the header cell Client: the column image of the header's Images (UseHeaderGlyph)
+    // beside, above or below the text by Layout with Spacing between, the block placed by
+    // Alignment Margin from the edges, and the sort glyph (UseSortGlyph) Spacing after it;
+    // mirrored for right-to-left reading. The text bounds shrink to what is left when the text
+    // does not fit (the caller shortens the text to them).
+    THeaderLayout ComputeHeaderLayout(const QFontMetrics& Metrics, const QRect& Client,
+                                      bool UseHeaderGlyph, bool UseSortGlyph) const;
     void RestoreLastWidth();
     void Assign(const TLeanTreeColumn& source);
     bool Equals(const TLeanTreeColumn& other) const;
@@ -144,11 +166,24 @@ public:
     bool IsValidColumn(TColumnIndex Column) const { return Column >= 0 && Column < Count(); }
     // The column displayed at position p; -1 beyond the array.
     TColumnIndex ColumnFromPosition(uint32_t Position) const;
-    // The column under P (client coordinates, tree area below the header); -2 when none.
+    // The column under P; -2 when none. Relative: P in client coordinates, columns where they
+    // show (fixed ones over the scrolling ones); else P in tree coordinates, nothing scrolled.
     TColumnIndex ColumnFromPosition(QPoint P, bool Relative = true) const;
     TColumnIndex GetColumnAndBounds(QPoint P, int& Left, int& Right, bool Relative = true) const;
     // Right edge of the last visible column; 0 without columns.
     int TotalWidth() const;
+    // Where a column shows (cpScrolled for an invisible or invalid one).
+    TColumnPlace GetColumnPlace(TColumnIndex Column) const;
+    // What GetLeft adds to a column's Left: the horizontal offset for scrolling columns, 0 for
+    // the fixed columns on the left, for those on the right the shift that keeps them at the
+    // client's right end while the columns are wider than the client (never over the left ones).
+    int GetDisplayShift(TColumnIndex Column) const;
+    // The client x range [Left, Right) in which scrolling columns show: between the fixed
+    // columns on the left and those on the right (Right is far beyond the client without them).
+    void GetScrolledArea(int& Left, int& Right) const;
+    // The visible columns in paint order: the scrolling ones in display order, then the fixed
+    // ones, which lie over them.
+    std::vector<TColumnIndex> GetPaintOrder() const;
     // Bounds of Column; for -1 the whole client width.
     void GetColumnBounds(TColumnIndex Column, int& Left, int& Right) const;
     // Fits the auto-size column to the client width (see the header's AutoSizeIndex).
@@ -169,6 +204,15 @@ public:
 private:
     friend class TLeanTreeColumn;
     void RemoveReferences(int index);
+    // Display positions of the first and last visible scrolling column (-1 without any) and
+    // where the fixed groups before and after them lie.
+    struct TFixedGroups {
+        int FirstScrolled = -1, LastScrolled = -1;
+        int LeftWidth = 0;
+        int RightStart = -1; // Left of the first fixed column on the right, -1 without one
+        int RightShift = 0;  // what GetLeft adds to the Left of those
+    };
+    TFixedGroups GetFixedGroups() const;
     TLTHeader* header_;
     std::vector<std::unique_ptr<TLeanTreeColumn>> items_;
     std::vector<int> positionToIndex_;

@@ -208,6 +208,29 @@ void TBaseLeanTree::DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition)
         OnHeaderDraggedOut(FHeader.get(), Column, DropPosition);
 }
 
+void TBaseLeanTree::DoGetHeaderCursor(Qt::CursorShape& Cursor) {
+    if (OnGetHeaderCursor)
+        OnGetHeaderCursor(FHeader.get(), Cursor);
+}
+
+void TBaseLeanTree::DoHeaderDraw(QPainter& Canvas, TLeanTreeColumn* Column, QRect R, bool Hover,
+                                 bool Pressed, TLTDropMarkMode DropMark) {
+    if (OnHeaderDraw)
+        OnHeaderDraw(FHeader.get(), Canvas, Column, R, Hover, Pressed, DropMark);
+}
+
+void TBaseLeanTree::DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,
+                                              THeaderPaintElements& Elements) {
+    if (OnHeaderDrawQueryElements)
+        OnHeaderDrawQueryElements(FHeader.get(), PaintInfo, Elements);
+}
+
+void TBaseLeanTree::DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo,
+                                         const THeaderPaintElements& Elements) {
+    if (OnAdvancedHeaderDraw)
+        OnAdvancedHeaderDraw(FHeader.get(), PaintInfo, Elements);
+}
+
 void TBaseLeanTree::DoMeasureItem(QPainter* Canvas, PLeanNode Node, int& NodeHeight) {
     if (OnMeasureItem)
         OnMeasureItem(this, Canvas, Node, NodeHeight);

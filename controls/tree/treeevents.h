@@ -82,6 +82,40 @@ using TLTCellPaintEvent = std::function<void(TBaseLeanTree* Sender, QPainter& Ta
 using TLTHeaderPaintEvent =
     std::function<void(TLTHeader* Sender, QPainter& HeaderCanvas, TLeanTreeColumn* Column, QRect R,
                        bool Hover, bool Pressed, TLTDropMarkMode DropMark)>;
+// The pieces of a header cell (or of the background right of the last column) that the host
+// may paint itself through OnAdvancedHeaderDraw.
+enum class THeaderPaintElement {
+    hpeBackground,
+    hpeDropMark,
+    hpeHeaderGlyph,
+    hpeSortGlyph,
+    hpeText
+};
+using THeaderPaintElements = TFlags<THeaderPaintElement, uint8_t>;
+// What the header is painting (header coordinates). Column is nil for the background right of
+// the last column; the positions are those the header lays the cell out with.
+struct THeaderPaintInfo {
+    QPainter* TargetCanvas = nullptr;
+    TLeanTreeColumn* Column = nullptr;
+    QRect PaintRectangle;
+    QRect TextRectangle;
+    bool IsHoverIndex = false;
+    bool IsDownIndex = false;
+    bool IsEnabled = true;
+    bool ShowHeaderGlyph = false;
+    bool ShowSortGlyph = false;
+    bool ShowRightBorder = true;
+    TLTDropMarkMode DropMark = dmmNone;
+    QPoint GlyphPos;
+    QPoint SortGlyphPos;
+};
+// The host names in Elements the pieces it paints itself (none at first).
+using TLTHeaderPaintQueryElementsEvent = std::function<void(
+    TLTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements)>;
+// The host paints Elements: the background before the header paints the rest of the cell, the
+// other pieces afterwards in place of the header's own.
+using TLTAdvancedHeaderPaintEvent = std::function<void(
+    TLTHeader* Sender, THeaderPaintInfo& PaintInfo, const THeaderPaintElements& Elements)>;
 using TLTBackgroundPaintEvent =
     std::function<void(TBaseLeanTree* Sender, QPainter& TargetCanvas, QRect R, bool& Handled)>;
 using TLTMeasureItemEvent = std::function<void(TBaseLeanTree* Sender, QPainter* TargetCanvas,
@@ -156,7 +190,10 @@ struct TLeanTreeEvents {
     TLTAfterItemEraseEvent OnAfterItemErase;
     TLTCellPaintEvent OnAfterCellPaint;
     TLTCellPaintEvent OnBeforeCellPaint;
-    TLTHeaderPaintEvent OnHeaderDraw;
+    TLTHeaderPaintEvent OnHeaderDraw; // with hoOwnerDraw, unless the advanced drawing is in use
+    // Advanced header drawing: with hoOwnerDraw when both are assigned.
+    TLTHeaderPaintQueryElementsEvent OnHeaderDrawQueryElements;
+    TLTAdvancedHeaderPaintEvent OnAdvancedHeaderDraw;
     TLTBackgroundPaintEvent OnPaintBackground;
     TLTMeasureItemEvent OnMeasureItem;
     TLTDragAllowedEvent OnDragAllowed;

@@ -1,23 +1,25 @@
 // The tree's column header: properties, the area above the viewport, mouse rules (resize,
-// auto-fit, column drag, hot tracking, clicks) and painting.
+// auto-fit, column drag with its picture, hot tracking, clicks, hints).
 #include "controls/tree/treeheader.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 #include "controls/tree/leantree.h"
-#include "controls/tree/treehelpers.h"
-#include "platform/gui/qtcolors.h"
-#include "platform/gui/themes.h"
+#include "controls/tree/treedrag.h"
+#include "controls/tree/treehint.h"
 
 using enum TLTHeaderOption;
 using enum TLTColumnOption;
 using enum THeaderState;
 using enum TLTSelectionOption;
+using enum TLeanTreeState;
 
 namespace {
 
@@ -50,6 +52,11 @@ protected:
         header_->Paint(p, e->rect());
     }
     void mousePressEvent(QMouseEvent* e) override {
+        // The header never takes the focus itself: a press focuses the tree, which hands
+        // Escape and its focus loss back to the header.
+        TBaseLeanTree* tree = header_->Tree();
+        if ((tree->focusPolicy() & Qt::ClickFocus) && tree->isEnabled() && !tree->hasFocus())
+            tree->setFocus(Qt::MouseFocusReason);
         header_->MousePress(e->position().toPoint(), ButtonFrom(e->button()),
                             ShiftFrom(e->modifiers()));
     }
@@ -60,9 +67,8 @@ protected:
             header_->Options().Contains(hoColumnResize) && header_->States().Empty()
                 ? header_->DetermineSplitterIndex(e->position().toPoint())
                 : InvalidColumn;
-        Qt::CursorShape cursor = split >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor;
-        if (auto& ev = header_->Tree()->OnGetHeaderCursor)
-            ev(header_, cursor);
+        Qt::CursorShape cursor = split >= 0 ? Qt::SplitHCursor : header_->Tree()->Cursor;
+        header_->Tree()->DoGetHeaderCursor(cursor);
         if (header_->States().Empty() || header_->States().Contains(hsTracking))
             setCursor(cursor);
     }
@@ -75,11 +81,27 @@ protected:
                              ShiftFrom(e->modifiers()));
     }
     void leaveEvent(QEvent*) override { header_->MouseLeave(); }
-    void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() != Qt::Key_Escape || !header_->CancelMouseAction())
-            QWidget::keyPressEvent(e);
+
+private:
+    TLTHeader* header_;
+};
+
+// Covers the tree while a column is dragged and shows the column's picture; the mouse passes
+// through to the header below.
+class TDragImageOverlay : public QWidget {
+public:
+    TDragImageOverlay(TLTHeader* header, QWidget* parent) : QWidget(parent), header_(header) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
     }
-    void focusOutEvent(QFocusEvent*) override { header_->CancelMouseAction(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.translate(header_->Area()->pos()); // the image lies in header coordinates
+        header_->DragImage().Paint(p);
+    }
 
 private:
     TLTHeader* header_;
@@ -88,9 +110,16 @@ private:
 } // namespace
 
 TLTHeader::TLTHeader(TBaseLeanTree* owner)
-    : tree_(owner), columns_(std::make_unique<TLeanTreeColumns>(this)) {
+    : tree_(owner), columns_(std::make_unique<TLeanTreeColumns>(this)),
+      dragImage_(std::make_unique<TLTDragImage>()), images_([this] {
+          if (!tree_->IsDestroying())
+              Invalidate(nullptr);
+      }) {
     area_ = new THeaderArea(this, owner);
     area_->hide();
+    dragOverlay_ = new TDragImageOverlay(this, owner);
+    dragOverlay_->hide();
+    dragImage_->SetHeaderDefaults();
     Font = owner->font();
 }
 
@@ -136,6 +165,13 @@ void TLTHeader::SetStyle(TLTHeaderStyle value) {
     }
 }
 
+void TLTHeader::SetImages(std::shared_ptr<TLTImageList> Value) {
+    if (Value != images_.List()) {
+        images_.Set(std::move(Value));
+        Invalidate(nullptr);
+    }
+}
+
 void TLTHeader::SetBackground(TColor value) {
     if (value != background_) {
         background_ = value;
@@ -176,6 +212,7 @@ void TLTHeader::SetSortColumn(TColumnIndex value) {
     sortColumn_ = value;
     if (columns_->IsValidColumn(sortColumn_))
         Invalidate(&columns_->Items(sortColumn_));
+    AutoSort();
 }
 
 void TLTHeader::SetSortDirection(TSortDirection value) {
@@ -183,7 +220,14 @@ void TLTHeader::SetSortDirection(TSortDirection value) {
         sortDirection_ = value;
         if (columns_->IsValidColumn(sortColumn_))
             Invalidate(&columns_->Items(sortColumn_));
+        AutoSort();
     }
+}
+
+void TLTHeader::AutoSort() {
+    if (tree_->HasAuto(TLTAutoOption::toAutoSort) && tree_->UpdateCount() == 0 &&
+        !tree_->IsLoading() && !states_.Contains(hsLoading))
+        tree_->SortTree(sortColumn_, sortDirection_, true);
 }
 
 void TLTHeader::RecalculateHeader() {
@@ -191,10 +235,17 @@ void TLTHeader::RecalculateHeader() {
 }
 
 TColumnIndex TLTHeader::DetermineSplitterIndex(QPoint P) {
-    auto visible = columns_->GetVisibleColumns();
-    for (auto it = visible.rbegin(); it != visible.rend(); ++it) {
+    // The fixed columns first (they lie over the others), then from the last column leftwards;
+    // a scrolling column's edge counts only where it shows.
+    int areaLeft, areaRight;
+    columns_->GetScrolledArea(areaLeft, areaRight);
+    auto order = columns_->GetPaintOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
         TLeanTreeColumn& c = columns_->Items(*it);
         int right = c.GetLeft() + c.Width();
+        if (columns_->GetColumnPlace(*it) == TColumnPlace::cpScrolled &&
+            (right < areaLeft || right > areaRight))
+            continue;
         if (P.x() > right - 3 && P.x() < right + 5) {
             if (!c.Options().Contains(coResizable))
                 return InvalidColumn;
@@ -273,6 +324,7 @@ void TLTHeader::Assign(const TLTHeader& source) {
     Font = source.Font;
     height_ = source.height_;
     mainColumn_ = source.mainColumn_;
+    images_.Set(source.Images());
     ParentFont = source.ParentFont;
     PopupMenu = source.PopupMenu;
     sortColumn_ = source.sortColumn_;
@@ -283,6 +335,14 @@ void TLTHeader::Assign(const TLTHeader& source) {
 }
 
 void TLTHeader::MousePress(QPoint P, TMouseButton Button, TShiftState Shift) {
+    HideColumnHint();
+    tree_->CancelHint();
+    swallowRelease_ = false;
+    // A press in the header ends the tree's auto-scrolling and a pending edit.
+    if (tree_->FScrollTimer)
+        tree_->FScrollTimer->stop();
+    tree_->DoStateChange({}, {tsScrolling, tsScrollPending});
+    tree_->DropPendingEdit();
     tree_->DoHeaderMouseDown(Button, Shift, P.x(), P.y());
     if (Button != mbLeft)
         return;
@@ -301,7 +361,36 @@ void TLTHeader::MousePress(QPoint P, TMouseButton Button, TShiftState Shift) {
     }
 }
 
+void TLTHeader::StartColumnDrag(QPoint P) {
+    states_ -= hsDragPending;
+    states_ |= hsDragging;
+    TColumnIndex dragged = columns_->DownIndex;
+    columns_->HoverIndex = NoColumn;
+    columns_->TrackIndex = dragged; // the dragged column
+    columns_->DownIndex = NoColumn;
+    Invalidate(nullptr);
+    // The picture of the column's cell as it looks unpressed, held where it was pressed.
+    QPoint at;
+    QImage picture = CreateColumnDragPicture(*tree_, dragged, at);
+    dragImage_->MoveRestriction = options_.Contains(hoRestrictDrag) ? dmrHorizontalOnly : dmrNone;
+    dragImage_->PrepareDrag(picture, at, dragStart_);
+    dragImage_->ShowDragImage();
+    dragImage_->DragTo(P);
+    dragOverlay_->setGeometry(tree_->rect());
+    dragOverlay_->show();
+    dragOverlay_->raise();
+    dragOverlay_->update();
+}
+
+void TLTHeader::EndColumnDrag() {
+    dragImage_->HideDragImage();
+    dragImage_->EndDrag();
+    dragOverlay_->hide();
+}
+
 void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
+    if (swallowRelease_ && LeftDown)
+        return;
     if (states_.Contains(hsTrackPending)) {
         states_ -= hsTrackPending;
         states_ |= hsTracking;
@@ -315,17 +404,15 @@ void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
         QPoint d = P - dragStart_;
         if (tree_->DoHeaderDragging(columns_->DownIndex) &&
             (std::abs(d.x()) > QApplication::startDragDistance() ||
-             std::abs(d.y()) > QApplication::startDragDistance())) {
-            states_ -= hsDragPending;
-            states_ |= hsDragging;
-            columns_->HoverIndex = NoColumn;
-            columns_->TrackIndex = columns_->DownIndex; // the dragged column
-            columns_->DownIndex = NoColumn;
-            Invalidate(nullptr);
-        }
+             std::abs(d.y()) > QApplication::startDragDistance()))
+            StartColumnDrag(P);
         return;
     }
     if (states_.Contains(hsDragging)) {
+        QRect old = dragImage_->GetDragImageRect();
+        if (dragImage_->DragTo(P))
+            dragOverlay_->update(
+                old.united(dragImage_->GetDragImageRect()).translated(area_->pos()));
         int l, r;
         TColumnIndex target = columns_->GetColumnAndBounds(QPoint(P.x(), 0), l, r);
         bool before = target >= 0 && P.x() < (l + r) / 2;
@@ -341,6 +428,42 @@ void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
         columns_->AdjustHoverColumn(P);
     if (LeftDown)
         columns_->AdjustDownColumn(P);
+    else if (options_.Contains(hoShowHint))
+        ShowColumnHint(P);
+}
+
+void TLTHeader::ShowColumnHint(QPoint P) {
+    TColumnIndex column = columns_->ColumnFromPosition(P);
+    if (column == hintColumn_)
+        return;
+    hintColumn_ = column;
+    QString hint = column >= 0 ? QString::fromStdString(columns_->Items(column).Hint()) : QString();
+    if (hint.isEmpty()) {
+        tree_->CancelHint();
+        return;
+    }
+    TLTHintData data;
+    data.Tree = tree_;
+    data.Column = column;
+    data.DefaultHint = hint;
+    TLeanTreeHintWindow* window = tree_->HintWindow();
+    QScreen* screen = area_->screen();
+    QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    QRect r = window->CalcHintRect(std::max(1, desktop.width() / 2), hint, data);
+    if (r.isEmpty()) {
+        tree_->CancelHint();
+        return;
+    }
+    QPoint at = area_->mapToGlobal(P) + QPoint(0, 20); // below the mouse pointer
+    window->ActivateHint(QRect(at, r.size()), hint, desktop);
+    tree_->DoStateChange(tsHint);
+}
+
+void TLTHeader::HideColumnHint() {
+    if (hintColumn_ != NoColumn) {
+        hintColumn_ = NoColumn;
+        tree_->CancelHint();
+    }
 }
 
 void TLTHeader::MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShiftState Shift) {
@@ -360,7 +483,16 @@ void TLTHeader::MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShif
         columns_->DownIndex = NoColumn;
         return;
     }
+    if (swallowRelease_) {
+        // The action this button started was cancelled: no click, no drop.
+        swallowRelease_ = false;
+        tree_->DoHeaderMouseUp(mbLeft, Shift, P.x(), P.y());
+        columns_->TrackIndex = columns_->DownIndex = NoColumn;
+        Invalidate(nullptr);
+        return;
+    }
     if (states_.Contains(hsDragging)) {
+        EndColumnDrag();
         TColumnIndex dragged = columns_->TrackIndex;
         TColumnIndex target = columns_->DropTarget;
         if (target >= 0 && target != dragged && columns_->IsValidColumn(dragged) &&
@@ -404,6 +536,7 @@ void TLTHeader::DoubleClick(QPoint P, TMouseButton Button, TShiftState Shift) {
 }
 
 void TLTHeader::MouseLeave() {
+    HideColumnHint();
     if (!states_.Empty())
         return;
     columns_->HoverIndex = columns_->ClickIndex = columns_->DownIndex = NoColumn;
@@ -412,74 +545,19 @@ void TLTHeader::MouseLeave() {
 
 bool TLTHeader::CancelMouseAction() {
     if (states_.Contains(hsDragging)) {
+        EndColumnDrag();
         states_ -= {hsDragging, hsDragPending};
         columns_->DropTarget = NoColumn;
+        columns_->TrackIndex = NoColumn;
+        swallowRelease_ = true;
         Invalidate(nullptr);
         return true;
     }
     if (states_.Intersects({hsTracking, hsTrackPending})) {
         states_ -= {hsTracking, hsTrackPending};
+        columns_->TrackIndex = NoColumn;
+        swallowRelease_ = true;
         return true;
     }
     return false;
-}
-
-void TLTHeader::Paint(QPainter& p, const QRect& r) {
-    QRect all(0, 0, area_->width(), height_);
-    // Background right of the last column.
-    int right = columns_->TotalWidth() + tree_->OffsetX();
-    QRect rest(right, 0, std::max(0, all.width() - right), height_);
-    if (style_ == hsXPStyle)
-        p.fillRect(rest, QColor(235, 234, 219));
-    else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
-        DrawHeaderItem(p, rest, TThemeState::Normal);
-    else
-        p.fillRect(rest, ColorToQColor(background_));
-    p.setFont(Font);
-    for (TColumnIndex i : columns_->GetVisibleColumns()) {
-        TLeanTreeColumn& c = columns_->Items(i);
-        QRect cell(c.GetLeft(), 0, c.Width(), height_);
-        if (!cell.intersects(r))
-            continue;
-        bool down = i == columns_->DownIndex || i == columns_->ClickIndex;
-        bool hover = i == columns_->HoverIndex && c.Options().Contains(coAllowClick);
-        TLTDropMarkMode mark =
-            i == columns_->DropTarget ? (columns_->DropBefore ? dmmLeft : dmmRight) : dmmNone;
-        if (tree_->OnHeaderDraw && options_.Contains(hoOwnerDraw)) {
-            tree_->OnHeaderDraw(this, p, &c, cell, hover, down, mark);
-            continue;
-        }
-        if (style_ == hsXPStyle)
-            DrawXPButton(p, cell, true, down, hover);
-        else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
-            DrawHeaderItem(p, cell,
-                           down    ? TThemeState::Pressed
-                           : hover ? TThemeState::Hot
-                                   : TThemeState::Normal);
-        else
-            DrawHeaderEdge(p, cell, style_, down, hover);
-        QRect text = cell.adjusted(c.Margin(), 0, -c.Margin(), 0);
-        if (down)
-            text.translate(1, 1);
-        QString s = ShortenString(p.fontMetrics(), QString::fromStdString(c.Text()), text.width());
-        int align = Qt::AlignVCenter | (c.Alignment() == taRightJustify ? Qt::AlignRight
-                                        : c.Alignment() == taCenter     ? Qt::AlignHCenter
-                                                                        : Qt::AlignLeft);
-        bool enabled = c.Options().Contains(coEnabled);
-        if (!enabled) {
-            p.setPen(ColorToQColor(clBtnHighlight));
-            p.drawText(text.translated(1, 1), align, s);
-            p.setPen(ColorToQColor(clBtnShadow));
-        } else {
-            p.setPen(hover && options_.Contains(hoHotTrack)
-                         ? ColorToQColor(tree_->Colors().Get(TLTColors::HeaderHotColor))
-                         : ColorToQColor(clBtnText));
-        }
-        p.drawText(text, align, s);
-        if (mark != dmmNone) {
-            p.setPen(ColorToQColor(tree_->Colors().Get(TLTColors::DropMarkColor)));
-            int x = mark == dmmLeft ? cell.left() : cell.right();
-            p.drawLine(x, cell.top(), x, cell.bottom());
-        }
-    }
 }

@@ -3,16 +3,24 @@
 // viewport (the scroll area's top margin) and handles column resizing with the mouse,
 // double-click auto-fit, dragging columns to new positions, hot tracking and clicks.
 // Mouse positions given to it are header coordinates: x as in the viewport, y from the
-// header's top.
+// header's top. A press on it focuses the tree; the tree hands Escape and its focus loss to
+// CancelMouseAction.
 
 #include <QFont>
 #include <QWidget>
 #include <memory>
 
 #include "controls/tree/treecolumns.h"
+#include "controls/tree/treeevents.h"
+#include "controls/tree/treeimages.h"
 
 class TBaseLeanTree;
+class TLTDragImage;
 class QMenu;
+class QPainter;
+
+// The sort glyph's size in the header (an arrow drawn in code).
+inline constexpr QSize SortGlyphSize{9, 6};
 
 enum class TLTHeaderOption {
     hoAutoResize,
@@ -73,6 +81,11 @@ public:
     bool ParentFont = false;
     QMenu* PopupMenu = nullptr;
     THeaderStates States() const { return states_; }
+    // The column images (hoShowImages; each column's ImageIndex). A change repaints the header.
+    const std::shared_ptr<TLTImageList>& Images() const { return images_.List(); }
+    void SetImages(std::shared_ptr<TLTImageList> Value);
+    // The picture of a dragged column, shown over the tree while the drag runs.
+    TLTDragImage& DragImage() { return *dragImage_; }
 
     // The header shows columns: visible and with at least one column.
     bool UseColumns() const;
@@ -98,16 +111,35 @@ public:
     void MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShiftState Shift);
     void DoubleClick(QPoint P, TMouseButton Button, TShiftState Shift);
     void MouseLeave();
-    // Escape or focus loss: ends a column drag or width tracking. True when consumed.
+    // Escape or focus loss: ends a column drag (no move) or width tracking. True when one ran;
+    // the release of the button that started it then does nothing more.
     bool CancelMouseAction();
+    // Paints the header cells meeting r (header coordinates): the scrolling columns clipped to
+    // the room between the fixed ones, then the fixed ones.
     void Paint(QPainter& p, const QRect& r);
 
 private:
     friend class TLeanTreeColumns;
     friend class TLeanTreeColumn;
+    // One cell: face, image, text, sort glyph and drop mark (or the host's painting).
+    void PaintColumn(QPainter& p, TLeanTreeColumn& Column, const QRect& Cell, bool Advanced,
+                     bool Last);
+    void PaintBackground(QPainter& p, const QRect& Rest, bool Advanced);
+    // Shows the hint of the column under P (hoShowHint); hides it where there is none.
+    void ShowColumnHint(QPoint P);
+    void HideColumnHint();
+    // Sorts the tree by the sort column and direction under toAutoSort, outside updates.
+    void AutoSort();
+    void StartColumnDrag(QPoint P);
+    void EndColumnDrag();
     TBaseLeanTree* tree_;
     std::unique_ptr<TLeanTreeColumns> columns_;
     QWidget* area_ = nullptr;
+    QWidget* dragOverlay_ = nullptr; // shows the drag image over the tree
+    std::unique_ptr<TLTDragImage> dragImage_;
+    TLTImageLink images_;
+    TColumnIndex hintColumn_ = NoColumn;
+    bool swallowRelease_ = false; // a cancelled action's button is still down
     int height_ = 17;
     TLTHeaderOptions options_{TLTHeaderOption::hoColumnResize, TLTHeaderOption::hoDrag};
     THeaderStates states_;

@@ -469,6 +469,10 @@ void TBaseLeanTree::keyPressEvent(QKeyEvent* e) {
         return;
     }
     if (e->key() == Qt::Key_Escape) {
+        if (FHeader->CancelMouseAction()) { // a column drag or resize
+            e->accept();
+            return;
+        }
         if (IsMouseSelecting() || FStates.Intersects({tsOLEDragPending, tsVCLDragPending})) {
             DoStateChange({}, {tsDrawSelPending, tsDrawSelecting, tsOLEDragPending,
                                tsVCLDragPending, tsClearPending});
@@ -504,6 +508,7 @@ void TBaseLeanTree::keyPressEvent(QKeyEvent* e) {
 
 void TBaseLeanTree::focusOutEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusOutEvent(e);
+    FHeader->CancelMouseAction();
     StopIncrementalSearch();
     if (FEditTimer)
         FEditTimer->stop();

@@ -304,7 +304,10 @@ void TBaseLeanTree::AdjustPaintCellRect(TLTPaintInfo& PaintInfo, TColumnIndex& N
         return;
     while (NextNonEmpty >= 0) {
         const auto& next = cols.Items(NextNonEmpty);
-        if (next.BiDiMode() != bdLeftToRight || !DoGetCellIsEmpty(PaintInfo.Node, NextNonEmpty))
+        // A span stays within its group: scrolling columns, or the fixed ones on either side.
+        if (next.BiDiMode() != bdLeftToRight ||
+            cols.GetColumnPlace(NextNonEmpty) != cols.GetColumnPlace(PaintInfo.Column) ||
+            !DoGetCellIsEmpty(PaintInfo.Node, NextNonEmpty))
             break;
         PaintInfo.CellRect.setWidth(PaintInfo.CellRect.width() + next.Width());
         NextNonEmpty = cols.GetNextVisibleColumn(NextNonEmpty);
@@ -361,13 +364,20 @@ void TBaseLeanTree::PaintBackgroundArea(QPainter& Canvas, const QRect& R) {
     if (!FHeader->UseColumns())
         return;
     auto& cols = FHeader->Columns();
-    for (TColumnIndex c : cols.GetVisibleColumns()) {
+    // Scrolling columns only between the fixed ones, which lie over them.
+    int areaLeft, areaRight;
+    cols.GetScrolledArea(areaLeft, areaRight);
+    QRect area(areaLeft - FOffsetX, R.top(), areaRight - areaLeft, R.height());
+    for (TColumnIndex c : cols.GetPaintOrder()) {
         const auto& col = cols.Items(c);
         QRect strip(col.GetLeft() - FOffsetX, R.top(), col.Width(), R.height());
-        if (!col.Options().Contains(TLTColumnOption::coParentColor))
-            Canvas.fillRect(strip & R, Q(col.Color()));
+        QRect clip = strip & R;
+        if (cols.GetColumnPlace(c) == TColumnPlace::cpScrolled)
+            clip &= area;
+        bool parent = col.Options().Contains(TLTColumnOption::coParentColor);
+        Canvas.fillRect(clip, Q(parent ? FColor : col.Color()));
         if (HasPaint(toShowVertGridLines))
-            Canvas.fillRect(QRect(strip.right(), R.top(), 1, R.height()) & R,
+            Canvas.fillRect(QRect(strip.right(), R.top(), 1, R.height()) & clip,
                             Q(FColors->Get(TLTColors::GridLineColor)));
     }
 }
@@ -441,8 +451,16 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
 
     auto& cols = FHeader->Columns();
     bool useColumns = FHeader->UseColumns();
+    // Scrolling columns first, clipped to the room between the fixed ones; the fixed ones last.
     std::vector<TColumnIndex> columns =
-        useColumns ? cols.GetVisibleColumns() : std::vector<TColumnIndex>{NoColumn};
+        useColumns ? cols.GetPaintOrder() : std::vector<TColumnIndex>{NoColumn};
+    std::vector<bool> scrolls(size_t(cols.Count()));
+    int areaLeft = 0, areaRight = 0;
+    if (useColumns) {
+        cols.GetScrolledArea(areaLeft, areaRight);
+        for (TColumnIndex col : columns)
+            scrolls[size_t(col)] = cols.GetColumnPlace(col) == TColumnPlace::cpScrolled;
+    }
     TColumnIndex mainColumn = useColumns ? FHeader->MainColumn() : NoColumn;
     bool checkImages = HasMisc(toCheckSupport) && FCheckImages.List();
     bool spanning = useColumns && HasAuto(toAutoSpanColumns);
@@ -495,8 +513,6 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     if (PaintOptions.Contains(poMainOnly) && col != mainColumn)
                         continue;
                 }
-                if (left > Window.right())
-                    break;
                 bool isMain = col == mainColumn;
                 info.Column = col;
                 info.BidiMode = bidi;
@@ -512,16 +528,19 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                          n = cols.GetNextVisibleColumn(n))
                         spanned[size_t(n)] = 1;
                 }
-                if (left + width <= Window.left())
+                QRect cell(left, top, width, h);
+                QRect clip = cell;
+                if (col >= 0 && scrolls[size_t(col)])
+                    clip &= QRect(areaLeft - FOffsetX, top, areaRight - areaLeft, h);
+                if (clip.left() > Window.right() || clip.right() < Window.left() || clip.isEmpty())
                     continue;
                 bool editing =
                     FStates.Contains(tsEditing) && node == FFocusedNode && col == FFocusedColumn;
                 if (editing)
                     info.PaintOptions -= poDrawSelection;
-                QRect cell(left, top, width, h);
                 if (col >= 0) {
                     c.save();
-                    c.setClipRect(cell, Qt::IntersectClip);
+                    c.setClipRect(clip, Qt::IntersectClip);
                 }
                 if (PaintOptions.Contains(poGridLines)) {
                     if (HasPaint(toShowHorzGridLines)) {

@@ -1,6 +1,12 @@
 // Columns and header: positions, widths, auto-size, moves, references on deletion, and the
 // header's mouse rules (resize, double-click fit, column drag, clicks).
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehint.h"
 #include "treetestutil.h"
 
 namespace {
@@ -247,6 +253,102 @@ TEST_F(HeaderTest, DamagedStreamsRaiseAndKeepTheHeaderUsable) {
     huge.SetPosition(0);
     TTestTree t;
     EXPECT_THROW(t.Header().LoadFromStream(huge), EReadError);
+}
+
+// Mouse events straight to the header area (QTest keeps no button state across moves).
+void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
+    Qt::MouseButton b = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), b, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST_F(HeaderTest, PressFocusesTheTreeAndEscapeOrFocusLossEndDragAndResize) {
+    tree.show();
+    QApplication::setActiveWindow(&tree);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tree));
+    tree.clearFocus();
+    QWidget* area = tree.Header().Area();
+    int clicks = 0;
+    tree.OnHeaderClick = [&](TLTHeader*, TColumnIndex, TMouseButton, TShiftState, int, int) {
+        ++clicks;
+    };
+    SendMouse(area, QEvent::MouseButtonPress, QPoint(60, 5), Qt::LeftButton);
+    EXPECT_TRUE(tree.hasFocus());
+    EXPECT_EQ(area->focusPolicy(), Qt::NoFocus);
+    SendMouse(area, QEvent::MouseMove, QPoint(90, 12), Qt::LeftButton);
+    ASSERT_TRUE(tree.Header().States().Contains(THeaderState::hsDragging));
+    // The dragged column's picture follows the mouse.
+    const TLTDragImage& image = tree.Header().DragImage();
+    ASSERT_TRUE(image.Visible());
+    EXPECT_EQ(image.Picture().size(), QSize(120, 17));
+    EXPECT_EQ(image.GetDragImageRect().topLeft(), QPoint(20 + 30, 7));
+    SendMouse(area, QEvent::MouseMove, QPoint(220, 5), Qt::LeftButton);
+    QTest::keyClick(&tree, Qt::Key_Escape);
+    EXPECT_TRUE(tree.Header().States().Empty());
+    EXPECT_FALSE(image.Visible());
+    // The release of the cancelled drag neither moves nor clicks a column.
+    SendMouse(area, QEvent::MouseButtonRelease, QPoint(220, 5), Qt::NoButton);
+    EXPECT_EQ(Cols().PositionToIndex(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(clicks, 0);
+    // With hoRestrictDrag the picture moves only sideways.
+    tree.Header().SetOptions(tree.Header().Options() | hoRestrictDrag);
+    SendMouse(area, QEvent::MouseButtonPress, QPoint(60, 5), Qt::LeftButton);
+    SendMouse(area, QEvent::MouseMove, QPoint(90, 40), Qt::LeftButton);
+    EXPECT_EQ(image.GetDragImageRect().topLeft(), QPoint(50, 0));
+    SendMouse(area, QEvent::MouseButtonRelease, QPoint(90, 40), Qt::NoButton);
+    // Losing the focus ends a resize; the width stays where the mouse left it.
+    SendMouse(area, QEvent::MouseButtonPress, QPoint(140, 5), Qt::LeftButton);
+    SendMouse(area, QEvent::MouseMove, QPoint(150, 5), Qt::LeftButton);
+    ASSERT_TRUE(tree.Header().States().Contains(THeaderState::hsTracking));
+    tree.clearFocus();
+    EXPECT_TRUE(tree.Header().States().Empty());
+    SendMouse(area, QEvent::MouseMove, QPoint(190, 5), Qt::LeftButton);
+    EXPECT_EQ(Cols().Items(1).Width(), 130);
+}
+
+TEST_F(HeaderTest, SortColumnAndDirectionSortUnderAutoSort) {
+    tree.SetRootNodeCount(4);
+    std::vector<PLeanNode> nodes = ShownRows(tree);
+    for (int i = 0; i < 4; ++i)
+        tree.Data(nodes[size_t(i)]) = (i * 3) % 4; // 0 3 2 1
+    std::vector<TColumnIndex> columns;
+    tree.OnCompareNodes = [&](TBaseLeanTree*, PLeanNode a, PLeanNode b, TColumnIndex c, int& r) {
+        columns.push_back(c);
+        r = tree.Data(a) - tree.Data(b);
+    };
+    auto order = [&] {
+        std::vector<int> v;
+        for (PLeanNode n : ShownRows(tree))
+            v.push_back(tree.Data(n));
+        return v;
+    };
+    tree.Header().SetSortColumn(2); // without toAutoSort nothing moves
+    EXPECT_EQ(order(), (std::vector<int>{0, 3, 2, 1}));
+    auto& o = tree.TreeOptions();
+    o.SetAutoOptions(o.AutoOptions() | TLTAutoOption::toAutoSort);
+    tree.Header().SetSortColumn(1);
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(columns.back(), 1);
+    tree.BeginUpdate(); // inside an update only the last EndUpdate sorts
+    tree.Header().SetSortDirection(sdDescending);
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3}));
+    tree.EndUpdate();
+    EXPECT_EQ(order(), (std::vector<int>{3, 2, 1, 0}));
+    tree.Header().SetSortDirection(sdAscending);
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(HeaderTest, ColumnHintsShowOverTheHeader) {
+    tree.show();
+    tree.Header().SetOptions(tree.Header().Options() | hoShowHint);
+    Cols().Items(1).SetHint("When the reminder alerts next");
+    QWidget* area = tree.Header().Area();
+    SendMouse(area, QEvent::MouseMove, QPoint(60, 5), Qt::NoButton);
+    ASSERT_TRUE(tree.HintWindow()->isVisible());
+    EXPECT_EQ(tree.HintWindow()->HintData().HintText, "When the reminder alerts next");
+    SendMouse(area, QEvent::MouseMove, QPoint(200, 5), Qt::NoButton); // a column without one
+    EXPECT_FALSE(tree.HintWindow()->isVisible());
 }
 
 } // namespace
