@@ -348,6 +348,12 @@ TEST_F(PaintTest, CellsSpanOverEmptyNeighboursAndTheHostSeesEachCell) {
     cols.Items(1).SetBiDiMode(bdRightToLeft);
     img = Render();
     EXPECT_EQ(At(img, 130, y0), Q(clYellow));
+    // Nor is a fixed cell by a scrolling one.
+    cols.Items(1).SetBiDiMode(bdLeftToRight);
+    cols.Items(2).SetOptions(cols.Items(2).Options() | TLTColumnOption::coFixed);
+    img = Render();
+    EXPECT_EQ(At(img, 190, y1), Q(clLime));
+    EXPECT_EQ(At(img, 130, y0), Q(clAqua));
 }
 
 TEST_F(PaintTest, CheckImageKindsAndTheirPlace) {
