@@ -377,7 +377,12 @@ public:
     void InvalidateToBottom(PLeanNode Node);
     void InvalidateColumn(TColumnIndex Column);
     void InvalidateTree();
+    // Sets the bars' ranges to the content; OnShowScrollbar hears when a bar shows or hides.
     virtual void UpdateScrollBars(bool DoRepaint);
+    // Opens Node's collapsed parents, then scrolls its row (the focused column's text, or the
+    // whole cell with toGridExtensions) into view: centred vertically with Center; with
+    // Horizontally centred when it sticks out (or placed right of fixed columns). True when
+    // it scrolled; false for nil, the root or a hidden node.
     bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
     PLeanNode TopNode();
     int ClientWidth() const;
@@ -590,9 +595,17 @@ public:
     virtual void AdjustPanningCursor(int X, int Y);
     TLTPanningImage PanningCursor() const { return FPanningCursor; }
     QWidget* PanningWindow() const { return FPanningWindow; }
-    // Runs Callback(Step, StepSize) over Steps in Duration milliseconds; false stops it.
+    // Runs Callback(Step, StepSize) over Steps in Duration milliseconds (Step is the position
+    // reached, 1 to Steps); false stops it. At most one step per millisecond; a loop that falls
+    // behind takes larger steps. Nothing while another animation runs or for no steps or time.
+    // Events are handled between steps, user input only with UserInput.
     virtual void Animate(uint32_t Steps, uint32_t Duration,
-                         const std::function<bool(uint32_t Step, uint32_t StepSize)>& Callback);
+                         const std::function<bool(uint32_t Step, uint32_t StepSize)>& Callback,
+                         bool UserInput = true);
+    // The timer the animations use (nil: the default clock and pause).
+    void SetAnimationTimer(std::shared_ptr<TLTAnimationTimer> Timer);
+    // Fires OnShowScrollbar for Bar (SB_HORZ or SB_VERT) that was just shown or hidden.
+    virtual void DoShowScrollbar(int Bar, bool Show);
 
     // ---- hints (treehint.cpp) ----
     TLTHintMode HintMode = hmDefault;
@@ -933,6 +946,22 @@ private:
     QWidget* FPanningWindow = nullptr;
     TLTPanningImage FPanningCursor = piMoveAll;
     int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
+    bool FScrollBarShown[2] = {false, false};       // by SB_HORZ, SB_VERT
+    std::shared_ptr<TLTAnimationTimer> FAnimationTimer;
+    TLTAnimationTimer& AnimationTimer();
+    // The toggle animation in progress: the rows in Area (client coordinates, below the
+    // toggled row) are shown moved by Shift pixels (down while opening, up while closing) and
+    // the gap they leave is filled with the column colours.
+    struct TToggleAnimation {
+        bool Active = false;
+        QRect Area;
+        int Shift = 0;
+    } FToggleAnimation;
+    // Animates opening (Expand) or closing Node's subtree of Height pixels, when its row is
+    // on screen with room below it.
+    void AnimateToggle(PLeanNode Node, int Height, bool Expand);
+    // Paints the part Update (client coordinates) of the animation's current frame.
+    void PaintToggleAnimation(QPainter& Canvas, const QRect& Update);
     bool FScrollWired = WireScrollBars();
 
     // ---- hints ----

@@ -407,6 +407,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
     StopValidation();
     Node->States |= vsToggling;
     bool changed = false;
+    bool animated = FUpdateCount == 0 &&
+                    FOptions->AnimationOptions().Contains(TLTAnimationOption::toAnimatedToggle);
     if (!(Node->States & vsExpanded)) {
         if (DoExpanding(Node)) {
             InitIfNeeded(Node);
@@ -417,6 +419,9 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                 for (PLeanNode c = Node->FirstChild; c; c = c->NextSibling)
                     if (c->States & vsVisible)
                         add += c->TotalHeight;
+                if (animated && !FStates.Intersects({tsPainting, tsExpanding}) &&
+                    GetNextVisibleNoInit(Node))
+                    AnimateToggle(Node, int(std::min<uint64_t>(add, INT32_MAX)), true);
                 StopValidation();
                 Node->States |= vsExpanded;
                 AdjustTotalHeight(Node, int64_t(add), true);
@@ -427,6 +432,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
             }
         }
     } else if (DoCollapsing(Node)) {
+        if (animated && !FStates.Contains(tsCollapsing))
+            AnimateToggle(Node, int(Node->TotalHeight) - int(Node->NodeHeight), false);
         StopValidation();
         if (GetFullyVisible(Node))
             FVisibleCount -= CountVisibleChildren(Node);

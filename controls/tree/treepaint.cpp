@@ -189,6 +189,8 @@ std::vector<TLTLineType> TBaseLeanTree::DetermineLineImage(PLeanNode Node) const
 void TBaseLeanTree::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
     QRect update = e->rect();
+    if (FToggleAnimation.Active)
+        return PaintToggleAnimation(p, update);
     PaintTree(p, update.translated(-FOffsetX, -FOffsetY), update.topLeft(), AllPaintOptions);
 }
 
