@@ -855,7 +855,8 @@ public:
     void EndOLEDrag(Qt::DropAction Result);
     // Prepares the drag image: the selected rows in a DragWidth x DragHeight area centred on
     // HotSpot (client coordinates), painted by PaintTree over the tree colour, which stays
-    // see-through. Nothing under diNoImage or when no such row lies in the area.
+    // see-through; the picture is cut to the painted part. Nothing under diNoImage or when no
+    // selected row lies in the area.
     virtual void PrepareDragImage(QPoint HotSpot, const QMimeData* DataObject);
     // Ends a drag of DragType dtVCL: the button release that ended it (taken by the drag loop)
     // is handled at the mouse position, and the VCL drag states are left.

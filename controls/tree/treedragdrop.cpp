@@ -288,7 +288,8 @@ void TBaseLeanTree::PrepareDragImage(QPoint HotSpot, const QMimeData*) {
     if (area.isEmpty())
         return;
     QImage picture(area.size(), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(ColorToQColor(FColor));
+    const QRgb background = ColorToQColor(FColor).rgba();
+    picture.fill(background);
     {
         QPainter p(&picture);
         TLTInternalPaintOptions options{poDrawSelection, poSelectedOnly};
@@ -296,9 +297,25 @@ void TBaseLeanTree::PrepareDragImage(QPoint HotSpot, const QMimeData*) {
             options |= poMainOnly;
         PaintTree(p, area, QPoint(0, 0), options);
     }
-    // The tree colour around the rows is see-through.
+    // Cut to what the rows painted, so that the picture's fade centres on them.
+    int top = picture.height(), bottom = -1, left = picture.width(), right = -1;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (line[x] != background) {
+                top = std::min(top, y);
+                bottom = y;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    }
+    if (bottom < 0)
+        return;
+    QRect used(QPoint(left, top), QPoint(right, bottom));
+    // The tree colour around and between the rows is see-through.
     image.ColorKey = FColor;
-    image.PrepareDrag(picture, area.topLeft() + QPoint(FOffsetX, FOffsetY), HotSpot);
+    image.PrepareDrag(picture.copy(used),
+                      area.topLeft() + used.topLeft() + QPoint(FOffsetX, FOffsetY), HotSpot);
 }
 
 void TBaseLeanTree::DoDragging(QPoint P) {
