@@ -797,6 +797,11 @@ public:
     // Lets the host make the drag manager (DragManager starts empty; empty keeps the tree's).
     std::function<void(TBaseLeanTree* Sender, std::unique_ptr<TLTDragManager>& DragManager)>
         OnCreateDragManager;
+    // Lets the host make the data object of a drag (DataObject starts empty; empty keeps the
+    // tree's own); DoCreateDataObject gives its answer.
+    std::function<void(TBaseLeanTree* Sender, std::unique_ptr<QMimeData>& DataObject)>
+        OnCreateDataObject;
+    virtual std::unique_ptr<QMimeData> DoCreateDataObject();
     // Renders a format that the tree does not know (one the host offers through
     // OnGetUserClipboardFormats) into Medium; Result starts false and says whether it did.
     std::function<void(TBaseLeanTree* Sender, int Format, QByteArray& Medium, bool ForClipboard,

@@ -27,6 +27,13 @@ std::unique_ptr<TLTDragManager> TBaseLeanTree::DoCreateDragManager() {
     return manager;
 }
 
+std::unique_ptr<QMimeData> TBaseLeanTree::DoCreateDataObject() {
+    std::unique_ptr<QMimeData> data;
+    if (OnCreateDataObject)
+        OnCreateDataObject(this, data);
+    return data;
+}
+
 TLTDragManager& TBaseLeanTree::DragManager() {
     if (!FDragManager) {
         std::unique_ptr<TLTDragManager> manager = DoCreateDragManager();
@@ -109,6 +116,8 @@ std::unique_ptr<QMimeData> TLTDragManager::CreateDataObject() {
     if (OnCreateDataObject)
         if (auto data = OnCreateDataObject(owner_))
             return data;
+    if (auto data = owner_->DoCreateDataObject())
+        return data;
     return std::make_unique<TLTDataObject>(owner_, false);
 }
 

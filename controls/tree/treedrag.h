@@ -54,7 +54,8 @@ public:
 
     // The running drag's data object, or nil.
     const QMimeData* DataObject() const { return dataObject_.data(); }
-    // A new data object for a drag: OnCreateDataObject's, else a TLTDataObject.
+    // A new data object for a drag: this manager's OnCreateDataObject, else the tree's
+    // (DoCreateDataObject), else a TLTDataObject.
     virtual std::unique_ptr<QMimeData> CreateDataObject();
     TBaseLeanTree* DragSource() const { return dragSource_.data(); }
     bool DropTargetHelperSupported() const { return false; }

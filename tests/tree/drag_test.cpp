@@ -276,6 +276,12 @@ TEST(TreeDrag, HostMakesTheManagerAndRendersItsOwnFormat) {
     tree.DragManager().DragEnter(data.get(), info);
     EXPECT_EQ(made->Enters, 1);
     tree.DragManager().DragLeave();
+    // The tree's OnCreateDataObject makes the data object of a drag.
+    tree.OnCreateDataObject = [](TBaseLeanTree*, std::unique_ptr<QMimeData>& object) {
+        object = std::make_unique<QMimeData>();
+        object->setText("host");
+    };
+    EXPECT_EQ(tree.DragManager().CreateDataObject()->text(), "host");
 }
 
 } // namespace
