@@ -39,6 +39,8 @@ class TMemoryStream;
 class TNodePool;
 class QTimer;
 class TLeanTreeHintWindow;
+class TLTAnimationTimer;
+class TLTToggleAnimation;
 
 // One mark of the position cache.
 struct TCacheEntry {
@@ -794,19 +796,8 @@ public:
     TLTDragManager& DragManager();
     TLTDragImage& DragImage();
     std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)> OnGetUserClipboardFormats;
-    // Lets the host make the drag manager (DragManager starts empty; empty keeps the tree's).
-    std::function<void(TBaseLeanTree* Sender, std::unique_ptr<TLTDragManager>& DragManager)>
-        OnCreateDragManager;
-    // Lets the host make the data object of a drag (DataObject starts empty; empty keeps the
-    // tree's own); DoCreateDataObject gives its answer.
-    std::function<void(TBaseLeanTree* Sender, std::unique_ptr<QMimeData>& DataObject)>
-        OnCreateDataObject;
+    // OnCreateDataObject's data object for a drag, or nil.
     virtual std::unique_ptr<QMimeData> DoCreateDataObject();
-    // Renders a format that the tree does not know (one the host offers through
-    // OnGetUserClipboardFormats) into Medium; Result starts false and says whether it did.
-    std::function<void(TBaseLeanTree* Sender, int Format, QByteArray& Medium, bool ForClipboard,
-                       bool& Result)>
-        OnRenderOLEData;
 
     // ---- drag source, drop target and clipboard data (treedragdrop.cpp) ----
     // Where a drop lands relative to the drop target node.
@@ -953,21 +944,11 @@ private:
     TLTPanningImage FPanningCursor = piMoveAll;
     int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
     bool FScrollBarShown[2] = {false, false};       // by SB_HORZ, SB_VERT
+    // ---- animations (treeanimation.cpp) ----
+    friend class TLTToggleAnimation;
+    TLTToggleAnimation* FToggleAnimation = nullptr; // the one running, which paints the rows
     std::shared_ptr<TLTAnimationTimer> FAnimationTimer;
     TLTAnimationTimer& AnimationTimer();
-    // The toggle animation in progress: the rows in Area (client coordinates, below the
-    // toggled row) are shown moved by Shift pixels (down while opening, up while closing) and
-    // the gap they leave is filled with the column colours.
-    struct TToggleAnimation {
-        bool Active = false;
-        QRect Area;
-        int Shift = 0;
-    } FToggleAnimation;
-    // Animates opening (Expand) or closing Node's subtree of Height pixels, when its row is
-    // on screen with room below it.
-    void AnimateToggle(PLeanNode Node, int Height, bool Expand);
-    // Paints the part Update (client coordinates) of the animation's current frame.
-    void PaintToggleAnimation(QPainter& Canvas, const QRect& Update);
     bool FScrollWired = WireScrollBars();
 
     // ---- hints ----

@@ -2,6 +2,7 @@
 // unlinking, expanding and collapsing.
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
+#include "controls/tree/treeanimation.h"
 #include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
@@ -421,7 +422,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                         add += c->TotalHeight;
                 if (animated && !FStates.Intersects({tsPainting, tsExpanding}) &&
                     GetNextVisibleNoInit(Node))
-                    AnimateToggle(Node, int(std::min<uint64_t>(add, INT32_MAX)), true);
+                    TLTToggleAnimation::Run(*this, Node, int(std::min<uint64_t>(add, INT32_MAX)),
+                                            true);
                 StopValidation();
                 Node->States |= vsExpanded;
                 AdjustTotalHeight(Node, int64_t(add), true);
@@ -433,7 +435,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
         }
     } else if (DoCollapsing(Node)) {
         if (animated && !FStates.Contains(tsCollapsing))
-            AnimateToggle(Node, int(Node->TotalHeight) - int(Node->NodeHeight), false);
+            TLTToggleAnimation::Run(*this, Node, int(Node->TotalHeight) - int(Node->NodeHeight),
+                                    false);
         StopValidation();
         if (GetFullyVisible(Node))
             FVisibleCount -= CountVisibleChildren(Node);

@@ -1,25 +1,19 @@
 // Scrolling: scroll bar actions as scroll codes, the mouse wheel, auto-scroll at the edges on
-// the scroll timer, wheel panning with the middle button, and the animation loop.
+// the scroll timer, wheel panning with the middle button, and the scroll bars' notices.
 #include <QApplication>
 #include <QBitmap>
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPointer>
 #include <QScrollBar>
-#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include "controls/tree/leantree.h"
-#include "controls/tree/treecolumns.h"
 #include "controls/tree/treedrag.h"
-#include "controls/tree/treeheader.h"
 #include "controls/tree/treehint.h"
-#include "platform/gui/qtcolors.h"
 
 using enum TLeanTreeState;
 using enum TLTAutoOption;
@@ -468,126 +462,4 @@ bool TBaseLeanTree::viewportEvent(QEvent* e) {
 void TBaseLeanTree::DoShowScrollbar(int Bar, bool Show) {
     if (OnShowScrollbar)
         OnShowScrollbar(this, Bar, Show);
-}
-
-// ---- animation ----
-
-namespace {
-
-// The steady clock, and a pause that handles events and sleeps half a millisecond.
-class TDefaultAnimationTimer : public TLTAnimationTimer {
-public:
-    TDefaultAnimationTimer() { clock_.start(); }
-    uint64_t Now() override { return uint64_t(clock_.elapsed()); }
-    void Wait(bool UserInput) override {
-        QCoreApplication::processEvents(
-            UserInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents, 1);
-        QThread::usleep(500);
-    }
-
-private:
-    QElapsedTimer clock_;
-};
-
-} // namespace
-
-TLTAnimationTimer& TBaseLeanTree::AnimationTimer() {
-    static TDefaultAnimationTimer standard;
-    return FAnimationTimer ? *FAnimationTimer : standard;
-}
-
-void TBaseLeanTree::SetAnimationTimer(std::shared_ptr<TLTAnimationTimer> Timer) {
-    FAnimationTimer = std::move(Timer);
-}
-
-void TBaseLeanTree::Animate(uint32_t Steps, uint32_t Duration,
-                            const std::function<bool(uint32_t Step, uint32_t StepSize)>& Callback,
-                            bool UserInput) {
-    if (FStates.Contains(tsInAnimation) || Duration == 0 || Steps == 0)
-        return;
-    QPointer<TBaseLeanTree> alive(this);
-    std::shared_ptr<TLTAnimationTimer> own = FAnimationTimer; // kept through the loop
-    TLTAnimationTimer& timer = AnimationTimer();
-    DoStateChange(tsInAnimation);
-    uint64_t start = timer.Now();
-    uint32_t position = 0;
-    while (position < Steps) {
-        // The steps left share the time left, at most one per millisecond; once the time is
-        // up the rest is one step.
-        uint64_t elapsed = timer.Now() - start;
-        uint64_t budget = elapsed < Duration ? Duration - elapsed : 0;
-        uint32_t left = Steps - position;
-        uint32_t count = uint32_t(std::clamp<uint64_t>(budget, 1, left));
-        uint32_t size = (left + count - 1) / count;
-        position += size;
-        if (!Callback(position, size) || QCoreApplication::closingDown() || position >= Steps)
-            break;
-        uint64_t due = uint64_t(Duration) * position / Steps;
-        while (timer.Now() - start < due && !QCoreApplication::closingDown()) {
-            timer.Wait(UserInput);
-            if (!alive)
-                return;
-        }
-    }
-    DoStateChange({}, tsInAnimation);
-}
-
-void TBaseLeanTree::AnimateToggle(PLeanNode Node, int Height, bool Expand) {
-    if (!isVisible() || FUpdateCount > 0 || Height <= 0 || !GetFullyVisible(Node))
-        return;
-    QRect row = GetDisplayRect(Node, NoColumn, false);
-    int bottom = row.top() + row.height();
-    int room = ClientHeight() - bottom;
-    if (bottom <= 0 || room <= 0)
-        return;
-    int steps = std::min(room, Height);
-    CancelHint();
-    FToggleAnimation = {true, QRect(0, bottom, ClientWidth(), room), 0};
-    int done = 0;
-    Animate(
-        uint32_t(steps), FAnimationDuration,
-        [&](uint32_t Step, uint32_t) {
-            int delta = int(Step) - done;
-            done = int(Step);
-            // The rows below move by the step; the strip they uncover is repainted as gap.
-            FToggleAnimation.Shift += Expand ? delta : -delta;
-            viewport()->scroll(0, Expand ? delta : -delta, FToggleAnimation.Area);
-            return true;
-        },
-        false);
-    FToggleAnimation = {};
-}
-
-void TBaseLeanTree::PaintToggleAnimation(QPainter& Canvas, const QRect& Update) {
-    const QRect& area = FToggleAnimation.Area;
-    int shift = FToggleAnimation.Shift;
-    auto paintRows = [&](QRect target, int moveBy) {
-        target &= Update;
-        if (!target.isEmpty())
-            PaintTree(Canvas, target.translated(-FOffsetX, -FOffsetY - moveBy), target.topLeft(),
-                      AllPaintOptions);
-    };
-    auto fillGap = [&](QRect gap) {
-        gap &= Update;
-        if (gap.isEmpty())
-            return;
-        Canvas.fillRect(gap, ColorToQColor(FColor));
-        if (!FHeader->UseColumns())
-            return;
-        auto& cols = FHeader->Columns();
-        for (TColumnIndex c : cols.GetVisibleColumns()) {
-            const auto& col = cols.Items(c);
-            if (!col.Options().Contains(TLTColumnOption::coParentColor))
-                Canvas.fillRect(QRect(col.GetLeft(), gap.top(), col.Width(), gap.height()) & gap,
-                                ColorToQColor(col.Color()));
-        }
-    };
-    paintRows(QRect(0, 0, ClientWidth(), area.top()), 0);
-    if (shift >= 0) {
-        fillGap(QRect(area.left(), area.top(), area.width(), shift));
-        paintRows(area.adjusted(0, shift, 0, 0), shift);
-    } else {
-        paintRows(area.adjusted(0, 0, 0, shift), shift);
-        fillGap(QRect(area.left(), area.bottom() + 1 + shift, area.width(), -shift));
-    }
 }

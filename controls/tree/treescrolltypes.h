@@ -42,14 +42,3 @@ enum TLTPanningImage {
 
 // The 32 x 32 image of Kind, drawn in code: a round plate with arrows, transparent outside.
 QImage PanningImage(TLTPanningImage Kind);
-
-// The clock and the pause between the steps of the tree's animations. Trees share a default
-// one; tests put in their own to run an animation step by step.
-class TLTAnimationTimer {
-public:
-    virtual ~TLTAnimationTimer() = default;
-    // Milliseconds from any fixed start.
-    virtual uint64_t Now() = 0;
-    // Lets a little time pass while pending events are handled (user input only when asked).
-    virtual void Wait(bool UserInput) = 0;
-};

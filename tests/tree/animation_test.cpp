@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QTest>
 
+#include "controls/tree/treeanimation.h"
 #include "platform/gui/qtcolors.h"
 #include "treetestutil.h"
 
