@@ -101,6 +101,11 @@ private:
 
 } // namespace
 
+// The X platform's session bus connection keeps an allocation for the process's life.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus\n";
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::random_device entropy;
