@@ -134,7 +134,9 @@ TEST(TreeResize, FullRepaintOnResizeDecidesWhatIsRepainted) {
     tree.setParent(&window);
     tree.resize(200, 100);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window)); // focus repaints come before the count
+    QCoreApplication::processEvents();
     tree.viewport()->installEventFilter(&recorder);
     auto resizeTo = [&](int width) {
         recorder.Painted = QRegion();
