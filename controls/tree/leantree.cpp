@@ -5,10 +5,12 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <cstdlib>
 
 #include "controls/tree/nodepool.h"
+#include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treeworker.h"
 #include "platform/gui/qtcolors.h"
@@ -153,6 +155,19 @@ void TBaseLeanTree::UpdateScrollBars(bool) {
     DoSetOffsetXY(QPoint(FOffsetX, FOffsetY));
     v->setValue(-FOffsetY);
     h->setValue(-FOffsetX);
+    // The bars show as their policies say (ScrollBarOptionsChanged); the host hears of changes.
+    TScrollStyle style = FScrollBarOptions->ScrollBars();
+    bool always = FScrollBarOptions->AlwaysVisible();
+    bool shown[2];
+    shown[SB_HORZ] =
+        (style == ssHorizontal || style == ssBoth) && (always || FRangeX > ClientWidth());
+    shown[SB_VERT] =
+        (style == ssVertical || style == ssBoth) && (always || RangeY() > ClientHeight());
+    for (int bar : {SB_VERT, SB_HORZ})
+        if (shown[bar] != FScrollBarShown[bar]) {
+            FScrollBarShown[bar] = shown[bar];
+            DoShowScrollbar(bar, shown[bar]);
+        }
 }
 
 void TBaseLeanTree::ScrollBarOptionsChanged() {
@@ -167,22 +182,43 @@ void TBaseLeanTree::ScrollBarOptionsChanged() {
 }
 
 bool TBaseLeanTree::ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally) {
-    if (!Node || Node == FRoot || FUpdateCount > 0 || !GetFullyVisible(Node))
+    if (!Node || Node == FRoot)
         return false;
-    QRect r = GetDisplayRect(Node, NoColumn, !Horizontally);
+    for (PLeanNode p = Node->Parent; p && p != FRoot; p = p->Parent)
+        if (!(p->States & vsExpanded))
+            ToggleNode(p);
+    if (FUpdateCount > 0 || !GetFullyVisible(Node))
+        return false;
+    auto& cols = FHeader->Columns();
+    bool columns = FHeader->UseColumns();
+    TColumnIndex column = columns && cols.IsValidColumn(FFocusedColumn) ? FFocusedColumn : NoColumn;
+    QRect r = GetDisplayRect(Node, column, !HasMisc(toGridExtensions));
     int h = ClientHeight();
+    int bottom = r.top() + r.height(); // just below the row
     QPoint offset(FOffsetX, FOffsetY);
-    if (Center && (r.top() < 0 || r.bottom() >= h))
-        offset.ry() += h / 2 - (r.top() + r.height() / 2);
-    else if (r.top() < 0)
+    if ((r.top() >= 0 && bottom > h) || Center) {
+        offset.ry() += (Center ? h / 2 : h) - bottom;
+        // Without columns a horizontal bar may be about to appear over the row.
+        TScrollStyle style = FScrollBarOptions->ScrollBars();
+        if (!columns && !horizontalScrollBar()->isVisible() && FRangeX > ClientWidth() &&
+            (style == ssHorizontal || style == ssBoth))
+            offset.ry() -= this->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                      horizontalScrollBar());
+    } else if (r.top() < 0) {
         offset.ry() -= r.top();
-    else if (r.bottom() >= h)
-        offset.ry() -= std::min(r.bottom() + 1 - h, r.top());
+    }
     if (Horizontally) {
-        if (r.left() < 0)
-            offset.rx() -= r.left();
-        else if (r.right() >= ClientWidth())
-            offset.rx() -= std::min(r.right() + 1 - ClientWidth(), r.left());
+        int fixed = columns ? cols.GetVisibleFixedWidth() : 0;
+        if (fixed == 0) {
+            // Centred when it sticks out on either side.
+            if (r.left() < 0 || r.left() + r.width() > ClientWidth())
+                offset.setX(ClientWidth() / 2 - ((r.left() + r.right() + 1) / 2 - FOffsetX));
+        } else if (column == NoColumn ||
+                   !cols.Items(column).Options().Contains(TLTColumnOption::coFixed)) {
+            // Placed just right of the fixed columns.
+            if (std::abs(r.left() - fixed) > 1)
+                offset.rx() -= r.left() - fixed;
+        }
     }
     return DoSetOffsetXY(offset);
 }
@@ -259,6 +295,10 @@ void TBaseLeanTree::OptionsChanged(TLTOptionKind Kind, uint32_t OldBits, uint32_
             InvalidateTree();
         if (changed & bit(toAcceptOLEDrop))
             viewport()->setAcceptDrops(NewBits & bit(toAcceptOLEDrop));
+        // Without a full repaint a resize paints only the area it uncovers.
+        if (changed & bit(toFullRepaintOnResize))
+            for (QWidget* w : {static_cast<QWidget*>(this), viewport()})
+                w->setAttribute(Qt::WA_StaticContents, !(NewBits & bit(toFullRepaintOnResize)));
         break;
     case TLTOptionKind::Animation:
         break;

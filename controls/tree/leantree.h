@@ -42,6 +42,8 @@ class TMemoryStream;
 class TNodePool;
 class QTimer;
 class TLeanTreeHintWindow;
+class TLTAnimationTimer;
+class TLTToggleAnimation;
 
 // One mark of the position cache.
 struct TCacheEntry {
@@ -257,14 +259,15 @@ public:
     virtual void HandleHotTrack(int X, int Y);
     // Moves the far corner of the selection rectangle to (X, Y) (client); true when it changed.
     virtual bool CalculateSelectionRect(int X, int Y);
-    // Starts an OLE drag now (Immediate) or once the mouse moved Threshold pixels (negative:
-    // the system's drag distance).
+    // Starts a drag of DragType now (Immediate) or once the mouse moved Threshold pixels
+    // (negative: the system's drag distance).
     void BeginDrag(bool Immediate, int Threshold = -1);
     bool IsMouseSelecting() const;
     PLeanNode HotNode() const { return FCurrentHotNode; }
     QRect SelectionRect() const { return FNewSelRect; }
-    // Starts the drag of the selected nodes from P (client); here it only ends the states
-    // that wait for a drag.
+    // Runs a drag of the selected nodes held at P (client coordinates) through QDrag, with the
+    // tree's data object and drag image; a move deletes the dragged nodes afterwards under
+    // toAutoDeleteMovedNodes. A drag of DragType dtVCL ends with DragFinished.
     virtual void DoDragging(QPoint P);
     virtual bool DoDragAllowed(PLeanNode Node, TColumnIndex Column);
     virtual void DoHotChange(PLeanNode OldNode, PLeanNode NewNode);
@@ -379,7 +382,12 @@ public:
     void InvalidateToBottom(PLeanNode Node);
     void InvalidateColumn(TColumnIndex Column);
     void InvalidateTree();
+    // Sets the bars' ranges to the content; OnShowScrollbar hears when a bar shows or hides.
     virtual void UpdateScrollBars(bool DoRepaint);
+    // Opens Node's collapsed parents, then scrolls its row (the focused column's text, or the
+    // whole cell with toGridExtensions) into view: centred vertically with Center; with
+    // Horizontally centred when it sticks out (or placed right of fixed columns). True when
+    // it scrolled; false for nil, the root or a hidden node.
     bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
     PLeanNode TopNode();
     int ClientWidth() const;
@@ -638,9 +646,17 @@ public:
     virtual void AdjustPanningCursor(int X, int Y);
     TLTPanningImage PanningCursor() const { return FPanningCursor; }
     QWidget* PanningWindow() const { return FPanningWindow; }
-    // Runs Callback(Step, StepSize) over Steps in Duration milliseconds; false stops it.
+    // Runs Callback(Step, StepSize) over Steps in Duration milliseconds (Step is the position
+    // reached, 1 to Steps); false stops it. At most one step per millisecond; a loop that falls
+    // behind takes larger steps. Nothing while another animation runs or for no steps or time.
+    // Events are handled between steps, user input only with UserInput.
     virtual void Animate(uint32_t Steps, uint32_t Duration,
-                         const std::function<bool(uint32_t Step, uint32_t StepSize)>& Callback);
+                         const std::function<bool(uint32_t Step, uint32_t StepSize)>& Callback,
+                         bool UserInput = true);
+    // The timer the animations use (nil: the default clock and pause).
+    void SetAnimationTimer(std::shared_ptr<TLTAnimationTimer> Timer);
+    // Fires OnShowScrollbar for Bar (SB_HORZ or SB_VERT) that was just shown or hidden.
+    virtual void DoShowScrollbar(int Bar, bool Show);
 
     // ---- hints (treehint.cpp) ----
     TLTHintMode HintMode = hmDefault;
@@ -823,15 +839,18 @@ public:
     // not empty, then whatever OnGetUserClipboardFormats adds.
     virtual std::vector<int> GetNativeClipboardFormats();
     // Renders Format into Data for a data object; false when the tree cannot. The base tree
-    // renders "Lean Tree Data" through WriteClipboardNodes.
+    // renders "Lean Tree Data" through WriteClipboardNodes and asks OnRenderOLEData for others.
     virtual bool RenderOLEData(int Format, bool ForClipboard, QByteArray& Data);
     // Writes the node stream of the nodes being transferred (marked for cut or copy when
     // ForClipboard, else the selection); false when there is none.
     virtual bool WriteClipboardNodes(QByteArray& Data, bool ForClipboard);
-    // The tree's drag manager and drag image, made on first use.
+    // The tree's drag manager (OnCreateDragManager's, else a TLTDragManager) and drag image,
+    // made on first use.
     TLTDragManager& DragManager();
     TLTDragImage& DragImage();
     std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)> OnGetUserClipboardFormats;
+    // OnCreateDataObject's data object for a drag, or nil.
+    virtual std::unique_ptr<QMimeData> DoCreateDataObject();
 
     // ---- drag source, drop target and clipboard data (treedragdrop.cpp) ----
     // Where a drop lands relative to the drop target node.
@@ -841,6 +860,11 @@ public:
     TDropMode LastDropMode() const { return FLastDropMode; }
     // The effects a drag from this tree allows; none allows copy, move and link.
     Qt::DropActions DragOperations = Qt::CopyAction | Qt::MoveAction;
+    // The picture of dragged nodes: what it shows, and the area around the mouse (pixels) from
+    // which the selected rows are taken.
+    TLTDragImageKind DragImageKind = diComplete;
+    int DragWidth = 200;
+    int DragHeight = 350;
     uint32_t AutoExpandDelay = 1000; // milliseconds over a collapsed node before it opens
     TLTNodeAttachMode DefaultPasteMode = amAddChildLast;
     // Puts a data object of this tree on the clipboard and marks the selected nodes (sorted,
@@ -878,6 +902,14 @@ public:
     // with toAutoDeleteMovedNodes (those a target moved away are not deleted again).
     std::unique_ptr<QMimeData> BeginOLEDrag();
     void EndOLEDrag(Qt::DropAction Result);
+    // Prepares the drag image: the selected rows in a DragWidth x DragHeight area centred on
+    // HotSpot (client coordinates), painted by PaintTree over the tree colour, which stays
+    // see-through; the picture is cut to the painted part. Nothing under diNoImage or when no
+    // selected row lies in the area.
+    virtual void PrepareDragImage(QPoint HotSpot, const QMimeData* DataObject);
+    // Ends a drag of DragType dtVCL: the button release that ended it (taken by the drag loop)
+    // is handled at the mouse position, and the VCL drag states are left.
+    virtual void DragFinished();
     const std::vector<PLeanNode>& DragSelection() const { return FDragSelection; }
     // Host events: OnDragOver decides whether a drop is accepted (refused without it), OnDragDrop
     // takes it (ProcessDrop does the usual).
@@ -900,8 +932,16 @@ protected:
     virtual void DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
                             Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
                             TDropMode Mode);
+    // OnCreateDragManager's manager, or nil.
+    virtual std::unique_ptr<TLTDragManager> DoCreateDragManager();
+    // OnRenderOLEData's answer (false without a handler).
+    virtual bool DoRenderOLEData(int Format, QByteArray& Medium, bool ForClipboard);
 
 private:
+    // The release of Message's button, as the tree's mouse-up handling takes it.
+    void MouseButtonReleased(const TLTMouseMessage& Message);
+    // DragFinished with the mouse at P (client coordinates).
+    void DragFinishedAt(QPoint P);
     void SetCutOrCopy(bool Cut);
     TDropMode DropModeAt(QPoint Pt, PLeanNode& Node);
     // Reads "Lean Tree Data" into TargetNode by Mode; false for damaged data (nothing added).
@@ -959,6 +999,12 @@ private:
     QWidget* FPanningWindow = nullptr;
     TLTPanningImage FPanningCursor = piMoveAll;
     int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
+    bool FScrollBarShown[2] = {false, false};       // by SB_HORZ, SB_VERT
+    // ---- animations (treeanimation.cpp) ----
+    friend class TLTToggleAnimation;
+    TLTToggleAnimation* FToggleAnimation = nullptr; // the one running, which paints the rows
+    std::shared_ptr<TLTAnimationTimer> FAnimationTimer;
+    TLTAnimationTimer& AnimationTimer();
     bool FScrollWired = WireScrollBars();
 
     // ---- hints ----

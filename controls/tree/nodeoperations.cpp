@@ -2,6 +2,7 @@
 // unlinking, expanding and collapsing.
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
+#include "controls/tree/treeanimation.h"
 #include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
@@ -407,6 +408,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
     StopValidation();
     Node->States |= vsToggling;
     bool changed = false;
+    bool animated = FUpdateCount == 0 &&
+                    FOptions->AnimationOptions().Contains(TLTAnimationOption::toAnimatedToggle);
     if (!(Node->States & vsExpanded)) {
         if (DoExpanding(Node)) {
             InitIfNeeded(Node);
@@ -417,6 +420,10 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                 for (PLeanNode c = Node->FirstChild; c; c = c->NextSibling)
                     if (c->States & vsVisible)
                         add += c->TotalHeight;
+                if (animated && !FStates.Intersects({tsPainting, tsExpanding}) &&
+                    GetNextVisibleNoInit(Node))
+                    TLTToggleAnimation::Run(*this, Node, int(std::min<uint64_t>(add, INT32_MAX)),
+                                            true);
                 StopValidation();
                 Node->States |= vsExpanded;
                 AdjustTotalHeight(Node, int64_t(add), true);
@@ -427,6 +434,9 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
             }
         }
     } else if (DoCollapsing(Node)) {
+        if (animated && !FStates.Contains(tsCollapsing))
+            TLTToggleAnimation::Run(*this, Node, int(Node->TotalHeight) - int(Node->NodeHeight),
+                                    false);
         StopValidation();
         if (GetFullyVisible(Node))
             FVisibleCount -= CountVisibleChildren(Node);

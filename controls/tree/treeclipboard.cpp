@@ -211,7 +211,14 @@ bool TBaseLeanTree::RenderOLEData(int Format, bool ForClipboard, QByteArray& Dat
     int fmt = 0;
     if (TClipboardFormatList::FindFormat(CFSTR_LEANTREEDATA, fmt) && Format == fmt)
         return WriteClipboardNodes(Data, ForClipboard);
-    return false;
+    return DoRenderOLEData(Format, Data, ForClipboard);
+}
+
+bool TBaseLeanTree::DoRenderOLEData(int Format, QByteArray& Medium, bool ForClipboard) {
+    bool result = false;
+    if (OnRenderOLEData)
+        OnRenderOLEData(this, Format, Medium, ForClipboard, result);
+    return result;
 }
 
 // ---- TLTDataObject ----

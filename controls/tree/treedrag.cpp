@@ -20,9 +20,26 @@ void TLTDragObjectsDeleter::operator()(TLTDragImage* p) const {
     delete p;
 }
 
+std::unique_ptr<TLTDragManager> TBaseLeanTree::DoCreateDragManager() {
+    std::unique_ptr<TLTDragManager> manager;
+    if (OnCreateDragManager)
+        OnCreateDragManager(this, manager);
+    return manager;
+}
+
+std::unique_ptr<QMimeData> TBaseLeanTree::DoCreateDataObject() {
+    std::unique_ptr<QMimeData> data;
+    if (OnCreateDataObject)
+        OnCreateDataObject(this, data);
+    return data;
+}
+
 TLTDragManager& TBaseLeanTree::DragManager() {
     if (!FDragManager) {
-        FDragManager.reset(new TLTDragManager(this));
+        std::unique_ptr<TLTDragManager> manager = DoCreateDragManager();
+        if (!manager)
+            manager = std::make_unique<TLTDragManager>(this);
+        FDragManager.reset(manager.release());
         FDragManager->OnDragEnter = [this](TBaseLeanTree* Source, const QMimeData* Data,
                                            TLTDragInfo& Info) {
             return DragEnter(Source, Data, Info);
@@ -99,6 +116,8 @@ std::unique_ptr<QMimeData> TLTDragManager::CreateDataObject() {
     if (OnCreateDataObject)
         if (auto data = OnCreateDataObject(owner_))
             return data;
+    if (auto data = owner_->DoCreateDataObject())
+        return data;
     return std::make_unique<TLTDataObject>(owner_, false);
 }
 
@@ -273,19 +292,17 @@ QImage CreateNodesDragPicture(TBaseLeanTree& Tree, const std::vector<PLeanNode>&
     if (area.isEmpty())
         return {};
     QImage img(area.size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(ColorToQColor(clWindow));
+    img.fill(ColorToQColor(Tree.Color()));
     QPainter p(&img);
     if (Painter) {
         Painter(Tree, p, area, Nodes);
     } else {
-        QColor fill = ColorToQColor(Tree.Colors().Get(TLTColors::FocusedSelectionColor));
-        QColor border = ColorToQColor(Tree.Colors().Get(TLTColors::FocusedSelectionBorderColor));
-        for (const QRect& r : rows) {
-            QRect local = r.translated(-area.topLeft()).adjusted(0, 0, -1, -1);
-            p.fillRect(local, fill);
-            p.setPen(border);
-            p.drawRect(local);
-        }
+        using enum TLTInternalPaintOption;
+        const TLTInternalPaintOptions options{poBackground, poColumnColor, poDrawSelection,
+                                              poGridLines};
+        for (const QRect& r : rows)
+            Tree.PaintTree(p, r.translated(-Tree.OffsetX(), -Tree.OffsetY()),
+                           r.topLeft() - area.topLeft(), options);
     }
     p.end();
     ImagePosition = area.topLeft();

@@ -30,16 +30,22 @@ struct TLTDragInfo {
 
 enum TLTDragQueryResult { dqContinue, dqDrop, dqCancel };
 
+// A host may hand the tree a manager of its own (OnCreateDragManager), derived from this one;
+// the tree sets the handlers below on whichever manager it gets.
 class TLTDragManager {
 public:
     explicit TLTDragManager(TBaseLeanTree* Owner) : owner_(Owner) {}
+    virtual ~TLTDragManager() = default;
+    TLTDragManager(const TLTDragManager&) = delete;
+    TLTDragManager& operator=(const TLTDragManager&) = delete;
+    TBaseLeanTree* Owner() const { return owner_; }
 
     // Drop target side. DragEnter keeps the data object (borrowed for the drag) and finds the
     // drag source tree through its tree reference; each step returns the handler's answer.
-    bool DragEnter(const QMimeData* DataObject, TLTDragInfo& Info);
-    void DragOver(TLTDragInfo& Info);
-    void DragLeave();
-    bool Drop(const QMimeData* DataObject, TLTDragInfo& Info);
+    virtual bool DragEnter(const QMimeData* DataObject, TLTDragInfo& Info);
+    virtual void DragOver(TLTDragInfo& Info);
+    virtual void DragLeave();
+    virtual bool Drop(const QMimeData* DataObject, TLTDragInfo& Info);
     void ForceDragLeave() {} // no shell helper to tell
     // Qt draws the default cursors.
     bool GiveFeedback() const { return true; }
@@ -48,15 +54,17 @@ public:
 
     // The running drag's data object, or nil.
     const QMimeData* DataObject() const { return dataObject_.data(); }
-    // A new data object for a drag: OnCreateDataObject's, else a TLTDataObject.
-    std::unique_ptr<QMimeData> CreateDataObject();
+    // A new data object for a drag: this manager's OnCreateDataObject, else the tree's
+    // (DoCreateDataObject), else a TLTDataObject.
+    virtual std::unique_ptr<QMimeData> CreateDataObject();
     TBaseLeanTree* DragSource() const { return dragSource_.data(); }
     bool DropTargetHelperSupported() const { return false; }
     bool IsDropTarget() const { return isDropTarget_; }
 
     // Drag source side: a QDrag carrying DataObject and, when Image is prepared, its picture
     // and hot spot. Parented to the tree; the caller runs exec() and then deletes it.
-    QDrag* PrepareDrag(std::unique_ptr<QMimeData> DataObject, const class TLTDragImage* Image);
+    virtual QDrag* PrepareDrag(std::unique_ptr<QMimeData> DataObject,
+                               const class TLTDragImage* Image);
 
     // The tree's handlers of the drop target steps (Source: the tree the data comes from, nil
     // for foreign data).
@@ -125,8 +133,8 @@ private:
 // Area's top left corner.
 using TLTNodePicturePainter = std::function<void(
     TBaseLeanTree& Tree, QPainter& Target, const QRect& Area, const std::vector<PLeanNode>& Nodes)>;
-// The picture of the dragged nodes' visible rows (plain selection-coloured bars without
-// Painter); ImagePosition gets its place in the tree's client area. Null when none is visible.
+// The picture of the nodes' visible rows, painted by Painter or else as the tree shows them;
+// ImagePosition gets its place in the tree's client area. Null when none is visible.
 QImage CreateNodesDragPicture(TBaseLeanTree& Tree, const std::vector<PLeanNode>& Nodes,
                               const TLTNodePicturePainter& Painter, QPoint& ImagePosition);
 // The picture of a header column as the header paints it; ImagePosition gets its place in the

@@ -7,6 +7,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treestreamformat.h"
 #include "platform/classes.h"
+#include "platform/gui/qtcolors.h"
 
 using enum TLeanTreeState;
 using namespace NodeStream;
@@ -23,6 +25,7 @@ using enum TLTMiscOption;
 using enum TLTAutoOption;
 using enum TLTPaintOption;
 using enum THitPosition;
+using enum TLTInternalPaintOption;
 
 // ---- the transferred nodes ----
 
@@ -122,9 +125,10 @@ bool TBaseLeanTree::ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataO
     BeginUpdate();
     try {
         if (Optimized && Source) {
-            std::vector<PLeanNode> nodes = Source->FStates.Contains(tsOLEDragging)
-                                               ? Source->FDragSelection
-                                               : Source->GetSortedCutCopySet(true);
+            std::vector<PLeanNode> nodes =
+                Source->FStates.Intersects({tsOLEDragging, tsVCLDragging})
+                    ? Source->FDragSelection
+                    : Source->GetSortedCutCopySet(true);
             // The nodes are moved now: the source must not delete them once more when its drag
             // ends or its cut finishes.
             Source->FDragSelection.clear();
@@ -251,7 +255,11 @@ std::unique_ptr<QMimeData> TBaseLeanTree::BeginOLEDrag() {
         InvalidateNode(FFocusedNode);
     }
     FDragSelection = GetSortedSelection(true);
-    DoStateChange(tsOLEDragging, {tsOLEDragPending, tsClearPending});
+    // A VCL drag runs the same way but keeps tsVCLDragging.
+    if (FStates.Contains(tsVCLDragging))
+        DoStateChange({}, {tsOLEDragPending, tsClearPending});
+    else
+        DoStateChange(tsOLEDragging, {tsOLEDragPending, tsClearPending});
     FLastDropMode = dmOnNode;
     return DragManager().CreateDataObject();
 }
@@ -269,18 +277,57 @@ void TBaseLeanTree::EndOLEDrag(Qt::DropAction Result) {
     FDragSelection.clear();
 }
 
+void TBaseLeanTree::PrepareDragImage(QPoint HotSpot, const QMimeData*) {
+    TLTDragImage& image = DragImage();
+    image.EndDrag();
+    if (DragImageKind == diNoImage || DragWidth <= 0 || DragHeight <= 0)
+        return;
+    QPoint hot = HotSpot - QPoint(FOffsetX, FOffsetY); // tree coordinates
+    QRect area(hot.x() - DragWidth / 2, hot.y() - DragHeight / 2, DragWidth, DragHeight);
+    area &= QRect(0, 0, std::max(FRangeX, ClientWidth()), std::max(RangeY(), ClientHeight()));
+    if (area.isEmpty())
+        return;
+    QImage picture(area.size(), QImage::Format_ARGB32_Premultiplied);
+    const QRgb background = ColorToQColor(FColor).rgba();
+    picture.fill(background);
+    {
+        QPainter p(&picture);
+        TLTInternalPaintOptions options{poDrawSelection, poSelectedOnly};
+        if (DragImageKind == diMainColumnOnly)
+            options |= poMainOnly;
+        PaintTree(p, area, QPoint(0, 0), options);
+    }
+    // Cut to what the rows painted, so that the picture's fade centres on them.
+    int top = picture.height(), bottom = -1, left = picture.width(), right = -1;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (line[x] != background) {
+                top = std::min(top, y);
+                bottom = y;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    }
+    if (bottom < 0)
+        return;
+    QRect used(QPoint(left, top), QPoint(right, bottom));
+    // The tree colour around and between the rows is see-through.
+    image.ColorKey = FColor;
+    image.PrepareDrag(picture.copy(used),
+                      area.topLeft() + used.topLeft() + QPoint(FOffsetX, FOffsetY), HotSpot);
+}
+
 void TBaseLeanTree::DoDragging(QPoint P) {
+    bool vcl = FStates.Contains(tsVCLDragging);
     DoStateChange({}, {tsOLEDragPending, tsClearPending, tsEditPending});
     std::unique_ptr<QMimeData> data = BeginOLEDrag();
     if (FDragSelection.empty()) {
         EndOLEDrag(Qt::IgnoreAction);
+        DoStateChange({}, {tsUserDragObject, tsVCLDragging});
         return;
     }
-    // The picture of the dragged rows, held at P.
-    QPoint at;
-    QImage picture = CreateNodesDragPicture(*this, FDragSelection, nullptr, at);
-    if (!picture.isNull())
-        DragImage().PrepareDrag(picture, at, P);
+    PrepareDragImage(P, data.get());
     Qt::DropActions allowed = DragOperations;
     if (!allowed)
         allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
@@ -289,6 +336,20 @@ void TBaseLeanTree::DoDragging(QPoint P) {
     delete drag;
     DragImage().EndDrag();
     EndOLEDrag(result);
+    if (vcl) {
+        DragFinished();
+    } else {
+        // The release that ended the drag went to the drag loop.
+        Qt::MouseButtons down = QGuiApplication::mouseButtons();
+        TLeanTreeStates up;
+        if (!(down & Qt::LeftButton))
+            up |= tsLeftButtonDown;
+        if (!(down & Qt::RightButton))
+            up |= tsRightButtonDown;
+        if (!(down & Qt::MiddleButton))
+            up |= tsMiddleButtonDown;
+        DoStateChange({}, up);
+    }
 }
 
 // ---- drop target ----

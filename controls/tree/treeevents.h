@@ -16,6 +16,9 @@ class QMenu;
 class TLTHeader;
 class TLeanTreeColumn;
 class TLTImageList;
+class TLTDragManager;
+class QMimeData;
+class QByteArray;
 
 enum TItemEraseAction { eaColor, eaDefault, eaNone };
 
@@ -144,6 +147,15 @@ using TLTCompareEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node
 using TLTIncrementalSearchEvent = std::function<void(
     TBaseLeanTree* Sender, PLeanNode Node, const std::u16string& SearchText, int& Result)>;
 using TLTGetButtonBitmapEvent = std::function<void(TBaseLeanTree* Sender, class QImage& Bitmap)>;
+// The host's drag manager or data object; left empty, the tree makes its own.
+using TLTCreateDragManagerEvent =
+    std::function<void(TBaseLeanTree* Sender, std::unique_ptr<TLTDragManager>& DragManager)>;
+using TLTCreateDataObjectEvent =
+    std::function<void(TBaseLeanTree* Sender, std::unique_ptr<QMimeData>& DataObject)>;
+// Renders a format that the tree does not know (one the host offers) into Medium; Result
+// starts false and says whether it did.
+using TLTRenderOLEDataEvent = std::function<void(
+    TBaseLeanTree* Sender, int Format, QByteArray& Medium, bool ForClipboard, bool& Result)>;
 
 // The event fields of a tree.
 struct TLeanTreeEvents {
@@ -197,6 +209,9 @@ struct TLeanTreeEvents {
     TLTBackgroundPaintEvent OnPaintBackground;
     TLTMeasureItemEvent OnMeasureItem;
     TLTDragAllowedEvent OnDragAllowed;
+    TLTCreateDragManagerEvent OnCreateDragManager;
+    TLTCreateDataObjectEvent OnCreateDataObject;
+    TLTRenderOLEDataEvent OnRenderOLEData;
     TLTHeaderDraggedEvent OnHeaderDragged;
     TLTHeaderDraggedOutEvent OnHeaderDraggedOut;
     TLTHeaderDraggingEvent OnHeaderDragging;

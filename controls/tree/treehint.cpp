@@ -144,17 +144,79 @@ bool TLeanTreeHintWindow::AnimationStep(uint32_t Step, bool Fade) {
     return true;
 }
 
+void TLeanTreeHintWindow::DrawShadow(QImage& Target, QRect R, Qt::Edge Edge, const QColor& Color) {
+    R &= Target.rect();
+    if (R.isEmpty())
+        return;
+    if (Target.format() != QImage::Format_ARGB32_Premultiplied &&
+        Target.format() != QImage::Format_RGB32 && Target.format() != QImage::Format_ARGB32)
+        Target.convertTo(QImage::Format_ARGB32_Premultiplied);
+    const int alphas[] = {5, 10, 20, 35, 50};
+    const int cr = Color.red(), cg = Color.green(), cb = Color.blue();
+    bool vertical = Edge == Qt::LeftEdge || Edge == Qt::RightEdge;
+    int thickness = vertical ? R.width() : R.height();
+    for (int i = 0; i < 5 && i < thickness; ++i) {
+        // Blend i leaves out the i pixels farthest from the edge.
+        QRect s = R;
+        switch (Edge) {
+        case Qt::RightEdge:
+            s.setLeft(R.left() + i);
+            break;
+        case Qt::LeftEdge:
+            s.setRight(R.right() - i);
+            break;
+        case Qt::BottomEdge:
+            s.setTop(R.top() + i);
+            break;
+        case Qt::TopEdge:
+            s.setBottom(R.bottom() - i);
+            break;
+        }
+        int a = alphas[i];
+        auto mix = [a](int d, int c) { return d + (c - d) * a / 255; };
+        for (int y = s.top(); y <= s.bottom(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(Target.scanLine(y));
+            for (int x = s.left(); x <= s.right(); ++x) {
+                QRgb d = line[x];
+                line[x] = qRgba(mix(qRed(d), cr), mix(qGreen(d), cg), mix(qBlue(d), cb), qAlpha(d));
+            }
+        }
+    }
+}
+
 void TLeanTreeHintWindow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
     QRect r = rect();
     // The content is laid out for the final size; a slide shows its top part.
     QRect full(0, 0, FFinalRect.width() ? FFinalRect.width() : r.width(),
                FFinalRect.height() ? FFinalRect.height() : r.height());
-    p.fillRect(r, ColorToQColor(clInfoBk));
+    // Drawn into a buffer, shaded inside the frame along the right and bottom edges, then shown.
+    qreal dpr = devicePixelRatioF();
+    QSize logical = full.size().expandedTo(r.size());
+    QImage buffer(logical * dpr, QImage::Format_ARGB32_Premultiplied);
+    buffer.setDevicePixelRatio(dpr);
+    PaintContent(buffer, full);
+    QRect inner = QRect(full.topLeft() * dpr, full.size() * dpr).adjusted(1, 1, -1, -1);
+    int shadow = std::min({ShadowSize, inner.width() / 2, inner.height() / 2});
+    if (shadow > 0) {
+        QColor black(Qt::black);
+        DrawShadow(buffer, QRect(inner.right() + 1 - shadow, inner.top(), shadow, inner.height()),
+                   Qt::RightEdge, black);
+        DrawShadow(buffer, QRect(inner.left(), inner.bottom() + 1 - shadow, inner.width(), shadow),
+                   Qt::BottomEdge, black);
+    }
+    QPainter p(this);
+    p.drawImage(0, 0, buffer);
+}
+
+void TLeanTreeHintWindow::PaintContent(QImage& Buffer, const QRect& Full) {
+    QPainter p(&Buffer);
+    p.setFont(font());
+    p.fillRect(QRect(QPoint(0, 0), Buffer.deviceIndependentSize().toSize()),
+               ColorToQColor(clInfoBk));
     p.setPen(Qt::black);
-    p.drawRect(full.adjusted(0, 0, -1, -1));
+    p.drawRect(Full.adjusted(0, 0, -1, -1));
     if (FHintData.Node && !FHintData.HintRect.isEmpty()) {
-        FTree->DoDrawHint(p, FHintData.Node, full, FHintData.Column);
+        FTree->DoDrawHint(p, FHintData.Node, Full, FHintData.Column);
         return;
     }
     bool tooltip = FTree->HintMode == hmTooltip && FHintData.Node;
@@ -165,7 +227,7 @@ void TLeanTreeHintWindow::paintEvent(QPaintEvent*) {
         info.Column = FHintData.Column;
         info.BidiMode = FHintData.BidiMode;
         info.Alignment = FHintData.Alignment;
-        info.CellRect = full.adjusted(1, 1, -1, -1);
+        info.CellRect = Full.adjusted(1, 1, -1, -1);
         info.ContentRect = info.CellRect;
         info.NodeWidth = info.CellRect.width();
         FTree->DoPaintNode(info);
@@ -178,7 +240,7 @@ void TLeanTreeHintWindow::paintEvent(QPaintEvent*) {
     if (FHintData.LineBreakStyle == hlbForceMultiLine || FHintData.LineBreakStyle == hlbDefault)
         flags |= Qt::TextWordWrap;
     int margin = FTree->TextMargin();
-    QRect text = full.adjusted(margin, 3, -margin, -3);
+    QRect text = Full.adjusted(margin, 3, -margin, -3);
     if (!(flags & Qt::TextWordWrap) || text.height() <= FTextHeight)
         flags |= Qt::AlignVCenter;
     p.drawText(text, flags, FHintData.HintText);

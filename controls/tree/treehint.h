@@ -3,6 +3,7 @@
 // (hint font and colours) or, in the tooltip mode, the full content of a cut-off cell drawn
 // where the cell lies; it can fade in (window opacity) or slide open (window geometry).
 
+#include <QImage>
 #include <QWidget>
 
 #include "controls/tree/treehinttypes.h"
@@ -19,6 +20,12 @@ public:
     // says; an empty Rect hides it.
     void ActivateHint(QRect Rect, const QString& AHint, const QRect& Desktop);
     const TLTHintData& HintData() const { return FHintData; }
+    // Darkens the strip R of Target toward Color, deepest at Target's edge Edge (the strip runs
+    // along it): five blends at alphas 5, 10, 20, 35 and 50, the first over the whole strip and
+    // each next one starting one pixel nearer the edge. R is clipped to Target.
+    static void DrawShadow(QImage& Target, QRect R, Qt::Edge Edge, const QColor& Color);
+    // Thickness of the shadow strips along the hint's right and bottom edges, pixels.
+    static constexpr int ShadowSize = 5;
     // The geometry the window ends at after its animation.
     QRect FinalRect() const { return FFinalRect; }
 
@@ -28,6 +35,8 @@ protected:
 
 private:
     bool AnimationStep(uint32_t Step, bool Fade);
+    // The frame and the hint or cell in Full (the window's final size) on Buffer.
+    void PaintContent(QImage& Buffer, const QRect& Full);
     TBaseLeanTree* FTree;
     TLTHintData FHintData;
     int FTextHeight = 0;

@@ -26,6 +26,8 @@ enum TLTSearchDirection { sdForward, sdBackward };
 enum TLTSearchStart { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
 enum TLTDragType { dtOLE, dtVCL };
 enum TLTDragMode { dmManual, dmAutomatic };
+// What the picture of dragged nodes shows: every column, the main column only, or nothing.
+enum TLTDragImageKind { diComplete, diMainColumnOnly, diNoImage };
 
 // The tree holds one link while an edit runs. PrepareEdit readies the editor for a cell,
 // BeginEdit shows and focuses it; EndEdit accepts (and commits) the edit, CancelEdit drops

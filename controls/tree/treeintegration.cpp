@@ -83,6 +83,9 @@ void TBaseLeanTree::Assign(const TBaseLeanTree& Source) {
     SetColor(Source.FColor);
     SetDefaultNodeHeight(Source.FDefaultNodeHeight);
     DefaultPasteMode = Source.DefaultPasteMode;
+    DragImageKind = Source.DragImageKind;
+    DragWidth = Source.DragWidth;
+    DragHeight = Source.DragHeight;
     DragOperations = Source.DragOperations;
     DragType = Source.DragType;
     DragMode = Source.DragMode;

@@ -3,6 +3,7 @@
 // tracking; and the Qt input events that feed them.
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -289,16 +290,18 @@ bool TBaseLeanTree::CalculateSelectionRect(int X, int Y) {
 }
 
 void TBaseLeanTree::BeginDrag(bool Immediate, int Threshold) {
-    if (DragType == dtOLE) {
-        if (FStates.Intersects({tsOLEDragging, tsEditing, tsDrawSelPending, tsDrawSelecting}))
-            return;
-        FDragThreshold = Threshold < 0 ? QApplication::startDragDistance() : Threshold;
-        if (Immediate)
-            DoDragging(FLastClickPos);
-        else
-            DoStateChange(tsOLEDragPending);
+    // Both kinds run through QDrag; a VCL drag keeps its own states and ends in DragFinished.
+    if (FStates.Intersects(
+            {tsOLEDragging, tsVCLDragging, tsEditing, tsDrawSelPending, tsDrawSelecting}))
+        return;
+    FDragThreshold = Threshold < 0 ? QApplication::startDragDistance() : Threshold;
+    bool vcl = DragType == dtVCL;
+    if (Immediate) {
+        if (vcl)
+            DoStateChange(tsVCLDragging, {tsVCLDragPending, tsClearPending, tsEditPending});
+        DoDragging(FLastClickPos);
     } else {
-        DoStateChange(tsVCLDragPending);
+        DoStateChange(vcl ? tsVCLDragPending : tsOLEDragPending);
     }
 }
 
@@ -357,25 +360,53 @@ void TBaseLeanTree::mouseReleaseEvent(QMouseEvent* e) {
     switch (e->button()) {
     case Qt::LeftButton:
         button = mbLeft;
-        DoStateChange({}, tsLeftButtonDown);
         break;
     case Qt::RightButton:
         button = mbRight;
-        DoStateChange({}, {tsRightButtonDown, tsPopupMenuShown});
-        if (!HasSelection(toRightClickSelect))
-            return;
         break;
     case Qt::MiddleButton:
         button = mbMiddle;
-        DoStateChange({}, tsMiddleButtonDown);
-        if (!HasSelection(toMiddleClickSelect))
-            return;
         break;
     default:
         return;
     }
-    TLTMouseMessage m = MessageOf(e, button);
-    HandleMouseUp(m, GetHitTestInfoAt(m.Pos.x(), m.Pos.y(), true));
+    // A VCL drag that never started ends with this release, which DragFinished hands on.
+    if (FStates.Contains(tsVCLDragPending)) {
+        DragFinishedAt(e->position().toPoint());
+        return;
+    }
+    MouseButtonReleased(MessageOf(e, button));
+}
+
+void TBaseLeanTree::MouseButtonReleased(const TLTMouseMessage& Message) {
+    switch (Message.Button) {
+    case mbLeft:
+        DoStateChange({}, tsLeftButtonDown);
+        break;
+    case mbRight:
+        DoStateChange({}, {tsRightButtonDown, tsPopupMenuShown});
+        if (!HasSelection(toRightClickSelect))
+            return;
+        break;
+    case mbMiddle:
+        DoStateChange({}, tsMiddleButtonDown);
+        if (!HasSelection(toMiddleClickSelect))
+            return;
+        break;
+    }
+    HandleMouseUp(Message, GetHitTestInfoAt(Message.Pos.x(), Message.Pos.y(), true));
+}
+
+void TBaseLeanTree::DragFinished() {
+    DragFinishedAt(viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+void TBaseLeanTree::DragFinishedAt(QPoint P) {
+    TMouseButton button = FStates.Contains(tsRightButtonDown)    ? mbRight
+                          : FStates.Contains(tsMiddleButtonDown) ? mbMiddle
+                                                                 : mbLeft;
+    DoStateChange({}, {tsUserDragObject, tsVCLDragging, tsVCLDragPending});
+    MouseButtonReleased({button, KeysOf(QGuiApplication::keyboardModifiers()), P});
 }
 
 void TBaseLeanTree::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -406,10 +437,13 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
     QPoint p = e->position().toPoint();
     bool toggle = e->modifiers() & Qt::ControlModifier;
     if (!FStates.Contains(tsDrawSelPending)) {
-        if (FStates.Contains(tsOLEDragPending)) {
+        if (FStates.Intersects({tsOLEDragPending, tsVCLDragPending})) {
             QPoint d = p - FLastClickPos;
             if (std::abs(d.x()) >= FDragThreshold || std::abs(d.y()) >= FDragThreshold) {
-                DoStateChange({}, tsOLEDragPending);
+                if (FStates.Contains(tsVCLDragPending))
+                    DoStateChange(tsVCLDragging, {tsVCLDragPending, tsClearPending, tsEditPending});
+                else
+                    DoStateChange({}, tsOLEDragPending);
                 DoDragging(FLastClickPos);
                 return;
             }

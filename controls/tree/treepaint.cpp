@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treeanimation.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treehelpers.h"
 #include "platform/gui/qtcolors.h"
@@ -187,6 +188,8 @@ std::vector<TLTLineType> TBaseLeanTree::DetermineLineImage(PLeanNode Node) const
 void TBaseLeanTree::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
     QRect update = e->rect();
+    if (FToggleAnimation)
+        return FToggleAnimation->Paint(p, update);
     PaintTree(p, update.translated(-FOffsetX, -FOffsetY), update.topLeft(), AllPaintOptions);
 }
 

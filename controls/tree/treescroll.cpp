@@ -1,15 +1,13 @@
 // Scrolling: scroll bar actions as scroll codes, the mouse wheel, auto-scroll at the edges on
-// the scroll timer, wheel panning with the middle button, and the animation loop.
+// the scroll timer, wheel panning with the middle button, and the scroll bars' notices.
 #include <QApplication>
 #include <QBitmap>
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
-#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -461,27 +459,7 @@ bool TBaseLeanTree::viewportEvent(QEvent* e) {
     return QAbstractScrollArea::viewportEvent(e);
 }
 
-// ---- animation ----
-
-void TBaseLeanTree::Animate(uint32_t Steps, uint32_t Duration,
-                            const std::function<bool(uint32_t Step, uint32_t StepSize)>& Callback) {
-    if (FStates.Contains(tsInAnimation) || Duration == 0 || Steps == 0)
-        return;
-    DoStateChange(tsInAnimation);
-    // At most one step per millisecond of the budget.
-    uint32_t stepSize = std::max<uint32_t>(1, (Steps + Duration - 1) / Duration);
-    uint32_t count = (Steps + stepSize - 1) / stepSize;
-    QElapsedTimer clock;
-    clock.start();
-    for (uint32_t i = 1; i <= count; ++i) {
-        uint32_t step = std::min(Steps, i * stepSize);
-        if (!Callback(step, stepSize) || QCoreApplication::closingDown())
-            break;
-        qint64 due = qint64(Duration) * i / count;
-        while (clock.elapsed() < due) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            QThread::usleep(500);
-        }
-    }
-    DoStateChange({}, tsInAnimation);
+void TBaseLeanTree::DoShowScrollbar(int Bar, bool Show) {
+    if (OnShowScrollbar)
+        OnShowScrollbar(this, Bar, Show);
 }

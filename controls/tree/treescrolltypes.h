@@ -18,6 +18,9 @@ enum TLTScrollCode {
     scEndScroll
 };
 
+// The scroll bars as OnShowScrollbar names them.
+constexpr int SB_HORZ = 0, SB_VERT = 1;
+
 // Auto-scroll directions as bits.
 using TLTScrollDirections = uint8_t;
 constexpr TLTScrollDirections sdLeft = 1, sdUp = 2, sdRight = 4, sdDown = 8;

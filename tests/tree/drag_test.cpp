@@ -188,3 +188,100 @@ TEST(TreeDrag, PicturesOfNodesAndColumns) {
 }
 
 } // namespace
+
+namespace {
+
+// Rows filled with a colour of their own, so that pictures show which rows they hold.
+class TColourRows : public TTestTree {
+public:
+    static QColor Colour(PLeanNode n) {
+        return QColor::fromHsv(int(n->Index) * 45 % 360, 255, 200);
+    }
+    void DoPaintNode(TLTPaintInfo& info) override {
+        info.Canvas->fillRect(info.ContentRect, Colour(info.Node));
+    }
+};
+
+TEST(TreeDrag, PictureHoldsTheSelectedRowsPixels) {
+    TColourRows tree;
+    tree.resize(300, 200);
+    tree.TreeOptions().SetSelectionOptions({TLTSelectionOption::toMultiSelect});
+    tree.SetRootNodeCount(8);
+    PLeanNode row1 = tree.GetFirst()->NextSibling, row3 = row1->NextSibling->NextSibling;
+    tree.SetSelected(row1, true);
+    tree.SetSelected(row3, true);
+    tree.DragWidth = 120;
+    tree.DragHeight = 90;
+    tree.DragImage().Fade = false; // plain transparency, to read the colours back
+    tree.PrepareDragImage(QPoint(60, 2 * 18 + 9), nullptr);
+    TLTDragImage& image = tree.DragImage();
+    ASSERT_TRUE(image.Prepared());
+    // Rows 0 to 4 lie in the area around the mouse; the picture is cut to rows 1 to 3.
+    const QImage& picture = image.Picture();
+    EXPECT_EQ(picture.height(), 3 * 18);
+    EXPECT_EQ(image.HotSpot().y(), 45 - 18);
+    QPoint origin = QPoint(60, 45) - image.HotSpot(); // the picture's place in the tree
+    auto at = [&](int row) {
+        return qUnpremultiply(picture.pixel(QPoint(80, row * 18 + 9) - origin));
+    };
+    for (PLeanNode n : {row1, row3}) {
+        QRgb px = at(int(n->Index));
+        EXPECT_EQ(qAlpha(px), 200);
+        EXPECT_NEAR(qRed(px), TColourRows::Colour(n).red(), 2);
+        EXPECT_NEAR(qGreen(px), TColourRows::Colour(n).green(), 2);
+        EXPECT_NEAR(qBlue(px), TColourRows::Colour(n).blue(), 2);
+    }
+    EXPECT_EQ(qAlpha(at(2)), 0); // the unselected row between is the see-through tree colour
+    tree.DragImageKind = diNoImage;
+    tree.PrepareDragImage(QPoint(60, 45), nullptr);
+    EXPECT_FALSE(tree.DragImage().Prepared());
+}
+
+TEST(TreeDrag, HostMakesTheManagerAndRendersItsOwnFormat) {
+    static const TLTTreeClass hostClass{"THostTree", &BaseLeanTreeClass};
+    const int notes =
+        RegisterLTClipboardFormat("Host Notes", "application/x-host-notes", hostClass, 500);
+    class TCountingManager : public TLTDragManager {
+    public:
+        using TLTDragManager::TLTDragManager;
+        bool DragEnter(const QMimeData* Data, TLTDragInfo& Info) override {
+            ++Enters;
+            return TLTDragManager::DragEnter(Data, Info);
+        }
+        int Enters = 0;
+    };
+    TTestTree tree;
+    TCountingManager* made = nullptr;
+    tree.OnCreateDragManager = [&](TBaseLeanTree* sender, std::unique_ptr<TLTDragManager>& m) {
+        auto own = std::make_unique<TCountingManager>(sender);
+        made = own.get();
+        m = std::move(own);
+    };
+    ASSERT_EQ(&tree.DragManager(), made);
+    tree.OnGetUserClipboardFormats = [&](TBaseLeanTree*, std::vector<int>& f) {
+        f.push_back(notes);
+    };
+    tree.OnRenderOLEData = [&](TBaseLeanTree*, int format, QByteArray& medium, bool, bool& done) {
+        if (format == notes) {
+            medium = "noted";
+            done = true;
+        }
+    };
+    tree.SetRootNodeCount(2);
+    tree.SetSelected(tree.GetFirst(), true);
+    std::unique_ptr<QMimeData> data = tree.DragManager().CreateDataObject();
+    EXPECT_EQ(data->data("application/x-host-notes"), "noted");
+    EXPECT_FALSE(data->data(MimeLeanTreeData).isEmpty()); // the tree's own format as before
+    TLTDragInfo info{Qt::NoModifier, Qt::LeftButton, QPoint(5, 5), Qt::CopyAction};
+    tree.DragManager().DragEnter(data.get(), info);
+    EXPECT_EQ(made->Enters, 1);
+    tree.DragManager().DragLeave();
+    // The tree's OnCreateDataObject makes the data object of a drag.
+    tree.OnCreateDataObject = [](TBaseLeanTree*, std::unique_ptr<QMimeData>& object) {
+        object = std::make_unique<QMimeData>();
+        object->setText("host");
+    };
+    EXPECT_EQ(tree.DragManager().CreateDataObject()->text(), "host");
+}
+
+} // namespace

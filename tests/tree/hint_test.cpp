@@ -144,3 +144,35 @@ TEST_F(HintTest, KeysReachTheTreeWhileAHintFades) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(HintShadow, FiveBlendsDeepestAtTheEdge) {
+    QImage img(20, 4, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::white);
+    TLeanTreeHintWindow::DrawShadow(img, QRect(12, 0, 8, 4), Qt::RightEdge, Qt::black);
+    // 255 blended toward 0 at 5, then 10, 20, 35 and 50: 250, 241, 223, 193, 156.
+    const int expected[20] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+                              255, 255, 250, 241, 223, 193, 156, 156, 156, 156};
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(qRed(img.pixel(x, 2)), expected[x]) << x;
+    img.fill(Qt::white);
+    TLeanTreeHintWindow::DrawShadow(img, QRect(0, 1, 20, 3), Qt::BottomEdge, Qt::black);
+    EXPECT_EQ(qGreen(img.pixel(5, 0)), 255);
+    EXPECT_EQ(qGreen(img.pixel(5, 1)), 250);
+    EXPECT_EQ(qGreen(img.pixel(5, 3)), 223); // a thin strip takes only as many blends
+}
+
+TEST_F(HintTest, TheHintIsShadedAlongItsRightAndBottomEdges) {
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    QImage shot = Window()->grab().toImage();
+    int w = shot.width(), h = shot.height();
+    // Row 2 and column 2 lie in the margin, clear of the text.
+    int plain = qGray(shot.pixel(w - 8, 2));
+    EXPECT_LT(qGray(shot.pixel(w - 6, 2)), plain);
+    EXPECT_LT(qGray(shot.pixel(w - 2, 2)), qGray(shot.pixel(w - 6, 2)));
+    EXPECT_LT(qGray(shot.pixel(2, h - 2)), qGray(shot.pixel(2, h - 6)));
+    EXPECT_EQ(qGray(shot.pixel(2, 2)), plain);
+}
+
+} // namespace

@@ -354,3 +354,40 @@ TEST_F(SearchTest, KeysReachTheSearch) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MouseTest, AVCLDragLeavesClicksWorking) {
+    using enum TLeanTreeState;
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    tree.DragType = dtVCL;
+    tree.DragMode = dmAutomatic;
+    int drags = 0;
+    tree.OnStateChange = [&](TBaseLeanTree*, TLeanTreeStates enter, TLeanTreeStates) {
+        if (enter.Contains(tsVCLDragging))
+            ++drags;
+    };
+    Click(Label(1));
+    Click(Label(3), Qt::ShiftModifier);
+    ASSERT_EQ(tree.SelectedCount(), 3u);
+    // Pressed on a selected node and released without moving: no drag, the release clears.
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, Label(2));
+    EXPECT_TRUE(tree.TreeStates().Contains(tsVCLDragPending));
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, Label(2));
+    EXPECT_FALSE(tree.TreeStates().Contains(tsVCLDragPending));
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    EXPECT_TRUE(tree.GetSelected(Top(2)));
+    // Moved past the threshold: the drag runs (the offscreen platform ends it at once).
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, Label(4));
+    Move(Label(4) + QPoint(0, 20), Qt::LeftButton);
+    EXPECT_EQ(drags, 1);
+    EXPECT_FALSE(tree.TreeStates().Intersects({tsVCLDragging, tsVCLDragPending, tsLeftButtonDown}));
+    // Clicks work as before.
+    Click(Label(5));
+    EXPECT_EQ(tree.FocusedNode(), Top(5));
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    Click(Label(1), Qt::ShiftModifier);
+    EXPECT_EQ(tree.SelectedCount(), 5u);
+}
+
+} // namespace

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "controls/tree/treecolumns.h"
+#include "controls/tree/treeheader.h"
 #include "treetestutil.h"
 
 namespace {
@@ -193,6 +195,50 @@ TEST_F(ScrollTest, TopNodeExpandsItsParents) {
     EXPECT_TRUE(tree.GetExpanded(n));
     EXPECT_EQ(tree.TopNode(), child);
     EXPECT_EQ(tree.OffsetY(), -18 * 5); // rows: 3 parents, then the children
+}
+
+TEST_F(ScrollTest, ScrollIntoViewOpensParentsAndCentres) {
+    // Opening a node would scroll by itself otherwise.
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() - toAutoScrollOnExpand);
+    std::vector<std::pair<int, bool>> bars;
+    tree.OnShowScrollbar = [&](TBaseLeanTree*, int bar, bool show) { bars.push_back({bar, show}); };
+    PLeanNode parent = tree.GetFirstNoInit();
+    for (int i = 0; i < 500; ++i)
+        parent = parent->NextSibling;
+    tree.SetChildCount(parent, 4);
+    PLeanNode inner = parent->FirstChild;
+    tree.SetChildCount(inner, 2);
+    PLeanNode deep = inner->LastChild;
+    ASSERT_FALSE(tree.GetFullyVisible(deep));
+    EXPECT_TRUE(tree.ScrollIntoView(deep, false));
+    EXPECT_TRUE(tree.GetExpanded(parent));
+    EXPECT_TRUE(tree.GetExpanded(inner));
+    EXPECT_EQ(tree.GetDisplayRect(deep, NoColumn, false).bottom() + 1, ch); // at the bottom edge
+    EXPECT_FALSE(tree.ScrollIntoView(deep, false));                         // in view already
+    EXPECT_TRUE(tree.ScrollIntoView(deep, true));
+    EXPECT_EQ(tree.GetDisplayRect(deep, NoColumn, false).bottom() + 1, ch / 2);
+
+    // Horizontally the focused column's text is centred when it sticks out.
+    tree.LabelWidth = 100;
+    auto& header = tree.Header();
+    for (int w : {200, 250, 300})
+        header.Columns().Add().SetWidth(w);
+    header.SetOptions(header.Options() | TLTHeaderOption::hoVisible);
+    tree.UpdateScrollBars(true);
+    EXPECT_EQ(bars.back(), std::make_pair(SB_HORZ, true));
+    tree.SetFocusedColumn(2);
+    EXPECT_TRUE(tree.ScrollIntoView(deep, false, true));
+    QRect text = tree.GetDisplayRect(deep, 2, true);
+    EXPECT_NEAR((text.left() + text.right() + 1) / 2, tree.ClientWidth() / 2, 1);
+    tree.SetFocusedColumn(0);
+    EXPECT_TRUE(tree.ScrollIntoView(deep, false, true));
+    EXPECT_GE(tree.GetDisplayRect(deep, 0, true).left(), 0);
+
+    // Rows that fit hide the vertical bar, and the host hears it.
+    tree.SetRootNodeCount(2);
+    EXPECT_EQ(bars.back(), std::make_pair(SB_VERT, false));
+    tree.SetRootNodeCount(100);
+    EXPECT_EQ(bars.back(), std::make_pair(SB_VERT, true));
 }
 
 } // namespace
