@@ -115,6 +115,13 @@ template <typename Buffer> void WriteText(Buffer& out, const TExportContent& c, 
         out.AddNewLine();
     }
     for (const auto& r : c.Rows) {
+        if (c.Columns.empty()) {
+            // One field per line, after its level's separators.
+            AppendRepeated(out, sep, r.Level);
+            AppendField(out, CellText(r, 0), sep);
+            out.AddNewLine();
+            continue;
+        }
         for (size_t i = 0; i < columns; ++i) {
             if (i == main) {
                 AppendRepeated(out, sep, r.Level);
@@ -293,25 +300,13 @@ void TRtfWriter::Run(const TExportFont& f, const QString& text) {
         lastSize_ = f.Size;
     }
     body_.Add(' ');
-    // Printable ASCII as it is; every other UTF-16 unit as a signed 16-bit \u value with a
-    // '?' for readers without Unicode (characters above U+FFFF become their pair).
+    // Every UTF-16 unit as a signed 16-bit \u value with a '?' for readers without Unicode
+    // (characters above U+FFFF become their pair).
     char buf[16];
-    qsizetype start = 0;
-    const QChar* units = text.constData();
-    auto flushPlain = [&](qsizetype end) {
-        for (qsizetype k = start; k < end; ++k)
-            body_.Add(char(units[k].unicode()));
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t c = units[i].unicode();
-        if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}')
-            continue;
-        flushPlain(i);
-        start = i + 1;
-        int n = std::snprintf(buf, sizeof buf, "\\u%d\\'3f", int(int16_t(c)));
+    for (QChar ch : text) {
+        int n = std::snprintf(buf, sizeof buf, "\\u%d\\'3f", int(int16_t(ch.unicode())));
         body_.Add(std::string_view(buf, size_t(n)));
     }
-    flushPlain(text.size());
     if (f.Underline)
         body_.Add(std::string_view("\\ul0"));
     if (f.Italic)
@@ -342,26 +337,8 @@ std::string TRtfWriter::Write() {
     const bool hasColumns = !content_.Columns.empty();
     const size_t main = hasColumns ? std::min(content_.MainColumn, cols.size() - 1) : 0;
     const int ppi = content_.PixelsPerInch > 0 ? content_.PixelsPerInch : 96;
-    // The font and colour tables come first: collect them in the order the runs use them.
-    auto collect = [&](const TExportFont& f) {
-        FontIndex(f.Name);
-        ColorIndex(f.Color);
-    };
-    if (hasColumns)
-        collect(content_.HeaderFont);
-    collect(content_.Font);
-    for (const TExportFont& f : content_.CellFonts)
-        collect(f);
-    body_.Add(std::string_view("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl"));
-    for (size_t i = 0; i < fonts_.size(); ++i)
-        body_.Add(std::string_view(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}"));
-    body_.Add(std::string_view("}{\\colortbl;"));
-    for (TColor c : colors_) {
-        uint32_t rgb = GetRGBColor(c);
-        body_.Add(std::string_view(Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF,
-                                          (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF)));
-    }
-    body_.Add(std::string_view("}\\uc1\\trowd\\trgaph70"));
+    // The font and colour tables hold what the runs use: they are written once the body is.
+    body_.Add(std::string_view("\\uc1\\trowd\\trgaph70"));
     long sum = 0;
     for (const auto& col : cols) {
         sum += col.Width;
@@ -389,8 +366,25 @@ std::string TRtfWriter::Write() {
         }
         body_.Add(std::string_view("\\row"));
     }
-    body_.Add(std::string_view("\\pard\\par}"));
-    return body_.Take();
+    body_.Add(std::string_view("\\pard\\par"));
+    TBufferedString doc;
+    doc.Add(std::string_view("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl"));
+    for (size_t i = 0; i < fonts_.size(); ++i)
+        doc.Add(std::string_view(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}"));
+    doc.Add(std::string_view("}{\\colortbl;"));
+    for (TColor c : colors_) {
+        uint32_t rgb = GetRGBColor(c);
+        doc.Add(std::string_view(Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF, (rgb >> 8) & 0xFF,
+                                        (rgb >> 16) & 0xFF)));
+    }
+    doc.Add('}');
+    std::string head = doc.Take();
+    std::string all;
+    all.reserve(head.size() + body_.Size() + 1);
+    all += head;
+    all += body_.AsString();
+    all += '}';
+    return all;
 }
 
 } // namespace
@@ -418,23 +412,23 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
     TBufferedString out;
     auto add = [&](std::string_view s) { out.Add(s); };
 
-    add("<style type=\"text/css\">\r\n");
-    add(".default{" + FontCss(c.Font, '"') + "}\r\n");
-    add(".header{" + FontCss(c.HeaderFont, '"') + "}\r\n");
+    add("<style type=\"text/css\">");
+    add(".default{" + FontCss(c.Font, '"') + "}");
+    add(".header{" + FontCss(c.HeaderFont, '"') + "}");
     if (c.HorzGridLines)
         add(".noborder{border-style:" + lineStyle +
-            "; border-bottom:1;border-left:0;border-right:0; border-top:0;" + padding + "}\r\n");
+            "; border-bottom:1;border-left:0;border-right:0; border-top:0;" + padding + "}");
     else
-        add(".noborder{border-style:none;" + padding + "}\r\n");
+        add(".noborder{border-style:none;" + padding + "}");
     add(".normalborder {border-top:none; border-left:none; " +
         (c.VertGridLines ? "border-right:1 " + lineStyle + ";"
                          : std::string("border-right:none;")) +
         (c.HorzGridLines ? "border-bottom:1 " + lineStyle + ";"
                          : std::string("border-bottom:none;")) +
-        padding + "}\r\n");
-    add("</style>\r\n");
+        padding + "}");
+    add("</style>");
 
-    add("<table class=\"default\" style=\"" + padding + "\" bgcolor=\"" + HtmlColor(c.Color) +
+    add("<table class=\"default\" bgcolor=\"" + HtmlColor(c.Color) + "\" style=\"" + padding +
         "\"");
     if (!Caption.isEmpty()) {
         add(" caption=\"");
@@ -443,7 +437,7 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
     }
     if (c.BorderWidth >= 0)
         add(Printf(" border=\"%d\" frame=\"box\"", c.BorderWidth + 1));
-    add(Printf(" cellspacing=\"0\" cellpadding=\"%d\">\r\n", c.Margin));
+    add(Printf(" cellspacing=\"0\" cellpadding=\"%d\">", c.Margin));
 
     if (hasColumns) {
         add("<tr class=\"header\" style=\"" + padding + "\">");
@@ -456,16 +450,18 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
             AppendEscaped(out, cols[i].Text);
             add("</th>");
         }
-        add("</tr>\r\n");
+        add("</tr>");
     }
 
-    // What every cell of a column carries after its height, and the main column's indent cells.
-    std::vector<std::string> cellAttributes;
-    for (const auto& col : cols)
-        cellAttributes.push_back(AlignAttributes(col) +
-                                 (!col.ParentColor && hasColumns
-                                      ? " bgcolor=\"" + HtmlColor(col.Color) + "\""
-                                      : std::string()));
+    // What every cell of a column carries after its height (alignment; its colour after the
+    // main column's span), and the main column's indent cells.
+    std::vector<std::string> cellAlign, cellColor;
+    for (const auto& col : cols) {
+        cellAlign.push_back(AlignAttributes(col));
+        cellColor.push_back(!col.ParentColor && hasColumns
+                                ? " bgcolor=\"" + HtmlColor(col.Color) + "\""
+                                : std::string());
+    }
     const TExportColumn& mainCol = cols[main];
     const bool plainIndent = mainCol.ParentColor || !hasColumns;
     const std::string indentTail =
@@ -492,25 +488,26 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
                     }
                 }
             }
-            add(" <td class=\"normalborder\"");
+            add(" <td class=\"normalborder\" ");
             if (const TExportFont* f = CellFont(c, r, i))
                 add(" style=\"" + FontCss(*f, '\'') + "\"");
             add(height);
-            add(cellAttributes[i]);
+            add(cellAlign[i]);
             if (i == main && r.Level < L)
                 add(Printf(" colspan=\"%u\"", L - r.Level + 1));
+            add(cellColor[i]);
             add(">");
             AppendEscaped(out, CellText(r, i));
             add("</td>");
         }
-        add(" </tr>\r\n");
+        add(" </tr>");
     }
     add("</table>");
     return out.Take();
 }
 
 std::string HTMLDocument(const std::string& Fragment) {
-    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n"
+    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">"
            "<html><head><META http-equiv=Content-Type content=\"text/html; charset=utf-8\">"
            "</head><body><!--StartFragment-->" +
            Fragment + "<!--EndFragment--></body></html>";

@@ -309,10 +309,10 @@ TEST(StringTree, ExportsFromARealTree) {
     PLeanNode a = tree.Add(nullptr, "a,b");
     tree.Add(a, "say \"hi\"");
     tree.Add(nullptr, "<tag>");
-    // Without columns: one line per node, a separator per level, every line as many fields.
-    EXPECT_EQ(tree.ContentToText(rsAll, u','), "\"a,b\",\r\n,\"say \"\"hi\"\"\"\r\n<tag>,\r\n");
+    // Without columns: one line per node, a separator per level before the text.
+    EXPECT_EQ(tree.ContentToText(rsAll, u','), "\"a,b\"\r\n,\"say \"\"hi\"\"\"\r\n<tag>\r\n");
     std::u16string u = tree.ContentToUnicode(rsAll, u'\t');
-    EXPECT_EQ(u, u"a,b\t\r\n\t\"say \"\"hi\"\"\"\r\n<tag>\t\r\n");
+    EXPECT_EQ(u, u"a,b\r\n\t\"say \"\"hi\"\"\"\r\n<tag>\r\n");
     std::string html = tree.ContentToHTML(rsAll);
     EXPECT_NE(html.find("&lt;tag&gt;"), std::string::npos);
     EXPECT_EQ(html.find("<tag>"), std::string::npos);
