@@ -38,14 +38,14 @@ void AlphaBlend(const QImage* Source, QImage& Destination, QRect R, QPoint Targe
         R = R.intersected(Destination.rect());
         if (R.isEmpty())
             return;
-        int cb = Bias & 0xFF, cg = (Bias >> 8) & 0xFF, cr = (Bias >> 16) & 0xFF;
+        // Every byte of the pixel, alpha included, toward the colour's byte.
+        const int color[4] = {Bias & 0xFF, (Bias >> 8) & 0xFF, (Bias >> 16) & 0xFF,
+                              int((uint32_t(Bias) >> 24) & 0xFF)};
         for (int y = R.top(); y <= R.bottom(); ++y) {
             auto* d = reinterpret_cast<uint8_t*>(Destination.scanLine(y)) + R.left() * 4;
-            for (int x = 0; x < R.width(); ++x, d += 4) {
-                d[0] = BlendChannel(cb, d[0], ConstantAlpha, 0);
-                d[1] = BlendChannel(cg, d[1], ConstantAlpha, 0);
-                d[2] = BlendChannel(cr, d[2], ConstantAlpha, 0);
-            }
+            for (int x = 0; x < R.width(); ++x, d += 4)
+                for (int c = 0; c < 4; ++c)
+                    d[c] = BlendChannel(color[c], d[c], ConstantAlpha, 0);
         }
         return;
     }

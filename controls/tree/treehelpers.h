@@ -21,7 +21,7 @@ enum TBlendMode {
     bmConstantAlpha,        // D += (S - D) * ConstantAlpha / 256 + Bias
     bmPerPixelAlpha,        // the same with the source pixel's alpha
     bmMasterAlpha,          // the source pixel's alpha scaled by ConstantAlpha / 256
-    bmConstantAlphaAndColor // no source: every pixel blended toward the colour Bias
+    bmConstantAlphaAndColor // no source: every byte blended toward the colour Bias's byte
 };
 
 // Blends the rectangle R of Source into Destination at Target, byte by byte with saturation.
