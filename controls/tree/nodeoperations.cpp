@@ -2,6 +2,7 @@
 // unlinking, expanding and collapsing.
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
+#include "controls/tree/treeaccessible.h"
 #include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
@@ -258,6 +259,8 @@ void TBaseLeanTree::Clear() {
         FRoot->TotalCount = 1;
         FRoot->TotalHeight = FRoot->NodeHeight;
         FRoot->States &= ~vsHasChildren;
+        if (FAccessibleItems)
+            FAccessibleItems->ForgetAll();
         FPool->Reset(); // the blocks stay for the next nodes; the tree's end releases them
         StructureChange(nullptr, crChildDeleted);
     } else {

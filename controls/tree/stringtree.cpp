@@ -196,6 +196,18 @@ void TCustomLeanStringTree::GetTextInfo(PLeanNode Node, TColumnIndex Column, QFo
     Text = DoGetText(Node, Column, ttNormal);
 }
 
+QString TCustomLeanStringTree::GetItemText(PLeanNode Node, TColumnIndex Column) {
+    if (!Node || Node == RootNode())
+        return {};
+    if (Column == NoColumn && Header().UseColumns())
+        Column = Header().MainColumn();
+    QFont font;
+    QRect r;
+    QString text;
+    GetTextInfo(Node, Column, font, r, text);
+    return text;
+}
+
 // ---- overrides ----
 
 bool TCustomLeanStringTree::DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column) {

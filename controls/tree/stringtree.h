@@ -72,6 +72,8 @@ public:
     // The font, the text rectangle (client coordinates) and the text of a cell, for an editor.
     virtual void GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
                              QString& Text);
+    // The cell's normal text for assistive tools (NoColumn: the main column's).
+    QString GetItemText(PLeanNode Node, TColumnIndex Column) override;
 
     // ---- text, measuring, painting (stringtree.cpp, stringtreepaint.cpp) ----
     virtual QString DoGetText(PLeanNode Node, TColumnIndex Column, TVSTTextType TextType);
