@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "controls/tree/treehelpers.h"
 
@@ -259,6 +260,7 @@ private:
     std::vector<QString> fonts_;
     std::vector<TColor> colors_;
     int lastFont_ = -1, lastColor_ = -1, lastSize_ = -1;
+    TColor lastColorValue_ = clNone;
 };
 
 int TRtfWriter::FontIndex(const QString& name) {
@@ -290,7 +292,9 @@ void TRtfWriter::Run(const TExportFont& f, const QString& text) {
         body_.Add(std::string_view(Printf("\\f%d", fi)));
         lastFont_ = fi;
     }
-    int ci = ColorIndex(f.Color);
+    // Runs mostly repeat the colour before: resolving it again is what costs.
+    int ci = lastColor_ >= 0 && f.Color == lastColorValue_ ? lastColor_ : ColorIndex(f.Color);
+    lastColorValue_ = f.Color;
     if (ci != lastColor_) {
         body_.Add(std::string_view(Printf("\\cf%d", ci + 1)));
         lastColor_ = ci;
@@ -301,12 +305,30 @@ void TRtfWriter::Run(const TExportFont& f, const QString& text) {
     }
     body_.Add(' ');
     // Every UTF-16 unit as a signed 16-bit \u value with a '?' for readers without Unicode
-    // (characters above U+FFFF become their pair).
-    char buf[16];
+    // (characters above U+FFFF become their pair), written in pieces of a few hundred bytes.
+    char buf[256];
+    size_t n = 0;
     for (QChar ch : text) {
-        int n = std::snprintf(buf, sizeof buf, "\\u%d\\'3f", int(int16_t(ch.unicode())));
-        body_.Add(std::string_view(buf, size_t(n)));
+        if (n > sizeof(buf) - 16) {
+            body_.Add(std::string_view(buf, n));
+            n = 0;
+        }
+        int v = int16_t(ch.unicode());
+        buf[n++] = '\\';
+        buf[n++] = 'u';
+        if (v < 0)
+            buf[n++] = '-', v = -v;
+        char digits[8];
+        int d = 0;
+        do
+            digits[d++] = char('0' + v % 10);
+        while ((v /= 10) > 0);
+        while (d > 0)
+            buf[n++] = digits[--d];
+        std::memcpy(buf + n, "\\'3f", 4);
+        n += 4;
     }
+    body_.Add(std::string_view(buf, n));
     if (f.Underline)
         body_.Add(std::string_view("\\ul0"));
     if (f.Italic)
@@ -381,8 +403,9 @@ std::string TRtfWriter::Write() {
     std::string head = doc.Take();
     std::string all;
     all.reserve(head.size() + body_.Size() + 1);
+    AdviseLargeBuffer(all.data(), all.capacity());
     all += head;
-    all += body_.AsString();
+    body_.AppendTo(all);
     all += '}';
     return all;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sys/mman.h>
 
 #include "controls/tree/treeexport.h"
 #include "platform/gui/qtcolors.h"
@@ -72,6 +73,22 @@ void AlphaBlend(const QImage* Source, QImage& Destination, QRect R, QPoint Targe
                 d[c] = BlendChannel(s[c], d[c], alpha, Bias);
         }
     }
+}
+
+void AdviseLargeBuffer(void* Data, size_t Size) {
+#ifdef MADV_HUGEPAGE
+    constexpr size_t Large = size_t(2) << 20; // the large page
+    if (Size < 16 * Large)
+        return;
+    // The whole large pages inside the buffer.
+    auto begin = (reinterpret_cast<uintptr_t>(Data) + Large - 1) & ~(Large - 1);
+    auto end = (reinterpret_cast<uintptr_t>(Data) + Size) & ~(Large - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)Data;
+    (void)Size;
+#endif
 }
 
 QString ShortenString(const QFontMetrics& Metrics, const QString& S, int Width) {
