@@ -4,8 +4,10 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QPointer>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -14,6 +16,7 @@
 #include "controls/tree/treestreamformat.h"
 #include "platform/classes.h"
 #include "platform/formatsettings.h"
+#include "platform/gui/qtcolors.h"
 
 TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent) : TBaseLeanTree(parent) {
     FTextWidthOffset = AllocateInternalDataArea(sizeof(uint32_t));
@@ -297,8 +300,47 @@ bool TCustomLeanStringTree::ReadChunk(TStream& Stream, int Version, PLeanNode No
 // ---- exports ----
 
 TExportContent TCustomLeanStringTree::GatherContent(TLTRenderSource Source) {
-    return GatherExportContent(
-        *this, Source, [this](PLeanNode n, TColumnIndex c) { return DoGetText(n, c, ttNormal); });
+    if (!OnPaintText)
+        return GatherExportContent(*this, Source, [this](PLeanNode n, TColumnIndex c) {
+            return DoGetText(n, c, ttNormal);
+        });
+    // The host may give cells a font and colour of their own (OnPaintText): each cell's look is
+    // asked on a scratch canvas as its text is taken, in the order the cells are gathered.
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&scratch);
+    const QColor text = palette().color(QPalette::Text);
+    std::vector<TExportFont> fonts;
+    std::vector<int> cellFonts;
+    TExportContent c = GatherExportContent(*this, Source, [&](PLeanNode n, TColumnIndex col) {
+        p.setFont(font());
+        p.setPen(text);
+        DoPaintText(p, n, col, ttNormal);
+        int index = -1;
+        if (p.font() != font() || p.pen().color() != text) {
+            const QFont& f = p.font();
+            TExportFont e;
+            e.Name = f.family();
+            e.Size = f.pointSize() > 0 ? f.pointSize() : 9;
+            e.Bold = f.bold();
+            e.Italic = f.italic();
+            e.Underline = f.underline();
+            e.Color = QColorToColor(p.pen().color());
+            auto it = std::find(fonts.begin(), fonts.end(), e);
+            index = int(it - fonts.begin());
+            if (it == fonts.end())
+                fonts.push_back(e);
+        }
+        cellFonts.push_back(index);
+        return DoGetText(n, col, ttNormal);
+    });
+    size_t next = 0;
+    for (TExportRow& r : c.Rows) {
+        r.Fonts.assign(cellFonts.begin() + long(next),
+                       cellFonts.begin() + long(next + r.Cells.size()));
+        next += r.Cells.size();
+    }
+    c.CellFonts = std::move(fonts);
+    return c;
 }
 
 std::string TCustomLeanStringTree::ContentToText(TLTRenderSource Source, char16_t Separator) {

@@ -98,6 +98,8 @@ public:
                                   QString S = {});
 
     // ---- exports (stringtree.cpp) ----
+    // What an export of Source writes; cells whose font or colour OnPaintText changes carry
+    // that look.
     TExportContent GatherContent(TLTRenderSource Source);
     std::string ContentToText(TLTRenderSource Source, char16_t Separator);
     std::u16string ContentToUnicode(TLTRenderSource Source, char16_t Separator);

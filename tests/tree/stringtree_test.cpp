@@ -317,6 +317,21 @@ TEST(StringTree, ExportsFromARealTree) {
     EXPECT_NE(html.find("&lt;tag&gt;"), std::string::npos);
     EXPECT_EQ(html.find("<tag>"), std::string::npos);
     EXPECT_NE(tree.ContentToRTF(rsAll).find("{\\rtf1"), std::string::npos);
+    // A cell the host paints bold and red carries that look into RTF and HTML.
+    tree.OnPaintText = [&](TBaseLeanTree*, QPainter& c, PLeanNode n, TColumnIndex, TVSTTextType) {
+        if (n == a) {
+            QFont f = c.font();
+            f.setBold(true);
+            c.setFont(f);
+            c.setPen(Qt::red);
+        }
+    };
+    std::string rtf = tree.ContentToRTF(rsAll);
+    EXPECT_NE(rtf.find("{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue0;}"),
+              std::string::npos);
+    EXPECT_NE(rtf.find("\\b\\f0\\cf1\\fs"), std::string::npos); // the first row, bold and red
+    EXPECT_NE(tree.ContentToHTML(rsAll).find(" style=\"font: bold "), std::string::npos);
+    tree.OnPaintText = nullptr;
 
     // Through the data object: the selection when dragging, the cut/copy set for the clipboard.
     tree.SetSelected(tree.GetLast(), true);
