@@ -251,12 +251,16 @@ private:
     int ColorIndex(TColor c);
     void Align(TAlignment a) {
         if (a == taRightJustify)
-            body_.Add(std::string_view("\\qr"));
+            out_.append("\\qr");
         else if (a == taCenter)
-            body_.Add(std::string_view("\\qc"));
+            out_.append("\\qc");
     }
     const TExportContent& content_;
-    TBufferedString body_;
+    // The tables: the fonts and colours of the runs in the order they are first used, found
+    // before the runs are written (the document starts with them). Returns the most bytes the
+    // document can take.
+    size_t CollectTables(const std::vector<TExportColumn>& cols);
+    std::string out_;
     std::vector<QString> fonts_;
     std::vector<TColor> colors_;
     int lastFont_ = -1, lastColor_ = -1, lastSize_ = -1;
@@ -282,35 +286,35 @@ int TRtfWriter::ColorIndex(TColor c) {
 
 void TRtfWriter::Run(const TExportFont& f, const QString& text) {
     if (f.Underline)
-        body_.Add(std::string_view("\\ul"));
+        out_.append("\\ul");
     if (f.Italic)
-        body_.Add(std::string_view("\\i"));
+        out_.append("\\i");
     if (f.Bold)
-        body_.Add(std::string_view("\\b"));
+        out_.append("\\b");
     int fi = FontIndex(f.Name);
     if (fi != lastFont_) {
-        body_.Add(std::string_view(Printf("\\f%d", fi)));
+        out_.append(Printf("\\f%d", fi));
         lastFont_ = fi;
     }
     // Runs mostly repeat the colour before: resolving it again is what costs.
     int ci = lastColor_ >= 0 && f.Color == lastColorValue_ ? lastColor_ : ColorIndex(f.Color);
     lastColorValue_ = f.Color;
     if (ci != lastColor_) {
-        body_.Add(std::string_view(Printf("\\cf%d", ci + 1)));
+        out_.append(Printf("\\cf%d", ci + 1));
         lastColor_ = ci;
     }
     if (f.Size != lastSize_) {
-        body_.Add(std::string_view(Printf("\\fs%d", 2 * f.Size)));
+        out_.append(Printf("\\fs%d", 2 * f.Size));
         lastSize_ = f.Size;
     }
-    body_.Add(' ');
+    out_ += ' ';
     // Every UTF-16 unit as a signed 16-bit \u value with a '?' for readers without Unicode
     // (characters above U+FFFF become their pair), written in pieces of a few hundred bytes.
     char buf[256];
     size_t n = 0;
     for (QChar ch : text) {
         if (n > sizeof(buf) - 16) {
-            body_.Add(std::string_view(buf, n));
+            out_.append(buf, n);
             n = 0;
         }
         int v = int16_t(ch.unicode());
@@ -328,13 +332,13 @@ void TRtfWriter::Run(const TExportFont& f, const QString& text) {
         std::memcpy(buf + n, "\\'3f", 4);
         n += 4;
     }
-    body_.Add(std::string_view(buf, n));
+    out_.append(buf, n);
     if (f.Underline)
-        body_.Add(std::string_view("\\ul0"));
+        out_.append("\\ul0");
     if (f.Italic)
-        body_.Add(std::string_view("\\i0"));
+        out_.append("\\i0");
     if (f.Bold)
-        body_.Add(std::string_view("\\b0"));
+        out_.append("\\b0");
 }
 
 // A font name for the font table: ASCII as is, the rest as \u escapes, no group characters.
@@ -354,60 +358,84 @@ std::string RtfFontName(const QString& name) {
     return s;
 }
 
+size_t TRtfWriter::CollectTables(const std::vector<TExportColumn>& cols) {
+    const TExportFont* last = nullptr;
+    auto use = [&](const TExportFont& f) {
+        if (last && last->Name == f.Name && last->Color == f.Color)
+            return; // runs mostly repeat the font before
+        FontIndex(f.Name);
+        ColorIndex(f.Color);
+        last = &f;
+    };
+    // The most the document can take: a character is at most 12 bytes, a cell's control words
+    // at most 80, a level 4.
+    size_t room = 256 + 120 * cols.size();
+    if (!content_.Columns.empty())
+        use(content_.HeaderFont);
+    for (const auto& col : cols)
+        room += 12 * size_t(col.Text.size());
+    for (const auto& r : content_.Rows) {
+        room += 8 + 4 * size_t(r.Level) + 80 * cols.size();
+        for (size_t i = 0; i < cols.size(); ++i) {
+            const TExportFont* f = CellFont(content_, r, i);
+            use(f ? *f : content_.Font);
+            room += 12 * size_t(CellText(r, i).size());
+        }
+    }
+    for (const QString& name : fonts_)
+        room += 24 + 12 * size_t(name.size());
+    return room + 40 * colors_.size();
+}
+
 std::string TRtfWriter::Write() {
     const auto cols = EffectiveColumns(content_);
     const bool hasColumns = !content_.Columns.empty();
     const size_t main = hasColumns ? std::min(content_.MainColumn, cols.size() - 1) : 0;
     const int ppi = content_.PixelsPerInch > 0 ? content_.PixelsPerInch : 96;
-    // The font and colour tables hold what the runs use: they are written once the body is.
-    body_.Add(std::string_view("\\uc1\\trowd\\trgaph70"));
+    // One buffer reserved for the whole document: no copy and no reallocation.
+    const size_t room = CollectTables(cols);
+    out_.reserve(room);
+    AdviseLargeBuffer(out_.data(), out_.capacity());
+
+    out_.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl");
+    for (size_t i = 0; i < fonts_.size(); ++i)
+        out_.append(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}");
+    out_.append("}{\\colortbl;");
+    for (TColor c : colors_) {
+        uint32_t rgb = GetRGBColor(c);
+        out_.append(
+            Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+    }
+    out_.append("}\\uc1\\trowd\\trgaph70");
     long sum = 0;
     for (const auto& col : cols) {
         sum += col.Width;
-        body_.Add(std::string_view(Printf("\\cellx%ld", std::lround(sum * 1440.0 / ppi))));
+        out_.append(Printf("\\cellx%ld", std::lround(sum * 1440.0 / ppi)));
     }
     if (hasColumns) {
         for (const auto& col : cols) {
-            body_.Add(std::string_view("\\pard\\intbl"));
+            out_.append("\\pard\\intbl");
             Align(col.Alignment);
             Run(content_.HeaderFont, col.Text);
-            body_.Add(std::string_view("\\cell"));
+            out_.append("\\cell");
         }
-        body_.Add(std::string_view("\\row"));
+        out_.append("\\row");
     }
     for (const auto& r : content_.Rows) {
         for (size_t i = 0; i < cols.size(); ++i) {
-            body_.Add(std::string_view("\\pard\\intbl"));
+            out_.append("\\pard\\intbl");
             Align(cols[i].Alignment);
             if (i == main)
                 for (uint32_t l = 0; l < r.Level; ++l)
-                    body_.Add(std::string_view("\\tab"));
+                    out_.append("\\tab");
             const TExportFont* f = CellFont(content_, r, i);
             Run(f ? *f : content_.Font, CellText(r, i));
-            body_.Add(std::string_view("\\cell"));
+            out_.append("\\cell");
         }
-        body_.Add(std::string_view("\\row"));
+        out_.append("\\row");
     }
-    body_.Add(std::string_view("\\pard\\par"));
-    TBufferedString doc;
-    doc.Add(std::string_view("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl"));
-    for (size_t i = 0; i < fonts_.size(); ++i)
-        doc.Add(std::string_view(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}"));
-    doc.Add(std::string_view("}{\\colortbl;"));
-    for (TColor c : colors_) {
-        uint32_t rgb = GetRGBColor(c);
-        doc.Add(std::string_view(Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF, (rgb >> 8) & 0xFF,
-                                        (rgb >> 16) & 0xFF)));
-    }
-    doc.Add('}');
-    std::string head = doc.Take();
-    std::string all;
-    all.reserve(head.size() + body_.Size() + 1);
-    AdviseLargeBuffer(all.data(), all.capacity());
-    all += head;
-    body_.AppendTo(all);
-    all += '}';
-    return all;
+    out_.append("\\pard\\par}");
+    return std::move(out_);
 }
 
 } // namespace

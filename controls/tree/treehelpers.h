@@ -86,12 +86,6 @@ public:
         return block_;
     }
     size_t Size() const { return written_ + block_.size(); }
-    // Appends the text so far to Out without putting it together first.
-    void AppendTo(std::basic_string<CharT>& Out) const {
-        for (const auto& b : full_)
-            Out.append(b);
-        Out.append(block_);
-    }
     // Hands the text over (exactly its length); the buffer is empty afterwards.
     std::basic_string<CharT> Take() {
         Join();
