@@ -11,8 +11,10 @@
 
 #include "controls/tree/nodepool.h"
 #include "controls/tree/treecolumns.h"
+#include "controls/tree/treeaccessible.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treeworker.h"
+#include "platform/gui/helprequests.h"
 #include "platform/gui/qtcolors.h"
 
 using enum TLeanTreeState;
@@ -42,6 +44,8 @@ TBaseLeanTree::TBaseLeanTree(QWidget* parent)
     viewport()->setMouseTracking(true); // hot tracking follows the mouse without a button
     viewport()->setAcceptDrops(HasMisc(TLTMiscOption::toAcceptOLEDrop));
     TWorkerThread::AddThreadReference();
+    InstallTreeAccessibility();
+    setProperty(OwnHelpKeyProperty, true); // F1 asks the nodes first (DoHelpRequest)
 }
 
 TBaseLeanTree::~TBaseLeanTree() {

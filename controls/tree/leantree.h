@@ -44,6 +44,7 @@ class QTimer;
 class TLeanTreeHintWindow;
 class TLTAnimationTimer;
 class TLTToggleAnimation;
+class TLTAccessibleItems;
 
 // One mark of the position cache.
 struct TCacheEntry {
@@ -248,6 +249,22 @@ public:
     virtual int GetMaxRightExtent();
     int RangeX() const { return FRangeX; }
     int RangeY() const { return int(FRoot->TotalHeight) - int(FRoot->NodeHeight); }
+
+    // ---- assistive tools and help (treeaccessible.cpp) ----
+    // The item queries of assistive tools. GetItemRect: initialises Node, false when it is not
+    // visible, else R = its row (TextOnly: its text) in client coordinates (empty under a
+    // collapsed parent). GetNextItem: the node a TTreeViewNextItem code names from Node, nil
+    // when none. GetItemText: the text of Node's cell (NoColumn: the main column); empty
+    // here, text trees give theirs.
+    bool GetItemRect(PLeanNode Node, bool TextOnly, QRect& R);
+    PLeanNode GetNextItem(int Code, PLeanNode Node);
+    virtual QString GetItemText(PLeanNode Node, TColumnIndex Column);
+    // The row and cell items handed to assistive tools (made on first use).
+    TLTAccessibleItems& AccessibleItems();
+    // F1: OnGetHelpContext for the focused node, then its ancestors, until one gives a context;
+    // else the context of the tree or its nearest parent with one. Shows it through the
+    // application's help; false when there is none or nobody took it.
+    bool DoHelpRequest();
 
     // ---- mouse handling and incremental search (treemouse.cpp, treesearch.cpp) ----
     // Mouse handlers: Message carries the buttons, keys and position (client coordinates),
@@ -827,6 +844,7 @@ private:
     std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
     std::unique_ptr<TLTHeader> FHeader;
     std::unique_ptr<TNodePool> FPool;
+    std::unique_ptr<TLTAccessibleItems> FAccessibleItems;
 
     // ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
 public:

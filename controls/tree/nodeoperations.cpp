@@ -3,6 +3,7 @@
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
 #include "controls/tree/treeanimation.h"
+#include "controls/tree/treeaccessible.h"
 #include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
@@ -259,6 +260,8 @@ void TBaseLeanTree::Clear() {
         FRoot->TotalCount = 1;
         FRoot->TotalHeight = FRoot->NodeHeight;
         FRoot->States &= ~vsHasChildren;
+        if (FAccessibleItems)
+            FAccessibleItems->ForgetAll();
         FPool->Reset(); // the blocks stay for the next nodes; the tree's end releases them
         StructureChange(nullptr, crChildDeleted);
     } else {

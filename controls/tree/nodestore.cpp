@@ -5,6 +5,7 @@
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
+#include "controls/tree/treeaccessible.h"
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 
@@ -82,6 +83,8 @@ PLeanNode TBaseLeanTree::MakeNewNode() {
 }
 
 void TBaseLeanTree::FreeNodeMemory(PLeanNode Node) {
+    if (FAccessibleItems)
+        FAccessibleItems->Forget(Node);
     FPool->Free(Node);
 }
 

@@ -4,9 +4,11 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QPointer>
 #include <QTextDocument>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -15,6 +17,7 @@
 #include "controls/tree/treestreamformat.h"
 #include "platform/classes.h"
 #include "platform/formatsettings.h"
+#include "platform/gui/qtcolors.h"
 
 TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent) : TBaseLeanTree(parent) {
     FTextWidthOffset = AllocateInternalDataArea(sizeof(uint32_t));
@@ -197,6 +200,18 @@ void TCustomLeanStringTree::GetTextInfo(PLeanNode Node, TColumnIndex Column, QFo
     Text = DoGetText(Node, Column, ttNormal);
 }
 
+QString TCustomLeanStringTree::GetItemText(PLeanNode Node, TColumnIndex Column) {
+    if (!Node || Node == RootNode())
+        return {};
+    if (Column == NoColumn && Header().UseColumns())
+        Column = Header().MainColumn();
+    QFont font;
+    QRect r;
+    QString text;
+    GetTextInfo(Node, Column, font, r, text);
+    return text;
+}
+
 // ---- overrides ----
 
 bool TCustomLeanStringTree::DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column) {
@@ -286,8 +301,47 @@ bool TCustomLeanStringTree::ReadChunk(TStream& Stream, int Version, PLeanNode No
 // ---- exports ----
 
 TExportContent TCustomLeanStringTree::GatherContent(TLTRenderSource Source) {
-    return GatherExportContent(
-        *this, Source, [this](PLeanNode n, TColumnIndex c) { return DoGetText(n, c, ttNormal); });
+    if (!OnPaintText)
+        return GatherExportContent(*this, Source, [this](PLeanNode n, TColumnIndex c) {
+            return DoGetText(n, c, ttNormal);
+        });
+    // The host may give cells a font and colour of their own (OnPaintText): each cell's look is
+    // asked on a scratch canvas as its text is taken, in the order the cells are gathered.
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&scratch);
+    const QColor text = palette().color(QPalette::Text);
+    std::vector<TExportFont> fonts;
+    std::vector<int> cellFonts;
+    TExportContent c = GatherExportContent(*this, Source, [&](PLeanNode n, TColumnIndex col) {
+        p.setFont(font());
+        p.setPen(text);
+        DoPaintText(p, n, col, ttNormal);
+        int index = -1;
+        if (p.font() != font() || p.pen().color() != text) {
+            const QFont& f = p.font();
+            TExportFont e;
+            e.Name = f.family();
+            e.Size = f.pointSize() > 0 ? f.pointSize() : 9;
+            e.Bold = f.bold();
+            e.Italic = f.italic();
+            e.Underline = f.underline();
+            e.Color = QColorToColor(p.pen().color());
+            auto it = std::find(fonts.begin(), fonts.end(), e);
+            index = int(it - fonts.begin());
+            if (it == fonts.end())
+                fonts.push_back(e);
+        }
+        cellFonts.push_back(index);
+        return DoGetText(n, col, ttNormal);
+    });
+    size_t next = 0;
+    for (TExportRow& r : c.Rows) {
+        r.Fonts.assign(cellFonts.begin() + long(next),
+                       cellFonts.begin() + long(next + r.Cells.size()));
+        next += r.Cells.size();
+    }
+    c.CellFonts = std::move(fonts);
+    return c;
 }
 
 std::string TCustomLeanStringTree::ContentToText(TLTRenderSource Source, char16_t Separator) {

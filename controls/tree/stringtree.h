@@ -72,6 +72,8 @@ public:
     // The font, the text rectangle (client coordinates) and the text of a cell, for an editor.
     virtual void GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
                              QString& Text);
+    // The cell's normal text for assistive tools (NoColumn: the main column's).
+    QString GetItemText(PLeanNode Node, TColumnIndex Column) override;
 
     // ---- text, measuring, painting (stringtree.cpp, stringtreepaint.cpp) ----
     virtual QString DoGetText(PLeanNode Node, TColumnIndex Column, TVSTTextType TextType);
@@ -96,6 +98,8 @@ public:
                                   QString S = {});
 
     // ---- exports (stringtree.cpp) ----
+    // What an export of Source writes; cells whose font or colour OnPaintText changes carry
+    // that look.
     TExportContent GatherContent(TLTRenderSource Source);
     std::string ContentToText(TLTRenderSource Source, char16_t Separator);
     std::u16string ContentToUnicode(TLTRenderSource Source, char16_t Separator);

@@ -2,6 +2,7 @@
 #include <QTimer>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treeaccessible.h"
 #include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
@@ -124,6 +125,8 @@ bool TBaseLeanTree::DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColum
 void TBaseLeanTree::DoFocusChanged(PLeanNode Node, TColumnIndex Column) {
     if (OnFocusChanged)
         OnFocusChanged(this, Node, Column);
+    if (hasFocus())
+        AccessibleItems().NotifyFocus(Node);
 }
 
 QMenu* TBaseLeanTree::DoGetPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "controls/tree/treehelpers.h"
 
@@ -115,6 +116,13 @@ template <typename Buffer> void WriteText(Buffer& out, const TExportContent& c, 
         out.AddNewLine();
     }
     for (const auto& r : c.Rows) {
+        if (c.Columns.empty()) {
+            // One field per line, after its level's separators.
+            AppendRepeated(out, sep, r.Level);
+            AppendField(out, CellText(r, 0), sep);
+            out.AddNewLine();
+            continue;
+        }
         for (size_t i = 0; i < columns; ++i) {
             if (i == main) {
                 AppendRepeated(out, sep, r.Level);
@@ -243,15 +251,20 @@ private:
     int ColorIndex(TColor c);
     void Align(TAlignment a) {
         if (a == taRightJustify)
-            body_.Add(std::string_view("\\qr"));
+            out_.append("\\qr");
         else if (a == taCenter)
-            body_.Add(std::string_view("\\qc"));
+            out_.append("\\qc");
     }
     const TExportContent& content_;
-    TBufferedString body_;
+    // The tables: the fonts and colours of the runs in the order they are first used, found
+    // before the runs are written (the document starts with them). Returns the most bytes the
+    // document can take.
+    size_t CollectTables(const std::vector<TExportColumn>& cols);
+    std::string out_;
     std::vector<QString> fonts_;
     std::vector<TColor> colors_;
     int lastFont_ = -1, lastColor_ = -1, lastSize_ = -1;
+    TColor lastColorValue_ = clNone;
 };
 
 int TRtfWriter::FontIndex(const QString& name) {
@@ -273,51 +286,59 @@ int TRtfWriter::ColorIndex(TColor c) {
 
 void TRtfWriter::Run(const TExportFont& f, const QString& text) {
     if (f.Underline)
-        body_.Add(std::string_view("\\ul"));
+        out_.append("\\ul");
     if (f.Italic)
-        body_.Add(std::string_view("\\i"));
+        out_.append("\\i");
     if (f.Bold)
-        body_.Add(std::string_view("\\b"));
+        out_.append("\\b");
     int fi = FontIndex(f.Name);
     if (fi != lastFont_) {
-        body_.Add(std::string_view(Printf("\\f%d", fi)));
+        out_.append(Printf("\\f%d", fi));
         lastFont_ = fi;
     }
-    int ci = ColorIndex(f.Color);
+    // Runs mostly repeat the colour before: resolving it again is what costs.
+    int ci = lastColor_ >= 0 && f.Color == lastColorValue_ ? lastColor_ : ColorIndex(f.Color);
+    lastColorValue_ = f.Color;
     if (ci != lastColor_) {
-        body_.Add(std::string_view(Printf("\\cf%d", ci + 1)));
+        out_.append(Printf("\\cf%d", ci + 1));
         lastColor_ = ci;
     }
     if (f.Size != lastSize_) {
-        body_.Add(std::string_view(Printf("\\fs%d", 2 * f.Size)));
+        out_.append(Printf("\\fs%d", 2 * f.Size));
         lastSize_ = f.Size;
     }
-    body_.Add(' ');
-    // Printable ASCII as it is; every other UTF-16 unit as a signed 16-bit \u value with a
-    // '?' for readers without Unicode (characters above U+FFFF become their pair).
-    char buf[16];
-    qsizetype start = 0;
-    const QChar* units = text.constData();
-    auto flushPlain = [&](qsizetype end) {
-        for (qsizetype k = start; k < end; ++k)
-            body_.Add(char(units[k].unicode()));
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t c = units[i].unicode();
-        if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}')
-            continue;
-        flushPlain(i);
-        start = i + 1;
-        int n = std::snprintf(buf, sizeof buf, "\\u%d\\'3f", int(int16_t(c)));
-        body_.Add(std::string_view(buf, size_t(n)));
+    out_ += ' ';
+    // Every UTF-16 unit as a signed 16-bit \u value with a '?' for readers without Unicode
+    // (characters above U+FFFF become their pair), written in pieces of a few hundred bytes.
+    char buf[256];
+    size_t n = 0;
+    for (QChar ch : text) {
+        if (n > sizeof(buf) - 16) {
+            out_.append(buf, n);
+            n = 0;
+        }
+        int v = int16_t(ch.unicode());
+        buf[n++] = '\\';
+        buf[n++] = 'u';
+        if (v < 0)
+            buf[n++] = '-', v = -v;
+        char digits[8];
+        int d = 0;
+        do
+            digits[d++] = char('0' + v % 10);
+        while ((v /= 10) > 0);
+        while (d > 0)
+            buf[n++] = digits[--d];
+        std::memcpy(buf + n, "\\'3f", 4);
+        n += 4;
     }
-    flushPlain(text.size());
+    out_.append(buf, n);
     if (f.Underline)
-        body_.Add(std::string_view("\\ul0"));
+        out_.append("\\ul0");
     if (f.Italic)
-        body_.Add(std::string_view("\\i0"));
+        out_.append("\\i0");
     if (f.Bold)
-        body_.Add(std::string_view("\\b0"));
+        out_.append("\\b0");
 }
 
 // A font name for the font table: ASCII as is, the rest as \u escapes, no group characters.
@@ -337,60 +358,84 @@ std::string RtfFontName(const QString& name) {
     return s;
 }
 
+size_t TRtfWriter::CollectTables(const std::vector<TExportColumn>& cols) {
+    const TExportFont* last = nullptr;
+    auto use = [&](const TExportFont& f) {
+        if (last && last->Name == f.Name && last->Color == f.Color)
+            return; // runs mostly repeat the font before
+        FontIndex(f.Name);
+        ColorIndex(f.Color);
+        last = &f;
+    };
+    // The most the document can take: a character is at most 12 bytes, a cell's control words
+    // at most 80, a level 4.
+    size_t room = 256 + 120 * cols.size();
+    if (!content_.Columns.empty())
+        use(content_.HeaderFont);
+    for (const auto& col : cols)
+        room += 12 * size_t(col.Text.size());
+    for (const auto& r : content_.Rows) {
+        room += 8 + 4 * size_t(r.Level) + 80 * cols.size();
+        for (size_t i = 0; i < cols.size(); ++i) {
+            const TExportFont* f = CellFont(content_, r, i);
+            use(f ? *f : content_.Font);
+            room += 12 * size_t(CellText(r, i).size());
+        }
+    }
+    for (const QString& name : fonts_)
+        room += 24 + 12 * size_t(name.size());
+    return room + 40 * colors_.size();
+}
+
 std::string TRtfWriter::Write() {
     const auto cols = EffectiveColumns(content_);
     const bool hasColumns = !content_.Columns.empty();
     const size_t main = hasColumns ? std::min(content_.MainColumn, cols.size() - 1) : 0;
     const int ppi = content_.PixelsPerInch > 0 ? content_.PixelsPerInch : 96;
-    // The font and colour tables come first: collect them in the order the runs use them.
-    auto collect = [&](const TExportFont& f) {
-        FontIndex(f.Name);
-        ColorIndex(f.Color);
-    };
-    if (hasColumns)
-        collect(content_.HeaderFont);
-    collect(content_.Font);
-    for (const TExportFont& f : content_.CellFonts)
-        collect(f);
-    body_.Add(std::string_view("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl"));
+    // One buffer reserved for the whole document: no copy and no reallocation.
+    const size_t room = CollectTables(cols);
+    out_.reserve(room);
+    AdviseLargeBuffer(out_.data(), out_.capacity());
+
+    out_.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl");
     for (size_t i = 0; i < fonts_.size(); ++i)
-        body_.Add(std::string_view(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}"));
-    body_.Add(std::string_view("}{\\colortbl;"));
+        out_.append(Printf("{\\f%d ", int(i)) + RtfFontName(fonts_[i]) + ";}");
+    out_.append("}{\\colortbl;");
     for (TColor c : colors_) {
         uint32_t rgb = GetRGBColor(c);
-        body_.Add(std::string_view(Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF,
-                                          (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF)));
+        out_.append(
+            Printf("\\red%u\\green%u\\blue%u;", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
     }
-    body_.Add(std::string_view("}\\uc1\\trowd\\trgaph70"));
+    out_.append("}\\uc1\\trowd\\trgaph70");
     long sum = 0;
     for (const auto& col : cols) {
         sum += col.Width;
-        body_.Add(std::string_view(Printf("\\cellx%ld", std::lround(sum * 1440.0 / ppi))));
+        out_.append(Printf("\\cellx%ld", std::lround(sum * 1440.0 / ppi)));
     }
     if (hasColumns) {
         for (const auto& col : cols) {
-            body_.Add(std::string_view("\\pard\\intbl"));
+            out_.append("\\pard\\intbl");
             Align(col.Alignment);
             Run(content_.HeaderFont, col.Text);
-            body_.Add(std::string_view("\\cell"));
+            out_.append("\\cell");
         }
-        body_.Add(std::string_view("\\row"));
+        out_.append("\\row");
     }
     for (const auto& r : content_.Rows) {
         for (size_t i = 0; i < cols.size(); ++i) {
-            body_.Add(std::string_view("\\pard\\intbl"));
+            out_.append("\\pard\\intbl");
             Align(cols[i].Alignment);
             if (i == main)
                 for (uint32_t l = 0; l < r.Level; ++l)
-                    body_.Add(std::string_view("\\tab"));
+                    out_.append("\\tab");
             const TExportFont* f = CellFont(content_, r, i);
             Run(f ? *f : content_.Font, CellText(r, i));
-            body_.Add(std::string_view("\\cell"));
+            out_.append("\\cell");
         }
-        body_.Add(std::string_view("\\row"));
+        out_.append("\\row");
     }
-    body_.Add(std::string_view("\\pard\\par}"));
-    return body_.Take();
+    out_.append("\\pard\\par}");
+    return std::move(out_);
 }
 
 } // namespace
@@ -418,23 +463,23 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
     TBufferedString out;
     auto add = [&](std::string_view s) { out.Add(s); };
 
-    add("<style type=\"text/css\">\r\n");
-    add(".default{" + FontCss(c.Font, '"') + "}\r\n");
-    add(".header{" + FontCss(c.HeaderFont, '"') + "}\r\n");
+    add("<style type=\"text/css\">");
+    add(".default{" + FontCss(c.Font, '"') + "}");
+    add(".header{" + FontCss(c.HeaderFont, '"') + "}");
     if (c.HorzGridLines)
         add(".noborder{border-style:" + lineStyle +
-            "; border-bottom:1;border-left:0;border-right:0; border-top:0;" + padding + "}\r\n");
+            "; border-bottom:1;border-left:0;border-right:0; border-top:0;" + padding + "}");
     else
-        add(".noborder{border-style:none;" + padding + "}\r\n");
+        add(".noborder{border-style:none;" + padding + "}");
     add(".normalborder {border-top:none; border-left:none; " +
         (c.VertGridLines ? "border-right:1 " + lineStyle + ";"
                          : std::string("border-right:none;")) +
         (c.HorzGridLines ? "border-bottom:1 " + lineStyle + ";"
                          : std::string("border-bottom:none;")) +
-        padding + "}\r\n");
-    add("</style>\r\n");
+        padding + "}");
+    add("</style>");
 
-    add("<table class=\"default\" style=\"" + padding + "\" bgcolor=\"" + HtmlColor(c.Color) +
+    add("<table class=\"default\" bgcolor=\"" + HtmlColor(c.Color) + "\" style=\"" + padding +
         "\"");
     if (!Caption.isEmpty()) {
         add(" caption=\"");
@@ -443,7 +488,7 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
     }
     if (c.BorderWidth >= 0)
         add(Printf(" border=\"%d\" frame=\"box\"", c.BorderWidth + 1));
-    add(Printf(" cellspacing=\"0\" cellpadding=\"%d\">\r\n", c.Margin));
+    add(Printf(" cellspacing=\"0\" cellpadding=\"%d\">", c.Margin));
 
     if (hasColumns) {
         add("<tr class=\"header\" style=\"" + padding + "\">");
@@ -456,16 +501,18 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
             AppendEscaped(out, cols[i].Text);
             add("</th>");
         }
-        add("</tr>\r\n");
+        add("</tr>");
     }
 
-    // What every cell of a column carries after its height, and the main column's indent cells.
-    std::vector<std::string> cellAttributes;
-    for (const auto& col : cols)
-        cellAttributes.push_back(AlignAttributes(col) +
-                                 (!col.ParentColor && hasColumns
-                                      ? " bgcolor=\"" + HtmlColor(col.Color) + "\""
-                                      : std::string()));
+    // What every cell of a column carries after its height (alignment; its colour after the
+    // main column's span), and the main column's indent cells.
+    std::vector<std::string> cellAlign, cellColor;
+    for (const auto& col : cols) {
+        cellAlign.push_back(AlignAttributes(col));
+        cellColor.push_back(!col.ParentColor && hasColumns
+                                ? " bgcolor=\"" + HtmlColor(col.Color) + "\""
+                                : std::string());
+    }
     const TExportColumn& mainCol = cols[main];
     const bool plainIndent = mainCol.ParentColor || !hasColumns;
     const std::string indentTail =
@@ -492,25 +539,26 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
                     }
                 }
             }
-            add(" <td class=\"normalborder\"");
+            add(" <td class=\"normalborder\" ");
             if (const TExportFont* f = CellFont(c, r, i))
                 add(" style=\"" + FontCss(*f, '\'') + "\"");
             add(height);
-            add(cellAttributes[i]);
+            add(cellAlign[i]);
             if (i == main && r.Level < L)
                 add(Printf(" colspan=\"%u\"", L - r.Level + 1));
+            add(cellColor[i]);
             add(">");
             AppendEscaped(out, CellText(r, i));
             add("</td>");
         }
-        add(" </tr>\r\n");
+        add(" </tr>");
     }
     add("</table>");
     return out.Take();
 }
 
 std::string HTMLDocument(const std::string& Fragment) {
-    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n"
+    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">"
            "<html><head><META http-equiv=Content-Type content=\"text/html; charset=utf-8\">"
            "</head><body><!--StartFragment-->" +
            Fragment + "<!--EndFragment--></body></html>";

@@ -5,7 +5,11 @@
 //
 // Text and CSV follow RFC 4180: a cell holding the separator, a double quote or a line break is
 // quoted, with inner quotes doubled; every line (header too) has the same number of fields; the
-// main column takes L + 1 fields (L the deepest level), the text at its node's level.
+// main column takes L + 1 fields (L the deepest level), the text at its node's level. A tree
+// without columns writes one line per node: its level's separators, then the text.
+//
+// HTML comes without line breaks; RTF writes every character as a \u escape, its font and
+// colour tables holding what the cells use.
 
 #include <QString>
 #include <QStringView>

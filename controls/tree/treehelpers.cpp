@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sys/mman.h>
 
 #include "controls/tree/treeexport.h"
 #include "platform/gui/qtcolors.h"
@@ -38,14 +39,14 @@ void AlphaBlend(const QImage* Source, QImage& Destination, QRect R, QPoint Targe
         R = R.intersected(Destination.rect());
         if (R.isEmpty())
             return;
-        int cb = Bias & 0xFF, cg = (Bias >> 8) & 0xFF, cr = (Bias >> 16) & 0xFF;
+        // Every byte of the pixel, alpha included, toward the colour's byte.
+        const int color[4] = {Bias & 0xFF, (Bias >> 8) & 0xFF, (Bias >> 16) & 0xFF,
+                              int((uint32_t(Bias) >> 24) & 0xFF)};
         for (int y = R.top(); y <= R.bottom(); ++y) {
             auto* d = reinterpret_cast<uint8_t*>(Destination.scanLine(y)) + R.left() * 4;
-            for (int x = 0; x < R.width(); ++x, d += 4) {
-                d[0] = BlendChannel(cb, d[0], ConstantAlpha, 0);
-                d[1] = BlendChannel(cg, d[1], ConstantAlpha, 0);
-                d[2] = BlendChannel(cr, d[2], ConstantAlpha, 0);
-            }
+            for (int x = 0; x < R.width(); ++x, d += 4)
+                for (int c = 0; c < 4; ++c)
+                    d[c] = BlendChannel(color[c], d[c], ConstantAlpha, 0);
         }
         return;
     }
@@ -72,6 +73,22 @@ void AlphaBlend(const QImage* Source, QImage& Destination, QRect R, QPoint Targe
                 d[c] = BlendChannel(s[c], d[c], alpha, Bias);
         }
     }
+}
+
+void AdviseLargeBuffer(void* Data, size_t Size) {
+#ifdef MADV_HUGEPAGE
+    constexpr size_t Large = size_t(2) << 20; // the large page
+    if (Size < 16 * Large)
+        return;
+    // The whole large pages inside the buffer.
+    auto begin = (reinterpret_cast<uintptr_t>(Data) + Large - 1) & ~(Large - 1);
+    auto end = (reinterpret_cast<uintptr_t>(Data) + Size) & ~(Large - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)Data;
+    (void)Size;
+#endif
 }
 
 QString ShortenString(const QFontMetrics& Metrics, const QString& S, int Width) {

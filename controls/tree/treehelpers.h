@@ -21,7 +21,7 @@ enum TBlendMode {
     bmConstantAlpha,        // D += (S - D) * ConstantAlpha / 256 + Bias
     bmPerPixelAlpha,        // the same with the source pixel's alpha
     bmMasterAlpha,          // the source pixel's alpha scaled by ConstantAlpha / 256
-    bmConstantAlphaAndColor // no source: every pixel blended toward the colour Bias
+    bmConstantAlphaAndColor // no source: every byte blended toward the colour Bias's byte
 };
 
 // Blends the rectangle R of Source into Destination at Target, byte by byte with saturation.
@@ -45,6 +45,11 @@ uint32_t GetRGBColor(TColor Value);
 void DrawXPButton(QPainter& p, const QRect& r, bool DrawSplitter, bool Down, bool Hover);
 // The classic beveled header faces of the thick, flat and plate styles.
 void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down, bool Hover);
+
+// Asks the system to back a large buffer about to be written (Size bytes at Data) with large
+// pages, so that filling it takes a few page faults instead of one per 4 KiB page. Does
+// nothing for buffers below 32 MiB or where the system has no such advice.
+void AdviseLargeBuffer(void* Data, size_t Size);
 
 // A growable text buffer for large outputs. The text is written into blocks of a fixed size
 // that are put together once, in a string of exactly the text's length, when the text is
@@ -99,6 +104,7 @@ private:
             return;
         std::basic_string<CharT> all;
         all.reserve(Size());
+        AdviseLargeBuffer(all.data(), all.capacity() * sizeof(CharT));
         for (const auto& b : full_)
             all.append(b);
         all.append(block_);

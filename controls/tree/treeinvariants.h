@@ -10,5 +10,7 @@ class TBaseLeanTree;
 
 struct TTreeInvariants {
     // Empty when every invariant holds, else a description of the first violation found.
-    static std::string Check(const TBaseLeanTree& Tree);
+    // StoredStates: the tree was read from a stream, whose nodes keep the expanded state and
+    // the hidden-children flag they were stored with; those two are then not checked.
+    static std::string Check(const TBaseLeanTree& Tree, bool StoredStates = false);
 };

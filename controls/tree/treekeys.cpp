@@ -307,6 +307,8 @@ bool TBaseLeanTree::HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
             return true;
         }
         return false;
+    case Qt::Key_F1:
+        return noMods && DoHelpRequest();
     case Qt::Key_Menu:
         if (FFocusedNode) {
             QRect r = GetDisplayRect(FFocusedNode, FFocusedColumn, true);

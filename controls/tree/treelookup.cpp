@@ -220,11 +220,13 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
     info.HitPositions = hiOnItem;
     PLeanNode node = info.HitNode;
     bool mainColumn = !FHeader->UseColumns() || info.HitColumn == FHeader->MainColumn();
+    // Offset: X inside the column; right-to-left columns measure the indentation, check box
+    // and images from the right edge (their mirror image), the label zones stay physical.
     int offset = X - columnLeft, right = columnRight - columnLeft;
-    // Right-to-left columns are the mirror image: measure from the right edge, alignment
-    // swapped.
-    if (FHeader->UseColumns() && cols.IsValidColumn(info.HitColumn) &&
-        cols.Items(info.HitColumn).BiDiMode() != bdLeftToRight) {
+    const int physical = offset;
+    const bool rtl = FHeader->UseColumns() && cols.IsValidColumn(info.HitColumn) &&
+                     cols.Items(info.HitColumn).BiDiMode() != bdLeftToRight;
+    if (rtl) {
         offset = right - 1 - offset;
         align = align == taLeftJustify    ? taRightJustify
                 : align == taRightJustify ? taLeftJustify
@@ -261,18 +263,20 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
         info.HitPositions |= hiOnNormalIcon;
         return info;
     }
+    // The label's room: [lo, hi) in physical column coordinates. The text sits in it by the
+    // alignment; beside a text that fits lies the space left or right of it, not the label.
     int w = DoGetNodeWidth(node, info.HitColumn, nullptr);
-    if (w <= right - edge) {
-        if (align == taRightJustify && offset < right - w)
+    const int lo = rtl ? 0 : edge, hi = rtl ? right - edge : right;
+    if (w <= hi - lo) {
+        int start = align == taRightJustify ? hi - w : align == taCenter ? (lo + hi - w) / 2 : lo;
+        if (physical < start) {
             info.HitPositions |= hiOnItemLeft;
-        else if (align == taCenter) {
-            int start = (edge + right - w) / 2;
-            if (offset < start)
-                info.HitPositions |= hiOnItemLeft;
-            else if (offset >= start + w)
-                info.HitPositions |= hiOnItemRight;
-        } else if (align == taLeftJustify && offset >= edge + w)
+            return info;
+        }
+        if (physical >= start + w) {
             info.HitPositions |= hiOnItemRight;
+            return info;
+        }
     }
     info.HitPositions |= hiOnItemLabel;
     return info;

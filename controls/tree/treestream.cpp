@@ -200,8 +200,9 @@ struct TNodeStreamBuilder {
     }
 
     void BaseData(Handle n, const TBaseData& b) {
+        // The node's stored states; the transient bits stay behind.
         const uint16_t keep = vsInitialized | vsDisabled | vsExpanded | vsHasChildren | vsVisible |
-                              vsSelected | vsMultiline;
+                              vsSelected | vsAllChildrenHidden | vsMultiline;
         n->States = b.States & keep;
         if (n->States & vsSelected) {
             n->States &= ~vsSelected; // selected through the selection array below
@@ -234,21 +235,14 @@ struct TNodeStreamBuilder {
     }
 
     void EndNode(Handle n) {
+        // The states stay as stored (an expanded node whose children are yet to be made, the
+        // hidden-children flag); only the counts follow from the children.
         uint64_t total = 1, heights = 0;
-        bool anyVisible = false;
         for (PLeanNode c = n->FirstChild; c; c = c->NextSibling) {
             total += c->TotalCount;
-            if (c->States & vsVisible) {
+            if (c->States & vsVisible)
                 heights += c->TotalHeight;
-                anyVisible = true;
-            }
         }
-        if (n->ChildCount == 0)
-            n->States &= ~(vsExpanded | vsAllChildrenHidden);
-        else if (anyVisible)
-            n->States &= ~vsAllChildrenHidden;
-        else
-            n->States |= vsAllChildrenHidden;
         n->TotalCount = uint32_t(total);
         n->TotalHeight = uint32_t(n->NodeHeight + ((n->States & vsExpanded) ? heights : 0));
     }

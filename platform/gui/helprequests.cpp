@@ -35,7 +35,7 @@ protected:
         QWidget* target = QApplication::focusWidget();
         if (!target)
             target = QApplication::activeWindow();
-        if (widget != target)
+        if (widget != target || widget->property(OwnHelpKeyProperty).toBool())
             return false;
         return HelpKeyPressed(widget);
     }

@@ -54,6 +54,10 @@ void SetHelpContext(QWidget* widget, int context);
 // The help context of widget, else of its nearest parent with one; 0 when none has one.
 int HelpContextOf(const QWidget* widget);
 
+// A widget whose property of this name is true answers F1 itself (it may know a finer
+// context than its own); F1 then reaches it as a key.
+inline constexpr char OwnHelpKeyProperty[] = "OwnHelpKey";
+
 // The help request F1 makes on widget: HELP_CONTEXT with HelpContextOf(widget) when that is
 // not 0. True when a request was made and taken.
 bool HelpKeyPressed(QWidget* widget);

@@ -223,11 +223,15 @@ TEST(TreeClipboard, ForgedReferencesAreRefused) {
     memcpy(old.data() + 4, &address, 4);
     QByteArray wrongToken = good;
     wrongToken[3] = char(wrongToken[3] ^ 0x40);
+    QByteArray wrongSecondWord = good;
+    wrongSecondWord[12] = char(wrongSecondWord[12] ^ 0x01);
+    QByteArray zeroToken = good;
+    std::memset(zeroToken.data(), 0, 16);
     QByteArray unknownId = good;
     unknownId[23] = char(0x7F);
     QByteArray longer = good + "x";
-    for (const QByteArray& forged :
-         {old, wrongToken, unknownId, longer, good.left(23), QByteArray()}) {
+    for (const QByteArray& forged : {old, wrongToken, wrongSecondWord, zeroToken, unknownId, longer,
+                                     good.left(23), QByteArray()}) {
         EXPECT_EQ(TreeFromReference(forged), nullptr);
         QMimeData data;
         data.setData(MimeLeanTreeReference, forged);

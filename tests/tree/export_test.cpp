@@ -92,7 +92,59 @@ TEST(TreeExport, TextAndUnicodeWithTabs) {
     // Without columns: one line per node, indented by one separator per level.
     TExportContent plain;
     plain.Rows = {{0, 18, {"root"}, {}}, {1, 18, {"child"}, {}}, {0, 18, {"a;b"}, {}}};
-    EXPECT_EQ(ContentToText(plain, u';'), "root;\r\n;child\r\n\"a;b\";\r\n");
+    EXPECT_EQ(ContentToText(plain, u';'), "root\r\n;child\r\n\"a;b\"\r\n");
+}
+
+// A tree without columns: levels 0, 1, 2, 0 with awkward cells; fonts listed but not used.
+TExportContent PlainTree() {
+    TExportContent c;
+    c.Rows = {{0, 18, {"a,\"b\""}, {}},
+              {1, 18, {"<}>"}, {}},
+              {2, 18, {"\r"}, {}}, // a lone CR
+              {0, 20, {Smile}, {}}};
+    c.HeaderFont.Name = QStringLiteral("Header Only");
+    c.CellFonts = {TExportFont{QStringLiteral("Unused"), 12, true}};
+    return c;
+}
+
+TEST(TreeExport, TreeWithoutColumnsByteForByte) {
+    TExportContent c = PlainTree();
+    const std::string smile = Smile.toStdString();
+    EXPECT_EQ(ContentToText(c, u','), "\"a,\"\"b\"\"\"\r\n,<}>\r\n,,\"\r\"\r\n" + smile + "\r\n");
+    EXPECT_EQ(ContentToText(c, u'\t'),
+              "\"a,\"\"b\"\"\"\r\n\t<}>\r\n\t\t\"\r\"\r\n" + smile + "\r\n");
+    EXPECT_EQ(ContentToUnicode(c, u'\t'),
+              QString::fromStdString(ContentToText(c, u'\t')).toStdU16String());
+
+    EXPECT_EQ(ContentToHTML(c, QString()),
+              "<style type=\"text/css\">"
+              ".default{font: 9pt \"Sans Serif\";color:#000000;}"
+              ".header{font: 9pt \"Header Only\";color:#000000;}"
+              ".noborder{border-style:none;padding-left:4px;padding-right:4px;}"
+              ".normalborder {border-top:none; border-left:none; border-right:none;"
+              "border-bottom:none;padding-left:4px;padding-right:4px;}</style>"
+              "<table class=\"default\" bgcolor=\"#FFFFFF\" "
+              "style=\"padding-left:4px;padding-right:4px;\" cellspacing=\"0\" cellpadding=\"4\">"
+              " <tr class=\"default\"> <td class=\"normalborder\"  height=\"18px\" align=\"left\""
+              " colspan=\"3\">a,&quot;b&quot;</td> </tr>"
+              " <tr class=\"default\"> <td height=\"18px\">&nbsp;</td>"
+              " <td class=\"normalborder\"  height=\"18px\" align=\"left\" colspan=\"2\">"
+              "&lt;}&gt;</td> </tr>"
+              " <tr class=\"default\"> <td height=\"18px\">&nbsp;</td> <td>&nbsp;</td>"
+              " <td class=\"normalborder\"  height=\"18px\" align=\"left\">\r</td> </tr>"
+              " <tr class=\"default\"> <td class=\"normalborder\"  height=\"20px\" align=\"left\""
+              " colspan=\"3\">" +
+                  smile + "</td> </tr></table>");
+
+    // Every character escaped, '}' included; only the font and colour the cells use.
+    EXPECT_EQ(ContentToRTF(c),
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1043{\\fonttbl{\\f0 Sans Serif;}}"
+              "{\\colortbl;\\red0\\green0\\blue0;}\\uc1\\trowd\\trgaph70\\cellx3000"
+              "\\pard\\intbl\\f0\\cf1\\fs18 \\u97\\'3f\\u44\\'3f\\u34\\'3f\\u98\\'3f\\u34\\'3f"
+              "\\cell\\row"
+              "\\pard\\intbl\\tab \\u60\\'3f\\u125\\'3f\\u62\\'3f\\cell\\row"
+              "\\pard\\intbl\\tab\\tab \\u13\\'3f\\cell\\row"
+              "\\pard\\intbl \\u-10179\\'3f\\u-8704\\'3f\\cell\\row\\pard\\par}");
 }
 
 // ---- HTML ----

@@ -13,6 +13,7 @@ namespace {
 
 using enum TLTHeaderOption;
 using enum TLTColumnOption;
+using enum THitPosition;
 
 class HeaderTest : public ::testing::Test {
 protected:
@@ -183,6 +184,38 @@ TEST_F(HeaderTest, HitTestsInColumns) {
     hit = tree.GetHitTestInfoAt(30, 100, true);
     EXPECT_TRUE(hit.HitPositions.Contains(THitPosition::hiNowhere));
     EXPECT_EQ(hit.HitNode, nullptr);
+}
+
+TEST_F(HeaderTest, LabelZonesMatchTheTextRectangle) {
+    tree.show();
+    tree.LabelWidth = 30;
+    tree.SetRootNodeCount(1);
+    tree.Header().SetMainColumn(1);
+    PLeanNode node = tree.GetFirst();
+    auto at = [&](int x) { return tree.GetHitTestInfoAt(x, 5, true).HitPositions; };
+    const int columnLeft = Cols().Items(1).GetLeft(),
+              columnRight = columnLeft + Cols().Items(1).Width();
+    auto inColumn = [&](int x) {
+        return x >= columnLeft && x < columnRight ? at(x) : THitPositions();
+    };
+    for (TBiDiMode bidi : {bdLeftToRight, bdRightToLeft})
+        for (TAlignment align : {taLeftJustify, taCenter, taRightJustify}) {
+            SCOPED_TRACE(int(bidi) * 10 + int(align));
+            Cols().Items(1).SetBiDiMode(bidi);
+            Cols().Items(1).SetAlignment(align);
+            QRect text = tree.GetDisplayRect(node, 1, true);
+            ASSERT_EQ(text.width(), 30);
+            EXPECT_EQ(at(text.center().x()), THitPositions({hiOnItem, hiOnItemLabel}));
+            // Beside the text: never the label; the space on its left or right when in the
+            // label's room.
+            THitPositions left = inColumn(text.left() - 1), right = inColumn(text.right() + 1);
+            EXPECT_FALSE(left.Contains(hiOnItemLabel));
+            EXPECT_FALSE(right.Contains(hiOnItemLabel));
+            EXPECT_FALSE(left.Contains(hiOnItemRight));
+            EXPECT_FALSE(right.Contains(hiOnItemLeft));
+            EXPECT_EQ(left.Contains(hiOnItemLeft) + right.Contains(hiOnItemRight),
+                      align == taCenter ? 2 : 1);
+        }
 }
 
 TEST_F(HeaderTest, StreamRoundTripAndOlderVersions) {

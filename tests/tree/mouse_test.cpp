@@ -72,20 +72,24 @@ TEST_F(MouseTest, ClicksAtEveryHitPosition) {
     Click(Label(2));
     EXPECT_EQ(tree.FocusedNode(), Top(2));
     EXPECT_TRUE(tree.GetSelected(Top(2)));
-    // Right of the label text.
+    // Right of the label text: the space beside it, no label click.
     QPoint right(22 + 40 + 30, 3 * RowH + 9);
-    ASSERT_TRUE(HitAt(right).Contains(hiOnItemRight));
+    ASSERT_EQ(HitAt(right), THitPositions({hiOnItem, hiOnItemRight}));
     Click(right);
-    EXPECT_EQ(tree.FocusedNode(), Top(3));
+    EXPECT_EQ(tree.FocusedNode(), Top(2));
     EXPECT_EQ(tree.SelectedCount(), 1u);
-    // Left of a right-aligned label: still a label click.
+    // Left of a right-aligned label likewise; on its text a label click.
     tree.SetAlignment(taRightJustify);
     QPoint left(30, 4 * RowH + 9);
-    ASSERT_TRUE(HitAt(left).Contains(hiOnItemLeft));
+    ASSERT_EQ(HitAt(left), THitPositions({hiOnItem, hiOnItemLeft}));
     Click(left);
+    EXPECT_EQ(tree.FocusedNode(), Top(2));
+    QPoint onText(tree.ClientWidth() - 10, 4 * RowH + 9);
+    ASSERT_EQ(HitAt(onText), THitPositions({hiOnItem, hiOnItemLabel}));
+    Click(onText);
     EXPECT_EQ(tree.FocusedNode(), Top(4));
     tree.SetAlignment(taLeftJustify);
-    Click(right);
+    Click(Label(3));
     // Nowhere (below the last row): a single-selection tree keeps its selection.
     QPoint below(30, 8 * RowH + 9);
     ASSERT_TRUE(HitAt(below).Contains(hiNowhere));

@@ -156,6 +156,24 @@ TEST_F(CheckTest, CheckingAParentChecksItsSubtree) {
     EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsCheckPropagation));
 }
 
+TEST_F(CheckTest, OneUncheckedChildAmongCheckedOnesMakesItsParentMixed) {
+    // Wherever the unchecked child stands among its checked siblings.
+    for (int unchecked = 0; unchecked < 4; ++unchecked) {
+        SCOPED_TRACE(unchecked);
+        PLeanNode parent = root->FirstChild;
+        tree.SetChildCount(parent, 4);
+        for (PLeanNode c = parent->FirstChild; c; c = c->NextSibling) {
+            tree.SetCheckType(c, ctTriStateCheckBox);
+            tree.SetCheckState(c, csUncheckedNormal);
+        }
+        for (PLeanNode c = parent->FirstChild; c; c = c->NextSibling)
+            if (int(c->Index) != unchecked)
+                tree.SetCheckState(c, csCheckedNormal);
+        EXPECT_EQ(parent->CheckState, csMixedNormal);
+        EXPECT_EQ(root->CheckState, csMixedNormal);
+    }
+}
+
 TEST_F(CheckTest, DisabledAndPlainNodesStopPropagation) {
     PLeanNode mid = root->FirstChild;
     tree.SetDisabled(root, true);

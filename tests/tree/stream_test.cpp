@@ -338,9 +338,12 @@ TEST_F(StreamTest, MendsOfTheWriterAndReader) {
     other.ToggleNode(n);
     EXPECT_TRUE(other.GetExpanded(n));
     EXPECT_TREE_VALID(other);
-    // An expanded node without children is read as collapsed.
+    // An expanded node without children keeps its state; it collapses and expands again.
     TMemoryStream s3(Stream(1, NodeChunk(BaseChunk(0, vsVisible | vsExpanded, {}))));
     other.LoadFromStream(s3);
+    EXPECT_TRUE(other.GetExpanded(other.GetFirst()));
+    EXPECT_LOADED_TREE_VALID(other);
+    other.ToggleNode(other.GetFirst());
     EXPECT_FALSE(other.GetExpanded(other.GetFirst()));
     EXPECT_TREE_VALID(other);
     // Heights that would overflow the tree's totals are refused.
@@ -384,7 +387,7 @@ TEST_F(StreamTest, DamagedStreamsLoadWholeOrNotAtAll) {
             ASSERT_LE(e.HelpContext, 2006);
             ASSERT_EQ(FirstDifference(Signature(other), before), "");
         }
-        EXPECT_TREE_VALID(other);
+        EXPECT_LOADED_TREE_VALID(other);
     }
 }
 
@@ -414,6 +417,56 @@ TEST_F(StreamTest, HostDataThatFailsAddsNothing) {
     EXPECT_EQ(s.Position(), 0);
     EXPECT_TREE_VALID(other);
     EXPECT_GT(freed, 0); // the nodes the host had loaded were freed through it
+}
+
+TEST_F(StreamTest, StoredStatesComeBackAsTheyWere) {
+    // Deleting inside an update settles every node's hidden-children flag at its end: leaves
+    // carry it too. A round trip keeps it on every node.
+    tree.SetRootNodeCount(3);
+    tree.SetChildCount(tree.GetFirst(), 2);
+    tree.BeginUpdate();
+    tree.DeleteNode(tree.GetFirst()->FirstChild);
+    tree.EndUpdate();
+    ASSERT_TRUE(tree.GetLast()->States & vsAllChildrenHidden);
+    TMemoryStream s;
+    tree.SaveToStream(s);
+    s.SetPosition(0);
+    other.LoadFromStream(s);
+    std::vector<PLeanNode> a = AllNodes(tree), b = AllNodes(other);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i)
+        EXPECT_EQ(b[i]->States & (vsExpanded | vsAllChildrenHidden),
+                  a[i]->States & (vsExpanded | vsAllChildrenHidden))
+            << i;
+    // An expanded node whose children are still to be made, and a flag the children do not
+    // bear out, are read and written again byte for byte.
+    const uint16_t open = vsInitialized | vsVisible | vsExpanded | vsHasChildren;
+    std::string bytes = Stream(2, NodeChunk(BaseChunk(0, open, {})) +
+                                      NodeChunk(BaseChunk(1, open | vsAllChildrenHidden, Leaf())));
+    other.TreeOptions().SetMiscOptions(other.TreeOptions().MiscOptions() - toInitOnSave);
+    TMemoryStream in(bytes);
+    other.LoadFromStream(in);
+    EXPECT_TRUE(other.GetExpanded(other.GetFirst()));
+    EXPECT_LOADED_TREE_VALID(other);
+    TMemoryStream out;
+    other.SaveToStream(out);
+    EXPECT_EQ(out.AsString(), bytes);
+}
+
+TEST_F(StreamTest, NestingUpToTheLimit) {
+    // A chain of Levels nodes, each the only child of the one before.
+    auto chain = [](size_t levels) {
+        std::string node = Leaf();
+        for (size_t i = 1; i < levels; ++i)
+            node = NodeChunk(BaseChunk(1, vsVisible | vsInitialized | vsHasChildren, node));
+        return Stream(1, node);
+    };
+    TMemoryStream deepest(chain(NodeStream::MaxNesting));
+    other.LoadFromStream(deepest);
+    EXPECT_EQ(other.TotalCount(), NodeStream::MaxNesting);
+    EXPECT_EQ(other.GetNodeLevel(other.GetLast()), NodeStream::MaxNesting - 1);
+    EXPECT_TREE_VALID(other);
+    ExpectRefused(chain(NodeStream::MaxNesting + 1), 2006);
 }
 
 } // namespace

@@ -309,14 +309,29 @@ TEST(StringTree, ExportsFromARealTree) {
     PLeanNode a = tree.Add(nullptr, "a,b");
     tree.Add(a, "say \"hi\"");
     tree.Add(nullptr, "<tag>");
-    // Without columns: one line per node, a separator per level, every line as many fields.
-    EXPECT_EQ(tree.ContentToText(rsAll, u','), "\"a,b\",\r\n,\"say \"\"hi\"\"\"\r\n<tag>,\r\n");
+    // Without columns: one line per node, a separator per level before the text.
+    EXPECT_EQ(tree.ContentToText(rsAll, u','), "\"a,b\"\r\n,\"say \"\"hi\"\"\"\r\n<tag>\r\n");
     std::u16string u = tree.ContentToUnicode(rsAll, u'\t');
-    EXPECT_EQ(u, u"a,b\t\r\n\t\"say \"\"hi\"\"\"\r\n<tag>\t\r\n");
+    EXPECT_EQ(u, u"a,b\r\n\t\"say \"\"hi\"\"\"\r\n<tag>\r\n");
     std::string html = tree.ContentToHTML(rsAll);
     EXPECT_NE(html.find("&lt;tag&gt;"), std::string::npos);
     EXPECT_EQ(html.find("<tag>"), std::string::npos);
     EXPECT_NE(tree.ContentToRTF(rsAll).find("{\\rtf1"), std::string::npos);
+    // A cell the host paints bold and red carries that look into RTF and HTML.
+    tree.OnPaintText = [&](TBaseLeanTree*, QPainter& c, PLeanNode n, TColumnIndex, TVSTTextType) {
+        if (n == a) {
+            QFont f = c.font();
+            f.setBold(true);
+            c.setFont(f);
+            c.setPen(Qt::red);
+        }
+    };
+    std::string rtf = tree.ContentToRTF(rsAll);
+    EXPECT_NE(rtf.find("{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue0;}"),
+              std::string::npos);
+    EXPECT_NE(rtf.find("\\b\\f0\\cf1\\fs"), std::string::npos); // the first row, bold and red
+    EXPECT_NE(tree.ContentToHTML(rsAll).find(" style=\"font: bold "), std::string::npos);
+    tree.OnPaintText = nullptr;
 
     // Through the data object: the selection when dragging, the cut/copy set for the clipboard.
     tree.SetSelected(tree.GetLast(), true);

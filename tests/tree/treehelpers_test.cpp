@@ -39,6 +39,11 @@ TEST(AlphaBlend, ModesFollowTheFormulas) {
     QImage d5 = Filled(2, 2, qRgba(200, 200, 200, 255));
     AlphaBlend(nullptr, d5, QRect(0, 0, 2, 2), QPoint(), bmConstantAlphaAndColor, 64, 0);
     EXPECT_EQ(qRed(d5.pixel(0, 0)), 150);
+    // ... every byte of it, the alpha byte too (toward the colour's high byte, 0 here).
+    QImage d6(1, 1, QImage::Format_ARGB32);
+    d6.fill(qRgba(100, 50, 150, 200));
+    AlphaBlend(nullptr, d6, d6.rect(), QPoint(), bmConstantAlphaAndColor, 128, 0x00FFFFFF);
+    EXPECT_EQ(d6.pixel(0, 0), qRgba(177, 152, 202, 100));
     // Clipped at the destination's edge, and an empty rectangle does nothing.
     AlphaBlend(&src, dst, QRect(0, 0, 4, 4), QPoint(3, 3), bmConstantAlpha, 256, 0);
     EXPECT_EQ(qRed(dst.pixel(3, 3)), 200);

@@ -39,6 +39,12 @@ public:
         std::string why = TTreeInvariants::Check(tree);                                            \
         ASSERT_EQ(why, "");                                                                        \
     } while (0)
+// The same for a tree read from a stream that may hold any expanded and hidden-children states.
+#define EXPECT_LOADED_TREE_VALID(tree)                                                             \
+    do {                                                                                           \
+        std::string why = TTreeInvariants::Check(tree, true);                                      \
+        ASSERT_EQ(why, "");                                                                        \
+    } while (0)
 
 // All nodes in tree order, from the links alone.
 inline std::vector<PLeanNode> AllNodes(const TBaseLeanTree& t) {
