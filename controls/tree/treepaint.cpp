@@ -394,10 +394,14 @@ void TBaseLeanTree::ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, 
     if (action == eaColor) {
         Canvas.fillRect(R, Q(color));
     } else if (action == eaDefault) {
-        if (HasPaint(toShowBackground) && !FBackground.isNull()) {
+        // The picture first, when shown; a selected row's band goes over it so that the row
+        // stays visible and its highlight text readable.
+        bool picture = HasPaint(toShowBackground) && !FBackground.isNull();
+        if (picture)
             PaintBackgroundArea(Canvas, R);
-        } else if (Selected && HasSelection(toFullRowSelect) && !HasPaint(toUseBlendedSelection)) {
-            Canvas.fillRect(R, Q(FColor));
+        if (Selected && HasSelection(toFullRowSelect) && !HasPaint(toUseBlendedSelection)) {
+            if (!picture)
+                Canvas.fillRect(R, Q(FColor));
             QRect band(std::min(0, Window.left()), R.top(),
                        std::max({ClientWidth(), FRangeX, Window.right() + 1}) -
                            std::min(0, Window.left()),
@@ -416,7 +420,7 @@ void TBaseLeanTree::ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, 
             } else {
                 Canvas.drawRect(band.adjusted(0, 0, -1, -1));
             }
-        } else {
+        } else if (!picture) {
             Canvas.fillRect(R, Q(color));
         }
     }
