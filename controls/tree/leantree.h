@@ -531,6 +531,8 @@ public:
     virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
 
     // ---- button bitmaps, tree lines and painting helpers (treepaint.cpp) ----
+    TBorderStyle BorderStyle() const { return frameShape() == NoFrame ? bsNone : bsSingle; }
+    void SetBorderStyle(TBorderStyle Value); // the frame, bsSingle by default
     TLTButtonStyle ButtonStyle() const { return FButtonStyle; }
     void SetButtonStyle(TLTButtonStyle Value);
     TLTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
@@ -545,6 +547,10 @@ public:
     void SetSelectionCurveRadius(int Value); // negative becomes 0
     // The control's background colour (clWindow by default).
     TColor Color() const { return FColor; }
+    // The reading order, from the layout direction: bdRightToLeft for Qt::RightToLeft.
+    TBiDiMode BiDiMode() const {
+        return layoutDirection() == Qt::RightToLeft ? bdRightToLeft : bdLeftToRight;
+    }
     void SetColor(TColor Value);
     // The background picture, shown with toShowBackground (tiled, or static at the offsets).
     const QImage& Background() const { return FBackground; }

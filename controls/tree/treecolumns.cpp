@@ -15,6 +15,10 @@ using enum TLTHeaderOption;
 
 TLeanTreeColumn::TLeanTreeColumn(TLeanTreeColumns* owner) : owner_(owner) {
     position_ = uint32_t(owner->Count()); // the collection's count - 1 once added
+    // The parent's reading order and colour from the start (both options are on).
+    TBaseLeanTree* tree = owner->header_->tree_;
+    bidi_ = tree->BiDiMode();
+    color_ = tree->Color();
 }
 
 int TLeanTreeColumn::Index() const {
@@ -55,14 +59,26 @@ void TLeanTreeColumn::SetWidth(int value) {
 }
 
 void TLeanTreeColumn::SetPosition(uint32_t value) {
+    TBaseLeanTree* tree = owner_->header_->tree_;
+    if (tree->IsLoading()) {
+        // Stored only; the display order is rebuilt from the positions when loading ends.
+        position_ = value;
+        owner_->fixPositions_ = true;
+        return;
+    }
     if (owner_->Count() == 0)
         return;
     value = std::min<uint32_t>(value, uint32_t(owner_->Count() - 1));
     if (value == position_)
         return;
     owner_->InitializePositionArray();
+    tree->CancelEditNode();
     owner_->AdjustPosition(*this, value);
     Changed();
+    if (tree->UpdateCount() == 0) {
+        owner_->header_->Invalidate(nullptr);
+        tree->InvalidateTree();
+    }
     // A column placed next to fixed columns takes their fixed state.
     TColumnIndex neighbour = NoColumn;
     if (options_.Contains(coFixed) && position_ > 0)
@@ -136,10 +152,14 @@ void TLeanTreeColumn::SetOptions(TLTColumnOptions value) {
     TLTColumnOptions added = value - options_;
     TLTColumnOptions changed = value ^ options_;
     options_ = value;
+    TBaseLeanTree* tree = owner_->header_->tree_;
+    if (added.Contains(coParentBidiMode))
+        bidi_ = tree->BiDiMode();
+    if (added.Contains(coParentColor))
+        color_ = tree->Color();
     if (added.Contains(coAutoSpring))
         SpringRest = 0;
     Changed();
-    TBaseLeanTree* tree = owner_->header_->tree_;
     if (changed.Intersects({coVisible, coParentColor}) && tree->UpdateCount() == 0) {
         tree->InvalidateTree();
         if (changed.Contains(coVisible))
@@ -163,6 +183,22 @@ QRect TLeanTreeColumn::GetRect() const {
 
 int TLeanTreeColumn::GetLeft() const {
     return left_ + owner_->GetDisplayShift(Index());
+}
+
+void TLeanTreeColumn::ParentBiDiModeChanged() {
+    TBiDiMode mode = owner_->header_->tree_->BiDiMode();
+    if (options_.Contains(coParentBidiMode) && mode != bidi_) {
+        bidi_ = mode;
+        Changed();
+    }
+}
+
+void TLeanTreeColumn::ParentColorChanged() {
+    TColor color = owner_->header_->tree_->Color();
+    if (options_.Contains(coParentColor) && color != color_) {
+        color_ = color;
+        Changed();
+    }
 }
 
 void TLeanTreeColumn::RestoreLastWidth() {
@@ -301,7 +337,7 @@ void TLeanTreeColumns::InitializePositionArray() {
 }
 
 void TLeanTreeColumns::UpdatePositions(bool Force) {
-    if (updateCount_ > 0 && !Force)
+    if (fixPositions_ || (updateCount_ > 0 && !Force))
         return;
     InitializePositionArray();
     int left = 0;
@@ -314,6 +350,18 @@ void TLeanTreeColumns::UpdatePositions(bool Force) {
     }
 }
 
+void TLeanTreeColumns::FixPositions() {
+    // By the stored positions; equal ones keep the collection order.
+    positionToIndex_.resize(items_.size());
+    for (size_t i = 0; i < items_.size(); ++i)
+        positionToIndex_[i] = int(i);
+    std::stable_sort(positionToIndex_.begin(), positionToIndex_.end(), [this](int a, int b) {
+        return items_[size_t(a)]->position_ < items_[size_t(b)]->position_;
+    });
+    fixPositions_ = false;
+    UpdatePositions(true);
+}
+
 void TLeanTreeColumns::AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosition) {
     int index = Column.Index();
     auto it = std::find(positionToIndex_.begin(), positionToIndex_.end(), index);
@@ -324,7 +372,10 @@ void TLeanTreeColumns::AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosit
 
 void TLeanTreeColumns::Update(TLeanTreeColumn* Item) {
     InitializePositionArray();
-    UpdatePositions();
+    if (header_->tree_->IsLoading())
+        fixPositions_ = true;
+    else
+        UpdatePositions();
     if (header_->mainColumn_ < 0 && Count() > 0)
         header_->mainColumn_ = 0;
     if (updateCount_ > 0)

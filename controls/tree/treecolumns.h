@@ -60,7 +60,8 @@ public:
     // Clamped to [MinWidth, MaxWidth]; fires the tree's OnColumnResize when it changed.
     void SetWidth(int value);
     uint32_t Position() const { return position_; }
-    // Moves the column in the display order (clamped to the last position).
+    // Moves the column in the display order (clamped to the last position), cancelling an
+    // edit and repainting header and rows; while the tree loads the value is only stored.
     void SetPosition(uint32_t value);
     int MinWidth() const { return minWidth_; }
     void SetMinWidth(int value); // 0..MaxWidth
@@ -82,6 +83,9 @@ public:
     TColor Color() const { return color_; }
     void SetColor(TColor value);
     int LastWidth() const { return lastWidth_; }
+    // With coParentBidiMode (coParentColor) the column takes the tree's BiDiMode (Color).
+    void ParentBiDiModeChanged();
+    void ParentColorChanged();
     float SpringRest = 0;
 
     bool Visible() const { return options_.Contains(TLTColumnOption::coVisible); }
@@ -151,6 +155,8 @@ public:
     // Recomputes Position and Left from the position array (Left sums visible widths).
     void UpdatePositions(bool Force = false);
     void InitializePositionArray();
+    // Rebuilds the display order from the columns' stored positions (after loading).
+    void FixPositions();
     void AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosition);
     void Update(TLeanTreeColumn* Item);
     const std::vector<int>& PositionToIndex() const { return positionToIndex_; }
@@ -218,4 +224,5 @@ private:
     std::vector<int> positionToIndex_;
     int updateCount_ = 0;
     bool clearing_ = false;
+    bool fixPositions_ = false; // positions stored while loading await FixPositions
 };

@@ -112,6 +112,8 @@ void TLeanTreeColumns::LoadFromStream(TStream& Stream, int Version) {
         std::vector<int> identity(static_cast<size_t>(count));
         std::iota(identity.begin(), identity.end(), 0);
         positionToIndex_ = sorted == identity ? order : identity;
+        for (size_t p = 0; p < positionToIndex_.size(); ++p)
+            items_[size_t(positionToIndex_[p])]->position_ = uint32_t(p);
     } catch (...) {
         items_.clear();
         positionToIndex_.clear();

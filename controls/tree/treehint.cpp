@@ -45,7 +45,7 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
         FHintData.BidiMode = cols.Items(AData.Column).BiDiMode();
         FHintData.Alignment = cols.Items(AData.Column).Alignment();
     } else {
-        FHintData.BidiMode = bdLeftToRight;
+        FHintData.BidiMode = FTree->BiDiMode();
         FHintData.Alignment = FTree->Alignment();
     }
     if (FHintData.BidiMode != bdLeftToRight && FHintData.Alignment != taCenter)

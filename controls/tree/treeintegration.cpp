@@ -56,6 +56,7 @@ void TBaseLeanTree::Loaded() {
             FOptions->SetMiscOptions(misc);
         FLoadedRootCount = 0;
     }
+    FHeader->Columns().FixPositions();
     FHeader->RecalculateHeader();
     if (FHeader->Options().Contains(TLTHeaderOption::hoAutoResize))
         FHeader->Columns().AdjustAutoSize(InvalidColumn);
@@ -76,6 +77,7 @@ void TBaseLeanTree::Assign(const TBaseLeanTree& Source) {
     SetBackground(Source.FBackground);
     SetBackgroundOffsetX(Source.FBackgroundOffsetX);
     SetBackgroundOffsetY(Source.FBackgroundOffsetY);
+    SetBorderStyle(Source.BorderStyle());
     SetButtonFillMode(Source.FButtonFillMode);
     SetButtonStyle(Source.FButtonStyle);
     ChangeDelay = Source.ChangeDelay;

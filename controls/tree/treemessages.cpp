@@ -49,6 +49,14 @@ void TBaseLeanTree::changeEvent(QEvent* e) {
     case QEvent::EnabledChange:
         InvalidateTree();
         break;
+    case QEvent::LayoutDirectionChange: {
+        // The reading order follows: columns that take the tree's, and the cell without columns.
+        TLeanTreeColumns& columns = FHeader->Columns();
+        for (int i = 0; i < columns.Count(); ++i)
+            columns.Items(i).ParentBiDiModeChanged();
+        InvalidateTree();
+        break;
+    }
     case QEvent::StyleChange:
         // A new style may bring or drop themed painting.
         if (HasPaint(TLTPaintOption::toThemeAware))

@@ -28,6 +28,14 @@ QColor Q(TColor c) {
 
 // ---- properties ----
 
+void TBaseLeanTree::SetBorderStyle(TBorderStyle Value) {
+    if (Value == BorderStyle())
+        return;
+    setFrameShape(Value == bsSingle ? StyledPanel : NoFrame);
+    UpdateHeaderRect(); // the header sits inside the frame
+    UpdateScrollBars(true);
+}
+
 void TBaseLeanTree::SetButtonStyle(TLTButtonStyle Value) {
     if (FButtonStyle == Value)
         return;
@@ -75,6 +83,9 @@ void TBaseLeanTree::SetColor(TColor Value) {
     if (FColor == Value)
         return;
     FColor = Value;
+    TLeanTreeColumns& columns = FHeader->Columns();
+    for (int i = 0; i < columns.Count(); ++i)
+        columns.Items(i).ParentColorChanged();
     PrepareBitmaps(true, true); // the buttons may be filled with the tree's colour
     InvalidateTree();
 }
@@ -210,7 +221,7 @@ void TBaseLeanTree::PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize
     const QRect& cell = PaintInfo.CellRect;
     bool rtl = PaintInfo.BidiMode != bdLeftToRight;
     int indent = int(FIndent);
-    int cy = cell.top() + cell.height() / 2;
+    int cy = cell.top() + PaintInfo.CentreY; // the arm meets the button's centre
     c.setBrush(FLineMode == lmBands ? QBrush(Q(FColors->Get(TLTColors::GridLineColor)))
                                     : FLineBrush);
     for (int i = 0; i < IndentSize && i < int(PaintInfo.LineImage.size()); ++i) {
@@ -274,7 +285,7 @@ void TBaseLeanTree::PaintCheckImage(const TLTPaintInfo& PaintInfo) {
     int x = PaintInfo.BidiMode != bdLeftToRight
                 ? cell.right() + 1 - PaintInfo.CheckX - list->Width()
                 : cell.left() + PaintInfo.CheckX;
-    list->Draw(*PaintInfo.Canvas, x, cell.top() + (cell.height() - list->Height()) / 2, index,
+    list->Draw(*PaintInfo.Canvas, x, cell.top() + PaintInfo.CentreY - list->Height() / 2, index,
                false);
 }
 
@@ -509,7 +520,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 if (col >= 0 && size_t(col) < spanned.size() && spanned[size_t(col)])
                     continue;
                 int left = 0, width = fullWidth;
-                TBiDiMode bidi = bdLeftToRight;
+                TBiDiMode bidi = BiDiMode(); // without columns: the tree's reading order
                 TAlignment align = FAlignment;
                 if (col >= 0) {
                     const auto& column = cols.Items(col);
@@ -614,7 +625,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     int lineLevels = int(info.LineImage.size());
                     info.ButtonX =
                         (lineLevels - 1) * int(FIndent) + int(FIndent) / 2 - ButtonSize / 2;
-                    info.ButtonY = (cell.height() - ButtonSize) / 2;
+                    info.ButtonY = info.CentreY - PlusBitmap().height() / 2;
                     if (HasPaint(toShowTreeLines) || FLineMode == lmBands)
                         PaintTreeLines(info, lineLevels);
                     bool button =

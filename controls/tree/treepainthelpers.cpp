@@ -54,6 +54,30 @@ QImage MakeThemedButton(bool Expanded) {
 
 namespace {
 
+// a * m / d rounded to the nearest integer, halves away from zero.
+int MulDivRound(int a, int m, int d) {
+    int64_t p = int64_t(a) * m;
+    return int(p >= 0 ? (p + d / 2) / d : (p - d / 2) / d);
+}
+
+} // namespace
+
+int NodeItemCentre(TLTNodeAlignment Mode, int Align, int RowHeight, int ItemHeight) {
+    switch (Mode) {
+    case naFromBottom:
+        return RowHeight - Align;
+    case naFromTop:
+        return Align;
+    case naProportional:
+        break;
+    }
+    if (ItemHeight > 0)
+        return MulDivRound(RowHeight - ItemHeight, Align, 100) + ItemHeight / 2;
+    return MulDivRound(RowHeight, Align, 100);
+}
+
+namespace {
+
 int FloorMod(int a, int b) {
     int r = a % b;
     return r < 0 ? r + b : r;
