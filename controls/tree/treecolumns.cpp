@@ -47,7 +47,7 @@ void TLeanTreeColumn::SetWidth(int value) {
     lastWidth_ = width_;
     int index = Index();
     bool autoResize = header->options_.Contains(hoAutoResize);
-    if (!(autoResize && index == header->autoSizeIndex_))
+    if (!(autoResize && index == owner_->AutoSizeColumn()))
         width_ = value;
     owner_->UpdatePositions();
     TBaseLeanTree* tree = header->tree_;
@@ -118,6 +118,43 @@ void TLeanTreeColumn::SetBiDiMode(TBiDiMode value) {
         Changed();
         owner_->header_->tree_->InvalidateTree();
     }
+}
+
+namespace {
+
+// Stores a changed value; true when it changed.
+template <class T> bool Store(T& field, T value) {
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
+void TLeanTreeColumn::SetStyle(TLeanTreeColumnStyle value) {
+    if (Store(style_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetImageIndex(int value) {
+    if (Store(imageIndex_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetLayout(TLTHeaderColumnLayout value) {
+    if (Store(layout_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetSpacing(int value) {
+    if (Store(spacing_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetTag(int value) {
+    if (Store(tag_, value))
+        Changed();
 }
 
 void TLeanTreeColumn::SetMargin(int value) {
@@ -212,13 +249,13 @@ void TLeanTreeColumn::Assign(const TLeanTreeColumn& source) {
     minWidth_ = source.minWidth_;
     maxWidth_ = source.maxWidth_;
     width_ = source.width_;
-    Style = source.Style;
-    ImageIndex = source.ImageIndex;
+    style_ = source.style_;
+    imageIndex_ = source.imageIndex_;
     bidi_ = source.bidi_;
-    Layout = source.Layout;
+    layout_ = source.layout_;
     margin_ = source.margin_;
-    Spacing = source.Spacing;
-    Tag = source.Tag;
+    spacing_ = source.spacing_;
+    tag_ = source.tag_;
     alignment_ = source.alignment_;
     color_ = source.color_;
     position_ = source.position_;
@@ -228,20 +265,24 @@ void TLeanTreeColumn::Assign(const TLeanTreeColumn& source) {
 
 bool TLeanTreeColumn::Equals(const TLeanTreeColumn& o) const {
     return text_ == o.text_ && hint_ == o.hint_ && width_ == o.width_ && minWidth_ == o.minWidth_ &&
-           maxWidth_ == o.maxWidth_ && Style == o.Style && ImageIndex == o.ImageIndex &&
-           bidi_ == o.bidi_ && Layout == o.Layout && margin_ == o.margin_ && Spacing == o.Spacing &&
-           options_ == o.options_ && Tag == o.Tag && alignment_ == o.alignment_ &&
-           color_ == o.color_ && position_ == o.position_;
+           maxWidth_ == o.maxWidth_ && style_ == o.style_ && imageIndex_ == o.imageIndex_ &&
+           bidi_ == o.bidi_ && layout_ == o.layout_ && margin_ == o.margin_ &&
+           spacing_ == o.spacing_ && options_ == o.options_ && tag_ == o.tag_ &&
+           alignment_ == o.alignment_ && color_ == o.color_ && position_ == o.position_;
 }
 
 // ---- TLeanTreeColumns ----
+
+std::unique_ptr<TLeanTreeColumn> TBaseLeanTree::GetColumnClass(TLeanTreeColumns* Owner) {
+    return std::make_unique<TLeanTreeColumn>(Owner);
+}
 
 TLeanTreeColumns::TLeanTreeColumns(TLTHeader* header) : header_(header) {}
 
 TLeanTreeColumns::~TLeanTreeColumns() = default;
 
 TLeanTreeColumn& TLeanTreeColumns::Add() {
-    items_.push_back(std::make_unique<TLeanTreeColumn>(this));
+    items_.push_back(header_->tree_->GetColumnClass(this));
     Update(nullptr);
     return *items_.back();
 }
@@ -289,7 +330,8 @@ void TLeanTreeColumns::Delete(int index) {
 void TLeanTreeColumns::Clear() {
     clearing_ = true;
     HoverIndex = DownIndex = TrackIndex = ClickIndex = NoColumn;
-    header_->autoSizeIndex_ = header_->mainColumn_ = header_->sortColumn_ = NoColumn;
+    if (!header_->states_.Contains(THeaderState::hsLoading))
+        header_->autoSizeIndex_ = header_->mainColumn_ = header_->sortColumn_ = NoColumn;
     items_.clear();
     positionToIndex_.clear();
     clearing_ = false;
@@ -300,7 +342,7 @@ void TLeanTreeColumns::Assign(const TLeanTreeColumns& source) {
     BeginUpdate();
     items_.clear();
     for (const auto& c : source.items_) {
-        items_.push_back(std::make_unique<TLeanTreeColumn>(this));
+        items_.push_back(header_->tree_->GetColumnClass(this));
         items_.back()->Assign(*c);
     }
     positionToIndex_ = source.positionToIndex_;
@@ -615,9 +657,7 @@ void TLeanTreeColumns::GetColumnBounds(TColumnIndex Column, int& Left, int& Righ
 void TLeanTreeColumns::AdjustAutoSize(TColumnIndex CurrentIndex, bool Force) {
     if (items_.empty())
         return;
-    TColumnIndex autoIndex = header_->autoSizeIndex_;
-    if (autoIndex < 0 || autoIndex >= Count())
-        autoIndex = Count() - 1;
+    TColumnIndex autoIndex = AutoSizeColumn();
     if (IsValidColumn(CurrentIndex) &&
         items_[size_t(CurrentIndex)]->position_ >= items_[size_t(autoIndex)]->position_) {
         autoIndex = GetNextVisibleColumn(CurrentIndex);
@@ -639,6 +679,11 @@ void TLeanTreeColumns::AdjustAutoSize(TColumnIndex CurrentIndex, bool Force) {
     header_->tree_->DoColumnResize(autoIndex);
 }
 
+TColumnIndex TLeanTreeColumns::AutoSizeColumn() const {
+    TColumnIndex index = header_->autoSizeIndex_;
+    return IsValidColumn(index) ? index : Count() - 1;
+}
+
 void TLeanTreeColumns::AnimatedResize(TColumnIndex Column, int NewWidth) {
     if (!IsValidColumn(Column))
         return;
@@ -646,14 +691,18 @@ void TLeanTreeColumns::AnimatedResize(TColumnIndex Column, int NewWidth) {
     NewWidth = std::clamp(NewWidth, c.minWidth_, std::max(c.minWidth_, c.maxWidth_));
     if (NewWidth == c.width_)
         return;
-    // Steps of the animation: the intermediate widths are shown without notifications.
+    // Steps of the animation: the intermediate widths are shown without notifications, the
+    // header and the rows from the column's left edge on following each step.
     TBaseLeanTree* tree = header_->tree_;
     int old = c.width_, step = (NewWidth - old) / 32;
     if (tree->isVisible() && step != 0) {
+        QWidget* rows = tree->viewport();
         for (int i = 1; i < 32; ++i) {
             c.width_ = old + step * i;
             UpdatePositions(true);
             header_->Area()->repaint();
+            int left = std::max(0, c.GetLeft());
+            rows->repaint(QRect(left, 0, std::max(0, rows->width() - left), rows->height()));
             QThread::msleep(1);
         }
         c.width_ = old;

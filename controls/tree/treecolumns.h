@@ -49,6 +49,9 @@ struct THeaderLayout {
 class TLeanTreeColumn {
 public:
     explicit TLeanTreeColumn(TLeanTreeColumns* owner);
+    virtual ~TLeanTreeColumn() = default;
+    TLeanTreeColumn(const TLeanTreeColumn&) = delete;
+    TLeanTreeColumn& operator=(const TLeanTreeColumn&) = delete;
 
     int Index() const;
     const std::string& Text() const { return text_; }
@@ -67,17 +70,23 @@ public:
     void SetMinWidth(int value); // 0..MaxWidth
     int MaxWidth() const { return maxWidth_; }
     void SetMaxWidth(int value); // at least MinWidth
-    TLeanTreeColumnStyle Style = vsText;
-    int ImageIndex = -1;
+    // Setters of the look repaint the column's header cell.
+    TLeanTreeColumnStyle Style() const { return style_; }
+    void SetStyle(TLeanTreeColumnStyle value);
+    int ImageIndex() const { return imageIndex_; } // in the header's Images, -1 for none
+    void SetImageIndex(int value);
     TBiDiMode BiDiMode() const { return bidi_; }
     void SetBiDiMode(TBiDiMode value);
-    TLTHeaderColumnLayout Layout = blGlyphLeft;
+    TLTHeaderColumnLayout Layout() const { return layout_; }
+    void SetLayout(TLTHeaderColumnLayout value);
     int Margin() const { return margin_; }
-    void SetMargin(int value); // negative becomes 4
-    int Spacing = 4;
+    void SetMargin(int value);               // negative becomes 4
+    int Spacing() const { return spacing_; } // pixels between the image, text and sort glyph
+    void SetSpacing(int value);
     TLTColumnOptions Options() const { return options_; }
     void SetOptions(TLTColumnOptions value);
-    int Tag = 0;
+    int Tag() const { return tag_; }
+    void SetTag(int value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
     TColor Color() const { return color_; }
@@ -121,8 +130,13 @@ private:
     uint32_t position_ = 0;
     int minWidth_ = 10;
     int maxWidth_ = 10000;
+    TLeanTreeColumnStyle style_ = vsText;
+    int imageIndex_ = -1;
     TBiDiMode bidi_ = bdLeftToRight;
+    TLTHeaderColumnLayout layout_ = blGlyphLeft;
     int margin_ = 4;
+    int spacing_ = 4;
+    int tag_ = 0;
     TLTColumnOptions options_{TLTColumnOption::coAllowClick,   TLTColumnOption::coDraggable,
                               TLTColumnOption::coEnabled,      TLTColumnOption::coParentBidiMode,
                               TLTColumnOption::coParentColor,  TLTColumnOption::coResizable,
@@ -194,6 +208,9 @@ public:
     void GetColumnBounds(TColumnIndex Column, int& Left, int& Right) const;
     // Fits the auto-size column to the client width (see the header's AutoSizeIndex).
     void AdjustAutoSize(TColumnIndex CurrentIndex, bool Force = false);
+    // The column hoAutoResize fits: AutoSizeIndex, or the last one when that is no column;
+    // -1 without columns.
+    TColumnIndex AutoSizeColumn() const;
     void AnimatedResize(TColumnIndex Column, int NewWidth);
     // Header click handling: P in header coordinates.
     void HandleClick(QPoint P, TMouseButton Button, bool DblClick, bool Force, TShiftState Shift);

@@ -117,6 +117,9 @@ void TBaseLeanTree::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
         if (themed) {
             FMinusBM = MakeThemedButton(true);
             FPlusBM = MakeThemedButton(false);
+        } else if (FButtonStyle == bsRectangle && FButtonFillMode == fmShaded) {
+            FMinusBM = MakeShadedButton(true);
+            FPlusBM = MakeShadedButton(false);
         } else {
             QColor fill;
             switch (FButtonFillMode) {
@@ -124,7 +127,7 @@ void TBaseLeanTree::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
                 fill = Q(FColor);
                 break;
             case fmWindowColor:
-            case fmShaded: // the shaded face: a window-coloured box
+            case fmShaded: // triangles have no face
                 fill = Q(clWindow);
                 break;
             case fmTransparent:
@@ -343,7 +346,7 @@ void TBaseLeanTree::PaintSelectionRectangle(QPainter& Canvas, int, const QRect& 
     QRect r = OrderRect(Rect) & VisibleRect;
     if (r.isEmpty())
         return;
-    if (FDrawSelectionMode == smBlendedRectangle || HasPaint(toThemeAware)) {
+    if (FDrawSelectionMode == smBlendedRectangle || FStates.Contains(tsUseThemes)) {
         BlendRect(Canvas, r, Q(FColors->Get(TLTColors::SelectionRectangleBlendColor)),
                   SelectionBlendFactor);
         Canvas.setPen(Q(FColors->Get(TLTColors::SelectionRectangleBorderColor)));
@@ -569,7 +572,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                         cell.setBottom(cell.bottom() - 1);
                     }
                     bool autoLast = FHeader->Options().Contains(TLTHeaderOption::hoAutoResize) &&
-                                    col == FHeader->AutoSizeIndex();
+                                    col == FHeader->Columns().AutoSizeColumn();
                     if (col >= 0 && HasPaint(toShowVertGridLines) && !autoLast) {
                         c.fillRect(QRect(cell.right(), cell.top(), 1, cell.height() + 1),
                                    gridColor);

@@ -61,6 +61,9 @@ constexpr int ButtonSize = 9; // the plus and minus bitmaps are ButtonSize x But
 // Fill is the face colour (invalid: transparent face), Frame the border, Ink the sign.
 QImage MakeClassicButton(bool Expanded, TLTButtonStyle Style, const QColor& Fill,
                          const QColor& Frame, const QColor& Ink);
+// The shaded plus or minus button: a blue-grey frame around a face that darkens from white at
+// the top, and a black sign (9 x 9, transparent corners).
+QImage MakeShadedButton(bool Expanded);
 // The themed tree-view glyph (closed for the plus, opened for the minus) as a 9 x 9 image.
 QImage MakeThemedButton(bool Expanded);
 

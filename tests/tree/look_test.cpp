@@ -130,6 +130,16 @@ TEST_F(LookTest, NodeAlignmentPlacesImagesAndButtons) {
     EXPECT_EQ(At(img, 5 + 4, top3 + 20), Q(clWindow)); // nothing at the row's middle
 }
 
+TEST_F(LookTest, ShadedButtonsDarkenDownwards) {
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowTreeLines);
+    tree.SetButtonFillMode(fmShaded);
+    QImage img = Render();                           // the minus of row 0 at x 5..13, y 5..13
+    EXPECT_EQ(At(img, 6, 5), QColor(120, 152, 181)); // the frame
+    EXPECT_EQ(At(img, 6, 6), QColor(Qt::white));
+    EXPECT_EQ(At(img, 6, 12), QColor(198, 198, 186));
+    EXPECT_EQ(At(img, 9, 9), QColor(Qt::black)); // the sign
+}
+
 TEST_F(LookTest, BorderStyleSetsTheFrame) {
     tree.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
