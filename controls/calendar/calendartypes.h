@@ -12,6 +12,7 @@
 
 #include "platform/colors.h"
 #include "platform/datetime.h"
+#include "platform/gui/canvas.h"
 
 class QObject;
 class QPainter;
@@ -30,9 +31,8 @@ enum TBackGroundPosition {
     bpStretched,
     bpCenter
 };
-// Panel bevels and border style.
+// Panel bevels (the border style is TBorderStyle of the canvas helpers).
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
-enum TBorderStyle { bsNone, bsSingle };
 
 // An event item of the calendar; it has no fields beyond those of a selection item.
 using TEventProp = TSelDateItem;

@@ -193,7 +193,7 @@ bool TBaseLeanTree::HandleDrawSelection(QRect Rect, QRect OldRect, bool Toggle) 
     auto& cols = FHeader->Columns();
     TColumnIndex main = FHeader->MainColumn();
     int columnLeft = 0;
-    bool rtl = false;
+    bool rtl = !FHeader->UseColumns() && BiDiMode() != bdLeftToRight;
     TAlignment align = FAlignment;
     int columnWidth = std::max(ClientWidth(), FRangeX);
     if (FHeader->UseColumns() && cols.IsValidColumn(main)) {

@@ -10,12 +10,13 @@
 #include <cstdlib>
 
 #include "controls/tree/nodepool.h"
-#include "controls/tree/treecolumns.h"
 #include "controls/tree/treeaccessible.h"
+#include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treeworker.h"
 #include "platform/gui/helprequests.h"
 #include "platform/gui/qtcolors.h"
+#include "platform/gui/themes.h"
 
 using enum TLeanTreeState;
 using enum TLTMiscOption;
@@ -43,6 +44,8 @@ TBaseLeanTree::TBaseLeanTree(QWidget* parent)
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true); // hot tracking follows the mouse without a button
     viewport()->setAcceptDrops(HasMisc(TLTMiscOption::toAcceptOLEDrop));
+    if (HasPaint(toThemeAware) && ThemesEnabled())
+        DoStateChange(tsUseThemes);
     TWorkerThread::AddThreadReference();
     InstallTreeAccessibility();
     setProperty(OwnHelpKeyProperty, true); // F1 asks the nodes first (DoHelpRequest)
@@ -271,10 +274,12 @@ void TBaseLeanTree::OptionsChanged(TLTOptionKind Kind, uint32_t OldBits, uint32_
     switch (Kind) {
     case TLTOptionKind::Paint:
         if (changed & bit(toThemeAware)) {
-            if (NewBits & bit(toThemeAware))
+            if ((NewBits & bit(toThemeAware)) && ThemesEnabled())
                 DoStateChange(tsUseThemes);
             else
                 DoStateChange({}, tsUseThemes);
+            if (!FLoading)
+                PrepareBitmaps(true, false);
         }
         InvalidateTree();
         break;

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "controls/tree/treecheckimages.h"
@@ -38,6 +39,8 @@ struct TLTDragObjectsDeleter {
 // ---- end of clipboard, drag and drop ----
 
 class TLTHeader;
+class TLeanTreeColumn;
+class TLeanTreeColumns;
 class TMemoryStream;
 class TNodePool;
 class QTimer;
@@ -303,7 +306,8 @@ public:
     virtual int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text);
     const std::u16string& SearchBuffer() const { return FSearchBuffer; }
     bool SearchTimerActive() const;
-    TLTIncrementalSearch IncrementalSearch = isNone;
+    TLTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
+    void SetIncrementalSearch(TLTIncrementalSearch Value); // isNone ends a running search
     TLTSearchDirection IncrementalSearchDirection = sdForward;
     TLTSearchStart IncrementalSearchStart = ssFocusedNode;
     uint32_t IncrementalSearchTimeout = 1000; // milliseconds
@@ -451,7 +455,7 @@ public:
     // The mouse left the client area: the hot node is given up (OnHotChange to nil) and repainted.
     void MouseLeft();
     Qt::CursorShape Cursor = Qt::ArrowCursor;
-    Qt::CursorShape HotCursor = Qt::PointingHandCursor;
+    std::optional<Qt::CursorShape> HotCursor; // none: Cursor over hot nodes too
     // Renders Window (tree coordinates; empty: the whole tree, at least the client width) into
     // a new image through the tree painting. Null image when an extent exceeds 32767 pixels.
     QImage PaintToImage(QRect Window = {}, bool WithHeader = false);
@@ -531,6 +535,8 @@ public:
     virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
 
     // ---- button bitmaps, tree lines and painting helpers (treepaint.cpp) ----
+    TBorderStyle BorderStyle() const { return frameShape() == NoFrame ? bsNone : bsSingle; }
+    void SetBorderStyle(TBorderStyle Value); // the frame, bsSingle by default
     TLTButtonStyle ButtonStyle() const { return FButtonStyle; }
     void SetButtonStyle(TLTButtonStyle Value);
     TLTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
@@ -545,6 +551,10 @@ public:
     void SetSelectionCurveRadius(int Value); // negative becomes 0
     // The control's background colour (clWindow by default).
     TColor Color() const { return FColor; }
+    // The reading order, from the layout direction: bdRightToLeft for Qt::RightToLeft.
+    TBiDiMode BiDiMode() const {
+        return layoutDirection() == Qt::RightToLeft ? bdRightToLeft : bdLeftToRight;
+    }
     void SetColor(TColor Value);
     // The background picture, shown with toShowBackground (tiled, or static at the offsets).
     const QImage& Background() const { return FBackground; }
@@ -689,11 +699,17 @@ public:
     // a text hint (the default), and its painting into R of Canvas (nothing here).
     virtual QRect DoGetHintSize(PLeanNode Node, TColumnIndex Column);
     virtual void DoDrawHint(QPainter& Canvas, PLeanNode Node, const QRect& R, TColumnIndex Column);
+    // The font a tooltip of Node's cell is measured and drawn in (the tree's font here).
+    virtual QFont DoGetHintFont(PLeanNode Node, TColumnIndex Column);
     // Decides and shows the hint for the client point P; false when none shows.
     bool ShowHintAt(QPoint P);
     void CancelHint();
     // The hint window (made on first use; owned by the tree).
     TLeanTreeHintWindow* HintWindow();
+    // Makes the hint window (a child of the tree); descendants may make their own kind.
+    virtual TLeanTreeHintWindow* GetHintWindowClass();
+    // Makes a column for Owner's collection; descendants may make their own kind.
+    virtual std::unique_ptr<TLeanTreeColumn> GetColumnClass(TLeanTreeColumns* Owner);
 
 protected:
     // Left of Node's content (after indentation, margin and check image) in its cell, pixels.
@@ -819,6 +835,7 @@ private:
     int FDragThreshold = 5;
     QRect FLastSelRect, FNewSelRect;
     TColumnIndex FSelRectStartColumn = NoColumn;
+    TLTIncrementalSearch FIncrementalSearch = isNone;
     std::u16string FSearchBuffer;
     PLeanNode FLastSearchNode = nullptr;
     uint64_t FLastSearchTime = 0;

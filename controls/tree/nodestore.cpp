@@ -367,6 +367,7 @@ void TBaseLeanTree::SetFocusedColumn(TColumnIndex Column) {
         return;
     if (!DoFocusChanging(FFocusedNode, FFocusedNode, FFocusedColumn, Column))
         return;
+    CancelEditNode();
     FFocusedColumn = Column;
     if (FFocusedNode) {
         ScrollIntoView(FFocusedNode, HasSelection(toCenterScrollIntoView),

@@ -148,6 +148,16 @@ int TCustomLeanStringTree::CalculateTextWidth(QPainter* Canvas, PLeanNode Node, 
     return result;
 }
 
+QFont TCustomLeanStringTree::DoGetHintFont(PLeanNode Node, TColumnIndex Column) {
+    if (!OnPaintText || !Node || Node == RootNode())
+        return font();
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&scratch);
+    p.setFont(font());
+    DoPaintText(p, Node, Column, ttNormal);
+    return p.font();
+}
+
 int TCustomLeanStringTree::DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas) {
     if (!Node || Node == RootNode())
         return 0;

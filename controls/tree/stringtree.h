@@ -112,6 +112,8 @@ public:
 
     // ---- overrides ----
     int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas) override;
+    // The tree's font as OnPaintText sets it for the cell's normal text.
+    QFont DoGetHintFont(PLeanNode Node, TColumnIndex Column) override;
     void DoPaintNode(TLTPaintInfo& PaintInfo) override;
     bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column) override;
     int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) override;

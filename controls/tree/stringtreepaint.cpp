@@ -16,6 +16,16 @@ int AlignFlag(TAlignment a) {
     return a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
 }
 
+// The placement of a cell's text: right-to-left cells mirror the alignment (left-justified text
+// starts at the right), as the hit tests take it.
+int CellAlignFlag(const TLTPaintInfo& PaintInfo) {
+    TAlignment a = PaintInfo.Alignment;
+    if (PaintInfo.BidiMode == bdLeftToRight)
+        return AlignFlag(a);
+    a = a == taLeftJustify ? taRightJustify : a == taRightJustify ? taLeftJustify : taCenter;
+    return AlignFlag(a) | Qt::AlignAbsolute;
+}
+
 // Text as a word-wrapped block Width x Height shows it in Font: whole lines only (at least
 // one); when lines are left over, the last shown line ends in "...". The text itself when it
 // fits, else the lines shown, joined by line feeds.
@@ -113,7 +123,7 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     if (node->States & vsMultiline) {
         // Wrapped from the top; only whole lines show, the last of them ending in "..." when
         // the text goes on.
-        flags = AlignFlag(PaintInfo.Alignment) | Qt::AlignTop | Qt::TextWordWrap;
+        flags = CellAlignFlag(PaintInfo) | Qt::AlignTop | Qt::TextWordWrap;
         shown = FitWrappedText(c.font(), Text, r.width(), r.height());
         c.save();
         c.setClipRect(r, Qt::IntersectClip);
@@ -124,7 +134,7 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     flags = Qt::AlignVCenter | Qt::TextSingleLine;
     bool noColumns = !Header().UseColumns();
     if (noColumns || nodeWidth - 2 * TextMargin() <= r.width()) {
-        flags |= AlignFlag(PaintInfo.Alignment);
+        flags |= CellAlignFlag(PaintInfo);
     } else {
         shown = DoShortenString(&c, node, PaintInfo.Column, Text, r.width(), rtl);
         flags |= (PaintInfo.Alignment == taRightJustify || rtl) ? Qt::AlignRight : Qt::AlignLeft;

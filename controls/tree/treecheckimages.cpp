@@ -255,6 +255,16 @@ std::shared_ptr<TLTImageList> CheckImageListFor(TCheckImageKind Kind) {
     if (Kind < ckLightCheck || Kind > ckSystemFlat || Kind == ckCustom)
         return nullptr;
     static std::array<std::shared_ptr<TLTImageList>, ckSystemFlat + 1> lists;
+    // The style draws the system kinds: a new style gets new lists (trees holding the old ones
+    // keep them until they ask again).
+    static const QStyle* drawnBy = nullptr;
+    static QString drawnByName;
+    const QStyle* style = QApplication::style();
+    if (style != drawnBy || style->name() != drawnByName) {
+        drawnBy = style;
+        drawnByName = style->name();
+        lists[ckSystem] = lists[ckSystemFlat] = nullptr;
+    }
     auto& list = lists[size_t(Kind)];
     if (!list)
         list = MakeList(Kind);

@@ -24,6 +24,7 @@ enum TCheckImageKind {
 constexpr int CheckImageCount = 25;
 
 // The process-wide list of Kind, drawn on first use (a Qt GUI application must exist); the
-// kinds drawn by the style are as large as its check indicator + 3 pixels, the others 16 x 16.
+// kinds drawn by the style are as large as its check indicator + 3 pixels, the others 16 x 16,
+// and are drawn anew once the application's style changed.
 // Nil for ckCustom and for values outside the kinds.
 std::shared_ptr<TLTImageList> CheckImageListFor(TCheckImageKind Kind);

@@ -104,6 +104,22 @@ int RegisterLTClipboardFormat(std::string_view Description, const QString& MimeT
     return TClipboardFormatList::Add(Description, MimeType, TreeClass, Priority);
 }
 
+int RegisterLTClipboardFormat(int Format, const TLTTreeClass& TreeClass, uint32_t Priority) {
+    std::string name = ClipboardFormatName(Format);
+    if (name.empty())
+        return 0;
+    QString mime;
+    if (const auto* known = TClipboardFormatList::EntryOf(Format))
+        mime = known->MimeType;
+    else if (Format == CF_TEXT)
+        mime = MimePlainText;
+    else if (Format == CF_UNICODETEXT)
+        mime = MimeUTF8Text;
+    else
+        mime = QString::fromStdString(name);
+    return TClipboardFormatList::Add(name, mime, TreeClass, Priority);
+}
+
 int TClipboardFormatList::Add(std::string_view Description, const QString& MimeType,
                               const TLTTreeClass& TreeClass, uint32_t Priority) {
     int format = RegisterClipboardFormatName(Description);

@@ -79,6 +79,10 @@ public:
 // and returns its format number.
 int RegisterLTClipboardFormat(std::string_view Description, const QString& MimeType,
                               const TLTTreeClass& TreeClass, uint32_t Priority);
+// Registers an existing format number for TreeClass under its name (the predefined name, or
+// the one it was registered with) and the MIME type it already travels as (for a format known
+// only by name: that name). Returns Format; 0 and nothing added for a number naming no format.
+int RegisterLTClipboardFormat(int Format, const TLTTreeClass& TreeClass, uint32_t Priority);
 // The number of a format name, registered on first use like the platform's own formats.
 int RegisterClipboardFormatName(std::string_view Description);
 // The name of a format number ("Plain text", "Unicode text", ... for the predefined ones);

@@ -15,6 +15,10 @@ using enum TLTHeaderOption;
 
 TLeanTreeColumn::TLeanTreeColumn(TLeanTreeColumns* owner) : owner_(owner) {
     position_ = uint32_t(owner->Count()); // the collection's count - 1 once added
+    // The parent's reading order and colour from the start (both options are on).
+    TBaseLeanTree* tree = owner->header_->tree_;
+    bidi_ = tree->BiDiMode();
+    color_ = tree->Color();
 }
 
 int TLeanTreeColumn::Index() const {
@@ -43,7 +47,7 @@ void TLeanTreeColumn::SetWidth(int value) {
     lastWidth_ = width_;
     int index = Index();
     bool autoResize = header->options_.Contains(hoAutoResize);
-    if (!(autoResize && index == header->autoSizeIndex_))
+    if (!(autoResize && index == owner_->AutoSizeColumn()))
         width_ = value;
     owner_->UpdatePositions();
     TBaseLeanTree* tree = header->tree_;
@@ -55,14 +59,26 @@ void TLeanTreeColumn::SetWidth(int value) {
 }
 
 void TLeanTreeColumn::SetPosition(uint32_t value) {
+    TBaseLeanTree* tree = owner_->header_->tree_;
+    if (tree->IsLoading()) {
+        // Stored only; the display order is rebuilt from the positions when loading ends.
+        position_ = value;
+        owner_->fixPositions_ = true;
+        return;
+    }
     if (owner_->Count() == 0)
         return;
     value = std::min<uint32_t>(value, uint32_t(owner_->Count() - 1));
     if (value == position_)
         return;
     owner_->InitializePositionArray();
+    tree->CancelEditNode();
     owner_->AdjustPosition(*this, value);
     Changed();
+    if (tree->UpdateCount() == 0) {
+        owner_->header_->Invalidate(nullptr);
+        tree->InvalidateTree();
+    }
     // A column placed next to fixed columns takes their fixed state.
     TColumnIndex neighbour = NoColumn;
     if (options_.Contains(coFixed) && position_ > 0)
@@ -104,6 +120,43 @@ void TLeanTreeColumn::SetBiDiMode(TBiDiMode value) {
     }
 }
 
+namespace {
+
+// Stores a changed value; true when it changed.
+template <class T> bool Store(T& field, T value) {
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
+void TLeanTreeColumn::SetStyle(TLeanTreeColumnStyle value) {
+    if (Store(style_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetImageIndex(int value) {
+    if (Store(imageIndex_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetLayout(TLTHeaderColumnLayout value) {
+    if (Store(layout_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetSpacing(int value) {
+    if (Store(spacing_, value))
+        Changed();
+}
+
+void TLeanTreeColumn::SetTag(int value) {
+    if (Store(tag_, value))
+        Changed();
+}
+
 void TLeanTreeColumn::SetMargin(int value) {
     if (value < 0)
         value = 4;
@@ -136,10 +189,14 @@ void TLeanTreeColumn::SetOptions(TLTColumnOptions value) {
     TLTColumnOptions added = value - options_;
     TLTColumnOptions changed = value ^ options_;
     options_ = value;
+    TBaseLeanTree* tree = owner_->header_->tree_;
+    if (added.Contains(coParentBidiMode))
+        bidi_ = tree->BiDiMode();
+    if (added.Contains(coParentColor))
+        color_ = tree->Color();
     if (added.Contains(coAutoSpring))
         SpringRest = 0;
     Changed();
-    TBaseLeanTree* tree = owner_->header_->tree_;
     if (changed.Intersects({coVisible, coParentColor}) && tree->UpdateCount() == 0) {
         tree->InvalidateTree();
         if (changed.Contains(coVisible))
@@ -165,6 +222,22 @@ int TLeanTreeColumn::GetLeft() const {
     return left_ + owner_->GetDisplayShift(Index());
 }
 
+void TLeanTreeColumn::ParentBiDiModeChanged() {
+    TBiDiMode mode = owner_->header_->tree_->BiDiMode();
+    if (options_.Contains(coParentBidiMode) && mode != bidi_) {
+        bidi_ = mode;
+        Changed();
+    }
+}
+
+void TLeanTreeColumn::ParentColorChanged() {
+    TColor color = owner_->header_->tree_->Color();
+    if (options_.Contains(coParentColor) && color != color_) {
+        color_ = color;
+        Changed();
+    }
+}
+
 void TLeanTreeColumn::RestoreLastWidth() {
     owner_->AnimatedResize(Index(), lastWidth_);
 }
@@ -176,13 +249,13 @@ void TLeanTreeColumn::Assign(const TLeanTreeColumn& source) {
     minWidth_ = source.minWidth_;
     maxWidth_ = source.maxWidth_;
     width_ = source.width_;
-    Style = source.Style;
-    ImageIndex = source.ImageIndex;
+    style_ = source.style_;
+    imageIndex_ = source.imageIndex_;
     bidi_ = source.bidi_;
-    Layout = source.Layout;
+    layout_ = source.layout_;
     margin_ = source.margin_;
-    Spacing = source.Spacing;
-    Tag = source.Tag;
+    spacing_ = source.spacing_;
+    tag_ = source.tag_;
     alignment_ = source.alignment_;
     color_ = source.color_;
     position_ = source.position_;
@@ -192,20 +265,24 @@ void TLeanTreeColumn::Assign(const TLeanTreeColumn& source) {
 
 bool TLeanTreeColumn::Equals(const TLeanTreeColumn& o) const {
     return text_ == o.text_ && hint_ == o.hint_ && width_ == o.width_ && minWidth_ == o.minWidth_ &&
-           maxWidth_ == o.maxWidth_ && Style == o.Style && ImageIndex == o.ImageIndex &&
-           bidi_ == o.bidi_ && Layout == o.Layout && margin_ == o.margin_ && Spacing == o.Spacing &&
-           options_ == o.options_ && Tag == o.Tag && alignment_ == o.alignment_ &&
-           color_ == o.color_ && position_ == o.position_;
+           maxWidth_ == o.maxWidth_ && style_ == o.style_ && imageIndex_ == o.imageIndex_ &&
+           bidi_ == o.bidi_ && layout_ == o.layout_ && margin_ == o.margin_ &&
+           spacing_ == o.spacing_ && options_ == o.options_ && tag_ == o.tag_ &&
+           alignment_ == o.alignment_ && color_ == o.color_ && position_ == o.position_;
 }
 
 // ---- TLeanTreeColumns ----
+
+std::unique_ptr<TLeanTreeColumn> TBaseLeanTree::GetColumnClass(TLeanTreeColumns* Owner) {
+    return std::make_unique<TLeanTreeColumn>(Owner);
+}
 
 TLeanTreeColumns::TLeanTreeColumns(TLTHeader* header) : header_(header) {}
 
 TLeanTreeColumns::~TLeanTreeColumns() = default;
 
 TLeanTreeColumn& TLeanTreeColumns::Add() {
-    items_.push_back(std::make_unique<TLeanTreeColumn>(this));
+    items_.push_back(header_->tree_->GetColumnClass(this));
     Update(nullptr);
     return *items_.back();
 }
@@ -253,7 +330,8 @@ void TLeanTreeColumns::Delete(int index) {
 void TLeanTreeColumns::Clear() {
     clearing_ = true;
     HoverIndex = DownIndex = TrackIndex = ClickIndex = NoColumn;
-    header_->autoSizeIndex_ = header_->mainColumn_ = header_->sortColumn_ = NoColumn;
+    if (!header_->states_.Contains(THeaderState::hsLoading))
+        header_->autoSizeIndex_ = header_->mainColumn_ = header_->sortColumn_ = NoColumn;
     items_.clear();
     positionToIndex_.clear();
     clearing_ = false;
@@ -264,7 +342,7 @@ void TLeanTreeColumns::Assign(const TLeanTreeColumns& source) {
     BeginUpdate();
     items_.clear();
     for (const auto& c : source.items_) {
-        items_.push_back(std::make_unique<TLeanTreeColumn>(this));
+        items_.push_back(header_->tree_->GetColumnClass(this));
         items_.back()->Assign(*c);
     }
     positionToIndex_ = source.positionToIndex_;
@@ -301,7 +379,7 @@ void TLeanTreeColumns::InitializePositionArray() {
 }
 
 void TLeanTreeColumns::UpdatePositions(bool Force) {
-    if (updateCount_ > 0 && !Force)
+    if (fixPositions_ || (updateCount_ > 0 && !Force))
         return;
     InitializePositionArray();
     int left = 0;
@@ -314,6 +392,18 @@ void TLeanTreeColumns::UpdatePositions(bool Force) {
     }
 }
 
+void TLeanTreeColumns::FixPositions() {
+    // By the stored positions; equal ones keep the collection order.
+    positionToIndex_.resize(items_.size());
+    for (size_t i = 0; i < items_.size(); ++i)
+        positionToIndex_[i] = int(i);
+    std::stable_sort(positionToIndex_.begin(), positionToIndex_.end(), [this](int a, int b) {
+        return items_[size_t(a)]->position_ < items_[size_t(b)]->position_;
+    });
+    fixPositions_ = false;
+    UpdatePositions(true);
+}
+
 void TLeanTreeColumns::AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosition) {
     int index = Column.Index();
     auto it = std::find(positionToIndex_.begin(), positionToIndex_.end(), index);
@@ -324,7 +414,10 @@ void TLeanTreeColumns::AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosit
 
 void TLeanTreeColumns::Update(TLeanTreeColumn* Item) {
     InitializePositionArray();
-    UpdatePositions();
+    if (header_->tree_->IsLoading())
+        fixPositions_ = true;
+    else
+        UpdatePositions();
     if (header_->mainColumn_ < 0 && Count() > 0)
         header_->mainColumn_ = 0;
     if (updateCount_ > 0)
@@ -564,9 +657,7 @@ void TLeanTreeColumns::GetColumnBounds(TColumnIndex Column, int& Left, int& Righ
 void TLeanTreeColumns::AdjustAutoSize(TColumnIndex CurrentIndex, bool Force) {
     if (items_.empty())
         return;
-    TColumnIndex autoIndex = header_->autoSizeIndex_;
-    if (autoIndex < 0 || autoIndex >= Count())
-        autoIndex = Count() - 1;
+    TColumnIndex autoIndex = AutoSizeColumn();
     if (IsValidColumn(CurrentIndex) &&
         items_[size_t(CurrentIndex)]->position_ >= items_[size_t(autoIndex)]->position_) {
         autoIndex = GetNextVisibleColumn(CurrentIndex);
@@ -588,6 +679,11 @@ void TLeanTreeColumns::AdjustAutoSize(TColumnIndex CurrentIndex, bool Force) {
     header_->tree_->DoColumnResize(autoIndex);
 }
 
+TColumnIndex TLeanTreeColumns::AutoSizeColumn() const {
+    TColumnIndex index = header_->autoSizeIndex_;
+    return IsValidColumn(index) ? index : Count() - 1;
+}
+
 void TLeanTreeColumns::AnimatedResize(TColumnIndex Column, int NewWidth) {
     if (!IsValidColumn(Column))
         return;
@@ -595,14 +691,18 @@ void TLeanTreeColumns::AnimatedResize(TColumnIndex Column, int NewWidth) {
     NewWidth = std::clamp(NewWidth, c.minWidth_, std::max(c.minWidth_, c.maxWidth_));
     if (NewWidth == c.width_)
         return;
-    // Steps of the animation: the intermediate widths are shown without notifications.
+    // Steps of the animation: the intermediate widths are shown without notifications, the
+    // header and the rows from the column's left edge on following each step.
     TBaseLeanTree* tree = header_->tree_;
     int old = c.width_, step = (NewWidth - old) / 32;
     if (tree->isVisible() && step != 0) {
+        QWidget* rows = tree->viewport();
         for (int i = 1; i < 32; ++i) {
             c.width_ = old + step * i;
             UpdatePositions(true);
             header_->Area()->repaint();
+            int left = std::max(0, c.GetLeft());
+            rows->repaint(QRect(left, 0, std::max(0, rows->width() - left), rows->height()));
             QThread::msleep(1);
         }
         c.width_ = old;

@@ -49,6 +49,9 @@ struct THeaderLayout {
 class TLeanTreeColumn {
 public:
     explicit TLeanTreeColumn(TLeanTreeColumns* owner);
+    virtual ~TLeanTreeColumn() = default;
+    TLeanTreeColumn(const TLeanTreeColumn&) = delete;
+    TLeanTreeColumn& operator=(const TLeanTreeColumn&) = delete;
 
     int Index() const;
     const std::string& Text() const { return text_; }
@@ -60,28 +63,38 @@ public:
     // Clamped to [MinWidth, MaxWidth]; fires the tree's OnColumnResize when it changed.
     void SetWidth(int value);
     uint32_t Position() const { return position_; }
-    // Moves the column in the display order (clamped to the last position).
+    // Moves the column in the display order (clamped to the last position), cancelling an
+    // edit and repainting header and rows; while the tree loads the value is only stored.
     void SetPosition(uint32_t value);
     int MinWidth() const { return minWidth_; }
     void SetMinWidth(int value); // 0..MaxWidth
     int MaxWidth() const { return maxWidth_; }
     void SetMaxWidth(int value); // at least MinWidth
-    TLeanTreeColumnStyle Style = vsText;
-    int ImageIndex = -1;
+    // Setters of the look repaint the column's header cell.
+    TLeanTreeColumnStyle Style() const { return style_; }
+    void SetStyle(TLeanTreeColumnStyle value);
+    int ImageIndex() const { return imageIndex_; } // in the header's Images, -1 for none
+    void SetImageIndex(int value);
     TBiDiMode BiDiMode() const { return bidi_; }
     void SetBiDiMode(TBiDiMode value);
-    TLTHeaderColumnLayout Layout = blGlyphLeft;
+    TLTHeaderColumnLayout Layout() const { return layout_; }
+    void SetLayout(TLTHeaderColumnLayout value);
     int Margin() const { return margin_; }
-    void SetMargin(int value); // negative becomes 4
-    int Spacing = 4;
+    void SetMargin(int value);               // negative becomes 4
+    int Spacing() const { return spacing_; } // pixels between the image, text and sort glyph
+    void SetSpacing(int value);
     TLTColumnOptions Options() const { return options_; }
     void SetOptions(TLTColumnOptions value);
-    int Tag = 0;
+    int Tag() const { return tag_; }
+    void SetTag(int value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
     TColor Color() const { return color_; }
     void SetColor(TColor value);
     int LastWidth() const { return lastWidth_; }
+    // With coParentBidiMode (coParentColor) the column takes the tree's BiDiMode (Color).
+    void ParentBiDiModeChanged();
+    void ParentColorChanged();
     float SpringRest = 0;
 
     bool Visible() const { return options_.Contains(TLTColumnOption::coVisible); }
@@ -117,8 +130,13 @@ private:
     uint32_t position_ = 0;
     int minWidth_ = 10;
     int maxWidth_ = 10000;
+    TLeanTreeColumnStyle style_ = vsText;
+    int imageIndex_ = -1;
     TBiDiMode bidi_ = bdLeftToRight;
+    TLTHeaderColumnLayout layout_ = blGlyphLeft;
     int margin_ = 4;
+    int spacing_ = 4;
+    int tag_ = 0;
     TLTColumnOptions options_{TLTColumnOption::coAllowClick,   TLTColumnOption::coDraggable,
                               TLTColumnOption::coEnabled,      TLTColumnOption::coParentBidiMode,
                               TLTColumnOption::coParentColor,  TLTColumnOption::coResizable,
@@ -151,6 +169,8 @@ public:
     // Recomputes Position and Left from the position array (Left sums visible widths).
     void UpdatePositions(bool Force = false);
     void InitializePositionArray();
+    // Rebuilds the display order from the columns' stored positions (after loading).
+    void FixPositions();
     void AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosition);
     void Update(TLeanTreeColumn* Item);
     const std::vector<int>& PositionToIndex() const { return positionToIndex_; }
@@ -188,6 +208,9 @@ public:
     void GetColumnBounds(TColumnIndex Column, int& Left, int& Right) const;
     // Fits the auto-size column to the client width (see the header's AutoSizeIndex).
     void AdjustAutoSize(TColumnIndex CurrentIndex, bool Force = false);
+    // The column hoAutoResize fits: AutoSizeIndex, or the last one when that is no column;
+    // -1 without columns.
+    TColumnIndex AutoSizeColumn() const;
     void AnimatedResize(TColumnIndex Column, int NewWidth);
     // Header click handling: P in header coordinates.
     void HandleClick(QPoint P, TMouseButton Button, bool DblClick, bool Force, TShiftState Shift);
@@ -218,4 +241,5 @@ private:
     std::vector<int> positionToIndex_;
     int updateCount_ = 0;
     bool clearing_ = false;
+    bool fixPositions_ = false; // positions stored while loading await FixPositions
 };

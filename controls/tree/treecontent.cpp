@@ -77,7 +77,7 @@ TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
 
     const QPalette& palette = Tree.palette();
     c.Font = FontOf(Tree.font(), QColorToColor(palette.color(QPalette::Text)));
-    c.HeaderFont = FontOf(header.Font, QColorToColor(palette.color(QPalette::ButtonText)));
+    c.HeaderFont = FontOf(header.Font(), QColorToColor(palette.color(QPalette::ButtonText)));
     c.Color = QColorToColor(palette.color(QPalette::Base));
     c.HeaderColor = header.Background();
     c.Alignment = Tree.Alignment();

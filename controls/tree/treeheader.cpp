@@ -120,10 +120,23 @@ TLTHeader::TLTHeader(TBaseLeanTree* owner)
     dragOverlay_ = new TDragImageOverlay(this, owner);
     dragOverlay_->hide();
     dragImage_->SetHeaderDefaults();
-    Font = owner->font();
+    font_ = owner->font();
 }
 
 TLTHeader::~TLTHeader() = default;
+
+void TLTHeader::SetFont(const QFont& value) {
+    if (value == font_)
+        return;
+    font_ = value;
+    Invalidate(nullptr);
+}
+
+void TLTHeader::SetParentFont(bool value) {
+    parentFont_ = value;
+    if (value)
+        SetFont(tree_->font());
+}
 
 bool TLTHeader::UseColumns() const {
     return options_.Contains(hoVisible) && columns_->Count() > 0;
@@ -321,11 +334,11 @@ void TLTHeader::Assign(const TLTHeader& source) {
     autoSizeIndex_ = source.autoSizeIndex_;
     background_ = source.background_;
     columns_->Assign(*source.columns_);
-    Font = source.Font;
+    SetFont(source.font_);
     height_ = source.height_;
     mainColumn_ = source.mainColumn_;
     images_.Set(source.Images());
-    ParentFont = source.ParentFont;
+    SetParentFont(source.parentFont_);
     PopupMenu = source.PopupMenu;
     sortColumn_ = source.sortColumn_;
     sortDirection_ = source.sortDirection_;
@@ -424,8 +437,7 @@ void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
         return;
     }
     tree_->DoHeaderMouseMove(Shift, P.x(), P.y());
-    if (options_.Contains(hoHotTrack))
-        columns_->AdjustHoverColumn(P);
+    columns_->AdjustHoverColumn(P);
     if (LeftDown)
         columns_->AdjustDownColumn(P);
     else if (options_.Contains(hoShowHint))
@@ -520,9 +532,8 @@ void TLTHeader::MouseRelease(QPoint P, QPoint Global, TMouseButton Button, TShif
 }
 
 void TLTHeader::DoubleClick(QPoint P, TMouseButton Button, TShiftState Shift) {
-    TColumnIndex split = options_.Contains(hoDblClickResize) && options_.Contains(hoColumnResize)
-                             ? DetermineSplitterIndex(P)
-                             : InvalidColumn;
+    TColumnIndex split =
+        options_.Contains(hoDblClickResize) ? DetermineSplitterIndex(P) : InvalidColumn;
     if (split >= 0) {
         TLeanTreeColumn& c = columns_->Items(split);
         columns_->AnimatedResize(split, std::max(c.MinWidth(), tree_->GetMaxColumnWidth(split)));

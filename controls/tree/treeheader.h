@@ -76,9 +76,12 @@ public:
     void SetSortColumn(TColumnIndex value); // clamped to [-1, count - 1]
     TSortDirection SortDirection() const { return sortDirection_; }
     void SetSortDirection(TSortDirection value);
-    QFont Font;
+    const QFont& Font() const { return font_; }
+    void SetFont(const QFont& value); // repaints the header
     TColor FontColor = clWindowText;
-    bool ParentFont = false;
+    // The header takes the tree's font (copied when switched on and when the tree's changes).
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool value);
     QMenu* PopupMenu = nullptr;
     THeaderStates States() const { return states_; }
     // The column images (hoShowImages; each column's ImageIndex). A change repaints the header.
@@ -141,6 +144,8 @@ private:
     TColumnIndex hintColumn_ = NoColumn;
     bool swallowRelease_ = false; // a cancelled action's button is still down
     int height_ = 17;
+    QFont font_;
+    bool parentFont_ = false;
     TLTHeaderOptions options_{TLTHeaderOption::hoColumnResize, TLTHeaderOption::hoDrag};
     THeaderStates states_;
     int trackLeft_ = 0;

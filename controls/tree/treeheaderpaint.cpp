@@ -50,9 +50,9 @@ THeaderLayout TLeanTreeColumn::ComputeHeaderLayout(const QFontMetrics& Metrics, 
     int sw = UseSortGlyph ? SortGlyphSize.width() : 0, sh = SortGlyphSize.height();
     int tw = text ? Metrics.horizontalAdvance(QString::fromStdString(text_)) : 0;
     int th = Metrics.height();
-    int gap = glyph && text ? Spacing : 0; // between the image and the text
-    bool vertical = Layout == blGlyphTop || Layout == blGlyphBottom;
-    int sortRoom = UseSortGlyph ? Spacing + sw : 0;
+    int gap = glyph && text ? spacing_ : 0; // between the image and the text
+    bool vertical = layout_ == blGlyphTop || layout_ == blGlyphBottom;
+    int sortRoom = UseSortGlyph ? spacing_ + sw : 0;
     int room = Client.width() - 2 * margin_;
     // The text gives way when the whole does not fit between the margins.
     int others = (vertical ? 0 : gw + gap) + sortRoom;
@@ -69,7 +69,7 @@ THeaderLayout TLeanTreeColumn::ComputeHeaderLayout(const QFontMetrics& Metrics, 
     auto centre = [&](int height) { return Client.top() + (Client.height() - height) / 2; };
     THeaderLayout r;
     int textX = x, textY = centre(th);
-    switch (Layout) {
+    switch (layout_) {
     case blGlyphLeft:
         r.GlyphPos = QPoint(x, centre(gh));
         textX = x + gw + gap;
@@ -80,15 +80,15 @@ THeaderLayout TLeanTreeColumn::ComputeHeaderLayout(const QFontMetrics& Metrics, 
     case blGlyphTop:
     case blGlyphBottom: {
         int top = centre(blockHeight);
-        int glyphY = Layout == blGlyphTop ? top : top + th + gap;
-        textY = Layout == blGlyphTop ? top + gh + gap : top;
+        int glyphY = layout_ == blGlyphTop ? top : top + th + gap;
+        textY = layout_ == blGlyphTop ? top + gh + gap : top;
         r.GlyphPos = QPoint(x + (blockWidth - gw) / 2, glyphY);
         textX = x + (blockWidth - tw) / 2;
         break;
     }
     }
     r.TextBounds = QRect(textX, textY, tw, th);
-    r.SortGlyphPos = QPoint(x + blockWidth + Spacing, centre(sh));
+    r.SortGlyphPos = QPoint(x + blockWidth + spacing_, centre(sh));
     if (bidi_ != bdLeftToRight) {
         // Right-to-left reading: the mirror image within the cell.
         auto mirror = [&](int left, int width) {
@@ -114,7 +114,7 @@ void TLTHeader::Paint(QPainter& p, const QRect& r) {
     QRect rest(right, 0, std::max({area_->width(), r.right() + 1}) - right, height_);
     if (rest.width() > 0 && rest.intersects(r))
         PaintBackground(p, rest, advanced);
-    p.setFont(Font);
+    p.setFont(font_);
     // Scrolling columns show only between the fixed ones, which are painted last.
     int areaLeft, areaRight;
     columns_->GetScrolledArea(areaLeft, areaRight);
@@ -170,8 +170,8 @@ void TLTHeader::PaintColumn(QPainter& p, TLeanTreeColumn& c, const QRect& Cell, 
         return;
     }
     const auto& images = Images();
-    bool showGlyph = options_.Contains(hoShowImages) && images && c.ImageIndex >= 0 &&
-                     c.ImageIndex < images->Count();
+    bool showGlyph = options_.Contains(hoShowImages) && images && c.ImageIndex() >= 0 &&
+                     c.ImageIndex() < images->Count();
     bool showSort = options_.Contains(hoShowSortGlyphs) && i == sortColumn_;
     THeaderLayout layout = c.ComputeHeaderLayout(p.fontMetrics(), Cell, showGlyph, showSort);
     if (down) { // a pressed cell's content moves down and right by a pixel
@@ -206,9 +206,9 @@ void TLTHeader::PaintColumn(QPainter& p, TLeanTreeColumn& c, const QRect& Cell, 
                        : hover ? TThemeState::Hot
                                : TThemeState::Normal);
     else
-        DrawHeaderEdge(p, Cell, style_, down, hover);
+        DrawHeaderEdge(p, Cell, style_, down, hover, !Last);
     if (showGlyph && !host.Contains(hpeHeaderGlyph))
-        images->Draw(p, layout.GlyphPos.x(), layout.GlyphPos.y(), c.ImageIndex, !enabled);
+        images->Draw(p, layout.GlyphPos.x(), layout.GlyphPos.y(), c.ImageIndex(), !enabled);
     if (!host.Contains(hpeText) && !layout.TextBounds.isEmpty()) {
         // A text that does not fit ends in an ellipsis; disabled text is drawn embossed.
         const QRect& t = layout.TextBounds;
@@ -219,9 +219,8 @@ void TLTHeader::PaintColumn(QPainter& p, TLeanTreeColumn& c, const QRect& Cell, 
             p.drawText(t.translated(1, 1), align, s);
             p.setPen(ColorToQColor(clBtnShadow));
         } else {
-            p.setPen(hover && options_.Contains(hoHotTrack)
-                         ? ColorToQColor(tree_->Colors().Get(TLTColors::HeaderHotColor))
-                         : ColorToQColor(FontColor));
+            p.setPen(hover ? ColorToQColor(tree_->Colors().Get(TLTColors::HeaderHotColor))
+                           : ColorToQColor(FontColor));
         }
         p.drawText(t, align, s);
     }

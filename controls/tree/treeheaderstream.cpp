@@ -53,8 +53,9 @@ uint16_t ConvertOptions(int32_t stored, int version) {
 void TLeanTreeColumn::SaveToStream(TStream& Stream) const {
     WriteText(Stream, text_);
     WriteText(Stream, hint_);
-    for (int32_t v : {width_, minWidth_, maxWidth_, int(Style), ImageIndex, int(Layout), margin_,
-                      Spacing, int(bidi_), int(options_.Bits()), Tag, int(alignment_), int(color_)})
+    for (int32_t v :
+         {width_, minWidth_, maxWidth_, int(style_), imageIndex_, int(layout_), margin_, spacing_,
+          int(bidi_), int(options_.Bits()), tag_, int(alignment_), int(color_)})
         WriteInt(Stream, v);
 }
 
@@ -65,16 +66,16 @@ void TLeanTreeColumn::LoadFromStream(TStream& Stream, int Version) {
     minWidth_ = std::max(0, ReadInt(Stream));
     maxWidth_ = std::max(minWidth_, int(ReadInt(Stream)));
     width_ = std::clamp(width, minWidth_, maxWidth_);
-    Style = TLeanTreeColumnStyle(ReadInt(Stream) == 1 ? 1 : 0);
-    ImageIndex = ReadInt(Stream);
-    Layout = TLTHeaderColumnLayout(std::clamp<int32_t>(ReadInt(Stream), 0, 3));
+    style_ = TLeanTreeColumnStyle(ReadInt(Stream) == 1 ? 1 : 0);
+    imageIndex_ = ReadInt(Stream);
+    layout_ = TLTHeaderColumnLayout(std::clamp<int32_t>(ReadInt(Stream), 0, 3));
     int margin = ReadInt(Stream);
     margin_ = margin < 0 ? 4 : margin;
-    Spacing = ReadInt(Stream);
+    spacing_ = ReadInt(Stream);
     bidi_ = TBiDiMode(std::clamp<int32_t>(ReadInt(Stream), 0, 3));
     options_ = TLTColumnOptions::FromBits(ConvertOptions(ReadInt(Stream), Version));
     if (Version >= 1) {
-        Tag = ReadInt(Stream);
+        tag_ = ReadInt(Stream);
         alignment_ = TAlignment(std::clamp<int32_t>(ReadInt(Stream), 0, 2));
     }
     if (Version >= 2)
@@ -100,7 +101,7 @@ void TLeanTreeColumns::LoadFromStream(TStream& Stream, int Version) {
     BeginUpdate();
     try {
         for (int i = 0; i < count; ++i)
-            items_.push_back(std::make_unique<TLeanTreeColumn>(this));
+            items_.push_back(header_->tree_->GetColumnClass(this));
         for (auto& c : items_)
             c->LoadFromStream(Stream, Version);
         std::vector<int> order(static_cast<size_t>(count));
@@ -112,6 +113,8 @@ void TLeanTreeColumns::LoadFromStream(TStream& Stream, int Version) {
         std::vector<int> identity(static_cast<size_t>(count));
         std::iota(identity.begin(), identity.end(), 0);
         positionToIndex_ = sorted == identity ? order : identity;
+        for (size_t p = 0; p < positionToIndex_.size(); ++p)
+            items_[size_t(positionToIndex_[p])]->position_ = uint32_t(p);
     } catch (...) {
         items_.clear();
         positionToIndex_.clear();
@@ -132,13 +135,13 @@ void TLTHeader::SaveToStream(TStream& Stream) const {
     WriteInt(Stream, options_.Bits());
     WriteInt(Stream, style_);
     WriteInt(Stream, FontColor);
-    WriteInt(Stream, Font.pixelSize() > 0 ? -Font.pixelSize() : Font.pointSize());
-    std::string name = Font.family().toLatin1().toStdString();
+    WriteInt(Stream, font_.pixelSize() > 0 ? -font_.pixelSize() : font_.pointSize());
+    std::string name = font_.family().toLatin1().toStdString();
     WriteInt(Stream, int32_t(name.size()));
     Stream.WriteBuffer(name.data(), int64_t(name.size()));
-    WriteInt(Stream, Font.fixedPitch() ? 2 : 0);
-    WriteInt(Stream, (Font.bold() ? 1 : 0) | (Font.italic() ? 2 : 0) | (Font.underline() ? 4 : 0) |
-                         (Font.strikeOut() ? 8 : 0));
+    WriteInt(Stream, font_.fixedPitch() ? 2 : 0);
+    WriteInt(Stream, (font_.bold() ? 1 : 0) | (font_.italic() ? 2 : 0) |
+                         (font_.underline() ? 4 : 0) | (font_.strikeOut() ? 8 : 0));
     WriteInt(Stream, mainColumn_);
     WriteInt(Stream, sortColumn_);
     WriteInt(Stream, sortDirection_);
@@ -177,7 +180,7 @@ void TLTHeader::LoadFromStream(TStream& Stream) {
         font.setItalic(style & 2);
         font.setUnderline(style & 4);
         font.setStrikeOut(style & 8);
-        Font = font;
+        font_ = font;
         options_ = options;
         if (version > 0) {
             int count = columns_->Count();
@@ -185,6 +188,11 @@ void TLTHeader::LoadFromStream(TStream& Stream) {
             mainColumn_ = count ? std::clamp<int32_t>(main, 0, count - 1) : NoColumn;
             sortColumn_ = std::clamp<int32_t>(sort, -1, count - 1);
             sortDirection_ = ReadInt(Stream) == 1 ? sdDescending : sdAscending;
+        } else {
+            // Kept from before the stream: within the columns read.
+            int count = columns_->Count();
+            mainColumn_ = count ? std::clamp(mainColumn_, 0, count - 1) : NoColumn;
+            sortColumn_ = std::clamp(sortColumn_, -1, count - 1);
         }
     } catch (...) {
         states_ -= hsLoading;

@@ -150,7 +150,11 @@ void DrawXPButton(QPainter& p, const QRect& r, bool DrawSplitter, bool Down, boo
     }
 }
 
-void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down, bool Hover) {
+void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down, bool Hover,
+                    bool RightEdge) {
+    // Pressed cells and resting plates are framed all round; the others only get a right edge
+    // when a cell follows.
+    bool right = RightEdge || Down || (Style == hsPlates && !Hover);
     p.fillRect(r, ColorToQColor(clBtnFace));
     QColor light = ColorToQColor(clBtnHighlight), shadow = ColorToQColor(clBtnShadow),
            dark = ColorToQColor(cl3DDkShadow);
@@ -164,10 +168,12 @@ void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down
     p.drawLine(r.topLeft(), r.bottomLeft());
     p.setPen(br);
     p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    if (right)
+        p.drawLine(r.topRight(), r.bottomRight());
     if (Style == hsThickButtons && raised) {
         p.setPen(shadow);
-        p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
-        p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
+        p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - (right ? 1 : 0), r.bottom() - 1);
+        if (right)
+            p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
     }
 }

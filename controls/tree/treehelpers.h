@@ -43,8 +43,10 @@ uint32_t GetRGBColor(TColor Value);
 
 // The own "XP" header face (pressed, hot or normal with a splitter).
 void DrawXPButton(QPainter& p, const QRect& r, bool DrawSplitter, bool Down, bool Hover);
-// The classic beveled header faces of the thick, flat and plate styles.
-void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down, bool Hover);
+// The classic beveled header faces of the thick, flat and plate styles. Without RightEdge (the
+// last cell) a face that is not closed all round leaves its right edge out.
+void DrawHeaderEdge(QPainter& p, const QRect& r, TLTHeaderStyle Style, bool Down, bool Hover,
+                    bool RightEdge = true);
 
 // Asks the system to back a large buffer about to be written (Size bytes at Data) with large
 // pages, so that filling it takes a few page faults instead of one per 4 KiB page. Does

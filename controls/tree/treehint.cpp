@@ -45,12 +45,13 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
         FHintData.BidiMode = cols.Items(AData.Column).BiDiMode();
         FHintData.Alignment = cols.Items(AData.Column).Alignment();
     } else {
-        FHintData.BidiMode = bdLeftToRight;
+        FHintData.BidiMode = FTree->BiDiMode();
         FHintData.Alignment = FTree->Alignment();
     }
     if (FHintData.BidiMode != bdLeftToRight && FHintData.Alignment != taCenter)
         FHintData.Alignment = FHintData.Alignment == taLeftJustify ? taRightJustify : taLeftJustify;
-    setFont(tooltip ? FTree->font() : QApplication::font("QTipLabel"));
+    setFont(tooltip ? FTree->DoGetHintFont(AData.Node, AData.Column)
+                    : QApplication::font("QTipLabel"));
     QFontMetrics fm(font());
     FTextHeight = fm.height();
     QString text =
@@ -274,6 +275,10 @@ QRect TBaseLeanTree::DoGetHintSize(PLeanNode, TColumnIndex) {
 
 void TBaseLeanTree::DoDrawHint(QPainter&, PLeanNode, const QRect&, TColumnIndex) {}
 
+QFont TBaseLeanTree::DoGetHintFont(PLeanNode, TColumnIndex) {
+    return font();
+}
+
 QString TBaseLeanTree::DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
                                         TLTTooltipLineBreakStyle& LineBreakStyle) {
     return DoGetNodeHint(Node, Column, LineBreakStyle);
@@ -281,8 +286,12 @@ QString TBaseLeanTree::DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
 
 TLeanTreeHintWindow* TBaseLeanTree::HintWindow() {
     if (!FHintWindow)
-        FHintWindow = new TLeanTreeHintWindow(this);
+        FHintWindow = GetHintWindowClass();
     return FHintWindow;
+}
+
+TLeanTreeHintWindow* TBaseLeanTree::GetHintWindowClass() {
+    return new TLeanTreeHintWindow(this);
 }
 
 void TBaseLeanTree::CancelHint() {

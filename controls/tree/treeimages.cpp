@@ -156,12 +156,23 @@ void TBaseLeanTree::PaintImage(const TLTPaintInfo& PaintInfo, const TLTImageInfo
 
 void TBaseLeanTree::PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft) {
     GetNodeImages(PaintInfo.Node, PaintInfo.Column, PaintInfo.StateImage, PaintInfo.NormalImage);
+    // One centre for the row's button and images: placed by the drawn image's height, else
+    // by the button's.
+    int item = 0;
+    if (PaintInfo.NormalImage.Shown())
+        item = PaintInfo.NormalImage.Images->Height();
+    else if (PaintInfo.StateImage.Shown())
+        item = PaintInfo.StateImage.Images->Height();
+    else if (HasPaint(TLTPaintOption::toShowButtons))
+        item = PlusBitmap().height();
+    PaintInfo.CentreY = NodeItemCentre(FNodeAlignment, PaintInfo.Node->Align,
+                                       int(PaintInfo.Node->NodeHeight), item);
     int x = ImagesLeft;
     for (TLTImageInfo* img : {&PaintInfo.StateImage, &PaintInfo.NormalImage}) {
         if (!img->Shown())
             continue;
         img->XPos = x;
-        img->YPos = (PaintInfo.CellRect.height() - img->Images->Height()) / 2;
+        img->YPos = PaintInfo.CentreY - img->Images->Height() / 2;
         x += img->Room();
     }
 }

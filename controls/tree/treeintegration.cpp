@@ -56,6 +56,7 @@ void TBaseLeanTree::Loaded() {
             FOptions->SetMiscOptions(misc);
         FLoadedRootCount = 0;
     }
+    FHeader->Columns().FixPositions();
     FHeader->RecalculateHeader();
     if (FHeader->Options().Contains(TLTHeaderOption::hoAutoResize))
         FHeader->Columns().AdjustAutoSize(InvalidColumn);
@@ -76,6 +77,7 @@ void TBaseLeanTree::Assign(const TBaseLeanTree& Source) {
     SetBackground(Source.FBackground);
     SetBackgroundOffsetX(Source.FBackgroundOffsetX);
     SetBackgroundOffsetY(Source.FBackgroundOffsetY);
+    SetBorderStyle(Source.BorderStyle());
     SetButtonFillMode(Source.FButtonFillMode);
     SetButtonStyle(Source.FButtonStyle);
     ChangeDelay = Source.ChangeDelay;
@@ -96,7 +98,7 @@ void TBaseLeanTree::Assign(const TBaseLeanTree& Source) {
     Hint = Source.Hint;
     Cursor = Source.Cursor;
     HotCursor = Source.HotCursor;
-    IncrementalSearch = Source.IncrementalSearch;
+    SetIncrementalSearch(Source.FIncrementalSearch);
     IncrementalSearchDirection = Source.IncrementalSearchDirection;
     IncrementalSearchStart = Source.IncrementalSearchStart;
     IncrementalSearchTimeout = Source.IncrementalSearchTimeout;
@@ -130,7 +132,9 @@ void TBaseLeanTree::ChangeScale(int M, int D) {
     if (f != font())
         setFont(f);
     // The header: its height, font and column widths.
-    ScaleFont(FHeader->Font, M, D);
+    QFont headerFont = FHeader->Font();
+    ScaleFont(headerFont, M, D);
+    FHeader->SetFont(headerFont);
     TLeanTreeColumns& columns = FHeader->Columns();
     for (int i = 0; i < columns.Count(); ++i) {
         TLeanTreeColumn& c = columns.Items(i);
@@ -200,8 +204,8 @@ void TBaseLeanTree::CancelMode() {
 
 Qt::CursorShape TBaseLeanTree::DoGetCursor(QPoint) {
     Qt::CursorShape c = Cursor;
-    if (FCurrentHotNode && HasPaint(TLTPaintOption::toHotTrack))
-        c = HotCursor;
+    if (FCurrentHotNode && HasPaint(TLTPaintOption::toHotTrack) && HotCursor)
+        c = *HotCursor;
     if (OnGetCursor)
         OnGetCursor(this, c);
     return c;

@@ -1,8 +1,11 @@
 // The keyboard: moving the focus (with Shift a range selection), scrolling with Ctrl,
 // expanding and collapsing, checking with Space (the change happens when the key goes up),
 // select all and the context menu.
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QScrollBar>
 
@@ -47,6 +50,22 @@ bool IsNavigationKey(int key) {
     default:
         return false;
     }
+}
+
+// Whether Key with Shift is one of the platform's bindings of Standard.
+bool IsStandardKey(int Key, TShiftState Shift, QKeySequence::StandardKey Standard) {
+    Qt::KeyboardModifiers mods;
+    if (Shift.Contains(ssShift))
+        mods |= Qt::ShiftModifier;
+    if (Shift.Contains(ssCtrl))
+        mods |= Qt::ControlModifier;
+    if (Shift.Contains(ssAlt))
+        mods |= Qt::AltModifier;
+    QKeyCombination pressed(mods, Qt::Key(Key));
+    for (const QKeySequence& s : QKeySequence::keyBindings(Standard))
+        if (s.count() == 1 && s[0] == pressed)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -94,6 +113,41 @@ bool TBaseLeanTree::HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
             InvalidateNode(FCheckNode);
         }
         FCheckNode = nullptr;
+    }
+
+    // The edit keys: copy, and unless read-only cut and paste.
+    if (IsStandardKey(Key, shift, QKeySequence::Copy)) {
+        CopyToClipboard();
+        return true;
+    }
+    bool cut = IsStandardKey(Key, shift, QKeySequence::Cut);
+    if (cut || IsStandardKey(Key, shift, QKeySequence::Paste)) {
+        if (HasMisc(toReadOnly))
+            return true;
+        if (cut)
+            CutToClipboard();
+        else if (QApplication::clipboard()->mimeData())
+            PasteFromClipboard();
+        return true;
+    }
+    if (Key == Qt::Key_F2 && noMods && FFocusedNode) {
+        if (CanEdit(FFocusedNode, FFocusedColumn)) {
+            FEditColumn = FFocusedColumn;
+            DoEdit();
+        }
+        return true;
+    }
+    if (Key == Qt::Key_Escape) {
+        if (FHeader->CancelMouseAction()) // a column drag or resize
+            return true;
+        if (IsMouseSelecting() || FStates.Intersects({tsOLEDragPending, tsVCLDragPending})) {
+            DoStateChange({}, {tsDrawSelPending, tsDrawSelecting, tsOLEDragPending,
+                               tsVCLDragPending, tsClearPending});
+            InvalidateTree();
+        } else {
+            CancelEditNode();
+        }
+        return true;
     }
 
     if (IsNavigationKey(Key)) {

@@ -144,7 +144,8 @@ QRect TBaseLeanTree::GetDisplayRect(PLeanNode Node, TColumnIndex Column, bool Te
         return r;
     int offset = TextOffset(Node, Column, mainColumn);
     TAlignment align = useColumns ? cols.Items(Column).Alignment() : FAlignment;
-    bool rtl = useColumns && cols.Items(Column).BiDiMode() != bdLeftToRight;
+    bool rtl = useColumns ? cols.Items(Column).BiDiMode() != bdLeftToRight
+                          : !FHeader->UseColumns() && BiDiMode() != bdLeftToRight;
     if (rtl) {
         r.setRight(r.right() - offset);
         align = align == taLeftJustify    ? taRightJustify
@@ -224,8 +225,10 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
     // and images from the right edge (their mirror image), the label zones stay physical.
     int offset = X - columnLeft, right = columnRight - columnLeft;
     const int physical = offset;
-    const bool rtl = FHeader->UseColumns() && cols.IsValidColumn(info.HitColumn) &&
-                     cols.Items(info.HitColumn).BiDiMode() != bdLeftToRight;
+    const bool rtl = FHeader->UseColumns()
+                         ? cols.IsValidColumn(info.HitColumn) &&
+                               cols.Items(info.HitColumn).BiDiMode() != bdLeftToRight
+                         : BiDiMode() != bdLeftToRight;
     if (rtl) {
         offset = right - 1 - offset;
         align = align == taLeftJustify    ? taRightJustify

@@ -6,6 +6,7 @@
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeheader.h"
+#include "platform/gui/themes.h"
 
 using enum TLeanTreeState;
 
@@ -41,22 +42,33 @@ void TBaseLeanTree::changeEvent(QEvent* e) {
             InvalidateTree();
         }
         // A header that takes the tree's font follows it.
-        if (e->type() == QEvent::FontChange && FHeader && FHeader->ParentFont) {
-            FHeader->Font = font();
-            FHeader->Invalidate(nullptr);
-        }
+        if (e->type() == QEvent::FontChange && FHeader && FHeader->ParentFont())
+            FHeader->SetFont(font());
         break;
     case QEvent::EnabledChange:
         InvalidateTree();
         break;
-    case QEvent::StyleChange:
-        // A new style may bring or drop themed painting.
-        if (HasPaint(TLTPaintOption::toThemeAware))
+    case QEvent::LayoutDirectionChange: {
+        // The reading order follows: columns that take the tree's, and the cell without columns.
+        TLeanTreeColumns& columns = FHeader->Columns();
+        for (int i = 0; i < columns.Count(); ++i)
+            columns.Items(i).ParentBiDiModeChanged();
+        InvalidateTree();
+        break;
+    }
+    case QEvent::StyleChange: {
+        // A new style may bring or drop themed painting, and draws the system check images anew.
+        if (HasPaint(TLTPaintOption::toThemeAware) && ThemesEnabled())
             DoStateChange(tsUseThemes);
+        else
+            DoStateChange({}, tsUseThemes);
+        if (auto list = GetCheckImageListFor(FCheckImageKind))
+            FCheckImages.Set(std::move(list));
         if (!IsLoading())
             PrepareBitmaps(true, true);
         InvalidateTree();
         break;
+    }
     case QEvent::ActivationChange:
         // Another window or application took over: nothing may stay half done.
         if (!isActiveWindow())

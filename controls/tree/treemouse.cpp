@@ -2,7 +2,6 @@
 // clicks, expanding and collapsing, pending edits, the rubber band and drag starts; hot
 // tracking; and the Qt input events that feed them.
 #include <QApplication>
-#include <QClipboard>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -451,6 +450,9 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
         if (!IsMouseSelecting()) {
             HandleHotTrack(p.x(), p.y());
             UpdateCursor(p);
+            // Tooltips of cut-off cells show at once, without the hint pause.
+            if (HintMode == hmTooltip && e->buttons() == Qt::NoButton)
+                ShowHintAt(p);
             QAbstractScrollArea::mouseMoveEvent(e);
             e->accept(); // the tree tracks the mouse itself
         } else if (!FStates.Contains(tsScrolling) && CalculateSelectionRect(p.x(), p.y())) {
@@ -480,50 +482,13 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
 void TBaseLeanTree::keyPressEvent(QKeyEvent* e) {
     Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
                                                    Qt::AltModifier | Qt::MetaModifier);
-    // The standard edit keys: copy, and unless read-only cut and paste.
-    if (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut) ||
-        e->matches(QKeySequence::Paste)) {
-        if (e->matches(QKeySequence::Copy))
-            CopyToClipboard();
-        else if (!HasMisc(TLTMiscOption::toReadOnly)) {
-            if (e->matches(QKeySequence::Cut))
-                CutToClipboard();
-            else if (QApplication::clipboard()->mimeData())
-                PasteFromClipboard();
-        }
-        e->accept();
-        return;
-    }
-    if (e->key() == Qt::Key_F2 && mods == Qt::NoModifier && FFocusedNode) {
-        if (CanEdit(FFocusedNode, FFocusedColumn)) {
-            FEditColumn = FFocusedColumn;
-            DoEdit();
-        }
-        e->accept();
-        return;
-    }
-    if (e->key() == Qt::Key_Escape) {
-        if (FHeader->CancelMouseAction()) { // a column drag or resize
-            e->accept();
-            return;
-        }
-        if (IsMouseSelecting() || FStates.Intersects({tsOLEDragPending, tsVCLDragPending})) {
-            DoStateChange({}, {tsDrawSelPending, tsDrawSelecting, tsOLEDragPending,
-                               tsVCLDragPending, tsClearPending});
-            InvalidateTree();
-        } else {
-            CancelEditNode();
-        }
-        e->accept();
-        return;
-    }
     if (HandleKeyDown(e->key(), mods)) {
         e->accept();
         return;
     }
     bool searching = FStates.Contains(tsIncrementalSearching);
     QString text = e->text();
-    if (IncrementalSearch != isNone && !(mods & (Qt::ControlModifier | Qt::AltModifier)) &&
+    if (FIncrementalSearch != isNone && !(mods & (Qt::ControlModifier | Qt::AltModifier)) &&
         !text.isEmpty()) {
         char16_t c = char16_t(text.at(0).unicode());
         // Outside a search these keys expand, collapse or check.

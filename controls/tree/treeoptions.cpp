@@ -56,12 +56,18 @@ void TLTColors::Set(Index i, TColor value) {
     if (colors_[i] == value)
         return;
     colors_[i] = value;
-    if (!owner_->IsLoading())
-        owner_->InvalidateTree();
+    if (owner_->IsLoading())
+        return;
+    if (i == TreeLineColor)
+        owner_->PrepareBitmaps(true, true); // the line brush and the button frames
+    owner_->InvalidateTree();
 }
 
 void TLTColors::Assign(const TLTColors& source) {
+    bool lines = colors_[TreeLineColor] != source.colors_[TreeLineColor];
     colors_ = source.colors_;
+    if (lines && !owner_->IsLoading())
+        owner_->PrepareBitmaps(true, true);
     if (owner_->UpdateCount() == 0)
         owner_->InvalidateTree();
 }

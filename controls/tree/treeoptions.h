@@ -140,9 +140,11 @@ public:
     };
     explicit TLTColors(TBaseLeanTree* owner);
     TColor Get(Index i) const { return colors_[i]; }
-    // Stores a changed colour and invalidates the tree.
+    // Stores a changed colour and invalidates the tree (not while loading); TreeLineColor also
+    // rebuilds the line brush and the buttons.
     void Set(Index i, TColor value);
-    // Copies all 15 colours and invalidates the tree unless it is updating.
+    // Copies all 15 colours (rebuilding lines and buttons for a new TreeLineColor) and
+    // invalidates the tree unless it is updating.
     void Assign(const TLTColors& source);
 
 private:

@@ -28,6 +28,14 @@ QColor Q(TColor c) {
 
 // ---- properties ----
 
+void TBaseLeanTree::SetBorderStyle(TBorderStyle Value) {
+    if (Value == BorderStyle())
+        return;
+    setFrameShape(Value == bsSingle ? StyledPanel : NoFrame);
+    UpdateHeaderRect(); // the header sits inside the frame
+    UpdateScrollBars(true);
+}
+
 void TBaseLeanTree::SetButtonStyle(TLTButtonStyle Value) {
     if (FButtonStyle == Value)
         return;
@@ -75,6 +83,9 @@ void TBaseLeanTree::SetColor(TColor Value) {
     if (FColor == Value)
         return;
     FColor = Value;
+    TLeanTreeColumns& columns = FHeader->Columns();
+    for (int i = 0; i < columns.Count(); ++i)
+        columns.Items(i).ParentColorChanged();
     PrepareBitmaps(true, true); // the buttons may be filled with the tree's colour
     InvalidateTree();
 }
@@ -106,6 +117,9 @@ void TBaseLeanTree::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
         if (themed) {
             FMinusBM = MakeThemedButton(true);
             FPlusBM = MakeThemedButton(false);
+        } else if (FButtonStyle == bsRectangle && FButtonFillMode == fmShaded) {
+            FMinusBM = MakeShadedButton(true);
+            FPlusBM = MakeShadedButton(false);
         } else {
             QColor fill;
             switch (FButtonFillMode) {
@@ -113,7 +127,7 @@ void TBaseLeanTree::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
                 fill = Q(FColor);
                 break;
             case fmWindowColor:
-            case fmShaded: // the shaded face: a window-coloured box
+            case fmShaded: // triangles have no face
                 fill = Q(clWindow);
                 break;
             case fmTransparent:
@@ -210,7 +224,7 @@ void TBaseLeanTree::PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize
     const QRect& cell = PaintInfo.CellRect;
     bool rtl = PaintInfo.BidiMode != bdLeftToRight;
     int indent = int(FIndent);
-    int cy = cell.top() + cell.height() / 2;
+    int cy = cell.top() + PaintInfo.CentreY; // the arm meets the button's centre
     c.setBrush(FLineMode == lmBands ? QBrush(Q(FColors->Get(TLTColors::GridLineColor)))
                                     : FLineBrush);
     for (int i = 0; i < IndentSize && i < int(PaintInfo.LineImage.size()); ++i) {
@@ -274,7 +288,7 @@ void TBaseLeanTree::PaintCheckImage(const TLTPaintInfo& PaintInfo) {
     int x = PaintInfo.BidiMode != bdLeftToRight
                 ? cell.right() + 1 - PaintInfo.CheckX - list->Width()
                 : cell.left() + PaintInfo.CheckX;
-    list->Draw(*PaintInfo.Canvas, x, cell.top() + (cell.height() - list->Height()) / 2, index,
+    list->Draw(*PaintInfo.Canvas, x, cell.top() + PaintInfo.CentreY - list->Height() / 2, index,
                false);
 }
 
@@ -332,7 +346,7 @@ void TBaseLeanTree::PaintSelectionRectangle(QPainter& Canvas, int, const QRect& 
     QRect r = OrderRect(Rect) & VisibleRect;
     if (r.isEmpty())
         return;
-    if (FDrawSelectionMode == smBlendedRectangle || HasPaint(toThemeAware)) {
+    if (FDrawSelectionMode == smBlendedRectangle || FStates.Contains(tsUseThemes)) {
         BlendRect(Canvas, r, Q(FColors->Get(TLTColors::SelectionRectangleBlendColor)),
                   SelectionBlendFactor);
         Canvas.setPen(Q(FColors->Get(TLTColors::SelectionRectangleBorderColor)));
@@ -394,10 +408,14 @@ void TBaseLeanTree::ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, 
     if (action == eaColor) {
         Canvas.fillRect(R, Q(color));
     } else if (action == eaDefault) {
-        if (HasPaint(toShowBackground) && !FBackground.isNull()) {
+        // The picture first, when shown; a selected row's band goes over it so that the row
+        // stays visible and its highlight text readable.
+        bool picture = HasPaint(toShowBackground) && !FBackground.isNull();
+        if (picture)
             PaintBackgroundArea(Canvas, R);
-        } else if (Selected && HasSelection(toFullRowSelect) && !HasPaint(toUseBlendedSelection)) {
-            Canvas.fillRect(R, Q(FColor));
+        if (Selected && HasSelection(toFullRowSelect) && !HasPaint(toUseBlendedSelection)) {
+            if (!picture)
+                Canvas.fillRect(R, Q(FColor));
             QRect band(std::min(0, Window.left()), R.top(),
                        std::max({ClientWidth(), FRangeX, Window.right() + 1}) -
                            std::min(0, Window.left()),
@@ -416,7 +434,7 @@ void TBaseLeanTree::ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, 
             } else {
                 Canvas.drawRect(band.adjusted(0, 0, -1, -1));
             }
-        } else {
+        } else if (!picture) {
             Canvas.fillRect(R, Q(color));
         }
     }
@@ -505,7 +523,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 if (col >= 0 && size_t(col) < spanned.size() && spanned[size_t(col)])
                     continue;
                 int left = 0, width = fullWidth;
-                TBiDiMode bidi = bdLeftToRight;
+                TBiDiMode bidi = BiDiMode(); // without columns: the tree's reading order
                 TAlignment align = FAlignment;
                 if (col >= 0) {
                     const auto& column = cols.Items(col);
@@ -554,7 +572,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                         cell.setBottom(cell.bottom() - 1);
                     }
                     bool autoLast = FHeader->Options().Contains(TLTHeaderOption::hoAutoResize) &&
-                                    col == FHeader->AutoSizeIndex();
+                                    col == FHeader->Columns().AutoSizeColumn();
                     if (col >= 0 && HasPaint(toShowVertGridLines) && !autoLast) {
                         c.fillRect(QRect(cell.right(), cell.top(), 1, cell.height() + 1),
                                    gridColor);
@@ -610,7 +628,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     int lineLevels = int(info.LineImage.size());
                     info.ButtonX =
                         (lineLevels - 1) * int(FIndent) + int(FIndent) / 2 - ButtonSize / 2;
-                    info.ButtonY = (cell.height() - ButtonSize) / 2;
+                    info.ButtonY = info.CentreY - PlusBitmap().height() / 2;
                     if (HasPaint(toShowTreeLines) || FLineMode == lmBands)
                         PaintTreeLines(info, lineLevels);
                     bool button =

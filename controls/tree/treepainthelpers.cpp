@@ -44,12 +44,62 @@ QImage MakeClassicButton(bool Expanded, TLTButtonStyle Style, const QColor& Fill
     return img;
 }
 
+QImage MakeShadedButton(bool Expanded) {
+    QImage img(ButtonSize, ButtonSize, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    const int last = ButtonSize - 1;
+    // The face: one colour per row, from white down to a light grey-green.
+    const QColor top(255, 255, 255), bottom(198, 198, 186);
+    for (int y = 1; y < last; ++y) {
+        auto mix = [&](int a, int b) { return a + (b - a) * (y - 1) / (last - 2); };
+        p.fillRect(1, y, ButtonSize - 2, 1,
+                   QColor(mix(top.red(), bottom.red()), mix(top.green(), bottom.green()),
+                          mix(top.blue(), bottom.blue())));
+    }
+    // The frame with its corners left out, which rounds it off.
+    const QColor frame(120, 152, 181);
+    p.fillRect(1, 0, ButtonSize - 2, 1, frame);
+    p.fillRect(1, last, ButtonSize - 2, 1, frame);
+    p.fillRect(0, 1, 1, ButtonSize - 2, frame);
+    p.fillRect(last, 1, 1, ButtonSize - 2, frame);
+    int half = ButtonSize / 2;
+    p.fillRect(2, half, ButtonSize - 4, 1, Qt::black);
+    if (!Expanded)
+        p.fillRect(half, 2, 1, ButtonSize - 4, Qt::black);
+    return img;
+}
+
 QImage MakeThemedButton(bool Expanded) {
     QImage img(ButtonSize, ButtonSize, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     DrawTreeGlyph(p, QRect(0, 0, ButtonSize, ButtonSize), Expanded);
     return img;
+}
+
+namespace {
+
+// a * m / d rounded to the nearest integer, halves away from zero.
+int MulDivRound(int a, int m, int d) {
+    int64_t p = int64_t(a) * m;
+    return int(p >= 0 ? (p + d / 2) / d : (p - d / 2) / d);
+}
+
+} // namespace
+
+int NodeItemCentre(TLTNodeAlignment Mode, int Align, int RowHeight, int ItemHeight) {
+    switch (Mode) {
+    case naFromBottom:
+        return RowHeight - Align;
+    case naFromTop:
+        return Align;
+    case naProportional:
+        break;
+    }
+    if (ItemHeight > 0)
+        return MulDivRound(RowHeight - ItemHeight, Align, 100) + ItemHeight / 2;
+    return MulDivRound(RowHeight, Align, 100);
 }
 
 namespace {

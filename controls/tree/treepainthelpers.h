@@ -13,6 +13,7 @@
 #include "controls/tree/treeimages.h"
 #include "controls/tree/treetypes.h"
 #include "platform/colors.h"
+#include "platform/gui/canvas.h"
 
 enum TLTButtonStyle { bsRectangle, bsTriangle };
 enum TLTButtonFillMode { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
@@ -60,6 +61,9 @@ constexpr int ButtonSize = 9; // the plus and minus bitmaps are ButtonSize x But
 // Fill is the face colour (invalid: transparent face), Frame the border, Ink the sign.
 QImage MakeClassicButton(bool Expanded, TLTButtonStyle Style, const QColor& Fill,
                          const QColor& Frame, const QColor& Ink);
+// The shaded plus or minus button: a blue-grey frame around a face that darkens from white at
+// the top, and a black sign (9 x 9, transparent corners).
+QImage MakeShadedButton(bool Expanded);
 // The themed tree-view glyph (closed for the plus, opened for the minus) as a 9 x 9 image.
 QImage MakeThemedButton(bool Expanded);
 
@@ -77,6 +81,12 @@ void BlendRect(QPainter& P, const QRect& R, const QColor& Color, int Factor);
 // A one-pixel dotted frame along the border of R (every other pixel, aligned to the origin).
 void DrawDottedFrame(QPainter& P, const QRect& R, const QColor& Color);
 
+// Centre of a row's button and images, in pixels from the row's top, by NodeAlignment:
+// naFromBottom RowHeight - Align, naFromTop Align; naProportional the centre of an item
+// ItemHeight high placed Align percent down the free height (ItemHeight 0: Align percent of
+// the row). Percentages round to the nearest pixel.
+int NodeItemCentre(TLTNodeAlignment Mode, int Align, int RowHeight, int ItemHeight);
+
 struct TLTPaintInfo {
     QPainter* Canvas = nullptr;
     PLeanNode Node = nullptr;
@@ -90,6 +100,7 @@ struct TLTPaintInfo {
     TLTImageInfo StateImage, NormalImage; // index -1 when the row has none
     int ButtonX = 0; // button offset from the cell's left edge (or right for right-to-left)
     int ButtonY = 0; // from the cell's top
+    int CentreY = 0; // centre of the button and images from the cell's top (NodeItemCentre)
     TLTInternalPaintOptions PaintOptions;
     std::vector<TLTLineType> LineImage; // one entry per indentation level
 };

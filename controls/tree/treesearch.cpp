@@ -29,6 +29,14 @@ void TBaseLeanTree::StopIncrementalSearch() {
     DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
 }
 
+void TBaseLeanTree::SetIncrementalSearch(TLTIncrementalSearch Value) {
+    if (Value == FIncrementalSearch)
+        return;
+    FIncrementalSearch = Value;
+    if (Value == isNone)
+        StopIncrementalSearch();
+}
+
 int TBaseLeanTree::DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) {
     int result = 1;
     if (OnIncrementalSearch)
@@ -43,7 +51,7 @@ void TBaseLeanTree::Beep() {
 void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
     if (FSearchTimer)
         FSearchTimer->stop();
-    if (IncrementalSearch == isNone)
+    if (FIncrementalSearch == isNone)
         return;
     // A key that comes after the time-out starts a new search even when the timer has not
     // been served yet.
@@ -71,9 +79,9 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
         start = FLastSearchNode;
     else if (IncrementalSearchStart == ssFocusedNode)
         start = FFocusedNode;
-    if (start && IncrementalSearch == isInitializedOnly && !(start->States & vsInitialized))
+    if (start && FIncrementalSearch == isInitializedOnly && !(start->States & vsInitialized))
         start = nullptr;
-    if (start && IncrementalSearch == isVisibleOnly && !GetFullyVisible(start))
+    if (start && FIncrementalSearch == isVisibleOnly && !GetFullyVisible(start))
         start = nullptr;
 
     // The same letter again cycles through the nodes starting with it, unless the start node
@@ -86,7 +94,7 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
 
     bool forward = IncrementalSearchDirection == sdForward;
     auto first = [&]() -> PLeanNode {
-        switch (IncrementalSearch) {
+        switch (FIncrementalSearch) {
         case isVisibleOnly:
             return forward ? GetFirstVisible() : GetLastVisible();
         case isInitializedOnly:
@@ -96,7 +104,7 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
         }
     };
     auto next = [&](PLeanNode n) -> PLeanNode {
-        switch (IncrementalSearch) {
+        switch (FIncrementalSearch) {
         case isVisibleOnly:
             return forward ? GetNextVisible(n) : GetPreviousVisible(n);
         case isInitializedOnly:

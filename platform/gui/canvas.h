@@ -13,6 +13,9 @@
 
 #include "platform/colors.h"
 
+// A control's frame: none, or a single (sunken) border.
+enum TBorderStyle { bsNone, bsSingle };
+
 // Edge kinds: an outer and an inner one-pixel border, raised or sunken.
 enum : unsigned {
     BDR_RAISEDOUTER = 0x1,

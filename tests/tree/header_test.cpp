@@ -225,7 +225,9 @@ TEST_F(HeaderTest, StreamRoundTripAndOlderVersions) {
     tree.Header().SetMainColumn(1);
     tree.Header().SetSortColumn(2);
     tree.Header().SetSortDirection(sdDescending);
-    tree.Header().Font.setPixelSize(11);
+    QFont font = tree.Header().Font();
+    font.setPixelSize(11);
+    tree.Header().SetFont(font);
     TMemoryStream stream;
     tree.Header().SaveToStream(stream);
     TTestTree other;
@@ -239,7 +241,7 @@ TEST_F(HeaderTest, StreamRoundTripAndOlderVersions) {
     EXPECT_EQ(other.Header().MainColumn(), 1);
     EXPECT_EQ(other.Header().SortColumn(), 2);
     EXPECT_EQ(other.Header().SortDirection(), sdDescending);
-    EXPECT_EQ(other.Header().Font.pixelSize(), 11);
+    EXPECT_EQ(other.Header().Font().pixelSize(), 11);
     EXPECT_EQ(other.Header().Options(), tree.Header().Options());
 
     // Without the marker: version -1, no tag, alignment, colour, main or sort column; the

@@ -18,19 +18,19 @@ TEST(HeaderLayout, ImageTextAndSortGlyphByLayoutAlignmentAndReadingOrder) {
     tree.Header().SetImages(std::make_shared<TLTImageList>(16, 16));
     TLeanTreeColumn& c = tree.Header().Columns().Add();
     c.SetText("Name");
-    QFontMetrics fm(tree.Header().Font);
+    QFontMetrics fm(tree.Header().Font());
     int tw = fm.horizontalAdvance("Name"), th = fm.height();
     QRect cell(100, 0, 120, 17);
     THeaderLayout l = c.ComputeHeaderLayout(fm, cell, true, false);
     EXPECT_EQ(l.GlyphPos, QPoint(104, 0)); // margin 4; (17 - 16) / 2 rounds toward zero
     EXPECT_EQ(l.TextBounds, QRect(124, (17 - th) / 2, tw, th));
-    c.Layout = blGlyphRight;
+    c.SetLayout(blGlyphRight);
     l = c.ComputeHeaderLayout(fm, cell, true, false);
     EXPECT_EQ(l.TextBounds.left(), 104);
     EXPECT_EQ(l.GlyphPos.x(), 104 + tw + 4);
     // Right-justified with the sort glyph: the glyph ends Margin from the right edge, the
     // content Spacing before it.
-    c.Layout = blGlyphLeft;
+    c.SetLayout(blGlyphLeft);
     c.SetAlignment(taRightJustify);
     l = c.ComputeHeaderLayout(fm, cell, true, true);
     EXPECT_EQ(l.SortGlyphPos.x(), 220 - 4 - SortGlyphSize.width());
@@ -38,7 +38,7 @@ TEST(HeaderLayout, ImageTextAndSortGlyphByLayoutAlignmentAndReadingOrder) {
     EXPECT_EQ(l.GlyphPos.x(), l.TextBounds.left() - 4 - 16);
     // Centred, image above the text, in a taller cell.
     c.SetAlignment(taCenter);
-    c.Layout = blGlyphTop;
+    c.SetLayout(blGlyphTop);
     QRect tall(100, 0, 120, 40);
     l = c.ComputeHeaderLayout(fm, tall, true, false);
     int top = (40 - (16 + 4 + th)) / 2;
@@ -46,12 +46,12 @@ TEST(HeaderLayout, ImageTextAndSortGlyphByLayoutAlignmentAndReadingOrder) {
     EXPECT_EQ(l.GlyphPos, QPoint(x + (block - 16) / 2, top));
     EXPECT_EQ(l.TextBounds.left(), x + (block - tw) / 2);
     EXPECT_EQ(l.TextBounds.top(), top + 16 + 4);
-    c.Layout = blGlyphBottom;
+    c.SetLayout(blGlyphBottom);
     l = c.ComputeHeaderLayout(fm, tall, true, false);
     EXPECT_EQ(l.TextBounds.top(), top);
     EXPECT_EQ(l.GlyphPos.y(), top + th + 4);
     // Right-to-left reading mirrors the cell: image at the right, text left of it.
-    c.Layout = blGlyphLeft;
+    c.SetLayout(blGlyphLeft);
     c.SetAlignment(taLeftJustify);
     c.SetBiDiMode(bdRightToLeft);
     l = c.ComputeHeaderLayout(fm, cell, true, true);
@@ -85,7 +85,7 @@ protected:
         red.fill(Qt::red);
         images->Add(red);
         tree.Header().SetImages(images);
-        tree.Header().Columns().Items(0).ImageIndex = 0;
+        tree.Header().Columns().Items(0).SetImageIndex(0);
         tree.OnHeaderDrawQueryElements = [](TLTHeader*, THeaderPaintInfo&,
                                             THeaderPaintElements& e) {
             e |= THeaderPaintElement::hpeBackground;

@@ -160,7 +160,7 @@ TEST(IntegrationTest, TriStateParentFollowsItsChildren) {
 TEST(IntegrationTest, CancelModeEndsEveryPendingMouseAction) {
     TTestTree tree;
     tree.SetRootNodeCount(3);
-    tree.IncrementalSearch = isAll;
+    tree.SetIncrementalSearch(isAll);
     tree.HandleIncrementalSearch(u'x', 1);
     tree.DoStateChange({tsOLEDragPending, tsDrawSelPending, tsDrawSelecting, tsEditPending,
                         tsClearPending, tsLeftButtonDown, tsScrollPending});
@@ -190,6 +190,10 @@ TEST(IntegrationTest, CursorShowsTheHandOverTheHotNode) {
     QTest::mouseMove(vp, QPoint(30, 5));
     EXPECT_EQ(vp->cursor().shape(), Qt::ArrowCursor); // no hot tracking
     tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toHotTrack);
+    QTest::mouseMove(vp, QPoint(30, 23));
+    ASSERT_NE(tree.HotNode(), nullptr);
+    EXPECT_EQ(vp->cursor().shape(), Qt::ArrowCursor); // no HotCursor set
+    tree.HotCursor = Qt::PointingHandCursor;
     QTest::mouseMove(vp, QPoint(31, 23));
     ASSERT_NE(tree.HotNode(), nullptr);
     EXPECT_EQ(vp->cursor().shape(), Qt::PointingHandCursor);

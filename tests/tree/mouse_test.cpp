@@ -265,7 +265,7 @@ protected:
             std::u16string w(name.begin(), name.end());
             r = w.compare(0, s.size(), s) == 0 ? 0 : 1;
         };
-        tree.IncrementalSearch = isAll;
+        tree.SetIncrementalSearch(isAll);
     }
     int Focused() { return tree.FocusedNode() ? tree.Data(tree.FocusedNode()) : -1; }
     void Type(const char16_t* s, uint64_t& t) {
@@ -331,14 +331,14 @@ TEST_F(SearchTest, NoMatchEndsAfterOneRound) {
         n->States &= ~vsVisible;
     for (TLTIncrementalSearch mode : {isAll, isVisibleOnly, isInitializedOnly}) {
         tree.StopIncrementalSearch();
-        tree.IncrementalSearch = mode;
+        tree.SetIncrementalSearch(mode);
         Type(u"q", t);
         Type(u"q", t);
     }
     EXPECT_EQ(tree.beeps, 7);
     // With a start node that is not part of the walk (hidden), too.
     tree.StopIncrementalSearch();
-    tree.IncrementalSearch = isVisibleOnly;
+    tree.SetIncrementalSearch(isVisibleOnly);
     tree.IncrementalSearchStart = ssLastHit;
     Type(u"x", t);
     EXPECT_EQ(tree.beeps, 8);
@@ -351,7 +351,7 @@ TEST_F(SearchTest, KeysReachTheSearch) {
     QTest::keyClicks(&tree, "ch");
     EXPECT_EQ(Focused(), 3);
     EXPECT_EQ(tree.SearchBuffer(), u"ch");
-    tree.IncrementalSearch = isNone;
+    tree.SetIncrementalSearch(isNone);
     tree.StopIncrementalSearch();
     QTest::keyClicks(&tree, "a");
     EXPECT_EQ(Focused(), 3);

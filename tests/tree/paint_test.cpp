@@ -106,8 +106,9 @@ TEST_F(PaintTest, ClassicButtonsShowPlusAndMinus) {
     QImage img = Render();
     QColor frame = Q(clBtnShadow), ink = tree.palette().color(QPalette::WindowText);
     QColor face = Q(clWindow);
-    // Button of row 0 (expanded: minus) at x 5..13, y 4..12 (centred in 18 pixels).
-    int bx = 5, by = (h - ButtonSize) / 2;
+    // Button of row 0 (expanded: minus) at x 5..13, y 5..13: half of the 9 free pixels
+    // rounded up above it, so that its bar meets the tree line's arm at y 9.
+    int bx = 5, by = 5;
     EXPECT_EQ(At(img, bx, by), frame);
     EXPECT_EQ(At(img, bx + 8, by + 8), frame);
     EXPECT_EQ(At(img, bx + 4, by + 4), ink);  // the bar

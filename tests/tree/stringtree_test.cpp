@@ -250,7 +250,7 @@ TEST_F(StringTreeInteraction, EditingGoesThroughTheStringEditLink) {
 }
 
 TEST_F(StringTreeInteraction, IncrementalSearchMatchesTextPrefixesIgnoringCase) {
-    tree.IncrementalSearch = isAll;
+    tree.SetIncrementalSearch(isAll);
     tree.SetFocusedNode(Row(0));
     uint64_t t = 1000;
     tree.HandleIncrementalSearch(u'b', t += 100);
