@@ -67,8 +67,7 @@ int TReminderTreeGroup::Compare(const TFilterTreeItem& other) const {
     const TReminderTreeGroup* o = dynamic_cast<const TReminderTreeGroup*>(&other);
     if (!o)
         return TFilterTreeGroup::Compare(other);
-    const int byStart = CompareValues(StartDate, o->StartDate);
-    return byStart != 0 ? byStart : CompareValues(EndDate, o->EndDate);
+    return CompareValues(StartDate, o->StartDate);
 }
 
 void TReminderTreeGroup::InitFromItem(const TFilterTreeItem& item) {

@@ -2,7 +2,8 @@
 // The reminders list's tree: reminder entries grouped by the date range of their next alert
 // (today, tomorrow, the later days of this week, next week, later this month, next month,
 // later, and "Dismissed" for none or a past one), as seen from Now(). Groups sort by their
-// start date, reminders within a group by reminder time.
+// start date (one opened later before one that starts the same day), reminders within a
+// group by reminder time.
 
 #include <climits>
 
@@ -32,8 +33,8 @@ public:
 // A date range of the tree. StartDate and EndDate are whole days.
 class TReminderTreeGroup : public TFilterTreeGroup {
 public:
-    // By StartDate, then by EndDate (so a one-day group sorts before a week that starts on
-    // the same day): -1, 0 or 1.
+    // By StartDate alone: -1, 0 or 1. Of two groups that start the same day (a Sunday's
+    // tomorrow and next week; next week and next month), the one opened later sorts first.
     int Compare(const TFilterTreeItem& other) const override;
     // Takes the date group of the reminder's next alert (DateGroupIndex) and sets the range
     // and caption: one day (0 today .. 8 the last day of this week) named by its relative

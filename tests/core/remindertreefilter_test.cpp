@@ -166,3 +166,14 @@ TEST(ReminderTreeFilter, OtherYearEndsGiveEachReminderOneGroup) {
               (std::vector<std::string>{"Thursday (1/2/2025): jan2", "Sunday (1/5/2025): jan5",
                                         "Next Week: jan6"}));
 }
+
+TEST(ReminderTreeFilter, GroupsStartingTheSameDaySortByStartDateAloneTheLaterOpenedFirst) {
+    // Wednesday 26 April 2028: next week and next month both start on Monday 1 May.
+    FixedClock clock(At(2028, 4, 26, 10));
+    TTockwellItemPtr week = Entry("may3", At(2028, 5, 3, 9));
+    TTockwellItemPtr month = Entry("may20", At(2028, 5, 20, 9));
+    EXPECT_EQ(Fill({week, month}),
+              (std::vector<std::string>{"Next Month (May): may20", "Next Week: may3"}));
+    EXPECT_EQ(Fill({month, week}),
+              (std::vector<std::string>{"Next Week: may3", "Next Month (May): may20"}));
+}
