@@ -6,7 +6,9 @@
 // group by reminder time.
 
 #include <climits>
+#include <vector>
 
+#include "core/datetexts.h"
 #include "core/tockwellitem.h"
 #include "core/treefilter.h"
 #include "platform/datetime.h"
@@ -15,6 +17,9 @@
 class TReminderTreeItem : public TFilterTreeObject {
 public:
     explicit TReminderTreeItem(TTockwellItemPtr entry) : Data(std::move(entry)) {}
+    // For filing many at one moment: the date group seen from the day groups was made for,
+    // and the sort key, worked out at once.
+    TReminderTreeItem(TTockwellItemPtr entry, const TDateGroupClassifier& groups);
 
     // The entry's caption ("" without an entry); setting changes the entry's caption.
     std::string GetCaption() const override;
@@ -22,12 +27,26 @@ public:
     // By the reminder time with seconds and milliseconds dropped: -1, 0 or 1 (0 against
     // anything that is not a reminder).
     int Compare(const TFilterTreeItem& other) const override;
+    bool SortKey(double& key) const override {
+        key = TimeKey();
+        return true;
+    }
 
     // The reminder's next alert and reminder time; 0 without entry or reminder.
     TDateTime NextAlertDateTime() const;
     TDateTime ReminderDateTime() const;
+    // DateGroupIndex of the next alert, and the reminder time with seconds and milliseconds
+    // dropped (Compare's key): each worked out at its first call and kept, as the tree is
+    // filed at one moment and rebuilt by each refresh.
+    int DateGroup() const;
+    TDateTime TimeKey() const;
 
     TTockwellItemPtr Data; // the entry the node stands for
+
+private:
+    mutable int dateGroup_ = -1;
+    mutable bool hasSortKey_ = false;
+    mutable TDateTime sortKey_ = 0;
 };
 
 // A date range of the tree. StartDate and EndDate are whole days.
@@ -58,3 +77,8 @@ public:
 // Wraps entry in a TReminderTreeItem and files it under the first group that accepts it,
 // opening a TReminderTreeGroup for it when none does. Returns the group.
 TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry);
+// Files items (TReminderTreeItems) as AddReminderToTree would one after the other, opening
+// TReminderTreeGroups, in O(n log n).
+void AddReminderItemsToTree(TFilterTreeManager& tree, std::vector<TFilterTreeItemPtr> items);
+// Wraps the entries in TReminderTreeItems seen from Now() and files them as above.
+void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries);

@@ -177,3 +177,26 @@ TEST(ReminderTreeFilter, GroupsStartingTheSameDaySortByStartDateAloneTheLaterOpe
     EXPECT_EQ(Fill({month, week}),
               (std::vector<std::string>{"Next Week: may3", "Next Month (May): may20"}));
 }
+
+TEST(ReminderTreeFilter, FilingAllAtOnceGivesTheTreeOfFilingOneByOne) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    // Many equal reminder times (to the minute) in every group, in no order.
+    std::vector<TTockwellItemPtr> entries;
+    for (int i = 0; i < 600; ++i) {
+        const TDateTime next = i % 13 == 0 ? 0 : At(2024, 12, 20) + (i * 7 % 90) * 0.5;
+        entries.push_back(Entry("r" + std::to_string(i), next + (i % 3) * OneSecond, next));
+    }
+    TFilterTreeManager tree;
+    AddRemindersToTree(tree, entries);
+    EXPECT_EQ(Tree(tree), Fill(entries));
+    std::vector<std::string> created, expected;
+    TFilterTreeManager oneByOne;
+    for (const TTockwellItemPtr& entry : entries)
+        AddReminderToTree(oneByOne, entry);
+    for (size_t g = 0; g < tree.Groups.size(); ++g) {
+        created.push_back(tree.Groups[g]->GetCaption());
+        expected.push_back(oneByOne.Groups[g]->GetCaption());
+    }
+    EXPECT_EQ(created, expected);
+    EXPECT_EQ(tree.Groups.size(), 7u);
+}
