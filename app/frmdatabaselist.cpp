@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <cmath>
@@ -139,13 +140,14 @@ void TfrmTockwellDatabaseList::SetupTree() {
             auto* group = dynamic_cast<TReminderTreeGroup*>(object);
             if (group && group->StartDate != 0)
                 states = states | TLeanNodeInitState::ivsExpanded;
+            if (object && object->Children.Count() > 0)
+                states = states | TLeanNodeInitState::ivsHasChildren;
         } else if (TFilterTreeItem* group = NodeObject(parent)) {
+            // Reminders have no children of their own.
             if (static_cast<int>(node->Index) < group->Children.Count())
                 object = group->Children.Items(static_cast<int>(node->Index)).get();
         }
         *LTV->GetNodeData<TFilterTreeItem*>(node) = object;
-        if (object && object->Children.Count() > 0)
-            states = states | TLeanNodeInitState::ivsHasChildren;
     };
     LTV->OnInitChildren = [this](TBaseLeanTree*, PLeanNode node, uint32_t& count) {
         TFilterTreeItem* object = NodeObject(node);
@@ -218,7 +220,9 @@ TFilterTreeItem* TfrmTockwellDatabaseList::NodeObject(PLeanNode node) const {
 
 TTockwellItemPtr TfrmTockwellDatabaseList::NodeReminder(PLeanNode node) const {
     auto* reminder = dynamic_cast<TReminderTreeItem*>(NodeObject(node));
-    return reminder ? reminder->Data : nullptr;
+    // The objects hold their entries through the list of entries they were filled from:
+    // what leaves the window holds the entry alone.
+    return reminder && reminder->Data ? reminder->Data->shared_from_this() : nullptr;
 }
 
 void TfrmTockwellDatabaseList::Refresh() {
@@ -226,8 +230,22 @@ void TfrmTockwellDatabaseList::Refresh() {
         refreshPending_ = true;
         return;
     }
+    outOfDate_ = false;
     FillReminderList();
     RebuildTree();
+}
+
+void TfrmTockwellDatabaseList::RefreshWhenShown() {
+    if (isVisible() || deleting_) {
+        Refresh();
+        return;
+    }
+    if (outOfDate_)
+        return;
+    // The tree points into the filter: empty it first.
+    LTV->Clear();
+    filter_.Clear();
+    outOfDate_ = true;
 }
 
 void TfrmTockwellDatabaseList::FillReminderList() {
@@ -237,13 +255,28 @@ void TfrmTockwellDatabaseList::FillReminderList() {
     if (!db_)
         return;
     const TDateTime fromDate = FromDate(), toDate = ToDate();
-    for (int i = 0; i < db_->Count(); ++i) {
-        const TTockwellItemPtr& entry = db_->GetItem(i);
-        if (!entry || !entry->HasReminder())
-            continue;
-        if (InDateRange(entry->NextAlertDateTime(), fromDate, toDate))
-            AddReminderToTree(filter_, entry);
+    // Each entry is read once, its tree object made while it is at hand.
+    const TDateGroupClassifier groups(Now());
+    // The tree's objects hold their entries through the database's list as it is now: one
+    // use count for all, instead of one on each entry, which lie far apart in memory.
+    const std::shared_ptr<const std::vector<TTockwellItemPtr>> entries = db_->ItemList();
+    const size_t count = entries->size();
+    std::vector<TFilterTreeItemPtr> listed;
+    listed.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        // The entries and their reminders are fetched a few ahead.
+        if (i + 8 < count)
+            __builtin_prefetch((*entries)[i + 8].get());
+        if (i + 4 < count)
+            if (const TTockwellItem* ahead = (*entries)[i + 4].get())
+                __builtin_prefetch(ahead->FindReminder());
+        TTockwellItem* entry = (*entries)[i].get();
+        if (entry && entry->HasReminder() &&
+            InDateRange(entry->NextAlertDateTime(), fromDate, toDate))
+            listed.push_back(
+                filter_.Make<TReminderTreeItem>(TTockwellItemPtr(entries, entry), groups));
     }
+    AddReminderItemsToTree(filter_, std::move(listed));
 }
 
 void TfrmTockwellDatabaseList::RebuildTree() {
@@ -369,6 +402,12 @@ void TfrmTockwellDatabaseList::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QWidget::keyPressEvent(e);
+}
+
+void TfrmTockwellDatabaseList::showEvent(QShowEvent* e) {
+    if (outOfDate_)
+        Refresh();
+    QWidget::showEvent(e);
 }
 
 void TfrmTockwellDatabaseList::closeEvent(QCloseEvent* e) {

@@ -704,8 +704,9 @@ void TfrmMain::SetupListWindow() {
 }
 
 void TfrmMain::RefreshListWindow() {
+    // A hidden list is filled when it shows.
     if (listWindow_)
-        listWindow_->Refresh();
+        listWindow_->RefreshWhenShown();
 }
 
 void TfrmMain::ShowListWindow(bool filtered) {

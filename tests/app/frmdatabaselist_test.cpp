@@ -397,3 +397,41 @@ TEST_F(DatabaseListTest, RowsAskForTheImageOfTheirKindOfReminder) {
     for (PLeanNode n = window.LTV->GetFirst(); n; n = window.LTV->GetNextSibling(n))
         EXPECT_EQ(images(n), (std::vector<int>(5, -1))) << window.LTV->Text(n, 1).toStdString();
 }
+
+TEST_F(DatabaseListTest, NextSevenDaysEndsOnTheSeventhDay) {
+    db.Add(Entry("seventh", At(2025, 1, 2, 23, 59)));
+    db.Add(Entry("eighth", At(2025, 1, 3, 0, 0)));
+    window.SelectPredefinedRange(prNext7Days);
+    EXPECT_EQ(window.ToDate(), At(2025, 1, 2));
+    EXPECT_NE(NodeOf(window, "seventh"), nullptr);
+    EXPECT_EQ(NodeOf(window, "eighth"), nullptr);
+}
+
+TEST_F(DatabaseListTest, DeletingExactlyTwoAsksTheSecondQuestion) {
+    FakeMessageBoxesGuard boxes;
+    window.SelectPredefinedRange(prAll);
+    window.LTV->SetSelected(NodeOf(window, "today"), true);
+    window.LTV->SetSelected(NodeOf(window, "feb"), true);
+    boxes->Answers = {mrYes, mrNo};
+    window.DeleteCommand();
+    ASSERT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(boxes->Boxes[1].text, "You selected 2 reminders. Do you wish to delete them?");
+    EXPECT_EQ(db.Count(), 10);
+}
+
+TEST_F(DatabaseListTest, AHiddenListIsFilledWhenItShows) {
+    window.SelectPredefinedRange(prToday);
+    db.Add(Entry("added", At(2024, 12, 27, 20)));
+    window.RefreshWhenShown();
+    EXPECT_TRUE(window.OutOfDate());
+    EXPECT_EQ(window.LTV->RootNodeCount(), 0u);
+    EXPECT_TRUE(window.Filter().Groups.empty());
+    window.show();
+    EXPECT_FALSE(window.OutOfDate());
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{"today (12/27/2024)", "  today", "  added",
+                                                      "  todayLate"}));
+    // Shown, it refreshes at once.
+    db.Add(Entry("another", At(2024, 12, 27, 16)));
+    window.RefreshWhenShown();
+    EXPECT_NE(NodeOf(window, "another"), nullptr);
+}
