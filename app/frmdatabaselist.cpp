@@ -14,6 +14,7 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/reminderlistimages.h"
@@ -101,12 +102,10 @@ void TfrmTockwellDatabaseList::SetupTree() {
     LTV->SetDrawSelectionMode(smBlendedRectangle);
     TLTHeader& header = LTV->Header();
     header.SetStyle(hsXPStyle);
-    header.SetOptions({TLTHeaderOption::hoColumnResize, TLTHeaderOption::hoDblClickResize,
-                       TLTHeaderOption::hoDrag, TLTHeaderOption::hoVisible});
     struct Col {
         const char* text;
         int width;
-        bool fixed;
+        bool sized; // minimum and maximum width equal to the width
     };
     for (const Col& c :
          {Col{"", 20, true}, Col{"Reminder", 320, false}, Col{"Next Alert Time", 120, false},
@@ -114,13 +113,18 @@ void TfrmTockwellDatabaseList::SetupTree() {
         TLeanTreeColumn& column = header.Columns().Add();
         column.SetText(c.text);
         column.SetWidth(c.width);
-        if (c.fixed) {
+        if (c.sized) {
             column.SetMinWidth(c.width);
             column.SetMaxWidth(c.width);
-            column.SetOptions(column.Options() | TLTColumnOption::coFixed);
         }
     }
+    // A narrow window scrolls rather than squeezing the captions away.
+    header.Columns().Items(1).SetMinWidth(ReminderColumnMinWidth);
+    // "Reminder" takes the width the other columns leave (set once the columns are there).
     header.SetAutoSizeIndex(1);
+    header.SetOptions({TLTHeaderOption::hoAutoResize, TLTHeaderOption::hoColumnResize,
+                       TLTHeaderOption::hoDblClickResize, TLTHeaderOption::hoDrag,
+                       TLTHeaderOption::hoVisible});
     header.SetMainColumn(1);
     TCustomLeanTreeOptions& options = LTV->TreeOptions();
     options.SetPaintOptions({TLTPaintOption::toShowButtons, TLTPaintOption::toShowDropmark,
@@ -246,6 +250,32 @@ void TfrmTockwellDatabaseList::RefreshWhenShown() {
     LTV->Clear();
     filter_.Clear();
     outOfDate_ = true;
+}
+
+void TfrmTockwellDatabaseList::FitNextAlertColumn() {
+    constexpr TColumnIndex NextAlertColumn = 2;
+    constexpr int LeastWidth = 120;
+    const QFontMetrics fm(LTV->font());
+    auto width = [&fm](const char* format, TDateTime t) {
+        return fm.horizontalAdvance(QString::fromStdString(FormatDateTime(format, t)));
+    };
+    // The widest day of this year and the next, then the widest time of day on it.
+    int y, m, d;
+    DecodeDate(Date(), y, m, d);
+    TDateTime widestDay = EncodeDate(y, 1, 1);
+    int widest = 0;
+    for (TDateTime day = widestDay; day < EncodeDate(y + 2, 1, 1); day += 1)
+        if (const int w = width("ddddd", day); w > widest) {
+            widest = w;
+            widestDay = day;
+        }
+    widest = 0;
+    for (int minute = 0; minute < 24 * 60; ++minute)
+        widest = std::max(widest, width("ddddd t", widestDay + minute * OneMinute));
+    // The cell's margin before the text and the text's margins, and a pixel to spare on
+    // each side for rounding.
+    const int needed = LTV->Margin() + 2 * LTV->TextMargin() + widest + 2;
+    LTV->Header().Columns().Items(NextAlertColumn).SetWidth(std::max(LeastWidth, needed));
 }
 
 void TfrmTockwellDatabaseList::FillReminderList() {
@@ -380,7 +410,12 @@ bool TfrmTockwellDatabaseList::eventFilter(QObject* watched, QEvent* e) {
             return TreeKey(key->key(), key->modifiers());
         return PickerEvent(watched, key->key(), key->modifiers());
     } else if (watched == LTV->viewport()) {
-        if (e->type() == QEvent::MouseButtonPress) {
+        if (e->type() == QEvent::Resize) {
+            // A scroll bar that comes or goes changes the rows' width without resizing the
+            // tree: "Reminder" takes the new width too.
+            LTV->Header().Columns().AdjustAutoSize(InvalidColumn);
+            LTV->UpdateScrollBars(true);
+        } else if (e->type() == QEvent::MouseButtonPress) {
             const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
             lastPressOnButton_ = LTV->GetHitTestInfoAt(p.x(), p.y(), true)
                                      .HitPositions.Contains(THitPosition::hiOnItemButton);
@@ -405,6 +440,7 @@ void TfrmTockwellDatabaseList::keyPressEvent(QKeyEvent* e) {
 }
 
 void TfrmTockwellDatabaseList::showEvent(QShowEvent* e) {
+    FitNextAlertColumn();
     if (outOfDate_)
         Refresh();
     QWidget::showEvent(e);

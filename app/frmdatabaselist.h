@@ -49,6 +49,9 @@ public:
     using TReminderItemEvent = std::function<void(const IReminderAwareItemPtr& Item)>;
     using TNotifyEvent = std::function<void()>;
 
+    // The least width of "Reminder", which takes the width the other columns leave.
+    static constexpr int ReminderColumnMinWidth = 100;
+
     TfrmTockwellDatabaseList();
     ~TfrmTockwellDatabaseList() override;
 
@@ -115,6 +118,10 @@ public:
     TFilterTreeItem* NodeObject(TLeanNode* node) const;
     // The reminder entry of a node; nullptr for groups.
     TTockwellItemPtr NodeReminder(TLeanNode* node) const;
+
+    // Gives "Next Alert Time" the width the longest date and time of the user's format needs
+    // in the list's font, at least 120 pixels; done at each show.
+    void FitNextAlertColumn();
 
 protected:
     void showEvent(QShowEvent* e) override;
