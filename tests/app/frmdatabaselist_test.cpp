@@ -221,10 +221,12 @@ class TListMain : public TOpenMain {
 public:
     using TOpenMain::TOpenMain;
     std::vector<std::pair<std::string, bool>> Dialogs; // caption, isNew
+    std::vector<TDateTime> DialogDates;                // the reminder times
 
 protected:
     bool RunReminderSetupDialog(const IReminderAwareItemPtr& item, bool isNew, bool&) override {
         Dialogs.emplace_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption, isNew);
+        DialogDates.push_back(item->GetReminder().GetReminderDateTime());
         return false;
     }
 };
@@ -494,4 +496,14 @@ TEST_F(DatabaseListTest, AHiddenListIsFilledWhenItShows) {
     db.Add(Entry("another", At(2024, 12, 27, 16)));
     window.RefreshWhenShown();
     EXPECT_NE(NodeOf(window, "another"), nullptr);
+}
+
+TEST_F(DatabaseListMainTest, AddReminderInTheListAddsANewReminderFromNowOnToday) {
+    auto form = OpenMain();
+    form->Console().setText("Console text tomorrow");
+    form->Calendar().SetDate(At(2024, 3, 20));
+    form->ListWindow().NewCommand();
+    ASSERT_EQ(form->Dialogs.size(), 1u);
+    EXPECT_EQ(form->Dialogs[0], (std::pair<std::string, bool>{"New Reminder", true}));
+    EXPECT_NEAR(form->DialogDates[0], At(2024, 3, 14, 12, 10), OneSecond);
 }
