@@ -285,28 +285,30 @@ void TfrmTockwellDatabaseList::FillReminderList() {
     if (!db_)
         return;
     const TDateTime fromDate = FromDate(), toDate = ToDate();
-    // Each entry is read once, its tree object made while it is at hand.
+    // Each entry is read once, its tree object made and filed while it is at hand.
     const TDateGroupClassifier groups(Now());
     // The tree's objects hold their entries through the database's list as it is now: one
     // use count for all, instead of one on each entry, which lie far apart in memory.
     const std::shared_ptr<const std::vector<TTockwellItemPtr>> entries = db_->ItemList();
     const size_t count = entries->size();
-    std::vector<TFilterTreeItemPtr> listed;
-    listed.reserve(count);
+    TFilterTreeBatch batch = ReminderTreeBatch(filter_);
     for (size_t i = 0; i < count; ++i) {
-        // The entries and their reminders are fetched a few ahead.
+        // The entries and their reminders are fetched a few ahead: the entry's start and its
+        // reminder's reference, then the reminder's times (both lie past its first 64 bytes).
+        if (i + 16 < count) {
+            const char* ahead = reinterpret_cast<const char*>((*entries)[i + 16].get());
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 40);
+        }
         if (i + 8 < count)
-            __builtin_prefetch((*entries)[i + 8].get());
-        if (i + 4 < count)
-            if (const TTockwellItem* ahead = (*entries)[i + 4].get())
-                __builtin_prefetch(ahead->FindReminder());
+            if (const TTockwellItem* ahead = (*entries)[i + 8].get())
+                __builtin_prefetch(reinterpret_cast<const char*>(ahead->FindReminder()) + 80);
         TTockwellItem* entry = (*entries)[i].get();
         if (entry && entry->HasReminder() &&
             InDateRange(entry->NextAlertDateTime(), fromDate, toDate))
-            listed.push_back(
-                filter_.Make<TReminderTreeItem>(TTockwellItemPtr(entries, entry), groups));
+            batch.Add(filter_.Make<TReminderTreeItem>(TTockwellItemPtr(entries, entry), groups));
     }
-    AddReminderItemsToTree(filter_, std::move(listed));
+    batch.Finish();
 }
 
 void TfrmTockwellDatabaseList::RebuildTree() {

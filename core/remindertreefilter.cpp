@@ -78,6 +78,16 @@ TDateTime TReminderTreeItem::TimeKey() const {
     return sortKey_;
 }
 
+bool TReminderTreeItem::SortKey(double& key) const {
+    const TDateTime time = TimeKey();
+    // Whole minutes within the calendar: a minute apart is 1 apart, well above the product's
+    // rounding, so the order and the equal keys are TimeKey's.
+    if (!InCalendarRange(time))
+        return false;
+    key = std::round(time * MinsPerDay);
+    return true;
+}
+
 int TReminderTreeItem::Compare(const TFilterTreeItem& other) const {
     const TReminderTreeItem* o = AsReminder(other);
     if (!o)
@@ -149,15 +159,13 @@ TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItem
     return tree.AddGroup(std::make_unique<TReminderTreeGroup>(), std::move(item));
 }
 
-void AddReminderItemsToTree(TFilterTreeManager& tree, std::vector<TFilterTreeItemPtr> items) {
-    tree.AddItems(std::move(items), [] { return std::make_unique<TReminderTreeGroup>(); });
+TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree) {
+    return TFilterTreeBatch(tree, [] { return std::make_unique<TReminderTreeGroup>(); });
 }
 
 void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries) {
     const TDateGroupClassifier groups(Now());
-    std::vector<TFilterTreeItemPtr> items;
-    items.reserve(entries.size());
+    TFilterTreeBatch batch = ReminderTreeBatch(tree);
     for (const TTockwellItemPtr& entry : entries)
-        items.push_back(tree.Make<TReminderTreeItem>(entry, groups));
-    AddReminderItemsToTree(tree, std::move(items));
+        batch.Add(tree.Make<TReminderTreeItem>(entry, groups));
 }

@@ -27,10 +27,8 @@ public:
     // By the reminder time with seconds and milliseconds dropped: -1, 0 or 1 (0 against
     // anything that is not a reminder).
     int Compare(const TFilterTreeItem& other) const override;
-    bool SortKey(double& key) const override {
-        key = TimeKey();
-        return true;
-    }
+    // TimeKey in whole minutes, which sort in fewer passes; none outside the calendar.
+    bool SortKey(double& key) const override;
 
     // The reminder's next alert and reminder time; 0 without entry or reminder.
     TDateTime NextAlertDateTime() const;
@@ -77,8 +75,8 @@ public:
 // Wraps entry in a TReminderTreeItem and files it under the first group that accepts it,
 // opening a TReminderTreeGroup for it when none does. Returns the group.
 TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry);
-// Files items (TReminderTreeItems) as AddReminderToTree would one after the other, opening
-// TReminderTreeGroups, in O(n log n).
-void AddReminderItemsToTree(TFilterTreeManager& tree, std::vector<TFilterTreeItemPtr> items);
-// Wraps the entries in TReminderTreeItems seen from Now() and files them as above.
+// A batch that files TReminderTreeItems as AddReminderToTree would one after the other,
+// opening TReminderTreeGroups, in O(n log n).
+TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree);
+// Wraps the entries in TReminderTreeItems seen from Now() and files them in one batch.
 void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries);

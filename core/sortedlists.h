@@ -54,14 +54,17 @@ public:
     // Adds every item as Add would one after the other, in items' order, with the same
     // result (the order of equal items and what dupIgnore drops included), in
     // O((Count() + n) log n) for n items. Returns the number of items inserted.
-    int AddAll(std::vector<T> items) {
+    // keys, when it holds one for each item, are the items' SortKey numbers, worked out by
+    // the caller while the items were at hand.
+    int AddAll(std::vector<T> items, const std::vector<double>& keys = {}) {
         const auto before = [this](const T& a, const T& b) { return Compare(a, b) < 0; };
         if (Duplicates == dupAccept) {
             // Add puts an item before those equal to it: among equal items the one added last
             // comes first, and the new ones come before those present.
-            std::reverse(items.begin(), items.end());
-            if (!SortByKeys(items))
+            if (!SortByKeys(items, keys, true)) {
+                std::reverse(items.begin(), items.end());
                 std::stable_sort(items.begin(), items.end(), before);
+            }
         } else {
             // The first of equal items wins, and none equal to an item present is added.
             std::stable_sort(items.begin(), items.end(), before);
@@ -136,15 +139,23 @@ protected:
     std::vector<T> items_;
 
 private:
-    // Sorts items stably by SortKey; false, items untouched, when an item has no number (or
-    // one that is not a number).
-    bool SortByKeys(std::vector<T>& items) const {
-        std::vector<TSortKey> keys(items.size());
-        for (size_t i = 0; i < items.size(); ++i) {
+    // Sorts items stably by their numbers (given, else SortKey's), those with equal numbers
+    // in reverse order when reversed is set; false, items untouched, when an item has no
+    // number (or one that is not a number).
+    bool SortByKeys(std::vector<T>& items, const std::vector<double>& given, bool reversed) const {
+        const size_t n = items.size();
+        const bool isGiven = given.size() == n;
+        std::vector<TSortKey> keys(n);
+        for (size_t i = 0; i < n; ++i) {
+            const size_t at = reversed ? n - 1 - i : i;
             double key = 0;
-            if (!SortKey(items[i], key) || key != key)
+            if (isGiven)
+                key = given[at];
+            else if (!SortKey(items[at], key))
                 return false;
-            keys[i] = {OrderedBits(key), static_cast<uint32_t>(i)};
+            if (key != key)
+                return false;
+            keys[i] = {OrderedBits(key), static_cast<uint32_t>(at)};
         }
         StableSortKeys(keys);
         std::vector<T> sorted;

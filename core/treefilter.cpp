@@ -17,7 +17,7 @@ constexpr size_t BlockSize = 64 * 1024;
 } // namespace
 
 void TFilterTreeItemDeleter::operator()(TFilterTreeItem* item) const {
-    if (inBlock_)
+    if (item->inBlock_)
         item->~TFilterTreeItem();
     else
         delete item;
@@ -88,21 +88,36 @@ TFilterTreeItem* TFilterTreeManager::AddGroup(TFilterTreeItemPtr group, TFilterT
     return raw;
 }
 
-void TFilterTreeManager::AddItems(std::vector<TFilterTreeItemPtr> items,
-                                  const std::function<TFilterTreeItemPtr()>& newGroup) {
-    // Each group's new children in filing order, added in one step at the end.
-    std::vector<std::vector<TFilterTreeItemPtr>> filed(Groups.size());
-    for (TFilterTreeItemPtr& item : items) {
-        size_t g = 0;
-        while (g < Groups.size() && !Groups[g]->Accepts(*item))
-            ++g;
-        if (g == Groups.size()) {
-            OpenGroup(newGroup(), *item);
-            filed.emplace_back();
-        }
-        filed[g].push_back(std::move(item));
+// ---- TFilterTreeBatch ---------------------------------------------------------------------
+
+TFilterTreeBatch::TFilterTreeBatch(TFilterTreeManager& tree,
+                                   std::function<TFilterTreeItemPtr()> newGroup)
+    : tree_(tree), newGroup_(std::move(newGroup)), filed_(tree.Groups.size()) {}
+
+void TFilterTreeBatch::Add(TFilterTreeItemPtr item) {
+    const std::vector<TFilterTreeItem*>& groups = tree_.Groups;
+    size_t g = 0;
+    while (g < groups.size() && !groups[g]->Accepts(*item))
+        ++g;
+    if (g == groups.size())
+        tree_.OpenGroup(newGroup_(), *item);
+    if (filed_.size() < groups.size())
+        filed_.resize(groups.size());
+    // The key is taken now, while the object is at hand.
+    TFiled& filed = filed_[g];
+    double key = 0;
+    filed.keyed = filed.keyed && item->SortKey(key);
+    if (filed.keyed)
+        filed.keys.push_back(key);
+    filed.items.push_back(std::move(item));
+}
+
+void TFilterTreeBatch::Finish() {
+    for (size_t g = 0; g < filed_.size(); ++g) {
+        TFiled& filed = filed_[g];
+        if (!filed.items.empty())
+            tree_.Groups[g]->Children.AddAll(std::move(filed.items),
+                                             filed.keyed ? filed.keys : std::vector<double>());
+        filed = TFiled();
     }
-    for (size_t g = 0; g < filed.size(); ++g)
-        if (!filed[g].empty())
-            Groups[g]->Children.AddAll(std::move(filed[g]));
 }

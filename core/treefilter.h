@@ -16,15 +16,10 @@ class TFilterTreeItem;
 
 // Frees a tree object: deletes it, or, for one a manager made in its blocks (TFilterTreeManager
 // ::Make), only destroys it (the manager frees the block).
-class TFilterTreeItemDeleter {
-public:
+struct TFilterTreeItemDeleter {
     TFilterTreeItemDeleter() = default;
-    explicit TFilterTreeItemDeleter(bool inBlock) : inBlock_(inBlock) {}
     template <class U> TFilterTreeItemDeleter(const std::default_delete<U>&) {}
     void operator()(TFilterTreeItem* item) const;
-
-private:
-    bool inBlock_ = false;
 };
 using TFilterTreeItemPtr = std::unique_ptr<TFilterTreeItem, TFilterTreeItemDeleter>;
 
@@ -61,6 +56,11 @@ public:
     virtual bool SortKey(double& /*key*/) const { return false; }
 
     TFilterTreeItems Children;
+
+private:
+    friend class TFilterTreeManager;
+    friend struct TFilterTreeItemDeleter;
+    bool inBlock_ = false; // made by TFilterTreeManager::Make
 };
 
 // An object the tree shows.
@@ -81,6 +81,36 @@ public:
     std::string Caption;
 };
 
+class TFilterTreeManager;
+
+// Files many objects at once: each Add files its object as FindGroupFor, and AddGroup with a
+// group from newGroup where none accepts it, would, giving the same tree; each group's new
+// children are sorted once, by Finish (or at the end of the batch). n objects cost
+// O(n log n) plus the Accepts calls. The tree changes in no other way during the batch.
+class TFilterTreeBatch {
+public:
+    TFilterTreeBatch(TFilterTreeManager& tree, std::function<TFilterTreeItemPtr()> newGroup);
+    ~TFilterTreeBatch() { Finish(); }
+    TFilterTreeBatch(const TFilterTreeBatch&) = delete;
+    TFilterTreeBatch& operator=(const TFilterTreeBatch&) = delete;
+
+    void Add(TFilterTreeItemPtr item);
+    // The groups' new children go in, sorted (done at the end of the batch too).
+    void Finish();
+
+private:
+    // One group's new children in filing order, and their SortKey numbers while each one has
+    // one.
+    struct TFiled {
+        std::vector<TFilterTreeItemPtr> items;
+        std::vector<double> keys;
+        bool keyed = true;
+    };
+    TFilterTreeManager& tree_;
+    std::function<TFilterTreeItemPtr()> newGroup_;
+    std::vector<TFiled> filed_; // by the group's place in Groups
+};
+
 // The tree: Root's children are the groups in sorted order; Groups lists the same groups in
 // the order they were added.
 class TFilterTreeManager {
@@ -97,8 +127,9 @@ public:
     // allocation each. It must be freed (filed here, or dropped) before the next Clear.
     template <class T, class... Args> TFilterTreeItemPtr Make(Args&&... args) {
         void* place = Allocate(sizeof(T), alignof(T));
-        return TFilterTreeItemPtr(new (place) T(std::forward<Args>(args)...),
-                                  TFilterTreeItemDeleter(true));
+        T* item = new (place) T(std::forward<Args>(args)...);
+        item->inBlock_ = true;
+        return TFilterTreeItemPtr(item);
     }
     // The first group in creation order that accepts item: item moves into its children and
     // the group is returned. nullptr, item left with the caller, when none accepts it.
@@ -106,11 +137,6 @@ public:
     // group->InitFromItem(*item); item becomes the group's child, the group Root's child and
     // the last of Groups. Returns the group.
     TFilterTreeItem* AddGroup(TFilterTreeItemPtr group, TFilterTreeItemPtr item);
-    // Files every item as FindGroupFor, and AddGroup with a group from newGroup where none
-    // accepts it, would one after the other, with the same tree; each group's children are
-    // sorted once at the end, so n items cost O(n log n) plus the Accepts calls.
-    void AddItems(std::vector<TFilterTreeItemPtr> items,
-                  const std::function<TFilterTreeItemPtr()>& newGroup);
 
 private:
     // size bytes aligned to align (at most that of std::max_align_t) in the current block.
@@ -127,6 +153,7 @@ public:
     std::vector<TFilterTreeItem*> Groups; // owned by Root.Children
 
 private:
+    friend class TFilterTreeBatch;
     // Initialises group from item and makes it Root's child and the last of Groups.
     TFilterTreeItem* OpenGroup(TFilterTreeItemPtr group, const TFilterTreeItem& item);
 };

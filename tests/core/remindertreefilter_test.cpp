@@ -180,9 +180,10 @@ TEST(ReminderTreeFilter, GroupsStartingTheSameDaySortByStartDateAloneTheLaterOpe
 
 TEST(ReminderTreeFilter, FilingAllAtOnceGivesTheTreeOfFilingOneByOne) {
     FixedClock clock(At(2024, 12, 27, 15));
-    // Many equal reminder times (to the minute) in every group, in no order.
+    // Many equal reminder times (to the minute) in every group, in no order; groups short
+    // and long (those are sorted by another way).
     std::vector<TTockwellItemPtr> entries;
-    for (int i = 0; i < 600; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         const TDateTime next = i % 13 == 0 ? 0 : At(2024, 12, 20) + (i * 7 % 90) * 0.5;
         entries.push_back(Entry("r" + std::to_string(i), next + (i % 3) * OneSecond, next));
     }
