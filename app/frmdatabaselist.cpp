@@ -11,8 +11,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/reminderlistimages.h"
@@ -100,12 +102,10 @@ void TfrmTockwellDatabaseList::SetupTree() {
     LTV->SetDrawSelectionMode(smBlendedRectangle);
     TLTHeader& header = LTV->Header();
     header.SetStyle(hsXPStyle);
-    header.SetOptions({TLTHeaderOption::hoColumnResize, TLTHeaderOption::hoDblClickResize,
-                       TLTHeaderOption::hoDrag, TLTHeaderOption::hoVisible});
     struct Col {
         const char* text;
         int width;
-        bool fixed;
+        bool sized; // minimum and maximum width equal to the width
     };
     for (const Col& c :
          {Col{"", 20, true}, Col{"Reminder", 320, false}, Col{"Next Alert Time", 120, false},
@@ -113,13 +113,18 @@ void TfrmTockwellDatabaseList::SetupTree() {
         TLeanTreeColumn& column = header.Columns().Add();
         column.SetText(c.text);
         column.SetWidth(c.width);
-        if (c.fixed) {
+        if (c.sized) {
             column.SetMinWidth(c.width);
             column.SetMaxWidth(c.width);
-            column.SetOptions(column.Options() | TLTColumnOption::coFixed);
         }
     }
+    // A narrow window scrolls rather than squeezing the captions away.
+    header.Columns().Items(1).SetMinWidth(ReminderColumnMinWidth);
+    // "Reminder" takes the width the other columns leave (set once the columns are there).
     header.SetAutoSizeIndex(1);
+    header.SetOptions({TLTHeaderOption::hoAutoResize, TLTHeaderOption::hoColumnResize,
+                       TLTHeaderOption::hoDblClickResize, TLTHeaderOption::hoDrag,
+                       TLTHeaderOption::hoVisible});
     header.SetMainColumn(1);
     TCustomLeanTreeOptions& options = LTV->TreeOptions();
     options.SetPaintOptions({TLTPaintOption::toShowButtons, TLTPaintOption::toShowDropmark,
@@ -139,13 +144,14 @@ void TfrmTockwellDatabaseList::SetupTree() {
             auto* group = dynamic_cast<TReminderTreeGroup*>(object);
             if (group && group->StartDate != 0)
                 states = states | TLeanNodeInitState::ivsExpanded;
+            if (object && object->Children.Count() > 0)
+                states = states | TLeanNodeInitState::ivsHasChildren;
         } else if (TFilterTreeItem* group = NodeObject(parent)) {
+            // Reminders have no children of their own.
             if (static_cast<int>(node->Index) < group->Children.Count())
                 object = group->Children.Items(static_cast<int>(node->Index)).get();
         }
         *LTV->GetNodeData<TFilterTreeItem*>(node) = object;
-        if (object && object->Children.Count() > 0)
-            states = states | TLeanNodeInitState::ivsHasChildren;
     };
     LTV->OnInitChildren = [this](TBaseLeanTree*, PLeanNode node, uint32_t& count) {
         TFilterTreeItem* object = NodeObject(node);
@@ -218,7 +224,9 @@ TFilterTreeItem* TfrmTockwellDatabaseList::NodeObject(PLeanNode node) const {
 
 TTockwellItemPtr TfrmTockwellDatabaseList::NodeReminder(PLeanNode node) const {
     auto* reminder = dynamic_cast<TReminderTreeItem*>(NodeObject(node));
-    return reminder ? reminder->Data : nullptr;
+    // The objects hold their entries through the list of entries they were filled from:
+    // what leaves the window holds the entry alone.
+    return reminder && reminder->Data ? reminder->Data->shared_from_this() : nullptr;
 }
 
 void TfrmTockwellDatabaseList::Refresh() {
@@ -226,8 +234,48 @@ void TfrmTockwellDatabaseList::Refresh() {
         refreshPending_ = true;
         return;
     }
+    outOfDate_ = false;
     FillReminderList();
     RebuildTree();
+}
+
+void TfrmTockwellDatabaseList::RefreshWhenShown() {
+    if (isVisible() || deleting_) {
+        Refresh();
+        return;
+    }
+    if (outOfDate_)
+        return;
+    // The tree points into the filter: empty it first.
+    LTV->Clear();
+    filter_.Clear();
+    outOfDate_ = true;
+}
+
+void TfrmTockwellDatabaseList::FitNextAlertColumn() {
+    constexpr TColumnIndex NextAlertColumn = 2;
+    constexpr int LeastWidth = 120;
+    const QFontMetrics fm(LTV->font());
+    auto width = [&fm](const char* format, TDateTime t) {
+        return fm.horizontalAdvance(QString::fromStdString(FormatDateTime(format, t)));
+    };
+    // The widest day of this year and the next, then the widest time of day on it.
+    int y, m, d;
+    DecodeDate(Date(), y, m, d);
+    TDateTime widestDay = EncodeDate(y, 1, 1);
+    int widest = 0;
+    for (TDateTime day = widestDay; day < EncodeDate(y + 2, 1, 1); day += 1)
+        if (const int w = width("ddddd", day); w > widest) {
+            widest = w;
+            widestDay = day;
+        }
+    widest = 0;
+    for (int minute = 0; minute < 24 * 60; ++minute)
+        widest = std::max(widest, width("ddddd t", widestDay + minute * OneMinute));
+    // The cell's margin before the text and the text's margins, and a pixel to spare on
+    // each side for rounding.
+    const int needed = LTV->Margin() + 2 * LTV->TextMargin() + widest + 2;
+    LTV->Header().Columns().Items(NextAlertColumn).SetWidth(std::max(LeastWidth, needed));
 }
 
 void TfrmTockwellDatabaseList::FillReminderList() {
@@ -237,13 +285,30 @@ void TfrmTockwellDatabaseList::FillReminderList() {
     if (!db_)
         return;
     const TDateTime fromDate = FromDate(), toDate = ToDate();
-    for (int i = 0; i < db_->Count(); ++i) {
-        const TTockwellItemPtr& entry = db_->GetItem(i);
-        if (!entry || !entry->HasReminder())
-            continue;
-        if (InDateRange(entry->NextAlertDateTime(), fromDate, toDate))
-            AddReminderToTree(filter_, entry);
+    // Each entry is read once, its tree object made and filed while it is at hand.
+    const TDateGroupClassifier groups(Now());
+    // The tree's objects hold their entries through the database's list as it is now: one
+    // use count for all, instead of one on each entry, which lie far apart in memory.
+    const std::shared_ptr<const std::vector<TTockwellItemPtr>> entries = db_->ItemList();
+    const size_t count = entries->size();
+    TFilterTreeBatch batch = ReminderTreeBatch(filter_);
+    for (size_t i = 0; i < count; ++i) {
+        // The entries and their reminders are fetched a few ahead: the entry's start and its
+        // reminder's reference, then the reminder's times (both lie past its first 64 bytes).
+        if (i + 16 < count) {
+            const char* ahead = reinterpret_cast<const char*>((*entries)[i + 16].get());
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 40);
+        }
+        if (i + 8 < count)
+            if (const TTockwellItem* ahead = (*entries)[i + 8].get())
+                __builtin_prefetch(reinterpret_cast<const char*>(ahead->FindReminder()) + 80);
+        TTockwellItem* entry = (*entries)[i].get();
+        if (entry && entry->HasReminder() &&
+            InDateRange(entry->NextAlertDateTime(), fromDate, toDate))
+            batch.Add(filter_.Make<TReminderTreeItem>(TTockwellItemPtr(entries, entry), groups));
     }
+    batch.Finish();
 }
 
 void TfrmTockwellDatabaseList::RebuildTree() {
@@ -347,7 +412,12 @@ bool TfrmTockwellDatabaseList::eventFilter(QObject* watched, QEvent* e) {
             return TreeKey(key->key(), key->modifiers());
         return PickerEvent(watched, key->key(), key->modifiers());
     } else if (watched == LTV->viewport()) {
-        if (e->type() == QEvent::MouseButtonPress) {
+        if (e->type() == QEvent::Resize) {
+            // A scroll bar that comes or goes changes the rows' width without resizing the
+            // tree: "Reminder" takes the new width too.
+            LTV->Header().Columns().AdjustAutoSize(InvalidColumn);
+            LTV->UpdateScrollBars(true);
+        } else if (e->type() == QEvent::MouseButtonPress) {
             const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
             lastPressOnButton_ = LTV->GetHitTestInfoAt(p.x(), p.y(), true)
                                      .HitPositions.Contains(THitPosition::hiOnItemButton);
@@ -369,6 +439,13 @@ void TfrmTockwellDatabaseList::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QWidget::keyPressEvent(e);
+}
+
+void TfrmTockwellDatabaseList::showEvent(QShowEvent* e) {
+    FitNextAlertColumn();
+    if (outOfDate_)
+        Refresh();
+    QWidget::showEvent(e);
 }
 
 void TfrmTockwellDatabaseList::closeEvent(QCloseEvent* e) {

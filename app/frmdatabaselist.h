@@ -49,6 +49,9 @@ public:
     using TReminderItemEvent = std::function<void(const IReminderAwareItemPtr& Item)>;
     using TNotifyEvent = std::function<void()>;
 
+    // The least width of "Reminder", which takes the width the other columns leave.
+    static constexpr int ReminderColumnMinWidth = 100;
+
     TfrmTockwellDatabaseList();
     ~TfrmTockwellDatabaseList() override;
 
@@ -57,6 +60,11 @@ public:
     // Fills the filter from the database, then rebuilds the tree. Deferred while a delete
     // runs (it refreshes once at its end).
     void Refresh();
+    // Refresh while the window is shown; while hidden the list is emptied (letting go of the
+    // entries) and filled when the window shows next.
+    void RefreshWhenShown();
+    // Whether the list waits for the next show to be filled.
+    bool OutOfDate() const { return outOfDate_; }
     // Checks the custom range, deselects the predefined range and sets both pickers (whole
     // days, 0 for none); the caller then refreshes and shows the window.
     void SetDateRange(TDateTime fromDate, TDateTime toDate);
@@ -111,7 +119,12 @@ public:
     // The reminder entry of a node; nullptr for groups.
     TTockwellItemPtr NodeReminder(TLeanNode* node) const;
 
+    // Gives "Next Alert Time" the width the longest date and time of the user's format needs
+    // in the list's font, at least 120 pixels; done at each show.
+    void FitNextAlertColumn();
+
 protected:
+    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -135,4 +148,5 @@ private:
     int rangeUpdating_ = 0;          // re-entrancy counter of the range controls
     bool deleting_ = false;
     bool refreshPending_ = false;
+    bool outOfDate_ = false; // emptied while hidden: filled at the next show
 };

@@ -44,6 +44,25 @@ private:
     int& counter_;
 };
 
+// The range panel (height 32): its controls keep their sizes, and a window narrower than
+// they need cuts the panel's right end off instead of squeezing them.
+class TRangePanel : public QWidget {
+public:
+    explicit TRangePanel(QWidget* parent) : QWidget(parent), Content(new QWidget(this)) {
+        setFixedHeight(32);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override { return {Content->sizeHint().width(), 32}; }
+    QSize minimumSizeHint() const override { return {0, 32}; }
+
+    QWidget* Content; // the controls
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        Content->setGeometry(0, 0, std::max(width(), Content->sizeHint().width()), height());
+    }
+};
+
 } // namespace
 
 void PredefinedRangeDates(TPredefinedRange range, TDateTime today, TDateTime& fromDate,
@@ -89,10 +108,11 @@ bool InDateRange(TDateTime next, TDateTime fromDate, TDateTime toDate) {
 }
 
 QWidget* TfrmTockwellDatabaseList::CreateRangePanel() {
-    auto* top = new QWidget(this);
-    top->setFixedHeight(32);
+    auto* panel = new TRangePanel(this);
+    QWidget* top = panel->Content;
     auto* row = new QHBoxLayout(top);
     row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(4);
     rgPredefinedRange = new QRadioButton(QStringLiteral("Predefined range:"), top);
     rgPredefinedRange->setChecked(true);
     cbPredefinedRange = new QComboBox(top);
@@ -113,10 +133,12 @@ QWidget* TfrmTockwellDatabaseList::CreateRangePanel() {
                                                       rgCustomRange, dtpFrom, toLabel, dtpTo})
         row->addWidget(w);
     row->addStretch(1);
-    row->addWidget(sbRefresh);
-    row->addWidget(SpeedButton1);
-
-    return top;
+    for (QPushButton* button : {sbRefresh, SpeedButton1}) {
+        // Speed buttons: as wide as their caption needs.
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 20);
+        row->addWidget(button);
+    }
+    return panel;
 }
 
 void TfrmTockwellDatabaseList::ConnectRangeControls() {

@@ -691,7 +691,10 @@ void TfrmMain::SetupListWindow() {
     listWindow_->OnOpenReminder = [this](const IReminderAwareItemPtr& item) {
         CallGuarded([&] { EditReminderAndShow(item, true, true, false); });
     };
-    listWindow_->OnNewReminder = [this] { CallGuarded([this] { AddReminderCommand(); }); };
+    listWindow_->OnNewReminder = [this] {
+        CallGuarded(
+            [this] { AddReminder("New Reminder", true, Date() + DefaultReminderTime(Now())); });
+    };
     listWindow_->OnDeleteReminder = [this](const IReminderAwareItemPtr& item) {
         manager_->RemoveReminder(item);
     };
@@ -704,8 +707,9 @@ void TfrmMain::SetupListWindow() {
 }
 
 void TfrmMain::RefreshListWindow() {
+    // A hidden list is filled when it shows.
     if (listWindow_)
-        listWindow_->Refresh();
+        listWindow_->RefreshWhenShown();
 }
 
 void TfrmMain::ShowListWindow(bool filtered) {

@@ -82,6 +82,36 @@ private:
     TZipPromptsScope zipPrompts_;
 };
 
+// "--exit-when-painted" (for timing the start): the process ends as soon as the main window
+// has painted itself with the data file's content.
+class TExitWhenPainted : public QObject {
+public:
+    explicit TExitWhenPainted(TfrmMain& form) : form_(form) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (!repaintAsked_) {
+            if (!form_.DataFileOpenPending()) {
+                repaintAsked_ = true;
+                form_.update();
+            }
+        } else if (e->type() == QEvent::Paint) {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            // Queued: it runs once this paint has gone to the screen.
+            if (widget && widget->window() == &form_)
+                QTimer::singleShot(0, [] {
+                    std::fflush(nullptr);
+                    std::_Exit(0);
+                });
+        }
+        return false;
+    }
+
+private:
+    TfrmMain& form_;
+    bool repaintAsked_ = false;
+};
+
 extern "C" void AbandonWindowsAtExit() {
     if (QCoreApplication::instance())
         AbandonAlertWindows();
@@ -121,6 +151,7 @@ int RunTockwell(int argc, char** argv) {
     InitializeTreeReferenceToken([&] { return (uint64_t(entropy()) << 32) | entropy(); });
     QStringList params = app.arguments().mid(1);
     const bool quit = params.removeAll(QStringLiteral("--quit")) > 0;
+    const bool exitWhenPainted = params.removeAll(QStringLiteral("--exit-when-painted")) > 0;
     // A termination signal closes the main window; one that comes while the window is being
     // made closes it as soon as it exists.
     QPointer<TfrmMain> mainForm;
@@ -172,5 +203,8 @@ int RunTockwell(int argc, char** argv) {
     form.OnClosed = [] { QCoreApplication::quit(); };
     if (terminate)
         form.Exit();
+    std::unique_ptr<TExitWhenPainted> exitWhenPaintedHook;
+    if (exitWhenPainted)
+        exitWhenPaintedHook = std::make_unique<TExitWhenPainted>(form);
     return app.exec();
 }

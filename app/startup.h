@@ -2,8 +2,9 @@
 // The program's main block: one instance per user (a later start hands its request to the
 // running one and ends), the engine's process-wide set-up, the main window and the event loop.
 //
-// Command line: tockwell [data file] [--quit]. "--quit" asks the running instance to exit and
-// starts nothing.
+// Command line: tockwell [data file] [--quit] [--exit-when-painted]. "--quit" asks the running
+// instance to exit and starts nothing; "--exit-when-painted" ends the program as soon as its
+// main window has painted itself with the data file's content (for timing the start).
 
 #include <string>
 

@@ -105,49 +105,56 @@ std::string RelativeDayName(int options, bool addTime, bool addDate, TDateTime d
     return FormatDateTime("ddddd", d, fs) + time;
 }
 
-int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date) {
-    double t = std::trunc(Now());
+TDateGroupClassifier::TDateGroupClassifier(TDateTime now) {
+    today_ = std::trunc(now);
+    weekStart_ = today_ - (DayOfTheWeek(today_) - 1);
+    TDateParts tp = DecodeDate(today_);
+    const TDateTime first = EncodeDate(tp.Year, tp.Month, 1);
+    nextMonth_ = IncMonth(first, 1);
+    monthAfterNext_ = IncMonth(first, 2);
+}
+
+int TDateGroupClassifier::Classify(const TDateGroupValues& values, TDateTime date) const {
     if (!InCalendarRange(date))
         return date > 0 ? values.Later : values.Earlier; // no number: earlier
-    double d = std::trunc(date);
-    if (d < t)
+    const double d = std::trunc(date);
+    if (d < today_)
         return values.Earlier;
-    if (d == t)
+    if (d == today_)
         return values.Today;
-    if (d == t + 1)
+    if (d == today_ + 1)
         return values.Tomorrow;
-    if (IsoWeekKey(d) == IsoWeekKey(t)) {
-        switch (DayOfTheWeek(d)) {
-        case 1:
-            return values.Monday;
-        case 2:
-            return values.Tuesday;
-        case 3:
-            return values.Wednesday;
-        case 4:
-            return values.Thursday;
-        case 5:
-            return values.Friday;
-        case 6:
-            return values.Saturday;
-        default:
-            return values.Sunday;
-        }
+    // ISO weeks run from Monday to Sunday.
+    if (d <= weekStart_ + 6) {
+        const int weekdays[] = {values.Monday, values.Tuesday,  values.Wednesday, values.Thursday,
+                                values.Friday, values.Saturday, values.Sunday};
+        return weekdays[static_cast<int>(d - weekStart_)];
     }
-    if (IsoWeekKey(d) == IsoWeekKey(t + 7))
+    if (d <= weekStart_ + 13)
         return values.NextWeek;
-    TDateParts dp = DecodeDate(d), tp = DecodeDate(t);
-    if (dp.Year == tp.Year && dp.Month == tp.Month)
+    if (d < nextMonth_)
         return values.ThisMonth;
-    TDateParts mp = DecodeDate(IncMonth(t, 1));
-    if (dp.Year == mp.Year && dp.Month == mp.Month)
+    if (d < monthAfterNext_)
         return values.NextMonth;
     return values.Later;
 }
 
+int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date) {
+    return TDateGroupClassifier(Now()).Classify(values, date);
+}
+
+namespace {
+
+const TDateGroupValues DateGroupIndexValues{0, 1, 2, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3};
+
+} // namespace
+
 int DateGroupIndex(TDateTime date) {
-    static const TDateGroupValues groups{0, 1, 2, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3};
-    return ClassifyDateGroup(groups, date);
+    return ClassifyDateGroup(DateGroupIndexValues, date);
+}
+
+int DateGroupIndex(TDateTime date, const TDateGroupClassifier& groups) {
+    return groups.Classify(DateGroupIndexValues, date);
 }
 
 TDateTime ParseTimeText(std::string_view text, bool allowSeconds, const TFormatSettings& fs) {

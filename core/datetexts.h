@@ -60,9 +60,25 @@ struct TDateGroupValues {
 // compared as (ISO year, ISO week) pairs.
 int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date);
 
+// ClassifyDateGroup's ranges worked out once, seen from the day of now, for many dates.
+class TDateGroupClassifier {
+public:
+    explicit TDateGroupClassifier(TDateTime now);
+    // As ClassifyDateGroup with now's day as today.
+    int Classify(const TDateGroupValues& values, TDateTime date) const;
+
+private:
+    double today_;          // whole days
+    double weekStart_;      // Monday of today's ISO week
+    double nextMonth_;      // the first day of next month
+    double monthAfterNext_; // the first day of the month after next
+};
+
 // The reminders list's groups: 0 today, 1 tomorrow, 2..8 Monday..Sunday of this week,
 // 9 next week, 10 later this month, 11 next month, 12 later, 13 earlier.
 int DateGroupIndex(TDateTime date);
+// The same, seen from the day groups was made for.
+int DateGroupIndex(TDateTime date, const TDateGroupClassifier& groups);
 
 // A typed time of day: "930", "9:30", "3p", "12" (noon with a 12-hour format), "now", or a
 // span from now ("in 2h", "+15", any text containing "in"), which may pass midnight.

@@ -1,6 +1,7 @@
 #include "core/remindertreefilter.h"
 
 #include <cmath>
+#include <typeinfo>
 
 #include "core/datetexts.h"
 #include "core/sortedlists.h"
@@ -15,7 +16,11 @@ constexpr int NextMonthGroup = 11;
 constexpr int LaterGroup = 12;
 constexpr int DismissedGroup = 13;
 
+// Filing and sorting ask this of every reminder many times: the exact type is checked first,
+// which is much quicker than the general cast.
 const TReminderTreeItem* AsReminder(const TFilterTreeItem& item) {
+    if (typeid(item) == typeid(TReminderTreeItem))
+        return static_cast<const TReminderTreeItem*>(&item);
     return dynamic_cast<const TReminderTreeItem*>(&item);
 }
 
@@ -44,6 +49,12 @@ void TReminderTreeItem::SetCaption(const std::string& caption) {
         Data->Caption = caption;
 }
 
+TReminderTreeItem::TReminderTreeItem(TTockwellItemPtr entry, const TDateGroupClassifier& groups)
+    : Data(std::move(entry)) {
+    dateGroup_ = DateGroupIndex(NextAlertDateTime(), groups);
+    TimeKey();
+}
+
 TDateTime TReminderTreeItem::NextAlertDateTime() const {
     return Data ? Data->NextAlertDateTime() : 0;
 }
@@ -53,12 +64,35 @@ TDateTime TReminderTreeItem::ReminderDateTime() const {
     return reminder ? reminder->GetReminderDateTime() : 0;
 }
 
+int TReminderTreeItem::DateGroup() const {
+    if (dateGroup_ < 0)
+        dateGroup_ = DateGroupIndex(NextAlertDateTime());
+    return dateGroup_;
+}
+
+TDateTime TReminderTreeItem::TimeKey() const {
+    if (!hasSortKey_) {
+        sortKey_ = TrimTimePrecision(true, true, ReminderDateTime());
+        hasSortKey_ = true;
+    }
+    return sortKey_;
+}
+
+bool TReminderTreeItem::SortKey(double& key) const {
+    const TDateTime time = TimeKey();
+    // Whole minutes within the calendar: a minute apart is 1 apart, well above the product's
+    // rounding, so the order and the equal keys are TimeKey's.
+    if (!InCalendarRange(time))
+        return false;
+    key = std::round(time * MinsPerDay);
+    return true;
+}
+
 int TReminderTreeItem::Compare(const TFilterTreeItem& other) const {
     const TReminderTreeItem* o = AsReminder(other);
     if (!o)
         return 0;
-    return CompareValues(TrimTimePrecision(true, true, ReminderDateTime()),
-                         TrimTimePrecision(true, true, o->ReminderDateTime()));
+    return CompareValues(TimeKey(), o->TimeKey());
 }
 
 // ---- TReminderTreeGroup -------------------------------------------------------------------
@@ -67,8 +101,7 @@ int TReminderTreeGroup::Compare(const TFilterTreeItem& other) const {
     const TReminderTreeGroup* o = dynamic_cast<const TReminderTreeGroup*>(&other);
     if (!o)
         return TFilterTreeGroup::Compare(other);
-    const int byStart = CompareValues(StartDate, o->StartDate);
-    return byStart != 0 ? byStart : CompareValues(EndDate, o->EndDate);
+    return CompareValues(StartDate, o->StartDate);
 }
 
 void TReminderTreeGroup::InitFromItem(const TFilterTreeItem& item) {
@@ -76,7 +109,7 @@ void TReminderTreeGroup::InitFromItem(const TFilterTreeItem& item) {
     const TDateTime next = reminder ? reminder->NextAlertDateTime() : 0;
     const TDateTime today = Date();
     const TDateTime weekStart = today - (DayOfTheWeek(today) - 1); // Monday
-    GroupIndex = DateGroupIndex(next);
+    GroupIndex = reminder ? reminder->DateGroup() : DateGroupIndex(next);
     StartDate = WholeDay(next);
     if (GroupIndex <= DayGroupLast) {
         EndDate = StartDate;
@@ -116,8 +149,7 @@ void TReminderTreeGroup::InitFromItem(const TFilterTreeItem& item) {
 
 bool TReminderTreeGroup::Accepts(const TFilterTreeItem& item) const {
     const TReminderTreeItem* reminder = AsReminder(item);
-    return reminder && GroupIndex >= 0 &&
-           DateGroupIndex(reminder->NextAlertDateTime()) == GroupIndex;
+    return reminder && GroupIndex >= 0 && reminder->DateGroup() == GroupIndex;
 }
 
 TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry) {
@@ -125,4 +157,15 @@ TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItem
     if (TFilterTreeItem* group = tree.FindGroupFor(item))
         return group;
     return tree.AddGroup(std::make_unique<TReminderTreeGroup>(), std::move(item));
+}
+
+TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree) {
+    return TFilterTreeBatch(tree, [] { return std::make_unique<TReminderTreeGroup>(); });
+}
+
+void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries) {
+    const TDateGroupClassifier groups(Now());
+    TFilterTreeBatch batch = ReminderTreeBatch(tree);
+    for (const TTockwellItemPtr& entry : entries)
+        batch.Add(tree.Make<TReminderTreeItem>(entry, groups));
 }

@@ -2,10 +2,13 @@
 // The reminders list's tree: reminder entries grouped by the date range of their next alert
 // (today, tomorrow, the later days of this week, next week, later this month, next month,
 // later, and "Dismissed" for none or a past one), as seen from Now(). Groups sort by their
-// start date, reminders within a group by reminder time.
+// start date (one opened later before one that starts the same day), reminders within a
+// group by reminder time.
 
 #include <climits>
+#include <vector>
 
+#include "core/datetexts.h"
 #include "core/tockwellitem.h"
 #include "core/treefilter.h"
 #include "platform/datetime.h"
@@ -14,6 +17,9 @@
 class TReminderTreeItem : public TFilterTreeObject {
 public:
     explicit TReminderTreeItem(TTockwellItemPtr entry) : Data(std::move(entry)) {}
+    // For filing many at one moment: the date group seen from the day groups was made for,
+    // and the sort key, worked out at once.
+    TReminderTreeItem(TTockwellItemPtr entry, const TDateGroupClassifier& groups);
 
     // The entry's caption ("" without an entry); setting changes the entry's caption.
     std::string GetCaption() const override;
@@ -21,19 +27,31 @@ public:
     // By the reminder time with seconds and milliseconds dropped: -1, 0 or 1 (0 against
     // anything that is not a reminder).
     int Compare(const TFilterTreeItem& other) const override;
+    // TimeKey in whole minutes, which sort in fewer passes; none outside the calendar.
+    bool SortKey(double& key) const override;
 
     // The reminder's next alert and reminder time; 0 without entry or reminder.
     TDateTime NextAlertDateTime() const;
     TDateTime ReminderDateTime() const;
+    // DateGroupIndex of the next alert, and the reminder time with seconds and milliseconds
+    // dropped (Compare's key): each worked out at its first call and kept, as the tree is
+    // filed at one moment and rebuilt by each refresh.
+    int DateGroup() const;
+    TDateTime TimeKey() const;
 
     TTockwellItemPtr Data; // the entry the node stands for
+
+private:
+    mutable int dateGroup_ = -1;
+    mutable bool hasSortKey_ = false;
+    mutable TDateTime sortKey_ = 0;
 };
 
 // A date range of the tree. StartDate and EndDate are whole days.
 class TReminderTreeGroup : public TFilterTreeGroup {
 public:
-    // By StartDate, then by EndDate (so a one-day group sorts before a week that starts on
-    // the same day): -1, 0 or 1.
+    // By StartDate alone: -1, 0 or 1. Of two groups that start the same day (a Sunday's
+    // tomorrow and next week; next week and next month), the one opened later sorts first.
     int Compare(const TFilterTreeItem& other) const override;
     // Takes the date group of the reminder's next alert (DateGroupIndex) and sets the range
     // and caption: one day (0 today .. 8 the last day of this week) named by its relative
@@ -57,3 +75,8 @@ public:
 // Wraps entry in a TReminderTreeItem and files it under the first group that accepts it,
 // opening a TReminderTreeGroup for it when none does. Returns the group.
 TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry);
+// A batch that files TReminderTreeItems as AddReminderToTree would one after the other,
+// opening TReminderTreeGroups, in O(n log n).
+TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree);
+// Wraps the entries in TReminderTreeItems seen from Now() and files them in one batch.
+void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries);

@@ -3,7 +3,9 @@
 // for lookup and insertion: whole-day sets (TSortedDates) and custom day colours
 // (TCustomDateColorList). The database's alert index builds on them too.
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -13,6 +15,16 @@ enum TListDuplicates : uint8_t {
     dupIgnore = 0, // Add of an item equal to one present inserts nothing
     dupAccept = 1, // equal items are kept, the newest before the others
 };
+
+// A number to sort by and the position it belongs to.
+using TSortKey = std::pair<uint64_t, uint32_t>;
+
+// The bits of a number (not NaN) as an unsigned number in the same order; 0 and -0 alike.
+uint64_t OrderedBits(double value);
+
+// Sorts keys by their numbers, keeping equal numbers in their order, in O(n) (a radix sort;
+// short lists are sorted by comparison).
+void StableSortKeys(std::vector<TSortKey>& keys);
 
 template <class T> class TListSorted {
 public:
@@ -39,6 +51,41 @@ public:
         items_.insert(items_.begin() + index, std::move(item));
         return index;
     }
+    // Adds every item as Add would one after the other, in items' order, with the same
+    // result (the order of equal items and what dupIgnore drops included), in
+    // O((Count() + n) log n) for n items. Returns the number of items inserted.
+    // keys, when it holds one for each item, are the items' SortKey numbers, worked out by
+    // the caller while the items were at hand.
+    int AddAll(std::vector<T> items, const std::vector<double>& keys = {}) {
+        const auto before = [this](const T& a, const T& b) { return Compare(a, b) < 0; };
+        if (Duplicates == dupAccept) {
+            // Add puts an item before those equal to it: among equal items the one added last
+            // comes first, and the new ones come before those present.
+            if (!SortByKeys(items, keys, true)) {
+                std::reverse(items.begin(), items.end());
+                std::stable_sort(items.begin(), items.end(), before);
+            }
+        } else {
+            // The first of equal items wins, and none equal to an item present is added.
+            std::stable_sort(items.begin(), items.end(), before);
+            const auto same = [this](const T& a, const T& b) { return Compare(a, b) == 0; };
+            items.erase(std::unique(items.begin(), items.end(), same), items.end());
+            std::erase_if(items, [this](const T& item) { return IndexOf(item) >= 0; });
+        }
+        const int inserted = static_cast<int>(items.size());
+        if (items_.empty()) {
+            items_ = std::move(items);
+        } else {
+            std::vector<T> merged;
+            merged.reserve(items_.size() + items.size());
+            // std::merge takes from its first range among equal items: the new ones.
+            std::merge(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()),
+                       std::make_move_iterator(items_.begin()),
+                       std::make_move_iterator(items_.end()), std::back_inserter(merged), before);
+            items_ = std::move(merged);
+        }
+        return inserted;
+    }
     // The index Find gives for an equal item, else -1.
     int IndexOf(const T& item) const {
         int index = 0;
@@ -50,6 +97,8 @@ public:
         items_.erase(items_.begin() + index);
     }
     void Clear() { items_.clear(); }
+    // Empties the list and hands its items over, in order.
+    std::vector<T> TakeAll() { return std::exchange(items_, {}); }
     // Replaces the content with items, which the caller has already put in this list's order
     // (each once unless dupAccept); the order is not checked.
     void AssignOrdered(std::vector<T> items) { items_ = std::move(items); }
@@ -59,6 +108,10 @@ public:
 protected:
     // Negative when a sorts before b, 0 when equal, positive after.
     virtual int Compare(const T& a, const T& b) const = 0;
+    // A descendant whose Compare orders items as numbers may give an item's number (true), so
+    // that AddAll sorts the numbers side by side instead of following the items; false (the
+    // default) leaves the sorting to Compare.
+    virtual bool SortKey(const T& /*item*/, double& /*key*/) const { return false; }
 
     // The binary search over cmp(x), which compares item x with the sought key.
     template <class F> bool FindBy(F cmp, int& index) const {
@@ -84,6 +137,34 @@ protected:
     }
 
     std::vector<T> items_;
+
+private:
+    // Sorts items stably by their numbers (given, else SortKey's), those with equal numbers
+    // in reverse order when reversed is set; false, items untouched, when an item has no
+    // number (or one that is not a number).
+    bool SortByKeys(std::vector<T>& items, const std::vector<double>& given, bool reversed) const {
+        const size_t n = items.size();
+        const bool isGiven = given.size() == n;
+        std::vector<TSortKey> keys(n);
+        for (size_t i = 0; i < n; ++i) {
+            const size_t at = reversed ? n - 1 - i : i;
+            double key = 0;
+            if (isGiven)
+                key = given[at];
+            else if (!SortKey(items[at], key))
+                return false;
+            if (key != key)
+                return false;
+            keys[i] = {OrderedBits(key), static_cast<uint32_t>(at)};
+        }
+        StableSortKeys(keys);
+        std::vector<T> sorted;
+        sorted.reserve(items.size());
+        for (const TSortKey& key : keys)
+            sorted.push_back(std::move(items[key.second]));
+        items = std::move(sorted);
+        return true;
+    }
 };
 
 // -1, 0 or 1 as a is below, equal to or above b.

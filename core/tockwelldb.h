@@ -81,6 +81,9 @@ public:
     // change of the list.
     const TTockwellItemPtr& GetItem(int index) const { return items_->at(index); }
     IReminderAwareItemPtr GetItemIntf(int index) const { return items_->at(index); }
+    // The entries as they are now, kept so while the result is held (a change of the
+    // database meanwhile makes it a list of its own); it keeps every entry in it alive.
+    std::shared_ptr<const std::vector<TTockwellItemPtr>> ItemList() const { return items_; }
     int IndexOf(const IReminderAwareItemPtr& item) const;
     // Takes the entry out of the list and of both entry indexes and marks it removed; true
     // when it was there. The entry's own Delete() ends here.

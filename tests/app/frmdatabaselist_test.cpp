@@ -3,18 +3,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "app/frmdatabaselist.h"
+#include "controls/edits/agendadatepicker.h"
 #include "controls/tree/stringtree.h"
+#include "controls/tree/treecolumns.h"
+#include "controls/tree/treeheader.h"
 #include "core/tockwelldb.h"
 #include "gui/guitestutil.h"
 #include "mainwindowfixture.h"
+#include "platform/datetimeformat.h"
 
 namespace {
 
@@ -215,10 +221,12 @@ class TListMain : public TOpenMain {
 public:
     using TOpenMain::TOpenMain;
     std::vector<std::pair<std::string, bool>> Dialogs; // caption, isNew
+    std::vector<TDateTime> DialogDates;                // the reminder times
 
 protected:
     bool RunReminderSetupDialog(const IReminderAwareItemPtr& item, bool isNew, bool&) override {
         Dialogs.emplace_back(std::dynamic_pointer_cast<TTockwellItem>(item)->Caption, isNew);
+        DialogDates.push_back(item->GetReminder().GetReminderDateTime());
         return false;
     }
 };
@@ -337,6 +345,12 @@ TEST(DatabaseListShot, AFewHundredReminders) {
     window.show();
     EXPECT_GT(window.LTV->RootNodeCount(), 5u);
     SaveShot(window.grab().toImage(), "databaselist.png");
+    for (int width : {450, 900}) {
+        window.resize(width, 443);
+        QApplication::processEvents();
+        SaveShot(window.grab().toImage(),
+                 ("databaselist-" + std::to_string(width) + ".png").c_str());
+    }
 }
 
 TEST_F(DatabaseListTest, ADoubleClickOpensAReminderButNotAfterAPressOnAnExpandButton) {
@@ -396,4 +410,100 @@ TEST_F(DatabaseListTest, RowsAskForTheImageOfTheirKindOfReminder) {
     EXPECT_EQ(window.LTV->GetImageIndexInfo(selected, ikState, 1).Index, -1);
     for (PLeanNode n = window.LTV->GetFirst(); n; n = window.LTV->GetNextSibling(n))
         EXPECT_EQ(images(n), (std::vector<int>(5, -1))) << window.LTV->Text(n, 1).toStdString();
+}
+
+TEST_F(DatabaseListTest, EveryColumnIsReachableAndTheNextAlertTimeIsNeverCut) {
+    // The longest texts of the format: two-digit month and day, two-digit hours, PM.
+    db.Add(Entry("widest", At(2024, 12, 28, 22, 58)));
+    db.Add(Entry("later", At(2025, 11, 30, 23, 59)));
+    for (int i = 0; i < 40; ++i) // enough rows for a vertical scroll bar
+        db.Add(Entry("r" + std::to_string(i), At(2025, 1, 2, 8) + i * OneHour));
+    TLeanTreeColumns& columns = window.LTV->Header().Columns();
+    // Filled while hidden with rows enough for a vertical scroll bar: once shown, "Reminder"
+    // gives up the scroll bar's width.
+    window.SelectPredefinedRange(prAll);
+    window.show();
+    EXPECT_EQ(columns.TotalWidth(), window.LTV->ClientWidth());
+    EXPECT_FALSE(window.LTV->horizontalScrollBar()->isVisible());
+    for (int width : {450, 719, 900}) {
+        window.resize(width, 443);
+        QApplication::processEvents();
+        ASSERT_EQ(window.width(), width);
+        const int client = window.LTV->ClientWidth();
+        EXPECT_EQ(columns.Items(0).Width(), 20);
+        EXPECT_EQ(columns.Items(4).Width(), 20);
+        EXPECT_GE(columns.Items(2).Width(), 120);
+        // Rows and the widest text of the format fit without being shortened.
+        EXPECT_LE(window.LTV->GetMaxColumnWidth(2), columns.Items(2).Width()) << width;
+        const QString widest =
+            QString::fromStdString(FormatDateTime("ddddd t", At(2024, 12, 28, 22, 58)));
+        EXPECT_LE(window.LTV->Margin() + 2 * window.LTV->TextMargin() +
+                      QFontMetrics(window.LTV->font()).horizontalAdvance(widest),
+                  columns.Items(2).Width());
+        // "Reminder" takes what the others leave: no empty band, nothing out of reach.
+        EXPECT_EQ(columns.TotalWidth(), client) << width;
+        EXPECT_FALSE(window.LTV->horizontalScrollBar()->isVisible()) << width;
+        EXPECT_EQ(columns.Items(4).Left() + 20, client);
+        // Column 0 is not fixed: it scrolls with the others.
+        EXPECT_FALSE(columns.Items(0).Options().Contains(TLTColumnOption::coFixed));
+        EXPECT_TRUE(window.LTV->verticalScrollBar()->isVisible());
+        // The range controls keep their sizes; what does not fit is cut off.
+        EXPECT_EQ(window.dtpFrom->width(), 132);
+    }
+    // Narrower than the columns' least widths, the scroll bar reaches the last one.
+    window.resize(200, 443);
+    QApplication::processEvents();
+    ASSERT_EQ(window.width(), 200);
+    EXPECT_GE(window.LTV->ClientWidth() + window.LTV->horizontalScrollBar()->maximum(),
+              columns.TotalWidth());
+    EXPECT_EQ(columns.Items(1).Width(), TfrmTockwellDatabaseList::ReminderColumnMinWidth);
+    SaveShot(window.grab().toImage(), "databaselist-narrow.png");
+}
+
+TEST_F(DatabaseListTest, NextSevenDaysEndsOnTheSeventhDay) {
+    db.Add(Entry("seventh", At(2025, 1, 2, 23, 59)));
+    db.Add(Entry("eighth", At(2025, 1, 3, 0, 0)));
+    window.SelectPredefinedRange(prNext7Days);
+    EXPECT_EQ(window.ToDate(), At(2025, 1, 2));
+    EXPECT_NE(NodeOf(window, "seventh"), nullptr);
+    EXPECT_EQ(NodeOf(window, "eighth"), nullptr);
+}
+
+TEST_F(DatabaseListTest, DeletingExactlyTwoAsksTheSecondQuestion) {
+    FakeMessageBoxesGuard boxes;
+    window.SelectPredefinedRange(prAll);
+    window.LTV->SetSelected(NodeOf(window, "today"), true);
+    window.LTV->SetSelected(NodeOf(window, "feb"), true);
+    boxes->Answers = {mrYes, mrNo};
+    window.DeleteCommand();
+    ASSERT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(boxes->Boxes[1].text, "You selected 2 reminders. Do you wish to delete them?");
+    EXPECT_EQ(db.Count(), 10);
+}
+
+TEST_F(DatabaseListTest, AHiddenListIsFilledWhenItShows) {
+    window.SelectPredefinedRange(prToday);
+    db.Add(Entry("added", At(2024, 12, 27, 20)));
+    window.RefreshWhenShown();
+    EXPECT_TRUE(window.OutOfDate());
+    EXPECT_EQ(window.LTV->RootNodeCount(), 0u);
+    EXPECT_TRUE(window.Filter().Groups.empty());
+    window.show();
+    EXPECT_FALSE(window.OutOfDate());
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{"today (12/27/2024)", "  today", "  added",
+                                                      "  todayLate"}));
+    // Shown, it refreshes at once.
+    db.Add(Entry("another", At(2024, 12, 27, 16)));
+    window.RefreshWhenShown();
+    EXPECT_NE(NodeOf(window, "another"), nullptr);
+}
+
+TEST_F(DatabaseListMainTest, AddReminderInTheListAddsANewReminderFromNowOnToday) {
+    auto form = OpenMain();
+    form->Console().setText("Console text tomorrow");
+    form->Calendar().SetDate(At(2024, 3, 20));
+    form->ListWindow().NewCommand();
+    ASSERT_EQ(form->Dialogs.size(), 1u);
+    EXPECT_EQ(form->Dialogs[0], (std::pair<std::string, bool>{"New Reminder", true}));
+    EXPECT_NEAR(form->DialogDates[0], At(2024, 3, 14, 12, 10), OneSecond);
 }

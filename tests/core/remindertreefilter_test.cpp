@@ -166,3 +166,38 @@ TEST(ReminderTreeFilter, OtherYearEndsGiveEachReminderOneGroup) {
               (std::vector<std::string>{"Thursday (1/2/2025): jan2", "Sunday (1/5/2025): jan5",
                                         "Next Week: jan6"}));
 }
+
+TEST(ReminderTreeFilter, GroupsStartingTheSameDaySortByStartDateAloneTheLaterOpenedFirst) {
+    // Wednesday 26 April 2028: next week and next month both start on Monday 1 May.
+    FixedClock clock(At(2028, 4, 26, 10));
+    TTockwellItemPtr week = Entry("may3", At(2028, 5, 3, 9));
+    TTockwellItemPtr month = Entry("may20", At(2028, 5, 20, 9));
+    EXPECT_EQ(Fill({week, month}),
+              (std::vector<std::string>{"Next Month (May): may20", "Next Week: may3"}));
+    EXPECT_EQ(Fill({month, week}),
+              (std::vector<std::string>{"Next Week: may3", "Next Month (May): may20"}));
+}
+
+TEST(ReminderTreeFilter, FilingAllAtOnceGivesTheTreeOfFilingOneByOne) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    // Many equal reminder times (to the minute) in every group, in no order; groups short
+    // and long (those are sorted by another way).
+    std::vector<TTockwellItemPtr> entries;
+    for (int i = 0; i < 2000; ++i) {
+        const TDateTime next = i % 13 == 0 ? 0 : At(2024, 12, 20) + (i * 7 % 90) * 0.5;
+        entries.push_back(Entry("r" + std::to_string(i), next + (i % 3) * OneSecond, next));
+    }
+    TFilterTreeManager tree;
+    AddRemindersToTree(tree, entries);
+    EXPECT_EQ(Tree(tree), Fill(entries));
+    std::vector<std::string> created, expected;
+    TFilterTreeManager oneByOne;
+    for (const TTockwellItemPtr& entry : entries)
+        AddReminderToTree(oneByOne, entry);
+    for (size_t g = 0; g < tree.Groups.size(); ++g) {
+        created.push_back(tree.Groups[g]->GetCaption());
+        expected.push_back(oneByOne.Groups[g]->GetCaption());
+    }
+    EXPECT_EQ(created, expected);
+    EXPECT_EQ(tree.Groups.size(), 7u);
+}
