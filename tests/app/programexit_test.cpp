@@ -89,10 +89,18 @@ protected:
         }
         return ::testing::AssertionSuccess();
     }
-    // Opens the list window from the main window; true once it shows.
-    bool OpenListWindow(const QProcess& program) {
-        session.XDo({"windowactivate", "--sync", QString::number(main_), "key", "F6"});
-        return WaitForWindow(program, "^Manage Reminders$") != 0;
+    // Opens the list window from the main window; true once it shows. The reminders window
+    // takes the focus when its reminder fires; the main window takes it over after that.
+    ::testing::AssertionResult OpenListWindow(const QProcess& program) {
+        if (auto r = WaitForActive(reminders_); !r)
+            return r << " (the reminders window)";
+        session.XDo({"windowactivate", "--sync", QString::number(main_)});
+        if (auto r = WaitForActive(main_); !r)
+            return r << " (the main window)";
+        session.XDo({"key", "F6"});
+        if (!WaitForWindow(program, "^Manage Reminders$"))
+            return ::testing::AssertionFailure() << "no list window";
+        return ::testing::AssertionSuccess();
     }
     // Puts the mouse on the desktop alert's text, which keeps the alert on the screen.
     bool PointAtAlert() {

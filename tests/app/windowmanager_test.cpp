@@ -85,7 +85,19 @@ TEST_F(WindowManager, HotKeyAndASecondStartActivateTheWindow) {
     ASSERT_TRUE(session.XDo({"key", "Escape", "sleep", "0.3", "key", "Escape"}));
     EXPECT_TRUE(
         WaitFor([&] { return session.WindowOf(program.processId()) == 0; }, kAnswerDeadlineMs));
-    Spin(1000); // the window settles in its new state
+    // The window manager has iconified it, and the window settles in its new state.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const QString ids =
+                session.XDo({"search", "--pid", QString::number(program.processId())})
+                    .value_or(QString());
+            for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
+                if (session.Run("xprop", {"-id", id, "WM_STATE"}).value_or("").contains("Iconic"))
+                    return true;
+            return false;
+        },
+        kAnswerDeadlineMs));
+    Spin(1000);
     workInOther();
     ASSERT_TRUE(session.XDo({"key", "super+Down"}));
     EXPECT_TRUE(

@@ -14,6 +14,7 @@
 #include "apptestutil.h"
 #include "platform/fileutils.h"
 #include "programtestutil.h"
+#include "testutil.h"
 
 // Deadlines of the waits, in milliseconds: for a program or server to come up, and for a
 // running program to answer the user.
@@ -25,42 +26,53 @@ struct TWindowBox {
     int X = 0, Y = 0, Width = 0, Height = 0;
 };
 
-// xvfb-run with openbox on it, for the object's lifetime.
+// A virtual X server with openbox on it, for the object's lifetime. The server picks a free
+// display itself (-displayfd), so sessions started side by side do not clash, and never resets
+// (by default it starts over whenever its last client leaves, refusing whoever connects then).
 class WindowManagerSession {
 public:
     WindowManagerSession() {
-        for (const char* tool : {"xvfb-run", "Xvfb", "openbox", "xdotool", "xprop"})
+        for (const char* tool : {"Xvfb", "openbox", "xdotool", "xprop"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 Missing += std::string(Missing.empty() ? "" : ", ") + tool;
         if (!Missing.empty())
             return;
-        // The shell reports the display, runs openbox, and ends it (and with it the server)
-        // when the test closes its input.
-        session_.start("xvfb-run",
-                       {"-a", "-s", "-screen 0 1280x1024x24", "sh", "-c",
-                        "echo \"$DISPLAY $XAUTHORITY\"; openbox --sm-disable >/dev/null 2>&1 & "
-                        "read line; kill $!"});
-        if (!session_.waitForStarted(kStartDeadlineMs))
-            return;
-        QByteArray line;
-        while (!line.contains('\n') && session_.waitForReadyRead(kStartDeadlineMs))
-            line += session_.readAllStandardOutput();
-        const QStringList parts = QString::fromUtf8(line).trimmed().split(' ');
-        if (parts.size() != 2)
+        const std::string displayFile = dir_.File("display");
+        server_.start("sh", {"-c",
+                             "exec Xvfb -displayfd 3 -nolisten tcp -noreset "
+                             "-screen 0 1280x1024x24 3>\"$0\" 2>/dev/null",
+                             QString::fromStdString(displayFile)});
+        std::string display;
+        WaitFor(
+            [&] {
+                const std::string text = FileExists(displayFile) ? ReadFileBytes(displayFile) : "";
+                if (text.find('\n') != std::string::npos)
+                    display = ":" + text.substr(0, text.find('\n'));
+                return !display.empty() || server_.state() == QProcess::NotRunning;
+            },
+            kStartDeadlineMs);
+        if (display.empty())
             return;
         env_ = QProcessEnvironment::systemEnvironment();
         env_.remove("QT_QPA_PLATFORM");
-        env_.insert("DISPLAY", parts[0]);
-        env_.insert("XAUTHORITY", parts[1]);
+        env_.remove("XAUTHORITY");
+        env_.insert("DISPLAY", QString::fromStdString(display));
+        windowManager_.setProcessEnvironment(env_);
+        windowManager_.setStandardOutputFile(QProcess::nullDevice());
+        windowManager_.setStandardErrorFile(QProcess::nullDevice());
+        windowManager_.start("openbox", {"--sm-disable"});
         // The window manager is up once it publishes its desktops.
         Ready = WaitFor([&] { return XDo({"get_num_desktops"}).has_value(); }, kStartDeadlineMs);
     }
     ~WindowManagerSession() {
-        if (session_.state() == QProcess::NotRunning)
-            return;
-        session_.closeWriteChannel();
-        if (!session_.waitForFinished(kAnswerDeadlineMs))
-            session_.kill();
+        for (QProcess* p : {&windowManager_, &server_}) {
+            if (p->state() == QProcess::NotRunning)
+                continue;
+            p->terminate();
+            if (!p->waitForFinished(kAnswerDeadlineMs))
+                p->kill();
+            p->waitForFinished(kAnswerDeadlineMs);
+        }
     }
 
     // program with args on the session's display: its output, nullopt when it failed.
@@ -76,6 +88,8 @@ public:
     std::optional<QString> XDo(const QStringList& args) const { return Run("xdotool", args); }
     // The active window's id (0 when there is none).
     unsigned long Active() const { return XDo({"getactivewindow"}).value_or("0").toULong(); }
+    // The id of the window with the keyboard focus.
+    unsigned long Focus() const { return XDo({"getwindowfocus"}).value_or("0").toULong(); }
     // The first visible window of the process pid (0 when none), with title matching the
     // regular expression name when given.
     unsigned long WindowOf(qint64 pid, const QString& name = {}) const {
@@ -131,7 +145,8 @@ public:
     bool Ready = false;
 
 private:
-    QProcess session_;
+    TempDir dir_;
+    QProcess server_, windowManager_;
     QProcessEnvironment env_;
 };
 
@@ -154,7 +169,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(session.Missing.empty())
             << "not installed: " << session.Missing << " (scripts/install-deps.sh installs them)";
-        ASSERT_TRUE(session.Ready) << "xvfb-run with openbox did not come up";
+        ASSERT_TRUE(session.Ready) << "Xvfb with openbox did not come up";
     }
     // The program's first visible window (with a title matching name when given) once it
     // shows; 0 when it does not.
@@ -164,8 +179,11 @@ protected:
                 kStartDeadlineMs);
         return window;
     }
+    // The window manager made window the active one and the window took the keyboard focus
+    // (which it does when its program answers the window manager).
     ::testing::AssertionResult WaitForActive(unsigned long window) {
-        if (WaitFor([&] { return session.Active() == window; }, kAnswerDeadlineMs))
+        if (WaitFor([&] { return session.Active() == window && session.Focus() == window; },
+                    kAnswerDeadlineMs))
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
                << "active window " << session.Active() << ", expected " << window;
