@@ -94,8 +94,7 @@ protected:
     ::testing::AssertionResult OpenListWindow(const QProcess& program) {
         if (auto r = WaitForActive(reminders_); !r)
             return r << " (the reminders window)";
-        session.XDo({"windowactivate", "--sync", QString::number(main_)});
-        if (auto r = WaitForActive(main_); !r)
+        if (auto r = Activate(main_); !r)
             return r << " (the main window)";
         session.XDo({"key", "F6"});
         if (!WaitForWindow(program, "^Manage Reminders$"))

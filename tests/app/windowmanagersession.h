@@ -3,6 +3,7 @@
 // Every wait polls until its condition holds, so the deadlines are generous (a busy machine
 // may take long) without slowing an idle one.
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -187,6 +188,24 @@ protected:
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
                << "active window " << session.Active() << ", expected " << window;
+    }
+
+    // Asks the window manager to activate window, again each second, until WaitForActive
+    // holds (a busy window manager or program may miss a request).
+    ::testing::AssertionResult Activate(unsigned long window) {
+        QElapsedTimer asked;
+        WaitFor(
+            [&] {
+                if (session.Active() == window && session.Focus() == window)
+                    return true;
+                if (!asked.isValid() || asked.elapsed() > 1000) {
+                    session.XDo({"windowactivate", QString::number(window)});
+                    asked.start();
+                }
+                return false;
+            },
+            kAnswerDeadlineMs);
+        return WaitForActive(window);
     }
 
     TempDir dir;
