@@ -89,15 +89,36 @@ protected:
         }
         return ::testing::AssertionSuccess();
     }
-    // Opens the list window from the main window; true once it shows. The reminders window
-    // takes the focus when its reminder fires; the main window takes it over after that.
+    // Chooses a command of the main window's caption menu with keys (after a click on its
+    // drop-down button, the menu takes the keyboard whichever window is active).
+    ::testing::AssertionResult CaptionCommand(const QProcess& program, const QStringList& keys) {
+        const TWindowBox box = session.Box(main_);
+        const QStringList before = WindowsOf(program.processId());
+        session.XDo({"mousemove", QString::number(box.X + box.Width - 14),
+                     QString::number(box.Y + 12), "click", "1"});
+        // The menu is the window that was not there before.
+        if (!WaitFor(
+                [&] {
+                    const QStringList now = WindowsOf(program.processId());
+                    return std::any_of(now.begin(), now.end(),
+                                       [&](const QString& w) { return !before.contains(w); });
+                },
+                kAnswerDeadlineMs))
+            return ::testing::AssertionFailure() << "no caption menu";
+        QStringList args;
+        for (const QString& key : keys)
+            args << "key" << key;
+        session.XDo(args);
+        return ::testing::AssertionSuccess();
+    }
+    // Opens the list window ("Manage reminders...", the fifth item of the caption menu);
+    // true once it shows.
     ::testing::AssertionResult OpenListWindow(const QProcess& program) {
-        if (auto r = WaitForActive(reminders_); !r)
-            return r << " (the reminders window)";
-        if (auto r = Activate(main_); !r)
-            return r << " (the main window)";
-        session.XDo({"key", "F6"});
-        if (!WaitForWindow(program, "^Manage Reminders$"))
+        if (auto r = CaptionCommand(program, {"Down", "Down", "Down", "Down", "Down", "Return"});
+            !r)
+            return r;
+        list_ = WaitForWindow(program, "^Manage Reminders$");
+        if (!list_)
             return ::testing::AssertionFailure() << "no list window";
         return ::testing::AssertionSuccess();
     }
@@ -122,7 +143,7 @@ protected:
 
     int starts_ = 0;
     std::string home_, file_;
-    unsigned long main_ = 0, reminders_ = 0, alert_ = 0;
+    unsigned long main_ = 0, reminders_ = 0, alert_ = 0, list_ = 0;
 };
 
 } // namespace
@@ -150,19 +171,7 @@ TEST_F(ProgramEnd, ExitAndQuitEndItWithTheListWindowShownOrHidden) {
         Stopper stop{program};
         ASSERT_TRUE(StartFired(program));
         ASSERT_TRUE(OpenListWindow(program));
-        const TWindowBox box = session.Box(main_);
-        const QStringList before = WindowsOf(program.processId());
-        ASSERT_TRUE(session.XDo({"mousemove", QString::number(box.X + box.Width - 14),
-                                 QString::number(box.Y + 12), "click", "1"}));
-        // The menu is the window that was not there before.
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                const QStringList now = WindowsOf(program.processId());
-                return std::any_of(now.begin(), now.end(),
-                                   [&](const QString& w) { return !before.contains(w); });
-            },
-            kAnswerDeadlineMs));
-        ASSERT_TRUE(session.XDo({"key", "Up", "key", "Return"})); // the last item, Exit
+        ASSERT_TRUE(CaptionCommand(program, {"Up", "Return"})); // the last item, Exit
         EXPECT_TRUE(EndsWhole(program));
     }
     // "--quit" once the list window was opened and put away again, with the reminder opened
@@ -173,6 +182,7 @@ TEST_F(ProgramEnd, ExitAndQuitEndItWithTheListWindowShownOrHidden) {
         ASSERT_TRUE(StartFired(program));
         ASSERT_TRUE(PointAtAlert());
         ASSERT_TRUE(OpenListWindow(program));
+        ASSERT_TRUE(Activate(list_));
         ASSERT_TRUE(session.XDo({"key", "Escape"}));
         ASSERT_TRUE(WaitFor([&] { return !session.WindowOf(program.processId(), "^Manage"); },
                             kAnswerDeadlineMs));
