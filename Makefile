@@ -53,7 +53,7 @@ fuzz: deps
 	  -DCMAKE_CXX_COMPILER=clang++ -DTOCKWELL_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
 	@set -e; for f in build-fuzz/tests/fuzz/fuzz_*; do \
-	  [ -x $$f ] || continue; name=$$(basename $$f); \
+	  [ -f $$f ] && [ -x $$f ] || continue; name=$$(basename $$f); \
 	  mkdir -p build-fuzz/corpus/$$name; \
 	  seeds=tests/fuzz/corpus/$$name; [ -d $$seeds ] || seeds=; \
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
@@ -67,7 +67,7 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	@mkdir -p build-bench/results
 	@set -e; for b in build-bench/bench/bench_*; do \
-	  [ -x $$b ] || continue; name=$$(basename $$b); \
+	  [ -f $$b ] && [ -x $$b ] || continue; name=$$(basename $$b); \
 	  echo "== $$name"; \
 	  $$b --benchmark_out=build-bench/results/$$name.json --benchmark_out_format=json \
 	      $(BENCH_ARGS); \

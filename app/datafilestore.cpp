@@ -185,6 +185,9 @@ bool TDataFileStore::Open() {
 }
 
 void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
+    std::unique_lock<std::timed_mutex> writing;
+    if (WriteLock)
+        writing = std::unique_lock(*WriteLock);
     const std::string folder = ExtractFileDir(target);
     if (!folder.empty() && !ForceDirectories(folder))
         throw Exception("Error creating folder: " + folder);

@@ -8,6 +8,7 @@
 // unused name beside it instead, and the error box names that file.
 
 #include <functional>
+#include <mutex>
 #include <string>
 
 class TReminderManager;
@@ -70,6 +71,9 @@ public:
     // Told why "LatestDataFile" could not be stored; the open or save itself goes on.
     // Defaults to a line on stderr.
     std::function<void(const std::string& message)> OnSettingsError;
+    // When set, held while a file is written (not owned): whoever ends the process hard
+    // waits for it.
+    std::timed_mutex* WriteLock = nullptr;
 
 private:
     // Stores FileName() as "LatestDataFile"; a failure goes to OnSettingsError.

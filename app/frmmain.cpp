@@ -373,8 +373,14 @@ bool TfrmMain::ModalDialogOpen() const {
 
 void TfrmMain::ShowMainWindow(bool expand, bool activate) {
     PostWindowMessage(this, WM_HIDE_TASKBAR_WINDOW);
-    if (isMinimized())
+    if (isMinimized() || taskbarEntry_) {
+        // Back from the taskbar in one step: hidden, restored and out of the taskbar (a new
+        // native window), then shown once below. Restoring it on the screen first would map,
+        // withdraw and map it again in quick succession, which a busy window manager can end
+        // with the window withdrawn for good.
+        hide();
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
     // Out of the taskbar before showing: that makes a new native window, which would not have
     // the activation asked for below.
     SetTaskbarEntry(false);

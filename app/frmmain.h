@@ -159,7 +159,8 @@ public:
     void ReminderChanged(const IReminderAwareItemPtr& item);
     // The time of day a reminder on date gets: now's, plus 10 minutes on today.
     TDateTime DefaultReminderTime(TDateTime date) const;
-    // The caption menu's commands on the nearest reminder (nothing without one).
+    // The caption menu's commands on the nearest reminder (nothing without one). A snooze
+    // takes the reminder's row out of the reminders window, as a snooze there does.
     void SnoozeNearestReminder(int minutes);
     void DismissNearestReminder();
     QLineEdit& Console() { return *edConsole; }

@@ -7,6 +7,7 @@
 #include "app/frmmain.h"
 #include "app/frmremindersetup.h"
 #include "controls/calendar/calendargroup.h"
+#include "core/alertwindows.h"
 #include "core/dateparser.h"
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
@@ -160,6 +161,9 @@ void TfrmMain::SnoozeNearestReminder(int minutes) {
     if (!item || item->IsRemoved())
         return;
     item->GetReminder().Snooze(minutes * OneMinute);
+    // As a snooze in the reminders window: the row goes until the reminder fires again.
+    if (auto window = RemindersWindow())
+        window->RemoveReminderRow(item);
     ReminderChanged(item);
 }
 

@@ -1,17 +1,18 @@
 #include "app/startup.h"
 
+#include <QDeadlineTimer>
 #include <QPointer>
-#include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include "app/datafilestore.h"
 #include "app/frmmain.h"
 #include "app/helpsystem.h"
+#include "app/programexit.h"
 #include "app/zipprompts.h"
 #include "controls/tree/treeclipboard.h"
 #include "core/fixedformats.h"
@@ -22,53 +23,6 @@
 #include "platform/gui/windowmessages.h"
 
 namespace {
-
-// The signal handler's only way out: the write end of a socket pair that the event loop
-// watches. Set while RunTockwell runs.
-int terminationPipe[2] = {-1, -1};
-
-extern "C" void OnTerminationSignal(int) {
-    char c = 1;
-    if (terminationPipe[1] >= 0)
-        (void)!::write(terminationPipe[1], &c, 1);
-}
-
-// SIGTERM, SIGINT and SIGHUP close the main window as the Exit command does, so the program
-// ends through its normal path. Restores the default handlers at the end.
-class TTerminationSignals {
-public:
-    explicit TTerminationSignals(std::function<void()> onSignal) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0)
-            return;
-        notifier_ = std::make_unique<QSocketNotifier>(terminationPipe[0], QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [onSignal] {
-            char buffer[16];
-            (void)!::read(terminationPipe[0], buffer, sizeof buffer);
-            CallGuarded(onSignal);
-        });
-        struct sigaction sa {};
-        sa.sa_handler = OnTerminationSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        for (int sig : {SIGTERM, SIGINT, SIGHUP})
-            ::sigaction(sig, &sa, nullptr);
-    }
-    ~TTerminationSignals() {
-        for (int sig : {SIGTERM, SIGINT, SIGHUP})
-            std::signal(sig, SIG_DFL);
-        notifier_.reset();
-        for (int& fd : terminationPipe) {
-            if (fd >= 0)
-                ::close(fd);
-            fd = -1;
-        }
-    }
-    TTerminationSignals(const TTerminationSignals&) = delete;
-    TTerminationSignals& operator=(const TTerminationSignals&) = delete;
-
-private:
-    std::unique_ptr<QSocketNotifier> notifier_;
-};
 
 // The process-wide set-up before the main window: the fixed text formats of data files, the
 // reminders window and desktop-alert queue that the alerts drive (freed at the end), and the
@@ -139,10 +93,31 @@ std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request) {
     return UnknownAnswer;
 }
 
+bool QuitRunningInstance(TSingleInstance& instance) {
+    const std::optional<std::string> answer =
+        instance.SendRequest(QuitRequest, QuitAnswerTimeoutMs);
+    bool signalled = answer == DoneAnswer;
+    QDeadlineTimer deadline(QuitWaitMs);
+    while (instance.InstanceRunning()) {
+        if (deadline.hasExpired()) {
+            std::fprintf(stderr, "Tockwell is still running; it did not end when asked to.\n");
+            return false;
+        }
+        // Busy or still starting, it has not taken the request: the signal reaches it anyway.
+        if (!signalled)
+            if (const int pid = instance.RunningInstancePid(); pid > 0)
+                signalled = ::kill(pid, SIGTERM) == 0;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
 int RunTockwell(int argc, char** argv) {
     // Past a file-size limit a write fails (EFBIG) and the save reports it, instead of the
     // signal ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Made first, so that it also watches the end of everything made after it.
+    TExitWatchdog watchdog{std::chrono::milliseconds(ExitGraceMs)};
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tockwell"));
     app.setQuitOnLastWindowClosed(false);
@@ -153,10 +128,11 @@ int RunTockwell(int argc, char** argv) {
     const bool quit = params.removeAll(QStringLiteral("--quit")) > 0;
     const bool exitWhenPainted = params.removeAll(QStringLiteral("--exit-when-painted")) > 0;
     // A termination signal closes the main window; one that comes while the window is being
-    // made closes it as soon as it exists.
+    // made closes it as soon as it exists. The watchdog ends the process should that not come
+    // about in time.
     QPointer<TfrmMain> mainForm;
     bool terminate = false;
-    TTerminationSignals terminationSignals([&] {
+    TTerminationSignals terminationSignals(watchdog, [&] {
         if (mainForm)
             mainForm->Exit();
         else
@@ -174,7 +150,7 @@ int RunTockwell(int argc, char** argv) {
     if (quit) {
         if (first)
             return 0; // nothing runs
-        return instance.SendRequest(QuitRequest, InstanceAnswerTimeoutMs) ? 0 : 1;
+        return QuitRunningInstance(instance) ? 0 : 1;
     }
     if (!first && !RegistryValueExists(DebugSettingsKey, AllowMultipleInstancesValue)) {
         if (!instance.SendRequest(ActivateRequest, InstanceAnswerTimeoutMs))
@@ -195,12 +171,19 @@ int RunTockwell(int argc, char** argv) {
     // before the application object.) The data file was saved after every change.
     static const bool exitHookSet = std::atexit(AbandonWindowsAtExit) == 0;
     (void)exitHookSet;
-    instance.OnRequest = [&mainForm](const std::string& request) {
-        return AnswerInstanceRequest(mainForm.data(), request);
+    instance.OnRequest = [&mainForm, &watchdog](const std::string& request) {
+        std::string answer = AnswerInstanceRequest(mainForm.data(), request);
+        if (request == QuitRequest && answer == DoneAnswer)
+            watchdog.Arm();
+        return answer;
     };
     TfrmMain form(params);
     mainForm = &form;
-    form.OnClosed = [] { QCoreApplication::quit(); };
+    form.DataFile().WriteLock = &watchdog.WriteLock();
+    form.OnClosed = [&watchdog] {
+        watchdog.Arm();
+        LeaveEventLoop();
+    };
     if (terminate)
         form.Exit();
     std::unique_ptr<TExitWhenPainted> exitWhenPaintedHook;

@@ -3,8 +3,9 @@
 // running one and ends), the engine's process-wide set-up, the main window and the event loop.
 //
 // Command line: tockwell [data file] [--quit] [--exit-when-painted]. "--quit" asks the running
-// instance to exit and starts nothing; "--exit-when-painted" ends the program as soon as its
-// main window has painted itself with the data file's content (for timing the start).
+// instance to exit, waits until it has ended and starts nothing; "--exit-when-painted" ends the
+// program as soon as its main window has painted itself with the data file's content (for
+// timing the start).
 
 #include <string>
 
@@ -19,11 +20,25 @@ inline constexpr char UnknownAnswer[] = "unknown";
 
 // How long a later start waits for the running instance's answer, in milliseconds.
 inline constexpr int InstanceAnswerTimeoutMs = 5000;
+// "--quit": how long it waits for the answer before it sends SIGTERM instead, and how long in
+// all for the running instance to end, in milliseconds.
+inline constexpr int QuitAnswerTimeoutMs = 2000;
+inline constexpr int QuitWaitMs = 15000;
+// How long the program may take to end after it was asked to before the exit watchdog ends
+// it, in milliseconds.
+inline constexpr int ExitGraceMs = 3000;
 
 // The settings key and value that let several instances run at once (only its existence
 // counts).
 inline constexpr char DebugSettingsKey[] = "Software\\Fernhollow\\Tockwell\\Settings\\Debug";
 inline constexpr char AllowMultipleInstancesValue[] = "AllowMultipleInstances";
+
+class TSingleInstance;
+
+// "--quit" in a later start: asks the running instance to end (by request, or by SIGTERM when
+// the request is not taken in time) and waits until it has ended. False, with a line on
+// stderr, when it still runs after QuitWaitMs.
+bool QuitRunningInstance(TSingleInstance& instance);
 
 // Answers a later start's request on the main window (null while it is being created):
 // "activate" shows it expanded and active; "quit" closes it once the answer is on its way.

@@ -112,9 +112,14 @@ struct TViews {
     std::unique_ptr<QTreeView> view;
 };
 
-TViews& Views(int parents, int children) {
+// The views made so far, kept for all runs; main frees them before the application object.
+std::map<std::pair<int, int>, TViews>& AllViews() {
     static std::map<std::pair<int, int>, TViews> all;
-    TViews& v = all[{parents, children}];
+    return all;
+}
+
+TViews& Views(int parents, int children) {
+    TViews& v = AllViews()[{parents, children}];
     if (!v.lean) {
         v.lean = std::make_unique<TBenchTree>(parents, children);
         v.lean->resize(ViewWidth, ViewHeight);
@@ -225,5 +230,7 @@ int main(int argc, char** argv) {
     TTimesReporter reporter(PrintSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    // Widgets must go while the application object exists.
+    AllViews().clear();
     return 0;
 }

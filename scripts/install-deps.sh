@@ -16,7 +16,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-wine
   # tests, benchmarks and fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libxml2-utils
-  xvfb xauth xdotool openbox python3 python3-aiosmtpd python3-dateutil p7zip-full zip unzip
+  xvfb xauth xdotool x11-utils openbox python3 python3-aiosmtpd python3-dateutil p7zip-full zip unzip
   clang libclang-rt-14-dev
 )
 

@@ -14,6 +14,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/canvas.h"
 #include "platform/gui/formhelpers.h"
+#include "platform/gui/globalhotkey.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 #include "platform/gui/topmosts.h"
@@ -161,6 +162,10 @@ void TTransparentMsgBox::FormCreate() {
 void TTransparentMsgBox::SetAlpha(int value) {
     alpha_ = std::clamp(value, 0, 255);
     setWindowOpacity(alpha_ / 255.0);
+    // The opacity is a property of the native window; without this the change would wait
+    // for unrelated traffic (a blinking caret elsewhere), and with another window active and
+    // the program idle the alert would stay as transparent as it started.
+    FlushDesktopRequests();
 }
 
 void TTransparentMsgBox::PlaceWindow() {

@@ -323,6 +323,11 @@ uint32_t ActiveDesktopWindow() {
     return focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? focus->focus : 0;
 }
 
+void FlushDesktopRequests() {
+    if (xcb_connection_t* c = ApplicationConnection())
+        xcb_flush(c);
+}
+
 bool ActivateDesktopWindow(uint32_t window, uint32_t time) {
     return ActivateDesktopWindow(ApplicationConnection(), window, time);
 }

@@ -94,3 +94,7 @@ uint32_t ActiveDesktopWindow();
 bool ActivateDesktopWindow(uint32_t window, uint32_t time = 0);
 // The same on connection c (the application's above).
 bool ActivateDesktopWindow(xcb_connection_t* c, uint32_t window, uint32_t time);
+// Sends the requests queued on the application's X connection now. A change of a window
+// property (its opacity, say) otherwise waits for the next request that sends the queue, which
+// may not come while the application is idle. Nothing without an X11 display.
+void FlushDesktopRequests();

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -85,6 +87,11 @@ bool TSingleInstance::TryLock() {
         RaiseLastOSError("Can not lock " + lockName);
     }
     lockFd_ = fd;
+    // Whoever finds the lock taken can tell which process holds it.
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) < 0)
+        std::fprintf(stderr, "Tockwell: cannot record the process id in %s: %s\n", lockName.c_str(),
+                     std::strerror(errno));
 
     // Only the lock holder listens, so a socket file found now was left by a crashed instance.
     const QString socketName = QString::fromStdString(SocketName());
@@ -101,6 +108,36 @@ bool TSingleInstance::TryLock() {
     }
     connect(server_, &QLocalServer::newConnection, this, [this] { AcceptConnections(); });
     return true;
+}
+
+bool TSingleInstance::InstanceRunning() const {
+    if (Owner())
+        return true;
+    const int fd = ::open(LockFileName().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    // A shared lock is refused exactly while someone holds the exclusive one.
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd); // also drops the shared lock when it was granted
+    return held;
+}
+
+int TSingleInstance::RunningInstancePid() const {
+    if (Owner())
+        return int(::getpid());
+    if (!InstanceRunning())
+        return 0;
+    const int fd = ::open(LockFileName().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return 0;
+    char text[24] = {};
+    const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    char* end = nullptr;
+    const long pid = std::strtol(text, &end, 10);
+    return pid > 0 && pid <= INT_MAX && end != text && (*end == '\n' || *end == 0) ? int(pid) : 0;
 }
 
 void TSingleInstance::AcceptConnections() {

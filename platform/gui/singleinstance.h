@@ -2,9 +2,9 @@
 // One running instance per user. The first start holds an exclusive lock (flock) on a lock
 // file for its lifetime and listens on a local socket beside it; a later start finds the lock
 // taken, sends its request over the socket to the running instance and waits for the answer.
-// The lock ends with the process, so a crashed instance never blocks a new start, and its
-// left-over socket file is removed by the next first instance. Both files live in a folder
-// only the user can reach. GUI thread only.
+// The lock holder records its process id in the lock file. The lock ends with the process, so a
+// crashed instance never blocks a new start, and its left-over socket file is removed by the next
+// first instance. Both files live in a folder only the user can reach. GUI thread only.
 
 #include <QObject>
 #include <functional>
@@ -30,6 +30,11 @@ public:
     bool TryLock();
     // True while this object holds the lock.
     bool Owner() const { return lockFd_ >= 0; }
+    // True while any instance (this one included) holds the lock.
+    bool InstanceRunning() const;
+    // The process id that the lock holder recorded; 0 while nobody holds the lock or when
+    // none is recorded yet.
+    int RunningInstancePid() const;
 
     // Sends request (one line, no line break in it) to the running instance and waits up to
     // timeoutMs milliseconds in all for its one-line answer (connecting is retried while the

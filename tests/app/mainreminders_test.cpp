@@ -216,3 +216,25 @@ TEST_F(MainRemindersTest, AddReminderCommandUsesTheSelectedDayAndTheConsoleText)
     EXPECT_EQ(seen, At(2024, 3, 20));
     EXPECT_EQ(Saved()->Count(), 2);
 }
+
+TEST_F(MainRemindersTest, ASnoozeFromTheCaptionMenuTakesTheRowOutOfTheRemindersWindow) {
+    // Due a minute ago and repeated every 10 minutes: once fired it stays the nearest alert.
+    TTockwellDB db;
+    TReminderItem& reminder = db.AddNew("Standup", At(2024, 3, 14, 11, 59))->GetReminder();
+    reminder.SetAutoAlertDelta(10 * OneMinute);
+    reminder.SetIsAutoAlertEnabled(true);
+    auto form = Open<TDialogMain>(&db);
+    Tick(*form, 1);
+    env.Window->RunQueued();
+    const IReminderAwareItemPtr item = form->DB().GetItemIntf(0);
+    ASSERT_TRUE(env.Window->HasReminderRow(item));
+
+    form->RefreshAll(); // the caption menu acts on the nearest reminder
+    ASSERT_TRUE(form->mnuSnooze5min->isEnabled());
+    form->mnuSnooze5min->trigger();
+    EXPECT_FALSE(env.Window->HasReminderRow(item));
+    TTockwellItemPtr saved = SavedOnly();
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->GetReminder().GetPlacedToReminderWnd());
+    EXPECT_TRUE(saved->GetReminder().GetSnoozed());
+}

@@ -70,11 +70,16 @@ TEST(SingleInstance, SecondStartHandsItsRequestToTheFirst) {
 
 TEST(SingleInstance, LockEndsWithTheInstance) {
     TempDir dir;
+    TSingleInstance next("t", dir.Path().string());
     {
         TSingleInstance first("t", dir.Path().string());
         ASSERT_TRUE(first.TryLock());
+        // Another start can tell that it runs and which process it is.
+        EXPECT_TRUE(next.InstanceRunning());
+        EXPECT_EQ(next.RunningInstancePid(), int(::getpid()));
     }
-    TSingleInstance next("t", dir.Path().string());
+    EXPECT_FALSE(next.InstanceRunning());
+    EXPECT_EQ(next.RunningInstancePid(), 0);
     EXPECT_TRUE(next.TryLock());
 
     // Nobody listening, or a listener that never answers: the request gives up in time.

@@ -1,0 +1,290 @@
+// The program's end: under a window manager with a large data file, Exit, "--quit" and a
+// termination signal end it in every state, the file whole, and the alerts of one reminder
+// that fire together all show; the exit watchdog; "--quit" with an instance that takes no
+// request.
+#include <QProcess>
+#include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+#include "app/programexit.h"
+#include "app/startup.h"
+#include "apptestutil.h"
+#include "core/alertwindows.h"
+#include "core/filehelpers.h"
+#include "core/tockwelldb.h"
+#include "core/xmldatafile.h"
+#include "platform/fileutils.h"
+#include "platform/gui/singleinstance.h"
+#include "programtestutil.h"
+#include "testutil.h"
+#include "windowmanagersession.h"
+
+namespace {
+
+// How long the program may take to end once asked to (its exit watchdog's grace is 3 s).
+constexpr int kEndDeadlineMs = 10000;
+
+// The bytes of a data file of n reminders ahead and, first, one due a minute ago that lists
+// itself in the reminders window and shows a desktop alert.
+std::string LargeDataFile(int n) {
+    TTockwellDB db;
+    TReminderItem& due = db.AddNew("Due now", Now() - 1.0 / 1440)->GetReminder();
+    due.GetAction(akActivateReminderWnd).Enabled = true;
+    due.GetAction(akShowAlertWnd).Enabled = true;
+    for (int i = 0; i < n; ++i)
+        db.AddNew("Reminder " + std::to_string(i), Now() + 1 + (i % 700) * 0.37);
+    TempDir dir;
+    SaveXMLDataFile(db, dir.File("db.tock"));
+    return ReadFileBytes(dir.File("db.tock"));
+}
+
+class ProgramEnd : public WindowManager {
+protected:
+    static constexpr int kReminders = 10000;
+    static const std::string& DataFile() {
+        static const std::string bytes = LargeDataFile(kReminders);
+        return bytes;
+    }
+
+    // Starts the program on a fresh copy of the data file in a home of its own (one per
+    // start); true once the fired reminder shows in the reminders window and as a desktop
+    // alert.
+    bool StartFired(QProcess& program) {
+        ++starts_;
+        home_ = dir.File("home" + std::to_string(starts_));
+        file_ = dir.File("db" + std::to_string(starts_) + ".tock");
+        WriteFileBytes(file_, DataFile());
+        session.Start(program, home_, {QString::fromStdString(file_)});
+        main_ = WaitForWindow(program, "^Tockwell$");
+        reminders_ = WaitForWindow(program, "^Tockwell - Reminders$");
+        alert_ = WaitForWindow(program, "Desktop Alert");
+        return main_ && reminders_ && alert_;
+    }
+    // Ends within the deadline, leaving the data file whole with the fired reminder saved;
+    // with normalWay not through the exit watchdog (which a program still busy needs).
+    ::testing::AssertionResult EndsWhole(QProcess& program, bool normalWay = true) {
+        if (!program.waitForFinished(kEndDeadlineMs))
+            return ::testing::AssertionFailure() << "still running";
+        if (program.exitStatus() != QProcess::NormalExit || (normalWay && program.exitCode() != 0))
+            return ::testing::AssertionFailure() << "ended with code " << program.exitCode();
+        try {
+            TTockwellDB db;
+            LoadXMLDataFile(db, file_);
+            if (db.Count() != kReminders + 1)
+                return ::testing::AssertionFailure() << db.Count() << " reminders";
+            bool fired = false;
+            for (int i = 0; i < db.Count(); ++i)
+                fired |= db.GetItem(i)->Caption == "Due now" &&
+                         db.GetItem(i)->GetReminder().GetLatestAlertDateTime() != 0;
+            if (!fired)
+                return ::testing::AssertionFailure() << "the fired reminder is not saved";
+        } catch (const std::exception& e) {
+            return ::testing::AssertionFailure() << e.what();
+        }
+        return ::testing::AssertionSuccess();
+    }
+    // Chooses a command of the main window's caption menu with keys (after a click on its
+    // drop-down button, the menu takes the keyboard whichever window is active).
+    ::testing::AssertionResult CaptionCommand(const QProcess& program, const QStringList& keys) {
+        const TWindowBox box = session.Box(main_);
+        const QStringList before = WindowsOf(program.processId());
+        session.XDo({"mousemove", QString::number(box.X + box.Width - 14),
+                     QString::number(box.Y + 12), "click", "1"});
+        // The menu is the window that was not there before.
+        if (!WaitFor(
+                [&] {
+                    const QStringList now = WindowsOf(program.processId());
+                    return std::any_of(now.begin(), now.end(),
+                                       [&](const QString& w) { return !before.contains(w); });
+                },
+                kAnswerDeadlineMs))
+            return ::testing::AssertionFailure() << "no caption menu";
+        QStringList args;
+        for (const QString& key : keys)
+            args << "key" << key;
+        session.XDo(args);
+        return ::testing::AssertionSuccess();
+    }
+    // Opens the list window ("Manage reminders...", the fifth item of the caption menu);
+    // true once it shows.
+    ::testing::AssertionResult OpenListWindow(const QProcess& program) {
+        if (auto r = CaptionCommand(program, {"Down", "Down", "Down", "Down", "Down", "Return"});
+            !r)
+            return r;
+        list_ = WaitForWindow(program, "^Manage Reminders$");
+        if (!list_)
+            return ::testing::AssertionFailure() << "no list window";
+        return ::testing::AssertionSuccess();
+    }
+    // Puts the mouse on the desktop alert's text, which keeps the alert on the screen.
+    bool PointAtAlert() {
+        const TWindowBox box = session.Box(alert_);
+        return session.XDo({"mousemove", QString::number(box.X + 60), QString::number(box.Y + 30)})
+            .has_value();
+    }
+    // A click on the alert's text opens its reminder in the setup dialog, a modal dialog
+    // that holds the alert while it is open; true once the dialog shows.
+    bool OpenFromAlert(const QProcess& program) {
+        return PointAtAlert() && session.XDo({"click", "1"}) &&
+               WaitForWindow(program, "^Setup Reminder$") != 0;
+    }
+    // The visible windows of pid.
+    QStringList WindowsOf(qint64 pid) const {
+        return session.XDo({"search", "--onlyvisible", "--pid", QString::number(pid)})
+            .value_or(QString())
+            .split('\n', Qt::SkipEmptyParts);
+    }
+
+    int starts_ = 0;
+    std::string home_, file_;
+    unsigned long main_ = 0, reminders_ = 0, alert_ = 0, list_ = 0;
+};
+
+} // namespace
+
+TEST_F(ProgramEnd, BothAlertsOfOneReminderShowAndATerminationSignalEndsAModalDialog) {
+    QProcess program;
+    Stopper stop{program};
+    ASSERT_TRUE(StartFired(program));
+    // The desktop alert fades in fully while the reminders window, listing the same
+    // reminder, is the active window.
+    EXPECT_TRUE(WaitForActive(reminders_));
+    EXPECT_TRUE(WaitFor([&] { return session.Opacity(alert_) > 0.9; }, kAnswerDeadlineMs))
+        << session.Opacity(alert_);
+
+    // With the reminder opened from its alert, a termination signal ends it all the same.
+    ASSERT_TRUE(OpenFromAlert(program));
+    ::kill(pid_t(program.processId()), SIGTERM);
+    EXPECT_TRUE(EndsWhole(program));
+}
+
+TEST_F(ProgramEnd, ExitAndQuitEndItWithTheListWindowShownOrHidden) {
+    // Exit from the caption menu, with the list and reminders windows on the screen.
+    {
+        QProcess program;
+        Stopper stop{program};
+        ASSERT_TRUE(StartFired(program));
+        ASSERT_TRUE(OpenListWindow(program));
+        ASSERT_TRUE(CaptionCommand(program, {"Up", "Return"})); // the last item, Exit
+        EXPECT_TRUE(EndsWhole(program));
+    }
+    // "--quit" once the list window was opened and put away again, with the reminder opened
+    // from its alert.
+    {
+        QProcess program;
+        Stopper stop{program};
+        ASSERT_TRUE(StartFired(program));
+        ASSERT_TRUE(PointAtAlert());
+        ASSERT_TRUE(OpenListWindow(program));
+        ASSERT_TRUE(Activate(list_));
+        ASSERT_TRUE(session.XDo({"key", "Escape"}));
+        ASSERT_TRUE(WaitFor([&] { return !session.WindowOf(program.processId(), "^Manage"); },
+                            kAnswerDeadlineMs));
+        ASSERT_TRUE(OpenFromAlert(program));
+        QProcess quit;
+        quit.setProcessEnvironment(session.ProgramEnv(home_));
+        quit.start(QString::fromStdString(kProgram), {"--quit"});
+        ASSERT_TRUE(quit.waitForFinished(kStartDeadlineMs));
+        EXPECT_EQ(quit.exitCode(), 0);
+        EXPECT_TRUE(EndsWhole(program));
+    }
+}
+
+TEST_F(ProgramEnd, ATerminationSignalDuringASaveLetsTheSaveFinish) {
+    QProcess program;
+    Stopper stop{program};
+    file_ = dir.File("saving.tock");
+    WriteFileBytes(file_, DataFile());
+    session.Start(program, dir.File("home"), {QString::fromStdString(file_)});
+    ASSERT_TRUE(program.waitForStarted(kStartDeadlineMs));
+    // The fired reminder is saved soon after the start: the signal comes while that save
+    // writes its temporary file (the program may still be busy after it).
+    const std::string temp = file_ + TempFileExt;
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(temp); }, kStartDeadlineMs));
+    ::kill(pid_t(program.processId()), SIGTERM);
+    EXPECT_TRUE(EndsWhole(program, false));
+    EXPECT_FALSE(FileExists(temp));
+}
+
+TEST_F(ProgramEnd, ATerminationSignalEndsItWhileItIsBusy) {
+    // Reading 100,000 reminders keeps the program busy for a while once its window shows.
+    TTockwellDB db;
+    for (int i = 0; i < 100000; ++i)
+        db.AddNew("Reminder " + std::to_string(i), Now() + 1 + (i % 700) * 0.37);
+    const std::string file = dir.File("busy.tock");
+    SaveXMLDataFile(db, file);
+    const std::string before = ReadFileBytes(file);
+    QProcess program;
+    Stopper stop{program};
+    session.Start(program, dir.File("home"), {QString::fromStdString(file)});
+    ASSERT_NE(WaitForWindow(program, "^Tockwell$"), 0u);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    // Within the watchdog's grace and a little more, whatever the program was doing.
+    EXPECT_TRUE(program.waitForFinished(5000));
+    EXPECT_EQ(ReadFileBytes(file), before);
+}
+
+TEST(ExitWatchdog, EndsOnlyOnceArmedAfterItsGraceAndAWriteUnderWay) {
+    using namespace std::chrono_literals;
+    std::atomic<int> expired{0};
+    // Never armed, or stopped within the grace: nothing happens.
+    {
+        TExitWatchdog idle(10ms);
+        idle.OnExpired = [&] { ++expired; };
+        std::this_thread::sleep_for(50ms);
+    }
+    {
+        TExitWatchdog stopped(5s);
+        stopped.OnExpired = [&] { ++expired; };
+        stopped.Arm();
+    }
+    EXPECT_EQ(expired, 0);
+
+    // Armed (again later, which changes nothing), it waits past its grace for the write.
+    TExitWatchdog watchdog(100ms);
+    std::atomic<bool> writing{true}, endedWhileWriting{false};
+    watchdog.OnExpired = [&] {
+        endedWhileWriting = writing.load();
+        ++expired;
+    };
+    std::unique_lock write(watchdog.WriteLock());
+    watchdog.Arm();
+    std::this_thread::sleep_for(400ms);
+    watchdog.Arm();
+    EXPECT_EQ(expired, 0);
+    writing = false;
+    write.unlock();
+    EXPECT_TRUE(WaitUntil([&] { return expired == 1; }, kAnswerDeadlineMs));
+    EXPECT_FALSE(endedWhileWriting);
+}
+
+TEST(QuitRunningInstance, SignalsAnInstanceThatTakesNoRequest) {
+    // An instance that holds the lock, records its process id and never answers, as one
+    // busy all along.
+    TempDir dir;
+    const std::string lock = dir.File("tockwell.lock");
+    QProcess busy;
+    busy.start("/usr/bin/python3", {"-c",
+                                    "import fcntl, os, sys, time\n"
+                                    "f = open(sys.argv[1], 'a+')\n"
+                                    "fcntl.flock(f, fcntl.LOCK_EX)\n"
+                                    "f.truncate(0); f.write(str(os.getpid())); f.flush()\n"
+                                    "time.sleep(60)\n",
+                                    QString::fromStdString(lock)});
+    ASSERT_TRUE(busy.waitForStarted(kStartDeadlineMs));
+    TSingleInstance later("tockwell", dir.Path().string());
+    ASSERT_TRUE(
+        WaitFor([&] { return later.RunningInstancePid() == busy.processId(); }, kStartDeadlineMs));
+    EXPECT_FALSE(later.TryLock());
+
+    EXPECT_TRUE(QuitRunningInstance(later));
+    EXPECT_TRUE(busy.waitForFinished(kAnswerDeadlineMs));
+    EXPECT_EQ(busy.exitStatus(), QProcess::CrashExit); // ended by the signal
+    EXPECT_FALSE(later.InstanceRunning());
+}

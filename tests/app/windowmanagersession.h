@@ -1,0 +1,213 @@
+#pragma once
+// The program under a window manager: a virtual X server with openbox, driven with xdotool.
+// Every wait polls until its condition holds, so the deadlines are generous (a busy machine
+// may take long) without slowing an idle one.
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+#include "apptestutil.h"
+#include "platform/fileutils.h"
+#include "programtestutil.h"
+#include "testutil.h"
+
+// Deadlines of the waits, in milliseconds: for a program or server to come up, and for a
+// running program to answer the user.
+inline constexpr int kStartDeadlineMs = 60000;
+inline constexpr int kAnswerDeadlineMs = 30000;
+
+// Where a window is and how big.
+struct TWindowBox {
+    int X = 0, Y = 0, Width = 0, Height = 0;
+};
+
+// A virtual X server with openbox on it, for the object's lifetime. The server picks a free
+// display itself (-displayfd), so sessions started side by side do not clash, and never resets
+// (by default it starts over whenever its last client leaves, refusing whoever connects then).
+class WindowManagerSession {
+public:
+    WindowManagerSession() {
+        for (const char* tool : {"Xvfb", "openbox", "xdotool", "xprop"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                Missing += std::string(Missing.empty() ? "" : ", ") + tool;
+        if (!Missing.empty())
+            return;
+        const std::string displayFile = dir_.File("display");
+        server_.start("sh", {"-c",
+                             "exec Xvfb -displayfd 3 -nolisten tcp -noreset "
+                             "-screen 0 1280x1024x24 3>\"$0\" 2>/dev/null",
+                             QString::fromStdString(displayFile)});
+        std::string display;
+        WaitFor(
+            [&] {
+                const std::string text = FileExists(displayFile) ? ReadFileBytes(displayFile) : "";
+                if (text.find('\n') != std::string::npos)
+                    display = ":" + text.substr(0, text.find('\n'));
+                return !display.empty() || server_.state() == QProcess::NotRunning;
+            },
+            kStartDeadlineMs);
+        if (display.empty())
+            return;
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.remove("QT_QPA_PLATFORM");
+        env_.remove("XAUTHORITY");
+        env_.insert("DISPLAY", QString::fromStdString(display));
+        windowManager_.setProcessEnvironment(env_);
+        windowManager_.setStandardOutputFile(QProcess::nullDevice());
+        windowManager_.setStandardErrorFile(QProcess::nullDevice());
+        windowManager_.start("openbox", {"--sm-disable"});
+        // The window manager is up once it publishes its desktops.
+        Ready = WaitFor([&] { return XDo({"get_num_desktops"}).has_value(); }, kStartDeadlineMs);
+    }
+    ~WindowManagerSession() {
+        for (QProcess* p : {&windowManager_, &server_}) {
+            if (p->state() == QProcess::NotRunning)
+                continue;
+            p->terminate();
+            if (!p->waitForFinished(kAnswerDeadlineMs))
+                p->kill();
+            p->waitForFinished(kAnswerDeadlineMs);
+        }
+    }
+
+    // program with args on the session's display: its output, nullopt when it failed.
+    std::optional<QString> Run(const QString& program, const QStringList& args) const {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.start(program, args);
+        if (!p.waitForFinished(kAnswerDeadlineMs) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0)
+            return std::nullopt;
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+    std::optional<QString> XDo(const QStringList& args) const { return Run("xdotool", args); }
+    // The active window's id (0 when there is none).
+    unsigned long Active() const { return XDo({"getactivewindow"}).value_or("0").toULong(); }
+    // The id of the window with the keyboard focus.
+    unsigned long Focus() const { return XDo({"getwindowfocus"}).value_or("0").toULong(); }
+    // The first visible window of the process pid (0 when none), with title matching the
+    // regular expression name when given.
+    unsigned long WindowOf(qint64 pid, const QString& name = {}) const {
+        QStringList args{"search", "--onlyvisible", "--pid", QString::number(pid)};
+        if (!name.isEmpty())
+            args << "--all"
+                 << "--name" << name;
+        return XDo(args).value_or("0").split('\n').first().toULong();
+    }
+    TWindowBox Box(unsigned long window) const {
+        TWindowBox box;
+        const QString text =
+            XDo({"getwindowgeometry", "--shell", QString::number(window)}).value_or(QString());
+        for (const QString& line : text.split('\n')) {
+            const QStringList kv = line.split('=');
+            if (kv.size() != 2)
+                continue;
+            const int v = kv[1].toInt();
+            if (kv[0] == "X")
+                box.X = v;
+            else if (kv[0] == "Y")
+                box.Y = v;
+            else if (kv[0] == "WIDTH")
+                box.Width = v;
+            else if (kv[0] == "HEIGHT")
+                box.Height = v;
+        }
+        return box;
+    }
+    // The window's opacity property as a fraction (1 when it has none, -1 when unknown).
+    double Opacity(unsigned long window) const {
+        const std::optional<QString> text =
+            Run("xprop", {"-id", QString::number(window), "_NET_WM_WINDOW_OPACITY"});
+        if (!text)
+            return -1;
+        const qsizetype eq = text->indexOf('=');
+        return eq < 0 ? 1.0 : text->mid(eq + 1).trimmed().toDouble() / 0xFFFFFFFFu;
+    }
+
+    // Starts the program with a home of its own (one instance per home) on the display.
+    void Start(QProcess& program, const std::string& home, const QStringList& args = {}) const {
+        ForceDirectories(home + "/.config");
+        program.setProcessEnvironment(ProgramEnvironment(env_, home, home + "/run"));
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QString::fromStdString(kProgram), args);
+    }
+    // The environment in which Start runs the program with that home.
+    QProcessEnvironment ProgramEnv(const std::string& home) const {
+        return ProgramEnvironment(env_, home, home + "/run");
+    }
+
+    std::string Missing; // the tools that are not installed
+    bool Ready = false;
+
+private:
+    TempDir dir_;
+    QProcess server_, windowManager_;
+    QProcessEnvironment env_;
+};
+
+// Ends a started program at the end of the test.
+struct Stopper {
+    QProcess& P;
+    ~Stopper() {
+        if (P.state() == QProcess::NotRunning)
+            return;
+        P.terminate();
+        if (!P.waitForFinished(kAnswerDeadlineMs))
+            P.kill();
+        P.waitForFinished(kAnswerDeadlineMs);
+    }
+};
+
+// A test with the session; it fails at once when the tools are missing or it does not come up.
+class WindowManager : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.Missing.empty())
+            << "not installed: " << session.Missing << " (scripts/install-deps.sh installs them)";
+        ASSERT_TRUE(session.Ready) << "Xvfb with openbox did not come up";
+    }
+    // The program's first visible window (with a title matching name when given) once it
+    // shows; 0 when it does not.
+    unsigned long WaitForWindow(const QProcess& program, const QString& name = {}) {
+        unsigned long window = 0;
+        WaitFor([&] { return (window = session.WindowOf(program.processId(), name)) != 0; },
+                kStartDeadlineMs);
+        return window;
+    }
+    // The window manager made window the active one and the window took the keyboard focus
+    // (which it does when its program answers the window manager).
+    ::testing::AssertionResult WaitForActive(unsigned long window) {
+        if (WaitFor([&] { return session.Active() == window && session.Focus() == window; },
+                    kAnswerDeadlineMs))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "active window " << session.Active() << ", expected " << window;
+    }
+
+    // Asks the window manager to activate window, again each second, until WaitForActive
+    // holds (a busy window manager or program may miss a request).
+    ::testing::AssertionResult Activate(unsigned long window) {
+        QElapsedTimer asked;
+        WaitFor(
+            [&] {
+                if (session.Active() == window && session.Focus() == window)
+                    return true;
+                if (!asked.isValid() || asked.elapsed() > 1000) {
+                    session.XDo({"windowactivate", QString::number(window)});
+                    asked.start();
+                }
+                return false;
+            },
+            kAnswerDeadlineMs);
+        return WaitForActive(window);
+    }
+
+    TempDir dir;
+    WindowManagerSession session;
+};
