@@ -691,7 +691,9 @@ public:
     virtual void DoDrawHint(QPainter& Canvas, PLeanNode Node, const QRect& R, TColumnIndex Column);
     // Decides and shows the hint for the client point P; false when none shows.
     bool ShowHintAt(QPoint P);
+    // Hides the hint (its node may be going) and leaves tsHint.
     void CancelHint();
+    bool HintShowing() const;
     // The hint window (made on first use; owned by the tree).
     TLeanTreeHintWindow* HintWindow();
 

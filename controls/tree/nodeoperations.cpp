@@ -2,8 +2,8 @@
 // unlinking, expanding and collapsing.
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
-#include "controls/tree/treeanimation.h"
 #include "controls/tree/treeaccessible.h"
+#include "controls/tree/treeanimation.h"
 #include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
@@ -206,7 +206,8 @@ void TBaseLeanTree::DeleteNode(PLeanNode Node, bool Reindex) {
         }
     }
     InvalidateToBottom(Node);
-    DoStateChange({}, tsHint);
+    if (HintShowing())
+        CancelHint();
     DeleteChildren(Node, false);
     InternalDisconnectNode(Node, false, Reindex);
     DoFreeNode(Node);
@@ -242,6 +243,8 @@ void TBaseLeanTree::Clear() {
         AbandonEdit();
     BeginUpdate();
     InterruptValidation();
+    if (HintShowing())
+        CancelHint(); // it may show one of the nodes
     DoStateChange({}, {tsCutPending, tsCopyPending});
     ClearSelection();
     FFocusedNode = nullptr;

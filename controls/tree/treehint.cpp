@@ -285,7 +285,12 @@ TLeanTreeHintWindow* TBaseLeanTree::HintWindow() {
     return FHintWindow;
 }
 
+bool TBaseLeanTree::HintShowing() const {
+    return FStates.Contains(tsHint) || (FHintWindow && FHintWindow->isVisible());
+}
+
 void TBaseLeanTree::CancelHint() {
+    FLastHintRect = QRect(); // the next rest of the mouse decides afresh
     if (FHintWindow && FHintWindow->isVisible()) {
         DoStateChange(tsCancelHintAnimation);
         FHintWindow->hide();
@@ -363,6 +368,8 @@ bool TBaseLeanTree::ShowHintAt(QPoint P) {
         at = viewport()->mapToGlobal(P) + QPoint(0, 20); // below the mouse pointer
     }
     w->ActivateHint(QRect(at, r.size()), defaultHint, desktop);
+    if (!w->isVisible())
+        return hide(); // cancelled while it opened
     FLastHintRect = cursorRect;
     DoStateChange(tsHint);
     return true;
