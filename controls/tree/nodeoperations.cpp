@@ -413,6 +413,7 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
         return;
     StopValidation();
     Node->States |= vsToggling;
+    PLeanNode oldTop = FUpdateCount == 0 ? TopNode() : nullptr;
     bool changed = false;
     bool animated = FUpdateCount == 0 &&
                     FOptions->AnimationOptions().Contains(TLTAnimationOption::toAnimatedToggle);
@@ -461,12 +462,22 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
             ValidateCache();
             if (Node->ChildCount > 0) {
                 UpdateScrollBars(true);
-                if (HasAuto(toAutoScrollOnExpand) && (Node->States & vsExpanded)) {
-                    PLeanNode last = GetLastVisibleChildNoInit(Node);
-                    if (last)
+                // Only a node on show is brought into view (opening one inside a collapsed
+                // parent, as initialisation may, opens nothing else).
+                if (HasAuto(toAutoScrollOnExpand) && (Node->States & vsExpanded) &&
+                    GetFullyVisible(Node)) {
+                    // A subtree taller than the client area starts at the top; a shorter one
+                    // is shown down to its last child.
+                    if (int64_t(Node->TotalHeight) > ClientHeight()) {
+                        SetTopNode(Node);
+                    } else if (PLeanNode last = GetLastVisibleChildNoInit(Node)) {
                         ScrollIntoView(last, HasSelection(toCenterScrollIntoView), false);
+                    }
                 }
-                InvalidateToBottom(Node);
+                if (TopNode() != oldTop)
+                    InvalidateTree();
+                else
+                    InvalidateToBottom(Node);
             } else {
                 InvalidateNode(Node);
             }

@@ -197,6 +197,35 @@ TEST_F(ScrollTest, TopNodeExpandsItsParents) {
     EXPECT_EQ(tree.OffsetY(), -18 * 5); // rows: 3 parents, then the children
 }
 
+TEST_F(ScrollTest, ExpandingShowsTheOpenedSubtree) {
+    auto nth = [&](int i) {
+        PLeanNode n = tree.GetFirstNoInit();
+        while (i--)
+            n = n->NextSibling;
+        return n;
+    };
+    // A short subtree near the bottom is shown down to its last child.
+    int rows = ch / 18;
+    PLeanNode low = nth(rows - 1);
+    tree.SetChildCount(low, 3);
+    tree.ToggleNode(low);
+    EXPECT_EQ(tree.GetDisplayRect(low->LastChild, NoColumn, false).bottom() + 1, ch);
+    // A subtree taller than the client area starts at the top instead.
+    PLeanNode tall = nth(20);
+    tree.SetChildCount(tall, 50);
+    tree.ToggleNode(tall);
+    EXPECT_EQ(tree.TopNode(), tall);
+    // A node inside a collapsed parent opens without showing itself.
+    PLeanNode parent = nth(40);
+    tree.SetChildCount(parent, 1);
+    tree.SetChildCount(parent->FirstChild, 50);
+    int y = tree.OffsetY();
+    tree.ToggleNode(parent->FirstChild);
+    EXPECT_TRUE(tree.GetExpanded(parent->FirstChild));
+    EXPECT_FALSE(tree.GetExpanded(parent));
+    EXPECT_EQ(tree.OffsetY(), y);
+}
+
 TEST_F(ScrollTest, ScrollIntoViewOpensParentsAndCentres) {
     // Opening a node would scroll by itself otherwise.
     tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() - toAutoScrollOnExpand);
