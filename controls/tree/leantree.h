@@ -401,6 +401,8 @@ public:
     void InvalidateTree();
     // Sets the bars' ranges to the content; OnShowScrollbar hears when a bar shows or hides.
     virtual void UpdateScrollBars(bool DoRepaint);
+    // The horizontal range and bar alone (the offset is left to the caller).
+    void UpdateHorizontalScrollBar(bool DoRepaint);
     // Opens Node's collapsed parents, then scrolls its row (the focused column's text, or the
     // whole cell with toGridExtensions) into view: centred vertically with Center; with
     // Horizontally centred when it sticks out (or placed right of fixed columns). True when

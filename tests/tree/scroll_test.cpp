@@ -1,12 +1,14 @@
 // Scrolling: the scroll bar codes, keys and the wheel, auto-scroll at the edges with the timer
 // driven by hand, and wheel panning with its cursor images.
 #include <QApplication>
+#include <QCursor>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
 
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehint.h"
 #include "treetestutil.h"
 
 namespace {
@@ -224,6 +226,36 @@ TEST_F(ScrollTest, ExpandingShowsTheOpenedSubtree) {
     EXPECT_TRUE(tree.GetExpanded(parent->FirstChild));
     EXPECT_FALSE(tree.GetExpanded(parent));
     EXPECT_EQ(tree.OffsetY(), y);
+}
+
+TEST_F(ScrollTest, AScrollCancelsTheHintAndFollowsTheRowsNowOnScreen) {
+    tree.Hint = "Hint";
+    tree.HintAnimation = hatNone;
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 50)));
+    tree.SetOffsetY(-18 * 10);
+    EXPECT_FALSE(tree.HintWindow()->isVisible());
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+    // The row under a resting mouse becomes the hot node.
+    tree.LabelWidth = 250;
+    QCursor::setPos(tree.viewport()->mapToGlobal(QPoint(30, 9)));
+    tree.SetOffsetY(-18 * 20);
+    EXPECT_EQ(tree.HotNode(), tree.GetNodeAt(30, 9));
+    // Without columns the horizontal range is that of the rows on screen: deeper rows further
+    // down can be scrolled to.
+    int top;
+    PLeanNode deep = tree.GetNodeAt(0, 18 * 500, false, top);
+    PLeanNode n = deep;
+    for (int level = 0; level < 3; ++level, n = n->FirstChild)
+        tree.SetChildCount(n, 1);
+    tree.FullExpand(deep);
+    tree.SetOffsetY(0);
+    tree.SetOffsetX(-40);
+    EXPECT_EQ(tree.OffsetX(), 0); // the top rows fit
+    tree.SetOffsetY(-18 * 500);
+    tree.SetOffsetX(-40);
+    EXPECT_EQ(tree.OffsetX(), -40);
+    tree.SetOffsetY(0); // narrow rows again: back to the left edge
+    EXPECT_EQ(tree.OffsetX(), 0);
 }
 
 TEST_F(ScrollTest, ScrollIntoViewOpensParentsAndCentres) {
