@@ -214,6 +214,8 @@ void TBaseLeanTree::HandleMouseUp(const TLTMouseMessage& Message, const THitInfo
     }
     DoStateChange({}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsOLEDragging,
                        tsOLEDragPending, tsScrolling, tsScrollPending});
+    FScrollTimer->stop();
+    FScrollDirections = 0;
     if (FStates.Contains(tsMouseCheckPending)) {
         DoStateChange({}, tsMouseCheckPending);
         PLeanNode node = FCheckNode;
@@ -448,6 +450,8 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
                 return;
             }
         }
+        if (CanAutoScroll()) // near an edge with a rubber band or a drag
+            DoAutoScroll(p.x(), p.y(), e->timestamp());
         if (!IsMouseSelecting()) {
             HandleHotTrack(p.x(), p.y());
             UpdateCursor(p);

@@ -340,6 +340,10 @@ void TBaseLeanTree::DoTimerScroll(QPoint Cursor) {
     if (FScrollDirections & sdRight)
         offset.rx() -= step(sdRight);
     DoSetOffsetXY(offset);
+    // A rubber band grows with the content that scrolls in under the mouse.
+    if (IsMouseSelecting() && CalculateSelectionRect(Cursor.x(), Cursor.y()))
+        HandleDrawSelection(FNewSelRect, FLastSelRect,
+                            QGuiApplication::keyboardModifiers() & Qt::ControlModifier);
     // Directions that reached their end are dropped.
     if (FOffsetY == 0)
         FScrollDirections &= ~sdUp;

@@ -151,6 +151,32 @@ TEST_F(ScrollTest, AutoScrollWaitsForTheDelayAndStepsOnTheTimer) {
     EXPECT_EQ(tree.ScrollDirections(), 0); // the top ended the upward direction
 }
 
+TEST_F(ScrollTest, ARubberBandAtTheEdgeScrollsAndGrowsWithTheContent) {
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() | toAutoScroll);
+    tree.TreeOptions().SetSelectionOptions({TLTSelectionOption::toMultiSelect});
+    tree.LabelWidth = 40;
+    auto move = [&](QPoint p) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(p), tree.viewport()->mapToGlobal(QPointF(p)),
+                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree.viewport(), &e);
+    };
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, QPoint(9, 18 + 9)); // indentation
+    move(QPoint(40, 60));
+    ASSERT_TRUE(tree.TreeStates().Contains(tsDrawSelecting));
+    QPoint edge(40, ch - 3);
+    move(edge);
+    EXPECT_TRUE(tree.ScrollTimerActive());
+    tree.ScrollTimerTick(edge);
+    tree.ScrollTimerTick(edge);
+    EXPECT_EQ(tree.OffsetY(), -40);
+    EXPECT_EQ(tree.SelectionRect().bottom(), ch - 3 + 40);
+    int top;
+    EXPECT_TRUE(tree.GetSelected(tree.GetNodeAt(0, ch - 3 + 40, false, top)));
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, edge);
+    EXPECT_FALSE(tree.ScrollTimerActive());
+    EXPECT_EQ(tree.ScrollDirections(), 0);
+}
+
 TEST_F(ScrollTest, WheelPanningScrollsByTheDistanceFromTheStart) {
     QPoint start(100, 100);
     QTest::mousePress(tree.viewport(), Qt::MiddleButton, {}, start);
