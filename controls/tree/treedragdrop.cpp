@@ -486,6 +486,8 @@ void TBaseLeanTree::DragLeave() {
         InvalidateNode(FDropTargetNode);
     FDropTargetNode = nullptr;
     FScrollDirections = 0;
+    FScrollTimer->stop();
+    DoStateChange({}, {tsScrollPending, tsScrolling});
     Qt::DropAction none = Qt::IgnoreAction;
     DoDragOver(nullptr, {}, dsDragLeave, QPoint(0, 0), FLastDropMode, none);
 }
@@ -495,6 +497,7 @@ bool TBaseLeanTree::DragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
     if (FExpandTimer)
         FExpandTimer->stop();
     FScrollDirections = 0;
+    FScrollTimer->stop();
     DoStateChange({}, {tsScrollPending, tsScrolling});
     bool result = false;
     if (Info.Effect != Qt::IgnoreAction) {

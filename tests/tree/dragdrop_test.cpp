@@ -294,4 +294,25 @@ TEST_F(DragDropTest, DropModesEffectsAndAutoExpand) {
     EXPECT_FALSE(a.ExpandTimerActive());
 }
 
+TEST_F(DragDropTest, AutoScrollEndsWithTheDrag) {
+    a.Fill(10, 100);
+    a.TreeOptions().SetAutoOptions(a.TreeOptions().AutoOptions() | TLTAutoOption::toAutoScroll);
+    a.show();
+    a.UpdateScrollBars(true);
+    QMimeData foreign;
+    TLTDragInfo info;
+    info.Allowed = Qt::CopyAction;
+    info.Pt = QPoint(50, a.ClientHeight() - 2);
+    for (bool drop : {false, true}) {
+        ASSERT_TRUE(a.DragManager().DragEnter(&foreign, info));
+        a.DragManager().DragOver(info);
+        EXPECT_TRUE(a.ScrollTimerActive());
+        if (drop)
+            a.DragManager().Drop(&foreign, info);
+        else
+            a.DragManager().DragLeave();
+        EXPECT_FALSE(a.ScrollTimerActive()) << drop;
+    }
+}
+
 } // namespace
