@@ -646,7 +646,7 @@ public:
     // Applies one scroll bar code to the offset of Bar; TrackPos for the thumb codes.
     void HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, int TrackPos = 0);
     uint32_t AutoScrollDelay = 1000; // milliseconds in an edge zone before scrolling starts
-    uint32_t AutoScrollInterval = 1; // milliseconds between scroll steps
+    uint32_t AutoScrollInterval = 1; // milliseconds between scroll steps (10 at the least)
     virtual bool CanAutoScroll() const;
     // Directions for the client point (X, Y); NowMs is the time in milliseconds.
     virtual TLTScrollDirections DetermineScrollDirections(int X, int Y, uint64_t NowMs);

@@ -23,6 +23,7 @@ namespace {
 
 constexpr int PanningDeadZone = 8;
 constexpr int PanningInterval = 20; // milliseconds between wheel-panning steps
+constexpr uint32_t MinimumTimerInterval = 10;
 
 // The panning window: a 32 x 32 frameless tool window shaped by its image.
 class TLTPanningWindow : public QWidget {
@@ -297,7 +298,9 @@ void TBaseLeanTree::ScrollTimerTick(QPoint Cursor) {
         FScrollDirections = DetermineScrollDirections(Cursor.x(), Cursor.y(), 0);
     } else if (FStates.Contains(tsScrollPending)) {
         CancelHint();
-        FScrollTimer->start(int(AutoScrollInterval));
+        // Like the system timers the interval was chosen for, no faster than every 10 ms
+        // (at 1 ms a band or drag would cross a long list in a blink).
+        FScrollTimer->start(int(std::max<uint32_t>(AutoScrollInterval, MinimumTimerInterval)));
         DoStateChange(tsScrolling, tsScrollPending);
     }
     DoTimerScroll(Cursor);
