@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treecolumns.h"
@@ -68,6 +69,12 @@ void TBaseLeanTree::DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Posi
         menu = PopupMenu;
     if (menu) {
         DoStateChange(tsPopupMenuShown);
+        if (FEditTimer)
+            FEditTimer->stop();
+        // The open menu takes the button's release; its closing ends the state.
+        connect(
+            menu, &QMenu::aboutToHide, this, [this] { DoStateChange({}, tsPopupMenuShown); },
+            Qt::SingleShotConnection);
         menu->popup(viewport()->mapToGlobal(Position));
     }
 }
