@@ -494,6 +494,7 @@ public:
     virtual void DoChecked(PLeanNode Node);
     virtual void DoResetNode(PLeanNode Node);
     virtual bool DoNodeMoving(PLeanNode Node, PLeanNode Target);
+    virtual bool DoNodeCopying(PLeanNode Node, PLeanNode Target); // Target nil for the root
     virtual void DoNodeMoved(PLeanNode Node);
     virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
                                  TColumnIndex NewColumn);

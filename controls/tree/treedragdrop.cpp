@@ -93,10 +93,7 @@ bool TBaseLeanTree::InsertClipboardNodes(const QByteArray& Data, PLeanNode Targe
         InvalidateCache();
     }
     for (PLeanNode node : nodes) {
-        bool allowed = true;
-        if (OnNodeCopying)
-            OnNodeCopying(this, node, TargetNode == FRoot ? nullptr : TargetNode, allowed);
-        if (!allowed) {
+        if (!DoNodeCopying(node, TargetNode == FRoot ? nullptr : TargetNode)) {
             DeleteNode(node, true);
             continue;
         }

@@ -94,6 +94,21 @@ TEST_F(DragDropTest, CopyAndPasteWithinOneTreeAndIntoAnother) {
     EXPECT_TREE_VALID(b);
 }
 
+TEST_F(DragDropTest, ARefusedCopyIsRemovedAgain) {
+    std::vector<PLeanNode> targets;
+    b.OnNodeCopying = [&](TBaseLeanTree* t, PLeanNode n, PLeanNode target, bool& allowed) {
+        targets.push_back(target);
+        allowed = *t->GetNodeData<int>(n) != 3;
+    };
+    a.SetSelected(a.Top(0), true);
+    a.SetSelected(a.Top(2), true);
+    a.CopyToClipboard();
+    ASSERT_TRUE(b.PasteFromClipboard()); // no focused node: under the root
+    EXPECT_EQ(b.Values(), (std::vector<int>{7, 700, 8, 800, 1, 100}));
+    EXPECT_EQ(targets, (std::vector<PLeanNode>{nullptr, nullptr}));
+    EXPECT_TREE_VALID(b);
+}
+
 TEST_F(DragDropTest, CutAndPasteMovesOnceAndLosesNothing) {
     // Within one tree: the cut nodes move, none is deleted.
     a.SetSelected(a.Top(0), true);
