@@ -442,6 +442,10 @@ public:
     // 21-24, each four as normal, hot, pressed, disabled. Disabled for a disabled node or
     // control.
     int GetCheckImage(PLeanNode Node) const;
+    // The font, text rectangle (client coordinates) and text of a cell, for an editor: here the
+    // control's font, an empty rectangle and no text (text trees give theirs).
+    virtual void GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
+                             QString& Text);
     // Ends every pending mouse action: drags waiting to start, the rubber band, auto-scrolling,
     // auto-expansion, wheel panning, a pending edit, the search and header tracking.
     virtual void CancelMode();
