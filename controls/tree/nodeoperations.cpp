@@ -1,5 +1,8 @@
 // Node operations: update brackets, initialisation on first use, deletion, linking and
 // unlinking, expanding and collapsing.
+#include <QApplication>
+#include <QClipboard>
+
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
 #include "controls/tree/treeaccessible.h"
@@ -31,8 +34,6 @@ void TBaseLeanTree::EndUpdate() {
     if (FDestroying)
         return;
     if (FUpdateCount == 0 && FStates.Contains(tsUpdating)) {
-        if (HasAuto(toAutoSort))
-            SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
         if (FStates.Contains(tsUpdateHiddenChildrenNeeded)) {
             DetermineHiddenChildrenFlagAllNodes();
             DoStateChange({}, tsUpdateHiddenChildrenNeeded);
@@ -45,6 +46,10 @@ void TBaseLeanTree::EndUpdate() {
             DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         if (FStates.Contains(tsChangePending))
             DoChange(FLastChangedNode);
+        if (HasAuto(toAutoSort)) {
+            SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
+            UpdateScrollBars(true); // nodes initialised for the sort may have changed heights
+        }
         setUpdatesEnabled(true);
         InvalidateTree();
     }
@@ -245,7 +250,15 @@ void TBaseLeanTree::Clear() {
     InterruptValidation();
     if (HintShowing())
         CancelHint(); // it may show one of the nodes
-    DoStateChange({}, {tsCutPending, tsCopyPending});
+    if (FStates.Intersects({tsCutPending, tsCopyPending})) {
+        // The clipboard's nodes are going: it is emptied.
+        auto* data = QCoreApplication::instance()
+                         ? dynamic_cast<const TLTDataObject*>(QApplication::clipboard()->mimeData())
+                         : nullptr;
+        if (data && data->Owner() == this)
+            QApplication::clipboard()->clear();
+        DoStateChange({}, {tsCutPending, tsCopyPending});
+    }
     ClearSelection();
     FFocusedNode = nullptr;
     FRangeAnchor = nullptr;
@@ -503,8 +516,8 @@ void TBaseLeanTree::FullExpand(PLeanNode Node) {
         InitIfNeeded(Node);
     }
     while (run && run != stop) {
-        // Leaves have nothing to open; only nodes that may have children are toggled.
-        if (!(run->States & vsExpanded) && (run->States & vsHasChildren))
+        // Every closed node is asked (OnExpanding may give a leaf its children).
+        if (!(run->States & vsExpanded))
             ToggleNode(run);
         run = GetNext(run);
     }
