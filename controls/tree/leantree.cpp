@@ -117,6 +117,7 @@ bool TBaseLeanTree::DoSetOffsetXY(QPoint value) {
     FOffsetX = value.x();
     FOffsetY = value.y();
     CancelHint();
+    DropPendingEdit(); // the clicked label moved away
     // Without columns the width to scroll is that of the rows now on screen (not while the
     // thumb is dragged or the window sized, nor under a rubber band).
     if (dy && !FHeader->UseColumns() && !IsMouseSelecting() &&

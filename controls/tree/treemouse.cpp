@@ -130,7 +130,8 @@ void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitIn
     if (multi && shiftEmpty && anyHit && nodeSelected && autoDrag)
         DoStateChange(tsClearPending);
 
-    bool rightPopup = Message.Button == mbRight && (OnGetPopupMenu != nullptr);
+    bool rightPopup =
+        Message.Button == mbRight && HasPopupMenu(node, HitInfo.HitColumn, Message.Pos);
     bool emptyClick = !labelHit && !cellHit && !rowDrag && multi && shiftEmpty;
     bool hitClear =
         anyHit && (!nodeSelected || (!autoDrag && !rightPopup)) && (shiftEmpty || !multi);
@@ -172,7 +173,7 @@ void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitIn
         DoStateChange({}, tsVCLDragPending);
         PLeanNode lastFocused = FFocusedNode;
         bool nodeChange = node != FFocusedNode;
-        if (nodeChange)
+        if (nodeChange || columnChange)
             DoFocusNode(node, false);
         if (FFocusedNode == node) {
             if (!multi || shiftEmpty) {

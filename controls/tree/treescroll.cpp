@@ -13,6 +13,7 @@
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treedrag.h"
+#include "controls/tree/treeheader.h"
 #include "controls/tree/treehint.h"
 
 using enum TLeanTreeState;
@@ -224,7 +225,7 @@ bool TBaseLeanTree::CanAutoScroll() const {
     bool wheel = FStates.Intersects({tsWheelPanning, tsWheelScrolling});
     if (!HasAuto(toAutoScroll) && !wheel)
         return false;
-    if (FHeader && FStates.Contains(tsSizing))
+    if (FHeader && FHeader->States().Contains(THeaderState::hsDragging))
         return false;
     return wheel ||
            FStates.Intersects({tsDrawSelPending, tsDrawSelecting, tsOLEDragging, tsVCLDragging}) ||
