@@ -904,6 +904,9 @@ public:
     virtual bool PasteFromClipboard();
     // Deletes the nodes marked for a cut (after a paste elsewhere) and leaves the cut state.
     void FinishCutOrCopy();
+    // A host's standard edit action on the tree: select all, copy, and unless read-only cut,
+    // paste and delete (the selected nodes). False for other actions and refused ones.
+    virtual bool ExecuteAction(QKeySequence::StandardKey Action);
     // Inserts DataObject's nodes at TargetNode (nil = root) by Mode. Optimized: Source (a live
     // tree of this process) moves its cut set or drag selection itself. False when the data
     // holds no tree nodes, the stream is damaged (nothing is added) or under toReadOnly.

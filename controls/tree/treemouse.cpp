@@ -2,7 +2,6 @@
 // clicks, expanding and collapsing, pending edits, the rubber band and drag starts; hot
 // tracking; and the Qt input events that feed them.
 #include <QApplication>
-#include <QClipboard>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -486,19 +485,12 @@ void TBaseLeanTree::keyPressEvent(QKeyEvent* e) {
     Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
                                                    Qt::AltModifier | Qt::MetaModifier);
     // The standard edit keys: copy, and unless read-only cut and paste.
-    if (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut) ||
-        e->matches(QKeySequence::Paste)) {
-        if (e->matches(QKeySequence::Copy))
-            CopyToClipboard();
-        else if (!HasMisc(TLTMiscOption::toReadOnly)) {
-            if (e->matches(QKeySequence::Cut))
-                CutToClipboard();
-            else if (QApplication::clipboard()->mimeData())
-                PasteFromClipboard();
+    for (auto action : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste})
+        if (e->matches(action)) {
+            ExecuteAction(action);
+            e->accept();
+            return;
         }
-        e->accept();
-        return;
-    }
     if (e->key() == Qt::Key_F2 && mods == Qt::NoModifier && FFocusedNode) {
         if (CanEdit(FFocusedNode, FFocusedColumn)) {
             FEditColumn = FFocusedColumn;

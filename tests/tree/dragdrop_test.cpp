@@ -100,13 +100,36 @@ TEST_F(DragDropTest, ARefusedCopyIsRemovedAgain) {
         targets.push_back(target);
         allowed = *t->GetNodeData<int>(n) != 3;
     };
+    std::vector<PLeanNode> copied;
+    b.OnNodeCopied = [&](TBaseLeanTree*, PLeanNode n) { copied.push_back(n); };
     a.SetSelected(a.Top(0), true);
     a.SetSelected(a.Top(2), true);
     a.CopyToClipboard();
     ASSERT_TRUE(b.PasteFromClipboard()); // no focused node: under the root
     EXPECT_EQ(b.Values(), (std::vector<int>{7, 700, 8, 800, 1, 100}));
     EXPECT_EQ(targets, (std::vector<PLeanNode>{nullptr, nullptr}));
+    EXPECT_EQ(copied, std::vector<PLeanNode>{b.Top(2)}); // each kept node, no load notice
     EXPECT_TREE_VALID(b);
+}
+
+TEST_F(DragDropTest, StandardActionsAndClearingWithNodesOnTheClipboard) {
+    a.SetSelected(a.Top(0), true);
+    EXPECT_TRUE(a.ExecuteAction(QKeySequence::Copy));
+    ASSERT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(MimeLeanTreeData));
+    // The nodes go, and the clipboard with them.
+    a.Clear();
+    EXPECT_FALSE(a.TreeStates().Contains(TLeanTreeState::tsCopyPending));
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    EXPECT_TRUE(!data || !data->hasFormat(MimeLeanTreeData));
+    a.Fill(1, 3);
+    EXPECT_TRUE(a.ExecuteAction(QKeySequence::SelectAll));
+    EXPECT_EQ(a.SelectedCount(), 6u);
+    a.TreeOptions().SetMiscOptions(a.TreeOptions().MiscOptions() | TLTMiscOption::toReadOnly);
+    EXPECT_FALSE(a.ExecuteAction(QKeySequence::Delete));
+    a.TreeOptions().SetMiscOptions(a.TreeOptions().MiscOptions() - TLTMiscOption::toReadOnly);
+    EXPECT_TRUE(a.ExecuteAction(QKeySequence::Delete));
+    EXPECT_EQ(a.TotalCount(), 0u);
+    EXPECT_FALSE(a.ExecuteAction(QKeySequence::Undo));
 }
 
 TEST_F(DragDropTest, CutAndPasteMovesOnceAndLosesNothing) {
@@ -307,6 +330,25 @@ TEST_F(DragDropTest, DropModesEffectsAndAutoExpand) {
     a.DragLeave();
     EXPECT_EQ(a.DropTargetNode(), nullptr);
     EXPECT_FALSE(a.ExpandTimerActive());
+}
+
+TEST_F(DragDropTest, AReportTakesDropsOnlyOnLabels) {
+    a.show();
+    a.LabelWidth = 40;
+    a.TreeOptions().SetMiscOptions(a.TreeOptions().MiscOptions() | TLTMiscOption::toReportMode);
+    QRect label = a.GetDisplayRect(a.Top(1), NoColumn, true);
+    QMimeData foreign;
+    TLTDragInfo info;
+    info.Allowed = Qt::CopyAction;
+    info.Pt = label.center();
+    ASSERT_TRUE(a.DragEnter(nullptr, &foreign, info));
+    EXPECT_EQ(a.DropTargetNode(), a.Top(1));
+    EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmOnNode);
+    info.Pt = QPoint(label.right() + 20, label.center().y()); // the row, beside the label
+    a.DragOver(nullptr, info, 10);
+    EXPECT_EQ(a.DropTargetNode(), nullptr);
+    EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmNowhere);
+    a.DragLeave();
 }
 
 TEST_F(DragDropTest, AutoScrollEndsWithTheDrag) {
