@@ -132,6 +132,23 @@ TEST_F(DragDropTest, StandardActionsAndClearingWithNodesOnTheClipboard) {
     EXPECT_FALSE(a.ExecuteAction(QKeySequence::Undo));
 }
 
+TEST_F(DragDropTest, AMoveToATreeWithStreamHandlersGoesThroughThem) {
+    int loaded = 0, freed = 0;
+    auto load = b.OnLoadNode;
+    b.OnLoadNode = [&](TBaseLeanTree* t, PLeanNode n, TStream& s) {
+        ++loaded;
+        load(t, n, s);
+    };
+    a.OnFreeNode = [&](TBaseLeanTree*, PLeanNode) { ++freed; };
+    a.MoveTo(a.Top(0), b.Top(1), amInsertBefore, false);
+    EXPECT_EQ(b.Values(), (std::vector<int>{7, 700, 1, 100, 8, 800}));
+    EXPECT_EQ(a.Values(), (std::vector<int>{2, 200, 3, 300}));
+    EXPECT_EQ(loaded, 2);
+    EXPECT_EQ(freed, 2); // the source's host data is released as for any deleted node
+    EXPECT_TREE_VALID(a);
+    EXPECT_TREE_VALID(b);
+}
+
 TEST_F(DragDropTest, CutAndPasteMovesOnceAndLosesNothing) {
     // Within one tree: the cut nodes move, none is deleted.
     a.SetSelected(a.Top(0), true);
