@@ -388,6 +388,19 @@ TEST_F(SearchTest, NoMatchEndsAfterOneRound) {
     EXPECT_EQ(tree.beeps, 8);
 }
 
+TEST_F(SearchTest, AHandlerThatLeavesTheResultAloneMatches) {
+    tree.OnIncrementalSearch = [](TBaseLeanTree*, PLeanNode, const std::u16string&, int&) {};
+    uint64_t t = 0;
+    Type(u"z", t);
+    EXPECT_EQ(tree.beeps, 0);
+    EXPECT_EQ(Focused(), 0);
+    // Without a handler there is nothing to compare: no node matches.
+    tree.OnIncrementalSearch = nullptr;
+    tree.StopIncrementalSearch();
+    Type(u"a", t);
+    EXPECT_EQ(tree.beeps, 1);
+}
+
 TEST_F(SearchTest, KeysReachTheSearch) {
     tree.show();
     tree.activateWindow();
