@@ -258,6 +258,14 @@ TEST_F(EditingTest, AnotherColumnCancelsAndAScrollDropsAPendingEdit) {
     EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsEditPending));
 }
 
+TEST_F(EditingTest, ClosingTheWindowKeepsAnAutoAcceptedEdit) {
+    ASSERT_TRUE(tree.EditNode(Row(1), NoColumn));
+    QTest::keyClicks(Editor(), "q");
+    tree.close(); // the editor loses the focus with its window
+    EXPECT_FALSE(tree.IsEditing());
+    EXPECT_EQ(commits, std::vector<std::string>{"1=q"});
+}
+
 TEST_F(EditingTest, ClearAndResetEndTheEdit) {
     ASSERT_TRUE(tree.EditNode(Row(1), NoColumn));
     QTest::keyClicks(Editor(), "q");
