@@ -169,12 +169,12 @@ TEST(HintNodes, AHintGoesWithItsNode) {
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->HintData().Node, nullptr);
     EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
-    w->repaint();
+    w->grab(); // paints from the hint's data
     // Clearing drops all nodes at once; the hint goes too, and shows again over a new node.
     ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
     tree.Clear();
     EXPECT_FALSE(w->isVisible());
-    w->repaint();
+    w->grab();
     tree.SetRootNodeCount(1);
     EXPECT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
 }
