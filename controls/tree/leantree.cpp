@@ -2,6 +2,7 @@
 // event, invalidation, scroll bars and offsets, the header's place and option reactions.
 #include "controls/tree/leantree.h"
 
+#include <QCursor>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -104,15 +105,8 @@ void TBaseLeanTree::resizeEvent(QResizeEvent* e) {
 }
 
 void TBaseLeanTree::scrollContentsBy(int, int) {
-    int x = -horizontalScrollBar()->value(), y = -verticalScrollBar()->value();
-    int dx = x - FOffsetX, dy = y - FOffsetY;
-    if (!dx && !dy)
-        return;
-    FOffsetX = x;
-    FOffsetY = y;
-    viewport()->update();
-    FHeader->Invalidate(nullptr);
-    DoScroll(dx, dy);
+    // A bar moved by other means than its actions (which set the offsets themselves).
+    DoSetOffsetXY(QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
 }
 
 bool TBaseLeanTree::DoSetOffsetXY(QPoint value) {
@@ -125,6 +119,19 @@ bool TBaseLeanTree::DoSetOffsetXY(QPoint value) {
     int dx = value.x() - FOffsetX, dy = value.y() - FOffsetY;
     FOffsetX = value.x();
     FOffsetY = value.y();
+    CancelHint();
+    DropPendingEdit(); // the clicked label moved away
+    // Without columns the width to scroll is that of the rows now on screen (not while the
+    // thumb is dragged or the window sized, nor under a rubber band).
+    if (dy && !FHeader->UseColumns() && !IsMouseSelecting() &&
+        !FStates.Intersects({tsSizing, tsThumbTracking})) {
+        UpdateHorizontalScrollBar(true);
+        int minX = std::min(0, ClientWidth() - FRangeX);
+        if (FOffsetX < minX) {
+            dx += minX - FOffsetX;
+            FOffsetX = minX;
+        }
+    }
     {
         QSignalBlocker bh(horizontalScrollBar()), bv(verticalScrollBar());
         horizontalScrollBar()->setValue(-FOffsetX);
@@ -132,6 +139,12 @@ bool TBaseLeanTree::DoSetOffsetXY(QPoint value) {
     }
     viewport()->update();
     FHeader->Invalidate(nullptr);
+    // Another row may lie under the mouse now.
+    if (isVisible()) {
+        QPoint mouse = viewport()->mapFromGlobal(QCursor::pos());
+        if (viewport()->rect().contains(mouse))
+            HandleHotTrack(mouse.x(), mouse.y());
+    }
     DoScroll(dx, dy);
     return true;
 }
@@ -144,20 +157,26 @@ void TBaseLeanTree::SetOffsetY(int value) {
     DoSetOffsetXY(QPoint(FOffsetX, value));
 }
 
-void TBaseLeanTree::UpdateScrollBars(bool) {
-    if (FUpdateCount > 0 || FDestroying)
-        return;
+void TBaseLeanTree::UpdateHorizontalScrollBar(bool) {
     FRangeX = FHeader->UseColumns() ? FHeader->Columns().TotalWidth()
                                     : (isVisible() ? GetMaxRightExtent() : 0);
+    QScrollBar* h = horizontalScrollBar();
+    QSignalBlocker bh(h);
+    h->setRange(0, std::max(0, FRangeX - ClientWidth()));
+    h->setPageStep(ClientWidth());
+    h->setSingleStep(FScrollBarOptions->HorizontalIncrement);
+}
+
+void TBaseLeanTree::UpdateScrollBars(bool DoRepaint) {
+    if (FUpdateCount > 0 || FDestroying)
+        return;
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
+    UpdateHorizontalScrollBar(DoRepaint);
     QSignalBlocker bh(h), bv(v);
     v->setRange(0, std::max(0, RangeY() - ClientHeight()));
     v->setPageStep(ClientHeight());
     v->setSingleStep(FScrollBarOptions->VerticalIncrement);
-    h->setRange(0, std::max(0, FRangeX - ClientWidth()));
-    h->setPageStep(ClientWidth());
-    h->setSingleStep(FScrollBarOptions->HorizontalIncrement);
     // Offsets follow a range that shrank.
     DoSetOffsetXY(QPoint(FOffsetX, FOffsetY));
     v->setValue(-FOffsetY);

@@ -405,6 +405,8 @@ public:
     void InvalidateTree();
     // Sets the bars' ranges to the content; OnShowScrollbar hears when a bar shows or hides.
     virtual void UpdateScrollBars(bool DoRepaint);
+    // The horizontal range and bar alone (the offset is left to the caller).
+    void UpdateHorizontalScrollBar(bool DoRepaint);
     // Opens Node's collapsed parents, then scrolls its row (the focused column's text, or the
     // whole cell with toGridExtensions) into view: centred vertically with Center; with
     // Horizontally centred when it sticks out (or placed right of fixed columns). True when
@@ -444,6 +446,10 @@ public:
     // 21-24, each four as normal, hot, pressed, disabled. Disabled for a disabled node or
     // control.
     int GetCheckImage(PLeanNode Node) const;
+    // The font, text rectangle (client coordinates) and text of a cell, for an editor: here the
+    // control's font, an empty rectangle and no text (text trees give theirs).
+    virtual void GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
+                             QString& Text);
     // Ends every pending mouse action: drags waiting to start, the rubber band, auto-scrolling,
     // auto-expansion, wheel panning, a pending edit, the search and header tracking.
     virtual void CancelMode();
@@ -496,6 +502,7 @@ public:
     virtual void DoChecked(PLeanNode Node);
     virtual void DoResetNode(PLeanNode Node);
     virtual bool DoNodeMoving(PLeanNode Node, PLeanNode Target);
+    virtual bool DoNodeCopying(PLeanNode Node, PLeanNode Target); // Target nil for the root
     virtual void DoNodeMoved(PLeanNode Node);
     virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
                                  TColumnIndex NewColumn);
@@ -654,7 +661,7 @@ public:
     // Applies one scroll bar code to the offset of Bar; TrackPos for the thumb codes.
     void HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, int TrackPos = 0);
     uint32_t AutoScrollDelay = 1000; // milliseconds in an edge zone before scrolling starts
-    uint32_t AutoScrollInterval = 1; // milliseconds between scroll steps
+    uint32_t AutoScrollInterval = 1; // milliseconds between scroll steps (10 at the least)
     virtual bool CanAutoScroll() const;
     // Directions for the client point (X, Y); NowMs is the time in milliseconds.
     virtual TLTScrollDirections DetermineScrollDirections(int X, int Y, uint64_t NowMs);
@@ -703,7 +710,9 @@ public:
     virtual QFont DoGetHintFont(PLeanNode Node, TColumnIndex Column);
     // Decides and shows the hint for the client point P; false when none shows.
     bool ShowHintAt(QPoint P);
+    // Hides the hint (its node may be going) and leaves tsHint.
     void CancelHint();
+    bool HintShowing() const;
     // The hint window (made on first use; owned by the tree).
     TLeanTreeHintWindow* HintWindow();
     // Makes the hint window (a child of the tree); descendants may make their own kind.
@@ -912,6 +921,9 @@ public:
     virtual bool PasteFromClipboard();
     // Deletes the nodes marked for a cut (after a paste elsewhere) and leaves the cut state.
     void FinishCutOrCopy();
+    // A host's standard edit action on the tree: select all, copy, and unless read-only cut,
+    // paste and delete (the selected nodes). False for other actions and refused ones.
+    virtual bool ExecuteAction(QKeySequence::StandardKey Action);
     // Inserts DataObject's nodes at TargetNode (nil = root) by Mode. Optimized: Source (a live
     // tree of this process) moves its cut set or drag selection itself. False when the data
     // holds no tree nodes, the stream is damaged (nothing is added) or under toReadOnly.

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treestreamformat.h"
+#include "platform/classes.h"
 
 using enum TLTMiscOption;
 
@@ -110,19 +112,42 @@ void TBaseLeanTree::MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode
             DetermineHiddenChildrenFlag(Source);
     } else {
         InterruptValidation();
+        // Where the host takes part in node streams, or the trees keep different amounts of
+        // host data, the nodes travel as a node stream (OnSaveNode here, OnLoadNode there) and
+        // leave this tree as deleted nodes; otherwise the host's bytes move over unchanged.
+        bool viaStream =
+            OnSaveNode || targetTree->OnLoadNode || FNodeDataSize != targetTree->FNodeDataSize;
         targetTree->BeginUpdate();
         BeginUpdate();
         for (PLeanNode n : nodes) {
-            PLeanNode copy = CopySubtreeTo(n, targetTree, Target, Mode);
-            // A moved node leaves this tree: its host bytes now live in the copy.
-            FSilentFree = true;
-            try {
+            PLeanNode copy;
+            if (viaStream) {
+                TMemoryStream stream;
+                NodeStream::WriteHeader(stream);
+                stream.WriteValue<uint32_t>(1);
+                WriteNode(stream, n);
+                stream.Seek(0, TSeekOrigin::soBeginning);
+                PLeanNode parent =
+                    (Mode == amInsertBefore || Mode == amInsertAfter) ? Target->Parent : Target;
+                targetTree->AddFromStream(stream, parent);
+                copy = parent->LastChild;
+                if (Mode != amAddChildLast) {
+                    targetTree->InternalDisconnectNode(copy, true, true);
+                    targetTree->InternalConnectNode(copy, Target, Mode, targetTree);
+                }
                 DeleteNode(n, true);
-            } catch (...) {
+            } else {
+                copy = CopySubtreeTo(n, targetTree, Target, Mode);
+                // A moved node leaves this tree: its host bytes now live in the copy.
+                FSilentFree = true;
+                try {
+                    DeleteNode(n, true);
+                } catch (...) {
+                    FSilentFree = false;
+                    throw;
+                }
                 FSilentFree = false;
-                throw;
             }
-            FSilentFree = false;
             targetTree->DoNodeMoved(copy);
         }
         EndUpdate();

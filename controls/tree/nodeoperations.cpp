@@ -1,9 +1,12 @@
 // Node operations: update brackets, initialisation on first use, deletion, linking and
 // unlinking, expanding and collapsing.
+#include <QApplication>
+#include <QClipboard>
+
 #include "controls/tree/leantree.h"
 #include "controls/tree/nodepool.h"
-#include "controls/tree/treeanimation.h"
 #include "controls/tree/treeaccessible.h"
+#include "controls/tree/treeanimation.h"
 #include "controls/tree/treeheader.h"
 
 using enum TLeanTreeState;
@@ -31,8 +34,6 @@ void TBaseLeanTree::EndUpdate() {
     if (FDestroying)
         return;
     if (FUpdateCount == 0 && FStates.Contains(tsUpdating)) {
-        if (HasAuto(toAutoSort))
-            SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
         if (FStates.Contains(tsUpdateHiddenChildrenNeeded)) {
             DetermineHiddenChildrenFlagAllNodes();
             DoStateChange({}, tsUpdateHiddenChildrenNeeded);
@@ -45,6 +46,10 @@ void TBaseLeanTree::EndUpdate() {
             DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         if (FStates.Contains(tsChangePending))
             DoChange(FLastChangedNode);
+        if (HasAuto(toAutoSort)) {
+            SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
+            UpdateScrollBars(true); // nodes initialised for the sort may have changed heights
+        }
         setUpdatesEnabled(true);
         InvalidateTree();
     }
@@ -206,7 +211,8 @@ void TBaseLeanTree::DeleteNode(PLeanNode Node, bool Reindex) {
         }
     }
     InvalidateToBottom(Node);
-    DoStateChange({}, tsHint);
+    if (HintShowing())
+        CancelHint();
     DeleteChildren(Node, false);
     InternalDisconnectNode(Node, false, Reindex);
     DoFreeNode(Node);
@@ -242,7 +248,17 @@ void TBaseLeanTree::Clear() {
         AbandonEdit();
     BeginUpdate();
     InterruptValidation();
-    DoStateChange({}, {tsCutPending, tsCopyPending});
+    if (HintShowing())
+        CancelHint(); // it may show one of the nodes
+    if (FStates.Intersects({tsCutPending, tsCopyPending})) {
+        // The clipboard's nodes are going: it is emptied.
+        auto* data = QCoreApplication::instance()
+                         ? dynamic_cast<const TLTDataObject*>(QApplication::clipboard()->mimeData())
+                         : nullptr;
+        if (data && data->Owner() == this)
+            QApplication::clipboard()->clear();
+        DoStateChange({}, {tsCutPending, tsCopyPending});
+    }
     ClearSelection();
     FFocusedNode = nullptr;
     FRangeAnchor = nullptr;
@@ -410,6 +426,7 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
         return;
     StopValidation();
     Node->States |= vsToggling;
+    PLeanNode oldTop = FUpdateCount == 0 ? TopNode() : nullptr;
     bool changed = false;
     bool animated = FUpdateCount == 0 &&
                     FOptions->AnimationOptions().Contains(TLTAnimationOption::toAnimatedToggle);
@@ -458,12 +475,22 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
             ValidateCache();
             if (Node->ChildCount > 0) {
                 UpdateScrollBars(true);
-                if (HasAuto(toAutoScrollOnExpand) && (Node->States & vsExpanded)) {
-                    PLeanNode last = GetLastVisibleChildNoInit(Node);
-                    if (last)
+                // Only a node on show is brought into view (opening one inside a collapsed
+                // parent, as initialisation may, opens nothing else).
+                if (HasAuto(toAutoScrollOnExpand) && (Node->States & vsExpanded) &&
+                    GetFullyVisible(Node)) {
+                    // A subtree taller than the client area starts at the top; a shorter one
+                    // is shown down to its last child.
+                    if (int64_t(Node->TotalHeight) > ClientHeight()) {
+                        SetTopNode(Node);
+                    } else if (PLeanNode last = GetLastVisibleChildNoInit(Node)) {
                         ScrollIntoView(last, HasSelection(toCenterScrollIntoView), false);
+                    }
                 }
-                InvalidateToBottom(Node);
+                if (TopNode() != oldTop)
+                    InvalidateTree();
+                else
+                    InvalidateToBottom(Node);
             } else {
                 InvalidateNode(Node);
             }
@@ -489,8 +516,8 @@ void TBaseLeanTree::FullExpand(PLeanNode Node) {
         InitIfNeeded(Node);
     }
     while (run && run != stop) {
-        // Leaves have nothing to open; only nodes that may have children are toggled.
-        if (!(run->States & vsExpanded) && (run->States & vsHasChildren))
+        // Every closed node is asked (OnExpanding may give a leaf its children).
+        if (!(run->States & vsExpanded))
             ToggleNode(run);
         run = GetNext(run);
     }

@@ -7,6 +7,16 @@
 #include <cstring>
 #include <new>
 #include <sys/mman.h>
+#if __has_include(<sanitizer/asan_interface.h>)
+#include <sanitizer/asan_interface.h>
+#endif
+#ifndef ASAN_POISON_MEMORY_REGION
+#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#endif
+
+// Under AddressSanitizer memory that holds no live node is poisoned, so that a node used after
+// it was freed is reported as such.
 
 namespace {
 
@@ -51,6 +61,7 @@ void TNodePool::NextBlock() {
         b.data = b.mapped ? MapAligned(bytes) : static_cast<char*>(std::malloc(bytes));
         if (!b.data)
             throw std::bad_alloc();
+        ASAN_POISON_MEMORY_REGION(b.data, b.bytes);
         blocks_.push_back(b);
         current_ = blocks_.size() - 1;
     }
@@ -62,12 +73,14 @@ void* TNodePool::Allocate() {
     void* p;
     if (freeList_) {
         p = freeList_;
+        ASAN_UNPOISON_MEMORY_REGION(p, nodeSize_);
         std::memcpy(&freeList_, p, sizeof(void*));
     } else {
         if (size_t(end_ - next_) < nodeSize_)
             NextBlock();
         p = next_;
         next_ += nodeSize_;
+        ASAN_UNPOISON_MEMORY_REGION(p, nodeSize_);
     }
     std::memset(p, 0, nodeSize_);
     ++live_;
@@ -76,11 +89,14 @@ void* TNodePool::Allocate() {
 
 void TNodePool::Free(void* node) {
     std::memcpy(node, &freeList_, sizeof(void*));
+    ASAN_POISON_MEMORY_REGION(node, nodeSize_);
     freeList_ = node;
     --live_;
 }
 
 void TNodePool::Reset() {
+    for (const TBlock& b : blocks_)
+        ASAN_POISON_MEMORY_REGION(b.data, b.bytes);
     current_ = 0;
     next_ = end_ = nullptr;
     if (!blocks_.empty()) {
@@ -93,6 +109,7 @@ void TNodePool::Reset() {
 
 void TNodePool::ReleaseAll() {
     for (const TBlock& b : blocks_) {
+        ASAN_UNPOISON_MEMORY_REGION(b.data, b.bytes);
         if (b.mapped)
             munmap(b.data, b.bytes);
         else

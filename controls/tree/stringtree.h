@@ -70,8 +70,8 @@ public:
     int TextHeight() const { return FTextHeight; }
     int EllipsisWidth() const { return FEllipsisWidth; }
     // The font, the text rectangle (client coordinates) and the text of a cell, for an editor.
-    virtual void GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
-                             QString& Text);
+    void GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
+                     QString& Text) override;
     // The cell's normal text for assistive tools (NoColumn: the main column's).
     QString GetItemText(PLeanNode Node, TColumnIndex Column) override;
 

@@ -93,10 +93,7 @@ bool TBaseLeanTree::InsertClipboardNodes(const QByteArray& Data, PLeanNode Targe
         InvalidateCache();
     }
     for (PLeanNode node : nodes) {
-        bool allowed = true;
-        if (OnNodeCopying)
-            OnNodeCopying(this, node, TargetNode == FRoot ? nullptr : TargetNode, allowed);
-        if (!allowed) {
+        if (!DoNodeCopying(node, TargetNode == FRoot ? nullptr : TargetNode)) {
             DeleteNode(node, true);
             continue;
         }
@@ -221,6 +218,31 @@ void TBaseLeanTree::FinishCutOrCopy() {
         EndUpdate();
     }
     CancelCutOrCopy();
+}
+
+bool TBaseLeanTree::ExecuteAction(QKeySequence::StandardKey Action) {
+    switch (Action) {
+    case QKeySequence::SelectAll:
+        SelectAll(false);
+        return true;
+    case QKeySequence::Copy:
+        CopyToClipboard();
+        return true;
+    case QKeySequence::Cut:
+    case QKeySequence::Paste:
+    case QKeySequence::Delete:
+        if (HasMisc(toReadOnly))
+            return false;
+        if (Action == QKeySequence::Cut)
+            CutToClipboard();
+        else if (Action == QKeySequence::Delete)
+            DeleteSelectedNodes();
+        else if (QApplication::clipboard()->mimeData())
+            PasteFromClipboard();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TBaseLeanTree::PasteFromClipboard() {
@@ -399,14 +421,15 @@ void TBaseLeanTree::DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObjec
 TBaseLeanTree::TDropMode TBaseLeanTree::DropModeAt(QPoint Pt, PLeanNode& Node) {
     THitInfo hit = GetHitTestInfoAt(Pt.x(), Pt.y(), true);
     Node = hit.HitNode;
-    if (Node && HasMisc(toReportMode) && hit.HitColumn != FHeader->MainColumn() &&
-        FHeader->UseColumns())
-        Node = nullptr;
-    if (!Node)
-        return dmNowhere;
     // Beside a short label counts as beside it, not on it.
     bool onLabel = hit.HitPositions.Intersects({hiOnItemLabel, hiOnNormalIcon, hiOnStateIcon}) &&
                    !hit.HitPositions.Intersects({hiOnItemLeft, hiOnItemRight});
+    // In a report only the main column's label or images take a drop.
+    if (Node && HasMisc(toReportMode) &&
+        (!onLabel || (FHeader->UseColumns() && hit.HitColumn != FHeader->MainColumn())))
+        Node = nullptr;
+    if (!Node)
+        return dmNowhere;
     if (onLabel || !HasPaint(toShowDropmark))
         return dmOnNode;
     int top = 0;
@@ -486,6 +509,8 @@ void TBaseLeanTree::DragLeave() {
         InvalidateNode(FDropTargetNode);
     FDropTargetNode = nullptr;
     FScrollDirections = 0;
+    FScrollTimer->stop();
+    DoStateChange({}, {tsScrollPending, tsScrolling});
     Qt::DropAction none = Qt::IgnoreAction;
     DoDragOver(nullptr, {}, dsDragLeave, QPoint(0, 0), FLastDropMode, none);
 }
@@ -495,6 +520,7 @@ bool TBaseLeanTree::DragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
     if (FExpandTimer)
         FExpandTimer->stop();
     FScrollDirections = 0;
+    FScrollTimer->stop();
     DoStateChange({}, {tsScrollPending, tsScrolling});
     bool result = false;
     if (Info.Effect != Qt::IgnoreAction) {

@@ -65,6 +65,8 @@ bool TBaseLeanTree::CanEdit(PLeanNode Node, TColumnIndex Column) {
 }
 
 void TBaseLeanTree::DoEdit() {
+    CancelHint();
+    FScrollTimer->stop();
     DropPendingEdit();
     if (!FFocusedNode || (FFocusedNode->States & vsDisabled) || HasMisc(toReadOnly) || FEditLink)
         return;

@@ -109,6 +109,13 @@ bool TBaseLeanTree::DoNodeMoving(PLeanNode Node, PLeanNode Target) {
     return allowed;
 }
 
+bool TBaseLeanTree::DoNodeCopying(PLeanNode Node, PLeanNode Target) {
+    bool allowed = true;
+    if (OnNodeCopying)
+        OnNodeCopying(this, Node, Target, allowed);
+    return allowed;
+}
+
 void TBaseLeanTree::DoNodeMoved(PLeanNode Node) {
     if (OnNodeMoved)
         OnNodeMoved(this, Node);

@@ -294,7 +294,12 @@ TLeanTreeHintWindow* TBaseLeanTree::GetHintWindowClass() {
     return new TLeanTreeHintWindow(this);
 }
 
+bool TBaseLeanTree::HintShowing() const {
+    return FStates.Contains(tsHint) || (FHintWindow && FHintWindow->isVisible());
+}
+
 void TBaseLeanTree::CancelHint() {
+    FLastHintRect = QRect(); // the next rest of the mouse decides afresh
     if (FHintWindow && FHintWindow->isVisible()) {
         DoStateChange(tsCancelHintAnimation);
         FHintWindow->hide();
@@ -372,6 +377,8 @@ bool TBaseLeanTree::ShowHintAt(QPoint P) {
         at = viewport()->mapToGlobal(P) + QPoint(0, 20); // below the mouse pointer
     }
     w->ActivateHint(QRect(at, r.size()), defaultHint, desktop);
+    if (!w->isVisible())
+        return hide(); // cancelled while it opened
     FLastHintRect = cursorRect;
     DoStateChange(tsHint);
     return true;

@@ -154,6 +154,12 @@ void TBaseLeanTree::ChangeScale(int M, int D) {
     InvalidateTree();
 }
 
+void TBaseLeanTree::GetTextInfo(PLeanNode, TColumnIndex, QFont& Font, QRect& R, QString& Text) {
+    Font = font();
+    R = QRect();
+    Text.clear();
+}
+
 int TBaseLeanTree::GetCheckImage(PLeanNode Node) const {
     if (!Node || Node == FRoot || Node->CheckType == ctNone)
         return -1;

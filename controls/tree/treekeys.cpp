@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treecolumns.h"
@@ -87,6 +88,12 @@ void TBaseLeanTree::DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Posi
         menu = PopupMenu;
     if (menu) {
         DoStateChange(tsPopupMenuShown);
+        if (FEditTimer)
+            FEditTimer->stop();
+        // The open menu takes the button's release; its closing ends the state.
+        connect(
+            menu, &QMenu::aboutToHide, this, [this] { DoStateChange({}, tsPopupMenuShown); },
+            Qt::SingleShotConnection);
         menu->popup(viewport()->mapToGlobal(Position));
     }
 }
@@ -116,20 +123,11 @@ bool TBaseLeanTree::HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
     }
 
     // The edit keys: copy, and unless read-only cut and paste.
-    if (IsStandardKey(Key, shift, QKeySequence::Copy)) {
-        CopyToClipboard();
-        return true;
-    }
-    bool cut = IsStandardKey(Key, shift, QKeySequence::Cut);
-    if (cut || IsStandardKey(Key, shift, QKeySequence::Paste)) {
-        if (HasMisc(toReadOnly))
+    for (auto action : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste})
+        if (IsStandardKey(Key, shift, action)) {
+            ExecuteAction(action);
             return true;
-        if (cut)
-            CutToClipboard();
-        else if (QApplication::clipboard()->mimeData())
-            PasteFromClipboard();
-        return true;
-    }
+        }
     if (Key == Qt::Key_F2 && noMods && FFocusedNode) {
         if (CanEdit(FFocusedNode, FFocusedColumn)) {
             FEditColumn = FFocusedColumn;

@@ -129,7 +129,8 @@ void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitIn
     if (multi && shiftEmpty && anyHit && nodeSelected && autoDrag)
         DoStateChange(tsClearPending);
 
-    bool rightPopup = Message.Button == mbRight && (OnGetPopupMenu != nullptr);
+    bool rightPopup =
+        Message.Button == mbRight && HasPopupMenu(node, HitInfo.HitColumn, Message.Pos);
     bool emptyClick = !labelHit && !cellHit && !rowDrag && multi && shiftEmpty;
     bool hitClear =
         anyHit && (!nodeSelected || (!autoDrag && !rightPopup)) && (shiftEmpty || !multi);
@@ -171,7 +172,7 @@ void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitIn
         DoStateChange({}, tsVCLDragPending);
         PLeanNode lastFocused = FFocusedNode;
         bool nodeChange = node != FFocusedNode;
-        if (nodeChange)
+        if (nodeChange || columnChange)
             DoFocusNode(node, false);
         if (FFocusedNode == node) {
             if (!multi || shiftEmpty) {
@@ -213,6 +214,8 @@ void TBaseLeanTree::HandleMouseUp(const TLTMouseMessage& Message, const THitInfo
     }
     DoStateChange({}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsOLEDragging,
                        tsOLEDragPending, tsScrolling, tsScrollPending});
+    FScrollTimer->stop();
+    FScrollDirections = 0;
     if (FStates.Contains(tsMouseCheckPending)) {
         DoStateChange({}, tsMouseCheckPending);
         PLeanNode node = FCheckNode;
@@ -447,6 +450,8 @@ void TBaseLeanTree::mouseMoveEvent(QMouseEvent* e) {
                 return;
             }
         }
+        if (CanAutoScroll()) // near an edge with a rubber band or a drag
+            DoAutoScroll(p.x(), p.y(), e->timestamp());
         if (!IsMouseSelecting()) {
             HandleHotTrack(p.x(), p.y());
             UpdateCursor(p);

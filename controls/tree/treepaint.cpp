@@ -24,6 +24,18 @@ QColor Q(TColor c) {
     return ColorToQColor(c);
 }
 
+// The background picture over R (tree colour around a static one): rows and the area below them.
+void PaintBackgroundPicture(const TBaseLeanTree& Tree, QPainter& Canvas, const QRect& R) {
+    if (Tree.HasPaint(TLTPaintOption::toStaticBackground))
+        PaintStaticBackground(Canvas, R, Tree.Background(),
+                              QPoint(Tree.BackgroundOffsetX() - Tree.OffsetX(),
+                                     Tree.BackgroundOffsetY() - Tree.OffsetY()),
+                              Q(Tree.Color()));
+    else
+        PaintTiledBackground(Canvas, R, Tree.Background(), Tree.BackgroundOffsetX(),
+                             Tree.BackgroundOffsetY());
+}
+
 } // namespace
 
 // ---- properties ----
@@ -234,10 +246,15 @@ void TBaseLeanTree::PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize
         int cx = x0 + indent / 2;
         int hl = rtl ? x0 : cx, hr = rtl ? cx : x1; // the horizontal arm toward the content
         if (FLineMode == lmBands) {
-            // Bands: a line along each level's leading edge.
-            if (t == ltTopDown || t == ltTopDownRight || t == ltLeft || t == ltTopRight ||
-                t == ltRight || t == ltBottomRight)
+            // Bands: a line along each level's leading edge, closed below the level's last node.
+            if (t == ltTopRight || t == ltRight)
+                t = ltLeftBottom;
+            else if (t == ltTopDown || t == ltTopDownRight || t == ltBottomRight)
+                t = ltLeft;
+            if (t == ltLeft || t == ltLeftBottom)
                 DrawVerticalLine(c, cell.top(), cell.bottom(), rtl ? x1 : x0);
+            if (t == ltLeftBottom)
+                DrawHorizontalLine(c, x0, x1, cell.bottom());
             continue;
         }
         switch (t) {
@@ -369,12 +386,7 @@ void TBaseLeanTree::PaintBackgroundArea(QPainter& Canvas, const QRect& R) {
     if (handled)
         return;
     if (HasPaint(toShowBackground) && !FBackground.isNull()) {
-        if (HasPaint(toStaticBackground))
-            PaintStaticBackground(
-                Canvas, R, FBackground,
-                QPoint(FBackgroundOffsetX - FOffsetX, FBackgroundOffsetY - FOffsetY), Q(FColor));
-        else
-            PaintTiledBackground(Canvas, R, FBackground, FBackgroundOffsetX, FBackgroundOffsetY);
+        PaintBackgroundPicture(*this, Canvas, R);
         return;
     }
     Canvas.fillRect(R, Q(FColor));
@@ -393,7 +405,9 @@ void TBaseLeanTree::PaintBackgroundArea(QPainter& Canvas, const QRect& R) {
             clip &= area;
         bool parent = col.Options().Contains(TLTColumnOption::coParentColor);
         Canvas.fillRect(clip, Q(parent ? FColor : col.Color()));
-        if (HasPaint(toShowVertGridLines))
+        bool autoLast = FHeader->Options().Contains(TLTHeaderOption::hoAutoResize) &&
+                        c == FHeader->AutoSizeIndex();
+        if (HasPaint(toShowVertGridLines) && !autoLast)
             Canvas.fillRect(QRect(strip.right(), R.top(), 1, R.height()) & clip,
                             Q(FColors->Get(TLTColors::GridLineColor)));
     }
@@ -408,11 +422,11 @@ void TBaseLeanTree::ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, 
     if (action == eaColor) {
         Canvas.fillRect(R, Q(color));
     } else if (action == eaDefault) {
-        // The picture first, when shown; a selected row's band goes over it so that the row
-        // stays visible and its highlight text readable.
+        // The picture first, when shown (OnPaintBackground is for below the rows); a selected
+        // row's band goes over it so that the row stays visible and its highlight text readable.
         bool picture = HasPaint(toShowBackground) && !FBackground.isNull();
         if (picture)
-            PaintBackgroundArea(Canvas, R);
+            PaintBackgroundPicture(*this, Canvas, R);
         if (Selected && HasSelection(toFullRowSelect) && !HasPaint(toUseBlendedSelection)) {
             if (!picture)
                 Canvas.fillRect(R, Q(FColor));

@@ -38,9 +38,10 @@ void TBaseLeanTree::SetIncrementalSearch(TLTIncrementalSearch Value) {
 }
 
 int TBaseLeanTree::DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) {
-    int result = 1;
-    if (OnIncrementalSearch)
-        OnIncrementalSearch(this, Node, Text, result);
+    if (!OnIncrementalSearch)
+        return 1; // nothing to compare: no node matches
+    int result = 0;
+    OnIncrementalSearch(this, Node, Text, result);
     return result;
 }
 

@@ -301,6 +301,7 @@ void TBaseLeanTree::SetFocusedNodeAndColumn(PLeanNode Node, TColumnIndex Column)
     FFocusedColumn = Column;
     DoFocusNode(Node, true);
     if (FFocusedNode == Node) {
+        CancelEditNode(); // an editor stays over neither the old node nor the old column
         if (differs)
             DoFocusChanged(FFocusedNode, FFocusedColumn);
     } else {

@@ -358,7 +358,8 @@ uint32_t TBaseLeanTree::ReadStreamNodes(TStream& Stream, PLeanNode Target, bool 
     builder.Finish();
     if (!builder.selected.empty())
         AddNodesToSelection(builder.selected, true);
-    DoNodeCopied(nullptr);
+    if (ClearFirst) // a loaded tree is told once; pasted and dropped nodes one by one
+        DoNodeCopied(nullptr);
     EndUpdate();
     Stream.Seek(start + int64_t(pos + used), TSeekOrigin::soBeginning);
     return added;

@@ -94,6 +94,61 @@ TEST_F(DragDropTest, CopyAndPasteWithinOneTreeAndIntoAnother) {
     EXPECT_TREE_VALID(b);
 }
 
+TEST_F(DragDropTest, ARefusedCopyIsRemovedAgain) {
+    std::vector<PLeanNode> targets;
+    b.OnNodeCopying = [&](TBaseLeanTree* t, PLeanNode n, PLeanNode target, bool& allowed) {
+        targets.push_back(target);
+        allowed = *t->GetNodeData<int>(n) != 3;
+    };
+    std::vector<PLeanNode> copied;
+    b.OnNodeCopied = [&](TBaseLeanTree*, PLeanNode n) { copied.push_back(n); };
+    a.SetSelected(a.Top(0), true);
+    a.SetSelected(a.Top(2), true);
+    a.CopyToClipboard();
+    ASSERT_TRUE(b.PasteFromClipboard()); // no focused node: under the root
+    EXPECT_EQ(b.Values(), (std::vector<int>{7, 700, 8, 800, 1, 100}));
+    EXPECT_EQ(targets, (std::vector<PLeanNode>{nullptr, nullptr}));
+    EXPECT_EQ(copied, std::vector<PLeanNode>{b.Top(2)}); // each kept node, no load notice
+    EXPECT_TREE_VALID(b);
+}
+
+TEST_F(DragDropTest, StandardActionsAndClearingWithNodesOnTheClipboard) {
+    a.SetSelected(a.Top(0), true);
+    EXPECT_TRUE(a.ExecuteAction(QKeySequence::Copy));
+    ASSERT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(MimeLeanTreeData));
+    // The nodes go, and the clipboard with them.
+    a.Clear();
+    EXPECT_FALSE(a.TreeStates().Contains(TLeanTreeState::tsCopyPending));
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    EXPECT_TRUE(!data || !data->hasFormat(MimeLeanTreeData));
+    a.Fill(1, 3);
+    EXPECT_TRUE(a.ExecuteAction(QKeySequence::SelectAll));
+    EXPECT_EQ(a.SelectedCount(), 6u);
+    a.TreeOptions().SetMiscOptions(a.TreeOptions().MiscOptions() | TLTMiscOption::toReadOnly);
+    EXPECT_FALSE(a.ExecuteAction(QKeySequence::Delete));
+    a.TreeOptions().SetMiscOptions(a.TreeOptions().MiscOptions() - TLTMiscOption::toReadOnly);
+    EXPECT_TRUE(a.ExecuteAction(QKeySequence::Delete));
+    EXPECT_EQ(a.TotalCount(), 0u);
+    EXPECT_FALSE(a.ExecuteAction(QKeySequence::Undo));
+}
+
+TEST_F(DragDropTest, AMoveToATreeWithStreamHandlersGoesThroughThem) {
+    int loaded = 0, freed = 0;
+    auto load = b.OnLoadNode;
+    b.OnLoadNode = [&](TBaseLeanTree* t, PLeanNode n, TStream& s) {
+        ++loaded;
+        load(t, n, s);
+    };
+    a.OnFreeNode = [&](TBaseLeanTree*, PLeanNode) { ++freed; };
+    a.MoveTo(a.Top(0), b.Top(1), amInsertBefore, false);
+    EXPECT_EQ(b.Values(), (std::vector<int>{7, 700, 1, 100, 8, 800}));
+    EXPECT_EQ(a.Values(), (std::vector<int>{2, 200, 3, 300}));
+    EXPECT_EQ(loaded, 2);
+    EXPECT_EQ(freed, 2); // the source's host data is released as for any deleted node
+    EXPECT_TREE_VALID(a);
+    EXPECT_TREE_VALID(b);
+}
+
 TEST_F(DragDropTest, CutAndPasteMovesOnceAndLosesNothing) {
     // Within one tree: the cut nodes move, none is deleted.
     a.SetSelected(a.Top(0), true);
@@ -292,6 +347,46 @@ TEST_F(DragDropTest, DropModesEffectsAndAutoExpand) {
     a.DragLeave();
     EXPECT_EQ(a.DropTargetNode(), nullptr);
     EXPECT_FALSE(a.ExpandTimerActive());
+}
+
+TEST_F(DragDropTest, AReportTakesDropsOnlyOnLabels) {
+    a.show();
+    a.LabelWidth = 40;
+    a.TreeOptions().SetMiscOptions(a.TreeOptions().MiscOptions() | TLTMiscOption::toReportMode);
+    QRect label = a.GetDisplayRect(a.Top(1), NoColumn, true);
+    QMimeData foreign;
+    TLTDragInfo info;
+    info.Allowed = Qt::CopyAction;
+    info.Pt = label.center();
+    ASSERT_TRUE(a.DragEnter(nullptr, &foreign, info));
+    EXPECT_EQ(a.DropTargetNode(), a.Top(1));
+    EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmOnNode);
+    info.Pt = QPoint(label.right() + 20, label.center().y()); // the row, beside the label
+    a.DragOver(nullptr, info, 10);
+    EXPECT_EQ(a.DropTargetNode(), nullptr);
+    EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmNowhere);
+    a.DragLeave();
+}
+
+TEST_F(DragDropTest, AutoScrollEndsWithTheDrag) {
+    a.Fill(10, 100);
+    a.TreeOptions().SetAutoOptions(a.TreeOptions().AutoOptions() | TLTAutoOption::toAutoScroll);
+    a.show();
+    a.UpdateScrollBars(true);
+    QMimeData foreign;
+    TLTDragInfo info;
+    info.Allowed = Qt::CopyAction;
+    info.Pt = QPoint(50, a.ClientHeight() - 2);
+    for (bool drop : {false, true}) {
+        ASSERT_TRUE(a.DragManager().DragEnter(&foreign, info));
+        a.DragManager().DragOver(info);
+        EXPECT_TRUE(a.ScrollTimerActive());
+        if (drop)
+            a.DragManager().Drop(&foreign, info);
+        else
+            a.DragManager().DragLeave();
+        EXPECT_FALSE(a.ScrollTimerActive()) << drop;
+    }
 }
 
 } // namespace

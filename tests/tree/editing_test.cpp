@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "controls/tree/treeediting.h"
+#include "controls/tree/treeheader.h"
 #include "treetestutil.h"
 
 namespace {
@@ -232,6 +233,37 @@ TEST_F(EditingTest, ARefusingLinkKeepsFocusAndSelection) {
     EXPECT_FALSE(tree.IsEditing());
     EXPECT_EQ(tree.FocusedNode(), nullptr);
     EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(EditingTest, AnotherColumnCancelsAndAScrollDropsAPendingEdit) {
+    tree.Header().SetOptions({TLTHeaderOption::hoVisible});
+    for (int i = 0; i < 2; ++i)
+        tree.Header().Columns().Add().SetWidth(120);
+    ASSERT_TRUE(tree.EditNode(Row(1), 0));
+    QTest::keyClicks(Editor(), "q");
+    tree.SetFocusedNodeAndColumn(Row(1), 1); // no editor left over the old column
+    EXPECT_FALSE(tree.IsEditing());
+    EXPECT_EQ(cancelled, 1);
+    EXPECT_TRUE(commits.empty());
+    // A second click on the label waits for the delay; a scroll meanwhile drops it.
+    tree.SetRootNodeCount(50);
+    tree.UpdateScrollBars(true);
+    tree.SetFocusedNodeAndColumn(Row(0), 0);
+    QPoint label(18 + 4 + 10, 5);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, label);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, label, 600);
+    ASSERT_TRUE(tree.EditTimerActive());
+    tree.SetOffsetY(-18);
+    EXPECT_FALSE(tree.EditTimerActive());
+    EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsEditPending));
+}
+
+TEST_F(EditingTest, ClosingTheWindowKeepsAnAutoAcceptedEdit) {
+    ASSERT_TRUE(tree.EditNode(Row(1), NoColumn));
+    QTest::keyClicks(Editor(), "q");
+    tree.close(); // the editor loses the focus with its window
+    EXPECT_FALSE(tree.IsEditing());
+    EXPECT_EQ(commits, std::vector<std::string>{"1=q"});
 }
 
 TEST_F(EditingTest, ClearAndResetEndTheEdit) {

@@ -138,9 +138,45 @@ TEST_F(HintTest, KeysReachTheTreeWhileAHintFades) {
         }
     };
     tree.Hint = "Fading";
-    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    EXPECT_FALSE(tree.ShowHintAt(QPoint(50, 10))); // the key's scroll cancelled it
     EXPECT_TRUE(sent);
     EXPECT_EQ(tree.OffsetY(), -tree.ClientHeight()); // handled during the animation
+    EXPECT_FALSE(tree.HintWindow()->isVisible());
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+}
+
+// Paints each cell from its node's data: a hint left over a freed node reads freed memory.
+class TDataPaintingTree : public TTestTree {
+public:
+    void DoPaintNode(TLTPaintInfo& Info) override { Painted += Data(Info.Node); }
+    int Painted = 0;
+};
+
+TEST(HintNodes, AHintGoesWithItsNode) {
+    TDataPaintingTree tree;
+    tree.resize(300, 200);
+    tree.LabelWidth = 400; // cut off, so that the tooltip shows
+    tree.HintMode = hmTooltip;
+    tree.HintAnimation = hatNone;
+    tree.Hint = "Cell";
+    tree.SetRootNodeCount(3);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    auto* w = tree.HintWindow();
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    ASSERT_EQ(w->HintData().Node, tree.GetFirstNoInit());
+    tree.DeleteNode(tree.GetFirstNoInit());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->HintData().Node, nullptr);
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+    w->grab(); // paints from the hint's data
+    // Clearing drops all nodes at once; the hint goes too, and shows again over a new node.
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    tree.Clear();
+    EXPECT_FALSE(w->isVisible());
+    w->grab();
+    tree.SetRootNodeCount(1);
+    EXPECT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
 }
 
 } // namespace

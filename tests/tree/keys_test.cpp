@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
+#include <QWindow>
 
 #include "treetestutil.h"
 
@@ -149,10 +150,13 @@ TEST_F(KeysTest, TheContextMenuIsAskedForTheNodeUnderTheMouse) {
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(asked, Top(1));
     menu.close();
-    tree.SetFocusedNode(Top(2));
-    tree.DoStateChange({}, TLeanTreeStates{TLeanTreeState::tsPopupMenuShown});
-    Key(Qt::Key_Menu);
+    EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsPopupMenuShown));
+    QApplication::sendEvent(tree.viewport(), &ev); // a closed menu opens again
     EXPECT_EQ(calls, 2);
+    menu.close();
+    tree.SetFocusedNode(Top(2));
+    Key(Qt::Key_Menu);
+    EXPECT_EQ(calls, 3);
     EXPECT_EQ(asked, Top(2));
     menu.close();
     // Whether a menu would show: the host's, else the tree's own.
@@ -162,10 +166,45 @@ TEST_F(KeysTest, TheContextMenuIsAskedForTheNodeUnderTheMouse) {
     QMenu own;
     tree.PopupMenu = &own;
     EXPECT_TRUE(tree.HasPopupMenu(Top(1), NoColumn, p));
-    tree.DoStateChange({}, TLeanTreeStates{TLeanTreeState::tsPopupMenuShown});
     Key(Qt::Key_Menu);
     EXPECT_TRUE(own.isVisible());
     own.close();
+    EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsPopupMenuShown));
+}
+
+TEST_F(KeysTest, EveryRightClickGivesAMenu) {
+    QMenu menu;
+    QAction* open = menu.addAction("Open");
+    int shown = 0;
+    QObject::connect(&menu, &QMenu::aboutToShow, [&] { ++shown; });
+    tree.OnGetPopupMenu = [&](TBaseLeanTree*, PLeanNode, TColumnIndex, const QPoint&, bool&,
+                              QMenu*& m) { m = &menu; };
+    // Clicks as the window system delivers them: the menu comes with the press and takes the
+    // release.
+    QWindow* window = tree.windowHandle();
+    QPoint at = tree.viewport()->mapTo(&tree, QPoint(20, 18 + 5));
+    auto rightClick = [&] {
+        QTest::mouseClick(window, Qt::RightButton, {}, at);
+        QCoreApplication::processEvents();
+    };
+    rightClick();
+    ASSERT_TRUE(menu.isVisible());
+    QTest::keyClick(&menu, Qt::Key_Escape);
+    ASSERT_FALSE(menu.isVisible());
+    rightClick();
+    EXPECT_EQ(shown, 2);
+    ASSERT_TRUE(menu.isVisible());
+    QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(open).center());
+    ASSERT_FALSE(menu.isVisible());
+    rightClick();
+    EXPECT_EQ(shown, 3);
+    // A press outside an open menu only closes it (as popups do); the next one opens it.
+    rightClick();
+    EXPECT_FALSE(menu.isVisible());
+    rightClick();
+    EXPECT_EQ(shown, 4);
+    EXPECT_TRUE(menu.isVisible());
+    menu.close();
 }
 
 TEST_F(KeysTest, WantTabsKeepsTabInTheTree) {

@@ -1,6 +1,8 @@
 // Mouse handling through real clicks at every hit position (button, indent, check box, label,
 // right of the label, nowhere), selection by click, deferred clearing for a drag, double
 // clicks, hot tracking and the rubber band; and the incremental search.
+#include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 
 #include "controls/tree/treeheader.h"
@@ -143,6 +145,48 @@ TEST_F(MouseTest, ModifierClicksAndDeferredClearing) {
     EXPECT_TRUE(tree.GetSelected(Top(3)));
     EXPECT_EQ(tree.FocusedNode(), Top(3));
     EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(MouseTest, ARightClickKeepsTheSelectionForTheTreesOwnMenu) {
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect, toRightClickSelect});
+    Click(Label(1));
+    Click(Label(3), Qt::ShiftModifier);
+    QMenu own;
+    tree.PopupMenu = &own;
+    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, Label(2));
+    QTest::mouseRelease(tree.viewport(), Qt::RightButton, {}, Label(2));
+    EXPECT_EQ(tree.SelectedCount(), 3u);
+    // Without a menu to come the click selects the node alone.
+    tree.PopupMenu = nullptr;
+    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, Label(2));
+    EXPECT_EQ(tree.SelectedCount(), 1u);
+    QTest::mouseRelease(tree.viewport(), Qt::RightButton, {}, Label(2));
+}
+
+TEST_F(MouseTest, AClickInAnotherColumnOrOnAScrollBarFocuses) {
+    tree.LabelWidth = 150;
+    tree.TreeOptions().SetSelectionOptions({toExtendedFocus});
+    tree.Header().SetOptions({TLTHeaderOption::hoVisible});
+    for (int i = 0; i < 3; ++i)
+        tree.Header().Columns().Add().SetWidth(200);
+    tree.UpdateScrollBars(true);
+    Click(Label(1));
+    ASSERT_EQ(tree.FocusedColumn(), 0);
+    ASSERT_EQ(tree.OffsetX(), 0);
+    // The same node in the next column, whose label runs past the right edge: it comes into
+    // view.
+    Click(QPoint(250, Label(1).y()));
+    EXPECT_EQ(tree.FocusedColumn(), 1);
+    EXPECT_LT(tree.OffsetX(), 0);
+    QRect text = tree.GetDisplayRect(Top(1), 1, true);
+    EXPECT_GE(text.left(), 0);
+    EXPECT_LE(text.right(), tree.ClientWidth());
+    // A press on a scroll bar focuses the tree as well (Qt's click focus of the scroll area).
+    tree.clearFocus();
+    ASSERT_FALSE(tree.hasFocus());
+    QTest::mousePress(tree.horizontalScrollBar(), Qt::LeftButton, {}, QPoint(30, 5));
+    QTest::mouseRelease(tree.horizontalScrollBar(), Qt::LeftButton, {}, QPoint(30, 5));
+    EXPECT_TRUE(tree.hasFocus());
 }
 
 TEST_F(MouseTest, AStaleDeferredClearingGivesWayToAClick) {
@@ -342,6 +386,19 @@ TEST_F(SearchTest, NoMatchEndsAfterOneRound) {
     tree.IncrementalSearchStart = ssLastHit;
     Type(u"x", t);
     EXPECT_EQ(tree.beeps, 8);
+}
+
+TEST_F(SearchTest, AHandlerThatLeavesTheResultAloneMatches) {
+    tree.OnIncrementalSearch = [](TBaseLeanTree*, PLeanNode, const std::u16string&, int&) {};
+    uint64_t t = 0;
+    Type(u"z", t);
+    EXPECT_EQ(tree.beeps, 0);
+    EXPECT_EQ(Focused(), 0);
+    // Without a handler there is nothing to compare: no node matches.
+    tree.OnIncrementalSearch = nullptr;
+    tree.StopIncrementalSearch();
+    Type(u"a", t);
+    EXPECT_EQ(tree.beeps, 1);
 }
 
 TEST_F(SearchTest, KeysReachTheSearch) {

@@ -294,6 +294,25 @@ TEST(NodeStore, UpdateBracketsAndNotices) {
     EXPECT_TREE_VALID(t);
 }
 
+TEST(NodeStore, FullExpandAsksEveryClosedNode) {
+    TTestTree t;
+    Build(t, 3, 0);
+    PLeanNode leaf = t.GetFirstNoInit();
+    std::vector<PLeanNode> asked;
+    // The host gives a node its children when it is about to open.
+    t.OnExpanding = [&](TBaseLeanTree* tree, PLeanNode n, bool&) {
+        asked.push_back(n);
+        if (n == leaf)
+            tree->SetChildCount(n, 2);
+    };
+    t.FullExpand();
+    EXPECT_EQ(asked.size(), 5u); // the three leaves, then the two new children
+    EXPECT_EQ(asked[1], leaf->FirstChild);
+    EXPECT_TRUE(t.GetExpanded(leaf));
+    EXPECT_EQ(t.VisibleCount(), 5u);
+    EXPECT_TREE_VALID(t);
+}
+
 TEST(NodeStore, ReadOnlyRefusesChanges) {
     TTestTree t;
     t.SetRootNodeCount(3);

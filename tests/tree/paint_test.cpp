@@ -277,6 +277,42 @@ TEST_F(PaintTest, HostPaintingAndBackground) {
     EXPECT_EQ(CountColor(img, QColor(Qt::cyan)), 300 * 200);
 }
 
+TEST_F(PaintTest, TheBackgroundEventIsForTheAreaBelowTheRows) {
+    QImage pic(4, 4, QImage::Format_ARGB32_Premultiplied);
+    pic.fill(Qt::blue);
+    tree.SetBackground(pic);
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toShowBackground);
+    std::vector<QRect> asked;
+    tree.OnPaintBackground = [&](TBaseLeanTree*, QPainter&, QRect r, bool&) { asked.push_back(r); };
+    QImage img = Render();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].top(), 5 * h);
+    EXPECT_EQ(At(img, 200, 5), QColor(Qt::blue)); // the rows still show the picture
+}
+
+TEST_F(PaintTest, NoGridLineRightOfTheAutoSizeColumnAndBandsCloseTheirLevel) {
+    using enum TLTHeaderOption;
+    for (int w : {120, 100})
+        tree.Header().Columns().Add().SetWidth(w);
+    tree.Header().SetAutoSizeIndex(1);
+    tree.Header().SetOptions({hoVisible, hoAutoResize});
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toShowVertGridLines);
+    tree.Colors().Set(TLTColors::GridLineColor, clRed);
+    const TLeanTreeColumn& last = tree.Header().Columns().Items(1);
+    int right = last.GetLeft() + last.Width() - 1;
+    QImage img = Render(QRect(0, 0, right + 1, 200));
+    EXPECT_EQ(At(img, 119, 150), QColor(Qt::red)); // the first column's line below the rows
+    EXPECT_NE(At(img, right, 150), QColor(Qt::red));
+    EXPECT_NE(At(img, right, 5), QColor(Qt::red));
+    // Bands: the last child's row closes its level's band at its bottom.
+    tree.Header().SetOptions({});
+    tree.SetLineMode(lmBands);
+    img = Render();
+    EXPECT_EQ(At(img, 18 + 9, 3 * h - 1), QColor(Qt::red)); // below rows[2], level 1
+    EXPECT_NE(At(img, 18 + 9, 2 * h - 1), QColor(Qt::red)); // rows[1] has a sibling below
+    EXPECT_EQ(At(img, 9, 5 * h - 1), QColor(Qt::red));      // the last top-level node
+}
+
 TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     tree.SetSelected(rows[0], true);
     std::vector<PLeanNode> painted;

@@ -1,12 +1,14 @@
 // Scrolling: the scroll bar codes, keys and the wheel, auto-scroll at the edges with the timer
 // driven by hand, and wheel panning with its cursor images.
 #include <QApplication>
+#include <QCursor>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
 
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehint.h"
 #include "treetestutil.h"
 
 namespace {
@@ -125,7 +127,7 @@ TEST_F(ScrollTest, AutoScrollWaitsForTheDelayAndStepsOnTheTimer) {
     tree.ScrollTimerTick(QPoint(x, bottom)); // the delay has passed
     EXPECT_TRUE(tree.TreeStates().Contains(tsScrolling));
     EXPECT_FALSE(tree.TreeStates().Contains(tsScrollPending));
-    EXPECT_EQ(tree.ScrollTimerInterval(), int(tree.AutoScrollInterval));
+    EXPECT_EQ(tree.ScrollTimerInterval(), 10); // AutoScrollInterval 1, as fast as system timers
     EXPECT_EQ(tree.OffsetY(), -20);
     // Below the client area the step grows with the distance.
     tree.ScrollTimerTick(QPoint(x, ch - 1 + 3));
@@ -147,6 +149,32 @@ TEST_F(ScrollTest, AutoScrollWaitsForTheDelayAndStepsOnTheTimer) {
     tree.ScrollTimerTick(QPoint(x, 2));
     EXPECT_EQ(tree.OffsetY(), 0);
     EXPECT_EQ(tree.ScrollDirections(), 0); // the top ended the upward direction
+}
+
+TEST_F(ScrollTest, ARubberBandAtTheEdgeScrollsAndGrowsWithTheContent) {
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() | toAutoScroll);
+    tree.TreeOptions().SetSelectionOptions({TLTSelectionOption::toMultiSelect});
+    tree.LabelWidth = 40;
+    auto move = [&](QPoint p) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(p), tree.viewport()->mapToGlobal(QPointF(p)),
+                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree.viewport(), &e);
+    };
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, QPoint(9, 18 + 9)); // indentation
+    move(QPoint(40, 60));
+    ASSERT_TRUE(tree.TreeStates().Contains(tsDrawSelecting));
+    QPoint edge(40, ch - 3);
+    move(edge);
+    EXPECT_TRUE(tree.ScrollTimerActive());
+    tree.ScrollTimerTick(edge);
+    tree.ScrollTimerTick(edge);
+    EXPECT_EQ(tree.OffsetY(), -40);
+    EXPECT_EQ(tree.SelectionRect().bottom(), ch - 3 + 40);
+    int top;
+    EXPECT_TRUE(tree.GetSelected(tree.GetNodeAt(0, ch - 3 + 40, false, top)));
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, edge);
+    EXPECT_FALSE(tree.ScrollTimerActive());
+    EXPECT_EQ(tree.ScrollDirections(), 0);
 }
 
 TEST_F(ScrollTest, WheelPanningScrollsByTheDistanceFromTheStart) {
@@ -195,6 +223,65 @@ TEST_F(ScrollTest, TopNodeExpandsItsParents) {
     EXPECT_TRUE(tree.GetExpanded(n));
     EXPECT_EQ(tree.TopNode(), child);
     EXPECT_EQ(tree.OffsetY(), -18 * 5); // rows: 3 parents, then the children
+}
+
+TEST_F(ScrollTest, ExpandingShowsTheOpenedSubtree) {
+    auto nth = [&](int i) {
+        PLeanNode n = tree.GetFirstNoInit();
+        while (i--)
+            n = n->NextSibling;
+        return n;
+    };
+    // A short subtree near the bottom is shown down to its last child.
+    int rows = ch / 18;
+    PLeanNode low = nth(rows - 1);
+    tree.SetChildCount(low, 3);
+    tree.ToggleNode(low);
+    EXPECT_EQ(tree.GetDisplayRect(low->LastChild, NoColumn, false).bottom() + 1, ch);
+    // A subtree taller than the client area starts at the top instead.
+    PLeanNode tall = nth(20);
+    tree.SetChildCount(tall, 50);
+    tree.ToggleNode(tall);
+    EXPECT_EQ(tree.TopNode(), tall);
+    // A node inside a collapsed parent opens without showing itself.
+    PLeanNode parent = nth(40);
+    tree.SetChildCount(parent, 1);
+    tree.SetChildCount(parent->FirstChild, 50);
+    int y = tree.OffsetY();
+    tree.ToggleNode(parent->FirstChild);
+    EXPECT_TRUE(tree.GetExpanded(parent->FirstChild));
+    EXPECT_FALSE(tree.GetExpanded(parent));
+    EXPECT_EQ(tree.OffsetY(), y);
+}
+
+TEST_F(ScrollTest, AScrollCancelsTheHintAndFollowsTheRowsNowOnScreen) {
+    tree.Hint = "Hint";
+    tree.HintAnimation = hatNone;
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 50)));
+    tree.SetOffsetY(-18 * 10);
+    EXPECT_FALSE(tree.HintWindow()->isVisible());
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+    // The row under a resting mouse becomes the hot node.
+    tree.LabelWidth = 250;
+    QCursor::setPos(tree.viewport()->mapToGlobal(QPoint(30, 9)));
+    tree.SetOffsetY(-18 * 20);
+    EXPECT_EQ(tree.HotNode(), tree.GetNodeAt(30, 9));
+    // Without columns the horizontal range is that of the rows on screen: deeper rows further
+    // down can be scrolled to.
+    int top;
+    PLeanNode deep = tree.GetNodeAt(0, 18 * 500, false, top);
+    PLeanNode n = deep;
+    for (int level = 0; level < 3; ++level, n = n->FirstChild)
+        tree.SetChildCount(n, 1);
+    tree.FullExpand(deep);
+    tree.SetOffsetY(0);
+    tree.SetOffsetX(-40);
+    EXPECT_EQ(tree.OffsetX(), 0); // the top rows fit
+    tree.SetOffsetY(-18 * 500);
+    tree.SetOffsetX(-40);
+    EXPECT_EQ(tree.OffsetX(), -40);
+    tree.SetOffsetY(0); // narrow rows again: back to the left edge
+    EXPECT_EQ(tree.OffsetX(), 0);
 }
 
 TEST_F(ScrollTest, ScrollIntoViewOpensParentsAndCentres) {
