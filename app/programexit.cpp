@@ -136,6 +136,7 @@ TTerminationSignals::~TTerminationSignals() {
 }
 
 void LeaveEventLoop() {
+    SetApplicationLeaving();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible())
             w->hide();

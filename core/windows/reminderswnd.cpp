@@ -156,7 +156,21 @@ void TfrmRemindersWnd::ProcessPendingAlertActions() {
 }
 
 void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
+    if (runningAction_) {
+        waitingActions_.push_back(action);
+        return;
+    }
+    runningAction_ = true;
+    struct TDone {
+        bool& running;
+        ~TDone() { running = false; }
+    } done{runningAction_};
     action.Run();
+    while (!waitingActions_.empty() && !ApplicationLeaving()) {
+        const TQueuedAlertAction next = waitingActions_.front();
+        waitingActions_.pop_front();
+        next.Run();
+    }
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {

@@ -9,6 +9,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -104,7 +105,9 @@ public:
 
     // Delivers now the alert actions posted to this window, in posting order.
     void ProcessPendingAlertActions();
-    // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION).
+    // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION). Actions run one at a
+    // time: one that arrives while another waits in a box of its own (its modal loop delivers
+    // further messages) runs after it, in arrival order.
     void WMRunAlertAction(const TQueuedAlertAction& action);
 
     // ---- Rows ---------------------------------------------------------------------------
@@ -165,4 +168,7 @@ private:
 
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
+
+    bool runningAction_ = false;
+    std::deque<TQueuedAlertAction> waitingActions_;
 };

@@ -2,6 +2,12 @@
 
 #include "platform/gui/messageboxes.h"
 
+#include <atomic>
+
+namespace {
+std::atomic<bool> leaving{false};
+}
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
@@ -21,4 +27,12 @@ void HandleException(std::exception_ptr error) {
     } catch (...) {
         ShowException(std::string("Unknown error"));
     }
+}
+
+void SetApplicationLeaving(bool value) {
+    leaving = value;
+}
+
+bool ApplicationLeaving() {
+    return leaving;
 }

@@ -27,3 +27,8 @@ template <class F> void CallGuarded(F&& f) {
         HandleException(std::current_exception());
     }
 }
+
+// Set once the program's event loop has been told to end for good (modal loops end with it):
+// work that was waiting for its turn should not start any more.
+void SetApplicationLeaving(bool leaving = true);
+bool ApplicationLeaving();

@@ -146,6 +146,29 @@ TEST_F(RemindersWnd, PostedActionsRunInOrderOnlyWhenProcessed) {
     EXPECT_EQ(wnd->RowCount(), 3); // closing only hides
 }
 
+TEST_F(RemindersWnd, AnActionWaitingInItsBoxHoldsBackTheNextOnes) {
+    // A modal box delivers further messages while it waits; those actions run after it, in
+    // order, rather than opening boxes inside boxes.
+    std::vector<TTockwellItemPtr> items;
+    for (const char* caption : {"One", "Two", "Three"}) {
+        items.push_back(db.AddNew(caption, T0));
+        items.back()->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    }
+    int depth = 0, deepest = 0;
+    env.Dialogs->DuringModal = [&] {
+        deepest = std::max(deepest, ++depth);
+        wnd->ProcessPendingAlertActions();
+        --depth;
+    };
+    for (const auto& item : items)
+        wnd->PostAlertAction({item, akShowModalDialog});
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(deepest, 1);
+    ASSERT_EQ(env.Dialogs->Modal.size(), 3u);
+    for (size_t i = 0; i < items.size(); ++i)
+        EXPECT_NE(env.Dialogs->Modal[i].find(items[i]->GetCaption()), std::string::npos) << i;
+}
+
 TEST_F(RemindersWnd, DueTextsAndDetails) {
     TTockwellItemPtr a = Fire("Dentist");
     EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(0), "Dentist");
