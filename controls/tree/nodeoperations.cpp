@@ -244,7 +244,8 @@ void TBaseLeanTree::DeleteSelectedNodes() {
 void TBaseLeanTree::Clear() {
     if (HasMisc(toReadOnly) && !FDestroying)
         return;
-    if (FDestroying || (IsEditing() && !DoEndEdit()))
+    // A running edit is cancelled (its node goes); one the host will not let go is abandoned.
+    if (FDestroying || !CancelEditNode())
         AbandonEdit();
     BeginUpdate();
     InterruptValidation();
