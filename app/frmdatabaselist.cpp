@@ -412,12 +412,7 @@ bool TfrmTockwellDatabaseList::eventFilter(QObject* watched, QEvent* e) {
             return TreeKey(key->key(), key->modifiers());
         return PickerEvent(watched, key->key(), key->modifiers());
     } else if (watched == LTV->viewport()) {
-        if (e->type() == QEvent::Resize) {
-            // A scroll bar that comes or goes changes the rows' width without resizing the
-            // tree: "Reminder" takes the new width too.
-            LTV->Header().Columns().AdjustAutoSize(InvalidColumn);
-            LTV->UpdateScrollBars(true);
-        } else if (e->type() == QEvent::MouseButtonPress) {
+        if (e->type() == QEvent::MouseButtonPress) {
             const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
             lastPressOnButton_ = LTV->GetHitTestInfoAt(p.x(), p.y(), true)
                                      .HitPositions.Contains(THitPosition::hiOnItemButton);
