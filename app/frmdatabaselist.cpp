@@ -286,12 +286,13 @@ void TfrmTockwellDatabaseList::FillReminderList() {
         return;
     const TDateTime fromDate = FromDate(), toDate = ToDate();
     // Each entry is read once, its tree object made and filed while it is at hand.
-    const TDateGroupClassifier groups(Now());
+    const TDateTime now = Now();
+    const TDateGroupClassifier groups(now);
     // The tree's objects hold their entries through the database's list as it is now: one
     // use count for all, instead of one on each entry, which lie far apart in memory.
     const std::shared_ptr<const std::vector<TTockwellItemPtr>> entries = db_->ItemList();
     const size_t count = entries->size();
-    TFilterTreeBatch batch = ReminderTreeBatch(filter_);
+    TFilterTreeBatch batch = ReminderTreeBatch(filter_, now);
     for (size_t i = 0; i < count; ++i) {
         // The entries and their reminders are fetched a few ahead: the entry's start and its
         // reminder's reference, then the reminder's times (both lie past its first 64 bytes).
