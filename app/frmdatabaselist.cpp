@@ -59,6 +59,7 @@ TfrmTockwellDatabaseList::TfrmTockwellDatabaseList() : QWidget(nullptr, Qt::Wind
 }
 
 TfrmTockwellDatabaseList::~TfrmTockwellDatabaseList() {
+    DisconnectPickers();
     // The tree's nodes point into the filter: empty the tree before the filter goes.
     LTV->Clear();
 }

@@ -133,6 +133,9 @@ private:
     void CreateComponents();
     QWidget* CreateRangePanel();
     void ConnectRangeControls();
+    // Clears the pickers' handlers: a window freed while shown (the program ending) is hidden
+    // by the base class, which moves the focus out of a picker after this part is gone.
+    void DisconnectPickers();
     bool PickerEvent(QObject* watched, int key, Qt::KeyboardModifiers shift);
     void SetupTree();
     void FillReminderList();
