@@ -47,6 +47,12 @@ QImage ExpandButtonImage(bool plus) {
     return image;
 }
 
+// The "How soon" text of a next alert span (days) ahead: "in 3 days", "in a few sec".
+std::string HowSoonText(TDateTime span) {
+    const std::string text = FormatDuration(true, false, true, true, span);
+    return "in " + (text.empty() ? "a few sec" : text);
+}
+
 } // namespace
 
 // ---- creation -----------------------------------------------------------------------------
@@ -178,10 +184,8 @@ void TfrmTockwellDatabaseList::SetupTree() {
                                               : FormatDateTimeOrEmpty("ddddd", "ddddd t", next));
         } else if (column == 3) {
             const TDateTime now = Now();
-            if (next > now) {
-                std::string span = FormatDuration(true, false, true, true, next - now);
-                text = QString::fromStdString("in " + (span.empty() ? "a few sec" : span));
-            }
+            if (next > now)
+                text = QString::fromStdString(HowSoonText(next - now));
         }
     };
     LTV->SetImages(ReminderListImages());
@@ -277,6 +281,28 @@ void TfrmTockwellDatabaseList::FitNextAlertColumn() {
     // each side for rounding.
     const int needed = LTV->Margin() + 2 * LTV->TextMargin() + widest + 2;
     LTV->Header().Columns().Items(NextAlertColumn).SetWidth(std::max(LeastWidth, needed));
+}
+
+void TfrmTockwellDatabaseList::FitHowSoonColumn() {
+    constexpr TColumnIndex HowSoonColumn = 3;
+    constexpr int LeastWidth = 100;
+    const QFontMetrics fm(LTV->font());
+    int widest = fm.horizontalAdvance(QString::fromStdString(HowSoonText(0)));
+    auto measure = [&](int count, TDateTime unit) {
+        for (int n = 1; n <= count; ++n)
+            widest = std::max(widest,
+                              fm.horizontalAdvance(QString::fromStdString(HowSoonText(n * unit))));
+    };
+    // Every count of seconds, minutes, hours and the days of a year; a day less a minute
+    // ("in 24 hours"), and days with three and four digits.
+    measure(59, OneSecond);
+    measure(59, OneMinute);
+    measure(23, OneHour);
+    measure(366, 1);
+    for (TDateTime span : {1 - OneMinute, 999.0, 9999.0})
+        widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(HowSoonText(span))));
+    const int needed = LTV->Margin() + 2 * LTV->TextMargin() + widest + 2;
+    LTV->Header().Columns().Items(HowSoonColumn).SetWidth(std::max(LeastWidth, needed));
 }
 
 void TfrmTockwellDatabaseList::FillReminderList() {
@@ -439,7 +465,11 @@ void TfrmTockwellDatabaseList::keyPressEvent(QKeyEvent* e) {
 }
 
 void TfrmTockwellDatabaseList::showEvent(QShowEvent* e) {
+    // Fitted together: "Reminder", not the column after each, takes the width they leave.
+    LTV->Header().Columns().BeginUpdate();
     FitNextAlertColumn();
+    FitHowSoonColumn();
+    LTV->Header().Columns().EndUpdate();
     if (outOfDate_)
         Refresh();
     QWidget::showEvent(e);
