@@ -519,3 +519,17 @@ TEST_F(DatabaseListTest, HowSoonTextsAreNeverCut) {
     EXPECT_GE(howSoon.Width(), 100);
     EXPECT_LE(window.LTV->GetMaxColumnWidth(3), howSoon.Width());
 }
+
+TEST_F(DatabaseListMainTest, AFiredReminderWithoutAFurtherAlertIsListedAsDismissed) {
+    auto form = OpenMain();
+    TfrmTockwellDatabaseList& list = form->ListWindow();
+    form->actRemindersManager->trigger();
+    // "a" fires at 1 PM with no alert after it; the shown list follows at once.
+    clock.Set(At(2024, 3, 14, 13));
+    Tick(*form, 1);
+    ASSERT_EQ(form->DB().GetItem(0)->Caption, "a");
+    EXPECT_EQ(form->DB().GetItem(0)->NextAlertDateTime(), 0);
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"Dismissed", "  a", "today (3/14/2024)", "  b",
+                                                    "  c", "Next Week", "  d"}));
+    EXPECT_FALSE(list.LTV->GetExpanded(list.LTV->GetFirst()));
+}
