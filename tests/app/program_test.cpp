@@ -32,6 +32,9 @@ namespace {
 class TXServer {
 public:
     explicit TXServer(const TempDir& dir) : displayFile_(dir.File("display")) {
+        // A server before it in the same folder left its number there; once it is gone, a
+        // server of another test may take that number over.
+        DeleteFile(displayFile_);
         server_.start("sh", {"-c",
                              "exec Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 "
                              "3>\"$0\" 2>/dev/null",
