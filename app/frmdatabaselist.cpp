@@ -47,6 +47,12 @@ QImage ExpandButtonImage(bool plus) {
     return image;
 }
 
+// The "How soon" text of a next alert span (days) ahead: "in 3 days", "in a few sec".
+std::string HowSoonText(TDateTime span) {
+    const std::string text = FormatDuration(true, false, true, true, span);
+    return "in " + (text.empty() ? "a few sec" : text);
+}
+
 } // namespace
 
 // ---- creation -----------------------------------------------------------------------------
@@ -59,6 +65,7 @@ TfrmTockwellDatabaseList::TfrmTockwellDatabaseList() : QWidget(nullptr, Qt::Wind
 }
 
 TfrmTockwellDatabaseList::~TfrmTockwellDatabaseList() {
+    DisconnectPickers();
     // The tree's nodes point into the filter: empty the tree before the filter goes.
     LTV->Clear();
 }
@@ -177,10 +184,8 @@ void TfrmTockwellDatabaseList::SetupTree() {
                                               : FormatDateTimeOrEmpty("ddddd", "ddddd t", next));
         } else if (column == 3) {
             const TDateTime now = Now();
-            if (next > now) {
-                std::string span = FormatDuration(true, false, true, true, next - now);
-                text = QString::fromStdString("in " + (span.empty() ? "a few sec" : span));
-            }
+            if (next > now)
+                text = QString::fromStdString(HowSoonText(next - now));
         }
     };
     LTV->SetImages(ReminderListImages());
@@ -278,6 +283,28 @@ void TfrmTockwellDatabaseList::FitNextAlertColumn() {
     LTV->Header().Columns().Items(NextAlertColumn).SetWidth(std::max(LeastWidth, needed));
 }
 
+void TfrmTockwellDatabaseList::FitHowSoonColumn() {
+    constexpr TColumnIndex HowSoonColumn = 3;
+    constexpr int LeastWidth = 100;
+    const QFontMetrics fm(LTV->font());
+    int widest = fm.horizontalAdvance(QString::fromStdString(HowSoonText(0)));
+    auto measure = [&](int count, TDateTime unit) {
+        for (int n = 1; n <= count; ++n)
+            widest = std::max(widest,
+                              fm.horizontalAdvance(QString::fromStdString(HowSoonText(n * unit))));
+    };
+    // Every count of seconds, minutes, hours and the days of a year; a day less a minute
+    // ("in 24 hours"), and days with three and four digits.
+    measure(59, OneSecond);
+    measure(59, OneMinute);
+    measure(23, OneHour);
+    measure(366, 1);
+    for (TDateTime span : {1 - OneMinute, 999.0, 9999.0})
+        widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(HowSoonText(span))));
+    const int needed = LTV->Margin() + 2 * LTV->TextMargin() + widest + 2;
+    LTV->Header().Columns().Items(HowSoonColumn).SetWidth(std::max(LeastWidth, needed));
+}
+
 void TfrmTockwellDatabaseList::FillReminderList() {
     // The tree points into the filter: empty it first.
     LTV->Clear();
@@ -286,12 +313,13 @@ void TfrmTockwellDatabaseList::FillReminderList() {
         return;
     const TDateTime fromDate = FromDate(), toDate = ToDate();
     // Each entry is read once, its tree object made and filed while it is at hand.
-    const TDateGroupClassifier groups(Now());
+    const TDateTime now = Now();
+    const TDateGroupClassifier groups(now);
     // The tree's objects hold their entries through the database's list as it is now: one
     // use count for all, instead of one on each entry, which lie far apart in memory.
     const std::shared_ptr<const std::vector<TTockwellItemPtr>> entries = db_->ItemList();
     const size_t count = entries->size();
-    TFilterTreeBatch batch = ReminderTreeBatch(filter_);
+    TFilterTreeBatch batch = ReminderTreeBatch(filter_, now);
     for (size_t i = 0; i < count; ++i) {
         // The entries and their reminders are fetched a few ahead: the entry's start and its
         // reminder's reference, then the reminder's times (both lie past its first 64 bytes).
@@ -412,12 +440,7 @@ bool TfrmTockwellDatabaseList::eventFilter(QObject* watched, QEvent* e) {
             return TreeKey(key->key(), key->modifiers());
         return PickerEvent(watched, key->key(), key->modifiers());
     } else if (watched == LTV->viewport()) {
-        if (e->type() == QEvent::Resize) {
-            // A scroll bar that comes or goes changes the rows' width without resizing the
-            // tree: "Reminder" takes the new width too.
-            LTV->Header().Columns().AdjustAutoSize(InvalidColumn);
-            LTV->UpdateScrollBars(true);
-        } else if (e->type() == QEvent::MouseButtonPress) {
+        if (e->type() == QEvent::MouseButtonPress) {
             const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
             lastPressOnButton_ = LTV->GetHitTestInfoAt(p.x(), p.y(), true)
                                      .HitPositions.Contains(THitPosition::hiOnItemButton);
@@ -442,7 +465,11 @@ void TfrmTockwellDatabaseList::keyPressEvent(QKeyEvent* e) {
 }
 
 void TfrmTockwellDatabaseList::showEvent(QShowEvent* e) {
+    // Fitted together: "Reminder", not the column after each, takes the width they leave.
+    LTV->Header().Columns().BeginUpdate();
     FitNextAlertColumn();
+    FitHowSoonColumn();
+    LTV->Header().Columns().EndUpdate();
     if (outOfDate_)
         Refresh();
     QWidget::showEvent(e);

@@ -122,6 +122,9 @@ public:
     // Gives "Next Alert Time" the width the longest date and time of the user's format needs
     // in the list's font, at least 120 pixels; done at each show.
     void FitNextAlertColumn();
+    // Gives "How soon" the width its longest text ("in 24 hours", "in 9999 days") needs in
+    // the list's font, at least 100 pixels; done at each show.
+    void FitHowSoonColumn();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -133,6 +136,9 @@ private:
     void CreateComponents();
     QWidget* CreateRangePanel();
     void ConnectRangeControls();
+    // Clears the pickers' handlers: a window freed while shown (the program ending) is hidden
+    // by the base class, which moves the focus out of a picker after this part is gone.
+    void DisconnectPickers();
     bool PickerEvent(QObject* watched, int key, Qt::KeyboardModifiers shift);
     void SetupTree();
     void FillReminderList();

@@ -166,6 +166,14 @@ void TfrmTockwellDatabaseList::ConnectRangeControls() {
     }
 }
 
+void TfrmTockwellDatabaseList::DisconnectPickers() {
+    for (TAgendaDatePicker* picker : {dtpFrom, dtpTo}) {
+        picker->OnClickBtn = nullptr;
+        picker->OnExit = nullptr;
+        picker->OnDaySelect = nullptr;
+    }
+}
+
 TDateTime TfrmTockwellDatabaseList::FromDate() const {
     return std::trunc(dtpFrom->Date());
 }

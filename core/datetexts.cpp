@@ -83,12 +83,12 @@ int CountDigits(std::string_view text) {
     return n;
 }
 
-std::string RelativeDayName(int options, bool addTime, bool addDate, TDateTime date,
+std::string RelativeDayName(int options, bool addTime, bool addDate, TDateTime date, TDateTime now,
                             const TFormatSettings& fs) {
     if (date == 0 || !InCalendarRange(date))
         return "";
     double d = std::trunc(date);
-    double today = std::trunc(Now());
+    double today = std::trunc(now);
     bool timed = HasTimePart(date);
     if ((options & rdoTimeOnlyForToday) && d == today && timed)
         return FormatDateTime("t", date, fs);
@@ -139,8 +139,8 @@ int TDateGroupClassifier::Classify(const TDateGroupValues& values, TDateTime dat
     return values.Later;
 }
 
-int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date) {
-    return TDateGroupClassifier(Now()).Classify(values, date);
+int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date, TDateTime now) {
+    return TDateGroupClassifier(now).Classify(values, date);
 }
 
 namespace {
@@ -149,8 +149,8 @@ const TDateGroupValues DateGroupIndexValues{0, 1, 2, 13, 12, 11, 10, 9, 8, 7, 6,
 
 } // namespace
 
-int DateGroupIndex(TDateTime date) {
-    return ClassifyDateGroup(DateGroupIndexValues, date);
+int DateGroupIndex(TDateTime date, TDateTime now) {
+    return ClassifyDateGroup(DateGroupIndexValues, date, now);
 }
 
 int DateGroupIndex(TDateTime date, const TDateGroupClassifier& groups) {

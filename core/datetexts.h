@@ -43,10 +43,10 @@ enum TRelativeDayOptions : int {
     rdoWeekdayNames = 16,    // weekday names within this (ISO) week
 };
 
-// A day's name relative to today: "today", "tomorrow 09:00", "Friday (3/14/2025)" or the
-// short date; addTime appends the short time when date has one, addDate the short date in
-// brackets. 0 gives the empty text.
-std::string RelativeDayName(int options, bool addTime, bool addDate, TDateTime date,
+// A day's name relative to the day of now: "today", "tomorrow 09:00", "Friday (3/14/2025)"
+// or the short date; addTime appends the short time when date has one, addDate the short
+// date in brackets. 0 gives the empty text.
+std::string RelativeDayName(int options, bool addTime, bool addDate, TDateTime date, TDateTime now,
                             const TFormatSettings& fs = LocaleSettings());
 
 // The values ClassifyDateGroup hands back for each group.
@@ -55,10 +55,10 @@ struct TDateGroupValues {
         Friday, Thursday, Wednesday, Tuesday;
 };
 
-// The date range that date falls in, seen from today: earlier, today, tomorrow, a later
-// weekday of this ISO week, next week, later this month, next month, or later. Weeks are
-// compared as (ISO year, ISO week) pairs.
-int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date);
+// The date range that date falls in, seen from the day of now: earlier, today, tomorrow, a
+// later weekday of this ISO week, next week, later this month, next month, or later. Weeks
+// are compared as (ISO year, ISO week) pairs.
+int ClassifyDateGroup(const TDateGroupValues& values, TDateTime date, TDateTime now);
 
 // ClassifyDateGroup's ranges worked out once, seen from the day of now, for many dates.
 class TDateGroupClassifier {
@@ -75,8 +75,9 @@ private:
 };
 
 // The reminders list's groups: 0 today, 1 tomorrow, 2..8 Monday..Sunday of this week,
-// 9 next week, 10 later this month, 11 next month, 12 later, 13 earlier.
-int DateGroupIndex(TDateTime date);
+// 9 next week, 10 later this month, 11 next month, 12 later, 13 earlier; seen from the day
+// of now.
+int DateGroupIndex(TDateTime date, TDateTime now);
 // The same, seen from the day groups was made for.
 int DateGroupIndex(TDateTime date, const TDateGroupClassifier& groups);
 

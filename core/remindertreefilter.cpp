@@ -49,6 +49,9 @@ void TReminderTreeItem::SetCaption(const std::string& caption) {
         Data->Caption = caption;
 }
 
+TReminderTreeItem::TReminderTreeItem(TTockwellItemPtr entry, TDateTime now)
+    : TReminderTreeItem(std::move(entry), TDateGroupClassifier(now)) {}
+
 TReminderTreeItem::TReminderTreeItem(TTockwellItemPtr entry, const TDateGroupClassifier& groups)
     : Data(std::move(entry)) {
     dateGroup_ = DateGroupIndex(NextAlertDateTime(), groups);
@@ -65,8 +68,6 @@ TDateTime TReminderTreeItem::ReminderDateTime() const {
 }
 
 int TReminderTreeItem::DateGroup() const {
-    if (dateGroup_ < 0)
-        dateGroup_ = DateGroupIndex(NextAlertDateTime());
     return dateGroup_;
 }
 
@@ -107,14 +108,14 @@ int TReminderTreeGroup::Compare(const TFilterTreeItem& other) const {
 void TReminderTreeGroup::InitFromItem(const TFilterTreeItem& item) {
     const TReminderTreeItem* reminder = AsReminder(item);
     const TDateTime next = reminder ? reminder->NextAlertDateTime() : 0;
-    const TDateTime today = Date();
+    const TDateTime today = std::trunc(now_);
     const TDateTime weekStart = today - (DayOfTheWeek(today) - 1); // Monday
-    GroupIndex = reminder ? reminder->DateGroup() : DateGroupIndex(next);
+    GroupIndex = reminder ? reminder->DateGroup() : DateGroupIndex(next, now_);
     StartDate = WholeDay(next);
     if (GroupIndex <= DayGroupLast) {
         EndDate = StartDate;
         SetCaption(RelativeDayName(rdoToday | rdoTomorrow | rdoYesterday | rdoWeekdayNames, false,
-                                   true, StartDate));
+                                   true, StartDate, now_));
         return;
     }
     switch (GroupIndex) {
@@ -152,20 +153,22 @@ bool TReminderTreeGroup::Accepts(const TFilterTreeItem& item) const {
     return reminder && GroupIndex >= 0 && reminder->DateGroup() == GroupIndex;
 }
 
-TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry) {
-    TFilterTreeItemPtr item = std::make_unique<TReminderTreeItem>(entry);
+TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry,
+                                   TDateTime now) {
+    TFilterTreeItemPtr item = std::make_unique<TReminderTreeItem>(entry, now);
     if (TFilterTreeItem* group = tree.FindGroupFor(item))
         return group;
-    return tree.AddGroup(std::make_unique<TReminderTreeGroup>(), std::move(item));
+    return tree.AddGroup(std::make_unique<TReminderTreeGroup>(now), std::move(item));
 }
 
-TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree) {
-    return TFilterTreeBatch(tree, [] { return std::make_unique<TReminderTreeGroup>(); });
+TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree, TDateTime now) {
+    return TFilterTreeBatch(tree, [now] { return std::make_unique<TReminderTreeGroup>(now); });
 }
 
-void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries) {
-    const TDateGroupClassifier groups(Now());
-    TFilterTreeBatch batch = ReminderTreeBatch(tree);
+void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries,
+                        TDateTime now) {
+    const TDateGroupClassifier groups(now);
+    TFilterTreeBatch batch = ReminderTreeBatch(tree, now);
     for (const TTockwellItemPtr& entry : entries)
         batch.Add(tree.Make<TReminderTreeItem>(entry, groups));
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The reminders list's tree: reminder entries grouped by the date range of their next alert
 // (today, tomorrow, the later days of this week, next week, later this month, next month,
-// later, and "Dismissed" for none or a past one), as seen from Now(). Groups sort by their
+// later, and "Dismissed" for none or a past one), as seen from a given now. Groups sort by their
 // start date (one opened later before one that starts the same day), reminders within a
 // group by reminder time.
 
@@ -16,7 +16,8 @@
 // One reminder entry in the tree.
 class TReminderTreeItem : public TFilterTreeObject {
 public:
-    explicit TReminderTreeItem(TTockwellItemPtr entry) : Data(std::move(entry)) {}
+    // The date group of the next alert is the one seen from now.
+    TReminderTreeItem(TTockwellItemPtr entry, TDateTime now);
     // For filing many at one moment: the date group seen from the day groups was made for,
     // and the sort key, worked out at once.
     TReminderTreeItem(TTockwellItemPtr entry, const TDateGroupClassifier& groups);
@@ -33,16 +34,16 @@ public:
     // The reminder's next alert and reminder time; 0 without entry or reminder.
     TDateTime NextAlertDateTime() const;
     TDateTime ReminderDateTime() const;
-    // DateGroupIndex of the next alert, and the reminder time with seconds and milliseconds
-    // dropped (Compare's key): each worked out at its first call and kept, as the tree is
-    // filed at one moment and rebuilt by each refresh.
+    // DateGroupIndex of the next alert (worked out when made), and the reminder time with
+    // seconds and milliseconds dropped (Compare's key, worked out at its first call and kept),
+    // as the tree is filed at one moment and rebuilt by each refresh.
     int DateGroup() const;
     TDateTime TimeKey() const;
 
     TTockwellItemPtr Data; // the entry the node stands for
 
 private:
-    mutable int dateGroup_ = -1;
+    int dateGroup_ = -1;
     mutable bool hasSortKey_ = false;
     mutable TDateTime sortKey_ = 0;
 };
@@ -50,6 +51,8 @@ private:
 // A date range of the tree. StartDate and EndDate are whole days.
 class TReminderTreeGroup : public TFilterTreeGroup {
 public:
+    // The ranges and captions are seen from the day of now.
+    explicit TReminderTreeGroup(TDateTime now) : now_(now) {}
     // By StartDate alone: -1, 0 or 1. Of two groups that start the same day (a Sunday's
     // tomorrow and next week; next week and next month), the one opened later sorts first.
     int Compare(const TFilterTreeItem& other) const override;
@@ -70,13 +73,18 @@ public:
     TDateTime StartDate = 0;
     TDateTime EndDate = 0;
     int GroupIndex = -1; // DateGroupIndex of the range; -1 before InitFromItem
+
+private:
+    TDateTime now_;
 };
 
 // Wraps entry in a TReminderTreeItem and files it under the first group that accepts it,
-// opening a TReminderTreeGroup for it when none does. Returns the group.
-TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry);
+// opening a TReminderTreeGroup for it when none does, all seen from now. Returns the group.
+TFilterTreeItem* AddReminderToTree(TFilterTreeManager& tree, const TTockwellItemPtr& entry,
+                                   TDateTime now);
 // A batch that files TReminderTreeItems as AddReminderToTree would one after the other,
-// opening TReminderTreeGroups, in O(n log n).
-TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree);
-// Wraps the entries in TReminderTreeItems seen from Now() and files them in one batch.
-void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries);
+// opening TReminderTreeGroups seen from now, in O(n log n).
+TFilterTreeBatch ReminderTreeBatch(TFilterTreeManager& tree, TDateTime now);
+// Wraps the entries in TReminderTreeItems seen from now and files them in one batch.
+void AddRemindersToTree(TFilterTreeManager& tree, const std::vector<TTockwellItemPtr>& entries,
+                        TDateTime now);

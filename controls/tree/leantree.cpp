@@ -2,6 +2,7 @@
 // event, invalidation, scroll bars and offsets, the header's place and option reactions.
 #include "controls/tree/leantree.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QPaintEvent>
 #include <QPainter>
@@ -91,15 +92,27 @@ void TBaseLeanTree::UpdateHeaderRect() {
 }
 
 void TBaseLeanTree::resizeEvent(QResizeEvent* e) {
+    // Comes for the tree and, through the scroll area, for its client area (the viewport),
+    // which a scroll bar that comes or goes resizes too.
     QAbstractScrollArea::resizeEvent(e);
     if (FStates.Intersects({tsSizing, tsWindowCreating}))
         return;
     DoStateChange(tsSizing);
-    UpdateHeaderRect();
-    if (FHeader->Options().Contains(TLTHeaderOption::hoAutoResize))
-        FHeader->Columns().AdjustAutoSize(InvalidColumn);
-    FHeader->ResizeColumns();
-    UpdateScrollBars(true);
+    // Fitting the columns may make a scroll bar come or go, which changes the client area
+    // again: the scroll area lays its bars out at once, and the fit is repeated until the
+    // client area holds (each bar changes at most once).
+    for (int pass = 0; pass < 3; ++pass) {
+        const QSize client = viewport()->size();
+        UpdateHeaderRect();
+        if (FHeader->Options().Contains(TLTHeaderOption::hoAutoResize))
+            FHeader->Columns().AdjustAutoSize(InvalidColumn);
+        FHeader->ResizeColumns();
+        UpdateScrollBars(true);
+        QEvent layout(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(this, &layout);
+        if (viewport()->size() == client)
+            break;
+    }
     UpdateEditBounds();
     DoStateChange({}, tsSizing);
 }
@@ -172,11 +185,16 @@ void TBaseLeanTree::UpdateScrollBars(bool DoRepaint) {
         return;
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
+    const int oldMaxV = v->maximum(), oldMaxH = h->maximum();
     UpdateHorizontalScrollBar(DoRepaint);
     QSignalBlocker bh(h), bv(v);
     v->setRange(0, std::max(0, RangeY() - ClientHeight()));
     v->setPageStep(ClientHeight());
     v->setSingleStep(FScrollBarOptions->VerticalIncrement);
+    // The blocked range signals would have let the scroll area show or hide its bars (a
+    // hidden tree lays them out when it shows).
+    if (isVisible() && (v->maximum() != oldMaxV || h->maximum() != oldMaxH))
+        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
     // Offsets follow a range that shrank.
     DoSetOffsetXY(QPoint(FOffsetX, FOffsetY));
     v->setValue(-FOffsetY);

@@ -507,3 +507,29 @@ TEST_F(DatabaseListMainTest, AddReminderInTheListAddsANewReminderFromNowOnToday)
     EXPECT_EQ(form->Dialogs[0], (std::pair<std::string, bool>{"New Reminder", true}));
     EXPECT_NEAR(form->DialogDates[0], At(2024, 3, 14, 12, 10), OneSecond);
 }
+
+TEST_F(DatabaseListTest, HowSoonTextsAreNeverCut) {
+    // Seen at 3 PM: "in 24 hours", "in 14 hours", "in 59 min".
+    for (TDateTime next :
+         {At(2024, 12, 28, 14, 40), At(2024, 12, 28, 5, 10), At(2024, 12, 27, 15, 59, 30)})
+        db.Add(Entry("soon", next));
+    window.SelectPredefinedRange(prAll);
+    window.show();
+    const TLeanTreeColumn& howSoon = window.LTV->Header().Columns().Items(3);
+    EXPECT_GE(howSoon.Width(), 100);
+    EXPECT_LE(window.LTV->GetMaxColumnWidth(3), howSoon.Width());
+}
+
+TEST_F(DatabaseListMainTest, AFiredReminderWithoutAFurtherAlertIsListedAsDismissed) {
+    auto form = OpenMain();
+    TfrmTockwellDatabaseList& list = form->ListWindow();
+    form->actRemindersManager->trigger();
+    // "a" fires at 1 PM with no alert after it; the shown list follows at once.
+    clock.Set(At(2024, 3, 14, 13));
+    Tick(*form, 1);
+    ASSERT_EQ(form->DB().GetItem(0)->Caption, "a");
+    EXPECT_EQ(form->DB().GetItem(0)->NextAlertDateTime(), 0);
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"Dismissed", "  a", "today (3/14/2024)", "  b",
+                                                    "  c", "Next Week", "  d"}));
+    EXPECT_FALSE(list.LTV->GetExpanded(list.LTV->GetFirst()));
+}

@@ -54,25 +54,28 @@ TEST(RelativeDayName, NamesDaysAroundToday) {
     const TFormatSettings gb = GbSettings();
     FixedClock clock(At(2026, 5, 13, 9)); // a Wednesday
     const int all = rdoToday | rdoTomorrow | rdoYesterday | rdoWeekdayNames;
-    EXPECT_EQ(RelativeDayName(rdoToday | rdoTomorrow, true, false, At(2026, 5, 14, 9), gb),
+    EXPECT_EQ(RelativeDayName(rdoToday | rdoTomorrow, true, false, At(2026, 5, 14, 9), Now(), gb),
               "tomorrow 09:00");
-    EXPECT_EQ(RelativeDayName(all, false, true, At(2026, 5, 13, 9), gb), "today (13/05/2026)");
-    EXPECT_EQ(RelativeDayName(all | rdoTimeOnlyForToday, false, true, At(2026, 5, 13, 18), gb),
-              "18:00");
-    EXPECT_EQ(RelativeDayName(all, false, false, At(2026, 5, 12), gb), "yesterday");
-    EXPECT_EQ(RelativeDayName(all, true, true, At(2026, 5, 16, 8), gb),
+    EXPECT_EQ(RelativeDayName(all, false, true, At(2026, 5, 13, 9), Now(), gb),
+              "today (13/05/2026)");
+    EXPECT_EQ(
+        RelativeDayName(all | rdoTimeOnlyForToday, false, true, At(2026, 5, 13, 18), Now(), gb),
+        "18:00");
+    EXPECT_EQ(RelativeDayName(all, false, false, At(2026, 5, 12), Now(), gb), "yesterday");
+    EXPECT_EQ(RelativeDayName(all, true, true, At(2026, 5, 16, 8), Now(), gb),
               "Saturday (16/05/2026) 08:00");
-    EXPECT_EQ(RelativeDayName(all, false, false, At(2026, 5, 11), gb), "Monday");
-    EXPECT_EQ(RelativeDayName(all, false, false, At(2026, 5, 18), gb), "18/05/2026");
-    EXPECT_EQ(RelativeDayName(0, true, false, At(2026, 5, 14, 9), gb), "14/05/2026 09:00");
-    EXPECT_EQ(RelativeDayName(all, true, true, 0, gb), "");
+    EXPECT_EQ(RelativeDayName(all, false, false, At(2026, 5, 11), Now(), gb), "Monday");
+    EXPECT_EQ(RelativeDayName(all, false, false, At(2026, 5, 18), Now(), gb), "18/05/2026");
+    EXPECT_EQ(RelativeDayName(0, true, false, At(2026, 5, 14, 9), Now(), gb), "14/05/2026 09:00");
+    EXPECT_EQ(RelativeDayName(all, true, true, 0, Now(), gb), "");
 
     // Weeks across a year end are ISO weeks: the same week number a year away is no
     // weekday of this week, and the days of this week in the next year are.
     clock.Set(At(2026, 1, 1, 9)); // Thursday of ISO week 2026-01
-    EXPECT_EQ(RelativeDayName(rdoWeekdayNames, false, false, At(2026, 12, 29), gb), "29/12/2026");
+    EXPECT_EQ(RelativeDayName(rdoWeekdayNames, false, false, At(2026, 12, 29), Now(), gb),
+              "29/12/2026");
     clock.Set(At(2025, 12, 29, 9)); // Monday of ISO week 2026-01
-    EXPECT_EQ(RelativeDayName(rdoWeekdayNames, false, false, At(2026, 1, 2), gb), "Friday");
+    EXPECT_EQ(RelativeDayName(rdoWeekdayNames, false, false, At(2026, 1, 2), Now(), gb), "Friday");
 }
 
 TEST(DateGroupIndex, GroupsOfTheRemindersList) {
@@ -88,22 +91,22 @@ TEST(DateGroupIndex, GroupsOfTheRemindersList) {
         {At(2027, 5, 13), 12},     {At(2020, 1, 1), 13},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DateGroupIndex(c.Date), c.Group) << Show(c.Date);
+        EXPECT_EQ(DateGroupIndex(c.Date, Now()), c.Group) << Show(c.Date);
 
     // Year ends compare (ISO year, ISO week) pairs.
-    clock.Set(At(2026, 1, 1, 9));                    // Thursday, ISO 2026-W01
-    EXPECT_EQ(DateGroupIndex(At(2026, 1, 3)), 7);    // Saturday of this week
-    EXPECT_EQ(DateGroupIndex(At(2026, 12, 29)), 12); // ISO 2027-W01: a year away
-    clock.Set(At(2025, 12, 29, 9));                  // Monday, ISO 2026-W01
-    EXPECT_EQ(DateGroupIndex(At(2026, 1, 2)), 6);    // Friday of this week
-    EXPECT_EQ(DateGroupIndex(At(2026, 1, 5)), 9);    // next week
-    EXPECT_EQ(DateGroupIndex(At(2026, 1, 12)), 11);  // next month
-    clock.Set(At(2025, 12, 25, 9));                  // Thursday, next week is ISO 2026-W01
-    EXPECT_EQ(DateGroupIndex(At(2026, 1, 1)), 9);
-    EXPECT_EQ(DateGroupIndex(At(2026, 12, 29)), 12); // ISO 2027-W01, not next week
-    clock.Set(At(2028, 2, 28, 9));                   // leap year, Monday
-    EXPECT_EQ(DateGroupIndex(At(2028, 2, 29)), 1);
-    EXPECT_EQ(DateGroupIndex(At(2028, 3, 1)), 4);
+    clock.Set(At(2026, 1, 1, 9));                           // Thursday, ISO 2026-W01
+    EXPECT_EQ(DateGroupIndex(At(2026, 1, 3), Now()), 7);    // Saturday of this week
+    EXPECT_EQ(DateGroupIndex(At(2026, 12, 29), Now()), 12); // ISO 2027-W01: a year away
+    clock.Set(At(2025, 12, 29, 9));                         // Monday, ISO 2026-W01
+    EXPECT_EQ(DateGroupIndex(At(2026, 1, 2), Now()), 6);    // Friday of this week
+    EXPECT_EQ(DateGroupIndex(At(2026, 1, 5), Now()), 9);    // next week
+    EXPECT_EQ(DateGroupIndex(At(2026, 1, 12), Now()), 11);  // next month
+    clock.Set(At(2025, 12, 25, 9));                         // Thursday, next week is ISO 2026-W01
+    EXPECT_EQ(DateGroupIndex(At(2026, 1, 1), Now()), 9);
+    EXPECT_EQ(DateGroupIndex(At(2026, 12, 29), Now()), 12); // ISO 2027-W01, not next week
+    clock.Set(At(2028, 2, 28, 9));                          // leap year, Monday
+    EXPECT_EQ(DateGroupIndex(At(2028, 2, 29), Now()), 1);
+    EXPECT_EQ(DateGroupIndex(At(2028, 3, 1), Now()), 4);
 }
 
 TEST(ParseTimeText, TypedTimesOfDay) {

@@ -35,7 +35,7 @@ std::vector<std::string> Tree(const TFilterTreeManager& tree) {
 std::vector<std::string> Fill(const std::vector<TTockwellItemPtr>& entries) {
     TFilterTreeManager tree;
     for (const TTockwellItemPtr& entry : entries)
-        AddReminderToTree(tree, entry);
+        AddReminderToTree(tree, entry, Now());
     return Tree(tree);
 }
 
@@ -70,7 +70,7 @@ TEST(ReminderTreeFilter, GroupsAcrossTheYearEnd) {
 
     TFilterTreeManager tree;
     for (const TTockwellItemPtr& entry : entries)
-        AddReminderToTree(tree, entry);
+        AddReminderToTree(tree, entry, Now());
     ASSERT_EQ(tree.Groups.size(), 7u);
     EXPECT_EQ(tree.Groups[0]->GetCaption(), "Next Month (January)"); // creation order
     const TReminderTreeGroup& dismissed = GroupAt(tree, 0);
@@ -112,7 +112,7 @@ TEST(ReminderTreeFilter, SundayTomorrowAndLaterThisMonth) {
          {Entry("xmas", At(2024, 12, 25)), Entry("dec16", At(2024, 12, 16)),
           Entry("dec15", At(2024, 12, 15)), Entry("jan", At(2025, 1, 31, 23)),
           Entry("thu", At(2024, 12, 5))})
-        AddReminderToTree(tree, entry);
+        AddReminderToTree(tree, entry, Now());
     EXPECT_EQ(Tree(tree), (std::vector<std::string>{"Thursday (12/5/2024): thu", "Next Week: dec15",
                                                     "This Month (December): dec16 xmas",
                                                     "Next Month (January): jan"}));
@@ -188,16 +188,26 @@ TEST(ReminderTreeFilter, FilingAllAtOnceGivesTheTreeOfFilingOneByOne) {
         entries.push_back(Entry("r" + std::to_string(i), next + (i % 3) * OneSecond, next));
     }
     TFilterTreeManager tree;
-    AddRemindersToTree(tree, entries);
+    AddRemindersToTree(tree, entries, Now());
     EXPECT_EQ(Tree(tree), Fill(entries));
     std::vector<std::string> created, expected;
     TFilterTreeManager oneByOne;
     for (const TTockwellItemPtr& entry : entries)
-        AddReminderToTree(oneByOne, entry);
+        AddReminderToTree(oneByOne, entry, Now());
     for (size_t g = 0; g < tree.Groups.size(); ++g) {
         created.push_back(tree.Groups[g]->GetCaption());
         expected.push_back(oneByOne.Groups[g]->GetCaption());
     }
     EXPECT_EQ(created, expected);
     EXPECT_EQ(tree.Groups.size(), 7u);
+}
+
+TEST(ReminderTreeFilter, GroupsAreSeenFromTheNowGivenNotTheClock) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    TFilterTreeManager tree;
+    AddReminderToTree(tree, Entry("dec27", At(2024, 12, 27, 18)), At(2024, 12, 28, 9));
+    AddReminderToTree(tree, Entry("dec28", At(2024, 12, 28, 18)), At(2024, 12, 28, 9));
+    EXPECT_EQ(Tree(tree),
+              (std::vector<std::string>{"Dismissed: dec27", "today (12/28/2024): dec28"}));
+    EXPECT_EQ(GroupAt(tree, 0).EndDate, At(2024, 12, 27));
 }

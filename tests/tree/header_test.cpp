@@ -2,7 +2,9 @@
 // header's mouse rules (resize, double-click fit, column drag, clicks).
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
@@ -384,6 +386,38 @@ TEST_F(HeaderTest, ColumnHintsShowOverTheHeader) {
     EXPECT_EQ(tree.HintWindow()->HintData().HintText, "When the reminder alerts next");
     SendMouse(area, QEvent::MouseMove, QPoint(200, 5), Qt::NoButton); // a column without one
     EXPECT_FALSE(tree.HintWindow()->isVisible());
+}
+
+TEST(HeaderAutoSize, FollowsAVerticalScrollBarThatComesAndGoes) {
+    // Filled inside a hidden window, as a list window is, then shown.
+    QWidget window;
+    auto* tree = new TTestTree;
+    (new QVBoxLayout(&window))->addWidget(tree);
+    for (int w : {20, 120, 100, 20})
+        tree->Header().Columns().Add().SetWidth(w);
+    tree->Header().SetAutoSizeIndex(1);
+    tree->Header().SetOptions({hoAutoResize, hoVisible});
+    tree->SetRootNodeCount(100); // higher than the tree
+    window.resize(400, 200);
+    window.show();
+    QScrollBar* h = tree->horizontalScrollBar();
+    QScrollBar* v = tree->verticalScrollBar();
+    // No empty band beside the columns and no horizontal bar.
+    auto fits = [&] {
+        return tree->Header().Columns().TotalWidth() == tree->viewport()->width() &&
+               h->maximum() == 0 && !h->isVisible();
+    };
+    EXPECT_TRUE(v->isVisible());
+    EXPECT_TRUE(fits());
+    const int narrow = tree->viewport()->width();
+    tree->Clear(); // the vertical bar goes
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !v->isVisible(); }));
+    EXPECT_GT(tree->viewport()->width(), narrow);
+    EXPECT_TRUE(fits());
+    tree->SetRootNodeCount(100); // and comes again
+    EXPECT_TRUE(QTest::qWaitFor([&] { return v->isVisible(); }));
+    EXPECT_EQ(tree->viewport()->width(), narrow);
+    EXPECT_TRUE(fits());
 }
 
 } // namespace
