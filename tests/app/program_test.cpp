@@ -19,6 +19,7 @@
 #include "core/registrymanager.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
+#include "gui/xvfbserver.h"
 #include "platform/fileutils.h"
 #include "platform/registrystore.h"
 #include "platform/xmldom.h"
@@ -27,59 +28,11 @@
 
 namespace {
 
-// An X server of the test's own (Xvfb, which picks a free display); stopped with the object.
-// It never resets: by default the server starts over whenever its last client leaves (an
-// xdotool call), and a program connecting just then is refused. Its keys do not repeat for
-// a minute: a busy machine may hold xdotool up between a key's press and its release.
-class TXServer {
+// Its keys do not repeat for a minute: a busy machine may hold xdotool up between a key's
+// press and its release.
+class TXServer : public TXvfbServer {
 public:
-    explicit TXServer(const TempDir& dir) : displayFile_(dir.File("display")) {
-        // A server before it in the same folder left its number there; once it is gone, a
-        // server of another test may take that number over.
-        DeleteFile(displayFile_);
-        server_.start("sh", {"-c",
-                             "exec Xvfb -displayfd 3 -nolisten tcp -noreset -ardelay 60000 "
-                             "-screen 0 1024x768x24 3>\"$0\" 2>/dev/null",
-                             QString::fromStdString(displayFile_)});
-        WaitFor(
-            [&] {
-                std::string text = FileExists(displayFile_) ? ReadFileBytes(displayFile_) : "";
-                if (text.find('\n') != std::string::npos)
-                    display_ = ":" + text.substr(0, text.find('\n'));
-                return !display_.empty() || server_.state() == QProcess::NotRunning;
-            },
-            10000);
-        // Wait until the server's socket takes connections.
-        if (!display_.empty() && !WaitFor([&] { return Accepts(); }, 10000))
-            display_.clear();
-    }
-    ~TXServer() { Kill(); }
-    // ":N", or "" when the server did not start.
-    const std::string& Display() const { return display_; }
-    // Ends the server, as a crash or a logout would.
-    void Kill() {
-        if (server_.state() != QProcess::NotRunning) {
-            server_.kill();
-            server_.waitForFinished(5000);
-        }
-    }
-
-private:
-    bool Accepts() const {
-        const std::string path = "/tmp/.X11-unix/X" + display_.substr(1);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        const bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address),
-                                             sizeof(address)) == 0;
-        if (fd >= 0)
-            close(fd);
-        return ok;
-    }
-
-    std::string displayFile_, display_;
-    QProcess server_;
+    TXServer() : TXvfbServer("1024x768x24", {"-ardelay", "60000"}) {}
 };
 
 } // namespace
@@ -102,7 +55,7 @@ TEST(Program, EndsWithoutACrashWhenTheDisplayGoesOrOnTermination) {
 
     // The X server goes while the reminders window and a desktop alert are up.
     {
-        TXServer x(h.dir);
+        TXServer x;
         ASSERT_FALSE(x.Display().empty());
         QProcess program;
         ASSERT_TRUE(start(program, x));
@@ -117,7 +70,7 @@ TEST(Program, EndsWithoutACrashWhenTheDisplayGoesOrOnTermination) {
 
     // A termination signal (as at logout) ends it the clean way.
     {
-        TXServer x(h.dir);
+        TXServer x;
         ASSERT_FALSE(x.Display().empty());
         QProcess program;
         ASSERT_TRUE(start(program, x));
@@ -336,7 +289,7 @@ TEST(Program, PhrasesTypedIntoTheConsoleAreSavedWithAndWithoutTheDialog) {
         db.DBSettings.CloseAfterCreateNewReminder = false;
         SaveXMLDataFile(db, dataFile);
     }
-    TXServer x(h.dir);
+    TXServer x;
     ASSERT_FALSE(x.Display().empty());
     QProcessEnvironment env = h.env;
     env.remove("QT_QPA_PLATFORM");

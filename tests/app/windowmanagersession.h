@@ -13,6 +13,7 @@
 #include <string>
 
 #include "apptestutil.h"
+#include "gui/xvfbserver.h"
 #include "platform/fileutils.h"
 #include "programtestutil.h"
 #include "testutil.h"
@@ -27,9 +28,7 @@ struct TWindowBox {
     int X = 0, Y = 0, Width = 0, Height = 0;
 };
 
-// A virtual X server with openbox on it, for the object's lifetime. The server picks a free
-// display itself (-displayfd), so sessions started side by side do not clash, and never resets
-// (by default it starts over whenever its last client leaves, refusing whoever connects then).
+// A virtual X server with openbox on it, for the object's lifetime.
 class WindowManagerSession {
 public:
     WindowManagerSession() {
@@ -38,20 +37,7 @@ public:
                 Missing += std::string(Missing.empty() ? "" : ", ") + tool;
         if (!Missing.empty())
             return;
-        const std::string displayFile = dir_.File("display");
-        server_.start("sh", {"-c",
-                             "exec Xvfb -displayfd 3 -nolisten tcp -noreset "
-                             "-screen 0 1280x1024x24 3>\"$0\" 2>/dev/null",
-                             QString::fromStdString(displayFile)});
-        std::string display;
-        WaitFor(
-            [&] {
-                const std::string text = FileExists(displayFile) ? ReadFileBytes(displayFile) : "";
-                if (text.find('\n') != std::string::npos)
-                    display = ":" + text.substr(0, text.find('\n'));
-                return !display.empty() || server_.state() == QProcess::NotRunning;
-            },
-            kStartDeadlineMs);
+        const std::string& display = server_.Display();
         if (display.empty())
             return;
         env_ = QProcessEnvironment::systemEnvironment();
@@ -66,13 +52,11 @@ public:
         Ready = WaitFor([&] { return XDo({"get_num_desktops"}).has_value(); }, kStartDeadlineMs);
     }
     ~WindowManagerSession() {
-        for (QProcess* p : {&windowManager_, &server_}) {
-            if (p->state() == QProcess::NotRunning)
-                continue;
-            p->terminate();
-            if (!p->waitForFinished(kAnswerDeadlineMs))
-                p->kill();
-            p->waitForFinished(kAnswerDeadlineMs);
+        if (windowManager_.state() != QProcess::NotRunning) {
+            windowManager_.terminate();
+            if (!windowManager_.waitForFinished(kAnswerDeadlineMs))
+                windowManager_.kill();
+            windowManager_.waitForFinished(kAnswerDeadlineMs);
         }
     }
 
@@ -146,8 +130,8 @@ public:
     bool Ready = false;
 
 private:
-    TempDir dir_;
-    QProcess server_, windowManager_;
+    TXvfbServer server_{"1280x1024x24", {}, kStartDeadlineMs};
+    QProcess windowManager_;
     QProcessEnvironment env_;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 #include <xcb/xcb.h>
 
+#include "gui/xvfbserver.h"
 #include "platform/gui/globalhotkey.h"
 #include "platform/gui/windowmessages.h"
 
@@ -28,28 +29,9 @@ protected:
 };
 
 // A virtual X server of the test's own, ended with the test.
-class VirtualDisplay {
+class VirtualDisplay : public TXvfbServer {
 public:
-    VirtualDisplay() {
-        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
-            return;
-        server_.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0",
-                               "320x200x24"});
-        if (!server_.waitForStarted(5000))
-            return;
-        QByteArray number;
-        while (!number.contains('\n') && server_.waitForReadyRead(10000))
-            number += server_.readAllStandardOutput();
-        if (number.trimmed().isEmpty())
-            return;
-        Name = ":" + number.trimmed().toStdString();
-    }
-    ~VirtualDisplay() {
-        if (server_.state() != QProcess::NotRunning) {
-            server_.terminate();
-            server_.waitForFinished(5000);
-        }
-    }
+    VirtualDisplay() : TXvfbServer("320x200x24"), Name(Display()) {}
     // A new connection to the server (null when there is none).
     std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> Connect() const {
         xcb_connection_t* c = Name.empty() ? nullptr : xcb_connect(Name.c_str(), nullptr);
@@ -70,10 +52,7 @@ public:
         p.start("xdotool", {"key", keys});
         return p.waitForFinished(5000) && p.exitCode() == 0;
     }
-    std::string Name;
-
-private:
-    QProcess server_;
+    const std::string Name;
 };
 
 // Hands the connection's events to the hot key until one was a hot-key press.

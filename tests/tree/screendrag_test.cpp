@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <map>
 
+#include "gui/xvfbserver.h"
+
 namespace {
 
 // Polls Condition every 20 ms up to TimeoutMs; the waits are long for a busy machine.
@@ -24,25 +26,10 @@ template <class Condition> bool Poll(Condition condition, int TimeoutMs = 30000)
     return true;
 }
 
-// An X server of the test's own on a free display, ended with the test.
-class TVirtualDisplay {
+// An X server of the test's own, driven with xdotool.
+class TVirtualDisplay : public TXvfbServer {
 public:
-    TVirtualDisplay() {
-        server_.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0",
-                               "800x600x24"});
-        if (!server_.waitForStarted(10000))
-            return;
-        QByteArray number;
-        while (!number.contains('\n') && server_.waitForReadyRead(30000))
-            number += server_.readAllStandardOutput();
-        if (!number.trimmed().isEmpty())
-            Name = ":" + QString::fromUtf8(number.trimmed());
-    }
-    ~TVirtualDisplay() {
-        server_.terminate();
-        if (!server_.waitForFinished(10000))
-            server_.kill();
-    }
+    TVirtualDisplay() : TXvfbServer("800x600x24"), Name(DisplayName()) {}
     // Runs xdotool with Args on the display; false when it failed.
     bool XDo(const QStringList& Args) const {
         QProcess p;
@@ -53,10 +40,7 @@ public:
         return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
                p.exitCode() == 0;
     }
-    QString Name;
-
-private:
-    QProcess server_;
+    const QString Name;
 };
 
 // The host program on the display: its lines as they come, its row positions by name.
