@@ -7,6 +7,8 @@
 // Node operations run on the GUI thread. A process-wide worker thread builds the position
 // cache (a mark every CacheMarkSpacing visible nodes) and hands it back through a posted event.
 // Node arguments: nullptr stands for the root where an operation says so ("nil = root").
+// The read side of the node store (walks that initialise nothing, tree order, cache look-ups)
+// is the base TLeanTreeNodes (treenodes.h).
 
 #include <QAbstractScrollArea>
 #include <QMenu>
@@ -22,6 +24,7 @@
 #include "controls/tree/treehinttypes.h"
 #include "controls/tree/treeimages.h"
 #include "controls/tree/treeinput.h"
+#include "controls/tree/treenodes.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
 #include "controls/tree/treescrolltypes.h"
@@ -49,17 +52,7 @@ class TLTAnimationTimer;
 class TLTToggleAnimation;
 class TLTAccessibleItems;
 
-// One mark of the position cache.
-struct TCacheEntry {
-    PLeanNode Node;
-    uint32_t AbsoluteTop; // sum of the heights of the visible rows above Node
-};
-// Trees with more visible rows than this keep a position cache.
-constexpr uint32_t CacheThreshold = 2000;
-// Rows between two marks of the cache: a look-up walks at most half of them.
-constexpr uint32_t CacheMarkSpacing = 8;
-
-class TBaseLeanTree : public QAbstractScrollArea, public TLeanTreeEvents {
+class TBaseLeanTree : public QAbstractScrollArea, public TLeanTreeEvents, public TLeanTreeNodes {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -67,15 +60,11 @@ public:
     TBaseLeanTree& operator=(const TBaseLeanTree&) = delete;
 
     // ---- properties (nodestore.cpp) ----
-    PLeanNode RootNode() const { return FRoot; }
     uint32_t RootNodeCount() const {
         return FStates.Contains(TLeanTreeState::tsNeedRootCountUpdate) ? FLoadedRootCount
                                                                        : FRoot->ChildCount;
     }
     void SetRootNodeCount(uint32_t value);
-    uint32_t TotalCount() const { return FRoot->TotalCount - 1; }
-    uint32_t VisibleCount() const { return FVisibleCount; }
-    int NodeDataSize() const { return FNodeDataSize; }
     // Values below -1 become -1 (ask OnGetNodeDataSize when the first node is made); a change
     // clears the tree and makes the old number of top-level nodes again.
     void SetNodeDataSize(int value);
@@ -106,46 +95,23 @@ public:
     void SetOffsetY(int value);
     // Moves the scroll offsets (each at most 0); fires OnScroll when they moved.
     bool DoSetOffsetXY(QPoint value);
-    int InternalDataSize() const { return FInternalDataSize; }
 
     // ---- node store (nodestore.cpp) ----
     // Grows or shrinks Node's children to NewCount (nil = root); nothing under toReadOnly.
     void SetChildCount(PLeanNode Node, uint32_t NewCount);
-    uint32_t ChildCount(PLeanNode Node) const { return (Node ? Node : FRoot)->ChildCount; }
     // Height of Node's row: 0 for nil and the root; measured once with toVariableNodeHeight.
     uint32_t GetNodeHeight(PLeanNode Node);
     void SetNodeHeight(PLeanNode Node, uint32_t Value);
-    bool GetFullyVisible(PLeanNode Node) const;
-    bool HasVisibleParents(PLeanNode Node) const;
     bool GetVisible(PLeanNode Node); // nil = root; initialises the node first
-    bool GetSelected(PLeanNode Node) const { return Node && (Node->States & vsSelected); }
     void SetSelected(PLeanNode Node, bool Value);
     PLeanNode FocusedNode() const { return FFocusedNode; }
     void SetFocusedNode(PLeanNode Node);
     TColumnIndex FocusedColumn() const { return FFocusedColumn; }
     void SetFocusedColumn(TColumnIndex Column);
-    TCheckState GetCheckState(PLeanNode Node) const { return TCheckState(Node->CheckState); }
     void SetCheckState(PLeanNode Node, TCheckState Value);
     void SetCheckType(PLeanNode Node, TCheckType Value);
-    bool GetDisabled(PLeanNode Node) const { return Node && (Node->States & vsDisabled); }
     void SetDisabled(PLeanNode Node, bool Value);
-    bool GetExpanded(PLeanNode Node) const { return Node && (Node->States & vsExpanded); }
     void SetExpanded(PLeanNode Node, bool Value);
-    // Tree order: negative when Node1 comes first, 0 for the same node, positive after.
-    int CompareNodePositions(PLeanNode Node1, PLeanNode Node2) const;
-    bool IsFirstVisibleChild(PLeanNode Parent, PLeanNode Node) const;
-    bool IsLastVisibleChild(PLeanNode Parent, PLeanNode Node) const;
-    bool HasVisibleNextSibling(PLeanNode Node) const;
-    // Address of Node's host bytes; nil for nil and the root.
-    void* GetNodeData(PLeanNode Node) const {
-        if (!Node || Node == FRoot)
-            return nullptr;
-        LTAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
-        return reinterpret_cast<char*>(Node) + sizeof(TLeanNode) + FInternalDataSize;
-    }
-    template <typename T> T* GetNodeData(PLeanNode Node) const {
-        return static_cast<T*>(GetNodeData(Node));
-    }
     // Reserves Size bytes (rounded up to 8) in every node before the host's data; returns the
     // offset of the area inside a node. Fails once nodes exist.
     size_t AllocateInternalDataArea(size_t Size);
@@ -157,14 +123,6 @@ public:
     // Stops a running or queued validation of this tree and waits until the worker has left it.
     void InterruptValidation();
     bool UsesCache() const { return FStates.Contains(TLeanTreeState::tsUseCache); }
-    const std::vector<TCacheEntry>& PositionCache() const { return FPositionCache; }
-    // Last mark not after Node (tree order), or not below Position; {nullptr, 0} when empty.
-    TCacheEntry FindInPositionCache(PLeanNode Node) const;
-    TCacheEntry FindInPositionCache(uint32_t Position) const;
-    uint32_t CalculateCacheEntryCount() const;
-    // Builds the cache on the calling thread into Cache; false when stopped or empty. The
-    // worker calls it; tests and benchmarks may too (GUI thread, no worker queued).
-    bool BuildPositionCache(std::vector<TCacheEntry>& Cache, const std::atomic<bool>* Stop) const;
 
     // ---- node operations (nodeoperations.cpp, nodemove.cpp) ----
     void BeginUpdate();
@@ -190,49 +148,27 @@ public:
     PLeanNode InsertNode(PLeanNode Node, TLTNodeAttachMode Mode);
     PLeanNode AddChild(PLeanNode Parent) { return InsertNode(Parent, amAddChildLast); }
 
-    // ---- iteration (treeiteration.cpp) ----
+    // ---- iteration (treeiteration.cpp): walks that initialise the nodes they return ----
     PLeanNode GetFirst();
-    PLeanNode GetFirstNoInit() const;
     PLeanNode GetFirstChild(PLeanNode Node);
-    PLeanNode GetFirstInitialized() const;
     PLeanNode GetFirstSelected();
     PLeanNode GetFirstCutCopy();
     PLeanNode GetFirstVisible();
-    PLeanNode GetFirstVisibleNoInit() const;
     PLeanNode GetFirstVisibleChild(PLeanNode Node);
     PLeanNode GetLastChild(PLeanNode Node);
-    PLeanNode GetLastChildNoInit(PLeanNode Node) const;
     PLeanNode GetLast(PLeanNode Node = nullptr);
-    PLeanNode GetLastNoInit(PLeanNode Node = nullptr) const;
     PLeanNode GetLastVisibleChild(PLeanNode Node);
-    PLeanNode GetLastVisibleChildNoInit(PLeanNode Node) const;
     PLeanNode GetLastVisible(PLeanNode Node = nullptr);
-    PLeanNode GetLastVisibleNoInit(PLeanNode Node = nullptr) const;
     PLeanNode GetNext(PLeanNode Node);
-    PLeanNode GetNextNoInit(PLeanNode Node) const;
-    PLeanNode GetNextInitialized(PLeanNode Node) const;
     PLeanNode GetNextSelected(PLeanNode Node);
     PLeanNode GetNextCutCopy(PLeanNode Node);
     PLeanNode GetNextSibling(PLeanNode Node);
     PLeanNode GetNextVisible(PLeanNode Node);
-    PLeanNode GetNextVisibleNoInit(PLeanNode Node) const;
     PLeanNode GetNextVisibleSibling(PLeanNode Node);
-    PLeanNode GetNextVisibleSiblingNoInit(PLeanNode Node) const;
     PLeanNode GetPrevious(PLeanNode Node);
-    PLeanNode GetPreviousNoInit(PLeanNode Node) const;
     PLeanNode GetPreviousSibling(PLeanNode Node);
     PLeanNode GetPreviousVisible(PLeanNode Node);
-    PLeanNode GetPreviousVisibleNoInit(PLeanNode Node) const;
     PLeanNode GetPreviousVisibleSibling(PLeanNode Node);
-    PLeanNode GetPreviousVisibleSiblingNoInit(PLeanNode Node) const;
-    PLeanNode GetVisibleParent(PLeanNode Node) const;
-    // For a node that is not shown: the node that holds its place in the display order.
-    PLeanNode HiddenPlace(PLeanNode Node, bool& Collapsed) const;
-    bool HasAsParent(PLeanNode Node, PLeanNode PotentialParent) const;
-    uint32_t GetNodeLevel(PLeanNode Node) const;
-    // Number of nodes before Node in tree order (0 for the first node, nil and the root).
-    uint32_t AbsoluteIndex(PLeanNode Node) const;
-    int GetLevelDifference(PLeanNode Node1, PLeanNode Node2) const;
     virtual uint32_t CountVisibleChildren(PLeanNode Node) const;
     virtual void DetermineHiddenChildrenFlag(PLeanNode Node);
     void DetermineHiddenChildrenFlagAllNodes();
@@ -803,7 +739,6 @@ private:
     void PostChangeNotice(bool Structure, PLeanNode Node, TChangeReason Reason);
     void CollectNodesInBand(const QRect& R, std::vector<PLeanNode>& Out);
 
-    PLeanNode FRoot = nullptr;
     uint32_t FDefaultNodeHeight = 18;
     uint32_t FIndent = 18;
     int FMargin = 4;
@@ -812,13 +747,9 @@ private:
     uint32_t FAnimationDuration = 200;
     TLTNodeAlignment FNodeAlignment = naProportional;
     uint32_t FUpdateCount = 0;
-    int FNodeDataSize = -1;
-    size_t FInternalDataSize = 0;
     TLeanTreeStates FStates;
     PLeanNode FFocusedNode = nullptr;
     TColumnIndex FFocusedColumn = NoColumn;
-    uint32_t FVisibleCount = 0;
-    std::vector<TCacheEntry> FPositionCache;
     uint32_t FStartIndex = 0;
     bool FCacheQueued = false;     // the worker may be walking this tree
     uint64_t FCacheGeneration = 0; // bumped by every interruption; stale results are dropped
