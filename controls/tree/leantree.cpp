@@ -13,6 +13,7 @@
 #include "controls/tree/nodepool.h"
 #include "controls/tree/treeaccessible.h"
 #include "controls/tree/treecolumns.h"
+#include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treeworker.h"
 #include "platform/gui/helprequests.h"

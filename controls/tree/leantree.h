@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "controls/tree/treecheckimages.h"
+#include "controls/tree/treeclipboard.h"
 #include "controls/tree/treeevents.h"
 #include "controls/tree/treehinttypes.h"
 #include "controls/tree/treeimages.h"
@@ -30,17 +31,9 @@
 #include "controls/tree/treescrolltypes.h"
 #include "controls/tree/treetypes.h"
 
-// ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
-#include "controls/tree/treeclipboard.h"
 class TLTDragManager;
 struct TLTDragInfo;
 class TLTDragImage;
-struct TLTDragObjectsDeleter {
-    void operator()(TLTDragManager* p) const;
-    void operator()(TLTDragImage* p) const;
-};
-// ---- end of clipboard, drag and drop ----
-
 class TLTHeader;
 class TLeanTreeColumn;
 class TLeanTreeColumns;
@@ -266,7 +259,6 @@ public:
     // The edit timer's expiry: opens the editor (DoEdit).
     void EditTimerExpired();
     uint32_t EditDelay = 1000; // milliseconds
-    TLTCreateEditorEvent OnCreateEditor;
 
     // ---- sorting (treesort.cpp) ----
     // Sorts Node's children (nil = root) by OnCompareNodes, stable; with DoInit the children
@@ -299,8 +291,6 @@ public:
     virtual void DoSaveNode(PLeanNode Node, TStream& Stream);
     virtual void DoLoadNode(PLeanNode Node, TStream& Stream);
     virtual void DoNodeCopied(PLeanNode Node);
-    TLTSaveNodeEvent OnSaveNode;
-    TLTSaveNodeEvent OnLoadNode;
 
     // ---- selection (treeselection.cpp) ----
     uint32_t SelectedCount() const { return FSelectionCount; }
@@ -515,8 +505,6 @@ public:
     const TLTLinePattern& LinePattern() const { return FLinePattern; }
     // Expands Node's collapsed ancestors and scrolls its row to the top. Nothing for nil.
     void SetTopNode(PLeanNode Node);
-    // Lets the host change the 8 pattern rows of lsCustomStyle (they start dotted).
-    std::function<void(TBaseLeanTree* Sender, TLTLinePattern& Bits)> OnGetLineStyle;
 
     // ---- painting (treepaint.cpp) ----
     // Draws the tree rectangle Window (tree coordinates) with its top-left corner at Target of
@@ -823,14 +811,15 @@ public:
     // made on first use.
     TLTDragManager& DragManager();
     TLTDragImage& DragImage();
-    std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)> OnGetUserClipboardFormats;
     // OnCreateDataObject's data object for a drag, or nil.
     virtual std::unique_ptr<QMimeData> DoCreateDataObject();
 
     // ---- drag source, drop target and clipboard data (treedragdrop.cpp) ----
-    // Where a drop lands relative to the drop target node.
-    enum TDropMode { dmNowhere, dmAbove, dmOnNode, dmBelow };
-    enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+    // The drop modes and drag states (treeinput.h), also as TBaseLeanTree::dmOnNode and the like.
+    using TDropMode = ::TDropMode;
+    using TDragState = ::TDragState;
+    using enum ::TDropMode;
+    using enum ::TDragState;
     PLeanNode DropTargetNode() const { return FDropTargetNode; }
     TDropMode LastDropMode() const { return FLastDropMode; }
     // The effects a drag from this tree allows; none allows copy, move and link.
@@ -889,16 +878,6 @@ public:
     // is handled at the mouse position, and the VCL drag states are left.
     virtual void DragFinished();
     const std::vector<PLeanNode>& DragSelection() const { return FDragSelection; }
-    // Host events: OnDragOver decides whether a drop is accepted (refused without it), OnDragDrop
-    // takes it (ProcessDrop does the usual).
-    std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source, Qt::KeyboardModifiers Keys,
-                       TDragState State, QPoint Pt, TDropMode Mode, Qt::DropAction& Effect,
-                       bool& Accept)>
-        OnDragOver;
-    std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source, const QMimeData* DataObject,
-                       Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                       TDropMode Mode)>
-        OnDragDrop;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -934,8 +913,8 @@ private:
 private:
     TClipboardFormats FClipboardFormats{this};
     TLTTreeRegistration FTreeRegistration{this};
-    std::unique_ptr<TLTDragManager, TLTDragObjectsDeleter> FDragManager;
-    std::unique_ptr<TLTDragImage, TLTDragObjectsDeleter> FDragImage;
+    std::unique_ptr<TLTDragManager> FDragManager;
+    std::unique_ptr<TLTDragImage> FDragImage;
     // ---- end of clipboard, drag and drop ----
 
     // ---- button bitmaps, tree lines and painting ----

@@ -13,13 +13,6 @@
 
 // ---- the tree's share ----
 
-void TLTDragObjectsDeleter::operator()(TLTDragManager* p) const {
-    delete p;
-}
-void TLTDragObjectsDeleter::operator()(TLTDragImage* p) const {
-    delete p;
-}
-
 std::unique_ptr<TLTDragManager> TBaseLeanTree::DoCreateDragManager() {
     std::unique_ptr<TLTDragManager> manager;
     if (OnCreateDragManager)

@@ -7,7 +7,10 @@
 #include <QRect>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "controls/tree/treeinput.h"
+#include "controls/tree/treepainthelpers.h"
 #include "controls/tree/treetypes.h"
 #include "platform/colors.h"
 
@@ -156,6 +159,18 @@ using TLTCreateDataObjectEvent =
 // starts false and says whether it did.
 using TLTRenderOLEDataEvent = std::function<void(
     TBaseLeanTree* Sender, int Format, QByteArray& Medium, bool ForClipboard, bool& Result)>;
+// Formats the host adds to those the tree offers.
+using TLTGetUserClipboardFormatsEvent =
+    std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)>;
+// A drag over Sender; Source is the tree the data comes from (nil for foreign data). Accept
+// starts false.
+using TLTDragOverEvent = std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source,
+                                            Qt::KeyboardModifiers Keys, TDragState State, QPoint Pt,
+                                            TDropMode Mode, Qt::DropAction& Effect, bool& Accept)>;
+using TLTDragDropEvent = std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source,
+                                            const QMimeData* DataObject, Qt::KeyboardModifiers Keys,
+                                            QPoint Pt, Qt::DropAction& Effect, TDropMode Mode)>;
+using TLTGetLineStyleEvent = std::function<void(TBaseLeanTree* Sender, TLTLinePattern& Bits)>;
 
 // The event fields of a tree.
 struct TLeanTreeEvents {
@@ -212,6 +227,11 @@ struct TLeanTreeEvents {
     TLTCreateDragManagerEvent OnCreateDragManager;
     TLTCreateDataObjectEvent OnCreateDataObject;
     TLTRenderOLEDataEvent OnRenderOLEData;
+    TLTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
+    // OnDragOver decides whether a drop is accepted (refused without it), OnDragDrop takes it
+    // (ProcessDrop does the usual).
+    TLTDragOverEvent OnDragOver;
+    TLTDragDropEvent OnDragDrop;
     TLTHeaderDraggedEvent OnHeaderDragged;
     TLTHeaderDraggedOutEvent OnHeaderDraggedOut;
     TLTHeaderDraggingEvent OnHeaderDragging;
@@ -228,4 +248,9 @@ struct TLeanTreeEvents {
     // Hooks on the button bitmaps, called after the tree has built them.
     TLTGetButtonBitmapEvent OnGetPlusBitmap;
     TLTGetButtonBitmapEvent OnGetMinusBitmap;
+    // Lets the host change the 8 pattern rows of lsCustomStyle (they start dotted).
+    TLTGetLineStyleEvent OnGetLineStyle;
+    TLTCreateEditorEvent OnCreateEditor;
+    TLTSaveNodeEvent OnSaveNode;
+    TLTSaveNodeEvent OnLoadNode;
 };
