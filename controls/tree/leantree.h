@@ -218,10 +218,6 @@ public:
     // tree's data object and drag image; a move deletes the dragged nodes afterwards under
     // toAutoDeleteMovedNodes. A drag of DragType dtVCL ends with DragFinished.
     virtual void DoDragging(QPoint P);
-    virtual bool DoDragAllowed(PLeanNode Node, TColumnIndex Column);
-    virtual void DoHotChange(PLeanNode OldNode, PLeanNode NewNode);
-    virtual void DoColumnClick(TColumnIndex Column, TShiftState Shift);
-    virtual void DoColumnDblClick(TColumnIndex Column, TShiftState Shift);
     TLTDragType DragType = dtOLE;
     TLTDragMode DragMode = dmManual;
 
@@ -231,8 +227,6 @@ public:
     virtual void HandleIncrementalSearch(char16_t CharCode, uint64_t Time);
     // Ends a running search: the buffer is emptied (the search timer's expiry).
     void StopIncrementalSearch();
-    // 0 when Node matches Text; the default compares nothing and matches no node.
-    virtual int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text);
     const std::u16string& SearchBuffer() const { return FSearchBuffer; }
     bool SearchTimerActive() const;
     TLTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
@@ -288,9 +282,6 @@ public:
     // A chunk of another type inside Node's node chunk; Stream holds its bytes. Descendants
     // read their own chunks; false means skipped (the default).
     virtual bool ReadChunk(TStream& Stream, int Version, PLeanNode Node, uint32_t ChunkType);
-    virtual void DoSaveNode(PLeanNode Node, TStream& Stream);
-    virtual void DoLoadNode(PLeanNode Node, TStream& Stream);
-    virtual void DoNodeCopied(PLeanNode Node);
 
     // ---- selection (treeselection.cpp) ----
     uint32_t SelectedCount() const { return FSelectionCount; }
@@ -399,8 +390,6 @@ public:
     // Space checking, select all and the menu key. False when the key is not the tree's (it
     // then goes to the incremental search or the parent).
     virtual bool HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers);
-    // OnKeyAction may change the key or cancel it (false).
-    virtual bool DoKeyAction(int& Key, TShiftState& Shift);
     // Shows the menu DoGetPopupMenu gives for Node and Column at Position (client), else the
     // tree's own PopupMenu.
     virtual void DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
@@ -411,61 +400,17 @@ public:
     // The tree takes Tab and Shift+Tab instead of moving the focus to the next control.
     bool WantTabs = false;
 
-    // ---- event dispatchers (treeevents.cpp) ----
+    // ---- event dispatchers with work of their own (treeevents.cpp; the plain ones are in
+    // TLeanTreeEvents) ----
     virtual void DoChange(PLeanNode Node);
     virtual void DoStructureChange(PLeanNode Node, TChangeReason Reason);
-    virtual void DoInitChildren(PLeanNode Node, uint32_t& ChildCount);
-    virtual void DoInitNode(PLeanNode Parent, PLeanNode Node, TLeanNodeInitStates& InitStates);
     virtual void DoFreeNode(PLeanNode Node);
-    // Whether freeing a node has to be reported (OnFreeNode, or a descendant's DoFreeNode);
-    // when not, Clear drops all nodes at once.
-    virtual bool NeedsFreeNotification() const { return bool(OnFreeNode); }
-    virtual bool DoExpanding(PLeanNode Node);
-    virtual bool DoCollapsing(PLeanNode Node);
-    virtual bool DoChecking(PLeanNode Node, TCheckState& NewCheckState);
-    virtual void DoExpanded(PLeanNode Node);
-    virtual void DoCollapsed(PLeanNode Node);
-    virtual void DoChecked(PLeanNode Node);
-    virtual void DoResetNode(PLeanNode Node);
-    virtual bool DoNodeMoving(PLeanNode Node, PLeanNode Target);
-    virtual bool DoNodeCopying(PLeanNode Node, PLeanNode Target); // Target nil for the root
-    virtual void DoNodeMoved(PLeanNode Node);
-    virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
-                                 TColumnIndex NewColumn);
     virtual void DoFocusChanged(PLeanNode Node, TColumnIndex Column);
-    virtual QMenu* DoGetPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
-    virtual void DoHeaderClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X,
-                               int Y);
-    virtual void DoHeaderDblClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift,
-                                  int X, int Y);
-    virtual void DoHeaderMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void DoHeaderMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void DoHeaderMouseMove(TShiftState Shift, int X, int Y);
     virtual void DoColumnResize(TColumnIndex Column);
-    virtual bool DoHeaderDragging(TColumnIndex Column);
-    virtual void DoHeaderDragged(TColumnIndex Column, int OldPosition);
-    virtual void DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition);
-    // The cursor over the header (the split cursor over a split zone); the host may change it.
-    virtual void DoGetHeaderCursor(Qt::CursorShape& Cursor);
-    virtual void DoHeaderDraw(QPainter& Canvas, TLeanTreeColumn* Column, QRect R, bool Hover,
-                              bool Pressed, TLTDropMarkMode DropMark);
-    virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,
-                                           THeaderPaintElements& Elements);
-    virtual void DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo,
-                                      const THeaderPaintElements& Elements);
-    virtual void DoMeasureItem(QPainter* Canvas, PLeanNode Node, int& NodeHeight);
-    virtual int DoGetNodeDataSize();
-    virtual void DoUpdating(TLTUpdateState State);
     virtual void DoScroll(int DeltaX, int DeltaY);
-    virtual bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column);
-    virtual int DoCompareNodes(PLeanNode Node1, PLeanNode Node2, TColumnIndex Column);
-    virtual int DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
-                                bool& Ghosted);
     // The header's main column changed: a running edit is cancelled; descendants forget what
     // they measured for the old one.
     virtual void MainColumnChanged();
-    // Width of Node's label in Column (0 here; descendants measure their text).
-    virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
 
     // ---- button bitmaps, tree lines and painting helpers (treepaint.cpp) ----
     TBorderStyle BorderStyle() const { return frameShape() == NoFrame ? bsNone : bsSingle; }
@@ -613,8 +558,6 @@ public:
                          bool UserInput = true);
     // The timer the animations use (nil: the default clock and pause).
     void SetAnimationTimer(std::shared_ptr<TLTAnimationTimer> Timer);
-    // Fires OnShowScrollbar for Bar (SB_HORZ or SB_VERT) that was just shown or hidden.
-    virtual void DoShowScrollbar(int Bar, bool Show);
 
     // ---- hints (treehint.cpp) ----
     TLTHintMode HintMode = hmDefault;
@@ -811,8 +754,6 @@ public:
     // made on first use.
     TLTDragManager& DragManager();
     TLTDragImage& DragImage();
-    // OnCreateDataObject's data object for a drag, or nil.
-    virtual std::unique_ptr<QMimeData> DoCreateDataObject();
 
     // ---- drag source, drop target and clipboard data (treedragdrop.cpp) ----
     // The drop modes and drag states (treeinput.h), also as TBaseLeanTree::dmOnNode and the like.
@@ -884,15 +825,6 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dragLeaveEvent(QDragLeaveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
-    virtual bool DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys, TDragState State,
-                            QPoint Pt, TDropMode Mode, Qt::DropAction& Effect);
-    virtual void DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                            Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                            TDropMode Mode);
-    // OnCreateDragManager's manager, or nil.
-    virtual std::unique_ptr<TLTDragManager> DoCreateDragManager();
-    // OnRenderOLEData's answer (false without a handler).
-    virtual bool DoRenderOLEData(int Format, QByteArray& Medium, bool ForClipboard);
 
 private:
     // The release of Message's button, as the tree's mouse-up handling takes it.

@@ -403,21 +403,6 @@ Qt::DropAction TBaseLeanTree::SuggestDropEffect(TBaseLeanTree* Source, Qt::Keybo
     return result;
 }
 
-bool TBaseLeanTree::DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys, TDragState State,
-                               QPoint Pt, TDropMode Mode, Qt::DropAction& Effect) {
-    bool accept = false;
-    if (OnDragOver)
-        OnDragOver(this, Source, Keys, State, Pt, Mode, Effect, accept);
-    return accept;
-}
-
-void TBaseLeanTree::DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                               Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                               TDropMode Mode) {
-    if (OnDragDrop)
-        OnDragDrop(this, Source, DataObject, Keys, Pt, Effect, Mode);
-}
-
 TBaseLeanTree::TDropMode TBaseLeanTree::DropModeAt(QPoint Pt, PLeanNode& Node) {
     THitInfo hit = GetHitTestInfoAt(Pt.x(), Pt.y(), true);
     Node = hit.HitNode;

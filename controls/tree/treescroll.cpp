@@ -466,8 +466,3 @@ bool TBaseLeanTree::viewportEvent(QEvent* e) {
     }
     return QAbstractScrollArea::viewportEvent(e);
 }
-
-void TBaseLeanTree::DoShowScrollbar(int Bar, bool Show) {
-    if (OnShowScrollbar)
-        OnShowScrollbar(this, Bar, Show);
-}

@@ -37,14 +37,6 @@ void TBaseLeanTree::SetIncrementalSearch(TLTIncrementalSearch Value) {
         StopIncrementalSearch();
 }
 
-int TBaseLeanTree::DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) {
-    if (!OnIncrementalSearch)
-        return 1; // nothing to compare: no node matches
-    int result = 0;
-    OnIncrementalSearch(this, Node, Text, result);
-    return result;
-}
-
 void TBaseLeanTree::Beep() {
     QApplication::beep();
 }
