@@ -25,6 +25,7 @@
 #include "controls/tree/treehinttypes.h"
 #include "controls/tree/treeimages.h"
 #include "controls/tree/treeinput.h"
+#include "controls/tree/treelook.h"
 #include "controls/tree/treenodes.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
@@ -45,7 +46,10 @@ class TLTAnimationTimer;
 class TLTToggleAnimation;
 class TLTAccessibleItems;
 
-class TBaseLeanTree : public QAbstractScrollArea, public TLeanTreeEvents, public TLeanTreeNodes {
+class TBaseLeanTree : public QAbstractScrollArea,
+                      public TLeanTreeEvents,
+                      public TLeanTreeNodes,
+                      public TLeanTreeLook {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -412,42 +416,13 @@ public:
     // they measured for the old one.
     virtual void MainColumnChanged();
 
-    // ---- button bitmaps, tree lines and painting helpers (treepaint.cpp) ----
+    // ---- frame, reading order and top node (treepaint.cpp; the look is TLeanTreeLook) ----
     TBorderStyle BorderStyle() const { return frameShape() == NoFrame ? bsNone : bsSingle; }
     void SetBorderStyle(TBorderStyle Value); // the frame, bsSingle by default
-    TLTButtonStyle ButtonStyle() const { return FButtonStyle; }
-    void SetButtonStyle(TLTButtonStyle Value);
-    TLTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
-    void SetButtonFillMode(TLTButtonFillMode Value);
-    TLTLineStyle LineStyle() const { return FLineStyle; }
-    void SetLineStyle(TLTLineStyle Value);
-    TLTLineMode LineMode() const { return FLineMode; }
-    void SetLineMode(TLTLineMode Value);
-    TLTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
-    void SetDrawSelectionMode(TLTDrawSelectionMode Value);
-    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
-    void SetSelectionCurveRadius(int Value); // negative becomes 0
-    // The control's background colour (clWindow by default).
-    TColor Color() const { return FColor; }
     // The reading order, from the layout direction: bdRightToLeft for Qt::RightToLeft.
     TBiDiMode BiDiMode() const {
         return layoutDirection() == Qt::RightToLeft ? bdRightToLeft : bdLeftToRight;
     }
-    void SetColor(TColor Value);
-    // The background picture, shown with toShowBackground (tiled, or static at the offsets).
-    const QImage& Background() const { return FBackground; }
-    void SetBackground(const QImage& Value);
-    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
-    void SetBackgroundOffsetX(int Value);
-    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
-    void SetBackgroundOffsetY(int Value);
-    // The 9 x 9 button bitmaps (built on first use and whenever their look may change).
-    const QImage& PlusBitmap();
-    const QImage& MinusBitmap();
-    // Rebuilds the buttons (then OnGetPlusBitmap and OnGetMinusBitmap run) and the line brush.
-    void PrepareBitmaps(bool NeedButtons, bool NeedLines);
-    // The line pattern in force (the host's for lsCustomStyle).
-    const TLTLinePattern& LinePattern() const { return FLinePattern; }
     // Expands Node's collapsed ancestors and scrolls its row to the top. Nothing for nil.
     void SetTopNode(PLeanNode Node);
 
@@ -487,12 +462,7 @@ public:
     // The line types of Node's row, one per indentation level (DetermineLineImageAndSelectLevel).
     std::vector<TLTLineType> DetermineLineImage(PLeanNode Node) const;
 
-    // ---- state and normal images (treeimages.cpp) ----
-    // The lists the rows' images come from (shared; nil for none). A change repaints the tree.
-    const std::shared_ptr<TLTImageList>& Images() const { return FImages.List(); }
-    void SetImages(std::shared_ptr<TLTImageList> Value);
-    const std::shared_ptr<TLTImageList>& StateImages() const { return FStateImages.List(); }
-    void SetStateImages(std::shared_ptr<TLTImageList> Value);
+    // ---- state and normal images (treeimages.cpp; the lists are TLeanTreeLook's) ----
     // Node's image of Kind in Column from OnGetImageIndexEx, else DoGetImageIndex; the index
     // is -1 when the list in force has no such image.
     TLTImageInfo GetImageIndexInfo(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column);
@@ -507,21 +477,6 @@ public:
     virtual void PaintImage(const TLTPaintInfo& PaintInfo, const TLTImageInfo& Image);
     // Whether Node has an image of Kind in Column (the host gives an index above -1).
     bool HasImage(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column);
-
-    // ---- check images (treeimages.cpp) ----
-    // The look of the check boxes; a change repaints the tree (not during an update).
-    TCheckImageKind CheckImageKind() const { return FCheckImageKind; }
-    void SetCheckImageKind(TCheckImageKind Value);
-    // The host's check images, in force with ckCustom (laid out as CheckImageCount describes).
-    const std::shared_ptr<TLTImageList>& CustomCheckImages() const {
-        return FCustomCheckImages.List();
-    }
-    void SetCustomCheckImages(std::shared_ptr<TLTImageList> Value);
-    // The list the check boxes are drawn from; nil (no check boxes shown) for ckCustom without
-    // CustomCheckImages.
-    const std::shared_ptr<TLTImageList>& CheckImages() const { return FCheckImages.List(); }
-    // The process-wide list of Kind; nil for ckCustom.
-    virtual std::shared_ptr<TLTImageList> GetCheckImageListFor(TCheckImageKind Kind) const;
     // Pixels Node's check box takes before its images: the check list's width + 2 with
     // toCheckSupport and a check type, else 0.
     int CheckImageRoom(PLeanNode Node) const;
@@ -849,34 +804,12 @@ private:
     std::unique_ptr<TLTDragImage> FDragImage;
     // ---- end of clipboard, drag and drop ----
 
-    // ---- button bitmaps, tree lines and painting ----
+    // ---- painting and images ----
     void ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, bool Selected, bool Focused,
                    const QRect& Window);
     void PaintBackgroundArea(QPainter& Canvas, const QRect& R);
-    TLTButtonStyle FButtonStyle = bsRectangle;
-    TLTButtonFillMode FButtonFillMode = fmTreeColor;
-    TLTLineStyle FLineStyle = lsDotted;
-    TLTLineMode FLineMode = lmNormal;
-    TLTDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
-    int FSelectionCurveRadius = 0;
-    TColor FColor = clWindow;
-    QImage FBackground;
-    int FBackgroundOffsetX = 0, FBackgroundOffsetY = 0;
-    QImage FPlusBM, FMinusBM;
-    bool FButtonsValid = false, FButtonsThemed = false;
-    TLTLinePattern FLinePattern = DottedLinePattern;
-    QBrush FLineBrush;
-    bool FLinesValid = false;
-
-    // ---- images ----
-    void ImagesChanged();
     // Fills PaintInfo's state and normal image with their places from ImagesLeft on.
     void PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft);
-    TLTImageLink FImages{[this] { ImagesChanged(); }};
-    TLTImageLink FStateImages{[this] { ImagesChanged(); }};
-    TCheckImageKind FCheckImageKind = ckLightCheck;
-    TLTImageLink FCustomCheckImages{[this] { ImagesChanged(); }};
-    TLTImageLink FCheckImages{[this] { ImagesChanged(); }};
 
     // ---- scrolling ----
     bool WireScrollBars(); // makes the scroll timer and maps the bars' actions to scroll codes
