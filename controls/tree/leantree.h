@@ -22,7 +22,7 @@
 #include "controls/tree/treecheckimages.h"
 #include "controls/tree/treeclipboard.h"
 #include "controls/tree/treeevents.h"
-#include "controls/tree/treehinttypes.h"
+#include "controls/tree/treehints.h"
 #include "controls/tree/treeimages.h"
 #include "controls/tree/treeinput.h"
 #include "controls/tree/treelook.h"
@@ -41,7 +41,6 @@ class TLeanTreeColumns;
 class TMemoryStream;
 class TNodePool;
 class QTimer;
-class TLeanTreeHintWindow;
 class TLTAnimationTimer;
 class TLTToggleAnimation;
 class TLTAccessibleItems;
@@ -49,7 +48,8 @@ class TLTAccessibleItems;
 class TBaseLeanTree : public QAbstractScrollArea,
                       public TLeanTreeEvents,
                       public TLeanTreeNodes,
-                      public TLeanTreeLook {
+                      public TLeanTreeLook,
+                      public TLeanTreeHints {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -514,31 +514,7 @@ public:
     // The timer the animations use (nil: the default clock and pause).
     void SetAnimationTimer(std::shared_ptr<TLTAnimationTimer> Timer);
 
-    // ---- hints (treehint.cpp) ----
-    TLTHintMode HintMode = hmDefault;
-    TLTHintAnimationType HintAnimation = hatSystemDefault;
-    QString Hint; // the control's own hint text
-    // The effective hint animation (the system default resolved).
-    virtual TLTHintAnimationType DoGetAnimationType();
-    virtual QString DoGetNodeHint(PLeanNode Node, TColumnIndex Column,
-                                  TLTTooltipLineBreakStyle& LineBreakStyle);
-    virtual QString DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
-                                     TLTTooltipLineBreakStyle& LineBreakStyle);
-    // The hint of a cell that the tree draws itself: its rectangle (origin (0, 0)), empty for
-    // a text hint (the default), and its painting into R of Canvas (nothing here).
-    virtual QRect DoGetHintSize(PLeanNode Node, TColumnIndex Column);
-    virtual void DoDrawHint(QPainter& Canvas, PLeanNode Node, const QRect& R, TColumnIndex Column);
-    // The font a tooltip of Node's cell is measured and drawn in (the tree's font here).
-    virtual QFont DoGetHintFont(PLeanNode Node, TColumnIndex Column);
-    // Decides and shows the hint for the client point P; false when none shows.
-    bool ShowHintAt(QPoint P);
-    // Hides the hint (its node may be going) and leaves tsHint.
-    void CancelHint();
-    bool HintShowing() const;
-    // The hint window (made on first use; owned by the tree).
-    TLeanTreeHintWindow* HintWindow();
-    // Makes the hint window (a child of the tree); descendants may make their own kind.
-    virtual TLeanTreeHintWindow* GetHintWindowClass();
+    // ---- columns (treecolumns.cpp) ----
     // Makes a column for Owner's collection; descendants may make their own kind.
     virtual std::unique_ptr<TLeanTreeColumn> GetColumnClass(TLeanTreeColumns* Owner);
 
@@ -828,10 +804,6 @@ private:
     std::shared_ptr<TLTAnimationTimer> FAnimationTimer;
     TLTAnimationTimer& AnimationTimer();
     bool FScrollWired = WireScrollBars();
-
-    // ---- hints ----
-    TLeanTreeHintWindow* FHintWindow = nullptr;
-    QRect FLastHintRect;
 };
 
 // The tree that owns Node (walks up to the hidden root). Fails for nil.
