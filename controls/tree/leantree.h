@@ -30,6 +30,7 @@
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
 #include "controls/tree/treescrolltypes.h"
+#include "controls/tree/treesearch.h"
 #include "controls/tree/treetypes.h"
 
 class TLTDragManager;
@@ -49,7 +50,8 @@ class TBaseLeanTree : public QAbstractScrollArea,
                       public TLeanTreeEvents,
                       public TLeanTreeNodes,
                       public TLeanTreeLook,
-                      public TLeanTreeHints {
+                      public TLeanTreeHints,
+                      public TLeanTreeSearch {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -202,7 +204,7 @@ public:
     // application's help; false when there is none or nobody took it.
     bool DoHelpRequest();
 
-    // ---- mouse handling and incremental search (treemouse.cpp, treesearch.cpp) ----
+    // ---- mouse handling (treemouse.cpp; the incremental search is TLeanTreeSearch) ----
     // Mouse handlers: Message carries the buttons, keys and position (client coordinates),
     // HitInfo the hit test at that position.
     virtual void HandleMouseDown(const TLTMouseMessage& Message, const THitInfo& HitInfo);
@@ -224,20 +226,6 @@ public:
     virtual void DoDragging(QPoint P);
     TLTDragType DragType = dtOLE;
     TLTDragMode DragMode = dmManual;
-
-    // Incremental search with one typed character (UTF-16 code unit; 8 is backspace, 0 only
-    // restarts the time-out). Time is the key's time stamp in milliseconds: a key that comes
-    // IncrementalSearchTimeout or more after the previous one starts a new search.
-    virtual void HandleIncrementalSearch(char16_t CharCode, uint64_t Time);
-    // Ends a running search: the buffer is emptied (the search timer's expiry).
-    void StopIncrementalSearch();
-    const std::u16string& SearchBuffer() const { return FSearchBuffer; }
-    bool SearchTimerActive() const;
-    TLTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
-    void SetIncrementalSearch(TLTIncrementalSearch Value); // isNone ends a running search
-    TLTSearchDirection IncrementalSearchDirection = sdForward;
-    TLTSearchStart IncrementalSearchStart = ssFocusedNode;
-    uint32_t IncrementalSearchTimeout = 1000; // milliseconds
 
     // ---- editing (treeediting.cpp) ----
     // Starts editing Node's Column (-1 without columns); true when an edit runs afterwards.
@@ -547,7 +535,7 @@ protected:
             InterruptValidation();
     }
 
-    // ---- mouse handling and incremental search: Qt input (treemouse.cpp) ----
+    // ---- mouse and keyboard: Qt input (treemouse.cpp) ----
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -563,9 +551,6 @@ protected:
     // Repaints what the focus shows: the whole tree, or with toGhostedIfUnfocused and no
     // selection only the focused node. Gaining it also stops timers of a drag that ended.
     void FocusChanged(bool Gained);
-
-    // A search that finds nothing beeps.
-    virtual void Beep();
 
     // ---- editing internals (treeediting.cpp) ----
     virtual void DoEdit();
@@ -629,7 +614,7 @@ private:
     bool FLoading = false, FDestroying = false;
     uint32_t FLoadedRootCount = 0; // root count recorded while loading
     bool FSilentFree = false;      // nodes moved to another tree leave without OnFreeNode
-    // Mouse handling and incremental search.
+    // Mouse handling.
     PLeanNode FCurrentHotNode = nullptr;
     PLeanNode FCheckNode = nullptr;
     TCheckState FPendingCheckState = csUncheckedNormal;
@@ -637,13 +622,6 @@ private:
     int FDragThreshold = 5;
     QRect FLastSelRect, FNewSelRect;
     TColumnIndex FSelRectStartColumn = NoColumn;
-    TLTIncrementalSearch FIncrementalSearch = isNone;
-    std::u16string FSearchBuffer;
-    PLeanNode FLastSearchNode = nullptr;
-    uint64_t FLastSearchTime = 0;
-    bool FSearchTimeKnown = false;
-    QTimer* FSearchTimer = nullptr;
-    QTimer* SearchTimer();
     // Editing.
     std::shared_ptr<ILTEditLink> FEditLink;
     TColumnIndex FEditColumn = NoColumn;
