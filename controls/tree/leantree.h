@@ -29,7 +29,7 @@
 #include "controls/tree/treenodes.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
-#include "controls/tree/treescrolltypes.h"
+#include "controls/tree/treescroll.h"
 #include "controls/tree/treesearch.h"
 #include "controls/tree/treetypes.h"
 
@@ -51,7 +51,8 @@ class TBaseLeanTree : public QAbstractScrollArea,
                       public TLeanTreeNodes,
                       public TLeanTreeLook,
                       public TLeanTreeHints,
-                      public TLeanTreeSearch {
+                      public TLeanTreeSearch,
+                      public TLeanTreeScrolling {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -469,29 +470,7 @@ public:
     // toCheckSupport and a check type, else 0.
     int CheckImageRoom(PLeanNode Node) const;
 
-    // ---- scrolling, auto-scroll and wheel panning (treescroll.cpp) ----
-    // Applies one scroll bar code to the offset of Bar; TrackPos for the thumb codes.
-    void HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, int TrackPos = 0);
-    uint32_t AutoScrollDelay = 1000; // milliseconds in an edge zone before scrolling starts
-    uint32_t AutoScrollInterval = 1; // milliseconds between scroll steps (10 at the least)
-    virtual bool CanAutoScroll() const;
-    // Directions for the client point (X, Y); NowMs is the time in milliseconds.
-    virtual TLTScrollDirections DetermineScrollDirections(int X, int Y, uint64_t NowMs);
-    // Stores the directions and arms or stops the scroll timer.
-    virtual void DoAutoScroll(int X, int Y, uint64_t NowMs);
-    // One scroll step for the mouse at Cursor (client coordinates).
-    virtual void DoTimerScroll(QPoint Cursor);
-    // What a tick of the scroll timer does (tests call it in place of the timer).
-    void ScrollTimerTick(QPoint Cursor);
-    bool ScrollTimerActive() const;
-    int ScrollTimerInterval() const;
-    TLTScrollDirections ScrollDirections() const { return FScrollDirections; }
-    // Wheel panning around Position (client coordinates).
-    virtual void StartWheelPanning(QPoint Position);
-    virtual void StopWheelPanning();
-    virtual void AdjustPanningCursor(int X, int Y);
-    TLTPanningImage PanningCursor() const { return FPanningCursor; }
-    QWidget* PanningWindow() const { return FPanningWindow; }
+    // ---- animations (treeanimation.cpp) ----
     // Runs Callback(Step, StepSize) over Steps in Duration milliseconds (Step is the position
     // reached, 1 to Steps); false stops it. At most one step per millisecond; a loop that falls
     // behind takes larger steps. Nothing while another animation runs or for no steps or time.
@@ -765,15 +744,9 @@ private:
     // Fills PaintInfo's state and normal image with their places from ImagesLeft on.
     void PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft);
 
-    // ---- scrolling ----
+    // ---- scrolling (treescroll.cpp; auto-scroll and panning are TLeanTreeScrolling's) ----
+    friend class TLeanTreeScrolling;
     bool WireScrollBars(); // makes the scroll timer and maps the bars' actions to scroll codes
-    void OnScrollTimer();
-    TLTScrollDirections FScrollDirections = 0;
-    uint64_t FDirectionsSince = 0; // when the mouse entered an edge zone, 0 when not
-    QTimer* FScrollTimer = nullptr;
-    QPoint FPanningStart; // client coordinates
-    QWidget* FPanningWindow = nullptr;
-    TLTPanningImage FPanningCursor = piMoveAll;
     int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
     bool FScrollBarShown[2] = {false, false};       // by SB_HORZ, SB_VERT
     // ---- animations (treeanimation.cpp) ----
