@@ -21,6 +21,7 @@
 
 #include "controls/tree/treecheckimages.h"
 #include "controls/tree/treeclipboard.h"
+#include "controls/tree/treeedit.h"
 #include "controls/tree/treeevents.h"
 #include "controls/tree/treehints.h"
 #include "controls/tree/treeimages.h"
@@ -52,7 +53,8 @@ class TBaseLeanTree : public QAbstractScrollArea,
                       public TLeanTreeLook,
                       public TLeanTreeHints,
                       public TLeanTreeSearch,
-                      public TLeanTreeScrolling {
+                      public TLeanTreeScrolling,
+                      public TLeanTreeEditing {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -228,24 +230,8 @@ public:
     TLTDragType DragType = dtOLE;
     TLTDragMode DragMode = dmManual;
 
-    // ---- editing (treeediting.cpp) ----
-    // Starts editing Node's Column (-1 without columns); true when an edit runs afterwards.
-    // Fails an assertion for a nil node or an invalid column.
-    virtual bool EditNode(PLeanNode Node, TColumnIndex Column);
-    virtual bool CanEdit(PLeanNode Node, TColumnIndex Column);
-    // Accepts (EndEditNode) or cancels (CancelEditNode) a pending or running edit; true when
-    // none is left. A link that refuses keeps the edit open (false).
-    bool EndEditNode();
-    bool CancelEditNode();
+    // ---- editing (the rest is TLeanTreeEditing's) ----
     bool IsEditing() const { return FStates.Contains(TLeanTreeState::tsEditing); }
-    TColumnIndex EditColumn() const { return FEditColumn; }
-    const std::shared_ptr<ILTEditLink>& EditLink() const { return FEditLink; }
-    // Moves the editor over the focused node's cell.
-    virtual void UpdateEditBounds();
-    bool EditTimerActive() const;
-    // The edit timer's expiry: opens the editor (DoEdit).
-    void EditTimerExpired();
-    uint32_t EditDelay = 1000; // milliseconds
 
     // ---- sorting (treesort.cpp) ----
     // Sorts Node's children (nil = root) by OnCompareNodes, stable; with DoInit the children
@@ -531,21 +517,6 @@ protected:
     // selection only the focused node. Gaining it also stops timers of a drag that ended.
     void FocusChanged(bool Gained);
 
-    // ---- editing internals (treeediting.cpp) ----
-    virtual void DoEdit();
-    virtual std::shared_ptr<ILTEditLink> DoCreateEditor(PLeanNode Node, TColumnIndex Column);
-    virtual bool DoEndEdit();
-    virtual bool DoCancelEdit();
-    // Asks the link to end (accept) or cancel the running edit; when it agrees the edit is
-    // over and the link released. False when there is no edit, one is ending already, or the
-    // link refuses.
-    bool FinishEdit(bool accept);
-    // Drops a pending edit (edit timer stopped, tsEditPending left).
-    void DropPendingEdit();
-    // Ends a running edit for good before its node goes away: cancelled, and released even
-    // when the link refuses.
-    void AbandonEdit();
-
     // ---- Qt integration ----
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
@@ -556,6 +527,9 @@ protected:
     bool viewportEvent(QEvent* e) override;
 
 private:
+    // The bases that run a feature of the tree reach into its state.
+    friend class TLeanTreeScrolling;
+    friend class TLeanTreeEditing;
     friend class TWorkerThread;
     friend class TLTHeader;
     friend class TLeanTreeColumns;
@@ -601,12 +575,6 @@ private:
     int FDragThreshold = 5;
     QRect FLastSelRect, FNewSelRect;
     TColumnIndex FSelRectStartColumn = NoColumn;
-    // Editing.
-    std::shared_ptr<ILTEditLink> FEditLink;
-    TColumnIndex FEditColumn = NoColumn;
-    QTimer* FEditTimer = nullptr;
-    QTimer* EditTimer();
-    bool FEditEnding = false;
     void HandleCheckPress(PLeanNode Node);
     // Node streams: reads a stream's nodes as the last children of Target, all or nothing.
     friend struct TNodeStreamBuilder;
@@ -745,7 +713,6 @@ private:
     void PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft);
 
     // ---- scrolling (treescroll.cpp; auto-scroll and panning are TLeanTreeScrolling's) ----
-    friend class TLeanTreeScrolling;
     bool WireScrollBars(); // makes the scroll timer and maps the bars' actions to scroll codes
     int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
     bool FScrollBarShown[2] = {false, false};       // by SB_HORZ, SB_VERT
