@@ -21,6 +21,7 @@
 
 #include "controls/tree/treecheckimages.h"
 #include "controls/tree/treeclipboard.h"
+#include "controls/tree/treedragdrop.h"
 #include "controls/tree/treeedit.h"
 #include "controls/tree/treeevents.h"
 #include "controls/tree/treehints.h"
@@ -54,7 +55,8 @@ class TBaseLeanTree : public QAbstractScrollArea,
                       public TLeanTreeHints,
                       public TLeanTreeSearch,
                       public TLeanTreeScrolling,
-                      public TLeanTreeEditing {
+                      public TLeanTreeEditing,
+                      public TLeanTreeDragDrop {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -223,12 +225,6 @@ public:
     bool IsMouseSelecting() const;
     PLeanNode HotNode() const { return FCurrentHotNode; }
     QRect SelectionRect() const { return FNewSelRect; }
-    // Runs a drag of the selected nodes held at P (client coordinates) through QDrag, with the
-    // tree's data object and drag image; a move deletes the dragged nodes afterwards under
-    // toAutoDeleteMovedNodes. A drag of DragType dtVCL ends with DragFinished.
-    virtual void DoDragging(QPoint P);
-    TLTDragType DragType = dtOLE;
-    TLTDragMode DragMode = dmManual;
 
     // ---- editing (the rest is TLeanTreeEditing's) ----
     bool IsEditing() const { return FStates.Contains(TLeanTreeState::tsEditing); }
@@ -530,6 +526,7 @@ private:
     // The bases that run a feature of the tree reach into its state.
     friend class TLeanTreeScrolling;
     friend class TLeanTreeEditing;
+    friend class TLeanTreeDragDrop;
     friend class TWorkerThread;
     friend class TLTHeader;
     friend class TLeanTreeColumns;
@@ -559,7 +556,6 @@ private:
     PLeanNode FRangeAnchor = nullptr;
     int FLastSelectionLevel = -1;
     int FCheckPropagationCount = 0;
-    PLeanNode FDropTargetNode = nullptr;
     PLeanNode FLastChangedNode = nullptr;
     PLeanNode FLastStructureChangeNode = nullptr;
     TChangeReason FLastStructureChangeReason = crIgnore;
@@ -590,7 +586,8 @@ private:
     std::unique_ptr<TNodePool> FPool;
     std::unique_ptr<TLTAccessibleItems> FAccessibleItems;
 
-    // ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
+    // ---- clipboard formats, drag manager and image, Qt drag events (treeclipboard.cpp,
+    // treedrag.cpp, treedragdrop.cpp; the rest of drag and drop is TLeanTreeDragDrop) ----
 public:
     // The class whose clipboard formats the tree offers; descendants return their own.
     virtual const TLTTreeClass& LeanTreeClass() const { return BaseLeanTreeClass; }
@@ -603,78 +600,13 @@ public:
     // Renders Format into Data for a data object; false when the tree cannot. The base tree
     // renders "Lean Tree Data" through WriteClipboardNodes and asks OnRenderOLEData for others.
     virtual bool RenderOLEData(int Format, bool ForClipboard, QByteArray& Data);
-    // Writes the node stream of the nodes being transferred (marked for cut or copy when
-    // ForClipboard, else the selection); false when there is none.
-    virtual bool WriteClipboardNodes(QByteArray& Data, bool ForClipboard);
     // The tree's drag manager (OnCreateDragManager's, else a TLTDragManager) and drag image,
     // made on first use.
     TLTDragManager& DragManager();
     TLTDragImage& DragImage();
-
-    // ---- drag source, drop target and clipboard data (treedragdrop.cpp) ----
-    // The drop modes and drag states (treeinput.h), also as TBaseLeanTree::dmOnNode and the like.
-    using TDropMode = ::TDropMode;
-    using TDragState = ::TDragState;
-    using enum ::TDropMode;
-    using enum ::TDragState;
-    PLeanNode DropTargetNode() const { return FDropTargetNode; }
-    TDropMode LastDropMode() const { return FLastDropMode; }
-    // The effects a drag from this tree allows; none allows copy, move and link.
-    Qt::DropActions DragOperations = Qt::CopyAction | Qt::MoveAction;
-    // The picture of dragged nodes: what it shows, and the area around the mouse (pixels) from
-    // which the selected rows are taken.
-    TLTDragImageKind DragImageKind = diComplete;
-    int DragWidth = 200;
-    int DragHeight = 350;
-    uint32_t AutoExpandDelay = 1000; // milliseconds over a collapsed node before it opens
-    TLTNodeAttachMode DefaultPasteMode = amAddChildLast;
-    // Puts a data object of this tree on the clipboard and marks the selected nodes (sorted,
-    // descendants of selected nodes and disabled nodes left out) for copy or cut.
-    virtual void CopyToClipboard();
-    virtual void CutToClipboard();
-    // Inserts the clipboard's nodes at the focused node by DefaultPasteMode: moved directly when
-    // they were cut in a live tree of this process, else read from the node stream (all or
-    // nothing). False when nothing was inserted; ELeanTreeError 2007 without a clipboard.
-    virtual bool PasteFromClipboard();
-    // Deletes the nodes marked for a cut (after a paste elsewhere) and leaves the cut state.
-    void FinishCutOrCopy();
-    // A host's standard edit action on the tree: select all, copy, and unless read-only cut,
-    // paste and delete (the selected nodes). False for other actions and refused ones.
-    virtual bool ExecuteAction(QKeySequence::StandardKey Action);
-    // Inserts DataObject's nodes at TargetNode (nil = root) by Mode. Optimized: Source (a live
-    // tree of this process) moves its cut set or drag selection itself. False when the data
-    // holds no tree nodes, the stream is damaged (nothing is added) or under toReadOnly.
-    bool ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataObject, PLeanNode TargetNode,
-                        TLTNodeAttachMode Mode, bool Optimized);
-    // ProcessOLEData at the drop target node by the last drop mode; Optimized for a move
-    // between trees of this process. Effect becomes none after a direct move.
-    bool ProcessDrop(TBaseLeanTree* Source, const QMimeData* DataObject, Qt::DropAction& Effect);
-    // The effect for the keys: Shift moves, Ctrl copies, Alt or Ctrl+Shift links (when allowed);
-    // else a move within this tree and a copy from elsewhere.
-    virtual Qt::DropAction SuggestDropEffect(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys,
-                                             QPoint Pt, Qt::DropActions Allowed);
-    // The steps of a drag over this tree (client coordinates; NowMs for auto-scrolling).
-    bool DragEnter(TBaseLeanTree* Source, const QMimeData* DataObject, TLTDragInfo& Info);
-    void DragOver(TBaseLeanTree* Source, TLTDragInfo& Info, uint64_t NowMs);
-    void DragLeave();
-    bool DragDrop(TBaseLeanTree* Source, const QMimeData* DataObject, TLTDragInfo& Info);
-    // Opens the drop target node when it is collapsed (the expand timer's expiry).
-    virtual void DoDragExpand();
-    bool ExpandTimerActive() const;
-    // A drag from this tree in two halves around QDrag::exec: BeginOLEDrag takes the drag
-    // selection and makes the data object, EndOLEDrag deletes the dragged nodes after a move
-    // with toAutoDeleteMovedNodes (those a target moved away are not deleted again).
-    std::unique_ptr<QMimeData> BeginOLEDrag();
-    void EndOLEDrag(Qt::DropAction Result);
-    // Prepares the drag image: the selected rows in a DragWidth x DragHeight area centred on
-    // HotSpot (client coordinates), painted by PaintTree over the tree colour, which stays
-    // see-through; the picture is cut to the painted part. Nothing under diNoImage or when no
-    // selected row lies in the area.
-    virtual void PrepareDragImage(QPoint HotSpot, const QMimeData* DataObject);
     // Ends a drag of DragType dtVCL: the button release that ended it (taken by the drag loop)
     // is handled at the mouse position, and the VCL drag states are left.
     virtual void DragFinished();
-    const std::vector<PLeanNode>& DragSelection() const { return FDragSelection; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -687,23 +619,10 @@ private:
     void MouseButtonReleased(const TLTMouseMessage& Message);
     // DragFinished with the mouse at P (client coordinates).
     void DragFinishedAt(QPoint P);
-    void SetCutOrCopy(bool Cut);
-    TDropMode DropModeAt(QPoint Pt, PLeanNode& Node);
-    // Reads "Lean Tree Data" into TargetNode by Mode; false for damaged data (nothing added).
-    bool InsertClipboardNodes(const QByteArray& Data, PLeanNode TargetNode, TLTNodeAttachMode Mode,
-                              bool FromThisTree);
-    TDropMode FLastDropMode = dmNowhere;
-    std::vector<PLeanNode> FDragSelection;
-    QTimer* FExpandTimer = nullptr;
-    QTimer* ExpandTimer();
-    uint64_t FDragNow = 0;
-
-private:
     TClipboardFormats FClipboardFormats{this};
     TLTTreeRegistration FTreeRegistration{this};
     std::unique_ptr<TLTDragManager> FDragManager;
     std::unique_ptr<TLTDragImage> FDragImage;
-    // ---- end of clipboard, drag and drop ----
 
     // ---- painting and images ----
     void ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, bool Selected, bool Focused,
