@@ -7,8 +7,18 @@
 // Node operations run on the GUI thread. A process-wide worker thread builds the position
 // cache (a mark every CacheMarkSpacing visible nodes) and hands it back through a posted event.
 // Node arguments: nullptr stands for the root where an operation says so ("nil = root").
-// The read side of the node store (walks that initialise nothing, tree order, cache look-ups)
-// is the base TLeanTreeNodes (treenodes.h).
+//
+// Besides the core declared here (node store, operations, iteration, selection, painting,
+// input) the tree is made of bases, one a feature, each in its own header:
+//   TLeanTreeEvents    the events and their plain dispatchers (treeevents.h)
+//   TLeanTreeNodes     the read side of the node store: walks that initialise nothing, tree
+//                      order, cache look-ups (treenodes.h)
+//   TLeanTreeLook      buttons, lines, colour, background and image lists (treelook.h)
+//   TLeanTreeHints     the tree's side of its hints (treehints.h)
+//   TLeanTreeSearch    the incremental search (treesearch.h)
+//   TLeanTreeScrolling scroll codes, auto-scroll and wheel panning (treescroll.h)
+//   TLeanTreeEditing   the tree's side of in-place editing (treeedit.h)
+//   TLeanTreeDragDrop  drag source, drop target and clipboard (treedragdrop.h)
 
 #include <QAbstractScrollArea>
 #include <QMenu>
@@ -127,6 +137,8 @@ public:
     // Stops a running or queued validation of this tree and waits until the worker has left it.
     void InterruptValidation();
     bool UsesCache() const { return FStates.Contains(TLeanTreeState::tsUseCache); }
+    // An in-place edit runs (TLeanTreeEditing runs it).
+    bool IsEditing() const { return FStates.Contains(TLeanTreeState::tsEditing); }
 
     // ---- node operations (nodeoperations.cpp, nodemove.cpp) ----
     void BeginUpdate();
@@ -225,9 +237,6 @@ public:
     bool IsMouseSelecting() const;
     PLeanNode HotNode() const { return FCurrentHotNode; }
     QRect SelectionRect() const { return FNewSelRect; }
-
-    // ---- editing (the rest is TLeanTreeEditing's) ----
-    bool IsEditing() const { return FStates.Contains(TLeanTreeState::tsEditing); }
 
     // ---- sorting (treesort.cpp) ----
     // Sorts Node's children (nil = root) by OnCompareNodes, stable; with DoInit the children
