@@ -18,6 +18,7 @@
 #include "controls/tree/leantree.h"
 #include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehelpers.h"
 #include "controls/tree/treestreamformat.h"
 #include "platform/classes.h"
 #include "platform/gui/qtcolors.h"
@@ -472,12 +473,7 @@ bool TLeanTreeDragDrop::DragEnter(TBaseLeanTree* Source, const QMimeData*, TLTDr
 }
 
 QTimer* TLeanTreeDragDrop::ExpandTimer() {
-    if (!FExpandTimer) {
-        FExpandTimer = new QTimer(&DragTree());
-        FExpandTimer->setSingleShot(true);
-        QObject::connect(FExpandTimer, &QTimer::timeout, &DragTree(), [this] { DoDragExpand(); });
-    }
-    return FExpandTimer;
+    return SingleShotTimer(FExpandTimer, &DragTree(), [this] { DoDragExpand(); });
 }
 
 bool TLeanTreeDragDrop::ExpandTimerActive() const {

@@ -7,6 +7,7 @@
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehelpers.h"
 
 using enum TLeanTreeState;
 using enum TLTMiscOption;
@@ -19,12 +20,7 @@ TBaseLeanTree& TLeanTreeEditing::EditTree() {
 }
 
 QTimer* TLeanTreeEditing::EditTimer() {
-    if (!FEditTimer) {
-        FEditTimer = new QTimer(&EditTree());
-        FEditTimer->setSingleShot(true);
-        QObject::connect(FEditTimer, &QTimer::timeout, &EditTree(), [this] { EditTimerExpired(); });
-    }
-    return FEditTimer;
+    return SingleShotTimer(FEditTimer, &EditTree(), [this] { EditTimerExpired(); });
 }
 
 bool TLeanTreeEditing::EditTimerActive() const {

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treehelpers.h"
 
 using enum TLeanTreeState;
 
@@ -15,13 +16,7 @@ TBaseLeanTree& TLeanTreeSearch::SearchTree() {
 }
 
 QTimer* TLeanTreeSearch::SearchTimer() {
-    if (!FSearchTimer) {
-        FSearchTimer = new QTimer(&SearchTree());
-        FSearchTimer->setSingleShot(true);
-        QObject::connect(FSearchTimer, &QTimer::timeout, &SearchTree(),
-                         [this] { StopIncrementalSearch(); });
-    }
-    return FSearchTimer;
+    return SingleShotTimer(FSearchTimer, &SearchTree(), [this] { StopIncrementalSearch(); });
 }
 
 bool TLeanTreeSearch::SearchTimerActive() const {
