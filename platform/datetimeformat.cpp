@@ -66,155 +66,197 @@ bool HasDayNumber(std::string_view fmt) {
     return false;
 }
 
-class Formatter {
+class Formatter : public TDateTimePatternWalker {
 public:
     Formatter(TDateTime value, const TFormatSettings& fs)
-        : fs_(fs), date_(DecodeDate(value)), time_(DecodeTime(value)), dow_(DayOfWeek(value)) {}
-
-    void Append(std::string_view fmt, int level) {
-        if (level >= 2) // nested patterns go one level deep
-            return;
-        bool dayNumber = HasDayNumber(fmt);
-        char last = 0;
-        size_t i = 0;
-        while (i < fmt.size()) {
-            char c = fmt[i];
-            if (!IsAsciiLetter(c)) {
-                if (c == '/') {
-                    out_ += fs_.DateSeparator;
-                } else if (c == ':') {
-                    out_ += fs_.TimeSeparator;
-                } else if (c == '"' || c == '\'') {
-                    size_t end = QuoteEnd(fmt, i);
-                    out_.append(fmt.substr(i + 1, end - i - 1));
-                    i = end;
-                } else {
-                    out_ += c;
-                }
-                ++i;
-                continue;
-            }
-            char tok = Upper(c);
-            if (tok == 'M' && last == 'H')
-                tok = 'N';
-            last = tok;
-            size_t count = RunLength(fmt, i);
-            switch (tok) {
-            case 'Y':
-                out_ += count <= 2 ? Pad(date_.Year % 100, 2) : Pad(date_.Year, 4);
-                break;
-            case 'M':
-                if (count <= 2)
-                    out_ += Pad(date_.Month, static_cast<int>(count));
-                else if (count == 3)
-                    out_ += (dayNumber ? fs_.ShortGenitiveMonthNames
-                                       : fs_.ShortMonthNames)[date_.Month - 1];
-                else
-                    out_ +=
-                        (dayNumber ? fs_.GenitiveMonthNames : fs_.LongMonthNames)[date_.Month - 1];
-                break;
-            case 'D':
-                if (count <= 2)
-                    out_ += Pad(date_.Day, static_cast<int>(count));
-                else if (count == 3)
-                    out_ += fs_.ShortDayNames[dow_ - 1];
-                else if (count == 4)
-                    out_ += fs_.LongDayNames[dow_ - 1];
-                else if (count == 5)
-                    Append(fs_.ShortDateFormat, level + 1);
-                else
-                    Append(fs_.LongDateFormat, level + 1);
-                break;
-            case 'H': {
-                int hour = time_.Hour;
-                if (TwelveHourAhead(fmt, i + count)) {
-                    if (hour == 0)
-                        hour = 12;
-                    else if (hour > 12)
-                        hour -= 12;
-                }
-                out_ += Pad(hour, count == 1 ? 1 : 2);
-                break;
-            }
-            case 'N':
-                out_ += Pad(time_.Minute, count == 1 ? 1 : 2);
-                break;
-            case 'S':
-                out_ += Pad(time_.Second, count == 1 ? 1 : 2);
-                break;
-            case 'Z':
-                out_ += Pad(time_.MilliSecond, count == 1 ? 1 : 3);
-                break;
-            case 'T':
-                Append(count == 1 ? fs_.ShortTimeFormat : fs_.LongTimeFormat, level + 1);
-                break;
-            case 'C':
-                Append(fs_.ShortDateFormat, level + 1);
-                if (time_.Hour != 0 || time_.Minute != 0 || time_.Second != 0) {
-                    out_ += ' ';
-                    Append(fs_.LongTimeFormat, level + 1);
-                }
-                break;
-            case 'A':
-                count = AppendAmPm(fmt, i);
-                break;
-            default:
-                out_.append(fmt.substr(i, count));
-                break;
-            }
-            i += count;
-        }
-    }
+        : TDateTimePatternWalker(fs), date_(DecodeDate(value)), time_(DecodeTime(value)),
+          dow_(DayOfWeek(value)) {}
 
     std::string Result() { return std::move(out_); }
 
-private:
-    bool AmPmIsEmpty() const { return fs_.TimeAMString.empty() && fs_.TimePMString.empty(); }
+protected:
+    void Literal(std::string_view text) override { out_.append(text); }
 
-    // Whether an hour at this point counts 12 hours: the first "a" outside quotes before
-    // the next hour field starts am/pm, a/p or ampm (ampm only when it writes something).
-    bool TwelveHourAhead(std::string_view fmt, size_t from) const {
-        bool quoted = false;
-        for (size_t p = from; p < fmt.size(); ++p) {
-            char c = fmt[p];
-            if (c == '"' || c == '\'') {
-                quoted = !quoted;
-            } else if (!quoted && Upper(c) == 'H') {
-                return false;
-            } else if (!quoted && Upper(c) == 'A') {
-                if (StartsNoCase(fmt, p, "am/pm") || StartsNoCase(fmt, p, "a/p"))
-                    return true;
-                return StartsNoCase(fmt, p, "ampm") && !AmPmIsEmpty();
+    void Field(const TDateTimeField& f) override {
+        switch (f.Letter) {
+        case 'Y':
+            out_ += f.Count <= 2 ? Pad(date_.Year % 100, 2) : Pad(date_.Year, 4);
+            break;
+        case 'M':
+            if (f.Count <= 2)
+                out_ += Pad(date_.Month, static_cast<int>(f.Count));
+            else if (f.Count == 3)
+                out_ += (f.DayNumber ? fs_.ShortGenitiveMonthNames
+                                     : fs_.ShortMonthNames)[date_.Month - 1];
+            else
+                out_ +=
+                    (f.DayNumber ? fs_.GenitiveMonthNames : fs_.LongMonthNames)[date_.Month - 1];
+            break;
+        case 'D':
+            if (f.Count <= 2)
+                out_ += Pad(date_.Day, static_cast<int>(f.Count));
+            else if (f.Count == 3)
+                out_ += fs_.ShortDayNames[dow_ - 1];
+            else
+                out_ += fs_.LongDayNames[dow_ - 1];
+            break;
+        case 'H': {
+            int hour = time_.Hour;
+            if (f.TwelveHour) {
+                if (hour == 0)
+                    hour = 12;
+                else if (hour > 12)
+                    hour -= 12;
             }
+            out_ += Pad(hour, f.Count == 1 ? 1 : 2);
+            break;
         }
-        return false;
+        case 'N':
+            out_ += Pad(time_.Minute, f.Count == 1 ? 1 : 2);
+            break;
+        case 'S':
+            out_ += Pad(time_.Second, f.Count == 1 ? 1 : 2);
+            break;
+        case 'Z':
+            out_ += Pad(time_.MilliSecond, f.Count == 1 ? 1 : 3);
+            break;
+        }
     }
 
-    // Writes the designator at pos; returns the characters consumed.
-    size_t AppendAmPm(std::string_view fmt, size_t pos) {
+    void Designator(TAmPmDesignator kind, std::string_view written) override {
         bool pm = time_.Hour >= 12;
-        if (StartsNoCase(fmt, pos, "am/pm")) {
-            out_.append(fmt.substr(pos + (pm ? 3 : 0), 2));
-            return 5;
-        }
-        if (StartsNoCase(fmt, pos, "a/p")) {
-            out_.append(fmt.substr(pos + (pm ? 2 : 0), 1));
-            return 3;
-        }
-        if (StartsNoCase(fmt, pos, "ampm")) {
+        switch (kind) {
+        case TAmPmDesignator::AmPm:
+            out_.append(written.substr(pm ? 3 : 0, 2));
+            break;
+        case TAmPmDesignator::AP:
+            out_.append(written.substr(pm ? 2 : 0, 1));
+            break;
+        case TAmPmDesignator::Settings:
             out_ += pm ? fs_.TimePMString : fs_.TimeAMString;
-            return 4;
+            break;
         }
-        out_ += fmt[pos];
-        return 1;
     }
 
-    const TFormatSettings& fs_;
+    // The time is left out at midnight.
+    bool CombinedWithTime() override {
+        return time_.Hour != 0 || time_.Minute != 0 || time_.Second != 0;
+    }
+
+private:
     TDateParts date_;
     TTimeParts time_;
     int dow_;
     std::string out_;
 };
+
+} // namespace
+
+// ---- Reading a pattern --------------------------------------------------------------
+
+void TDateTimePatternWalker::Walk(std::string_view fmt, int level) {
+    if (level >= 2) // nested patterns go one level deep
+        return;
+    bool dayNumber = HasDayNumber(fmt);
+    char last = 0;
+    size_t i = 0;
+    while (i < fmt.size()) {
+        char c = fmt[i];
+        if (!IsAsciiLetter(c)) {
+            if (c == '/') {
+                Literal(fs_.DateSeparator);
+            } else if (c == ':') {
+                Literal(fs_.TimeSeparator);
+            } else if (c == '"' || c == '\'') {
+                size_t end = QuoteEnd(fmt, i);
+                Literal(fmt.substr(i + 1, end - i - 1));
+                i = end;
+            } else {
+                Literal(fmt.substr(i, 1));
+            }
+            ++i;
+            continue;
+        }
+        char tok = Upper(c);
+        if (tok == 'M' && last == 'H')
+            tok = 'N';
+        last = tok;
+        size_t count = RunLength(fmt, i);
+        switch (tok) {
+        case 'Y':
+        case 'M':
+        case 'N':
+        case 'S':
+        case 'Z':
+            Field({tok, count, false, dayNumber});
+            break;
+        case 'H':
+            Field({tok, count, TwelveHourAhead(fmt, i + count), dayNumber});
+            break;
+        case 'D':
+            if (count <= 4)
+                Field({tok, count, false, dayNumber});
+            else
+                Walk(count == 5 ? fs_.ShortDateFormat : fs_.LongDateFormat, level + 1);
+            break;
+        case 'T':
+            Walk(count == 1 ? fs_.ShortTimeFormat : fs_.LongTimeFormat, level + 1);
+            break;
+        case 'C':
+            Walk(fs_.ShortDateFormat, level + 1);
+            if (CombinedWithTime()) {
+                Literal(" ");
+                Walk(fs_.LongTimeFormat, level + 1);
+            }
+            break;
+        case 'A':
+            count = WalkDesignator(fmt, i);
+            break;
+        default:
+            Literal(fmt.substr(i, count));
+            break;
+        }
+        i += count;
+    }
+}
+
+// Whether an hour at this point counts 12 hours: the first "a" outside quotes before the next
+// hour field starts am/pm, a/p or ampm (ampm only when it writes something).
+bool TDateTimePatternWalker::TwelveHourAhead(std::string_view fmt, size_t from) const {
+    bool quoted = false;
+    for (size_t p = from; p < fmt.size(); ++p) {
+        char c = fmt[p];
+        if (c == '"' || c == '\'') {
+            quoted = !quoted;
+        } else if (!quoted && Upper(c) == 'H') {
+            return false;
+        } else if (!quoted && Upper(c) == 'A') {
+            if (StartsNoCase(fmt, p, "am/pm") || StartsNoCase(fmt, p, "a/p"))
+                return true;
+            return StartsNoCase(fmt, p, "ampm") && !AmPmIsEmpty();
+        }
+    }
+    return false;
+}
+
+size_t TDateTimePatternWalker::WalkDesignator(std::string_view fmt, size_t pos) {
+    if (StartsNoCase(fmt, pos, "am/pm")) {
+        Designator(TAmPmDesignator::AmPm, fmt.substr(pos, 5));
+        return 5;
+    }
+    if (StartsNoCase(fmt, pos, "a/p")) {
+        Designator(TAmPmDesignator::AP, fmt.substr(pos, 3));
+        return 3;
+    }
+    if (StartsNoCase(fmt, pos, "ampm")) {
+        Designator(TAmPmDesignator::Settings, fmt.substr(pos, 4));
+        return 4;
+    }
+    Literal(fmt.substr(pos, 1));
+    return 1;
+}
+
+namespace {
 
 // ---- Reading dates and times ----------------------------------------------------------
 
@@ -398,7 +440,7 @@ bool ScanTime(Scanner& sc, const TFormatSettings& fs, TDateTime& time) {
 
 std::string FormatDateTime(std::string_view format, TDateTime value, const TFormatSettings& fs) {
     Formatter f(value, fs);
-    f.Append(format.empty() ? std::string_view("c") : format, 0);
+    f.Walk(format.empty() ? std::string_view("c") : format);
     return f.Result();
 }
 

@@ -32,6 +32,47 @@ TDateOrder DetermineDateOrder(std::string_view shortDateFormat);
 // An empty pattern means "c".
 std::string FormatDateTime(std::string_view format, TDateTime value,
                            const TFormatSettings& fs = LocaleSettings());
+
+// One field of a pattern as TDateTimePatternWalker hands it on: Letter (upper case) is Y, M
+// (month), D (day number or weekday name, Count 1 to 4), H, N (minutes, also m right after
+// h/hh), S or Z; Count is the length of its run of letters. TwelveHour: an hour followed by a
+// designator that makes it count 12 hours. DayNumber: the pattern holds a day number (month
+// names then take their in-date form).
+struct TDateTimeField {
+    char Letter;
+    size_t Count;
+    bool TwelveHour;
+    bool DayNumber;
+};
+// The designators: "am/pm", "a/p" (in the case written) and "ampm" (the settings' strings).
+enum class TAmPmDesignator { AmPm, AP, Settings };
+
+// Reads a pattern of the language above for the code that turns it into something: Walk
+// hands its pieces in order to the derived class. Separators become the settings' ones;
+// ddddd, dddddd, t, tt and c are walked in place, one level deep (deeper ones give nothing).
+class TDateTimePatternWalker {
+public:
+    explicit TDateTimePatternWalker(const TFormatSettings& fs) : fs_(fs) {}
+    virtual ~TDateTimePatternWalker() = default;
+    void Walk(std::string_view pattern, int level = 0);
+
+protected:
+    // Text that stands as it is: separators, quoted text, characters and letters of no field.
+    virtual void Literal(std::string_view text) = 0;
+    virtual void Field(const TDateTimeField& field) = 0;
+    // A designator; written holds its letters as the pattern writes them.
+    virtual void Designator(TAmPmDesignator kind, std::string_view written) = 0;
+    // Whether "c" adds a blank and the long time after the short date.
+    virtual bool CombinedWithTime() { return true; }
+    // The settings have no am/pm strings (24-hour locales): "ampm" writes nothing.
+    bool AmPmIsEmpty() const { return fs_.TimeAMString.empty() && fs_.TimePMString.empty(); }
+
+    const TFormatSettings& fs_;
+
+private:
+    bool TwelveHourAhead(std::string_view pattern, size_t from) const;
+    size_t WalkDesignator(std::string_view pattern, size_t pos); // the letters consumed
+};
 std::string DateToStr(TDateTime value, const TFormatSettings& fs = LocaleSettings());     // "ddddd"
 std::string TimeToStr(TDateTime value, const TFormatSettings& fs = LocaleSettings());     // "tt"
 std::string DateTimeToStr(TDateTime value, const TFormatSettings& fs = LocaleSettings()); // "c"

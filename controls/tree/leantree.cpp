@@ -14,7 +14,9 @@
 #include "controls/tree/nodepool.h"
 #include "controls/tree/treeaccessible.h"
 #include "controls/tree/treecolumns.h"
+#include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehelpers.h"
 #include "controls/tree/treeworker.h"
 #include "platform/gui/helprequests.h"
 #include "platform/gui/qtcolors.h"
@@ -34,13 +36,10 @@ TBaseLeanTree::TBaseLeanTree(QWidget* parent)
     FScrollBarOptions = std::make_unique<TScrollBarOptions>(this);
     FHeader = std::make_unique<TLTHeader>(this);
     FCheckImages.Set(GetCheckImageListFor(FCheckImageKind));
-    FChangeTimer = new QTimer(this);
-    FChangeTimer->setSingleShot(true);
-    connect(FChangeTimer, &QTimer::timeout, this, [this] { DoChange(FLastChangedNode); });
-    FStructureChangeTimer = new QTimer(this);
-    FStructureChangeTimer->setSingleShot(true);
-    connect(FStructureChangeTimer, &QTimer::timeout, this,
-            [this] { DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason); });
+    SingleShotTimer(FChangeTimer, this, [this] { DoChange(FLastChangedNode); });
+    SingleShotTimer(FStructureChangeTimer, this, [this] {
+        DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
+    });
     setFocusPolicy(Qt::StrongFocus);
     resize(200, 100);
     viewport()->setAutoFillBackground(false);

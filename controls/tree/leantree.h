@@ -7,6 +7,18 @@
 // Node operations run on the GUI thread. A process-wide worker thread builds the position
 // cache (a mark every CacheMarkSpacing visible nodes) and hands it back through a posted event.
 // Node arguments: nullptr stands for the root where an operation says so ("nil = root").
+//
+// Besides the core declared here (node store, operations, iteration, selection, painting,
+// input) the tree is made of bases, one a feature, each in its own header:
+//   TLeanTreeEvents    the events and their plain dispatchers (treeevents.h)
+//   TLeanTreeNodes     the read side of the node store: walks that initialise nothing, tree
+//                      order, cache look-ups (treenodes.h)
+//   TLeanTreeLook      buttons, lines, colour, background and image lists (treelook.h)
+//   TLeanTreeHints     the tree's side of its hints (treehints.h)
+//   TLeanTreeSearch    the incremental search (treesearch.h)
+//   TLeanTreeScrolling scroll codes, auto-scroll and wheel panning (treescroll.h)
+//   TLeanTreeEditing   the tree's side of in-place editing (treeedit.h)
+//   TLeanTreeDragDrop  drag source, drop target and clipboard (treedragdrop.h)
 
 #include <QAbstractScrollArea>
 #include <QMenu>
@@ -18,48 +30,43 @@
 #include <vector>
 
 #include "controls/tree/treecheckimages.h"
+#include "controls/tree/treeclipboard.h"
+#include "controls/tree/treedragdrop.h"
+#include "controls/tree/treeedit.h"
 #include "controls/tree/treeevents.h"
-#include "controls/tree/treehinttypes.h"
+#include "controls/tree/treehints.h"
 #include "controls/tree/treeimages.h"
 #include "controls/tree/treeinput.h"
+#include "controls/tree/treelook.h"
+#include "controls/tree/treenodes.h"
 #include "controls/tree/treeoptions.h"
 #include "controls/tree/treepainthelpers.h"
-#include "controls/tree/treescrolltypes.h"
+#include "controls/tree/treescroll.h"
+#include "controls/tree/treesearch.h"
 #include "controls/tree/treetypes.h"
 
-// ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
-#include "controls/tree/treeclipboard.h"
 class TLTDragManager;
 struct TLTDragInfo;
 class TLTDragImage;
-struct TLTDragObjectsDeleter {
-    void operator()(TLTDragManager* p) const;
-    void operator()(TLTDragImage* p) const;
-};
-// ---- end of clipboard, drag and drop ----
-
 class TLTHeader;
 class TLeanTreeColumn;
 class TLeanTreeColumns;
 class TMemoryStream;
 class TNodePool;
 class QTimer;
-class TLeanTreeHintWindow;
 class TLTAnimationTimer;
 class TLTToggleAnimation;
 class TLTAccessibleItems;
 
-// One mark of the position cache.
-struct TCacheEntry {
-    PLeanNode Node;
-    uint32_t AbsoluteTop; // sum of the heights of the visible rows above Node
-};
-// Trees with more visible rows than this keep a position cache.
-constexpr uint32_t CacheThreshold = 2000;
-// Rows between two marks of the cache: a look-up walks at most half of them.
-constexpr uint32_t CacheMarkSpacing = 8;
-
-class TBaseLeanTree : public QAbstractScrollArea, public TLeanTreeEvents {
+class TBaseLeanTree : public QAbstractScrollArea,
+                      public TLeanTreeEvents,
+                      public TLeanTreeNodes,
+                      public TLeanTreeLook,
+                      public TLeanTreeHints,
+                      public TLeanTreeSearch,
+                      public TLeanTreeScrolling,
+                      public TLeanTreeEditing,
+                      public TLeanTreeDragDrop {
 public:
     explicit TBaseLeanTree(QWidget* parent = nullptr);
     ~TBaseLeanTree() override;
@@ -67,15 +74,11 @@ public:
     TBaseLeanTree& operator=(const TBaseLeanTree&) = delete;
 
     // ---- properties (nodestore.cpp) ----
-    PLeanNode RootNode() const { return FRoot; }
     uint32_t RootNodeCount() const {
         return FStates.Contains(TLeanTreeState::tsNeedRootCountUpdate) ? FLoadedRootCount
                                                                        : FRoot->ChildCount;
     }
     void SetRootNodeCount(uint32_t value);
-    uint32_t TotalCount() const { return FRoot->TotalCount - 1; }
-    uint32_t VisibleCount() const { return FVisibleCount; }
-    int NodeDataSize() const { return FNodeDataSize; }
     // Values below -1 become -1 (ask OnGetNodeDataSize when the first node is made); a change
     // clears the tree and makes the old number of top-level nodes again.
     void SetNodeDataSize(int value);
@@ -106,46 +109,23 @@ public:
     void SetOffsetY(int value);
     // Moves the scroll offsets (each at most 0); fires OnScroll when they moved.
     bool DoSetOffsetXY(QPoint value);
-    int InternalDataSize() const { return FInternalDataSize; }
 
     // ---- node store (nodestore.cpp) ----
     // Grows or shrinks Node's children to NewCount (nil = root); nothing under toReadOnly.
     void SetChildCount(PLeanNode Node, uint32_t NewCount);
-    uint32_t ChildCount(PLeanNode Node) const { return (Node ? Node : FRoot)->ChildCount; }
     // Height of Node's row: 0 for nil and the root; measured once with toVariableNodeHeight.
     uint32_t GetNodeHeight(PLeanNode Node);
     void SetNodeHeight(PLeanNode Node, uint32_t Value);
-    bool GetFullyVisible(PLeanNode Node) const;
-    bool HasVisibleParents(PLeanNode Node) const;
     bool GetVisible(PLeanNode Node); // nil = root; initialises the node first
-    bool GetSelected(PLeanNode Node) const { return Node && (Node->States & vsSelected); }
     void SetSelected(PLeanNode Node, bool Value);
     PLeanNode FocusedNode() const { return FFocusedNode; }
     void SetFocusedNode(PLeanNode Node);
     TColumnIndex FocusedColumn() const { return FFocusedColumn; }
     void SetFocusedColumn(TColumnIndex Column);
-    TCheckState GetCheckState(PLeanNode Node) const { return TCheckState(Node->CheckState); }
     void SetCheckState(PLeanNode Node, TCheckState Value);
     void SetCheckType(PLeanNode Node, TCheckType Value);
-    bool GetDisabled(PLeanNode Node) const { return Node && (Node->States & vsDisabled); }
     void SetDisabled(PLeanNode Node, bool Value);
-    bool GetExpanded(PLeanNode Node) const { return Node && (Node->States & vsExpanded); }
     void SetExpanded(PLeanNode Node, bool Value);
-    // Tree order: negative when Node1 comes first, 0 for the same node, positive after.
-    int CompareNodePositions(PLeanNode Node1, PLeanNode Node2) const;
-    bool IsFirstVisibleChild(PLeanNode Parent, PLeanNode Node) const;
-    bool IsLastVisibleChild(PLeanNode Parent, PLeanNode Node) const;
-    bool HasVisibleNextSibling(PLeanNode Node) const;
-    // Address of Node's host bytes; nil for nil and the root.
-    void* GetNodeData(PLeanNode Node) const {
-        if (!Node || Node == FRoot)
-            return nullptr;
-        LTAssert(FNodeDataSize > 0, "NodeDataSize not initialized.");
-        return reinterpret_cast<char*>(Node) + sizeof(TLeanNode) + FInternalDataSize;
-    }
-    template <typename T> T* GetNodeData(PLeanNode Node) const {
-        return static_cast<T*>(GetNodeData(Node));
-    }
     // Reserves Size bytes (rounded up to 8) in every node before the host's data; returns the
     // offset of the area inside a node. Fails once nodes exist.
     size_t AllocateInternalDataArea(size_t Size);
@@ -157,14 +137,8 @@ public:
     // Stops a running or queued validation of this tree and waits until the worker has left it.
     void InterruptValidation();
     bool UsesCache() const { return FStates.Contains(TLeanTreeState::tsUseCache); }
-    const std::vector<TCacheEntry>& PositionCache() const { return FPositionCache; }
-    // Last mark not after Node (tree order), or not below Position; {nullptr, 0} when empty.
-    TCacheEntry FindInPositionCache(PLeanNode Node) const;
-    TCacheEntry FindInPositionCache(uint32_t Position) const;
-    uint32_t CalculateCacheEntryCount() const;
-    // Builds the cache on the calling thread into Cache; false when stopped or empty. The
-    // worker calls it; tests and benchmarks may too (GUI thread, no worker queued).
-    bool BuildPositionCache(std::vector<TCacheEntry>& Cache, const std::atomic<bool>* Stop) const;
+    // An in-place edit runs (TLeanTreeEditing runs it).
+    bool IsEditing() const { return FStates.Contains(TLeanTreeState::tsEditing); }
 
     // ---- node operations (nodeoperations.cpp, nodemove.cpp) ----
     void BeginUpdate();
@@ -190,49 +164,27 @@ public:
     PLeanNode InsertNode(PLeanNode Node, TLTNodeAttachMode Mode);
     PLeanNode AddChild(PLeanNode Parent) { return InsertNode(Parent, amAddChildLast); }
 
-    // ---- iteration (treeiteration.cpp) ----
+    // ---- iteration (treeiteration.cpp): walks that initialise the nodes they return ----
     PLeanNode GetFirst();
-    PLeanNode GetFirstNoInit() const;
     PLeanNode GetFirstChild(PLeanNode Node);
-    PLeanNode GetFirstInitialized() const;
     PLeanNode GetFirstSelected();
     PLeanNode GetFirstCutCopy();
     PLeanNode GetFirstVisible();
-    PLeanNode GetFirstVisibleNoInit() const;
     PLeanNode GetFirstVisibleChild(PLeanNode Node);
     PLeanNode GetLastChild(PLeanNode Node);
-    PLeanNode GetLastChildNoInit(PLeanNode Node) const;
     PLeanNode GetLast(PLeanNode Node = nullptr);
-    PLeanNode GetLastNoInit(PLeanNode Node = nullptr) const;
     PLeanNode GetLastVisibleChild(PLeanNode Node);
-    PLeanNode GetLastVisibleChildNoInit(PLeanNode Node) const;
     PLeanNode GetLastVisible(PLeanNode Node = nullptr);
-    PLeanNode GetLastVisibleNoInit(PLeanNode Node = nullptr) const;
     PLeanNode GetNext(PLeanNode Node);
-    PLeanNode GetNextNoInit(PLeanNode Node) const;
-    PLeanNode GetNextInitialized(PLeanNode Node) const;
     PLeanNode GetNextSelected(PLeanNode Node);
     PLeanNode GetNextCutCopy(PLeanNode Node);
     PLeanNode GetNextSibling(PLeanNode Node);
     PLeanNode GetNextVisible(PLeanNode Node);
-    PLeanNode GetNextVisibleNoInit(PLeanNode Node) const;
     PLeanNode GetNextVisibleSibling(PLeanNode Node);
-    PLeanNode GetNextVisibleSiblingNoInit(PLeanNode Node) const;
     PLeanNode GetPrevious(PLeanNode Node);
-    PLeanNode GetPreviousNoInit(PLeanNode Node) const;
     PLeanNode GetPreviousSibling(PLeanNode Node);
     PLeanNode GetPreviousVisible(PLeanNode Node);
-    PLeanNode GetPreviousVisibleNoInit(PLeanNode Node) const;
     PLeanNode GetPreviousVisibleSibling(PLeanNode Node);
-    PLeanNode GetPreviousVisibleSiblingNoInit(PLeanNode Node) const;
-    PLeanNode GetVisibleParent(PLeanNode Node) const;
-    // For a node that is not shown: the node that holds its place in the display order.
-    PLeanNode HiddenPlace(PLeanNode Node, bool& Collapsed) const;
-    bool HasAsParent(PLeanNode Node, PLeanNode PotentialParent) const;
-    uint32_t GetNodeLevel(PLeanNode Node) const;
-    // Number of nodes before Node in tree order (0 for the first node, nil and the root).
-    uint32_t AbsoluteIndex(PLeanNode Node) const;
-    int GetLevelDifference(PLeanNode Node1, PLeanNode Node2) const;
     virtual uint32_t CountVisibleChildren(PLeanNode Node) const;
     virtual void DetermineHiddenChildrenFlag(PLeanNode Node);
     void DetermineHiddenChildrenFlagAllNodes();
@@ -269,7 +221,7 @@ public:
     // application's help; false when there is none or nobody took it.
     bool DoHelpRequest();
 
-    // ---- mouse handling and incremental search (treemouse.cpp, treesearch.cpp) ----
+    // ---- mouse handling (treemouse.cpp; the incremental search is TLeanTreeSearch) ----
     // Mouse handlers: Message carries the buttons, keys and position (client coordinates),
     // HitInfo the hit test at that position.
     virtual void HandleMouseDown(const TLTMouseMessage& Message, const THitInfo& HitInfo);
@@ -285,52 +237,6 @@ public:
     bool IsMouseSelecting() const;
     PLeanNode HotNode() const { return FCurrentHotNode; }
     QRect SelectionRect() const { return FNewSelRect; }
-    // Runs a drag of the selected nodes held at P (client coordinates) through QDrag, with the
-    // tree's data object and drag image; a move deletes the dragged nodes afterwards under
-    // toAutoDeleteMovedNodes. A drag of DragType dtVCL ends with DragFinished.
-    virtual void DoDragging(QPoint P);
-    virtual bool DoDragAllowed(PLeanNode Node, TColumnIndex Column);
-    virtual void DoHotChange(PLeanNode OldNode, PLeanNode NewNode);
-    virtual void DoColumnClick(TColumnIndex Column, TShiftState Shift);
-    virtual void DoColumnDblClick(TColumnIndex Column, TShiftState Shift);
-    TLTDragType DragType = dtOLE;
-    TLTDragMode DragMode = dmManual;
-
-    // Incremental search with one typed character (UTF-16 code unit; 8 is backspace, 0 only
-    // restarts the time-out). Time is the key's time stamp in milliseconds: a key that comes
-    // IncrementalSearchTimeout or more after the previous one starts a new search.
-    virtual void HandleIncrementalSearch(char16_t CharCode, uint64_t Time);
-    // Ends a running search: the buffer is emptied (the search timer's expiry).
-    void StopIncrementalSearch();
-    // 0 when Node matches Text; the default compares nothing and matches no node.
-    virtual int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text);
-    const std::u16string& SearchBuffer() const { return FSearchBuffer; }
-    bool SearchTimerActive() const;
-    TLTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
-    void SetIncrementalSearch(TLTIncrementalSearch Value); // isNone ends a running search
-    TLTSearchDirection IncrementalSearchDirection = sdForward;
-    TLTSearchStart IncrementalSearchStart = ssFocusedNode;
-    uint32_t IncrementalSearchTimeout = 1000; // milliseconds
-
-    // ---- editing (treeediting.cpp) ----
-    // Starts editing Node's Column (-1 without columns); true when an edit runs afterwards.
-    // Fails an assertion for a nil node or an invalid column.
-    virtual bool EditNode(PLeanNode Node, TColumnIndex Column);
-    virtual bool CanEdit(PLeanNode Node, TColumnIndex Column);
-    // Accepts (EndEditNode) or cancels (CancelEditNode) a pending or running edit; true when
-    // none is left. A link that refuses keeps the edit open (false).
-    bool EndEditNode();
-    bool CancelEditNode();
-    bool IsEditing() const { return FStates.Contains(TLeanTreeState::tsEditing); }
-    TColumnIndex EditColumn() const { return FEditColumn; }
-    const std::shared_ptr<ILTEditLink>& EditLink() const { return FEditLink; }
-    // Moves the editor over the focused node's cell.
-    virtual void UpdateEditBounds();
-    bool EditTimerActive() const;
-    // The edit timer's expiry: opens the editor (DoEdit).
-    void EditTimerExpired();
-    uint32_t EditDelay = 1000; // milliseconds
-    TLTCreateEditorEvent OnCreateEditor;
 
     // ---- sorting (treesort.cpp) ----
     // Sorts Node's children (nil = root) by OnCompareNodes, stable; with DoInit the children
@@ -360,11 +266,6 @@ public:
     // A chunk of another type inside Node's node chunk; Stream holds its bytes. Descendants
     // read their own chunks; false means skipped (the default).
     virtual bool ReadChunk(TStream& Stream, int Version, PLeanNode Node, uint32_t ChunkType);
-    virtual void DoSaveNode(PLeanNode Node, TStream& Stream);
-    virtual void DoLoadNode(PLeanNode Node, TStream& Stream);
-    virtual void DoNodeCopied(PLeanNode Node);
-    TLTSaveNodeEvent OnSaveNode;
-    TLTSaveNodeEvent OnLoadNode;
 
     // ---- selection (treeselection.cpp) ----
     uint32_t SelectedCount() const { return FSelectionCount; }
@@ -473,8 +374,6 @@ public:
     // Space checking, select all and the menu key. False when the key is not the tree's (it
     // then goes to the incremental search or the parent).
     virtual bool HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers);
-    // OnKeyAction may change the key or cancel it (false).
-    virtual bool DoKeyAction(int& Key, TShiftState& Shift);
     // Shows the menu DoGetPopupMenu gives for Node and Column at Position (client), else the
     // tree's own PopupMenu.
     virtual void DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
@@ -485,102 +384,27 @@ public:
     // The tree takes Tab and Shift+Tab instead of moving the focus to the next control.
     bool WantTabs = false;
 
-    // ---- event dispatchers (treeevents.cpp) ----
+    // ---- event dispatchers with work of their own (treeevents.cpp; the plain ones are in
+    // TLeanTreeEvents) ----
     virtual void DoChange(PLeanNode Node);
     virtual void DoStructureChange(PLeanNode Node, TChangeReason Reason);
-    virtual void DoInitChildren(PLeanNode Node, uint32_t& ChildCount);
-    virtual void DoInitNode(PLeanNode Parent, PLeanNode Node, TLeanNodeInitStates& InitStates);
     virtual void DoFreeNode(PLeanNode Node);
-    // Whether freeing a node has to be reported (OnFreeNode, or a descendant's DoFreeNode);
-    // when not, Clear drops all nodes at once.
-    virtual bool NeedsFreeNotification() const { return bool(OnFreeNode); }
-    virtual bool DoExpanding(PLeanNode Node);
-    virtual bool DoCollapsing(PLeanNode Node);
-    virtual bool DoChecking(PLeanNode Node, TCheckState& NewCheckState);
-    virtual void DoExpanded(PLeanNode Node);
-    virtual void DoCollapsed(PLeanNode Node);
-    virtual void DoChecked(PLeanNode Node);
-    virtual void DoResetNode(PLeanNode Node);
-    virtual bool DoNodeMoving(PLeanNode Node, PLeanNode Target);
-    virtual bool DoNodeCopying(PLeanNode Node, PLeanNode Target); // Target nil for the root
-    virtual void DoNodeMoved(PLeanNode Node);
-    virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
-                                 TColumnIndex NewColumn);
     virtual void DoFocusChanged(PLeanNode Node, TColumnIndex Column);
-    virtual QMenu* DoGetPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
-    virtual void DoHeaderClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X,
-                               int Y);
-    virtual void DoHeaderDblClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift,
-                                  int X, int Y);
-    virtual void DoHeaderMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void DoHeaderMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
-    virtual void DoHeaderMouseMove(TShiftState Shift, int X, int Y);
     virtual void DoColumnResize(TColumnIndex Column);
-    virtual bool DoHeaderDragging(TColumnIndex Column);
-    virtual void DoHeaderDragged(TColumnIndex Column, int OldPosition);
-    virtual void DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition);
-    // The cursor over the header (the split cursor over a split zone); the host may change it.
-    virtual void DoGetHeaderCursor(Qt::CursorShape& Cursor);
-    virtual void DoHeaderDraw(QPainter& Canvas, TLeanTreeColumn* Column, QRect R, bool Hover,
-                              bool Pressed, TLTDropMarkMode DropMark);
-    virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,
-                                           THeaderPaintElements& Elements);
-    virtual void DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo,
-                                      const THeaderPaintElements& Elements);
-    virtual void DoMeasureItem(QPainter* Canvas, PLeanNode Node, int& NodeHeight);
-    virtual int DoGetNodeDataSize();
-    virtual void DoUpdating(TLTUpdateState State);
     virtual void DoScroll(int DeltaX, int DeltaY);
-    virtual bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column);
-    virtual int DoCompareNodes(PLeanNode Node1, PLeanNode Node2, TColumnIndex Column);
-    virtual int DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
-                                bool& Ghosted);
     // The header's main column changed: a running edit is cancelled; descendants forget what
     // they measured for the old one.
     virtual void MainColumnChanged();
-    // Width of Node's label in Column (0 here; descendants measure their text).
-    virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
 
-    // ---- button bitmaps, tree lines and painting helpers (treepaint.cpp) ----
+    // ---- frame, reading order and top node (treepaint.cpp; the look is TLeanTreeLook) ----
     TBorderStyle BorderStyle() const { return frameShape() == NoFrame ? bsNone : bsSingle; }
     void SetBorderStyle(TBorderStyle Value); // the frame, bsSingle by default
-    TLTButtonStyle ButtonStyle() const { return FButtonStyle; }
-    void SetButtonStyle(TLTButtonStyle Value);
-    TLTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
-    void SetButtonFillMode(TLTButtonFillMode Value);
-    TLTLineStyle LineStyle() const { return FLineStyle; }
-    void SetLineStyle(TLTLineStyle Value);
-    TLTLineMode LineMode() const { return FLineMode; }
-    void SetLineMode(TLTLineMode Value);
-    TLTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
-    void SetDrawSelectionMode(TLTDrawSelectionMode Value);
-    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
-    void SetSelectionCurveRadius(int Value); // negative becomes 0
-    // The control's background colour (clWindow by default).
-    TColor Color() const { return FColor; }
     // The reading order, from the layout direction: bdRightToLeft for Qt::RightToLeft.
     TBiDiMode BiDiMode() const {
         return layoutDirection() == Qt::RightToLeft ? bdRightToLeft : bdLeftToRight;
     }
-    void SetColor(TColor Value);
-    // The background picture, shown with toShowBackground (tiled, or static at the offsets).
-    const QImage& Background() const { return FBackground; }
-    void SetBackground(const QImage& Value);
-    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
-    void SetBackgroundOffsetX(int Value);
-    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
-    void SetBackgroundOffsetY(int Value);
-    // The 9 x 9 button bitmaps (built on first use and whenever their look may change).
-    const QImage& PlusBitmap();
-    const QImage& MinusBitmap();
-    // Rebuilds the buttons (then OnGetPlusBitmap and OnGetMinusBitmap run) and the line brush.
-    void PrepareBitmaps(bool NeedButtons, bool NeedLines);
-    // The line pattern in force (the host's for lsCustomStyle).
-    const TLTLinePattern& LinePattern() const { return FLinePattern; }
     // Expands Node's collapsed ancestors and scrolls its row to the top. Nothing for nil.
     void SetTopNode(PLeanNode Node);
-    // Lets the host change the 8 pattern rows of lsCustomStyle (they start dotted).
-    std::function<void(TBaseLeanTree* Sender, TLTLinePattern& Bits)> OnGetLineStyle;
 
     // ---- painting (treepaint.cpp) ----
     // Draws the tree rectangle Window (tree coordinates) with its top-left corner at Target of
@@ -618,12 +442,7 @@ public:
     // The line types of Node's row, one per indentation level (DetermineLineImageAndSelectLevel).
     std::vector<TLTLineType> DetermineLineImage(PLeanNode Node) const;
 
-    // ---- state and normal images (treeimages.cpp) ----
-    // The lists the rows' images come from (shared; nil for none). A change repaints the tree.
-    const std::shared_ptr<TLTImageList>& Images() const { return FImages.List(); }
-    void SetImages(std::shared_ptr<TLTImageList> Value);
-    const std::shared_ptr<TLTImageList>& StateImages() const { return FStateImages.List(); }
-    void SetStateImages(std::shared_ptr<TLTImageList> Value);
+    // ---- state and normal images (treeimages.cpp; the lists are TLeanTreeLook's) ----
     // Node's image of Kind in Column from OnGetImageIndexEx, else DoGetImageIndex; the index
     // is -1 when the list in force has no such image.
     TLTImageInfo GetImageIndexInfo(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column);
@@ -638,48 +457,11 @@ public:
     virtual void PaintImage(const TLTPaintInfo& PaintInfo, const TLTImageInfo& Image);
     // Whether Node has an image of Kind in Column (the host gives an index above -1).
     bool HasImage(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column);
-
-    // ---- check images (treeimages.cpp) ----
-    // The look of the check boxes; a change repaints the tree (not during an update).
-    TCheckImageKind CheckImageKind() const { return FCheckImageKind; }
-    void SetCheckImageKind(TCheckImageKind Value);
-    // The host's check images, in force with ckCustom (laid out as CheckImageCount describes).
-    const std::shared_ptr<TLTImageList>& CustomCheckImages() const {
-        return FCustomCheckImages.List();
-    }
-    void SetCustomCheckImages(std::shared_ptr<TLTImageList> Value);
-    // The list the check boxes are drawn from; nil (no check boxes shown) for ckCustom without
-    // CustomCheckImages.
-    const std::shared_ptr<TLTImageList>& CheckImages() const { return FCheckImages.List(); }
-    // The process-wide list of Kind; nil for ckCustom.
-    virtual std::shared_ptr<TLTImageList> GetCheckImageListFor(TCheckImageKind Kind) const;
     // Pixels Node's check box takes before its images: the check list's width + 2 with
     // toCheckSupport and a check type, else 0.
     int CheckImageRoom(PLeanNode Node) const;
 
-    // ---- scrolling, auto-scroll and wheel panning (treescroll.cpp) ----
-    // Applies one scroll bar code to the offset of Bar; TrackPos for the thumb codes.
-    void HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, int TrackPos = 0);
-    uint32_t AutoScrollDelay = 1000; // milliseconds in an edge zone before scrolling starts
-    uint32_t AutoScrollInterval = 1; // milliseconds between scroll steps (10 at the least)
-    virtual bool CanAutoScroll() const;
-    // Directions for the client point (X, Y); NowMs is the time in milliseconds.
-    virtual TLTScrollDirections DetermineScrollDirections(int X, int Y, uint64_t NowMs);
-    // Stores the directions and arms or stops the scroll timer.
-    virtual void DoAutoScroll(int X, int Y, uint64_t NowMs);
-    // One scroll step for the mouse at Cursor (client coordinates).
-    virtual void DoTimerScroll(QPoint Cursor);
-    // What a tick of the scroll timer does (tests call it in place of the timer).
-    void ScrollTimerTick(QPoint Cursor);
-    bool ScrollTimerActive() const;
-    int ScrollTimerInterval() const;
-    TLTScrollDirections ScrollDirections() const { return FScrollDirections; }
-    // Wheel panning around Position (client coordinates).
-    virtual void StartWheelPanning(QPoint Position);
-    virtual void StopWheelPanning();
-    virtual void AdjustPanningCursor(int X, int Y);
-    TLTPanningImage PanningCursor() const { return FPanningCursor; }
-    QWidget* PanningWindow() const { return FPanningWindow; }
+    // ---- animations (treeanimation.cpp) ----
     // Runs Callback(Step, StepSize) over Steps in Duration milliseconds (Step is the position
     // reached, 1 to Steps); false stops it. At most one step per millisecond; a loop that falls
     // behind takes larger steps. Nothing while another animation runs or for no steps or time.
@@ -689,34 +471,8 @@ public:
                          bool UserInput = true);
     // The timer the animations use (nil: the default clock and pause).
     void SetAnimationTimer(std::shared_ptr<TLTAnimationTimer> Timer);
-    // Fires OnShowScrollbar for Bar (SB_HORZ or SB_VERT) that was just shown or hidden.
-    virtual void DoShowScrollbar(int Bar, bool Show);
 
-    // ---- hints (treehint.cpp) ----
-    TLTHintMode HintMode = hmDefault;
-    TLTHintAnimationType HintAnimation = hatSystemDefault;
-    QString Hint; // the control's own hint text
-    // The effective hint animation (the system default resolved).
-    virtual TLTHintAnimationType DoGetAnimationType();
-    virtual QString DoGetNodeHint(PLeanNode Node, TColumnIndex Column,
-                                  TLTTooltipLineBreakStyle& LineBreakStyle);
-    virtual QString DoGetNodeTooltip(PLeanNode Node, TColumnIndex Column,
-                                     TLTTooltipLineBreakStyle& LineBreakStyle);
-    // The hint of a cell that the tree draws itself: its rectangle (origin (0, 0)), empty for
-    // a text hint (the default), and its painting into R of Canvas (nothing here).
-    virtual QRect DoGetHintSize(PLeanNode Node, TColumnIndex Column);
-    virtual void DoDrawHint(QPainter& Canvas, PLeanNode Node, const QRect& R, TColumnIndex Column);
-    // The font a tooltip of Node's cell is measured and drawn in (the tree's font here).
-    virtual QFont DoGetHintFont(PLeanNode Node, TColumnIndex Column);
-    // Decides and shows the hint for the client point P; false when none shows.
-    bool ShowHintAt(QPoint P);
-    // Hides the hint (its node may be going) and leaves tsHint.
-    void CancelHint();
-    bool HintShowing() const;
-    // The hint window (made on first use; owned by the tree).
-    TLeanTreeHintWindow* HintWindow();
-    // Makes the hint window (a child of the tree); descendants may make their own kind.
-    virtual TLeanTreeHintWindow* GetHintWindowClass();
+    // ---- columns (treecolumns.cpp) ----
     // Makes a column for Owner's collection; descendants may make their own kind.
     virtual std::unique_ptr<TLeanTreeColumn> GetColumnClass(TLeanTreeColumns* Owner);
 
@@ -749,7 +505,7 @@ protected:
             InterruptValidation();
     }
 
-    // ---- mouse handling and incremental search: Qt input (treemouse.cpp) ----
+    // ---- mouse and keyboard: Qt input (treemouse.cpp) ----
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -766,24 +522,6 @@ protected:
     // selection only the focused node. Gaining it also stops timers of a drag that ended.
     void FocusChanged(bool Gained);
 
-    // A search that finds nothing beeps.
-    virtual void Beep();
-
-    // ---- editing internals (treeediting.cpp) ----
-    virtual void DoEdit();
-    virtual std::shared_ptr<ILTEditLink> DoCreateEditor(PLeanNode Node, TColumnIndex Column);
-    virtual bool DoEndEdit();
-    virtual bool DoCancelEdit();
-    // Asks the link to end (accept) or cancel the running edit; when it agrees the edit is
-    // over and the link released. False when there is no edit, one is ending already, or the
-    // link refuses.
-    bool FinishEdit(bool accept);
-    // Drops a pending edit (edit timer stopped, tsEditPending left).
-    void DropPendingEdit();
-    // Ends a running edit for good before its node goes away: cancelled, and released even
-    // when the link refuses.
-    void AbandonEdit();
-
     // ---- Qt integration ----
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
@@ -794,6 +532,10 @@ protected:
     bool viewportEvent(QEvent* e) override;
 
 private:
+    // The bases that run a feature of the tree reach into its state.
+    friend class TLeanTreeScrolling;
+    friend class TLeanTreeEditing;
+    friend class TLeanTreeDragDrop;
     friend class TWorkerThread;
     friend class TLTHeader;
     friend class TLeanTreeColumns;
@@ -803,7 +545,6 @@ private:
     void PostChangeNotice(bool Structure, PLeanNode Node, TChangeReason Reason);
     void CollectNodesInBand(const QRect& R, std::vector<PLeanNode>& Out);
 
-    PLeanNode FRoot = nullptr;
     uint32_t FDefaultNodeHeight = 18;
     uint32_t FIndent = 18;
     int FMargin = 4;
@@ -812,13 +553,9 @@ private:
     uint32_t FAnimationDuration = 200;
     TLTNodeAlignment FNodeAlignment = naProportional;
     uint32_t FUpdateCount = 0;
-    int FNodeDataSize = -1;
-    size_t FInternalDataSize = 0;
     TLeanTreeStates FStates;
     PLeanNode FFocusedNode = nullptr;
     TColumnIndex FFocusedColumn = NoColumn;
-    uint32_t FVisibleCount = 0;
-    std::vector<TCacheEntry> FPositionCache;
     uint32_t FStartIndex = 0;
     bool FCacheQueued = false;     // the worker may be walking this tree
     uint64_t FCacheGeneration = 0; // bumped by every interruption; stale results are dropped
@@ -828,7 +565,6 @@ private:
     PLeanNode FRangeAnchor = nullptr;
     int FLastSelectionLevel = -1;
     int FCheckPropagationCount = 0;
-    PLeanNode FDropTargetNode = nullptr;
     PLeanNode FLastChangedNode = nullptr;
     PLeanNode FLastStructureChangeNode = nullptr;
     TChangeReason FLastStructureChangeReason = crIgnore;
@@ -836,7 +572,7 @@ private:
     bool FLoading = false, FDestroying = false;
     uint32_t FLoadedRootCount = 0; // root count recorded while loading
     bool FSilentFree = false;      // nodes moved to another tree leave without OnFreeNode
-    // Mouse handling and incremental search.
+    // Mouse handling.
     PLeanNode FCurrentHotNode = nullptr;
     PLeanNode FCheckNode = nullptr;
     TCheckState FPendingCheckState = csUncheckedNormal;
@@ -844,19 +580,6 @@ private:
     int FDragThreshold = 5;
     QRect FLastSelRect, FNewSelRect;
     TColumnIndex FSelRectStartColumn = NoColumn;
-    TLTIncrementalSearch FIncrementalSearch = isNone;
-    std::u16string FSearchBuffer;
-    PLeanNode FLastSearchNode = nullptr;
-    uint64_t FLastSearchTime = 0;
-    bool FSearchTimeKnown = false;
-    QTimer* FSearchTimer = nullptr;
-    QTimer* SearchTimer();
-    // Editing.
-    std::shared_ptr<ILTEditLink> FEditLink;
-    TColumnIndex FEditColumn = NoColumn;
-    QTimer* FEditTimer = nullptr;
-    QTimer* EditTimer();
-    bool FEditEnding = false;
     void HandleCheckPress(PLeanNode Node);
     // Node streams: reads a stream's nodes as the last children of Target, all or nothing.
     friend struct TNodeStreamBuilder;
@@ -872,7 +595,8 @@ private:
     std::unique_ptr<TNodePool> FPool;
     std::unique_ptr<TLTAccessibleItems> FAccessibleItems;
 
-    // ---- clipboard, drag and drop (treeclipboard.cpp, treedrag.cpp) ----
+    // ---- clipboard formats, drag manager and image, Qt drag events (treeclipboard.cpp,
+    // treedrag.cpp, treedragdrop.cpp; the rest of drag and drop is TLeanTreeDragDrop) ----
 public:
     // The class whose clipboard formats the tree offers; descendants return their own.
     virtual const TLTTreeClass& LeanTreeClass() const { return BaseLeanTreeClass; }
@@ -885,166 +609,39 @@ public:
     // Renders Format into Data for a data object; false when the tree cannot. The base tree
     // renders "Lean Tree Data" through WriteClipboardNodes and asks OnRenderOLEData for others.
     virtual bool RenderOLEData(int Format, bool ForClipboard, QByteArray& Data);
-    // Writes the node stream of the nodes being transferred (marked for cut or copy when
-    // ForClipboard, else the selection); false when there is none.
-    virtual bool WriteClipboardNodes(QByteArray& Data, bool ForClipboard);
     // The tree's drag manager (OnCreateDragManager's, else a TLTDragManager) and drag image,
     // made on first use.
     TLTDragManager& DragManager();
     TLTDragImage& DragImage();
-    std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)> OnGetUserClipboardFormats;
-    // OnCreateDataObject's data object for a drag, or nil.
-    virtual std::unique_ptr<QMimeData> DoCreateDataObject();
-
-    // ---- drag source, drop target and clipboard data (treedragdrop.cpp) ----
-    // Where a drop lands relative to the drop target node.
-    enum TDropMode { dmNowhere, dmAbove, dmOnNode, dmBelow };
-    enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
-    PLeanNode DropTargetNode() const { return FDropTargetNode; }
-    TDropMode LastDropMode() const { return FLastDropMode; }
-    // The effects a drag from this tree allows; none allows copy, move and link.
-    Qt::DropActions DragOperations = Qt::CopyAction | Qt::MoveAction;
-    // The picture of dragged nodes: what it shows, and the area around the mouse (pixels) from
-    // which the selected rows are taken.
-    TLTDragImageKind DragImageKind = diComplete;
-    int DragWidth = 200;
-    int DragHeight = 350;
-    uint32_t AutoExpandDelay = 1000; // milliseconds over a collapsed node before it opens
-    TLTNodeAttachMode DefaultPasteMode = amAddChildLast;
-    // Puts a data object of this tree on the clipboard and marks the selected nodes (sorted,
-    // descendants of selected nodes and disabled nodes left out) for copy or cut.
-    virtual void CopyToClipboard();
-    virtual void CutToClipboard();
-    // Inserts the clipboard's nodes at the focused node by DefaultPasteMode: moved directly when
-    // they were cut in a live tree of this process, else read from the node stream (all or
-    // nothing). False when nothing was inserted; ELeanTreeError 2007 without a clipboard.
-    virtual bool PasteFromClipboard();
-    // Deletes the nodes marked for a cut (after a paste elsewhere) and leaves the cut state.
-    void FinishCutOrCopy();
-    // A host's standard edit action on the tree: select all, copy, and unless read-only cut,
-    // paste and delete (the selected nodes). False for other actions and refused ones.
-    virtual bool ExecuteAction(QKeySequence::StandardKey Action);
-    // Inserts DataObject's nodes at TargetNode (nil = root) by Mode. Optimized: Source (a live
-    // tree of this process) moves its cut set or drag selection itself. False when the data
-    // holds no tree nodes, the stream is damaged (nothing is added) or under toReadOnly.
-    bool ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataObject, PLeanNode TargetNode,
-                        TLTNodeAttachMode Mode, bool Optimized);
-    // ProcessOLEData at the drop target node by the last drop mode; Optimized for a move
-    // between trees of this process. Effect becomes none after a direct move.
-    bool ProcessDrop(TBaseLeanTree* Source, const QMimeData* DataObject, Qt::DropAction& Effect);
-    // The effect for the keys: Shift moves, Ctrl copies, Alt or Ctrl+Shift links (when allowed);
-    // else a move within this tree and a copy from elsewhere.
-    virtual Qt::DropAction SuggestDropEffect(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys,
-                                             QPoint Pt, Qt::DropActions Allowed);
-    // The steps of a drag over this tree (client coordinates; NowMs for auto-scrolling).
-    bool DragEnter(TBaseLeanTree* Source, const QMimeData* DataObject, TLTDragInfo& Info);
-    void DragOver(TBaseLeanTree* Source, TLTDragInfo& Info, uint64_t NowMs);
-    void DragLeave();
-    bool DragDrop(TBaseLeanTree* Source, const QMimeData* DataObject, TLTDragInfo& Info);
-    // Opens the drop target node when it is collapsed (the expand timer's expiry).
-    virtual void DoDragExpand();
-    bool ExpandTimerActive() const;
-    // A drag from this tree in two halves around QDrag::exec: BeginOLEDrag takes the drag
-    // selection and makes the data object, EndOLEDrag deletes the dragged nodes after a move
-    // with toAutoDeleteMovedNodes (those a target moved away are not deleted again).
-    std::unique_ptr<QMimeData> BeginOLEDrag();
-    void EndOLEDrag(Qt::DropAction Result);
-    // Prepares the drag image: the selected rows in a DragWidth x DragHeight area centred on
-    // HotSpot (client coordinates), painted by PaintTree over the tree colour, which stays
-    // see-through; the picture is cut to the painted part. Nothing under diNoImage or when no
-    // selected row lies in the area.
-    virtual void PrepareDragImage(QPoint HotSpot, const QMimeData* DataObject);
     // Ends a drag of DragType dtVCL: the button release that ended it (taken by the drag loop)
     // is handled at the mouse position, and the VCL drag states are left.
     virtual void DragFinished();
-    const std::vector<PLeanNode>& DragSelection() const { return FDragSelection; }
-    // Host events: OnDragOver decides whether a drop is accepted (refused without it), OnDragDrop
-    // takes it (ProcessDrop does the usual).
-    std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source, Qt::KeyboardModifiers Keys,
-                       TDragState State, QPoint Pt, TDropMode Mode, Qt::DropAction& Effect,
-                       bool& Accept)>
-        OnDragOver;
-    std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source, const QMimeData* DataObject,
-                       Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                       TDropMode Mode)>
-        OnDragDrop;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dragLeaveEvent(QDragLeaveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
-    virtual bool DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys, TDragState State,
-                            QPoint Pt, TDropMode Mode, Qt::DropAction& Effect);
-    virtual void DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                            Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                            TDropMode Mode);
-    // OnCreateDragManager's manager, or nil.
-    virtual std::unique_ptr<TLTDragManager> DoCreateDragManager();
-    // OnRenderOLEData's answer (false without a handler).
-    virtual bool DoRenderOLEData(int Format, QByteArray& Medium, bool ForClipboard);
 
 private:
     // The release of Message's button, as the tree's mouse-up handling takes it.
     void MouseButtonReleased(const TLTMouseMessage& Message);
     // DragFinished with the mouse at P (client coordinates).
     void DragFinishedAt(QPoint P);
-    void SetCutOrCopy(bool Cut);
-    TDropMode DropModeAt(QPoint Pt, PLeanNode& Node);
-    // Reads "Lean Tree Data" into TargetNode by Mode; false for damaged data (nothing added).
-    bool InsertClipboardNodes(const QByteArray& Data, PLeanNode TargetNode, TLTNodeAttachMode Mode,
-                              bool FromThisTree);
-    TDropMode FLastDropMode = dmNowhere;
-    std::vector<PLeanNode> FDragSelection;
-    QTimer* FExpandTimer = nullptr;
-    QTimer* ExpandTimer();
-    uint64_t FDragNow = 0;
-
-private:
     TClipboardFormats FClipboardFormats{this};
     TLTTreeRegistration FTreeRegistration{this};
-    std::unique_ptr<TLTDragManager, TLTDragObjectsDeleter> FDragManager;
-    std::unique_ptr<TLTDragImage, TLTDragObjectsDeleter> FDragImage;
-    // ---- end of clipboard, drag and drop ----
+    std::unique_ptr<TLTDragManager> FDragManager;
+    std::unique_ptr<TLTDragImage> FDragImage;
 
-    // ---- button bitmaps, tree lines and painting ----
+    // ---- painting and images ----
     void ItemErase(QPainter& Canvas, PLeanNode Node, const QRect& R, bool Selected, bool Focused,
                    const QRect& Window);
     void PaintBackgroundArea(QPainter& Canvas, const QRect& R);
-    TLTButtonStyle FButtonStyle = bsRectangle;
-    TLTButtonFillMode FButtonFillMode = fmTreeColor;
-    TLTLineStyle FLineStyle = lsDotted;
-    TLTLineMode FLineMode = lmNormal;
-    TLTDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
-    int FSelectionCurveRadius = 0;
-    TColor FColor = clWindow;
-    QImage FBackground;
-    int FBackgroundOffsetX = 0, FBackgroundOffsetY = 0;
-    QImage FPlusBM, FMinusBM;
-    bool FButtonsValid = false, FButtonsThemed = false;
-    TLTLinePattern FLinePattern = DottedLinePattern;
-    QBrush FLineBrush;
-    bool FLinesValid = false;
-
-    // ---- images ----
-    void ImagesChanged();
     // Fills PaintInfo's state and normal image with their places from ImagesLeft on.
     void PlaceNodeImages(TLTPaintInfo& PaintInfo, int ImagesLeft);
-    TLTImageLink FImages{[this] { ImagesChanged(); }};
-    TLTImageLink FStateImages{[this] { ImagesChanged(); }};
-    TCheckImageKind FCheckImageKind = ckLightCheck;
-    TLTImageLink FCustomCheckImages{[this] { ImagesChanged(); }};
-    TLTImageLink FCheckImages{[this] { ImagesChanged(); }};
 
-    // ---- scrolling ----
+    // ---- scrolling (treescroll.cpp; auto-scroll and panning are TLeanTreeScrolling's) ----
     bool WireScrollBars(); // makes the scroll timer and maps the bars' actions to scroll codes
-    void OnScrollTimer();
-    TLTScrollDirections FScrollDirections = 0;
-    uint64_t FDirectionsSince = 0; // when the mouse entered an edge zone, 0 when not
-    QTimer* FScrollTimer = nullptr;
-    QPoint FPanningStart; // client coordinates
-    QWidget* FPanningWindow = nullptr;
-    TLTPanningImage FPanningCursor = piMoveAll;
     int FWheelRemainderX = 0, FWheelRemainderY = 0; // wheel deltas not yet scrolled, x 120
     bool FScrollBarShown[2] = {false, false};       // by SB_HORZ, SB_VERT
     // ---- animations (treeanimation.cpp) ----
@@ -1053,10 +650,6 @@ private:
     std::shared_ptr<TLTAnimationTimer> FAnimationTimer;
     TLTAnimationTimer& AnimationTimer();
     bool FScrollWired = WireScrollBars();
-
-    // ---- hints ----
-    TLeanTreeHintWindow* FHintWindow = nullptr;
-    QRect FLastHintRect;
 };
 
 // The tree that owns Node (walks up to the hidden root). Fails for nil.

@@ -308,12 +308,12 @@ void TBaseLeanTree::SetNodeHeight(PLeanNode Node, uint32_t Value) {
     UpdateEditBounds();
 }
 
-bool TBaseLeanTree::GetFullyVisible(PLeanNode Node) const {
+bool TLeanTreeNodes::GetFullyVisible(PLeanNode Node) const {
     LTAssert(Node != nullptr, "Invalid parameter.");
     return (Node->States & vsVisible) && (Node == FRoot || HasVisibleParents(Node));
 }
 
-bool TBaseLeanTree::HasVisibleParents(PLeanNode Node) const {
+bool TLeanTreeNodes::HasVisibleParents(PLeanNode Node) const {
     LTAssert(Node && Node != FRoot, "Invalid parameters.");
     Node = Node->Parent;
     while (Node != FRoot && (Node->States & vsExpanded) && (Node->States & vsVisible))
@@ -409,7 +409,7 @@ void TBaseLeanTree::SetExpanded(PLeanNode Node, bool Value) {
         ToggleNode(Node);
 }
 
-int TBaseLeanTree::CompareNodePositions(PLeanNode Node1, PLeanNode Node2) const {
+int TLeanTreeNodes::CompareNodePositions(PLeanNode Node1, PLeanNode Node2) const {
     LTAssert(Node1 && Node2, "Nodes must never be nil.");
     if (Node1 == Node2)
         return 0;
@@ -434,21 +434,21 @@ int TBaseLeanTree::CompareNodePositions(PLeanNode Node1, PLeanNode Node2) const 
     return (Node1->Index > Node2->Index) - (Node1->Index < Node2->Index);
 }
 
-bool TBaseLeanTree::IsFirstVisibleChild(PLeanNode Parent, PLeanNode Node) const {
+bool TLeanTreeNodes::IsFirstVisibleChild(PLeanNode Parent, PLeanNode Node) const {
     PLeanNode c = Parent->FirstChild;
     while (c && !(c->States & vsVisible))
         c = c->NextSibling;
     return c == Node;
 }
 
-bool TBaseLeanTree::IsLastVisibleChild(PLeanNode Parent, PLeanNode Node) const {
+bool TLeanTreeNodes::IsLastVisibleChild(PLeanNode Parent, PLeanNode Node) const {
     PLeanNode c = Parent->LastChild;
     while (c && !(c->States & vsVisible))
         c = c->PrevSibling;
     return c == Node;
 }
 
-bool TBaseLeanTree::HasVisibleNextSibling(PLeanNode Node) const {
+bool TLeanTreeNodes::HasVisibleNextSibling(PLeanNode Node) const {
     for (PLeanNode n = Node->NextSibling; n; n = n->NextSibling)
         if (n->States & vsVisible)
             return true;

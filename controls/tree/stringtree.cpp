@@ -328,14 +328,7 @@ TExportContent TCustomLeanStringTree::GatherContent(TLTRenderSource Source) {
         DoPaintText(p, n, col, ttNormal);
         int index = -1;
         if (p.font() != font() || p.pen().color() != text) {
-            const QFont& f = p.font();
-            TExportFont e;
-            e.Name = f.family();
-            e.Size = f.pointSize() > 0 ? f.pointSize() : 9;
-            e.Bold = f.bold();
-            e.Italic = f.italic();
-            e.Underline = f.underline();
-            e.Color = QColorToColor(p.pen().color());
+            TExportFont e = ExportFontOf(p.font(), QColorToColor(p.pen().color()));
             auto it = std::find(fonts.begin(), fonts.end(), e);
             index = int(it - fonts.begin());
             if (it == fonts.end())

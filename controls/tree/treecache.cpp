@@ -73,14 +73,14 @@ void TBaseLeanTree::ApplyCacheResult(uint64_t Generation, std::vector<TCacheEntr
     }
 }
 
-uint32_t TBaseLeanTree::CalculateCacheEntryCount() const {
+uint32_t TLeanTreeNodes::CalculateCacheEntryCount() const {
     if (FVisibleCount < 2)
         return 0;
     return (FVisibleCount + CacheMarkSpacing - 1) / CacheMarkSpacing;
 }
 
-bool TBaseLeanTree::BuildPositionCache(std::vector<TCacheEntry>& Cache,
-                                       const std::atomic<bool>* Stop) const {
+bool TLeanTreeNodes::BuildPositionCache(std::vector<TCacheEntry>& Cache,
+                                        const std::atomic<bool>* Stop) const {
     Cache.clear();
     if (FVisibleCount <= CacheThreshold)
         return !(Stop && Stop->load(std::memory_order_relaxed));
@@ -116,7 +116,7 @@ bool TBaseLeanTree::BuildPositionCache(std::vector<TCacheEntry>& Cache,
     return !(Stop && Stop->load(std::memory_order_relaxed));
 }
 
-TCacheEntry TBaseLeanTree::FindInPositionCache(PLeanNode Node) const {
+TCacheEntry TLeanTreeNodes::FindInPositionCache(PLeanNode Node) const {
     const auto& c = FPositionCache;
     size_t lo = 0, hi = c.size();
     while (lo < hi) {
@@ -129,7 +129,7 @@ TCacheEntry TBaseLeanTree::FindInPositionCache(PLeanNode Node) const {
     return lo ? c[lo - 1] : TCacheEntry{nullptr, 0};
 }
 
-TCacheEntry TBaseLeanTree::FindInPositionCache(uint32_t Position) const {
+TCacheEntry TLeanTreeNodes::FindInPositionCache(uint32_t Position) const {
     auto it = std::upper_bound(FPositionCache.begin(), FPositionCache.end(), Position,
                                [](uint32_t p, const TCacheEntry& e) { return p < e.AbsoluteTop; });
     return it == FPositionCache.begin() ? TCacheEntry{nullptr, 0} : *(it - 1);

@@ -230,13 +230,6 @@ bool TBaseLeanTree::RenderOLEData(int Format, bool ForClipboard, QByteArray& Dat
     return DoRenderOLEData(Format, Data, ForClipboard);
 }
 
-bool TBaseLeanTree::DoRenderOLEData(int Format, QByteArray& Medium, bool ForClipboard) {
-    bool result = false;
-    if (OnRenderOLEData)
-        OnRenderOLEData(this, Format, Medium, ForClipboard, result);
-    return result;
-}
-
 // ---- TLTDataObject ----
 
 TLTDataObject::TLTDataObject(TBaseLeanTree* Owner, bool ForClipboard)

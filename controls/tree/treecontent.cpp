@@ -7,20 +7,16 @@
 #include "controls/tree/treeheader.h"
 #include "platform/gui/qtcolors.h"
 
-namespace {
-
-TExportFont FontOf(const QFont& f, TColor color) {
+TExportFont ExportFontOf(const QFont& Font, TColor Color) {
     TExportFont e;
-    e.Name = f.family();
-    e.Size = f.pointSize() > 0 ? f.pointSize() : 9;
-    e.Bold = f.bold();
-    e.Italic = f.italic();
-    e.Underline = f.underline();
-    e.Color = color;
+    e.Name = Font.family();
+    e.Size = Font.pointSize() > 0 ? Font.pointSize() : 9;
+    e.Bold = Font.bold();
+    e.Italic = Font.italic();
+    e.Underline = Font.underline();
+    e.Color = Color;
     return e;
 }
-
-} // namespace
 
 TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
                                    const TLTCellTextGetter& GetText) {
@@ -76,8 +72,8 @@ TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
     }
 
     const QPalette& palette = Tree.palette();
-    c.Font = FontOf(Tree.font(), QColorToColor(palette.color(QPalette::Text)));
-    c.HeaderFont = FontOf(header.Font(), QColorToColor(palette.color(QPalette::ButtonText)));
+    c.Font = ExportFontOf(Tree.font(), QColorToColor(palette.color(QPalette::Text)));
+    c.HeaderFont = ExportFontOf(header.Font(), QColorToColor(palette.color(QPalette::ButtonText)));
     c.Color = QColorToColor(palette.color(QPalette::Base));
     c.HeaderColor = header.Background();
     c.Alignment = Tree.Alignment();

@@ -3,6 +3,7 @@
 // source with their levels and cell texts, and the tree's look.
 
 #include <QByteArray>
+#include <QFont>
 #include <functional>
 
 #include "controls/tree/treeexport.h"
@@ -17,6 +18,9 @@ enum TLTRenderSource {
     rsCutCopySet = 3,
     rsVisible = 4
 };
+
+// Font as an export writes it, in Color; 9 points where its size is not given in points.
+TExportFont ExportFontOf(const QFont& Font, TColor Color);
 
 // The cell text of Node in Column (NoColumn for a tree without columns).
 using TLTCellTextGetter = std::function<QString(PLeanNode Node, TColumnIndex Column)>;

@@ -13,27 +13,6 @@
 
 // ---- the tree's share ----
 
-void TLTDragObjectsDeleter::operator()(TLTDragManager* p) const {
-    delete p;
-}
-void TLTDragObjectsDeleter::operator()(TLTDragImage* p) const {
-    delete p;
-}
-
-std::unique_ptr<TLTDragManager> TBaseLeanTree::DoCreateDragManager() {
-    std::unique_ptr<TLTDragManager> manager;
-    if (OnCreateDragManager)
-        OnCreateDragManager(this, manager);
-    return manager;
-}
-
-std::unique_ptr<QMimeData> TBaseLeanTree::DoCreateDataObject() {
-    std::unique_ptr<QMimeData> data;
-    if (OnCreateDataObject)
-        OnCreateDataObject(this, data);
-    return data;
-}
-
 TLTDragManager& TBaseLeanTree::DragManager() {
     if (!FDragManager) {
         std::unique_ptr<TLTDragManager> manager = DoCreateDragManager();

@@ -1,7 +1,10 @@
 // Drag source, drop target and clipboard data of the tree: the node stream of the transferred
 // nodes, cut, copy and paste, the steps of a drag over the tree with auto-expand and
 // auto-scroll, and the insertion of dropped or pasted nodes (moved directly between trees of
-// this process, else read from the node stream with every check).
+// this process, else read from the node stream with every check); then the tree's Qt drag
+// events, which go through its drag manager.
+#include "controls/tree/treedragdrop.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
@@ -15,6 +18,7 @@
 #include "controls/tree/leantree.h"
 #include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehelpers.h"
 #include "controls/tree/treestreamformat.h"
 #include "platform/classes.h"
 #include "platform/gui/qtcolors.h"
@@ -27,23 +31,32 @@ using enum TLTPaintOption;
 using enum THitPosition;
 using enum TLTInternalPaintOption;
 
+TBaseLeanTree& TLeanTreeDragDrop::DragTree() {
+    return static_cast<TBaseLeanTree&>(*this);
+}
+
+const TBaseLeanTree& TLeanTreeDragDrop::DragTree() const {
+    return static_cast<const TBaseLeanTree&>(*this);
+}
+
 // ---- the transferred nodes ----
 
-bool TBaseLeanTree::WriteClipboardNodes(QByteArray& Data, bool ForClipboard) {
+bool TLeanTreeDragDrop::WriteClipboardNodes(QByteArray& Data, bool ForClipboard) {
+    auto& tree = DragTree();
     std::vector<PLeanNode> nodes;
     if (ForClipboard)
-        nodes = GetSortedCutCopySet(true);
+        nodes = tree.GetSortedCutCopySet(true);
     else if (!FDragSelection.empty())
         nodes = FDragSelection;
     else
-        nodes = GetSortedSelection(true);
+        nodes = tree.GetSortedSelection(true);
     if (nodes.empty())
         return false;
     TMemoryStream stream;
     const uint32_t placeholder = 0;
     stream.Write(&placeholder, 4);
     for (PLeanNode n : nodes)
-        WriteNode(stream, n);
+        tree.WriteNode(stream, n);
     int64_t size = stream.Size() - 4;
     if (size <= 0 || size > int64_t(UINT32_MAX))
         return false;
@@ -53,8 +66,9 @@ bool TBaseLeanTree::WriteClipboardNodes(QByteArray& Data, bool ForClipboard) {
     return true;
 }
 
-bool TBaseLeanTree::InsertClipboardNodes(const QByteArray& Data, PLeanNode TargetNode,
-                                         TLTNodeAttachMode Mode, bool FromThisTree) {
+bool TLeanTreeDragDrop::InsertClipboardNodes(const QByteArray& Data, PLeanNode TargetNode,
+                                             TLTNodeAttachMode Mode, bool FromThisTree) {
+    auto& tree = DragTree();
     const uint8_t* chunks = nullptr;
     size_t n = 0;
     uint32_t count = ClipboardNodeChunks(reinterpret_cast<const uint8_t*>(Data.constData()),
@@ -71,7 +85,7 @@ bool TBaseLeanTree::InsertClipboardNodes(const QByteArray& Data, PLeanNode Targe
         (Mode == amInsertBefore || Mode == amInsertAfter) ? TargetNode->Parent : TargetNode;
     uint32_t added = 0;
     try {
-        added = AddFromStream(stream, parent); // checks the whole stream first
+        added = tree.AddFromStream(stream, parent); // checks the whole stream first
     } catch (const ELeanTreeError&) {
         return false;
     }
@@ -83,34 +97,36 @@ bool TBaseLeanTree::InsertClipboardNodes(const QByteArray& Data, PLeanNode Targe
         nodes.push_back(c);
     std::reverse(nodes.begin(), nodes.end()); // in stream order
     if (Mode != amAddChildLast) {
-        StopValidation();
+        tree.StopValidation();
         if (Mode == amAddChildFirst || Mode == amInsertAfter)
             std::reverse(nodes.begin(), nodes.end());
         for (PLeanNode node : nodes) {
-            InternalDisconnectNode(node, true, true);
-            InternalConnectNode(node, TargetNode, Mode, this);
+            tree.InternalDisconnectNode(node, true, true);
+            tree.InternalConnectNode(node, TargetNode, Mode, &tree);
         }
-        InvalidateCache();
+        tree.InvalidateCache();
     }
     for (PLeanNode node : nodes) {
-        if (!DoNodeCopying(node, TargetNode == FRoot ? nullptr : TargetNode)) {
-            DeleteNode(node, true);
+        if (!tree.DoNodeCopying(node, TargetNode == tree.FRoot ? nullptr : TargetNode)) {
+            tree.DeleteNode(node, true);
             continue;
         }
         node->States &= ~vsCutOrCopy;
-        DoNodeCopied(node);
-        StructureChange(node, FromThisTree ? crNodeCopied : crNodeAdded);
+        tree.DoNodeCopied(node);
+        tree.StructureChange(node, FromThisTree ? crNodeCopied : crNodeAdded);
     }
     return true;
 }
 
-bool TBaseLeanTree::ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataObject,
-                                   PLeanNode TargetNode, TLTNodeAttachMode Mode, bool Optimized) {
-    if (!DataObject || !DataObject->hasFormat(MimeLeanTreeData) || HasMisc(toReadOnly))
+bool TLeanTreeDragDrop::ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataObject,
+                                       PLeanNode TargetNode, TLTNodeAttachMode Mode,
+                                       bool Optimized) {
+    auto& tree = DragTree();
+    if (!DataObject || !DataObject->hasFormat(MimeLeanTreeData) || tree.HasMisc(toReadOnly))
         return false;
     if (!TargetNode)
-        TargetNode = FRoot;
-    if (TargetNode == FRoot) {
+        TargetNode = tree.FRoot;
+    if (TargetNode == tree.FRoot) {
         if (Mode == amInsertBefore)
             Mode = amAddChildFirst;
         else if (Mode == amInsertAfter)
@@ -119,7 +135,7 @@ bool TBaseLeanTree::ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataO
     if (Mode == amNoWhere)
         return false;
     bool result = false;
-    BeginUpdate();
+    tree.BeginUpdate();
     try {
         if (Optimized && Source) {
             std::vector<PLeanNode> nodes =
@@ -129,35 +145,35 @@ bool TBaseLeanTree::ProcessOLEData(TBaseLeanTree* Source, const QMimeData* DataO
             // The nodes are moved now: the source must not delete them once more when its drag
             // ends or its cut finishes.
             Source->FDragSelection.clear();
-            if (Source != this)
+            if (Source != &tree)
                 for (PLeanNode n : nodes)
                     n->States &= ~vsCutOrCopy;
             if (Mode == amAddChildFirst || Mode == amInsertAfter)
                 std::reverse(nodes.begin(), nodes.end());
-            bool sameTree = Source == this;
+            bool sameTree = Source == &tree;
             for (PLeanNode n : nodes) {
-                if (sameTree && (n == TargetNode || HasAsParent(TargetNode, n)))
+                if (sameTree && (n == TargetNode || tree.HasAsParent(TargetNode, n)))
                     continue; // not into itself
-                if (TargetNode == FRoot)
-                    Source->MoveTo(n, this, Mode, false);
+                if (TargetNode == tree.FRoot)
+                    Source->MoveTo(n, &tree, Mode, false);
                 else
                     Source->MoveTo(n, TargetNode, Mode, false);
             }
             result = true;
         } else {
             result = InsertClipboardNodes(DataObject->data(MimeLeanTreeData), TargetNode, Mode,
-                                          Source == this);
+                                          Source == &tree);
         }
     } catch (...) {
-        EndUpdate();
+        tree.EndUpdate();
         throw;
     }
-    EndUpdate();
+    tree.EndUpdate();
     return result;
 }
 
-bool TBaseLeanTree::ProcessDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                                Qt::DropAction& Effect) {
+bool TLeanTreeDragDrop::ProcessDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
+                                    Qt::DropAction& Effect) {
     TLTNodeAttachMode mode = amAddChildLast;
     PLeanNode target = FDropTargetNode;
     switch (FLastDropMode) {
@@ -183,47 +199,50 @@ bool TBaseLeanTree::ProcessDrop(TBaseLeanTree* Source, const QMimeData* DataObje
 
 // ---- clipboard ----
 
-void TBaseLeanTree::SetCutOrCopy(bool Cut) {
-    if (FSelectionCount == 0)
+void TLeanTreeDragDrop::SetCutOrCopy(bool Cut) {
+    auto& tree = DragTree();
+    if (tree.FSelectionCount == 0)
         return;
     // The clipboard owns the object; replacing an older one of ours cancels its marks first.
-    QApplication::clipboard()->setMimeData(new TLTDataObject(this, true));
-    CancelCutOrCopy();
-    StopValidation();
-    for (PLeanNode n : GetSortedSelection(true))
+    QApplication::clipboard()->setMimeData(new TLTDataObject(&tree, true));
+    tree.CancelCutOrCopy();
+    tree.StopValidation();
+    for (PLeanNode n : tree.GetSortedSelection(true))
         if (!(n->States & vsDisabled))
             n->States |= vsCutOrCopy;
     if (Cut)
-        DoStateChange(tsCutPending, tsCopyPending);
+        tree.DoStateChange(tsCutPending, tsCopyPending);
     else
-        DoStateChange(tsCopyPending, tsCutPending);
-    InvalidateTree();
+        tree.DoStateChange(tsCopyPending, tsCutPending);
+    tree.InvalidateTree();
 }
 
-void TBaseLeanTree::CopyToClipboard() {
+void TLeanTreeDragDrop::CopyToClipboard() {
     SetCutOrCopy(false);
 }
 
-void TBaseLeanTree::CutToClipboard() {
+void TLeanTreeDragDrop::CutToClipboard() {
     SetCutOrCopy(true);
 }
 
-void TBaseLeanTree::FinishCutOrCopy() {
-    if (FStates.Contains(tsCutPending)) {
-        BeginUpdate();
+void TLeanTreeDragDrop::FinishCutOrCopy() {
+    auto& tree = DragTree();
+    if (tree.FStates.Contains(tsCutPending)) {
+        tree.BeginUpdate();
         // Descendants of marked nodes go with them.
-        std::vector<PLeanNode> tops = GetSortedCutCopySet(true);
+        std::vector<PLeanNode> tops = tree.GetSortedCutCopySet(true);
         for (auto it = tops.rbegin(); it != tops.rend(); ++it)
-            DeleteNode(*it, true);
-        EndUpdate();
+            tree.DeleteNode(*it, true);
+        tree.EndUpdate();
     }
-    CancelCutOrCopy();
+    tree.CancelCutOrCopy();
 }
 
-bool TBaseLeanTree::ExecuteAction(QKeySequence::StandardKey Action) {
+bool TLeanTreeDragDrop::ExecuteAction(QKeySequence::StandardKey Action) {
+    auto& tree = DragTree();
     switch (Action) {
     case QKeySequence::SelectAll:
-        SelectAll(false);
+        tree.SelectAll(false);
         return true;
     case QKeySequence::Copy:
         CopyToClipboard();
@@ -231,12 +250,12 @@ bool TBaseLeanTree::ExecuteAction(QKeySequence::StandardKey Action) {
     case QKeySequence::Cut:
     case QKeySequence::Paste:
     case QKeySequence::Delete:
-        if (HasMisc(toReadOnly))
+        if (tree.HasMisc(toReadOnly))
             return false;
         if (Action == QKeySequence::Cut)
             CutToClipboard();
         else if (Action == QKeySequence::Delete)
-            DeleteSelectedNodes();
+            tree.DeleteSelectedNodes();
         else if (QApplication::clipboard()->mimeData())
             PasteFromClipboard();
         return true;
@@ -245,18 +264,19 @@ bool TBaseLeanTree::ExecuteAction(QKeySequence::StandardKey Action) {
     }
 }
 
-bool TBaseLeanTree::PasteFromClipboard() {
-    if (HasMisc(toReadOnly))
+bool TLeanTreeDragDrop::PasteFromClipboard() {
+    auto& tree = DragTree();
+    if (tree.HasMisc(toReadOnly))
         return false;
     const QMimeData* data = QApplication::clipboard()->mimeData();
     if (!data)
         throw ELeanTreeError("Clipboard operation failed.", 2007);
     TBaseLeanTree* source = GetTreeFromDataObject(data);
     bool optimized = source && source->FStates.Contains(tsCutPending);
-    bool result = ProcessOLEData(source, data, FFocusedNode, DefaultPasteMode, optimized);
+    bool result = ProcessOLEData(source, data, tree.FFocusedNode, DefaultPasteMode, optimized);
     if (source) {
-        if (source == this)
-            CancelCutOrCopy();
+        if (source == &tree)
+            tree.CancelCutOrCopy();
         else
             source->FinishCutOrCopy();
     }
@@ -265,59 +285,64 @@ bool TBaseLeanTree::PasteFromClipboard() {
 
 // ---- drag source ----
 
-std::unique_ptr<QMimeData> TBaseLeanTree::BeginOLEDrag() {
-    CancelEditNode();
-    if (FCurrentHotNode) {
-        InvalidateNode(FCurrentHotNode);
-        FCurrentHotNode = nullptr;
+std::unique_ptr<QMimeData> TLeanTreeDragDrop::BeginOLEDrag() {
+    auto& tree = DragTree();
+    tree.CancelEditNode();
+    if (tree.FCurrentHotNode) {
+        tree.InvalidateNode(tree.FCurrentHotNode);
+        tree.FCurrentHotNode = nullptr;
     }
-    if (FFocusedNode && !(FFocusedNode->States & vsSelected)) {
-        std::vector<PLeanNode> one{FFocusedNode};
-        InternalAddToSelection(one, false);
-        InvalidateNode(FFocusedNode);
+    if (tree.FFocusedNode && !(tree.FFocusedNode->States & vsSelected)) {
+        std::vector<PLeanNode> one{tree.FFocusedNode};
+        tree.InternalAddToSelection(one, false);
+        tree.InvalidateNode(tree.FFocusedNode);
     }
-    FDragSelection = GetSortedSelection(true);
+    FDragSelection = tree.GetSortedSelection(true);
     // A VCL drag runs the same way but keeps tsVCLDragging.
-    if (FStates.Contains(tsVCLDragging))
-        DoStateChange({}, {tsOLEDragPending, tsClearPending});
+    if (tree.FStates.Contains(tsVCLDragging))
+        tree.DoStateChange({}, {tsOLEDragPending, tsClearPending});
     else
-        DoStateChange(tsOLEDragging, {tsOLEDragPending, tsClearPending});
+        tree.DoStateChange(tsOLEDragging, {tsOLEDragPending, tsClearPending});
     FLastDropMode = dmOnNode;
-    return DragManager().CreateDataObject();
+    return tree.DragManager().CreateDataObject();
 }
 
-void TBaseLeanTree::EndOLEDrag(Qt::DropAction Result) {
-    if (Result == Qt::MoveAction && HasAuto(toAutoDeleteMovedNodes) && !FDragSelection.empty()) {
+void TLeanTreeDragDrop::EndOLEDrag(Qt::DropAction Result) {
+    auto& tree = DragTree();
+    if (Result == Qt::MoveAction && tree.HasAuto(toAutoDeleteMovedNodes) &&
+        !FDragSelection.empty()) {
         std::vector<PLeanNode> nodes = std::move(FDragSelection);
         FDragSelection.clear();
-        BeginUpdate();
+        tree.BeginUpdate();
         for (auto it = nodes.rbegin(); it != nodes.rend(); ++it)
-            DeleteNode(*it, true);
-        EndUpdate();
+            tree.DeleteNode(*it, true);
+        tree.EndUpdate();
     }
-    DoStateChange({}, tsOLEDragging);
+    tree.DoStateChange({}, tsOLEDragging);
     FDragSelection.clear();
 }
 
-void TBaseLeanTree::PrepareDragImage(QPoint HotSpot, const QMimeData*) {
-    TLTDragImage& image = DragImage();
+void TLeanTreeDragDrop::PrepareDragImage(QPoint HotSpot, const QMimeData*) {
+    auto& tree = DragTree();
+    TLTDragImage& image = tree.DragImage();
     image.EndDrag();
     if (DragImageKind == diNoImage || DragWidth <= 0 || DragHeight <= 0)
         return;
-    QPoint hot = HotSpot - QPoint(FOffsetX, FOffsetY); // tree coordinates
+    QPoint hot = HotSpot - QPoint(tree.FOffsetX, tree.FOffsetY); // tree coordinates
     QRect area(hot.x() - DragWidth / 2, hot.y() - DragHeight / 2, DragWidth, DragHeight);
-    area &= QRect(0, 0, std::max(FRangeX, ClientWidth()), std::max(RangeY(), ClientHeight()));
+    area &= QRect(0, 0, std::max(tree.FRangeX, tree.ClientWidth()),
+                  std::max(tree.RangeY(), tree.ClientHeight()));
     if (area.isEmpty())
         return;
     QImage picture(area.size(), QImage::Format_ARGB32_Premultiplied);
-    const QRgb background = ColorToQColor(FColor).rgba();
+    const QRgb background = ColorToQColor(tree.FColor).rgba();
     picture.fill(background);
     {
         QPainter p(&picture);
         TLTInternalPaintOptions options{poDrawSelection, poSelectedOnly};
         if (DragImageKind == diMainColumnOnly)
             options |= poMainOnly;
-        PaintTree(p, area, QPoint(0, 0), options);
+        tree.PaintTree(p, area, QPoint(0, 0), options);
     }
     // Cut to what the rows painted, so that the picture's fade centres on them.
     int top = picture.height(), bottom = -1, left = picture.width(), right = -1;
@@ -335,31 +360,33 @@ void TBaseLeanTree::PrepareDragImage(QPoint HotSpot, const QMimeData*) {
         return;
     QRect used(QPoint(left, top), QPoint(right, bottom));
     // The tree colour around and between the rows is see-through.
-    image.ColorKey = FColor;
+    image.ColorKey = tree.FColor;
     image.PrepareDrag(picture.copy(used),
-                      area.topLeft() + used.topLeft() + QPoint(FOffsetX, FOffsetY), HotSpot);
+                      area.topLeft() + used.topLeft() + QPoint(tree.FOffsetX, tree.FOffsetY),
+                      HotSpot);
 }
 
-void TBaseLeanTree::DoDragging(QPoint P) {
-    bool vcl = FStates.Contains(tsVCLDragging);
-    DoStateChange({}, {tsOLEDragPending, tsClearPending, tsEditPending});
+void TLeanTreeDragDrop::DoDragging(QPoint P) {
+    auto& tree = DragTree();
+    bool vcl = tree.FStates.Contains(tsVCLDragging);
+    tree.DoStateChange({}, {tsOLEDragPending, tsClearPending, tsEditPending});
     std::unique_ptr<QMimeData> data = BeginOLEDrag();
     if (FDragSelection.empty()) {
         EndOLEDrag(Qt::IgnoreAction);
-        DoStateChange({}, {tsUserDragObject, tsVCLDragging});
+        tree.DoStateChange({}, {tsUserDragObject, tsVCLDragging});
         return;
     }
     PrepareDragImage(P, data.get());
     Qt::DropActions allowed = DragOperations;
     if (!allowed)
         allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-    QDrag* drag = DragManager().PrepareDrag(std::move(data), &DragImage());
+    QDrag* drag = tree.DragManager().PrepareDrag(std::move(data), &tree.DragImage());
     Qt::DropAction result = drag->exec(allowed, Qt::CopyAction);
     delete drag;
-    DragImage().EndDrag();
+    tree.DragImage().EndDrag();
     EndOLEDrag(result);
     if (vcl) {
-        DragFinished();
+        tree.DragFinished();
     } else {
         // The release that ended the drag went to the drag loop.
         Qt::MouseButtons down = QGuiApplication::mouseButtons();
@@ -370,18 +397,20 @@ void TBaseLeanTree::DoDragging(QPoint P) {
             up |= tsRightButtonDown;
         if (!(down & Qt::MiddleButton))
             up |= tsMiddleButtonDown;
-        DoStateChange({}, up);
+        tree.DoStateChange({}, up);
     }
 }
 
 // ---- drop target ----
 
-Qt::DropAction TBaseLeanTree::SuggestDropEffect(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys,
-                                                QPoint, Qt::DropActions Allowed) {
+Qt::DropAction TLeanTreeDragDrop::SuggestDropEffect(TBaseLeanTree* Source,
+                                                    Qt::KeyboardModifiers Keys, QPoint,
+                                                    Qt::DropActions Allowed) {
+    const TBaseLeanTree* tree = &DragTree();
     Qt::DropAction result = Qt::IgnoreAction;
-    if (Source != this && (Allowed & Qt::CopyAction))
+    if (Source != tree && (Allowed & Qt::CopyAction))
         result = Qt::CopyAction;
-    else if (Source == this && (Allowed & Qt::MoveAction))
+    else if (Source == tree && (Allowed & Qt::MoveAction))
         result = Qt::MoveAction;
     else if (Allowed & Qt::MoveAction)
         result = Qt::MoveAction;
@@ -403,44 +432,31 @@ Qt::DropAction TBaseLeanTree::SuggestDropEffect(TBaseLeanTree* Source, Qt::Keybo
     return result;
 }
 
-bool TBaseLeanTree::DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys, TDragState State,
-                               QPoint Pt, TDropMode Mode, Qt::DropAction& Effect) {
-    bool accept = false;
-    if (OnDragOver)
-        OnDragOver(this, Source, Keys, State, Pt, Mode, Effect, accept);
-    return accept;
-}
-
-void TBaseLeanTree::DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                               Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                               TDropMode Mode) {
-    if (OnDragDrop)
-        OnDragDrop(this, Source, DataObject, Keys, Pt, Effect, Mode);
-}
-
-TBaseLeanTree::TDropMode TBaseLeanTree::DropModeAt(QPoint Pt, PLeanNode& Node) {
-    THitInfo hit = GetHitTestInfoAt(Pt.x(), Pt.y(), true);
+TLeanTreeDragDrop::TDropMode TLeanTreeDragDrop::DropModeAt(QPoint Pt, PLeanNode& Node) {
+    auto& tree = DragTree();
+    THitInfo hit = tree.GetHitTestInfoAt(Pt.x(), Pt.y(), true);
     Node = hit.HitNode;
     // Beside a short label counts as beside it, not on it.
     bool onLabel = hit.HitPositions.Intersects({hiOnItemLabel, hiOnNormalIcon, hiOnStateIcon}) &&
                    !hit.HitPositions.Intersects({hiOnItemLeft, hiOnItemRight});
     // In a report only the main column's label or images take a drop.
-    if (Node && HasMisc(toReportMode) &&
-        (!onLabel || (FHeader->UseColumns() && hit.HitColumn != FHeader->MainColumn())))
+    if (Node && tree.HasMisc(toReportMode) &&
+        (!onLabel || (tree.FHeader->UseColumns() && hit.HitColumn != tree.FHeader->MainColumn())))
         Node = nullptr;
     if (!Node)
         return dmNowhere;
-    if (onLabel || !HasPaint(toShowDropmark))
+    if (onLabel || !tree.HasPaint(toShowDropmark))
         return dmOnNode;
     int top = 0;
-    GetNodeAt(Pt.x(), Pt.y(), true, top);
+    tree.GetNodeAt(Pt.x(), Pt.y(), true, top);
     return Pt.y() - top < int(Node->NodeHeight) / 2 ? dmAbove : dmBelow;
 }
 
-bool TBaseLeanTree::DragEnter(TBaseLeanTree* Source, const QMimeData*, TLTDragInfo& Info) {
-    FDirectionsSince = 0;
+bool TLeanTreeDragDrop::DragEnter(TBaseLeanTree* Source, const QMimeData*, TLTDragInfo& Info) {
+    auto& tree = DragTree();
+    tree.FDirectionsSince = 0;
     Info.Effect = SuggestDropEffect(Source, Info.Keys, Info.Pt, Info.Allowed);
-    if (!DoDragOver(Source, Info.Keys, dsDragEnter, Info.Pt, FLastDropMode, Info.Effect)) {
+    if (!tree.DoDragOver(Source, Info.Keys, dsDragEnter, Info.Pt, FLastDropMode, Info.Effect)) {
         Info.Effect = Qt::IgnoreAction;
         return false;
     }
@@ -448,87 +464,86 @@ bool TBaseLeanTree::DragEnter(TBaseLeanTree* Source, const QMimeData*, TLTDragIn
     FLastDropMode = DropModeAt(Info.Pt, node);
     FDropTargetNode = node;
     if (node) {
-        InvalidateNode(node);
-        if (HasAuto(toAutoDropExpand) && (node->States & vsHasChildren) &&
+        tree.InvalidateNode(node);
+        if (tree.HasAuto(toAutoDropExpand) && (node->States & vsHasChildren) &&
             !(node->States & vsExpanded))
             ExpandTimer()->start(int(AutoExpandDelay));
     }
     return true;
 }
 
-QTimer* TBaseLeanTree::ExpandTimer() {
-    if (!FExpandTimer) {
-        FExpandTimer = new QTimer(this);
-        FExpandTimer->setSingleShot(true);
-        connect(FExpandTimer, &QTimer::timeout, this, [this] { DoDragExpand(); });
-    }
-    return FExpandTimer;
+QTimer* TLeanTreeDragDrop::ExpandTimer() {
+    return SingleShotTimer(FExpandTimer, &DragTree(), [this] { DoDragExpand(); });
 }
 
-bool TBaseLeanTree::ExpandTimerActive() const {
+bool TLeanTreeDragDrop::ExpandTimerActive() const {
     return FExpandTimer && FExpandTimer->isActive();
 }
 
-void TBaseLeanTree::DoDragExpand() {
+void TLeanTreeDragDrop::DoDragExpand() {
+    auto& tree = DragTree();
     if (FDropTargetNode && !(FDropTargetNode->States & vsExpanded) &&
         (FDropTargetNode->States & vsHasChildren))
-        ToggleNode(FDropTargetNode);
+        tree.ToggleNode(FDropTargetNode);
 }
 
-void TBaseLeanTree::DragOver(TBaseLeanTree* Source, TLTDragInfo& Info, uint64_t NowMs) {
-    DoAutoScroll(Info.Pt.x(), Info.Pt.y(), NowMs);
+void TLeanTreeDragDrop::DragOver(TBaseLeanTree* Source, TLTDragInfo& Info, uint64_t NowMs) {
+    auto& tree = DragTree();
+    tree.DoAutoScroll(Info.Pt.x(), Info.Pt.y(), NowMs);
     PLeanNode node = nullptr;
     TDropMode mode = DropModeAt(Info.Pt, node);
     if (node != FDropTargetNode) {
         if (FExpandTimer)
             FExpandTimer->stop();
-        if (FFocusedColumn == NoColumn && FHeader->UseColumns())
-            FFocusedColumn = FHeader->MainColumn();
+        if (tree.FFocusedColumn == NoColumn && tree.FHeader->UseColumns())
+            tree.FFocusedColumn = tree.FHeader->MainColumn();
         if (FDropTargetNode)
-            InvalidateNode(FDropTargetNode);
+            tree.InvalidateNode(FDropTargetNode);
         FDropTargetNode = node;
         if (node) {
-            InvalidateNode(node);
-            if (HasAuto(toAutoDropExpand) && (node->States & vsHasChildren) &&
+            tree.InvalidateNode(node);
+            if (tree.HasAuto(toAutoDropExpand) && (node->States & vsHasChildren) &&
                 !(node->States & vsExpanded))
                 ExpandTimer()->start(int(AutoExpandDelay));
         }
     } else if (mode != FLastDropMode && node) {
-        InvalidateNode(node);
+        tree.InvalidateNode(node);
     }
     FLastDropMode = mode;
     Info.Effect = SuggestDropEffect(Source, Info.Keys, Info.Pt, Info.Allowed);
-    if (!DoDragOver(Source, Info.Keys, dsDragMove, Info.Pt, FLastDropMode, Info.Effect))
+    if (!tree.DoDragOver(Source, Info.Keys, dsDragMove, Info.Pt, FLastDropMode, Info.Effect))
         Info.Effect = Qt::IgnoreAction;
 }
 
-void TBaseLeanTree::DragLeave() {
+void TLeanTreeDragDrop::DragLeave() {
+    auto& tree = DragTree();
     if (FExpandTimer)
         FExpandTimer->stop();
     if (FDropTargetNode)
-        InvalidateNode(FDropTargetNode);
+        tree.InvalidateNode(FDropTargetNode);
     FDropTargetNode = nullptr;
-    FScrollDirections = 0;
-    FScrollTimer->stop();
-    DoStateChange({}, {tsScrollPending, tsScrolling});
+    tree.FScrollDirections = 0;
+    tree.FScrollTimer->stop();
+    tree.DoStateChange({}, {tsScrollPending, tsScrolling});
     Qt::DropAction none = Qt::IgnoreAction;
-    DoDragOver(nullptr, {}, dsDragLeave, QPoint(0, 0), FLastDropMode, none);
+    tree.DoDragOver(nullptr, {}, dsDragLeave, QPoint(0, 0), FLastDropMode, none);
 }
 
-bool TBaseLeanTree::DragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                             TLTDragInfo& Info) {
+bool TLeanTreeDragDrop::DragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
+                                 TLTDragInfo& Info) {
+    auto& tree = DragTree();
     if (FExpandTimer)
         FExpandTimer->stop();
-    FScrollDirections = 0;
-    FScrollTimer->stop();
-    DoStateChange({}, {tsScrollPending, tsScrolling});
+    tree.FScrollDirections = 0;
+    tree.FScrollTimer->stop();
+    tree.DoStateChange({}, {tsScrollPending, tsScrolling});
     bool result = false;
     if (Info.Effect != Qt::IgnoreAction) {
-        DoDragDrop(Source, DataObject, Info.Keys, Info.Pt, Info.Effect, FLastDropMode);
+        tree.DoDragDrop(Source, DataObject, Info.Keys, Info.Pt, Info.Effect, FLastDropMode);
         result = true;
     }
     if (FDropTargetNode)
-        InvalidateNode(FDropTargetNode);
+        tree.InvalidateNode(FDropTargetNode);
     FDropTargetNode = nullptr;
     return result;
 }

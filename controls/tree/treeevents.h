@@ -7,7 +7,10 @@
 #include <QRect>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "controls/tree/treeinput.h"
+#include "controls/tree/treepainthelpers.h"
 #include "controls/tree/treetypes.h"
 #include "platform/colors.h"
 
@@ -156,9 +159,26 @@ using TLTCreateDataObjectEvent =
 // starts false and says whether it did.
 using TLTRenderOLEDataEvent = std::function<void(
     TBaseLeanTree* Sender, int Format, QByteArray& Medium, bool ForClipboard, bool& Result)>;
+// Formats the host adds to those the tree offers.
+using TLTGetUserClipboardFormatsEvent =
+    std::function<void(TBaseLeanTree* Sender, std::vector<int>& Formats)>;
+// A drag over Sender; Source is the tree the data comes from (nil for foreign data). Accept
+// starts false.
+using TLTDragOverEvent = std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source,
+                                            Qt::KeyboardModifiers Keys, TDragState State, QPoint Pt,
+                                            TDropMode Mode, Qt::DropAction& Effect, bool& Accept)>;
+using TLTDragDropEvent = std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source,
+                                            const QMimeData* DataObject, Qt::KeyboardModifiers Keys,
+                                            QPoint Pt, Qt::DropAction& Effect, TDropMode Mode)>;
+using TLTGetLineStyleEvent = std::function<void(TBaseLeanTree* Sender, TLTLinePattern& Bits)>;
 
-// The event fields of a tree.
+// The event fields of a tree and their plain dispatchers (treeevents.cpp). A dispatcher
+// Do<Event> calls the handler with the tree (or its header) as sender and gives what it
+// answered, or the default when none is assigned; descendants override them to add their own.
+// The tree's dispatchers that do more than that are its own.
 struct TLeanTreeEvents {
+    virtual ~TLeanTreeEvents() = default;
+
     TLTChangeEvent OnChange;
     TLTStructureChangeEvent OnStructureChange;
     TLTInitChildrenEvent OnInitChildren;
@@ -212,6 +232,11 @@ struct TLeanTreeEvents {
     TLTCreateDragManagerEvent OnCreateDragManager;
     TLTCreateDataObjectEvent OnCreateDataObject;
     TLTRenderOLEDataEvent OnRenderOLEData;
+    TLTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
+    // OnDragOver decides whether a drop is accepted (refused without it), OnDragDrop takes it
+    // (ProcessDrop does the usual).
+    TLTDragOverEvent OnDragOver;
+    TLTDragDropEvent OnDragDrop;
     TLTHeaderDraggedEvent OnHeaderDragged;
     TLTHeaderDraggedOutEvent OnHeaderDraggedOut;
     TLTHeaderDraggingEvent OnHeaderDragging;
@@ -228,4 +253,93 @@ struct TLeanTreeEvents {
     // Hooks on the button bitmaps, called after the tree has built them.
     TLTGetButtonBitmapEvent OnGetPlusBitmap;
     TLTGetButtonBitmapEvent OnGetMinusBitmap;
+    // Lets the host change the 8 pattern rows of lsCustomStyle (they start dotted).
+    TLTGetLineStyleEvent OnGetLineStyle;
+    TLTCreateEditorEvent OnCreateEditor;
+    TLTSaveNodeEvent OnSaveNode;
+    TLTSaveNodeEvent OnLoadNode;
+
+    // ---- nodes ----
+    virtual void DoInitChildren(PLeanNode Node, uint32_t& ChildCount);
+    virtual void DoInitNode(PLeanNode Parent, PLeanNode Node, TLeanNodeInitStates& InitStates);
+    // Whether freeing a node has to be reported (OnFreeNode, or a descendant's DoFreeNode);
+    // when not, Clear drops all nodes at once.
+    virtual bool NeedsFreeNotification() const { return bool(OnFreeNode); }
+    virtual bool DoExpanding(PLeanNode Node); // true: allowed (the default)
+    virtual bool DoCollapsing(PLeanNode Node);
+    virtual bool DoChecking(PLeanNode Node, TCheckState& NewCheckState); // false under toReadOnly
+    virtual void DoExpanded(PLeanNode Node);
+    virtual void DoCollapsed(PLeanNode Node);
+    virtual void DoChecked(PLeanNode Node);
+    virtual void DoResetNode(PLeanNode Node);
+    virtual bool DoNodeMoving(PLeanNode Node, PLeanNode Target);
+    virtual bool DoNodeCopying(PLeanNode Node, PLeanNode Target); // Target nil for the root
+    virtual void DoNodeMoved(PLeanNode Node);
+    virtual void DoNodeCopied(PLeanNode Node);
+    virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
+                                 TColumnIndex NewColumn);
+    virtual void DoHotChange(PLeanNode OldNode, PLeanNode NewNode);
+    // Node's menu: asked for Node, then its parents while the handler lets them; nil for none.
+    virtual QMenu* DoGetPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position);
+    virtual void DoMeasureItem(QPainter* Canvas, PLeanNode Node, int& NodeHeight);
+    virtual int DoGetNodeDataSize(); // 0 without a handler
+    virtual void DoUpdating(TLTUpdateState State);
+    virtual bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column); // true without a handler
+    virtual int DoCompareNodes(PLeanNode Node1, PLeanNode Node2, TColumnIndex Column);
+    virtual int DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
+                                bool& Ghosted); // -1 without a handler
+    // Width of Node's label in Column (0 here; descendants measure their text).
+    virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
+    // 0 when Node matches Text; the default compares nothing and matches no node.
+    virtual int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text);
+    // OnKeyAction may change the key or cancel it (false).
+    virtual bool DoKeyAction(int& Key, TShiftState& Shift);
+    // The host's part of a node in a node stream (nil stands for the root).
+    virtual void DoSaveNode(PLeanNode Node, TStream& Stream);
+    virtual void DoLoadNode(PLeanNode Node, TStream& Stream);
+    // Fires OnShowScrollbar for Bar (SB_HORZ or SB_VERT) that was just shown or hidden.
+    virtual void DoShowScrollbar(int Bar, bool Show);
+
+    // ---- header and columns ----
+    virtual void DoHeaderClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X,
+                               int Y);
+    virtual void DoHeaderDblClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift,
+                                  int X, int Y);
+    virtual void DoHeaderMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void DoHeaderMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void DoHeaderMouseMove(TShiftState Shift, int X, int Y);
+    virtual void DoColumnClick(TColumnIndex Column, TShiftState Shift);
+    virtual void DoColumnDblClick(TColumnIndex Column, TShiftState Shift);
+    virtual bool DoHeaderDragging(TColumnIndex Column);
+    virtual void DoHeaderDragged(TColumnIndex Column, int OldPosition);
+    virtual void DoHeaderDraggedOut(TColumnIndex Column, QPoint DropPosition);
+    // The cursor over the header (the split cursor over a split zone); the host may change it.
+    virtual void DoGetHeaderCursor(Qt::CursorShape& Cursor);
+    virtual void DoHeaderDraw(QPainter& Canvas, TLeanTreeColumn* Column, QRect R, bool Hover,
+                              bool Pressed, TLTDropMarkMode DropMark);
+    virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,
+                                           THeaderPaintElements& Elements);
+    virtual void DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo,
+                                      const THeaderPaintElements& Elements);
+
+    // ---- drag and drop ----
+    virtual bool DoDragAllowed(PLeanNode Node, TColumnIndex Column); // false without a handler
+    // OnCreateDataObject's data object for a drag, or nil.
+    virtual std::unique_ptr<QMimeData> DoCreateDataObject();
+
+protected:
+    virtual bool DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys, TDragState State,
+                            QPoint Pt, TDropMode Mode, Qt::DropAction& Effect);
+    virtual void DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
+                            Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
+                            TDropMode Mode);
+    // OnCreateDragManager's manager, or nil.
+    virtual std::unique_ptr<TLTDragManager> DoCreateDragManager();
+    // OnRenderOLEData's answer (false without a handler).
+    virtual bool DoRenderOLEData(int Format, QByteArray& Medium, bool ForClipboard);
+
+private:
+    // The tree these events belong to (TBaseLeanTree derives from this class), and its header.
+    TBaseLeanTree* EventSender();
+    TLTHeader* HeaderSender();
 };

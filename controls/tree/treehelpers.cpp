@@ -1,4 +1,4 @@
-// Blending, text shortening and the drawn faces shared by every tree.
+// Blending, text shortening, timers and the drawn faces shared by every tree.
 #include "controls/tree/treehelpers.h"
 
 #include <algorithm>
@@ -8,6 +8,15 @@
 #include "controls/tree/treeexport.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
+
+QTimer* SingleShotTimer(QTimer*& Timer, QObject* Owner, std::function<void()> OnTimeout) {
+    if (!Timer) {
+        Timer = new QTimer(Owner);
+        Timer->setSingleShot(true);
+        QObject::connect(Timer, &QTimer::timeout, Owner, std::move(OnTimeout));
+    }
+    return Timer;
+}
 
 namespace {
 

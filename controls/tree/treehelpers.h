@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QRect>
 #include <QString>
+#include <QTimer>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +39,10 @@ QString ShortenString(const QFontMetrics& Metrics, const QString& S, int Width);
 
 // R with left <= right and top <= bottom.
 QRect OrderRect(const QRect& R);
+
+// Timer, made on the first call: a single-shot timer that Owner owns and that runs OnTimeout
+// on Owner's thread. Returns Timer.
+QTimer* SingleShotTimer(QTimer*& Timer, QObject* Owner, std::function<void()> OnTimeout);
 
 // The colour as $00BBGGRR: system colours resolved; clNone gives $FFFFFFFF.
 uint32_t GetRGBColor(TColor Value);

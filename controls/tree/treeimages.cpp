@@ -1,5 +1,5 @@
-// Image lists and the tree's state and normal images: the properties, where a row's images come
-// from, the room they take before the label and their painting.
+// Image lists and the tree's state and normal images: where a row's images come from, the
+// room they take before the label and their painting (the list settings: treelook.cpp).
 #include "controls/tree/treeimages.h"
 
 #include <QPainter>
@@ -83,25 +83,6 @@ void TLTImageLink::Set(std::shared_ptr<TLTImageList> Value) {
 }
 
 // ---- the tree's images ----
-
-void TBaseLeanTree::SetImages(std::shared_ptr<TLTImageList> Value) {
-    if (FImages.List() == Value)
-        return;
-    FImages.Set(std::move(Value));
-    ImagesChanged();
-}
-
-void TBaseLeanTree::SetStateImages(std::shared_ptr<TLTImageList> Value) {
-    if (FStateImages.List() == Value)
-        return;
-    FStateImages.Set(std::move(Value));
-    ImagesChanged();
-}
-
-void TBaseLeanTree::ImagesChanged() {
-    if (!FDestroying && FUpdateCount == 0)
-        InvalidateTree();
-}
 
 TLTImageInfo TBaseLeanTree::GetImageIndexInfo(PLeanNode Node, TLTImageKind Kind,
                                               TColumnIndex Column) {
@@ -190,29 +171,6 @@ bool TBaseLeanTree::HasImage(PLeanNode Node, TLTImageKind Kind, TColumnIndex Col
 }
 
 // ---- check images ----
-
-std::shared_ptr<TLTImageList> TBaseLeanTree::GetCheckImageListFor(TCheckImageKind Kind) const {
-    return CheckImageListFor(Kind);
-}
-
-void TBaseLeanTree::SetCheckImageKind(TCheckImageKind Value) {
-    if (FCheckImageKind == Value)
-        return;
-    FCheckImageKind = Value;
-    auto list = GetCheckImageListFor(Value);
-    FCheckImages.Set(list ? list : FCustomCheckImages.List());
-    ImagesChanged();
-}
-
-void TBaseLeanTree::SetCustomCheckImages(std::shared_ptr<TLTImageList> Value) {
-    if (FCustomCheckImages.List() == Value)
-        return;
-    FCustomCheckImages.Set(Value);
-    if (FCheckImageKind == ckCustom) {
-        FCheckImages.Set(std::move(Value));
-        ImagesChanged();
-    }
-}
 
 int TBaseLeanTree::CheckImageRoom(PLeanNode Node) const {
     const auto& list = FCheckImages.List();

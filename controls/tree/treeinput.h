@@ -1,7 +1,7 @@
 #pragma once
 // Types of the tree's input side: the decoded mouse message, the incremental search and drag
-// settings, the edit link interface through which the tree drives an in-place editor, and the
-// host events of editing and node streams.
+// settings, the drop modes, the edit link interface through which the tree drives an in-place
+// editor, and the host events of editing and node streams.
 
 #include <QPoint>
 #include <QRect>
@@ -28,6 +28,10 @@ enum TLTDragType { dtOLE, dtVCL };
 enum TLTDragMode { dmManual, dmAutomatic };
 // What the picture of dragged nodes shows: every column, the main column only, or nothing.
 enum TLTDragImageKind { diComplete, diMainColumnOnly, diNoImage };
+// Where a drop lands relative to the drop target node.
+enum TDropMode { dmNowhere, dmAbove, dmOnNode, dmBelow };
+// The steps of a drag over a tree.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 // The tree holds one link while an edit runs. PrepareEdit readies the editor for a cell,
 // BeginEdit shows and focuses it; EndEdit accepts (and commits) the edit, CancelEdit drops

@@ -36,7 +36,7 @@ PLeanNode TBaseLeanTree::GetFirst() {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetFirstNoInit() const {
+PLeanNode TLeanTreeNodes::GetFirstNoInit() const {
     return FRoot->FirstChild;
 }
 
@@ -54,7 +54,7 @@ PLeanNode TBaseLeanTree::GetFirstChild(PLeanNode Node) {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetFirstInitialized() const {
+PLeanNode TLeanTreeNodes::GetFirstInitialized() const {
     PLeanNode n = GetFirstNoInit();
     return n && !(n->States & vsInitialized) ? GetNextInitialized(n) : n;
 }
@@ -74,7 +74,7 @@ PLeanNode TBaseLeanTree::GetFirstVisible() {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetFirstVisibleNoInit() const {
+PLeanNode TLeanTreeNodes::GetFirstVisibleNoInit() const {
     if (!(FRoot->States & vsHasChildren))
         return nullptr;
     PLeanNode n = FRoot->FirstChild;
@@ -102,7 +102,7 @@ PLeanNode TBaseLeanTree::GetLastChild(PLeanNode Node) {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetLastChildNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetLastChildNoInit(PLeanNode Node) const {
     if (!Node)
         Node = FRoot;
     return (Node->States & vsHasChildren) ? Node->LastChild : nullptr;
@@ -112,7 +112,7 @@ PLeanNode TBaseLeanTree::GetLast(PLeanNode Node) {
     return Deepest(GetLastChild(Node), [this](PLeanNode n) { return GetLastChild(n); });
 }
 
-PLeanNode TBaseLeanTree::GetLastNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetLastNoInit(PLeanNode Node) const {
     return Deepest(GetLastChildNoInit(Node), [this](PLeanNode n) { return GetLastChildNoInit(n); });
 }
 
@@ -130,7 +130,7 @@ PLeanNode TBaseLeanTree::GetLastVisibleChild(PLeanNode Node) {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetLastVisibleChildNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetLastVisibleChildNoInit(PLeanNode Node) const {
     if (!Node)
         Node = FRoot;
     if (Node != FRoot && !(GetFullyVisible(Node) && (Node->States & vsExpanded)))
@@ -146,7 +146,7 @@ PLeanNode TBaseLeanTree::GetLastVisible(PLeanNode Node) {
                    [this](PLeanNode n) { return GetLastVisibleChild(n); });
 }
 
-PLeanNode TBaseLeanTree::GetLastVisibleNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetLastVisibleNoInit(PLeanNode Node) const {
     return Deepest(GetLastVisibleChildNoInit(Node),
                    [this](PLeanNode n) { return GetLastVisibleChildNoInit(n); });
 }
@@ -163,14 +163,14 @@ PLeanNode TBaseLeanTree::GetNext(PLeanNode Node) {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetNextNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetNextNoInit(PLeanNode Node) const {
     if (!Node)
         return nullptr;
     LTAssert(Node != FRoot, "Node must not be the hidden root node.");
     return Node->FirstChild ? Node->FirstChild : NextAfterSubtree(Node, FRoot);
 }
 
-PLeanNode TBaseLeanTree::GetNextInitialized(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetNextInitialized(PLeanNode Node) const {
     do
         Node = GetNextNoInit(Node);
     while (Node && !(Node->States & vsInitialized));
@@ -210,7 +210,7 @@ PLeanNode TBaseLeanTree::GetNextSibling(PLeanNode Node) {
 // A node that is not shown has no row; its place in the display order is held by the
 // topmost node of the hidden part: a collapsed visible ancestor (whose row comes just before
 // the place and whose subtree ends it), or an invisible node under a shown, expanded parent.
-PLeanNode TBaseLeanTree::HiddenPlace(PLeanNode Node, bool& Collapsed) const {
+PLeanNode TLeanTreeNodes::HiddenPlace(PLeanNode Node, bool& Collapsed) const {
     PLeanNode p = GetVisibleParent(Node);
     Collapsed = p != FRoot && !(p->States & vsExpanded);
     if (Collapsed)
@@ -220,7 +220,7 @@ PLeanNode TBaseLeanTree::HiddenPlace(PLeanNode Node, bool& Collapsed) const {
     return Node;
 }
 
-PLeanNode TBaseLeanTree::GetNextVisibleNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetNextVisibleNoInit(PLeanNode Node) const {
     if (!Node)
         return nullptr;
     LTAssert(Node != FRoot, "Node must not be the hidden root node.");
@@ -289,7 +289,7 @@ PLeanNode TBaseLeanTree::GetNextVisibleSibling(PLeanNode Node) {
     return Node;
 }
 
-PLeanNode TBaseLeanTree::GetNextVisibleSiblingNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetNextVisibleSiblingNoInit(PLeanNode Node) const {
     LTAssert(Node && Node != FRoot, "Invalid parameter.");
     do
         Node = Node->NextSibling;
@@ -315,7 +315,7 @@ PLeanNode TBaseLeanTree::GetPrevious(PLeanNode Node) {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetPreviousNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetPreviousNoInit(PLeanNode Node) const {
     if (!Node)
         return nullptr;
     LTAssert(Node != FRoot, "Node must not be the hidden root node.");
@@ -334,7 +334,7 @@ PLeanNode TBaseLeanTree::GetPreviousSibling(PLeanNode Node) {
     return n;
 }
 
-PLeanNode TBaseLeanTree::GetPreviousVisibleNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetPreviousVisibleNoInit(PLeanNode Node) const {
     if (!Node)
         return nullptr;
     LTAssert(Node != FRoot, "Node must not be the hidden root node.");
@@ -383,7 +383,7 @@ PLeanNode TBaseLeanTree::GetPreviousVisibleSibling(PLeanNode Node) {
     return Node;
 }
 
-PLeanNode TBaseLeanTree::GetPreviousVisibleSiblingNoInit(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetPreviousVisibleSiblingNoInit(PLeanNode Node) const {
     LTAssert(Node && Node != FRoot, "Invalid parameter.");
     do
         Node = Node->PrevSibling;
@@ -391,7 +391,7 @@ PLeanNode TBaseLeanTree::GetPreviousVisibleSiblingNoInit(PLeanNode Node) const {
     return Node;
 }
 
-PLeanNode TBaseLeanTree::GetVisibleParent(PLeanNode Node) const {
+PLeanNode TLeanTreeNodes::GetVisibleParent(PLeanNode Node) const {
     LTAssert(Node != nullptr, "Node must not be nil.");
     if (Node == FRoot)
         return FRoot;
@@ -407,7 +407,7 @@ PLeanNode TBaseLeanTree::GetVisibleParent(PLeanNode Node) const {
     return result;
 }
 
-bool TBaseLeanTree::HasAsParent(PLeanNode Node, PLeanNode PotentialParent) const {
+bool TLeanTreeNodes::HasAsParent(PLeanNode Node, PLeanNode PotentialParent) const {
     if (!Node || !PotentialParent || Node == PotentialParent || Node == FRoot)
         return false;
     if (PotentialParent == FRoot)
@@ -418,7 +418,7 @@ bool TBaseLeanTree::HasAsParent(PLeanNode Node, PLeanNode PotentialParent) const
     return false;
 }
 
-uint32_t TBaseLeanTree::GetNodeLevel(PLeanNode Node) const {
+uint32_t TLeanTreeNodes::GetNodeLevel(PLeanNode Node) const {
     uint32_t level = 0;
     if (Node && Node != FRoot)
         for (Node = Node->Parent; Node != FRoot; Node = Node->Parent)
@@ -426,7 +426,7 @@ uint32_t TBaseLeanTree::GetNodeLevel(PLeanNode Node) const {
     return level;
 }
 
-uint32_t TBaseLeanTree::AbsoluteIndex(PLeanNode Node) const {
+uint32_t TLeanTreeNodes::AbsoluteIndex(PLeanNode Node) const {
     uint32_t result = 0;
     for (; Node && Node != FRoot; Node = Node->Parent) {
         for (PLeanNode s = Node->PrevSibling; s; s = s->PrevSibling)
@@ -437,7 +437,7 @@ uint32_t TBaseLeanTree::AbsoluteIndex(PLeanNode Node) const {
     return result;
 }
 
-int TBaseLeanTree::GetLevelDifference(PLeanNode Node1, PLeanNode Node2) const {
+int TLeanTreeNodes::GetLevelDifference(PLeanNode Node1, PLeanNode Node2) const {
     LTAssert(Node1 && Node2, "Both nodes must be Assigned.");
     return int(GetNodeLevel(Node2)) - int(GetNodeLevel(Node1));
 }

@@ -71,13 +71,6 @@ bool IsStandardKey(int Key, TShiftState Shift, QKeySequence::StandardKey Standar
 
 } // namespace
 
-bool TBaseLeanTree::DoKeyAction(int& Key, TShiftState& Shift) {
-    bool doDefault = true;
-    if (OnKeyAction)
-        OnKeyAction(this, Key, Shift, doDefault);
-    return doDefault;
-}
-
 bool TBaseLeanTree::HasPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Position) {
     return PopupMenu || DoGetPopupMenu(Node, Column, Position);
 }

@@ -307,28 +307,6 @@ void TBaseLeanTree::BeginDrag(bool Immediate, int Threshold) {
     }
 }
 
-bool TBaseLeanTree::DoDragAllowed(PLeanNode Node, TColumnIndex Column) {
-    bool allowed = false;
-    if (OnDragAllowed)
-        OnDragAllowed(this, Node, Column, allowed);
-    return allowed;
-}
-
-void TBaseLeanTree::DoHotChange(PLeanNode OldNode, PLeanNode NewNode) {
-    if (OnHotChange)
-        OnHotChange(this, OldNode, NewNode);
-}
-
-void TBaseLeanTree::DoColumnClick(TColumnIndex Column, TShiftState Shift) {
-    if (OnColumnClick)
-        OnColumnClick(this, Column, Shift);
-}
-
-void TBaseLeanTree::DoColumnDblClick(TColumnIndex Column, TShiftState Shift) {
-    if (OnColumnDblClick)
-        OnColumnDblClick(this, Column, Shift);
-}
-
 // ---- Qt input ----
 
 void TBaseLeanTree::mousePressEvent(QMouseEvent* e) {

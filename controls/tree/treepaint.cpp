@@ -1,6 +1,6 @@
 // Painting of the tree: the paint event, PaintTree over the rows that meet a rectangle, and
 // the per-cell painters (lines, buttons, check images, selection, focus rectangle, grid lines,
-// background picture), plus the properties that change the look.
+// background picture); the look settings themselves are TLeanTreeLook's (treelook.cpp).
 #include <QPaintEvent>
 #include <algorithm>
 
@@ -48,135 +48,7 @@ void TBaseLeanTree::SetBorderStyle(TBorderStyle Value) {
     UpdateScrollBars(true);
 }
 
-void TBaseLeanTree::SetButtonStyle(TLTButtonStyle Value) {
-    if (FButtonStyle == Value)
-        return;
-    FButtonStyle = Value;
-    PrepareBitmaps(true, false);
-    InvalidateTree();
-}
-
-void TBaseLeanTree::SetButtonFillMode(TLTButtonFillMode Value) {
-    if (FButtonFillMode == Value)
-        return;
-    FButtonFillMode = Value;
-    PrepareBitmaps(true, false);
-    InvalidateTree();
-}
-
-void TBaseLeanTree::SetLineStyle(TLTLineStyle Value) {
-    if (FLineStyle == Value)
-        return;
-    FLineStyle = Value;
-    PrepareBitmaps(false, true);
-    InvalidateTree();
-}
-
-void TBaseLeanTree::SetLineMode(TLTLineMode Value) {
-    if (FLineMode != Value) {
-        FLineMode = Value;
-        InvalidateTree();
-    }
-}
-
-void TBaseLeanTree::SetDrawSelectionMode(TLTDrawSelectionMode Value) {
-    FDrawSelectionMode = Value;
-}
-
-void TBaseLeanTree::SetSelectionCurveRadius(int Value) {
-    Value = std::max(0, Value);
-    if (FSelectionCurveRadius != Value) {
-        FSelectionCurveRadius = Value;
-        InvalidateTree();
-    }
-}
-
-void TBaseLeanTree::SetColor(TColor Value) {
-    if (FColor == Value)
-        return;
-    FColor = Value;
-    TLeanTreeColumns& columns = FHeader->Columns();
-    for (int i = 0; i < columns.Count(); ++i)
-        columns.Items(i).ParentColorChanged();
-    PrepareBitmaps(true, true); // the buttons may be filled with the tree's colour
-    InvalidateTree();
-}
-
-void TBaseLeanTree::SetBackground(const QImage& Value) {
-    FBackground = Value.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    InvalidateTree();
-}
-
-void TBaseLeanTree::SetBackgroundOffsetX(int Value) {
-    if (FBackgroundOffsetX != Value) {
-        FBackgroundOffsetX = Value;
-        InvalidateTree();
-    }
-}
-
-void TBaseLeanTree::SetBackgroundOffsetY(int Value) {
-    if (FBackgroundOffsetY != Value) {
-        FBackgroundOffsetY = Value;
-        InvalidateTree();
-    }
-}
-
 // ---- bitmaps and lines ----
-
-void TBaseLeanTree::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
-    if (NeedButtons) {
-        bool themed = HasPaint(toThemeAware) && ThemesEnabled();
-        if (themed) {
-            FMinusBM = MakeThemedButton(true);
-            FPlusBM = MakeThemedButton(false);
-        } else if (FButtonStyle == bsRectangle && FButtonFillMode == fmShaded) {
-            FMinusBM = MakeShadedButton(true);
-            FPlusBM = MakeShadedButton(false);
-        } else {
-            QColor fill;
-            switch (FButtonFillMode) {
-            case fmTreeColor:
-                fill = Q(FColor);
-                break;
-            case fmWindowColor:
-            case fmShaded: // triangles have no face
-                fill = Q(clWindow);
-                break;
-            case fmTransparent:
-                break;
-            }
-            QColor frame = Q(FColors->Get(TLTColors::TreeLineColor));
-            QColor ink = palette().color(QPalette::WindowText);
-            FMinusBM = MakeClassicButton(true, FButtonStyle, fill, frame, ink);
-            FPlusBM = MakeClassicButton(false, FButtonStyle, fill, frame, ink);
-        }
-        FButtonsThemed = themed;
-        FButtonsValid = true;
-        if (OnGetPlusBitmap)
-            OnGetPlusBitmap(this, FPlusBM);
-        if (OnGetMinusBitmap)
-            OnGetMinusBitmap(this, FMinusBM);
-    }
-    if (NeedLines) {
-        FLinePattern = FLineStyle == lsSolid ? SolidLinePattern : DottedLinePattern;
-        if (FLineStyle == lsCustomStyle && OnGetLineStyle)
-            OnGetLineStyle(this, FLinePattern);
-        FLineBrush = MakeLineBrush(FLinePattern, Q(FColors->Get(TLTColors::TreeLineColor)));
-        FLinesValid = true;
-    }
-}
-
-const QImage& TBaseLeanTree::PlusBitmap() {
-    if (!FButtonsValid)
-        PrepareBitmaps(true, false);
-    return FPlusBM;
-}
-
-const QImage& TBaseLeanTree::MinusBitmap() {
-    if (!FButtonsValid)
-        PrepareBitmaps(true, false);
-    return FMinusBM;
-}
 
 void TBaseLeanTree::SetTopNode(PLeanNode Node) {
     if (!Node || Node == FRoot)

@@ -1,5 +1,7 @@
 // Scrolling: scroll bar actions as scroll codes, the mouse wheel, auto-scroll at the edges on
 // the scroll timer, wheel panning with the middle button, and the scroll bars' notices.
+#include "controls/tree/treescroll.h"
+
 #include <QApplication>
 #include <QBitmap>
 #include <QCursor>
@@ -114,6 +116,14 @@ QImage PanningImage(TLTPanningImage Kind) {
 
 // ---- scroll bars ----
 
+TBaseLeanTree& TLeanTreeScrolling::ScrollTree() {
+    return static_cast<TBaseLeanTree&>(*this);
+}
+
+const TBaseLeanTree& TLeanTreeScrolling::ScrollTree() const {
+    return static_cast<const TBaseLeanTree&>(*this);
+}
+
 bool TBaseLeanTree::WireScrollBars() {
     FScrollTimer = new QTimer(this);
     connect(FScrollTimer, &QTimer::timeout, this, [this] { OnScrollTimer(); });
@@ -156,12 +166,13 @@ bool TBaseLeanTree::WireScrollBars() {
     return true;
 }
 
-void TBaseLeanTree::HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, int TrackPos) {
+void TLeanTreeScrolling::HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, int TrackPos) {
+    auto& tree = ScrollTree();
     bool vertical = Bar == Qt::Vertical;
-    int offset = vertical ? FOffsetY : FOffsetX;
-    int increment =
-        vertical ? FScrollBarOptions->VerticalIncrement : FScrollBarOptions->HorizontalIncrement;
-    int extent = vertical ? ClientHeight() : ClientWidth();
+    int offset = vertical ? tree.FOffsetY : tree.FOffsetX;
+    int increment = vertical ? tree.FScrollBarOptions->VerticalIncrement
+                             : tree.FScrollBarOptions->HorizontalIncrement;
+    int extent = vertical ? tree.ClientHeight() : tree.ClientWidth();
     switch (Code) {
     case scLineUp:
         offset += increment;
@@ -177,24 +188,24 @@ void TBaseLeanTree::HandleScrollCode(Qt::Orientation Bar, TLTScrollCode Code, in
         break;
     case scThumbPosition:
     case scThumbTrack:
-        DoStateChange(tsThumbTracking);
+        tree.DoStateChange(tsThumbTracking);
         offset = -TrackPos;
         break;
     case scTop:
         offset = 0;
         break;
     case scBottom:
-        offset = vertical ? -int(FRoot->TotalHeight) : -FRangeX;
+        offset = vertical ? -int(tree.FRoot->TotalHeight) : -tree.FRangeX;
         break;
     case scEndScroll:
-        DoStateChange({}, tsThumbTracking);
-        UpdateScrollBars(true);
+        tree.DoStateChange({}, tsThumbTracking);
+        tree.UpdateScrollBars(true);
         return;
     }
     if (vertical)
-        SetOffsetY(offset);
+        tree.SetOffsetY(offset);
     else
-        SetOffsetX(offset);
+        tree.SetOffsetX(offset);
 }
 
 void TBaseLeanTree::wheelEvent(QWheelEvent* e) {
@@ -221,24 +232,27 @@ void TBaseLeanTree::wheelEvent(QWheelEvent* e) {
 
 // ---- auto-scroll ----
 
-bool TBaseLeanTree::CanAutoScroll() const {
-    bool wheel = FStates.Intersects({tsWheelPanning, tsWheelScrolling});
-    if (!HasAuto(toAutoScroll) && !wheel)
+bool TLeanTreeScrolling::CanAutoScroll() const {
+    auto& tree = ScrollTree();
+    bool wheel = tree.FStates.Intersects({tsWheelPanning, tsWheelScrolling});
+    if (!tree.HasAuto(toAutoScroll) && !wheel)
         return false;
-    if (FHeader && FHeader->States().Contains(THeaderState::hsDragging))
+    if (tree.FHeader && tree.FHeader->States().Contains(THeaderState::hsDragging))
         return false;
     return wheel ||
-           FStates.Intersects({tsDrawSelPending, tsDrawSelecting, tsOLEDragging, tsVCLDragging}) ||
-           (FDragManager && FDragManager->IsDropTarget());
+           tree.FStates.Intersects(
+               {tsDrawSelPending, tsDrawSelecting, tsOLEDragging, tsVCLDragging}) ||
+           (tree.FDragManager && tree.FDragManager->IsDropTarget());
 }
 
-TLTScrollDirections TBaseLeanTree::DetermineScrollDirections(int X, int Y, uint64_t Now) {
+TLTScrollDirections TLeanTreeScrolling::DetermineScrollDirections(int X, int Y, uint64_t Now) {
+    auto& tree = ScrollTree();
     TLTScrollDirections dirs = 0;
     if (!CanAutoScroll()) {
         FDirectionsSince = 0;
         return 0;
     }
-    if (FStates.Intersects({tsWheelPanning, tsWheelScrolling})) {
+    if (tree.FStates.Intersects({tsWheelPanning, tsWheelScrolling})) {
         if (X < FPanningStart.x() - PanningDeadZone)
             dirs |= sdLeft;
         else if (X > FPanningStart.x() + PanningDeadZone)
@@ -249,14 +263,14 @@ TLTScrollDirections TBaseLeanTree::DetermineScrollDirections(int X, int Y, uint6
             dirs |= sdDown;
         return dirs;
     }
-    int zone = int(FDefaultNodeHeight);
-    if (X < zone && FOffsetX < 0)
+    int zone = int(tree.FDefaultNodeHeight);
+    if (X < zone && tree.FOffsetX < 0)
         dirs |= sdLeft;
-    if (ClientWidth() - FOffsetX < FRangeX && X >= ClientWidth() - zone)
+    if (tree.ClientWidth() - tree.FOffsetX < tree.FRangeX && X >= tree.ClientWidth() - zone)
         dirs |= sdRight;
-    if (Y < zone && FOffsetY < 0)
+    if (Y < zone && tree.FOffsetY < 0)
         dirs |= sdUp;
-    if (ClientHeight() - FOffsetY < RangeY() && Y >= ClientHeight() - zone)
+    if (tree.ClientHeight() - tree.FOffsetY < tree.RangeY() && Y >= tree.ClientHeight() - zone)
         dirs |= sdDown;
     if (!dirs)
         FDirectionsSince = 0;
@@ -265,51 +279,55 @@ TLTScrollDirections TBaseLeanTree::DetermineScrollDirections(int X, int Y, uint6
     return dirs;
 }
 
-void TBaseLeanTree::DoAutoScroll(int X, int Y, uint64_t Now) {
+void TLeanTreeScrolling::DoAutoScroll(int X, int Y, uint64_t Now) {
+    auto& tree = ScrollTree();
     FScrollDirections = DetermineScrollDirections(X, Y, Now);
-    if (FStates.Intersects({tsWheelPanning, tsWheelScrolling}))
+    if (tree.FStates.Intersects({tsWheelPanning, tsWheelScrolling}))
         return;
-    bool running = FStates.Intersects({tsScrolling, tsScrollPending});
+    bool running = tree.FStates.Intersects({tsScrolling, tsScrollPending});
     if (FScrollDirections && !running) {
         // Scrolling starts once the mouse has stayed AutoScrollDelay in an edge zone.
         uint64_t waited = Now >= FDirectionsSince ? Now - FDirectionsSince : 0;
         int delay = int(AutoScrollDelay > waited ? AutoScrollDelay - waited : 0);
-        DoStateChange(tsScrollPending);
+        tree.DoStateChange(tsScrollPending);
         FScrollTimer->start(delay);
     } else if (!FScrollDirections && running) {
         FScrollTimer->stop();
-        DoStateChange({}, {tsScrolling, tsScrollPending});
+        tree.DoStateChange({}, {tsScrolling, tsScrollPending});
     }
 }
 
-bool TBaseLeanTree::ScrollTimerActive() const {
+bool TLeanTreeScrolling::ScrollTimerActive() const {
     return FScrollTimer->isActive();
 }
 
-int TBaseLeanTree::ScrollTimerInterval() const {
+int TLeanTreeScrolling::ScrollTimerInterval() const {
     return FScrollTimer->interval();
 }
 
-void TBaseLeanTree::OnScrollTimer() {
-    ScrollTimerTick(viewport()->mapFromGlobal(QCursor::pos()));
+void TLeanTreeScrolling::OnScrollTimer() {
+    auto& tree = ScrollTree();
+    ScrollTimerTick(tree.viewport()->mapFromGlobal(QCursor::pos()));
 }
 
-void TBaseLeanTree::ScrollTimerTick(QPoint Cursor) {
-    if (FStates.Intersects({tsWheelPanning, tsWheelScrolling})) {
+void TLeanTreeScrolling::ScrollTimerTick(QPoint Cursor) {
+    auto& tree = ScrollTree();
+    if (tree.FStates.Intersects({tsWheelPanning, tsWheelScrolling})) {
         FScrollDirections = DetermineScrollDirections(Cursor.x(), Cursor.y(), 0);
-    } else if (FStates.Contains(tsScrollPending)) {
-        CancelHint();
+    } else if (tree.FStates.Contains(tsScrollPending)) {
+        tree.CancelHint();
         // Like the system timers the interval was chosen for, no faster than every 10 ms
         // (at 1 ms a band or drag would cross a long list in a blink).
         FScrollTimer->start(int(std::max<uint32_t>(AutoScrollInterval, MinimumTimerInterval)));
-        DoStateChange(tsScrolling, tsScrollPending);
+        tree.DoStateChange(tsScrolling, tsScrollPending);
     }
     DoTimerScroll(Cursor);
 }
 
-void TBaseLeanTree::DoTimerScroll(QPoint Cursor) {
-    bool wheel = FStates.Intersects({tsWheelPanning, tsWheelScrolling});
-    QRect client(0, 0, ClientWidth(), ClientHeight());
+void TLeanTreeScrolling::DoTimerScroll(QPoint Cursor) {
+    auto& tree = ScrollTree();
+    bool wheel = tree.FStates.Intersects({tsWheelPanning, tsWheelScrolling});
+    QRect client(0, 0, tree.ClientWidth(), tree.ClientHeight());
     bool inside = client.contains(Cursor);
     auto step = [&](TLTScrollDirections d) {
         bool vertical = d == sdUp || d == sdDown;
@@ -318,8 +336,8 @@ void TBaseLeanTree::DoTimerScroll(QPoint Cursor) {
                                 : std::abs(Cursor.x() - FPanningStart.x());
             return std::max(0, dist - PanningDeadZone);
         }
-        int s = vertical ? std::min(FScrollBarOptions->VerticalIncrement, client.height())
-                         : std::min(FScrollBarOptions->HorizontalIncrement, client.width());
+        int s = vertical ? std::min(tree.FScrollBarOptions->VerticalIncrement, client.height())
+                         : std::min(tree.FScrollBarOptions->HorizontalIncrement, client.width());
         if (!inside) {
             int outside = 0;
             if (d == sdUp)
@@ -334,7 +352,7 @@ void TBaseLeanTree::DoTimerScroll(QPoint Cursor) {
         }
         return s;
     };
-    QPoint offset(FOffsetX, FOffsetY);
+    QPoint offset(tree.FOffsetX, tree.FOffsetY);
     if (FScrollDirections & sdUp)
         offset.ry() += step(sdUp);
     if (FScrollDirections & sdDown)
@@ -343,54 +361,57 @@ void TBaseLeanTree::DoTimerScroll(QPoint Cursor) {
         offset.rx() += step(sdLeft);
     if (FScrollDirections & sdRight)
         offset.rx() -= step(sdRight);
-    DoSetOffsetXY(offset);
+    tree.DoSetOffsetXY(offset);
     // A rubber band grows with the content that scrolls in under the mouse.
-    if (IsMouseSelecting() && CalculateSelectionRect(Cursor.x(), Cursor.y()))
-        HandleDrawSelection(FNewSelRect, FLastSelRect,
-                            QGuiApplication::keyboardModifiers() & Qt::ControlModifier);
+    if (tree.IsMouseSelecting() && tree.CalculateSelectionRect(Cursor.x(), Cursor.y()))
+        tree.HandleDrawSelection(tree.FNewSelRect, tree.FLastSelRect,
+                                 QGuiApplication::keyboardModifiers() & Qt::ControlModifier);
     // Directions that reached their end are dropped.
-    if (FOffsetY == 0)
+    if (tree.FOffsetY == 0)
         FScrollDirections &= ~sdUp;
-    if (FOffsetY <= ClientHeight() - RangeY())
+    if (tree.FOffsetY <= tree.ClientHeight() - tree.RangeY())
         FScrollDirections &= ~sdDown;
-    if (FOffsetX == 0)
+    if (tree.FOffsetX == 0)
         FScrollDirections &= ~sdLeft;
-    if (FOffsetX <= ClientWidth() - FRangeX)
+    if (tree.FOffsetX <= tree.ClientWidth() - tree.FRangeX)
         FScrollDirections &= ~sdRight;
 }
 
 // ---- wheel panning ----
 
-void TBaseLeanTree::StartWheelPanning(QPoint Position) {
+void TLeanTreeScrolling::StartWheelPanning(QPoint Position) {
+    auto& tree = ScrollTree();
     FScrollTimer->stop();
-    DoStateChange(tsWheelPanning, {tsScrolling, tsScrollPending});
+    tree.DoStateChange(tsWheelPanning, {tsScrolling, tsScrollPending});
     FPanningStart = Position;
-    bool v = RangeY() > ClientHeight(), h = FRangeX > ClientWidth();
+    bool v = tree.RangeY() > tree.ClientHeight(), h = tree.FRangeX > tree.ClientWidth();
     FPanningCursor = v && h ? piMoveAll : v ? piMoveNS : piMoveEW;
     delete FPanningWindow;
-    auto* w = new TLTPanningWindow(this, PanningImage(FPanningCursor));
+    auto* w = new TLTPanningWindow(&tree, PanningImage(FPanningCursor));
     FPanningWindow = w;
-    w->move(viewport()->mapToGlobal(Position) - QPoint(16, 16));
+    w->move(tree.viewport()->mapToGlobal(Position) - QPoint(16, 16));
     w->show();
-    viewport()->setCursor(QCursor(QPixmap::fromImage(PanningImage(FPanningCursor))));
-    viewport()->grabMouse();
+    tree.viewport()->setCursor(QCursor(QPixmap::fromImage(PanningImage(FPanningCursor))));
+    tree.viewport()->grabMouse();
     FScrollTimer->start(PanningInterval);
 }
 
-void TBaseLeanTree::StopWheelPanning() {
-    if (!FStates.Intersects({tsWheelPanning, tsWheelScrolling}))
+void TLeanTreeScrolling::StopWheelPanning() {
+    auto& tree = ScrollTree();
+    if (!tree.FStates.Intersects({tsWheelPanning, tsWheelScrolling}))
         return;
     delete FPanningWindow;
     FPanningWindow = nullptr;
-    DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
-    viewport()->releaseMouse();
-    viewport()->unsetCursor();
+    tree.DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+    tree.viewport()->releaseMouse();
+    tree.viewport()->unsetCursor();
     FScrollTimer->stop();
     FScrollDirections = 0;
 }
 
-void TBaseLeanTree::AdjustPanningCursor(int X, int Y) {
-    bool v = RangeY() > ClientHeight(), h = FRangeX > ClientWidth();
+void TLeanTreeScrolling::AdjustPanningCursor(int X, int Y) {
+    auto& tree = ScrollTree();
+    bool v = tree.RangeY() > tree.ClientHeight(), h = tree.FRangeX > tree.ClientWidth();
     int dx = X - FPanningStart.x(), dy = Y - FPanningStart.y();
     bool east = dx > PanningDeadZone, west = dx < -PanningDeadZone;
     bool south = dy > PanningDeadZone, north = dy < -PanningDeadZone;
@@ -409,7 +430,7 @@ void TBaseLeanTree::AdjustPanningCursor(int X, int Y) {
         kind = piMoveW;
     if (kind != FPanningCursor) {
         FPanningCursor = kind;
-        viewport()->setCursor(QCursor(QPixmap::fromImage(PanningImage(kind))));
+        tree.viewport()->setCursor(QCursor(QPixmap::fromImage(PanningImage(kind))));
     }
 }
 
@@ -465,9 +486,4 @@ bool TBaseLeanTree::viewportEvent(QEvent* e) {
         break;
     }
     return QAbstractScrollArea::viewportEvent(e);
-}
-
-void TBaseLeanTree::DoShowScrollbar(int Bar, bool Show) {
-    if (OnShowScrollbar)
-        OnShowScrollbar(this, Bar, Show);
 }

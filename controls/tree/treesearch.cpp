@@ -1,35 +1,37 @@
 // Incremental search: typed characters collect in a buffer that is matched against the nodes
 // (through DoIncrementalSearch) from a start node on, in the chosen direction, wrapping once
 // around the tree. The search ends after IncrementalSearchTimeout without a key.
+#include "controls/tree/treesearch.h"
+
 #include <QApplication>
 #include <QTimer>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treehelpers.h"
 
 using enum TLeanTreeState;
 
-QTimer* TBaseLeanTree::SearchTimer() {
-    if (!FSearchTimer) {
-        FSearchTimer = new QTimer(this);
-        FSearchTimer->setSingleShot(true);
-        connect(FSearchTimer, &QTimer::timeout, this, [this] { StopIncrementalSearch(); });
-    }
-    return FSearchTimer;
+TBaseLeanTree& TLeanTreeSearch::SearchTree() {
+    return static_cast<TBaseLeanTree&>(*this);
 }
 
-bool TBaseLeanTree::SearchTimerActive() const {
+QTimer* TLeanTreeSearch::SearchTimer() {
+    return SingleShotTimer(FSearchTimer, &SearchTree(), [this] { StopIncrementalSearch(); });
+}
+
+bool TLeanTreeSearch::SearchTimerActive() const {
     return FSearchTimer && FSearchTimer->isActive();
 }
 
-void TBaseLeanTree::StopIncrementalSearch() {
+void TLeanTreeSearch::StopIncrementalSearch() {
     if (FSearchTimer)
         FSearchTimer->stop();
     FSearchBuffer.clear();
     FSearchTimeKnown = false;
-    DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
+    SearchTree().DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
 }
 
-void TBaseLeanTree::SetIncrementalSearch(TLTIncrementalSearch Value) {
+void TLeanTreeSearch::SetIncrementalSearch(TLTIncrementalSearch Value) {
     if (Value == FIncrementalSearch)
         return;
     FIncrementalSearch = Value;
@@ -37,29 +39,22 @@ void TBaseLeanTree::SetIncrementalSearch(TLTIncrementalSearch Value) {
         StopIncrementalSearch();
 }
 
-int TBaseLeanTree::DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) {
-    if (!OnIncrementalSearch)
-        return 1; // nothing to compare: no node matches
-    int result = 0;
-    OnIncrementalSearch(this, Node, Text, result);
-    return result;
-}
-
-void TBaseLeanTree::Beep() {
+void TLeanTreeSearch::Beep() {
     QApplication::beep();
 }
 
-void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
+void TLeanTreeSearch::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
     if (FSearchTimer)
         FSearchTimer->stop();
     if (FIncrementalSearch == isNone)
         return;
+    TBaseLeanTree& tree = SearchTree();
     // A key that comes after the time-out starts a new search even when the timer has not
     // been served yet.
     if (FSearchTimeKnown && Time >= FLastSearchTime &&
         Time - FLastSearchTime >= IncrementalSearchTimeout) {
         FSearchBuffer.clear();
-        DoStateChange({}, tsIncrementalSearching);
+        tree.DoStateChange({}, tsIncrementalSearching);
     }
     FLastSearchTime = Time;
     FSearchTimeKnown = true;
@@ -68,7 +63,7 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
         restart();
         return;
     }
-    DoStateChange(tsIncrementalSearching);
+    tree.DoStateChange(tsIncrementalSearching);
     bool backspace = CharCode == 8;
     if (backspace && FSearchBuffer.size() <= 1) {
         restart();
@@ -79,10 +74,10 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
     if (IncrementalSearchStart == ssLastHit)
         start = FLastSearchNode;
     else if (IncrementalSearchStart == ssFocusedNode)
-        start = FFocusedNode;
+        start = tree.FocusedNode();
     if (start && FIncrementalSearch == isInitializedOnly && !(start->States & vsInitialized))
         start = nullptr;
-    if (start && FIncrementalSearch == isVisibleOnly && !GetFullyVisible(start))
+    if (start && FIncrementalSearch == isVisibleOnly && !tree.GetFullyVisible(start))
         start = nullptr;
 
     // The same letter again cycles through the nodes starting with it, unless the start node
@@ -90,28 +85,28 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
     bool repeated = false;
     if (!backspace && start && FSearchBuffer.size() == 1 && FSearchBuffer[0] == CharCode) {
         std::u16string twice = FSearchBuffer + CharCode;
-        repeated = DoIncrementalSearch(start, twice) != 0;
+        repeated = tree.DoIncrementalSearch(start, twice) != 0;
     }
 
     bool forward = IncrementalSearchDirection == sdForward;
     auto first = [&]() -> PLeanNode {
         switch (FIncrementalSearch) {
         case isVisibleOnly:
-            return forward ? GetFirstVisible() : GetLastVisible();
+            return forward ? tree.GetFirstVisible() : tree.GetLastVisible();
         case isInitializedOnly:
-            return forward ? GetFirstNoInit() : GetLastNoInit();
+            return forward ? tree.GetFirstNoInit() : tree.GetLastNoInit();
         default:
-            return forward ? GetFirst() : GetLast();
+            return forward ? tree.GetFirst() : tree.GetLast();
         }
     };
     auto next = [&](PLeanNode n) -> PLeanNode {
         switch (FIncrementalSearch) {
         case isVisibleOnly:
-            return forward ? GetNextVisible(n) : GetPreviousVisible(n);
+            return forward ? tree.GetNextVisible(n) : tree.GetPreviousVisible(n);
         case isInitializedOnly:
-            return forward ? GetNextNoInit(n) : GetPreviousNoInit(n);
+            return forward ? tree.GetNextNoInit(n) : tree.GetPreviousNoInit(n);
         default:
-            return forward ? GetNext(n) : GetPrevious(n);
+            return forward ? tree.GetNext(n) : tree.GetPrevious(n);
         }
     };
 
@@ -129,9 +124,9 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
     // One round at most: back at the first node tried, or as many steps as there are nodes
     // (a walk that cannot come back to where it began must not run for ever).
     PLeanNode found = nullptr;
-    uint64_t steps = 0, limit = uint64_t(FRoot->TotalCount) + 1;
+    uint64_t steps = 0, limit = uint64_t(tree.RootNode()->TotalCount) + 1;
     for (PLeanNode begin = run; run && steps <= limit; ++steps) {
-        if (DoIncrementalSearch(run, FSearchBuffer) == 0) {
+        if (tree.DoIncrementalSearch(run, FSearchBuffer) == 0) {
             found = run;
             break;
         }
@@ -142,11 +137,11 @@ void TBaseLeanTree::HandleIncrementalSearch(char16_t CharCode, uint64_t Time) {
             break;
     }
     if (found) {
-        ClearSelection();
+        tree.ClearSelection();
         FLastSearchNode = found;
-        SetFocusedNode(found);
-        SetSelected(found, true);
-    } else if (!start || DoIncrementalSearch(start, FSearchBuffer) != 0) {
+        tree.SetFocusedNode(found);
+        tree.SetSelected(found, true);
+    } else if (!start || tree.DoIncrementalSearch(start, FSearchBuffer) != 0) {
         Beep();
     }
     restart();

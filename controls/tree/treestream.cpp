@@ -19,21 +19,6 @@ void Put32(uint8_t* p, uint32_t v) {
 
 } // namespace
 
-void TBaseLeanTree::DoSaveNode(PLeanNode Node, TStream& Stream) {
-    if (OnSaveNode)
-        OnSaveNode(this, Node == FRoot ? nullptr : Node, Stream);
-}
-
-void TBaseLeanTree::DoLoadNode(PLeanNode Node, TStream& Stream) {
-    if (OnLoadNode)
-        OnLoadNode(this, Node == FRoot ? nullptr : Node, Stream);
-}
-
-void TBaseLeanTree::DoNodeCopied(PLeanNode Node) {
-    if (OnNodeCopied)
-        OnNodeCopied(this, Node);
-}
-
 void TBaseLeanTree::WriteChunks(TMemoryStream& Stream, PLeanNode Node) {
     // Calls on the buffer are qualified: they need no virtual dispatch.
     TMemoryStream& s = Stream;

@@ -1,60 +1,15 @@
 // The tree's look settings: line colour, selection over a background picture, vertical
 // placement of buttons and images, the frame, column moves from code and the reading order.
-#include <QApplication>
-#include <QTest>
-
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treeheader.h"
-#include "gui/guitestutil.h"
-#include "platform/gui/qtcolors.h"
-#include "treetestutil.h"
+#include "treepainttest.h"
 
 namespace {
 
 using enum TLTPaintOption;
 using enum TLTSelectionOption;
 
-QColor Q(TColor c) {
-    return ColorToQColor(c);
-}
-
-QColor At(const QImage& img, int x, int y) {
-    return QColor(img.pixel(x, y));
-}
-
-// Rows 18 high: 0 parent (expanded), 1-2 its children, 3 a collapsed parent, 4 a leaf.
-class LookTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tree.LabelWidth = 40;
-        tree.resize(300, 200);
-        tree.SetRootNodeCount(3);
-        PLeanNode first = tree.GetFirstNoInit();
-        tree.SetChildCount(first, 2);
-        tree.SetChildCount(first->NextSibling, 2);
-        tree.ToggleNode(first);
-        rows = ShownRows(tree);
-    }
-    QImage Render(TBaseLeanTree& t, QRect window = QRect(0, 0, 300, 200)) {
-        QImage img(window.size(), QImage::Format_ARGB32_Premultiplied);
-        img.fill(Qt::magenta);
-        QPainter p(&img);
-        t.PaintTree(p, window, QPoint(0, 0), AllPaintOptions);
-        return img;
-    }
-    QImage Render() { return Render(tree); }
-    void Focus(QWidget& w) {
-        w.show();
-        QApplication::setActiveWindow(&w);
-        w.setFocus();
-        QTest::qWait(1);
-        ASSERT_TRUE(w.hasFocus());
-    }
-    ThemesGuard classic{false};
-    TTestTree tree;
-    std::vector<PLeanNode> rows;
-    const int h = 18;
-};
+class LookTest : public TreePaintTest {};
 
 TEST_F(LookTest, TreeLineColourRepaintsLinesAndButtonFrames) {
     QImage img = Render();

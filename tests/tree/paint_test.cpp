@@ -1,13 +1,8 @@
 // Painting: offscreen renders checked at the pixels that show real breakage (selection fills,
 // buttons, tree lines, focus rectangle, grid lines, background), and the rows painted being
 // exactly those that meet the update rectangle.
-#include <QApplication>
-#include <QTest>
-
 #include "controls/tree/treeheader.h"
-#include "gui/guitestutil.h"
-#include "platform/gui/qtcolors.h"
-#include "treetestutil.h"
+#include "treepainttest.h"
 
 namespace {
 
@@ -16,50 +11,13 @@ using enum TLTSelectionOption;
 using enum TLTMiscOption;
 using enum TLTInternalPaintOption;
 
-QColor Q(TColor c) {
-    return ColorToQColor(c);
-}
-
 // Within 2 per channel (blending rounds).
 bool Near(const QColor& a, const QColor& b) {
     return std::abs(a.red() - b.red()) <= 2 && std::abs(a.green() - b.green()) <= 2 &&
            std::abs(a.blue() - b.blue()) <= 2;
 }
 
-class PaintTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tree.LabelWidth = 40;
-        tree.resize(300, 200);
-        tree.SetRootNodeCount(3);
-        PLeanNode first = tree.GetFirstNoInit();
-        tree.SetChildCount(first, 2);
-        tree.SetChildCount(first->NextSibling, 2); // stays collapsed
-        tree.ToggleNode(first);
-        rows = ShownRows(tree); // 0: parent (expanded), 1-2: children, 3: parent, 4: leaf
-    }
-    // Renders the tree rectangle Window at (0, 0) of a new image.
-    QImage Render(QRect window = QRect(0, 0, 300, 200),
-                  TLTInternalPaintOptions options = AllPaintOptions) {
-        QImage img(window.size(), QImage::Format_ARGB32_Premultiplied);
-        img.fill(Qt::magenta);
-        QPainter p(&img);
-        tree.PaintTree(p, window, QPoint(0, 0), options);
-        return img;
-    }
-    QColor At(const QImage& img, int x, int y) { return QColor(img.pixel(x, y)); }
-    void Focus() {
-        tree.show();
-        QApplication::setActiveWindow(&tree);
-        tree.setFocus();
-        QTest::qWait(1);
-        ASSERT_TRUE(tree.hasFocus());
-    }
-    ThemesGuard classic{false};
-    TTestTree tree;
-    std::vector<PLeanNode> rows;
-    const int h = 18; // row height
-};
+class PaintTest : public TreePaintTest {};
 
 TEST_F(PaintTest, TreeLinesAreDottedAndFollowTheLevels) {
     QImage img = Render();

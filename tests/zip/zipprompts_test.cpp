@@ -12,6 +12,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using TAsked = TFakeZipPrompts::TAsked;
+
 // An archive of the sample files, written by our writer.
 std::string MakeArchive(const TempDir& dir, const std::map<std::string, std::string>& files) {
     WriteSampleFiles(dir.File("src"), files);
@@ -43,9 +45,8 @@ TEST(ZipPrompts, OverwriteQuestionWithoutAHandler) {
         EXPECT_EQ(ReadFileBytes(out + "/notes.txt"), run ? files["notes.txt"] : "mine");
     }
     ASSERT_EQ(prompts->Asked.size(), 2u);
-    EXPECT_EQ(prompts->Asked[0].Kind, "yesno");
-    EXPECT_EQ(prompts->Asked[0].Text, "Replace existing file notes.txt?");
-    EXPECT_EQ(prompts->Asked[0].Caption, "File Exists Alert");
+    EXPECT_EQ(prompts->Asked[0],
+              (TAsked{"yesno", "Replace existing file notes.txt?", "File Exists Alert"}));
 }
 
 TEST(ZipPrompts, UnknownMethodIsShownAndSkipped) {
@@ -71,9 +72,7 @@ TEST(ZipPrompts, UnknownMethodIsShownAndSkipped) {
     files.erase("notes.txt");
     EXPECT_EQ(ReadTree(dir.File("out")), files);
     ASSERT_EQ(prompts->Asked.size(), 1u);
-    EXPECT_EQ(prompts->Asked[0].Kind, "error");
-    EXPECT_EQ(prompts->Asked[0].Text, "Unknown Compression Method");
-    EXPECT_EQ(prompts->Asked[0].Caption, "Zip Error");
+    EXPECT_EQ(prompts->Asked[0], (TAsked{"error", "Unknown Compression Method", "Zip Error"}));
 }
 
 TEST(ZipPrompts, QuestionMarkChoosesTheArchiveAndTheFolder) {

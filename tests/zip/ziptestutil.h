@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,10 @@ public:
         std::string Kind;    // "yesno", "error", "file" or "folder"
         std::string Text;    // the text, or the dialog's title
         std::string Caption; // the caption, the file filter or the start folder
+        bool operator==(const TAsked&) const = default;
+        friend std::ostream& operator<<(std::ostream& os, const TAsked& a) {
+            return os << a.Kind << " \"" << a.Text << "\" \"" << a.Caption << '"';
+        }
     };
     std::vector<TAsked> Asked;
     std::deque<bool> Answers;
