@@ -78,7 +78,8 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
         data_.resize(at); // the gap after a seek past the end reads as zeros
     // What lies within the data is overwritten; the rest is appended, written once.
     const size_t inside = std::min(n, data_.size() - at);
-    std::memcpy(data_.data() + at, bytes, inside);
+    if (inside > 0) // an empty vector's data() may be null
+        std::memcpy(data_.data() + at, bytes, inside);
     data_.insert(data_.end(), bytes + inside, bytes + n);
     pos_ += count;
     return count;
