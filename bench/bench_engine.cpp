@@ -3,14 +3,13 @@
 // corpora ("mixed": as a user's file tends to be; "full": every field filled); the reminder
 // manager's rebuild (1,000 to 300,000 entries), the index sort after a change and the
 // processing pass; and the memory a loaded database costs. After the run the ratios and the
-// rebuild's cost per entry are printed; with --benchmark_repetitions they use the medians.
+// rebuild's cost per entry are printed; with --benchmark_repetitions they use the medians, the
+// repetitions of all benchmarks run in random order so that a busy spell on the machine falls
+// on each alike.
 // Names: <operation>/<corpus>/<reminders> for the data files, <operation>/<reminders> else.
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,31 +22,15 @@
 
 #include "bench/benchdata.h"
 #include "benchreport.h"
+#include "benchrun.h"
 #include "core/binarydatafile.h"
 #include "core/remindermanager.h"
 #include "core/xmldatafile.h"
 #include "platform/registrystore.h"
 
-extern char** environ;
-
 namespace {
 
 constexpr TDateTime BaseTime = BenchNow;
-
-// Files go to a memory file system where there is one, so a save's flush to the disk does
-// not time the disk.
-const std::string& WorkFolder() {
-    static const std::string folder = [] {
-        std::string base = std::filesystem::is_directory("/dev/shm")
-                               ? std::string("/dev/shm")
-                               : std::filesystem::temp_directory_path().string();
-        std::string pattern = base + "/tockwell-bench.XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        return pattern;
-    }();
-    return folder;
-}
 
 std::string DataFile(TBenchCorpus corpus, int n, const char* ext = ".tock") {
     return WorkFolder() + "/reminders-" + CorpusName(corpus) + "-" + std::to_string(n) + ext;
@@ -108,63 +91,32 @@ void Load(benchmark::State& state, TBenchCorpus corpus, int n) {
 // xmllint parsing the same file, started as a process.
 void XmlLint(benchmark::State& state, TBenchCorpus corpus, int n) {
     Database(corpus, n);
-    std::string file = DataFile(corpus, n);
-    char arg0[] = "xmllint", arg1[] = "--noout";
-    char* argv[] = {arg0, arg1, file.data(), nullptr};
-    for (auto _ : state) {
-        pid_t pid;
-        if (posix_spawnp(&pid, "xmllint", nullptr, nullptr, argv, environ) != 0) {
-            state.SkipWithError("xmllint cannot be started");
-            break;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const std::string file = DataFile(corpus, n);
+    for (auto _ : state)
+        if (!RunProcess({"xmllint", "--noout", file})) {
             state.SkipWithError("xmllint failed");
             break;
         }
-    }
 }
 
 // The whole load as a process, as xmllint is timed: this program started to load the file,
 // free the database and end.
 void LoadProcess(benchmark::State& state, TBenchCorpus corpus, int n) {
     Database(corpus, n);
-    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string file = DataFile(corpus, n);
-    char option[] = "--load";
-    char* argv[] = {self.data(), option, file.data(), nullptr};
-    for (auto _ : state) {
-        pid_t pid;
-        if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ) != 0) {
-            state.SkipWithError("the load process cannot be started");
-            break;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string file = DataFile(corpus, n);
+    for (auto _ : state)
+        if (!RunProcess({self, "--load", file})) {
             state.SkipWithError("the load process failed");
             break;
         }
-    }
 }
 
 // ---- Reminder manager ----
 
-// The mixed corpus of n entries, generated in memory in list order (as a load allocates it).
-TTockwellDB& Generated(int n) {
-    static std::map<int, std::unique_ptr<TTockwellDB>> dbs;
-    auto& db = dbs[n];
-    if (!db) {
-        db = std::make_unique<TTockwellDB>();
-        GenerateReminders(*db, n, static_cast<uint32_t>(n));
-    }
-    return *db;
-}
-
 // The timer's rebuild of the short list: a walk over every entry's next alert.
 void Rebuild(benchmark::State& state, int n) {
-    TTockwellDB& db = Generated(n);
+    TTockwellDB& db = GeneratedDatabase(n);
     TReminderManager manager;
     for (auto _ : state)
         manager.RebuildList(db, BaseTime + OneHour);
@@ -174,7 +126,7 @@ void Rebuild(benchmark::State& state, int n) {
 
 // The index build after one next alert moved (the walk and the merge), as after a change.
 void IndexAfterChange(benchmark::State& state, int n) {
-    TTockwellDB& db = Generated(n);
+    TTockwellDB& db = GeneratedDatabase(n);
     TReminderItem& moved = db.GetItem(n / 2)->GetReminder();
     const TDateTime next = moved.GetNextAlertDateTime();
     int sorted = 0;
@@ -267,20 +219,6 @@ std::string PerEntry(double seconds, int n) {
     return text;
 }
 
-// Prints the time ratio a / b with its goal (none when goal <= 0); nothing when either is
-// missing.
-void PrintRatio(const TTimesReporter& times, const std::string& a, const std::string& b,
-                const std::string& what, double goal) {
-    const double x = times.Time(a), y = times.Time(b);
-    if (x < 0 || y <= 0)
-        return;
-    const double r = x / y;
-    std::printf("  %-40s %6.2f", what.c_str(), r);
-    if (goal > 0)
-        std::printf("  (<= %.1f: %s)", goal, r <= goal ? "met" : "NOT met");
-    std::printf("\n");
-}
-
 // After the table: the ratios and the rebuild's cost per entry.
 void PrintSummary(const TTimesReporter& times) {
     std::printf("\nRatios (time / time; goals in brackets)\n");
@@ -342,10 +280,13 @@ int main(int argc, char** argv) {
         RegisterBenchmark(("rebuild/" + std::to_string(n)).c_str(), Rebuild, n);
         RegisterBenchmark(("index/" + std::to_string(n)).c_str(), IndexAfterChange, n);
     }
+    // Each repetition builds its database anew, and where the listed reminders fall in the
+    // processor's caches differs from one build to the next: a pass takes a microsecond or
+    // two, and the median of nine builds is steadier than that of the three asked for.
     for (int n : {1000, 100000})
-        RegisterBenchmark(("process/" + std::to_string(n)).c_str(), Process, n);
+        RegisterBenchmark(("process/" + std::to_string(n)).c_str(), Process, n)->Repetitions(9);
 
-    benchmark::Initialize(&argc, argv);
+    InitializeInterleaved(argc, argv);
     TTimesReporter reporter(PrintSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 

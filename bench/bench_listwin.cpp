@@ -4,7 +4,11 @@
 // starting with cold caches; and the program's start with a 100,000-reminder XML data file,
 // from the start of the process to its main window painted with the file's data (the
 // program's --exit-when-painted), against `xmllint --noout` on the same file. The ratios are
-// printed after the run.
+// printed after the run, from the medians of the repetitions, those of all benchmarks run in
+// random order so that a busy spell on the machine falls on each alike. The fill's growth
+// compares the fastest repetitions: other programs' memory traffic slows the larger fill,
+// which works from main memory, more than the smaller one, and the fastest round is the one
+// they disturbed least.
 // Names: listwin/fill/<lean|qtreewidget>/<n>, listwin/start/<tockwell|xmllint>/<n>.
 
 #include <benchmark/benchmark.h>
@@ -18,18 +22,15 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "app/frmdatabaselist.h"
 #include "bench/benchdata.h"
 #include "benchreport.h"
+#include "benchrun.h"
 #include "controls/tree/stringtree.h"
 #include "core/xmldatafile.h"
-
-extern char** environ;
 
 namespace {
 
@@ -38,16 +39,6 @@ constexpr int StartSize = 100000;
 
 TDateTime BenchClock() {
     return BenchNow;
-}
-
-TTockwellDB& Database(int n) {
-    static std::map<int, std::unique_ptr<TTockwellDB>> dbs;
-    auto& db = dbs[n];
-    if (!db) {
-        db = std::make_unique<TTockwellDB>();
-        GenerateReminders(*db, n, static_cast<uint32_t>(n));
-    }
-    return *db;
 }
 
 // ---- Fill ----
@@ -64,7 +55,7 @@ const std::vector<TGroupRows>& Rows(int n) {
     auto& rows = all[n];
     if (rows.empty()) {
         TfrmTockwellDatabaseList window;
-        window.SetDatabase(&Database(n));
+        window.SetDatabase(&GeneratedDatabase(n));
         window.Refresh();
         TLeanStringTree& tree = *window.LTV;
         for (PLeanNode g = tree.GetFirstChild(nullptr); g; g = tree.GetNextSibling(g)) {
@@ -77,24 +68,10 @@ const std::vector<TGroupRows>& Rows(int n) {
     return rows;
 }
 
-// Walks a buffer larger than the processor's caches. In the program a refresh follows other
-// work, so each round starts with the data out of the caches; it also keeps the two sizes
-// alike, as 10,000 reminders would otherwise stay in the last-level cache and 100,000 not.
-void EvictCaches(benchmark::State& state) {
-    static const std::vector<char> junk(std::size_t(96) << 20, 1);
-    state.PauseTiming();
-    // Read, not written: the caches hold no lines of it that would have to be written back.
-    long sum = 0;
-    for (std::size_t i = 0; i < junk.size(); i += 64)
-        sum += junk[i];
-    benchmark::DoNotOptimize(sum);
-    state.ResumeTiming();
-}
-
 void FillLean(benchmark::State& state, int n) {
     TfrmTockwellDatabaseList window;
     window.resize(719, 443);
-    window.SetDatabase(&Database(n));
+    window.SetDatabase(&GeneratedDatabase(n));
     window.Refresh(); // the rounds refill, as the program does after each change
     size_t listed = 0;
     for (auto _ : state) {
@@ -145,23 +122,10 @@ void FillWidget(benchmark::State& state, int n) {
 
 // ---- Start ----
 
-const std::string& WorkFolder() {
-    static const std::string folder = [] {
-        std::string base = std::filesystem::is_directory("/dev/shm")
-                               ? std::string("/dev/shm")
-                               : std::filesystem::temp_directory_path().string();
-        std::string pattern = base + "/tockwell-listwin.XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        return pattern;
-    }();
-    return folder;
-}
-
 const std::string& DataFile() {
     static const std::string file = [] {
         const std::string name = WorkFolder() + "/reminders.tock";
-        SaveXMLDataFile(Database(StartSize), name);
+        SaveXMLDataFile(GeneratedDatabase(StartSize), name);
         return name;
     }();
     return file;
@@ -171,24 +135,6 @@ const std::string& DataFile() {
 std::string ProgramPath() {
     const auto self = std::filesystem::read_symlink("/proc/self/exe");
     return (self.parent_path().parent_path() / "app" / "tockwell").string();
-}
-
-// Runs argv as a process with environment env to its end; false when it failed.
-bool Run(std::vector<std::string> args, const std::vector<std::string>& env) {
-    std::vector<char*> argv, envp;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envCopy = env;
-    for (std::string& e : envCopy)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t pid;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
-        return false;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The program with a home of its own (settings, runtime folder), no display.
@@ -215,7 +161,7 @@ void StartProgram(benchmark::State& state) {
     const std::string& file = DataFile();
     const std::vector<std::string> env = ProgramEnvironment();
     for (auto _ : state)
-        if (!Run({program, "--exit-when-painted", file}, env)) {
+        if (!RunProcess({program, "--exit-when-painted", file}, env)) {
             state.SkipWithError("the program failed");
             break;
         }
@@ -224,23 +170,13 @@ void StartProgram(benchmark::State& state) {
 void XmlLint(benchmark::State& state) {
     const std::string& file = DataFile();
     for (auto _ : state)
-        if (!Run({"xmllint", "--noout", file}, {"PATH=/usr/bin:/bin"})) {
+        if (!RunProcess({"xmllint", "--noout", file}, {"PATH=/usr/bin:/bin"})) {
             state.SkipWithError("xmllint failed");
             break;
         }
 }
 
 // ---- Report ----
-
-void PrintRatio(const TTimesReporter& times, const std::string& a, const std::string& b,
-                const std::string& what, double goal) {
-    const double x = times.Time(a), y = times.Time(b);
-    if (x < 0 || y <= 0)
-        return;
-    const double r = x / y;
-    std::printf("  %-44s %6.3f  (<= %.1f: %s)\n", what.c_str(), r, goal,
-                r <= goal ? "met" : "NOT met");
-}
 
 void PrintSummary(const TTimesReporter& times) {
     std::printf("\nRatios (time / time; goals in brackets)\n");
@@ -250,7 +186,7 @@ void PrintSummary(const TTimesReporter& times) {
                    "fill lean / qtreewidget" + s, 1.0);
     }
     PrintRatio(times, "listwin/fill/lean/100000", "listwin/fill/lean/10000",
-               "fill lean 100,000 / 10,000", 12);
+               "fill lean 100,000 / 10,000 (fastest)", 12, "min");
     PrintRatio(times, "listwin/start/tockwell/100000", "listwin/start/xmllint/100000",
                "start to painted / xmllint --noout /100000", 1.0);
 }
@@ -258,42 +194,31 @@ void PrintSummary(const TTimesReporter& times) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     app.setFont(QFont("DejaVu Sans", 9));
     SetClock(BenchClock);
-    for (int n : FillSizes) {
-        const std::string s = "/" + std::to_string(n);
-        const int iterations = n >= 100000 ? 8 : 60;
-        benchmark::RegisterBenchmark(("listwin/fill/lean" + s).c_str(), FillLean, n)
+    using TFill = void (*)(benchmark::State&, int);
+    const std::pair<const char*, TFill> fills[] = {{"lean", FillLean}, {"qtreewidget", FillWidget}};
+    for (int n : FillSizes)
+        for (const auto& [name, fn] : fills)
+            benchmark::RegisterBenchmark(
+                ("listwin/fill/" + std::string(name) + "/" + std::to_string(n)).c_str(), fn, n)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(n >= 100000 ? 8 : 60)
+                ->Repetitions(7)
+                ->ComputeStatistics("min", Fastest);
+    using TStart = void (*)(benchmark::State&);
+    const std::pair<const char*, TStart> starts[] = {{"tockwell", StartProgram},
+                                                     {"xmllint", XmlLint}};
+    for (const auto& [name, fn] : starts)
+        benchmark::RegisterBenchmark(
+            ("listwin/start/" + std::string(name) + "/" + std::to_string(StartSize)).c_str(), fn)
             ->Unit(benchmark::kMillisecond)
-            ->Iterations(iterations)
-            ->Repetitions(7);
-        benchmark::RegisterBenchmark(("listwin/fill/qtreewidget" + s).c_str(), FillWidget, n)
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(iterations)
-            ->Repetitions(7);
-    }
-    const std::string s = "/" + std::to_string(StartSize);
-    benchmark::RegisterBenchmark(("listwin/start/tockwell" + s).c_str(), StartProgram)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(3)
-        ->Repetitions(5)
-        ->UseRealTime();
-    benchmark::RegisterBenchmark(("listwin/start/xmllint" + s).c_str(), XmlLint)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(3)
-        ->Repetitions(5)
-        ->UseRealTime();
-    // The repetitions of all benchmarks in random order: on a busy machine a quiet or a busy
-    // spell then falls on each of them alike, not on one size or one peer. A flag given on
-    // the command line comes later and wins.
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
+            ->Iterations(3)
+            ->Repetitions(5)
+            ->UseRealTime();
+    InitializeInterleaved(argc, argv);
     TTimesReporter reporter(PrintSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "benchreport.h"
+#include "benchrun.h"
 #include "controls/tree/leantree.h"
 
 namespace {
@@ -330,8 +331,7 @@ void PrintSummary(const TTimesReporter& times, const TFigures& figures) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     auto reg = [](const char* name, auto fn) {
         return benchmark::RegisterBenchmark(name, fn)

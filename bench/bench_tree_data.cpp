@@ -3,7 +3,8 @@
 // which QTreeView::sortByColumn calls, and a QSortFilterProxyModel: "sort-proxy") and writing and
 // reading 1,000,000 nodes to a memory stream (the node stream against QDataStream writing the same
 // fields of each node). Names: tree/<operation>/<lean|qtreeview>/<n>. After the run the ratios
-// (lean / qtreeview) are printed.
+// (lean / qtreeview) are printed, from the medians of five repetitions, those of all benchmarks
+// run in random order so that a busy spell on the machine falls on either side alike.
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QBuffer>
@@ -19,6 +20,7 @@
 #include <random>
 
 #include "benchreport.h"
+#include "benchrun.h"
 #include "controls/tree/leantree.h"
 #include "platform/classes.h"
 
@@ -292,8 +294,7 @@ void ReadPeer(benchmark::State& st) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     auto reg = [](const char* name, auto fn) {
         return benchmark::RegisterBenchmark(name, fn)
@@ -309,7 +310,7 @@ int main(int argc, char** argv) {
     reg("tree/write/qtreeview/1000000", WritePeer)->Iterations(3);
     reg("tree/read/lean/1000000", ReadLean)->Iterations(3);
     reg("tree/read/qtreeview/1000000", ReadPeer)->Iterations(3);
-    benchmark::Initialize(&argc, argv);
+    InitializeInterleaved(argc, argv);
     TTimesReporter reporter(
         [](const TTimesReporter& t) { PrintPairRatios(t, "lean", "qtreeview", 1.0); });
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "benchreport.h"
+#include "benchrun.h"
 #include "controls/tree/leantree.h"
 
 namespace {
@@ -210,8 +211,7 @@ void PrintSummary(const TTimesReporter& times) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     app.setFont(QFont("DejaVu Sans", 9));
     const char* where[] = {"top", "middle", "end"};

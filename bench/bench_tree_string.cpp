@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "benchreport.h"
+#include "benchrun.h"
 #include "controls/tree/stringtree.h"
 
 namespace {
@@ -201,8 +202,7 @@ void CopyPaste(benchmark::State& st) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     app.setFont(QFont("DejaVu Sans", 9));
     auto reg = [](const char* name, void (*fn)(benchmark::State&), benchmark::TimeUnit unit,

@@ -1,6 +1,8 @@
 #include "bench/benchdata.h"
 
 #include <cmath>
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -113,4 +115,14 @@ void GenerateReminders(TTockwellDB& db, int n, uint32_t seed, TBenchCorpus corpu
     db.SetWorkday(BenchNow + 12);
     db.SetDateColor(255, BenchNow + 3);
     db.RebuildIndexes();
+}
+
+TTockwellDB& GeneratedDatabase(int n) {
+    static std::map<int, std::unique_ptr<TTockwellDB>> dbs;
+    auto& db = dbs[n];
+    if (!db) {
+        db = std::make_unique<TTockwellDB>();
+        GenerateReminders(*db, n, static_cast<uint32_t>(n));
+    }
+    return *db;
 }

@@ -20,3 +20,7 @@ const char* CorpusName(TBenchCorpus corpus);
 // date colour. The same seed gives the same database.
 void GenerateReminders(TTockwellDB& db, int n, uint32_t seed,
                        TBenchCorpus corpus = TBenchCorpus::Mixed);
+
+// The mixed database of n reminders (seed n), generated in memory in list order on first use
+// and kept for the run.
+TTockwellDB& GeneratedDatabase(int n);

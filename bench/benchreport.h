@@ -1,7 +1,8 @@
 #pragma once
 // The benchmarks' report: Google Benchmark's usual table, then a summary worked out from the
-// times, mostly ratios against a peer measured in the same run.
+// times, mostly ratios against a peer measured in the same run, each goal marked met or not.
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <functional>
@@ -22,6 +23,15 @@ public:
     double Time(const std::string& name) const {
         auto it = results_.find(name);
         return it == results_.end() ? -1 : it->second.seconds;
+    }
+    // Seconds of the benchmark's aggregate statistic ("min" where registered, "median", ...);
+    // negative when there is none.
+    double Time(const std::string& name, const std::string& statistic) const {
+        auto it = results_.find(name);
+        if (it == results_.end())
+            return -1;
+        auto s = it->second.statistics.find(statistic);
+        return s == it->second.statistics.end() ? -1 : s->second;
     }
     // The benchmark's counter, 0 when it has none.
     double Counter(const std::string& name, const std::string& counter) const {
@@ -49,6 +59,10 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
             const bool chosen = r.run_type == Run::RT_Aggregate && r.aggregate_name == aggregate_;
+            if (!r.error_occurred && r.run_type == Run::RT_Aggregate &&
+                r.aggregate_unit == benchmark::kTime)
+                results_[r.run_name.function_name].statistics[r.aggregate_name] =
+                    r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
             if (r.error_occurred || (r.run_type == Run::RT_Aggregate && !chosen))
                 continue;
             TResult& result = results_[r.run_name.function_name];
@@ -71,19 +85,41 @@ private:
         double seconds = 0;
         benchmark::UserCounters counters;
         bool fromAggregate = false;
+        std::map<std::string, double> statistics; // seconds by aggregate name
     };
     TSummary summary_;
     std::string aggregate_;
     std::map<std::string, TResult> results_;
 };
 
-// Prints each ours/peer pair's time ratio under a heading, marking those over goal.
+// The fastest of the repetitions' times, registered as the statistic "min".
+inline double Fastest(const std::vector<double>& times) {
+    return times.empty() ? 0 : *std::min_element(times.begin(), times.end());
+}
+
+// Prints one summary line: what, the ratio and, when goal > 0, whether it is at most goal.
+inline void PrintRatioLine(const std::string& what, double ratio, double goal) {
+    std::printf("  %-44s %7.3f", what.c_str(), ratio);
+    if (goal > 0)
+        std::printf("  (<= %.2f: %s)", goal, ratio <= goal ? "met" : "NOT met");
+    std::printf("\n");
+}
+
+// Prints the time ratio of benchmarks a / b as a summary line, from the given aggregate
+// statistic or else the reporter's; nothing when either is missing.
+inline void PrintRatio(const TTimesReporter& times, const std::string& a, const std::string& b,
+                       const std::string& what, double goal, const std::string& statistic = {}) {
+    const double x = statistic.empty() ? times.Time(a) : times.Time(a, statistic),
+                 y = statistic.empty() ? times.Time(b) : times.Time(b, statistic);
+    if (x >= 0 && y > 0)
+        PrintRatioLine(what, x / y, goal);
+}
+
+// Prints each ours/peer pair's time ratio under a heading, each against goal.
 inline void PrintPairRatios(const TTimesReporter& times, const std::string& ours,
                             const std::string& peer, double goal) {
-    std::printf("\nRatios (%s / %s, time): goal <= %.2f\n", ours.c_str(), peer.c_str(), goal);
+    std::printf("\nRatios (%s / %s, time; goals in brackets)\n", ours.c_str(), peer.c_str());
     times.ForEachPair(
-        "/" + ours + "/", "/" + peer + "/", [goal](const std::string& name, double a, double b) {
-            const double ratio = a / b;
-            std::printf("  %-40s %.3fx %s\n", name.c_str(), ratio, ratio <= goal ? "" : "(over)");
-        });
+        "/" + ours + "/", "/" + peer + "/",
+        [goal](const std::string& name, double a, double b) { PrintRatioLine(name, a / b, goal); });
 }

@@ -72,9 +72,15 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    if (pos_ + count > Size())
-        data_.resize(static_cast<size_t>(pos_ + count));
-    std::memcpy(data_.data() + pos_, buffer, static_cast<size_t>(count));
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    const auto at = static_cast<size_t>(pos_), n = static_cast<size_t>(count);
+    if (at > data_.size())
+        data_.resize(at); // the gap after a seek past the end reads as zeros
+    // What lies within the data is overwritten; the rest is appended, written once.
+    const size_t inside = std::min(n, data_.size() - at);
+    if (inside > 0) // an empty vector's data() may be null
+        std::memcpy(data_.data() + at, bytes, inside);
+    data_.insert(data_.end(), bytes + inside, bytes + n);
     pos_ += count;
     return count;
 }

@@ -2,6 +2,7 @@
 // Byte streams and the string list, shaped as the program's data-file code uses them.
 // All multi-byte values are little-endian.
 
+#include <algorithm>
 #include <any>
 #include <cstdint>
 #include <cstring>
@@ -58,6 +59,11 @@ public:
     void SetSize(int64_t size) override;
 
     void Clear();
+    // Makes room for the data to grow to capacity bytes without being moved again; size and
+    // content stay. Raises std::bad_alloc or std::length_error when the room cannot be had.
+    void Reserve(int64_t capacity) {
+        data_.reserve(static_cast<size_t>(std::max<int64_t>(capacity, 0)));
+    }
     uint8_t* Memory() { return data_.data(); }
     const uint8_t* Memory() const { return data_.data(); }
     std::string AsString() const { return std::string(data_.begin(), data_.end()); }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
@@ -322,6 +323,13 @@ TExportContent TCustomLeanStringTree::GatherContent(TLTRenderSource Source) {
     const QColor text = palette().color(QPalette::Text);
     std::vector<TExportFont> fonts;
     std::vector<int> cellFonts;
+    // Each look's index in fonts: a host may give thousands of cells a look of their own.
+    struct THash {
+        size_t operator()(const TExportFont& f) const noexcept {
+            return qHashMulti(0, f.Name, f.Size, f.Bold, f.Italic, f.Underline, f.Color);
+        }
+    };
+    std::unordered_map<TExportFont, int, THash> seen;
     TExportContent c = GatherExportContent(*this, Source, [&](PLeanNode n, TColumnIndex col) {
         p.setFont(font());
         p.setPen(text);
@@ -329,10 +337,10 @@ TExportContent TCustomLeanStringTree::GatherContent(TLTRenderSource Source) {
         int index = -1;
         if (p.font() != font() || p.pen().color() != text) {
             TExportFont e = ExportFontOf(p.font(), QColorToColor(p.pen().color()));
-            auto it = std::find(fonts.begin(), fonts.end(), e);
-            index = int(it - fonts.begin());
-            if (it == fonts.end())
+            auto [it, added] = seen.try_emplace(e, int(fonts.size()));
+            if (added)
                 fonts.push_back(e);
+            index = it->second;
         }
         cellFonts.push_back(index);
         return DoGetText(n, col, ttNormal);

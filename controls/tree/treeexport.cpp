@@ -1,11 +1,13 @@
 // The export writers: text, Unicode text, HTML and RTF; and ShortenString.
 #include "controls/tree/treeexport.h"
 
+#include <QHash>
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 #include "controls/tree/treehelpers.h"
 
@@ -246,7 +248,11 @@ public:
     std::string Write();
 
 private:
-    void Run(const TExportFont& f, const QString& text);
+    // A font's entries in the font and colour tables.
+    struct TIndexes {
+        int font = -1, color = -1;
+    };
+    void Run(const TExportFont& f, TIndexes at, const QString& text);
     int FontIndex(const QString& name);
     int ColorIndex(TColor c);
     void Align(TAlignment a) {
@@ -255,53 +261,56 @@ private:
         else if (a == taCenter)
             out_.append("\\qc");
     }
+    // The font a cell is written in, with its entries.
+    std::pair<const TExportFont&, TIndexes> CellLook(const TExportRow& r, size_t i) const {
+        const TExportFont* f = CellFont(content_, r, i);
+        if (!f)
+            return {content_.Font, fontAt_};
+        return {*f, cellFontAt_[size_t(r.Fonts[i])]};
+    }
     const TExportContent& content_;
     // The tables: the fonts and colours of the runs in the order they are first used, found
-    // before the runs are written (the document starts with them). Returns the most bytes the
-    // document can take.
+    // before the runs are written (the document starts with them), each font of the content
+    // looked up once. Returns the most bytes the document can take.
     size_t CollectTables(const std::vector<TExportColumn>& cols);
     std::string out_;
     std::vector<QString> fonts_;
     std::vector<TColor> colors_;
+    QHash<QString, int> fontIndex_;                // name -> index in fonts_
+    std::unordered_map<uint32_t, int> colorIndex_; // RGB -> index in colors_
+    TIndexes headerFontAt_, fontAt_;
+    std::vector<TIndexes> cellFontAt_; // per entry of CellFonts
     int lastFont_ = -1, lastColor_ = -1, lastSize_ = -1;
-    TColor lastColorValue_ = clNone;
 };
 
 int TRtfWriter::FontIndex(const QString& name) {
-    auto it = std::find(fonts_.begin(), fonts_.end(), name);
-    if (it != fonts_.end())
-        return int(it - fonts_.begin());
+    if (auto it = fontIndex_.constFind(name); it != fontIndex_.constEnd())
+        return *it;
     fonts_.push_back(name);
-    return int(fonts_.size()) - 1;
+    return fontIndex_[name] = int(fonts_.size()) - 1;
 }
 
 int TRtfWriter::ColorIndex(TColor c) {
-    uint32_t rgb = GetRGBColor(c);
-    for (size_t i = 0; i < colors_.size(); ++i)
-        if (GetRGBColor(colors_[i]) == rgb)
-            return int(i);
-    colors_.push_back(c);
-    return int(colors_.size()) - 1;
+    auto [it, added] = colorIndex_.try_emplace(GetRGBColor(c), int(colors_.size()));
+    if (added)
+        colors_.push_back(c);
+    return it->second;
 }
 
-void TRtfWriter::Run(const TExportFont& f, const QString& text) {
+void TRtfWriter::Run(const TExportFont& f, TIndexes at, const QString& text) {
     if (f.Underline)
         out_.append("\\ul");
     if (f.Italic)
         out_.append("\\i");
     if (f.Bold)
         out_.append("\\b");
-    int fi = FontIndex(f.Name);
-    if (fi != lastFont_) {
-        out_.append(Printf("\\f%d", fi));
-        lastFont_ = fi;
+    if (at.font != lastFont_) {
+        out_.append(Printf("\\f%d", at.font));
+        lastFont_ = at.font;
     }
-    // Runs mostly repeat the colour before: resolving it again is what costs.
-    int ci = lastColor_ >= 0 && f.Color == lastColorValue_ ? lastColor_ : ColorIndex(f.Color);
-    lastColorValue_ = f.Color;
-    if (ci != lastColor_) {
-        out_.append(Printf("\\cf%d", ci + 1));
-        lastColor_ = ci;
+    if (at.color != lastColor_) {
+        out_.append(Printf("\\cf%d", at.color + 1));
+        lastColor_ = at.color;
     }
     if (f.Size != lastSize_) {
         out_.append(Printf("\\fs%d", 2 * f.Size));
@@ -359,26 +368,25 @@ std::string RtfFontName(const QString& name) {
 }
 
 size_t TRtfWriter::CollectTables(const std::vector<TExportColumn>& cols) {
-    const TExportFont* last = nullptr;
-    auto use = [&](const TExportFont& f) {
-        if (last && last->Name == f.Name && last->Color == f.Color)
-            return; // runs mostly repeat the font before
-        FontIndex(f.Name);
-        ColorIndex(f.Color);
-        last = &f;
+    auto use = [&](const TExportFont& f, TIndexes& at) {
+        if (at.font < 0)
+            at = {FontIndex(f.Name), ColorIndex(f.Color)};
     };
+    cellFontAt_.resize(content_.CellFonts.size());
     // The most the document can take: a character is at most 12 bytes, a cell's control words
     // at most 80, a level 4.
     size_t room = 256 + 120 * cols.size();
     if (!content_.Columns.empty())
-        use(content_.HeaderFont);
+        use(content_.HeaderFont, headerFontAt_);
     for (const auto& col : cols)
         room += 12 * size_t(col.Text.size());
     for (const auto& r : content_.Rows) {
         room += 8 + 4 * size_t(r.Level) + 80 * cols.size();
         for (size_t i = 0; i < cols.size(); ++i) {
-            const TExportFont* f = CellFont(content_, r, i);
-            use(f ? *f : content_.Font);
+            if (const TExportFont* f = CellFont(content_, r, i))
+                use(*f, cellFontAt_[size_t(r.Fonts[i])]);
+            else
+                use(content_.Font, fontAt_);
             room += 12 * size_t(CellText(r, i).size());
         }
     }
@@ -416,7 +424,7 @@ std::string TRtfWriter::Write() {
         for (const auto& col : cols) {
             out_.append("\\pard\\intbl");
             Align(col.Alignment);
-            Run(content_.HeaderFont, col.Text);
+            Run(content_.HeaderFont, headerFontAt_, col.Text);
             out_.append("\\cell");
         }
         out_.append("\\row");
@@ -428,8 +436,8 @@ std::string TRtfWriter::Write() {
             if (i == main)
                 for (uint32_t l = 0; l < r.Level; ++l)
                     out_.append("\\tab");
-            const TExportFont* f = CellFont(content_, r, i);
-            Run(f ? *f : content_.Font, CellText(r, i));
+            const auto [font, at] = CellLook(r, i);
+            Run(font, at, CellText(r, i));
             out_.append("\\cell");
         }
         out_.append("\\row");

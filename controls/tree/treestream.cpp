@@ -3,6 +3,8 @@
 // apart from the tree and join it at the end, so a failure while building (the host's data)
 // adds nothing.
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treestreamformat.h"
@@ -86,7 +88,23 @@ void TBaseLeanTree::WriteNodes(TStream& Stream, PLeanNode First, bool Siblings) 
         int32_t v = int32_t(size);
         std::memcpy(buffer.Memory() + start + 4, &v, 4);
     };
+    // Writing all of a node's children into a memory stream, room for all of them is made once
+    // the first child is written, at its bytes per node: the stream then need not grow by
+    // doubling, each time copying all it holds into fresh memory. Only an estimate: when the
+    // room cannot be had, the stream grows as it would.
+    const bool allChildren =
+        direct && Siblings && First && First->Parent && First == First->Parent->FirstChild;
+    const int64_t begin = buffer.TMemoryStream::Size();
     for (PLeanNode top = First; top; top = Siblings ? top->NextSibling : nullptr) {
+        if (allChildren && top == First->NextSibling) {
+            const int64_t perNode =
+                (buffer.TMemoryStream::Size() - begin) / int64_t(First->TotalCount);
+            try {
+                buffer.Reserve(begin + perNode * (int64_t(First->Parent->TotalCount) - 1));
+            } catch (const std::bad_alloc&) {
+            } catch (const std::length_error&) {
+            }
+        }
         open(top);
         while (!stack.empty()) {
             Frame& f = stack.back();

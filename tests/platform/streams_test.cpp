@@ -26,6 +26,23 @@ TEST(MemoryStream, WritesReadsAndSeeks) {
     EXPECT_THROW(m.Seek(-1, TSeekOrigin::soBeginning), EStreamError);
 }
 
+TEST(MemoryStream, WritesOverwriteInsideAndExtendPastTheEnd) {
+    TMemoryStream m;
+    m.WriteBuffer("abcdef", 6);
+    m.SetPosition(4);
+    m.WriteBuffer("XYZ", 3); // two bytes overwritten, one appended
+    EXPECT_EQ(m.AsString(), "abcdXYZ");
+    m.SetPosition(1);
+    m.WriteBuffer("-", 1);
+    EXPECT_EQ(m.AsString(), "a-cdXYZ");
+    m.SetPosition(9); // past the end: the gap reads as zeros
+    m.WriteBuffer("!", 1);
+    EXPECT_EQ(m.AsString(), std::string("a-cdXYZ\0\0!", 10));
+    EXPECT_EQ(m.Position(), 10);
+    m.Reserve(1000); // room only: size and data stay
+    EXPECT_EQ(m.AsString(), std::string("a-cdXYZ\0\0!", 10));
+}
+
 TEST(FileStream, RoundTripAndOpenFailures) {
     TempDir dir;
     {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sys/wait.h>
 
 #include "controls/tree/treeexport.h"
@@ -289,6 +290,49 @@ TEST(TreeExport, RtfReadsBackWithSignedUnicodeAndOneBlank) {
     EXPECT_EQ(rows[3][0], u"\t\ttwo\r\nlines");
     EXPECT_EQ(rows[3][1], Smile.toStdU16String() + u" smile");
     EXPECT_EQ(rows[4], (std::vector<std::u16string>{u"x", u"", u"4"}));
+}
+
+// Thousands of cell looks (a colour a row, each colour on three rows, two font names): each
+// font and colour stands once in its table, in the order of first use, and every cell is
+// written in its own.
+TEST(TreeExport, RtfTablesHoldEachLookOnceInTheOrderOfFirstUse) {
+    TExportContent c;
+    c.Columns = {{QStringLiteral("A")}};
+    for (int i = 0; i < 3000; ++i) {
+        TExportFont f;
+        f.Name = i % 2 ? QStringLiteral("Odd") : QStringLiteral("Even");
+        f.Color = TColor(i % 1000); // $00BBGGRR
+        c.CellFonts.push_back(f);
+        c.Rows.push_back({0, 18, {QString::number(i)}, {i}});
+    }
+    const std::string rtf = ContentToRTF(c);
+    std::vector<std::string> fonts;
+    const std::regex font(R"(\{\\f\d+ ([^;]*);\})"), color(R"(\\red(\d+)\\green(\d+)\\blue0;)");
+    for (std::sregex_iterator m(rtf.begin(), rtf.end(), font), end; m != end; ++m)
+        fonts.push_back((*m)[1]);
+    EXPECT_EQ(fonts, (std::vector<std::string>{"Sans Serif", "Even", "Odd"})); // header first
+    std::vector<int> colors;
+    for (std::sregex_iterator m(rtf.begin(), rtf.end(), color), end; m != end; ++m)
+        colors.push_back(std::stoi((*m)[1]) + 256 * std::stoi((*m)[2]));
+    ASSERT_EQ(colors.size(), 1000u);
+    for (int k = 0; k < 1000; ++k)
+        ASSERT_EQ(colors[size_t(k)], k);
+    // The font and colour in force at each cell.
+    const std::regex word(R"(\\([a-z]+)(\d*))");
+    int f = -1, cf = -1, cells = 0;
+    for (std::sregex_iterator m(rtf.begin() + long(rtf.find("\\trowd")), rtf.end(), word), end;
+         m != end; ++m) {
+        const std::string w = (*m)[1];
+        if (w == "f")
+            f = std::stoi((*m)[2]);
+        else if (w == "cf")
+            cf = std::stoi((*m)[2]);
+        else if (const int row = cells - 1; w == "cell" && ++cells && row >= 0) {
+            ASSERT_EQ(f, 1 + row % 2) << row; // row -1: the header's cell
+            ASSERT_EQ(cf, 1 + row % 1000) << row;
+        }
+    }
+    EXPECT_EQ(cells, 3001);
 }
 
 // ---- ShortenString ----

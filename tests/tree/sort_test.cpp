@@ -1,5 +1,7 @@
 // Sorting: stable order with equal keys in both directions, relinked siblings, the whole tree,
 // automatic sorting and a sort refused by a running edit.
+#include <algorithm>
+#include <functional>
 #include <random>
 
 #include "treetestutil.h"
@@ -52,6 +54,59 @@ TEST_F(SortTest, EqualKeysKeepTheirOrderInBothDirections) {
                              [](int a, int b) { return a / 1000 < b / 1000; });
             before = asc;
         }
+    }
+}
+
+// Presorted, reversed, all-equal and few-valued lists of sizes around the point where merges
+// are split and run from both ends: each gives the stable order.
+TEST_F(SortTest, OrderedAndEqualInputsGiveTheStableOrder) {
+    // Here the ten-thousands are the key: the places go up to 4096.
+    auto key = [](int value) { return value / 10000; };
+    tree.OnCompareNodes = [&](TBaseLeanTree*, PLeanNode a, PLeanNode b, TColumnIndex, int& r) {
+        r = (key(tree.Data(a)) > key(tree.Data(b))) - (key(tree.Data(a)) < key(tree.Data(b)));
+    };
+    const std::vector<std::function<int(int, int)>> keys = {
+        [](int i, int) { return i; }, [](int i, int size) { return size - i; },
+        [](int, int) { return 0; }, [](int i, int) { return i % 3; },
+        [](int i, int) { return i < 50 ? 1 : 0; }};
+    for (int size : {63, 64, 65, 130, 4097})
+        for (const auto& keyOf : keys)
+            for (TSortDirection dir : {sdAscending, sdDescending}) {
+                tree.Clear();
+                tree.SetRootNodeCount(uint32_t(size));
+                int i = 0;
+                for (PLeanNode n = tree.GetFirst(); n; n = n->NextSibling, ++i)
+                    tree.Data(n) = keyOf(i, size) * 10000 + i;
+                std::vector<int> expected = Values(nullptr);
+                std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+                    return dir == sdAscending ? key(a) < key(b) : key(a) > key(b);
+                });
+                tree.Sort(nullptr, NoColumn, dir);
+                ASSERT_EQ(Values(nullptr), expected) << size;
+                EXPECT_TREE_VALID(tree);
+            }
+}
+
+// A handler whose answers contradict each other gets no nil or foreign node and loses none.
+TEST_F(SortTest, ContradictoryAnswersKeepEveryNodeOnce) {
+    std::mt19937 rng(11);
+    tree.SetRootNodeCount(3000);
+    int i = 0;
+    for (PLeanNode n = tree.GetFirst(); n; n = n->NextSibling)
+        tree.Data(n) = i++;
+    bool foreign = false;
+    tree.OnCompareNodes = [&](TBaseLeanTree*, PLeanNode a, PLeanNode b, TColumnIndex, int& r) {
+        foreign |= !a || !b || a->Parent != tree.RootNode() || b->Parent != tree.RootNode();
+        r = int(rng() % 3) - 1;
+    };
+    for (TSortDirection dir : {sdAscending, sdDescending}) {
+        tree.Sort(nullptr, NoColumn, dir);
+        EXPECT_FALSE(foreign);
+        std::vector<int> values = Values(nullptr);
+        std::sort(values.begin(), values.end());
+        for (int k = 0; k < 3000; ++k)
+            ASSERT_EQ(values[size_t(k)], k);
+        EXPECT_TREE_VALID(tree);
     }
 }
 

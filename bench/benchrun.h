@@ -1,0 +1,88 @@
+#pragma once
+// What the benchmark programs share in running their benchmarks: the repetitions in random
+// order, cold caches at the start of a round, a work folder, child processes and Qt's
+// offscreen platform.
+
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+// Initializes Google Benchmark from the command line with the repetitions of all benchmarks
+// run in random order: on a busy machine a quiet or a busy spell then falls on every benchmark
+// alike, not on one size or one peer. The same flag given on the command line wins.
+inline void InitializeInterleaved(int argc, char** argv) {
+    std::vector<char*> args(argv, argv + argc);
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+}
+
+// Reads a buffer larger than the processor's caches, with the timing paused: the round that
+// follows starts with cold caches, as work in the program follows other work. It also keeps two
+// sizes alike, as the smaller one's data would otherwise stay in the last-level cache between
+// rounds and the larger one's not. Read, not written: the caches then hold no lines of it that
+// would have to be written back.
+inline void EvictCaches(benchmark::State& state) {
+    static const std::vector<char> junk(std::size_t(96) << 20, 1);
+    state.PauseTiming();
+    long sum = 0;
+    for (std::size_t i = 0; i < junk.size(); i += 64)
+        sum += junk[i];
+    benchmark::DoNotOptimize(sum);
+    state.ResumeTiming();
+}
+
+// A folder of this run's own, made on first use: in memory where there is a memory file
+// system, so that writing a file does not time the disk. The caller removes it at the end.
+inline const std::string& WorkFolder() {
+    static const std::string folder = [] {
+        const std::string base = std::filesystem::is_directory("/dev/shm")
+                                     ? std::string("/dev/shm")
+                                     : std::filesystem::temp_directory_path().string();
+        std::string pattern = base + "/tockwell-bench.XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        return pattern;
+    }();
+    return folder;
+}
+
+// Runs args[0] (looked up in PATH when it has no slash) with args to its end, in the
+// environment envp (this process's by default); true when it exited with 0.
+inline bool RunProcess(std::vector<std::string> args, char* const* envp = environ) {
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp) != 0)
+        return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The same in the environment env ("NAME=value" entries).
+inline bool RunProcess(std::vector<std::string> args, std::vector<std::string> env) {
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    return RunProcess(std::move(args), envp.data());
+}
+
+// Chooses Qt's offscreen platform unless QT_QPA_PLATFORM names one: the benchmarks need no
+// display. Called before the application object is made.
+inline void UseOffscreenPlatform() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || !*platform)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
