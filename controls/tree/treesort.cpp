@@ -1,6 +1,7 @@
 // Sorting: a stable merge sort of sibling lists, ordered by the host's compare event. Nodes
 // are relinked, never copied.
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "controls/tree/leantree.h"
@@ -9,35 +10,69 @@ using enum TLeanTreeState;
 
 namespace {
 
-// The merge sort runs on an array of the siblings, split exactly as on the NextSibling chain
-// (the first Count div 2, then the rest). A merge takes the first node of the first half (A)
-// unless the second half's (B) first node is strictly before it, so equal nodes keep their
-// order. The host's comparisons dominate the time, and a merge that waits for each answer
-// before it asks the next leaves the processor idle most of the time. So a large merge is cut
-// in two parts of equal output (a binary search finds how many of the first half's nodes the
-// first part takes), and each part runs from both ends at once: the front takes the earlier of
-// the two heads, the back the later of the two tails (A's only when strictly after). The four
-// chains of comparisons are independent and overlap; the result is the same as one merge from
-// the front, at a few dozen comparisons more. Should the host's answers contradict each other,
-// a part whose two ends crossed is merged again from the front alone, so every node is kept
-// exactly once whatever it answers. The arrays have Pad spare entries at each end, so that the
-// nodes ahead can be fetched without bounds checks.
-struct TSorter {
-    static constexpr ptrdiff_t Ahead = 16; // nodes fetched ahead of the merge
-    static constexpr size_t Pad = Ahead;
-    static constexpr size_t Small = 64; // smaller merges run from the front only
+constexpr size_t SortPad = 16; // spare entries at each end of the sort's arrays
 
+// How the sort asks the host: through the virtual DoCompareNodes, or straight through the
+// event when DoCompareNodes is not overridden (one call less per comparison: the calls take
+// most of a sort's time).
+struct TVirtualCompare {
     TBaseLeanTree& tree;
     TColumnIndex column;
-    bool ascending;
+    int operator()(PLeanNode a, PLeanNode b) const { return tree.DoCompareNodes(a, b, column); }
+};
+struct TEventCompare {
+    TBaseLeanTree* tree;
+    const TLTCompareEvent& event;
+    TColumnIndex column;
+    int operator()(PLeanNode a, PLeanNode b) const {
+        int result = 0;
+        event(tree, a, b, column, result);
+        return result;
+    }
+};
+
+// True when Events' DoCompareNodes is the events' own. GCC names the function a virtual call
+// reaches; elsewhere the answer is false and the virtual call is always made.
+bool ComparesThroughEvent(TLeanTreeEvents& Events) {
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpmf-conversions"
+    using TFunction = int (*)(TLeanTreeEvents*, PLeanNode, PLeanNode, TColumnIndex);
+    return (TFunction)(Events.*(&TLeanTreeEvents::DoCompareNodes)) ==
+           (TFunction)(&TLeanTreeEvents::DoCompareNodes);
+#pragma GCC diagnostic pop
+#else
+    (void)Events;
+    return false;
+#endif
+}
+
+// The merge sort runs on an array of the siblings. A merge takes the first node of the first
+// run (A) unless the second run's (B) first node is strictly before it, so equal nodes keep
+// their order. The host's comparisons dominate the time, and a merge that waits for each answer
+// before it asks the next leaves the processor idle most of the time; so every merge runs as
+// four independent chains of comparisons that overlap. Blocks of up to Block nodes are sorted
+// bottom up, two merges at a time, each from both ends: the front takes the earlier of the two
+// heads, the back the later of the two tails (A's only when strictly after). Above the blocks
+// a merge is cut in two parts of equal output (a binary search finds how many of A's nodes the
+// first part takes), each part run from both ends. The result is that of one merge from the
+// front, at a few comparisons more. Should the host's answers contradict each other, a part
+// whose two ends crossed is merged again from the front alone, so every node is kept exactly
+// once whatever it answers. The arrays have SortPad spare entries at each end, so that the nodes
+// ahead can be fetched without bounds checks.
+template <typename TCompare, bool Ascending> struct TSorter {
+    static constexpr ptrdiff_t Ahead = SortPad; // nodes fetched ahead of a large merge
+    static constexpr size_t Block = 1024;       // sorted bottom up, its nodes fetched at the start
+    static constexpr size_t Together = 2;       // merges run at once in a block
+
+    TCompare compare;
     size_t dataOffset; // where the host's bytes start in a node
 
     // B goes first only when it is strictly before A.
     bool TakeSecond(PLeanNode a, PLeanNode b) const {
-        int r = tree.DoCompareNodes(a, b, column);
-        return ascending ? r > 0 : r < 0;
+        const int r = compare(a, b);
+        return Ascending ? r > 0 : r < 0;
     }
-
     void Prefetch(PLeanNode n) const {
         __builtin_prefetch(reinterpret_cast<const char*>(n) + dataOffset);
     }
@@ -66,9 +101,11 @@ struct TSorter {
         PLeanNode *a, *b, *out;
     };
     // One step from the front: the earlier head.
-    void Front(TEnd& e) const {
-        Prefetch(e.a[Ahead]);
-        Prefetch(e.b[Ahead]);
+    template <bool Fetch> void Front(TEnd& e) const {
+        if constexpr (Fetch) {
+            Prefetch(e.a[Ahead]);
+            Prefetch(e.b[Ahead]);
+        }
         const PLeanNode x = *e.a, y = *e.b;
         const bool second = TakeSecond(x, y);
         *e.out++ = second ? y : x;
@@ -76,9 +113,11 @@ struct TSorter {
         e.a += !second;
     }
     // One step from the back: the later tail.
-    void Back(TEnd& e) const {
-        Prefetch(e.a[-Ahead]);
-        Prefetch(e.b[-Ahead]);
+    template <bool Fetch> void Back(TEnd& e) const {
+        if constexpr (Fetch) {
+            Prefetch(e.a[-Ahead]);
+            Prefetch(e.b[-Ahead]);
+        }
         const PLeanNode u = *e.a, v = *e.b;
         const bool first = TakeSecond(u, v);
         *e.out-- = first ? u : v;
@@ -111,10 +150,6 @@ struct TSorter {
 
     void Merge(PLeanNode* a, size_t na, PLeanNode* b, size_t nb, PLeanNode* out) const {
         const size_t n = na + nb;
-        if (n < Small) {
-            MergeFront(a, na, b, nb, out);
-            return;
-        }
         // Part 1: A[0, i) with B[0, j) into Out[0, k); part 2: the rest.
         const size_t k = n / 2;
         const size_t i = FromFirst(a, b, k, k > nb ? k - nb : 0, std::min(k, na)), j = k - i;
@@ -126,33 +161,126 @@ struct TSorter {
         TEnd f2{a + i, b + j, out + k}, k2{a + na - 1, b + nb - 1, out + n - 1};
         const size_t both = std::min(steps1, steps2);
         for (size_t step = 0; step < both; ++step) {
-            Front(f1);
-            Back(k1);
-            Front(f2);
-            Back(k2);
+            Front<true>(f1);
+            Back<true>(k1);
+            Front<true>(f2);
+            Back<true>(k2);
         }
         for (size_t step = both; step < steps1; ++step) {
-            Front(f1);
-            Back(k1);
+            Front<true>(f1);
+            Back<true>(k1);
         }
         for (size_t step = both; step < steps2; ++step) {
-            Front(f2);
-            Back(k2);
+            Front<true>(f2);
+            Back<true>(k2);
         }
         FinishPart(a, i, b, j, out, f1, k1);
         FinishPart(a + i, na - i, b + j, nb - j, out + k, f2, k2);
     }
 
+    // A merge of A[0, na) and B[0, nb) into Out.
+    struct TPart {
+        PLeanNode *a, *b, *out;
+        size_t na, nb;
+    };
+    // K merges at once, each from both ends. The front takes as many steps as the merge's
+    // smaller input has nodes, the back one fewer: then at most one node is left between them.
+    template <size_t K> void MergeMany(const TPart* p) const {
+        TEnd f[K], k[K];
+        size_t steps[K], backs[K], both = SIZE_MAX;
+        for (size_t m = 0; m < K; ++m) {
+            f[m] = TEnd{p[m].a, p[m].b, p[m].out};
+            k[m] =
+                TEnd{p[m].a + p[m].na - 1, p[m].b + p[m].nb - 1, p[m].out + p[m].na + p[m].nb - 1};
+            steps[m] = std::min(p[m].na, p[m].nb);
+            backs[m] = steps[m] - (steps[m] > 0);
+            both = std::min(both, backs[m]);
+        }
+        for (size_t step = 0; step < both; ++step)
+            for (size_t m = 0; m < K; ++m) {
+                Front<false>(f[m]);
+                Back<false>(k[m]);
+            }
+        for (size_t m = 0; m < K; ++m) {
+            for (size_t step = both; step < backs[m]; ++step) {
+                Front<false>(f[m]);
+                Back<false>(k[m]);
+            }
+            if (steps[m])
+                Front<false>(f[m]);
+            FinishPart(p[m].a, p[m].na, p[m].b, p[m].nb, p[m].out, f[m], k[m]);
+        }
+    }
+
+    // Sorts the M nodes of Src into Dst bottom up (both hold the same nodes on entry): runs of
+    // 1, 2, 4... nodes are merged in pairs, Together merges at a time. The block's nodes are
+    // fetched first; a block fits in the processor's cache.
+    void BlockSort(PLeanNode* src, PLeanNode* dst, size_t m) const {
+        for (size_t i = 0; i < m; ++i)
+            Prefetch(src[i]);
+        int levels = 0;
+        for (size_t w = 1; w < m; w *= 2)
+            ++levels;
+        // The last level writes Dst.
+        PLeanNode* from = levels % 2 ? src : dst;
+        PLeanNode* to = levels % 2 ? dst : src;
+        // Pairs first: their comparisons are all independent.
+        if (m > 1) {
+            size_t i = 0;
+            for (; i + 1 < m; i += 2) {
+                const bool second = TakeSecond(from[i], from[i + 1]);
+                to[i] = second ? from[i + 1] : from[i];
+                to[i + 1] = second ? from[i] : from[i + 1];
+            }
+            if (i < m)
+                to[i] = from[i];
+            std::swap(from, to);
+        }
+        for (size_t w = 2; w < m; w *= 2) {
+            auto partAt = [&](size_t i) {
+                const size_t na = std::min(w, m - i), nb = std::min(w, m - i - na);
+                return TPart{from + i, from + i + na, to + i, na, nb};
+            };
+            for (size_t i = 0; i < m;) {
+                TPart parts[Together];
+                size_t count = 0;
+                for (; count < Together && i < m; ++count) {
+                    parts[count] = partAt(i);
+                    i += parts[count].na + parts[count].nb;
+                }
+                if (count == Together)
+                    MergeMany<Together>(parts);
+                else
+                    for (size_t j = 0; j < count; ++j)
+                        MergeMany<1>(parts + j);
+            }
+            std::swap(from, to);
+        }
+    }
+
     // Sorts the N nodes of Src into Dst; both hold the same nodes on entry.
     void SplitMerge(PLeanNode* src, PLeanNode* dst, size_t n) const {
-        if (n < 2)
+        if (n <= Block) {
+            BlockSort(src, dst, n);
             return;
+        }
         size_t half = n / 2;
         SplitMerge(dst, src, half);
         SplitMerge(dst + half, src + half, n - half);
         Merge(src, half, src + half, n - half, dst);
     }
 };
+
+// Sorts the Count nodes of Nodes by Compare; Work is as large and holds the same nodes, both with
+// SortPad spare entries at each end.
+template <typename TCompare>
+void SortNodes(PLeanNode* Nodes, PLeanNode* Work, size_t Count, TCompare Compare, bool Ascending,
+               size_t DataOffset) {
+    if (Ascending)
+        TSorter<TCompare, true>{Compare, DataOffset}.SplitMerge(Work, Nodes, Count);
+    else
+        TSorter<TCompare, false>{Compare, DataOffset}.SplitMerge(Work, Nodes, Count);
+}
 
 } // namespace
 
@@ -172,7 +300,7 @@ void TBaseLeanTree::Sort(PLeanNode Node, TColumnIndex Column, TSortDirection Dir
         StopValidation();
         // The siblings are gathered from both ends at once: two independent chains of loads
         // take about half the time of one when the nodes lie scattered in memory.
-        const size_t count = Node->ChildCount, pad = TSorter::Pad;
+        const size_t count = Node->ChildCount, pad = SortPad;
         std::vector<PLeanNode> all(count + 2 * pad), work(count + 2 * pad);
         PLeanNode* nodes = all.data() + pad;
         PLeanNode front = Node->FirstChild, back = Node->LastChild;
@@ -185,9 +313,14 @@ void TBaseLeanTree::Sort(PLeanNode Node, TColumnIndex Column, TSortDirection Dir
         if (count % 2)
             nodes[count / 2] = front;
         std::copy(nodes, nodes + count, work.data() + pad);
-        TSorter sorter{*this, Column, Direction == sdAscending,
-                       sizeof(TLeanNode) + FInternalDataSize};
-        sorter.SplitMerge(work.data() + pad, nodes, count);
+        const bool ascending = Direction == sdAscending;
+        const size_t dataOffset = sizeof(TLeanNode) + FInternalDataSize;
+        if (!ComparesThroughEvent(*this))
+            SortNodes(nodes, work.data() + pad, count, TVirtualCompare{*this, Column}, ascending,
+                      dataOffset);
+        else if (OnCompareNodes) // without a handler every node equals every other
+            SortNodes(nodes, work.data() + pad, count, TEventCompare{this, OnCompareNodes, Column},
+                      ascending, dataOffset);
 
         // The links, the indexes and the last child follow the new order.
         constexpr size_t Ahead = 16; // the nodes lie scattered: fetch them early for writing

@@ -110,6 +110,40 @@ TEST_F(SortTest, ContradictoryAnswersKeepEveryNodeOnce) {
     }
 }
 
+// A descendant's own DoCompareNodes decides the order, not the event behind it.
+class TOwnCompareTree : public TTestTree {
+public:
+    int DoCompareNodes(PLeanNode a, PLeanNode b, TColumnIndex) override {
+        int x = Data(a) % 7, y = Data(b) % 7;
+        return (x > y) - (x < y);
+    }
+};
+
+TEST(SortOverride, AnOverriddenCompareDecidesTheOrder) {
+    for (int size : {50, 5000}) {
+        TOwnCompareTree tree;
+        bool asked = false;
+        tree.OnCompareNodes = [&](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex, int& r) {
+            asked = true;
+            r = 0;
+        };
+        tree.SetRootNodeCount(uint32_t(size));
+        std::vector<int> expected;
+        int i = 0;
+        for (PLeanNode n = tree.GetFirst(); n; n = n->NextSibling)
+            expected.push_back(tree.Data(n) = (i++ * 31) % 1000);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](int a, int b) { return a % 7 > b % 7; });
+        tree.Sort(nullptr, NoColumn, sdDescending);
+        std::vector<int> values;
+        for (PLeanNode n = tree.GetFirst(); n; n = n->NextSibling)
+            values.push_back(tree.Data(n));
+        EXPECT_EQ(values, expected) << size;
+        EXPECT_FALSE(asked);
+        EXPECT_TREE_VALID(tree);
+    }
+}
+
 TEST_F(SortTest, WithoutHandlerTheOrderStays) {
     tree.SetRootNodeCount(50);
     int i = 50;
