@@ -77,25 +77,6 @@ template <typename TCompare, bool Ascending> struct TSorter {
         __builtin_prefetch(reinterpret_cast<const char*>(n) + dataOffset);
     }
 
-    void MergeFront(PLeanNode* a, size_t na, PLeanNode* b, size_t nb, PLeanNode* out) const {
-        PLeanNode* const aEnd = a + na;
-        PLeanNode* const bEnd = b + nb;
-        while (a < aEnd && b < bEnd) {
-            Prefetch(a[Ahead]);
-            Prefetch(b[Ahead]);
-            const PLeanNode x = *a, y = *b;
-            // Without a branch on the outcome: the host's answers are not predictable.
-            const bool second = TakeSecond(x, y);
-            *out++ = second ? y : x;
-            b += second;
-            a += !second;
-        }
-        while (a < aEnd)
-            *out++ = *a++;
-        while (b < bEnd)
-            *out++ = *b++;
-    }
-
     // One end of a part being merged: where it reads in A and in B and where it writes.
     struct TEnd {
         PLeanNode *a, *b, *out;
@@ -107,6 +88,7 @@ template <typename TCompare, bool Ascending> struct TSorter {
             Prefetch(e.b[Ahead]);
         }
         const PLeanNode x = *e.a, y = *e.b;
+        // Without a branch on the outcome: the host's answers are not predictable.
         const bool second = TakeSecond(x, y);
         *e.out++ = second ? y : x;
         e.b += second;
@@ -124,6 +106,16 @@ template <typename TCompare, bool Ascending> struct TSorter {
         e.a -= first;
         e.b -= !first;
     }
+    void MergeFront(PLeanNode* a, size_t na, PLeanNode* b, size_t nb, PLeanNode* out) const {
+        PLeanNode* const aEnd = a + na;
+        PLeanNode* const bEnd = b + nb;
+        TEnd e{a, b, out};
+        while (e.a < aEnd && e.b < bEnd)
+            Front<true>(e);
+        e.out = std::copy(e.a, aEnd, e.out);
+        std::copy(e.b, bEnd, e.out);
+    }
+
     // Ends the merge of the part A[0, na) and B[0, nb) into Out after its steps from the front
     // (up to f) and the back (down to k): what is left in the middle is merged from the front.
     void FinishPart(PLeanNode* a, size_t na, PLeanNode* b, size_t nb, PLeanNode* out, const TEnd& f,
