@@ -15,21 +15,7 @@
 #include <vector>
 
 #include "controls/tree/leantree.h"
-
-// Qt hands posted events between threads under its own locks, which ThreadSanitizer cannot
-// see; these mark the hand-off of a posted event (release on posting, acquire on receipt).
-#if defined(__SANITIZE_THREAD__)
-#include <sanitizer/tsan_interface.h>
-inline void HandOffRelease(void* p) {
-    __tsan_release(p);
-}
-inline void HandOffAcquire(void* p) {
-    __tsan_acquire(p);
-}
-#else
-inline void HandOffRelease(void*) {}
-inline void HandOffAcquire(void*) {}
-#endif
+#include "platform/gui/threadhandoff.h"
 
 // The tree's private state-change message: states to enter and leave, and the cache that a
 // validation produced for the given generation.

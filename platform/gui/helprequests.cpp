@@ -1,4 +1,5 @@
 #include "platform/gui/helprequests.h"
+#include "platform/gui/threadhandoff.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -23,6 +24,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
+        // Events posted by other threads (the tree's worker) pass here before their receiver.
+        HandOffAcquire(e);
         if (e->type() != QEvent::KeyPress)
             return false;
         auto* key = static_cast<QKeyEvent*>(e);
