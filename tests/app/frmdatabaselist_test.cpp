@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
@@ -541,4 +542,28 @@ TEST_F(DatabaseListMainTest, AFiredReminderWithoutAFurtherAlertIsListedAsDismiss
     EXPECT_EQ(Rows(list), (std::vector<std::string>{"Dismissed", "  a", "today (3/14/2024)", "  b",
                                                     "  c", "Next Week", "  d"}));
     EXPECT_FALSE(list.LTV->GetExpanded(list.LTV->GetFirst()));
+}
+
+TEST_F(DatabaseListTest, AContextMenuOverEmptySpaceLeavesNoMarkBehind) {
+    window.SelectPredefinedRange(prToday);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+    QWidget* viewport = window.LTV->viewport();
+    const QPoint empty(viewport->width() / 2, viewport->height() - 20);
+    ASSERT_EQ(window.LTV->GetNodeAt(empty.x(), empty.y()), nullptr);
+    const QImage before = Render(*viewport);
+    // As the window system delivers it: the menu comes with the press and takes the release.
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, viewport->mapTo(&window, empty));
+    QApplication::processEvents();
+    ASSERT_TRUE(window.PopupMenu->isVisible());
+    QTest::keyClick(window.PopupMenu, Qt::Key_Escape);
+    ASSERT_FALSE(window.PopupMenu->isVisible());
+    QApplication::processEvents();
+    const QImage after = Render(*viewport);
+    int changed = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            changed += before.pixel(x, y) != after.pixel(x, y);
+    EXPECT_EQ(changed, 0);
 }
