@@ -44,23 +44,15 @@ private:
     int& counter_;
 };
 
-// The range panel (height 32): its controls keep their sizes, and a window narrower than
-// they need cuts the panel's right end off instead of squeezing them.
+// The range panel (height 32): its controls keep their sizes, and the window is never
+// narrower than they need, so that every one of them stays in reach.
 class TRangePanel : public QWidget {
 public:
-    explicit TRangePanel(QWidget* parent) : QWidget(parent), Content(new QWidget(this)) {
+    explicit TRangePanel(QWidget* parent) : QWidget(parent) {
         setFixedHeight(32);
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     }
-    QSize sizeHint() const override { return {Content->sizeHint().width(), 32}; }
-    QSize minimumSizeHint() const override { return {0, 32}; }
-
-    QWidget* Content; // the controls
-
-protected:
-    void resizeEvent(QResizeEvent*) override {
-        Content->setGeometry(0, 0, std::max(width(), Content->sizeHint().width()), height());
-    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
 };
 
 } // namespace
@@ -108,8 +100,7 @@ bool InDateRange(TDateTime next, TDateTime fromDate, TDateTime toDate) {
 }
 
 QWidget* TfrmTockwellDatabaseList::CreateRangePanel() {
-    auto* panel = new TRangePanel(this);
-    QWidget* top = panel->Content;
+    auto* top = new TRangePanel(this);
     auto* row = new QHBoxLayout(top);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(4);
@@ -138,7 +129,7 @@ QWidget* TfrmTockwellDatabaseList::CreateRangePanel() {
         button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 20);
         row->addWidget(button);
     }
-    return panel;
+    return top;
 }
 
 void TfrmTockwellDatabaseList::ConnectRangeControls() {

@@ -120,8 +120,10 @@ void TReminderSetupDlg::Load(const IReminderAwareItemPtr& item, bool isNew) {
     UpdateAlertsSummary();
     const TDateTime now = Now();
     keptDate_ = DefaultReminderTime(copy_.GetReminderDateTime(), now);
+    loadedDate_ = keptDate_;
+    loadedText_ = FormatReminderDate(keptDate_);
     lbTimeDifference->setText(Q(TimeDifferenceText(keptDate_, now)));
-    dtReminderDateTime->setText(Q(FormatReminderDate(keptDate_)));
+    dtReminderDateTime->setText(Q(loadedText_));
 
     cbIsAutoAlertEnabled->setChecked(copy_.GetIsAutoAlertEnabled());
     cbAutoAlertDelta->setEditText(
@@ -176,9 +178,18 @@ void TReminderSetupDlg::UpdateDependentControls() {
 
 // ---- The date field -------------------------------------------------------------------------
 
+TDateTime TReminderSetupDlg::FieldDate(TDateTime now) const {
+    // The text shows whole minutes: read back, it would lose the seconds of a time such as
+    // "in 1 minute" although the user did not touch it.
+    const std::string text = S(dtReminderDateTime->text());
+    if (!loadedText_.empty() && text == loadedText_)
+        return loadedDate_;
+    return ParseReminderDate(text, now);
+}
+
 void TReminderSetupDlg::DateFieldExit() {
     const TDateTime now = Now();
-    const TDateTime date = ParseReminderDate(S(dtReminderDateTime->text()), now);
+    const TDateTime date = FieldDate(now);
     const bool changed = dateChanged_;
     dtReminderDateTime->setText(Q(FormatReminderDate(date)));
     dateChanged_ = changed; // reformatting is not typing
@@ -304,7 +315,7 @@ void TReminderSetupDlg::StopTestSound() {
 }
 
 void TReminderSetupDlg::btnReccurClick() {
-    const TDateTime due = ParseReminderDate(S(dtReminderDateTime->text()), Now());
+    const TDateTime due = FieldDate(Now());
     TRecurrencePattern pattern;
     if (copy_.HasRecurrencePattern())
         pattern.Assign(copy_.RecurrencePattern());
@@ -338,7 +349,7 @@ std::optional<TReminderSetupValues> TReminderSetupDlg::ReadValues() {
     TReminderSetupValues v;
     v.Caption = S(edCaption->text());
     v.Notes = S(memNotes->toPlainText());
-    v.ReminderDateTime = ParseReminderDate(S(dtReminderDateTime->text()), Now());
+    v.ReminderDateTime = FieldDate(Now());
     v.AutoAlertEnabled = cbIsAutoAlertEnabled->isChecked();
     v.AutoAlertDelta = ParseDuration(S(cbAutoAlertDelta->currentText()), false);
     if (v.AutoAlertEnabled && v.AutoAlertDelta <= 0) {
@@ -379,8 +390,7 @@ void TReminderSetupDlg::WriteBack(const IReminderAwareItemPtr& item,
     r.SetAutoAlertIndex(0);
     for (int kind = 0; kind < AlertKindCount; ++kind)
         r.GetAction(kind).Enabled = v.Enabled[kind];
-    if (v.Enabled[akSendEmail])
-        r.Action<TAlertActSendEmail>().Emails = v.Emails;
+    r.Action<TAlertActSendEmail>().Emails = v.Emails;
     r.Action<TAlertActRunApp>().AppPath = v.AppPath;
     r.Action<TAlertActPlaySound>().SetAudioFile(v.AudioFile);
     if (copy_.HasRecurrencePattern())

@@ -101,6 +101,10 @@ public:
     void DateFieldNavigateKey(bool dropDown);
     // The picked day with the kept time of day, into the text.
     void ApplyPickedDay();
+    // The reminder time the date field stands for: the time the dialog was loaded with,
+    // seconds included, while the field still shows it as loaded; else the field's text read
+    // by ParseReminderDate (whole minutes, as shown).
+    TDateTime FieldDate(TDateTime now) const;
     void ShowAlerts(bool show);
     void UpdateAlertsSummary();
     void UpdateRecurrenceLabel();
@@ -160,6 +164,8 @@ private:
     IReminderAwareItemPtr item_;
     TReminderItem copy_;
     TDateTime keptDate_ = 0;
+    TDateTime loadedDate_ = 0; // the time the dialog was loaded with
+    std::string loadedText_;   // and the date field's text for it
     bool dateChanged_ = false;
     bool emailWasEnabled_ = false;
     std::string playingSound_;

@@ -297,7 +297,7 @@ void TReminderSetupDlg::ConnectHandlers() {
     dtReminderDateTime->OnClickBtn = [this](QObject*) {
         CallGuarded([this] {
             DateFieldExit();
-            keptDate_ = ParseReminderDate(dtReminderDateTime->text().toStdString(), Now());
+            keptDate_ = FieldDate(Now());
             dtReminderDateTime->SetDate(keptDate_);
             PostWindowMessage(this, WM_UPDATE_DATE_TEXT);
         });

@@ -6,8 +6,11 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -425,10 +428,17 @@ TEST_F(DatabaseListTest, EveryColumnIsReachableAndTheNextAlertTimeIsNeverCut) {
     window.show();
     EXPECT_EQ(columns.TotalWidth(), window.LTV->ClientWidth());
     EXPECT_FALSE(window.LTV->horizontalScrollBar()->isVisible());
+    // The window is never narrower than its top bar: "To:", Refresh and Close stay in reach.
+    const int least = window.minimumWidth();
+    EXPECT_GT(least, 450);
+    EXPECT_LE(least, 719);
     for (int width : {450, 719, 900}) {
         window.resize(width, 443);
         QApplication::processEvents();
-        ASSERT_EQ(window.width(), width);
+        ASSERT_EQ(window.width(), std::max(width, least));
+        const QRect close(window.SpeedButton1->mapTo(&window, QPoint(0, 0)),
+                          window.SpeedButton1->size());
+        EXPECT_TRUE(window.rect().contains(close)) << width;
         const int client = window.LTV->ClientWidth();
         EXPECT_EQ(columns.Items(0).Width(), 20);
         EXPECT_EQ(columns.Items(4).Width(), 20);
@@ -447,16 +457,16 @@ TEST_F(DatabaseListTest, EveryColumnIsReachableAndTheNextAlertTimeIsNeverCut) {
         // Column 0 is not fixed: it scrolls with the others.
         EXPECT_FALSE(columns.Items(0).Options().Contains(TLTColumnOption::coFixed));
         EXPECT_TRUE(window.LTV->verticalScrollBar()->isVisible());
-        // The range controls keep their sizes; what does not fit is cut off.
+        // The range controls keep their sizes.
         EXPECT_EQ(window.dtpFrom->width(), 132);
     }
-    // Narrower than the columns' least widths, the scroll bar reaches the last one.
+    // Asked for less, the window keeps its least width, and every column is in reach.
     window.resize(200, 443);
     QApplication::processEvents();
-    ASSERT_EQ(window.width(), 200);
+    ASSERT_EQ(window.width(), least);
     EXPECT_GE(window.LTV->ClientWidth() + window.LTV->horizontalScrollBar()->maximum(),
               columns.TotalWidth());
-    EXPECT_EQ(columns.Items(1).Width(), TfrmTockwellDatabaseList::ReminderColumnMinWidth);
+    EXPECT_GE(columns.Items(1).Width(), TfrmTockwellDatabaseList::ReminderColumnMinWidth);
     SaveShot(window.grab().toImage(), "databaselist-narrow.png");
 }
 
@@ -532,4 +542,28 @@ TEST_F(DatabaseListMainTest, AFiredReminderWithoutAFurtherAlertIsListedAsDismiss
     EXPECT_EQ(Rows(list), (std::vector<std::string>{"Dismissed", "  a", "today (3/14/2024)", "  b",
                                                     "  c", "Next Week", "  d"}));
     EXPECT_FALSE(list.LTV->GetExpanded(list.LTV->GetFirst()));
+}
+
+TEST_F(DatabaseListTest, AContextMenuOverEmptySpaceLeavesNoMarkBehind) {
+    window.SelectPredefinedRange(prToday);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+    QWidget* viewport = window.LTV->viewport();
+    const QPoint empty(viewport->width() / 2, viewport->height() - 20);
+    ASSERT_EQ(window.LTV->GetNodeAt(empty.x(), empty.y()), nullptr);
+    const QImage before = Render(*viewport);
+    // As the window system delivers it: the menu comes with the press and takes the release.
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, viewport->mapTo(&window, empty));
+    QApplication::processEvents();
+    ASSERT_TRUE(window.PopupMenu->isVisible());
+    QTest::keyClick(window.PopupMenu, Qt::Key_Escape);
+    ASSERT_FALSE(window.PopupMenu->isVisible());
+    QApplication::processEvents();
+    const QImage after = Render(*viewport);
+    int changed = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            changed += before.pixel(x, y) != after.pixel(x, y);
+    EXPECT_EQ(changed, 0);
 }

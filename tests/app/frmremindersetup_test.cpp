@@ -245,6 +245,33 @@ TEST_F(ReminderSetupTest, WritesBackOnlyOnOkAndNeverHalfway) {
     EXPECT_EQ(r.GetMaxAutoAlertCount(), 4);
 }
 
+TEST_F(ReminderSetupTest, AnUntouchedTimeKeepsItsSecondsAndTheRecipientsAreWrittenUnticked) {
+    // Typed in the console as "in 1 minute" at 12:00:52.
+    TTockwellItemPtr item = TTockwellDB::NewItem("Tea", At(2024, 3, 14, 12, 1, 52));
+    item->GetReminder().Action<TAlertActSendEmail>().Emails = "old@x.org";
+    bool saveAsDefault = false;
+    // Enter without typing reformats the field and confirms.
+    OnModal<TReminderSetupDlg>([](TReminderSetupDlg& d) {
+        EXPECT_FALSE(d.cbSentEmail->isChecked());
+        d.cbEmails->setEditText("new@x.org");
+        d.DateFieldConfirmKey();
+    });
+    ASSERT_TRUE(ShowReminderSetupDialog(item, true, 1, saveAsDefault));
+    TReminderItem& r = item->GetReminder();
+    EXPECT_EQ(r.GetReminderDateTime(), At(2024, 3, 14, 12, 1, 52));
+    EXPECT_EQ(r.GetNextAlertDateTime(), At(2024, 3, 14, 12, 1, 52));
+    EXPECT_FALSE(r.GetAction(akSendEmail).Enabled);
+    EXPECT_EQ(r.Action<TAlertActSendEmail>().Emails, "new@x.org");
+
+    // A time the user edits is taken as shown.
+    OnModal<TReminderSetupDlg>([](TReminderSetupDlg& d) {
+        d.dtReminderDateTime->setText("3/14/2024 12:05 PM");
+        d.btnOK->click();
+    });
+    ASSERT_TRUE(ShowReminderSetupDialog(item, false, 1, saveAsDefault));
+    EXPECT_NEAR(r.GetReminderDateTime(), At(2024, 3, 14, 12, 5), OneSecond / 10);
+}
+
 TEST_F(ReminderSetupTest, SaveAsDefaultAsksUnlessToldNotTo) {
     TTockwellItemPtr item = Entry();
     bool saveAsDefault = false;
