@@ -20,6 +20,8 @@
 
 #include <QLabel>
 
+class QPainter;
+
 enum class TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
 // The Qt alignment of a; eaDefault aligns left. Always vertically centred.
 Qt::Alignment AlignmentOf(TEditAlign a);
@@ -272,6 +274,10 @@ private:
     // The x position of the caret place before character pos.
     int CharX(int pos) const;
     void StartDrag();
+    // The focus border over the window's edge: the frame of FocusBorderColor while focused;
+    // else, with FocusBorder, a sunken edge and a button-face ring while hot or focused and
+    // otherwise two rings in the parent's colour that hide the frame.
+    void PaintBorder(QPainter& p);
 
     TTypingSettings typing_;
     std::string emptyText_;

@@ -326,3 +326,58 @@ TEST_F(EditFixture, LabelFontAndParentFont) {
     EXPECT_LT(edit->Label()->width(), wide);
     EXPECT_EQ(edit->Label()->geometry().right(), edit->x() - 4 - 1);
 }
+
+namespace {
+
+// Whether the ring inset pixels in from the edge has top and left sides in tl and bottom and
+// right sides in br (corners left out).
+bool Ring(const QImage& img, int inset, const QColor& tl, const QColor& br) {
+    int l = inset, t = inset, r = img.width() - 1 - inset, b = img.height() - 1 - inset;
+    for (int x = l + 1; x < r; ++x)
+        if (QColor(img.pixel(x, t)) != tl || QColor(img.pixel(x, b)) != br)
+            return false;
+    for (int y = t + 1; y < b; ++y)
+        if (QColor(img.pixel(l, y)) != tl || QColor(img.pixel(r, y)) != br)
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(EditFixture, FocusBorderShowsWhileHotOrFocused) {
+    QColor parent(0x30, 0x60, 0x90);
+    QPalette pal = host.palette();
+    pal.setColor(QPalette::Window, parent);
+    host.setPalette(pal);
+    host.setAutoFillBackground(true);
+    QColor shadow = ColorToQColor(clBtnShadow), light = ColorToQColor(clBtnHighlight),
+           face = ColorToQColor(clBtnFace);
+    edit->FocusBorder = true;
+    for (bool flat : {false, true}) {
+        SCOPED_TRACE(flat ? "flat" : "framed");
+        std::string look = flat ? "flat" : "framed";
+        edit->SetFlat(flat);
+        // Neither hot nor focused: two frames in the parent's colour hide the border.
+        QImage idle = Render(*edit, "focusborder_" + look + "_idle");
+        EXPECT_TRUE(Ring(idle, 0, parent, parent));
+        EXPECT_TRUE(Ring(idle, 1, parent, parent));
+        // Hot, then focused: a sunken edge with a button-face frame inside it.
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(edit, &enter);
+        QImage hot = Render(*edit, "focusborder_" + look + "_hot");
+        EXPECT_TRUE(Ring(hot, 0, shadow, light));
+        EXPECT_TRUE(Ring(hot, 1, face, face));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(edit, &leave);
+        EXPECT_TRUE(Ring(Render(*edit), 0, parent, parent));
+        Focus();
+        QImage focused = Render(*edit, "focusborder_" + look + "_focused");
+        EXPECT_TRUE(Ring(focused, 0, shadow, light));
+        EXPECT_TRUE(Ring(focused, 1, face, face));
+        Leave();
+    }
+    // A focus border colour takes over: its frame while focused, the plain look otherwise.
+    edit->FocusBorderColor = clLime;
+    Focus();
+    EXPECT_TRUE(Ring(Render(*edit), 0, QColor(0, 255, 0), QColor(0, 255, 0)));
+}
