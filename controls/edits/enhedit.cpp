@@ -452,7 +452,7 @@ void TEnhEdit::ValidateEvent(const std::string& value, bool& IsValid) {
 }
 
 void TEnhEdit::Change() {
-    if (showError_ && loaded_)
+    if (showError_)
         SetError(!IsValid(Text()));
     if (showURL_)
         SetURLLook(IsURL(ValueOf(text(), typing_)));
@@ -463,7 +463,6 @@ void TEnhEdit::Change() {
 }
 
 void TEnhEdit::Loaded() {
-    loaded_ = true;
     ApplyTextRect();
     ApplyColors();
     PlaceLabel();

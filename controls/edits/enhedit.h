@@ -282,7 +282,7 @@ private:
     TTypingSettings typing_;
     std::string emptyText_;
     bool canUndo_ = true, showError_ = false, showURL_ = false, urlLook_ = false;
-    bool error_ = false, hot_ = false, flat_ = false, loaded_ = false;
+    bool error_ = false, hot_ = false, flat_ = false;
     bool validating_ = false, swallowChange_ = false;
     TColor color_ = clWindow, fontColor_ = clWindowText;
     TEditAlign editAlign_ = TEditAlign::eaLeft, alignBeforeFocus_ = TEditAlign::eaLeft;

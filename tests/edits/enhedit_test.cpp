@@ -246,6 +246,16 @@ TEST_F(EditFixture, ErrorColoursFollowValidation) {
     EXPECT_TRUE(edit->IsValid("x"));
 }
 
+TEST_F(EditFixture, ShowErrorNeedsNoLoading) {
+    // Windows build their edits in code; nothing streams them in and calls Loaded.
+    edit->SetShowError(true);
+    edit->OnValueValidate = [](QObject*, const std::string& v, bool& ok) { ok = v != "bad"; };
+    Focus();
+    QTest::keyClicks(edit, "bad");
+    EXPECT_TRUE(edit->Error());
+    EXPECT_EQ(Background(), ColorToQColor(edit->ErrorColor));
+}
+
 TEST_F(EditFixture, EscRestoresTheTextAtFocusEntry) {
     edit->SetText("before");
     Focus();
