@@ -91,6 +91,14 @@ public:
     void SetAutoThousandSeparator(bool v);
     bool ExcelStyleDecimalSeparator() const { return typing_.ExcelStyleDecimalSeparator; }
     void SetExcelStyleDecimalSeparator(bool v) { typing_.ExcelStyleDecimalSeparator = v; }
+    // The most characters the user may bring into the window text by typing, pasting or
+    // dropping (0: no limit). The texts the edit sets itself (Text, the number formats, the
+    // sign, "0" before a decimal separator) are never cut, so the limit is the edit's own and
+    // Qt's limit on the line edit stays off.
+    int MaxLength() const { return typing_.MaxLength; }
+    void SetMaxLength(int v) { typing_.MaxLength = std::max(0, v); }
+    int maxLength() const { return typing_.MaxLength > 0 ? typing_.MaxLength : 32767; }
+    void setMaxLength(int v) { SetMaxLength(v); }
     std::string ValidChars() const { return typing_.ValidChars.toStdString(); }
     void SetValidChars(const std::string& v) { typing_.ValidChars = QString::fromStdString(v); }
     // The settings the typing rules see (separators from the locale at construction).
@@ -240,6 +248,7 @@ protected:
     bool IsHot() const { return hot_; }
 
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;

@@ -2,6 +2,7 @@
 // label, validation colours, Esc, paste rules and the address look.
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -136,6 +137,49 @@ TEST_F(EditFixture, MoneyGroupsWhileTyping) {
     EXPECT_EQ(edit->Text(), "1,234,567");
     EXPECT_EQ(edit->cursorPosition(), 9);
     EXPECT_DOUBLE_EQ(edit->ValueAsFloat(), 1234567);
+}
+
+TEST_F(EditFixture, MaxLengthKeepsWhatTheEditFormats) {
+    edit->SetMaxLength(4);
+    edit->SetSigned(true);
+    edit->SetEditType(etMoney);
+    Focus();
+    edit->clear();
+    QTest::keyClicks(edit, "12345");
+    EXPECT_EQ(edit->Text(), "1,234");
+    EXPECT_DOUBLE_EQ(edit->ValueAsFloat(), 1234);
+    edit->SetEditType(etNumeric);
+    edit->SetMaxLength(3);
+    edit->SetText("123");
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Minus);
+    EXPECT_EQ(edit->Text(), "-123");
+    edit->SetEditType(etFloat);
+    edit->SetPrecision(2);
+    edit->SetMaxLength(1);
+    edit->clear();
+    QTest::keyClick(edit, Qt::Key_Period);
+    EXPECT_EQ(edit->Text(), "0.");
+    // Pastes and drops are the user's input: they stay within the limit.
+    edit->SetEditType(etString);
+    edit->SetMaxLength(5);
+    edit->SetText("ab");
+    QTest::keyClick(edit, Qt::Key_End);
+    EXPECT_FALSE(edit->PasteText("cdef"));
+    EXPECT_TRUE(edit->PasteText("cde"));
+    EXPECT_EQ(edit->Text(), "abcde");
+    edit->SetOleDropTarget(true);
+    edit->SetText("abc");
+    EXPECT_FALSE(edit->DropTarget()->DropText(QPoint(140, 10), "defgh", false));
+    EXPECT_EQ(edit->Text(), "abcde");
+    edit->SetText("abc");
+    edit->setCursorPosition(3);
+    QInputMethodEvent composed;
+    composed.setCommitString("xyz");
+    QApplication::sendEvent(edit, &composed);
+    EXPECT_EQ(edit->Text(), "abcxy");
+    edit->SetText("longer than five");
+    EXPECT_EQ(edit->Text(), "longer than five");
 }
 
 TEST_F(EditFixture, SignAndCaseThroughKeys) {
