@@ -94,7 +94,7 @@ public:
     // The most characters the user may bring into the window text by typing, pasting or
     // dropping (0: no limit). The texts the edit sets itself (Text, the number formats, the
     // sign, "0" before a decimal separator) are never cut, so the limit is the edit's own and
-    // Qt's limit on the line edit stays off.
+    // Qt's limit on the line edit stays off; maxLength and setMaxLength reach this one too.
     int MaxLength() const { return typing_.MaxLength; }
     void SetMaxLength(int v) { typing_.MaxLength = std::max(0, v); }
     int maxLength() const { return typing_.MaxLength > 0 ? typing_.MaxLength : 32767; }
