@@ -206,6 +206,12 @@ bool TEditDropTarget::DropText(QPoint pt, const std::string& text, bool ctrl) {
     // Between the prefix and the suffix (positions count UTF-16 units, as the text does).
     TValueSpan v = ValueSpan(edit_.text(), edit_.TypingSettings());
     at = std::clamp(at, v.Start, v.End);
+    // A drop is the user's input: MaxLength cuts what does not fit.
+    int limit = edit_.MaxLength();
+    if (limit > 0 && t.size() > limit - edit_.text().size()) {
+        t.truncate(std::max(0, static_cast<int>(limit - edit_.text().size())));
+        whole = false;
+    }
     edit_.SetDropCaret(-1);
     edit_.setCursorPosition(at);
     edit_.insert(t);

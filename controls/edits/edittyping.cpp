@@ -66,7 +66,13 @@ TTypeResult Drop(const TEditState& st) {
     return r;
 }
 
-TTypeResult Insert(const TEditState& st, QChar c) {
+// The platform edit takes the typed character c over the selection, or refuses it when the
+// text would grow past MaxLength. The limit holds for what the user types only: the texts the
+// rules set themselves (the sign, the money format, "0" before a separator) are kept whole.
+TTypeResult Insert(const TEditState& st, QChar c, const TTypingSettings& s) {
+    bool control = c == QChar(chBackspace) || c == QChar(chTab) || c == QChar(chEnter);
+    if (!control && s.MaxLength > 0 && st.Text.size() - st.SelLength + 1 > s.MaxLength)
+        return Drop(st);
     TTypeResult r;
     r.Action = taInsert;
     r.Char = c;
@@ -132,17 +138,17 @@ TTypeResult TypeFloat(const TEditState& st, QChar ch, bool ctrl, const TTypingSe
         return r;
     };
     if (ch == QChar(chBackspace) || ch == QChar(chTab) || ch == QChar(chEnter))
-        return finish(Insert(st, ch));
+        return finish(Insert(st, ch, s));
     if (ch == '-') {
         if (st.SelLength > 0)
-            return finish(Insert(st, ch));
+            return finish(Insert(st, ch, s));
         return finish(ToggleSign(st, s));
     }
     if (ch == ',' || ch == '.') {
         if (ch != s.DecimalSeparator && ch != s.ThousandSeparator)
             return Drop(st);
         if (ch == s.ThousandSeparator && ch != s.DecimalSeparator)
-            return finish(Insert(st, ch));
+            return finish(Insert(st, ch, s));
         if (s.Precision == 0)
             return Drop(st);
         int existing = st.Text.indexOf(s.DecimalSeparator, v.Start);
@@ -157,7 +163,7 @@ TTypeResult TypeFloat(const TEditState& st, QChar ch, bool ctrl, const TTypingSe
             r = TEditState::At(r.Text, v.Start + 2);
             return Set(r, true); // the decimal separator needs no money re-format
         }
-        return Insert(st, ch);
+        return Insert(st, ch, s);
     }
     if (IsDigit(ch)) {
         int dec = st.Text.indexOf(s.DecimalSeparator, v.Start);
@@ -166,13 +172,13 @@ TTypeResult TypeFloat(const TEditState& st, QChar ch, bool ctrl, const TTypingSe
         if (st.SelLength == 0 && dec >= 0 && st.Caret > dec && s.Precision > 0 &&
             v.End - dec - 1 >= s.Precision)
             return Drop(st);
-        TTypeResult r = Insert(st, ch);
+        TTypeResult r = Insert(st, ch, s);
         if (!money && !GroupsIntact(ValueOf(r.State.Text, s), s))
             return Drop(st);
         return finish(r);
     }
     if (ctrl)
-        return Insert(st, ch);
+        return Insert(st, ch, s);
     return Drop(st);
 }
 
@@ -241,15 +247,15 @@ TTypeResult TypeChar(const TEditState& st, TTypedKey key, const TTypingSettings&
     switch (s.EditType) {
     case etString:
     case etPassword:
-        r = Insert(st, ch);
+        r = Insert(st, ch, s);
         break;
     case etNumeric:
         if (IsDigit(ch) || control)
-            r = Insert(st, ch);
+            r = Insert(st, ch, s);
         else if (ch == '-')
             r = ToggleSign(st, s);
         else if (key.Ctrl)
-            r = Insert(st, ch);
+            r = Insert(st, ch, s);
         else
             return Drop(st);
         break;
@@ -260,13 +266,15 @@ TTypeResult TypeChar(const TEditState& st, TTypedKey key, const TTypingSettings&
             return r;
         break;
     case etUppercase:
-        r = Insert(st, control ? ch : ch.toUpper());
+        r = Insert(st, control ? ch : ch.toUpper(), s);
         break;
     case etLowerCase:
-        r = Insert(st, control ? ch : ch.toLower());
+        r = Insert(st, control ? ch : ch.toLower(), s);
         break;
     case etMixedCase: {
-        r = Insert(st, ch);
+        r = Insert(st, ch, s);
+        if (r.Action == taDrop)
+            return r;
         QString cased = MixedCase(r.State.Text);
         if (cased != r.State.Text) {
             r.State.Text = cased;
@@ -276,7 +284,7 @@ TTypeResult TypeChar(const TEditState& st, TTypedKey key, const TTypingSettings&
     }
     case etRange:
         if (IsDigit(ch) || control) {
-            r = Insert(st, ch);
+            r = Insert(st, ch, s);
         } else if (IsRangeMark(ch)) {
             int at = st.SelLength > 0 ? st.SelStart : st.Caret;
             int after = st.SelLength > 0 ? st.SelStart + st.SelLength : st.Caret;
@@ -284,32 +292,32 @@ TTypeResult TypeChar(const TEditState& st, TTypedKey key, const TTypingSettings&
                 return Drop(st);
             if (IsRangeMark(st.Text[at - 1]) || (after < v.End && IsRangeMark(st.Text[after])))
                 return Drop(st);
-            r = Insert(st, ch);
+            r = Insert(st, ch, s);
         } else {
             return Drop(st);
         }
         break;
     case etHex:
         if (control || ch == '-' || IsDigit(ch) || IsHexLetter(ch))
-            r = Insert(st, ch);
+            r = Insert(st, ch, s);
         else
             return Drop(st);
         break;
     case etAlphaNumeric:
         if (backspace || ch == QChar(chEnter) || IsAlphaNumeric(ch))
-            r = Insert(st, ch);
+            r = Insert(st, ch, s);
         else
             return Drop(st);
         break;
     case etValidChars:
         if (backspace || s.ValidChars.contains(ch))
-            r = Insert(st, ch);
+            r = Insert(st, ch, s);
         else
             return Drop(st);
         break;
     }
-    if (r.Action == taInsert && !control && s.MaxLength > 0 && r.State.Text.size() > s.MaxLength)
-        return Drop(st);
+    if (r.Action == taDrop)
+        return r;
     if (s.TabOnFullLength && s.LengthLimit > 0) {
         TValueSpan nv = ValueSpan(r.State.Text, s);
         if (IntegerDigits(r.State.Text.mid(nv.Start, nv.End - nv.Start), s) >= s.LengthLimit &&

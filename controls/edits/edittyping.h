@@ -41,7 +41,7 @@ struct TTypingSettings {
     bool TabOnFullLength = false;
     bool AutoThousandSeparator = true;
     bool ExcelStyleDecimalSeparator = false;
-    int MaxLength = 0; // 0: no limit
+    int MaxLength = 0; // the window text a typed character may grow to; 0: no limit
     QString Prefix, Suffix, ValidChars;
     QChar DecimalSeparator = '.';
     QChar ThousandSeparator = ',';

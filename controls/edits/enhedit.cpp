@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include "platform/gui/canvas.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/inifile.h"
 #include "platform/shell.h"
@@ -451,7 +452,7 @@ void TEnhEdit::ValidateEvent(const std::string& value, bool& IsValid) {
 }
 
 void TEnhEdit::Change() {
-    if (showError_ && loaded_)
+    if (showError_)
         SetError(!IsValid(Text()));
     if (showURL_)
         SetURLLook(IsURL(ValueOf(text(), typing_)));
@@ -462,7 +463,6 @@ void TEnhEdit::Change() {
 }
 
 void TEnhEdit::Loaded() {
-    loaded_ = true;
     ApplyTextRect();
     ApplyColors();
     PlaceLabel();
@@ -624,15 +624,7 @@ void TEnhEdit::paintEvent(QPaintEvent* e) {
         else
             p.drawLine(leftInset_, height() - 1, width() - rightInset_, height() - 1);
     }
-    if (FocusBorder && (hot_ || hasFocus()) && FocusBorderColor == clNone) {
-        QRect r = rect();
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-    }
-    if (FocusBorderColor != clNone && hasFocus()) {
-        p.setPen(ColorToQColor(FocusBorderColor));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    PaintBorder(p);
     if (dropCaret_ >= 0) {
         int x = CharX(dropCaret_);
         int h = fontMetrics().height();
@@ -652,6 +644,27 @@ void TEnhEdit::paintEvent(QPaintEvent* e) {
         for (int x = x0; x < x1; x += 3, up = !up)
             p.drawLine(x, up ? y : y - 3, x + 3, up ? y - 3 : y);
     }
+}
+
+void TEnhEdit::PaintBorder(QPainter& p) {
+    QRect r = rect();
+    if (FocusBorderColor != clNone) {
+        if (hasFocus())
+            Frame3D(p, r, FocusBorderColor, FocusBorderColor, 1);
+        return;
+    }
+    if (!FocusBorder)
+        return;
+    if (hot_ || hasFocus()) {
+        DrawEdge(p, r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+        Frame3D(p, r, clBtnFace, clBtnFace, 1);
+        return;
+    }
+    // Two rings in the parent's colour cover the frame, so the edit shows none.
+    QWidget* parent = parentWidget();
+    TColor back =
+        parent ? QColorToColor(parent->palette().color(parent->backgroundRole())) : color_;
+    Frame3D(p, r, back, back, 2);
 }
 
 void TEnhEdit::resizeEvent(QResizeEvent* e) {

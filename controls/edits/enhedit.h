@@ -20,6 +20,8 @@
 
 #include <QLabel>
 
+class QPainter;
+
 enum class TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
 // The Qt alignment of a; eaDefault aligns left. Always vertically centred.
 Qt::Alignment AlignmentOf(TEditAlign a);
@@ -89,6 +91,14 @@ public:
     void SetAutoThousandSeparator(bool v);
     bool ExcelStyleDecimalSeparator() const { return typing_.ExcelStyleDecimalSeparator; }
     void SetExcelStyleDecimalSeparator(bool v) { typing_.ExcelStyleDecimalSeparator = v; }
+    // The most characters the user may bring into the window text by typing, pasting or
+    // dropping (0: no limit). The texts the edit sets itself (Text, the number formats, the
+    // sign, "0" before a decimal separator) are never cut, so the limit is the edit's own and
+    // Qt's limit on the line edit stays off; maxLength and setMaxLength reach this one too.
+    int MaxLength() const { return typing_.MaxLength; }
+    void SetMaxLength(int v) { typing_.MaxLength = std::max(0, v); }
+    int maxLength() const { return typing_.MaxLength > 0 ? typing_.MaxLength : 32767; }
+    void setMaxLength(int v) { SetMaxLength(v); }
     std::string ValidChars() const { return typing_.ValidChars.toStdString(); }
     void SetValidChars(const std::string& v) { typing_.ValidChars = QString::fromStdString(v); }
     // The settings the typing rules see (separators from the locale at construction).
@@ -238,6 +248,7 @@ protected:
     bool IsHot() const { return hot_; }
 
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -272,11 +283,15 @@ private:
     // The x position of the caret place before character pos.
     int CharX(int pos) const;
     void StartDrag();
+    // The focus border over the window's edge: the frame of FocusBorderColor while focused;
+    // else, with FocusBorder, a sunken edge and a button-face ring while hot or focused and
+    // otherwise two rings in the parent's colour that hide the frame.
+    void PaintBorder(QPainter& p);
 
     TTypingSettings typing_;
     std::string emptyText_;
     bool canUndo_ = true, showError_ = false, showURL_ = false, urlLook_ = false;
-    bool error_ = false, hot_ = false, flat_ = false, loaded_ = false;
+    bool error_ = false, hot_ = false, flat_ = false;
     bool validating_ = false, swallowChange_ = false;
     TColor color_ = clWindow, fontColor_ = clWindowText;
     TEditAlign editAlign_ = TEditAlign::eaLeft, alignBeforeFocus_ = TEditAlign::eaLeft;

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -57,9 +58,8 @@ bool TEnhEdit::PasteText(const std::string& t) {
         OnClipboardPaste(this, wouldBe.toStdString(), allow);
     if (!allow)
         return false;
-    int limit = maxLength();
-    if (limit > 0 && limit < 32767 &&
-        typing_.Prefix.size() + wouldBe.size() + typing_.Suffix.size() > limit)
+    int limit = typing_.MaxLength;
+    if (limit > 0 && typing_.Prefix.size() + wouldBe.size() + typing_.Suffix.size() > limit)
         return false;
     std::optional<QString> result = PasteValue(wouldBe, pasted, typing_);
     if (!result)
@@ -116,9 +116,7 @@ void TEnhEdit::HandleChar(QKeyEvent* e, QChar ch) {
         return;
     TTypedKey key{ch, (e->modifiers() & Qt::ControlModifier) != 0,
                   (e->modifiers() & Qt::KeypadModifier) != 0};
-    TTypingSettings s = typing_;
-    s.MaxLength = maxLength() < 32767 ? maxLength() : 0; // 32767: QLineEdit's "no limit"
-    TTypeResult r = TypeChar(State(), key, s);
+    TTypeResult r = TypeChar(State(), key, typing_);
     bool modified = isModified();
     switch (r.Action) {
     case taDrop:
@@ -284,6 +282,22 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
     v = ValueSpan(text(), typing_);
     if (!hasSelectedText() && cursorPosition() < v.Start)
         setCursorPosition(v.Start);
+}
+
+void TEnhEdit::inputMethodEvent(QInputMethodEvent* e) {
+    int limit = typing_.MaxLength;
+    QString commit = e->commitString();
+    if (limit <= 0 || commit.isEmpty())
+        return QLineEdit::inputMethodEvent(e);
+    // The committed text replaces the selection (or the span the input method names).
+    int replaced = e->replacementLength() != 0 ? e->replacementLength() : selectedText().size();
+    int room = std::max(0, limit - static_cast<int>(text().size()) + replaced);
+    if (commit.size() <= room)
+        return QLineEdit::inputMethodEvent(e);
+    QInputMethodEvent cut(e->preeditString(), e->attributes());
+    cut.setCommitString(commit.left(room), e->replacementStart(), e->replacementLength());
+    QLineEdit::inputMethodEvent(&cut);
+    e->setAccepted(cut.isAccepted());
 }
 
 void TEnhEdit::keyReleaseEvent(QKeyEvent* e) {

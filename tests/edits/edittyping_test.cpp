@@ -200,6 +200,23 @@ TEST(EditTyping, MaxLengthTakesTheLastCharacterExactly) {
     EXPECT_FALSE(r.Modified);
 }
 
+TEST(EditTyping, MaxLengthLimitsTheTypedCharacterNotTheFormat) {
+    TTypingSettings m = Of(etMoney);
+    m.Signed = true;
+    m.MaxLength = 5;
+    Check(m,
+          {{"123|", '4', "1,234|"},    // four typed characters, five once grouped
+           {"1,234|", '5', "dropped"}, // the platform edit has no room for it
+           {"12|", '3', "123|"},
+           {"1,234|", '-', "-1,234|"}},
+          "money, max length 5");
+    TTypingSettings f = Of(etFloat);
+    f.Precision = 2;
+    f.Signed = true;
+    f.MaxLength = 1;
+    Check(f, {{"|", '.', "0.|"}, {"7|", '-', "-7|"}}, "float, max length 1");
+}
+
 TEST(EditTyping, ExcelStyleKeypadDecimal) {
     TTypingSettings s = Of(etFloat);
     s.Precision = 2;

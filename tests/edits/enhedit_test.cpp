@@ -2,6 +2,7 @@
 // label, validation colours, Esc, paste rules and the address look.
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -138,6 +139,49 @@ TEST_F(EditFixture, MoneyGroupsWhileTyping) {
     EXPECT_DOUBLE_EQ(edit->ValueAsFloat(), 1234567);
 }
 
+TEST_F(EditFixture, MaxLengthKeepsWhatTheEditFormats) {
+    edit->SetMaxLength(4);
+    edit->SetSigned(true);
+    edit->SetEditType(etMoney);
+    Focus();
+    edit->clear();
+    QTest::keyClicks(edit, "12345");
+    EXPECT_EQ(edit->Text(), "1,234");
+    EXPECT_DOUBLE_EQ(edit->ValueAsFloat(), 1234);
+    edit->SetEditType(etNumeric);
+    edit->SetMaxLength(3);
+    edit->SetText("123");
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Minus);
+    EXPECT_EQ(edit->Text(), "-123");
+    edit->SetEditType(etFloat);
+    edit->SetPrecision(2);
+    edit->SetMaxLength(1);
+    edit->clear();
+    QTest::keyClick(edit, Qt::Key_Period);
+    EXPECT_EQ(edit->Text(), "0.");
+    // Pastes and drops are the user's input: they stay within the limit.
+    edit->SetEditType(etString);
+    edit->SetMaxLength(5);
+    edit->SetText("ab");
+    QTest::keyClick(edit, Qt::Key_End);
+    EXPECT_FALSE(edit->PasteText("cdef"));
+    EXPECT_TRUE(edit->PasteText("cde"));
+    EXPECT_EQ(edit->Text(), "abcde");
+    edit->SetOleDropTarget(true);
+    edit->SetText("abc");
+    EXPECT_FALSE(edit->DropTarget()->DropText(QPoint(140, 10), "defgh", false));
+    EXPECT_EQ(edit->Text(), "abcde");
+    edit->SetText("abc");
+    edit->setCursorPosition(3);
+    QInputMethodEvent composed;
+    composed.setCommitString("xyz");
+    QApplication::sendEvent(edit, &composed);
+    EXPECT_EQ(edit->Text(), "abcxy");
+    edit->SetText("longer than five");
+    EXPECT_EQ(edit->Text(), "longer than five");
+}
+
 TEST_F(EditFixture, SignAndCaseThroughKeys) {
     edit->SetEditType(etNumeric);
     edit->SetText("5");
@@ -246,6 +290,16 @@ TEST_F(EditFixture, ErrorColoursFollowValidation) {
     EXPECT_TRUE(edit->IsValid("x"));
 }
 
+TEST_F(EditFixture, ShowErrorNeedsNoLoading) {
+    // Windows build their edits in code; nothing streams them in and calls Loaded.
+    edit->SetShowError(true);
+    edit->OnValueValidate = [](QObject*, const std::string& v, bool& ok) { ok = v != "bad"; };
+    Focus();
+    QTest::keyClicks(edit, "bad");
+    EXPECT_TRUE(edit->Error());
+    EXPECT_EQ(Background(), ColorToQColor(edit->ErrorColor));
+}
+
 TEST_F(EditFixture, EscRestoresTheTextAtFocusEntry) {
     edit->SetText("before");
     Focus();
@@ -325,4 +379,59 @@ TEST_F(EditFixture, LabelFontAndParentFont) {
     edit->SetLabelParentFont(true);
     EXPECT_LT(edit->Label()->width(), wide);
     EXPECT_EQ(edit->Label()->geometry().right(), edit->x() - 4 - 1);
+}
+
+namespace {
+
+// Whether the ring inset pixels in from the edge has top and left sides in tl and bottom and
+// right sides in br (corners left out).
+bool Ring(const QImage& img, int inset, const QColor& tl, const QColor& br) {
+    int l = inset, t = inset, r = img.width() - 1 - inset, b = img.height() - 1 - inset;
+    for (int x = l + 1; x < r; ++x)
+        if (QColor(img.pixel(x, t)) != tl || QColor(img.pixel(x, b)) != br)
+            return false;
+    for (int y = t + 1; y < b; ++y)
+        if (QColor(img.pixel(l, y)) != tl || QColor(img.pixel(r, y)) != br)
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(EditFixture, FocusBorderShowsWhileHotOrFocused) {
+    QColor parent(0x30, 0x60, 0x90);
+    QPalette pal = host.palette();
+    pal.setColor(QPalette::Window, parent);
+    host.setPalette(pal);
+    host.setAutoFillBackground(true);
+    QColor shadow = ColorToQColor(clBtnShadow), light = ColorToQColor(clBtnHighlight),
+           face = ColorToQColor(clBtnFace);
+    edit->FocusBorder = true;
+    for (bool flat : {false, true}) {
+        SCOPED_TRACE(flat ? "flat" : "framed");
+        std::string look = flat ? "flat" : "framed";
+        edit->SetFlat(flat);
+        // Neither hot nor focused: two frames in the parent's colour hide the border.
+        QImage idle = Render(*edit, "focusborder_" + look + "_idle");
+        EXPECT_TRUE(Ring(idle, 0, parent, parent));
+        EXPECT_TRUE(Ring(idle, 1, parent, parent));
+        // Hot, then focused: a sunken edge with a button-face frame inside it.
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(edit, &enter);
+        QImage hot = Render(*edit, "focusborder_" + look + "_hot");
+        EXPECT_TRUE(Ring(hot, 0, shadow, light));
+        EXPECT_TRUE(Ring(hot, 1, face, face));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(edit, &leave);
+        EXPECT_TRUE(Ring(Render(*edit), 0, parent, parent));
+        Focus();
+        QImage focused = Render(*edit, "focusborder_" + look + "_focused");
+        EXPECT_TRUE(Ring(focused, 0, shadow, light));
+        EXPECT_TRUE(Ring(focused, 1, face, face));
+        Leave();
+    }
+    // A focus border colour takes over: its frame while focused, the plain look otherwise.
+    edit->FocusBorderColor = clLime;
+    Focus();
+    EXPECT_TRUE(Ring(Render(*edit), 0, QColor(0, 255, 0), QColor(0, 255, 0)));
 }
