@@ -423,8 +423,10 @@ int TSuperUnZip::UnzipEntryToStream(TStream& dest, const std::string& entryName)
 }
 
 bool TSuperUnZip::SelectEntry(const TZipHeaderInfo& e) const {
-    if (e.FileName().empty())
-        return RecreateDirs && DoAll;
+    // A directory entry (no file name) is only ever made with RecreateDirs; then it is
+    // selected as any other entry, by DoAll or a mask.
+    if (e.FileName().empty() && !RecreateDirs)
+        return false;
     if (DoAll)
         return true;
     for (int i = 0; i < FilesList.Count(); ++i) {
@@ -473,7 +475,8 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         if (exact >= 0)
             e.Selected = i == exact;
         else
-            e.Selected = SelectEntry(e) && (!streamTarget || selected == 0);
+            e.Selected =
+                SelectEntry(e) && (!streamTarget || (selected == 0 && !e.FileName().empty()));
         if (e.Selected) {
             ++selected;
             totalBytes_ += e.UncompressedSize;

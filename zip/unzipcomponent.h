@@ -87,7 +87,8 @@ public:
     bool RecreateDirs = false;
     TUZOverwriteMode OverwriteMode = TUZOverwriteMode::Prompt;
     // Masks (or names) of the entries to extract: without '/' against the file name, with one
-    // against path and file name; ASCII case ignored.
+    // against path and file name; ASCII case ignored. With RecreateDirs they select directory
+    // entries too (whose file name is empty), so the empty folders they match are made.
     TStringList FilesList;
     bool DoAll = false;
     TIncompleteZipMode IncompleteZipMode = izAssumeMulti;
@@ -153,8 +154,8 @@ public:
     // were extracted. Raises as described at the top and EUserCanceled on a cancel.
     int UnZip();
     // Extracts the entry named entryName into dest (the entry of exactly that name, else the
-    // first one it selects as a mask, as in FilesList); returns 1 (0 when it was skipped: by an
-    // event, or for an unknown compression method).
+    // first file entry it selects as a mask, as in FilesList); returns 1 (0 when it was
+    // skipped: by an event, or for an unknown compression method).
     // Raises EZipError when the archive has no such entry, and for every failed entry.
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 
