@@ -183,6 +183,11 @@ void TSuperUnZip::BuildSortedView() {
     sorted_ = std::move(view);
 }
 
+void TSuperUnZip::CheckUpdatable() const {
+    if (Spanned())
+        throw EZipError("Archives split over several disks cannot be updated");
+}
+
 void TSuperUnZip::CheckCancel() {
     if (DoProcessMessages && cancel_) {
         cancel_ = false;
@@ -216,7 +221,9 @@ std::string TSuperUnZip::FileComment(int index) {
 }
 
 void TSuperUnZip::SetFileComment(int index, const std::string& comment) {
-    Entry(index)->SetComment(comment);
+    TZipHeaderPtr entry = Entry(index);
+    CheckUpdatable();
+    entry->SetComment(comment);
     endCentral_.Changed = true;
 }
 
@@ -227,6 +234,7 @@ std::string TSuperUnZip::ZipComment() {
 
 void TSuperUnZip::SetZipComment(const std::string& comment) {
     Count();
+    CheckUpdatable();
     endCentral_.SetComment(comment);
     endCentral_.Changed = true;
 }

@@ -136,7 +136,9 @@ public:
     TDateTime FileDate(int index);   // 0 when the stored date is not a date
     TZipHeaderPtr Entry(int index);
     std::string FileComment(int index);
-    // Marks the directory as changed; the writer puts the change into the archive.
+    // Marks the directory as changed; the writer puts the change into the archive. A split
+    // archive cannot be updated: EZipError "Archives split over several disks cannot be
+    // updated", and nothing changes.
     void SetFileComment(int index, const std::string& comment);
     std::string ZipComment();
     void SetZipComment(const std::string& comment);
@@ -173,6 +175,8 @@ protected:
     // Replaces the archive stream by disk's file (disk counted from 0), asked of OnGetNextDisk.
     void AskForDisk(int disk);
     bool Spanned() const { return numberOfDisks_ > 1; }
+    // Raises EZipError "Archives split over several disks cannot be updated" for a split one.
+    void CheckUpdatable() const;
     // Reads on from the archive stream's position through the following disks.
     class TSpanReader;
     void ScanLocalHeaders(TSortedZip& list);
