@@ -5,6 +5,7 @@
 #include <cstring>
 #include <pugixml.hpp>
 
+#include "platform/charsets.h"
 #include "platform/classes.h"
 
 // Parsing keeps text and CDATA, decodes entities, normalises line ends and attribute white
@@ -257,11 +258,51 @@ bool IXMLNode::HasAttribute(const std::string& name) const {
 
 namespace {
 
-// The text pugixml takes as a C string: without its NUL characters, which XML cannot hold
-// and which would end the text there.
-std::string WithoutNul(const std::string& text) {
-    std::string kept = text;
-    std::erase(kept, '\0');
+// The text as XML 1.0 can hold it. Characters it cannot hold are dropped: NUL (which would
+// also end pugixml's C string there) and the other C0 controls but tab, LF and CR, the
+// surrogates and U+FFFE/U+FFFF. Bytes that are not UTF-8 become U+FFFD.
+std::string XmlCharacters(std::string_view text) {
+    std::string kept;
+    size_t run = 0; // start of the run of characters kept as they stand
+    auto take = [&](size_t end) { kept.append(text.substr(run, end - run)); };
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t len = 1;
+        bool keep = c == '\t' || c == '\n' || c == '\r';
+        const char* replacement = nullptr;
+        if (c >= 0x80) {
+            len = Utf8SequenceAt(text, i);
+            const auto next = [&](size_t k) {
+                return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+            };
+            if (len == 3) {
+                keep = !(c == 0xEF && next(1) == 0xBF && (next(2) & 0xFE) == 0xBE);
+            } else if (len != 0) {
+                keep = true;
+            } else if (c == 0xED && (next(1) & 0xE0) == 0xA0 && (next(2) & 0xC0) == 0x80) {
+                len = 3; // a surrogate written as if it were a character
+            } else {
+                len = 1;
+                replacement = "\xEF\xBF\xBD";
+            }
+        }
+        if (keep) {
+            i += len;
+            continue;
+        }
+        take(i);
+        if (replacement)
+            kept += replacement;
+        i += len;
+        run = i;
+    }
+    if (run == 0)
+        return std::string(text);
+    take(text.size());
     return kept;
 }
 
@@ -274,7 +315,7 @@ void IXMLNode::SetAttribute(const std::string& name, const std::string& value) {
     pugi::xml_attribute a = n.attribute(name.c_str());
     if (!a)
         a = n.append_attribute(name.c_str());
-    a.set_value(WithoutNul(value).c_str());
+    a.set_value(XmlCharacters(value).c_str());
 }
 
 std::string IXMLNode::Text() const {
@@ -294,7 +335,7 @@ void IXMLNode::SetText(const std::string& text) {
             n.remove_child(c);
         c = next;
     }
-    const std::string kept = WithoutNul(text);
+    const std::string kept = XmlCharacters(text);
     if (!kept.empty())
         n.prepend_child(pugi::node_pcdata).set_value(kept.c_str());
 }

@@ -45,8 +45,10 @@ public:
     IXMLNode FindChild(const std::string& name) const; // first child of that name, or null
     IXMLNode FindChild(const char* name) const;
 
-    // An absent attribute reads as the empty text; setting creates or replaces. XML cannot
-    // hold NUL: setting an attribute or the text drops its NUL characters and keeps the rest.
+    // An absent attribute reads as the empty text; setting creates or replaces. Setting an
+    // attribute or the text drops the characters XML 1.0 cannot hold (NUL and the other C0
+    // controls but tab, LF and CR, surrogates, U+FFFE, U+FFFF) and keeps the rest; bytes that
+    // are not UTF-8 become U+FFFD.
     std::string Attribute(const std::string& name) const;
     std::string Attribute(const char* name) const; // the same without a name copy
     bool HasAttribute(const std::string& name) const;

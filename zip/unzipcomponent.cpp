@@ -183,6 +183,11 @@ void TSuperUnZip::BuildSortedView() {
     sorted_ = std::move(view);
 }
 
+void TSuperUnZip::CheckUpdatable() const {
+    if (Spanned())
+        throw EZipError("Archives split over several disks cannot be updated");
+}
+
 void TSuperUnZip::CheckCancel() {
     if (DoProcessMessages && cancel_) {
         cancel_ = false;
@@ -216,7 +221,9 @@ std::string TSuperUnZip::FileComment(int index) {
 }
 
 void TSuperUnZip::SetFileComment(int index, const std::string& comment) {
-    Entry(index)->SetComment(comment);
+    TZipHeaderPtr entry = Entry(index);
+    CheckUpdatable();
+    entry->SetComment(comment);
     endCentral_.Changed = true;
 }
 
@@ -227,6 +234,7 @@ std::string TSuperUnZip::ZipComment() {
 
 void TSuperUnZip::SetZipComment(const std::string& comment) {
     Count();
+    CheckUpdatable();
     endCentral_.SetComment(comment);
     endCentral_.Changed = true;
 }
@@ -423,8 +431,10 @@ int TSuperUnZip::UnzipEntryToStream(TStream& dest, const std::string& entryName)
 }
 
 bool TSuperUnZip::SelectEntry(const TZipHeaderInfo& e) const {
-    if (e.FileName().empty())
-        return RecreateDirs && DoAll;
+    // A directory entry (no file name) is only ever made with RecreateDirs; then it is
+    // selected as any other entry, by DoAll or a mask.
+    if (e.FileName().empty() && !RecreateDirs)
+        return false;
     if (DoAll)
         return true;
     for (int i = 0; i < FilesList.Count(); ++i) {
@@ -473,7 +483,8 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         if (exact >= 0)
             e.Selected = i == exact;
         else
-            e.Selected = SelectEntry(e) && (!streamTarget || selected == 0);
+            e.Selected =
+                SelectEntry(e) && (!streamTarget || (selected == 0 && !e.FileName().empty()));
         if (e.Selected) {
             ++selected;
             totalBytes_ += e.UncompressedSize;

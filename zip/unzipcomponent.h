@@ -87,7 +87,8 @@ public:
     bool RecreateDirs = false;
     TUZOverwriteMode OverwriteMode = TUZOverwriteMode::Prompt;
     // Masks (or names) of the entries to extract: without '/' against the file name, with one
-    // against path and file name; ASCII case ignored.
+    // against path and file name; ASCII case ignored. With RecreateDirs they select directory
+    // entries too (whose file name is empty), so the empty folders they match are made.
     TStringList FilesList;
     bool DoAll = false;
     TIncompleteZipMode IncompleteZipMode = izAssumeMulti;
@@ -135,7 +136,9 @@ public:
     TDateTime FileDate(int index);   // 0 when the stored date is not a date
     TZipHeaderPtr Entry(int index);
     std::string FileComment(int index);
-    // Marks the directory as changed; the writer puts the change into the archive.
+    // Marks the directory as changed; the writer puts the change into the archive. A split
+    // archive cannot be updated: EZipError "Archives split over several disks cannot be
+    // updated", and nothing changes.
     void SetFileComment(int index, const std::string& comment);
     std::string ZipComment();
     void SetZipComment(const std::string& comment);
@@ -153,8 +156,8 @@ public:
     // were extracted. Raises as described at the top and EUserCanceled on a cancel.
     int UnZip();
     // Extracts the entry named entryName into dest (the entry of exactly that name, else the
-    // first one it selects as a mask, as in FilesList); returns 1 (0 when it was skipped: by an
-    // event, or for an unknown compression method).
+    // first file entry it selects as a mask, as in FilesList); returns 1 (0 when it was
+    // skipped: by an event, or for an unknown compression method).
     // Raises EZipError when the archive has no such entry, and for every failed entry.
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 
@@ -172,6 +175,8 @@ protected:
     // Replaces the archive stream by disk's file (disk counted from 0), asked of OnGetNextDisk.
     void AskForDisk(int disk);
     bool Spanned() const { return numberOfDisks_ > 1; }
+    // Raises EZipError "Archives split over several disks cannot be updated" for a split one.
+    void CheckUpdatable() const;
     // Reads on from the archive stream's position through the following disks.
     class TSpanReader;
     void ScanLocalHeaders(TSortedZip& list);

@@ -186,8 +186,7 @@ int TSuperZip::ZipLoop() {
     const bool update = !inMemory && (zipStream_ || ZipFileExists(zipName_));
     if (update) {
         OpenArchive();
-        if (Spanned())
-            throw EZipError("Archives split over several disks cannot be updated");
+        CheckUpdatable();
     } else {
         entries_.reset();
         loaded_ = false;

@@ -109,3 +109,31 @@ TEST_F(XmlRoundTrip, NulCharactersAreDroppedAndTheRestKept) {
     ASSERT_EQ(binary.Count(), 1);
     EXPECT_EQ(binary.GetItem(0)->Notes, "first\0second\0\0third"s);
 }
+
+// Control characters were written as "&#01;" and the like, which XML 1.0 forbids: other
+// readers refused the whole file. They are dropped; tabs, line breaks, emoji and
+// right-to-left text are kept, in texts and in attributes alike.
+TEST_F(XmlRoundTrip, ControlCharactersAreDroppedAndOtherReadersAcceptTheFile) {
+    const std::string emoji = "\xF0\x9F\x93\x85", hebrew = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D";
+    TTockwellDB db;
+    TTockwellItemPtr item = db.AddNew("bell\x07 \x1B[1mbold\x01", At(2024, 3, 16, 9));
+    item->Notes = "tab\there\nline\x0B two " + emoji + " " + hebrew + "\x1F\nend";
+    TReminderItem& r = item->GetReminder();
+    r.Action<TAlertActSendEmail>().Enabled = r.Action<TAlertActRunApp>().Enabled = true;
+    r.Action<TAlertActSendEmail>().Emails = "a@example.org;\x0C " + hebrew + "@example.org";
+    r.Action<TAlertActRunApp>().AppPath = "notify-send \x02\"" + emoji + "\tx\"";
+    TempDir dir;
+    const std::string file = dir.File("data.tock");
+    SaveXMLDataFile(db, file);
+    TCommandResult lint = RunCommand("xmllint --noout " + ShellQuote(file) + " 2>&1");
+    EXPECT_EQ(lint.ExitCode, 0) << lint.Output;
+
+    TTockwellDB back;
+    LoadXMLDataFile(back, file);
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.GetItem(0)->Caption, "bell [1mbold");
+    EXPECT_EQ(back.GetItem(0)->Notes, "tab\there\nline two " + emoji + " " + hebrew + "\nend");
+    TReminderItem& b = back.GetItem(0)->GetReminder();
+    EXPECT_EQ(b.Action<TAlertActSendEmail>().Emails, "a@example.org; " + hebrew + "@example.org");
+    EXPECT_EQ(b.Action<TAlertActRunApp>().AppPath, "notify-send \"" + emoji + "\tx\"");
+}

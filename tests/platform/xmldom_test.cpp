@@ -226,3 +226,36 @@ TEST(XMLDocument, HandlesStaySafeAfterClearAndReload) {
     EXPECT_THROW(null.SetText("x"), EXMLDocError);
     EXPECT_TRUE(doc.DocumentElement().FindChild("none").IsNull());
 }
+
+// What XML 1.0 cannot hold is dropped (a surrogate whole), bytes that are not UTF-8 become
+// U+FFFD, and every other character is kept, also at the ends of the allowed ranges.
+TEST(XMLDocument, TextsKeepOnlyWhatXmlCanHold) {
+    using namespace std::string_literals;
+    const std::string fffd = "\xEF\xBF\xBD";
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"a\0b\x01\x08\x0B\x0C\x0E\x1F"s + "c", "abc"},
+        {"\t\n \x7F \xC2\x80\xC2\x9F", "\t\n \x7F \xC2\x80\xC2\x9F"}, // DEL and C1 are allowed
+        {"x\xEF\xBF\xBEy\xEF\xBF\xBFz", "xyz"},                       // U+FFFE, U+FFFF
+        {"\xEF\xBF\xBD\xEE\x80\x80\xED\x9F\xBF\xF4\x8F\xBF\xBF",      // U+FFFD, U+E000, U+D7FF,
+         "\xEF\xBF\xBD\xEE\x80\x80\xED\x9F\xBF\xF4\x8F\xBF\xBF"},     // U+10FFFF
+        {"x\xED\xA0\x80y\xED\xBF\xBFz", "xyz"},                       // surrogates
+        {"x\xFFy\xC3z\xE2\x82", "x" + fffd + "y" + fffd + "z" + fffd + fffd},
+        {"\xC0\xAF\xF0\x9F\x93\x85", fffd + fffd + "\xF0\x9F\x93\x85"}, // overlong, then emoji
+    };
+    for (const auto& c : cases) {
+        TXMLDocument doc;
+        IXMLNode root = doc.CreateRoot("r");
+        root.SetAttribute("a", c.in);
+        root.SetText(c.in);
+        const std::string saved = doc.SaveToText();
+        for (size_t at = saved.find("&#"); at != std::string::npos; at = saved.find("&#", at + 1))
+            EXPECT_TRUE(saved.compare(at, 5, "&#09;") == 0 || saved.compare(at, 5, "&#10;") == 0)
+                << saved; // tabs and line breaks in the attribute
+        TXMLDocument back;
+        back.LoadFromText(saved);
+        EXPECT_EQ(back.DocumentElement().Attribute("a"), c.out) << saved;
+        EXPECT_EQ(back.DocumentElement().Text(), c.out) << saved;
+    }
+}

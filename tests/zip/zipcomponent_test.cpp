@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 
 #include "platform/fileutils.h"
@@ -152,6 +153,46 @@ TEST(ZipComponent, MasksSelectEntries) {
     EXPECT_EQ(extract({"sub\\dir\\*"}), "nested.bin "); // backslashes count as slashes
     EXPECT_EQ(extract({"dir/*"}), "");
     EXPECT_EQ(extract({"nomatch"}, true), "Grüße.txt data.bin empty.dat nested.bin notes.txt ");
+}
+
+// Directory entries were made only with DoAll: a mask that selects a folder's files left its
+// empty folders out. With RecreateDirs a mask selects them as it selects files.
+TEST(ZipComponent, MasksSelectDirectoryEntriesWithRecreateDirs) {
+    TempDir dir;
+    WriteSampleFiles(dir.File("src"), {{"docs/a.txt", "a"}, {"top.txt", "top"}});
+    fs::create_directories(dir.File("src/docs/empty"));
+    fs::create_directories(dir.File("src/other/empty"));
+    if (!HaveTool("zip") || RunCommand("cd " + ShellQuote(dir.File("src")) +
+                                       " && zip -q -r ../a.zip docs other top.txt")
+                                    .ExitCode != 0)
+        GTEST_SKIP() << "Info-ZIP zip is missing";
+    auto extract = [&](const std::string& mask, bool recreate) {
+        fs::remove_all(dir.File("out"));
+        TSuperUnZip unzip;
+        unzip.SetZipName(dir.File("a.zip"));
+        unzip.SetDestDir(dir.File("out"));
+        unzip.RecreateDirs = recreate;
+        unzip.FilesList.Add(mask);
+        unzip.UnZip();
+        std::set<std::string> made;
+        for (const auto& e : fs::recursive_directory_iterator(dir.File("out")))
+            made.insert(fs::relative(e.path(), dir.File("out")).string());
+        return made;
+    };
+    using Names = std::set<std::string>;
+    EXPECT_EQ(extract("docs/*", true), (Names{"docs", "docs/a.txt", "docs/empty"}));
+    EXPECT_EQ(extract("*", true),
+              (Names{"docs", "docs/a.txt", "docs/empty", "other", "other/empty", "top.txt"}));
+    EXPECT_EQ(extract("*.txt", true), (Names{"docs", "docs/a.txt", "top.txt"}));
+    EXPECT_EQ(extract("docs/*", false), (Names{"a.txt"}));
+
+    // Into a stream goes the first file the mask selects, never a folder.
+    TSuperUnZip unzip;
+    unzip.SetZipName(dir.File("a.zip"));
+    unzip.RecreateDirs = true;
+    TMemoryStream out;
+    EXPECT_EQ(unzip.UnzipEntryToStream(out, "docs/*"), 1);
+    EXPECT_EQ(out.AsString(), "a");
 }
 
 TEST(ZipComponent, OverwriteModes) {

@@ -107,6 +107,14 @@ TEST(ZipSpanned, ReadsEveryEntryAcrossTheDisks) {
     zip.OnGetNextDisk = unzip.OnGetNextDisk;
     zip.FilesList.Add(a.dir.File("src/text.txt"));
     EXPECT_THROW(zip.Zip(), EZipError);
+    // A comment change was marked and then refused at every later change of name: it is
+    // refused at once, and the writer can move on.
+    const std::string refused = "Archives split over several disks cannot be updated";
+    EXPECT_EQ(MessageOf([&] { zip.SetZipComment("new"); }), refused);
+    EXPECT_EQ(MessageOf([&] { zip.SetFileComment(0, "new"); }), refused);
+    EXPECT_EQ(zip.FileComment(0), "");
+    EXPECT_NO_THROW(zip.SetZipName(a.dir.File("other.zip")));
+    EXPECT_EQ(zip.ZipName(), a.dir.File("other.zip"));
 }
 
 TEST(ZipSpanned, EmptyAnswerCancelsAndAMissingFileIsAskedForAgain) {
