@@ -53,10 +53,19 @@ TEST_F(PaintTest, SolidAndCustomLinePatterns) {
     QImage img = Render();
     QColor line = Q(clBtnShadow);
     EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), h);
-    tree.OnGetLineStyle = [](TBaseLeanTree*, TLTLinePattern& bits) { bits.fill(0); };
+    // The host's rows are those of a monochrome pattern brush: bit 7 is the left pixel, and 0
+    // bits draw, so all rows 0 draw every pixel.
+    TLTLinePattern pattern{};
+    tree.OnGetLineStyle = [&](TBaseLeanTree*, TLTLinePattern& bits) { bits = pattern; };
     tree.SetLineStyle(lsCustomStyle);
     img = Render();
-    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), 0);
+    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), h);
+    pattern.fill(0x02); // only the seventh pixel of each eight left out
+    tree.SetLineStyle(lsDotted);
+    tree.SetLineStyle(lsCustomStyle);
+    img = Render();
+    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), h);
+    EXPECT_EQ(CountColor(img.copy(9, 4 * h + h / 2, 9, 1), line), 8); // the arm skips x 14
 }
 
 TEST_F(PaintTest, ClassicButtonsShowPlusAndMinus) {
