@@ -60,25 +60,30 @@ void TBaseLeanTree::SetTopNode(PLeanNode Node) {
     SetOffsetY(FOffsetY - r.top());
 }
 
-std::vector<TLTLineType> TBaseLeanTree::DetermineLineImage(PLeanNode Node) const {
+int TBaseLeanTree::DetermineLineImageAndSelectLevel(PLeanNode Node,
+                                                    std::vector<TLTLineType>& LineImage) const {
     std::vector<PLeanNode> chain;
-    for (PLeanNode n = Node; n != FRoot; n = n->Parent)
+    int selected = 0;
+    for (PLeanNode n = Node; n != FRoot; n = n->Parent) {
         chain.push_back(n);
+        if (n != Node && (n->States & vsSelected))
+            ++selected;
+    }
     std::reverse(chain.begin(), chain.end());
     if (!HasPaint(toShowRoot))
         chain.erase(chain.begin());
-    std::vector<TLTLineType> result(chain.size(), ltNone);
+    LineImage.assign(chain.size(), ltNone);
     for (size_t i = 0; i + 1 < chain.size(); ++i)
-        result[i] = HasVisibleNextSibling(chain[i]) ? ltTopDown : ltNone;
+        LineImage[i] = HasVisibleNextSibling(chain[i]) ? ltTopDown : ltNone;
     if (!chain.empty()) {
         bool next = HasVisibleNextSibling(Node);
         bool firstTop = Node->Parent == FRoot && GetPreviousVisibleSiblingNoInit(Node) == nullptr;
         if (firstTop)
-            result.back() = next ? ltBottomRight : ltRight;
+            LineImage.back() = next ? ltBottomRight : ltRight;
         else
-            result.back() = next ? ltTopDownRight : ltTopRight;
+            LineImage.back() = next ? ltTopDownRight : ltTopRight;
     }
-    return result;
+    return selected;
 }
 
 // ---- painting ----
@@ -388,9 +393,10 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
         if (HasMisc(toVariableNodeHeight) && !(node->States & vsHeightMeasured))
             MeasureItemHeight(&c, node);
         int h = int(node->NodeHeight);
-        bool paint = !PaintOptions.Contains(poSelectedOnly);
-        for (PLeanNode a = node; !paint && a != FRoot; a = a->Parent)
-            paint = a->States & vsSelected;
+        int selectLevel = DetermineLineImageAndSelectLevel(node, info.LineImage);
+        if (node->States & vsSelected)
+            ++selectLevel;
+        bool paint = !PaintOptions.Contains(poSelectedOnly) || selectLevel > 0;
         QRect rowRect(Window.left(), top, Window.width(), h);
         bool custom = false;
         if (paint && OnBeforeItemPaint)
@@ -403,7 +409,6 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
             bool dropTarget = node == FDropTargetNode &&
                               (FLastDropMode == dmOnNode || (node->States & vsSelected));
             info.Node = node;
-            info.LineImage = DetermineLineImage(node);
             std::vector<char> spanned; // columns that a cell on their left extends over
             for (TColumnIndex col : columns) {
                 if (col >= 0 && size_t(col) < spanned.size() && spanned[size_t(col)])

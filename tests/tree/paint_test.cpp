@@ -288,6 +288,17 @@ TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     };
     Render(QRect(0, 0, 300, 200), {poDrawSelection, poSelectedOnly});
     EXPECT_EQ(painted, std::vector<PLeanNode>(rows.begin(), rows.begin() + 3));
+    // A row's lines and its selected ancestors: a grandchild under two selected nodes.
+    tree.SetChildCount(rows[1], 1);
+    tree.ToggleNode(rows[1]);
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    tree.SetSelected(rows[0], true);
+    tree.SetSelected(rows[1], true);
+    std::vector<TLTLineType> lines;
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1]->FirstChild, lines), 2);
+    EXPECT_EQ(lines, (std::vector<TLTLineType>{ltTopDown, ltTopDown, ltTopRight}));
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1], lines), 1);
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[3], lines), 0);
 }
 
 TEST_F(PaintTest, ColumnsGetTheirColoursGridLinesAndHorizontalScroll) {
