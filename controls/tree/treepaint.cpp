@@ -454,17 +454,26 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     c.save();
                     c.setClipRect(clip, Qt::IntersectClip);
                 }
+                bool rtl = bidi != bdLeftToRight;
                 if (PaintOptions.Contains(poGridLines)) {
                     if (HasPaint(toShowHorzGridLines)) {
-                        int gl = cell.left();
-                        if (FLineMode == lmBands && isMain)
-                            gl += level * int(FIndent);
-                        c.fillRect(QRect(gl, cell.bottom(), cell.right() - gl + 1, 1), gridColor);
+                        // Bands draw their own lines in the indentation, on the reading side.
+                        int gl = cell.left(), gr = cell.right();
+                        int indentation = FLineMode == lmBands && isMain ? level * int(FIndent) : 0;
+                        if (rtl)
+                            gr -= indentation;
+                        else
+                            gl += indentation;
+                        if (gr >= gl)
+                            c.fillRect(QRect(gl, cell.bottom(), gr - gl + 1, 1), gridColor);
                         cell.setBottom(cell.bottom() - 1);
                     }
                     bool autoLast = FHeader->Options().Contains(TLTHeaderOption::hoAutoResize) &&
                                     col == FHeader->Columns().AutoSizeColumn();
-                    if (col >= 0 && HasPaint(toShowVertGridLines) && !autoLast) {
+                    // An empty right-to-left cell runs on into the cell on its right, as an
+                    // empty cell after a left-to-right one is taken into that one.
+                    if (col >= 0 && HasPaint(toShowVertGridLines) && !autoLast &&
+                        (!rtl || !DoGetCellIsEmpty(node, col))) {
                         c.fillRect(QRect(cell.right(), cell.top(), 1, cell.height() + 1),
                                    gridColor);
                         cell.setRight(cell.right() - 1);
@@ -481,7 +490,6 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 int imagesLeft = isMain ? NodeContentLeft(node) : FMargin;
                 PlaceNodeImages(info, imagesLeft);
                 int contentLeft = imagesLeft + info.StateImage.Room() + info.NormalImage.Room();
-                bool rtl = bidi != bdLeftToRight;
                 info.ContentRect = rtl ? cell.adjusted(0, 0, -contentLeft, 0)
                                        : cell.adjusted(contentLeft, 0, 0, 0);
                 info.CheckX = -1;

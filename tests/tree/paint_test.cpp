@@ -280,6 +280,40 @@ TEST_F(PaintTest, NoGridLineRightOfTheAutoSizeColumnAndBandsCloseTheirLevel) {
     EXPECT_EQ(At(img, 9, 5 * h - 1), QColor(Qt::red));      // the last top-level node
 }
 
+TEST_F(PaintTest, RightToLeftBandsAndEmptyCellsFollowTheirReadingOrder) {
+    using enum TLTHeaderOption;
+    tree.Header().SetOptions({hoVisible});
+    auto& cols = tree.Header().Columns();
+    cols.Add().SetWidth(300);
+    cols.Items(0).SetBiDiMode(bdRightToLeft);
+    tree.SetLineMode(lmBands);
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toShowHorzGridLines);
+    tree.Colors().Set(TLTColors::GridLineColor, clRed);
+    // A child's row: its two levels of bands lie on the right, the grid line left of them.
+    int y = 2 * h - 1;
+    QImage img = Render();
+    EXPECT_EQ(At(img, 10, y), QColor(Qt::red));
+    EXPECT_EQ(At(img, 300 - 37, y), QColor(Qt::red));
+    EXPECT_NE(At(img, 300 - 36, y), QColor(Qt::red));
+    EXPECT_NE(At(img, 300 - 10, y), QColor(Qt::red));
+
+    // An empty right-to-left cell has no grid line of its own; a left-to-right one has.
+    tree.SetLineMode(lmNormal);
+    tree.TreeOptions().SetPaintOptions((tree.TreeOptions().PaintOptions() - toShowHorzGridLines) |
+                                       toShowVertGridLines);
+    cols.Items(0).SetWidth(150);
+    cols.Add().SetWidth(150);
+    tree.OnGetCellIsEmpty = [&](TBaseLeanTree*, PLeanNode n, TColumnIndex, bool& empty) {
+        empty = n == rows[4];
+    };
+    for (TBiDiMode mode : {bdLeftToRight, bdRightToLeft}) {
+        cols.Items(1).SetBiDiMode(mode);
+        img = Render();
+        EXPECT_EQ(At(img, 299, 3 * h + 5), QColor(Qt::red)) << mode;
+        EXPECT_EQ(At(img, 299, 4 * h + 5) == QColor(Qt::red), mode == bdLeftToRight) << mode;
+    }
+}
+
 TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     tree.SetSelected(rows[0], true);
     std::vector<PLeanNode> painted;
