@@ -178,8 +178,8 @@ public:
     // Renumbers the position array and the column references (hover, pressed, tracked, clicked,
     // main, sort, auto-size, the tree's focused column) after the column at OldIndex moved to
     // NewIndex in the collection; NewIndex -1 (a deletion) drops OldIndex and lowers larger
-    // indexes, the array shrinking by one. Call it before the collection itself changes only
-    // for a deletion.
+    // indexes, the array shrinking by one. A deletion is reported before the column leaves the
+    // collection, a move after the column moved.
     void IndexChanged(int OldIndex, int NewIndex);
     void Update(TLeanTreeColumn* Item);
     const std::vector<int>& PositionToIndex() const { return positionToIndex_; }
@@ -236,7 +236,8 @@ public:
 private:
     friend class TLeanTreeColumn;
     void RemoveReferences(int index);
-    // Applies Renumber to every column index held by the collection, the header and the tree.
+    // Calls Renumber (Index, Gone) for every column index held by the collection, the header and
+    // the tree; Gone is what the index becomes when its column is deleted.
     template <class F> void RenumberReferences(F Renumber);
     // Display positions of the first and last visible scrolling column (-1 without any) and
     // where the fixed groups before and after them lie.
