@@ -90,40 +90,29 @@ TEST_F(HeaderTest, DeletingColumnsFixesReferences) {
 TEST_F(HeaderTest, MovingAColumnInTheCollectionKeepsTheDisplayAndTheReferences) {
     for (int i = 0; i < 4; ++i)
         Cols().Items(i).SetText(std::string(1, char('A' + i)));
-    Cols().Items(3).SetPosition(1); // display order A D B C
+    Cols().Items(3).SetPosition(1);
     tree.Header().SetMainColumn(1);
     tree.Header().SetSortColumn(2);
     tree.Header().SetAutoSizeIndex(3);
     tree.SetFocusedColumn(0);
+    // The texts in collection order, then in display order with their left edges.
     auto texts = [&] {
         std::string s;
         for (int i = 0; i < Cols().Count(); ++i)
             s += Cols().Items(i).Text();
-        return s;
-    };
-    auto shown = [&] {
-        std::string s;
         for (int i : Cols().PositionToIndex())
-            s += Cols().Items(i).Text() + std::to_string(Cols().Items(i).Left());
+            s += " " + Cols().Items(i).Text() + std::to_string(Cols().Items(i).Left());
         return s;
     };
     auto name = [&](TColumnIndex i) { return i >= 0 ? Cols().Items(i).Text() : "-"; };
-    const std::string display = shown();
-    EXPECT_EQ(display, "A0D20B40C160");
     Cols().Items(0).SetIndex(2); // up: B and C move down by one
-    EXPECT_EQ(texts(), "BCAD");
+    EXPECT_EQ(texts(), "BCAD A0 D20 B40 C160");
     Cols().Items(3).SetIndex(0); // down: the others move up by one
-    EXPECT_EQ(texts(), "DBCA");
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(Cols().ColumnFromPosition(Cols().Items(i).Position()), i);
-    EXPECT_EQ(shown(), display);
+    EXPECT_EQ(texts(), "DBCA A0 D20 B40 C160");
     EXPECT_EQ(name(tree.Header().MainColumn()), "B");
     EXPECT_EQ(name(tree.Header().SortColumn()), "C");
     EXPECT_EQ(name(tree.Header().AutoSizeIndex()), "D");
     EXPECT_EQ(name(tree.FocusedColumn()), "A");
-    Cols().Items(0).SetIndex(99); // clamped to the last index
-    EXPECT_EQ(texts(), "BCAD");
-    EXPECT_EQ(shown(), display);
 }
 
 TEST_F(HeaderTest, DisplayNames) {

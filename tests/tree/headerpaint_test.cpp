@@ -66,30 +66,24 @@ TEST(HeaderLayout, ImageTextAndSortGlyphByLayoutAlignmentAndReadingOrder) {
 
 TEST(HeaderFaces, TheThemeFaceComesBeforeTheOwnXPFace) {
     TTestTree tree;
-    tree.resize(300, 100);
     tree.Header().SetOptions({hoVisible});
     tree.Header().SetStyle(hsXPStyle);
     tree.Header().Columns().Add().SetWidth(100);
     tree.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
-    const QColor xp(235, 234, 219);
-    const int h = tree.Header().Height(), y = h / 2;
+    const int h = tree.Header().Height();
     for (bool themed : {true, false}) {
         ThemesGuard guard(themed);
         QImage img = Render(*tree.Header().Area(), themed ? "xpheader_themed" : "xpheader");
-        if (!themed) {
-            EXPECT_EQ(QColor(img.pixel(50, y)), xp);
-            EXPECT_EQ(QColor(img.pixel(200, y)), xp); // right of the last column
-            continue;
-        }
         QImage face(img.size(), QImage::Format_RGB32);
+        face.fill(QColor(235, 234, 219));
         QPainter p(&face);
-        DrawHeaderItem(p, QRect(0, 0, 100, h), TThemeState::Normal);
-        DrawHeaderItem(p, QRect(100, 0, img.width() - 100, h), TThemeState::Normal);
-        for (int x : {50, 200}) {
-            EXPECT_EQ(img.pixel(x, y), face.pixel(x, y)) << x;
-            EXPECT_NE(QColor(img.pixel(x, y)), xp) << x;
+        if (themed) {
+            DrawHeaderItem(p, QRect(0, 0, 100, h), TThemeState::Normal);
+            DrawHeaderItem(p, QRect(100, 0, img.width() - 100, h), TThemeState::Normal);
         }
+        for (int x : {50, 100 + (img.width() - 100) / 2}) // in the cell and right of it
+            EXPECT_EQ(img.pixel(x, h / 2), face.pixel(x, h / 2)) << themed << " " << x;
     }
 }
 
