@@ -439,8 +439,9 @@ public:
     virtual QRect CurrentSelectionRect() const {
         return IsMouseSelecting() ? FNewSelRect : QRect();
     }
-    // The line types of Node's row, one per indentation level (DetermineLineImageAndSelectLevel).
-    std::vector<TLTLineType> DetermineLineImage(PLeanNode Node) const;
+    // Fills LineImage with the line types of Node's row, one per indentation level, and returns
+    // how many of Node's ancestors are selected.
+    int DetermineLineImageAndSelectLevel(PLeanNode Node, std::vector<TLTLineType>& LineImage) const;
 
     // ---- state and normal images (treeimages.cpp; the lists are TLeanTreeLook's) ----
     // Node's image of Kind in Column from OnGetImageIndexEx, else DoGetImageIndex; the index

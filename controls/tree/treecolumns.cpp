@@ -28,6 +28,21 @@ int TLeanTreeColumn::Index() const {
     return NoColumn;
 }
 
+void TLeanTreeColumn::SetIndex(int Value) {
+    int old = Index();
+    Value = std::clamp(Value, 0, owner_->Count() - 1);
+    if (Value == old)
+        return;
+    owner_->header_->tree_->CancelEditNode(); // the edit names its column by index
+    owner_->InitializePositionArray();
+    auto& items = owner_->items_;
+    std::unique_ptr<TLeanTreeColumn> self = std::move(items[size_t(old)]);
+    items.erase(items.begin() + old);
+    items.insert(items.begin() + Value, std::move(self));
+    owner_->IndexChanged(old, Value);
+    owner_->Update(nullptr);
+}
+
 void TLeanTreeColumn::Changed() {
     owner_->Update(this);
 }
@@ -287,41 +302,57 @@ TLeanTreeColumn& TLeanTreeColumns::Add() {
     return *items_.back();
 }
 
+template <class F> void TLeanTreeColumns::RenumberReferences(F Renumber) {
+    for (TColumnIndex* c : {&HoverIndex, &DownIndex, &TrackIndex, &ClickIndex,
+                            &header_->autoSizeIndex_, &header_->sortColumn_})
+        Renumber(*c, NoColumn);
+    TColumnIndex& main = header_->mainColumn_;
+    Renumber(main, Count() > 1 ? 0 : NoColumn); // a deleted one: the first remaining column
+    Renumber(header_->tree_->FFocusedColumn, main);
+}
+
 void TLeanTreeColumns::RemoveReferences(int index) {
-    auto fix = [index](TColumnIndex& c) {
+    RenumberReferences([index](TColumnIndex& c, TColumnIndex Gone) {
         if (c == index)
-            c = NoColumn;
+            c = Gone;
         else if (c > index)
             --c;
+    });
+}
+
+void TLeanTreeColumns::IndexChanged(int OldIndex, int NewIndex) {
+    if (NewIndex < 0) {
+        RemoveReferences(OldIndex);
+        auto it = std::find(positionToIndex_.begin(), positionToIndex_.end(), OldIndex);
+        if (it != positionToIndex_.end())
+            positionToIndex_.erase(it);
+        for (int& i : positionToIndex_)
+            if (i > OldIndex)
+                --i;
+        return;
+    }
+    // The columns between the two places move up or down by one.
+    auto move = [OldIndex, NewIndex](int& i) {
+        if (i == OldIndex)
+            i = NewIndex;
+        else if (OldIndex < NewIndex && i > OldIndex && i <= NewIndex)
+            --i;
+        else if (NewIndex < OldIndex && i >= NewIndex && i < OldIndex)
+            ++i;
     };
-    fix(HoverIndex);
-    fix(DownIndex);
-    fix(TrackIndex);
-    fix(ClickIndex);
-    fix(header_->autoSizeIndex_);
-    fix(header_->sortColumn_);
-    TColumnIndex& main = header_->mainColumn_;
-    if (main == index)
-        main = Count() > 1 ? 0 : NoColumn; // the first of the remaining columns
-    else if (main > index)
-        --main;
-    TBaseLeanTree* tree = header_->tree_;
-    if (tree->FFocusedColumn == index)
-        tree->FFocusedColumn = main;
-    else if (tree->FFocusedColumn > index)
-        --tree->FFocusedColumn;
+    for (int& i : positionToIndex_)
+        move(i);
+    RenumberReferences([&move](TColumnIndex& c, TColumnIndex) {
+        if (c >= 0)
+            move(c);
+    });
 }
 
 void TLeanTreeColumns::Delete(int index) {
     if (!IsValidColumn(index))
         return;
     InitializePositionArray();
-    RemoveReferences(index);
-    // The deleted index leaves the position array; larger indexes move down.
-    positionToIndex_.erase(std::find(positionToIndex_.begin(), positionToIndex_.end(), index));
-    for (int& i : positionToIndex_)
-        if (i > index)
-            --i;
+    IndexChanged(index, NoColumn);
     items_.erase(items_.begin() + index);
     UpdatePositions(true);
     Update(nullptr);

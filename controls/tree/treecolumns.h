@@ -54,6 +54,9 @@ public:
     TLeanTreeColumn& operator=(const TLeanTreeColumn&) = delete;
 
     int Index() const;
+    // Moves the column to Value (clamped to the collection) within the collection; the display
+    // order stays, and every column index held by the header and the tree follows the columns.
+    void SetIndex(int Value);
     const std::string& Text() const { return text_; }
     void SetText(const std::string& value);
     const std::string& Hint() const { return hint_; }
@@ -172,6 +175,12 @@ public:
     // Rebuilds the display order from the columns' stored positions (after loading).
     void FixPositions();
     void AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosition);
+    // Renumbers the position array and the column references (hover, pressed, tracked, clicked,
+    // main, sort, auto-size, the tree's focused column) after the column at OldIndex moved to
+    // NewIndex in the collection; NewIndex -1 (a deletion) drops OldIndex and lowers larger
+    // indexes, the array shrinking by one. A deletion is reported before the column leaves the
+    // collection, a move after the column moved.
+    void IndexChanged(int OldIndex, int NewIndex);
     void Update(TLeanTreeColumn* Item);
     const std::vector<int>& PositionToIndex() const { return positionToIndex_; }
 
@@ -227,6 +236,9 @@ public:
 private:
     friend class TLeanTreeColumn;
     void RemoveReferences(int index);
+    // Calls Renumber (Index, Gone) for every column index held by the collection, the header and
+    // the tree; Gone is what the index becomes when its column is deleted.
+    template <class F> void RenumberReferences(F Renumber);
     // Display positions of the first and last visible scrolling column (-1 without any) and
     // where the fixed groups before and after them lie.
     struct TFixedGroups {

@@ -32,6 +32,11 @@ void DrawSortGlyph(QPainter& p, QPoint At, TSortDirection Direction, const QColo
     p.restore();
 }
 
+// Header faces come from the theme when the tree paints themed.
+bool UseThemes(const TBaseLeanTree& Tree) {
+    return ThemesEnabled() && Tree.HasPaint(TLTPaintOption::toThemeAware);
+}
+
 int TextAlignFlags(TAlignment Alignment, bool RightToLeft) {
     if (Alignment == taCenter)
         return Qt::AlignHCenter;
@@ -148,10 +153,11 @@ void TLTHeader::PaintBackground(QPainter& p, const QRect& Rest, bool Advanced) {
             return;
         }
     }
-    if (style_ == hsXPStyle)
-        p.fillRect(Rest, QColor(235, 234, 219));
-    else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
+    // The theme's face comes before the own XP one.
+    if (UseThemes(*tree_))
         DrawHeaderItem(p, Rest, TThemeState::Normal);
+    else if (style_ == hsXPStyle)
+        p.fillRect(Rest, QColor(235, 234, 219));
     else
         p.fillRect(Rest, ColorToQColor(background_));
 }
@@ -198,13 +204,13 @@ void TLTHeader::PaintColumn(QPainter& p, TLeanTreeColumn& c, const QRect& Cell, 
         tree_->DoHeaderDrawQueryElements(info, host);
     if (host.Contains(hpeBackground))
         tree_->DoAdvancedHeaderDraw(info, THeaderPaintElements{hpeBackground});
-    else if (style_ == hsXPStyle)
-        DrawXPButton(p, Cell, true, down, hover);
-    else if (ThemesEnabled() && tree_->HasPaint(TLTPaintOption::toThemeAware))
+    else if (UseThemes(*tree_))
         DrawHeaderItem(p, Cell,
                        down    ? TThemeState::Pressed
                        : hover ? TThemeState::Hot
                                : TThemeState::Normal);
+    else if (style_ == hsXPStyle)
+        DrawXPButton(p, Cell, true, down, hover);
     else
         DrawHeaderEdge(p, Cell, style_, down, hover, !Last);
     if (showGlyph && !host.Contains(hpeHeaderGlyph))

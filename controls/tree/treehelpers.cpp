@@ -120,6 +120,8 @@ QRect OrderRect(const QRect& R) {
 uint32_t GetRGBColor(TColor Value) {
     if (Value == clNone)
         return 0xFFFFFFFF;
+    if (Value == clDefault)
+        return 0xFF000000;
     return uint32_t(QColorToColor(ColorToQColor(Value))) & 0x00FFFFFF;
 }
 

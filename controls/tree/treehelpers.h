@@ -44,7 +44,8 @@ QRect OrderRect(const QRect& R);
 // on Owner's thread. Returns Timer.
 QTimer* SingleShotTimer(QTimer*& Timer, QObject* Owner, std::function<void()> OnTimeout);
 
-// The colour as $00BBGGRR: system colours resolved; clNone gives $FFFFFFFF.
+// The colour as $00BBGGRR: system colours resolved; clNone gives $FFFFFFFF, clDefault
+// $FF000000.
 uint32_t GetRGBColor(TColor Value);
 
 // The own "XP" header face (pressed, hot or normal with a splitter).

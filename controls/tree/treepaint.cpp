@@ -60,25 +60,30 @@ void TBaseLeanTree::SetTopNode(PLeanNode Node) {
     SetOffsetY(FOffsetY - r.top());
 }
 
-std::vector<TLTLineType> TBaseLeanTree::DetermineLineImage(PLeanNode Node) const {
+int TBaseLeanTree::DetermineLineImageAndSelectLevel(PLeanNode Node,
+                                                    std::vector<TLTLineType>& LineImage) const {
     std::vector<PLeanNode> chain;
-    for (PLeanNode n = Node; n != FRoot; n = n->Parent)
+    int selected = 0;
+    for (PLeanNode n = Node; n != FRoot; n = n->Parent) {
         chain.push_back(n);
+        if (n != Node && (n->States & vsSelected))
+            ++selected;
+    }
     std::reverse(chain.begin(), chain.end());
     if (!HasPaint(toShowRoot))
         chain.erase(chain.begin());
-    std::vector<TLTLineType> result(chain.size(), ltNone);
+    LineImage.assign(chain.size(), ltNone);
     for (size_t i = 0; i + 1 < chain.size(); ++i)
-        result[i] = HasVisibleNextSibling(chain[i]) ? ltTopDown : ltNone;
+        LineImage[i] = HasVisibleNextSibling(chain[i]) ? ltTopDown : ltNone;
     if (!chain.empty()) {
         bool next = HasVisibleNextSibling(Node);
         bool firstTop = Node->Parent == FRoot && GetPreviousVisibleSiblingNoInit(Node) == nullptr;
         if (firstTop)
-            result.back() = next ? ltBottomRight : ltRight;
+            LineImage.back() = next ? ltBottomRight : ltRight;
         else
-            result.back() = next ? ltTopDownRight : ltTopRight;
+            LineImage.back() = next ? ltTopDownRight : ltTopRight;
     }
-    return result;
+    return selected;
 }
 
 // ---- painting ----
@@ -388,9 +393,10 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
         if (HasMisc(toVariableNodeHeight) && !(node->States & vsHeightMeasured))
             MeasureItemHeight(&c, node);
         int h = int(node->NodeHeight);
-        bool paint = !PaintOptions.Contains(poSelectedOnly);
-        for (PLeanNode a = node; !paint && a != FRoot; a = a->Parent)
-            paint = a->States & vsSelected;
+        int selectLevel = DetermineLineImageAndSelectLevel(node, info.LineImage);
+        if (node->States & vsSelected)
+            ++selectLevel;
+        bool paint = !PaintOptions.Contains(poSelectedOnly) || selectLevel > 0;
         QRect rowRect(Window.left(), top, Window.width(), h);
         bool custom = false;
         if (paint && OnBeforeItemPaint)
@@ -403,7 +409,6 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
             bool dropTarget = node == FDropTargetNode &&
                               (FLastDropMode == dmOnNode || (node->States & vsSelected));
             info.Node = node;
-            info.LineImage = DetermineLineImage(node);
             std::vector<char> spanned; // columns that a cell on their left extends over
             for (TColumnIndex col : columns) {
                 if (col >= 0 && size_t(col) < spanned.size() && spanned[size_t(col)])
@@ -449,17 +454,26 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     c.save();
                     c.setClipRect(clip, Qt::IntersectClip);
                 }
+                bool rtl = bidi != bdLeftToRight;
                 if (PaintOptions.Contains(poGridLines)) {
                     if (HasPaint(toShowHorzGridLines)) {
-                        int gl = cell.left();
-                        if (FLineMode == lmBands && isMain)
-                            gl += level * int(FIndent);
-                        c.fillRect(QRect(gl, cell.bottom(), cell.right() - gl + 1, 1), gridColor);
+                        // Bands draw their own lines in the indentation, on the reading side.
+                        int gl = cell.left(), gr = cell.right();
+                        int indentation = FLineMode == lmBands && isMain ? level * int(FIndent) : 0;
+                        if (rtl)
+                            gr -= indentation;
+                        else
+                            gl += indentation;
+                        if (gr >= gl)
+                            c.fillRect(QRect(gl, cell.bottom(), gr - gl + 1, 1), gridColor);
                         cell.setBottom(cell.bottom() - 1);
                     }
                     bool autoLast = FHeader->Options().Contains(TLTHeaderOption::hoAutoResize) &&
                                     col == FHeader->Columns().AutoSizeColumn();
-                    if (col >= 0 && HasPaint(toShowVertGridLines) && !autoLast) {
+                    // An empty right-to-left cell runs on into the cell on its right, as an
+                    // empty cell after a left-to-right one is taken into that one.
+                    if (col >= 0 && HasPaint(toShowVertGridLines) && !autoLast &&
+                        (!rtl || !DoGetCellIsEmpty(node, col))) {
                         c.fillRect(QRect(cell.right(), cell.top(), 1, cell.height() + 1),
                                    gridColor);
                         cell.setRight(cell.right() - 1);
@@ -476,7 +490,6 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                 int imagesLeft = isMain ? NodeContentLeft(node) : FMargin;
                 PlaceNodeImages(info, imagesLeft);
                 int contentLeft = imagesLeft + info.StateImage.Room() + info.NormalImage.Room();
-                bool rtl = bidi != bdLeftToRight;
                 info.ContentRect = rtl ? cell.adjusted(0, 0, -contentLeft, 0)
                                        : cell.adjusted(contentLeft, 0, 0, 0);
                 info.CheckX = -1;

@@ -11,7 +11,7 @@ QBrush MakeLineBrush(const TLTLinePattern& Pattern, const QColor& Color) {
     img.fill(Qt::transparent);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
-            if (Pattern[size_t(y)] & (1u << x))
+            if (!(Pattern[size_t(y)] & (0x80u >> x)))
                 img.setPixelColor(x, y, Color);
     return QBrush(img);
 }

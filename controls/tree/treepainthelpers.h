@@ -46,13 +46,16 @@ enum class TLTInternalPaintOption {
 using TLTInternalPaintOptions = TFlags<TLTInternalPaintOption, uint8_t>;
 constexpr TLTInternalPaintOptions AllPaintOptions = TLTInternalPaintOptions::FromBits(0x3F);
 
-// The 8 rows of an 8 x 8 line pattern; bit 0 of a row is its left pixel, a set bit draws.
+// The 8 rows of an 8 x 8 line pattern, read as a monochrome pattern brush: bit 7 of a row is
+// its left pixel, a 0 bit draws the line colour and a 1 bit leaves the background.
 using TLTLinePattern = std::array<uint8_t, 8>;
+// Single pixels in a checkerboard, starting with a drawn one at the top left.
 constexpr TLTLinePattern DottedLinePattern{0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
 // A solid line: every pixel drawn.
-constexpr TLTLinePattern SolidLinePattern{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+constexpr TLTLinePattern SolidLinePattern{0, 0, 0, 0, 0, 0, 0, 0};
 
-// A brush of Color that draws the set bits of Pattern, aligned to the painter's origin.
+// A brush of Color that draws the 0 bits of Pattern and is transparent at the 1 bits, aligned
+// to the painter's origin.
 QBrush MakeLineBrush(const TLTLinePattern& Pattern, const QColor& Color);
 
 constexpr int ButtonSize = 9; // the plus and minus bitmaps are ButtonSize x ButtonSize

@@ -87,6 +87,34 @@ TEST_F(HeaderTest, DeletingColumnsFixesReferences) {
     EXPECT_EQ(tree.Header().MainColumn(), NoColumn);
 }
 
+TEST_F(HeaderTest, MovingAColumnInTheCollectionKeepsTheDisplayAndTheReferences) {
+    for (int i = 0; i < 4; ++i)
+        Cols().Items(i).SetText(std::string(1, char('A' + i)));
+    Cols().Items(3).SetPosition(1);
+    tree.Header().SetMainColumn(1);
+    tree.Header().SetSortColumn(2);
+    tree.Header().SetAutoSizeIndex(3);
+    tree.SetFocusedColumn(0);
+    // The texts in collection order, then in display order with their left edges.
+    auto texts = [&] {
+        std::string s;
+        for (int i = 0; i < Cols().Count(); ++i)
+            s += Cols().Items(i).Text();
+        for (int i : Cols().PositionToIndex())
+            s += " " + Cols().Items(i).Text() + std::to_string(Cols().Items(i).Left());
+        return s;
+    };
+    auto name = [&](TColumnIndex i) { return i >= 0 ? Cols().Items(i).Text() : "-"; };
+    Cols().Items(0).SetIndex(2); // up: B and C move down by one
+    EXPECT_EQ(texts(), "BCAD A0 D20 B40 C160");
+    Cols().Items(3).SetIndex(0); // down: the others move up by one
+    EXPECT_EQ(texts(), "DBCA A0 D20 B40 C160");
+    EXPECT_EQ(name(tree.Header().MainColumn()), "B");
+    EXPECT_EQ(name(tree.Header().SortColumn()), "C");
+    EXPECT_EQ(name(tree.Header().AutoSizeIndex()), "D");
+    EXPECT_EQ(name(tree.FocusedColumn()), "A");
+}
+
 TEST_F(HeaderTest, DisplayNames) {
     Cols().Items(2).SetText("Next Alert Time");
     EXPECT_EQ(Cols().Items(2).GetDisplayName(), "Next Alert Time");

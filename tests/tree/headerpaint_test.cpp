@@ -64,6 +64,29 @@ TEST(HeaderLayout, ImageTextAndSortGlyphByLayoutAlignmentAndReadingOrder) {
     EXPECT_EQ(l.TextBounds.width(), 40 - 2 * 4 - 16 - 4);
 }
 
+TEST(HeaderFaces, TheThemeFaceComesBeforeTheOwnXPFace) {
+    TTestTree tree;
+    tree.Header().SetOptions({hoVisible});
+    tree.Header().SetStyle(hsXPStyle);
+    tree.Header().Columns().Add().SetWidth(100);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    const int h = tree.Header().Height();
+    for (bool themed : {true, false}) {
+        ThemesGuard guard(themed);
+        QImage img = Render(*tree.Header().Area(), themed ? "xpheader_themed" : "xpheader");
+        QImage face(img.size(), QImage::Format_RGB32);
+        face.fill(QColor(235, 234, 219));
+        QPainter p(&face);
+        if (themed) {
+            DrawHeaderItem(p, QRect(0, 0, 100, h), TThemeState::Normal);
+            DrawHeaderItem(p, QRect(100, 0, img.width() - 100, h), TThemeState::Normal);
+        }
+        for (int x : {50, 100 + (img.width() - 100) / 2}) // in the cell and right of it
+            EXPECT_EQ(img.pixel(x, h / 2), face.pixel(x, h / 2)) << themed << " " << x;
+    }
+}
+
 // Columns 0 (60, fixed, yellow), 1 (300, cyan), 2 (150, magenta), 3 (40, fixed, green) in a
 // client about 300 pixels wide; the header paints each cell's background in its colour.
 class FixedColumnsTest : public ::testing::Test {

@@ -53,10 +53,19 @@ TEST_F(PaintTest, SolidAndCustomLinePatterns) {
     QImage img = Render();
     QColor line = Q(clBtnShadow);
     EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), h);
-    tree.OnGetLineStyle = [](TBaseLeanTree*, TLTLinePattern& bits) { bits.fill(0); };
+    // The host's rows are those of a monochrome pattern brush: bit 7 is the left pixel, and 0
+    // bits draw, so all rows 0 draw every pixel.
+    TLTLinePattern pattern{};
+    tree.OnGetLineStyle = [&](TBaseLeanTree*, TLTLinePattern& bits) { bits = pattern; };
     tree.SetLineStyle(lsCustomStyle);
     img = Render();
-    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), 0);
+    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), h);
+    pattern.fill(0x02); // only the seventh pixel of each eight left out
+    tree.SetLineStyle(lsDotted);
+    tree.SetLineStyle(lsCustomStyle);
+    img = Render();
+    EXPECT_EQ(CountColor(img.copy(9, h, 1, h), line), h);
+    EXPECT_EQ(CountColor(img.copy(9, 4 * h + h / 2, 9, 1), line), 8); // the arm skips x 14
 }
 
 TEST_F(PaintTest, ClassicButtonsShowPlusAndMinus) {
@@ -271,6 +280,39 @@ TEST_F(PaintTest, NoGridLineRightOfTheAutoSizeColumnAndBandsCloseTheirLevel) {
     EXPECT_EQ(At(img, 9, 5 * h - 1), QColor(Qt::red));      // the last top-level node
 }
 
+TEST_F(PaintTest, RightToLeftBandsAndEmptyCellsFollowTheirReadingOrder) {
+    using enum TLTHeaderOption;
+    tree.Header().SetOptions({hoVisible});
+    auto& cols = tree.Header().Columns();
+    cols.Add().SetWidth(300);
+    cols.Items(0).SetBiDiMode(bdRightToLeft);
+    tree.SetLineMode(lmBands);
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() | toShowHorzGridLines);
+    tree.Colors().Set(TLTColors::GridLineColor, clRed);
+    // A child's row: its two levels of bands lie on the right, the grid line left of them.
+    int y = 2 * h - 1;
+    QImage img = Render();
+    EXPECT_EQ(At(img, 10, y), QColor(Qt::red));
+    EXPECT_EQ(At(img, 300 - 37, y), QColor(Qt::red));
+    EXPECT_NE(At(img, 300 - 36, y), QColor(Qt::red));
+
+    // An empty right-to-left cell has no grid line of its own; a left-to-right one has.
+    tree.SetLineMode(lmNormal);
+    tree.TreeOptions().SetPaintOptions((tree.TreeOptions().PaintOptions() - toShowHorzGridLines) |
+                                       toShowVertGridLines);
+    cols.Items(0).SetWidth(150);
+    cols.Add().SetWidth(150);
+    tree.OnGetCellIsEmpty = [&](TBaseLeanTree*, PLeanNode n, TColumnIndex, bool& empty) {
+        empty = n == rows[4];
+    };
+    for (TBiDiMode mode : {bdLeftToRight, bdRightToLeft}) {
+        cols.Items(1).SetBiDiMode(mode);
+        img = Render();
+        EXPECT_EQ(At(img, 299, 3 * h + 5), QColor(Qt::red)) << mode;
+        EXPECT_EQ(At(img, 299, 4 * h + 5) == QColor(Qt::red), mode == bdLeftToRight) << mode;
+    }
+}
+
 TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     tree.SetSelected(rows[0], true);
     std::vector<PLeanNode> painted;
@@ -279,6 +321,17 @@ TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     };
     Render(QRect(0, 0, 300, 200), {poDrawSelection, poSelectedOnly});
     EXPECT_EQ(painted, std::vector<PLeanNode>(rows.begin(), rows.begin() + 3));
+    // A row's lines and its selected ancestors: a grandchild under two selected nodes.
+    tree.SetChildCount(rows[1], 1);
+    tree.ToggleNode(rows[1]);
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    tree.SetSelected(rows[0], true);
+    tree.SetSelected(rows[1], true);
+    std::vector<TLTLineType> lines;
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1]->FirstChild, lines), 2);
+    EXPECT_EQ(lines, (std::vector<TLTLineType>{ltTopDown, ltTopDown, ltTopRight}));
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1], lines), 1);
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[3], lines), 0);
 }
 
 TEST_F(PaintTest, ColumnsGetTheirColoursGridLinesAndHorizontalScroll) {

@@ -69,6 +69,7 @@ TEST(TreeHelpers, RectanglesColoursAndBuffers) {
     EXPECT_LE(r.left(), r.right());
     EXPECT_LE(r.top(), r.bottom());
     EXPECT_EQ(GetRGBColor(clNone), 0xFFFFFFFFu);
+    EXPECT_EQ(GetRGBColor(clDefault), 0xFF000000u);
     EXPECT_EQ(GetRGBColor(RGB(1, 2, 3)), uint32_t(RGB(1, 2, 3)));
     TBufferedString b;
     b.AddNewLine();
