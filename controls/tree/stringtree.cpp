@@ -20,12 +20,31 @@
 #include "platform/formatsettings.h"
 #include "platform/gui/qtcolors.h"
 
-TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent) : TBaseLeanTree(parent) {
+std::unique_ptr<TCustomLeanTreeOptions>
+TCustomLeanStringTree::GetOptionsClass(TBaseLeanTree* Owner) {
+    return std::make_unique<TCustomStringTreeOptions>(Owner);
+}
+
+TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent)
+    : TCustomLeanStringTree(parent, &GetHeaderClass, &TCustomLeanStringTree::GetOptionsClass) {}
+
+TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent, TLTHeaderClass HeaderClass,
+                                             TLTOptionsClass OptionsClass)
+    : TBaseLeanTree(parent, HeaderClass, OptionsClass),
+      FStringTreeOptions(dynamic_cast<TCustomStringTreeOptions*>(&TBaseLeanTree::TreeOptions())) {
+    LTAssert(FStringTreeOptions != nullptr, "Invalid parameters.");
     FTextWidthOffset = AllocateInternalDataArea(sizeof(uint32_t));
     UpdateFontMetrics();
 }
 
 TCustomLeanStringTree::~TCustomLeanStringTree() = default;
+
+std::unique_ptr<TCustomLeanTreeOptions> TLeanStringTree::GetOptionsClass(TBaseLeanTree* Owner) {
+    return std::make_unique<TStringTreeOptions>(Owner);
+}
+
+TLeanStringTree::TLeanStringTree(QWidget* parent)
+    : TCustomLeanStringTree(parent, &GetHeaderClass, &TLeanStringTree::GetOptionsClass) {}
 
 void TCustomLeanStringTree::SetDefaultText(const QString& Value) {
     if (Value == FDefaultText)
@@ -33,14 +52,6 @@ void TCustomLeanStringTree::SetDefaultText(const QString& Value) {
     FDefaultText = Value;
     ClearCachedWidths();
     viewport()->update();
-}
-
-void TCustomLeanStringTree::SetStringOptions(TLTStringOptions Value) {
-    bool staticChanged = Value.Contains(TLTStringOption::toShowStaticText) !=
-                         FStringOptions.Contains(TLTStringOption::toShowStaticText);
-    FStringOptions = Value;
-    if (staticChanged && !IsLoading())
-        viewport()->update();
 }
 
 void TCustomLeanStringTree::UpdateFontMetrics() {
