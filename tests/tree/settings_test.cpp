@@ -221,6 +221,13 @@ TEST(TreeHints, TooltipsInTheCellsFontShowWithoutPause) {
     ASSERT_TRUE(tree.HintWindow()->isVisible());
     EXPECT_EQ(tree.HintWindow()->font().pixelSize(), 20);
     tree.CancelHint();
+    // ShowHint off: no hint, in any mode.
+    tree.ShowHint = false;
+    move(QPoint(40, 5));
+    EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsHint));
+    tree.HintMode = hmHint;
+    tree.Hint = QStringLiteral("hint");
+    EXPECT_FALSE(tree.ShowHintAt(QPoint(40, 5)));
 }
 
 TEST(TreeClipboardFormats, RegisteredByNumber) {
