@@ -316,6 +316,13 @@ TEST(StringTree, ExportsFromARealTree) {
     std::string html = tree.ContentToHTML(rsAll);
     EXPECT_NE(html.find("&lt;tag&gt;"), std::string::npos);
     EXPECT_EQ(html.find("<tag>"), std::string::npos);
+    // The table has the tree's colour and, with the default single border, border 1.
+    tree.SetColor(clYellow);
+    html = tree.ContentToHTML(rsAll);
+    EXPECT_NE(html.find("bgcolor=\"#FFFF00\""), std::string::npos);
+    EXPECT_NE(html.find(" border=\"1\" frame=\"box\""), std::string::npos);
+    tree.SetBorderStyle(bsNone);
+    EXPECT_EQ(tree.ContentToHTML(rsAll).find(" border="), std::string::npos);
     EXPECT_NE(tree.ContentToRTF(rsAll).find("{\\rtf1"), std::string::npos);
     // A cell the host paints bold and red carries that look into RTF and HTML.
     tree.OnPaintText = [&](TBaseLeanTree*, QPainter& c, PLeanNode n, TColumnIndex, TVSTTextType) {
