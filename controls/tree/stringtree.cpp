@@ -415,10 +415,17 @@ bool TStringEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
     QString text;
     tree->GetTextInfo(Node, Column, f, r, text);
     Editor()->setFont(f);
+    // The text in the window-text colour, whatever colour the cell's text is painted in.
+    QPalette palette = Editor()->palette();
+    QColor windowText = tree->palette().color(QPalette::WindowText);
+    for (auto role : {QPalette::Text, QPalette::WindowText})
+        palette.setColor(role, windowText);
+    Editor()->setPalette(palette);
     auto& cols = tree->Header().Columns();
     bool realColumn = tree->Header().UseColumns() && cols.IsValidColumn(Column);
     TAlignment align = realColumn ? cols.Items(Column).Alignment() : tree->Alignment();
-    bool rtl = realColumn && cols.Items(Column).BiDiMode() != bdLeftToRight;
+    TBiDiMode bidi = realColumn ? cols.Items(Column).BiDiMode() : tree->BiDiMode();
+    bool rtl = bidi != bdLeftToRight;
     Editor()->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
     Qt::Alignment flag = align == taRightJustify ? Qt::AlignRight
                          : align == taCenter     ? Qt::AlignHCenter

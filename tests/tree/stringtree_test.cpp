@@ -249,6 +249,31 @@ TEST_F(StringTreeInteraction, EditingGoesThroughTheStringEditLink) {
     EXPECT_FALSE(foreign.PrepareEdit(&other, other.AddChild(nullptr), NoColumn));
 }
 
+TEST_F(StringTreeInteraction, EditorTakesWindowTextDirectionAndModifiedText) {
+    // The editor writes in the window-text colour; without columns it reads as the tree does.
+    QPalette palette = tree.palette();
+    palette.setColor(QPalette::Text, Qt::red);
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    tree.setPalette(palette);
+    tree.setLayoutDirection(Qt::RightToLeft);
+    ASSERT_TRUE(tree.EditNode(Row(0), NoColumn));
+    auto link = std::dynamic_pointer_cast<TStringEditLink>(tree.EditLink());
+    ASSERT_TRUE(link && link->Edit());
+    EXPECT_EQ(link->Edit()->palette().color(QPalette::Text), QColor(Qt::blue));
+    EXPECT_EQ(link->Edit()->layoutDirection(), Qt::RightToLeft);
+    // A text typed back to what it was is still the user's: the host hears of it.
+    QTest::keyClicks(link->Edit(), "x");
+    QTest::keyClick(link->Edit(), Qt::Key_Backspace);
+    ASSERT_EQ(link->Edit()->text(), "");
+    QTest::keyClicks(link->Edit(), "apple");
+    QTest::keyClick(link->Edit(), Qt::Key_Return);
+    EXPECT_EQ(tree.newTexts, QStringList{"apple"});
+    // Untouched, it is not.
+    ASSERT_TRUE(tree.EditNode(Row(1), NoColumn));
+    EXPECT_TRUE(tree.EndEditNode());
+    EXPECT_EQ(tree.newTexts, QStringList{"apple"});
+}
+
 TEST_F(StringTreeInteraction, IncrementalSearchMatchesTextPrefixesIgnoringCase) {
     tree.SetIncrementalSearch(isAll);
     tree.SetFocusedNode(Row(0));
