@@ -28,13 +28,27 @@ using enum TLTSelectionOption;
 using enum TLTPaintOption;
 using enum TLTAutoOption;
 
+std::unique_ptr<TLTHeader> TBaseLeanTree::GetHeaderClass(TBaseLeanTree* Owner) {
+    return std::make_unique<TLTHeader>(Owner);
+}
+
+std::unique_ptr<TCustomLeanTreeOptions> TBaseLeanTree::GetOptionsClass(TBaseLeanTree* Owner) {
+    return std::make_unique<TCustomLeanTreeOptions>(Owner);
+}
+
 TBaseLeanTree::TBaseLeanTree(QWidget* parent)
+    : TBaseLeanTree(parent, &TBaseLeanTree::GetHeaderClass, &TBaseLeanTree::GetOptionsClass) {}
+
+TBaseLeanTree::TBaseLeanTree(QWidget* parent, TLTHeaderClass HeaderClass,
+                             TLTOptionsClass OptionsClass)
     : QAbstractScrollArea(parent), FPool(std::make_unique<TNodePool>()) {
-    InitRootNode();
-    FOptions = std::make_unique<TCustomLeanTreeOptions>(this);
+    LTAssert(HeaderClass && OptionsClass, "Invalid parameters.");
+    FOptions = OptionsClass(this);
     FColors = std::make_unique<TLTColors>(this);
     FScrollBarOptions = std::make_unique<TScrollBarOptions>(this);
-    FHeader = std::make_unique<TLTHeader>(this);
+    FHeader = HeaderClass(this);
+    LTAssert(FOptions && FHeader, "Invalid parameters.");
+    InitRootNode();
     FCheckImages.Set(GetCheckImageListFor(FCheckImageKind));
     SingleShotTimer(FChangeTimer, this, [this] { DoChange(FLastChangedNode); });
     SingleShotTimer(FStructureChangeTimer, this, [this] {

@@ -58,6 +58,10 @@ class TLTAnimationTimer;
 class TLTToggleAnimation;
 class TLTAccessibleItems;
 
+// Class references: each makes a tree's object of its kind (the tree as owner).
+using TLTHeaderClass = std::unique_ptr<TLTHeader> (*)(TBaseLeanTree* Owner);
+using TLTOptionsClass = std::unique_ptr<TCustomLeanTreeOptions> (*)(TBaseLeanTree* Owner);
+
 class TBaseLeanTree : public QAbstractScrollArea,
                       public TLeanTreeEvents,
                       public TLeanTreeNodes,
@@ -72,7 +76,17 @@ public:
     ~TBaseLeanTree() override;
     TBaseLeanTree(const TBaseLeanTree&) = delete;
     TBaseLeanTree& operator=(const TBaseLeanTree&) = delete;
+    // The classes the tree makes its header and options object from. A descendant that needs
+    // its own kinds hides these with its own and hands them to the protected constructor:
+    // the objects exist before any descendant's constructor runs.
+    static std::unique_ptr<TLTHeader> GetHeaderClass(TBaseLeanTree* Owner);
+    static std::unique_ptr<TCustomLeanTreeOptions> GetOptionsClass(TBaseLeanTree* Owner);
 
+protected:
+    // Makes the tree with its header and options object from the given classes (non-nil).
+    TBaseLeanTree(QWidget* parent, TLTHeaderClass HeaderClass, TLTOptionsClass OptionsClass);
+
+public:
     // ---- properties (nodestore.cpp) ----
     uint32_t RootNodeCount() const {
         return FStates.Contains(TLeanTreeState::tsNeedRootCountUpdate) ? FLoadedRootCount

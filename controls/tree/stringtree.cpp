@@ -20,12 +20,31 @@
 #include "platform/formatsettings.h"
 #include "platform/gui/qtcolors.h"
 
-TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent) : TBaseLeanTree(parent) {
+std::unique_ptr<TCustomLeanTreeOptions>
+TCustomLeanStringTree::GetOptionsClass(TBaseLeanTree* Owner) {
+    return std::make_unique<TCustomStringTreeOptions>(Owner);
+}
+
+TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent)
+    : TCustomLeanStringTree(parent, &GetHeaderClass, &TCustomLeanStringTree::GetOptionsClass) {}
+
+TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent, TLTHeaderClass HeaderClass,
+                                             TLTOptionsClass OptionsClass)
+    : TBaseLeanTree(parent, HeaderClass, OptionsClass),
+      FStringTreeOptions(dynamic_cast<TCustomStringTreeOptions*>(&TBaseLeanTree::TreeOptions())) {
+    LTAssert(FStringTreeOptions != nullptr, "Invalid parameters.");
     FTextWidthOffset = AllocateInternalDataArea(sizeof(uint32_t));
     UpdateFontMetrics();
 }
 
 TCustomLeanStringTree::~TCustomLeanStringTree() = default;
+
+std::unique_ptr<TCustomLeanTreeOptions> TLeanStringTree::GetOptionsClass(TBaseLeanTree* Owner) {
+    return std::make_unique<TStringTreeOptions>(Owner);
+}
+
+TLeanStringTree::TLeanStringTree(QWidget* parent)
+    : TCustomLeanStringTree(parent, &GetHeaderClass, &TLeanStringTree::GetOptionsClass) {}
 
 void TCustomLeanStringTree::SetDefaultText(const QString& Value) {
     if (Value == FDefaultText)
@@ -33,14 +52,6 @@ void TCustomLeanStringTree::SetDefaultText(const QString& Value) {
     FDefaultText = Value;
     ClearCachedWidths();
     viewport()->update();
-}
-
-void TCustomLeanStringTree::SetStringOptions(TLTStringOptions Value) {
-    bool staticChanged = Value.Contains(TLTStringOption::toShowStaticText) !=
-                         FStringOptions.Contains(TLTStringOption::toShowStaticText);
-    FStringOptions = Value;
-    if (staticChanged && !IsLoading())
-        viewport()->update();
 }
 
 void TCustomLeanStringTree::UpdateFontMetrics() {
@@ -404,10 +415,17 @@ bool TStringEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
     QString text;
     tree->GetTextInfo(Node, Column, f, r, text);
     Editor()->setFont(f);
+    // The text in the window-text colour, whatever colour the cell's text is painted in.
+    QPalette palette = Editor()->palette();
+    QColor windowText = tree->palette().color(QPalette::WindowText);
+    for (auto role : {QPalette::Text, QPalette::WindowText})
+        palette.setColor(role, windowText);
+    Editor()->setPalette(palette);
     auto& cols = tree->Header().Columns();
     bool realColumn = tree->Header().UseColumns() && cols.IsValidColumn(Column);
     TAlignment align = realColumn ? cols.Items(Column).Alignment() : tree->Alignment();
-    bool rtl = realColumn && cols.Items(Column).BiDiMode() != bdLeftToRight;
+    TBiDiMode bidi = realColumn ? cols.Items(Column).BiDiMode() : tree->BiDiMode();
+    bool rtl = bidi != bdLeftToRight;
     Editor()->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
     Qt::Alignment flag = align == taRightJustify ? Qt::AlignRight
                          : align == taCenter     ? Qt::AlignHCenter

@@ -16,11 +16,6 @@
 
 enum TVSTTextType { ttNormal = 0, ttStatic = 1 };
 
-enum class TLTStringOption { toSaveCaptions, toShowStaticText, toAutoAcceptEditChange };
-using TLTStringOptions = TFlags<TLTStringOption>;
-constexpr TLTStringOptions DefaultStringOptions{TLTStringOption::toSaveCaptions,
-                                                TLTStringOption::toAutoAcceptEditChange};
-
 // The node stream chunk that holds a node's main column text (UTF-16).
 constexpr uint32_t CaptionChunk = 3;
 
@@ -52,15 +47,22 @@ class TCustomLeanStringTree : public TBaseLeanTree {
 public:
     explicit TCustomLeanStringTree(QWidget* parent = nullptr);
     ~TCustomLeanStringTree() override;
+    // Text trees make TCustomStringTreeOptions; the options class of a descendant makes a kind
+    // derived from it.
+    static std::unique_ptr<TCustomLeanTreeOptions> GetOptionsClass(TBaseLeanTree* Owner);
 
     const TLTTreeClass& LeanTreeClass() const override { return CustomLeanStringTreeClass; }
 
     // The text of a cell without one from OnGetText ("Node" by default).
     const QString& DefaultText() const { return FDefaultText; }
     void SetDefaultText(const QString& Value);
-    TLTStringOptions StringOptions() const { return FStringOptions; }
-    void SetStringOptions(TLTStringOptions Value); // a change of toShowStaticText repaints
-    bool HasString(TLTStringOption o) const { return FStringOptions.Contains(o); }
+    TCustomStringTreeOptions& TreeOptions() { return *FStringTreeOptions; }
+    TLTStringOptions StringOptions() const { return FStringTreeOptions->StringOptions(); }
+    // A change of toShowStaticText repaints.
+    void SetStringOptions(TLTStringOptions Value) { FStringTreeOptions->SetStringOptions(Value); }
+    bool HasString(TLTStringOption o) const {
+        return FStringTreeOptions->StringOptions().Contains(o);
+    }
 
     // The cell's normal text (initialises Node first). Fails an assertion for nil.
     QString Text(PLeanNode Node, TColumnIndex Column);
@@ -136,6 +138,10 @@ public:
     TVSTShortenStringEvent OnShortenString;
 
 protected:
+    // Makes the tree with its header and options object from the given classes; the options
+    // class must make TCustomStringTreeOptions (else EAssertionFailed).
+    TCustomLeanStringTree(QWidget* parent, TLTHeaderClass HeaderClass,
+                          TLTOptionsClass OptionsClass);
     std::shared_ptr<ILTEditLink> DoCreateEditor(PLeanNode Node, TColumnIndex Column) override;
     void changeEvent(QEvent* e) override;
 
@@ -151,7 +157,7 @@ private:
     void PaintStaticText(TLTPaintInfo& PaintInfo, const QString& Text);
 
     QString FDefaultText = QStringLiteral("Node");
-    TLTStringOptions FStringOptions = DefaultStringOptions;
+    TCustomStringTreeOptions* FStringTreeOptions; // the tree's options object
     size_t FTextWidthOffset = 0; // of the cached width, from the node's start
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
@@ -160,5 +166,10 @@ private:
 
 class TLeanStringTree : public TCustomLeanStringTree {
 public:
+    explicit TLeanStringTree(QWidget* parent = nullptr);
+    // Makes TStringTreeOptions.
+    static std::unique_ptr<TCustomLeanTreeOptions> GetOptionsClass(TBaseLeanTree* Owner);
+
+protected:
     using TCustomLeanStringTree::TCustomLeanStringTree;
 };

@@ -74,13 +74,14 @@ TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
     const QPalette& palette = Tree.palette();
     c.Font = ExportFontOf(Tree.font(), QColorToColor(palette.color(QPalette::Text)));
     c.HeaderFont = ExportFontOf(header.Font(), QColorToColor(palette.color(QPalette::ButtonText)));
-    c.Color = QColorToColor(palette.color(QPalette::Base));
+    c.Color = Tree.Color();
     c.HeaderColor = header.Background();
     c.Alignment = Tree.Alignment();
     c.Margin = Tree.Margin();
     c.Indent = int(Tree.Indent());
     c.HeaderHeight = header.Height();
-    c.BorderWidth = Tree.frameWidth() > 0 ? Tree.frameWidth() : -1;
+    // The tree keeps no room between its frame and its client area: a border width of 0.
+    c.BorderWidth = Tree.BorderStyle() != bsNone ? 0 : -1;
     c.HorzGridLines = Tree.HasPaint(TLTPaintOption::toShowHorzGridLines);
     c.VertGridLines = Tree.HasPaint(TLTPaintOption::toShowVertGridLines);
     c.ClientWidth = Tree.ClientWidth();

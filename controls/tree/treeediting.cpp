@@ -123,6 +123,14 @@ QString TLTLineEditLink::EditorText() const {
     return QString::fromStdString(original_);
 }
 
+bool TLTLineEditLink::EditorModified() const {
+    if (edit_)
+        return edit_->isModified();
+    if (memo_)
+        return memo_->document()->isModified();
+    return false;
+}
+
 void TLTLineEditLink::StopEditor() {
     if (edit_)
         edit_->Stopped = true;
@@ -154,6 +162,7 @@ bool TLTLineEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
     if (Node->States & vsMultiline) {
         memo_ = new TLTMultiLineEdit(Tree, AutoAcceptEditChange);
         memo_->setPlainText(text);
+        memo_->document()->setModified(false);
     } else {
         edit_ = new TLTEdit(Tree, AutoAcceptEditChange);
         edit_->setText(text);
@@ -179,10 +188,11 @@ bool TLTLineEditLink::EndEdit() {
     if (stopped_)
         return true; // ended before: nothing is committed twice
     stopped_ = true;
+    bool modified = EditorModified();
     std::string text = EditorText().toStdString();
     // Hidden before the host hears of it, so the focus moving away ends nothing more.
     StopEditor();
-    if (text != original_ && OnNewText)
+    if (modified && OnNewText)
         OnNewText(node_, column_, text);
     return true;
 }
@@ -210,7 +220,7 @@ void TLTLineEditLink::SetBounds(QRect R) {
     if (stopped_ || !w || !tree_)
         return;
     int client = tree_->ClientWidth();
-    bool rtl = false;
+    bool rtl = tree_->BiDiMode() != bdLeftToRight; // the column's, with columns
     auto& cols = tree_->Header().Columns();
     if (tree_->Header().UseColumns() && cols.IsValidColumn(column_))
         rtl = cols.Items(column_).BiDiMode() != bdLeftToRight;

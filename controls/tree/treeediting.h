@@ -4,7 +4,8 @@
 // supplies the cell's text (OnGetText) and takes the edited one (OnNewText). Enter accepts (on a
 // multi-line node only with Ctrl; without it Enter starts a new line), Escape cancels; losing
 // the focus accepts with AutoAcceptEditChange, else cancels. The text is committed only by
-// EndEdit, and at most once per edit.
+// EndEdit, at most once per edit, and only when the user modified it (even back to the same
+// text).
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -77,8 +78,9 @@ public:
 
 private:
     void Release();
-    // The editor's text, and marking it stopped and hidden.
+    // The editor's text, whether the user changed it, and marking it stopped and hidden.
     QString EditorText() const;
+    bool EditorModified() const;
     void StopEditor();
     QPointer<TBaseLeanTree> tree_;
     QPointer<TLTEdit> edit_;

@@ -59,7 +59,7 @@ struct TExportContent {
     int Margin = 4;
     int Indent = 18;
     int HeaderHeight = 17;
-    int BorderWidth = -1; // -1: no border
+    int BorderWidth = -1; // room inside the tree's frame, pixels; -1: no frame
     bool SolidLines = false;
     bool HorzGridLines = false, VertGridLines = false;
     int ClientWidth = 200;

@@ -440,7 +440,7 @@ void TLTHeader::MouseMove(QPoint P, TShiftState Shift, bool LeftDown) {
     columns_->AdjustHoverColumn(P);
     if (LeftDown)
         columns_->AdjustDownColumn(P);
-    else if (options_.Contains(hoShowHint))
+    else if (options_.Contains(hoShowHint) && tree_->ShowHint)
         ShowColumnHint(P);
 }
 

@@ -53,7 +53,7 @@ using THeaderStates = TFlags<THeaderState, uint8_t>;
 class TLTHeader {
 public:
     explicit TLTHeader(TBaseLeanTree* owner);
-    ~TLTHeader();
+    virtual ~TLTHeader();
     TBaseLeanTree* Tree() const { return tree_; }
     TLeanTreeColumns& Columns() { return *columns_; }
     const TLeanTreeColumns& Columns() const { return *columns_; }

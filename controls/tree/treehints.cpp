@@ -79,7 +79,7 @@ bool TLeanTreeHints::ShowHintAt(QPoint P) {
         CancelHint();
         return false;
     };
-    if (QWidget::mouseGrabber() ||
+    if (!ShowHint || QWidget::mouseGrabber() ||
         tree.TreeStates().Intersects({tsOLEDragPending, tsVCLDragPending}))
         return hide();
     THitInfo hit = tree.GetHitTestInfoAt(P.x(), P.y(), true);

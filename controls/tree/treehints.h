@@ -18,6 +18,7 @@ public:
     TLTHintMode HintMode = hmDefault;
     TLTHintAnimationType HintAnimation = hatSystemDefault;
     QString Hint; // the control's own hint text
+    bool ShowHint = true; // off: no hint shows, neither the tree's nor its columns'
     // The effective hint animation (the system default resolved).
     virtual TLTHintAnimationType DoGetAnimationType();
     virtual QString DoGetNodeHint(PLeanNode Node, TColumnIndex Column,

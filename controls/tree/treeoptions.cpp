@@ -47,6 +47,21 @@ void TCustomLeanTreeOptions::Assign(const TCustomLeanTreeOptions& source) {
     SetMiscOptions(source.misc_);
 }
 
+void TCustomStringTreeOptions::SetStringOptions(TLTStringOptions value) {
+    if (value == string_)
+        return;
+    bool staticText = (value ^ string_).Contains(TLTStringOption::toShowStaticText);
+    string_ = value;
+    if (staticText && !Owner()->IsLoading())
+        Owner()->viewport()->update();
+}
+
+void TCustomStringTreeOptions::Assign(const TCustomLeanTreeOptions& source) {
+    TCustomLeanTreeOptions::Assign(source);
+    if (auto* strings = dynamic_cast<const TCustomStringTreeOptions*>(&source))
+        SetStringOptions(strings->string_);
+}
+
 TLTColors::TLTColors(TBaseLeanTree* owner)
     : owner_(owner), colors_{clBtnShadow, clHighlight, clHighlight, clHighlight,  clBtnFace,
                              clBtnShadow, clBtnFace,   clBtnFace,   clWindowText, clHighlight,

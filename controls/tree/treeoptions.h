@@ -99,8 +99,11 @@ public:
     void SetAutoOptions(TLTAutoOptions value);
     void SetSelectionOptions(TLTSelectionOptions value);
     void SetMiscOptions(TLTMiscOptions value);
-    // Copies the five sets through the setters.
-    void Assign(const TCustomLeanTreeOptions& source);
+    // Copies the five sets through the setters (descendants copy their own sets too).
+    virtual void Assign(const TCustomLeanTreeOptions& source);
+
+protected:
+    TBaseLeanTree* Owner() const { return owner_; }
 
 private:
     TBaseLeanTree* owner_;
@@ -115,6 +118,31 @@ private:
     TLTMiscOptions misc_{TLTMiscOption::toAcceptOLEDrop, TLTMiscOption::toFullRepaintOnResize,
                          TLTMiscOption::toInitOnSave, TLTMiscOption::toToggleOnDblClick,
                          TLTMiscOption::toWheelPanning};
+};
+
+enum class TLTStringOption { toSaveCaptions, toShowStaticText, toAutoAcceptEditChange };
+using TLTStringOptions = TFlags<TLTStringOption, uint8_t>;
+constexpr TLTStringOptions DefaultStringOptions{TLTStringOption::toSaveCaptions,
+                                                TLTStringOption::toAutoAcceptEditChange};
+
+// The options of text trees: the five sets and StringOptions.
+class TCustomStringTreeOptions : public TCustomLeanTreeOptions {
+public:
+    using TCustomLeanTreeOptions::TCustomLeanTreeOptions;
+    TLTStringOptions StringOptions() const { return string_; }
+    // Stores the set; a change of toShowStaticText repaints the tree (not while it loads).
+    void SetStringOptions(TLTStringOptions value);
+    // As the base, and StringOptions from text tree options.
+    void Assign(const TCustomLeanTreeOptions& source) override;
+
+private:
+    TLTStringOptions string_ = DefaultStringOptions;
+};
+
+// The options object of TLeanStringTree.
+class TStringTreeOptions : public TCustomStringTreeOptions {
+public:
+    using TCustomStringTreeOptions::TCustomStringTreeOptions;
 };
 
 // The 15 colours of a tree, by index.

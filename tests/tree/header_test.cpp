@@ -414,6 +414,9 @@ TEST_F(HeaderTest, ColumnHintsShowOverTheHeader) {
     EXPECT_EQ(tree.HintWindow()->HintData().HintText, "When the reminder alerts next");
     SendMouse(area, QEvent::MouseMove, QPoint(200, 5), Qt::NoButton); // a column without one
     EXPECT_FALSE(tree.HintWindow()->isVisible());
+    tree.ShowHint = false; // the tree's switch holds over its header too
+    SendMouse(area, QEvent::MouseMove, QPoint(60, 5), Qt::NoButton);
+    EXPECT_FALSE(tree.HintWindow()->isVisible());
 }
 
 TEST(HeaderAutoSize, FollowsAVerticalScrollBarThatComesAndGoes) {

@@ -338,6 +338,12 @@ TEST(NodeStore, StateChangesReportOnlyRealChanges) {
     EXPECT_EQ(fired, 1);
     t.DoStateChange(tsEditing, tsEditing); // in both: ends cleared
     EXPECT_FALSE(t.TreeStates().Contains(tsEditing));
+    // The hosts see the states as bits.
+    EXPECT_EQ(TLeanTreeStates(tsEditing).Bits(), uint64_t(1) << 11);
+    EXPECT_EQ(TLeanTreeStates(tsUseCache).Bits(), uint64_t(1) << 39);
+    EXPECT_EQ(TLeanTreeStates(tsUserDragObject).Bits(), uint64_t(1) << 40);
+    EXPECT_EQ(TLeanTreeStates(tsUseThemes).Bits(), uint64_t(1) << 41);
+    EXPECT_EQ(TLeanTreeStates(tsWindowCreating).Bits(), uint64_t(1) << 48);
 }
 
 } // namespace

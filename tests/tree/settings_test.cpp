@@ -1,7 +1,7 @@
 // Settings of the tree and its header that take effect beyond storing the value: hover and the
-// last cell's edge, fonts, the auto-size column, column and hint window factories, keys seen by
-// OnKeyAction, settings that end an edit or a search, tooltip fonts, clipboard formats by
-// number, themes and the style's check images.
+// last cell's edge, fonts, the auto-size column, header, options, column and hint window
+// factories, keys seen by OnKeyAction, settings that end an edit or a search, tooltip fonts,
+// clipboard formats by number, themes and the style's check images.
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
@@ -114,6 +114,40 @@ TEST(TreeFactories, ColumnsAndHintWindowOfTheTreesKind) {
     EXPECT_NE(dynamic_cast<TCustomHintWindow*>(tree.HintWindow()), nullptr);
 }
 
+class TCustomHeader : public TLTHeader {
+public:
+    using TLTHeader::TLTHeader;
+};
+class TCustomOptions : public TStringTreeOptions {
+public:
+    using TStringTreeOptions::TStringTreeOptions;
+};
+class TOwnKindsTree : public TLeanStringTree {
+public:
+    static std::unique_ptr<TLTHeader> GetHeaderClass(TBaseLeanTree* Owner) {
+        return std::make_unique<TCustomHeader>(Owner);
+    }
+    static std::unique_ptr<TCustomLeanTreeOptions> GetOptionsClass(TBaseLeanTree* Owner) {
+        return std::make_unique<TCustomOptions>(Owner);
+    }
+    explicit TOwnKindsTree(TLTOptionsClass Options = &GetOptionsClass)
+        : TLeanStringTree(nullptr, &GetHeaderClass, Options) {}
+};
+
+TEST(TreeFactories, HeaderAndOptionsOfTheTreesKind) {
+    TOwnKindsTree tree;
+    EXPECT_NE(dynamic_cast<TCustomHeader*>(&tree.Header()), nullptr);
+    EXPECT_NE(dynamic_cast<TCustomOptions*>(&tree.TreeOptions()), nullptr);
+    TLeanStringTree plain;
+    EXPECT_NE(dynamic_cast<TStringTreeOptions*>(&plain.TreeOptions()), nullptr);
+    // Copying the settings copies the text options with the others.
+    plain.SetStringOptions({TLTStringOption::toShowStaticText});
+    tree.Assign(plain);
+    EXPECT_EQ(tree.StringOptions(), plain.StringOptions());
+    // A text tree needs text tree options.
+    EXPECT_THROW(TOwnKindsTree{&TBaseLeanTree::GetOptionsClass}, EAssertionFailed);
+}
+
 TEST(TreeKeys, OnKeyActionSeesEveryKeyAndSettingsEndWhatTheyReplace) {
     TLeanStringTree tree;
     tree.resize(300, 200);
@@ -187,6 +221,13 @@ TEST(TreeHints, TooltipsInTheCellsFontShowWithoutPause) {
     ASSERT_TRUE(tree.HintWindow()->isVisible());
     EXPECT_EQ(tree.HintWindow()->font().pixelSize(), 20);
     tree.CancelHint();
+    // ShowHint off: no hint, in any mode.
+    tree.ShowHint = false;
+    move(QPoint(40, 5));
+    EXPECT_FALSE(tree.TreeStates().Contains(TLeanTreeState::tsHint));
+    tree.HintMode = hmHint;
+    tree.Hint = QStringLiteral("hint");
+    EXPECT_FALSE(tree.ShowHintAt(QPoint(40, 5)));
 }
 
 TEST(TreeClipboardFormats, RegisteredByNumber) {

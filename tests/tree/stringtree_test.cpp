@@ -249,6 +249,31 @@ TEST_F(StringTreeInteraction, EditingGoesThroughTheStringEditLink) {
     EXPECT_FALSE(foreign.PrepareEdit(&other, other.AddChild(nullptr), NoColumn));
 }
 
+TEST_F(StringTreeInteraction, EditorTakesWindowTextDirectionAndModifiedText) {
+    // The editor writes in the window-text colour; without columns it reads as the tree does.
+    QPalette palette = tree.palette();
+    palette.setColor(QPalette::Text, Qt::red);
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    tree.setPalette(palette);
+    tree.setLayoutDirection(Qt::RightToLeft);
+    ASSERT_TRUE(tree.EditNode(Row(0), NoColumn));
+    auto link = std::dynamic_pointer_cast<TStringEditLink>(tree.EditLink());
+    ASSERT_TRUE(link && link->Edit());
+    EXPECT_EQ(link->Edit()->palette().color(QPalette::Text), QColor(Qt::blue));
+    EXPECT_EQ(link->Edit()->layoutDirection(), Qt::RightToLeft);
+    // A text typed back to what it was is still the user's: the host hears of it.
+    QTest::keyClicks(link->Edit(), "x");
+    QTest::keyClick(link->Edit(), Qt::Key_Backspace);
+    ASSERT_EQ(link->Edit()->text(), "");
+    QTest::keyClicks(link->Edit(), "apple");
+    QTest::keyClick(link->Edit(), Qt::Key_Return);
+    EXPECT_EQ(tree.newTexts, QStringList{"apple"});
+    // Untouched, it is not.
+    ASSERT_TRUE(tree.EditNode(Row(1), NoColumn));
+    EXPECT_TRUE(tree.EndEditNode());
+    EXPECT_EQ(tree.newTexts, QStringList{"apple"});
+}
+
 TEST_F(StringTreeInteraction, IncrementalSearchMatchesTextPrefixesIgnoringCase) {
     tree.SetIncrementalSearch(isAll);
     tree.SetFocusedNode(Row(0));
@@ -316,6 +341,13 @@ TEST(StringTree, ExportsFromARealTree) {
     std::string html = tree.ContentToHTML(rsAll);
     EXPECT_NE(html.find("&lt;tag&gt;"), std::string::npos);
     EXPECT_EQ(html.find("<tag>"), std::string::npos);
+    // The table has the tree's colour and, with the default single border, border 1.
+    tree.SetColor(clYellow);
+    html = tree.ContentToHTML(rsAll);
+    EXPECT_NE(html.find("bgcolor=\"#FFFF00\""), std::string::npos);
+    EXPECT_NE(html.find(" border=\"1\" frame=\"box\""), std::string::npos);
+    tree.SetBorderStyle(bsNone);
+    EXPECT_EQ(tree.ContentToHTML(rsAll).find(" border="), std::string::npos);
     EXPECT_NE(tree.ContentToRTF(rsAll).find("{\\rtf1"), std::string::npos);
     // A cell the host paints bold and red carries that look into RTF and HTML.
     tree.OnPaintText = [&](TBaseLeanTree*, QPainter& c, PLeanNode n, TColumnIndex, TVSTTextType) {
