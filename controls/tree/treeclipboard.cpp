@@ -99,6 +99,30 @@ int CF_LTREFERENCE() {
     return format;
 }
 
+int ClipboardFormatOf(const QString& MimeType) {
+    if (const auto* e = TClipboardFormatList::EntryOf(MimeType))
+        return e->Format;
+    if (MimeType.compare(MimeLeanTreeReference, Qt::CaseInsensitive) == 0)
+        return CF_LTREFERENCE();
+    return RegisterClipboardFormatName(MimeType.toStdString());
+}
+
+std::vector<int> DataObjectFormats(const QMimeData* DataObject) {
+    std::vector<int> formats;
+    if (const auto* own = dynamic_cast<const TLTDataObject*>(DataObject)) {
+        std::unique_ptr<TEnumFormatEtc> walk = own->EnumFormatEtc();
+        while (walk->Next(1, formats)) {
+        }
+    } else if (DataObject) {
+        for (const QString& m : DataObject->formats()) {
+            int f = ClipboardFormatOf(m);
+            if (std::find(formats.begin(), formats.end(), f) == formats.end())
+                formats.push_back(f);
+        }
+    }
+    return formats;
+}
+
 int RegisterLTClipboardFormat(std::string_view Description, const QString& MimeType,
                               const TLTTreeClass& TreeClass, uint32_t Priority) {
     return TClipboardFormatList::Add(Description, MimeType, TreeClass, Priority);
@@ -288,8 +312,7 @@ void TLTDataObject::SetData(const QString& MimeType, const QByteArray& Data) {
 std::unique_ptr<TEnumFormatEtc> TLTDataObject::EnumFormatEtc() const {
     std::vector<int> all = formats_;
     for (const QString& m : stored_) {
-        const auto* e = TClipboardFormatList::EntryOf(m);
-        int f = e ? e->Format : RegisterClipboardFormatName(m.toStdString());
+        int f = ClipboardFormatOf(m);
         if (std::find(all.begin(), all.end(), f) == all.end())
             all.push_back(f);
     }

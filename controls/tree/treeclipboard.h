@@ -90,6 +90,12 @@ int RegisterClipboardFormatName(std::string_view Description);
 std::string ClipboardFormatName(int Format);
 // The number of the tree reference format.
 int CF_LTREFERENCE();
+// The format number MimeType travels as: a registered format's, the tree reference's, else
+// the MIME type's own name registered as a format.
+int ClipboardFormatOf(const QString& MimeType);
+// The format numbers a data object offers: a tree's data object lists them as its enumerator
+// does, any other one those of its MIME types, in its order. Empty for nil.
+std::vector<int> DataObjectFormats(const QMimeData* DataObject);
 
 // A tree's ClipboardFormats: sorted names, duplicates ignored, each one a format registered for
 // the owner's class or an ancestor of it.

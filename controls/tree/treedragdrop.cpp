@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <cstring>
 
 #include "controls/tree/leantree.h"
+#include "controls/tree/treeclipboard.h"
 #include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treehelpers.h"
@@ -285,6 +287,18 @@ bool TLeanTreeDragDrop::PasteFromClipboard() {
 
 // ---- drag source ----
 
+namespace {
+
+// The widget a drop went to; a scroll area (a tree) rather than its viewport.
+QObject* DropTargetOf(QObject* Target) {
+    if (auto* area = Target ? qobject_cast<QAbstractScrollArea*>(Target->parent()) : nullptr)
+        if (area->viewport() == Target)
+            return area;
+    return Target;
+}
+
+} // namespace
+
 std::unique_ptr<QMimeData> TLeanTreeDragDrop::BeginOLEDrag() {
     auto& tree = DragTree();
     tree.CancelEditNode();
@@ -304,6 +318,12 @@ std::unique_ptr<QMimeData> TLeanTreeDragDrop::BeginOLEDrag() {
     else
         tree.DoStateChange(tsOLEDragging, {tsOLEDragPending, tsClearPending});
     FLastDropMode = dmOnNode;
+    // The host may hand data of its own to drag (a user drag object).
+    if (!FDragSelection.empty())
+        if (std::unique_ptr<QMimeData> own = tree.DoStartDrag()) {
+            tree.DoStateChange(tsUserDragObject);
+            return own;
+        }
     return tree.DragManager().CreateDataObject();
 }
 
@@ -382,7 +402,9 @@ void TLeanTreeDragDrop::DoDragging(QPoint P) {
         allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
     QDrag* drag = tree.DragManager().PrepareDrag(std::move(data), &tree.DragImage());
     Qt::DropAction result = drag->exec(allowed, Qt::CopyAction);
+    QObject* target = DropTargetOf(drag->target());
     delete drag;
+    tree.DoEndDrag(target, tree.viewport()->mapFromGlobal(QCursor::pos()));
     tree.DragImage().EndDrag();
     EndOLEDrag(result);
     if (vcl) {
@@ -390,7 +412,7 @@ void TLeanTreeDragDrop::DoDragging(QPoint P) {
     } else {
         // The release that ended the drag went to the drag loop.
         Qt::MouseButtons down = QGuiApplication::mouseButtons();
-        TLeanTreeStates up;
+        TLeanTreeStates up{tsUserDragObject};
         if (!(down & Qt::LeftButton))
             up |= tsLeftButtonDown;
         if (!(down & Qt::RightButton))
@@ -539,7 +561,8 @@ bool TLeanTreeDragDrop::DragDrop(TBaseLeanTree* Source, const QMimeData* DataObj
     tree.DoStateChange({}, {tsScrollPending, tsScrolling});
     bool result = false;
     if (Info.Effect != Qt::IgnoreAction) {
-        tree.DoDragDrop(Source, DataObject, Info.Keys, Info.Pt, Info.Effect, FLastDropMode);
+        tree.DoDragDrop(Source, DataObject, DataObjectFormats(DataObject), Info.Keys, Info.Pt,
+                        Info.Effect, FLastDropMode);
         result = true;
     }
     if (FDropTargetNode)

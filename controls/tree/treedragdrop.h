@@ -85,11 +85,13 @@ public:
 
     // ---- drag source ----
     // Runs a drag of the selected nodes held at P (client coordinates) through QDrag, with the
-    // tree's data object and drag image; a move deletes the dragged nodes afterwards under
-    // toAutoDeleteMovedNodes. A drag of DragType dtVCL ends with DragFinished.
+    // tree's data object and drag image; OnEndDrag follows the drag, then a move deletes the
+    // dragged nodes under toAutoDeleteMovedNodes. A drag of DragType dtVCL ends with
+    // DragFinished.
     virtual void DoDragging(QPoint P);
     // A drag from this tree in two halves around QDrag::exec: BeginOLEDrag takes the drag
-    // selection and makes the data object, EndOLEDrag deletes the dragged nodes after a move
+    // selection, fires OnStartDrag (when there is one) and makes the data object (the host's
+    // from OnStartDrag, when it gave one); EndOLEDrag deletes the dragged nodes after a move
     // with toAutoDeleteMovedNodes (those a target moved away are not deleted again).
     std::unique_ptr<QMimeData> BeginOLEDrag();
     void EndOLEDrag(Qt::DropAction Result);

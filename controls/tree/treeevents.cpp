@@ -375,6 +375,18 @@ std::unique_ptr<QMimeData> TLeanTreeEvents::DoCreateDataObject() {
     return data;
 }
 
+std::unique_ptr<QMimeData> TLeanTreeEvents::DoStartDrag() {
+    std::unique_ptr<QMimeData> data;
+    if (OnStartDrag)
+        OnStartDrag(EventSender(), data);
+    return data;
+}
+
+void TLeanTreeEvents::DoEndDrag(QObject* Target, QPoint P) {
+    if (OnEndDrag)
+        OnEndDrag(EventSender(), Target, P.x(), P.y());
+}
+
 bool TLeanTreeEvents::DoRenderOLEData(int Format, QByteArray& Medium, bool ForClipboard) {
     bool result = false;
     if (OnRenderOLEData)
@@ -392,8 +404,8 @@ bool TLeanTreeEvents::DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Ke
 }
 
 void TLeanTreeEvents::DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                                 Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                                 TDropMode Mode) {
+                                 const TFormatArray& Formats, Qt::KeyboardModifiers Keys, QPoint Pt,
+                                 Qt::DropAction& Effect, TDropMode Mode) {
     if (OnDragDrop)
-        OnDragDrop(EventSender(), Source, DataObject, Keys, Pt, Effect, Mode);
+        OnDragDrop(EventSender(), Source, DataObject, Formats, Keys, Pt, Effect, Mode);
 }

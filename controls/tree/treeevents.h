@@ -21,6 +21,7 @@ class TLeanTreeColumn;
 class TLTImageList;
 class TLTDragManager;
 class QMimeData;
+class QObject;
 class QByteArray;
 
 enum TItemEraseAction { eaColor, eaDefault, eaNone };
@@ -167,9 +168,19 @@ using TLTGetUserClipboardFormatsEvent =
 using TLTDragOverEvent = std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source,
                                             Qt::KeyboardModifiers Keys, TDragState State, QPoint Pt,
                                             TDropMode Mode, Qt::DropAction& Effect, bool& Accept)>;
-using TLTDragDropEvent = std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source,
-                                            const QMimeData* DataObject, Qt::KeyboardModifiers Keys,
-                                            QPoint Pt, Qt::DropAction& Effect, TDropMode Mode)>;
+// The format numbers (treeclipboard.h) of a dropped data object, in the order it offers them.
+using TFormatArray = std::vector<int>;
+using TLTDragDropEvent =
+    std::function<void(TBaseLeanTree* Sender, TBaseLeanTree* Source, const QMimeData* DataObject,
+                       const TFormatArray& Formats, Qt::KeyboardModifiers Keys, QPoint Pt,
+                       Qt::DropAction& Effect, TDropMode Mode)>;
+// A drag from Sender begins; a data object the handler sets in DragObject (nil at first) is
+// dragged in place of the tree's own.
+using TStartDragEvent =
+    std::function<void(TBaseLeanTree* Sender, std::unique_ptr<QMimeData>& DragObject)>;
+// A drag from Sender has ended: Target is the widget of this program it was dropped on (nil
+// when none took it), X and Y the mouse position in Sender's client coordinates.
+using TEndDragEvent = std::function<void(TBaseLeanTree* Sender, QObject* Target, int X, int Y)>;
 using TLTGetLineStyleEvent = std::function<void(TBaseLeanTree* Sender, TLTLinePattern& Bits)>;
 
 // The event fields of a tree and their plain dispatchers (treeevents.cpp). A dispatcher
@@ -237,6 +248,9 @@ struct TLeanTreeEvents {
     // (ProcessDrop does the usual).
     TLTDragOverEvent OnDragOver;
     TLTDragDropEvent OnDragDrop;
+    // Before a drag from the tree starts and after it ended, for both drag types.
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
     TLTHeaderDraggedEvent OnHeaderDragged;
     TLTHeaderDraggedOutEvent OnHeaderDraggedOut;
     TLTHeaderDraggingEvent OnHeaderDragging;
@@ -326,13 +340,17 @@ struct TLeanTreeEvents {
     virtual bool DoDragAllowed(PLeanNode Node, TColumnIndex Column); // false without a handler
     // OnCreateDataObject's data object for a drag, or nil.
     virtual std::unique_ptr<QMimeData> DoCreateDataObject();
+    // OnStartDrag: the host's own data object for the drag, or nil.
+    virtual std::unique_ptr<QMimeData> DoStartDrag();
+    // OnEndDrag with the drop target (nil when none) and the mouse in client coordinates.
+    virtual void DoEndDrag(QObject* Target, QPoint P);
 
 protected:
     virtual bool DoDragOver(TBaseLeanTree* Source, Qt::KeyboardModifiers Keys, TDragState State,
                             QPoint Pt, TDropMode Mode, Qt::DropAction& Effect);
     virtual void DoDragDrop(TBaseLeanTree* Source, const QMimeData* DataObject,
-                            Qt::KeyboardModifiers Keys, QPoint Pt, Qt::DropAction& Effect,
-                            TDropMode Mode);
+                            const TFormatArray& Formats, Qt::KeyboardModifiers Keys, QPoint Pt,
+                            Qt::DropAction& Effect, TDropMode Mode);
     // OnCreateDragManager's manager, or nil.
     virtual std::unique_ptr<TLTDragManager> DoCreateDragManager();
     // OnRenderOLEData's answer (false without a handler).

@@ -266,20 +266,16 @@ THitInfo TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative) {
         info.HitPositions |= hiOnNormalIcon;
         return info;
     }
-    // The label's room: [lo, hi) in physical column coordinates. The text sits in it by the
-    // alignment; beside a text that fits lies the space left or right of it, not the label.
+    // The label's room: [lo, hi) in physical column coordinates. All of it counts as the
+    // label; beside a text that fits, the side of the text is noted too.
     int w = DoGetNodeWidth(node, info.HitColumn, nullptr);
     const int lo = rtl ? 0 : edge, hi = rtl ? right - edge : right;
     if (w <= hi - lo) {
         int start = align == taRightJustify ? hi - w : align == taCenter ? (lo + hi - w) / 2 : lo;
-        if (physical < start) {
+        if (physical < start)
             info.HitPositions |= hiOnItemLeft;
-            return info;
-        }
-        if (physical >= start + w) {
+        else if (physical >= start + w)
             info.HitPositions |= hiOnItemRight;
-            return info;
-        }
     }
     info.HitPositions |= hiOnItemLabel;
     return info;

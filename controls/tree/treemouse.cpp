@@ -172,8 +172,13 @@ void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitIn
         DoStateChange({}, tsVCLDragPending);
         PLeanNode lastFocused = FFocusedNode;
         bool nodeChange = node != FFocusedNode;
-        if (nodeChange || columnChange)
+        if (nodeChange || columnChange) {
+            // Moving the focus drops a pending edit; this click's own waits for the release.
+            bool editPending = FStates.Contains(tsEditPending);
             DoFocusNode(node, false);
+            if (editPending && FFocusedNode == node)
+                DoStateChange(tsEditPending);
+        }
         if (FFocusedNode == node) {
             if (!multi || shiftEmpty) {
                 if (shiftEmpty)

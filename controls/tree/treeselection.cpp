@@ -282,7 +282,8 @@ void TBaseLeanTree::DoFocusNode(PLeanNode Node, bool Ask) {
         if (HasAuto(toAutoExpand) && !(FFocusedNode->States & vsExpanded))
             ToggleNode(FFocusedNode);
         InvalidateNode(FFocusedNode);
-        if (FUpdateCount == 0 && GetFullyVisible(FFocusedNode))
+        // Brought into view, its collapsed parents opened.
+        if (FUpdateCount == 0)
             ScrollIntoView(
                 FFocusedNode,
                 HasSelection(toCenterScrollIntoView) &&

@@ -220,19 +220,19 @@ struct TNodeStreamBuilder {
     }
 
     void UserData(Handle n, const uint8_t* data, size_t size) {
-        TByteViewStream view(data, size);
+        TOLEMemoryStream view(data, size);
         try {
             tree.DoLoadNode(n, view);
-        } catch (const EStreamError&) {
+        } catch (const EReadError&) {
             FailCorrupt(); // the host's data is shorter than it expects
         }
     }
 
     void OtherChunk(Handle n, uint32_t type, const uint8_t* data, size_t size) {
-        TByteViewStream view(data, size);
+        TOLEMemoryStream view(data, size);
         try {
             tree.ReadChunk(view, version, n, type);
-        } catch (const EStreamError&) {
+        } catch (const EReadError&) {
             FailCorrupt();
         }
     }

@@ -1,4 +1,4 @@
-// The node stream's header and errors, and the byte view stream.
+// The node stream's header and errors, and the read-only stream over read tree data.
 #include "controls/tree/treestreamformat.h"
 
 namespace NodeStream {
@@ -36,7 +36,7 @@ int ReadHeader(const uint8_t* Data) {
 
 } // namespace NodeStream
 
-int64_t TByteViewStream::Read(void* buffer, int64_t count) {
+int64_t TOLEMemoryStream::Read(void* buffer, int64_t count) {
     if (count <= 0 || pos_ >= size_)
         return 0;
     int64_t n = std::min(count, size_ - pos_);
@@ -45,7 +45,7 @@ int64_t TByteViewStream::Read(void* buffer, int64_t count) {
     return n;
 }
 
-int64_t TByteViewStream::Seek(int64_t offset, TSeekOrigin origin) {
+int64_t TOLEMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     int64_t base = origin == TSeekOrigin::soBeginning ? 0
                    : origin == TSeekOrigin::soCurrent ? pos_
                                                       : size_;
@@ -56,7 +56,11 @@ int64_t TByteViewStream::Seek(int64_t offset, TSeekOrigin origin) {
     return p;
 }
 
-void TByteViewStream::SetSize(int64_t) {
+int64_t TOLEMemoryStream::Write(const void*, int64_t) {
+    throw EStreamError("Can't write to a read-only resource stream");
+}
+
+void TOLEMemoryStream::SetSize(int64_t) {
     throw EStreamError("Stream is read-only");
 }
 

@@ -213,12 +213,14 @@ struct TCountingSink {
 
 } // namespace NodeStream
 
-// A read-only stream over bytes it does not own (a node's user chunk handed to the host).
-class TByteViewStream : public TStream {
+// A read-only stream over bytes it does not own (a node's user chunk of read tree data, handed
+// to the host). Reads move within the bytes; writing raises EStreamError "Can't write to a
+// read-only resource stream"; SetSize raises EStreamError.
+class TOLEMemoryStream : public TStream {
 public:
-    TByteViewStream(const uint8_t* data, size_t size) : data_(data), size_(int64_t(size)) {}
+    TOLEMemoryStream(const uint8_t* data, size_t size) : data_(data), size_(int64_t(size)) {}
     int64_t Read(void* buffer, int64_t count) override;
-    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() override { return size_; }
     void SetSize(int64_t) override;

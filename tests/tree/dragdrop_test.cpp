@@ -3,6 +3,7 @@
 // nothing, and the Qt drag events reach the drop target steps.
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QPainter>
 #include <QTest>
@@ -28,7 +29,7 @@ public:
         OnDragOver = [](TBaseLeanTree*, TBaseLeanTree*, Qt::KeyboardModifiers, TDragState, QPoint,
                         TDropMode, Qt::DropAction&, bool& accept) { accept = true; };
         OnDragDrop = [](TBaseLeanTree* t, TBaseLeanTree* source, const QMimeData* data,
-                        Qt::KeyboardModifiers, QPoint, Qt::DropAction& effect,
+                        const TFormatArray&, Qt::KeyboardModifiers, QPoint, Qt::DropAction& effect,
                         TDropMode) { t->ProcessDrop(source, data, effect); };
     }
     // Top-level nodes first+0 .. first+count-1, each with one child 100 * its number.
@@ -295,6 +296,63 @@ TEST_F(DragDropTest, DragAndDropWithinATreeAndBetweenTrees) {
     EXPECT_EQ(DragTo(a, data.get(), QPoint(5, 5), Qt::CopyAction), Qt::IgnoreAction);
     b.EndOLEDrag(Qt::IgnoreAction);
     EXPECT_EQ(a.TotalCount(), 6u);
+}
+
+TEST_F(DragDropTest, DragEventsFrameEachDragAndDropsListTheirFormats) {
+    using enum TLeanTreeState;
+    a.show();
+    b.show();
+    QCursor::setPos(a.viewport()->mapToGlobal(QPoint(40, 25)));
+    int made = 0;
+    a.OnCreateDataObject = [&](TBaseLeanTree*, std::unique_ptr<QMimeData>&) { ++made; };
+    QStringList log;
+    a.OnStartDrag = [&](TBaseLeanTree* t, std::unique_ptr<QMimeData>&) {
+        log << QString("start %1").arg(a.DragSelection().size());
+        EXPECT_EQ(t, &a);
+    };
+    a.OnEndDrag = [&](TBaseLeanTree*, QObject* target, int x, int y) {
+        log << QString("end %1 %2 %3").arg(target != nullptr).arg(x).arg(y);
+    };
+    a.SetSelected(a.Top(1), true);
+    for (TLTDragType type : {dtOLE, dtVCL}) {
+        a.DragType = type;
+        log.clear();
+        a.BeginDrag(true); // the offscreen platform ends the drag at once
+        EXPECT_EQ(log, QStringList({"start 1", "end 0 40 25"})) << type;
+        EXPECT_FALSE(a.TreeStates().Intersects({tsOLEDragging, tsVCLDragging, tsUserDragObject}));
+    }
+    EXPECT_EQ(made, 2);
+    // The host's own drag object is dragged in place of the tree's.
+    bool userObject = false;
+    a.OnStartDrag = [&](TBaseLeanTree*, std::unique_ptr<QMimeData>& object) {
+        object = std::make_unique<QMimeData>();
+    };
+    a.OnEndDrag = [&](TBaseLeanTree* t, QObject*, int, int) {
+        userObject = t->TreeStates().Contains(tsUserDragObject);
+    };
+    a.BeginDrag(true);
+    EXPECT_EQ(made, 2);
+    EXPECT_TRUE(userObject);
+    EXPECT_FALSE(a.TreeStates().Contains(tsUserDragObject));
+
+    // A drop hands the host the formats of the dropped data.
+    TFormatArray formats;
+    b.OnDragDrop = [&](TBaseLeanTree*, TBaseLeanTree*, const QMimeData*, const TFormatArray& f,
+                       Qt::KeyboardModifiers, QPoint, Qt::DropAction&, TDropMode) { formats = f; };
+    a.OnStartDrag = nullptr;
+    std::unique_ptr<QMimeData> data = a.BeginOLEDrag();
+    ASSERT_NE(DragTo(b, data.get(), QPoint(5, 5), Qt::CopyAction), Qt::IgnoreAction);
+    a.EndOLEDrag(Qt::IgnoreAction);
+    int treeData = 0;
+    TClipboardFormatList::FindFormat(CFSTR_LEANTREEDATA, treeData);
+    EXPECT_EQ(formats, TFormatArray({treeData}));
+    QMimeData foreign;
+    foreign.setText("text");
+    foreign.setData("text/uri-list", "file:///tmp\r\n");
+    ASSERT_NE(DragTo(b, &foreign, QPoint(5, 5), Qt::CopyAction), Qt::IgnoreAction);
+    ASSERT_EQ(formats.size(), 2u);
+    EXPECT_EQ(formats[0], CF_TEXT);
+    EXPECT_EQ(ClipboardFormatName(formats[1]), "text/uri-list");
 }
 
 TEST_F(DragDropTest, DropModesEffectsAndAutoExpand) {

@@ -74,22 +74,22 @@ TEST_F(MouseTest, ClicksAtEveryHitPosition) {
     Click(Label(2));
     EXPECT_EQ(tree.FocusedNode(), Top(2));
     EXPECT_TRUE(tree.GetSelected(Top(2)));
-    // Right of the label text: the space beside it, no label click.
+    // Right of a short label: still the label, the side of the text noted.
     QPoint right(22 + 40 + 30, 3 * RowH + 9);
-    ASSERT_EQ(HitAt(right), THitPositions({hiOnItem, hiOnItemRight}));
+    ASSERT_EQ(HitAt(right), THitPositions({hiOnItem, hiOnItemLabel, hiOnItemRight}));
     Click(right);
-    EXPECT_EQ(tree.FocusedNode(), Top(2));
+    EXPECT_EQ(tree.FocusedNode(), Top(3));
     EXPECT_EQ(tree.SelectedCount(), 1u);
-    // Left of a right-aligned label likewise; on its text a label click.
+    // Left of a right-aligned label likewise; on its text without a side.
     tree.SetAlignment(taRightJustify);
     QPoint left(30, 4 * RowH + 9);
-    ASSERT_EQ(HitAt(left), THitPositions({hiOnItem, hiOnItemLeft}));
+    ASSERT_EQ(HitAt(left), THitPositions({hiOnItem, hiOnItemLabel, hiOnItemLeft}));
     Click(left);
-    EXPECT_EQ(tree.FocusedNode(), Top(2));
-    QPoint onText(tree.ClientWidth() - 10, 4 * RowH + 9);
+    EXPECT_EQ(tree.FocusedNode(), Top(4));
+    QPoint onText(tree.ClientWidth() - 10, 5 * RowH + 9);
     ASSERT_EQ(HitAt(onText), THitPositions({hiOnItem, hiOnItemLabel}));
     Click(onText);
-    EXPECT_EQ(tree.FocusedNode(), Top(4));
+    EXPECT_EQ(tree.FocusedNode(), Top(5));
     tree.SetAlignment(taLeftJustify);
     Click(Label(3));
     // Nowhere (below the last row): a single-selection tree keeps its selection.
@@ -103,6 +103,37 @@ TEST_F(MouseTest, ClicksAtEveryHitPosition) {
     Click(below);
     EXPECT_EQ(tree.SelectedCount(), 0u);
     EXPECT_TREE_VALID(tree);
+}
+
+TEST_F(MouseTest, AClickBesideAShortLabelFocusesSelectsEditsAndDrags) {
+    using enum TLeanTreeState;
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect});
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | toEditable);
+    tree.DragMode = dmAutomatic;
+    auto beside = [](int row) { return QPoint(22 + 40 + 30, row * RowH + 9); };
+    Click(beside(1));
+    Click(beside(3), Qt::ShiftModifier);
+    EXPECT_EQ(tree.FocusedNode(), Top(3));
+    EXPECT_EQ(tree.SelectedCount(), 3u);
+    // On a selected node: no rubber band; the clearing and the edit wait for the release, a
+    // drag for the mouse to move.
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, beside(2));
+    EXPECT_EQ(tree.FocusedNode(), Top(2));
+    const TLeanTreeStates pending{tsClearPending, tsEditPending, tsOLEDragPending};
+    EXPECT_EQ(tree.TreeStates() & pending, pending);
+    EXPECT_FALSE(tree.TreeStates().Contains(tsDrawSelPending));
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, beside(2));
+    EXPECT_EQ(tree.GetSortedSelection(false), std::vector<PLeanNode>{Top(2)});
+    EXPECT_TRUE(tree.EditTimerActive());
+    // Pressed and moved: the node is dragged.
+    std::vector<PLeanNode> dragged;
+    tree.OnStateChange = [&](TBaseLeanTree*, TLeanTreeStates enter, TLeanTreeStates) {
+        if (enter.Contains(tsOLEDragging))
+            dragged = tree.DragSelection();
+    };
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, beside(4));
+    Move(beside(4) + QPoint(0, 20), Qt::LeftButton);
+    EXPECT_EQ(dragged, std::vector<PLeanNode>{Top(4)});
 }
 
 TEST_F(MouseTest, CheckBoxTakesEffectOnRelease) {

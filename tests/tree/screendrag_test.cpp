@@ -140,6 +140,17 @@ TEST(TreeDragOnScreen, CopyMoveAndAVCLDragBetweenTwoTrees) {
         if (shift) {
             EXPECT_TRUE(display.XDo({"keyup", "shift"}));
         }
+        // The left tree hears where the drag ended: on the right tree, where the mouse let go
+        // (moved a pixel to the right per step above).
+        QString end;
+        EXPECT_TRUE(host.Expect("end left ", &end));
+        QStringList f = end.split(' ');
+        EXPECT_EQ(f.size(), 5);
+        if (f.size() == 5) {
+            EXPECT_EQ(f[2].toStdString(), "right");
+            EXPECT_GE(f[3].toInt(), to.x()) << end.toStdString();
+            EXPECT_EQ(f[4].toInt(), to.y()) << end.toStdString();
+        }
         QString state;
         EXPECT_TRUE(host.Expect("state ", &state));
         return state;

@@ -112,6 +112,31 @@ TEST_F(SelectionTest, RubberBand) {
     EXPECT_TREE_VALID(tree);
 }
 
+TEST_F(SelectionTest, FocusingANodeBringsItIntoView) {
+    tree.resize(200, 100);
+    tree.show();
+    tree.SetChildCount(rows[15], 1);
+    PLeanNode deep = tree.GetFirstChild(rows[15]);
+    tree.FullCollapse();
+    // Inside an update the focus only moves.
+    tree.BeginUpdate();
+    tree.SetFocusedNode(deep);
+    tree.EndUpdate();
+    EXPECT_FALSE(tree.GetFullyVisible(deep));
+    // Outside one the collapsed parents open and the node is scrolled into view.
+    tree.SetFocusedNode(deep);
+    ASSERT_TRUE(tree.GetFullyVisible(deep));
+    QRect r = tree.GetDisplayRect(deep, NoColumn, false);
+    EXPECT_GE(r.top(), 0);
+    EXPECT_LT(r.bottom(), tree.ClientHeight());
+    // Centred with toCenterScrollIntoView.
+    tree.FullCollapse();
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect, toCenterScrollIntoView});
+    tree.SetFocusedNode(rows[6]);
+    ASSERT_TRUE(tree.GetFullyVisible(rows[6]));
+    EXPECT_EQ(tree.GetDisplayRect(rows[6], NoColumn, false).bottom() + 1, tree.ClientHeight() / 2);
+}
+
 TEST_F(SelectionTest, DelayedChangeFiresOnceWithTheLastNode) {
     std::vector<PLeanNode> changes;
     tree.OnChange = [&](TBaseLeanTree*, PLeanNode n) { changes.push_back(n); };

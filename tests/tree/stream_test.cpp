@@ -417,6 +417,19 @@ TEST_F(StreamTest, HostDataThatFailsAddsNothing) {
     EXPECT_EQ(s.Position(), 0);
     EXPECT_TREE_VALID(other);
     EXPECT_GT(freed, 0); // the nodes the host had loaded were freed through it
+
+    // A host that writes into the data it is handed: refused, and told so as it is.
+    other.OnLoadNode = [](TBaseLeanTree*, PLeanNode, TStream& st) { st.WriteValue<int32_t>(1); };
+    s.SetPosition(0);
+    try {
+        other.AddFromStream(s, nullptr);
+        ADD_FAILURE() << "the write was taken";
+    } catch (const ELeanTreeError& e) {
+        ADD_FAILURE() << "reported as damaged data: " << e.what();
+    } catch (const EStreamError& e) {
+        EXPECT_STREQ(e.what(), "Can't write to a read-only resource stream");
+    }
+    EXPECT_EQ(FirstDifference(Signature(other), before), "");
 }
 
 TEST_F(StreamTest, StoredStatesComeBackAsTheyWere) {

@@ -4,8 +4,9 @@
 //   out: "point <tree> <text> <x> <y>" (screen position of a row's label), "point <tree>
 //        below <x> <y>" (empty space under the rows), "ready", "over <tree>" (a drag moves over
 //        it), "shot <file>", "state left=<texts> right=<texts>" (after each drag from the left
-//        tree, texts joined by '|', with the rows' points again before it), "focus left
-//        <text>", "ack vcl".
+//        tree, texts joined by '|', with the rows' points again before it), "end left
+//        <target> <x> <y>" (a drag from the left tree ended: the tree it went to or "none",
+//        the mouse on the screen), "focus left <text>", "ack vcl".
 //   in:  "vcl" (the left tree's drags become DragType dtVCL), "quit".
 // With TREE_SCREENSHOT set, the screen is saved there (with "-drag" before the extension)
 // while the first drag is over the right tree.
@@ -65,7 +66,8 @@ public:
             }
         };
         OnDragDrop = [this](TBaseLeanTree* sender, TBaseLeanTree* source, const QMimeData* data,
-                            Qt::KeyboardModifiers, QPoint, Qt::DropAction& effect, TDropMode) {
+                            const TFormatArray&, Qt::KeyboardModifiers, QPoint,
+                            Qt::DropAction& effect, TDropMode) {
             overSaid = false;
             sender->ProcessDrop(source, data, effect);
         };
@@ -151,6 +153,11 @@ int main(int argc, char** argv) {
                 Say(QString("state left=%1 right=%2").arg(left.Rows(), right.Rows()));
             });
         }
+    };
+    left.OnEndDrag = [&](TBaseLeanTree*, QObject* target, int x, int y) {
+        QString to = target == &right ? "right" : target == &left ? "left" : "none";
+        QPoint p = left.viewport()->mapToGlobal(QPoint(x, y));
+        Say(QString("end left %1 %2 %3").arg(to).arg(p.x()).arg(p.y()));
     };
     left.OnFocusChanged = [&](TBaseLeanTree*, PLeanNode n, TColumnIndex) {
         if (n)
