@@ -66,7 +66,7 @@ std::string SelectionStatusHint(const TTockwellDB& db, const std::vector<TDateTi
         if (db.Holidays.HasDate(day) || (!db.Workdays.HasDate(day) && IsWeekend(day)))
             ++holidays;
     return "Workdays: " + std::to_string(days.size() - holidays) +
-           "\n\rHolidays: " + std::to_string(holidays);
+           "\nHolidays: " + std::to_string(holidays);
 }
 
 std::pair<std::string, std::string> DayOperationQuestions(TDayOperation operation) {

@@ -34,7 +34,7 @@ bool DayFontColor(const TTockwellDB& db, TDateTime day, TColor& color);
 // ("ddddd ") followed, unless it is today, by " (in <days>)" for a later day or " (- <days>)"
 // for an earlier one; otherwise "Days selected: <count>".
 std::string SelectionStatusText(const std::vector<TDateTime>& days, TDateTime today);
-// The status line's hint for several days: "Workdays: <n>\n\rHolidays: <n>", where a day is a
+// The status line's hint for several days: "Workdays: <n>\nHolidays: <n>", where a day is a
 // holiday when marked so, or when unmarked and a Saturday or Sunday. Empty for one day or none.
 std::string SelectionStatusHint(const TTockwellDB& db, const std::vector<TDateTime>& days);
 

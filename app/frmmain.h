@@ -50,7 +50,8 @@ class TfrmTockwellDatabaseList;
 // The id of the program's global hot key.
 constexpr int AppHotKeyId = 0xB000;
 
-// A hint text, its lines separated by "\n\r", as a tooltip.
+// A hint text as a tooltip: lines separated by "\n", or by "\n\r" as the engine's hints
+// have them.
 QString HintToolTip(const std::string& hint);
 
 class TfrmMain : public QWidget, public TMainMenus, public IOptionsHost {

@@ -77,7 +77,7 @@ TEST(CalendarViewRules, ColoursStatusTextsAndDayOperations) {
     // Fri 15 to Mon 18: the marked Saturday is a workday, Sunday a holiday by the weekend rule.
     const std::vector<TDateTime> days{D(15), D(16), D(17), D(18)};
     EXPECT_EQ(SelectionStatusText(days, D(14)), "Days selected: 4");
-    EXPECT_EQ(SelectionStatusHint(db, days), "Workdays: 3\n\rHolidays: 1");
+    EXPECT_EQ(SelectionStatusHint(db, days), "Workdays: 3\nHolidays: 1");
     EXPECT_EQ(SelectionStatusHint(db, {D(15)}), "");
 
     // Resetting everything and removing all colours act once, also without a selected day.
