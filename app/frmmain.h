@@ -84,8 +84,9 @@ public:
     void ShowConsole(bool show);
     bool ConsoleShown() const;
     // Adds (delta 1) or removes (-1) a column or row of months: the window grows or shrinks by
-    // one month and stays inside the work area. Only while the window is active; a removal
-    // only while at least one and a half months remain.
+    // one month and stays inside the work area; a collapsed window shows the change when it
+    // expands. Only while the window is active; a removal only while at least one and a half
+    // months remain.
     void ChangeMonthColumns(int delta);
     void ChangeMonthRows(int delta);
 
@@ -251,6 +252,8 @@ private:
     void CreateTrayIcon();
     void HookRemindersWindowSound();
     void LayoutPanels();
+    // The calendar panel's size in the expanded window.
+    QSize CalendarArea() const;
     void FormActivate();
     void ApplicationDeactivate();
     void DisplayChanged();
