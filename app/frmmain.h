@@ -196,8 +196,12 @@ public:
     TTockwellDB& DB() { return *db_; }
     // The reminders list window (created with the main window, hidden until asked for).
     TfrmTockwellDatabaseList& ListWindow() { return *listWindow_; }
-    // Shows the reminders list window, refreshed; filtered: limited to the calendar's day.
-    void ShowListWindow(bool filtered);
+    // "Manage reminders..." (F6): a shown list window hides, a minimised one is restored, a
+    // hidden one shows refreshed.
+    void ToggleListWindow();
+    // The calendar menu's "Manage reminders...": the list window limited to the earliest to the
+    // latest selected day (today when none is), refreshed and shown.
+    void ShowListWindowForSelection();
     TCoolTrayIcon& CoolTrayIcon() { return *CoolTrayIcon_; }
     QTimer& SystemTimer() { return *tmTockwellSystemTimer; }
     QLabel& TodayLabel() { return *lbToday; }
@@ -301,6 +305,8 @@ private:
     void ConnectHelpCommands();
     void SetupListWindow();
     void RefreshListWindow();
+    // Shows the list window refreshed, restored and in front.
+    void ShowListWindow();
     void FocusConsoleOrCalendar();
 
     // Console and reminders (mainreminders.cpp).
