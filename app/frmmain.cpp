@@ -46,6 +46,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/globalhotkey.h"
+#include "platform/gui/hintpause.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
@@ -56,6 +57,7 @@ namespace {
 
 constexpr int kSystemTimerMs = 2000;
 constexpr int kRefreshEveryNTicks = 15;
+constexpr int kHintHidePauseMs = 5000;
 
 // The window's flags: a borderless, stay-on-top tool window, which has no taskbar entry.
 constexpr Qt::WindowFlags kMainWindowFlags =
@@ -82,6 +84,7 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     // 1. State, caption and the application's activation events.
     setWindowTitle(QStringLiteral("Tockwell"));
     setWindowIcon(ProgramIcon());
+    SetHintHidePause(kHintHidePauseMs);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 CallGuarded([&] {
