@@ -1,6 +1,7 @@
 #include "app/calendarview.h"
 
 #include <QColorDialog>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include "core/durationtexts.h"
 #include "core/tockwelldb.h"
 #include "platform/datetimeformat.h"
+#include "platform/formatsettings.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/topmosts.h"
@@ -66,7 +68,7 @@ std::string SelectionStatusHint(const TTockwellDB& db, const std::vector<TDateTi
         if (db.Holidays.HasDate(day) || (!db.Workdays.HasDate(day) && IsWeekend(day)))
             ++holidays;
     return "Workdays: " + std::to_string(days.size() - holidays) +
-           "\n\rHolidays: " + std::to_string(holidays);
+           "\nHolidays: " + std::to_string(holidays);
 }
 
 std::pair<std::string, std::string> DayOperationQuestions(TDayOperation operation) {
@@ -120,6 +122,31 @@ void ApplyDayOperation(TTockwellDB& db, TDayOperation operation, const std::vect
     }
 }
 
+QFont DayNamesFont(const QFont& font, const std::vector<std::string>& names, int cellWidth) {
+    constexpr int kLeastGap = 3;
+    constexpr int kLeastPixelSize = 8;
+    // Each name is centred in its cell: two neighbours are apart by half of what each leaves.
+    auto fits = [&](const QFont& f) {
+        const QFontMetrics metrics(f);
+        for (size_t i = 0; i < names.size(); ++i) {
+            const int left = metrics.boundingRect(QString::fromStdString(names[i])).width();
+            const int right =
+                metrics.boundingRect(QString::fromStdString(names[(i + 1) % names.size()])).width();
+            if ((2 * cellWidth - left - right) / 2 < kLeastGap)
+                return false;
+        }
+        return true;
+    };
+    QFont candidate = font;
+    if (fits(candidate))
+        return candidate;
+    // Glyphs on whole pixels widen the names; with the letters placed freely they are narrower.
+    candidate.setHintingPreference(QFont::PreferVerticalHinting);
+    while (!fits(candidate) && candidate.pixelSize() > kLeastPixelSize)
+        candidate.setPixelSize(candidate.pixelSize() - 1);
+    return candidate;
+}
+
 void SetMainCalendarLook(TAgendaCalendarGroup& group) {
     group.SetCalendarWidth(180);
     group.SetCalendarHeight(180);
@@ -144,7 +171,15 @@ void SetMainCalendarLook(TAgendaCalendarGroup& group) {
     group.SetEventMarkerShape(evsNone);
     group.SetDateSelectColor(clGray);
     group.SetMultiSelect(true);
-    group.NameOfDays().SetUseIntlNames(true);
+    // Three-letter English day names; the months' names are the user's.
+    TNameOfDays& days = group.NameOfDays();
+    days.SetUseIntlNames(false);
+    const auto& english = EnglishFormatSettings().ShortDayNames; // [0] = Sunday
+    std::vector<std::string> names;
+    for (int i = 1; i <= 7; ++i) {
+        days.SetName(i, english[size_t(i % 7)]);
+        names.push_back(english[size_t(i % 7)]);
+    }
     group.NameOfMonths().SetUseIntlNames(true);
     group.SetTextColor(clBlack);
     group.SetSelectColor(clTeal);
@@ -168,6 +203,9 @@ void SetMainCalendarLook(TAgendaCalendarGroup& group) {
     group.SetTodayStyle(tsFlat);
     group.SetKeyboardMultiSelect(true);
     group.SetWeekendColor(TFlyPanelController::WeekendColor);
+    if (group.CalendarCount() > 0)
+        group.SetDayFont(
+            DayNamesFont(group.DayFont(), names, group.Calendar(0)->Layout().CellWidth));
 }
 
 // ---- The window's calendar ------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // days and the holiday, workday and colour commands on them. The rules are here; the window's
 // own share (TfrmMain) is in calendarview.cpp.
 
+#include <QFont>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,7 +35,7 @@ bool DayFontColor(const TTockwellDB& db, TDateTime day, TColor& color);
 // ("ddddd ") followed, unless it is today, by " (in <days>)" for a later day or " (- <days>)"
 // for an earlier one; otherwise "Days selected: <count>".
 std::string SelectionStatusText(const std::vector<TDateTime>& days, TDateTime today);
-// The status line's hint for several days: "Workdays: <n>\n\rHolidays: <n>", where a day is a
+// The status line's hint for several days: "Workdays: <n>\nHolidays: <n>", where a day is a
 // holiday when marked so, or when unmarked and a Saturday or Sunday. Empty for one day or none.
 std::string SelectionStatusHint(const TTockwellDB& db, const std::vector<TDateTime>& days);
 
@@ -46,7 +47,13 @@ std::pair<std::string, std::string> DayOperationQuestions(TDayOperation operatio
 void ApplyDayOperation(TTockwellDB& db, TDayOperation operation, const std::vector<TDateTime>& days,
                        TColor color);
 
+// The font for day names centred in cells cellWidth pixels wide: font, or when two neighbouring
+// names would come closer than 3 pixels, font with its letters placed freely and, where that
+// is not enough, smaller (down to 8 pixels). The font needs a pixel size.
+QFont DayNamesFont(const QFont& font, const std::vector<std::string>& names, int cellWidth);
+
 // The main window's calendar look: two months of 180 x 180 pixels side by side, flat, without
-// splitters, bevels, week numbers or month and year menus, several days selectable, today
-// framed, reminder days in bold without a marker, weekends grey.
+// splitters, bevels, week numbers or month and year menus, three-letter English day names
+// that stand apart, several days selectable, today framed, reminder days in bold without a
+// marker, weekends grey.
 void SetMainCalendarLook(TAgendaCalendarGroup& group);

@@ -21,7 +21,9 @@ namespace {
 
 constexpr int kHintCaptionLength = 30;
 constexpr int kBalloonSeconds = 10;
-const char* const kLineBreak = "\n\r";
+// The line break of the hints and balloons (a "\r" after it would start the next line with
+// a blank).
+const char* const kLineBreak = "\n";
 
 } // namespace
 

@@ -20,17 +20,17 @@ bool CaptionShowsAlert(const TTockwellOptions& options, TDateTime now, TDateTime
 // How far the alert at time lies ahead of now: the span ("9 min", "1 hour, 5 min"), or
 // "a few sec" when it is less than half a minute ahead or past.
 std::string NearestAlertDueText(TDateTime now, TDateTime time);
-// The indicator's hint: "Nearest alert:\n\rin <due>\n\r<time, short format> - <caption>", the
+// The indicator's hint: "Nearest alert:\nin <due>\n<time, short format> - <caption>", the
 // caption cut to 30 characters with "..." after a longer one.
 std::string NearestAlertHint(const std::string& dueText, TDateTime time,
                              const std::string& caption);
-// The tray hint: "Tockwell\n\r" followed by the indicator's hint, or by the maker's web address
+// The tray hint: "Tockwell\n" followed by the indicator's hint, or by the maker's web address
 // when there is none (empty).
 std::string TrayHint(const std::string& nearestHint);
 // The caption notification: "in <due>: <caption>".
 std::string CaptionNotificationText(const std::string& dueText, const std::string& caption);
 // The balloon after a reminder was added at date: the date ("ddddd, t"), a line "in <span>"
-// while it lies ahead, and a line with the caption; lines separated by "\n\r".
+// while it lies ahead, and a line with the caption; lines separated by "\n".
 std::string AddedBalloonText(TDateTime now, TDateTime date, const std::string& caption);
 
 // One tick of a blink burst on the caption's text. A shown text is saved and blanked while

@@ -88,10 +88,13 @@ void TDataFileStore::SetFileName(const std::string& fileName) {
 }
 
 std::string TDataFileStore::DefaultDataFile() {
-    std::string documents = SpecialFolderPath(CSIDL_PERSONAL);
-    if (documents.empty())
-        return JoinPath(ProgramFolder(), kDefaultName);
-    return JoinPath(JoinPath(documents, "Tockwell"), kDefaultName);
+    // The folder itself is made by the first save.
+    if (std::string documents = SpecialFolderPath(CSIDL_PERSONAL); !documents.empty()) {
+        const std::string folder = JoinPath(documents, "Tockwell");
+        if (CanForceDirectories(folder))
+            return JoinPath(folder, kDefaultName);
+    }
+    return JoinPath(ProgramFolder(), kDefaultName);
 }
 
 std::string TDataFileStore::UnusedNameBeside(const std::string& fileName) {

@@ -60,7 +60,8 @@ public:
     void NewDataFile();
 
     // "TockwellDB.tock" in a "Tockwell" folder under the user's documents folder (not created
-    // here), or in the program's folder when there is no documents folder.
+    // here), or in the program's folder when there is no documents folder or that folder
+    // cannot be created.
     static std::string DefaultDataFile();
     // A name beside fileName that no file has: "<name> (2)<ext>", "<name> (3)<ext>", ...
     static std::string UnusedNameBeside(const std::string& fileName);

@@ -176,6 +176,13 @@ int TFlyPanelController::ExpandedHeight(const QWidget* form) const {
     return collapsed_ ? savedHeight_ : form->height();
 }
 
+void TFlyPanelController::SetExpandedHeight(QWidget* form, int height) {
+    if (collapsed_)
+        savedHeight_ = height;
+    else
+        form->resize(form->width(), height);
+}
+
 void TFlyPanelController::SetWindowRegion(QWidget* form) const {
     form->setMask(QRegion(TFlyPanelLayout::WindowRegion(form->size()), Qt::OddEvenFill));
 }

@@ -60,6 +60,9 @@ public:
     bool Collapsed() const { return collapsed_; }
     // The form's height when expanded: the kept height while collapsed, else its height.
     int ExpandedHeight(const QWidget* form) const;
+    // Sets the form's height when expanded: kept for the next expand while collapsed, else the
+    // form is resized.
+    void SetExpandedHeight(QWidget* form, int height);
 
     // Cuts the corners of form's window (a mask of TFlyPanelLayout::WindowRegion).
     void SetWindowRegion(QWidget* form) const;

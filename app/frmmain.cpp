@@ -16,6 +16,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -23,6 +24,7 @@
 #include "app/cooltrayicon.h"
 #include "app/datafilestore.h"
 #include "app/flypanelcontroller.h"
+#include "app/frmabout.h"
 #include "app/gradientcaption.h"
 #include "app/helpsystem.h"
 #include "app/mainlayout.h"
@@ -44,6 +46,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/globalhotkey.h"
+#include "platform/gui/hintpause.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
@@ -54,6 +57,7 @@ namespace {
 
 constexpr int kSystemTimerMs = 2000;
 constexpr int kRefreshEveryNTicks = 15;
+constexpr int kHintHidePauseMs = 5000;
 
 // The window's flags: a borderless, stay-on-top tool window, which has no taskbar entry.
 constexpr Qt::WindowFlags kMainWindowFlags =
@@ -80,6 +84,7 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     // 1. State, caption and the application's activation events.
     setWindowTitle(QStringLiteral("Tockwell"));
     setWindowIcon(ProgramIcon());
+    SetHintHidePause(kHintHidePauseMs);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 CallGuarded([&] {
@@ -292,8 +297,8 @@ void TfrmMain::ConnectCommands() {
     });
     on(actHide, [this] { HideToTray(); });
     on(actRemindersWindow, [this] { manager_->ShowRemindersWindow(); });
-    on(actRemindersManager, [this] { ShowListWindow(false); });
-    on(actRemindersManagerFilter, [this] { ShowListWindow(true); });
+    on(actRemindersManager, [this] { ToggleListWindow(); });
+    on(actRemindersManagerFilter, [this] { ShowListWindowForSelection(); });
     on(actExit, [this] { Exit(); });
     on(actOptions, [this] { OptionsCommand(); });
     on(actStopPlayingSound, [] {
@@ -423,10 +428,15 @@ void TfrmMain::Exit() {
 
 void TfrmMain::FormActivate() {
     FocusConsoleOrCalendar();
-    if (ModalDialogOpen() || !isVisible())
+    if (ModalDialogOpen())
         return;
-    // Back on top without moving or activating.
-    raise();
+    // Back on top without moving or activating; an open about box comes forward with it.
+    if (isVisible())
+        raise();
+    if (TAboutDlg* about = AboutDlg(); about && about->isVisible()) {
+        about->raise();
+        about->activateWindow();
+    }
 }
 
 void TfrmMain::ApplicationDeactivate() {
@@ -718,15 +728,34 @@ void TfrmMain::RefreshListWindow() {
         listWindow_->RefreshWhenShown();
 }
 
-void TfrmMain::ShowListWindow(bool filtered) {
-    if (filtered) {
-        TDateTime day = DateOf(CalendarGroup->GetDate());
-        if (day == 0)
-            day = Date();
-        listWindow_->SetDateRange(day, day);
+void TfrmMain::ToggleListWindow() {
+    TfrmTockwellDatabaseList& list = *listWindow_;
+    if (list.isMinimized())
+        list.showNormal();
+    else if (list.isVisible())
+        list.hide();
+    else
+        ShowListWindow();
+}
+
+void TfrmMain::ShowListWindowForSelection() {
+    const std::vector<TDateTime> days = SelectedDays();
+    if (days.empty()) {
+        listWindow_->SetDateRange(Date(), Date());
+    } else {
+        const auto [first, last] = std::minmax_element(days.begin(), days.end());
+        listWindow_->SetDateRange(*first, *last);
     }
-    listWindow_->Refresh();
-    listWindow_->show();
-    listWindow_->raise();
-    listWindow_->activateWindow();
+    ShowListWindow();
+}
+
+void TfrmMain::ShowListWindow() {
+    TfrmTockwellDatabaseList& list = *listWindow_;
+    list.Refresh();
+    if (list.isMinimized())
+        list.showNormal();
+    else
+        list.show();
+    list.raise();
+    list.activateWindow();
 }

@@ -50,7 +50,8 @@ class TfrmTockwellDatabaseList;
 // The id of the program's global hot key.
 constexpr int AppHotKeyId = 0xB000;
 
-// A hint text, its lines separated by "\n\r", as a tooltip.
+// A hint text as a tooltip: lines separated by "\n", or by "\n\r" as the engine's hints
+// have them.
 QString HintToolTip(const std::string& hint);
 
 class TfrmMain : public QWidget, public TMainMenus, public IOptionsHost {
@@ -83,8 +84,9 @@ public:
     void ShowConsole(bool show);
     bool ConsoleShown() const;
     // Adds (delta 1) or removes (-1) a column or row of months: the window grows or shrinks by
-    // one month and stays inside the work area. Only while the window is active; a removal
-    // only while at least one and a half months remain.
+    // one month and stays inside the work area; a collapsed window shows the change when it
+    // expands. Only while the window is active; a removal only while at least one and a half
+    // months remain.
     void ChangeMonthColumns(int delta);
     void ChangeMonthRows(int delta);
 
@@ -194,8 +196,12 @@ public:
     TTockwellDB& DB() { return *db_; }
     // The reminders list window (created with the main window, hidden until asked for).
     TfrmTockwellDatabaseList& ListWindow() { return *listWindow_; }
-    // Shows the reminders list window, refreshed; filtered: limited to the calendar's day.
-    void ShowListWindow(bool filtered);
+    // "Manage reminders..." (F6): a shown list window hides, a minimised one is restored, a
+    // hidden one shows refreshed.
+    void ToggleListWindow();
+    // The calendar menu's "Manage reminders...": the list window limited to the earliest to the
+    // latest selected day (today when none is), refreshed and shown.
+    void ShowListWindowForSelection();
     TCoolTrayIcon& CoolTrayIcon() { return *CoolTrayIcon_; }
     QTimer& SystemTimer() { return *tmTockwellSystemTimer; }
     QLabel& TodayLabel() { return *lbToday; }
@@ -250,6 +256,8 @@ private:
     void CreateTrayIcon();
     void HookRemindersWindowSound();
     void LayoutPanels();
+    // The calendar panel's size in the expanded window.
+    QSize CalendarArea() const;
     void FormActivate();
     void ApplicationDeactivate();
     void DisplayChanged();
@@ -297,6 +305,8 @@ private:
     void ConnectHelpCommands();
     void SetupListWindow();
     void RefreshListWindow();
+    // Shows the list window refreshed, restored and in front.
+    void ShowListWindow();
     void FocusConsoleOrCalendar();
 
     // Console and reminders (mainreminders.cpp).

@@ -107,23 +107,33 @@ bool TfrmMain::focusNextPrevChild(bool next) {
     return true;
 }
 
+QSize TfrmMain::CalendarArea() const {
+    // From the expanded size, which a collapsed window keeps for later.
+    const QRect container =
+        FlyPanel->Geometry.ContainerRect(QSize(width(), FlyPanel->ExpandedHeight(this)));
+    return FlyPanel->Geometry
+        .ContentRect(container.size(), pnlCaption->height(), pnlButtons->height())
+        .size();
+}
+
 void TfrmMain::ChangeMonthColumns(int delta) {
-    if (!WindowIsActive() || Collapsed())
+    if (!WindowIsActive())
         return;
-    const int step = MonthStep(pnlControl->width(), CalendarGroup->CalendarWidth(), delta);
+    const int step = MonthStep(CalendarArea().width(), CalendarGroup->CalendarWidth(), delta);
     if (step == 0)
         return;
+    // A collapsed window shows the new column when it expands.
     resize(width() + step, height());
     KeepFormInWorkArea(this, true, WorkAreaMargin);
 }
 
 void TfrmMain::ChangeMonthRows(int delta) {
-    if (!WindowIsActive() || Collapsed())
+    if (!WindowIsActive())
         return;
-    const int step = MonthStep(pnlControl->height(), CalendarGroup->CalendarHeight(), delta);
+    const int step = MonthStep(CalendarArea().height(), CalendarGroup->CalendarHeight(), delta);
     if (step == 0)
         return;
-    resize(width(), height() + step);
+    FlyPanel->SetExpandedHeight(this, FlyPanel->ExpandedHeight(this) + step);
     KeepFormInWorkArea(this, true, WorkAreaMargin);
 }
 
@@ -133,11 +143,9 @@ void TfrmMain::LoadLayoutSettings() {
     if (LoadWindowPosition(this, TockwellSettingsKey, {})) {
         // The stored size gives the months shown (never more than the screen holds).
         resize(ClampedToWorkArea(size(), WorkAreaOf(this).size()));
-        const QRect container = FlyPanel->Geometry.ContainerRect(size());
-        const QRect content = FlyPanel->Geometry.ContentRect(container.size(), pnlCaption->height(),
-                                                             pnlButtons->height());
-        CalendarGroup->SetColCount(std::max(1, content.width() / CalendarGroup->CalendarWidth()));
-        CalendarGroup->SetRowCount(std::max(1, content.height() / CalendarGroup->CalendarHeight()));
+        const QSize area = CalendarArea();
+        CalendarGroup->SetColCount(std::max(1, area.width() / CalendarGroup->CalendarWidth()));
+        CalendarGroup->SetRowCount(std::max(1, area.height() / CalendarGroup->CalendarHeight()));
         LayoutPanels();
         // Rebuilding the months dropped the selection: today is selected at every start.
         GoToToday();

@@ -38,6 +38,8 @@ void TMainMenus::CreateMainMenus(QWidget* owner) {
     actHide = Action(owner, "Hide");
     actRemindersWindow = Action(owner, "Reminders window...");
     actRemindersManager = Action(owner, "Manage reminders...", true, QKeySequence(Qt::Key_F6));
+    // F6 also puts the list window away while that window is the active one.
+    actRemindersManager->setShortcutContext(Qt::ApplicationShortcut);
     actRemindersManagerFilter = Action(owner, "Manage reminders...");
     actStopPlayingSound = Action(owner, "Stop playing sound");
     actOptions = Action(owner, "Options...");

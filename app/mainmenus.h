@@ -11,7 +11,7 @@ class QWidget;
 
 struct TMainMenus {
     // Creates the actions and menus as children of owner; shortcuts work while owner's window
-    // is active.
+    // is active, F6 while any window of the program is (and owner is shown).
     void CreateMainMenus(QWidget* owner);
 
     QAction* actShowCalendar = nullptr;           // "Show calendar"

@@ -59,6 +59,25 @@ bool ForceDirectories(const std::string& dir) {
     return errno == EEXIST && DirectoryExists(path);
 }
 
+bool CanForceDirectories(const std::string& dir) {
+    std::string path = ExcludeTrailingPathDelimiter(dir);
+    if (path.empty())
+        return false;
+    for (bool missing = false;; missing = true) {
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0)
+            return S_ISDIR(st.st_mode) && (!missing || ::access(path.c_str(), W_OK | X_OK) == 0);
+        // Only a missing name can be made; a file in the path (ENOTDIR) or a folder that
+        // cannot be searched stops it.
+        if (errno != ENOENT)
+            return false;
+        std::string parent = ExtractFileDir(path);
+        if (parent.empty() || parent == path)
+            return false;
+        path = parent;
+    }
+}
+
 bool DeleteFile(const std::string& fileName) {
     return !fileName.empty() && ::unlink(fileName.c_str()) == 0;
 }

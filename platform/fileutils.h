@@ -13,6 +13,9 @@ bool DirectoryExists(const std::string& dir);
 // Creates the folder and every missing folder above it; true when the folder exists
 // afterwards. The empty name gives false.
 bool ForceDirectories(const std::string& dir);
+// True when dir is a folder, or when ForceDirectories could make it: the nearest existing
+// name above it is a folder this process may write into. Creates nothing; "" gives false.
+bool CanForceDirectories(const std::string& dir);
 // Removes a file (not a folder); false when it is missing or cannot be removed.
 bool DeleteFile(const std::string& fileName);
 // Renames a file or folder; an existing file under newName is replaced (POSIX rename).

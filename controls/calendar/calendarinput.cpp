@@ -458,11 +458,14 @@ bool TCalendarInput::ShowHint(QHelpEvent* e) {
         return false;
     TCalendarLayout l = cal_.Layout();
     HintShowing = !DateHint.empty() && HoverCol >= 0;
+    // The hints stay as long as the control's tooltips do.
+    const int duration = cal_.toolTipDuration();
     if (!ButtonHint.empty()) {
-        QToolTip::showText(cal_.mapToGlobal(HintPoint), HintText(ButtonHint), &cal_);
+        QToolTip::showText(cal_.mapToGlobal(HintPoint), HintText(ButtonHint), &cal_, QRect(),
+                           duration);
     } else if (HintShowing) {
         QPoint at((HoverCol + 1) * l.CellWidth, HoverRow * l.CellHeight + l.GridTop);
-        QToolTip::showText(cal_.mapToGlobal(at), HintText(DateHint), &cal_);
+        QToolTip::showText(cal_.mapToGlobal(at), HintText(DateHint), &cal_, QRect(), duration);
     } else {
         QToolTip::hideText();
         e->ignore();

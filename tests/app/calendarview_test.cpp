@@ -1,12 +1,17 @@
 #include <QAction>
 #include <QFontInfo>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QTest>
+#include <QToolTip>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "app/calendarview.h"
+#include "localesamples.h"
 #include "mainwindowfixture.h"
 #include "platform/datetimeformat.h"
+#include "platform/gui/hintpause.h"
 
 namespace {
 
@@ -77,7 +82,7 @@ TEST(CalendarViewRules, ColoursStatusTextsAndDayOperations) {
     // Fri 15 to Mon 18: the marked Saturday is a workday, Sunday a holiday by the weekend rule.
     const std::vector<TDateTime> days{D(15), D(16), D(17), D(18)};
     EXPECT_EQ(SelectionStatusText(days, D(14)), "Days selected: 4");
-    EXPECT_EQ(SelectionStatusHint(db, days), "Workdays: 3\n\rHolidays: 1");
+    EXPECT_EQ(SelectionStatusHint(db, days), "Workdays: 3\nHolidays: 1");
     EXPECT_EQ(SelectionStatusHint(db, {D(15)}), "");
 
     // Resetting everything and removing all colours act once, also without a selected day.
@@ -263,4 +268,55 @@ TEST_F(CalendarViewTest, StatusTextsFitTheStatusLineOfTheNarrowestWindow) {
         texts.push_back(SelectionStatusText({D(14) + distance}, D(14)));
     for (const std::string& text : texts)
         EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(text)), width) << text;
+}
+
+TEST_F(CalendarViewTest, DayNamesAreEnglishAndStandApart) {
+    const TFormatSettings saved = LocaleSettings();
+    SetLocaleSettings(GermanSettings());
+    auto form = Open();
+    SetLocaleSettings(saved);
+    TAgendaCalendar* cal = form->Calendar().Calendar(0);
+    EXPECT_EQ(cal->NameOfDays().Name(4), "Thu");
+    EXPECT_EQ(cal->Model().CaptionText(), "Mär 2024"); // the months are the user's
+
+    // Between the middles of two neighbouring names there is a blank of three pixel columns
+    // at least (above the line under the names).
+    const QImage image = cal->grab().toImage();
+    const TCalendarLayout l = cal->Layout();
+    const int lineY = l.CellHeight + QFontMetrics(cal->DayFont()).height() - 4;
+    auto blank = [&](int x) {
+        for (int y = l.CellHeight - 6; y < lineY; ++y)
+            if (qGray(image.pixel(x, y)) < 224)
+                return false;
+        return true;
+    };
+    for (int c = 0; c < 6; ++c) {
+        int run = 0, longest = 0;
+        for (int x = l.WeekColWidth + c * l.CellWidth + l.CellWidth / 2;
+             x < l.WeekColWidth + (c + 1) * l.CellWidth + l.CellWidth / 2; ++x)
+            longest = std::max(longest, run = blank(x) ? run + 1 : 0);
+        EXPECT_GE(longest, 3) << cal->NameOfDays().Name(cal->StartDay() + c);
+    }
+}
+
+TEST_F(CalendarViewTest, HintsHideAfterTheApplicationsPause) {
+    TTockwellDB db;
+    db.AddNew("Dentist", D(19) + 10.0 / 24);
+    auto form = Open(&db);
+    EXPECT_EQ(HintHidePause(), 5000);
+    // The same in less time (Qt's own pause is 10 seconds at least).
+    SetHintHidePause(300);
+    auto showsThenHides = [](QWidget* widget, QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, widget->mapToGlobal(at));
+        QCoreApplication::sendEvent(widget, &help);
+        return QToolTip::isVisible() &&
+               QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000);
+    };
+    TAgendaCalendar* cal = form->Calendar().Calendar(0);
+    const QPoint day = cal->DateRect(D(19)).center();
+    QTest::mouseMove(cal, day);
+    EXPECT_TRUE(showsThenHides(cal, day));
+    DragSelect(*form, D(15), D(18));
+    EXPECT_TRUE(showsThenHides(&form->StatusBar(), QPoint(2, 2)));
+    SetHintHidePause(5000);
 }

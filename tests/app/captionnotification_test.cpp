@@ -56,15 +56,14 @@ TEST(CaptionNotificationRules, LeadTimesTextsAndBlinkSteps) {
     EXPECT_EQ(NearestAlertDueText(now, now - OneMinute), "a few sec");
     const TDateTime at = now + 9 * OneMinute;
     EXPECT_EQ(NearestAlertHint("9 min", at, std::string(31, 'x')),
-              "Nearest alert:\n\rin 9 min\n\r" + FormatDateTime("t", at) + " - " +
+              "Nearest alert:\nin 9 min\n" + FormatDateTime("t", at) + " - " +
                   std::string(30, 'x') + "...");
-    EXPECT_EQ(TrayHint(""), std::string("Tockwell\n\r") + TockwellWebAddress);
-    EXPECT_EQ(TrayHint("Nearest alert:"), "Tockwell\n\rNearest alert:");
+    EXPECT_EQ(TrayHint(""), std::string("Tockwell\n") + TockwellWebAddress);
+    EXPECT_EQ(TrayHint("Nearest alert:"), "Tockwell\nNearest alert:");
     EXPECT_EQ(CaptionNotificationText("9 min", "Call"), "in 9 min: Call");
     EXPECT_EQ(AddedBalloonText(now, now + 2.5 / 24, "Call"),
-              FormatDateTime("ddddd, t", now + 2.5 / 24) + "\n\rin 2 hours, 30 min\n\rCall");
-    EXPECT_EQ(AddedBalloonText(now, now - 1, "Old"),
-              FormatDateTime("ddddd, t", now - 1) + "\n\rOld");
+              FormatDateTime("ddddd, t", now + 2.5 / 24) + "\nin 2 hours, 30 min\nCall");
+    EXPECT_EQ(AddedBalloonText(now, now - 1, "Old"), FormatDateTime("ddddd, t", now - 1) + "\nOld");
 
     // A burst: four dark phases of 400 ms between light ones of 600 ms, ending in the light.
     std::string text = "in 9 min: Call", saved;
@@ -82,7 +81,7 @@ TEST_F(CaptionNotificationTest, NearAlertInCaptionFarOneInHintsRefreshedEveryFif
     // 20 minutes ahead: the indicator and the tray hint, not the caption.
     EXPECT_TRUE(form->TodayIndicatorShown());
     EXPECT_EQ(Text(form->CaptionNotification()), "Tockwell");
-    EXPECT_EQ(form->CoolTrayIcon().Hint(), "Tockwell\n\rNearest alert:\n\rin 20 min\n\r" +
+    EXPECT_EQ(form->CoolTrayIcon().Hint(), "Tockwell\nNearest alert:\nin 20 min\n" +
                                                FormatDateTime("t", form->NearestAlertTime()) +
                                                " - Later");
 

@@ -16,6 +16,7 @@
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/fileutils.h"
+#include "platform/shell.h"
 #include "testutil.h"
 
 namespace {
@@ -130,6 +131,17 @@ TEST_F(DataFileStoreTest, FirstStartCreatesTheDefaultFileAtTheFirstSaveAndKeepsA
     EXPECT_TRUE(reopened.Open());
     EXPECT_EQ(other.Count(), 2);
     EXPECT_TRUE(reopened.XMLMode());
+}
+
+TEST_F(DataFileStoreTest, WithoutAUsableDocumentsFolderTheDefaultFileIsBesideTheProgram) {
+    // A file named "Tockwell" stands where the folder would be made.
+    ASSERT_TRUE(ForceDirectories(home.File("Documents")));
+    WriteFileBytes(home.File("Documents/Tockwell"), "");
+    const std::string beside = ProgramFolder() + "TockwellDB.tock";
+    EXPECT_EQ(TDataFileStore::DefaultDataFile(), beside);
+    EXPECT_TRUE(store.Open());
+    EXPECT_EQ(store.FileName(), beside);
+    EXPECT_EQ(Latest(), beside);
 }
 
 TEST_F(DataFileStoreTest, ABinaryFileOpensAfterTheXMLReaderAndSavesBackAsBinary) {

@@ -1,6 +1,9 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <cerrno>
 #include <cstring>
@@ -10,6 +13,8 @@
 
 #include "app/cooltrayicon.h"
 #include "app/datafilestore.h"
+#include "app/frmabout.h"
+#include "app/frmdatabaselist.h"
 #include "app/frmmain.h"
 #include "app/startup.h"
 #include "apptestutil.h"
@@ -294,4 +299,46 @@ TEST_F(MainWindowTest, TheWindowPaintsBeforeItsDataFileIsRead) {
     EXPECT_FALSE(form.DataFileOpenPending());
     ASSERT_EQ(Saved()->Count(), 1);
     EXPECT_EQ(Saved()->GetItem(0)->Caption, "Stored");
+}
+
+TEST_F(MainWindowTest, ManageRemindersTogglesTheListWindowAndListsTheSelectedDays) {
+    auto form = Open<TOpenMain>();
+    TfrmTockwellDatabaseList& list = form->ListWindow();
+    form->actRemindersManager->trigger();
+    EXPECT_TRUE(list.isVisible());
+    form->actRemindersManager->trigger();
+    EXPECT_FALSE(list.isVisible());
+    form->actRemindersManager->trigger();
+    list.showMinimized();
+    form->actRemindersManager->trigger();
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_FALSE(list.isMinimized());
+    // F6 also puts away the list window when that is the active one.
+    list.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    QTest::keyClick(&list, Qt::Key_F6);
+    EXPECT_FALSE(list.isVisible());
+
+    // The calendar's command: from the earliest to the latest selected day.
+    TAgendaCalendar* cal = form->Calendar().Calendar(0);
+    const TDateTime first = EncodeDate(2024, 3, 12), last = EncodeDate(2024, 3, 20);
+    QTest::mousePress(cal, Qt::LeftButton, {}, cal->DateRect(first).center());
+    QTest::mouseMove(cal, cal->DateRect(last).center());
+    QTest::mouseRelease(cal, Qt::LeftButton, {}, cal->DateRect(last).center());
+    form->actRemindersManagerFilter->trigger();
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_EQ(list.FromDate(), first);
+    EXPECT_EQ(list.ToDate(), last);
+}
+
+TEST_F(MainWindowTest, TheProgramsActivationBringsAnOpenAboutBoxForward) {
+    auto form = Open<TfrmMain>();
+    QPointer<TAboutDlg> about = ShowAbout(nullptr, true);
+    QTest::qWait(50);
+    // Left behind the main window; the program's next activation brings it forward.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(about));
+    about->close();
 }

@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,4 +112,28 @@ TEST_F(MainLayoutTest, TabWalksTheCalendarsAndTheConsoleInTurn) {
     EXPECT_EQ(QApplication::focusWidget(), first);
     EXPECT_EQ(press(Qt::Key_Tab), second);
     EXPECT_EQ(press(Qt::Key_Tab), first);
+}
+
+TEST_F(MainLayoutTest, MonthColumnsAndRowsChangeWhileCollapsedToo) {
+    auto form = Open();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QSize expanded = form->size();
+    form->SetCollapsed(true);
+    const int collapsedHeight = form->height();
+    QTest::keyClick(form.get(), Qt::Key_Right, Qt::AltModifier);
+    form->actAddRow->trigger();
+    EXPECT_EQ(form->size(), QSize(expanded.width() + 180, collapsedHeight));
+    form->SetCollapsed(false);
+    EXPECT_EQ(form->size(), expanded + QSize(180, 180));
+    EXPECT_EQ(form->Calendar().ColCount(), 3);
+    EXPECT_EQ(form->Calendar().RowCount(), 2);
+
+    form->SetCollapsed(true);
+    QTest::keyClick(form.get(), Qt::Key_Left, Qt::AltModifier);
+    form->acrRemoveRow->trigger();
+    form->SetCollapsed(false);
+    EXPECT_EQ(form->size(), expanded);
+    EXPECT_EQ(form->Calendar().ColCount(), 2);
+    EXPECT_EQ(form->Calendar().RowCount(), 1);
 }

@@ -92,6 +92,9 @@ TEST_F(MainRemindersTest, ConsolePhrasesAddRemindersOrMoveTheCalendar) {
     EXPECT_TRUE(item->GetReminder().IsActive());
     EXPECT_EQ(form->Console().text(), "");
     EXPECT_EQ(form->CoolTrayIcon().Data().InfoTitle, "Tockwell added");
+    EXPECT_EQ(form->CoolTrayIcon().Data().Info.toStdString(),
+              FormatDateTime("ddddd, t", item->GetReminder().GetReminderDateTime()) +
+                  "\nin 10 min\ncall mom");
     EXPECT_TRUE(form->Console().hasFocus() || !form->isActiveWindow());
 
     // On another day: that day at the current time, with Ctrl+Enter and without the dialog.

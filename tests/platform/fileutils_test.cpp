@@ -52,6 +52,13 @@ TEST(FileUtils, CreatesRenamesDeletesAndSyncs) {
     EXPECT_TRUE(FileExists(dir.File("f")));
     EXPECT_FALSE(DirectoryExists(dir.File("f")));
     EXPECT_FALSE(ForceDirectories(dir.File("f/sub"))); // a file stands in the way
+    // Whether a folder could be made, without making it.
+    EXPECT_TRUE(CanForceDirectories(deep));
+    EXPECT_TRUE(CanForceDirectories(dir.File("x/y/")));
+    EXPECT_FALSE(DirectoryExists(dir.File("x")));
+    EXPECT_FALSE(CanForceDirectories(dir.File("f")));
+    EXPECT_FALSE(CanForceDirectories(dir.File("f/sub/deeper")));
+    EXPECT_FALSE(CanForceDirectories(""));
 
     WriteFileBytes(dir.File("g"), "2");
     EXPECT_TRUE(RenameFile(dir.File("f"), dir.File("g"))); // replaces g

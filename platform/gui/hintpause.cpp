@@ -1,0 +1,46 @@
+#include "platform/gui/hintpause.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+
+// Gives each widget the pause just before it shows its tooltip, so that widgets made later
+// (and controls rebuilt on the way) follow it too.
+class THintPauseFilter : public QObject {
+public:
+    using QObject::QObject;
+    int Pause = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::ToolTip && watched->isWidgetType())
+            static_cast<QWidget*>(watched)->setToolTipDuration(Pause > 0 ? Pause : -1);
+        return false;
+    }
+};
+
+QPointer<THintPauseFilter>& Filter() {
+    static QPointer<THintPauseFilter> filter;
+    return filter;
+}
+
+} // namespace
+
+void SetHintHidePause(int ms) {
+    if (!qApp)
+        return;
+    QPointer<THintPauseFilter>& filter = Filter();
+    if (!filter) {
+        filter = new THintPauseFilter(qApp);
+        qApp->installEventFilter(filter);
+    }
+    filter->Pause = ms;
+}
+
+int HintHidePause() {
+    const QPointer<THintPauseFilter>& filter = Filter();
+    return filter ? filter->Pause : -1;
+}
