@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/gui/threadhandoff.h"
+
 namespace {
 
 // Gives each widget the pause just before it shows its tooltip, so that widgets made later
@@ -16,6 +18,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
+        HandOffAcquire(e); // events posted by other threads (the tree's worker) pass here too
         if (e->type() == QEvent::ToolTip && watched->isWidgetType())
             static_cast<QWidget*>(watched)->setToolTipDuration(Pause > 0 ? Pause : -1);
         return false;
