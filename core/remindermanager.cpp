@@ -21,6 +21,18 @@ private:
     bool& flag_;
 };
 
+// Holds the reminders window's updates back for its lifetime.
+class TWindowUpdate {
+public:
+    explicit TWindowUpdate(IRemindersWindow& window) : window_(window) { window_.BeginUpdate(); }
+    ~TWindowUpdate() { window_.EndUpdate(); }
+    TWindowUpdate(const TWindowUpdate&) = delete;
+    TWindowUpdate& operator=(const TWindowUpdate&) = delete;
+
+private:
+    IRemindersWindow& window_;
+};
+
 } // namespace
 
 TReminderManager::TReminderManager() : self_(std::make_shared<TReminderManager*>(this)) {
@@ -167,10 +179,14 @@ void TReminderManager::ShowFiredReminders(IReminderAwareDatabase& db) {
     auto window = RemindersWindow();
     if (!window)
         return;
-    db.ForEachItem([&](const IReminderAwareItemPtr& item) {
-        if (item && item->HasReminder() && item->GetReminder().GetPlacedToReminderWnd())
-            window->AddOrUpdateReminder(item, true, true);
-    });
+    {
+        // Listed as one batch: the window selects and refreshes once, not once per row.
+        TWindowUpdate update(*window);
+        db.ForEachItem([&](const IReminderAwareItemPtr& item) {
+            if (item && item->HasReminder() && item->GetReminder().GetPlacedToReminderWnd())
+                window->AddOrUpdateReminder(item, true, true);
+        });
+    }
     if (window->RowCount() > 0)
         window->ShowAndActivate();
 }
