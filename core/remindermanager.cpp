@@ -82,18 +82,21 @@ bool TReminderManager::ProcessReminders(TDateTime now) {
         lastProcess_ = Now();
         const std::vector<IReminderAwareItemPtr> snapshot = items_;
         const uint64_t version = listVersion_;
-        for (const IReminderAwareItemPtr& item : snapshot) {
-            // Earlier reminders' events may have taken this one off the list meanwhile.
-            if (listVersion_ != version && IndexOf(item) < 0)
-                continue;
-            if (item->IsRemoved() || !item->HasReminder())
-                continue;
-            try {
-                if (item->GetReminder().CheckAlert(item, now))
-                    fired = true;
-            } catch (...) {
-                if (!firstError)
-                    firstError = std::current_exception();
+        {
+            TPassGuard firing(firing_);
+            for (const IReminderAwareItemPtr& item : snapshot) {
+                // Earlier reminders' events may have taken this one off the list meanwhile.
+                if (listVersion_ != version && IndexOf(item) < 0)
+                    continue;
+                if (item->IsRemoved() || !item->HasReminder())
+                    continue;
+                try {
+                    if (item->GetReminder().CheckAlert(item, now))
+                        fired = true;
+                } catch (...) {
+                    if (!firstError)
+                        firstError = std::current_exception();
+                }
             }
         }
         // Entries deleted from their database since the last pass leave the list.
