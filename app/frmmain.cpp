@@ -549,6 +549,10 @@ void TfrmMain::ManagerAfterFire() {
 }
 
 void TfrmMain::ManagerReminderChanged(const IReminderAwareItemPtr&) {
+    // Reminders dismissed as they fire (their reminders-window action off) are saved and
+    // shown once, by the after-fire handling of their pass, not once each.
+    if (manager_->Firing())
+        return;
     RefreshListWindow();
     SaveDataFile();
 }

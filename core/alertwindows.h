@@ -69,6 +69,11 @@ public:
     // Deletes the rows of entries that IsRemoved() (as RemoveReminderRow does), then rewrites
     // the due texts of all rows and the details of the selected one.
     virtual void RefreshRows() = 0;
+    // Between BeginUpdate and the matching EndUpdate (they nest) the window may hold back
+    // showing itself, selecting and refreshing rows; EndUpdate then does each once, with the
+    // outcome the calls in between would have had. Rows are added and removed at once.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;
 

@@ -21,6 +21,18 @@ private:
     bool& flag_;
 };
 
+// Holds the reminders window's updates back for its lifetime.
+class TWindowUpdate {
+public:
+    explicit TWindowUpdate(IRemindersWindow& window) : window_(window) { window_.BeginUpdate(); }
+    ~TWindowUpdate() { window_.EndUpdate(); }
+    TWindowUpdate(const TWindowUpdate&) = delete;
+    TWindowUpdate& operator=(const TWindowUpdate&) = delete;
+
+private:
+    IRemindersWindow& window_;
+};
+
 } // namespace
 
 TReminderManager::TReminderManager() : self_(std::make_shared<TReminderManager*>(this)) {
@@ -70,18 +82,21 @@ bool TReminderManager::ProcessReminders(TDateTime now) {
         lastProcess_ = Now();
         const std::vector<IReminderAwareItemPtr> snapshot = items_;
         const uint64_t version = listVersion_;
-        for (const IReminderAwareItemPtr& item : snapshot) {
-            // Earlier reminders' events may have taken this one off the list meanwhile.
-            if (listVersion_ != version && IndexOf(item) < 0)
-                continue;
-            if (item->IsRemoved() || !item->HasReminder())
-                continue;
-            try {
-                if (item->GetReminder().CheckAlert(item, now))
-                    fired = true;
-            } catch (...) {
-                if (!firstError)
-                    firstError = std::current_exception();
+        {
+            TPassGuard firing(firing_);
+            for (const IReminderAwareItemPtr& item : snapshot) {
+                // Earlier reminders' events may have taken this one off the list meanwhile.
+                if (listVersion_ != version && IndexOf(item) < 0)
+                    continue;
+                if (item->IsRemoved() || !item->HasReminder())
+                    continue;
+                try {
+                    if (item->GetReminder().CheckAlert(item, now))
+                        fired = true;
+                } catch (...) {
+                    if (!firstError)
+                        firstError = std::current_exception();
+                }
             }
         }
         // Entries deleted from their database since the last pass leave the list.
@@ -167,10 +182,14 @@ void TReminderManager::ShowFiredReminders(IReminderAwareDatabase& db) {
     auto window = RemindersWindow();
     if (!window)
         return;
-    db.ForEachItem([&](const IReminderAwareItemPtr& item) {
-        if (item && item->HasReminder() && item->GetReminder().GetPlacedToReminderWnd())
-            window->AddOrUpdateReminder(item, true, true);
-    });
+    {
+        // Listed as one batch: the window selects and refreshes once, not once per row.
+        TWindowUpdate update(*window);
+        db.ForEachItem([&](const IReminderAwareItemPtr& item) {
+            if (item && item->HasReminder() && item->GetReminder().GetPlacedToReminderWnd())
+                window->AddOrUpdateReminder(item, true, true);
+        });
+    }
     if (window->RowCount() > 0)
         window->ShowAndActivate();
 }

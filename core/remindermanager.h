@@ -58,6 +58,9 @@ public:
     const IReminderAwareItemPtr& Items(int index) const { return items_.at(index); }
     int IndexOf(const IReminderAwareItemPtr& item) const;
     bool InPass() const { return inPass_; }
+    // True while a pass asks its reminders whether they are due; a pass that fires one raises
+    // OnAfterFire after that.
+    bool Firing() const { return firing_; }
 
     // ---- Settings -----------------------------------------------------------------------
     TDateTime GetHorizon() const { return horizon_; }
@@ -90,6 +93,7 @@ private:
     TDateTime lastProcess_ = 0;
     int lookAheadNMin_ = 60;
     bool inPass_ = false;
+    bool firing_ = false;
     uint64_t listVersion_ = 0; // counts changes of items_
     // Lets the window's event handlers find out whether the manager still exists.
     std::shared_ptr<TReminderManager*> self_;

@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QTreeWidget>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "core/durationtexts.h"
 #include "core/reminderitem.h"
@@ -42,6 +44,17 @@ public:
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+IReminderAwareItemPtr ItemOf(QTreeWidgetItem* row) {
+    return row ? static_cast<TReminderRow*>(row)->Item : nullptr;
+}
+
+// An enabled modal-message action of an entry still in its database.
+bool ShowsModalBox(const TQueuedAlertAction& action) {
+    return action.Kind == akShowModalDialog && action.Item && !action.Item->IsRemoved() &&
+           action.Item->HasReminder() &&
+           action.Item->GetReminder().GetAction(akShowModalDialog).Enabled;
 }
 
 } // namespace
@@ -148,7 +161,8 @@ void TfrmRemindersWnd::FormCreate() {
 // ---- Message 2025 -----------------------------------------------------------------------
 
 void TfrmRemindersWnd::PostAlertAction(const TQueuedAlertAction& action) {
-    PostWindowMessage(this, WM_RUN_ALERT_ACTION, action.Kind, 0, action);
+    if (PostWindowMessage(this, WM_RUN_ALERT_ACTION, action.Kind, 0, action))
+        ++postedActions_;
 }
 
 void TfrmRemindersWnd::ProcessPendingAlertActions() {
@@ -165,19 +179,35 @@ void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
         bool& running;
         ~TDone() { running = false; }
     } done{runningAction_};
-    action.Run();
+    auto run = [this](const TQueuedAlertAction& a) {
+        if (Updating() && ShowsModalBox(a))
+            CatchUp();
+        a.Run();
+    };
+    run(action);
     while (!waitingActions_.empty() && !ApplicationLeaving()) {
         const TQueuedAlertAction next = waitingActions_.front();
         waitingActions_.pop_front();
-        next.Run();
+        run(next);
     }
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {
     if (TMessageEvent* m = AsMessage(e, WM_RUN_ALERT_ACTION)) {
+        if (postedActions_ > 0)
+            --postedActions_;
+        // The actions delivered in one run are one update, ended after the last one.
+        if (!actionsUpdate_) {
+            actionsUpdate_ = true;
+            BeginUpdate();
+        }
         if (const auto* action = m->PayloadAs<TQueuedAlertAction>()) {
             const TQueuedAlertAction copy = *action; // the event may go while it runs
             WMRunAlertAction(copy);
+        }
+        if (actionsUpdate_ && postedActions_ == 0 && !runningAction_) {
+            actionsUpdate_ = false;
+            EndUpdate();
         }
         return;
     }
@@ -187,6 +217,13 @@ void TfrmRemindersWnd::customEvent(QEvent* e) {
 // ---- Window -----------------------------------------------------------------------------
 
 void TfrmRemindersWnd::ShowAndActivate() {
+    if (Updating())
+        showPending_ = true;
+    else
+        ShowAndActivateNow();
+}
+
+void TfrmRemindersWnd::ShowAndActivateNow() {
     if (isMinimized())
         showNormal();
     else
@@ -261,22 +298,25 @@ int TfrmRemindersWnd::RowCount() const {
 }
 
 IReminderAwareItemPtr TfrmRemindersWnd::RowItem(int index) const {
-    auto* row = static_cast<TReminderRow*>(Row(index));
-    return row ? row->Item : nullptr;
+    return ItemOf(Row(index));
+}
+
+QTreeWidgetItem* TfrmRemindersWnd::RowOf(const IReminderAwareItemPtr& item) const {
+    if (!item)
+        return nullptr;
+    const auto it = rowIndex_.find(item.get());
+    return it == rowIndex_.end() ? nullptr : it->second;
 }
 
 int TfrmRemindersWnd::FindReminderRow(const IReminderAwareItemPtr& item) const {
-    if (!item)
-        return -1;
-    for (int i = 0; i < RowCount(); ++i)
-        if (static_cast<TReminderRow*>(Row(i))->Item == item)
-            return i;
-    return -1;
+    QTreeWidgetItem* row = RowOf(item);
+    return row ? lvReminders->indexOfTopLevelItem(row) : -1;
 }
 
 int TfrmRemindersWnd::SelectedRow() const {
-    const QList<QTreeWidgetItem*> selected = lvReminders->selectedItems();
-    return selected.isEmpty() ? -1 : lvReminders->indexOfTopLevelItem(selected.first());
+    // From the selection's model index: looking the item up in the list would take a search.
+    const QModelIndexList selected = lvReminders->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 IReminderAwareItemPtr TfrmRemindersWnd::GetSelectedReminder() const {
@@ -284,7 +324,10 @@ IReminderAwareItemPtr TfrmRemindersWnd::GetSelectedReminder() const {
 }
 
 void TfrmRemindersWnd::SelectRow(int index) {
-    QTreeWidgetItem* row = Row(index);
+    SelectRow(Row(index));
+}
+
+void TfrmRemindersWnd::SelectRow(QTreeWidgetItem* row) {
     if (!row)
         return;
     lvReminders->setCurrentItem(row);
@@ -296,17 +339,27 @@ void TfrmRemindersWnd::AddOrUpdateReminder(const IReminderAwareItemPtr& item, bo
                                            bool addIfMissing) {
     if (!item || item->IsRemoved())
         return;
-    int index = FindReminderRow(item);
-    if (index < 0) {
+    QTreeWidgetItem* row = RowOf(item);
+    if (!row) {
         if (!addIfMissing)
             return;
-        lvReminders->addTopLevelItem(new TReminderRow(item));
-        index = RowCount() - 1;
+        // The texts are set before the row is listed, where no change is announced; the
+        // refresh then finds its due text as it is.
+        row = new TReminderRow(item);
+        row->setText(0, Q(item->GetCaption()));
+        row->setText(1, Q(GetDueText(item, Now())));
+        lvReminders->addTopLevelItem(row);
+        rowIndex_[item.get()] = row;
+    } else {
+        row->setText(0, Q(item->GetCaption()));
     }
-    Row(index)->setText(0, Q(item->GetCaption()));
     item->GetReminder().SetPlacedToReminderWnd(true);
-    if (select)
-        SelectRow(index);
+    if (select) {
+        if (Updating())
+            selectPending_ = item;
+        else
+            SelectRow(row);
+    }
     RefreshRows();
 }
 
@@ -319,8 +372,7 @@ bool TfrmRemindersWnd::RemoveReminderRow(const IReminderAwareItemPtr& item) {
 }
 
 void TfrmRemindersWnd::RemoveAllRows() {
-    while (RowCount() > 0)
-        DeleteRow(RowCount() - 1);
+    DeleteRowsWhere([](const IReminderAwareItemPtr&) { return true; });
 }
 
 void TfrmRemindersWnd::DeleteRow(int index) {
@@ -331,7 +383,53 @@ void TfrmRemindersWnd::DeleteRow(int index) {
         item->GetReminder().SetPlacedToReminderWnd(false);
     if (index == SelectedRow())
         SelectNeighbourRow(index);
+    rowIndex_.erase(item.get());
     delete lvReminders->takeTopLevelItem(index);
+    lvRemindersChange();
+    CloseIfEmpty();
+}
+
+void TfrmRemindersWnd::DeleteRowsWhere(
+    const std::function<bool(const IReminderAwareItemPtr&)>& match) {
+    const int count = RowCount();
+    std::vector<bool> goes(static_cast<size_t>(count));
+    bool any = false;
+    for (int i = 0; i < count; ++i)
+        any |= goes[static_cast<size_t>(i)] = match(RowItem(i));
+    if (!any)
+        return;
+    // One at a time, each deletion would shift the list and move the selection on: take the
+    // rows out at once and put back those that stay. A deleted selected row passes its
+    // selection to the next row that stays, else to the last one before it.
+    const int selected = SelectedRow();
+    const QList<QTreeWidgetItem*> rows = lvReminders->invisibleRootItem()->takeChildren();
+    QList<QTreeWidgetItem*> kept;
+    std::vector<std::unique_ptr<QTreeWidgetItem>> gone;
+    QTreeWidgetItem *keptBefore = nullptr, *newSelection = nullptr;
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* row = rows[i];
+        if (!goes[static_cast<size_t>(i)]) {
+            kept.push_back(row);
+            if (i < selected)
+                keptBefore = row;
+            else if (selected >= 0 && !newSelection)
+                newSelection = row;
+            continue;
+        }
+        const IReminderAwareItemPtr item = ItemOf(row);
+        if (item->HasReminder())
+            item->GetReminder().SetPlacedToReminderWnd(false);
+        rowIndex_.erase(item.get());
+        gone.emplace_back(row);
+    }
+    lvReminders->addTopLevelItems(kept);
+    if (!newSelection)
+        newSelection = keptBefore;
+    if (newSelection)
+        SelectRow(newSelection);
+    else
+        lvReminders->clearSelection();
+    gone.clear(); // the entries are let go of once their rows are out of the list
     lvRemindersChange();
     CloseIfEmpty();
 }
@@ -350,13 +448,38 @@ void TfrmRemindersWnd::CloseIfEmpty() {
 }
 
 void TfrmRemindersWnd::RefreshRows() {
-    for (int i = RowCount(); i-- > 0;)
-        if (i < RowCount() && RowItem(i)->IsRemoved())
-            DeleteRow(i);
+    if (Updating())
+        refreshPending_ = true;
+    else
+        RefreshRowsNow();
+}
+
+void TfrmRemindersWnd::RefreshRowsNow() {
+    DeleteRowsWhere([](const IReminderAwareItemPtr& item) { return item->IsRemoved(); });
     const TDateTime now = Now();
     for (int i = 0; i < RowCount(); ++i)
         Row(i)->setText(1, Q(GetDueText(RowItem(i), now)));
     UpdateDetails();
+}
+
+void TfrmRemindersWnd::BeginUpdate() {
+    ++updateCount_;
+}
+
+void TfrmRemindersWnd::EndUpdate() {
+    if (updateCount_ > 0 && --updateCount_ == 0)
+        CatchUp();
+}
+
+void TfrmRemindersWnd::CatchUp() {
+    if (std::exchange(showPending_, false))
+        ShowAndActivateNow();
+    // The texts first: while new rows wait for the list's layout their changes cost nothing,
+    // and the selection then lays the list out once.
+    if (std::exchange(refreshPending_, false))
+        RefreshRowsNow();
+    if (const IReminderAwareItemPtr item = std::exchange(selectPending_, nullptr))
+        SelectRow(RowOf(item));
 }
 
 std::string TfrmRemindersWnd::GetDueText(const IReminderAwareItemPtr& item, TDateTime time) const {

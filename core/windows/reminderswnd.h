@@ -5,7 +5,11 @@
 // lives from start-up to exit (core/windows/alertwindowsetup.h); closing it only hides it.
 //
 // Each row holds a reference to its entry; an entry taken out of its database gets no row,
-// and its row goes at the next RefreshRows.
+// and its row goes at the next RefreshRows. Rows are found through an index by entry.
+//
+// The alert actions delivered in one run (all those posted and not yet delivered) form one
+// update: the window shows itself, selects the last row asked for and refreshes the rows once,
+// at its end, so that listing n reminders costs time in proportion to n.
 
 #include <QPointer>
 #include <QWidget>
@@ -13,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/alertwindows.h"
 #include "platform/datetime.h"
@@ -70,7 +75,7 @@ public:
     void ShowAndActivate() override;
     int RowCount() const override;
     bool HasReminderRow(const IReminderAwareItemPtr& item) const override {
-        return FindReminderRow(item) >= 0;
+        return RowOf(item) != nullptr;
     }
     void AddOrUpdateReminder(const IReminderAwareItemPtr& item, bool select,
                              bool addIfMissing) override;
@@ -78,6 +83,8 @@ public:
     void RemoveAllRows() override;
     void DismissIfNotListed(const IReminderAwareItemPtr& item) override;
     void RefreshRows() override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     // A file that does not exist (or "") plays nothing; otherwise plays it and raises
@@ -107,12 +114,15 @@ public:
     void ProcessPendingAlertActions();
     // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION). Actions run one at a
     // time: one that arrives while another waits in a box of its own (its modal loop delivers
-    // further messages) runs after it, in arrival order.
+    // further messages) runs after it, in arrival order. Before a modal message the window
+    // catches up with the updates held back, so that it stands complete behind the box.
     void WMRunAlertAction(const TQueuedAlertAction& action);
 
     // ---- Rows ---------------------------------------------------------------------------
     // Index of item's row, -1 when none.
     int FindReminderRow(const IReminderAwareItemPtr& item) const;
+    // True while updates are held back (BeginUpdate, or alert actions being delivered).
+    bool Updating() const { return updateCount_ > 0; }
     // The entry of row index (0 .. RowCount() - 1), else null.
     IReminderAwareItemPtr RowItem(int index) const;
     // The selected row's index, -1 when none.
@@ -158,6 +168,15 @@ private:
     void FormCreate();
     QTreeWidgetItem* Row(int index) const;
     void SelectRow(int index);
+    void SelectRow(QTreeWidgetItem* row);
+    // The row of item, or null.
+    QTreeWidgetItem* RowOf(const IReminderAwareItemPtr& item) const;
+    // Deletes every row whose entry matches, as DeleteRow would one by one from the last.
+    void DeleteRowsWhere(const std::function<bool(const IReminderAwareItemPtr&)>& match);
+    void ShowAndActivateNow();
+    void RefreshRowsNow();
+    // Does what the updates held back so far asked for.
+    void CatchUp();
     // The user's answer to item's reminder: change runs on it (unless the entry was deleted
     // meanwhile), its row goes, and done is raised when change ran.
     void SettleReminder(const IReminderAwareItemPtr& item,
@@ -171,4 +190,16 @@ private:
 
     bool runningAction_ = false;
     std::deque<TQueuedAlertAction> waitingActions_;
+
+    // Entries' rows by entry.
+    std::unordered_map<const IReminderAwareItem*, QTreeWidgetItem*> rowIndex_;
+
+    // Updates held back: BeginUpdate calls not yet ended, alert actions posted and not yet
+    // delivered, and what the calls in between asked for.
+    int updateCount_ = 0;
+    int postedActions_ = 0;
+    bool actionsUpdate_ = false; // delivering alert actions holds an update
+    bool showPending_ = false;
+    bool refreshPending_ = false;
+    IReminderAwareItemPtr selectPending_;
 };

@@ -140,9 +140,15 @@ TTransparentMsgBox::TTransparentMsgBox(QWidget* owner)
     QObject::connect(Timer1, &QTimer::timeout, this,
                      [this] { CallGuarded([this] { Timer1Timer(); }); });
 
-    for (QWidget* w : {static_cast<QWidget*>(lbMessage), static_cast<QWidget*>(sbClose),
-                       static_cast<QWidget*>(lbClose)})
+    lbMessage->installEventFilter(this);
+    // The pointer over the panel, the images or the close buttons holds the alert fully
+    // visible; the paint box and the text have handlers of their own.
+    for (QWidget* w : {static_cast<QWidget*>(pnlPanel), static_cast<QWidget*>(Image1),
+                       static_cast<QWidget*>(Image2), static_cast<QWidget*>(sbClose),
+                       static_cast<QWidget*>(lbClose), static_cast<QWidget*>(sbtnCloseSearch)}) {
+        w->setMouseTracking(true);
         w->installEventFilter(this);
+    }
 
     FormCreate();
 }
@@ -247,7 +253,8 @@ void TTransparentMsgBox::OnWndLeave() {
 }
 
 void TTransparentMsgBox::FormMouseMove() {
-    SetAlpha(255);
+    if (alpha_ != 255)
+        SetAlpha(255);
 }
 
 void TTransparentMsgBox::FormMouseDown(QPoint grabPos) {
@@ -359,7 +366,8 @@ bool TTransparentMsgBox::eventFilter(QObject* watched, QEvent* e) {
         default:
             break;
         }
-    } else if (watched == sbClose || watched == lbClose) {
+    } else if (watched == pnlPanel || watched == Image1 || watched == Image2 ||
+               watched == sbClose || watched == lbClose || watched == sbtnCloseSearch) {
         if (e->type() == QEvent::MouseMove)
             FormMouseMove();
         if (watched == lbClose) {
@@ -414,6 +422,8 @@ void TTransparentMsgBox::mousePressEvent(QMouseEvent* e) {
         pressedOn_ = Image1;
         return;
     }
+    if (child == pbEffort)
+        return; // the paint box does not move the alert
     FormMouseDown(e->globalPosition().toPoint());
 }
 

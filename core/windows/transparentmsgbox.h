@@ -89,8 +89,12 @@ public:
     void Timer1Timer();
     void OnWndEnter();
     void OnWndLeave();
+    // Full opacity, the state kept: the pointer moves over the window, the panel, the images
+    // or the close buttons.
     void FormMouseMove();
-    // Starts moving the window with the mouse that went down at grabPos (global).
+    // Starts moving the window with the mouse that went down at grabPos (global): a press on
+    // the window, the panel, the top image or a text without click handler; not on the
+    // paint box or the icon.
     void FormMouseDown(QPoint grabPos);
     void FormClick();
     void lbMessageMouseEnter();

@@ -285,6 +285,87 @@ TEST_F(RemindersWnd, DeletedEntriesLoseTheirRowsAndQueuedActions) {
     EXPECT_FALSE(wnd->isVisible());
 }
 
+TEST_F(RemindersWnd, FiredRemindersAreListedInOneUpdate) {
+    int selectionChanges = 0;
+    QObject::connect(wnd->lvReminders, &QTreeWidget::itemSelectionChanged,
+                     [&] { ++selectionChanges; });
+    std::vector<TTockwellItemPtr> items;
+    for (const char* caption : {"A", "B", "C", "D"})
+        items.push_back(db.AddNew(caption, T0));
+    items[2]->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    for (const auto& item : items)
+        item->GetReminder().CheckAlert(item, T0);
+    // Behind a message box the window stands as the actions so far left it.
+    env.Dialogs->DuringModal = [&] {
+        EXPECT_TRUE(wnd->isVisible());
+        ASSERT_EQ(wnd->RowCount(), 3);
+        EXPECT_EQ(wnd->GetSelectedReminder(), items[2]);
+        EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "now");
+    };
+    wnd->ProcessPendingAlertActions();
+    ASSERT_EQ(wnd->RowCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(wnd->RowItem(i), items[size_t(i)]);
+        EXPECT_EQ(wnd->lvReminders->topLevelItem(i)->text(1), "now");
+        EXPECT_TRUE(items[size_t(i)]->GetReminder().GetPlacedToReminderWnd());
+    }
+    EXPECT_EQ(wnd->GetSelectedReminder(), items[3]);
+    EXPECT_EQ(Text(wnd->lbTaskCaption), "D");
+    EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
+    // Selected once before the box and once at the end, not once per reminder.
+    EXPECT_EQ(selectionChanges, 2);
+    EXPECT_FALSE(wnd->Updating());
+
+    // Delivered by the event loop: the update ends with the last action all the same.
+    clock.Set(T0 + 5 * OneMinute);
+    TTockwellItemPtr e = db.AddNew("E", T0 + 5 * OneMinute);
+    e->GetReminder().CheckAlert(e, T0 + 5 * OneMinute);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(wnd->Updating());
+    ASSERT_EQ(wnd->RowCount(), 5);
+    EXPECT_EQ(wnd->GetSelectedReminder(), e);
+    EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "5 min overdue");
+
+    // Listed again at start-up: one update for all of them.
+    wnd->RemoveAllRows();
+    EXPECT_FALSE(wnd->isVisible());
+    for (const auto& item : items)
+        item->GetReminder().SetPlacedToReminderWnd(item != items[1]);
+    selectionChanges = 0;
+    TReminderManager manager;
+    manager.ShowFiredReminders(db);
+    ASSERT_EQ(wnd->RowCount(), 3);
+    EXPECT_EQ(wnd->RowItem(1), items[2]);
+    EXPECT_EQ(wnd->GetSelectedReminder(), items[3]);
+    EXPECT_TRUE(wnd->isVisible());
+    EXPECT_EQ(selectionChanges, 1);
+}
+
+TEST_F(RemindersWnd, RowsOfRemovedEntriesGoTogether) {
+    std::vector<TTockwellItemPtr> items;
+    for (const char* caption : {"A", "B", "C", "D", "E"})
+        items.push_back(Fire(caption));
+    // A deleted selected row passes its selection to the next row that stays ...
+    Select(1);
+    db.Remove(items[1]);
+    db.Remove(items[2]);
+    wnd->RefreshRows();
+    ASSERT_EQ(wnd->RowCount(), 3);
+    EXPECT_EQ(wnd->GetSelectedReminder(), items[3]);
+    EXPECT_FALSE(items[1]->GetReminder().GetPlacedToReminderWnd());
+    EXPECT_FALSE(wnd->HasReminderRow(items[2]));
+    // ... else to the last one before it.
+    Select(2);
+    db.Remove(items[3]);
+    db.Remove(items[4]);
+    wnd->RefreshRows();
+    ASSERT_EQ(wnd->RowCount(), 1);
+    EXPECT_EQ(wnd->GetSelectedReminder(), items[0]);
+    EXPECT_EQ(Text(wnd->lbTaskCaption), "A");
+    EXPECT_EQ(wnd->FindReminderRow(items[0]), 0);
+    EXPECT_TRUE(wnd->isVisible());
+}
+
 TEST_F(RemindersWnd, PlaysAndStopsSounds) {
     int starts = 0, stops = 0;
     wnd->SetOnStartPlayingAlertSound([&](TfrmRemindersWnd&) { ++starts; });

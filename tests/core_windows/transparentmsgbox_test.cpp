@@ -153,6 +153,29 @@ TEST_F(DesktopAlert, HoverAndActivationHoldItFullyVisible) {
     EXPECT_EQ(box->State, TTransparentMsgBox::fsFadeOut);
 }
 
+TEST_F(DesktopAlert, PointerOverItHoldsItOpaqueAndThePaintBoxDoesNotDragIt) {
+    TTranspMsgBoxManager manager;
+    manager.AddMessage("hover", nullptr, nullptr);
+    TTransparentMsgBox* box = manager.Current();
+    for (QWidget* w : {(QWidget*)box->Image1, (QWidget*)box->Image2, (QWidget*)box->pnlPanel,
+                       (QWidget*)box->sbClose}) {
+        box->StartFadeOut();
+        box->Timer1Timer();
+        ASSERT_EQ(box->Alpha(), 232);
+        SendMouse(w, QEvent::MouseMove, {3, 3}, Qt::NoButton);
+        EXPECT_EQ(box->Alpha(), 255) << w->metaObject()->className();
+    }
+    auto drag = [&](QWidget* w, QPoint from) {
+        const QPoint before = box->pos();
+        SendMouse(w, QEvent::MouseButtonPress, from);
+        SendMouse(w, QEvent::MouseMove, from + QPoint(40, 2));
+        SendMouse(w, QEvent::MouseButtonRelease, from + QPoint(40, 2));
+        return box->pos() != before;
+    };
+    EXPECT_FALSE(drag(box->pbEffort, {10, 50}));
+    EXPECT_TRUE(drag(box->Image2, {120, 3}));
+}
+
 TEST_F(DesktopAlert, ClickingTheTextOpensTheReminderAndHoldsTheAlert) {
     TTranspMsgBoxManager manager;
     auto item = FakeItem();
