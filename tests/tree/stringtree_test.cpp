@@ -416,7 +416,7 @@ TEST(StringTree, TwoTreesDuringADragOnScreen) {
     QRect row = right.GetDisplayRect(right.GetNext(right.GetFirst()), NoColumn, false);
     TLTDragInfo info;
     info.Allowed = Qt::CopyAction | Qt::MoveAction;
-    info.Pt = QPoint(row.right() - 4, row.bottom() - 2);
+    info.Pt = QPoint(row.left() + 4, row.bottom() - 2); // in the indentation
     ASSERT_TRUE(right.DragEnter(&left, data.get(), info));
     right.DragOver(&left, info, 1);
     EXPECT_EQ(right.LastDropMode(), TBaseLeanTree::dmBelow);
