@@ -643,6 +643,9 @@ protected:
 private:
     // The release of Message's button, as the tree's mouse-up handling takes it.
     void MouseButtonReleased(const TLTMouseMessage& Message);
+    // Finishes every button recorded as down as if it were released at P (client coordinates):
+    // an open popup menu takes those releases.
+    void ReleaseHeldButtons(QPoint P);
     // DragFinished with the mouse at P (client coordinates).
     void DragFinishedAt(QPoint P);
     TClipboardFormats FClipboardFormats{this};
