@@ -325,7 +325,8 @@ public:
     // The horizontal range and bar alone (the offset is left to the caller).
     void UpdateHorizontalScrollBar(bool DoRepaint);
     // Opens Node's collapsed parents, then scrolls its row (the focused column's text, or the
-    // whole cell with toGridExtensions) into view: centred vertically with Center; with
+    // whole cell with toGridExtensions) into view: centred vertically with Center (a row
+    // above the top with its top at the middle, any other with its bottom there); with
     // Horizontally centred when it sticks out (or placed right of fixed columns). True when
     // it scrolled; false for nil, the root or a hidden node.
     bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
