@@ -253,7 +253,11 @@ bool TBaseLeanTree::ScrollIntoView(PLeanNode Node, bool Center, bool Horizontall
     int h = ClientHeight();
     int bottom = r.top() + r.height(); // just below the row
     QPoint offset(FOffsetX, FOffsetY);
-    if ((r.top() >= 0 && bottom > h) || Center) {
+    if (r.top() < 0) {
+        // From above: to the top edge, or centred with its top at the middle.
+        offset.ry() -= r.top() - (Center ? h / 2 : 0);
+    } else if (bottom > h || Center) {
+        // From below (or centred): its bottom to the bottom edge or the middle.
         offset.ry() += (Center ? h / 2 : h) - bottom;
         // Without columns a horizontal bar may be about to appear over the row.
         TScrollStyle style = FScrollBarOptions->ScrollBars();
@@ -261,8 +265,6 @@ bool TBaseLeanTree::ScrollIntoView(PLeanNode Node, bool Center, bool Horizontall
             (style == ssHorizontal || style == ssBoth))
             offset.ry() -= this->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
                                                       horizontalScrollBar());
-    } else if (r.top() < 0) {
-        offset.ry() -= r.top();
     }
     if (Horizontally) {
         int fixed = columns ? cols.GetVisibleFixedWidth() : 0;

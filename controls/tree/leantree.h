@@ -325,7 +325,8 @@ public:
     // The horizontal range and bar alone (the offset is left to the caller).
     void UpdateHorizontalScrollBar(bool DoRepaint);
     // Opens Node's collapsed parents, then scrolls its row (the focused column's text, or the
-    // whole cell with toGridExtensions) into view: centred vertically with Center; with
+    // whole cell with toGridExtensions) into view: centred vertically with Center (a row
+    // above the top with its top at the middle, any other with its bottom there); with
     // Horizontally centred when it sticks out (or placed right of fixed columns). True when
     // it scrolled; false for nil, the root or a hidden node.
     bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
@@ -643,6 +644,9 @@ protected:
 private:
     // The release of Message's button, as the tree's mouse-up handling takes it.
     void MouseButtonReleased(const TLTMouseMessage& Message);
+    // Finishes every button recorded as down as if it were released at P (client coordinates):
+    // an open popup menu takes those releases.
+    void ReleaseHeldButtons(QPoint P);
     // DragFinished with the mouse at P (client coordinates).
     void DragFinishedAt(QPoint P);
     TClipboardFormats FClipboardFormats{this};

@@ -37,7 +37,12 @@ TCustomLeanStringTree::TCustomLeanStringTree(QWidget* parent, TLTHeaderClass Hea
     UpdateFontMetrics();
 }
 
-TCustomLeanStringTree::~TCustomLeanStringTree() = default;
+TCustomLeanStringTree::~TCustomLeanStringTree() {
+    // The editor goes with the tree: a changed text is kept under toAutoAcceptEditChange,
+    // while the tree can still take it.
+    if (IsEditing() && HasString(TLTStringOption::toAutoAcceptEditChange))
+        AbandonEdit(true);
+}
 
 std::unique_ptr<TCustomLeanTreeOptions> TLeanStringTree::GetOptionsClass(TBaseLeanTree* Owner) {
     return std::make_unique<TStringTreeOptions>(Owner);

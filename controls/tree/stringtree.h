@@ -46,6 +46,8 @@ public:
 class TCustomLeanStringTree : public TBaseLeanTree {
 public:
     explicit TCustomLeanStringTree(QWidget* parent = nullptr);
+    // A running edit ends with the tree: a changed text reaches OnNewText under
+    // toAutoAcceptEditChange, else it is dropped.
     ~TCustomLeanStringTree() override;
     // Text trees make TCustomStringTreeOptions; the options class of a descendant makes a kind
     // derived from it.
@@ -158,7 +160,7 @@ private:
 
     QString FDefaultText = QStringLiteral("Node");
     TCustomStringTreeOptions* FStringTreeOptions; // the tree's options object
-    size_t FTextWidthOffset = 0; // of the cached width, from the node's start
+    size_t FTextWidthOffset = 0;                  // of the cached width, from the node's start
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FFontChanged = false; // OnPaintText changed the font

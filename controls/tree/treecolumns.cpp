@@ -303,7 +303,7 @@ TLeanTreeColumn& TLeanTreeColumns::Add() {
 }
 
 template <class F> void TLeanTreeColumns::RenumberReferences(F Renumber) {
-    for (TColumnIndex* c : {&HoverIndex, &DownIndex, &TrackIndex, &ClickIndex,
+    for (TColumnIndex* c : {&HoverIndex, &DownIndex, &TrackIndex, &ClickIndex, &DropTarget,
                             &header_->autoSizeIndex_, &header_->sortColumn_})
         Renumber(*c, NoColumn);
     TColumnIndex& main = header_->mainColumn_;
@@ -360,7 +360,7 @@ void TLeanTreeColumns::Delete(int index) {
 
 void TLeanTreeColumns::Clear() {
     clearing_ = true;
-    HoverIndex = DownIndex = TrackIndex = ClickIndex = NoColumn;
+    HoverIndex = DownIndex = TrackIndex = ClickIndex = DropTarget = NoColumn;
     if (!header_->states_.Contains(THeaderState::hsLoading))
         header_->autoSizeIndex_ = header_->mainColumn_ = header_->sortColumn_ = NoColumn;
     items_.clear();

@@ -176,10 +176,10 @@ public:
     void FixPositions();
     void AdjustPosition(TLeanTreeColumn& Column, uint32_t NewPosition);
     // Renumbers the position array and the column references (hover, pressed, tracked, clicked,
-    // main, sort, auto-size, the tree's focused column) after the column at OldIndex moved to
-    // NewIndex in the collection; NewIndex -1 (a deletion) drops OldIndex and lowers larger
-    // indexes, the array shrinking by one. A deletion is reported before the column leaves the
-    // collection, a move after the column moved.
+    // drop target, main, sort, auto-size, the tree's focused column) after the column at OldIndex
+    // moved to NewIndex in the collection; NewIndex -1 (a deletion) drops OldIndex and lowers
+    // larger indexes, the array shrinking by one. A deletion is reported before the column leaves
+    // the collection, a move after the column moved.
     void IndexChanged(int OldIndex, int NewIndex);
     void Update(TLeanTreeColumn* Item);
     const std::vector<int>& PositionToIndex() const { return positionToIndex_; }

@@ -458,9 +458,9 @@ TLeanTreeDragDrop::TDropMode TLeanTreeDragDrop::DropModeAt(QPoint Pt, PLeanNode&
     auto& tree = DragTree();
     THitInfo hit = tree.GetHitTestInfoAt(Pt.x(), Pt.y(), true);
     Node = hit.HitNode;
-    // Beside a short label counts as beside it, not on it.
-    bool onLabel = hit.HitPositions.Intersects({hiOnItemLabel, hiOnNormalIcon, hiOnStateIcon}) &&
-                   !hit.HitPositions.Intersects({hiOnItemLeft, hiOnItemRight});
+    // The label's whole room (beside a short text too) and the images take a drop onto the
+    // node; the indentation, margin and check box drop above or below it.
+    bool onLabel = hit.HitPositions.Intersects({hiOnItemLabel, hiOnNormalIcon, hiOnStateIcon});
     // In a report only the main column's label or images take a drop.
     if (Node && tree.HasMisc(toReportMode) &&
         (!onLabel || (tree.FHeader->UseColumns() && hit.HitColumn != tree.FHeader->MainColumn())))

@@ -148,21 +148,24 @@ bool TLeanTreeEditing::DoCancelEdit() {
     return true;
 }
 
-void TLeanTreeEditing::AbandonEdit() {
+void TLeanTreeEditing::AbandonEdit(bool Accept) {
     auto& tree = EditTree();
     DropPendingEdit();
     if (!tree.IsEditing() || FEditEnding)
         return;
     FEditEnding = true;
     try {
-        FEditLink->CancelEdit();
+        if (Accept)
+            FEditLink->EndEdit();
+        else
+            FEditLink->CancelEdit();
     } catch (...) {
-        // The edit ends regardless: its node is going away.
+        // The edit ends regardless: its node or its editor is going away.
     }
     FEditEnding = false;
     tree.DoStateChange({}, tsEditing);
     FEditLink.reset();
-    if (tree.OnEditCancelled && !tree.FDestroying)
+    if (tree.OnEditCancelled && !tree.FDestroying && !Accept)
         tree.OnEditCancelled(&tree, FEditColumn);
 }
 

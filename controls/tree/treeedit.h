@@ -46,9 +46,10 @@ protected:
     bool FinishEdit(bool accept);
     // Drops a pending edit (edit timer stopped, tsEditPending left).
     void DropPendingEdit();
-    // Ends a running edit for good before its node goes away: cancelled, and released even
-    // when the link refuses.
-    void AbandonEdit();
+    // Ends a running edit for good before its node or the editor goes away: cancelled (Accept:
+    // ended, the link keeping a changed text, with no edit event), and released even when the
+    // link refuses.
+    void AbandonEdit(bool Accept = false);
     QTimer* EditTimer(); // made on first use, a child of the tree
 
     std::shared_ptr<ILTEditLink> FEditLink;

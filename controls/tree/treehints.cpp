@@ -79,7 +79,8 @@ bool TLeanTreeHints::ShowHintAt(QPoint P) {
         CancelHint();
         return false;
     };
-    if (!ShowHint || QWidget::mouseGrabber() ||
+    // Only the active window's tree hints (tooltips from mouse moves as well).
+    if (!ShowHint || !tree.isActiveWindow() || QWidget::mouseGrabber() ||
         tree.TreeStates().Intersects({tsOLEDragPending, tsVCLDragPending}))
         return hide();
     THitInfo hit = tree.GetHitTestInfoAt(P.x(), P.y(), true);

@@ -17,7 +17,7 @@ class TLeanTreeHints {
 public:
     TLTHintMode HintMode = hmDefault;
     TLTHintAnimationType HintAnimation = hatSystemDefault;
-    QString Hint; // the control's own hint text
+    QString Hint;         // the control's own hint text
     bool ShowHint = true; // off: no hint shows, neither the tree's nor its columns'
     // The effective hint animation (the system default resolved).
     virtual TLTHintAnimationType DoGetAnimationType();
@@ -31,7 +31,8 @@ public:
     virtual void DoDrawHint(QPainter& Canvas, PLeanNode Node, const QRect& R, TColumnIndex Column);
     // The font a tooltip of Node's cell is measured and drawn in (the tree's font here).
     virtual QFont DoGetHintFont(PLeanNode Node, TColumnIndex Column);
-    // Decides and shows the hint for the client point P; false when none shows.
+    // Decides and shows the hint for the client point P; false when none shows (always in a
+    // window that is not the active one).
     bool ShowHintAt(QPoint P);
     // Hides the hint (its node may be going) and leaves tsHint.
     void CancelHint();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <vector>
 
 #include "controls/tree/leantree.h"
 
@@ -25,8 +26,18 @@ struct TChecker {
         return false;
     }
 
-    // Checks Node's subtree; Shown: all ancestors expanded and visible.
-    bool Walk(PLeanNode node, bool shown) {
+    // What a node's check still needs once its children are done.
+    struct Frame {
+        PLeanNode node;
+        bool childrenShown;
+        PLeanNode next = nullptr, prev = nullptr; // next child to visit, last child visited
+        uint32_t count = 0;
+        uint64_t totalCount = 1, heights = 0;
+        bool anyVisible = false;
+    };
+
+    // Counts Node (Shown: all ancestors expanded and visible) and pushes its frame.
+    bool Enter(PLeanNode node, bool shown, std::vector<Frame>& stack) {
         if (node != root) {
             if (!nodes.insert(node).second)
                 return Fail("node reached twice", node);
@@ -38,54 +49,77 @@ struct TChecker {
             if (node->States & vsSelected)
                 ++selected;
         }
-        uint32_t count = 0;
-        uint64_t totalCount = 1, heights = 0;
-        bool anyVisible = false;
-        PLeanNode prev = nullptr;
         bool childrenShown =
             (node == root || (shown && (node->States & vsVisible))) && (node->States & vsExpanded);
-        for (PLeanNode c = node->FirstChild; c; c = c->NextSibling) {
-            if (c->Parent != node)
-                return Fail("child's Parent is wrong", c);
-            if (c->PrevSibling != prev)
-                return Fail("PrevSibling is wrong", c);
-            if (c->Index != count)
-                return Fail(Format("Index %u, expected %u", c->Index, count), c);
-            if (!Walk(c, childrenShown))
-                return false;
-            ++count;
-            totalCount += c->TotalCount;
-            if (c->States & vsVisible) {
-                heights += c->TotalHeight;
-                anyVisible = true;
-            }
-            prev = c;
-            if (count > 100000000)
-                return Fail("sibling chain loops", node);
-        }
-        if (node->LastChild != prev)
+        stack.push_back({node, childrenShown, node->FirstChild});
+        return true;
+    }
+
+    // The checks of a node whose children have all been visited.
+    bool Leave(const Frame& f) {
+        PLeanNode node = f.node;
+        if (node->LastChild != f.prev)
             return Fail("LastChild is wrong", node);
         if (!node->FirstChild != !node->LastChild)
             return Fail("FirstChild and LastChild disagree", node);
-        if (node->ChildCount != count)
-            return Fail(Format("ChildCount %u, counted %u", node->ChildCount, count), node);
-        if (node->TotalCount != totalCount)
+        if (node->ChildCount != f.count)
+            return Fail(Format("ChildCount %u, counted %u", node->ChildCount, f.count), node);
+        if (node->TotalCount != f.totalCount)
             return Fail(Format("TotalCount %u, expected %llu", node->TotalCount,
-                               (unsigned long long)totalCount),
+                               (unsigned long long)f.totalCount),
                         node);
-        uint64_t height = node->NodeHeight + ((node->States & vsExpanded) ? heights : 0);
+        uint64_t height = node->NodeHeight + ((node->States & vsExpanded) ? f.heights : 0);
         if (node->TotalHeight != height)
             return Fail(Format("TotalHeight %u, expected %llu", node->TotalHeight,
                                (unsigned long long)height),
                         node);
         if (node != root) {
-            if (count > 0 && bool(node->States & vsAllChildrenHidden) == anyVisible &&
+            if (f.count > 0 && bool(node->States & vsAllChildrenHidden) == f.anyVisible &&
                 tree.UpdateCount() == 0 && !storedStates)
                 return Fail("vsAllChildrenHidden does not match the children", node);
-            if ((node->States & vsExpanded) && count == 0 && !storedStates)
+            if ((node->States & vsExpanded) && f.count == 0 && !storedStates)
                 return Fail("expanded without children", node);
-            if (count > 0 && !(node->States & vsHasChildren))
+            if (f.count > 0 && !(node->States & vsHasChildren))
                 return Fail("children without vsHasChildren", node);
+        }
+        return true;
+    }
+
+    // Checks the whole tree depth first with a stack of its own: any depth fits.
+    bool Walk() {
+        std::vector<Frame> stack;
+        Enter(root, true, stack);
+        while (!stack.empty()) {
+            Frame& f = stack.back();
+            if (PLeanNode c = f.next) {
+                if (c->Parent != f.node)
+                    return Fail("child's Parent is wrong", c);
+                if (c->PrevSibling != f.prev)
+                    return Fail("PrevSibling is wrong", c);
+                if (c->Index != f.count)
+                    return Fail(Format("Index %u, expected %u", c->Index, f.count), c);
+                f.next = c->NextSibling;
+                if (!Enter(c, f.childrenShown, stack))
+                    return false;
+                continue; // f is not used after this
+            }
+            Frame done = f;
+            stack.pop_back();
+            if (!Leave(done))
+                return false;
+            if (stack.empty())
+                break;
+            Frame& parent = stack.back();
+            PLeanNode c = done.node;
+            ++parent.count;
+            parent.totalCount += c->TotalCount;
+            if (c->States & vsVisible) {
+                parent.heights += c->TotalHeight;
+                parent.anyVisible = true;
+            }
+            parent.prev = c;
+            if (parent.count > 100000000)
+                return Fail("sibling chain loops", parent.node);
         }
         return true;
     }
@@ -103,7 +137,7 @@ std::string TTreeInvariants::Check(const TBaseLeanTree& Tree, bool StoredStates)
         return "root states are wrong";
     if (TreeFromNode(root) != &Tree)
         return "root does not name its tree";
-    c.Walk(root, true);
+    c.Walk();
     if (!c.error.empty())
         return c.error;
     if (c.visible != Tree.FVisibleCount)

@@ -445,10 +445,20 @@ int TLeanTreeNodes::GetLevelDifference(PLeanNode Node1, PLeanNode Node2) const {
 uint32_t TBaseLeanTree::CountVisibleChildren(PLeanNode Node) const {
     if (!(Node->States & vsExpanded))
         return 0;
+    // Depth first along the links, without recursion: any depth fits.
     uint32_t count = 0;
-    for (PLeanNode c = Node->FirstChild; c; c = c->NextSibling)
-        if (c->States & vsVisible)
-            count += 1 + CountVisibleChildren(c);
+    for (PLeanNode c = Node->FirstChild; c;) {
+        if (c->States & vsVisible) {
+            ++count;
+            if ((c->States & vsExpanded) && c->FirstChild) {
+                c = c->FirstChild;
+                continue;
+            }
+        }
+        while (c != Node && !c->NextSibling)
+            c = c->Parent;
+        c = c == Node ? nullptr : c->NextSibling;
+    }
     return count;
 }
 

@@ -80,6 +80,9 @@ void TBaseLeanTree::DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Posi
     if (!menu)
         menu = PopupMenu;
     if (menu) {
+        // The open menu takes the releases of the buttons held now (a mouse menu comes with
+        // the press): the tree finishes them here, before the menu's own state.
+        ReleaseHeldButtons(Position);
         DoStateChange(tsPopupMenuShown);
         if (FEditTimer)
             FEditTimer->stop();

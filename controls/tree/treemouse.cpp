@@ -382,6 +382,14 @@ void TBaseLeanTree::MouseButtonReleased(const TLTMouseMessage& Message) {
     HandleMouseUp(Message, GetHitTestInfoAt(Message.Pos.x(), Message.Pos.y(), true));
 }
 
+void TBaseLeanTree::ReleaseHeldButtons(QPoint P) {
+    const std::pair<TLeanTreeState, TMouseButton> held[] = {
+        {tsLeftButtonDown, mbLeft}, {tsRightButtonDown, mbRight}, {tsMiddleButtonDown, mbMiddle}};
+    for (auto [state, button] : held)
+        if (FStates.Contains(state))
+            MouseButtonReleased({button, KeysOf(QGuiApplication::keyboardModifiers()), P});
+}
+
 void TBaseLeanTree::DragFinished() {
     DragFinishedAt(viewport()->mapFromGlobal(QCursor::pos()));
 }

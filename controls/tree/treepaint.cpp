@@ -528,7 +528,7 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     info.ButtonX =
                         (lineLevels - 1) * int(FIndent) + int(FIndent) / 2 - ButtonSize / 2;
                     info.ButtonY = info.CentreY - PlusBitmap().height() / 2;
-                    if (HasPaint(toShowTreeLines) || FLineMode == lmBands)
+                    if (HasPaint(toShowTreeLines)) // the band lines as well
                         PaintTreeLines(info, lineLevels);
                     bool button =
                         HasPaint(toShowButtons) && (node->States & vsHasChildren) &&

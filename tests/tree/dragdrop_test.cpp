@@ -242,13 +242,13 @@ Qt::DropAction DragTo(TBaseLeanTree& target, QMimeData* data, QPoint p, Qt::Drop
 TEST_F(DragDropTest, DragAndDropWithinATreeAndBetweenTrees) {
     a.show();
     b.show();
-    // Within a: a move onto the lower half of the last row lands after it; the source deletes
-    // nothing (the nodes moved).
+    // Within a: a move onto the lower half of the last row (left of its label) lands after it;
+    // the source deletes nothing (the nodes moved).
     a.SetSelected(a.Top(0), true);
     std::unique_ptr<QMimeData> data = a.BeginOLEDrag();
     ASSERT_EQ(a.DragSelection().size(), 1u);
     QRect last = a.GetDisplayRect(a.Top(2), NoColumn, false);
-    Qt::DropAction r = DragTo(a, data.get(), QPoint(last.right() - 2, last.bottom() - 2),
+    Qt::DropAction r = DragTo(a, data.get(), QPoint(last.left() + 2, last.bottom() - 2),
                               Qt::CopyAction | Qt::MoveAction);
     EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmBelow);
     a.EndOLEDrag(r == Qt::IgnoreAction ? Qt::MoveAction : r);
@@ -272,7 +272,7 @@ TEST_F(DragDropTest, DragAndDropWithinATreeAndBetweenTrees) {
     a.SetSelected(a.Top(1), true);
     data = a.BeginOLEDrag();
     QRect onB = b.GetDisplayRect(b.Top(0), NoColumn, false);
-    r = DragTo(b, data.get(), QPoint(onB.right() - 2, onB.top() + 1),
+    r = DragTo(b, data.get(), QPoint(onB.left() + 2, onB.top() + 1),
                Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier);
     a.EndOLEDrag(Qt::MoveAction);
     EXPECT_EQ(b.Values(), (std::vector<int>{3, 300, 7, 700, 8, 800}));
@@ -362,12 +362,13 @@ TEST_F(DragDropTest, DropModesEffectsAndAutoExpand) {
     QMimeData foreign;
     TLTDragInfo info;
     info.Allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-    info.Pt = QPoint(row.right() - 2, row.top() + 2);
+    // Left of the label: above or below by the half of the row.
+    info.Pt = QPoint(row.left() + 2, row.top() + 2);
     ASSERT_TRUE(a.DragEnter(nullptr, &foreign, info));
     EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmAbove);
     EXPECT_EQ(a.DropTargetNode(), a.Top(1));
     EXPECT_EQ(info.Effect, Qt::CopyAction); // from elsewhere: copy
-    info.Pt = QPoint(row.right() - 2, row.bottom() - 1);
+    info.Pt = QPoint(row.left() + 2, row.bottom() - 1);
     a.DragOver(nullptr, info, 10);
     EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmBelow);
     {
@@ -384,6 +385,17 @@ TEST_F(DragDropTest, DropModesEffectsAndAutoExpand) {
     info.Pt = QPoint(label.left() + 2, row.center().y());
     a.DragOver(nullptr, info, 20);
     EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmOnNode);
+    // Beside the short label is still on it; without the drop mark every row point is.
+    info.Pt = QPoint(row.right() - 2, row.bottom() - 1);
+    a.DragOver(nullptr, info, 21);
+    EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmOnNode);
+    a.TreeOptions().SetPaintOptions(a.TreeOptions().PaintOptions() -
+                                    TLTPaintOption::toShowDropmark);
+    info.Pt = QPoint(row.left() + 2, row.bottom() - 1);
+    a.DragOver(nullptr, info, 22);
+    EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmOnNode);
+    a.TreeOptions().SetPaintOptions(a.TreeOptions().PaintOptions() |
+                                    TLTPaintOption::toShowDropmark);
     info.Keys = Qt::ShiftModifier;
     a.DragOver(&a, info, 30);
     EXPECT_EQ(info.Effect, Qt::MoveAction);
@@ -419,10 +431,14 @@ TEST_F(DragDropTest, AReportTakesDropsOnlyOnLabels) {
     ASSERT_TRUE(a.DragEnter(nullptr, &foreign, info));
     EXPECT_EQ(a.DropTargetNode(), a.Top(1));
     EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmOnNode);
-    info.Pt = QPoint(label.right() + 20, label.center().y()); // the row, beside the label
+    info.Pt = QPoint(label.left() - 2, label.center().y()); // the row, left of the label
     a.DragOver(nullptr, info, 10);
     EXPECT_EQ(a.DropTargetNode(), nullptr);
     EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmNowhere);
+    info.Pt = QPoint(label.right() + 20, label.center().y()); // beside the short label: on it
+    a.DragOver(nullptr, info, 20);
+    EXPECT_EQ(a.DropTargetNode(), a.Top(1));
+    EXPECT_EQ(a.LastDropMode(), TBaseLeanTree::dmOnNode);
     a.DragLeave();
 }
 

@@ -76,15 +76,21 @@ TEST_F(HeaderTest, WidthLimitsAndAutoSize) {
 TEST_F(HeaderTest, DeletingColumnsFixesReferences) {
     tree.Header().SetMainColumn(1);
     tree.Header().SetSortColumn(3);
+    Cols().DropTarget = 2; // a column drag over column 2
     Cols().Delete(1);
     EXPECT_EQ(tree.Header().MainColumn(), 0);
     EXPECT_EQ(tree.Header().SortColumn(), 2);
+    EXPECT_EQ(Cols().DropTarget, 1);
     tree.Header().SetSortColumn(-7);
     EXPECT_EQ(tree.Header().SortColumn(), -1);
     tree.Header().SetSortColumn(40);
     EXPECT_EQ(tree.Header().SortColumn(), 2);
+    Cols().Delete(1);
+    EXPECT_EQ(Cols().DropTarget, NoColumn);
+    Cols().DropTarget = 0;
     Cols().Clear();
     EXPECT_EQ(tree.Header().MainColumn(), NoColumn);
+    EXPECT_EQ(Cols().DropTarget, NoColumn);
 }
 
 TEST_F(HeaderTest, MovingAColumnInTheCollectionKeepsTheDisplayAndTheReferences) {
@@ -95,6 +101,7 @@ TEST_F(HeaderTest, MovingAColumnInTheCollectionKeepsTheDisplayAndTheReferences) 
     tree.Header().SetSortColumn(2);
     tree.Header().SetAutoSizeIndex(3);
     tree.SetFocusedColumn(0);
+    Cols().DropTarget = 3;
     // The texts in collection order, then in display order with their left edges.
     auto texts = [&] {
         std::string s;
@@ -113,6 +120,7 @@ TEST_F(HeaderTest, MovingAColumnInTheCollectionKeepsTheDisplayAndTheReferences) 
     EXPECT_EQ(name(tree.Header().SortColumn()), "C");
     EXPECT_EQ(name(tree.Header().AutoSizeIndex()), "D");
     EXPECT_EQ(name(tree.FocusedColumn()), "A");
+    EXPECT_EQ(name(Cols().DropTarget), "D");
 }
 
 TEST_F(HeaderTest, DisplayNames) {

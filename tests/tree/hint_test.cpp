@@ -123,6 +123,27 @@ TEST_F(HintTest, FadeAndSlideEndAtTheFullWindow) {
     EXPECT_FALSE(tree.TreeStates().Contains(tsInAnimation));
 }
 
+TEST_F(HintTest, OnlyTheActiveWindowsTreeHints) {
+    tree.HintMode = hmTooltip;
+    tree.LabelWidth = 400; // cut off: a tooltip is due
+    auto move = [&](QPoint p) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(p), tree.viewport()->mapToGlobal(QPointF(p)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(tree.viewport(), &e);
+    };
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    move(QPoint(50, 10));
+    EXPECT_FALSE(Window()->isVisible());
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+    tree.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tree));
+    move(QPoint(50, 12));
+    EXPECT_TRUE(Window()->isVisible());
+}
+
 TEST_F(HintTest, KeysReachTheTreeWhileAHintFades) {
     tree.SetRootNodeCount(100);
     tree.UpdateScrollBars(true);

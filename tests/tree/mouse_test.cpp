@@ -194,6 +194,46 @@ TEST_F(MouseTest, ARightClickKeepsTheSelectionForTheTreesOwnMenu) {
     QTest::mouseRelease(tree.viewport(), Qt::RightButton, {}, Label(2));
 }
 
+TEST_F(MouseTest, AMenuTakesTheReleaseOfTheButtonThatOpenedIt) {
+    using enum TLeanTreeState;
+    tree.TreeOptions().SetSelectionOptions({toCenterScrollIntoView});
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | toCheckSupport);
+    tree.SetCheckType(Top(1), ctCheckBox);
+    tree.SetCheckType(Top(2), ctCheckBox);
+    QMenu menu;
+    tree.OnGetPopupMenu = [&](TBaseLeanTree*, PLeanNode, TColumnIndex, const QPoint&, bool&,
+                              QMenu*& m) { m = &menu; };
+    // As the window system delivers it: the menu opens with the press and takes the release.
+    auto rightClick = [&](QPoint p) {
+        QTest::mouseClick(tree.windowHandle(), Qt::RightButton, {},
+                          tree.viewport()->mapTo(&tree, p));
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(menu.isVisible());
+        menu.close();
+    };
+    // On a tree that does not take the focus (the menu's focus change does not reach it).
+    tree.clearFocus();
+    tree.setFocusPolicy(Qt::NoFocus);
+    ASSERT_NO_FATAL_FAILURE(rightClick(Label(3)));
+    EXPECT_FALSE(tree.TreeStates().Contains(tsRightButtonDown));
+    tree.setFocusPolicy(Qt::StrongFocus);
+    // No button is down: a far focused node is centred.
+    tree.SetRootNodeCount(100);
+    tree.SetFocusedNode(Top(50));
+    QRect r = tree.GetDisplayRect(Top(50), NoColumn, false);
+    EXPECT_NEAR(r.center().y(), tree.viewport()->height() / 2, RowH);
+    tree.SetFocusedNode(nullptr);
+    tree.SetOffsetY(0);
+    // A right click on a check box checks it on the release the menu took; the next box works.
+    tree.TreeOptions().SetSelectionOptions({toRightClickSelect});
+    QPoint box(30, RowH + 9);
+    ASSERT_NO_FATAL_FAILURE(rightClick(box));
+    EXPECT_FALSE(tree.TreeStates().Contains(tsMouseCheckPending));
+    EXPECT_EQ(Top(1)->CheckState, csCheckedNormal);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, box + QPoint(0, RowH));
+    EXPECT_EQ(Top(2)->CheckState, csCheckedNormal);
+}
+
 TEST_F(MouseTest, AClickInAnotherColumnOrOnAScrollBarFocuses) {
     tree.LabelWidth = 150;
     tree.TreeOptions().SetSelectionOptions({toExtendedFocus});

@@ -278,6 +278,11 @@ TEST_F(PaintTest, NoGridLineRightOfTheAutoSizeColumnAndBandsCloseTheirLevel) {
     EXPECT_EQ(At(img, 18 + 9, 3 * h - 1), QColor(Qt::red)); // below rows[2], level 1
     EXPECT_NE(At(img, 18 + 9, 2 * h - 1), QColor(Qt::red)); // rows[1] has a sibling below
     EXPECT_EQ(At(img, 9, 5 * h - 1), QColor(Qt::red));      // the last top-level node
+    // Band lines are tree lines: none without toShowTreeLines.
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowTreeLines);
+    img = Render();
+    EXPECT_NE(At(img, 18 + 9, 3 * h - 1), QColor(Qt::red));
+    EXPECT_NE(At(img, 18, h + 5), QColor(Qt::red));
 }
 
 TEST_F(PaintTest, RightToLeftBandsAndEmptyCellsFollowTheirReadingOrder) {

@@ -304,6 +304,16 @@ TEST_F(ScrollTest, ScrollIntoViewOpensParentsAndCentres) {
     EXPECT_FALSE(tree.ScrollIntoView(deep, false));                         // in view already
     EXPECT_TRUE(tree.ScrollIntoView(deep, true));
     EXPECT_EQ(tree.GetDisplayRect(deep, NoColumn, false).bottom() + 1, ch / 2);
+    // A row above the top comes to the top edge; centred, its top goes to the middle.
+    PLeanNode above = tree.GetFirstNoInit();
+    for (int i = 0; i < 100; ++i)
+        above = above->NextSibling;
+    for (bool centre : {false, true}) {
+        tree.SetOffsetY(-(1 << 24)); // the end
+        ASSERT_LT(tree.GetDisplayRect(above, NoColumn, false).top(), 0);
+        EXPECT_TRUE(tree.ScrollIntoView(above, centre));
+        EXPECT_EQ(tree.GetDisplayRect(above, NoColumn, false).top(), centre ? ch / 2 : 0);
+    }
 
     // Horizontally the focused column's text is centred when it sticks out.
     tree.LabelWidth = 100;

@@ -480,6 +480,30 @@ TEST_F(StreamTest, NestingUpToTheLimit) {
     EXPECT_EQ(other.GetNodeLevel(other.GetLast()), NodeStream::MaxNesting - 1);
     EXPECT_TREE_VALID(other);
     ExpectRefused(chain(NodeStream::MaxNesting + 1), 2006);
+
+    // Open chains added below the deepest node make a tree far deeper than one stream holds:
+    // the checks, counts and folds walk it without running out of stack.
+    std::string node = Leaf();
+    for (size_t i = 1; i < NodeStream::MaxNesting; ++i)
+        node =
+            NodeChunk(BaseChunk(1, vsVisible | vsInitialized | vsHasChildren | vsExpanded, node));
+    const std::string open = Stream(1, node);
+    other.FullExpand();
+    for (int i = 0; i < 24; ++i) {
+        PLeanNode last = other.GetLast();
+        TMemoryStream s(open);
+        ASSERT_EQ(other.AddFromStream(s, last), 1u);
+        other.ToggleNode(last);
+    }
+    const uint32_t total = 25 * NodeStream::MaxNesting;
+    EXPECT_EQ(other.TotalCount(), total);
+    EXPECT_EQ(other.VisibleCount(), total);
+    EXPECT_TREE_VALID(other);
+    other.ToggleNode(other.GetFirst());
+    EXPECT_EQ(other.VisibleCount(), 1u);
+    other.ToggleNode(other.GetFirst());
+    EXPECT_EQ(other.VisibleCount(), total);
+    EXPECT_TREE_VALID(other);
 }
 
 } // namespace

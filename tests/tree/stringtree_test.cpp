@@ -274,6 +274,28 @@ TEST_F(StringTreeInteraction, EditorTakesWindowTextDirectionAndModifiedText) {
     EXPECT_EQ(tree.newTexts, QStringList{"apple"});
 }
 
+TEST(StringTree, AnEditEndingWithTheTreeKeepsItsTextUnderAutoAccept) {
+    QStringList kept;
+    for (bool autoAccept : {true, false}) {
+        auto tree = std::make_unique<TTextTree>();
+        tree->Add(nullptr, "apple");
+        tree->TreeOptions().SetMiscOptions(tree->TreeOptions().MiscOptions() |
+                                           TLTMiscOption::toEditable);
+        if (!autoAccept)
+            tree->SetStringOptions({TLTStringOption::toSaveCaptions});
+        tree->OnNewText = [&](TBaseLeanTree*, PLeanNode, TColumnIndex, const QString& t) {
+            kept.push_back(t);
+        };
+        tree->show();
+        ASSERT_TRUE(tree->EditNode(tree->GetFirst(), NoColumn));
+        auto link = std::dynamic_pointer_cast<TStringEditLink>(tree->EditLink());
+        ASSERT_TRUE(link && link->Edit());
+        QTest::keyClicks(link->Edit(), autoAccept ? "pear" : "plum");
+        tree.reset();
+    }
+    EXPECT_EQ(kept, QStringList{"pear"});
+}
+
 TEST_F(StringTreeInteraction, IncrementalSearchMatchesTextPrefixesIgnoringCase) {
     tree.SetIncrementalSearch(isAll);
     tree.SetFocusedNode(Row(0));
@@ -416,7 +438,7 @@ TEST(StringTree, TwoTreesDuringADragOnScreen) {
     QRect row = right.GetDisplayRect(right.GetNext(right.GetFirst()), NoColumn, false);
     TLTDragInfo info;
     info.Allowed = Qt::CopyAction | Qt::MoveAction;
-    info.Pt = QPoint(row.right() - 4, row.bottom() - 2);
+    info.Pt = QPoint(row.left() + 4, row.bottom() - 2); // in the indentation
     ASSERT_TRUE(right.DragEnter(&left, data.get(), info));
     right.DragOver(&left, info, 1);
     EXPECT_EQ(right.LastDropMode(), TBaseLeanTree::dmBelow);
