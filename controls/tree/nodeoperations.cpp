@@ -473,6 +473,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
     if (changed) {
         InvalidateCache();
         if (FUpdateCount == 0) {
+            // The worker may walk the nodes once validation starts: the last write comes first.
+            Node->States &= ~vsToggling;
             ValidateCache();
             if (Node->ChildCount > 0) {
                 UpdateScrollBars(true);
@@ -499,7 +501,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
     } else if (Node->ChildCount == 0) {
         InvalidateNode(Node);
     }
-    Node->States &= ~vsToggling;
+    if (Node->States & vsToggling) // only read when cleared above: the worker may be walking
+        Node->States &= ~vsToggling;
 }
 
 void TBaseLeanTree::FullExpand(PLeanNode Node) {
