@@ -86,13 +86,6 @@ void TBaseLeanTree::DoPopupMenu(PLeanNode Node, TColumnIndex Column, QPoint Posi
         DoStateChange(tsPopupMenuShown);
         if (FEditTimer)
             FEditTimer->stop();
-        // The menu takes the mouse: a rubber band begun by the press (a right click into empty
-        // space) would never see its release and would stay painted.
-        if (FStates.Intersects({tsDrawSelPending, tsDrawSelecting})) {
-            DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
-            FNewSelRect = FLastSelRect = QRect();
-            InvalidateTree();
-        }
         // The open menu takes the button's release; its closing ends the state.
         connect(
             menu, &QMenu::aboutToHide, this, [this] { DoStateChange({}, tsPopupMenuShown); },

@@ -378,15 +378,18 @@ void TfrmRemindersWnd::RemoveAllRows() {
 void TfrmRemindersWnd::DeleteRow(int index) {
     if (index < 0 || index >= RowCount())
         return;
-    const IReminderAwareItemPtr item = RowItem(index);
-    if (item->HasReminder())
-        item->GetReminder().SetPlacedToReminderWnd(false);
+    ForgetRow(RowItem(index));
     if (index == SelectedRow())
         SelectNeighbourRow(index);
-    rowIndex_.erase(item.get());
     delete lvReminders->takeTopLevelItem(index);
     lvRemindersChange();
     CloseIfEmpty();
+}
+
+void TfrmRemindersWnd::ForgetRow(const IReminderAwareItemPtr& item) {
+    if (item->HasReminder())
+        item->GetReminder().SetPlacedToReminderWnd(false);
+    rowIndex_.erase(item.get());
 }
 
 void TfrmRemindersWnd::DeleteRowsWhere(
@@ -416,10 +419,7 @@ void TfrmRemindersWnd::DeleteRowsWhere(
                 newSelection = row;
             continue;
         }
-        const IReminderAwareItemPtr item = ItemOf(row);
-        if (item->HasReminder())
-            item->GetReminder().SetPlacedToReminderWnd(false);
-        rowIndex_.erase(item.get());
+        ForgetRow(ItemOf(row));
         gone.emplace_back(row);
     }
     lvReminders->addTopLevelItems(kept);

@@ -171,6 +171,8 @@ private:
     void SelectRow(QTreeWidgetItem* row);
     // The row of item, or null.
     QTreeWidgetItem* RowOf(const IReminderAwareItemPtr& item) const;
+    // Takes item's row out of the index and marks the entry as no longer listed.
+    void ForgetRow(const IReminderAwareItemPtr& item);
     // Deletes every row whose entry matches, as DeleteRow would one by one from the last.
     void DeleteRowsWhere(const std::function<bool(const IReminderAwareItemPtr&)>& match);
     void ShowAndActivateNow();
