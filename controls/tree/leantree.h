@@ -428,6 +428,8 @@ public:
     // TargetCanvas. Only the rows meeting Window are visited (the first found by position).
     void PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Target,
                    TLTInternalPaintOptions PaintOptions);
+    // Draws the first IndentSize levels of PaintInfo.LineImage in the cell: tree lines in the
+    // line pattern, or under lmBands the band lines in GridLineColor.
     virtual void PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize);
     virtual void PaintNodeButton(QPainter& Canvas, PLeanNode Node, bool RightToLeft,
                                  const QRect& CellRect, int ButtonX, int ButtonY);
