@@ -458,8 +458,8 @@ public:
     virtual QRect CurrentSelectionRect() const {
         return IsMouseSelecting() ? FNewSelRect : QRect();
     }
-    // Fills LineImage with the line types of Node's row, one per indentation level, and returns
-    // how many of Node's ancestors are selected.
+    // Fills LineImage with the line types of Node's row, one per indentation level (all ltNone
+    // without toShowTreeLines), and returns how many of Node's ancestors are selected.
     int DetermineLineImageAndSelectLevel(PLeanNode Node, std::vector<TLTLineType>& LineImage) const;
 
     // ---- state and normal images (treeimages.cpp; the lists are TLeanTreeLook's) ----

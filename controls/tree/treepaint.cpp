@@ -73,6 +73,8 @@ int TBaseLeanTree::DetermineLineImageAndSelectLevel(PLeanNode Node,
     if (!HasPaint(toShowRoot))
         chain.erase(chain.begin());
     LineImage.assign(chain.size(), ltNone);
+    if (!HasPaint(toShowTreeLines))
+        return selected; // no lines; the entry count still places the button
     for (size_t i = 0; i + 1 < chain.size(); ++i)
         LineImage[i] = HasVisibleNextSibling(chain[i]) ? ltTopDown : ltNone;
     if (!chain.empty()) {

@@ -355,6 +355,10 @@ TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     EXPECT_EQ(lines, (std::vector<TLTLineType>{ltTopDown, ltTopDown, ltTopRight}));
     EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1], lines), 1);
     EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[3], lines), 0);
+    // Without tree lines: an entry per level still, none of them a line.
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowTreeLines);
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1]->FirstChild, lines), 2);
+    EXPECT_EQ(lines, std::vector<TLTLineType>(3, ltNone));
 }
 
 TEST_F(PaintTest, ColumnsGetTheirColoursGridLinesAndHorizontalScroll) {
