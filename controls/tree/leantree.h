@@ -298,8 +298,9 @@ public:
     // gets the position found or the insert position.
     virtual bool FindNodeInSelection(PLeanNode Node, int& Index, int LowBound, int HighBound) const;
     virtual void ResetRangeAnchor();
-    // Moves the focus to Node (Ask: the host may refuse); outside an update the focused node is
-    // scrolled into view, its collapsed parents expanded.
+    // Moves the focus to Node (Ask: the host may refuse) after ending a running edit (the focus
+    // stays when the edit cannot end); outside an update the focused node is scrolled into
+    // view, its collapsed parents expanded.
     virtual void DoFocusNode(PLeanNode Node, bool Ask);
     virtual void SetFocusedNodeAndColumn(PLeanNode Node, TColumnIndex Column);
     virtual void Change(PLeanNode Node);
