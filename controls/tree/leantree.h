@@ -298,8 +298,9 @@ public:
     // gets the position found or the insert position.
     virtual bool FindNodeInSelection(PLeanNode Node, int& Index, int LowBound, int HighBound) const;
     virtual void ResetRangeAnchor();
-    // Moves the focus to Node (Ask: the host may refuse); outside an update the focused node is
-    // scrolled into view, its collapsed parents expanded.
+    // Moves the focus to Node (Ask: the host may refuse) after ending a running edit (the focus
+    // stays when the edit cannot end); outside an update the focused node is scrolled into
+    // view, its collapsed parents expanded.
     virtual void DoFocusNode(PLeanNode Node, bool Ask);
     virtual void SetFocusedNodeAndColumn(PLeanNode Node, TColumnIndex Column);
     virtual void Change(PLeanNode Node);
@@ -428,6 +429,8 @@ public:
     // TargetCanvas. Only the rows meeting Window are visited (the first found by position).
     void PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Target,
                    TLTInternalPaintOptions PaintOptions);
+    // Draws the first IndentSize levels of PaintInfo.LineImage in the cell: tree lines in the
+    // line pattern, or under lmBands the band lines in GridLineColor.
     virtual void PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize);
     virtual void PaintNodeButton(QPainter& Canvas, PLeanNode Node, bool RightToLeft,
                                  const QRect& CellRect, int ButtonX, int ButtonY);
@@ -456,8 +459,8 @@ public:
     virtual QRect CurrentSelectionRect() const {
         return IsMouseSelecting() ? FNewSelRect : QRect();
     }
-    // Fills LineImage with the line types of Node's row, one per indentation level, and returns
-    // how many of Node's ancestors are selected.
+    // Fills LineImage with the line types of Node's row, one per indentation level (all ltNone
+    // without toShowTreeLines), and returns how many of Node's ancestors are selected.
     int DetermineLineImageAndSelectLevel(PLeanNode Node, std::vector<TLTLineType>& LineImage) const;
 
     // ---- state and normal images (treeimages.cpp; the lists are TLeanTreeLook's) ----

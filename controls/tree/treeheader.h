@@ -127,6 +127,8 @@ private:
     // One cell: face, image, text, sort glyph and drop mark (or the host's painting).
     void PaintColumn(QPainter& p, TLeanTreeColumn& Column, const QRect& Cell, bool Advanced,
                      bool Last);
+    // The area right of the last column: the host's, the theme's or the own XP face, else the
+    // Background colour.
     void PaintBackground(QPainter& p, const QRect& Rest, bool Advanced);
     // Shows the hint of the column under P (hoShowHint); hides it where there is none.
     void ShowColumnHint(QPoint P);

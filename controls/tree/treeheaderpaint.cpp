@@ -157,7 +157,7 @@ void TLTHeader::PaintBackground(QPainter& p, const QRect& Rest, bool Advanced) {
     if (UseThemes(*tree_))
         DrawHeaderItem(p, Rest, TThemeState::Normal);
     else if (style_ == hsXPStyle)
-        p.fillRect(Rest, QColor(235, 234, 219));
+        DrawXPButton(p, Rest, false, false, false); // a resting face, no splitter
     else
         p.fillRect(Rest, ColorToQColor(background_));
 }

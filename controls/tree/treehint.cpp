@@ -86,10 +86,11 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
         r.adjust(-1, -1, 1, 1);
         return QRect(-1, -1, r.width(), r.height());
     }
-    int flags = FHintData.LineBreakStyle == hlbForceSingleLine ? 0 : Qt::TextWordWrap;
-    QRect measured = fm.boundingRect(QRect(0, 0, MaxWidth, 100000), flags, text);
-    return QRect(0, 0, std::min(MaxWidth, measured.width()) + 2 * FTree->TextMargin() + 2,
-                 measured.height() + 6);
+    // One line (or one per line feed) unless multi-line is forced; a longer line widens the
+    // hint past MaxWidth rather than being cut.
+    int flags = FHintData.LineBreakStyle == hlbForceMultiLine ? Qt::TextWordWrap : 0;
+    QRect measured = fm.boundingRect(QRect(0, 0, MaxWidth, FTextHeight), flags, text);
+    return QRect(0, 0, measured.width() + 2 * FTree->TextMargin() + 2, measured.height() + 6);
 }
 
 void TLeanTreeHintWindow::ActivateHint(QRect Rect, const QString&, const QRect& Desktop) {
@@ -238,7 +239,7 @@ void TLeanTreeHintWindow::PaintContent(QImage& Buffer, const QRect& Full) {
     int flags = 0;
     if (FHintData.BidiMode != bdLeftToRight)
         flags |= Qt::AlignRight;
-    if (FHintData.LineBreakStyle == hlbForceMultiLine || FHintData.LineBreakStyle == hlbDefault)
+    if (FHintData.LineBreakStyle == hlbForceMultiLine)
         flags |= Qt::TextWordWrap;
     int margin = FTree->TextMargin();
     QRect text = Full.adjusted(margin, 3, -margin, -3);

@@ -14,7 +14,9 @@ public:
     ~TLeanTreeHintWindow() override;
 
     // The window's rectangle for AData (origin (0, 0), or (-1, -1) for a tooltip); empty when
-    // no hint is needed (no text, or a multi-line cell that fits). Stops a running animation.
+    // no hint is needed (no text, or a multi-line cell that fits). An ordinary hint keeps to
+    // one line per line feed, as wide as it needs; hlbForceMultiLine wraps it at MaxWidth.
+    // Stops a running animation.
     QRect CalcHintRect(int MaxWidth, const QString& AHint, const TLTHintData& AData);
     // Shows the window at Rect (screen coordinates) kept inside Desktop, animated as the tree
     // says; an empty Rect hides it.

@@ -73,6 +73,8 @@ int TBaseLeanTree::DetermineLineImageAndSelectLevel(PLeanNode Node,
     if (!HasPaint(toShowRoot))
         chain.erase(chain.begin());
     LineImage.assign(chain.size(), ltNone);
+    if (!HasPaint(toShowTreeLines))
+        return selected; // no lines; the entry count still places the button
     for (size_t i = 0; i + 1 < chain.size(); ++i)
         LineImage[i] = HasVisibleNextSibling(chain[i]) ? ltTopDown : ltNone;
     if (!chain.empty()) {
@@ -116,15 +118,22 @@ void TBaseLeanTree::PaintTreeLines(const TLTPaintInfo& PaintInfo, int IndentSize
     int cy = cell.top() + PaintInfo.CentreY; // the arm meets the button's centre
     c.setBrush(FLineMode == lmBands ? QBrush(Q(FColors->Get(TLTColors::GridLineColor)))
                                     : FLineBrush);
-    for (int i = 0; i < IndentSize && i < int(PaintInfo.LineImage.size()); ++i) {
+    int levels = int(PaintInfo.LineImage.size());
+    // A node whose shown children follow keeps its band open below its row.
+    bool openBelow = PaintInfo.Node && (PaintInfo.Node->States & vsExpanded) &&
+                     !(PaintInfo.Node->States & vsAllChildrenHidden);
+    for (int i = 0; i < IndentSize && i < levels; ++i) {
         TLTLineType t = PaintInfo.LineImage[size_t(i)];
         int x0 = rtl ? cell.right() + 1 - (i + 1) * indent : cell.left() + i * indent;
         int x1 = x0 + indent - 1;
         int cx = x0 + indent / 2;
         int hl = rtl ? x0 : cx, hr = rtl ? cx : x1; // the horizontal arm toward the content
         if (FLineMode == lmBands) {
-            // Bands: a line along each level's leading edge, closed below the level's last node.
-            if (t == ltTopRight || t == ltRight)
+            // Bands: a line along each level's leading edge, closed below the level's last node
+            // and its shown children.
+            if (i == levels - 1 && openBelow)
+                t = ltLeft;
+            else if (t == ltTopRight || t == ltRight)
                 t = ltLeftBottom;
             else if (t == ltTopDown || t == ltTopDownRight || t == ltBottomRight)
                 t = ltLeft;

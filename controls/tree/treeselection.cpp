@@ -262,8 +262,11 @@ void TBaseLeanTree::ResetRangeAnchor() {
 void TBaseLeanTree::DoFocusNode(PLeanNode Node, bool Ask) {
     if (Node == FRoot)
         Node = nullptr;
-    // A running edit ends first; when it cannot, the focus stays.
-    if (Node != FFocusedNode && FStates.Intersects({tsEditing, tsEditPending}) && !EndEditNode())
+    // A running edit ends first, on the focused node too; a pending one when the focus moves.
+    // When it cannot end, the focus stays.
+    bool endEdit =
+        FStates.Contains(tsEditing) || (Node != FFocusedNode && FStates.Contains(tsEditPending));
+    if (endEdit && !EndEditNode())
         return;
     if (Node != FFocusedNode) {
         if (Ask && !DoFocusChanging(FFocusedNode, Node, FFocusedColumn, FFocusedColumn))

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehelpers.h"
 #include "gui/guitestutil.h"
 #include "platform/gui/qtcolors.h"
 #include "treetestutil.h"
@@ -84,6 +85,26 @@ TEST(HeaderFaces, TheThemeFaceComesBeforeTheOwnXPFace) {
         }
         for (int x : {50, 100 + (img.width() - 100) / 2}) // in the cell and right of it
             EXPECT_EQ(img.pixel(x, h / 2), face.pixel(x, h / 2)) << themed << " " << x;
+    }
+}
+
+TEST(HeaderFaces, TheOwnXPFaceRightOfTheLastColumnHasItsShadedBottom) {
+    ThemesGuard classic(false);
+    TTestTree tree;
+    tree.Header().SetOptions({hoVisible});
+    tree.Header().SetStyle(hsXPStyle);
+    tree.Header().Columns().Add().SetWidth(100);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    QImage img = Render(*tree.Header().Area(), "xpheader_rest");
+    QImage face(img.size(), QImage::Format_RGB32);
+    QPainter p(&face);
+    QRect rest(100, 0, img.width() - 100, img.height());
+    DrawXPButton(p, rest, false, false, false);
+    int x = 100 + rest.width() / 2;
+    for (int y = img.height() - 3; y < img.height(); ++y) {
+        EXPECT_NE(QColor(img.pixel(x, y)), QColor(235, 234, 219)) << y;
+        EXPECT_EQ(img.pixel(x, y), face.pixel(x, y)) << y;
     }
 }
 

@@ -57,6 +57,22 @@ TEST_F(HintTest, NodeHintsFollowTheMode) {
     EXPECT_EQ(tree.HintWindow()->HintData().HintText, "Plain hint");
 }
 
+TEST_F(HintTest, ALongHintStaysOnOneLineUnlessMultiLineIsForced) {
+    const QString text = QString("a long hint ").repeated(40).trimmed();
+    tree.Hint = text;
+    tree.HintMode = hmHint; // the node's hint, hlbDefault
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
+    QFontMetrics fm(Window()->font());
+    EXPECT_EQ(Window()->height(), fm.height() + 6);
+    EXPECT_GE(Window()->width(), fm.horizontalAdvance(text));
+    TLTHintData data;
+    data.DefaultHint = text;
+    data.LineBreakStyle = hlbForceMultiLine;
+    QRect r = tree.HintWindow()->CalcHintRect(200, text, data);
+    EXPECT_GE(r.height(), 3 * fm.height() + 6);
+    EXPECT_LE(r.width(), 200 + 2 * tree.TextMargin() + 2);
+}
+
 TEST_F(HintTest, TooltipOnlyForACutOffCellAndDrawnWhereItLies) {
     tree.HintMode = hmTooltip;
     EXPECT_FALSE(tree.ShowHintAt(QPoint(50, 10))); // the label fits

@@ -285,6 +285,24 @@ TEST_F(PaintTest, NoGridLineRightOfTheAutoSizeColumnAndBandsCloseTheirLevel) {
     EXPECT_NE(At(img, 18, h + 5), QColor(Qt::red));
 }
 
+TEST_F(PaintTest, BandOfAnExpandedLastNodeStaysOpenOverItsChildren) {
+    tree.SetLineMode(lmBands);
+    tree.Colors().Set(TLTColors::GridLineColor, clRed);
+    PLeanNode last = rows[4];
+    tree.SetChildCount(last, 1);
+    tree.ToggleNode(last);
+    QImage img = Render();
+    EXPECT_NE(At(img, 9, 5 * h - 1), QColor(Qt::red));      // not closed above its child
+    EXPECT_EQ(At(img, 0, 5 * h - 1), QColor(Qt::red));      // its level's line runs on
+    EXPECT_EQ(At(img, 18 + 9, 6 * h - 1), QColor(Qt::red)); // the child closes its own level
+    // With all its children hidden the expanded node ends its band itself.
+    tree.AddHidden(last, amAddChildLast);
+    tree.DeleteNode(last->FirstChild);
+    ASSERT_TRUE((last->States & vsExpanded) && (last->States & vsAllChildrenHidden));
+    img = Render();
+    EXPECT_EQ(At(img, 9, 5 * h - 1), QColor(Qt::red));
+}
+
 TEST_F(PaintTest, RightToLeftBandsAndEmptyCellsFollowTheirReadingOrder) {
     using enum TLTHeaderOption;
     tree.Header().SetOptions({hoVisible});
@@ -337,6 +355,10 @@ TEST_F(PaintTest, SelectedOnlyPaintsTheSelectedSubtrees) {
     EXPECT_EQ(lines, (std::vector<TLTLineType>{ltTopDown, ltTopDown, ltTopRight}));
     EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1], lines), 1);
     EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[3], lines), 0);
+    // Without tree lines: an entry per level still, none of them a line.
+    tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - toShowTreeLines);
+    EXPECT_EQ(tree.DetermineLineImageAndSelectLevel(rows[1]->FirstChild, lines), 2);
+    EXPECT_EQ(lines, std::vector<TLTLineType>(3, ltNone));
 }
 
 TEST_F(PaintTest, ColumnsGetTheirColoursGridLinesAndHorizontalScroll) {

@@ -137,6 +137,29 @@ TEST_F(SelectionTest, FocusingANodeBringsItIntoView) {
     EXPECT_EQ(tree.GetDisplayRect(rows[6], NoColumn, false).bottom() + 1, tree.ClientHeight() / 2);
 }
 
+TEST_F(SelectionTest, FocusIsNotCentredWhileAButtonIsDownNorScrolledSidewaysWhenDisabled) {
+    tree.resize(200, 100);
+    tree.show();
+    tree.TreeOptions().SetSelectionOptions({toMultiSelect, toCenterScrollIntoView});
+    tree.DoStateChange(TLeanTreeState::tsLeftButtonDown);
+    tree.SetFocusedNode(rows[12]); // brought in from below, to the bottom edge
+    EXPECT_EQ(tree.GetDisplayRect(rows[12], NoColumn, false).bottom() + 1, tree.ClientHeight());
+    tree.DoStateChange({}, TLeanTreeState::tsLeftButtonDown);
+    // A label wider than the client sticks out and is centred, but not with the option.
+    tree.LabelWidth = 1000;
+    tree.UpdateScrollBars(true);
+    tree.SetOffsetX(-300);
+    ASSERT_EQ(tree.OffsetX(), -300);
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() |
+                                      TLTAutoOption::toDisableAutoscrollOnFocus);
+    tree.SetFocusedNode(rows[13]);
+    EXPECT_EQ(tree.OffsetX(), -300);
+    tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() -
+                                      TLTAutoOption::toDisableAutoscrollOnFocus);
+    tree.SetFocusedNode(rows[14]);
+    EXPECT_NE(tree.OffsetX(), -300);
+}
+
 TEST_F(SelectionTest, DelayedChangeFiresOnceWithTheLastNode) {
     std::vector<PLeanNode> changes;
     tree.OnChange = [&](TBaseLeanTree*, PLeanNode n) { changes.push_back(n); };
