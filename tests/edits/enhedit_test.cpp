@@ -435,3 +435,12 @@ TEST_F(EditFixture, FocusBorderShowsWhileHotOrFocused) {
     Focus();
     EXPECT_TRUE(Ring(Render(*edit), 0, QColor(0, 255, 0), QColor(0, 255, 0)));
 }
+
+TEST_F(EditFixture, LargeTextHintHidesAfterTheApplicationsPause) {
+    edit->HintShowLargeText = true;
+    edit->SetText(std::string(60, 'w')); // wider than the edit
+    EXPECT_TRUE(HintHidesAfterThePause([&] {
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(edit, &help);
+    }));
+}
