@@ -444,3 +444,19 @@ TEST_F(EditFixture, LargeTextHintHidesAfterTheApplicationsPause) {
         QApplication::sendEvent(edit, &help);
     }));
 }
+
+TEST_F(EditFixture, InputMethodCommitReplacesTheSelectionOfAFullEdit) {
+    edit->SetMaxLength(5);
+    edit->SetText("abcde");
+    Focus();
+    edit->setSelection(2, 2); // "cd"
+    QInputMethodEvent commit;
+    commit.setCommitString("xy");
+    QApplication::sendEvent(edit, &commit);
+    EXPECT_EQ(edit->Text(), "abxye");
+    edit->setSelection(2, 2); // "xy", by a longer commit: what fits in its room
+    QInputMethodEvent longer;
+    longer.setCommitString("1234");
+    QApplication::sendEvent(edit, &longer);
+    EXPECT_EQ(edit->Text(), "ab12e");
+}
