@@ -144,12 +144,30 @@ std::string FormatDuration(bool useDays, bool useWeeks, bool approximate, bool s
         days = 0;
     }
 
-    if (approximate && days > 0 && hours >= 12)
+    // A unit that rounds up the one above it is used up, so a later carry cannot count it twice.
+    if (approximate && days > 0 && hours >= 12) {
         ++days;
-    if (approximate && hours > 0 && minutes >= 31)
+        hours = minutes = seconds = 0;
+    }
+    if (approximate && hours > 0 && minutes >= 31) {
         ++hours;
+        minutes = seconds = 0;
+    }
     if (!showSeconds && seconds >= 30)
         ++minutes;
+    // Rounding may fill a unit; it then carries into the next ("2 hours", not "1 hour, 60 min").
+    if (minutes == 60) {
+        minutes = 0;
+        ++hours;
+    }
+    if (useDays && hours == 24) {
+        hours = 0;
+        ++days;
+    }
+    if (useDays && useWeeks && days == 7) {
+        days = 0;
+        ++weeks;
+    }
 
     std::string s;
     auto add = [&](int64_t count, const char* unit, bool plural) {

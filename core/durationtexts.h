@@ -19,8 +19,9 @@ TDateTime ParseDuration(std::string_view text, bool allowSeconds,
 // Writes a span (days) as "1 week, 2 days, 3 hours, 4 min, 5 sec". Without useDays the days
 // become hours; useWeeks counts only with useDays. approximate keeps only the largest unit
 // (weeks may stand alone) and rounds it; seconds appear only with showSeconds, else they
-// round the minutes. 0 (or anything that rounds to no unit) gives the empty text. A negative
-// span is written by its size.
+// round the minutes. A unit that rounding fills carries into the next (60 min into an hour,
+// 24 hours into a day, 7 days into a week), so "2 hours", never "1 hour, 60 min". 0 (or
+// anything that rounds to no unit) gives the empty text. A negative span is written by its size.
 std::string FormatDuration(bool useDays, bool useWeeks, bool approximate, bool showSeconds,
                            TDateTime value);
 

@@ -116,10 +116,16 @@ void TIniFile::UpdateFile() {
     if (!dirty_)
         return;
     ForceDirectories(ExtractFileDir(fileName_));
-    const std::string temp = fileName_ + ".tmp";
+    // A symbolic link stays: the file it leads to is replaced, with the temporary file beside it.
+    const std::string file = ResolveFileLinks(fileName_);
+    if (file.empty()) {
+        const int err = errno;
+        throw EFCreateError("Cannot create file \"" + fileName_ + "\": " + std::strerror(err));
+    }
+    const std::string temp = file + ".tmp";
     if (int err = WriteNewFile(temp, Serialize(), 0600, [](int fd) { return ::fsync(fd) == 0; }))
         throw EFCreateError("Cannot create file \"" + fileName_ + "\": " + std::strerror(err));
-    if (std::rename(temp.c_str(), fileName_.c_str()) != 0) {
+    if (std::rename(temp.c_str(), file.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
         throw EWriteError("Cannot write file \"" + fileName_ + "\": " + std::strerror(err));

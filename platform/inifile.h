@@ -46,6 +46,8 @@ public:
                      const std::string& value) override;
     bool ValueExists(const std::string& section, const std::string& ident) override;
     // Creates the folder when missing and replaces the file through <file>.tmp (mode 0600).
+    // A file name that is a symbolic link is written through (ResolveFileLinks): the file it
+    // leads to is replaced, through that file's name + ".tmp", and the link stays.
     void UpdateFile() override;
 
     // The file text of the contents.

@@ -701,7 +701,7 @@ bool TEnhEdit::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip && HintShowLargeText) {
         QString value = ValueOf(text(), typing_);
         if (fontMetrics().horizontalAdvance(value) > width()) {
-            QToolTip::showText(mapToGlobal(QPoint(0, 0)), value, this);
+            QToolTip::showText(mapToGlobal(QPoint(0, 0)), value, this, QRect(), toolTipDuration());
             return true;
         }
     }

@@ -9,6 +9,7 @@
 
 #include "platform/datetimeformat.h"
 #include "platform/formatsettings.h"
+#include "platform/gui/hintpause.h"
 #include "platform/gui/qtcolors.h"
 
 namespace {
@@ -219,7 +220,8 @@ void TOpenClosedPlaces::mouseMoveEvent(QMouseEvent* e) {
     if (cell.Valid()) {
         QString hint = QString::fromStdString(CellHint(cell.Column, cell.Row, Now()));
         hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        QToolTip::showText(e->globalPosition().toPoint(), hint, this);
+        // Shown from mouse moves, not the tooltip event: the application's pause directly.
+        QToolTip::showText(e->globalPosition().toPoint(), hint, this, QRect(), HintHidePause());
     }
     if (!dragging_)
         return;

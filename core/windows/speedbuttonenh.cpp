@@ -218,7 +218,8 @@ bool TSpeedButtonEnh::event(QEvent* e) {
         if (hint.empty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), QString::fromStdString(hint), this);
+            QToolTip::showText(help->globalPos(), QString::fromStdString(hint), this, QRect(),
+                               toolTipDuration());
         return true;
     }
     return QWidget::event(e);

@@ -1,7 +1,8 @@
 #pragma once
 // The application's hint hide pause: how long a tooltip stays before it hides by itself. Once
-// set, it holds for the tooltip of every widget; a control that shows hints of its own passes
-// its widget's toolTipDuration() to QToolTip::showText. GUI thread only.
+// set, it holds for the tooltip of every widget; a control that shows hints of its own on the
+// tooltip event passes its widget's toolTipDuration() to QToolTip::showText, one that shows
+// them from other events (mouse moves) passes HintHidePause(). GUI thread only.
 
 // Sets the pause in milliseconds; 0 or less gives Qt's own (at least 10 seconds, longer for
 // long texts). Needs the application object.

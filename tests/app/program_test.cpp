@@ -395,3 +395,15 @@ TEST(Program, PhrasesTypedIntoTheConsoleAreSavedWithAndWithoutTheDialog) {
     EXPECT_NEAR(added->GetReminder().GetReminderDateTime(), expected.FirstDate, OneSecond);
     EXPECT_TRUE(added->GetReminder().IsActive());
 }
+
+TEST(Program, StartsWithEveryUserFolderInItsOwnHome) {
+    QProcessEnvironment caller;
+    for (const TUserFolderVariable& v : kUserFolderVariables)
+        caller.insert(v.Name, QStringLiteral("/elsewhere") + v.BelowHome);
+    TempDir dir;
+    const std::string home = dir.File("home");
+    const QProcessEnvironment env = ProgramEnvironment(caller, home, dir.File("run"));
+    EXPECT_EQ(env.value("HOME").toStdString(), home);
+    for (const TUserFolderVariable& v : kUserFolderVariables)
+        EXPECT_EQ(env.value(v.Name).toStdString(), home + v.BelowHome) << v.Name;
+}

@@ -17,14 +17,16 @@
 // The program's binary in the build tree.
 inline const std::string kProgram = std::string(TOCKWELL_BINARY_DIR) + "/app/tockwell";
 
-// base with HOME at home, the settings under home/.config and the runtime folder at run (both
-// folders are created), and the program's leak-check suppressions.
+// base with HOME at home, every user folder below it (settings under home/.config, state
+// under home/.local/state, ...), the runtime folder at run (home and run are created), and the
+// program's leak-check suppressions.
 inline QProcessEnvironment ProgramEnvironment(QProcessEnvironment base, const std::string& home,
                                               const std::string& run) {
     ForceDirectories(home);
     ::mkdir(run.c_str(), 0700);
     base.insert("HOME", QString::fromStdString(home));
-    base.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/.config"));
+    for (const TUserFolderVariable& v : kUserFolderVariables)
+        base.insert(v.Name, QString::fromStdString(home + v.BelowHome));
     base.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
     base.insert("LSAN_OPTIONS", QString::fromStdString("suppressions=" +
                                                        SourcePath("tests/app/program.lsan.supp")));

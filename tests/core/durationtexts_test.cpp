@@ -96,6 +96,32 @@ TEST(FormatDuration, WritesSpans) {
     EXPECT_EQ(ListSeparatorIfNotEmpty("x"), ", ");
 }
 
+TEST(FormatDuration, RoundingCarriesIntoTheNextUnit) {
+    struct Case {
+        bool UseDays, UseWeeks, Approximate;
+        TDateTime Value;
+        const char* Expected;
+    } cases[] = {
+        {true, true, false, Span(0, 1, 59, 30), "2 hours"},
+        {true, true, false, Span(0, 0, 59, 40), "1 hour"},
+        {true, true, false, Span(1, 23, 59, 30), "2 days"},
+        {false, false, false, Span(1, 23, 59, 30), "48 hours"},
+        {true, false, false, Span(13, 23, 59, 30), "14 days"},
+        {true, true, false, Span(13, 23, 59, 30), "2 weeks"},
+        {true, true, true, 13.99999, "2 weeks"},
+        {true, true, true, Span(6, 23, 59, 59), "1 week"},
+        {true, true, true, Span(0, 23, 45), "1 day"},
+        {true, true, true, Span(0, 0, 59, 45), "1 hour"},
+        // A unit already rounded up by the one below is not carried into a second time.
+        {true, true, true, Span(0, 1, 59, 45), "2 hours"},
+        {true, true, true, Span(1, 23, 59, 45), "2 days"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Expected);
+        EXPECT_EQ(FormatDuration(c.UseDays, c.UseWeeks, c.Approximate, false, c.Value), c.Expected);
+    }
+}
+
 TEST(FormatDueIn, OverdueNowAndAhead) {
     const TDateTime now = At(2026, 5, 13, 9);
     EXPECT_EQ(FormatDueIn(now, now - Span(0, 0, 10)), "10 min overdue");

@@ -89,7 +89,7 @@ TEST(FixedFormats, PlainTimesReadAsTheGeneralScanReadsThem) {
         return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
     };
     for (int n = 0; n < 20000; ++n) {
-        char text[32];
+        char text[80]; // room for any int in every field, as the compiler checks it
         std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", 1 + next(9999),
                       1 + next(12), 1 + next(n % 10 == 0 ? 31 : 28), n % 3 ? 'T' : ' ', next(24),
                       next(60), next(60));

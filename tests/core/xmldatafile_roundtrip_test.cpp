@@ -110,6 +110,25 @@ TEST_F(XmlRoundTrip, NulCharactersAreDroppedAndTheRestKept) {
     EXPECT_EQ(binary.GetItem(0)->Notes, "first\0second\0\0third"s);
 }
 
+// The alert actions' texts go the same way: only their NULs are dropped.
+TEST_F(XmlRoundTrip, NulCharactersInAlertActionTextsAreDroppedAndTheRestKept) {
+    using namespace std::string_literals;
+    TTockwellDB db;
+    TReminderItem& r = db.AddNew("c", At(2024, 3, 16, 9))->GetReminder();
+    r.Action<TAlertActSendEmail>().Enabled = r.Action<TAlertActRunApp>().Enabled =
+        r.Action<TAlertActPlaySound>().Enabled = true;
+    r.Action<TAlertActSendEmail>().Emails = "a@example.org;\0b@example.org\0"s;
+    r.Action<TAlertActRunApp>().AppPath = "notify-send\0 \0\0done"s;
+    r.Action<TAlertActPlaySound>().SetStoredAudioFile("/sounds/be\0ll.wav"s);
+    TTockwellDB back;
+    Load(back, xmlcheck::WriteXmlDataFile(db));
+    ASSERT_EQ(back.Count(), 1);
+    TReminderItem& b = back.GetItem(0)->GetReminder();
+    EXPECT_EQ(b.Action<TAlertActSendEmail>().Emails, "a@example.org;b@example.org");
+    EXPECT_EQ(b.Action<TAlertActRunApp>().AppPath, "notify-send done");
+    EXPECT_EQ(b.Action<TAlertActPlaySound>().StoredAudioFile(), "/sounds/bell.wav");
+}
+
 // Control characters were written as "&#01;" and the like, which XML 1.0 forbids: other
 // readers refused the whole file. They are dropped; tabs, line breaks, emoji and
 // right-to-left text are kept, in texts and in attributes alike.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/windows/openclosedplaces.h"
+#include "gui/guitestutil.h"
 #include "platform/formatsettings.h"
 #include "platform/gui/qtcolors.h"
 #include "testutil.h"
@@ -193,4 +194,11 @@ TEST(OpenClosedPlaces, WholeGridOperationsAndTexts) {
     EXPECT_EQ(timeLabels[1]->y(), 20);
     EXPECT_EQ(timeLabels[1]->x() + timeLabels[1]->width(), 61);
     SetLocaleSettings(saved);
+}
+
+TEST(OpenClosedPlaces, CellHintsHideAfterTheApplicationsPause) {
+    Grid g;
+    g.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g.grid));
+    EXPECT_TRUE(HintHidesAfterThePause([&] { QTest::mouseMove(&g.grid, CellCentre(2, 40)); }));
 }

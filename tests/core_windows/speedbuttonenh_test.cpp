@@ -220,3 +220,18 @@ TEST(SpeedButton, GlyphStates) {
     };
     EXPECT_EQ(firstRed(pressed), firstRed(before) + QPoint(1, 1));
 }
+
+TEST(SpeedButton, HintsHideAfterTheApplicationsPause) {
+    QWidget parent;
+    auto* b = new TSpeedButtonEnh(&parent);
+    b->setGeometry(0, 0, 23, 22);
+    b->setToolTip("Snooze");
+    b->OnHint = [](TSpeedButtonEnh&, int, std::string& hint) { hint += " all"; };
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    EXPECT_TRUE(HintHidesAfterThePause([&] {
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(b, &help);
+        EXPECT_EQ(QToolTip::text(), "Snooze all");
+    }));
+}

@@ -214,3 +214,25 @@ TEST(EditLookupRules, StoredCountIsBoundedByTheEntriesPresent) {
     EXPECT_EQ(l.DisplayList[1], "two");
     EXPECT_EQ(l.ValueList.Count(), 1);
 }
+
+TEST(EditLookupRules, AStoredEntryWrittenAgainReadsBackItsNewValue) {
+    TempDir dir;
+    const std::string name = dir.File("edits.ini");
+    WriteFileBytes(name, "[Form1]\nedcity=Paris\nLOOKUPCOUNT=1\nlookupdispl1=Paris\n");
+    {
+        TIniFile ini(name);
+        TLookupSettings l = Lines({"Oslo", "Rome"});
+        l.History = true;
+        SavePersistValues(ini, "FORM1", "edCity", "Oslo", l);
+        ini.UpdateFile();
+    }
+    const std::string text = FileText(name);
+    EXPECT_EQ(text.find("Paris"), std::string::npos) << text;
+    TIniFile ini(name);
+    TLookupSettings back;
+    back.Enabled = back.History = true;
+    EXPECT_EQ(LoadPersistValues(ini, "Form1", "edCity", back), "Oslo");
+    ASSERT_EQ(back.DisplayList.Count(), 2);
+    EXPECT_EQ(back.DisplayList[0], "Oslo");
+    EXPECT_EQ(back.DisplayList[1], "Rome");
+}

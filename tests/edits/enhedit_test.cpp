@@ -435,3 +435,28 @@ TEST_F(EditFixture, FocusBorderShowsWhileHotOrFocused) {
     Focus();
     EXPECT_TRUE(Ring(Render(*edit), 0, QColor(0, 255, 0), QColor(0, 255, 0)));
 }
+
+TEST_F(EditFixture, LargeTextHintHidesAfterTheApplicationsPause) {
+    edit->HintShowLargeText = true;
+    edit->SetText(std::string(60, 'w')); // wider than the edit
+    EXPECT_TRUE(HintHidesAfterThePause([&] {
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(edit, &help);
+    }));
+}
+
+TEST_F(EditFixture, InputMethodCommitReplacesTheSelectionOfAFullEdit) {
+    edit->SetMaxLength(5);
+    edit->SetText("abcde");
+    Focus();
+    edit->setSelection(2, 2); // "cd"
+    QInputMethodEvent commit;
+    commit.setCommitString("xy");
+    QApplication::sendEvent(edit, &commit);
+    EXPECT_EQ(edit->Text(), "abxye");
+    edit->setSelection(2, 2); // "xy", by a longer commit: what fits in its room
+    QInputMethodEvent longer;
+    longer.setCommitString("1234");
+    QApplication::sendEvent(edit, &longer);
+    EXPECT_EQ(edit->Text(), "ab12e");
+}

@@ -68,3 +68,24 @@ TEST(IniFile, SaveNeverWritesThroughAPlantedLink) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_FALSE(std::filesystem::exists(name + ".tmp"));
 }
+
+TEST(IniFile, SaveWritesThroughALinkAtItsNameAndStillNotThroughAPlantedOne) {
+    TempDir dir;
+    const std::string name = dir.File("conf/x.ini"), target = dir.File("real/x.ini");
+    for (const char* folder : {"conf", "real"})
+        ASSERT_TRUE(std::filesystem::create_directories(dir.File(folder)));
+    WriteFileBytes(target, "[S]\na=old\n");
+    ASSERT_EQ(::symlink("../real/x.ini", name.c_str()), 0);
+    const std::string victim = dir.File("victim");
+    WriteFileBytes(victim, "keep");
+    ASSERT_EQ(::symlink(victim.c_str(), (target + ".tmp").c_str()), 0);
+    TIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("S", "a", ""), "old");
+    ini.WriteString("S", "a", "new");
+    ini.UpdateFile();
+    EXPECT_TRUE(std::filesystem::is_symlink(name));
+    EXPECT_EQ(ReadFileBytes(target), "[S]\na=new\n\n");
+    EXPECT_EQ(ReadFileBytes(victim), "keep");
+    EXPECT_FALSE(std::filesystem::exists(target + ".tmp"));
+    EXPECT_FALSE(std::filesystem::exists(name + ".tmp"));
+}

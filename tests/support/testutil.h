@@ -72,6 +72,18 @@ private:
     bool hadOld_;
 };
 
+// The variables naming a user's folders besides HOME, each with its folder below a home. A
+// test, and any program it starts, keeps every one of them under a home of its own.
+struct TUserFolderVariable {
+    const char* Name;
+    const char* BelowHome;
+};
+inline constexpr TUserFolderVariable kUserFolderVariables[] = {
+    {"XDG_CONFIG_HOME", "/.config"},     {"XDG_STATE_HOME", "/.local/state"},
+    {"XDG_DATA_HOME", "/.local/share"},  {"XDG_CACHE_HOME", "/.cache"},
+    {"XDG_DOCUMENTS_DIR", "/Documents"},
+};
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 

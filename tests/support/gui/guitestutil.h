@@ -1,14 +1,18 @@
 #pragma once
-// Helpers of the window tests: rendering a widget, counting the pixels of a rendered image, and
-// switching themed drawing for a scope.
+// Helpers of the window tests: rendering a widget, counting the pixels of a rendered image,
+// switching themed drawing for a scope, and hints that hide after the application's pause.
 
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QTest>
+#include <QToolTip>
 #include <QWidget>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
+#include "platform/gui/hintpause.h"
 #include "platform/gui/themes.h"
 
 // The widget drawn into an image; with TOCKWELL_RENDER_DIR set it is also saved there as
@@ -62,3 +66,15 @@ public:
 private:
     bool was_;
 };
+
+// Under an application hint pause of 300 ms, show brings up a hint that hides by itself within
+// three seconds (Qt's own pause is 10 seconds at least). The pause is unset afterwards.
+inline bool HintHidesAfterThePause(const std::function<void()>& show) {
+    SetHintHidePause(300);
+    show();
+    const bool hides =
+        QToolTip::isVisible() && QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000);
+    QToolTip::hideText();
+    SetHintHidePause(-1);
+    return hides;
+}
