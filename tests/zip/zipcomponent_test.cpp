@@ -437,6 +437,24 @@ TEST(ZipComponent, RefusesNamesThatLeaveTheDestination) {
     }
 }
 
+TEST(ZipComponent, PackLevelZeroDeflatesWhatShrinks) {
+    TZipFixture f;
+    TSuperZip zip;
+    zip.SetPackLevel(0);
+    ASSERT_EQ(f.ZipAll(zip), int(f.files.size()));
+    TSuperUnZip unzip;
+    EXPECT_EQ(f.UnzipAll(unzip), int(f.files.size()));
+    EXPECT_EQ(ReadTree(f.out), f.files);
+    for (int i = 0; i < unzip.Count(); ++i) {
+        const TZipHeaderPtr e = unzip.Entry(i);
+        SCOPED_TRACE(e->FullName());
+        // The files of some size shrink; the empty one and the one short line are stored.
+        const bool shrinks = e->UncompressedSize > 1000;
+        EXPECT_EQ(e->Method, shrinks ? 8 : 0);
+        EXPECT_EQ(e->Flags & 4, shrinks ? 4 : 0);
+    }
+}
+
 TEST(ZipComponent, RetainsDatesAndAttributes) {
     TZipFixture f;
     {
