@@ -24,6 +24,10 @@ constexpr unsigned MaxDist = WSize - MinLookahead;
 constexpr unsigned TooFar = 4096;
 constexpr uint64_t SizeLimit = uint64_t(1) << 32;
 
+// Per level: previous match length above which the chain search is cut to a quarter; longest
+// match searched lazily (greedy loop: longest match whose positions go into the hash); match
+// length that ends the search; chain length. Level 0's zeros mean no practical chain limit,
+// the first longer match ends the search, and no match goes into the hash.
 struct TLevel {
     uint16_t good, lazy, nice, chain;
 };
@@ -147,7 +151,8 @@ void TDeflater::TState::FillWindow() {
 }
 
 unsigned TDeflater::TState::LongestMatch(unsigned curMatch, unsigned prevLength) {
-    unsigned chain = maxChain;
+    // 16 bits, counted down before the test: a chain of 0 (level 0) walks as far as 65,535.
+    uint16_t chain = uint16_t(maxChain);
     const uint8_t* const base = window.data();
     const uint8_t* const scan = base + strstart;
     unsigned bestLen = prevLength;
@@ -308,43 +313,7 @@ void TDeflater::SetLevel(int level) {
     level_ = level;
 }
 
-namespace {
-
-// Level 0: the entry is stored as it stands.
-TDeflateResult CopyStored(IZipInput& in, IZipOutput& out) {
-    TDeflateResult r;
-    r.Method = 0;
-    TZipCrc32 crc;
-    std::vector<uint8_t> buf(1 << 16);
-    uint32_t ascii = 0, bin = 0;
-    bool first = true;
-    for (;;) {
-        size_t n = in.Read(buf.data(), buf.size());
-        if (n == 0)
-            break;
-        n = std::min(n, buf.size());
-        if (first) { // the same test the compressor makes on its first block
-            for (size_t i = 0; i < n; ++i)
-                (buf[i] >= 7 && buf[i] < 128 ? ascii : bin) += 1;
-            first = false;
-        }
-        r.InSize += n;
-        if (r.InSize >= SizeLimit)
-            TooLarge();
-        crc.Update(buf.data(), n);
-        out.Write(buf.data(), n);
-    }
-    r.OutSize = r.InSize;
-    r.Crc = crc.Value();
-    r.InternalAttributes = bin > (ascii >> 2) ? 0 : 1;
-    return r;
-}
-
-} // namespace
-
 TDeflateResult TDeflater::Compress(IZipInput& in, IZipOutput& out) {
-    if (level_ == 0)
-        return CopyStored(in, out);
     if (!state_)
         state_ = std::make_unique<TState>();
     TState& s = *state_;

@@ -1,8 +1,8 @@
 #pragma once
 // Deflate compressor (RFC 1951): hash-chained LZ77 over a 32 KiB window, a greedy loop for
-// levels 1-3 and a lazy loop for 4-9, and per block the smallest of stored, fixed-code and
-// dynamic-code coding. Level 0 stores. A one-block entry that deflate cannot shrink is stored
-// whole.
+// levels 0-3 and a lazy loop for 4-9, and per block the smallest of stored, fixed-code and
+// dynamic-code coding. Level 0 is the quickest greedy search, not a store-only mode. A
+// one-block entry that deflate cannot shrink is stored whole.
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +14,7 @@ struct TDeflateResult {
     // 8 (deflated) or 0 (stored: the output is the input as it stands, no block headers).
     uint16_t Method = 8;
     // General purpose flag bits to set in the entry's headers: bit 1 (0x0002) for levels 8
-    // and 9, bit 2 (0x0004) for levels 1 and 2; 0 when the entry is stored.
+    // and 9, bit 2 (0x0004) for levels 0 to 2; 0 when the entry is stored.
     uint16_t Flags = 0;
     // Internal file attributes: 1 when the input looks like text, 0 for binary.
     uint16_t InternalAttributes = 0;

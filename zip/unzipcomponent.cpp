@@ -537,7 +537,7 @@ uint64_t TSuperUnZip::EntryDataStart(const TZipHeaderInfo& e) {
     return start;
 }
 
-bool TSuperUnZip::AskNewPassword(int index, TSkipReason reason, const std::string& name) {
+bool TSuperUnZip::AskNewPassword(int index, const std::string& name) {
     if (OnBadPassword) {
         std::string newPassword = Password;
         OnBadPassword(*this, index, newPassword);
@@ -546,10 +546,9 @@ bool TSuperUnZip::AskNewPassword(int index, TSkipReason reason, const std::strin
             return true;
         }
     }
+    lastSkip_ = "Wrong password for \"" + name + "\"";
     if (OnSkippingFile)
-        OnSkippingFile(*this, reason, index);
-    else if (!OnBadPassword)
-        throw EZipError("Wrong password for \"" + name + "\"");
+        OnSkippingFile(*this, srBadPassword, index);
     return false;
 }
 
@@ -581,8 +580,9 @@ TStream& TSuperUnZip::SeekEntryData(const TZipHeaderInfo& e, TSpanReader& spanne
     return spanned;
 }
 
-void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, TStream& source, uint64_t dataSize,
-                              TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size) {
+std::string TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, TStream& source, uint64_t dataSize,
+                                     TZipCrypto* crypto, TStream& target, uint32_t& crc,
+                                     uint64_t& size) {
     TZipEntryInput in(source, dataSize, crypto, [this] { CheckCancel(); });
     int64_t done = doneBytes_;
     TZipEntryOutput out(target, e.UncompressedSize, [&](uint64_t total) {
@@ -591,10 +591,21 @@ void TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, TStream& source, uint64_t
         if (OnTotalPercentDone)
             OnTotalPercentDone(*this, ZipPercentage(done + int64_t(total), totalBytes_));
     });
-    ZipDecodeEntry(e.Method, e.Flags, dataSize, e.UncompressedSize, in, out);
+    std::string failure;
+    try {
+        ZipDecodeEntry(e.Method, e.Flags, dataSize, e.UncompressedSize, in, out);
+    } catch (const EFatalUnzipError& ex) {
+        // The last disk of a split archive ending inside the data is damage to the archive.
+        if (in.ArchiveEnded())
+            Damaged("the data of \"" + e.FullName() + "\" runs past the end of the archive");
+        failure = ex.Message;
+    } catch (const EZipError& ex) {
+        failure = ex.Message;
+    }
     out.Finish();
     crc = out.Crc();
     size = out.Total();
+    return failure;
 }
 
 void TSuperUnZip::FinishTargetFile(const TZipHeaderInfo& e, const std::string& fileName) {
@@ -647,8 +658,7 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
         crypto = std::make_unique<TZipCrypto>();
         uint8_t check = TZipCrypto::CheckByte(e.Flags, e.CRC, e.DateTime);
         if (!crypto->CheckHeader(Password, header.data(), check))
-            return AskNewPassword(index, srBadPassword, name) ? TEntryResult::Retry
-                                                              : TEntryResult::Skipped;
+            return AskNewPassword(index, name) ? TEntryResult::Retry : TEntryResult::Skipped;
     }
     if (e.Method == 0 ? dataSize != e.UncompressedSize
                       : e.UncompressedSize > dataSize * MaxExpansion(e.Method) + 1024)
@@ -686,20 +696,13 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
     uint64_t size = 0;
     std::string failure;
     std::unique_ptr<TTempFile> temp;
-    int64_t streamStart = 0;
-    try {
-        if (streamTarget) {
-            streamStart = streamTarget->Position();
-            DecodeEntry(e, source, dataSize, crypto.get(), *streamTarget, crc, size);
-        } else {
-            temp = std::make_unique<TTempFile>(ZipCreateTempBeside(fileName));
-            TFileStream out(temp->Name(), fmOpenWrite);
-            DecodeEntry(e, source, dataSize, crypto.get(), out, crc, size);
-        }
-    } catch (const EFatalUnzipError& ex) {
-        failure = ex.Message;
-    } catch (const EZipError& ex) {
-        failure = ex.Message;
+    const int64_t streamStart = streamTarget ? streamTarget->Position() : 0;
+    if (streamTarget) {
+        failure = DecodeEntry(e, source, dataSize, crypto.get(), *streamTarget, crc, size);
+    } else {
+        temp = std::make_unique<TTempFile>(ZipCreateTempBeside(fileName));
+        TFileStream out(temp->Name(), fmOpenWrite);
+        failure = DecodeEntry(e, source, dataSize, crypto.get(), out, crc, size);
     }
     if (failure.empty() && crc == e.CRC && size == e.UncompressedSize) {
         if (temp) {
@@ -713,19 +716,21 @@ TSuperUnZip::TEntryResult TSuperUnZip::ExtractEntry(int index, TStream* streamTa
             OnEndUnZip(*this, index, name);
         return TEntryResult::Extracted;
     }
+    // A failed file is deleted; a stream target keeps what was written, unless the entry is
+    // tried again with another password.
     temp.reset();
-    if (streamTarget) {
-        streamTarget->SetSize(streamStart);
-        streamTarget->SetPosition(streamStart);
+    if (e.Encrypted()) {
+        if (!AskNewPassword(index, name))
+            return TEntryResult::Skipped;
+        if (streamTarget) {
+            streamTarget->SetSize(streamStart);
+            streamTarget->SetPosition(streamStart);
+        }
+        return TEntryResult::Retry;
     }
-    if (e.Encrypted())
-        return AskNewPassword(index, srBadPassword, name) ? TEntryResult::Retry
-                                                          : TEntryResult::Skipped;
-    if (OnBadCRC) {
+    lastSkip_ = failure.empty() ? "CRC error in \"" + name + "\": the entry is damaged"
+                                : "Cannot extract \"" + name + "\": " + failure;
+    if (OnBadCRC)
         OnBadCRC(*this, crc, e.CRC, index);
-        return TEntryResult::Skipped;
-    }
-    if (!failure.empty())
-        throw EZipError("Cannot extract \"" + name + "\": " + failure);
-    throw EZipError("CRC error in \"" + name + "\": the entry is damaged");
+    return TEntryResult::Skipped;
 }

@@ -5,11 +5,12 @@
 // Sizes and CRCs come from the central directory (so entries written with a data descriptor
 // read correctly); every offset and size is checked against the archive before it is used.
 // Extraction refuses entry names that would leave the destination folder ("..", absolute
-// names, drive letters). A failed entry (wrong password, CRC mismatch, damaged data) goes to
-// its event when one is assigned (OnBadPassword / OnSkippingFile, OnBadCRC); without one it
-// raises EZipError (or the decoder's EFatalUnzipError). An entry of an unknown compression
-// method is shown in the "Zip Error" box and skipped. Archives of 4 GiB or more and Zip64
-// archives raise EZipError.
+// names, drive letters). A failed entry is reported and skipped, and extraction goes on with
+// the next one: a wrong password goes to OnBadPassword (which may give another) and then to
+// OnSkippingFile (srBadPassword); a CRC mismatch or damaged data to OnBadCRC; an unknown
+// compression method to the "Zip Error" box. A failed file is deleted; a stream target keeps
+// what was written. Damage to the archive itself (headers, sizes that run past its end) and
+// archives of 4 GiB or more and Zip64 archives raise EZipError.
 //
 // An archive split over several files ("disks": .z01, .z02, ... and last the one holding the
 // central directory, named as ZipName) is read from ZipName on: each time another disk is
@@ -153,12 +154,13 @@ public:
     void CloseArchive();
 
     // Extracts the entries FilesList selects (all with DoAll) below DestDir; returns how many
-    // were extracted. Raises as described at the top and EUserCanceled on a cancel.
+    // were extracted (failed and skipped entries not counted). Raises as described at the top
+    // and EUserCanceled on a cancel.
     int UnZip();
     // Extracts the entry named entryName into dest (the entry of exactly that name, else the
-    // first file entry it selects as a mask, as in FilesList); returns 1 (0 when it was
-    // skipped: by an event, or for an unknown compression method).
-    // Raises EZipError when the archive has no such entry, and for every failed entry.
+    // first file entry it selects as a mask, as in FilesList); returns 1, or 0 when it failed
+    // or was skipped (as described at the top). Raises EZipError when the archive has no such
+    // entry, and for damage to the archive.
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 
 protected:
@@ -215,7 +217,8 @@ protected:
     int currentDisk_ = 0;
     int numberOfDisks_ = 1;
     TMemoryArchive memory_;
-    // Why the last entry was skipped when no event said so ("" otherwise).
+    // Why the last entry failed: a wrong password, a CRC mismatch, damaged data or an unknown
+    // method ("" when it did not, or an event skipped it).
     std::string lastSkip_;
 
     std::atomic<bool> cancel_{false};
@@ -232,14 +235,17 @@ private:
     TEntryResult ExtractEntry(int index, TStream* streamTarget);
     bool SelectEntry(const TZipHeaderInfo& entry) const;
     std::string TargetFolder(const TZipHeaderInfo& entry) const;
-    bool AskNewPassword(int index, TSkipReason reason, const std::string& name);
+    // A wrong password: true when OnBadPassword gave another one (the entry is tried again),
+    // else false after OnSkippingFile.
+    bool AskNewPassword(int index, const std::string& name);
     // Positions the archive at the entry's data (asking for its disk when it lies on another)
     // and returns the stream to read it from. Raises EZipError when its local header is
     // missing or, in one file, the data runs past the end of the archive.
     TStream& SeekEntryData(const TZipHeaderInfo& entry, TSpanReader& spanned);
     // Decodes the dataSize bytes at source's position (past any encryption header) into
-    // target.
-    void DecodeEntry(const TZipHeaderInfo& entry, TStream& source, uint64_t dataSize,
-                     TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size);
+    // target; returns "" or why the data could not be decoded. Raises EZipError when a split
+    // archive ends inside the data.
+    std::string DecodeEntry(const TZipHeaderInfo& entry, TStream& source, uint64_t dataSize,
+                            TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size);
     void FinishTargetFile(const TZipHeaderInfo& entry, const std::string& fileName);
 };

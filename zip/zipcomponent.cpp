@@ -157,10 +157,16 @@ void TSuperZip::CompressToStream(TStream& source, TStream& dest) {
 
 void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
     OnMemoryArchive(source, true, [&] {
-        // The caller relies on getting the data or an exception, never nothing.
-        if (UnzipEntryToStream(dest, "ZIPDATA") == 0)
+        // The caller relies on getting the data or an exception, never nothing nor a part.
+        const int64_t start = dest.Position();
+        if (UnzipEntryToStream(dest, "ZIPDATA") == 0) {
+            if (dest.Position() != start) {
+                dest.SetSize(start);
+                dest.SetPosition(start);
+            }
             throw EZipError(lastSkip_.empty() ? "The entry \"ZIPDATA\" was not extracted"
                                               : lastSkip_);
+        }
     });
 }
 

@@ -22,8 +22,10 @@ size_t TZipEntryInput::Read(uint8_t* buf, size_t max) {
         if (buffer_.empty())
             buffer_.resize(ZipBufferSize);
         size_t n = static_cast<size_t>(std::min<uint64_t>(remaining_, ZipBufferSize));
-        if (archive_.Read(buffer_.data(), static_cast<int64_t>(n)) != static_cast<int64_t>(n))
+        if (archive_.Read(buffer_.data(), static_cast<int64_t>(n)) != static_cast<int64_t>(n)) {
+            archiveEnded_ = true;
             throw EFatalUnzipError("Premature end of file reached");
+        }
         if (crypto_)
             crypto_->Decrypt(buffer_.data(), n);
         remaining_ -= n;

@@ -27,6 +27,8 @@ public:
     // up or the archive ends early.
     size_t Read(uint8_t* buf, size_t max) override;
     uint64_t Remaining() const { return remaining_ + (len_ - pos_); }
+    // Whether the archive ended before the entry's bytes did.
+    bool ArchiveEnded() const { return archiveEnded_; }
 
 private:
     TStream& archive_;
@@ -35,6 +37,7 @@ private:
     std::function<void()> beforeRefill_;
     std::vector<uint8_t> buffer_;
     size_t pos_ = 0, len_ = 0;
+    bool archiveEnded_ = false;
 };
 
 // Decoded bytes to a target stream: flushed every 16,000 bytes and at Finish, each flush

@@ -11,6 +11,7 @@
 #include "testutil.h"
 #include "zip/crc32.h"
 #include "zip/zipcrypto.h"
+#include "zip/zipstream.h"
 #include "ziptestutil.h"
 
 namespace fs = std::filesystem;
@@ -243,9 +244,10 @@ TEST(ZipComponent, PasswordsAndRetries) {
     TZipFixture f;
     f.ZipAll("right");
     {
-        TSuperUnZip unzip; // no handler: a wrong password raises
+        TSuperUnZip unzip; // no handler: each entry is skipped
         unzip.Password = "wrong";
-        EXPECT_THROW(f.UnzipAll(unzip), EZipError);
+        EXPECT_EQ(f.UnzipAll(unzip), 0);
+        EXPECT_FALSE(fs::exists(f.out + "/notes.txt"));
     }
     {
         TSuperUnZip unzip; // skipped entries lower the count
@@ -298,6 +300,70 @@ TEST(ZipComponent, PasswordsAndRetries) {
         EXPECT_EQ(ReadFileBytes(f.out + "/data.bin"), f.files["data.bin"]);
         fs::remove(f.out + "/data.bin");
     }
+}
+
+// Without handlers a wrong password and a CRC mismatch skip their entry only; the in-memory
+// container still raises and leaves its destination as it was.
+TEST(ZipComponent, FailedEntriesWithoutHandlersAreSkipped) {
+    TempDir dir;
+    const std::map<std::string, std::string> files = {
+        {"a.txt", SampleText(5000)}, {"b.txt", SampleText(6000)}, {"c.txt", SampleText(7000)}};
+    WriteSampleFiles(dir.File("src"), files);
+    const std::map<std::string, std::string> outer = {*files.begin(), *files.rbegin()};
+    auto unzipAll = [&](const std::string& archive, const std::string& out) {
+        TSuperUnZip unzip;
+        unzip.SetZipName(archive);
+        EXPECT_EQ(Names(unzip), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+        unzip.SetDestDir(dir.File(out));
+        unzip.DoAll = true;
+        unzip.Password = "right";
+        EXPECT_EQ(unzip.UnZip(), 2);
+        EXPECT_EQ(ReadTree(dir.File(out)), outer);
+    };
+    TFakeZipPromptsGuard prompts;
+    const std::string locked = dir.File("locked.zip");
+    for (const auto& [name, password] :
+         {std::pair{"a.txt", "right"}, {"b.txt", "other"}, {"c.txt", "right"}}) {
+        TSuperZip zip;
+        zip.Password = password;
+        zip.SetZipName(locked);
+        zip.FilesList.Add(dir.File("src/") + name);
+        ASSERT_EQ(zip.Zip(), 1);
+    }
+    unzipAll(locked, "out1");
+
+    // The middle entry's CRC, as its central entry gives it, is wrong.
+    const std::string plain = dir.File("plain.zip");
+    std::string bytes;
+    {
+        TSuperZip zip;
+        zip.SetZipName(plain);
+        for (const auto& [name, content] : files)
+            zip.FilesList.Add(dir.File("src/") + name);
+        ASSERT_EQ(zip.Zip(), 3);
+        bytes = ReadFileBytes(plain);
+        const size_t central = bytes.rfind("b.txt") - CentralHeaderSize;
+        ASSERT_EQ(Get32(bytes, central), CentralHeaderSignature);
+        Put32(bytes, central + 16, Get32(bytes, central + 16) ^ 1);
+        WriteFileBytes(plain, bytes);
+    }
+    unzipAll(plain, "out2");
+    TSuperUnZip unzip;
+    unzip.SetZipName(plain);
+    TMemoryStream stream;
+    EXPECT_EQ(unzip.UnzipEntryToStream(stream, "b.txt"), 0);
+    EXPECT_EQ(stream.AsString(), files.at("b.txt")); // what was written is kept
+    EXPECT_TRUE(prompts->Asked.empty());
+
+    TMemoryStream payload(std::string("payload")), image, dest(std::string("kept"));
+    CompressStreamTo(payload, image, "");
+    bytes = image.AsString();
+    Put32(bytes, bytes.rfind("ZIPDATA") - CentralHeaderSize + 16, 0);
+    TMemoryStream damaged(bytes);
+    dest.SetPosition(dest.Size());
+    EXPECT_EQ(MessageOf<EZipError>([&] { DecompressStreamTo(damaged, dest, ""); }),
+              "CRC error in \"ZIPDATA\": the entry is damaged");
+    EXPECT_EQ(dest.AsString(), "kept");
 }
 
 TEST(ZipComponent, UpdateActionsAndDuplicates) {
@@ -434,6 +500,24 @@ TEST(ZipComponent, RefusesNamesThatLeaveTheDestination) {
         unzip.SetZipName(archive);
         TMemoryStream s;
         EXPECT_EQ(unzip.UnzipEntryToStream(s, "ok.txt"), 1);
+    }
+}
+
+TEST(ZipComponent, PackLevelZeroDeflatesWhatShrinks) {
+    TZipFixture f;
+    TSuperZip zip;
+    zip.SetPackLevel(0);
+    ASSERT_EQ(f.ZipAll(zip), int(f.files.size()));
+    TSuperUnZip unzip;
+    EXPECT_EQ(f.UnzipAll(unzip), int(f.files.size()));
+    EXPECT_EQ(ReadTree(f.out), f.files);
+    for (int i = 0; i < unzip.Count(); ++i) {
+        const TZipHeaderPtr e = unzip.Entry(i);
+        SCOPED_TRACE(e->FullName());
+        // The files of some size shrink; the empty one and the one short line are stored.
+        const bool shrinks = e->UncompressedSize > 1000;
+        EXPECT_EQ(e->Method, shrinks ? 8 : 0);
+        EXPECT_EQ(e->Flags & 4, shrinks ? 4 : 0);
     }
 }
 

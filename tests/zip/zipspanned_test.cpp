@@ -102,14 +102,16 @@ TEST(ZipSpanned, ReadsEveryEntryAcrossTheDisks) {
     EXPECT_EQ(out.AsString(), a.files["big2.bin"]);
 
     // The writer leaves split archives alone.
+    const std::string refused = "Archives split over several disks cannot be updated";
+    const std::string lastDisk = ReadFileBytes(a.disks.back());
     TSuperZip zip;
     zip.SetZipName(a.disks.back());
     zip.OnGetNextDisk = unzip.OnGetNextDisk;
     zip.FilesList.Add(a.dir.File("src/text.txt"));
-    EXPECT_THROW(zip.Zip(), EZipError);
+    EXPECT_EQ(MessageOf<EZipError>([&] { zip.Zip(); }), refused);
+    EXPECT_EQ(ReadFileBytes(a.disks.back()), lastDisk);
     // A comment change was marked and then refused at every later change of name: it is
     // refused at once, and the writer can move on.
-    const std::string refused = "Archives split over several disks cannot be updated";
     EXPECT_EQ(MessageOf([&] { zip.SetZipComment("new"); }), refused);
     EXPECT_EQ(MessageOf([&] { zip.SetFileComment(0, "new"); }), refused);
     EXPECT_EQ(zip.FileComment(0), "");
@@ -153,4 +155,50 @@ TEST(ZipSpanned, EmptyAnswerCancelsAndAMissingFileIsAskedForAgain) {
     EXPECT_EQ(unzip.UnzipEntryToStream(out, "big1.bin"), 1);
     EXPECT_EQ(out.AsString(), a.files["big1.bin"]);
     EXPECT_EQ(std::count(asked.begin(), asked.end(), 1), 2);
+}
+
+// The last disk cut short, its end record kept: in the central directory, and (a size that says
+// so) in an entry's data. Either is damage, and no disk after the last is asked for.
+TEST(ZipSpanned, ATruncatedLastDiskIsDamage) {
+    TSplitArchive a;
+    if (!a.Split())
+        GTEST_SKIP() << "Info-ZIP zip is missing";
+    const int disks = int(a.disks.size());
+    std::vector<int> asked;
+    auto reader = [&](TSuperUnZip& unzip) {
+        unzip.SetZipName(a.disks.back());
+        unzip.OnGetNextDisk = [&](TSuperUnZip&, int disk, std::string& name) {
+            asked.push_back(disk);
+            if (disk <= disks)
+                name = a.disks[size_t(disk - 1)];
+        };
+    };
+    const std::string last = ReadFileBytes(a.disks.back());
+    const size_t end = last.rfind(std::string("PK\x05\x06", 4));
+    ASSERT_GT(end, 1000u);
+    WriteFileBytes(a.disks.back(), last.substr(0, end - 1000) + last.substr(end));
+    {
+        TSuperUnZip unzip;
+        reader(unzip);
+        EXPECT_EQ(MessageOf<EZipError>([&] { unzip.Count(); }),
+                  "The zip archive is damaged: its central directory is cut short");
+    }
+
+    // A small stored entry whose central entry on the last disk says 200,000 bytes.
+    std::string bytes = last;
+    const size_t central = bytes.rfind(std::string("PK\x01\x02", 4));
+    ASSERT_EQ(Get16(bytes, central + 10), 0); // stored
+    const std::string name = bytes.substr(central + CentralHeaderSize, Get16(bytes, central + 28));
+    Put32(bytes, central + 20, 200000);
+    Put32(bytes, central + 24, 200000);
+    WriteFileBytes(a.disks.back(), bytes);
+    TSuperUnZip unzip;
+    reader(unzip);
+    TMemoryStream out;
+    EXPECT_EQ(MessageOf<EZipError>([&] { unzip.UnzipEntryToStream(out, name); }),
+              "The zip archive is damaged: the data of \"" + name +
+                  "\" runs past the end of the archive");
+    EXPECT_FALSE(asked.empty());
+    for (int disk : asked)
+        EXPECT_LE(disk, disks);
 }

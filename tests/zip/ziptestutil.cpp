@@ -97,8 +97,8 @@ ReadAllInMemory(const std::string& bytes, const std::string& password, TIncomple
         if (e->FileName().empty())
             continue;
         TMemoryStream out;
-        unzip.UnzipEntryToStream(out, e->FullName());
-        entries[e->FullName()] = out.AsString();
+        if (unzip.UnzipEntryToStream(out, e->FullName()) == 1)
+            entries[e->FullName()] = out.AsString();
     }
     return entries;
 }

@@ -39,7 +39,8 @@ public:
     }
 };
 // Lists the archive in bytes and extracts every file entry into memory: name -> content.
-// Raises what the reader raises.
+// Entries that fail (wrong password, CRC mismatch, damaged data) are left out. Raises what the
+// reader raises.
 std::map<std::string, std::string> ReadAllInMemory(const std::string& bytes,
                                                    const std::string& password = "",
                                                    TIncompleteZipMode mode = izAssumeMulti);
