@@ -7,6 +7,7 @@
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeheader.h"
+#include "platform/gui/hintpause.h"
 #include "platform/gui/qtcolors.h"
 
 using enum TLeanTreeState;
@@ -26,6 +27,8 @@ TLeanTreeHintWindow::TLeanTreeHintWindow(TBaseLeanTree* Tree)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
     HintWindowDestroying = false;
+    FHideTimer.setSingleShot(true);
+    QObject::connect(&FHideTimer, &QTimer::timeout, this, [this] { FTree->HintPauseElapsed(); });
 }
 
 TLeanTreeHintWindow::~TLeanTreeHintWindow() {
@@ -130,8 +133,13 @@ void TLeanTreeHintWindow::ActivateHint(QRect Rect, const QString&, const QRect& 
         show();
         update();
     }
-    if (isVisible())
+    if (isVisible()) {
         setGeometry(FFinalRect);
+        if (int pause = HintHidePause(); pause > 0)
+            FHideTimer.start(pause);
+        else
+            FHideTimer.stop();
+    }
     if (wasAnimating && !HintWindowDestroying)
         FTree->DoStateChange(tsInAnimation);
 }
@@ -250,6 +258,7 @@ void TLeanTreeHintWindow::PaintContent(QImage& Buffer, const QRect& Full) {
 
 void TLeanTreeHintWindow::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);
+    FHideTimer.stop();
     FHintData = TLTHintData();
     HintWindowDestroying = false;
 }

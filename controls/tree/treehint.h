@@ -1,9 +1,11 @@
 #pragma once
 // TLeanTreeHintWindow: the tree's own frameless tool-tip window. It shows an ordinary hint
 // (hint font and colours) or, in the tooltip mode, the full content of a cut-off cell drawn
-// where the cell lies; it can fade in (window opacity) or slide open (window geometry).
+// where the cell lies; it can fade in (window opacity) or slide open (window geometry). A shown
+// hint hides after the application's hint hide pause, through the tree's cancel.
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include "controls/tree/treehinttypes.h"
@@ -19,7 +21,8 @@ public:
     // Stops a running animation.
     QRect CalcHintRect(int MaxWidth, const QString& AHint, const TLTHintData& AData);
     // Shows the window at Rect (screen coordinates) kept inside Desktop, animated as the tree
-    // says; an empty Rect hides it.
+    // says, and (re)starts the wait of HintHidePause() ms (none while no pause is set) after
+    // which the tree cancels it; an empty Rect hides it.
     void ActivateHint(QRect Rect, const QString& AHint, const QRect& Desktop);
     const TLTHintData& HintData() const { return FHintData; }
     // Darkens the strip R of Target toward Color, deepest at Target's edge Edge (the strip runs
@@ -43,4 +46,5 @@ private:
     TLTHintData FHintData;
     int FTextHeight = 0;
     QRect FFinalRect;
+    QTimer FHideTimer; // the application's hint hide pause; runs while the window shows
 };

@@ -70,6 +70,12 @@ void TLeanTreeHints::CancelHint() {
     HintTree().DoStateChange({}, tsHint);
 }
 
+void TLeanTreeHints::HintPauseElapsed() {
+    const QRect shown = FLastHintRect;
+    CancelHint();
+    FLastHintRect = shown;
+}
+
 bool TLeanTreeHints::ShowHintAt(QPoint P) {
     TBaseLeanTree& tree = HintTree();
     if (!FLastHintRect.isEmpty() && FLastHintRect.contains(P))

@@ -49,9 +49,14 @@ protected:
     TLeanTreeHints& operator=(const TLeanTreeHints&) = delete;
 
     TLeanTreeHintWindow* FHintWindow = nullptr; // a child of the tree
-    QRect FLastHintRect; // client area where the hint shown (or refused) still holds
+    QRect FLastHintRect; // client area where the shown hint holds: nothing new is decided there
 
 private:
+    friend class TLeanTreeHintWindow;
+    // The hint window's hide pause ran out: cancels the hint but keeps the area where it
+    // showed, so that it shows again only once the mouse has left that area.
+    void HintPauseElapsed();
+
     // The tree these hints belong to (TBaseLeanTree derives from this class).
     TBaseLeanTree& HintTree();
     const TBaseLeanTree& HintTree() const;

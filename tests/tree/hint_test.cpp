@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "controls/tree/treehint.h"
+#include "platform/gui/hintpause.h"
 #include "treetestutil.h"
 
 namespace {
@@ -82,6 +83,24 @@ TEST_F(HintTest, TooltipOnlyForACutOffCellAndDrawnWhereItLies) {
     QRect g = Window()->geometry();
     EXPECT_EQ(g.topLeft(), tree.viewport()->mapToGlobal(text.topLeft()) - QPoint(1, 1));
     EXPECT_EQ(g.size(), text.size() + QSize(2, 2));
+}
+
+TEST_F(HintTest, AHintHidesAfterTheApplicationsPauseUntilTheMouseLeavesItsRow) {
+    struct PauseGuard {
+        PauseGuard() { SetHintHidePause(300); } // Qt's own pause is 10 seconds at least
+        ~PauseGuard() { SetHintHidePause(-1); }
+    } pause;
+    auto hides = [&] { return QTest::qWaitFor([&] { return !Window()->isVisible(); }, 3000); };
+    tree.HintMode = hmHint;
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 20))); // row 1
+    EXPECT_TRUE(hides());
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+    EXPECT_FALSE(tree.ShowHintAt(QPoint(51, 21))); // the same row keeps it hidden
+    EXPECT_FALSE(Window()->isVisible());
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 40))); // row 2, and back to row 1
+    EXPECT_TRUE(tree.ShowHintAt(QPoint(50, 20)));
+    EXPECT_TRUE(hides());
+    EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
 }
 
 TEST_F(HintTest, WindowStaysOnTheDesktop) {
