@@ -11,6 +11,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
@@ -289,6 +290,31 @@ bool TLeanTreeDragDrop::PasteFromClipboard() {
 
 namespace {
 
+// Applies the drag manager's rule on going on with a drag to the buttons of a running QDrag:
+// the left and right buttons down together cancel it (Escape the drag loop cancels itself).
+// Installed on the application from within the drag loop, after the loop's own filter, so
+// that it sees a press first: the loop swallows a second button.
+class TDragContinueFilter : public QObject {
+public:
+    // Installs the filter once the drag loop that follows runs.
+    TDragContinueFilter() {
+        QTimer::singleShot(0, this, [this] { qApp->installEventFilter(this); });
+    }
+    ~TDragContinueFilter() override {
+        if (qApp)
+            qApp->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+            return false;
+        const Qt::MouseButtons buttons = static_cast<QMouseEvent*>(e)->buttons();
+        if (TLTDragManager::QueryContinueDrag(false, buttons) != dqCancel)
+            return false;
+        QDrag::cancel();
+        return true;
+    }
+};
+
 // The widget a drop went to; a scroll area (a tree) rather than its viewport.
 QObject* DropTargetOf(QObject* Target) {
     if (auto* area = Target ? qobject_cast<QAbstractScrollArea*>(Target->parent()) : nullptr)
@@ -401,7 +427,11 @@ void TLeanTreeDragDrop::DoDragging(QPoint P) {
     if (!allowed)
         allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
     QDrag* drag = tree.DragManager().PrepareDrag(std::move(data), &tree.DragImage());
-    Qt::DropAction result = drag->exec(allowed, Qt::CopyAction);
+    Qt::DropAction result;
+    {
+        TDragContinueFilter rule;
+        result = drag->exec(allowed, Qt::CopyAction);
+    }
     QObject* target = DropTargetOf(drag->target());
     delete drag;
     tree.DoEndDrag(target, tree.viewport()->mapFromGlobal(QCursor::pos()));
