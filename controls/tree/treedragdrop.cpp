@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -427,12 +428,17 @@ void TLeanTreeDragDrop::DoDragging(QPoint P) {
     if (!allowed)
         allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
     QDrag* drag = tree.DragManager().PrepareDrag(std::move(data), &tree.DragImage());
+    // The target is followed while the drag runs: one deleted before the drag returns (by its
+    // drop handler, say) is none.
+    QPointer<QObject> dropTarget;
+    QObject::connect(drag, &QDrag::targetChanged, drag,
+                     [&dropTarget](QObject* target) { dropTarget = target; });
     Qt::DropAction result;
     {
         TDragContinueFilter rule;
         result = drag->exec(allowed, Qt::CopyAction);
     }
-    QObject* target = DropTargetOf(drag->target());
+    QObject* target = DropTargetOf(dropTarget.data());
     delete drag;
     tree.DoEndDrag(target, tree.viewport()->mapFromGlobal(QCursor::pos()));
     tree.DragImage().EndDrag();

@@ -1,7 +1,7 @@
 // Nodes dragged with the mouse between two string trees on an X server of the test's own (Xvfb,
 // driven by xdotool): a plain drag copies, a drag with Shift moves, a VCL drag leaves the next
-// click working, a second button cancels the drag. The trees live in the drag host program
-// (tests/support/gui/treedraghost.cpp).
+// click working, a second button cancels, a drop target gone before the drag returns is none.
+// The trees live in the drag host program (tests/support/gui/treedraghost.cpp).
 // With TREE_SCREENSHOT set, the host saves the screen during the first drag.
 #include <QElapsedTimer>
 #include <QPoint>
@@ -221,6 +221,19 @@ TEST_F(TreeDragHostOnScreen, ASecondButtonCancelsTheDrag) {
           << "1";
     EXPECT_TRUE(display->XDo(click));
     EXPECT_TRUE(host->Expect("focus left Alpha"));
+}
+
+// A drop target that deletes itself in its drop handler is gone when the drag returns: the
+// tree hands on no target rather than the freed one.
+TEST_F(TreeDragHostOnScreen, ADropTargetGoneBeforeTheDragReturnsIsNone) {
+    ASSERT_TRUE(DragBravoOver("bin/here", "bin"));
+    EXPECT_TRUE(display->XDo({"mouseup", "1"}));
+    EXPECT_TRUE(host->Expect("dropped bin"));
+    QString end, state;
+    EXPECT_TRUE(host->Expect("end left ", &end));
+    EXPECT_TRUE(end.startsWith("end left none ")) << end.toStdString();
+    EXPECT_TRUE(host->Expect("state ", &state));
+    EXPECT_EQ(state.toStdString(), Unchanged); // a copy: the source keeps its node
 }
 
 } // namespace
