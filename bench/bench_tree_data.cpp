@@ -4,7 +4,8 @@
 // reading 1,000,000 nodes to a memory stream (the node stream against QDataStream writing the same
 // fields of each node). Names: tree/<operation>/<lean|qtreeview>/<n>. After the run the ratios
 // (lean / qtreeview) are printed, from the medians of five repetitions, those of all benchmarks
-// run in random order so that a busy spell on the machine falls on either side alike.
+// run in random order so that a busy spell on the machine falls on either side alike. Each is
+// held to a goal of 1 but the plain sort's, which is shown for information.
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QBuffer>
@@ -311,8 +312,14 @@ int main(int argc, char** argv) {
     reg("tree/read/lean/1000000", ReadLean)->Iterations(3);
     reg("tree/read/qtreeview/1000000", ReadPeer)->Iterations(3);
     InitializeInterleaved(argc, argv);
-    TTimesReporter reporter(
-        [](const TTimesReporter& t) { PrintPairRatios(t, "lean", "qtreeview", 1.0); });
+    // The tree asks its host for every comparison; the model sorts its own keys directly. That
+    // pair is shown for information; the proxy, which asks the model for each value as the
+    // tree asks its host, is the peer held to the goal.
+    TTimesReporter reporter([](const TTimesReporter& t) {
+        PrintPairRatios(t, "lean", "qtreeview", [](const std::string& name) {
+            return name.starts_with("tree/sort/") ? 0.0 : 1.0;
+        });
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -115,11 +115,20 @@ inline void PrintRatio(const TTimesReporter& times, const std::string& a, const 
         PrintRatioLine(what, x / y, goal);
 }
 
+// Prints each ours/peer pair's time ratio under a heading, each against the goal that GoalOf
+// gives for the pair's name (0: printed for information, without a goal).
+inline void PrintPairRatios(const TTimesReporter& times, const std::string& ours,
+                            const std::string& peer,
+                            const std::function<double(const std::string&)>& GoalOf) {
+    std::printf("\nRatios (%s / %s, time; goals in brackets)\n", ours.c_str(), peer.c_str());
+    times.ForEachPair("/" + ours + "/", "/" + peer + "/",
+                      [&GoalOf](const std::string& name, double a, double b) {
+                          PrintRatioLine(name, a / b, GoalOf(name));
+                      });
+}
+
 // Prints each ours/peer pair's time ratio under a heading, each against goal.
 inline void PrintPairRatios(const TTimesReporter& times, const std::string& ours,
                             const std::string& peer, double goal) {
-    std::printf("\nRatios (%s / %s, time; goals in brackets)\n", ours.c_str(), peer.c_str());
-    times.ForEachPair(
-        "/" + ours + "/", "/" + peer + "/",
-        [goal](const std::string& name, double a, double b) { PrintRatioLine(name, a / b, goal); });
+    PrintPairRatios(times, ours, peer, [goal](const std::string&) { return goal; });
 }

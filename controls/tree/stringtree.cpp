@@ -337,6 +337,7 @@ TExportContent TCustomLeanStringTree::GatherContent(TLTRenderSource Source) {
     QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&scratch);
     const QColor text = palette().color(QPalette::Text);
+    const int dpi = logicalDpiY();
     std::vector<TExportFont> fonts;
     std::vector<int> cellFonts;
     // Each look's index in fonts: a host may give thousands of cells a look of their own.
@@ -352,7 +353,7 @@ TExportContent TCustomLeanStringTree::GatherContent(TLTRenderSource Source) {
         DoPaintText(p, n, col, ttNormal);
         int index = -1;
         if (p.font() != font() || p.pen().color() != text) {
-            TExportFont e = ExportFontOf(p.font(), QColorToColor(p.pen().color()));
+            TExportFont e = ExportFontOf(p.font(), QColorToColor(p.pen().color()), dpi);
             auto [it, added] = seen.try_emplace(e, int(fonts.size()));
             if (added)
                 fonts.push_back(e);

@@ -1,16 +1,24 @@
 // The content of a tree's export.
 #include "controls/tree/treecontent.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeclipboard.h"
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 #include "platform/gui/qtcolors.h"
 
-TExportFont ExportFontOf(const QFont& Font, TColor Color) {
+TExportFont ExportFontOf(const QFont& Font, TColor Color, int PixelsPerInch) {
     TExportFont e;
     e.Name = Font.family();
-    e.Size = Font.pointSize() > 0 ? Font.pointSize() : 9;
+    if (Font.pointSize() > 0)
+        e.Size = Font.pointSize();
+    else if (Font.pixelSize() > 0 && PixelsPerInch > 0)
+        e.Size = std::max(1, int(std::lround(Font.pixelSize() * 72.0 / PixelsPerInch)));
+    else
+        e.Size = 9;
     e.Bold = Font.bold();
     e.Italic = Font.italic();
     e.Underline = Font.underline();
@@ -72,8 +80,10 @@ TExportContent GatherExportContent(TBaseLeanTree& Tree, TLTRenderSource Source,
     }
 
     const QPalette& palette = Tree.palette();
-    c.Font = ExportFontOf(Tree.font(), QColorToColor(palette.color(QPalette::Text)));
-    c.HeaderFont = ExportFontOf(header.Font(), QColorToColor(palette.color(QPalette::ButtonText)));
+    const int dpi = Tree.logicalDpiY();
+    c.Font = ExportFontOf(Tree.font(), QColorToColor(palette.color(QPalette::Text)), dpi);
+    c.HeaderFont =
+        ExportFontOf(header.Font(), QColorToColor(palette.color(QPalette::ButtonText)), dpi);
     c.Color = Tree.Color();
     c.HeaderColor = header.Background();
     c.Alignment = Tree.Alignment();

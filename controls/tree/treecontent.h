@@ -19,8 +19,9 @@ enum TLTRenderSource {
     rsVisible = 4
 };
 
-// Font as an export writes it, in Color; 9 points where its size is not given in points.
-TExportFont ExportFontOf(const QFont& Font, TColor Color);
+// Font as an export writes it, in Color; a size in pixels becomes points at PixelsPerInch
+// (rounded), and a font with neither (or without a resolution) 9 points.
+TExportFont ExportFontOf(const QFont& Font, TColor Color, int PixelsPerInch);
 
 // The cell text of Node in Column (NoColumn for a tree without columns).
 using TLTCellTextGetter = std::function<QString(PLeanNode Node, TColumnIndex Column)>;

@@ -11,7 +11,9 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -289,6 +291,31 @@ bool TLeanTreeDragDrop::PasteFromClipboard() {
 
 namespace {
 
+// Applies the drag manager's rule on going on with a drag to the buttons of a running QDrag:
+// the left and right buttons down together cancel it (Escape the drag loop cancels itself).
+// Installed on the application from within the drag loop, after the loop's own filter, so
+// that it sees a press first: the loop swallows a second button.
+class TDragContinueFilter : public QObject {
+public:
+    // Installs the filter once the drag loop that follows runs.
+    TDragContinueFilter() {
+        QTimer::singleShot(0, this, [this] { qApp->installEventFilter(this); });
+    }
+    ~TDragContinueFilter() override {
+        if (qApp)
+            qApp->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+            return false;
+        const Qt::MouseButtons buttons = static_cast<QMouseEvent*>(e)->buttons();
+        if (TLTDragManager::QueryContinueDrag(false, buttons) != dqCancel)
+            return false;
+        QDrag::cancel();
+        return true;
+    }
+};
+
 // The widget a drop went to; a scroll area (a tree) rather than its viewport.
 QObject* DropTargetOf(QObject* Target) {
     if (auto* area = Target ? qobject_cast<QAbstractScrollArea*>(Target->parent()) : nullptr)
@@ -401,8 +428,17 @@ void TLeanTreeDragDrop::DoDragging(QPoint P) {
     if (!allowed)
         allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
     QDrag* drag = tree.DragManager().PrepareDrag(std::move(data), &tree.DragImage());
-    Qt::DropAction result = drag->exec(allowed, Qt::CopyAction);
-    QObject* target = DropTargetOf(drag->target());
+    // The target is followed while the drag runs: one deleted before the drag returns (by its
+    // drop handler, say) is none.
+    QPointer<QObject> dropTarget;
+    QObject::connect(drag, &QDrag::targetChanged, drag,
+                     [&dropTarget](QObject* target) { dropTarget = target; });
+    Qt::DropAction result;
+    {
+        TDragContinueFilter rule;
+        result = drag->exec(allowed, Qt::CopyAction);
+    }
+    QObject* target = DropTargetOf(dropTarget.data());
     delete drag;
     tree.DoEndDrag(target, tree.viewport()->mapFromGlobal(QCursor::pos()));
     tree.DragImage().EndDrag();

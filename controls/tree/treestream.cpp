@@ -219,22 +219,27 @@ struct TNodeStreamBuilder {
         n->CheckType = b.CheckType;
     }
 
+    // Runs a read of the host's chunk: a read or seek that fails on the chunk's bytes (the
+    // data is not what the host expects) is damaged data; a write into them is the host's own
+    // fault and goes on as it is.
+    template <class Read> static void ReadHostChunk(Read&& read) {
+        try {
+            read();
+        } catch (const EWriteError&) {
+            throw;
+        } catch (const EStreamError&) {
+            FailCorrupt();
+        }
+    }
+
     void UserData(Handle n, const uint8_t* data, size_t size) {
         TOLEMemoryStream view(data, size);
-        try {
-            tree.DoLoadNode(n, view);
-        } catch (const EReadError&) {
-            FailCorrupt(); // the host's data is shorter than it expects
-        }
+        ReadHostChunk([&] { tree.DoLoadNode(n, view); });
     }
 
     void OtherChunk(Handle n, uint32_t type, const uint8_t* data, size_t size) {
         TOLEMemoryStream view(data, size);
-        try {
-            tree.ReadChunk(view, version, n, type);
-        } catch (const EReadError&) {
-            FailCorrupt();
-        }
+        ReadHostChunk([&] { tree.ReadChunk(view, version, n, type); });
     }
 
     void EndNode(Handle n) {

@@ -57,11 +57,11 @@ int64_t TOLEMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 int64_t TOLEMemoryStream::Write(const void*, int64_t) {
-    throw EStreamError("Can't write to a read-only resource stream");
+    throw EWriteError("Can't write to a read-only resource stream");
 }
 
 void TOLEMemoryStream::SetSize(int64_t) {
-    throw EStreamError("Stream is read-only");
+    throw EWriteError("Stream is read-only");
 }
 
 uint32_t NodeStream::ClipboardNodeChunks(const uint8_t* Data, size_t Size, const uint8_t*& Chunks,

@@ -214,8 +214,9 @@ struct TCountingSink {
 } // namespace NodeStream
 
 // A read-only stream over bytes it does not own (a node's user chunk of read tree data, handed
-// to the host). Reads move within the bytes; writing raises EStreamError "Can't write to a
-// read-only resource stream"; SetSize raises EStreamError.
+// to the host). Reads move within the bytes; a seek before the start raises EStreamError;
+// writing raises EWriteError "Can't write to a read-only resource stream", SetSize
+// EWriteError "Stream is read-only".
 class TOLEMemoryStream : public TStream {
 public:
     TOLEMemoryStream(const uint8_t* data, size_t size) : data_(data), size_(int64_t(size)) {}

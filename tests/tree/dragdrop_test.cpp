@@ -322,7 +322,8 @@ TEST_F(DragDropTest, DragEventsFrameEachDragAndDropsListTheirFormats) {
         EXPECT_FALSE(a.TreeStates().Intersects({tsOLEDragging, tsVCLDragging, tsUserDragObject}));
     }
     EXPECT_EQ(made, 2);
-    // The host's own drag object is dragged in place of the tree's.
+    // The host's own drag object is dragged in place of the tree's, and the state that says so
+    // ends with either kind of drag.
     bool userObject = false;
     a.OnStartDrag = [&](TBaseLeanTree*, std::unique_ptr<QMimeData>& object) {
         object = std::make_unique<QMimeData>();
@@ -330,10 +331,14 @@ TEST_F(DragDropTest, DragEventsFrameEachDragAndDropsListTheirFormats) {
     a.OnEndDrag = [&](TBaseLeanTree* t, QObject*, int, int) {
         userObject = t->TreeStates().Contains(tsUserDragObject);
     };
-    a.BeginDrag(true);
-    EXPECT_EQ(made, 2);
-    EXPECT_TRUE(userObject);
-    EXPECT_FALSE(a.TreeStates().Contains(tsUserDragObject));
+    for (TLTDragType type : {dtOLE, dtVCL}) {
+        a.DragType = type;
+        userObject = false;
+        a.BeginDrag(true);
+        EXPECT_EQ(made, 2);
+        EXPECT_TRUE(userObject) << type;
+        EXPECT_FALSE(a.TreeStates().Contains(tsUserDragObject)) << type;
+    }
 
     // A drop hands the host the formats of the dropped data.
     TFormatArray formats;

@@ -1,6 +1,7 @@
 // Nodes dragged with the mouse between two string trees on an X server of the test's own (Xvfb,
 // driven by xdotool): a plain drag copies, a drag with Shift moves, a VCL drag leaves the next
-// click working. The trees live in the drag host program (tests/support/gui/treedraghost.cpp).
+// click working, a second button cancels, a drop target gone before the drag returns is none.
+// The trees live in the drag host program (tests/support/gui/treedraghost.cpp).
 // With TREE_SCREENSHOT set, the host saves the screen during the first drag.
 #include <QElapsedTimer>
 #include <QPoint>
@@ -9,6 +10,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 
 #include "gui/xvfbserver.h"
 
@@ -98,6 +100,30 @@ QStringList Coordinates(QPoint p) {
     return {QString::number(p.x()), QString::number(p.y())};
 }
 
+// Presses the left button on From, moves across in steps to To (with Shift held when asked)
+// and keeps moving a pixel to the right until the host says the drag is over Over.
+bool PressAndDragOver(TVirtualDisplay& display, TDragHost& host, QPoint from, QPoint to,
+                      const QString& over, bool shift = false) {
+    QStringList moves{"mousemove"};
+    moves << Coordinates(from) << "mousedown"
+          << "1";
+    if (shift)
+        moves << "keydown"
+              << "shift";
+    for (int i = 1; i <= 8; ++i)
+        moves << "sleep"
+              << "0.05"
+              << "mousemove" << Coordinates(from + (to - from) * i / 8);
+    EXPECT_TRUE(display.XDo(moves));
+    // Moves keep coming until the target has seen one (with the key state).
+    return Poll(
+        [&] {
+            display.XDo({"mousemove_relative", "--", "1", "0"});
+            return host.Expect("over " + over, nullptr, 200);
+        },
+        30000);
+}
+
 TEST(TreeDragOnScreen, CopyMoveAndAVCLDragBetweenTwoTrees) {
     if (QStandardPaths::findExecutable("Xvfb").isEmpty())
         GTEST_SKIP() << "Xvfb is not installed";
@@ -114,25 +140,7 @@ TEST(TreeDragOnScreen, CopyMoveAndAVCLDragBetweenTwoTrees) {
     // returns the host's report of both trees.
     auto drag = [&](const QString& row, bool shift, bool waitForShot) {
         QPoint from = host.Points.at("left/" + row), to = host.Points.at("right/below");
-        QStringList moves{"mousemove"};
-        moves << Coordinates(from) << "mousedown"
-              << "1";
-        if (shift)
-            moves << "keydown"
-                  << "shift";
-        for (int i = 1; i <= 8; ++i)
-            moves << "sleep"
-                  << "0.05"
-                  << "mousemove" << Coordinates(from + (to - from) * i / 8);
-        EXPECT_TRUE(display.XDo(moves));
-        // Moves keep coming until the right tree has seen one (with the key state).
-        bool over = Poll(
-            [&] {
-                display.XDo({"mousemove_relative", "--", "1", "0"});
-                return host.Expect("over right", nullptr, 200);
-            },
-            30000);
-        EXPECT_TRUE(over);
+        EXPECT_TRUE(PressAndDragOver(display, host, from, to, "right", shift));
         if (waitForShot) {
             EXPECT_TRUE(host.Expect("shot "));
         }
@@ -172,6 +180,60 @@ TEST(TreeDragOnScreen, CopyMoveAndAVCLDragBetweenTwoTrees) {
           << "1";
     EXPECT_TRUE(display.XDo(click));
     EXPECT_TRUE(host.Expect("focus left Alpha"));
+}
+
+// The drag host on a display of the test's own, started for each test.
+class TreeDragHostOnScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+            GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_FALSE(QStandardPaths::findExecutable("xdotool").isEmpty())
+            << "xdotool is not installed (scripts/install-deps.sh installs it)";
+        display = std::make_unique<TVirtualDisplay>();
+        ASSERT_FALSE(display->Name.isEmpty()) << "Xvfb did not start";
+        host = std::make_unique<TDragHost>(display->Name);
+        ASSERT_TRUE(host->Expect("ready"));
+    }
+    // Drags the left tree's Bravo to the point named To until the host says it is over Over.
+    bool DragBravoOver(const QString& To, const QString& Over) {
+        return PressAndDragOver(*display, *host, host->Points.at("left/Bravo"), host->Points.at(To),
+                                Over);
+    }
+    static constexpr const char* Unchanged = "state left=Alpha|Bravo|Charlie|Delta right=One|Two";
+    std::unique_ptr<TVirtualDisplay> display;
+    std::unique_ptr<TDragHost> host; // ends before its display
+};
+
+// The right button pressed while the left one drags cancels the drag at once: no drop.
+TEST_F(TreeDragHostOnScreen, ASecondButtonCancelsTheDrag) {
+    ASSERT_TRUE(DragBravoOver("right/below", "right"));
+    EXPECT_TRUE(display->XDo({"mousedown", "3"}));
+    QString end, state;
+    EXPECT_TRUE(host->Expect("end left ", &end, 5000)); // before either button is let go
+    EXPECT_TRUE(display->XDo({"mouseup", "3", "mouseup", "1"}));
+    EXPECT_TRUE(end.startsWith("end left none ")) << end.toStdString();
+    EXPECT_TRUE(host->Expect("state ", &state));
+    EXPECT_EQ(state.toStdString(), Unchanged);
+    // No button stays down in the tree: the next click focuses as usual.
+    QStringList click{"mousemove"};
+    click << Coordinates(host->Points.at("left/Alpha")) << "click"
+          << "1";
+    EXPECT_TRUE(display->XDo(click));
+    EXPECT_TRUE(host->Expect("focus left Alpha"));
+}
+
+// A drop target that deletes itself in its drop handler is gone when the drag returns: the
+// tree hands on no target rather than the freed one.
+TEST_F(TreeDragHostOnScreen, ADropTargetGoneBeforeTheDragReturnsIsNone) {
+    ASSERT_TRUE(DragBravoOver("bin/here", "bin"));
+    EXPECT_TRUE(display->XDo({"mouseup", "1"}));
+    EXPECT_TRUE(host->Expect("dropped bin"));
+    QString end, state;
+    EXPECT_TRUE(host->Expect("end left ", &end));
+    EXPECT_TRUE(end.startsWith("end left none ")) << end.toStdString();
+    EXPECT_TRUE(host->Expect("state ", &state));
+    EXPECT_EQ(state.toStdString(), Unchanged); // a copy: the source keeps its node
 }
 
 } // namespace

@@ -430,6 +430,24 @@ TEST_F(StreamTest, HostDataThatFailsAddsNothing) {
         EXPECT_STREQ(e.what(), "Can't write to a read-only resource stream");
     }
     EXPECT_EQ(FirstDifference(Signature(other), before), "");
+    other.OnLoadNode = [](TBaseLeanTree*, PLeanNode, TStream& st) { st.SetSize(0); };
+    s.SetPosition(0);
+    EXPECT_THROW(other.AddFromStream(s, nullptr), EWriteError);
+
+    // A seek that fails on the host's data is damaged data like a short read.
+    other.OnLoadNode = [](TBaseLeanTree*, PLeanNode n, TStream& st) {
+        if (n->Index > 0)
+            st.Seek(-1, TSeekOrigin::soBeginning);
+    };
+    s.SetPosition(0);
+    try {
+        other.AddFromStream(s, nullptr);
+        ADD_FAILURE() << "the failed seek was not reported";
+    } catch (const ELeanTreeError& e) {
+        EXPECT_EQ(e.HelpContext, 2006);
+    }
+    EXPECT_EQ(FirstDifference(Signature(other), before), "");
+    EXPECT_TREE_VALID(other);
 }
 
 TEST_F(StreamTest, StoredStatesComeBackAsTheyWere) {

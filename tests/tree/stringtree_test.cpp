@@ -385,6 +385,25 @@ TEST(StringTree, ExportsFromARealTree) {
               std::string::npos);
     EXPECT_NE(rtf.find("\\b\\f0\\cf1\\fs"), std::string::npos); // the first row, bold and red
     EXPECT_NE(tree.ContentToHTML(rsAll).find(" style=\"font: bold "), std::string::npos);
+    // Fonts sized in pixels export in points at the tree's resolution (96 dpi offscreen): the
+    // tree's 20 px is 15 pt, a cell's 40 px 30 pt.
+    ASSERT_EQ(tree.logicalDpiY(), 96);
+    QFont pixels = tree.font();
+    pixels.setPixelSize(20);
+    tree.setFont(pixels);
+    tree.OnPaintText = [&](TBaseLeanTree*, QPainter& c, PLeanNode n, TColumnIndex, TVSTTextType) {
+        if (n == a) {
+            QFont f = c.font();
+            f.setPixelSize(40);
+            c.setFont(f);
+        }
+    };
+    rtf = tree.ContentToRTF(rsAll);
+    EXPECT_NE(rtf.find("\\fs60 "), std::string::npos);
+    EXPECT_NE(rtf.find("\\fs30 "), std::string::npos);
+    html = tree.ContentToHTML(rsAll);
+    EXPECT_NE(html.find(".default{font: 15pt "), std::string::npos);
+    EXPECT_NE(html.find("style=\"font: 30pt "), std::string::npos);
     tree.OnPaintText = nullptr;
 
     // Through the data object: the selection when dragging, the cut/copy set for the clipboard.

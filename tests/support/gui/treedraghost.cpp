@@ -2,15 +2,18 @@
 // The program says on its standard output where the rows are and what each drag did, and takes
 // commands on its standard input (it ends when that closes):
 //   out: "point <tree> <text> <x> <y>" (screen position of a row's label), "point <tree>
-//        below <x> <y>" (empty space under the rows), "ready", "over <tree>" (a drag moves over
-//        it), "shot <file>", "state left=<texts> right=<texts>" (after each drag from the left
-//        tree, texts joined by '|', with the rows' points again before it), "end left
-//        <target> <x> <y>" (a drag from the left tree ended: the tree it went to or "none",
-//        the mouse on the screen), "focus left <text>", "ack vcl".
+//        below <x> <y>" (empty space under the rows), "point bin here <x> <y>" (a drop area
+//        that deletes itself when something is dropped on it), "ready", "over <tree|bin>" (a
+//        drag moves over it), "shot <file>", "state left=<texts> right=<texts>" (after each
+//        drag from the left tree, texts joined by '|', with the rows' points again before it),
+//        "end left <target> <x> <y>" (a drag from the left tree ended: the tree it went to,
+//        "none", or "deleted" for the bin after it went; the mouse on the screen), "dropped
+//        bin", "focus left <text>", "ack vcl".
 //   in:  "vcl" (the left tree's drags become DragType dtVCL), "quit".
 // With TREE_SCREENSHOT set, the screen is saved there (with "-drag" before the extension)
 // while the first drag is over the right tree.
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QMimeData>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -101,6 +104,35 @@ private:
     bool overSaid = false;
 };
 
+// Takes any drop and deletes itself in its drop handler, so that the drag's target is gone
+// before the drag returns.
+class TDropBin : public QWidget {
+public:
+    explicit TDropBin(QWidget* parent) : QWidget(parent) {
+        setAcceptDrops(true);
+        setAutoFillBackground(true);
+        setPalette(QPalette(Qt::darkGray));
+    }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override { e->acceptProposedAction(); }
+    void dragMoveEvent(QDragMoveEvent* e) override {
+        e->acceptProposedAction();
+        if (!overSaid) {
+            overSaid = true;
+            Say("over bin");
+        }
+    }
+    void dropEvent(QDropEvent* e) override {
+        e->acceptProposedAction();
+        Say("dropped bin");
+        delete this; // nothing of this object is touched after this
+    }
+
+private:
+    bool overSaid = false;
+};
+
 } // namespace
 
 // The X platform's session bus connection keeps an allocation for the process's life.
@@ -114,10 +146,18 @@ int main(int argc, char** argv) {
     InitializeTreeReferenceToken([&] { return (uint64_t(entropy()) << 32) | entropy(); });
     QWidget window;
     window.setWindowTitle("Tree drag host");
-    window.setGeometry(40, 40, 560, 260);
+    window.setGeometry(40, 40, 560, 320);
     THostTree left("left", &window), right("right", &window);
     left.setGeometry(0, 0, 260, 260);
     right.setGeometry(300, 0, 260, 260);
+    // Owned by the window until it deletes itself; only its address is kept for the reports.
+    auto* bin = new TDropBin(&window);
+    bin->setGeometry(300, 270, 260, 50);
+    const QObject* const binAddress = bin;
+    auto reportBin = [&] {
+        QPoint p = window.mapToGlobal(QPoint(430, 295));
+        Say(QString("point bin here %1 %2").arg(p.x()).arg(p.y()));
+    };
     for (const char* s : {"Alpha", "Bravo", "Charlie", "Delta"})
         left.Add(s);
     for (const char* s : {"One", "Two"})
@@ -155,7 +195,11 @@ int main(int argc, char** argv) {
         }
     };
     left.OnEndDrag = [&](TBaseLeanTree*, QObject* target, int x, int y) {
-        QString to = target == &right ? "right" : target == &left ? "left" : "none";
+        QString to = target == &right       ? "right"
+                     : target == &left      ? "left"
+                     : target == binAddress ? "deleted"
+                     : target               ? "other"
+                                            : "none";
         QPoint p = left.viewport()->mapToGlobal(QPoint(x, y));
         Say(QString("end left %1 %2 %3").arg(to).arg(p.x()).arg(p.y()));
     };
@@ -196,6 +240,7 @@ int main(int argc, char** argv) {
         poll.stop();
         left.ReportPoints();
         right.ReportPoints();
+        reportBin();
         Say("ready");
     });
     poll.start(20);
