@@ -119,8 +119,10 @@ void TAlertActRunApp::Act(const IReminderAwareItemPtr& item) {
 }
 
 void TAlertActShowModalDialog::Act(const IReminderAwareItemPtr& item) {
-    if (auto dialogs = AlertDialogs())
-        dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
+    ShowAlertBox([text = "\"" + item->GetCaption() + "\""] {
+        if (auto dialogs = AlertDialogs())
+            dialogs->ShowModalMessage(text);
+    });
 }
 
 void TAlertActPlaySound::Act(const IReminderAwareItemPtr&) {

@@ -50,13 +50,6 @@ IReminderAwareItemPtr ItemOf(QTreeWidgetItem* row) {
     return row ? static_cast<TReminderRow*>(row)->Item : nullptr;
 }
 
-// An enabled modal-message action of an entry still in its database.
-bool ShowsModalBox(const TQueuedAlertAction& action) {
-    return action.Kind == akShowModalDialog && action.Item && !action.Item->IsRemoved() &&
-           action.Item->HasReminder() &&
-           action.Item->GetReminder().GetAction(akShowModalDialog).Enabled;
-}
-
 } // namespace
 
 TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
@@ -179,17 +172,18 @@ void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
         bool& running;
         ~TDone() { running = false; }
     } done{runningAction_};
-    auto run = [this](const TQueuedAlertAction& a) {
-        if (Updating() && ShowsModalBox(a))
-            CatchUp();
-        a.Run();
-    };
-    run(action);
+    action.Run();
     while (!waitingActions_.empty() && !ApplicationLeaving()) {
         const TQueuedAlertAction next = waitingActions_.front();
         waitingActions_.pop_front();
-        run(next);
+        next.Run();
     }
+}
+
+void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
+    // The window stands complete behind the box.
+    CatchUp();
+    box();
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {

@@ -85,6 +85,8 @@ public:
     void RefreshRows() override;
     void BeginUpdate() override;
     void EndUpdate() override;
+    // Catches up with the updates held back, then shows box.
+    void ShowBoxInTurn(std::function<void()> box) override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     // A file that does not exist (or "") plays nothing; otherwise plays it and raises
@@ -114,8 +116,7 @@ public:
     void ProcessPendingAlertActions();
     // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION). Actions run one at a
     // time: one that arrives while another waits in a box of its own (its modal loop delivers
-    // further messages) runs after it, in arrival order. Before a modal message the window
-    // catches up with the updates held back, so that it stands complete behind the box.
+    // further messages) runs after it, in arrival order.
     void WMRunAlertAction(const TQueuedAlertAction& action);
 
     // ---- Rows ---------------------------------------------------------------------------

@@ -341,6 +341,28 @@ TEST_F(RemindersWnd, FiredRemindersAreListedInOneUpdate) {
     EXPECT_EQ(selectionChanges, 1);
 }
 
+TEST_F(RemindersWnd, BehindAnErrorBoxTheWindowStandsComplete) {
+    // A program that cannot start and a mail that cannot be sent: each error box waits for
+    // the user in front of the window as listed so far.
+    env.RunResult = false;
+    env.MailError = "Connection refused";
+    TTockwellItemPtr a = db.AddNew("Backup", T0);
+    TReminderItem& r = a->GetReminder();
+    r.Action<TAlertActRunApp>().Enabled = true;
+    r.Action<TAlertActRunApp>().AppPath = "/no/such/backup";
+    r.Action<TAlertActSendEmail>().Enabled = true;
+    r.Action<TAlertActSendEmail>().Emails = "kim@example.com";
+    r.CheckAlert(a, T0);
+    env.Dialogs->DuringError = [&] {
+        EXPECT_TRUE(wnd->isVisible());
+        ASSERT_EQ(wnd->RowCount(), 1);
+        EXPECT_EQ(wnd->GetSelectedReminder(), a);
+        EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "now");
+    };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(env.Dialogs->Errors.size(), 2u);
+}
+
 TEST_F(RemindersWnd, RowsOfRemovedEntriesGoTogether) {
     std::vector<TTockwellItemPtr> items;
     for (const char* caption : {"A", "B", "C", "D", "E"})
