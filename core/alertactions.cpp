@@ -119,9 +119,10 @@ void TAlertActRunApp::Act(const IReminderAwareItemPtr& item) {
 }
 
 void TAlertActShowModalDialog::Act(const IReminderAwareItemPtr& item) {
-    ShowAlertBox([text = "\"" + item->GetCaption() + "\""] {
-        if (auto dialogs = AlertDialogs())
-            dialogs->ShowModalMessage(text);
+    // The box may wait for another; the entry may have been deleted by then.
+    ShowAlertBox([item] {
+        if (auto dialogs = AlertDialogs(); dialogs && !item->IsRemoved())
+            dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
     });
 }
 

@@ -75,7 +75,9 @@ public:
     virtual void BeginUpdate() {}
     virtual void EndUpdate() {}
     // Shows a box that waits for the user (box() returns once it is closed), the window first
-    // standing as the updates held back so far would leave it. The base shows it at once.
+    // standing as the updates held back so far would leave it. Boxes come one at a time: one
+    // asked for while another is open may be shown after it, once this call has returned.
+    // The base shows it at once.
     virtual void ShowBoxInTurn(std::function<void()> box) { box(); }
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTreeWidget>
 #include <cmath>
@@ -163,27 +164,39 @@ void TfrmRemindersWnd::ProcessPendingAlertActions() {
 }
 
 void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
-    if (runningAction_) {
-        waitingActions_.push_back(action);
+    if (ApplicationLeaving())
         return;
-    }
-    runningAction_ = true;
+    ++runningActions_;
     struct TDone {
-        bool& running;
-        ~TDone() { running = false; }
-    } done{runningAction_};
+        int& running;
+        ~TDone() { --running; }
+    } done{runningActions_};
     action.Run();
-    while (!waitingActions_.empty() && !ApplicationLeaving()) {
-        const TQueuedAlertAction next = waitingActions_.front();
-        waitingActions_.pop_front();
-        next.Run();
-    }
 }
 
 void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
-    // The window stands complete behind the box.
-    CatchUp();
-    box();
+    if (ApplicationLeaving())
+        return;
+    // Asked for by an action that the open box's loop delivered: it waits its turn.
+    if (boxOpen_) {
+        waitingBoxes_.push_back(std::move(box));
+        return;
+    }
+    const QScopedValueRollback open(boxOpen_, true);
+    while (box && !ApplicationLeaving()) {
+        // The window stands complete behind the box.
+        CatchUp();
+        {
+            const QScopedValueRollback waiting(boxWaiting_, true);
+            box();
+        }
+        box = nullptr;
+        if (!waitingBoxes_.empty()) {
+            box = std::move(waitingBoxes_.front());
+            waitingBoxes_.pop_front();
+        }
+    }
+    waitingBoxes_.clear();
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {
@@ -199,9 +212,15 @@ void TfrmRemindersWnd::customEvent(QEvent* e) {
             const TQueuedAlertAction copy = *action; // the event may go while it runs
             WMRunAlertAction(copy);
         }
-        if (actionsUpdate_ && postedActions_ == 0 && !runningAction_) {
-            actionsUpdate_ = false;
-            EndUpdate();
+        if (actionsUpdate_ && postedActions_ == 0) {
+            if (runningActions_ == 0) {
+                actionsUpdate_ = false;
+                EndUpdate();
+            } else {
+                // Delivered by the loop of an action's box: the window stands complete behind
+                // it, and the update ends with that action.
+                CatchUp();
+            }
         }
         return;
     }
@@ -222,6 +241,9 @@ void TfrmRemindersWnd::ShowAndActivateNow() {
         showNormal();
     else
         show();
+    // An alert box waiting for the user stays in front.
+    if (boxWaiting_)
+        return;
     raise();
     activateWindow();
     lvReminders->setFocus();

@@ -85,7 +85,11 @@ public:
     void RefreshRows() override;
     void BeginUpdate() override;
     void EndUpdate() override;
-    // Catches up with the updates held back, then shows box.
+    // Shows box (a box that waits for the user; box() returns once it is closed), one at a
+    // time: asked for while another is open (whose loop goes on delivering alert actions), it
+    // waits and is shown after it, in order. Before each box the window catches up with the
+    // updates held back; while a box is open, showing the window does not bring it in front.
+    // Nothing is shown once the program is leaving.
     void ShowBoxInTurn(std::function<void()> box) override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
@@ -114,9 +118,9 @@ public:
 
     // Delivers now the alert actions posted to this window, in posting order.
     void ProcessPendingAlertActions();
-    // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION). Actions run one at a
-    // time: one that arrives while another waits in a box of its own (its modal loop delivers
-    // further messages) runs after it, in arrival order.
+    // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION), also while another
+    // one's box waits for the user (ShowBoxInTurn keeps their boxes apart); none once the
+    // program is leaving. Actions delivered inside a box's loop leave the window complete.
     void WMRunAlertAction(const TQueuedAlertAction& action);
 
     // ---- Rows ---------------------------------------------------------------------------
@@ -191,8 +195,10 @@ private:
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
 
-    bool runningAction_ = false;
-    std::deque<TQueuedAlertAction> waitingActions_;
+    int runningActions_ = 0;                         // alert actions under way (nested in boxes)
+    bool boxOpen_ = false;                           // an alert box or its successors are shown
+    bool boxWaiting_ = false;                        // an alert box waits for the user
+    std::deque<std::function<void()>> waitingBoxes_; // asked for while one was open
 
     // Entries' rows by entry.
     std::unordered_map<const IReminderAwareItem*, QTreeWidgetItem*> rowIndex_;

@@ -147,8 +147,8 @@ TEST_F(RemindersWnd, PostedActionsRunInOrderOnlyWhenProcessed) {
 }
 
 TEST_F(RemindersWnd, AnActionWaitingInItsBoxHoldsBackTheNextOnes) {
-    // A modal box delivers further messages while it waits; those actions run after it, in
-    // order, rather than opening boxes inside boxes.
+    // A modal box delivers further messages while it waits; the boxes of those actions come
+    // after it, in order, rather than inside it.
     std::vector<TTockwellItemPtr> items;
     for (const char* caption : {"One", "Two", "Three"}) {
         items.push_back(db.AddNew(caption, T0));
@@ -167,6 +167,74 @@ TEST_F(RemindersWnd, AnActionWaitingInItsBoxHoldsBackTheNextOnes) {
     ASSERT_EQ(env.Dialogs->Modal.size(), 3u);
     for (size_t i = 0; i < items.size(); ++i)
         EXPECT_NE(env.Dialogs->Modal[i].find(items[i]->GetCaption()), std::string::npos) << i;
+}
+
+TEST_F(RemindersWnd, WhileAMessageBoxWaitsOtherAlertsRunAndOtherBoxesWaitTheirTurn) {
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    auto boxAndSound = [&](const char* caption) {
+        TTockwellItemPtr item = db.AddNew(caption, T0);
+        TReminderItem& r = item->GetReminder();
+        r.GetAction(akShowModalDialog).Enabled = true;
+        r.Action<TAlertActPlaySound>().Enabled = true;
+        r.Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
+        return item;
+    };
+    TTockwellItemPtr a = boxAndSound("A"), b = boxAndSound("B");
+    b->GetReminder().GetAction(akShowAlertWnd).Enabled = true;
+    a->GetReminder().CheckAlert(a, T0);
+    int depth = 0, deepest = 0;
+    env.Dialogs->DuringModal = [&] {
+        deepest = std::max(deepest, ++depth);
+        if (env.Dialogs->Modal.size() == 1) {
+            // The box's loop delivers A's sound, then all of B but its box.
+            wnd->ProcessPendingAlertActions();
+            ASSERT_NE(player, nullptr);
+            EXPECT_EQ(player->Plays.size(), 1u);
+            b->GetReminder().CheckAlert(b, T0);
+            wnd->ProcessPendingAlertActions();
+            EXPECT_EQ(wnd->RowCount(), 2);
+            EXPECT_EQ(wnd->GetSelectedReminder(), b);
+            EXPECT_TRUE(wnd->isVisible());
+            ASSERT_EQ(env.Alerts->Messages.size(), 1u);
+            EXPECT_EQ(env.Alerts->Messages[0].Item, b);
+            EXPECT_EQ(player->Plays.size(), 2u);
+            EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
+        }
+        --depth;
+    };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"A\"", "\"B\""}));
+    EXPECT_FALSE(wnd->Updating());
+}
+
+TEST_F(RemindersWnd, ManyFailingAlertsShowTheirBoxesOneAfterAnother) {
+    // Programs that cannot start, and e-mails whose failures come back while boxes wait.
+    env.RunResult = false;
+    std::vector<TMailDoneEvent> sends;
+    SetSendMailFunc([&](const std::string&, const std::string&, const std::string&,
+                        const std::string&, TMailDoneEvent done) { sends.push_back(done); });
+    for (int i = 0; i < 20; ++i) {
+        TTockwellItemPtr item = db.AddNew("R" + std::to_string(i), T0);
+        TReminderItem& r = item->GetReminder();
+        for (TAlertKind kind : {akSendEmail, akRunApp, akShowModalDialog})
+            r.GetAction(kind).Enabled = true;
+        r.CheckAlert(item, T0);
+    }
+    int depth = 0, deepest = 0;
+    auto boxLoop = [&] {
+        deepest = std::max(deepest, ++depth);
+        wnd->ProcessPendingAlertActions();
+        for (const TMailDoneEvent& done : std::exchange(sends, {}))
+            done("Connection refused");
+        --depth;
+    };
+    env.Dialogs->DuringModal = env.Dialogs->DuringError = boxLoop;
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(env.Dialogs->Modal.size(), 20u);
+    EXPECT_EQ(env.Dialogs->Errors.size(), 40u);
+    EXPECT_EQ(wnd->RowCount(), 20);
 }
 
 TEST_F(RemindersWnd, DueTextsAndDetails) {
