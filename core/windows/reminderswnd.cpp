@@ -186,6 +186,8 @@ void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
     while (box && !ApplicationLeaving()) {
         // The window stands complete behind the box.
         CatchUp();
+        if (OnAlertBoxOpening)
+            OnAlertBoxOpening(*this);
         {
             const QScopedValueRollback waiting(boxWaiting_, true);
             box();

@@ -88,8 +88,8 @@ public:
     // Shows box (a box that waits for the user; box() returns once it is closed), one at a
     // time: asked for while another is open (whose loop goes on delivering alert actions), it
     // waits and is shown after it, in order. Before each box the window catches up with the
-    // updates held back; while a box is open, showing the window does not bring it in front.
-    // Nothing is shown once the program is leaving.
+    // updates held back and raises OnAlertBoxOpening; while a box is open, showing the window
+    // does not bring it in front. Nothing is shown once the program is leaving.
     void ShowBoxInTurn(std::function<void()> box) override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
@@ -115,6 +115,7 @@ public:
     void SetOnStopPlayingAlertSound(TNotifyEvent handler) {
         OnStopPlayingAlertSound = std::move(handler);
     }
+    void SetOnAlertBoxOpening(TNotifyEvent handler) { OnAlertBoxOpening = std::move(handler); }
 
     // Delivers now the alert actions posted to this window, in posting order.
     void ProcessPendingAlertActions();
@@ -160,6 +161,8 @@ public:
 
     TReminderItemEvent OnOpenReminder, OnReminderDismissed, OnReminderSnoozed;
     TNotifyEvent OnStartPlayingAlertSound, OnStopPlayingAlertSound;
+    // An alert box is about to wait for the user (ShowBoxInTurn).
+    TNotifyEvent OnAlertBoxOpening;
 
     // The sound player, once made.
     ISoundPlayer* SoundPlayer() const { return player_.get(); }

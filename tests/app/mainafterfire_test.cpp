@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/alertactions.h"
+#include "core/windows/alertwindowsetup.h"
 #include "mainwindowfixture.h"
 
 namespace {
@@ -35,4 +36,29 @@ TEST_F(MainAfterFire, RemindersDismissedAsTheyFireAreSavedOnce) {
     ASSERT_EQ(saved->Count(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(saved->GetItem(i)->GetReminder().GetReminderState(), rsDismissed) << i;
+}
+
+TEST_F(MainAfterFire, APassIsSavedBeforeItsAlertBoxesWaitForTheUser) {
+    TAlertWindowsScope alertWindows; // the real reminders window, over the fake dialogs
+    SetAlertDialogs(env.Dialogs);
+    // Their only action the modal message: dismissed as they fire.
+    TTockwellDB db;
+    for (const char* caption : {"A", "B"}) {
+        TReminderItem& r = db.AddNew(caption, Now() + OneSecond)->GetReminder();
+        r.GetAction(akActivateReminderWnd).Enabled = false;
+        r.GetAction(akShowModalDialog).Enabled = true;
+    }
+    auto form = Open<TSaveCountingMain>(&db);
+    std::vector<int> dismissedOnDisk;
+    env.Dialogs->DuringModal = [&] {
+        const auto saved = Saved();
+        int dismissed = 0;
+        for (int i = 0; i < saved->Count(); ++i)
+            dismissed += saved->GetItem(i)->GetReminder().GetReminderState() == rsDismissed;
+        dismissedOnDisk.push_back(dismissed);
+    };
+    form->Saves = 0;
+    Tick(*form, 1);
+    EXPECT_EQ(dismissedOnDisk, (std::vector<int>{2, 2}));
+    EXPECT_EQ(form->Saves, 2); // before the first box, and after the pass as ever
 }
