@@ -750,12 +750,13 @@ void TfrmMain::RefreshListWindow() {
 
 void TfrmMain::ToggleListWindow() {
     TfrmTockwellDatabaseList& list = *listWindow_;
-    if (list.isMinimized())
-        list.showNormal();
-    else if (list.isVisible())
-        list.hide();
-    else
+    // Hiding keeps the minimised state: a hidden window shows refreshed, minimised before or not.
+    if (!list.isVisible())
         ShowListWindow();
+    else if (list.isMinimized())
+        list.showNormal();
+    else
+        list.hide();
 }
 
 void TfrmMain::ShowListWindowForSelection() {
