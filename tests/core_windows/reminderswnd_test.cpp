@@ -456,6 +456,28 @@ TEST_F(RemindersWnd, RowsOfRemovedEntriesGoTogether) {
     EXPECT_TRUE(wnd->isVisible());
 }
 
+TEST_F(RemindersWnd, TheSelectedRowKeepsTheSelectionWhenOtherRowsGo) {
+    std::vector<TTockwellItemPtr> rows;
+    for (const char* caption : {"A", "B", "C", "D", "E", "F"})
+        rows.push_back(Fire(caption));
+    // Rows below the selected one go: one by one, and those of deleted entries together.
+    Select(0);
+    EXPECT_TRUE(wnd->RemoveReminderRow(rows[5]));
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[0]);
+    db.Remove(rows[4]);
+    wnd->RefreshRows();
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[0]);
+    // Rows above it go.
+    Select(3);
+    EXPECT_TRUE(wnd->RemoveReminderRow(rows[0]));
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[3]);
+    db.Remove(rows[1]);
+    wnd->RefreshRows();
+    ASSERT_EQ(wnd->RowCount(), 2);
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[3]);
+    EXPECT_EQ(Text(wnd->lbTaskCaption), "D");
+}
+
 TEST_F(RemindersWnd, PlaysAndStopsSounds) {
     int starts = 0, stops = 0;
     wnd->SetOnStartPlayingAlertSound([&](TfrmRemindersWnd&) { ++starts; });
