@@ -520,8 +520,9 @@ void TfrmMain::ApplyOptions() {
 // ---- The tick and the manager's events ------------------------------------------------------
 
 void TfrmMain::tmTockwellSystemTimerTimer() {
-    // Alert actions, error boxes and the save dialog run nested event loops in which the timer
-    // goes on ticking; such a tick must not start another check.
+    // Error boxes and the save dialog run nested event loops in which the timer goes on
+    // ticking; such a tick must not start another check. (The reminders window shows alert
+    // boxes after the tick, so reminders go on firing while one waits.)
     if (inTick_)
         return;
     const QScopedValueRollback guard(inTick_, true);

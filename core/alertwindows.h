@@ -75,9 +75,9 @@ public:
     virtual void BeginUpdate() {}
     virtual void EndUpdate() {}
     // Shows a box that waits for the user (box() returns once it is closed), the window first
-    // standing as the updates held back so far would leave it. Boxes come one at a time: one
-    // asked for while another is open may be shown after it, once this call has returned.
-    // The base shows it at once.
+    // standing as the updates held back so far would leave it. Boxes come one at a time, in
+    // the order asked for; a window may show one later, once this call has returned (the
+    // real one does, from its event loop). The base shows it at once.
     virtual void ShowBoxInTurn(std::function<void()> box) { box(); }
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;

@@ -51,6 +51,12 @@ IReminderAwareItemPtr ItemOf(QTreeWidgetItem* row) {
     return row ? static_cast<TReminderRow*>(row)->Item : nullptr;
 }
 
+// The event that shows the alert boxes waiting (posted to the window by ShowBoxInTurn).
+QEvent::Type ShowBoxesEventType() {
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
 } // namespace
 
 TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
@@ -161,6 +167,7 @@ void TfrmRemindersWnd::PostAlertAction(const TQueuedAlertAction& action) {
 
 void TfrmRemindersWnd::ProcessPendingAlertActions() {
     ProcessPendingMessages(this, WM_RUN_ALERT_ACTION);
+    QCoreApplication::sendPostedEvents(this, ShowBoxesEventType());
 }
 
 void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
@@ -177,26 +184,30 @@ void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
 void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
     if (ApplicationLeaving())
         return;
-    // Asked for by an action that the open box's loop delivered: it waits its turn.
-    if (boxOpen_) {
-        waitingBoxes_.push_back(std::move(box));
-        return;
+    waitingBoxes_.push_back(std::move(box));
+    // Never shown from inside the call: that may be the due check, whose later ticks a box
+    // waiting for the user there would hold back. An open box's loop shows it after that box.
+    if (!boxOpen_ && !boxesPosted_) {
+        boxesPosted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(ShowBoxesEventType()));
     }
+}
+
+void TfrmRemindersWnd::ShowWaitingBoxes() {
+    boxesPosted_ = false;
+    // Delivered by an open box's loop: the waiting boxes follow that box.
+    if (boxOpen_)
+        return;
     const QScopedValueRollback open(boxOpen_, true);
-    while (box && !ApplicationLeaving()) {
+    while (!waitingBoxes_.empty() && !ApplicationLeaving()) {
+        const std::function<void()> box = std::move(waitingBoxes_.front());
+        waitingBoxes_.pop_front();
         // The window stands complete behind the box.
         CatchUp();
         if (OnAlertBoxOpening)
             OnAlertBoxOpening(*this);
-        {
-            const QScopedValueRollback waiting(boxWaiting_, true);
-            box();
-        }
-        box = nullptr;
-        if (!waitingBoxes_.empty()) {
-            box = std::move(waitingBoxes_.front());
-            waitingBoxes_.pop_front();
-        }
+        const QScopedValueRollback waiting(boxWaiting_, true);
+        CallGuarded(box);
     }
     waitingBoxes_.clear();
 }
@@ -219,11 +230,15 @@ void TfrmRemindersWnd::customEvent(QEvent* e) {
                 actionsUpdate_ = false;
                 EndUpdate();
             } else {
-                // Delivered by the loop of an action's box: the window stands complete behind
-                // it, and the update ends with that action.
+                // Delivered by an event loop nested in an action: the window stands complete
+                // meanwhile, and the update ends with that action.
                 CatchUp();
             }
         }
+        return;
+    }
+    if (e->type() == ShowBoxesEventType()) {
+        CallGuarded([this] { ShowWaitingBoxes(); });
         return;
     }
     QWidget::customEvent(e);

@@ -85,11 +85,13 @@ public:
     void RefreshRows() override;
     void BeginUpdate() override;
     void EndUpdate() override;
-    // Shows box (a box that waits for the user; box() returns once it is closed), one at a
-    // time: asked for while another is open (whose loop goes on delivering alert actions), it
-    // waits and is shown after it, in order. Before each box the window catches up with the
-    // updates held back and raises OnAlertBoxOpening; while a box is open, showing the window
-    // does not bring it in front. Nothing is shown once the program is leaving.
+    // Queues box (a box that waits for the user; box() returns once it is closed) and shows
+    // it from the event loop, never inside this call, so the due check that fired it ends
+    // first. Boxes come one at a time, in the order asked for: one asked for while another
+    // is open (whose loop goes on delivering alert actions and ticks) follows it. Before each
+    // box the window catches up with the updates held back and raises OnAlertBoxOpening;
+    // while a box is open, showing the window does not bring it in front. Nothing is shown
+    // once the program is leaving.
     void ShowBoxInTurn(std::function<void()> box) override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
@@ -117,7 +119,8 @@ public:
     }
     void SetOnAlertBoxOpening(TNotifyEvent handler) { OnAlertBoxOpening = std::move(handler); }
 
-    // Delivers now the alert actions posted to this window, in posting order.
+    // Delivers now the alert actions posted to this window, in posting order, then shows the
+    // boxes they asked for (as the event loop would).
     void ProcessPendingAlertActions();
     // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION), also while another
     // one's box waits for the user (ShowBoxInTurn keeps their boxes apart); none once the
@@ -184,6 +187,8 @@ private:
     // Deletes every row whose entry matches, as DeleteRow would one by one from the last.
     void DeleteRowsWhere(const std::function<bool(const IReminderAwareItemPtr&)>& match);
     void ShowAndActivateNow();
+    // Shows the boxes queued by ShowBoxInTurn one after another (its posted event).
+    void ShowWaitingBoxes();
     void RefreshRowsNow();
     // Does what the updates held back so far asked for.
     void CatchUp();
@@ -198,10 +203,11 @@ private:
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
 
-    int runningActions_ = 0;                         // alert actions under way (nested in boxes)
+    int runningActions_ = 0;                         // alert actions under way (nested)
     bool boxOpen_ = false;                           // an alert box or its successors are shown
     bool boxWaiting_ = false;                        // an alert box waits for the user
-    std::deque<std::function<void()>> waitingBoxes_; // asked for while one was open
+    bool boxesPosted_ = false;                       // ShowWaitingBoxes is posted
+    std::deque<std::function<void()>> waitingBoxes_; // asked for, not shown yet
 
     // Entries' rows by entry.
     std::unordered_map<const IReminderAwareItem*, QTreeWidgetItem*> rowIndex_;

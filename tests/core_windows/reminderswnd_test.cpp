@@ -363,11 +363,11 @@ TEST_F(RemindersWnd, FiredRemindersAreListedInOneUpdate) {
     items[2]->GetReminder().GetAction(akShowModalDialog).Enabled = true;
     for (const auto& item : items)
         item->GetReminder().CheckAlert(item, T0);
-    // Behind a message box the window stands as the actions so far left it.
+    // The message box comes after the run, the window complete behind it.
     env.Dialogs->DuringModal = [&] {
         EXPECT_TRUE(wnd->isVisible());
-        ASSERT_EQ(wnd->RowCount(), 3);
-        EXPECT_EQ(wnd->GetSelectedReminder(), items[2]);
+        ASSERT_EQ(wnd->RowCount(), 4);
+        EXPECT_EQ(wnd->GetSelectedReminder(), items[3]);
         EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "now");
     };
     wnd->ProcessPendingAlertActions();
@@ -380,8 +380,8 @@ TEST_F(RemindersWnd, FiredRemindersAreListedInOneUpdate) {
     EXPECT_EQ(wnd->GetSelectedReminder(), items[3]);
     EXPECT_EQ(Text(wnd->lbTaskCaption), "D");
     EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
-    // Selected once before the box and once at the end, not once per reminder.
-    EXPECT_EQ(selectionChanges, 2);
+    // Selected once at the end, not once per reminder.
+    EXPECT_EQ(selectionChanges, 1);
     EXPECT_FALSE(wnd->Updating());
 
     // Delivered by the event loop: the update ends with the last action all the same.
