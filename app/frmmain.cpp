@@ -121,8 +121,9 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     manager_->SetRebuildReminderListEverNMin(30);
     manager_->SetProcessDBForRemindersDueNextNMinutes(60);
     manager_->SetCheckEveryNSeconds(9);
-    // 7. The reminders window's sound events enable "Stop playing sound".
-    HookRemindersWindowSound();
+    // 7. The reminders window's sound events enable "Stop playing sound"; its alert boxes
+    // wait for the user only once the pass that fired them is saved.
+    HookRemindersWindow();
     // 8. The database and its options.
     db_ = std::make_unique<TTockwellDB>();
     if (std::string error = TRegistryStore(RegistryStoreFolder()).CheckReadable(); !error.empty())
@@ -355,10 +356,15 @@ void TfrmMain::CreateTrayIcon() {
     CoolTrayIcon_->Loaded();
 }
 
-void TfrmMain::HookRemindersWindowSound() {
+void TfrmMain::HookRemindersWindow() {
     TfrmRemindersWnd* window = frmRemindersWnd();
     if (!window)
         return;
+    QPointer<TfrmMain> self = this;
+    window->SetOnAlertBoxOpening([self](TfrmRemindersWnd&) {
+        if (self)
+            CallGuarded([&] { self->AlertBoxOpening(); });
+    });
     QPointer<QAction> action = actStopPlayingSound;
     window->SetOnStartPlayingAlertSound([action](TfrmRemindersWnd&) {
         if (action)
@@ -514,8 +520,9 @@ void TfrmMain::ApplyOptions() {
 // ---- The tick and the manager's events ------------------------------------------------------
 
 void TfrmMain::tmTockwellSystemTimerTimer() {
-    // Alert actions, error boxes and the save dialog run nested event loops in which the timer
-    // goes on ticking; such a tick must not start another check.
+    // Error boxes and the save dialog run nested event loops in which the timer goes on
+    // ticking; such a tick must not start another check. (The reminders window shows alert
+    // boxes after the tick, so reminders go on firing while one waits.)
     if (inTick_)
         return;
     const QScopedValueRollback guard(inTick_, true);
@@ -543,9 +550,19 @@ void TfrmMain::RunPendingAlertActions() {
 }
 
 void TfrmMain::ManagerAfterFire() {
-    RunPendingAlertActions();
+    {
+        const QScopedValueRollback unsaved(passUnsaved_, true);
+        RunPendingAlertActions();
+    }
     SaveDataFile();
     RefreshListWindow();
+}
+
+void TfrmMain::AlertBoxOpening() {
+    // A box may keep the user for long: a crash or power cut meanwhile must not find the
+    // pass's reminders unfired on disk, to fire them again at the next start.
+    if (std::exchange(passUnsaved_, false))
+        SaveDataFile();
 }
 
 void TfrmMain::ManagerReminderChanged(const IReminderAwareItemPtr&) {
@@ -734,12 +751,13 @@ void TfrmMain::RefreshListWindow() {
 
 void TfrmMain::ToggleListWindow() {
     TfrmTockwellDatabaseList& list = *listWindow_;
-    if (list.isMinimized())
-        list.showNormal();
-    else if (list.isVisible())
-        list.hide();
-    else
+    // Hiding keeps the minimised state: a hidden window shows refreshed, minimised before or not.
+    if (!list.isVisible())
         ShowListWindow();
+    else if (list.isMinimized())
+        list.showNormal();
+    else
+        list.hide();
 }
 
 void TfrmMain::ShowListWindowForSelection() {

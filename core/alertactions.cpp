@@ -119,8 +119,11 @@ void TAlertActRunApp::Act(const IReminderAwareItemPtr& item) {
 }
 
 void TAlertActShowModalDialog::Act(const IReminderAwareItemPtr& item) {
-    if (auto dialogs = AlertDialogs())
-        dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
+    // The box may wait for another; the entry may have been deleted by then.
+    ShowAlertBox([item] {
+        if (auto dialogs = AlertDialogs(); dialogs && !item->IsRemoved())
+            dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
+    });
 }
 
 void TAlertActPlaySound::Act(const IReminderAwareItemPtr&) {

@@ -120,7 +120,8 @@ protected:
     TTextField TextField() const override { return {&AppPath, "AppPath"}; }
 };
 
-// Kind 4: a modal message box with the caption in double quotes.
+// Kind 4: a modal message box with the caption in double quotes (ShowAlertBox: it may be
+// shown later, after a box already open).
 class TAlertActShowModalDialog : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akShowModalDialog;

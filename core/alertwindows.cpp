@@ -80,11 +80,20 @@ void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox) {
     OutboxSlot() = std::move(outbox);
 }
 
-void ShowAlertError(const std::string& text) {
-    if (auto dialogs = AlertDialogs())
-        dialogs->ShowErrorBox(text);
+void ShowAlertBox(std::function<void()> box) {
+    if (auto window = RemindersWindow())
+        window->ShowBoxInTurn(std::move(box));
     else
-        std::fprintf(stderr, "Tockwell: %s\n", text.c_str());
+        box();
+}
+
+void ShowAlertError(const std::string& text) {
+    ShowAlertBox([text] {
+        if (auto dialogs = AlertDialogs())
+            dialogs->ShowErrorBox(text);
+        else
+            std::fprintf(stderr, "Tockwell: %s\n", text.c_str());
+    });
 }
 
 void SetRunProgramFunc(TRunProgramFunc run) {

@@ -74,6 +74,11 @@ public:
     // outcome the calls in between would have had. Rows are added and removed at once.
     virtual void BeginUpdate() {}
     virtual void EndUpdate() {}
+    // Shows a box that waits for the user (box() returns once it is closed), the window first
+    // standing as the updates held back so far would leave it. Boxes come one at a time, in
+    // the order asked for; a window may show one later, once this call has returned (the
+    // real one does, from its event loop). The base shows it at once.
+    virtual void ShowBoxInTurn(std::function<void()> box) { box(); }
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;
 
@@ -137,7 +142,11 @@ void SetAlertDialogs(std::shared_ptr<IAlertDialogs> dialogs);
 std::shared_ptr<IMailOutbox> MailOutbox();
 void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox);
 
-// Shows text in the error box of AlertDialogs(), or on stderr without one.
+// Shows a box of the alerts that waits for the user (a modal message, an error box) through
+// the reminders window's ShowBoxInTurn; without a window at once.
+void ShowAlertBox(std::function<void()> box);
+// Shows text in the error box of AlertDialogs() (through ShowAlertBox), or on stderr without
+// one.
 void ShowAlertError(const std::string& text);
 
 // Starts a command line without waiting; false when it cannot be started. The default runs

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTreeWidget>
 #include <cmath>
@@ -50,11 +51,10 @@ IReminderAwareItemPtr ItemOf(QTreeWidgetItem* row) {
     return row ? static_cast<TReminderRow*>(row)->Item : nullptr;
 }
 
-// An enabled modal-message action of an entry still in its database.
-bool ShowsModalBox(const TQueuedAlertAction& action) {
-    return action.Kind == akShowModalDialog && action.Item && !action.Item->IsRemoved() &&
-           action.Item->HasReminder() &&
-           action.Item->GetReminder().GetAction(akShowModalDialog).Enabled;
+// The event that shows the alert boxes waiting (posted to the window by ShowBoxInTurn).
+QEvent::Type ShowBoxesEventType() {
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
 }
 
 } // namespace
@@ -167,29 +167,49 @@ void TfrmRemindersWnd::PostAlertAction(const TQueuedAlertAction& action) {
 
 void TfrmRemindersWnd::ProcessPendingAlertActions() {
     ProcessPendingMessages(this, WM_RUN_ALERT_ACTION);
+    QCoreApplication::sendPostedEvents(this, ShowBoxesEventType());
 }
 
 void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
-    if (runningAction_) {
-        waitingActions_.push_back(action);
+    if (ApplicationLeaving())
         return;
-    }
-    runningAction_ = true;
+    ++runningActions_;
     struct TDone {
-        bool& running;
-        ~TDone() { running = false; }
-    } done{runningAction_};
-    auto run = [this](const TQueuedAlertAction& a) {
-        if (Updating() && ShowsModalBox(a))
-            CatchUp();
-        a.Run();
-    };
-    run(action);
-    while (!waitingActions_.empty() && !ApplicationLeaving()) {
-        const TQueuedAlertAction next = waitingActions_.front();
-        waitingActions_.pop_front();
-        run(next);
+        int& running;
+        ~TDone() { --running; }
+    } done{runningActions_};
+    action.Run();
+}
+
+void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
+    if (ApplicationLeaving())
+        return;
+    waitingBoxes_.push_back(std::move(box));
+    // Never shown from inside the call: that may be the due check, whose later ticks a box
+    // waiting for the user there would hold back. An open box's loop shows it after that box.
+    if (!boxOpen_ && !boxesPosted_) {
+        boxesPosted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(ShowBoxesEventType()));
     }
+}
+
+void TfrmRemindersWnd::ShowWaitingBoxes() {
+    boxesPosted_ = false;
+    // Delivered by an open box's loop: the waiting boxes follow that box.
+    if (boxOpen_)
+        return;
+    const QScopedValueRollback open(boxOpen_, true);
+    while (!waitingBoxes_.empty() && !ApplicationLeaving()) {
+        const std::function<void()> box = std::move(waitingBoxes_.front());
+        waitingBoxes_.pop_front();
+        // The window stands complete behind the box.
+        CatchUp();
+        if (OnAlertBoxOpening)
+            OnAlertBoxOpening(*this);
+        const QScopedValueRollback waiting(boxWaiting_, true);
+        CallGuarded(box);
+    }
+    waitingBoxes_.clear();
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {
@@ -205,10 +225,20 @@ void TfrmRemindersWnd::customEvent(QEvent* e) {
             const TQueuedAlertAction copy = *action; // the event may go while it runs
             WMRunAlertAction(copy);
         }
-        if (actionsUpdate_ && postedActions_ == 0 && !runningAction_) {
-            actionsUpdate_ = false;
-            EndUpdate();
+        if (actionsUpdate_ && postedActions_ == 0) {
+            if (runningActions_ == 0) {
+                actionsUpdate_ = false;
+                EndUpdate();
+            } else {
+                // Delivered by an event loop nested in an action: the window stands complete
+                // meanwhile, and the update ends with that action.
+                CatchUp();
+            }
         }
+        return;
+    }
+    if (e->type() == ShowBoxesEventType()) {
+        CallGuarded([this] { ShowWaitingBoxes(); });
         return;
     }
     QWidget::customEvent(e);
@@ -228,6 +258,9 @@ void TfrmRemindersWnd::ShowAndActivateNow() {
         showNormal();
     else
         show();
+    // An alert box waiting for the user stays in front.
+    if (boxWaiting_)
+        return;
     raise();
     activateWindow();
     lvReminders->setFocus();

@@ -85,6 +85,14 @@ public:
     void RefreshRows() override;
     void BeginUpdate() override;
     void EndUpdate() override;
+    // Queues box (a box that waits for the user; box() returns once it is closed) and shows
+    // it from the event loop, never inside this call, so the due check that fired it ends
+    // first. Boxes come one at a time, in the order asked for: one asked for while another
+    // is open (whose loop goes on delivering alert actions and ticks) follows it. Before each
+    // box the window catches up with the updates held back and raises OnAlertBoxOpening;
+    // while a box is open, showing the window does not bring it in front. Nothing is shown
+    // once the program is leaving.
+    void ShowBoxInTurn(std::function<void()> box) override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     // A file that does not exist (or "") plays nothing; otherwise plays it and raises
@@ -109,13 +117,14 @@ public:
     void SetOnStopPlayingAlertSound(TNotifyEvent handler) {
         OnStopPlayingAlertSound = std::move(handler);
     }
+    void SetOnAlertBoxOpening(TNotifyEvent handler) { OnAlertBoxOpening = std::move(handler); }
 
-    // Delivers now the alert actions posted to this window, in posting order.
+    // Delivers now the alert actions posted to this window, in posting order, then shows the
+    // boxes they asked for (as the event loop would).
     void ProcessPendingAlertActions();
-    // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION). Actions run one at a
-    // time: one that arrives while another waits in a box of its own (its modal loop delivers
-    // further messages) runs after it, in arrival order. Before a modal message the window
-    // catches up with the updates held back, so that it stands complete behind the box.
+    // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION), also while another
+    // one's box waits for the user (ShowBoxInTurn keeps their boxes apart); none once the
+    // program is leaving. Actions delivered inside a box's loop leave the window complete.
     void WMRunAlertAction(const TQueuedAlertAction& action);
 
     // ---- Rows ---------------------------------------------------------------------------
@@ -155,6 +164,8 @@ public:
 
     TReminderItemEvent OnOpenReminder, OnReminderDismissed, OnReminderSnoozed;
     TNotifyEvent OnStartPlayingAlertSound, OnStopPlayingAlertSound;
+    // An alert box is about to wait for the user (ShowBoxInTurn).
+    TNotifyEvent OnAlertBoxOpening;
 
     // The sound player, once made.
     ISoundPlayer* SoundPlayer() const { return player_.get(); }
@@ -176,6 +187,8 @@ private:
     // Deletes every row whose entry matches, as DeleteRow would one by one from the last.
     void DeleteRowsWhere(const std::function<bool(const IReminderAwareItemPtr&)>& match);
     void ShowAndActivateNow();
+    // Shows the boxes queued by ShowBoxInTurn one after another (its posted event).
+    void ShowWaitingBoxes();
     void RefreshRowsNow();
     // Does what the updates held back so far asked for.
     void CatchUp();
@@ -190,8 +203,11 @@ private:
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
 
-    bool runningAction_ = false;
-    std::deque<TQueuedAlertAction> waitingActions_;
+    int runningActions_ = 0;                         // alert actions under way (nested)
+    bool boxOpen_ = false;                           // an alert box or its successors are shown
+    bool boxWaiting_ = false;                        // an alert box waits for the user
+    bool boxesPosted_ = false;                       // ShowWaitingBoxes is posted
+    std::deque<std::function<void()>> waitingBoxes_; // asked for, not shown yet
 
     // Entries' rows by entry.
     std::unordered_map<const IReminderAwareItem*, QTreeWidgetItem*> rowIndex_;

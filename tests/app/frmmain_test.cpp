@@ -18,6 +18,7 @@
 #include "app/frmmain.h"
 #include "app/startup.h"
 #include "apptestutil.h"
+#include "controls/tree/stringtree.h"
 #include "core/alertactions.h"
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
@@ -329,6 +330,24 @@ TEST_F(MainWindowTest, ManageRemindersTogglesTheListWindowAndListsTheSelectedDay
     EXPECT_TRUE(list.isVisible());
     EXPECT_EQ(list.FromDate(), first);
     EXPECT_EQ(list.ToDate(), last);
+}
+
+TEST_F(MainWindowTest, ManageRemindersShowsAListClosedWhileMinimisedRefreshedInFront) {
+    auto form = Open<TOpenMain>();
+    TfrmTockwellDatabaseList& list = form->ListWindow();
+    form->actRemindersManager->trigger();
+    list.showMinimized();
+    list.close();
+    ASSERT_FALSE(list.isVisible());
+    form->DB().AddNew("Added meanwhile", Now() + OneHour); // not yet in the list
+    form->actRemindersManager->trigger();
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_FALSE(list.isMinimized());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&list));
+    bool listed = false;
+    for (PLeanNode n = list.LTV->GetFirst(); n; n = list.LTV->GetNext(n))
+        listed |= list.LTV->Text(n, 1) == "Added meanwhile";
+    EXPECT_TRUE(listed);
 }
 
 TEST_F(MainWindowTest, TheProgramsActivationBringsAnOpenAboutBoxForward) {

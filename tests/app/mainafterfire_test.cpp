@@ -1,7 +1,11 @@
+#include <QCoreApplication>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "core/alertactions.h"
+#include "core/windows/alertwindowsetup.h"
 #include "mainwindowfixture.h"
+#include "platform/gui/soundplayer.h"
 
 namespace {
 
@@ -13,6 +17,22 @@ public:
 
 protected:
     void RefreshAll() override { ++Saves; }
+};
+
+// Plays nothing; "plays" its last file until stopped.
+class TSilentPlayer : public ISoundPlayer {
+public:
+    void Play(const std::string& fileName) override {
+        file_ = fileName;
+        playing_ = true;
+    }
+    bool Playing() const override { return playing_; }
+    void Stop() override { playing_ = false; }
+    std::string FileName() const override { return file_; }
+
+private:
+    bool playing_ = false;
+    std::string file_;
 };
 
 class MainAfterFire : public MainWindowFixture {};
@@ -35,4 +55,67 @@ TEST_F(MainAfterFire, RemindersDismissedAsTheyFireAreSavedOnce) {
     ASSERT_EQ(saved->Count(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(saved->GetItem(i)->GetReminder().GetReminderState(), rsDismissed) << i;
+}
+
+TEST_F(MainAfterFire, APassIsSavedBeforeItsAlertBoxesWaitForTheUser) {
+    TAlertWindowsScope alertWindows; // the real reminders window, over the fake dialogs
+    SetAlertDialogs(env.Dialogs);
+    // Their only action the modal message: dismissed as they fire.
+    TTockwellDB db;
+    for (const char* caption : {"A", "B"}) {
+        TReminderItem& r = db.AddNew(caption, Now() + OneSecond)->GetReminder();
+        r.GetAction(akActivateReminderWnd).Enabled = false;
+        r.GetAction(akShowModalDialog).Enabled = true;
+    }
+    auto form = Open<TSaveCountingMain>(&db);
+    std::vector<int> dismissedOnDisk;
+    env.Dialogs->DuringModal = [&] {
+        const auto saved = Saved();
+        int dismissed = 0;
+        for (int i = 0; i < saved->Count(); ++i)
+            dismissed += saved->GetItem(i)->GetReminder().GetReminderState() == rsDismissed;
+        dismissedOnDisk.push_back(dismissed);
+    };
+    form->Saves = 0;
+    Tick(*form, 1);
+    QCoreApplication::sendPostedEvents(); // the boxes come from the event loop
+    EXPECT_EQ(dismissedOnDisk, (std::vector<int>{2, 2}));
+    EXPECT_EQ(form->Saves, 1); // the pass's save, before its boxes
+}
+
+TEST_F(MainAfterFire, AReminderDueWhileAnAlertBoxWaitsFiresFullyAndItsBoxWaitsItsTurn) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
+    SetAlertDialogs(env.Dialogs);
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    TTockwellDB db;
+    db.AddNew("A", Now() + OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    // B: a row (as any new reminder), a sound and a box, due half a minute later.
+    TReminderItem& b = db.AddNew("B", Now() + 30 * OneSecond)->GetReminder();
+    b.GetAction(akShowModalDialog).Enabled = true;
+    b.Action<TAlertActPlaySound>().Enabled = true;
+    b.Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
+    auto form = Open<TfrmMain>(&db);
+    TfrmRemindersWnd& window = *frmRemindersWnd();
+    int depth = 0, deepest = 0;
+    env.Dialogs->DuringModal = [&] {
+        deepest = std::max(deepest, ++depth);
+        if (env.Dialogs->Modal.size() == 1) {
+            // A's box waits; its loop goes on ticking, and B falls due.
+            Tick(*form, 20);
+            ASSERT_EQ(window.RowCount(), 2);
+            EXPECT_EQ(window.RowItem(1)->GetCaption(), "B");
+            ASSERT_NE(window.SoundPlayer(), nullptr);
+            EXPECT_EQ(window.SoundPlayer()->FileName(), wav);
+            EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
+            const auto saved = Saved();
+            ASSERT_EQ(saved->Count(), 2);
+            EXPECT_NE(saved->GetItem(1)->GetReminder().GetLatestAlertDateTime(), 0);
+            EXPECT_TRUE(saved->GetItem(1)->GetReminder().GetPlacedToReminderWnd());
+        }
+        --depth;
+    };
+    Tick(*form, 1);
+    QCoreApplication::sendPostedEvents(); // the event loop after the tick
+    EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"A\"", "\"B\""}));
+    EXPECT_EQ(deepest, 1);
 }

@@ -1,7 +1,7 @@
 // The program's end: under a window manager with a large data file, Exit, "--quit" and a
 // termination signal end it in every state, the file whole, and the alerts of one reminder
-// that fire together all show; the exit watchdog; "--quit" with an instance that takes no
-// request.
+// that fire together all show; a termination signal while it fires many past-due reminders;
+// the exit watchdog; "--quit" with an instance that takes no request.
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
@@ -9,7 +9,10 @@
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 
 #include "app/programexit.h"
@@ -43,6 +46,40 @@ std::string LargeDataFile(int n) {
     SaveXMLDataFile(db, dir.File("db.tock"));
     return ReadFileBytes(dir.File("db.tock"));
 }
+
+// Makes one thread of another process crawl, as on a far slower machine, for its lifetime: the
+// thread goes to one processor at the lowest priority, beside a thread of the test that keeps
+// that processor busy. The process's other threads (its exit watchdog's) run as before.
+class TCrawlingThread {
+public:
+    explicit TCrawlingThread(pid_t tid) {
+        cpu_set_t own;
+        CPU_ZERO(&own);
+        ::sched_getaffinity(0, sizeof own, &own);
+        int cpu = 0;
+        while (cpu < CPU_SETSIZE - 1 && !CPU_ISSET(cpu, &own))
+            ++cpu;
+        CPU_ZERO(&one_);
+        CPU_SET(cpu, &one_);
+        Crawls = ::sched_setaffinity(tid, sizeof one_, &one_) == 0 &&
+                 ::setpriority(PRIO_PROCESS, id_t(tid), 19) == 0;
+        busy_ = std::thread([this] {
+            ::pthread_setaffinity_np(::pthread_self(), sizeof one_, &one_);
+            while (!stop_)
+                ;
+        });
+    }
+    ~TCrawlingThread() {
+        stop_ = true;
+        busy_.join();
+    }
+    bool Crawls = false;
+
+private:
+    cpu_set_t one_;
+    std::atomic<bool> stop_{false};
+    std::thread busy_;
+};
 
 class ProgramEnd : public WindowManager {
 protected:
@@ -228,6 +265,46 @@ TEST_F(ProgramEnd, ATerminationSignalEndsItWhileItIsBusy) {
     // Within the watchdog's grace and a little more, whatever the program was doing.
     EXPECT_TRUE(program.waitForFinished(5000));
     EXPECT_EQ(ReadFileBytes(file), before);
+}
+
+TEST(ProgramFiring, ATerminationSignalEndsItWithinTheGraceWhileItFiresPastDueReminders) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+    constexpr int kDue = 10000;
+    TProgramHome h;
+    {
+        TTockwellDB db;
+        for (int i = 0; i < kDue; ++i)
+            db.AddNew("Due " + std::to_string(i), Now() - 1.0 / 1440);
+        SaveXMLDataFile(db, h.dataFile);
+    }
+    const std::string before = ReadFileBytes(h.dataFile);
+    QProcess program;
+    Stopper stop{program};
+    program.setProcessEnvironment(h.env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
+    ASSERT_TRUE(program.waitForStarted(kStartDeadlineMs));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return FileExists(h.settingsFile) &&
+                   ReadFileBytes(h.settingsFile).find("LatestDataFile") != std::string::npos;
+        },
+        kStartDeadlineMs));
+    // The file is read; from here on the GUI thread runs as on a far slower machine. The next
+    // tick, within 2 s, fires every reminder: it is still at it when the signal comes.
+    const pid_t pid = pid_t(program.processId());
+    TCrawlingThread crawl(pid);
+    ASSERT_TRUE(crawl.Crawls);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    ASSERT_EQ(program.state(), QProcess::Running);
+    ASSERT_TRUE(ReadFileBytes(h.dataFile) == before) << "the firing ended before the signal";
+    ::kill(pid, SIGTERM);
+    // Within the watchdog's grace and a little more; the data file as it was, or as saved.
+    EXPECT_TRUE(program.waitForFinished(ExitGraceMs + 2000)) << "still running";
+    TTockwellDB saved;
+    EXPECT_NO_THROW(LoadXMLDataFile(saved, h.dataFile));
+    EXPECT_EQ(saved.Count(), kDue);
 }
 
 TEST(ExitWatchdog, EndsOnlyOnceArmedAfterItsGraceAndAWriteUnderWay) {

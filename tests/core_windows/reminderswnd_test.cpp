@@ -147,8 +147,8 @@ TEST_F(RemindersWnd, PostedActionsRunInOrderOnlyWhenProcessed) {
 }
 
 TEST_F(RemindersWnd, AnActionWaitingInItsBoxHoldsBackTheNextOnes) {
-    // A modal box delivers further messages while it waits; those actions run after it, in
-    // order, rather than opening boxes inside boxes.
+    // A modal box delivers further messages while it waits; the boxes of those actions come
+    // after it, in order, rather than inside it.
     std::vector<TTockwellItemPtr> items;
     for (const char* caption : {"One", "Two", "Three"}) {
         items.push_back(db.AddNew(caption, T0));
@@ -167,6 +167,74 @@ TEST_F(RemindersWnd, AnActionWaitingInItsBoxHoldsBackTheNextOnes) {
     ASSERT_EQ(env.Dialogs->Modal.size(), 3u);
     for (size_t i = 0; i < items.size(); ++i)
         EXPECT_NE(env.Dialogs->Modal[i].find(items[i]->GetCaption()), std::string::npos) << i;
+}
+
+TEST_F(RemindersWnd, WhileAMessageBoxWaitsOtherAlertsRunAndOtherBoxesWaitTheirTurn) {
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    auto boxAndSound = [&](const char* caption) {
+        TTockwellItemPtr item = db.AddNew(caption, T0);
+        TReminderItem& r = item->GetReminder();
+        r.GetAction(akShowModalDialog).Enabled = true;
+        r.Action<TAlertActPlaySound>().Enabled = true;
+        r.Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
+        return item;
+    };
+    TTockwellItemPtr a = boxAndSound("A"), b = boxAndSound("B");
+    b->GetReminder().GetAction(akShowAlertWnd).Enabled = true;
+    a->GetReminder().CheckAlert(a, T0);
+    int depth = 0, deepest = 0;
+    env.Dialogs->DuringModal = [&] {
+        deepest = std::max(deepest, ++depth);
+        if (env.Dialogs->Modal.size() == 1) {
+            // The box's loop delivers A's sound, then all of B but its box.
+            wnd->ProcessPendingAlertActions();
+            ASSERT_NE(player, nullptr);
+            EXPECT_EQ(player->Plays.size(), 1u);
+            b->GetReminder().CheckAlert(b, T0);
+            wnd->ProcessPendingAlertActions();
+            EXPECT_EQ(wnd->RowCount(), 2);
+            EXPECT_EQ(wnd->GetSelectedReminder(), b);
+            EXPECT_TRUE(wnd->isVisible());
+            ASSERT_EQ(env.Alerts->Messages.size(), 1u);
+            EXPECT_EQ(env.Alerts->Messages[0].Item, b);
+            EXPECT_EQ(player->Plays.size(), 2u);
+            EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
+        }
+        --depth;
+    };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"A\"", "\"B\""}));
+    EXPECT_FALSE(wnd->Updating());
+}
+
+TEST_F(RemindersWnd, ManyFailingAlertsShowTheirBoxesOneAfterAnother) {
+    // Programs that cannot start, and e-mails whose failures come back while boxes wait.
+    env.RunResult = false;
+    std::vector<TMailDoneEvent> sends;
+    SetSendMailFunc([&](const std::string&, const std::string&, const std::string&,
+                        const std::string&, TMailDoneEvent done) { sends.push_back(done); });
+    for (int i = 0; i < 20; ++i) {
+        TTockwellItemPtr item = db.AddNew("R" + std::to_string(i), T0);
+        TReminderItem& r = item->GetReminder();
+        for (TAlertKind kind : {akSendEmail, akRunApp, akShowModalDialog})
+            r.GetAction(kind).Enabled = true;
+        r.CheckAlert(item, T0);
+    }
+    int depth = 0, deepest = 0;
+    auto boxLoop = [&] {
+        deepest = std::max(deepest, ++depth);
+        wnd->ProcessPendingAlertActions();
+        for (const TMailDoneEvent& done : std::exchange(sends, {}))
+            done("Connection refused");
+        --depth;
+    };
+    env.Dialogs->DuringModal = env.Dialogs->DuringError = boxLoop;
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(env.Dialogs->Modal.size(), 20u);
+    EXPECT_EQ(env.Dialogs->Errors.size(), 40u);
+    EXPECT_EQ(wnd->RowCount(), 20);
 }
 
 TEST_F(RemindersWnd, DueTextsAndDetails) {
@@ -295,11 +363,11 @@ TEST_F(RemindersWnd, FiredRemindersAreListedInOneUpdate) {
     items[2]->GetReminder().GetAction(akShowModalDialog).Enabled = true;
     for (const auto& item : items)
         item->GetReminder().CheckAlert(item, T0);
-    // Behind a message box the window stands as the actions so far left it.
+    // The message box comes after the run, the window complete behind it.
     env.Dialogs->DuringModal = [&] {
         EXPECT_TRUE(wnd->isVisible());
-        ASSERT_EQ(wnd->RowCount(), 3);
-        EXPECT_EQ(wnd->GetSelectedReminder(), items[2]);
+        ASSERT_EQ(wnd->RowCount(), 4);
+        EXPECT_EQ(wnd->GetSelectedReminder(), items[3]);
         EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "now");
     };
     wnd->ProcessPendingAlertActions();
@@ -312,8 +380,8 @@ TEST_F(RemindersWnd, FiredRemindersAreListedInOneUpdate) {
     EXPECT_EQ(wnd->GetSelectedReminder(), items[3]);
     EXPECT_EQ(Text(wnd->lbTaskCaption), "D");
     EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
-    // Selected once before the box and once at the end, not once per reminder.
-    EXPECT_EQ(selectionChanges, 2);
+    // Selected once at the end, not once per reminder.
+    EXPECT_EQ(selectionChanges, 1);
     EXPECT_FALSE(wnd->Updating());
 
     // Delivered by the event loop: the update ends with the last action all the same.
@@ -341,6 +409,28 @@ TEST_F(RemindersWnd, FiredRemindersAreListedInOneUpdate) {
     EXPECT_EQ(selectionChanges, 1);
 }
 
+TEST_F(RemindersWnd, BehindAnErrorBoxTheWindowStandsComplete) {
+    // A program that cannot start and a mail that cannot be sent: each error box waits for
+    // the user in front of the window as listed so far.
+    env.RunResult = false;
+    env.MailError = "Connection refused";
+    TTockwellItemPtr a = db.AddNew("Backup", T0);
+    TReminderItem& r = a->GetReminder();
+    r.Action<TAlertActRunApp>().Enabled = true;
+    r.Action<TAlertActRunApp>().AppPath = "/no/such/backup";
+    r.Action<TAlertActSendEmail>().Enabled = true;
+    r.Action<TAlertActSendEmail>().Emails = "kim@example.com";
+    r.CheckAlert(a, T0);
+    env.Dialogs->DuringError = [&] {
+        EXPECT_TRUE(wnd->isVisible());
+        ASSERT_EQ(wnd->RowCount(), 1);
+        EXPECT_EQ(wnd->GetSelectedReminder(), a);
+        EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(1), "now");
+    };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(env.Dialogs->Errors.size(), 2u);
+}
+
 TEST_F(RemindersWnd, RowsOfRemovedEntriesGoTogether) {
     std::vector<TTockwellItemPtr> items;
     for (const char* caption : {"A", "B", "C", "D", "E"})
@@ -364,6 +454,28 @@ TEST_F(RemindersWnd, RowsOfRemovedEntriesGoTogether) {
     EXPECT_EQ(Text(wnd->lbTaskCaption), "A");
     EXPECT_EQ(wnd->FindReminderRow(items[0]), 0);
     EXPECT_TRUE(wnd->isVisible());
+}
+
+TEST_F(RemindersWnd, TheSelectedRowKeepsTheSelectionWhenOtherRowsGo) {
+    std::vector<TTockwellItemPtr> rows;
+    for (const char* caption : {"A", "B", "C", "D", "E", "F"})
+        rows.push_back(Fire(caption));
+    // Rows below the selected one go: one by one, and those of deleted entries together.
+    Select(0);
+    EXPECT_TRUE(wnd->RemoveReminderRow(rows[5]));
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[0]);
+    db.Remove(rows[4]);
+    wnd->RefreshRows();
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[0]);
+    // Rows above it go.
+    Select(3);
+    EXPECT_TRUE(wnd->RemoveReminderRow(rows[0]));
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[3]);
+    db.Remove(rows[1]);
+    wnd->RefreshRows();
+    ASSERT_EQ(wnd->RowCount(), 2);
+    EXPECT_EQ(wnd->GetSelectedReminder(), rows[3]);
+    EXPECT_EQ(Text(wnd->lbTaskCaption), "D");
 }
 
 TEST_F(RemindersWnd, PlaysAndStopsSounds) {

@@ -119,6 +119,12 @@ void FakeAlertDialogs::ShowModalMessage(const std::string& text) {
         DuringModal();
 }
 
+void FakeAlertDialogs::ShowErrorBox(const std::string& text) {
+    Errors.push_back(text);
+    if (DuringError)
+        DuringError();
+}
+
 // ---- FakeAlertEnvironment -----------------------------------------------------------------
 
 FakeAlertEnvironment::FakeAlertEnvironment(std::string programFolder) {

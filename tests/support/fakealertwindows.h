@@ -72,10 +72,10 @@ public:
 class FakeAlertDialogs : public IAlertDialogs {
 public:
     void ShowModalMessage(const std::string& text) override;
-    void ShowErrorBox(const std::string& text) override { Errors.push_back(text); }
+    void ShowErrorBox(const std::string& text) override;
     std::vector<std::string> Modal, Errors;
-    // Runs inside ShowModalMessage, as a modal box's nested event loop would.
-    std::function<void()> DuringModal;
+    // Run inside ShowModalMessage and ShowErrorBox, as a box's nested event loop would.
+    std::function<void()> DuringModal, DuringError;
 };
 
 // Installs fresh fakes for its lifetime: the reminders window, the desktop-alert queue, the
