@@ -14,14 +14,6 @@
 
 namespace {
 
-class SilentPlayer : public ISoundPlayer {
-public:
-    void Play(const std::string&) override {}
-    bool Playing() const override { return false; }
-    void Stop() override {}
-    std::string FileName() const override { return {}; }
-};
-
 // The program's outbox with sessions of 3 seconds instead of 30.
 class ShortSessionOutbox : public IMailOutbox {
 public:
@@ -64,7 +56,7 @@ TEST_F(AlertMailTest, AMisbehavingServerHoldsNothingUp) {
         SCOPED_TRACE(c.name);
         TFakeSmtpServer server(c.how);
         StoreAccount(server.Port());
-        TAlertWindowsScope alertWindows([] { return std::make_unique<SilentPlayer>(); });
+        TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
         SetSendMailFunc(nullptr); // the real mailer, through the outbox
         SetMailOutbox(std::make_shared<ShortSessionOutbox>());
         boxes->Errors.clear();
@@ -109,7 +101,7 @@ TEST_F(AlertMailTest, ClosingDuringASendDropsItsOutcome) {
     TFakeSmtpServer server(TSmtpMisbehaviour::StallAfterData);
     StoreAccount(server.Port());
     {
-        TAlertWindowsScope alertWindows([] { return std::make_unique<SilentPlayer>(); });
+        TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
         SetSendMailFunc(nullptr);
         SetMailOutbox(std::make_shared<ShortSessionOutbox>());
         auto form = Open<TfrmMain>();

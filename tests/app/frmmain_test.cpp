@@ -52,22 +52,6 @@ protected:
     }
 };
 
-// Plays nothing; playing lasts until stopped.
-class SilentPlayer : public ISoundPlayer {
-public:
-    void Play(const std::string& fileName) override {
-        file_ = fileName;
-        playing_ = true;
-    }
-    bool Playing() const override { return playing_; }
-    void Stop() override { playing_ = false; }
-    std::string FileName() const override { return file_; }
-
-private:
-    bool playing_ = false;
-    std::string file_;
-};
-
 // The main window with its hint refreshes and alert-action runs written down.
 class TTestMain : public TfrmMain {
 public:
@@ -184,7 +168,7 @@ TEST_F(MainWindowTest, AfterFireRunsBothRemindersActionsInOrderThenSavesOnce) {
 }
 
 TEST_F(MainWindowTest, WithTheRealRemindersWindow) {
-    TAlertWindowsScope alertWindows([] { return std::make_unique<SilentPlayer>(); });
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
     auto form = Open<TfrmMain>();
     TTockwellItemPtr item = AddReminder(form->DB(), "Listed", Now() + OneSecond);
     Tick(*form, 1);

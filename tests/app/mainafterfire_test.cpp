@@ -19,22 +19,6 @@ protected:
     void RefreshAll() override { ++Saves; }
 };
 
-// Plays nothing; "plays" its last file until stopped.
-class TSilentPlayer : public ISoundPlayer {
-public:
-    void Play(const std::string& fileName) override {
-        file_ = fileName;
-        playing_ = true;
-    }
-    bool Playing() const override { return playing_; }
-    void Stop() override { playing_ = false; }
-    std::string FileName() const override { return file_; }
-
-private:
-    bool playing_ = false;
-    std::string file_;
-};
-
 class MainAfterFire : public MainWindowFixture {};
 
 } // namespace

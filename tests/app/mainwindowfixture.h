@@ -1,7 +1,8 @@
 #pragma once
 // The main window under test: its protected steps opened up, the window's activity and the
 // colour dialog's answer set by the test, and a fixture with a private settings store, data
-// file, fake alert windows and message boxes, and a fixed clock.
+// file, fake alert windows and message boxes, and a fixed clock; a sound player that plays
+// nothing.
 
 #include <QImage>
 #include <QTimer>
@@ -16,7 +17,24 @@
 #include "core/xmldatafile.h"
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
+#include "platform/gui/soundplayer.h"
 #include "testutil.h"
+
+// Plays nothing; "plays" its last file until stopped.
+class TSilentPlayer : public ISoundPlayer {
+public:
+    void Play(const std::string& fileName) override {
+        file_ = fileName;
+        playing_ = true;
+    }
+    bool Playing() const override { return playing_; }
+    void Stop() override { playing_ = false; }
+    std::string FileName() const override { return file_; }
+
+private:
+    bool playing_ = false;
+    std::string file_;
+};
 
 class TOpenMain : public TfrmMain {
 public:
