@@ -121,9 +121,8 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     manager_->SetRebuildReminderListEverNMin(30);
     manager_->SetProcessDBForRemindersDueNextNMinutes(60);
     manager_->SetCheckEveryNSeconds(9);
-    // 7. The reminders window's sound events enable "Stop playing sound"; its alert boxes
-    // wait for the user only once the pass that fired them is saved.
-    HookRemindersWindow();
+    // 7. The reminders window's sound events enable "Stop playing sound".
+    HookRemindersWindowSound();
     // 8. The database and its options.
     db_ = std::make_unique<TTockwellDB>();
     if (std::string error = TRegistryStore(RegistryStoreFolder()).CheckReadable(); !error.empty())
@@ -356,15 +355,10 @@ void TfrmMain::CreateTrayIcon() {
     CoolTrayIcon_->Loaded();
 }
 
-void TfrmMain::HookRemindersWindow() {
+void TfrmMain::HookRemindersWindowSound() {
     TfrmRemindersWnd* window = frmRemindersWnd();
     if (!window)
         return;
-    QPointer<TfrmMain> self = this;
-    window->SetOnAlertBoxOpening([self](TfrmRemindersWnd&) {
-        if (self)
-            CallGuarded([&] { self->AlertBoxOpening(); });
-    });
     QPointer<QAction> action = actStopPlayingSound;
     window->SetOnStartPlayingAlertSound([action](TfrmRemindersWnd&) {
         if (action)
@@ -550,19 +544,11 @@ void TfrmMain::RunPendingAlertActions() {
 }
 
 void TfrmMain::ManagerAfterFire() {
-    {
-        const QScopedValueRollback unsaved(passUnsaved_, true);
-        RunPendingAlertActions();
-    }
+    // The actions' boxes wait for the user only after this save: the reminders window shows
+    // them from the event loop.
+    RunPendingAlertActions();
     SaveDataFile();
     RefreshListWindow();
-}
-
-void TfrmMain::AlertBoxOpening() {
-    // A box may keep the user for long: a crash or power cut meanwhile must not find the
-    // pass's reminders unfired on disk, to fire them again at the next start.
-    if (std::exchange(passUnsaved_, false))
-        SaveDataFile();
 }
 
 void TfrmMain::ManagerReminderChanged(const IReminderAwareItemPtr&) {

@@ -185,12 +185,9 @@ public:
     // skipped.
     void tmTockwellSystemTimerTimer();
     // After a pass fired reminders: runs their queued alert actions (only those), then saves
-    // the data file and refreshes the list window. The pass's changes are saved before the
-    // first of its alert boxes waits for the user (AlertBoxOpening).
+    // the data file and refreshes the list window. The pass's changes are saved before any
+    // of its alert boxes waits for the user.
     void ManagerAfterFire();
-    // An alert box is about to wait for the user: saves the changes of the pass whose actions
-    // run, unless they are saved.
-    void AlertBoxOpening();
     // A reminder was snoozed or dismissed in the reminders window.
     void ManagerReminderChanged(const IReminderAwareItemPtr& item);
     // The user asked to open a reminder.
@@ -258,7 +255,7 @@ private:
     void CreateComponents();
     void ConnectCommands();
     void CreateTrayIcon();
-    void HookRemindersWindow();
+    void HookRemindersWindowSound();
     void LayoutPanels();
     // The calendar panel's size in the expanded window.
     QSize CalendarArea() const;
@@ -353,7 +350,6 @@ private:
 
     int tickCount_ = 0;
     bool inTick_ = false;
-    bool passUnsaved_ = false; // ManagerAfterFire runs actions of a pass not saved yet
     bool openPending_ = false; // the data file named at creation is not open yet
     bool openQueued_ = false;  // its open follows the first paint
     TDateTime balloonStart_ = 0;

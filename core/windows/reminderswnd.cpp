@@ -171,14 +171,8 @@ void TfrmRemindersWnd::ProcessPendingAlertActions() {
 }
 
 void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
-    if (ApplicationLeaving())
-        return;
-    ++runningActions_;
-    struct TDone {
-        int& running;
-        ~TDone() { --running; }
-    } done{runningActions_};
-    action.Run();
+    if (!ApplicationLeaving())
+        action.Run();
 }
 
 void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
@@ -204,8 +198,6 @@ void TfrmRemindersWnd::ShowWaitingBoxes() {
         waitingBoxes_.pop_front();
         // The window stands complete behind the box.
         CatchUp();
-        if (OnAlertBoxOpening)
-            OnAlertBoxOpening(*this);
         const QScopedValueRollback waiting(boxWaiting_, true);
         CallGuarded(box);
     }
@@ -226,14 +218,8 @@ void TfrmRemindersWnd::customEvent(QEvent* e) {
             WMRunAlertAction(copy);
         }
         if (actionsUpdate_ && postedActions_ == 0) {
-            if (runningActions_ == 0) {
-                actionsUpdate_ = false;
-                EndUpdate();
-            } else {
-                // Delivered by an event loop nested in an action: the window stands complete
-                // meanwhile, and the update ends with that action.
-                CatchUp();
-            }
+            actionsUpdate_ = false;
+            EndUpdate();
         }
         return;
     }

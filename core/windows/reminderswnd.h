@@ -89,9 +89,8 @@ public:
     // it from the event loop, never inside this call, so the due check that fired it ends
     // first. Boxes come one at a time, in the order asked for: one asked for while another
     // is open (whose loop goes on delivering alert actions and ticks) follows it. Before each
-    // box the window catches up with the updates held back and raises OnAlertBoxOpening;
-    // while a box is open, showing the window does not bring it in front. Nothing is shown
-    // once the program is leaving.
+    // box the window catches up with the updates held back; while a box is open, showing the window
+    // does not bring it in front. Nothing is shown once the program is leaving.
     void ShowBoxInTurn(std::function<void()> box) override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
@@ -117,14 +116,13 @@ public:
     void SetOnStopPlayingAlertSound(TNotifyEvent handler) {
         OnStopPlayingAlertSound = std::move(handler);
     }
-    void SetOnAlertBoxOpening(TNotifyEvent handler) { OnAlertBoxOpening = std::move(handler); }
 
     // Delivers now the alert actions posted to this window, in posting order, then shows the
     // boxes they asked for (as the event loop would).
     void ProcessPendingAlertActions();
     // Runs one posted alert action (the handler of WM_RUN_ALERT_ACTION), also while another
     // one's box waits for the user (ShowBoxInTurn keeps their boxes apart); none once the
-    // program is leaving. Actions delivered inside a box's loop leave the window complete.
+    // program is leaving.
     void WMRunAlertAction(const TQueuedAlertAction& action);
 
     // ---- Rows ---------------------------------------------------------------------------
@@ -164,8 +162,6 @@ public:
 
     TReminderItemEvent OnOpenReminder, OnReminderDismissed, OnReminderSnoozed;
     TNotifyEvent OnStartPlayingAlertSound, OnStopPlayingAlertSound;
-    // An alert box is about to wait for the user (ShowBoxInTurn).
-    TNotifyEvent OnAlertBoxOpening;
 
     // The sound player, once made.
     ISoundPlayer* SoundPlayer() const { return player_.get(); }
@@ -203,7 +199,6 @@ private:
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
 
-    int runningActions_ = 0;                         // alert actions under way (nested)
     bool boxOpen_ = false;                           // an alert box or its successors are shown
     bool boxWaiting_ = false;                        // an alert box waits for the user
     bool boxesPosted_ = false;                       // ShowWaitingBoxes is posted
