@@ -60,6 +60,22 @@ TEST_F(EditFixture, EmptyValuesAndCueText) {
     EXPECT_EQ(edit->Text(), "0");
 }
 
+TEST_F(EditFixture, CueTextGoesByTheValueNotThePrefix) {
+    edit->SetPrefix("$");
+    edit->SetSuffix(" kg");
+    for (const char* value : {"", "5"}) {
+        SCOPED_TRACE(value);
+        edit->SetText(value);
+        edit->SetEmptyText("");
+        QImage plain = Render(*edit);
+        edit->SetEmptyText("None");
+        if (*value)
+            EXPECT_EQ(Render(*edit), plain);
+        else
+            EXPECT_GT(GreyPixels(Render(*edit, "edit_cue_prefix")), GreyPixels(plain) + 10);
+    }
+}
+
 TEST_F(EditFixture, PrefixAndSuffixKeepTheValue) {
     edit->SetEditType(etNumeric);
     edit->SetPrefix("$");
