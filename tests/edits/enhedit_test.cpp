@@ -104,6 +104,24 @@ TEST_F(EditFixture, PrefixAndSuffixKeepTheValue) {
     EXPECT_EQ(edit->Text(), "12");
 }
 
+TEST_F(EditFixture, ShiftArrowsStopAtPrefixAndSuffix) {
+    edit->SetPrefix("$");
+    edit->SetSuffix(" kg");
+    edit->SetText("12");
+    Focus();
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    EXPECT_FALSE(edit->hasSelectedText());
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    EXPECT_EQ(edit->selectedText().toStdString(), "12");
+}
+
 TEST_F(EditFixture, FloatPrecisionWhileTypingAndLeaving) {
     edit->SetEditType(etFloat);
     edit->SetPrecision(2);
