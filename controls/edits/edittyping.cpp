@@ -2,8 +2,9 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <string_view>
 
 #include "platform/sysutils.h"
 
@@ -25,6 +26,26 @@ bool IsHexLetter(QChar c) {
 // An ASCII letter or digit.
 bool IsAlphaNumeric(QChar c) {
     return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Whether a decimal number text ("12.5e-3", no sign) that lies outside the double range is
+// tiny rather than huge: the power of ten of its first significant digit is negative.
+bool BelowOne(std::string_view n) {
+    const size_t e = std::min(n.find_first_of("eE"), n.size());
+    long exponent = 0;
+    bool negativeExponent = false;
+    for (size_t i = e + 1; i < n.size(); ++i) {
+        if (n[i] == '-')
+            negativeExponent = true;
+        else if (n[i] >= '0' && n[i] <= '9')
+            exponent = std::min(exponent * 10 + (n[i] - '0'), 1000000L);
+    }
+    const std::string_view mantissa = n.substr(0, e);
+    const size_t dot = std::min(mantissa.find('.'), mantissa.size());
+    const size_t lead = mantissa.find_first_of("123456789");
+    const long power =
+        lead < dot ? static_cast<long>(dot - lead - 1) : -static_cast<long>(lead - dot);
+    return power + (negativeExponent ? -exponent : exponent) < 0;
 }
 
 bool IsNumericType(TEnhEditType t) {
@@ -438,8 +459,23 @@ double NumberOfText(const QString& text, const TTypingSettings& s) {
 }
 
 double LeadingNumber(const QString& text) {
-    std::string s = text.trimmed().toStdString();
-    return std::strtod(s.c_str(), nullptr);
+    const std::string s = text.trimmed().toStdString();
+    const char* first = s.data();
+    const char* last = first + s.size();
+    bool negative = false;
+    if (first != last && (*first == '-' || *first == '+')) {
+        negative = *first == '-';
+        ++first;
+    }
+    // Digits must lead: "inf", "nan" and the like are words here, not numbers.
+    const char* digit = first != last && *first == '.' ? first + 1 : first;
+    if (digit == last || !IsDigit(QChar(*digit)))
+        return 0;
+    double v = 0;
+    auto [end, ec] = std::from_chars(first, last, v);
+    if (ec == std::errc::result_out_of_range)
+        v = BelowOne(std::string_view(first, end - first)) ? 0.0 : HUGE_VAL;
+    return negative ? -v : v;
 }
 
 QString FormatNumber(double value, int precision, bool grouped, const TTypingSettings& s) {

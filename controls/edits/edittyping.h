@@ -126,8 +126,9 @@ QString GroupThousands(const QString& digits, QChar sep);
 // The number of a text: thousand separators removed, the decimal separator read, blanks
 // around allowed. Raises EConvertError for malformed text.
 double NumberOfText(const QString& text, const TTypingSettings& s);
-// The leading number of a text in the fixed notation ('.' as decimal point); 0 when there is
-// none. Never raises.
+// The leading number of a text in the fixed notation ('.' as decimal point, whatever the C
+// locale): sign, digits, fraction and exponent; 0 when the text does not begin with one
+// ("inf" and "nan" are not numbers). Beyond the double range: infinity or 0. Never raises.
 double LeadingNumber(const QString& text);
 
 // A number as text: "%.<precision>f" (precision < 0: the general "%g" form), with the

@@ -611,7 +611,7 @@ bool TEnhEdit::LookupKey(int key) {
 void TEnhEdit::paintEvent(QPaintEvent* e) {
     QLineEdit::paintEvent(e);
     QPainter p(this);
-    if (text().isEmpty() && !hasFocus() && !emptyText_.empty()) {
+    if (!hasFocus() && !emptyText_.empty() && ValueOf(text(), typing_).isEmpty()) {
         p.setPen(QColor(0x80, 0x80, 0x80));
         p.setFont(QApplication::font());
         QRect r = rect().adjusted(2 + leftInset_ + (flat_ ? 2 : 0), 2, -rightInset_ - 2, -2);

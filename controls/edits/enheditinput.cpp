@@ -189,7 +189,7 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
     TValueSpan v = ValueSpan(text(), typing_);
     int caret = cursorPosition();
     if (!typing_.Suffix.isEmpty()) {
-        if (key == Qt::Key_Right && caret >= v.End && !shift) {
+        if (key == Qt::Key_Right && caret >= v.End) { // Shift too: the suffix stays unselected
             e->accept();
             return;
         }
@@ -207,8 +207,9 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
         }
     }
     if (!typing_.Prefix.isEmpty()) {
-        if (key == Qt::Key_Left && caret <= v.Start && !shift) {
-            setCursorPosition(v.Start);
+        if (key == Qt::Key_Left && caret <= v.Start) { // Shift too: the selection stays
+            if (!shift)
+                setCursorPosition(v.Start);
             e->accept();
             return;
         }

@@ -2,8 +2,13 @@
 // and a selection as "[...]" (caret at its end).
 #include <gtest/gtest.h>
 
+#include <QProcess>
+#include <clocale>
+#include <cmath>
+
 #include "controls/edits/edittyping.h"
 #include "platform/sysutils.h"
+#include "testutil.h"
 
 namespace {
 
@@ -274,6 +279,59 @@ TEST(EditTyping, NumbersAndValues) {
     EXPECT_EQ(NormalizeValue("3", f), "3.00");
     s.Precision = 2;
     EXPECT_EQ(NormalizeValue("1234.5", s), "1,234.50");
+}
+
+// Sets LC_NUMERIC, for its lifetime, to a locale with ',' as decimal point that localedef
+// compiles from an ASCII charmap and an LC_NUMERIC section of its own, so that neither
+// installed locales nor locale sources are needed.
+class CommaDecimalNumbers {
+public:
+    CommaDecimalNumbers() {
+        std::string charmap = "<code_set_name> ANSI_X3.4-1968\n<escape_char> /\nCHARMAP\n";
+        for (int c = 0; c < 128; ++c)
+            charmap += Format("<U%04X> /x%02x\n", c, c);
+        WriteFileBytes(dir_.File("charmap"), charmap + "END CHARMAP\n");
+        WriteFileBytes(dir_.File("source"), "LC_NUMERIC\ndecimal_point \"<U002C>\"\n"
+                                            "thousands_sep \"<U002E>\"\ngrouping 3\n"
+                                            "END LC_NUMERIC\n");
+        // It warns of the categories left out and ends with 1; the locale is written all the same.
+        QProcess localedef;
+        localedef.start("localedef", {"-f", QString::fromStdString(dir_.File("charmap")), "-i",
+                                      QString::fromStdString(dir_.File("source")),
+                                      QString::fromStdString(dir_.File("comma"))});
+        localedef.waitForFinished();
+        saved_ = std::setlocale(LC_NUMERIC, nullptr);
+        ScopedEnv path("LOCPATH", dir_.Path().c_str());
+        active_ = std::setlocale(LC_NUMERIC, "comma") && *std::localeconv()->decimal_point == ',';
+    }
+    ~CommaDecimalNumbers() { std::setlocale(LC_NUMERIC, saved_.c_str()); }
+    bool Active() const { return active_; }
+
+private:
+    TempDir dir_;
+    std::string saved_;
+    bool active_ = false;
+};
+
+TEST(EditTyping, LeadingNumberIgnoresTheCLocale) {
+    CommaDecimalNumbers comma;
+    if (!comma.Active())
+        GTEST_SKIP() << "localedef could not make a locale with ',' as decimal point";
+    EXPECT_DOUBLE_EQ(LeadingNumber(" 3.5 apples"), 3.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber("-1.25e2kg"), -125);
+    EXPECT_DOUBLE_EQ(LeadingNumber("3,5"), 3);
+}
+
+TEST(EditTyping, LeadingNumberTakesDecimalNumbersOnly) {
+    EXPECT_DOUBLE_EQ(LeadingNumber("+.5"), 0.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber("0x1A"), 0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("information"), 0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("nan"), 0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("-"), 0);
+    EXPECT_EQ(LeadingNumber("-1e999"), -HUGE_VAL);
+    EXPECT_EQ(LeadingNumber("0.5e309"), HUGE_VAL);
+    EXPECT_EQ(LeadingNumber("1e-999"), 0);
+    EXPECT_EQ(LeadingNumber("0.0001e-320"), 0);
 }
 
 TEST(EditTyping, AddressTest) {

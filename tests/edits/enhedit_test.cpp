@@ -60,6 +60,22 @@ TEST_F(EditFixture, EmptyValuesAndCueText) {
     EXPECT_EQ(edit->Text(), "0");
 }
 
+TEST_F(EditFixture, CueTextGoesByTheValueNotThePrefix) {
+    edit->SetPrefix("$");
+    edit->SetSuffix(" kg");
+    for (const char* value : {"", "5"}) {
+        SCOPED_TRACE(value);
+        edit->SetText(value);
+        edit->SetEmptyText("");
+        QImage plain = Render(*edit);
+        edit->SetEmptyText("None");
+        if (*value)
+            EXPECT_EQ(Render(*edit), plain);
+        else
+            EXPECT_GT(GreyPixels(Render(*edit, "edit_cue_prefix")), GreyPixels(plain) + 10);
+    }
+}
+
 TEST_F(EditFixture, PrefixAndSuffixKeepTheValue) {
     edit->SetEditType(etNumeric);
     edit->SetPrefix("$");
@@ -86,6 +102,24 @@ TEST_F(EditFixture, PrefixAndSuffixKeepTheValue) {
     edit->SetPrefix("EUR ");
     EXPECT_EQ(edit->WindowText(), "EUR 12 kg");
     EXPECT_EQ(edit->Text(), "12");
+}
+
+TEST_F(EditFixture, ShiftArrowsStopAtPrefixAndSuffix) {
+    edit->SetPrefix("$");
+    edit->SetSuffix(" kg");
+    edit->SetText("12");
+    Focus();
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    EXPECT_FALSE(edit->hasSelectedText());
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    EXPECT_EQ(edit->selectedText().toStdString(), "12");
 }
 
 TEST_F(EditFixture, FloatPrecisionWhileTypingAndLeaving) {
