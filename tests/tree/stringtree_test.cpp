@@ -106,6 +106,15 @@ TEST(StringTree, TextsAndMeasuredWidths) {
     tree.texts[0].clear();
     EXPECT_TRUE(tree.DoGetCellIsEmpty(a, NoColumn));
     EXPECT_FALSE(tree.DoGetCellIsEmpty(tree.Add(nullptr, "y"), NoColumn));
+    // A handler decides only for cells without text.
+    bool empty = true;
+    tree.OnGetCellIsEmpty = [&](TBaseLeanTree*, PLeanNode, TColumnIndex, bool& isEmpty) {
+        isEmpty = empty;
+    };
+    EXPECT_FALSE(tree.DoGetCellIsEmpty(tree.GetLast(), NoColumn));
+    EXPECT_TRUE(tree.DoGetCellIsEmpty(a, NoColumn));
+    empty = false;
+    EXPECT_FALSE(tree.DoGetCellIsEmpty(a, NoColumn));
 }
 
 TEST(StringTree, PaintingShortensWithAnEllipsisAndShowsStaticText) {
