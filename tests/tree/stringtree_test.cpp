@@ -433,6 +433,22 @@ TEST(StringTree, ExportsFromARealTree) {
     EXPECT_TRUE(std::make_unique<TLTDataObject>(&tree, false)->data(MimePlainText).isEmpty());
 }
 
+TEST(StringTree, AHeaderFontSizedInPixelsExportsInPoints) {
+    TTextTree tree;
+    tree.Add(nullptr, "row");
+    tree.Header().Columns().Add().SetText("Name");
+    tree.Header().Columns().Add().SetText("Kind");
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    ASSERT_EQ(tree.logicalDpiY(), 96);
+    QFont pixels = tree.font();
+    pixels.setPixelSize(28); // 21 pt at 96 dpi
+    tree.Header().SetFont(pixels);
+    EXPECT_NE(tree.ContentToHTML(rsAll).find(".header{font: 21pt "), std::string::npos);
+    std::string rtf = tree.ContentToRTF(rsAll);
+    std::string headerRow = rtf.substr(0, rtf.find("\\row"));
+    EXPECT_NE(headerRow.find("\\fs42 \\u78"), std::string::npos) << headerRow; // "N" of "Name"
+}
+
 } // namespace
 
 namespace {
