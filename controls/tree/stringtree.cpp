@@ -242,9 +242,9 @@ QString TCustomLeanStringTree::GetItemText(PLeanNode Node, TColumnIndex Column) 
 // ---- overrides ----
 
 bool TCustomLeanStringTree::DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column) {
-    if (OnGetCellIsEmpty)
-        return TBaseLeanTree::DoGetCellIsEmpty(Node, Column);
-    return DoGetText(Node, Column, ttNormal).isEmpty();
+    // A cell with text is never empty; OnGetCellIsEmpty decides for the others.
+    return DoGetText(Node, Column, ttNormal).isEmpty() &&
+           TBaseLeanTree::DoGetCellIsEmpty(Node, Column);
 }
 
 int TCustomLeanStringTree::DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) {

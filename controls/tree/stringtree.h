@@ -119,6 +119,7 @@ public:
     // The tree's font as OnPaintText sets it for the cell's normal text.
     QFont DoGetHintFont(PLeanNode Node, TColumnIndex Column) override;
     void DoPaintNode(TLTPaintInfo& PaintInfo) override;
+    // True when the cell has no normal text and OnGetCellIsEmpty, when assigned, agrees.
     bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column) override;
     int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) override;
     QString DoGetNodeHint(PLeanNode Node, TColumnIndex Column,

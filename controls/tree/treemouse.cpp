@@ -69,7 +69,7 @@ void TBaseLeanTree::HandleCheckPress(PLeanNode Node) {
 
 void TBaseLeanTree::HandleMouseDown(const TLTMouseMessage& Message, const THitInfo& HitInfo) {
     if (FStates.Intersects({tsWheelPanning, tsWheelScrolling})) {
-        DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+        StopWheelPanning();
         return;
     }
     if (FStates.Contains(tsEditPending))

@@ -455,8 +455,9 @@ void TBaseLeanTree::PaintTree(QPainter& TargetCanvas, QRect Window, QPoint Targe
                     clip &= QRect(areaLeft - FOffsetX, top, areaRight - areaLeft, h);
                 if (clip.left() > Window.right() || clip.right() < Window.left() || clip.isEmpty())
                     continue;
-                bool editing =
-                    FStates.Contains(tsEditing) && node == FFocusedNode && col == FFocusedColumn;
+                // The edited cell is the edit column's (the row's only cell without columns).
+                bool editing = FStates.Contains(tsEditing) && node == FFocusedNode &&
+                               (col == FEditColumn || col == NoColumn);
                 if (editing)
                     info.PaintOptions -= poDrawSelection;
                 if (col >= 0) {

@@ -74,6 +74,35 @@ TEST_F(HintTest, ALongHintStaysOnOneLineUnlessMultiLineIsForced) {
     EXPECT_LE(r.width(), 200 + 2 * tree.TextMargin() + 2);
 }
 
+TEST_F(HintTest, AnOrdinaryHintIsDrawnOnOneLineUnlessMultiLineIsForced) {
+    const QString text = QString("word ").repeated(30).trimmed();
+    auto* w = tree.HintWindow();
+    // The height of the band of rows holding text, in a window narrower and taller than the
+    // text needs (inside the frame, clear of the shadow).
+    auto inkHeight = [&](TLTTooltipLineBreakStyle style) {
+        TLTHintData data;
+        data.DefaultHint = text;
+        data.LineBreakStyle = style;
+        w->CalcHintRect(200, text, data);
+        int line = QFontMetrics(w->font()).height();
+        w->ActivateHint(QRect(20, 20, 150, 6 * line), text, QRect(0, 0, 4000, 4000));
+        QImage shot = w->grab().toImage();
+        int first = -1, last = -1;
+        for (int y = 1; y < shot.height() - 1 - TLeanTreeHintWindow::ShadowSize; ++y)
+            for (int x = 1; x < shot.width() - 1 - TLeanTreeHintWindow::ShadowSize; ++x)
+                if (qGray(shot.pixel(x, y)) < 100) {
+                    first = first < 0 ? y : first;
+                    last = y;
+                }
+        return first < 0 ? 0 : last - first + 1;
+    };
+    int single = inkHeight(hlbDefault);
+    int line = QFontMetrics(w->font()).height();
+    EXPECT_GT(single, 0);
+    EXPECT_LE(single, line);
+    EXPECT_GT(inkHeight(hlbForceMultiLine), 2 * line);
+}
+
 TEST_F(HintTest, TooltipOnlyForACutOffCellAndDrawnWhereItLies) {
     tree.HintMode = hmTooltip;
     EXPECT_FALSE(tree.ShowHintAt(QPoint(50, 10))); // the label fits
@@ -101,6 +130,12 @@ TEST_F(HintTest, AHintHidesAfterTheApplicationsPauseUntilTheMouseLeavesItsRow) {
     EXPECT_TRUE(tree.ShowHintAt(QPoint(50, 20)));
     EXPECT_TRUE(hides());
     EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
+    // A pause of 0 is Qt's own, long pause: the hint stays.
+    SetHintHidePause(0);
+    ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 40)));
+    QTest::qWait(100);
+    EXPECT_TRUE(Window()->isVisible());
+    EXPECT_TRUE(tree.TreeStates().Contains(tsHint));
 }
 
 TEST_F(HintTest, WindowStaysOnTheDesktop) {

@@ -276,6 +276,19 @@ TEST_F(MouseTest, AStaleDeferredClearingGivesWayToAClick) {
     EXPECT_TREE_VALID(tree);
 }
 
+TEST_F(MouseTest, APressWhilePanningOnlyStopsThePanning) {
+    tree.StartWheelPanning(QPoint(50, 50));
+    ASSERT_NE(tree.PanningWindow(), nullptr);
+    THitInfo hit = tree.GetHitTestInfoAt(Label(2).x(), Label(2).y(), true);
+    tree.HandleMouseDown({mbLeft, {}, Label(2)}, hit);
+    EXPECT_FALSE(tree.TreeStates().Intersects(
+        {TLeanTreeState::tsWheelPanning, TLeanTreeState::tsWheelScrolling}));
+    EXPECT_EQ(tree.PanningWindow(), nullptr);
+    EXPECT_FALSE(tree.ScrollTimerActive());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(tree.FocusedNode(), nullptr);
+}
+
 TEST_F(MouseTest, DoubleClicksToggleOnlyWhenAsked) {
     tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() - toToggleOnDblClick);
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, Label(0));

@@ -106,6 +106,15 @@ TEST(StringTree, TextsAndMeasuredWidths) {
     tree.texts[0].clear();
     EXPECT_TRUE(tree.DoGetCellIsEmpty(a, NoColumn));
     EXPECT_FALSE(tree.DoGetCellIsEmpty(tree.Add(nullptr, "y"), NoColumn));
+    // A handler decides only for cells without text.
+    bool empty = true;
+    tree.OnGetCellIsEmpty = [&](TBaseLeanTree*, PLeanNode, TColumnIndex, bool& isEmpty) {
+        isEmpty = empty;
+    };
+    EXPECT_FALSE(tree.DoGetCellIsEmpty(tree.GetLast(), NoColumn));
+    EXPECT_TRUE(tree.DoGetCellIsEmpty(a, NoColumn));
+    empty = false;
+    EXPECT_FALSE(tree.DoGetCellIsEmpty(a, NoColumn));
 }
 
 TEST(StringTree, PaintingShortensWithAnEllipsisAndShowsStaticText) {
@@ -422,6 +431,22 @@ TEST(StringTree, ExportsFromARealTree) {
     // Nothing to render: no data.
     tree.ClearSelection();
     EXPECT_TRUE(std::make_unique<TLTDataObject>(&tree, false)->data(MimePlainText).isEmpty());
+}
+
+TEST(StringTree, AHeaderFontSizedInPixelsExportsInPoints) {
+    TTextTree tree;
+    tree.Add(nullptr, "row");
+    tree.Header().Columns().Add().SetText("Name");
+    tree.Header().Columns().Add().SetText("Kind");
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    ASSERT_EQ(tree.logicalDpiY(), 96);
+    QFont pixels = tree.font();
+    pixels.setPixelSize(28); // 21 pt at 96 dpi
+    tree.Header().SetFont(pixels);
+    EXPECT_NE(tree.ContentToHTML(rsAll).find(".header{font: 21pt "), std::string::npos);
+    std::string rtf = tree.ContentToRTF(rsAll);
+    std::string headerRow = rtf.substr(0, rtf.find("\\row"));
+    EXPECT_NE(headerRow.find("\\fs42 \\u78"), std::string::npos) << headerRow; // "N" of "Name"
 }
 
 } // namespace

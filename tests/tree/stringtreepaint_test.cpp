@@ -169,6 +169,27 @@ TEST(StringTreePaint, TextsSpanEmptyCellsAndMultiLineTextsAreCut) {
     EXPECT_EQ(InkOn(img, QRect(22, 2 * fm.lineSpacing(), 58, 2 * fm.lineSpacing()), window), 0);
 }
 
+TEST(StringTreePaint, TheEditedCellHidesItsTextWhateverColumnHasTheFocus) {
+    TCellTree tree;
+    tree.resize(300, 100);
+    tree.AddColumns({100, 100});
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | TLTMiscOption::toEditable);
+    PLeanNode n = tree.Add(nullptr, {"first", "second"});
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    tree.SetFocusedColumn(0);
+    ASSERT_TRUE(tree.EditNode(n, 1));
+    ASSERT_EQ(tree.FocusedColumn(), 0);
+    tree.Render();
+    EXPECT_EQ(tree.drawn, QStringList{"first"});
+    ASSERT_TRUE(tree.CancelEditNode());
+    tree.SetFocusedColumn(1);
+    ASSERT_TRUE(tree.EditNode(n, 0));
+    tree.Render();
+    EXPECT_EQ(tree.drawn, QStringList{"second"});
+    ASSERT_TRUE(tree.CancelEditNode());
+}
+
 // A string tree with a spanning header row, multi-line rows and one check box of each kind,
 // rendered on screen for a look.
 TEST(StringTreePaint, SpanningMultiLineAndCheckKindsOnScreen) {
