@@ -96,7 +96,7 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
     return QRect(0, 0, measured.width() + 2 * FTree->TextMargin() + 2, measured.height() + 6);
 }
 
-void TLeanTreeHintWindow::ActivateHint(QRect Rect, const QString&, const QRect& Desktop) {
+void TLeanTreeHintWindow::ActivateHint(QRect Rect, const QString& AHint, const QRect& Desktop) {
     if (Rect.isEmpty()) {
         hide();
         return;
@@ -135,10 +135,7 @@ void TLeanTreeHintWindow::ActivateHint(QRect Rect, const QString&, const QRect& 
     }
     if (isVisible()) {
         setGeometry(FFinalRect);
-        if (int pause = HintHidePause(); pause > 0)
-            FHideTimer.start(pause);
-        else
-            FHideTimer.stop();
+        FHideTimer.start(HintHidePauseFor(AHint));
     }
     if (wasAnimating && !HintWindowDestroying)
         FTree->DoStateChange(tsInAnimation);

@@ -21,10 +21,12 @@ public:
     // Stops a running animation.
     QRect CalcHintRect(int MaxWidth, const QString& AHint, const TLTHintData& AData);
     // Shows the window at Rect (screen coordinates) kept inside Desktop, animated as the tree
-    // says, and (re)starts the wait of HintHidePause() ms (none while no pause is set) after
-    // which the tree cancels it; an empty Rect hides it.
+    // says, and (re)starts the wait of HintHidePauseFor(AHint) ms after which the tree cancels
+    // it; an empty Rect hides it.
     void ActivateHint(QRect Rect, const QString& AHint, const QRect& Desktop);
     const TLTHintData& HintData() const { return FHintData; }
+    // The wait after which the shown hint hides, ms; 0 while none runs.
+    int HidePause() const { return FHideTimer.isActive() ? FHideTimer.interval() : 0; }
     // Darkens the strip R of Target toward Color, deepest at Target's edge Edge (the strip runs
     // along it): five blends at alphas 5, 10, 20, 35 and 50, the first over the whole strip and
     // each next one starting one pixel nearer the edge. R is clipped to Target.

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/gui/threadhandoff.h"
 
@@ -46,4 +47,10 @@ void SetHintHidePause(int ms) {
 int HintHidePause() {
     const QPointer<THintPauseFilter>& filter = Filter();
     return filter ? filter->Pause : -1;
+}
+
+int HintHidePauseFor(const QString& Text) {
+    if (const int pause = HintHidePause(); pause > 0)
+        return pause;
+    return 10000 + 40 * std::max<int>(0, int(Text.size()) - 100);
 }

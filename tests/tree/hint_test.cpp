@@ -130,12 +130,13 @@ TEST_F(HintTest, AHintHidesAfterTheApplicationsPauseUntilTheMouseLeavesItsRow) {
     EXPECT_TRUE(tree.ShowHintAt(QPoint(50, 20)));
     EXPECT_TRUE(hides());
     EXPECT_FALSE(tree.TreeStates().Contains(tsHint));
-    // A pause of 0 is Qt's own, long pause: the hint stays.
+    // A pause of 0 is Qt's own, long pause: the hint stays, but not for good.
     SetHintHidePause(0);
     ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 40)));
     QTest::qWait(100);
     EXPECT_TRUE(Window()->isVisible());
     EXPECT_TRUE(tree.TreeStates().Contains(tsHint));
+    EXPECT_GE(tree.HintWindow()->HidePause(), 10000);
 }
 
 TEST_F(HintTest, WindowStaysOnTheDesktop) {
