@@ -49,7 +49,7 @@ public:
     using TReminderItemEvent = std::function<void(const IReminderAwareItemPtr& Item)>;
     using TNotifyEvent = std::function<void()>;
 
-    // The least width of "Reminder", which takes the width the other columns leave.
+    // The least width "Reminder" can be dragged to.
     static constexpr int ReminderColumnMinWidth = 100;
 
     TfrmTockwellDatabaseList();
