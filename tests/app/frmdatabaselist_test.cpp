@@ -92,16 +92,19 @@ TEST_F(DatabaseListTest, EveryPredefinedRangeListsItsDaysInDateGroups) {
     EXPECT_TRUE(window.LTV->GetExpanded(window.LTV->GetNextSibling(first)));
 
     // Every range other than "All" has a From date: no dismissed reminders, and missed ones
-    // only when the range starts before today.
+    // only when the range starts before today. A reminder at the midnight after a range's
+    // last day is in it.
     const std::pair<TPredefinedRange, std::vector<std::string>> ranges[] = {
-        {prToday, {"today (12/27/2024)", "  today", "  todayLate"}},
+        {prToday,
+         {"today (12/27/2024)", "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow"}},
         {prTomorrow, {"tomorrow (12/28/2024)", "  tomorrow"}},
         {prNext7Days,
          {"today (12/27/2024)", "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow",
           "Sunday (12/29/2024)", "  sunday", "Next Week", "  monday", "  newYear"}},
         {prThisWeek, // from Monday: the missed one of Thursday too
          {"Dismissed", "  missed", "today (12/27/2024)", "  today", "  todayLate",
-          "tomorrow (12/28/2024)", "  tomorrow", "Sunday (12/29/2024)", "  sunday"}},
+          "tomorrow (12/28/2024)", "  tomorrow", "Sunday (12/29/2024)", "  sunday", "Next Week",
+          "  monday"}},
         {prNextWeek, {"Next Week", "  monday", "  newYear"}},
         {prThisMonth,
          {"Dismissed", "  missed", "today (12/27/2024)", "  today", "  todayLate",
@@ -124,17 +127,18 @@ TEST_F(DatabaseListTest, EveryPredefinedRangeListsItsDaysInDateGroups) {
     EXPECT_EQ(to, At(2024, 12, 29));
 }
 
-TEST_F(DatabaseListTest, AToDateIncludesItsWholeDayButNotTheNextMidnight) {
+TEST_F(DatabaseListTest, AToDateIncludesItsWholeDayAndTheNextMidnight) {
     EXPECT_TRUE(InDateRange(At(2024, 12, 27, 23, 59, 59), At(2024, 12, 27), At(2024, 12, 27)));
-    EXPECT_FALSE(InDateRange(At(2024, 12, 28), At(2024, 12, 27), At(2024, 12, 27)));
+    EXPECT_TRUE(InDateRange(At(2024, 12, 28), At(2024, 12, 27), At(2024, 12, 27)));
+    EXPECT_FALSE(InDateRange(At(2024, 12, 28, 0, 0, 1), At(2024, 12, 27), At(2024, 12, 27)));
     EXPECT_TRUE(InDateRange(0, 0, At(2024, 12, 27)));
     EXPECT_FALSE(InDateRange(0, At(2024, 12, 27), 0));
 
     window.SetDateRange(0, At(2024, 12, 27));
     window.Refresh();
-    EXPECT_EQ(Rows(window),
-              (std::vector<std::string>{"Dismissed", "  dismissed", "  missed",
-                                        "today (12/27/2024)", "  today", "  todayLate"}));
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{
+                                "Dismissed", "  dismissed", "  missed", "today (12/27/2024)",
+                                "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow"}));
     EXPECT_TRUE(window.rgCustomRange->isChecked());
     EXPECT_EQ(window.cbPredefinedRange->currentIndex(), -1);
 }
@@ -488,10 +492,12 @@ TEST_F(DatabaseListTest, TheHeaderHasItsOwnOptionsAndTheTahomaFont) {
 TEST_F(DatabaseListTest, NextSevenDaysEndsOnTheSeventhDay) {
     db.Add(Entry("seventh", At(2025, 1, 2, 23, 59)));
     db.Add(Entry("eighth", At(2025, 1, 3, 0, 0)));
+    db.Add(Entry("eighthLater", At(2025, 1, 3, 0, 1)));
     window.SelectPredefinedRange(prNext7Days);
     EXPECT_EQ(window.ToDate(), At(2025, 1, 2));
     EXPECT_NE(NodeOf(window, "seventh"), nullptr);
-    EXPECT_EQ(NodeOf(window, "eighth"), nullptr);
+    EXPECT_NE(NodeOf(window, "eighth"), nullptr); // the midnight that ends the seventh day
+    EXPECT_EQ(NodeOf(window, "eighthLater"), nullptr);
 }
 
 TEST_F(DatabaseListTest, DeletingExactlyTwoAsksTheSecondQuestion) {
@@ -515,8 +521,9 @@ TEST_F(DatabaseListTest, AHiddenListIsFilledWhenItShows) {
     EXPECT_TRUE(window.Filter().Groups.empty());
     window.show();
     EXPECT_FALSE(window.OutOfDate());
-    EXPECT_EQ(Rows(window), (std::vector<std::string>{"today (12/27/2024)", "  today", "  added",
-                                                      "  todayLate"}));
+    EXPECT_EQ(Rows(window),
+              (std::vector<std::string>{"today (12/27/2024)", "  today", "  added", "  todayLate",
+                                        "tomorrow (12/28/2024)", "  tomorrow"}));
     // Shown, it refreshes at once.
     db.Add(Entry("another", At(2024, 12, 27, 16)));
     window.RefreshWhenShown();
