@@ -234,7 +234,15 @@ void TCoolTrayIcon::BalloonTimerTick() {
 
 void TCoolTrayIcon::PostTrayMessage(TTrayMessage msg) {
     QMetaObject::invokeMethod(
-        this, [this, msg] { TrayMessage(msg); }, Qt::QueuedConnection);
+        this,
+        [this, msg] {
+            // A balloon shown since the report was posted is up: its owner would take it
+            // for gone.
+            if (msg == TTrayMessage::BalloonHide && balloonShown_)
+                return;
+            TrayMessage(msg);
+        },
+        Qt::QueuedConnection);
 }
 
 void TCoolTrayIcon::HideMainForm() {

@@ -11,7 +11,8 @@
 // mouse was outside, exit when the cursor leaves the icon (or moves, where the icon's place is
 // unknown). A balloon counts as shown when it is handed to the tray, as timed out when its
 // timeout has passed, and as hidden when HideBalloonHint, a new balloon or hiding the icon
-// removes it.
+// removes it. Shown and hidden are reported from the event queue; a hidden report that finds
+// another balloon shown by then is dropped.
 
 #include <QIcon>
 #include <QMenu>

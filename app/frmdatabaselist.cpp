@@ -28,6 +28,7 @@
 #include "core/windows/altkeyrepaint.h"
 #include "platform/datetimeformat.h"
 #include "platform/gui/messageboxes.h"
+#include "platform/gui/uifont.h"
 
 namespace {
 
@@ -125,13 +126,12 @@ void TfrmTockwellDatabaseList::SetupTree() {
             column.SetMaxWidth(c.width);
         }
     }
-    // A narrow window scrolls rather than squeezing the captions away.
+    // Dragged narrower, "Reminder" still shows the start of its captions.
     header.Columns().Items(1).SetMinWidth(ReminderColumnMinWidth);
-    // "Reminder" takes the width the other columns leave (set once the columns are there).
     header.SetAutoSizeIndex(1);
-    header.SetOptions({TLTHeaderOption::hoAutoResize, TLTHeaderOption::hoColumnResize,
-                       TLTHeaderOption::hoDblClickResize, TLTHeaderOption::hoDrag,
-                       TLTHeaderOption::hoVisible});
+    header.SetOptions({TLTHeaderOption::hoColumnResize, TLTHeaderOption::hoDblClickResize,
+                       TLTHeaderOption::hoDrag, TLTHeaderOption::hoVisible});
+    header.SetFont(TahomaFont());
     header.SetMainColumn(1);
     TCustomLeanTreeOptions& options = LTV->TreeOptions();
     options.SetPaintOptions({TLTPaintOption::toShowButtons, TLTPaintOption::toShowDropmark,
@@ -465,7 +465,7 @@ void TfrmTockwellDatabaseList::keyPressEvent(QKeyEvent* e) {
 }
 
 void TfrmTockwellDatabaseList::showEvent(QShowEvent* e) {
-    // Fitted together: "Reminder", not the column after each, takes the width they leave.
+    // Fitted in one update: the header repaints once.
     LTV->Header().Columns().BeginUpdate();
     FitNextAlertColumn();
     FitHowSoonColumn();

@@ -76,9 +76,7 @@ void TfrmOpenClosedHrs::keyPressEvent(QKeyEvent* e) {
 }
 
 void ShowOpenHoursText(const TTaskPlaceOpenCloseSchedule& schedule) {
-    QString text = QString::fromStdString(schedule.OpenHoursText(true));
-    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    MessageDlg(text.toStdString(), mtInformation, Buttons(mbOK));
+    MessageDlg(schedule.OpenHoursText(true), mtInformation, Buttons(mbOK));
 }
 
 bool ShowOpenClosedHoursDialog(TTaskPlaceOpenCloseSchedule& schedule, QWidget* parent) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gui/dialogplacement.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ std::shared_ptr<IMessageBoxes> SetMessageBoxes(std::shared_ptr<IMessageBoxes> bo
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     static const char* const captions[] = {"Warning", "Error", "Information", "Confirm"};
     std::string caption = type < mtCustom ? captions[type] : ApplicationTitle();
-    return MessageBoxes().MessageBox(text, caption, type, buttons);
+    return MessageBoxes().MessageBox(ReplaceText(text, "\n\r", "\n"), caption, type, buttons);
 }
 
 void ShowException(const std::string& message) {

@@ -67,7 +67,8 @@ IMessageBoxes& MessageBoxes();
 std::shared_ptr<IMessageBoxes> SetMessageBoxes(std::shared_ptr<IMessageBoxes> boxes);
 
 // A box captioned by its type ("Warning", "Error", "Information", "Confirm"; the application's
-// name for mtCustom), as the classic message dialog shows it.
+// name for mtCustom), as the classic message dialog shows it. Each "\n\r" in text (the
+// program's line break in multi-line texts) is one line break.
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
 
 // Shows an exception that reached the event loop in the application's error box: its message,

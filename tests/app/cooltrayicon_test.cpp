@@ -183,3 +183,28 @@ TEST(CoolTrayIcon, BalloonShownHiddenTimedOutAndClicked) {
     Spin(20);
     EXPECT_EQ(log, (std::vector<std::string>{"show", "timeout", "click"}));
 }
+
+TEST(CoolTrayIcon, AReplacedBalloonIsNotReportedHiddenOnceTheNextOneIsUp) {
+    TBalloonTrayIcon icon;
+    icon.SetIconVisible(true);
+    // As the main window keeps its balloon: marked up after showing it, cleared when hidden.
+    bool up = false;
+    icon.OnBalloonHintHide = [&](TCoolTrayIcon&) { up = false; };
+    auto show = [&](const char* title) {
+        EXPECT_TRUE(icon.ShowBalloonHint(title, "text", bitInfo, 10));
+        up = true;
+    };
+    show("Tockwell added");
+    Spin(20);
+    show("Tockwell still running in tray"); // replaces the first
+    Spin(20);
+    EXPECT_TRUE(up);
+    // Hidden, and a new one shown before the report arrives.
+    icon.HideBalloonHint();
+    show("Tockwell added");
+    Spin(20);
+    EXPECT_TRUE(up);
+    icon.HideBalloonHint();
+    Spin(20);
+    EXPECT_FALSE(up);
+}

@@ -155,6 +155,12 @@ TEST(RecurrenceDialog, DueDateOffThePatternIsAdjustedOnRequest) {
     EXPECT_FALSE(t.Ok());
     ASSERT_EQ(t.boxes->Boxes.size(), 1u);
     EXPECT_NE(t.boxes->Boxes[0].text.find("Click \"No\" to correct manually"), std::string::npos);
+    // Each "\n\r" of the question is one line break.
+    EXPECT_EQ(t.boxes->Boxes[0].text,
+              "The specified Due Date for the next occurrence of this task does not match the "
+              "recurrence pattern you have specified.\n\nAdjust Due Date automatically according "
+              "to the pattern?\n\nClick \"Yes\" to adjust automatically\nClick \"No\" to "
+              "correct manually");
     EXPECT_EQ(t.d.PickedDueDate(), Due);
 
     t.boxes->Answers = {mrYes, mrOk};
