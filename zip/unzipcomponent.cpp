@@ -466,6 +466,7 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         }
     } restoreView{*this, sortedView};
     TSortedZip& view = View();
+    lastSkip_.clear();
     bool saveDoAll = DoAll;
     if (streamTarget)
         DoAll = false;
@@ -492,7 +493,7 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
     }
     DoAll = saveDoAll;
     if (streamTarget && selected == 0)
-        throw EZipError("The zip archive has no entry named \"" + FilesList.Join(", ") + "\"");
+        lastSkip_ = "The zip archive has no entry named \"" + FilesList.Join(", ") + "\"";
     bool stop = false;
     if (OnStartUnZipInfo)
         OnStartUnZipInfo(*this, selected, totalBytes_, stop);

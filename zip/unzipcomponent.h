@@ -158,9 +158,9 @@ public:
     // and EUserCanceled on a cancel.
     int UnZip();
     // Extracts the entry named entryName into dest (the entry of exactly that name, else the
-    // first file entry it selects as a mask, as in FilesList); returns 1, or 0 when it failed
-    // or was skipped (as described at the top). Raises EZipError when the archive has no such
-    // entry, and for damage to the archive.
+    // first file entry it selects as a mask, as in FilesList); returns 1, or 0 when the
+    // archive has no such entry or it failed or was skipped (as described at the top). Raises
+    // EZipError for damage to the archive.
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 
 protected:
@@ -218,7 +218,8 @@ protected:
     int numberOfDisks_ = 1;
     TMemoryArchive memory_;
     // Why the last entry failed: a wrong password, a CRC mismatch, damaged data or an unknown
-    // method ("" when it did not, or an event skipped it).
+    // method ("" when it did not, or an event skipped it); or that the archive has no entry of
+    // the name asked for by UnzipEntryToStream.
     std::string lastSkip_;
 
     std::atomic<bool> cancel_{false};

@@ -196,6 +196,26 @@ TEST(ZipComponent, MasksSelectDirectoryEntriesWithRecreateDirs) {
     EXPECT_EQ(out.AsString(), "a");
 }
 
+// A name the archive does not hold extracts nothing into a stream and says so by its count;
+// the one-entry container, which must give its data or raise, raises.
+TEST(ZipComponent, AMissingEntryExtractsNothingIntoAStream) {
+    TZipFixture f;
+    f.ZipAll();
+    TSuperUnZip unzip;
+    unzip.SetZipName(f.zipName);
+    int announced = -1;
+    unzip.OnStartUnZipInfo = [&](TSuperUnZip&, int files, int64_t, bool&) { announced = files; };
+    TMemoryStream out(std::string("kept"));
+    EXPECT_EQ(unzip.UnzipEntryToStream(out, "missing.txt"), 0);
+    EXPECT_EQ(announced, 0);
+    EXPECT_EQ(out.AsString(), "kept");
+
+    TMemoryStream image(ReadFileBytes(f.zipName)), dest;
+    EXPECT_EQ(MessageOf<EZipError>([&] { DecompressStreamTo(image, dest, ""); }),
+              "The zip archive has no entry named \"ZIPDATA\"");
+    EXPECT_EQ(dest.Size(), 0);
+}
+
 TEST(ZipComponent, OverwriteModes) {
     TZipFixture f;
     f.ZipAll();
