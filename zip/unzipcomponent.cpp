@@ -596,9 +596,12 @@ std::string TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, TStream& source, u
     try {
         ZipDecodeEntry(e.Method, e.Flags, dataSize, e.UncompressedSize, in, out);
     } catch (const EFatalUnzipError& ex) {
-        // The last disk of a split archive ending inside the data is damage to the archive.
+        // The last disk of a split archive ending inside the data is damage to the archive;
+        // so is data that ends before the decoder is done with it.
         if (in.ArchiveEnded())
             Damaged("the data of \"" + e.FullName() + "\" runs past the end of the archive");
+        if (in.RanOut())
+            throw;
         failure = ex.Message;
     } catch (const EZipError& ex) {
         failure = ex.Message;

@@ -7,10 +7,12 @@
 // Extraction refuses entry names that would leave the destination folder ("..", absolute
 // names, drive letters). A failed entry is reported and skipped, and extraction goes on with
 // the next one: a wrong password goes to OnBadPassword (which may give another) and then to
-// OnSkippingFile (srBadPassword); a CRC mismatch or damaged data to OnBadCRC; an unknown
-// compression method to the "Zip Error" box. A failed file is deleted; a stream target keeps
-// what was written. Damage to the archive itself (headers, sizes that run past its end) and
-// archives of 4 GiB or more and Zip64 archives raise EZipError.
+// OnSkippingFile (srBadPassword); a CRC mismatch or data the decoder cannot read to OnBadCRC;
+// an unknown compression method to the "Zip Error" box. A failed file is deleted; a stream
+// target keeps what was written. Damage stops the extraction: data that ends before its
+// decoder is done raises EFatalUnzipError "Premature end of file reached" (the entry's file
+// is deleted, a stream target keeps what was written); damage to the archive itself (headers,
+// sizes that run past its end), archives of 4 GiB or more and Zip64 archives raise EZipError.
 //
 // An archive split over several files ("disks": .z01, .z02, ... and last the one holding the
 // central directory, named as ZipName) is read from ZipName on: each time another disk is
@@ -160,7 +162,7 @@ public:
     // Extracts the entry named entryName into dest (the entry of exactly that name, else the
     // first file entry it selects as a mask, as in FilesList); returns 1, or 0 when the
     // archive has no such entry or it failed or was skipped (as described at the top). Raises
-    // EZipError for damage to the archive.
+    // EFatalUnzipError or EZipError for damage (as described at the top).
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 
 protected:
@@ -244,8 +246,8 @@ private:
     // missing or, in one file, the data runs past the end of the archive.
     TStream& SeekEntryData(const TZipHeaderInfo& entry, TSpanReader& spanned);
     // Decodes the dataSize bytes at source's position (past any encryption header) into
-    // target; returns "" or why the data could not be decoded. Raises EZipError when a split
-    // archive ends inside the data.
+    // target; returns "" or why the data could not be decoded. Raises EFatalUnzipError when
+    // the data ends before the decoder is done, EZipError when a split archive ends inside it.
     std::string DecodeEntry(const TZipHeaderInfo& entry, TStream& source, uint64_t dataSize,
                             TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size);
     void FinishTargetFile(const TZipHeaderInfo& entry, const std::string& fileName);

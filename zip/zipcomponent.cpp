@@ -159,11 +159,21 @@ void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
     OnMemoryArchive(source, true, [&] {
         // The caller relies on getting the data or an exception, never nothing nor a part.
         const int64_t start = dest.Position();
-        if (UnzipEntryToStream(dest, "ZIPDATA") == 0) {
+        auto cutBack = [&] {
             if (dest.Position() != start) {
                 dest.SetSize(start);
                 dest.SetPosition(start);
             }
+        };
+        int extracted = 0;
+        try {
+            extracted = UnzipEntryToStream(dest, "ZIPDATA");
+        } catch (...) {
+            cutBack();
+            throw;
+        }
+        if (extracted == 0) {
+            cutBack();
             throw EZipError(lastSkip_.empty() ? "The entry \"ZIPDATA\" was not extracted"
                                               : lastSkip_);
         }

@@ -71,8 +71,9 @@ public:
     void CompressToStream(TStream& source, TStream& dest);
     // Writes the entry "ZIPDATA" of the archive that source holds into dest. Raises EZipError
     // when there is no such entry, the password is wrong, the data is damaged or the entry is
-    // skipped (its compression method unknown: "Unknown Compression Method", after its box);
-    // dest then ends where it began (at its position then).
+    // skipped (its compression method unknown: "Unknown Compression Method", after its box),
+    // and EFatalUnzipError when its data ends early; dest then ends where it began (at its
+    // position then), whatever is raised.
     void ExtractToStream(TStream& source, TStream& dest);
 
 private:
