@@ -172,11 +172,11 @@ void TSuperUnZip::DropLoaded() {
     numberOfDisks_ = 1;
 }
 
-void TSuperUnZip::BuildSortedView() {
+void TSuperUnZip::BuildSortedView(TZipSortMode mode) {
     sorted_.reset();
-    if (!entries_ || sortMode_ == TZipSortMode::ByNone)
+    if (!entries_ || mode == TZipSortMode::ByNone)
         return;
-    auto view = std::make_unique<TSortedZip>(sortMode_, dupAccept);
+    auto view = std::make_unique<TSortedZip>(mode, dupAccept);
     view->SetCapacity(entries_->Count());
     for (int i = 0; i < entries_->Count(); ++i)
         view->Add(entries_->Items(i));

@@ -82,8 +82,10 @@ public:
     // trailing '/'.
     const std::string& RootDir() const { return rootDir_; }
     void SetRootDir(const std::string& dir);
-    // Order of the indexed entry operations below; changing it rebuilds the sorted view.
-    // Changing the name or the order while an operation runs raises EZipError.
+    // Order of the indexed entry operations below; changing it rebuilds the sorted view. Under
+    // ByNone the entries come in physical order, except after the writer's Zip, which lists
+    // them by name until the directory is read again. Changing the name or the order while an
+    // operation runs raises EZipError.
     TZipSortMode SortMode() const { return sortMode_; }
     void SetSortMode(TZipSortMode mode);
 
@@ -184,7 +186,10 @@ protected:
     // Reads on from the archive stream's position through the following disks.
     class TSpanReader;
     void ScanLocalHeaders(TSortedZip& list);
-    void BuildSortedView();
+    // Builds the sorted view of the loaded entries for mode (none for ByNone: the entries in
+    // physical order are the view); without a mode, for SortMode.
+    void BuildSortedView() { BuildSortedView(sortMode_); }
+    void BuildSortedView(TZipSortMode mode);
     void DropLoaded();
     void CheckCancel();
     // Where the entry's data starts in the archive stream: after its local header's own name
@@ -231,7 +236,8 @@ protected:
     int64_t doneBytes_ = 0;
 
 private:
-    // The sorted view, or the entries in physical order under ByNone (loaded entries only).
+    // The sorted view, or the entries in physical order when there is none (loaded entries
+    // only).
     TSortedZip& View() const { return sorted_ ? *sorted_ : *entries_; }
     enum class TEntryResult { Extracted, Skipped, Retry };
     int ExtractLoop(TStream* streamTarget);

@@ -184,10 +184,13 @@ void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
 
 int TSuperZip::ZipLoop() {
     TBusyGuard busy(*this);
-    TScopeExit restore([this, sortMode = sortMode_, keepOpen = KeepZipOpen] {
+    bool written = false;
+    TScopeExit restore([this, sortMode = sortMode_, keepOpen = KeepZipOpen, &written] {
         KeepZipOpen = keepOpen;
         sortMode_ = sortMode;
-        BuildSortedView();
+        // Without an order of its own, the archive just written is shown by name.
+        BuildSortedView(written && sortMode == TZipSortMode::ByNone ? TZipSortMode::ByName
+                                                                    : sortMode);
     });
     KeepZipOpen = true;
     sortMode_ = TZipSortMode::ByNone;
@@ -250,6 +253,7 @@ int TSuperZip::ZipLoop() {
     endCentral_ = std::move(out.End);
     loaded_ = true;
     readDate_ = Date();
+    written = true;
     return added;
 }
 

@@ -106,6 +106,29 @@ TEST(ZipComponent, ZipsAndUnzipsAFolder) {
     EXPECT_EQ(Listing(ReadTree(f.out)), Listing(f.files));
 }
 
+// After a zip the writer lists its entries by name, or in the order it was given; a reader of
+// the same archive lists them in physical order.
+TEST(ZipComponent, AZipListsItsEntriesByNameUnlessGivenAnOrder) {
+    TZipFixture f;
+    TSuperZip zip;
+    zip.SetZipName(f.zipName);
+    for (const char* name : {"notes.txt", "data.bin", "empty.dat"})
+        zip.FilesList.Add(f.src + "/" + name);
+    ASSERT_EQ(zip.Zip(), 3);
+    EXPECT_EQ(Names(zip), (std::vector<std::string>{"data.bin", "empty.dat", "notes.txt"}));
+    TSuperUnZip unzip;
+    unzip.SetZipName(f.zipName);
+    EXPECT_EQ(Names(unzip), (std::vector<std::string>{"notes.txt", "data.bin", "empty.dat"}));
+
+    TSuperZip sized;
+    sized.SetZipName(f.zipName);
+    sized.SetSortMode(TZipSortMode::ByUnCompressedSize);
+    TMemoryStream s(std::string("streamed"));
+    ASSERT_EQ(sized.ZipStreamEntry(s, "a.txt"), 1);
+    EXPECT_EQ(Names(sized),
+              (std::vector<std::string>{"data.bin", "notes.txt", "a.txt", "empty.dat"}));
+}
+
 TEST(ZipComponent, StoredPaths) {
     TZipFixture f;
     auto stored = [&](bool storePaths, bool relative, const std::string& root) {
