@@ -7,6 +7,7 @@
 #include <set>
 #include <sys/stat.h>
 
+#include "codectestutil.h"
 #include "platform/fileutils.h"
 #include "testutil.h"
 #include "zip/crc32.h"
@@ -343,6 +344,38 @@ TEST(ZipComponent, PasswordsAndRetries) {
         EXPECT_EQ(ReadFileBytes(f.out + "/data.bin"), f.files["data.bin"]);
         fs::remove(f.out + "/data.bin");
     }
+}
+
+// The same into a stream: the entry starts afresh where the stream stood, and what the wrong
+// key decoded is gone.
+TEST(ZipComponent, PasswordRetryIntoAStreamStartsAfresh) {
+    const TBytes noise = RandomBytes(20000, 31);
+    TMemoryStream payload(std::string(noise.begin(), noise.end())), image;
+    CompressStreamTo(payload, image, "right");
+    TMemoryUnZip probe(image);
+    const TZipHeaderPtr e = probe.Entry(0);
+    ASSERT_EQ(e->Method, 0); // stored: every byte the wrong key gives reaches the stream
+    const std::string bytes = image.AsString();
+    const auto* header = reinterpret_cast<const uint8_t*>(bytes.data() + 30 + e->FileNameLength());
+    std::string lucky;
+    for (int i = 0; lucky.empty(); ++i) {
+        TZipCrypto c;
+        if (c.CheckHeader("guess" + std::to_string(i), header,
+                          TZipCrypto::CheckByte(e->Flags, e->CRC, e->DateTime)))
+            lucky = "guess" + std::to_string(i);
+    }
+    TMemoryUnZip unzip(image);
+    unzip.Password = lucky;
+    int asked = 0;
+    unzip.OnBadPassword = [&](TSuperUnZip&, int, std::string& pw) {
+        ++asked;
+        pw = "right";
+    };
+    TMemoryStream out(std::string("head"));
+    out.SetPosition(out.Size());
+    EXPECT_EQ(unzip.UnzipEntryToStream(out, "ZIPDATA"), 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(out.AsString(), "head" + payload.AsString());
 }
 
 // Without handlers a wrong password and a CRC mismatch skip their entry only; the in-memory
