@@ -172,11 +172,11 @@ void TSuperUnZip::DropLoaded() {
     numberOfDisks_ = 1;
 }
 
-void TSuperUnZip::BuildSortedView() {
+void TSuperUnZip::BuildSortedView(TZipSortMode mode) {
     sorted_.reset();
-    if (!entries_ || sortMode_ == TZipSortMode::ByNone)
+    if (!entries_ || mode == TZipSortMode::ByNone)
         return;
-    auto view = std::make_unique<TSortedZip>(sortMode_, dupAccept);
+    auto view = std::make_unique<TSortedZip>(mode, dupAccept);
     view->SetCapacity(entries_->Count());
     for (int i = 0; i < entries_->Count(); ++i)
         view->Add(entries_->Items(i));
@@ -466,6 +466,7 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
         }
     } restoreView{*this, sortedView};
     TSortedZip& view = View();
+    lastSkip_.clear();
     bool saveDoAll = DoAll;
     if (streamTarget)
         DoAll = false;
@@ -492,7 +493,7 @@ int TSuperUnZip::ExtractLoop(TStream* streamTarget) {
     }
     DoAll = saveDoAll;
     if (streamTarget && selected == 0)
-        throw EZipError("The zip archive has no entry named \"" + FilesList.Join(", ") + "\"");
+        lastSkip_ = "The zip archive has no entry named \"" + FilesList.Join(", ") + "\"";
     bool stop = false;
     if (OnStartUnZipInfo)
         OnStartUnZipInfo(*this, selected, totalBytes_, stop);
@@ -595,9 +596,12 @@ std::string TSuperUnZip::DecodeEntry(const TZipHeaderInfo& e, TStream& source, u
     try {
         ZipDecodeEntry(e.Method, e.Flags, dataSize, e.UncompressedSize, in, out);
     } catch (const EFatalUnzipError& ex) {
-        // The last disk of a split archive ending inside the data is damage to the archive.
+        // The last disk of a split archive ending inside the data is damage to the archive;
+        // so is data that ends before the decoder is done with it.
         if (in.ArchiveEnded())
             Damaged("the data of \"" + e.FullName() + "\" runs past the end of the archive");
+        if (in.RanOut())
+            throw;
         failure = ex.Message;
     } catch (const EZipError& ex) {
         failure = ex.Message;

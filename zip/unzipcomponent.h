@@ -7,10 +7,12 @@
 // Extraction refuses entry names that would leave the destination folder ("..", absolute
 // names, drive letters). A failed entry is reported and skipped, and extraction goes on with
 // the next one: a wrong password goes to OnBadPassword (which may give another) and then to
-// OnSkippingFile (srBadPassword); a CRC mismatch or damaged data to OnBadCRC; an unknown
-// compression method to the "Zip Error" box. A failed file is deleted; a stream target keeps
-// what was written. Damage to the archive itself (headers, sizes that run past its end) and
-// archives of 4 GiB or more and Zip64 archives raise EZipError.
+// OnSkippingFile (srBadPassword); a CRC mismatch or data the decoder cannot read to OnBadCRC;
+// an unknown compression method to the "Zip Error" box. A failed file is deleted; a stream
+// target keeps what was written. Damage stops the extraction: data that ends before its
+// decoder is done raises EFatalUnzipError "Premature end of file reached" (the entry's file
+// is deleted, a stream target keeps what was written); damage to the archive itself (headers,
+// sizes that run past its end), archives of 4 GiB or more and Zip64 archives raise EZipError.
 //
 // An archive split over several files ("disks": .z01, .z02, ... and last the one holding the
 // central directory, named as ZipName) is read from ZipName on: each time another disk is
@@ -80,8 +82,10 @@ public:
     // trailing '/'.
     const std::string& RootDir() const { return rootDir_; }
     void SetRootDir(const std::string& dir);
-    // Order of the indexed entry operations below; changing it rebuilds the sorted view.
-    // Changing the name or the order while an operation runs raises EZipError.
+    // Order of the indexed entry operations below; changing it rebuilds the sorted view. Under
+    // ByNone the entries come in physical order, except after the writer's Zip, which lists
+    // them by name until the directory is read again. Changing the name or the order while an
+    // operation runs raises EZipError.
     TZipSortMode SortMode() const { return sortMode_; }
     void SetSortMode(TZipSortMode mode);
 
@@ -158,9 +162,9 @@ public:
     // and EUserCanceled on a cancel.
     int UnZip();
     // Extracts the entry named entryName into dest (the entry of exactly that name, else the
-    // first file entry it selects as a mask, as in FilesList); returns 1, or 0 when it failed
-    // or was skipped (as described at the top). Raises EZipError when the archive has no such
-    // entry, and for damage to the archive.
+    // first file entry it selects as a mask, as in FilesList); returns 1, or 0 when the
+    // archive has no such entry or it failed or was skipped (as described at the top). Raises
+    // EFatalUnzipError or EZipError for damage (as described at the top).
     int UnzipEntryToStream(TStream& dest, const std::string& entryName);
 
 protected:
@@ -182,7 +186,10 @@ protected:
     // Reads on from the archive stream's position through the following disks.
     class TSpanReader;
     void ScanLocalHeaders(TSortedZip& list);
-    void BuildSortedView();
+    // Builds the sorted view of the loaded entries for mode (none for ByNone: the entries in
+    // physical order are the view); without a mode, for SortMode.
+    void BuildSortedView() { BuildSortedView(sortMode_); }
+    void BuildSortedView(TZipSortMode mode);
     void DropLoaded();
     void CheckCancel();
     // Where the entry's data starts in the archive stream: after its local header's own name
@@ -218,7 +225,8 @@ protected:
     int numberOfDisks_ = 1;
     TMemoryArchive memory_;
     // Why the last entry failed: a wrong password, a CRC mismatch, damaged data or an unknown
-    // method ("" when it did not, or an event skipped it).
+    // method ("" when it did not, or an event skipped it); or that the archive has no entry of
+    // the name asked for by UnzipEntryToStream.
     std::string lastSkip_;
 
     std::atomic<bool> cancel_{false};
@@ -228,7 +236,8 @@ protected:
     int64_t doneBytes_ = 0;
 
 private:
-    // The sorted view, or the entries in physical order under ByNone (loaded entries only).
+    // The sorted view, or the entries in physical order when there is none (loaded entries
+    // only).
     TSortedZip& View() const { return sorted_ ? *sorted_ : *entries_; }
     enum class TEntryResult { Extracted, Skipped, Retry };
     int ExtractLoop(TStream* streamTarget);
@@ -243,8 +252,8 @@ private:
     // missing or, in one file, the data runs past the end of the archive.
     TStream& SeekEntryData(const TZipHeaderInfo& entry, TSpanReader& spanned);
     // Decodes the dataSize bytes at source's position (past any encryption header) into
-    // target; returns "" or why the data could not be decoded. Raises EZipError when a split
-    // archive ends inside the data.
+    // target; returns "" or why the data could not be decoded. Raises EFatalUnzipError when
+    // the data ends before the decoder is done, EZipError when a split archive ends inside it.
     std::string DecodeEntry(const TZipHeaderInfo& entry, TStream& source, uint64_t dataSize,
                             TZipCrypto* crypto, TStream& target, uint32_t& crc, uint64_t& size);
     void FinishTargetFile(const TZipHeaderInfo& entry, const std::string& fileName);

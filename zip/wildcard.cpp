@@ -46,6 +46,11 @@ TMatchResult MatchSet(std::string_view m, size_t& i, unsigned char c) {
             return mrBadPattern;
         if (m[i] == ']')
             break;
+        if (member) {
+            // After a match the rest of the set is skipped unread, up to its ']'.
+            ++i;
+            continue;
+        }
         unsigned char lo = static_cast<unsigned char>(m[i++]);
         unsigned char hi = lo;
         if (i < m.size() && m[i] == '-') {

@@ -1,7 +1,9 @@
 #pragma once
 // Wildcard masks: '*' any run of characters (none included), '?' any one character, and
 // bracketed sets ("[abc]", ranges "[a-f]" in either order, inverted with '!' or '^'). ASCII
-// case is ignored; set members compare by byte value after upper-casing.
+// case is ignored; set members compare by byte value after upper-casing. Members are read up
+// to the first that admits the character; the rest of the set is skipped up to its ']' (so
+// "[AB-]" admits 'A', yet is a bad pattern for 'B').
 
 #include <string_view>
 

@@ -159,11 +159,21 @@ void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
     OnMemoryArchive(source, true, [&] {
         // The caller relies on getting the data or an exception, never nothing nor a part.
         const int64_t start = dest.Position();
-        if (UnzipEntryToStream(dest, "ZIPDATA") == 0) {
+        auto cutBack = [&] {
             if (dest.Position() != start) {
                 dest.SetSize(start);
                 dest.SetPosition(start);
             }
+        };
+        int extracted = 0;
+        try {
+            extracted = UnzipEntryToStream(dest, "ZIPDATA");
+        } catch (...) {
+            cutBack();
+            throw;
+        }
+        if (extracted == 0) {
+            cutBack();
             throw EZipError(lastSkip_.empty() ? "The entry \"ZIPDATA\" was not extracted"
                                               : lastSkip_);
         }
@@ -174,10 +184,13 @@ void TSuperZip::ExtractToStream(TStream& source, TStream& dest) {
 
 int TSuperZip::ZipLoop() {
     TBusyGuard busy(*this);
-    TScopeExit restore([this, sortMode = sortMode_, keepOpen = KeepZipOpen] {
+    bool written = false;
+    TScopeExit restore([this, sortMode = sortMode_, keepOpen = KeepZipOpen, &written] {
         KeepZipOpen = keepOpen;
         sortMode_ = sortMode;
-        BuildSortedView();
+        // Without an order of its own, the archive just written is shown by name.
+        BuildSortedView(written && sortMode == TZipSortMode::ByNone ? TZipSortMode::ByName
+                                                                    : sortMode);
     });
     KeepZipOpen = true;
     sortMode_ = TZipSortMode::ByNone;
@@ -240,6 +253,7 @@ int TSuperZip::ZipLoop() {
     endCentral_ = std::move(out.End);
     loaded_ = true;
     readDate_ = Date();
+    written = true;
     return added;
 }
 

@@ -61,18 +61,20 @@ public:
     // does not exist goes to OnNoSuchFile. Raises EUserCanceled "User canceled Zip operation."
     // when OnStartZipInfo stops, "User Aborted Operation" on a cancel, EZipError for archives
     // reaching 4 GiB or 65,535 entries and for split archives, and the stream exceptions of reading
-    // and writing.
+    // and writing. Afterwards the new archive's entries are listed by name under ByNone (see
+    // SortMode).
     int Zip();
     // Adds source (from its start) as the entry entryName; an entry of that name is replaced.
-    // Returns 1 (0 when an event skipped it).
+    // Returns 1 (0 when an event skipped it). Lists the entries as Zip does.
     int ZipStreamEntry(TStream& source, const std::string& entryName);
 
     // Replaces dest's content by an archive holding all of source as the one entry "ZIPDATA".
     void CompressToStream(TStream& source, TStream& dest);
     // Writes the entry "ZIPDATA" of the archive that source holds into dest. Raises EZipError
     // when there is no such entry, the password is wrong, the data is damaged or the entry is
-    // skipped (its compression method unknown: "Unknown Compression Method", after its box);
-    // dest then ends where it began (at its position then).
+    // skipped (its compression method unknown: "Unknown Compression Method", after its box),
+    // and EFatalUnzipError when its data ends early; dest then ends where it began (at its
+    // position then), whatever is raised.
     void ExtractToStream(TStream& source, TStream& dest);
 
 private:

@@ -15,15 +15,17 @@ size_t TZipEntryInput::Read(uint8_t* buf, size_t max) {
     if (max == 0)
         return 0;
     if (pos_ == len_) {
-        if (remaining_ == 0)
+        if (remaining_ == 0) {
+            ranOut_ = true;
             throw EFatalUnzipError("Premature end of file reached");
+        }
         if (beforeRefill_)
             beforeRefill_();
         if (buffer_.empty())
             buffer_.resize(ZipBufferSize);
         size_t n = static_cast<size_t>(std::min<uint64_t>(remaining_, ZipBufferSize));
         if (archive_.Read(buffer_.data(), static_cast<int64_t>(n)) != static_cast<int64_t>(n)) {
-            archiveEnded_ = true;
+            ranOut_ = archiveEnded_ = true;
             throw EFatalUnzipError("Premature end of file reached");
         }
         if (crypto_)

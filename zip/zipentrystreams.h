@@ -27,7 +27,9 @@ public:
     // up or the archive ends early.
     size_t Read(uint8_t* buf, size_t max) override;
     uint64_t Remaining() const { return remaining_ + (len_ - pos_); }
-    // Whether the archive ended before the entry's bytes did.
+    // Whether a read raised "Premature end of file reached" (the entry's bytes used up or the
+    // archive ended), and whether the archive ended before the entry's bytes did.
+    bool RanOut() const { return ranOut_; }
     bool ArchiveEnded() const { return archiveEnded_; }
 
 private:
@@ -37,6 +39,7 @@ private:
     std::function<void()> beforeRefill_;
     std::vector<uint8_t> buffer_;
     size_t pos_ = 0, len_ = 0;
+    bool ranOut_ = false;
     bool archiveEnded_ = false;
 };
 

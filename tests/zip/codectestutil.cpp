@@ -64,6 +64,23 @@ TBytes ZlibDeflateRaw(const TBytes& in, int level, int windowBits, int strategy,
     return out;
 }
 
+TBytes ZlibDeflateRawTuned(const TBytes& in, int level, int good, int lazy, int nice, int chain) {
+    z_stream z{};
+    if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return {};
+    TBytes out;
+    if (deflateTune(&z, good, lazy, nice, chain) == Z_OK) {
+        out.resize(deflateBound(&z, in.size()) + 64);
+        z.next_in = const_cast<uint8_t*>(in.data());
+        z.avail_in = unsigned(in.size());
+        z.next_out = out.data();
+        z.avail_out = unsigned(out.size());
+        out.resize(deflate(&z, Z_FINISH) == Z_STREAM_END ? z.total_out : 0);
+    }
+    deflateEnd(&z);
+    return out;
+}
+
 bool ZlibInflateRaw(const TBytes& in, TBytes& out) {
     z_stream z{};
     if (inflateInit2(&z, -15) != Z_OK)

@@ -50,6 +50,8 @@ private:
 // strategy and, every flushEvery input bytes, the given flush (Z_NO_FLUSH for none).
 TBytes ZlibDeflateRaw(const TBytes& in, int level, int windowBits = 15, int strategy = 0,
                       size_t flushEvery = 0, int flush = 0);
+// zlib raw deflate with the given level's loop and the search limits of deflateTune.
+TBytes ZlibDeflateRawTuned(const TBytes& in, int level, int good, int lazy, int nice, int chain);
 // zlib raw inflate; false when zlib refuses the data or it does not end.
 bool ZlibInflateRaw(const TBytes& in, TBytes& out);
 

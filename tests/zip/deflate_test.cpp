@@ -124,14 +124,32 @@ TEST(Deflate, LevelZeroCodesRatherThanStores) {
 
 TEST(Deflate, SizesComparableToZlibAndTheObjectIsReusable) {
     TDeflater d(6);
-    for (const TBytes& in :
-         {TextBytes(400000, 7), RecordBytes(400000, 8), SkewedBytes(400000, 9)}) {
+    const std::vector<TBytes> inputs = {TextBytes(400000, 7), RecordBytes(400000, 8),
+                                        SkewedBytes(400000, 9)};
+    for (const TBytes& in : inputs) {
         TMemInput src(in, false);
         TMemOutput dst;
         d.Compress(src, dst);
         const size_t ref = ZlibDeflateRaw(in, 6).size();
         EXPECT_LT(double(dst.Data.size()), ref * 1.01);
         EXPECT_EQ(OurInflate(dst.Data), in);
+    }
+    // Each level searches within its own limits, as zlib's level of the same number does; level
+    // 0 as zlib's greedy loop given level 0's limits, all zero (no chain limit, the first longer
+    // match ends the search, no match goes into the hash). Another level's limits, or a chain
+    // counter too narrow for the long chains, move the size by more than 0.5 %.
+    for (int level = 0; level <= 9; ++level) {
+        d.SetLevel(level);
+        for (size_t i = 0; i < inputs.size(); ++i) {
+            TMemInput src(inputs[i], false);
+            TMemOutput dst;
+            d.Compress(src, dst);
+            const TBytes ref = level == 0 ? ZlibDeflateRawTuned(inputs[i], 1, 0, 0, 0, 0)
+                                          : ZlibDeflateRaw(inputs[i], level);
+            ASSERT_FALSE(ref.empty());
+            EXPECT_NEAR(double(dst.Data.size()) / double(ref.size()), 1.0, 0.005)
+                << "level " << level << ", input " << i;
+        }
     }
 }
 

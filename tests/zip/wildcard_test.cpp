@@ -34,6 +34,8 @@ TEST(Wildcard, MatchesNames) {
         {"A[", "AB", false},
         {"[]", "x", false},
         {"[a-]", "a", false},
+        {"[AB-]", "a", true}, // members after the match are not read
+        {"[AB-]", "b", false},
         {"*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
     };
     for (const auto& c : cases)
@@ -47,6 +49,8 @@ TEST(Wildcard, ReportsHowAMatchEnded) {
     EXPECT_EQ(MatchMask("abc", "abd"), mrLiteralMismatch);
     EXPECT_EQ(MatchMask("A[", "AB"), mrBadPattern);
     EXPECT_EQ(MatchMask("[]", "x"), mrBadPattern);
+    EXPECT_EQ(MatchMask("[AB-]", "B"), mrBadPattern);
+    EXPECT_EQ(MatchMask("[!AB-]x", "Ax"), mrSetMismatch);
     EXPECT_TRUE(HasWildcards("a*"));
     EXPECT_TRUE(HasWildcards("[x"));
     EXPECT_TRUE(HasWildcards("x]"));

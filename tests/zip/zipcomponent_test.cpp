@@ -7,6 +7,7 @@
 #include <set>
 #include <sys/stat.h>
 
+#include "codectestutil.h"
 #include "platform/fileutils.h"
 #include "testutil.h"
 #include "zip/crc32.h"
@@ -106,6 +107,29 @@ TEST(ZipComponent, ZipsAndUnzipsAFolder) {
     EXPECT_EQ(Listing(ReadTree(f.out)), Listing(f.files));
 }
 
+// After a zip the writer lists its entries by name, or in the order it was given; a reader of
+// the same archive lists them in physical order.
+TEST(ZipComponent, AZipListsItsEntriesByNameUnlessGivenAnOrder) {
+    TZipFixture f;
+    TSuperZip zip;
+    zip.SetZipName(f.zipName);
+    for (const char* name : {"notes.txt", "data.bin", "empty.dat"})
+        zip.FilesList.Add(f.src + "/" + name);
+    ASSERT_EQ(zip.Zip(), 3);
+    EXPECT_EQ(Names(zip), (std::vector<std::string>{"data.bin", "empty.dat", "notes.txt"}));
+    TSuperUnZip unzip;
+    unzip.SetZipName(f.zipName);
+    EXPECT_EQ(Names(unzip), (std::vector<std::string>{"notes.txt", "data.bin", "empty.dat"}));
+
+    TSuperZip sized;
+    sized.SetZipName(f.zipName);
+    sized.SetSortMode(TZipSortMode::ByUnCompressedSize);
+    TMemoryStream s(std::string("streamed"));
+    ASSERT_EQ(sized.ZipStreamEntry(s, "a.txt"), 1);
+    EXPECT_EQ(Names(sized),
+              (std::vector<std::string>{"data.bin", "notes.txt", "a.txt", "empty.dat"}));
+}
+
 TEST(ZipComponent, StoredPaths) {
     TZipFixture f;
     auto stored = [&](bool storePaths, bool relative, const std::string& root) {
@@ -194,6 +218,26 @@ TEST(ZipComponent, MasksSelectDirectoryEntriesWithRecreateDirs) {
     TMemoryStream out;
     EXPECT_EQ(unzip.UnzipEntryToStream(out, "docs/*"), 1);
     EXPECT_EQ(out.AsString(), "a");
+}
+
+// A name the archive does not hold extracts nothing into a stream and says so by its count;
+// the one-entry container, which must give its data or raise, raises.
+TEST(ZipComponent, AMissingEntryExtractsNothingIntoAStream) {
+    TZipFixture f;
+    f.ZipAll();
+    TSuperUnZip unzip;
+    unzip.SetZipName(f.zipName);
+    int announced = -1;
+    unzip.OnStartUnZipInfo = [&](TSuperUnZip&, int files, int64_t, bool&) { announced = files; };
+    TMemoryStream out(std::string("kept"));
+    EXPECT_EQ(unzip.UnzipEntryToStream(out, "missing.txt"), 0);
+    EXPECT_EQ(announced, 0);
+    EXPECT_EQ(out.AsString(), "kept");
+
+    TMemoryStream image(ReadFileBytes(f.zipName)), dest;
+    EXPECT_EQ(MessageOf<EZipError>([&] { DecompressStreamTo(image, dest, ""); }),
+              "The zip archive has no entry named \"ZIPDATA\"");
+    EXPECT_EQ(dest.Size(), 0);
 }
 
 TEST(ZipComponent, OverwriteModes) {
@@ -300,6 +344,38 @@ TEST(ZipComponent, PasswordsAndRetries) {
         EXPECT_EQ(ReadFileBytes(f.out + "/data.bin"), f.files["data.bin"]);
         fs::remove(f.out + "/data.bin");
     }
+}
+
+// The same into a stream: the entry starts afresh where the stream stood, and what the wrong
+// key decoded is gone.
+TEST(ZipComponent, PasswordRetryIntoAStreamStartsAfresh) {
+    const TBytes noise = RandomBytes(20000, 31);
+    TMemoryStream payload(std::string(noise.begin(), noise.end())), image;
+    CompressStreamTo(payload, image, "right");
+    TMemoryUnZip probe(image);
+    const TZipHeaderPtr e = probe.Entry(0);
+    ASSERT_EQ(e->Method, 0); // stored: every byte the wrong key gives reaches the stream
+    const std::string bytes = image.AsString();
+    const auto* header = reinterpret_cast<const uint8_t*>(bytes.data() + 30 + e->FileNameLength());
+    std::string lucky;
+    for (int i = 0; lucky.empty(); ++i) {
+        TZipCrypto c;
+        if (c.CheckHeader("guess" + std::to_string(i), header,
+                          TZipCrypto::CheckByte(e->Flags, e->CRC, e->DateTime)))
+            lucky = "guess" + std::to_string(i);
+    }
+    TMemoryUnZip unzip(image);
+    unzip.Password = lucky;
+    int asked = 0;
+    unzip.OnBadPassword = [&](TSuperUnZip&, int, std::string& pw) {
+        ++asked;
+        pw = "right";
+    };
+    TMemoryStream out(std::string("head"));
+    out.SetPosition(out.Size());
+    EXPECT_EQ(unzip.UnzipEntryToStream(out, "ZIPDATA"), 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(out.AsString(), "head" + payload.AsString());
 }
 
 // Without handlers a wrong password and a CRC mismatch skip their entry only; the in-memory

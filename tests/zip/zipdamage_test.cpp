@@ -10,6 +10,7 @@
 #include "testutil.h"
 #include "zip/crc32.h"
 #include "zip/zipcomponent.h"
+#include "zip/zipstream.h"
 #include "ziplocal.h"
 #include "ziptestutil.h"
 
@@ -264,4 +265,39 @@ TEST(ZipDamage, DataRunningPastTheEndIsRefusedWithItsOwnMessage) {
             }
         }
     }
+}
+
+// Data that ends before its decoder is done is damage: the extraction stops there with the
+// decoder's error, no CRC error is reported and no part of the entry is left behind.
+TEST(ZipDamage, DataEndingEarlyStopsTheExtraction) {
+    auto cutFirstEntry = [](std::string archive) {
+        const TArchiveMap m = MapArchive(archive);
+        EXPECT_EQ(Get16(archive, m.Centrals[0] + 10), 8); // deflated
+        const uint32_t cut = Get32(archive, m.Centrals[0] + 20) / 2;
+        Put32(archive, m.Locals[0] + 18, cut);
+        Put32(archive, m.Centrals[0] + 20, cut);
+        return archive;
+    };
+    const std::string premature = "Premature end of file reached";
+    TempDir dir;
+    WriteFileBytes(dir.File("cut.zip"),
+                   cutFirstEntry(MakeArchive({{"a.txt", SampleText(60000)}, {"b.txt", "b"}})));
+    TSuperUnZip unzip;
+    unzip.SetZipName(dir.File("cut.zip"));
+    unzip.SetDestDir(dir.File("out"));
+    unzip.DoAll = true;
+    int reported = 0;
+    unzip.OnBadCRC = [&](TSuperUnZip&, uint32_t, uint32_t, int) { ++reported; };
+    EXPECT_EQ(MessageOf<EFatalUnzipError>([&] { unzip.UnZip(); }), premature);
+    EXPECT_EQ(reported, 0);
+    EXPECT_TRUE(ReadTree(dir.File("out")).empty());
+
+    // The one-entry container leaves its destination as it was.
+    TMemoryStream payload(SampleText(800000)), image, dest(std::string("kept"));
+    CompressStreamTo(payload, image, "");
+    TMemoryStream damaged(cutFirstEntry(image.AsString()));
+    dest.SetPosition(dest.Size());
+    EXPECT_EQ(MessageOf<EFatalUnzipError>([&] { DecompressStreamTo(damaged, dest, ""); }),
+              premature);
+    EXPECT_EQ(dest.AsString(), "kept");
 }
