@@ -155,11 +155,13 @@ public:
     // Reads the binary form from stream's position. The entries are appended to the list;
     // the default alert settings, both day lists and the colours are replaced (a payload
     // with fewer segments leaves the rest as it was); then RunMinimized is read from the
-    // registry and the indexes are rebuilt. Everything is read and checked before the
-    // database changes: on any failure it is left as it was. Raises ExInvalidFileFormat (not the
-    // magic, or a damaged payload), ExNewerVersionOfFile (version 2 or higher), ExPasswordNeeded
-    // (protected, no password), EReadError (short or inconsistent data), Exception (a bad option
-    // tag, a newer reminder or recurrence record).
+    // registry and the indexes are rebuilt. The header and the container are checked before
+    // the database changes; then each part is taken in once read whole (the default alert
+    // settings, each entry, each day list, the colours), so a failure keeps the parts read
+    // before it, never a half-read entry, and the indexes are rebuilt. Raises
+    // ExInvalidFileFormat (not the magic, or a damaged payload), ExNewerVersionOfFile (version 2
+    // or higher), ExPasswordNeeded (protected, no password), EReadError (short or inconsistent
+    // data), Exception (a bad option tag, a newer reminder or recurrence record).
     void LoadFromStream(TStream& stream, const std::string& password);
 
     TSortedDates Holidays;
