@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "core/mailoutbox.h"
 #include "platform/gui/application.h"
 #include "platform/sysutils.h"
 
@@ -26,7 +28,7 @@ TExitWatchdog* signalWatchdog = nullptr;
 extern "C" void OnTerminationSignal(int) {
     const int saved = errno;
     if (signalWatchdog)
-        signalWatchdog->Arm();
+        signalWatchdog->Arm(true);
     char c = 1;
     if (signalPipe[1] >= 0)
         (void)!::write(signalPipe[1], &c, 1);
@@ -61,7 +63,8 @@ void TExitWatchdog::EndProcess() {
     ::_exit(1);
 }
 
-TExitWatchdog::TExitWatchdog(std::chrono::milliseconds grace) : grace_(grace) {
+TExitWatchdog::TExitWatchdog(std::chrono::milliseconds grace)
+    : HoldUntil(MailSendsEnd), grace_(grace) {
     if (::pipe2(pipe_, O_CLOEXEC) != 0)
         RaiseLastOSError("Can not create the exit watchdog's pipe");
     // A full pipe must not block a signal handler (one byte is all it takes anyway).
@@ -77,23 +80,47 @@ TExitWatchdog::~TExitWatchdog() {
         ::close(fd);
 }
 
-void TExitWatchdog::Arm() {
-    const char c = 'A';
+void TExitWatchdog::Arm(bool bySignal) {
+    const char c = bySignal ? 'T' : 'A';
     (void)!::write(pipe_[1], &c, 1);
 }
 
 void TExitWatchdog::Run() {
-    char c;
-    while ((c = ReadCommand(pipe_[0], -1)) != 'A')
-        if (c == 'S')
+    using TClock = std::chrono::steady_clock;
+    bool armed = false, signalled = false;
+    // Takes the next command, waiting at most timeoutMs (-1: no limit); false on 'S'.
+    auto command = [&](int timeoutMs) {
+        const char c = ReadCommand(pipe_[0], timeoutMs);
+        armed |= c == 'A' || c == 'T';
+        signalled |= c == 'T';
+        return c != 'S';
+    };
+    auto msUntil = [](TClock::time_point t) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(t - TClock::now()).count();
+    };
+    // Waits out the grace; false when stopped.
+    auto grace = [&] {
+        const auto deadline = TClock::now() + grace_;
+        for (long long left; (left = msUntil(deadline)) > 0;)
+            if (!command(int(left)))
+                return false;
+        return true;
+    };
+    while (!armed)
+        if (!command(-1))
             return;
-    const auto deadline = std::chrono::steady_clock::now() + grace_;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            break;
-        if (ReadCommand(pipe_[0], int(left.count())) == 'S')
+    if (!grace())
+        return;
+    if (!signalled && HoldUntil) {
+        // Work under way holds the end off, up to HoldWait; the grace then starts again.
+        const auto limit = TClock::now() + HoldWait;
+        bool held = false;
+        for (long long left; !signalled && (left = msUntil(std::min(HoldUntil(), limit))) > 0;) {
+            held = true;
+            if (!command(int(std::min<long long>(left, 50))))
+                return;
+        }
+        if (held && !signalled && !grace())
             return;
     }
     std::unique_lock lock(writeLock_, std::defer_lock);

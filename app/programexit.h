@@ -4,13 +4,16 @@
 // the normal way (LeaveEventLoop). Should that way be blocked (the GUI thread busy with a
 // long task or stuck), the exit watchdog ends the process a fixed time after the request,
 // once a data file write under way has finished: the data file is replaced in one step after
-// every change, so it is whole at every moment.
+// every change, so it is whole at every moment. An exit that no termination signal asked for
+// also lets the e-mails being sent go out first, for at most the mailer's time-out.
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include "core/mailoutbox.h"
 
 class QSocketNotifier;
 
@@ -27,8 +30,9 @@ public:
     TExitWatchdog(const TExitWatchdog&) = delete;
     TExitWatchdog& operator=(const TExitWatchdog&) = delete;
 
-    // Starts the countdown; later calls change nothing. Safe in a signal handler.
-    void Arm();
+    // Starts the countdown; later calls change nothing, except that one with bySignal (a
+    // termination signal) drops the wait for HoldUntil. Safe in a signal handler.
+    void Arm(bool bySignal = false);
     // Held while the data file is written: the expiry waits for it (up to WriteWait).
     std::timed_mutex& WriteLock() { return writeLock_; }
     static constexpr std::chrono::seconds WriteWait{30};
@@ -36,6 +40,14 @@ public:
     // Runs on the watchdog's thread when the grace has passed, with WriteLock held (or after
     // WriteWait without it). Set before Arm; EndProcess by default.
     std::function<void()> OnExpired = EndProcess;
+    // Asked on the watchdog's thread when the grace has passed and no termination signal came:
+    // the time until which work under way may hold the end off. Asked again every 50 ms until
+    // that time, or HoldWait, has passed or a signal comes; after a hold the grace starts again
+    // (after a signal the end follows at once). Set before Arm; MailSendsEnd (the e-mails being
+    // sent) by default.
+    std::function<std::chrono::steady_clock::time_point()> HoldUntil;
+    // The longest hold: as long as the program's end waits for e-mails being sent.
+    static constexpr std::chrono::milliseconds HoldWait{MailExitWaitMs};
 
 private:
     void Run();

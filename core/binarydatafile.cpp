@@ -23,46 +23,25 @@ constexpr int64_t ColorBytes = 4 + 8;
     throw EReadError("Stream read error: invalid length");
 }
 
-// What a payload holds, read and checked in full before the database takes any of it.
-struct TPayload {
-    bool hasEntries = false;
-    TMemoryStream entries; // segment 1, kept to read the default alert settings again
-    std::vector<TTockwellItemPtr> items;
-    bool hasDays = false;
-    std::vector<int32_t> holidays, workdays;
-    bool hasColors = false;
-    std::vector<std::pair<int32_t, int32_t>> colors; // day, colour, in file order
-};
-
-void ReadEntries(TPayload& p) {
-    TMemoryStream& s = p.entries;
-    TReminderItem defaults;
-    defaults.LoadFromStream(s);
+// Segment 1: the default alert settings, then the entries. The settings, and each entry,
+// are taken in once read whole, so a failure keeps what came before it.
+void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
+    const int64_t start = s.Position();
+    {
+        TReminderItem defaults;
+        defaults.LoadFromStream(s);
+    }
+    const int64_t afterDefaults = s.Position();
+    s.SetPosition(start);
+    db.DefaultAlertSettings.LoadFromStream(s); // read once already: cannot fail
+    s.SetPosition(afterDefaults);
     const int32_t count = s.ReadValue<int32_t>();
     if (count < 0 || count > s.Remaining() / MinEntryBytes)
         RaiseBadLength();
-    p.items.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
         TTockwellItemPtr item = TTockwellDB::NewItem(std::string(), 0);
         item->LoadFromStream(s);
-        p.items.push_back(std::move(item));
-    }
-}
-
-void ReadDays(TStream& s, TPayload& p) {
-    ReadIntegerList(s, p.holidays);
-    ReadIntegerList(s, p.workdays);
-}
-
-void ReadColors(TStream& s, TPayload& p) {
-    const int32_t count = s.ReadValue<int32_t>();
-    if (count < 0 || count > s.Remaining() / ColorBytes)
-        RaiseBadLength();
-    p.colors.reserve(static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t day = s.ReadValue<int32_t>();
-        const int64_t color = s.ReadValue<int64_t>();
-        p.colors.emplace_back(day, static_cast<int32_t>(color));
+        db.Add(item);
     }
 }
 
@@ -75,16 +54,46 @@ void AssignDays(TSortedDates& set, std::vector<int32_t> days) {
         set.Add(day);
 }
 
-// Reads the plain payload (already unzipped) into p; raises on anything inconsistent.
-void ReadPayload(TStream& payload, TPayload& p) {
+// Segment 2: each day list replaces the database's once read whole.
+void ReadDays(TTockwellDB& db, TStream& s) {
+    std::vector<int32_t> days;
+    ReadIntegerList(s, days);
+    AssignDays(db.Holidays, std::move(days));
+    ReadIntegerList(s, days);
+    AssignDays(db.Workdays, std::move(days));
+}
+
+// Segment 3: the file's colours, read whole, replace those of the database; of two for one
+// day the last wins.
+void ReadColors(TTockwellDB& db, TStream& s) {
+    const int32_t count = s.ReadValue<int32_t>();
+    if (count < 0 || count > s.Remaining() / ColorBytes)
+        RaiseBadLength();
+    std::vector<std::pair<int32_t, int32_t>> colors; // day, colour, in file order
+    colors.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t day = s.ReadValue<int32_t>();
+        const int64_t color = s.ReadValue<int64_t>();
+        colors.emplace_back(day, static_cast<int32_t>(color));
+    }
+    std::stable_sort(colors.begin(), colors.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    db.ClearDateColors();
+    for (size_t i = 0; i < colors.size(); ++i)
+        if (i + 1 == colors.size() || colors[i + 1].first != colors[i].first)
+            db.CustomColors.Add(TDateColor(colors[i].first, colors[i].second));
+}
+
+// Reads the plain payload (already unzipped) into db, each segment as it comes.
+void ReadPayload(TStream& payload, TTockwellDB& db) {
     int count = payload.ReadValue<int32_t>();
-    if ((p.hasEntries = ReadTaggedSubStream(payload, p.entries, count)))
-        ReadEntries(p);
     TMemoryStream segment;
-    if ((p.hasDays = ReadTaggedSubStream(payload, segment, count)))
-        ReadDays(segment, p);
-    if ((p.hasColors = ReadTaggedSubStream(payload, segment, count)))
-        ReadColors(segment, p);
+    if (ReadTaggedSubStream(payload, segment, count))
+        ReadEntries(db, segment);
+    if (ReadTaggedSubStream(payload, segment, count))
+        ReadDays(db, segment);
+    if (ReadTaggedSubStream(payload, segment, count))
+        ReadColors(db, segment);
 }
 
 } // namespace
@@ -161,28 +170,11 @@ void TTockwellDB::LoadFromStream(TStream& stream, const std::string& password) {
         throw ExInvalidFileFormat(std::string(InvalidFileFormatMessage) + ": " + e.Message);
     }
 
-    TPayload p;
-    ReadPayload(payload, p);
-
-    // Everything was read: the database takes it over.
-    if (p.hasEntries) {
-        p.entries.SetPosition(0);
-        DefaultAlertSettings.LoadFromStream(p.entries); // read once already: cannot fail
-        for (const TTockwellItemPtr& item : p.items)
-            Add(item);
-    }
-    if (p.hasDays) {
-        AssignDays(Holidays, std::move(p.holidays));
-        AssignDays(Workdays, std::move(p.workdays));
-    }
-    if (p.hasColors) {
-        // The file's colours replace those of the database; of two for one day the last wins.
-        std::stable_sort(p.colors.begin(), p.colors.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        ClearDateColors();
-        for (size_t i = 0; i < p.colors.size(); ++i)
-            if (i + 1 == p.colors.size() || p.colors[i + 1].first != p.colors[i].first)
-                CustomColors.Add(TDateColor(p.colors[i].first, p.colors[i].second));
+    try {
+        ReadPayload(payload, *this);
+    } catch (...) {
+        RebuildIndexes(); // what was read stays, and is found
+        throw;
     }
     DBSettings.LoadRunMinimized();
     RebuildIndexes();

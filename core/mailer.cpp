@@ -22,7 +22,7 @@ std::string ReadCredential(const TRegistryManager& reg, const std::string& name)
 
 TMailer::TMailer(std::string keyPath, bool loadNow) : KeyPath(std::move(keyPath)) {
     SMTP.MailAgent = "Microsoft Office Outlook 11";
-    SMTP.ConnectTimeout = 5000;
+    SMTP.ConnectTimeout = MailerConnectTimeoutMs;
     Message.ContentType = "text/plain";
     Message.CharSet = "windows-1251";
     Random = [] {

@@ -15,6 +15,9 @@
 inline constexpr const char* SMTPSettingsKey =
     "Software\\Fernhollow\\Tockwell\\Settings\\SMTPSettings";
 
+// The connect time-out every mailer's client gets, in milliseconds.
+inline constexpr int MailerConnectTimeoutMs = 5000;
+
 class TMailer {
 public:
     // A client whose mail agent is "Microsoft Office Outlook 11" and connect time-out

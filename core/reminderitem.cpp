@@ -50,11 +50,24 @@ TRecurrencePattern& TReminderItem::RecurrencePattern() {
 
 void TReminderItem::SetReminderDateTime(bool activate, TDateTime dt) {
     reminderDateTime_ = dt;
-    nextAlertDateTime_ = dt;
+    SetNext(dt);
     if (activate) {
         autoAlertIndex_ = 0;
         reminderState_ = rsActive;
     }
+}
+
+void TReminderItem::SetNextAlertDateTime(TDateTime value) {
+    SetNext(value);
+}
+
+void TReminderItem::SetNext(TDateTime value) {
+    // NaN differs even from itself: one more notice than needed, never one too few.
+    if (nextAlertDateTime_ == value)
+        return;
+    nextAlertDateTime_ = value;
+    if (OnNextAlertChange)
+        OnNextAlertChange();
 }
 
 void TReminderItem::SetReminderDateTimeIfChanged(TDateTime dt) {
@@ -67,7 +80,7 @@ void TReminderItem::SetReminderState(uint8_t state) {
     const uint8_t old = reminderState_;
     reminderState_ = state;
     if (state == rsInactive || state == rsDismissed) {
-        nextAlertDateTime_ = 0;
+        SetNext(0);
         StopAlertSound();
         AdvanceByRecurrence();
     }
@@ -76,7 +89,7 @@ void TReminderItem::SetReminderState(uint8_t state) {
 }
 
 void TReminderItem::Snooze(TDateTime delta) {
-    nextAlertDateTime_ = Now() + delta;
+    SetNext(Now() + delta);
     snoozed_ = true;
     StopAlertSound();
 }
@@ -102,13 +115,13 @@ bool TReminderItem::CheckAlert(const IReminderAwareItemPtr& item, TDateTime now)
         return false;
     latestAlertDateTime_ = nextAlertDateTime_;
     if (isAutoAlertEnabled_ && autoAlertDelta_ > 0) {
-        nextAlertDateTime_ = now + autoAlertDelta_;
         if (autoAlertIndex_ < INT_MAX)
             ++autoAlertIndex_;
-        if (limitAutoAlertCount_ && autoAlertIndex_ >= maxAutoAlertCount_)
-            nextAlertDateTime_ = 0;
+        SetNext(limitAutoAlertCount_ && autoAlertIndex_ >= maxAutoAlertCount_
+                    ? 0
+                    : now + autoAlertDelta_);
     } else {
-        nextAlertDateTime_ = 0;
+        SetNext(0);
     }
     snoozed_ = false;
 
@@ -126,7 +139,7 @@ void TReminderItem::Assign(const TReminderItem& source, bool keepState) {
         return;
     if (!keepState) {
         reminderDateTime_ = source.reminderDateTime_;
-        nextAlertDateTime_ = source.nextAlertDateTime_;
+        SetNext(source.nextAlertDateTime_);
         snoozed_ = source.snoozed_;
         autoAlertIndex_ = source.autoAlertIndex_;
         reminderState_ = source.reminderState_;
@@ -194,7 +207,7 @@ void TReminderItem::LoadFromStream(TStream& stream) {
         throw Exception(NewerVersionMessage());
     try {
         reminderDateTime_ = stream.ReadValue<double>();
-        nextAlertDateTime_ = stream.ReadValue<double>();
+        SetNext(stream.ReadValue<double>());
         snoozed_ = stream.ReadValue<uint8_t>() != 0;
         isAutoAlertEnabled_ = stream.ReadValue<uint8_t>() != 0;
         autoAlertDelta_ = HeldInterval(stream.ReadValue<double>());
@@ -262,7 +275,9 @@ void TReminderItem::LoadFromXML(IXMLNode node, const TScheduleReadQuery& query) 
 
     try {
         readFloat("ReminderDateTime", reminderDateTime_);
-        readFloat("NextAlertDateTime", nextAlertDateTime_);
+        TDateTime next = nextAlertDateTime_;
+        readFloat("NextAlertDateTime", next);
+        SetNext(next);
         readBool("Snoozed", snoozed_);
         readBool("IsAutoAlertEnabled", isAutoAlertEnabled_);
         readFloat("AutoAlertDelta", autoAlertDelta_);

@@ -76,7 +76,7 @@ public:
     bool CheckAlert(const IReminderAwareItemPtr& item, TDateTime now);
 
     // Copies the settings; unless keepState also the dates, Snoozed, AutoAlertIndex and the
-    // state. PlacedToReminderWnd, LatestAlertDateTime and OnStateChange are never copied.
+    // state. PlacedToReminderWnd, LatestAlertDateTime and the events are never copied.
     void Assign(const TReminderItem& source, bool keepState);
 
     // ---- Persistent forms ---------------------------------------------------------------
@@ -110,7 +110,7 @@ public:
     TDateTime GetNextAlertDateTime() const { return nextAlertDateTime_; }
     // Where the next alert is held, for prefetching in walks over many reminders.
     const TDateTime& NextAlertDateTimeRef() const { return nextAlertDateTime_; }
-    void SetNextAlertDateTime(TDateTime value) { nextAlertDateTime_ = value; }
+    void SetNextAlertDateTime(TDateTime value);
     bool GetLimitAutoAlertCount() const { return limitAutoAlertCount_; }
     void SetLimitAutoAlertCount(bool value) { limitAutoAlertCount_ = value; }
     // Switching repetition on while the interval is not above 0 raises Exception
@@ -130,8 +130,13 @@ public:
     void SetLatestAlertDateTime(TDateTime value) { latestAlertDateTime_ = value; }
 
     TReminderStateChangeEvent OnStateChange;
+    // Raised whenever NextAlertDateTime takes another value, whatever changed it (a setter, a
+    // fire, a snooze, a state change, Assign, a load). Never copied.
+    std::function<void()> OnNextAlertChange;
 
 private:
+    // Stores the next alert; OnNextAlertChange when it differs.
+    void SetNext(TDateTime value);
     void StopAlertSound();
     void AdvanceByRecurrence();
     void DropInvalidRepetition();

@@ -144,6 +144,7 @@ bool TTockwellDB::RebuildIndexes() {
     // flat array and compares it with the last build's; entries further on are prefetched.
     const TItemList& items = *items_;
     const size_t n = items.size();
+    keysMoved_ = false;
     const bool sameList = indexedVersion_ == listVersion_ && indexedKeys_.size() == n &&
                           static_cast<size_t>(AlertIndex.Count()) == n;
     // The positions whose key moved, while few enough to merge into the sorted index.
@@ -217,7 +218,7 @@ bool TTockwellDB::RebuildIndexes() {
 }
 
 void TTockwellDB::CollectDue(TDateTime horizon, std::vector<IReminderAwareItemPtr>& out) {
-    if (indexedVersion_ != listVersion_)
+    if (indexedVersion_ != listVersion_ || keysMoved_)
         RebuildIndexes();
     // Keys before 1899-12-30 come first, then those without a next alert (0), then the rest:
     // the negative ones and the positive ones up to horizon are candidates.

@@ -104,10 +104,8 @@ public:
     // build: a few moved entries are merged in, more have it sorted anew. True when it changed.
     bool RebuildIndexes();
     // The reminder manager's short list: appends to out, in list order, every entry whose
-    // next alert is not 0 and at or before horizon. Taken from the alert index (rebuilt first
-    // when entries were added or deleted since), so it relies on RebuildIndexes after any
-    // change that moves a next alert earlier; one that moved later or was cleared is checked
-    // and left out.
+    // next alert is not 0 and at or before horizon. Taken from the alert index, rebuilt first
+    // when entries were added or deleted or a next alert changed since the last build.
     void CollectDue(TDateTime horizon, std::vector<IReminderAwareItemPtr>& out) override;
     // The entry with the earliest next alert that is not 0; null when there is none.
     TTockwellItemPtr GetNextAlertItem() const;
@@ -157,11 +155,13 @@ public:
     // Reads the binary form from stream's position. The entries are appended to the list;
     // the default alert settings, both day lists and the colours are replaced (a payload
     // with fewer segments leaves the rest as it was); then RunMinimized is read from the
-    // registry and the indexes are rebuilt. Everything is read and checked before the
-    // database changes: on any failure it is left as it was. Raises ExInvalidFileFormat (not the
-    // magic, or a damaged payload), ExNewerVersionOfFile (version 2 or higher), ExPasswordNeeded
-    // (protected, no password), EReadError (short or inconsistent data), Exception (a bad option
-    // tag, a newer reminder or recurrence record).
+    // registry and the indexes are rebuilt. The header and the container are checked before
+    // the database changes; then each part is taken in once read whole (the default alert
+    // settings, each entry, each day list, the colours), so a failure keeps the parts read
+    // before it, never a half-read entry, and the indexes are rebuilt. Raises
+    // ExInvalidFileFormat (not the magic, or a damaged payload), ExNewerVersionOfFile (version 2
+    // or higher), ExPasswordNeeded (protected, no password), EReadError (short or inconsistent
+    // data), Exception (a bad option tag, a newer reminder or recurrence record).
     void LoadFromStream(TStream& stream, const std::string& password);
 
     TSortedDates Holidays;
@@ -174,6 +174,10 @@ public:
     TTockwellOptions DBSettings;
 
 private:
+    friend class TTockwellItem;
+    // An entry's next alert changed: the alert index no longer holds its key.
+    void NextAlertMoved() { keysMoved_ = true; }
+
     using TItemList = std::vector<TTockwellItemPtr>;
     // The list to change: copied first while a walk holds it.
     TItemList& MutableItems();
@@ -181,6 +185,8 @@ private:
     std::shared_ptr<TItemList> items_ = std::make_shared<TItemList>();
     // Counts additions and removals, so that an index build can tell whether the list moved.
     uint64_t listVersion_ = 0;
+    // Set when an entry's next alert changed after the last index build.
+    bool keysMoved_ = false;
     // What the last index build saw: the list version and each entry's key by list position.
     uint64_t indexedVersion_ = UINT64_MAX;
     std::vector<TDateTime> indexedKeys_;

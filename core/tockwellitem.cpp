@@ -2,6 +2,7 @@
 
 #include "core/fixedformats.h"
 #include "core/taggedstream.h"
+#include "core/tockwelldb.h"
 #include "platform/sysutils.h"
 
 TTockwellItem::TTockwellItem() : Created(Now()), Updated(Created) {}
@@ -18,8 +19,14 @@ void TTockwellItem::Delete() {
 }
 
 TReminderItem& TTockwellItem::GetReminder() {
-    if (!reminder_)
+    if (!reminder_) {
         reminder_ = std::make_unique<TReminderItem>();
+        // The reminder goes with this entry, so it never calls a freed one.
+        reminder_->OnNextAlertChange = [this] {
+            if (owner_)
+                owner_->NextAlertMoved();
+        };
+    }
     return *reminder_;
 }
 
@@ -27,7 +34,7 @@ TDateTime TTockwellItem::NextAlertDateTime() const {
     return reminder_ ? reminder_->GetNextAlertDateTime() : 0;
 }
 
-void TTockwellItem::MarkAdded(const TTockwellDB* owner) {
+void TTockwellItem::MarkAdded(TTockwellDB* owner) {
     owner_ = owner;
     removed_ = false;
 }

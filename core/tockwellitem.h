@@ -18,7 +18,7 @@ class TTockwellItem : public IReminderAwareItem,
                       public std::enable_shared_from_this<TTockwellItem> {
     // First, so that a walk over many entries finds them in the cache line it reads anyway.
     std::unique_ptr<TReminderItem> reminder_;
-    const TTockwellDB* owner_ = nullptr;
+    TTockwellDB* owner_ = nullptr;
     bool removed_ = false;
 
 public:
@@ -37,6 +37,8 @@ public:
     std::string GetNotes() const override { return Notes; }
     void SetNotes(const std::string& value) override { Notes = value; }
     bool HasReminder() const override { return reminder_ != nullptr; }
+    // Created on first use; a change of its next alert is passed on to the database that holds
+    // the entry (its alert index then needs a rebuild).
     TReminderItem& GetReminder() override;
     bool IsRemoved() const override { return removed_; }
 
@@ -72,7 +74,7 @@ private:
     friend class TTockwellDB;
     // Called by the database when the entry joins it, and when it leaves (deleted, cleared,
     // database freed): OnDelete is cleared and IsRemoved() is true until it is added again.
-    void MarkAdded(const TTockwellDB* owner);
+    void MarkAdded(TTockwellDB* owner);
     void MarkRemoved();
 };
 

@@ -43,7 +43,9 @@ void InitAlertWindows(TSoundPlayerFactory soundPlayerFactory) {
 }
 
 void DoneAlertWindows() {
-    SetMailOutbox(nullptr); // abandons the sends in progress
+    // An e-mail being sent goes out first; its outcome is dropped with the outbox.
+    WaitForMailSends();
+    SetMailOutbox(nullptr);
     SetAlertDialogs(nullptr);
     SetRemindersWindow(nullptr);
     SetDesktopAlertQueue(nullptr);

@@ -41,8 +41,9 @@ std::shared_ptr<IMailOutbox> MakeMailOutbox();
 // application object exists and before the main window is made; a second call first frees
 // what the first made. soundPlayerFactory replaces the Qt sound player (tests).
 void InitAlertWindows(TSoundPlayerFactory soundPlayerFactory = {});
-// Uninstalls and frees them (before the application object goes), abandoning the e-mails
-// being sent; safe to call twice.
+// Waits for the e-mails being sent to end, at most the mailer's time-out (WaitForMailSends),
+// then uninstalls and frees them (before the application object goes), dropping the sends'
+// outcomes; safe to call twice.
 void DoneAlertWindows();
 // Uninstalls them without freeing them, for a process that ends by exit() while the
 // application object still exists (Qt's end when the display connection breaks): destroyed

@@ -1,7 +1,8 @@
 // The program's end: under a window manager with a large data file, Exit, "--quit" and a
 // termination signal end it in every state, the file whole, and the alerts of one reminder
 // that fire together all show; a termination signal while it fires many past-due reminders;
-// the exit watchdog; "--quit" with an instance that takes no request.
+// an e-mail being sent at the end; the exit watchdog; "--quit" with an instance that takes no
+// request.
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
@@ -18,12 +19,16 @@
 #include "app/programexit.h"
 #include "app/startup.h"
 #include "apptestutil.h"
+#include "core/alertactions.h"
 #include "core/alertwindows.h"
 #include "core/filehelpers.h"
+#include "core/mailer.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
+#include "fakesmtpserver.h"
 #include "platform/fileutils.h"
 #include "platform/gui/singleinstance.h"
+#include "platform/registrystore.h"
 #include "programtestutil.h"
 #include "testutil.h"
 #include "windowmanagersession.h"
@@ -305,6 +310,85 @@ TEST(ProgramFiring, ATerminationSignalEndsItWithinTheGraceWhileItFiresPastDueRem
     TTockwellDB saved;
     EXPECT_NO_THROW(LoadXMLDataFile(saved, h.dataFile));
     EXPECT_EQ(saved.Count(), kDue);
+}
+
+TEST(ProgramMail, AnEMailBeingSentGoesOutBeforeTheEndUnlessASignalEndsIt) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "--quit");
+        // Replies 800 ms late: the message is through some 4 s after the connection, later
+        // than the exit grace allows.
+        TFakeSmtpServer server(TSmtpMisbehaviour::None, 800);
+        TProgramHome h;
+        SetRegistryStoreFolder(h.home + "/.config/Tockwell");
+        TMailer account(SMTPSettingsKey);
+        account.SMTP.Host = "127.0.0.1";
+        account.SMTP.Port = server.Port();
+        account.Message.From = {"Tockwell", "alerts@example.org"};
+        account.SaveSettings();
+        SetRegistryStoreFolder({});
+        {
+            TTockwellDB db;
+            TReminderItem& r = db.AddNew("Mail me", Now() - 1.0 / 1440)->GetReminder();
+            r.Action<TAlertActSendEmail>().Enabled = true;
+            r.Action<TAlertActSendEmail>().Emails = "ann@example.org";
+            SaveXMLDataFile(db, h.dataFile);
+        }
+        QProcess program;
+        Stopper stop{program};
+        program.setProcessEnvironment(h.env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
+        ASSERT_TRUE(program.waitForStarted(kStartDeadlineMs));
+        ASSERT_TRUE(WaitUntil([&] { return server.Connections() == 1; }, kStartDeadlineMs));
+        const auto asked = std::chrono::steady_clock::now();
+        if (bySignal) {
+            ::kill(pid_t(program.processId()), SIGTERM);
+            // Within the watchdog's grace and a little more, the e-mail or not.
+            EXPECT_TRUE(program.waitForFinished(ExitGraceMs + 2000)) << "still running";
+            continue;
+        }
+        QProcess quit;
+        quit.setProcessEnvironment(h.env);
+        quit.start(QString::fromStdString(kProgram), {"--quit"});
+        ASSERT_TRUE(quit.waitForFinished(kStartDeadlineMs));
+        EXPECT_EQ(quit.exitCode(), 0);
+        ASSERT_TRUE(program.waitForFinished(kAnswerDeadlineMs));
+        // The normal way, not the watchdog's, after the e-mail went out.
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(server.Messages(), 1);
+        EXPECT_GT(SecondsSince(asked) * 1000, ExitGraceMs);
+    }
+}
+
+// Work under way (e-mails being sent) holds the end off past the grace, which then starts
+// again; not when a termination signal asked for the end, nor once one comes.
+TEST(ExitWatchdog, WorkUnderWayHoldsTheEndOffUnlessASignalAsks) {
+    using namespace std::chrono_literals;
+    using TClock = std::chrono::steady_clock;
+    // How long after Arm(firstBySignal) it expires, with a signal after signalAfter (if any).
+    auto expiresAfter = [](bool firstBySignal, std::chrono::milliseconds signalAfter) {
+        const auto start = TClock::now();
+        std::atomic<TClock::time_point> expiredAt{TClock::time_point()};
+        TExitWatchdog watchdog(200ms);
+        watchdog.HoldUntil = [start] { return start + 800ms; };
+        watchdog.OnExpired = [&] { expiredAt = TClock::now(); };
+        watchdog.Arm(firstBySignal);
+        if (signalAfter.count() > 0) {
+            std::this_thread::sleep_for(signalAfter);
+            watchdog.Arm(true);
+        }
+        EXPECT_TRUE(
+            WaitUntil([&] { return expiredAt.load() != TClock::time_point(); }, kAnswerDeadlineMs));
+        return expiredAt.load() - start;
+    };
+    EXPECT_GE(expiresAfter(false, 0ms), 950ms); // the hold's end, then the grace
+    EXPECT_LT(expiresAfter(true, 0ms), 700ms);
+    const auto signalDuringHold = expiresAfter(false, 450ms);
+    EXPECT_GE(signalDuringHold, 450ms);
+    EXPECT_LT(signalDuringHold, 750ms);
 }
 
 TEST(ExitWatchdog, EndsOnlyOnceArmedAfterItsGraceAndAWriteUnderWay) {

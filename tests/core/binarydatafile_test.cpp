@@ -240,21 +240,36 @@ TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
     EXPECT_EQ(LoadFailure<ExInvalidFileFormat>(db, cut),
               "Invalid file format: Incomplete Zip File");
 
-    // A sound container around a damaged payload: the last entry is cut short, so even the
-    // entries read before it are not taken.
+    // A sound container around a damaged payload: the last entry is cut short; the entries
+    // read before it are taken, it is not.
     const std::string plain = Payload(source);
     std::string shortEntries = plain;
     const int64_t l1 = Get<int64_t>(plain, 4);
     shortEntries.erase(size_t(4 + 8 + l1 - 5), 5);
     const int64_t l1short = l1 - 5;
     std::memcpy(shortEntries.data() + 4, &l1short, 8);
-    EXPECT_FALSE(LoadFailure<EReadError>(db, FileOf(shortEntries)).empty());
+    {
+        TTockwellDB cut;
+        EXPECT_THROW(Load(cut, FileOf(shortEntries)), EReadError);
+        ASSERT_EQ(cut.Count(), source.Count() - 1);
+        EXPECT_EQ(cut.GetItem(0)->Caption, source.GetItem(0)->Caption);
+    }
 
-    // Counts beyond what remains are refused before anything is allocated or read.
+    // Counts beyond what remains are refused before anything is allocated or read; what came
+    // before them (entries and days, or the default alert settings) is taken.
     const std::string badLength = "Stream read error: invalid length";
     std::string hugeColors = plain;
     hugeColors.replace(hugeColors.size() - 4 - 2 * 12, 4, std::string("\xFF\xFF\xFF\x7F", 4));
-    EXPECT_EQ(LoadFailure<EReadError>(db, FileOf(hugeColors)), badLength);
+    {
+        TTockwellDB colored;
+        Preload(colored);
+        EXPECT_EQ(MessageOf([&] { Load(colored, FileOf(hugeColors)); }), badLength);
+        EXPECT_EQ(colored.Count(), 1 + source.Count());
+        EXPECT_TRUE(colored.IsHoliday(At(2024, 12, 25), false));
+        int32_t color = 0;
+        EXPECT_TRUE(colored.GetDateColor(color, At(2024, 6, 1)));
+        EXPECT_EQ(colored.CustomColors.Count(), 2);
+    }
     TMemoryStream defaults;
     source.DefaultAlertSettings.SaveToStream(defaults);
     const size_t entryCount = 4 + 8 + size_t(defaults.Size());
@@ -262,7 +277,10 @@ TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
     for (int32_t count : {INT32_MAX, -1}) {
         std::string hugeEntries = plain;
         std::memcpy(hugeEntries.data() + entryCount, &count, 4);
-        EXPECT_EQ(LoadFailure<EReadError>(db, FileOf(hugeEntries)), badLength) << count;
+        const int before = db.Count();
+        EXPECT_EQ(MessageOf([&] { Load(db, FileOf(hugeEntries)); }), badLength) << count;
+        EXPECT_EQ(db.Count(), before);
+        EXPECT_TRUE(db.DefaultAlertSettings.GetIsAutoAlertEnabled());
     }
     std::string hugePayload = good;
     const int64_t huge = INT64_MAX;
@@ -280,9 +298,69 @@ TEST(BinaryDataFile, TruncatedFilesAlwaysRaise) {
         EXPECT_THROW(Load(db, file.substr(0, n)), Exception) << n;
         ASSERT_EQ(db.Count(), 0) << n;
     }
+    // A payload cut short: the entries are taken once their segment is whole.
     const std::string plain = Payload(source);
+    const size_t entriesEnd = size_t(4 + 8 + Get<int64_t>(plain, 4));
     for (size_t n = 0; n < plain.size(); n += 7) {
+        db.Clear();
         EXPECT_THROW(Load(db, FileOf(plain.substr(0, n))), Exception) << n;
-        ASSERT_EQ(db.Count(), 0) << n;
+        ASSERT_EQ(db.Count(), n < entriesEnd ? 0 : source.Count()) << n;
     }
+}
+
+TEST(BinaryDataFile, AFailedLoadKeepsWhatWasReadWhole) {
+    TempRegistry registry;
+    TTockwellDB source;
+    FillSampleDatabase(source);
+    for (int i = 0; i < 4; ++i)
+        source.AddNew("more " + std::to_string(i), At(2024, 4, 1 + i, 9));
+    const std::string plain = Payload(source);
+    // Where entry k's reminder record starts in the payload.
+    auto recordOf = [&](int k) {
+        TMemoryStream s;
+        source.DefaultAlertSettings.SaveToStream(s);
+        s.WriteValue<int32_t>(0);
+        for (int i = 0; i < k; ++i)
+            source.GetItem(i)->SaveToStream(s);
+        const TTockwellItem& item = *source.GetItem(k);
+        return size_t(4 + 8 + s.Size() + 4 + item.Caption.size() + 4 + item.Notes.size() + 16);
+    };
+
+    // Entry 5 holds a reminder record of a newer version: entries 0 to 4 and the default
+    // alert settings are taken; entry 5 is not, and days and colours stay as they were.
+    std::string newer = plain;
+    const int32_t version = 3;
+    std::memcpy(newer.data() + recordOf(5), &version, 4);
+    TTockwellDB db;
+    Preload(db);
+    EXPECT_EQ(MessageOf([&] { Load(db, FileOf(newer)); }), NewerVersionMessage());
+    ASSERT_EQ(db.Count(), 1 + 5);
+    for (int i = 0; i < 5; ++i) {
+        TMemoryStream kept, read;
+        source.GetItem(i)->SaveToStream(kept);
+        db.GetItem(1 + i)->SaveToStream(read);
+        EXPECT_EQ(read.AsString(), kept.AsString()) << i;
+        EXPECT_EQ(db.GetItem(1 + i)->Owner(), &db);
+    }
+    EXPECT_TRUE(db.DefaultAlertSettings.GetIsAutoAlertEnabled());
+    EXPECT_TRUE(db.IsHoliday(At(2023, 1, 6), false));
+    EXPECT_EQ(db.CustomColors.Count(), 2);
+    EXPECT_TRUE(db.HasRemindersOnDay(At(2024, 4, 1))); // the indexes know the kept entries
+    EXPECT_FALSE(db.HasRemindersOnDay(At(2024, 4, 2)));
+
+    // The holidays are whole but the workdays' count runs past the segment: every entry and
+    // the holidays are taken, the workdays stay.
+    std::string badWorkdays = plain;
+    const size_t days = size_t(4 + 8 + Get<int64_t>(plain, 4)) + 8;
+    const size_t workdays = days + 4 + 4 * size_t(Get<int32_t>(plain, days));
+    const int32_t tooMany = 1000;
+    std::memcpy(badWorkdays.data() + workdays, &tooMany, 4);
+    TTockwellDB partly;
+    Preload(partly);
+    EXPECT_THROW(Load(partly, FileOf(badWorkdays)), EReadError);
+    EXPECT_EQ(partly.Count(), 1 + source.Count());
+    EXPECT_TRUE(partly.IsHoliday(At(2024, 12, 25), false));
+    EXPECT_FALSE(partly.IsHoliday(At(2023, 1, 6), false));
+    EXPECT_TRUE(partly.IsWorkday(At(2023, 1, 7), false));
+    EXPECT_FALSE(partly.IsWorkday(At(2024, 12, 28), false));
 }

@@ -113,3 +113,30 @@ TEST(MailOutbox, FreeingTheOutboxAbandonsTheSendsInProgress) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(gui.Posted(), 0);
 }
+
+TEST(MailOutbox, TheEndWaitsForTheSendsInProgressUpToTheirTimeOuts) {
+    using namespace std::chrono_literals;
+    EXPECT_LE(MailSendsEnd(), Clock::now()); // none in progress
+    TFakeSmtpServer slow(TSmtpMisbehaviour::None, 200), stalled(TSmtpMisbehaviour::StallAfterData);
+    TCallQueue gui;
+    TBackgroundMailOutbox outbox(gui.PostFunc());
+    const auto start = Clock::now();
+    outbox.Send(FinishedMail(slow.Port(), 5000), {});
+    outbox.Send(FinishedMail(stalled.Port(), 1500), {});
+    EXPECT_GE(MailSendsEnd(), start + 6s); // the slow one's time-out, and a second
+
+    // A wait for less time ends first.
+    WaitForMailSends(300ms);
+    EXPECT_LT(SecondsSince(start), 1.0);
+    EXPECT_EQ(slow.Messages(), 0);
+
+    // Seven replies 200 ms late each: the slow server's message goes out; the stalled
+    // session runs out of its time. Both outcomes were posted when the wait ends.
+    WaitForMailSends();
+    EXPECT_GE(SecondsSince(start), 1.4);
+    EXPECT_LT(SecondsSince(start), 4.0);
+    EXPECT_EQ(slow.Messages(), 1);
+    EXPECT_EQ(stalled.Messages(), 1);
+    EXPECT_EQ(gui.Posted(), 2);
+    EXPECT_LE(MailSendsEnd(), Clock::now());
+}

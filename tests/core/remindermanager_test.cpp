@@ -122,6 +122,25 @@ TEST(ReminderManager, ChangedReminderBeyondTheDefaultHorizonWaitsForTheRebuild) 
     EXPECT_FALSE(e.manager.ReminderChanged(now)); // already listed
 }
 
+// Alerts moved while the database's indexes are not rebuilt (every save fails) are still
+// found by the manager's rebuilds: a snooze beyond the changed reminder's horizon, an edit that
+// brings a far alert near.
+TEST(ReminderManager, AlertsMovedSinceTheLastIndexBuildFire) {
+    Engine e;
+    auto snoozed = e.Add("snoozed", T0 + OneMinute);
+    auto edited = e.Add("edited", T0 + 1);
+    e.Tick(2 * OneMinute);
+    ASSERT_EQ(e.FiredCaptions(), std::vector<std::string>{"snoozed"});
+    e.db.RebuildIndexes(); // the save after the fire, the last one that works
+
+    snoozed->GetReminder().Snooze(45 * OneMinute);
+    EXPECT_FALSE(e.manager.ReminderChanged(snoozed));
+    edited->GetReminder().SetReminderDateTimeIfChanged(Now() + 40 * OneMinute);
+    EXPECT_FALSE(e.manager.ReminderChanged(edited));
+    EXPECT_EQ(e.Tick(OneHour), 2);
+    EXPECT_EQ(e.FiredCaptions(), (std::vector<std::string>{"snoozed", "edited", "snoozed"}));
+}
+
 TEST(ReminderManager, TwoRemindersInOnePassFireTogether) {
     Engine e;
     auto a = e.Add("first", T0 + 5 * OneMinute);

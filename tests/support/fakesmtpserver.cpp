@@ -27,7 +27,8 @@ bool WaitFor(int fd, short events, int stopFd) {
 
 class TConnection {
 public:
-    TConnection(int fd, int stopFd) : fd_(fd), stopFd_(stopFd) {}
+    TConnection(int fd, int stopFd, int replyDelayMs)
+        : fd_(fd), stopFd_(stopFd), replyDelayMs_(replyDelayMs) {}
 
     // The next line without its CR LF; false when the client went or the server stops.
     bool ReadLine(std::string& line) {
@@ -50,7 +51,13 @@ public:
         return true;
     }
 
+    // Sends text after the reply delay; false when the client went or the server stops.
     bool Send(const std::string& text) {
+        if (replyDelayMs_ > 0) {
+            pollfd stop{stopFd_, POLLIN, 0};
+            if (::poll(&stop, 1, replyDelayMs_) != 0)
+                return false;
+        }
         size_t done = 0;
         while (done < text.size()) {
             if (!WaitFor(fd_, POLLOUT, stopFd_))
@@ -68,7 +75,7 @@ public:
     bool clientClosed = false;
 
 private:
-    int fd_, stopFd_;
+    int fd_, stopFd_, replyDelayMs_;
     std::string buffer_;
 };
 
@@ -81,7 +88,8 @@ std::string Verb(const std::string& line) {
 
 } // namespace
 
-TFakeSmtpServer::TFakeSmtpServer(TSmtpMisbehaviour how) : how_(how) {
+TFakeSmtpServer::TFakeSmtpServer(TSmtpMisbehaviour how, int replyDelayMs)
+    : how_(how), replyDelayMs_(replyDelayMs) {
     if (::pipe(stopPipe_) != 0)
         throw std::runtime_error("cannot make a pipe");
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -123,7 +131,7 @@ void TFakeSmtpServer::Accept() {
 }
 
 void TFakeSmtpServer::Serve(int fd) {
-    TConnection c(fd, stopPipe_[0]);
+    TConnection c(fd, stopPipe_[0], replyDelayMs_);
     std::string line;
     bool ok = c.Send("220 fake.localdomain ESMTP\r\n");
     while (ok && c.ReadLine(line)) {

@@ -1,7 +1,7 @@
 #pragma once
 // An SMTP server on 127.0.0.1 that misbehaves in one chosen way (or not at all), for the tests of
-// what a stalled or broken mail server may do to the program. Each connection is served on a thread
-// of its own; the destructor drops every connection and joins the threads at once.
+// what a slow, stalled or broken mail server may do to the program. Each connection is served on a
+// thread of its own; the destructor drops every connection and joins the threads at once.
 
 #include <atomic>
 #include <mutex>
@@ -18,8 +18,9 @@ enum class TSmtpMisbehaviour {
 
 class TFakeSmtpServer {
 public:
-    // Raises std::runtime_error when no socket can be set up.
-    explicit TFakeSmtpServer(TSmtpMisbehaviour how);
+    // Each reply (the greeting included) goes out replyDelayMs late. Raises std::runtime_error
+    // when no socket can be set up.
+    explicit TFakeSmtpServer(TSmtpMisbehaviour how, int replyDelayMs = 0);
     ~TFakeSmtpServer();
     TFakeSmtpServer(const TFakeSmtpServer&) = delete;
     TFakeSmtpServer& operator=(const TFakeSmtpServer&) = delete;
@@ -37,6 +38,7 @@ private:
     void Serve(int fd);
 
     TSmtpMisbehaviour how_;
+    int replyDelayMs_;
     int listener_ = -1;
     int stopPipe_[2] = {-1, -1};
     int port_ = 0;
