@@ -202,6 +202,9 @@ void TfrmRemindersWnd::ShowWaitingBoxes() {
         CallGuarded(box);
     }
     waitingBoxes_.clear();
+    // Asked for while a box waited (and not undone by the window's hiding meanwhile).
+    if (std::exchange(activatePending_, false) && isVisible() && !ApplicationLeaving())
+        BringForward();
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {
@@ -244,9 +247,17 @@ void TfrmRemindersWnd::ShowAndActivateNow() {
         showNormal();
     else
         show();
-    // An alert box waiting for the user stays in front.
-    if (boxWaiting_)
+    // An alert box waiting for the user stays in front; the window comes forward once the
+    // last waiting box has closed.
+    if (boxWaiting_) {
+        activatePending_ = true;
         return;
+    }
+    BringForward();
+}
+
+void TfrmRemindersWnd::BringForward() {
+    activatePending_ = false;
     raise();
     activateWindow();
     lvReminders->setFocus();

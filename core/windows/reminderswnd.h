@@ -90,7 +90,8 @@ public:
     // first. Boxes come one at a time, in the order asked for: one asked for while another
     // is open (whose loop goes on delivering alert actions and ticks) follows it. Before each
     // box the window catches up with the updates held back; while a box is open, showing the window
-    // does not bring it in front. Nothing is shown once the program is leaving.
+    // does not bring it in front: that waits until the last waiting box has closed. Nothing is
+    // shown once the program is leaving.
     void ShowBoxInTurn(std::function<void()> box) override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
@@ -182,7 +183,11 @@ private:
     void ForgetRow(const IReminderAwareItemPtr& item);
     // Deletes every row whose entry matches, as DeleteRow would one by one from the last.
     void DeleteRowsWhere(const std::function<bool(const IReminderAwareItemPtr&)>& match);
+    // Shows the window; brings it forward unless an alert box waits, else once the last
+    // waiting box has closed.
     void ShowAndActivateNow();
+    // Raises and activates the window and focuses the list.
+    void BringForward();
     // Shows the boxes queued by ShowBoxInTurn one after another (its posted event).
     void ShowWaitingBoxes();
     void RefreshRowsNow();
@@ -202,6 +207,7 @@ private:
     bool boxOpen_ = false;                           // an alert box or its successors are shown
     bool boxWaiting_ = false;                        // an alert box waits for the user
     bool boxesPosted_ = false;                       // ShowWaitingBoxes is posted
+    bool activatePending_ = false;                   // to come forward once the boxes close
     std::deque<std::function<void()>> waitingBoxes_; // asked for, not shown yet
 
     // Entries' rows by entry.

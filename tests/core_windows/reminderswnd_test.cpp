@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -206,6 +208,37 @@ TEST_F(RemindersWnd, WhileAMessageBoxWaitsOtherAlertsRunAndOtherBoxesWaitTheirTu
     EXPECT_EQ(deepest, 1);
     EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"A\"", "\"B\""}));
     EXPECT_FALSE(wnd->Updating());
+}
+
+TEST_F(RemindersWnd, AWindowAskedForWhileABoxWaitsComesForwardOnceTheBoxCloses) {
+    // Real windows: the box is a modal dialog, another program's window covers the list.
+    auto settle = [] { QCoreApplication::processEvents(); };
+    Fire("Earlier");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    TTockwellItemPtr a = db.AddNew("A", T0);
+    a->GetReminder().GetAction(akActivateReminderWnd).Enabled = false;
+    a->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    a->GetReminder().CheckAlert(a, T0);
+    TTockwellItemPtr b = db.AddNew("B", T0);
+    env.Dialogs->DuringModal = [&] {
+        QDialog box;
+        box.setModal(true);
+        box.show();
+        box.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+        b->GetReminder().CheckAlert(b, T0);
+        wnd->ProcessPendingAlertActions();
+        settle();
+        EXPECT_EQ(wnd->GetSelectedReminder(), b);
+        EXPECT_EQ(QApplication::activeWindow(), &box); // the box stays in front
+    };
+    wnd->ProcessPendingAlertActions();
+    settle();
+    EXPECT_EQ(QApplication::activeWindow(), wnd.get());
+    EXPECT_TRUE(wnd->lvReminders->hasFocus());
 }
 
 TEST_F(RemindersWnd, ManyFailingAlertsShowTheirBoxesOneAfterAnother) {
