@@ -77,8 +77,12 @@ public:
     // Shows a box that waits for the user (box() returns once it is closed), the window first
     // standing as the updates held back so far would leave it. Boxes come one at a time, in
     // the order asked for; a window may show one later, once this call has returned (the
-    // real one does, from its event loop). The base shows it at once.
-    virtual void ShowBoxInTurn(std::function<void()> box) { box(); }
+    // real one does, from its event loop). A box of an owner (the reminder whose message it
+    // is) is dropped while another box of the same owner waits or is open. The base shows it
+    // at once.
+    virtual void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& /*owner*/) {
+        box();
+    }
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;
 
@@ -143,8 +147,9 @@ std::shared_ptr<IMailOutbox> MailOutbox();
 void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox);
 
 // Shows a box of the alerts that waits for the user (a modal message, an error box) through
-// the reminders window's ShowBoxInTurn; without a window at once.
-void ShowAlertBox(std::function<void()> box);
+// the reminders window's ShowBoxInTurn (owner: the reminder whose message it is, or null);
+// without a window at once.
+void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner = nullptr);
 // Shows text in the error box of AlertDialogs() (through ShowAlertBox), or on stderr without
 // one.
 void ShowAlertError(const std::string& text);

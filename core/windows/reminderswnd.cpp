@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -175,10 +176,11 @@ void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
         action.Run();
 }
 
-void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
-    if (ApplicationLeaving())
+void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box,
+                                     const IReminderAwareItemPtr& owner) {
+    if (ApplicationLeaving() || (owner && HasBoxOf(owner)))
         return;
-    waitingBoxes_.push_back(std::move(box));
+    waitingBoxes_.push_back({std::move(box), owner});
     // Never shown from inside the call: that may be the due check, whose later ticks a box
     // waiting for the user there would hold back. An open box's loop shows it after that box.
     if (!boxOpen_ && !boxesPosted_) {
@@ -194,17 +196,24 @@ void TfrmRemindersWnd::ShowWaitingBoxes() {
         return;
     const QScopedValueRollback open(boxOpen_, true);
     while (!waitingBoxes_.empty() && !ApplicationLeaving()) {
-        const std::function<void()> box = std::move(waitingBoxes_.front());
+        const TWaitingBox next = std::move(waitingBoxes_.front());
         waitingBoxes_.pop_front();
         // The window stands complete behind the box.
         CatchUp();
         const QScopedValueRollback waiting(boxWaiting_, true);
-        CallGuarded(box);
+        const QScopedValueRollback owner(openOwner_, next.Owner);
+        CallGuarded(next.Box);
     }
     waitingBoxes_.clear();
     // Asked for while a box waited (and not undone by the window's hiding meanwhile).
     if (std::exchange(activatePending_, false) && isVisible() && !ApplicationLeaving())
         BringForward();
+}
+
+bool TfrmRemindersWnd::HasBoxOf(const IReminderAwareItemPtr& owner) const {
+    return openOwner_ == owner ||
+           std::any_of(waitingBoxes_.begin(), waitingBoxes_.end(),
+                       [&](const TWaitingBox& waiting) { return waiting.Owner == owner; });
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {

@@ -210,6 +210,38 @@ TEST_F(RemindersWnd, WhileAMessageBoxWaitsOtherAlertsRunAndOtherBoxesWaitTheirTu
     EXPECT_FALSE(wnd->Updating());
 }
 
+TEST_F(RemindersWnd, AReminderHasAtMostOneMessageBoxWaitingOrOpen) {
+    // "Pills": a message and a sound every 5 minutes without limit, first behind another box.
+    TTockwellItemPtr other = db.AddNew("Other", T0), pills = db.AddNew("Pills", T0);
+    other->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    TReminderItem& r = pills->GetReminder();
+    r.GetAction(akShowModalDialog).Enabled = true;
+    r.Action<TAlertActPlaySound>().Enabled = true;
+    r.Action<TAlertActPlaySound>().SetStoredAudioFile(SourcePath("resources/Tockwell.wav"));
+    r.SetAutoAlert(true, 5 * OneMinute);
+    r.SetLimitAutoAlertCount(false);
+    TDateTime t = T0;
+    auto repeat = [&] {
+        t += 5 * OneMinute;
+        ASSERT_TRUE(r.CheckAlert(pills, t));
+        wnd->ProcessPendingAlertActions();
+    };
+    other->GetReminder().CheckAlert(other, T0);
+    r.CheckAlert(pills, T0);
+    env.Dialogs->DuringModal = [&] {
+        for (int i = 0; i < 3 && env.Dialogs->Modal.size() <= 2; ++i)
+            repeat();
+    };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"Other\"", "\"Pills\""}));
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->Plays.size(), 7u); // the repetitions' other actions ran
+    // Its box closed: the next repetition brings one again.
+    env.Dialogs->DuringModal = nullptr;
+    repeat();
+    EXPECT_EQ(env.Dialogs->Modal.size(), 3u);
+}
+
 TEST_F(RemindersWnd, AWindowAskedForWhileABoxWaitsComesForwardOnceTheBoxCloses) {
     // Real windows: the box is a modal dialog, another program's window covers the list.
     auto settle = [] { QCoreApplication::processEvents(); };
