@@ -83,6 +83,11 @@ public:
     virtual void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& /*owner*/) {
         box();
     }
+    // Between HoldBoxes and the matching ReleaseBoxes (they nest) no box is shown, neither from
+    // a box or dialog opened meanwhile: the boxes asked for wait, and the last release lets
+    // them come from the event loop. For the due check, whose boxes come after it has ended.
+    virtual void HoldBoxes() {}
+    virtual void ReleaseBoxes() {}
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;
 
@@ -145,6 +150,24 @@ std::shared_ptr<IAlertDialogs> AlertDialogs();
 void SetAlertDialogs(std::shared_ptr<IAlertDialogs> dialogs);
 std::shared_ptr<IMailOutbox> MailOutbox();
 void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox);
+
+// Holds the boxes of RemindersWindow() (HoldBoxes) for its lifetime.
+class TAlertBoxesHeld {
+public:
+    TAlertBoxesHeld() : window_(RemindersWindow()) {
+        if (window_)
+            window_->HoldBoxes();
+    }
+    ~TAlertBoxesHeld() {
+        if (window_)
+            window_->ReleaseBoxes();
+    }
+    TAlertBoxesHeld(const TAlertBoxesHeld&) = delete;
+    TAlertBoxesHeld& operator=(const TAlertBoxesHeld&) = delete;
+
+private:
+    std::shared_ptr<IRemindersWindow> window_;
+};
 
 // Shows a box of the alerts that waits for the user (a modal message, an error box) through
 // the reminders window's ShowBoxInTurn (owner: the reminder whose message it is, or null);

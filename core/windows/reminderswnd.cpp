@@ -183,7 +183,16 @@ void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box,
     waitingBoxes_.push_back({std::move(box), owner});
     // Never shown from inside the call: that may be the due check, whose later ticks a box
     // waiting for the user there would hold back. An open box's loop shows it after that box.
-    if (!boxOpen_ && !boxesPosted_) {
+    PostWaitingBoxes();
+}
+
+void TfrmRemindersWnd::ReleaseBoxes() {
+    if (boxHolds_ > 0 && --boxHolds_ == 0)
+        PostWaitingBoxes();
+}
+
+void TfrmRemindersWnd::PostWaitingBoxes() {
+    if (!waitingBoxes_.empty() && BoxesMayShow() && !boxesPosted_) {
         boxesPosted_ = true;
         QCoreApplication::postEvent(this, new QEvent(ShowBoxesEventType()));
     }
@@ -191,8 +200,9 @@ void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box,
 
 void TfrmRemindersWnd::ShowWaitingBoxes() {
     boxesPosted_ = false;
-    // Delivered by an open box's loop: the waiting boxes follow that box.
-    if (boxOpen_)
+    // Delivered by an open box's loop, or by one opened while boxes are held: the waiting
+    // boxes follow that box, or the release.
+    if (!BoxesMayShow())
         return;
     const QScopedValueRollback open(boxOpen_, true);
     while (!waitingBoxes_.empty() && !ApplicationLeaving()) {

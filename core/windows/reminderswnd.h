@@ -94,6 +94,8 @@ public:
     // in front: that waits until the last waiting box has closed. Nothing is shown once the
     // program is leaving.
     void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner) override;
+    void HoldBoxes() override { ++boxHolds_; }
+    void ReleaseBoxes() override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     // A file that does not exist (or "") plays nothing; otherwise plays it and raises
@@ -189,6 +191,11 @@ private:
     void ShowAndActivateNow();
     // Raises and activates the window and focuses the list.
     void BringForward();
+    // Whether the waiting boxes may be shown now: not while held, nor while a box is open
+    // (they follow it).
+    bool BoxesMayShow() const { return boxHolds_ == 0 && !boxOpen_; }
+    // Posts ShowWaitingBoxes when boxes wait and may be shown.
+    void PostWaitingBoxes();
     // Shows the boxes queued by ShowBoxInTurn one after another (its posted event).
     void ShowWaitingBoxes();
     // True when a box of owner waits or is open.
@@ -214,6 +221,7 @@ private:
     bool boxOpen_ = false;                 // an alert box or its successors are shown
     bool boxWaiting_ = false;              // an alert box waits for the user
     bool boxesPosted_ = false;             // ShowWaitingBoxes is posted
+    int boxHolds_ = 0;                     // HoldBoxes calls not yet released
     bool activatePending_ = false;         // to come forward once the boxes close
     IReminderAwareItemPtr openOwner_;      // the owner of the box waiting for the user
     std::deque<TWaitingBox> waitingBoxes_; // asked for, not shown yet
