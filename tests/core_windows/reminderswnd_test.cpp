@@ -19,8 +19,10 @@
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/datetimeformat.h"
+#include "platform/gui/application.h"
 #include "platform/gui/soundplayer.h"
 #include "platform/gui/topmosts.h"
+#include "platform/gui/windowmessages.h"
 #include "testutil.h"
 
 namespace {
@@ -208,6 +210,43 @@ TEST_F(RemindersWnd, WhileAMessageBoxWaitsOtherAlertsRunAndOtherBoxesWaitTheirTu
     EXPECT_EQ(deepest, 1);
     EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"A\"", "\"B\""}));
     EXPECT_FALSE(wnd->Updating());
+}
+
+TEST_F(RemindersWnd, BoxesOfLaterPassesShowButNoneOfDeletedRemindersOrWhenLeaving) {
+    auto due = [&](const char* caption) {
+        TTockwellItemPtr item = db.AddNew(caption, T0);
+        item->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+        item->GetReminder().CheckAlert(item, T0);
+        return item;
+    };
+    const std::vector<std::string>& shown = env.Dialogs->Modal;
+    due("A");
+    wnd->ProcessPendingAlertActions();
+    due("B");
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(shown, (std::vector<std::string>{"\"A\"", "\"B\""}));
+
+    // Deleted while its box waits behind another: its box does not show.
+    due("C");
+    TTockwellItemPtr d = due("D");
+    env.Dialogs->DuringModal = [&] { db.Remove(d); };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(shown.back(), "\"C\"");
+    EXPECT_EQ(shown.size(), 3u);
+
+    // The program leaves with a box queued (its event not yet delivered), then one asked for.
+    struct TLeaving {
+        TLeaving() { SetApplicationLeaving(); }
+        ~TLeaving() { SetApplicationLeaving(false); }
+    };
+    env.Dialogs->DuringModal = nullptr;
+    due("E");
+    ProcessPendingMessages(wnd.get(), WM_RUN_ALERT_ACTION);
+    const TLeaving leaving;
+    ShowAlertError("late");
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(shown.size(), 3u);
+    EXPECT_TRUE(env.Dialogs->Errors.empty());
 }
 
 TEST_F(RemindersWnd, AReminderHasAtMostOneMessageBoxWaitingOrOpen) {
