@@ -515,11 +515,13 @@ void TfrmMain::ApplyOptions() {
 
 void TfrmMain::tmTockwellSystemTimerTimer() {
     // Error boxes and the save dialog run nested event loops in which the timer goes on
-    // ticking; such a tick must not start another check. (The reminders window shows alert
-    // boxes after the tick, so reminders go on firing while one waits.)
+    // ticking; such a tick must not start another check. Alert boxes wait until the tick has
+    // ended, also those a box or dialog of the tick would deliver, so reminders go on firing
+    // while one waits.
     if (inTick_)
         return;
     const QScopedValueRollback guard(inTick_, true);
+    const TAlertBoxesHeld boxesHeld;
     manager_->CheckReminders(*db_);
     if (balloonStart_ != 0 && SecondsBetween(Now(), balloonStart_) >= balloonLifetime_) {
         balloonStart_ = 0;

@@ -119,11 +119,14 @@ void TAlertActRunApp::Act(const IReminderAwareItemPtr& item) {
 }
 
 void TAlertActShowModalDialog::Act(const IReminderAwareItemPtr& item) {
-    // The box may wait for another; the entry may have been deleted by then.
-    ShowAlertBox([item] {
-        if (auto dialogs = AlertDialogs(); dialogs && !item->IsRemoved())
-            dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
-    });
+    // The box may wait for another; the entry may have been deleted by then. A repetition
+    // while the reminder's box waits or is open adds none.
+    ShowAlertBox(
+        [item] {
+            if (auto dialogs = AlertDialogs(); dialogs && !item->IsRemoved())
+                dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
+        },
+        item);
 }
 
 void TAlertActPlaySound::Act(const IReminderAwareItemPtr&) {

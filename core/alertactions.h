@@ -121,7 +121,7 @@ protected:
 };
 
 // Kind 4: a modal message box with the caption in double quotes (ShowAlertBox: it may be
-// shown later, after a box already open).
+// shown later, after a box already open; none is added while the reminder's box waits).
 class TAlertActShowModalDialog : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akShowModalDialog;

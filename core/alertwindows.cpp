@@ -80,9 +80,9 @@ void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox) {
     OutboxSlot() = std::move(outbox);
 }
 
-void ShowAlertBox(std::function<void()> box) {
+void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner) {
     if (auto window = RemindersWindow())
-        window->ShowBoxInTurn(std::move(box));
+        window->ShowBoxInTurn(std::move(box), owner);
     else
         box();
 }

@@ -77,8 +77,17 @@ public:
     // Shows a box that waits for the user (box() returns once it is closed), the window first
     // standing as the updates held back so far would leave it. Boxes come one at a time, in
     // the order asked for; a window may show one later, once this call has returned (the
-    // real one does, from its event loop). The base shows it at once.
-    virtual void ShowBoxInTurn(std::function<void()> box) { box(); }
+    // real one does, from its event loop). A box of an owner (the reminder whose message it
+    // is) is dropped while another box of the same owner waits or is open. The base shows it
+    // at once.
+    virtual void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& /*owner*/) {
+        box();
+    }
+    // Between HoldBoxes and the matching ReleaseBoxes (they nest) no box is shown, neither from
+    // a box or dialog opened meanwhile: the boxes asked for wait, and the last release lets
+    // them come from the event loop. For the due check, whose boxes come after it has ended.
+    virtual void HoldBoxes() {}
+    virtual void ReleaseBoxes() {}
     // Raises the window's OnOpenReminder with item (the desktop alert's click handler).
     virtual void OpenReminder(const IReminderAwareItemPtr& item) = 0;
 
@@ -142,9 +151,28 @@ void SetAlertDialogs(std::shared_ptr<IAlertDialogs> dialogs);
 std::shared_ptr<IMailOutbox> MailOutbox();
 void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox);
 
+// Holds the boxes of RemindersWindow() (HoldBoxes) for its lifetime.
+class TAlertBoxesHeld {
+public:
+    TAlertBoxesHeld() : window_(RemindersWindow()) {
+        if (window_)
+            window_->HoldBoxes();
+    }
+    ~TAlertBoxesHeld() {
+        if (window_)
+            window_->ReleaseBoxes();
+    }
+    TAlertBoxesHeld(const TAlertBoxesHeld&) = delete;
+    TAlertBoxesHeld& operator=(const TAlertBoxesHeld&) = delete;
+
+private:
+    std::shared_ptr<IRemindersWindow> window_;
+};
+
 // Shows a box of the alerts that waits for the user (a modal message, an error box) through
-// the reminders window's ShowBoxInTurn; without a window at once.
-void ShowAlertBox(std::function<void()> box);
+// the reminders window's ShowBoxInTurn (owner: the reminder whose message it is, or null);
+// without a window at once.
+void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner = nullptr);
 // Shows text in the error box of AlertDialogs() (through ShowAlertBox), or on stderr without
 // one.
 void ShowAlertError(const std::string& text);

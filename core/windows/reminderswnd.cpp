@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -175,13 +176,23 @@ void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
         action.Run();
 }
 
-void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
-    if (ApplicationLeaving())
+void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box,
+                                     const IReminderAwareItemPtr& owner) {
+    if (ApplicationLeaving() || (owner && HasBoxOf(owner)))
         return;
-    waitingBoxes_.push_back(std::move(box));
+    waitingBoxes_.push_back({std::move(box), owner});
     // Never shown from inside the call: that may be the due check, whose later ticks a box
     // waiting for the user there would hold back. An open box's loop shows it after that box.
-    if (!boxOpen_ && !boxesPosted_) {
+    PostWaitingBoxes();
+}
+
+void TfrmRemindersWnd::ReleaseBoxes() {
+    if (boxHolds_ > 0 && --boxHolds_ == 0)
+        PostWaitingBoxes();
+}
+
+void TfrmRemindersWnd::PostWaitingBoxes() {
+    if (!waitingBoxes_.empty() && BoxesMayShow() && !boxesPosted_) {
         boxesPosted_ = true;
         QCoreApplication::postEvent(this, new QEvent(ShowBoxesEventType()));
     }
@@ -189,19 +200,30 @@ void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box) {
 
 void TfrmRemindersWnd::ShowWaitingBoxes() {
     boxesPosted_ = false;
-    // Delivered by an open box's loop: the waiting boxes follow that box.
-    if (boxOpen_)
+    // Delivered by an open box's loop, or by one opened while boxes are held: the waiting
+    // boxes follow that box, or the release.
+    if (!BoxesMayShow())
         return;
     const QScopedValueRollback open(boxOpen_, true);
     while (!waitingBoxes_.empty() && !ApplicationLeaving()) {
-        const std::function<void()> box = std::move(waitingBoxes_.front());
+        const TWaitingBox next = std::move(waitingBoxes_.front());
         waitingBoxes_.pop_front();
         // The window stands complete behind the box.
         CatchUp();
         const QScopedValueRollback waiting(boxWaiting_, true);
-        CallGuarded(box);
+        const QScopedValueRollback owner(openOwner_, next.Owner);
+        CallGuarded(next.Box);
     }
     waitingBoxes_.clear();
+    // Asked for while a box waited (and not undone by the window's hiding meanwhile).
+    if (std::exchange(activatePending_, false) && isVisible() && !ApplicationLeaving())
+        BringForward();
+}
+
+bool TfrmRemindersWnd::HasBoxOf(const IReminderAwareItemPtr& owner) const {
+    return openOwner_ == owner ||
+           std::any_of(waitingBoxes_.begin(), waitingBoxes_.end(),
+                       [&](const TWaitingBox& waiting) { return waiting.Owner == owner; });
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {
@@ -244,9 +266,17 @@ void TfrmRemindersWnd::ShowAndActivateNow() {
         showNormal();
     else
         show();
-    // An alert box waiting for the user stays in front.
-    if (boxWaiting_)
+    // An alert box waiting for the user stays in front; the window comes forward once the
+    // last waiting box has closed.
+    if (boxWaiting_) {
+        activatePending_ = true;
         return;
+    }
+    BringForward();
+}
+
+void TfrmRemindersWnd::BringForward() {
+    activatePending_ = false;
     raise();
     activateWindow();
     lvReminders->setFocus();

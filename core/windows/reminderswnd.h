@@ -88,10 +88,14 @@ public:
     // Queues box (a box that waits for the user; box() returns once it is closed) and shows
     // it from the event loop, never inside this call, so the due check that fired it ends
     // first. Boxes come one at a time, in the order asked for: one asked for while another
-    // is open (whose loop goes on delivering alert actions and ticks) follows it. Before each
-    // box the window catches up with the updates held back; while a box is open, showing the window
-    // does not bring it in front. Nothing is shown once the program is leaving.
-    void ShowBoxInTurn(std::function<void()> box) override;
+    // is open (whose loop goes on delivering alert actions and ticks) follows it. A box of an
+    // owner that has one waiting or open is dropped. Before each box the window catches up
+    // with the updates held back; while a box is open, showing the window does not bring it
+    // in front: that waits until the last waiting box has closed. Nothing is shown once the
+    // program is leaving.
+    void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner) override;
+    void HoldBoxes() override { ++boxHolds_; }
+    void ReleaseBoxes() override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     // A file that does not exist (or "") plays nothing; otherwise plays it and raises
@@ -182,9 +186,20 @@ private:
     void ForgetRow(const IReminderAwareItemPtr& item);
     // Deletes every row whose entry matches, as DeleteRow would one by one from the last.
     void DeleteRowsWhere(const std::function<bool(const IReminderAwareItemPtr&)>& match);
+    // Shows the window; brings it forward unless an alert box waits, else once the last
+    // waiting box has closed.
     void ShowAndActivateNow();
+    // Raises and activates the window and focuses the list.
+    void BringForward();
+    // Whether the waiting boxes may be shown now: not while held, nor while a box is open
+    // (they follow it).
+    bool BoxesMayShow() const { return boxHolds_ == 0 && !boxOpen_; }
+    // Posts ShowWaitingBoxes when boxes wait and may be shown.
+    void PostWaitingBoxes();
     // Shows the boxes queued by ShowBoxInTurn one after another (its posted event).
     void ShowWaitingBoxes();
+    // True when a box of owner waits or is open.
+    bool HasBoxOf(const IReminderAwareItemPtr& owner) const;
     void RefreshRowsNow();
     // Does what the updates held back so far asked for.
     void CatchUp();
@@ -199,10 +214,17 @@ private:
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
 
-    bool boxOpen_ = false;                           // an alert box or its successors are shown
-    bool boxWaiting_ = false;                        // an alert box waits for the user
-    bool boxesPosted_ = false;                       // ShowWaitingBoxes is posted
-    std::deque<std::function<void()>> waitingBoxes_; // asked for, not shown yet
+    struct TWaitingBox {
+        std::function<void()> Box;
+        IReminderAwareItemPtr Owner; // null: a box of no reminder's
+    };
+    bool boxOpen_ = false;                 // an alert box or its successors are shown
+    bool boxWaiting_ = false;              // an alert box waits for the user
+    bool boxesPosted_ = false;             // ShowWaitingBoxes is posted
+    int boxHolds_ = 0;                     // HoldBoxes calls not yet released
+    bool activatePending_ = false;         // to come forward once the boxes close
+    IReminderAwareItemPtr openOwner_;      // the owner of the box waiting for the user
+    std::deque<TWaitingBox> waitingBoxes_; // asked for, not shown yet
 
     // Entries' rows by entry.
     std::unordered_map<const IReminderAwareItem*, QTreeWidgetItem*> rowIndex_;

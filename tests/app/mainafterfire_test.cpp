@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include "app/datafilestore.h"
 #include "core/alertactions.h"
 #include "core/windows/alertwindowsetup.h"
 #include "mainwindowfixture.h"
@@ -102,4 +103,28 @@ TEST_F(MainAfterFire, AReminderDueWhileAnAlertBoxWaitsFiresFullyAndItsBoxWaitsIt
     QCoreApplication::sendPostedEvents(); // the event loop after the tick
     EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"A\"", "\"B\""}));
     EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(MainAfterFire, AnAlertBoxWaitsUntilTheTickThatFiredItHasEnded) {
+    TAlertWindowsScope alertWindows;
+    SetAlertDialogs(env.Dialogs);
+    TTockwellDB db;
+    db.AddNew("A", Now() + OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    auto form = Open<TfrmMain>(&db);
+    // The pass's save fails: its error box, then the save dialog, whose loop delivers the
+    // events posted meanwhile.
+    form->DataFile().SetFileName("/proc/self/db.tock");
+    int asked = 0;
+    form->DataFile().OnAskSaveFileName = [&](const std::string&) {
+        ++asked;
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(env.Dialogs->Modal.empty());
+        return file;
+    };
+    Tick(*form, 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_TRUE(env.Dialogs->Modal.empty());
+    QCoreApplication::sendPostedEvents(); // the event loop after the tick
+    EXPECT_EQ(env.Dialogs->Modal, std::vector<std::string>{"\"A\""});
 }

@@ -216,6 +216,20 @@ TEST(AlertActions, RunAppFailureShowsItsErrorText) {
                                        "application: \"/no/such/program --now\""});
 }
 
+TEST(AlertActions, WithoutARemindersWindowBoxesShowAtOnce) {
+    FakeAlertEnvironment env;
+    SetRemindersWindow(nullptr);
+    env.RunResult = false;
+    auto item = Entry("Backup");
+    TReminderItem& reminder = item->GetReminder();
+    reminder.GetAction(akShowModalDialog).Enabled = true;
+    reminder.GetAction(akRunApp).Enabled = true;
+    reminder.GetAction(akShowModalDialog).Execute(item);
+    reminder.GetAction(akRunApp).Execute(item);
+    EXPECT_EQ(env.Dialogs->Modal, std::vector<std::string>{"\"Backup\""});
+    EXPECT_EQ(env.Dialogs->Errors.size(), 1u);
+}
+
 TEST(AlertActions, RunAppStartsRealProgramsThroughTheShellLayer) {
     FakeAlertEnvironment env;
     SetRunProgramFunc(nullptr); // the real runner

@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -17,8 +19,10 @@
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/datetimeformat.h"
+#include "platform/gui/application.h"
 #include "platform/gui/soundplayer.h"
 #include "platform/gui/topmosts.h"
+#include "platform/gui/windowmessages.h"
 #include "testutil.h"
 
 namespace {
@@ -206,6 +210,106 @@ TEST_F(RemindersWnd, WhileAMessageBoxWaitsOtherAlertsRunAndOtherBoxesWaitTheirTu
     EXPECT_EQ(deepest, 1);
     EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"A\"", "\"B\""}));
     EXPECT_FALSE(wnd->Updating());
+}
+
+TEST_F(RemindersWnd, BoxesOfLaterPassesShowButNoneOfDeletedRemindersOrWhenLeaving) {
+    auto due = [&](const char* caption) {
+        TTockwellItemPtr item = db.AddNew(caption, T0);
+        item->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+        item->GetReminder().CheckAlert(item, T0);
+        return item;
+    };
+    const std::vector<std::string>& shown = env.Dialogs->Modal;
+    due("A");
+    wnd->ProcessPendingAlertActions();
+    due("B");
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(shown, (std::vector<std::string>{"\"A\"", "\"B\""}));
+
+    // Deleted while its box waits behind another: its box does not show.
+    due("C");
+    TTockwellItemPtr d = due("D");
+    env.Dialogs->DuringModal = [&] { db.Remove(d); };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(shown.back(), "\"C\"");
+    EXPECT_EQ(shown.size(), 3u);
+
+    // The program leaves with a box queued (its event not yet delivered), then one asked for.
+    struct TLeaving {
+        TLeaving() { SetApplicationLeaving(); }
+        ~TLeaving() { SetApplicationLeaving(false); }
+    };
+    env.Dialogs->DuringModal = nullptr;
+    due("E");
+    ProcessPendingMessages(wnd.get(), WM_RUN_ALERT_ACTION);
+    const TLeaving leaving;
+    ShowAlertError("late");
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(shown.size(), 3u);
+    EXPECT_TRUE(env.Dialogs->Errors.empty());
+}
+
+TEST_F(RemindersWnd, AReminderHasAtMostOneMessageBoxWaitingOrOpen) {
+    // "Pills": a message and a sound every 5 minutes without limit, first behind another box.
+    TTockwellItemPtr other = db.AddNew("Other", T0), pills = db.AddNew("Pills", T0);
+    other->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    TReminderItem& r = pills->GetReminder();
+    r.GetAction(akShowModalDialog).Enabled = true;
+    r.Action<TAlertActPlaySound>().Enabled = true;
+    r.Action<TAlertActPlaySound>().SetStoredAudioFile(SourcePath("resources/Tockwell.wav"));
+    r.SetAutoAlert(true, 5 * OneMinute);
+    r.SetLimitAutoAlertCount(false);
+    TDateTime t = T0;
+    auto repeat = [&] {
+        t += 5 * OneMinute;
+        ASSERT_TRUE(r.CheckAlert(pills, t));
+        wnd->ProcessPendingAlertActions();
+    };
+    other->GetReminder().CheckAlert(other, T0);
+    r.CheckAlert(pills, T0);
+    env.Dialogs->DuringModal = [&] {
+        for (int i = 0; i < 3 && env.Dialogs->Modal.size() <= 2; ++i)
+            repeat();
+    };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"Other\"", "\"Pills\""}));
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->Plays.size(), 7u); // the repetitions' other actions ran
+    // Its box closed: the next repetition brings one again.
+    env.Dialogs->DuringModal = nullptr;
+    repeat();
+    EXPECT_EQ(env.Dialogs->Modal.size(), 3u);
+}
+
+TEST_F(RemindersWnd, AWindowAskedForWhileABoxWaitsComesForwardOnceTheBoxCloses) {
+    // Real windows: the box is a modal dialog, another program's window covers the list.
+    auto settle = [] { QCoreApplication::processEvents(); };
+    Fire("Earlier");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    TTockwellItemPtr a = db.AddNew("A", T0);
+    a->GetReminder().GetAction(akActivateReminderWnd).Enabled = false;
+    a->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    a->GetReminder().CheckAlert(a, T0);
+    TTockwellItemPtr b = db.AddNew("B", T0);
+    env.Dialogs->DuringModal = [&] {
+        QDialog box;
+        box.setModal(true);
+        box.show();
+        box.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+        b->GetReminder().CheckAlert(b, T0);
+        wnd->ProcessPendingAlertActions();
+        settle();
+        EXPECT_EQ(wnd->GetSelectedReminder(), b);
+        EXPECT_EQ(QApplication::activeWindow(), &box); // the box stays in front
+    };
+    wnd->ProcessPendingAlertActions();
+    settle();
+    EXPECT_EQ(QApplication::activeWindow(), wnd.get());
+    EXPECT_TRUE(wnd->lvReminders->hasFocus());
 }
 
 TEST_F(RemindersWnd, ManyFailingAlertsShowTheirBoxesOneAfterAnother) {
