@@ -275,7 +275,7 @@ TEST_F(ProgramEnd, ATerminationSignalEndsItWhileItIsBusy) {
 TEST(ProgramFiring, ATerminationSignalEndsItWithinTheGraceWhileItFiresPastDueReminders) {
     if (!FileExists(kProgram))
         GTEST_SKIP() << "needs the program";
-    constexpr int kDue = 10000;
+    constexpr int kDue = 30000;
     TProgramHome h;
     {
         TTockwellDB db;
@@ -297,7 +297,9 @@ TEST(ProgramFiring, ATerminationSignalEndsItWithinTheGraceWhileItFiresPastDueRem
         },
         kStartDeadlineMs));
     // The file is read; from here on the GUI thread runs as on a far slower machine. The next
-    // tick, within 2 s, fires every reminder: it is still at it when the signal comes.
+    // tick, within 2 s, fires every reminder: it is still at it when the signal comes, and
+    // long after the grace, so the pass's save (which the end would wait for) never starts
+    // within it.
     const pid_t pid = pid_t(program.processId());
     TCrawlingThread crawl(pid);
     ASSERT_TRUE(crawl.Crawls);
