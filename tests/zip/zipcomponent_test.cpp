@@ -41,6 +41,7 @@ struct TZipFixture {
     int ZipAll(const std::string& password = "") {
         TSuperZip zip;
         zip.Password = password;
+        zip.RandomByte = SeededRandomByte(1);
         return ZipAll(zip);
     }
     int UnzipAll(TSuperUnZip& unzip) {
@@ -287,6 +288,7 @@ TEST(ZipComponent, OverwriteModes) {
 TEST(ZipComponent, PasswordsAndRetries) {
     TZipFixture f;
     f.ZipAll("right");
+    ASSERT_FALSE(CheckByteAdmits(ReadFileBytes(f.zipName), "wrong"));
     {
         TSuperUnZip unzip; // no handler: each entry is skipped
         unzip.Password = "wrong";
@@ -402,6 +404,7 @@ TEST(ZipComponent, FailedEntriesWithoutHandlersAreSkipped) {
          {std::pair{"a.txt", "right"}, {"b.txt", "other"}, {"c.txt", "right"}}) {
         TSuperZip zip;
         zip.Password = password;
+        zip.RandomByte = SeededRandomByte(2);
         zip.SetZipName(locked);
         zip.FilesList.Add(dir.File("src/") + name);
         ASSERT_EQ(zip.Zip(), 1);

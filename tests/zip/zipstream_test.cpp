@@ -104,7 +104,11 @@ TEST(ZipStream, ArchiveHoldsOneEntryDatedTodayAtMidnight) {
 TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
     std::string content = SampleText(20000);
     std::string good = Compressed(content);
-    std::string locked = Compressed(content, "right");
+    // A header that a wrong password passes once in 256 times is made anew.
+    std::string locked;
+    do
+        locked = Compressed(content, "right");
+    while (CheckByteAdmits(locked, "wrong") || CheckByteAdmits(locked, ""));
 
     EXPECT_EQ(FailureOf<EZipError>(locked, "wrong"), "Wrong password for \"ZIPDATA\"");
     EXPECT_EQ(FailureOf<EZipError>(locked), "Wrong password for \"ZIPDATA\"");

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <sys/wait.h>
 
 #include "platform/sysutils.h"
@@ -101,4 +102,25 @@ ReadAllInMemory(const std::string& bytes, const std::string& password, TIncomple
             entries[e->FullName()] = out.AsString();
     }
     return entries;
+}
+
+TZipRandomByte SeededRandomByte(uint32_t seed) {
+    return [engine = std::make_shared<std::mt19937>(seed)] { return uint8_t((*engine)()); };
+}
+
+bool CheckByteAdmits(const std::string& bytes, const std::string& password) {
+    TMemoryStream image(bytes);
+    TMemoryUnZip probe(image);
+    for (int i = 0; i < probe.Count(); ++i) {
+        const TZipHeaderPtr e = probe.Entry(i);
+        if (!(e->Flags & 1))
+            continue;
+        const size_t local = e->LocalHeaderOffset;
+        const size_t at = local + 30 + Get16(bytes, local + 26) + Get16(bytes, local + 28);
+        TZipCrypto crypto;
+        if (crypto.CheckHeader(password, reinterpret_cast<const uint8_t*>(bytes.data() + at),
+                               TZipCrypto::CheckByte(e->Flags, e->CRC, e->DateTime)))
+            return true;
+    }
+    return false;
 }

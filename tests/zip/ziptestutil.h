@@ -11,6 +11,7 @@
 
 #include "testutil.h"
 #include "zip/unzipcomponent.h"
+#include "zip/zipcrypto.h"
 #include "zip/zipprompts.h"
 
 // The command that runs tests/zip/ziporacle.py, for arguments to follow.
@@ -38,6 +39,12 @@ public:
         zipName_ = "ZIPSTREAM";
     }
 };
+// Encryption header bytes from a fixed seed: whether a wrong password passes an entry's check
+// byte (once in 256) is then the same at every run.
+TZipRandomByte SeededRandomByte(uint32_t seed);
+// Whether password passes the check byte of an encrypted entry of the archive in bytes.
+bool CheckByteAdmits(const std::string& bytes, const std::string& password);
+
 // Lists the archive in bytes and extracts every file entry into memory: name -> content.
 // Entries that fail (wrong password, CRC mismatch, damaged data) are left out. Raises what the
 // reader raises.
