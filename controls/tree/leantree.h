@@ -169,7 +169,12 @@ public:
     void ToggleNode(PLeanNode Node);
     virtual void FullExpand(PLeanNode Node = nullptr);
     virtual void FullCollapse(PLeanNode Node = nullptr);
+    // Moves Source (or only its children) to Target by Mode (nil or a root: as a child of the
+    // root), also into another tree; nothing under this tree's toReadOnly. Error 2001 for a
+    // target inside Source. A failure on the way (the hosts' stream events) leaves every
+    // node not yet moved in place and ends the update brackets of both trees.
     void MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    // The same with Tree's root as Target (nil Tree: this tree's root).
     void MoveTo(PLeanNode Source, TBaseLeanTree* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);
     void MeasureItemHeight(QPainter* Canvas, PLeanNode Node);
     void RepaintNode(PLeanNode Node);
@@ -602,9 +607,12 @@ private:
     QRect FLastSelRect, FNewSelRect;
     TColumnIndex FSelRectStartColumn = NoColumn;
     void HandleCheckPress(PLeanNode Node);
-    // Node streams: reads a stream's nodes as the last children of Target, all or nothing.
+    // Node streams: reads a stream's nodes as the last children of Target, all or nothing
+    // (nothing under toReadOnly). With Moved, the stream must hold one node, which is linked
+    // at Target by Mode, unselected and also under toReadOnly, and stored into *Moved.
     friend struct TNodeStreamBuilder;
-    uint32_t ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst);
+    uint32_t ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst,
+                             TLTNodeAttachMode Mode = amAddChildLast, PLeanNode* Moved = nullptr);
     // Writes First's subtree, and with Siblings those of the siblings after it.
     void WriteNodes(TStream& Stream, PLeanNode First, bool Siblings);
     QTimer* FChangeTimer = nullptr;
