@@ -94,7 +94,8 @@ public:
     }
     void SetRootNodeCount(uint32_t value);
     // Values below -1 become -1 (ask OnGetNodeDataSize when the first node is made); a change
-    // clears the tree and makes the old number of top-level nodes again.
+    // clears the tree and makes the old number of top-level nodes again. While loading it is
+    // only stored: nodes present keep the size they were made with until Loaded.
     void SetNodeDataSize(int value);
     uint32_t DefaultNodeHeight() const { return FDefaultNodeHeight; }
     void SetDefaultNodeHeight(uint32_t value); // 0 becomes 18
@@ -353,9 +354,11 @@ public:
     bool HasMisc(TLTMiscOption o) const { return FOptions->MiscOptions().Contains(o); }
 
     // ---- control integration, cancel mode, cursor and printing (treeintegration.cpp) ----
-    // Loading of stored settings: between BeginLoading and Loaded a root node count is only
-    // recorded (the nodes present stay as they are); Loaded makes that many top-level nodes,
-    // also under toReadOnly, and recalculates the header.
+    // Loading of stored settings: between BeginLoading and Loaded a root node count, a node
+    // data size and a main column are only recorded (the nodes present stay as they are);
+    // Loaded makes the top-level nodes again when the data size changed or a count was
+    // recorded (also under toReadOnly), brings the main column into range and recalculates
+    // the header.
     void BeginLoading();
     virtual void Loaded();
     // Copies Source's settings (options, colours, heights, margins, styles, delays, header and
@@ -597,7 +600,9 @@ private:
     int FOffsetX = 0, FOffsetY = 0, FRangeX = 0;
     bool FLoading = false, FDestroying = false;
     uint32_t FLoadedRootCount = 0; // root count recorded while loading
-    bool FSilentFree = false;      // nodes moved to another tree leave without OnFreeNode
+    int FLoadedNodeDataSize = -1;  // data size recorded while loading, for the nodes present
+    bool FNodeDataSizePending = false;
+    bool FSilentFree = false; // nodes moved to another tree leave without OnFreeNode
     // Mouse handling.
     PLeanNode FCurrentHotNode = nullptr;
     PLeanNode FCheckNode = nullptr;

@@ -202,6 +202,15 @@ void TBaseLeanTree::SetRootNodeCount(uint32_t value) {
 void TBaseLeanTree::SetNodeDataSize(int value) {
     if (value < -1)
         value = -1;
+    if (FLoading) {
+        // Nodes present keep their size until Loaded makes them again; new ones take it now.
+        FNodeDataSizePending = FRoot->ChildCount > 0 && value != FNodeDataSize;
+        if (FNodeDataSizePending)
+            FLoadedNodeDataSize = value;
+        else if (FRoot->ChildCount == 0)
+            FNodeDataSize = value;
+        return;
+    }
     if (value == FNodeDataSize)
         return;
     uint32_t count = FRoot->ChildCount;
