@@ -94,8 +94,9 @@ public:
     }
     void SetRootNodeCount(uint32_t value);
     // Values below -1 become -1 (ask OnGetNodeDataSize when the first node is made); a change
-    // clears the tree and makes the old number of top-level nodes again. While loading it is
-    // only stored: nodes present keep the size they were made with until Loaded.
+    // clears the tree and makes the old number of top-level nodes again (none under toReadOnly
+    // while nodes exist). While loading it is only stored: nodes present keep the size they
+    // were made with until Loaded.
     void SetNodeDataSize(int value);
     uint32_t DefaultNodeHeight() const { return FDefaultNodeHeight; }
     void SetDefaultNodeHeight(uint32_t value); // 0 becomes 18

@@ -211,7 +211,9 @@ void TBaseLeanTree::SetNodeDataSize(int value) {
             FNodeDataSize = value;
         return;
     }
-    if (value == FNodeDataSize)
+    // Nodes cannot keep another size than the one they were made with: a tree that may not be
+    // cleared keeps its size.
+    if (value == FNodeDataSize || (FRoot->ChildCount > 0 && HasMisc(toReadOnly)))
         return;
     uint32_t count = FRoot->ChildCount;
     Clear();
