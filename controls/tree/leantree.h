@@ -336,7 +336,7 @@ public:
     // whole cell with toGridExtensions) into view: centred vertically with Center (a row
     // above the top with its top at the middle, any other with its bottom there); with
     // Horizontally centred when it sticks out (or placed right of fixed columns). True when
-    // it scrolled; false for nil, the root or a hidden node.
+    // it scrolled (inside an update too); false for nil, the root or a hidden node.
     bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
     PLeanNode TopNode();
     int ClientWidth() const;
