@@ -244,7 +244,7 @@ bool TBaseLeanTree::ScrollIntoView(PLeanNode Node, bool Center, bool Horizontall
     for (PLeanNode p = Node->Parent; p && p != FRoot; p = p->Parent)
         if (!(p->States & vsExpanded))
             ToggleNode(p);
-    if (FUpdateCount > 0 || !GetFullyVisible(Node))
+    if (!GetFullyVisible(Node))
         return false;
     auto& cols = FHeader->Columns();
     bool columns = FHeader->UseColumns();

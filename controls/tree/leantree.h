@@ -94,7 +94,9 @@ public:
     }
     void SetRootNodeCount(uint32_t value);
     // Values below -1 become -1 (ask OnGetNodeDataSize when the first node is made); a change
-    // clears the tree and makes the old number of top-level nodes again.
+    // clears the tree and makes the old number of top-level nodes again (none under toReadOnly
+    // while nodes exist). While loading it is only stored: nodes present keep the size they
+    // were made with until Loaded.
     void SetNodeDataSize(int value);
     uint32_t DefaultNodeHeight() const { return FDefaultNodeHeight; }
     void SetDefaultNodeHeight(uint32_t value); // 0 becomes 18
@@ -169,7 +171,12 @@ public:
     void ToggleNode(PLeanNode Node);
     virtual void FullExpand(PLeanNode Node = nullptr);
     virtual void FullCollapse(PLeanNode Node = nullptr);
+    // Moves Source (or only its children) to Target by Mode (nil or a root: as a child of the
+    // root), also into another tree; nothing under this tree's toReadOnly. Error 2001 for a
+    // target inside Source. A failure on the way (the hosts' stream events) leaves every
+    // node not yet moved in place and ends the update brackets of both trees.
     void MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    // The same with Tree's root as Target (nil Tree: this tree's root).
     void MoveTo(PLeanNode Source, TBaseLeanTree* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);
     void MeasureItemHeight(QPainter* Canvas, PLeanNode Node);
     void RepaintNode(PLeanNode Node);
@@ -329,7 +336,7 @@ public:
     // whole cell with toGridExtensions) into view: centred vertically with Center (a row
     // above the top with its top at the middle, any other with its bottom there); with
     // Horizontally centred when it sticks out (or placed right of fixed columns). True when
-    // it scrolled; false for nil, the root or a hidden node.
+    // it scrolled (inside an update too); false for nil, the root or a hidden node.
     bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
     PLeanNode TopNode();
     int ClientWidth() const;
@@ -348,9 +355,11 @@ public:
     bool HasMisc(TLTMiscOption o) const { return FOptions->MiscOptions().Contains(o); }
 
     // ---- control integration, cancel mode, cursor and printing (treeintegration.cpp) ----
-    // Loading of stored settings: between BeginLoading and Loaded a root node count is only
-    // recorded (the nodes present stay as they are); Loaded makes that many top-level nodes,
-    // also under toReadOnly, and recalculates the header.
+    // Loading of stored settings: between BeginLoading and Loaded a root node count, a node
+    // data size and a main column are only recorded (the nodes present stay as they are);
+    // Loaded makes the top-level nodes again when the data size changed or a count was
+    // recorded (also under toReadOnly), brings the main column into range and recalculates
+    // the header.
     void BeginLoading();
     virtual void Loaded();
     // Copies Source's settings (options, colours, heights, margins, styles, delays, header and
@@ -592,7 +601,9 @@ private:
     int FOffsetX = 0, FOffsetY = 0, FRangeX = 0;
     bool FLoading = false, FDestroying = false;
     uint32_t FLoadedRootCount = 0; // root count recorded while loading
-    bool FSilentFree = false;      // nodes moved to another tree leave without OnFreeNode
+    int FLoadedNodeDataSize = -1;  // data size recorded while loading, for the nodes present
+    bool FNodeDataSizePending = false;
+    bool FSilentFree = false; // nodes moved to another tree leave without OnFreeNode
     // Mouse handling.
     PLeanNode FCurrentHotNode = nullptr;
     PLeanNode FCheckNode = nullptr;
@@ -602,9 +613,12 @@ private:
     QRect FLastSelRect, FNewSelRect;
     TColumnIndex FSelRectStartColumn = NoColumn;
     void HandleCheckPress(PLeanNode Node);
-    // Node streams: reads a stream's nodes as the last children of Target, all or nothing.
+    // Node streams: reads a stream's nodes as the last children of Target, all or nothing
+    // (nothing under toReadOnly). With Moved, the stream must hold one node, which is linked
+    // at Target by Mode, unselected and also under toReadOnly, and stored into *Moved.
     friend struct TNodeStreamBuilder;
-    uint32_t ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst);
+    uint32_t ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst,
+                             TLTNodeAttachMode Mode = amAddChildLast, PLeanNode* Moved = nullptr);
     // Writes First's subtree, and with Siblings those of the siblings after it.
     void WriteNodes(TStream& Stream, PLeanNode First, bool Siblings);
     QTimer* FChangeTimer = nullptr;

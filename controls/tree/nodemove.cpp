@@ -119,36 +119,40 @@ void TBaseLeanTree::MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode
             OnSaveNode || targetTree->OnLoadNode || FNodeDataSize != targetTree->FNodeDataSize;
         targetTree->BeginUpdate();
         BeginUpdate();
-        for (PLeanNode n : nodes) {
-            PLeanNode copy;
-            if (viaStream) {
-                TMemoryStream stream;
-                NodeStream::WriteHeader(stream);
-                stream.WriteValue<uint32_t>(1);
-                WriteNode(stream, n);
-                stream.Seek(0, TSeekOrigin::soBeginning);
-                PLeanNode parent =
-                    (Mode == amInsertBefore || Mode == amInsertAfter) ? Target->Parent : Target;
-                targetTree->AddFromStream(stream, parent);
-                copy = parent->LastChild;
-                if (Mode != amAddChildLast) {
-                    targetTree->InternalDisconnectNode(copy, true, true);
-                    targetTree->InternalConnectNode(copy, Target, Mode, targetTree);
-                }
-                DeleteNode(n, true);
-            } else {
-                copy = CopySubtreeTo(n, targetTree, Target, Mode);
-                // A moved node leaves this tree: its host bytes now live in the copy.
-                FSilentFree = true;
-                try {
+        try {
+            for (PLeanNode n : nodes) {
+                PLeanNode copy;
+                if (viaStream) {
+                    TMemoryStream stream;
+                    NodeStream::WriteHeader(stream);
+                    stream.WriteValue<uint32_t>(1);
+                    WriteNode(stream, n);
+                    stream.Seek(0, TSeekOrigin::soBeginning);
+                    // Read in full before the source lets go of the node.
+                    targetTree->ReadStreamNodes(stream, Target, false, Mode, &copy);
                     DeleteNode(n, true);
-                } catch (...) {
+                } else {
+                    copy = CopySubtreeTo(n, targetTree, Target, Mode);
+                    // A moved node leaves this tree: its host bytes now live in the copy.
+                    FSilentFree = true;
+                    try {
+                        DeleteNode(n, true);
+                    } catch (...) {
+                        FSilentFree = false;
+                        throw;
+                    }
                     FSilentFree = false;
-                    throw;
                 }
-                FSilentFree = false;
+                targetTree->DoNodeMoved(copy);
             }
-            targetTree->DoNodeMoved(copy);
+        } catch (...) {
+            // The first failure is the one reported; both brackets end regardless.
+            for (TBaseLeanTree* t : {this, targetTree})
+                try {
+                    t->EndUpdate();
+                } catch (...) {
+                }
+            throw;
         }
         EndUpdate();
         targetTree->InvalidateCache();

@@ -202,7 +202,18 @@ void TBaseLeanTree::SetRootNodeCount(uint32_t value) {
 void TBaseLeanTree::SetNodeDataSize(int value) {
     if (value < -1)
         value = -1;
-    if (value == FNodeDataSize)
+    if (FLoading) {
+        // Nodes present keep their size until Loaded makes them again; new ones take it now.
+        FNodeDataSizePending = FRoot->ChildCount > 0 && value != FNodeDataSize;
+        if (FNodeDataSizePending)
+            FLoadedNodeDataSize = value;
+        else if (FRoot->ChildCount == 0)
+            FNodeDataSize = value;
+        return;
+    }
+    // Nodes cannot keep another size than the one they were made with: a tree that may not be
+    // cleared keeps its size.
+    if (value == FNodeDataSize || (FRoot->ChildCount > 0 && HasMisc(toReadOnly)))
         return;
     uint32_t count = FRoot->ChildCount;
     Clear();

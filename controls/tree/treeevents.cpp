@@ -334,10 +334,9 @@ bool TLeanTreeEvents::DoKeyAction(int& Key, TShiftState& Shift) {
 }
 
 int TLeanTreeEvents::DoIncrementalSearch(PLeanNode Node, const std::u16string& Text) {
-    if (!OnIncrementalSearch)
-        return 1; // nothing to compare: no node matches
-    int result = 0;
-    OnIncrementalSearch(EventSender(), Node, Text, result);
+    int result = 0; // a match unless the host says otherwise
+    if (OnIncrementalSearch)
+        OnIncrementalSearch(EventSender(), Node, Text, result);
     return result;
 }
 

@@ -304,7 +304,7 @@ struct TLeanTreeEvents {
                                 bool& Ghosted); // -1 without a handler
     // Width of Node's label in Column (0 here; descendants measure their text).
     virtual int DoGetNodeWidth(PLeanNode Node, TColumnIndex Column, QPainter* Canvas);
-    // 0 when Node matches Text; the default compares nothing and matches no node.
+    // 0 when Node matches Text; without OnIncrementalSearch every node matches.
     virtual int DoIncrementalSearch(PLeanNode Node, const std::u16string& Text);
     // OnKeyAction may change the key or cancel it (false).
     virtual bool DoKeyAction(int& Key, TShiftState& Shift);

@@ -201,6 +201,10 @@ void TLTHeader::SetAutoSizeIndex(TColumnIndex value) {
 }
 
 void TLTHeader::SetMainColumn(TColumnIndex value) {
+    if (tree_->IsLoading()) {
+        mainColumn_ = value;
+        return;
+    }
     if (columns_->Count() == 0)
         value = NoColumn;
     else
@@ -214,6 +218,11 @@ void TLTHeader::SetMainColumn(TColumnIndex value) {
             tree_->FFocusedColumn = value;
         tree_->InvalidateTree();
     }
+}
+
+void TLTHeader::Loaded() {
+    int count = columns_->Count();
+    mainColumn_ = count ? std::clamp(mainColumn_, 0, count - 1) : NoColumn;
 }
 
 void TLTHeader::SetSortColumn(TColumnIndex value) {

@@ -69,9 +69,13 @@ public:
     void SetBackground(TColor value);
     TColumnIndex AutoSizeIndex() const { return autoSizeIndex_; }
     void SetAutoSizeIndex(TColumnIndex value);
-    // -1 while there are no columns; written clamped to the columns.
+    // -1 while there are no columns; written clamped to the columns, while the tree is loading
+    // only stored (the columns may come later).
     TColumnIndex MainColumn() const { return columns_->Count() ? mainColumn_ : NoColumn; }
     void SetMainColumn(TColumnIndex value);
+    // At the end of the tree's loading: a main column stored meanwhile is clamped to the
+    // columns present (-1 without columns).
+    void Loaded();
     TColumnIndex SortColumn() const { return sortColumn_; }
     void SetSortColumn(TColumnIndex value); // clamped to [-1, count - 1]
     TSortDirection SortDirection() const { return sortDirection_; }

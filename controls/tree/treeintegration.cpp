@@ -42,7 +42,11 @@ void TBaseLeanTree::Loaded() {
     if (!FLoading)
         return;
     FLoading = false;
-    if (FStates.Contains(tsNeedRootCountUpdate)) {
+    bool resize = FNodeDataSizePending;
+    FNodeDataSizePending = false;
+    if (resize || FStates.Contains(tsNeedRootCountUpdate)) {
+        uint32_t count =
+            FStates.Contains(tsNeedRootCountUpdate) ? FLoadedRootCount : FRoot->ChildCount;
         DoStateChange({}, tsNeedRootCountUpdate);
         TLTMiscOptions misc = FOptions->MiscOptions();
         bool readOnly = misc.Contains(toReadOnly);
@@ -50,13 +54,19 @@ void TBaseLeanTree::Loaded() {
             FOptions->SetMiscOptions(misc - TLTMiscOptions{toReadOnly});
         BeginUpdate();
         InterruptValidation();
-        SetChildCount(FRoot, FLoadedRootCount);
+        if (resize) {
+            // The nodes present were made with the old size: they are made again.
+            Clear();
+            FNodeDataSize = FLoadedNodeDataSize;
+        }
+        SetChildCount(FRoot, count);
         EndUpdate();
         if (readOnly)
             FOptions->SetMiscOptions(misc);
         FLoadedRootCount = 0;
     }
     FHeader->Columns().FixPositions();
+    FHeader->Loaded();
     FHeader->RecalculateHeader();
     if (FHeader->Options().Contains(TLTHeaderOption::hoAutoResize))
         FHeader->Columns().AdjustAutoSize(InvalidColumn);

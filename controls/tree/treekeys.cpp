@@ -221,10 +221,15 @@ bool TBaseLeanTree::HandleKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
             if (!grid || ctrl)
                 node = end ? GetLastVisible() : GetFirstVisible();
             if (useColumns && (!grid || !HasSelection(toFullRowSelect))) {
+                // The outermost visible column the host allows, walking inwards.
                 TColumnIndex col =
                     end ? columns.GetLastVisibleColumn() : columns.GetFirstVisibleColumn();
-                if (col >= 0 && DoFocusChanging(FFocusedNode, node, FFocusedColumn, col))
-                    FFocusedColumn = col;
+                for (; col >= 0; col = end ? columns.GetPreviousVisibleColumn(col)
+                                           : columns.GetNextVisibleColumn(col))
+                    if (DoFocusChanging(FFocusedNode, node, FFocusedColumn, col)) {
+                        FFocusedColumn = col;
+                        break;
+                    }
             }
             break;
         }

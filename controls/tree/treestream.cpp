@@ -308,8 +308,9 @@ struct TNodeStreamBuilder {
     }
 };
 
-uint32_t TBaseLeanTree::ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst) {
-    if (HasMisc(toReadOnly))
+uint32_t TBaseLeanTree::ReadStreamNodes(TStream& Stream, PLeanNode Target, bool ClearFirst,
+                                        TLTNodeAttachMode Mode, PLeanNode* Moved) {
+    if (HasMisc(toReadOnly) && !Moved)
         return 0;
     if (!Target)
         Target = FRoot;
@@ -353,16 +354,29 @@ uint32_t TBaseLeanTree::ReadStreamNodes(TStream& Stream, PLeanNode Target, bool 
         Target = FRoot;
     }
     BeginUpdate();
-    TNodeStreamBuilder builder{*this, Target, HasSelection(toMultiSelect), version, {}};
+    // A moved node is read below the parent it will have, so that the host sees it in place.
+    PLeanNode parent =
+        Moved && (Mode == amInsertBefore || Mode == amInsertAfter) ? Target->Parent : Target;
+    TNodeStreamBuilder builder{*this, parent, !Moved && HasSelection(toMultiSelect), version, {}};
     size_t used;
     try {
         used = Parse(data + pos, size - pos, version, count, builder);
+        if (Moved && builder.count != 1)
+            FailCorrupt();
     } catch (...) {
         builder.Rollback();
         EndUpdate();
         throw;
     }
     uint32_t added = builder.count;
+    if (Moved) {
+        PLeanNode n = builder.first;
+        builder.first = builder.last = nullptr;
+        InternalConnectNode(n, Target, Mode, this);
+        if (n->Parent != FRoot)
+            DetermineHiddenChildrenFlag(n->Parent);
+        *Moved = n;
+    }
     builder.Finish();
     if (!builder.selected.empty())
         AddNodesToSelection(builder.selected, true);

@@ -43,6 +43,40 @@ TEST(IntegrationTest, LoadingMakesTheRecordedRootNodesAndKeepsTheTreeSound) {
     EXPECT_TREE_VALID(tree);
 }
 
+TEST(IntegrationTest, LoadingOnlyStoresTheNodeDataSizeAndTheMainColumn) {
+    TTestTree tree;
+    tree.BeginLoading();
+    tree.SetRootNodeCount(5);
+    tree.SetNodeDataSize(8);
+    tree.Header().SetMainColumn(1); // before the columns exist
+    tree.Header().Columns().Add();
+    tree.Header().Columns().Add();
+    tree.Loaded();
+    EXPECT_EQ(AllNodes(tree).size(), 5u);
+    EXPECT_EQ(tree.NodeDataSize(), 8);
+    EXPECT_EQ(tree.Header().MainColumn(), 1);
+    EXPECT_TREE_VALID(tree);
+
+    // Nodes present keep their size while loading; Loaded makes them again with the new one,
+    // also under toReadOnly, and clamps a main column beyond the columns.
+    for (PLeanNode n : AllNodes(tree))
+        tree.Data(n) = 3;
+    tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() | toReadOnly);
+    tree.BeginLoading();
+    tree.SetNodeDataSize(16);
+    tree.Header().SetMainColumn(7);
+    tree.Header().Columns().Add();
+    EXPECT_EQ(tree.NodeDataSize(), 8);
+    EXPECT_EQ(tree.Data(tree.GetFirstNoInit()), 3);
+    tree.Loaded();
+    EXPECT_EQ(tree.NodeDataSize(), 16);
+    ASSERT_EQ(AllNodes(tree).size(), 5u);
+    EXPECT_EQ(tree.Data(tree.GetFirstNoInit()), 0);
+    EXPECT_EQ(tree.Header().MainColumn(), 2);
+    EXPECT_TRUE(tree.TreeOptions().MiscOptions().Contains(toReadOnly));
+    EXPECT_TREE_VALID(tree);
+}
+
 TEST(IntegrationTest, AssignCopiesSettingsButNoNodes) {
     TTestTree source, target;
     source.SetIndent(30);

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QWindow>
 
+#include "controls/tree/treecolumns.h"
+#include "controls/tree/treeheader.h"
 #include "treetestutil.h"
 
 namespace {
@@ -104,6 +106,32 @@ TEST_F(KeysTest, LeftAndRightOpenCloseAndWalkTheLevels) {
     tree.SetFocusedNode(child);
     Key(Qt::Key_Backspace); // to the parent
     EXPECT_EQ(tree.FocusedNode(), Top(0));
+}
+
+TEST_F(KeysTest, HomeAndEndFocusTheOuterColumnsTheHostAllows) {
+    auto& columns = tree.Header().Columns();
+    for (int i = 0; i < 4; ++i)
+        columns.Add().SetWidth(40);
+    columns.Items(3).SetOptions(columns.Items(3).Options() - TLTColumnOption::coVisible);
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    tree.SetFocusedNode(Top(2));
+    // The outermost visible columns are refused: the next ones inward take the focus.
+    tree.OnFocusChanging = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex,
+                              TColumnIndex column,
+                              bool& allowed) { allowed = column != 0 && column != 2; };
+    Key(Qt::Key_End);
+    EXPECT_EQ(tree.FocusedNode(), Top(19));
+    EXPECT_EQ(tree.FocusedColumn(), 1);
+    tree.OnFocusChanging = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex,
+                              TColumnIndex column, bool& allowed) { allowed = column != 1; };
+    Key(Qt::Key_Home);
+    EXPECT_EQ(tree.FocusedNode(), Top(0));
+    EXPECT_EQ(tree.FocusedColumn(), 0);
+    columns.Items(1).SetPosition(0); // display order 1, 0, 2
+    Key(Qt::Key_End);
+    EXPECT_EQ(tree.FocusedColumn(), 2);
+    Key(Qt::Key_Home);
+    EXPECT_EQ(tree.FocusedColumn(), 0); // 1 comes first but is refused
 }
 
 TEST_F(KeysTest, CtrlScrollsWithoutMovingTheFocus) {

@@ -478,11 +478,12 @@ TEST_F(SearchTest, AHandlerThatLeavesTheResultAloneMatches) {
     Type(u"z", t);
     EXPECT_EQ(tree.beeps, 0);
     EXPECT_EQ(Focused(), 0);
-    // Without a handler there is nothing to compare: no node matches.
+    // Without a handler every node matches as well: the search goes on to the next one.
     tree.OnIncrementalSearch = nullptr;
     tree.StopIncrementalSearch();
     Type(u"a", t);
-    EXPECT_EQ(tree.beeps, 1);
+    EXPECT_EQ(tree.beeps, 0);
+    EXPECT_EQ(Focused(), 1);
 }
 
 TEST_F(SearchTest, KeysReachTheSearch) {

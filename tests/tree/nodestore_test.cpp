@@ -321,6 +321,9 @@ TEST(NodeStore, ReadOnlyRefusesChanges) {
     t.Clear();
     t.SetRootNodeCount(8);
     EXPECT_EQ(t.TotalCount(), 3u);
+    // Nodes that cannot be made again keep the data size they were made with.
+    t.SetNodeDataSize(64);
+    EXPECT_EQ(t.NodeDataSize(), int(sizeof(int)));
     int checking = 0;
     t.OnChecking = [&](TBaseLeanTree*, PLeanNode, TCheckState&, bool&) { ++checking; };
     t.SetCheckType(t.GetFirstNoInit(), ctCheckBox);

@@ -284,6 +284,18 @@ TEST_F(ScrollTest, AScrollCancelsTheHintAndFollowsTheRowsNowOnScreen) {
     EXPECT_EQ(tree.OffsetX(), 0);
 }
 
+TEST_F(ScrollTest, ScrollIntoViewScrollsInsideAnUpdate) {
+    // Nodes added inside the bracket are reached before the bars know of them.
+    tree.BeginUpdate();
+    tree.SetRootNodeCount(2000);
+    PLeanNode last = tree.GetLastNoInit();
+    EXPECT_TRUE(tree.ScrollIntoView(last, false));
+    EXPECT_EQ(tree.OffsetY(), ch - 2000 * 18);
+    tree.EndUpdate();
+    EXPECT_EQ(tree.GetDisplayRect(last, NoColumn, false).bottom() + 1, ch);
+    EXPECT_EQ(tree.verticalScrollBar()->value(), -tree.OffsetY());
+}
+
 TEST_F(ScrollTest, ScrollIntoViewOpensParentsAndCentres) {
     // Opening a node would scroll by itself otherwise.
     tree.TreeOptions().SetAutoOptions(tree.TreeOptions().AutoOptions() - toAutoScrollOnExpand);
