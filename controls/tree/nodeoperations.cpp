@@ -39,9 +39,12 @@ void TBaseLeanTree::EndUpdate() {
             DoStateChange({}, tsUpdateHiddenChildrenNeeded);
         }
         DoStateChange({}, tsUpdating);
+        // Painting comes back before the host's events, so that one that raises leaves it on.
+        setUpdatesEnabled(true);
         PackSelection();
         ValidateCache();
         UpdateScrollBars(true);
+        InvalidateTree();
         if (FStates.Contains(tsStructureChangePending))
             DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         if (FStates.Contains(tsChangePending))
@@ -50,8 +53,6 @@ void TBaseLeanTree::EndUpdate() {
             SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
             UpdateScrollBars(true); // nodes initialised for the sort may have changed heights
         }
-        setUpdatesEnabled(true);
-        InvalidateTree();
     }
     DoUpdating(FUpdateCount == 0 ? usEnd : usUpdate);
 }

@@ -114,6 +114,15 @@ TEST(NodeMove, AFailureOnTheWayLosesNoNodeAndEndsBothUpdates) {
     EXPECT_EQ(from.UpdateCount() + to.UpdateCount(), 0u);
     EXPECT_TREE_VALID(from);
     EXPECT_TREE_VALID(to);
+
+    // A host's structure notice that raises as the update ends leaves the tree painting.
+    to.OnStructureChange = [](TBaseLeanTree*, PLeanNode, TChangeReason) {
+        throw std::runtime_error("notice");
+    };
+    to.BeginUpdate();
+    to.Fill(9, 1);
+    EXPECT_THROW(to.EndUpdate(), std::runtime_error);
+    EXPECT_TRUE(to.updatesEnabled());
 }
 
 } // namespace
