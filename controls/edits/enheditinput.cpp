@@ -207,8 +207,8 @@ void TEnhEdit::KeyDown(QKeyEvent* e, int key) {
         }
     }
     if (!typing_.Prefix.isEmpty()) {
-        if (key == Qt::Key_Left && caret <= v.Start) { // Shift too: the selection stays
-            if (!shift)
+        if (key == Qt::Key_Left && caret <= v.Start) { // dropped: a selection stays
+            if (caret < v.Start)
                 setCursorPosition(v.Start);
             e->accept();
             return;

@@ -120,6 +120,9 @@ TEST_F(EditFixture, ShiftArrowsStopAtPrefixAndSuffix) {
     QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(edit->cursorPosition(), 1);
     EXPECT_EQ(edit->selectedText().toStdString(), "12");
+    // Without Shift, Left at the prefix end is dropped too: the selection stays.
+    QTest::keyClick(edit, Qt::Key_Left);
+    EXPECT_EQ(edit->selectedText().toStdString(), "12");
 }
 
 TEST_F(EditFixture, FloatPrecisionWhileTypingAndLeaving) {
