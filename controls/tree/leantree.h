@@ -171,10 +171,10 @@ public:
     void ToggleNode(PLeanNode Node);
     virtual void FullExpand(PLeanNode Node = nullptr);
     virtual void FullCollapse(PLeanNode Node = nullptr);
-    // Moves Source (or only its children) to Target by Mode (nil or a root: as a child of the
-    // root), also into another tree; nothing under this tree's toReadOnly. Error 2001 for a
-    // target inside Source. A failure on the way (the hosts' stream events) leaves every
-    // node not yet moved in place and ends the update brackets of both trees.
+    // Moves Source (or only its children) to Target by Mode (a root: as a child of it; nil: as
+    // the first child of this tree's root), also into another tree; nothing under this tree's
+    // toReadOnly. Error 2001 for a target inside Source. A failure on the way (the hosts' stream
+    // events) leaves every node not yet moved in place and ends the update brackets of both trees.
     void MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
     // The same with Tree's root as Target (nil Tree: this tree's root).
     void MoveTo(PLeanNode Source, TBaseLeanTree* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);

@@ -59,7 +59,7 @@ PLeanNode TBaseLeanTree::CopySubtreeTo(PLeanNode Source, TBaseLeanTree* Target,
 
 void TBaseLeanTree::MoveTo(PLeanNode Source, TBaseLeanTree* Tree, TLTNodeAttachMode Mode,
                            bool ChildrenOnly) {
-    MoveTo(Source, Tree ? Tree->FRoot : nullptr, Mode, ChildrenOnly);
+    MoveTo(Source, Tree ? Tree->FRoot : FRoot, Mode, ChildrenOnly);
 }
 
 void TBaseLeanTree::MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode Mode,
@@ -70,8 +70,9 @@ void TBaseLeanTree::MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode
     if (Target == Source && (Mode == amInsertBefore || Mode == amInsertAfter) && !ChildrenOnly)
         return;
     TBaseLeanTree* targetTree = this;
-    if (!Target) {
+    if (!Target) { // nil: the first child of this tree's root
         Target = FRoot;
+        Mode = amAddChildFirst;
     } else {
         targetTree = TreeFromNode(Target);
     }

@@ -195,6 +195,11 @@ TEST(NodeStore, MoveKeepsOrderAndRefusesCycles) {
     t.MoveTo(b->FirstChild, a, amAddChildFirst, false);
     EXPECT_EQ(a->ChildCount, 1u);
     EXPECT_TREE_VALID(t);
+    // No target: the first top-level node, whatever the mode.
+    PLeanNode last = t.RootNode()->LastChild;
+    t.MoveTo(last, static_cast<PLeanNode>(nullptr), amAddChildLast, false);
+    EXPECT_EQ(t.RootNode()->FirstChild, last);
+    EXPECT_TREE_VALID(t);
     t.OnNodeMoving = [](TBaseLeanTree*, PLeanNode, PLeanNode, bool& allowed) { allowed = false; };
     t.MoveTo(b, a, amAddChildLast, false);
     EXPECT_EQ(a->ChildCount, 1u);
