@@ -16,41 +16,17 @@
 
 namespace {
 
-// A tree whose int data travels in node streams.
-class TDataTree : public TTestTree {
+// A stream tree with multi-selection that accepts every drag and drops through ProcessDrop.
+class TDataTree : public TStreamTestTree {
 public:
     TDataTree() {
         resize(300, 400);
-        OnSaveNode = [this](TBaseLeanTree*, PLeanNode n, TStream& s) { s.WriteValue(Data(n)); };
-        OnLoadNode = [this](TBaseLeanTree*, PLeanNode n, TStream& s) {
-            Data(n) = s.ReadValue<int>();
-        };
         TreeOptions().SetSelectionOptions({TLTSelectionOption::toMultiSelect});
         OnDragOver = [](TBaseLeanTree*, TBaseLeanTree*, Qt::KeyboardModifiers, TDragState, QPoint,
                         TDropMode, Qt::DropAction&, bool& accept) { accept = true; };
         OnDragDrop = [](TBaseLeanTree* t, TBaseLeanTree* source, const QMimeData* data,
                         const TFormatArray&, Qt::KeyboardModifiers, QPoint, Qt::DropAction& effect,
                         TDropMode) { t->ProcessDrop(source, data, effect); };
-    }
-    // Top-level nodes first+0 .. first+count-1, each with one child 100 * its number.
-    void Fill(int first, int count) {
-        for (int i = 0; i < count; ++i) {
-            PLeanNode n = AddChild(nullptr);
-            Data(n) = first + i;
-            Data(AddChild(n)) = 100 * (first + i);
-        }
-    }
-    std::vector<int> Values() {
-        std::vector<int> out;
-        for (PLeanNode n : AllNodes(*this))
-            out.push_back(Data(n));
-        return out;
-    }
-    PLeanNode Top(int i) {
-        PLeanNode n = GetFirstChild(nullptr);
-        while (i-- > 0)
-            n = n->NextSibling;
-        return n;
     }
 };
 

@@ -10,35 +10,9 @@ namespace {
 
 using enum TLTMiscOption;
 
-// A tree whose int data travels in node streams.
-class TStreamTree : public TTestTree {
+// A stream tree that can be made read-only.
+class TStreamTree : public TStreamTestTree {
 public:
-    TStreamTree() {
-        OnSaveNode = [this](TBaseLeanTree*, PLeanNode n, TStream& s) { s.WriteValue(Data(n)); };
-        OnLoadNode = [this](TBaseLeanTree*, PLeanNode n, TStream& s) {
-            Data(n) = s.ReadValue<int>();
-        };
-    }
-    // Top-level nodes first .. first+count-1, each with one child 100 * its number.
-    void Fill(int first, int count) {
-        for (int i = 0; i < count; ++i) {
-            PLeanNode n = AddChild(nullptr);
-            Data(n) = first + i;
-            Data(AddChild(n)) = 100 * (first + i);
-        }
-    }
-    std::vector<int> Values() {
-        std::vector<int> out;
-        for (PLeanNode n : AllNodes(*this))
-            out.push_back(Data(n));
-        return out;
-    }
-    PLeanNode Top(int i) {
-        PLeanNode n = RootNode()->FirstChild;
-        while (i-- > 0)
-            n = n->NextSibling;
-        return n;
-    }
     void SetReadOnly(bool on) {
         auto misc = TreeOptions().MiscOptions();
         TreeOptions().SetMiscOptions(on ? misc | toReadOnly : misc - toReadOnly);

@@ -9,6 +9,7 @@
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeinvariants.h"
+#include "platform/classes.h"
 
 class TTestTree : public TBaseLeanTree {
 public:
@@ -61,6 +62,39 @@ inline std::vector<PLeanNode> AllNodes(const TBaseLeanTree& t) {
     }
     return out;
 }
+
+// A tree whose int data travels in node streams (OnSaveNode, OnLoadNode).
+class TStreamTestTree : public TTestTree {
+public:
+    TStreamTestTree() {
+        OnSaveNode = [this](TBaseLeanTree*, PLeanNode n, TStream& s) { s.WriteValue(Data(n)); };
+        OnLoadNode = [this](TBaseLeanTree*, PLeanNode n, TStream& s) {
+            Data(n) = s.ReadValue<int>();
+        };
+    }
+    // Top-level nodes first .. first+count-1, each with one child 100 * its number.
+    void Fill(int first, int count) {
+        for (int i = 0; i < count; ++i) {
+            PLeanNode n = AddChild(nullptr);
+            Data(n) = first + i;
+            Data(AddChild(n)) = 100 * (first + i);
+        }
+    }
+    // The data of every node in tree order.
+    std::vector<int> Values() {
+        std::vector<int> out;
+        for (PLeanNode n : AllNodes(*this))
+            out.push_back(Data(n));
+        return out;
+    }
+    // The i-th top-level node.
+    PLeanNode Top(int i) {
+        PLeanNode n = RootNode()->FirstChild;
+        while (i-- > 0)
+            n = n->NextSibling;
+        return n;
+    }
+};
 
 // The shown rows in display order, from the links alone.
 inline std::vector<PLeanNode> ShownRows(const TBaseLeanTree& t) {
