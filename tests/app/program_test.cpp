@@ -47,10 +47,7 @@ TEST(Program, EndsWithoutACrashWhenTheDisplayGoesOrOnTermination) {
     // Starts the program on the data file on x's display; false when it did not start.
     auto start = [&](QProcess& program, const TXServer& x) {
         env.insert("DISPLAY", QString::fromStdString(x.Display()));
-        program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
-        return program.waitForStarted(10000);
+        return h.Start(program, env);
     };
 
     // The X server goes while the reminders window and a desktop alert are up.

@@ -286,10 +286,7 @@ TEST(ProgramFiring, ATerminationSignalEndsItWithinTheGraceWhileItFiresPastDueRem
     const std::string before = ReadFileBytes(h.dataFile);
     QProcess program;
     Stopper stop{program};
-    program.setProcessEnvironment(h.env);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
-    ASSERT_TRUE(program.waitForStarted(kStartDeadlineMs));
+    ASSERT_TRUE(h.Start(program));
     ASSERT_TRUE(WaitUntil(
         [&] {
             return FileExists(h.settingsFile) &&
@@ -323,13 +320,7 @@ TEST(ProgramMail, AnEMailBeingSentGoesOutBeforeTheEndUnlessASignalEndsIt) {
         // than the exit grace allows.
         TFakeSmtpServer server(TSmtpMisbehaviour::None, 800);
         TProgramHome h;
-        SetRegistryStoreFolder(h.home + "/.config/Tockwell");
-        TMailer account(SMTPSettingsKey);
-        account.SMTP.Host = "127.0.0.1";
-        account.SMTP.Port = server.Port();
-        account.Message.From = {"Tockwell", "alerts@example.org"};
-        account.SaveSettings();
-        SetRegistryStoreFolder({});
+        h.WriteMailAccount(server.Port());
         {
             TTockwellDB db;
             TReminderItem& r = db.AddNew("Mail me", Now() - 1.0 / 1440)->GetReminder();
@@ -339,10 +330,7 @@ TEST(ProgramMail, AnEMailBeingSentGoesOutBeforeTheEndUnlessASignalEndsIt) {
         }
         QProcess program;
         Stopper stop{program};
-        program.setProcessEnvironment(h.env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
-        ASSERT_TRUE(program.waitForStarted(kStartDeadlineMs));
+        ASSERT_TRUE(h.Start(program));
         ASSERT_TRUE(WaitUntil([&] { return server.Connections() == 1; }, kStartDeadlineMs));
         const auto asked = std::chrono::steady_clock::now();
         if (bySignal) {

@@ -29,15 +29,7 @@ TEST(ProgramMail, AStalledMailServerHoldsUpNeitherRemindersNorQuitting) {
     TFakeSmtpServer server(TSmtpMisbehaviour::StallAfterData);
 
     // The program's account points at the server.
-    SetRegistryStoreFolder(h.home + "/.config/Tockwell");
-    {
-        TMailer account(SMTPSettingsKey);
-        account.SMTP.Host = "127.0.0.1";
-        account.SMTP.Port = server.Port();
-        account.Message.From = {"Tockwell", "alerts@example.org"};
-        account.SaveSettings();
-    }
-    SetRegistryStoreFolder(registry.Folder());
+    h.WriteMailAccount(server.Port(), registry.Folder());
 
     // A reminder that mails, due a minute ago, and one without mail, due a little later.
     const std::string fileName = h.dir.File("mail.tock");

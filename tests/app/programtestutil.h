@@ -2,15 +2,18 @@
 // Helpers of the tests that start the program itself: where it is, the environment of a home
 // of its own, and what its data file records.
 
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <string>
 #include <sys/stat.h>
 
 #include "core/alertwindows.h"
+#include "core/mailer.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
 #include "platform/fileutils.h"
+#include "platform/registrystore.h"
 #include "platform/xmldom.h"
 #include "testutil.h"
 
@@ -71,6 +74,26 @@ struct TProgramHome {
         db.AddNew("Due now", Now() - 1.0 / 1440)->GetReminder().GetAction(akShowAlertWnd).Enabled =
             true;
         SaveXMLDataFile(db, dataFile);
+    }
+    // Starts the program in env on the data file, its output passed through; false when it
+    // did not start.
+    bool Start(QProcess& program, const QProcessEnvironment& in) const {
+        program.setProcessEnvironment(in);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QString::fromStdString(kProgram), {QString::fromStdString(dataFile)});
+        return program.waitForStarted(10000);
+    }
+    bool Start(QProcess& program) const { return Start(program, env); }
+    // Points the program's e-mail account at the SMTP server on this machine's port; the
+    // settings store is then folder again.
+    void WriteMailAccount(int port, const std::string& folder = {}) const {
+        SetRegistryStoreFolder(home + "/.config/Tockwell");
+        TMailer account(SMTPSettingsKey);
+        account.SMTP.Host = "127.0.0.1";
+        account.SMTP.Port = port;
+        account.Message.From = {"Tockwell", "alerts@example.org"};
+        account.SaveSettings();
+        SetRegistryStoreFolder(folder);
     }
     // True once the data file records that the reminder fired.
     bool Fired() const { return !SavedLatestAlert(dataFile).empty(); }
