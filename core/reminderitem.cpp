@@ -66,8 +66,8 @@ void TReminderItem::SetNext(TDateTime value) {
     if (nextAlertDateTime_ == value)
         return;
     nextAlertDateTime_ = value;
-    if (OnNextAlertChange)
-        OnNextAlertChange();
+    if (nextAlertListener_)
+        nextAlertListener_->NextAlertMoved();
 }
 
 void TReminderItem::SetReminderDateTimeIfChanged(TDateTime dt) {

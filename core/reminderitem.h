@@ -26,6 +26,15 @@ enum TReminderState : uint8_t {
 constexpr int ReminderItemVersion = 2;
 
 class TReminderItem;
+// Told when a reminder's next alert takes another value.
+class INextAlertListener {
+public:
+    virtual void NextAlertMoved() = 0;
+
+protected:
+    ~INextAlertListener() = default;
+};
+
 // Raised after SetReminderState changed the state, with the state before.
 using TReminderStateChangeEvent = std::function<void(TReminderItem& sender, uint8_t oldState)>;
 
@@ -76,7 +85,7 @@ public:
     bool CheckAlert(const IReminderAwareItemPtr& item, TDateTime now);
 
     // Copies the settings; unless keepState also the dates, Snoozed, AutoAlertIndex and the
-    // state. PlacedToReminderWnd, LatestAlertDateTime and the events are never copied.
+    // state. PlacedToReminderWnd, LatestAlertDateTime, the event and the listener are never copied.
     void Assign(const TReminderItem& source, bool keepState);
 
     // ---- Persistent forms ---------------------------------------------------------------
@@ -130,12 +139,13 @@ public:
     void SetLatestAlertDateTime(TDateTime value) { latestAlertDateTime_ = value; }
 
     TReminderStateChangeEvent OnStateChange;
-    // Raised whenever NextAlertDateTime takes another value, whatever changed it (a setter, a
-    // fire, a snooze, a state change, Assign, a load). Never copied.
-    std::function<void()> OnNextAlertChange;
+    // listener (null: none) is told whenever NextAlertDateTime takes another value, whatever
+    // changed it (a setter, a fire, a snooze, a state change, Assign, a load). Not owned, never
+    // copied: it is cleared or set anew before it goes.
+    void SetNextAlertListener(INextAlertListener* listener) { nextAlertListener_ = listener; }
 
 private:
-    // Stores the next alert; OnNextAlertChange when it differs.
+    // Stores the next alert; tells the listener when it differs.
     void SetNext(TDateTime value);
     void StopAlertSound();
     void AdvanceByRecurrence();
@@ -154,6 +164,8 @@ private:
     bool placedToReminderWnd_ = false;
     std::unique_ptr<TRecurrencePattern> pattern_;
     TDateTime latestAlertDateTime_ = 0;
+    // Last, so that the fields that walks over many reminders read stay where they were.
+    INextAlertListener* nextAlertListener_ = nullptr;
 };
 
 // "Repeated alerts need an interval greater than zero."

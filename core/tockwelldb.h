@@ -58,7 +58,7 @@ protected:
     int Compare(const TAlertIndexEntry& a, const TAlertIndexEntry& b) const override;
 };
 
-class TTockwellDB : public IReminderAwareDatabase {
+class TTockwellDB : public IReminderAwareDatabase, private INextAlertListener {
 public:
     TTockwellDB();
     // Every entry still held elsewhere is marked removed.
@@ -176,7 +176,7 @@ public:
 private:
     friend class TTockwellItem;
     // An entry's next alert changed: the alert index no longer holds its key.
-    void NextAlertMoved() { keysMoved_ = true; }
+    void NextAlertMoved() override { keysMoved_ = true; }
 
     using TItemList = std::vector<TTockwellItemPtr>;
     // The list to change: copied first while a walk holds it.

@@ -21,11 +21,7 @@ void TTockwellItem::Delete() {
 TReminderItem& TTockwellItem::GetReminder() {
     if (!reminder_) {
         reminder_ = std::make_unique<TReminderItem>();
-        // The reminder goes with this entry, so it never calls a freed one.
-        reminder_->OnNextAlertChange = [this] {
-            if (owner_)
-                owner_->NextAlertMoved();
-        };
+        reminder_->SetNextAlertListener(owner_);
     }
     return *reminder_;
 }
@@ -37,10 +33,14 @@ TDateTime TTockwellItem::NextAlertDateTime() const {
 void TTockwellItem::MarkAdded(TTockwellDB* owner) {
     owner_ = owner;
     removed_ = false;
+    if (reminder_)
+        reminder_->SetNextAlertListener(owner);
 }
 
 void TTockwellItem::MarkRemoved() {
     owner_ = nullptr;
+    if (reminder_)
+        reminder_->SetNextAlertListener(nullptr);
     removed_ = true;
     OnDelete = nullptr;
 }
