@@ -601,8 +601,8 @@ private:
     int FOffsetX = 0, FOffsetY = 0, FRangeX = 0;
     bool FLoading = false, FDestroying = false;
     uint32_t FLoadedRootCount = 0; // root count recorded while loading
-    int FLoadedNodeDataSize = -1;  // data size recorded while loading, for the nodes present
-    bool FNodeDataSizePending = false;
+    // A data size recorded while loading that the nodes present were not made with.
+    std::optional<int> FLoadedNodeDataSize;
     bool FSilentFree = false; // nodes moved to another tree leave without OnFreeNode
     // Mouse handling.
     PLeanNode FCurrentHotNode = nullptr;

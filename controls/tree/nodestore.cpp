@@ -204,11 +204,11 @@ void TBaseLeanTree::SetNodeDataSize(int value) {
         value = -1;
     if (FLoading) {
         // Nodes present keep their size until Loaded makes them again; new ones take it now.
-        FNodeDataSizePending = FRoot->ChildCount > 0 && value != FNodeDataSize;
-        if (FNodeDataSizePending)
-            FLoadedNodeDataSize = value;
-        else if (FRoot->ChildCount == 0)
+        FLoadedNodeDataSize.reset();
+        if (FRoot->ChildCount == 0)
             FNodeDataSize = value;
+        else if (value != FNodeDataSize)
+            FLoadedNodeDataSize = value;
         return;
     }
     // Nodes cannot keep another size than the one they were made with: a tree that may not be

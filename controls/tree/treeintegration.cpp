@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treecolumns.h"
@@ -42,8 +43,7 @@ void TBaseLeanTree::Loaded() {
     if (!FLoading)
         return;
     FLoading = false;
-    bool resize = FNodeDataSizePending;
-    FNodeDataSizePending = false;
+    const std::optional<int> resize = std::exchange(FLoadedNodeDataSize, std::nullopt);
     if (resize || FStates.Contains(tsNeedRootCountUpdate)) {
         uint32_t count =
             FStates.Contains(tsNeedRootCountUpdate) ? FLoadedRootCount : FRoot->ChildCount;
@@ -57,7 +57,7 @@ void TBaseLeanTree::Loaded() {
         if (resize) {
             // The nodes present were made with the old size: they are made again.
             Clear();
-            FNodeDataSize = FLoadedNodeDataSize;
+            FNodeDataSize = *resize;
         }
         SetChildCount(FRoot, count);
         EndUpdate();
