@@ -117,12 +117,23 @@ TEST_F(DragDropTest, AMoveToATreeWithStreamHandlersGoesThroughThem) {
         load(t, n, s);
     };
     a.OnFreeNode = [&](TBaseLeanTree*, PLeanNode) { ++freed; };
+    a.SetSelected(a.Top(0), true);
     a.MoveTo(a.Top(0), b.Top(1), amInsertBefore, false);
     EXPECT_EQ(b.Values(), (std::vector<int>{7, 700, 1, 100, 8, 800}));
     EXPECT_EQ(a.Values(), (std::vector<int>{2, 200, 3, 300}));
     EXPECT_EQ(loaded, 2);
     EXPECT_EQ(freed, 2); // the source's host data is released as for any deleted node
+    // The selection stays with the old tree.
+    EXPECT_EQ(b.SelectedCount(), 0u);
     EXPECT_TREE_VALID(a);
+    EXPECT_TREE_VALID(b);
+    // The same without stream handlers.
+    a.OnSaveNode = nullptr;
+    b.OnLoadNode = nullptr;
+    a.SetSelected(a.Top(0), true);
+    a.MoveTo(a.Top(0), b.Top(0), amInsertBefore, false);
+    EXPECT_EQ(b.Values(), (std::vector<int>{2, 200, 7, 700, 1, 100, 8, 800}));
+    EXPECT_EQ(b.SelectedCount(), 0u);
     EXPECT_TREE_VALID(b);
 }
 

@@ -75,6 +75,16 @@ TEST(IntegrationTest, LoadingOnlyStoresTheNodeDataSizeAndTheMainColumn) {
     EXPECT_EQ(tree.Header().MainColumn(), 2);
     EXPECT_TRUE(tree.TreeOptions().MiscOptions().Contains(toReadOnly));
     EXPECT_TREE_VALID(tree);
+
+    // A size set and set back while loading changes nothing: the nodes keep their data.
+    tree.Data(tree.GetFirstNoInit()) = 5;
+    tree.BeginLoading();
+    tree.SetNodeDataSize(4);
+    tree.SetNodeDataSize(16);
+    tree.Loaded();
+    EXPECT_EQ(tree.NodeDataSize(), 16);
+    ASSERT_EQ(AllNodes(tree).size(), 5u);
+    EXPECT_EQ(tree.Data(tree.GetFirstNoInit()), 5);
 }
 
 TEST(IntegrationTest, AssignCopiesSettingsButNoNodes) {

@@ -200,6 +200,10 @@ TEST(NodeStore, MoveKeepsOrderAndRefusesCycles) {
     t.MoveTo(last, static_cast<PLeanNode>(nullptr), amAddChildLast, false);
     EXPECT_EQ(t.RootNode()->FirstChild, last);
     EXPECT_TREE_VALID(t);
+    // No tree: this tree's root, where the mode says.
+    t.MoveTo(last, static_cast<TBaseLeanTree*>(nullptr), amAddChildLast, false);
+    EXPECT_EQ(t.RootNode()->LastChild, last);
+    EXPECT_TREE_VALID(t);
     t.OnNodeMoving = [](TBaseLeanTree*, PLeanNode, PLeanNode, bool& allowed) { allowed = false; };
     t.MoveTo(b, a, amAddChildLast, false);
     EXPECT_EQ(a->ChildCount, 1u);

@@ -188,6 +188,12 @@ TEST(StringTreePaint, TheEditedCellHidesItsTextWhateverColumnHasTheFocus) {
     tree.Render();
     EXPECT_EQ(tree.drawn, QStringList{"second"});
     ASSERT_TRUE(tree.CancelEditNode());
+    // With the header hidden the row is one cell, the edited one.
+    tree.Header().SetOptions(tree.Header().Options() - hoVisible);
+    ASSERT_TRUE(tree.EditNode(n, 0));
+    tree.Render();
+    EXPECT_TRUE(tree.drawn.isEmpty());
+    ASSERT_TRUE(tree.CancelEditNode());
 }
 
 // A string tree with a spanning header row, multi-line rows and one check box of each kind,
