@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "app/programicons.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -173,8 +174,7 @@ bool TCoolTrayIcon::ModifyIcon() {
     data_.Icon = ShownIcon();
     data_.Tip.clear();
     if (!hint_.empty() && showHint_) {
-        data_.Tip = Cut(hint_, kTipChars);
-        data_.Tip.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+        data_.Tip = QString::fromStdString(HintLineBreaks(Cut(hint_, kTipChars).toStdString()));
     }
     tray_->setIcon(data_.Icon);
     tray_->setToolTip(data_.Tip);

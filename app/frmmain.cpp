@@ -52,6 +52,7 @@
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/uifont.h"
 #include "platform/gui/windowmessages.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ QLabel* GreyLabel(const QString& text, QWidget* parent) {
 } // namespace
 
 QString HintToolTip(const std::string& hint) {
-    return QString::fromStdString(hint).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    return QString::fromStdString(HintLineBreaks(hint));
 }
 
 TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlags) {

@@ -191,6 +191,10 @@ std::string ReplaceText(std::string_view s, std::string_view from, std::string_v
     return out;
 }
 
+std::string HintLineBreaks(std::string_view hint) {
+    return ReplaceText(hint, "\n\r", "\n");
+}
+
 bool ContainsText(std::string_view haystack, std::string_view needle) {
     return LowerCase(haystack).find(LowerCase(needle)) != std::string::npos;
 }

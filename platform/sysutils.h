@@ -79,6 +79,9 @@ bool AnsiSameText(std::string_view a, std::string_view b);
 bool StartsText(std::string_view prefix, std::string_view s);
 
 std::string ReplaceText(std::string_view s, std::string_view from, std::string_view to);
+// A multi-line hint with each "\n\r" (its line separator) as one "\n", read from the left; a
+// lone "\n" or "\r" and a "\r\n" stay as they are.
+std::string HintLineBreaks(std::string_view hint);
 bool ContainsText(std::string_view haystack, std::string_view needle); // ASCII case-insensitive
 
 std::string IntToStr(int64_t value);

@@ -14,9 +14,9 @@ namespace {
 
 constexpr QPoint FarAway{32767, 32767};
 
-// Multi-line hints separate their lines with "\n\r".
+// A hint as tooltip text, one line per "\n\r"-separated line.
 QString HintText(const std::string& text) {
-    QString s = QString::fromStdString(ReplaceText(text, "\n\r", "\n"));
+    QString s = QString::fromStdString(HintLineBreaks(text));
     return Qt::convertFromPlainText(s, Qt::WhiteSpaceNormal);
 }
 

@@ -614,8 +614,8 @@ void TEnhEdit::paintEvent(QPaintEvent* e) {
     if (!hasFocus() && !emptyText_.empty() && ValueOf(text(), typing_).isEmpty()) {
         p.setPen(QColor(0x80, 0x80, 0x80));
         p.setFont(QApplication::font());
-        QRect r = rect().adjusted(2 + leftInset_ + (flat_ ? 2 : 0), 2, -rightInset_ - 2, -2);
-        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(emptyText_));
+        // The text cell's top-left corner at (2, 2), whatever the insets and the edit's height.
+        p.drawText(QPoint(2, 2 + p.fontMetrics().ascent()), QString::fromStdString(emptyText_));
     }
     if (flat_ && !FocusBorder) {
         p.setPen(ColorToQColor(FlatLineColor, Qt::black));

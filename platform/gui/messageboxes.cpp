@@ -71,7 +71,7 @@ std::shared_ptr<IMessageBoxes> SetMessageBoxes(std::shared_ptr<IMessageBoxes> bo
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     static const char* const captions[] = {"Warning", "Error", "Information", "Confirm"};
     std::string caption = type < mtCustom ? captions[type] : ApplicationTitle();
-    return MessageBoxes().MessageBox(ReplaceText(text, "\n\r", "\n"), caption, type, buttons);
+    return MessageBoxes().MessageBox(HintLineBreaks(text), caption, type, buttons);
 }
 
 void ShowException(const std::string& message) {

@@ -76,6 +76,27 @@ TEST_F(EditFixture, CueTextGoesByTheValueNotThePrefix) {
     }
 }
 
+TEST_F(EditFixture, CueTextSitsAtTheTopLeftCorner) {
+    // A tall flat edit: a centred text, or one that starts at the flat look's inset, lies
+    // clear of the place where the text cell starts at (2, 2).
+    edit->setGeometry(100, 20, 150, 44);
+    edit->SetFlat(true);
+    edit->SetText("");
+    const QImage plain = Render(*edit);
+    edit->SetEmptyText("None");
+    const QImage cue = Render(*edit, "edit_cue_corner");
+    QRect ink;
+    for (int y = 0; y < cue.height(); ++y)
+        for (int x = 0; x < cue.width(); ++x)
+            if (cue.pixel(x, y) != plain.pixel(x, y))
+                ink |= QRect(x, y, 1, 1);
+    const QFontMetrics fm(QApplication::font());
+    const QRect glyphs = fm.tightBoundingRect("None");
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.top(), 2 + fm.ascent() + glyphs.top(), 1);
+    EXPECT_NEAR(ink.left(), 2 + glyphs.left(), 1);
+}
+
 TEST_F(EditFixture, PrefixAndSuffixKeepTheValue) {
     edit->SetEditType(etNumeric);
     edit->SetPrefix("$");

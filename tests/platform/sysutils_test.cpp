@@ -37,3 +37,12 @@ TEST(SysUtils, TrimAndReplace) {
     EXPECT_EQ(ReplaceText("", "b", "x"), "");
     EXPECT_EQ(Format("%d-%s", 3, "x"), "3-x");
 }
+
+TEST(SysUtils, HintLineBreaks) {
+    EXPECT_EQ(HintLineBreaks("Tockwell\n\rNearest alert:\n\r"), "Tockwell\nNearest alert:\n");
+    EXPECT_EQ(HintLineBreaks("a\n\r\n\rb"), "a\n\nb"); // an empty line between
+    // Lone breaks and the other order are not the separator; pairs are read from the left.
+    EXPECT_EQ(HintLineBreaks("a\nb\rc\r\nd"), "a\nb\rc\r\nd");
+    EXPECT_EQ(HintLineBreaks("a\r\n\rb"), "a\r\nb");
+    EXPECT_EQ(HintLineBreaks("a\n\r\nb"), "a\n\nb");
+}
