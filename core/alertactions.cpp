@@ -46,9 +46,9 @@ void TQueuedAlertAction::Run() const {
     try {
         Item->GetReminder().GetAction(Kind).Execute(Item);
     } catch (const std::exception& e) {
-        ShowAlertError(e.what());
+        ShowAlertError(e.what(), Item);
     } catch (...) {
-        ShowAlertError("Unknown error in an alert action.");
+        ShowAlertError("Unknown error in an alert action.", Item);
     }
 }
 
@@ -106,27 +106,28 @@ void TAlertActShowAlertWnd::Act(const IReminderAwareItemPtr& item) {
 
 void TAlertActSendEmail::Act(const IReminderAwareItemPtr& item) {
     SendAlertMail(SMTPSettingsKey, Emails, item->GetCaption(), item->GetNotes(),
-                  [](const std::string& error) {
+                  [item](const std::string& error) {
                       if (!error.empty())
-                          ShowAlertError(error);
+                          ShowAlertError(error, item);
                   });
 }
 
 void TAlertActRunApp::Act(const IReminderAwareItemPtr& item) {
     if (!RunAlertProgram(AppPath))
         ShowAlertError(Format("Reminder error in task \"%s\". Can not run application: \"%s\"",
-                              item->GetCaption().c_str(), AppPath.c_str()));
+                              item->GetCaption().c_str(), AppPath.c_str()),
+                       item);
 }
 
 void TAlertActShowModalDialog::Act(const IReminderAwareItemPtr& item) {
     // The box may wait for another; the entry may have been deleted by then. A repetition
-    // while the reminder's box waits or is open adds none.
+    // while the reminder's message box waits or is open adds none.
     ShowAlertBox(
         [item] {
             if (auto dialogs = AlertDialogs(); dialogs && !item->IsRemoved())
                 dialogs->ShowModalMessage("\"" + item->GetCaption() + "\"");
         },
-        item);
+        item, "message");
 }
 
 void TAlertActPlaySound::Act(const IReminderAwareItemPtr&) {

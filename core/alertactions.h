@@ -91,7 +91,7 @@ protected:
 
 // Kind 2: sends the caption as subject and the notes as body to Emails (SendAlertMail with
 // SMTPSettingsKey). The send ends later, off the GUI thread; a failure then shows its message
-// in an error box (ShowAlertError).
+// in an error box of the entry's (ShowAlertError).
 class TAlertActSendEmail : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akSendEmail;
@@ -106,7 +106,8 @@ protected:
 };
 
 // Kind 3: starts AppPath as a command line (RunAlertProgram). When it cannot be started an
-// error box says "Reminder error in task "<caption>". Can not run application: "<AppPath>"".
+// error box of the entry's says "Reminder error in task "<caption>". Can not run application:
+// "<AppPath>"" (ShowAlertError).
 class TAlertActRunApp : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akRunApp;
@@ -121,7 +122,8 @@ protected:
 };
 
 // Kind 4: a modal message box with the caption in double quotes (ShowAlertBox: it may be
-// shown later, after a box already open; none is added while the reminder's box waits).
+// shown later, after a box already open; none is added while the reminder's message box
+// waits).
 class TAlertActShowModalDialog : public TAlertAction {
 public:
     static constexpr TAlertKind Kind = akShowModalDialog;

@@ -80,20 +80,23 @@ void SetMailOutbox(std::shared_ptr<IMailOutbox> outbox) {
     OutboxSlot() = std::move(outbox);
 }
 
-void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner) {
+void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner,
+                  const std::string& key) {
     if (auto window = RemindersWindow())
-        window->ShowBoxInTurn(std::move(box), owner);
+        window->ShowBoxInTurn(std::move(box), owner, key);
     else
         box();
 }
 
-void ShowAlertError(const std::string& text) {
-    ShowAlertBox([text] {
-        if (auto dialogs = AlertDialogs())
-            dialogs->ShowErrorBox(text);
-        else
-            std::fprintf(stderr, "Tockwell: %s\n", text.c_str());
-    });
+void ShowAlertError(const std::string& text, const IReminderAwareItemPtr& owner) {
+    ShowAlertBox(
+        [text] {
+            if (auto dialogs = AlertDialogs())
+                dialogs->ShowErrorBox(text);
+            else
+                std::fprintf(stderr, "Tockwell: %s\n", text.c_str());
+        },
+        owner, "error: " + text);
 }
 
 void SetRunProgramFunc(TRunProgramFunc run) {

@@ -33,7 +33,8 @@ struct TQueuedAlertAction {
 
     // Executes the entry's current action of this kind (which acts only when enabled).
     // Does nothing when the entry was removed from its database or has no reminder. A
-    // failing action does not raise: its message is shown in an error box (ShowAlertError).
+    // failing action does not raise: its message is shown in an error box of the entry's
+    // (ShowAlertError with Item as owner).
     void Run() const;
 };
 
@@ -77,10 +78,11 @@ public:
     // Shows a box that waits for the user (box() returns once it is closed), the window first
     // standing as the updates held back so far would leave it. Boxes come one at a time, in
     // the order asked for; a window may show one later, once this call has returned (the
-    // real one does, from its event loop). A box of an owner (the reminder whose message it
-    // is) is dropped while another box of the same owner waits or is open. The base shows it
-    // at once.
-    virtual void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& /*owner*/) {
+    // real one does, from its event loop). A box of an owner (the reminder whose box it is)
+    // is dropped while another box of the same owner and key (what the box is and says)
+    // waits or is open. The base shows it at once.
+    virtual void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& /*owner*/,
+                               const std::string& /*key*/) {
         box();
     }
     // Between HoldBoxes and the matching ReleaseBoxes (they nest) no box is shown, neither from
@@ -170,12 +172,14 @@ private:
 };
 
 // Shows a box of the alerts that waits for the user (a modal message, an error box) through
-// the reminders window's ShowBoxInTurn (owner: the reminder whose message it is, or null);
-// without a window at once.
-void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner = nullptr);
+// the reminders window's ShowBoxInTurn (owner: the reminder whose box it is, or null; key:
+// what the box is and says); without a window at once.
+void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner = nullptr,
+                  const std::string& key = {});
 // Shows text in the error box of AlertDialogs() (through ShowAlertBox), or on stderr without
-// one.
-void ShowAlertError(const std::string& text);
+// one. The box of an owner (the reminder that failed) is dropped while its box of the same
+// text waits or is open; its other boxes do not count.
+void ShowAlertError(const std::string& text, const IReminderAwareItemPtr& owner = nullptr);
 
 // Starts a command line without waiting; false when it cannot be started. The default runs
 // it with RunCommandLine (platform/shell.h); an empty function restores the default.

@@ -176,11 +176,11 @@ void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
         action.Run();
 }
 
-void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box,
-                                     const IReminderAwareItemPtr& owner) {
-    if (ApplicationLeaving() || (owner && HasBoxOf(owner)))
+void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner,
+                                     const std::string& key) {
+    if (ApplicationLeaving() || (owner && HasBoxOf(owner, key)))
         return;
-    waitingBoxes_.push_back({std::move(box), owner});
+    waitingBoxes_.push_back({std::move(box), owner, key});
     // Never shown from inside the call: that may be the due check, whose later ticks a box
     // waiting for the user there would hold back. An open box's loop shows it after that box.
     PostWaitingBoxes();
@@ -212,6 +212,7 @@ void TfrmRemindersWnd::ShowWaitingBoxes() {
         CatchUp();
         const QScopedValueRollback waiting(boxWaiting_, true);
         const QScopedValueRollback owner(openOwner_, next.Owner);
+        const QScopedValueRollback key(openKey_, next.Key);
         CallGuarded(next.Box);
     }
     waitingBoxes_.clear();
@@ -220,10 +221,11 @@ void TfrmRemindersWnd::ShowWaitingBoxes() {
         BringForward();
 }
 
-bool TfrmRemindersWnd::HasBoxOf(const IReminderAwareItemPtr& owner) const {
-    return openOwner_ == owner ||
-           std::any_of(waitingBoxes_.begin(), waitingBoxes_.end(),
-                       [&](const TWaitingBox& waiting) { return waiting.Owner == owner; });
+bool TfrmRemindersWnd::HasBoxOf(const IReminderAwareItemPtr& owner, const std::string& key) const {
+    return (openOwner_ == owner && openKey_ == key) ||
+           std::any_of(waitingBoxes_.begin(), waitingBoxes_.end(), [&](const TWaitingBox& waiting) {
+               return waiting.Owner == owner && waiting.Key == key;
+           });
 }
 
 void TfrmRemindersWnd::customEvent(QEvent* e) {

@@ -89,11 +89,12 @@ public:
     // it from the event loop, never inside this call, so the due check that fired it ends
     // first. Boxes come one at a time, in the order asked for: one asked for while another
     // is open (whose loop goes on delivering alert actions and ticks) follows it. A box of an
-    // owner that has one waiting or open is dropped. Before each box the window catches up
-    // with the updates held back; while a box is open, showing the window does not bring it
-    // in front: that waits until the last waiting box has closed. Nothing is shown once the
-    // program is leaving.
-    void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner) override;
+    // owner that has one of the same key waiting or open is dropped. Before each box the
+    // window catches up with the updates held back; while a box is open, showing the window
+    // does not bring it in front: that waits until the last waiting box has closed. Nothing
+    // is shown once the program is leaving.
+    void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner,
+                       const std::string& key) override;
     void HoldBoxes() override { ++boxHolds_; }
     void ReleaseBoxes() override;
     // Raises OnOpenReminder for an entry still in its database.
@@ -198,8 +199,8 @@ private:
     void PostWaitingBoxes();
     // Shows the boxes queued by ShowBoxInTurn one after another (its posted event).
     void ShowWaitingBoxes();
-    // True when a box of owner waits or is open.
-    bool HasBoxOf(const IReminderAwareItemPtr& owner) const;
+    // True when a box of owner with key waits or is open.
+    bool HasBoxOf(const IReminderAwareItemPtr& owner, const std::string& key) const;
     void RefreshRowsNow();
     // Does what the updates held back so far asked for.
     void CatchUp();
@@ -217,6 +218,7 @@ private:
     struct TWaitingBox {
         std::function<void()> Box;
         IReminderAwareItemPtr Owner; // null: a box of no reminder's
+        std::string Key;             // tells the owner's boxes apart
     };
     bool boxOpen_ = false;                 // an alert box or its successors are shown
     bool boxWaiting_ = false;              // an alert box waits for the user
@@ -224,6 +226,7 @@ private:
     int boxHolds_ = 0;                     // HoldBoxes calls not yet released
     bool activatePending_ = false;         // to come forward once the boxes close
     IReminderAwareItemPtr openOwner_;      // the owner of the box waiting for the user
+    std::string openKey_;                  // and its key
     std::deque<TWaitingBox> waitingBoxes_; // asked for, not shown yet
 
     // Entries' rows by entry.

@@ -281,6 +281,52 @@ TEST_F(RemindersWnd, AReminderHasAtMostOneMessageBoxWaitingOrOpen) {
     EXPECT_EQ(env.Dialogs->Modal.size(), 3u);
 }
 
+TEST_F(RemindersWnd, AReminderHasAtMostOneErrorBoxOfATextWaitingOrOpen) {
+    // Every minute without limit: two reminders alike whose program cannot start (one with a
+    // message too), one whose sound fails and whose mail's failure comes back later.
+    env.RunResult = false;
+    std::vector<TMailDoneEvent> sends;
+    SetSendMailFunc([&](const std::string&, const std::string&, const std::string&,
+                        const std::string&, TMailDoneEvent done) { sends.push_back(done); });
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    wnd->PlayReminderSound(wav);
+    player->Error = "no audio device";
+    std::vector<TTockwellItemPtr> items;
+    auto failing = [&](const char* caption, std::vector<TAlertKind> kinds) {
+        items.push_back(db.AddNew(caption, T0));
+        TReminderItem& r = items.back()->GetReminder();
+        for (TAlertKind kind : kinds)
+            r.GetAction(kind).Enabled = true;
+        r.Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
+        r.SetAutoAlert(true, OneMinute);
+        r.SetLimitAutoAlertCount(false);
+    };
+    failing("Backup", {akRunApp, akShowModalDialog});
+    failing("Backup", {akRunApp});
+    failing("Mail", {akSendEmail, akPlaySound});
+    TDateTime t = T0;
+    auto minute = [&] {
+        for (const auto& item : items)
+            item->GetReminder().CheckAlert(item, t);
+        t += OneMinute;
+        ProcessPendingMessages(wnd.get(), WM_RUN_ALERT_ACTION);
+        for (const TMailDoneEvent& done : std::exchange(sends, {}))
+            done("SMTP server is not configured.");
+        wnd->ProcessPendingAlertActions();
+    };
+    env.Dialogs->DuringError = [&] {
+        for (int i = 0; i < 3 && env.Dialogs->Errors.size() == 1; ++i)
+            minute();
+    };
+    minute();
+    EXPECT_EQ(env.Dialogs->Errors.size(), 4u);
+    EXPECT_EQ(env.Dialogs->Modal.size(), 1u);
+    // The boxes closed: the next failures bring one each again.
+    env.Dialogs->DuringError = nullptr;
+    minute();
+    EXPECT_EQ(env.Dialogs->Errors.size(), 8u);
+}
+
 TEST_F(RemindersWnd, AWindowAskedForWhileABoxWaitsComesForwardOnceTheBoxCloses) {
     // Real windows: the box is a modal dialog, another program's window covers the list.
     auto settle = [] { QCoreApplication::processEvents(); };
