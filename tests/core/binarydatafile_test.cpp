@@ -399,3 +399,26 @@ TEST(BinaryDataFile, AFailedLoadKeepsWhatWasReadWhole) {
     EXPECT_TRUE(partly.IsWorkday(At(2023, 1, 7), false));
     EXPECT_FALSE(partly.IsWorkday(At(2024, 12, 28), false));
 }
+
+TEST(BinaryDataFile, DefaultAlertSettingsCutShortKeepTheDatabasesOwn) {
+    TempRegistry registry;
+    TTockwellDB source;
+    FillSampleDatabase(source); // repetition on, at most 4 alerts
+    TMemoryStream record;
+    source.DefaultAlertSettings.SaveToStream(record);
+    TTockwellDB db;
+    db.DefaultAlertSettings.SetMaxAutoAlertCount(7);
+    TMemoryStream own;
+    db.DefaultAlertSettings.SaveToStream(own);
+    // One segment holding the first n bytes of the record.
+    for (int64_t n = 0; n < record.Size(); ++n) {
+        std::string plain;
+        Put<int32_t>(plain, 1);
+        Put<int64_t>(plain, n);
+        plain += record.AsString().substr(0, size_t(n));
+        EXPECT_THROW(Load(db, FileOf(plain)), EReadError) << n;
+        TMemoryStream after;
+        db.DefaultAlertSettings.SaveToStream(after);
+        ASSERT_EQ(after.AsString(), own.AsString()) << n;
+    }
+}
