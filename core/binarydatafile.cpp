@@ -63,25 +63,36 @@ void ReadDays(TTockwellDB& db, TStream& s) {
     AssignDays(db.Workdays, std::move(days));
 }
 
-// Segment 3: the file's colours, read whole, replace those of the database; of two for one
-// day the last wins.
+// Segment 3: the file's colours, read whole, are set day by day: a day of the file takes the
+// file's colour (of two for one day the last), other days keep theirs.
 void ReadColors(TTockwellDB& db, TStream& s) {
     const int32_t count = s.ReadValue<int32_t>();
     if (count < 0 || count > s.Remaining() / ColorBytes)
         RaiseBadLength();
-    std::vector<std::pair<int32_t, int32_t>> colors; // day, colour, in file order
+    std::vector<TDateColor> colors; // in file order
     colors.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
         const int32_t day = s.ReadValue<int32_t>();
         const int64_t color = s.ReadValue<int64_t>();
         colors.emplace_back(day, static_cast<int32_t>(color));
     }
-    std::stable_sort(colors.begin(), colors.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    db.ClearDateColors();
-    for (size_t i = 0; i < colors.size(); ++i)
-        if (i + 1 == colors.size() || colors[i + 1].first != colors[i].first)
-            db.CustomColors.Add(TDateColor(colors[i].first, colors[i].second));
+    const auto before = [](const TDateColor& a, const TDateColor& b) { return a.Date < b.Date; };
+    std::stable_sort(colors.begin(), colors.end(), before);
+    // Merged in one pass, as SetDateColor for each in file order would leave them.
+    std::vector<TDateColor> kept = db.CustomColors.TakeAll();
+    std::vector<TDateColor> merged;
+    merged.reserve(kept.size() + colors.size());
+    auto k = kept.begin();
+    for (size_t i = 0; i < colors.size(); ++i) {
+        if (i + 1 < colors.size() && colors[i + 1].Date == colors[i].Date)
+            continue;
+        for (; k != kept.end() && k->Date <= colors[i].Date; ++k)
+            if (k->Date < colors[i].Date)
+                merged.push_back(*k);
+        merged.push_back(colors[i]);
+    }
+    merged.insert(merged.end(), k, kept.end());
+    db.CustomColors.AssignOrdered(std::move(merged));
 }
 
 // Reads the plain payload (already unzipped) into db, each segment as it comes.

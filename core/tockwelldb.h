@@ -153,8 +153,9 @@ public:
     // (TrySaveRunMinimized).
     void SaveToStream(TStream& stream, const std::string& password, int32_t version) const;
     // Reads the binary form from stream's position. The entries are appended to the list;
-    // the default alert settings, both day lists and the colours are replaced (a payload
-    // with fewer segments leaves the rest as it was); then RunMinimized is read from the
+    // the default alert settings and both day lists are replaced; each colour of the file is
+    // set as SetDateColor does, other days keep theirs (a payload with fewer segments leaves
+    // the rest as it was); then RunMinimized is read from the
     // registry and the indexes are rebuilt. The header and the container are checked before
     // the database changes; then each part is taken in once read whole (the default alert
     // settings, each entry, each day list, the colours), so a failure keeps the parts read

@@ -197,15 +197,50 @@ TEST(BinaryDataFile, SegmentCountDecidesWhatIsLoaded) {
     Load(db, FileOf(none));
     EXPECT_EQ(Payload(db), before);
 
-    // More segments than present: the three there are read, replacing days and colours.
+    // More segments than present: the three there are read, replacing the days and setting
+    // the file's colours; the colours of other days stay.
     TTockwellDB all;
     Preload(all);
     std::string five = plain;
     five[0] = 5;
     Load(all, FileOf(five));
+    EXPECT_EQ(all.CustomColors.Count(), 2 + source.CustomColors.Count());
+    all.RemoveDateColor(At(2024, 6, 1));
+    all.RemoveDateColor(At(2023, 2, 2));
     all.Clear();
     source.Clear();
     ExpectSameDatabase(all, source);
+}
+
+TEST(BinaryDataFile, ColorsOfTheFileAreSetDayByDay) {
+    TempRegistry registry;
+    TTockwellDB source;
+    FillSampleDatabase(source);
+    source.SetDateColor(0x00FF00, At(2024, 6, 1));
+    // Two more for one day, the last one counts.
+    std::string plain = Payload(source);
+    const size_t colors = plain.size() - 4 - 3 * 12;
+    ASSERT_EQ(Get<int32_t>(plain, colors), 3);
+    plain.replace(colors, 4, std::string("\x05\0\0\0", 4));
+    for (int32_t color : {0x111111, 0x222222}) {
+        Put<int32_t>(plain, WholeDay(At(2023, 9, 9)));
+        Put<int64_t>(plain, color);
+    }
+    const int64_t length = 4 + 5 * 12;
+    std::memcpy(plain.data() + colors - 8, &length, 8);
+
+    TTockwellDB db;
+    Preload(db); // 2023-02-02 and 2024-06-01
+    Load(db, FileOf(plain));
+    std::vector<std::pair<TDateTime, int32_t>> got;
+    for (const TDateColor& c : db.CustomColors)
+        got.emplace_back(c.Date, c.Color);
+    EXPECT_EQ(got, (std::vector<std::pair<TDateTime, int32_t>>{
+                       {At(2023, 2, 2), 0x654321},
+                       {At(2023, 9, 9), 0x222222},
+                       {At(2024, 3, 8), 255},
+                       {At(2024, 5, 1), static_cast<int32_t>(0xFF000008)},
+                       {At(2024, 6, 1), 0x00FF00}}));
 }
 
 TEST(BinaryDataFile, DamagedPayloadLoadsNothing) {
@@ -363,4 +398,27 @@ TEST(BinaryDataFile, AFailedLoadKeepsWhatWasReadWhole) {
     EXPECT_FALSE(partly.IsHoliday(At(2023, 1, 6), false));
     EXPECT_TRUE(partly.IsWorkday(At(2023, 1, 7), false));
     EXPECT_FALSE(partly.IsWorkday(At(2024, 12, 28), false));
+}
+
+TEST(BinaryDataFile, DefaultAlertSettingsCutShortKeepTheDatabasesOwn) {
+    TempRegistry registry;
+    TTockwellDB source;
+    FillSampleDatabase(source); // repetition on, at most 4 alerts
+    TMemoryStream record;
+    source.DefaultAlertSettings.SaveToStream(record);
+    TTockwellDB db;
+    db.DefaultAlertSettings.SetMaxAutoAlertCount(7);
+    TMemoryStream own;
+    db.DefaultAlertSettings.SaveToStream(own);
+    // One segment holding the first n bytes of the record.
+    for (int64_t n = 0; n < record.Size(); ++n) {
+        std::string plain;
+        Put<int32_t>(plain, 1);
+        Put<int64_t>(plain, n);
+        plain += record.AsString().substr(0, size_t(n));
+        EXPECT_THROW(Load(db, FileOf(plain)), EReadError) << n;
+        TMemoryStream after;
+        db.DefaultAlertSettings.SaveToStream(after);
+        ASSERT_EQ(after.AsString(), own.AsString()) << n;
+    }
 }

@@ -141,6 +141,18 @@ TEST(ReminderManager, AlertsMovedSinceTheLastIndexBuildFire) {
     EXPECT_EQ(e.FiredCaptions(), (std::vector<std::string>{"snoozed", "edited", "snoozed"}));
 }
 
+// An entry added without a reminder gets one later: the database hears of its alert.
+TEST(ReminderManager, AReminderGivenToAnEntryAlreadyHeldFires) {
+    Engine e;
+    auto bare = std::make_shared<TTockwellItem>();
+    bare->Caption = "bare";
+    e.db.Add(bare);
+    e.Tick(2 * OneMinute); // the index holds it without an alert
+    bare->GetReminder().SetReminderDateTime(true, Now() + 40 * OneMinute);
+    EXPECT_EQ(e.Tick(OneHour), 1);
+    EXPECT_EQ(e.FiredCaptions(), std::vector<std::string>{"bare"});
+}
+
 TEST(ReminderManager, TwoRemindersInOnePassFireTogether) {
     Engine e;
     auto a = e.Add("first", T0 + 5 * OneMinute);

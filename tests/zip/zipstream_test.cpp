@@ -123,6 +123,20 @@ TEST(ZipStream, FailuresRaiseInsteadOfGivingEmptyOrDamagedData) {
     EXPECT_FALSE(FailureOf<EZipError>(damaged).empty());
 }
 
+// One component, two extractions: the second is not told the first one's failure.
+TEST(ZipStream, EachExtractionReportsItsOwnFailure) {
+    TSuperZip zip;
+    std::string other = Compressed("data");
+    for (size_t at = 0; (at = other.find("ZIPDATA", at)) != std::string::npos;)
+        other[at + 6] = 'B';
+    TMemoryStream renamed(other), good(Compressed("data")), out;
+    EXPECT_EQ(MessageOf<EZipError>([&] { zip.ExtractToStream(renamed, out); }),
+              "The zip archive has no entry named \"ZIPDATA\"");
+    zip.OnStartUnZipInfo = [](TSuperUnZip&, int, int64_t, bool& stop) { stop = true; };
+    EXPECT_EQ(MessageOf<EZipError>([&] { zip.ExtractToStream(good, out); }),
+              "The entry \"ZIPDATA\" was not extracted");
+}
+
 TEST(ZipStream, NeverTouchesTheFileSystem) {
     TempDir dir;
     fs::path old = fs::current_path();
