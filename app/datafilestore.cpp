@@ -1,11 +1,15 @@
 #include "app/datafilestore.h"
 
 #include <QFileDialog>
+#include <QObject>
 #include <QScopedValueRollback>
 #include <QString>
+#include <QTimer>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
+#include "core/alertwindows.h"
 #include "core/binarydatafile.h"
 #include "core/datafileerrors.h"
 #include "core/filehelpers.h"
@@ -16,6 +20,7 @@
 #include "core/xmldatafile.h"
 #include "platform/classes.h"
 #include "platform/fileutils.h"
+#include "platform/gui/application.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/topmosts.h"
 #include "platform/shell.h"
@@ -80,7 +85,9 @@ TDataFileStore::TDataFileStore(TTockwellDB& db, TReminderManager& manager)
     : OnAskSaveFileName(AskDataFileName), OnSettingsError([](const std::string& message) {
           std::fprintf(stderr, "Tockwell: %s\n", message.c_str());
       }),
-      db_(db), manager_(manager) {}
+      db_(db), manager_(manager), roundContext_(std::make_unique<QObject>()) {}
+
+TDataFileStore::~TDataFileStore() = default;
 
 void TDataFileStore::SetFileName(const std::string& fileName) {
     fileName_ = fileName;
@@ -141,6 +148,8 @@ void TDataFileStore::WriteDataFile(const std::string& fileName) {
 }
 
 bool TDataFileStore::Open() {
+    // The database that the posted round would save is replaced.
+    roundPosted_ = false;
     redirect_.clear();
     if (fileName_.empty())
         fileName_ = DefaultDataFile();
@@ -199,40 +208,72 @@ void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
         BackupFileExt, deleteBackup);
 }
 
+std::optional<TDataFileStore::TSaveFailure> TDataFileStore::WriteNow(bool deleteBackup) {
+    if (fileName_.empty())
+        fileName_ = DefaultDataFile();
+    const std::string target = redirect_.empty() ? fileName_ : redirect_;
+    try {
+        TrySave(target, deleteBackup);
+    } catch (...) {
+        return TSaveFailure{target, MessageOf(std::current_exception())};
+    }
+    fileName_ = target;
+    redirect_.clear();
+    StoreLatestDataFile();
+    return std::nullopt;
+}
+
 bool TDataFileStore::Save(bool deleteBackup) {
-    if (saving_)
+    if (SaveFailurePending())
         return false;
-    const QScopedValueRollback guard(saving_, true);
+    std::optional<TSaveFailure> failure = WriteNow(deleteBackup);
+    if (!failure)
+        return true;
+    // The caller may be the due check: the box must not wait for the user inside it.
+    postedFailure_ = std::move(*failure);
+    roundPosted_ = true;
+    QTimer::singleShot(0, roundContext_.get(),
+                       [this] { CallGuarded([this] { RunPostedRound(); }); });
+    return false;
+}
+
+void TDataFileStore::RunPostedRound() {
+    if (!std::exchange(roundPosted_, false))
+        return;
+    RunSaveFailureRound(postedFailure_.Target, postedFailure_.Message);
+}
+
+bool TDataFileStore::RunSaveFailureRound(const std::string& target, const std::string& error) {
+    const QScopedValueRollback open(roundOpen_, true);
+    // Reminders go on firing in the loops of the box and the dialog; their boxes follow.
+    const TAlertBoxesHeld boxesHeld;
+    TSaveFailure failure{target, error};
     for (;;) {
-        if (fileName_.empty())
-            fileName_ = DefaultDataFile();
-        const std::string target = redirect_.empty() ? fileName_ : redirect_;
-        std::exception_ptr error;
-        try {
-            TrySave(target, deleteBackup);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        if (!error) {
-            fileName_ = target;
-            redirect_.clear();
-            StoreLatestDataFile();
-            return true;
-        }
-        MessageDlg("Error to save data file \"" + target + "\". " + AsSentence(MessageOf(error)) +
+        MessageDlg("Error to save data file \"" + failure.Target + "\". " +
+                       AsSentence(failure.Message) +
                        "\n\nPress OK and select another data file to save to.",
                    mtError, Buttons(mbOK));
-        std::string other = OnAskSaveFileName ? OnAskSaveFileName(target) : std::string();
+        if (ApplicationLeaving())
+            return false;
+        const std::string other =
+            OnAskSaveFileName ? OnAskSaveFileName(failure.Target) : std::string();
         if (other.empty())
             return false;
         SetFileName(other);
-        deleteBackup = false;
+        std::optional<TSaveFailure> next = WriteNow(false);
+        if (!next)
+            return true;
+        failure = std::move(*next);
     }
 }
 
 bool TDataFileStore::SaveAs(const std::string& fileName) {
+    if (roundOpen_)
+        return false;
+    roundPosted_ = false;
     SetFileName(fileName);
-    return Save(false);
+    std::optional<TSaveFailure> failure = WriteNow(false);
+    return !failure || RunSaveFailureRound(failure->Target, failure->Message);
 }
 
 std::string AskDataFileName(const std::string& current) {

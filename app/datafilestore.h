@@ -2,15 +2,19 @@
 // The main window's data file: which file holds the database, the format it was read in, and
 // reading it and writing it safely after every change. XML is the default format; a file that
 // is not XML is read as binary and written back as binary. Failures reach the user as error
-// boxes; a failed save offers the save dialog. GUI thread only.
+// boxes; a failed save offers the save dialog from the event loop, so that the caller (the
+// due check among others) goes on meanwhile. GUI thread only.
 //
 // A file that exists but cannot be read is never written over: the database is saved to an
 // unused name beside it instead, and the error box names that file.
 
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
+class QObject;
 class TReminderManager;
 class TTockwellDB;
 
@@ -18,6 +22,10 @@ class TDataFileStore {
 public:
     // Works on db; manager's short list is emptied whenever another file is opened.
     TDataFileStore(TTockwellDB& db, TReminderManager& manager);
+    // Drops a posted save failure round.
+    ~TDataFileStore();
+    TDataFileStore(const TDataFileStore&) = delete;
+    TDataFileStore& operator=(const TDataFileStore&) = delete;
 
     // The data file's name; "" until one is chosen.
     const std::string& FileName() const { return fileName_; }
@@ -35,16 +43,28 @@ public:
     // protected from saves (SaveRedirect). The database's indexes are rebuilt and the name is
     // stored as "LatestDataFile". True when the file was read or is new. A file that begins as
     // XML is read as XML only: its parser error (with line and column) is the one reported.
+    // A save failure round posted for the database before is dropped.
     bool Open();
     // Writes the whole database to FileName() (the default file when empty; SaveRedirect()
     // while set) through a temporary file, keeping the previous file as ".bak" unless
-    // deleteBackup; then stores the name as "LatestDataFile". On failure shows the error box
-    // and asks for another file (OnAskSaveFileName), which becomes the current file, until a
-    // save succeeds or the user cancels. A save asked for while a failing one waits for the
-    // user returns at once: the waiting save writes the whole database. True when written.
+    // deleteBackup; then stores the name as "LatestDataFile". True when written. A failure
+    // is not shown inside the call: it posts a save failure round (RunSaveFailureRound), run
+    // from the event loop, and returns false. While a round is posted or open, Save returns
+    // false at once and posts no other: the round's save writes the whole database.
     bool Save(bool deleteBackup = false);
-    // Saves to fileName, which becomes the current file; the format stays.
+    // Saves to fileName, which becomes the current file; the format stays. The user asked for
+    // it: a failure runs the save failure round inside the call. True when the database was
+    // written (to fileName or to a file chosen in the round). False at once while a round is
+    // open; a posted one is dropped (this save writes the whole database or runs its own).
     bool SaveAs(const std::string& fileName);
+    // True while a save failure round is posted or open.
+    bool SaveFailurePending() const { return roundPosted_ || roundOpen_; }
+    // A save failure round: with the alert boxes held throughout (they come once it has
+    // ended), the error box "Error to save data file ...", then OnAskSaveFileName. A chosen
+    // file becomes the current file and receives the whole database; its failure starts
+    // over. Cancel saves nothing (the next Save tries again). Ends early when the program
+    // leaves. True when the database was written.
+    bool RunSaveFailureRound(const std::string& target, const std::string& error);
 
     // Writes the database to fileName in the current format, replacing the file. Raises the
     // writer's exception.
@@ -81,13 +101,23 @@ private:
     void StoreLatestDataFile();
     // Writes the database to target (creating its folder); raises on failure.
     void TrySave(const std::string& target, bool deleteBackup);
+    struct TSaveFailure {
+        std::string Target, Message;
+    };
+    // Writes the database to its file now (TrySave); on success the target becomes the
+    // current file and "LatestDataFile". The failure otherwise.
+    std::optional<TSaveFailure> WriteNow(bool deleteBackup);
+    // Runs the round posted by Save unless it was dropped meanwhile.
+    void RunPostedRound();
 
     TTockwellDB& db_;
     TReminderManager& manager_;
     std::string fileName_;
     std::string redirect_;
     bool xmlMode_ = true;
-    bool saving_ = false;
+    bool roundPosted_ = false, roundOpen_ = false;
+    TSaveFailure postedFailure_;            // what the posted round reports
+    std::unique_ptr<QObject> roundContext_; // receives the posted round; its end drops it
 };
 
 // The save dialog for data files; "" when cancelled.

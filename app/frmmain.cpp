@@ -485,9 +485,10 @@ void TfrmMain::SaveDataFile(bool deleteBackup) {
     RefreshAll();
 }
 
-void TfrmMain::SaveDataFileAs(const std::string& fileName) {
-    dataFile_->SaveAs(fileName);
+bool TfrmMain::SaveDataFileAs(const std::string& fileName) {
+    const bool written = dataFile_->SaveAs(fileName);
     RefreshAll();
+    return written;
 }
 
 void TfrmMain::SettingsStoreError(const std::string& message) {
@@ -515,10 +516,11 @@ void TfrmMain::ApplyOptions() {
 // ---- The tick and the manager's events ------------------------------------------------------
 
 void TfrmMain::tmTockwellSystemTimerTimer() {
-    // Error boxes and the save dialog run nested event loops in which the timer goes on
-    // ticking; such a tick must not start another check. Alert boxes wait until the tick has
-    // ended, also those a box or dialog of the tick would deliver, so reminders go on firing
-    // while one waits.
+    // A box or dialog opened inside the tick runs a nested event loop in which the timer goes
+    // on ticking; such a tick must not start another check. Nothing inside the tick waits
+    // for the user: alert boxes wait until it has ended, also those a box or dialog of the
+    // tick would deliver, and a failed save's error box comes from the event loop, so
+    // reminders go on firing while one waits.
     if (inTick_)
         return;
     const QScopedValueRollback guard(inTick_, true);

@@ -131,10 +131,13 @@ public:
     static constexpr int StartupOpenWaitMs = 1000;
     // Switches to fileName; true when it was read or is new.
     bool OpenOtherDataFile(const std::string& fileName);
-    // Writes the database safely (see TDataFileStore::Save), then refreshes the hints.
+    // Writes the database safely (see TDataFileStore::Save: a failure's error box and save
+    // dialog come from the event loop), then refreshes the hints.
     void SaveDataFile(bool deleteBackup = false);
-    // Saves to fileName, which becomes the current file; the format stays.
-    void SaveDataFileAs(const std::string& fileName);
+    // Saves to fileName, which becomes the current file; the format stays. A failure's error
+    // box and save dialog come inside the call. True when written (to fileName or to the file
+    // chosen instead).
+    bool SaveDataFileAs(const std::string& fileName);
     TDataFileStore& DataFile() { return *dataFile_; }
     // A settings store that cannot be read or written: the first time in a run a warning box
     // (shown once the event loop runs) names the file and the reason; every time a line goes
@@ -186,7 +189,7 @@ public:
     void tmTockwellSystemTimerTimer();
     // After a pass fired reminders: runs their queued alert actions (only those), then saves
     // the data file and refreshes the list window. The pass's changes are saved before any
-    // of its alert boxes waits for the user.
+    // of its alert boxes waits for the user; a failed save's box comes after the tick.
     void ManagerAfterFire();
     // A reminder was snoozed or dismissed in the reminders window.
     void ManagerReminderChanged(const IReminderAwareItemPtr& item);

@@ -44,6 +44,6 @@ bool TfrmMain::SwitchDataFile(const std::string& fileName) {
 }
 
 bool TfrmMain::SaveDataFileTo(const std::string& fileName) {
-    SaveDataFileAs(fileName);
-    return dataFile_->FileName() == fileName;
+    // A failed save whose box was cancelled leaves the name set, but nothing written.
+    return SaveDataFileAs(fileName) && dataFile_->FileName() == fileName;
 }

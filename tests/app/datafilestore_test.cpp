@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -228,6 +229,7 @@ TEST_F(DataFileStoreTest, AFailedSaveOffersAnotherFile) {
 
     // Cancelled: nothing is saved, the name stays.
     EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents(); // the box comes from the event loop
     ASSERT_EQ(boxes->Boxes.size(), 1u);
     EXPECT_EQ(boxes->Boxes[0].text, "Error to save data file \"" + fileName +
                                         "\". Error creating folder: " + blocker +
@@ -243,7 +245,8 @@ TEST_F(DataFileStoreTest, AFailedSaveOffersAnotherFile) {
         EXPECT_FALSE(store.Save());
         return answer;
     };
-    EXPECT_TRUE(store.Save());
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(boxes->Boxes.size(), 2u);
     EXPECT_EQ(store.FileName(), other);
     EXPECT_EQ(SavedCount(other), 1);
@@ -260,7 +263,8 @@ TEST_F(DataFileStoreTest, SaveToAReadOnlyFolder) {
     }
     store.SetFileName(folder + "/db.tock");
     answer = home.File("writable.tock");
-    EXPECT_TRUE(store.Save());
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
     if (!root)
         ::chmod(folder.c_str(), 0755);
     ASSERT_EQ(boxes->Boxes.size(), 1u);
@@ -269,4 +273,35 @@ TEST_F(DataFileStoreTest, SaveToAReadOnlyFolder) {
     EXPECT_FALSE(FileExists(folder + "/db.tock"));
     EXPECT_EQ(store.FileName(), answer);
     EXPECT_TRUE(FileExists(answer));
+}
+
+TEST_F(DataFileStoreTest, AFailedSaveAsksOnceFromTheEventLoopAndTheChosenFileGetsEverything) {
+    const std::string blocker = home.File("blocker");
+    WriteFileBytes(blocker, "x");
+    store.SetFileName(blocker + "/db.tock");
+    db.AddNew("First", 0);
+    // The caller goes on; later saves add no second box while one waits.
+    EXPECT_FALSE(store.Save());
+    EXPECT_TRUE(boxes->Boxes.empty());
+    EXPECT_TRUE(store.SaveFailurePending());
+    db.AddNew("Second", 0);
+    EXPECT_FALSE(store.Save());
+    answer = home.File("chosen.tock");
+    store.OnAskSaveFileName = [&](const std::string&) {
+        db.AddNew("Third", 0);
+        EXPECT_FALSE(store.Save());
+        return answer;
+    };
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_FALSE(store.SaveFailurePending());
+    EXPECT_EQ(store.FileName(), answer);
+    EXPECT_EQ(SavedCount(answer), 3);
+
+    // Save As, which the user asked for, answers inside the call.
+    answer = home.File("chosen again.tock");
+    EXPECT_TRUE(store.SaveAs(blocker + "/other.tock"));
+    EXPECT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(store.FileName(), answer);
+    EXPECT_EQ(SavedCount(answer), 4);
 }

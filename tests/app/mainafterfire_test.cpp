@@ -1,10 +1,16 @@
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/datafilestore.h"
 #include "core/alertactions.h"
 #include "core/windows/alertwindowsetup.h"
+#include "dialogtestutil.h"
 #include "mainwindowfixture.h"
 #include "platform/gui/soundplayer.h"
 
@@ -21,6 +27,14 @@ protected:
 };
 
 class MainAfterFire : public MainWindowFixture {};
+
+// Runs the event loop until done() or ten seconds have passed.
+void RunEventsUntil(const std::function<bool()>& done) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done() && elapsed.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
 
 } // namespace
 
@@ -122,9 +136,90 @@ TEST_F(MainAfterFire, AnAlertBoxWaitsUntilTheTickThatFiredItHasEnded) {
         return file;
     };
     Tick(*form, 1);
+    QCoreApplication::sendPostedEvents(); // the event loop after the tick
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(boxes->Boxes.size(), 1u);
     EXPECT_TRUE(env.Dialogs->Modal.empty());
-    QCoreApplication::sendPostedEvents(); // the event loop after the tick
+    QCoreApplication::sendPostedEvents(); // the event loop after the save's round
     EXPECT_EQ(env.Dialogs->Modal, std::vector<std::string>{"\"A\""});
+}
+
+TEST_F(MainAfterFire, RemindersFireOnTimeWhileASaveErrorBoxAndItsDialogWait) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
+    SetAlertDialogs(env.Dialogs);
+    SetMessageBoxes(nullptr); // the real error box and save dialog
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    TTockwellDB db;
+    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
+        true;
+    TReminderItem& second = db.AddNew("Second", Now() + 40 * OneSecond)->GetReminder();
+    second.GetAction(akShowModalDialog).Enabled = true;
+    second.Action<TAlertActPlaySound>().Enabled = true;
+    second.Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
+    auto form = Open<TfrmMain>(&db);
+    TfrmRemindersWnd& window = *frmRemindersWnd();
+    form->DataFile().SetFileName("/proc/self/db.tock");
+    const std::string chosen = dir.File("chosen.tock");
+    bool boxShown = false, dialogShown = false;
+    OnModal<QMessageBox>([&](QMessageBox& box) {
+        boxShown = true;
+        // First's save failed; while its box waits, Second falls due and its actions run.
+        Tick(*form, 10);
+        EXPECT_EQ(window.RowCount(), 2);
+        EXPECT_EQ(window.SoundPlayer() ? window.SoundPlayer()->FileName() : "", wav);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(env.Dialogs->Modal.empty());
+        box.button(QMessageBox::Ok)->click();
+    });
+    OnModal<QFileDialog>([&](QFileDialog& dialog) {
+        dialogShown = true;
+        Tick(*form, 1);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(env.Dialogs->Modal.empty());
+        dialog.selectFile(QString::fromStdString(chosen));
+        static_cast<QDialog&>(dialog).accept(); // as the Save button does
+    });
+    Tick(*form, 15); // First fires; the tick does not wait for its save's box
+    EXPECT_EQ(window.RowCount(), 1);
+    EXPECT_FALSE(boxShown);
+    RunEventsUntil([&] { return env.Dialogs->Modal.size() >= 2; });
+    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(env.Dialogs->Modal, (std::vector<std::string>{"\"First\"", "\"Second\""}));
+    // The chosen file has the database as it stood when chosen.
+    EXPECT_EQ(form->DataFile().FileName(), chosen);
+    TTockwellDB saved;
+    LoadXMLDataFile(saved, chosen);
+    ASSERT_EQ(saved.Count(), 2);
+    EXPECT_NE(saved.GetItem(1)->GetReminder().GetLatestAlertDateTime(), 0);
+}
+
+TEST_F(MainAfterFire, AnAlertBoxDueWhileAnEditsSaveErrorBoxWaitsFollowsIt) {
+    TAlertWindowsScope alertWindows;
+    SetAlertDialogs(env.Dialogs);
+    SetMessageBoxes(nullptr);
+    TTockwellDB db;
+    db.AddNew("Edited", Now() + 1.0);
+    db.AddNew("Due", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
+        true;
+    auto form = Open<TfrmMain>(&db);
+    form->DataFile().SetFileName("/proc/self/db.tock");
+    bool cancelled = false;
+    OnModal<QMessageBox>([&](QMessageBox& box) {
+        Tick(*form, 15); // Due fires while the edit's error box waits
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(env.Dialogs->Modal.empty());
+        box.button(QMessageBox::Ok)->click();
+    });
+    OnModal<QFileDialog>([&](QFileDialog& dialog) {
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(env.Dialogs->Modal.empty());
+        cancelled = true;
+        dialog.reject();
+    });
+    form->EditReminderAndShow(form->DB().GetItem(0), false, true, false);
+    RunEventsUntil([&] { return !env.Dialogs->Modal.empty(); });
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(env.Dialogs->Modal, std::vector<std::string>{"\"Due\""});
+    EXPECT_FALSE(form->DataFile().SaveFailurePending()); // the next change tries again
 }
