@@ -117,6 +117,9 @@ std::string TDataFileStore::UnusedNameBeside(const std::string& fileName) {
 void TDataFileStore::NewDataFile() {
     manager_.Clear();
     db_.Clear();
+    // The day lists belong to the file too: another file's must not be read into this one.
+    db_.ClearHolidaysWorkdays();
+    db_.ClearDateColors();
 }
 
 void TDataFileStore::LoadXML(const std::string& fileName) {

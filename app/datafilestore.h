@@ -76,7 +76,8 @@ public:
     void LoadBinary(const std::string& fileName);
     // Writes the binary form to fileName.
     void SaveBinary(const std::string& fileName);
-    // Empties the manager's short list (and the reminders window) and the database.
+    // Empties the manager's short list (and the reminders window) and the database, its
+    // holidays, workdays and day colours included.
     void NewDataFile();
 
     // "TockwellDB.tock" in a "Tockwell" folder under the user's documents folder (not created

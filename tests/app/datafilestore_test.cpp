@@ -305,3 +305,30 @@ TEST_F(DataFileStoreTest, AFailedSaveAsksOnceFromTheEventLoopAndTheChosenFileGet
     EXPECT_EQ(store.FileName(), answer);
     EXPECT_EQ(SavedCount(answer), 4);
 }
+
+TEST_F(DataFileStoreTest, AnotherFileOpensWithItsOwnDaysAndColoursOnly) {
+    const TDateTime first = EncodeDate(2026, 3, 2), second = EncodeDate(2026, 3, 3);
+    const auto write = [&](const std::string& name, TDateTime day, bool binary) {
+        TTockwellDB source;
+        source.SetHoliday(day);
+        source.SetWorkday(day + 7);
+        source.SetDateColor(0x0000FF, day);
+        const std::string fileName = home.File(name);
+        binary ? SaveBinaryDataFile(source, fileName) : SaveXMLDataFile(source, fileName);
+        return fileName;
+    };
+    const std::string xml = write("first.tock", first, false);
+    const std::string binary = write("second.tock", second, true);
+    for (const std::string& fileName : {xml, binary, xml}) {
+        store.SetFileName(fileName);
+        ASSERT_TRUE(store.Open());
+        const TDateTime day = fileName == xml ? first : second;
+        EXPECT_EQ(db.Holidays.Count(), 1);
+        EXPECT_TRUE(db.Holidays.HasDate(day)) << fileName;
+        EXPECT_EQ(db.Workdays.Count(), 1);
+        EXPECT_TRUE(db.Workdays.HasDate(day + 7)) << fileName;
+        EXPECT_EQ(db.CustomColors.Count(), 1);
+        int32_t color = 0;
+        EXPECT_TRUE(db.GetDateColor(color, day)) << fileName;
+    }
+}
