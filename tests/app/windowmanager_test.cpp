@@ -114,3 +114,50 @@ TEST_F(WindowManager, HotKeyAndASecondStartActivateTheWindow) {
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(WaitForActive(session.WindowOf(program.processId())));
 }
+
+TEST_F(WindowManager, TheRemindersWindowStaysWhereItWasAcrossHideAndShow) {
+    QProcess host; // the reminders window alone, shown and hidden (closed) on command
+    Stopper stop{host};
+    host.setProcessEnvironment(session.ProgramEnv(dir.File("home")));
+    host.start(REMINDERS_WND_HOST, QStringList{});
+    QByteArray said;
+    auto command = [&](const QByteArray& c) {
+        host.write(c + '\n');
+        return WaitFor([&] { return (said += host.readAllStandardOutput()).contains("done " + c); },
+                       kStartDeadlineMs);
+    };
+    // Shows the window (closing it made its native window go) and gives it once active.
+    auto show = [&] {
+        unsigned long window = 0;
+        if (command("show"))
+            WaitFor(
+                [&] {
+                    window = session.WindowOf(host.processId());
+                    return window && session.Active() == window;
+                },
+                kAnswerDeadlineMs);
+        return window;
+    };
+
+    unsigned long window = show();
+    ASSERT_NE(window, 0u);
+    const TWindowBox first = session.Box(window);
+    const QString place = session.RequestedPlace(window);
+    for (int round = 1; round <= 2; ++round) {
+        ASSERT_TRUE(command("hide"));
+        ASSERT_TRUE(
+            WaitFor([&] { return session.WindowOf(host.processId()) == 0; }, kAnswerDeadlineMs));
+        ASSERT_NE(window = show(), 0u);
+        // The same place, asked for in the same terms: a window manager placing by the frame
+        // would show it elsewhere otherwise.
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                const TWindowBox b = session.Box(window);
+                return b.X == first.X && b.Y == first.Y && session.RequestedPlace(window) == place;
+            },
+            kAnswerDeadlineMs))
+            << "round " << round << ": " << session.Box(window).X << "," << session.Box(window).Y
+            << " asking " << session.RequestedPlace(window).toStdString() << "; first " << first.X
+            << "," << first.Y << " asking " << place.toStdString();
+    }
+}
