@@ -139,25 +139,49 @@ TEST_F(WindowManager, TheRemindersWindowStaysWhereItWasAcrossHideAndShow) {
         return window;
     };
 
-    unsigned long window = show();
+    // Closes the window and shows it again; the window manager's box of it then, once it
+    // equals want and the window asks for place (when given).
+    auto showAgain = [&](const TWindowBox& want, const QString& place = {}) {
+        EXPECT_TRUE(command("hide"));
+        EXPECT_TRUE(
+            WaitFor([&] { return session.WindowOf(host.processId()) == 0; }, kAnswerDeadlineMs));
+        const unsigned long w = show();
+        TWindowBox b;
+        WaitFor(
+            [&] {
+                b = session.Box(w);
+                return b.X == want.X && b.Y == want.Y &&
+                       (place.isEmpty() || session.RequestedPlace(w) == place);
+            },
+            kAnswerDeadlineMs);
+        return std::pair(w, b);
+    };
+
+    const unsigned long window = show();
     ASSERT_NE(window, 0u);
     const TWindowBox first = session.Box(window);
+    // Asked for in the same terms each time: a window manager placing by the frame would show
+    // it elsewhere otherwise.
     const QString place = session.RequestedPlace(window);
     for (int round = 1; round <= 2; ++round) {
-        ASSERT_TRUE(command("hide"));
-        ASSERT_TRUE(
-            WaitFor([&] { return session.WindowOf(host.processId()) == 0; }, kAnswerDeadlineMs));
-        ASSERT_NE(window = show(), 0u);
-        // The same place, asked for in the same terms: a window manager placing by the frame
-        // would show it elsewhere otherwise.
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                const TWindowBox b = session.Box(window);
-                return b.X == first.X && b.Y == first.Y && session.RequestedPlace(window) == place;
-            },
-            kAnswerDeadlineMs))
-            << "round " << round << ": " << session.Box(window).X << "," << session.Box(window).Y
-            << " asking " << session.RequestedPlace(window).toStdString() << "; first " << first.X
-            << "," << first.Y << " asking " << place.toStdString();
+        const auto [again, box] = showAgain(first, place);
+        ASSERT_NE(again, 0u);
+        EXPECT_EQ(std::pair(box.X, box.Y), std::pair(first.X, first.Y)) << "round " << round;
+        EXPECT_EQ(session.RequestedPlace(again).toStdString(), place.toStdString())
+            << "round " << round;
     }
+
+    // Moved by the user, it stays at its new place.
+    const unsigned long shown = session.WindowOf(host.processId());
+    ASSERT_TRUE(session.XDo({"windowmove", QString::number(shown), "100", "120"}));
+    TWindowBox moved;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            moved = session.Box(shown);
+            return moved.X != first.X && moved.Y != first.Y;
+        },
+        kAnswerDeadlineMs));
+    Spin(1000); // time for the program to hear of the move
+    const TWindowBox box = showAgain(moved).second;
+    EXPECT_EQ(std::pair(box.X, box.Y), std::pair(moved.X, moved.Y));
 }
