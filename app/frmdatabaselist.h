@@ -40,8 +40,8 @@ void PredefinedRangeDates(TPredefinedRange range, TDateTime today, TDateTime& fr
                           TDateTime& toDate);
 
 // Whether a reminder whose next alert is next belongs in the range From .. To (whole days, 0
-// for an open end): From <= next <= To + 1, so the whole To day and the midnight after it
-// count. Without From, reminders without a next alert (0) are listed too.
+// for an open end): From <= next < To + 1, so the whole To day counts and the next midnight
+// does not. Without From, reminders without a next alert (0) are listed too.
 bool InDateRange(TDateTime next, TDateTime fromDate, TDateTime toDate);
 
 class TfrmTockwellDatabaseList : public QWidget {

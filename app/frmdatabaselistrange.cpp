@@ -96,7 +96,7 @@ void PredefinedRangeDates(TPredefinedRange range, TDateTime today, TDateTime& fr
 bool InDateRange(TDateTime next, TDateTime fromDate, TDateTime toDate) {
     if (fromDate != 0 && next < fromDate)
         return false;
-    return toDate == 0 || next <= toDate + 1;
+    return toDate == 0 || next < toDate + 1;
 }
 
 QWidget* TfrmTockwellDatabaseList::CreateRangePanel() {

@@ -139,6 +139,11 @@ TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
     // Key preview: the window sees every key of its controls before they do.
     qApp->installEventFilter(this);
 
+    // Centred once, here, and left where it is from then on. Closing drops the native window,
+    // and the next show makes a new one at the client area's position; the first one is made
+    // before the window is placed so that it is asked for the same way (placed before, it
+    // would be asked for by its frame's position, a title bar higher than the later ones).
+    create();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = screen->availableGeometry();
         move(area.center() - QPoint(ClientWidth / 2, ClientHeight / 2));

@@ -52,7 +52,8 @@ class TfrmRemindersWnd : public QWidget, public IRemindersWindow {
 public:
     using TNotifyEvent = std::function<void(TfrmRemindersWnd& sender)>;
 
-    // A hidden top-level window with its own taskbar button, centred on the screen.
+    // A hidden top-level window with its own taskbar button, its client area centred on the
+    // screen once; hidden (closed) and shown again, it stays where it was.
     explicit TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory = {});
     ~TfrmRemindersWnd() override;
 

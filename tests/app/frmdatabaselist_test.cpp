@@ -92,19 +92,16 @@ TEST_F(DatabaseListTest, EveryPredefinedRangeListsItsDaysInDateGroups) {
     EXPECT_TRUE(window.LTV->GetExpanded(window.LTV->GetNextSibling(first)));
 
     // Every range other than "All" has a From date: no dismissed reminders, and missed ones
-    // only when the range starts before today. A reminder at the midnight after a range's
-    // last day is in it.
+    // only when the range starts before today.
     const std::pair<TPredefinedRange, std::vector<std::string>> ranges[] = {
-        {prToday,
-         {"today (12/27/2024)", "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow"}},
+        {prToday, {"today (12/27/2024)", "  today", "  todayLate"}},
         {prTomorrow, {"tomorrow (12/28/2024)", "  tomorrow"}},
         {prNext7Days,
          {"today (12/27/2024)", "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow",
           "Sunday (12/29/2024)", "  sunday", "Next Week", "  monday", "  newYear"}},
         {prThisWeek, // from Monday: the missed one of Thursday too
          {"Dismissed", "  missed", "today (12/27/2024)", "  today", "  todayLate",
-          "tomorrow (12/28/2024)", "  tomorrow", "Sunday (12/29/2024)", "  sunday", "Next Week",
-          "  monday"}},
+          "tomorrow (12/28/2024)", "  tomorrow", "Sunday (12/29/2024)", "  sunday"}},
         {prNextWeek, {"Next Week", "  monday", "  newYear"}},
         {prThisMonth,
          {"Dismissed", "  missed", "today (12/27/2024)", "  today", "  todayLate",
@@ -127,18 +124,18 @@ TEST_F(DatabaseListTest, EveryPredefinedRangeListsItsDaysInDateGroups) {
     EXPECT_EQ(to, At(2024, 12, 29));
 }
 
-TEST_F(DatabaseListTest, AToDateIncludesItsWholeDayAndTheNextMidnight) {
+TEST_F(DatabaseListTest, AToDateIncludesItsWholeDayButNotTheNextMidnight) {
     EXPECT_TRUE(InDateRange(At(2024, 12, 27, 23, 59, 59), At(2024, 12, 27), At(2024, 12, 27)));
-    EXPECT_TRUE(InDateRange(At(2024, 12, 28), At(2024, 12, 27), At(2024, 12, 27)));
+    EXPECT_FALSE(InDateRange(At(2024, 12, 28), At(2024, 12, 27), At(2024, 12, 27)));
     EXPECT_FALSE(InDateRange(At(2024, 12, 28, 0, 0, 1), At(2024, 12, 27), At(2024, 12, 27)));
     EXPECT_TRUE(InDateRange(0, 0, At(2024, 12, 27)));
     EXPECT_FALSE(InDateRange(0, At(2024, 12, 27), 0));
 
     window.SetDateRange(0, At(2024, 12, 27));
     window.Refresh();
-    EXPECT_EQ(Rows(window), (std::vector<std::string>{
-                                "Dismissed", "  dismissed", "  missed", "today (12/27/2024)",
-                                "  today", "  todayLate", "tomorrow (12/28/2024)", "  tomorrow"}));
+    EXPECT_EQ(Rows(window),
+              (std::vector<std::string>{"Dismissed", "  dismissed", "  missed",
+                                        "today (12/27/2024)", "  today", "  todayLate"}));
     EXPECT_TRUE(window.rgCustomRange->isChecked());
     EXPECT_EQ(window.cbPredefinedRange->currentIndex(), -1);
 }
@@ -496,7 +493,7 @@ TEST_F(DatabaseListTest, NextSevenDaysEndsOnTheSeventhDay) {
     window.SelectPredefinedRange(prNext7Days);
     EXPECT_EQ(window.ToDate(), At(2025, 1, 2));
     EXPECT_NE(NodeOf(window, "seventh"), nullptr);
-    EXPECT_NE(NodeOf(window, "eighth"), nullptr); // the midnight that ends the seventh day
+    EXPECT_EQ(NodeOf(window, "eighth"), nullptr); // the midnight that ends the seventh day
     EXPECT_EQ(NodeOf(window, "eighthLater"), nullptr);
 }
 
@@ -521,9 +518,8 @@ TEST_F(DatabaseListTest, AHiddenListIsFilledWhenItShows) {
     EXPECT_TRUE(window.Filter().Groups.empty());
     window.show();
     EXPECT_FALSE(window.OutOfDate());
-    EXPECT_EQ(Rows(window),
-              (std::vector<std::string>{"today (12/27/2024)", "  today", "  added", "  todayLate",
-                                        "tomorrow (12/28/2024)", "  tomorrow"}));
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{"today (12/27/2024)", "  today", "  added",
+                                                      "  todayLate"}));
     // Shown, it refreshes at once.
     db.Add(Entry("another", At(2024, 12, 27, 16)));
     window.RefreshWhenShown();

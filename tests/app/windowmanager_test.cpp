@@ -114,3 +114,74 @@ TEST_F(WindowManager, HotKeyAndASecondStartActivateTheWindow) {
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(WaitForActive(session.WindowOf(program.processId())));
 }
+
+TEST_F(WindowManager, TheRemindersWindowStaysWhereItWasAcrossHideAndShow) {
+    QProcess host; // the reminders window alone, shown and hidden (closed) on command
+    Stopper stop{host};
+    host.setProcessEnvironment(session.ProgramEnv(dir.File("home")));
+    host.start(REMINDERS_WND_HOST, QStringList{});
+    QByteArray said;
+    auto command = [&](const QByteArray& c) {
+        host.write(c + '\n');
+        return WaitFor([&] { return (said += host.readAllStandardOutput()).contains("done " + c); },
+                       kStartDeadlineMs);
+    };
+    // Shows the window (closing it made its native window go) and gives it once active.
+    auto show = [&] {
+        unsigned long window = 0;
+        if (command("show"))
+            WaitFor(
+                [&] {
+                    window = session.WindowOf(host.processId());
+                    return window && session.Active() == window;
+                },
+                kAnswerDeadlineMs);
+        return window;
+    };
+
+    // Closes the window and shows it again; the window manager's box of it then, once it
+    // equals want and the window asks for place (when given).
+    auto showAgain = [&](const TWindowBox& want, const QString& place = {}) {
+        EXPECT_TRUE(command("hide"));
+        EXPECT_TRUE(
+            WaitFor([&] { return session.WindowOf(host.processId()) == 0; }, kAnswerDeadlineMs));
+        const unsigned long w = show();
+        TWindowBox b;
+        WaitFor(
+            [&] {
+                b = session.Box(w);
+                return b.X == want.X && b.Y == want.Y &&
+                       (place.isEmpty() || session.RequestedPlace(w) == place);
+            },
+            kAnswerDeadlineMs);
+        return std::pair(w, b);
+    };
+
+    const unsigned long window = show();
+    ASSERT_NE(window, 0u);
+    const TWindowBox first = session.Box(window);
+    // Asked for in the same terms each time: a window manager placing by the frame would show
+    // it elsewhere otherwise.
+    const QString place = session.RequestedPlace(window);
+    for (int round = 1; round <= 2; ++round) {
+        const auto [again, box] = showAgain(first, place);
+        ASSERT_NE(again, 0u);
+        EXPECT_EQ(std::pair(box.X, box.Y), std::pair(first.X, first.Y)) << "round " << round;
+        EXPECT_EQ(session.RequestedPlace(again).toStdString(), place.toStdString())
+            << "round " << round;
+    }
+
+    // Moved by the user, it stays at its new place.
+    const unsigned long shown = session.WindowOf(host.processId());
+    ASSERT_TRUE(session.XDo({"windowmove", QString::number(shown), "100", "120"}));
+    TWindowBox moved;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            moved = session.Box(shown);
+            return moved.X != first.X && moved.Y != first.Y;
+        },
+        kAnswerDeadlineMs));
+    Spin(1000); // time for the program to hear of the move
+    const TWindowBox box = showAgain(moved).second;
+    EXPECT_EQ(std::pair(box.X, box.Y), std::pair(moved.X, moved.Y));
+}

@@ -104,6 +104,17 @@ public:
         }
         return box;
     }
+    // Where the window asks the window manager to put it: the position and gravity of its
+    // size hints, one per line ("" when it asks for none).
+    QString RequestedPlace(unsigned long window) const {
+        const QString hints =
+            Run("xprop", {"-id", QString::number(window), "WM_NORMAL_HINTS"}).value_or(QString());
+        QStringList place;
+        for (const QString& line : hints.split('\n'))
+            if (line.contains("location") || line.contains("gravity"))
+                place << line.trimmed();
+        return place.join('\n');
+    }
     // The window's opacity property as a fraction (1 when it has none, -1 when unknown).
     double Opacity(unsigned long window) const {
         const std::optional<QString> text =
