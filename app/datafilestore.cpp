@@ -152,7 +152,7 @@ void TDataFileStore::WriteDataFile(const std::string& fileName) {
 
 bool TDataFileStore::Open() {
     // The database that the posted round would save is replaced.
-    roundPosted_ = false;
+    postedFailure_.reset();
     redirect_.clear();
     if (fileName_.empty())
         fileName_ = DefaultDataFile();
@@ -233,17 +233,15 @@ bool TDataFileStore::Save(bool deleteBackup) {
     if (!failure)
         return true;
     // The caller may be the due check: the box must not wait for the user inside it.
-    postedFailure_ = std::move(*failure);
-    roundPosted_ = true;
+    postedFailure_ = std::move(failure);
     QTimer::singleShot(0, roundContext_.get(),
                        [this] { CallGuarded([this] { RunPostedRound(); }); });
     return false;
 }
 
 void TDataFileStore::RunPostedRound() {
-    if (!std::exchange(roundPosted_, false))
-        return;
-    RunSaveFailureRound(postedFailure_.Target, postedFailure_.Message);
+    if (const std::optional<TSaveFailure> posted = std::exchange(postedFailure_, std::nullopt))
+        RunSaveFailureRound(posted->Target, posted->Message);
 }
 
 bool TDataFileStore::RunSaveFailureRound(const std::string& target, const std::string& error) {
@@ -273,7 +271,7 @@ bool TDataFileStore::RunSaveFailureRound(const std::string& target, const std::s
 bool TDataFileStore::SaveAs(const std::string& fileName) {
     if (roundOpen_)
         return false;
-    roundPosted_ = false;
+    postedFailure_.reset();
     SetFileName(fileName);
     std::optional<TSaveFailure> failure = WriteNow(false);
     return !failure || RunSaveFailureRound(failure->Target, failure->Message);

@@ -58,7 +58,7 @@ public:
     // open; a posted one is dropped (this save writes the whole database or runs its own).
     bool SaveAs(const std::string& fileName);
     // True while a save failure round is posted or open.
-    bool SaveFailurePending() const { return roundPosted_ || roundOpen_; }
+    bool SaveFailurePending() const { return postedFailure_ || roundOpen_; }
     // A save failure round: with the alert boxes held throughout (they come once it has
     // ended), the error box "Error to save data file ...", then OnAskSaveFileName. A chosen
     // file becomes the current file and receives the whole database; its failure starts
@@ -116,9 +116,9 @@ private:
     std::string fileName_;
     std::string redirect_;
     bool xmlMode_ = true;
-    bool roundPosted_ = false, roundOpen_ = false;
-    TSaveFailure postedFailure_;            // what the posted round reports
-    std::unique_ptr<QObject> roundContext_; // receives the posted round; its end drops it
+    bool roundOpen_ = false;
+    std::optional<TSaveFailure> postedFailure_; // what the posted round reports, while posted
+    std::unique_ptr<QObject> roundContext_;     // receives the posted round; its end drops it
 };
 
 // The save dialog for data files; "" when cancelled.
