@@ -289,10 +289,7 @@ TEST(ProgramFiring, ATerminationSignalEndsItWithinTheGraceWhileItFiresPastDueRem
     Stopper stop{program};
     // Its standard error tells when the watchdog ends it.
     const std::string errors = h.dir.File("stderr.txt");
-    program.setStandardErrorFile(QString::fromStdString(errors));
-    program.setProcessEnvironment(h.env);
-    program.start(QString::fromStdString(kProgram), {QString::fromStdString(h.dataFile)});
-    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(h.Start(program, h.env, errors));
     ASSERT_TRUE(WaitUntil(
         [&] {
             return FileExists(h.settingsFile) &&

@@ -75,11 +75,17 @@ struct TProgramHome {
             true;
         SaveXMLDataFile(db, dataFile);
     }
-    // Starts the program in env on the data file, its output passed through; false when it
-    // did not start.
-    bool Start(QProcess& program, const QProcessEnvironment& in) const {
+    // Starts the program in env on the data file, its output passed through (its standard
+    // error into errorsFile when given); false when it did not start.
+    bool Start(QProcess& program, const QProcessEnvironment& in,
+               const std::string& errorsFile = {}) const {
         program.setProcessEnvironment(in);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        if (errorsFile.empty()) {
+            program.setProcessChannelMode(QProcess::ForwardedChannels);
+        } else {
+            program.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+            program.setStandardErrorFile(QString::fromStdString(errorsFile));
+        }
         program.start(QString::fromStdString(kProgram), {QString::fromStdString(dataFile)});
         return program.waitForStarted(10000);
     }
