@@ -113,11 +113,11 @@ QWidget* TfrmTockwellDatabaseList::CreateRangePanel() {
     rgCustomRange = new QRadioButton(QStringLiteral("From:"), top);
     dtpFrom = new TAgendaDatePicker(top);
     dtpFrom->setFixedWidth(132);
-    dtpFrom->setPlaceholderText(QStringLiteral("None"));
+    dtpFrom->SetEmptyText("None");
     auto* toLabel = new QLabel(QStringLiteral("To:"), top);
     dtpTo = new TAgendaDatePicker(top);
     dtpTo->setFixedWidth(122);
-    dtpTo->setPlaceholderText(QStringLiteral("None"));
+    dtpTo->SetEmptyText("None");
     sbRefresh = new QPushButton(QStringLiteral("Refresh"), top);
     SpeedButton1 = new QPushButton(QStringLiteral("Close"), top);
     for (QWidget* w : std::initializer_list<QWidget*>{rgPredefinedRange, cbPredefinedRange,

@@ -89,8 +89,16 @@ void TSuperZip::SetPackLevel(int level) {
 
 void TSuperZip::SetStorePaths(bool value) {
     storePaths_ = value;
-    if (!value)
+    if (!value) {
         relativePaths_ = false;
+        storeVolumes_ = false;
+    }
+}
+
+void TSuperZip::SetStoreVolumes(bool value) {
+    storeVolumes_ = value;
+    if (value)
+        storePaths_ = true;
 }
 
 void TSuperZip::SetRelativePaths(bool value) {
@@ -276,7 +284,10 @@ std::string TSuperZip::StoredPath(const std::string& dir) const {
 }
 
 std::string TSuperZip::StoredNameOf(const std::string& listName) const {
-    return StoredPath(ExtractFilePath(listName)) + ExtractFileName(listName);
+    // A stream's entry name names no file.
+    const std::string name =
+        Store83Names && !streamSource_ ? ZipShortOrLongPath(listName, true) : listName;
+    return StoredPath(ExtractFilePath(name)) + ExtractFileName(name);
 }
 
 void TSuperZip::ExpandFilesList() {

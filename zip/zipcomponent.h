@@ -22,6 +22,8 @@ using TEndZipEvent =
     std::function<void(TSuperZip& Sender, const std::string& FName, uint32_t UncompressedSize,
                        uint32_t CompressedSize, int64_t CurrentZipSize)>;
 using TNoSuchFileEvent = std::function<void(TSuperZip& Sender, const std::string& FName)>;
+using TZipFileSkipEvent =
+    std::function<void(TSuperZip& Sender, const std::string& FName, bool& Skip)>;
 
 class TSuperZip : public TSuperUnZip {
 public:
@@ -34,9 +36,18 @@ public:
     // Masks are searched in the folders below theirs too.
     bool Recurse = false;
     // Store each file's folder with its name (never with a leading '/'). Clearing it clears
-    // RelativePaths.
+    // RelativePaths and StoreVolumes.
     bool StorePaths() const { return storePaths_; }
     void SetStorePaths(bool value);
+    // Keep the drive in stored folders. Setting it sets StorePaths. Paths here have no drive,
+    // so the stored folders are the same either way.
+    bool StoreVolumes() const { return storeVolumes_; }
+    void SetStoreVolumes(bool value);
+    // Store the short (8.3) names that the file system lists for each folder and file. No
+    // file system here lists short names: the names are stored as listed (ZipShortOrLongPath).
+    bool Store83Names = false;
+    // Kept with the settings only: zipping never removes or changes the source files.
+    bool Dispose = false;
     // Store folders relative to RootDir (a folder outside RootDir is stored whole). Setting it
     // sets StorePaths and Recurse.
     bool RelativePaths() const { return relativePaths_; }
@@ -49,6 +60,9 @@ public:
     TStartZipEvent OnStartZip;
     TEndZipEvent OnEndZip;
     TNoSuchFileEvent OnNoSuchFile;
+    // Kept for callers that assign them; no operation fires them.
+    TZipFileSkipEvent OnDisposeFile;
+    TZipFileSkipEvent OnDeleteEntry;
     // Source of the encryption header's random bytes (a random device by default).
     TZipRandomByte RandomByte;
 
@@ -92,6 +106,7 @@ private:
 
     bool storePaths_ = false;
     bool relativePaths_ = false;
+    bool storeVolumes_ = false;
     TStream* streamSource_ = nullptr; // ZipStreamEntry's source, not owned
     TDeflater deflater_;              // holds the pack level; keeps its buffers from entry to entry
 };

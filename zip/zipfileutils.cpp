@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -220,4 +221,56 @@ std::string ZipCurrentDir() {
     std::error_code ec;
     fs::path p = fs::current_path(ec);
     return ec ? std::string("./") : IncludeTrailingPathDelimiter(p.string());
+}
+
+namespace {
+
+// The name under which folder lists the entry that folder/name reaches (folder "" is the
+// current one): name itself when listed so, else the listed entry that is the same file (a
+// file system that ignores case finds "readme" as "README"); name when the folder cannot be
+// read. Nothing when folder/name does not exist.
+std::optional<std::string> ListedName(const std::string& folder, const std::string& name) {
+    const std::string dir = folder.empty() ? "." : folder;
+    struct stat target {};
+    if (::lstat((IncludeTrailingPathDelimiter(dir) + name).c_str(), &target) != 0)
+        return std::nullopt;
+    std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(dir.c_str()), ::closedir);
+    if (!listing)
+        return name; // found but not listable: as given
+    while (const dirent* e = ::readdir(listing.get()))
+        if (name == e->d_name)
+            return name;
+    ::rewinddir(listing.get());
+    while (const dirent* e = ::readdir(listing.get())) {
+        struct stat st {};
+        if (::fstatat(::dirfd(listing.get()), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            st.st_dev == target.st_dev && st.st_ino == target.st_ino)
+            return std::string(e->d_name);
+    }
+    return name;
+}
+
+} // namespace
+
+std::string ZipShortOrLongPath(const std::string& path, bool shortNames) {
+    (void)shortNames; // one name per entry here: the short names are the long ones
+    std::string result;
+    bool found = true; // every component so far was found
+    size_t start = 0;
+    for (;;) {
+        const size_t end = path.find('/', start);
+        const std::string part = path.substr(start, end == std::string::npos ? end : end - start);
+        if (found && !part.empty() && part != "." && part != "..") {
+            // The folder as given so far: the listed spellings reach the same entries.
+            std::optional<std::string> listed = ListedName(path.substr(0, start), part);
+            found = listed.has_value();
+            result += listed ? *listed : part;
+        } else {
+            result += part;
+        }
+        if (end == std::string::npos)
+            return result;
+        result += '/';
+        start = end + 1;
+    }
 }

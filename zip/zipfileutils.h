@@ -113,3 +113,9 @@ void ZipForceDirectories(const std::string& dir);
 bool ZipFileExists(const std::string& fileName); // a file or a link to one
 // The process's current folder with a trailing '/'.
 std::string ZipCurrentDir();
+// The path with each folder and file name spelled as the file system lists it in its folder,
+// looked up one component at a time: short (8.3) names with shortNames, else long names. No
+// file system here lists short names, so both give the listed names. A component that is not
+// found and all after it, "." and "..", a relative start and the '/' separators (a trailing
+// one too) are kept as given; links are not followed into their targets' names.
+std::string ZipShortOrLongPath(const std::string& path, bool shortNames);

@@ -1,5 +1,7 @@
-// The reminders list window's date pickers: typed text and days picked in the calendar.
+// The reminders list window's date pickers: typed text, days picked in the calendar and the
+// empty pickers' cue text.
 // Apart from the tree's tests: the edit and tree headers do not mix.
+#include <QComboBox>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -8,6 +10,7 @@
 #include "controls/calendar/agendacalendar.h"
 #include "controls/edits/agendadatepicker.h"
 #include "core/tockwelldb.h"
+#include "gui/guitestutil.h"
 #include "testutil.h"
 
 TEST(DatabaseListPickers, TypedTextAndPickedDaysSetTheRange) {
@@ -53,4 +56,33 @@ TEST(DatabaseListPickers, AWindowFreedWhileAPickerHasTheFocusRunsNoPickerHandler
     // As at the program's end; a picker handler run on the freed part is caught by the
     // sanitizers.
     window.reset();
+}
+
+// An empty picker shows its grey "None" at the text's corner only while it has no focus.
+TEST(DatabaseListPickers, EmptyPickersShowNoneOnlyWithoutTheFocus) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    TTockwellDB db;
+    TfrmTockwellDatabaseList window;
+    window.SetDatabase(&db);
+    window.show();
+    window.activateWindow();
+    window.cbPredefinedRange->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.cbPredefinedRange->hasFocus(); }));
+    auto cue = [](TAgendaDatePicker* picker) {
+        const QImage image = Render(*picker);
+        // Clear of the frame and of the drop-down button.
+        return CountPixels(image, QRect(3, 3, 50, image.height() - 6), [](const QColor& c) {
+            return c.red() == c.green() && c.green() == c.blue() && c.red() >= 0x60 &&
+                   c.red() <= 0xB0;
+        });
+    };
+    for (TAgendaDatePicker* picker : {window.dtpFrom, window.dtpTo}) {
+        EXPECT_EQ(picker->EmptyText(), "None");
+        EXPECT_TRUE(picker->placeholderText().isEmpty());
+        EXPECT_GT(cue(picker), 10);
+    }
+    window.dtpFrom->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.dtpFrom->hasFocus(); }));
+    EXPECT_EQ(cue(window.dtpFrom), 0);
+    EXPECT_GT(cue(window.dtpTo), 10);
 }

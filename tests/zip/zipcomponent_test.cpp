@@ -155,6 +155,52 @@ TEST(ZipComponent, StoredPaths) {
     fs::current_path(old);
 }
 
+// StoreVolumes and Store83Names store the names as the file system lists them (no drives, no
+// short names here); Dispose and its event remove nothing.
+TEST(ZipComponent, VolumesAndShortNamesStoreTheListedNames) {
+    TZipFixture f;
+    TSuperZip links;
+    links.SetStoreVolumes(true);
+    EXPECT_TRUE(links.StorePaths());
+    links.SetRelativePaths(true);
+    links.SetStorePaths(false);
+    EXPECT_FALSE(links.StoreVolumes());
+    EXPECT_FALSE(links.RelativePaths());
+    links.SetStorePaths(true);
+    links.SetStoreVolumes(false);
+    EXPECT_TRUE(links.StorePaths());
+    EXPECT_FALSE(links.StoreVolumes());
+
+    const std::string file = f.src + "/Long Folder Name/A long file name.text";
+    fs::create_directories(ExtractFilePath(file));
+    WriteFileBytes(file, "long names");
+    auto stored = [&](bool paths, bool volumes, bool shortNames) {
+        fs::remove(f.zipName);
+        TSuperZip zip;
+        zip.SetZipName(f.zipName);
+        zip.SetStorePaths(paths);
+        zip.SetStoreVolumes(volumes);
+        zip.Store83Names = shortNames;
+        zip.Dispose = true;
+        zip.OnDisposeFile = zip.OnDeleteEntry = [](TSuperZip&, const std::string&, bool&) {
+            ADD_FAILURE() << "fired";
+        };
+        zip.ZipAction = zaReplace;
+        for (int pass = 0; pass < 2; ++pass) { // the second pass replaces the entry
+            zip.FilesList.Clear();
+            zip.FilesList.Add(file);
+            EXPECT_EQ(zip.Zip(), 1);
+        }
+        EXPECT_EQ(zip.Count(), 1);
+        return zip.FileName(0);
+    };
+    EXPECT_EQ(stored(false, false, true), "A long file name.text");
+    EXPECT_EQ(stored(true, false, true), file.substr(1));
+    EXPECT_EQ(stored(false, true, false), file.substr(1)); // StoreVolumes sets StorePaths
+    EXPECT_EQ(stored(true, true, true), file.substr(1));
+    EXPECT_EQ(ReadFileBytes(file), "long names");
+}
+
 TEST(ZipComponent, MasksSelectEntries) {
     TZipFixture f;
     f.ZipAll();

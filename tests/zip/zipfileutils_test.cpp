@@ -107,3 +107,27 @@ TEST(ZipFileHelpers, PercentagesAndFolders) {
     EXPECT_TRUE(ZipFileExists(dir.File("f")));
     EXPECT_THROW(ZipForceDirectories(dir.File("f/g")), EFCreateError);
 }
+
+// Each name as its folder lists it; what cannot be looked up, "." and "..", links and a relative
+// start stay as given.
+TEST(ZipFileHelpers, ShortOrLongPathKeepsTheListedNames) {
+    TempDir dir;
+    const std::string root = dir.Path().string();
+    fs::create_directories(dir.Path() / "Program Files" / "Long Folder Name");
+    const std::string file = "Program Files/Long Folder Name/A long file name.text";
+    WriteFileBytes(dir.File(file), "x");
+    fs::create_directory_symlink(dir.Path() / "Program Files", dir.Path() / "link");
+    const fs::path old = fs::current_path();
+    fs::current_path(dir.Path());
+    for (bool shortNames : {true, false}) {
+        SCOPED_TRACE(shortNames);
+        for (const std::string& path :
+             {root + "/" + file, root + "/Program Files/Long Folder Name/",
+              root + "/Program Files/No Such Folder/Nor File.text",
+              root + "/link/Long Folder Name/A long file name.text",
+              root + "/Program Files/./Long Folder Name/../Long Folder Name/A long file name.text",
+              file, "./" + file, "link/../" + file, std::string("missing/..")})
+            EXPECT_EQ(ZipShortOrLongPath(path, shortNames), path);
+    }
+    fs::current_path(old);
+}
