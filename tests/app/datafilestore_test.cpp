@@ -17,6 +17,7 @@
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/fileutils.h"
+#include "platform/gui/application.h"
 #include "platform/shell.h"
 #include "testutil.h"
 
@@ -417,4 +418,42 @@ TEST_F(DataFileStoreTest, AChangeThatNoSaveWroteIsWrittenAtTheEndAndNothingElse)
     EXPECT_TRUE(store.WriteUnwrittenAtExit());
     EXPECT_EQ(ReadFileBytes(bad), "just some text");
     EXPECT_EQ(SavedCount(folder.File("bad (2).tock")), 1);
+}
+
+TEST_F(DataFileStoreTest, LeavingWhileTheSaveErrorBoxIsOpenEndsTheRoundWithoutAskingOrWriting) {
+    // The program is told to end while the box is on the screen.
+    struct TLeavingBoxes : FakeMessageBoxes {
+        int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                       TMsgDlgButtons buttons) override {
+            SetApplicationLeaving();
+            return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
+        }
+    };
+    struct TRestore {
+        std::shared_ptr<IMessageBoxes> previous;
+        ~TRestore() {
+            SetApplicationLeaving(false);
+            SetMessageBoxes(previous);
+        }
+    };
+    auto leaving = std::make_shared<TLeavingBoxes>();
+    const TRestore restore{SetMessageBoxes(leaving)};
+    TBlockableFolder folder(home.File("data"));
+    const std::string fileName = folder.File("db.tock");
+    store.SetFileName(fileName);
+    answer = home.File("chosen.tock");
+    folder.Block();
+    db.AddNew("Kept", 0);
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
+    folder.Unblock();
+    EXPECT_EQ(leaving->Boxes.size(), 1u);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(FileExists(answer));
+    EXPECT_FALSE(FileExists(fileName));
+    EXPECT_FALSE(store.SaveFailurePending());
+    // The end writes the file the round was about, once.
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName), 1);
+    EXPECT_FALSE(FileExists(answer));
 }
