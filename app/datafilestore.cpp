@@ -69,6 +69,11 @@ bool BeginsAsXML(const std::string& fileName) {
     return i < head.size() && head[i] == '<';
 }
 
+// A line on stderr.
+void ReportOnStderr(const std::string& message) {
+    std::fprintf(stderr, "Tockwell: %s\n", message.c_str());
+}
+
 } // namespace
 
 void TDataFileStore::StoreLatestDataFile() {
@@ -153,6 +158,7 @@ void TDataFileStore::WriteDataFile(const std::string& fileName) {
 bool TDataFileStore::Open() {
     // The database that the posted round would save is replaced.
     postedFailure_.reset();
+    unwritten_ = false;
     redirect_.clear();
     if (fileName_.empty())
         fileName_ = DefaultDataFile();
@@ -218,8 +224,10 @@ std::optional<TDataFileStore::TSaveFailure> TDataFileStore::WriteNow(bool delete
     try {
         TrySave(target, deleteBackup);
     } catch (...) {
+        unwritten_ = true;
         return TSaveFailure{target, MessageOf(std::current_exception())};
     }
+    unwritten_ = false;
     fileName_ = target;
     redirect_.clear();
     StoreLatestDataFile();
@@ -227,8 +235,10 @@ std::optional<TDataFileStore::TSaveFailure> TDataFileStore::WriteNow(bool delete
 }
 
 bool TDataFileStore::Save(bool deleteBackup) {
-    if (SaveFailurePending())
+    if (SaveFailurePending()) {
+        unwritten_ = true;
         return false;
+    }
     std::optional<TSaveFailure> failure = WriteNow(deleteBackup);
     if (!failure)
         return true;
@@ -266,6 +276,21 @@ bool TDataFileStore::RunSaveFailureRound(const std::string& target, const std::s
             return true;
         failure = std::move(*next);
     }
+}
+
+bool TDataFileStore::WriteUnwrittenAtExit() {
+    if (!unwritten_)
+        return true;
+    // No round runs any more: what it would report is settled here.
+    postedFailure_.reset();
+    // No box either: the settings store's failure goes to stderr as well.
+    const QScopedValueRollback settingsErrors(
+        OnSettingsError, std::function<void(const std::string&)>(ReportOnStderr));
+    const std::optional<TSaveFailure> failure = WriteNow(false);
+    if (failure)
+        ReportOnStderr("Error to save data file \"" + failure->Target +
+                       "\" at the end of the program. " + AsSentence(failure->Message));
+    return !failure;
 }
 
 bool TDataFileStore::SaveAs(const std::string& fileName) {

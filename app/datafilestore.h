@@ -59,6 +59,14 @@ public:
     bool SaveAs(const std::string& fileName);
     // True while a save failure round is posted or open.
     bool SaveFailurePending() const { return postedFailure_ || roundOpen_; }
+    // True while the database holds a change that no save has written: a save failed, or was
+    // refused while a round was pending. Cleared when a save writes the database or a file is
+    // opened.
+    bool HasUnwrittenChange() const { return unwritten_; }
+    // The program's end: with an unwritten change, writes the database once more like Save
+    // (to SaveRedirect() while set), without a box or a round; its failure goes to stderr.
+    // Without one nothing is written. True when nothing is left unwritten.
+    bool WriteUnwrittenAtExit();
     // A save failure round: with the alert boxes held throughout (they come once it has
     // ended), the error box "Error to save data file ...", then OnAskSaveFileName. A chosen
     // file becomes the current file and receives the whole database; its failure starts
@@ -106,7 +114,7 @@ private:
         std::string Target, Message;
     };
     // Writes the database to its file now (TrySave); on success the target becomes the
-    // current file and "LatestDataFile". The failure otherwise.
+    // current file and "LatestDataFile". The failure otherwise (the change stays unwritten).
     std::optional<TSaveFailure> WriteNow(bool deleteBackup);
     // Runs the round posted by Save unless it was dropped meanwhile.
     void RunPostedRound();
@@ -117,6 +125,7 @@ private:
     std::string redirect_;
     bool xmlMode_ = true;
     bool roundOpen_ = false;
+    bool unwritten_ = false;                    // HasUnwrittenChange
     std::optional<TSaveFailure> postedFailure_; // what the posted round reports, while posted
     std::unique_ptr<QObject> roundContext_;     // receives the posted round; its end drops it
 };

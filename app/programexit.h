@@ -4,8 +4,10 @@
 // the normal way (LeaveEventLoop). Should that way be blocked (the GUI thread busy with a
 // long task or stuck), the exit watchdog ends the process a fixed time after the request,
 // once a data file write under way has finished: the data file is replaced in one step after
-// every change, so it is whole at every moment. An exit that no termination signal asked for
-// also lets the e-mails being sent go out first, for at most the mailer's time-out.
+// every change, so it is whole at every moment. (A change that a failed save left unwritten
+// is written once more at the end of every way out but the watchdog's, RunTockwell.) An exit
+// that no termination signal asked for also lets the e-mails being sent go out first, for at
+// most the mailer's time-out.
 
 #include <chrono>
 #include <functional>

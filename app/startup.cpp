@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <utility>
 
 #include "app/datafilestore.h"
 #include "app/frmmain.h"
@@ -66,9 +67,29 @@ private:
     bool repaintAsked_ = false;
 };
 
+// The data file of the running main window, for its write at the end (WriteDataFileAtEnd).
+TDataFileStore* endingDataFile = nullptr;
+
+class TEndingDataFile {
+public:
+    explicit TEndingDataFile(TDataFileStore& store) { endingDataFile = &store; }
+    ~TEndingDataFile() { endingDataFile = nullptr; }
+    TEndingDataFile(const TEndingDataFile&) = delete;
+    TEndingDataFile& operator=(const TEndingDataFile&) = delete;
+};
+
+// Every way out of the program passes here once: a change that a failed save left unwritten
+// is written, without a box.
+void WriteDataFileAtEnd() {
+    if (TDataFileStore* store = std::exchange(endingDataFile, nullptr))
+        store->WriteUnwrittenAtExit();
+}
+
 extern "C" void AbandonWindowsAtExit() {
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
+        WriteDataFileAtEnd();
         AbandonAlertWindows();
+    }
 }
 
 } // namespace
@@ -168,7 +189,7 @@ int RunTockwell(int argc, char** argv) {
     // Qt ends the program with exit() when the display connection breaks. The process-wide
     // windows then stay as they are: destroyed among the statics, after statics of Qt and of
     // ours that they use, they would crash. (On every other way out they go with `unit`,
-    // before the application object.) The data file was saved after every change.
+    // before the application object.) The data file is written as on the other ways out.
     static const bool exitHookSet = std::atexit(AbandonWindowsAtExit) == 0;
     (void)exitHookSet;
     instance.OnRequest = [&mainForm, &watchdog](const std::string& request) {
@@ -180,6 +201,7 @@ int RunTockwell(int argc, char** argv) {
     TfrmMain form(params);
     mainForm = &form;
     form.DataFile().WriteLock = &watchdog.WriteLock();
+    const TEndingDataFile ending(form.DataFile());
     form.OnClosed = [&watchdog] {
         watchdog.Arm();
         LeaveEventLoop();
@@ -189,5 +211,8 @@ int RunTockwell(int argc, char** argv) {
     std::unique_ptr<TExitWhenPainted> exitWhenPaintedHook;
     if (exitWhenPainted)
         exitWhenPaintedHook = std::make_unique<TExitWhenPainted>(form);
-    return app.exec();
+    const int code = app.exec();
+    // Within the watchdog's grace: its end waits for a write under way (WriteLock).
+    WriteDataFileAtEnd();
+    return code;
 }

@@ -44,5 +44,7 @@ bool QuitRunningInstance(TSingleInstance& instance);
 // "activate" shows it expanded and active; "quit" closes it once the answer is on its way.
 std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request);
 
-// The whole program with main's arguments; returns the exit code.
+// The whole program with main's arguments; returns the exit code. However it ends (but by
+// the exit watchdog), a change that a failed save left unwritten is written once more at the
+// end, without a box (TDataFileStore::WriteUnwrittenAtExit).
 int RunTockwell(int argc, char** argv);

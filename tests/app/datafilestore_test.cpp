@@ -17,6 +17,7 @@
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/fileutils.h"
+#include "platform/gui/application.h"
 #include "platform/shell.h"
 #include "testutil.h"
 
@@ -50,6 +51,26 @@ protected:
             return answer;
         };
     }
+};
+
+// A folder that can be made unusable for a while, even for root: a plain file takes its place.
+class TBlockableFolder {
+public:
+    explicit TBlockableFolder(std::string path) : path_(std::move(path)) {
+        ForceDirectories(path_);
+    }
+    void Block() {
+        RenameFile(path_, path_ + ".away");
+        WriteFileBytes(path_, "x");
+    }
+    void Unblock() {
+        DeleteFile(path_);
+        RenameFile(path_ + ".away", path_);
+    }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
 };
 
 const std::string kTruncatedXML =
@@ -331,4 +352,108 @@ TEST_F(DataFileStoreTest, AnotherFileOpensWithItsOwnDaysAndColoursOnly) {
         int32_t color = 0;
         EXPECT_TRUE(db.GetDateColor(color, day)) << fileName;
     }
+}
+
+TEST_F(DataFileStoreTest, AChangeThatNoSaveWroteIsWrittenAtTheEndAndNothingElse) {
+    TBlockableFolder folder(home.File("data"));
+    const std::string fileName = folder.File("db.tock");
+    store.SetFileName(fileName);
+    EXPECT_TRUE(store.Open());
+    // Nothing unwritten: the end writes nothing (no file, then no backup).
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_FALSE(FileExists(fileName));
+    db.AddNew("First", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_FALSE(FileExists(fileName + ".bak"));
+
+    // A failed save whose round is cancelled, and one refused while the round is open.
+    folder.Block();
+    db.AddNew("Second", 0);
+    EXPECT_FALSE(store.Save());
+    store.OnAskSaveFileName = [&](const std::string& current) {
+        asked.push_back(current);
+        db.AddNew("Third", 0);
+        EXPECT_FALSE(store.Save());
+        return std::string();
+    };
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(store.HasUnwrittenChange());
+    folder.Unblock();
+    EXPECT_EQ(SavedCount(fileName), 1);
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName), 3);
+    EXPECT_EQ(SavedCount(fileName + ".bak"), 1);
+    EXPECT_FALSE(store.HasUnwrittenChange());
+    EXPECT_TRUE(store.WriteUnwrittenAtExit()); // once
+    EXPECT_EQ(SavedCount(fileName + ".bak"), 1);
+
+    // The end's own failure goes to stderr, with no box; the posted round is dropped.
+    folder.Block();
+    db.AddNew("Fourth", 0);
+    EXPECT_FALSE(store.Save());
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.WriteUnwrittenAtExit());
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    QCoreApplication::sendPostedEvents();
+    folder.Unblock();
+    EXPECT_NE(errors.find("Error to save data file \"" + fileName + "\""), std::string::npos)
+        << errors;
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(SavedCount(fileName), 3);
+    EXPECT_TRUE(store.HasUnwrittenChange());
+
+    // A file that could not be read is not written over at the end either.
+    const std::string bad = folder.File("bad.tock");
+    WriteFileBytes(bad, "just some text");
+    store.SetFileName(bad);
+    EXPECT_FALSE(store.Open());
+    EXPECT_FALSE(store.HasUnwrittenChange());
+    folder.Block();
+    db.AddNew("Fifth", 0);
+    EXPECT_FALSE(store.Save());
+    folder.Unblock();
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(ReadFileBytes(bad), "just some text");
+    EXPECT_EQ(SavedCount(folder.File("bad (2).tock")), 1);
+}
+
+TEST_F(DataFileStoreTest, LeavingWhileTheSaveErrorBoxIsOpenEndsTheRoundWithoutAskingOrWriting) {
+    // The program is told to end while the box is on the screen.
+    struct TLeavingBoxes : FakeMessageBoxes {
+        int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                       TMsgDlgButtons buttons) override {
+            SetApplicationLeaving();
+            return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
+        }
+    };
+    struct TRestore {
+        std::shared_ptr<IMessageBoxes> previous;
+        ~TRestore() {
+            SetApplicationLeaving(false);
+            SetMessageBoxes(previous);
+        }
+    };
+    auto leaving = std::make_shared<TLeavingBoxes>();
+    const TRestore restore{SetMessageBoxes(leaving)};
+    TBlockableFolder folder(home.File("data"));
+    const std::string fileName = folder.File("db.tock");
+    store.SetFileName(fileName);
+    answer = home.File("chosen.tock");
+    folder.Block();
+    db.AddNew("Kept", 0);
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
+    folder.Unblock();
+    EXPECT_EQ(leaving->Boxes.size(), 1u);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(FileExists(answer));
+    EXPECT_FALSE(FileExists(fileName));
+    EXPECT_FALSE(store.SaveFailurePending());
+    // The end writes the file the round was about, once.
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName), 1);
+    EXPECT_FALSE(FileExists(answer));
 }

@@ -1,8 +1,8 @@
 // The program's end: under a window manager with a large data file, Exit, "--quit" and a
 // termination signal end it in every state, the file whole, and the alerts of one reminder
 // that fire together all show; a termination signal while it fires many past-due reminders;
-// an e-mail being sent at the end; the exit watchdog; "--quit" with an instance that takes no
-// request.
+// an e-mail being sent at the end; a change that a failed save left unwritten; the exit
+// watchdog; "--quit" with an instance that takes no request.
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include <sched.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 
 #include "app/programexit.h"
@@ -27,6 +28,7 @@
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
 #include "fakesmtpserver.h"
+#include "gui/xvfbserver.h"
 #include "platform/fileutils.h"
 #include "platform/gui/singleinstance.h"
 #include "platform/registrystore.h"
@@ -369,6 +371,97 @@ TEST(ProgramMail, AnEMailBeingSentGoesOutBeforeTheEndUnlessASignalEndsIt) {
         EXPECT_EQ(program.exitCode(), 0);
         EXPECT_EQ(server.Messages(), 1);
         EXPECT_GT(SecondsSince(asked) * 1000, ExitGraceMs);
+    }
+}
+
+// A reminder that runs a program fires while its data file's folder cannot be written; the
+// save error box is still open when the folder comes back and the program is asked to end, or
+// its display goes: the end writes the fired reminder. With every change saved, the end writes
+// nothing.
+TEST(ProgramUnwritten, TheEndWritesWhatAFailedSaveLeftAndNothingElse) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+    enum TEnd { Quit, Signal, DisplayGoes };
+    struct Road {
+        TEnd end;
+        bool fails;
+    };
+    for (const Road road :
+         {Road{Quit, true}, Road{Signal, true}, Road{DisplayGoes, true}, Road{Quit, false}}) {
+        const char* names[] = {"--quit", "SIGTERM", "the display goes"};
+        SCOPED_TRACE(std::string(names[road.end]) + (road.fails ? ", a save failed" : ""));
+        TProgramHome h;
+        const std::string folder = h.dir.File("data"), ran = h.dir.File("ran");
+        h.dataFile = folder + "/once.tock";
+        ForceDirectories(folder);
+        {
+            TTockwellDB db;
+            TReminderItem& r = db.AddNew("Once", Now() + 6 * OneSecond)->GetReminder();
+            r.Action<TAlertActRunApp>().Enabled = true;
+            r.Action<TAlertActRunApp>().AppPath = "/usr/bin/touch " + ran;
+            SaveXMLDataFile(db, h.dataFile);
+        }
+        QProcessEnvironment env = h.env;
+        std::optional<TXvfbServer> x;
+        if (road.end == DisplayGoes) {
+            x.emplace("1024x768x24");
+            if (x->Display().empty())
+                continue; // no Xvfb here
+            env.remove("QT_QPA_PLATFORM");
+            env.insert("DISPLAY", x->DisplayName());
+        } else {
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+        }
+        QProcess program;
+        Stopper stop{program};
+        ASSERT_TRUE(h.Start(program, env));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return FileExists(h.settingsFile) &&
+                       ReadFileBytes(h.settingsFile).find("LatestDataFile") != std::string::npos;
+            },
+            kStartDeadlineMs));
+        if (road.fails) { // a plain file takes the folder's place: the save after the firing fails
+            ASSERT_TRUE(RenameFile(folder, folder + ".away"));
+            WriteFileBytes(folder, "x");
+        }
+        ASSERT_FALSE(FileExists(ran)) << "fired before the folder was blocked";
+        ASSERT_TRUE(WaitUntil([&] { return FileExists(ran); }, kAnswerDeadlineMs));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        if (road.fails) {
+            DeleteFile(folder);
+            ASSERT_TRUE(RenameFile(folder + ".away", folder));
+        }
+        ASSERT_EQ(h.Fired(), !road.fails);
+        struct stat before {};
+        ::stat(h.dataFile.c_str(), &before);
+        const std::string backup = road.fails ? "" : ReadFileBytes(h.dataFile + BackupFileExt);
+
+        if (road.end == Quit) {
+            QProcess quit;
+            quit.setProcessEnvironment(env);
+            quit.start(QString::fromStdString(kProgram), {"--quit"});
+            ASSERT_TRUE(quit.waitForFinished(kStartDeadlineMs));
+            EXPECT_EQ(quit.exitCode(), 0);
+        } else if (road.end == Signal) {
+            program.terminate();
+        } else {
+            x->Kill();
+        }
+        ASSERT_TRUE(program.waitForFinished(kEndDeadlineMs));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        if (road.end != DisplayGoes) { // Qt ends a program whose display went with exit(1)
+            EXPECT_EQ(program.exitCode(), 0);
+        }
+        EXPECT_TRUE(h.Fired()) << ReadFileBytes(h.dataFile);
+        EXPECT_TRUE(h.DataFileWhole());
+        if (!road.fails) { // not written again: the same file, the backup still the first file
+            struct stat after {};
+            ::stat(h.dataFile.c_str(), &after);
+            EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+            EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+            EXPECT_EQ(ReadFileBytes(h.dataFile + BackupFileExt), backup);
+        }
     }
 }
 
