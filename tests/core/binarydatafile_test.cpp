@@ -146,7 +146,8 @@ TEST(BinaryDataFile, RefusalsComeBeforeAnythingIsRead) {
     TTockwellDB db;
     Preload(db);
 
-    EXPECT_EQ(LoadFailure<ExPasswordNeeded>(db, Saved(source, "secret")), "");
+    EXPECT_EQ(LoadFailure<ExPasswordNeeded>(db, Saved(source, "secret")),
+              "The file is protected by a password");
     EXPECT_EQ(LoadFailure<ExNewerVersionOfFile>(db, Saved(source, "", 2)), NewerVersionMessage());
     EXPECT_EQ(NewerVersionMessage(), "This file was created with newer version of Tockwell. "
                                      "Please download new version of application from " +
@@ -421,4 +422,40 @@ TEST(BinaryDataFile, DefaultAlertSettingsCutShortKeepTheDatabasesOwn) {
         db.DefaultAlertSettings.SaveToStream(after);
         ASSERT_EQ(after.AsString(), own.AsString()) << n;
     }
+}
+
+// The error box shows the message after the file's name: every failure of a damaged,
+// truncated or protected file must say why.
+TEST(BinaryDataFile, EveryFailureSaysWhy) {
+    TempRegistry registry;
+    TTockwellDB source;
+    FillSampleDatabase(source);
+    const std::string file = Saved(source);
+    const std::string plain = Payload(source);
+    std::vector<std::string> bad = {Saved(source, "secret"), FileOf(plain, "secret")};
+    for (size_t n = 0; n < file.size(); ++n) {
+        bad.push_back(file.substr(0, n));
+        for (char flip : {'\x01', '\xFF'}) {
+            std::string damaged = file;
+            damaged[n] = char(damaged[n] ^ flip);
+            bad.push_back(damaged);
+        }
+    }
+    for (size_t n = 0; n < plain.size(); ++n) {
+        bad.push_back(FileOf(plain.substr(0, n)));
+        std::string damaged = plain;
+        damaged[n] = char(damaged[n] ^ 0xFF);
+        bad.push_back(FileOf(damaged));
+    }
+    int failed = 0;
+    for (size_t i = 0; i < bad.size(); ++i) {
+        TTockwellDB db;
+        try {
+            Load(db, bad[i]);
+        } catch (const Exception& e) {
+            ++failed;
+            ASSERT_FALSE(Trim(e.Message).empty()) << i;
+        }
+    }
+    EXPECT_GT(failed, int(file.size()));
 }
