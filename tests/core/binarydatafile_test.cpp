@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "core/alertactions.h"
 #include "core/datafileerrors.h"
@@ -458,4 +459,37 @@ TEST(BinaryDataFile, EveryFailureSaysWhy) {
         }
     }
     EXPECT_GT(failed, int(file.size()));
+}
+
+// Many colours out of order, several for one day: the file's pairs end as SetDateColor for
+// each in file order leaves them, the last one of a day winning over earlier ones and over
+// the database's own.
+TEST(BinaryDataFile, ManyColorsOutOfOrderEndAsSetOneByOne) {
+    TempRegistry registry;
+    std::mt19937 random(7);
+    std::string colors;
+    Put<int32_t>(colors, 40);
+    TTockwellDB expected;
+    Preload(expected);
+    for (int32_t i = 0; i < 40; ++i) {
+        const TDateTime day = At(2024, 6, 1) + double(random() % 9) - 4; // 2024-06-01 among them
+        Put<int32_t>(colors, WholeDay(day));
+        Put<int64_t>(colors, 0x010101 * (i + 1));
+        expected.SetDateColor(0x010101 * (i + 1), day);
+    }
+    std::string plain = Payload(TTockwellDB());
+    plain.resize(plain.size() - 12); // the empty colour segment
+    Put<int64_t>(plain, int64_t(colors.size()));
+    plain += colors;
+
+    TTockwellDB db;
+    Preload(db);
+    Load(db, FileOf(plain));
+    std::vector<std::pair<TDateTime, int32_t>> got, want;
+    for (const TDateColor& c : db.CustomColors)
+        got.emplace_back(c.Date, c.Color);
+    for (const TDateColor& c : expected.CustomColors)
+        want.emplace_back(c.Date, c.Color);
+    EXPECT_EQ(got, want);
+    EXPECT_GT(want.size(), 5u);
 }
