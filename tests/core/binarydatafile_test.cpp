@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <random>
 
 #include "core/alertactions.h"
@@ -492,4 +495,85 @@ TEST(BinaryDataFile, ManyColorsOutOfOrderEndAsSetOneByOne) {
         want.emplace_back(c.Date, c.Color);
     EXPECT_EQ(got, want);
     EXPECT_GT(want.size(), 5u);
+}
+
+// A date outside the years 1 to 9999 fired at once (-1e9) or was listed thousands of years
+// ahead (1e300): the record holding it is refused with where it stands and why, and what
+// came before it stays.
+TEST(BinaryDataFile, DatesOutsideTheYears1To9999AreRefused) {
+    TempRegistry registry;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    using Set = std::function<void(TTockwellItem&, double)>;
+    const std::vector<std::pair<std::string, Set>> fields = {
+        {"the created time", [](TTockwellItem& i, double v) { i.Created = v; }},
+        {"the updated time", [](TTockwellItem& i, double v) { i.Updated = v; }},
+        {"the alert time",
+         [](TTockwellItem& i, double v) { i.GetReminder().SetReminderDateTimeValue(v); }},
+        {"the next alert",
+         [](TTockwellItem& i, double v) { i.GetReminder().SetNextAlertDateTime(v); }},
+        {"the last alert",
+         [](TTockwellItem& i, double v) { i.GetReminder().SetLatestAlertDateTime(v); }},
+        {"the recurrence start",
+         [](TTockwellItem& i, double v) {
+             i.GetReminder().RecurrencePattern().SetPatternStartDate(v);
+         }},
+        {"the recurrence end",
+         [](TTockwellItem& i, double v) {
+             i.GetReminder().RecurrencePattern().SetPatternEndDate(v);
+         }},
+    };
+    const std::vector<std::pair<double, std::string>> values = {
+        {-1e9, "-1000000000"}, {1e300, "1e+300"}, {-693594, "-693594"},
+        {2958466, "2958466"},  {nan, "nan"},      {inf, "inf"}};
+    for (const auto& [what, set] : fields)
+        for (const auto& [value, text] : values) {
+            if (!std::isfinite(value) && what.starts_with("the recurrence"))
+                continue; // read as no date, as ever
+            SCOPED_TRACE(what + " " + text);
+            TTockwellDB source;
+            source.AddNew("fine", At(2024, 5, 1, 9));
+            set(*source.AddNew("far off", At(2024, 5, 2, 9)), value);
+            TTockwellDB db;
+            EXPECT_EQ(MessageOf([&] { Load(db, Saved(source)); }),
+                      "Reminder 2 \"far off\": " + what + " " + text +
+                          " is not a date of the years 1 to 9999");
+            ASSERT_EQ(db.Count(), 1);
+            EXPECT_EQ(db.GetItem(0)->Caption, "fine");
+        }
+    // The first and last days of the years 1 to 9999 are dates.
+    TTockwellDB edges;
+    edges.AddNew("first", At(2024, 5, 1))->Created = -693593;
+    edges.AddNew("last", At(2024, 5, 1))->GetReminder().SetReminderDateTimeValue(2958465.99);
+    TTockwellDB back;
+    Load(back, Saved(edges));
+    EXPECT_EQ(back.Count(), 2);
+
+    // The default alert settings, the day lists and the colours.
+    TTockwellDB source;
+    source.DefaultAlertSettings.SetNextAlertDateTime(-1e9);
+    TTockwellDB db;
+    Preload(db);
+    EXPECT_EQ(MessageOf([&] { Load(db, Saved(source)); }),
+              "Default alert settings: the next alert -1000000000 is not a date of the years 1 "
+              "to 9999");
+    EXPECT_EQ(db.DefaultAlertSettings.GetNextAlertDateTime(), 0);
+    const std::vector<std::pair<std::function<void(TTockwellDB&)>, std::string>> days = {
+        {[](TTockwellDB& d) { d.SetHoliday(3000000); }, "Holiday 2: the day 3000000"},
+        {[](TTockwellDB& d) { d.SetWorkday(-700000); }, "Workday 1: the day -700000"},
+        {[](TTockwellDB& d) { d.SetDateColor(5, 3000000); }, "Custom colour 2: the day 3000000"},
+    };
+    for (const auto& [add, message] : days) {
+        TTockwellDB file;
+        file.SetHoliday(At(2024, 12, 25));
+        file.SetDateColor(7, At(2024, 12, 25));
+        add(file);
+        TTockwellDB loaded;
+        Preload(loaded);
+        EXPECT_EQ(MessageOf([&] { Load(loaded, Saved(file)); }),
+                  message + " is not a date of the years 1 to 9999");
+        EXPECT_FALSE(loaded.IsHoliday(3000000, false));
+        EXPECT_FALSE(loaded.IsWorkday(-700000, false));
+        EXPECT_EQ(loaded.CustomColors.Count(), 2);
+    }
 }
