@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/datafiledates.h"
 #include "core/datafileerrors.h"
 #include "core/filehelpers.h"
 #include "core/taggedstream.h"
@@ -23,6 +24,24 @@ constexpr int64_t ColorBytes = 4 + 8;
     throw EReadError("Stream read error: invalid length");
 }
 
+// A record with a date outside the years 1 to 9999 is refused with where it stands and why.
+void CheckDates(const std::string& place, const std::vector<std::string>& problems) {
+    if (problems.empty())
+        return;
+    std::string message = place + ": ";
+    for (size_t i = 0; i < problems.size(); ++i)
+        message += (i > 0 ? "; " : "") + problems[i];
+    throw EConvertError(message);
+}
+
+// Each day of the list must be a date of the years 1 to 9999.
+void CheckDays(const char* what, const std::vector<int32_t>& days) {
+    for (size_t i = 0; i < days.size(); ++i)
+        if (!IsDataFileDate(days[i]))
+            throw EConvertError(Format("%s %zu: ", what, i + 1) +
+                                DateOutOfRangeMessage("the day", days[i]));
+}
+
 // Segment 1: the default alert settings, then the entries. The settings, and each entry,
 // are taken in once read whole, so a failure keeps what came before it.
 void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
@@ -30,6 +49,7 @@ void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
     {
         TReminderItem defaults;
         defaults.LoadFromStream(s);
+        CheckDates("Default alert settings", DropDatesOutOfRange(defaults));
     }
     const int64_t afterDefaults = s.Position();
     s.SetPosition(start);
@@ -41,6 +61,7 @@ void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
     for (int32_t i = 0; i < count; ++i) {
         TTockwellItemPtr item = TTockwellDB::NewItem(std::string(), 0);
         item->LoadFromStream(s);
+        CheckDates(DataFileEntryPlace(i + 1, item->Caption), DropDatesOutOfRange(*item));
         db.Add(item);
     }
 }
@@ -58,8 +79,10 @@ void AssignDays(TSortedDates& set, std::vector<int32_t> days) {
 void ReadDays(TTockwellDB& db, TStream& s) {
     std::vector<int32_t> days;
     ReadIntegerList(s, days);
+    CheckDays("Holiday", days);
     AssignDays(db.Holidays, std::move(days));
     ReadIntegerList(s, days);
+    CheckDays("Workday", days);
     AssignDays(db.Workdays, std::move(days));
 }
 
@@ -74,6 +97,9 @@ void ReadColors(TTockwellDB& db, TStream& s) {
     for (int32_t i = 0; i < count; ++i) {
         const int32_t day = s.ReadValue<int32_t>();
         const int64_t color = s.ReadValue<int64_t>();
+        if (!IsDataFileDate(day))
+            throw EConvertError(Format("Custom colour %d: ", i + 1) +
+                                DateOutOfRangeMessage("the day", day));
         colors.emplace_back(day, static_cast<int32_t>(color));
     }
     const auto before = [](const TDateColor& a, const TDateColor& b) { return a.Date < b.Date; };

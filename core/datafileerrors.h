@@ -25,10 +25,12 @@ public:
     using Exception::Exception;
 };
 
-// The file is password-protected and no password was given (empty message).
+inline constexpr const char* PasswordNeededMessage = "The file is protected by a password";
+
+// The file is password-protected and no password was given.
 class ExPasswordNeeded : public Exception {
 public:
-    ExPasswordNeeded() : Exception(std::string()) {}
+    ExPasswordNeeded() : Exception(PasswordNeededMessage) {}
     using Exception::Exception;
 };
 

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/datafiledates.h"
 #include "core/filehelpers.h"
 #include "core/fixedformats.h"
 #include "platform/memory.h"
@@ -124,6 +125,8 @@ void TTockwellDB::LoadFromXML(IXMLNode root, const TScheduleReadQuery& query) {
         TReminderItem settings;
         problems.Try([] { return std::string("Default alert settings"); },
                      [&] { settings.LoadFromXML(node, query); });
+        for (const std::string& dropped : DropDatesOutOfRange(settings))
+            problems.Add("Default alert settings", dropped);
         problems.Try([] { return std::string("Default alert settings"); },
                      [&] { DefaultAlertSettings.Assign(settings, false); });
     }
@@ -161,14 +164,10 @@ void TTockwellDB::LoadFromXML(IXMLNode root, const TScheduleReadQuery& query) {
                 continue;
             ++number;
             const TTockwellItemPtr item = AddNew(std::string(), 0);
-            problems.Try(
-                [&] {
-                    std::string where = Format("Reminder %d", number);
-                    if (!item->Caption.empty())
-                        where += " \"" + Shortened(item->Caption, 40) + "\"";
-                    return where;
-                },
-                [&] { item->LoadFromXML(child, query); });
+            const auto where = [&] { return DataFileEntryPlace(number, item->Caption); };
+            problems.Try(where, [&] { item->LoadFromXML(child, query); });
+            for (const std::string& dropped : DropDatesOutOfRange(*item))
+                problems.Add(where(), dropped);
         }
     }
 

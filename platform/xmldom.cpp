@@ -151,9 +151,37 @@ public:
     std::string text;
 };
 
+// pugixml writes a CR in text as it stands, and every reader takes a raw CR for a line end
+// (LF): passed through this writer it goes out as a character reference and reads back as
+// CR. Attribute values reach it with CR, LF and tab escaped already; names never hold a CR.
+class TCarriageReturnWriter : public pugi::xml_writer {
+public:
+    explicit TCarriageReturnWriter(pugi::xml_writer& out) : out_(out) {}
+    void write(const void* data, size_t size) override {
+        const char* p = static_cast<const char*>(data);
+        const char* end = p + size;
+        while (p != end) {
+            const char* cr =
+                static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+            if (!cr) {
+                out_.write(p, static_cast<size_t>(end - p));
+                return;
+            }
+            if (cr != p)
+                out_.write(p, static_cast<size_t>(cr - p));
+            out_.write("&#13;", 5);
+            p = cr + 1;
+        }
+    }
+
+private:
+    pugi::xml_writer& out_;
+};
+
 void Save(const pugi::xml_document& doc, pugi::xml_writer& w) {
     w.write(kDeclaration, sizeof kDeclaration - 1);
-    doc.save(w, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    TCarriageReturnWriter escaped(w);
+    doc.save(escaped, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
 }
 
 } // namespace

@@ -55,8 +55,9 @@ public:
     void SetAttribute(const std::string& name, const std::string& value);
 
     // The text content of an element that holds only text (all its text and CDATA pieces
-    // joined). Line breaks read back as LF, as XML requires. Setting replaces every text
-    // piece; the empty text leaves none.
+    // joined). Line breaks of a parsed file read as LF, as XML requires; a CR that was set
+    // is saved as a character reference and reads back as CR, in attributes as well.
+    // Setting replaces every text piece; the empty text leaves none.
     std::string Text() const;
     void SetText(const std::string& text);
 

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <functional>
+#include <limits>
+#include <random>
 
 #include "core/alertactions.h"
 #include "core/datafileerrors.h"
@@ -146,7 +150,8 @@ TEST(BinaryDataFile, RefusalsComeBeforeAnythingIsRead) {
     TTockwellDB db;
     Preload(db);
 
-    EXPECT_EQ(LoadFailure<ExPasswordNeeded>(db, Saved(source, "secret")), "");
+    EXPECT_EQ(LoadFailure<ExPasswordNeeded>(db, Saved(source, "secret")),
+              "The file is protected by a password");
     EXPECT_EQ(LoadFailure<ExNewerVersionOfFile>(db, Saved(source, "", 2)), NewerVersionMessage());
     EXPECT_EQ(NewerVersionMessage(), "This file was created with newer version of Tockwell. "
                                      "Please download new version of application from " +
@@ -420,5 +425,155 @@ TEST(BinaryDataFile, DefaultAlertSettingsCutShortKeepTheDatabasesOwn) {
         TMemoryStream after;
         db.DefaultAlertSettings.SaveToStream(after);
         ASSERT_EQ(after.AsString(), own.AsString()) << n;
+    }
+}
+
+// The error box shows the message after the file's name: every failure of a damaged,
+// truncated or protected file must say why.
+TEST(BinaryDataFile, EveryFailureSaysWhy) {
+    TempRegistry registry;
+    TTockwellDB source;
+    FillSampleDatabase(source);
+    const std::string file = Saved(source);
+    const std::string plain = Payload(source);
+    std::vector<std::string> bad = {Saved(source, "secret"), FileOf(plain, "secret")};
+    for (size_t n = 0; n < file.size(); ++n) {
+        bad.push_back(file.substr(0, n));
+        for (char flip : {'\x01', '\xFF'}) {
+            std::string damaged = file;
+            damaged[n] = char(damaged[n] ^ flip);
+            bad.push_back(damaged);
+        }
+    }
+    for (size_t n = 0; n < plain.size(); ++n) {
+        bad.push_back(FileOf(plain.substr(0, n)));
+        std::string damaged = plain;
+        damaged[n] = char(damaged[n] ^ 0xFF);
+        bad.push_back(FileOf(damaged));
+    }
+    int failed = 0;
+    for (size_t i = 0; i < bad.size(); ++i) {
+        TTockwellDB db;
+        try {
+            Load(db, bad[i]);
+        } catch (const Exception& e) {
+            ++failed;
+            ASSERT_FALSE(Trim(e.Message).empty()) << i;
+        }
+    }
+    EXPECT_GT(failed, int(file.size()));
+}
+
+// Many colours out of order, several for one day: the file's pairs end as SetDateColor for
+// each in file order leaves them, the last one of a day winning over earlier ones and over
+// the database's own.
+TEST(BinaryDataFile, ManyColorsOutOfOrderEndAsSetOneByOne) {
+    TempRegistry registry;
+    std::mt19937 random(7);
+    std::string colors;
+    Put<int32_t>(colors, 40);
+    TTockwellDB expected;
+    Preload(expected);
+    for (int32_t i = 0; i < 40; ++i) {
+        const TDateTime day = At(2024, 6, 1) + double(random() % 9) - 4; // 2024-06-01 among them
+        Put<int32_t>(colors, WholeDay(day));
+        Put<int64_t>(colors, 0x010101 * (i + 1));
+        expected.SetDateColor(0x010101 * (i + 1), day);
+    }
+    std::string plain = Payload(TTockwellDB());
+    plain.resize(plain.size() - 12); // the empty colour segment
+    Put<int64_t>(plain, int64_t(colors.size()));
+    plain += colors;
+
+    TTockwellDB db;
+    Preload(db);
+    Load(db, FileOf(plain));
+    std::vector<std::pair<TDateTime, int32_t>> got, want;
+    for (const TDateColor& c : db.CustomColors)
+        got.emplace_back(c.Date, c.Color);
+    for (const TDateColor& c : expected.CustomColors)
+        want.emplace_back(c.Date, c.Color);
+    EXPECT_EQ(got, want);
+    EXPECT_GT(want.size(), 5u);
+}
+
+// A date outside the years 1 to 9999 fired at once (-1e9) or was listed thousands of years
+// ahead (1e300): the record holding it is refused with where it stands and why, and what
+// came before it stays.
+TEST(BinaryDataFile, DatesOutsideTheYears1To9999AreRefused) {
+    TempRegistry registry;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    using Set = std::function<void(TTockwellItem&, double)>;
+    const std::vector<std::pair<std::string, Set>> fields = {
+        {"the created time", [](TTockwellItem& i, double v) { i.Created = v; }},
+        {"the updated time", [](TTockwellItem& i, double v) { i.Updated = v; }},
+        {"the alert time",
+         [](TTockwellItem& i, double v) { i.GetReminder().SetReminderDateTimeValue(v); }},
+        {"the next alert",
+         [](TTockwellItem& i, double v) { i.GetReminder().SetNextAlertDateTime(v); }},
+        {"the last alert",
+         [](TTockwellItem& i, double v) { i.GetReminder().SetLatestAlertDateTime(v); }},
+        {"the recurrence start",
+         [](TTockwellItem& i, double v) {
+             i.GetReminder().RecurrencePattern().SetPatternStartDate(v);
+         }},
+        {"the recurrence end",
+         [](TTockwellItem& i, double v) {
+             i.GetReminder().RecurrencePattern().SetPatternEndDate(v);
+         }},
+    };
+    const std::vector<std::pair<double, std::string>> values = {
+        {-1e9, "-1000000000"}, {1e300, "1e+300"}, {-693594, "-693594"},
+        {2958466, "2958466"},  {nan, "nan"},      {inf, "inf"}};
+    for (const auto& [what, set] : fields)
+        for (const auto& [value, text] : values) {
+            if (!std::isfinite(value) && what.starts_with("the recurrence"))
+                continue; // read as no date, as ever
+            SCOPED_TRACE(what + " " + text);
+            TTockwellDB source;
+            source.AddNew("fine", At(2024, 5, 1, 9));
+            set(*source.AddNew("far off", At(2024, 5, 2, 9)), value);
+            TTockwellDB db;
+            EXPECT_EQ(MessageOf([&] { Load(db, Saved(source)); }),
+                      "Reminder 2 \"far off\": " + what + " " + text +
+                          " is not a date of the years 1 to 9999");
+            ASSERT_EQ(db.Count(), 1);
+            EXPECT_EQ(db.GetItem(0)->Caption, "fine");
+        }
+    // The first and last days of the years 1 to 9999 are dates.
+    TTockwellDB edges;
+    edges.AddNew("first", At(2024, 5, 1))->Created = -693593;
+    edges.AddNew("last", At(2024, 5, 1))->GetReminder().SetReminderDateTimeValue(2958465.99);
+    TTockwellDB back;
+    Load(back, Saved(edges));
+    EXPECT_EQ(back.Count(), 2);
+
+    // The default alert settings, the day lists and the colours.
+    TTockwellDB source;
+    source.DefaultAlertSettings.SetNextAlertDateTime(-1e9);
+    TTockwellDB db;
+    Preload(db);
+    EXPECT_EQ(MessageOf([&] { Load(db, Saved(source)); }),
+              "Default alert settings: the next alert -1000000000 is not a date of the years 1 "
+              "to 9999");
+    EXPECT_EQ(db.DefaultAlertSettings.GetNextAlertDateTime(), 0);
+    const std::vector<std::pair<std::function<void(TTockwellDB&)>, std::string>> days = {
+        {[](TTockwellDB& d) { d.SetHoliday(3000000); }, "Holiday 2: the day 3000000"},
+        {[](TTockwellDB& d) { d.SetWorkday(-700000); }, "Workday 1: the day -700000"},
+        {[](TTockwellDB& d) { d.SetDateColor(5, 3000000); }, "Custom colour 2: the day 3000000"},
+    };
+    for (const auto& [add, message] : days) {
+        TTockwellDB file;
+        file.SetHoliday(At(2024, 12, 25));
+        file.SetDateColor(7, At(2024, 12, 25));
+        add(file);
+        TTockwellDB loaded;
+        Preload(loaded);
+        EXPECT_EQ(MessageOf([&] { Load(loaded, Saved(file)); }),
+                  message + " is not a date of the years 1 to 9999");
+        EXPECT_FALSE(loaded.IsHoliday(3000000, false));
+        EXPECT_FALSE(loaded.IsWorkday(-700000, false));
+        EXPECT_EQ(loaded.CustomColors.Count(), 2);
     }
 }

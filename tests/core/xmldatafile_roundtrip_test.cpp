@@ -8,6 +8,7 @@
 #include "core/recurrencepattern.h"
 #include "core/xmldatafile.h"
 #include "fakealertwindows.h"
+#include "sampledata.h"
 #include "tests/fuzz/xmldatafilecheck.h"
 #include "testutil.h"
 
@@ -155,4 +156,39 @@ TEST_F(XmlRoundTrip, ControlCharactersAreDroppedAndOtherReadersAcceptTheFile) {
     TReminderItem& b = back.GetItem(0)->GetReminder();
     EXPECT_EQ(b.Action<TAlertActSendEmail>().Emails, "a@example.org; " + hebrew + "@example.org");
     EXPECT_EQ(b.Action<TAlertActRunApp>().AppPath, "notify-send \"" + emoji + "\tx\"");
+}
+
+// A CR in any text was written as it stood and read back as LF: "\r\n" lost its CR, and a
+// file read and written again differed from the first write.
+TEST_F(XmlRoundTrip, CarriageReturnsInEveryTextReadBackAsWritten) {
+    for (const std::string br : {"\r", "\r\n", "\n\r"}) {
+        SCOPED_TRACE(::testing::PrintToString(br));
+        TTockwellDB db;
+        auto setTexts = [&](TReminderItem& r, const std::string& tag) {
+            r.Action<TAlertActSendEmail>().Enabled = r.Action<TAlertActRunApp>().Enabled =
+                r.Action<TAlertActPlaySound>().Enabled = true;
+            r.Action<TAlertActSendEmail>().Emails = tag + "a@example.org;" + br + "b@example.org";
+            r.Action<TAlertActRunApp>().AppPath = tag + "notify-send '" + br + "'" + br + "x";
+            r.Action<TAlertActPlaySound>().SetStoredAudioFile(tag + "/sounds/a" + br + "b.wav");
+        };
+        setTexts(db.DefaultAlertSettings, "default ");
+        TTockwellItemPtr item = db.AddNew(br + "caption" + br, At(2024, 3, 16, 9));
+        item->Notes = br + "line one" + br + br + "line two" + br;
+        setTexts(item->GetReminder(), "");
+        db.AddNew(br, At(2024, 3, 17, 9))->Notes = br;
+
+        const std::string written = xmlcheck::WriteXmlDataFile(db);
+        TTockwellDB back;
+        Load(back, written);
+        ASSERT_EQ(back.Count(), 2);
+        ExpectSameDatabase(db, back); // captions, notes and every action's text
+        EXPECT_EQ(xmlcheck::WriteXmlDataFile(back), written);
+    }
+    // A file's own character references come through a read and two writes.
+    EXPECT_EQ(xmlcheck::CheckXmlDataFileRoundTrip(
+                  "<Tockwell-xml><Reminders><ReminderItem><Caption>a&#13;b</Caption>"
+                  "<Notes>c&#13;&#10;d&#10;&#13;</Notes><Alerts ReminderDateTime=\"45371.5\">"
+                  "<Alert AlertType=\"3\" AppPath=\"x&#13;y\"/></Alerts></ReminderItem>"
+                  "</Reminders></Tockwell-xml>"),
+              "");
 }

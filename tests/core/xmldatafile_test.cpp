@@ -285,6 +285,59 @@ TEST_F(XmlDataFile, UnreadableValuesCostOnlyThemselves) {
     EXPECT_EQ(message.find("Reminder 5"), std::string::npos);
 }
 
+// A date outside the years 1 to 9999 fired at once (-1e9) or was listed thousands of years
+// ahead and written back as a 301-digit number (1e300): it is refused and reads as no date;
+// the rest of its entry is read.
+TEST_F(XmlDataFile, DatesOutsideTheYears1To9999AreRefused) {
+    TTockwellDB db;
+    const std::string message = FormatError([&] {
+        LoadText(db, R"(<Tockwell-xml>
+          <DefaultAlertSettings ReminderDateTime="1e300" MaxAutoAlertCount="6"/>
+          <Reminders>
+            <ReminderItem><Caption>far off</Caption>
+              <Alerts ReminderDateTime="-1e9" NextAlertDateTime="1e300" ReminderState="1"
+                      PlacedToReminderWnd="-1" LatestAlertDateTime="-693594">
+                <R PatternStartDate="1e300" PatternEndDate="2958466" Interval="2"/>
+              </Alerts></ReminderItem>
+            <ReminderItem><Caption>fine</Caption>
+              <Alerts ReminderDateTime="45371.5" NextAlertDateTime="2958465.5"/></ReminderItem>
+          </Reminders>
+        </Tockwell-xml>)");
+    });
+    for (const char* part : {"Default alert settings: the alert time 1e+300",
+                             "Reminder 1 \"far off\": the alert time -1000000000",
+                             "Reminder 1 \"far off\": the next alert 1e+300",
+                             "Reminder 1 \"far off\": the last alert -693594",
+                             "Reminder 1 \"far off\": the recurrence start 1e+300",
+                             "Reminder 1 \"far off\": the recurrence end 2958466"})
+        EXPECT_NE(message.find(std::string(part) + " is not a date of the years 1 to 9999"),
+                  std::string::npos)
+            << part << "\n"
+            << message;
+    EXPECT_EQ(message.find("Reminder 2"), std::string::npos) << message;
+
+    EXPECT_EQ(db.DefaultAlertSettings.GetReminderDateTime(), 0);
+    EXPECT_EQ(db.DefaultAlertSettings.GetMaxAutoAlertCount(), 6);
+    ASSERT_EQ(db.Count(), 2);
+    TReminderItem& r = db.GetItem(0)->GetReminder();
+    EXPECT_EQ(r.GetReminderDateTime(), 0);
+    EXPECT_EQ(r.GetNextAlertDateTime(), 0);
+    EXPECT_EQ(r.GetLatestAlertDateTime(), 0);
+    EXPECT_TRUE(r.GetPlacedToReminderWnd());
+    EXPECT_TRUE(r.RecurrencePattern().IsStartDateEmpty());
+    EXPECT_EQ(r.RecurrencePattern().GetPatternEndDate(), 0);
+    EXPECT_EQ(r.RecurrencePattern().GetInterval(), 2);
+    EXPECT_EQ(db.GetItem(1)->GetReminder().GetNextAlertDateTime(), 2958465.5);
+    ASSERT_NE(db.GetNextAlertItem(), nullptr);
+    EXPECT_EQ(db.GetNextAlertItem()->Caption, "fine");
+
+    // What was kept writes a document that reads back without a problem.
+    TXMLDocument doc;
+    BuildXMLDataFile(db, doc);
+    TTockwellDB again;
+    EXPECT_EQ(FormatError([&] { LoadText(again, doc.SaveToText()); }), "");
+}
+
 TEST_F(XmlDataFile, AnUnwritableSettingsStoreDoesNotKeepTheDataFileFromBeingSaved) {
     // The store's folder is a file: every settings write fails.
     std::filesystem::create_directories(std::filesystem::path(registry.Folder()).parent_path());

@@ -259,3 +259,27 @@ TEST(XMLDocument, TextsKeepOnlyWhatXmlCanHold) {
         EXPECT_EQ(back.DocumentElement().Text(), c.out) << saved;
     }
 }
+
+// A raw CR reads as LF: the one a text or an attribute holds is written so that it reads back
+// as CR, alone, before LF and after it, also when the document is saved and read again.
+TEST(XMLDocument, CarriageReturnsReadBackAsWritten) {
+    const std::string text = "\ra\rb\r\nc\n\rd  \r\n\r\n";
+    TempDir dir;
+    TXMLDocument doc;
+    IXMLNode root = doc.CreateRoot("r");
+    root.SetAttribute("a", text);
+    root.AddChild("t").SetText(text);
+    root.AddChild("u").SetText("\r");
+    doc.SaveToFile(dir.File("a.xml"));
+    const std::string saved = ReadFileBytes(dir.File("a.xml"));
+    EXPECT_EQ(saved.find('\r'), std::string::npos) << saved;
+    EXPECT_EQ(doc.SaveToText(), saved);
+
+    TXMLDocument back;
+    back.LoadFromFile(dir.File("a.xml"));
+    IXMLNode r = back.DocumentElement();
+    EXPECT_EQ(r.Attribute("a"), text);
+    EXPECT_EQ(r.FindChild("t").Text(), text);
+    EXPECT_EQ(r.FindChild("u").Text(), "\r");
+    EXPECT_EQ(back.SaveToText(), saved);
+}

@@ -1,0 +1,68 @@
+#include "core/datafiledates.h"
+
+#include "core/datetexts.h"
+#include "core/recurrencepattern.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+// Notes what and its value in problems when value is no data file date; true then.
+bool Refused(std::vector<std::string>& problems, const char* what, TDateTime value) {
+    if (IsDataFileDate(value))
+        return false;
+    problems.push_back(DateOutOfRangeMessage(what, value));
+    return true;
+}
+
+} // namespace
+
+bool IsDataFileDate(TDateTime value) {
+    return InCalendarRange(value);
+}
+
+std::string DateOutOfRangeMessage(const char* what, double value) {
+    return Format("%s %.15g is not a date of the years 1 to 9999", what, value);
+}
+
+std::vector<std::string> DropDatesOutOfRange(TReminderItem& r) {
+    std::vector<std::string> problems;
+    if (Refused(problems, "the alert time", r.GetReminderDateTime()))
+        r.SetReminderDateTimeValue(0);
+    if (Refused(problems, "the next alert", r.GetNextAlertDateTime()))
+        r.SetNextAlertDateTime(0);
+    if (Refused(problems, "the last alert", r.GetLatestAlertDateTime()))
+        r.SetLatestAlertDateTime(0);
+    if (r.HasRecurrencePattern()) {
+        TRecurrencePattern& p = r.RecurrencePattern();
+        if (Refused(problems, "the recurrence start", p.GetPatternStartDate()))
+            p.SetPatternStartDate(0);
+        if (Refused(problems, "the recurrence end", p.GetPatternEndDate()))
+            p.SetPatternEndDate(0);
+    }
+    return problems;
+}
+
+std::vector<std::string> DropDatesOutOfRange(TTockwellItem& item) {
+    std::vector<std::string> problems;
+    if (Refused(problems, "the created time", item.Created))
+        item.Created = 0;
+    if (Refused(problems, "the updated time", item.Updated))
+        item.Updated = 0;
+    if (item.HasReminder())
+        for (std::string& more : DropDatesOutOfRange(item.GetReminder()))
+            problems.push_back(std::move(more));
+    return problems;
+}
+
+std::string DataFileEntryPlace(int number, const std::string& caption) {
+    std::string place = Format("Reminder %d", number);
+    if (caption.empty())
+        return place;
+    constexpr size_t MaxCaption = 40;
+    if (caption.size() <= MaxCaption)
+        return place + " \"" + caption + "\"";
+    size_t end = MaxCaption;
+    while (end > 0 && (static_cast<unsigned char>(caption[end]) & 0xC0) == 0x80)
+        --end;
+    return place + " \"" + caption.substr(0, end) + "...\"";
+}
