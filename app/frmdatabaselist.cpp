@@ -83,13 +83,14 @@ void TfrmTockwellDatabaseList::CreateComponents() {
     column->addWidget(StatusBar);
 
     PopupMenu = new QMenu(this);
+    // A menu item's key works in the tree only: in a date field it is the field's own key.
     auto add = [this](const char* caption, auto handler, const QKeySequence& key = {}) {
         QAction* a = PopupMenu->addAction(QString::fromUtf8(caption));
         connect(a, &QAction::triggered, this, handler);
         if (!key.isEmpty()) {
             a->setShortcut(key);
-            a->setShortcutContext(Qt::WindowShortcut);
-            addAction(a);
+            a->setShortcutContext(Qt::WidgetShortcut);
+            LTV->addAction(a);
         }
     };
     add("Open", [this] { OpenCommand(); });
@@ -367,13 +368,27 @@ void TfrmTockwellDatabaseList::DeleteCommand() {
             ++count;
     if (count == 0)
         return;
-    if (MessageDlg("Delete selected reminder?", mtConfirmation, mbYesNo) != mrYes)
-        return;
-    if (count > 1 && MessageDlg("You selected " + std::to_string(count) +
-                                    " reminders. Do you wish to delete them?",
-                                mtConfirmation, mbYesNo) != mrYes)
-        return;
-    DeleteSelected();
+    // The answers delete what was asked about: a refresh meanwhile (a date field left as the
+    // box took the focus) would rebuild the nodes and lose the selection; it comes after.
+    struct THold {
+        bool& held;
+        explicit THold(bool& h) : held(h) { held = true; }
+        ~THold() { held = false; }
+    };
+    refreshPending_ = false;
+    bool yes;
+    {
+        THold hold(deleting_);
+        yes = MessageDlg("Delete selected reminder?", mtConfirmation, mbYesNo) == mrYes &&
+              (count == 1 || MessageDlg("You selected " + std::to_string(count) +
+                                            " reminders. Do you wish to delete them?",
+                                        mtConfirmation, mbYesNo) == mrYes);
+    }
+    const bool refreshAsked = refreshPending_;
+    if (yes)
+        DeleteSelected();
+    if (refreshAsked)
+        Refresh();
 }
 
 void TfrmTockwellDatabaseList::DeleteSelected() {

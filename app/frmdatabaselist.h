@@ -77,6 +77,8 @@ public:
     void NewCommand();
     // Asks "Delete selected reminder?" and, with more than one reminder selected, "You
     // selected %d reminders. Do you wish to delete them?" (Yes/No each), then deletes them.
+    // Nothing selected, it asks nothing. A refresh asked for while a question is open runs
+    // after the deletion.
     void DeleteCommand();
     // Deletes the selected reminders without asking; the focus moves to the node before the
     // first selected one (its previous sibling, else its parent).

@@ -94,6 +94,21 @@ extern "C" void AbandonWindowsAtExit() {
 
 } // namespace
 
+std::string UnknownSwitch(const std::vector<std::string>& params) {
+    for (const std::string& p : params)
+        if (p.starts_with('-') && p != "--quit" && p != "--exit-when-painted" && !IsDebugSwitch(p))
+            return p;
+    return {};
+}
+
+std::string UsageText() {
+    return "Usage: tockwell [data file] [--quit] [--exit-when-painted] [-debug]\n"
+           "  --quit               ask the running Tockwell to exit and wait until it has ended\n"
+           "  --exit-when-painted  exit as soon as the main window shows the data file\n"
+           "  -debug, /debug       write the help system's debug log\n"
+           "A data file whose name begins with \"-\" is given as ./name.\n";
+}
+
 std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request) {
     if (request == ActivateRequest) {
         if (!form)
@@ -146,6 +161,16 @@ int RunTockwell(int argc, char** argv) {
     std::random_device entropy;
     InitializeTreeReferenceToken([&] { return (uint64_t(entropy()) << 32) | entropy(); });
     QStringList params = app.arguments().mid(1);
+    // A mistyped switch is no data file name: refused before anything is stored, created or
+    // handed to a running instance.
+    std::vector<std::string> given;
+    for (const QString& p : params)
+        given.push_back(p.toStdString());
+    if (const std::string unknown = UnknownSwitch(given); !unknown.empty()) {
+        std::fprintf(stderr, "Tockwell: unknown switch \"%s\".\n%s", unknown.c_str(),
+                     UsageText().c_str());
+        return UsageExitCode;
+    }
     const bool quit = params.removeAll(QStringLiteral("--quit")) > 0;
     const bool exitWhenPainted = params.removeAll(QStringLiteral("--exit-when-painted")) > 0;
     // A termination signal closes the main window; one that comes while the window is being

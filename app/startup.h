@@ -2,12 +2,15 @@
 // The program's main block: one instance per user (a later start hands its request to the
 // running one and ends), the engine's process-wide set-up, the main window and the event loop.
 //
-// Command line: tockwell [data file] [--quit] [--exit-when-painted]. "--quit" asks the running
-// instance to exit, waits until it has ended and starts nothing; "--exit-when-painted" ends the
-// program as soon as its main window has painted itself with the data file's content (for
-// timing the start).
+// Command line: tockwell [data file] [--quit] [--exit-when-painted] [-debug]. "--quit" asks the
+// running instance to exit, waits until it has ended and starts nothing; "--exit-when-painted"
+// ends the program as soon as its main window has painted itself with the data file's content
+// (for timing the start); "-debug" (or "/debug") writes the help system's debug log. Any other
+// parameter that begins with "-" is refused: the program lists its switches and ends with
+// UsageExitCode.
 
 #include <string>
+#include <vector>
 
 class TfrmMain;
 
@@ -34,6 +37,15 @@ inline constexpr char DebugSettingsKey[] = "Software\\Fernhollow\\Tockwell\\Sett
 inline constexpr char AllowMultipleInstancesValue[] = "AllowMultipleInstances";
 
 class TSingleInstance;
+
+// The exit code of a start with a parameter the program does not know.
+inline constexpr int UsageExitCode = 2;
+
+// The first of the parameters (argv without the program) that begins with "-" and is none of
+// the program's switches; empty when there is none.
+std::string UnknownSwitch(const std::vector<std::string>& params);
+// The program's command line and switches, as told to the user (several lines).
+std::string UsageText();
 
 // "--quit" in a later start: asks the running instance to end (by request, or by SIGTERM when
 // the request is not taken in time) and waits until it has ended. False, with a line on

@@ -294,6 +294,17 @@ void WriteNewFile(const std::string& temp, std::string_view data,
         RaiseFileError("write", temp, err);
 }
 
+// Where the copy of a file with unreadable lines goes: the first free of registry.bad,
+// registry.bad.1 to registry.bad.9, so that earlier copies stay; the last when none is free.
+std::string BadCopyName(const std::string& dir) {
+    constexpr int LastCopy = 9;
+    std::string name = dir + "/registry.bad";
+    struct stat st;
+    for (int n = 1; n <= LastCopy && ::lstat(name.c_str(), &st) == 0; ++n)
+        name = dir + "/registry.bad." + std::to_string(n);
+    return name;
+}
+
 std::mutex& FolderMutex() {
     static std::mutex m;
     return m;
@@ -530,7 +541,7 @@ void TRegistryStore::Update(const std::function<bool(TRegistryHive&)>& change) {
 
     std::string dir = file.substr(0, file.find_last_of('/'));
     if (bad > 0) // keep what could not be read before it is dropped
-        WriteNewFile(dir + "/registry.bad", text, Steps.SyncFile);
+        WriteNewFile(BadCopyName(dir), text, Steps.SyncFile);
     std::string temp = file + ".tmp";
     WriteNewFile(temp, hive.Serialize(), Steps.SyncFile);
     try {

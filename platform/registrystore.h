@@ -78,7 +78,9 @@ public:
 
     // The file text of the tree.
     std::string Serialize() const;
-    // Reads a file text. Lines that cannot be read are skipped and counted in badLines.
+    // Reads a file text. Lines that cannot be read (an unterminated quote, say) are skipped
+    // and counted in badLines; reading goes on at the next line. The values under a key line
+    // that cannot be read count as unreadable too.
     static TRegistryHive Parse(std::string_view text, int* badLines = nullptr);
 
 private:
@@ -109,11 +111,12 @@ public:
     std::string CheckReadable() const;
     // Under the lock: re-reads the file, lets change edit the tree and, when change returns
     // true, replaces the file atomically. Creates the folder (mode 0700) when missing. A file
-    // that had unreadable lines is first copied to registry.bad. A store file that is a
-    // symbolic link is written through: the temporary file lies beside the link's target,
-    // which is replaced, and the link stays. Raises ERegistryException when the file cannot
-    // be read or written, or a flush (Steps) fails (before the rename the old file then stays
-    // as it was); exceptions from change pass through and nothing is written.
+    // that had unreadable lines is first copied to registry.bad, or when that exists to the
+    // first free of registry.bad.1 to registry.bad.9 (the last one is replaced when none is). A
+    // store file that is a symbolic link is written through: the temporary file lies beside the
+    // link's target, which is replaced, and the link stays. Raises ERegistryException when the file
+    // cannot be read or written, or a flush (Steps) fails (before the rename the old file then
+    // stays as it was); exceptions from change pass through and nothing is written.
     void Update(const std::function<bool(TRegistryHive&)>& change);
 
     // The flushes Update makes.

@@ -101,11 +101,9 @@ void AdviseLargeBuffer(void* Data, size_t Size) {
 }
 
 QString ShortenString(const QFontMetrics& Metrics, const QString& S, int Width) {
-    if (Metrics.horizontalAdvance(S) <= Width)
-        return S;
-    const QString ellipsis = QStringLiteral("...");
+    // Not measured whole: a long text would take long.
     if (Width <= 0)
-        return ellipsis;
+        return S.isEmpty() && Width == 0 ? S : QStringLiteral("...");
     // Cut between characters only (see the measuring overload).
     return ShortenString([&](QStringView t) { return Metrics.horizontalAdvance(t.toString()); }, S,
                          Width);

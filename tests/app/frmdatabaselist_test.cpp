@@ -333,6 +333,70 @@ TEST_F(DatabaseListTest, KeysOpenDeleteAndHide) {
     EXPECT_FALSE(window.isVisible());
 }
 
+// Ctrl+Delete typed in a date field is the field's key; in the tree it asks and deletes.
+// Nothing selected, Delete asks nothing.
+TEST_F(DatabaseListTest, CtrlDeleteBelongsToTheTreeAndDeleteAsksOnlyWhenItWillDelete) {
+    FakeMessageBoxesGuard boxes;
+    window.SelectPredefinedRange(prAll);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.LTV->setFocus();
+    QTest::keyClick(window.LTV, Qt::Key_Delete);
+    QTest::keyClick(window.LTV, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(boxes->Boxes.empty());
+
+    window.LTV->SetSelected(NodeOf(window, "sunday"), true);
+    boxes->DefaultAnswer = mrYes;
+    for (TAgendaDatePicker* field : {window.dtpFrom, window.dtpTo}) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Delete, Qt::ControlModifier);
+    }
+    EXPECT_TRUE(boxes->Boxes.empty());
+    EXPECT_EQ(db.Count(), 10);
+
+    window.LTV->setFocus(); // leaving the field refreshed the tree
+    window.LTV->SetSelected(NodeOf(window, "sunday"), true);
+    QTest::keyClick(window.LTV, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(db.Count(), 9);
+    EXPECT_EQ(NodeOf(window, "sunday"), nullptr);
+}
+
+// A refresh while the question is open (a date field left as the box takes the focus) does
+// not lose what was asked about: "Yes" deletes it, and the refresh comes after.
+TEST_F(DatabaseListTest, ARefreshDuringTheQuestionComesAfterTheDelete) {
+    struct TRefreshingBoxes : FakeMessageBoxes {
+        std::function<void()> OnBox;
+        int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                       TMsgDlgButtons buttons) override {
+            OnBox();
+            return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
+        }
+    };
+    auto boxes = std::make_shared<TRefreshingBoxes>();
+    boxes->DefaultAnswer = mrYes;
+    const std::shared_ptr<IMessageBoxes> previous = SetMessageBoxes(boxes);
+    window.SelectPredefinedRange(prAll);
+    int refreshes = 0;
+    boxes->OnBox = [&] {
+        window.Refresh();
+        ++refreshes;
+    };
+    window.LTV->SetSelected(NodeOf(window, "sunday"), true);
+    window.LTV->SetSelected(NodeOf(window, "monday"), true);
+    window.DeleteCommand();
+    SetMessageBoxes(previous);
+    EXPECT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(db.Count(), 8);
+    EXPECT_EQ(NodeOf(window, "sunday"), nullptr);
+    const std::vector<std::string> rows = Rows(window);
+    EXPECT_EQ(
+        std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r[0] == ' '; }),
+        8);
+}
+
 TEST(DatabaseListShot, AFewHundredReminders) {
     FixedClock clock(At(2024, 12, 27, 15));
     TTockwellDB db;

@@ -345,3 +345,10 @@ TEST_F(MainWindowTest, TheProgramsActivationBringsAnOpenAboutBoxForward) {
     EXPECT_TRUE(QTest::qWaitForWindowActive(about));
     about->close();
 }
+
+TEST(MainWindowTexts, HintToolTipBreaksTheEnginesHintLines) {
+    EXPECT_EQ(HintToolTip("a\n\rb").split('\n'), QStringList({"a", "b"}));
+    EXPECT_EQ(HintToolTip("Tockwell\n\rNearest alert:\n\rtoday"),
+              "Tockwell\nNearest alert:\ntoday");
+    EXPECT_EQ(HintToolTip("one line"), "one line");
+}

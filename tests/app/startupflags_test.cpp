@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include "app/startup.h"
+#include "apptestutil.h"
 #include "programtestutil.h"
 
 TEST(ProgramFlags, ExitWhenPaintedEndsOnceTheMainWindowShowsTheDataFile) {
@@ -22,4 +24,51 @@ TEST(ProgramFlags, ExitWhenPaintedEndsOnceTheMainWindowShowsTheDataFile) {
     // The data file was read (its name is kept as the last one used) and left whole.
     EXPECT_NE(ReadFileBytes(h.settingsFile).find("due.tock"), std::string::npos);
     EXPECT_TRUE(h.DataFileWhole());
+}
+
+TEST(ProgramFlags, AParameterBeginningWithADashIsAKnownSwitchOrRefused) {
+    EXPECT_EQ(UnknownSwitch({"--quit", "--exit-when-painted", "-debug", "/debug", "my.tock"}), "");
+    EXPECT_EQ(UnknownSwitch({"./-x.tock", "/tmp/--help"}), "");
+    EXPECT_EQ(UnknownSwitch({"my.tock", "--frobnicate", "-zz"}), "--frobnicate");
+    EXPECT_EQ(UnknownSwitch({"--help"}), "--help");
+    EXPECT_EQ(UnknownSwitch({"-"}), "-");
+    EXPECT_EQ(UnknownSwitch({"--Quit"}), "--Quit");
+    for (const char* known : {"--quit", "--exit-when-painted", "-debug", "/debug"})
+        EXPECT_NE(UsageText().find(known), std::string::npos) << known;
+}
+
+// Neither a first start nor a later one takes the switch for a data file: nothing is stored or
+// created, and the running instance is not asked (here: to quit).
+TEST(ProgramFlags, AnUnknownSwitchIsRefusedBeforeAnythingElse) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+    TProgramHome h;
+    auto refused = [&](const QStringList& params) {
+        const std::string errors = h.dir.File("errors.txt");
+        QProcess program;
+        program.setProcessEnvironment(h.env);
+        program.setWorkingDirectory(QString::fromStdString(h.dir.Path().string()));
+        program.setStandardErrorFile(QString::fromStdString(errors));
+        program.start(QString::fromStdString(kProgram), params);
+        EXPECT_TRUE(program.waitForStarted(10000));
+        EXPECT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitCode(), UsageExitCode);
+        const std::string text = ReadFileBytes(errors);
+        EXPECT_NE(text.find("\"" + params.first().toStdString() + "\""), std::string::npos) << text;
+        EXPECT_NE(text.find("--exit-when-painted"), std::string::npos) << text;
+        EXPECT_FALSE(FileExists(h.dir.File(params.first().toStdString()))) << text;
+    };
+    refused({"--frobnicate", "-zz", QString::fromStdString(h.dataFile)});
+    refused({"--help"});
+    EXPECT_FALSE(FileExists(h.settingsFile));
+    EXPECT_FALSE(FileExists(h.dataFile));
+
+    h.WriteDueReminder();
+    QProcess first;
+    ASSERT_TRUE(h.Start(first));
+    ASSERT_TRUE(WaitFor([&] { return h.Fired(); }, 30000));
+    refused({"--frobnicate", "--quit"});
+    EXPECT_FALSE(first.waitForFinished(1000));
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
 }

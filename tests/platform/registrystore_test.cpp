@@ -334,6 +334,54 @@ TEST(RegistryStore, DamagedOrUnreadableFiles) {
     EXPECT_TRUE(fs::is_directory(other.FileName()));
 }
 
+// A damaged line costs only itself; every damaged file is set aside, beside the earlier ones.
+TEST(RegistryStore, ReadingGoesOnAfterABadLineAndEarlierBadCopiesStay) {
+    TempDir dir;
+    TRegistryStore store(dir.File("Tockwell"));
+    fs::create_directories(store.Folder());
+    const std::string first =
+        "[Alert]\n\"Note\"=\"unterminated\n\"TranspDesktopAlertLeft\"=int:40\n"
+        "\"Open\"=\"\\x4\n\"TranspDesktopAlertTop\"=int:50\n";
+    WriteFileBytes(store.FileName(), first);
+    auto values = [&] {
+        const TRegistryKeyData* k = store.Load().FindKey("Alert");
+        return k ? k->Values.size() : 0u;
+    };
+    ASSERT_EQ(values(), 2u);
+    EXPECT_EQ(RegistryDataInteger(store.Load().FindKey("Alert")->Values[1].Data), 50);
+    std::vector<std::string> damaged{first};
+    for (int n = 1; n <= 11; ++n) {
+        store.Update([n](TRegistryHive& h) {
+            return h.CreateKey("Alert").SetValue("v" + std::to_string(n), rdString, "");
+        });
+        ASSERT_EQ(values(), 2u + n);
+        damaged.push_back(ReadFileBytes(store.FileName()) + "damage " + std::to_string(n) + "\n");
+        WriteFileBytes(store.FileName(), damaged.back());
+    }
+    const std::string bad = store.Folder() + "/registry.bad";
+    EXPECT_EQ(ReadFileBytes(bad), first);
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_EQ(ReadFileBytes(bad + "." + std::to_string(n)), damaged[n]) << n;
+    EXPECT_EQ(ReadFileBytes(bad + ".9"), damaged[10]); // the last one free is reused
+    EXPECT_FALSE(fs::exists(bad + ".10"));
+}
+
+// The fuzz target's check over its seed corpus: what a seed reads writes a text that reads
+// back whole and unchanged.
+TEST(RegistryHive, EverySeedOfTheFuzzCorpusWritesAStableText) {
+    int seeds = 0;
+    for (const auto& entry :
+         fs::directory_iterator(SourcePath("tests/fuzz/corpus/fuzz_registry_text"))) {
+        const std::string text =
+            TRegistryHive::Parse(ReadFileBytes(entry.path().string())).Serialize();
+        int bad = -1;
+        EXPECT_EQ(TRegistryHive::Parse(text, &bad).Serialize(), text) << entry.path();
+        EXPECT_EQ(bad, 0) << entry.path();
+        ++seeds;
+    }
+    EXPECT_GE(seeds, 3);
+}
+
 TEST(RegistryStore, WritesThroughASymbolicLink) {
     TempDir dir;
     TRegistryStore store(dir.File("Tockwell"));

@@ -1,6 +1,7 @@
 // The export writers against a small tree with awkward cells: text and CSV (read back with
 // Python's csv module), Unicode text, HTML (parsed by xmllint), RTF (read back by a small
 // reader); ShortenString's cuts; the buffer's growth.
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -364,6 +365,31 @@ TEST(TreeExport, ShortenStringCutsBetweenCharacters) {
         ASSERT_TRUE(r.endsWith("..."));
         ASSERT_EQ((r.size() - 3) % 2, 0) << w;
     }
+}
+
+// A caption of megabytes is measured only as far as can fit; characters of no width still
+// count as what they are.
+TEST(TreeExport, ShortenStringMeasuresNoMoreThanCanFit) {
+    const QString huge(10'000'000, QLatin1Char('x'));
+    qsizetype measured = 0;
+    auto counted = [&](QStringView s) {
+        measured += s.size();
+        return int(s.size() - s.count(QLatin1Char('z'))) * 7; // 'z' has no width
+    };
+    const QString kept(39, QLatin1Char('x')); // 300 px less 21 for "..."
+    EXPECT_EQ(ShortenString(counted, huge, 300), kept + "...");
+    EXPECT_EQ(ShortenString(counted, huge, 300, true), "..." + kept);
+    EXPECT_LT(measured, 20'000);
+    QString zeros(1000, QLatin1Char('z'));
+    EXPECT_EQ(ShortenString(counted, zeros + "xxxx", 28), zeros + "xxxx");
+    EXPECT_EQ(ShortenString(counted, zeros + "xxxxxx", 35), zeros + "xx...");
+    EXPECT_EQ(ShortenString(counted, "xxxxxx" + zeros, 35, true), "...xx" + zeros);
+
+    QElapsedTimer timer;
+    timer.start();
+    QFontMetrics m{QFont()};
+    EXPECT_TRUE(ShortenString(m, huge, 200).endsWith("..."));
+    EXPECT_LT(timer.elapsed(), 1000);
 }
 
 TEST(TreeExport, BufferKeepsTextAcrossBlocksAndHandsOverExactSize) {
