@@ -85,6 +85,9 @@ public:
                                const std::string& /*key*/) {
         box();
     }
+    // ShowBoxInTurn for a box of no reminder's that goes ahead of the boxes waiting: it
+    // follows only the box open. The base shows it at once.
+    virtual void ShowBoxNext(std::function<void()> box) { box(); }
     // Between HoldBoxes and the matching ReleaseBoxes (they nest) no box is shown, neither from
     // a box or dialog opened meanwhile: the boxes asked for wait, and the last release lets
     // them come from the event loop. For the due check, whose boxes come after it has ended.
@@ -176,6 +179,9 @@ private:
 // what the box is and says); without a window at once.
 void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner = nullptr,
                   const std::string& key = {});
+// Shows a box ahead of the alert boxes waiting, after the one open (ShowBoxNext); without a
+// window at once.
+void ShowAlertBoxNext(std::function<void()> box);
 // Shows text in the error box of AlertDialogs() (through ShowAlertBox), or on stderr without
 // one. The box of an owner (the reminder that failed) is dropped while its box of the same
 // text waits or is open; its other boxes do not count.

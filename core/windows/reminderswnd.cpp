@@ -191,6 +191,13 @@ void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box, const IReminderA
     PostWaitingBoxes();
 }
 
+void TfrmRemindersWnd::ShowBoxNext(std::function<void()> box) {
+    if (ApplicationLeaving())
+        return;
+    waitingBoxes_.push_front({std::move(box), nullptr, {}});
+    PostWaitingBoxes();
+}
+
 void TfrmRemindersWnd::ReleaseBoxes() {
     if (boxHolds_ > 0 && --boxHolds_ == 0)
         PostWaitingBoxes();

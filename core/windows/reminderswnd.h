@@ -96,6 +96,8 @@ public:
     // is shown once the program is leaving.
     void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner,
                        const std::string& key) override;
+    // ShowBoxInTurn, the box going ahead of those waiting.
+    void ShowBoxNext(std::function<void()> box) override;
     void HoldBoxes() override { ++boxHolds_; }
     void ReleaseBoxes() override;
     // Raises OnOpenReminder for an entry still in its database.
