@@ -99,6 +99,12 @@ public:
     // Plays an existing sound file (a missing file plays nothing). Raises Exception "Can not
     // play reminder sound: <reason>" when the player fails.
     virtual void PlayReminderSound(const std::string& fileName) = 0;
+    // PlayReminderSound for owner's sound alert: a failure after the sound started is shown
+    // later in owner's error box (ShowAlertError). The base plays it without an owner.
+    virtual void PlayAlertSound(const std::string& fileName,
+                                const IReminderAwareItemPtr& /*owner*/) {
+        PlayReminderSound(fileName);
+    }
     // Stops the playback unless fileName is not empty and differs from the file playing.
     virtual void StopReminderSound(const std::string& fileName) = 0;
     // The options' sound file, the default sound of the sound alert ("Tockwell.wav").

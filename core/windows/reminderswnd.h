@@ -104,7 +104,11 @@ public:
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     // A file that does not exist (or "") plays nothing; otherwise plays it and raises
     // OnStartPlayingAlertSound. Raises Exception "Can not play reminder sound: <reason>".
+    // A failure after the sound started comes as an error box of no reminder's.
     void PlayReminderSound(const std::string& fileName) override;
+    // PlayReminderSound; a failure after the sound started comes in owner's error box, in
+    // turn with the other boxes.
+    void PlayAlertSound(const std::string& fileName, const IReminderAwareItemPtr& owner) override;
     // Stops the sound playing unless fileName is not empty and differs from its file (exact
     // comparison); raises OnStopPlayingAlertSound in every case.
     void StopReminderSound(const std::string& fileName) override;
@@ -217,6 +221,7 @@ private:
 
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
+    std::weak_ptr<IReminderAwareItem> soundOwner_; // whose sound alert played last
 
     struct TWaitingBox {
         std::function<void()> Box;
