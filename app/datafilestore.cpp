@@ -2,11 +2,13 @@
 
 #include <QFileDialog>
 #include <QObject>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QString>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "core/alertwindows.h"
@@ -242,10 +244,22 @@ bool TDataFileStore::Save(bool deleteBackup) {
     std::optional<TSaveFailure> failure = WriteNow(deleteBackup);
     if (!failure)
         return true;
-    // The caller may be the due check: the box must not wait for the user inside it.
     postedFailure_ = std::move(failure);
-    QTimer::singleShot(0, roundContext_.get(),
-                       [this] { CallGuarded([this] { RunPostedRound(); }); });
+    // The round comes once the alert box open (if any) has closed, ahead of those waiting. The
+    // caller may be the due check, so the round never runs inside it: a window that would show
+    // it at once, or none, gets it from the event loop.
+    const QPointer<QObject> context = roundContext_.get();
+    const auto posting = std::make_shared<bool>(true);
+    ShowAlertBoxNext([this, context, posting] {
+        if (!context)
+            return; // the store is gone
+        if (*posting)
+            QTimer::singleShot(0, context.get(),
+                               [this] { CallGuarded([this] { RunPostedRound(); }); });
+        else
+            RunPostedRound();
+    });
+    *posting = false;
     return false;
 }
 

@@ -49,7 +49,8 @@ public:
     // while set) through a temporary file, keeping the previous file as ".bak" unless
     // deleteBackup; then stores the name as "LatestDataFile". True when written. A failure
     // is not shown inside the call: it posts a save failure round (RunSaveFailureRound), run
-    // from the event loop, and returns false. While a round is posted or open, Save returns
+    // from the event loop once the alert box open has closed (ShowAlertBoxNext), and returns
+    // false. While a round is posted or open, Save returns
     // false at once and posts no other: the round's save writes the whole database.
     bool Save(bool deleteBackup = false);
     // Saves to fileName, which becomes the current file; the format stays. The user asked for

@@ -130,9 +130,9 @@ void TAlertActShowModalDialog::Act(const IReminderAwareItemPtr& item) {
         item, "message");
 }
 
-void TAlertActPlaySound::Act(const IReminderAwareItemPtr&) {
+void TAlertActPlaySound::Act(const IReminderAwareItemPtr& item) {
     if (auto window = RemindersWindow())
-        window->PlayReminderSound(FullSoundPath());
+        window->PlayAlertSound(FullSoundPath(), item);
 }
 
 std::string TAlertActPlaySound::GetAudioFile() const {

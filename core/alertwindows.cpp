@@ -88,6 +88,13 @@ void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner,
         box();
 }
 
+void ShowAlertBoxNext(std::function<void()> box) {
+    if (auto window = RemindersWindow())
+        window->ShowBoxNext(std::move(box));
+    else
+        box();
+}
+
 void ShowAlertError(const std::string& text, const IReminderAwareItemPtr& owner) {
     ShowAlertBox(
         [text] {

@@ -85,6 +85,9 @@ public:
                                const std::string& /*key*/) {
         box();
     }
+    // ShowBoxInTurn for a box of no reminder's that goes ahead of the boxes waiting: it
+    // follows only the box open. The base shows it at once.
+    virtual void ShowBoxNext(std::function<void()> box) { box(); }
     // Between HoldBoxes and the matching ReleaseBoxes (they nest) no box is shown, neither from
     // a box or dialog opened meanwhile: the boxes asked for wait, and the last release lets
     // them come from the event loop. For the due check, whose boxes come after it has ended.
@@ -96,6 +99,12 @@ public:
     // Plays an existing sound file (a missing file plays nothing). Raises Exception "Can not
     // play reminder sound: <reason>" when the player fails.
     virtual void PlayReminderSound(const std::string& fileName) = 0;
+    // PlayReminderSound for owner's sound alert: a failure after the sound started is shown
+    // later in owner's error box (ShowAlertError). The base plays it without an owner.
+    virtual void PlayAlertSound(const std::string& fileName,
+                                const IReminderAwareItemPtr& /*owner*/) {
+        PlayReminderSound(fileName);
+    }
     // Stops the playback unless fileName is not empty and differs from the file playing.
     virtual void StopReminderSound(const std::string& fileName) = 0;
     // The options' sound file, the default sound of the sound alert ("Tockwell.wav").
@@ -176,6 +185,9 @@ private:
 // what the box is and says); without a window at once.
 void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner = nullptr,
                   const std::string& key = {});
+// Shows a box ahead of the alert boxes waiting, after the one open (ShowBoxNext); without a
+// window at once.
+void ShowAlertBoxNext(std::function<void()> box);
 // Shows text in the error box of AlertDialogs() (through ShowAlertBox), or on stderr without
 // one. The box of an owner (the reminder that failed) is dropped while its box of the same
 // text waits or is open; its other boxes do not count.

@@ -191,6 +191,13 @@ void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box, const IReminderA
     PostWaitingBoxes();
 }
 
+void TfrmRemindersWnd::ShowBoxNext(std::function<void()> box) {
+    if (ApplicationLeaving())
+        return;
+    waitingBoxes_.push_front({std::move(box), nullptr, {}});
+    PostWaitingBoxes();
+}
+
 void TfrmRemindersWnd::ReleaseBoxes() {
     if (boxHolds_ > 0 && --boxHolds_ == 0)
         PostWaitingBoxes();
@@ -639,10 +646,21 @@ void TfrmRemindersWnd::DismissIfNotListed(const IReminderAwareItemPtr& item) {
 // ---- Sound ------------------------------------------------------------------------------
 
 void TfrmRemindersWnd::PlayReminderSound(const std::string& fileName) {
-    if (!player_)
+    PlayAlertSound(fileName, nullptr);
+}
+
+void TfrmRemindersWnd::PlayAlertSound(const std::string& fileName,
+                                      const IReminderAwareItemPtr& owner) {
+    if (!player_) {
         player_ = playerFactory_ ? playerFactory_() : std::make_unique<TQtSoundPlayer>();
+        // A late failure is one of the sound's reminder, shown in turn like its other errors.
+        player_->OnError = [this](const std::string& message) {
+            ShowAlertError(message, soundOwner_.lock());
+        };
+    }
     if (fileName.empty() || !FileExists(fileName))
         return;
+    soundOwner_ = owner;
     try {
         player_->Play(fileName);
     } catch (const std::exception& e) {

@@ -96,13 +96,19 @@ public:
     // is shown once the program is leaving.
     void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner,
                        const std::string& key) override;
+    // ShowBoxInTurn, the box going ahead of those waiting.
+    void ShowBoxNext(std::function<void()> box) override;
     void HoldBoxes() override { ++boxHolds_; }
     void ReleaseBoxes() override;
     // Raises OnOpenReminder for an entry still in its database.
     void OpenReminder(const IReminderAwareItemPtr& item) override;
     // A file that does not exist (or "") plays nothing; otherwise plays it and raises
     // OnStartPlayingAlertSound. Raises Exception "Can not play reminder sound: <reason>".
+    // A failure after the sound started comes as an error box of no reminder's.
     void PlayReminderSound(const std::string& fileName) override;
+    // PlayReminderSound; a failure after the sound started comes in owner's error box, in
+    // turn with the other boxes.
+    void PlayAlertSound(const std::string& fileName, const IReminderAwareItemPtr& owner) override;
     // Stops the sound playing unless fileName is not empty and differs from its file (exact
     // comparison); raises OnStopPlayingAlertSound in every case.
     void StopReminderSound(const std::string& fileName) override;
@@ -215,6 +221,7 @@ private:
 
     TSoundPlayerFactory playerFactory_;
     std::unique_ptr<ISoundPlayer> player_;
+    std::weak_ptr<IReminderAwareItem> soundOwner_; // whose sound alert played last
 
     struct TWaitingBox {
         std::function<void()> Box;

@@ -1,8 +1,13 @@
 #include "platform/gui/messageboxes.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -56,6 +61,12 @@ std::string ApplicationTitle() {
     return qApp ? QCoreApplication::applicationName().toStdString() : std::string();
 }
 
+// A box built for text and title, placed, its whole title shown.
+void PrepareBox(QMessageBox& box) {
+    WidenForTitle(box);
+    PlaceDialog(&box);
+}
+
 } // namespace
 
 IMessageBoxes& MessageBoxes() {
@@ -93,7 +104,6 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
                                 TMsgDlgType type, TMsgDlgButtons buttons) {
     QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
-    PlaceDialog(&box);
     std::vector<std::pair<QAbstractButton*, TModalResult>> map;
     for (const ButtonInfo& b : ButtonTable)
         if (buttons & Buttons(b.button)) {
@@ -104,6 +114,7 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
         }
     if (map.empty())
         map.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
+    PrepareBox(box);
     box.exec();
     for (auto& [button, result] : map)
         if (box.clickedButton() == button)
@@ -114,6 +125,30 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
 void TQtMessageBoxes::ErrorBox(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()),
                     QString::fromStdString(message), QMessageBox::Ok, QApplication::activeWindow());
-    PlaceDialog(&box);
+    PrepareBox(box);
     box.exec();
+}
+
+int TitleBarWidth(const QString& title) {
+    // Window managers commonly draw the title in a bold face of about the application's font.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    // The frame's icon and three buttons, with the space around them and the title, take about
+    // nine lines' height.
+    return metrics.horizontalAdvance(title) + 9 * metrics.height();
+}
+
+void WidenForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QMargins margins = grid->contentsMargins();
+    int width = TitleBarWidth(box.windowTitle()) - margins.left() - margins.right();
+    if (const QScreen* screen = box.screen())
+        width =
+            std::min(width, screen->availableGeometry().width() - margins.left() - margins.right());
+    // The box sizes itself to its layout's minimum: a strut across it makes that wide enough.
+    grid->addItem(new QSpacerItem(std::max(width, 0), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }

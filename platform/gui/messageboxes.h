@@ -76,7 +76,17 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
 void ShowException(const std::exception& e);
 void ShowException(const std::string& message);
 
-// Boxes shown with QMessageBox, parented to the active window.
+class QMessageBox;
+class QString;
+
+// The width a window's title bar needs to show title whole: the title in the title font and
+// room for the frame's icon and buttons.
+int TitleBarWidth(const QString& title);
+// Makes box (its content set) at least TitleBarWidth of its title wide, at most the screen's
+// width.
+void WidenForTitle(QMessageBox& box);
+
+// Boxes shown with QMessageBox, parented to the active window; each shows its whole title.
 class TQtMessageBoxes : public IMessageBoxes {
 public:
     int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QUrl>
+#include <utility>
 
 #include "platform/gui/messageboxes.h"
 #include "platform/sysutils.h"
@@ -23,8 +24,9 @@ TQtSoundPlayer::TQtSoundPlayer() : impl_(std::make_unique<Impl>()) {
     impl_->player.setAudioOutput(&impl_->output);
     QObject::connect(&impl_->player, &QMediaPlayer::errorOccurred,
                      [this](QMediaPlayer::Error, const QString& text) {
-                         impl_->failed = true;
-                         if (impl_->starting)
+                         // One failing file may raise several errors: the first tells.
+                         const bool reported = std::exchange(impl_->failed, true);
+                         if (impl_->starting || reported)
                              return;
                          std::string message = SoundErrorMessage(text.toStdString());
                          if (OnError)

@@ -18,8 +18,8 @@ public:
     // The file of the last Play (empty before the first).
     virtual std::string FileName() const = 0;
 
-    // Called on the GUI thread when a sound fails after Play returned, with the full message.
-    // Unassigned: the message goes to the application's error box.
+    // Called on the GUI thread when a sound fails after Play returned, with the full message;
+    // once at most for each Play. Unassigned: the message goes to the application's error box.
     std::function<void(const std::string& message)> OnError;
 };
 

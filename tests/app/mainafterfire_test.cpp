@@ -1,8 +1,11 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
@@ -136,11 +139,11 @@ TEST_F(MainAfterFire, AnAlertBoxWaitsUntilTheTickThatFiredItHasEnded) {
         return file;
     };
     Tick(*form, 1);
-    QCoreApplication::sendPostedEvents(); // the event loop after the tick
+    EXPECT_TRUE(env.Dialogs->Modal.empty());
+    // The event loop after the tick: the round, then A's box.
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(boxes->Boxes.size(), 1u);
-    EXPECT_TRUE(env.Dialogs->Modal.empty());
-    QCoreApplication::sendPostedEvents(); // the event loop after the save's round
     EXPECT_EQ(env.Dialogs->Modal, std::vector<std::string>{"\"A\""});
 }
 
@@ -222,4 +225,64 @@ TEST_F(MainAfterFire, AnAlertBoxDueWhileAnEditsSaveErrorBoxWaitsFollowsIt) {
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(env.Dialogs->Modal, std::vector<std::string>{"\"Due\""});
     EXPECT_FALSE(form->DataFile().SaveFailurePending()); // the next change tries again
+}
+
+TEST_F(MainAfterFire, AFailedSavesBoxAndDialogWaitForAnOpenAlertBox) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
+    SetMessageBoxes(nullptr); // real boxes for the alerts and the save's round alike
+    TTockwellDB db;
+    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
+        true;
+    db.AddNew("Second", Now() + 40 * OneSecond)
+        ->GetReminder()
+        .GetAction(akShowModalDialog)
+        .Enabled = true;
+    auto form = Open<TfrmMain>(&db);
+    const std::string chosen = dir.File("chosen.tock");
+    // Each box or dialog as it opens: what it is, and how many are open with it.
+    std::vector<std::string> seen;
+    std::vector<int> openTogether;
+    auto openDialogs = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+            return w->isVisible() && qobject_cast<QDialog*>(w);
+        });
+    };
+    QObject answerer;
+    QPointer<QWidget> last;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &answerer, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == last)
+            return;
+        last = modal;
+        openTogether.push_back(int(openDialogs()));
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            seen.push_back("dialog");
+            dialog->selectFile(QString::fromStdString(chosen));
+            static_cast<QDialog*>(dialog)->accept();
+            return;
+        }
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        seen.push_back(box->text().toStdString().substr(0, 23));
+        if (seen.size() > 1) {
+            box->button(QMessageBox::Ok)->click();
+            return;
+        }
+        // While First's box waits, Second fires and its pass cannot be saved.
+        form->DataFile().SetFileName("/proc/self/db.tock");
+        Tick(*form, 12);
+        EXPECT_TRUE(form->DataFile().SaveFailurePending());
+        QTimer::singleShot(300, box, [box] { box->button(QMessageBox::Ok)->click(); });
+    });
+    poll.start(5);
+    Tick(*form, 12); // First fires
+    RunEventsUntil([&] { return seen.size() >= 4 && !QApplication::activeModalWidget(); });
+    EXPECT_EQ(seen, (std::vector<std::string>{"\"First\"", "Error to save data file", "dialog",
+                                              "\"Second\""}));
+    EXPECT_EQ(openTogether, (std::vector<int>{1, 1, 1, 1}));
+    EXPECT_FALSE(form->DataFile().SaveFailurePending());
+    EXPECT_EQ(form->DataFile().FileName(), chosen);
 }

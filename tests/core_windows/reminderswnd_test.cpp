@@ -668,6 +668,45 @@ TEST_F(RemindersWnd, PlaysAndStopsSounds) {
               std::vector<std::string>{"Can not play reminder sound: no device"});
 }
 
+TEST_F(RemindersWnd, ASoundFailingLateComesInItsRemindersErrorBoxInTurn) {
+    // "Ring": a message and a sound; "Chime": a sound.
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    const std::string late = "Can not play reminder sound: Could not determine type of stream.";
+    auto sounding = [&](const char* caption) {
+        TTockwellItemPtr item = db.AddNew(caption, T0);
+        item->GetReminder().Action<TAlertActPlaySound>().Enabled = true;
+        item->GetReminder().Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
+        return item;
+    };
+    TTockwellItemPtr ring = sounding("Ring"), chime = sounding("Chime");
+    ring->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    ring->GetReminder().CheckAlert(ring, T0);
+    std::vector<std::string> errorsInBox;
+    env.Dialogs->DuringModal = [&] {
+        // Ring's sound fails twice alike while its box waits; Chime's sound fails too.
+        wnd->ProcessPendingAlertActions();
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(player->OnError);
+        player->OnError(late);
+        player->OnError(late);
+        ShowAlertError(late, ring); // as its failing start would
+        chime->GetReminder().CheckAlert(chime, T0);
+        wnd->ProcessPendingAlertActions();
+        player->OnError(late);
+        QCoreApplication::sendPostedEvents();
+        errorsInBox = env.Dialogs->Errors;
+    };
+    wnd->ProcessPendingAlertActions();
+    EXPECT_TRUE(errorsInBox.empty());
+    EXPECT_EQ(env.Dialogs->Errors, (std::vector<std::string>{late, late}));
+    // A test play of no reminder's.
+    env.Dialogs->DuringModal = nullptr;
+    wnd->PlayReminderSound(wav);
+    player->OnError(late);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(env.Dialogs->Errors.size(), 3u);
+}
+
 TEST_F(RemindersWnd, DesktopAlertsOpenTheReminderWhenClicked) {
     TTranspMsgBoxManager manager;
     SetDesktopAlertQueue(std::make_shared<TDesktopAlertQueue>(manager));

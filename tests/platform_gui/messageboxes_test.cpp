@@ -1,6 +1,8 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -76,4 +78,33 @@ TEST(MessageBoxes, RealBoxAnswersWithThePressedButton) {
                 box->button(QMessageBox::No)->click();
     });
     EXPECT_EQ(MessageDlg("Really?", mtConfirmation, mbYesNo), mrNo);
+}
+
+TEST(MessageBoxes, RealBoxesAreWideEnoughForTheirTitle) {
+    SetMessageBoxes(nullptr);
+    // Each box's width as it opens; OK closes it.
+    std::vector<int> widths;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            widths.push_back(box->width());
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    poll.start(5);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    // The title whole, and room beside it for the frame's icon and three buttons.
+    auto needed = [&](const QString& title) {
+        return metrics.horizontalAdvance(title) + 4 * metrics.height();
+    };
+    const QString title = "Reminder of the yearly check-up";
+    MessageBoxes().MessageBox("OK", title.toStdString(), mtInformation, Buttons(mbOK));
+    MessageBoxes().ErrorBox("x");
+    MessageBoxes().MessageBox("OK", std::string(400, 'W'), mtWarning, Buttons(mbOK));
+    ASSERT_EQ(widths.size(), 3u);
+    EXPECT_GE(widths[0], needed(title));
+    EXPECT_GE(widths[1], needed(QCoreApplication::applicationName()));
+    EXPECT_LE(widths[2], QApplication::primaryScreen()->availableGeometry().width());
 }
