@@ -500,7 +500,10 @@ void TfrmMain::SettingsStoreError(const std::string& message) {
                              "\n\nTockwell goes on with default settings and does not keep "
                              "changes to them. Reminders still fire and are saved in the data "
                              "file.";
-    QTimer::singleShot(0, this, [text] { MessageDlg(text, mtWarning, Buttons(mbOK)); });
+    // Never inside the caller (it may be the due check), and in turn with the alert boxes.
+    QTimer::singleShot(0, this, [text] {
+        ShowAlertBox([text] { MessageDlg(text, mtWarning, Buttons(mbOK)); });
+    });
 }
 
 void TfrmMain::ApplyOptions() {

@@ -286,3 +286,40 @@ TEST_F(MainAfterFire, AFailedSavesBoxAndDialogWaitForAnOpenAlertBox) {
     EXPECT_FALSE(form->DataFile().SaveFailurePending());
     EXPECT_EQ(form->DataFile().FileName(), chosen);
 }
+
+TEST_F(MainAfterFire, TheSettingsWarningWaitsForAnOpenAlertBox) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
+    SetMessageBoxes(nullptr);
+    TTockwellDB db;
+    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
+        true;
+    auto form = Open<TfrmMain>(&db);
+    std::vector<std::string> seen;
+    std::vector<int> openTogether;
+    QObject answerer;
+    QPointer<QWidget> last;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &answerer, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box == last)
+            return;
+        last = box;
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        openTogether.push_back(int(std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+            return w->isVisible() && qobject_cast<QMessageBox*>(w);
+        })));
+        seen.push_back(box->text().toStdString().substr(0, 19));
+        if (seen.size() == 1) {
+            // The settings store fails while First's box waits.
+            form->DataFile().OnSettingsError("disk full");
+            QTimer::singleShot(300, box, [box] { box->button(QMessageBox::Ok)->click(); });
+            return;
+        }
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll.start(5);
+    Tick(*form, 12);
+    RunEventsUntil([&] { return seen.size() >= 2 && !QApplication::activeModalWidget(); });
+    EXPECT_EQ(seen, (std::vector<std::string>{"\"First\"", "Tockwell cannot use"}));
+    EXPECT_EQ(openTogether, (std::vector<int>{1, 1}));
+}
