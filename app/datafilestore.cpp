@@ -211,10 +211,11 @@ void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
         BackupFileExt, deleteBackup);
 }
 
-std::optional<TDataFileStore::TSaveFailure> TDataFileStore::WriteNow(bool deleteBackup) {
+std::optional<TDataFileStore::TSaveFailure> TDataFileStore::WriteNow(bool deleteBackup,
+                                                                     const std::string& other) {
     if (fileName_.empty())
         fileName_ = DefaultDataFile();
-    const std::string target = redirect_.empty() ? fileName_ : redirect_;
+    const std::string target = !other.empty() ? other : redirect_.empty() ? fileName_ : redirect_;
     try {
         TrySave(target, deleteBackup);
     } catch (...) {
@@ -260,8 +261,7 @@ bool TDataFileStore::RunSaveFailureRound(const std::string& target, const std::s
             OnAskSaveFileName ? OnAskSaveFileName(failure.Target) : std::string();
         if (other.empty())
             return false;
-        SetFileName(other);
-        std::optional<TSaveFailure> next = WriteNow(false);
+        std::optional<TSaveFailure> next = WriteNow(false, other);
         if (!next)
             return true;
         failure = std::move(*next);
@@ -272,8 +272,7 @@ bool TDataFileStore::SaveAs(const std::string& fileName) {
     if (roundOpen_)
         return false;
     postedFailure_.reset();
-    SetFileName(fileName);
-    std::optional<TSaveFailure> failure = WriteNow(false);
+    std::optional<TSaveFailure> failure = WriteNow(false, fileName);
     return !failure || RunSaveFailureRound(failure->Target, failure->Message);
 }
 

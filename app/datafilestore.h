@@ -52,18 +52,20 @@ public:
     // from the event loop, and returns false. While a round is posted or open, Save returns
     // false at once and posts no other: the round's save writes the whole database.
     bool Save(bool deleteBackup = false);
-    // Saves to fileName, which becomes the current file; the format stays. The user asked for
-    // it: a failure runs the save failure round inside the call. True when the database was
-    // written (to fileName or to a file chosen in the round). False at once while a round is
-    // open; a posted one is dropped (this save writes the whole database or runs its own).
+    // Saves to fileName, which becomes the current file once written; the format stays. The
+    // user asked for it: a failure runs the save failure round inside the call, and when that
+    // is cancelled the store is as before (the current file stays). True when the database
+    // was written (to fileName or to a file chosen in the round). False at once while a round
+    // is open; a posted one is dropped (this save writes the whole database or runs its own).
     bool SaveAs(const std::string& fileName);
     // True while a save failure round is posted or open.
     bool SaveFailurePending() const { return postedFailure_ || roundOpen_; }
     // A save failure round: with the alert boxes held throughout (they come once it has
     // ended), the error box "Error to save data file ...", then OnAskSaveFileName. A chosen
-    // file becomes the current file and receives the whole database; its failure starts
-    // over. Cancel saves nothing (the next Save tries again). Ends early when the program
-    // leaves. True when the database was written.
+    // file receives the whole database and, once written, becomes the current file; its
+    // failure starts over. Cancel saves nothing and keeps the current file (the next Save
+    // tries it again). Ends early when the program leaves. True when the database was
+    // written.
     bool RunSaveFailureRound(const std::string& target, const std::string& error);
 
     // Writes the database to fileName in the current format, replacing the file. Raises the
@@ -105,9 +107,10 @@ private:
     struct TSaveFailure {
         std::string Target, Message;
     };
-    // Writes the database to its file now (TrySave); on success the target becomes the
-    // current file and "LatestDataFile". The failure otherwise.
-    std::optional<TSaveFailure> WriteNow(bool deleteBackup);
+    // Writes the database to its file now (TrySave), or to other when given; on success the
+    // target becomes the current file and "LatestDataFile". The failure otherwise, the store
+    // unchanged.
+    std::optional<TSaveFailure> WriteNow(bool deleteBackup, const std::string& other = {});
     // Runs the round posted by Save unless it was dropped meanwhile.
     void RunPostedRound();
 

@@ -332,3 +332,53 @@ TEST_F(DataFileStoreTest, AnotherFileOpensWithItsOwnDaysAndColoursOnly) {
         EXPECT_TRUE(db.GetDateColor(color, day)) << fileName;
     }
 }
+
+TEST_F(DataFileStoreTest, AFailedSaveElsewhereThatIsCancelledLeavesTheStoreAsItWas) {
+    std::vector<std::string> answers;
+    store.OnAskSaveFileName = [&](const std::string& current) {
+        asked.push_back(current);
+        std::string next = answers.front();
+        answers.erase(answers.begin());
+        return next;
+    };
+    // Save As and then a file chosen in its round fail; cancelled. The unreadable file stays
+    // protected: saves still go beside it.
+    const std::string bad = home.File("bad.tock");
+    WriteFileBytes(bad, "just some text");
+    store.SetFileName(bad);
+    EXPECT_FALSE(store.Open());
+    const std::string redirect = store.SaveRedirect();
+    db.AddNew("Kept", 0);
+    answers = {"/proc/self/other.tock", ""};
+    EXPECT_FALSE(store.SaveAs("/proc/self/db.tock"));
+    EXPECT_EQ(boxes->Boxes.size(), 3u);
+    EXPECT_EQ(store.FileName(), bad);
+    EXPECT_EQ(store.SaveRedirect(), redirect);
+    EXPECT_EQ(Latest(), bad);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(redirect), 1);
+    EXPECT_EQ(ReadFileBytes(bad), "just some text");
+
+    // An ordinary save's round: the current binary file stays, and so does its format.
+    const std::string binary = home.File("folder/binary.tock");
+    ForceDirectories(home.File("folder"));
+    SaveBinaryDataFile(db, binary);
+    store.SetFileName(binary);
+    ASSERT_TRUE(store.Open());
+    ::rename(home.File("folder").c_str(), home.File("moved").c_str());
+    WriteFileBytes(home.File("folder"), "x");
+    answers = {"/proc/self/other.tock", ""};
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(boxes->Boxes.size(), 5u);
+    EXPECT_EQ(store.FileName(), binary);
+    EXPECT_FALSE(store.XMLMode());
+    EXPECT_EQ(Latest(), binary);
+    DeleteFile(home.File("folder"));
+    ::rename(home.File("moved").c_str(), home.File("folder").c_str());
+    db.AddNew("Added", 0);
+    EXPECT_TRUE(store.Save());
+    TTockwellDB reread;
+    LoadBinaryDataFile(reread, binary);
+    EXPECT_EQ(reread.Count(), 2);
+}
