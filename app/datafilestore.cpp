@@ -151,8 +151,13 @@ void TDataFileStore::WriteDataFile(const std::string& fileName) {
 }
 
 bool TDataFileStore::Open() {
-    // The database that the posted round would save is replaced.
-    postedFailure_.reset();
+    // The database that the posted round would save is about to be replaced: the user, who
+    // has not seen its box yet, is asked now; the name to open stays.
+    if (postedFailure_) {
+        const std::string name = fileName_;
+        RunPostedRound();
+        SetFileName(name);
+    }
     redirect_.clear();
     if (fileName_.empty())
         fileName_ = DefaultDataFile();

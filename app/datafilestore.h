@@ -43,7 +43,8 @@ public:
     // protected from saves (SaveRedirect). The database's indexes are rebuilt and the name is
     // stored as "LatestDataFile". True when the file was read or is new. A file that begins as
     // XML is read as XML only: its parser error (with line and column) is the one reported.
-    // A save failure round posted for the database before is dropped.
+    // A save failure round posted for the database before runs first (its chosen file does
+    // not change the name to open).
     bool Open();
     // Writes the whole database to FileName() (the default file when empty; SaveRedirect()
     // while set) through a temporary file, keeping the previous file as ".bak" unless

@@ -382,3 +382,22 @@ TEST_F(DataFileStoreTest, AFailedSaveElsewhereThatIsCancelledLeavesTheStoreAsItW
     LoadBinaryDataFile(reread, binary);
     EXPECT_EQ(reread.Count(), 2);
 }
+
+TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
+    const std::string blocker = home.File("blocker");
+    WriteFileBytes(blocker, "x");
+    store.SetFileName(blocker + "/db.tock");
+    db.AddNew("Unsaved", 0);
+    EXPECT_FALSE(store.Save());
+    answer = home.File("chosen.tock");
+    const std::string other = home.File("other.tock");
+    store.SetFileName(other);
+    EXPECT_TRUE(store.Open());
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(asked, std::vector<std::string>{blocker + "/db.tock"});
+    EXPECT_EQ(SavedCount(answer), 1);
+    EXPECT_FALSE(store.SaveFailurePending());
+    EXPECT_EQ(store.FileName(), other);
+    EXPECT_EQ(db.Count(), 0);
+    EXPECT_EQ(Latest(), other);
+}
