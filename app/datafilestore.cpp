@@ -281,10 +281,36 @@ bool TDataFileStore::SaveAs(const std::string& fileName) {
     return !failure || RunSaveFailureRound(failure->Target, failure->Message);
 }
 
+namespace {
+
+// dir when it is a folder, else the nearest folder above it; "" for a relative name.
+std::string NearestFolder(std::string dir) {
+    while (!dir.empty() && dir.front() == '/') {
+        if (DirectoryExists(dir))
+            return dir;
+        std::string up = ExtractFileDir(dir);
+        if (up == dir)
+            break;
+        dir = std::move(up);
+    }
+    return {};
+}
+
+} // namespace
+
+std::string DataFileDialogStart(const std::string& current) {
+    // A dialog given a folder that is gone opens in the working folder instead.
+    std::string folder = NearestFolder(ExtractFileDir(current));
+    if (folder.empty())
+        folder = NearestFolder(SpecialFolderPath(CSIDL_PERSONAL));
+    return JoinPath(folder, ExtractFileName(current));
+}
+
 std::string AskDataFileName(const std::string& current) {
     TTopMostsLowered lowered;
     QString name = QFileDialog::getSaveFileName(
-        nullptr, QStringLiteral("Save data file as"), QString::fromStdString(current),
+        nullptr, QStringLiteral("Save data file as"),
+        QString::fromStdString(DataFileDialogStart(current)),
         QStringLiteral("Tockwell data files (*.tock);;All files (*)"));
     return name.toStdString();
 }

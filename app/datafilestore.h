@@ -125,5 +125,9 @@ private:
     std::unique_ptr<QObject> roundContext_;     // receives the posted round; its end drops it
 };
 
-// The save dialog for data files; "" when cancelled.
+// Where a data file dialog for current starts: current's folder, else the nearest folder
+// above it that exists, else the documents folder (for a relative name); with current's
+// name part.
+std::string DataFileDialogStart(const std::string& current);
+// The save dialog for data files, starting at DataFileDialogStart(current); "" when cancelled.
 std::string AskDataFileName(const std::string& current);

@@ -30,7 +30,7 @@ std::string TfrmMain::AskOpenDataFileName() {
     TTopMostsLowered lowered;
     return QFileDialog::getOpenFileName(
                this, QStringLiteral("Open data file"),
-               QString::fromStdString(CurrentDataFileName()),
+               QString::fromStdString(DataFileDialogStart(CurrentDataFileName())),
                QStringLiteral("Tockwell data files (*.tock);;All files (*)"))
         .toStdString();
 }

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -9,11 +10,13 @@
 
 #include "app/datafilestore.h"
 #include "core/binarydatafile.h"
+#include "core/filehelpers.h"
 #include "core/productinfo.h"
 #include "core/registrymanager.h"
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
+#include "dialogtestutil.h"
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/fileutils.h"
@@ -400,4 +403,27 @@ TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
     EXPECT_EQ(store.FileName(), other);
     EXPECT_EQ(db.Count(), 0);
     EXPECT_EQ(Latest(), other);
+}
+
+TEST_F(DataFileStoreTest, TheSaveDialogStartsInTheNearestFolderThatExists) {
+    ForceDirectories(home.File("Documents"));
+    WriteFileBytes(home.File("Tockwell"), "x"); // the data folder was replaced by a file
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {home.File("Tockwell/db.tock"), home.Path()},
+        {home.File("gone/deeper/db.tock"), home.Path()},
+        {home.File("Documents/db.tock"), home.File("Documents")},
+        {"db.tock", home.File("Documents")},
+    };
+    for (const auto& [current, folder] : cases) {
+        SCOPED_TRACE(current);
+        QString folderShown, fileShown;
+        OnModal<QFileDialog>([&](QFileDialog& dialog) {
+            folderShown = dialog.directory().absolutePath();
+            fileShown = dialog.selectedFiles().value(0);
+            dialog.reject();
+        });
+        EXPECT_EQ(AskDataFileName(current), "");
+        EXPECT_EQ(folderShown.toStdString(), ExcludeTrailingPathDelimiter(folder));
+        EXPECT_EQ(fileShown.toStdString(), JoinPath(folder, "db.tock"));
+    }
 }

@@ -1,8 +1,11 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QTest>
 
+#include "app/datafilestore.h"
+#include "app/frmoptdatafile.h"
 #include "app/frmoptinterface.h"
 #include "app/frmtockwelloptions.h"
 #include "dialogtestutil.h"
@@ -50,4 +53,24 @@ TEST_F(MainOptionsTest, OptionsCommandAppliesTheHotKeyAndSaves) {
 
     form.reset();
     EXPECT_EQ(OptionsHost(), nullptr);
+}
+
+TEST_F(MainOptionsTest, TheDataFilePagesDialogsStartInTheNearestFolderThatExists) {
+    auto form = Open();
+    form->DataFile().SetFileName(dir.File("gone/db.tock"));
+    TTockwellOptionsWnd options;
+    options.show();
+    options.SelectSheet("Data File");
+    auto* page = dynamic_cast<TfrmOptionsDataFile*>(options.CurrentSheet());
+    ASSERT_NE(page, nullptr);
+    for (QPushButton* button : {page->btnOpen, page->btnSaveAs}) {
+        SCOPED_TRACE(button->text().toStdString());
+        QString shown;
+        OnModal<QFileDialog>([&](QFileDialog& dialog) {
+            shown = dialog.directory().absolutePath();
+            dialog.reject();
+        });
+        button->click();
+        EXPECT_EQ(shown.toStdString(), dir.Path().string());
+    }
 }
