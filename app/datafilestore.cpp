@@ -69,6 +69,40 @@ bool BeginsAsXML(const std::string& fileName) {
     return i < head.size() && head[i] == '<';
 }
 
+// Asked at a bad opening-hours element of a place: whether to read on.
+bool AskReadOn(const std::string& question) {
+    return MessageDlg(question, mtError, mbYesNo) == mrYes;
+}
+
+bool ReadOn(const std::string&) {
+    return true;
+}
+
+// Reads the existing fileName into db: as XML, and when that fails for any reason but a
+// foreign root element, as binary. The error that stands (null when read); xml tells which
+// reader read it.
+std::exception_ptr ReadDataFile(TTockwellDB& db, const std::string& fileName,
+                                const TScheduleReadQuery& query, bool& xml) {
+    try {
+        LoadXMLDataFile(db, fileName, query);
+        xml = true;
+        return nullptr;
+    } catch (const ExXMLFormatError&) {
+        return std::current_exception();
+    } catch (...) {
+        // A damaged XML file is reported by the XML parser, not as a bad binary file.
+        if (BeginsAsXML(fileName))
+            return std::current_exception();
+    }
+    try {
+        LoadBinaryDataFile(db, fileName);
+        xml = false;
+        return nullptr;
+    } catch (...) {
+        return std::current_exception();
+    }
+}
+
 } // namespace
 
 void TDataFileStore::StoreLatestDataFile() {
@@ -123,10 +157,7 @@ void TDataFileStore::NewDataFile() {
 }
 
 void TDataFileStore::LoadXML(const std::string& fileName) {
-    // A bad opening-hours element of a place asks whether to read on.
-    LoadXMLDataFile(db_, fileName, [](const std::string& question) {
-        return MessageDlg(question, mtError, mbYesNo) == mrYes;
-    });
+    LoadXMLDataFile(db_, fileName, AskReadOn);
 }
 
 void TDataFileStore::LoadBinary(const std::string& fileName) {
@@ -158,50 +189,49 @@ bool TDataFileStore::Open() {
         RunPostedRound();
         SetFileName(name);
     }
+    return ReadFile(AskReadOn);
+}
+
+bool TDataFileStore::OpenOther(const std::string& fileName) {
+    RunPostedRound();
+    // Read once on the side first: the database and its file stay when this one fails.
+    if (FileExists(fileName)) {
+        TTockwellDB check;
+        bool xml = true;
+        if (const std::exception_ptr error = ReadDataFile(check, fileName, AskReadOn, xml)) {
+            MessageDlg("Error opening data file \"" + fileName + "\" :" + MessageOf(error) +
+                           "\n\nThe data file \"" + fileName_ + "\" stays open.",
+                       mtError, Buttons(mbOK));
+            return false;
+        }
+    }
+    SetFileName(fileName);
+    // The user answered the file's questions while it was checked.
+    ReadFile(ReadOn);
+    return true;
+}
+
+bool TDataFileStore::ReadFile(const TScheduleReadQuery& query) {
     redirect_.clear();
     if (fileName_.empty())
         fileName_ = DefaultDataFile();
-    bool ok = true;
     NewDataFile();
-    if (FileExists(fileName_)) {
-        std::exception_ptr error;
-        bool tryBinary = false;
-        try {
-            LoadXML(fileName_);
-            xmlMode_ = true;
-        } catch (const ExXMLFormatError&) {
-            error = std::current_exception();
-        } catch (...) {
-            error = std::current_exception();
-            // A damaged XML file is reported by the XML parser, not as a bad binary file.
-            tryBinary = !BeginsAsXML(fileName_);
-        }
-        if (tryBinary) {
-            error = nullptr;
-            try {
-                LoadBinary(fileName_);
-                xmlMode_ = false;
-            } catch (...) {
-                error = std::current_exception();
-            }
-        }
-        if (error) {
-            // What was read stays, but it goes to a new file: the one that failed may be
-            // damaged or of a newer version, and it and its backup are all the user has.
-            ok = false;
-            xmlMode_ = true;
-            redirect_ = UnusedNameBeside(fileName_);
-            MessageDlg("Error opening data file \"" + fileName_ + "\" :" + MessageOf(error) +
-                           "\n\nThis file is left unchanged. Changes will be saved to \"" +
-                           redirect_ + "\".",
-                       mtError, Buttons(mbOK));
-        }
-    } else {
-        xmlMode_ = true;
+    xmlMode_ = true;
+    std::exception_ptr error;
+    if (FileExists(fileName_))
+        error = ReadDataFile(db_, fileName_, query, xmlMode_);
+    if (error) {
+        // What was read stays, but it goes to a new file: the one that failed may be
+        // damaged or of a newer version, and it and its backup are all the user has.
+        redirect_ = UnusedNameBeside(fileName_);
+        MessageDlg("Error opening data file \"" + fileName_ + "\" :" + MessageOf(error) +
+                       "\n\nThis file is left unchanged. Changes will be saved to \"" +
+                       redirect_ + "\".",
+                   mtError, Buttons(mbOK));
     }
     db_.RebuildIndexes();
     StoreLatestDataFile();
-    return ok;
+    return !error;
 }
 
 void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {

@@ -46,6 +46,11 @@ public:
     // A save failure round posted for the database before runs first (its chosen file does
     // not change the name to open).
     bool Open();
+    // Switches to the data file fileName, which the user chose: a posted save failure round
+    // runs first. A file that cannot be read changes nothing: the error box ("Error opening
+    // data file ...") tells why, and the current file stays. Otherwise as SetFileName and
+    // Open. True when it switched (the database was replaced as by Open).
+    bool OpenOther(const std::string& fileName);
     // Writes the whole database to FileName() (the default file when empty; SaveRedirect()
     // while set) through a temporary file, keeping the previous file as ".bak" unless
     // deleteBackup; then stores the name as "LatestDataFile". True when written. A failure
@@ -103,6 +108,8 @@ public:
 private:
     // Stores FileName() as "LatestDataFile"; a failure goes to OnSettingsError.
     void StoreLatestDataFile();
+    // Open without its posted round; query answers the file's questions.
+    bool ReadFile(const std::function<bool(const std::string& question)>& query);
     // Writes the database to target (creating its folder); raises on failure.
     void TrySave(const std::string& target, bool deleteBackup);
     struct TSaveFailure {

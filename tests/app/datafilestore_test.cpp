@@ -403,6 +403,16 @@ TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
     EXPECT_EQ(store.FileName(), other);
     EXPECT_EQ(db.Count(), 0);
     EXPECT_EQ(Latest(), other);
+
+    // The same for a file the user opens.
+    store.SetFileName(blocker + "/db.tock");
+    db.AddNew("Unsaved too", 0);
+    EXPECT_FALSE(store.Save());
+    EXPECT_TRUE(store.OpenOther(home.File("third.tock")));
+    EXPECT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(SavedCount(answer), 1);
+    EXPECT_FALSE(store.SaveFailurePending());
+    EXPECT_EQ(store.FileName(), home.File("third.tock"));
 }
 
 TEST_F(DataFileStoreTest, TheSaveDialogStartsInTheNearestFolderThatExists) {
