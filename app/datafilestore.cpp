@@ -78,8 +78,8 @@ bool ReadOn(const std::string&) {
     return true;
 }
 
-// Reads the existing fileName into db: as XML, and when that fails for any reason but a
-// foreign root element, as binary. The error that stands (null when read); xml tells which
+// Reads the existing fileName (a folder fails) into db: as XML, and when that fails for any
+// reason but a foreign root element, as binary. The error that stands (null when read); xml tells which
 // reader read it.
 std::exception_ptr ReadDataFile(TTockwellDB& db, const std::string& fileName,
                                 const TScheduleReadQuery& query, bool& xml) {
@@ -195,7 +195,7 @@ bool TDataFileStore::Open() {
 bool TDataFileStore::OpenOther(const std::string& fileName) {
     RunPostedRound();
     // Read once on the side first: the database and its file stay when this one fails.
-    if (FileExists(fileName)) {
+    if (FileExists(fileName) || DirectoryExists(fileName)) {
         TTockwellDB check;
         bool xml = true;
         if (const std::exception_ptr error = ReadDataFile(check, fileName, AskReadOn, xml)) {
@@ -218,7 +218,8 @@ bool TDataFileStore::ReadFile(const TScheduleReadQuery& query) {
     NewDataFile();
     xmlMode_ = true;
     std::exception_ptr error;
-    if (FileExists(fileName_))
+    // A folder under the name is no new file: its reader tells why it cannot be read.
+    if (FileExists(fileName_) || DirectoryExists(fileName_))
         error = ReadDataFile(db_, fileName_, query, xmlMode_);
     if (error) {
         // What was read stays, but it goes to a new file: the one that failed may be

@@ -437,3 +437,28 @@ TEST_F(DataFileStoreTest, TheSaveDialogStartsInTheNearestFolderThatExists) {
         EXPECT_EQ(fileShown.toStdString(), JoinPath(folder, "db.tock"));
     }
 }
+
+TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBeRead) {
+    const std::string folder = home.File("data.tock"), beside = home.File("data (2).tock");
+    ForceDirectories(folder);
+    const std::string reason =
+        "Error opening data file \"" + folder + "\" :Cannot open file \"" + folder +
+        "\". Is a directory\n\n";
+    // At start-up: saves go beside it.
+    store.SetFileName(folder);
+    EXPECT_FALSE(store.Open());
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text,
+              reason + "This file is left unchanged. Changes will be saved to \"" + beside + "\".");
+    db.AddNew("Kept", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(beside), 1);
+
+    // Chosen by the user: the file open stays.
+    EXPECT_FALSE(store.OpenOther(folder));
+    ASSERT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(boxes->Boxes[1].text, reason + "The data file \"" + beside + "\" stays open.");
+    EXPECT_EQ(store.FileName(), beside);
+    EXPECT_EQ(db.Count(), 1);
+    EXPECT_EQ(Latest(), beside);
+}
