@@ -334,6 +334,12 @@ TEST_F(DataFileStoreTest, AnotherFileOpensWithItsOwnDaysAndColoursOnly) {
         int32_t color = 0;
         EXPECT_TRUE(db.GetDateColor(color, day)) << fileName;
     }
+    // A file that does not exist yet starts without any.
+    store.SetFileName(home.File("new.tock"));
+    ASSERT_TRUE(store.Open());
+    EXPECT_EQ(db.Holidays.Count(), 0);
+    EXPECT_EQ(db.Workdays.Count(), 0);
+    EXPECT_EQ(db.CustomColors.Count(), 0);
 }
 
 TEST_F(DataFileStoreTest, AFailedSaveElsewhereThatIsCancelledLeavesTheStoreAsItWas) {
@@ -461,4 +467,31 @@ TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBe
     EXPECT_EQ(store.FileName(), beside);
     EXPECT_EQ(db.Count(), 1);
     EXPECT_EQ(Latest(), beside);
+}
+
+TEST_F(DataFileStoreTest, ASaveElsewhereThatSucceedsEndsThePostedRoundAndKeepsTheChosenFilesBackup) {
+    const std::string blocker = home.File("blocker");
+    WriteFileBytes(blocker, "x");
+    store.SetFileName(blocker + "/db.tock");
+    db.AddNew("First", 0);
+    EXPECT_FALSE(store.Save());
+    // Save As writes everything: the posted round has nothing left to ask.
+    const std::string saved = home.File("saved.tock");
+    EXPECT_TRUE(store.SaveAs(saved));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(boxes->Boxes.empty());
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(store.SaveFailurePending());
+    EXPECT_EQ(SavedCount(saved), 1);
+
+    // An existing file chosen in a round keeps its content as its backup.
+    const std::string existing = home.File("existing.tock");
+    WriteFileBytes(existing, "older content");
+    store.SetFileName(blocker + "/db.tock");
+    answer = existing;
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(store.FileName(), existing);
+    EXPECT_EQ(SavedCount(existing), 1);
+    EXPECT_EQ(ReadFileBytes(existing + ".bak"), "older content");
 }
