@@ -495,3 +495,23 @@ TEST_F(DataFileStoreTest, ASaveElsewhereThatSucceedsEndsThePostedRoundAndKeepsTh
     EXPECT_EQ(SavedCount(existing), 1);
     EXPECT_EQ(ReadFileBytes(existing + ".bak"), "older content");
 }
+
+TEST_F(DataFileStoreTest, AFileTheUserOpensAsksItsQuestionsOnce) {
+    const std::string fileName = home.File("hours.tock");
+    {
+        TTockwellDB source;
+        source.AddNew("Placed", 0);
+        SaveXMLDataFile(source, fileName);
+    }
+    // A place's opening hours with a time that cannot be read.
+    std::string xml = ReadFileBytes(fileName);
+    const size_t end = xml.rfind("</Alerts>");
+    ASSERT_NE(end, std::string::npos);
+    xml.insert(end, "<R><Hours><Open Days='MO' StartTime='9h' EndTime='10:00'/></Hours></R>");
+    WriteFileBytes(fileName, xml);
+    boxes->DefaultAnswer = mrYes; // read on
+    EXPECT_TRUE(store.OpenOther(fileName));
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text.rfind("Error reading place Open/Close schedule XML: ", 0), 0u);
+    EXPECT_EQ(db.Count(), 1);
+}
