@@ -79,8 +79,8 @@ bool ReadOn(const std::string&) {
 }
 
 // Reads the existing fileName (a folder fails) into db: as XML, and when that fails for any
-// reason but a foreign root element, as binary. The error that stands (null when read); xml tells which
-// reader read it.
+// reason but a foreign root element, as binary. The error that stands (null when read); xml
+// tells which reader read it.
 std::exception_ptr ReadDataFile(TTockwellDB& db, const std::string& fileName,
                                 const TScheduleReadQuery& query, bool& xml) {
     try {

@@ -447,9 +447,8 @@ TEST_F(DataFileStoreTest, TheSaveDialogStartsInTheNearestFolderThatExists) {
 TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBeRead) {
     const std::string folder = home.File("data.tock"), beside = home.File("data (2).tock");
     ForceDirectories(folder);
-    const std::string reason =
-        "Error opening data file \"" + folder + "\" :Cannot open file \"" + folder +
-        "\". Is a directory\n\n";
+    const std::string reason = "Error opening data file \"" + folder + "\" :Cannot open file \"" +
+                               folder + "\". Is a directory\n\n";
     // At start-up: saves go beside it.
     store.SetFileName(folder);
     EXPECT_FALSE(store.Open());
@@ -469,7 +468,8 @@ TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBe
     EXPECT_EQ(Latest(), beside);
 }
 
-TEST_F(DataFileStoreTest, ASaveElsewhereThatSucceedsEndsThePostedRoundAndKeepsTheChosenFilesBackup) {
+TEST_F(DataFileStoreTest,
+       ASaveElsewhereThatSucceedsEndsThePostedRoundAndKeepsTheChosenFilesBackup) {
     const std::string blocker = home.File("blocker");
     WriteFileBytes(blocker, "x");
     store.SetFileName(blocker + "/db.tock");
