@@ -76,6 +76,40 @@ void ReportOnStderr(const std::string& message) {
     std::fprintf(stderr, "Tockwell: %s\n", message.c_str());
 }
 
+// Asked at a bad opening-hours element of a place: whether to read on.
+bool AskReadOn(const std::string& question) {
+    return MessageDlg(question, mtError, mbYesNo) == mrYes;
+}
+
+bool ReadOn(const std::string&) {
+    return true;
+}
+
+// Reads the existing fileName (a folder fails) into db: as XML, and when that fails for any
+// reason but a foreign root element, as binary. The error that stands (null when read); xml
+// tells which reader read it.
+std::exception_ptr ReadDataFile(TTockwellDB& db, const std::string& fileName,
+                                const TScheduleReadQuery& query, bool& xml) {
+    try {
+        LoadXMLDataFile(db, fileName, query);
+        xml = true;
+        return nullptr;
+    } catch (const ExXMLFormatError&) {
+        return std::current_exception();
+    } catch (...) {
+        // A damaged XML file is reported by the XML parser, not as a bad binary file.
+        if (BeginsAsXML(fileName))
+            return std::current_exception();
+    }
+    try {
+        LoadBinaryDataFile(db, fileName);
+        xml = false;
+        return nullptr;
+    } catch (...) {
+        return std::current_exception();
+    }
+}
+
 } // namespace
 
 void TDataFileStore::StoreLatestDataFile() {
@@ -130,10 +164,7 @@ void TDataFileStore::NewDataFile() {
 }
 
 void TDataFileStore::LoadXML(const std::string& fileName) {
-    // A bad opening-hours element of a place asks whether to read on.
-    LoadXMLDataFile(db_, fileName, [](const std::string& question) {
-        return MessageDlg(question, mtError, mbYesNo) == mrYes;
-    });
+    LoadXMLDataFile(db_, fileName, AskReadOn);
 }
 
 void TDataFileStore::LoadBinary(const std::string& fileName) {
@@ -158,53 +189,71 @@ void TDataFileStore::WriteDataFile(const std::string& fileName) {
 }
 
 bool TDataFileStore::Open() {
-    // The database that the posted round would save is replaced.
-    postedFailure_.reset();
+    // The database that the posted round would save is about to be replaced: the user, who
+    // has not seen its box yet, is asked now; the name to open stays.
+    if (postedFailure_) {
+        const std::string name = fileName_;
+        RunPostedRound();
+        SetFileName(name);
+    }
+    return ReadFile(AskReadOn);
+}
+
+void TDataFileStore::SaveUnwrittenBeforeOpening() {
+    // The user has not seen the posted round's box yet.
+    if (postedFailure_) {
+        RunPostedRound();
+        return;
+    }
+    if (!unwritten_ || roundOpen_)
+        return;
+    if (std::optional<TSaveFailure> failure = WriteNow(false))
+        RunSaveFailureRound(failure->Target, failure->Message);
+}
+
+bool TDataFileStore::OpenOther(const std::string& fileName) {
+    SaveUnwrittenBeforeOpening();
+    // Read once on the side first: the database and its file stay when this one fails.
+    if (FileExists(fileName) || DirectoryExists(fileName)) {
+        TTockwellDB check;
+        bool xml = true;
+        if (const std::exception_ptr error = ReadDataFile(check, fileName, AskReadOn, xml)) {
+            MessageDlg("Error opening data file \"" + fileName + "\" :" + MessageOf(error) +
+                           "\n\nThe data file \"" + fileName_ + "\" stays open.",
+                       mtError, Buttons(mbOK));
+            return false;
+        }
+    }
+    SetFileName(fileName);
+    // The user answered the file's questions while it was checked.
+    ReadFile(ReadOn);
+    return true;
+}
+
+bool TDataFileStore::ReadFile(const TScheduleReadQuery& query) {
+    // What was left unwritten went with the database replaced; the user was asked about it.
     unwritten_ = false;
     redirect_.clear();
     if (fileName_.empty())
         fileName_ = DefaultDataFile();
-    bool ok = true;
     NewDataFile();
-    if (FileExists(fileName_)) {
-        std::exception_ptr error;
-        bool tryBinary = false;
-        try {
-            LoadXML(fileName_);
-            xmlMode_ = true;
-        } catch (const ExXMLFormatError&) {
-            error = std::current_exception();
-        } catch (...) {
-            error = std::current_exception();
-            // A damaged XML file is reported by the XML parser, not as a bad binary file.
-            tryBinary = !BeginsAsXML(fileName_);
-        }
-        if (tryBinary) {
-            error = nullptr;
-            try {
-                LoadBinary(fileName_);
-                xmlMode_ = false;
-            } catch (...) {
-                error = std::current_exception();
-            }
-        }
-        if (error) {
-            // What was read stays, but it goes to a new file: the one that failed may be
-            // damaged or of a newer version, and it and its backup are all the user has.
-            ok = false;
-            xmlMode_ = true;
-            redirect_ = UnusedNameBeside(fileName_);
-            MessageDlg("Error opening data file \"" + fileName_ + "\" :" + MessageOf(error) +
-                           "\n\nThis file is left unchanged. Changes will be saved to \"" +
-                           redirect_ + "\".",
-                       mtError, Buttons(mbOK));
-        }
-    } else {
-        xmlMode_ = true;
+    xmlMode_ = true;
+    std::exception_ptr error;
+    // A folder under the name is no new file: its reader tells why it cannot be read.
+    if (FileExists(fileName_) || DirectoryExists(fileName_))
+        error = ReadDataFile(db_, fileName_, query, xmlMode_);
+    if (error) {
+        // What was read stays, but it goes to a new file: the one that failed may be
+        // damaged or of a newer version, and it and its backup are all the user has.
+        redirect_ = UnusedNameBeside(fileName_);
+        MessageDlg("Error opening data file \"" + fileName_ + "\" :" + MessageOf(error) +
+                       "\n\nThis file is left unchanged. Changes will be saved to \"" +
+                       redirect_ + "\".",
+                   mtError, Buttons(mbOK));
     }
     db_.RebuildIndexes();
     StoreLatestDataFile();
-    return ok;
+    return !error;
 }
 
 void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
@@ -219,14 +268,17 @@ void TDataFileStore::TrySave(const std::string& target, bool deleteBackup) {
         BackupFileExt, deleteBackup);
 }
 
-std::optional<TDataFileStore::TSaveFailure> TDataFileStore::WriteNow(bool deleteBackup) {
+std::optional<TDataFileStore::TSaveFailure> TDataFileStore::WriteNow(bool deleteBackup,
+                                                                     const std::string& other) {
     if (fileName_.empty())
         fileName_ = DefaultDataFile();
-    const std::string target = redirect_.empty() ? fileName_ : redirect_;
+    const std::string target = !other.empty() ? other : redirect_.empty() ? fileName_ : redirect_;
     try {
         TrySave(target, deleteBackup);
     } catch (...) {
-        unwritten_ = true;
+        // A failed write elsewhere leaves the current file as it was.
+        if (other.empty())
+            unwritten_ = true;
         return TSaveFailure{target, MessageOf(std::current_exception())};
     }
     unwritten_ = false;
@@ -284,8 +336,7 @@ bool TDataFileStore::RunSaveFailureRound(const std::string& target, const std::s
             OnAskSaveFileName ? OnAskSaveFileName(failure.Target) : std::string();
         if (other.empty())
             return false;
-        SetFileName(other);
-        std::optional<TSaveFailure> next = WriteNow(false);
+        std::optional<TSaveFailure> next = WriteNow(false, other);
         if (!next)
             return true;
         failure = std::move(*next);
@@ -311,15 +362,40 @@ bool TDataFileStore::SaveAs(const std::string& fileName) {
     if (roundOpen_)
         return false;
     postedFailure_.reset();
-    SetFileName(fileName);
-    std::optional<TSaveFailure> failure = WriteNow(false);
+    std::optional<TSaveFailure> failure = WriteNow(false, fileName);
     return !failure || RunSaveFailureRound(failure->Target, failure->Message);
+}
+
+namespace {
+
+// dir when it is a folder, else the nearest folder above it; "" for a relative name.
+std::string NearestFolder(std::string dir) {
+    while (!dir.empty() && dir.front() == '/') {
+        if (DirectoryExists(dir))
+            return dir;
+        std::string up = ExtractFileDir(dir);
+        if (up == dir)
+            break;
+        dir = std::move(up);
+    }
+    return {};
+}
+
+} // namespace
+
+std::string DataFileDialogStart(const std::string& current) {
+    // A dialog given a folder that is gone opens in the working folder instead.
+    std::string folder = NearestFolder(ExtractFileDir(current));
+    if (folder.empty())
+        folder = NearestFolder(SpecialFolderPath(CSIDL_PERSONAL));
+    return JoinPath(folder, ExtractFileName(current));
 }
 
 std::string AskDataFileName(const std::string& current) {
     TTopMostsLowered lowered;
     QString name = QFileDialog::getSaveFileName(
-        nullptr, QStringLiteral("Save data file as"), QString::fromStdString(current),
+        nullptr, QStringLiteral("Save data file as"),
+        QString::fromStdString(DataFileDialogStart(current)),
         QStringLiteral("Tockwell data files (*.tock);;All files (*)"));
     return name.toStdString();
 }

@@ -38,13 +38,20 @@ public:
 
     // Reads FileName() (the default file when empty) into the emptied database: as XML, and
     // when that fails for any reason but a foreign root element, as binary. A missing file
-    // leaves the database empty (the first save creates it). A file that cannot be read is
-    // reported in an error box ("Error opening data file ..."), keeps its name and is
-    // protected from saves (SaveRedirect). The database's indexes are rebuilt and the name is
-    // stored as "LatestDataFile". True when the file was read or is new. A file that begins as
-    // XML is read as XML only: its parser error (with line and column) is the one reported.
-    // A save failure round posted for the database before is dropped.
+    // leaves the database empty (the first save creates it). A file that cannot be read (a
+    // folder too) is reported in an error box ("Error opening data file ..."), keeps its name
+    // and is protected from saves (SaveRedirect). The database's indexes are rebuilt and the
+    // name is stored as "LatestDataFile". True when the file was read or is new. A file that
+    // begins as XML is read as XML only: its parser error (with line and column) is the one
+    // reported.
+    // A save failure round posted for the database before runs first (its chosen file does
+    // not change the name to open).
     bool Open();
+    // Switches to the data file fileName, which the user chose: a change that no save wrote
+    // is saved first. A file that cannot be read changes nothing: the error box ("Error opening
+    // data file ...") tells why, and the current file stays. Otherwise as SetFileName and
+    // Open. True when it switched (the database was replaced as by Open).
+    bool OpenOther(const std::string& fileName);
     // Writes the whole database to FileName() (the default file when empty; SaveRedirect()
     // while set) through a temporary file, keeping the previous file as ".bak" unless
     // deleteBackup; then stores the name as "LatestDataFile". True when written. A failure
@@ -53,10 +60,11 @@ public:
     // false. While a round is posted or open, Save returns
     // false at once and posts no other: the round's save writes the whole database.
     bool Save(bool deleteBackup = false);
-    // Saves to fileName, which becomes the current file; the format stays. The user asked for
-    // it: a failure runs the save failure round inside the call. True when the database was
-    // written (to fileName or to a file chosen in the round). False at once while a round is
-    // open; a posted one is dropped (this save writes the whole database or runs its own).
+    // Saves to fileName, which becomes the current file once written; the format stays. The
+    // user asked for it: a failure runs the save failure round inside the call, and when that
+    // is cancelled the store is as before (the current file stays). True when the database
+    // was written (to fileName or to a file chosen in the round). False at once while a round
+    // is open; a posted one is dropped (this save writes the whole database or runs its own).
     bool SaveAs(const std::string& fileName);
     // True while a save failure round is posted or open.
     bool SaveFailurePending() const { return postedFailure_ || roundOpen_; }
@@ -70,9 +78,10 @@ public:
     bool WriteUnwrittenAtExit();
     // A save failure round: with the alert boxes held throughout (they come once it has
     // ended), the error box "Error to save data file ...", then OnAskSaveFileName. A chosen
-    // file becomes the current file and receives the whole database; its failure starts
-    // over. Cancel saves nothing (the next Save tries again). Ends early when the program
-    // leaves. True when the database was written.
+    // file receives the whole database and, once written, becomes the current file; its
+    // failure starts over. Cancel saves nothing and keeps the current file (the next Save
+    // tries it again). Ends early when the program leaves. True when the database was
+    // written.
     bool RunSaveFailureRound(const std::string& target, const std::string& error);
 
     // Writes the database to fileName in the current format, replacing the file. Raises the
@@ -109,14 +118,20 @@ public:
 private:
     // Stores FileName() as "LatestDataFile"; a failure goes to OnSettingsError.
     void StoreLatestDataFile();
+    // Before another file replaces the database: runs the posted save failure round, or else
+    // writes a change left unwritten, running the round inside the call when that fails.
+    void SaveUnwrittenBeforeOpening();
+    // Open without saving first; query answers the file's questions.
+    bool ReadFile(const std::function<bool(const std::string& question)>& query);
     // Writes the database to target (creating its folder); raises on failure.
     void TrySave(const std::string& target, bool deleteBackup);
     struct TSaveFailure {
         std::string Target, Message;
     };
-    // Writes the database to its file now (TrySave); on success the target becomes the
-    // current file and "LatestDataFile". The failure otherwise (the change stays unwritten).
-    std::optional<TSaveFailure> WriteNow(bool deleteBackup);
+    // Writes the database to its file now (TrySave), or to other when given; on success the
+    // target becomes the current file and "LatestDataFile". The failure otherwise, the store
+    // unchanged (but for an unwritten change of the current file).
+    std::optional<TSaveFailure> WriteNow(bool deleteBackup, const std::string& other = {});
     // Runs the round posted by Save unless it was dropped meanwhile.
     void RunPostedRound();
 
@@ -131,5 +146,9 @@ private:
     std::unique_ptr<QObject> roundContext_;     // receives the posted round; its end drops it
 };
 
-// The save dialog for data files; "" when cancelled.
+// Where a data file dialog for current starts: current's folder, else the nearest folder
+// above it that exists, else the documents folder (for a relative name); with current's
+// name part.
+std::string DataFileDialogStart(const std::string& current);
+// The save dialog for data files, starting at DataFileDialogStart(current); "" when cancelled.
 std::string AskDataFileName(const std::string& current);

@@ -455,6 +455,10 @@ void TfrmMain::DisplayChanged() {
 
 void TfrmMain::OpenDataFile() {
     dataFile_->Open();
+    ShowOpenedDataFile();
+}
+
+void TfrmMain::ShowOpenedDataFile() {
     ApplyOptions();
     manager_->ShowFiredReminders(*db_);
     RefreshAll();
@@ -471,9 +475,11 @@ void TfrmMain::OpenPendingDataFile() {
 }
 
 bool TfrmMain::OpenOtherDataFile(const std::string& fileName) {
-    openPending_ = false;
-    dataFile_->SetFileName(fileName);
-    OpenDataFile();
+    // The file open now stays when the other cannot be read: it must have been read itself.
+    OpenPendingDataFile();
+    if (!dataFile_->OpenOther(fileName))
+        return false;
+    ShowOpenedDataFile();
     // A file that could not be read has its saves redirected.
     return dataFile_->SaveRedirect().empty();
 }

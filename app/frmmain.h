@@ -129,7 +129,8 @@ public:
     // Opens the data file named at creation now when that is still pending.
     void OpenPendingDataFile();
     static constexpr int StartupOpenWaitMs = 1000;
-    // Switches to fileName; true when it was read or is new.
+    // Switches to fileName; true when it was read or is new. A file that cannot be read
+    // leaves the file open now in place (TDataFileStore::OpenOther).
     bool OpenOtherDataFile(const std::string& fileName);
     // Writes the database safely (see TDataFileStore::Save: a failure's error box and save
     // dialog come from the event loop), then refreshes the hints.
@@ -309,6 +310,9 @@ private:
     void ConnectHelpCommands();
     void SetupListWindow();
     void RefreshListWindow();
+    // After the data file was read: its options applied, its fired reminders listed, the
+    // views refreshed.
+    void ShowOpenedDataFile();
     // Shows the list window refreshed, restored and in front.
     void ShowListWindow();
     void FocusConsoleOrCalendar();

@@ -54,8 +54,9 @@ void TfrmOptionsDataFile::btnOpenClick() {
     const std::string name = host->AskOpenDataFileName();
     if (name.empty())
         return;
-    const bool opened = host->SwitchDataFile(name);
-    edDataFilePath->setText(opened ? QString::fromStdString(name) : QString());
+    // A file that cannot be read leaves the current one open.
+    host->SwitchDataFile(name);
+    edDataFilePath->setText(QString::fromStdString(host->CurrentDataFileName()));
     if (OptionsWindow())
         OptionsWindow()->SwitchToCloseMode();
 }

@@ -14,8 +14,9 @@ public:
 
     // Nothing to write: the file changes at once.
     void Save() override { SetModified(false); }
-    // "Open...": asks for a file and switches to it; the edit shows the file when that worked,
-    // else it is emptied. The options window goes to close mode.
+    // "Open...": asks for a file and switches to it; the edit shows the data file then (the
+    // one before when the chosen file could not be read). The options window goes to close
+    // mode.
     void btnOpenClick();
     // "Save as...": asks for a file, saves to it and switches to it.
     void btnSaveAsClick();

@@ -30,7 +30,7 @@ std::string TfrmMain::AskOpenDataFileName() {
     TTopMostsLowered lowered;
     return QFileDialog::getOpenFileName(
                this, QStringLiteral("Open data file"),
-               QString::fromStdString(CurrentDataFileName()),
+               QString::fromStdString(DataFileDialogStart(CurrentDataFileName())),
                QStringLiteral("Tockwell data files (*.tock);;All files (*)"))
         .toStdString();
 }
@@ -44,6 +44,6 @@ bool TfrmMain::SwitchDataFile(const std::string& fileName) {
 }
 
 bool TfrmMain::SaveDataFileTo(const std::string& fileName) {
-    // A failed save whose box was cancelled leaves the name set, but nothing written.
+    // The round of a failed save may have written to another file instead.
     return SaveDataFileAs(fileName) && dataFile_->FileName() == fileName;
 }

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -9,11 +10,13 @@
 
 #include "app/datafilestore.h"
 #include "core/binarydatafile.h"
+#include "core/filehelpers.h"
 #include "core/productinfo.h"
 #include "core/registrymanager.h"
 #include "core/remindermanager.h"
 #include "core/tockwelldb.h"
 #include "core/xmldatafile.h"
+#include "dialogtestutil.h"
 #include "fakealertwindows.h"
 #include "fakemessageboxes.h"
 #include "platform/fileutils.h"
@@ -352,6 +355,208 @@ TEST_F(DataFileStoreTest, AnotherFileOpensWithItsOwnDaysAndColoursOnly) {
         int32_t color = 0;
         EXPECT_TRUE(db.GetDateColor(color, day)) << fileName;
     }
+    // A file that does not exist yet starts without any.
+    store.SetFileName(home.File("new.tock"));
+    ASSERT_TRUE(store.Open());
+    EXPECT_EQ(db.Holidays.Count(), 0);
+    EXPECT_EQ(db.Workdays.Count(), 0);
+    EXPECT_EQ(db.CustomColors.Count(), 0);
+}
+
+TEST_F(DataFileStoreTest, AFailedSaveElsewhereThatIsCancelledLeavesTheStoreAsItWas) {
+    std::vector<std::string> answers;
+    store.OnAskSaveFileName = [&](const std::string& current) {
+        asked.push_back(current);
+        std::string next = answers.front();
+        answers.erase(answers.begin());
+        return next;
+    };
+    // Save As and then a file chosen in its round fail; cancelled. The unreadable file stays
+    // protected: saves still go beside it.
+    const std::string bad = home.File("bad.tock");
+    WriteFileBytes(bad, "just some text");
+    store.SetFileName(bad);
+    EXPECT_FALSE(store.Open());
+    const std::string redirect = store.SaveRedirect();
+    db.AddNew("Kept", 0);
+    answers = {"/proc/self/other.tock", ""};
+    EXPECT_FALSE(store.SaveAs("/proc/self/db.tock"));
+    EXPECT_EQ(boxes->Boxes.size(), 3u);
+    EXPECT_EQ(store.FileName(), bad);
+    EXPECT_EQ(store.SaveRedirect(), redirect);
+    EXPECT_EQ(Latest(), bad);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(redirect), 1);
+    EXPECT_EQ(ReadFileBytes(bad), "just some text");
+
+    // An ordinary save's round: the current binary file stays, and so does its format.
+    const std::string binary = home.File("folder/binary.tock");
+    ForceDirectories(home.File("folder"));
+    SaveBinaryDataFile(db, binary);
+    store.SetFileName(binary);
+    ASSERT_TRUE(store.Open());
+    ::rename(home.File("folder").c_str(), home.File("moved").c_str());
+    WriteFileBytes(home.File("folder"), "x");
+    answers = {"/proc/self/other.tock", ""};
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(boxes->Boxes.size(), 5u);
+    EXPECT_EQ(store.FileName(), binary);
+    EXPECT_FALSE(store.XMLMode());
+    EXPECT_EQ(Latest(), binary);
+    DeleteFile(home.File("folder"));
+    ::rename(home.File("moved").c_str(), home.File("folder").c_str());
+    db.AddNew("Added", 0);
+    EXPECT_TRUE(store.Save());
+    TTockwellDB reread;
+    LoadBinaryDataFile(reread, binary);
+    EXPECT_EQ(reread.Count(), 2);
+}
+
+TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
+    const std::string blocker = home.File("blocker");
+    WriteFileBytes(blocker, "x");
+    store.SetFileName(blocker + "/db.tock");
+    db.AddNew("Unsaved", 0);
+    EXPECT_FALSE(store.Save());
+    answer = home.File("chosen.tock");
+    const std::string other = home.File("other.tock");
+    store.SetFileName(other);
+    EXPECT_TRUE(store.Open());
+    EXPECT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(asked, std::vector<std::string>{blocker + "/db.tock"});
+    EXPECT_EQ(SavedCount(answer), 1);
+    EXPECT_FALSE(store.SaveFailurePending());
+    EXPECT_EQ(store.FileName(), other);
+    EXPECT_EQ(db.Count(), 0);
+    EXPECT_EQ(Latest(), other);
+
+    // The same for a file the user opens.
+    store.SetFileName(blocker + "/db.tock");
+    db.AddNew("Unsaved too", 0);
+    EXPECT_FALSE(store.Save());
+    EXPECT_TRUE(store.OpenOther(home.File("third.tock")));
+    EXPECT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(SavedCount(answer), 1);
+    EXPECT_FALSE(store.SaveFailurePending());
+    EXPECT_EQ(store.FileName(), home.File("third.tock"));
+
+    // A change whose round was cancelled is written before another file replaces it; when
+    // that fails again, the user is asked again.
+    const std::string fixable = home.File("fixable");
+    WriteFileBytes(fixable, "x");
+    for (const bool fixed : {false, true}) {
+        SCOPED_TRACE(fixed);
+        store.SetFileName(fixable + "/db.tock");
+        db.AddNew("Cancelled", 0);
+        answer.clear();
+        EXPECT_FALSE(store.Save());
+        QCoreApplication::sendPostedEvents();
+        EXPECT_FALSE(store.SaveFailurePending());
+        const size_t shown = boxes->Boxes.size();
+        if (fixed)
+            unlink(fixable.c_str());
+        EXPECT_TRUE(store.OpenOther(home.File("fourth.tock")));
+        EXPECT_EQ(boxes->Boxes.size(), shown + (fixed ? 0 : 1));
+        if (fixed) {
+            EXPECT_EQ(SavedCount(fixable + "/db.tock"), 1);
+        }
+    }
+}
+
+TEST_F(DataFileStoreTest, TheSaveDialogStartsInTheNearestFolderThatExists) {
+    ForceDirectories(home.File("Documents"));
+    WriteFileBytes(home.File("Tockwell"), "x"); // the data folder was replaced by a file
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {home.File("Tockwell/db.tock"), home.Path()},
+        {home.File("gone/deeper/db.tock"), home.Path()},
+        {home.File("Documents/db.tock"), home.File("Documents")},
+        {"db.tock", home.File("Documents")},
+    };
+    for (const auto& [current, folder] : cases) {
+        SCOPED_TRACE(current);
+        QString folderShown, fileShown;
+        OnModal<QFileDialog>([&](QFileDialog& dialog) {
+            folderShown = dialog.directory().absolutePath();
+            fileShown = dialog.selectedFiles().value(0);
+            dialog.reject();
+        });
+        EXPECT_EQ(AskDataFileName(current), "");
+        EXPECT_EQ(folderShown.toStdString(), ExcludeTrailingPathDelimiter(folder));
+        EXPECT_EQ(fileShown.toStdString(), JoinPath(folder, "db.tock"));
+    }
+}
+
+TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBeRead) {
+    const std::string folder = home.File("data.tock"), beside = home.File("data (2).tock");
+    ForceDirectories(folder);
+    const std::string reason = "Error opening data file \"" + folder + "\" :Cannot open file \"" +
+                               folder + "\". Is a directory\n\n";
+    // At start-up: saves go beside it.
+    store.SetFileName(folder);
+    EXPECT_FALSE(store.Open());
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text,
+              reason + "This file is left unchanged. Changes will be saved to \"" + beside + "\".");
+    db.AddNew("Kept", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(beside), 1);
+
+    // Chosen by the user: the file open stays.
+    EXPECT_FALSE(store.OpenOther(folder));
+    ASSERT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(boxes->Boxes[1].text, reason + "The data file \"" + beside + "\" stays open.");
+    EXPECT_EQ(store.FileName(), beside);
+    EXPECT_EQ(db.Count(), 1);
+    EXPECT_EQ(Latest(), beside);
+}
+
+TEST_F(DataFileStoreTest,
+       ASaveElsewhereThatSucceedsEndsThePostedRoundAndKeepsTheChosenFilesBackup) {
+    const std::string blocker = home.File("blocker");
+    WriteFileBytes(blocker, "x");
+    store.SetFileName(blocker + "/db.tock");
+    db.AddNew("First", 0);
+    EXPECT_FALSE(store.Save());
+    // Save As writes everything: the posted round has nothing left to ask.
+    const std::string saved = home.File("saved.tock");
+    EXPECT_TRUE(store.SaveAs(saved));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(boxes->Boxes.empty());
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(store.SaveFailurePending());
+    EXPECT_EQ(SavedCount(saved), 1);
+
+    // An existing file chosen in a round keeps its content as its backup.
+    const std::string existing = home.File("existing.tock");
+    WriteFileBytes(existing, "older content");
+    store.SetFileName(blocker + "/db.tock");
+    answer = existing;
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(store.FileName(), existing);
+    EXPECT_EQ(SavedCount(existing), 1);
+    EXPECT_EQ(ReadFileBytes(existing + ".bak"), "older content");
+}
+
+TEST_F(DataFileStoreTest, AFileTheUserOpensAsksItsQuestionsOnce) {
+    const std::string fileName = home.File("hours.tock");
+    {
+        TTockwellDB source;
+        source.AddNew("Placed", 0);
+        SaveXMLDataFile(source, fileName);
+    }
+    // A place's opening hours with a time that cannot be read.
+    std::string xml = ReadFileBytes(fileName);
+    const size_t end = xml.rfind("</Alerts>");
+    ASSERT_NE(end, std::string::npos);
+    xml.insert(end, "<R><Hours><Open Days='MO' StartTime='9h' EndTime='10:00'/></Hours></R>");
+    WriteFileBytes(fileName, xml);
+    boxes->DefaultAnswer = mrYes; // read on
+    EXPECT_TRUE(store.OpenOther(fileName));
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_EQ(boxes->Boxes[0].text.rfind("Error reading place Open/Close schedule XML: ", 0), 0u);
+    EXPECT_EQ(db.Count(), 1);
 }
 
 TEST_F(DataFileStoreTest, AChangeThatNoSaveWroteIsWrittenAtTheEndAndNothingElse) {

@@ -1,12 +1,19 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
+#include "app/datafilestore.h"
+#include "app/frmoptdatafile.h"
 #include "app/frmoptinterface.h"
 #include "app/frmtockwelloptions.h"
+#include "core/productinfo.h"
+#include "core/registrymanager.h"
 #include "dialogtestutil.h"
 #include "mainwindowfixture.h"
+#include "platform/fileutils.h"
 #include "platform/gui/globalhotkey.h"
 #include "platform/gui/hotkeyedit.h"
 
@@ -50,4 +57,73 @@ TEST_F(MainOptionsTest, OptionsCommandAppliesTheHotKeyAndSaves) {
 
     form.reset();
     EXPECT_EQ(OptionsHost(), nullptr);
+}
+
+TEST_F(MainOptionsTest, TheDataFilePagesDialogsStartInTheNearestFolderThatExists) {
+    auto form = Open();
+    form->DataFile().SetFileName(dir.File("gone/db.tock"));
+    TTockwellOptionsWnd options;
+    options.show();
+    options.SelectSheet("Data File");
+    auto* page = dynamic_cast<TfrmOptionsDataFile*>(options.CurrentSheet());
+    ASSERT_NE(page, nullptr);
+    for (QPushButton* button : {page->btnOpen, page->btnSaveAs}) {
+        SCOPED_TRACE(button->text().toStdString());
+        QString shown;
+        OnModal<QFileDialog>([&](QFileDialog& dialog) {
+            shown = dialog.directory().absolutePath();
+            dialog.reject();
+        });
+        button->click();
+        EXPECT_EQ(shown.toStdString(), dir.Path().string());
+    }
+}
+
+TEST_F(MainOptionsTest, AFileOpenedFromTheDataFilePageThatCannotBeReadLeavesTheFileOpenInPlace) {
+    SetMessageBoxes(nullptr); // the real error box
+    TTockwellDB db;
+    db.AddNew("Kept", EncodeDate(2024, 3, 20));
+    auto form = Open(&db);
+    const std::string bad = dir.File("bad.tock");
+    WriteFileBytes(bad, "just some text");
+    TTockwellOptionsWnd options;
+    options.show();
+    options.SelectSheet("Data File");
+    auto* page = dynamic_cast<TfrmOptionsDataFile*>(options.CurrentSheet());
+    ASSERT_NE(page, nullptr);
+    const auto openFromPage = [&](const std::string& fileName) {
+        std::string boxText;
+        OnModal<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(QString::fromStdString(fileName));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        OnModal<QMessageBox>([&](QMessageBox& box) {
+            boxText = box.text().toStdString();
+            box.button(QMessageBox::Ok)->click();
+        });
+        page->btnOpen->click();
+        return boxText;
+    };
+    EXPECT_EQ(openFromPage(bad), "Error opening data file \"" + bad +
+                                     "\" :Invalid file format\n\nThe data file \"" + file +
+                                     "\" stays open.");
+    EXPECT_EQ(page->edDataFilePath->text().toStdString(), file);
+    EXPECT_EQ(form->DataFile().FileName(), file);
+    EXPECT_TRUE(form->DB().HasRemindersOnDay(EncodeDate(2024, 3, 20)));
+    EXPECT_EQ(ReadRegistryString(TockwellSettingsKey, "LatestDataFile", ""), file);
+    form->DB().AddNew("Later", 0);
+    form->SaveDataFile();
+    EXPECT_EQ(Saved()->Count(), 2);
+    EXPECT_EQ(ReadFileBytes(bad), "just some text");
+    EXPECT_FALSE(FileExists(dir.File("bad (2).tock")));
+
+    // A file that can be read is opened.
+    const std::string other = dir.File("other.tock");
+    db.AddNew("Other", EncodeDate(2024, 3, 22));
+    SaveXMLDataFile(db, other);
+    EXPECT_EQ(openFromPage(other), "");
+    EXPECT_EQ(page->edDataFilePath->text().toStdString(), other);
+    EXPECT_EQ(form->DB().Count(), 2);
+    EXPECT_TRUE(form->DB().HasRemindersOnDay(EncodeDate(2024, 3, 22)));
+    EXPECT_EQ(ReadRegistryString(TockwellSettingsKey, "LatestDataFile", ""), other);
 }

@@ -221,7 +221,7 @@ TEST(OptionsDialog, DataFilePageSwitchesFilesAndTheDialogToCloseMode) {
     o.host.openWorks = false;
     o.host.answer = "/data/broken.tock";
     page->btnOpen->click();
-    EXPECT_EQ(page->edDataFilePath->text(), "");
+    EXPECT_EQ(page->edDataFilePath->text(), "/data/other.tock"); // still the data file
     o.host.answer = "/data/copy.tock";
     page->btnSaveAs->click();
     EXPECT_EQ(o.host.fileName, "/data/copy.tock");
