@@ -6,19 +6,18 @@
 // larger round, which works from main memory and spans more of the scheduler's time slices,
 // more than the smaller one; the fastest round is the one they disturbed least). Both sizes
 // are measured alike: ten repetitions each, all in random order; every round starts with cold
-// caches; and every block comes from the heap, freed memory kept for the next round (mallopt in
-// main), after a warm-up round has grown it, so that the larger round's big blocks are not
-// mapped and zeroed afresh by the system each time while the smaller one's are reused.
+// caches; and every block comes from the heap, freed memory kept for the next round
+// (KeepHeapMemory in main), after a warm-up round has grown it, so that the larger round's big
+// blocks are not mapped and zeroed afresh by the system each time while the smaller one's are
+// reused.
 // Names: alerts/past-due/<n>.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QFont>
-#include <climits>
 #include <cstdio>
 #include <filesystem>
-#include <malloc.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -109,9 +108,7 @@ void PrintSummary(const TTimesReporter& times) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Every block from the heap, and freed memory kept for the next round (see above).
-    mallopt(M_MMAP_MAX, 0);
-    mallopt(M_TRIM_THRESHOLD, INT_MAX);
+    KeepHeapMemory(); // see above
     UseOffscreenPlatform();
     qInstallMessageHandler(QtMessages);
     QApplication app(argc, argv);

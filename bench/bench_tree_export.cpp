@@ -10,20 +10,22 @@
 // - every round starts with cold caches (the tree's texts and the output of the round before
 //   out of them), as an export follows other work; otherwise 10,000 nodes would stay in the
 //   last-level cache between rounds and 100,000 not;
+// - every round ends with its output written back to main memory, in the timing: the
+//   100,000-node RTF (about 35 MB) is larger than the last-level cache, so most of it reaches
+//   memory during its round, while a 3 MB output would stay in the cache and be written back
+//   in the next round's eviction, outside the timing;
 // - every output comes from the heap, whatever its size: glibc hands blocks above its mmap
 //   threshold (at most 32 MiB) fresh from the system each time, and the system zeroes and
-//   maps every page again, so the 100,000-node RTF (about 35 MB) would pay that each round
-//   while the smaller outputs reuse freed heap memory. mallopt in main turns mmap off and
-//   keeps freed memory, so both sizes reuse it. A warm-up round of each case grows the heap
-//   before the timing.
+//   maps every page again, so the 100,000-node RTF (its buffer about 65 MB) would pay that each
+//   round while the smaller outputs reuse freed heap memory. KeepHeapMemory in main turns that
+//   off, so both sizes reuse it; a warm-up round of each case grows the heap before the timing.
+//   The page faults per round are reported as a counter ("faults", 0 in the steady state).
 // Names: tree/export_<format>/lean/<nodes>.
 
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
-#include <climits>
 #include <cstdio>
-#include <malloc.h>
 #include <map>
 #include <string>
 
@@ -59,17 +61,21 @@ const TExportContent& Content(int n) {
     return it->second;
 }
 
-// Times one export of n nodes; the output size is reported as a counter.
+// Times one export of n nodes, its output written back to memory; the output size and the page
+// faults per round are reported as counters.
 template <class TExport> void Export(benchmark::State& state, int n, TExport exportContent) {
     const TExportContent& c = Content(n);
     size_t bytes = 0;
+    const long faults = PageFaults();
     for (auto _ : state) {
         EvictCaches(state);
         auto out = exportContent(c);
         bytes = out.size();
+        WriteBack(out.data(), bytes);
         benchmark::DoNotOptimize(out);
     }
     state.counters["bytes"] = double(bytes);
+    state.counters["faults"] = double(PageFaults() - faults) / double(state.iterations());
 }
 void ExportText(benchmark::State& state, int n) {
     Export(state, n, [](const TExportContent& c) { return ContentToText(c, u'\t'); });
@@ -97,9 +103,7 @@ void PrintSummary(const TTimesReporter& times) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Every block from the heap, and freed memory kept for the next round (see above).
-    mallopt(M_MMAP_MAX, 0);
-    mallopt(M_TRIM_THRESHOLD, INT_MAX);
+    KeepHeapMemory(); // see above
     UseOffscreenPlatform();
     QGuiApplication app(argc, argv); // system colours come from the palette
     using TBench = void (*)(benchmark::State&, int);

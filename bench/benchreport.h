@@ -116,14 +116,17 @@ inline void PrintRatio(const TTimesReporter& times, const std::string& a, const 
 }
 
 // Prints each ours/peer pair's time ratio under a heading, each against the goal that GoalOf
-// gives for the pair's name (0: printed for information, without a goal).
+// gives for the pair's name (0: printed for information, without a goal; negative: left out,
+// for a pair the caller prints itself).
 inline void PrintPairRatios(const TTimesReporter& times, const std::string& ours,
                             const std::string& peer,
                             const std::function<double(const std::string&)>& GoalOf) {
     std::printf("\nRatios (%s / %s, time; goals in brackets)\n", ours.c_str(), peer.c_str());
     times.ForEachPair("/" + ours + "/", "/" + peer + "/",
                       [&GoalOf](const std::string& name, double a, double b) {
-                          PrintRatioLine(name, a / b, GoalOf(name));
+                          const double goal = GoalOf(name);
+                          if (goal >= 0)
+                              PrintRatioLine(name, a / b, goal);
                       });
 }
 

@@ -1,14 +1,20 @@
 #pragma once
 // What the benchmark programs share in running their benchmarks: the repetitions in random
-// order, cold caches at the start of a round, a work folder, child processes and Qt's
-// offscreen platform.
+// order, cold caches at the start of a round and its output written back at its end, one heap
+// regime for every size, a work folder, child processes and Qt's offscreen platform.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -38,6 +44,41 @@ inline void EvictCaches(benchmark::State& state) {
         sum += junk[i];
     benchmark::DoNotOptimize(sum);
     state.ResumeTiming();
+}
+
+// Writes the lines of Size bytes at Data back to main memory, in the timing: a round's output
+// then costs its way to memory whatever its size. Without it a smaller output stays in the
+// last-level cache at the round's end and is written back in the next round's eviction, outside
+// the timing, while most of a larger one is written back during its round. Does nothing where
+// the processor has no such instruction.
+inline void WriteBack(const void* Data, std::size_t Size) {
+#if defined(__x86_64__) || defined(__i386__)
+    const char* p = static_cast<const char*>(Data);
+    for (std::size_t i = 0; i < Size; i += 64)
+        _mm_clflush(p + i);
+    if (Size)
+        _mm_clflush(p + Size - 1);
+    _mm_mfence();
+#else
+    (void)Data;
+    (void)Size;
+#endif
+}
+
+// Every block from the heap, never mapped by itself, and freed memory kept: a large round then
+// reuses the pages of the round before, as a small one does, instead of having the system map
+// and zero them afresh (glibc maps blocks above its threshold of at most 32 MiB by themselves
+// and returns freed memory above its trim threshold). Called at the start of main.
+inline void KeepHeapMemory() {
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, INT_MAX);
+}
+
+// The page faults the process has taken so far (minor and major).
+inline long PageFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt + usage.ru_majflt;
 }
 
 // A folder of this run's own, made on first use: in memory where there is a memory file
