@@ -344,11 +344,13 @@ TEST(RegistryStore, ReadingGoesOnAfterABadLineAndEarlierBadCopiesStay) {
         "\"Open\"=\"\\x4\n\"TranspDesktopAlertTop\"=int:50\n";
     WriteFileBytes(store.FileName(), first);
     auto values = [&] {
-        const TRegistryKeyData* k = store.Load().FindKey("Alert");
+        const TRegistryHive hive = store.Load();
+        const TRegistryKeyData* k = hive.FindKey("Alert");
         return k ? k->Values.size() : 0u;
     };
     ASSERT_EQ(values(), 2u);
-    EXPECT_EQ(RegistryDataInteger(store.Load().FindKey("Alert")->Values[1].Data), 50);
+    const TRegistryHive loaded = store.Load();
+    EXPECT_EQ(RegistryDataInteger(loaded.FindKey("Alert")->Values[1].Data), 50);
     std::vector<std::string> damaged{first};
     for (int n = 1; n <= 11; ++n) {
         store.Update([n](TRegistryHive& h) {
