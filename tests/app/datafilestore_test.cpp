@@ -48,6 +48,12 @@ protected:
     TDataFileStore store{db, manager};
     std::vector<std::string> asked; // the save dialog's starting names
     std::string answer;             // what the save dialog gives
+    const std::string blocker = home.File("blocker");
+    // A file inside a plain file ("blocker"): nothing can be saved to it, even by root.
+    std::string Unsavable(const std::string& name = "db.tock") {
+        WriteFileBytes(blocker, "x");
+        return blocker + "/" + name;
+    }
     void SetUp() override {
         store.OnAskSaveFileName = [this](const std::string& current) {
             asked.push_back(current);
@@ -245,9 +251,7 @@ TEST_F(DataFileStoreTest, AFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
 
 TEST_F(DataFileStoreTest, AFailedSaveOffersAnotherFile) {
     // A file where the data file's folder should be: the folder cannot be created.
-    const std::string blocker = home.File("blocker");
-    WriteFileBytes(blocker, "x");
-    const std::string fileName = blocker + "/db.tock";
+    const std::string fileName = Unsavable();
     store.SetFileName(fileName);
     db.AddNew("Kept", 0);
 
@@ -300,9 +304,7 @@ TEST_F(DataFileStoreTest, SaveToAReadOnlyFolder) {
 }
 
 TEST_F(DataFileStoreTest, AFailedSaveAsksOnceFromTheEventLoopAndTheChosenFileGetsEverything) {
-    const std::string blocker = home.File("blocker");
-    WriteFileBytes(blocker, "x");
-    store.SetFileName(blocker + "/db.tock");
+    store.SetFileName(Unsavable());
     db.AddNew("First", 0);
     // The caller goes on; later saves add no second box while one waits.
     EXPECT_FALSE(store.Save());
@@ -324,7 +326,7 @@ TEST_F(DataFileStoreTest, AFailedSaveAsksOnceFromTheEventLoopAndTheChosenFileGet
 
     // Save As, which the user asked for, answers inside the call.
     answer = home.File("chosen again.tock");
-    EXPECT_TRUE(store.SaveAs(blocker + "/other.tock"));
+    EXPECT_TRUE(store.SaveAs(Unsavable("other.tock")));
     EXPECT_EQ(boxes->Boxes.size(), 2u);
     EXPECT_EQ(store.FileName(), answer);
     EXPECT_EQ(SavedCount(answer), 4);
@@ -414,9 +416,7 @@ TEST_F(DataFileStoreTest, AFailedSaveElsewhereThatIsCancelledLeavesTheStoreAsItW
 }
 
 TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
-    const std::string blocker = home.File("blocker");
-    WriteFileBytes(blocker, "x");
-    store.SetFileName(blocker + "/db.tock");
+    store.SetFileName(Unsavable());
     db.AddNew("Unsaved", 0);
     EXPECT_FALSE(store.Save());
     answer = home.File("chosen.tock");
@@ -424,7 +424,7 @@ TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
     store.SetFileName(other);
     EXPECT_TRUE(store.Open());
     EXPECT_EQ(boxes->Boxes.size(), 1u);
-    EXPECT_EQ(asked, std::vector<std::string>{blocker + "/db.tock"});
+    EXPECT_EQ(asked, std::vector<std::string>{Unsavable()});
     EXPECT_EQ(SavedCount(answer), 1);
     EXPECT_FALSE(store.SaveFailurePending());
     EXPECT_EQ(store.FileName(), other);
@@ -432,7 +432,7 @@ TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
     EXPECT_EQ(Latest(), other);
 
     // The same for a file the user opens.
-    store.SetFileName(blocker + "/db.tock");
+    store.SetFileName(Unsavable());
     db.AddNew("Unsaved too", 0);
     EXPECT_FALSE(store.Save());
     EXPECT_TRUE(store.OpenOther(home.File("third.tock")));
@@ -513,9 +513,7 @@ TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBe
 
 TEST_F(DataFileStoreTest,
        ASaveElsewhereThatSucceedsEndsThePostedRoundAndKeepsTheChosenFilesBackup) {
-    const std::string blocker = home.File("blocker");
-    WriteFileBytes(blocker, "x");
-    store.SetFileName(blocker + "/db.tock");
+    store.SetFileName(Unsavable());
     db.AddNew("First", 0);
     EXPECT_FALSE(store.Save());
     // Save As writes everything: the posted round has nothing left to ask.
@@ -530,7 +528,7 @@ TEST_F(DataFileStoreTest,
     // An existing file chosen in a round keeps its content as its backup.
     const std::string existing = home.File("existing.tock");
     WriteFileBytes(existing, "older content");
-    store.SetFileName(blocker + "/db.tock");
+    store.SetFileName(Unsavable());
     answer = existing;
     EXPECT_FALSE(store.Save());
     QCoreApplication::sendPostedEvents();
