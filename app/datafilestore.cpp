@@ -393,9 +393,9 @@ std::string DataFileDialogStart(const std::string& current) {
 
 std::string AskDataFileName(const std::string& current) {
     TTopMostsLowered lowered;
-    QString name = QFileDialog::getSaveFileName(
-        nullptr, QStringLiteral("Save data file as"),
-        QString::fromStdString(DataFileDialogStart(current)),
-        QStringLiteral("Tockwell data files (*.tock);;All files (*)"));
+    QString name =
+        QFileDialog::getSaveFileName(DialogOwner(), QStringLiteral("Save data file as"),
+                                     QString::fromStdString(DataFileDialogStart(current)),
+                                     QStringLiteral("Tockwell data files (*.tock);;All files (*)"));
     return name.toStdString();
 }

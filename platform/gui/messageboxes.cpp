@@ -100,10 +100,18 @@ void ShowException(const std::exception& e) {
     ShowException(std::string(e.what()));
 }
 
+QWidget* DialogOwner() {
+    // A box owned by a window behind the modal one, or by none, may open behind it: a modal
+    // window of a stay-on-top owner shares its owner's layer.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
 int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& caption,
                                 TMsgDlgType type, TMsgDlgButtons buttons) {
     QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, QApplication::activeWindow());
+                    QMessageBox::NoButton, DialogOwner());
     std::vector<std::pair<QAbstractButton*, TModalResult>> map;
     for (const ButtonInfo& b : ButtonTable)
         if (buttons & Buttons(b.button)) {
@@ -124,7 +132,7 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
 
 void TQtMessageBoxes::ErrorBox(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()),
-                    QString::fromStdString(message), QMessageBox::Ok, QApplication::activeWindow());
+                    QString::fromStdString(message), QMessageBox::Ok, DialogOwner());
     PrepareBox(box);
     box.exec();
 }
