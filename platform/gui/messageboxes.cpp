@@ -85,7 +85,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
     return MessageBoxes().MessageBox(HintLineBreaks(text), caption, type, buttons);
 }
 
-void ShowException(const std::string& message) {
+std::string ExceptionBoxText(const std::string& message) {
     std::string text = message;
     if (!text.empty()) {
         unsigned char last = static_cast<unsigned char>(text.back());
@@ -93,7 +93,11 @@ void ShowException(const std::string& message) {
         if (last > '.' && last != '!' && last != '?' && last != ':' && last != ';')
             text += '.';
     }
-    MessageBoxes().ErrorBox(text);
+    return text;
+}
+
+void ShowException(const std::string& message) {
+    MessageBoxes().ErrorBox(ExceptionBoxText(message));
 }
 
 void ShowException(const std::exception& e) {

@@ -75,6 +75,8 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
 // with a full stop added unless it ends in one (or in another punctuation mark).
 void ShowException(const std::exception& e);
 void ShowException(const std::string& message);
+// The text ShowException shows for message.
+std::string ExceptionBoxText(const std::string& message);
 
 class QMessageBox;
 class QString;

@@ -29,13 +29,28 @@ protected:
     void RefreshAll() override { ++Saves; }
 };
 
+// The main window whose tick fails while Fail is set (at its every fifteenth tick).
+class TFailingTickMain : public TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+    bool Fail = false;
+    int Failures = 0;
+
+protected:
+    void RefreshAll() override {
+        TfrmMain::RefreshAll();
+        if (Fail && ++Failures)
+            throw Exception("The disk is gone");
+    }
+};
+
 class MainAfterFire : public MainWindowFixture {};
 
-// Runs the event loop until done() or ten seconds have passed.
-void RunEventsUntil(const std::function<bool()>& done) {
+// Runs the event loop until done() or ms (ten seconds) have passed.
+void RunEventsUntil(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer elapsed;
     elapsed.start();
-    while (!done() && elapsed.elapsed() < 10000)
+    while (!done() && elapsed.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
@@ -321,5 +336,48 @@ TEST_F(MainAfterFire, TheSettingsWarningWaitsForAnOpenAlertBox) {
     Tick(*form, 12);
     RunEventsUntil([&] { return seen.size() >= 2 && !QApplication::activeModalWidget(); });
     EXPECT_EQ(seen, (std::vector<std::string>{"\"First\"", "Tockwell cannot use"}));
+    EXPECT_EQ(openTogether, (std::vector<int>{1, 1}));
+}
+
+TEST_F(MainAfterFire, AFailingTickShowsOneErrorBoxAfterTheOpenAlertBox) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
+    SetMessageBoxes(nullptr);
+    TTockwellDB db;
+    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
+        true;
+    auto form = Open<TFailingTickMain>(&db);
+    std::vector<std::string> seen;
+    std::vector<int> openTogether;
+    QObject answerer;
+    QPointer<QWidget> last;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &answerer, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box == last)
+            return;
+        last = box;
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        openTogether.push_back(int(std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+            return w->isVisible() && qobject_cast<QMessageBox*>(w);
+        })));
+        seen.push_back(box->text().toStdString());
+        if (seen.size() == 1) {
+            // The timer ticks on in First's loop, each of its refreshing ticks failing.
+            form->Fail = true;
+            form->SystemTimer().start(5);
+            QTimer::singleShot(1000, box, [box] { box->button(QMessageBox::Ok)->click(); });
+            return;
+        }
+        form->Fail = false;
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll.start(5);
+    Tick(*form, 12);
+    RunEventsUntil([&] { return seen.size() >= 2 && !QApplication::activeModalWidget(); });
+    // Boxes of ticks that failed meanwhile would still come.
+    RunEventsUntil([&] { return seen.size() > 2; }, 1000);
+    form->SystemTimer().stop();
+    EXPECT_GT(form->Failures, 1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"\"First\"", "The disk is gone."}));
     EXPECT_EQ(openTogether, (std::vector<int>{1, 1}));
 }
