@@ -246,10 +246,12 @@ bool TDataFileStore::ReadFile(const TScheduleReadQuery& query) {
         // What was read stays, but it goes to a new file: the one that failed may be
         // damaged or of a newer version, and it and its backup are all the user has.
         redirect_ = UnusedNameBeside(fileName_);
-        MessageDlg("Error opening data file \"" + fileName_ + "\" :" + MessageOf(error) +
-                       "\n\nThis file is left unchanged. Changes will be saved to \"" +
-                       redirect_ + "\".",
-                   mtError, Buttons(mbOK));
+        // The open may be the start-up's, which the user did not ask for: its box comes in
+        // turn with the alert boxes, not over the settings warning or a reminder's box.
+        const std::string text =
+            "Error opening data file \"" + fileName_ + "\" :" + MessageOf(error) +
+            "\n\nThis file is left unchanged. Changes will be saved to \"" + redirect_ + "\".";
+        ShowAlertBox([text] { MessageDlg(text, mtError, Buttons(mbOK)); });
     }
     db_.RebuildIndexes();
     StoreLatestDataFile();
@@ -393,9 +395,9 @@ std::string DataFileDialogStart(const std::string& current) {
 
 std::string AskDataFileName(const std::string& current) {
     TTopMostsLowered lowered;
-    QString name = QFileDialog::getSaveFileName(
-        nullptr, QStringLiteral("Save data file as"),
-        QString::fromStdString(DataFileDialogStart(current)),
-        QStringLiteral("Tockwell data files (*.tock);;All files (*)"));
+    QString name =
+        QFileDialog::getSaveFileName(DialogOwner(), QStringLiteral("Save data file as"),
+                                     QString::fromStdString(DataFileDialogStart(current)),
+                                     QStringLiteral("Tockwell data files (*.tock);;All files (*)"));
     return name.toStdString();
 }

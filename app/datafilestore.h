@@ -39,7 +39,8 @@ public:
     // Reads FileName() (the default file when empty) into the emptied database: as XML, and
     // when that fails for any reason but a foreign root element, as binary. A missing file
     // leaves the database empty (the first save creates it). A file that cannot be read (a
-    // folder too) is reported in an error box ("Error opening data file ..."), keeps its name
+    // folder too) is reported in an error box ("Error opening data file ...", in turn with the
+    // alert boxes: ShowAlertBox), keeps its name
     // and is protected from saves (SaveRedirect). The database's indexes are rebuilt and the
     // name is stored as "LatestDataFile". True when the file was read or is new. A file that
     // begins as XML is read as XML only: its parser error (with line and column) is the one

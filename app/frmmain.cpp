@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
@@ -143,7 +144,7 @@ TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlag
     tmTockwellSystemTimer = new QTimer(this);
     tmTockwellSystemTimer->setInterval(kSystemTimerMs);
     connect(tmTockwellSystemTimer, &QTimer::timeout, this,
-            [this] { CallGuarded([this] { tmTockwellSystemTimerTimer(); }); });
+            [this] { tmTockwellSystemTimerTimer(); });
     tmTockwellSystemTimer->start();
     // 13. The panels.
     LayoutPanels();
@@ -532,6 +533,15 @@ void TfrmMain::tmTockwellSystemTimerTimer() {
     // reminders go on firing while one waits.
     if (inTick_)
         return;
+    try {
+        SystemTick();
+    } catch (...) {
+        // Not at once: an alert box may be open, and the next tick may fail the same way.
+        ShowTickError(ExceptionText(std::current_exception()));
+    }
+}
+
+void TfrmMain::SystemTick() {
     const QScopedValueRollback guard(inTick_, true);
     const TAlertBoxesHeld boxesHeld;
     manager_->CheckReminders(*db_);
@@ -549,6 +559,21 @@ void TfrmMain::tmTockwellSystemTimerTimer() {
         UpdateNearestAlertHint();
         UpdateCaptionBlink();
     }
+}
+
+void TfrmMain::ShowTickError(const std::string& text) {
+    if (!tickErrors_.insert(text).second)
+        return;
+    ShowAlertBox([self = QPointer<TfrmMain>(this), text] {
+        const auto closed = qScopeGuard([&] {
+            if (self)
+                self->tickErrors_.erase(text);
+        });
+        if (auto dialogs = AlertDialogs())
+            dialogs->ShowErrorBox(text);
+        else
+            MessageBoxes().ErrorBox(text);
+    });
 }
 
 void TfrmMain::RunPendingAlertActions() {

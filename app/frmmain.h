@@ -17,6 +17,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -186,7 +187,8 @@ public:
     // The 2000 ms tick: the manager's due check, the tray balloon's lifetime, every 15th tick
     // the hints and the today label, and while a caption notification shows its hint and
     // blinking. A tick that arrives inside another one (through a nested event loop) is
-    // skipped.
+    // skipped. A failure of the tick is shown after it in an error box in turn with the alert
+    // boxes (ShowAlertBox); a failure whose box of the same text waits or is open adds none.
     void tmTockwellSystemTimerTimer();
     // After a pass fired reminders: runs their queued alert actions (only those), then saves
     // the data file and refreshes the list window. The pass's changes are saved before any
@@ -273,6 +275,10 @@ private:
     void RefreshTodayLabel();
     // Applies the options of the data file to the window.
     void ApplyOptions();
+    // The work of tmTockwellSystemTimerTimer; it may throw.
+    void SystemTick();
+    // The error box of a failed tick, in turn (once per text while it waits or is open).
+    void ShowTickError(const std::string& text);
     void LoadLayoutSettings();
     void SaveLayoutSettings();
     // The window's keys, seen before its controls; true when used.
@@ -366,6 +372,7 @@ private:
     bool taskbarEntry_ = false;
     bool closing_ = false;
     bool settingsErrorShown_ = false;
+    std::set<std::string> tickErrors_; // the texts of the tick's error boxes waiting or open
     int layoutLoading_ = 0;
     bool daySelected_ = false; // a day was picked in the calendar
 

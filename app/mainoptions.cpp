@@ -5,6 +5,7 @@
 #include "app/datafilestore.h"
 #include "app/frmmain.h"
 #include "core/tockwelldb.h"
+#include "platform/gui/messageboxes.h"
 #include "platform/gui/topmosts.h"
 
 void TfrmMain::OptionsCommand() {
@@ -29,7 +30,7 @@ std::string TfrmMain::CurrentDataFileName() {
 std::string TfrmMain::AskOpenDataFileName() {
     TTopMostsLowered lowered;
     return QFileDialog::getOpenFileName(
-               this, QStringLiteral("Open data file"),
+               DialogOwner(), QStringLiteral("Open data file"),
                QString::fromStdString(DataFileDialogStart(CurrentDataFileName())),
                QStringLiteral("Tockwell data files (*.tock);;All files (*)"))
         .toStdString();

@@ -1,6 +1,5 @@
 #include "app/zipprompts.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -18,7 +17,7 @@ void TQtZipPrompts::ShowError(const std::string& text, const std::string& captio
 std::string TQtZipPrompts::ChooseFile(const std::string& title, const std::string& filter,
                                       const std::string& startFolder) {
     TTopMostsLowered lowered;
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString::fromStdString(title),
+    return QFileDialog::getOpenFileName(DialogOwner(), QString::fromStdString(title),
                                         QString::fromStdString(startFolder), ZipFilterToQt(filter),
                                         nullptr, QFileDialog::HideNameFilterDetails)
         .toStdString();
@@ -26,8 +25,7 @@ std::string TQtZipPrompts::ChooseFile(const std::string& title, const std::strin
 
 std::string TQtZipPrompts::ChooseFolder(const std::string& title, const std::string& startFolder) {
     TTopMostsLowered lowered;
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(),
-                                             QString::fromStdString(title),
+    return QFileDialog::getExistingDirectory(DialogOwner(), QString::fromStdString(title),
                                              QString::fromStdString(startFolder))
         .toStdString();
 }

@@ -20,12 +20,16 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void HandleException(std::exception_ptr error) {
+    MessageBoxes().ErrorBox(ExceptionText(error));
+}
+
+std::string ExceptionText(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
-        ShowException(e);
+        return ExceptionBoxText(e.what());
     } catch (...) {
-        ShowException(std::string("Unknown error"));
+        return ExceptionBoxText("Unknown error");
     }
 }
 

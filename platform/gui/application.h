@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <exception>
+#include <string>
 
 class TApplication : public QApplication {
     Q_OBJECT
@@ -17,6 +18,8 @@ public:
 // Shows the exception in the application's error box: its message for std::exception, the
 // text "Unknown error" for anything else. For use in catch blocks of code that must go on.
 void HandleException(std::exception_ptr error);
+// The text HandleException shows for error.
+std::string ExceptionText(std::exception_ptr error);
 
 // Runs f; an exception it throws is shown by HandleException instead of leaving. For signal
 // handlers, where an exception must not unwind through Qt's signal delivery.

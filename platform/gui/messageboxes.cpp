@@ -85,7 +85,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
     return MessageBoxes().MessageBox(HintLineBreaks(text), caption, type, buttons);
 }
 
-void ShowException(const std::string& message) {
+std::string ExceptionBoxText(const std::string& message) {
     std::string text = message;
     if (!text.empty()) {
         unsigned char last = static_cast<unsigned char>(text.back());
@@ -93,17 +93,29 @@ void ShowException(const std::string& message) {
         if (last > '.' && last != '!' && last != '?' && last != ':' && last != ';')
             text += '.';
     }
-    MessageBoxes().ErrorBox(text);
+    return text;
+}
+
+void ShowException(const std::string& message) {
+    MessageBoxes().ErrorBox(ExceptionBoxText(message));
 }
 
 void ShowException(const std::exception& e) {
     ShowException(std::string(e.what()));
 }
 
+QWidget* DialogOwner() {
+    // A box owned by a window behind the modal one, or by none, may open behind it: a modal
+    // window of a stay-on-top owner shares its owner's layer.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
 int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& caption,
                                 TMsgDlgType type, TMsgDlgButtons buttons) {
     QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, QApplication::activeWindow());
+                    QMessageBox::NoButton, DialogOwner());
     std::vector<std::pair<QAbstractButton*, TModalResult>> map;
     for (const ButtonInfo& b : ButtonTable)
         if (buttons & Buttons(b.button)) {
@@ -124,7 +136,7 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
 
 void TQtMessageBoxes::ErrorBox(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()),
-                    QString::fromStdString(message), QMessageBox::Ok, QApplication::activeWindow());
+                    QString::fromStdString(message), QMessageBox::Ok, DialogOwner());
     PrepareBox(box);
     box.exec();
 }

@@ -75,9 +75,18 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
 // with a full stop added unless it ends in one (or in another punctuation mark).
 void ShowException(const std::exception& e);
 void ShowException(const std::string& message);
+// The text ShowException shows for message.
+std::string ExceptionBoxText(const std::string& message);
 
 class QMessageBox;
 class QString;
+class QWidget;
+
+// The window a box or dialog the program opens now belongs to, so that it comes in front of
+// it: the modal window on top while one is up (also before the window system has made it the
+// active window again, as right after a file dialog closed), else the active window; null
+// when there is neither.
+QWidget* DialogOwner();
 
 // The width a window's title bar needs to show title whole: the title in the title font and
 // room for the frame's icon and buttons.
@@ -86,7 +95,7 @@ int TitleBarWidth(const QString& title);
 // width.
 void WidenForTitle(QMessageBox& box);
 
-// Boxes shown with QMessageBox, parented to the active window; each shows its whole title.
+// Boxes shown with QMessageBox, owned by DialogOwner(); each shows its whole title.
 class TQtMessageBoxes : public IMessageBoxes {
 public:
     int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,

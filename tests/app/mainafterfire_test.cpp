@@ -29,15 +29,58 @@ protected:
     void RefreshAll() override { ++Saves; }
 };
 
+// The main window whose tick fails while Fail is set (at its every fifteenth tick).
+class TFailingTickMain : public TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+    bool Fail = false;
+    int Failures = 0;
+
+protected:
+    void RefreshAll() override {
+        TfrmMain::RefreshAll();
+        if (Fail && ++Failures)
+            throw Exception("The disk is gone");
+    }
+};
+
 class MainAfterFire : public MainWindowFixture {};
 
-// Runs the event loop until done() or ten seconds have passed.
-void RunEventsUntil(const std::function<bool()>& done) {
+// Runs the event loop until done() or ms (ten seconds) have passed.
+void RunEventsUntil(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer elapsed;
     elapsed.start();
-    while (!done() && elapsed.elapsed() < 10000)
+    while (!done() && elapsed.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
+
+// Watches the message boxes as they open: the text of each and how many boxes were open with
+// it. Answer gets each box with its number (from 0) and answers it.
+class TBoxWatch {
+public:
+    explicit TBoxWatch(std::function<void(size_t, QMessageBox*)> answer) {
+        QObject::connect(&poll_, &QTimer::timeout, [this, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || box == last_)
+                return;
+            last_ = box;
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            OpenTogether.push_back(
+                int(std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+                    return w->isVisible() && qobject_cast<QMessageBox*>(w);
+                })));
+            Seen.push_back(box->text().toStdString());
+            answer(Seen.size() - 1, box);
+        });
+        poll_.start(5);
+    }
+    std::vector<std::string> Seen;
+    std::vector<int> OpenTogether;
+
+private:
+    QPointer<QWidget> last_;
+    QTimer poll_;
+};
 
 } // namespace
 
@@ -322,4 +365,57 @@ TEST_F(MainAfterFire, TheSettingsWarningWaitsForAnOpenAlertBox) {
     RunEventsUntil([&] { return seen.size() >= 2 && !QApplication::activeModalWidget(); });
     EXPECT_EQ(seen, (std::vector<std::string>{"\"First\"", "Tockwell cannot use"}));
     EXPECT_EQ(openTogether, (std::vector<int>{1, 1}));
+}
+
+TEST_F(MainAfterFire, AFailingTickShowsOneErrorBoxAfterTheOpenAlertBox) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
+    SetMessageBoxes(nullptr);
+    TTockwellDB db;
+    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
+        true;
+    auto form = Open<TFailingTickMain>(&db);
+    TBoxWatch boxes([&](size_t n, QMessageBox* box) {
+        if (n == 0) {
+            // The timer ticks on in First's loop, each of its refreshing ticks failing.
+            form->Fail = true;
+            form->SystemTimer().start(5);
+            QTimer::singleShot(1000, box, [box] { box->button(QMessageBox::Ok)->click(); });
+            return;
+        }
+        form->Fail = false;
+        box->button(QMessageBox::Ok)->click();
+    });
+    Tick(*form, 12);
+    RunEventsUntil([&] { return boxes.Seen.size() >= 2 && !QApplication::activeModalWidget(); });
+    // Boxes of ticks that failed meanwhile would still come.
+    RunEventsUntil([&] { return boxes.Seen.size() > 2; }, 1000);
+    form->SystemTimer().stop();
+    EXPECT_GT(form->Failures, 1);
+    EXPECT_EQ(boxes.Seen, (std::vector<std::string>{"\"First\"", "The disk is gone."}));
+    EXPECT_EQ(boxes.OpenTogether, (std::vector<int>{1, 1}));
+}
+
+TEST_F(MainAfterFire, TheStartUpOpensErrorBoxWaitsForAnOpenAlertBox) {
+    TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
+    SetMessageBoxes(nullptr);
+    WriteFileBytes(file, "no data file");
+    // The window starts while an alert box (as the settings warning of the start) is open.
+    std::unique_ptr<TfrmMain> form;
+    TBoxWatch boxes([&](size_t n, QMessageBox* box) {
+        if (n == 0) {
+            form = std::make_unique<TfrmMain>(QStringList{QString::fromStdString(file)});
+            form->SystemTimer().stop();
+        }
+        QTimer::singleShot(n == 0 ? 2 * TfrmMain::StartupOpenWaitMs : 0, box,
+                           [box] { box->button(QMessageBox::Ok)->click(); });
+    });
+    ShowAlertBox([] { MessageDlg("Waiting", mtWarning, Buttons(mbOK)); });
+    RunEventsUntil([&] { return boxes.Seen.size() >= 2 && !QApplication::activeModalWidget(); });
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(form->DataFile().SaveRedirect().empty());
+    EXPECT_EQ(boxes.Seen.size(), 2u);
+    ASSERT_GE(boxes.Seen.size(), 2u);
+    EXPECT_EQ(boxes.Seen[0], "Waiting");
+    EXPECT_EQ(boxes.Seen[1].substr(0, 23), "Error opening data file");
+    EXPECT_EQ(boxes.OpenTogether, (std::vector<int>{1, 1}));
 }

@@ -1,8 +1,10 @@
 // The program under a window manager: a virtual X server with openbox, driven with xdotool.
 #include <QProcess>
 #include <QStringList>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "apptestutil.h"
 #include "testutil.h"
@@ -184,4 +186,71 @@ TEST_F(WindowManager, TheRemindersWindowStaysWhereItWasAcrossHideAndShow) {
     Spin(1000); // time for the program to hear of the move
     const TWindowBox box = showAgain(moved).second;
     EXPECT_EQ(std::pair(box.X, box.Y), std::pair(moved.X, moved.Y));
+}
+
+TEST_F(WindowManager, ErrorBoxesOfTheOptionsWindowComeInFrontOfItWithTheFocus) {
+    // A file that is no data file, and a folder that cannot be made: a file is in its way.
+    const std::string bad = dir.File("bad.tock");
+    WriteFileBytes(bad, "no data file");
+    QProcess program;
+    Stopper stop{program};
+    session.Start(program, dir.File("home"), {QString::fromStdString(dir.File("db.tock"))});
+    const unsigned long window = WaitForWindow(program);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(WaitForActive(window));
+
+    // Options... from the caption's drop-down menu, then its Data File page.
+    const TWindowBox main = session.Box(window);
+    ASSERT_TRUE(session.XDo({"mousemove", QString::number(main.X + main.Width - 14),
+                             QString::number(main.Y + 11), "click", "1"}));
+    Spin(1000);
+    ASSERT_TRUE(session.XDo(
+        {"key", "--delay", "150", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}));
+    const unsigned long options = WaitForWindow(program, "^Options$");
+    ASSERT_NE(options, 0u);
+    ASSERT_TRUE(WaitForActive(options));
+    ASSERT_TRUE(session.XDo({"type", "Data File"}));
+    Spin(500);
+
+    // A box comes over the options window, active and with the keyboard focus; OK closes it.
+    auto expectBoxInFront = [&](const char* what) {
+        const unsigned long box = WaitForWindow(program, "^Error$");
+        ASSERT_NE(box, 0u) << what;
+        EXPECT_TRUE(WaitForActive(box)) << what;
+        const std::vector<unsigned long> stacking = session.Stacking();
+        const auto at = [&](unsigned long w) {
+            return std::find(stacking.begin(), stacking.end(), w) - stacking.begin();
+        };
+        EXPECT_GT(at(box), at(options)) << what;
+        EXPECT_GT(at(box), at(window)) << what;
+        ASSERT_TRUE(session.XDo({"key", "Return"}));
+        EXPECT_TRUE(WaitFor([&] { return session.WindowOf(program.processId(), "^Error$") == 0; },
+                            kAnswerDeadlineMs))
+            << what;
+    };
+    // Asks the file dialog that the page's button opened for name.
+    auto answerFileDialog = [&](const QString& title, const std::string& name) {
+        const unsigned long dialog = WaitForWindow(program, title);
+        ASSERT_NE(dialog, 0u) << title.toStdString();
+        ASSERT_TRUE(WaitForActive(dialog));
+        ASSERT_TRUE(session.XDo({"type", QString::fromStdString(name)}));
+        ASSERT_TRUE(session.XDo({"key", "Return"}));
+    };
+
+    // Open... (two keys back from the page list) of a file that cannot be read.
+    ASSERT_TRUE(session.XDo({"key", "shift+Tab", "shift+Tab", "space"}));
+    answerFileDialog("^Open data file$", bad);
+    expectBoxInFront("open");
+    ASSERT_TRUE(WaitForActive(options));
+
+    // Save as... (the next key on) into a folder that cannot be made.
+    ASSERT_TRUE(session.XDo({"key", "Tab", "space"}));
+    answerFileDialog("^Save data file as$", bad + "/folder/new.tock");
+    expectBoxInFront("save as");
+    // The dialog for another file follows the box; cancelled, the options window is back.
+    const unsigned long another = WaitForWindow(program, "^Save data file as$");
+    ASSERT_NE(another, 0u);
+    ASSERT_TRUE(WaitForActive(another));
+    ASSERT_TRUE(session.XDo({"key", "Escape"}));
+    EXPECT_TRUE(WaitForActive(options));
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "apptestutil.h"
 #include "gui/xvfbserver.h"
@@ -114,6 +115,17 @@ public:
             if (line.contains("location") || line.contains("gravity"))
                 place << line.trimmed();
         return place.join('\n');
+    }
+    // The window manager's windows from bottom to top.
+    std::vector<unsigned long> Stacking() const {
+        const QString text =
+            Run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).value_or(QString());
+        std::vector<unsigned long> ids;
+        const qsizetype hash = text.indexOf('#');
+        if (hash >= 0)
+            for (const QString& id : text.mid(hash + 1).split(',', Qt::SkipEmptyParts))
+                ids.push_back(id.trimmed().toULong(nullptr, 16));
+        return ids;
     }
     // The window's opacity property as a fraction (1 when it has none, -1 when unknown).
     double Opacity(unsigned long window) const {
