@@ -508,9 +508,8 @@ void TfrmMain::SettingsStoreError(const std::string& message) {
                              "changes to them. Reminders still fire and are saved in the data "
                              "file.";
     // Never inside the caller (it may be the due check), and in turn with the alert boxes.
-    QTimer::singleShot(0, this, [text] {
-        ShowAlertBox([text] { MessageDlg(text, mtWarning, Buttons(mbOK)); });
-    });
+    QTimer::singleShot(
+        0, this, [text] { ShowAlertBox([text] { MessageDlg(text, mtWarning, Buttons(mbOK)); }); });
 }
 
 void TfrmMain::ApplyOptions() {
