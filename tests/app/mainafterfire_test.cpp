@@ -46,6 +46,13 @@ protected:
 
 class MainAfterFire : public MainWindowFixture {};
 
+// Adds a reminder that shows its modal message seconds from now.
+TReminderItem& AddMessageReminder(TTockwellDB& db, const char* caption, int seconds) {
+    TReminderItem& r = db.AddNew(caption, Now() + seconds * OneSecond)->GetReminder();
+    r.GetAction(akShowModalDialog).Enabled = true;
+    return r;
+}
+
 // Runs the event loop until done() or ms (ten seconds) have passed.
 void RunEventsUntil(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer elapsed;
@@ -196,10 +203,8 @@ TEST_F(MainAfterFire, RemindersFireOnTimeWhileASaveErrorBoxAndItsDialogWait) {
     SetMessageBoxes(nullptr); // the real error box and save dialog
     const std::string wav = SourcePath("resources/Tockwell.wav");
     TTockwellDB db;
-    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
-        true;
-    TReminderItem& second = db.AddNew("Second", Now() + 40 * OneSecond)->GetReminder();
-    second.GetAction(akShowModalDialog).Enabled = true;
+    AddMessageReminder(db, "First", 20);
+    TReminderItem& second = AddMessageReminder(db, "Second", 40);
     second.Action<TAlertActPlaySound>().Enabled = true;
     second.Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
     auto form = Open<TfrmMain>(&db);
@@ -246,8 +251,7 @@ TEST_F(MainAfterFire, AnAlertBoxDueWhileAnEditsSaveErrorBoxWaitsFollowsIt) {
     SetMessageBoxes(nullptr);
     TTockwellDB db;
     db.AddNew("Edited", Now() + 1.0);
-    db.AddNew("Due", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
-        true;
+    AddMessageReminder(db, "Due", 20);
     auto form = Open<TfrmMain>(&db);
     form->DataFile().SetFileName("/proc/self/db.tock");
     bool cancelled = false;
@@ -274,12 +278,8 @@ TEST_F(MainAfterFire, AFailedSavesBoxAndDialogWaitForAnOpenAlertBox) {
     TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
     SetMessageBoxes(nullptr); // real boxes for the alerts and the save's round alike
     TTockwellDB db;
-    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
-        true;
-    db.AddNew("Second", Now() + 40 * OneSecond)
-        ->GetReminder()
-        .GetAction(akShowModalDialog)
-        .Enabled = true;
+    AddMessageReminder(db, "First", 20);
+    AddMessageReminder(db, "Second", 40);
     auto form = Open<TfrmMain>(&db);
     const std::string chosen = dir.File("chosen.tock");
     // Each box or dialog as it opens: what it is, and how many are open with it.
@@ -334,45 +334,31 @@ TEST_F(MainAfterFire, TheSettingsWarningWaitsForAnOpenAlertBox) {
     TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
     SetMessageBoxes(nullptr);
     TTockwellDB db;
-    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
-        true;
+    AddMessageReminder(db, "First", 20);
     auto form = Open<TfrmMain>(&db);
-    std::vector<std::string> seen;
-    std::vector<int> openTogether;
-    QObject answerer;
-    QPointer<QWidget> last;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &answerer, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box == last)
-            return;
-        last = box;
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        openTogether.push_back(int(std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
-            return w->isVisible() && qobject_cast<QMessageBox*>(w);
-        })));
-        seen.push_back(box->text().toStdString().substr(0, 19));
-        if (seen.size() == 1) {
-            // The settings store fails while First's box waits.
-            form->DataFile().OnSettingsError("disk full");
-            QTimer::singleShot(300, box, [box] { box->button(QMessageBox::Ok)->click(); });
+    TBoxWatch boxes([&](size_t n, QMessageBox* box) {
+        if (n > 0) {
+            box->button(QMessageBox::Ok)->click();
             return;
         }
-        box->button(QMessageBox::Ok)->click();
+        // The settings store fails while First's box waits.
+        form->DataFile().OnSettingsError("disk full");
+        QTimer::singleShot(300, box, [box] { box->button(QMessageBox::Ok)->click(); });
     });
-    poll.start(5);
     Tick(*form, 12);
-    RunEventsUntil([&] { return seen.size() >= 2 && !QApplication::activeModalWidget(); });
-    EXPECT_EQ(seen, (std::vector<std::string>{"\"First\"", "Tockwell cannot use"}));
-    EXPECT_EQ(openTogether, (std::vector<int>{1, 1}));
+    RunEventsUntil([&] { return boxes.Seen.size() >= 2 && !QApplication::activeModalWidget(); });
+    ASSERT_EQ(boxes.Seen.size(), 2u);
+    EXPECT_EQ(boxes.Seen[0], "\"First\"");
+    EXPECT_TRUE(boxes.Seen[1].starts_with("Tockwell cannot use its settings file"))
+        << boxes.Seen[1];
+    EXPECT_EQ(boxes.OpenTogether, (std::vector<int>{1, 1}));
 }
 
 TEST_F(MainAfterFire, AFailingTickShowsOneErrorBoxAfterTheOpenAlertBox) {
     TAlertWindowsScope alertWindows([] { return std::make_unique<TSilentPlayer>(); });
     SetMessageBoxes(nullptr);
     TTockwellDB db;
-    db.AddNew("First", Now() + 20 * OneSecond)->GetReminder().GetAction(akShowModalDialog).Enabled =
-        true;
+    AddMessageReminder(db, "First", 20);
     auto form = Open<TFailingTickMain>(&db);
     TBoxWatch boxes([&](size_t n, QMessageBox* box) {
         if (n == 0) {
