@@ -109,7 +109,7 @@ void PrintSummary(const TTimesReporter& times) {
 
 int main(int argc, char** argv) {
     KeepHeapMemory(); // see above
-    UseOffscreenPlatform();
+    UseBenchEnvironment();
     qInstallMessageHandler(QtMessages);
     QApplication app(argc, argv);
     app.setFont(QFont("DejaVu Sans", 9));

@@ -260,6 +260,7 @@ int main(int argc, char** argv) {
         SetRegistryStoreFolder(std::filesystem::path(argv[3]).parent_path().string());
         return MemoryProbe(argv[3], std::strcmp(argv[2], "bin") == 0);
     }
+    UseBenchEnvironment();
     SetRegistryStoreFolder(WorkFolder()); // RunMinimized stays out of the real settings
 
     using benchmark::RegisterBenchmark;

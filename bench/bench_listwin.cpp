@@ -221,7 +221,7 @@ void PrintSummary(const TTimesReporter& times) {
 
 int main(int argc, char** argv) {
     KeepHeapMemory(); // see above
-    UseOffscreenPlatform();
+    UseBenchEnvironment();
     QApplication app(argc, argv);
     app.setFont(QFont("DejaVu Sans", 9));
     SetClock(BenchClock);

@@ -375,7 +375,7 @@ void PrintSummary(const TTimesReporter& times, const TFigures& figures) {
 } // namespace
 
 int main(int argc, char** argv) {
-    UseOffscreenPlatform();
+    UseBenchEnvironment();
     QApplication app(argc, argv);
     auto reg = [](const char* name, auto fn) {
         return benchmark::RegisterBenchmark(name, fn)

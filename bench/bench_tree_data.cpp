@@ -295,7 +295,7 @@ void ReadPeer(benchmark::State& st) {
 } // namespace
 
 int main(int argc, char** argv) {
-    UseOffscreenPlatform();
+    UseBenchEnvironment();
     QApplication app(argc, argv);
     auto reg = [](const char* name, auto fn) {
         return benchmark::RegisterBenchmark(name, fn)

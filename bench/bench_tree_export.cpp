@@ -104,7 +104,7 @@ void PrintSummary(const TTimesReporter& times) {
 
 int main(int argc, char** argv) {
     KeepHeapMemory(); // see above
-    UseOffscreenPlatform();
+    UseBenchEnvironment();
     QGuiApplication app(argc, argv); // system colours come from the palette
     using TBench = void (*)(benchmark::State&, int);
     const std::pair<const char*, TBench> runs[] = {

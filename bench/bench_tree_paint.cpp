@@ -211,7 +211,7 @@ void PrintSummary(const TTimesReporter& times) {
 } // namespace
 
 int main(int argc, char** argv) {
-    UseOffscreenPlatform();
+    UseBenchEnvironment();
     QApplication app(argc, argv);
     app.setFont(QFont("DejaVu Sans", 9));
     const char* where[] = {"top", "middle", "end"};

@@ -202,7 +202,7 @@ void CopyPaste(benchmark::State& st) {
 } // namespace
 
 int main(int argc, char** argv) {
-    UseOffscreenPlatform();
+    UseBenchEnvironment();
     QApplication app(argc, argv);
     app.setFont(QFont("DejaVu Sans", 9));
     auto reg = [](const char* name, void (*fn)(benchmark::State&), benchmark::TimeUnit unit,

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <malloc.h>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -120,10 +122,29 @@ inline bool RunProcess(std::vector<std::string> args, std::vector<std::string> e
     return RunProcess(std::move(args), envp.data());
 }
 
-// Chooses Qt's offscreen platform unless QT_QPA_PLATFORM names one: the benchmarks need no
-// display. Called before the application object is made.
-inline void UseOffscreenPlatform() {
+// The benchmarks' environment, set before the application object is made: Qt's offscreen
+// platform unless QT_QPA_PLATFORM names one (they need no display), and the home and XDG
+// folders inside WorkFolder(), so that neither they nor the programs they start touch the
+// user's settings, data or caches. The work folder is removed at exit.
+inline void UseBenchEnvironment() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (!platform || !*platform)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::string home = WorkFolder() + "/home";
+    const std::pair<const char*, std::string> folders[] = {
+        {"HOME", home},
+        {"XDG_CONFIG_HOME", home + "/.config"},
+        {"XDG_STATE_HOME", home + "/.local/state"},
+        {"XDG_DATA_HOME", home + "/.local/share"},
+        {"XDG_CACHE_HOME", home + "/.cache"},
+        {"XDG_DOCUMENTS_DIR", home + "/Documents"}};
+    for (const auto& [name, folder] : folders) {
+        std::filesystem::create_directories(folder);
+        setenv(name, folder.c_str(), 1);
+    }
+    // The work folder goes at the end, with whatever a benchmark left in it.
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(WorkFolder(), ignored);
+    });
 }
