@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
@@ -536,7 +535,7 @@ void TfrmMain::tmTockwellSystemTimerTimer() {
         SystemTick();
     } catch (...) {
         // Not at once: an alert box may be open, and the next tick may fail the same way.
-        ShowTickError(ExceptionText(std::current_exception()));
+        ShowAlertError(ExceptionText(std::current_exception()));
     }
 }
 
@@ -558,21 +557,6 @@ void TfrmMain::SystemTick() {
         UpdateNearestAlertHint();
         UpdateCaptionBlink();
     }
-}
-
-void TfrmMain::ShowTickError(const std::string& text) {
-    if (!tickErrors_.insert(text).second)
-        return;
-    ShowAlertBox([self = QPointer<TfrmMain>(this), text] {
-        const auto closed = qScopeGuard([&] {
-            if (self)
-                self->tickErrors_.erase(text);
-        });
-        if (auto dialogs = AlertDialogs())
-            dialogs->ShowErrorBox(text);
-        else
-            MessageBoxes().ErrorBox(text);
-    });
 }
 
 void TfrmMain::RunPendingAlertActions() {

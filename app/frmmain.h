@@ -17,7 +17,6 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -188,7 +187,7 @@ public:
     // the hints and the today label, and while a caption notification shows its hint and
     // blinking. A tick that arrives inside another one (through a nested event loop) is
     // skipped. A failure of the tick is shown after it in an error box in turn with the alert
-    // boxes (ShowAlertBox); a failure whose box of the same text waits or is open adds none.
+    // boxes (ShowAlertError): a failure whose box of the same text waits or is open adds none.
     void tmTockwellSystemTimerTimer();
     // After a pass fired reminders: runs their queued alert actions (only those), then saves
     // the data file and refreshes the list window. The pass's changes are saved before any
@@ -277,8 +276,6 @@ private:
     void ApplyOptions();
     // The work of tmTockwellSystemTimerTimer; it may throw.
     void SystemTick();
-    // The error box of a failed tick, in turn (once per text while it waits or is open).
-    void ShowTickError(const std::string& text);
     void LoadLayoutSettings();
     void SaveLayoutSettings();
     // The window's keys, seen before its controls; true when used.
@@ -372,7 +369,6 @@ private:
     bool taskbarEntry_ = false;
     bool closing_ = false;
     bool settingsErrorShown_ = false;
-    std::set<std::string> tickErrors_; // the texts of the tick's error boxes waiting or open
     int layoutLoading_ = 0;
     bool daySelected_ = false; // a day was picked in the calendar
 

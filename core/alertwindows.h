@@ -79,8 +79,8 @@ public:
     // standing as the updates held back so far would leave it. Boxes come one at a time, in
     // the order asked for; a window may show one later, once this call has returned (the
     // real one does, from its event loop). A box of an owner (the reminder whose box it is)
-    // is dropped while another box of the same owner and key (what the box is and says)
-    // waits or is open. The base shows it at once.
+    // or with a key (what the box is and says) is dropped while another box of the same
+    // owner (or none) and key waits or is open. The base shows it at once.
     virtual void ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& /*owner*/,
                                const std::string& /*key*/) {
         box();
@@ -189,8 +189,8 @@ void ShowAlertBox(std::function<void()> box, const IReminderAwareItemPtr& owner 
 // window at once.
 void ShowAlertBoxNext(std::function<void()> box);
 // Shows text in the error box of AlertDialogs() (through ShowAlertBox), or on stderr without
-// one. The box of an owner (the reminder that failed) is dropped while its box of the same
-// text waits or is open; its other boxes do not count.
+// one. The box is dropped while a box of the same owner (the reminder that failed, or none)
+// and text waits or is open; the owner's other boxes do not count.
 void ShowAlertError(const std::string& text, const IReminderAwareItemPtr& owner = nullptr);
 
 // Starts a command line without waiting; false when it cannot be started. The default runs

@@ -183,7 +183,7 @@ void TfrmRemindersWnd::WMRunAlertAction(const TQueuedAlertAction& action) {
 
 void TfrmRemindersWnd::ShowBoxInTurn(std::function<void()> box, const IReminderAwareItemPtr& owner,
                                      const std::string& key) {
-    if (ApplicationLeaving() || (owner && HasBoxOf(owner, key)))
+    if (ApplicationLeaving() || ((owner || !key.empty()) && HasBoxOf(owner, key)))
         return;
     waitingBoxes_.push_back({std::move(box), owner, key});
     // Never shown from inside the call: that may be the due check, whose later ticks a box
