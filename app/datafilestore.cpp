@@ -163,14 +163,6 @@ void TDataFileStore::NewDataFile() {
     db_.ClearDateColors();
 }
 
-void TDataFileStore::LoadXML(const std::string& fileName) {
-    LoadXMLDataFile(db_, fileName, AskReadOn);
-}
-
-void TDataFileStore::LoadBinary(const std::string& fileName) {
-    LoadBinaryDataFile(db_, fileName);
-}
-
 void TDataFileStore::SaveBinary(const std::string& fileName) {
     TFileStream file(fileName, fmCreate);
     db_.SaveToStream(file, "", 1);
@@ -189,13 +181,11 @@ void TDataFileStore::WriteDataFile(const std::string& fileName) {
 }
 
 bool TDataFileStore::Open() {
-    // The database that the posted round would save is about to be replaced: the user, who
-    // has not seen its box yet, is asked now; the name to open stays.
-    if (postedFailure_) {
-        const std::string name = fileName_;
-        RunPostedRound();
-        SetFileName(name);
-    }
+    // The database that a posted round would save is about to be replaced: the user, who has
+    // not seen its box yet, is asked now; the name to open stays.
+    const std::string name = fileName_;
+    RunPostedRound();
+    SetFileName(name);
     return ReadFile(AskReadOn);
 }
 

@@ -88,11 +88,6 @@ public:
     // Writes the database to fileName in the current format, replacing the file. Raises the
     // writer's exception.
     void WriteDataFile(const std::string& fileName);
-    // Reads an XML data file. ExXMLFormatError for a foreign root element; the parser's or
-    // reader's exception otherwise.
-    void LoadXML(const std::string& fileName);
-    // Reads a binary data file; ExInvalidFileFormat for a file that is not one.
-    void LoadBinary(const std::string& fileName);
     // Writes the binary form to fileName.
     void SaveBinary(const std::string& fileName);
     // Empties the manager's short list (and the reminders window) and the database, its
