@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -370,15 +371,10 @@ void TfrmTockwellDatabaseList::DeleteCommand() {
         return;
     // The answers delete what was asked about: a refresh meanwhile (a date field left as the
     // box took the focus) would rebuild the nodes and lose the selection; it comes after.
-    struct THold {
-        bool& held;
-        explicit THold(bool& h) : held(h) { held = true; }
-        ~THold() { held = false; }
-    };
     refreshPending_ = false;
     bool yes;
     {
-        THold hold(deleting_);
+        const QScopedValueRollback hold(deleting_, true);
         yes = MessageDlg("Delete selected reminder?", mtConfirmation, mbYesNo) == mrYes &&
               (count == 1 || MessageDlg("You selected " + std::to_string(count) +
                                             " reminders. Do you wish to delete them?",
