@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "core/dateparser.h"
+#include "core/remindermanager.h"
+#include "core/tockwelldb.h"
 #include "datetestsettings.h"
+#include "fakealertwindows.h"
 #include "testutil.h"
 
 namespace {
@@ -60,4 +63,29 @@ TEST(HelpExamples, PhrasesGiveTheirCaptionAndDateFormsADate) {
             EXPECT_NE(parsed.FirstDate, 0) << order << form;
         }
     }
+}
+
+// The page says how often reminders are checked: the main window's 2-second timer with passes
+// at least 9 s apart, as the manager counts them over ten minutes.
+TEST(HelpExamples, ThePageSaysHowOftenRemindersAreChecked) {
+    const auto said =
+        Matches("index.html", R"re(checks your reminders (?:about )?every (\w+) seconds)re");
+    ASSERT_EQ(said.size(), 1u);
+    const std::map<std::string, int> numbers = {{"two", 2}, {"five", 5}, {"nine", 9}, {"ten", 10}};
+    ASSERT_TRUE(numbers.count(said[0].first)) << said[0].first;
+
+    FakeAlertEnvironment env;
+    const TDateTime start = At(2026, 6, 10, 14);
+    FixedClock clock(start);
+    TTockwellDB db;
+    TReminderManager manager;
+    manager.SetCheckEveryNSeconds(9);
+    int passes = 0;
+    for (int second = 0; second < 600; second += 2) {
+        clock.Set(start + second * OneSecond);
+        const TDateTime before = manager.GetLastProcess();
+        manager.CheckReminders(db);
+        passes += manager.GetLastProcess() != before ? 1 : 0;
+    }
+    EXPECT_EQ(600 / passes, numbers.at(said[0].first));
 }
