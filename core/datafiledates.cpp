@@ -64,6 +64,8 @@ std::vector<std::string> DropValuesOutOfRange(TReminderItem& r) {
         if (SpanRefused(problems, "the hourly step's random upper bound",
                         p.GetHourlyDeltaRandomTo()))
             p.SetHourlyDeltaRandomTo(0);
+        for (std::string& more : p.ResetFieldsOutOfRange())
+            problems.push_back(std::move(more));
     }
     return problems;
 }

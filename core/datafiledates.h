@@ -36,8 +36,9 @@ std::string DateOutOfRangeMessage(const char* what, double value);
 // the last alert, the recurrence's start and end) becomes 0, no date; a repetition interval
 // that IsDataFileSpan refuses turns repetition off with interval 0; a recurrence interval above
 // MaxDataFileInterval becomes 1, an hourly step that IsDataFileSpan refuses one hour, its random
-// upper bound 0. Returns a message naming each value refused (none when every value was
-// sound).
+// upper bound 0; a day of the month, month or instance outside its setter's range (which only
+// the stream record holds) becomes 1. Returns a message naming each value refused (none when
+// every value was sound).
 std::vector<std::string> DropValuesOutOfRange(TReminderItem& reminder);
 // The same for an entry: its created and updated times, then its reminder record.
 std::vector<std::string> DropValuesOutOfRange(TTockwellItem& item);
