@@ -24,8 +24,9 @@ constexpr int64_t ColorBytes = 4 + 8;
     throw EReadError("Stream read error: invalid length");
 }
 
-// A record with a date outside the years 1 to 9999 is refused with where it stands and why.
-void CheckDates(const std::string& place, const std::vector<std::string>& problems) {
+// A record with a value out of range (DropValuesOutOfRange) is refused with where it stands and
+// why.
+void CheckValues(const std::string& place, const std::vector<std::string>& problems) {
     if (problems.empty())
         return;
     std::string message = place + ": ";
@@ -49,7 +50,7 @@ void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
     {
         TReminderItem defaults;
         defaults.LoadFromStream(s);
-        CheckDates("Default alert settings", DropDatesOutOfRange(defaults));
+        CheckValues("Default alert settings", DropValuesOutOfRange(defaults));
     }
     const int64_t afterDefaults = s.Position();
     s.SetPosition(start);
@@ -61,7 +62,7 @@ void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
     for (int32_t i = 0; i < count; ++i) {
         TTockwellItemPtr item = TTockwellDB::NewItem(std::string(), 0);
         item->LoadFromStream(s);
-        CheckDates(DataFileEntryPlace(i + 1, item->Caption), DropDatesOutOfRange(*item));
+        CheckValues(DataFileEntryPlace(i + 1, item->Caption), DropValuesOutOfRange(*item));
         db.Add(item);
     }
 }

@@ -104,6 +104,22 @@ void TRecurrencePattern::SetInterval(int value) {
     interval_ = value;
 }
 
+std::vector<std::string> TRecurrencePattern::ResetFieldsOutOfRange() {
+    std::vector<std::string> problems;
+    const auto check = [&](int value, void (TRecurrencePattern::*set)(int)) {
+        try {
+            (this->*set)(value);
+        } catch (const TExRecurrencePattern& e) {
+            problems.push_back(e.Message);
+            (this->*set)(1);
+        }
+    };
+    check(dayOfMonth_, &TRecurrencePattern::SetDayOfMonth);
+    check(monthOfYear_, &TRecurrencePattern::SetMonthOfYear);
+    check(patternInstance_, &TRecurrencePattern::SetPatternInstance);
+    return problems;
+}
+
 void TRecurrencePattern::SetOccurrences(int value) {
     occurrences_ = value;
     if (value != -1)

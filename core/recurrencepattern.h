@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/placeschedule.h"
 #include "platform/classes.h"
@@ -109,6 +111,11 @@ public:
     void SetByteOption(uint8_t value) { byteOption_ = value; }
     int GetChoiceOption() const { return choiceOption_; }
     void SetChoiceOption(int value); // 0..2; any other value stores 0
+
+    // Sets DayOfMonth, MonthOfYear and PatternInstance to 1 where they lie outside their
+    // setters' ranges (the stream record is read without the checks) and returns the setters'
+    // messages, none when all three are sound.
+    std::vector<std::string> ResetFieldsOutOfRange();
 
     bool IsEndless() const { return occurrences_ == -1 && GetPatternEndDate() == 0; }
 

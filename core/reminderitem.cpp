@@ -2,9 +2,20 @@
 
 #include <climits>
 
+#include "core/datafiledates.h"
 #include "core/fixedformats.h"
 #include "core/productinfo.h"
 #include "platform/sysutils.h"
+
+namespace {
+
+// A next alert that a data file could not hold (past the year 9999) is none: the reminder
+// alerts no more.
+TDateTime NextAlertWithin(TDateTime next) {
+    return IsDataFileDate(next) ? next : 0;
+}
+
+} // namespace
 
 TReminderItem::TReminderItem() {
     for (int kind = 0; kind < AlertKindCount; ++kind)
@@ -89,8 +100,9 @@ void TReminderItem::SetReminderState(uint8_t state) {
 }
 
 void TReminderItem::Snooze(TDateTime delta) {
-    SetNext(Now() + delta);
-    snoozed_ = true;
+    const TDateTime next = NextAlertWithin(Now() + delta);
+    SetNext(next);
+    snoozed_ = next != 0;
     StopAlertSound();
 }
 
@@ -105,7 +117,8 @@ void TReminderItem::StopAlertSound() {
 void TReminderItem::AdvanceByRecurrence() {
     if (!pattern_ || pattern_->IsStartDateEmpty())
         return;
-    const TDateTime next = pattern_->NextOccurrence(true, true, reminderDateTime_, Now(), 1);
+    const TDateTime next =
+        NextAlertWithin(pattern_->NextOccurrence(true, true, reminderDateTime_, Now(), 1));
     if (next != 0)
         SetReminderDateTimeIfChanged(next);
 }
@@ -119,7 +132,7 @@ bool TReminderItem::CheckAlert(const IReminderAwareItemPtr& item, TDateTime now)
             ++autoAlertIndex_;
         SetNext(limitAutoAlertCount_ && autoAlertIndex_ >= maxAutoAlertCount_
                     ? 0
-                    : now + autoAlertDelta_);
+                    : NextAlertWithin(now + autoAlertDelta_));
     } else {
         SetNext(0);
     }

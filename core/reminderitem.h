@@ -77,11 +77,13 @@ public:
     void SetReminderState(uint8_t state);
     void Dismiss() { SetReminderState(rsDismissed); }
     // Next alert at Now() + delta (days), Snoozed set, alert sound stopped; the state stays.
+    // A next alert past the year 9999 is none (0), and Snoozed is then cleared.
     void Snooze(TDateTime delta);
     // When active with a next alert at or before now: records the alert time, moves the next
-    // alert (repetition) or clears it, clears Snoozed, posts all seven actions of item to the
-    // reminders window in kind order, and, when no alert follows and kind 0 is disabled, has
-    // the window dismiss it unless listed. True when it fired.
+    // alert (repetition; none when it would lie past the year 9999) or clears it, clears
+    // Snoozed, posts all seven actions of item to the reminders window in kind order, and, when
+    // no alert follows and kind 0 is disabled, has the window dismiss it unless listed. True
+    // when it fired.
     bool CheckAlert(const IReminderAwareItemPtr& item, TDateTime now);
 
     // Copies the settings; unless keepState also the dates, Snoozed, AutoAlertIndex and the

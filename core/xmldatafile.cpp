@@ -125,7 +125,7 @@ void TTockwellDB::LoadFromXML(IXMLNode root, const TScheduleReadQuery& query) {
         TReminderItem settings;
         problems.Try([] { return std::string("Default alert settings"); },
                      [&] { settings.LoadFromXML(node, query); });
-        for (const std::string& dropped : DropDatesOutOfRange(settings))
+        for (const std::string& dropped : DropValuesOutOfRange(settings))
             problems.Add("Default alert settings", dropped);
         problems.Try([] { return std::string("Default alert settings"); },
                      [&] { DefaultAlertSettings.Assign(settings, false); });
@@ -166,7 +166,7 @@ void TTockwellDB::LoadFromXML(IXMLNode root, const TScheduleReadQuery& query) {
             const TTockwellItemPtr item = AddNew(std::string(), 0);
             const auto where = [&] { return DataFileEntryPlace(number, item->Caption); };
             problems.Try(where, [&] { item->LoadFromXML(child, query); });
-            for (const std::string& dropped : DropDatesOutOfRange(*item))
+            for (const std::string& dropped : DropValuesOutOfRange(*item))
                 problems.Add(where(), dropped);
         }
     }

@@ -577,3 +577,30 @@ TEST(BinaryDataFile, DatesOutsideTheYears1To9999AreRefused) {
         EXPECT_EQ(loaded.CustomColors.Count(), 2);
     }
 }
+
+// The stream record is read without the pattern's setters: a day of the month, month or
+// instance out of range failed every later step or copy of the reminder. It is refused with the
+// message the XML form gives, and what came before it stays.
+TEST(BinaryDataFile, PatternFieldsOutOfRangeAreRefused) {
+    TempRegistry registry;
+    // Offsets in the pattern's record: instance, day of the month, month.
+    for (const auto& [offset, field] :
+         {std::pair{32, "PatternInstance"}, {37, "DayOfMonth"}, {38, "MonthOfYear"}}) {
+        TTockwellDB source;
+        source.AddNew("fine", At(2024, 5, 1));
+        TRecurrencePattern& p =
+            source.AddNew("odd", At(2024, 5, 2))->GetReminder().RecurrencePattern();
+        p.SetPatternStartDate(At(2024, 5, 2));
+        TMemoryStream record;
+        p.WriteToStream(record);
+        std::string plain = Payload(source);
+        const size_t at = plain.find(record.AsString());
+        ASSERT_NE(at, std::string::npos);
+        plain[at + offset] = 40;
+        TTockwellDB db;
+        EXPECT_EQ(MessageOf([&] { Load(db, FileOf(plain)); }),
+                  std::string("Reminder 2 \"odd\": ") + field + " out of range");
+        ASSERT_EQ(db.Count(), 1);
+        EXPECT_EQ(db.GetItem(0)->Caption, "fine");
+    }
+}

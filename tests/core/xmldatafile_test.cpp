@@ -361,3 +361,20 @@ TEST_F(XmlDataFile, AnUnwritableSettingsStoreDoesNotKeepTheDataFileFromBeingSave
     ASSERT_EQ(fromStream.Count(), 1);
     EXPECT_EQ(fromStream.GetItem(0)->Caption, "Kept");
 }
+
+// A load error names an entry by its caption up to 40 bytes; a longer one is cut there.
+TEST_F(XmlDataFile, LoadErrorsCutCaptionsAfter40Bytes) {
+    const std::string forty(40, 'c');
+    TTockwellDB db;
+    const std::string message = FormatError([&] {
+        LoadText(db, "<Tockwell-xml><Reminders><ReminderItem><Caption>" + forty +
+                         "</Caption><Alerts NextAlertDateTime='1e300'/></ReminderItem>"
+                         "<ReminderItem><Caption>" +
+                         forty +
+                         "d</Caption><Alerts NextAlertDateTime='1e300'/></ReminderItem>"
+                         "</Reminders></Tockwell-xml>");
+    });
+    for (const std::string& place :
+         {"Reminder 1 \"" + forty + "\": ", "Reminder 2 \"" + forty + "...\": "})
+        EXPECT_NE(message.find(place), std::string::npos) << place << "\n" << message;
+}

@@ -8,9 +8,9 @@ import zipfile
 from seedtools import DUE, i32, i64, reminder_record, text, write_seeds
 
 
-def entry(caption, notes, version=2):
+def entry(caption, notes, version=2, delta=1 / 288):
     return text(caption) + text(notes) + struct.pack("<dd", DUE - 1, DUE - 0.5) + \
-        reminder_record(version, version == 2, [0, 1])
+        reminder_record(version, version == 2, [0, 1], delta=delta)
 
 
 def payload(count, entries, holidays, workdays, colors):
@@ -37,6 +37,10 @@ write_seeds("fuzz_binary_datafile", {
     "plain_full": b"\1" + full,
     "plain_entries_only": b"\1" + payload(1, [entry("one", "")], [], [], []),
     "plain_empty": b"\1" + payload(3, [], [], [], []),
+    # The longest repetition interval a file may hold (the calendar's days), then one refused.
+    "plain_extreme_intervals": b"\1" + payload(3, [entry("longest", "", delta=3652059.0),
+                                                  entry("refused", "", delta=1e300)],
+                                               [], [], []),
     "file_deflated": b"\0" + whole_file(full),
     "file_stored": b"\0" + whole_file(full, zipfile.ZIP_STORED),
     "file_protected": b"\0" + whole_file(full, protected=1),

@@ -21,10 +21,12 @@ def text(s):
     return i32(len(b)) + b
 
 
-def reminder_record(version, repeat, enabled, placed=False, emails="a@example.org"):
-    """A binary reminder record due at DUE with the alert actions of the kinds in enabled."""
+def reminder_record(version, repeat, enabled, placed=False, emails="a@example.org",
+                    delta=1 / 288):
+    """A binary reminder record due at DUE with the alert actions of the kinds in enabled,
+    repeating every delta days when repeat is set."""
     b = struct.pack("<iddBBdBiii", version, DUE, DUE, 0, 1 if repeat else 0,
-                    1 / 288 if repeat else 0.0, 1, 3, 0, 1)
+                    delta if repeat else 0.0, 1, 3, 0, 1)
     for kind in range(7):
         b += struct.pack("<B", 1 if kind in enabled else 0)
         if kind == 2:

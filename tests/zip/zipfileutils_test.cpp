@@ -131,3 +131,13 @@ TEST(ZipFileHelpers, ShortOrLongPathKeepsTheListedNames) {
     }
     fs::current_path(old);
 }
+
+// Hard links are one file under several names: each name is kept, not the first one listed.
+TEST(ZipFileHelpers, ShortOrLongPathKeepsEachNameOfAHardLinkedFile) {
+    TempDir dir;
+    WriteFileBytes(dir.File("first"), "x");
+    fs::create_hard_link(dir.File("first"), dir.File("second"));
+    fs::create_hard_link(dir.File("first"), dir.File("third"));
+    for (const char* name : {"first", "second", "third"})
+        EXPECT_EQ(ZipShortOrLongPath(dir.File(name), false), dir.File(name));
+}
