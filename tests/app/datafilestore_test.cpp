@@ -511,6 +511,27 @@ TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBe
     EXPECT_EQ(Latest(), beside);
 }
 
+TEST_F(DataFileStoreTest, ANamedPipeGivenAsTheDataFileIsRefusedWithoutWaitingOnIt) {
+    TNamedPipe pipe(home.File("pipe.tock"));
+    const std::string reason = "Error opening data file \"" + pipe.Path() +
+                               "\" :Cannot open file \"" + pipe.Path() + "\". Is a named pipe\n\n";
+    store.SetFileName(pipe.Path());
+    EXPECT_FALSE(store.Open());
+    // Chosen by the user: the file open stays.
+    const std::string kept = home.File("kept.tock");
+    store.SetFileName(kept);
+    ASSERT_TRUE(store.Open());
+    EXPECT_FALSE(store.OpenOther(pipe.Path()));
+    EXPECT_FALSE(pipe.Released());
+    ASSERT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(boxes->Boxes[0].text, reason +
+                                        "This file is left unchanged. Changes will be saved "
+                                        "to \"" +
+                                        home.File("pipe (2).tock") + "\".");
+    EXPECT_EQ(boxes->Boxes[1].text, reason + "The data file \"" + kept + "\" stays open.");
+    EXPECT_EQ(store.FileName(), kept);
+}
+
 TEST_F(DataFileStoreTest,
        ASaveElsewhereThatSucceedsEndsThePostedRoundAndKeepsTheChosenFilesBackup) {
     store.SetFileName(Unsavable());
