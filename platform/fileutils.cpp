@@ -255,6 +255,32 @@ int OpenRegularFile(const std::string& fileName, int flags, unsigned mode, std::
     return fd;
 }
 
+bool ReadRegularFile(const std::string& fileName, std::string& out, std::string& reason) {
+    out.clear();
+    const int fd = OpenRegularFile(fileName, O_RDONLY, 0, reason);
+    if (fd < 0)
+        return false;
+    char buf[65536];
+    int err = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0)
+            out.append(buf, static_cast<size_t>(n));
+        else if (n == 0)
+            break;
+        else if (errno != EINTR) {
+            err = errno;
+            break;
+        }
+    }
+    ::close(fd);
+    if (err) {
+        reason = std::strerror(err);
+        errno = err;
+    }
+    return err == 0;
+}
+
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());

@@ -58,6 +58,9 @@ std::string NotRegularFileReason(unsigned mode);
 // system's text for errno, or NotRegularFileReason) and errno the system's error (EISDIR for a
 // folder, EINVAL for any other file that is not regular).
 int OpenRegularFile(const std::string& fileName, int flags, unsigned mode, std::string& reason);
+// Reads the whole regular file fileName into out (OpenRegularFile). False on failure, with
+// reason and errno as OpenRegularFile gives them (ENOENT: missing) or as the read failed.
+bool ReadRegularFile(const std::string& fileName, std::string& out, std::string& reason);
 
 // Writes all of data to the open file fd, going on after interruptions; false when a write
 // fails (errno tells why) or writes nothing.
