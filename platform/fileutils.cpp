@@ -218,6 +218,11 @@ std::string NotRegularFileReason(unsigned mode) {
     return "Is no regular file";
 }
 
+std::string NotRegularFileReason(const std::string& fileName) {
+    mode_t m;
+    return StatMode(fileName, m) ? NotRegularFileReason(m) : std::string();
+}
+
 int OpenRegularFile(const std::string& fileName, int flags, unsigned mode, std::string& reason) {
     // A character device written to only (/dev/null, /dev/full) cannot hold anything up.
     const auto refused = [&](mode_t m) {

@@ -51,6 +51,9 @@ std::string ResolveFileLinks(const std::string& fileName);
 // Why a file of the given st_mode is no regular file, as the system words such reasons: ""
 // for a regular file, else "Is a directory", "Is a named pipe", "Is a device" or "Is a socket".
 std::string NotRegularFileReason(unsigned mode);
+// NotRegularFileReason of the file fileName leads to; "" when it is missing or cannot be
+// looked at.
+std::string NotRegularFileReason(const std::string& fileName);
 // Opens fileName with the open(2) flags (O_CLOEXEC added) and, when it is created, permission
 // bits mode, provided it is a regular file: a folder, named pipe, device or socket is refused
 // without waiting on it or opening it (but a character device opened write-only, as /dev/null,
