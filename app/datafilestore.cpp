@@ -146,8 +146,12 @@ std::string TDataFileStore::DefaultDataFile() {
 }
 
 std::string TDataFileStore::UnusedNameBeside(const std::string& fileName) {
-    const std::string ext = ExtractFileExt(fileName);
-    const std::string stem = fileName.substr(0, fileName.size() - ext.size());
+    // A folder named with a trailing '/' gets its name beside it too, not inside it.
+    std::string name = fileName;
+    while (name.size() > 1 && name.back() == '/')
+        name.pop_back();
+    const std::string ext = ExtractFileExt(name);
+    const std::string stem = name.substr(0, name.size() - ext.size());
     for (int n = 2;; ++n) {
         std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
         if (!FileExists(candidate) && !DirectoryExists(candidate))

@@ -98,7 +98,8 @@ public:
     // here), or in the program's folder when there is no documents folder or that folder
     // cannot be created.
     static std::string DefaultDataFile();
-    // A name beside fileName that no file has: "<name> (2)<ext>", "<name> (3)<ext>", ...
+    // A name beside fileName that no file has: "<name> (2)<ext>", "<name> (3)<ext>", ... (a
+    // trailing '/' of fileName is no part of its name).
     static std::string UnusedNameBeside(const std::string& fileName);
 
     // Asks for another file to save to, starting from current; "" when the user cancels.

@@ -509,6 +509,13 @@ TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBe
     EXPECT_EQ(store.FileName(), beside);
     EXPECT_EQ(db.Count(), 1);
     EXPECT_EQ(Latest(), beside);
+
+    // Named with a trailing "/", as a shell completes a folder: saves go beside it as well.
+    store.SetFileName(folder + "/");
+    EXPECT_FALSE(store.Open());
+    db.AddNew("Kept too", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(home.File("data (3).tock")), 1);
 }
 
 TEST_F(DataFileStoreTest, ANamedPipeGivenAsTheDataFileIsRefusedWithoutWaitingOnIt) {
