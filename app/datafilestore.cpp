@@ -193,20 +193,25 @@ bool TDataFileStore::Open() {
     return ReadFile(AskReadOn);
 }
 
-void TDataFileStore::SaveUnwrittenBeforeOpening() {
+bool TDataFileStore::SaveUnwrittenBeforeOpening() {
     // The user has not seen the posted round's box yet.
-    if (postedFailure_) {
+    if (postedFailure_)
         RunPostedRound();
-        return;
-    }
-    if (!unwritten_ || roundOpen_)
-        return;
-    if (std::optional<TSaveFailure> failure = WriteNow(false))
-        RunSaveFailureRound(failure->Target, failure->Message);
+    else if (unwritten_ && !roundOpen_)
+        if (std::optional<TSaveFailure> failure = WriteNow(false))
+            RunSaveFailureRound(failure->Target, failure->Message);
+    return !unwritten_;
 }
 
 bool TDataFileStore::OpenOther(const std::string& fileName) {
-    SaveUnwrittenBeforeOpening();
+    // Another file would take the change with the database it replaces.
+    if (!SaveUnwrittenBeforeOpening()) {
+        if (!ApplicationLeaving())
+            MessageDlg("\"" + fileName + "\" was not opened. The data file \"" + fileName_ +
+                           "\" stays open because its changes could not be saved.",
+                       mtError, Buttons(mbOK));
+        return false;
+    }
     // Read once on the side first: the database and its file stay when this one fails.
     if (FileExists(fileName) || DirectoryExists(fileName)) {
         TTockwellDB check;

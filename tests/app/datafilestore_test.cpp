@@ -456,12 +456,37 @@ TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
         const size_t shown = boxes->Boxes.size();
         if (fixed)
             unlink(fixable.c_str());
-        EXPECT_TRUE(store.OpenOther(home.File("fourth.tock")));
-        EXPECT_EQ(boxes->Boxes.size(), shown + (fixed ? 0 : 1));
+        EXPECT_EQ(store.OpenOther(home.File("fourth.tock")), fixed);
+        EXPECT_EQ(boxes->Boxes.size(), shown + (fixed ? 0 : 2));
         if (fixed) {
-            EXPECT_EQ(SavedCount(fixable + "/db.tock"), 1);
+            EXPECT_EQ(SavedCount(fixable + "/db.tock"), 2);
         }
     }
+}
+
+TEST_F(DataFileStoreTest, AnotherFileIsNotOpenedWhileAChangeStaysUnwritten) {
+    TBlockableFolder folder(home.File("data"));
+    const std::string fileName = folder.File("db.tock"), other = home.File("other.tock");
+    SaveXMLDataFile(db, other);
+    store.SetFileName(fileName);
+    ASSERT_TRUE(store.Open());
+    folder.Block();
+    db.AddNew("Unwritten", 0);
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents(); // its round, cancelled
+    // The round runs again and is cancelled again: the file and its change stay.
+    EXPECT_FALSE(store.OpenOther(other));
+    EXPECT_EQ(asked.size(), 2u);
+    ASSERT_EQ(boxes->Boxes.size(), 3u);
+    EXPECT_EQ(boxes->Boxes[2].text, "\"" + other + "\" was not opened. The data file \"" +
+                                        fileName +
+                                        "\" stays open because its changes could not be saved.");
+    EXPECT_EQ(store.FileName(), fileName);
+    EXPECT_EQ(db.Count(), 1);
+    folder.Unblock();
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName), 1);
+    EXPECT_EQ(SavedCount(other), 0);
 }
 
 TEST_F(DataFileStoreTest, TheSaveDialogStartsInTheNearestFolderThatExists) {
