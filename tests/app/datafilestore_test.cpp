@@ -676,6 +676,33 @@ TEST_F(DataFileStoreTest, AChangeThatNoSaveWroteIsWrittenAtTheEndAndNothingElse)
     EXPECT_EQ(SavedCount(folder.File("bad (2).tock")), 1);
 }
 
+TEST_F(DataFileStoreTest, ACancelledSaveAsLeavesNothingUnwrittenButAChangeMadeDuringItsRound) {
+    const std::string fileName = home.File("db.tock");
+    store.SetFileName(fileName);
+    ASSERT_TRUE(store.Open());
+    for (const char* caption : {"First", "Second"}) {
+        db.AddNew(caption, 0);
+        ASSERT_TRUE(store.Save());
+    }
+    // Cancelled: the current file stays as it was, and the end writes nothing (its backup
+    // stays the one before).
+    EXPECT_FALSE(store.SaveAs(Unsavable()));
+    EXPECT_FALSE(store.HasUnwrittenChange());
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName + ".bak"), 1);
+
+    // A change whose save was refused while the round was open is written at the end.
+    store.OnAskSaveFileName = [&](const std::string&) {
+        db.AddNew("During the round", 0);
+        EXPECT_FALSE(store.Save());
+        return std::string();
+    };
+    EXPECT_FALSE(store.SaveAs(Unsavable()));
+    EXPECT_TRUE(store.HasUnwrittenChange());
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName), 3);
+}
+
 TEST_F(DataFileStoreTest, LeavingWhileTheSaveErrorBoxIsOpenEndsTheRoundWithoutAskingOrWriting) {
     // The program is told to end while the box is on the screen.
     struct TLeavingBoxes : FakeMessageBoxes {
