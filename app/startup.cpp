@@ -134,17 +134,17 @@ std::vector<std::string> ProgramParameters(int argc, char** argv) {
     std::vector<std::string> params;
     for (int i = 1; i < argc; ++i) {
         const std::string_view p = argv[i];
-        const std::string_view name = p.substr(p.starts_with("--") ? 2 : 1);
         const TQtOption* option = nullptr;
         bool valueGiven = false;
-        for (const TQtOption& o : kQtOptions) {
-            if (!p.starts_with('-'))
-                break;
-            valueGiven = o.EqualsForm && name.starts_with(o.Name) &&
-                         name.substr(o.Name.size()).starts_with('=');
-            if (name == o.Name || valueGiven) {
-                option = &o;
-                break;
+        if (p.starts_with('-')) {
+            const std::string_view name = p.substr(p.starts_with("--") ? 2 : 1);
+            for (const TQtOption& o : kQtOptions) {
+                valueGiven = o.EqualsForm && name.starts_with(o.Name) &&
+                             name.substr(o.Name.size()).starts_with('=');
+                if (name == o.Name || valueGiven) {
+                    option = &o;
+                    break;
+                }
             }
         }
         if (!option)

@@ -36,13 +36,14 @@ TEST(ProgramFlags, AParameterBeginningWithADashIsAKnownSwitchOrRefused) {
     for (const char* known : {"--quit", "--exit-when-painted", "-debug", "/debug"})
         EXPECT_NE(UsageText().find(known), std::string::npos) << known;
     // Qt's own options, with their values, are none of ours.
-    std::vector<std::string> argv = {"tockwell", "-style=fusion", "--platform", "offscreen",
-                                     "-reverse", "a.tock",        "-zz",        "-display"};
+    std::vector<std::string> argv = {"tockwell",  "-style=fusion", "--platform",
+                                     "offscreen", "-reverse",      "a.tock",
+                                     "",          "-zz",           "-display"};
     std::vector<char*> args;
     for (std::string& a : argv)
         args.push_back(a.data());
     EXPECT_EQ(ProgramParameters(int(args.size()), args.data()),
-              (std::vector<std::string>{"a.tock", "-zz"}));
+              (std::vector<std::string>{"a.tock", "", "-zz"}));
 }
 
 // Answered and ended before anything needs a display: there is none.
