@@ -146,8 +146,12 @@ std::string TDataFileStore::DefaultDataFile() {
 }
 
 std::string TDataFileStore::UnusedNameBeside(const std::string& fileName) {
-    const std::string ext = ExtractFileExt(fileName);
-    const std::string stem = fileName.substr(0, fileName.size() - ext.size());
+    // A folder named with a trailing '/' gets its name beside it too, not inside it.
+    std::string name = fileName;
+    while (name.size() > 1 && name.back() == '/')
+        name.pop_back();
+    const std::string ext = ExtractFileExt(name);
+    const std::string stem = name.substr(0, name.size() - ext.size());
     for (int n = 2;; ++n) {
         std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
         if (!FileExists(candidate) && !DirectoryExists(candidate))
@@ -189,20 +193,25 @@ bool TDataFileStore::Open() {
     return ReadFile(AskReadOn);
 }
 
-void TDataFileStore::SaveUnwrittenBeforeOpening() {
+bool TDataFileStore::SaveUnwrittenBeforeOpening() {
     // The user has not seen the posted round's box yet.
-    if (postedFailure_) {
+    if (postedFailure_)
         RunPostedRound();
-        return;
-    }
-    if (!unwritten_ || roundOpen_)
-        return;
-    if (std::optional<TSaveFailure> failure = WriteNow(false))
-        RunSaveFailureRound(failure->Target, failure->Message);
+    else if (unwritten_ && !roundOpen_)
+        if (std::optional<TSaveFailure> failure = WriteNow(false))
+            RunSaveFailureRound(failure->Target, failure->Message);
+    return !unwritten_;
 }
 
 bool TDataFileStore::OpenOther(const std::string& fileName) {
-    SaveUnwrittenBeforeOpening();
+    // Another file would take the change with the database it replaces.
+    if (!SaveUnwrittenBeforeOpening()) {
+        if (!ApplicationLeaving())
+            MessageDlg("\"" + fileName + "\" was not opened. The data file \"" + fileName_ +
+                           "\" stays open because its changes could not be saved.",
+                       mtError, Buttons(mbOK));
+        return false;
+    }
     // Read once on the side first: the database and its file stay when this one fails.
     if (FileExists(fileName) || DirectoryExists(fileName)) {
         TTockwellDB check;

@@ -49,9 +49,12 @@ public:
     // not change the name to open).
     bool Open();
     // Switches to the data file fileName, which the user chose: a change that no save wrote
-    // is saved first. A file that cannot be read changes nothing: the error box ("Error opening
-    // data file ...") tells why, and the current file stays. Otherwise as SetFileName and
-    // Open. True when it switched (the database was replaced as by Open).
+    // is saved first (a posted round runs, or the save is tried again with a round of its
+    // own). While the change stays unwritten (the round was cancelled), or when the file
+    // cannot be read, nothing changes: an error box tells why ("... stays open because its
+    // changes could not be saved." or "Error opening data file ..."), and the current file
+    // stays. Otherwise as SetFileName and Open. True when it switched (the database was
+    // replaced as by Open).
     bool OpenOther(const std::string& fileName);
     // Writes the whole database to FileName() (the default file when empty; SaveRedirect()
     // while set) through a temporary file, keeping the previous file as ".bak" unless
@@ -98,7 +101,8 @@ public:
     // here), or in the program's folder when there is no documents folder or that folder
     // cannot be created.
     static std::string DefaultDataFile();
-    // A name beside fileName that no file has: "<name> (2)<ext>", "<name> (3)<ext>", ...
+    // A name beside fileName that no file has: "<name> (2)<ext>", "<name> (3)<ext>", ... (a
+    // trailing '/' of fileName is no part of its name).
     static std::string UnusedNameBeside(const std::string& fileName);
 
     // Asks for another file to save to, starting from current; "" when the user cancels.
@@ -115,8 +119,9 @@ private:
     // Stores FileName() as "LatestDataFile"; a failure goes to OnSettingsError.
     void StoreLatestDataFile();
     // Before another file replaces the database: runs the posted save failure round, or else
-    // writes a change left unwritten, running the round inside the call when that fails.
-    void SaveUnwrittenBeforeOpening();
+    // writes a change left unwritten, running the round inside the call when that fails. True
+    // when no change is left unwritten.
+    bool SaveUnwrittenBeforeOpening();
     // Open without saving first; query answers the file's questions.
     bool ReadFile(const std::function<bool(const std::string& question)>& query);
     // Writes the database to target (creating its folder); raises on failure.

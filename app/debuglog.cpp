@@ -95,9 +95,10 @@ void TDLogFile::Log(const std::string& line) {
         text = FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz ", clock_());
     text += line;
     text += '\n';
-    // Never through a link: the log is the user's own file.
-    int fd =
-        ::open(fileName_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // Never through a link, nor into anything but a file: the log is the user's own file.
+    std::string reason;
+    const int fd =
+        OpenRegularFile(fileName_, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0600, reason);
     if (fd < 0)
         return;
     WriteAll(fd, text); // a failed write skips the line, as a file that cannot be opened does

@@ -1,9 +1,11 @@
 #include "app/startup.h"
 
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -92,7 +94,66 @@ extern "C" void AbandonWindowsAtExit() {
     }
 }
 
+// Qt's own options, which its application object takes off the command line, as "-name" or
+// "--name": with the next parameter as their value when they take one, or for some of them
+// as "-name=value".
+struct TQtOption {
+    std::string_view Name;
+    bool TakesValue = true;
+    bool EqualsForm = false;
+};
+constexpr TQtOption kQtOptions[] = {
+    {"platform"},
+    {"platformpluginpath"},
+    {"platformtheme"},
+    {"plugin"},
+    {"qwindowgeometry"},
+    {"qwindowicon"},
+    {"qwindowtitle"},
+    {"session"},
+    {"style", true, true},
+    {"stylesheet", true, true},
+    {"qmljsdebugger", true, true},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"testability", false},
+    // The X11 platform's.
+    {"display"},
+    {"geometry"},
+    {"title"},
+    {"icon"},
+    {"name"},
+    {"visual"},
+    {"nograb", false},
+    {"dograb", false},
+};
+
 } // namespace
+
+std::vector<std::string> ProgramParameters(int argc, char** argv) {
+    std::vector<std::string> params;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view p = argv[i];
+        const TQtOption* option = nullptr;
+        bool valueGiven = false;
+        if (p.starts_with('-')) {
+            const std::string_view name = p.substr(p.starts_with("--") ? 2 : 1);
+            for (const TQtOption& o : kQtOptions) {
+                valueGiven = o.EqualsForm && name.starts_with(o.Name) &&
+                             name.substr(o.Name.size()).starts_with('=');
+                if (name == o.Name || valueGiven) {
+                    option = &o;
+                    break;
+                }
+            }
+        }
+        if (!option)
+            params.emplace_back(p);
+        else if (option->TakesValue && !valueGiven)
+            ++i;
+    }
+    return params;
+}
 
 std::string UnknownSwitch(const std::vector<std::string>& params) {
     for (const std::string& p : params)
@@ -149,30 +210,32 @@ bool QuitRunningInstance(TSingleInstance& instance) {
 }
 
 int RunTockwell(int argc, char** argv) {
-    // Past a file-size limit a write fails (EFBIG) and the save reports it, instead of the
-    // signal ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // Made first, so that it also watches the end of everything made after it.
-    TExitWatchdog watchdog{std::chrono::milliseconds(ExitGraceMs)};
-    TApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Tockwell"));
-    app.setQuitOnLastWindowClosed(false);
-    // The trees' references to each other carry a random token of this process.
-    std::random_device entropy;
-    InitializeTreeReferenceToken([&] { return (uint64_t(entropy()) << 32) | entropy(); });
-    QStringList params = app.arguments().mid(1);
-    // A mistyped switch is no data file name: refused before anything is stored, created or
-    // handed to a running instance.
-    std::vector<std::string> given;
-    for (const QString& p : params)
-        given.push_back(p.toStdString());
+    // The switches are decided before anything needs the window system. A mistyped switch is
+    // no data file name: refused before anything is stored, created or handed to a running
+    // instance.
+    const std::vector<std::string> given = ProgramParameters(argc, argv);
     if (const std::string unknown = UnknownSwitch(given); !unknown.empty()) {
         std::fprintf(stderr, "Tockwell: unknown switch \"%s\".\n%s", unknown.c_str(),
                      UsageText().c_str());
         return UsageExitCode;
     }
-    const bool quit = params.removeAll(QStringLiteral("--quit")) > 0;
-    const bool exitWhenPainted = params.removeAll(QStringLiteral("--exit-when-painted")) > 0;
+    const bool quit = std::ranges::count(given, "--quit") > 0;
+    const bool exitWhenPainted = std::ranges::count(given, "--exit-when-painted") > 0;
+    // Past a file-size limit a write fails (EFBIG) and the save reports it, instead of the
+    // signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Made first, so that it also watches the end of everything made after it.
+    TExitWatchdog watchdog{std::chrono::milliseconds(ExitGraceMs)};
+    // "--quit" shows no window: it needs no display either.
+    const std::unique_ptr<QCoreApplication> app =
+        quit ? std::make_unique<QCoreApplication>(argc, argv)
+             : std::make_unique<TApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tockwell"));
+    if (!quit)
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+    // The trees' references to each other carry a random token of this process.
+    std::random_device entropy;
+    InitializeTreeReferenceToken([&] { return (uint64_t(entropy()) << 32) | entropy(); });
     // A termination signal closes the main window; one that comes while the window is being
     // made closes it as soon as it exists. The watchdog ends the process should that not come
     // about in time.
@@ -206,11 +269,13 @@ int RunTockwell(int argc, char** argv) {
 
     TUnitInitialization unit;
     // The help system's debug log; its switches are not data file names.
-    std::vector<std::string> commandLine;
-    for (const QString& arg : app.arguments())
-        commandLine.push_back(arg.toStdString());
+    std::vector<std::string> commandLine{argv[0]};
+    commandLine.insert(commandLine.end(), given.begin(), given.end());
     THelpSystemScope helpSystem(commandLine);
-    params.removeIf([](const QString& p) { return IsDebugSwitch(p.toStdString()); });
+    QStringList params;
+    for (const std::string& p : given)
+        if (p != "--exit-when-painted" && !IsDebugSwitch(p))
+            params.push_back(QString::fromLocal8Bit(p));
     // Qt ends the program with exit() when the display connection breaks. The process-wide
     // windows then stay as they are: destroyed among the statics, after statics of Qt and of
     // ours that they use, they would crash. (On every other way out they go with `unit`,
@@ -236,7 +301,7 @@ int RunTockwell(int argc, char** argv) {
     std::unique_ptr<TExitWhenPainted> exitWhenPaintedHook;
     if (exitWhenPainted)
         exitWhenPaintedHook = std::make_unique<TExitWhenPainted>(form);
-    const int code = app.exec();
+    const int code = QCoreApplication::exec();
     // Within the watchdog's grace: its end waits for a write under way (WriteLock).
     WriteDataFileAtEnd();
     return code;

@@ -41,8 +41,13 @@ class TSingleInstance;
 // The exit code of a start with a parameter the program does not know.
 inline constexpr int UsageExitCode = 2;
 
-// The first of the parameters (argv without the program) that begins with "-" and is none of
-// the program's switches; empty when there is none.
+// main's parameters (argv without the program) without the options that Qt's application
+// object takes off the command line itself ("-style fusion", "--platform offscreen",
+// "-reverse", ...), each with its value. Read before any application object is made, so that
+// the switches are decided without a display.
+std::vector<std::string> ProgramParameters(int argc, char** argv);
+// The first of the parameters (ProgramParameters) that begins with "-" and is none of the
+// program's switches; empty when there is none.
 std::string UnknownSwitch(const std::vector<std::string>& params);
 // The program's command line and switches, as told to the user (several lines).
 std::string UsageText();
@@ -58,5 +63,6 @@ std::string AnswerInstanceRequest(TfrmMain* form, const std::string& request);
 
 // The whole program with main's arguments; returns the exit code. However it ends (but by
 // the exit watchdog), a change that a failed save left unwritten is written once more at the
-// end, without a box (TDataFileStore::WriteUnwrittenAtExit).
+// end, without a box (TDataFileStore::WriteUnwrittenAtExit). A refused switch and "--quit"
+// need no display.
 int RunTockwell(int argc, char** argv);

@@ -38,6 +38,12 @@ namespace {
     throw Exception(what + quoted + (err ? std::string(". ") + std::strerror(err) : ""));
 }
 
+// Only a file is replaced: a folder, named pipe or device keeps its name.
+void RefuseToReplaceNoFile(const std::string& targetFile) {
+    if (const std::string reason = NotRegularFileReason(targetFile); !reason.empty())
+        throw Exception("Can not override file: \"" + targetFile + "\". " + reason);
+}
+
 } // namespace
 
 void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
@@ -49,8 +55,7 @@ void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
     errno = 0;
     if (!steps.SyncFile(newFile))
         RaiseStepFailure("Can not write file : ", quoted, errno);
-    if (DirectoryExists(targetFile))
-        throw Exception("Can not override file: " + quoted);
+    RefuseToReplaceNoFile(targetFile);
 
     const bool hadTarget = FileExists(targetFile);
     struct stat st;
@@ -91,6 +96,8 @@ void SafeWriteFile(const std::string& targetFile,
     if (tempExt.empty() || target.empty())
         throw Exception("Can not write file : \"" + targetFile + "\"" +
                         (target.empty() ? std::string(". ") + std::strerror(linkError) : ""));
+    // Nothing is written beside what is not to be replaced anyway.
+    RefuseToReplaceNoFile(target);
     const std::string temp = target + tempExt;
     DeleteFileOrRaise(temp);
     try {

@@ -32,7 +32,8 @@ struct TSafeReplaceSteps {
 // Raises "Can not write file : \"<targetFile>\"" when newFile is missing or cannot be flushed
 // or moved in, "Can not override file: \"<targetFile>\"" when an existing target cannot be
 // replaced; the target then still holds the old file. A failed flush or move adds ". " and
-// the system's reason when the step gave one (errno).
+// the system's reason when the step gave one (errno); a target that is no regular file (a
+// folder, named pipe or device) is never replaced and adds ". " and NotRegularFileReason.
 void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
                      const std::string& backupExt, bool deleteBackup);
 void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
@@ -44,7 +45,8 @@ void SafeReplaceFile(const std::string& newFile, const std::string& targetFile,
 // failure the temporary file is removed, the target is left as it was and the exception
 // passes on. A targetFile that is a symbolic link is written through: the file it leads to
 // (ResolveFileLinks) is replaced, with the temporary file and the backup beside it, and the
-// link stays; a link loop raises "Can not write file : ..." with the reason.
+// link stays; a link loop raises "Can not write file : ..." with the reason. A target that is
+// no regular file is refused as by SafeReplaceFile before anything is written.
 void SafeWriteFile(const std::string& targetFile,
                    const std::function<void(const std::string& tempFile)>& write,
                    const std::string& tempExt = TempFileExt,

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/fileutils.h"
+
 int64_t TStream::Size() {
     int64_t pos = Position();
     int64_t size = Seek(0, TSeekOrigin::soEnd);
@@ -128,27 +130,21 @@ void TMemoryStream::LoadFromStream(TStream& source) {
 }
 
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
-    int flags = O_CLOEXEC;
+    int flags = 0;
     if (mode == fmCreate)
-        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        flags = O_RDWR | O_CREAT | O_TRUNC;
     else if ((mode & 3) == fmOpenWrite)
-        flags |= O_WRONLY;
+        flags = O_WRONLY;
     else if ((mode & 3) == fmOpenReadWrite)
-        flags |= O_RDWR;
+        flags = O_RDWR;
     else
-        flags |= O_RDONLY;
-    fd_ = ::open(fileName.c_str(), flags, 0666);
+        flags = O_RDONLY;
+    std::string reason;
+    fd_ = OpenRegularFile(fileName, flags, 0666, reason);
     if (fd_ < 0) {
-        std::string reason = std::strerror(errno);
         if (mode == fmCreate)
             throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
         throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
-    }
-    struct stat st;
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
     }
 }
 

@@ -85,8 +85,10 @@ enum TFileMode : unsigned {
     fmCreate = 0xFF00, // create or truncate, read and write
 };
 
-// A stream over a file descriptor. Opening failures raise EFOpenError
-// ("Cannot open file \"<name>\". <reason>") or EFCreateError ("Cannot create file ...").
+// A stream over a regular file: a folder, named pipe, device or socket is refused at once,
+// without waiting on it (OpenRegularFile; a character device opened fmOpenWrite is let
+// through). Opening failures raise EFOpenError ("Cannot open file \"<name>\". <reason>") or,
+// for fmCreate, EFCreateError ("Cannot create file ...").
 class TFileStream : public TStream {
 public:
     TFileStream(const std::string& fileName, unsigned mode);

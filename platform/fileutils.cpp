@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -200,6 +201,89 @@ std::string ResolveFileLinks(const std::string& fileName) {
     }
     errno = ELOOP;
     return {};
+}
+
+std::string NotRegularFileReason(unsigned mode) {
+    const auto m = static_cast<mode_t>(mode);
+    if (S_ISREG(m))
+        return {};
+    if (S_ISDIR(m))
+        return std::strerror(EISDIR);
+    if (S_ISFIFO(m))
+        return "Is a named pipe";
+    if (S_ISCHR(m) || S_ISBLK(m))
+        return "Is a device";
+    if (S_ISSOCK(m))
+        return "Is a socket";
+    return "Is no regular file";
+}
+
+std::string NotRegularFileReason(const std::string& fileName) {
+    mode_t m;
+    return StatMode(fileName, m) ? NotRegularFileReason(m) : std::string();
+}
+
+int OpenRegularFile(const std::string& fileName, int flags, unsigned mode, std::string& reason) {
+    // A character device written to only (/dev/null, /dev/full) cannot hold anything up.
+    const auto refused = [&](mode_t m) {
+        if (S_ISREG(m) || ((flags & O_ACCMODE) == O_WRONLY && S_ISCHR(m)))
+            return false;
+        reason = NotRegularFileReason(m);
+        errno = S_ISDIR(m) ? EISDIR : EINVAL;
+        return true;
+    };
+    reason.clear();
+    // Looked at before it is opened: opening a named pipe waits for its other end, and a
+    // device may act on being opened.
+    mode_t m;
+    if (StatMode(fileName, m) && refused(m))
+        return -1;
+    int fd;
+    do
+        fd = ::open(fileName.c_str(), flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(mode));
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    // Another file may have taken the name meanwhile.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || refused(st.st_mode)) {
+        const int err = errno;
+        if (reason.empty())
+            reason = std::strerror(err);
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool ReadRegularFile(const std::string& fileName, std::string& out, std::string& reason) {
+    out.clear();
+    const int fd = OpenRegularFile(fileName, O_RDONLY, 0, reason);
+    if (fd < 0)
+        return false;
+    char buf[65536];
+    int err = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0)
+            out.append(buf, static_cast<size_t>(n));
+        else if (n == 0)
+            break;
+        else if (errno != EINTR) {
+            err = errno;
+            break;
+        }
+    }
+    ::close(fd);
+    if (err) {
+        reason = std::strerror(err);
+        errno = err;
+    }
+    return err == 0;
 }
 
 bool WriteAll(int fd, std::string_view data) {

@@ -48,6 +48,23 @@ std::string GetCurrentDir();
 // with the errno of a link that cannot be read.
 std::string ResolveFileLinks(const std::string& fileName);
 
+// Why a file of the given st_mode is no regular file, as the system words such reasons: ""
+// for a regular file, else "Is a directory", "Is a named pipe", "Is a device" or "Is a socket".
+std::string NotRegularFileReason(unsigned mode);
+// NotRegularFileReason of the file fileName leads to; "" when it is missing or cannot be
+// looked at.
+std::string NotRegularFileReason(const std::string& fileName);
+// Opens fileName with the open(2) flags (O_CLOEXEC added) and, when it is created, permission
+// bits mode, provided it is a regular file: a folder, named pipe, device or socket is refused
+// without waiting on it or opening it (but a character device opened write-only, as /dev/null,
+// is let through). Returns the descriptor; -1 on failure, reason then holding why (the
+// system's text for errno, or NotRegularFileReason) and errno the system's error (EISDIR for a
+// folder, EINVAL for any other file that is not regular).
+int OpenRegularFile(const std::string& fileName, int flags, unsigned mode, std::string& reason);
+// Reads the whole regular file fileName into out (OpenRegularFile). False on failure, with
+// reason and errno as OpenRegularFile gives them (ENOENT: missing) or as the read failed.
+bool ReadRegularFile(const std::string& fileName, std::string& out, std::string& reason);
+
 // Writes all of data to the open file fd, going on after interruptions; false when a write
 // fails (errno tells why) or writes nothing.
 bool WriteAll(int fd, std::string_view data);

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,12 +19,9 @@ void TCustomIniFile::WriteInteger(const std::string& section, const std::string&
 }
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
-    std::ifstream in(fileName_, std::ios::binary);
-    if (!in)
-        return;
-    std::ostringstream text;
-    text << in.rdbuf();
-    Parse(text.str());
+    std::string text, reason;
+    if (ReadRegularFile(fileName_, text, reason))
+        Parse(text);
 }
 
 TIniFile::Section* TIniFile::Find(const std::string& section) {

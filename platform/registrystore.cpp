@@ -219,36 +219,13 @@ bool ParseValueData(std::string_view s, TRegDataType& type, std::string& data) {
 
 // ---- files ----
 
-[[noreturn]] void RaiseFileError(const std::string& what, const std::string& file, int err) {
-    throw ERegistryException("Cannot " + what + " the settings file \"" + file +
-                             "\": " + std::strerror(err));
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& file,
+                                 const std::string& reason) {
+    throw ERegistryException("Cannot " + what + " the settings file \"" + file + "\": " + reason);
 }
 
-// Reads a whole regular file. Gives false with errno set when it cannot (ENOENT: missing).
-bool ReadWholeFile(const std::string& name, std::string& out) {
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    int err = 0;
-    if (::fstat(fd, &st) != 0)
-        err = errno;
-    else if (!S_ISREG(st.st_mode))
-        err = EISDIR;
-    out.clear();
-    char buf[65536];
-    while (err == 0) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0)
-            break;
-        if (n > 0)
-            out.append(buf, static_cast<size_t>(n));
-        else if (errno != EINTR)
-            err = errno;
-    }
-    ::close(fd);
-    errno = err;
-    return err == 0;
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& file, int err) {
+    RaiseFileError(what, file, std::string(std::strerror(err)));
 }
 
 // Creates the folder and its missing parents with mode 0700.
@@ -505,15 +482,15 @@ TRegistryStore::TRegistryStore(std::string folder) : folder_(std::move(folder)) 
 
 std::string TRegistryStore::CheckReadable() const {
     std::string file = ResolveFileLinks(FileName());
-    std::string text;
-    if (!file.empty() && (ReadWholeFile(file, text) || errno == ENOENT))
+    std::string reason = std::strerror(errno), text;
+    if (!file.empty() && (ReadRegularFile(file, text, reason) || errno == ENOENT))
         return {};
-    return "Cannot read the settings file \"" + FileName() + "\": " + std::strerror(errno);
+    return "Cannot read the settings file \"" + FileName() + "\": " + reason;
 }
 
 TRegistryHive TRegistryStore::Load() const {
-    std::string text;
-    if (!ReadWholeFile(FileName(), text))
+    std::string text, reason;
+    if (!ReadRegularFile(FileName(), text, reason))
         return {};
     return TRegistryHive::Parse(text);
 }
@@ -528,10 +505,10 @@ void TRegistryStore::Update(const std::function<bool(TRegistryHive&)>& change) {
     if (file.empty())
         RaiseFileError("read", FileName(), errno);
 
-    std::string text;
-    if (!ReadWholeFile(file, text)) {
+    std::string text, reason;
+    if (!ReadRegularFile(file, text, reason)) {
         if (errno != ENOENT)
-            RaiseFileError("read", file, errno);
+            RaiseFileError("read", file, reason);
         text.clear();
     }
     int bad = 0;

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <pwd.h>
 #include <spawn.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -84,8 +84,9 @@ std::string DocumentsFolder() {
     else
         config = IncludeTrailingPathDelimiter(home) + ".config";
 
-    std::string found;
-    std::ifstream in(IncludeTrailingPathDelimiter(config) + "user-dirs.dirs");
+    std::string found, text, reason;
+    ReadRegularFile(IncludeTrailingPathDelimiter(config) + "user-dirs.dirs", text, reason);
+    std::istringstream in(text);
     static constexpr std::string_view key = "XDG_DOCUMENTS_DIR=";
     for (std::string line; std::getline(in, line);) {
         size_t start = line.find_first_not_of(" \t");

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "platform/fileutils.h"
 #include "platform/gui/messageboxes.h"
 #include "platform/sysutils.h"
 
@@ -45,6 +46,9 @@ void TQtSoundPlayer::Play(const std::string& fileName) {
     fileName_ = fileName;
     QMediaPlayer& player = impl_->player;
     player.stop();
+    if (const std::string reason = NotRegularFileReason(fileName); !reason.empty())
+        throw Exception(
+            SoundErrorMessage("the file \"" + fileName + "\" cannot be opened. " + reason));
     QFileInfo info(QString::fromStdString(fileName));
     if (!info.isFile())
         throw Exception(SoundErrorMessage("the file \"" + fileName + "\" does not exist"));

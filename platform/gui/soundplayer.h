@@ -10,7 +10,8 @@ class ISoundPlayer {
 public:
     virtual ~ISoundPlayer() = default;
     // Starts playing fileName from its beginning (a sound already playing stops first).
-    // Raises Exception "Can not play reminder sound: ..." when playing cannot start.
+    // Raises Exception "Can not play reminder sound: ..." when playing cannot start, at once
+    // for a file that is missing or no regular file (a folder, named pipe or device).
     virtual void Play(const std::string& fileName) = 0;
     // True from a successful Play until the sound ends, fails or is stopped.
     virtual bool Playing() const = 0;

@@ -456,12 +456,37 @@ TEST_F(DataFileStoreTest, OpeningAnotherFileAsksForThePostedRoundFirst) {
         const size_t shown = boxes->Boxes.size();
         if (fixed)
             unlink(fixable.c_str());
-        EXPECT_TRUE(store.OpenOther(home.File("fourth.tock")));
-        EXPECT_EQ(boxes->Boxes.size(), shown + (fixed ? 0 : 1));
+        EXPECT_EQ(store.OpenOther(home.File("fourth.tock")), fixed);
+        EXPECT_EQ(boxes->Boxes.size(), shown + (fixed ? 0 : 2));
         if (fixed) {
-            EXPECT_EQ(SavedCount(fixable + "/db.tock"), 1);
+            EXPECT_EQ(SavedCount(fixable + "/db.tock"), 2);
         }
     }
+}
+
+TEST_F(DataFileStoreTest, AnotherFileIsNotOpenedWhileAChangeStaysUnwritten) {
+    TBlockableFolder folder(home.File("data"));
+    const std::string fileName = folder.File("db.tock"), other = home.File("other.tock");
+    SaveXMLDataFile(db, other);
+    store.SetFileName(fileName);
+    ASSERT_TRUE(store.Open());
+    folder.Block();
+    db.AddNew("Unwritten", 0);
+    EXPECT_FALSE(store.Save());
+    QCoreApplication::sendPostedEvents(); // its round, cancelled
+    // The round runs again and is cancelled again: the file and its change stay.
+    EXPECT_FALSE(store.OpenOther(other));
+    EXPECT_EQ(asked.size(), 2u);
+    ASSERT_EQ(boxes->Boxes.size(), 3u);
+    EXPECT_EQ(boxes->Boxes[2].text, "\"" + other + "\" was not opened. The data file \"" +
+                                        fileName +
+                                        "\" stays open because its changes could not be saved.");
+    EXPECT_EQ(store.FileName(), fileName);
+    EXPECT_EQ(db.Count(), 1);
+    folder.Unblock();
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName), 1);
+    EXPECT_EQ(SavedCount(other), 0);
 }
 
 TEST_F(DataFileStoreTest, TheSaveDialogStartsInTheNearestFolderThatExists) {
@@ -509,6 +534,34 @@ TEST_F(DataFileStoreTest, AFolderGivenAsTheDataFileIsReportedAsAFileThatCannotBe
     EXPECT_EQ(store.FileName(), beside);
     EXPECT_EQ(db.Count(), 1);
     EXPECT_EQ(Latest(), beside);
+
+    // Named with a trailing "/", as a shell completes a folder: saves go beside it as well.
+    store.SetFileName(folder + "/");
+    EXPECT_FALSE(store.Open());
+    db.AddNew("Kept too", 0);
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(SavedCount(home.File("data (3).tock")), 1);
+}
+
+TEST_F(DataFileStoreTest, ANamedPipeGivenAsTheDataFileIsRefusedWithoutWaitingOnIt) {
+    TNamedPipe pipe(home.File("pipe.tock"));
+    const std::string reason = "Error opening data file \"" + pipe.Path() +
+                               "\" :Cannot open file \"" + pipe.Path() + "\". Is a named pipe\n\n";
+    store.SetFileName(pipe.Path());
+    EXPECT_FALSE(store.Open());
+    // Chosen by the user: the file open stays.
+    const std::string kept = home.File("kept.tock");
+    store.SetFileName(kept);
+    ASSERT_TRUE(store.Open());
+    EXPECT_FALSE(store.OpenOther(pipe.Path()));
+    EXPECT_FALSE(pipe.Released());
+    ASSERT_EQ(boxes->Boxes.size(), 2u);
+    EXPECT_EQ(boxes->Boxes[0].text, reason +
+                                        "This file is left unchanged. Changes will be saved "
+                                        "to \"" +
+                                        home.File("pipe (2).tock") + "\".");
+    EXPECT_EQ(boxes->Boxes[1].text, reason + "The data file \"" + kept + "\" stays open.");
+    EXPECT_EQ(store.FileName(), kept);
 }
 
 TEST_F(DataFileStoreTest,
@@ -621,6 +674,33 @@ TEST_F(DataFileStoreTest, AChangeThatNoSaveWroteIsWrittenAtTheEndAndNothingElse)
     EXPECT_TRUE(store.WriteUnwrittenAtExit());
     EXPECT_EQ(ReadFileBytes(bad), "just some text");
     EXPECT_EQ(SavedCount(folder.File("bad (2).tock")), 1);
+}
+
+TEST_F(DataFileStoreTest, ACancelledSaveAsLeavesNothingUnwrittenButAChangeMadeDuringItsRound) {
+    const std::string fileName = home.File("db.tock");
+    store.SetFileName(fileName);
+    ASSERT_TRUE(store.Open());
+    for (const char* caption : {"First", "Second"}) {
+        db.AddNew(caption, 0);
+        ASSERT_TRUE(store.Save());
+    }
+    // Cancelled: the current file stays as it was, and the end writes nothing (its backup
+    // stays the one before).
+    EXPECT_FALSE(store.SaveAs(Unsavable()));
+    EXPECT_FALSE(store.HasUnwrittenChange());
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName + ".bak"), 1);
+
+    // A change whose save was refused while the round was open is written at the end.
+    store.OnAskSaveFileName = [&](const std::string&) {
+        db.AddNew("During the round", 0);
+        EXPECT_FALSE(store.Save());
+        return std::string();
+    };
+    EXPECT_FALSE(store.SaveAs(Unsavable()));
+    EXPECT_TRUE(store.HasUnwrittenChange());
+    EXPECT_TRUE(store.WriteUnwrittenAtExit());
+    EXPECT_EQ(SavedCount(fileName), 3);
 }
 
 TEST_F(DataFileStoreTest, LeavingWhileTheSaveErrorBoxIsOpenEndsTheRoundWithoutAskingOrWriting) {

@@ -309,6 +309,11 @@ TEST(HelpSystem, TheLogGoesToTheStateFolderAndNeverThroughALink) {
     ASSERT_EQ(::symlink(target.c_str(), log.FileName().c_str()), 0);
     log.Log("line");
     EXPECT_EQ(ReadFileBytes(target), "keep\n");
+    // Nor is a named pipe in its place waited on.
+    TNamedPipe pipe(home.File("pipe.txt"));
+    TDLogFile piped(pipe.Path(), true);
+    piped.Log("line");
+    EXPECT_FALSE(pipe.Released());
 
     // A disabled log touches nothing.
     TDLogFile off(home.File("off.txt"), false);

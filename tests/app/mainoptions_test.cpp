@@ -127,3 +127,18 @@ TEST_F(MainOptionsTest, AFileOpenedFromTheDataFilePageThatCannotBeReadLeavesTheF
     EXPECT_TRUE(form->DB().HasRemindersOnDay(EncodeDate(2024, 3, 22)));
     EXPECT_EQ(ReadRegistryString(TockwellSettingsKey, "LatestDataFile", ""), other);
 }
+
+TEST_F(MainOptionsTest, AFileChosenBeforeTheStartUpReadKeepsWhatIsAddedAfterTheSwitch) {
+    const std::string other = dir.File("other.tock");
+    TTockwellDB db;
+    db.AddNew("Other", 0);
+    SaveXMLDataFile(db, other);
+    TOpenMain form(QStringList{QString::fromStdString(file)});
+    form.SystemTimer().stop();
+    ASSERT_TRUE(form.DataFileOpenPending());
+    EXPECT_TRUE(form.SwitchDataFile(other));
+    form.DB().AddNew("Later", 0);
+    form.SaveDataFile();
+    LoadXMLDataFile(db, other);
+    EXPECT_EQ(db.Count(), 2);
+}

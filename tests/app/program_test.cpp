@@ -404,3 +404,33 @@ TEST(Program, StartsWithEveryUserFolderInItsOwnHome) {
     for (const TUserFolderVariable& v : kUserFolderVariables)
         EXPECT_EQ(env.value(v.Name).toStdString(), home + v.BelowHome) << v.Name;
 }
+
+TEST(Program, ANamedPipeAsTheDataFileHoldsNothingUp) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+    TProgramHome h;
+    const std::string pipe = h.dir.File("pipe.tock"), errors = h.dir.File("errors.txt");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    QProcess program;
+    program.setProcessEnvironment(h.env);
+    program.setStandardErrorFile(QString::fromStdString(errors));
+    program.start(QString::fromStdString(kProgram), {QString::fromStdString(pipe)});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // Read and refused: its name is kept as the last one used.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return FileExists(h.settingsFile) &&
+                   ReadFileBytes(h.settingsFile).find("pipe.tock") != std::string::npos;
+        },
+        20000));
+    // Asked to quit, it ends the normal way, not through the exit watchdog.
+    QProcess quit;
+    quit.setProcessEnvironment(h.env);
+    quit.start(QString::fromStdString(kProgram), {"--quit"});
+    EXPECT_TRUE(quit.waitForFinished(30000));
+    EXPECT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(ReadFileBytes(errors).find("did not end in time"), std::string::npos);
+    program.kill();
+    program.waitForFinished(5000);
+}

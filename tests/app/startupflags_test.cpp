@@ -35,6 +35,39 @@ TEST(ProgramFlags, AParameterBeginningWithADashIsAKnownSwitchOrRefused) {
     EXPECT_EQ(UnknownSwitch({"--Quit"}), "--Quit");
     for (const char* known : {"--quit", "--exit-when-painted", "-debug", "/debug"})
         EXPECT_NE(UsageText().find(known), std::string::npos) << known;
+    // Qt's own options, with their values, are none of ours.
+    std::vector<std::string> argv = {"tockwell",  "-style=fusion", "--platform",
+                                     "offscreen", "-reverse",      "a.tock",
+                                     "",          "-zz",           "-display"};
+    std::vector<char*> args;
+    for (std::string& a : argv)
+        args.push_back(a.data());
+    EXPECT_EQ(ProgramParameters(int(args.size()), args.data()),
+              (std::vector<std::string>{"a.tock", "", "-zz"}));
+}
+
+// Answered and ended before anything needs a display: there is none.
+TEST(ProgramFlags, SwitchesAreAnsweredWithoutADisplay) {
+    if (!FileExists(kProgram))
+        GTEST_SKIP() << "needs the program";
+    TProgramHome h;
+    QProcessEnvironment env = h.env;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    const auto run = [&](const QStringList& params, int code, const std::string& said) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QString::fromStdString(kProgram), params);
+        EXPECT_TRUE(program.waitForFinished(30000));
+        const std::string output = program.readAll().toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << output;
+        EXPECT_EQ(program.exitCode(), code) << output;
+        EXPECT_NE(output.find(said), std::string::npos) << output;
+    };
+    run({"--help"}, UsageExitCode, "unknown switch \"--help\".\nUsage: tockwell");
+    run({"-style", "fusion", "--frobnicate"}, UsageExitCode, "unknown switch \"--frobnicate\"");
+    run({"--quit"}, 0, ""); // nothing runs
 }
 
 // Neither a first start nor a later one takes the switch for a data file: nothing is stored or

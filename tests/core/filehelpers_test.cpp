@@ -213,8 +213,25 @@ TEST(SafeReplaceFile, RefusesAMissingNewFileOrAFolderTarget) {
 
     TReplaceCase d(false);
     ASSERT_TRUE(ForceDirectories(d.target));
-    EXPECT_EQ(d.Run(), "Can not override file: \"" + d.target + "\"");
+    EXPECT_EQ(d.Run(), "Can not override file: \"" + d.target + "\". Is a directory");
     EXPECT_TRUE(DirectoryExists(d.target));
+
+    // A named pipe or a device keeps its name: no backup is linked to it, and nothing is
+    // written beside it.
+    TempDir dir;
+    TNamedPipe pipe(dir.File("pipe.tock"));
+    WriteFileBytes(pipe.Path() + TempFileExt, kNew);
+    EXPECT_EQ(MessageOf([&] {
+                  SafeReplaceFile(pipe.Path() + TempFileExt, pipe.Path(), BackupFileExt, false);
+              }),
+              "Can not override file: \"" + pipe.Path() + "\". Is a named pipe");
+    EXPECT_FALSE(FileExists(pipe.Path() + BackupFileExt));
+    DeleteFile(pipe.Path() + TempFileExt);
+    EXPECT_EQ(MessageOf([&] { SafeWriteFileBytes(pipe.Path(), "x"); }),
+              "Can not override file: \"" + pipe.Path() + "\". Is a named pipe");
+    EXPECT_FALSE(FileExists(pipe.Path() + TempFileExt));
+    EXPECT_FALSE(pipe.Released());
+    EXPECT_EQ(NotRegularFileReason("/dev/null"), "Is a device");
 }
 
 TEST(SafeWriteFile, WritesBesideTheTargetAndCleansUpOnFailure) {

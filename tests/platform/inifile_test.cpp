@@ -36,6 +36,14 @@ TEST(IniFile, UnwritableFileRaises) {
     EXPECT_THROW(ini.UpdateFile(), EStreamError);
 }
 
+TEST(IniFile, ANamedPipeReadsAsEmptyWithoutWaiting) {
+    TempDir dir;
+    TNamedPipe pipe(dir.File("x.ini"));
+    TIniFile ini(pipe.Path());
+    EXPECT_EQ(ini.ReadString("S", "a", "def"), "def");
+    EXPECT_FALSE(pipe.Released());
+}
+
 TEST(IniFile, ManyKeysParseInLinearTime) {
     // 60,000 names in one section: a name-by-name search per line took minutes.
     std::string text = "[Lookup]\n";

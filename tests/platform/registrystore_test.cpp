@@ -455,6 +455,17 @@ TEST(RegistryStore, CheckReadableNamesTheFileAndTheReason) {
     fs::create_directories(store.FileName());
     EXPECT_EQ(store.CheckReadable(), "Cannot read the settings file \"" + store.FileName() +
                                          "\": " + std::strerror(EISDIR));
+
+    // A named pipe in its place is refused, never waited on, and never written over.
+    fs::remove(store.FileName());
+    TNamedPipe pipe(store.FileName());
+    EXPECT_EQ(store.CheckReadable(),
+              "Cannot read the settings file \"" + store.FileName() + "\": Is a named pipe");
+    EXPECT_EQ(store.Load().KeyCount(), 1);
+    EXPECT_THROW(
+        store.Update([](TRegistryHive& h) { return h.CreateKey("K").SetValue("v", rdString, ""); }),
+        ERegistryException);
+    EXPECT_FALSE(pipe.Released());
 }
 
 TEST(RegistryStore, FolderComesFromTheOverrideThenXdgThenHome) {

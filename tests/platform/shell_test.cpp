@@ -54,6 +54,12 @@ TEST(Shell, DocumentsFolderFollowsUserDirs) {
     WriteFileBytes(h + "/cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
     ScopedEnv envConfig2("XDG_CONFIG_HOME", (h + "/cfg").c_str());
     EXPECT_EQ(DocumentsFolder(), h + "/Papers");
+
+    // A named pipe in its place is not waited on.
+    DeleteFile(h + "/cfg/user-dirs.dirs");
+    TNamedPipe pipe(h + "/cfg/user-dirs.dirs");
+    EXPECT_EQ(DocumentsFolder(), h + "/Documents");
+    EXPECT_FALSE(pipe.Released());
 }
 
 TEST(Shell, SplitCommandLineQuotesLikeAShell) {

@@ -102,3 +102,29 @@ TEST(FileStream, WriteErrorsCarryTheSystemsReason) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
+
+TEST(FileStream, OnlyARegularFileOpensAndNothingWaitsOnAPipeOrDevice) {
+    TempDir dir;
+    TNamedPipe pipe(dir.File("pipe"));
+    const auto opening = [](const std::string& name, unsigned mode) {
+        try {
+            TFileStream f(name, mode);
+            return std::string();
+        } catch (const EFOpenError& e) {
+            return e.Message;
+        } catch (const EFCreateError& e) {
+            return e.Message;
+        }
+    };
+    const std::string quoted = "\"" + pipe.Path() + "\". Is a named pipe";
+    EXPECT_EQ(opening(pipe.Path(), fmOpenRead), "Cannot open file " + quoted);
+    EXPECT_EQ(opening(pipe.Path(), fmOpenWrite), "Cannot open file " + quoted);
+    EXPECT_EQ(opening(pipe.Path(), fmOpenReadWrite), "Cannot open file " + quoted);
+    EXPECT_EQ(opening(pipe.Path(), fmCreate), "Cannot create file " + quoted);
+    EXPECT_FALSE(pipe.Released());
+    EXPECT_EQ(opening("/dev/null", fmOpenRead), "Cannot open file \"/dev/null\". Is a device");
+    EXPECT_EQ(opening(dir.Path().string(), fmOpenRead),
+              "Cannot open file \"" + dir.Path().string() + "\". Is a directory");
+    // Written to only, a device is what the caller asked for (the full disk above).
+    EXPECT_EQ(opening("/dev/null", fmOpenWrite), "");
+}

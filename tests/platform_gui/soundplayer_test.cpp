@@ -21,6 +21,18 @@ TEST(SoundPlayer, MissingFileIsReported) {
     EXPECT_EQ(player.FileName(), "/nonexistent/ring.wav");
 }
 
+TEST(SoundPlayer, AFolderOrNamedPipeIsRefusedWithItsReason) {
+    TempDir dir;
+    TNamedPipe pipe(dir.File("ring.wav"));
+    TQtSoundPlayer player;
+    for (const auto& [name, reason] : {std::pair{pipe.Path(), "Is a named pipe"},
+                                       std::pair{dir.Path().string(), "Is a directory"}})
+        EXPECT_EQ(MessageOf([&] { player.Play(name); }),
+                  "Can not play reminder sound: the file \"" + name + "\" cannot be opened. " +
+                      reason);
+    EXPECT_FALSE(pipe.Released());
+}
+
 TEST(SoundPlayer, PlaysTheDefaultSoundAndStops) {
     TQtSoundPlayer player;
     std::string error;

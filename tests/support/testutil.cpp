@@ -3,13 +3,17 @@
 #include "platform/registrystore.h"
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -126,4 +130,36 @@ std::string ShellQuote(const std::string& s) {
             q += c;
     }
     return q + "'";
+}
+
+TNamedPipe::TNamedPipe(std::string path, int waitMs) : path_(std::move(path)) {
+    if (::mkfifo(path_.c_str(), 0600) != 0)
+        throw std::runtime_error("cannot make the named pipe " + path_);
+    thread_ = std::thread([this, waitMs] {
+        std::unique_lock lock(mutex_);
+        if (stop_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return stopping_; }))
+            return;
+        // A writer let go writes into a pipe whose reader is gone: an error, not the signal.
+        std::signal(SIGPIPE, SIG_IGN);
+        while (!stopping_) {
+            const int fd = ::open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+            released_ = true;
+            stop_.wait_for(lock, std::chrono::milliseconds(200), [this] { return stopping_; });
+            char buf[4096];
+            while (fd >= 0 && ::read(fd, buf, sizeof buf) > 0) {
+            }
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+}
+
+TNamedPipe::~TNamedPipe() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    stop_.notify_all();
+    thread_.join();
+    ::unlink(path_.c_str());
 }

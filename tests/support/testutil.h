@@ -2,9 +2,12 @@
 // Helpers shared by the tests: temporary folders, a fixed clock, paths of test data, dates,
 // raised messages, parsed XML elements, and waiting on other threads.
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -137,3 +140,25 @@ TCommandResult RunCommand(const std::string& command);
 bool HaveTool(const std::string& program);
 // Single-quoted for the shell.
 std::string ShellQuote(const std::string& s);
+
+// A named pipe at path for the object's lifetime. Should anything still wait on opening it
+// after waitMs, the pipe is opened from this side for a moment, which lets it go (a reader
+// then reads nothing), and Released() tells so: a test of code that must not wait on it
+// fails instead of hanging.
+class TNamedPipe {
+public:
+    explicit TNamedPipe(std::string path, int waitMs = 10000);
+    ~TNamedPipe();
+    TNamedPipe(const TNamedPipe&) = delete;
+    TNamedPipe& operator=(const TNamedPipe&) = delete;
+    const std::string& Path() const { return path_; }
+    bool Released() const { return released_; }
+
+private:
+    std::string path_;
+    std::atomic<bool> released_{false};
+    std::mutex mutex_;
+    std::condition_variable stop_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
