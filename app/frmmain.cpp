@@ -223,6 +223,7 @@ void TfrmMain::CreateComponents() {
     auto* captionRow = new QHBoxLayout(pnlCaption);
     captionRow->setContentsMargins(8, 2, 6, 2);
     lbCaptionNotification = new QLabel(QStringLiteral("Tockwell"), pnlCaption);
+    lbCaptionNotification->setTextFormat(Qt::PlainText); // a caption is no markup
     lbCaptionNotification->setMinimumWidth(1);
     lbCaptionNotification->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lbCaptionNotification->setMouseTracking(true);

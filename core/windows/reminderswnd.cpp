@@ -85,6 +85,7 @@ TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
     QFont bold = lbTaskCaption->font();
     bold.setBold(true);
     lbTaskCaption->setFont(bold);
+    lbTaskCaption->setTextFormat(Qt::PlainText); // a caption is no markup
     lbTaskDue = new QLabel(this);
     lbTaskDue->setObjectName("lbTaskDue");
     lbTaskDue->setGeometry(8, 28, 443, 15);

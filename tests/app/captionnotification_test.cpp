@@ -131,6 +131,15 @@ TEST_F(CaptionNotificationTest, AHugeCaptionShowsCutAndTheTicksStayQuick) {
     EXPECT_TRUE(label.toolTip().endsWith(" - Meeting notes Meeting notes Me..."));
 }
 
+TEST_F(CaptionNotificationTest, ACaptionThatLooksLikeMarkupShowsAsItIs) {
+    db.AddNew("<h1>Dentist</h1>", Now() + 9 * OneMinute);
+    auto form = Open(&db);
+    const QLabel& label = form->CaptionNotification();
+    EXPECT_EQ(Text(form->CaptionNotification()), "in 9 min: <h1>Dentist</h1>");
+    EXPECT_GE(label.sizeHint().width(), label.fontMetrics().horizontalAdvance(label.text()));
+    EXPECT_LE(label.sizeHint().height(), label.fontMetrics().height() + 2);
+}
+
 TEST_F(CaptionNotificationTest, CaptionBlinksInBurstsAMinuteApart) {
     db.AddNew("Soon", Now() + 9 * OneMinute);
     auto form = Open(&db);

@@ -420,6 +420,15 @@ TEST_F(RemindersWnd, DueTextsAndDetails) {
     EXPECT_TRUE(wnd->lvReminders->topLevelItem(0)->text(0).endsWith("..."));
 }
 
+TEST_F(RemindersWnd, ACaptionThatLooksLikeMarkupShowsAsItIs) {
+    Fire("<h1>Dentist</h1>");
+    QLabel* label = wnd->lbTaskCaption;
+    EXPECT_EQ(Text(label), "<h1>Dentist</h1>");
+    // Taken for markup, it would show "Dentist" alone, in a heading's larger letters.
+    EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_LE(label->sizeHint().height(), label->fontMetrics().height() + 2);
+}
+
 TEST_F(RemindersWnd, AHugeCaptionShowsCutAndTheWindowUpdatesQuickly) {
     std::string huge;
     while (huge.size() < 10'000'000)
