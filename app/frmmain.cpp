@@ -50,6 +50,7 @@
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
+#include "platform/gui/textfit.h"
 #include "platform/gui/uifont.h"
 #include "platform/gui/windowmessages.h"
 #include "platform/sysutils.h"
@@ -78,7 +79,7 @@ QLabel* GreyLabel(const QString& text, QWidget* parent) {
 } // namespace
 
 QString HintToolTip(const std::string& hint) {
-    return QString::fromStdString(HintLineBreaks(hint));
+    return QString::fromStdString(HintLineBreaks(LimitHintLines(hint)));
 }
 
 TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlags) {

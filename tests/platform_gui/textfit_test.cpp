@@ -1,37 +1,10 @@
 #include <QApplication>
 #include <QFontMetrics>
-#include <cstring>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include "guardedtext.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/textfit.h"
-
-namespace {
-
-// A text of `readable` bytes of 'x' that goes on for 10 MB more, which may not be read: a
-// read past the readable bytes faults.
-class TGuardedText {
-public:
-    explicit TGuardedText(size_t readable) {
-        const size_t page = size_t(::sysconf(_SC_PAGESIZE));
-        readable_ = (readable + page - 1) / page * page;
-        size_ = readable_ + (10u << 20);
-        base_ = static_cast<char*>(
-            ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        std::memset(base_, 'x', readable_);
-        ::mprotect(base_ + readable_, size_ - readable_, PROT_NONE);
-    }
-    ~TGuardedText() { ::munmap(base_, size_); }
-    std::string_view View() const { return {base_, size_}; }
-
-private:
-    char* base_;
-    size_t readable_, size_;
-};
-
-} // namespace
 
 TEST(TextFit, MeasuresAndReadsNoMoreThanCanShow) {
     const TGuardedText huge(64 * 1024);
