@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/sysutils.h"
+
 namespace {
 
 QString Ellipsis() {
@@ -273,16 +275,6 @@ QStringList WrapToLines(const TTextWidth& widthOf, std::string_view text, int wi
         }
     }
     return lines;
-}
-
-std::string_view Utf8Prefix(std::string_view text, size_t maxChars) {
-    size_t i = 0;
-    for (size_t chars = 0; i < text.size() && chars < maxChars; ++chars) {
-        ++i;
-        while (i < text.size() && IsContinuationByte(text[i]))
-            ++i;
-    }
-    return text.substr(0, i);
 }
 
 std::string LimitHintLines(std::string_view hint, int maxLines, int maxLineChars) {

@@ -40,9 +40,6 @@ QString FirstLineToWidth(const TTextWidth& widthOf, std::initializer_list<std::s
 // more of the text than the lines can hold.
 QStringList WrapToLines(const TTextWidth& widthOf, std::string_view text, int width, int maxLines);
 
-// The first maxChars characters (code points) of UTF-8 text; reads no further.
-std::string_view Utf8Prefix(std::string_view text, size_t maxChars);
-
 // The most lines and characters per line that a hint shows.
 inline constexpr int HintMaxLines = 20;
 inline constexpr int HintMaxLineChars = 160;

@@ -5,6 +5,7 @@
 #include "guardedtext.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/textfit.h"
+#include "platform/sysutils.h"
 
 TEST(TextFit, MeasuresAndReadsNoMoreThanCanShow) {
     const TGuardedText huge(64 * 1024);
