@@ -303,7 +303,7 @@ void TReminderSetupDlg::btnBrowseAudioFileClick() {
 std::string TReminderSetupDlg::CheckAudioFile() {
     const std::string full = ResolveSoundFile(WithoutQuotes(EditText(edAudioFile)));
     if (full.empty())
-        MessageDlg("Audio file could not be found: " + EditText(edAudioFile), mtError,
+        MessageDlg("Audio file could not be found: " + S(edAudioFile->text()), mtError,
                    Buttons(mbOK));
     return full;
 }
