@@ -24,7 +24,7 @@ TTextWidth TextWidthOf(const QFontMetrics& metrics);
 // The longest start of text (whole grapheme clusters, never half a surrogate pair) that fits
 // width pixels with "..." after it, followed by "..."; with keepEnd "..." followed by the
 // longest end that fits after it. text itself when it fits whole; "" for an empty text; "..."
-// alone when no character fits (so for any width <= 0).
+// alone when not even its first character fits with it.
 QString ElideToWidth(const TTextWidth& widthOf, QStringView text, int width, bool keepEnd = false);
 
 // The first line of the UTF-8 text that pieces make up one after the other (a line break ends
