@@ -15,6 +15,7 @@
 #include "platform/formatsettings.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/qtcolors.h"
+#include "platform/gui/textfit.h"
 #include "platform/gui/topmosts.h"
 
 namespace {
@@ -264,6 +265,8 @@ void TfrmMain::CalendarGetDateHintString(TDateTime day, bool& isEvent, std::stri
     hint.clear();
     isEvent = db_ && db_->DBSettings.DayHintsEnabled &&
               db_->GetDayHint(day, hint, db_->DBSettings.DayHintLines);
+    // Captions of several lines make more lines than the day's reminders.
+    hint = LimitHintLines(hint);
 }
 
 void TfrmMain::CalendarMouseDown(QObject* sender, Qt::MouseButton button, int x, int y) {

@@ -16,6 +16,7 @@
 #include "platform/datetimeformat.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/globalhotkey.h"
+#include "platform/gui/textfit.h"
 
 namespace {
 
@@ -56,8 +57,12 @@ std::string TrayHint(const std::string& nearestHint) {
            (nearestHint.empty() ? std::string(TockwellWebAddress) : nearestHint);
 }
 
+std::string CaptionNotificationLead(const std::string& dueText) {
+    return "in " + dueText + ": ";
+}
+
 std::string CaptionNotificationText(const std::string& dueText, const std::string& caption) {
-    return "in " + dueText + ": " + caption;
+    return CaptionNotificationLead(dueText) + caption;
 }
 
 std::string AddedBalloonText(TDateTime now, TDateTime date, const std::string& caption) {
@@ -141,9 +146,10 @@ void TfrmMain::RefreshNearestAlert(const std::string& dueText) {
         SetCollapsed(true);
         ShowMainWindow(false, false);
     }
-    const QString text = QString::fromStdString(
-        EllipsizeToWidth(CaptionNotificationText(dueText, nearestCaption_),
-                         lbCaptionNotification->width(), lbCaptionNotification->fontMetrics()));
+    // As much of the caption as fits is measured, and the whole text is not put together.
+    const QString text = FirstLineToWidth(TextWidthOf(lbCaptionNotification->fontMetrics()),
+                                          {CaptionNotificationLead(dueText), nearestCaption_},
+                                          lbCaptionNotification->width());
     // In the dark phase of a blink the text waits for the light one.
     if (tmCaptionBlink->Enabled() && lbCaptionNotification->text().isEmpty())
         savedCaption_ = text.toStdString();

@@ -27,6 +27,8 @@ std::string NearestAlertHint(const std::string& dueText, TDateTime time,
 // The tray hint: "Tockwell\n" followed by the indicator's hint, or by the maker's web address
 // when there is none (empty).
 std::string TrayHint(const std::string& nearestHint);
+// The caption notification's words before the caption: "in <due>: ".
+std::string CaptionNotificationLead(const std::string& dueText);
 // The caption notification: "in <due>: <caption>".
 std::string CaptionNotificationText(const std::string& dueText, const std::string& caption);
 // The balloon after a reminder was added at date: the date ("ddddd, t"), a line "in <span>"

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "app/programicons.h"
+#include "platform/gui/textfit.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -15,12 +16,11 @@ namespace {
 constexpr int kTipChars = 127, kInfoChars = 255, kInfoTitleChars = 63;
 constexpr unsigned kExitInterval = 20;
 
-// The first maxChars characters (code points) of utf8.
-QString Cut(const std::string& utf8, int maxChars) {
-    QList<uint> chars = QString::fromStdString(utf8).toUcs4();
-    if (chars.size() > maxChars)
-        chars.resize(maxChars);
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), chars.size());
+// The first maxChars characters (code points) of utf8, read no further, in at most
+// HintMaxLines lines.
+QString Cut(std::string_view utf8, int maxChars) {
+    return QString::fromStdString(
+        LimitHintLines(Utf8Prefix(utf8, size_t(maxChars)), HintMaxLines, maxChars));
 }
 
 QSystemTrayIcon::MessageIcon MessageIconOf(TBalloonHintIcon icon) {
@@ -198,7 +198,7 @@ bool TCoolTrayIcon::ModifyIcon() {
     return true;
 }
 
-bool TCoolTrayIcon::ShowBalloonHint(const std::string& title, const std::string& text,
+bool TCoolTrayIcon::ShowBalloonHint(std::string_view title, std::string_view text,
                                     TBalloonHintIcon iconType, int timeoutSecs) {
     HideBalloonHint();
     data_.InfoSet = true;

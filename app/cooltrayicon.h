@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/simpletimer.h"
@@ -125,9 +126,10 @@ public:
     TStartupEvent OnStartup;
 
     // Shows a balloon (any shown one is hidden first): title cut to 63 and text to 255
-    // characters, its icon, shown for timeoutSecs seconds. False when the tray cannot show it.
-    bool ShowBalloonHint(const std::string& title, const std::string& text,
-                         TBalloonHintIcon iconType, int timeoutSecs);
+    // characters (read no further), each of at most HintMaxLines lines, its icon, shown for
+    // timeoutSecs seconds. False when the tray cannot show it.
+    bool ShowBalloonHint(std::string_view title, std::string_view text, TBalloonHintIcon iconType,
+                         int timeoutSecs);
     // Removes the balloon. Where the desktop's notification service shows balloons they stay
     // until it closes them; the component counts them as hidden all the same.
     bool HideBalloonHint();

@@ -50,6 +50,7 @@
 #include "platform/gui/messageboxes.h"
 #include "platform/gui/paintbox.h"
 #include "platform/gui/qtcolors.h"
+#include "platform/gui/textfit.h"
 #include "platform/gui/uifont.h"
 #include "platform/gui/windowmessages.h"
 #include "platform/sysutils.h"
@@ -78,7 +79,7 @@ QLabel* GreyLabel(const QString& text, QWidget* parent) {
 } // namespace
 
 QString HintToolTip(const std::string& hint) {
-    return QString::fromStdString(HintLineBreaks(hint));
+    return QString::fromStdString(HintLineBreaks(LimitHintLines(hint)));
 }
 
 TfrmMain::TfrmMain(const QStringList& params) : QWidget(nullptr, kMainWindowFlags) {
@@ -223,6 +224,7 @@ void TfrmMain::CreateComponents() {
     auto* captionRow = new QHBoxLayout(pnlCaption);
     captionRow->setContentsMargins(8, 2, 6, 2);
     lbCaptionNotification = new QLabel(QStringLiteral("Tockwell"), pnlCaption);
+    lbCaptionNotification->setTextFormat(Qt::PlainText); // a caption is no markup
     lbCaptionNotification->setMinimumWidth(1);
     lbCaptionNotification->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lbCaptionNotification->setMouseTracking(true);

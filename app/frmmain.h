@@ -51,7 +51,7 @@ class TfrmTockwellDatabaseList;
 constexpr int AppHotKeyId = 0xB000;
 
 // A hint text as a tooltip: lines separated by "\n", or by "\n\r" as the engine's hints
-// have them.
+// have them; at most HintMaxLines lines of HintMaxLineChars characters (LimitHintLines).
 QString HintToolTip(const std::string& hint);
 
 class TfrmMain : public QWidget, public TMainMenus, public IOptionsHost {

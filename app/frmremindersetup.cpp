@@ -103,10 +103,22 @@ void TReminderSetupDlg::LoadRecentEmails() {
     if (cbEmails->count() > 0)
         cbEmails->addItem(QString::fromUtf8(ClearRecentEmailsItem));
     cbEmails->setCurrentIndex(-1);
-    cbEmails->setEditText(Q(last));
+    LoadEditText(cbEmails->lineEdit(), last);
 }
 
 // ---- Loading --------------------------------------------------------------------------------
+
+void TReminderSetupDlg::LoadEditText(QLineEdit* edit, const std::string& text) {
+    edit->setText(Q(text));
+    loadedTexts_[edit] = {text, edit->text()};
+}
+
+std::string TReminderSetupDlg::EditText(const QLineEdit* edit) const {
+    const auto loaded = loadedTexts_.find(edit);
+    if (loaded != loadedTexts_.end() && edit->text() == loaded->second.Held)
+        return loaded->second.Whole;
+    return S(edit->text());
+}
 
 void TReminderSetupDlg::Load(const IReminderAwareItemPtr& item, bool isNew) {
     item_ = item;
@@ -115,7 +127,7 @@ void TReminderSetupDlg::Load(const IReminderAwareItemPtr& item, bool isNew) {
         setWindowTitle(QStringLiteral("New Reminder"));
     btnDismiss->setEnabled(!isNew);
     copy_.Assign(r, false);
-    edCaption->setText(Q(item->GetCaption()));
+    LoadEditText(edCaption, item->GetCaption());
     memNotes->setPlainText(Q(item->GetNotes()));
     UpdateAlertsSummary();
     const TDateTime now = Now();
@@ -136,11 +148,11 @@ void TReminderSetupDlg::Load(const IReminderAwareItemPtr& item, bool isNew) {
     cbAnimateInTray->setChecked(copy_.GetAction(akAnimateInTray).Enabled);
     cbSentEmail->setChecked(copy_.GetAction(akSendEmail).Enabled);
     if (cbSentEmail->isChecked())
-        cbEmails->setEditText(Q(copy_.Action<TAlertActSendEmail>().Emails));
+        LoadEditText(cbEmails->lineEdit(), copy_.Action<TAlertActSendEmail>().Emails);
     cbRunApp->setChecked(copy_.GetAction(akRunApp).Enabled);
-    edAppPath->setText(Q(copy_.Action<TAlertActRunApp>().AppPath));
+    LoadEditText(edAppPath, copy_.Action<TAlertActRunApp>().AppPath);
     cbPlaySound->setChecked(copy_.GetAction(akPlaySound).Enabled);
-    edAudioFile->setText(Q(copy_.Action<TAlertActPlaySound>().GetAudioFile()));
+    LoadEditText(edAudioFile, copy_.Action<TAlertActPlaySound>().GetAudioFile());
     cbModalDialog->setChecked(copy_.GetAction(akShowModalDialog).Enabled);
     UpdateDependentControls();
     emailWasEnabled_ = cbSentEmail->isChecked();
@@ -238,8 +250,8 @@ void TReminderSetupDlg::ShowAlerts(bool show) {
                 cbModalDialog,       cbPlaySound,    cbAnimateInTray};
             copy_.GetAction(kind).Enabled = boxes[kind]->isChecked();
         }
-        copy_.Action<TAlertActSendEmail>().Emails = S(cbEmails->currentText());
-        copy_.Action<TAlertActRunApp>().AppPath = S(edAppPath->text());
+        copy_.Action<TAlertActSendEmail>().Emails = EditText(cbEmails->lineEdit());
+        copy_.Action<TAlertActRunApp>().AppPath = EditText(edAppPath);
         const TDateTime delta = ParseDuration(S(cbAutoAlertDelta->currentText()), false);
         if (!cbIsAutoAlertEnabled->isChecked() || delta > 0)
             copy_.SetAutoAlert(cbIsAutoAlertEnabled->isChecked(), delta);
@@ -289,7 +301,7 @@ void TReminderSetupDlg::btnBrowseAudioFileClick() {
 }
 
 std::string TReminderSetupDlg::CheckAudioFile() {
-    const std::string full = ResolveSoundFile(WithoutQuotes(S(edAudioFile->text())));
+    const std::string full = ResolveSoundFile(WithoutQuotes(EditText(edAudioFile)));
     if (full.empty())
         MessageDlg("Audio file could not be found: " + S(edAudioFile->text()), mtError,
                    Buttons(mbOK));
@@ -347,7 +359,7 @@ void TReminderSetupDlg::Fail(const std::string& message, QWidget* control) {
 
 std::optional<TReminderSetupValues> TReminderSetupDlg::ReadValues() {
     TReminderSetupValues v;
-    v.Caption = S(edCaption->text());
+    v.Caption = EditText(edCaption);
     v.Notes = S(memNotes->toPlainText());
     v.ReminderDateTime = FieldDate(Now());
     v.AutoAlertEnabled = cbIsAutoAlertEnabled->isChecked();
@@ -370,9 +382,9 @@ std::optional<TReminderSetupValues> TReminderSetupDlg::ReadValues() {
                                 cbModalDialog,       cbPlaySound,    cbAnimateInTray};
     for (int kind = 0; kind < AlertKindCount; ++kind)
         v.Enabled[kind] = boxes[kind]->isChecked();
-    v.Emails = S(cbEmails->currentText());
-    v.AppPath = S(edAppPath->text());
-    v.AudioFile = WithoutQuotes(S(edAudioFile->text()));
+    v.Emails = EditText(cbEmails->lineEdit());
+    v.AppPath = EditText(edAppPath);
+    v.AudioFile = WithoutQuotes(EditText(edAudioFile));
     return v;
 }
 
@@ -407,7 +419,7 @@ void TReminderSetupDlg::btnOKClick() {
                            cbAnimateInTray->isChecked();
     if (!anyAction)
         return Fail("Please select at least one Alert Action.", nullptr);
-    if (cbSentEmail->isChecked() && Trim(S(cbEmails->currentText())).empty())
+    if (cbSentEmail->isChecked() && Trim(EditText(cbEmails->lineEdit())).empty())
         return Fail("Please type e-mail address to receive alerts.", cbEmails);
     if (cbSentEmail->isChecked() && !emailWasEnabled_) {
         TMailer mailer(SMTPSettingsKey, true);
@@ -424,7 +436,7 @@ void TReminderSetupDlg::btnOKClick() {
                 return;
         }
     }
-    if (cbRunApp->isChecked() && Trim(S(edAppPath->text())).empty())
+    if (cbRunApp->isChecked() && Trim(EditText(edAppPath)).empty())
         return Fail("Application to run not set.", edAppPath);
     if (cbPlaySound->isChecked() && CheckAudioFile().empty())
         return Fail("", edAudioFile);
@@ -476,7 +488,7 @@ void TReminderSetupDlg::SaveRecentEmails() {
         recent.Add(S(cbEmails->itemText(i)));
     if (recent.Count() > 0 && recent[recent.Count() - 1] == ClearRecentEmailsItem)
         recent.Delete(recent.Count() - 1);
-    const std::string text = Trim(S(cbEmails->currentText()));
+    const std::string text = Trim(EditText(cbEmails->lineEdit()));
     AddRecentEmail(recent, text);
     TRegistryManager reg(SMTPSettingsKey);
     reg.WriteStringsValue("LastEmails", recent, MaxRecentEmails);

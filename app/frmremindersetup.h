@@ -7,7 +7,9 @@
 // creates and lays out the controls; frmremindersetup.cpp holds the logic.
 
 #include <QDialog>
+#include <QString>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -160,6 +162,10 @@ private:
     void StopTestSound();
     // Shows the alerts panel and message, focuses control (when given).
     void Fail(const std::string& message, QWidget* control);
+    // Puts text into edit, which holds no more of it than its maximum length.
+    void LoadEditText(QLineEdit* edit, const std::string& text);
+    // The text of edit: the whole text loaded into it while it holds what it took of that.
+    std::string EditText(const QLineEdit* edit) const;
 
     IReminderAwareItemPtr item_;
     TReminderItem copy_;
@@ -172,6 +178,12 @@ private:
     bool dismiss_ = false;
     bool removeAll_ = false;
     int emailsChanging_ = 0;
+    // Texts loaded into line edits, each whole and as far as its edit took it.
+    struct TLoadedText {
+        std::string Whole;
+        QString Held;
+    };
+    std::map<const QLineEdit*, TLoadedText> loadedTexts_;
 };
 
 // Shows the dialog for item (nothing and false when item is null), its calendar starting on

@@ -46,15 +46,10 @@ std::string ExtractToken(std::string_view text, std::string_view delimiter, int 
 std::string TruncateWithEllipsis(std::string_view text, int maxLen) {
     if (maxLen < 0)
         return std::string(text);
-    size_t i = 0;
-    for (int chars = 0; i < text.size() && chars < maxLen; ++chars) {
-        ++i;
-        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
-            ++i; // continuation bytes belong to the same character
-    }
-    if (i >= text.size())
+    const std::string_view kept = Utf8Prefix(text, size_t(maxLen));
+    if (kept.size() == text.size())
         return std::string(text);
-    return std::string(text.substr(0, i)) + "...";
+    return std::string(kept) + "...";
 }
 
 std::string XorWithKey(std::string_view text, std::string_view key) {

@@ -234,6 +234,16 @@ int StrToIntDef(std::string_view text, int def) {
     return TryStrToInt(text, v) ? v : def;
 }
 
+std::string_view Utf8Prefix(std::string_view text, size_t maxChars) {
+    size_t i = 0;
+    for (size_t chars = 0; i < text.size() && chars < maxChars; ++chars) {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return text.substr(0, i);
+}
+
 size_t Utf8Length(std::string_view s) {
     size_t n = 0;
     for (size_t i = 0; i < s.size();) {

@@ -94,3 +94,6 @@ bool TryStrToInt64(std::string_view text, int64_t& value);
 
 // Number of Unicode code points in UTF-8 text.
 size_t Utf8Length(std::string_view s);
+// The first maxChars characters (a byte and the continuation bytes after it) of UTF-8 text;
+// reads no further.
+std::string_view Utf8Prefix(std::string_view text, size_t maxChars);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QStyle>
 #include <QTreeWidget>
 #include <algorithm>
 #include <cmath>
@@ -24,8 +25,8 @@
 #include "platform/datetimeformat.h"
 #include "platform/fileutils.h"
 #include "platform/gui/application.h"
-#include "platform/gui/formhelpers.h"
 #include "platform/gui/soundplayer.h"
+#include "platform/gui/textfit.h"
 #include "platform/gui/windowmessages.h"
 #include "platform/sysutils.h"
 
@@ -42,6 +43,7 @@ class TReminderRow : public QTreeWidgetItem {
 public:
     explicit TReminderRow(IReminderAwareItemPtr item) : Item(std::move(item)) {}
     IReminderAwareItemPtr Item;
+    QString Details; // the caption as the details above the list show it
 };
 
 QString Q(const std::string& s) {
@@ -50,6 +52,12 @@ QString Q(const std::string& s) {
 
 IReminderAwareItemPtr ItemOf(QTreeWidgetItem* row) {
     return row ? static_cast<TReminderRow*>(row)->Item : nullptr;
+}
+
+// The room for text in a cell of column of list (less the margins its items keep).
+int TextRoom(const QTreeWidget* list, int column) {
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    return list->columnWidth(column) - 2 * margin;
 }
 
 // The event that shows the alert boxes waiting (posted to the window by ShowBoxInTurn).
@@ -77,6 +85,7 @@ TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
     QFont bold = lbTaskCaption->font();
     bold.setBold(true);
     lbTaskCaption->setFont(bold);
+    lbTaskCaption->setTextFormat(Qt::PlainText); // a caption is no markup
     lbTaskDue = new QLabel(this);
     lbTaskDue->setObjectName("lbTaskDue");
     lbTaskDue->setGeometry(8, 28, 443, 15);
@@ -125,6 +134,12 @@ TfrmRemindersWnd::TfrmRemindersWnd(TSoundPlayerFactory soundPlayerFactory)
     btnSnooze->setObjectName("btnSnooze");
     btnSnooze->setGeometry(361, 264, 90, 25);
 
+    // A caption is cut to the column it shows in, so a wider column shows more of it.
+    connect(lvReminders->header(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (section == 0)
+            for (int i = 0; i < RowCount(); ++i)
+                ShowCaption(Row(i), RowItem(i)->GetCaption());
+    });
     connect(lvReminders, &QTreeWidget::itemSelectionChanged, this,
             [this] { CallGuarded([this] { lvRemindersChange(); }); });
     connect(lvReminders, &QTreeWidget::itemDoubleClicked, this,
@@ -409,12 +424,12 @@ void TfrmRemindersWnd::AddOrUpdateReminder(const IReminderAwareItemPtr& item, bo
         // The texts are set before the row is listed, where no change is announced; the
         // refresh then finds its due text as it is.
         row = new TReminderRow(item);
-        row->setText(0, Q(item->GetCaption()));
+        ShowCaption(row, item->GetCaption());
         row->setText(1, Q(GetDueText(item, Now())));
         lvReminders->addTopLevelItem(row);
         rowIndex_[item.get()] = row;
     } else {
-        row->setText(0, Q(item->GetCaption()));
+        ShowCaption(row, item->GetCaption());
     }
     item->GetReminder().SetPlacedToReminderWnd(true);
     if (select) {
@@ -432,6 +447,14 @@ bool TfrmRemindersWnd::RemoveReminderRow(const IReminderAwareItemPtr& item) {
         return false;
     DeleteRow(index);
     return true;
+}
+
+void TfrmRemindersWnd::ShowCaption(QTreeWidgetItem* row, const std::string& caption) {
+    // Each as much as fits, ending in "..." when cut: a long caption is not measured whole.
+    row->setText(0, FirstLineToWidth(TextWidthOf(lvReminders->fontMetrics()), {caption},
+                                     TextRoom(lvReminders, 0)));
+    static_cast<TReminderRow*>(row)->Details = FirstLineToWidth(
+        TextWidthOf(lbTaskCaption->fontMetrics()), {caption}, lbTaskCaption->width());
 }
 
 void TfrmRemindersWnd::RemoveAllRows() {
@@ -560,9 +583,7 @@ void TfrmRemindersWnd::UpdateDetails() {
         return;
     }
     const IReminderAwareItemPtr item = RowItem(index);
-    // A caption longer than the label ends in "..." instead of being cut mid-letter.
-    lbTaskCaption->setText(Q(EllipsizeToWidth(
-        Row(index)->text(0).toStdString(), lbTaskCaption->width(), lbTaskCaption->fontMetrics())));
+    lbTaskCaption->setText(static_cast<TReminderRow*>(Row(index))->Details);
     lbTaskDue->setText(Q("Due in: " + GetDueText(item, 0)));
     const TDateTime next = item->HasReminder() ? item->GetReminder().GetNextAlertDateTime() : 0;
     lbNextAlert->setText(next != 0 ? Q("Next alert: " + FormatAlertTime(next)) : QString());

@@ -190,6 +190,8 @@ private:
     void SelectRow(QTreeWidgetItem* row);
     // The row of item, or null.
     QTreeWidgetItem* RowOf(const IReminderAwareItemPtr& item) const;
+    // Shows caption in row and in the details the row's selection shows, each cut to its width.
+    void ShowCaption(QTreeWidgetItem* row, const std::string& caption);
     // Takes item's row out of the index and marks the entry as no longer listed.
     void ForgetRow(const IReminderAwareItemPtr& item);
     // Deletes every row whose entry matches, as DeleteRow would one by one from the last.

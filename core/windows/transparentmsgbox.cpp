@@ -16,6 +16,7 @@
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/globalhotkey.h"
 #include "platform/gui/qtcolors.h"
+#include "platform/gui/textfit.h"
 #include "platform/gui/themes.h"
 #include "platform/gui/topmosts.h"
 
@@ -112,7 +113,8 @@ TTransparentMsgBox::TTransparentMsgBox(QWidget* owner)
 
     lbMessage = new QLabel(pnlPanel);
     lbMessage->setGeometry(36, 18, 274, 39);
-    lbMessage->setWordWrap(true);
+    // The text comes word-wrapped into the lines that show (SetMessage).
+    lbMessage->setWordWrap(false);
     lbMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbMessage->setTextFormat(Qt::PlainText);
     QPalette blue = lbMessage->palette();
@@ -172,6 +174,14 @@ void TTransparentMsgBox::SetAlpha(int value) {
     // for unrelated traffic (a blinking caret elsewhere), and with another window active and
     // the program idle the alert would stay as transparent as it started.
     FlushDesktopRequests();
+}
+
+void TTransparentMsgBox::SetMessage(const std::string& text) {
+    // As much of the text as the lines hold is measured: a long one does not hold the alert up.
+    const QFontMetrics metrics = lbMessage->fontMetrics();
+    const int lines = std::max(1, lbMessage->height() / metrics.lineSpacing());
+    lbMessage->setText(
+        WrapToLines(TextWidthOf(metrics), text, lbMessage->width(), lines).join(u'\n'));
 }
 
 void TTransparentMsgBox::PlaceWindow() {
@@ -474,7 +484,7 @@ void TTranspMsgBoxManager::ShowNext() {
         NormalizeTopMosts();
     box->raise();
     box->OnDestroy = [this] { ShowNext(); };
-    box->lbMessage->setText(QString::fromStdString(queue_[0]));
+    box->SetMessage(queue_[0]);
     const auto& entry = std::any_cast<const TTrasnpMsgClick&>(queue_.Objects(0));
     box->Item = entry.Item;
     box->Click = entry.Click;

@@ -78,6 +78,9 @@ public:
     // True while the click handler runs: the alert neither fades nor closes then.
     bool Holding() const { return holding_ > 0; }
 
+    // Shows text in lbMessage word-wrapped into the lines it has room for, the last ending in
+    // "..." when text is left.
+    void SetMessage(const std::string& text);
     void PlaceWindow();
     // Shows the window at opacity 0 without activating it and starts fading in.
     void StartFadeIn();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gui/messageboxes.h"
+#include "platform/gui/textfit.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -113,28 +114,8 @@ void SetEnabledRecursive(QWidget* control, bool enabled) {
         child->setEnabled(enabled);
 }
 
-std::string EllipsizeToWidth(const std::string& text, int maxWidth, const QFontMetrics& metrics) {
-    QString full = QString::fromStdString(text);
-    if (metrics.horizontalAdvance(full) <= maxWidth)
-        return text;
-    QList<uint> chars = full.toUcs4();
-    auto candidate = [&](qsizetype n) {
-        return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), n) +
-               QStringLiteral("...");
-    };
-    auto fits = [&](qsizetype n) { return metrics.horizontalAdvance(candidate(n)) <= maxWidth; };
-    // The longest fitting prefix: binary search, then step down past any uneven widths.
-    qsizetype lo = 0, hi = chars.size() - 1;
-    while (lo < hi) {
-        qsizetype mid = (lo + hi + 1) / 2;
-        if (fits(mid))
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    while (lo > 0 && !fits(lo))
-        --lo;
-    return candidate(lo).toStdString();
+std::string EllipsizeToWidth(std::string_view text, int maxWidth, const QFontMetrics& metrics) {
+    return FirstLineToWidth(TextWidthOf(metrics), {text}, maxWidth).toStdString();
 }
 
 namespace {

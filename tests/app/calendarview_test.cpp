@@ -12,6 +12,7 @@
 #include "mainwindowfixture.h"
 #include "platform/datetimeformat.h"
 #include "platform/gui/hintpause.h"
+#include "platform/gui/textfit.h"
 
 namespace {
 
@@ -125,6 +126,12 @@ TEST_F(CalendarViewTest, DaysTakeTheirColoursAndReminderDaysAreBold) {
     EXPECT_TRUE(isEvent);
     EXPECT_EQ(hint, FormatDateTime("t", D(19) + 10.0 / 24) + " - Dentist\n\r" +
                         FormatDateTime("t", D(19) + 11.0 / 24) + " - Second");
+    // Captions of many lines make a hint of no more lines than a hint shows.
+    for (int i = 0; i < 3; ++i)
+        form->DB().AddNew(std::string(15, '\n') + "x", D(21) + i / 24.0);
+    form->DB().RebuildIndexes();
+    group.OnGetDateHintString(group.Calendar(0), D(21), isEvent, hint);
+    EXPECT_EQ(QString::fromStdString(HintLineBreaks(hint)).split('\n').size(), HintMaxLines + 1);
 
     // A selected holiday keeps the selection's fill, its number the holiday colour.
     form->GoToDate(false, D(20));

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -108,6 +109,35 @@ TEST_F(CaptionNotificationTest, NearAlertInCaptionFarOneInHintsRefreshedEveryFif
     EXPECT_EQ(form->NearestAlertTime(), 0);
     EXPECT_EQ(Text(form->CaptionNotification()), "Tockwell");
     EXPECT_EQ(form->CoolTrayIcon().Hint(), TrayHint(""));
+}
+
+TEST_F(CaptionNotificationTest, AHugeCaptionShowsCutAndTheTicksStayQuick) {
+    std::string huge;
+    while (huge.size() < 10'000'000)
+        huge += "Meeting notes ";
+    db.AddNew(huge, Now() + 9 * OneMinute);
+    db.DBSettings.BlinkAlertInCaption = false; // the text stays in the light
+    auto form = Open(&db);
+    QElapsedTimer timer;
+    timer.start();
+    Tick(*form, 15);
+    form->grab();
+    EXPECT_LT(timer.elapsed(), 3000);
+    const QLabel& label = form->CaptionNotification();
+    const QString text = label.text();
+    EXPECT_TRUE(text.startsWith("in 9 min: Meeting notes") && text.endsWith("..."))
+        << text.toStdString();
+    EXPECT_LE(label.fontMetrics().horizontalAdvance(text), label.width());
+    EXPECT_TRUE(label.toolTip().endsWith(" - Meeting notes Meeting notes Me..."));
+}
+
+TEST_F(CaptionNotificationTest, ACaptionThatLooksLikeMarkupShowsAsItIs) {
+    db.AddNew("<h1>Dentist</h1>", Now() + 9 * OneMinute);
+    auto form = Open(&db);
+    const QLabel& label = form->CaptionNotification();
+    EXPECT_EQ(Text(form->CaptionNotification()), "in 9 min: <h1>Dentist</h1>");
+    EXPECT_GE(label.sizeHint().width(), label.fontMetrics().horizontalAdvance(label.text()));
+    EXPECT_LE(label.sizeHint().height(), label.fontMetrics().height() + 2);
 }
 
 TEST_F(CaptionNotificationTest, CaptionBlinksInBurstsAMinuteApart) {

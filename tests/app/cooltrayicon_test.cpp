@@ -10,6 +10,8 @@
 #include "app/cooltrayicon.h"
 #include "app/programicons.h"
 #include "apptestutil.h"
+#include "guardedtext.h"
+#include "platform/gui/textfit.h"
 
 namespace {
 
@@ -119,6 +121,21 @@ TEST(CoolTrayIcon, HintIconsAndBalloonTexts) {
     EXPECT_EQ(icon.Data().Info.size(), 255);
     EXPECT_EQ(icon.Data().TimeoutMs, 10000);
     EXPECT_EQ(icon.Data().InfoIcon, bitInfo);
+}
+
+TEST(CoolTrayIcon, HintsAndBalloonsReadNoMoreThanTheyShow) {
+    TCoolTrayIcon icon;
+    const TGuardedText huge(4096);
+    icon.ShowBalloonHint(huge.View(), huge.View(), bitInfo, 10);
+    EXPECT_EQ(icon.Data().InfoTitle, QString(63, 'x'));
+    EXPECT_EQ(icon.Data().Info, QString(255, 'x'));
+    std::string lines;
+    for (int i = 0; i < 50; ++i)
+        lines += "a\n";
+    icon.SetHint(lines);
+    EXPECT_EQ(icon.Data().Tip.split('\n').size(), HintMaxLines + 1);
+    icon.ShowBalloonHint("Tockwell", lines, bitInfo, 10);
+    EXPECT_EQ(icon.Data().Info.split('\n').size(), HintMaxLines + 1);
 }
 
 TEST(CoolTrayIcon, WithoutATrayTheOwnerIsMinimisedNotHidden) {

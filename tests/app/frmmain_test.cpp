@@ -30,6 +30,7 @@
 #include "platform/fileutils.h"
 #include "platform/gui/formhelpers.h"
 #include "platform/gui/soundplayer.h"
+#include "platform/gui/textfit.h"
 #include "platform/gui/windowmessages.h"
 #include "testutil.h"
 
@@ -344,6 +345,14 @@ TEST_F(MainWindowTest, TheProgramsActivationBringsAnOpenAboutBoxForward) {
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_TRUE(QTest::qWaitForWindowActive(about));
     about->close();
+}
+
+TEST(MainWindowTexts, HintToolTipShowsSoManyLinesOfSoManyCharacters) {
+    std::string lines;
+    for (int i = 0; i < 100; ++i)
+        lines += "line\n\r";
+    EXPECT_EQ(HintToolTip(lines).split('\n').size(), HintMaxLines + 1); // and "..."
+    EXPECT_EQ(HintToolTip(std::string(10'000, 'x')).size(), HintMaxLineChars + 3);
 }
 
 TEST(MainWindowTexts, HintToolTipBreaksTheEnginesHintLines) {

@@ -245,6 +245,32 @@ TEST_F(ReminderSetupTest, WritesBackOnlyOnOkAndNeverHalfway) {
     EXPECT_EQ(r.GetMaxAutoAlertCount(), 4);
 }
 
+TEST_F(ReminderSetupTest, TextsLongerThanAnEditHoldsStayWholeUnlessEdited) {
+    TTockwellItemPtr item = Entry();
+    const std::string caption(100'000, 'c'), path(40'000, 'p');
+    item->SetCaption(caption);
+    TReminderItem& r = item->GetReminder();
+    r.Action<TAlertActRunApp>().Enabled = true;
+    r.Action<TAlertActRunApp>().AppPath = path;
+    r.Action<TAlertActSendEmail>().Enabled = true;
+    r.Action<TAlertActSendEmail>().Emails = "kim@example.org," + std::string(40'000, 'e');
+    const std::string emails = r.Action<TAlertActSendEmail>().Emails;
+    bool saveAsDefault = false;
+    OnModal<TReminderSetupDlg>([](TReminderSetupDlg& d) { d.btnOK->click(); });
+    ASSERT_TRUE(ShowReminderSetupDialog(item, false, 1, saveAsDefault));
+    EXPECT_EQ(item->Caption, caption);
+    EXPECT_EQ(r.Action<TAlertActRunApp>().AppPath, path);
+    EXPECT_EQ(r.Action<TAlertActSendEmail>().Emails, emails);
+    // Edited, it is what the edit holds.
+    OnModal<TReminderSetupDlg>([](TReminderSetupDlg& d) {
+        d.edCaption->setText("Dentist");
+        d.btnOK->click();
+    });
+    ASSERT_TRUE(ShowReminderSetupDialog(item, false, 1, saveAsDefault));
+    EXPECT_EQ(item->Caption, "Dentist");
+    EXPECT_EQ(r.Action<TAlertActRunApp>().AppPath, path);
+}
+
 TEST_F(ReminderSetupTest, AnUntouchedTimeKeepsItsSecondsAndTheRecipientsAreWrittenUnticked) {
     // Typed in the console as "in 1 minute" at 12:00:52.
     TTockwellItemPtr item = TTockwellDB::NewItem("Tea", At(2024, 3, 14, 12, 1, 52));

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -415,7 +416,52 @@ TEST_F(RemindersWnd, DueTextsAndDetails) {
     EXPECT_TRUE(shown.startsWith("WWW") && shown.endsWith("...")) << shown.toStdString();
     EXPECT_LE(wnd->lbTaskCaption->fontMetrics().horizontalAdvance(shown),
               wnd->lbTaskCaption->width());
-    EXPECT_EQ(wnd->lvReminders->topLevelItem(0)->text(0).size(), 204);
+    // So does the row, within its column.
+    EXPECT_TRUE(wnd->lvReminders->topLevelItem(0)->text(0).endsWith("..."));
+}
+
+TEST_F(RemindersWnd, ACaptionThatLooksLikeMarkupShowsAsItIs) {
+    Fire("<h1>Dentist</h1>");
+    QLabel* label = wnd->lbTaskCaption;
+    EXPECT_EQ(Text(label), "<h1>Dentist</h1>");
+    // Taken for markup, it would show "Dentist" alone, in a heading's larger letters.
+    EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_LE(label->sizeHint().height(), label->fontMetrics().height() + 2);
+}
+
+TEST_F(RemindersWnd, AHugeCaptionShowsCutAndTheWindowUpdatesQuickly) {
+    std::string huge;
+    while (huge.size() < 10'000'000)
+        huge += "Meeting notes ";
+    TTockwellItemPtr item = Fire(huge);
+    Fire("Buy milk\nand bread");
+    wnd->show();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 5; ++i) {
+        clock.Advance(OneMinute);
+        wnd->RefreshRows();
+        Select(i % 2);
+        wnd->grab();
+    }
+    EXPECT_LT(timer.elapsed(), 3000);
+    // Each cut to its room with "...": the row to its column, the details to their label.
+    auto fitsCut = [](const QString& text, const QFontMetrics& metrics, int room) {
+        return text.startsWith("Meeting notes") && text.endsWith("...") &&
+               metrics.horizontalAdvance(text) <= room;
+    };
+    QTreeWidget* list = wnd->lvReminders;
+    Select(0);
+    const QString row = list->topLevelItem(0)->text(0);
+    EXPECT_TRUE(fitsCut(row, list->fontMetrics(), list->columnWidth(0))) << row.toStdString();
+    EXPECT_TRUE(fitsCut(wnd->lbTaskCaption->text(), wnd->lbTaskCaption->fontMetrics(),
+                        wnd->lbTaskCaption->width()));
+    // A wider column shows more; a caption of several lines shows its first.
+    list->setColumnWidth(0, 400);
+    EXPECT_GT(list->topLevelItem(0)->text(0).size(), row.size());
+    EXPECT_EQ(list->topLevelItem(1)->text(0).toStdString(), "Buy milk...");
+    Select(1);
+    EXPECT_EQ(Text(wnd->lbTaskCaption), "Buy milk...");
 }
 
 TEST_F(RemindersWnd, DismissAndSnoozeMoveTheSelectionAndCloseWhenEmpty) {

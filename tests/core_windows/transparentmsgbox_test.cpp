@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -53,6 +54,30 @@ protected:
 };
 
 } // namespace
+
+TEST_F(DesktopAlert, AHugeTextShowsWrappedIntoItsLinesAndCutQuickly) {
+    std::string huge;
+    while (huge.size() < 10'000'000)
+        huge += "Meeting notes ";
+    TTranspMsgBoxManager manager;
+    QElapsedTimer timer;
+    timer.start();
+    manager.AddMessage(huge, nullptr, nullptr);
+    TTransparentMsgBox* box = manager.Current();
+    ASSERT_NE(box, nullptr);
+    box->grab();
+    EXPECT_LT(timer.elapsed(), 3000);
+    QLabel* label = box->lbMessage;
+    const QStringList lines = label->text().split('\n');
+    EXPECT_EQ(lines.size(), label->height() / label->fontMetrics().lineSpacing());
+    for (const QString& line : lines) {
+        EXPECT_TRUE(line.startsWith("Meeting notes")) << line.toStdString();
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(line), label->width());
+    }
+    EXPECT_TRUE(lines.last().endsWith("...")) << lines.last().toStdString();
+    box->close();
+    FreeClosedWindows();
+}
 
 TEST_F(DesktopAlert, FadesInStaysAndFadesOut) {
     TTranspMsgBoxManager manager;

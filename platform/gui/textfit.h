@@ -1,0 +1,50 @@
+#pragma once
+// Fitting a user's text into the room a window gives it: one line cut to a width with "...",
+// word-wrapped lines in a box, a hint of a bounded number of lines. None of them measures,
+// decodes or lays out more of a text than can show: a line is measured at most width + 1
+// characters (grapheme clusters) at a time, which is all that fits when each is a pixel wide
+// or more; only while characters of no width fit does the part measured double. A text of
+// megabytes costs no more than a short one.
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+class QFontMetrics;
+
+// The width of a text in pixels.
+using TTextWidth = std::function<int(QStringView text)>;
+// Widths in the font of metrics (horizontal advance); metrics must outlive the result.
+TTextWidth TextWidthOf(const QFontMetrics& metrics);
+
+// The longest start of text (whole grapheme clusters, never half a surrogate pair) that fits
+// width pixels with "..." after it, followed by "..."; with keepEnd "..." followed by the
+// longest end that fits after it. text itself when it fits whole; "" for an empty text; "..."
+// alone when not even its first character fits with it.
+QString ElideToWidth(const TTextWidth& widthOf, QStringView text, int width, bool keepEnd = false);
+
+// The first line of the UTF-8 text that pieces make up one after the other (a line break ends
+// it), cut to width pixels as ElideToWidth does; "..." also follows a line that fits when more
+// text follows its line break. Decodes no more of the pieces than it measures.
+QString FirstLineToWidth(const TTextWidth& widthOf, std::initializer_list<std::string_view> pieces,
+                         int width);
+
+// The UTF-8 text word-wrapped into at most maxLines (>= 1) lines of width pixels: a line ends
+// at a line break of the text, else after its last blank that fits (the blank is dropped),
+// else inside a word wider than the line (one character at least per line). When text is
+// left after the last line, that line is cut with "..." as FirstLineToWidth does. Reads no
+// more of the text than the lines can hold.
+QStringList WrapToLines(const TTextWidth& widthOf, std::string_view text, int width, int maxLines);
+
+// The most lines and characters per line that a hint shows.
+inline constexpr int HintMaxLines = 20;
+inline constexpr int HintMaxLineChars = 160;
+// A multi-line hint (lines separated by "\n" or "\n\r") with at most maxLines lines of at
+// most maxLineChars characters: a longer line is cut with "..." and ends the hint; lines
+// beyond maxLines give way to a last line "...". Reads no more of hint than it keeps.
+std::string LimitHintLines(std::string_view hint, int maxLines = HintMaxLines,
+                           int maxLineChars = HintMaxLineChars);

@@ -1,0 +1,64 @@
+#include <QApplication>
+#include <QFontMetrics>
+#include <gtest/gtest.h>
+
+#include "guardedtext.h"
+#include "platform/gui/formhelpers.h"
+#include "platform/gui/textfit.h"
+#include "platform/sysutils.h"
+
+TEST(TextFit, MeasuresAndReadsNoMoreThanCanShow) {
+    const TGuardedText huge(64 * 1024);
+    qsizetype measured = 0;
+    const TTextWidth counted = [&](QStringView s) {
+        measured += s.size();
+        return int(s.size() - s.count(u'z')) * 7; // 'z' has no width
+    };
+    const QString kept(39, 'x'); // 300 px less 21 for "..."
+    EXPECT_EQ(FirstLineToWidth(counted, {huge.View()}, 300), kept + "...");
+    EXPECT_EQ(FirstLineToWidth(counted, {"in 9 min: ", huge.View()}, 300),
+              "in 9 min: " + QString(29, 'x') + "...");
+    const QString line(42, 'x');
+    EXPECT_EQ(WrapToLines(counted, huge.View(), 300, 3), QStringList({line, line, kept + "..."}));
+    EXPECT_EQ(LimitHintLines(huge.View()), std::string(HintMaxLineChars, 'x') + "...");
+    EXPECT_EQ(Utf8Prefix(huge.View(), 5), "xxxxx");
+    const QString wide(10'000'000, 'x');
+    EXPECT_EQ(ElideToWidth(counted, wide, 300), kept + "...");
+    EXPECT_EQ(ElideToWidth(counted, wide, 300, true), "..." + kept);
+    EXPECT_LT(measured, 20'000);
+    const std::string cut = EllipsizeToWidth(huge.View(), 200, QFontMetrics(QApplication::font()));
+    EXPECT_EQ(cut.substr(cut.size() - 4), "x...");
+
+    // Characters of no width: the part measured doubles until the rest shows.
+    const QString zeros(1000, 'z');
+    EXPECT_EQ(ElideToWidth(counted, zeros + "xxxx", 28), zeros + "xxxx");
+    EXPECT_EQ(FirstLineToWidth(counted, {(zeros + "xxxxxx").toStdString()}, 35), zeros + "xx...");
+    EXPECT_EQ(ElideToWidth(counted, "xxxxxx" + zeros, 35, true), "...xx" + zeros);
+    EXPECT_EQ(FirstLineToWidth(counted, {""}, 0), "");
+    EXPECT_EQ(FirstLineToWidth(counted, {"x"}, -1), "...");
+}
+
+TEST(TextFit, CutsBetweenCharactersAtLineBreaksAndBlanks) {
+    const TTextWidth w = [](QStringView s) { return int(s.size()) * 7; };
+    // An accent with its letter, a character outside the basic plane (a surrogate pair).
+    EXPECT_EQ(FirstLineToWidth(w, {"ab\u0301cdef"}, 40), "a...");
+    EXPECT_EQ(FirstLineToWidth(w, {"x\U0001F600yzw"}, 35), "x...");
+    EXPECT_EQ(ElideToWidth(w, u"wzy\U0001F600x", 35, true), "...x");
+    // One line: its line break ends it.
+    EXPECT_EQ(FirstLineToWidth(w, {"Buy milk\nand bread"}, 1000), "Buy milk...");
+    EXPECT_EQ(FirstLineToWidth(w, {"Buy milk\r\n"}, 1000), "Buy milk");
+
+    // Lines of 10 characters: at blanks, inside words longer than a line, at line breaks.
+    EXPECT_EQ(WrapToLines(w, "The quick brown fox jumps", 70, 3),
+              QStringList({"The quick", "brown fox", "jumps"}));
+    EXPECT_EQ(WrapToLines(w, "The quick brown fox jumps", 70, 2),
+              QStringList({"The quick", "brown f..."}));
+    EXPECT_EQ(WrapToLines(w, "abcdefghijkl", 35, 3), QStringList({"abcde", "fghij", "kl"}));
+    EXPECT_EQ(WrapToLines(w, "one\ntwo\nthree\nfour", 70, 3),
+              QStringList({"one", "two", "three..."}));
+
+    // Hints: so many lines, so many characters a line.
+    EXPECT_EQ(LimitHintLines("a\n\rb\n\rc\n\rd", 2, 10), "a\n\rb\n\r...");
+    EXPECT_EQ(LimitHintLines("short\nlonger line\nlast", 5, 6), "short\nlonger...");
+    EXPECT_EQ(LimitHintLines("a\nb"), "a\nb");
+}
