@@ -348,4 +348,17 @@ TEST_F(CalendarViewTest, ConsoleDatesInTheLastMonthsLeaveTheMonthsPainted) {
         EXPECT_GT(CountIn(image, group, EncodeDate(9999, 12, 15), Dark), 5) << text;
     }
     EXPECT_EQ(Saved()->Count(), 2);
+
+    // A week on from the last day there is, or back from the first, stays on it.
+    auto click = [&](const QString& text) {
+        for (QLabel* label : form->findChildren<QLabel*>())
+            if (label->text() == text)
+                QTest::mouseClick(label, Qt::LeftButton);
+    };
+    form->GoToDate(false, EncodeDate(9999, 12, 31));
+    click("+w");
+    EXPECT_EQ(group.GetDate(), EncodeDate(9999, 12, 31));
+    form->GoToDate(false, EncodeDate(1, 1, 1));
+    click("-w");
+    EXPECT_EQ(group.GetDate(), EncodeDate(1, 1, 1));
 }

@@ -112,6 +112,10 @@ TEST_F(PickerFixture, UpAndDownStepThePartUnderTheCaretInEveryOrder) {
     EXPECT_EQ(Step(6, Qt::Key_Down), "2025-12-31"); // month
     Use(IsoDates(), D(2026, 1, 31));
     EXPECT_EQ(Step(9, Qt::Key_Up), "2026-02-01"); // day
+
+    // The last day there is stays.
+    Use(UsDates(), D(9999, 12, 31));
+    EXPECT_EQ(Step(4, Qt::Key_Up), "9999-12-31");
 }
 
 TEST_F(PickerFixture, UpOnAnEmptyFieldStartsAtToday) {
