@@ -348,7 +348,7 @@ std::vector<TDateTime> TfrmMain::SelectedDays() {
 }
 
 void TfrmMain::GoToDate(bool forceFirstMonth, TDateTime date) {
-    date = DayNumber(date);
+    date = ClampToCalendarDays(date);
     TAgendaCalendarGroup& group = *CalendarGroup;
     const std::vector<TDateTime> selected = SelectedDays();
     if (selected.size() == 1 && selected.front() == date)

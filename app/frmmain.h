@@ -92,7 +92,8 @@ public:
 
     // ---- Calendar view (calendarview.cpp) -------------------------------------------------
     // Selects date; its month becomes visible (with forceFirstMonth always the first shown,
-    // otherwise only when not shown yet). Nothing when date is selected already.
+    // otherwise only when not shown yet). Nothing when date is selected already. A date
+    // outside years 1..9999 selects the nearer of their first and last day.
     void GoToDate(bool forceFirstMonth, TDateTime date);
     void GoToToday();
     // Runs the operation on the selected days after its confirmation, then repaints the

@@ -80,6 +80,40 @@ void AddMonths(int& month, int& year, int delta) {
     month = total - year * 12 + 1;
 }
 
+// Moves the first of count consecutive months (month 1..12 of year) so that all of them lie
+// between January of year 1 and December 9999, the months a calendar can show.
+void FitMonths(int& month, int& year, int count) {
+    constexpr int first = 12, last = 9999 * 12 + 11;
+    const int total =
+        std::clamp(year * 12 + (month - 1), first, std::max(first, last - std::max(count, 1) + 1));
+    year = total / 12;
+    month = total % 12 + 1;
+}
+
+// Keeps calendars from painting while it lives; at its end each is unlocked and, with
+// repaint, repainted whole, also when an exception ends it, so that none stays blank.
+class TCalendarsLocked {
+public:
+    TCalendarsLocked(const std::vector<std::unique_ptr<TAgendaCalendar>>& calendars, bool repaint)
+        : calendars_(calendars), repaint_(repaint) {
+        for (auto& c : calendars_)
+            c->BeginUpdate();
+    }
+    ~TCalendarsLocked() {
+        for (auto& c : calendars_) {
+            c->ResetUpdate();
+            if (repaint_)
+                c->update();
+        }
+    }
+    TCalendarsLocked(const TCalendarsLocked&) = delete;
+    TCalendarsLocked& operator=(const TCalendarsLocked&) = delete;
+
+private:
+    const std::vector<std::unique_ptr<TAgendaCalendar>>& calendars_;
+    bool repaint_;
+};
+
 } // namespace
 
 TAgendaCalendarGroup::TAgendaCalendarGroup(QWidget* parent)
@@ -157,31 +191,33 @@ void TAgendaCalendarGroup::BuildCalendars() {
     int inset = BevelWidth() + BorderWidth();
     resize(ExactSize());
     PlaceSplitters();
-    int month = startMonth_, year = startYear_;
-    for (int row = 1; row <= rowCount_; ++row) {
-        for (int col = 1; col <= colCount_; ++col) {
-            auto cal = std::make_unique<TAgendaCalendar>(this);
-            cal->BeginUpdate();
-            cal->SetShowDaysBefore(false);
-            cal->SetShowDaysAfter(false);
-            cal->setFont(font());
-            cal->setGeometry(inset + (col - 1) * calendarWidth_,
-                             inset + (row - 1) * calendarHeight_, calendarWidth_, calendarHeight_);
-            cal->SetDate(EncodeDate(year, month, 1));
-            AddMonths(month, year, 1);
-            cal->SetOwnerDraw(bool(OnCellDraw));
-            cal->SetEventHints(eventHints_);
-            cal->Dates().Clear();
-            TAgendaCalendar* raw = cal.get();
-            calendars_.push_back(std::move(cal));
-            HookCalendar(raw);
-            raw->show();
+    FitMonths(startMonth_, startYear_, colCount_ * rowCount_);
+    {
+        // The calendars below are added to the lock as they are made.
+        const TCalendarsLocked locked(calendars_, true);
+        int month = startMonth_, year = startYear_;
+        for (int row = 1; row <= rowCount_; ++row) {
+            for (int col = 1; col <= colCount_; ++col) {
+                auto cal = std::make_unique<TAgendaCalendar>(this);
+                cal->BeginUpdate();
+                TAgendaCalendar* raw = cal.get();
+                calendars_.push_back(std::move(cal));
+                raw->SetShowDaysBefore(false);
+                raw->SetShowDaysAfter(false);
+                raw->setFont(font());
+                raw->setGeometry(inset + (col - 1) * calendarWidth_,
+                                 inset + (row - 1) * calendarHeight_, calendarWidth_,
+                                 calendarHeight_);
+                raw->SetDate(EncodeDate(year, month, 1));
+                AddMonths(month, year, 1);
+                raw->SetOwnerDraw(bool(OnCellDraw));
+                raw->SetEventHints(eventHints_);
+                raw->Dates().Clear();
+                HookCalendar(raw);
+                raw->show();
+            }
         }
-    }
-    UpdateCalendars();
-    for (auto& cal : calendars_) {
-        cal->ResetUpdate();
-        cal->update();
+        UpdateCalendars();
     }
     setFocusProxy(calendars_.front().get());
     dates_.Clear();
@@ -250,9 +286,9 @@ void TAgendaCalendarGroup::ApplyNamesAndBrowsers() {
 }
 
 void TAgendaCalendarGroup::UpdateCalendars() {
+    const TCalendarsLocked locked(calendars_, true);
     for (size_t i = 0; i < calendars_.size(); ++i) {
         TAgendaCalendar* c = calendars_[i].get();
-        c->BeginUpdate();
         c->SetAppearance(look_);
         c->SetDayFont(dayFont_);
         c->SetWeekFont(weekFont_);
@@ -285,8 +321,6 @@ void TAgendaCalendarGroup::UpdateCalendars() {
         if (!background_.Empty())
             c->Background().Assign(&background_);
         c->SetBackgroundPosition(backgroundPosition_);
-        c->ResetUpdate();
-        c->update();
     }
     PlaceSplitters();
     update();
@@ -364,19 +398,17 @@ void TAgendaCalendarGroup::ApplyMonths() {
     TSelDateItems copy;
     copy.Notify = false;
     copy.Assign(GetDates());
-    for (auto& c : calendars_)
-        c->BeginUpdate();
-    int month = startMonth_, year = startYear_;
-    for (auto& c : calendars_) {
-        c->SetShowSelection(showSelection_);
-        c->SetDate(EncodeDate(year, month, 1));
-        c->YearStartAt().RefreshISOStarts(year);
-        c->Dates().Clear();
-        AddMonths(month, year, 1);
-    }
-    for (auto& c : calendars_) {
-        c->ResetUpdate();
-        c->update();
+    FitMonths(startMonth_, startYear_, CalendarCount());
+    {
+        const TCalendarsLocked locked(calendars_, true);
+        int month = startMonth_, year = startYear_;
+        for (auto& c : calendars_) {
+            c->SetShowSelection(showSelection_);
+            c->SetDate(EncodeDate(year, month, 1));
+            c->YearStartAt().RefreshISOStarts(year);
+            c->Dates().Clear();
+            AddMonths(month, year, 1);
+        }
     }
     dates_.Assign(copy);
     DistributeDates();
@@ -423,9 +455,15 @@ void TAgendaCalendarGroup::SetGroupDate(int day, int month, int year) {
     startMonth_ = month;
     startYear_ = year;
     ApplyMonths();
-    TAgendaCalendar* first = calendars_.front().get();
-    first->SetDate(date);
-    CalendarDaySelect(first, date);
+    // The first calendar, unless the months had to start earlier (near December 9999).
+    TAgendaCalendar* shown = calendars_.front().get();
+    for (auto& c : calendars_)
+        if (c->Model().ShownYear() == year && c->Model().ShownMonth() == month) {
+            shown = c.get();
+            break;
+        }
+    shown->SetDate(date);
+    CalendarDaySelect(shown, date);
 }
 
 TSelDateItems& TAgendaCalendarGroup::GetDates() {
@@ -480,12 +518,13 @@ void TAgendaCalendarGroup::EventsChanged() {
 }
 
 void TAgendaCalendarGroup::RepaintDate(TDateTime Date) {
-    for (auto& c : calendars_) {
-        c->BeginUpdate();
-        c->Events().Assign(events_);
-        c->ResetUpdate();
-        c->RepaintDate(Date);
+    {
+        const TCalendarsLocked locked(calendars_, false);
+        for (auto& c : calendars_)
+            c->Events().Assign(events_);
     }
+    for (auto& c : calendars_)
+        c->RepaintDate(Date);
 }
 
 // ---- The calendars' events ------------------------------------------------------------------

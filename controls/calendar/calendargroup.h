@@ -52,6 +52,8 @@ public:
 
     // ---- Months and dates -----------------------------------------------------------------
     // The first month shown; setting re-months the calendars and clears their selections.
+    // The calendars show months of years 1..9999 only: a first month whose last calendar
+    // would pass December 9999 moves back until it shows December 9999.
     int StartMonth() const { return startMonth_; }
     int StartYear() const { return startYear_; }
     void SetStartMonth(int v);
@@ -59,8 +61,9 @@ public:
     // Gives the calendars consecutive months from StartMonth/StartYear, keeping the selection
     // of days still shown.
     void ApplyMonths();
-    // The group's date parts: setting one makes that month the first shown and selects the
-    // date in the first calendar. An impossible date raises EConvertError.
+    // The group's date parts: setting one makes that month the first shown (as far as years
+    // 1..9999 allow) and selects the date in the calendar that shows it. An impossible date
+    // raises EConvertError and changes nothing.
     int Day() const { return day_; }
     int Month() const;
     int Year() const;

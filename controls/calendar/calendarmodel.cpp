@@ -23,7 +23,19 @@ int FloorDiv(int a, int b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
+const TDateTime firstCalendarDay = EncodeDate(1, 1, 1);
+const TDateTime lastCalendarDay = EncodeDate(9999, 12, 31);
+
 } // namespace
+
+bool IsCalendarDay(TDateTime date) {
+    const double day = DayNumber(date);
+    return day >= firstCalendarDay && day <= lastCalendarDay;
+}
+
+TDateTime ClampToCalendarDays(TDateTime date) {
+    return std::clamp(DayNumber(date), firstCalendarDay, lastCalendarDay);
+}
 
 TCalendarModel::TCalendarModel(ISelDateOwner* owner) : Dates(owner), Events(owner) {
     displayDate_ = selectedDate_ = prevSelectedDate_ = ::Date();
@@ -41,7 +53,7 @@ void TCalendarModel::SetMultiSelect(bool value) {
 
 void TCalendarModel::SetDisplayDate(TDateTime date) {
     int oldYear = ShownYear();
-    displayDate_ = DayNumber(date);
+    displayDate_ = ClampToCalendarDays(date);
     if (ShownYear() != oldYear)
         YearStartAt.RefreshISOStarts(ShownYear());
 }
@@ -122,6 +134,8 @@ TCellDay TCalendarModel::DayAt(int col0, int row0) const {
 
 bool TCalendarModel::DateInRange(TDateTime date) const {
     double day = DayNumber(date);
+    if (!IsCalendarDay(day))
+        return false;
     if (MinDate.InUse() && MinDate.Date() > day)
         return false;
     if (MaxDate.InUse() && MaxDate.Date() < day)
@@ -168,6 +182,8 @@ bool TCalendarModel::CanChangeYear(int Delta) const {
 }
 
 bool TCalendarModel::IsSelectable(TDateTime date) const {
+    if (!IsCalendarDay(date))
+        return false;
     int month = MonthIndex(date), shown = MonthIndex(displayDate_);
     if (month > shown && !ShowDaysAfter)
         return false;

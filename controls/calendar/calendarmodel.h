@@ -26,6 +26,12 @@ struct TCellPos {
     bool operator==(const TCellPos&) const = default;
 };
 
+// Whether date's day lies between 1 January of year 1 and 31 December 9999, the days a
+// calendar shows.
+bool IsCalendarDay(TDateTime date);
+// date's whole day, moved to the nearer of those two days when it lies outside them.
+TDateTime ClampToCalendarDays(TDateTime date);
+
 class TCalendarModel {
 public:
     // Display and selected date start as today (Date()); owner receives the collections'
@@ -52,8 +58,8 @@ public:
     TNameOfMonths NameOfMonths;
 
     // ---- Dates ---------------------------------------------------------------------------
-    // The focused day; its month is the month shown. Setting keeps the whole day and refreshes
-    // the ISO year starts when the year changes.
+    // The focused day; its month is the month shown. Setting keeps the whole day (held within
+    // the calendar days) and refreshes the ISO year starts when the year changes.
     TDateTime DisplayDate() const { return displayDate_; }
     void SetDisplayDate(TDateTime date);
     TDateTime SelectedDate() const { return selectedDate_; }
@@ -90,7 +96,8 @@ public:
     TCellDay DayAt(int col0, int row0) const;
 
     // ---- Rules ---------------------------------------------------------------------------
-    // False when an in-use MinDate is later or an in-use MaxDate earlier than date's day.
+    // False when an in-use MinDate is later or an in-use MaxDate earlier than date's day, and
+    // for a day that is no calendar day.
     bool DateInRange(TDateTime date) const;
     // The same with MinDate's month start and MaxDate's month end.
     bool MonthInRange(TDateTime date) const;
@@ -105,7 +112,8 @@ public:
     bool CanChangeMonth(int Delta) const;
     bool CanChangeYear(int Delta) const;
     // A day may be selected when it lies in the shown month, or before it with
-    // ShowDaysBefore, or after it with ShowDaysAfter (years and months compared).
+    // ShowDaysBefore, or after it with ShowDaysAfter (years and months compared), and is a
+    // calendar day.
     bool IsSelectable(TDateTime date) const;
     // The weekday of date is one of InActiveDays.
     bool IsInActiveDay(TDateTime date) const;

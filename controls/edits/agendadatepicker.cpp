@@ -3,8 +3,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "platform/datetimeformat.h"
 #include "platform/gui/qtcolors.h"
@@ -47,6 +49,12 @@ TDatePickerPopup::TDatePickerPopup(TAgendaDatePicker& picker)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void TDatePickerPopup::hideEvent(QHideEvent* e) {
+    QFrame::hideEvent(e);
+    if (OnHide)
+        OnHide();
+}
+
 // ---- Picker --------------------------------------------------------------------------------
 
 TAgendaDatePicker::TAgendaDatePicker(QWidget* parent) : TEnhEditBtn(parent) {
@@ -62,6 +70,7 @@ TAgendaDatePicker::TAgendaDatePicker(QWidget* parent) : TEnhEditBtn(parent) {
     popup_->layout()->addWidget(calendar_);
     calendar_->OnDaySelect = [this](QObject*, TDateTime d) { CalendarDaySelect(d); };
     calendar_->OnKeyPress = [this](QObject*, QChar& key) { CalendarKeyPress(key); };
+    popup_->OnHide = [this] { PopupHidden(); };
     calendar_->SetDate(0); // the empty field has no date
     resize(calendar_->width(), height());
     SetButtonStyle(bsDropDown);
@@ -81,6 +90,7 @@ TAgendaDatePicker::~TAgendaDatePicker() {
     // The calendar's handlers point back here; the pop-up goes with the picker.
     calendar_->OnDaySelect = nullptr;
     calendar_->OnKeyPress = nullptr;
+    popup_->OnHide = nullptr;
 }
 
 bool TAgendaDatePicker::PopupShown() const {
@@ -102,8 +112,14 @@ void TAgendaDatePicker::SetDate(TDateTime d) {
 }
 
 void TAgendaDatePicker::ClickButton() {
+    // The field as the user left it, before the host's OnClickBtn may write into it.
+    const QScopedValueRollback empty(clickedEmpty_, TextEmpty());
     TEnhEditBtn::ClickButton();
     DropDown();
+}
+
+bool TAgendaDatePicker::TextEmpty() const {
+    return IsEmptyDateText(text(), QString::fromStdString(format_.DateSeparator));
 }
 
 TDateTime TAgendaDatePicker::StartDate() const {
@@ -118,13 +134,13 @@ TDateTime TAgendaDatePicker::StartDate() const {
 }
 
 void TAgendaDatePicker::DropDown() {
+    const bool empty = clickedEmpty_ || TextEmpty();
     if (calendar_->MultiSelect()) {
         SetText(calendar_->GetDatesAsText());
     } else {
-        QString t = text();
         TDateTime d = 0;
-        if (IsEmptyDateText(t, QString::fromStdString(format_.DateSeparator)))
-            calendar_->SetDate(StartDate());
+        if (TextEmpty())
+            calendar_->SetDate(StartDate()); // the calendar alone: the field stays empty
         else if (TryStrToDate(Text(), d, format_))
             calendar_->SetDate(d);
         else {
@@ -139,6 +155,10 @@ void TAgendaDatePicker::DropDown() {
     QPoint at =
         DropDownPosition(mapToGlobal(QPoint(-2, height() - 3)), popup_->size(), size(), work);
     popup_->move(at);
+    if (!popup_->isVisible()) {
+        dropped_ = true;
+        droppedEmpty_ = empty;
+    }
     popup_->show();
     popup_->raise();
     calendar_->setFocus(Qt::PopupFocusReason);
@@ -149,7 +169,16 @@ void TAgendaDatePicker::CloseUp() {
     setFocus(Qt::OtherFocusReason);
 }
 
+void TAgendaDatePicker::PopupHidden() {
+    if (!std::exchange(dropped_, false))
+        return;
+    if (droppedEmpty_ && !TextEmpty())
+        SetText(std::string());
+    CalendarFromText();
+}
+
 void TAgendaDatePicker::CalendarDaySelect(TDateTime date) {
+    dropped_ = false; // a day was picked: the pop-up closes on it
     SetText(calendar_->GetDatesAsText());
     SetModified(true);
     if (HideCalendarAfterSelection)
@@ -178,8 +207,11 @@ void TAgendaDatePicker::ApplyStyle(int style) {
 
 void TAgendaDatePicker::Change() {
     TEnhEditBtn::Change();
-    if (!calendar_)
-        return; // still being built
+    if (calendar_) // not while still being built
+        CalendarFromText();
+}
+
+void TAgendaDatePicker::CalendarFromText() {
     QString t = text();
     QString sep = QString::fromStdString(format_.DateSeparator);
     if (IsEmptyDateText(t, sep) || sep.isEmpty() || !t.contains(sep)) {

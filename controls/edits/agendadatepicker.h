@@ -6,6 +6,7 @@
 
 #include <QFrame>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "controls/calendar/agendacalendar.h"
@@ -28,6 +29,11 @@ class TDatePickerPopup : public QFrame {
     Q_OBJECT
 public:
     explicit TDatePickerPopup(TAgendaDatePicker& picker);
+    // Called whenever the pop-up hides, however that comes about.
+    std::function<void()> OnHide;
+
+protected:
+    void hideEvent(QHideEvent* e) override;
 };
 
 class TAgendaDatePicker : public TEnhEditBtn {
@@ -56,7 +62,11 @@ public:
     void ClickButton() override;
     // Runs after a day was picked, before OnDaySelect. Empty.
     virtual void AfterDaySelect() {}
-    // Opens the pop-up below (or above) the picker with the text's date, or today.
+    // Opens the pop-up below (or above) the picker with the text's date, or today in the
+    // calendar alone for an empty field. Closed without a day picked (Esc, F4, a click
+    // elsewhere), the pop-up empties again a field that was empty when the drop-down was
+    // asked for (before OnClickBtn for the button and F4), so that it has no date; the
+    // calendar goes back to the field's date.
     virtual void DropDown();
     // Hides the pop-up and gives the focus back to the picker.
     void CloseUp();
@@ -82,6 +92,13 @@ protected:
 private:
     void CalendarDaySelect(TDateTime date);
     void CalendarKeyPress(QChar& key);
+    // The pop-up hid: without a picked day, an empty field is empty again and the calendar
+    // on the field's date.
+    void PopupHidden();
+    // The calendar on the text's date: none for an empty text or one without a date
+    // separator; a text that is no date leaves it.
+    void CalendarFromText();
+    bool TextEmpty() const;
     // Steps the date part under the caret by amount (+1 or -1).
     void StepPart(int amount);
     TDateTime StartDate() const;
@@ -89,4 +106,7 @@ private:
     TFormatSettings format_;
     TDatePickerPopup* popup_ = nullptr;
     TAgendaCalendar* calendar_ = nullptr;
+    bool clickedEmpty_ = false; // within ClickButton: the field was empty at the click
+    bool dropped_ = false;      // the pop-up is open and no day was picked in it yet
+    bool droppedEmpty_ = false; // the field was empty when the drop-down was asked for
 };

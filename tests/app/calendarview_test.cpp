@@ -1,7 +1,10 @@
 #include <QAction>
+#include <QApplication>
 #include <QFontInfo>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QToolTip>
 #include <algorithm>
@@ -20,10 +23,15 @@ TDateTime D(int day, int month = 3) {
     return EncodeDate(2024, month, day);
 }
 
-// Pixels of the day's cell in the rendered group that pass test.
+// Pixels of the day's cell in the rendered group that pass test (the first calendar unless a
+// later one shows the day's month).
 template <class Test>
 int CountIn(const QImage& image, TAgendaCalendarGroup& group, TDateTime day, Test test) {
     TAgendaCalendar* cal = group.Calendar(0);
+    for (int i = 1; i < group.CalendarCount(); ++i)
+        if (group.Calendar(i)->Model().ShownMonth() == MonthOf(day) &&
+            group.Calendar(i)->Model().ShownYear() == YearOf(day))
+            cal = group.Calendar(i);
     QRect cell = cal->DateRect(day).translated(cal->pos()).intersected(image.rect());
     int n = 0;
     for (int y = cell.top(); y <= cell.bottom(); ++y)
@@ -326,4 +334,38 @@ TEST_F(CalendarViewTest, HintsHideAfterTheApplicationsPause) {
     DragSelect(*form, D(15), D(18));
     EXPECT_TRUE(showsThenHides(&form->StatusBar(), QPoint(2, 2)));
     SetHintHidePause(5000);
+}
+
+TEST_F(CalendarViewTest, ConsoleDatesInTheLastMonthsLeaveTheMonthsPainted) {
+    auto form = Open();
+    TAgendaCalendarGroup& group = form->Calendar();
+    // Added at once (Ctrl+Enter), each on a day of the last two months there are.
+    for (const auto& [text, day] : {std::pair("call mom 1 y dec 5 9999", EncodeDate(9999, 12, 5)),
+                                    std::pair("call mom y nov 5 9999", EncodeDate(9999, 11, 5))}) {
+        form->Console().setText(text);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+        QApplication::sendEvent(&form->Console(), &enter);
+        EXPECT_EQ(boxes->Errors, std::vector<std::string>{}) << text;
+        EXPECT_EQ(group.Calendar(0)->Model().ShownMonth(), 11) << text;
+        EXPECT_EQ(group.Calendar(1)->Model().ShownYear(), 9999) << text;
+        EXPECT_EQ(group.Calendar(1)->Model().ShownMonth(), 12) << text;
+        EXPECT_EQ(group.GetDate(), day) << text;
+        const QImage image = Render(*form);
+        EXPECT_GT(CountIn(image, group, EncodeDate(9999, 11, 17), Dark), 5) << text;
+        EXPECT_GT(CountIn(image, group, EncodeDate(9999, 12, 15), Dark), 5) << text;
+    }
+    EXPECT_EQ(Saved()->Count(), 2);
+
+    // A week on from the last day there is, or back from the first, stays on it.
+    auto click = [&](const QString& text) {
+        for (QLabel* label : form->findChildren<QLabel*>())
+            if (label->text() == text)
+                QTest::mouseClick(label, Qt::LeftButton);
+    };
+    form->GoToDate(false, EncodeDate(9999, 12, 31));
+    click("+w");
+    EXPECT_EQ(group.GetDate(), EncodeDate(9999, 12, 31));
+    form->GoToDate(false, EncodeDate(1, 1, 1));
+    click("-w");
+    EXPECT_EQ(group.GetDate(), EncodeDate(1, 1, 1));
 }

@@ -163,3 +163,29 @@ TEST_F(GroupTest, BeforeCellDrawColoursDays) {
     EXPECT_EQ(Pixel(image, cell.left() + 1, cell.top() + 1), Q(clTeal)); // still selected
     EXPECT_EQ(inMonth, 0);
 }
+
+TEST_F(GroupTest, MonthsStayWithinTheCalendarsYearsAndNeverStayLocked) {
+    auto shown = [&](int i) {
+        return YearOf(Cal(i)->DisplayDate()) * 100 + MonthOf(Cal(i)->DisplayDate());
+    };
+    auto unlocked = [&] { return Cal(0)->UpdateLock() + Cal(1)->UpdateLock() == 0; };
+    // A first month whose second would be January 10000: the last two months instead.
+    group.SetStartYear(9999);
+    group.SetStartMonth(12);
+    EXPECT_EQ(shown(0), 999911);
+    EXPECT_EQ(shown(1), 999912);
+    EXPECT_TRUE(unlocked());
+    // The date parts select the day in the calendar that shows it; a third month fits too.
+    group.SetYear(9999);
+    group.SetMonth(12);
+    EXPECT_EQ(shown(0), 999911);
+    EXPECT_EQ(Selection(), std::vector<TDateTime>{D(9999, 12, 15)});
+    group.resize(542, 182);
+    EXPECT_EQ(shown(2), 999912);
+    EXPECT_EQ(Selection(), std::vector<TDateTime>{D(9999, 12, 15)});
+
+    // A failure while the months change leaves every calendar painting.
+    Cal(1)->Dates().OnChange = [] { throw Exception("failed"); };
+    EXPECT_THROW(group.SetStartMonth(3), Exception);
+    EXPECT_TRUE(unlocked());
+}

@@ -175,6 +175,25 @@ TEST_F(InputTest, KeysDoNotLeaveTheShownDays) {
     EXPECT_EQ(cal.DisplayDate(), D(2025, 1, 1));
 }
 
+TEST_F(InputTest, KeysAndClicksStayWithinYearsOneTo9999) {
+    // The grid's days after December 9999 and before January of year 1 are not taken.
+    for (const TDateTime end : {D(9999, 12, 31), D(1, 1, 1)}) {
+        const TDateTime beyond = end == D(1, 1, 1) ? end - 1 : end + 1;
+        cal.SetDate(end);
+        selected.clear();
+        for (int key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up}) {
+            Key(key);
+            cal.SetDate(end);
+        }
+        Click(beyond);
+        EXPECT_EQ(cal.DisplayDate(), end);
+        EXPECT_EQ(Selection(), std::vector<TDateTime>{end});
+        EXPECT_TRUE(selected.empty());
+    }
+    cal.Model().SetDisplayDate(D(9999, 12, 31) + 40);
+    EXPECT_EQ(cal.DisplayDate(), D(9999, 12, 31));
+}
+
 TEST_F(InputTest, MonthAndYearMenus) {
     cal.MaxDate().SetDate(D(2024, 8, 20));
     cal.MaxDate().SetUse(true);

@@ -1,5 +1,6 @@
 // The date picker: date part rules, the keys, the pop-up and picking a day.
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "controls/edits/agendadatepicker.h"
@@ -112,6 +113,10 @@ TEST_F(PickerFixture, UpAndDownStepThePartUnderTheCaretInEveryOrder) {
     EXPECT_EQ(Step(6, Qt::Key_Down), "2025-12-31"); // month
     Use(IsoDates(), D(2026, 1, 31));
     EXPECT_EQ(Step(9, Qt::Key_Up), "2026-02-01"); // day
+
+    // The last day there is stays.
+    Use(UsDates(), D(9999, 12, 31));
+    EXPECT_EQ(Step(4, Qt::Key_Up), "9999-12-31");
 }
 
 TEST_F(PickerFixture, UpOnAnEmptyFieldStartsAtToday) {
@@ -219,6 +224,49 @@ TEST_F(PickerFixture, PickingADayWritesItAndCloses) {
     EXPECT_FALSE(picker->PopupShown());
     EXPECT_EQ(picker->Text(), "3/21/2026");
     EXPECT_EQ(picked.size(), 2u);
+}
+
+TEST_F(PickerFixture, ClosedWithoutAPickTheFieldStaysAsItWas) {
+    picker->SetDateFormat(UsDates());
+    picker->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker->hasFocus(); }));
+    TAgendaCalendar& cal = picker->Calendar();
+    // A host that writes today into an empty field when its button is clicked.
+    picker->OnClickBtn = [&](QObject*) {
+        if (picker->Date() == 0)
+            picker->SetDate(D(2026, 3, 15));
+    };
+    // Opened by the button or F4, or by the host; closed by Esc, F4 or a click elsewhere.
+    const std::function<void()> opens[] = {
+        [&] { QTest::mouseClick(picker->ButtonPart()->Button(), Qt::LeftButton); },
+        [&] { Key(Qt::Key_F4); }, [&] { picker->DropDown(); }};
+    const std::function<void()> closes[] = {[&] { QTest::keyClick(&cal, Qt::Key_Escape); },
+                                            [&] {
+                                                QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4,
+                                                             Qt::NoModifier);
+                                                QApplication::sendEvent(picker, &f4);
+                                            },
+                                            [&] { picker->Popup().close(); }};
+    for (int way = 0; way < 3; ++way) {
+        opens[way]();
+        ASSERT_TRUE(picker->PopupShown()) << way;
+        EXPECT_EQ(cal.GetDate(), D(2026, 3, 15)) << way; // the calendar shows today
+        QTest::keyClick(&cal, Qt::Key_Right);
+        closes[way]();
+        EXPECT_FALSE(picker->PopupShown()) << way;
+        EXPECT_EQ(picker->Text(), "") << way;
+        EXPECT_EQ(picker->Date(), 0) << way;
+        if (way < 2) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return picker->hasFocus(); })) << way;
+        }
+    }
+    // A date stays, also after the calendar moved.
+    picker->SetDate(D(2026, 3, 10));
+    picker->DropDown();
+    QTest::keyClick(&cal, Qt::Key_Right);
+    QTest::keyClick(&cal, Qt::Key_Escape);
+    EXPECT_EQ(picker->Text(), "3/10/2026");
+    EXPECT_EQ(picker->Date(), D(2026, 3, 10));
 }
 
 TEST_F(PickerFixture, ExitOnABadTextKeepsTheText) {
