@@ -16,6 +16,7 @@
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treestreamformat.h"
+#include "controls/tree/treetextfit.h"
 #include "platform/classes.h"
 #include "platform/formatsettings.h"
 #include "platform/gui/qtcolors.h"

@@ -6,7 +6,7 @@
 
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treecolumns.h"
-#include "controls/tree/treeexport.h"
+#include "controls/tree/treetextfit.h"
 #include "controls/tree/treeheader.h"
 #include "platform/gui/qtcolors.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <sys/mman.h>
 
-#include "controls/tree/treeexport.h"
+#include "controls/tree/treetextfit.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 

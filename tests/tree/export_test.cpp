@@ -12,6 +12,7 @@
 
 #include "controls/tree/treeexport.h"
 #include "controls/tree/treehelpers.h"
+#include "controls/tree/treetextfit.h"
 #include "testutil.h"
 
 namespace {
