@@ -2,39 +2,103 @@
 #include "controls/tree/treetextfit.h"
 
 #include <QTextBoundaryFinder>
+#include <algorithm>
 #include <vector>
+
+namespace {
+
+// Cut positions between the characters (grapheme clusters) of a text, from one end on: cut k
+// ends (from the end: begins) the part of k + 1 characters. Only a window at that end is
+// looked through, widened as more cuts are asked for.
+class TCharacterCuts {
+public:
+    TCharacterCuts(QStringView S, bool FromEnd) : s_(S), fromEnd_(FromEnd) {}
+    // At least Count cuts known, or all there are (the last one then the text's far end).
+    void Reach(size_t Count);
+    size_t Size() const { return cuts_.size(); }
+    qsizetype operator[](size_t k) const { return cuts_[k]; }
+    // Whether cut k is the text's far end.
+    bool IsEnd(size_t k) const { return cuts_[k] == (fromEnd_ ? 0 : s_.size()); }
+
+private:
+    // A cut that close to a window's open start may lack the characters before it (a run of
+    // flags, an emoji sequence).
+    static constexpr qsizetype Context = 32;
+    QStringView s_;
+    bool fromEnd_;
+    std::vector<qsizetype> cuts_;
+};
+
+void TCharacterCuts::Reach(size_t Count) {
+    // Most characters take one or two units; the window doubles where they take more.
+    for (qsizetype window = 2 * qsizetype(Count) + 2 * Context;; window *= 2) {
+        window = std::min(window, s_.size());
+        const bool whole = window == s_.size();
+        cuts_.clear();
+        if (fromEnd_) {
+            const qsizetype start = s_.size() - window;
+            QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, s_.mid(start));
+            finder.toEnd();
+            for (qsizetype p = finder.toPreviousBoundary(); p >= (whole ? 0 : Context);
+                 p = finder.toPreviousBoundary())
+                cuts_.push_back(start + p);
+        } else {
+            // The window's end is no cut unless the text ends there.
+            QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, s_.left(window));
+            for (qsizetype p = finder.toNextBoundary(); p > 0 && (whole || p < window);
+                 p = finder.toNextBoundary())
+                cuts_.push_back(p);
+        }
+        if (cuts_.size() >= Count || whole)
+            return;
+    }
+}
+
+// How many characters to measure after Count of them measured Width pixels, short of Room:
+// grown by their average width to about what should cover Room (an eighth more), at least
+// doubled and at most eight times. Characters are a pixel wide or more, so no more than Room + 1
+// while fewer were measured; beyond that only characters of no width are left to grow by.
+qsizetype NextPart(qsizetype Count, int Width, int Room) {
+    const qsizetype enough = qsizetype(std::max(Room, 0)) + 1;
+    const qsizetype guess = Count * enough / std::max(Width, 1);
+    qsizetype next = std::clamp(guess + guess / 8 + 1, 2 * Count, 8 * Count);
+    return Count < enough ? std::min(next, enough) : next;
+}
+
+// The first part measured: a few characters, and no more than Room + 1.
+qsizetype FirstPart(int Room) {
+    return std::min<qsizetype>(64, qsizetype(std::max(Room, 0)) + 1);
+}
+
+} // namespace
 
 QString ShortenString(const TTextMeasure& Measure, const QString& S, int Width, bool RightToLeft) {
     if (S.isEmpty() || Width <= 0)
         return S;
-    // Cut positions between characters (grapheme clusters), from the kept end on: the part of
-    // k characters ends (right to left: begins) at cuts[k - 1]. Found only as far as needed.
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, S);
-    if (RightToLeft)
-        finder.toEnd();
-    const qsizetype wholeCut = RightToLeft ? 0 : S.size();
-    std::vector<qsizetype> cuts;
+    TCharacterCuts cuts(S, RightToLeft);
+    int width = 0;
     auto part = [&](size_t k) {
         if (k == 0)
             return QStringView();
         return RightToLeft ? QStringView(S).mid(cuts[k - 1]) : QStringView(S).left(cuts[k - 1]);
     };
-    // Characters are a pixel wide or more, so no more than Width of them fit: only that many
-    // (and one) are measured. Should they fit all the same (characters of no width), the
-    // measured part doubles, up to the whole text.
-    for (size_t limit = size_t(Width) + 1;; limit *= 2) {
-        while (cuts.size() < limit && (cuts.empty() || cuts.back() != wholeCut))
-            cuts.push_back(RightToLeft ? finder.toPreviousBoundary() : finder.toNextBoundary());
-        if (Measure(part(cuts.size())) > Width)
+    // Parts of a few characters first, grown by what they measured, until one does not fit.
+    size_t measured = 0;
+    for (size_t count = size_t(FirstPart(Width));;
+         count = size_t(NextPart(qsizetype(measured), width, Width))) {
+        cuts.Reach(count);
+        measured = std::min(count, cuts.Size());
+        width = Measure(part(measured));
+        if (width > Width)
             break;
-        if (cuts.back() == wholeCut)
+        if (cuts.IsEnd(measured - 1))
             return S;
     }
     const QString ellipsis = QStringLiteral("...");
     const int room = Width - Measure(ellipsis);
     // Halving over the number of characters kept: prefixes (or suffixes) grow with it. The
     // last part measured does not fit.
-    size_t lo = 0, hi = cuts.size() - 1;
+    size_t lo = 0, hi = measured - 1;
     while (lo < hi) {
         size_t mid = (lo + hi + 1) / 2;
         if (Measure(part(mid)) <= room)

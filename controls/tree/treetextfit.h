@@ -11,6 +11,7 @@ using TTextMeasure = std::function<int(QStringView Text)>;
 // The longest prefix of S that fits Width together with "..." followed by "..." (right to left:
 // "..." followed by the longest fitting suffix). S unchanged when it fits, is empty or Width
 // <= 0. Cuts only between characters (grapheme clusters), never inside a surrogate pair.
-// Measures no more than Width + 1 characters at a time while those do not all fit.
+// Measures no more than Width + 1 characters at a time while those do not all fit, and looks
+// for characters only near the kept end.
 QString ShortenString(const TTextMeasure& Measure, const QString& S, int Width,
                       bool RightToLeft = false);
