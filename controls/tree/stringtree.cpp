@@ -132,15 +132,25 @@ QString TCustomLeanStringTree::DoShortenString(QPainter* Canvas, PLeanNode Node,
         if (done)
             return result;
     }
-    QFontMetrics fm(Canvas ? Canvas->font() : font());
-    return ShortenString([&fm](QStringView t) { return fm.horizontalAdvance(t.toString()); }, S,
-                         Width, RightToLeft);
+    return ShortenString(CellMeasure(Canvas, Node, Column), S, Width, RightToLeft);
 }
 
 int TCustomLeanStringTree::MeasureTextWidth(QPainter* Canvas, PLeanNode, TColumnIndex,
                                             const QString& Text) {
     QFontMetrics fm(Canvas ? Canvas->font() : font());
     return fm.horizontalAdvance(Text);
+}
+
+TTextMeasure TCustomLeanStringTree::CellMeasure(QPainter* Canvas, PLeanNode Node,
+                                                TColumnIndex Column) {
+    return [this, Canvas, Node, Column](QStringView t) {
+        return MeasureTextWidth(Canvas, Node, Column, t.toString());
+    };
+}
+
+int TCustomLeanStringTree::TextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
+                                     const QString& Text) {
+    return TextWidthUpTo(CellMeasure(Canvas, Node, Column), Text, MaxTextWidth);
 }
 
 int TCustomLeanStringTree::CalculateTextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
@@ -152,16 +162,16 @@ int TCustomLeanStringTree::CalculateTextWidth(QPainter* Canvas, PLeanNode Node, 
         Canvas->save();
         Canvas->setFont(font());
         DoPaintText(*Canvas, Node, Column, ttNormal);
-        result += MeasureTextWidth(Canvas, Node, Column, Text);
+        result += TextWidth(Canvas, Node, Column, Text);
         Canvas->restore();
     } else if (OnPaintText) {
         QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
         QPainter p(&scratch);
         p.setFont(font());
         DoPaintText(p, Node, Column, ttNormal);
-        result += MeasureTextWidth(&p, Node, Column, Text);
+        result += TextWidth(&p, Node, Column, Text);
     } else {
-        result += MeasureTextWidth(nullptr, Node, Column, Text);
+        result += TextWidth(nullptr, Node, Column, Text);
     }
     return result;
 }

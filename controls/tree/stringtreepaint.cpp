@@ -6,8 +6,8 @@
 
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treecolumns.h"
-#include "controls/tree/treetextfit.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treetextfit.h"
 #include "platform/gui/qtcolors.h"
 
 namespace {
@@ -115,7 +115,7 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     int nodeWidth = PaintInfo.NodeWidth;
     if (FFontChanged) {
         // The host changed the font: measure in it.
-        nodeWidth = 2 * TextMargin() + MeasureTextWidth(&c, node, PaintInfo.Column, Text);
+        nodeWidth = 2 * TextMargin() + TextWidth(&c, node, PaintInfo.Column, Text);
         PaintInfo.NodeWidth = nodeWidth;
     }
     int flags = 0;

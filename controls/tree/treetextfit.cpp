@@ -72,6 +72,20 @@ qsizetype FirstPart(int Room) {
 
 } // namespace
 
+TTextExtent MeasureUpTo(const TTextMeasure& Measure, QStringView S, int Width, bool FromEnd) {
+    qsizetype n = std::min(S.size(), FirstPart(Width));
+    for (;;) {
+        const int w = Measure(FromEnd ? S.right(n) : S.left(n));
+        if (w > Width || n == S.size())
+            return {n, w};
+        n = std::min(NextPart(n, w, Width), S.size());
+    }
+}
+
+int TextWidthUpTo(const TTextMeasure& Measure, QStringView S, int Limit) {
+    return std::min(MeasureUpTo(Measure, S, Limit - 1).Width, Limit);
+}
+
 QString ShortenString(const TTextMeasure& Measure, const QString& S, int Width, bool RightToLeft) {
     if (S.isEmpty() || Width <= 0)
         return S;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -395,6 +396,43 @@ TEST_F(DatabaseListTest, ARefreshDuringTheQuestionComesAfterTheDelete) {
     EXPECT_EQ(
         std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r[0] == ' '; }),
         8);
+}
+
+// A caption of megabytes costs a click, an arrow key or a move into a date field and back
+// about what a short one does.
+TEST(DatabaseListCosts, ACaptionOfMegabytesIsCheapToClickAndMoveThrough) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    auto cost = [](const std::string& caption) {
+        TTockwellDB db;
+        for (int i = 0; i < 3; ++i)
+            db.Add(Entry(i == 1 ? caption : "short", At(2024, 12, 27, 16 + i)));
+        TfrmTockwellDatabaseList window;
+        window.SetDatabase(&db);
+        window.Refresh();
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.LTV->setFocus();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        for (PLeanNode n = window.LTV->GetFirst(); n; n = window.LTV->GetNext(n)) {
+            QTest::mouseClick(window.LTV->viewport(), Qt::LeftButton, {},
+                              window.LTV->GetDisplayRect(n, 1, false).center());
+            QApplication::processEvents();
+        }
+        for (Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down}) {
+            QTest::keyClick(window.LTV, key);
+            QApplication::processEvents();
+        }
+        for (QWidget* w : std::initializer_list<QWidget*>{window.dtpFrom, window.LTV}) {
+            w->setFocus();
+            QApplication::processEvents();
+        }
+        return timer.elapsed();
+    };
+    const qint64 shortCost = cost("short");
+    EXPECT_LT(cost(std::string(8'000'000, 'x')), 10 * shortCost + 500) << shortCost;
 }
 
 TEST(DatabaseListShot, AFewHundredReminders) {

@@ -47,7 +47,12 @@ public:
         drawn.push_back(t);
         TLeanStringTree::DrawCellText(c, r, t, flags);
     }
+    int MeasureTextWidth(QPainter* c, PLeanNode n, TColumnIndex col, const QString& t) override {
+        measured += t.size();
+        return TLeanStringTree::MeasureTextWidth(c, n, col, t);
+    }
     QStringList texts, statics, drawn, newTexts;
+    qsizetype measured = 0; // units of text measured
 };
 
 int Width(const QFont& f, const QString& s) {
@@ -192,6 +197,15 @@ TEST(StringTree, MultiLineNodesWrapToTheColumn) {
     QPainter p(&img);
     tree.PaintTree(p, QRect(0, 0, 400, 300), QPoint(0, 0), AllPaintOptions);
     EXPECT_TRUE(tree.drawn.contains(longText));
+}
+
+// A caption of megabytes is measured only as far as a cell can show: wider than MaxTextWidth,
+// its width counts as that.
+TEST(StringTree, ACaptionOfMegabytesIsMeasuredOnlyAsFarAsACellShows) {
+    TTextTree tree;
+    PLeanNode n = tree.Add(nullptr, QString(8'000'000, QLatin1Char('x')));
+    EXPECT_EQ(tree.DoGetNodeWidth(n, NoColumn, nullptr), MaxTextWidth + 2 * tree.TextMargin());
+    EXPECT_LT(tree.measured, 100'000);
 }
 
 class StringTreeInteraction : public ::testing::Test {
