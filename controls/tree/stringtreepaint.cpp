@@ -133,7 +133,9 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     }
     flags = Qt::AlignVCenter | Qt::TextSingleLine;
     bool noColumns = !Header().UseColumns();
-    if (noColumns || nodeWidth - 2 * TextMargin() <= r.width()) {
+    // A text measured only up to MaxTextWidth is wider than any cell: always shortened.
+    bool measuredWhole = nodeWidth - 2 * TextMargin() < MaxTextWidth;
+    if (measuredWhole && (noColumns || nodeWidth - 2 * TextMargin() <= r.width())) {
         flags |= CellAlignFlag(PaintInfo);
     } else {
         shown = DoShortenString(&c, node, PaintInfo.Column, Text, r.width(), rtl);

@@ -208,6 +208,27 @@ TEST(StringTree, ACaptionOfMegabytesIsMeasuredOnlyAsFarAsACellShows) {
     EXPECT_LT(tree.measured, 100'000);
 }
 
+// Captions whose width is past Qt's coordinates are drawn cut with "...", in a column and
+// without columns.
+TEST(StringTree, CaptionsOfMegabytesEndInAnEllipsis) {
+    for (qsizetype size : {5'500'000, 8'000'000})
+        for (bool columns : {true, false}) {
+            TTextTree tree;
+            tree.resize(400, 100);
+            if (columns) {
+                tree.Header().Columns().Add().SetWidth(200);
+                tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+            }
+            tree.Add(nullptr, QString(size, QLatin1Char('x')));
+            QImage img(400, 100, QImage::Format_ARGB32_Premultiplied);
+            QPainter p(&img);
+            tree.PaintTree(p, QRect(0, 0, 400, 18), QPoint(0, 0), AllPaintOptions);
+            ASSERT_FALSE(tree.drawn.isEmpty());
+            EXPECT_TRUE(tree.drawn[0].endsWith("...")) << size << " " << columns;
+            EXPECT_LT(tree.drawn[0].size(), 10'000);
+        }
+}
+
 class StringTreeInteraction : public ::testing::Test {
 protected:
     void SetUp() override {
