@@ -160,7 +160,10 @@ void TCustomLeanStringTree::PaintStaticText(TLTPaintInfo& PaintInfo, const QStri
         r.setLeft(r.left() + offset);
     if (r.width() <= 0)
         return;
-    DrawCellText(c, r, Text,
+    // The text is clipped to the rest of the cell: only what reaches over it is drawn.
+    const qsizetype shown =
+        MeasureUpTo(CellMeasure(&c, node, PaintInfo.Column), Text, r.width(), rtl).Length;
+    DrawCellText(c, r, rtl ? Text.right(shown) : Text.left(shown),
                  Qt::AlignVCenter | Qt::TextSingleLine | (rtl ? Qt::AlignRight : Qt::AlignLeft));
 }
 

@@ -229,6 +229,26 @@ TEST(StringTree, CaptionsOfMegabytesEndInAnEllipsis) {
         }
 }
 
+// A static text of megabytes is drawn only as far as it reaches over the rest of its cell.
+TEST(StringTree, AStaticTextOfMegabytesIsDrawnOnlyAsFarAsItsCellReaches) {
+    TTextTree tree;
+    tree.resize(400, 100);
+    tree.Header().Columns().Add().SetWidth(300);
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    tree.SetStringOptions(tree.StringOptions() | TLTStringOption::toShowStaticText);
+    tree.statics = QStringList{QString(5'000'000, QLatin1Char('x'))};
+    tree.Add(nullptr, "short");
+    QImage img(400, 100, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    tree.PaintTree(p, QRect(0, 0, 400, 18), QPoint(0, 0), AllPaintOptions);
+    ASSERT_EQ(tree.drawn.size(), 2);
+    EXPECT_EQ(tree.drawn[0], "short");
+    EXPECT_TRUE(tree.statics[0].startsWith(tree.drawn[1]));
+    EXPECT_GT(Width(tree.font(), tree.drawn[1]), 300 - Width(tree.font(), "short"));
+    EXPECT_LT(tree.drawn[1].size(), 1'000);
+    EXPECT_LT(tree.measured, 10'000);
+}
+
 class StringTreeInteraction : public ::testing::Test {
 protected:
     void SetUp() override {
