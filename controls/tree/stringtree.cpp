@@ -220,10 +220,13 @@ int TCustomLeanStringTree::ComputeNodeHeight(QPainter* Canvas, PLeanNode Node, T
                 (align == taRightJustify ? Qt::AlignRight
                  : align == taCenter     ? Qt::AlignHCenter
                                          : Qt::AlignLeft);
-    QFontMetrics fm(Canvas ? Canvas->font() : font());
+    const QFont f = Canvas ? Canvas->font() : font();
+    QFontMetrics fm(f);
     if (S.isEmpty())
         return fm.height();
-    return fm.boundingRect(QRect(0, 0, std::max(1, width), 1 << 20), flags, S).height();
+    // Only the lines a row can hold are measured.
+    const QString shown = FitWrappedText(f, S, width, 0xFFFF);
+    return fm.boundingRect(QRect(0, 0, std::max(1, width), 1 << 20), flags, shown).height();
 }
 
 void TCustomLeanStringTree::GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,

@@ -103,7 +103,8 @@ public:
     virtual int CalculateTextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
                                    const QString& Text);
     // Height of S (the cell's text when empty) word-wrapped to the cell's text width, in the
-    // tree's font (Canvas's when given), for multi-line nodes in OnMeasureItem.
+    // tree's font (Canvas's when given), for multi-line nodes in OnMeasureItem. A text taller
+    // than a row can be (65535 pixels) is laid out only as far as that.
     virtual int ComputeNodeHeight(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
                                   QString S = {});
 

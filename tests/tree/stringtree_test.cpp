@@ -249,6 +249,29 @@ TEST(StringTree, AStaticTextOfMegabytesIsDrawnOnlyAsFarAsItsCellReaches) {
     EXPECT_LT(tree.measured, 10'000);
 }
 
+// A word-wrapped text of megabytes is laid out only as far as a row can hold (65535 pixels),
+// and a word of megabytes, far wider than its column, shows its start and "...".
+TEST(StringTree, AWrappedTextOfMegabytesIsLaidOutOnlyAsFarAsARowHolds) {
+    TTextTree tree;
+    tree.resize(400, 100);
+    tree.Header().Columns().Add().SetWidth(120);
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    const QString words = QString("word ").repeated(40'000); // taller than a row can be
+    PLeanNode a = tree.Add(nullptr, words.repeated(25));
+    const int tallest = tree.ComputeNodeHeight(nullptr, a, 0);
+    EXPECT_LE(tallest, 0xFFFF);
+    EXPECT_EQ(tree.ComputeNodeHeight(nullptr, a, 0, words), tallest);
+
+    PLeanNode b = tree.Add(nullptr, QString(5'000'000, QLatin1Char('x')));
+    b->States |= vsMultiline;
+    QImage img(400, 100, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    tree.PaintTree(p, tree.GetDisplayRect(b, 0, false), QPoint(0, 0), AllPaintOptions);
+    ASSERT_EQ(tree.drawn.size(), 1);
+    EXPECT_TRUE(tree.drawn[0].endsWith("..."));
+    EXPECT_LT(tree.drawn[0].size(), 1'000);
+}
+
 class StringTreeInteraction : public ::testing::Test {
 protected:
     void SetUp() override {
