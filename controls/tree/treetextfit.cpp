@@ -228,3 +228,27 @@ QString FitWrappedText(const QFont& Font, const QString& Text, int Width, int He
     shown.push_back(line);
     return shown.join(QLatin1Char('\n'));
 }
+
+QString FitLines(const QFont& Font, const QString& Text, int Width, int Height) {
+    Width = std::max(1, Width);
+    QFontMetrics fm(Font);
+    const TTextMeasure measure = FontMeasure(fm);
+    const int lineCount = std::max(1, (Height + fm.leading()) / std::max(1, fm.lineSpacing()));
+    QStringList shown;
+    bool changed = false;
+    for (qsizetype start = 0;;) {
+        qsizetype end = Text.indexOf(QLatin1Char('\n'), start);
+        const bool last = end < 0;
+        if (last)
+            end = Text.size();
+        const bool more = !last && int(shown.size()) + 1 == lineCount;
+        const QStringView line = QStringView(Text).mid(start, end - start);
+        QString fitted = FitLine(measure, line, Width, more);
+        changed = changed || more || fitted.size() != line.size();
+        shown.push_back(std::move(fitted));
+        if (last || more)
+            break;
+        start = end + 1;
+    }
+    return changed ? shown.join(QLatin1Char('\n')) : Text;
+}

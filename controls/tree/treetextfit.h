@@ -67,3 +67,8 @@ TWrappedLines WrapLines(const QFont& Font, QStringView Text, int Width, int MaxL
 // fits, else the lines shown, joined by line feeds. Lays out and measures only what the block
 // can show.
 QString FitWrappedText(const QFont& Font, const QString& Text, int Width, int Height);
+
+// Text as a block Width x Height shows it in Font without wrapping: one line per line feed, as
+// many as fit (at least one), each cut with "..." when wider than Width; when lines are left
+// over, the last shown line ends in "...". The text itself when it fits.
+QString FitLines(const QFont& Font, const QString& Text, int Width, int Height);

@@ -9,6 +9,7 @@
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehint.h"
 #include "platform/classes.h"
 #include "treetestutil.h"
 
@@ -270,6 +271,28 @@ TEST(StringTree, AWrappedTextOfMegabytesIsLaidOutOnlyAsFarAsARowHolds) {
     ASSERT_EQ(tree.drawn.size(), 1);
     EXPECT_TRUE(tree.drawn[0].endsWith("..."));
     EXPECT_LT(tree.drawn[0].size(), 1'000);
+}
+
+// The tooltip of a caption of megabytes is no wider than the screen, its text cut there.
+TEST(StringTree, TheTooltipOfACaptionOfMegabytesIsCutToTheScreen) {
+    TTextTree tree;
+    tree.resize(300, 100);
+    tree.Header().Columns().Add().SetWidth(200);
+    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    tree.HintMode = hmTooltip;
+    tree.HintAnimation = hatNone;
+    TLTHintData data;
+    data.Node = tree.Add(nullptr, QString(5'000'000, QLatin1Char('x')));
+    data.Column = 0;
+    TLeanTreeHintWindow* hint = tree.HintWindow();
+    const QRect desktop = TLeanTreeHintWindow::Desktop(tree);
+    const QRect r = hint->CalcHintRect(200, {}, data);
+    EXPECT_LE(r.width(), desktop.width() + 2); // the frame
+    hint->ActivateHint(QRect(desktop.topLeft(), r.size()), {}, desktop);
+    hint->grab();
+    ASSERT_FALSE(tree.drawn.isEmpty());
+    EXPECT_TRUE(tree.drawn.back().endsWith("..."));
+    EXPECT_LT(tree.drawn.back().size(), 10'000);
 }
 
 class StringTreeInteraction : public ::testing::Test {
