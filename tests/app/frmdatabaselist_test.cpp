@@ -54,6 +54,16 @@ PLeanNode NodeOf(TfrmTockwellDatabaseList& w, const std::string& caption) {
     return nullptr;
 }
 
+// Message boxes that run OnBox while they are open, as the user acting in the window.
+struct TRefreshingBoxes : FakeMessageBoxes {
+    std::function<void()> OnBox;
+    int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                   TMsgDlgButtons buttons) override {
+        OnBox();
+        return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
+    }
+};
+
 class DatabaseListTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -367,14 +377,6 @@ TEST_F(DatabaseListTest, CtrlDeleteBelongsToTheTreeAndDeleteAsksOnlyWhenItWillDe
 // A refresh while the question is open (a date field left as the box takes the focus) does
 // not lose what was asked about: "Yes" deletes it, and the refresh comes after.
 TEST_F(DatabaseListTest, ARefreshDuringTheQuestionComesAfterTheDelete) {
-    struct TRefreshingBoxes : FakeMessageBoxes {
-        std::function<void()> OnBox;
-        int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
-                       TMsgDlgButtons buttons) override {
-            OnBox();
-            return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
-        }
-    };
     auto boxes = std::make_shared<TRefreshingBoxes>();
     boxes->DefaultAnswer = mrYes;
     const std::shared_ptr<IMessageBoxes> previous = SetMessageBoxes(boxes);
@@ -396,6 +398,20 @@ TEST_F(DatabaseListTest, ARefreshDuringTheQuestionComesAfterTheDelete) {
     EXPECT_EQ(
         std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r[0] == ' '; }),
         8);
+}
+
+// A range chosen while the question is open is the one listed after "Yes".
+TEST_F(DatabaseListTest, ARangeChosenDuringTheQuestionIsListedAfterTheDelete) {
+    auto boxes = std::make_shared<TRefreshingBoxes>();
+    boxes->DefaultAnswer = mrYes;
+    boxes->OnBox = [&] { window.SelectPredefinedRange(prToday); };
+    const std::shared_ptr<IMessageBoxes> previous = SetMessageBoxes(boxes);
+    window.SelectPredefinedRange(prAll);
+    window.LTV->SetSelected(NodeOf(window, "todayLate"), true);
+    window.DeleteCommand();
+    SetMessageBoxes(previous);
+    EXPECT_EQ(db.Count(), 9);
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{"today (12/27/2024)", "  today"}));
 }
 
 // A caption of megabytes costs a click, an arrow key or a move into a date field and back
