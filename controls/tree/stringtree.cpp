@@ -468,8 +468,10 @@ bool TStringEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
             auto* link = dynamic_cast<TStringEditLink*>(owner->EditLink().get());
             if (!link || link->Edit() != edit)
                 return;
+            // Measured no further than the client area, which the editor never passes.
             QMargins m = edit->textMargins();
-            int width = edit->fontMetrics().horizontalAdvance(edit->text()) +
+            const QFontMetrics fm = edit->fontMetrics();
+            int width = TextWidthUpTo(FontMeasure(fm), edit->text(), owner->ClientWidth() + 1) +
                         2 * owner->TextMargin() + m.left() + m.right() + 8;
             QRect r = link->GetBounds();
             if (width <= r.width())

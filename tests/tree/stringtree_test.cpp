@@ -384,6 +384,23 @@ TEST_F(StringTreeInteraction, EditorTakesWindowTextDirectionAndModifiedText) {
     EXPECT_EQ(tree.newTexts, QStringList{"apple"});
 }
 
+// A text longer than a line editor holds by default is edited whole: nothing of it is cut.
+TEST_F(StringTreeInteraction, ALongTextIsEditedWhole) {
+    const QString longText(100'000, QLatin1Char('x'));
+    tree.texts[0] = longText;
+    tree.InvalidateNode(Row(0));
+    ASSERT_TRUE(tree.EditNode(Row(0), NoColumn));
+    auto link = std::dynamic_pointer_cast<TStringEditLink>(tree.EditLink());
+    ASSERT_TRUE(link && link->Edit());
+    EXPECT_EQ(link->Edit()->text().size(), longText.size());
+    EXPECT_LE(link->GetBounds().right(), tree.ClientWidth());
+    link->Edit()->end(false);
+    QTest::keyClicks(link->Edit(), "y");
+    QTest::keyClick(link->Edit(), Qt::Key_Return);
+    ASSERT_EQ(tree.newTexts.size(), 1);
+    EXPECT_TRUE(tree.newTexts[0] == longText + "y");
+}
+
 TEST(StringTree, AnEditEndingWithTheTreeKeepsItsTextUnderAutoAccept) {
     QStringList kept;
     for (bool autoAccept : {true, false}) {
