@@ -52,6 +52,17 @@ public:
         measured += t.size();
         return TLeanStringTree::MeasureTextWidth(c, n, col, t);
     }
+    // One visible column Width pixels wide.
+    void AddColumn(int Width) {
+        Header().Columns().Add().SetWidth(Width);
+        Header().SetOptions(Header().Options() | TLTHeaderOption::hoVisible);
+    }
+    // Paints Window (tree coordinates) into a scratch image.
+    void PaintWindow(const QRect& Window) {
+        QImage img(Window.size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&img);
+        PaintTree(p, Window, QPoint(0, 0), AllPaintOptions);
+    }
     QStringList texts, statics, drawn, newTexts;
     qsizetype measured = 0; // units of text measured
 };
@@ -216,14 +227,10 @@ TEST(StringTree, CaptionsOfMegabytesEndInAnEllipsis) {
         for (bool columns : {true, false}) {
             TTextTree tree;
             tree.resize(400, 100);
-            if (columns) {
-                tree.Header().Columns().Add().SetWidth(200);
-                tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
-            }
+            if (columns)
+                tree.AddColumn(200);
             tree.Add(nullptr, QString(size, QLatin1Char('x')));
-            QImage img(400, 100, QImage::Format_ARGB32_Premultiplied);
-            QPainter p(&img);
-            tree.PaintTree(p, QRect(0, 0, 400, 18), QPoint(0, 0), AllPaintOptions);
+            tree.PaintWindow(QRect(0, 0, 400, 18));
             ASSERT_FALSE(tree.drawn.isEmpty());
             EXPECT_TRUE(tree.drawn[0].endsWith("...")) << size << " " << columns;
             EXPECT_LT(tree.drawn[0].size(), 10'000);
@@ -234,14 +241,11 @@ TEST(StringTree, CaptionsOfMegabytesEndInAnEllipsis) {
 TEST(StringTree, AStaticTextOfMegabytesIsDrawnOnlyAsFarAsItsCellReaches) {
     TTextTree tree;
     tree.resize(400, 100);
-    tree.Header().Columns().Add().SetWidth(300);
-    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    tree.AddColumn(300);
     tree.SetStringOptions(tree.StringOptions() | TLTStringOption::toShowStaticText);
     tree.statics = QStringList{QString(5'000'000, QLatin1Char('x'))};
     tree.Add(nullptr, "short");
-    QImage img(400, 100, QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&img);
-    tree.PaintTree(p, QRect(0, 0, 400, 18), QPoint(0, 0), AllPaintOptions);
+    tree.PaintWindow(QRect(0, 0, 400, 18));
     ASSERT_EQ(tree.drawn.size(), 2);
     EXPECT_EQ(tree.drawn[0], "short");
     EXPECT_TRUE(tree.statics[0].startsWith(tree.drawn[1]));
@@ -255,8 +259,7 @@ TEST(StringTree, AStaticTextOfMegabytesIsDrawnOnlyAsFarAsItsCellReaches) {
 TEST(StringTree, AWrappedTextOfMegabytesIsLaidOutOnlyAsFarAsARowHolds) {
     TTextTree tree;
     tree.resize(400, 100);
-    tree.Header().Columns().Add().SetWidth(120);
-    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    tree.AddColumn(120);
     const QString words = QString("word ").repeated(40'000); // taller than a row can be
     PLeanNode a = tree.Add(nullptr, words.repeated(25));
     const int tallest = tree.ComputeNodeHeight(nullptr, a, 0);
@@ -265,9 +268,7 @@ TEST(StringTree, AWrappedTextOfMegabytesIsLaidOutOnlyAsFarAsARowHolds) {
 
     PLeanNode b = tree.Add(nullptr, QString(5'000'000, QLatin1Char('x')));
     b->States |= vsMultiline;
-    QImage img(400, 100, QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&img);
-    tree.PaintTree(p, tree.GetDisplayRect(b, 0, false), QPoint(0, 0), AllPaintOptions);
+    tree.PaintWindow(tree.GetDisplayRect(b, 0, false));
     ASSERT_EQ(tree.drawn.size(), 1);
     EXPECT_TRUE(tree.drawn[0].endsWith("..."));
     EXPECT_LT(tree.drawn[0].size(), 1'000);
@@ -277,8 +278,7 @@ TEST(StringTree, AWrappedTextOfMegabytesIsLaidOutOnlyAsFarAsARowHolds) {
 TEST(StringTree, TheTooltipOfACaptionOfMegabytesIsCutToTheScreen) {
     TTextTree tree;
     tree.resize(300, 100);
-    tree.Header().Columns().Add().SetWidth(200);
-    tree.Header().SetOptions(tree.Header().Options() | TLTHeaderOption::hoVisible);
+    tree.AddColumn(200);
     tree.HintMode = hmTooltip;
     tree.HintAnimation = hatNone;
     TLTHintData data;
