@@ -1,7 +1,6 @@
 // TCustomLeanStringTree painting: the normal text (shortened with "..." or word-wrapped on
 // multi-line nodes) and the static text after it.
 #include <QPainter>
-#include <vector>
 
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treecolumns.h"
