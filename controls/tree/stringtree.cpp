@@ -16,6 +16,7 @@
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treestreamformat.h"
+#include "controls/tree/treetextfit.h"
 #include "platform/classes.h"
 #include "platform/formatsettings.h"
 #include "platform/gui/qtcolors.h"
@@ -131,15 +132,25 @@ QString TCustomLeanStringTree::DoShortenString(QPainter* Canvas, PLeanNode Node,
         if (done)
             return result;
     }
-    QFontMetrics fm(Canvas ? Canvas->font() : font());
-    return ShortenString([&fm](QStringView t) { return fm.horizontalAdvance(t.toString()); }, S,
-                         Width, RightToLeft);
+    return ShortenString(CellMeasure(Canvas, Node, Column), S, Width, RightToLeft);
 }
 
 int TCustomLeanStringTree::MeasureTextWidth(QPainter* Canvas, PLeanNode, TColumnIndex,
                                             const QString& Text) {
     QFontMetrics fm(Canvas ? Canvas->font() : font());
     return fm.horizontalAdvance(Text);
+}
+
+TTextMeasure TCustomLeanStringTree::CellMeasure(QPainter* Canvas, PLeanNode Node,
+                                                TColumnIndex Column) {
+    return [this, Canvas, Node, Column](QStringView t) {
+        return MeasureTextWidth(Canvas, Node, Column, t.toString());
+    };
+}
+
+int TCustomLeanStringTree::TextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
+                                     const QString& Text) {
+    return TextWidthUpTo(CellMeasure(Canvas, Node, Column), Text, MaxTextWidth);
 }
 
 int TCustomLeanStringTree::CalculateTextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
@@ -151,16 +162,16 @@ int TCustomLeanStringTree::CalculateTextWidth(QPainter* Canvas, PLeanNode Node, 
         Canvas->save();
         Canvas->setFont(font());
         DoPaintText(*Canvas, Node, Column, ttNormal);
-        result += MeasureTextWidth(Canvas, Node, Column, Text);
+        result += TextWidth(Canvas, Node, Column, Text);
         Canvas->restore();
     } else if (OnPaintText) {
         QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
         QPainter p(&scratch);
         p.setFont(font());
         DoPaintText(p, Node, Column, ttNormal);
-        result += MeasureTextWidth(&p, Node, Column, Text);
+        result += TextWidth(&p, Node, Column, Text);
     } else {
-        result += MeasureTextWidth(nullptr, Node, Column, Text);
+        result += TextWidth(nullptr, Node, Column, Text);
     }
     return result;
 }
@@ -209,10 +220,13 @@ int TCustomLeanStringTree::ComputeNodeHeight(QPainter* Canvas, PLeanNode Node, T
                 (align == taRightJustify ? Qt::AlignRight
                  : align == taCenter     ? Qt::AlignHCenter
                                          : Qt::AlignLeft);
-    QFontMetrics fm(Canvas ? Canvas->font() : font());
+    const QFont f = Canvas ? Canvas->font() : font();
+    QFontMetrics fm(f);
     if (S.isEmpty())
         return fm.height();
-    return fm.boundingRect(QRect(0, 0, std::max(1, width), 1 << 20), flags, S).height();
+    // Only the lines a row can hold are measured.
+    const QString shown = FitWrappedText(f, S, width, 0xFFFF);
+    return fm.boundingRect(QRect(0, 0, std::max(1, width), 1 << 20), flags, shown).height();
 }
 
 void TCustomLeanStringTree::GetTextInfo(PLeanNode Node, TColumnIndex Column, QFont& Font, QRect& R,
@@ -454,8 +468,10 @@ bool TStringEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
             auto* link = dynamic_cast<TStringEditLink*>(owner->EditLink().get());
             if (!link || link->Edit() != edit)
                 return;
+            // Measured no further than the client area, which the editor never passes.
             QMargins m = edit->textMargins();
-            int width = edit->fontMetrics().horizontalAdvance(edit->text()) +
+            const QFontMetrics fm = edit->fontMetrics();
+            int width = TextWidthUpTo(FontMeasure(fm), edit->text(), owner->ClientWidth() + 1) +
                         2 * owner->TextMargin() + m.left() + m.right() + 8;
             QRect r = link->GetBounds();
             if (width <= r.width())

@@ -13,6 +13,7 @@
 #include "controls/tree/leantree.h"
 #include "controls/tree/treecontent.h"
 #include "controls/tree/treeediting.h"
+#include "controls/tree/treetextfit.h"
 
 enum TVSTTextType { ttNormal = 0, ttStatic = 1 };
 
@@ -90,14 +91,20 @@ public:
                                     const QString& S, int Width, bool RightToLeft);
     // Draws Text into R with Qt alignment and text flags.
     virtual void DrawCellText(QPainter& Canvas, const QRect& R, const QString& Text, int Flags);
-    // Width of Text in Canvas's font (the tree's font without a canvas), pixels.
+    // Width of Text in Canvas's font (the tree's font without a canvas), pixels. The tree
+    // measures a cell's text through it, a part at a time (TextWidth, shortening).
     virtual int MeasureTextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
                                  const QString& Text);
-    // Width of the cell's text with the host's font (OnPaintText) plus 2 x TextMargin.
+    // Width of Text as MeasureTextWidth gives it, or MaxTextWidth when at least that: only as
+    // much of Text is measured as that takes.
+    int TextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column, const QString& Text);
+    // Width of the cell's text with the host's font (OnPaintText) plus 2 x TextMargin; the
+    // text's share is at most MaxTextWidth (TextWidth).
     virtual int CalculateTextWidth(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
                                    const QString& Text);
     // Height of S (the cell's text when empty) word-wrapped to the cell's text width, in the
-    // tree's font (Canvas's when given), for multi-line nodes in OnMeasureItem.
+    // tree's font (Canvas's when given), for multi-line nodes in OnMeasureItem. A text taller
+    // than a row can be (65535 pixels) is laid out only as far as that.
     virtual int ComputeNodeHeight(QPainter* Canvas, PLeanNode Node, TColumnIndex Column,
                                   QString S = {});
 
@@ -133,6 +140,8 @@ public:
     void MainColumnChanged() override;
     // Forgets every node's measured text width (after a font or main column change).
     void ClearCachedWidths();
+    // Measuring of a cell's texts in Canvas's font: MeasureTextWidth.
+    TTextMeasure CellMeasure(QPainter* Canvas, PLeanNode Node, TColumnIndex Column);
 
     TLTPaintText OnPaintText;
     TVSTGetTextEvent OnGetText;

@@ -1,13 +1,11 @@
 // TCustomLeanStringTree painting: the normal text (shortened with "..." or word-wrapped on
 // multi-line nodes) and the static text after it.
 #include <QPainter>
-#include <QTextLayout>
-#include <vector>
 
 #include "controls/tree/stringtree.h"
 #include "controls/tree/treecolumns.h"
-#include "controls/tree/treeexport.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treetextfit.h"
 #include "platform/gui/qtcolors.h"
 
 namespace {
@@ -24,51 +22,6 @@ int CellAlignFlag(const TLTPaintInfo& PaintInfo) {
         return AlignFlag(a);
     a = a == taLeftJustify ? taRightJustify : a == taRightJustify ? taLeftJustify : taCenter;
     return AlignFlag(a) | Qt::AlignAbsolute;
-}
-
-// Text as a word-wrapped block Width x Height shows it in Font: whole lines only (at least
-// one); when lines are left over, the last shown line ends in "...". The text itself when it
-// fits, else the lines shown, joined by line feeds.
-QString FitWrappedText(const QFont& Font, const QString& Text, int Width, int Height) {
-    Width = std::max(1, Width);
-    QFontMetrics fm(Font);
-    int lineCount = std::max(1, (Height + fm.leading()) / std::max(1, fm.lineSpacing()));
-    QString laid = Text;
-    laid.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(laid, Font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WordWrap);
-    layout.setTextOption(option);
-    std::vector<std::pair<int, int>> lines; // start and length of each line
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(Width);
-        lines.emplace_back(line.textStart(), line.textLength());
-        if (int(lines.size()) > lineCount)
-            break;
-    }
-    layout.endLayout();
-    if (int(lines.size()) <= lineCount)
-        return Text;
-    auto lineText = [&](size_t i, int length) {
-        QString t = laid.mid(lines[i].first, length);
-        t.replace(QChar::LineSeparator, QLatin1Char(' '));
-        while (!t.isEmpty() && t.back().isSpace())
-            t.chop(1);
-        return t;
-    };
-    QStringList shown;
-    for (size_t i = 0; i + 1 < size_t(lineCount); ++i)
-        shown.push_back(lineText(i, lines[i].second));
-    // The last line: what follows of its paragraph, cut to leave room for "...".
-    size_t last = size_t(lineCount) - 1;
-    int end = int(laid.indexOf(QChar::LineSeparator, lines[last].first));
-    QString rest = lineText(last, (end < 0 ? int(laid.size()) : end) - lines[last].first);
-    auto measure = [&fm](QStringView t) { return fm.horizontalAdvance(t.toString()); };
-    QString withEllipsis = rest + QStringLiteral("...");
-    shown.push_back(measure(withEllipsis) <= Width ? withEllipsis
-                                                   : ShortenString(measure, rest, Width));
-    return shown.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -115,7 +68,7 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     int nodeWidth = PaintInfo.NodeWidth;
     if (FFontChanged) {
         // The host changed the font: measure in it.
-        nodeWidth = 2 * TextMargin() + MeasureTextWidth(&c, node, PaintInfo.Column, Text);
+        nodeWidth = 2 * TextMargin() + TextWidth(&c, node, PaintInfo.Column, Text);
         PaintInfo.NodeWidth = nodeWidth;
     }
     int flags = 0;
@@ -133,7 +86,9 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     }
     flags = Qt::AlignVCenter | Qt::TextSingleLine;
     bool noColumns = !Header().UseColumns();
-    if (noColumns || nodeWidth - 2 * TextMargin() <= r.width()) {
+    // A text measured only up to MaxTextWidth is wider than any cell: always shortened.
+    bool measuredWhole = nodeWidth - 2 * TextMargin() < MaxTextWidth;
+    if (measuredWhole && (noColumns || nodeWidth - 2 * TextMargin() <= r.width())) {
         flags |= CellAlignFlag(PaintInfo);
     } else {
         shown = DoShortenString(&c, node, PaintInfo.Column, Text, r.width(), rtl);
@@ -158,7 +113,10 @@ void TCustomLeanStringTree::PaintStaticText(TLTPaintInfo& PaintInfo, const QStri
         r.setLeft(r.left() + offset);
     if (r.width() <= 0)
         return;
-    DrawCellText(c, r, Text,
+    // The text is clipped to the rest of the cell: only what reaches over it is drawn.
+    const qsizetype shown =
+        MeasureUpTo(CellMeasure(&c, node, PaintInfo.Column), Text, r.width(), rtl).Length;
+    DrawCellText(c, r, rtl ? Text.right(shown) : Text.left(shown),
                  Qt::AlignVCenter | Qt::TextSingleLine | (rtl ? Qt::AlignRight : Qt::AlignLeft));
 }
 

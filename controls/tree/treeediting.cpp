@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QTimer>
+#include <limits>
 
 #include "controls/tree/treeheader.h"
 
@@ -165,6 +166,9 @@ bool TLTLineEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
         memo_->document()->setModified(false);
     } else {
         edit_ = new TLTEdit(Tree, AutoAcceptEditChange);
+        // A line editor cuts its text at 32767 characters unless told otherwise: what was cut
+        // would be lost with the edit.
+        edit_->setMaxLength(std::numeric_limits<int>::max());
         edit_->setText(text);
     }
     Editor()->hide();

@@ -1,7 +1,7 @@
 #pragma once
 // The content writers of the text trees' exports: plain text (UTF-8, also the CSV), Unicode
 // text, HTML and RTF, written from rows of cell texts with levels, the visible columns and the
-// look of the tree; plus ShortenString, which cuts a text to a width with an ellipsis.
+// look of the tree.
 //
 // Text and CSV follow RFC 4180: a cell holding the separator, a double quote or a line break is
 // quoted, with inner quotes doubled; every line (header too) has the same number of fields; the
@@ -13,7 +13,6 @@
 
 #include <QString>
 #include <QStringView>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,12 +76,3 @@ std::string ContentToHTML(const TExportContent& Content, const QString& Caption)
 std::string HTMLDocument(const std::string& Fragment);
 // The content as an RTF table (7-bit ASCII).
 std::string ContentToRTF(const TExportContent& Content);
-
-// Text measuring for ShortenString: width of a text in pixels.
-using TTextMeasure = std::function<int(QStringView Text)>;
-// The longest prefix of S that fits Width together with "..." followed by "..." (right to left:
-// "..." followed by the longest fitting suffix). S unchanged when it fits, is empty or Width
-// <= 0. Cuts only between characters (grapheme clusters), never inside a surrogate pair.
-// Measures no more than Width + 1 characters at a time while those do not all fit.
-QString ShortenString(const TTextMeasure& Measure, const QString& S, int Width,
-                      bool RightToLeft = false);

@@ -7,6 +7,7 @@
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeheader.h"
 #include "controls/tree/treehelpers.h"
+#include "controls/tree/treetextfit.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 
@@ -53,15 +54,20 @@ THeaderLayout TLeanTreeColumn::ComputeHeaderLayout(const QFontMetrics& Metrics, 
     bool text = !text_.empty();
     int gw = glyph ? images->Width() : 0, gh = glyph ? images->Height() : 0;
     int sw = UseSortGlyph ? SortGlyphSize.width() : 0, sh = SortGlyphSize.height();
-    int tw = text ? Metrics.horizontalAdvance(QString::fromStdString(text_)) : 0;
     int th = Metrics.height();
     int gap = glyph && text ? spacing_ : 0; // between the image and the text
     bool vertical = layout_ == blGlyphTop || layout_ == blGlyphBottom;
     int sortRoom = UseSortGlyph ? spacing_ + sw : 0;
     int room = Client.width() - 2 * margin_;
-    // The text gives way when the whole does not fit between the margins.
+    // The text gives way when the whole does not fit between the margins: it is measured only
+    // as far as there is room.
     int others = (vertical ? 0 : gw + gap) + sortRoom;
-    tw = std::clamp(room - others, 0, tw);
+    int textRoom = std::max(room - others, 0);
+    int tw = 0;
+    if (text) {
+        const QString caption = QString::fromStdString(text_);
+        tw = std::min(MeasureUpTo(FontMeasure(Metrics), caption, textRoom).Width, textRoom);
+    }
     int blockWidth = vertical ? std::max(gw, tw) : gw + gap + tw;
     int blockHeight = vertical ? gh + gap + th : std::max(gh, th);
     int all = blockWidth + sortRoom;

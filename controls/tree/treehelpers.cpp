@@ -1,11 +1,10 @@
-// Blending, text shortening, timers and the drawn faces shared by every tree.
+// Blending, timers and the drawn faces shared by every tree.
 #include "controls/tree/treehelpers.h"
 
 #include <algorithm>
 #include <cmath>
 #include <sys/mman.h>
 
-#include "controls/tree/treeexport.h"
 #include "platform/gui/qtcolors.h"
 #include "platform/gui/themes.h"
 
@@ -98,15 +97,6 @@ void AdviseLargeBuffer(void* Data, size_t Size) {
     (void)Data;
     (void)Size;
 #endif
-}
-
-QString ShortenString(const QFontMetrics& Metrics, const QString& S, int Width) {
-    // Not measured whole: a long text would take long.
-    if (Width <= 0)
-        return S.isEmpty() && Width == 0 ? S : QStringLiteral("...");
-    // Cut between characters only (see the measuring overload).
-    return ShortenString([&](QStringView t) { return Metrics.horizontalAdvance(t.toString()); }, S,
-                         Width);
 }
 
 QRect OrderRect(const QRect& R) {

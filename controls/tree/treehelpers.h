@@ -9,12 +9,14 @@
 #include <QRect>
 #include <QString>
 #include <QTimer>
+#include <concepts>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treetextfit.h"
 #include "controls/tree/treetypes.h"
 #include "platform/colors.h"
 
@@ -34,8 +36,21 @@ void AlphaBlend(const QImage* Source, QImage& Destination, QRect R, QPoint Targe
                 int ConstantAlpha, int Bias);
 
 // The longest prefix of S that fits into Width pixels together with "...", followed by
-// "..."; S itself when it fits.
-QString ShortenString(const QFontMetrics& Metrics, const QString& S, int Width);
+// "..."; S itself when it fits. Metrics measures texts by horizontalAdvance (QFontMetrics); it
+// is asked for no more characters of S than can fit.
+template <typename TMetrics>
+requires requires(const TMetrics& m, const QString& s) {
+    { m.horizontalAdvance(s) } -> std::convertible_to<int>;
+}
+QString ShortenString(const TMetrics& Metrics, const QString& S, int Width) {
+    // Not measured whole: a long text would take long.
+    if (Width <= 0)
+        return S.isEmpty() && Width == 0 ? S : QStringLiteral("...");
+    // Cut between characters only (see the measuring overload).
+    return ShortenString(
+        [&Metrics](QStringView t) { return int(Metrics.horizontalAdvance(t.toString())); }, S,
+        Width);
+}
 
 // R with left <= right and top <= bottom.
 QRect OrderRect(const QRect& R);

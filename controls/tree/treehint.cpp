@@ -7,6 +7,7 @@
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treetextfit.h"
 #include "platform/gui/hintpause.h"
 #include "platform/gui/qtcolors.h"
 
@@ -33,6 +34,11 @@ TLeanTreeHintWindow::TLeanTreeHintWindow(TBaseLeanTree* Tree)
 
 TLeanTreeHintWindow::~TLeanTreeHintWindow() {
     HintWindowDestroying = true;
+}
+
+QRect TLeanTreeHintWindow::Desktop(const QWidget& Tree) {
+    QScreen* screen = Tree.screen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, MaxTextWidth, MaxTextWidth);
 }
 
 QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
@@ -67,6 +73,8 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
     FHintData.HintText = text;
     if (text.isEmpty())
         return QRect();
+    // The window shows no more than the screen holds: only that much of the text is measured.
+    const QRect desktop = Desktop(*FTree);
     if (tooltip) {
         if (FHintData.LineBreakStyle == hlbDefault)
             FHintData.LineBreakStyle =
@@ -74,12 +82,14 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
         QRect r;
         if (FHintData.LineBreakStyle == hlbForceSingleLine) {
             r = FTree->GetDisplayRect(AData.Node, AData.Column, true, true);
+            r.setWidth(std::min(r.width(), desktop.width()));
             if (FTree->HasPaint(toShowHorzGridLines))
                 r.setBottom(r.bottom() - 1);
         } else {
             r = FTree->GetDisplayRect(AData.Node, AData.Column, true, false);
+            const QString shown = FitWrappedText(font(), text, r.width(), desktop.height());
             QRect measured = fm.boundingRect(QRect(0, 0, std::max(1, r.width()), 100000),
-                                             Qt::TextWordWrap, text);
+                                             Qt::TextWordWrap, shown);
             r.setHeight(measured.height());
             r.setWidth(r.width() + FTree->TextMargin());
             QRect client(-3, -3, FTree->ClientWidth() + 6, FTree->ClientHeight() + 6);
@@ -90,10 +100,14 @@ QRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const QString& AHint,
         return QRect(-1, -1, r.width(), r.height());
     }
     // One line (or one per line feed) unless multi-line is forced; a longer line widens the
-    // hint past MaxWidth rather than being cut.
-    int flags = FHintData.LineBreakStyle == hlbForceMultiLine ? Qt::TextWordWrap : 0;
-    QRect measured = fm.boundingRect(QRect(0, 0, MaxWidth, FTextHeight), flags, text);
-    return QRect(0, 0, measured.width() + 2 * FTree->TextMargin() + 2, measured.height() + 6);
+    // hint past MaxWidth rather than being cut, up to the screen's width.
+    const bool wrap = FHintData.LineBreakStyle == hlbForceMultiLine;
+    const int frame = 2 * FTree->TextMargin() + 2;
+    FHintData.HintText = wrap ? FitWrappedText(font(), text, MaxWidth, desktop.height())
+                              : FitLines(font(), text, desktop.width() - frame, desktop.height());
+    QRect measured = fm.boundingRect(QRect(0, 0, MaxWidth, FTextHeight),
+                                     wrap ? Qt::TextWordWrap : 0, FHintData.HintText);
+    return QRect(0, 0, measured.width() + frame, measured.height() + 6);
 }
 
 void TLeanTreeHintWindow::ActivateHint(QRect Rect, const QString& AHint, const QRect& Desktop) {
@@ -236,7 +250,8 @@ void TLeanTreeHintWindow::PaintContent(QImage& Buffer, const QRect& Full) {
         info.Alignment = FHintData.Alignment;
         info.CellRect = Full.adjusted(1, 1, -1, -1);
         info.ContentRect = info.CellRect;
-        info.NodeWidth = info.CellRect.width();
+        // Cut to the window when the text is wider than the screen.
+        info.NodeWidth = FTree->DoGetNodeWidth(FHintData.Node, FHintData.Column, &p);
         FTree->DoPaintNode(info);
         return;
     }

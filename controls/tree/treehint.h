@@ -18,6 +18,7 @@ public:
     // The window's rectangle for AData (origin (0, 0), or (-1, -1) for a tooltip); empty when
     // no hint is needed (no text, or a multi-line cell that fits). An ordinary hint keeps to
     // one line per line feed, as wide as it needs; hlbForceMultiLine wraps it at MaxWidth.
+    // Neither is wider or taller than the screen (Desktop): the text is cut with "..." there.
     // Stops a running animation.
     QRect CalcHintRect(int MaxWidth, const QString& AHint, const TLTHintData& AData);
     // Shows the window at Rect (screen coordinates) kept inside Desktop, animated as the tree
@@ -33,6 +34,8 @@ public:
     static void DrawShadow(QImage& Target, QRect R, Qt::Edge Edge, const QColor& Color);
     // Thickness of the shadow strips along the hint's right and bottom edges, pixels.
     static constexpr int ShadowSize = 5;
+    // The area of the screen Tree is on that hints may take (a large square without a screen).
+    static QRect Desktop(const QWidget& Tree);
     // The geometry the window ends at after its animation.
     QRect FinalRect() const { return FFinalRect; }
 

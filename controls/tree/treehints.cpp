@@ -2,7 +2,6 @@
 #include "controls/tree/treehints.h"
 
 #include <QApplication>
-#include <QScreen>
 
 #include "controls/tree/leantree.h"
 #include "controls/tree/treeheader.h"
@@ -137,8 +136,7 @@ bool TLeanTreeHints::ShowHintAt(QPoint P) {
         return hide();
     TLeanTreeHintWindow* w = HintWindow();
     data.DefaultHint = defaultHint;
-    QScreen* screen = tree.screen();
-    QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    const QRect desktop = TLeanTreeHintWindow::Desktop(tree);
     QRect r = w->CalcHintRect(std::max(1, desktop.width() / 2), defaultHint, data);
     if (r.isEmpty())
         return hide();

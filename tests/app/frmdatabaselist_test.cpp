@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -52,6 +53,16 @@ PLeanNode NodeOf(TfrmTockwellDatabaseList& w, const std::string& caption) {
             return n;
     return nullptr;
 }
+
+// Message boxes that run OnBox while they are open, as the user acting in the window.
+struct TRefreshingBoxes : FakeMessageBoxes {
+    std::function<void()> OnBox;
+    int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
+                   TMsgDlgButtons buttons) override {
+        OnBox();
+        return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
+    }
+};
 
 class DatabaseListTest : public ::testing::Test {
 protected:
@@ -366,14 +377,6 @@ TEST_F(DatabaseListTest, CtrlDeleteBelongsToTheTreeAndDeleteAsksOnlyWhenItWillDe
 // A refresh while the question is open (a date field left as the box takes the focus) does
 // not lose what was asked about: "Yes" deletes it, and the refresh comes after.
 TEST_F(DatabaseListTest, ARefreshDuringTheQuestionComesAfterTheDelete) {
-    struct TRefreshingBoxes : FakeMessageBoxes {
-        std::function<void()> OnBox;
-        int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,
-                       TMsgDlgButtons buttons) override {
-            OnBox();
-            return FakeMessageBoxes::MessageBox(text, caption, type, buttons);
-        }
-    };
     auto boxes = std::make_shared<TRefreshingBoxes>();
     boxes->DefaultAnswer = mrYes;
     const std::shared_ptr<IMessageBoxes> previous = SetMessageBoxes(boxes);
@@ -395,6 +398,57 @@ TEST_F(DatabaseListTest, ARefreshDuringTheQuestionComesAfterTheDelete) {
     EXPECT_EQ(
         std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r[0] == ' '; }),
         8);
+}
+
+// A range chosen while the question is open is the one listed after "Yes".
+TEST_F(DatabaseListTest, ARangeChosenDuringTheQuestionIsListedAfterTheDelete) {
+    auto boxes = std::make_shared<TRefreshingBoxes>();
+    boxes->DefaultAnswer = mrYes;
+    boxes->OnBox = [&] { window.SelectPredefinedRange(prToday); };
+    const std::shared_ptr<IMessageBoxes> previous = SetMessageBoxes(boxes);
+    window.SelectPredefinedRange(prAll);
+    window.LTV->SetSelected(NodeOf(window, "todayLate"), true);
+    window.DeleteCommand();
+    SetMessageBoxes(previous);
+    EXPECT_EQ(db.Count(), 9);
+    EXPECT_EQ(Rows(window), (std::vector<std::string>{"today (12/27/2024)", "  today"}));
+}
+
+// A caption of megabytes costs a click, an arrow key or a move into a date field and back
+// about what a short one does.
+TEST(DatabaseListCosts, ACaptionOfMegabytesIsCheapToClickAndMoveThrough) {
+    FixedClock clock(At(2024, 12, 27, 15));
+    auto cost = [](const std::string& caption) {
+        TTockwellDB db;
+        for (int i = 0; i < 3; ++i)
+            db.Add(Entry(i == 1 ? caption : "short", At(2024, 12, 27, 16 + i)));
+        TfrmTockwellDatabaseList window;
+        window.SetDatabase(&db);
+        window.Refresh();
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.LTV->setFocus();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        for (PLeanNode n = window.LTV->GetFirst(); n; n = window.LTV->GetNext(n)) {
+            QTest::mouseClick(window.LTV->viewport(), Qt::LeftButton, {},
+                              window.LTV->GetDisplayRect(n, 1, false).center());
+            QApplication::processEvents();
+        }
+        for (Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down}) {
+            QTest::keyClick(window.LTV, key);
+            QApplication::processEvents();
+        }
+        for (QWidget* w : std::initializer_list<QWidget*>{window.dtpFrom, window.LTV}) {
+            w->setFocus();
+            QApplication::processEvents();
+        }
+        return timer.elapsed();
+    };
+    const qint64 shortCost = cost("short");
+    EXPECT_LT(cost(std::string(8'000'000, 'x')), 10 * shortCost + 500) << shortCost;
 }
 
 TEST(DatabaseListShot, AFewHundredReminders) {

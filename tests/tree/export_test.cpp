@@ -7,11 +7,13 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <regex>
 #include <sys/wait.h>
 
 #include "controls/tree/treeexport.h"
 #include "controls/tree/treehelpers.h"
+#include "controls/tree/treetextfit.h"
 #include "testutil.h"
 
 namespace {
@@ -390,6 +392,24 @@ TEST(TreeExport, ShortenStringMeasuresNoMoreThanCanFit) {
     QFontMetrics m{QFont()};
     EXPECT_TRUE(ShortenString(m, huge, 200).endsWith("..."));
     EXPECT_LT(timer.elapsed(), 1000);
+}
+
+// Characters are looked for only near the kept end: a text of megabytes costs about what a
+// short one does (the least of a few runs, against the text's length times ten thousand).
+TEST(TreeExport, ShortenStringLooksForCharactersOnlyNearTheKeptEnd) {
+    auto cost = [](const QString& s) {
+        qint64 least = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            for (bool rtl : {false, true})
+                EXPECT_TRUE(ShortenString(UnitWidth, s, 300, rtl).contains("..."));
+            least = std::min(least, timer.nsecsElapsed());
+        }
+        return least;
+    };
+    const qint64 small = cost(QString(1'000, QLatin1Char('x')));
+    EXPECT_LT(cost(QString(10'000'000, QLatin1Char('x'))), 20 * small + 2'000'000) << small;
 }
 
 TEST(TreeExport, BufferKeepsTextAcrossBlocksAndHandsOverExactSize) {

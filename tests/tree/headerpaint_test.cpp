@@ -65,6 +65,19 @@ TEST(HeaderLayout, ImageTextAndSortGlyphByLayoutAlignmentAndReadingOrder) {
     EXPECT_EQ(l.TextBounds.width(), 40 - 2 * 4 - 16 - 4);
 }
 
+// A caption far wider than Qt's coordinates reach is measured only as far as the cell has room:
+// it takes that room.
+TEST(HeaderLayout, AHugeCaptionTakesTheRoomThereIs) {
+    TTestTree tree;
+    TLeanTreeColumn& c = tree.Header().Columns().Add();
+    c.SetText(std::string(500'000, 'W'));
+    QFont big = tree.Header().Font();
+    big.setPixelSize(100);
+    const QFontMetrics fm(big);
+    EXPECT_EQ(c.ComputeHeaderLayout(fm, QRect(0, 0, 120, 17), false, false).TextBounds.width(),
+              120 - 2 * 4);
+}
+
 TEST(HeaderFaces, TheThemeFaceComesBeforeTheOwnXPFace) {
     TTestTree tree;
     tree.Header().SetOptions({hoVisible});

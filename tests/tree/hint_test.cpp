@@ -65,13 +65,35 @@ TEST_F(HintTest, ALongHintStaysOnOneLineUnlessMultiLineIsForced) {
     ASSERT_TRUE(tree.ShowHintAt(QPoint(50, 10)));
     QFontMetrics fm(Window()->font());
     EXPECT_EQ(Window()->height(), fm.height() + 6);
-    EXPECT_GE(Window()->width(), fm.horizontalAdvance(text));
+    // As wide as the text, or about as the screen when the text is wider (cut there).
+    const int desktop = TLeanTreeHintWindow::Desktop(tree).width();
+    EXPECT_GE(Window()->width(),
+              std::min(fm.horizontalAdvance(text), desktop - fm.horizontalAdvance("hint ...")));
+    EXPECT_LE(Window()->width(), desktop);
     TLTHintData data;
     data.DefaultHint = text;
     data.LineBreakStyle = hlbForceMultiLine;
     QRect r = tree.HintWindow()->CalcHintRect(200, text, data);
     EXPECT_GE(r.height(), 3 * fm.height() + 6);
     EXPECT_LE(r.width(), 200 + 2 * tree.TextMargin() + 2);
+}
+
+// A hint of megabytes is measured and kept only as far as the screen shows it, on one line or
+// wrapped.
+TEST_F(HintTest, AHintOfMegabytesIsCutToTheScreen) {
+    const QString text = QString("hint ").repeated(1'000'000);
+    const QRect desktop = TLeanTreeHintWindow::Desktop(tree);
+    for (auto style : {hlbDefault, hlbForceMultiLine}) {
+        TLTHintData data;
+        data.DefaultHint = text;
+        data.LineBreakStyle = style;
+        const QRect r = tree.HintWindow()->CalcHintRect(200, text, data);
+        EXPECT_LE(r.width(), desktop.width());
+        EXPECT_LE(r.height(), desktop.height() + 6);
+        const QString& shown = tree.HintWindow()->HintData().HintText;
+        EXPECT_TRUE(shown.endsWith("...")) << style;
+        EXPECT_LT(shown.size(), 100'000);
+    }
 }
 
 TEST_F(HintTest, AnOrdinaryHintIsDrawnOnOneLineUnlessMultiLineIsForced) {

@@ -9,6 +9,7 @@
 #include "controls/tree/treecolumns.h"
 #include "controls/tree/treedrag.h"
 #include "controls/tree/treeheader.h"
+#include "controls/tree/treehint.h"
 #include "platform/classes.h"
 #include "treetestutil.h"
 
@@ -47,7 +48,23 @@ public:
         drawn.push_back(t);
         TLeanStringTree::DrawCellText(c, r, t, flags);
     }
+    int MeasureTextWidth(QPainter* c, PLeanNode n, TColumnIndex col, const QString& t) override {
+        measured += t.size();
+        return TLeanStringTree::MeasureTextWidth(c, n, col, t);
+    }
+    // One visible column Width pixels wide.
+    void AddColumn(int Width) {
+        Header().Columns().Add().SetWidth(Width);
+        Header().SetOptions(Header().Options() | TLTHeaderOption::hoVisible);
+    }
+    // Paints Window (tree coordinates) into a scratch image.
+    void PaintWindow(const QRect& Window) {
+        QImage img(Window.size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&img);
+        PaintTree(p, Window, QPoint(0, 0), AllPaintOptions);
+    }
     QStringList texts, statics, drawn, newTexts;
+    qsizetype measured = 0; // units of text measured
 };
 
 int Width(const QFont& f, const QString& s) {
@@ -194,6 +211,90 @@ TEST(StringTree, MultiLineNodesWrapToTheColumn) {
     EXPECT_TRUE(tree.drawn.contains(longText));
 }
 
+// A caption of megabytes is measured only as far as a cell can show: wider than MaxTextWidth,
+// its width counts as that.
+TEST(StringTree, ACaptionOfMegabytesIsMeasuredOnlyAsFarAsACellShows) {
+    TTextTree tree;
+    PLeanNode n = tree.Add(nullptr, QString(8'000'000, QLatin1Char('x')));
+    EXPECT_EQ(tree.DoGetNodeWidth(n, NoColumn, nullptr), MaxTextWidth + 2 * tree.TextMargin());
+    EXPECT_LT(tree.measured, 100'000);
+}
+
+// Captions whose width is past Qt's coordinates are drawn cut with "...", in a column and
+// without columns.
+TEST(StringTree, CaptionsOfMegabytesEndInAnEllipsis) {
+    for (qsizetype size : {5'500'000, 8'000'000})
+        for (bool columns : {true, false}) {
+            TTextTree tree;
+            tree.resize(400, 100);
+            if (columns)
+                tree.AddColumn(200);
+            tree.Add(nullptr, QString(size, QLatin1Char('x')));
+            tree.PaintWindow(QRect(0, 0, 400, 18));
+            ASSERT_FALSE(tree.drawn.isEmpty());
+            EXPECT_TRUE(tree.drawn[0].endsWith("...")) << size << " " << columns;
+            EXPECT_LT(tree.drawn[0].size(), 10'000);
+        }
+}
+
+// A static text of megabytes is drawn only as far as it reaches over the rest of its cell.
+TEST(StringTree, AStaticTextOfMegabytesIsDrawnOnlyAsFarAsItsCellReaches) {
+    TTextTree tree;
+    tree.resize(400, 100);
+    tree.AddColumn(300);
+    tree.SetStringOptions(tree.StringOptions() | TLTStringOption::toShowStaticText);
+    tree.statics = QStringList{QString(5'000'000, QLatin1Char('x'))};
+    tree.Add(nullptr, "short");
+    tree.PaintWindow(QRect(0, 0, 400, 18));
+    ASSERT_EQ(tree.drawn.size(), 2);
+    EXPECT_EQ(tree.drawn[0], "short");
+    EXPECT_TRUE(tree.statics[0].startsWith(tree.drawn[1]));
+    EXPECT_GT(Width(tree.font(), tree.drawn[1]), 300 - Width(tree.font(), "short"));
+    EXPECT_LT(tree.drawn[1].size(), 1'000);
+    EXPECT_LT(tree.measured, 10'000);
+}
+
+// A word-wrapped text of megabytes is laid out only as far as a row can hold (65535 pixels),
+// and a word of megabytes, far wider than its column, shows its start and "...".
+TEST(StringTree, AWrappedTextOfMegabytesIsLaidOutOnlyAsFarAsARowHolds) {
+    TTextTree tree;
+    tree.resize(400, 100);
+    tree.AddColumn(120);
+    const QString words = QString("word ").repeated(40'000); // taller than a row can be
+    PLeanNode a = tree.Add(nullptr, words.repeated(25));
+    const int tallest = tree.ComputeNodeHeight(nullptr, a, 0);
+    EXPECT_LE(tallest, 0xFFFF);
+    EXPECT_EQ(tree.ComputeNodeHeight(nullptr, a, 0, words), tallest);
+
+    PLeanNode b = tree.Add(nullptr, QString(5'000'000, QLatin1Char('x')));
+    b->States |= vsMultiline;
+    tree.PaintWindow(tree.GetDisplayRect(b, 0, false));
+    ASSERT_EQ(tree.drawn.size(), 1);
+    EXPECT_TRUE(tree.drawn[0].endsWith("..."));
+    EXPECT_LT(tree.drawn[0].size(), 1'000);
+}
+
+// The tooltip of a caption of megabytes is no wider than the screen, its text cut there.
+TEST(StringTree, TheTooltipOfACaptionOfMegabytesIsCutToTheScreen) {
+    TTextTree tree;
+    tree.resize(300, 100);
+    tree.AddColumn(200);
+    tree.HintMode = hmTooltip;
+    tree.HintAnimation = hatNone;
+    TLTHintData data;
+    data.Node = tree.Add(nullptr, QString(5'000'000, QLatin1Char('x')));
+    data.Column = 0;
+    TLeanTreeHintWindow* hint = tree.HintWindow();
+    const QRect desktop = TLeanTreeHintWindow::Desktop(tree);
+    const QRect r = hint->CalcHintRect(200, {}, data);
+    EXPECT_LE(r.width(), desktop.width() + 2); // the frame
+    hint->ActivateHint(QRect(desktop.topLeft(), r.size()), {}, desktop);
+    hint->grab();
+    ASSERT_FALSE(tree.drawn.isEmpty());
+    EXPECT_TRUE(tree.drawn.back().endsWith("..."));
+    EXPECT_LT(tree.drawn.back().size(), 10'000);
+}
+
 class StringTreeInteraction : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -281,6 +382,23 @@ TEST_F(StringTreeInteraction, EditorTakesWindowTextDirectionAndModifiedText) {
     ASSERT_TRUE(tree.EditNode(Row(1), NoColumn));
     EXPECT_TRUE(tree.EndEditNode());
     EXPECT_EQ(tree.newTexts, QStringList{"apple"});
+}
+
+// A text longer than a line editor holds by default is edited whole: nothing of it is cut.
+TEST_F(StringTreeInteraction, ALongTextIsEditedWhole) {
+    const QString longText(100'000, QLatin1Char('x'));
+    tree.texts[0] = longText;
+    tree.InvalidateNode(Row(0));
+    ASSERT_TRUE(tree.EditNode(Row(0), NoColumn));
+    auto link = std::dynamic_pointer_cast<TStringEditLink>(tree.EditLink());
+    ASSERT_TRUE(link && link->Edit());
+    EXPECT_EQ(link->Edit()->text().size(), longText.size());
+    EXPECT_LE(link->GetBounds().right(), tree.ClientWidth());
+    link->Edit()->end(false);
+    QTest::keyClicks(link->Edit(), "y");
+    QTest::keyClick(link->Edit(), Qt::Key_Return);
+    ASSERT_EQ(tree.newTexts.size(), 1);
+    EXPECT_TRUE(tree.newTexts[0] == longText + "y");
 }
 
 TEST(StringTree, AnEditEndingWithTheTreeKeepsItsTextUnderAutoAccept) {

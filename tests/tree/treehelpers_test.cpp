@@ -64,6 +64,20 @@ TEST(TreeHelpers, ShortenStringKeepsTheLongestPrefix) {
     EXPECT_EQ(ShortenString(m, s, 0), "...");
 }
 
+// The font-metrics version measures no more characters than can fit, whatever the length.
+TEST(TreeHelpers, ShortenStringMeasuresOnlyWhatCanFit) {
+    struct TCountingMetrics {
+        QFontMetrics Metrics{QFont()};
+        mutable qsizetype Measured = 0;
+        int horizontalAdvance(const QString& s) const {
+            Measured += s.size();
+            return Metrics.horizontalAdvance(s);
+        }
+    } m;
+    EXPECT_TRUE(ShortenString(m, QString(1'000'000, QLatin1Char('x')), 200).endsWith("..."));
+    EXPECT_LT(m.Measured, 10'000);
+}
+
 TEST(TreeHelpers, RectanglesColoursAndBuffers) {
     QRect r = OrderRect(QRect(QPoint(10, 10), QPoint(2, 3)));
     EXPECT_LE(r.left(), r.right());
