@@ -277,9 +277,7 @@ bool TfrmTockwellDatabaseList::PickerKey(TAgendaDatePicker* picker, int key,
         return false;
     PickerExit(picker);
     picker->selectAll();
-    if (altDown) {
-        PickerButton(picker);
-        picker->DropDown();
-    }
+    if (altDown)
+        picker->ClickButton(); // as the button: the drop-down knows the field was empty
     return key != Qt::Key_Return && key != Qt::Key_Enter;
 }

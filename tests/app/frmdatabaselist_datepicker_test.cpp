@@ -24,14 +24,23 @@ TEST(DatabaseListPickers, ADropDownClosedWithoutADayLeavesTheRangeAsItWas) {
     window.Refresh();
     ASSERT_EQ(window.Filter().Groups.size(), 2u); // without a From date, "Dismissed" too
     TAgendaDatePicker* from = window.dtpFrom;
-    QTest::mouseClick(from->ButtonPart()->Button(), Qt::LeftButton);
-    ASSERT_TRUE(from->PopupShown());
-    QTest::keyClick(&from->Calendar(), Qt::Key_Escape);
-    EXPECT_FALSE(from->PopupShown());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return from->hasFocus(); }));
-    window.cbPredefinedRange->setFocus(); // leaving the field reads it
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !from->hasFocus(); }));
-    EXPECT_EQ(from->Text(), "");
-    EXPECT_EQ(window.FromDate(), 0);
-    EXPECT_EQ(window.Filter().Groups.size(), 2u);
+    // By the button, and by Alt+Down in the field, which the window handles itself.
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Alt+Down" : "button");
+        from->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return from->hasFocus(); }));
+        if (byKey)
+            QTest::keyClick(from, Qt::Key_Down, Qt::AltModifier);
+        else
+            QTest::mouseClick(from->ButtonPart()->Button(), Qt::LeftButton);
+        ASSERT_TRUE(from->PopupShown());
+        QTest::keyClick(&from->Calendar(), Qt::Key_Escape);
+        EXPECT_FALSE(from->PopupShown());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return from->hasFocus(); }));
+        window.cbPredefinedRange->setFocus(); // leaving the field reads it
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !from->hasFocus(); }));
+        EXPECT_EQ(from->Text(), "");
+        EXPECT_EQ(window.FromDate(), 0);
+        EXPECT_EQ(window.Filter().Groups.size(), 2u);
+    }
 }
