@@ -61,8 +61,10 @@ std::string ApplicationTitle() {
     return qApp ? QCoreApplication::applicationName().toStdString() : std::string();
 }
 
-// A box built for text and title, placed, its whole title shown.
+// A box built for text and title, placed, its whole title shown; its text is shown as it
+// stands, never read as markup.
 void PrepareBox(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
     WidenForTitle(box);
     PlaceDialog(&box);
 }

@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -107,4 +108,21 @@ TEST(MessageBoxes, RealBoxesAreWideEnoughForTheirTitle) {
     EXPECT_GE(widths[0], needed(title));
     EXPECT_GE(widths[1], needed(QCoreApplication::applicationName()));
     EXPECT_LE(widths[2], QApplication::primaryScreen()->availableGeometry().width());
+}
+
+TEST(MessageBoxes, RealBoxesShowMarkupAsTyped) {
+    SetMessageBoxes(nullptr);
+    const QString text = "Call <b>Kim</b><br><a href=\"file:///etc\">home</a>";
+    int shownWidth = 0;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        label->setWordWrap(false); // its natural width: that of its one line
+        shownWidth = label->sizeHint().width();
+        box->button(QMessageBox::Ok)->click();
+    });
+    MessageBoxes().ErrorBox(text.toStdString());
+    // One line with every tag in it: no bold, no break, no link to follow.
+    EXPECT_GE(shownWidth, QFontMetrics(QApplication::font()).horizontalAdvance(text));
 }
