@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
@@ -125,4 +126,70 @@ TEST(MessageBoxes, RealBoxesShowMarkupAsTyped) {
     MessageBoxes().ErrorBox(text.toStdString());
     // One line with every tag in it: no bold, no break, no link to follow.
     EXPECT_GE(shownWidth, QFontMetrics(QApplication::font()).horizontalAdvance(text));
+}
+
+TEST(MessageBoxes, TextsAreCutToTheLinesTheyMayTake) {
+    const QFont font = QApplication::font();
+    const QFontMetrics metrics(font);
+    const int width = 300, lines = 5;
+    // The lines a label of that width shows.
+    auto shown = [&](const QString& text) {
+        return metrics.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, text).height() /
+               metrics.lineSpacing();
+    };
+    const std::string fits = "Can not run \"backup\".\n\nCheck its path.";
+    EXPECT_EQ(FitTextToLines(fits, font, width, lines).toStdString(), fits);
+
+    std::string words;
+    while (words.size() < 100000)
+        words += "Pay the rent and call the landlord about the heating, ";
+    const QString cut = FitTextToLines(words, font, width, lines);
+    EXPECT_TRUE(cut.endsWith("...")) << cut.toStdString();
+    EXPECT_EQ(shown(cut), lines);
+    EXPECT_FALSE(cut.contains('\n')); // broken where words break, as the label breaks them
+
+    // A word wider than a line is broken inside, the line kept from growing.
+    const QString word = FitTextToLines(std::string(10'000'000, 'W') + " end", font, width, lines);
+    const QStringList parts = word.split('\n');
+    EXPECT_EQ(parts.size(), lines);
+    for (const QString& part : parts)
+        EXPECT_LE(metrics.horizontalAdvance(part), width);
+    EXPECT_TRUE(word.endsWith("W...")) << word.toStdString();
+    EXPECT_EQ(shown(word), lines);
+}
+
+TEST(MessageBoxes, RealBoxesOfLongTextsFitTheScreenAndOpenAtOnce) {
+    SetMessageBoxes(nullptr);
+    struct Seen {
+        QRect frame;
+        QString text;
+        qint64 ms;
+    };
+    std::vector<Seen> seen;
+    QElapsedTimer since;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen.push_back({box->frameGeometry(), box->text(), since.elapsed()});
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    poll.start(5);
+    std::string caption;
+    while (caption.size() < 100'000)
+        caption += "Renew the passport at the town hall ";
+    for (const std::string& text :
+         {std::string("Short"), "\"" + caption + "\"", std::string(10'000'000, 'x')}) {
+        since.start();
+        MessageBoxes().MessageBox(text, "Tockwell", mtInformation, Buttons(mbOK));
+        MessageBoxes().ErrorBox(text);
+    }
+    ASSERT_EQ(seen.size(), 6u);
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    for (size_t i = 2; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(screen.contains(seen[i].frame)) << seen[i].frame.height();
+        EXPECT_TRUE(seen[i].text.endsWith("..."));
+        EXPECT_LT(seen[i].ms, 10 * std::max(seen[0].ms, seen[1].ms) + 1000);
+    }
 }
