@@ -17,6 +17,7 @@
 
 #include "platform/gui/dialogplacement.h"
 #include "platform/gui/formhelpers.h"
+#include "platform/gui/topmosts.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -89,12 +90,15 @@ QString TextStart(const std::string& text, qsizetype maxChars, bool& cut) {
     return start;
 }
 
-// box (built with its buttons) showing text as SetBoxText cuts it (as it stands, never read
-// as markup), placed, its whole title shown.
-void PrepareBox(QMessageBox& box, const std::string& text) {
+// Shows box (built with its buttons) until it is answered: with text as SetBoxText cuts it
+// (as it stands, never read as markup), placed, its whole title shown, and above the
+// application's stay-on-top windows, owner or not.
+void RunBox(QMessageBox& box, const std::string& text) {
     SetBoxText(box, text);
     WidenForTitle(box);
     PlaceDialog(&box);
+    const TTopMostsLowered lowered;
+    box.exec();
 }
 
 } // namespace
@@ -156,8 +160,7 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
         }
     if (map.empty())
         map.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
-    PrepareBox(box, text);
-    box.exec();
+    RunBox(box, text);
     for (auto& [button, result] : map)
         if (box.clickedButton() == button)
             return result;
@@ -167,8 +170,7 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
 void TQtMessageBoxes::ErrorBox(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()), QString(),
                     QMessageBox::Ok, DialogOwner());
-    PrepareBox(box, message);
-    box.exec();
+    RunBox(box, message);
 }
 
 QString FitTextToLines(const std::string& text, const QFont& font, int width, int lines) {

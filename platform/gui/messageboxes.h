@@ -109,7 +109,9 @@ int TitleBarWidth(const QString& title);
 void WidenForTitle(QMessageBox& box);
 
 // Boxes shown with QMessageBox, owned by DialogOwner(); each shows its whole title, and its
-// text as SetBoxText cuts it.
+// text as SetBoxText cuts it. While a box is open the application's stay-on-top windows are
+// ordinary ones (TTopMostsLowered), so that a box of no owner, or of an owner in the ordinary
+// layer, does not open behind them.
 class TQtMessageBoxes : public IMessageBoxes {
 public:
     int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "apptestutil.h"
+#include "core/alertactions.h"
 #include "testutil.h"
 #include "windowmanagersession.h"
 
@@ -253,4 +254,60 @@ TEST_F(WindowManager, ErrorBoxesOfTheOptionsWindowComeInFrontOfItWithTheFocus) {
     ASSERT_TRUE(WaitForActive(another));
     ASSERT_TRUE(session.XDo({"key", "Escape"}));
     EXPECT_TRUE(WaitForActive(options));
+}
+
+TEST_F(WindowManager, AlertBoxesFitTheScreenAndComeAboveTheMainWindow) {
+    // A message of a 100 KB caption; then, once its box is closed, the error box of a program
+    // that cannot start comes from the queue while nothing of the program is active.
+    std::string caption;
+    while (caption.size() < 100'000)
+        caption += "Renew the passport at the town hall ";
+    TTockwellDB db;
+    TReminderItem& message = db.AddNew(caption, Now() - 2.0 / 1440)->GetReminder();
+    message.GetAction(akActivateReminderWnd).Enabled = false;
+    message.GetAction(akShowModalDialog).Enabled = true;
+    auto& run = db.AddNew("Back up", Now() - 1.0 / 1440)->GetReminder().Action<TAlertActRunApp>();
+    run.Enabled = true;
+    run.AppPath = dir.File("no-such-program");
+    const std::string file = dir.File("db.tock");
+    SaveXMLDataFile(db, file);
+    QProcess program;
+    Stopper stop{program};
+    session.Start(program, dir.File("home"), {QString::fromStdString(file)});
+    // The main window: the program's first window that is no dialog.
+    unsigned long window = 0;
+    WaitFor(
+        [&] {
+            const unsigned long w = session.WindowOf(program.processId());
+            const std::vector<unsigned long> boxes = session.DialogsOf(program.processId());
+            window = std::find(boxes.begin(), boxes.end(), w) == boxes.end() ? w : 0;
+            return window != 0;
+        },
+        kStartDeadlineMs);
+    ASSERT_NE(window, 0u);
+
+    const TWindowBox screen = session.Screen();
+    unsigned long previous = 0;
+    for (const char* what : {"message", "error"}) {
+        SCOPED_TRACE(what);
+        std::vector<unsigned long> boxes;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                boxes = session.DialogsOf(program.processId());
+                return boxes.size() == 1 && boxes[0] != previous;
+            },
+            kStartDeadlineMs));
+        const unsigned long box = previous = boxes[0];
+        const TWindowBox frame = session.Frame(box);
+        EXPECT_TRUE(frame.X >= 0 && frame.Y >= 0 && frame.X + frame.Width <= screen.Width &&
+                    frame.Y + frame.Height <= screen.Height)
+            << frame.X << "," << frame.Y << " " << frame.Width << "x" << frame.Height;
+        const std::vector<unsigned long> stacking = session.Stacking();
+        const auto at = [&](unsigned long w) {
+            return std::find(stacking.begin(), stacking.end(), w) - stacking.begin();
+        };
+        EXPECT_GT(at(box), at(window));
+        ASSERT_TRUE(Activate(box));
+        ASSERT_TRUE(session.XDo({"key", "Return"}));
+    }
 }

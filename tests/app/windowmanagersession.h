@@ -116,6 +116,43 @@ public:
                 place << line.trimmed();
         return place.join('\n');
     }
+    // The window's frame as the window manager draws it around the window.
+    TWindowBox Frame(unsigned long window) const {
+        TWindowBox box = Box(window);
+        const QString text = Run("xprop", {"-id", QString::number(window), "_NET_FRAME_EXTENTS"})
+                                 .value_or(QString());
+        const QStringList e = text.mid(text.indexOf('=') + 1).split(',');
+        if (text.contains('=') && e.size() == 4) {
+            box.X -= e[0].trimmed().toInt();
+            box.Y -= e[2].trimmed().toInt();
+            box.Width += e[0].trimmed().toInt() + e[1].trimmed().toInt();
+            box.Height += e[2].trimmed().toInt() + e[3].trimmed().toInt();
+        }
+        return box;
+    }
+    // The screen's size.
+    TWindowBox Screen() const {
+        const QStringList size = XDo({"getdisplaygeometry"}).value_or("0 0").split(' ');
+        return {0, 0, size.value(0).toInt(), size.value(1).toInt()};
+    }
+    // The visible windows of process pid that say they are dialogs.
+    std::vector<unsigned long> DialogsOf(qint64 pid) const {
+        std::vector<unsigned long> dialogs;
+        const QString ids =
+            XDo({"search", "--onlyvisible", "--pid", QString::number(pid)}).value_or(QString());
+        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
+            if (Run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE"})
+                    .value_or(QString())
+                    .contains("_NET_WM_WINDOW_TYPE_DIALOG"))
+                dialogs.push_back(id.toULong());
+        return dialogs;
+    }
+    // Whether the window gives the window manager an icon.
+    bool HasIcon(unsigned long window) const {
+        return Run("xprop", {"-len", "8", "-id", QString::number(window), "_NET_WM_ICON"})
+            .value_or(QString())
+            .contains('=');
+    }
     // The window manager's windows from bottom to top.
     std::vector<unsigned long> Stacking() const {
         const QString text =
