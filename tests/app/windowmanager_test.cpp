@@ -256,7 +256,7 @@ TEST_F(WindowManager, ErrorBoxesOfTheOptionsWindowComeInFrontOfItWithTheFocus) {
     EXPECT_TRUE(WaitForActive(options));
 }
 
-TEST_F(WindowManager, AlertBoxesFitTheScreenAndComeAboveTheMainWindow) {
+TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIcon) {
     // A message of a 100 KB caption; then, once its box is closed, the error box of a program
     // that cannot start comes from the queue while nothing of the program is active.
     std::string caption;
@@ -287,6 +287,8 @@ TEST_F(WindowManager, AlertBoxesFitTheScreenAndComeAboveTheMainWindow) {
     ASSERT_NE(window, 0u);
 
     const TWindowBox screen = session.Screen();
+    const QString icon = session.Icon(window); // the program's, set by the main window
+    ASSERT_FALSE(icon.isEmpty());
     unsigned long previous = 0;
     for (const char* what : {"message", "error"}) {
         SCOPED_TRACE(what);
@@ -307,7 +309,12 @@ TEST_F(WindowManager, AlertBoxesFitTheScreenAndComeAboveTheMainWindow) {
             return std::find(stacking.begin(), stacking.end(), w) - stacking.begin();
         };
         EXPECT_GT(at(box), at(window));
+        EXPECT_TRUE(session.Icon(box) == icon) << "not the program's icon";
         ASSERT_TRUE(Activate(box));
         ASSERT_TRUE(session.XDo({"key", "Return"}));
     }
+    // The program's other windows carry its icon too.
+    const unsigned long reminders = WaitForWindow(program, "^Tockwell - Reminders$");
+    ASSERT_NE(reminders, 0u);
+    EXPECT_TRUE(session.Icon(reminders) == icon) << "not the program's icon";
 }

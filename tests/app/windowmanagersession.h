@@ -147,11 +147,11 @@ public:
                 dialogs.push_back(id.toULong());
         return dialogs;
     }
-    // Whether the window gives the window manager an icon.
-    bool HasIcon(unsigned long window) const {
-        return Run("xprop", {"-len", "8", "-id", QString::number(window), "_NET_WM_ICON"})
-            .value_or(QString())
-            .contains('=');
+    // The icon the window gives the window manager, drawn in text ("" when it gives none).
+    QString Icon(unsigned long window) const {
+        const QString text =
+            Run("xprop", {"-id", QString::number(window), "_NET_WM_ICON"}).value_or(QString());
+        return text.contains('=') ? text.mid(text.indexOf('=') + 1) : QString();
     }
     // The window manager's windows from bottom to top.
     std::vector<unsigned long> Stacking() const {
