@@ -1,4 +1,6 @@
 // The program under a window manager: a virtual X server with openbox, driven with xdotool.
+#include <QFont>
+#include <QFontMetrics>
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
@@ -258,7 +260,8 @@ TEST_F(WindowManager, ErrorBoxesOfTheOptionsWindowComeInFrontOfItWithTheFocus) {
 
 TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIcon) {
     // A message of a 100 KB caption; then, once its box is closed, the error box of a program
-    // that cannot start comes from the queue while nothing of the program is active.
+    // that cannot start comes from the queue while nothing of the program is active; then a
+    // short message, whose narrow box still shows its title.
     std::string caption;
     while (caption.size() < 100'000)
         caption += "Renew the passport at the town hall ";
@@ -269,6 +272,7 @@ TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIco
     auto& run = db.AddNew("Back up", Now() - 1.0 / 1440)->GetReminder().Action<TAlertActRunApp>();
     run.Enabled = true;
     run.AppPath = dir.File("no-such-program");
+    db.AddNew("Tea", Now() - 0.5 / 1440)->GetReminder().GetAction(akShowModalDialog).Enabled = true;
     const std::string file = dir.File("db.tock");
     SaveXMLDataFile(db, file);
     QProcess program;
@@ -290,7 +294,7 @@ TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIco
     const QString icon = session.Icon(window); // the program's, set by the main window
     ASSERT_FALSE(icon.isEmpty());
     unsigned long previous = 0;
-    for (const char* what : {"message", "error"}) {
+    for (const char* what : {"message", "error", "tea"}) {
         SCOPED_TRACE(what);
         std::vector<unsigned long> boxes;
         ASSERT_TRUE(WaitFor(
@@ -310,6 +314,14 @@ TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIco
         };
         EXPECT_GT(at(box), at(window));
         EXPECT_TRUE(session.Icon(box) == icon) << "not the program's icon";
+        if (std::string(what) == "tea") {
+            // A short title shown whole: the label holds it in openbox's title font.
+            QFont titleFont("Sans");
+            titleFont.setPointSize(8);
+            titleFont.setBold(true);
+            EXPECT_GE(session.TitleLabelWidth(box),
+                      QFontMetrics(titleFont).horizontalAdvance("Tockwell"));
+        }
         ASSERT_TRUE(Activate(box));
         ASSERT_TRUE(session.XDo({"key", "Return"}));
     }

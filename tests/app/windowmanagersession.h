@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -152,6 +154,36 @@ public:
         const QString text =
             Run("xprop", {"-id", QString::number(window), "_NET_WM_ICON"}).value_or(QString());
         return text.contains('=') ? text.mid(text.indexOf('=') + 1) : QString();
+    }
+    // The width of the window manager's label showing the window's title: the widest window
+    // in its frame's title bar, the frame's window with the most windows in it (0 when none).
+    int TitleLabelWidth(unsigned long window) const {
+        auto tree = [&](const QString& id) {
+            return Run("xwininfo", {"-tree", "-id", id}).value_or(QString()).split('\n');
+        };
+        QString frame;
+        for (const QString& line : tree(QString::number(window)))
+            if (line.contains("Parent window id:"))
+                frame = line.section(':', 1).trimmed().section(' ', 0, 0);
+        // The frame's windows, each followed by those in it, indented deeper.
+        static const QRegularExpression listed(R"(^(\s+)0x\w+ .*\s(\d+)x(\d+)[+-]\d+[+-]\d+\s)");
+        std::vector<std::vector<int>> widths; // of the windows in each of the frame's windows
+        int indent = -1;
+        for (const QString& line : tree(frame)) {
+            const QRegularExpressionMatch m = listed.match(line);
+            if (!m.hasMatch())
+                continue;
+            if (indent < 0)
+                indent = int(m.capturedLength(1));
+            if (int(m.capturedLength(1)) == indent)
+                widths.emplace_back();
+            else if (m.captured(3).toInt() >= 8) // not a border's or grip's sliver
+                widths.back().push_back(m.captured(2).toInt());
+        }
+        const auto bar = std::max_element(widths.begin(), widths.end(),
+                                          [](auto& a, auto& b) { return a.size() < b.size(); });
+        return bar == widths.end() || bar->empty() ? 0
+                                                   : *std::max_element(bar->begin(), bar->end());
     }
     // The window manager's windows from bottom to top.
     std::vector<unsigned long> Stacking() const {
