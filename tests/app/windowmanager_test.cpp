@@ -278,17 +278,23 @@ TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIco
     QProcess program;
     Stopper stop{program};
     session.Start(program, dir.File("home"), {QString::fromStdString(file)});
-    // The main window: the program's first window that is no dialog.
+    // The main window: the window titled "Tockwell" that is no dialog.
     unsigned long window = 0;
     WaitFor(
         [&] {
-            const unsigned long w = session.WindowOf(program.processId());
-            const std::vector<unsigned long> boxes = session.DialogsOf(program.processId());
-            window = std::find(boxes.begin(), boxes.end(), w) == boxes.end() ? w : 0;
+            for (unsigned long w : session.WindowsOf(program.processId(), "^Tockwell$"))
+                if (!session.IsDialog(w))
+                    window = w;
             return window != 0;
         },
         kStartDeadlineMs);
     ASSERT_NE(window, 0u);
+    // The program's boxes on the screen.
+    auto boxesShown = [&] {
+        std::vector<unsigned long> boxes = session.WindowsOf(program.processId());
+        std::erase_if(boxes, [&](unsigned long w) { return !session.IsDialog(w); });
+        return boxes;
+    };
 
     const TWindowBox screen = session.Screen();
     const QString icon = session.Icon(window); // the program's, set by the main window
@@ -299,7 +305,7 @@ TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIco
         std::vector<unsigned long> boxes;
         ASSERT_TRUE(WaitFor(
             [&] {
-                boxes = session.DialogsOf(program.processId());
+                boxes = boxesShown();
                 return boxes.size() == 1 && boxes[0] != previous;
             },
             kStartDeadlineMs));

@@ -81,11 +81,19 @@ public:
     // The first visible window of the process pid (0 when none), with title matching the
     // regular expression name when given.
     unsigned long WindowOf(qint64 pid, const QString& name = {}) const {
+        const std::vector<unsigned long> windows = WindowsOf(pid, name);
+        return windows.empty() ? 0 : windows.front();
+    }
+    // All of them, in the order the window manager lists them.
+    std::vector<unsigned long> WindowsOf(qint64 pid, const QString& name = {}) const {
         QStringList args{"search", "--onlyvisible", "--pid", QString::number(pid)};
         if (!name.isEmpty())
             args << "--all"
                  << "--name" << name;
-        return XDo(args).value_or("0").split('\n').first().toULong();
+        std::vector<unsigned long> windows;
+        for (const QString& id : XDo(args).value_or(QString()).split('\n', Qt::SkipEmptyParts))
+            windows.push_back(id.toULong());
+        return windows;
     }
     TWindowBox Box(unsigned long window) const {
         TWindowBox box;
@@ -137,17 +145,11 @@ public:
         const QStringList size = XDo({"getdisplaygeometry"}).value_or("0 0").split(' ');
         return {0, 0, size.value(0).toInt(), size.value(1).toInt()};
     }
-    // The visible windows of process pid that say they are dialogs.
-    std::vector<unsigned long> DialogsOf(qint64 pid) const {
-        std::vector<unsigned long> dialogs;
-        const QString ids =
-            XDo({"search", "--onlyvisible", "--pid", QString::number(pid)}).value_or(QString());
-        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
-            if (Run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE"})
-                    .value_or(QString())
-                    .contains("_NET_WM_WINDOW_TYPE_DIALOG"))
-                dialogs.push_back(id.toULong());
-        return dialogs;
+    // Whether the window says it is a dialog.
+    bool IsDialog(unsigned long window) const {
+        return Run("xprop", {"-id", QString::number(window), "_NET_WM_WINDOW_TYPE"})
+            .value_or(QString())
+            .contains("_NET_WM_WINDOW_TYPE_DIALOG");
     }
     // The icon the window gives the window manager, drawn in text ("" when it gives none).
     QString Icon(unsigned long window) const {
