@@ -16,6 +16,7 @@
 #include "app/frmmain.h"
 #include "app/helpsystem.h"
 #include "app/programexit.h"
+#include "app/programicons.h"
 #include "app/zipprompts.h"
 #include "controls/tree/treeclipboard.h"
 #include "core/fixedformats.h"
@@ -28,11 +29,15 @@
 namespace {
 
 // The process-wide set-up before the main window: the fixed text formats of data files, the
-// reminders window and desktop-alert queue that the alerts drive (freed at the end), and the
-// zip library's boxes.
+// reminders window and desktop-alert queue that the alerts drive (freed at the end), the zip
+// library's boxes, and the program's icon, which every window and box without one of its own
+// carries, owner or not.
 class TUnitInitialization {
 public:
-    TUnitInitialization() { InitFixedFormatSettings(); }
+    TUnitInitialization() {
+        InitFixedFormatSettings();
+        QApplication::setWindowIcon(ProgramIcon());
+    }
 
 private:
     TAlertWindowsScope alertWindows_;

@@ -12,16 +12,6 @@
 
 namespace {
 
-// The work area a dialog is centred in: that of its owner's screen, else the primary one.
-QRect OwnerWorkArea(const QWidget* dialog) {
-    QScreen* screen = nullptr;
-    if (const QWidget* owner = dialog->parentWidget())
-        screen = owner->window()->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
-}
-
 // Watches one dialog: places it at its first show and keeps it in the work area after every
 // show and change of size. The frame's size is known only once the window system has framed
 // the window, so each check runs again once the events of the moment are done.
@@ -66,6 +56,15 @@ private:
 };
 
 } // namespace
+
+QRect OwnerWorkArea(const QWidget* dialog) {
+    QScreen* screen = nullptr;
+    if (const QWidget* owner = dialog ? dialog->parentWidget() : nullptr)
+        screen = owner->window()->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
 
 QRect FrameInWorkArea(const QRect& frame, const QSize& minimum, const QRect& workArea) {
     if (!workArea.isValid())

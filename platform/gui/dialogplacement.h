@@ -14,6 +14,10 @@ enum class TDialogPosition {
     ScreenCentre, // centred in the work area of the owner's screen (the primary one without)
 };
 
+// The work area a dialog opens in: that of its owner's screen, else the primary screen's;
+// an invalid rectangle when there is no screen.
+QRect OwnerWorkArea(const QWidget* dialog);
+
 // The frame a dialog takes so that all of it lies inside workArea: a frame larger than the
 // work area is first made as small as the work area and minimum (the smallest frame the
 // dialog can take) allow; then it is moved in, its left and top edges staying inside when it

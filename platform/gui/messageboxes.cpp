@@ -1,17 +1,23 @@
 #include "platform/gui/messageboxes.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "platform/gui/dialogplacement.h"
+#include "platform/gui/formhelpers.h"
+#include "platform/gui/topmosts.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -61,10 +67,38 @@ std::string ApplicationTitle() {
     return qApp ? QCoreApplication::applicationName().toStdString() : std::string();
 }
 
-// A box built for text and title, placed, its whole title shown.
-void PrepareBox(QMessageBox& box) {
+// The font window managers commonly draw titles in: a bold face of about the application's.
+QFont TitleFont() {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return font;
+}
+
+// At most maxChars characters from the start of text, whole characters only; cut tells
+// whether text goes on beyond them.
+QString TextStart(const std::string& text, qsizetype maxChars, bool& cut) {
+    size_t bytes = std::min(text.size(), static_cast<size_t>(maxChars) * 4);
+    while (bytes < text.size() && bytes > 0 &&
+           (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80)
+        --bytes; // not inside a UTF-8 sequence
+    QString start = QString::fromUtf8(text.data(), static_cast<qsizetype>(bytes));
+    cut = bytes < text.size();
+    if (start.size() > maxChars) {
+        start.truncate(start[maxChars - 1].isHighSurrogate() ? maxChars - 1 : maxChars);
+        cut = true;
+    }
+    return start;
+}
+
+// Shows box (built with its buttons) until it is answered: with text as SetBoxText cuts it
+// (as it stands, never read as markup), placed, its whole title shown, and above the
+// application's stay-on-top windows, owner or not.
+void RunBox(QMessageBox& box, const std::string& text) {
+    SetBoxText(box, text);
     WidenForTitle(box);
     PlaceDialog(&box);
+    const TTopMostsLowered lowered;
+    box.exec();
 }
 
 } // namespace
@@ -114,8 +148,8 @@ QWidget* DialogOwner() {
 
 int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& caption,
                                 TMsgDlgType type, TMsgDlgButtons buttons) {
-    QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, DialogOwner());
+    QMessageBox box(IconOf(type), QString::fromStdString(caption), QString(), QMessageBox::NoButton,
+                    DialogOwner());
     std::vector<std::pair<QAbstractButton*, TModalResult>> map;
     for (const ButtonInfo& b : ButtonTable)
         if (buttons & Buttons(b.button)) {
@@ -126,8 +160,7 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
         }
     if (map.empty())
         map.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
-    PrepareBox(box);
-    box.exec();
+    RunBox(box, text);
     for (auto& [button, result] : map)
         if (box.clickedButton() == button)
             return result;
@@ -135,17 +168,96 @@ int TQtMessageBoxes::MessageBox(const std::string& text, const std::string& capt
 }
 
 void TQtMessageBoxes::ErrorBox(const std::string& message) {
-    QMessageBox box(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()),
-                    QString::fromStdString(message), QMessageBox::Ok, DialogOwner());
-    PrepareBox(box);
-    box.exec();
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(ApplicationTitle()), QString(),
+                    QMessageBox::Ok, DialogOwner());
+    RunBox(box, message);
+}
+
+QString FitTextToLines(const std::string& text, const QFont& font, int width, int lines) {
+    width = std::max(width, 1);
+    lines = std::max(lines, 1);
+    // A character shown is a pixel wide at least, and a line ends in a break.
+    bool cut = false;
+    const QString start = TextStart(text, static_cast<qsizetype>(lines) * (width + 1), cut);
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QString fitted;
+    qsizetype lastLine = 0; // where the last line kept starts in fitted
+    qsizetype next = 0;     // where the text not kept starts in start
+    for (int left = lines; left > 0 && next <= start.size();) {
+        qsizetype end = start.indexOf(u'\n', next);
+        if (end < 0)
+            end = start.size();
+        const QString paragraph = start.mid(next, end - next);
+        if (next > 0)
+            fitted += u'\n';
+        qsizetype placed = 0;
+        if (paragraph.isEmpty()) {
+            --left;
+            lastLine = fitted.size();
+        } else {
+            QTextLayout layout(paragraph, font);
+            layout.setTextOption(wrap);
+            QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, paragraph);
+            layout.beginLayout();
+            for (QTextLine line; left > 0 && (line = layout.createLine()).isValid(); --left) {
+                line.setLineWidth(width);
+                lastLine = fitted.size();
+                fitted += paragraph.mid(line.textStart(), line.textLength());
+                placed = line.textStart() + line.textLength();
+                // A label breaks lines only where words may break: a word broken inside
+                // gets a break of its own.
+                breaks.setPosition(placed);
+                if (placed < paragraph.size() && left > 1 && !breaks.isAtBoundary())
+                    fitted += u'\n';
+            }
+            layout.endLayout();
+        }
+        if (placed < paragraph.size()) {
+            next += placed;
+            break;
+        }
+        next = end + 1;
+    }
+    if (!cut && (next >= start.size() || QStringView(start).mid(next).trimmed().isEmpty()))
+        return fitted;
+    QString last = fitted.mid(lastLine);
+    while (!last.isEmpty() && last.back().isSpace())
+        last.chop(1);
+    fitted.truncate(lastLine);
+    return fitted + QString::fromStdString(
+                        EllipsizeToWidth((last + "...").toStdString(), width, QFontMetrics(font)));
+}
+
+void SetBoxText(QMessageBox& box, const std::string& text) {
+    box.setTextFormat(Qt::PlainText);
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const QFont font = label ? label->font() : box.font();
+    QRect area = OwnerWorkArea(&box);
+    if (!area.isValid())
+        area = QRect(0, 0, 640, 480);
+    // Beside the text: the margins, the icon and the space after it; above and below it: the
+    // margins, the buttons and the space before them, and the frame's title bar and borders.
+    int beside = 0, aboveBelow = 3 * QFontMetrics(TitleFont()).height();
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const QMargins margins = grid->contentsMargins();
+        beside += margins.left() + margins.right() + std::max(grid->horizontalSpacing(), 0);
+        aboveBelow += margins.top() + margins.bottom() + 2 * std::max(grid->verticalSpacing(), 0);
+    }
+    if (auto* icon = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
+        beside += icon->sizeHint().width();
+    if (auto* buttons = box.findChild<QDialogButtonBox*>())
+        aboveBelow += buttons->sizeHint().height();
+    const int width = std::min(area.width() / 2, 500) - beside;
+    const int lines = (area.height() - aboveBelow) / QFontMetrics(font).lineSpacing();
+    box.setText(FitTextToLines(text, font, width, lines));
+    // The box may make the text narrower than its longest line only by breaking it at width.
+    if (label)
+        label->setMinimumWidth(std::min(width, label->sizeHint().width()));
 }
 
 int TitleBarWidth(const QString& title) {
-    // Window managers commonly draw the title in a bold face of about the application's font.
-    QFont font = QApplication::font();
-    font.setBold(true);
-    const QFontMetrics metrics(font);
+    const QFontMetrics metrics(TitleFont());
     // The frame's icon and three buttons, with the space around them and the title, take about
     // nine lines' height.
     return metrics.horizontalAdvance(title) + 9 * metrics.height();

@@ -78,6 +78,7 @@ void ShowException(const std::string& message);
 // The text ShowException shows for message.
 std::string ExceptionBoxText(const std::string& message);
 
+class QFont;
 class QMessageBox;
 class QString;
 class QWidget;
@@ -88,6 +89,18 @@ class QWidget;
 // when there is neither.
 QWidget* DialogOwner();
 
+// As much of text as lines lines of width pixels in font show, broken into lines as a label
+// breaks them (at spaces; inside a word only where it is wider than a line): text whole when
+// it fits; else the part that fits, "..." at its end. A word broken inside gets a line break
+// there. Reads only as much of text as that many lines could hold, so it takes no longer for a
+// text of megabytes than for one that just overflows.
+QString FitTextToLines(const std::string& text, const QFont& font, int width, int lines);
+// Sets text as box's text (built with its buttons), plain (no markup), cut by FitTextToLines to
+// what the box can show on its screen: beside its icon, at most half the work area wide (as
+// boxes break lines, at most 500 pixels), and in as many lines as fit the work area's height
+// with the box's buttons and the window frame.
+void SetBoxText(QMessageBox& box, const std::string& text);
+
 // The width a window's title bar needs to show title whole: the title in the title font and
 // room for the frame's icon and buttons.
 int TitleBarWidth(const QString& title);
@@ -95,7 +108,10 @@ int TitleBarWidth(const QString& title);
 // width.
 void WidenForTitle(QMessageBox& box);
 
-// Boxes shown with QMessageBox, owned by DialogOwner(); each shows its whole title.
+// Boxes shown with QMessageBox, owned by DialogOwner(); each shows its whole title, and its
+// text as SetBoxText cuts it. While a box is open the application's stay-on-top windows are
+// ordinary ones (TTopMostsLowered), so that a box of no owner, or of an owner in the ordinary
+// layer, does not open behind them.
 class TQtMessageBoxes : public IMessageBoxes {
 public:
     int MessageBox(const std::string& text, const std::string& caption, TMsgDlgType type,

@@ -1,4 +1,6 @@
 // The program under a window manager: a virtual X server with openbox, driven with xdotool.
+#include <QFont>
+#include <QFontMetrics>
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "apptestutil.h"
+#include "core/alertactions.h"
 #include "testutil.h"
 #include "windowmanagersession.h"
 
@@ -253,4 +256,83 @@ TEST_F(WindowManager, ErrorBoxesOfTheOptionsWindowComeInFrontOfItWithTheFocus) {
     ASSERT_TRUE(WaitForActive(another));
     ASSERT_TRUE(session.XDo({"key", "Escape"}));
     EXPECT_TRUE(WaitForActive(options));
+}
+
+TEST_F(WindowManager, AlertBoxesFitTheScreenComeAboveTheMainWindowAndCarryTheIcon) {
+    // A message of a 100 KB caption; then, once its box is closed, the error box of a program
+    // that cannot start comes from the queue while nothing of the program is active; then a
+    // short message, whose narrow box still shows its title.
+    std::string caption;
+    while (caption.size() < 100'000)
+        caption += "Renew the passport at the town hall ";
+    TTockwellDB db;
+    TReminderItem& message = db.AddNew(caption, Now() - 2.0 / 1440)->GetReminder();
+    message.GetAction(akActivateReminderWnd).Enabled = false;
+    message.GetAction(akShowModalDialog).Enabled = true;
+    auto& run = db.AddNew("Back up", Now() - 1.0 / 1440)->GetReminder().Action<TAlertActRunApp>();
+    run.Enabled = true;
+    run.AppPath = dir.File("no-such-program");
+    db.AddNew("Tea", Now() - 0.5 / 1440)->GetReminder().GetAction(akShowModalDialog).Enabled = true;
+    const std::string file = dir.File("db.tock");
+    SaveXMLDataFile(db, file);
+    QProcess program;
+    Stopper stop{program};
+    session.Start(program, dir.File("home"), {QString::fromStdString(file)});
+    // The main window: the window titled "Tockwell" that is no dialog.
+    unsigned long window = 0;
+    WaitFor(
+        [&] {
+            for (unsigned long w : session.WindowsOf(program.processId(), "^Tockwell$"))
+                if (!session.IsDialog(w))
+                    window = w;
+            return window != 0;
+        },
+        kStartDeadlineMs);
+    ASSERT_NE(window, 0u);
+    // The program's boxes on the screen.
+    auto boxesShown = [&] {
+        std::vector<unsigned long> boxes = session.WindowsOf(program.processId());
+        std::erase_if(boxes, [&](unsigned long w) { return !session.IsDialog(w); });
+        return boxes;
+    };
+
+    const TWindowBox screen = session.Screen();
+    const QString icon = session.Icon(window); // the program's, set by the main window
+    ASSERT_FALSE(icon.isEmpty());
+    unsigned long previous = 0;
+    for (const char* what : {"message", "error", "tea"}) {
+        SCOPED_TRACE(what);
+        std::vector<unsigned long> boxes;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                boxes = boxesShown();
+                return boxes.size() == 1 && boxes[0] != previous;
+            },
+            kStartDeadlineMs));
+        const unsigned long box = previous = boxes[0];
+        const TWindowBox frame = session.Frame(box);
+        EXPECT_TRUE(frame.X >= 0 && frame.Y >= 0 && frame.X + frame.Width <= screen.Width &&
+                    frame.Y + frame.Height <= screen.Height)
+            << frame.X << "," << frame.Y << " " << frame.Width << "x" << frame.Height;
+        const std::vector<unsigned long> stacking = session.Stacking();
+        const auto at = [&](unsigned long w) {
+            return std::find(stacking.begin(), stacking.end(), w) - stacking.begin();
+        };
+        EXPECT_GT(at(box), at(window));
+        EXPECT_TRUE(session.Icon(box) == icon) << "not the program's icon";
+        if (std::string(what) == "tea") {
+            // A short title shown whole: the label holds it in openbox's title font.
+            QFont titleFont("Sans");
+            titleFont.setPointSize(8);
+            titleFont.setBold(true);
+            EXPECT_GE(session.TitleLabelWidth(box),
+                      QFontMetrics(titleFont).horizontalAdvance("Tockwell"));
+        }
+        ASSERT_TRUE(Activate(box));
+        ASSERT_TRUE(session.XDo({"key", "Return"}));
+    }
+    // The program's other windows carry its icon too.
+    const unsigned long reminders = WaitForWindow(program, "^Tockwell - Reminders$");
+    ASSERT_NE(reminders, 0u);
+    EXPECT_TRUE(session.Icon(reminders) == icon) << "not the program's icon";
 }

@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -79,11 +81,19 @@ public:
     // The first visible window of the process pid (0 when none), with title matching the
     // regular expression name when given.
     unsigned long WindowOf(qint64 pid, const QString& name = {}) const {
+        const std::vector<unsigned long> windows = WindowsOf(pid, name);
+        return windows.empty() ? 0 : windows.front();
+    }
+    // All of them, in the order the window manager lists them.
+    std::vector<unsigned long> WindowsOf(qint64 pid, const QString& name = {}) const {
         QStringList args{"search", "--onlyvisible", "--pid", QString::number(pid)};
         if (!name.isEmpty())
             args << "--all"
                  << "--name" << name;
-        return XDo(args).value_or("0").split('\n').first().toULong();
+        std::vector<unsigned long> windows;
+        for (const QString& id : XDo(args).value_or(QString()).split('\n', Qt::SkipEmptyParts))
+            windows.push_back(id.toULong());
+        return windows;
     }
     TWindowBox Box(unsigned long window) const {
         TWindowBox box;
@@ -115,6 +125,67 @@ public:
             if (line.contains("location") || line.contains("gravity"))
                 place << line.trimmed();
         return place.join('\n');
+    }
+    // The window's frame as the window manager draws it around the window.
+    TWindowBox Frame(unsigned long window) const {
+        TWindowBox box = Box(window);
+        const QString text = Run("xprop", {"-id", QString::number(window), "_NET_FRAME_EXTENTS"})
+                                 .value_or(QString());
+        const QStringList e = text.mid(text.indexOf('=') + 1).split(',');
+        if (text.contains('=') && e.size() == 4) {
+            box.X -= e[0].trimmed().toInt();
+            box.Y -= e[2].trimmed().toInt();
+            box.Width += e[0].trimmed().toInt() + e[1].trimmed().toInt();
+            box.Height += e[2].trimmed().toInt() + e[3].trimmed().toInt();
+        }
+        return box;
+    }
+    // The screen's size.
+    TWindowBox Screen() const {
+        const QStringList size = XDo({"getdisplaygeometry"}).value_or("0 0").split(' ');
+        return {0, 0, size.value(0).toInt(), size.value(1).toInt()};
+    }
+    // Whether the window says it is a dialog.
+    bool IsDialog(unsigned long window) const {
+        return Run("xprop", {"-id", QString::number(window), "_NET_WM_WINDOW_TYPE"})
+            .value_or(QString())
+            .contains("_NET_WM_WINDOW_TYPE_DIALOG");
+    }
+    // The icon the window gives the window manager, drawn in text ("" when it gives none).
+    QString Icon(unsigned long window) const {
+        const QString text =
+            Run("xprop", {"-id", QString::number(window), "_NET_WM_ICON"}).value_or(QString());
+        return text.contains('=') ? text.mid(text.indexOf('=') + 1) : QString();
+    }
+    // The width of the window manager's label showing the window's title: the widest window
+    // in its frame's title bar, the frame's window with the most windows in it (0 when none).
+    int TitleLabelWidth(unsigned long window) const {
+        auto tree = [&](const QString& id) {
+            return Run("xwininfo", {"-tree", "-id", id}).value_or(QString()).split('\n');
+        };
+        QString frame;
+        for (const QString& line : tree(QString::number(window)))
+            if (line.contains("Parent window id:"))
+                frame = line.section(':', 1).trimmed().section(' ', 0, 0);
+        // The frame's windows, each followed by those in it, indented deeper.
+        static const QRegularExpression listed(R"(^(\s+)0x\w+ .*\s(\d+)x(\d+)[+-]\d+[+-]\d+\s)");
+        std::vector<std::vector<int>> widths; // of the windows in each of the frame's windows
+        int indent = -1;
+        for (const QString& line : tree(frame)) {
+            const QRegularExpressionMatch m = listed.match(line);
+            if (!m.hasMatch())
+                continue;
+            if (indent < 0)
+                indent = int(m.capturedLength(1));
+            if (int(m.capturedLength(1)) == indent)
+                widths.emplace_back();
+            else if (m.captured(3).toInt() >= 8) // not a border's or grip's sliver
+                widths.back().push_back(m.captured(2).toInt());
+        }
+        const auto bar = std::max_element(widths.begin(), widths.end(),
+                                          [](auto& a, auto& b) { return a.size() < b.size(); });
+        return bar == widths.end() || bar->empty() ? 0
+                                                   : *std::max_element(bar->begin(), bar->end());
     }
     // The window manager's windows from bottom to top.
     std::vector<unsigned long> Stacking() const {

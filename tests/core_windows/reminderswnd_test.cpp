@@ -753,6 +753,22 @@ TEST_F(RemindersWnd, ASoundFailingLateComesInItsRemindersErrorBoxInTurn) {
     EXPECT_EQ(env.Dialogs->Errors.size(), 3u);
 }
 
+TEST_F(RemindersWnd, SoundsOfTwoRemindersFailingLateAlikeShowABoxEach) {
+    const std::string wav = SourcePath("resources/Tockwell.wav");
+    const std::string late = "Can not play reminder sound: Could not determine type of stream.";
+    for (const char* caption : {"Ring", "Chime"}) {
+        TTockwellItemPtr item = db.AddNew(caption, T0);
+        item->GetReminder().Action<TAlertActPlaySound>().Enabled = true;
+        item->GetReminder().Action<TAlertActPlaySound>().SetStoredAudioFile(wav);
+        item->GetReminder().CheckAlert(item, T0);
+        ProcessPendingMessages(wnd.get(), WM_RUN_ALERT_ACTION); // the alerts, not their boxes
+        ASSERT_NE(player, nullptr);
+        player->OnError(late);
+    }
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(env.Dialogs->Errors, (std::vector<std::string>{late, late}));
+}
+
 TEST_F(RemindersWnd, DesktopAlertsOpenTheReminderWhenClicked) {
     TTranspMsgBoxManager manager;
     SetDesktopAlertQueue(std::make_shared<TDesktopAlertQueue>(manager));
