@@ -673,6 +673,22 @@ void TfrmMain::keyPressEvent(QKeyEvent* e) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
+    // The file is read before the user's first key or click acts: a change made before the
+    // read would give way to what the file holds.
+    if (openPending_) {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ContextMenu:
+        case QEvent::Drop:
+            CallGuarded([this] { OpenPendingDataFile(); });
+            break;
+        default:
+            break;
+        }
+    }
     if (e->type() == QEvent::KeyPress) {
         // Key preview: the window's keys before its controls see them, each key once (a key
         // that a control leaves unhandled goes on to its parents).

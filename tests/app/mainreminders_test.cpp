@@ -241,3 +241,18 @@ TEST_F(MainRemindersTest, ASnoozeFromTheCaptionMenuTakesTheRowOutOfTheRemindersW
     EXPECT_FALSE(saved->GetReminder().GetPlacedToReminderWnd());
     EXPECT_TRUE(saved->GetReminder().GetSnoozed());
 }
+
+TEST_F(MainRemindersTest, AReminderAddedBeforeTheStartUpReadJoinsWhatTheFileHeld) {
+    TTockwellDB db;
+    db.AddNew("in the file", At(2024, 3, 20, 9));
+    SaveXMLDataFile(db, file);
+    // The window as it starts: the file is not read yet when the first key comes.
+    TDialogMain form(QStringList{QString::fromStdString(file)});
+    form.SystemTimer().stop();
+    Type(form, "water plants tomorrow");
+    Press(form, Qt::Key_Return, Qt::ControlModifier);
+    form.OpenPendingDataFile(); // the posted read, had it not run yet
+    saved = Saved();
+    ASSERT_EQ(saved->Count(), 2);
+    EXPECT_EQ(form.DB().Count(), 2);
+}
