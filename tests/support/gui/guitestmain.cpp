@@ -2,6 +2,7 @@
 #include <QFont>
 #include <gtest/gtest.h>
 
+#include "guitestutil.h"
 #include "platform/gui/application.h"
 
 namespace {
@@ -14,6 +15,18 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
         return;
     defaultHandler(type, context, message);
 }
+
+// Drops the answers to windows that a test set up and that never came (OnModal): they would
+// answer a window of the next test run in the same program.
+class TDropPendingAnswers : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override {
+        if (!qApp)
+            return;
+        for (QObject* answer :
+             qApp->findChildren<QObject*>(TestAnswerName, Qt::FindDirectChildrenOnly))
+            delete answer;
+    }
+};
 
 } // namespace
 
@@ -32,5 +45,6 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     app.setApplicationName("Tockwell");
     app.setFont(QFont("DejaVu Sans", 9));
+    testing::UnitTest::GetInstance()->listeners().Append(new TDropPendingAnswers);
     return RUN_ALL_TESTS();
 }

@@ -15,6 +15,11 @@
 #include "platform/gui/hintpause.h"
 #include "platform/gui/themes.h"
 
+// The name of the objects, children of the application, that wait to answer a test's window;
+// the test program drops those still waiting when a test ends, so that none answers a window
+// of a later test.
+inline constexpr const char* TestAnswerName = "test answer";
+
 // The widget drawn into an image; with TOCKWELL_RENDER_DIR set it is also saved there as
 // <name>.png for a look.
 inline QImage Render(QWidget& w, const std::string& name = {}) {
