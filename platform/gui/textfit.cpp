@@ -169,28 +169,50 @@ size_t MostThatFit(const TClusters& c, const TTextWidth& widthOf, size_t from, s
     return lo;
 }
 
+// How many clusters to measure first: a few, and no more than room + 1.
+size_t FirstPart(int room) {
+    return std::min<size_t>(64, size_t(std::max(room, 0)) + 1);
+}
+
+// How many clusters to measure after count of them measured width pixels, short of room:
+// grown by their average width to about what should cover room (an eighth more), at least
+// doubled and at most eight times. Characters are a pixel wide or more, so no more than
+// room + 1 while fewer were measured; beyond that only characters of no width are left to
+// grow by.
+size_t NextPart(size_t count, int width, int room) {
+    const size_t enough = size_t(std::max(room, 0)) + 1;
+    const size_t guess = count * enough / size_t(std::max(width, 1));
+    const size_t next = std::clamp(guess + guess / 8 + 1, 2 * count, 8 * count);
+    return count < enough ? std::min(next, enough) : next;
+}
+
 // A line from cluster From on: clusters From .. End - 1, up to a line break (cluster End,
 // when Break) or the text's end.
 struct TLine {
     size_t From = 0, End = 0;
+    int Width = 0;      // of clusters From .. End - 1
     bool Fits = false;  // all of them fit the width
     bool Break = false; // cluster End is a line break
     bool More = false;  // text is left after the line
 };
 
 // Reads the line from cluster from on no further than needed to know that it does not fit
-// width: width + 1 clusters, doubled while those fit. Line breaks count when lineBreaks.
+// width, in parts grown from a few clusters (FirstPart, NextPart). Line breaks count when
+// lineBreaks.
 TLine ReadLine(TClusters& c, const TTextWidth& widthOf, size_t from, int width, bool lineBreaks) {
-    for (size_t limit = size_t(std::max(width, 0)) + 1;; limit *= 2) {
-        c.Read(from + limit);
-        TLine line{from, c.Known()};
-        for (size_t i = from; lineBreaks && !line.Break && i < line.End; ++i)
-            if (c.IsLineBreak(i)) {
-                line.End = i;
+    TLine line{from, from};
+    size_t scanned = from; // clusters looked at for a line break
+    for (size_t count = FirstPart(width);; count = NextPart(line.End - from, line.Width, width)) {
+        c.Read(from + count);
+        line.End = std::min(c.Known(), from + count);
+        for (; lineBreaks && !line.Break && scanned < line.End; ++scanned)
+            if (c.IsLineBreak(scanned)) {
+                line.End = scanned;
                 line.Break = true;
             }
-        line.Fits = widthOf(c.Span(from, line.End)) <= width;
-        if (!line.Fits || line.Break || c.Whole()) {
+        line.Width = widthOf(c.Span(from, line.End));
+        line.Fits = line.Width <= width;
+        if (!line.Fits || line.Break || (c.Whole() && line.End == c.Known())) {
             if (line.Break)
                 c.Read(line.End + 2);
             line.More = !line.Fits || (line.Break && c.Known() > line.End + 1);
@@ -226,6 +248,19 @@ TTextWidth TextWidthOf(const QFontMetrics& metrics) {
     return [&metrics](QStringView text) {
         return metrics.horizontalAdvance(QString::fromRawData(text.data(), text.size()));
     };
+}
+
+TTextExtent MeasureUpTo(const TTextWidth& widthOf, QStringView text, int width, bool fromEnd) {
+    // A text no longer than the first part is measured whole, its characters not looked for.
+    if (text.size() <= qsizetype(FirstPart(width)))
+        return {text.size(), widthOf(text)};
+    TClusters clusters(text, fromEnd);
+    const TLine line = ReadLine(clusters, widthOf, 0, width, false);
+    return {clusters.Span(0, line.End).size(), line.Width};
+}
+
+int TextWidthUpTo(const TTextWidth& widthOf, QStringView text, int limit) {
+    return std::min(MeasureUpTo(widthOf, text, limit - 1).Width, limit);
 }
 
 QString ElideToWidth(const TTextWidth& widthOf, QStringView text, int width, bool keepEnd) {

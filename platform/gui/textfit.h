@@ -1,9 +1,10 @@
 #pragma once
-// Fitting a user's text into the room a window gives it: one line cut to a width with "...",
-// word-wrapped lines in a box, a hint of a bounded number of lines. None of them measures,
-// decodes or lays out more of a text than can show: a line is measured at most width + 1
-// characters (grapheme clusters) at a time, which is all that fits when each is a pixel wide
-// or more; only while characters of no width fit does the part measured double. A text of
+// Fitting a user's text into the room a window gives it: widths measured up to a limit, one
+// line cut to a width with "...", word-wrapped lines in a box, a hint of a bounded number of
+// lines. None of them measures, decodes or lays out more of a text than can show: a part of a
+// few characters is measured first and grown by what it measured, never past width + 1
+// characters (grapheme clusters) while fewer were measured, which is all that fits when each
+// is a pixel wide or more; only characters of no width let it grow further. A text of
 // megabytes costs no more than a short one.
 
 #include <QString>
@@ -21,10 +22,24 @@ using TTextWidth = std::function<int(QStringView text)>;
 // Widths in the font of metrics (horizontal advance); metrics must outlive the result.
 TTextWidth TextWidthOf(const QFontMetrics& metrics);
 
+// A part of a text and its width (pixels).
+struct TTextExtent {
+    qsizetype Length = 0; // UTF-16 units
+    int Width = 0;
+};
+
+// A start of text (fromEnd: an end) wider than width pixels, whole grapheme clusters, with its
+// width; text whole when it is not wider.
+TTextExtent MeasureUpTo(const TTextWidth& widthOf, QStringView text, int width,
+                        bool fromEnd = false);
+// The width of text in pixels, or limit when it is at least limit (limit > 0); measures as
+// MeasureUpTo does.
+int TextWidthUpTo(const TTextWidth& widthOf, QStringView text, int limit);
+
 // The longest start of text (whole grapheme clusters, never half a surrogate pair) that fits
-// width pixels with "..." after it, followed by "..."; with keepEnd "..." followed by the
-// longest end that fits after it. text itself when it fits whole; "" for an empty text; "..."
-// alone when not even its first character fits with it.
+// width pixels measured together with "..." after it, followed by "..."; with keepEnd "..."
+// followed by the longest end that fits after it. text itself when it fits whole; "" for an
+// empty text; "..." alone when not even its first character fits with it.
 QString ElideToWidth(const TTextWidth& widthOf, QStringView text, int width, bool keepEnd = false);
 
 // The first line of the UTF-8 text that pieces make up one after the other (a line break ends

@@ -62,3 +62,14 @@ TEST(TextFit, CutsBetweenCharactersAtLineBreaksAndBlanks) {
     EXPECT_EQ(LimitHintLines("short\nlonger line\nlast", 5, 6), "short\nlonger...");
     EXPECT_EQ(LimitHintLines("a\nb"), "a\nb");
 }
+
+// A part measured ends between characters, from either end: never inside a surrogate pair.
+TEST(TextFit, MeasuresUpToAWidthInWholeCharacters) {
+    const TTextWidth w = [](QStringView s) { return int(s.size()) * 10; };
+    const QString smiles = "ab" + QStringView(u"\U0001F600").toString().repeated(40);
+    EXPECT_EQ(MeasureUpTo(w, smiles, 30).Length, 60);
+    EXPECT_EQ(MeasureUpTo(w, smiles, 30, true).Length, 62);
+    EXPECT_EQ(MeasureUpTo(w, u"abc", 30).Length, 3);
+    EXPECT_EQ(TextWidthUpTo(w, smiles, 50), 50);
+    EXPECT_EQ(TextWidthUpTo(w, u"abc", 50), 30);
+}
