@@ -16,11 +16,15 @@
 #include <string_view>
 
 class QFontMetrics;
+class QFontMetricsF;
 
 // The width of a text in pixels.
 using TTextWidth = std::function<int(QStringView text)>;
 // Widths in the font of metrics (horizontal advance); metrics must outlive the result.
 TTextWidth TextWidthOf(const QFontMetrics& metrics);
+// The same rounded up: a text fits a width in them exactly when Qt lays it out on a line of
+// that width, for texts Qt word-wraps again.
+TTextWidth TextWidthOf(const QFontMetricsF& metrics);
 
 // A part of a text and its width (pixels).
 struct TTextExtent {
@@ -48,11 +52,35 @@ QString ElideToWidth(const TTextWidth& widthOf, QStringView text, int width, boo
 QString FirstLineToWidth(const TTextWidth& widthOf, std::initializer_list<std::string_view> pieces,
                          int width);
 
-// The UTF-8 text word-wrapped into at most maxLines (>= 1) lines of width pixels: a line ends
-// at a line break of the text, else after its last blank that fits (the blank is dropped),
-// else inside a word wider than the line (one character at least per line). When text is
-// left after the last line, that line is cut with "..." as FirstLineToWidth does. Reads no
-// more of the text than the lines can hold.
+// How WrapText treats a word wider than a line.
+enum class TLongWords {
+    Break,    // broken inside, between characters (one at least on a line)
+    Overflow, // whole on a line of its own, wider than the line, as Qt's word wrap leaves it; a
+              // word (or run of blanks) of more than several lines' width ends the lines there
+};
+
+// The first lines of a word-wrapped text.
+struct TWrappedText {
+    // The lines as shown, without the blanks and line break that end each; when More, the
+    // last one is the rest of its paragraph cut with "..." as FirstLineToWidth cuts it.
+    QStringList Lines;
+    // The text as given as far as the lines reach, with a line break added only where a line
+    // ends inside a word, so that Qt wraps it into the same lines; its last line as in Lines.
+    // The whole text when it fits.
+    QString Kept;
+    bool More = false; // text other than blanks and line breaks follows the lines
+};
+
+// text (UTF-8 or UTF-16) word-wrapped into at most maxLines (>= 1) lines of width pixels as
+// Qt wraps words: a line ends at a line break of the text, else at its last line-break
+// opportunity (Unicode's, after the blanks that end a word) where it fits but for the blanks
+// at its end; a word wider than the line is treated as longWords says. Reads and measures no
+// more of the text than the lines hold.
+TWrappedText WrapText(const TTextWidth& widthOf, std::string_view text, int width, int maxLines,
+                      TLongWords longWords);
+TWrappedText WrapText(const TTextWidth& widthOf, QStringView text, int width, int maxLines,
+                      TLongWords longWords);
+// The lines of the UTF-8 text as WrapText gives them, words wider than a line broken inside.
 QStringList WrapToLines(const TTextWidth& widthOf, std::string_view text, int width, int maxLines);
 
 // The most lines and characters per line that a hint shows.
