@@ -167,33 +167,16 @@ QString WithEllipsis(const TClusters& c, size_t from, size_t count, bool keepEnd
 }
 
 // The most of n parts that fit, where fits(k) (1 <= k <= n) holds for k up to the answer and
-// no further: looked for out from guess in steps that double, then by halving, so that a good
-// guess costs two tries.
+// no further: tried at guess and the one after first, so that a good guess costs two tries,
+// then by halving.
 template <typename TFits> size_t MostThatFit(size_t n, size_t guess, const TFits& fits) {
-    if (n == 0)
-        return 0;
     size_t lo = 0, hi = n; // the answer lies in lo .. hi
-    const size_t first = std::clamp<size_t>(guess, 1, n);
-    if (fits(first)) {
-        lo = first;
-        for (size_t step = 1; lo < hi; step *= 2) {
-            const size_t k = std::min(hi, lo + step);
-            if (!fits(k)) {
-                hi = k - 1;
-                break;
-            }
-            lo = k;
-        }
-    } else {
-        hi = first - 1;
-        for (size_t step = 1; lo < hi; step *= 2) {
-            const size_t k = hi + 1 - std::min(step, hi - lo);
-            if (fits(k)) {
-                lo = k;
-                break;
-            }
+    for (size_t k = std::max<size_t>(guess, 1); k <= guess + 1 && k > lo && k <= hi; ++k) {
+        if (!fits(k)) {
             hi = k - 1;
+            break;
         }
+        lo = k;
     }
     while (lo < hi) {
         const size_t mid = (lo + hi + 1) / 2;
