@@ -72,10 +72,11 @@ struct TWrappedText {
 };
 
 // text (UTF-8 or UTF-16) word-wrapped into at most maxLines (>= 1) lines of width pixels as
-// Qt wraps words: a line ends at a line break of the text, else at its last line-break
-// opportunity (Unicode's, after the blanks that end a word) where it fits but for the blanks
-// at its end; a word wider than the line is treated as longWords says. Reads and measures no
-// more of the text than the lines hold.
+// Qt's layout wraps words: a line ends at a line break of the text, else at the last place
+// Qt may break it (where Unicode's line breaking allows, and after every run of blanks) where
+// it fits but for the blanks at its end and shows more than blanks; a word wider than the
+// line is treated as longWords says. Reads and measures no more of the text than the lines
+// hold.
 TWrappedText WrapText(const TTextWidth& widthOf, std::string_view text, int width, int maxLines,
                       TLongWords longWords);
 TWrappedText WrapText(const TTextWidth& widthOf, QStringView text, int width, int maxLines,
