@@ -141,8 +141,8 @@ int TCustomLeanStringTree::MeasureTextWidth(QPainter* Canvas, PLeanNode, TColumn
     return fm.horizontalAdvance(Text);
 }
 
-TTextMeasure TCustomLeanStringTree::CellMeasure(QPainter* Canvas, PLeanNode Node,
-                                                TColumnIndex Column) {
+TTextWidth TCustomLeanStringTree::CellMeasure(QPainter* Canvas, PLeanNode Node,
+                                              TColumnIndex Column) {
     return [this, Canvas, Node, Column](QStringView t) {
         return MeasureTextWidth(Canvas, Node, Column, t.toString());
     };
@@ -471,7 +471,7 @@ bool TStringEditLink::PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIn
             // Measured no further than the client area, which the editor never passes.
             QMargins m = edit->textMargins();
             const QFontMetrics fm = edit->fontMetrics();
-            int width = TextWidthUpTo(FontMeasure(fm), edit->text(), owner->ClientWidth() + 1) +
+            int width = TextWidthUpTo(TextWidthOf(fm), edit->text(), owner->ClientWidth() + 1) +
                         2 * owner->TextMargin() + m.left() + m.right() + 8;
             QRect r = link->GetBounds();
             if (width <= r.width())

@@ -141,7 +141,7 @@ public:
     // Forgets every node's measured text width (after a font or main column change).
     void ClearCachedWidths();
     // Measuring of a cell's texts in Canvas's font: MeasureTextWidth.
-    TTextMeasure CellMeasure(QPainter* Canvas, PLeanNode Node, TColumnIndex Column);
+    TTextWidth CellMeasure(QPainter* Canvas, PLeanNode Node, TColumnIndex Column);
 
     TLTPaintText OnPaintText;
     TVSTGetTextEvent OnGetText;

@@ -90,6 +90,8 @@ void TCustomLeanStringTree::PaintNormalText(TLTPaintInfo& PaintInfo, const QStri
     bool measuredWhole = nodeWidth - 2 * TextMargin() < MaxTextWidth;
     if (measuredWhole && (noColumns || nodeWidth - 2 * TextMargin() <= r.width())) {
         flags |= CellAlignFlag(PaintInfo);
+    } else if (r.width() <= 0) {
+        return; // no room: none of it shows (a caption of megabytes is not laid out whole)
     } else {
         shown = DoShortenString(&c, node, PaintInfo.Column, Text, r.width(), rtl);
         flags |= (PaintInfo.Alignment == taRightJustify || rtl) ? Qt::AlignRight : Qt::AlignLeft;

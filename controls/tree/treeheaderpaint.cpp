@@ -66,7 +66,7 @@ THeaderLayout TLeanTreeColumn::ComputeHeaderLayout(const QFontMetrics& Metrics, 
     int tw = 0;
     if (text) {
         const QString caption = QString::fromStdString(text_);
-        tw = std::min(MeasureUpTo(FontMeasure(Metrics), caption, textRoom).Width, textRoom);
+        tw = std::min(MeasureUpTo(TextWidthOf(Metrics), caption, textRoom).Width, textRoom);
     }
     int blockWidth = vertical ? std::max(gw, tw) : gw + gap + tw;
     int blockHeight = vertical ? gh + gap + th : std::max(gh, th);

@@ -35,19 +35,14 @@ enum TBlendMode {
 void AlphaBlend(const QImage* Source, QImage& Destination, QRect R, QPoint Target, TBlendMode Mode,
                 int ConstantAlpha, int Bias);
 
-// The longest prefix of S that fits into Width pixels together with "...", followed by
-// "..."; S itself when it fits. Metrics measures texts by horizontalAdvance (QFontMetrics); it
-// is asked for no more characters of S than can fit.
+// S cut to Width pixels with "..." as ElideToWidth cuts it, measured by Metrics'
+// horizontalAdvance (QFontMetrics or alike): no more characters of S than can fit.
 template <typename TMetrics>
 requires requires(const TMetrics& m, const QString& s) {
     { m.horizontalAdvance(s) } -> std::convertible_to<int>;
 }
 QString ShortenString(const TMetrics& Metrics, const QString& S, int Width) {
-    // Not measured whole: a long text would take long.
-    if (Width <= 0)
-        return S.isEmpty() && Width == 0 ? S : QStringLiteral("...");
-    // Cut between characters only (see the measuring overload).
-    return ShortenString(
+    return ElideToWidth(
         [&Metrics](QStringView t) { return int(Metrics.horizontalAdvance(t.toString())); }, S,
         Width);
 }

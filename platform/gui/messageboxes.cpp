@@ -9,14 +9,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
-#include <QTextBoundaryFinder>
-#include <QTextLayout>
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "platform/gui/dialogplacement.h"
-#include "platform/gui/formhelpers.h"
+#include "platform/gui/textfit.h"
 #include "platform/gui/topmosts.h"
 #include "platform/sysutils.h"
 
@@ -72,22 +70,6 @@ QFont TitleFont() {
     QFont font = QApplication::font();
     font.setBold(true);
     return font;
-}
-
-// At most maxChars characters from the start of text, whole characters only; cut tells
-// whether text goes on beyond them.
-QString TextStart(const std::string& text, qsizetype maxChars, bool& cut) {
-    size_t bytes = std::min(text.size(), static_cast<size_t>(maxChars) * 4);
-    while (bytes < text.size() && bytes > 0 &&
-           (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80)
-        --bytes; // not inside a UTF-8 sequence
-    QString start = QString::fromUtf8(text.data(), static_cast<qsizetype>(bytes));
-    cut = bytes < text.size();
-    if (start.size() > maxChars) {
-        start.truncate(start[maxChars - 1].isHighSurrogate() ? maxChars - 1 : maxChars);
-        cut = true;
-    }
-    return start;
 }
 
 // Shows box (built with its buttons) until it is answered: with text as SetBoxText cuts it
@@ -174,59 +156,9 @@ void TQtMessageBoxes::ErrorBox(const std::string& message) {
 }
 
 QString FitTextToLines(const std::string& text, const QFont& font, int width, int lines) {
-    width = std::max(width, 1);
-    lines = std::max(lines, 1);
-    // A character shown is a pixel wide at least, and a line ends in a break.
-    bool cut = false;
-    const QString start = TextStart(text, static_cast<qsizetype>(lines) * (width + 1), cut);
-    QTextOption wrap;
-    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    QString fitted;
-    qsizetype lastLine = 0; // where the last line kept starts in fitted
-    qsizetype next = 0;     // where the text not kept starts in start
-    for (int left = lines; left > 0 && next <= start.size();) {
-        qsizetype end = start.indexOf(u'\n', next);
-        if (end < 0)
-            end = start.size();
-        const QString paragraph = start.mid(next, end - next);
-        if (next > 0)
-            fitted += u'\n';
-        qsizetype placed = 0;
-        if (paragraph.isEmpty()) {
-            --left;
-            lastLine = fitted.size();
-        } else {
-            QTextLayout layout(paragraph, font);
-            layout.setTextOption(wrap);
-            QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, paragraph);
-            layout.beginLayout();
-            for (QTextLine line; left > 0 && (line = layout.createLine()).isValid(); --left) {
-                line.setLineWidth(width);
-                lastLine = fitted.size();
-                fitted += paragraph.mid(line.textStart(), line.textLength());
-                placed = line.textStart() + line.textLength();
-                // A label breaks lines only where words may break: a word broken inside
-                // gets a break of its own.
-                breaks.setPosition(placed);
-                if (placed < paragraph.size() && left > 1 && !breaks.isAtBoundary())
-                    fitted += u'\n';
-            }
-            layout.endLayout();
-        }
-        if (placed < paragraph.size()) {
-            next += placed;
-            break;
-        }
-        next = end + 1;
-    }
-    if (!cut && (next >= start.size() || QStringView(start).mid(next).trimmed().isEmpty()))
-        return fitted;
-    QString last = fitted.mid(lastLine);
-    while (!last.isEmpty() && last.back().isSpace())
-        last.chop(1);
-    fitted.truncate(lastLine);
-    return fitted + QString::fromStdString(
-                        EllipsizeToWidth((last + "...").toStdString(), width, QFontMetrics(font)));
+    // Measured as the label lays the lines out.
+    const QFontMetricsF metrics(font);
+    return WrapText(TextWidthOf(metrics), text, std::max(width, 1), lines, TLongWords::Break).Kept;
 }
 
 void SetBoxText(QMessageBox& box, const std::string& text) {

@@ -90,10 +90,10 @@ class QWidget;
 QWidget* DialogOwner();
 
 // As much of text as lines lines of width pixels in font show, broken into lines as a label
-// breaks them (at spaces; inside a word only where it is wider than a line): text whole when
-// it fits; else the part that fits, "..." at its end. A word broken inside gets a line break
-// there. Reads only as much of text as that many lines could hold, so it takes no longer for a
-// text of megabytes than for one that just overflows.
+// breaks them (WrapText; inside a word only where it is wider than a line): text whole when it
+// fits; else the part that fits, its last line cut with "...". A word broken inside gets a
+// line break there. Reads only as much of text as that many lines could hold, so it takes no
+// longer for a text of megabytes than for one that just overflows.
 QString FitTextToLines(const std::string& text, const QFont& font, int width, int lines);
 // Sets text as box's text (built with its buttons), plain (no markup), cut by FitTextToLines to
 // what the box can show on its screen: beside its icon, at most half the work area wide (as

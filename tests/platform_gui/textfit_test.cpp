@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFontMetrics>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 #include "guardedtext.h"
@@ -61,4 +62,70 @@ TEST(TextFit, CutsBetweenCharactersAtLineBreaksAndBlanks) {
     EXPECT_EQ(LimitHintLines("a\n\rb\n\rc\n\rd", 2, 10), "a\n\rb\n\r...");
     EXPECT_EQ(LimitHintLines("short\nlonger line\nlast", 5, 6), "short\nlonger...");
     EXPECT_EQ(LimitHintLines("a\nb"), "a\nb");
+}
+
+// A part measured ends between characters, from either end: never inside a surrogate pair.
+TEST(TextFit, MeasuresUpToAWidthInWholeCharacters) {
+    const TTextWidth w = [](QStringView s) { return int(s.size()) * 10; };
+    const QString smiles = "ab" + QStringView(u"\U0001F600").toString().repeated(40);
+    EXPECT_EQ(MeasureUpTo(w, smiles, 30).Length, 60);
+    EXPECT_EQ(MeasureUpTo(w, smiles, 30, true).Length, 62);
+    EXPECT_EQ(MeasureUpTo(w, u"abc", 30).Length, 3);
+    EXPECT_EQ(TextWidthUpTo(w, smiles, 50), 50);
+    EXPECT_EQ(TextWidthUpTo(w, u"abc", 50), 30);
+}
+
+TEST(TextFit, WrapsWhereALabelWrapsLongWordsAsAsked) {
+    const TTextWidth w = [](QStringView s) { return int(s.size()) * 7; };
+    // After a hyphen as after a blank; blank lines at the end are no text that follows.
+    EXPECT_EQ(WrapToLines(w, "well-known fact", 49, 3), QStringList({"well-", "known", "fact"}));
+    EXPECT_EQ(WrapToLines(w, "one\ntwo\n\n", 70, 2), QStringList({"one", "two"}));
+
+    const std::string text = "ab verylongword cd";
+    const TWrappedText over = WrapText(w, text, 35, 5, TLongWords::Overflow);
+    EXPECT_EQ(over.Lines, QStringList({"ab", "verylongword", "cd"}));
+    EXPECT_EQ(over.Kept.toStdString(), text);
+    const TWrappedText broken = WrapText(w, text, 35, 5, TLongWords::Break);
+    EXPECT_EQ(broken.Lines, QStringList({"ab", "veryl", "ongwo", "rd cd"}));
+    EXPECT_EQ(broken.Kept, "ab veryl\nongwo\nrd cd");
+    const TWrappedText cut = WrapText(w, text, 35, 2, TLongWords::Break);
+    EXPECT_EQ(cut.Kept, "ab ve...");
+    EXPECT_TRUE(cut.More);
+}
+
+// Measured in the font, the lines are those Qt's layout makes of the text, and the text kept
+// is laid out by Qt into those lines again: a box or cell shows what was fitted.
+TEST(TextFit, WrapsIntoTheLinesQtLaysOut) {
+    auto laidOut = [](const QString& text, const QFont& font, int width) {
+        QStringList lines;
+        QTextLayout layout(QString(text).replace(u'\n', QChar::LineSeparator), font);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << text.mid(line.textStart(), line.textLength());
+            while (!lines.back().isEmpty() && lines.back().back().isSpace())
+                lines.back().chop(1);
+        }
+        layout.endLayout();
+        return lines;
+    };
+    const QString texts[] = {
+        "Call the dentist  ! about moving (the) appointment to a/b later week, and ask about it",
+        "Buy milk\n   well-known co-op at 12:30 for $5 \"quote\" Übersee über / a/b/c/d/e/f",
+        "verylongwordwithoutanybreaks and more/text after it"};
+    QFont font = QApplication::font();
+    for (bool italic : {false, true}) {
+        font.setItalic(italic);
+        const QFontMetricsF metrics(font);
+        for (const QString& text : texts)
+            for (int width = 20; width < 300; width += 7) {
+                EXPECT_EQ(
+                    WrapText(TextWidthOf(metrics), text, width, 100, TLongWords::Overflow).Lines,
+                    laidOut(text, font, width))
+                    << width << " " << text.toStdString();
+                const TWrappedText cut =
+                    WrapText(TextWidthOf(metrics), text, width, 3, TLongWords::Break);
+                EXPECT_EQ(laidOut(cut.Kept, font, width), cut.Lines) << width;
+            }
+    }
 }

@@ -369,6 +369,13 @@ TEST(TreeExport, ShortenStringCutsBetweenCharacters) {
     }
 }
 
+// What is kept is measured together with its "...": a measure that is more than the sum of its
+// parts (kerning, rounding) never gets a result wider than the room.
+TEST(TreeExport, ShortenStringMeasuresWhatItKeepsWithItsEllipsis) {
+    auto kerned = [](QStringView s) { return int(s.size()) * 10 + 5 * int(s.count(u"x.")); };
+    EXPECT_EQ(ShortenString(kerned, "xxxxxxxx", 60), "xx...");
+}
+
 // A caption of megabytes is measured only as far as can fit; characters of no width still
 // count as what they are.
 TEST(TreeExport, ShortenStringMeasuresNoMoreThanCanFit) {

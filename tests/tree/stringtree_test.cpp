@@ -237,6 +237,17 @@ TEST(StringTree, CaptionsOfMegabytesEndInAnEllipsis) {
         }
 }
 
+// A cell too narrow for any of its text draws none of it: a caption of megabytes is not laid
+// out whole there either.
+TEST(StringTree, ACellWithNoRoomDrawsNoneOfItsText) {
+    TTextTree tree;
+    tree.resize(400, 100);
+    tree.AddColumn(4);
+    tree.Add(nullptr, QString(5'000'000, QLatin1Char('x')));
+    tree.PaintWindow(QRect(0, 0, 400, 18));
+    EXPECT_TRUE(tree.drawn.isEmpty());
+}
+
 // A static text of megabytes is drawn only as far as it reaches over the rest of its cell.
 TEST(StringTree, AStaticTextOfMegabytesIsDrawnOnlyAsFarAsItsCellReaches) {
     TTextTree tree;
