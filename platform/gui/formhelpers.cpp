@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/gui/messageboxes.h"
-#include "platform/gui/textfit.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -112,10 +111,6 @@ void SetEnabledRecursive(QWidget* control, bool enabled) {
     control->setEnabled(enabled);
     for (QWidget* child : control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         child->setEnabled(enabled);
-}
-
-std::string EllipsizeToWidth(std::string_view text, int maxWidth, const QFontMetrics& metrics) {
-    return FirstLineToWidth(TextWidthOf(metrics), {text}, maxWidth).toStdString();
 }
 
 namespace {

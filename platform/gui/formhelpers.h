@@ -6,11 +6,9 @@
 // Positions are those of the window frame (QWidget::pos), sizes those of the window frame
 // (QWidget::frameGeometry), in global screen coordinates.
 
-#include <QFontMetrics>
 #include <QRect>
 #include <optional>
 #include <string>
-#include <string_view>
 
 class QWidget;
 
@@ -31,11 +29,6 @@ void StartFormDragMove(QWidget* control, std::optional<QPoint> grabPos = std::nu
 
 // Sets Enabled of control and of each of its direct child widgets (one level).
 void SetEnabledRecursive(QWidget* control, bool enabled);
-
-// The first line of text when it fits in maxWidth pixels and nothing follows it; otherwise
-// the longest start of it (whole characters) that fits with "..." after it, down to "..."
-// alone. Measures no more of text than can fit (FirstLineToWidth, platform/gui/textfit.h).
-std::string EllipsizeToWidth(std::string_view text, int maxWidth, const QFontMetrics& metrics);
 
 // Asks question (question icon, Yes and No); after Yes asks secondQuestion when it is not
 // empty and count is -1 (asked as it stands) or above 1 ("%d" in it replaced by count).

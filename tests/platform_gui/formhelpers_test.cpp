@@ -63,21 +63,6 @@ TEST(FormHelpers, SetEnabledRecursiveGoesOneLevelDeep) {
     EXPECT_TRUE(button->isEnabled());
 }
 
-TEST(FormHelpers, EllipsizeToWidth) {
-    QFontMetrics fm(QApplication::font());
-    std::string text = "Call the dentist about the appointment";
-    EXPECT_EQ(EllipsizeToWidth(text, fm.horizontalAdvance(QString::fromStdString(text)), fm), text);
-    int width = fm.horizontalAdvance("Call the de...");
-    std::string shortened = EllipsizeToWidth(text, width, fm);
-    EXPECT_EQ(shortened, "Call the de...");
-    EXPECT_EQ(EllipsizeToWidth(text, 1, fm), "...");
-    EXPECT_EQ(EllipsizeToWidth("", 0, fm), "");
-    // Whole characters only: a multi-byte character is never cut.
-    std::string umlauts = "Grüße über Übersee";
-    std::string cut = EllipsizeToWidth(umlauts, fm.horizontalAdvance("Grüß..."), fm);
-    EXPECT_EQ(cut, "Grüß...");
-}
-
 TEST(FormHelpers, ConfirmTwice) {
     {
         FakeMessageBoxesGuard boxes;

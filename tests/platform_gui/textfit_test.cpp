@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "guardedtext.h"
-#include "platform/gui/formhelpers.h"
 #include "platform/gui/textfit.h"
 #include "platform/sysutils.h"
 
@@ -27,7 +26,8 @@ TEST(TextFit, MeasuresAndReadsNoMoreThanCanShow) {
     EXPECT_EQ(ElideToWidth(counted, wide, 300), kept + "...");
     EXPECT_EQ(ElideToWidth(counted, wide, 300, true), "..." + kept);
     EXPECT_LT(measured, 20'000);
-    const std::string cut = EllipsizeToWidth(huge.View(), 200, QFontMetrics(QApplication::font()));
+    const QFontMetrics fm(QApplication::font());
+    const std::string cut = FirstLineToWidth(TextWidthOf(fm), {huge.View()}, 200).toStdString();
     EXPECT_EQ(cut.substr(cut.size() - 4), "x...");
 
     // Characters of no width: the part measured doubles until the rest shows.
@@ -128,4 +128,22 @@ TEST(TextFit, WrapsIntoTheLinesQtLaysOut) {
                 EXPECT_EQ(laidOut(cut.Kept, font, width), cut.Lines) << width;
             }
     }
+}
+
+TEST(TextFit, FirstLineInTheApplicationsFont) {
+    QFontMetrics fm(QApplication::font());
+    const auto EllipsizeToWidth = [](std::string_view text, int width, const QFontMetrics& fm) {
+        return FirstLineToWidth(TextWidthOf(fm), {text}, width).toStdString();
+    };
+    std::string text = "Call the dentist about the appointment";
+    EXPECT_EQ(EllipsizeToWidth(text, fm.horizontalAdvance(QString::fromStdString(text)), fm), text);
+    int width = fm.horizontalAdvance("Call the de...");
+    std::string shortened = EllipsizeToWidth(text, width, fm);
+    EXPECT_EQ(shortened, "Call the de...");
+    EXPECT_EQ(EllipsizeToWidth(text, 1, fm), "...");
+    EXPECT_EQ(EllipsizeToWidth("", 0, fm), "");
+    // Whole characters only: a multi-byte character is never cut.
+    std::string umlauts = "Grüße über Übersee";
+    std::string cut = EllipsizeToWidth(umlauts, fm.horizontalAdvance("Grüß..."), fm);
+    EXPECT_EQ(cut, "Grüß...");
 }
