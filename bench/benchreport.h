@@ -115,6 +115,35 @@ inline void PrintRatio(const TTimesReporter& times, const std::string& a, const 
         PrintRatioLine(what, x / y, goal);
 }
 
+// Prints how the code grows from the smaller size to the larger one (time big / small), how a
+// plain reference doing the same memory traffic grows in the same run (refBig / refSmall) and
+// the ratio of the two; the goal is met when the growth is at most 12 or at most 1.2 times the
+// reference's: a larger size that leaves the processor's caches slows the reference as much as
+// the code, which is the host's memory, not the code. Times from the given aggregate statistic
+// or else the reporter's; nothing when the code's are missing, the growth alone (against 12)
+// when the reference's are.
+inline void PrintGrowth(const TTimesReporter& times, const std::string& big,
+                        const std::string& small, const std::string& refBig,
+                        const std::string& refSmall, const std::string& what,
+                        const std::string& statistic = {}) {
+    constexpr double Goal = 12, GoalToReference = 1.2;
+    auto time = [&](const std::string& name) {
+        return statistic.empty() ? times.Time(name) : times.Time(name, statistic);
+    };
+    const double a = time(big), b = time(small), c = time(refBig), d = time(refSmall);
+    if (a < 0 || b <= 0)
+        return;
+    const double growth = a / b, reference = c >= 0 && d > 0 ? c / d : -1;
+    const bool met = growth <= Goal || (reference > 0 && growth <= GoalToReference * reference);
+    std::printf("  %-44s %7.3f", what.c_str(), growth);
+    if (reference > 0)
+        std::printf("  reference %7.3f  ratio %5.3f", reference, growth / reference);
+    else
+        std::printf("  reference       -  ratio     -");
+    std::printf("  (<= %.0f or ratio <= %.1f: %s)\n", Goal, GoalToReference,
+                met ? "met" : "NOT met");
+}
+
 // Prints each ours/peer pair's time ratio under a heading, each against the goal that GoalOf
 // gives for the pair's name (0: printed for information, without a goal; negative: left out,
 // for a pair the caller prints itself).

@@ -76,6 +76,12 @@ inline void KeepHeapMemory() {
     mallopt(M_TRIM_THRESHOLD, INT_MAX);
 }
 
+// The heap's bytes in use (blocks mapped by themselves included).
+inline std::size_t HeapBytes() {
+    struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
 // The page faults the process has taken so far (minor and major).
 inline long PageFaults() {
     rusage usage{};
