@@ -230,11 +230,7 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     EXPECT_EQ(another.exitCode(), 0);
 
     // Asked to quit, the first ends cleanly: it writes its layout on the way out.
-    QProcess quit;
-    quit.setProcessEnvironment(env);
-    quit.start(QString::fromStdString(kProgram), {"--quit"});
-    ASSERT_TRUE(quit.waitForFinished(10000));
-    EXPECT_EQ(quit.exitCode(), 0);
+    ASSERT_EQ(AskToQuit(env, 10000), 0);
     ASSERT_TRUE(first.waitForFinished(15000));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
@@ -244,11 +240,7 @@ TEST(Program, FiresAndSavesHandsOverToASecondStartAndQuitsOnRequest) {
     EXPECT_EQ(saved.Count(), 1);
 
     // With nothing running, --quit starts nothing.
-    QProcess idle;
-    idle.setProcessEnvironment(env);
-    idle.start(QString::fromStdString(kProgram), {"--quit"});
-    ASSERT_TRUE(idle.waitForFinished(10000));
-    EXPECT_EQ(idle.exitCode(), 0);
+    EXPECT_EQ(AskToQuit(env, 10000), 0);
 }
 
 TEST(Program, TheDebugSwitchStartsTheLogAndIsNoDataFileName) {
@@ -424,10 +416,7 @@ TEST(Program, ANamedPipeAsTheDataFileHoldsNothingUp) {
         },
         20000));
     // Asked to quit, it ends the normal way, not through the exit watchdog.
-    QProcess quit;
-    quit.setProcessEnvironment(h.env);
-    quit.start(QString::fromStdString(kProgram), {"--quit"});
-    EXPECT_TRUE(quit.waitForFinished(30000));
+    EXPECT_EQ(AskToQuit(h.env, 30000), 0);
     EXPECT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(ReadFileBytes(errors).find("did not end in time"), std::string::npos);

@@ -232,11 +232,7 @@ TEST_F(ProgramEnd, ExitAndQuitEndItWithTheListWindowShownOrHidden) {
         ASSERT_TRUE(WaitFor([&] { return !session.WindowOf(program.processId(), "^Manage"); },
                             kAnswerDeadlineMs));
         ASSERT_TRUE(OpenFromAlert(program));
-        QProcess quit;
-        quit.setProcessEnvironment(session.ProgramEnv(home_));
-        quit.start(QString::fromStdString(kProgram), {"--quit"});
-        ASSERT_TRUE(quit.waitForFinished(kStartDeadlineMs));
-        EXPECT_EQ(quit.exitCode(), 0);
+        ASSERT_EQ(AskToQuit(session.ProgramEnv(home_), kStartDeadlineMs), 0);
         EXPECT_TRUE(EndsWhole(program));
     }
 }
@@ -360,11 +356,7 @@ TEST(ProgramMail, AnEMailBeingSentGoesOutBeforeTheEndUnlessASignalEndsIt) {
             EXPECT_TRUE(program.waitForFinished(ExitGraceMs + 2000)) << "still running";
             continue;
         }
-        QProcess quit;
-        quit.setProcessEnvironment(h.env);
-        quit.start(QString::fromStdString(kProgram), {"--quit"});
-        ASSERT_TRUE(quit.waitForFinished(kStartDeadlineMs));
-        EXPECT_EQ(quit.exitCode(), 0);
+        ASSERT_EQ(AskToQuit(h.env, kStartDeadlineMs), 0);
         ASSERT_TRUE(program.waitForFinished(kAnswerDeadlineMs));
         // The normal way, not the watchdog's, after the e-mail went out.
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
@@ -438,11 +430,7 @@ TEST(ProgramUnwritten, TheEndWritesWhatAFailedSaveLeftAndNothingElse) {
         const std::string backup = road.fails ? "" : ReadFileBytes(h.dataFile + BackupFileExt);
 
         if (road.end == Quit) {
-            QProcess quit;
-            quit.setProcessEnvironment(env);
-            quit.start(QString::fromStdString(kProgram), {"--quit"});
-            ASSERT_TRUE(quit.waitForFinished(kStartDeadlineMs));
-            EXPECT_EQ(quit.exitCode(), 0);
+            ASSERT_EQ(AskToQuit(env, kStartDeadlineMs), 0);
         } else if (road.end == Signal) {
             program.terminate();
         } else {

@@ -80,11 +80,7 @@ TEST_F(ProgramHugeCaption, OtherRemindersFireOnTimeTheWindowPaintsAndQuitEndsIt)
     const int untilDue = std::max(0, int((tickDue - Now()) / OneSecond * 1000));
     EXPECT_TRUE(WaitFor([&] { return FileExists(ran); }, untilDue + 20000));
 
-    QProcess quit;
-    quit.setProcessEnvironment(env);
-    quit.start(QString::fromStdString(kProgram), {"--quit"});
-    ASSERT_TRUE(quit.waitForFinished(kAnswerDeadlineMs));
-    EXPECT_EQ(quit.exitCode(), 0);
+    ASSERT_EQ(AskToQuit(env, kAnswerDeadlineMs), 0);
     ASSERT_TRUE(program.waitForFinished(kAnswerDeadlineMs));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);

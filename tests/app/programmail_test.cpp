@@ -59,11 +59,7 @@ TEST(ProgramMail, AStalledMailServerHoldsUpNeitherRemindersNorQuitting) {
     // Asked to quit, it waits for the session no longer than the mailer's time-out.
     QElapsedTimer asked;
     asked.start();
-    QProcess quit;
-    quit.setProcessEnvironment(env);
-    quit.start(QString::fromStdString(kProgram), {"--quit"});
-    ASSERT_TRUE(quit.waitForFinished(10000));
-    EXPECT_EQ(quit.exitCode(), 0);
+    ASSERT_EQ(AskToQuit(env, 10000), 0);
     QElapsedTimer took;
     took.start();
     ASSERT_TRUE(first.waitForFinished(10000));

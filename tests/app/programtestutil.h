@@ -36,6 +36,15 @@ inline QProcessEnvironment ProgramEnvironment(QProcessEnvironment base, const st
     return base;
 }
 
+// Runs "tockwell --quit" in env, which asks the running program to end, and waits up to
+// deadlineMs for it to end; its exit code, or -1 when it did not end in time.
+inline int AskToQuit(const QProcessEnvironment& env, int deadlineMs) {
+    QProcess quit;
+    quit.setProcessEnvironment(env);
+    quit.start(QString::fromStdString(kProgram), {"--quit"});
+    return quit.waitForFinished(deadlineMs) ? quit.exitCode() : -1;
+}
+
 // The "Alerts" element of the data file's n-th reminder, or a null node (also when the file
 // does not load).
 inline IXMLNode ReminderAlerts(TXMLDocument& doc, const std::string& fileName, int n = 0) {
