@@ -87,10 +87,6 @@ std::string DataFileEntryPlace(int number, const std::string& caption) {
     if (caption.empty())
         return place;
     constexpr size_t MaxCaption = 40;
-    if (caption.size() <= MaxCaption)
-        return place + " \"" + caption + "\"";
-    size_t end = MaxCaption;
-    while (end > 0 && (static_cast<unsigned char>(caption[end]) & 0xC0) == 0x80)
-        --end;
-    return place + " \"" + caption.substr(0, end) + "...\"";
+    const std::string_view kept = Utf8BytePrefix(caption, MaxCaption);
+    return place + " \"" + std::string(kept) + (kept.size() < caption.size() ? "..." : "") + "\"";
 }

@@ -13,12 +13,8 @@ namespace {
 
 // At most max bytes of text, cut at a character boundary, with "..." when cut.
 std::string Shortened(std::string_view text, size_t max) {
-    if (text.size() <= max)
-        return std::string(text);
-    size_t end = max;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return std::string(text.substr(0, end)) + "...";
+    const std::string_view kept = Utf8BytePrefix(text, max);
+    return kept.size() < text.size() ? std::string(kept) + "..." : std::string(text);
 }
 
 // The values a load could not read: where each was and why.

@@ -244,6 +244,15 @@ std::string_view Utf8Prefix(std::string_view text, size_t maxChars) {
     return text.substr(0, i);
 }
 
+std::string_view Utf8BytePrefix(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return text;
+    size_t end = maxBytes;
+    for (int k = 0; k < 3 && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80; ++k)
+        --end;
+    return text.substr(0, end);
+}
+
 size_t Utf8Length(std::string_view s) {
     size_t n = 0;
     for (size_t i = 0; i < s.size();) {

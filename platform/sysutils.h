@@ -97,3 +97,7 @@ size_t Utf8Length(std::string_view s);
 // The first maxChars characters (a byte and the continuation bytes after it) of UTF-8 text;
 // reads no further.
 std::string_view Utf8Prefix(std::string_view text, size_t maxChars);
+// The longest start of UTF-8 text of at most maxBytes bytes that ends before a character, not
+// inside one (text itself when it is no longer); steps back at most the three continuation
+// bytes a character may have.
+std::string_view Utf8BytePrefix(std::string_view text, size_t maxBytes);

@@ -14,10 +14,6 @@ QString Ellipsis() {
     return QStringLiteral("...");
 }
 
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 // The grapheme clusters of a text, found from one end on and only as far as asked: the text
 // is analysed (and, given as UTF-8, decoded) in windows that grow with what is asked for.
 class TClusters {
@@ -86,11 +82,9 @@ private:
             return text_.size();
         while (decoded_.size() < n && piece_ < pieces_.size()) {
             const std::string_view rest = pieces_[piece_].substr(offset_);
-            size_t take =
-                std::min(rest.size(), size_t(std::max<qsizetype>(n - decoded_.size(), 256)));
             // Whole sequences only: the cut moves back to the start of one.
-            for (int k = 0; k < 3 && take < rest.size() && IsContinuationByte(rest[take]); ++k)
-                --take;
+            const size_t take =
+                Utf8BytePrefix(rest, size_t(std::max<qsizetype>(n - decoded_.size(), 256))).size();
             decoded_ += QString::fromUtf8(rest.data(), qsizetype(take));
             offset_ += take;
             if (offset_ >= pieces_[piece_].size()) {
