@@ -26,6 +26,12 @@ TEST(TextFit, MeasuresAndReadsNoMoreThanCanShow) {
     EXPECT_EQ(ElideToWidth(counted, wide, 300), kept + "...");
     EXPECT_EQ(ElideToWidth(counted, wide, 300, true), "..." + kept);
     EXPECT_LT(measured, 20'000);
+    // Widths up to a limit measure a few hundred of the ten million characters.
+    measured = 0;
+    EXPECT_GT(MeasureUpTo(counted, wide, 300).Width, 300);
+    EXPECT_GT(MeasureUpTo(counted, wide, 300, true).Width, 300);
+    EXPECT_EQ(TextWidthUpTo(counted, wide, 1000), 1000);
+    EXPECT_LT(measured, 3'000);
     const QFontMetrics fm(QApplication::font());
     const std::string cut = FirstLineToWidth(TextWidthOf(fm), {huge.View()}, 200).toStdString();
     EXPECT_EQ(cut.substr(cut.size() - 4), "x...");
