@@ -15,6 +15,7 @@
 #include "platform/fileutils.h"
 #include "platform/registrystore.h"
 #include "platform/xmldom.h"
+#include "testprogram.h"
 #include "testutil.h"
 
 // The program's binary in the build tree.
@@ -27,10 +28,8 @@ inline QProcessEnvironment ProgramEnvironment(QProcessEnvironment base, const st
                                               const std::string& run) {
     ForceDirectories(home);
     ::mkdir(run.c_str(), 0700);
-    base.insert("HOME", QString::fromStdString(home));
-    for (const TUserFolderVariable& v : kUserFolderVariables)
-        base.insert(v.Name, QString::fromStdString(home + v.BelowHome));
-    base.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
+    for (const auto& [name, value] : UserFolderEnvironment(home, run))
+        base.insert(QString::fromStdString(name), QString::fromStdString(value));
     base.insert("LSAN_OPTIONS", QString::fromStdString("suppressions=" +
                                                        SourcePath("tests/app/program.lsan.supp")));
     return base;

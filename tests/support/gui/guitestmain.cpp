@@ -4,6 +4,7 @@
 
 #include "guitestutil.h"
 #include "platform/gui/application.h"
+#include "testprogram.h"
 
 namespace {
 
@@ -36,15 +37,15 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) // test discovery runs without the test environment
+    return RunTestProgram(argc, argv, [&] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+            qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        defaultHandler = qInstallMessageHandler(QuietHandler);
+        TApplication app(argc, argv);
+        app.setApplicationName("Tockwell");
+        app.setFont(QFont("DejaVu Sans", 9));
+        testing::UnitTest::GetInstance()->listeners().Append(new TDropPendingAnswers);
         return RUN_ALL_TESTS();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    defaultHandler = qInstallMessageHandler(QuietHandler);
-    TApplication app(argc, argv);
-    app.setApplicationName("Tockwell");
-    app.setFont(QFont("DejaVu Sans", 9));
-    testing::UnitTest::GetInstance()->listeners().Append(new TDropPendingAnswers);
-    return RUN_ALL_TESTS();
+    });
 }
