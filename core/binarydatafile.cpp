@@ -20,6 +20,11 @@ constexpr int64_t MagicSize = sizeof BinaryDataFileMagic - 1;
 constexpr int64_t MinEntryBytes = 4 + 4 + 8 + 8 + (4 + 8 + 8 + 1 + 1 + 8 + 1 + 4 + 4 + 4 + 7);
 constexpr int64_t ColorBytes = 4 + 8;
 
+// A refused value is named with the digits that read back as the double the file holds.
+std::string StreamValueText(TDataFileValue, double value) {
+    return ExactNumberText(value);
+}
+
 [[noreturn]] void RaiseBadLength() {
     throw EReadError("Stream read error: invalid length");
 }
@@ -40,7 +45,7 @@ void CheckDays(const char* what, const std::vector<int32_t>& days) {
     for (size_t i = 0; i < days.size(); ++i)
         if (!IsDataFileDate(days[i]))
             throw EConvertError(Format("%s %zu: ", what, i + 1) +
-                                DateOutOfRangeMessage("the day", days[i]));
+                                DateOutOfRangeMessage("the day", ExactNumberText(days[i])));
 }
 
 // Segment 1: the default alert settings, then the entries. The settings, and each entry,
@@ -50,7 +55,7 @@ void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
     {
         TReminderItem defaults;
         defaults.LoadFromStream(s);
-        CheckValues("Default alert settings", DropValuesOutOfRange(defaults));
+        CheckValues("Default alert settings", DropValuesOutOfRange(defaults, StreamValueText));
     }
     const int64_t afterDefaults = s.Position();
     s.SetPosition(start);
@@ -62,7 +67,8 @@ void ReadEntries(TTockwellDB& db, TMemoryStream& s) {
     for (int32_t i = 0; i < count; ++i) {
         TTockwellItemPtr item = TTockwellDB::NewItem(std::string(), 0);
         item->LoadFromStream(s);
-        CheckValues(DataFileEntryPlace(i + 1, item->Caption), DropValuesOutOfRange(*item));
+        CheckValues(DataFileEntryPlace(i + 1, item->Caption),
+                    DropValuesOutOfRange(*item, StreamValueText));
         db.Add(item);
     }
 }
@@ -100,7 +106,7 @@ void ReadColors(TTockwellDB& db, TStream& s) {
         const int64_t color = s.ReadValue<int64_t>();
         if (!IsDataFileDate(day))
             throw EConvertError(Format("Custom colour %d: ", i + 1) +
-                                DateOutOfRangeMessage("the day", day));
+                                DateOutOfRangeMessage("the day", ExactNumberText(day)));
         colors.emplace_back(day, static_cast<int32_t>(color));
     }
     const auto before = [](const TDateColor& a, const TDateColor& b) { return a.Date < b.Date; };

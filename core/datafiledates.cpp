@@ -7,22 +7,33 @@
 
 namespace {
 
-// Notes what and its value in problems when value is no data file date; true then.
-bool Refused(std::vector<std::string>& problems, const char* what, TDateTime value) {
-    if (IsDataFileDate(value))
-        return false;
-    problems.push_back(DateOutOfRangeMessage(what, value));
-    return true;
-}
+// Checks a record's dates and spans, noting each refused value as the file holds it.
+class TValueCheck {
+public:
+    explicit TValueCheck(const TValueNamer& name) : name_(name) {}
 
-// The same for a span.
-bool SpanRefused(std::vector<std::string>& problems, const char* what, TDateTime span) {
-    if (IsDataFileSpan(span))
-        return false;
-    problems.push_back(
-        Format("%s %.15g is not a span of at most %.0f days", what, span, MaxDataFileSpan));
-    return true;
-}
+    // Notes what and its value when value is no data file date; true then.
+    bool DateRefused(const char* what, TDataFileValue which, TDateTime value) {
+        if (IsDataFileDate(value))
+            return false;
+        problems.push_back(DateOutOfRangeMessage(what, name_(which, value)));
+        return true;
+    }
+
+    // The same for a span.
+    bool SpanRefused(const char* what, TDataFileValue which, TDateTime span) {
+        if (IsDataFileSpan(span))
+            return false;
+        problems.push_back(Format("%s %s is not a span of at most %.0f days", what,
+                                  name_(which, span).c_str(), MaxDataFileSpan));
+        return true;
+    }
+
+    std::vector<std::string> problems;
+
+private:
+    const TValueNamer& name_;
+};
 
 } // namespace
 
@@ -34,52 +45,58 @@ bool IsDataFileSpan(TDateTime span) {
     return std::fabs(span) <= MaxDataFileSpan; // false for NaN
 }
 
-std::string DateOutOfRangeMessage(const char* what, double value) {
-    return Format("%s %.15g is not a date of the years 1 to 9999", what, value);
+std::string ExactNumberText(double value) {
+    return Format("%.17g", value);
 }
 
-std::vector<std::string> DropValuesOutOfRange(TReminderItem& r) {
-    std::vector<std::string> problems;
-    if (Refused(problems, "the alert time", r.GetReminderDateTime()))
+std::string DateOutOfRangeMessage(const char* what, const std::string& valueText) {
+    return Format("%s %s is not a date of the years 1 to 9999", what, valueText.c_str());
+}
+
+std::vector<std::string> DropValuesOutOfRange(TReminderItem& r, const TValueNamer& name) {
+    using enum TDataFileValue;
+    TValueCheck check(name);
+    if (check.DateRefused("the alert time", AlertTime, r.GetReminderDateTime()))
         r.SetReminderDateTimeValue(0);
-    if (Refused(problems, "the next alert", r.GetNextAlertDateTime()))
+    if (check.DateRefused("the next alert", NextAlert, r.GetNextAlertDateTime()))
         r.SetNextAlertDateTime(0);
-    if (Refused(problems, "the last alert", r.GetLatestAlertDateTime()))
+    if (check.DateRefused("the last alert", LastAlert, r.GetLatestAlertDateTime()))
         r.SetLatestAlertDateTime(0);
-    if (SpanRefused(problems, "the repetition interval", r.GetAutoAlertDelta()))
+    if (check.SpanRefused("the repetition interval", RepetitionInterval, r.GetAutoAlertDelta()))
         r.SetAutoAlert(false, 0);
     if (r.HasRecurrencePattern()) {
         TRecurrencePattern& p = r.RecurrencePattern();
-        if (Refused(problems, "the recurrence start", p.GetPatternStartDate()))
+        if (check.DateRefused("the recurrence start", RecurrenceStart, p.GetPatternStartDate()))
             p.SetPatternStartDate(0);
-        if (Refused(problems, "the recurrence end", p.GetPatternEndDate()))
+        if (check.DateRefused("the recurrence end", RecurrenceEnd, p.GetPatternEndDate()))
             p.SetPatternEndDate(0);
         if (p.GetInterval() > MaxDataFileInterval) {
-            problems.push_back(Format("the recurrence interval %d is not an interval of at most %d",
-                                      p.GetInterval(), MaxDataFileInterval));
+            check.problems.push_back(
+                Format("the recurrence interval %d is not an interval of at most %d",
+                       p.GetInterval(), MaxDataFileInterval));
             p.SetInterval(1);
         }
-        if (SpanRefused(problems, "the hourly step", p.GetHourlyDelta()))
+        if (check.SpanRefused("the hourly step", HourlyStep, p.GetHourlyDelta()))
             p.SetHourlyDelta(OneHour);
-        if (SpanRefused(problems, "the hourly step's random upper bound",
-                        p.GetHourlyDeltaRandomTo()))
+        if (check.SpanRefused("the hourly step's random upper bound", HourlyStepRandomTo,
+                              p.GetHourlyDeltaRandomTo()))
             p.SetHourlyDeltaRandomTo(0);
         for (std::string& more : p.ResetFieldsOutOfRange())
-            problems.push_back(std::move(more));
+            check.problems.push_back(std::move(more));
     }
-    return problems;
+    return std::move(check.problems);
 }
 
-std::vector<std::string> DropValuesOutOfRange(TTockwellItem& item) {
-    std::vector<std::string> problems;
-    if (Refused(problems, "the created time", item.Created))
+std::vector<std::string> DropValuesOutOfRange(TTockwellItem& item, const TValueNamer& name) {
+    TValueCheck check(name);
+    if (check.DateRefused("the created time", TDataFileValue::Created, item.Created))
         item.Created = 0;
-    if (Refused(problems, "the updated time", item.Updated))
+    if (check.DateRefused("the updated time", TDataFileValue::Updated, item.Updated))
         item.Updated = 0;
     if (item.HasReminder())
-        for (std::string& more : DropValuesOutOfRange(item.GetReminder()))
-            problems.push_back(std::move(more));
-    return problems;
+        for (std::string& more : DropValuesOutOfRange(item.GetReminder(), name))
+            check.problems.push_back(std::move(more));
+    return std::move(check.problems);
 }
 
 std::string DataFileEntryPlace(int number, const std::string& caption) {

@@ -5,6 +5,7 @@
 // be neither shown nor written back as a date; a longer span or step would compute such a date.
 // Counts (occurrences, alerts so far, the repetition limit) compute no date and take any value.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,29 @@ bool IsDataFileDate(TDateTime value);
 // True for spans of at most MaxDataFileSpan days either way; false for NaN and infinities.
 bool IsDataFileSpan(TDateTime span);
 
-// "<what> <value> is not a date of the years 1 to 9999" ("%.15g" of the value).
-std::string DateOutOfRangeMessage(const char* what, double value);
+// The values DropValuesOutOfRange checks, for a reader to find the text that held one.
+enum class TDataFileValue {
+    Created,
+    Updated,
+    AlertTime,
+    NextAlert,
+    LastAlert,
+    RepetitionInterval,
+    RecurrenceStart,
+    RecurrenceEnd,
+    HourlyStep,
+    HourlyStepRandomTo,
+};
+// How a message names a refused value: the text the file holds for it, given which value it is
+// and the number read.
+using TValueNamer = std::function<std::string(TDataFileValue which, double value)>;
+
+// "%.17g" of value: enough digits to read back as the same double, which is how a binary file
+// holds it.
+std::string ExactNumberText(double value);
+
+// "<what> <valueText> is not a date of the years 1 to 9999".
+std::string DateOutOfRangeMessage(const char* what, const std::string& valueText);
 
 // Each date of the reminder record that IsDataFileDate refuses (the alert time, the next alert,
 // the last alert, the recurrence's start and end) becomes 0, no date; a repetition interval
@@ -38,10 +60,10 @@ std::string DateOutOfRangeMessage(const char* what, double value);
 // MaxDataFileInterval becomes 1, an hourly step that IsDataFileSpan refuses one hour, its random
 // upper bound 0; a day of the month, month or instance outside its setter's range (which only
 // the stream record holds) becomes 1. Returns a message naming each value refused (none when
-// every value was sound).
-std::vector<std::string> DropValuesOutOfRange(TReminderItem& reminder);
+// every value was sound), a date or span by what name gives for it.
+std::vector<std::string> DropValuesOutOfRange(TReminderItem& reminder, const TValueNamer& name);
 // The same for an entry: its created and updated times, then its reminder record.
-std::vector<std::string> DropValuesOutOfRange(TTockwellItem& item);
+std::vector<std::string> DropValuesOutOfRange(TTockwellItem& item, const TValueNamer& name);
 
 // "Reminder <number>" with the caption in quotes when there is one, cut to 40 bytes: where
 // a reader's message about one entry says it stands.

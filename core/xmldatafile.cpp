@@ -85,6 +85,65 @@ void ReadDays(IXMLNode list, const char* what, TSortedDates& days, TReadProblems
     }
 }
 
+// Where the XML form holds a value of an entry: the name of the element (under the entry) or
+// attribute (of "Alerts" or of its "R" child).
+struct TXmlPlace {
+    enum { Element, Alerts, Pattern } on;
+    const char* name;
+};
+
+TXmlPlace XmlPlaceOf(TDataFileValue which) {
+    switch (which) {
+    case TDataFileValue::Created:
+        return {TXmlPlace::Element, "Created"};
+    case TDataFileValue::Updated:
+        return {TXmlPlace::Element, "Updated"};
+    case TDataFileValue::AlertTime:
+        return {TXmlPlace::Alerts, "ReminderDateTime"};
+    case TDataFileValue::NextAlert:
+        return {TXmlPlace::Alerts, "NextAlertDateTime"};
+    case TDataFileValue::LastAlert:
+        return {TXmlPlace::Alerts, "LatestAlertDateTime"};
+    case TDataFileValue::RepetitionInterval:
+        return {TXmlPlace::Alerts, "AutoAlertDelta"};
+    case TDataFileValue::RecurrenceStart:
+        return {TXmlPlace::Pattern, "PatternStartDate"};
+    case TDataFileValue::RecurrenceEnd:
+        return {TXmlPlace::Pattern, "PatternEndDate"};
+    case TDataFileValue::HourlyStep:
+        return {TXmlPlace::Pattern, "HourlyDelta"};
+    case TDataFileValue::HourlyStepRandomTo:
+        return {TXmlPlace::Pattern, "HourlyDeltaRandomTo"};
+    }
+    return {TXmlPlace::Element, ""};
+}
+
+// Names a refused value of the entry read from item (null for the default alert settings) and
+// alerts (its "Alerts" element, or "DefaultAlertSettings") by the text the file holds for it,
+// blanks around it aside; a pattern's by that of the last "R" child that gives it, which the
+// reader took. A value the file gives no text for is named by ExactNumberText.
+TValueNamer XmlValueText(IXMLNode item, IXMLNode alerts) {
+    return [item, alerts](TDataFileValue which, double value) {
+        const TXmlPlace place = XmlPlaceOf(which);
+        std::string text;
+        if (place.on == TXmlPlace::Element) {
+            if (IXMLNode element = item ? item.FindChild(place.name) : IXMLNode())
+                text = element.Text();
+        } else if (place.on == TXmlPlace::Alerts) {
+            if (alerts)
+                text = alerts.Attribute(place.name);
+        } else {
+            for (int i = 0; alerts && i < alerts.ChildCount(); ++i) {
+                IXMLNode child = alerts.Child(i);
+                if (SameText(child.NodeName(), "R") && !Trim(child.Attribute(place.name)).empty())
+                    text = child.Attribute(place.name);
+            }
+        }
+        text = Trim(text);
+        return text.empty() ? ExactNumberText(value) : text;
+    };
+}
+
 } // namespace
 
 void TTockwellDB::SaveToXML(IXMLNode root) const {
@@ -121,7 +180,8 @@ void TTockwellDB::LoadFromXML(IXMLNode root, const TScheduleReadQuery& query) {
         TReminderItem settings;
         problems.Try([] { return std::string("Default alert settings"); },
                      [&] { settings.LoadFromXML(node, query); });
-        for (const std::string& dropped : DropValuesOutOfRange(settings))
+        for (const std::string& dropped :
+             DropValuesOutOfRange(settings, XmlValueText(IXMLNode(), node)))
             problems.Add("Default alert settings", dropped);
         problems.Try([] { return std::string("Default alert settings"); },
                      [&] { DefaultAlertSettings.Assign(settings, false); });
@@ -162,7 +222,8 @@ void TTockwellDB::LoadFromXML(IXMLNode root, const TScheduleReadQuery& query) {
             const TTockwellItemPtr item = AddNew(std::string(), 0);
             const auto where = [&] { return DataFileEntryPlace(number, item->Caption); };
             problems.Try(where, [&] { item->LoadFromXML(child, query); });
-            for (const std::string& dropped : DropValuesOutOfRange(*item))
+            const TValueNamer name = XmlValueText(child, child.FindChild("Alerts"));
+            for (const std::string& dropped : DropValuesOutOfRange(*item, name))
                 problems.Add(where(), dropped);
         }
     }

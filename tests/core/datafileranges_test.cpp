@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -43,7 +44,8 @@ constexpr const char* Loaded = "(nothing raised)";
 
 // Each value a data file holds from which a date is computed, at its extremes: the largest
 // accepted one loads, fires and writes a file that reads back; the first refused one (and 1e300)
-// is refused on load as a date outside the years 1 to 9999 is, in both forms.
+// is refused on load as a date outside the years 1 to 9999 is, in both forms, and named as the
+// file holds it.
 TEST(DataFileRanges, ExtremeValuesLoadFireAndReadBack) {
     TempRegistry registry;
     FakeAlertEnvironment env;
@@ -58,28 +60,31 @@ TEST(DataFileRanges, ExtremeValuesLoadFireAndReadBack) {
         const char* what;
         std::function<void(TReminderItem&, double)> set;
         double accepted, refused;
+        // The refused value as the XML file holds it: attribute="text" replaces what was written.
+        const char* attribute = nullptr;
+        const char* text = nullptr;
     };
     const TDateTime maxSpan = MaxDataFileSpan;
     const std::vector<Case> cases = {
         {"the repetition interval", [](TReminderItem& r, double v) { r.SetAutoAlert(true, v); },
-         maxSpan, maxSpan + OneSecond},
+         maxSpan, maxSpan + OneSecond, "AutoAlertDelta", "3652059.0000115741"},
         {"the repetition interval", [](TReminderItem& r, double v) { r.SetAutoAlert(true, v); },
-         OneMinute, 1e300},
+         OneMinute, 1e300, "AutoAlertDelta", "1e300"},
         {"the next alert",
          [](TReminderItem& r, double v) {
              r.SetAutoAlert(true, OneMinute);
              r.SetReminderDateTime(true, v);
          },
-         LastDataFileMoment, EndOfCalendar - 1e-9},
+         LastDataFileMoment, EndOfCalendar - 1e-9, "NextAlertDateTime", "2958465.9999999995"},
         {"the hourly step",
          [&](TReminderItem& r, double v) { pattern(r, rtHourly).SetHourlyDelta(v); }, maxSpan,
-         maxSpan + OneSecond},
+         maxSpan + OneSecond, "HourlyDelta", "3652059.0000115741"},
         {"the hourly step's random upper bound",
          [&](TReminderItem& r, double v) { pattern(r, rtHourly).SetHourlyDeltaRandomTo(v); },
-         maxSpan, maxSpan + OneSecond},
+         maxSpan, maxSpan + OneSecond, "HourlyDeltaRandomTo", "3652059.0000115741"},
         {"the recurrence interval",
          [&](TReminderItem& r, double v) { pattern(r, rtDaily).SetInterval(int(v)); },
-         MaxDataFileInterval, MaxDataFileInterval + 1},
+         MaxDataFileInterval, MaxDataFileInterval + 1, "Interval", "3652060"},
         {"snoozed", [&](TReminderItem& r, double v) { r.SetReminderDateTime(true, v); },
          LastDataFileMoment - OneHour, NAN},
     };
@@ -88,17 +93,27 @@ TEST(DataFileRanges, ExtremeValuesLoadFireAndReadBack) {
             for (const bool xml : {true, false}) {
                 if (std::isnan(value))
                     continue;
-                SCOPED_TRACE(Format("%s %.15g in %s", c.what, value, xml ? "XML" : "binary"));
+                const bool refused = value != c.accepted;
+                const std::string held = refused && xml ? c.text : Format("%.17g", value);
+                SCOPED_TRACE(Format("%s %s in %s", c.what, held.c_str(), xml ? "XML" : "binary"));
                 clock.Set(now);
                 TTockwellDB source;
                 c.set(source.AddNew("due", now)->GetReminder(), value);
+                std::string file = Write(source, xml);
+                if (refused && xml) {
+                    const size_t at =
+                        file.find(Format(" %s=\"", c.attribute), file.find("<ReminderItem"));
+                    ASSERT_NE(at, std::string::npos) << file;
+                    const size_t from = at + strlen(c.attribute) + 3;
+                    file.replace(from, file.find('"', from) - from, c.text);
+                }
                 TTockwellDB db;
-                const std::string error = Read(db, Write(source, xml), xml);
-                if (value == c.accepted)
+                const std::string error = Read(db, file, xml);
+                if (!refused)
                     EXPECT_EQ(error, Loaded);
                 else
                     for (const std::string& part : {std::string("Reminder 1 \"due\": "),
-                                                    Format("%s %.15g is not ", c.what, value)})
+                                                    Format("%s %s is not ", c.what, held.c_str())})
                         EXPECT_NE(error.find(part), std::string::npos) << error;
                 // Fire what loaded at its next alert, then snooze or dismiss it.
                 for (int i = 0; i < db.Count(); ++i) {

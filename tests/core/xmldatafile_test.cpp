@@ -304,11 +304,11 @@ TEST_F(XmlDataFile, DatesOutsideTheYears1To9999AreRefused) {
           </Reminders>
         </Tockwell-xml>)");
     });
-    for (const char* part : {"Default alert settings: the alert time 1e+300",
-                             "Reminder 1 \"far off\": the alert time -1000000000",
-                             "Reminder 1 \"far off\": the next alert 1e+300",
+    for (const char* part : {"Default alert settings: the alert time 1e300",
+                             "Reminder 1 \"far off\": the alert time -1e9",
+                             "Reminder 1 \"far off\": the next alert 1e300",
                              "Reminder 1 \"far off\": the last alert -693594",
-                             "Reminder 1 \"far off\": the recurrence start 1e+300",
+                             "Reminder 1 \"far off\": the recurrence start 1e300",
                              "Reminder 1 \"far off\": the recurrence end 2958466"})
         EXPECT_NE(message.find(std::string(part) + " is not a date of the years 1 to 9999"),
                   std::string::npos)
@@ -336,6 +336,22 @@ TEST_F(XmlDataFile, DatesOutsideTheYears1To9999AreRefused) {
     BuildXMLDataFile(db, doc);
     TTockwellDB again;
     EXPECT_EQ(FormatError([&] { LoadText(again, doc.SaveToText()); }), "");
+
+    // A refused date or span is named by the file's own text, not a rounding of it.
+    TTockwellDB exact;
+    const std::string named = FormatError([&] {
+        LoadText(exact, R"(<Tockwell-xml><Reminders><ReminderItem><Caption>exact</Caption>
+          <Alerts NextAlertDateTime="2958465.9999999995" AutoAlertDelta=" 4e6 ">
+            <R HourlyDelta="3652059.000011574074"/></Alerts></ReminderItem></Reminders>
+        </Tockwell-xml>)");
+    });
+    for (const char* part :
+         {"the next alert 2958465.9999999995 is not a date of the years 1 to 9999",
+          "the repetition interval 4e6 is not a span of at most 3652059 days",
+          "the hourly step 3652059.000011574074 is not a span of at most 3652059 days"})
+        EXPECT_NE(named.find(std::string("Reminder 1 \"exact\": ") + part), std::string::npos)
+            << part << "\n"
+            << named;
 }
 
 TEST_F(XmlDataFile, AnUnwritableSettingsStoreDoesNotKeepTheDataFileFromBeingSaved) {
