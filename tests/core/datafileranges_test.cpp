@@ -40,12 +40,22 @@ std::string Read(TTockwellDB& db, const std::string& file, bool xml) {
 
 constexpr const char* Loaded = "(nothing raised)";
 
+// Each reminder of db is snoozed exactly when it has a next alert.
+bool SnoozedAsNextAlert(const TTockwellDB& db) {
+    for (int i = 0; i < db.Count(); ++i) {
+        const TReminderItem& r = db.GetItem(i)->GetReminder();
+        if (r.GetSnoozed() != (r.GetNextAlertDateTime() != 0))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // Each value a data file holds from which a date is computed, at its extremes: the largest
 // accepted one loads, fires and writes a file that reads back; the first refused one (and 1e300)
 // is refused on load as a date outside the years 1 to 9999 is, in both forms, and named as the
-// file holds it.
+// file holds it. A snooze past the year 9999 leaves no next alert and the reminder unsnoozed.
 TEST(DataFileRanges, ExtremeValuesLoadFireAndReadBack) {
     TempRegistry registry;
     FakeAlertEnvironment env;
@@ -97,6 +107,7 @@ TEST(DataFileRanges, ExtremeValuesLoadFireAndReadBack) {
                 const std::string held = refused && xml ? c.text : Format("%.17g", value);
                 SCOPED_TRACE(Format("%s %s in %s", c.what, held.c_str(), xml ? "XML" : "binary"));
                 clock.Set(now);
+                const bool snoozed = std::string(c.what) == "snoozed";
                 TTockwellDB source;
                 c.set(source.AddNew("due", now)->GetReminder(), value);
                 std::string file = Write(source, xml);
@@ -123,12 +134,16 @@ TEST(DataFileRanges, ExtremeValuesLoadFireAndReadBack) {
                         continue; // its value was dropped
                     clock.Set(r.GetNextAlertDateTime());
                     EXPECT_TRUE(r.CheckAlert(item, Now()));
-                    if (std::string(c.what) == "snoozed")
+                    if (snoozed) {
                         r.Snooze(2 * OneHour);
-                    else if (r.GetNextAlertDateTime() == 0)
+                        EXPECT_TRUE(SnoozedAsNextAlert(db));
+                    } else if (r.GetNextAlertDateTime() == 0)
                         r.Dismiss();
                 }
                 TTockwellDB back;
                 EXPECT_EQ(Read(back, Write(db, xml), xml), Loaded);
+                if (snoozed) {
+                    EXPECT_TRUE(SnoozedAsNextAlert(back));
+                }
             }
 }
