@@ -6,7 +6,6 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <string>
-#include <sys/stat.h>
 
 #include "core/alertwindows.h"
 #include "core/mailer.h"
@@ -26,9 +25,7 @@ inline const std::string kProgram = std::string(TOCKWELL_BINARY_DIR) + "/app/toc
 // program's leak-check suppressions.
 inline QProcessEnvironment ProgramEnvironment(QProcessEnvironment base, const std::string& home,
                                               const std::string& run) {
-    ForceDirectories(home);
-    ::mkdir(run.c_str(), 0700);
-    for (const auto& [name, value] : UserFolderEnvironment(home, run))
+    for (const auto& [name, value] : MakeUserFolders(home, run))
         base.insert(QString::fromStdString(name), QString::fromStdString(value));
     base.insert("LSAN_OPTIONS", QString::fromStdString("suppressions=" +
                                                        SourcePath("tests/app/program.lsan.supp")));

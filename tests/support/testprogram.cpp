@@ -10,8 +10,10 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 
-std::vector<std::pair<std::string, std::string>> UserFolderEnvironment(const std::string& home,
-                                                                       const std::string& run) {
+std::vector<std::pair<std::string, std::string>> MakeUserFolders(const std::string& home,
+                                                                 const std::string& run) {
+    fs::create_directories(home);
+    ::mkdir(run.c_str(), 0700);
     std::vector<std::pair<std::string, std::string>> env = {{"HOME", home}};
     for (const TUserFolderVariable& v : kUserFolderVariables)
         env.emplace_back(v.Name, home + v.BelowHome);
@@ -20,10 +22,7 @@ std::vector<std::pair<std::string, std::string>> UserFolderEnvironment(const std
 }
 
 TTestHome::TTestHome() {
-    const std::string run = dir_.File("run");
-    fs::create_directory(Home());
-    ::mkdir(run.c_str(), 0700);
-    for (const auto& [name, value] : UserFolderEnvironment(Home(), run))
+    for (const auto& [name, value] : MakeUserFolders(Home(), dir_.File("run")))
         ::setenv(name.c_str(), value.c_str(), 1);
 }
 

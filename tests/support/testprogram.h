@@ -9,10 +9,11 @@
 
 #include "testutil.h"
 
-// HOME at home, every user folder variable below it (kUserFolderVariables) and
-// XDG_RUNTIME_DIR at run: the environment a test, or a program it starts, keeps to.
-std::vector<std::pair<std::string, std::string>> UserFolderEnvironment(const std::string& home,
-                                                                       const std::string& run);
+// Creates the folder home (with its parents) and the runtime folder run (mode 0700), and gives
+// the environment a test, or a program it starts, keeps to there: HOME at home, every user
+// folder variable below it (kUserFolderVariables) and XDG_RUNTIME_DIR at run.
+std::vector<std::pair<std::string, std::string>> MakeUserFolders(const std::string& home,
+                                                                 const std::string& run);
 
 // For its lifetime the process, and every program it starts, has a home of its own in a fresh
 // temporary folder: HOME, each user folder and the runtime folder (mode 0700) point into it,
